@@ -1,0 +1,29 @@
+# Thin wrappers: install what is missing, configure, build, go.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build demo run test bench clean
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: deps $(BUILD)/CMakeCache.txt
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@scripts/run-gui $(BUILD)/bin/zentrova $(ARGS)
+
+demo: build
+	@scripts/demo $(BUILD)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD)

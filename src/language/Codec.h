@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <string>
+
+namespace zentrova {
+
+// The program's texts are single bytes in the active language's Windows code
+// page. This converts them for display and converts what the user types back;
+// a character the code page lacks becomes "?".
+class TextCodec {
+public:
+    explicit TextCodec(int lcid = 1033);
+    void setLcid(int lcid);
+    int lcid() const { return lcid_; }
+    int codePage() const { return codePage_; }
+
+    QString decode(const std::string& bytes) const;
+    std::string encode(const QString& text) const;
+
+    static int codePageForLcid(int lcid);
+
+private:
+    int lcid_ = 1033;
+    int codePage_ = 1252;
+    char16_t table_[256] = {};
+};
+
+} // namespace zentrova

@@ -1,0 +1,24 @@
+#include "shell/AppContext.h"
+
+#include "shell/Prompts.h"
+
+#include <QFile>
+
+namespace zentrova {
+
+AppContext::AppContext(const QString& programDir, Prompts& p)
+    : ProgramDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'),
+      prompts(&p),
+      settings(QFile::encodeName(ProgramDir + QStringLiteral("ZENTRO.INI")).toStdString())
+{
+}
+
+void AppContext::fatal(const std::string& message)
+{
+    if (quitRequested)
+        return;
+    quitRequested = true;
+    prompts->message(MsgType::Error, message, MbOK);
+}
+
+} // namespace zentrova

@@ -1,0 +1,57 @@
+#pragma once
+#include "language/Language.h"
+#include "shell/PrintoutHeading.h"
+#include "shell/Profile.h"
+#include "shell/Settings.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace zentrova {
+
+class Prompts;
+
+// The program-wide state: one instance owns it for the run and is passed by
+// reference; tests make a fresh one for each case.
+struct AppContext {
+    AppContext(const QString& programDir, Prompts& prompts);
+
+    QString ProgramDir; // with trailing separator
+    Prompts* prompts;
+    Settings settings;
+
+    uint8_t FamilyCode = 0;
+    uint8_t ProfileFamily = 4;
+    bool FirstActivation = true;
+    bool TerminateOnMissingText = false;
+    int ResultsView = 0;
+    int ReceiveTimeoutMs = 1000;
+    std::string StructureFileMask;
+    Profile profile;
+
+    TLanguage language;
+    TLStr texts;
+    TInstrStrings names;
+    TProtLanguage reportLabels;
+
+    PrintoutHeading heading;
+    Comments comments;
+    DefaultNames defaultNames;
+    Margins margins;
+
+    bool StructureSaved = true;
+    QString CurrentFileName;
+    bool ResultsDiscarded = false;
+
+    // Set when a broken language file ends the program; the running sequence
+    // goes on with empty texts and the program quits when it returns.
+    bool quitRequested = false;
+
+    QString decode(const std::string& bytes) const { return language.codec().decode(bytes); }
+    std::string encode(const QString& text) const { return language.codec().encode(text); }
+    // Reports a fatal condition (error box) and asks the program to end. Only
+    // the first such report is shown: the program is ending anyway.
+    void fatal(const std::string& message);
+};
+
+} // namespace zentrova

@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+namespace zentrova {
+
+// Access to the settings file ZENTRO.INI in the program's folder. Every read and
+// every write opens the file anew, so two windows never hold stale copies, and
+// a write that fails (read-only file, full disk) is ignored: the old values stay.
+class Settings {
+public:
+    explicit Settings(std::string iniPath) : path_(std::move(iniPath)) {}
+
+    // The value of [section] key, or `def` when the file, section or key is missing.
+    std::string ReadSetting(const std::string& section, const std::string& key,
+                            const std::string& def) const;
+    // Writes [section] key=value, creating file and section as needed.
+    void WriteSetting(const std::string& section, const std::string& key,
+                      const std::string& value) const;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace zentrova

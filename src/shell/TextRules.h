@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zentrova {
+
+// The integer formed by all decimal digits of `text` in order, 0 when it has
+// none: numbers inside cells, file lines and settings are read this way, so
+// stray characters are ignored. A run of digits too long for the number keeps
+// its first digits rather than overflowing.
+long DigitsValue(std::string_view text);
+
+// The n-th (1-based) carriage-return-separated line of `text`; empty when missing.
+std::string NthLine(std::string_view text, int n);
+
+} // namespace zentrova

@@ -1,0 +1,373 @@
+#include "shell/windows/Main.h"
+
+#include "language/windows/sellang1.h"
+#include "shell/AppContext.h"
+#include "shell/TextRules.h"
+#include "shell/Profile.h"
+#include "shell/windows/About.h"
+#include "shell/windows/HelpViewer.h"
+#include "shell/windows/Icons.h"
+#include "shell/windows/comment1.h"
+#include "shell/windows/personal1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+namespace {
+// Menu entries and their keys, in menu order; hidden entries are never shown.
+struct Entry { const char* key; bool hidden; bool separatorBefore; };
+struct MenuDef { const char* key; std::vector<Entry> entries; };
+
+const std::vector<MenuDef>& menuDefs()
+{
+    static const std::vector<MenuDef> defs = {
+        {"&File_30", {{"&New_30", true, false}, {"&Open_30", false, false}, {"&Save_30", false, false},
+                      {"&SaveAs_30", false, false}, {"&Export_30", false, true},
+                      {"&PrintPreview_30", false, false}, {"&Exit_30", false, true}}},
+        {"&Instrument_30", {{"&SendStructure_30", true, false}, {"&ReceiveResults_30", false, false},
+                            {"&InstrumentsData_30", false, false}}},
+        {"&Configuration_30", {{"&COMPort_30", false, false}, {"&SelectLanguage_30", false, false},
+                               {"&SetDefaultNames_30", true, true}, {"CalcLength_30", true, true}}},
+        {"&PrintoutHeading_30", {{"&OperatorTestSite_30", false, false}, {"&Comments_30", false, false}}},
+        {"&Help_30", {{"&Contents_30", false, false}, {"&About_30", false, true}}},
+    };
+    return defs;
+}
+} // namespace
+
+TForm1::TForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), ctx(context)
+{
+    setObjectName(QStringLiteral("Form1"));
+    // Window creation: the first activation is still to come.
+    ctx.FirstActivation = true;
+    QApplication::setApplicationName(QApplication::applicationFilePath().section(u'/', -1).section(u'.', 0, 0));
+    buildMenus();
+    buildToolBar();
+    buildCentre();
+    resize(1024, 700);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setDialogs(TPersonalData* personal, TAboutBox* about, TSelectLanguage* language,
+                        TCommentBox* comments)
+{
+    personal_ = personal;
+    about_ = about;
+    language_ = language;
+    comments_ = comments;
+}
+
+QString TForm1::text(const std::string& key) const { return ctx.decode(ctx.texts.text(key)); }
+
+QAction* TForm1::action(const std::string& key) const
+{
+    auto it = actions_.find(key);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QAction* TForm1::addEntry(QMenu* menu, const std::string& key)
+{
+    QAction* a = menu->addAction(QString::fromLatin1(key.c_str()));
+    a->setObjectName(QString::fromLatin1(key.c_str()));
+    actions_[key] = a;
+    return a;
+}
+
+void TForm1::buildMenus()
+{
+    for (const MenuDef& m : menuDefs()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(m.key));
+        menu->setObjectName(QString::fromLatin1(m.key));
+        menus_[m.key] = menu;
+        for (const Entry& e : m.entries) {
+            if (e.separatorBefore) {
+                QAction* sep = menu->addSeparator();
+                sep->setVisible(!e.hidden);
+            }
+            addEntry(menu, e.key)->setVisible(!e.hidden);
+        }
+    }
+    action("&Contents_30")->setShortcut(QKeySequence(Qt::Key_F1));
+    action("&Exit_30")->setMenuRole(QAction::QuitRole);
+
+    connect(action("&Exit_30"), &QAction::triggered, this, &QWidget::close);
+    connect(action("&OperatorTestSite_30"), &QAction::triggered, this, &TForm1::OperatorTestsite1Click);
+    connect(action("&Comments_30"), &QAction::triggered, this, &TForm1::Comments1Click);
+    connect(action("&SelectLanguage_30"), &QAction::triggered, this, &TForm1::SelectLanguage1Click);
+    connect(action("&Contents_30"), &QAction::triggered, this, &TForm1::Contents1Click);
+    connect(action("&About_30"), &QAction::triggered, this, &TForm1::About1Click);
+}
+
+void TForm1::buildToolBar()
+{
+    toolBar_ = addToolBar(QStringLiteral("tools"));
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(28, 28));
+    struct Button { const char* name; ToolIcon icon; const char* action; bool visible; };
+    const Button buttons[] = {
+        {"IcoNew", ToolIcon::New, "&New_30", false},
+        {"IcoOpen", ToolIcon::Open, "&Open_30", true},
+        {"IcoSave", ToolIcon::Save, "&Save_30", true},
+        {"IcoSendS", ToolIcon::SendStructure, "&SendStructure_30", false},
+        {"IcoReceiveR", ToolIcon::Receive, "&ReceiveResults_30", true},
+        {"IcoPrint", ToolIcon::Print, "&PrintPreview_30", true},
+        {"IcoCalibrate", ToolIcon::Calibrate, nullptr, false},
+    };
+    for (const Button& b : buttons) {
+        auto* tb = new QToolButton(toolBar_);
+        tb->setObjectName(QString::fromLatin1(b.name));
+        tb->setIcon(toolIcon(b.icon));
+        tb->setAutoRaise(true);
+        QAction* holder = toolBar_->addWidget(tb);
+        holder->setVisible(b.visible);
+        if (b.action) {
+            QAction* target = action(b.action);
+            connect(tb, &QToolButton::clicked, target, &QAction::trigger);
+            // A disabled command disables its button too.
+            connect(target, &QAction::enabledChanged, tb, &QWidget::setEnabled);
+        }
+    }
+}
+
+QToolButton* TForm1::toolButton(const char* name) const
+{
+    return toolBar_->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+void TForm1::buildCentre()
+{
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    Tree = new QTreeWidget(splitter_);
+    Tree->setObjectName(QStringLiteral("Tree"));
+    Tree->setHeaderHidden(true);
+    Tree->setColumnCount(1);
+
+    resultsPanel_ = new QWidget(splitter_);
+    resultsPanel_->setObjectName(QStringLiteral("ResultsPanel"));
+    auto* layout = new QVBoxLayout(resultsPanel_);
+    layout->setContentsMargins(4, 2, 2, 2);
+    measurementsLabel_ = new QLabel(resultsPanel_);
+    measurementsLabel_->setObjectName(QStringLiteral("Measurements"));
+    panelCaption_ = new QLabel(resultsPanel_);
+    panelCaption_->setObjectName(QStringLiteral("PanelCaption"));
+    panelCaption_->setAlignment(Qt::AlignCenter);
+    TabelaV = new QTableWidget(resultsPanel_);
+    TabelaV->setObjectName(QStringLiteral("TabelaV"));
+    TabelaV->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TabelaV->verticalHeader()->hide();
+    TabelaV->setColumnCount(7);
+    TabelaV->setRowCount(1);
+    layout->addWidget(measurementsLabel_);
+    layout->addWidget(TabelaV, 1);
+    layout->addWidget(panelCaption_, 1);
+    panelCaption_->hide();
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+}
+
+void TForm1::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    Tree->setToolTipDuration(0);
+    Tree->setToolTip(QString());
+    if (ctx.FirstActivation)
+        QTimer::singleShot(0, this, &TForm1::FormActivate);
+}
+
+void TForm1::FormActivate()
+{
+    if (!ctx.FirstActivation)
+        return;
+    ctx.TerminateOnMissingText = true;
+    TabelaV->setColumnCount(7);
+
+    // Languages: list, interface texts, report labels.
+    if (ctx.language.LoadLanguageList(ctx) && LoadInterfaceTexts(ctx))
+        LoadReportTexts(ctx);
+    if (!ctx.quitRequested) {
+        ApplyInterfaceTexts();
+        ApplyFonts();
+    }
+
+    ctx.FamilyCode = 0;
+    ApplyFamilyProfile();
+
+    ctx.CurrentFileName.clear();
+    ctx.StructureSaved = true;
+    UpdateMainCaption();
+
+    ctx.ResultsView = 0;
+    treeWidth_ = 300;
+    SetResultsView(0);
+    WriteResultHeadings();
+
+    // Serial port choice and the preview are set up by their own windows.
+
+    // Printout heading, margins, comments, default names.
+    ctx.heading.load(ctx.settings);
+    ctx.margins.load(ctx.settings);
+    ctx.comments.load(ctx.settings);
+    ctx.defaultNames.load(ctx.settings, ctx.texts);
+
+    ctx.ReceiveTimeoutMs = 1000;
+    helpContext_ = 1;
+    ctx.ResultsDiscarded = false;
+
+    // Results grid font from the settings.
+    QFont gridFont = TabelaV->font();
+    const std::string name = ctx.settings.ReadSetting("TabFONTS", "FontName", "");
+    if (!name.empty())
+        gridFont.setFamily(QString::fromLocal8Bit(name.c_str()));
+    const long size = DigitsValue(ctx.settings.ReadSetting("TabFONTS", "FontSize", ""));
+    if (size > 0 && size < 200)
+        gridFont.setPointSize(int(size));
+    gridFont.setBold(ctx.settings.ReadSetting("TabFONTS", "FontBold", "0") == "1");
+    TabelaV->setFont(gridFont);
+
+    // The structure file named on the command line is opened by the file commands.
+    FillResultsGrid();
+    ctx.FirstActivation = false;
+
+    if (ctx.quitRequested)
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+}
+
+void TForm1::ApplyFamilyProfile()
+{
+    zentrova::ApplyFamilyProfile(ctx);
+    TabelaV->setColumnCount(ctx.profile.ResultColumnCount);
+    if (about_)
+        about_->applyProfile();
+    UpdateMainCaption();
+    WriteResultHeadings();
+}
+
+void TForm1::UpdateMainCaption()
+{
+    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.CurrentFileName);
+}
+
+void TForm1::SetResultsView(int flag)
+{
+    if (ctx.ProfileFamily != 4)
+        flag = 1;
+    ctx.ResultsView = flag;
+    Tree->show();
+    resultsPanel_->show();
+    splitter_->setSizes({treeWidth_, std::max(100, width() - treeWidth_)});
+    FillResultsGrid();
+}
+
+void TForm1::WriteResultHeadings()
+{
+    const int columns = TabelaV->columnCount();
+    for (int c = 0; c < columns; ++c) {
+        QString heading;
+        for (int logical = 6; logical >= 0; --logical) {
+            if (ctx.profile.ResultColumnMap[size_t(logical)] == c) {
+                heading = text("VGlava" + std::to_string(logical) + "_0");
+                break;
+            }
+        }
+        heading.replace(u'\r', u'\n');
+        TabelaV->setHorizontalHeaderItem(c, new QTableWidgetItem(heading));
+    }
+}
+
+void TForm1::FillResultsGrid()
+{
+    // Filled from the result table once the structure model is in place.
+    TabelaV->setRowCount(0);
+}
+
+void TForm1::ApplyInterfaceTexts()
+{
+    for (auto& [key, menu] : menus_)
+        menu->setTitle(text(key));
+    for (auto& [key, a] : actions_)
+        a->setText(text(key));
+    struct Hint { const char* button; const char* key; };
+    const Hint hints[] = {{"IcoNew", "HintNew_30"},       {"IcoOpen", "HintOpen_30"},
+                          {"IcoSave", "HintSave_30"},     {"IcoSendS", "HintSendS_30"},
+                          {"IcoReceiveR", "HintReceiveR_30"}, {"IcoPrint", "HintPrintResults_30"}};
+    for (const Hint& h : hints)
+        if (QToolButton* b = toolButton(h.button))
+            b->setToolTip(text(h.key));
+    measurementsLabel_->setText(text("Measurements_30"));
+    if (language_)
+        language_->applyTexts();
+    if (personal_)
+        personal_->applyTexts();
+    if (comments_)
+        comments_->applyTexts();
+    if (about_)
+        about_->applyTexts();
+}
+
+void TForm1::ApplyFonts()
+{
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setPointSize(9);
+    QApplication::setFont(windowFont);
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setPointSize(10);
+    TabelaV->setFont(mono);
+    if (comments_)
+        comments_->setBoxFont(mono);
+}
+
+void TForm1::closeEvent(QCloseEvent* e)
+{
+    // The save question joins here once structures can be saved.
+    e->accept();
+}
+
+void TForm1::OperatorTestsite1Click()
+{
+    if (personal_ && personal_->execute())
+        ctx.heading.load(ctx.settings);
+}
+
+void TForm1::Comments1Click()
+{
+    if (comments_)
+        comments_->execute();
+}
+
+void TForm1::SelectLanguage1Click()
+{
+    if (!language_ || !language_->execute())
+        return;
+    // The language changed: texts, profile, default names and grid follow it.
+    ApplyInterfaceTexts();
+    ApplyFonts();
+    ApplyFamilyProfile();
+    FillResultsGrid();
+    if (ctx.quitRequested)
+        QCoreApplication::exit(1);
+}
+
+void TForm1::Contents1Click() { HelpViewer::showTopic(ctx, helpContext_, this); }
+
+void TForm1::About1Click()
+{
+    if (about_)
+        about_->exec();
+}
+
+} // namespace zentrova

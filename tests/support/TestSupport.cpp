@@ -1,0 +1,123 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+
+namespace zentrova::test {
+
+ScriptedPrompts::~ScriptedPrompts()
+{
+    EXPECT_TRUE(answers_.empty()) << "expected messages never asked: " << answers_.size();
+    EXPECT_TRUE(files_.empty()) << "expected file dialogs never shown: " << files_.size();
+}
+
+unsigned ScriptedPrompts::message(MsgType, const std::string& text, unsigned buttons, int)
+{
+    messages.push_back(text);
+    if (answers_.empty()) {
+        if (!allowAny_)
+            ADD_FAILURE() << "unexpected message: " << text;
+        return (buttons & MbOK) ? MbOK : (buttons & MbCancel) ? MbCancel : MbNo;
+    }
+    const unsigned a = answers_.front();
+    answers_.pop_front();
+    EXPECT_TRUE(buttons & a) << "answer not among the buttons of: " << text;
+    return a;
+}
+
+std::optional<QString> ScriptedPrompts::openFileName(const FileDialogRequest& r)
+{
+    fileRequests.push_back(r);
+    if (files_.empty()) {
+        ADD_FAILURE() << "unexpected open-file dialog: " << r.title;
+        return std::nullopt;
+    }
+    auto f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+std::optional<QString> ScriptedPrompts::saveFileName(const FileDialogRequest& r)
+{
+    fileRequests.push_back(r);
+    if (files_.empty()) {
+        ADD_FAILURE() << "unexpected save-file dialog: " << r.title;
+        return std::nullopt;
+    }
+    auto f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+ProgramDir::ProgramDir()
+{
+    const QString src = QStringLiteral(ZENTROVA_DATA_DIR);
+    QDirIterator it(src, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        const QString rel = QDir(src).relativeFilePath(f);
+        QDir().mkpath(QFileInfo(file(rel)).absolutePath());
+        QFile::copy(f, file(rel));
+    }
+}
+
+std::string ProgramDir::readFile(const QString& name) const
+{
+    QFile f(file(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll().toStdString();
+}
+
+void ProgramDir::writeFile(const QString& name, const std::string& bytes) const
+{
+    QFile f(file(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes.data(), qint64(bytes.size()));
+}
+
+void ProgramDir::editLine(const QString& name, const std::string& prefix, const std::string& replacement) const
+{
+    std::string s = readFile(name);
+    size_t pos = 0;
+    while (pos < s.size()) {
+        size_t end = s.find('\n', pos);
+        end = end == std::string::npos ? s.size() : end + 1;
+        if (s.compare(pos, prefix.size(), prefix) == 0) {
+            std::string line = replacement.empty() ? std::string() : replacement + "\r\n";
+            s.replace(pos, end - pos, line);
+            writeFile(name, s);
+            return;
+        }
+        pos = end;
+    }
+    ADD_FAILURE() << "no line starting with " << prefix << " in " << name.toStdString();
+}
+
+LoadedProgram::LoadedProgram(bool doLoad)
+{
+    ctx = std::make_unique<AppContext>(dir.path(), prompts);
+    if (doLoad) {
+        EXPECT_TRUE(load());
+    }
+}
+
+bool LoadedProgram::load()
+{
+    AppContext& c = *ctx;
+    c.TerminateOnMissingText = true;
+    if (!c.language.LoadLanguageList(c) || !LoadInterfaceTexts(c) || !LoadReportTexts(c))
+        return false;
+    c.FamilyCode = 0;
+    ApplyFamilyProfile(c);
+    c.heading.load(c.settings);
+    c.margins.load(c.settings);
+    c.comments.load(c.settings);
+    c.defaultNames.load(c.settings, c.texts);
+    return !c.quitRequested;
+}
+
+} // namespace zentrova::test

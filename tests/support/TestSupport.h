@@ -1,0 +1,63 @@
+#pragma once
+#include "shell/AppContext.h"
+#include "shell/Prompts.h"
+
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zentrova::test {
+
+// Prompts that answer from a queue and fail the test on any question nobody
+// expected. Every message shown is recorded.
+class ScriptedPrompts : public Prompts {
+public:
+    ~ScriptedPrompts() override;
+    void expectMessage(unsigned answer) { answers_.push_back(answer); }
+    void expectFile(std::optional<QString> path) { files_.push_back(std::move(path)); }
+    // Messages are answered with OK without being expected.
+    void allowAnyMessage(bool allow = true) { allowAny_ = allow; }
+
+    unsigned message(MsgType type, const std::string& text, unsigned buttons, int helpContext) override;
+    std::optional<QString> openFileName(const FileDialogRequest& request) override;
+    std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+
+    std::vector<std::string> messages;
+    std::vector<FileDialogRequest> fileRequests;
+
+private:
+    std::deque<unsigned> answers_;
+    std::deque<std::optional<QString>> files_;
+    bool allowAny_ = false;
+};
+
+// A fresh program folder with a copy of the shipped data files (languages,
+// help), so no test sees another's settings.
+class ProgramDir {
+public:
+    ProgramDir();
+    QString path() const { return dir_.path() + u'/'; }
+    QString file(const QString& name) const { return path() + name; }
+    std::string readFile(const QString& name) const;
+    void writeFile(const QString& name, const std::string& bytes) const;
+    // Replaces the first line starting with `prefix` in a data file (or deletes it
+    // when `replacement` is empty).
+    void editLine(const QString& name, const std::string& prefix, const std::string& replacement) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A program folder with a context whose language tables are loaded the way
+// the first activation loads them.
+struct LoadedProgram {
+    ProgramDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppContext> ctx;
+    explicit LoadedProgram(bool load = true);
+    bool load(); // languages, texts, report labels, profile, settings
+};
+
+} // namespace zentrova::test
