@@ -3,6 +3,7 @@
 #include "shell/PrintoutHeading.h"
 #include "shell/Profile.h"
 #include "shell/Settings.h"
+#include "structure/Structure.h"
 
 #include <QString>
 #include <cstdint>
@@ -39,6 +40,7 @@ struct AppContext {
     DefaultNames defaultNames;
     Margins margins;
 
+    Structure structure; // the element tree and the result table
     bool StructureSaved = true;
     QString CurrentFileName;
     bool ResultsDiscarded = false;

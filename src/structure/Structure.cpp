@@ -1,0 +1,299 @@
+#include "structure/Structure.h"
+
+#include "shell/AppContext.h"
+#include "shell/TextRules.h"
+
+namespace zentrova {
+
+namespace {
+struct KindInfo { int level; int image; const char* key; };
+const KindInfo kKinds[KindCount] = {
+    {0, -1, nullptr},          {1, 0, "Object_20"},   {1, 0, "OBJECTIT_20"},
+    {2, 1, "BLOCK_20"},        {2, 2, "STRELOVOD_20"}, {2, 3, "GIP_20"},
+    {2, 14, "CIRCUIT_20"},     {3, 4, "FUSE_20"},     {3, 5, "STEBER_20"},
+    {3, 6, "POVEZAVA_20"},     {3, 7, "POVEZAVA_20"}, {3, 8, "OZEMLJITEV_20"},
+    {3, 9, "RCD_20"},          {3, 15, "PARTICULAR_20"},
+};
+const std::string kEmpty;
+} // namespace
+
+int KindLevel(unsigned kind) { return kind < KindCount ? kKinds[kind].level : 3; }
+int KindImage(unsigned kind) { return kind < KindCount ? kKinds[kind].image : -1; }
+const char* KindLanguageKey(unsigned kind) { return kind < KindCount ? kKinds[kind].key : nullptr; }
+
+int ElementNode::depth() const
+{
+    int d = 0;
+    for (const ElementNode* p = parent_; p; p = p->parent_)
+        ++d;
+    return d;
+}
+
+size_t ElementTree::count() const
+{
+    size_t n = 0;
+    forEach([&](ElementNode&) { ++n; });
+    return n;
+}
+
+ElementNode* ElementTree::add(ElementNode* parent)
+{
+    auto node = std::make_unique<ElementNode>();
+    node->name = "???";
+    node->parent_ = parent;
+    ElementNode* raw = node.get();
+    (parent ? parent->children_ : roots_).push_back(std::move(node));
+    return raw;
+}
+
+void ElementTree::clear()
+{
+    selected = nullptr;
+    roots_.clear();
+}
+
+void ElementTree::forEach(const std::function<void(ElementNode&)>& visit) const
+{
+    // Iterative, so a deep tree from a damaged file cannot exhaust the stack.
+    std::vector<ElementNode*> stack;
+    for (auto it = roots_.rbegin(); it != roots_.rend(); ++it)
+        stack.push_back(it->get());
+    while (!stack.empty()) {
+        ElementNode* n = stack.back();
+        stack.pop_back();
+        visit(*n);
+        for (auto it = n->children_.rbegin(); it != n->children_.rend(); ++it)
+            stack.push_back(it->get());
+    }
+}
+
+ElementNode* ElementTree::last() const
+{
+    ElementNode* n = roots_.empty() ? nullptr : roots_.back().get();
+    while (n && !n->children_.empty())
+        n = n->children_.back().get();
+    return n;
+}
+
+// ------------------------------------------------------------------ Tabela
+
+const std::string& Tabela::cell(int col, int row) const
+{
+    if (row < 0 || row >= rowCount() || col < 0 || col >= ColumnCount)
+        return kEmpty;
+    return rows_[size_t(row)].cells[size_t(col)];
+}
+
+void Tabela::setCell(int col, int row, std::string text)
+{
+    if (row < 0 || col < 0 || col >= ColumnCount)
+        return;
+    if (row >= rowCount())
+        setRowCount(row + 1);
+    rows_[size_t(row)].cells[size_t(col)] = std::move(text);
+}
+
+CellObject* Tabela::object(int col, int row) const
+{
+    if (row < 0 || row >= rowCount() || col < 0 || col >= ColumnCount)
+        return nullptr;
+    const auto& objs = rows_[size_t(row)].objects;
+    return objs ? (*objs)[size_t(col)].get() : nullptr;
+}
+
+void Tabela::setObject(int col, int row, std::unique_ptr<CellObject> obj)
+{
+    if (row < 0 || col < 0 || col >= ColumnCount)
+        return;
+    if (row >= rowCount())
+        setRowCount(row + 1);
+    auto& objs = rows_[size_t(row)].objects;
+    if (!objs)
+        objs = std::make_unique<std::array<std::unique_ptr<CellObject>, ColumnCount>>();
+    (*objs)[size_t(col)] = std::move(obj);
+}
+
+void Tabela::setRowCount(int n)
+{
+    rows_.resize(size_t(std::max(1, n)));
+}
+
+int Tabela::appendRow()
+{
+    rows_.emplace_back();
+    return rowCount() - 1;
+}
+
+void Tabela::moveRow(int from, int to)
+{
+    if (from == to || from < 0 || to < 0 || from >= rowCount() || to >= rowCount())
+        return;
+    Entry e = std::move(rows_[size_t(from)]);
+    rows_.erase(rows_.begin() + from);
+    rows_.insert(rows_.begin() + to, std::move(e));
+}
+
+void Tabela::emptyRow(int r)
+{
+    if (r < 0 || r >= rowCount())
+        return;
+    rows_[size_t(r)].objects.reset();
+    for (auto& c : rows_[size_t(r)].cells)
+        c.clear();
+}
+
+void Tabela::clear()
+{
+    rows_.resize(1);
+    emptyRow(0);
+}
+
+// ---------------------------------------------------------------- positions
+
+Position PositionOf(const ElementNode& node, int positionDepth)
+{
+    Position p;
+    const ElementNode* chain[3] = {nullptr, nullptr, nullptr};
+    int d = node.depth();
+    const ElementNode* n = &node;
+    for (int level = d; level >= 0; --level, n = n->parent())
+        if (level < 3)
+            chain[level] = n;
+    if (positionDepth == 1) {
+        // Two-level trees: every top-level element is a block of object 1.
+        p.object = 1;
+        p.block = chain[0] ? chain[0]->info.Number : 0;
+        p.element = (d >= 1 && chain[1]) ? chain[1]->info.Number : 0;
+        p.depth = d + 1;
+    } else {
+        p.object = chain[0] ? chain[0]->info.Number : 0;
+        p.block = (d >= 1 && chain[1]) ? chain[1]->info.Number : 0;
+        p.element = (d >= 2 && chain[2]) ? chain[2]->info.Number : 0;
+        p.depth = d;
+    }
+    return p;
+}
+
+long FunctionCodeOf(const Tabela& t, int row)
+{
+    return DigitsValue(NthLine(t.cell(3, row), 1));
+}
+
+std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
+                               bool resultsSorted)
+{
+    const Position p = PositionOf(node, positionDepth);
+    std::vector<int> rows;
+    const Tabela& t = s.table;
+    for (int r = 1; r < t.rowCount(); ++r) {
+        if (FunctionCodeOf(t, r) == 0)
+            continue;
+        const std::string& pos = t.cell(1, r);
+        const long ro = DigitsValue(NthLine(pos, 1));
+        if (ro < p.object)
+            continue;
+        if (ro > p.object) {
+            if (resultsSorted) break;
+            continue;
+        }
+        if (p.depth >= 1) {
+            const long rb = DigitsValue(NthLine(pos, 2));
+            if (rb < p.block)
+                continue;
+            if (rb > p.block) {
+                if (resultsSorted) break;
+                continue;
+            }
+        }
+        if (p.depth >= 2) {
+            const long re = DigitsValue(NthLine(pos, 3));
+            if (re < p.element)
+                continue;
+            if (re > p.element)
+                break;
+        }
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+// ---------------------------------------------------------------- operations
+
+ElementNode* AddElementNode(AppContext& ctx, ElementNode* parent)
+{
+    ElementNode* n = ctx.structure.tree.add(parent);
+    ctx.StructureSaved = false;
+    return n;
+}
+
+namespace {
+// The largest number that follows `base` at the start of `text`, -1 when the
+// text does not continue the base with digits.
+long suffixAfter(const std::string& text, const std::string& base)
+{
+    if (text.size() <= base.size() || text.compare(0, base.size(), base) != 0)
+        return -1;
+    long v = 0;
+    bool any = false;
+    for (size_t i = base.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        any = true;
+        if (v < 100000000L)
+            v = v * 10 + (text[i] - '0');
+    }
+    return any ? v : -1;
+}
+} // namespace
+
+void InitElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered)
+{
+    if (!node)
+        return;
+    node->info.Kind = kind;
+    node->info.Number = 0;
+    node->info.Selection.clear();
+    if (!numbered) {
+        node->name = "xxx";
+    } else {
+        std::string base;
+        if (kind == KindObject || kind == KindObjectIT)
+            base = ctx.defaultNames.names[DefaultNames::Object];
+        if (base.empty())
+            if (const char* key = KindLanguageKey(kind))
+                base = ctx.texts.text(key);
+        long largest = 0;
+        auto consider = [&](const ElementNode& other) {
+            if (&other != node)
+                largest = std::max(largest, suffixAfter(other.name, base));
+        };
+        if (node->parent()) {
+            for (const auto& sibling : node->parent()->children())
+                consider(*sibling);
+        } else {
+            ctx.structure.tree.forEach([&](ElementNode& n) { consider(n); });
+        }
+        node->name = base + std::to_string(largest + 1);
+    }
+    ctx.StructureSaved = false;
+}
+
+void ClearStructure(AppContext& ctx)
+{
+    ctx.structure.tree.selected = ctx.structure.tree.last();
+    ctx.structure.tree.clear();
+}
+
+void ClearResultTable(AppContext& ctx) { ctx.structure.table.clear(); }
+
+void ResetToNewStructure(AppContext& ctx)
+{
+    ClearStructure(ctx);
+    ClearResultTable(ctx);
+    ElementNode* node = AddElementNode(ctx, nullptr);
+    const uint8_t kind = ctx.profile.TopLevelSelector <= 1 ? KindObjectIT : KindObject;
+    InitElement(ctx, node, kind, true);
+    ctx.structure.tree.selected = ctx.structure.tree.first();
+    ctx.CurrentFileName = ctx.decode(ctx.texts.defaultFileName);
+    ctx.StructureSaved = true;
+}
+
+} // namespace zentrova

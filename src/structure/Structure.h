@@ -1,0 +1,150 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+struct AppContext;
+
+// Element kinds of an installation structure.
+enum ElementKind : uint8_t {
+    KindNone = 0,
+    KindObject = 1,
+    KindObjectIT = 2,
+    KindBlock = 3,
+    KindStrelovod = 4,
+    KindGIP = 5,
+    KindCircuit = 6,
+    KindFuse = 7,
+    KindSteber = 8,
+    KindPovezava1 = 9,
+    KindPovezava2 = 10,
+    KindOzemljitev = 11,
+    KindRCD = 12,
+    KindParticular = 13,
+};
+constexpr int KindCount = 14;
+
+// Tree level of a kind (1 = top); kinds past the table count as level 3.
+int KindLevel(unsigned kind);
+// Index in the tree image list; -1 for no image.
+int KindImage(unsigned kind);
+// Language key of the kind's name, nullptr for none.
+const char* KindLanguageKey(unsigned kind);
+
+struct TMyElementInfo {
+    uint8_t Kind = KindNone;
+    std::string Selection; // one "0"/"1" per measurement offered for the kind
+    int32_t Number = 0;    // ties result rows to the element
+};
+
+// One element of the tree. The node owns its record and its children.
+class ElementNode {
+public:
+    std::string name; // bytes; CR separates lines
+    TMyElementInfo info;
+
+    ElementNode* parent() const { return parent_; }
+    const std::vector<std::unique_ptr<ElementNode>>& children() const { return children_; }
+    int depth() const; // 0 for a top-level node
+    int imageIndex() const { return KindImage(info.Kind); }
+
+private:
+    friend class ElementTree;
+    ElementNode* parent_ = nullptr;
+    std::vector<std::unique_ptr<ElementNode>> children_;
+};
+
+class ElementTree {
+public:
+    const std::vector<std::unique_ptr<ElementNode>>& roots() const { return roots_; }
+    bool empty() const { return roots_.empty(); }
+    size_t count() const;
+    // Adds a node named "???" as the last child of `parent` (or the last
+    // top-level node).
+    ElementNode* add(ElementNode* parent);
+    void clear();
+    // Depth-first, in display order.
+    void forEach(const std::function<void(ElementNode&)>& visit) const;
+    ElementNode* first() const { return roots_.empty() ? nullptr : roots_.front().get(); }
+    ElementNode* last() const;
+
+    ElementNode* selected = nullptr;
+
+private:
+    std::vector<std::unique_ptr<ElementNode>> roots_;
+};
+
+// An object a result cell may carry; freed with the cell's row.
+struct CellObject {
+    virtual ~CellObject() = default;
+};
+
+// The result table: rows of 10 byte-string cells, never fewer than one row.
+// Row 0 is the instrument's identification, every further row one result.
+class Tabela {
+public:
+    static constexpr int ColumnCount = 10;
+    using Row = std::array<std::string, ColumnCount>;
+
+    Tabela() { rows_.emplace_back(); }
+
+    int rowCount() const { return int(rows_.size()); }
+    const std::string& cell(int col, int row) const;
+    void setCell(int col, int row, std::string text);
+    const Row& row(int r) const { return rows_[size_t(r)].cells; }
+    Row& row(int r) { return rows_[size_t(r)].cells; }
+    CellObject* object(int col, int row) const;
+    void setObject(int col, int row, std::unique_ptr<CellObject> obj);
+
+    // Grows or shrinks to `n` rows (at least one); dropped rows free their objects.
+    void setRowCount(int n);
+    int appendRow(); // index of the new empty row
+    // Moves row `from` to position `to` (the rows between shift by one), the
+    // cells moved, not copied.
+    void moveRow(int from, int to);
+    void emptyRow(int r);
+    // ClearResultTable: one empty row remains.
+    void clear();
+
+private:
+    struct Entry {
+        Row cells;
+        std::unique_ptr<std::array<std::unique_ptr<CellObject>, ColumnCount>> objects;
+    };
+    std::deque<Entry> rows_;
+};
+
+// The position triple (object, block, element) a node stands for, and the
+// node's depth as the position rule counts it.
+struct Position {
+    long object = 0, block = 0, element = 0;
+    int depth = 0;
+};
+
+struct Structure {
+    ElementTree tree;
+    Tabela table;
+};
+
+Position PositionOf(const ElementNode& node, int positionDepth);
+// Result rows belonging to `node`, in table order.
+std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
+                               bool resultsSorted);
+// The function code of a result row (line 1 of column 3); 0 means no result.
+long FunctionCodeOf(const Tabela& t, int row);
+
+ElementNode* AddElementNode(AppContext& ctx, ElementNode* parent);
+void InitElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered);
+void ClearStructure(AppContext& ctx);
+void ClearResultTable(AppContext& ctx);
+// The model part of a new structure: both halves cleared, one numbered
+// top-level element selected, the default file name, saved.
+void ResetToNewStructure(AppContext& ctx);
+
+} // namespace zentrova
