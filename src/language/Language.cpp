@@ -33,7 +33,7 @@ bool startsWithNoCase(const std::string& s, const char* prefix)
     return true;
 }
 
-bool loadIni(CSimpleIniCaseA& ini, const QString& path)
+bool loadIni(CSimpleIniA& ini, const QString& path)
 {
     return ini.LoadFile(QFile::encodeName(path).constData()) >= 0;
 }
@@ -113,7 +113,7 @@ void TProtLanguage::clear()
 // ------------------------------------------------------------- TLanguage
 
 struct TLanguage::Open {
-    CSimpleIniCaseA ini{false, false, false};
+    CSimpleIniA ini{false, false, false};
 };
 
 TLanguage::TLanguage() = default;
@@ -134,7 +134,7 @@ bool isRemovedLanguage(const std::string& section)
 std::string TLanguage::readIndexKey(AppContext& ctx, void* index, const std::string& section,
                                     const std::string& key, bool& ok)
 {
-    auto* ini = static_cast<CSimpleIniCaseA*>(index);
+    auto* ini = static_cast<CSimpleIniA*>(index);
     const char* v = ini->GetValue(section.c_str(), key.c_str(), nullptr);
     if (!v || !*v) {
         ctx.settings.WriteSetting("SETUP", "Language", "1");
@@ -149,12 +149,12 @@ bool TLanguage::LoadLanguageList(AppContext& ctx)
 {
     entries_.clear();
     selected_ = 0;
-    CSimpleIniCaseA ini(false, false, false);
+    CSimpleIniA ini(false, false, false);
     loadIni(ini, ctx.ProgramDir + "LNG_MAIN.INI");
 
-    CSimpleIniCaseA::TNamesDepend keys;
+    CSimpleIniA::TNamesDepend keys;
     ini.GetAllKeys("Languages", keys);
-    keys.sort(CSimpleIniCaseA::Entry::LoadOrder());
+    keys.sort(CSimpleIniA::Entry::LoadOrder());
     std::vector<std::string> names;
     for (const auto& k : keys)
         if (!isRemovedLanguage(k.pItem))
@@ -186,7 +186,7 @@ bool TLanguage::CurrentLanguage(AppContext& ctx, std::string& section, std::stri
 {
     if (selected_ < 0 || size_t(selected_) >= entries_.size())
         return false;
-    CSimpleIniCaseA ini(false, false, false);
+    CSimpleIniA ini(false, false, false);
     loadIni(ini, ctx.ProgramDir + "LNG_MAIN.INI");
     section = entries_[size_t(selected_)].section;
     bool ok = true;
@@ -250,9 +250,9 @@ TLanguage::sectionEntries(const std::string& section) const
     std::vector<std::pair<std::string, std::string>> out;
     if (!open_)
         return out;
-    CSimpleIniCaseA::TNamesDepend keys;
+    CSimpleIniA::TNamesDepend keys;
     open_->ini.GetAllKeys(section.c_str(), keys);
-    keys.sort(CSimpleIniCaseA::Entry::LoadOrder());
+    keys.sort(CSimpleIniA::Entry::LoadOrder());
     for (const auto& k : keys) {
         const char* v = open_->ini.GetValue(section.c_str(), k.pItem, "");
         out.emplace_back(k.pItem, v ? v : "");

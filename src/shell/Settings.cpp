@@ -7,7 +7,7 @@ namespace zentrova {
 std::string Settings::ReadSetting(const std::string& section, const std::string& key,
                                   const std::string& def) const
 {
-    CSimpleIniCaseA ini(false, false, false);
+    CSimpleIniA ini(false, false, false);
     if (ini.LoadFile(path_.c_str()) < 0)
         return def;
     const char* v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
@@ -17,7 +17,7 @@ std::string Settings::ReadSetting(const std::string& section, const std::string&
 void Settings::WriteSetting(const std::string& section, const std::string& key,
                             const std::string& value) const
 {
-    CSimpleIniCaseA ini(false, false, false);
+    CSimpleIniA ini(false, false, false);
     ini.LoadFile(path_.c_str()); // a missing file is created by the save below
     if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0)
         return;

@@ -1,0 +1,286 @@
+// Language index, language files and the name tables.
+#include "language/LanguageKeys.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <SimpleIni.h>
+
+using namespace zentrova;
+using namespace zentrova::test;
+
+namespace {
+
+// Every key the program reads must be in every shipped language file.
+TEST(ShippedLanguages, HaveEveryKeyTheProgramReads)
+{
+    ProgramDir dir;
+    for (const char* file : {"english.lng", "slovenski.lng"}) {
+        CSimpleIniA ini(false, false, false);
+        ASSERT_GE(ini.LoadFile(dir.file(file).toLocal8Bit().constData()), 0) << file;
+        auto check = [&](const char* section, const std::vector<std::string_view>& keys) {
+            for (std::string_view k : keys) {
+                const char* v = ini.GetValue(section, std::string(k).c_str(), "");
+                EXPECT_TRUE(v && *v) << file << " [" << section << "] lacks " << k;
+            }
+        };
+        check("LANGUAGE", interfaceKeys());
+        check("LANGUAGE", profileKeys());
+        check("PROTOCOL", protocolKeys());
+        CSimpleIniA::TNamesDepend namef;
+        ini.GetAllKeys("NAMEF", namef);
+        EXPECT_GT(namef.size(), 20u) << file;
+    }
+}
+
+TEST(ShippedLanguages, LoadCompletelyInBothLanguages)
+{
+    for (int lang : {1, 2}) {
+        LoadedProgram p(false);
+        p.dir.writeFile("ZENTRO.INI", "[SETUP]\r\nLanguage=" + std::to_string(lang) + "\r\n");
+        ASSERT_TRUE(p.load()) << lang;
+        EXPECT_TRUE(p.prompts.messages.empty());
+        EXPECT_EQ(p.ctx->language.selectedIndex(), lang - 1);
+        EXPECT_FALSE(p.ctx->texts.text("&Open_30").empty());
+        EXPECT_FALSE(p.ctx->names.function(500).empty());
+        EXPECT_FALSE(p.ctx->reportLabels.tlorisLabels[1].empty());
+    }
+}
+
+// A language index with several languages that all use the English file.
+std::string indexWith(const std::vector<std::string>& sections)
+{
+    std::string s = "[Languages]\r\n";
+    for (const auto& n : sections)
+        s += n + "=\r\n";
+    for (const auto& n : sections)
+        s += "[" + n + "]\r\nDispName=" + n + "\r\nFile=english.lng\r\nlcid=1033\r\n";
+    return s;
+}
+
+struct StoredLanguageCase {
+    const char* stored;
+    int expectedIndex;
+};
+
+class StoredLanguage : public ::testing::TestWithParam<StoredLanguageCase> {};
+
+TEST_P(StoredLanguage, SelectsByDigitsOnly)
+{
+    LoadedProgram p(false);
+    p.dir.writeFile("LNG_MAIN.INI", indexWith({"A1", "B1", "C1", "D1"}));
+    if (GetParam().stored)
+        p.dir.writeFile("ZENTRO.INI", std::string("[SETUP]\r\nLANGUAGE=") + GetParam().stored + "\r\n");
+    ASSERT_TRUE(p.ctx->language.LoadLanguageList(*p.ctx));
+    EXPECT_EQ(p.ctx->language.selectedIndex(), GetParam().expectedIndex);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredLanguage,
+                         ::testing::Values(StoredLanguageCase{"x3y", 2}, StoredLanguageCase{"4", 3},
+                                           StoredLanguageCase{"5", 0}, StoredLanguageCase{"17", 0},
+                                           StoredLanguageCase{"0", 0}, StoredLanguageCase{"abc", 0},
+                                           StoredLanguageCase{nullptr, 0}),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(LanguageList, RemovedSectionsAreDroppedWhereverTheyStand)
+{
+    LoadedProgram p(false);
+    const std::string spanish2 = "\x45\x53\x50\x41\xD1\x4F\x4C\x32";
+    p.dir.writeFile("LNG_MAIN.INI", indexWith({"ROMANIAN1", "ENGLISH1", "ITALIANO2", spanish2,
+                                                "ESPANOL1", "DEUTSCH2", "DEUTSCH1"}));
+    ASSERT_TRUE(p.ctx->language.LoadLanguageList(*p.ctx));
+    std::vector<std::string> names;
+    for (const auto& e : p.ctx->language.entries())
+        names.push_back(e.section);
+    EXPECT_EQ(names, (std::vector<std::string>{"ENGLISH1", "ESPANOL1", "DEUTSCH1"}));
+}
+
+TEST(LanguageList, NothingLeftEndsTheProgram)
+{
+    LoadedProgram p(false);
+    p.dir.writeFile("LNG_MAIN.INI", indexWith({"ROMANIAN1", "SVENSKA2"}));
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(p.ctx->language.LoadLanguageList(*p.ctx));
+    EXPECT_TRUE(p.ctx->quitRequested);
+    EXPECT_EQ(p.prompts.messages.at(0), "Error in LANGUAGE.INI");
+}
+
+TEST(LanguageList, MissingIndexKeyResetsTheLanguageAndEnds)
+{
+    LoadedProgram p(false);
+    p.dir.writeFile("ZENTRO.INI", "[SETUP]\r\nLanguage=2\r\n");
+    p.dir.writeFile("LNG_MAIN.INI", "[Languages]\r\nA1=\r\n[A1]\r\nFile=english.lng\r\nlcid=1033\r\n");
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(p.ctx->language.LoadLanguageList(*p.ctx));
+    EXPECT_EQ(p.prompts.messages.at(0), "Error in LNG_MAIN.INI\rDispName");
+    EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "LANGUAGE", ""), "1");
+    EXPECT_TRUE(p.ctx->quitRequested);
+}
+
+TEST(LanguageList, NonIntegerLcidNamesFileAndKey)
+{
+    LoadedProgram p(false);
+    p.dir.editLine("LNG_MAIN.INI", "lcid=1033", "lcid=10x3");
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(p.load());
+    ASSERT_EQ(p.prompts.messages.size(), 1u);
+    EXPECT_NE(p.prompts.messages[0].find("LNG_MAIN.INI"), std::string::npos);
+    EXPECT_NE(p.prompts.messages[0].find("lcid"), std::string::npos);
+    EXPECT_TRUE(p.ctx->quitRequested);
+}
+
+TEST(LanguageFile, MissingKeyEndsWithOneMessageAndResetsTheLanguage)
+{
+    LoadedProgram p(false);
+    p.dir.writeFile("ZENTRO.INI", "[SETUP]\r\nLanguage=2\r\n");
+    p.dir.editLine("slovenski.lng", "&Copy_30=", "");
+    p.dir.editLine("slovenski.lng", "Stop_11=", "");
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(p.load());
+    // Only the first missing key is reported: the program is ending anyway.
+    ASSERT_EQ(p.prompts.messages.size(), 1u);
+    EXPECT_EQ(p.prompts.messages[0], "Error in LANGUAGE.INI\rStop_11");
+    EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "Language", ""), "1");
+
+    // The next start uses the first language and works.
+    LoadedProgram again(false);
+    again.dir.writeFile("ZENTRO.INI", p.dir.readFile("ZENTRO.INI"));
+    EXPECT_TRUE(again.load());
+    EXPECT_EQ(again.ctx->language.selectedIndex(), 0);
+}
+
+TEST(LanguageFile, MissingKeyBeforeActivationGivesEmptyText)
+{
+    LoadedProgram p(false);
+    p.dir.editLine("english.lng", "Stop_11=", "");
+    p.ctx->TerminateOnMissingText = false;
+    p.prompts.expectMessage(MbOK);
+    ASSERT_TRUE(p.ctx->language.LoadLanguageList(*p.ctx));
+    EXPECT_TRUE(LoadInterfaceTexts(*p.ctx));
+    EXPECT_FALSE(p.ctx->quitRequested);
+    EXPECT_EQ(p.ctx->texts.text("Stop_11"), "");
+}
+
+TEST(LanguageFile, MissingFileEndsTheProgram)
+{
+    LoadedProgram p(false);
+    QFile::remove(p.dir.file("english.lng"));
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(p.load());
+    EXPECT_NE(p.prompts.messages.at(0).find("Error in LANGUAGE.INI"), std::string::npos);
+}
+
+TEST(LanguageFile, MissingReportLabelEnds)
+{
+    LoadedProgram p(false);
+    p.dir.editLine("english.lng", "SS_CBox20_0=", "");
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(p.load());
+    EXPECT_EQ(p.prompts.messages.at(0), "Error in LANGUAGES\rSS_CBox20_0");
+}
+
+TEST(LanguageFile, EmptyNamefEnds)
+{
+    LoadedProgram p(false);
+    std::string s = p.dir.readFile("english.lng");
+    s = s.substr(0, s.find("[NAMEF]") + 7) + "\r\n";
+    p.dir.writeFile("english.lng", s);
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(p.load());
+    EXPECT_EQ(p.prompts.messages.at(0), "Error in NAMEF");
+}
+
+TEST(LanguageFile, ReportLabelsLandInTheirPages)
+{
+    LoadedProgram p;
+    std::string s = p.dir.readFile("english.lng");
+    auto value = [&](const std::string& key) {
+        const size_t at = s.find("\n" + key + "=");
+        const size_t start = at + key.size() + 2;
+        return s.substr(start, s.find('\r', start) - start);
+    };
+    const TProtLanguage& r = p.ctx->reportLabels;
+    EXPECT_EQ(r.objLabels[20], value("OO_Lab21_0"));
+    EXPECT_EQ(r.blokLabels[9], value("BB_CBox1_0"));
+    EXPECT_EQ(r.strelaLabels[33], value("SS_CBox1_0"));
+    EXPECT_EQ(r.strelaLabels[42], value("SS_CBox19_0"));
+    EXPECT_EQ(r.strelaLabels[47], value("SS_CBox24_0"));
+}
+
+TEST(NameTables, KeysChooseTableNumberAndWidth)
+{
+    TInstrStrings t;
+    t.setEntry("funkcija12", "Loop");
+    t.setEntry("text5", "A_B");
+    t.setEntry("enota1200", "ignored");
+    t.setEntry("enota998", "last unit");
+    t.setEntry("velicina3", "a quantity far too long for the table");
+    t.setEntry("other7", "ignored");
+    t.setEntry("FUNKCIJA13", "Upper");
+    EXPECT_EQ(t.function(12), "Loop");
+    EXPECT_EQ(t.textName(5), "A B");
+    EXPECT_EQ(t.unit(998), "last unit");
+    EXPECT_EQ(t.unit(1200), "");
+    EXPECT_EQ(t.quantity(3), "a quantity far ");
+    EXPECT_EQ(t.quantity(3).size(), size_t(TInstrStrings::QuantityWidth));
+    EXPECT_EQ(t.function(13), "Upper");
+    EXPECT_EQ(t.function(-1), "");
+}
+
+TEST(TextRecord, SlotsCutLongTexts)
+{
+    TLStr s;
+    s.set("Error_30", std::string(150, 'x'));
+    s.set("GlavaE1_0", std::string(30, 'y'));
+    EXPECT_EQ(s.text("Error_30").size(), 100u);
+    EXPECT_EQ(s.text("GlavaE1_0").size(), 20u);
+    EXPECT_EQ(s.text("NeverSet_1"), "");
+}
+
+TEST(TextRecord, DollarInHeadingsBreaksTheLine)
+{
+    LoadedProgram p(false);
+    p.dir.editLine("english.lng", "Glava3_0=", "Glava3_0=Upper$Lower");
+    ASSERT_TRUE(p.load());
+    EXPECT_EQ(p.ctx->texts.text("Glava3_0"), "Upper\rLower");
+}
+
+TEST(Codec, ByLocale)
+{
+    TextCodec sl(1060), mk(1071), en(1033);
+    EXPECT_EQ(sl.codePage(), 1250);
+    EXPECT_EQ(mk.codePage(), 1251);
+    EXPECT_EQ(en.codePage(), 1252);
+    EXPECT_EQ(sl.decode("\x9a\xe8"), QStringLiteral("šč"));
+    EXPECT_EQ(mk.decode("\xe0"), QStringLiteral("а"));
+    EXPECT_EQ(en.decode("\x80"), QStringLiteral("€"));
+    EXPECT_EQ(sl.encode(QStringLiteral("Žč€")), std::string("\x8e\xe8\x80"));
+    EXPECT_EQ(en.encode(QStringLiteral("č")), "?");
+    // Every byte survives a round trip, also the markup byte 255.
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all.push_back(char(b));
+    for (const TextCodec* c : {&sl, &mk, &en})
+        EXPECT_EQ(c->encode(c->decode(all)), all) << c->codePage();
+}
+
+TEST(LanguageChange, TextsProfileAndDefaultNamesFollow)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    c.CurrentFileName = c.decode(c.texts.defaultFileName);
+    c.settings.WriteSetting("DEFNAMES", "OBJECT", "Plant");
+    c.defaultNames.load(c.settings, c.texts);
+    ASSERT_EQ(c.defaultNames.names[0], "Plant");
+    const std::string englishOpen = c.texts.text("&Open_30");
+
+    ASSERT_TRUE(ChangeLanguage(c, 1));
+    EXPECT_EQ(c.settings.ReadSetting("SETUP", "Language", ""), "2");
+    EXPECT_NE(c.texts.text("&Open_30"), englishOpen);
+    EXPECT_EQ(c.CurrentFileName, c.decode(c.texts.defaultFileName));
+    EXPECT_EQ(c.texts.defaultFileName, c.texts.text("Noname_8") + "." + c.texts.extension);
+    EXPECT_EQ(c.defaultNames.names[0], c.texts.text("Object_20"));
+    EXPECT_EQ(c.language.codec().codePage(), 1250);
+}
+
+} // namespace

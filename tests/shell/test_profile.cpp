@@ -1,0 +1,258 @@
+// Family profile, file-name rules, settings and the printout-heading store.
+#include "shell/Profile.h"
+#include "shell/TextRules.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+using namespace zentrova;
+using namespace zentrova::test;
+
+namespace {
+
+class AnyFamily : public ::testing::TestWithParam<int> {};
+
+TEST_P(AnyFamily, GetsTheFamily14Profile)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    c.FamilyCode = uint8_t(GetParam());
+    ApplyFamilyProfile(c);
+    EXPECT_EQ(c.FamilyCode, GetParam()) << "the profile never changes the reported code";
+    EXPECT_EQ(c.ProfileFamily, 14);
+    EXPECT_EQ(c.profile.TopLevelSelector, 12);
+    EXPECT_EQ(c.profile.ResultColumnCount, 6);
+    EXPECT_EQ(c.profile.ResultColumnMap, (std::array<int, 7>{0, 1, 2, 3, 4, 255, 5}));
+    EXPECT_EQ(c.profile.PositionDepth, 1);
+    EXPECT_TRUE(c.profile.TreeLabelEditing);
+    EXPECT_EQ(c.profile.DefaultBaudIndex, 3);
+    EXPECT_EQ(c.profile.AboutVersion, c.texts.text("Version_20") + " 4.02");
+    EXPECT_EQ(c.texts.extension, "ZIT");
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, AnyFamily, ::testing::Values(0, 4, 14, 19, 200));
+
+TEST(FunctionTextBase, IndexedByTheRawCode)
+{
+    const std::pair<int, int> table[] = {{0, 0},    {5, 0},     {6, 300},  {9, 300}, {10, 400},
+                                         {13, 400}, {14, 500},  {15, 0},   {22, 0},  {23, 0},
+                                         {200, 0},  {255, 0}};
+    for (auto [code, base] : table)
+        EXPECT_EQ(FunctionTextBase(uint8_t(code)), base) << code;
+}
+
+TEST(Profile, MaskAndDefaultName)
+{
+    LoadedProgram p;
+    EXPECT_EQ(p.ctx->StructureFileMask, "*.ZIT");
+    EXPECT_EQ(p.ctx->texts.defaultFileName, "Noname.ZIT");
+}
+
+TEST(Profile, CurrentFileTakesTheFamilyExtension)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    c.CurrentFileName = QStringLiteral("/home/ana/site.v2/x.old");
+    ApplyFamilyProfile(c);
+    EXPECT_EQ(c.CurrentFileName, QStringLiteral("/home/ana/site.v2/x.ZIT"));
+
+    c.CurrentFileName = c.decode(c.texts.defaultFileName);
+    ApplyFamilyProfile(c);
+    EXPECT_EQ(c.CurrentFileName, QStringLiteral("Noname.ZIT"));
+
+    c.CurrentFileName = QStringLiteral("/data.d/plain");
+    ApplyFamilyProfile(c);
+    EXPECT_EQ(c.CurrentFileName, QStringLiteral("/data.d/plain"));
+}
+
+TEST(FileNameRules, ExtensionOfTheFileNamePartOnly)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"x.old", "x.ZIT"},
+        {"/a.b/c.d/x.old", "/a.b/c.d/x.ZIT"},
+        {"/a.b/x", "/a.b/x"},
+        {"C:\\a.b\\x.y.z", "C:\\a.b\\x.ZIT"},
+        {"", ""},
+    };
+    for (auto [in, out] : cases)
+        EXPECT_EQ(ReplaceFileExtension(QString::fromLatin1(in), QStringLiteral("ZIT")), QString::fromLatin1(out)) << in;
+}
+
+TEST(FileNameRules, HelpFileKeepsTheCaseOfItsPath)
+{
+    EXPECT_EQ(HelpFileRule(QStringLiteral("/opt/Zentrova/"), QStringLiteral("help/en/index.html")),
+              QStringLiteral("/opt/Zentrova/help/en/index.html"));
+    EXPECT_EQ(HelpFileRule(QStringLiteral("/opt/Zentrova/"), QStringLiteral("Mini.hlp")),
+              QStringLiteral("/opt/Zentrova/Mini.CHM"));
+    EXPECT_EQ(HelpFileRule(QStringLiteral("/x.HLPdir/"), QStringLiteral("a.html")),
+              QStringLiteral("/x.HLPdir/a.html"));
+}
+
+TEST(TextRules, DigitsValueAndNthLine)
+{
+    EXPECT_EQ(DigitsValue("B12a3"), 123);
+    EXPECT_EQ(DigitsValue("x3y"), 3);
+    EXPECT_EQ(DigitsValue(""), 0);
+    EXPECT_EQ(DigitsValue("no digits"), 0);
+    EXPECT_GT(DigitsValue(std::string(40, '9')), 0) << "a long digit run must not overflow";
+    EXPECT_EQ(NthLine("a\rb\rc", 2), "b");
+    EXPECT_EQ(NthLine("a\rb\rc", 3), "c");
+    EXPECT_EQ(NthLine("a\rb", 3), "");
+    EXPECT_EQ(NthLine("a\r", 2), "");
+    EXPECT_EQ(NthLine("", 1), "");
+    EXPECT_EQ(NthLine("abc", 0), "");
+}
+
+TEST(Settings, FirstStartWithoutAFile)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    EXPECT_FALSE(QFile::exists(c.ProgramDir + "ZENTRO.INI"));
+    EXPECT_EQ(c.language.selectedIndex(), 0);
+    EXPECT_EQ(c.settings.ReadSetting("SETUP", "COM", "-1"), "-1");
+    EXPECT_DOUBLE_EQ(c.margins.left, 2.54);
+    EXPECT_DOUBLE_EQ(c.margins.bottom, 2.54);
+    EXPECT_EQ(c.comments.checks, "101");
+    EXPECT_TRUE(c.comments.commentsEnabled());
+    EXPECT_TRUE(c.comments.pageNumbering());
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Object], c.texts.text("Object_20"));
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Earthing], c.texts.text("OZEMLJITEV_20"));
+}
+
+TEST(Settings, WriteCreatesAndKeepsOtherKeys)
+{
+    ProgramDir dir;
+    Settings s((dir.path() + "ZENTRO.INI").toStdString());
+    dir.writeFile("ZENTRO.INI", "; mine\r\n[SETUP]\r\nCOM=3\r\nUnknown=keep\r\n");
+    s.WriteSetting("setup", "baud", "2");
+    EXPECT_EQ(s.ReadSetting("SETUP", "BAUD", ""), "2");
+    EXPECT_EQ(s.ReadSetting("SETUP", "com", ""), "3");
+    EXPECT_EQ(s.ReadSetting("SETUP", "Unknown", ""), "keep");
+    EXPECT_EQ(s.ReadSetting("NOPE", "x", "def"), "def");
+}
+
+TEST(Settings, BadFilesReadAsDefaultsAndWritesFailQuietly)
+{
+    ProgramDir dir;
+    Settings s((dir.path() + "ZENTRO.INI").toStdString());
+    dir.writeFile("ZENTRO.INI", std::string("\x00\xff[[[garbage\r\n=\r\n[SETUP\r\nCOM\r\n", 30));
+    EXPECT_EQ(s.ReadSetting("SETUP", "COM", "-1"), "-1");
+    dir.writeFile("ZENTRO.INI", "");
+    EXPECT_EQ(s.ReadSetting("SETUP", "COM", "-1"), "-1");
+
+    dir.writeFile("ZENTRO.INI", "[SETUP]\r\nCOM=2\r\n");
+    QFile::setPermissions(dir.file("ZENTRO.INI"), QFileDevice::ReadOwner);
+    s.WriteSetting("SETUP", "COM", "5");
+    if (::geteuid() != 0) // root writes through read-only bits
+        EXPECT_EQ(s.ReadSetting("SETUP", "COM", ""), "2");
+
+    Settings nowhere("/nonexistent-folder/ZENTRO.INI");
+    nowhere.WriteSetting("SETUP", "COM", "1");
+    EXPECT_EQ(nowhere.ReadSetting("SETUP", "COM", "-1"), "-1");
+}
+
+TEST(PrintoutHeading, LogoModeAndRoundTrip)
+{
+    ProgramDir dir;
+    Settings s((dir.path() + "ZENTRO.INI").toStdString());
+    dir.writeFile("ZENTRO.INI", "[OPERATOR]\r\nLogoText=ab1\r\nOP2=Ana \x8a\r\n[SITE]\r\nsite3=Hall B\r\n");
+    PrintoutHeading h;
+    h.load(s);
+    EXPECT_EQ(h.logoMode, 1);
+    EXPECT_EQ(h.op[1], "Ana \x8a");
+    EXPECT_EQ(h.site[2], "Hall B");
+    h.footer[2] = "Page footer";
+    h.logo = "/tmp/logo.jpg";
+    h.save(s);
+    PrintoutHeading back;
+    back.load(s);
+    EXPECT_EQ(back.footer[2], "Page footer");
+    EXPECT_EQ(back.logo, "/tmp/logo.jpg");
+    EXPECT_EQ(back.logoMode, 1);
+    EXPECT_EQ(s.ReadSetting("OPERATOR", "LogoText", ""), "1");
+}
+
+TEST(Comments, ChecksSwitches)
+{
+    Comments c;
+    c.checks = "1";
+    EXPECT_TRUE(c.commentsEnabled()) << "too short counts as 101 for the report";
+    EXPECT_FALSE(c.autotestEnabled());
+    EXPECT_TRUE(c.pageNumbering());
+    EXPECT_EQ(c.dialogBoxes(), (std::array<bool, 3>{false, false, false})) << "and as cleared boxes";
+    c.checks = "0x0";
+    EXPECT_FALSE(c.commentsEnabled());
+    EXPECT_TRUE(c.autotestEnabled());
+    EXPECT_FALSE(c.pageNumbering());
+    EXPECT_EQ(Comments::checksFromBoxes({true, false, true}), "101");
+    EXPECT_EQ(Comments::checksFromBoxes({false, true, false}), "010");
+}
+
+TEST(Comments, TwoHundredLinesRoundTrip)
+{
+    ProgramDir dir;
+    Settings s((dir.path() + "ZENTRO.INI").toStdString());
+    Comments c;
+    c.lines[0] = "first";
+    c.lines[199] = "last";
+    c.autotest[4] = "auto";
+    c.checks = "011";
+    c.save(s);
+    Comments back;
+    back.load(s);
+    EXPECT_EQ(back.lines[0], "first");
+    EXPECT_EQ(back.lines[199], "last");
+    EXPECT_EQ(back.lines[100], "");
+    EXPECT_EQ(back.autotest[4], "auto");
+    EXPECT_EQ(back.checks, "011");
+    EXPECT_EQ(s.ReadSetting("COMMENTS", "comm200", "?"), "last");
+}
+
+TEST(DefaultNames, StoredNamesWinUntilTheLanguageChanges)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    c.settings.WriteSetting("DEFNAMES", "FUSE", "F");
+    c.settings.WriteSetting("DEFNAMES", "BLOCK", "");
+    c.defaultNames.load(c.settings, c.texts);
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Fuse], "F");
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Block], c.texts.text("BLOCK_20"));
+    c.defaultNames.reset(c.settings, c.texts);
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Fuse], c.texts.text("FUSE_20"));
+    EXPECT_EQ(c.settings.ReadSetting("DEFNAMES", "FUSE", "x"), "");
+}
+
+TEST(Margins, PointOrCommaAndNoDigits)
+{
+    double v = -1;
+    EXPECT_TRUE(Margins::parse("2,5", v));
+    EXPECT_DOUBLE_EQ(v, 2.5);
+    EXPECT_TRUE(Margins::parse("2.5", v));
+    EXPECT_DOUBLE_EQ(v, 2.5);
+    EXPECT_TRUE(Margins::parse(" 1.25 cm", v));
+    EXPECT_DOUBLE_EQ(v, 1.25);
+    v = 7;
+    EXPECT_FALSE(Margins::parse("abc", v));
+    EXPECT_DOUBLE_EQ(v, 7);
+}
+
+TEST(LogoFit, ScalesToHeightThenWidth)
+{
+    EXPECT_EQ(FitLogo(QSize(200, 100), 50, 400), QSize(100, 50));
+    EXPECT_EQ(FitLogo(QSize(100, 10), 50, 300), QSize(300, 30));
+    EXPECT_EQ(FitLogo(QSize(0, 10), 50, 300), QSize(0, 0));
+}
+
+TEST(CommentRules, TypingAndLineLimit)
+{
+    EXPECT_EQ(TrimTrailingBeforeKey(QStringLiteral("ab  \n"), 1), QStringLiteral("ab"));
+    EXPECT_EQ(TrimTrailingBeforeKey(QStringLiteral("ab  "), 4), QStringLiteral("ab  ")) << "caret at the end";
+    EXPECT_EQ(LineCountOf(QString()), 1);
+    EXPECT_EQ(LineCountOf(QStringLiteral("a\nb\n")), 3);
+    EXPECT_EQ(FirstLines(QStringLiteral("a\nb\nc"), 2), QStringLiteral("a\nb"));
+    EXPECT_EQ(FirstLines(QStringLiteral("a"), 2), QStringLiteral("a"));
+}
+
+} // namespace
