@@ -1,0 +1,202 @@
+#include "structure/ResultsGrid.h"
+
+#include "report/GridData.h"
+#include "shell/AppContext.h"
+#include "shell/TextRules.h"
+
+#include <algorithm>
+
+namespace zentrova {
+
+namespace {
+
+void removeAll(std::string& s, char c) { s.erase(std::remove(s.begin(), s.end(), c), s.end()); }
+
+long numberIn(const std::string& token, size_t from, size_t count)
+{
+    if (token.size() <= from)
+        return 0;
+    return DigitsValue(std::string_view(token).substr(from, count));
+}
+
+std::string splitJoin(const std::string& text, const TInstrStrings& names)
+{
+    std::string out;
+    size_t start = 0;
+    for (;;) {
+        const size_t cr = text.find('\r', start);
+        out += FormatResultToken(text.substr(start, cr == std::string::npos ? std::string::npos : cr - start), names);
+        if (cr == std::string::npos)
+            break;
+        out.push_back('\r');
+        start = cr + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string FormatResultToken(const std::string& token, const TInstrStrings& names)
+{
+    if (token.compare(0, 3, "AAA") == 0)
+        return token.substr(3);
+    std::string name = names.quantity(numberIn(token, 0, 3));
+    const std::string unit = names.unit(numberIn(token, 3, 3));
+    std::string value = token.size() > 6 ? token.substr(6) : std::string();
+    std::string comparator;
+    bool mark = false;
+    if (value.find('!') != std::string::npos) {
+        removeAll(value, '!');
+        mark = true;
+    }
+    if (value.find('>') != std::string::npos) {
+        removeAll(value, '>');
+        comparator = ">";
+    }
+    if (value.find('<') != std::string::npos) {
+        removeAll(value, '<');
+        comparator = "<";
+    }
+    if (!name.empty() && name.back() == ':') {
+        name.pop_back();
+        comparator = ":";
+    }
+    if (!name.empty() && comparator.empty())
+        comparator = "=";
+
+    std::string result = name;
+    if (!comparator.empty()) {
+        if (comparator != ":" && !result.empty())
+            result.push_back(' ');
+        result += comparator;
+    }
+    if (!value.empty())
+        result += " " + value;
+    if (!unit.empty()) {
+        if (!result.empty())
+            result.push_back(' ');
+        result += unit;
+    }
+    if (mark)
+        result += " !";
+    return result;
+}
+
+std::string FormatResultText(const std::string& text, const TInstrStrings& names)
+{
+    return splitJoin(text, names);
+}
+
+void WriteResultHeadings(const AppContext& ctx, GridData& grid)
+{
+    const auto& map = ctx.profile.ResultColumnMap;
+    for (int c = 0; c < grid.colCount(); ++c) {
+        std::string heading;
+        for (int logical = 6; logical >= 0; --logical) {
+            if (map[size_t(logical)] == c) {
+                heading = headingText(ctx.texts.text("VGlava" + std::to_string(logical) + "_0"));
+                break;
+            }
+        }
+        grid.setCell(c, 0, heading);
+    }
+    for (int logical = 0; logical < 7; ++logical) {
+        const int c = map[size_t(logical)];
+        if (c == 255 || c >= grid.colCount())
+            continue;
+        const TSAlign a = (logical == 0 || logical == 2 || logical == 6) ? alsCenter : alsLeft;
+        grid.setBodyColumnAlignment(c, a);
+        grid.setHeadingColumnAlignment(c, a);
+    }
+}
+
+void ClearResultsGrid(GridData& grid)
+{
+    grid.setRowCount(1);
+    grid.setDefaultColWidth(30);
+    grid.setDefaultRowHeight(10);
+}
+
+int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData& grid)
+{
+    // The heading row survives clearing; the rows below are rebuilt.
+    std::vector<std::string> headings;
+    for (int c = 0; c < grid.colCount(); ++c)
+        headings.push_back(grid.cell(c, 0));
+    ClearResultsGrid(grid);
+    for (int c = 0; c < grid.colCount(); ++c)
+        grid.setCell(c, 0, headings[size_t(c)]);
+    if (!selected)
+        return 0;
+
+    const Profile& p = ctx.profile;
+    const Tabela& t = ctx.structure.table;
+    const std::vector<int> rows = RowsOfElement(ctx.structure, *selected, p.PositionDepth, p.ResultsSorted);
+    if (rows.empty())
+        return 0;
+    grid.setRowCount(int(rows.size()) + 1);
+    grid.setFixedRows(1);
+    const int functionBase = FunctionTextBase(ctx.FamilyCode);
+
+    auto put = [&](int logical, int k, std::string text) {
+        const int c = p.ResultColumnMap[size_t(logical)];
+        if (c != 255 && c < grid.colCount())
+            grid.setCell(c, k, std::move(text));
+    };
+    int k = 1;
+    for (int r : rows) {
+        const std::string& names = t.cell(2, r);
+        put(0, k, std::to_string(k));
+        switch (p.PositionDepth) {
+        case 3:
+            put(1, k, NthLine(names, 1) + "\r " + NthLine(names, 2) + "\r  " + NthLine(names, 3));
+            break;
+        case 2:
+            put(1, k, NthLine(names, 2) + "\r " + NthLine(names, 3));
+            break;
+        default:
+            put(1, k, NthLine(names, 3));
+            break;
+        }
+        const long code = FunctionCodeOf(t, r);
+        put(2, k, headingText(ctx.names.function(functionBase + code)));
+        put(3, k, FormatResultText(t.cell(4, r), ctx.names));
+        put(4, k, FormatResultText(t.cell(6, r), ctx.names));
+        put(5, k, FormatResultText(t.cell(5, r), ctx.names));
+        if (p.ResultColumnMap[6] < 255)
+            put(6, k, t.cell(7, r) + "\r" + t.cell(8, r));
+        ++k;
+    }
+    return k - 1;
+}
+
+std::string NoResultsCaption(const AppContext& ctx, const ElementNode* selected)
+{
+    return ctx.texts.text("NoMeasuresIn_30") + " " + (selected ? selected->name : std::string());
+}
+
+std::string SelectionText(const GridData& grid, int left, int top, int right, int bottom)
+{
+    std::string out;
+    for (int r = top; r <= bottom; ++r) {
+        int height = 0;
+        for (int c = left; c <= right; ++c) {
+            const std::string& s = grid.cell(c, r);
+            height = std::max(height, int(std::count(s.begin(), s.end(), '\r')) + 1);
+        }
+        for (int j = 1; j <= height; ++j) {
+            for (int c = left; c <= right; ++c) {
+                if (c > left)
+                    out.push_back('\t');
+                std::string line = NthLine(grid.cell(c, r), j);
+                removeAll(line, '\n');
+                out += line;
+            }
+            if (!(r == bottom && j == height))
+                out += "\r\n";
+        }
+    }
+    return out;
+}
+
+} // namespace zentrova
