@@ -9,6 +9,13 @@
 #include "shell/windows/Icons.h"
 #include "shell/windows/comment1.h"
 #include "shell/windows/personal1.h"
+#include "report/windows/Strgrida.h"
+#include "structure/Odlozi.h"
+#include "structure/ResultsGrid.h"
+#include "structure/windows/TreeView.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,11 +23,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace zentrova {
@@ -47,7 +52,8 @@ const std::vector<MenuDef>& menuDefs()
 }
 } // namespace
 
-TForm1::TForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), ctx(context)
+TForm1::TForm1(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), ctx(context), odlozisce_(std::make_unique<TOdlozisce>())
 {
     setObjectName(QStringLiteral("Form1"));
     // Window creation: the first activation is still to come.
@@ -152,10 +158,8 @@ void TForm1::buildCentre()
 {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("Splitter1"));
-    Tree = new QTreeWidget(splitter_);
-    Tree->setObjectName(QStringLiteral("Tree"));
-    Tree->setHeaderHidden(true);
-    Tree->setColumnCount(1);
+    Tree = new TTreeView(ctx, splitter_);
+    connect(Tree, &TTreeView::selectionMoved, this, [this] { FillResultsGrid(); });
 
     resultsPanel_ = new QWidget(splitter_);
     resultsPanel_->setObjectName(QStringLiteral("ResultsPanel"));
@@ -166,16 +170,40 @@ void TForm1::buildCentre()
     panelCaption_ = new QLabel(resultsPanel_);
     panelCaption_->setObjectName(QStringLiteral("PanelCaption"));
     panelCaption_->setAlignment(Qt::AlignCenter);
-    TabelaV = new QTableWidget(resultsPanel_);
+    panelCaption_->setWordWrap(true);
+    TabelaV = new TStringGridAll(resultsPanel_);
     TabelaV->setObjectName(QStringLiteral("TabelaV"));
-    TabelaV->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TabelaV->verticalHeader()->hide();
-    TabelaV->setColumnCount(7);
-    TabelaV->setRowCount(1);
+    TabelaV->setDecoder([this](const std::string& bytes) { return ctx.decode(bytes); });
+    TabelaV->data().setColCount(7);
+    TabelaV->data().setRowCount(1);
     layout->addWidget(measurementsLabel_);
     layout->addWidget(TabelaV, 1);
     layout->addWidget(panelCaption_, 1);
-    panelCaption_->hide();
+    TabelaV->hide();
+
+    // The grid's context menu: Copy, then entries that act only on editable
+    // report tables, which this program never shows.
+    gridMenu_ = new QMenu(TabelaV);
+    gridMenu_->setObjectName(QStringLiteral("GridMenu"));
+    QAction* copy = gridMenu_->addAction(QString());
+    copy->setObjectName(QStringLiteral("&Copy_30"));
+    actions_["&Copy_30"] = copy;
+    for (const char* key : {"-", "&Paste_30", "-", "&InsertRow_30", "&DeleteRow_30"}) {
+        QAction* a = key[0] == '-' ? gridMenu_->addSeparator() : gridMenu_->addAction(QString());
+        if (key[0] != '-') {
+            a->setObjectName(QString::fromLatin1(key));
+            actions_[key] = a;
+        }
+    }
+    connect(copy, &QAction::triggered, this, &TForm1::Copy1Click);
+    connect(gridMenu_, &QMenu::aboutToShow, this, [this] {
+        const bool gridFocused = TabelaV->hasFocus();
+        const auto entries = gridMenu_->actions();
+        for (int i = 1; i < entries.size(); ++i)
+            entries[i]->setVisible(!gridFocused);
+    });
+    TabelaV->setPopupMenu(gridMenu_);
+
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
 }
@@ -183,8 +211,6 @@ void TForm1::buildCentre()
 void TForm1::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
-    Tree->setToolTipDuration(0);
-    Tree->setToolTip(QString());
     if (ctx.FirstActivation)
         QTimer::singleShot(0, this, &TForm1::FormActivate);
 }
@@ -194,7 +220,7 @@ void TForm1::FormActivate()
     if (!ctx.FirstActivation)
         return;
     ctx.TerminateOnMissingText = true;
-    TabelaV->setColumnCount(7);
+    TabelaV->data().setColCount(7);
 
     // Languages: list, interface texts, report labels.
     if (ctx.language.LoadLanguageList(ctx) && LoadInterfaceTexts(ctx))
@@ -238,6 +264,7 @@ void TForm1::FormActivate()
         gridFont.setPointSize(int(size));
     gridFont.setBold(ctx.settings.ReadSetting("TabFONTS", "FontBold", "0") == "1");
     TabelaV->setFont(gridFont);
+    TabelaV->data().setFont(gridFont);
 
     // The structure file named on the command line is opened by the file commands.
     FillResultsGrid();
@@ -250,7 +277,7 @@ void TForm1::FormActivate()
 void TForm1::ApplyFamilyProfile()
 {
     zentrova::ApplyFamilyProfile(ctx);
-    TabelaV->setColumnCount(ctx.profile.ResultColumnCount);
+    TabelaV->data().setColCount(ctx.profile.ResultColumnCount);
     if (about_)
         about_->applyProfile();
     UpdateMainCaption();
@@ -275,24 +302,37 @@ void TForm1::SetResultsView(int flag)
 
 void TForm1::WriteResultHeadings()
 {
-    const int columns = TabelaV->columnCount();
-    for (int c = 0; c < columns; ++c) {
-        QString heading;
-        for (int logical = 6; logical >= 0; --logical) {
-            if (ctx.profile.ResultColumnMap[size_t(logical)] == c) {
-                heading = text("VGlava" + std::to_string(logical) + "_0");
-                break;
-            }
-        }
-        heading.replace(u'\r', u'\n');
-        TabelaV->setHorizontalHeaderItem(c, new QTableWidgetItem(heading));
-    }
+    zentrova::WriteResultHeadings(ctx, TabelaV->data());
+    TabelaV->contentsChanged();
 }
 
 void TForm1::FillResultsGrid()
 {
-    // Filled from the result table once the structure model is in place.
-    TabelaV->setRowCount(0);
+    ElementNode* selected = ctx.structure.tree.selected;
+    const int rows = zentrova::FillResultsGrid(ctx, selected, TabelaV->data());
+    TabelaV->resetSizes(30, 10);
+    TabelaV->contentsChanged();
+    TabelaV->setVisible(rows > 0);
+    panelCaption_->setText(selected ? ctx.decode(NoResultsCaption(ctx, selected)) : QString());
+    panelCaption_->setVisible(rows == 0);
+    if (rows > 0)
+        TabelaV->setCurrentCell(0, 1);
+}
+
+void TForm1::RefreshStructureView()
+{
+    Tree->rebuild();
+    FillResultsGrid();
+}
+
+void TForm1::Copy1Click()
+{
+    odlozisce_->clear();
+    if (TabelaV->hasFocus()) {
+        const TGridRect sel = TabelaV->Selection();
+        odlozisce_->append(SelectionText(TabelaV->data(), sel.Left, sel.Top, sel.Right, sel.Bottom));
+    }
+    QGuiApplication::clipboard()->setText(ctx.decode(odlozisce_->bytes()));
 }
 
 void TForm1::ApplyInterfaceTexts()
@@ -327,6 +367,7 @@ void TForm1::ApplyFonts()
     QFont mono(QStringLiteral("Courier New"));
     mono.setPointSize(10);
     TabelaV->setFont(mono);
+    TabelaV->data().setFont(mono);
     if (comments_)
         comments_->setBoxFont(mono);
 }

@@ -1,16 +1,15 @@
 #pragma once
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <string>
 
 class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
-class QTableWidget;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
 
 namespace zentrova {
 
@@ -19,6 +18,9 @@ class TAboutBox;
 class TCommentBox;
 class TPersonalData;
 class TSelectLanguage;
+class TStringGridAll;
+class TTreeView;
+class TOdlozisce;
 
 // The main window: menus, tool bar, the structure tree beside the results grid.
 class TForm1 : public QMainWindow {
@@ -43,8 +45,14 @@ public:
     void ApplyFonts();
 
     QAction* action(const std::string& key) const;
-    QTreeWidget* tree() const { return Tree; }
-    QTableWidget* resultsGrid() const { return TabelaV; }
+    TTreeView* tree() const { return Tree; }
+    TStringGridAll* resultsGrid() const { return TabelaV; }
+    QLabel* panelCaption() const { return panelCaption_; }
+    QMenu* gridMenu() const { return gridMenu_; }
+    // The grid's Copy: the selected cells through the row buffer to the clipboard.
+    void Copy1Click();
+    // Shows the tree of the model and the results of its selection.
+    void RefreshStructureView();
     QToolButton* toolButton(const char* name) const;
     int helpContext() const { return helpContext_; }
 
@@ -73,11 +81,13 @@ private:
     std::map<std::string, QMenu*> menus_;
     QToolBar* toolBar_ = nullptr;
     QSplitter* splitter_ = nullptr;
-    QTreeWidget* Tree = nullptr;
+    TTreeView* Tree = nullptr;
     QWidget* resultsPanel_ = nullptr;
     QLabel* panelCaption_ = nullptr;
     QLabel* measurementsLabel_ = nullptr;
-    QTableWidget* TabelaV = nullptr;
+    TStringGridAll* TabelaV = nullptr;
+    QMenu* gridMenu_ = nullptr;
+    std::unique_ptr<TOdlozisce> odlozisce_;
     int treeWidth_ = 300;
     int helpContext_ = 1;
 
