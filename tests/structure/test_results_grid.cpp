@@ -1,0 +1,212 @@
+// The results grid: what a selection shows, token formatting, Copy.
+#include "report/GridData.h"
+#include "report/windows/Strgrida.h"
+#include "shell/windows/Main.h"
+#include "structure/Odlozi.h"
+#include "structure/ResultsGrid.h"
+#include "structure/windows/TreeView.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+
+using namespace zentrova;
+using namespace zentrova::test;
+
+namespace {
+
+TEST(ResultToken, Formatting)
+{
+    TInstrStrings n;
+    n.setEntry("velicina12", "R");
+    n.setEntry("enota7", "MOhm");
+    n.setEntry("velicina20", "Test:");
+    n.setEntry("velicina21", "DAR");
+    const std::pair<const char*, const char*> cases[] = {
+        {"012007<1.5", "R < 1.5 MOhm"},
+        {"012007>1.5", "R > 1.5 MOhm"},
+        {"012007<>1.5", "R < 1.5 MOhm"}, // "<" wins
+        {"0120071.5!", "R = 1.5 MOhm !"},
+        {"012007!>2", "R > 2 MOhm !"},
+        {"020000ok", "Test: ok"},
+        {"0210001.32", "DAR = 1.32"},
+        {"0000075", " 5 MOhm"},
+        {"000000", ""},
+        {"AAAfree text!<", "free text!<"},
+        {"012", "R ="},
+        {"", ""},
+    };
+    for (auto [token, shown] : cases)
+        EXPECT_EQ(FormatResultToken(token, n), shown) << token;
+    EXPECT_EQ(FormatResultText("0120071\r0210002", n), "R = 1 MOhm\rDAR = 2");
+}
+
+// A family-14 structure: block 1 with measuring points 1 and 2.
+struct Sample {
+    LoadedProgram p;
+    Sample()
+    {
+        AppContext& c = *p.ctx;
+        ElementNode* block = AddElementNode(c, nullptr);
+        block->name = "001";
+        block->info.Kind = KindObject;
+        block->info.Number = 1;
+        for (int e = 1; e <= 2; ++e) {
+            ElementNode* pt = AddElementNode(c, block);
+            pt->name = "00" + std::to_string(e);
+            pt->info.Kind = KindParticular;
+            pt->info.Number = e;
+        }
+        ElementNode* empty = AddElementNode(c, nullptr);
+        empty->name = "Spare\rfeeder";
+        empty->info.Number = 9;
+        add(1, "500", "507501250\r5085011.2", "5095025.0");
+        add(1, "0", "ignored", "");
+        add(2, "501", "AAAhidden", "");
+        c.structure.tree.selected = block;
+    }
+    void add(int element, const char* code, const char* results, const char* params)
+    {
+        Tabela& t = p.ctx->structure.table;
+        const int r = t.appendRow();
+        t.setCell(1, r, "1\r1\r" + std::to_string(element));
+        t.setCell(2, r, "Obj\rBlock\rPoint " + std::to_string(element) + "\r13,0");
+        t.setCell(3, r, code);
+        t.setCell(4, r, results);
+        t.setCell(5, r, "hidden");
+        t.setCell(6, r, params);
+        t.setCell(7, r, "07.12.2026");
+        t.setCell(8, r, "10:15");
+    }
+};
+
+TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
+{
+    Sample s;
+    AppContext& c = *s.p.ctx;
+    GridData g(6, 1);
+    WriteResultHeadings(c, g);
+    EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0")));
+    EXPECT_EQ(g.bodyColumnAlignment(0), alsCenter);
+    EXPECT_EQ(g.bodyColumnAlignment(1), alsLeft);
+    EXPECT_EQ(g.headingColumnAlignment(5), alsCenter);
+
+    ASSERT_EQ(FillResultsGrid(c, c.structure.tree.selected, g), 2);
+    EXPECT_EQ(g.rowCount(), 3);
+    EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0"))) << "headings survive";
+    EXPECT_EQ(g.cell(0, 1), "1");
+    EXPECT_EQ(g.cell(0, 2), "2");
+    EXPECT_EQ(g.cell(1, 1), "Point 1");
+    EXPECT_EQ(g.cell(2, 1), headingText(c.names.function(500)));
+    EXPECT_EQ(g.cell(3, 1), c.names.quantity(507) + " = 250 " + c.names.unit(501) + "\r" +
+                                c.names.quantity(508) + " = 1.2 " + c.names.unit(501));
+    EXPECT_EQ(g.cell(4, 1), c.names.quantity(509) + " = 5.0 " + c.names.unit(502));
+    EXPECT_EQ(g.cell(5, 1), "07.12.2026\r10:15");
+    EXPECT_EQ(g.cell(3, 2), "hidden");
+    for (int col = 0; col < 6; ++col)
+        EXPECT_EQ(g.cell(col, 1).find("hidden"), std::string::npos) << "column 5 of the table is not shown";
+
+    // A measuring point shows only its own rows.
+    ElementNode* second = c.structure.tree.roots()[0]->children()[1].get();
+    ASSERT_EQ(FillResultsGrid(c, second, g), 1);
+    EXPECT_EQ(g.rowCount(), 2);
+    EXPECT_EQ(g.cell(0, 1), "1");
+
+    EXPECT_EQ(FillResultsGrid(c, c.structure.tree.roots()[1].get(), g), 0);
+    EXPECT_EQ(g.rowCount(), 1);
+    EXPECT_EQ(FillResultsGrid(c, nullptr, g), 0);
+}
+
+TEST(Copy, SelectionTextLines)
+{
+    GridData g(3, 3);
+    g.setCell(0, 1, "a");
+    g.setCell(1, 1, "b1\rb2");
+    g.setCell(0, 2, "c\n");
+    g.setCell(1, 2, "d");
+    EXPECT_EQ(SelectionText(g, 0, 1, 1, 2), "a\tb1\r\n\tb2\r\nc\td");
+    EXPECT_EQ(SelectionText(g, 1, 2, 1, 2), "d");
+}
+
+TEST(RowBuffer, EscapesAndLimits)
+{
+    TOdlozisce b;
+    EXPECT_TRUE(b.append(std::string("a\xff", 2) + std::string(1, '\0') + "z"));
+    EXPECT_EQ(b.bytes(), std::string("a\xff\xff\xff\xfez", 6));
+    b.clear();
+    EXPECT_TRUE(b.append(std::string(30000, 'x')));
+    EXPECT_FALSE(b.append(std::string(100, 'y')));
+    EXPECT_EQ(b.bytes().size(), TOdlozisce::StopAfter + 1);
+    EXPECT_LE(b.bytes().size(), TOdlozisce::Capacity);
+}
+
+struct Window {
+    Sample s;
+    TForm1 form{*s.p.ctx};
+    Window()
+    {
+        form.FormActivate();
+        form.RefreshStructureView();
+        form.show();
+    }
+};
+
+TEST(ResultsView, SelectionFillsOrHidesTheGrid)
+{
+    Window w;
+    AppContext& c = *w.s.p.ctx;
+    TStringGridAll* grid = w.form.resultsGrid();
+    EXPECT_EQ(w.form.tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(w.form.tree()->topLevelItem(1)->text(0), QStringLiteral("Spare\nfeeder"));
+    EXPECT_EQ(w.form.tree()->topLevelItem(0)->child(0)->icon(0).isNull(), false);
+
+    w.form.tree()->selectNode(c.structure.tree.roots()[0].get());
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_FALSE(w.form.panelCaption()->isVisible());
+    EXPECT_EQ(grid->data().rowCount(), 3);
+
+    w.form.tree()->selectNode(c.structure.tree.roots()[1].get());
+    EXPECT_FALSE(grid->isVisible());
+    EXPECT_TRUE(w.form.panelCaption()->isVisible());
+    EXPECT_EQ(w.form.panelCaption()->text(),
+              c.decode(c.texts.text("NoMeasuresIn_30")) + QStringLiteral(" Spare\rfeeder"));
+}
+
+TEST(ResultsView, CopyNeedsTheGridsFocus)
+{
+    Window w;
+    AppContext& c = *w.s.p.ctx;
+    w.form.tree()->selectNode(c.structure.tree.roots()[0].get());
+    TStringGridAll* grid = w.form.resultsGrid();
+    grid->setSelection({2, 1, 3, 2});
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    w.form.tree()->setFocus();
+    w.form.Copy1Click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString());
+
+    w.form.activateWindow();
+    grid->setFocus();
+    QApplication::processEvents();
+    if (!grid->hasFocus())
+        GTEST_SKIP() << "the offscreen platform gave no focus";
+    w.form.Copy1Click();
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(c.decode(c.names.function(500)) + u'\t'));
+    EXPECT_EQ(lines[2], c.decode(c.names.function(501)) + QStringLiteral("\thidden"));
+
+    // With the grid focused, the context menu offers Copy alone.
+    QMenu* menu = w.form.gridMenu();
+    emit menu->aboutToShow();
+    int visible = 0;
+    for (QAction* a : menu->actions())
+        visible += a->isVisible();
+    EXPECT_EQ(visible, 1);
+}
+
+} // namespace
