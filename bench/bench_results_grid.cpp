@@ -1,0 +1,65 @@
+// Refilling the results grid from the result table for one selected block.
+#include "report/GridData.h"
+#include "shell/AppContext.h"
+#include "shell/Prompts.h"
+#include "structure/ResultsGrid.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace zentrova;
+
+namespace {
+
+struct SilentPrompts : Prompts {
+    unsigned message(MsgType, const std::string&, unsigned, int) override { return MbOK; }
+    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+void BM_FillResultsGrid(benchmark::State& state)
+{
+    SilentPrompts prompts;
+    AppContext ctx(QStringLiteral("/tmp/"), prompts);
+    ctx.FamilyCode = 14;
+    ctx.profile.PositionDepth = 1;
+    ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
+    ctx.names.setEntry("funkcija500", "Insulation resistance");
+    ctx.names.setEntry("funkcija501", "Diagnostic test (DAR, PI)");
+    ctx.names.setEntry("velicina501", "Riso");
+    ctx.names.setEntry("velicina506", "DAR");
+    ctx.names.setEntry("velicina507", "PI");
+    ctx.names.setEntry("velicina509", "Ut");
+    ctx.names.setEntry("enota507", "MOhm");
+    ctx.names.setEntry("enota508", "GOhm");
+    ctx.names.setEntry("enota501", "V");
+
+    ElementNode* block = ctx.structure.tree.add(nullptr);
+    block->name = "001";
+    block->info.Kind = KindObject;
+    block->info.Number = 1;
+    const int rows = int(state.range(0));
+    Tabela& t = ctx.structure.table;
+    for (int i = 0; i < rows; ++i) {
+        const int r = t.appendRow();
+        const int element = 1 + i / 20;
+        t.setCell(1, r, "1\r1\r" + std::to_string(element));
+        t.setCell(2, r, "\r001\r" + std::to_string(element) + "\r13,0");
+        t.setCell(3, r, i % 3 ? "500" : "501");
+        t.setCell(4, r, i % 3 ? "501508<12.5" : "501508 4.21\r5060001.62\r5070002.35!");
+        t.setCell(6, r, "509501 5000");
+        t.setCell(7, r, "07.12.2026");
+        t.setCell(8, r, "10:15:32");
+    }
+    GridData grid(6, 1);
+    WriteResultHeadings(ctx, grid);
+    for (auto _ : state) {
+        const int shown = FillResultsGrid(ctx, block, grid);
+        benchmark::DoNotOptimize(shown);
+    }
+    state.SetComplexityN(rows);
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+
+BENCHMARK(BM_FillResultsGrid)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+} // namespace
