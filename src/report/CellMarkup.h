@@ -11,6 +11,7 @@
 #include <vector>
 
 class QPainter;
+class QPaintDevice;
 
 namespace zentrova {
 
@@ -68,5 +69,11 @@ using ByteDecoder = std::function<QString(const std::string&)>;
 CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
                         const QFont& gridFont, const QColor& fontColor, const ByteDecoder& decode,
                         bool growCells = true);
+
+// What DrawCell would measure and grow, without drawing: for laying out
+// cells before they are shown. `device` gives the resolution (the screen's
+// when null).
+CellDrawResult FitCell(GridData& grid, int col, int row, const QFont& gridFont, const ByteDecoder& decode,
+                       QPaintDevice* device = nullptr);
 
 } // namespace zentrova

@@ -1,0 +1,251 @@
+#include "report/CellMarkup.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace zentrova {
+
+namespace {
+
+// Removes every sequence 255, `letter`, parameter from `text`, exactly as
+// scanning from the start and removing the first sequence until none is left
+// would: a removal can join a 255 before it to a letter after it, and that
+// new sequence goes too. Works in one pass: a sequence can only start at the
+// last byte kept or ahead of it. `onParam` sees each parameter and returns
+// how many bytes after the sequence to drop as well (H); what it asks past
+// the end drops only what is there.
+template <typename OnParam>
+std::string RemovePass(const std::string& text, char letter, OnParam&& onParam)
+{
+    if (text.find(letter) == std::string::npos)
+        return text;
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const char ch = text[i];
+        if (ch == letter && i + 1 < text.size() && !out.empty()
+            && static_cast<unsigned char>(out.back()) == kMarkupLead) {
+            out.pop_back();
+            const size_t hide = onParam(static_cast<unsigned char>(text[i + 1]));
+            i += 2;
+            i += std::min(hide, text.size() - i);
+            continue;
+        }
+        out.push_back(ch);
+        ++i;
+    }
+    return out;
+}
+
+struct WholeCell {
+    std::string text;
+    bool bold = false;
+    int fontIndex = 0;
+};
+
+// Steps that act on the whole cell: line feeds go, then H, F, N and B in
+// that order.
+WholeCell StripWholeCell(const std::string& cell)
+{
+    WholeCell w;
+    w.text.reserve(cell.size());
+    for (char ch : cell)
+        if (ch != '\n')
+            w.text.push_back(ch);
+    if (w.text.find(static_cast<char>(kMarkupLead)) == std::string::npos)
+        return w;
+    w.text = RemovePass(w.text, 'H', [](unsigned char n) { return size_t(n); });
+    int lastF = 0;
+    w.text = RemovePass(w.text, 'F', [&](unsigned char p) { lastF = p; return size_t(0); });
+    w.fontIndex = lastF >= 1 && lastF <= 3 ? lastF : 0;
+    w.text = RemovePass(w.text, 'N', [](unsigned char) { return size_t(0); });
+    w.text = RemovePass(w.text, 'B', [&](unsigned char) { w.bold = true; return size_t(0); });
+    return w;
+}
+
+std::optional<TSAlign> AlignOf(unsigned char ch)
+{
+    switch (ch) {
+    case 'L': return alsLeft;
+    case 'R': return alsRight;
+    case 'C': return alsCenter;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+QColor ColourOf(LineColour c)
+{
+    // The classic sixteen-colour palette: its green is the dark one.
+    switch (c) {
+    case LineColour::Red: return QColor(255, 0, 0);
+    case LineColour::Blue: return QColor(0, 0, 255);
+    case LineColour::Green: return QColor(0, 128, 0);
+    case LineColour::Black: break;
+    }
+    return QColor(0, 0, 0);
+}
+
+CellLayout ParseCell(const std::string& text, TSAlign startAlign, const TCellData* data)
+{
+    WholeCell whole = StripWholeCell(text);
+    CellLayout layout;
+    layout.bold = whole.bold;
+    layout.fontIndex = whole.fontIndex;
+
+    const std::string& s = whole.text;
+    const size_t alignCount =
+        data ? std::min(data->lineAlignments.size(), TCellData::kMaxLineAlignments) : 0;
+    size_t start = 0;
+    for (size_t i = 0;; ++i) {
+        const size_t end = std::min(s.find('\r', start), s.size());
+        CellLine line;
+        line.align = startAlign;
+        line.text = s.substr(start, end - start);
+        if (line.text.find(static_cast<char>(kMarkupLead)) != std::string::npos) {
+            line.text = RemovePass(line.text, 'A', [&](unsigned char p) {
+                if (auto a = AlignOf(p))
+                    line.align = *a;
+                return size_t(0);
+            });
+            line.text = RemovePass(line.text, 'C', [&](unsigned char p) {
+                if (p >= 1 && p <= 4)
+                    line.colour = static_cast<LineColour>(p - 1);
+                return size_t(0);
+            });
+        }
+        if (i < alignCount)
+            if (auto a = AlignOf(static_cast<unsigned char>(data->lineAlignments[i])))
+                line.align = *a;
+        // The cell object's font brings its own colour, which replaces the
+        // markup's; a "!" (a failed limit) still shows red.
+        if (data && data->font)
+            line.colour.reset();
+        if (line.text.find('!') != std::string::npos)
+            line.colour = LineColour::Red;
+        layout.lines.push_back(std::move(line));
+        if (end >= s.size())
+            break;
+        start = end + 1;
+    }
+    return layout;
+}
+
+std::string VisibleText(const std::string& cell)
+{
+    const CellLayout layout = ParseCell(cell, alsLeft);
+    std::string out;
+    for (size_t i = 0; i < layout.lines.size(); ++i) {
+        if (i)
+            out.push_back('\r');
+        out += layout.lines[i].text;
+    }
+    return out;
+}
+
+namespace {
+
+// The font a cell draws with: the grid font, bold by B, name and size of the
+// F font when the grid has it, or the cell object's font over all of them.
+QFont CellFont(const GridData& grid, const CellLayout& layout, const TCellData* data, const QFont& gridFont)
+{
+    if (data && data->font)
+        return *data->font;
+    QFont font = gridFont;
+    if (layout.bold) {
+        font.setBold(true);
+        font.setItalic(false);
+        font.setUnderline(false);
+        font.setStrikeOut(false);
+    }
+    if (layout.fontIndex)
+        if (const auto& extra = grid.extraFont(layout.fontIndex)) {
+            font.setFamily(extra->family());
+            if (extra->pointSizeF() > 0)
+                font.setPointSizeF(extra->pointSizeF());
+            else if (extra->pixelSize() > 0)
+                font.setPixelSize(extra->pixelSize());
+        }
+    return font;
+}
+
+QString Decode(const ByteDecoder& decode, const std::string& bytes)
+{
+    return decode ? decode(bytes) : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+void GrowToFit(GridData& grid, int col, int row, const CellDrawResult& result)
+{
+    const int needHeight =
+        int(std::min<int64_t>(int64_t(result.lineHeight) * result.lines + 2, 1 << 24));
+    if (grid.rowHeight(row) < needHeight)
+        grid.setRowHeight(row, needHeight);
+    if (grid.colWidth(col) < result.widest + 5)
+        grid.setColWidth(col, result.widest + 5);
+}
+
+} // namespace
+
+CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
+                        const QFont& gridFont, const QColor& fontColor, const ByteDecoder& decode,
+                        bool growCells)
+{
+    const TCellData* data = grid.cellData(col, row);
+    const CellLayout layout = ParseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
+
+    painter.save();
+    painter.setClipRect(R, Qt::IntersectClip);
+    painter.setFont(CellFont(grid, layout, data, gridFont));
+    const QFontMetrics fm = painter.fontMetrics();
+    CellDrawResult result;
+    result.lineHeight = fm.height();
+    result.lines = int(layout.lines.size());
+    // Delphi-style rectangle: the right edge lies just past the last pixel.
+    const int left = R.left();
+    const int right = R.left() + R.width();
+    for (size_t i = 0; i < layout.lines.size(); ++i) {
+        const CellLine& line = layout.lines[i];
+        const QString text = Decode(decode, line.text);
+        const int w = fm.horizontalAdvance(text);
+        result.widest = std::max(result.widest, w);
+        int x = left + 2;
+        if (line.align == alsCenter)
+            x = left + (right - left - w) / 2 + 1;
+        else if (line.align == alsRight)
+            x = right - w - 2;
+        const int64_t y = R.top() + 2 + int64_t(result.lineHeight) * int64_t(i);
+        // A line below the cell is clipped away anyway; it still counts
+        // for the widest line.
+        if (text.isEmpty() || y >= R.top() + R.height())
+            continue;
+        painter.setPen(line.colour ? ColourOf(*line.colour) : fontColor);
+        painter.drawText(QPoint(x, int(y) + fm.ascent()), text);
+    }
+    painter.restore();
+
+    if (growCells)
+        GrowToFit(grid, col, row, result);
+    return result;
+}
+
+CellDrawResult FitCell(GridData& grid, int col, int row, const QFont& gridFont, const ByteDecoder& decode,
+                       QPaintDevice* device)
+{
+    const TCellData* data = grid.cellData(col, row);
+    const CellLayout layout = ParseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
+    const QFont font = CellFont(grid, layout, data, gridFont);
+    const QFontMetrics fm = device ? QFontMetrics(font, device) : QFontMetrics(font);
+    CellDrawResult result;
+    result.lineHeight = fm.height();
+    result.lines = int(layout.lines.size());
+    for (const CellLine& line : layout.lines)
+        result.widest = std::max(result.widest, fm.horizontalAdvance(Decode(decode, line.text)));
+    GrowToFit(grid, col, row, result);
+    return result;
+}
+
+} // namespace zentrova
