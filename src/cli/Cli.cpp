@@ -1,0 +1,124 @@
+#include "cli/Cli.h"
+
+#include "language/Language.h"
+#include "report/Protoc1.h"
+#include "shell/Profile.h"
+#include "structure/StructureFile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace zentrova::cli {
+
+namespace {
+QString oneLine(QString s)
+{
+    s.replace(u'\r', u' ');
+    s.replace(u'\n', u' ');
+    return s.trimmed();
+}
+} // namespace
+
+void Fail(const QString& text)
+{
+    std::fprintf(stderr, "zentrova-cli: %s\n", oneLine(text).toLocal8Bit().constData());
+}
+
+unsigned CliPrompts::message(MsgType, const std::string& text, unsigned buttons, int)
+{
+    Fail(ctx ? ctx->decode(text) : QString::fromLatin1(text));
+    if (buttons & MbCancel)
+        return MbCancel;
+    if (buttons & MbNo)
+        return MbNo;
+    return MbOK;
+}
+
+StderrProgress::StderrProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
+
+void StderrProgress::show(const std::string&, const std::string&, bool)
+{
+    shown_ = true;
+    percent_ = -1;
+}
+
+void StderrProgress::setPosition(int percent)
+{
+    if (!terminal_ || !shown_ || percent == percent_)
+        return;
+    percent_ = percent;
+    const int filled = std::clamp(percent, 0, 100) * 40 / 100;
+    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%", filled, "########################################",
+                 40 - filled, "                                        ", percent);
+    std::fflush(stderr);
+}
+
+void StderrProgress::hide()
+{
+    if (terminal_ && shown_ && percent_ >= 0)
+        std::fprintf(stderr, "\r%50s\r", "");
+    shown_ = false;
+}
+
+std::unique_ptr<Program> LoadProgram()
+{
+    auto p = std::make_unique<Program>();
+    p->ctx = std::make_unique<AppContext>(QCoreApplication::applicationDirPath() + u'/', p->prompts);
+    AppContext& c = *p->ctx;
+    // A broken language file ends the program, as it does the GUI.
+    c.TerminateOnMissingText = true;
+    if (!c.language.LoadLanguageList(c) || !LoadInterfaceTexts(c) || !LoadReportTexts(c) ||
+        c.quitRequested)
+        return nullptr;
+    p->prompts.ctx = &c;
+    c.FamilyCode = 0;
+    ApplyFamilyProfile(c);
+    c.heading.load(c.settings);
+    c.margins.load(c.settings);
+    c.comments.load(c.settings);
+    c.defaultNames.load(c.settings, c.texts);
+    c.CurrentFileName = c.decode(c.texts.defaultFileName);
+    c.StructureSaved = true;
+    if (c.quitRequested)
+        return nullptr;
+    return p;
+}
+
+int ReadInput(Program& program, TProtocol& pages, const QString& path)
+{
+    AppContext& ctx = *program.ctx;
+    std::string bytes;
+    QString error;
+    if (!ReadFileBytes(path, bytes, &error)) {
+        Fail(path + QStringLiteral(": ") + error);
+        return ExitBadInput;
+    }
+    ctx.CurrentFileName = path;
+    StructureView view;
+    FileEnv env{ctx, pages, program.progress, view};
+    const ReadResult r = LoadStructure(env, bytes, ctx.encode(path));
+    switch (r.outcome) {
+    case ReadOutcome::Read:
+        return ExitOk;
+    case ReadOutcome::NotStructure:
+        Fail(path + QStringLiteral(": not a structure file"));
+        return ExitBadInput;
+    case ReadOutcome::FamilyNotServed:
+        Fail(path + QStringLiteral(": structure file of instrument family %1, which this program does not serve")
+                        .arg(ctx.FamilyCode));
+        return ExitBadInput;
+    default:
+        Fail(ctx.decode(r.message));
+        return ExitBadInput;
+    }
+}
+
+bool WantsHelp(const QStringList& args)
+{
+    return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+}
+
+} // namespace zentrova::cli

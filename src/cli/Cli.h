@@ -1,0 +1,89 @@
+#pragma once
+#include "shell/AppContext.h"
+#include "shell/Progress.h"
+#include "shell/Prompts.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace zentrova {
+class TProtocol;
+}
+
+namespace zentrova::cli {
+
+// Exit codes of zentrova-cli.
+enum ExitCode {
+    ExitOk = 0,
+    ExitUsage = 1,        // unknown command or option, missing argument
+    ExitProgramData = 2,  // the language files beside the program are broken
+    ExitBadInput = 4,     // the input is not a structure file or cannot be read
+    ExitCannotWrite = 5,  // the output file cannot be written
+};
+
+// Answers without a person: every message goes to stderr (one line) and is
+// answered with Cancel where offered, else No, else OK; file dialogs are
+// cancelled. Commands that must not ask name their files on the command line.
+class CliPrompts : public Prompts {
+public:
+    unsigned message(MsgType type, const std::string& text, unsigned buttons, int helpContext) override;
+    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+    const AppContext* ctx = nullptr; // decodes the messages once the language is known
+};
+
+// A bar on stderr while it is a terminal; nothing otherwise.
+class StderrProgress : public Progress {
+public:
+    StderrProgress();
+    void show(const std::string& caption, const std::string& line1, bool cancellable) override;
+    void setLine2(const std::string&) override {}
+    void setPosition(int percent) override;
+    void hide() override;
+    bool CancelRequested() const override { return false; }
+    void processEvents(int) override {}
+
+private:
+    bool terminal_ = false;
+    bool shown_ = false;
+    int percent_ = -1;
+};
+
+// The program as the GUI has it after its first activation: languages,
+// interface texts, report labels, family profile, heading and comments,
+// from the program's own folder.
+struct Program {
+    CliPrompts prompts;
+    StderrProgress progress;
+    std::unique_ptr<AppContext> ctx;
+};
+
+// Loads the program's state; on failure prints the reason and returns nullptr.
+std::unique_ptr<Program> LoadProgram();
+
+// Reads the structure file `path` into the program and its page set.
+// ExitOk, or ExitBadInput after printing the reason.
+int ReadInput(Program& program, TProtocol& pages, const QString& path);
+
+// Prints one line to stderr ("zentrova-cli: " + text).
+void Fail(const QString& text);
+
+// A subcommand: `run` gets the arguments after its name.
+struct Command {
+    const char* name;
+    const char* synopsis; // arguments, for the command list
+    const char* summary;  // one line, for the command list
+    int (*run)(const QStringList& args);
+    void (*help)();
+};
+
+// Subcommands, each in its own cmd_*.cpp.
+int DumpCommand(const QStringList& args);
+void DumpHelp();
+int ConvertCommand(const QStringList& args);
+void ConvertHelp();
+
+// True when `args` asks for help (-h or --help anywhere).
+bool WantsHelp(const QStringList& args);
+
+} // namespace zentrova::cli

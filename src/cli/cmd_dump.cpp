@@ -1,0 +1,187 @@
+// dump FILE: the whole content of a structure file as JSON on stdout.
+#include "cli/Cli.h"
+
+#include "report/Protoc1.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace zentrova::cli {
+
+namespace {
+
+class Json {
+public:
+    explicit Json(const AppContext& ctx) : ctx_(ctx) {}
+
+    QJsonValue text(const std::string& bytes) const { return ctx_.decode(bytes); }
+
+    QJsonArray node(const ElementNode& n) const;
+    QJsonObject table(const TStringGridAll2Data* t) const;
+    QJsonObject page(const TProtocol& pages, int i) const;
+    QJsonObject document(const TProtocol& pages) const;
+
+private:
+    const AppContext& ctx_;
+};
+
+QJsonObject Json::table(const TStringGridAll2Data* t) const
+{
+    QJsonObject o;
+    if (!t)
+        return o;
+    o[QStringLiteral("object")] = text(t->objectName);
+    o[QStringLiteral("block")] = text(t->blockName);
+    const TSubData* sub = SubDataOf(*t);
+    o[QStringLiteral("sub1")] = text(sub ? sub->text1 : std::string());
+    o[QStringLiteral("sub2")] = text(sub ? sub->text2 : std::string());
+    QJsonArray rows;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        QJsonArray row;
+        for (int c = 0; c < t->colCount(); ++c)
+            row.append(text(t->cell(c, r)));
+        rows.append(row);
+    }
+    o[QStringLiteral("cells")] = rows;
+    return o;
+}
+
+QJsonObject Json::page(const TProtocol& pages, int i) const
+{
+    const TPages& e = pages.entry(i);
+    QJsonObject o;
+    o[QStringLiteral("kind")] = int(e.kind);
+    o[QStringLiteral("index")] = int(e.index);
+    if (const TReportTables* t = pages.tablesOfEntry(i)) {
+        o[QStringLiteral("tables")] = QJsonArray{table(t->a.get()), table(t->b.get())};
+        return o;
+    }
+    const TReportPage* p = pages.pageOfEntry(i);
+    if (!p)
+        return o;
+    o[QStringLiteral("object")] = text(p->objectName);
+    if (e.kind != ReportObject)
+        o[QStringLiteral("block")] = text(p->blockName);
+    QJsonArray edits;
+    for (int n = 1; n <= p->editCount(); ++n)
+        edits.append(text(p->edit(n)));
+    o[QStringLiteral("edits")] = edits;
+    if (p->checkCount() > 0)
+        o[QStringLiteral("checks")] = QString::fromStdString(p->checkString());
+    if (e.kind == ReportTloris) {
+        const auto* plan = static_cast<const TTlorisPage*>(p);
+        o[QStringLiteral("image")] = text(plan->imagePath());
+        o[QStringLiteral("image_loaded")] = !plan->picture().isNull();
+    }
+    return o;
+}
+
+QJsonArray Json::node(const ElementNode& n) const
+{
+    QJsonArray children;
+    for (const auto& child : n.children()) {
+        QJsonObject c;
+        c[QStringLiteral("name")] = text(child->name);
+        c[QStringLiteral("kind")] = int(child->info.Kind);
+        c[QStringLiteral("number")] = int(child->info.Number);
+        c[QStringLiteral("selection")] = text(child->info.Selection);
+        c[QStringLiteral("children")] = node(*child);
+        children.append(c);
+    }
+    return children;
+}
+
+QJsonObject Json::document(const TProtocol& pages) const
+{
+    QJsonObject doc;
+    doc[QStringLiteral("family")] = int(ctx_.FamilyCode);
+
+    const PrintoutHeading& h = ctx_.heading;
+    QJsonObject heading;
+    heading[QStringLiteral("OP1")] = text(h.op[0]);
+    heading[QStringLiteral("OP2")] = text(h.op[1]);
+    heading[QStringLiteral("OP3")] = text(h.op[2]);
+    heading[QStringLiteral("FOOTER")] = text(h.footer[0]);
+    heading[QStringLiteral("FOOTER2")] = text(h.footer[1]);
+    heading[QStringLiteral("FOOTER3")] = text(h.footer[2]);
+    heading[QStringLiteral("site1")] = text(h.site[0]);
+    heading[QStringLiteral("site2")] = text(h.site[1]);
+    heading[QStringLiteral("site3")] = text(h.site[2]);
+    heading[QStringLiteral("Logo")] = text(h.logo);
+    heading[QStringLiteral("LogoText")] = h.logoMode;
+    doc[QStringLiteral("heading")] = heading;
+
+    QJsonArray comments, autotest;
+    for (const auto& s : ctx_.comments.lines)
+        comments.append(text(s));
+    for (const auto& s : ctx_.comments.autotest)
+        autotest.append(text(s));
+    doc[QStringLiteral("comments")] = comments;
+    doc[QStringLiteral("autotest")] = autotest;
+    doc[QStringLiteral("checks")] = text(ctx_.comments.checks);
+    doc[QStringLiteral("results_discarded")] = ctx_.ResultsDiscarded;
+
+    // The top level is a list like every node's children.
+    QJsonArray tree;
+    for (const auto& root : ctx_.structure.tree.roots()) {
+        QJsonObject c;
+        c[QStringLiteral("name")] = text(root->name);
+        c[QStringLiteral("kind")] = int(root->info.Kind);
+        c[QStringLiteral("number")] = int(root->info.Number);
+        c[QStringLiteral("selection")] = text(root->info.Selection);
+        c[QStringLiteral("children")] = node(*root);
+        tree.append(c);
+    }
+    doc[QStringLiteral("tree")] = tree;
+
+    QJsonArray table;
+    const Tabela& t = ctx_.structure.table;
+    for (int r = 0; r < t.rowCount(); ++r) {
+        QJsonArray row;
+        for (const auto& cell : t.row(r))
+            row.append(text(cell));
+        table.append(row);
+    }
+    doc[QStringLiteral("table")] = table;
+
+    QJsonArray list;
+    for (int i = 1; i <= pages.count(); ++i)
+        list.append(page(pages, i));
+    doc[QStringLiteral("pages")] = list;
+    return doc;
+}
+
+} // namespace
+
+void DumpHelp()
+{
+    std::printf("Usage: zentrova-cli dump FILE\n\n"
+                "Reads the structure file FILE and prints its content as one JSON object:\n"
+                "family, heading (OP1..OP3, FOOTER..FOOTER3, site1..site3, Logo, LogoText),\n"
+                "comments (200), autotest (5), checks, results_discarded, tree (name, kind,\n"
+                "number, selection, children), table (rows of cells) and pages (kind, index\n"
+                "and the page's fields). Texts are decoded from the active language's code\n"
+                "page; a line break inside a text is \"\\r\". Nothing is asked or written.\n");
+}
+
+int DumpCommand(const QStringList& args)
+{
+    if (args.size() != 1 || args.front().startsWith(u'-')) {
+        Fail(QStringLiteral("dump takes exactly one FILE (see zentrova-cli dump --help)"));
+        return ExitUsage;
+    }
+    auto program = LoadProgram();
+    if (!program)
+        return ExitProgramData;
+    TProtocol pages;
+    if (const int rc = ReadInput(*program, pages, args.front()); rc != ExitOk)
+        return rc;
+    const QByteArray json = QJsonDocument(Json(*program->ctx).document(pages)).toJson(QJsonDocument::Indented);
+    std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+    return std::fflush(stdout) == 0 ? ExitOk : ExitCannotWrite;
+}
+
+} // namespace zentrova::cli

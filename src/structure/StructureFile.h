@@ -1,0 +1,134 @@
+#pragma once
+#include "shell/Prompts.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zentrova {
+
+struct AppContext;
+class Progress;
+class TProtocol;
+
+// The structure file: a line-oriented text file of bytes, lines ended by
+// CR LF ("*** INSTAL STRUCTURE v11" ... "*** KONEC"). Inside element lines and
+// result cells a line break (CR) is stored as code 2.
+namespace structure_file {
+inline constexpr std::string_view Magic = "*** INSTAL STRUCTURE v11";
+inline constexpr std::string_view MagicV10 = "*** INSTAL STRUCTURE";
+inline constexpr std::string_view Comments2 = "*** COMMENTS2";
+inline constexpr std::string_view StructureData = "*** STRUCTURE DATA";
+inline constexpr std::string_view TableData = "*** TABLE DATA";
+inline constexpr std::string_view ProtocolData = "*** PROTOCOL DATA";
+inline constexpr std::string_view Konec = "*** KONEC";
+// "*** STRUCTURE DATA" is always this line of a written file.
+inline constexpr int StructureDataLine = 248;
+// Limits of a result table read from a file. A transfer can fill 65,535
+// result rows below the identification row.
+inline constexpr int MaxTableRows = 65536;
+inline constexpr int MaxTableColumns = 1000;
+} // namespace structure_file
+
+// The seal multiplier: a fixed constant of the format.
+inline constexpr int32_t SealMultiplier = 5820417;
+
+// The seal over the results: computed from the family code and the
+// instrument's serial number (line 4 of the identification cell), signed
+// 32-bit with wrap-around.
+int32_t ResultsSeal(uint8_t familyCode, std::string_view serialLine);
+int32_t ResultsSeal(const AppContext& ctx);
+
+// What the main window does when the structure changes hands. Every call
+// has a no-op default, so the command-line tool and tests give only what
+// they watch.
+class StructureView {
+public:
+    virtual ~StructureView() = default;
+    virtual void UpdateMainCaption() {}
+    // Rebuilds the results grid for the selected element.
+    virtual void FillResultsGrid() {}
+    virtual void SetResultsView(int /*flag*/) {}
+    // Shows or hides the structure panel (tree, splitter and, for profile
+    // family 4, the mode button bar).
+    virtual void ShowStructurePanel(bool /*shown*/) {}
+    // False until a structure was read, received or made: Save and Save As
+    // do nothing then.
+    virtual bool StructurePanelShown() const { return true; }
+    // The element tree of the model was replaced: rebuild the tree widget
+    // from it, expand the first top-level element with all its descendants
+    // and select the model's selected element.
+    virtual void TreeReplaced() {}
+};
+
+// What the file routines work with: the program's state, the report page
+// set of the open structure, the progress dialog and the main window.
+struct FileEnv {
+    AppContext& ctx;
+    TProtocol& pages;
+    Progress& progress;
+    StructureView& view;
+};
+
+// ------------------------------------------------------------------ writer
+
+// The file's bytes for the current model (the heading, comments, tree,
+// result table and report pages). Advances `progress` when given.
+std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages,
+                                 Progress* progress = nullptr);
+
+// Writes `bytes` to `path` through a temporary file beside it that replaces
+// the target only when complete: a failure leaves the previous file as it
+// was. On failure returns false and sets `error` to the system's message.
+bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error);
+
+// Writes the model to ctx.CurrentFileName. On success StructureSaved becomes
+// true; on failure the system's message is shown, the previous file stays
+// untouched and StructureSaved keeps its value.
+bool WriteStructureFile(FileEnv& env);
+
+// The Save As dialog loop with `proposed` offered; writes when the user
+// confirms a name. False when cancelled or the write failed.
+bool SaveStructureAs(FileEnv& env, const QString& proposed);
+
+// Offers to save unsaved changes. Returns MbYes (saved, or nothing to lose),
+// MbNo (the user declined) or MbCancel (stop what you were doing).
+unsigned QuerySaveChanges(FileEnv& env);
+
+// ------------------------------------------------------------------ reader
+
+enum class ReadOutcome {
+    Read,            // the file's content is the model
+    NotStructure,    // first line is no structure-file magic: the model is empty
+    FamilyNotServed, // the file is for another instrument family: no structure shown
+    Damaged,         // a damaged record ended reading: the model holds what was read
+    CannotOpen,      // the file could not be opened or read: the model is unchanged
+    Cancelled,       // the save question or the open dialog was cancelled: unchanged
+};
+
+struct ReadResult {
+    ReadOutcome outcome = ReadOutcome::Read;
+    std::string message; // for Damaged and CannotOpen: what went wrong (bytes)
+};
+
+// The whole file's bytes. False when it cannot be opened or read; `error`
+// then holds the system's message and `opened` tells which of the two failed.
+bool ReadFileBytes(const QString& path, std::string& bytes, QString* error,
+                   bool* opened = nullptr);
+
+// Replaces the model (tree, result table, heading data, comments, report
+// pages, FamilyCode, ResultsDiscarded) by the content of `bytes`: the steps
+// of reading after the file was opened, without the windows. `fileName`
+// names the file in messages and the progress dialog.
+ReadResult LoadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName = {});
+
+// Reads a structure file. Without `path` the save question and the open
+// dialog come first; with it (the command-line file) the file is read at
+// once. Shows the messages of the failures; the caller refills the results
+// grid afterwards.
+ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path = std::nullopt);
+
+} // namespace zentrova

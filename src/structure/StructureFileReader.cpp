@@ -1,0 +1,549 @@
+// The structure file reader: both versions of the format, moving from
+// section to section by marker lines except in the fixed header.
+#include "structure/StructureFile.h"
+
+#include "report/Protoc1.h"
+#include "shell/AppContext.h"
+#include "shell/Profile.h"
+#include "shell/Progress.h"
+#include "shell/TextRules.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <vector>
+
+namespace zentrova {
+
+namespace sf = structure_file;
+
+namespace {
+
+// The file's lines, split once. A line ends at LF; a CR right before the LF
+// (or before the end of the file) belongs to the line end. Reading past the
+// last line gives empty lines.
+class Lines {
+public:
+    explicit Lines(std::string_view bytes)
+    {
+        lines_.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+        size_t start = 0;
+        while (start < bytes.size()) {
+            size_t end = bytes.find('\n', start);
+            const size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+            if (end == std::string_view::npos)
+                end = bytes.size();
+            size_t len = end - start;
+            if (len > 0 && bytes[start + len - 1] == '\r')
+                --len;
+            lines_.push_back(bytes.substr(start, len));
+            start = next;
+        }
+    }
+
+    bool atEnd() const { return pos_ >= lines_.size(); }
+    std::string_view next() { return atEnd() ? std::string_view() : lines_[pos_++]; }
+    size_t remaining() const { return lines_.size() - std::min(pos_, lines_.size()); }
+    // 1-based number of the line read last.
+    size_t lineNumber() const { return pos_; }
+    // Lines from here up to (not including) the first `marker`, or to the end.
+    size_t countUntil(std::string_view marker) const
+    {
+        size_t n = 0;
+        for (size_t i = pos_; i < lines_.size() && lines_[i] != marker; ++i)
+            ++n;
+        return n;
+    }
+
+private:
+    std::vector<std::string_view> lines_;
+    size_t pos_ = 0;
+};
+
+// Cells and element lines store a line break as code 2.
+std::string unstore(std::string_view s)
+{
+    std::string out(s);
+    std::replace(out.begin(), out.end(), '\x02', '\r');
+    return out;
+}
+
+// A whole line that is a 32-bit integer: blanks around it, an optional sign,
+// decimal digits and nothing else.
+bool parseInteger(std::string_view s, int32_t& value)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty())
+        return false;
+    int64_t v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+        if (v > int64_t(INT32_MAX) + 1)
+            return false;
+    }
+    v = negative ? -v : v;
+    if (v > INT32_MAX || v < INT32_MIN)
+        return false;
+    value = int32_t(v);
+    return true;
+}
+
+// The stored seal: every digit of the line, negative when the line starts
+// with "-". The writer writes the seal as a signed decimal, so a seal that
+// wrapped below zero or has ten digits reads back as written.
+int64_t sealValue(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    const bool negative = !s.empty() && s.front() == '-';
+    int64_t v = 0;
+    for (char c : s)
+        if (c >= '0' && c <= '9' && v < (int64_t(1) << 40))
+            v = v * 10 + (c - '0');
+    return negative ? -v : v;
+}
+
+std::string shown(std::string_view line)
+{
+    std::string s(line.substr(0, 40));
+    for (char& c : s)
+        if ((unsigned char)c < 32)
+            c = ' ';
+    return s;
+}
+
+class Reader {
+public:
+    Reader(FileEnv& env, std::string_view bytes, const std::string& fileName)
+        : env_(env), ctx_(env.ctx), in_(bytes), fileName_(fileName)
+    {
+    }
+
+    ReadResult run();
+
+private:
+    bool isMarker() const { return cur_ == sf::StructureData || cur_ == sf::Comments2; }
+    std::string_view read() { return cur_ = in_.next(); }
+    std::string text() { return std::string(in_.next()); }
+    // Reads lines until one of the markers; "*** KONEC" or the end of the
+    // file sets the end flag instead.
+    void seek(bool anyMarker);
+    void readHeader(bool v11);
+    void readElements();
+    void readTable();
+    void readPages();
+    bool readPage(ReportKind kind, int32_t index);
+    bool readTables(ReportKind kind, int32_t index);
+    void damaged(const std::string& what);
+    void gauge(long long done, long long total);
+
+    FileEnv& env_;
+    AppContext& ctx_;
+    Lines in_;
+    std::string fileName_;
+    std::string_view cur_;
+    bool end_ = false;
+    int lastPercent_ = -1;
+    ReadResult result_;
+};
+
+void Reader::gauge(long long done, long long total)
+{
+    total = std::max(total, 1LL);
+    const int percent = int(std::min(100LL, (done * 100 + total / 2) / total));
+    if (percent == lastPercent_)
+        return;
+    lastPercent_ = percent;
+    env_.progress.setPosition(percent);
+    env_.progress.processEvents();
+}
+
+void Reader::damaged(const std::string& what)
+{
+    result_.outcome = ReadOutcome::Damaged;
+    result_.message = fileName_ + "\r" + "Line " + std::to_string(in_.lineNumber()) + ": " + what;
+}
+
+void Reader::seek(bool anyMarker)
+{
+    for (;;) {
+        if (in_.atEnd()) {
+            end_ = true;
+            return;
+        }
+        read();
+        if (cur_ == sf::Konec) {
+            end_ = true;
+            return;
+        }
+        if (anyMarker ? isMarker() : cur_ == sf::StructureData)
+            return;
+    }
+}
+
+void Reader::readHeader(bool v11)
+{
+    PrintoutHeading& h = ctx_.heading;
+    h.op[0] = text();
+    h.op[1] = text();
+    h.op[2] = v11 ? text() : std::string();
+    h.footer[0] = text();
+    h.footer[1] = v11 ? text() : std::string();
+    h.footer[2] = v11 ? text() : std::string();
+    h.site[0] = text();
+    h.site[1] = text();
+    h.site[2] = v11 ? text() : std::string();
+    h.logo = text();
+    h.logoMode = uint8_t(DigitsValue(read()));
+
+    // Comment blocks end early at a marker: older files may have fewer lines.
+    Comments& c = ctx_.comments;
+    for (auto& line : c.lines)
+        line.clear();
+    for (int i = 0; i < 20; ++i) {
+        if (read(), isMarker())
+            break;
+        c.lines[size_t(i)] = std::string(cur_);
+    }
+    if (!isMarker() && (read(), !isMarker())) {
+        for (int i = 0; i < Comments::AutotestCount; ++i) {
+            if (read(), isMarker())
+                break;
+            c.autotest[size_t(i)] = std::string(cur_);
+        }
+    }
+    c.checks = "101";
+    if (!isMarker() && (read(), !isMarker())) {
+        read();
+        if (!isMarker() && cur_.size() >= 3)
+            c.checks = std::string(cur_);
+    }
+    if (!isMarker())
+        seek(true);
+    if (!end_ && cur_ == sf::Comments2) {
+        for (auto& line : c.lines) {
+            if (read() == sf::StructureData)
+                break;
+            line = std::string(cur_);
+        }
+    }
+    if (!end_ && cur_ != sf::StructureData)
+        seek(false);
+}
+
+void Reader::readElements()
+{
+    const long long lineCount = std::max<long long>((long long)in_.countUntil(sf::TableData), 1);
+    long long linesRead = 0;
+    ElementNode* last = nullptr;
+    int lastDepth = 0;
+    const bool twoLevels = ctx_.profile.PositionDepth == 1;
+    for (;;) {
+        if (in_.atEnd()) {
+            end_ = true;
+            return;
+        }
+        read();
+        ++linesRead;
+        if (cur_.empty())
+            continue;
+        if (cur_ == sf::TableData)
+            return;
+        const std::string line = unstore(cur_);
+        std::string_view fields[4];
+        std::string_view rest = line;
+        for (int f = 0; f < 4; ++f) {
+            const size_t tab = rest.find('\t');
+            fields[f] = rest.substr(0, tab);
+            if (tab == std::string_view::npos) {
+                rest = {};
+                break;
+            }
+            rest.remove_prefix(tab + 1);
+        }
+        const uint8_t kind = uint8_t(DigitsValue(fields[1]));
+        // A kind past the known ones counts as level 3 (KindLevel), without image.
+        int target = KindLevel(kind);
+        if (twoLevels && target > 2)
+            target = 2;
+        ElementNode* parent = last;
+        int depth = lastDepth;
+        while (depth + 1 > target) {
+            --depth;
+            parent = (depth > 0 && parent) ? parent->parent() : nullptr;
+        }
+        ElementNode* node = AddElementNode(ctx_, parent);
+        node->name = std::string(fields[0]);
+        node->info.Kind = kind;
+        node->info.Number = int32_t(DigitsValue(fields[2]));
+        node->info.Selection = std::string(fields[3]);
+        last = node;
+        lastDepth = node->depth() + 1;
+        gauge(linesRead, lineCount);
+    }
+}
+
+void Reader::readTable()
+{
+    const long rows = DigitsValue(read());
+    const long cols = DigitsValue(read());
+    if (rows > sf::MaxTableRows || cols > sf::MaxTableColumns) {
+        end_ = true;
+        return;
+    }
+    Tabela& t = ctx_.structure.table;
+    if (rows > t.rowCount())
+        t.setRowCount(int(rows));
+    lastPercent_ = -1;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            if (in_.atEnd())
+                break;
+            // Columns past the table's ten are read and passed over.
+            std::string cell = unstore(read());
+            if (c < Tabela::ColumnCount)
+                t.setCell(c, r, std::move(cell));
+        }
+        if (in_.atEnd()) {
+            end_ = true;
+            return;
+        }
+        gauge(r, std::max(t.rowCount() - 1, 1));
+    }
+}
+
+bool Reader::readPage(ReportKind kind, int32_t index)
+{
+    TReportPage* p = env_.pages.createPage(kind, index, ctx_.reportLabels);
+    if (!p)
+        return false;
+    p->objectName = text();
+    if (kind != ReportObject)
+        p->blockName = text();
+    for (int n = 1; n <= p->editCount(); ++n)
+        p->setEdit(n, text());
+    if (kind == ReportBlock || kind == ReportStrela)
+        p->setCheckString(text());
+    if (kind == ReportTloris) {
+        std::string path = text();
+        const QString decoded = ctx_.decode(path);
+        static_cast<TTlorisPage*>(p)->setImagePath(std::move(path), decoded);
+    }
+    return true;
+}
+
+bool Reader::readTables(ReportKind kind, int32_t index)
+{
+    TReportTables* pair = env_.pages.createTables(kind, index, ctx_.texts, ReportTableFont());
+    if (!pair)
+        return false;
+    for (int which = 0; which < 2; ++which) {
+        TStringGridAll2Data& t = *pair->table(which);
+        t.objectName = text();
+        t.blockName = text();
+        const long rows = DigitsValue(read());
+        const long cols = DigitsValue(read());
+        std::string sub1 = text();
+        std::string sub2 = text();
+        if (rows > sf::MaxTableRows || cols > sf::MaxTableColumns) {
+            damaged("report table of " + std::to_string(rows) + " x " + std::to_string(cols) +
+                    " cells is larger than any table can be");
+            return true;
+        }
+        // The table takes the size it was stored with, so it is written back
+        // as it was read. A table whose cells the file cannot hold (it ends
+        // inside the table) gets only the rows the remaining lines can fill.
+        long haveRows = rows;
+        if (cols > 0 && (unsigned long long)rows * (unsigned long long)cols > in_.remaining())
+            haveRows = long(in_.remaining() / size_t(cols)) + 1;
+        t.setColCount(std::max<int>(int(cols), 1));
+        t.setRowCount(std::max<int>(int(haveRows), 1));
+        if (TSubData* sub = EnsureSubData(t)) {
+            sub->text1 = std::move(sub1);
+            sub->text2 = std::move(sub2);
+        }
+        for (long r = 0; r < rows && !in_.atEnd(); ++r)
+            for (long c = 0; c < cols && !in_.atEnd(); ++c)
+                t.setCell(int(c), int(r), unstore(read()));
+    }
+    return true;
+}
+
+void Reader::readPages()
+{
+    while (!in_.atEnd()) {
+        read();
+        if (cur_ == sf::Konec)
+            end_ = true;
+        if (cur_ != sf::ProtocolData)
+            continue;
+        if (end_)
+            return;
+        int32_t kind = 0, index = 0;
+        if (!parseInteger(read(), kind)) {
+            damaged("the kind of a report page, \"" + shown(cur_) + "\", is not a number.");
+            return;
+        }
+        if (!parseInteger(read(), index)) {
+            damaged("the number of a report page, \"" + shown(cur_) + "\", is not a number.");
+            return;
+        }
+        if (!IsReportKind(kind))
+            continue; // no such page: its lines are passed over
+        if (env_.pages.count() >= TProtocol::MaxEntries) {
+            damaged("more than " + std::to_string(TProtocol::MaxEntries) + " report pages.");
+            return;
+        }
+        const bool tables = kind == ReportBlockTables || kind == ReportStrelaTables;
+        if (tables ? !readTables(ReportKind(kind), index) : !readPage(ReportKind(kind), index))
+            return;
+        if (result_.outcome == ReadOutcome::Damaged)
+            return;
+    }
+}
+
+ReadResult Reader::run()
+{
+    Progress& progress = env_.progress;
+    progress.show(std::string(), ctx_.texts.text("Wait_25"), false);
+    progress.setLine2(fileName_);
+    progress.setPosition(0);
+    progress.processEvents();
+    ClearStructure(ctx_);
+    ClearResultTable(ctx_);
+    // The previous structure's pages go with it, whatever this file holds.
+    env_.pages.discard(ctx_.settings);
+    ctx_.ResultsDiscarded = false;
+
+    read();
+    const bool v11 = cur_ == sf::Magic;
+    if (!v11 && cur_ != sf::MagicV10) {
+        result_.outcome = ReadOutcome::NotStructure;
+    } else {
+        ctx_.FamilyCode = uint8_t(DigitsValue(read()));
+        ApplyFamilyProfile(ctx_);
+        if (ctx_.FamilyCode != ctx_.ProfileFamily) {
+            result_.outcome = ReadOutcome::FamilyNotServed;
+        } else {
+            readHeader(v11);
+            int64_t storedSeal = 0;
+            if (!end_ && cur_ == sf::StructureData)
+                storedSeal = sealValue(read());
+            bool atTable = false;
+            if (!end_) {
+                readElements();
+                atTable = !end_ && cur_ == sf::TableData;
+            }
+            if (atTable)
+                readTable();
+            const int32_t computed = ResultsSeal(ctx_);
+            readPages();
+            if (storedSeal != computed)
+                ctx_.ResultsDiscarded = true;
+        }
+    }
+
+    ctx_.StructureSaved = true;
+    if (ctx_.ResultsDiscarded) {
+        Tabela& t = ctx_.structure.table;
+        for (int r = 0; r < t.rowCount(); ++r)
+            t.emptyRow(r);
+    }
+    ctx_.ResultsView = 1;
+    ctx_.structure.tree.selected = ctx_.structure.tree.first();
+    progress.hide();
+    return result_;
+}
+
+} // namespace
+
+bool ReadFileBytes(const QString& path, std::string& bytes, QString* error, bool* opened)
+{
+    QFile f(path);
+    if (opened)
+        *opened = false;
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    if (opened)
+        *opened = true;
+    const QByteArray all = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    bytes.assign(all.constData(), size_t(all.size()));
+    return true;
+}
+
+ReadResult LoadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
+{
+    return Reader(env, bytes, fileName).run();
+}
+
+ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
+{
+    AppContext& ctx = env.ctx;
+    // With no structure shown after all, the panel stays hidden.
+    const auto hideWhenNotServed = [&] {
+        if (ctx.FamilyCode != ctx.ProfileFamily)
+            env.view.ShowStructurePanel(false);
+    };
+    QString file;
+    if (path) {
+        file = *path;
+    } else {
+        if (QuerySaveChanges(env) == MbCancel)
+            return {ReadOutcome::Cancelled, {}};
+        FileDialogRequest request;
+        request.title = ctx.texts.text("Open_30");
+        request.filterName = ctx.texts.text("StructFiles_13");
+        request.pattern = QStringLiteral("*.") + ctx.decode(ctx.texts.extension);
+        request.mustExist = true;
+        const std::optional<QString> chosen = ctx.prompts->openFileName(request);
+        if (!chosen || chosen->isEmpty()) {
+            hideWhenNotServed();
+            return {ReadOutcome::Cancelled, {}};
+        }
+        file = *chosen;
+    }
+
+    std::string bytes;
+    QString error;
+    bool opened = false;
+    if (!ReadFileBytes(file, bytes, &error, &opened)) {
+        // The model stays as it was; the structure keeps its own file name.
+        if (opened)
+            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
+        else
+            ctx.prompts->message(MsgType::Error, ctx.texts.text("FileNotExist_40"), MbOK, 1);
+        hideWhenNotServed();
+        return {ReadOutcome::CannotOpen, ctx.encode(error)};
+    }
+    ctx.CurrentFileName = file;
+    env.view.UpdateMainCaption();
+
+    ReadResult result = LoadStructure(env, bytes, ctx.encode(file));
+    env.view.ShowStructurePanel(true);
+    env.view.TreeReplaced();
+    env.view.SetResultsView(1);
+    if (result.outcome == ReadOutcome::Damaged)
+        ctx.prompts->message(MsgType::Error, result.message, MbOK);
+    hideWhenNotServed();
+    return result;
+}
+
+} // namespace zentrova

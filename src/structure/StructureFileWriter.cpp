@@ -1,0 +1,365 @@
+// The structure file writer, the Save As dialog loop and the save question.
+#include "structure/StructureFile.h"
+
+#include "report/Protoc1.h"
+#include "shell/AppContext.h"
+#include "shell/Progress.h"
+#include "shell/TextRules.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace zentrova {
+
+namespace sf = structure_file;
+
+int32_t ResultsSeal(uint8_t familyCode, std::string_view serialLine)
+{
+    // Unsigned arithmetic gives the 32-bit wrap-around without overflow.
+    uint32_t s = (uint32_t(familyCode) + 7u) * uint32_t(SealMultiplier) + 13u + familyCode;
+    uint32_t j = 1;
+    for (unsigned char c : serialLine)
+        s += j++ * uint32_t(c);
+    return int32_t(s);
+}
+
+int32_t ResultsSeal(const AppContext& ctx)
+{
+    return ResultsSeal(ctx.FamilyCode, NthLine(ctx.structure.table.cell(1, 0), 4));
+}
+
+namespace {
+
+// One value per line, CR LF after each. Values that the format keeps on one
+// line never carry a line feed into the file: it would split the line and
+// shift everything after it.
+class LineWriter {
+public:
+    explicit LineWriter(std::string& out) : out_(out) {}
+
+    void raw(std::string_view s)
+    {
+        out_.append(s);
+        out_.append("\r\n");
+    }
+    // A text value (heading, comment, page text): written as it is, except
+    // that a line feed becomes a space.
+    void text(std::string_view s)
+    {
+        for (char c : s)
+            out_.push_back(c == '\n' ? ' ' : c);
+        out_.append("\r\n");
+    }
+    // A result or report table cell: CR is stored as code 2; line feeds carry
+    // no meaning in cells and are left out.
+    void cell(std::string_view s)
+    {
+        appendStored(s, false);
+        out_.append("\r\n");
+    }
+    void number(long long v) { raw(std::to_string(v)); }
+    void empty(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            out_.append("\r\n");
+    }
+    // Element line: name, kind, number and selection separated by TAB. A TAB
+    // inside the name or selection becomes a space, so the line keeps its
+    // four fields.
+    void element(const ElementNode& n)
+    {
+        appendStored(n.name, true);
+        out_.push_back('\t');
+        out_.append(std::to_string(unsigned(n.info.Kind)));
+        out_.push_back('\t');
+        out_.append(std::to_string(n.info.Number));
+        out_.push_back('\t');
+        appendStored(n.info.Selection, true);
+        out_.append("\r\n");
+    }
+
+private:
+    void appendStored(std::string_view s, bool field)
+    {
+        for (char c : s) {
+            if (c == '\r')
+                out_.push_back('\x02');
+            else if (c == '\n')
+                continue;
+            else if (field && c == '\t')
+                out_.push_back(' ');
+            else
+                out_.push_back(c);
+        }
+    }
+    std::string& out_;
+};
+
+// Moves the gauge only when the percentage changes: letting the window
+// repaint for every one of thousands of lines would cost more than writing.
+class Gauge {
+public:
+    explicit Gauge(Progress* p) : p_(p) {}
+    void set(long long done, long long total)
+    {
+        if (!p_)
+            return;
+        const int percent = int((done * 100 + std::max(total, 1LL) / 2) / std::max(total, 1LL));
+        if (percent == last_)
+            return;
+        last_ = percent;
+        p_->setPosition(percent);
+        p_->processEvents();
+    }
+    void reset() { last_ = -1; }
+
+private:
+    Progress* p_;
+    int last_ = -1;
+};
+
+void writeTable(LineWriter& w, const TStringGridAll2Data* t)
+{
+    static const TStringGridAll2Data none(0, 0);
+    if (!t)
+        t = &none;
+    w.text(t->objectName);
+    w.text(t->blockName);
+    w.number(t->rowCount());
+    w.number(t->colCount());
+    const TSubData* sub = SubDataOf(*t);
+    w.text(sub ? sub->text1 : std::string());
+    w.text(sub ? sub->text2 : std::string());
+    for (int r = 0; r < t->rowCount(); ++r)
+        for (int c = 0; c < t->colCount(); ++c)
+            w.cell(t->cell(c, r));
+}
+
+void writePageRecord(LineWriter& w, const TProtocol& pages, int i)
+{
+    const TPages& e = pages.entry(i);
+    w.empty(25);
+    w.raw(sf::ProtocolData);
+    w.number(e.kind);
+    w.number(e.index);
+    if (e.kind == ReportBlockTables || e.kind == ReportStrelaTables) {
+        const TReportTables* t = pages.tablesOfEntry(i);
+        writeTable(w, t ? t->a.get() : nullptr);
+        writeTable(w, t ? t->b.get() : nullptr);
+        return;
+    }
+    const TReportPage* p = pages.pageOfEntry(i);
+    if (!p)
+        return;
+    w.text(p->objectName);
+    if (e.kind != ReportObject)
+        w.text(p->blockName);
+    for (int n = 1; n <= p->editCount(); ++n)
+        w.text(p->edit(n));
+    if (e.kind == ReportBlock || e.kind == ReportStrela)
+        w.raw(p->checkString());
+    if (e.kind == ReportTloris)
+        w.text(static_cast<const TTlorisPage*>(p)->imagePath());
+}
+
+} // namespace
+
+std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages, Progress* progress)
+{
+    const Tabela& table = ctx.structure.table;
+    std::string out;
+    // Lines average well under 40 bytes; one reservation avoids most regrowth.
+    out.reserve(8192 + size_t(table.rowCount()) * Tabela::ColumnCount * 24 +
+                ctx.structure.tree.count() * 32);
+    LineWriter w(out);
+
+    // The fixed header: 247 lines, then "*** STRUCTURE DATA" on line 248.
+    w.raw(sf::Magic);
+    w.number(ctx.FamilyCode);
+    const PrintoutHeading& h = ctx.heading;
+    for (const auto& s : h.op)
+        w.text(s);
+    for (const auto& s : h.footer)
+        w.text(s);
+    for (const auto& s : h.site)
+        w.text(s);
+    w.text(h.logo);
+    w.number(uint8_t(h.logoMode));
+    const Comments& c = ctx.comments;
+    for (int i = 0; i < 20; ++i)
+        w.text(c.lines[size_t(i)]);
+    w.empty(1);
+    for (const auto& s : c.autotest)
+        w.text(s);
+    w.empty(1);
+    w.text(c.checks);
+    w.empty(5);
+    w.raw(sf::Comments2);
+    for (const auto& s : c.lines)
+        w.text(s);
+    w.raw(sf::StructureData);
+    w.number(ResultsSeal(ctx));
+
+    if (progress) {
+        progress->show(std::string(), ctx.texts.text("Wait_25"), false);
+        progress->setLine2(ctx.encode(ctx.CurrentFileName));
+        progress->setPosition(0);
+        progress->processEvents();
+    }
+    Gauge gauge(progress);
+
+    const long long nodes = (long long)ctx.structure.tree.count();
+    long long i = 0;
+    ctx.structure.tree.forEach([&](ElementNode& n) {
+        w.element(n);
+        gauge.set(i++, std::max(nodes - 1, 1LL));
+    });
+
+    w.empty(25);
+    w.raw(sf::TableData);
+    w.number(table.rowCount());
+    w.number(Tabela::ColumnCount);
+    gauge.reset();
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (const std::string& cell : table.row(r))
+            w.cell(cell);
+        gauge.set(r, std::max(table.rowCount() - 1, 1));
+    }
+
+    for (int e = 1; e <= pages.count(); ++e)
+        writePageRecord(w, pages, e);
+
+    w.empty(25);
+    w.raw(sf::Konec);
+    return out;
+}
+
+bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
+        if (error)
+            *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool WriteStructureFile(FileEnv& env)
+{
+    AppContext& ctx = env.ctx;
+    const std::string bytes = ComposeStructureFile(ctx, env.pages, &env.progress);
+    QString error;
+    const bool ok = WriteFileSafely(ctx.CurrentFileName, bytes, &error);
+    env.progress.hide();
+    if (!ok) {
+        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.CurrentFileName) + "\r" + ctx.encode(error),
+                             MbOK);
+        return false;
+    }
+    ctx.StructureSaved = true;
+    return true;
+}
+
+namespace {
+
+// True when the file-name part of `path` (not its folders) has a ".".
+bool fileNameHasDot(const QString& path)
+{
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.indexOf(u'.', slash + 1) >= 0;
+}
+
+FileDialogRequest structureDialog(const AppContext& ctx, const char* titleKey)
+{
+    FileDialogRequest r;
+    r.title = ctx.texts.text(titleKey);
+    r.filterName = ctx.texts.text("StructFiles_13");
+    r.pattern = QStringLiteral("*.") + ctx.decode(ctx.texts.extension);
+    return r;
+}
+
+bool isDefaultName(const AppContext& ctx)
+{
+    return ctx.CurrentFileName.isEmpty() || ctx.CurrentFileName == ctx.decode(ctx.texts.defaultFileName);
+}
+
+} // namespace
+
+bool SaveStructureAs(FileEnv& env, const QString& proposed)
+{
+    AppContext& ctx = env.ctx;
+    FileDialogRequest request = structureDialog(ctx, "SaveAs_30");
+    request.proposedName = proposed;
+    for (;;) {
+        const std::optional<QString> chosen = ctx.prompts->saveFileName(request);
+        if (!chosen || chosen->isEmpty())
+            return false;
+        QString name = *chosen;
+        if (!fileNameHasDot(name))
+            name += u'.' + ctx.decode(ctx.texts.extension);
+        QFile existing(name);
+        if (existing.open(QIODevice::ReadOnly)) {
+            existing.close();
+            const std::string question = ctx.encode(name) + "\r" + ctx.texts.text("AlreadyExists_40") +
+                                         "\r" + ctx.texts.text("ReplaceIt_40");
+            const unsigned answer =
+                ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
+            env.view.UpdateMainCaption();
+            if (answer == MbCancel)
+                return false;
+            if (answer != MbYes) {
+                request.proposedName = name;
+                continue;
+            }
+        }
+        // The structure takes the new name only once it was written there:
+        // after a failed write Save still means the file it came from.
+        const QString previous = ctx.CurrentFileName;
+        ctx.CurrentFileName = name;
+        env.view.UpdateMainCaption();
+        if (WriteStructureFile(env))
+            return true;
+        ctx.CurrentFileName = previous;
+        env.view.UpdateMainCaption();
+        return false;
+    }
+}
+
+unsigned QuerySaveChanges(FileEnv& env)
+{
+    AppContext& ctx = env.ctx;
+    unsigned result = MbYes;
+    if (ctx.structure.table.rowCount() <= 1 && ctx.structure.tree.count() <= 1)
+        return result; // nothing to lose
+    while (!ctx.StructureSaved && result != MbNo) {
+        std::string text = ctx.texts.text("SaveResults_30");
+        if (isDefaultName(ctx))
+            text += " ?";
+        else
+            text += "\r" + ctx.encode(ctx.CurrentFileName) + " ?";
+        result = ctx.prompts->message(MsgType::Confirmation, text, MbYes | MbNo | MbCancel, 1);
+        if (result != MbYes && result != MbNo)
+            return MbCancel; // Cancel, or the box was closed
+        if (result == MbYes) {
+            if (isDefaultName(ctx))
+                SaveStructureAs(env, ctx.CurrentFileName);
+            else
+                WriteStructureFile(env);
+        }
+    }
+    return result;
+}
+
+} // namespace zentrova
