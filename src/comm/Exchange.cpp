@@ -1,0 +1,175 @@
+#include "comm/Exchange.h"
+
+#include "shell/AppContext.h"
+#include "shell/Progress.h"
+#include "shell/Prompts.h"
+
+#include <algorithm>
+
+namespace zentrova {
+
+namespace {
+// Longest single sleep of a wait: short enough that Cancel and repainting
+// stay lively.
+constexpr int PollMs = 5;
+constexpr int64_t MaxEarlySleepUs = 4000;
+const std::string kMRD("MRD\0", 4);
+const std::string kMEX("MEX\0", 4);
+} // namespace
+
+int AcknowledgeStatus(const std::string& frame)
+{
+    int status = Exchange::AckOk;
+    if (frame.size() < 5)
+        status = Exchange::AckShort;
+    if (frame.size() < 3 || frame.compare(0, 3, "SER") != 0)
+        status = Exchange::AckNoPrefix;
+    if (status == Exchange::AckOk)
+        status = static_cast<unsigned char>(frame[4]);
+    return status;
+}
+
+Exchange::Exchange(AppContext& ctx, Comm& port, Progress& progress, Clock& clock)
+    : ctx_(ctx), port_(port), progress_(progress), clock_(clock)
+{
+}
+
+bool Exchange::CancelRequested() const { return progress_.CancelRequested(); }
+
+void Exchange::DelayMs(int ms) { clock_.sleepUs(int64_t(ms) * 1000); }
+
+void Exchange::waitOutputEmpty()
+{
+    // The queue normally empties at once; a device that takes nothing for
+    // the whole output wait is reported as the port component reports it.
+    const int64_t start = clock_.nowUs();
+    while (port_.OutputCount() > 0) {
+        if (clock_.nowUs() - start > 1000 * 1000)
+            throw EVaCommError::outputFull();
+        port_.waitForOutput(PollMs);
+    }
+}
+
+void Exchange::SendText(const std::string& text)
+{
+    SendBytes(text.data(), int(text.size()));
+}
+
+void Exchange::SendBytes(const char* buffer, int count)
+{
+    waitOutputEmpty();
+    port_.write(buffer, count);
+}
+
+void Exchange::pause(int missing, int64_t leftUs)
+{
+    // The missing bytes cannot arrive faster than the line carries them (one
+    // start bit, eight data bits, two stop bits each): sleep through all but
+    // the last of them, then wait for input to come.
+    const int baud = std::max(1, port_.baudRate());
+    const int64_t byteUs = 11'000'000LL / baud;
+    int64_t early = std::min<int64_t>(int64_t(missing - 1) * byteUs, MaxEarlySleepUs);
+    early = std::min(early, leftUs);
+    if (early > 200)
+        clock_.sleepUs(early);
+    const int64_t leftMs = (leftUs - std::max<int64_t>(early, 0)) / 1000 + 1;
+    port_.waitForInput(int(std::clamp<int64_t>(leftMs, 1, PollMs)));
+}
+
+bool Exchange::ReceiveBytes(std::string& out, int count, int timeoutMs)
+{
+    out.clear();
+    int64_t t0 = clock_.nowUs();
+    const int64_t timeoutUs = int64_t(timeoutMs) * 1000;
+    int seen = port_.InputCount();
+    bool ok = false;
+    for (;;) {
+        progress_.processEvents(0);
+        const int64_t now = clock_.nowUs();
+        bool timedOut = now - t0 > timeoutUs;
+        const int n = port_.InputCount();
+        if (n > seen) {
+            seen = n;
+            t0 = now;
+            timedOut = false;
+        }
+        if (seen >= count) {
+            ok = true;
+            break;
+        }
+        if (timedOut || CancelRequested())
+            break;
+        pause(count - seen, t0 + timeoutUs - now);
+    }
+    const int want = ok ? count : seen;
+    if (want > 0) {
+        out.resize(size_t(want));
+        const int got = port_.read(out.data(), want);
+        out.resize(size_t(std::max(0, got)));
+    }
+    return ok && int(out.size()) == count;
+}
+
+int Exchange::WaitAcknowledge(int timeoutMs)
+{
+    std::string frame;
+    ReceiveBytes(frame, 5, timeoutMs);
+    return AcknowledgeStatus(frame);
+}
+
+void Exchange::drainAfterFailure()
+{
+    DelayMs(60);
+    const int64_t start = clock_.nowUs();
+    std::string junk;
+    for (;;) {
+        const int n = port_.InputCount();
+        if (n <= 0 || CancelRequested())
+            break;
+        if (clock_.nowUs() - start > int64_t(DrainLimitMs) * 1000)
+            break; // still sending: the next attempt's question lets the user stop
+        ReceiveBytes(junk, std::min(n, StaleDrainLimit), 100);
+        DelayMs(60);
+    }
+}
+
+int Exchange::StartExchange()
+{
+    // Bytes left over from earlier (a half-read reply, line noise at plug-in)
+    // would be taken for the acknowledgement: discard what is there now.
+    std::string junk;
+    const int stale = std::min(port_.InputCount(), StaleDrainLimit);
+    if (stale > 0)
+        ReceiveBytes(junk, stale, 100);
+
+    int result = Started;
+    do {
+        SendText(kMRD);
+        result = Started;
+        const int s = WaitAcknowledge(StartAckTimeoutMs);
+        if (s > 0) {
+            if (CancelRequested()) {
+                result = GaveUp;
+            } else {
+                const std::string text = ctx_.texts.text("CommError_40") + "\r" + ctx_.texts.text("TerminateComm_40");
+                unsigned answer;
+                do {
+                    answer = ctx_.prompts->message(MsgType::Error, text, MbYes | MbNo | MbHelp, 2000);
+                } while (answer == MbHelp);
+                result = answer == MbYes ? GaveUp : 7;
+                if (answer == MbYes)
+                    EndExchange();
+                drainAfterFailure();
+            }
+        }
+    } while (result != Started && result != GaveUp);
+    return result;
+}
+
+int Exchange::EndExchange()
+{
+    SendText(kMEX);
+    return WaitAcknowledge(EndAckTimeoutMs);
+}
+
+} // namespace zentrova

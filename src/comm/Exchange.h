@@ -1,0 +1,81 @@
+#pragma once
+#include "comm/Comm.h"
+
+#include <string>
+
+namespace zentrova {
+
+struct AppContext;
+class Progress;
+
+// The byte-level primitives of a conversation with the instrument: send a
+// command, wait for a counted number of bytes with an idle time-out, read the
+// five-byte acknowledgement, start ("MRD") and end ("MEX") an exchange.
+//
+// The waits keep the instrument's timing rules (the idle time-out restarts
+// with every byte that arrives, Cancel ends a wait, window messages are
+// processed) but sleep in the operating system between looks at the port, so
+// a transfer costs the processor next to nothing.
+class Exchange {
+public:
+    Exchange(AppContext& ctx, Comm& port, Progress& progress, Clock& clock = systemClock());
+
+    // Acknowledgement statuses (`StatusAck`); any other value is the error
+    // code the instrument put in byte 4.
+    enum Ack : int {
+        AckOk = 0,
+        AckShort = 1,  // "SER" arrived but fewer than 5 bytes
+        AckNoPrefix = 2, // the first three bytes were not "SER" (or fewer than three came)
+    };
+    // StartExchange's results.
+    enum Start : int { Started = 0, GaveUp = 6 };
+
+    static constexpr int StaleDrainLimit = 1900;
+    static constexpr int StartAckTimeoutMs = 3000;
+    static constexpr int SearchAckTimeoutMs = 2000;
+    static constexpr int EndAckTimeoutMs = 1000;
+
+    // Writes every byte of `text`, embedded NULs included, once the output
+    // queue is empty.
+    void SendText(const std::string& text);
+    void SendBytes(const char* buffer, int count);
+    // Waits until `count` bytes were received, or no byte came for
+    // `timeoutMs`, or Cancel. `out` receives exactly `count` bytes on success
+    // (later bytes stay queued), otherwise every byte that came.
+    bool ReceiveBytes(std::string& out, int count, int timeoutMs);
+    int WaitAcknowledge(int timeoutMs);
+    // "MRD" until acknowledged; after every failure the user is asked whether
+    // to stop (Yes: "MEX" is sent and GaveUp returned) or try again (No).
+    int StartExchange();
+    // "MEX"; the acknowledgement's status (callers ignore it).
+    int EndExchange();
+    // A plain wait that processes no window messages.
+    void DelayMs(int ms);
+    bool CancelRequested() const;
+
+    Comm& port() { return port_; }
+    Clock& clock() { return clock_; }
+    Progress& progress() { return progress_; }
+
+    // Most a stale-input drain may take before the exchange goes on: an
+    // instrument that never stops sending must not hold the program.
+    static constexpr int DrainLimitMs = 3000;
+
+private:
+    void waitOutputEmpty();
+    // Sleeps until more of the `missing` bytes can have arrived, at most
+    // `leftUs`, waking at once when input comes.
+    void pause(int missing, int64_t leftUs);
+    // Discards what the instrument sent after a failed attempt.
+    void drainAfterFailure();
+
+    AppContext& ctx_;
+    Comm& port_;
+    Progress& progress_;
+    Clock& clock_;
+};
+
+// The acknowledgement status of a received frame (as many bytes as came).
+int AcknowledgeStatus(const std::string& frame);
+
+} // namespace zentrova

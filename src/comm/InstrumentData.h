@@ -1,0 +1,48 @@
+#pragma once
+#include "comm/Comm.h"
+#include "comm/Receive.h"
+
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+struct AppContext;
+class InstrumentLink;
+class Progress;
+class Tabela;
+
+// What the instrument's-data dialog shows: the instrument lines, the serial
+// number, and the firm and user data one box line per line.
+struct InstrumentDataView {
+    std::vector<std::string> instrument;
+    std::string serialNumber;
+    std::vector<std::string> firm;
+    std::vector<std::string> user;
+};
+
+// The CR-separated lines of a text (an empty text is one empty line).
+std::vector<std::string> SplitLines(const std::string& text);
+
+// From row 0 of the result table: lines 1, 2, 3 and 5 of column 1, line 4 as
+// the serial number, columns 2 and 3 line by line.
+InstrumentDataView InstrumentDataFromTable(const Tabela& table);
+// From a fresh identification: texts 1, 2, 3, 7 and the three extra lines;
+// text 4; texts 5 and 6 cleaned and split.
+InstrumentDataView InstrumentDataFromIdentification(const InstrumentTexts& texts, const ExtraLines& extra);
+
+struct InstrumentDataOutcome {
+    bool exchanged = false; // the instrument acknowledged and was asked
+    bool valid = false;     // its identification reply was valid
+    InstrumentTexts texts;
+    InstrumentDataView view; // filled when exchanged
+    std::string error;       // the port's message when it was lost or failed
+};
+
+// The dialog's Receive Data: opens the port (a failure does nothing), starts
+// an exchange, identifies the instrument (which sets FamilyCode and the extra
+// lines), ends the exchange. The result table is not touched.
+InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress,
+                                            Clock& clock = systemClock());
+
+} // namespace zentrova

@@ -1,0 +1,60 @@
+#include "comm/InstrumentLink.h"
+
+#include "comm/PortDirectory.h"
+#include "comm/SerialPort.h"
+#include "comm/TracingComm.h"
+#include "shell/Settings.h"
+
+#include <QFile>
+
+namespace zentrova {
+
+InstrumentLink::InstrumentLink(const Settings& settings)
+    : directory_(std::make_unique<PortDirectory>(settings))
+{
+    const PortDirectory* dir = directory_.get();
+    // The entry is resolved at each open, so an adapter plugged in after the
+    // program started is found.
+    serial_ = std::make_unique<TVaComm>([dir](const QString& name) { return dir->resolve(name); });
+    traced_ = std::make_unique<TracingComm>(*serial_);
+    ApplyPortSettings(*traced_, selection);
+}
+
+InstrumentLink::InstrumentLink(Comm& port) : traced_(std::make_unique<TracingComm>(port)) {}
+
+InstrumentLink::~InstrumentLink()
+{
+    if (traced_ && traced_->active())
+        traced_->close();
+}
+
+Comm& InstrumentLink::port() { return *traced_; }
+
+void InstrumentLink::setTraceFile(const QString& path) { traced_->setTraceFile(path); }
+
+QString InstrumentLink::traceFile() const { return traced_->traceFile(); }
+
+void InstrumentLink::loadTraceSetting(const Settings& settings)
+{
+    setTraceFile(QFile::decodeName(QByteArray::fromStdString(settings.ReadSetting("PORTS", "Trace", ""))).trimmed());
+}
+
+InstrumentLink::BusyScope::BusyScope(InstrumentLink& link) : link_(link), acquired_(!link.busy_)
+{
+    if (acquired_) {
+        link_.busy_ = true;
+        if (link_.busyChanged)
+            link_.busyChanged(true);
+    }
+}
+
+InstrumentLink::BusyScope::~BusyScope()
+{
+    if (acquired_) {
+        link_.busy_ = false;
+        if (link_.busyChanged)
+            link_.busyChanged(false);
+    }
+}
+
+} // namespace zentrova

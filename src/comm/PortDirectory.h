@@ -1,0 +1,68 @@
+#pragma once
+#include <QString>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+class EVaCommError;
+class Settings;
+
+// The port list keeps its sixteen entries "COM1".."COM16"; on this system
+// each entry stands for a serial device. The user may point any entry at a
+// device path ([PORTS] COMn=/dev/ttyUSB0 in ZENTRO.INI); the entries without
+// such a choice are filled with the serial devices present.
+constexpr int PortEntryCount = 16;
+
+struct SerialDevice {
+    QString path;        // what an entry stands for: a USB adapter's /dev/serial/by-id link, else the device
+    QString systemPath;  // the device node itself, /dev/ttyUSB0
+    QString description; // the driver's or adapter's description, may be empty
+};
+
+// USB adapters first (/dev/ttyUSB*, then /dev/ttyACM*), then other devices,
+// then the built-in /dev/ttyS* ports; numbers in their natural order
+// (ttyUSB2 before ttyUSB10).
+std::vector<SerialDevice> OrderSerialDevices(std::vector<SerialDevice> devices);
+
+// The serial devices of this system, ordered. Built-in ports with no UART
+// behind them (the driver reports type 0) are left out.
+std::vector<SerialDevice> PresentSerialDevices();
+
+// The device of each entry: the user's choice where there is one, otherwise
+// the next present device that no choice names, in order.
+std::array<QString, PortEntryCount> AssignPortDevices(const std::array<QString, PortEntryCount>& chosen,
+                                                      const std::vector<SerialDevice>& present);
+
+// "COM" followed by the digits of n.
+QString PortEntryName(int portNumber);
+// n for "COMn" with 1 <= n <= 16, else 0.
+int PortNumberOf(const QString& name);
+
+class PortDirectory {
+public:
+    using Scan = std::function<std::vector<SerialDevice>()>;
+    explicit PortDirectory(const Settings& settings, Scan scan = PresentSerialDevices);
+
+    // The device each entry stands for now (empty: nothing behind the entry).
+    std::array<QString, PortEntryCount> devices() const;
+    // For "COMn" the entry's device; a path is returned as it is.
+    QString resolve(const QString& portName) const;
+    // The user's choice for entry n (1-based), empty when none.
+    QString chosenDevice(int portNumber) const;
+    // Points entry n at `path`; an empty path gives the entry back to the
+    // automatic assignment.
+    void setChosenDevice(int portNumber, const QString& path) const;
+
+private:
+    const Settings& settings_;
+    Scan scan_;
+};
+
+// A second line for an open failure: for a device the user may not open, the
+// group that owns it and how to join it. Empty when there is no advice.
+std::string OpenFailureAdvice(const EVaCommError& error);
+
+} // namespace zentrova

@@ -1,0 +1,577 @@
+#include "comm/Receive.h"
+
+#include "comm/Exchange.h"
+#include "comm/PortDirectory.h"
+#include "shell/AppContext.h"
+#include "shell/Profile.h"
+#include "shell/Progress.h"
+#include "shell/Prompts.h"
+#include "shell/TextRules.h"
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+namespace zentrova {
+
+namespace {
+
+inline unsigned byteAt(const char* data, size_t i) { return static_cast<unsigned char>(data[i]); }
+
+std::string pad3(long v)
+{
+    std::string s = std::to_string(v);
+    if (s.size() < 3)
+        s.insert(0, 3 - s.size(), '0');
+    return s;
+}
+
+void plainMessage(AppContext& ctx, const std::string& text)
+{
+    ctx.prompts->message(MsgType::Custom, text, MbOK, 0);
+}
+
+} // namespace
+
+// ------------------------------------------------------------ identification
+
+uint8_t FamilyCodeOf(unsigned typeCode)
+{
+    if (typeCode >= 100 && typeCode <= 199)
+        typeCode -= 100;
+    return uint8_t(typeCode % 256);
+}
+
+bool ParseIdentification(const std::string& payload, Identification& out)
+{
+    out = Identification{};
+    const size_t size = std::min(payload.size(), IdentificationBufferSize);
+    if (size < 2)
+        return false;
+    out.typeCode = byteAt(payload.data(), 0) | (byteAt(payload.data(), 1) << 8);
+    size_t pos = 2;
+    for (std::string& text : out.texts) {
+        while (pos < size) {
+            const char c = payload[pos++];
+            if (c == 0)
+                break;
+            if (c != '\n')
+                text += c;
+        }
+    }
+    return true;
+}
+
+std::string CleanInstrumentText(const std::string& text)
+{
+    std::string s = text;
+    for (char& c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 32 && b != 13) || b >= 128)
+            c = ' ';
+    }
+    return s;
+}
+
+int IdentifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts)
+{
+    for (std::string& t : texts)
+        t.clear();
+    ex.DelayMs(100);
+    std::string junk;
+    const int stale = std::min(ex.port().InputCount(), 390);
+    if (stale > 0)
+        ex.ReceiveBytes(junk, stale, 1000);
+
+    ex.SendText("MWH");
+    std::string head;
+    bool valid = ex.ReceiveBytes(head, 5, 1000) && head.compare(0, 3, "SWH") == 0;
+    if (valid) {
+        const int length = int(byteAt(head.data(), 3) * 256 + byteAt(head.data(), 4));
+        // The whole payload is read even when it is longer than the buffer,
+        // so that its tail is not taken for the next reply.
+        std::string payload;
+        valid = ex.ReceiveBytes(payload, length, 1000);
+        Identification id;
+        // A payload that came short holds nothing trustworthy: it is not used.
+        if (valid && ParseIdentification(payload, id)) {
+            ctx.FamilyCode = FamilyCodeOf(id.typeCode);
+            for (size_t i = 0; i < texts.size(); ++i)
+                texts[i] = id.texts[i];
+            for (size_t i = 0; i < extra.size(); ++i)
+                extra[i] = id.texts[7 + i].substr(0, ExtraLineWidth);
+        } else {
+            valid = false;
+        }
+    }
+    ApplyFamilyProfile(ctx);
+    return valid ? 0 : 1;
+}
+
+void WriteIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
+{
+    Tabela& t = ctx.structure.table;
+    std::string c1 = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r' + texts[6];
+    for (const std::string& line : extra)
+        c1 += '\r' + line;
+    t.setCell(1, 0, std::move(c1));
+    t.setCell(2, 0, CleanInstrumentText(texts[4]));
+    t.setCell(3, 0, CleanInstrumentText(texts[5]));
+}
+
+// ------------------------------------------------------------ records
+
+int ReadRecord(AppContext& ctx, Exchange& ex, std::string& record)
+{
+    record.clear();
+    ex.SendText("MRE");
+    const int width = ctx.profile.ResultLengthWidth == 2 ? 2 : 1;
+    std::string head;
+    if (!ex.ReceiveBytes(head, 3 + width, ctx.ReceiveTimeoutMs) || head.compare(0, 3, "SRE") != 0)
+        return RecordFailed;
+    const int length = width == 2 ? int(byteAt(head.data(), 3) * 256 + byteAt(head.data(), 4))
+                                  : int(byteAt(head.data(), 3));
+    if (length == 0)
+        return NoMoreRecords;
+    return ex.ReceiveBytes(record, length, 1000) ? RecordRead : RecordFailed;
+}
+
+namespace {
+
+using Key = std::tuple<long, long, long>;
+
+Key keyOfRow(const Tabela& t, int row)
+{
+    const std::string& pos = t.cell(1, row);
+    return {DigitsValue(NthLine(pos, 1)), DigitsValue(NthLine(pos, 2)), DigitsValue(NthLine(pos, 3))};
+}
+
+int columnOfTag(unsigned tag)
+{
+    switch (tag) {
+    case 'R': return 4;
+    case 'M': return 5;
+    case 'P': return 6;
+    case 'D': return 7;
+    case 'T': return 8;
+    default: return 3;
+    }
+}
+
+} // namespace
+
+void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
+{
+    if (row < 1)
+        return; // row 0 is the identification
+    Tabela& t = ctx.structure.table;
+    while (t.rowCount() <= row)
+        t.appendRow();
+
+    size_t pos = 0;
+    auto number = [&]() -> long {
+        long v = 0;
+        if (pos + 2 <= length)
+            v = long(byteAt(data, pos) * 256 + byteAt(data, pos + 1));
+        pos += 2;
+        return v;
+    };
+    const long a = ctx.profile.PositionDepth >= 3 ? number() : 1;
+    const long b = number();
+    const long e = number();
+
+    Tabela::Row cells;
+    cells[1] = std::to_string(a) + '\r' + std::to_string(b) + '\r' + std::to_string(e);
+    cells[2] = pad3(a) + '\r' + pad3(b) + '\r' + pad3(e) + "\r6,13";
+
+    const int base = FunctionTextBase(ctx.FamilyCode);
+    if (pos < length) {
+        const long f = base + long(byteAt(data, pos++));
+        std::string name = ctx.names.function(f);
+        std::replace(name.begin(), name.end(), '$', '\r');
+        cells[3] = std::to_string(f) + '\r' + name;
+    }
+
+    while (pos < length) {
+        const unsigned tag = byteAt(data, pos++);
+        const bool coded = tag == 'R' || tag == 'M' || tag == 'P';
+        std::string item;
+        if (coded) {
+            if (pos + 2 > length)
+                break;
+            item = pad3(base + long(byteAt(data, pos))) + pad3(base + long(byteAt(data, pos + 1)));
+            pos += 2;
+        }
+        const void* zero = std::memchr(data + pos, 0, length - pos);
+        if (!zero)
+            break; // the text runs past the record's end
+        const size_t end = size_t(static_cast<const char*>(zero) - data);
+        for (size_t i = pos; i < end; ++i)
+            if (data[i] != ' ')
+                item += data[i];
+        pos = end + 1;
+        std::string& cell = cells[size_t(columnOfTag(tag))];
+        if (!cell.empty())
+            cell += '\r';
+        cell += item;
+    }
+    cells[0].clear();
+    cells[9].clear();
+    for (int c = 0; c < Tabela::ColumnCount; ++c)
+        t.setCell(c, row, std::move(cells[size_t(c)]));
+
+    if (ctx.profile.ResultsSorted)
+        return;
+    // Ordered insertion: rows 1..row-1 are in position order. Records mostly
+    // come in order, so the row above is looked at first; otherwise a binary
+    // search finds the first row with a larger position and the new row is
+    // moved there (the table shifts the shorter side).
+    const Key key{a, b, e};
+    if (row <= 1 || !(key < keyOfRow(t, row - 1)))
+        return;
+    int lo = 1, hi = row - 1; // the place lies in [lo, hi]
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (key < keyOfRow(t, mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    t.moveRow(row, lo);
+}
+
+void BuildTreeFromResults(AppContext& ctx, Progress& progress)
+{
+    Tabela& t = ctx.structure.table;
+    if (t.rowCount() <= 1 || t.cell(1, 0).empty())
+        return;
+    ClearStructure(ctx);
+    progress.setLine2(ctx.texts.text("Wait_25"));
+    progress.setPosition(0);
+    // A Cancel pressed during the transfer must not cut the tree short: only
+    // a press during the building ends it.
+    const bool cancelBefore = progress.CancelRequested();
+    long prevB = -1, prevE = -1;
+    const int last = t.rowCount() - 1;
+    ElementTree& tree = ctx.structure.tree;
+    ElementNode* top = nullptr;
+    for (int r = 1; r <= last; ++r) {
+        const std::string& pos = t.cell(1, r);
+        const std::string& names = t.cell(2, r);
+        const long b = DigitsValue(NthLine(pos, 2));
+        const long e = DigitsValue(NthLine(pos, 3));
+        if (b != prevB) {
+            prevE = 0;
+            top = AddElementNode(ctx, nullptr);
+            InitElement(ctx, top, KindObject, false);
+            top->name = NthLine(names, 2);
+            top->info.Number = int32_t(b);
+        }
+        if (e != prevE && top) {
+            ElementNode* child = AddElementNode(ctx, top);
+            InitElement(ctx, child, KindParticular, false);
+            child->info.Selection.clear(); // column 9 holds no selection for received rows
+            child->name = NthLine(names, 3);
+            child->info.Number = int32_t(e);
+        }
+        prevB = b;
+        prevE = e;
+        progress.setPosition(int((long long)r * 100 / last));
+        progress.processEvents(0);
+        if (!cancelBefore && progress.CancelRequested())
+            break;
+    }
+    if (tree.empty()) {
+        ResetToNewStructure(ctx);
+        ctx.ResultsView = 0;
+    }
+    tree.selected = tree.first();
+}
+
+// ------------------------------------------------------------ the transfer
+
+std::string CommErrorText(const EVaCommError& error)
+{
+    std::string text = std::string("11: COMM ERROR") + '\r' + error.what();
+    const std::string advice = OpenFailureAdvice(error);
+    if (!advice.empty())
+        text += '\r' + advice;
+    return text;
+}
+
+namespace {
+
+int percentOf(int done, int count)
+{
+    if (count < 1)
+        return 100;
+    const long long p = ((long long)done * 200 + count) / (2LL * count);
+    return int(std::clamp<long long>(p, 0, 100));
+}
+
+class Transfer {
+public:
+    Transfer(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks, Clock& clock,
+             ReceiveOutcome& out)
+        : ctx(ctx), link(link), progress(progress), hooks(hooks), ex(ctx, link.port(), progress, clock), out(out)
+    {
+    }
+
+    void run();
+    void reportLoss();
+
+private:
+    // Runs one stage: its failure is reported with the stage's message and
+    // the transfer goes on. A device that went away is not a stage's failure:
+    // it is noted and reported once, at the end.
+    template <class F> bool stage(const char* message, F&& f)
+    {
+        try {
+            f();
+            return true;
+        } catch (const EVaCommError& e) {
+            if (e.deviceLost()) {
+                noteLoss(e);
+                return false;
+            }
+            plainMessage(ctx, message);
+        } catch (const std::exception&) {
+            plainMessage(ctx, message);
+        }
+        failedStage = true;
+        return false;
+    }
+    void noteLoss(const EVaCommError& e)
+    {
+        if (!lost) {
+            lost = true;
+            lossText = CommErrorText(e);
+            out.error = e.what();
+        }
+    }
+    void finish();
+    void receiveRecords(int timeoutFactor);
+
+    AppContext& ctx;
+    InstrumentLink& link;
+    Progress& progress;
+    const ReceiveHooks& hooks;
+    Exchange ex;
+    ReceiveOutcome& out;
+
+    bool lost = false;
+    std::string lossText;
+    bool failedStage = false;
+    int lastStatus = RecordRead;
+};
+
+void Transfer::finish()
+{
+    stage("10: ERROR", [&] { progress.hide(); });
+}
+
+void Transfer::reportLoss()
+{
+    if (!lost)
+        return;
+    std::string text = lossText;
+    if (out.done < out.count)
+        text += '\r' + ctx.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out.done) + "/" +
+                std::to_string(out.count);
+    ctx.prompts->message(MsgType::Error, text, MbOK, 1);
+}
+
+void Transfer::receiveRecords(int timeoutFactor)
+{
+    ex.SendText("MSS");
+    ex.WaitAcknowledge(1000); // the instrument was seen to acknowledge; the status tells nothing more
+
+    struct RestoreTimeout {
+        AppContext& c;
+        ~RestoreTimeout() { c.ReceiveTimeoutMs = 1000; }
+    } restore{ctx};
+    ctx.ReceiveTimeoutMs = timeoutFactor * 1000;
+
+    int row = 1;
+    int status = RecordRead;
+    std::string record;
+    do {
+        try {
+            status = ReadRecord(ctx, ex, record);
+        } catch (const EVaCommError& e) {
+            if (e.deviceLost()) {
+                noteLoss(e);
+                status = RecordFailed;
+                break;
+            }
+            plainMessage(ctx, "8: ERROR");
+            status = RecordFailed; // the transfer ends here; what came stays
+        } catch (const std::exception&) {
+            plainMessage(ctx, "8: ERROR");
+            status = RecordFailed;
+        }
+        if (status == RecordRead) {
+            DecodeRecord(ctx, record.data(), record.size(), row);
+            ++row;
+            ++out.done;
+        }
+        progress.setPosition(percentOf(out.done, out.count));
+        progress.processEvents(0);
+    } while (!ex.CancelRequested() && status == RecordRead);
+    lastStatus = status;
+
+    if (!lost && status > RecordRead && out.done < out.count) {
+        const std::string text = ctx.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out.done) + "/" +
+                                 std::to_string(out.count);
+        ctx.prompts->message(MsgType::Error, text, MbOK, 1);
+    }
+}
+
+void Transfer::run()
+{
+    // 1. Unsaved work first.
+    if (hooks.querySaveChanges && !hooks.querySaveChanges()) {
+        out.status = ReceiveOutcome::Status::Declined;
+        return;
+    }
+    // 2. The progress dialog.
+    stage("2: ERROR", [&] {
+        progress.show(ctx.texts.text("ReceiveResults_30"), std::string(), true);
+        progress.setLine2(ctx.texts.text("Searching_30"));
+        progress.setPosition(0);
+        progress.processEvents(0);
+    });
+
+    // 3. Start the exchange.
+    int started = Exchange::GaveUp;
+    const bool startOk = stage("12: ERROR", [&] { started = ex.StartExchange(); });
+    if (!startOk || started != Exchange::Started) {
+        out.status = lost || !startOk ? ReceiveOutcome::Status::Failed : ReceiveOutcome::Status::NotAnswered;
+        finish();
+        return;
+    }
+
+    // 4. Who is there.
+    InstrumentTexts texts;
+    stage("3: ERROR", [&] {
+        out.identified = IdentifyInstrument(ctx, ex, link.InstrumentExtraLines, texts) == 0;
+    });
+    progress.setLine2(ctx.texts.text("ReceivingResults_30"));
+    if (lost) {
+        // Nothing was received: the structure stays as it was.
+        out.status = ReceiveOutcome::Status::Failed;
+        finish();
+        return;
+    }
+
+    // 5.-6. The count, then a new structure with the identification in row 0.
+    int timeoutFactor = 1;
+    stage("6: ERROR", [&] {
+        stage("4: ERROR", [&] {
+            out.count = 0;
+            ex.SendText("MNU");
+            std::string reply;
+            if (ex.ReceiveBytes(reply, 6, 10000) && reply.compare(0, 3, "SNU") == 0)
+                out.count = int(byteAt(reply.data(), 4) * 256 + byteAt(reply.data(), 5));
+        });
+        if (lost)
+            return;
+        timeoutFactor = std::max(1, out.count / 250);
+        ClearStructure(ctx);
+        ClearResultTable(ctx);
+        ctx.CurrentFileName = ctx.decode(ctx.texts.defaultFileName);
+        WriteIdentificationRow(ctx, texts, link.InstrumentExtraLines);
+        ApplyFamilyProfile(ctx);
+        if (hooks.refresh)
+            hooks.refresh(ReceiveStep::StructureCleared);
+    });
+    if (lost) {
+        out.status = ReceiveOutcome::Status::Failed;
+        finish();
+        return;
+    }
+
+    // 7.-8. The records, then "MEX".
+    const bool typesMatch = ctx.FamilyCode == ctx.ProfileFamily;
+    stage("7: ERROR", [&] {
+        if (typesMatch)
+            receiveRecords(timeoutFactor);
+        if (!lost)
+            ex.EndExchange();
+    });
+    ctx.ReceiveTimeoutMs = 1000;
+
+    // 9. The tree from the rows.
+    stage("8: ERROR", [&] {
+        BuildTreeFromResults(ctx, progress);
+        if (typesMatch && hooks.refresh)
+            hooks.refresh(ReceiveStep::TreeBuilt);
+    });
+
+    // 10.-11. The view.
+    stage("9: ERROR", [&] {
+        ctx.ResultsView = 1;
+        if (typesMatch && ctx.structure.tree.empty()) {
+            ctx.StructureSaved = true;
+            ResetToNewStructure(ctx);
+            ctx.ResultsView = 0;
+        }
+        if (!ctx.structure.tree.empty())
+            ctx.structure.tree.selected = ctx.structure.tree.first();
+        if (typesMatch && hooks.refresh)
+            hooks.refresh(ReceiveStep::ViewShown);
+    });
+
+    // 12.
+    finish();
+
+    if (!typesMatch)
+        out.status = ReceiveOutcome::Status::OtherInstrument;
+    else if (lost || (lastStatus > RecordRead && out.done < out.count) ||
+             (lastStatus == RecordRead && ex.CancelRequested()))
+        out.status = ReceiveOutcome::Status::Incomplete;
+    else if (failedStage)
+        out.status = ReceiveOutcome::Status::Failed;
+    else
+        out.status = ReceiveOutcome::Status::Received;
+}
+
+} // namespace
+
+ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks,
+                              Clock& clock)
+{
+    ReceiveOutcome out;
+    InstrumentLink::BusyScope busy(link);
+    if (!busy.acquired()) {
+        out.status = ReceiveOutcome::Status::Busy;
+        return out;
+    }
+    Comm& port = link.port();
+    try {
+        port.open();
+    } catch (const EVaCommError& e) {
+        out.status = ReceiveOutcome::Status::PortFailed;
+        out.error = e.what();
+        plainMessage(ctx, CommErrorText(e));
+        return out;
+    }
+    Transfer transfer(ctx, link, progress, hooks, clock, out);
+    try {
+        if (port.active())
+            transfer.run();
+    } catch (const std::exception&) {
+        plainMessage(ctx, "12: ERROR");
+        out.status = ReceiveOutcome::Status::Failed;
+        try {
+            progress.hide();
+        } catch (...) {
+        }
+    }
+    port.close();
+    transfer.reportLoss();
+    ctx.ReceiveTimeoutMs = 1000;
+    return out;
+}
+
+} // namespace zentrova

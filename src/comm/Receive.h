@@ -1,0 +1,131 @@
+#pragma once
+#include "comm/Comm.h"
+#include "comm/InstrumentLink.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zentrova {
+
+struct AppContext;
+class Exchange;
+class Progress;
+
+// ------------------------------------------------------------ identification
+
+// The identification buffer: a longer payload is read whole (so the next
+// reply starts where it should) and what lies past this is not looked at.
+constexpr size_t IdentificationBufferSize = 400;
+// Instrument lines 5..7 are kept cut to this many bytes.
+constexpr size_t ExtraLineWidth = 50;
+
+// The type code less 100 when it lies in 100..199, modulo 256: 114 and 14
+// give 14; 370 gives 114.
+uint8_t FamilyCodeOf(unsigned typeCode);
+
+struct Identification {
+    unsigned typeCode = 0;
+    // Texts 1..10 at [0..9]: 1-3 instrument lines, 4 serial number, 5 firm
+    // data, 6 user data, 7-10 instrument lines 4-7. Line feeds are dropped.
+    std::array<std::string, 10> texts;
+};
+// Reads an identification payload (type code, then up to ten texts each
+// ended by a byte 0). Only the first IdentificationBufferSize bytes count.
+// False when it is too short to hold the type code.
+bool ParseIdentification(const std::string& payload, Identification& out);
+
+// Texts 1..7 of an identification as the callers keep them.
+using InstrumentTexts = std::array<std::string, 7>;
+
+// Every byte below 32 other than CR, and every byte of 128 and above, turned
+// into a space: firm and user data as they are kept and shown.
+std::string CleanInstrumentText(const std::string& text);
+
+// "MWH": reads the identification, sets FamilyCode and the extra lines when
+// the reply is valid, applies the family profile in every case. Returns 0
+// for a valid reply, 1 otherwise (the texts are then empty and FamilyCode
+// and the extra lines keep their values). Inside an exchange only.
+int IdentifyInstrument(AppContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts);
+
+// Row 0 of the result table: column 1 = texts 1, 2, 3, 4, 7 and the three
+// extra lines joined by CR; column 2 = text 5 and column 3 = text 6, cleaned.
+void WriteIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra);
+
+// ------------------------------------------------------------ records
+
+enum RecordStatus : int { RecordRead = 0, NoMoreRecords = 1, RecordFailed = 3 };
+
+// One "MRE": the record's bytes in `record`. RecordFailed for a wrong or late
+// header or a record that did not arrive whole.
+int ReadRecord(AppContext& ctx, Exchange& exchange, std::string& record);
+
+// Writes one result row from a record at table row `row` (the table grows to
+// hold it) and moves it to its place in position order: after every row
+// whose (object, block, element) is not larger, so equal positions keep
+// their arrival order. An item that runs past the record's end ends the
+// decoding of that record; a record too short for its position reads the
+// missing numbers as 0 and one without a function byte gets no function.
+void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row);
+
+// Rebuilds the element tree from the result rows: one Object per run of rows
+// with the same block number, under it one Particular per run with the same
+// element number, each named by its number in three digits.
+void BuildTreeFromResults(AppContext& ctx, Progress& progress);
+
+// ------------------------------------------------------------ the transfer
+
+// What the windows are told while a transfer changes the model.
+enum class ReceiveStep {
+    // The structure was cleared, row 0 written, the profile applied and the
+    // default file name set: refresh the caption, tree and grid columns.
+    StructureCleared,
+    // The tree was rebuilt from the rows (an instrument of this family only):
+    // mirror it, and show the structure panel.
+    TreeBuilt,
+    // The transfer is over for an instrument of this family: show
+    // ctx.ResultsView (a new empty structure has 0), select
+    // ctx.structure.tree.selected.
+    ViewShown,
+};
+
+struct ReceiveHooks {
+    // Offers to save unsaved work; false when the user chose Cancel.
+    std::function<bool()> querySaveChanges;
+    std::function<void(ReceiveStep)> refresh;
+};
+
+struct ReceiveOutcome {
+    enum class Status {
+        Received,        // every announced record arrived (or the instrument said no more)
+        Incomplete,      // records are missing: time-out, wrong header, Cancel, the device lost
+        NotAnswered,     // no acknowledgement and the user gave up, or Cancel before it
+        PortFailed,      // the port could not be opened
+        Declined,        // the save question was cancelled
+        OtherInstrument, // identified, but not of this family: no records read
+        Busy,            // another serial operation is running
+        Failed,          // a stage failed before any record (its message was shown)
+    };
+    Status status = Status::Failed;
+    int count = 0;       // announced by the instrument
+    int done = 0;        // records decoded
+    bool identified = false;
+    std::string error;   // the port's message when it failed or was lost
+};
+
+// Instrument > Receive Results, from opening the port to the results view:
+// the save question, the progress dialog, "MRD", the identification, the
+// count, a new structure with the identification in row 0, every record in
+// position order, "MEX", the tree and the view. Every stage reports its own
+// failure and the transfer goes on with the next; records received are never
+// dropped. Runs on the calling thread and returns when it is over.
+ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress,
+                              const ReceiveHooks& hooks, Clock& clock = systemClock());
+
+// "11: COMM ERROR" with the port's message and, for a device the user may
+// not open, the remedy; for a device lost during a transfer also how many
+// records arrived.
+std::string CommErrorText(const EVaCommError& error);
+
+} // namespace zentrova

@@ -1,0 +1,219 @@
+#include "comm/SerialPort.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zentrova {
+
+namespace {
+// QSerialPort tells the kind of an open failure but not the system's error
+// number. Opening the device once more (only after a failure) gives it; a
+// device that opens here was refused by the lock that guards it, so it is in
+// use by another program.
+int openErrorNumber(const QString& device, QSerialPort::SerialPortError qtError)
+{
+    const QByteArray path = QFile::encodeName(device);
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    switch (qtError) {
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        return EBUSY;
+    case QSerialPort::DeviceNotFoundError:
+        return ENOENT;
+    default:
+        return EIO;
+    }
+}
+} // namespace
+
+TVaComm::TVaComm(Resolver resolve) : resolve_(std::move(resolve)) {}
+
+TVaComm::~TVaComm()
+{
+    if (port_.isOpen())
+        port_.close();
+}
+
+void TVaComm::open()
+{
+    if (port_.isOpen())
+        throw EVaCommError::portIsOpen();
+    device_ = resolve_ ? resolve_(name_) : name_;
+    if (device_.isEmpty())
+        throw EVaCommError::openFailure(device_.isEmpty() ? name_ : device_, ENOENT);
+    port_.setPortName(device_);
+    applyLineSettings();
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const auto qtError = port_.error();
+        port_.clearError();
+        throw EVaCommError::openFailure(device_, openErrorNumber(device_, qtError));
+    }
+    // Some instruments draw power from these lines; ours must see them low.
+    // A pseudo-terminal has no modem lines and refuses both calls.
+    port_.setDataTerminalReady(false);
+    port_.setRequestToSend(false);
+    port_.clearError();
+    port_.setReadBufferSize(0); // the input queue holds a whole reply and more
+}
+
+bool TVaComm::active() const { return port_.isOpen(); }
+
+void TVaComm::close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}
+
+void TVaComm::purge()
+{
+    if (!port_.isOpen())
+        return;
+    port_.clear(QSerialPort::AllDirections);
+    checkDevice(false);
+}
+
+void TVaComm::checkDevice(bool writing)
+{
+    const auto e = port_.error();
+    if (e == QSerialPort::NoError)
+        return;
+    port_.clearError();
+    if (e == QSerialPort::ResourceError) {
+        // The device went away (an adapter pulled out, the far end of a
+        // pseudo-terminal closed): nothing more will come from it.
+        port_.close();
+        throw EVaCommError::lost(device_, EIO, writing);
+    }
+    if (e == QSerialPort::WriteError)
+        throw EVaCommError(EVaCommError::Kind::Write, "Write error (" + std::to_string(EIO) + "), " +
+                                                          systemErrorText(EIO), EIO, false, device_);
+    // Poll time-outs and refused modem-line calls are not failures here.
+}
+
+int TVaComm::InputCount()
+{
+    if (!port_.isOpen())
+        return 0;
+    port_.waitForReadyRead(0); // takes in what the driver holds, without waiting
+    checkDevice(false);
+    const qint64 n = port_.bytesAvailable();
+    return n > 0x3fffffff ? 0x3fffffff : int(n);
+}
+
+int TVaComm::OutputCount()
+{
+    if (!port_.isOpen())
+        return 0;
+    if (port_.bytesToWrite() > 0) {
+        port_.flush();
+        checkDevice(true);
+    }
+    return int(port_.bytesToWrite());
+}
+
+int TVaComm::read(char* buffer, int n)
+{
+    if (!port_.isOpen() || n <= 0)
+        return 0;
+    const qint64 got = port_.read(buffer, n);
+    checkDevice(false);
+    return got > 0 ? int(got) : 0;
+}
+
+void TVaComm::write(const char* buffer, int n)
+{
+    if (n <= 0)
+        return;
+    if (!port_.isOpen())
+        throw EVaCommError(EVaCommError::Kind::Write,
+                           "Write error (" + std::to_string(EBADF) + "), " + systemErrorText(EBADF), EBADF);
+    // Room in the output queue: wait for the device to take what is queued.
+    if (port_.bytesToWrite() + n > OutputQueueSize) {
+        port_.waitForBytesWritten(OutputWaitMs);
+        checkDevice(true);
+        if (port_.bytesToWrite() + n > OutputQueueSize)
+            throw EVaCommError::outputFull();
+    }
+    if (port_.write(buffer, n) != n) {
+        checkDevice(true);
+        throw EVaCommError::outputFull();
+    }
+    port_.flush();
+    checkDevice(true);
+}
+
+void TVaComm::waitForInput(int ms)
+{
+    if (!port_.isOpen()) {
+        systemClock().sleepUs(int64_t(ms) * 1000);
+        return;
+    }
+    port_.waitForReadyRead(ms);
+    checkDevice(false);
+}
+
+void TVaComm::waitForOutput(int ms)
+{
+    if (!port_.isOpen() || port_.bytesToWrite() == 0)
+        return;
+    port_.waitForBytesWritten(ms);
+    checkDevice(true);
+}
+
+void TVaComm::setPortName(const QString& name)
+{
+    if (port_.isOpen())
+        throw EVaCommError::portIsOpen();
+    name_ = name;
+}
+
+void TVaComm::setBaudRate(int baud)
+{
+    baud_ = baud;
+    port_.setBaudRate(baud);
+    port_.clearError();
+}
+
+void TVaComm::setParity(Parity p)
+{
+    parity_ = p;
+    port_.setParity(p == Parity::None ? QSerialPort::NoParity
+                    : p == Parity::Odd ? QSerialPort::OddParity
+                                       : QSerialPort::EvenParity);
+    port_.clearError();
+}
+
+void TVaComm::setDataBits(int bits)
+{
+    dataBits_ = bits;
+    port_.setDataBits(bits == 5 ? QSerialPort::Data5
+                      : bits == 6 ? QSerialPort::Data6
+                      : bits == 7 ? QSerialPort::Data7
+                                  : QSerialPort::Data8);
+    port_.clearError();
+}
+
+void TVaComm::setStopBits(int bits)
+{
+    stopBits_ = bits;
+    port_.setStopBits(bits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.clearError();
+}
+
+void TVaComm::applyLineSettings()
+{
+    setBaudRate(baud_);
+    setParity(parity_);
+    setDataBits(dataBits_);
+    setStopBits(stopBits_);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    port_.clearError();
+}
+
+} // namespace zentrova

@@ -1,0 +1,105 @@
+#include "comm/TracingComm.h"
+
+#include <QDateTime>
+#include <cstdio>
+
+namespace zentrova {
+
+TracingComm::~TracingComm()
+{
+    if (file_.isOpen())
+        file_.close();
+}
+
+std::string TracingComm::hexLine(const char* data, int n)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex, text;
+    for (int i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        if (i)
+            hex += ' ';
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+        text += (b >= 32 && b < 127) ? char(b) : '.';
+    }
+    return hex + " | " + text;
+}
+
+void TracingComm::note(const std::string& line)
+{
+    if (!file_.isOpen())
+        return;
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%10.3f ", double(since_.nsecsElapsed()) / 1e9);
+    file_.write(stamp);
+    file_.write(line.data(), qint64(line.size()));
+    file_.write("\n");
+    file_.flush();
+}
+
+void TracingComm::bytes(char direction, const char* data, int n)
+{
+    if (!file_.isOpen() || n <= 0)
+        return;
+    // Long replies are split so that a line stays readable.
+    for (int at = 0; at < n; at += 32)
+        note(std::string(1, direction) + ' ' + hexLine(data + at, std::min(32, n - at)));
+}
+
+void TracingComm::open()
+{
+    if (!path_.isEmpty() && !file_.isOpen()) {
+        file_.setFileName(path_);
+        if (file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            since_.start();
+            const std::string head = "--- " + QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() +
+                                     " open " + inner_.portName().toStdString() + " at " +
+                                     std::to_string(inner_.baudRate()) + " baud\n";
+            file_.write(head.data(), qint64(head.size()));
+        }
+    }
+    try {
+        inner_.open();
+    } catch (const EVaCommError& e) {
+        note(std::string("! ") + e.what());
+        file_.close();
+        throw;
+    }
+}
+
+void TracingComm::close()
+{
+    inner_.close();
+    if (file_.isOpen()) {
+        note("closed");
+        file_.close();
+    }
+}
+
+void TracingComm::purge()
+{
+    guard([&] {
+        inner_.purge();
+        return 0;
+    });
+    note("purge");
+}
+
+int TracingComm::read(char* buffer, int n)
+{
+    const int got = guard([&] { return inner_.read(buffer, n); });
+    bytes('<', buffer, got);
+    return got;
+}
+
+void TracingComm::write(const char* buffer, int n)
+{
+    bytes('>', buffer, n);
+    guard([&] {
+        inner_.write(buffer, n);
+        return 0;
+    });
+}
+
+} // namespace zentrova
