@@ -1,5 +1,7 @@
 #pragma once
 #include "language/Language.h"
+#include "report/Export.h"
+#include "report/Protoc1.h"
 #include "shell/PrintoutHeading.h"
 #include "shell/Profile.h"
 #include "shell/Settings.h"
@@ -41,6 +43,8 @@ struct AppContext {
     Margins margins;
 
     Structure structure; // the element tree and the result table
+    TProtocol protocol;  // the report pages kept with the structure
+    ExportFormat exportFormat; // the export's delimiters, kept between exports
     bool StructureSaved = true;
     QString CurrentFileName;
     bool ResultsDiscarded = false;

@@ -1,0 +1,261 @@
+#include "report/Export.h"
+
+#include "report/Protoc1.h"
+#include "shell/AppContext.h"
+#include "shell/Progress.h"
+#include "shell/Prompts.h"
+#include "shell/TextRules.h"
+#include "structure/ResultsGrid.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace zentrova {
+
+namespace {
+
+void replaceAll(std::string& s, char from, const std::string& to)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        if (c == from)
+            out += to;
+        else
+            out.push_back(c);
+    }
+    s.swap(out);
+}
+
+// The role whose map entry is `column`, roles tried from 6 down to 0; -1 for none.
+int roleOfColumn(const Profile& p, int column)
+{
+    for (int role = 6; role >= 0; --role)
+        if (p.ResultColumnMap[size_t(role)] == column)
+            return role;
+    return -1;
+}
+
+std::string headingOfRole(const AppContext& ctx, int role)
+{
+    std::string h = ctx.texts.text("VGlava" + std::to_string(role) + "_0");
+    // The stored heading may already carry line breaks where the file had "$".
+    std::replace(h.begin(), h.end(), '$', ',');
+    std::replace(h.begin(), h.end(), '\r', ',');
+    const size_t first = h.find_first_not_of(',');
+    if (first == std::string::npos)
+        return {};
+    const size_t last = h.find_last_not_of(',');
+    return h.substr(first, last - first + 1);
+}
+
+std::string positionOf(const std::string& names, int depth)
+{
+    switch (depth) {
+    case 3: return NthLine(names, 1) + ", " + NthLine(names, 2) + ", " + NthLine(names, 3);
+    case 2: return NthLine(names, 2) + ", " + NthLine(names, 3);
+    default: return NthLine(names, 3);
+    }
+}
+
+std::string formatted(const AppContext& ctx, const std::string& cell)
+{
+    std::string s = FormatResultText(cell, ctx.names);
+    replaceAll(s, '\r', ",");
+    return s;
+}
+
+void tableRows(std::string& out, const GridData& t, const std::string& cd, const std::string& rd)
+{
+    auto row = [&](int r, const std::string& crReplacement) {
+        for (int c = 0; c < t.colCount(); ++c) {
+            if (c > 0)
+                out += cd;
+            std::string cell = ReadTableCell(t, c, r);
+            replaceAll(cell, '\r', crReplacement);
+            out += cell;
+        }
+        out += rd;
+    };
+    row(0, " ");
+    row(1, " ");
+    for (int r = 2; r < t.rowCount(); ++r)
+        row(r, ",");
+}
+
+} // namespace
+
+std::string ExportText(const AppContext& ctx, const TProtocol& pages, const ExportFormat& format,
+                       Progress& progress)
+{
+    const std::string cd = format.columnDelimiter();
+    const std::string rd = format.rowDelimiter();
+    const Profile& p = ctx.profile;
+    const PrintoutHeading& h = ctx.heading;
+    std::string out;
+
+    // Heading lines: operator and site side by side, then the footers.
+    for (size_t i = 0; i < 3; ++i)
+        out += h.op[i] + cd + cd + h.site[i] + rd;
+    for (size_t i = 0; i < 3; ++i)
+        out += h.footer[i] + rd;
+    out += rd + rd;
+
+    progress.show(ctx.texts.text("Wait_25"), ctx.texts.text("Wait_25"), false);
+    progress.setLine2({});
+    progress.setPosition(0);
+
+    // The tree, indented by level.
+    const size_t nodes = ctx.structure.tree.count();
+    size_t number = 0;
+    ctx.structure.tree.forEach([&](ElementNode& n) {
+        const int depth = n.depth();
+        if (depth == 1)
+            out += cd;
+        else if (depth == 2)
+            out += cd + cd;
+        out += n.name + rd;
+        progress.setPosition(nodes > 1 ? int(number * 100 / (nodes - 1)) : 100);
+        ++number;
+    });
+    out += rd + rd;
+
+    // Column headings.
+    for (int i = 0; i < p.ResultColumnCount; ++i) {
+        const int role = roleOfColumn(p, i);
+        if (role < 0)
+            continue;
+        out += headingOfRole(ctx, role);
+        if (i != p.ResultColumnCount - 1)
+            out += cd;
+    }
+    out += rd;
+
+    // Result rows, numbered from 1; rows without a function code are skipped.
+    const Tabela& t = ctx.structure.table;
+    const int functionBase = FunctionTextBase(ctx.FamilyCode);
+    int running = 0;
+    for (int r = 1; r < t.rowCount(); ++r) {
+        const long k = FunctionCodeOf(t, r);
+        if (k != 0) {
+            std::string row;
+            for (int i = 0; i < p.ResultColumnCount; ++i) {
+                switch (roleOfColumn(p, i)) {
+                case 0:
+                    row += positionOf(t.cell(2, r), p.PositionDepth) + cd;
+                    break;
+                case 2:
+                    row += headingText(ctx.names.function(functionBase + k));
+                    replaceAll(row, '\r', "-");
+                    row += cd;
+                    break;
+                case 3: row += formatted(ctx, t.cell(4, r)) + cd; break;
+                case 4: row += formatted(ctx, t.cell(6, r)) + cd; break;
+                case 5: row += formatted(ctx, t.cell(5, r)) + cd; break;
+                case 6: row += t.cell(7, r) + ", " + t.cell(8, r) + cd; break;
+                default: break;
+                }
+            }
+            ++running;
+            row = std::to_string(running) + cd + row;
+            if (row.size() >= cd.size() && row.compare(row.size() - cd.size(), cd.size(), cd) == 0)
+                row.resize(row.size() - cd.size());
+            if (!row.empty())
+                out += row + rd;
+        }
+        progress.setPosition(t.rowCount() > 1 ? int(int64_t(r) * 100 / (t.rowCount() - 1)) : 100);
+    }
+
+    // The report tables of blocks and lightning-protection sets.
+    for (int e = 1; e <= pages.count(); ++e) {
+        const TReportTables* tables = pages.tablesOfEntry(e);
+        if (!tables)
+            continue;
+        for (int which = 0; which < 2; ++which) {
+            const TStringGridAll2Data* table = tables->table(which);
+            if (!table || TableIsEmpty(table))
+                continue;
+            out += rd;
+            out += table->objectName + cd + table->blockName + rd;
+            out += rd;
+            tableRows(out, *table, cd, rd);
+        }
+    }
+    progress.hide();
+    return out;
+}
+
+QString ProposedExportName(const QString& currentFileName)
+{
+    if (currentFileName.isEmpty())
+        return {};
+    const qsizetype slash = std::max(currentFileName.lastIndexOf(u'/'), currentFileName.lastIndexOf(u'\\'));
+    const qsizetype dot = currentFileName.indexOf(u'.', slash + 1);
+    return (dot < 0 ? currentFileName : currentFileName.left(dot)) + QStringLiteral(".TXT");
+}
+
+QString ExportFileName(const QString& chosen)
+{
+    const qsizetype slash = std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\'));
+    if (chosen.indexOf(u'.', slash + 1) < 0)
+        return chosen + QStringLiteral(".TXT");
+    return chosen;
+}
+
+QString WriteExportFile(const QString& path, const std::string& bytes)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return f.errorString();
+    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
+        const QString reason = f.errorString();
+        f.cancelWriting();
+        return reason;
+    }
+    if (!f.commit())
+        return f.errorString();
+    return {};
+}
+
+bool RunExport(AppContext& ctx, const TProtocol& pages, const ExportFormat& format, Progress& progress)
+{
+    FileDialogRequest r;
+    r.title = ctx.texts.text("ExportTo_40");
+    r.filterName = ctx.texts.text("TextFiles_12");
+    r.pattern = QStringLiteral("*.TXT");
+    r.proposedName = ProposedExportName(ctx.CurrentFileName);
+    for (;;) {
+        const auto chosen = ctx.prompts->saveFileName(r);
+        if (!chosen)
+            return false;
+        const QString path = ExportFileName(*chosen);
+        r.proposedName = path;
+        QFile probe(path);
+        if (probe.open(QIODevice::ReadOnly)) {
+            probe.close();
+            const std::string question = ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") +
+                                         "\r" + ctx.texts.text("ReplaceIt_40");
+            const unsigned answer = ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
+            if (answer == MbNo)
+                continue;
+            if (answer != MbYes)
+                return false;
+        } else if (QFileInfo::exists(path)) {
+            // There, but not readable: say so and ask again.
+            ctx.prompts->message(MsgType::Error, ctx.texts.text("Error_30"), MbOK);
+            continue;
+        }
+        const std::string bytes = ExportText(ctx, pages, format, progress);
+        const QString failure = WriteExportFile(path, bytes);
+        if (!failure.isEmpty()) {
+            ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
+            return false;
+        }
+        return true;
+    }
+}
+
+} // namespace zentrova

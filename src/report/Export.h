@@ -1,0 +1,42 @@
+#pragma once
+#include <QString>
+#include <string>
+
+namespace zentrova {
+
+struct AppContext;
+class Progress;
+class TProtocol;
+
+// The export's delimiters; program-wide, kept between exports.
+struct ExportFormat {
+    enum Column { Tab = 0, Semicolon = 1 };
+    enum Row { CrLf = 0, Cr = 1, Lf = 2 };
+    int column = Tab;
+    int row = CrLf;
+    std::string columnDelimiter() const { return column == Semicolon ? ";" : "\t"; }
+    std::string rowDelimiter() const { return row == Cr ? "\r" : row == Lf ? "\n" : "\r\n"; }
+};
+
+// The whole export of the open structure as bytes: heading lines, the tree,
+// the result rows and the report tables, every line ended by the row delimiter.
+std::string ExportText(const AppContext& ctx, const TProtocol& pages, const ExportFormat& format,
+                       Progress& progress);
+
+// The name offered by the export's file dialog: the structure file's name
+// with its extension replaced by ".TXT" (empty when no file is open).
+QString ProposedExportName(const QString& currentFileName);
+// A chosen name whose file-name part has no "." gets ".TXT".
+QString ExportFileName(const QString& chosen);
+
+// Writes the export to `path` through a temporary file beside it, so a
+// failure leaves any previous file as it was. Returns an empty text on
+// success, else the system's reason.
+QString WriteExportFile(const QString& path, const std::string& bytes);
+
+// The export command without its dialog: asks for the file (title, filter,
+// replace question through ctx.prompts) and writes it. True when a file was
+// written.
+bool RunExport(AppContext& ctx, const TProtocol& pages, const ExportFormat& format, Progress& progress);
+
+} // namespace zentrova
