@@ -1,0 +1,526 @@
+#include "report/Compose.h"
+
+#include "report/CellMarkup.h"
+#include "report/GridData.h"
+#include "shell/AppContext.h"
+#include "shell/Progress.h"
+#include "shell/Settings.h"
+#include "shell/TextRules.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zentrova {
+
+QFont ReportFont()
+{
+    QFont f(QString::fromLatin1(kReportTypeface));
+    f.setPointSize(9);
+    return f;
+}
+
+// ------------------------------------------------------------------ margins
+
+const char* MarginTexts::settingKey(int side)
+{
+    static const char* const keys[Count] = {"MarginLeft", "MarginRight", "MarginTop", "MarginBottom"};
+    return keys[side];
+}
+
+const char* MarginTexts::languageKey(int side)
+{
+    static const char* const keys[Count] = {"Left_7", "Right_7", "Top_7", "Bottom_7"};
+    return keys[side];
+}
+
+void MarginTexts::load(const Settings& s)
+{
+    for (int i = 0; i < Count; ++i)
+        text[size_t(i)] = s.ReadSetting("MARGINS", settingKey(i), "2.54");
+}
+
+void MarginTexts::save(const Settings& s) const
+{
+    for (int i = 0; i < Count; ++i)
+        s.WriteSetting("MARGINS", settingKey(i), text[size_t(i)]);
+}
+
+std::string WithSystemDecimalSeparator(const std::string& text)
+{
+    // The separator is one character in every locale that has a Latin digit
+    // set; a multi-character one falls back to the point.
+    const QString point = QLocale().decimalPoint();
+    const char sep = point.size() == 1 && point.at(0).unicode() < 128 ? char(point.at(0).unicode()) : '.';
+    std::string out = text;
+    for (char& c : out)
+        if (c == '.' || c == ',')
+            c = sep;
+    return out;
+}
+
+bool ParseMarginText(const std::string& text, double& centimetres)
+{
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    auto isSep = [](char c) { return c == '.' || c == ','; };
+    size_t i = 0;
+    // The first run of digits and separators that holds a digit.
+    while (i < text.size()) {
+        while (i < text.size() && !isDigit(text[i]) && !isSep(text[i]))
+            ++i;
+        size_t j = i;
+        bool digits = false;
+        while (j < text.size() && (isDigit(text[j]) || isSep(text[j])))
+            digits |= isDigit(text[j++]);
+        if (digits)
+            break;
+        i = j;
+    }
+    if (i >= text.size())
+        return false;
+    // Whole part, then at most one separator and the fraction. Parsed by hand
+    // so that the locale never changes the number.
+    double value = 0;
+    while (i < text.size() && isDigit(text[i]))
+        value = value * 10 + (text[i++] - '0');
+    if (i < text.size() && isSep(text[i])) {
+        ++i;
+        double scale = 0.1;
+        while (i < text.size() && isDigit(text[i])) {
+            value += (text[i++] - '0') * scale;
+            scale /= 10;
+        }
+    }
+    centimetres = value;
+    return true;
+}
+
+namespace {
+
+constexpr QRgb kShade = qRgb(229, 229, 229);
+// The operator block's left edge: 104/3 mm from the printable area's left.
+constexpr double kOperatorOffsetMm = 104.0 / 3.0;
+// Each ShrinkStep takes one point off the table font; 16 at most.
+constexpr int kMaxShrinkStep = 16;
+
+class ResultsComposer {
+public:
+    ResultsComposer(const AppContext& ctx, const GridData& grid, PageRecorder& prn, Progress& progress)
+        : ctx_(ctx), grid_(grid), prn_(prn), canvas_(prn.Canvas()), progress_(progress)
+    {
+        const QPoint o = prn.PrintableOrigin();
+        X_ = o.x();
+        Y_ = o.y();
+        W_ = prn.mmToPixelsX(prn.PrintableWidth());
+        H_ = prn.mmToPixelsY(prn.PrintableHeight());
+        G_ = mx(2);
+        bottom_ = Y_ + H_ - my(10);
+        tableStartY_ = Y_ + my(30);
+        shading_ = prn.PrinterDpiX() > 250;
+        dpiY_ = prn.PrinterDpiY();
+        y_ = Y_;
+    }
+
+    void run();
+
+private:
+    int mx(double mm) const { return prn_.mmToPixelsX(mm); }
+    int my(double mm) const { return prn_.mmToPixelsY(mm); }
+    QFont reportFont(double points, bool bold = false) const
+    {
+        return PrinterFont(QString::fromLatin1(kReportTypeface), points, dpiY_, bold);
+    }
+    QString text(const char* key) const { return ctx_.decode(ctx_.texts.text(key)); }
+
+    void PageFrame();
+    void PageHeading();
+    void newPage();
+    void prepareCells();
+    void fitWidth();
+    const QFont& rowFont(int r);
+    int rowHeight(int r);
+    void drawRow(int r, bool heading);
+    void printComments();
+    const QImage& logo();
+
+    const AppContext& ctx_;
+    const GridData& grid_;
+    PageRecorder& prn_;
+    PageCanvas& canvas_;
+    Progress& progress_;
+
+    int X_ = 0, Y_ = 0, W_ = 0, H_ = 0, G_ = 0, bottom_ = 0, tableStartY_ = 0, dpiY_ = 300;
+    bool shading_ = true;
+    int y_ = 0;
+    bool headingPrinted_ = false;
+
+    int shrink_ = 0;
+    std::vector<int> colWidths_;
+    int total_ = 0;
+    int tableX_ = 0;
+
+    int cols_ = 0, rows_ = 0;
+    std::vector<std::vector<QString>> cells_; // visible lines, row-major
+    std::vector<int> rowLines_;               // most lines of any cell of the row
+    QFont gridFont_;                          // the grid font at the current shrink
+    QFont rowFont_;
+
+    bool logoLoaded_ = false;
+    QImage logo_;
+};
+
+void ResultsComposer::newPage()
+{
+    // A page with nothing on it yet is used as it is: a first row or a
+    // block of comments too tall for any page must not leave a blank sheet.
+    if (!prn_.currentPageEmpty())
+        prn_.NewPage();
+    headingPrinted_ = false;
+}
+
+void ResultsComposer::PageFrame()
+{
+    if (shading_) {
+        const QColor shade(kShade);
+        // Bands along the four edges of the printable area.
+        canvas_.FillRect(QRect(X_, Y_, W_, my(4)), shade);
+        canvas_.FillRect(QRect(X_, Y_ + H_ - my(10), W_, my(10)), shade);
+        canvas_.FillRect(QRect(X_, Y_, mx(2), H_), shade);
+        canvas_.FillRect(QRect(X_ + W_ - mx(2), Y_, mx(2), H_), shade);
+        // A stepped wedge, 30 mm high and 40 mm wide, in the top-left corner.
+        const int h30 = my(30), w40 = mx(40);
+        int n = 100;
+        while (n > 0 && (h30 / n == 0 || w40 / n == 0))
+            --n;
+        if (n > 0) {
+            const int s = h30 / n, e = w40 / n;
+            int y = Y_, right = X_ + n * e;
+            for (int i = 0; i < n; ++i) {
+                canvas_.FillRect(QRect(X_, y, right - X_, s), shade);
+                y += s;
+                right -= e;
+            }
+        }
+        // The band under the heading.
+        canvas_.FillRect(QRect(X_, Y_ + my(16), W_, my(9)), shade);
+    }
+    if (ctx_.comments.pageNumbering()) {
+        const QFont keep = canvas_.font();
+        canvas_.setFont(reportFont(8));
+        const QString number = QStringLiteral("- %1 -").arg(prn_.PageCount());
+        canvas_.TextOut(X_ + (W_ - canvas_.TextWidth(number)) / 2, Y_ + H_, number);
+        canvas_.setFont(keep);
+    }
+}
+
+const QImage& ResultsComposer::logo()
+{
+    if (logoLoaded_)
+        return logo_;
+    logoLoaded_ = true;
+    const QString path = QFile::decodeName(QByteArray::fromStdString(ctx_.heading.logo));
+    if (path.isEmpty() || !QFile::exists(path))
+        return logo_;
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull() || image.height() <= 0)
+        return logo_;
+    const int h = my(12);
+    const int w = std::max(1, int(std::lround(double(image.width()) * h / image.height())));
+    logo_ = image.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return logo_;
+}
+
+void ResultsComposer::PageHeading()
+{
+    const QFont keep = canvas_.font();
+    const QFont caption = reportFont(8), first = reportFont(12, true), second = reportFont(8),
+                footer = reportFont(7);
+    const auto& h = ctx_.heading;
+    auto decode = [&](const std::string& bytes) { return ctx_.decode(bytes); };
+
+    // Heights of the first and second line, shared by both blocks.
+    canvas_.setFont(first);
+    const int h1 = canvas_.TextHeight();
+    canvas_.setFont(second);
+    const int h2 = canvas_.TextHeight();
+    const int line1Y = Y_ + my(4);
+    const int ruleY = line1Y + h1 + 1;
+    const int line2Y = line1Y + h1 + 3;
+    const int line3Y = line2Y + h2 + 3;
+
+    const int opX = X_ + mx(kOperatorOffsetMm);
+    canvas_.setFont(caption);
+    canvas_.TextOut(opX, Y_, text("Operator_30") + u':');
+    if (h.logoMode == 0) {
+        const QString l1 = decode(h.op[0]), l2 = decode(h.op[1]), l3 = decode(h.op[2]);
+        canvas_.setFont(first);
+        const int w1 = canvas_.TextWidth(l1);
+        canvas_.setFont(second);
+        const int o = std::max({w1, canvas_.TextWidth(l2), canvas_.TextWidth(l3)});
+        canvas_.setFont(first);
+        canvas_.TextOut(opX + o - w1, line1Y, l1);
+        canvas_.Line(opX, ruleY, opX + o, ruleY);
+        canvas_.setFont(second);
+        canvas_.TextOut(opX, line2Y, l2);
+        canvas_.TextOut(opX, line3Y, l3);
+    } else if (h.logoMode == 1) {
+        const QImage& image = logo();
+        if (!image.isNull())
+            canvas_.DrawImage(QRect(QPoint(opX, line1Y), image.size()), image);
+    }
+
+    // The test-site block, right-aligned to the inner edge of the right band.
+    const int right = X_ + W_ - mx(2);
+    const QString cap = text("TestSite_30") + u':';
+    const QString s1 = decode(h.site[0]), s2 = decode(h.site[1]), s3 = decode(h.site[2]);
+    canvas_.setFont(caption);
+    const int wc = canvas_.TextWidth(cap);
+    canvas_.setFont(first);
+    const int w1 = canvas_.TextWidth(s1);
+    canvas_.setFont(second);
+    const int o = std::max({wc, w1, canvas_.TextWidth(s2), canvas_.TextWidth(s3)});
+    canvas_.setFont(caption);
+    canvas_.TextOut(right - o, Y_, cap);
+    canvas_.setFont(first);
+    canvas_.TextOut(right - w1, line1Y, s1);
+    canvas_.Line(right, ruleY, right - o, ruleY);
+    canvas_.setFont(second);
+    canvas_.TextOut(right - o, line2Y, s2);
+    canvas_.TextOut(right - o, line3Y, s3);
+
+    // Footer lines, centred in the bottom band.
+    canvas_.setFont(footer);
+    int fy = Y_ + H_ - my(10);
+    for (const std::string& line : h.footer) {
+        const QString t = decode(line);
+        canvas_.TextOut(X_ + (W_ - canvas_.TextWidth(t)) / 2, fy, t);
+        fy += canvas_.TextHeight();
+    }
+    canvas_.setFont(keep);
+}
+
+void ResultsComposer::prepareCells()
+{
+    cols_ = std::max(0, grid_.colCount());
+    rows_ = std::max(0, grid_.rowCount());
+    cells_.assign(size_t(cols_) * size_t(rows_), {});
+    rowLines_.assign(size_t(rows_), 1);
+    for (int r = 0; r < rows_; ++r) {
+        for (int c = 0; c < cols_; ++c) {
+            // The text as the grid shows it: markup and hidden text left out.
+            const std::string visible = VisibleText(grid_.cell(c, r));
+            auto& lines = cells_[size_t(r) * size_t(cols_) + size_t(c)];
+            size_t start = 0;
+            while (true) {
+                const size_t end = visible.find('\r', start);
+                lines.push_back(ctx_.decode(visible.substr(start, end == std::string::npos ? end : end - start)));
+                if (end == std::string::npos)
+                    break;
+                start = end + 1;
+            }
+            rowLines_[size_t(r)] = std::max(rowLines_[size_t(r)], int(lines.size()));
+        }
+    }
+}
+
+void ResultsComposer::fitWidth()
+{
+    const int limit = W_ - 2 * G_;
+    TextMeasure& measure = prn_.measure();
+    for (shrink_ = 0;; ++shrink_) {
+        TextMeasure::Font& gridFont = measure.of(ShrunkPrinterFont(grid_.font(), shrink_, dpiY_));
+        colWidths_.assign(size_t(cols_), 0);
+        for (int r = 0; r < rows_; ++r) {
+            for (int c = 0; c < cols_; ++c) {
+                const TCellData* data = grid_.cellData(c, r);
+                TextMeasure::Font& f =
+                    data && data->font ? measure.of(ShrunkPrinterFont(*data->font, shrink_, dpiY_)) : gridFont;
+                int& widest = colWidths_[size_t(c)];
+                for (const QString& line : cells_[size_t(r) * size_t(cols_) + size_t(c)])
+                    if (!line.isEmpty())
+                        widest = std::max(widest, f.width(line));
+            }
+        }
+        total_ = 0;
+        for (int& w : colWidths_) {
+            w += mx(3);
+            total_ += w;
+        }
+        if (total_ <= limit || shrink_ >= kMaxShrinkStep)
+            break;
+    }
+    gridFont_ = ShrunkPrinterFont(grid_.font(), shrink_, dpiY_);
+    // Centred; a table still too wide starts left of the gap.
+    tableX_ = X_ + G_ + (W_ - 2 * G_ - total_) / 2;
+}
+
+const QFont& ResultsComposer::rowFont(int r)
+{
+    const TCellData* data = grid_.cellData(0, r);
+    if (data && data->font) {
+        rowFont_ = ShrunkPrinterFont(*data->font, shrink_, dpiY_);
+        return rowFont_;
+    }
+    return gridFont_;
+}
+
+int ResultsComposer::rowHeight(int r)
+{
+    canvas_.setFont(rowFont(r));
+    return rowLines_[size_t(r)] * canvas_.TextHeight() + my(1);
+}
+
+void ResultsComposer::drawRow(int r, bool heading)
+{
+    const int height = rowHeight(r); // also selects the row's font
+    const int lineHeight = canvas_.TextHeight();
+    const int padLeft = mx(1.5), padTop = my(0.5), pads = mx(3);
+    int x = tableX_;
+    for (int c = 0; c < cols_; ++c) {
+        const int w = colWidths_[size_t(c)];
+        if (heading && shading_)
+            canvas_.FillRect(QRect(x, y_, w, height), QColor(kShade));
+        const bool centred = grid_.bodyColumnAlignment(c) == alsCenter;
+        int ly = y_ + padTop;
+        for (const QString& line : cells_[size_t(r) * size_t(cols_) + size_t(c)]) {
+            const int offset = centred ? (w - pads - canvas_.TextWidth(line)) / 2 : 0;
+            canvas_.TextOut(x + padLeft + offset, ly, line);
+            ly += lineHeight;
+        }
+        canvas_.Line(x, y_, x, y_ + height);
+        x += w;
+    }
+    canvas_.Line(x, y_, x, y_ + height);
+    if (heading)
+        canvas_.Line(tableX_, y_, tableX_ + total_, y_);
+    y_ += height;
+    canvas_.Line(tableX_, y_, tableX_ + total_, y_);
+    if (heading)
+        headingPrinted_ = true;
+}
+
+void ResultsComposer::printComments()
+{
+    int n = 0;
+    if (ctx_.comments.commentsEnabled())
+        for (int i = Comments::LineCount; i > 0; --i)
+            if (!ctx_.comments.lines[size_t(i - 1)].empty()) {
+                n = i;
+                break;
+            }
+    if (n == 0)
+        return;
+    canvas_.setFont(PrinterFont(QStringLiteral("Courier New"), 8, dpiY_));
+    const int s = canvas_.TextHeight();
+    const int x = tableX_ + mx(1.5);
+    auto freshPage = [&] {
+        newPage();
+        PageFrame();
+        PageHeading();
+        y_ = tableStartY_;
+    };
+    // Comments that fit together go on one page.
+    if (y_ + s * (n + 1) > bottom_)
+        freshPage();
+    int offset = s; // one empty line under the table
+    for (int i = 0; i < n; ++i) {
+        if (y_ + my(0.5) + offset + s > bottom_) {
+            freshPage();
+            offset = s;
+        }
+        canvas_.TextOut(x, y_ + my(0.5) + offset, ctx_.decode(ctx_.comments.lines[size_t(i)]));
+        offset += s;
+    }
+}
+
+void ResultsComposer::run()
+{
+    progress_.show(ctx_.texts.text("PrintPreview_40"), ctx_.texts.text("Wait_25"), false);
+    progress_.setLine2("");
+    progress_.setPosition(0);
+    prepareCells();
+    fitWidth();
+    int shown = 0;
+    for (int r = 1; r < rows_; ++r) {
+        const int height = rowHeight(r);
+        if (y_ + height > bottom_)
+            newPage();
+        if (!headingPrinted_) {
+            PageFrame();
+            PageHeading();
+            y_ = tableStartY_;
+            drawRow(0, true);
+        }
+        drawRow(r, false);
+        const int percent = int(std::lround(r * 100.0 / (rows_ - 1)));
+        if (percent != shown) {
+            shown = percent;
+            progress_.setPosition(percent);
+            progress_.processEvents(0);
+        }
+    }
+    progress_.hide();
+    printComments();
+}
+
+} // namespace
+
+QFont ReportGridFont(const Settings& s)
+{
+    QFont f(QStringLiteral("Courier New"));
+    f.setPointSize(10);
+    const std::string name = s.ReadSetting("TabFONTS", "FontName", "");
+    if (!name.empty())
+        f.setFamily(QString::fromLocal8Bit(name.c_str()));
+    const long size = DigitsValue(s.ReadSetting("TabFONTS", "FontSize", ""));
+    if (size > 0 && size < 200)
+        f.setPointSize(int(size));
+    f.setBold(s.ReadSetting("TabFONTS", "FontBold", "0") == "1");
+    return f;
+}
+
+bool ComposeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
+                   PageRecorder& recorder, Progress& progress, std::string* error)
+{
+    double cm[MarginTexts::Count] = {};
+    for (int i = 0; i < MarginTexts::Count; ++i) {
+        if (!ParseMarginText(margins.text[size_t(i)], cm[i])) {
+            if (error)
+                *error = ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(i)) +
+                         ": \"" + margins.text[size_t(i)] + "\"";
+            return false;
+        }
+    }
+    PageSetup setup = recorder.pageSetup();
+    if (mode == PrintResults)
+        setup.orientation = QPageLayout::Portrait;
+    recorder.setPageSetup(setup);
+    const PageMarginsMm previous = recorder.margins();
+    recorder.setMargins({cm[MarginTexts::Left] * 10, cm[MarginTexts::Right] * 10, cm[MarginTexts::Top] * 10,
+                         cm[MarginTexts::Bottom] * 10});
+    // The frame needs its 40 mm corner and the heading its 30 mm above the
+    // table with the 10 mm band below: margins that leave less than that
+    // would give pages of nothing but overlapping frames.
+    if (recorder.PrintableWidth() < 50 || recorder.PrintableHeight() < 50) {
+        recorder.setMargins(previous);
+        if (error) {
+            std::string m = ctx.texts.text("Margins_20");
+            for (int i = 0; i < MarginTexts::Count; ++i)
+                m += "\r" + ctx.texts.text(MarginTexts::languageKey(i)) + ": " + margins.text[size_t(i)] + " cm";
+            *error = m;
+        }
+        return false;
+    }
+    recorder.BeginDoc();
+    ResultsComposer composer(ctx, grid, recorder, progress);
+    composer.run();
+    recorder.EndDoc();
+    return true;
+}
+
+} // namespace zentrova

@@ -1,0 +1,59 @@
+#pragma once
+#include "report/ComposePages.h"
+
+#include <QFont>
+
+#include <array>
+#include <string>
+
+namespace zentrova {
+
+struct AppContext;
+class GridData;
+class Progress;
+class Settings;
+
+// The report's typeface; the program maps it onto an installed face.
+inline constexpr const char* kReportTypeface = "Arial";
+// The report font of the report tables: the report typeface, 9 points.
+QFont ReportFont();
+
+// The results grid's font as the main window sets it from the settings
+// (section TabFONTS): for composing without the window.
+QFont ReportGridFont(const Settings& s);
+
+// What a composition prints. The results report is the only one: the
+// results grid under the printout heading, then the comments, in portrait.
+enum PrintMode { PrintResults = 0 };
+
+// The four page margins as the user typed them, in centimetres
+// (settings section MARGINS).
+struct MarginTexts {
+    enum Side { Left, Right, Top, Bottom, Count };
+    std::array<std::string, Count> text{"2.54", "2.54", "2.54", "2.54"};
+
+    static const char* settingKey(int side);
+    static const char* languageKey(int side); // the side's label
+    void load(const Settings& s);
+    void save(const Settings& s) const;
+};
+
+// A margin text with "." and "," both turned into the decimal separator of
+// the user's locale: how the margins are stored.
+std::string WithSystemDecimalSeparator(const std::string& text);
+// Reads a margin text in centimetres: its first number, with "." or "," as
+// the decimal separator, whatever the locale. False when it has no digits.
+bool ParseMarginText(const std::string& text, double& centimetres);
+
+// Composes the results report of `grid` into `recorder`: every page with its
+// frame and printout heading, the table fitted to the printable width and
+// split into pages with its heading row repeated, then the comments. The
+// recorder's page setup (paper and resolution) must be set.
+//
+// The margins are read first: when one of them is not a number, or they
+// leave no room for a page, nothing is recorded (the previous pages stay),
+// `error` gets the message to show (bytes) and the result is false.
+bool ComposeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
+                   PageRecorder& recorder, Progress& progress, std::string* error = nullptr);
+
+} // namespace zentrova
