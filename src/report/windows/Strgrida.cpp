@@ -332,22 +332,21 @@ void TStringGridAll::paintCell(QPainter& p, int c, int r, const QRect& R)
     p.drawLine(R.left(), R.bottom() + 1, R.right() + 1, R.bottom() + 1);
 }
 
-void TStringGridAll::paintEvent(QPaintEvent*)
+void TStringGridAll::visibleCells(std::vector<int>& rows, std::vector<int>& cols) const
 {
     ensureLayout();
     const GridData& g = *data_;
-    QPainter p(viewport());
     const int vw = viewport()->width(), vh = viewport()->height();
     const int fh = fixedHeight(), fw = fixedWidth();
     const int fixedR = std::min(g.fixedRows(), g.rowCount());
     const int fixedC = std::min(g.fixedCols(), g.colCount());
     const int64_t vs = verticalScrollBar()->value(), hs = horizontalScrollBar()->value();
-
-    // Visible rows: the fixed ones, then the body rows from the first one
-    // reaching below the fixed band. Found by bisection, so a long grid
-    // costs no more per paint than a short one.
-    std::vector<int> rows, cols;
-    for (int r = 0; r < fixedR; ++r)
+    rows.clear();
+    cols.clear();
+    // The fixed rows, then the body rows from the first one reaching below
+    // the fixed band, found by bisection: a long grid costs no more per
+    // paint than a short one.
+    for (int r = 0; r < fixedR && rowPos_[size_t(r)] < vh; ++r)
         rows.push_back(r);
     if (g.rowCount() > fixedR) {
         auto it = std::upper_bound(rowPos_.begin(), rowPos_.end(), int64_t(fh) + vs);
@@ -355,37 +354,45 @@ void TStringGridAll::paintEvent(QPaintEvent*)
         for (; r < g.rowCount() && rowPos_[size_t(r)] - vs < vh; ++r)
             rows.push_back(r);
     }
-    for (int c = 0; c < fixedC; ++c)
+    for (int c = 0; c < fixedC && colPos_[size_t(c)] < vw; ++c)
         cols.push_back(c);
     for (int c = fixedC; c < g.colCount() && colPos_[size_t(c)] - hs < vw; ++c)
         if (colPos_[size_t(c) + 1] - hs > fw)
             cols.push_back(c);
+}
 
-    // Sizes may grow while cells draw. Positions follow the live sizes, so
-    // one pass comes out right, and the layout catches up afterwards.
+void TStringGridAll::paintEvent(QPaintEvent*)
+{
+    const GridData& g = *data_;
+    std::vector<int> rows, cols;
     painting_ = true;
-    int64_t y = rows.empty() ? 0 : rowPos_[size_t(rows.front())] - (rows.front() < fixedR ? 0 : vs);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const int r = rows[i];
-        const bool fixedRow = r < fixedR;
-        if (i > 0 && !fixedRow && rows[i - 1] < fixedR)
-            y = rowPos_[size_t(r)] - vs; // the first body row under the fixed band
-        if (y >= vh)
+    // Cells grow their row and column to fit as they are drawn. Fit the cells
+    // in view first, so what is drawn is laid out already; each round can
+    // only bring fewer cells into view, and a few rounds settle it.
+    for (int round = 0; round < 4; ++round) {
+        visibleCells(rows, cols);
+        for (int r : rows)
+            for (int c : cols)
+                FitCell(*data_, c, r, g.font(), decode_, viewport());
+        if (!layoutDirty_)
             break;
-        int64_t x = cols.empty() ? 0 : colPos_[size_t(cols.front())];
-        for (size_t j = 0; j < cols.size(); ++j) {
-            const int c = cols[j];
-            const bool fixedCol = c < fixedC;
-            if (j > 0 && !fixedCol && cols[j - 1] < fixedC)
-                x = colPos_[size_t(c)] - hs;
-            else if (j == 0 && !fixedCol)
-                x -= hs;
+    }
+    visibleCells(rows, cols);
+
+    QPainter p(viewport());
+    const int vw = viewport()->width(), vh = viewport()->height();
+    const int fh = fixedHeight(), fw = fixedWidth();
+    const int64_t vs = verticalScrollBar()->value(), hs = horizontalScrollBar()->value();
+    for (int r : rows) {
+        const bool fixedRow = g.isFixedRow(r);
+        const int y = ClampInt(rowPos_[size_t(r)] - (fixedRow ? 0 : vs));
+        for (int c : cols) {
+            const bool fixedCol = g.isFixedCol(c);
+            const int x = ClampInt(colPos_[size_t(c)] - (fixedCol ? 0 : hs));
             // Scrolled cells stay out of the fixed bands.
             p.setClipRect(QRect(QPoint(fixedCol ? 0 : fw, fixedRow ? 0 : fh), QPoint(vw - 1, vh - 1)));
-            paintCell(p, c, r, QRect(ClampInt(x), ClampInt(y), g.colWidth(c), g.rowHeight(r)));
-            x += g.colWidth(c) + kLine;
+            paintCell(p, c, r, QRect(x, y, g.colWidth(c), g.rowHeight(r)));
         }
-        y += g.rowHeight(r) + kLine;
     }
     painting_ = false;
 }

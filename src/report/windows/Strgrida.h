@@ -95,6 +95,7 @@ private:
     int firstSelectableCol() const { return data_->fixedCols(); }
     int firstSelectableRow() const { return data_->fixedRows(); }
     void paintCell(QPainter& p, int c, int r, const QRect& R);
+    void visibleCells(std::vector<int>& rows, std::vector<int>& cols) const;
 
     std::unique_ptr<GridData> data_;
     ByteDecoder decode_;
