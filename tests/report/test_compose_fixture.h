@@ -1,0 +1,127 @@
+#pragma once
+// A results report as the program composes it: a loaded program, a results
+// grid filled from a result table of insulation measurements, and the page
+// recorder the preview would hold.
+#include "report/Compose.h"
+#include "report/GridData.h"
+#include "shell/Progress.h"
+#include "structure/ResultsGrid.h"
+#include "support/TestSupport.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Readable failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace zentrova::test {
+
+// Records what the composition tells the progress dialog.
+struct RecordingProgress : Progress {
+    void show(const std::string&, const std::string& line1, bool cancellable) override
+    {
+        shownLine1 = line1;
+        shownCancellable = cancellable;
+        ++shows;
+    }
+    void setLine2(const std::string&) override {}
+    void setPosition(int percent) override { positions.push_back(percent); }
+    void hide() override { ++hides; }
+    bool CancelRequested() const override { return false; }
+    void processEvents(int) override {}
+
+    std::string shownLine1;
+    bool shownCancellable = true;
+    int shows = 0, hides = 0;
+    std::vector<int> positions;
+};
+
+struct ReportSample {
+    LoadedProgram p;
+    GridData grid{6, 1};
+    PageRecorder prn;
+    RecordingProgress progress;
+    MarginTexts margins;
+    ElementNode* block = nullptr;
+
+    ReportSample()
+    {
+        // The program maps the report's typeface onto the installed one.
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+        AppContext& c = *p.ctx;
+        QFont mono(QStringLiteral("Courier New"));
+        mono.setPointSize(10);
+        grid.setFont(mono);
+        grid.setColCount(c.profile.ResultColumnCount);
+        WriteResultHeadings(c, grid);
+        block = c.structure.tree.add(nullptr);
+        block->name = "001";
+        block->info.Kind = KindObject;
+        block->info.Number = 1;
+        c.structure.tree.selected = block;
+        c.comments.lines = {};
+        c.comments.checks = "101";
+        c.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
+        c.heading.site = {"Riverside Plant", "Substation 4", "Feeder bay B"};
+        c.heading.footer = {"Footer one", "Footer two", "Footer three"};
+        c.heading.logoMode = 0;
+        PageSetup setup;
+        prn.setPageSetup(setup);
+    }
+
+    // `n` measurements of block 1, one measuring point per 20 of them.
+    void addRows(int n)
+    {
+        Tabela& t = p.ctx->structure.table;
+        for (int i = 0; i < n; ++i) {
+            const int r = t.appendRow();
+            const int element = 1 + i / 20;
+            t.setCell(1, r, "1\r1\r" + std::to_string(element));
+            t.setCell(2, r, "\r001\rPoint " + std::to_string(element) + "\r13,0");
+            t.setCell(3, r, i % 3 ? "500" : "501");
+            t.setCell(4, r, i % 3 ? "501507 " + std::to_string(120 + i % 900) + ".5"
+                                  : "501508 4.21\r5060001.62\r5070002.35!");
+            t.setCell(6, r, "509501 5000");
+            t.setCell(7, r, "07.12.2026");
+            t.setCell(8, r, "10:15:32");
+        }
+        FillResultsGrid(*p.ctx, block, grid);
+    }
+
+    bool compose(int dpi = 300)
+    {
+        PageSetup setup = prn.pageSetup();
+        setup.dpiX = setup.dpiY = dpi;
+        prn.setPageSetup(setup);
+        return ComposeReport(*p.ctx, PrintResults, grid, margins, prn, progress, &error);
+    }
+
+    // Page n (1-based) painted at the recorded resolution on white paper.
+    QImage render(int n) const
+    {
+        QImage image(prn.PagePixels(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        prn.Page(n).paint(painter);
+        return image;
+    }
+
+    // All texts of page n joined by "|".
+    QString pageText(int n) const
+    {
+        QString all;
+        for (const QString& t : prn.Page(n).texts())
+            all += t + u'|';
+        return all;
+    }
+
+    std::string error;
+};
+
+} // namespace zentrova::test
