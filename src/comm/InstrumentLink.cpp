@@ -3,6 +3,7 @@
 #include "comm/PortDirectory.h"
 #include "comm/SerialPort.h"
 #include "comm/TracingComm.h"
+#include "shell/AppContext.h"
 #include "shell/Settings.h"
 
 #include <QFile>
@@ -29,6 +30,18 @@ InstrumentLink::~InstrumentLink()
 }
 
 Comm& InstrumentLink::port() { return *traced_; }
+
+void InstrumentLink::select(const PortChoice& choice)
+{
+    selection = choice;
+    ApplyPortSettings(port(), choice);
+}
+
+void SetUpComPort(const AppContext& ctx, InstrumentLink& link)
+{
+    link.select(LoadPortChoice(ctx));
+    link.loadTraceSetting(ctx.settings);
+}
 
 void InstrumentLink::setTraceFile(const QString& path) { traced_->setTraceFile(path); }
 

@@ -38,6 +38,8 @@ public:
 
     // The COM dialog's selection in force (applied to the port).
     PortChoice selection;
+    // Makes `choice` the selection and applies it to the port.
+    void select(const PortChoice& choice);
     ExtraLines InstrumentExtraLines;
 
     // Appends a trace of every exchange to `path` (empty: no trace).
@@ -70,5 +72,12 @@ private:
     std::unique_ptr<TracingComm> traced_;
     bool busy_ = false;
 };
+
+struct AppContext;
+
+// The first activation's COM set-up: COM1 and the profile's default rate
+// unless [SETUP] COM and BAUD name valid entries, applied to the port; and
+// the trace file of [PORTS] Trace.
+void SetUpComPort(const AppContext& ctx, InstrumentLink& link);
 
 } // namespace zentrova
