@@ -1,0 +1,335 @@
+// zentrova-sim: answers like a type-14 insulation tester on a pseudo-terminal.
+//
+//   zentrova-sim [--scenario FILE] [--set "STATEMENT"]... [--baud N]
+//                [--idle-exit SECONDS] [--log FILE] [--link PATH]
+//
+// Prints the device path of the pseudo-terminal on stdout (one line) and
+// answers "MRD", "MWH", "MNU", "MSS", "MRE" and "MEX" from the scenario until
+// no request came for --idle-exit seconds (60 by default). --set adds a
+// statement after the scenario file (for example --set "fault stop-after 17").
+// --log appends every request received, one per line. --link makes PATH a
+// symbolic link to the device, so a COM entry can point at a fixed name.
+
+#include "Scenario.h"
+
+#include <cerrno>
+#include <map>
+#include <vector>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <sys/prctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+struct Options {
+    std::string scenario;
+    std::vector<std::string> statements;
+    int baud = -1;
+    int idleExit = 60;
+    std::string log;
+    std::string link;
+};
+
+void usage()
+{
+    std::fprintf(stderr, "usage: zentrova-sim [--scenario FILE] [--set \"STATEMENT\"]... [--baud N]\n"
+                         "                    [--idle-exit SECONDS] [--log FILE] [--link PATH]\n");
+}
+
+int64_t nowNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+void sleepUntil(int64_t ns)
+{
+    timespec ts{};
+    ts.tv_sec = time_t(ns / 1'000'000'000);
+    ts.tv_nsec = long(ns % 1'000'000'000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+class Instrument {
+public:
+    Instrument(const sim::Scenario& s, int fd, FILE* log) : s_(s), fd_(fd), log_(log) {}
+
+    // Takes bytes from the line; returns false when the line is to be hung up.
+    bool feed(const char* data, size_t n);
+
+private:
+    bool handle(const std::string& cmd, size_t requestBytes);
+    void send(const std::string& bytes, const sim::CommandFault* fault, size_t requestBytes);
+    void writeAll(const char* p, size_t n);
+
+    const sim::Scenario& s_;
+    int fd_;
+    FILE* log_;
+    std::string in_;
+    size_t next_ = 0;     // next record to send
+    int answered_ = 0;    // records answered since "MSS"
+    std::map<std::string, int> seen_;
+};
+
+void Instrument::writeAll(const char* p, size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd_, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return; // the far end is gone; nothing to do about it
+        }
+        p += w;
+        n -= size_t(w);
+    }
+}
+
+void Instrument::send(const std::string& bytes, const sim::CommandFault* fault, size_t requestBytes)
+{
+    const int slowMs = fault ? fault->slowMs : 0;
+    const int slowBytes = fault ? fault->slowBytes : -1;
+    if (s_.baud <= 0 && slowMs <= 0) {
+        writeAll(bytes.data(), bytes.size());
+        return;
+    }
+    // Each byte is handed over when it would have crossed the line: a start
+    // bit, eight data bits and two stop bits. The request took its own time
+    // to arrive before the instrument could answer.
+    const int64_t byteNs = s_.baud > 0 ? 11'000'000'000LL / s_.baud : 0;
+    int64_t due = nowNs() + int64_t(requestBytes) * byteNs;
+    size_t sent = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && slowMs > 0 && (slowBytes < 0 || int(i) < slowBytes))
+            due += int64_t(slowMs) * 1'000'000;
+        due += byteNs;
+        const bool lastOrPause = i + 1 == bytes.size() ||
+                                 (slowMs > 0 && (slowBytes < 0 || int(i + 1) < slowBytes));
+        // Bytes that fall due together go out in one write; the last of them
+        // is written when its time has come.
+        if (lastOrPause || byteNs > 0) {
+            sleepUntil(due);
+            writeAll(bytes.data() + sent, i + 1 - sent);
+            sent = i + 1;
+        }
+    }
+}
+
+bool Instrument::handle(const std::string& cmd, size_t requestBytes)
+{
+    if (log_) {
+        std::fprintf(log_, "%s\n", cmd.c_str());
+        std::fflush(log_);
+    }
+    const int times = ++seen_[cmd];
+    const auto f = s_.faults.find(cmd);
+    const sim::CommandFault* fault = f != s_.faults.end() ? &f->second : nullptr;
+    if (fault && (fault->silent < 0 || times <= fault->silent))
+        return true;
+    if (fault && fault->hasGarbage) {
+        send(fault->garbage, fault, requestBytes);
+        return true;
+    }
+
+    const std::string ack("SER\x01", 4);
+    std::string reply;
+    if (cmd == "MRD" || cmd == "MEX" || cmd == "MSS") {
+        int status = 0;
+        if (fault && fault->status && (fault->statusTimes < 0 || times <= fault->statusTimes))
+            status = fault->status;
+        reply = ack + char(status);
+        if (cmd == "MSS") {
+            next_ = 0;
+            answered_ = 0;
+        }
+    } else if (cmd == "MWH") {
+        const std::string p = s_.identificationPayload();
+        reply = "SWH";
+        reply += char((p.size() >> 8) & 0xff);
+        reply += char(p.size() & 0xff);
+        reply += p;
+    } else if (cmd == "MNU") {
+        const int n = s_.announcedCount();
+        reply = "SNU";
+        reply += '\0';
+        reply += char((n >> 8) & 0xff);
+        reply += char(n & 0xff);
+    } else if (cmd == "MRE") {
+        if (s_.hangupAfter >= 0 && answered_ >= s_.hangupAfter)
+            return false;
+        if (s_.stopAfter >= 0 && answered_ >= s_.stopAfter)
+            return true;
+        reply = "SRE";
+        if (next_ < s_.records.size()) {
+            const std::string& r = s_.records[next_++];
+            ++answered_;
+            reply += char(r.size());
+            if (s_.truncateRecord == answered_)
+                reply += r.substr(0, size_t(s_.truncateKeep));
+            else
+                reply += r;
+        } else {
+            reply += '\0';
+        }
+    }
+    send(reply, fault, requestBytes);
+    return true;
+}
+
+bool Instrument::feed(const char* data, size_t n)
+{
+    in_.append(data, n);
+    for (;;) {
+        // Requests start with "M"; anything else is line noise.
+        const size_t m = in_.find('M');
+        if (m == std::string::npos) {
+            in_.clear();
+            return true;
+        }
+        in_.erase(0, m);
+        if (in_.size() < 3)
+            return true;
+        const std::string cmd = in_.substr(0, 3);
+        if (cmd != "MRD" && cmd != "MEX" && cmd != "MWH" && cmd != "MNU" && cmd != "MSS" && cmd != "MRE") {
+            in_.erase(0, 1);
+            continue;
+        }
+        size_t used = 3;
+        // "MRD" and "MEX" come with a byte 0 after them.
+        if ((cmd == "MRD" || cmd == "MEX") && in_.size() >= 4 && in_[3] == '\0')
+            used = 4;
+        in_.erase(0, used);
+        if (!handle(cmd, used))
+            return false;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "zentrova-sim: %s needs a value\n", name);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "--scenario")
+            o.scenario = value("--scenario");
+        else if (a == "--set")
+            o.statements.push_back(value("--set"));
+        else if (a == "--baud")
+            o.baud = std::atoi(value("--baud"));
+        else if (a == "--idle-exit")
+            o.idleExit = std::atoi(value("--idle-exit"));
+        else if (a == "--log")
+            o.log = value("--log");
+        else if (a == "--link")
+            o.link = value("--link");
+        else if (a == "--help" || a == "-h") {
+            usage();
+            return 0;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+
+    sim::Scenario scenario;
+    std::string error;
+    if (!o.scenario.empty() && !scenario.load(o.scenario, error)) {
+        std::fprintf(stderr, "zentrova-sim: %s\n", error.c_str());
+        return 2;
+    }
+    for (const std::string& st : o.statements)
+        if (!scenario.apply(st, error)) {
+            std::fprintf(stderr, "zentrova-sim: --set \"%s\": %s\n", st.c_str(), error.c_str());
+            return 2;
+        }
+    if (o.baud >= 0)
+        scenario.baud = o.baud;
+
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::fprintf(stderr, "zentrova-sim: no pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    char name[128] = {};
+    if (ptsname_r(master, name, sizeof name) != 0) {
+        std::fprintf(stderr, "zentrova-sim: no pseudo-terminal name: %s\n", std::strerror(errno));
+        return 1;
+    }
+    // Raw line, no echo: the program sees exactly the bytes sent. Keeping the
+    // device open here too means the line stays up while the program has it
+    // closed between its operations.
+    termios t{};
+    if (tcgetattr(master, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(master, TCSANOW, &t);
+    }
+    const int keep = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    std::signal(SIGPIPE, SIG_IGN);
+    // Pacing at 115200 baud needs wake-ups to the tens of microseconds.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+
+    if (!o.link.empty()) {
+        ::unlink(o.link.c_str());
+        if (::symlink(name, o.link.c_str()) != 0)
+            std::fprintf(stderr, "zentrova-sim: %s: %s\n", o.link.c_str(), std::strerror(errno));
+    }
+    FILE* log = o.log.empty() ? nullptr : std::fopen(o.log.c_str(), "a");
+
+    std::printf("%s\n", name);
+    std::fflush(stdout);
+
+    if (scenario.stale > 0) {
+        // What a line picks up before anyone asks: noise, a half reply.
+        std::string stale;
+        for (int i = 0; i < scenario.stale; ++i)
+            stale += char('!' + i % 90);
+        const ssize_t w = ::write(master, stale.data(), stale.size());
+        (void)w;
+    }
+
+    Instrument instrument(scenario, master, log);
+    int64_t lastRequest = nowNs();
+    char buf[4096];
+    for (;;) {
+        pollfd p{master, POLLIN, 0};
+        const int r = poll(&p, 1, 200);
+        if (r < 0 && errno != EINTR)
+            break;
+        if (r > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(master, buf, sizeof buf);
+            if (n > 0) {
+                lastRequest = nowNs();
+                if (!instrument.feed(buf, size_t(n)))
+                    break; // hang up: the cable was pulled
+            }
+        }
+        if (o.idleExit > 0 && nowNs() - lastRequest > int64_t(o.idleExit) * 1'000'000'000)
+            break;
+    }
+    if (log)
+        std::fclose(log);
+    if (keep >= 0)
+        ::close(keep);
+    ::close(master);
+    if (!o.link.empty())
+        ::unlink(o.link.c_str());
+    return 0;
+}
