@@ -57,6 +57,19 @@ public:
         appendStored(s, false);
         out_.append("\r\n");
     }
+    // A line of the comment blocks: a text equal to a marker the reader stops
+    // at there would end the block early and shift every following line, so
+    // it gets a space after it.
+    void commentLine(std::string_view s, bool comments2Ends)
+    {
+        if (s == sf::StructureData || (comments2Ends && s == sf::Comments2)) {
+            std::string guarded(s);
+            guarded.push_back(' ');
+            text(guarded);
+        } else {
+            text(s);
+        }
+    }
     void number(long long v) { raw(std::to_string(v)); }
     void empty(int n)
     {
@@ -187,16 +200,18 @@ std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages, 
     w.number(uint8_t(h.logoMode));
     const Comments& c = ctx.comments;
     for (int i = 0; i < 20; ++i)
-        w.text(c.lines[size_t(i)]);
+        w.commentLine(c.lines[size_t(i)], true);
     w.empty(1);
     for (const auto& s : c.autotest)
-        w.text(s);
+        w.commentLine(s, true);
     w.empty(1);
-    w.text(c.checks);
+    w.commentLine(c.checks, true);
     w.empty(5);
     w.raw(sf::Comments2);
+    // The full block, read last, ends only at "*** STRUCTURE DATA": a comment
+    // reading "*** COMMENTS2" comes back exactly from here.
     for (const auto& s : c.lines)
-        w.text(s);
+        w.commentLine(s, false);
     w.raw(sf::StructureData);
     w.number(ResultsSeal(ctx));
 

@@ -1,0 +1,336 @@
+// File commands, the Save As loop and the save question, answered by script.
+#include "test_file_helpers.h"
+
+#include "shell/TextRules.h"
+#include "structure/FileCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace zentrova::test {
+namespace {
+
+class CommandsTest : public ::testing::Test {
+protected:
+    FileFixture f;
+    FileCommands commands{f.env};
+
+    // A received structure: unsaved, default name, several rows.
+    void receivedStructure()
+    {
+        AppContext& c = f.ctx();
+        c.FamilyCode = 14;
+        ResetToNewStructure(c);
+        c.structure.table.setCell(3, 1, "501");
+        c.structure.table.setCell(3, 2, "502");
+        c.StructureSaved = false;
+    }
+    QString defaultName() { return f.ctx().decode(f.ctx().texts.defaultFileName); }
+    std::string replaceQuestion(const QString& name)
+    {
+        return f.ctx().encode(name) + "\r" + f.ctx().texts.text("AlreadyExists_40") + "\r" +
+               f.ctx().texts.text("ReplaceIt_40");
+    }
+};
+
+TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
+{
+    receivedStructure();
+    f.prompts().expectFile(f.path("site"));
+    commands.Save();
+    EXPECT_EQ(f.ctx().CurrentFileName, f.path("site.ZIT"));
+    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_EQ(f.prompts().fileRequests.at(0).proposedName, defaultName());
+    EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("SaveAs_30"));
+    EXPECT_EQ(f.prompts().fileRequests.at(0).pattern, QStringLiteral("*.ZIT"));
+    EXPECT_EQ(fileBytes(f.path("site.ZIT")), ComposeStructureFile(f.ctx(), f.pages));
+
+    // Now the structure has a name of its own: Save writes without a question.
+    f.ctx().structure.table.setCell(4, 1, "changed");
+    f.ctx().StructureSaved = false;
+    commands.Save();
+    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_NE(fileBytes(f.path("site.ZIT")).find("changed"), std::string::npos);
+}
+
+TEST_F(CommandsTest, SaveAndSaveAsDoNothingWithoutAStructure)
+{
+    f.view.panel = false;
+    commands.Save();
+    commands.SaveAs();
+    EXPECT_TRUE(f.prompts().fileRequests.empty());
+}
+
+TEST_F(CommandsTest, ExtensionRuleLooksAtTheFileNameOnly)
+{
+    receivedStructure();
+    QDir().mkpath(f.path("job.2024"));
+    struct Case { QString chosen, saved; };
+    for (const Case& c : {Case{f.path("job.2024/site"), f.path("job.2024/site.ZIT")},
+                          Case{f.path("job.2024/site.old"), f.path("job.2024/site.old")}}) {
+        f.prompts().expectFile(c.chosen);
+        commands.SaveAs();
+        EXPECT_EQ(f.ctx().CurrentFileName, c.saved);
+        EXPECT_TRUE(QFile::exists(c.saved));
+    }
+}
+
+TEST_F(CommandsTest, ReplaceQuestionNoReopensTheDialogCancelKeepsTheName)
+{
+    receivedStructure();
+    f.program.dir.writeFile(QStringLiteral("old.ZIT"), "previous");
+    f.prompts().expectFile(f.path("old.ZIT"));
+    f.prompts().expectMessage(MbNo);
+    f.prompts().expectFile(f.path("old.ZIT"));
+    f.prompts().expectMessage(MbCancel);
+    commands.SaveAs();
+    EXPECT_EQ(f.prompts().fileRequests.size(), 2u);
+    EXPECT_EQ(f.prompts().messages.at(0), replaceQuestion(f.path("old.ZIT")));
+    EXPECT_EQ(f.ctx().CurrentFileName, defaultName());
+    EXPECT_EQ(fileBytes(f.path("old.ZIT")), "previous");
+    EXPECT_FALSE(f.ctx().StructureSaved);
+
+    f.prompts().expectFile(f.path("old.ZIT"));
+    f.prompts().expectMessage(MbYes);
+    commands.SaveAs();
+    EXPECT_EQ(f.ctx().CurrentFileName, f.path("old.ZIT"));
+    EXPECT_NE(fileBytes(f.path("old.ZIT")), "previous");
+}
+
+TEST_F(CommandsTest, ClosingAsksOnlyWhenSomethingWouldBeLost)
+{
+    // A new structure: one element, one row.
+    f.ctx().FamilyCode = 14;
+    ResetToNewStructure(f.ctx());
+    f.ctx().StructureSaved = false;
+    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_TRUE(f.prompts().messages.empty());
+}
+
+TEST_F(CommandsTest, ClosingWithUnsavedChanges)
+{
+    receivedStructure();
+    const std::string question = f.ctx().texts.text("SaveResults_30") + " ?";
+
+    f.prompts().expectMessage(MbCancel);
+    EXPECT_FALSE(commands.CloseRequested());
+    EXPECT_FALSE(f.ctx().StructureSaved);
+
+    f.prompts().expectMessage(MbNo);
+    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_FALSE(QFile::exists(f.path(defaultName())));
+
+    // Yes on an unnamed structure opens Save As; cancelling it asks again.
+    f.prompts().expectMessage(MbYes);
+    f.prompts().expectFile(std::nullopt);
+    f.prompts().expectMessage(MbYes);
+    f.prompts().expectFile(f.path("kept"));
+    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_TRUE(QFile::exists(f.path("kept.ZIT")));
+    ASSERT_GE(f.prompts().messages.size(), 2u);
+    EXPECT_EQ(f.prompts().messages.at(0), question);
+
+    // With a name of its own the question names the file and Yes writes at once.
+    f.ctx().StructureSaved = false;
+    f.prompts().expectMessage(MbYes);
+    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_EQ(f.prompts().messages.back(), f.ctx().texts.text("SaveResults_30") + "\r" +
+                                               f.ctx().encode(f.path("kept.ZIT")) + " ?");
+}
+
+TEST_F(CommandsTest, ClosingRecordsTheFirstPagesInTheSettings)
+{
+    ASSERT_EQ(commands.OpenCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
+    f.pages.createPage(ReportObject, 2, f.ctx().reportLabels)->setEdit(4, "second page's network");
+    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_TRUE(f.pages.empty());
+    const Settings& s = f.ctx().settings;
+    EXPECT_EQ(s.ReadSetting("OBJPAGE", "network", "?"), "TS Vrh");
+    EXPECT_EQ(s.ReadSetting("OBJPAGE", "safety", "?"), "Automatic disconnection");
+    EXPECT_EQ(s.ReadSetting("BLOKPAGE", "regulatives", "?"), "EN 61439");
+    EXPECT_EQ(s.ReadSetting("BLOKPAGE", "check", "?"), "11111111111111111000110100101");
+    EXPECT_EQ(s.ReadSetting("STRELAPAGE", "check", "?"), "101000110000001110000001");
+}
+
+TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
+{
+    receivedStructure();
+    f.prompts().expectMessage(MbNo);
+    f.prompts().expectFile(dataFile("full.ZIT"));
+    EXPECT_EQ(commands.Open().outcome, ReadOutcome::Read);
+    EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("Open_30"));
+    EXPECT_TRUE(f.prompts().fileRequests.at(0).mustExist);
+    EXPECT_EQ(f.ctx().CurrentFileName, dataFile("full.ZIT"));
+    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_EQ(f.view.resultsViews.back(), 1);
+    EXPECT_GE(f.view.fills, 1);
+    EXPECT_EQ(f.view.treeReplaced, 1);
+    EXPECT_EQ(f.ctx().structure.tree.selected->name, "Main");
+
+    // Cancelled dialog and a file that cannot be opened leave everything.
+    f.prompts().expectFile(std::nullopt);
+    EXPECT_EQ(commands.Open().outcome, ReadOutcome::Cancelled);
+    f.prompts().expectFile(f.path("missing.ZIT"));
+    f.prompts().expectMessage(MbOK);
+    EXPECT_EQ(commands.Open().outcome, ReadOutcome::CannotOpen);
+    EXPECT_EQ(f.prompts().messages.back(), f.ctx().texts.text("FileNotExist_40"));
+    EXPECT_EQ(f.ctx().CurrentFileName, dataFile("full.ZIT"));
+    EXPECT_EQ(f.ctx().structure.tree.count(), 5u);
+}
+
+TEST_F(CommandsTest, FileOfAnotherFamilyHidesTheStructure)
+{
+    EXPECT_EQ(commands.OpenCommandLineFile(dataFile("other_family.ZIT")).outcome,
+              ReadOutcome::FamilyNotServed);
+    EXPECT_FALSE(f.view.panel);
+    commands.Save(); // nothing to save: no dialog
+}
+
+TEST_F(CommandsTest, DamagedFileShowsItsMessage)
+{
+    f.prompts().expectMessage(MbOK);
+    EXPECT_EQ(commands.OpenCommandLineFile(dataFile("damaged_page.ZIT")).outcome, ReadOutcome::Damaged);
+    EXPECT_NE(f.prompts().messages.at(0).find("X1"), std::string::npos);
+    EXPECT_TRUE(f.view.panel);
+    EXPECT_FALSE(f.progress.visible);
+}
+
+TEST_F(CommandsTest, NewStructureAsksAndResets)
+{
+    receivedStructure();
+    f.prompts().expectMessage(MbCancel);
+    EXPECT_FALSE(commands.NewStructure());
+    EXPECT_EQ(f.ctx().structure.table.rowCount(), 3);
+    f.prompts().expectMessage(MbNo);
+    EXPECT_TRUE(commands.NewStructure());
+    EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
+    EXPECT_EQ(f.ctx().structure.tree.count(), 1u);
+    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_EQ(f.view.resultsViews.back(), 0);
+}
+
+// Rows of block 1 (Main) and block 2, not sorted: every row is examined.
+TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
+{
+    ASSERT_EQ(commands.OpenCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
+    Tabela& t = f.ctx().structure.table;
+    const int late = t.appendRow();
+    t.setCell(1, late, "1\r1\r9");
+    t.setCell(2, late, "only one line");
+    ElementNode& main = *f.ctx().structure.tree.roots()[0];
+    f.view.fills = 0;
+    commands.RenameElement(main, "Board 2");
+    EXPECT_EQ(main.name, "Board 2");
+    EXPECT_FALSE(f.ctx().StructureSaved);
+    EXPECT_EQ(f.view.fills, 1);
+    EXPECT_EQ(cellOf(f.ctx(), 2, 1), "House 12\rBoard 2\rOutlet 1\r13,0");
+    // The element name "Outlet<CR>2" fills lines 3 and 4 here: four lines come back.
+    EXPECT_EQ(cellOf(f.ctx(), 2, 2), "House 12\rBoard 2\rOutlet\r2");
+    EXPECT_EQ(cellOf(f.ctx(), 2, 3), "House 12\rGarage\rDoor\r13,0");
+    EXPECT_EQ(cellOf(f.ctx(), 2, late), "only one line\rBoard 2\r\r");
+
+    ElementNode& door = *f.ctx().structure.tree.roots()[1]->children()[0];
+    EXPECT_EQ(PropagateRename(f.ctx(), door, "Gate"), 1);
+    EXPECT_EQ(cellOf(f.ctx(), 2, 3), "House 12\rGarage\rGate\r13,0");
+
+    ElementNode* lonely = AddElementNode(f.ctx(), nullptr);
+    lonely->info.Number = 40;
+    EXPECT_EQ(PropagateRename(f.ctx(), *lonely, "Nothing"), 0);
+}
+
+TEST_F(CommandsTest, LabelEditingFollowsTheProfile)
+{
+    EXPECT_TRUE(commands.CanEditLabel());
+    f.ctx().profile.TreeLabelEditing = false;
+    EXPECT_FALSE(commands.CanEditLabel());
+}
+
+// ------------------------------------------------------- a save that fails
+
+// Saves over `target`, which holds `previous`, while writing fails.
+void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const QString& target,
+                                  const std::string& previous)
+{
+    f.prompts().expectMessage(MbOK); // the system's message
+    f.ctx().CurrentFileName = target;
+    f.ctx().StructureSaved = false;
+    commands.Save();
+    EXPECT_EQ(fileBytes(target), previous);
+    EXPECT_FALSE(f.ctx().StructureSaved);
+    EXPECT_FALSE(f.progress.visible);
+    ASSERT_FALSE(f.prompts().messages.empty());
+    EXPECT_NE(f.prompts().messages.back().find(f.ctx().encode(target)), std::string::npos);
+}
+
+// A structure big enough to fill a small device.
+void bigStructure(AppContext& c)
+{
+    c.FamilyCode = 14;
+    ResetToNewStructure(c);
+    for (int r = 1; r <= 3000; ++r) {
+        c.structure.table.setCell(1, r, "1\r1\r" + std::to_string(r));
+        c.structure.table.setCell(4, r, std::string(60, 'v'));
+    }
+}
+
+TEST_F(CommandsTest, SaveOntoAFullDeviceKeepsThePreviousFile)
+{
+    QTemporaryDir mountPoint;
+    const QByteArray where = QFile::encodeName(mountPoint.path());
+    if (::mount("tmpfs", where.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here; the file-size limit test covers this";
+    struct Unmount {
+        QByteArray at;
+        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+    } unmount{where};
+
+    const QString target = mountPoint.path() + QStringLiteral("/site.ZIT");
+    const std::string previous = dataBytes("full.ZIT");
+    ASSERT_TRUE(WriteFileSafely(target, previous, nullptr));
+    bigStructure(f.ctx());
+    expectFailedSaveKeepsTheFile(f, commands, target, previous);
+    EXPECT_EQ(QDir(mountPoint.path()).entryList(QDir::Files), QStringList{QStringLiteral("site.ZIT")});
+}
+
+TEST_F(CommandsTest, SaveBeyondTheFileSizeLimitKeepsThePreviousFile)
+{
+    const QString target = f.path("site.ZIT");
+    const std::string previous = dataBytes("full.ZIT");
+    f.program.dir.writeFile(QStringLiteral("site.ZIT"), previous);
+    bigStructure(f.ctx());
+
+    // Writes past 64 KiB fail as on a full disk (EFBIG instead of ENOSPC).
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    expectFailedSaveKeepsTheFile(f, commands, target, previous);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(QDir(f.program.dir.path()).entryList({QStringLiteral("site*")}, QDir::Files),
+              QStringList{QStringLiteral("site.ZIT")});
+}
+
+TEST_F(CommandsTest, FailedSaveAsKeepsTheStructuresOwnName)
+{
+    receivedStructure();
+    f.prompts().expectFile(f.path("no-such-folder/site.ZIT"));
+    f.prompts().expectMessage(MbOK);
+    commands.SaveAs();
+    EXPECT_EQ(f.ctx().CurrentFileName, defaultName());
+    EXPECT_FALSE(f.ctx().StructureSaved);
+}
+
+} // namespace
+} // namespace zentrova::test

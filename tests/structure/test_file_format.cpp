@@ -1,0 +1,360 @@
+// The structure file: writer and reader against hand-made files and each other.
+#include "test_file_helpers.h"
+
+#include "shell/TextRules.h"
+
+#include <gtest/gtest.h>
+
+namespace zentrova::test {
+namespace {
+
+// name/kind/number[children], siblings separated by ",".
+std::string shape(const std::vector<std::unique_ptr<ElementNode>>& nodes)
+{
+    std::string s;
+    for (const auto& n : nodes) {
+        if (!s.empty())
+            s += ",";
+        s += n->name + "/" + std::to_string(n->info.Kind) + "/" + std::to_string(n->info.Number);
+        if (!n->children().empty())
+            s += "[" + shape(n->children()) + "]";
+    }
+    return s;
+}
+
+std::string split(const std::string& bytes, int line) // 1-based line of a CR LF file
+{
+    size_t start = 0;
+    for (int i = 1; i < line; ++i)
+        start = bytes.find("\r\n", start) + 2;
+    return bytes.substr(start, bytes.find("\r\n", start) - start);
+}
+
+TEST(ResultsSealTest, FollowsTheFormula)
+{
+    const int32_t base14 = 21 * 5820417 + 13 + 14;
+    EXPECT_EQ(ResultsSeal(14, ""), base14);
+    EXPECT_EQ(ResultsSeal(14, "abc"), base14 + 590);
+    // Bytes count as unsigned codes.
+    EXPECT_EQ(ResultsSeal(14, "\xe8"), base14 + 232);
+    // 32-bit wrap-around: (255 + 7) x M + 268 plus a long serial passes 2^31.
+    const std::string serial(4000, 'z');
+    int64_t expected = int64_t(262) * 5820417 + 13 + 255;
+    for (int j = 1; j <= 4000; ++j)
+        expected += int64_t(j) * 'z';
+    EXPECT_EQ(ResultsSeal(255, serial), int32_t(uint32_t(uint64_t(expected))));
+    EXPECT_LT(ResultsSeal(255, serial), 0);
+}
+
+class FileFormatTest : public ::testing::Test {
+protected:
+    FileFixture f;
+    ReadResult load(const std::string& bytes) { return LoadStructure(f.env, bytes, "test"); }
+};
+
+TEST_F(FileFormatTest, NewStructureWritesTheFixedLayout)
+{
+    f.ctx().FamilyCode = 14; // as after a transfer, the only way to a new structure
+    ResetToNewStructure(f.ctx());
+    const std::string written = ComposeStructureFile(f.ctx(), f.pages, &f.progress);
+    EXPECT_EQ(written, dataBytes("new_structure.ZIT"));
+    EXPECT_EQ(split(written, 248), "*** STRUCTURE DATA");
+    EXPECT_EQ(f.progress.line1, f.ctx().texts.text("Wait_25"));
+    EXPECT_FALSE(f.progress.cancelShown);
+}
+
+// Files written by the program itself read and write back byte for byte.
+TEST_F(FileFormatTest, CanonicalFilesWriteBackIdentically)
+{
+    for (const char* name : {"new_structure.ZIT", "full.ZIT", "odd_kinds.ZIT"}) {
+        SCOPED_TRACE(name);
+        const std::string original = dataBytes(name);
+        ASSERT_EQ(load(original).outcome, ReadOutcome::Read);
+        EXPECT_EQ(ComposeStructureFile(f.ctx(), f.pages), original);
+    }
+}
+
+struct HandMadeCase {
+    const char* file;
+    ReadOutcome outcome;
+    const char* tree;
+    const char* checks;
+    bool discarded;
+    int pages;
+};
+
+const char* const kFullTree = "Main/1/1[Outlet 1/13/1,Outlet\r2/13/2],Garage/1/2[Door/13/1]";
+
+class HandMadeFileTest : public FileFormatTest, public ::testing::WithParamInterface<HandMadeCase> {};
+
+TEST_P(HandMadeFileTest, ReadsAsWritten)
+{
+    const HandMadeCase& c = GetParam();
+    f.ctx().comments.checks = "xyz";
+    const ReadResult r = load(dataBytes(c.file));
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(shape(f.ctx().structure.tree.roots()), c.tree);
+    if (c.outcome != ReadOutcome::FamilyNotServed)
+        EXPECT_EQ(f.ctx().comments.checks, c.checks);
+    EXPECT_EQ(f.ctx().ResultsDiscarded, c.discarded);
+    EXPECT_EQ(f.pages.count(), c.pages);
+    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_FALSE(f.progress.visible);
+    EXPECT_EQ(f.ctx().structure.tree.selected, f.ctx().structure.tree.first());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HandMadeFileTest,
+    ::testing::Values(
+        HandMadeCase{"full.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
+        HandMadeCase{"full_lf.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
+        HandMadeCase{"version10.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
+        HandMadeCase{"no_comments2.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
+        HandMadeCase{"short_comments.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
+        HandMadeCase{"short_switch.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
+        HandMadeCase{"changed_serial.ZIT", ReadOutcome::Read, kFullTree, "011", true, 0},
+        // Family 14 keeps two levels: 3, 7 and 7 all go under the first object.
+        HandMadeCase{"kinds.ZIT", ReadOutcome::Read,
+                     "Obj A/1/1[Block/3/1,Fuse 1/7/1,Fuse 2/7/2],Obj B/1/2[Point/13/1]", "011", false, 0},
+        // 200 is past the known kinds: level 3 (here 2), no image. 0 has level 0: top.
+        HandMadeCase{"odd_kinds.ZIT", ReadOutcome::Read, "Top/1/1[Unknown/200/5],Unset/0/0[Below/13/3]",
+                     "011", false, 0},
+        HandMadeCase{"other_family.ZIT", ReadOutcome::FamilyNotServed, "", "", false, 0},
+        HandMadeCase{"truncated_table.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
+        HandMadeCase{"damaged_page.ZIT", ReadOutcome::Damaged, kFullTree, "011", false, 1}),
+    [](const auto& info) {
+        std::string n = info.param.file;
+        n.resize(n.find('.'));
+        return n;
+    });
+
+TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
+{
+    ASSERT_EQ(load(dataBytes("full.ZIT")).outcome, ReadOutcome::Read);
+    AppContext& c = f.ctx();
+    EXPECT_EQ(c.heading.op[1], "Measuring Lab \xe8rni");
+    EXPECT_EQ(c.heading.site[2], "Floor 2");
+    EXPECT_EQ(c.heading.logo, "C:\\logos\\lab.bmp");
+    EXPECT_EQ(c.heading.logoMode, 1);
+    EXPECT_EQ(c.comments.lines[19], "Comment line 20");
+    EXPECT_EQ(c.comments.lines[25], "Line 26 of the long comments");
+    EXPECT_EQ(c.comments.lines[199], "Last line 200");
+    EXPECT_EQ(c.comments.autotest[4], "Auto 5");
+    EXPECT_EQ(c.structure.tree.roots()[0]->info.Selection, "1101");
+    EXPECT_EQ(NthLine(cellOf(c, 1, 0), 4), "12345678");
+    EXPECT_EQ(cellOf(c, 4, 1), "aaa\rbbb"); // code 2 in a cell is a line break
+    EXPECT_EQ(cellOf(c, 9, 3), "9");
+
+    ASSERT_EQ(f.pages.count(), 6);
+    const int kinds[] = {1, 2, 5, 3, 4, 6};
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_EQ(f.pages.entry(i).kind, kinds[i - 1]);
+    const TReportPage* obj = f.pages.page(ReportObject, 1);
+    EXPECT_EQ(obj->edit(14), "0.45");
+    EXPECT_EQ(obj->label(1), c.reportLabels.objLabels[0]);
+    const TReportPage* blok = f.pages.page(ReportBlock, 1);
+    EXPECT_TRUE(blok->checked(1));
+    EXPECT_FALSE(blok->checked(18));
+    EXPECT_EQ(blok->blockName, "Main");
+    const auto* plan = static_cast<const TTlorisPage*>(f.pages.page(ReportTloris, 1));
+    EXPECT_EQ(plan->imagePath(), "plan-that-does-not-exist.png");
+    EXPECT_TRUE(plan->picture().isNull());
+    const TReportTables* t5 = f.pages.tables(ReportBlockTables, 1);
+    EXPECT_EQ(t5->a->cell(0, 3), "F2\rsockets");
+    EXPECT_EQ(SubDataOf(*t5->a)->text1, "Measured with the cover off");
+    // A stored table keeps its stored size, also below a new table's three rows.
+    const TReportTables* t6 = f.pages.tables(ReportStrelaTables, 1);
+    EXPECT_EQ(t6->b->rowCount(), 2);
+    EXPECT_EQ(SubDataOf(*t6->a)->text2, "Second note");
+}
+
+TEST_F(FileFormatTest, OlderFormKeepsTheNewHeadingLinesEmpty)
+{
+    f.ctx().heading.op[2] = "stale";
+    ASSERT_EQ(load(dataBytes("version10.ZIT")).outcome, ReadOutcome::Read);
+    const PrintoutHeading& h = f.ctx().heading;
+    EXPECT_EQ(h.op[0], "Ana Novak");
+    EXPECT_EQ(h.footer[0], "Footer one");
+    EXPECT_EQ(h.site[1], "Ljubljana");
+    EXPECT_EQ(h.logo, "C:\\logos\\lab.bmp");
+    for (const std::string* s : {&h.op[2], &h.footer[1], &h.footer[2], &h.site[2]})
+        EXPECT_EQ(*s, "");
+    EXPECT_EQ(cellOf(f.ctx(), 3, 3), "503");
+}
+
+TEST_F(FileFormatTest, ShortCommentBlocksLeaveTheRestEmpty)
+{
+    f.ctx().comments.lines[150] = "stale";
+    ASSERT_EQ(load(dataBytes("no_comments2.ZIT")).outcome, ReadOutcome::Read);
+    EXPECT_EQ(f.ctx().comments.lines[19], "Comment line 20");
+    EXPECT_EQ(f.ctx().comments.lines[25], "");
+    EXPECT_EQ(f.ctx().comments.lines[150], "");
+    ASSERT_EQ(load(dataBytes("short_comments.ZIT")).outcome, ReadOutcome::Read);
+    EXPECT_EQ(f.ctx().comments.lines[2], "c3");
+    EXPECT_EQ(f.ctx().comments.lines[3], "");
+}
+
+TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
+{
+    ASSERT_EQ(load(dataBytes("changed_serial.ZIT")).outcome, ReadOutcome::Read);
+    const Tabela& t = f.ctx().structure.table;
+    EXPECT_EQ(t.rowCount(), 4);
+    for (int r = 0; r < t.rowCount(); ++r)
+        for (const auto& cell : t.row(r))
+            EXPECT_EQ(cell, "");
+    EXPECT_EQ(f.ctx().heading.op[0], "Ana Novak");
+}
+
+TEST_F(FileFormatTest, FileEndingInsideTheTableKeepsWhatWasRead)
+{
+    ASSERT_EQ(load(dataBytes("truncated_table.ZIT")).outcome, ReadOutcome::Read);
+    EXPECT_EQ(f.ctx().structure.table.rowCount(), 4);
+    EXPECT_EQ(cellOf(f.ctx(), 4, 2), "5.2");
+    EXPECT_EQ(cellOf(f.ctx(), 3, 3), "");
+}
+
+TEST_F(FileFormatTest, OtherFamilyReadsNothingButTheFamily)
+{
+    ASSERT_EQ(load(dataBytes("other_family.ZIT")).outcome, ReadOutcome::FamilyNotServed);
+    EXPECT_EQ(f.ctx().FamilyCode, 6);
+    EXPECT_NE(f.ctx().heading.op[0], "Ana Novak");
+    EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
+}
+
+TEST_F(FileFormatTest, NotAStructureFileLeavesTheModelEmpty)
+{
+    ASSERT_EQ(load(dataBytes("full.ZIT")).outcome, ReadOutcome::Read);
+    EXPECT_EQ(load("*** INSTAL STRUCTURE v12\r\n14\r\n").outcome, ReadOutcome::NotStructure);
+    EXPECT_TRUE(f.ctx().structure.tree.empty());
+    EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
+    EXPECT_TRUE(f.pages.empty()); // the previous structure's pages went with it
+    EXPECT_EQ(load("").outcome, ReadOutcome::NotStructure);
+}
+
+TEST_F(FileFormatTest, DamagedPageRecordEndsReadingCleanly)
+{
+    const ReadResult r = load(dataBytes("damaged_page.ZIT"));
+    ASSERT_EQ(r.outcome, ReadOutcome::Damaged);
+    EXPECT_NE(r.message.find("X1"), std::string::npos);
+    EXPECT_EQ(f.pages.page(ReportObject, 1)->objectName, "First");
+    EXPECT_EQ(f.pages.page(ReportObject, 2), nullptr);
+    EXPECT_EQ(cellOf(f.ctx(), 3, 1), "501"); // results read before the damage stay
+    EXPECT_FALSE(f.progress.visible);
+}
+
+// Builds a file around a result table of `rows` x `cols` declared cells.
+std::string withTable(int rows, int cols, const std::string& pages = {})
+{
+    std::string s = dataBytes("new_structure.ZIT");
+    s.resize(s.find("*** TABLE DATA"));
+    s += "*** TABLE DATA\r\n" + std::to_string(rows) + "\r\n" + std::to_string(cols) + "\r\n";
+    for (long i = 0; i < long(rows) * cols; ++i)
+        s += (i == cols + 3) ? "501\r\n" : "\r\n";
+    return s + pages + "*** KONEC\r\n";
+}
+
+TEST_F(FileFormatTest, TableLimits)
+{
+    struct Case { int rows, cols; int expectRows; };
+    // A transfer can give 65,535 results below the identification row.
+    for (const Case& c : {Case{10001, 10, 10001}, Case{65536, 10, 65536}, Case{65537, 10, 1},
+                          Case{3, 1000, 3}, Case{3, 1001, 1}}) {
+        SCOPED_TRACE(std::to_string(c.rows) + "x" + std::to_string(c.cols));
+        const std::string page = "\r\n*** PROTOCOL DATA\r\n1\r\n1\r\nObj\r\n";
+        ASSERT_EQ(load(withTable(c.rows, c.cols, page)).outcome, ReadOutcome::Read);
+        EXPECT_EQ(f.ctx().structure.table.rowCount(), c.expectRows);
+        // A refused table skips the page records too.
+        EXPECT_EQ(f.pages.count(), c.expectRows > 1 ? 1 : 0);
+    }
+}
+
+TEST_F(FileFormatTest, PageKindsOutsideTheSetAreSkipped)
+{
+    const std::string pages = "*** PROTOCOL DATA\r\n7\r\n1\r\nnot a page\r\n"
+                              "*** PROTOCOL DATA\r\n0\r\n1\r\n"
+                              "*** PROTOCOL DATA\r\n1\r\n1\r\nKept\r\n";
+    ASSERT_EQ(load(withTable(2, 10, pages)).outcome, ReadOutcome::Read);
+    ASSERT_EQ(f.pages.count(), 1);
+    EXPECT_EQ(f.pages.page(ReportObject, 1)->objectName, "Kept");
+}
+
+TEST_F(FileFormatTest, ReportTableLargerThanTheFileHoldsIsBounded)
+{
+    const std::string pages = "*** PROTOCOL DATA\r\n5\r\n1\r\nObj\r\nBlk\r\n65536\r\n1000\r\n\r\n\r\nc0\r\nc1\r\n";
+    ASSERT_EQ(load(withTable(2, 10, pages)).outcome, ReadOutcome::Read);
+    const TReportTables* t = f.pages.tables(ReportBlockTables, 1);
+    ASSERT_NE(t, nullptr);
+    EXPECT_LE(t->a->rowCount(), 2);
+    EXPECT_EQ(t->a->cell(1, 0), "c1");
+    const std::string tooWide = "*** PROTOCOL DATA\r\n5\r\n1\r\nObj\r\nBlk\r\n1\r\n1001\r\n\r\n\r\n";
+    EXPECT_EQ(load(withTable(2, 10, tooWide)).outcome, ReadOutcome::Damaged);
+}
+
+// A model with every kind of content, written and read back.
+TEST_F(FileFormatTest, RoundTripKeepsEverything)
+{
+    AppContext& c = f.ctx();
+    c.FamilyCode = 14;
+    c.heading.op = {"op 1", "op\xe8 2", ""};
+    c.heading.logoMode = 1;
+    c.comments.lines[0] = "*** COMMENTS2"; // text that the reader takes for a marker
+    c.comments.lines[1] = "*** STRUCTURE DATA";
+    c.comments.lines[150] = "deep";
+    c.comments.autotest[2] = "auto";
+    c.comments.checks = "110";
+    ElementNode* top = AddElementNode(c, nullptr);
+    top->name = "Board\r2";
+    top->info = {KindObject, "1011", 7};
+    ElementNode* child = AddElementNode(c, top);
+    child->name = "Socket\twith tab";
+    child->info = {KindParticular, "", 3};
+    c.structure.table.setCell(1, 0, "id\rhw\rfw\r" + std::string(6000, 'z')); // seal wraps below zero
+    c.structure.table.setCell(2, 1, "a\rb\r\rd");
+    c.structure.table.setCell(3, 1, "501");
+    TReportPage* p = f.pages.createPage(ReportStrela, 1, c.reportLabels);
+    p->setCheckString("0101");
+    p->setEdit(20, "moist");
+    TReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.texts, ReportTableFont());
+    SetTableCell(*t->a, 3, 4, "x\ry");
+    EnsureSubData(*t->b)->text2 = "note";
+    EXPECT_LT(ResultsSeal(c), 0);
+
+    const std::string first = ComposeStructureFile(c, f.pages);
+    EXPECT_EQ(split(first, 248), "*** STRUCTURE DATA");
+    TProtocol pages2;
+    FileEnv env2{c, pages2, f.progress, f.view};
+    ASSERT_EQ(LoadStructure(env2, first).outcome, ReadOutcome::Read);
+    EXPECT_FALSE(c.ResultsDiscarded);
+    EXPECT_EQ(shape(c.structure.tree.roots()), "Board\r2/1/7[Socket with tab/13/3]");
+    EXPECT_EQ(c.structure.tree.roots()[0]->info.Selection, "1011");
+    EXPECT_EQ(c.heading.op[1], "op\xe8 2");
+    EXPECT_EQ(c.comments.lines[0], "*** COMMENTS2");
+    // A comment that is exactly the structure marker cannot stand alone on
+    // its line: it comes back with a space after it.
+    EXPECT_EQ(c.comments.lines[1], "*** STRUCTURE DATA ");
+    EXPECT_EQ(c.comments.lines[150], "deep");
+    EXPECT_EQ(c.comments.autotest[2], "auto");
+    EXPECT_EQ(c.comments.checks, "110");
+    EXPECT_EQ(cellOf(c, 2, 1), "a\rb\r\rd");
+    EXPECT_EQ(pages2.page(ReportStrela, 1)->checkString(), "010100000000000000000000");
+    EXPECT_EQ(pages2.page(ReportStrela, 1)->edit(20), "moist");
+    EXPECT_EQ(pages2.tables(ReportBlockTables, 1)->a->cell(3, 4), "x\ry");
+    EXPECT_EQ(SubDataOf(*pages2.tables(ReportBlockTables, 1)->b)->text2, "note");
+    EXPECT_EQ(ComposeStructureFile(c, pages2), first);
+}
+
+TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
+{
+    AppContext& c = f.ctx();
+    c.FamilyCode = 14;
+    ElementNode* n = AddElementNode(c, nullptr);
+    n->name = "two\rlines";
+    n->info.Kind = KindObject;
+    c.structure.table.setCell(5, 0, "cell\r\nwith lf");
+    const std::string s = ComposeStructureFile(c, f.pages);
+    EXPECT_EQ(split(s, 250), "two\x02lines\t1\t0\t");
+    EXPECT_NE(s.find("\r\ncell\x02with lf\r\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace zentrova::test
