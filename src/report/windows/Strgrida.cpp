@@ -199,7 +199,7 @@ void TStringGridAll::ensureVisible(int c, int r)
 {
     const bool wasScrolling = scrollingToCurrent_;
     scrollingToCurrent_ = true;
-    ensureVisible1(c, r);
+    scrollToCell(c, r);
     scrollingToCurrent_ = wasScrolling;
     followCurrent_ = true;
 }
@@ -210,7 +210,7 @@ void TStringGridAll::fitRow(int r)
         FitCell(*data_, c, r, data_->font(), decode_, viewport());
 }
 
-void TStringGridAll::ensureVisible1(int c, int r)
+void TStringGridAll::scrollToCell(int c, int r)
 {
     ensureLayout();
     updateScrollBars();

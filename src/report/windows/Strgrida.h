@@ -86,7 +86,7 @@ private:
     bool clampSelection(); // true when the selection had to move
     void moveTo(int c, int r, bool extend);
     void ensureVisible(int c, int r);
-    void ensureVisible1(int c, int r);
+    void scrollToCell(int c, int r);
     void fitRow(int r);
     int fixedHeight() const;
     int fixedWidth() const;
