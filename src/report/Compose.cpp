@@ -49,6 +49,12 @@ void MarginTexts::save(const Settings& s) const
         s.WriteSetting("MARGINS", settingKey(i), text[size_t(i)]);
 }
 
+std::string MarginErrorText(const AppContext& ctx, int side, const std::string& text)
+{
+    return ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": \"" + text +
+           "\"";
+}
+
 std::string WithSystemDecimalSeparator(const std::string& text)
 {
     // The separator is one character in every locale that has a Latin digit
@@ -491,8 +497,7 @@ bool ComposeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, 
     for (int i = 0; i < MarginTexts::Count; ++i) {
         if (!ParseMarginText(margins.text[size_t(i)], cm[i])) {
             if (error)
-                *error = ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(i)) +
-                         ": \"" + margins.text[size_t(i)] + "\"";
+                *error = MarginErrorText(ctx, i, margins.text[size_t(i)]);
             return false;
         }
     }

@@ -38,6 +38,10 @@ struct MarginTexts {
     void save(const Settings& s) const;
 };
 
+// The message for a margin text that is no number (bytes): the dialog's
+// caption, the side's label and the text as typed.
+std::string MarginErrorText(const AppContext& ctx, int side, const std::string& text);
+
 // A margin text with "." and "," both turned into the decimal separator of
 // the user's locale: how the margins are stored.
 std::string WithSystemDecimalSeparator(const std::string& text);

@@ -298,6 +298,14 @@ bool ReplayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const 
 
 bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error)
 {
+    std::vector<int> all;
+    for (int n = 1; n <= recorder.PageCount(); ++n)
+        all.push_back(n);
+    return WritePdf(recorder, path, error, all);
+}
+
+bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error, const std::vector<int>& order)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
@@ -308,10 +316,7 @@ bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error)
         QPdfWriter writer(&file);
         writer.setResolution(recorder.PrinterDpiX());
         writer.setCreator(QStringLiteral("Zentrova"));
-        std::vector<int> all;
-        for (int n = 1; n <= recorder.PageCount(); ++n)
-            all.push_back(n);
-        if (!ReplayPages(recorder, writer, all)) {
+        if (!ReplayPages(recorder, writer, order)) {
             file.cancelWriting();
             if (error)
                 *error = file.errorString();

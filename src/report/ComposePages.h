@@ -143,6 +143,12 @@ public:
     // Closes the current page and opens the next one.
     void NewPage();
     void EndDoc();
+    // No document at all.
+    void Clear()
+    {
+        pages_.clear();
+        recording_ = false;
+    }
     bool recording() const { return recording_; }
 
     PageCanvas& Canvas() { return canvas_; }
@@ -203,5 +209,7 @@ bool ReplayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const 
 // resolution the pages were recorded at. The file is replaced only when the
 // PDF is complete; on failure `error` says why and a previous file stays.
 bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error);
+// The same for pages `order` (1-based) only.
+bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error, const std::vector<int>& order);
 
 } // namespace zentrova

@@ -1,0 +1,67 @@
+#include "report/ComposePreview.h"
+
+#include "shell/TextRules.h"
+
+#include <algorithm>
+
+namespace zentrova {
+
+namespace {
+bool hasDigit(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+} // namespace
+
+int ZoomValue(const QString& text)
+{
+    return int(DigitsValue(text.toLatin1().toStdString()));
+}
+
+std::optional<int> TypedZoom(const QString& text)
+{
+    if (!hasDigit(text))
+        return std::nullopt;
+    return std::clamp(ZoomValue(text), kZoomMin, kZoomMax);
+}
+
+int ZoomInIndex(int value)
+{
+    for (size_t i = 0; i < kZoomSteps.size(); ++i)
+        if (kZoomSteps[i] > value)
+            return int(i);
+    return int(kZoomSteps.size()) - 1;
+}
+
+int ZoomOutIndex(int value)
+{
+    for (size_t i = kZoomSteps.size(); i-- > 0;)
+        if (kZoomSteps[i] < value)
+            return int(i);
+    return 0;
+}
+
+NavigationState Navigation(int page, int pageCount, int zoomValue)
+{
+    NavigationState s;
+    s.first = s.previous = page > 1;
+    s.next = s.last = page < pageCount;
+    s.zoomIn = zoomValue < kZoomSteps.back();
+    s.zoomOut = zoomValue > kZoomSteps.front();
+    return s;
+}
+
+QString PageIndicator(int page, int pageCount, const QString& of)
+{
+    return QString::number(page) + u' ' + of + u' ' + QString::number(pageCount);
+}
+
+std::optional<std::pair<int, int>> PagesToPrint(std::string_view from, std::string_view to, int pageCount)
+{
+    const long f = DigitsValue(from), t = DigitsValue(to);
+    if (f == 0 || t < f || t > pageCount)
+        return std::nullopt;
+    return std::make_pair(int(f), int(t));
+}
+
+} // namespace zentrova

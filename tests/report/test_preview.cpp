@@ -1,0 +1,328 @@
+// The print preview: paging, zoom, margins, the page range and printing
+// without a printer.
+#include "test_compose_fixture.h"
+
+#include "report/ComposePreview.h"
+#include "report/windows/FromTo1.h"
+#include "report/windows/Margins1.h"
+#include "report/windows/preview1.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+using namespace zentrova;
+using namespace zentrova::test;
+
+namespace {
+
+// A preview that remembers what it was asked to print instead of printing.
+class RecordingPreview : public TPreview {
+public:
+    using TPreview::TPreview;
+    void PrintRange(int from, int to) override { printed.emplace_back(from, to); }
+    std::vector<std::pair<int, int>> printed;
+};
+
+// Runs `answer` on the modal dialog that the next call opens.
+void onModal(std::function<void(QWidget*)> answer)
+{
+    QTimer::singleShot(0, [answer] {
+        QWidget* w = QApplication::activeModalWidget();
+        ASSERT_NE(w, nullptr) << "no dialog came up";
+        answer(w);
+    });
+}
+
+void typeInZoom(TPreview& preview, const QString& text)
+{
+    QComboBox* zoom = preview.zoomBox();
+    zoom->setEditText(text);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(zoom->lineEdit(), &press);
+}
+
+struct PreviewSample : ReportSample {
+    RecordingPreview preview{*p.ctx};
+    PreviewSample()
+    {
+        preview.setProgress(&progress);
+        preview.InitPreview();
+    }
+    bool paging(const char* name) { return preview.button(name)->isEnabled(); }
+};
+
+TEST(Preview, PagingButtonsAndIndicator)
+{
+    PreviewSample s;
+    s.addRows(1);
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    ASSERT_EQ(s.preview.Prn().PageCount(), 1);
+    for (const char* b : {"IcoLeftK", "IcoLeft", "IcoRight", "IcoRightK"})
+        EXPECT_FALSE(s.paging(b)) << b;
+    const QString of = s.p.ctx->decode(s.p.ctx->texts.text("of_5"));
+    EXPECT_EQ(s.preview.pageIndicator()->text(), QStringLiteral("1 ") + of + QStringLiteral(" 1"));
+
+    s.addRows(150);
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    const int count = s.preview.Prn().PageCount();
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(s.preview.currentPage(), 1);
+    EXPECT_FALSE(s.paging("IcoLeftK"));
+    EXPECT_FALSE(s.paging("IcoLeft"));
+    EXPECT_TRUE(s.paging("IcoRight"));
+    EXPECT_TRUE(s.paging("IcoRightK"));
+
+    s.preview.button("IcoRight")->click();
+    EXPECT_EQ(s.preview.currentPage(), 2);
+    EXPECT_TRUE(s.paging("IcoLeft"));
+    s.preview.button("IcoRightK")->click();
+    EXPECT_EQ(s.preview.currentPage(), count);
+    EXPECT_EQ(s.preview.pageIndicator()->text(), QStringLiteral("%1 %2 %1").arg(count).arg(of));
+    EXPECT_FALSE(s.paging("IcoRight"));
+    EXPECT_FALSE(s.paging("IcoRightK"));
+    s.preview.IcoRightClick(); // past the end: nothing happens
+    EXPECT_EQ(s.preview.currentPage(), count);
+    s.preview.button("IcoLeft")->click();
+    EXPECT_EQ(s.preview.currentPage(), count - 1);
+    s.preview.button("IcoLeftK")->click();
+    EXPECT_EQ(s.preview.currentPage(), 1);
+    s.preview.IcoLeftClick();
+    EXPECT_EQ(s.preview.currentPage(), 1);
+
+    // A new composition starts again at its first page.
+    s.preview.IcoRightKClick();
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    EXPECT_EQ(s.preview.currentPage(), 1);
+}
+
+TEST(Preview, ZoomStepsTypedValuesAndFits)
+{
+    PreviewSample s;
+    s.addRows(3);
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    TPageView* view = s.preview.pageView();
+    QComboBox* zoom = s.preview.zoomBox();
+    ASSERT_EQ(zoom->count(), 14);
+    EXPECT_EQ(zoom->currentText(), QStringLiteral("100%"));
+    EXPECT_EQ(view->percent(), 100);
+    EXPECT_EQ(zoom->itemText(kZoomWholePage), s.p.ctx->decode(s.p.ctx->texts.text("WholePage_12")));
+
+    typeInZoom(s.preview, QStringLiteral("130"));
+    EXPECT_EQ(view->fit(), TPageView::Fit::Percent);
+    EXPECT_EQ(view->percent(), 130);
+    s.preview.button("IcoZoomIn")->click();
+    EXPECT_EQ(view->percent(), 150);
+    EXPECT_EQ(zoom->currentText(), QStringLiteral("150%"));
+
+    typeInZoom(s.preview, QStringLiteral("130"));
+    s.preview.button("IcoZoomOut")->click();
+    EXPECT_EQ(view->percent(), 125);
+    EXPECT_EQ(zoom->currentText(), QStringLiteral("125%"));
+
+    // Not a number: ignored. Zero: no invisible page.
+    typeInZoom(s.preview, QStringLiteral("abc"));
+    EXPECT_EQ(view->percent(), 125);
+    EXPECT_EQ(zoom->currentText(), QStringLiteral("125%"));
+    typeInZoom(s.preview, QStringLiteral("0"));
+    EXPECT_EQ(view->percent(), kZoomMin);
+
+    // "Whole Page": the page fits the window; its value counts as 0, so zoom
+    // in goes to the first step and zoom out has nowhere to go.
+    s.preview.resize(900, 700);
+    emit zoom->activated(kZoomWholePage);
+    EXPECT_EQ(view->fit(), TPageView::Fit::WholePage);
+    const QRect page = view->pageRect();
+    EXPECT_LE(page.height(), view->viewport()->height());
+    EXPECT_LE(page.width(), view->viewport()->width());
+    EXPECT_FALSE(s.paging("IcoZoomOut"));
+    EXPECT_TRUE(s.paging("IcoZoomIn"));
+    s.preview.button("IcoZoomIn")->click();
+    EXPECT_EQ(view->fit(), TPageView::Fit::Percent);
+    EXPECT_EQ(view->percent(), 25);
+    EXPECT_FALSE(s.paging("IcoZoomOut"));
+
+    emit zoom->activated(kZoomPageWidth);
+    EXPECT_NEAR(view->pageRect().width(), view->viewport()->width() - 32, 2);
+
+    // 100 % is the paper's size on the screen.
+    emit zoom->activated(3);
+    EXPECT_NEAR(view->pageRect().width(),
+                s.preview.Prn().PagePixels().width() * double(view->logicalDpiX()) / 300, 1);
+    emit zoom->activated(11);
+    EXPECT_FALSE(s.paging("IcoZoomIn"));
+    EXPECT_TRUE(s.paging("IcoZoomOut"));
+}
+
+TEST(Preview, PageRangeOutsideTheDocumentPrintsNothing)
+{
+    PreviewSample s;
+    s.addRows(150);
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    const int count = s.preview.Prn().PageCount();
+    ASSERT_GE(count, 3);
+
+    auto printWith = [&](const QString& from, const QString& to) {
+        onModal([&](QWidget* w) {
+            auto* d = qobject_cast<TSelectPages*>(w);
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->FromPage()->text(), QStringLiteral("1"));
+            EXPECT_EQ(d->ToPage()->text(), QString::number(count));
+            d->FromPage()->setText(from);
+            d->ToPage()->setText(to);
+            d->printButton()->click();
+        });
+        s.preview.button("IcoPrint")->click();
+    };
+    printWith(QStringLiteral("3"), QStringLiteral("2"));
+    printWith(QStringLiteral("0"), QStringLiteral("2"));
+    printWith(QStringLiteral("2"), QString::number(count + 1));
+    EXPECT_TRUE(s.preview.printed.empty());
+    printWith(QStringLiteral("2"), QStringLiteral("page 3"));
+    ASSERT_EQ(s.preview.printed.size(), 1u);
+    EXPECT_EQ(s.preview.printed[0], std::make_pair(2, 3));
+
+    // Cancel prints nothing either.
+    onModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    s.preview.IcoPrintClick();
+    EXPECT_EQ(s.preview.printed.size(), 1u);
+}
+
+TEST(Preview, MarginsWithCommaOrPointInEitherLocale)
+{
+    const QLocale previous;
+    for (QLocale::Language language : {QLocale::English, QLocale::German}) {
+        QLocale::setDefault(QLocale(language));
+        for (const char* typedText : {"3,5", "3.5"}) {
+            const QString typed = QString::fromLatin1(typedText);
+            PreviewSample s;
+            s.addRows(2);
+            ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+            onModal([&](QWidget* w) {
+                auto* d = qobject_cast<TMargins*>(w);
+                ASSERT_NE(d, nullptr);
+                EXPECT_EQ(d->field(MarginTexts::Left)->text(), QStringLiteral("2.54")) << "what the settings say";
+                d->field(MarginTexts::Left)->setText(typed);
+                d->saveButton()->click();
+            });
+            s.preview.button("IcoMargins")->click();
+            const std::string stored = s.p.ctx->settings.ReadSetting("MARGINS", "MarginLeft", "");
+            EXPECT_EQ(stored, language == QLocale::German ? "3,5" : "3.5") << typed.toStdString();
+            EXPECT_DOUBLE_EQ(s.preview.Prn().margins().left, 35) << "recomposed with the new margin";
+            EXPECT_DOUBLE_EQ(s.p.ctx->margins.left, 3.5);
+        }
+    }
+    QLocale::setDefault(previous);
+}
+
+TEST(Preview, MarginWithoutDigitsIsRefusedAndTheReportStays)
+{
+    PreviewSample s;
+    s.addRows(60);
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    const int pages = s.preview.Prn().PageCount();
+
+    s.p.prompts.expectMessage(MbOK);
+    bool stillOpen = false;
+    onModal([&](QWidget* w) {
+        auto* d = qobject_cast<TMargins*>(w);
+        ASSERT_NE(d, nullptr);
+        d->field(MarginTexts::Bottom)->setText(QStringLiteral("cm"));
+        d->saveButton()->click();
+        stillOpen = d->isVisible();
+        d->reject();
+    });
+    s.preview.IcoMarginsClick();
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(s.p.prompts.messages.size(), 1u);
+    EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->texts.text("Bottom_7")), std::string::npos);
+    EXPECT_EQ(s.p.ctx->settings.ReadSetting("MARGINS", "MarginBottom", "unset"), "unset");
+    EXPECT_EQ(s.preview.Prn().PageCount(), pages);
+
+    // A broken value in the settings file: the composition says so and the
+    // previous pages stay on show.
+    s.p.ctx->settings.WriteSetting("MARGINS", "MarginTop", "wide");
+    s.preview.LoadMargins();
+    s.p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(s.preview.Recompose());
+    EXPECT_EQ(s.preview.Prn().PageCount(), pages);
+    EXPECT_NE(s.p.prompts.messages.back().find("wide"), std::string::npos);
+}
+
+TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
+{
+    PreviewSample s;
+    s.addRows(100);
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    const int count = s.preview.Prn().PageCount();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("results"));
+    s.p.prompts.expectFile(path);
+    s.preview.button("IcoPdf")->click();
+    QFile pdf(path + QStringLiteral(".pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << "the extension is added";
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_EQ(bytes.count("/Type /Page\n"), count);
+
+    // Cancelled: nothing written, nothing asked.
+    s.p.prompts.expectFile(std::nullopt);
+    s.preview.IcoPdfClick();
+
+    TPreview plain(*s.p.ctx);
+    plain.InitPreview();
+    if (plain.PrinterAvailable())
+        GTEST_SKIP() << "this machine has a printer: printing to a file is not offered";
+    ASSERT_TRUE(plain.Compose(PrintResults, s.grid));
+    EXPECT_EQ(plain.currentSetup().dpiX, 300);
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    s.p.prompts.expectFile(printed);
+    plain.PrintRange(2, 3);
+    QFile out(printed);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll().count("/Type /Page\n"), 2);
+}
+
+TEST(PreviewRules, ZoomNavigationAndRange)
+{
+    EXPECT_EQ(ZoomValue(QStringLiteral("130")), 130);
+    EXPECT_EQ(ZoomValue(QStringLiteral("Page Width")), 0);
+    EXPECT_EQ(ZoomInIndex(130), 5);
+    EXPECT_EQ(ZoomInIndex(100), 4) << "a step already shown is passed";
+    EXPECT_EQ(ZoomOutIndex(100), 2);
+    EXPECT_EQ(ZoomOutIndex(130), 4);
+    EXPECT_EQ(ZoomInIndex(400), 11);
+    EXPECT_EQ(ZoomInIndex(5000), 11);
+    EXPECT_EQ(ZoomOutIndex(25), 0);
+    EXPECT_EQ(ZoomOutIndex(0), 0);
+    EXPECT_EQ(ZoomInIndex(0), 0);
+    EXPECT_EQ(TypedZoom(QStringLiteral("x")), std::nullopt);
+    EXPECT_EQ(TypedZoom(QStringLiteral("99999999999")), kZoomMax);
+
+    NavigationState n = Navigation(1, 1, 100);
+    EXPECT_FALSE(n.first || n.previous || n.next || n.last);
+    n = Navigation(2, 3, 400);
+    EXPECT_TRUE(n.first && n.previous && n.next && n.last);
+    EXPECT_FALSE(n.zoomIn);
+    EXPECT_TRUE(n.zoomOut);
+
+    EXPECT_EQ(PagesToPrint("3", "2", 5), std::nullopt);
+    EXPECT_EQ(PagesToPrint("", "2", 5), std::nullopt);
+    EXPECT_EQ(PagesToPrint("1", "6", 5), std::nullopt);
+    EXPECT_EQ(PagesToPrint("1", "1", 0), std::nullopt);
+    EXPECT_EQ(PagesToPrint("p1", "5.", 5), std::make_optional(std::make_pair(1, 5)));
+}
+
+} // namespace
