@@ -1,0 +1,150 @@
+// zentrova-cli, run as a program from a program folder of its own.
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace zentrova::test {
+namespace {
+
+QString dataFile(const char* name)
+{
+    return QStringLiteral(ZENTROVA_TEST_DATA_DIR "/structure/") + QString::fromLatin1(name);
+}
+
+struct CliRun {
+    int code = -1;
+    QByteArray out, err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    // The program is copied beside a fresh copy of the language files, so it
+    // never reads the build folder's settings.
+    void SetUp() override
+    {
+        const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-cli");
+        ASSERT_TRUE(QFile::exists(built)) << "zentrova-cli is built beside the tests";
+        exe_ = dir_.file(QStringLiteral("zentrova-cli"));
+        ASSERT_TRUE(QFile::copy(built, exe_));
+    }
+
+    CliRun run(const QStringList& args)
+    {
+        QProcess p;
+        p.start(exe_, args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+
+    ProgramDir dir_;
+    QString exe_;
+};
+
+TEST_F(CliTest, HelpAndUsage)
+{
+    struct Case { QStringList args; int code; const char* inOut; const char* inErr; };
+    for (const Case& c : {Case{{"--help"}, 0, "dump FILE", ""},
+                          Case{{"dump", "--help"}, 0, "JSON", ""},
+                          Case{{"convert", "-h"}, 0, "-o OUT", ""},
+                          Case{{}, 1, "", "Usage"},
+                          Case{{"frobnicate"}, 1, "", "unknown command"},
+                          Case{{"dump"}, 1, "", "exactly one FILE"},
+                          Case{{"dump", "a", "b"}, 1, "", "exactly one FILE"},
+                          Case{{"convert", "a"}, 1, "", "-o OUT"},
+                          Case{{"convert", "a", "-o"}, 1, "", "-o needs"}}) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_TRUE(r.out.contains(c.inOut)) << r.out.constData();
+        EXPECT_TRUE(r.err.contains(c.inErr)) << r.err.constData();
+    }
+}
+
+TEST_F(CliTest, DumpGivesTheWholeStructure)
+{
+    const CliRun r = run({QStringLiteral("dump"), dataFile("full.ZIT")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QJsonObject d = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(d[u"family"].toInt(), 14);
+    EXPECT_EQ(d[u"heading"][u"OP2"].toString(), QStringLiteral("Measuring Lab \u00e8rni")); // byte E8 in Windows-1252
+    EXPECT_EQ(d[u"heading"][u"LogoText"].toInt(), 1);
+    EXPECT_EQ(d[u"comments"].toArray().size(), 200);
+    EXPECT_EQ(d[u"comments"][199].toString(), QStringLiteral("Last line 200"));
+    EXPECT_EQ(d[u"autotest"].toArray().size(), 5);
+    EXPECT_EQ(d[u"checks"].toString(), QStringLiteral("011"));
+    EXPECT_FALSE(d[u"results_discarded"].toBool());
+    const QJsonArray tree = d[u"tree"].toArray();
+    ASSERT_EQ(tree.size(), 2);
+    EXPECT_EQ(tree[0][u"selection"].toString(), QStringLiteral("1101"));
+    EXPECT_EQ(tree[0][u"children"][1][u"name"].toString(), QStringLiteral("Outlet\r2"));
+    EXPECT_EQ(tree[1][u"children"][0][u"number"].toInt(), 1);
+    const QJsonArray table = d[u"table"].toArray();
+    ASSERT_EQ(table.size(), 4);
+    EXPECT_EQ(table[1].toArray().size(), 10);
+    EXPECT_EQ(table[1][4].toString(), QStringLiteral("aaa\rbbb"));
+    const QJsonArray pages = d[u"pages"].toArray();
+    ASSERT_EQ(pages.size(), 6);
+    EXPECT_EQ(pages[0][u"edits"].toArray().size(), 14);
+    EXPECT_EQ(pages[1][u"checks"].toString().size(), 29);
+    EXPECT_EQ(pages[2][u"tables"][0][u"sub1"].toString(), QStringLiteral("Measured with the cover off"));
+    EXPECT_EQ(pages[2][u"tables"][0][u"cells"][3][0].toString(), QStringLiteral("F2\rsockets"));
+    EXPECT_EQ(pages[4][u"image"].toString(), QStringLiteral("plan-that-does-not-exist.png"));
+    EXPECT_EQ(pages[5][u"tables"][1][u"cells"].toArray().size(), 2);
+}
+
+TEST_F(CliTest, InputsThatAreNoStructure)
+{
+    dir_.writeFile(QStringLiteral("notes.txt"), "just some text\r\n");
+    struct Case { QString file; const char* reason; };
+    for (const Case& c : {Case{dataFile("other_family.ZIT"), "family 6"},
+                          Case{dir_.file(QStringLiteral("notes.txt")), "not a structure file"},
+                          Case{dir_.file(QStringLiteral("missing.ZIT")), "missing.ZIT"},
+                          Case{dataFile("damaged_page.ZIT"), "X1"}}) {
+        SCOPED_TRACE(c.file.toStdString());
+        const CliRun r = run({QStringLiteral("dump"), c.file});
+        EXPECT_EQ(r.code, 4);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains(c.reason)) << r.err.constData();
+        EXPECT_EQ(r.err.count('\n'), 1) << "one line: " << r.err.constData();
+    }
+}
+
+TEST_F(CliTest, ConvertWritesTheCurrentFormat)
+{
+    // A file in the current format comes out byte for byte.
+    const QString out = dir_.file(QStringLiteral("out.ZIT"));
+    CliRun r = run({QStringLiteral("convert"), dataFile("full.ZIT"), QStringLiteral("-o"), out});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    QFile a(out), b(dataFile("full.ZIT"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+
+    // The older form is written as the current one with the same content.
+    const QString v11 = dir_.file(QStringLiteral("v11.ZIT"));
+    r = run({QStringLiteral("convert"), dataFile("version10.ZIT"), QStringLiteral("-o"), v11});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    QFile c(v11);
+    ASSERT_TRUE(c.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(c.readLine().startsWith("*** INSTAL STRUCTURE v11\r\n"));
+    const QJsonObject before = QJsonDocument::fromJson(run({QStringLiteral("dump"), dataFile("version10.ZIT")}).out).object();
+    const QJsonObject after = QJsonDocument::fromJson(run({QStringLiteral("dump"), v11}).out).object();
+    EXPECT_FALSE(before.isEmpty());
+    EXPECT_EQ(before, after);
+
+    r = run({QStringLiteral("convert"), dataFile("full.ZIT"), QStringLiteral("-o"),
+             dir_.file(QStringLiteral("no-such-folder/out.ZIT"))});
+    EXPECT_EQ(r.code, 5);
+    r = run({QStringLiteral("convert"), dataFile("other_family.ZIT"), QStringLiteral("-o"), out});
+    EXPECT_EQ(r.code, 4);
+}
+
+} // namespace
+} // namespace zentrova::test
