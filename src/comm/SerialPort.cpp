@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace zentrova {
@@ -78,21 +79,35 @@ void TVaComm::purge()
     checkDevice(false);
 }
 
+bool TVaComm::lineDown() const
+{
+    // A hung-up terminal (the far end closed, the adapter pulled out) polls
+    // as readable with HUP or ERR and reads as end of file.
+    const auto fd = port_.handle();
+    if (fd < 0)
+        return true;
+    pollfd p{int(fd), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
 void TVaComm::checkDevice(bool writing)
 {
     const auto e = port_.error();
     if (e == QSerialPort::NoError)
         return;
     port_.clearError();
-    if (e == QSerialPort::ResourceError) {
-        // The device went away (an adapter pulled out, the far end of a
-        // pseudo-terminal closed): nothing more will come from it.
+    const bool ioError = e == QSerialPort::ReadError || e == QSerialPort::WriteError;
+    if (e == QSerialPort::ResourceError || (ioError && lineDown())) {
+        // Nothing more will come from this device, and waiting on it would
+        // return at once forever: close it and say so.
         port_.close();
         throw EVaCommError::lost(device_, EIO, writing);
     }
-    if (e == QSerialPort::WriteError)
-        throw EVaCommError(EVaCommError::Kind::Write, "Write error (" + std::to_string(EIO) + "), " +
-                                                          systemErrorText(EIO), EIO, false, device_);
+    if (ioError)
+        throw EVaCommError(writing ? EVaCommError::Kind::Write : EVaCommError::Kind::Read,
+                           std::string(writing ? "Write error (" : "Read error (") + std::to_string(EIO) + "), " +
+                               systemErrorText(EIO),
+                           EIO, false, device_);
     // Poll time-outs and refused modem-line calls are not failures here.
 }
 

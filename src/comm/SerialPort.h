@@ -49,6 +49,7 @@ private:
     // After a call on the open port: a vanished device closes the port and
     // raises; anything else (a time-out of a poll) is cleared.
     void checkDevice(bool writing);
+    bool lineDown() const;
 
     Resolver resolve_;
     QSerialPort port_;
