@@ -201,10 +201,10 @@ QRect TPageView::pageRect() const
     const QSize size(std::max(1, int(std::lround(px.width() * s))), std::max(1, int(std::lround(px.height() * s))));
     const QSize vp = viewport()->size();
     // Centred when smaller than the window, else scrolled.
-    const int x = size.width() + 2 * kDeskMargin <= vp.width() ? (vp.width() - size.width()) / 2
-                                                                 : kDeskMargin - horizontalScrollBar()->value();
-    const int y = size.height() + 2 * kDeskMargin <= vp.height() ? (vp.height() - size.height()) / 2
-                                                                   : kDeskMargin - verticalScrollBar()->value();
+    const int x = size.width() + 2 * kDeskMargin <= vp.width() + 1 ? (vp.width() - size.width()) / 2
+                                                                     : kDeskMargin - horizontalScrollBar()->value();
+    const int y = size.height() + 2 * kDeskMargin <= vp.height() + 1 ? (vp.height() - size.height()) / 2
+                                                                       : kDeskMargin - verticalScrollBar()->value();
     return QRect(QPoint(x, y), size);
 }
 
@@ -215,10 +215,14 @@ void TPageView::updateScrollBars()
     const int w = int(std::lround(px.width() * s)) + 2 * kDeskMargin;
     const int h = int(std::lround(px.height() * s)) + 2 * kDeskMargin;
     const QSize vp = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, w - vp.width()));
+    // A fitted page needs no scrolling in the direction it was fitted to
+    // (rounding must not bring up a scroll bar of one pixel).
+    const bool fitsWidth = fit_ != Fit::Percent;
+    const bool fitsHeight = fit_ == Fit::WholePage;
+    horizontalScrollBar()->setRange(0, fitsWidth ? 0 : std::max(0, w - vp.width()));
     horizontalScrollBar()->setPageStep(vp.width());
     horizontalScrollBar()->setSingleStep(20);
-    verticalScrollBar()->setRange(0, std::max(0, h - vp.height()));
+    verticalScrollBar()->setRange(0, fitsHeight ? 0 : std::max(0, h - vp.height()));
     verticalScrollBar()->setPageStep(vp.height());
     verticalScrollBar()->setSingleStep(20);
 }

@@ -1,0 +1,162 @@
+// report FILE -o OUT.pdf [--element NAME[/NAME]]: composes the results
+// report of one element of a structure file, as the print preview shows it,
+// and writes it as a PDF.
+#include "cli/Cli.h"
+
+#include "report/Compose.h"
+#include "report/GridData.h"
+#include "report/Protoc1.h"
+#include "structure/ResultsGrid.h"
+#include "structure/Structure.h"
+#include "structure/StructureFile.h"
+
+#include <QFont>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+namespace zentrova::cli {
+
+int ReportCommand(const QStringList& args);
+void ReportHelp();
+
+void ReportHelp()
+{
+    std::printf("Usage: zentrova-cli report FILE -o OUT.pdf [--element NAME[/NAME]]\n\n"
+                "Reads the structure file FILE and writes the results report of one element\n"
+                "to OUT.pdf: the results table under the printout heading, followed by the\n"
+                "comments, on A4 paper at 300 dpi, with the margins, heading, comments and\n"
+                "results-grid font from the settings beside the program.\n\n"
+                "  --element NAME        a top-level element (block) by its name\n"
+                "  --element NAME/NAME   a measuring point within it\n"
+                "Without --element the element the file selects is reported (the first\n"
+                "top-level element). A name with several lines is given with its lines\n"
+                "joined by spaces. OUT is replaced without asking, through a temporary file:\n"
+                "when writing fails, a previous OUT stays as it was.\n");
+}
+
+namespace {
+
+// An element's name as given on the command line: lines joined by spaces.
+QString nameOf(const AppContext& ctx, const ElementNode& node)
+{
+    QString name = ctx.decode(node.name);
+    name.replace(u'\r', u' ');
+    name.replace(u'\n', u' ');
+    return name.trimmed();
+}
+
+const ElementNode* findChild(const AppContext& ctx, const std::vector<std::unique_ptr<ElementNode>>& nodes,
+                             const QString& name)
+{
+    for (const auto& n : nodes)
+        if (nameOf(ctx, *n) == name.trimmed())
+            return n.get();
+    return nullptr;
+}
+
+QString namesOf(const AppContext& ctx, const std::vector<std::unique_ptr<ElementNode>>& nodes)
+{
+    QStringList names;
+    for (const auto& n : nodes)
+        names << u'"' + nameOf(ctx, *n) + u'"';
+    return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+int ReportCommand(const QStringList& args)
+{
+    QString in, out, element;
+    bool elementGiven = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+            if (i + 1 >= args.size() || !out.isEmpty()) {
+                Fail(QStringLiteral("-o needs one output file"));
+                return ExitUsage;
+            }
+            out = args[++i];
+        } else if (a == QLatin1String("--element")) {
+            if (i + 1 >= args.size() || elementGiven) {
+                Fail(QStringLiteral("--element needs one element name"));
+                return ExitUsage;
+            }
+            element = args[++i];
+            elementGiven = true;
+        } else if (a.startsWith(u'-') || !in.isEmpty()) {
+            Fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli report --help)").arg(a));
+            return ExitUsage;
+        } else {
+            in = a;
+        }
+    }
+    if (in.isEmpty() || out.isEmpty()) {
+        Fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
+        return ExitUsage;
+    }
+    // Measuring and drawing text needs the GUI application object (on the
+    // offscreen platform when there is no display).
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        Fail(QStringLiteral("report cannot draw text: zentrova-cli was started without its GUI application object"));
+        return ExitProgramData;
+    }
+    // The report's typefaces, mapped as the windowed program maps them.
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+
+    auto program = LoadProgram();
+    if (!program)
+        return ExitProgramData;
+    TProtocol pages;
+    if (const int rc = ReadInput(*program, pages, in); rc != ExitOk)
+        return rc;
+    AppContext& ctx = *program->ctx;
+
+    const ElementNode* node = ctx.structure.tree.selected ? ctx.structure.tree.selected : ctx.structure.tree.first();
+    if (elementGiven) {
+        const QStringList path = element.split(u'/');
+        if (path.size() > 2 || path.contains(QString())) {
+            Fail(QStringLiteral("--element takes NAME or NAME/NAME, not \"%1\"").arg(element));
+            return ExitUsage;
+        }
+        node = findChild(ctx, ctx.structure.tree.roots(), path[0]);
+        if (!node) {
+            Fail(QStringLiteral("%1: no top-level element \"%2\" (there are: %3)")
+                     .arg(in, path[0], namesOf(ctx, ctx.structure.tree.roots())));
+            return ExitUsage;
+        }
+        if (path.size() == 2) {
+            const ElementNode* parent = node;
+            node = findChild(ctx, parent->children(), path[1]);
+            if (!node) {
+                Fail(QStringLiteral("%1: no element \"%2\" in \"%3\" (there are: %4)")
+                         .arg(in, path[1], path[0], namesOf(ctx, parent->children())));
+                return ExitUsage;
+            }
+        }
+    }
+
+    GridData grid(ctx.profile.ResultColumnCount, 1);
+    grid.setFont(ReportGridFont(ctx.settings));
+    WriteResultHeadings(ctx, grid);
+    FillResultsGrid(ctx, node, grid);
+
+    PageRecorder prn;
+    prn.setPageSetup(PageSetup{});
+    MarginTexts margins;
+    margins.load(ctx.settings);
+    std::string error;
+    if (!ComposeReport(ctx, PrintResults, grid, margins, prn, program->progress, &error)) {
+        Fail(ctx.decode(error));
+        return ExitProgramData;
+    }
+    QString writeError;
+    if (!WritePdf(prn, out, &writeError)) {
+        Fail(out + QStringLiteral(": ") + writeError);
+        return ExitCannotWrite;
+    }
+    return ExitOk;
+}
+
+} // namespace zentrova::cli
