@@ -58,6 +58,9 @@ public:
     // False until a structure was read, received or made: Save and Save As
     // do nothing then.
     virtual bool StructurePanelShown() const { return true; }
+    // The reader applied the family profile of the file's family code:
+    // caption, result columns and headings follow the profile values.
+    virtual void ProfileApplied() {}
     // The element tree of the model was replaced: rebuild the tree widget
     // from it, expand the first top-level element with all its descendants
     // and select the model's selected element.

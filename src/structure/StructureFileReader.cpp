@@ -537,6 +537,8 @@ ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
     env.view.UpdateMainCaption();
 
     ReadResult result = LoadStructure(env, bytes, ctx.encode(file));
+    if (result.outcome != ReadOutcome::NotStructure)
+        env.view.ProfileApplied();
     env.view.ShowStructurePanel(true);
     env.view.TreeReplaced();
     env.view.SetResultsView(1);
