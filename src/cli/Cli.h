@@ -75,6 +75,7 @@ struct Command {
     const char* summary;  // one line, for the command list
     int (*run)(const QStringList& args);
     void (*help)();
+    bool drawsText; // runs with the GUI application object (offscreen)
 };
 
 // Subcommands, each in its own cmd_*.cpp.
@@ -82,6 +83,8 @@ int DumpCommand(const QStringList& args);
 void DumpHelp();
 int ConvertCommand(const QStringList& args);
 void ConvertHelp();
+int ReportCommand(const QStringList& args);
+void ReportHelp();
 
 // True when `args` asks for help (-h or --help anywhere).
 bool WantsHelp(const QStringList& args);

@@ -4,16 +4,20 @@
 #include "cli/Cli.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
 
 namespace zentrova::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"dump", "FILE", "print a structure file as JSON", DumpCommand, DumpHelp},
+    {"dump", "FILE", "print a structure file as JSON", DumpCommand, DumpHelp, false},
     {"convert", "FILE -o OUT", "read a structure file and write it in the current format",
-     ConvertCommand, ConvertHelp},
+     ConvertCommand, ConvertHelp, false},
+    {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", ReportCommand,
+     ReportHelp, true},
 };
 
 void usage(FILE* to)
@@ -32,13 +36,31 @@ void usage(FILE* to)
                      "4 input is not a structure file or cannot be read, 5 output cannot be written.\n");
 }
 
+const Command* find(const char* name)
+{
+    for (const Command& c : kCommands)
+        if (std::strcmp(c.name, name) == 0)
+            return &c;
+    return nullptr;
+}
+
 } // namespace
 } // namespace zentrova::cli
 
 int main(int argc, char* argv[])
 {
     using namespace zentrova::cli;
-    QCoreApplication app(argc, argv);
+    const Command* command = argc > 1 ? find(argv[1]) : nullptr;
+    // Commands that measure or draw text need the GUI application object; it
+    // runs on the offscreen platform, as nothing is ever shown.
+    std::unique_ptr<QCoreApplication> app;
+    if (command && command->drawsText) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty()) {
@@ -50,16 +72,14 @@ int main(int argc, char* argv[])
         usage(stdout);
         return ExitOk;
     }
-    for (const Command& c : kCommands) {
-        if (name != QLatin1String(c.name))
-            continue;
-        if (WantsHelp(args)) {
-            c.help();
-            return ExitOk;
-        }
-        return c.run(args);
+    if (!command) {
+        Fail(QStringLiteral("unknown command \"%1\"").arg(name));
+        usage(stderr);
+        return ExitUsage;
     }
-    Fail(QStringLiteral("unknown command \"%1\"").arg(name));
-    usage(stderr);
-    return ExitUsage;
+    if (WantsHelp(args)) {
+        command->help();
+        return ExitOk;
+    }
+    return command->run(args);
 }
