@@ -191,11 +191,15 @@ void ResultsComposer::PageFrame()
 {
     if (shading_) {
         const QColor shade(kShade);
+        // From corner to corner, each corner converted on its own.
+        auto fill = [&](int left, int top, int right, int bottom) {
+            canvas_.FillRect(QRect(left, top, right - left, bottom - top), shade);
+        };
         // Bands along the four edges of the printable area.
-        canvas_.FillRect(QRect(X_, Y_, W_, my(4)), shade);
-        canvas_.FillRect(QRect(X_, Y_ + H_ - my(10), W_, my(10)), shade);
-        canvas_.FillRect(QRect(X_, Y_, mx(2), H_), shade);
-        canvas_.FillRect(QRect(X_ + W_ - mx(2), Y_, mx(2), H_), shade);
+        fill(X_, Y_, X_ + W_, Y_ + my(4));
+        fill(X_, Y_ + H_ - my(10), X_ + W_, Y_ + H_);
+        fill(X_, Y_, X_ + mx(2), Y_ + H_);
+        fill(X_ + W_ - mx(2), Y_, X_ + W_, Y_ + H_);
         // A stepped wedge, 30 mm high and 40 mm wide, in the top-left corner.
         const int h30 = my(30), w40 = mx(40);
         int n = 100;
@@ -205,13 +209,13 @@ void ResultsComposer::PageFrame()
             const int s = h30 / n, e = w40 / n;
             int y = Y_, right = X_ + n * e;
             for (int i = 0; i < n; ++i) {
-                canvas_.FillRect(QRect(X_, y, right - X_, s), shade);
+                fill(X_, y, right, y + s);
                 y += s;
                 right -= e;
             }
         }
         // The band under the heading.
-        canvas_.FillRect(QRect(X_, Y_ + my(16), W_, my(9)), shade);
+        fill(X_, Y_ + my(16), X_ + W_, Y_ + my(25));
     }
     if (ctx_.comments.pageNumbering()) {
         const QFont keep = canvas_.font();

@@ -295,6 +295,41 @@ TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
     EXPECT_EQ(out.readAll().count("/Type /Page\n"), 2);
 }
 
+TEST(Preview, NoSecondCompositionWhileOneRuns)
+{
+    // Window messages run while the progress dialog is shown: a second
+    // Print Preview or a margins click arriving then must not interleave
+    // with the pages being recorded.
+    struct Meddling : RecordingProgress {
+        std::function<void()> during;
+        void processEvents(int) override
+        {
+            if (during) {
+                auto once = std::move(during);
+                during = nullptr;
+                once();
+            }
+        }
+    };
+    PreviewSample s;
+    s.addRows(120);
+    Meddling meddling;
+    s.preview.setProgress(&meddling);
+    bool nested = true;
+    meddling.during = [&] {
+        nested = s.preview.Compose(PrintResults, s.grid);
+        s.preview.IcoMarginsClick(); // would open a modal dialog if it ran
+    };
+    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    EXPECT_FALSE(nested);
+    EXPECT_TRUE(s.preview.button("IcoPrint")->isEnabled()) << "the tool bar is back when composing ends";
+    int rows = 0;
+    for (int n = 1; n <= s.preview.Prn().PageCount(); ++n)
+        for (const QString& t : s.preview.Prn().Page(n).texts())
+            rows += t.startsWith(QStringLiteral("Point "));
+    EXPECT_EQ(rows, 120);
+}
+
 TEST(PreviewRules, ZoomNavigationAndRange)
 {
     EXPECT_EQ(ZoomValue(QStringLiteral("130")), 130);

@@ -416,6 +416,13 @@ PageSetup TPreview::currentSetup()
 
 bool TPreview::Compose(PrintMode mode, const GridData& grid)
 {
+    // The progress dialog lets window messages run while the pages are being
+    // recorded: a second composition (or printing half a document) must not
+    // start from them.
+    if (composing_)
+        return false;
+    composing_ = true;
+    toolBar_->setEnabled(false);
     grid_ = &grid;
     mode_ = mode;
     Page->clear();
@@ -426,6 +433,8 @@ bool TPreview::Compose(PrintMode mode, const GridData& grid)
     prn_.setPageSetup(currentSetup());
     std::string error;
     const bool ok = ComposeReport(ctx, mode, grid, marginTexts_, prn_, *progress_, &error);
+    toolBar_->setEnabled(true);
+    composing_ = false;
     if (!ok)
         ctx.prompts->message(MsgType::Error, error, MbOK);
     else
@@ -509,6 +518,8 @@ void TPreview::IcoZoomOutClick() { ZoomChange(ZoomOutIndex(ZoomValue(Zoom->curre
 
 void TPreview::IcoPrintSetClick()
 {
+    if (composing_)
+        return;
     QPrinter& p = printer();
     QPrintDialog dialog(&p, this);
     // The range is chosen when printing; here only the printer, paper and copies.
@@ -526,6 +537,8 @@ void TPreview::IcoPrintSetClick()
 
 void TPreview::IcoMarginsClick()
 {
+    if (composing_)
+        return;
     MarginTexts m = marginTexts_;
     if (!margins_->Execute(m))
         return;
@@ -536,6 +549,8 @@ void TPreview::IcoMarginsClick()
 
 void TPreview::IcoPrintClick()
 {
+    if (composing_)
+        return;
     const int count = prn_.PageCount();
     if (count == 0 || !grid_)
         return;
@@ -592,6 +607,8 @@ void TPreview::PrintRange(int from, int to)
 
 void TPreview::IcoPdfClick()
 {
+    if (composing_)
+        return;
     if (prn_.PageCount() == 0 || !grid_)
         return;
     FileDialogRequest r;

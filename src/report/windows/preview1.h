@@ -80,8 +80,8 @@ public:
 
     // Shows the preview and composes `mode` from `grid` (which must outlive
     // the preview: margins and printer set-up compose it again). False when
-    // the margins could not be read: the message was shown and the previous
-    // pages stay.
+    // the margins could not be read (the message was shown and the previous
+    // pages stay) or a composition is already running.
     bool Compose(PrintMode mode, const GridData& grid);
     // Composes the current report again (margins or printer changed).
     bool Recompose();
@@ -139,6 +139,7 @@ private:
     const GridData* grid_ = nullptr;
     PrintMode mode_ = PrintResults;
     QString zoomText_; // what the zoom box showed for the zoom in force
+    bool composing_ = false;
 
     QToolBar* toolBar_;
     QToolButton* IcoLeftK;
