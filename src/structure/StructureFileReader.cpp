@@ -363,11 +363,14 @@ bool Reader::readTables(ReportKind kind, int32_t index)
         // The table takes the size it was stored with, so it is written back
         // as it was read. A table whose cells the file cannot hold (it ends
         // inside the table) gets only the rows the remaining lines can fill.
+        // A table without cells keeps its cell (0,0), where its two texts hang.
         long haveRows = rows;
-        if (cols > 0 && (unsigned long long)rows * (unsigned long long)cols > in_.remaining())
+        if (rows == 0 || cols == 0)
+            haveRows = 1;
+        else if ((unsigned long long)rows * (unsigned long long)cols > in_.remaining())
             haveRows = long(in_.remaining() / size_t(cols)) + 1;
-        t.setColCount(std::max<int>(int(cols), 1));
-        t.setRowCount(std::max<int>(int(haveRows), 1));
+        t.setColCount(rows == 0 || cols == 0 ? 1 : int(cols));
+        t.setRowCount(int(haveRows));
         if (TSubData* sub = EnsureSubData(t)) {
             sub->text1 = std::move(sub1);
             sub->text2 = std::move(sub2);
