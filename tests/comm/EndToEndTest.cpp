@@ -135,9 +135,14 @@ TEST_F(EndToEnd, CountZeroWithImmediateEndMakesNewStructure)
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
     EXPECT_TRUE(program.prompts.messages.empty());
-    EXPECT_EQ(ctx.structure.tree.roots().size(), 1u);
+    ASSERT_EQ(ctx.structure.tree.roots().size(), 1u);
+    EXPECT_EQ(ctx.structure.tree.first()->info.Kind, KindObject);
+    // The new structure empties row 0 again.
     EXPECT_EQ(ctx.structure.table.rowCount(), 1);
+    EXPECT_EQ(ctx.structure.table.cell(1, 0), "");
     EXPECT_TRUE(ctx.StructureSaved);
+    EXPECT_EQ(ctx.ResultsView, 0);
+    EXPECT_EQ(progress.positions.back(), 100);
     EXPECT_EQ(sim.count("MRE"), 1);
 }
 
@@ -239,6 +244,7 @@ TEST_F(EndToEnd, OversizedIdentificationDoesNotSpoilTheCount)
 {
     Sim sim(set({"fault ident-size 700"}));
     const ReceiveOutcome out = receive(sim);
+    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "TeraTest 5kV");
     EXPECT_EQ(out.count, 30);
     EXPECT_EQ(out.done, 30);
 }

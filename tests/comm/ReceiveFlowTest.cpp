@@ -119,33 +119,6 @@ TEST_P(TypeCodeFlow, OnlyThisFamilyGetsRecordsRead)
 INSTANTIATE_TEST_SUITE_P(Codes, TypeCodeFlow,
                          ::testing::Values(TypeCase{114, true}, TypeCase{14, true}, TypeCase{370, false}));
 
-TEST_F(Flow, NoRecordsMakesANewEmptyStructure)
-{
-    const ReceiveOutcome out = run();
-    EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
-    EXPECT_TRUE(program.prompts.messages.empty());
-    ASSERT_EQ(ctx.structure.tree.roots().size(), 1u);
-    EXPECT_EQ(ctx.structure.tree.first()->info.Kind, KindObject);
-    EXPECT_EQ(ctx.structure.table.rowCount(), 1);
-    EXPECT_EQ(ctx.structure.table.cell(1, 0), ""); // the new structure empties row 0 again
-    EXPECT_TRUE(ctx.StructureSaved);
-    EXPECT_EQ(ctx.ResultsView, 0);
-    EXPECT_EQ(progress.positions.back(), 100);
-}
-
-TEST_F(Flow, TimeOutAfter17Of20ReportsMissingAndKeepsRows)
-{
-    records(20);
-    instrument.silentAfterRecords = 17;
-    program.prompts.expectMessage(MbOK);
-    const ReceiveOutcome out = run();
-    EXPECT_EQ(out.status, ReceiveOutcome::Status::Incomplete);
-    ASSERT_EQ(program.prompts.messages.size(), 1u);
-    EXPECT_EQ(program.prompts.messages[0], missingText(17, 20));
-    EXPECT_EQ(ctx.structure.table.rowCount(), 18);
-    EXPECT_EQ(sent(kMEX), 1);
-}
-
 TEST_F(Flow, ErrorInOneReadEndsTransferWithoutRepeatingARecord)
 {
     records(5);
@@ -203,17 +176,6 @@ TEST_F(Flow, CancelBetweenRecordsEndsQuietlyAndSendsMex)
     EXPECT_EQ(sent(kMEX), 1);
     // The tree covers every row that came, the Cancel notwithstanding.
     EXPECT_EQ(ctx.structure.tree.roots().size(), 4u);
-}
-
-TEST_F(Flow, OversizedIdentificationIsReadWholeAndTheCountStillComes)
-{
-    instrument.identificationPayload += std::string(600, 'x');
-    records(3);
-    const ReceiveOutcome out = run();
-    EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
-    EXPECT_EQ(out.count, 3);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "TeraTester");
-    EXPECT_EQ(ctx.structure.table.rowCount(), 4);
 }
 
 TEST_F(Flow, BadIdentificationKeepsEarlierExtraLines)
