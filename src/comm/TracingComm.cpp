@@ -31,7 +31,7 @@ void TracingComm::note(const std::string& line)
     if (!file_.isOpen())
         return;
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%10.3f ", double(since_.nsecsElapsed()) / 1e9);
+    std::snprintf(stamp, sizeof stamp, "%12.6f ", double(since_.nsecsElapsed()) / 1e9);
     file_.write(stamp);
     file_.write(line.data(), qint64(line.size()));
     file_.write("\n");
