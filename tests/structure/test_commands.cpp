@@ -247,13 +247,6 @@ TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
     EXPECT_EQ(PropagateRename(f.ctx(), *lonely, "Nothing"), 0);
 }
 
-TEST_F(CommandsTest, LabelEditingFollowsTheProfile)
-{
-    EXPECT_TRUE(commands.CanEditLabel());
-    f.ctx().profile.TreeLabelEditing = false;
-    EXPECT_FALSE(commands.CanEditLabel());
-}
-
 // ------------------------------------------------------- a save that fails
 
 // Saves over `target`, which holds `previous`, while writing fails.
