@@ -1,5 +1,5 @@
 // File commands, the Save As loop and the save question, answered by script.
-#include "test_file_helpers.h"
+#include "test_file_support.h"
 
 #include "shell/TextRules.h"
 #include "structure/FileCommands.h"

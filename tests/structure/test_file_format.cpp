@@ -1,5 +1,5 @@
 // The structure file: writer and reader against hand-made files and each other.
-#include "test_file_helpers.h"
+#include "test_file_support.h"
 
 #include "shell/TextRules.h"
 
