@@ -65,14 +65,28 @@ void Exchange::pause(int missing, int64_t leftUs)
 {
     // The missing bytes cannot arrive faster than the line carries them (one
     // start bit, eight data bits, two stop bits each): sleep through all but
-    // the last of them, then wait for input to come.
-    const int baud = std::max(1, port_.baudRate());
-    const int64_t byteUs = 11'000'000LL / baud;
-    int64_t early = std::min<int64_t>(int64_t(missing - 1) * byteUs, MaxEarlySleepUs);
-    early = std::min(early, leftUs);
-    if (early > 200)
-        clock_.sleepUs(early);
-    const int64_t leftMs = (leftUs - std::max<int64_t>(early, 0)) / 1000 + 1;
+    // the last of them, then wait for input to come. A device that ignores
+    // the rate (a USB instrument with a virtual port) is seen to bring them
+    // all while we sleep; from then on only the input wakes us.
+    if (!lineFasterThanRate_) {
+        const int baud = std::max(1, port_.baudRate());
+        const int64_t byteUs = 11'000'000LL / baud;
+        int64_t early = std::min<int64_t>(int64_t(missing - 1) * byteUs, MaxEarlySleepUs);
+        early = std::min(early, leftUs);
+        if (early > 200) {
+            const int before = port_.InputCount();
+            const int64_t t0 = clock_.nowUs();
+            clock_.sleepUs(early);
+            const int64_t slept = clock_.nowUs() - t0;
+            leftUs -= slept;
+            // At the line's rate, at most one byte more than the sleep's
+            // worth can have come (one was on its way when we lay down).
+            const int64_t possible = slept / byteUs + 1;
+            if (port_.InputCount() - before > possible + 2)
+                lineFasterThanRate_ = true;
+        }
+    }
+    const int64_t leftMs = leftUs / 1000 + 1;
     port_.waitForInput(int(std::clamp<int64_t>(leftMs, 1, PollMs)));
 }
 

@@ -70,6 +70,7 @@ private:
     void drainAfterFailure();
 
     AppContext& ctx_;
+    bool lineFasterThanRate_ = false;
     Comm& port_;
     Progress& progress_;
     Clock& clock_;

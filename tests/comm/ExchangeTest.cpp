@@ -94,6 +94,31 @@ TEST_F(ExchangeFixture, CancelEndsWaitWithBytesSoFar)
     EXPECT_LT(port.nowUs(), 300'000);
 }
 
+TEST_F(ExchangeFixture, PacedBytesAreTakenAsTheLastOneArrives)
+{
+    // 11000 baud: one byte a millisecond. The waits sleep through the bytes
+    // still on their way but must not sleep past the last one.
+    port.setBaudRate(11000);
+    port.deliver(std::string(40, 'x'), 1, 1);
+    std::string got;
+    ASSERT_TRUE(ex.ReceiveBytes(got, 40, 1000));
+    EXPECT_EQ(port.nowUs(), 40'000);
+}
+
+TEST_F(ExchangeFixture, LineFasterThanItsRateStopsTheEarlySleeps)
+{
+    // A device that ignores the rate hands over everything at once: after
+    // the first read shows it, later reads take the bytes as they come.
+    port.setBaudRate(2400);
+    std::string got;
+    port.deliver(std::string(100, 'x'), 1);
+    ASSERT_TRUE(ex.ReceiveBytes(got, 100, 1000));
+    const int64_t start = port.nowUs();
+    port.deliver(std::string(100, 'y'), 1);
+    ASSERT_TRUE(ex.ReceiveBytes(got, 100, 1000));
+    EXPECT_LE(port.nowUs() - start, 1'000);
+}
+
 TEST_F(ExchangeFixture, SendTextKeepsEmbeddedNul)
 {
     ex.SendText(std::string("MRD\0", 4));
