@@ -1,6 +1,12 @@
 // Program entry of the GUI: creates the windows in their order and runs the
 // message loop until the main window closes.
+#include "comm/InstrumentLink.h"
+#include "comm/windows/ConfCOM.h"
+#include "comm/windows/GaugeD.h"
+#include "comm/windows/IData.h"
 #include "language/windows/sellang1.h"
+#include "report/windows/export1.h"
+#include "report/windows/preview1.h"
 #include "shell/AppContext.h"
 #include "shell/windows/About.h"
 #include "shell/windows/Main.h"
@@ -11,6 +17,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFont>
+#include <QScreen>
 
 int main(int argc, char* argv[])
 {
@@ -21,21 +28,42 @@ int main(int argc, char* argv[])
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
 
-    zentrova::QtPrompts prompts;
-    zentrova::AppContext ctx(QApplication::applicationDirPath() + u'/', prompts);
+    using namespace zentrova;
+    QtPrompts prompts;
+    AppContext ctx(QApplication::applicationDirPath() + u'/', prompts);
+    InstrumentLink link(ctx.settings);
 
-    zentrova::TForm1 form(ctx);
+    TForm1 form(ctx);
     prompts.attach(&ctx, &form);
-    zentrova::TPersonalData personal(ctx, &form);
-    zentrova::TAboutBox about(ctx, &form);
-    zentrova::TSelectLanguage language(ctx, &form);
-    zentrova::TCommentBox comments(ctx, &form);
-    form.setDialogs(&personal, &about, &language, &comments);
+    TGaugeDlg gauge(ctx, &form);
+    TConfigureCOM com(ctx, link, &form);
+    TPreview preview(ctx, &form);
+    TPersonalData personal(ctx, &form);
+    TAboutBox about(ctx, &form);
+    TSelectLanguage language(ctx, &form);
+    TExportDlg exportDlg(ctx, &form);
+    TInstrumentData instrumentData(ctx, link, gauge, &form);
+    TCommentBox comments(ctx, &form);
+
+    TForm1::Windows w;
+    w.gauge = &gauge;
+    w.com = &com;
+    w.preview = &preview;
+    w.personal = &personal;
+    w.about = &about;
+    w.language = &language;
+    w.exportDlg = &exportDlg;
+    w.instrumentData = &instrumentData;
+    w.comments = &comments;
+    form.setWindows(w, &link);
 
     const QStringList args = QApplication::arguments();
     if (args.size() > 1)
-        form.commandLineFile = QFile::encodeName(args.at(1)).toStdString();
+        form.commandLineFile = args.at(1);
 
+    // Without a window manager "maximised" means nothing: fill the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        form.setGeometry(screen->availableGeometry());
     form.showMaximized();
     return app.exec();
 }

@@ -13,6 +13,15 @@
 #include "structure/Odlozi.h"
 #include "structure/ResultsGrid.h"
 #include "structure/windows/TreeView.h"
+#include "structure/FileCommands.h"
+#include "comm/InstrumentLink.h"
+#include "comm/Receive.h"
+#include "comm/windows/ConfCOM.h"
+#include "comm/windows/GaugeD.h"
+#include "comm/windows/IData.h"
+#include "report/Export.h"
+#include "report/windows/export1.h"
+#include "report/windows/preview1.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -53,7 +62,8 @@ const std::vector<MenuDef>& menuDefs()
 } // namespace
 
 TForm1::TForm1(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), ctx(context), odlozisce_(std::make_unique<TOdlozisce>())
+    : QMainWindow(parent), ctx(context), odlozisce_(std::make_unique<TOdlozisce>()),
+      nullProgress_(std::make_unique<NullProgress>())
 {
     setObjectName(QStringLiteral("Form1"));
     // Window creation: the first activation is still to come.
@@ -63,6 +73,7 @@ TForm1::TForm1(AppContext& context, QWidget* parent)
     buildToolBar();
     buildCentre();
     resize(1024, 700);
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.protocol, progress(), *this});
 }
 
 TForm1::~TForm1() = default;
@@ -70,10 +81,43 @@ TForm1::~TForm1() = default;
 void TForm1::setDialogs(TPersonalData* personal, TAboutBox* about, TSelectLanguage* language,
                         TCommentBox* comments)
 {
-    personal_ = personal;
-    about_ = about;
-    language_ = language;
-    comments_ = comments;
+    Windows w;
+    w.personal = personal;
+    w.about = about;
+    w.language = language;
+    w.comments = comments;
+    setWindows(w, nullptr);
+}
+
+void TForm1::setWindows(const Windows& windows, InstrumentLink* link)
+{
+    w_ = windows;
+    link_ = link;
+    // The file routines report through the progress dialog from now on.
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.protocol, progress(), *this});
+    if (w_.preview)
+        w_.preview->setProgress(w_.gauge);
+    if (link_)
+        link_->busyChanged = [this](bool busy) { setSerialBusy(busy); };
+}
+
+Progress& TForm1::progress()
+{
+    if (w_.gauge)
+        return *w_.gauge;
+    return *nullProgress_;
+}
+
+void TForm1::setSerialBusy(bool busy)
+{
+    // While the port is in use nothing may start a second exchange, nor
+    // replace the structure the transfer is filling.
+    for (const char* key : {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30",
+                            "&Save_30", "&SaveAs_30", "&Export_30", "&PrintPreview_30",
+                            "&SelectLanguage_30", "&Exit_30"})
+        if (QAction* a = action(key))
+            a->setEnabled(!busy);
+    Tree->setEnabled(!busy);
 }
 
 QString TForm1::text(const std::string& key) const { return ctx.decode(ctx.texts.text(key)); }
@@ -110,6 +154,14 @@ void TForm1::buildMenus()
     action("&Exit_30")->setMenuRole(QAction::QuitRole);
 
     connect(action("&Exit_30"), &QAction::triggered, this, &QWidget::close);
+    connect(action("&Open_30"), &QAction::triggered, this, &TForm1::Open1Click);
+    connect(action("&Save_30"), &QAction::triggered, this, &TForm1::Save1Click);
+    connect(action("&SaveAs_30"), &QAction::triggered, this, &TForm1::SaveAs1Click);
+    connect(action("&Export_30"), &QAction::triggered, this, &TForm1::Export1Click);
+    connect(action("&PrintPreview_30"), &QAction::triggered, this, &TForm1::PrintPreview1Click);
+    connect(action("&ReceiveResults_30"), &QAction::triggered, this, &TForm1::ReceiveResults1Click);
+    connect(action("&InstrumentsData_30"), &QAction::triggered, this, &TForm1::InstrumentsData1Click);
+    connect(action("&COMPort_30"), &QAction::triggered, this, &TForm1::COMPort1Click);
     connect(action("&OperatorTestSite_30"), &QAction::triggered, this, &TForm1::OperatorTestsite1Click);
     connect(action("&Comments_30"), &QAction::triggered, this, &TForm1::Comments1Click);
     connect(action("&SelectLanguage_30"), &QAction::triggered, this, &TForm1::SelectLanguage1Click);
@@ -160,6 +212,14 @@ void TForm1::buildCentre()
     splitter_->setObjectName(QStringLiteral("Splitter1"));
     Tree = new TTreeView(ctx, splitter_);
     connect(Tree, &TTreeView::selectionMoved, this, [this] { FillResultsGrid(); });
+    // A rename goes to the model first; the tree then shows the model's name.
+    connect(Tree, &TTreeView::renamed, this, [this](ElementNode* node, const std::string& name) {
+        if (!files_->CanEditLabel()) {
+            Tree->rebuild();
+            return;
+        }
+        files_->RenameElement(*node, name);
+    });
 
     resultsPanel_ = new QWidget(splitter_);
     resultsPanel_->setObjectName(QStringLiteral("ResultsPanel"));
@@ -242,7 +302,12 @@ void TForm1::FormActivate()
     SetResultsView(0);
     WriteResultHeadings();
 
-    // Serial port choice and the preview are set up by their own windows.
+    // COM port and baud rate from the settings.
+    if (link_)
+        SetUpComPort(ctx, *link_);
+    // The preview: zoom list at 100 %, margins, an empty document.
+    if (w_.preview)
+        w_.preview->InitPreview();
 
     // Printout heading, margins, comments, default names.
     ctx.heading.load(ctx.settings);
@@ -266,7 +331,9 @@ void TForm1::FormActivate()
     TabelaV->setFont(gridFont);
     TabelaV->data().setFont(gridFont);
 
-    // The structure file named on the command line is opened by the file commands.
+    // The structure file named on the command line.
+    if (!commandLineFile.isEmpty() && !ctx.quitRequested)
+        files_->OpenCommandLineFile(commandLineFile);
     FillResultsGrid();
     ctx.FirstActivation = false;
 
@@ -277,6 +344,22 @@ void TForm1::FormActivate()
 void TForm1::ApplyFamilyProfile()
 {
     zentrova::ApplyFamilyProfile(ctx);
+    ProfileApplied();
+}
+
+void TForm1::UpdateMainCaption()
+{
+    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.CurrentFileName);
+}
+
+void TForm1::ShowStructurePanel(bool shown)
+{
+    structureShown_ = shown;
+    splitter_->setVisible(true);
+}
+
+void TForm1::ProfileApplied()
+{
     TabelaV->data().setColCount(ctx.profile.ResultColumnCount);
     if (about_)
         about_->applyProfile();
@@ -284,9 +367,9 @@ void TForm1::ApplyFamilyProfile()
     WriteResultHeadings();
 }
 
-void TForm1::UpdateMainCaption()
+void TForm1::TreeReplaced()
 {
-    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.CurrentFileName);
+    Tree->rebuild();
 }
 
 void TForm1::SetResultsView(int flag)
@@ -349,6 +432,16 @@ void TForm1::ApplyInterfaceTexts()
         if (QToolButton* b = toolButton(h.button))
             b->setToolTip(text(h.key));
     measurementsLabel_->setText(text("Measurements_30"));
+    if (w_.gauge)
+        w_.gauge->applyTexts();
+    if (w_.com)
+        w_.com->applyTexts();
+    if (w_.preview)
+        w_.preview->ApplyInterfaceTexts();
+    if (w_.exportDlg)
+        w_.exportDlg->applyTexts();
+    if (w_.instrumentData)
+        w_.instrumentData->applyTexts();
     if (language_)
         language_->applyTexts();
     if (personal_)
@@ -374,8 +467,87 @@ void TForm1::ApplyFonts()
 
 void TForm1::closeEvent(QCloseEvent* e)
 {
-    // The save question joins here once structures can be saved.
-    e->accept();
+    if (link_ && link_->busy()) {
+        e->ignore(); // a transfer is running: Cancel ends it first
+        return;
+    }
+    if (ctx.quitRequested || files_->CloseRequested())
+        e->accept();
+    else
+        e->ignore();
+}
+
+void TForm1::Open1Click()
+{
+    files_->Open();
+    FillResultsGrid();
+}
+
+void TForm1::Save1Click() { files_->Save(); }
+
+void TForm1::SaveAs1Click() { files_->SaveAs(); }
+
+void TForm1::Export1Click()
+{
+    if (!w_.exportDlg || !w_.exportDlg->execute())
+        return;
+    RunExport(ctx, ctx.protocol, ctx.exportFormat, progress());
+    UpdateMainCaption();
+}
+
+void TForm1::PrintPreview1Click()
+{
+    if (w_.preview)
+        w_.preview->Compose(PrintResults, TabelaV->data());
+}
+
+void TForm1::ReceiveResults1Click()
+{
+    if (!link_)
+        return;
+    const int savedHelp = helpContext_;
+    helpContext_ = 2000;
+    if (w_.gauge)
+        w_.gauge->setHelpContext(2000);
+    ReceiveHooks hooks;
+    hooks.querySaveChanges = [this] { return QuerySaveChanges(files_->env()) != MbCancel; };
+    hooks.refresh = [this](ReceiveStep step) {
+        switch (step) {
+        case ReceiveStep::StructureCleared:
+            ProfileApplied();
+            Tree->rebuild();
+            FillResultsGrid();
+            break;
+        case ReceiveStep::TreeBuilt:
+            Tree->rebuild();
+            ShowStructurePanel(true);
+            break;
+        case ReceiveStep::ViewShown:
+            SetResultsView(ctx.ResultsView);
+            Tree->selectNode(ctx.structure.tree.selected);
+            FillResultsGrid();
+            break;
+        }
+    };
+    ReceiveResults(ctx, *link_, progress(), hooks);
+    helpContext_ = savedHelp;
+    if (w_.gauge)
+        w_.gauge->setHelpContext(1);
+    UpdateMainCaption();
+}
+
+void TForm1::InstrumentsData1Click()
+{
+    if (w_.instrumentData)
+        w_.instrumentData->execute();
+    // The dialog may have identified another instrument.
+    ProfileApplied();
+}
+
+void TForm1::COMPort1Click()
+{
+    if (w_.com)
+        w_.com->execute();
 }
 
 void TForm1::OperatorTestsite1Click()
