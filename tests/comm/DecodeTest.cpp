@@ -166,6 +166,23 @@ TEST_F(DecodeFixture, RandomArrivalsEndInStablePositionOrder)
         ASSERT_EQ(table.cell(8, int(i) + 1), std::to_string(arrivals[i].seq)) << "row " << i + 1;
 }
 
+TEST_F(DecodeFixture, ArbitraryBytesStayInsideTheRecord)
+{
+    // Line noise taken for records: every length up to 255, every byte value.
+    // Each record is decoded from its own exactly sized buffer, so a read past
+    // its end shows under the address sanitizer.
+    std::mt19937 rng(11);
+    for (int i = 0; i < 2000; ++i) {
+        std::vector<char> bytes(size_t(rng() % 256));
+        for (char& c : bytes)
+            c = char(rng() % 4 == 0 ? "RMPDT"[rng() % 5] : rng());
+        DecodeRecord(ctx, bytes.data(), bytes.size(), next++);
+    }
+    ASSERT_EQ(table.rowCount(), 2001);
+    for (int r = 1; r < table.rowCount(); ++r)
+        ASSERT_EQ(std::count(table.cell(1, r).begin(), table.cell(1, r).end(), '\r'), 2) << "row " << r;
+}
+
 TEST_F(DecodeFixture, TreeNeedsRowsAndAnIdentification)
 {
     BuildTreeFromResults(ctx, progress); // no result rows: nothing happens
