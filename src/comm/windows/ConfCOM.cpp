@@ -88,6 +88,8 @@ TConfigureCOM::TConfigureCOM(AppContext& context, InstrumentLink& l, QWidget* pa
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
     PortList->setMinimumWidth(330);
+    // All sixteen entries in sight.
+    PortList->setMinimumHeight(PortList->sizeHintForRow(0) * PortEntryCount + 2 * PortList->frameWidth() + 2);
     PortList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     portColumn->addWidget(PortLabel);
     portColumn->addWidget(PortList);
