@@ -300,6 +300,21 @@ void BuildTreeFromResults(AppContext& ctx, Progress& progress)
 
 // ------------------------------------------------------------ the transfer
 
+int ReceiveExitCode(const ReceiveOutcome& outcome)
+{
+    using S = ReceiveOutcome::Status;
+    switch (outcome.status) {
+    case S::Received:
+        return 0;
+    case S::Incomplete:
+        return outcome.done > 0 ? 3 : 2;
+    case S::Failed:
+        return outcome.done > 0 ? 3 : 2;
+    default:
+        return 2;
+    }
+}
+
 std::string CommErrorText(const EVaCommError& error)
 {
     std::string text = std::string("11: COMM ERROR") + '\r' + error.what();

@@ -123,6 +123,12 @@ struct ReceiveOutcome {
 ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress,
                               const ReceiveHooks& hooks, Clock& clock = systemClock());
 
+// The exit status of a transfer for the command-line tool: 0 when every
+// record came, 3 when some came but not all (a time-out, Cancel, the device
+// lost on the way, a failed stage after records), 2 when none could be
+// received (the port, no answer, another instrument, a failed stage).
+int ReceiveExitCode(const ReceiveOutcome& outcome);
+
 // "11: COMM ERROR" with the port's message and, for a device the user may
 // not open, the remedy; for a device lost during a transfer also how many
 // records arrived.

@@ -231,6 +231,23 @@ TEST_F(Flow, SecondOperationWhileOneRunsIsRefused)
     EXPECT_EQ(port.opens, 0);
 }
 
+TEST(ExitCode, TellsWhetherAllSomeOrNothingCame)
+{
+    using S = ReceiveOutcome::Status;
+    const struct {
+        S status;
+        int done, code;
+    } cases[] = {{S::Received, 30, 0}, {S::Received, 0, 0},   {S::Incomplete, 17, 3}, {S::Incomplete, 0, 2},
+                 {S::Failed, 5, 3},    {S::Failed, 0, 2},     {S::PortFailed, 0, 2},  {S::NotAnswered, 0, 2},
+                 {S::OtherInstrument, 0, 2}, {S::Busy, 0, 2}};
+    for (const auto& c : cases) {
+        ReceiveOutcome o;
+        o.status = c.status;
+        o.done = c.done;
+        EXPECT_EQ(ReceiveExitCode(o), c.code) << int(c.status) << " " << c.done;
+    }
+}
+
 TEST(OpenFailure, PermissionAdviceNamesTheOwningGroup)
 {
     QTemporaryDir dir;
