@@ -11,7 +11,7 @@ $(BUILD)/CMakeCache.txt: | deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 build: deps $(BUILD)/CMakeCache.txt
-	@cmake --build $(BUILD) -j$(JOBS)
+	@env -u MAKEFLAGS -u MAKELEVEL cmake --build $(BUILD) -j$(JOBS)
 
 run: build
 	@scripts/run-gui $(BUILD)/bin/zentrova $(ARGS)

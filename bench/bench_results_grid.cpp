@@ -23,7 +23,7 @@ void BM_FillResultsGrid(benchmark::State& state)
     ctx.FamilyCode = 14;
     ctx.profile.PositionDepth = 1;
     ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-    // The instrument reports its own function codes; the family adds 500.
+    // Rows hold the function code with the family's base (500) added.
     ctx.names.setEntry("funkcija501", "Insulation resistance");
     ctx.names.setEntry("funkcija502", "Diagnostic test (DAR, PI)");
     ctx.names.setEntry("velicina501", "Riso");
@@ -45,7 +45,7 @@ void BM_FillResultsGrid(benchmark::State& state)
         const int element = 1 + i / 20;
         t.setCell(1, r, "1\r1\r" + std::to_string(element));
         t.setCell(2, r, "\r001\r" + std::to_string(element) + "\r13,0");
-        t.setCell(3, r, i % 3 ? "1" : "2");
+        t.setCell(3, r, i % 3 ? "501" : "502");
         t.setCell(4, r, i % 3 ? "501508<12.5" : "501508 4.21\r5060001.62\r5070002.35!");
         t.setCell(6, r, "509501 5000");
         t.setCell(7, r, "07.12.2026");

@@ -136,7 +136,6 @@ std::string ExportText(const AppContext& ctx, const TProtocol& pages, const Expo
 
     // Result rows, numbered from 1; rows without a function code are skipped.
     const Tabela& t = ctx.structure.table;
-    const int functionBase = FunctionTextBase(ctx.FamilyCode);
     int running = 0;
     for (int r = 1; r < t.rowCount(); ++r) {
         const long k = FunctionCodeOf(t, r);
@@ -148,7 +147,7 @@ std::string ExportText(const AppContext& ctx, const TProtocol& pages, const Expo
                     row += positionOf(t.cell(2, r), p.PositionDepth) + cd;
                     break;
                 case 2:
-                    row += headingText(ctx.names.function(functionBase + k));
+                    row += headingText(ctx.names.function(k));
                     replaceAll(row, '\r', "-");
                     row += cd;
                     break;

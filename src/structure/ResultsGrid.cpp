@@ -136,7 +136,6 @@ int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
         return 0;
     grid.setRowCount(int(rows.size()) + 1);
     grid.setFixedRows(1);
-    const int functionBase = FunctionTextBase(ctx.FamilyCode);
 
     auto put = [&](int logical, int k, std::string text) {
         const int c = p.ResultColumnMap[size_t(logical)];
@@ -159,7 +158,8 @@ int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
             break;
         }
         const long code = FunctionCodeOf(t, r);
-        put(2, k, headingText(ctx.names.function(functionBase + code)));
+        // The row holds the function code with the family's base already added.
+        put(2, k, headingText(ctx.names.function(code)));
         put(3, k, FormatResultText(t.cell(4, r), ctx.names));
         put(4, k, FormatResultText(t.cell(6, r), ctx.names));
         put(5, k, FormatResultText(t.cell(5, r), ctx.names));

@@ -196,7 +196,7 @@ TEST_F(EndToEnd, BytesNineHundredMillisecondsApartAreReadCompletely)
     const ReceiveOutcome out = receive(sim);
     EXPECT_TRUE(out.identified);
     EXPECT_EQ(out.done, 30);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "TeraTest 5kV");
+    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
 }
 
 TEST_F(EndToEnd, CancelDuringRecordsStillSendsMex)
@@ -237,14 +237,14 @@ TEST_F(EndToEnd, OtherInstrumentTypeGivesIdentificationOnly)
     EXPECT_EQ(sim.count("MRE"), 0);
     EXPECT_EQ(sim.requests().back(), "MEX");
     EXPECT_EQ(ctx.structure.table.rowCount(), 1);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "TeraTest 5kV");
+    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
 }
 
 TEST_F(EndToEnd, OversizedIdentificationDoesNotSpoilTheCount)
 {
     Sim sim(set({"fault ident-size 700"}));
     const ReceiveOutcome out = receive(sim);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "TeraTest 5kV");
+    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
     EXPECT_EQ(out.count, 30);
     EXPECT_EQ(out.done, 30);
 }
