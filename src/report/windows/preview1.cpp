@@ -18,6 +18,7 @@
 #include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QPrinterInfo>
 #include <QScrollBar>
 #include <QShortcut>
@@ -426,8 +427,12 @@ bool TPreview::Compose(PrintMode mode, const GridData& grid)
     grid_ = &grid;
     mode_ = mode;
     Page->clear();
-    if (!isVisible())
+    if (!isVisible()) {
+        // Without a window manager "maximised" means nothing: fill the screen.
+        if (QScreen* screen = this->screen())
+            setGeometry(screen->availableGeometry());
         showMaximized();
+    }
     raise();
     activateWindow();
     prn_.setPageSetup(currentSetup());
