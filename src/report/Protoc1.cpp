@@ -106,8 +106,9 @@ void TTlorisPage::setImagePath(std::string path, const QString& decodedPath)
 {
     imagePath_ = std::move(path);
     picture_ = QImage();
-    // Only ordinary files: a device or a folder named here is no picture.
-    if (imagePath_.empty() || !QFileInfo(decodedPath).isFile())
+    // Only ordinary files: a device or a folder named here is no picture, and
+    // a path with a NUL in it names no file at all.
+    if (imagePath_.empty() || decodedPath.contains(QChar(u'\0')) || !QFileInfo(decodedPath).isFile())
         return;
     QImageReader reader(decodedPath);
     picture_ = reader.read(); // a picture that does not decode leaves the page without one

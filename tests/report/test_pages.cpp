@@ -183,6 +183,8 @@ TEST_F(PagesTest, FloorPlanPicture)
     EXPECT_TRUE(plan->picture().isNull());
     plan->setImagePath("folder", program.dir.path());
     EXPECT_TRUE(plan->picture().isNull());
+    plan->setImagePath(std::string("plan\0.png", 9), png + QChar(u'\0'));
+    EXPECT_TRUE(plan->picture().isNull());
 }
 
 TEST_F(PagesTest, TheSetRefusesEntriesPastItsCapacity)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 namespace zentrova::test {
 namespace {
 
@@ -354,6 +356,25 @@ TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
     const std::string s = ComposeStructureFile(c, f.pages);
     EXPECT_EQ(split(s, 250), "two\x02lines\t1\t0\t");
     EXPECT_NE(s.find("\r\ncell\x02with lf\r\n"), std::string::npos);
+}
+
+// The fuzzer's inputs: whatever the reader makes of them is written so that
+// it reads back to the same file.
+TEST_F(FileFormatTest, FuzzCorpusReadsBackAsWritten)
+{
+    const QDir corpus(QStringLiteral(ZENTROVA_TEST_DATA_DIR "/../fuzz/corpus"));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        TProtocol pages1, pages2;
+        FileEnv env1{f.ctx(), pages1, f.progress, f.view}, env2{f.ctx(), pages2, f.progress, f.view};
+        if (LoadStructure(env1, fileBytes(corpus.filePath(name))).outcome != ReadOutcome::Read)
+            continue;
+        const std::string written = ComposeStructureFile(f.ctx(), pages1);
+        ASSERT_EQ(LoadStructure(env2, written).outcome, ReadOutcome::Read);
+        EXPECT_EQ(ComposeStructureFile(f.ctx(), pages2), written);
+    }
 }
 
 } // namespace
