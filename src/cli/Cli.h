@@ -85,6 +85,12 @@ int ConvertCommand(const QStringList& args);
 void ConvertHelp();
 int ReportCommand(const QStringList& args);
 void ReportHelp();
+int ExportCommand(const QStringList& args);
+void ExportHelp();
+int ReceiveCommand(const QStringList& args);
+void ReceiveHelp();
+int IdentifyCommand(const QStringList& args);
+void IdentifyHelp();
 
 // True when `args` asks for help (-h or --help anywhere).
 bool WantsHelp(const QStringList& args);

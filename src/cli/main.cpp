@@ -16,8 +16,14 @@ const Command kCommands[] = {
     {"dump", "FILE", "print a structure file as JSON", DumpCommand, DumpHelp, false},
     {"convert", "FILE -o OUT", "read a structure file and write it in the current format",
      ConvertCommand, ConvertHelp, false},
+    {"export", "FILE -o OUT", "write a structure file as delimited text", ExportCommand, ExportHelp,
+     false},
     {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", ReportCommand,
      ReportHelp, true},
+    {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester",
+     ReceiveCommand, ReceiveHelp, false},
+    {"identify", "--port DEVICE", "print the tester's identification", IdentifyCommand, IdentifyHelp,
+     false},
 };
 
 void usage(FILE* to)
@@ -32,8 +38,9 @@ void usage(FILE* to)
     std::fprintf(to, "\nThe language, texts and settings come from the program's folder, as for\n"
                      "the windowed program. Questions are answered without asking: see each\n"
                      "command's help.\n\n"
-                     "Exit codes: 0 success, 1 usage error, 2 broken language files,\n"
-                     "4 input is not a structure file or cannot be read, 5 output cannot be written.\n");
+                     "Exit codes: 0 success, 1 usage error, 2 broken language files (receive and\n"
+                     "identify: no exchange), 3 receive: fewer records than announced, 4 input is\n"
+                     "not a structure file or cannot be read, 5 output cannot be written.\n");
 }
 
 const Command* find(const char* name)

@@ -1,0 +1,133 @@
+// zentrova-cli export, receive and identify, run as programs against a
+// structure file and the simulated tester.
+#include "report/Export.h"
+#include "shell/Progress.h"
+#include "structure/StructureFile.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace zentrova::test {
+namespace {
+
+struct Result {
+    int code = -1;
+    QByteArray out, err;
+};
+
+class CliInstrument : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-cli");
+        ASSERT_TRUE(QFile::exists(built));
+        exe_ = dir_.file(QStringLiteral("zentrova-cli"));
+        ASSERT_TRUE(QFile::copy(built, exe_));
+    }
+    Result run(const QStringList& args)
+    {
+        QProcess p;
+        p.start(exe_, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+    // Starts the simulated tester with the demo memory and extra statements;
+    // returns its device.
+    QString startSim(const QStringList& statements = {})
+    {
+        QStringList args{QStringLiteral("--scenario"), QStringLiteral(ZENTROVA_DATA_DIR "/demo-scenario"),
+                         QStringLiteral("--idle-exit"), QStringLiteral("30")};
+        for (const QString& s : statements)
+            args << QStringLiteral("--set") << s;
+        sim_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-sim"), args);
+        if (!sim_.waitForStarted(5000) || !sim_.waitForReadyRead(5000))
+            return {};
+        return QString::fromLocal8Bit(sim_.readLine()).trimmed();
+    }
+    void TearDown() override
+    {
+        sim_.kill();
+        sim_.waitForFinished(5000);
+    }
+
+    ProgramDir dir_;
+    QString exe_;
+    QProcess sim_;
+};
+
+TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
+{
+    const QString device = startSim();
+    ASSERT_FALSE(device.isEmpty());
+    const QString file = dir_.file(QStringLiteral("memory.ZIT"));
+    const QString trace = dir_.file(QStringLiteral("trace.txt"));
+    const Result r = run({QStringLiteral("receive"), QStringLiteral("--port"), device, QStringLiteral("-o"), file,
+                       QStringLiteral("--trace"), trace});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(dir_.readFile(QStringLiteral("trace.txt")).find("MWH") != std::string::npos);
+
+    // The file reads back with the demo memory's 30 results.
+    LoadedProgram p;
+    NullProgress quiet;
+    StructureView view;
+    FileEnv env{*p.ctx, p.ctx->protocol, quiet, view};
+    p.prompts.allowAnyMessage();
+    ASSERT_EQ(ReadStructureFile(env, file).outcome, ReadOutcome::Read);
+    EXPECT_EQ(p.ctx->structure.table.rowCount(), 31);
+    EXPECT_EQ(p.ctx->structure.tree.roots().size(), 4u);
+
+    const QString txt = dir_.file(QStringLiteral("memory.txt"));
+    const Result e = run({QStringLiteral("export"), file, QStringLiteral("-o"), txt, QStringLiteral("--delimiter"),
+                       QStringLiteral("semicolon"), QStringLiteral("--eol"), QStringLiteral("lf")});
+    ASSERT_EQ(e.code, 0) << e.err.constData();
+    ExportFormat f;
+    f.column = ExportFormat::Semicolon;
+    f.row = ExportFormat::Lf;
+    NullProgress progress;
+    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")), ExportText(*p.ctx, p.ctx->protocol, f, progress));
+}
+
+TEST_F(CliInstrument, StopAfterSeventeenOfTwentyKeepsThoseReceived)
+{
+    const QString device = startSim({QStringLiteral("count 20"), QStringLiteral("fault stop-after 17")});
+    ASSERT_FALSE(device.isEmpty());
+    const QString file = dir_.file(QStringLiteral("part.ZIT"));
+    const Result r = run({QStringLiteral("receive"), QStringLiteral("--port"), device, QStringLiteral("-o"), file});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_TRUE(r.err.contains("17/20")) << r.err.constData();
+    EXPECT_TRUE(QFile::exists(file));
+}
+
+TEST_F(CliInstrument, SilentInstrumentGivesUpAtOnce)
+{
+    const QString device = startSim({QStringLiteral("fault silent MRD")});
+    ASSERT_FALSE(device.isEmpty());
+    const QString file = dir_.file(QStringLiteral("none.ZIT"));
+    const Result r = run({QStringLiteral("receive"), QStringLiteral("--port"), device, QStringLiteral("-o"), file});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST_F(CliInstrument, IdentifyAndUsage)
+{
+    const QString device = startSim();
+    ASSERT_FALSE(device.isEmpty());
+    const Result r = run({QStringLiteral("identify"), QStringLiteral("--port"), device});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("serial: 21480173")) << r.out.constData();
+
+    EXPECT_EQ(run({QStringLiteral("receive"), QStringLiteral("-o"), QStringLiteral("x")}).code, 1);
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("b"),
+                   QStringLiteral("--eol"), QStringLiteral("crcr")}).code, 1);
+    EXPECT_EQ(run({QStringLiteral("receive"), QStringLiteral("--port"), QStringLiteral("/dev/null-nothing"),
+                   QStringLiteral("-o"), dir_.file(QStringLiteral("x.ZIT"))}).code, 2);
+}
+
+} // namespace
+} // namespace zentrova::test
