@@ -532,7 +532,8 @@ ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
         if (opened)
             ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
         else
-            ctx.prompts->message(MsgType::Error, ctx.texts.text("FileNotExist_40"), MbOK, 1);
+            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("FileNotExist_40"),
+                                 MbOK, 1);
         hideWhenNotServed();
         return {ReadOutcome::CannotOpen, ctx.encode(error)};
     }
@@ -545,8 +546,14 @@ ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
     env.view.ShowStructurePanel(true);
     env.view.TreeReplaced();
     env.view.SetResultsView(1);
-    if (result.outcome == ReadOutcome::Damaged)
+    if (result.outcome == ReadOutcome::Damaged) {
+        // What was read is shown, but it is not the whole file: a plain Save
+        // must not write it over the original, so the structure takes the
+        // default name and Save asks where to put it.
+        ctx.CurrentFileName = ctx.decode(ctx.texts.defaultFileName);
+        env.view.UpdateMainCaption();
         ctx.prompts->message(MsgType::Error, result.message, MbOK);
+    }
     hideWhenNotServed();
     return result;
 }

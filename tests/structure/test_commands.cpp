@@ -182,7 +182,8 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     f.prompts().expectFile(f.path("missing.ZIT"));
     f.prompts().expectMessage(MbOK);
     EXPECT_EQ(commands.Open().outcome, ReadOutcome::CannotOpen);
-    EXPECT_EQ(f.prompts().messages.back(), f.ctx().texts.text("FileNotExist_40"));
+    EXPECT_EQ(f.prompts().messages.back(),
+              f.ctx().encode(f.path("missing.ZIT")) + "\r" + f.ctx().texts.text("FileNotExist_40"));
     EXPECT_EQ(f.ctx().CurrentFileName, dataFile("full.ZIT"));
     EXPECT_EQ(f.ctx().structure.tree.count(), 5u);
 }
@@ -202,6 +203,12 @@ TEST_F(CommandsTest, DamagedFileShowsItsMessage)
     EXPECT_NE(f.prompts().messages.at(0).find("X1"), std::string::npos);
     EXPECT_TRUE(f.view.panel);
     EXPECT_FALSE(f.progress.visible);
+
+    // The partial structure is not the file: Save asks for a name instead of
+    // overwriting the original.
+    EXPECT_EQ(f.ctx().CurrentFileName, f.ctx().decode(f.ctx().texts.defaultFileName));
+    f.prompts().expectFile(std::nullopt);
+    commands.Save();
 }
 
 TEST_F(CommandsTest, NewStructureAsksAndResets)

@@ -355,7 +355,8 @@ void TForm1::UpdateMainCaption()
 void TForm1::ShowStructurePanel(bool shown)
 {
     structureShown_ = shown;
-    splitter_->setVisible(true);
+    // A file of another instrument family shows no structure at all.
+    splitter_->setVisible(shown);
 }
 
 void TForm1::ProfileApplied()
