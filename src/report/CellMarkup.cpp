@@ -204,7 +204,7 @@ CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, con
     CellDrawResult result;
     result.lineHeight = fm.height();
     result.lines = int(layout.lines.size());
-    // Delphi-style rectangle: the right edge lies just past the last pixel.
+    // The right edge counts as left + width: just past the last pixel.
     const int left = R.left();
     const int right = R.left() + R.width();
     for (size_t i = 0; i < layout.lines.size(); ++i) {
