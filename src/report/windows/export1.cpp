@@ -1,11 +1,13 @@
 #include "report/windows/export1.h"
 
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace zentrova {
@@ -36,6 +38,8 @@ TExportDlg::TExportDlg(AppContext& context, QWidget* parent) : QDialog(parent), 
     layout->addLayout(row);
     connect(OKbtn, &QPushButton::clicked, this, &TExportDlg::accept);
     connect(Cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, HelpContext, this); });
 }
 
 void TExportDlg::applyTexts()

@@ -13,6 +13,7 @@ struct AppContext;
 class TExportDlg : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int HelpContext = 1310;
     TExportDlg(AppContext& ctx, QWidget* parent = nullptr);
     void applyTexts();
     // Shows the dialog; true when OK set the delimiters.

@@ -576,7 +576,12 @@ void TForm1::SelectLanguage1Click()
         QCoreApplication::exit(1);
 }
 
-void TForm1::Contents1Click() { HelpViewer::showTopic(ctx, helpContext_, this); }
+void TForm1::Contents1Click()
+{
+    // The tree has a topic of its own; everything else in the window shares one.
+    const int context = Tree->hasFocus() ? ctx.profile.TreeHelpContext : helpContext_;
+    HelpViewer::showTopic(ctx, context, this);
+}
 
 void TForm1::About1Click()
 {
