@@ -73,14 +73,32 @@ int parse(const QStringList& args, bool wantsOutput, const char* command, LinkOp
     return ExitOk;
 }
 
-void openLink(AppContext& ctx, InstrumentLink& link, const LinkOptions& o)
-{
-    (void)ctx;
-    link.port().setPortName(o.port);
-    link.port().setBaudRate(o.baud);
-    if (!o.trace.isEmpty())
-        link.setTraceFile(o.trace);
-}
+// The program with its port set up as the options say; the questions of the
+// exchange are answered by GiveUpPrompts.
+struct LinkSession {
+    std::unique_ptr<Program> program;
+    GiveUpPrompts prompts;
+    std::unique_ptr<InstrumentLink> link;
+
+    // ExitOk, ExitUsage or ExitProgramData.
+    int start(const QStringList& args, bool wantsOutput, const char* command, LinkOptions& o)
+    {
+        if (const int rc = parse(args, wantsOutput, command, o); rc != ExitOk)
+            return rc;
+        program = LoadProgram();
+        if (!program)
+            return ExitProgramData;
+        AppContext& ctx = *program->ctx;
+        prompts.ctx = &ctx;
+        ctx.prompts = &prompts;
+        link = std::make_unique<InstrumentLink>(ctx.settings);
+        link->port().setPortName(o.port);
+        link->port().setBaudRate(o.baud);
+        if (!o.trace.isEmpty())
+            link->setTraceFile(o.trace);
+        return ExitOk;
+    }
+};
 
 void printLines(const char* label, const std::vector<std::string>& lines, const AppContext& ctx)
 {
@@ -106,17 +124,12 @@ void ReceiveHelp()
 int ReceiveCommand(const QStringList& args)
 {
     LinkOptions o;
-    if (const int rc = parse(args, true, "receive", o); rc != ExitOk)
+    LinkSession session;
+    if (const int rc = session.start(args, true, "receive", o); rc != ExitOk)
         return rc;
-    auto program = LoadProgram();
-    if (!program)
-        return ExitProgramData;
+    Program* program = session.program.get();
     AppContext& ctx = *program->ctx;
-    GiveUpPrompts prompts;
-    prompts.ctx = &ctx;
-    ctx.prompts = &prompts;
-    InstrumentLink link(ctx.settings);
-    openLink(ctx, link, o);
+    InstrumentLink& link = *session.link;
 
     ReceiveHooks hooks;
     hooks.querySaveChanges = [] { return true; };
@@ -150,17 +163,12 @@ void IdentifyHelp()
 int IdentifyCommand(const QStringList& args)
 {
     LinkOptions o;
-    if (const int rc = parse(args, false, "identify", o); rc != ExitOk)
+    LinkSession session;
+    if (const int rc = session.start(args, false, "identify", o); rc != ExitOk)
         return rc;
-    auto program = LoadProgram();
-    if (!program)
-        return ExitProgramData;
+    Program* program = session.program.get();
     AppContext& ctx = *program->ctx;
-    GiveUpPrompts prompts;
-    prompts.ctx = &ctx;
-    ctx.prompts = &prompts;
-    InstrumentLink link(ctx.settings);
-    openLink(ctx, link, o);
+    InstrumentLink& link = *session.link;
     const InstrumentDataOutcome r = ReceiveInstrumentData(ctx, link, program->progress);
     program->progress.hide();
     if (!r.exchanged || !r.valid) {
