@@ -17,12 +17,6 @@ using namespace zentrova;
 
 namespace {
 
-struct SilentPrompts : Prompts {
-    unsigned message(MsgType, const std::string&, unsigned, int) override { return MbOK; }
-    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 // Text measuring needs the GUI application object; benchmark_main gives no
 // place to make one, so the first benchmark does.
 void ensureApplication()

@@ -14,12 +14,6 @@ using namespace zentrova;
 
 namespace {
 
-struct SilentPrompts : Prompts {
-    unsigned message(MsgType, const std::string&, unsigned, int) override { return MbOK; }
-    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 constexpr int RecordCount = 65535;
 
 // An insulation resistance result as the instrument stores it.

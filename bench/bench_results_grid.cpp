@@ -10,12 +10,6 @@ using namespace zentrova;
 
 namespace {
 
-struct SilentPrompts : Prompts {
-    unsigned message(MsgType, const std::string&, unsigned, int) override { return MbOK; }
-    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 void BM_FillResultsGrid(benchmark::State& state)
 {
     SilentPrompts prompts;

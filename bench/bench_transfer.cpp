@@ -36,12 +36,6 @@ namespace {
 constexpr int Baud = 115200;
 constexpr int Records = 2000;
 
-struct SilentPrompts : Prompts {
-    unsigned message(MsgType, const std::string&, unsigned, int) override { return MbOK; }
-    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 // Counts what crosses the line in either direction.
 class CountingComm final : public Comm {
 public:

@@ -44,4 +44,16 @@ public:
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
 };
 
+// Prompts that show nothing: messages are answered OK (or Cancel where there
+// is no OK) and file dialogs are cancelled. For work nobody watches.
+class SilentPrompts : public Prompts {
+public:
+    unsigned message(MsgType, const std::string&, unsigned buttons, int = 0) override
+    {
+        return (buttons & MbOK) || buttons == MbNone ? MbOK : MbCancel;
+    }
+    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+};
+
 } // namespace zentrova
