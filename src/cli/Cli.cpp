@@ -87,6 +87,29 @@ std::unique_ptr<Program> LoadProgram()
     return p;
 }
 
+int ParseFileArgs(const QStringList& args, const char* command, const QStringList& options, FileArgs& out)
+{
+    const QString name = QString::fromLatin1(command);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString a = args[i];
+        if (a == QLatin1String("--output"))
+            a = QStringLiteral("-o");
+        if (options.contains(a)) {
+            if (i + 1 >= args.size() || out.values.contains(a)) {
+                Fail(QStringLiteral("%1 needs one value").arg(a));
+                return ExitUsage;
+            }
+            out.values.insert(a, args[++i]);
+        } else if (a.startsWith(u'-') || !out.file.isEmpty()) {
+            Fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli %2 --help)").arg(args[i], name));
+            return ExitUsage;
+        } else {
+            out.file = a;
+        }
+    }
+    return ExitOk;
+}
+
 int ReadInput(Program& program, TProtocol& pages, const QString& path)
 {
     AppContext& ctx = *program.ctx;

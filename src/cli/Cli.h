@@ -3,6 +3,7 @@
 #include "shell/Progress.h"
 #include "shell/Prompts.h"
 
+#include <QHash>
 #include <QStringList>
 #include <memory>
 
@@ -91,6 +92,17 @@ int ReceiveCommand(const QStringList& args);
 void ReceiveHelp();
 int IdentifyCommand(const QStringList& args);
 void IdentifyHelp();
+
+// The arguments of a command that reads one FILE: the file and the values of
+// the options it knows, each taking one value and given at most once ("-o"
+// also spelled "--output"). ExitOk, or ExitUsage after printing the reason.
+struct FileArgs {
+    QString file;
+    QHash<QString, QString> values; // option -> value, for the options given
+    QString value(const QString& option) const { return values.value(option); }
+    bool has(const QString& option) const { return values.contains(option); }
+};
+int ParseFileArgs(const QStringList& args, const char* command, const QStringList& options, FileArgs& out);
 
 // True when `args` asks for help (-h or --help anywhere).
 bool WantsHelp(const QStringList& args);

@@ -19,22 +19,10 @@ void ConvertHelp()
 
 int ConvertCommand(const QStringList& args)
 {
-    QString in, out;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
-            if (i + 1 >= args.size() || !out.isEmpty()) {
-                Fail(QStringLiteral("-o needs one output file"));
-                return ExitUsage;
-            }
-            out = args[++i];
-        } else if (a.startsWith(u'-') || !in.isEmpty()) {
-            Fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli convert --help)").arg(a));
-            return ExitUsage;
-        } else {
-            in = a;
-        }
-    }
+    FileArgs a;
+    if (const int rc = ParseFileArgs(args, "convert", {QStringLiteral("-o")}, a); rc != ExitOk)
+        return rc;
+    const QString in = a.file, out = a.value(QStringLiteral("-o"));
     if (in.isEmpty() || out.isEmpty()) {
         Fail(QStringLiteral("convert needs FILE and -o OUT (see zentrova-cli convert --help)"));
         return ExitUsage;

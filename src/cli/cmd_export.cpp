@@ -20,39 +20,30 @@ void ExportHelp()
 
 int ExportCommand(const QStringList& args)
 {
-    QString in, out;
+    FileArgs a;
+    const QString delimiter = QStringLiteral("--delimiter"), eol = QStringLiteral("--eol");
+    if (const int rc = ParseFileArgs(args, "export", {QStringLiteral("-o"), delimiter, eol}, a); rc != ExitOk)
+        return rc;
+    const QString in = a.file, out = a.value(QStringLiteral("-o"));
     ExportFormat format;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if ((a == QLatin1String("-o") || a == QLatin1String("--output")) && hasValue && out.isEmpty()) {
-            out = args[++i];
-        } else if (a == QLatin1String("--delimiter") && hasValue) {
-            const QString v = args[++i].toLower();
-            if (v == QLatin1String("tab"))
-                format.column = ExportFormat::Tab;
-            else if (v == QLatin1String("semicolon"))
-                format.column = ExportFormat::Semicolon;
-            else {
-                Fail(QStringLiteral("--delimiter is tab or semicolon"));
-                return ExitUsage;
-            }
-        } else if (a == QLatin1String("--eol") && hasValue) {
-            const QString v = args[++i].toLower();
-            if (v == QLatin1String("crlf"))
-                format.row = ExportFormat::CrLf;
-            else if (v == QLatin1String("cr"))
-                format.row = ExportFormat::Cr;
-            else if (v == QLatin1String("lf"))
-                format.row = ExportFormat::Lf;
-            else {
-                Fail(QStringLiteral("--eol is crlf, cr or lf"));
-                return ExitUsage;
-            }
-        } else if (!a.startsWith(u'-') && in.isEmpty()) {
-            in = a;
-        } else {
-            Fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli export --help)").arg(a));
+    if (a.has(delimiter)) {
+        const QString v = a.value(delimiter).toLower();
+        if (v != QLatin1String("tab") && v != QLatin1String("semicolon")) {
+            Fail(QStringLiteral("--delimiter is tab or semicolon"));
+            return ExitUsage;
+        }
+        format.column = v == QLatin1String("tab") ? ExportFormat::Tab : ExportFormat::Semicolon;
+    }
+    if (a.has(eol)) {
+        const QString v = a.value(eol).toLower();
+        if (v == QLatin1String("crlf"))
+            format.row = ExportFormat::CrLf;
+        else if (v == QLatin1String("cr"))
+            format.row = ExportFormat::Cr;
+        else if (v == QLatin1String("lf"))
+            format.row = ExportFormat::Lf;
+        else {
+            Fail(QStringLiteral("--eol is crlf, cr or lf"));
             return ExitUsage;
         }
     }

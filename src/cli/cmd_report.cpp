@@ -67,30 +67,12 @@ QString namesOf(const AppContext& ctx, const std::vector<std::unique_ptr<Element
 
 int ReportCommand(const QStringList& args)
 {
-    QString in, out, element;
-    bool elementGiven = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
-            if (i + 1 >= args.size() || !out.isEmpty()) {
-                Fail(QStringLiteral("-o needs one output file"));
-                return ExitUsage;
-            }
-            out = args[++i];
-        } else if (a == QLatin1String("--element")) {
-            if (i + 1 >= args.size() || elementGiven) {
-                Fail(QStringLiteral("--element needs one element name"));
-                return ExitUsage;
-            }
-            element = args[++i];
-            elementGiven = true;
-        } else if (a.startsWith(u'-') || !in.isEmpty()) {
-            Fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli report --help)").arg(a));
-            return ExitUsage;
-        } else {
-            in = a;
-        }
-    }
+    FileArgs a;
+    const QString elementOption = QStringLiteral("--element");
+    if (const int rc = ParseFileArgs(args, "report", {QStringLiteral("-o"), elementOption}, a); rc != ExitOk)
+        return rc;
+    const QString in = a.file, out = a.value(QStringLiteral("-o")), element = a.value(elementOption);
+    const bool elementGiven = a.has(elementOption);
     if (in.isEmpty() || out.isEmpty()) {
         Fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
         return ExitUsage;
