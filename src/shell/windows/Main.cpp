@@ -362,8 +362,8 @@ void TForm1::ShowStructurePanel(bool shown)
 void TForm1::ProfileApplied()
 {
     TabelaV->data().setColCount(ctx.profile.ResultColumnCount);
-    if (about_)
-        about_->applyProfile();
+    if (w_.about)
+        w_.about->applyProfile();
     UpdateMainCaption();
     WriteResultHeadings();
 }
@@ -443,14 +443,14 @@ void TForm1::ApplyInterfaceTexts()
         w_.exportDlg->applyTexts();
     if (w_.instrumentData)
         w_.instrumentData->applyTexts();
-    if (language_)
-        language_->applyTexts();
-    if (personal_)
-        personal_->applyTexts();
-    if (comments_)
-        comments_->applyTexts();
-    if (about_)
-        about_->applyTexts();
+    if (w_.language)
+        w_.language->applyTexts();
+    if (w_.personal)
+        w_.personal->applyTexts();
+    if (w_.comments)
+        w_.comments->applyTexts();
+    if (w_.about)
+        w_.about->applyTexts();
 }
 
 void TForm1::ApplyFonts()
@@ -462,8 +462,8 @@ void TForm1::ApplyFonts()
     mono.setPointSize(10);
     TabelaV->setFont(mono);
     TabelaV->data().setFont(mono);
-    if (comments_)
-        comments_->setBoxFont(mono);
+    if (w_.comments)
+        w_.comments->setBoxFont(mono);
 }
 
 void TForm1::closeEvent(QCloseEvent* e)
@@ -553,19 +553,19 @@ void TForm1::COMPort1Click()
 
 void TForm1::OperatorTestsite1Click()
 {
-    if (personal_ && personal_->execute())
+    if (w_.personal && w_.personal->execute())
         ctx.heading.load(ctx.settings);
 }
 
 void TForm1::Comments1Click()
 {
-    if (comments_)
-        comments_->execute();
+    if (w_.comments)
+        w_.comments->execute();
 }
 
 void TForm1::SelectLanguage1Click()
 {
-    if (!language_ || !language_->execute())
+    if (!w_.language || !w_.language->execute())
         return;
     // The language changed: texts, profile, default names and grid follow it.
     ApplyInterfaceTexts();
@@ -585,8 +585,8 @@ void TForm1::Contents1Click()
 
 void TForm1::About1Click()
 {
-    if (about_)
-        about_->exec();
+    if (w_.about)
+        w_.about->exec();
 }
 
 } // namespace zentrova

@@ -130,10 +130,6 @@ private:
     int helpContext_ = 1;
 
     Windows w_;
-    TPersonalData*& personal_ = w_.personal;
-    TAboutBox*& about_ = w_.about;
-    TSelectLanguage*& language_ = w_.language;
-    TCommentBox*& comments_ = w_.comments;
     InstrumentLink* link_ = nullptr;
     std::unique_ptr<NullProgress> nullProgress_;
     std::unique_ptr<FileCommands> files_;
