@@ -4,6 +4,7 @@
 #include "report/GridData.h"
 #include "shell/AppContext.h"
 #include "shell/Progress.h"
+#include "BenchNames.h"
 #include "shell/Prompts.h"
 #include "structure/ResultsGrid.h"
 
@@ -47,15 +48,7 @@ struct Report {
     {
         ensureApplication();
         ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-        ctx.names.setEntry("funkcija500", "Insulation resistance");
-        ctx.names.setEntry("funkcija501", "Diagnostic test (DAR, PI)");
-        ctx.names.setEntry("velicina501", "Riso");
-        ctx.names.setEntry("velicina506", "DAR");
-        ctx.names.setEntry("velicina507", "PI");
-        ctx.names.setEntry("velicina509", "Ut");
-        ctx.names.setEntry("enota507", "MOhm");
-        ctx.names.setEntry("enota508", "GOhm");
-        ctx.names.setEntry("enota501", "V");
+        bench::AddInsulationNames(ctx.names);
         ctx.texts.set("Operator_30", "Operator");
         ctx.texts.set("TestSite_30", "Test site");
         ctx.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};

@@ -1,6 +1,7 @@
 // Refilling the results grid from the result table for one selected block.
 #include "report/GridData.h"
 #include "shell/AppContext.h"
+#include "BenchNames.h"
 #include "shell/Prompts.h"
 #include "structure/ResultsGrid.h"
 
@@ -17,16 +18,7 @@ void BM_FillResultsGrid(benchmark::State& state)
     ctx.FamilyCode = 14;
     ctx.profile.PositionDepth = 1;
     ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-    // Rows hold the function code with the family's base (500) added.
-    ctx.names.setEntry("funkcija501", "Insulation resistance");
-    ctx.names.setEntry("funkcija502", "Diagnostic test (DAR, PI)");
-    ctx.names.setEntry("velicina501", "Riso");
-    ctx.names.setEntry("velicina506", "DAR");
-    ctx.names.setEntry("velicina507", "PI");
-    ctx.names.setEntry("velicina509", "Ut");
-    ctx.names.setEntry("enota507", "MOhm");
-    ctx.names.setEntry("enota508", "GOhm");
-    ctx.names.setEntry("enota501", "V");
+    bench::AddInsulationNames(ctx.names);
 
     ElementNode* block = ctx.structure.tree.add(nullptr);
     block->name = "001";

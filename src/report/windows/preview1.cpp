@@ -586,12 +586,7 @@ void TPreview::PrintRange(int from, int to)
         // No printer to print on: the pages go to a PDF file.
         QString path = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
         if (path.isEmpty()) {
-            FileDialogRequest r;
-            r.title = ctx.texts.text("PrintPreview_40");
-            r.filterName = "PDF";
-            r.pattern = QStringLiteral("*.pdf");
-            r.proposedName = proposedPdfName(ctx.CurrentFileName);
-            const auto chosen = ctx.prompts->saveFileName(r);
+            const auto chosen = askPdfPath(ctx.texts.text("PrintPreview_40"));
             if (!chosen)
                 return;
             path = *chosen;
@@ -610,18 +605,23 @@ void TPreview::PrintRange(int from, int to)
         ctx.prompts->message(MsgType::Error, ctx.encode(p.printerName()), MbOK);
 }
 
+std::optional<QString> TPreview::askPdfPath(const std::string& title)
+{
+    FileDialogRequest r;
+    r.title = title;
+    r.filterName = "PDF";
+    r.pattern = QStringLiteral("*.pdf");
+    r.proposedName = proposedPdfName(ctx.CurrentFileName);
+    return ctx.prompts->saveFileName(r);
+}
+
 void TPreview::IcoPdfClick()
 {
     if (composing_)
         return;
     if (prn_.PageCount() == 0 || !grid_)
         return;
-    FileDialogRequest r;
-    r.title = ctx.texts.text("SaveAs_30");
-    r.filterName = "PDF";
-    r.pattern = QStringLiteral("*.pdf");
-    r.proposedName = proposedPdfName(ctx.CurrentFileName);
-    const auto chosen = ctx.prompts->saveFileName(r);
+    const auto chosen = askPdfPath(ctx.texts.text("SaveAs_30"));
     if (!chosen)
         return;
     QString path = *chosen;

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -128,6 +129,8 @@ public:
 private:
     QPrinter& printer();
     QString text(const char* key) const;
+    // The save dialog for a PDF file, the structure's name offered.
+    std::optional<QString> askPdfPath(const std::string& title);
     bool printToPdf(const QString& path, const std::vector<int>& order);
 
     AppContext& ctx;
