@@ -108,6 +108,8 @@ const std::vector<std::string_view>& interfaceKeys()
         "DefaultNames_30", "&Default_11", "SelectPages_25", "PagesToPrint_30",
         "&Print_11", "DetailReport_30", "Full_15", "Medium_15", "Low_15",
         "All_15", "Absolute_15", "relative_15", "PageWidth_12", "WholePage_12",
+        // what opening a file dropped, a full result table, a busy port
+        "ResultsDiscarded_50", "FileIncomplete_50", "TableFull_50", "PortBusy_40",
     };
     return keys;
 }
