@@ -7,7 +7,9 @@
 #include "shell/Progress.h"
 #include "shell/Prompts.h"
 #include "shell/TextRules.h"
+#include "structure/StructureFile.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -50,16 +52,26 @@ bool ParseIdentification(const std::string& payload, Identification& out)
         return false;
     out.typeCode = byteAt(payload.data(), 0) | (byteAt(payload.data(), 1) << 8);
     size_t pos = 2;
-    for (std::string& text : out.texts) {
+    for (size_t n = 0; n < out.texts.size(); ++n) {
+        std::string& text = out.texts[n];
+        // Firm and user data (texts 5 and 6) are kept line by line; every
+        // other text is one line of the identification cell.
+        const bool oneLine = n != 4 && n != 5;
         while (pos < size) {
             const char c = payload[pos++];
             if (c == 0)
                 break;
-            if (c != '\n')
-                text += c;
+            if (c == '\n')
+                continue;
+            text += oneLine ? StoredLineByte(c) : c;
         }
     }
     return true;
+}
+
+char StoredLineByte(char c)
+{
+    return c == '\x02' || c == '\n' || c == '\r' ? ' ' : c;
 }
 
 std::string CleanInstrumentText(const std::string& text)
@@ -73,7 +85,7 @@ std::string CleanInstrumentText(const std::string& text)
     return s;
 }
 
-int IdentifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts)
+int IdentifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts, unsigned* typeCode)
 {
     for (std::string& t : texts)
         t.clear();
@@ -96,6 +108,8 @@ int IdentifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, Instrum
         // A payload that came short holds nothing trustworthy: it is not used.
         if (valid && ParseIdentification(payload, id)) {
             ctx.FamilyCode = FamilyCodeOf(id.typeCode);
+            if (typeCode)
+                *typeCode = id.typeCode;
             for (size_t i = 0; i < texts.size(); ++i)
                 texts[i] = id.texts[i];
             for (size_t i = 0; i < extra.size(); ++i)
@@ -216,9 +230,11 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
         if (!zero)
             break; // the text runs past the record's end
         const size_t end = size_t(static_cast<const char*>(zero) - data);
+        // The instrument pads its texts with spaces; each item is one line
+        // of its cell.
         for (size_t i = pos; i < end; ++i)
             if (data[i] != ' ')
-                item += data[i];
+                item += StoredLineByte(data[i]);
         pos = end + 1;
         std::string& cell = cells[size_t(columnOfTag(tag))];
         if (!cell.empty())
@@ -307,7 +323,7 @@ int ReceiveExitCode(const ReceiveOutcome& outcome)
     case S::Received:
         return 0;
     case S::Incomplete:
-        return outcome.done > 0 ? 3 : 2;
+        return 3; // the exchange started: the file is written with what came
     case S::Failed:
         return outcome.done > 0 ? 3 : 2;
     default:
@@ -321,6 +337,22 @@ std::string CommErrorText(const EVaCommError& error)
     const std::string advice = OpenFailureAdvice(error);
     if (!advice.empty())
         text += '\r' + advice;
+    return text;
+}
+
+std::string PortBusyText(const AppContext& ctx, const EVaCommError& error)
+{
+    if (!error.portBusy())
+        return {};
+    const std::string who = error.holder().empty() ? QFile::encodeName(error.device()).toStdString() : error.holder();
+    return ctx.texts.text("PortBusy_40") + ' ' + who;
+}
+
+std::string CommErrorText(const AppContext& ctx, const EVaCommError& error)
+{
+    std::string text = CommErrorText(error);
+    if (const std::string busy = PortBusyText(ctx, error); !busy.empty())
+        text += '\r' + busy;
     return text;
 }
 
@@ -435,6 +467,14 @@ void Transfer::receiveRecords(int timeoutFactor)
             plainMessage(ctx, "8: ERROR");
             status = RecordFailed;
         }
+        if (status == RecordRead && row >= structure_file::MaxTableRows) {
+            // A record that no longer fits: a structure file holds at most
+            // this many rows, and one with more would be refused whole when
+            // read. The 16-bit count cannot tell (65,536 records announce 0),
+            // so the record itself is the sign that the instrument holds more.
+            out.tableFull = true;
+            break;
+        }
         if (status == RecordRead) {
             DecodeRecord(ctx, record.data(), record.size(), row);
             ++row;
@@ -444,6 +484,12 @@ void Transfer::receiveRecords(int timeoutFactor)
         progress.processEvents(0);
     } while (!ex.CancelRequested() && status == RecordRead);
     lastStatus = status;
+
+    if (out.tableFull) {
+        ctx.prompts->message(MsgType::Warning, ctx.texts.text("TableFull_50") + ' ' + std::to_string(out.done), MbOK,
+                             0);
+        return;
+    }
 
     if (!lost && status > RecordRead && out.done < out.count) {
         const std::string text = ctx.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out.done) + "/" +
@@ -479,7 +525,7 @@ void Transfer::run()
     // 4. Who is there.
     InstrumentTexts texts;
     stage("3: ERROR", [&] {
-        out.identified = IdentifyInstrument(ctx, ex, link.InstrumentExtraLines, texts) == 0;
+        out.identified = IdentifyInstrument(ctx, ex, link.InstrumentExtraLines, texts, &out.typeCode) == 0;
     });
     progress.setLine2(ctx.texts.text("ReceivingResults_30"));
     if (lost) {
@@ -552,7 +598,7 @@ void Transfer::run()
 
     if (!typesMatch)
         out.status = ReceiveOutcome::Status::OtherInstrument;
-    else if (lost || (lastStatus > RecordRead && out.done < out.count) ||
+    else if (lost || out.tableFull || (lastStatus > RecordRead && out.done < out.count) ||
              (lastStatus == RecordRead && ex.CancelRequested()))
         out.status = ReceiveOutcome::Status::Incomplete;
     else if (failedStage)
@@ -578,7 +624,7 @@ ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
     } catch (const EVaCommError& e) {
         out.status = ReceiveOutcome::Status::PortFailed;
         out.error = e.what();
-        plainMessage(ctx, CommErrorText(e));
+        plainMessage(ctx, CommErrorText(ctx, e));
         return out;
     }
     Transfer transfer(ctx, link, progress, hooks, clock, out);

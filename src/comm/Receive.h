@@ -28,7 +28,8 @@ uint8_t FamilyCodeOf(unsigned typeCode);
 struct Identification {
     unsigned typeCode = 0;
     // Texts 1..10 at [0..9]: 1-3 instrument lines, 4 serial number, 5 firm
-    // data, 6 user data, 7-10 instrument lines 4-7. Line feeds are dropped.
+    // data, 6 user data, 7-10 instrument lines 4-7. Line feeds are dropped;
+    // in the one-line texts (all but 5 and 6) a CR or a byte 2 is a space.
     std::array<std::string, 10> texts;
 };
 // Reads an identification payload (type code, then up to ten texts each
@@ -39,6 +40,11 @@ bool ParseIdentification(const std::string& payload, Identification& out);
 // Texts 1..7 of an identification as the callers keep them.
 using InstrumentTexts = std::array<std::string, 7>;
 
+// A byte of an instrument's text that is one line of a result cell: the
+// structure file stores a line break as byte 2 and ends its lines with CR LF,
+// so bytes 2, 10 and 13 become a space; any other byte stays.
+char StoredLineByte(char c);
+
 // Every byte below 32 other than CR, and every byte of 128 and above, turned
 // into a space: firm and user data as they are kept and shown.
 std::string CleanInstrumentText(const std::string& text);
@@ -47,7 +53,9 @@ std::string CleanInstrumentText(const std::string& text);
 // the reply is valid, applies the family profile in every case. Returns 0
 // for a valid reply, 1 otherwise (the texts are then empty and FamilyCode
 // and the extra lines keep their values). Inside an exchange only.
-int IdentifyInstrument(AppContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts);
+// `typeCode`, when given, receives the reported type code of a valid reply.
+int IdentifyInstrument(AppContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
+                       unsigned* typeCode = nullptr);
 
 // Row 0 of the result table: column 1 = texts 1, 2, 3, 4, 7 and the three
 // extra lines joined by CR; column 2 = text 5 and column 3 = text 6, cleaned.
@@ -99,7 +107,7 @@ struct ReceiveHooks {
 struct ReceiveOutcome {
     enum class Status {
         Received,        // every announced record arrived (or the instrument said no more)
-        Incomplete,      // records are missing: time-out, wrong header, Cancel, the device lost
+        Incomplete,      // records are missing: time-out, wrong header, Cancel, the device lost, a full table
         NotAnswered,     // no acknowledgement and the user gave up, or Cancel before it
         PortFailed,      // the port could not be opened
         Declined,        // the save question was cancelled
@@ -111,6 +119,10 @@ struct ReceiveOutcome {
     int count = 0;       // announced by the instrument
     int done = 0;        // records decoded
     bool identified = false;
+    unsigned typeCode = 0; // the type code the instrument reported (when identified)
+    // The result table reached structure_file::MaxTableRows rows and the
+    // instrument had more: receiving stopped with `done` records kept.
+    bool tableFull = false;
     std::string error;   // the port's message when it failed or was lost
 };
 
@@ -124,14 +136,21 @@ ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
                               const ReceiveHooks& hooks, Clock& clock = systemClock());
 
 // The exit status of a transfer for the command-line tool: 0 when every
-// record came, 3 when some came but not all (a time-out, Cancel, the device
-// lost on the way, a failed stage after records), 2 when none could be
-// received (the port, no answer, another instrument, a failed stage).
+// record came, 3 when the exchange started and fewer records came than the
+// instrument holds (none included: a time-out, Cancel, the device lost on the
+// way, a full table, a failed stage after records), 2 when no records could
+// be asked for (the port, no answer, another instrument, a failed stage).
 int ReceiveExitCode(const ReceiveOutcome& outcome);
 
 // "11: COMM ERROR" with the port's message and, for a device the user may
 // not open, the remedy; for a device lost during a transfer also how many
 // records arrived.
 std::string CommErrorText(const EVaCommError& error);
+// The same, and for a port another program holds, who holds it.
+std::string CommErrorText(const AppContext& ctx, const EVaCommError& error);
+
+// "The port is in use by another program: picocom (pid 1234)" (the holder,
+// or the device when the holder is not known) for a busy port; else empty.
+std::string PortBusyText(const AppContext& ctx, const EVaCommError& error);
 
 } // namespace zentrova

@@ -6,6 +6,7 @@
 #include "comm/PortDirectory.h"
 #include "comm/Receive.h"
 #include "shell/TextRules.h"
+#include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -237,7 +238,7 @@ TEST(ExitCode, TellsWhetherAllSomeOrNothingCame)
     const struct {
         S status;
         int done, code;
-    } cases[] = {{S::Received, 30, 0}, {S::Received, 0, 0},   {S::Incomplete, 17, 3}, {S::Incomplete, 0, 2},
+    } cases[] = {{S::Received, 30, 0}, {S::Received, 0, 0},   {S::Incomplete, 17, 3}, {S::Incomplete, 0, 3},
                  {S::Failed, 5, 3},    {S::Failed, 0, 2},     {S::PortFailed, 0, 2},  {S::NotAnswered, 0, 2},
                  {S::OtherInstrument, 0, 2}, {S::Busy, 0, 2}};
     for (const auto& c : cases) {
@@ -302,13 +303,121 @@ TEST_F(Flow, InstrumentDataFromTableShowsFourStoredLines)
     EXPECT_EQ(v.user, std::vector<std::string>{"Plant 4"});
 }
 
-TEST_F(Flow, ReceiveDataOnAPortThatWillNotOpenDoesNothing)
+// The received table as the structure file keeps it: written, then read by a
+// fresh program. The reader's outcome and its table.
+struct ReadBack {
+    ReadOutcome outcome;
+    std::vector<Tabela::Row> rows;
+};
+ReadBack writeAndReadBack(const AppContext& ctx)
 {
-    port.failOpenWith = EBUSY;
-    const InstrumentDataOutcome out = ReceiveInstrumentData(ctx, link, progress, port);
-    EXPECT_FALSE(out.exchanged);
-    EXPECT_TRUE(program.prompts.messages.empty());
-    EXPECT_TRUE(progress.captions.empty());
+    const std::string bytes = ComposeStructureFile(ctx, ctx.protocol);
+    LoadedProgram reader;
+    reader.prompts.allowAnyMessage();
+    NullProgress quiet;
+    StructureView view;
+    FileEnv env{*reader.ctx, reader.ctx->protocol, quiet, view};
+    ReadBack back{LoadStructure(env, bytes).outcome, {}};
+    const Tabela& t = reader.ctx->structure.table;
+    for (int r = 0; r < t.rowCount(); ++r)
+        back.rows.push_back(t.row(r));
+    return back;
+}
+std::vector<Tabela::Row> rowsOf(const Tabela& t)
+{
+    std::vector<Tabela::Row> rows;
+    for (int r = 0; r < t.rowCount(); ++r)
+        rows.push_back(t.row(r));
+    return rows;
+}
+
+TEST_F(Flow, BytesTheStructureFileReservesBecomeSpacesAndTheFileReadsBack)
+{
+    const struct {
+        const char* what;
+        int text;             // identification text 1..10 to replace, 0: none
+        std::string textBytes;
+        std::string item;     // the text of the record's "D" item
+        std::string serialLine, itemLine;
+    } cases[] = {
+        {"byte 2 in the serial number", 4, std::string("2148\x02" "0173"), "5.0", "2148 0173", "5.0"},
+        {"CR in the first instrument line", 1, "Zentrova\rIT", "5.0", "21120345", "5.0"},
+        {"CR in an extra line", 8, "Line\r5", "5.0", "21120345", "5.0"},
+        {"byte 2 in an item", 0, "", std::string("5\x02" "0"), "21120345", "5 0"},
+        {"line feed in an item", 0, "", "5\n0", "21120345", "5 0"},
+        {"CR in an item", 0, "", "5\r0", "21120345", "5 0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> texts{"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme",
+                                       "Plant 4", "FW 1.07", "Line 5", "Line 6", "Line 7"};
+        if (c.text > 0)
+            texts[size_t(c.text - 1)] = c.textBytes;
+        instrument.identificationPayload = ScriptedInstrument::payload(114, texts);
+        instrument.records = {rec(1, 1, 0, coded('R', 1, 7, "100") + plain('D', c.item)),
+                              rec(1, 2, 0, coded('R', 1, 7, "200"))};
+        ASSERT_EQ(run().status, ReceiveOutcome::Status::Received);
+        const Tabela& t = ctx.structure.table;
+        EXPECT_EQ(NthLine(t.cell(1, 0), 4), c.serialLine);
+        EXPECT_EQ(SplitLines(t.cell(1, 0)).size(), 8u);
+        EXPECT_EQ(t.cell(7, 1), c.itemLine);
+
+        const ReadBack back = writeAndReadBack(ctx);
+        EXPECT_EQ(back.outcome, ReadOutcome::Read);
+        EXPECT_TRUE(back.rows == rowsOf(t)) << "the rows read back differ";
+    }
+}
+
+// The largest transfer a structure file can hold: 65,535 records below the
+// identification row. 65,536 records announce a count of 0.
+TEST_F(Flow, ReceivingStopsWhenTheResultTableIsFull)
+{
+    const int limit = structure_file::MaxTableRows - 1;
+    for (const int held : {limit - 1, limit, limit + 1}) {
+        SCOPED_TRACE(held);
+        program.prompts.messages.clear();
+        instrument.records.clear();
+        for (int i = 0; i < held; ++i)
+            instrument.records.push_back(rec(1 + i / 1000, 1 + i % 1000, 0));
+        const bool full = held > limit;
+        if (full)
+            program.prompts.expectMessage(MbOK);
+        const ReceiveOutcome out = run();
+        EXPECT_EQ(out.done, std::min(held, limit));
+        EXPECT_EQ(out.tableFull, full);
+        EXPECT_EQ(out.status, full ? ReceiveOutcome::Status::Incomplete : ReceiveOutcome::Status::Received);
+        EXPECT_EQ(ctx.structure.table.rowCount(), std::min(held, limit) + 1);
+        EXPECT_EQ(port.writes.back(), kMEX);
+        if (!full) {
+            EXPECT_TRUE(program.prompts.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(program.prompts.messages.size(), 1u);
+        EXPECT_EQ(program.prompts.messages[0], ctx.texts.text("TableFull_50") + " 65535");
+        const ReadBack back = writeAndReadBack(ctx);
+        EXPECT_EQ(back.outcome, ReadOutcome::Read);
+        EXPECT_EQ(back.rows.size(), size_t(structure_file::MaxTableRows));
+        EXPECT_TRUE(back.rows == rowsOf(ctx.structure.table)) << "the rows read back differ";
+    }
+}
+
+TEST_F(Flow, ReceiveDataOnAPortThatWillNotOpenDoesNothingUnlessAnotherProgramHoldsIt)
+{
+    for (const int error : {ENOENT, EACCES, EBUSY}) {
+        program.prompts.messages.clear();
+        if (error == EBUSY)
+            program.prompts.expectMessage(MbOK);
+        port.failOpenWith = error;
+        const InstrumentDataOutcome out = ReceiveInstrumentData(ctx, link, progress, port);
+        EXPECT_FALSE(out.exchanged);
+        EXPECT_TRUE(progress.captions.empty());
+        if (error != EBUSY) {
+            EXPECT_TRUE(program.prompts.messages.empty()) << error;
+            continue;
+        }
+        ASSERT_EQ(program.prompts.messages.size(), 1u);
+        EXPECT_EQ(NthLine(program.prompts.messages[0], 3), ctx.texts.text("PortBusy_40") + " COM1");
+    }
 }
 
 } // namespace
