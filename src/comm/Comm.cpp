@@ -34,6 +34,13 @@ EVaCommError EVaCommError::openFailure(const QString& device, int err)
                         err, false, device);
 }
 
+EVaCommError EVaCommError::busy(const QString& device, std::string holder)
+{
+    EVaCommError e = openFailure(device, EBUSY);
+    e.holder_ = std::move(holder);
+    return e;
+}
+
 EVaCommError EVaCommError::lost(const QString& device, int err, bool whileWriting)
 {
     return EVaCommError(whileWriting ? Kind::Write : Kind::Read,

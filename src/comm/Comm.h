@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <cerrno>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -32,9 +33,16 @@ public:
     bool deviceLost() const { return deviceLost_; }
     // The device path involved (empty when not known).
     const QString& device() const { return device_; }
+    // Another program holds the device's lock: the open was refused.
+    bool portBusy() const { return kind_ == Kind::Open && systemError_ == EBUSY; }
+    // For a busy port, the program that holds it ("picocom (pid 1234)"),
+    // empty when the system does not tell.
+    const std::string& holder() const { return holder_; }
 
     // "Unable to open specified device %s (%d), %s"
     static EVaCommError openFailure(const QString& device, int err);
+    // An open failure with EBUSY that names the lock's holder.
+    static EVaCommError busy(const QString& device, std::string holder);
     // "Read error (%d), %s" for a device that disappeared while open.
     static EVaCommError lost(const QString& device, int err, bool whileWriting);
     static EVaCommError portIsOpen();
@@ -45,6 +53,7 @@ private:
     int systemError_;
     bool deviceLost_;
     QString device_;
+    std::string holder_;
 };
 
 // The port's settings as the serial component keeps them.

@@ -25,6 +25,15 @@ std::vector<std::string> SplitLines(const std::string& text)
     }
 }
 
+QString ShownInstrumentLine(const QString& decoded)
+{
+    QString shown = decoded;
+    for (QChar& c : shown)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    return shown;
+}
+
 InstrumentDataView InstrumentDataFromTable(const Tabela& table)
 {
     InstrumentDataView v;
@@ -58,7 +67,13 @@ InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& lin
         port.open();
     } catch (const EVaCommError& e) {
         out.error = e.what();
-        return out; // nothing happens: the boxes keep what they show
+        // The boxes keep what they show. A port that another program holds
+        // would fail every try in silence, so that one is told.
+        if (e.portBusy()) {
+            ctx.prompts->message(MsgType::Error, CommErrorText(ctx, e), MbOK, 0);
+            out.errorShown = true;
+        }
+        return out;
     }
     if (!port.active())
         return out;
@@ -71,7 +86,7 @@ InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& lin
         progress.setPosition(0);
         progress.processEvents(0);
         if (ex.StartExchange() == Exchange::Started) {
-            out.valid = IdentifyInstrument(ctx, ex, link.InstrumentExtraLines, out.texts) == 0;
+            out.valid = IdentifyInstrument(ctx, ex, link.InstrumentExtraLines, out.texts, &out.typeCode) == 0;
             out.exchanged = true;
             progress.setPosition(100);
             ex.DelayMs(100);
@@ -91,8 +106,10 @@ InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& lin
     } catch (...) {
     }
     port.close();
-    if (!failure.empty())
+    if (!failure.empty()) {
         ctx.prompts->message(MsgType::Error, failure, MbOK, 0);
+        out.errorShown = true;
+    }
     return out;
 }
 

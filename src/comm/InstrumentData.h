@@ -2,6 +2,8 @@
 #include "comm/Comm.h"
 #include "comm/Receive.h"
 
+#include <QString>
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,12 @@ struct InstrumentDataView {
 // The CR-separated lines of a text (an empty text is one empty line).
 std::vector<std::string> SplitLines(const std::string& text);
 
+// One line of the instrument's data as it is shown (in the dialog and by the
+// command-line tool): every control character, C1 and DEL included, is a
+// space, so that what the instrument sent cannot move the cursor, clear the
+// screen or switch a terminal's modes.
+QString ShownInstrumentLine(const QString& decoded);
+
 // From row 0 of the result table: lines 1, 2, 3 and 5 of column 1, line 4 as
 // the serial number, columns 2 and 3 line by line.
 InstrumentDataView InstrumentDataFromTable(const Tabela& table);
@@ -34,12 +42,15 @@ InstrumentDataView InstrumentDataFromIdentification(const InstrumentTexts& texts
 struct InstrumentDataOutcome {
     bool exchanged = false; // the instrument acknowledged and was asked
     bool valid = false;     // its identification reply was valid
+    unsigned typeCode = 0;  // the type code it reported (when valid)
     InstrumentTexts texts;
     InstrumentDataView view; // filled when exchanged
     std::string error;       // the port's message when it was lost or failed
+    bool errorShown = false; // ... and it was shown as a message
 };
 
-// The dialog's Receive Data: opens the port (a failure does nothing), starts
+// The dialog's Receive Data: opens the port (a failure does nothing, but a
+// port another program holds is told, with the holder), starts
 // an exchange, identifies the instrument (which sets FamilyCode and the extra
 // lines), ends the exchange. The result table is not touched.
 InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress,

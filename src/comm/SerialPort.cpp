@@ -2,8 +2,14 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace zentrova {
@@ -32,6 +38,40 @@ int openErrorNumber(const QString& device, QSerialPort::SerialPortError qtError)
 }
 } // namespace
 
+std::string PortLockHolder(const QString& device)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0)
+        return {};
+    // Lines such as "3: FLOCK  ADVISORY  WRITE 1234 00:19:5 0 EOF": the
+    // file is named by its file system's device (hex major:minor) and inode.
+    // Waiting requests ("3: -> FLOCK ...") hold nothing.
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream fields(line);
+        std::string number, type, mode, access, file;
+        long pid = 0;
+        if (!(fields >> number >> type) || type != "FLOCK")
+            continue;
+        if (!(fields >> mode >> access >> pid >> file))
+            continue;
+        unsigned fileMajor = 0, fileMinor = 0;
+        unsigned long long inode = 0;
+        if (std::sscanf(file.c_str(), "%x:%x:%llu", &fileMajor, &fileMinor, &inode) != 3)
+            continue;
+        if (fileMajor != major(st.st_dev) || fileMinor != minor(st.st_dev) || inode != st.st_ino)
+            continue;
+        const std::string pidText = "pid " + std::to_string(pid);
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string name;
+        if (pid <= 0 || !std::getline(comm, name) || name.empty())
+            return "(" + pidText + ")";
+        return name + " (" + pidText + ")";
+    }
+    return {};
+}
+
 TVaComm::TVaComm(Resolver resolve) : resolve_(std::move(resolve)) {}
 
 TVaComm::~TVaComm()
@@ -52,8 +92,22 @@ void TVaComm::open()
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto qtError = port_.error();
         port_.clearError();
-        throw EVaCommError::openFailure(device_, openErrorNumber(device_, qtError));
+        const int err = openErrorNumber(device_, qtError);
+        if (err == EBUSY)
+            throw EVaCommError::busy(device_, PortLockHolder(device_));
+        throw EVaCommError::openFailure(device_, err);
     }
+    // Qt's lock file keeps out programs that use the same kind of lock file;
+    // terminal programs (picocom, minicom, screen) lock the device itself
+    // with flock, which Qt neither takes nor looks at. Two programs writing
+    // to the instrument at once would garble both conversations.
+    if (::flock(int(port_.handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        port_.close();
+        port_.clearError();
+        throw EVaCommError::busy(device_, PortLockHolder(device_));
+    }
+    // Any other flock failure (a device without lock support) leaves the port
+    // usable as before.
     // Some instruments draw power from these lines; ours must see them low.
     // A pseudo-terminal has no modem lines and refuses both calls.
     port_.setDataTerminalReady(false);

@@ -3,13 +3,20 @@
 
 #include <QSerialPort>
 #include <functional>
+#include <string>
 
 namespace zentrova {
+
+// The program that holds an flock on `device`: "picocom (pid 1234)", "(pid
+// 1234)" when its name cannot be read, empty when no holder is listed in
+// /proc/locks.
+std::string PortLockHolder(const QString& device);
 
 // The serial port object over QSerialPort: 8 data bits, no parity, two stop
 // bits, no flow control, DTR and RTS off. Pseudo-terminals (and some USB
 // adapters) refuse the modem-line calls with "inappropriate ioctl"; that is
-// tolerated. Everything runs on the calling thread: output is handed to the
+// tolerated. The device is also locked with flock, as terminal programs lock
+// it, so that one of them holding the port is told. Everything runs on the calling thread: output is handed to the
 // device as soon as it can take it, input is pulled in whenever it is counted.
 class TVaComm final : public Comm {
 public:

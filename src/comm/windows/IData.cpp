@@ -76,14 +76,14 @@ void TInstrumentData::showView(const InstrumentDataView& view)
     auto fill = [&](QPlainTextEdit* b, const std::vector<std::string>& lines) {
         QStringList l;
         for (const std::string& s : lines)
-            l << ctx.decode(s);
+            l << ShownInstrumentLine(ctx.decode(s));
         b->setPlainText(l.join(u'\n'));
         QTextCursor c = b->textCursor();
         c.movePosition(QTextCursor::Start);
         b->setTextCursor(c);
     };
     fill(InstrBox, view.instrument);
-    NumBox->setText(ctx.decode(view.serialNumber));
+    NumBox->setText(ShownInstrumentLine(ctx.decode(view.serialNumber)));
     NumBox->setCursorPosition(0);
     fill(FirmBox, view.firm);
     fill(UserBox, view.user);
