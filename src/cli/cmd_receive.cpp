@@ -100,10 +100,47 @@ struct LinkSession {
     }
 };
 
+// Instrument text goes to the terminal as the instrument's-data dialog shows
+// it: escape sequences in it must not reach the terminal.
+void printLine(const char* label, const std::string& line, const AppContext& ctx)
+{
+    std::printf("%s: %s\n", label, ShownInstrumentLine(ctx.decode(line)).toUtf8().constData());
+}
+
 void printLines(const char* label, const std::vector<std::string>& lines, const AppContext& ctx)
 {
     for (const std::string& l : lines)
-        std::printf("%s: %s\n", label, ctx.decode(l).toUtf8().constData());
+        printLine(label, l, ctx);
+}
+
+// "an instrument of another kind answered on DEVICE: type code 370 (family
+// 114; this program serves family 14)".
+QString otherKindText(const QString& device, unsigned typeCode, const AppContext& ctx)
+{
+    return QStringLiteral("an instrument of another kind answered on %1: type code %2 (family %3; "
+                          "this program serves family %4)")
+        .arg(device)
+        .arg(typeCode)
+        .arg(unsigned(ctx.FamilyCode))
+        .arg(unsigned(ctx.ProfileFamily));
+}
+
+QString noAnswerText(const QString& device) { return QStringLiteral("no instrument answered on %1").arg(device); }
+
+QString noIdentificationText(const QString& device)
+{
+    return QStringLiteral("the instrument on %1 answered, but its identification was not valid").arg(device);
+}
+
+// Why nothing could be received, on stderr. A port that failed or went away
+// and a failed stage were already told by the transfer's own messages.
+void explainNothingReceived(const ReceiveOutcome& outcome, const QString& device, const AppContext& ctx)
+{
+    using S = ReceiveOutcome::Status;
+    if (outcome.status == S::NotAnswered)
+        Fail(noAnswerText(device));
+    else if (outcome.status == S::OtherInstrument)
+        Fail(outcome.identified ? otherKindText(device, outcome.typeCode, ctx) : noIdentificationText(device));
 }
 
 } // namespace
@@ -115,10 +152,14 @@ void ReceiveHelp()
                 "such as /dev/ttyUSB0, or COM1..COM16 as set up in the program) and writes\n"
                 "them as the structure file OUT. When the exchange cannot be started the\n"
                 "command gives up at once. --baud sets the line rate (default 9600);\n"
-                "--trace appends every byte sent and received, with its direction and time.\n\n"
-                "Exit codes: 0 every announced record arrived, 2 no exchange could be\n"
-                "started, 3 fewer records arrived than announced (OUT holds those that did;\n"
-                "stderr says done/count), 5 OUT cannot be written.\n");
+                "--trace appends every byte sent and received, with its direction and time.\n"
+                "A structure file holds at most 65535 results: receiving stops there.\n\n"
+                "Exit codes: 0 every announced record arrived, 2 nothing was received and\n"
+                "OUT is not written (the port could not be opened, no instrument answered,\n"
+                "its identification was not valid, or it is of another kind: stderr says\n"
+                "which), 3 the exchange started but fewer records arrived than the\n"
+                "instrument holds, none included (OUT holds those that did; stderr says\n"
+                "done/count, or that the result table is full), 5 OUT cannot be written.\n");
 }
 
 int ReceiveCommand(const QStringList& args)
@@ -136,9 +177,13 @@ int ReceiveCommand(const QStringList& args)
     const ReceiveOutcome outcome = ReceiveResults(ctx, link, program->progress, hooks);
     program->progress.hide();
     const int rc = ReceiveExitCode(outcome);
-    if (rc == 2)
+    if (rc == 2) {
+        explainNothingReceived(outcome, o.port, ctx);
         return rc;
-    if (rc == 3)
+    }
+    // A full table was told by its own message: the count (0 for 65,536
+    // records) says nothing then.
+    if (rc == 3 && !outcome.tableFull)
         Fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
 
     ctx.CurrentFileName = o.out;
@@ -156,8 +201,11 @@ void IdentifyHelp()
 {
     std::printf("Usage: zentrova-cli identify --port DEVICE [--baud N] [--trace FILE]\n\n"
                 "Asks the tester on DEVICE for its identification and prints it: the\n"
-                "instrument lines, the serial number, the firm and the user data.\n\n"
-                "Exit codes: 0 identified, 2 no valid answer.\n");
+                "instrument lines, the serial number, the firm and the user data. Control\n"
+                "characters in them are printed as spaces.\n\n"
+                "Exit codes: 0 identified, 2 no valid answer (the port could not be opened,\n"
+                "no instrument answered, or its identification was not valid) or an\n"
+                "instrument of another kind (printed, and stderr names its type code).\n");
 }
 
 int IdentifyCommand(const QStringList& args)
@@ -172,15 +220,20 @@ int IdentifyCommand(const QStringList& args)
     const InstrumentDataOutcome r = ReceiveInstrumentData(ctx, link, program->progress);
     program->progress.hide();
     if (!r.exchanged || !r.valid) {
-        if (!r.error.empty())
+        if (!r.error.empty() && !r.errorShown)
             Fail(ctx.decode(r.error));
-        Fail(QStringLiteral("no valid identification from %1").arg(o.port));
+        if (r.error.empty())
+            Fail(r.exchanged ? noIdentificationText(o.port) : noAnswerText(o.port));
         return 2;
     }
     printLines("instrument", r.view.instrument, ctx);
-    std::printf("serial: %s\n", ctx.decode(r.view.serialNumber).toUtf8().constData());
+    printLine("serial", r.view.serialNumber, ctx);
     printLines("firm", r.view.firm, ctx);
     printLines("user", r.view.user, ctx);
+    if (ctx.FamilyCode != ctx.ProfileFamily) {
+        Fail(otherKindText(o.port, r.typeCode, ctx));
+        return 2;
+    }
     return ExitOk;
 }
 

@@ -12,6 +12,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <fstream>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace zentrova::test {
 namespace {
 
@@ -104,14 +109,71 @@ TEST_F(CliInstrument, StopAfterSeventeenOfTwentyKeepsThoseReceived)
     EXPECT_TRUE(QFile::exists(file));
 }
 
-TEST_F(CliInstrument, SilentInstrumentGivesUpAtOnce)
+// What the tool says and returns when the instrument is not one it can read
+// from, or sends nothing after the exchange started.
+TEST_F(CliInstrument, ExitCodesSayWhatHappened)
 {
-    const QString device = startSim({QStringLiteral("fault silent MRD")});
+    const struct {
+        const char* what;
+        QStringList statements;
+        const char* command;
+        int code;
+        const char* says;
+        bool fileWritten;
+    } cases[] = {
+        // The exchange's start is given up at once.
+        {"no answer", {QStringLiteral("fault silent MRD")}, "receive", 2, "no instrument answered on", false},
+        {"garbled identification", {QStringLiteral("fault garbage MWH \"xx\"")}, "receive", 2,
+         "its identification was not valid", false},
+        {"another kind", {QStringLiteral("type 370")}, "receive", 2, "another kind answered on", false},
+        {"another kind", {QStringLiteral("type 370")}, "identify", 2, "type code 370", false},
+        {"no record of those announced", {QStringLiteral("fault silent MRE")}, "receive", 3, "0/30 records", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString device = startSim(c.statements);
+        ASSERT_FALSE(device.isEmpty());
+        const QString file = dir_.file(QStringLiteral("out.ZIT"));
+        QFile::remove(file);
+        QStringList args{QString::fromLatin1(c.command), QStringLiteral("--port"), device};
+        if (QLatin1String(c.command) == QLatin1String("receive"))
+            args << QStringLiteral("-o") << file;
+        const Result r = run(args);
+        EXPECT_EQ(r.code, c.code) << r.err.constData();
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.constData();
+        EXPECT_EQ(QFile::exists(file), c.fileWritten);
+        TearDown();
+    }
+}
+
+TEST_F(CliInstrument, IdentifyShowsControlBytesAsSpaces)
+{
+    const QString device = startSim({QStringLiteral("text 1 \"Zentrova\\x1b[2J IT\"")});
     ASSERT_FALSE(device.isEmpty());
-    const QString file = dir_.file(QStringLiteral("none.ZIT"));
-    const Result r = run({QStringLiteral("receive"), QStringLiteral("--port"), device, QStringLiteral("-o"), file});
+    const Result r = run({QStringLiteral("identify"), QStringLiteral("--port"), device});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_FALSE(r.out.contains('\x1b'));
+    EXPECT_TRUE(r.out.contains("instrument: Zentrova [2J IT\n")) << r.out.constData();
+}
+
+TEST_F(CliInstrument, PortLockedByAnotherProgramIsNamed)
+{
+    const QString device = startSim();
+    ASSERT_FALSE(device.isEmpty());
+    // The test holds the device as a terminal program would.
+    const int held = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    std::string name;
+    std::ifstream self("/proc/self/comm");
+    std::getline(self, name);
+    const Result r = run({QStringLiteral("receive"), QStringLiteral("--port"), device, QStringLiteral("-o"),
+                          dir_.file(QStringLiteral("x.ZIT"))});
+    ::close(held);
     EXPECT_EQ(r.code, 2);
-    EXPECT_FALSE(QFile::exists(file));
+    const std::string holder = name + " (pid " + std::to_string(::getpid()) + ")";
+    EXPECT_TRUE(r.err.contains(QByteArray("The port is in use by another program: ") + holder.c_str()))
+        << r.err.constData();
 }
 
 TEST_F(CliInstrument, IdentifyAndUsage)

@@ -16,6 +16,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <fstream>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace zentrova::test {
 namespace {
 
@@ -309,6 +314,66 @@ TEST(EndToEndPorts, DeviceInUseIsRefusedWithTheSystemsReason)
     }
     EXPECT_THROW(first.open(), EVaCommError);
     EXPECT_THROW(first.setPortName(QStringLiteral("COM2")), EVaCommError);
+}
+
+// A pseudo-terminal whose device the test holds open, as a terminal program
+// holds the instrument's port.
+class HeldTerminal {
+public:
+    HeldTerminal()
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return;
+        device = QString::fromLocal8Bit(::ptsname(master_));
+        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+    }
+    ~HeldTerminal()
+    {
+        if (slave_ >= 0)
+            ::close(slave_);
+        if (master_ >= 0)
+            ::close(master_);
+    }
+    bool opened() const { return slave_ >= 0; }
+    bool lock() { return ::flock(slave_, LOCK_EX | LOCK_NB) == 0; }
+    void unlock() { ::flock(slave_, LOCK_UN); }
+    QString device;
+
+private:
+    int master_ = -1, slave_ = -1;
+};
+
+TEST(EndToEndPorts, PortLockedByAnotherProgramIsRefusedWithItsHolder)
+{
+    LoadedProgram program;
+    HeldTerminal terminal;
+    ASSERT_TRUE(terminal.opened());
+    ASSERT_TRUE(terminal.lock());
+    std::string name;
+    std::ifstream self("/proc/self/comm");
+    ASSERT_TRUE(std::getline(self, name));
+    const std::string holder = name + " (pid " + std::to_string(::getpid()) + ")";
+
+    TVaComm serial;
+    serial.setPortName(terminal.device);
+    try {
+        serial.open();
+        FAIL() << "a locked port opened";
+    } catch (const EVaCommError& e) {
+        EXPECT_TRUE(e.portBusy());
+        EXPECT_EQ(e.holder(), holder);
+        EXPECT_EQ(NthLine(CommErrorText(*program.ctx, e), 3),
+                  program.ctx->texts.text("PortBusy_40") + " " + holder);
+    }
+    EXPECT_FALSE(serial.active());
+
+    // Once free, the port opens and the program holds the lock itself.
+    terminal.unlock();
+    ASSERT_NO_THROW(serial.open());
+    EXPECT_FALSE(terminal.lock());
+    serial.close();
+    EXPECT_TRUE(terminal.lock());
 }
 
 } // namespace
