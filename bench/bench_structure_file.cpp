@@ -129,7 +129,7 @@ void BM_ReadStructureFile(benchmark::State& state)
     Program& p = *s.program;
     for (auto _ : state) {
         std::string bytes;
-        ReadFileBytes(s.file, bytes, nullptr);
+        ReadWholeFile(s.file, bytes, nullptr);
         FileEnv env = p.env();
         if (LoadStructure(env, bytes).outcome != ReadOutcome::Read)
             state.SkipWithError("read failed");
@@ -143,7 +143,7 @@ void BM_CopyFileBytes(benchmark::State& state)
     Sample& s = sample(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
         std::string bytes;
-        ReadFileBytes(s.file, bytes, nullptr);
+        ReadWholeFile(s.file, bytes, nullptr);
         if (!WriteFileSafely(s.copy, bytes, nullptr))
             state.SkipWithError("copy failed");
     }

@@ -3,6 +3,7 @@
 #include "language/Language.h"
 #include "report/Protoc1.h"
 #include "shell/Profile.h"
+#include "shell/FileIO.h"
 #include "structure/StructureFile.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,16 @@ QString oneLine(QString s)
 
 void Fail(const QString& text)
 {
-    std::fprintf(stderr, "zentrova-cli: %s\n", oneLine(text).toLocal8Bit().constData());
+    // File names keep their bytes, also those that are not UTF-8.
+    std::fprintf(stderr, "zentrova-cli: %s\n", FileNameToSystem(oneLine(text)).constData());
+}
+
+int RefuseOutputOverInput(const QString& in, const QString& out, const char* command)
+{
+    if (!SameFile(in, out))
+        return ExitOk;
+    Fail(QStringLiteral("%1: -o names the input file; %2 would overwrite it").arg(out, QString::fromLatin1(command)));
+    return ExitUsage;
 }
 
 unsigned CliPrompts::message(MsgType, const std::string& text, unsigned buttons, int)
@@ -115,7 +125,7 @@ int ReadInput(Program& program, TProtocol& pages, const QString& path)
     AppContext& ctx = *program.ctx;
     std::string bytes;
     QString error;
-    if (!ReadFileBytes(path, bytes, &error)) {
+    if (!ReadWholeFile(path, bytes, &error)) {
         Fail(path + QStringLiteral(": ") + error);
         return ExitBadInput;
     }
@@ -123,8 +133,12 @@ int ReadInput(Program& program, TProtocol& pages, const QString& path)
     StructureView view;
     FileEnv env{ctx, pages, program.progress, view};
     const ReadResult r = LoadStructure(env, bytes, ctx.encode(path));
+    program.lastRead = r;
     switch (r.outcome) {
     case ReadOutcome::Read:
+        // What reading left out goes to stderr; the command still runs.
+        for (const QString& loss : ctx.decode(ReadLosses(ctx, r)).split(u'\r', Qt::SkipEmptyParts))
+            Fail(QStringLiteral("warning: %1: %2").arg(path, loss));
         return ExitOk;
     case ReadOutcome::NotStructure:
         Fail(path + QStringLiteral(": not a structure file"));

@@ -2,6 +2,7 @@
 #include "shell/AppContext.h"
 #include "shell/Progress.h"
 #include "shell/Prompts.h"
+#include "structure/StructureFile.h"
 
 #include <QHash>
 #include <QStringList>
@@ -57,6 +58,7 @@ struct Program {
     CliPrompts prompts;
     StderrProgress progress;
     std::unique_ptr<AppContext> ctx;
+    ReadResult lastRead; // how the input file read
 };
 
 // Loads the program's state; on failure prints the reason and returns nullptr.
@@ -68,6 +70,10 @@ int ReadInput(Program& program, TProtocol& pages, const QString& path);
 
 // Prints one line to stderr ("zentrova-cli: " + text).
 void Fail(const QString& text);
+
+// ExitUsage after saying so when `out` is the input file `in` itself, which
+// a command that writes something else must not overwrite; ExitOk otherwise.
+int RefuseOutputOverInput(const QString& in, const QString& out, const char* command);
 
 // A subcommand: `run` gets the arguments after its name.
 struct Command {

@@ -22,7 +22,7 @@ public:
     QJsonArray node(const ElementNode& n) const;
     QJsonObject table(const TStringGridAll2Data* t) const;
     QJsonObject page(const TProtocol& pages, int i) const;
-    QJsonObject document(const TProtocol& pages) const;
+    QJsonObject document(const TProtocol& pages, bool complete) const;
 
 private:
     const AppContext& ctx_;
@@ -94,7 +94,7 @@ QJsonArray Json::node(const ElementNode& n) const
     return children;
 }
 
-QJsonObject Json::document(const TProtocol& pages) const
+QJsonObject Json::document(const TProtocol& pages, bool complete) const
 {
     QJsonObject doc;
     doc[QStringLiteral("family")] = int(ctx_.FamilyCode);
@@ -123,6 +123,7 @@ QJsonObject Json::document(const TProtocol& pages) const
     doc[QStringLiteral("autotest")] = autotest;
     doc[QStringLiteral("checks")] = text(ctx_.comments.checks);
     doc[QStringLiteral("results_discarded")] = ctx_.ResultsDiscarded;
+    doc[QStringLiteral("complete")] = complete;
 
     // The top level is a list like every node's children.
     QJsonArray tree;
@@ -161,7 +162,8 @@ void DumpHelp()
     std::printf("Usage: zentrova-cli dump FILE\n\n"
                 "Reads the structure file FILE and prints its content as one JSON object:\n"
                 "family, heading (OP1..OP3, FOOTER..FOOTER3, site1..site3, Logo, LogoText),\n"
-                "comments (200), autotest (5), checks, results_discarded, tree (name, kind,\n"
+                "comments (200), autotest (5), checks, results_discarded, complete (false\n"
+                "when the file ends before its end marker), tree (name, kind,\n"
                 "number, selection, children), table (rows of cells) and pages (kind, index\n"
                 "and the page's fields). Texts are decoded from the active language's code\n"
                 "page; a line break inside a text is \"\\r\". Nothing is asked or written.\n");
@@ -179,7 +181,7 @@ int DumpCommand(const QStringList& args)
     TProtocol pages;
     if (const int rc = ReadInput(*program, pages, args.front()); rc != ExitOk)
         return rc;
-    const QByteArray json = QJsonDocument(Json(*program->ctx).document(pages)).toJson(QJsonDocument::Indented);
+    const QByteArray json = QJsonDocument(Json(*program->ctx).document(pages, program->lastRead.complete)).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     return std::fflush(stdout) == 0 ? ExitOk : ExitCannotWrite;
 }

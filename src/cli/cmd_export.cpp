@@ -51,6 +51,8 @@ int ExportCommand(const QStringList& args)
         Fail(QStringLiteral("export needs FILE and -o OUT (see zentrova-cli export --help)"));
         return ExitUsage;
     }
+    if (const int rc = RefuseOutputOverInput(in, out, "export"); rc != ExitOk)
+        return rc;
     auto program = LoadProgram();
     if (!program)
         return ExitProgramData;

@@ -77,6 +77,8 @@ int ReportCommand(const QStringList& args)
         Fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
         return ExitUsage;
     }
+    if (const int rc = RefuseOutputOverInput(in, out, "report"); rc != ExitOk)
+        return rc;
     // Measuring and drawing text needs the GUI application object (on the
     // offscreen platform when there is no display).
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {

@@ -2,6 +2,7 @@
 // a function in its own cmd_*.cpp; adding one means adding its line to the
 // table below.
 #include "cli/Cli.h"
+#include "shell/FileIO.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -68,8 +69,11 @@ int main(int argc, char* argv[])
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // Arguments as the system's bytes: a file name that is not UTF-8 must
+    // still name its file (QCoreApplication::arguments() would replace them).
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << zentrova::FileNameFromSystem(QByteArray(argv[i]));
     if (args.isEmpty()) {
         usage(stderr);
         return ExitUsage;

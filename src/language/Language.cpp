@@ -2,10 +2,10 @@
 
 #include "language/LanguageKeys.h"
 #include "shell/AppContext.h"
-#include "shell/TextRules.h"
+#include "shell/FileIO.h"
+#include "shell/IniFile.h"
 #include "shell/Prompts.h"
-
-#include <SimpleIni.h>
+#include "shell/TextRules.h"
 
 #include <QFile>
 #include <algorithm>
@@ -33,9 +33,9 @@ bool startsWithNoCase(const std::string& s, const char* prefix)
     return true;
 }
 
-bool loadIni(CSimpleIniA& ini, const QString& path)
+bool loadIni(CSimpleIniA& ini, const QString& path, QString* error = nullptr)
 {
-    return ini.LoadFile(QFile::encodeName(path).constData()) >= 0;
+    return LoadIniFile(ini, FileNameToSystem(path).toStdString(), error);
 }
 
 } // namespace
@@ -149,8 +149,16 @@ bool TLanguage::LoadLanguageList(AppContext& ctx)
 {
     entries_.clear();
     selected_ = 0;
+    // A settings file that is a folder or a device keeps nothing: say so once.
+    if (const QString problem = ctx.settings.UnreportedProblem(); !problem.isEmpty())
+        ctx.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     CSimpleIniA ini(false, false, false);
-    loadIni(ini, ctx.ProgramDir + "LNG_MAIN.INI");
+    const QString indexPath = ctx.ProgramDir + "LNG_MAIN.INI";
+    if (const QString problem = NotARegularFile(indexPath); !problem.isEmpty()) {
+        ctx.fatal("Error in LNG_MAIN.INI\r" + ctx.encode(indexPath + QStringLiteral(": ") + problem));
+        return false;
+    }
+    loadIni(ini, indexPath);
 
     CSimpleIniA::TNamesDepend keys;
     ini.GetAllKeys("Languages", keys);
@@ -186,8 +194,16 @@ bool TLanguage::CurrentLanguage(AppContext& ctx, std::string& section, std::stri
 {
     if (selected_ < 0 || size_t(selected_) >= entries_.size())
         return false;
+    // A settings file that is a folder or a device keeps nothing: say so once.
+    if (const QString problem = ctx.settings.UnreportedProblem(); !problem.isEmpty())
+        ctx.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     CSimpleIniA ini(false, false, false);
-    loadIni(ini, ctx.ProgramDir + "LNG_MAIN.INI");
+    const QString indexPath = ctx.ProgramDir + "LNG_MAIN.INI";
+    if (const QString problem = NotARegularFile(indexPath); !problem.isEmpty()) {
+        ctx.fatal("Error in LNG_MAIN.INI\r" + ctx.encode(indexPath + QStringLiteral(": ") + problem));
+        return false;
+    }
+    loadIni(ini, indexPath);
     section = entries_[size_t(selected_)].section;
     bool ok = true;
     const std::string file = readIndexKey(ctx, &ini, section, "File", ok);
@@ -214,7 +230,7 @@ bool TLanguage::CurrentLanguage(AppContext& ctx, std::string& section, std::stri
         return false;
     }
     codec_.setLcid(lcid);
-    filePath = (ctx.ProgramDir + QString::fromLocal8Bit(file.c_str())).toStdString();
+    filePath = FileNameToSystem(ctx.ProgramDir).toStdString() + file;
     return true;
 }
 
@@ -224,10 +240,11 @@ bool TLanguage::open(AppContext& ctx)
     if (!CurrentLanguage(ctx, section, path))
         return false;
     open_ = std::make_unique<Open>();
-    if (open_->ini.LoadFile(path.c_str()) < 0) {
+    QString why;
+    if (!LoadIniFile(open_->ini, path, &why)) {
         open_.reset();
         ctx.settings.WriteSetting("SETUP", "Language", "1");
-        ctx.fatal("Error in LANGUAGE.INI\r" + path);
+        ctx.fatal("Error in LANGUAGE.INI\r" + path + ": " + ctx.encode(why));
         return false;
     }
     return true;

@@ -1,9 +1,11 @@
 #include "report/ComposePages.h"
 
+#include "shell/FileIO.h"
+
+#include <QBuffer>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -306,29 +308,22 @@ bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error)
 
 bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error, const std::vector<int>& order)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    // The document is made in memory and written in one piece, so a disk
+    // that fills up cannot leave a cut-off PDF under the target's name.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(recorder.PrinterDpiX());
         writer.setCreator(QStringLiteral("Zentrova"));
         if (!ReplayPages(recorder, writer, order)) {
-            file.cancelWriting();
             if (error)
-                *error = file.errorString();
+                *error = QStringLiteral("The pages could not be drawn.");
             return false;
         }
     }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    const QByteArray& pdf = buffer.data();
+    return WriteFileSafely(path, std::string_view(pdf.constData(), size_t(pdf.size())), error);
 }
 
 } // namespace zentrova

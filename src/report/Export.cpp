@@ -2,6 +2,7 @@
 
 #include "report/Protoc1.h"
 #include "shell/AppContext.h"
+#include "shell/FileIO.h"
 #include "shell/Progress.h"
 #include "shell/Prompts.h"
 #include "shell/TextRules.h"
@@ -9,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -206,17 +206,8 @@ QString ExportFileName(const QString& chosen)
 
 QString WriteExportFile(const QString& path, const std::string& bytes)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return f.errorString();
-    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        const QString reason = f.errorString();
-        f.cancelWriting();
-        return reason;
-    }
-    if (!f.commit())
-        return f.errorString();
-    return {};
+    QString error;
+    return WriteFileSafely(path, bytes, &error) ? QString() : error;
 }
 
 bool RunExport(AppContext& ctx, const TProtocol& pages, const ExportFormat& format, Progress& progress)

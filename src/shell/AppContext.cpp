@@ -1,5 +1,6 @@
 #include "shell/AppContext.h"
 
+#include "shell/FileIO.h"
 #include "shell/Prompts.h"
 
 #include <QFile>
@@ -9,7 +10,7 @@ namespace zentrova {
 AppContext::AppContext(const QString& programDir, Prompts& p)
     : ProgramDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'),
       prompts(&p),
-      settings(QFile::encodeName(ProgramDir + QStringLiteral("ZENTRO.INI")).toStdString())
+      settings(FileNameToSystem(ProgramDir + QStringLiteral("ZENTRO.INI")).toStdString())
 {
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <string>
 
 namespace zentrova {
@@ -19,8 +21,15 @@ public:
 
     const std::string& path() const { return path_; }
 
+    // Empty while the settings file is missing or a regular file; otherwise
+    // the path and why no setting can be read or kept there.
+    QString Problem() const;
+    // Problem() the first time it is not empty, then empty: the user is told once per run.
+    QString UnreportedProblem() const;
+
 private:
     std::string path_;
+    mutable bool problemReported_ = false;
 };
 
 } // namespace zentrova

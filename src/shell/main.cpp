@@ -8,6 +8,7 @@
 #include "report/windows/export1.h"
 #include "report/windows/preview1.h"
 #include "shell/AppContext.h"
+#include "shell/FileIO.h"
 #include "shell/windows/About.h"
 #include "shell/windows/Main.h"
 #include "shell/windows/QtPrompts.h"
@@ -57,9 +58,10 @@ int main(int argc, char* argv[])
     w.comments = &comments;
     form.setWindows(w, &link);
 
-    const QStringList args = QApplication::arguments();
-    if (args.size() > 1)
-        form.commandLineFile = args.at(1);
+    // The file name as the system's bytes (QApplication has taken its own
+    // options out of argv): a name that is not UTF-8 still opens.
+    if (argc > 1)
+        form.commandLineFile = FileNameFromSystem(QByteArray(argv[1]));
 
     // Without a window manager "maximised" means nothing: fill the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen())

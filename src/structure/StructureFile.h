@@ -1,4 +1,5 @@
 #pragma once
+#include "shell/FileIO.h"
 #include "shell/Prompts.h"
 
 #include <QString>
@@ -83,11 +84,6 @@ struct FileEnv {
 std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages,
                                  Progress* progress = nullptr);
 
-// Writes `bytes` to `path` through a temporary file beside it that replaces
-// the target only when complete: a failure leaves the previous file as it
-// was. On failure returns false and sets `error` to the system's message.
-bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error);
-
 // Writes the model to ctx.CurrentFileName. On success StructureSaved becomes
 // true; on failure the system's message is shown, the previous file stays
 // untouched and StructureSaved keeps its value.
@@ -115,12 +111,15 @@ enum class ReadOutcome {
 struct ReadResult {
     ReadOutcome outcome = ReadOutcome::Read;
     std::string message; // for Damaged and CannotOpen: what went wrong (bytes)
+    // The file ends with its end marker. A file cut short still reads up to
+    // the break, so the user must be told that the rest is missing.
+    bool complete = true;
 };
 
-// The whole file's bytes. False when it cannot be opened or read; `error`
-// then holds the system's message and `opened` tells which of the two failed.
-bool ReadFileBytes(const QString& path, std::string& bytes, QString* error,
-                   bool* opened = nullptr);
+// The words for what reading left out although the outcome is Read: the
+// results removed because the seal did not match, the file cut short. Empty
+// when nothing was left out; the lines are joined by CR.
+std::string ReadLosses(const AppContext& ctx, const ReadResult& result);
 
 // Replaces the model (tree, result table, heading data, comments, report
 // pages, FamilyCode, ResultsDiscarded) by the content of `bytes`: the steps

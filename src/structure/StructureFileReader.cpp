@@ -470,31 +470,39 @@ ReadResult Reader::run()
 
 } // namespace
 
-bool ReadFileBytes(const QString& path, std::string& bytes, QString* error, bool* opened)
+// True when the last line that is not empty is the end marker: the file was
+// written to its end.
+bool EndsWithEndMarker(std::string_view bytes)
 {
-    QFile f(path);
-    if (opened)
-        *opened = false;
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    if (opened)
-        *opened = true;
-    const QByteArray all = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    bytes.assign(all.constData(), size_t(all.size()));
-    return true;
+    while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r'))
+        bytes.remove_suffix(1);
+    const size_t lineStart = bytes.find_last_of("\r\n");
+    const std::string_view last = lineStart == std::string_view::npos ? bytes : bytes.substr(lineStart + 1);
+    return last == structure_file::Konec;
+}
+
+std::string ReadLosses(const AppContext& ctx, const ReadResult& result)
+{
+    std::string losses;
+    auto add = [&](const char* key) {
+        if (!losses.empty())
+            losses += '\r';
+        losses += ctx.texts.text(key);
+    };
+    if (result.outcome != ReadOutcome::Read && result.outcome != ReadOutcome::Damaged)
+        return losses;
+    if (ctx.ResultsDiscarded)
+        add("ResultsDiscarded_50");
+    if (!result.complete)
+        add("FileIncomplete_50");
+    return losses;
 }
 
 ReadResult LoadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
 {
-    return Reader(env, bytes, fileName).run();
+    ReadResult result = Reader(env, bytes, fileName).run();
+    result.complete = EndsWithEndMarker(bytes);
+    return result;
 }
 
 ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
@@ -527,7 +535,7 @@ ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
     std::string bytes;
     QString error;
     bool opened = false;
-    if (!ReadFileBytes(file, bytes, &error, &opened)) {
+    if (!ReadWholeFile(file, bytes, &error, &opened)) {
         // The model stays as it was; the structure keeps its own file name.
         if (opened)
             ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
@@ -552,7 +560,13 @@ ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
         // default name and Save asks where to put it.
         ctx.CurrentFileName = ctx.decode(ctx.texts.defaultFileName);
         env.view.UpdateMainCaption();
-        ctx.prompts->message(MsgType::Error, result.message, MbOK);
+        std::string message = result.message;
+        if (const std::string losses = ReadLosses(ctx, result); !losses.empty())
+            message += "\r" + losses;
+        ctx.prompts->message(MsgType::Error, message, MbOK);
+    } else if (const std::string losses = ReadLosses(ctx, result); !losses.empty()) {
+        // Reading keeps what it can, but the user must know what is missing.
+        ctx.prompts->message(MsgType::Warning, ctx.encode(file) + "\r" + losses, MbOK);
     }
     hideWhenNotServed();
     return result;

@@ -7,7 +7,6 @@
 #include "shell/TextRules.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace zentrova {
 
@@ -247,28 +246,6 @@ std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages, 
     w.empty(25);
     w.raw(sf::Konec);
     return out;
-}
-
-bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error)
-{
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
 }
 
 bool WriteStructureFile(FileEnv& env)

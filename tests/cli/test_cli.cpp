@@ -1,4 +1,9 @@
 // zentrova-cli, run as a program from a program folder of its own.
+#include "comm/Receive.h"
+#include "report/Protoc1.h"
+#include "shell/Progress.h"
+#include "structure/Structure.h"
+#include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +14,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+
+#include <unistd.h>
 
 namespace zentrova::test {
 namespace {
@@ -38,6 +45,10 @@ protected:
     CliRun run(const QStringList& args)
     {
         QProcess p;
+        // The drawing commands start Qt's GUI part, which warns without a runtime folder.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        p.setProcessEnvironment(env);
         p.start(exe_, args);
         EXPECT_TRUE(p.waitForFinished(30000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
@@ -45,6 +56,7 @@ protected:
     }
 
     ProgramDir dir_;
+    QTemporaryDir runtime_;
     QString exe_;
 };
 
@@ -144,6 +156,130 @@ TEST_F(CliTest, ConvertWritesTheCurrentFormat)
     EXPECT_EQ(r.code, 5);
     r = run({QStringLiteral("convert"), dataFile("other_family.ZIT"), QStringLiteral("-o"), out});
     EXPECT_EQ(r.code, 4);
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// A structure file of some 200 KB: thousands of result rows under 300
+// measuring points with long names.
+void writeBigStructure(const QString& path)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    c.FamilyCode = 14;
+    ResetToNewStructure(c);
+    c.structure.table.setCell(1, 0, "Tester\r\r\r123");
+    for (int r = 1; r <= 3000; ++r) {
+        const std::string element = std::to_string(r / 10);
+        c.structure.table.setCell(1, r, "1\r1\r" + element);
+        c.structure.table.setCell(2, r, "001\r001\r" + std::string(60, 'e') + element + "\r6,13");
+        c.structure.table.setCell(4, r, std::string(60, 'v'));
+    }
+    NullProgress progress;
+    BuildTreeFromResults(c, progress);
+    TProtocol pages;
+    ASSERT_TRUE(WriteFileSafely(path, ComposeStructureFile(c, pages)));
+}
+
+// Every writer of the tool onto a disk full to its last block (the output is
+// smaller than any write buffer) and onto one that fills up half-way through
+// the output: exit 5 with the system's message on one line, the previous
+// file byte for byte, no temporary file left behind.
+TEST_F(CliTest, AFullDiskKeepsThePreviousFile)
+{
+    const QString big = dir_.file(QStringLiteral("big.ZIT"));
+    writeBigStructure(big);
+    const QByteArray previous(1596, 'p');
+    struct Case { const char* command; QString in; const char* out; qint64 free; };
+    for (const Case& c : {Case{"convert", dataFile("full.ZIT"), "prev.ZIT", 0},
+                          Case{"convert", big, "prev.ZIT", 4096},
+                          Case{"export", dataFile("full.ZIT"), "prev.TXT", 0},
+                          Case{"export", big, "prev.TXT", 4096},
+                          Case{"report", dataFile("full.ZIT"), "prev.pdf", 0},
+                          Case{"report", dataFile("full.ZIT"), "prev.pdf", 4096}}) {
+        SCOPED_TRACE(std::string(c.command) + " with " + std::to_string(c.free) + " bytes free");
+        FullDisk disk(c.free);
+        const QString target = disk.file(QString::fromLatin1(c.out));
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(previous) == previous.size());
+        f.close();
+        disk.engage();
+        const CliRun r = run({QString::fromLatin1(c.command), c.in, QStringLiteral("-o"), target});
+        EXPECT_EQ(r.code, 5) << r.err.constData();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+        EXPECT_TRUE(r.err.contains(disk.mounted() ? "No space left on device" : "File too large")) << r.err.constData();
+        EXPECT_EQ(bytesOf(target), previous);
+        EXPECT_EQ(disk.names(), QStringList{QString::fromLatin1(c.out)});
+    }
+}
+
+// What reading left out is said on stderr; the commands still do their work.
+TEST_F(CliTest, LossesAreSaidAloud)
+{
+    struct Case { const char* file; const char* warning; bool complete; bool discarded; };
+    for (const Case& c : {Case{"changed_serial.ZIT", "seal", true, true},
+                          Case{"truncated_table.ZIT", "end marker", false, false},
+                          Case{"full.ZIT", nullptr, true, false}}) {
+        SCOPED_TRACE(c.file);
+        const CliRun dump = run({QStringLiteral("dump"), dataFile(c.file)});
+        EXPECT_EQ(dump.code, 0);
+        const QJsonObject d = QJsonDocument::fromJson(dump.out).object();
+        EXPECT_EQ(d[u"complete"].toBool(), c.complete);
+        EXPECT_EQ(d[u"results_discarded"].toBool(), c.discarded);
+        const QString out = dir_.file(QStringLiteral("out.TXT"));
+        for (const CliRun& r : {dump, run({QStringLiteral("convert"), dataFile(c.file), QStringLiteral("-o"), out}),
+                                run({QStringLiteral("export"), dataFile(c.file), QStringLiteral("-o"), out})}) {
+            EXPECT_EQ(r.code, 0);
+            if (c.warning) {
+                EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+                EXPECT_TRUE(r.err.contains("warning: ") && r.err.contains(c.warning)) << r.err.constData();
+            } else {
+                EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+            }
+        }
+    }
+}
+
+// Files named by the system's bytes, UTF-8 or not; an output that is the
+// input itself is refused by the commands that write something else.
+TEST_F(CliTest, FileNamesAreTheSystemsBytes)
+{
+    const QByteArray folder = QFile::encodeName(dir_.path());
+    const QByteArray in = folder + "/site \xe8\xb9.ZIT", out = folder + "/out \xff.ZIT";
+    QFile src(dataFile("full.ZIT"));
+    ASSERT_TRUE(src.open(QIODevice::ReadOnly));
+    const QByteArray original = src.readAll();
+    ASSERT_TRUE(WriteFileSafely(FileNameFromSystem(in), std::string_view(original.constData(), size_t(original.size()))));
+
+    // QProcess would turn the arguments into UTF-8: the bytes go through a script.
+    const QByteArray script = "exec \"" + QFile::encodeName(exe_) + "\" convert '" + in + "' -o '" + out + "'\n";
+    const QByteArray scriptPath = folder + "/convert.sh";
+    QFile sh(QString::fromLocal8Bit(scriptPath));
+    ASSERT_TRUE(sh.open(QIODevice::WriteOnly) && sh.write(script) == script.size());
+    sh.close();
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QString::fromLocal8Bit(scriptPath)});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    EXPECT_EQ(::access(out.constData(), F_OK), 0);
+    // Qt cannot remove these names with the folder.
+    ::unlink(in.constData());
+    ::unlink(out.constData());
+
+    for (const char* command : {"export", "report"}) {
+        SCOPED_TRACE(command);
+        const QString copy = dir_.file(QStringLiteral("mine.ZIT"));
+        QFile::remove(copy);
+        ASSERT_TRUE(QFile::copy(dataFile("full.ZIT"), copy));
+        const CliRun r = run({QString::fromLatin1(command), copy, QStringLiteral("-o"), copy});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+        EXPECT_EQ(bytesOf(copy), original);
+    }
 }
 
 } // namespace

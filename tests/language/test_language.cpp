@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <SimpleIni.h>
 
 using namespace zentrova;
@@ -168,6 +171,33 @@ TEST(LanguageFile, MissingFileEndsTheProgram)
     p.prompts.expectMessage(MbOK);
     EXPECT_FALSE(p.load());
     EXPECT_NE(p.prompts.messages.at(0).find("Error in LANGUAGE.INI"), std::string::npos);
+}
+
+// A folder where a file of texts or settings belongs is refused with its
+// path named, before any byte of it is taken.
+TEST(LanguageFile, FoldersInPlaceOfFilesAreNamed)
+{
+    struct Case { const char* name; bool ends; const char* message; };
+    for (const Case& c : {Case{"LNG_MAIN.INI", true, "Error in LNG_MAIN.INI\r"},
+                          Case{"english.lng", true, "Error in LANGUAGE.INI\r"},
+                          Case{"ZENTRO.INI", false, "Error in ZENTRO.INI\r"}}) {
+        SCOPED_TRACE(c.name);
+        LoadedProgram p(false);
+        const QString path = p.dir.file(QString::fromLatin1(c.name));
+        QFile::remove(path);
+        ASSERT_TRUE(QDir().mkdir(path));
+        p.prompts.expectMessage(MbOK);
+        EXPECT_EQ(p.load(), !c.ends);
+        ASSERT_EQ(p.prompts.messages.size(), 1u);
+        EXPECT_EQ(p.prompts.messages[0].rfind(c.message, 0), 0u) << p.prompts.messages[0];
+        EXPECT_NE(p.prompts.messages[0].find(path.toStdString()), std::string::npos) << p.prompts.messages[0];
+        if (!c.ends) {
+            // Settings read as their defaults; a write leaves the folder alone.
+            EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "Language", "dflt"), "dflt");
+            p.ctx->settings.WriteSetting("SETUP", "Language", "2");
+            EXPECT_TRUE(QFileInfo(path).isDir());
+        }
+    }
 }
 
 TEST(LanguageFile, MissingReportLabelEnds)

@@ -6,6 +6,13 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 namespace zentrova::test {
 
 ScriptedPrompts::~ScriptedPrompts()
@@ -50,6 +57,68 @@ std::optional<QString> ScriptedPrompts::saveFileName(const FileDialogRequest& r)
     auto f = files_.front();
     files_.pop_front();
     return f;
+}
+
+FullDisk::FullDisk(qint64 freeBytes, int sizeKiB) : free_(freeBytes)
+{
+    const QByteArray at = QFile::encodeName(dir_.path());
+    const QByteArray options = "size=" + QByteArray::number(sizeKiB) + "k";
+    mounted_ = ::mount("tmpfs", at.constData(), "tmpfs", 0, options.constData()) == 0;
+}
+
+void FullDisk::engage()
+{
+    if (mounted_) {
+        // The filler takes everything but `free_` bytes, block by block.
+        const QByteArray filler = QFile::encodeName(file(QStringLiteral(".filler")));
+        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        ASSERT_GE(fd, 0);
+        const std::string block(4096, 'f');
+        for (;;) {
+            struct statvfs vfs {};
+            ASSERT_EQ(::fstatvfs(fd, &vfs), 0);
+            const qint64 left = qint64(vfs.f_bavail) * qint64(vfs.f_bsize);
+            if (left <= free_)
+                break;
+            const size_t chunk = size_t(std::min<qint64>(qint64(block.size()), left - free_));
+            if (::write(fd, block.data(), chunk) <= 0)
+                break; // full to the last block
+        }
+        ::close(fd);
+        return;
+    }
+    // One byte past the largest file already there plus `free_` fails.
+    rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    oldLimit_ = old.rlim_cur;
+    qint64 largest = 0;
+    for (const QFileInfo& i : QDir(dir_.path()).entryInfoList(QDir::Files | QDir::Hidden))
+        largest = std::max(largest, i.size());
+    rlimit small = old;
+    small.rlim_cur = rlim_t(std::max<qint64>(largest + free_, 1));
+    std::signal(SIGXFSZ, SIG_IGN); // writes fail with EFBIG instead of ending the program
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    limited_ = true;
+}
+
+FullDisk::~FullDisk()
+{
+    if (limited_) {
+        rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        old.rlim_cur = rlim_t(oldLimit_);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+    if (mounted_)
+        ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+}
+
+QStringList FullDisk::names() const
+{
+    QStringList names = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+    names.removeAll(QStringLiteral(".filler"));
+    return names;
 }
 
 ProgramDir::ProgramDir()

@@ -2,6 +2,7 @@
 #include "shell/AppContext.h"
 #include "shell/Prompts.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <memory>
@@ -48,6 +49,30 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// A disk that fills up: a small tmpfs of its own, mounted for the test and
+// filled until only `freeBytes` are left (0: to the last block). Where no
+// file system may be mounted (not root), it is an ordinary folder under a
+// file-size limit that gives writes the same failure one block past what
+// it holds; the limit also binds programs the test starts.
+class FullDisk {
+public:
+    explicit FullDisk(qint64 freeBytes = 0, int sizeKiB = 256);
+    ~FullDisk();
+    QString file(const QString& name) const { return dir_.path() + u'/' + name; }
+    // The names in it other than the filler.
+    QStringList names() const;
+    bool mounted() const { return mounted_; }
+    // Turns the file-size limit on (when not mounted); until then, files can be put there.
+    void engage();
+
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    bool limited_ = false;
+    qint64 free_ = 0;
+    unsigned long long oldLimit_ = 0;
 };
 
 // A program folder with a context whose language tables are loaded the way

@@ -1,0 +1,40 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace zentrova {
+
+// File names are the system's bytes. Names that are not valid UTF-8 (a folder
+// copied from an old Windows disk, say) must still open, so every byte that
+// is not part of a valid UTF-8 sequence travels inside the QString as the
+// lone surrogate U+DC80..U+DCFF and turns back into that byte on the way out.
+// Qt's own conversion would replace such bytes for good.
+QString FileNameFromSystem(const QByteArray& bytes);
+QByteArray FileNameToSystem(const QString& name);
+
+// The whole content of the regular file `path`. False when it cannot be
+// opened or read, or is not a regular file (a folder, a device): `error`
+// then holds the system's message and `opened` tells whether opening
+// succeeded.
+bool ReadWholeFile(const QString& path, std::string& bytes, QString* error = nullptr,
+                   bool* opened = nullptr);
+
+// Writes `bytes` to `path` through a temporary file beside it, which replaces
+// the target only after every byte was written and reached the disk. On any
+// failure (full disk, file-size limit, no permission) the temporary file is
+// removed, the target stays as it was byte for byte, false is returned and
+// `error` holds the system's message. A new file gets the usual permissions;
+// a replaced one keeps its own.
+bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr);
+
+// True when both names lead to the same existing file (links followed).
+bool SameFile(const QString& a, const QString& b);
+
+// Empty when `path` is missing or a regular file; otherwise why it cannot be
+// used as a file of settings or texts ("is a directory", ...).
+QString NotARegularFile(const QString& path);
+
+} // namespace zentrova
