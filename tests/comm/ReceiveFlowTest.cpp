@@ -303,6 +303,14 @@ TEST_F(Flow, InstrumentDataFromTableShowsFourStoredLines)
     EXPECT_EQ(v.user, std::vector<std::string>{"Plant 4"});
 }
 
+std::vector<Tabela::Row> rowsOf(const Tabela& t)
+{
+    std::vector<Tabela::Row> rows;
+    for (int r = 0; r < t.rowCount(); ++r)
+        rows.push_back(t.row(r));
+    return rows;
+}
+
 // The received table as the structure file keeps it: written, then read by a
 // fresh program. The reader's outcome and its table.
 struct ReadBack {
@@ -317,18 +325,8 @@ ReadBack writeAndReadBack(const AppContext& ctx)
     NullProgress quiet;
     StructureView view;
     FileEnv env{*reader.ctx, reader.ctx->protocol, quiet, view};
-    ReadBack back{LoadStructure(env, bytes).outcome, {}};
-    const Tabela& t = reader.ctx->structure.table;
-    for (int r = 0; r < t.rowCount(); ++r)
-        back.rows.push_back(t.row(r));
-    return back;
-}
-std::vector<Tabela::Row> rowsOf(const Tabela& t)
-{
-    std::vector<Tabela::Row> rows;
-    for (int r = 0; r < t.rowCount(); ++r)
-        rows.push_back(t.row(r));
-    return rows;
+    const ReadOutcome outcome = LoadStructure(env, bytes).outcome;
+    return {outcome, rowsOf(reader.ctx->structure.table)};
 }
 
 TEST_F(Flow, BytesTheStructureFileReservesBecomeSpacesAndTheFileReadsBack)
