@@ -167,7 +167,7 @@ bool ReadWholeFile(const QString& path, std::string& bytes, QString* error, bool
     return true;
 }
 
-bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error)
+bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error, bool syncToDisk)
 {
     QByteArray target = FileNameToSystem(path);
     if (target.isEmpty()) {
@@ -215,7 +215,7 @@ bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error
         return fail(errno);
     // The data must be on the disk before the name moves to it, or a crash
     // right after could leave an empty file under the old name.
-    if (::fsync(fd) != 0)
+    if (syncToDisk && ::fsync(fd) != 0)
         return fail(errno);
     if (::close(fd) != 0) {
         const int code = errno;

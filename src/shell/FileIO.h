@@ -27,8 +27,11 @@ bool ReadWholeFile(const QString& path, std::string& bytes, QString* error = nul
 // failure (full disk, file-size limit, no permission) the temporary file is
 // removed, the target stays as it was byte for byte, false is returned and
 // `error` holds the system's message. A new file gets the usual permissions;
-// a replaced one keeps its own.
-bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr);
+// a replaced one keeps its own. `syncToDisk` false skips waiting for the
+// disk: for small files written many times in a row (the settings), where
+// a crash costs at most the last change.
+bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr,
+                     bool syncToDisk = true);
 
 // True when both names lead to the same existing file (links followed).
 bool SameFile(const QString& a, const QString& b);

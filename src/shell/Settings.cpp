@@ -32,7 +32,7 @@ void Settings::WriteSetting(const std::string& section, const std::string& key,
         return;
     // Through a temporary file: a full disk must not cut the old settings
     // short. Failures are ignored by design; the old values stay.
-    WriteFileSafely(FileNameFromSystem(QByteArray::fromStdString(path_)), bytes);
+    WriteFileSafely(FileNameFromSystem(QByteArray::fromStdString(path_)), bytes, nullptr, false);
 }
 
 QString Settings::Problem() const
