@@ -1,0 +1,81 @@
+#include "FuzzHarness.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zentrova::fuzz {
+
+namespace {
+
+ViolationHandler violationHandler = nullptr;
+
+void fail(const std::string& message)
+{
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::abort();
+}
+
+} // namespace
+
+void SetViolationHandler(ViolationHandler handler) { violationHandler = handler; }
+
+void Violated(const char* target, const std::string& what)
+{
+    const std::string message = std::string(target) + ": " + what;
+    if (violationHandler)
+        violationHandler(message);
+    else
+        fail(message);
+}
+
+unsigned SilentPrompts::message(MsgType, const std::string&, unsigned buttons, int)
+{
+    for (unsigned b : order)
+        if (buttons & b)
+            return b;
+    return MbCancel;
+}
+
+FuzzFolder::FuzzFolder()
+{
+    if (!dir_.isValid())
+        fail("fuzz: no temporary folder");
+    const QString src = QStringLiteral(ZENTROVA_DATA_DIR);
+    QDirIterator it(src, QDir::Files);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        QFile::copy(f, path() + QFileInfo(f).fileName());
+    }
+}
+
+void FuzzFolder::write(const QString& name, const std::string& bytes) const
+{
+    QFile f(path() + name);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        fail("fuzz: cannot write " + name.toStdString());
+}
+
+void FuzzFolder::restore(const QString& name) const
+{
+    const QString target = path() + name;
+    QFile::remove(target);
+    const QString shipped = QStringLiteral(ZENTROVA_DATA_DIR) + u'/' + name;
+    if (QFile::exists(shipped) && !QFile::copy(shipped, target))
+        fail("fuzz: cannot restore " + name.toStdString());
+}
+
+LoadedFuzzProgram::LoadedFuzzProgram()
+{
+    ctx = std::make_unique<AppContext>(folder.path(), prompts);
+    AppContext& c = *ctx;
+    if (!c.language.LoadLanguageList(c) || !LoadInterfaceTexts(c) || !LoadReportTexts(c))
+        fail("fuzz: the shipped language files did not load");
+    ApplyFamilyProfile(c);
+}
+
+} // namespace zentrova::fuzz

@@ -1,0 +1,100 @@
+// Language and settings files, loaded as at start-up from a private program
+// folder. The first byte picks the file the rest of the input becomes (the
+// others are the shipped ones): 0 the language index LNG_MAIN.INI, 1 the
+// English language file (the index's first language), 2 the settings file
+// ZENTRO.INI.
+//
+// Whatever the files hold, loading ends (with a message when the program has
+// to stop), every text fits its slot, and the settings file keeps what is
+// written to it: a new key reads back, the keys already there keep their
+// values, and the printout heading saved reads back the same.
+#include "FuzzHarness.h"
+
+#include "comm/PortDirectory.h"
+#include "language/LanguageKeys.h"
+#include "report/Compose.h"
+#include "shell/Profile.h"
+
+namespace zentrova::fuzz {
+
+namespace {
+
+const QString kFiles[] = {QStringLiteral("LNG_MAIN.INI"), QStringLiteral("english.lng"),
+                          QStringLiteral("ZENTRO.INI")};
+
+void checkTextWidths(const AppContext& ctx)
+{
+    for (std::string_view k : interfaceKeys()) {
+        const std::string key(k);
+        if (ctx.texts.text(key).size() > (isShortSlotKey(key) ? TLStr::ShortSlotWidth : TLStr::SlotWidth))
+            Violated("language", "the text of " + key + " is wider than its slot");
+    }
+    for (long n = 0; n < 1000; ++n)
+        if (ctx.names.unit(n).size() > size_t(TInstrStrings::UnitWidth)
+            || ctx.names.function(n).size() > size_t(TInstrStrings::FunctionWidth)
+            || ctx.names.quantity(n).size() > size_t(TInstrStrings::QuantityWidth)
+            || ctx.names.textName(n).size() > size_t(TInstrStrings::TextWidth))
+            Violated("language", "name " + std::to_string(n) + " is wider than its table");
+}
+
+void checkSettingsKeepWhatIsWritten(const AppContext& ctx)
+{
+    const Settings& s = ctx.settings;
+    const std::string language = s.ReadSetting("SETUP", "Language", "?");
+    const std::string com = s.ReadSetting("SETUP", "COM", "?");
+    s.WriteSetting("FUZZ", "Probe", "two words");
+    if (s.ReadSetting("FUZZ", "Probe", "") != "two words")
+        Violated("language", "a value written to the settings does not read back");
+    if (s.ReadSetting("SETUP", "Language", "?") != language || s.ReadSetting("SETUP", "COM", "?") != com)
+        Violated("language", "writing one setting changed another");
+
+    PrintoutHeading heading, again;
+    heading.load(s);
+    heading.save(s);
+    again.load(s);
+    if (again.op != heading.op || again.footer != heading.footer || again.site != heading.site
+        || again.logo != heading.logo || again.logoMode != heading.logoMode)
+        Violated("language", "the printout heading saved does not read back the same");
+}
+
+} // namespace
+
+int FuzzLanguage(const uint8_t* data, size_t size)
+{
+    static FuzzFolder folder;
+    if (size < 1)
+        return -1;
+    const int which = data[0] % 3;
+    for (const QString& name : kFiles)
+        folder.restore(name);
+    folder.write(kFiles[which], std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+
+    SilentPrompts prompts;
+    AppContext ctx(folder.path(), prompts);
+    ctx.TerminateOnMissingText = true;
+    const bool loaded = ctx.language.LoadLanguageList(ctx) && LoadInterfaceTexts(ctx) && LoadReportTexts(ctx);
+    if (loaded) {
+        if (ctx.language.selectedIndex() < 0 || size_t(ctx.language.selectedIndex()) >= ctx.language.entries().size())
+            Violated("language", "the selected language is not in the index");
+        if (ctx.quitRequested)
+            Violated("language", "the texts loaded although the program was asked to end");
+    }
+    ApplyFamilyProfile(ctx);
+    checkTextWidths(ctx);
+    if (which != 2)
+        return 0;
+    // Everything else the settings file holds, read as at start-up.
+    ctx.heading.load(ctx.settings);
+    ctx.margins.load(ctx.settings);
+    ctx.comments.load(ctx.settings);
+    ctx.defaultNames.load(ctx.settings, ctx.texts);
+    MarginTexts margins;
+    margins.load(ctx.settings);
+    const PortDirectory ports(ctx.settings, [] { return std::vector<SerialDevice>{}; });
+    ports.devices();
+    ports.resolve(QStringLiteral("COM3"));
+    checkSettingsKeepWhatIsWritten(ctx);
+    return 0;
+}
+
+} // namespace zentrova::fuzz

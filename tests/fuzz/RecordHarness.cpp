@@ -1,0 +1,89 @@
+// Received records: a run of records decoded into consecutive rows, as the
+// transfer does. The first byte picks the profile: bit 0 a position of three
+// numbers, bit 1 results that need no ordering, bits 2-3 the family (its
+// function-name offset). Then each record is a length byte and that many
+// bytes (the last one takes what is left).
+//
+// Whatever the bytes, the table ends with one row per record, and those rows
+// are the records' own rows (each decoded alone) in stable position order.
+#include "FuzzHarness.h"
+
+#include "comm/Receive.h"
+#include "shell/TextRules.h"
+
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
+namespace zentrova::fuzz {
+
+namespace {
+
+using Key = std::tuple<long, long, long>;
+
+Key keyOf(const Tabela::Row& row)
+{
+    return {DigitsValue(NthLine(row[1], 1)), DigitsValue(NthLine(row[1], 2)), DigitsValue(NthLine(row[1], 3))};
+}
+
+} // namespace
+
+int FuzzRecord(const uint8_t* data, size_t size)
+{
+    static LoadedFuzzProgram program;
+    AppContext& ctx = *program.ctx;
+    if (size < 1)
+        return -1;
+    static const uint8_t families[] = {14, 0, 7, 11};
+    // The profile is the same for every family; only the function-name offset differs.
+    ctx.FamilyCode = families[(data[0] >> 2) & 3];
+    ctx.profile.PositionDepth = (data[0] & 1) ? 3 : 0;
+    ctx.profile.ResultsSorted = (data[0] & 2) != 0;
+
+    std::vector<std::string> records;
+    for (size_t pos = 1; pos < size && records.size() < 200;) {
+        const size_t n = std::min<size_t>(data[pos], size - pos - 1);
+        records.emplace_back(reinterpret_cast<const char*>(data) + pos + 1, n);
+        pos += 1 + n;
+    }
+
+    // Each record alone, in arrival order.
+    std::vector<Tabela::Row> expected;
+    for (const std::string& r : records) {
+        ClearResultTable(ctx);
+        DecodeRecord(ctx, r.data(), r.size(), 1);
+        if (ctx.structure.table.rowCount() != 2) {
+            Violated("record", "one record did not make one row");
+            return 0;
+        }
+        expected.push_back(ctx.structure.table.row(1));
+    }
+    if (!ctx.profile.ResultsSorted)
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const Tabela::Row& x, const Tabela::Row& y) { return keyOf(x) < keyOf(y); });
+
+    ClearResultTable(ctx);
+    for (size_t i = 0; i < records.size(); ++i)
+        DecodeRecord(ctx, records[i].data(), records[i].size(), int(i + 1));
+
+    const Tabela& t = ctx.structure.table;
+    if (t.rowCount() != int(records.size()) + 1) {
+        Violated("record", "the table holds " + std::to_string(t.rowCount()) + " rows for " +
+                               std::to_string(records.size()) + " records");
+        return 0;
+    }
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const Tabela::Row& row = t.row(int(i + 1));
+        if (row != expected[i]) {
+            Violated("record", "row " + std::to_string(i + 1) + " is not where position order puts it");
+            return 0;
+        }
+        if (!row[0].empty() || !row[9].empty())
+            Violated("record", "a decoded row fills column 0 or 9");
+        if (std::count(row[1].begin(), row[1].end(), '\r') != 2)
+            Violated("record", "a position is not three lines: " + row[1]);
+    }
+    return 0;
+}
+
+} // namespace zentrova::fuzz
