@@ -96,8 +96,9 @@ TEST_P(HandMadeFileTest, ReadsAsWritten)
     const ReadResult r = load(dataBytes(c.file));
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(shape(f.ctx().structure.tree.roots()), c.tree);
-    if (c.outcome != ReadOutcome::FamilyNotServed)
+    if (c.outcome != ReadOutcome::FamilyNotServed) {
         EXPECT_EQ(f.ctx().comments.checks, c.checks);
+    }
     EXPECT_EQ(f.ctx().ResultsDiscarded, c.discarded);
     EXPECT_EQ(f.pages.count(), c.pages);
     EXPECT_TRUE(f.ctx().StructureSaved);
