@@ -39,7 +39,11 @@ const PageTable& pageTable(int codePage)
             char* op = buf;
             size_t il = 1, ol = sizeof buf;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &ip, &il, &op, &ol) != size_t(-1) && ol == 2)
+            // Converters of code pages with combining marks (1255, 1258)
+            // hold a base letter back until they see what follows: the
+            // flush gives it.
+            if (iconv(cd, &ip, &il, &op, &ol) != size_t(-1)
+                && iconv(cd, nullptr, nullptr, &op, &ol) != size_t(-1) && ol == 2)
                 out = char16_t((unsigned char)buf[0] | ((unsigned char)buf[1] << 8));
         }
         t.map[b] = out;

@@ -1,12 +1,14 @@
 // Cell markup of the annotated grid. The first byte chooses the cell's
 // surroundings: bits 0-1 the column's alignment, bit 2 a cell object whose
 // line alignments follow (a length byte, then the letters), bit 3 a cell
-// object with a font of its own, bit 4 extra fonts for the F markup. The rest
-// (at most MaxCellBytes) is the cell text.
+// object with a font of its own, bit 4 extra fonts for the F markup, bits 5-7
+// the language whose code page shows the bytes. The rest (at most
+// MaxCellBytes) is the cell text.
 //
 // The parsed cell must match the markup's rules applied the slow, obvious
-// way (remove the first sequence, look again), and drawing the cell must
-// measure what fitting it measures.
+// way (remove the first sequence, look again), drawing the cell must measure
+// what fitting it measures, and the text shown, typed back, gives the same
+// bytes.
 #include "FuzzHarness.h"
 
 #include "language/Codec.h"
@@ -147,8 +149,12 @@ int FuzzCellMarkup(const uint8_t* data, size_t size)
     if (visible.size() > text.size())
         Violated("cell_markup", "the visible text is longer than the cell");
 
-    static const TextCodec codec(1060);
-    const ByteDecoder decode = [](const std::string& b) { return codec.decode(b); };
+    static const int lcids[] = {1060, 1071, 1033, 1061, 1032, 1055, 1037, 1025};
+    const TextCodec codec(lcids[flags >> 5]);
+    const ByteDecoder decode = [&codec](const std::string& b) { return codec.decode(b); };
+    if (codec.encode(codec.decode(text)) != text)
+        Violated("cell_markup", "the text shown in code page " + std::to_string(codec.codePage()) +
+                                    " does not encode back to its bytes");
     const QFont gridFont(QStringLiteral("Liberation Sans"), 10);
     QImage image(160, 48, QImage::Format_RGB32);
     image.fill(Qt::white);
