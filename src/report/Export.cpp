@@ -8,7 +8,6 @@
 #include "shell/TextRules.h"
 #include "structure/ResultsGrid.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -223,9 +222,7 @@ bool RunExport(AppContext& ctx, const TProtocol& pages, const ExportFormat& form
             return false;
         const QString path = ExportFileName(*chosen);
         r.proposedName = path;
-        QFile probe(path);
-        if (probe.open(QIODevice::ReadOnly)) {
-            probe.close();
+        if (CanBeRead(path)) {
             const std::string question = ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") +
                                          "\r" + ctx.texts.text("ReplaceIt_40");
             const unsigned answer = ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);

@@ -232,6 +232,15 @@ bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error
     return true;
 }
 
+bool CanBeRead(const QString& path)
+{
+    const int fd = ::open(FileNameToSystem(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 bool SameFile(const QString& a, const QString& b)
 {
     struct stat sa {}, sb {};

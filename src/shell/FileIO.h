@@ -33,6 +33,10 @@ bool ReadWholeFile(const QString& path, std::string& bytes, QString* error = nul
 bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr,
                      bool syncToDisk = true);
 
+// True when `path` can be opened for reading: the question whether to replace
+// a file is asked only for those.
+bool CanBeRead(const QString& path);
+
 // True when both names lead to the same existing file (links followed).
 bool SameFile(const QString& a, const QString& b);
 

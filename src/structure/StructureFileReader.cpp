@@ -8,7 +8,6 @@
 #include "shell/Progress.h"
 #include "shell/TextRules.h"
 
-#include <QFile>
 
 #include <algorithm>
 #include <vector>

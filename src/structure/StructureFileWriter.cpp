@@ -6,7 +6,6 @@
 #include "shell/Progress.h"
 #include "shell/TextRules.h"
 
-#include <QFile>
 
 namespace zentrova {
 
@@ -301,9 +300,7 @@ bool SaveStructureAs(FileEnv& env, const QString& proposed)
         QString name = *chosen;
         if (!fileNameHasDot(name))
             name += u'.' + ctx.decode(ctx.texts.extension);
-        QFile existing(name);
-        if (existing.open(QIODevice::ReadOnly)) {
-            existing.close();
+        if (CanBeRead(name)) {
             const std::string question = ctx.encode(name) + "\r" + ctx.texts.text("AlreadyExists_40") +
                                          "\r" + ctx.texts.text("ReplaceIt_40");
             const unsigned answer =
