@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <ostream>
+
 namespace zentrova::fuzz {
 namespace {
 
@@ -24,6 +26,8 @@ const Target kTargets[] = {
     {"Language", "corpus-language", FuzzLanguage},
     {"Identification", "corpus-identification", FuzzIdentification},
 };
+
+void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};
 
