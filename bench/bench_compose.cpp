@@ -3,9 +3,9 @@
 #include "report/Compose.h"
 #include "report/GridData.h"
 #include "shell/AppContext.h"
-#include "shell/Progress.h"
+#include "base/Progress.h"
 #include "BenchNames.h"
-#include "shell/Prompts.h"
+#include "base/Prompts.h"
 #include "structure/ResultsGrid.h"
 
 #include <benchmark/benchmark.h>
@@ -60,7 +60,7 @@ struct Report {
         block->name = "001";
         block->info.Kind = KindObject;
         block->info.Number = 1;
-        Tabela& t = ctx.structure.table;
+        ResultTable& t = ctx.structure.table;
         for (int i = 0; i < rows; ++i) {
             const int r = t.appendRow();
             const int element = 1 + i / 20;

@@ -35,7 +35,7 @@ void BM_ParseCell(benchmark::State& state)
     const std::string cell = state.range(0) ? mark + "Riso > 12.5 GOhm !\r" + mark + "DAR 1.62\rPI 2.35"
                                             : "Riso > 12.5 GOhm !\rDAR 1.62\rPI 2.35";
     for (auto _ : state)
-        benchmark::DoNotOptimize(ParseCell(cell, alsCenter));
+        benchmark::DoNotOptimize(ParseCell(cell, AlignCenter));
     state.SetBytesProcessed(state.iterations() * int64_t(cell.size()));
 }
 BENCHMARK(BM_ParseCell)->Arg(0)->Arg(1);

@@ -4,7 +4,7 @@
 // factor of the first.
 #include "comm/Receive.h"
 #include "shell/AppContext.h"
-#include "shell/Prompts.h"
+#include "base/Prompts.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 #include "report/GridData.h"
 #include "shell/AppContext.h"
 #include "BenchNames.h"
-#include "shell/Prompts.h"
+#include "base/Prompts.h"
 #include "structure/ResultsGrid.h"
 
 #include <benchmark/benchmark.h>
@@ -25,7 +25,7 @@ void BM_FillResultsGrid(benchmark::State& state)
     block->info.Kind = KindObject;
     block->info.Number = 1;
     const int rows = int(state.range(0));
-    Tabela& t = ctx.structure.table;
+    ResultTable& t = ctx.structure.table;
     for (int i = 0; i < rows; ++i) {
         const int r = t.appendRow();
         const int element = 1 + i / 20;

@@ -3,11 +3,11 @@
 // run. Sizes: 1,000 result rows with 200 elements and 10,000 rows with 2,000
 // elements, to show that both grow linearly.
 #include "language/Language.h"
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
-#include "shell/Progress.h"
-#include "shell/Prompts.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
 #include "structure/StructureFile.h"
 
 #include <benchmark/benchmark.h>
@@ -34,7 +34,7 @@ struct Program {
     QTemporaryDir dir;
     QuietPrompts prompts;
     std::unique_ptr<AppContext> ctx;
-    TProtocol pages;
+    ReportPages pages;
     NullProgress progress;
     StructureView view;
 
@@ -68,12 +68,12 @@ void fill(AppContext& c, int rows, int elements)
         for (int e = 1; e < perBlock; ++e) {
             ElementNode* el = AddElementNode(c, block);
             el->name = "Element " + std::to_string(e);
-            el->info = {KindParticular, "", e};
+            el->info = {KindMeasuringPoint, "", e};
         }
     }
     for (; row <= rows; ++row) {
         const int b = 1 + (row - 1) * blocks / rows, e = 1 + (row % (perBlock - 1));
-        Tabela& t = c.structure.table;
+        ResultTable& t = c.structure.table;
         const int r = t.appendRow();
         t.setCell(1, r, "1\r" + std::to_string(b) + "\r" + std::to_string(e));
         t.setCell(2, r, "House\rBlock " + std::to_string(b) + "\rElement " + std::to_string(e) + "\r13,0");

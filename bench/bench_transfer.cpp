@@ -8,11 +8,11 @@
 // the pseudo-terminal hands bytes over at once.
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
-#include "comm/SerialPort.h"
+#include "comm/SerialPortComm.h"
 #include "language/Language.h"
 #include "shell/AppContext.h"
-#include "shell/Progress.h"
-#include "shell/Prompts.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,9 +37,9 @@ constexpr int Baud = 115200;
 constexpr int Records = 2000;
 
 // Counts what crosses the line in either direction.
-class CountingComm final : public Comm {
+class CountingComm final : public Port {
 public:
-    explicit CountingComm(Comm& inner) : inner_(inner) {}
+    explicit CountingComm(Port& inner) : inner_(inner) {}
     long long bytes = 0;
     void open() override { inner_.open(); }
     bool active() const override { return inner_.active(); }
@@ -69,7 +69,7 @@ public:
     void setStopBits(int bits) override { inner_.setStopBits(bits); }
 
 private:
-    Comm& inner_;
+    Port& inner_;
 };
 
 double cpuSeconds()
@@ -133,7 +133,7 @@ void BM_Transfer2000RecordsAt115200(benchmark::State& state)
             state.SkipWithError("zentrova-sim did not start");
             return;
         }
-        TVaComm serial;
+        SerialPortComm serial;
         serial.setPortName(QString::fromStdString(device));
         serial.setBaudRate(Baud);
         CountingComm counting(serial);

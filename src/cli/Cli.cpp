@@ -1,9 +1,9 @@
 #include "cli/Cli.h"
 
 #include "language/Language.h"
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "shell/Profile.h"
-#include "shell/FileIO.h"
+#include "base/FileIO.h"
 #include "structure/StructureFile.h"
 
 #include <QCoreApplication>
@@ -120,7 +120,7 @@ int ParseFileArgs(const QStringList& args, const char* command, const QStringLis
     return ExitOk;
 }
 
-int ReadInput(Program& program, TProtocol& pages, const QString& path)
+int ReadInput(Program& program, ReportPages& pages, const QString& path)
 {
     AppContext& ctx = *program.ctx;
     std::string bytes;

@@ -1,7 +1,7 @@
 #pragma once
 #include "shell/AppContext.h"
-#include "shell/Progress.h"
-#include "shell/Prompts.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
 #include "structure/StructureFile.h"
 
 #include <QHash>
@@ -9,7 +9,7 @@
 #include <memory>
 
 namespace zentrova {
-class TProtocol;
+class ReportPages;
 }
 
 namespace zentrova::cli {
@@ -66,7 +66,7 @@ std::unique_ptr<Program> LoadProgram();
 
 // Reads the structure file `path` into the program and its page set.
 // ExitOk, or ExitBadInput after printing the reason.
-int ReadInput(Program& program, TProtocol& pages, const QString& path);
+int ReadInput(Program& program, ReportPages& pages, const QString& path);
 
 // Prints one line to stderr ("zentrova-cli: " + text).
 void Fail(const QString& text);

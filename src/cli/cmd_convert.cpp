@@ -2,7 +2,7 @@
 // in the current format.
 #include "cli/Cli.h"
 
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "structure/StructureFile.h"
 
 #include <cstdio>
@@ -30,7 +30,7 @@ int ConvertCommand(const QStringList& args)
     auto program = LoadProgram();
     if (!program)
         return ExitProgramData;
-    TProtocol pages;
+    ReportPages pages;
     if (const int rc = ReadInput(*program, pages, in); rc != ExitOk)
         return rc;
     AppContext& ctx = *program->ctx;

@@ -1,7 +1,7 @@
 // dump FILE: the whole content of a structure file as JSON on stdout.
 #include "cli/Cli.h"
 
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,22 +20,22 @@ public:
     QJsonValue text(const std::string& bytes) const { return ctx_.decode(bytes); }
 
     QJsonArray node(const ElementNode& n) const;
-    QJsonObject table(const TStringGridAll2Data* t) const;
-    QJsonObject page(const TProtocol& pages, int i) const;
-    QJsonObject document(const TProtocol& pages, bool complete) const;
+    QJsonObject table(const ReportTable* t) const;
+    QJsonObject page(const ReportPages& pages, int i) const;
+    QJsonObject document(const ReportPages& pages, bool complete) const;
 
 private:
     const AppContext& ctx_;
 };
 
-QJsonObject Json::table(const TStringGridAll2Data* t) const
+QJsonObject Json::table(const ReportTable* t) const
 {
     QJsonObject o;
     if (!t)
         return o;
     o[QStringLiteral("object")] = text(t->objectName);
     o[QStringLiteral("block")] = text(t->blockName);
-    const TSubData* sub = SubDataOf(*t);
+    const ReportTableTexts* sub = SubDataOf(*t);
     o[QStringLiteral("sub1")] = text(sub ? sub->text1 : std::string());
     o[QStringLiteral("sub2")] = text(sub ? sub->text2 : std::string());
     QJsonArray rows;
@@ -49,17 +49,17 @@ QJsonObject Json::table(const TStringGridAll2Data* t) const
     return o;
 }
 
-QJsonObject Json::page(const TProtocol& pages, int i) const
+QJsonObject Json::page(const ReportPages& pages, int i) const
 {
-    const TPages& e = pages.entry(i);
+    const ReportPageEntry& e = pages.entry(i);
     QJsonObject o;
     o[QStringLiteral("kind")] = int(e.kind);
     o[QStringLiteral("index")] = int(e.index);
-    if (const TReportTables* t = pages.tablesOfEntry(i)) {
+    if (const ReportTables* t = pages.tablesOfEntry(i)) {
         o[QStringLiteral("tables")] = QJsonArray{table(t->a.get()), table(t->b.get())};
         return o;
     }
-    const TReportPage* p = pages.pageOfEntry(i);
+    const ReportPage* p = pages.pageOfEntry(i);
     if (!p)
         return o;
     o[QStringLiteral("object")] = text(p->objectName);
@@ -71,8 +71,8 @@ QJsonObject Json::page(const TProtocol& pages, int i) const
     o[QStringLiteral("edits")] = edits;
     if (p->checkCount() > 0)
         o[QStringLiteral("checks")] = QString::fromStdString(p->checkString());
-    if (e.kind == ReportTloris) {
-        const auto* plan = static_cast<const TTlorisPage*>(p);
+    if (e.kind == ReportFloorPlan) {
+        const auto* plan = static_cast<const FloorPlanPage*>(p);
         o[QStringLiteral("image")] = text(plan->imagePath());
         o[QStringLiteral("image_loaded")] = !plan->picture().isNull();
     }
@@ -94,7 +94,7 @@ QJsonArray Json::node(const ElementNode& n) const
     return children;
 }
 
-QJsonObject Json::document(const TProtocol& pages, bool complete) const
+QJsonObject Json::document(const ReportPages& pages, bool complete) const
 {
     QJsonObject doc;
     doc[QStringLiteral("family")] = int(ctx_.FamilyCode);
@@ -139,7 +139,7 @@ QJsonObject Json::document(const TProtocol& pages, bool complete) const
     doc[QStringLiteral("tree")] = tree;
 
     QJsonArray table;
-    const Tabela& t = ctx_.structure.table;
+    const ResultTable& t = ctx_.structure.table;
     for (int r = 0; r < t.rowCount(); ++r) {
         QJsonArray row;
         for (const auto& cell : t.row(r))
@@ -178,7 +178,7 @@ int DumpCommand(const QStringList& args)
     auto program = LoadProgram();
     if (!program)
         return ExitProgramData;
-    TProtocol pages;
+    ReportPages pages;
     if (const int rc = ReadInput(*program, pages, args.front()); rc != ExitOk)
         return rc;
     const QByteArray json = QJsonDocument(Json(*program->ctx).document(pages, program->lastRead.complete)).toJson(QJsonDocument::Indented);

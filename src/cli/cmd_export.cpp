@@ -3,7 +3,7 @@
 #include "cli/Cli.h"
 
 #include "report/Export.h"
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 
 #include <cstdio>
 
@@ -56,7 +56,7 @@ int ExportCommand(const QStringList& args)
     auto program = LoadProgram();
     if (!program)
         return ExitProgramData;
-    TProtocol pages;
+    ReportPages pages;
     if (const int rc = ReadInput(*program, pages, in); rc != ExitOk)
         return rc;
     const std::string bytes = ExportText(*program->ctx, pages, format, program->progress);

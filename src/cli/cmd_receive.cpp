@@ -2,7 +2,7 @@
 // over a serial device, without windows.
 #include "cli/Cli.h"
 
-#include "comm/Comm.h"
+#include "comm/Port.h"
 #include "comm/InstrumentData.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"

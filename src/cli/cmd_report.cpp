@@ -5,7 +5,7 @@
 
 #include "report/Compose.h"
 #include "report/GridData.h"
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "structure/ResultsGrid.h"
 #include "structure/Structure.h"
 #include "structure/StructureFile.h"
@@ -92,7 +92,7 @@ int ReportCommand(const QStringList& args)
     auto program = LoadProgram();
     if (!program)
         return ExitProgramData;
-    TProtocol pages;
+    ReportPages pages;
     if (const int rc = ReadInput(*program, pages, in); rc != ExitOk)
         return rc;
     AppContext& ctx = *program->ctx;

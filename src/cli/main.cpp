@@ -2,7 +2,7 @@
 // a function in its own cmd_*.cpp; adding one means adding its line to the
 // table below.
 #include "cli/Cli.h"
-#include "shell/FileIO.h"
+#include "base/FileIO.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

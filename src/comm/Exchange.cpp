@@ -1,8 +1,8 @@
 #include "comm/Exchange.h"
 
 #include "shell/AppContext.h"
-#include "shell/Progress.h"
-#include "shell/Prompts.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
 
 #include <algorithm>
 
@@ -29,7 +29,7 @@ int AcknowledgeStatus(const std::string& frame)
     return status;
 }
 
-Exchange::Exchange(AppContext& ctx, Comm& port, Progress& progress, Clock& clock)
+Exchange::Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock)
     : ctx_(ctx), port_(port), progress_(progress), clock_(clock)
 {
 }
@@ -45,7 +45,7 @@ void Exchange::waitOutputEmpty()
     const int64_t start = clock_.nowUs();
     while (port_.OutputCount() > 0) {
         if (clock_.nowUs() - start > 1000 * 1000)
-            throw EVaCommError::outputFull();
+            throw SerialError::outputFull();
         port_.waitForOutput(PollMs);
     }
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "comm/Comm.h"
+#include "comm/Port.h"
 
 #include <string>
 
@@ -18,7 +18,7 @@ class Progress;
 // a transfer costs the processor next to nothing.
 class Exchange {
 public:
-    Exchange(AppContext& ctx, Comm& port, Progress& progress, Clock& clock = systemClock());
+    Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock = systemClock());
 
     // Acknowledgement statuses (`StatusAck`); any other value is the error
     // code the instrument put in byte 4.
@@ -53,7 +53,7 @@ public:
     void DelayMs(int ms);
     bool CancelRequested() const;
 
-    Comm& port() { return port_; }
+    Port& port() { return port_; }
     Clock& clock() { return clock_; }
     Progress& progress() { return progress_; }
 
@@ -71,7 +71,7 @@ private:
 
     AppContext& ctx_;
     bool lineFasterThanRate_ = false;
-    Comm& port_;
+    Port& port_;
     Progress& progress_;
     Clock& clock_;
 };

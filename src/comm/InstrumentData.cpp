@@ -3,9 +3,9 @@
 #include "comm/Exchange.h"
 #include "comm/InstrumentLink.h"
 #include "shell/AppContext.h"
-#include "shell/Progress.h"
-#include "shell/Prompts.h"
-#include "shell/TextRules.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "base/TextRules.h"
 #include "structure/Structure.h"
 
 namespace zentrova {
@@ -34,7 +34,7 @@ QString ShownInstrumentLine(const QString& decoded)
     return shown;
 }
 
-InstrumentDataView InstrumentDataFromTable(const Tabela& table)
+InstrumentDataView InstrumentDataFromTable(const ResultTable& table)
 {
     InstrumentDataView v;
     const std::string& c1 = table.cell(1, 0);
@@ -62,10 +62,10 @@ InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& lin
     InstrumentLink::BusyScope busy(link);
     if (!busy.acquired())
         return out;
-    Comm& port = link.port();
+    Port& port = link.port();
     try {
         port.open();
-    } catch (const EVaCommError& e) {
+    } catch (const SerialError& e) {
         out.error = e.what();
         // The boxes keep what they show. A port that another program holds
         // would fail every try in silence, so that one is told.
@@ -92,7 +92,7 @@ InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& lin
             ex.DelayMs(100);
             ex.EndExchange();
         }
-    } catch (const EVaCommError& e) {
+    } catch (const SerialError& e) {
         // A device pulled out mid-way, or one that takes nothing: said once.
         out.error = e.what();
         failure = e.deviceLost() ? CommErrorText(e) : std::string(e.what());

@@ -1,5 +1,5 @@
 #pragma once
-#include "comm/Comm.h"
+#include "comm/Port.h"
 #include "comm/Receive.h"
 
 #include <QString>
@@ -12,7 +12,7 @@ namespace zentrova {
 struct AppContext;
 class InstrumentLink;
 class Progress;
-class Tabela;
+class ResultTable;
 
 // What the instrument's-data dialog shows: the instrument lines, the serial
 // number, and the firm and user data one box line per line.
@@ -34,7 +34,7 @@ QString ShownInstrumentLine(const QString& decoded);
 
 // From row 0 of the result table: lines 1, 2, 3 and 5 of column 1, line 4 as
 // the serial number, columns 2 and 3 line by line.
-InstrumentDataView InstrumentDataFromTable(const Tabela& table);
+InstrumentDataView InstrumentDataFromTable(const ResultTable& table);
 // From a fresh identification: texts 1, 2, 3, 7 and the three extra lines;
 // text 4; texts 5 and 6 cleaned and split.
 InstrumentDataView InstrumentDataFromIdentification(const InstrumentTexts& texts, const ExtraLines& extra);

@@ -1,10 +1,10 @@
 #include "comm/InstrumentLink.h"
 
 #include "comm/PortDirectory.h"
-#include "comm/SerialPort.h"
+#include "comm/SerialPortComm.h"
 #include "comm/TracingComm.h"
 #include "shell/AppContext.h"
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
 #include <QFile>
 
@@ -16,12 +16,12 @@ InstrumentLink::InstrumentLink(const Settings& settings)
     const PortDirectory* dir = directory_.get();
     // The entry is resolved at each open, so an adapter plugged in after the
     // program started is found.
-    serial_ = std::make_unique<TVaComm>([dir](const QString& name) { return dir->resolve(name); });
+    serial_ = std::make_unique<SerialPortComm>([dir](const QString& name) { return dir->resolve(name); });
     traced_ = std::make_unique<TracingComm>(*serial_);
     ApplyPortSettings(*traced_, selection);
 }
 
-InstrumentLink::InstrumentLink(Comm& port) : traced_(std::make_unique<TracingComm>(port)) {}
+InstrumentLink::InstrumentLink(Port& port) : traced_(std::make_unique<TracingComm>(port)) {}
 
 InstrumentLink::~InstrumentLink()
 {
@@ -29,7 +29,7 @@ InstrumentLink::~InstrumentLink()
         traced_->close();
 }
 
-Comm& InstrumentLink::port() { return *traced_; }
+Port& InstrumentLink::port() { return *traced_; }
 
 void InstrumentLink::select(const PortChoice& choice)
 {

@@ -9,11 +9,11 @@
 
 namespace zentrova {
 
-class Comm;
+class Port;
 class PortDirectory;
 class Settings;
 class TracingComm;
-class TVaComm;
+class SerialPortComm;
 
 // Instrument lines 5..7 of the last valid identification, each at most 50
 // bytes: they outlive a bad identification reply.
@@ -28,11 +28,11 @@ public:
     // `settings` ([PORTS]), traced when a trace file is set.
     explicit InstrumentLink(const Settings& settings);
     // A port supplied by the caller (a scripted port, an already made one).
-    explicit InstrumentLink(Comm& port);
+    explicit InstrumentLink(Port& port);
     ~InstrumentLink();
 
     // The port every operation uses.
-    Comm& port();
+    Port& port();
     // The entries' devices; null when the port was supplied.
     const PortDirectory* directory() const { return directory_.get(); }
 
@@ -68,7 +68,7 @@ public:
 
 private:
     std::unique_ptr<PortDirectory> directory_;
-    std::unique_ptr<TVaComm> serial_;
+    std::unique_ptr<SerialPortComm> serial_;
     std::unique_ptr<TracingComm> traced_;
     bool busy_ = false;
 };

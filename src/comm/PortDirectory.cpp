@@ -1,7 +1,7 @@
 #include "comm/PortDirectory.h"
 
-#include "comm/Comm.h"
-#include "shell/Settings.h"
+#include "comm/Port.h"
+#include "base/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -202,9 +202,9 @@ QString PortDirectory::resolve(const QString& portName) const
     return devices()[size_t(n - 1)];
 }
 
-std::string OpenFailureAdvice(const EVaCommError& error)
+std::string OpenFailureAdvice(const SerialError& error)
 {
-    if (error.kind() != EVaCommError::Kind::Open)
+    if (error.kind() != SerialError::Kind::Open)
         return {};
     if (error.systemError() != EACCES && error.systemError() != EPERM)
         return {};

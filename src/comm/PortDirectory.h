@@ -7,7 +7,7 @@
 
 namespace zentrova {
 
-class EVaCommError;
+class SerialError;
 class Settings;
 
 // The port list keeps its sixteen entries "COM1".."COM16"; on this system
@@ -63,6 +63,6 @@ private:
 
 // A second line for an open failure: for a device the user may not open, the
 // group that owns it and how to join it. Empty when there is no advice.
-std::string OpenFailureAdvice(const EVaCommError& error);
+std::string OpenFailureAdvice(const SerialError& error);
 
 } // namespace zentrova

@@ -1,10 +1,10 @@
 #include "comm/PortSettings.h"
 
-#include "comm/Comm.h"
+#include "comm/Port.h"
 #include "comm/Exchange.h"
 #include "comm/PortDirectory.h"
 #include "shell/AppContext.h"
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 namespace zentrova {
 
@@ -48,7 +48,7 @@ void SavePortChoice(const AppContext& ctx, const PortChoice& choice)
     ctx.settings.WriteSetting("SETUP", "BAUD", std::to_string(choice.baud + 1));
 }
 
-void ApplyPortSettings(Comm& port, const QString& portEntry, const QString& baudEntry)
+void ApplyPortSettings(Port& port, const QString& portEntry, const QString& baudEntry)
 {
     const int n = PortNumberOf(portEntry);
     if (n > 0 && !port.active())
@@ -61,7 +61,7 @@ void ApplyPortSettings(Comm& port, const QString& portEntry, const QString& baud
     port.setStopBits(2);
 }
 
-void ApplyPortSettings(Comm& port, const PortChoice& choice)
+void ApplyPortSettings(Port& port, const PortChoice& choice)
 {
     const QString portText = choice.port >= 0 && choice.port < PortEntryCount ? PortEntryName(choice.port + 1) : QString();
     const QString baudText = choice.baud >= 0 && choice.baud < BaudEntryCount ? QLatin1String(BaudEntries[size_t(choice.baud)]) : QString();
@@ -73,7 +73,7 @@ SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& s
 {
     static const std::string mrd("MRD\0", 4);
     SearchResult r;
-    Comm& port = exchange.port();
+    Port& port = exchange.port();
     for (int p = 0; p < PortEntryCount; ++p) {
         for (int b = 0; b < BaudEntryCount; ++b) {
             if (stopRequested && stopRequested()) {
@@ -85,7 +85,7 @@ SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& s
                 select(r.choice);
             try {
                 port.open();
-            } catch (const EVaCommError&) {
+            } catch (const SerialError&) {
                 continue; // nothing there, or not ours to open
             }
             if (!port.active())
@@ -96,7 +96,7 @@ SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& s
                 port.purge();
                 exchange.SendText(mrd);
                 status = exchange.WaitAcknowledge(Exchange::SearchAckTimeoutMs);
-            } catch (const EVaCommError&) {
+            } catch (const SerialError&) {
                 status = 1; // the device went away during the attempt
             }
             port.close();
@@ -111,16 +111,16 @@ SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& s
 
 void EndSearch(Exchange& exchange)
 {
-    Comm& port = exchange.port();
+    Port& port = exchange.port();
     try {
         port.open();
-    } catch (const EVaCommError&) {
+    } catch (const SerialError&) {
         return;
     }
     if (port.active()) {
         try {
             exchange.EndExchange();
-        } catch (const EVaCommError&) {
+        } catch (const SerialError&) {
         }
         port.close();
     }

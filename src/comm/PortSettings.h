@@ -6,7 +6,7 @@
 namespace zentrova {
 
 struct AppContext;
-class Comm;
+class Port;
 class Exchange;
 
 // The entries of the COM dialog's lists. The port list holds "COM1".."COM16";
@@ -31,8 +31,8 @@ void SavePortChoice(const AppContext& ctx, const PortChoice& choice);
 // and the digits of n sets port n (1..16); a rate's digits set that rate; a
 // text that matches nothing leaves the port's value. Then no parity, 8 data
 // bits, 2 stop bits.
-void ApplyPortSettings(Comm& port, const QString& portEntry, const QString& baudEntry);
-void ApplyPortSettings(Comm& port, const PortChoice& choice);
+void ApplyPortSettings(Port& port, const QString& portEntry, const QString& baudEntry);
+void ApplyPortSettings(Port& port, const PortChoice& choice);
 
 // The automatic search: every port entry in list order and within it every
 // rate, fastest first; each attempt opens the port, sends "MRD" and waits up

@@ -4,9 +4,9 @@
 #include "comm/PortDirectory.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
-#include "shell/Progress.h"
-#include "shell/Prompts.h"
-#include "shell/TextRules.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "base/TextRules.h"
 #include "structure/StructureFile.h"
 
 #include <QFile>
@@ -124,7 +124,7 @@ int IdentifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, Instrum
 
 void WriteIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
 {
-    Tabela& t = ctx.structure.table;
+    ResultTable& t = ctx.structure.table;
     std::string c1 = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r' + texts[6];
     for (const std::string& line : extra)
         c1 += '\r' + line;
@@ -156,7 +156,7 @@ using Key = std::tuple<long, long, long>;
 
 // (DigitsValue of lines 1, 2 and 3 of column 1), without copying the lines:
 // the binary search of every out-of-order record reads many of these.
-Key keyOfRow(const Tabela& t, int row)
+Key keyOfRow(const ResultTable& t, int row)
 {
     std::string_view rest = t.cell(1, row);
     long v[3] = {0, 0, 0};
@@ -188,7 +188,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
 {
     if (row < 1)
         return; // row 0 is the identification
-    Tabela& t = ctx.structure.table;
+    ResultTable& t = ctx.structure.table;
     while (t.rowCount() <= row)
         t.appendRow();
 
@@ -204,7 +204,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     const long b = number();
     const long e = number();
 
-    Tabela::Row cells;
+    ResultTable::Row cells;
     cells[1] = std::to_string(a) + '\r' + std::to_string(b) + '\r' + std::to_string(e);
     cells[2] = pad3(a) + '\r' + pad3(b) + '\r' + pad3(e) + "\r6,13";
 
@@ -243,7 +243,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     }
     cells[0].clear();
     cells[9].clear();
-    for (int c = 0; c < Tabela::ColumnCount; ++c)
+    for (int c = 0; c < ResultTable::ColumnCount; ++c)
         t.setCell(c, row, std::move(cells[size_t(c)]));
 
     if (ctx.profile.ResultsSorted)
@@ -268,7 +268,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
 
 void BuildTreeFromResults(AppContext& ctx, Progress& progress)
 {
-    Tabela& t = ctx.structure.table;
+    ResultTable& t = ctx.structure.table;
     if (t.rowCount() <= 1 || t.cell(1, 0).empty())
         return;
     ClearStructure(ctx);
@@ -295,7 +295,7 @@ void BuildTreeFromResults(AppContext& ctx, Progress& progress)
         }
         if (e != prevE && top) {
             ElementNode* child = AddElementNode(ctx, top);
-            InitElement(ctx, child, KindParticular, false);
+            InitElement(ctx, child, KindMeasuringPoint, false);
             child->info.Selection.clear(); // column 9 holds no selection for received rows
             child->name = NthLine(names, 3);
             child->info.Number = int32_t(e);
@@ -331,7 +331,7 @@ int ReceiveExitCode(const ReceiveOutcome& outcome)
     }
 }
 
-std::string CommErrorText(const EVaCommError& error)
+std::string CommErrorText(const SerialError& error)
 {
     std::string text = std::string("11: COMM ERROR") + '\r' + error.what();
     const std::string advice = OpenFailureAdvice(error);
@@ -340,7 +340,7 @@ std::string CommErrorText(const EVaCommError& error)
     return text;
 }
 
-std::string PortBusyText(const AppContext& ctx, const EVaCommError& error)
+std::string PortBusyText(const AppContext& ctx, const SerialError& error)
 {
     if (!error.portBusy())
         return {};
@@ -348,7 +348,7 @@ std::string PortBusyText(const AppContext& ctx, const EVaCommError& error)
     return ctx.texts.text("PortBusy_40") + ' ' + who;
 }
 
-std::string CommErrorText(const AppContext& ctx, const EVaCommError& error)
+std::string CommErrorText(const AppContext& ctx, const SerialError& error)
 {
     std::string text = CommErrorText(error);
     if (const std::string busy = PortBusyText(ctx, error); !busy.empty())
@@ -386,7 +386,7 @@ private:
         try {
             f();
             return true;
-        } catch (const EVaCommError& e) {
+        } catch (const SerialError& e) {
             if (e.deviceLost()) {
                 noteLoss(e);
                 return false;
@@ -398,7 +398,7 @@ private:
         failedStage = true;
         return false;
     }
-    void noteLoss(const EVaCommError& e)
+    void noteLoss(const SerialError& e)
     {
         if (!lost) {
             lost = true;
@@ -455,7 +455,7 @@ void Transfer::receiveRecords(int timeoutFactor)
     do {
         try {
             status = ReadRecord(ctx, ex, record);
-        } catch (const EVaCommError& e) {
+        } catch (const SerialError& e) {
             if (e.deviceLost()) {
                 noteLoss(e);
                 status = RecordFailed;
@@ -618,10 +618,10 @@ ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
         out.status = ReceiveOutcome::Status::Busy;
         return out;
     }
-    Comm& port = link.port();
+    Port& port = link.port();
     try {
         port.open();
-    } catch (const EVaCommError& e) {
+    } catch (const SerialError& e) {
         out.status = ReceiveOutcome::Status::PortFailed;
         out.error = e.what();
         plainMessage(ctx, CommErrorText(ctx, e));

@@ -1,5 +1,5 @@
 #pragma once
-#include "comm/Comm.h"
+#include "comm/Port.h"
 #include "comm/InstrumentLink.h"
 
 #include <array>
@@ -145,12 +145,12 @@ int ReceiveExitCode(const ReceiveOutcome& outcome);
 // "11: COMM ERROR" with the port's message and, for a device the user may
 // not open, the remedy; for a device lost during a transfer also how many
 // records arrived.
-std::string CommErrorText(const EVaCommError& error);
+std::string CommErrorText(const SerialError& error);
 // The same, and for a port another program holds, who holds it.
-std::string CommErrorText(const AppContext& ctx, const EVaCommError& error);
+std::string CommErrorText(const AppContext& ctx, const SerialError& error);
 
 // "The port is in use by another program: picocom (pid 1234)" (the holder,
 // or the device when the holder is not known) for a busy port; else empty.
-std::string PortBusyText(const AppContext& ctx, const EVaCommError& error);
+std::string PortBusyText(const AppContext& ctx, const SerialError& error);
 
 } // namespace zentrova

@@ -61,7 +61,7 @@ void TracingComm::open()
     }
     try {
         inner_.open();
-    } catch (const EVaCommError& e) {
+    } catch (const SerialError& e) {
         note(std::string("! ") + e.what());
         file_.close();
         throw;

@@ -1,5 +1,5 @@
 #pragma once
-#include "comm/Comm.h"
+#include "comm/Port.h"
 
 #include <QFile>
 #include <QElapsedTimer>
@@ -10,15 +10,15 @@ namespace zentrova {
 // what went over the line to it: one line per read or write with the time
 // since the port was opened, the bytes in hex and as text, and the failures.
 // Meant for looking at what an instrument really sends.
-class TracingComm final : public Comm {
+class TracingComm final : public Port {
 public:
-    explicit TracingComm(Comm& inner) : inner_(inner) {}
+    explicit TracingComm(Port& inner) : inner_(inner) {}
     ~TracingComm() override;
 
     // The file to append to from the next open on; empty stops tracing.
     void setTraceFile(const QString& path) { path_ = path; }
     const QString& traceFile() const { return path_; }
-    Comm& inner() { return inner_; }
+    Port& inner() { return inner_; }
 
     void open() override;
     bool active() const override { return inner_.active(); }
@@ -48,7 +48,7 @@ private:
     {
         try {
             return f();
-        } catch (const EVaCommError& e) {
+        } catch (const SerialError& e) {
             note(std::string("! ") + e.what());
             throw;
         }
@@ -56,7 +56,7 @@ private:
     void note(const std::string& line);
     void bytes(char direction, const char* data, int n);
 
-    Comm& inner_;
+    Port& inner_;
     QString path_;
     QFile file_;
     QElapsedTimer since_;

@@ -2,10 +2,10 @@
 
 #include "language/LanguageKeys.h"
 #include "shell/AppContext.h"
-#include "shell/FileIO.h"
-#include "shell/IniFile.h"
-#include "shell/Prompts.h"
-#include "shell/TextRules.h"
+#include "base/FileIO.h"
+#include "base/IniFile.h"
+#include "base/Prompts.h"
+#include "base/TextRules.h"
 
 #include <QFile>
 #include <algorithm>
@@ -40,24 +40,24 @@ bool loadIni(CSimpleIniA& ini, const QString& path, QString* error = nullptr)
 
 } // namespace
 
-// ---------------------------------------------------------------- TLStr
+// ---------------------------------------------------------------- InterfaceTexts
 
-const std::string& TLStr::text(const std::string& key) const
+const std::string& InterfaceTexts::text(const std::string& key) const
 {
     auto it = slots_.find(key);
     return it == slots_.end() ? kEmpty : it->second;
 }
 
-void TLStr::set(const std::string& key, const std::string& value)
+void InterfaceTexts::set(const std::string& key, const std::string& value)
 {
     slots_[key] = cut(value, isShortSlotKey(key) ? ShortSlotWidth : SlotWidth);
 }
 
-// ---------------------------------------------------------- TInstrStrings
+// ---------------------------------------------------------- NameTables
 
-TInstrStrings::TInstrStrings() { clear(); }
+NameTables::NameTables() { clear(); }
 
-void TInstrStrings::clear()
+void NameTables::clear()
 {
     units_.assign(UnitCount, {});
     functions_.assign(FunctionCount, {});
@@ -65,12 +65,12 @@ void TInstrStrings::clear()
     texts_.assign(TextCount, {});
 }
 
-const std::string& TInstrStrings::at(const std::vector<std::string>& v, long n)
+const std::string& NameTables::at(const std::vector<std::string>& v, long n)
 {
     return (n >= 0 && size_t(n) < v.size()) ? v[size_t(n)] : kEmpty;
 }
 
-void TInstrStrings::setEntry(const std::string& key, const std::string& value)
+void NameTables::setEntry(const std::string& key, const std::string& value)
 {
     std::vector<std::string>* table = nullptr;
     size_t width = 0;
@@ -102,7 +102,7 @@ void TInstrStrings::setEntry(const std::string& key, const std::string& value)
     (*table)[size_t(n)] = std::move(v);
 }
 
-void TProtLanguage::clear()
+void ReportLabels::clear()
 {
     for (auto& s : objLabels) s.clear();
     for (auto& s : blokLabels) s.clear();
@@ -110,14 +110,14 @@ void TProtLanguage::clear()
     for (auto& s : tlorisLabels) s.clear();
 }
 
-// ------------------------------------------------------------- TLanguage
+// ------------------------------------------------------------- LanguageLoader
 
-struct TLanguage::Open {
+struct LanguageLoader::Open {
     CSimpleIniA ini{false, false, false};
 };
 
-TLanguage::TLanguage() = default;
-TLanguage::~TLanguage() = default;
+LanguageLoader::LanguageLoader() = default;
+LanguageLoader::~LanguageLoader() = default;
 
 bool isRemovedLanguage(const std::string& section)
 {
@@ -131,7 +131,7 @@ bool isRemovedLanguage(const std::string& section)
     return false;
 }
 
-std::string TLanguage::readIndexKey(AppContext& ctx, void* index, const std::string& section,
+std::string LanguageLoader::readIndexKey(AppContext& ctx, void* index, const std::string& section,
                                     const std::string& key, bool& ok)
 {
     auto* ini = static_cast<CSimpleIniA*>(index);
@@ -145,7 +145,7 @@ std::string TLanguage::readIndexKey(AppContext& ctx, void* index, const std::str
     return v;
 }
 
-bool TLanguage::LoadLanguageList(AppContext& ctx)
+bool LanguageLoader::LoadLanguageList(AppContext& ctx)
 {
     entries_.clear();
     selected_ = 0;
@@ -190,7 +190,7 @@ bool TLanguage::LoadLanguageList(AppContext& ctx)
     return true;
 }
 
-bool TLanguage::CurrentLanguage(AppContext& ctx, std::string& section, std::string& filePath)
+bool LanguageLoader::CurrentLanguage(AppContext& ctx, std::string& section, std::string& filePath)
 {
     if (selected_ < 0 || size_t(selected_) >= entries_.size())
         return false;
@@ -234,7 +234,7 @@ bool TLanguage::CurrentLanguage(AppContext& ctx, std::string& section, std::stri
     return true;
 }
 
-bool TLanguage::open(AppContext& ctx)
+bool LanguageLoader::open(AppContext& ctx)
 {
     std::string section, path;
     if (!CurrentLanguage(ctx, section, path))
@@ -250,10 +250,10 @@ bool TLanguage::open(AppContext& ctx)
     return true;
 }
 
-void TLanguage::close() { open_.reset(); }
-bool TLanguage::isOpen() const { return bool(open_); }
+void LanguageLoader::close() { open_.reset(); }
+bool LanguageLoader::isOpen() const { return bool(open_); }
 
-std::string TLanguage::rawValue(const std::string& section, const std::string& key) const
+std::string LanguageLoader::rawValue(const std::string& section, const std::string& key) const
 {
     if (!open_)
         return {};
@@ -262,7 +262,7 @@ std::string TLanguage::rawValue(const std::string& section, const std::string& k
 }
 
 std::vector<std::pair<std::string, std::string>>
-TLanguage::sectionEntries(const std::string& section) const
+LanguageLoader::sectionEntries(const std::string& section) const
 {
     std::vector<std::pair<std::string, std::string>> out;
     if (!open_)
@@ -277,7 +277,7 @@ TLanguage::sectionEntries(const std::string& section) const
     return out;
 }
 
-std::string TLanguage::ReadText(AppContext& ctx, const std::string& key)
+std::string LanguageLoader::ReadText(AppContext& ctx, const std::string& key)
 {
     std::string v = rawValue("LANGUAGE", key);
     if (!v.empty())
@@ -304,7 +304,7 @@ bool LoadInterfaceTexts(AppContext& ctx)
 {
     const std::string oldDefault = ctx.texts.defaultFileName.empty() ? std::string("..")
                                                                     : ctx.texts.defaultFileName;
-    TLanguage& lang = ctx.language;
+    LanguageLoader& lang = ctx.language;
     if (!lang.open(ctx))
         return false;
 
@@ -316,7 +316,7 @@ bool LoadInterfaceTexts(AppContext& ctx)
         ctx.texts.set(key, v);
     }
     // The extension first comes from the generic key; the profile replaces it.
-    ctx.texts.extension = cut(ctx.texts.text("ExtensionVEKO_3"), TLStr::SlotWidth);
+    ctx.texts.extension = cut(ctx.texts.text("ExtensionVEKO_3"), InterfaceTexts::SlotWidth);
 
     // [NAMEF]
     ctx.names.clear();
@@ -330,7 +330,7 @@ bool LoadInterfaceTexts(AppContext& ctx)
         ctx.names.setEntry(key, value);
 
     const std::string newDefault = cut(ctx.texts.text("Noname_8") + "." + ctx.texts.extension,
-                                       TLStr::SlotWidth);
+                                       InterfaceTexts::SlotWidth);
     ctx.texts.defaultFileName = newDefault;
     if (ctx.CurrentFileName == ctx.decode(oldDefault))
         ctx.CurrentFileName = ctx.decode(newDefault);
@@ -339,11 +339,11 @@ bool LoadInterfaceTexts(AppContext& ctx)
 
 bool LoadReportTexts(AppContext& ctx)
 {
-    TLanguage& lang = ctx.language;
+    LanguageLoader& lang = ctx.language;
     if (!lang.open(ctx))
         return false;
     ctx.reportLabels.clear();
-    TProtLanguage& r = ctx.reportLabels;
+    ReportLabels& r = ctx.reportLabels;
 
     auto read = [&](const std::string& key, std::string& target) {
         if (ctx.quitRequested)

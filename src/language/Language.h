@@ -1,5 +1,5 @@
 #pragma once
-#include "language/Codec.h"
+#include "base/TextCodec.h"
 
 #include <array>
 #include <memory>
@@ -16,7 +16,7 @@ struct AppContext;
 // language file's [LANGUAGE] section, each at most 100 bytes (the report unit-row
 // headings at most 20), plus the structure file extension and the default file
 // name that the family profile derives.
-class TLStr {
+class InterfaceTexts {
 public:
     static constexpr size_t SlotWidth = 100;
     static constexpr size_t ShortSlotWidth = 20;
@@ -35,14 +35,14 @@ private:
 };
 
 // The numbered names of [NAMEF]: units, function names, quantity names, texts.
-class TInstrStrings {
+class NameTables {
 public:
     static constexpr int UnitCount = 999, UnitWidth = 25;
     static constexpr int FunctionCount = 999, FunctionWidth = 35;
     static constexpr int QuantityCount = 999, QuantityWidth = 15;
     static constexpr int TextCount = 1000, TextWidth = 30;
 
-    TInstrStrings();
+    NameTables();
     void clear();
     // Takes one key=value line of [NAMEF]; keys of other forms and numbers
     // outside a table are ignored.
@@ -60,7 +60,7 @@ private:
 };
 
 // The labels of the report data pages, from the language file's [PROTOCOL].
-struct TProtLanguage {
+struct ReportLabels {
     std::array<std::string, 21> objLabels;    // object page labels 1..21
     std::array<std::string, 38> blokLabels;   // block page: 9 labels, then 29 check-box texts
     std::array<std::string, 48> strelaLabels; // lightning-protection page labels 1..48
@@ -75,10 +75,10 @@ struct LanguageEntry {
 };
 
 // Language index and the language file while it is being read.
-class TLanguage {
+class LanguageLoader {
 public:
-    TLanguage();
-    ~TLanguage();
+    LanguageLoader();
+    ~LanguageLoader();
 
     const std::vector<LanguageEntry>& entries() const { return entries_; }
     int selectedIndex() const { return selected_; }

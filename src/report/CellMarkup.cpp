@@ -66,12 +66,12 @@ WholeCell StripWholeCell(const std::string& cell)
     return w;
 }
 
-std::optional<TSAlign> AlignOf(unsigned char ch)
+std::optional<Alignment> AlignOf(unsigned char ch)
 {
     switch (ch) {
-    case 'L': return alsLeft;
-    case 'R': return alsRight;
-    case 'C': return alsCenter;
+    case 'L': return AlignLeft;
+    case 'R': return AlignRight;
+    case 'C': return AlignCenter;
     default: return std::nullopt;
     }
 }
@@ -90,7 +90,7 @@ QColor ColourOf(LineColour c)
     return QColor(0, 0, 0);
 }
 
-CellLayout ParseCell(const std::string& text, TSAlign startAlign, const TCellData* data)
+CellLayout ParseCell(const std::string& text, Alignment startAlign, const CellData* data)
 {
     WholeCell whole = StripWholeCell(text);
     CellLayout layout;
@@ -99,7 +99,7 @@ CellLayout ParseCell(const std::string& text, TSAlign startAlign, const TCellDat
 
     const std::string& s = whole.text;
     const size_t alignCount =
-        data ? std::min(data->lineAlignments.size(), TCellData::kMaxLineAlignments) : 0;
+        data ? std::min(data->lineAlignments.size(), CellData::kMaxLineAlignments) : 0;
     size_t start = 0;
     for (size_t i = 0;; ++i) {
         const size_t end = std::min(s.find('\r', start), s.size());
@@ -137,7 +137,7 @@ CellLayout ParseCell(const std::string& text, TSAlign startAlign, const TCellDat
 
 std::string VisibleText(const std::string& cell)
 {
-    const CellLayout layout = ParseCell(cell, alsLeft);
+    const CellLayout layout = ParseCell(cell, AlignLeft);
     std::string out;
     for (size_t i = 0; i < layout.lines.size(); ++i) {
         if (i)
@@ -151,7 +151,7 @@ namespace {
 
 // The font a cell draws with: the grid font, bold by B, name and size of the
 // F font when the grid has it, or the cell object's font over all of them.
-QFont CellFont(const GridData& grid, const CellLayout& layout, const TCellData* data, const QFont& gridFont)
+QFont CellFont(const GridData& grid, const CellLayout& layout, const CellData* data, const QFont& gridFont)
 {
     if (data && data->font)
         return *data->font;
@@ -194,7 +194,7 @@ CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, con
                         const QFont& gridFont, const QColor& fontColor, const ByteDecoder& decode,
                         bool growCells)
 {
-    const TCellData* data = grid.cellData(col, row);
+    const CellData* data = grid.cellData(col, row);
     const CellLayout layout = ParseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
 
     painter.save();
@@ -213,9 +213,9 @@ CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, con
         const int w = fm.horizontalAdvance(text);
         result.widest = std::max(result.widest, w);
         int x = left + 2;
-        if (line.align == alsCenter)
+        if (line.align == AlignCenter)
             x = left + (right - left - w) / 2 + 1;
-        else if (line.align == alsRight)
+        else if (line.align == AlignRight)
             x = right - w - 2;
         const int64_t y = R.top() + 2 + int64_t(result.lineHeight) * int64_t(i);
         // A line below the cell is clipped away anyway; it still counts
@@ -235,7 +235,7 @@ CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, con
 CellDrawResult FitCell(GridData& grid, int col, int row, const QFont& gridFont, const ByteDecoder& decode,
                        QPaintDevice* device)
 {
-    const TCellData* data = grid.cellData(col, row);
+    const CellData* data = grid.cellData(col, row);
     const CellLayout layout = ParseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
     const QFont font = CellFont(grid, layout, data, gridFont);
     const QFontMetrics fm = device ? QFontMetrics(font, device) : QFontMetrics(font);

@@ -32,7 +32,7 @@ QColor ColourOf(LineColour c);
 
 struct CellLine {
     std::string text; // bytes, markup removed
-    TSAlign align = alsLeft;
+    Alignment align = AlignLeft;
     // The colour to draw with; none means the default one (the canvas colour,
     // or the colour of the cell object's font).
     std::optional<LineColour> colour;
@@ -46,7 +46,7 @@ struct CellLayout {
 
 // Splits a cell text into the lines the grid draws. `startAlign` is the
 // column's alignment for the cell's row; `data` is the cell's object, if any.
-CellLayout ParseCell(const std::string& text, TSAlign startAlign, const TCellData* data = nullptr);
+CellLayout ParseCell(const std::string& text, Alignment startAlign, const CellData* data = nullptr);
 
 // The text as the grid shows it: markup removed, hidden text left out, line
 // feeds dropped, lines joined by CR. Whatever prints or exports a grid

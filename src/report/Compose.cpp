@@ -3,9 +3,9 @@
 #include "report/CellMarkup.h"
 #include "report/GridData.h"
 #include "shell/AppContext.h"
-#include "shell/Progress.h"
-#include "shell/Settings.h"
-#include "shell/TextRules.h"
+#include "base/Progress.h"
+#include "base/Settings.h"
+#include "base/TextRules.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -347,7 +347,7 @@ void ResultsComposer::fitWidth()
         colWidths_.assign(size_t(cols_), 0);
         for (int r = 0; r < rows_; ++r) {
             for (int c = 0; c < cols_; ++c) {
-                const TCellData* data = grid_.cellData(c, r);
+                const CellData* data = grid_.cellData(c, r);
                 TextMeasure::Font& f =
                     data && data->font ? measure.of(ShrunkPrinterFont(*data->font, shrink_, dpiY_)) : gridFont;
                 int& widest = colWidths_[size_t(c)];
@@ -371,7 +371,7 @@ void ResultsComposer::fitWidth()
 
 const QFont& ResultsComposer::rowFont(int r)
 {
-    const TCellData* data = grid_.cellData(0, r);
+    const CellData* data = grid_.cellData(0, r);
     if (data && data->font) {
         rowFont_ = ShrunkPrinterFont(*data->font, shrink_, dpiY_);
         return rowFont_;
@@ -395,7 +395,7 @@ void ResultsComposer::drawRow(int r, bool heading)
         const int w = colWidths_[size_t(c)];
         if (heading && shading_)
             canvas_.FillRect(QRect(x, y_, w, height), QColor(kShade));
-        const bool centred = grid_.bodyColumnAlignment(c) == alsCenter;
+        const bool centred = grid_.bodyColumnAlignment(c) == AlignCenter;
         int ly = y_ + padTop;
         for (const QString& line : cells_[size_t(r) * size_t(cols_) + size_t(c)]) {
             const int offset = centred ? (w - pads - canvas_.TextWidth(line)) / 2 : 0;

@@ -1,6 +1,6 @@
 #include "report/ComposePages.h"
 
-#include "shell/FileIO.h"
+#include "base/FileIO.h"
 
 #include <QBuffer>
 #include <QPagedPaintDevice>

@@ -1,6 +1,6 @@
 #include "report/ComposePreview.h"
 
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 #include <algorithm>
 

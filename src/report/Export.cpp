@@ -1,11 +1,11 @@
 #include "report/Export.h"
 
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "shell/AppContext.h"
-#include "shell/FileIO.h"
-#include "shell/Progress.h"
-#include "shell/Prompts.h"
-#include "shell/TextRules.h"
+#include "base/FileIO.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "base/TextRules.h"
 #include "structure/ResultsGrid.h"
 
 #include <QFileInfo>
@@ -87,7 +87,7 @@ void tableRows(std::string& out, const GridData& t, const std::string& cd, const
 
 } // namespace
 
-std::string ExportText(const AppContext& ctx, const TProtocol& pages, const ExportFormat& format,
+std::string ExportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
                        Progress& progress)
 {
     const std::string cd = format.columnDelimiter();
@@ -134,7 +134,7 @@ std::string ExportText(const AppContext& ctx, const TProtocol& pages, const Expo
     out += rd;
 
     // Result rows, numbered from 1; rows without a function code are skipped.
-    const Tabela& t = ctx.structure.table;
+    const ResultTable& t = ctx.structure.table;
     int running = 0;
     for (int r = 1; r < t.rowCount(); ++r) {
         const long k = FunctionCodeOf(t, r);
@@ -169,11 +169,11 @@ std::string ExportText(const AppContext& ctx, const TProtocol& pages, const Expo
 
     // The report tables of blocks and lightning-protection sets.
     for (int e = 1; e <= pages.count(); ++e) {
-        const TReportTables* tables = pages.tablesOfEntry(e);
+        const ReportTables* tables = pages.tablesOfEntry(e);
         if (!tables)
             continue;
         for (int which = 0; which < 2; ++which) {
-            const TStringGridAll2Data* table = tables->table(which);
+            const ReportTable* table = tables->table(which);
             if (!table || TableIsEmpty(table))
                 continue;
             out += rd;
@@ -209,7 +209,7 @@ QString WriteExportFile(const QString& path, const std::string& bytes)
     return WriteFileSafely(path, bytes, &error) ? QString() : error;
 }
 
-bool RunExport(AppContext& ctx, const TProtocol& pages, const ExportFormat& format, Progress& progress)
+bool RunExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
 {
     FileDialogRequest r;
     r.title = ctx.texts.text("ExportTo_40");

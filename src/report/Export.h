@@ -6,7 +6,7 @@ namespace zentrova {
 
 struct AppContext;
 class Progress;
-class TProtocol;
+class ReportPages;
 
 // The export's delimiters; program-wide, kept between exports.
 struct ExportFormat {
@@ -20,7 +20,7 @@ struct ExportFormat {
 
 // The whole export of the open structure as bytes: heading lines, the tree,
 // the result rows and the report tables, every line ended by the row delimiter.
-std::string ExportText(const AppContext& ctx, const TProtocol& pages, const ExportFormat& format,
+std::string ExportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
                        Progress& progress);
 
 // The name offered by the export's file dialog: the structure file's name
@@ -37,6 +37,6 @@ QString WriteExportFile(const QString& path, const std::string& bytes);
 // The export command without its dialog: asks for the file (title, filter,
 // replace question through ctx.prompts) and writes it. True when a file was
 // written.
-bool RunExport(AppContext& ctx, const TProtocol& pages, const ExportFormat& format, Progress& progress);
+bool RunExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
 
 } // namespace zentrova

@@ -11,7 +11,7 @@ const std::optional<QFont> kNoFont;
 // grid is ignored rather than allowed to allocate without bound.
 constexpr int kMaxAlignedColumns = 4096;
 
-void setListEntry(std::vector<std::optional<TSAlign>>& list, int c, TSAlign a)
+void setListEntry(std::vector<std::optional<Alignment>>& list, int c, Alignment a)
 {
     if (c < 0 || c >= kMaxAlignedColumns)
         return;
@@ -20,7 +20,7 @@ void setListEntry(std::vector<std::optional<TSAlign>>& list, int c, TSAlign a)
     list[size_t(c)] = a;
 }
 
-TSAlign listEntry(const std::vector<std::optional<TSAlign>>& list, int c, TSAlign fallback)
+Alignment listEntry(const std::vector<std::optional<Alignment>>& list, int c, Alignment fallback)
 {
     if (c < 0 || size_t(c) >= list.size() || !list[size_t(c)])
         return fallback;
@@ -44,7 +44,7 @@ void GridData::setColCount(int n)
     // Row-major storage: re-lay every row. Column changes are rare and the
     // grids narrow (at most a dozen columns), so this stays cheap.
     std::vector<std::string> cells(size_t(n) * size_t(rows_));
-    std::vector<std::unique_ptr<TCellData>> data(cells.size());
+    std::vector<std::unique_ptr<CellData>> data(cells.size());
     const int keep = std::min(n, cols_);
     for (int r = 0; r < rows_; ++r)
         for (int c = 0; c < keep; ++c) {
@@ -101,12 +101,12 @@ void GridData::setCell(int c, int r, std::string bytes)
     changed(Change::Content);
 }
 
-TCellData* GridData::cellData(int c, int r) const
+CellData* GridData::cellData(int c, int r) const
 {
     return contains(c, r) ? data_[index(c, r)].get() : nullptr;
 }
 
-void GridData::setCellData(int c, int r, std::unique_ptr<TCellData> data)
+void GridData::setCellData(int c, int r, std::unique_ptr<CellData> data)
 {
     if (!contains(c, r))
         return;
@@ -114,7 +114,7 @@ void GridData::setCellData(int c, int r, std::unique_ptr<TCellData> data)
     changed(Change::Content);
 }
 
-std::unique_ptr<TCellData> GridData::takeCellData(int c, int r)
+std::unique_ptr<CellData> GridData::takeCellData(int c, int r)
 {
     if (!contains(c, r))
         return nullptr;
@@ -201,23 +201,23 @@ int64_t GridData::rowsHeight(int first, int last) const
     return sum;
 }
 
-void GridData::setAlignment(TSAlign a)
+void GridData::setAlignment(Alignment a)
 {
     alignment_ = a;
     changed(Change::Content);
 }
 
-TSAlign GridData::bodyColumnAlignment(int c) const { return listEntry(bodyAlign_, c, alignment_); }
+Alignment GridData::bodyColumnAlignment(int c) const { return listEntry(bodyAlign_, c, alignment_); }
 
-TSAlign GridData::headingColumnAlignment(int c) const { return listEntry(headingAlign_, c, alignment_); }
+Alignment GridData::headingColumnAlignment(int c) const { return listEntry(headingAlign_, c, alignment_); }
 
-void GridData::setBodyColumnAlignment(int c, TSAlign a)
+void GridData::setBodyColumnAlignment(int c, Alignment a)
 {
     setListEntry(bodyAlign_, c, a);
     changed(Change::Content);
 }
 
-void GridData::setHeadingColumnAlignment(int c, TSAlign a)
+void GridData::setHeadingColumnAlignment(int c, Alignment a)
 {
     setListEntry(headingAlign_, c, a);
     changed(Change::Content);

@@ -15,19 +15,19 @@ namespace zentrova {
 
 // Column alignment of the annotated grid (the numbering is stored in files and
 // must not change).
-enum TSAlign : uint8_t { alsRight = 0, alsLeft = 1, alsCenter = 2 };
+enum Alignment : uint8_t { AlignRight = 0, AlignLeft = 1, AlignCenter = 2 };
 
-struct TSubData; // the two free texts of a report table, kept by the report pages
+struct ReportTableTexts; // the two free texts of a report table, kept by the report pages
 
 // The object a grid cell may carry: per-line alignment, a font for the whole
 // cell, and for report tables their sub-data.
-struct TCellData : CellObject {
+struct CellData : CellObject {
     // Character i aligns line i of the cell: "L", "R" or "C"; any other
     // character leaves the line alone. Only the first kMaxLineAlignments count.
     static constexpr size_t kMaxLineAlignments = 203;
     std::string lineAlignments;
     std::optional<QFont> font; // replaces the drawing font of the whole cell
-    std::shared_ptr<TSubData> subData;
+    std::shared_ptr<ReportTableTexts> subData;
 };
 
 // The contents of an annotated grid, independent of any window: texts
@@ -73,10 +73,10 @@ public:
     const std::string& cell(int c, int r) const;
     void setCell(int c, int r, std::string bytes);
 
-    TCellData* cellData(int c, int r) const;
+    CellData* cellData(int c, int r) const;
     // The grid owns what is attached; attaching replaces (and frees) the old one.
-    void setCellData(int c, int r, std::unique_ptr<TCellData> data);
-    std::unique_ptr<TCellData> takeCellData(int c, int r);
+    void setCellData(int c, int r, std::unique_ptr<CellData> data);
+    std::unique_ptr<CellData> takeCellData(int c, int r);
 
     // Moves row `from` to position `to` (texts, cell objects and height); the
     // rows between shift by one.
@@ -98,14 +98,14 @@ public:
     int64_t rowsHeight(int first, int last) const;
 
     // Column alignments. A column without an entry uses alignment().
-    TSAlign alignment() const { return alignment_; }
-    void setAlignment(TSAlign a);
-    TSAlign bodyColumnAlignment(int c) const;
-    TSAlign headingColumnAlignment(int c) const;
-    void setBodyColumnAlignment(int c, TSAlign a);
-    void setHeadingColumnAlignment(int c, TSAlign a);
+    Alignment alignment() const { return alignment_; }
+    void setAlignment(Alignment a);
+    Alignment bodyColumnAlignment(int c) const;
+    Alignment headingColumnAlignment(int c) const;
+    void setBodyColumnAlignment(int c, Alignment a);
+    void setHeadingColumnAlignment(int c, Alignment a);
     // The alignment a cell's lines start from: heading for fixed rows.
-    TSAlign columnAlignment(int c, int r) const
+    Alignment columnAlignment(int c, int r) const
     {
         return isFixedRow(r) ? headingColumnAlignment(c) : bodyColumnAlignment(c);
     }
@@ -133,11 +133,11 @@ private:
     int fixedRows_ = 1, fixedCols_ = 0;
     // Row-major, cols_ * rows_ entries each.
     std::vector<std::string> cells_;
-    std::vector<std::unique_ptr<TCellData>> data_;
+    std::vector<std::unique_ptr<CellData>> data_;
     int defaultColWidth_ = kDefaultColWidth, defaultRowHeight_ = kDefaultRowHeight;
     std::vector<int> colWidths_, rowHeights_;
-    TSAlign alignment_ = alsLeft;
-    std::vector<std::optional<TSAlign>> bodyAlign_, headingAlign_;
+    Alignment alignment_ = AlignLeft;
+    std::vector<std::optional<Alignment>> bodyAlign_, headingAlign_;
     std::array<std::optional<QFont>, 3> extraFonts_;
     QFont font_;
     Listener listener_;
@@ -145,7 +145,7 @@ private:
 
 // A report table: the grid with the names of the object and block it
 // belongs to.
-class TStringGridAll2Data : public GridData {
+class ReportTable : public GridData {
 public:
     using GridData::GridData;
     std::string objectName;

@@ -1,7 +1,7 @@
 #include "shell/AppContext.h"
 
-#include "shell/FileIO.h"
-#include "shell/Prompts.h"
+#include "base/FileIO.h"
+#include "base/Prompts.h"
 
 #include <QFile>
 

@@ -1,10 +1,10 @@
 #pragma once
 #include "language/Language.h"
 #include "report/Export.h"
-#include "report/Protoc1.h"
-#include "shell/PrintoutHeading.h"
+#include "report/ReportPages.h"
+#include "report/PrintoutHeading.h"
 #include "shell/Profile.h"
-#include "shell/Settings.h"
+#include "base/Settings.h"
 #include "structure/Structure.h"
 
 #include <QString>
@@ -32,10 +32,10 @@ struct AppContext {
     std::string StructureFileMask;
     Profile profile;
 
-    TLanguage language;
-    TLStr texts;
-    TInstrStrings names;
-    TProtLanguage reportLabels;
+    LanguageLoader language;
+    InterfaceTexts texts;
+    NameTables names;
+    ReportLabels reportLabels;
 
     PrintoutHeading heading;
     Comments comments;
@@ -43,7 +43,7 @@ struct AppContext {
     Margins margins;
 
     Structure structure; // the element tree and the result table
-    TProtocol protocol;  // the report pages kept with the structure
+    ReportPages protocol;  // the report pages kept with the structure
     ExportFormat exportFormat; // the export's delimiters, kept between exports
     bool StructureSaved = true;
     QString CurrentFileName;

@@ -43,7 +43,7 @@ void ApplyFamilyProfile(AppContext& ctx)
     p.FamilyLogoShown = false;
     const QString oldDefault = ctx.decode(ctx.texts.defaultFileName);
 
-    TLanguage& lang = ctx.language;
+    LanguageLoader& lang = ctx.language;
     lang.open(ctx);
 
     // The defaults.
@@ -62,8 +62,8 @@ void ApplyFamilyProfile(AppContext& ctx)
 
     if (family == SupportedFamily) {
         std::string ext = lang.ReadText(ctx, "ExtensionTIVE5kV_3");
-        if (ext.size() > TLStr::SlotWidth)
-            ext.resize(TLStr::SlotWidth);
+        if (ext.size() > InterfaceTexts::SlotWidth)
+            ext.resize(InterfaceTexts::SlotWidth);
         ctx.texts.extension = ext;
         p.HelpFile = HelpFileRule(ctx.ProgramDir, ctx.decode(lang.ReadText(ctx, "HelpFileMini_12")));
         ctx.texts.set("MainCaptionTive5kV_20", lang.ReadText(ctx, "MainCaptionTive5kV_20"));
@@ -82,8 +82,8 @@ void ApplyFamilyProfile(AppContext& ctx)
     }
 
     std::string def = ctx.texts.text("Noname_8") + "." + ctx.texts.extension;
-    if (def.size() > TLStr::SlotWidth)
-        def.resize(TLStr::SlotWidth);
+    if (def.size() > InterfaceTexts::SlotWidth)
+        def.resize(InterfaceTexts::SlotWidth);
     ctx.texts.defaultFileName = def;
 
     // One supported family, so the mask is "*." and its extension.

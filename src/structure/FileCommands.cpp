@@ -1,8 +1,8 @@
 #include "structure/FileCommands.h"
 
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "shell/AppContext.h"
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 namespace zentrova {
 
@@ -12,7 +12,7 @@ int PropagateRename(AppContext& ctx, const ElementNode& node, const std::string&
     const int d = p.depth;
     if (d < 0 || d > 3)
         return 0;
-    Tabela& t = ctx.structure.table;
+    ResultTable& t = ctx.structure.table;
     int changed = 0;
     // Unlike the grid's walk, every row is looked at: rows of one element
     // need not stand together.

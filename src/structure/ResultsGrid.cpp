@@ -2,7 +2,7 @@
 
 #include "report/GridData.h"
 #include "shell/AppContext.h"
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 #include <algorithm>
 
@@ -19,7 +19,7 @@ long numberIn(const std::string& token, size_t from, size_t count)
     return DigitsValue(std::string_view(token).substr(from, count));
 }
 
-std::string splitJoin(const std::string& text, const TInstrStrings& names)
+std::string splitJoin(const std::string& text, const NameTables& names)
 {
     std::string out;
     size_t start = 0;
@@ -36,7 +36,7 @@ std::string splitJoin(const std::string& text, const TInstrStrings& names)
 
 } // namespace
 
-std::string FormatResultToken(const std::string& token, const TInstrStrings& names)
+std::string FormatResultToken(const std::string& token, const NameTables& names)
 {
     if (token.compare(0, 3, "AAA") == 0)
         return token.substr(3);
@@ -82,7 +82,7 @@ std::string FormatResultToken(const std::string& token, const TInstrStrings& nam
     return result;
 }
 
-std::string FormatResultText(const std::string& text, const TInstrStrings& names)
+std::string FormatResultText(const std::string& text, const NameTables& names)
 {
     return splitJoin(text, names);
 }
@@ -104,7 +104,7 @@ void WriteResultHeadings(const AppContext& ctx, GridData& grid)
         const int c = map[size_t(logical)];
         if (c == 255 || c >= grid.colCount())
             continue;
-        const TSAlign a = (logical == 0 || logical == 2 || logical == 6) ? alsCenter : alsLeft;
+        const Alignment a = (logical == 0 || logical == 2 || logical == 6) ? AlignCenter : AlignLeft;
         grid.setBodyColumnAlignment(c, a);
         grid.setHeadingColumnAlignment(c, a);
     }
@@ -130,7 +130,7 @@ int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
         return 0;
 
     const Profile& p = ctx.profile;
-    const Tabela& t = ctx.structure.table;
+    const ResultTable& t = ctx.structure.table;
     const std::vector<int> rows = RowsOfElement(ctx.structure, *selected, p.PositionDepth, p.ResultsSorted);
     if (rows.empty())
         return 0;

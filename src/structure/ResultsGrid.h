@@ -6,14 +6,14 @@ namespace zentrova {
 struct AppContext;
 class ElementNode;
 class GridData;
-class TInstrStrings;
+class NameTables;
 
 // One result token "qqquuuvalue" as the grid shows it: quantity and unit names
 // from the name tables, the comparator, the value and the "!" mark; a token
 // starting with "AAA" is shown from its fourth character on.
-std::string FormatResultToken(const std::string& token, const TInstrStrings& names);
+std::string FormatResultToken(const std::string& token, const NameTables& names);
 // Every CR-separated line of a result cell formatted as a token.
-std::string FormatResultText(const std::string& text, const TInstrStrings& names);
+std::string FormatResultText(const std::string& text, const NameTables& names);
 
 // The heading row of the results grid and the alignments of its columns.
 void WriteResultHeadings(const AppContext& ctx, GridData& grid);

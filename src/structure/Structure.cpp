@@ -1,7 +1,7 @@
 #include "structure/Structure.h"
 
 #include "shell/AppContext.h"
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 namespace zentrova {
 
@@ -75,16 +75,16 @@ ElementNode* ElementTree::last() const
     return n;
 }
 
-// ------------------------------------------------------------------ Tabela
+// ------------------------------------------------------------------ ResultTable
 
-const std::string& Tabela::cell(int col, int row) const
+const std::string& ResultTable::cell(int col, int row) const
 {
     if (row < 0 || row >= rowCount() || col < 0 || col >= ColumnCount)
         return kEmpty;
     return rows_[size_t(row)].cells[size_t(col)];
 }
 
-void Tabela::setCell(int col, int row, std::string text)
+void ResultTable::setCell(int col, int row, std::string text)
 {
     if (row < 0 || col < 0 || col >= ColumnCount)
         return;
@@ -93,7 +93,7 @@ void Tabela::setCell(int col, int row, std::string text)
     rows_[size_t(row)].cells[size_t(col)] = std::move(text);
 }
 
-CellObject* Tabela::object(int col, int row) const
+CellObject* ResultTable::object(int col, int row) const
 {
     if (row < 0 || row >= rowCount() || col < 0 || col >= ColumnCount)
         return nullptr;
@@ -101,7 +101,7 @@ CellObject* Tabela::object(int col, int row) const
     return objs ? (*objs)[size_t(col)].get() : nullptr;
 }
 
-void Tabela::setObject(int col, int row, std::unique_ptr<CellObject> obj)
+void ResultTable::setObject(int col, int row, std::unique_ptr<CellObject> obj)
 {
     if (row < 0 || col < 0 || col >= ColumnCount)
         return;
@@ -113,18 +113,18 @@ void Tabela::setObject(int col, int row, std::unique_ptr<CellObject> obj)
     (*objs)[size_t(col)] = std::move(obj);
 }
 
-void Tabela::setRowCount(int n)
+void ResultTable::setRowCount(int n)
 {
     rows_.resize(size_t(std::max(1, n)));
 }
 
-int Tabela::appendRow()
+int ResultTable::appendRow()
 {
     rows_.emplace_back();
     return rowCount() - 1;
 }
 
-void Tabela::moveRow(int from, int to)
+void ResultTable::moveRow(int from, int to)
 {
     if (from == to || from < 0 || to < 0 || from >= rowCount() || to >= rowCount())
         return;
@@ -133,7 +133,7 @@ void Tabela::moveRow(int from, int to)
     rows_.insert(rows_.begin() + to, std::move(e));
 }
 
-void Tabela::emptyRow(int r)
+void ResultTable::emptyRow(int r)
 {
     if (r < 0 || r >= rowCount())
         return;
@@ -142,7 +142,7 @@ void Tabela::emptyRow(int r)
         c.clear();
 }
 
-void Tabela::clear()
+void ResultTable::clear()
 {
     rows_.resize(1);
     emptyRow(0);
@@ -174,7 +174,7 @@ Position PositionOf(const ElementNode& node, int positionDepth)
     return p;
 }
 
-long FunctionCodeOf(const Tabela& t, int row)
+long FunctionCodeOf(const ResultTable& t, int row)
 {
     return DigitsValue(NthLine(t.cell(3, row), 1));
 }
@@ -184,7 +184,7 @@ std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int 
 {
     const Position p = PositionOf(node, positionDepth);
     std::vector<int> rows;
-    const Tabela& t = s.table;
+    const ResultTable& t = s.table;
     for (int r = 1; r < t.rowCount(); ++r) {
         if (FunctionCodeOf(t, r) == 0)
             continue;

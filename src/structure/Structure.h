@@ -17,16 +17,16 @@ enum ElementKind : uint8_t {
     KindObject = 1,
     KindObjectIT = 2,
     KindBlock = 3,
-    KindStrelovod = 4,
-    KindGIP = 5,
+    KindLightningConductor = 4,
+    KindBondingPoint = 5,
     KindCircuit = 6,
     KindFuse = 7,
-    KindSteber = 8,
-    KindPovezava1 = 9,
-    KindPovezava2 = 10,
-    KindOzemljitev = 11,
-    KindRCD = 12,
-    KindParticular = 13,
+    KindPole = 8,
+    KindConnection1 = 9,
+    KindConnection2 = 10,
+    KindEarthing = 11,
+    KindResidualCurrentDevice = 12,
+    KindMeasuringPoint = 13,
 };
 constexpr int KindCount = 14;
 
@@ -37,7 +37,7 @@ int KindImage(unsigned kind);
 // Language key of the kind's name, nullptr for none.
 const char* KindLanguageKey(unsigned kind);
 
-struct TMyElementInfo {
+struct ElementInfo {
     uint8_t Kind = KindNone;
     std::string Selection; // one "0"/"1" per measurement offered for the kind
     int32_t Number = 0;    // ties result rows to the element
@@ -47,7 +47,7 @@ struct TMyElementInfo {
 class ElementNode {
 public:
     std::string name; // bytes; CR separates lines
-    TMyElementInfo info;
+    ElementInfo info;
 
     ElementNode* parent() const { return parent_; }
     const std::vector<std::unique_ptr<ElementNode>>& children() const { return children_; }
@@ -87,12 +87,12 @@ struct CellObject {
 
 // The result table: rows of 10 byte-string cells, never fewer than one row.
 // Row 0 is the instrument's identification, every further row one result.
-class Tabela {
+class ResultTable {
 public:
     static constexpr int ColumnCount = 10;
     using Row = std::array<std::string, ColumnCount>;
 
-    Tabela() { rows_.emplace_back(); }
+    ResultTable() { rows_.emplace_back(); }
 
     int rowCount() const { return int(rows_.size()); }
     const std::string& cell(int col, int row) const;
@@ -129,7 +129,7 @@ struct Position {
 
 struct Structure {
     ElementTree tree;
-    Tabela table;
+    ResultTable table;
 };
 
 Position PositionOf(const ElementNode& node, int positionDepth);
@@ -137,7 +137,7 @@ Position PositionOf(const ElementNode& node, int positionDepth);
 std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
                                bool resultsSorted);
 // The function code of a result row (line 1 of column 3); 0 means no result.
-long FunctionCodeOf(const Tabela& t, int row);
+long FunctionCodeOf(const ResultTable& t, int row);
 
 ElementNode* AddElementNode(AppContext& ctx, ElementNode* parent);
 void InitElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered);

@@ -1,6 +1,6 @@
 #pragma once
-#include "shell/FileIO.h"
-#include "shell/Prompts.h"
+#include "base/FileIO.h"
+#include "base/Prompts.h"
 
 #include <QString>
 
@@ -13,7 +13,7 @@ namespace zentrova {
 
 struct AppContext;
 class Progress;
-class TProtocol;
+class ReportPages;
 
 // The structure file: a line-oriented text file of bytes, lines ended by
 // CR LF ("*** INSTAL STRUCTURE v11" ... "*** KONEC"). Inside element lines and
@@ -72,7 +72,7 @@ public:
 // set of the open structure, the progress dialog and the main window.
 struct FileEnv {
     AppContext& ctx;
-    TProtocol& pages;
+    ReportPages& pages;
     Progress& progress;
     StructureView& view;
 };
@@ -81,7 +81,7 @@ struct FileEnv {
 
 // The file's bytes for the current model (the heading, comments, tree,
 // result table and report pages). Advances `progress` when given.
-std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages,
+std::string ComposeStructureFile(const AppContext& ctx, const ReportPages& pages,
                                  Progress* progress = nullptr);
 
 // Writes the model to ctx.CurrentFileName. On success StructureSaved becomes

@@ -2,11 +2,11 @@
 // section to section by marker lines except in the fixed header.
 #include "structure/StructureFile.h"
 
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
-#include "shell/Progress.h"
-#include "shell/TextRules.h"
+#include "base/Progress.h"
+#include "base/TextRules.h"
 
 
 #include <algorithm>
@@ -300,7 +300,7 @@ void Reader::readTable()
         end_ = true;
         return;
     }
-    Tabela& t = ctx_.structure.table;
+    ResultTable& t = ctx_.structure.table;
     if (rows > t.rowCount())
         t.setRowCount(int(rows));
     lastPercent_ = -1;
@@ -310,7 +310,7 @@ void Reader::readTable()
                 break;
             // Columns past the table's ten are read and passed over.
             std::string cell = unstore(read());
-            if (c < Tabela::ColumnCount)
+            if (c < ResultTable::ColumnCount)
                 t.setCell(c, r, std::move(cell));
         }
         if (in_.atEnd()) {
@@ -323,7 +323,7 @@ void Reader::readTable()
 
 bool Reader::readPage(ReportKind kind, int32_t index)
 {
-    TReportPage* p = env_.pages.createPage(kind, index, ctx_.reportLabels);
+    ReportPage* p = env_.pages.createPage(kind, index, ctx_.reportLabels);
     if (!p)
         return false;
     p->objectName = text();
@@ -331,23 +331,23 @@ bool Reader::readPage(ReportKind kind, int32_t index)
         p->blockName = text();
     for (int n = 1; n <= p->editCount(); ++n)
         p->setEdit(n, text());
-    if (kind == ReportBlock || kind == ReportStrela)
+    if (kind == ReportDistributionBlock || kind == ReportLightningProtection)
         p->setCheckString(text());
-    if (kind == ReportTloris) {
+    if (kind == ReportFloorPlan) {
         std::string path = text();
         const QString decoded = ctx_.decode(path);
-        static_cast<TTlorisPage*>(p)->setImagePath(std::move(path), decoded);
+        static_cast<FloorPlanPage*>(p)->setImagePath(std::move(path), decoded);
     }
     return true;
 }
 
 bool Reader::readTables(ReportKind kind, int32_t index)
 {
-    TReportTables* pair = env_.pages.createTables(kind, index, ctx_.texts, ReportTableFont());
+    ReportTables* pair = env_.pages.createTables(kind, index, ctx_.texts, ReportTableFont());
     if (!pair)
         return false;
     for (int which = 0; which < 2; ++which) {
-        TStringGridAll2Data& t = *pair->table(which);
+        ReportTable& t = *pair->table(which);
         t.objectName = text();
         t.blockName = text();
         const long rows = DigitsValue(read());
@@ -370,7 +370,7 @@ bool Reader::readTables(ReportKind kind, int32_t index)
             haveRows = long(in_.remaining() / size_t(cols)) + 1;
         t.setColCount(rows == 0 || cols == 0 ? 1 : int(cols));
         t.setRowCount(int(haveRows));
-        if (TSubData* sub = EnsureSubData(t)) {
+        if (ReportTableTexts* sub = EnsureSubData(t)) {
             sub->text1 = std::move(sub1);
             sub->text2 = std::move(sub2);
         }
@@ -402,11 +402,11 @@ void Reader::readPages()
         }
         if (!IsReportKind(kind))
             continue; // no such page: its lines are passed over
-        if (env_.pages.count() >= TProtocol::MaxEntries) {
-            damaged("more than " + std::to_string(TProtocol::MaxEntries) + " report pages.");
+        if (env_.pages.count() >= ReportPages::MaxEntries) {
+            damaged("more than " + std::to_string(ReportPages::MaxEntries) + " report pages.");
             return;
         }
-        const bool tables = kind == ReportBlockTables || kind == ReportStrelaTables;
+        const bool tables = kind == ReportBlockTables || kind == ReportLightningTables;
         if (tables ? !readTables(ReportKind(kind), index) : !readPage(ReportKind(kind), index))
             return;
         if (result_.outcome == ReadOutcome::Damaged)
@@ -457,7 +457,7 @@ ReadResult Reader::run()
 
     ctx_.StructureSaved = true;
     if (ctx_.ResultsDiscarded) {
-        Tabela& t = ctx_.structure.table;
+        ResultTable& t = ctx_.structure.table;
         for (int r = 0; r < t.rowCount(); ++r)
             t.emptyRow(r);
     }

@@ -1,10 +1,10 @@
 // The structure file writer, the Save As dialog loop and the save question.
 #include "structure/StructureFile.h"
 
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "shell/AppContext.h"
-#include "shell/Progress.h"
-#include "shell/TextRules.h"
+#include "base/Progress.h"
+#include "base/TextRules.h"
 
 
 namespace zentrova {
@@ -129,16 +129,16 @@ private:
     int last_ = -1;
 };
 
-void writeTable(LineWriter& w, const TStringGridAll2Data* t)
+void writeTable(LineWriter& w, const ReportTable* t)
 {
-    static const TStringGridAll2Data none(0, 0);
+    static const ReportTable none(0, 0);
     if (!t)
         t = &none;
     w.text(t->objectName);
     w.text(t->blockName);
     w.number(t->rowCount());
     w.number(t->colCount());
-    const TSubData* sub = SubDataOf(*t);
+    const ReportTableTexts* sub = SubDataOf(*t);
     w.text(sub ? sub->text1 : std::string());
     w.text(sub ? sub->text2 : std::string());
     for (int r = 0; r < t->rowCount(); ++r)
@@ -146,20 +146,20 @@ void writeTable(LineWriter& w, const TStringGridAll2Data* t)
             w.cell(t->cell(c, r));
 }
 
-void writePageRecord(LineWriter& w, const TProtocol& pages, int i)
+void writePageRecord(LineWriter& w, const ReportPages& pages, int i)
 {
-    const TPages& e = pages.entry(i);
+    const ReportPageEntry& e = pages.entry(i);
     w.empty(25);
     w.raw(sf::ProtocolData);
     w.number(e.kind);
     w.number(e.index);
-    if (e.kind == ReportBlockTables || e.kind == ReportStrelaTables) {
-        const TReportTables* t = pages.tablesOfEntry(i);
+    if (e.kind == ReportBlockTables || e.kind == ReportLightningTables) {
+        const ReportTables* t = pages.tablesOfEntry(i);
         writeTable(w, t ? t->a.get() : nullptr);
         writeTable(w, t ? t->b.get() : nullptr);
         return;
     }
-    const TReportPage* p = pages.pageOfEntry(i);
+    const ReportPage* p = pages.pageOfEntry(i);
     if (!p)
         return;
     w.text(p->objectName);
@@ -167,20 +167,20 @@ void writePageRecord(LineWriter& w, const TProtocol& pages, int i)
         w.text(p->blockName);
     for (int n = 1; n <= p->editCount(); ++n)
         w.text(p->edit(n));
-    if (e.kind == ReportBlock || e.kind == ReportStrela)
+    if (e.kind == ReportDistributionBlock || e.kind == ReportLightningProtection)
         w.raw(p->checkString());
-    if (e.kind == ReportTloris)
-        w.text(static_cast<const TTlorisPage*>(p)->imagePath());
+    if (e.kind == ReportFloorPlan)
+        w.text(static_cast<const FloorPlanPage*>(p)->imagePath());
 }
 
 } // namespace
 
-std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages, Progress* progress)
+std::string ComposeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress)
 {
-    const Tabela& table = ctx.structure.table;
+    const ResultTable& table = ctx.structure.table;
     std::string out;
     // Lines average well under 40 bytes; one reservation avoids most regrowth.
-    out.reserve(8192 + size_t(table.rowCount()) * Tabela::ColumnCount * 24 +
+    out.reserve(8192 + size_t(table.rowCount()) * ResultTable::ColumnCount * 24 +
                 ctx.structure.tree.count() * 32);
     LineWriter w(out);
 
@@ -231,7 +231,7 @@ std::string ComposeStructureFile(const AppContext& ctx, const TProtocol& pages, 
     w.empty(25);
     w.raw(sf::TableData);
     w.number(table.rowCount());
-    w.number(Tabela::ColumnCount);
+    w.number(ResultTable::ColumnCount);
     gauge.reset();
     for (int r = 0; r < table.rowCount(); ++r) {
         for (const std::string& cell : table.row(r))

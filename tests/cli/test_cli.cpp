@@ -1,7 +1,7 @@
 // zentrova-cli, run as a program from a program folder of its own.
 #include "comm/Receive.h"
-#include "report/Protoc1.h"
-#include "shell/Progress.h"
+#include "report/ReportPages.h"
+#include "base/Progress.h"
 #include "structure/Structure.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
@@ -181,7 +181,7 @@ void writeBigStructure(const QString& path)
     }
     NullProgress progress;
     BuildTreeFromResults(c, progress);
-    TProtocol pages;
+    ReportPages pages;
     ASSERT_TRUE(WriteFileSafely(path, ComposeStructureFile(c, pages)));
 }
 

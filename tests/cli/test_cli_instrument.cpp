@@ -1,7 +1,7 @@
 // zentrova-cli export, receive and identify, run as programs against a
 // structure file and the simulated tester.
 #include "report/Export.h"
-#include "shell/Progress.h"
+#include "base/Progress.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 

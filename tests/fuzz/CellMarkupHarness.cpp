@@ -11,7 +11,7 @@
 // bytes.
 #include "FuzzHarness.h"
 
-#include "language/Codec.h"
+#include "base/TextCodec.h"
 #include "report/CellMarkup.h"
 
 #include <QImage>
@@ -40,15 +40,15 @@ std::string RemoveOneByOne(std::string s, char letter, OnParam&& onParam)
     }
 }
 
-std::optional<TSAlign> alignOf(char c)
+std::optional<Alignment> alignOf(char c)
 {
-    if (c == 'L') return alsLeft;
-    if (c == 'R') return alsRight;
-    if (c == 'C') return alsCenter;
+    if (c == 'L') return AlignLeft;
+    if (c == 'R') return AlignRight;
+    if (c == 'C') return AlignCenter;
     return std::nullopt;
 }
 
-CellLayout SlowParse(const std::string& text, TSAlign startAlign, const TCellData* data)
+CellLayout SlowParse(const std::string& text, Alignment startAlign, const CellData* data)
 {
     CellLayout layout;
     std::string s;
@@ -77,7 +77,7 @@ CellLayout SlowParse(const std::string& text, TSAlign startAlign, const TCellDat
                 line.colour = LineColour(p - 1);
             return size_t(0);
         });
-        if (data && i < std::min(data->lineAlignments.size(), TCellData::kMaxLineAlignments))
+        if (data && i < std::min(data->lineAlignments.size(), CellData::kMaxLineAlignments))
             if (auto a = alignOf(data->lineAlignments[i]))
                 line.align = *a;
         if (data && data->font)
@@ -102,13 +102,13 @@ bool sameLayout(const CellLayout& a, const CellLayout& b)
     return true;
 }
 
-void fillGrid(GridData& grid, const std::string& text, TSAlign align, const TCellData* data, bool extraFonts)
+void fillGrid(GridData& grid, const std::string& text, Alignment align, const CellData* data, bool extraFonts)
 {
     grid.setFixedRows(0);
     grid.setBodyColumnAlignment(0, align);
     grid.setCell(0, 0, text);
     if (data)
-        grid.setCellData(0, 0, std::make_unique<TCellData>(*data));
+        grid.setCellData(0, 0, std::make_unique<CellData>(*data));
     if (extraFonts)
         for (int n = 1; n <= 3; ++n)
             grid.setExtraFont(n, QFont(QStringLiteral("Liberation Serif"), 6 + 4 * n));
@@ -122,8 +122,8 @@ int FuzzCellMarkup(const uint8_t* data, size_t size)
         return -1;
     const uint8_t flags = data[0];
     size_t pos = 1;
-    const TSAlign align = TSAlign((flags & 3) % 3);
-    std::optional<TCellData> object;
+    const Alignment align = Alignment((flags & 3) % 3);
+    std::optional<CellData> object;
     if (flags & 0x0c)
         object.emplace();
     if ((flags & 4) && pos < size) {
@@ -136,7 +136,7 @@ int FuzzCellMarkup(const uint8_t* data, size_t size)
     const bool extraFonts = flags & 0x10;
     const std::string text(reinterpret_cast<const char*>(data) + std::min(pos, size),
                            std::min(size - std::min(pos, size), MaxCellBytes));
-    const TCellData* cellObject = object ? &*object : nullptr;
+    const CellData* cellObject = object ? &*object : nullptr;
 
     const CellLayout layout = ParseCell(text, align, cellObject);
     if (layout.lines.empty()) {

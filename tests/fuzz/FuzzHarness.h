@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 
 #include "shell/AppContext.h"
-#include "shell/Prompts.h"
+#include "base/Prompts.h"
 
 namespace zentrova::fuzz {
 

@@ -64,7 +64,7 @@ int FuzzIdentification(const uint8_t* data, size_t size)
     }
     ClearResultTable(ctx);
     WriteIdentificationRow(ctx, texts, extra);
-    const Tabela& t = ctx.structure.table;
+    const ResultTable& t = ctx.structure.table;
     const std::string& c1 = t.cell(1, 0);
     const std::string expectedStart = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r';
     if (c1.compare(0, expectedStart.size(), expectedStart) != 0)

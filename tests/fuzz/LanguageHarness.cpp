@@ -26,14 +26,14 @@ void checkTextWidths(const AppContext& ctx)
 {
     for (std::string_view k : interfaceKeys()) {
         const std::string key(k);
-        if (ctx.texts.text(key).size() > (isShortSlotKey(key) ? TLStr::ShortSlotWidth : TLStr::SlotWidth))
+        if (ctx.texts.text(key).size() > (isShortSlotKey(key) ? InterfaceTexts::ShortSlotWidth : InterfaceTexts::SlotWidth))
             Violated("language", "the text of " + key + " is wider than its slot");
     }
     for (long n = 0; n < 1000; ++n)
-        if (ctx.names.unit(n).size() > size_t(TInstrStrings::UnitWidth)
-            || ctx.names.function(n).size() > size_t(TInstrStrings::FunctionWidth)
-            || ctx.names.quantity(n).size() > size_t(TInstrStrings::QuantityWidth)
-            || ctx.names.textName(n).size() > size_t(TInstrStrings::TextWidth))
+        if (ctx.names.unit(n).size() > size_t(NameTables::UnitWidth)
+            || ctx.names.function(n).size() > size_t(NameTables::FunctionWidth)
+            || ctx.names.quantity(n).size() > size_t(NameTables::QuantityWidth)
+            || ctx.names.textName(n).size() > size_t(NameTables::TextWidth))
             Violated("language", "name " + std::to_string(n) + " is wider than its table");
 }
 

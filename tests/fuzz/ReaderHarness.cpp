@@ -4,8 +4,8 @@
 // the same bytes again.
 #include "FuzzHarness.h"
 
-#include "report/Protoc1.h"
-#include "shell/Progress.h"
+#include "report/ReportPages.h"
+#include "base/Progress.h"
 #include "structure/StructureFile.h"
 
 namespace zentrova::fuzz {
@@ -18,7 +18,7 @@ int FuzzReader(const uint8_t* data, size_t size)
     AppContext& ctx = *program.ctx;
     NullProgress progress;
     StructureView view;
-    TProtocol pages;
+    ReportPages pages;
     FileEnv env{ctx, pages, progress, view};
 
     const ReadResult first = LoadStructure(env, std::string_view(reinterpret_cast<const char*>(data), size));
@@ -26,7 +26,7 @@ int FuzzReader(const uint8_t* data, size_t size)
         return 0;
     const std::string written = ComposeStructureFile(ctx, pages);
 
-    TProtocol again;
+    ReportPages again;
     FileEnv env2{ctx, again, progress, view};
     const ReadResult second = LoadStructure(env2, written);
     if (second.outcome != ReadOutcome::Read)

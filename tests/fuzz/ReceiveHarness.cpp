@@ -16,10 +16,10 @@
 // back, and the records that came in position order, one row each.
 #include "FuzzHarness.h"
 
-#include "comm/ScriptedComm.h"
+#include "comm/ScriptedPort.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 #include <tuple>
 
@@ -47,7 +47,7 @@ private:
     const bool& repliesLeft_;
 };
 
-std::tuple<long, long, long> keyOfRow(const Tabela& t, int row)
+std::tuple<long, long, long> keyOfRow(const ResultTable& t, int row)
 {
     const std::string& pos = t.cell(1, row);
     return {DigitsValue(NthLine(pos, 1)), DigitsValue(NthLine(pos, 2)), DigitsValue(NthLine(pos, 3))};
@@ -65,7 +65,7 @@ int FuzzReceive(const uint8_t* data, size_t size)
     ctx.ResultsView = 0;
     ctx.StructureSaved = true;
 
-    test::ScriptedComm port;
+    test::ScriptedPort port;
     test::RecordingProgress progress;
     InstrumentLink link(port);
     size_t pos = 0;
@@ -117,7 +117,7 @@ int FuzzReceive(const uint8_t* data, size_t size)
     if (out.status == S::OtherInstrument && out.done != 0)
         Violated("receive", "records were read from an instrument of another family");
     if (out.done > 0) {
-        const Tabela& t = ctx.structure.table;
+        const ResultTable& t = ctx.structure.table;
         if (t.rowCount() != out.done + 1) {
             Violated("receive", std::to_string(out.done) + " records left " + std::to_string(t.rowCount()) +
                                     " rows");

@@ -9,7 +9,7 @@
 #include "FuzzHarness.h"
 
 #include "comm/Receive.h"
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 #include <algorithm>
 #include <tuple>
@@ -21,7 +21,7 @@ namespace {
 
 using Key = std::tuple<long, long, long>;
 
-Key keyOf(const Tabela::Row& row)
+Key keyOf(const ResultTable::Row& row)
 {
     return {DigitsValue(NthLine(row[1], 1)), DigitsValue(NthLine(row[1], 2)), DigitsValue(NthLine(row[1], 3))};
 }
@@ -48,7 +48,7 @@ int FuzzRecord(const uint8_t* data, size_t size)
     }
 
     // Each record alone, in arrival order.
-    std::vector<Tabela::Row> expected;
+    std::vector<ResultTable::Row> expected;
     for (const std::string& r : records) {
         ClearResultTable(ctx);
         DecodeRecord(ctx, r.data(), r.size(), 1);
@@ -60,20 +60,20 @@ int FuzzRecord(const uint8_t* data, size_t size)
     }
     if (!ctx.profile.ResultsSorted)
         std::stable_sort(expected.begin(), expected.end(),
-                         [](const Tabela::Row& x, const Tabela::Row& y) { return keyOf(x) < keyOf(y); });
+                         [](const ResultTable::Row& x, const ResultTable::Row& y) { return keyOf(x) < keyOf(y); });
 
     ClearResultTable(ctx);
     for (size_t i = 0; i < records.size(); ++i)
         DecodeRecord(ctx, records[i].data(), records[i].size(), int(i + 1));
 
-    const Tabela& t = ctx.structure.table;
+    const ResultTable& t = ctx.structure.table;
     if (t.rowCount() != int(records.size()) + 1) {
         Violated("record", "the table holds " + std::to_string(t.rowCount()) + " rows for " +
                                std::to_string(records.size()) + " records");
         return 0;
     }
     for (size_t i = 0; i < expected.size(); ++i) {
-        const Tabela::Row& row = t.row(int(i + 1));
+        const ResultTable::Row& row = t.row(int(i + 1));
         if (row != expected[i]) {
             Violated("record", "row " + std::to_string(i + 1) + " is not where position order puts it");
             return 0;

@@ -6,7 +6,7 @@ add_executable(test_fuzz_replay
   ${CMAKE_CURRENT_LIST_DIR}/ReplayTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FuzzSupport.cpp
   ${fuzz_harnesses}
-  ${CMAKE_CURRENT_LIST_DIR}/../comm/ScriptedComm.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../comm/ScriptedPort.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../support/gtest_main.cpp)
 target_link_libraries(test_fuzz_replay PRIVATE test_support GTest::gtest)
 target_compile_definitions(test_fuzz_replay PRIVATE ZENTROVA_FUZZ_DIR="${CMAKE_CURRENT_LIST_DIR}")

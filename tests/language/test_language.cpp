@@ -229,7 +229,7 @@ TEST(LanguageFile, ReportLabelsLandInTheirPages)
         const size_t start = at + key.size() + 2;
         return s.substr(start, s.find('\r', start) - start);
     };
-    const TProtLanguage& r = p.ctx->reportLabels;
+    const ReportLabels& r = p.ctx->reportLabels;
     EXPECT_EQ(r.objLabels[20], value("OO_Lab21_0"));
     EXPECT_EQ(r.blokLabels[9], value("BB_CBox1_0"));
     EXPECT_EQ(r.strelaLabels[33], value("SS_CBox1_0"));
@@ -239,7 +239,7 @@ TEST(LanguageFile, ReportLabelsLandInTheirPages)
 
 TEST(NameTables, KeysChooseTableNumberAndWidth)
 {
-    TInstrStrings t;
+    NameTables t;
     t.setEntry("funkcija12", "Loop");
     t.setEntry("text5", "A_B");
     t.setEntry("enota1200", "ignored");
@@ -252,14 +252,14 @@ TEST(NameTables, KeysChooseTableNumberAndWidth)
     EXPECT_EQ(t.unit(998), "last unit");
     EXPECT_EQ(t.unit(1200), "");
     EXPECT_EQ(t.quantity(3), "a quantity far ");
-    EXPECT_EQ(t.quantity(3).size(), size_t(TInstrStrings::QuantityWidth));
+    EXPECT_EQ(t.quantity(3).size(), size_t(NameTables::QuantityWidth));
     EXPECT_EQ(t.function(13), "Upper");
     EXPECT_EQ(t.function(-1), "");
 }
 
 TEST(TextRecord, SlotsCutLongTexts)
 {
-    TLStr s;
+    InterfaceTexts s;
     s.set("Error_30", std::string(150, 'x'));
     s.set("GlavaE1_0", std::string(30, 'y'));
     EXPECT_EQ(s.text("Error_30").size(), 100u);

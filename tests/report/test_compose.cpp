@@ -356,8 +356,8 @@ TEST(ComposeReport, CellsPrintAsTheGridShowsThem)
 
     // Centred columns are centred; every other one starts at the cell's left,
     // right-aligned ones included.
-    s.grid.setBodyColumnAlignment(1, alsRight);
-    s.grid.setBodyColumnAlignment(0, alsCenter);
+    s.grid.setBodyColumnAlignment(1, AlignRight);
+    s.grid.setBodyColumnAlignment(0, AlignCenter);
     s.grid.setCell(0, 1, "7");
     s.grid.setCell(0, 2, "1234567");
     s.grid.setCell(1, 1, "ab");

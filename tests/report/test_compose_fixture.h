@@ -4,7 +4,7 @@
 // recorder the preview would hold.
 #include "report/Compose.h"
 #include "report/GridData.h"
-#include "shell/Progress.h"
+#include "base/Progress.h"
 #include "structure/ResultsGrid.h"
 #include "support/TestSupport.h"
 
@@ -78,7 +78,7 @@ struct ReportSample {
     // `n` measurements of block 1, one measuring point per 20 of them.
     void addRows(int n)
     {
-        Tabela& t = p.ctx->structure.table;
+        ResultTable& t = p.ctx->structure.table;
         for (int i = 0; i < n; ++i) {
             const int r = t.appendRow();
             const int element = 1 + i / 20;

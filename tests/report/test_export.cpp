@@ -1,7 +1,7 @@
 // Text export: byte-exact files, file naming and the replace question.
 #include "report/Export.h"
-#include "report/Protoc1.h"
-#include "shell/Progress.h"
+#include "report/ReportPages.h"
+#include "base/Progress.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -45,14 +45,14 @@ struct ExportSample {
     {
         ElementNode* n = p.ctx->structure.tree.add(parent);
         n->name = name;
-        n->info.Kind = parent ? KindParticular : KindObject;
+        n->info.Kind = parent ? KindMeasuringPoint : KindObject;
         n->info.Number = number;
         return n;
     }
     void row(const char* pos, const char* names, const char* code, const char* results, const char* params,
              const char* date, const char* time)
     {
-        Tabela& t = p.ctx->structure.table;
+        ResultTable& t = p.ctx->structure.table;
         const int r = t.appendRow();
         t.setCell(1, r, pos);
         t.setCell(2, r, names);
@@ -67,7 +67,7 @@ struct ExportSample {
     void addTables()
     {
         AppContext& c = *p.ctx;
-        TReportTables* t = c.protocol.createTables(ReportBlockTables, 1, c.texts, ReportTableFont());
+        ReportTables* t = c.protocol.createTables(ReportBlockTables, 1, c.texts, ReportTableFont());
         ASSERT_NE(t, nullptr);
         t->a->objectName = "Plant";
         t->a->blockName = "Board 1";

@@ -8,7 +8,7 @@ namespace zentrova {
 namespace {
 
 // Counts how many cell objects are alive, so the tests see them freed.
-struct CountedData : TCellData {
+struct CountedData : CellData {
     explicit CountedData(int& alive) : alive(alive) { ++alive; }
     ~CountedData() override { --alive; }
     int& alive;
@@ -23,7 +23,7 @@ TEST(GridData, StartsLikeAStringGrid)
     EXPECT_EQ(g.fixedCols(), 0);
     EXPECT_EQ(g.colWidth(4), 64);
     EXPECT_EQ(g.rowHeight(4), 24);
-    EXPECT_EQ(g.alignment(), alsLeft);
+    EXPECT_EQ(g.alignment(), AlignLeft);
     for (int n = 1; n <= 3; ++n)
         EXPECT_FALSE(g.extraFont(n));
 }
@@ -34,7 +34,7 @@ TEST(GridData, OutOfRangeReadsEmptyAndWritesNothing)
     const std::vector<std::pair<int, int>> outside = {{-1, 0}, {0, -1}, {2, 0}, {0, 2}, {INT_MAX, INT_MAX}};
     for (auto [c, r] : outside) {
         g.setCell(c, r, "x");
-        g.setCellData(c, r, std::make_unique<TCellData>());
+        g.setCellData(c, r, std::make_unique<CellData>());
         EXPECT_EQ(g.cell(c, r), "");
         EXPECT_EQ(g.cellData(c, r), nullptr);
     }
@@ -115,7 +115,7 @@ TEST(GridData, MoveRowCarriesTextObjectAndHeight)
     for (int r = 0; r < 4; ++r)
         g.setCell(0, r, std::string(1, char('a' + r)));
     g.setCellData(1, 1, std::make_unique<CountedData>(alive));
-    TCellData* moved = g.cellData(1, 1);
+    CellData* moved = g.cellData(1, 1);
     g.setRowHeight(1, 77);
     g.moveRow(1, 3);
     EXPECT_EQ(g.cell(0, 0) + g.cell(0, 1) + g.cell(0, 2) + g.cell(0, 3), "acdb");
@@ -129,26 +129,26 @@ TEST(GridData, MoveRowCarriesTextObjectAndHeight)
 TEST(GridData, ColumnAlignmentLists)
 {
     GridData g;
-    g.setBodyColumnAlignment(3, alsCenter);
-    g.setHeadingColumnAlignment(1, alsRight);
+    g.setBodyColumnAlignment(3, AlignCenter);
+    g.setHeadingColumnAlignment(1, AlignRight);
     // Columns without an entry, including those the list grew over, follow
     // the grid's alignment, also when it changes later.
-    g.setAlignment(alsRight);
-    EXPECT_EQ(g.bodyColumnAlignment(0), alsRight);
-    EXPECT_EQ(g.bodyColumnAlignment(3), alsCenter);
-    EXPECT_EQ(g.bodyColumnAlignment(1), alsRight);
-    EXPECT_EQ(g.bodyColumnAlignment(99), alsRight);
-    EXPECT_EQ(g.bodyColumnAlignment(-1), alsRight);
-    g.setAlignment(alsLeft);
-    EXPECT_EQ(g.headingColumnAlignment(1), alsRight);
-    EXPECT_EQ(g.headingColumnAlignment(3), alsLeft);
+    g.setAlignment(AlignRight);
+    EXPECT_EQ(g.bodyColumnAlignment(0), AlignRight);
+    EXPECT_EQ(g.bodyColumnAlignment(3), AlignCenter);
+    EXPECT_EQ(g.bodyColumnAlignment(1), AlignRight);
+    EXPECT_EQ(g.bodyColumnAlignment(99), AlignRight);
+    EXPECT_EQ(g.bodyColumnAlignment(-1), AlignRight);
+    g.setAlignment(AlignLeft);
+    EXPECT_EQ(g.headingColumnAlignment(1), AlignRight);
+    EXPECT_EQ(g.headingColumnAlignment(3), AlignLeft);
     // Fixed rows take the heading alignment.
-    EXPECT_EQ(g.columnAlignment(1, 0), alsRight);
-    EXPECT_EQ(g.columnAlignment(1, 1), alsLeft);
-    EXPECT_EQ(g.columnAlignment(3, 1), alsCenter);
-    g.setBodyColumnAlignment(-5, alsCenter);
-    g.setBodyColumnAlignment(INT_MAX, alsCenter);
-    EXPECT_EQ(g.bodyColumnAlignment(INT_MAX), alsLeft);
+    EXPECT_EQ(g.columnAlignment(1, 0), AlignRight);
+    EXPECT_EQ(g.columnAlignment(1, 1), AlignLeft);
+    EXPECT_EQ(g.columnAlignment(3, 1), AlignCenter);
+    g.setBodyColumnAlignment(-5, AlignCenter);
+    g.setBodyColumnAlignment(INT_MAX, AlignCenter);
+    EXPECT_EQ(g.bodyColumnAlignment(INT_MAX), AlignLeft);
 }
 
 TEST(GridData, ListenerTellsContentFromGeometry)

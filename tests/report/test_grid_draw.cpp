@@ -154,8 +154,8 @@ TEST(DrawCell, ColumnAlignmentByRowKind)
     GridData g(1, 2);
     g.setCell(0, 0, "Head");
     g.setCell(0, 1, "Body");
-    g.setHeadingColumnAlignment(0, alsCenter);
-    g.setBodyColumnAlignment(0, alsRight);
+    g.setHeadingColumnAlignment(0, AlignCenter);
+    g.setBodyColumnAlignment(0, AlignRight);
     const Ink head = Scan(Draw(g, 0, 0).image);
     EXPECT_NEAR((head.minX + head.maxX) / 2.0, 100, 3);
     const Ink body = Scan(Draw(g, 0, 1).image);
@@ -194,7 +194,7 @@ TEST(DrawCell, CellObjectFontLosesColourKeepsBang)
     g.setCell(0, 1, M('C', 1) + "Fail");
     g.setCell(0, 2, M('C', 3) + "Fail!");
     for (int r = 1; r <= 2; ++r) {
-        auto data = std::make_unique<TCellData>();
+        auto data = std::make_unique<CellData>();
         data->font = TestFont(22);
         g.setCellData(0, r, std::move(data));
     }

@@ -14,7 +14,7 @@ std::string M(char letter, unsigned char param)
 
 struct ExpectedLine {
     std::string text;
-    TSAlign align;
+    Alignment align;
     std::optional<LineColour> colour;
 };
 
@@ -38,7 +38,7 @@ TEST_P(ParseCellTest, Lines)
 {
     const ParseCase& c = GetParam();
     // Alignment left, so any A or cell-object change shows.
-    const CellLayout got = ParseCell(c.cell, alsLeft);
+    const CellLayout got = ParseCell(c.cell, AlignLeft);
     ASSERT_EQ(got.lines.size(), c.lines.size());
     for (size_t i = 0; i < c.lines.size(); ++i) {
         SCOPED_TRACE(i);
@@ -55,82 +55,82 @@ const char kFF = char(255);
 INSTANTIATE_TEST_SUITE_P(
     Markup, ParseCellTest,
     ::testing::Values(
-        ParseCase{"Empty", "", {{"", alsLeft, kNone}}},
-        ParseCase{"Lines", "a\rb", {{"a", alsLeft, kNone}, {"b", alsLeft, kNone}}},
-        ParseCase{"TrailingCrGivesEmptyLine", "a\r", {{"a", alsLeft, kNone}, {"", alsLeft, kNone}}},
-        ParseCase{"LineFeedsDropped", "a\n\rb\n", {{"a", alsLeft, kNone}, {"b", alsLeft, kNone}}},
-        ParseCase{"C1Red", M('C', 1) + "Fail", {{"Fail", alsLeft, kRed}}},
-        ParseCase{"C2Blue", M('C', 2) + "x", {{"x", alsLeft, kBlue}}},
-        ParseCase{"C3Green", M('C', 3) + "Pass", {{"Pass", alsLeft, kGreen}}},
-        ParseCase{"C4Black", "x" + M('C', 4), {{"x", alsLeft, kBlack}}},
-        ParseCase{"CLastWins", M('C', 1) + "x" + M('C', 2), {{"x", alsLeft, kBlue}}},
-        ParseCase{"CUnknownRemoved", M('C', 5) + M('C', '1') + "x", {{"x", alsLeft, kNone}}},
+        ParseCase{"Empty", "", {{"", AlignLeft, kNone}}},
+        ParseCase{"Lines", "a\rb", {{"a", AlignLeft, kNone}, {"b", AlignLeft, kNone}}},
+        ParseCase{"TrailingCrGivesEmptyLine", "a\r", {{"a", AlignLeft, kNone}, {"", AlignLeft, kNone}}},
+        ParseCase{"LineFeedsDropped", "a\n\rb\n", {{"a", AlignLeft, kNone}, {"b", AlignLeft, kNone}}},
+        ParseCase{"C1Red", M('C', 1) + "Fail", {{"Fail", AlignLeft, kRed}}},
+        ParseCase{"C2Blue", M('C', 2) + "x", {{"x", AlignLeft, kBlue}}},
+        ParseCase{"C3Green", M('C', 3) + "Pass", {{"Pass", AlignLeft, kGreen}}},
+        ParseCase{"C4Black", "x" + M('C', 4), {{"x", AlignLeft, kBlack}}},
+        ParseCase{"CLastWins", M('C', 1) + "x" + M('C', 2), {{"x", AlignLeft, kBlue}}},
+        ParseCase{"CUnknownRemoved", M('C', 5) + M('C', '1') + "x", {{"x", AlignLeft, kNone}}},
         ParseCase{"CColoursOnlyItsLine", "a\r" + M('C', 1) + "b",
-                  {{"a", alsLeft, kNone}, {"b", alsLeft, kRed}}},
-        ParseCase{"BangMakesRed", "R < 1.5 MOhm !", {{"R < 1.5 MOhm !", alsLeft, kRed}}},
-        ParseCase{"BangBeatsC", M('C', 3) + "Pass!", {{"Pass!", alsLeft, kRed}}},
-        ParseCase{"BangOnlyItsLine", "ok\rbad!", {{"ok", alsLeft, kNone}, {"bad!", alsLeft, kRed}}},
+                  {{"a", AlignLeft, kNone}, {"b", AlignLeft, kRed}}},
+        ParseCase{"BangMakesRed", "R < 1.5 MOhm !", {{"R < 1.5 MOhm !", AlignLeft, kRed}}},
+        ParseCase{"BangBeatsC", M('C', 3) + "Pass!", {{"Pass!", AlignLeft, kRed}}},
+        ParseCase{"BangOnlyItsLine", "ok\rbad!", {{"ok", AlignLeft, kNone}, {"bad!", AlignLeft, kRed}}},
         ParseCase{"AOnlyItsLine", "one\r" + M('A', 'R') + "two\rthree",
-                  {{"one", alsLeft, kNone}, {"two", alsRight, kNone}, {"three", alsLeft, kNone}}},
-        ParseCase{"ACentreAndC", "x" + M('C', 2) + M('A', 'C'), {{"x", alsCenter, kBlue}}},
-        ParseCase{"AUnknownRemoved", M('A', 'x') + "y", {{"y", alsLeft, kNone}}},
+                  {{"one", AlignLeft, kNone}, {"two", AlignRight, kNone}, {"three", AlignLeft, kNone}}},
+        ParseCase{"ACentreAndC", "x" + M('C', 2) + M('A', 'C'), {{"x", AlignCenter, kBlue}}},
+        ParseCase{"AUnknownRemoved", M('A', 'x') + "y", {{"y", AlignLeft, kNone}}},
         ParseCase{"AtEndOfLineIsText", "a" + std::string{kFF, 'A'} + "\rb",
-                  {{"a" + std::string{kFF, 'A'}, alsLeft, kNone}, {"b", alsLeft, kNone}}},
-        ParseCase{"HHidesN", "ab" + M('H', 2) + "cdef", {{"abef", alsLeft, kNone}}},
-        ParseCase{"HZero", "ab" + M('H', 0) + "cd", {{"abcd", alsLeft, kNone}}},
-        ParseCase{"HPastEnd", "ab" + M('H', 200) + "cd", {{"ab", alsLeft, kNone}}},
-        ParseCase{"HHidesLineBreak", "a" + M('H', 1) + "\rb", {{"ab", alsLeft, kNone}}},
-        ParseCase{"HHidesMarkup", "x" + M('H', 3) + M('C', 1) + "y", {{"xy", alsLeft, kNone}}},
+                  {{"a" + std::string{kFF, 'A'}, AlignLeft, kNone}, {"b", AlignLeft, kNone}}},
+        ParseCase{"HHidesN", "ab" + M('H', 2) + "cdef", {{"abef", AlignLeft, kNone}}},
+        ParseCase{"HZero", "ab" + M('H', 0) + "cd", {{"abcd", AlignLeft, kNone}}},
+        ParseCase{"HPastEnd", "ab" + M('H', 200) + "cd", {{"ab", AlignLeft, kNone}}},
+        ParseCase{"HHidesLineBreak", "a" + M('H', 1) + "\rb", {{"ab", AlignLeft, kNone}}},
+        ParseCase{"HHidesMarkup", "x" + M('H', 3) + M('C', 1) + "y", {{"xy", AlignLeft, kNone}}},
         // A CR inside the text is a parameter like any other byte.
-        ParseCase{"HWithCrParameter", "a" + std::string{kFF, 'H', '\r'} + "b", {{"a", alsLeft, kNone}}},
-        ParseCase{"TrailingLead", "abc" + std::string{kFF}, {{"abc" + std::string{kFF}, alsLeft, kNone}}},
+        ParseCase{"HWithCrParameter", "a" + std::string{kFF, 'H', '\r'} + "b", {{"a", AlignLeft, kNone}}},
+        ParseCase{"TrailingLead", "abc" + std::string{kFF}, {{"abc" + std::string{kFF}, AlignLeft, kNone}}},
         ParseCase{"TrailingLeadAndLetter", "abc" + std::string{kFF, 'H'},
-                  {{"abc" + std::string{kFF, 'H'}, alsLeft, kNone}}},
-        ParseCase{"LeadWithoutCommand", std::string{kFF, 'x', 'y'}, {{std::string{kFF, 'x', 'y'}, alsLeft, kNone}}},
-        ParseCase{"LowercaseIsNoCommand", std::string{kFF, 'c', 1}, {{std::string{kFF, 'c', 1}, alsLeft, kNone}}},
+                  {{"abc" + std::string{kFF, 'H'}, AlignLeft, kNone}}},
+        ParseCase{"LeadWithoutCommand", std::string{kFF, 'x', 'y'}, {{std::string{kFF, 'x', 'y'}, AlignLeft, kNone}}},
+        ParseCase{"LowercaseIsNoCommand", std::string{kFF, 'c', 1}, {{std::string{kFF, 'c', 1}, AlignLeft, kNone}}},
         // Removing one sequence joins the 255 before it to what follows.
-        ParseCase{"RemovalJoins", std::string{kFF} + M('N', 'x') + "Nyz", {{"z", alsLeft, kNone}}},
-        ParseCase{"Bold", M('B', 0) + "Bold", {{"Bold", alsLeft, kNone}}, true},
-        ParseCase{"Font2", M('F', 2) + "x", {{"x", alsLeft, kNone}}, false, 2},
-        ParseCase{"FontLastWins", M('F', 2) + "x" + M('F', 7), {{"x", alsLeft, kNone}}, false, 0},
-        ParseCase{"NRemoved", "a" + M('N', 'q') + "b", {{"ab", alsLeft, kNone}}}),
+        ParseCase{"RemovalJoins", std::string{kFF} + M('N', 'x') + "Nyz", {{"z", AlignLeft, kNone}}},
+        ParseCase{"Bold", M('B', 0) + "Bold", {{"Bold", AlignLeft, kNone}}, true},
+        ParseCase{"Font2", M('F', 2) + "x", {{"x", AlignLeft, kNone}}, false, 2},
+        ParseCase{"FontLastWins", M('F', 2) + "x" + M('F', 7), {{"x", AlignLeft, kNone}}, false, 0},
+        ParseCase{"NRemoved", "a" + M('N', 'q') + "b", {{"ab", AlignLeft, kNone}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ParseCell, StartAlignmentAppliesToEveryLine)
 {
-    const CellLayout l = ParseCell("a\rb", alsCenter);
-    EXPECT_EQ(l.lines[0].align, alsCenter);
-    EXPECT_EQ(l.lines[1].align, alsCenter);
+    const CellLayout l = ParseCell("a\rb", AlignCenter);
+    EXPECT_EQ(l.lines[0].align, AlignCenter);
+    EXPECT_EQ(l.lines[1].align, AlignCenter);
 }
 
 TEST(ParseCell, CellObjectAlignsLinesOverMarkup)
 {
-    TCellData data;
+    CellData data;
     data.lineAlignments = "Rx"; // line 1: not a letter, line 2: past the end
-    const CellLayout l = ParseCell(M('A', 'L') + "a\r" + M('A', 'C') + "b\rc", alsLeft, &data);
+    const CellLayout l = ParseCell(M('A', 'L') + "a\r" + M('A', 'C') + "b\rc", AlignLeft, &data);
     ASSERT_EQ(l.lines.size(), 3u);
-    EXPECT_EQ(l.lines[0].align, alsRight);
-    EXPECT_EQ(l.lines[1].align, alsCenter);
-    EXPECT_EQ(l.lines[2].align, alsLeft);
+    EXPECT_EQ(l.lines[0].align, AlignRight);
+    EXPECT_EQ(l.lines[1].align, AlignCenter);
+    EXPECT_EQ(l.lines[2].align, AlignLeft);
 }
 
 TEST(ParseCell, CellObjectAlignmentsStopAt203)
 {
-    TCellData data;
+    CellData data;
     data.lineAlignments = std::string(300, 'R');
     std::string cell;
     for (int i = 0; i < 210; ++i)
         cell += "x\r";
-    const CellLayout l = ParseCell(cell, alsLeft, &data);
-    EXPECT_EQ(l.lines[202].align, alsRight);
-    EXPECT_EQ(l.lines[203].align, alsLeft);
+    const CellLayout l = ParseCell(cell, AlignLeft, &data);
+    EXPECT_EQ(l.lines[202].align, AlignRight);
+    EXPECT_EQ(l.lines[203].align, AlignLeft);
 }
 
 TEST(ParseCell, CellObjectFontDropsColourButKeepsBang)
 {
-    TCellData data;
+    CellData data;
     data.font = QFont("DejaVu Sans", 9);
-    const CellLayout l = ParseCell(M('C', 1) + "Fail\r" + M('C', 3) + "Pass!", alsLeft, &data);
+    const CellLayout l = ParseCell(M('C', 1) + "Fail\r" + M('C', 3) + "Pass!", AlignLeft, &data);
     EXPECT_EQ(l.lines[0].colour, kNone);
     EXPECT_EQ(l.lines[1].colour, kRed);
 }
@@ -165,7 +165,7 @@ TEST(ParseCell, ArbitraryBytesStayInside)
             ch = alphabet[rng() % alphabet.size()];
         const std::string shown = VisibleText(cell);
         ASSERT_LE(shown.size(), cell.size());
-        const CellLayout l = ParseCell(cell, alsRight);
+        const CellLayout l = ParseCell(cell, AlignRight);
         ASSERT_FALSE(l.lines.empty());
         ASSERT_EQ(l.lines.size(), size_t(std::count(shown.begin(), shown.end(), '\r')) + 1);
         ASSERT_EQ(shown.find('\n'), std::string::npos);

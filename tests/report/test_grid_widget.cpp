@@ -1,4 +1,4 @@
-#include "report/windows/Strgrida.h"
+#include "report/windows/AnnotatedGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,13 @@
 namespace zentrova {
 namespace {
 
-void Key(TStringGridAll& w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+void Key(AnnotatedGrid& w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
     QKeyEvent ev(QEvent::KeyPress, key, mods);
     QApplication::sendEvent(&w, &ev);
 }
 
-void Mouse(TStringGridAll& w, QEvent::Type type, QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier)
+void Mouse(AnnotatedGrid& w, QEvent::Type type, QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
@@ -27,7 +27,7 @@ void Mouse(TStringGridAll& w, QEvent::Type type, QPoint pos, Qt::KeyboardModifie
 
 // A grid the way the results grid uses it: a heading row, small defaults.
 struct Grid {
-    TStringGridAll w;
+    AnnotatedGrid w;
     explicit Grid(int cols, int rows)
     {
         w.resize(400, 300);
@@ -107,18 +107,18 @@ TEST(StringGridAll, KeyboardSelection)
     g.w.setCurrentCell(1, 1);
     Key(g.w, Qt::Key_Down, Qt::ShiftModifier);
     Key(g.w, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (TGridRect{1, 1, 2, 2}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{1, 1, 2, 2}));
     Key(g.w, Qt::Key_Down);
-    EXPECT_EQ(g.w.Selection(), (TGridRect{2, 3, 2, 3}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{2, 3, 2, 3}));
     // The heading row cannot be selected; the selection stops at the edges.
     for (int i = 0; i < 5; ++i)
         Key(g.w, Qt::Key_Up);
     Key(g.w, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (TGridRect{1, 1, 2, 1}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{1, 1, 2, 1}));
     Key(g.w, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (TGridRect{2, 1, 3, 5}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{2, 1, 3, 5}));
     Key(g.w, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(g.w.Selection(), (TGridRect{0, 1, 0, 1}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{0, 1, 0, 1}));
 }
 
 TEST(StringGridAll, MouseSelection)
@@ -126,11 +126,11 @@ TEST(StringGridAll, MouseSelection)
     Grid g(4, 6);
     g.paint();
     int changes = 0;
-    QObject::connect(&g.w, &TStringGridAll::selectionChanged, [&] { ++changes; });
+    QObject::connect(&g.w, &AnnotatedGrid::selectionChanged, [&] { ++changes; });
     Mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(3, 4).center());
     Mouse(g.w, QEvent::MouseMove, g.w.cellRect(1, 2).center());
     Mouse(g.w, QEvent::MouseButtonRelease, g.w.cellRect(1, 2).center());
-    EXPECT_EQ(g.w.Selection(), (TGridRect{1, 2, 3, 4}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{1, 2, 3, 4}));
     EXPECT_EQ(g.w.col(), 1);
     EXPECT_EQ(g.w.row(), 2);
     EXPECT_GE(changes, 2);
@@ -138,9 +138,9 @@ TEST(StringGridAll, MouseSelection)
     // from the cell the selection started at.
     Mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(0, 0).center());
     Mouse(g.w, QEvent::MouseButtonRelease, g.w.cellRect(0, 0).center());
-    EXPECT_EQ(g.w.Selection(), (TGridRect{1, 2, 3, 4}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{1, 2, 3, 4}));
     Mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(0, 5).center(), Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (TGridRect{0, 4, 3, 5}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{0, 4, 3, 5}));
 }
 
 TEST(StringGridAll, ShrinkingKeepsSelectionInside)
@@ -150,14 +150,14 @@ TEST(StringGridAll, ShrinkingKeepsSelectionInside)
     g.w.data().setRowCount(3);
     g.w.data().setColCount(2);
     g.w.contentsChanged();
-    EXPECT_EQ(g.w.Selection(), (TGridRect{1, 2, 1, 2}));
+    EXPECT_EQ(g.w.Selection(), (GridRect{1, 2, 1, 2}));
 }
 
 TEST(StringGridAll, ContextMenuRequest)
 {
     Grid g(2, 3);
     QPoint asked;
-    QObject::connect(&g.w, &TStringGridAll::popupRequested, [&](const QPoint& p) { asked = p; });
+    QObject::connect(&g.w, &AnnotatedGrid::popupRequested, [&](const QPoint& p) { asked = p; });
     QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(105, 205));
     QApplication::sendEvent(g.w.viewport(), &ev);
     EXPECT_EQ(asked, QPoint(105, 205));

@@ -1,5 +1,5 @@
 // The report page set: pages, tables, emptiness, row deletion and discarding.
-#include "report/Protoc1.h"
+#include "report/ReportPages.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +12,9 @@ namespace {
 class PagesTest : public ::testing::Test {
 protected:
     LoadedProgram program;
-    TProtocol pages;
+    ReportPages pages;
     AppContext& ctx() { return *program.ctx; }
-    TReportTables* newTables(ReportKind kind)
+    ReportTables* newTables(ReportKind kind)
     {
         return pages.createTables(kind, pages.countOf(kind) + 1, ctx().texts, ReportTableFont());
     }
@@ -23,12 +23,12 @@ protected:
 TEST_F(PagesTest, PagesTakeTheirFormAndLabels)
 {
     struct Case { ReportKind kind; int labels, edits, checks; const std::string* firstLabel; };
-    const TProtLanguage& l = ctx().reportLabels;
+    const ReportLabels& l = ctx().reportLabels;
     for (const Case& c : {Case{ReportObject, 21, 14, 0, &l.objLabels[0]},
-                          Case{ReportBlock, 38, 6, 29, &l.blokLabels[0]},
-                          Case{ReportStrela, 48, 20, 24, &l.strelaLabels[0]},
-                          Case{ReportTloris, 2, 1, 0, &l.tlorisLabels[0]}}) {
-        TReportPage* p = pages.createPage(c.kind, 1, l);
+                          Case{ReportDistributionBlock, 38, 6, 29, &l.blokLabels[0]},
+                          Case{ReportLightningProtection, 48, 20, 24, &l.strelaLabels[0]},
+                          Case{ReportFloorPlan, 2, 1, 0, &l.tlorisLabels[0]}}) {
+        ReportPage* p = pages.createPage(c.kind, 1, l);
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(p->labelCount(), c.labels);
         EXPECT_EQ(p->editCount(), c.edits);
@@ -41,12 +41,12 @@ TEST_F(PagesTest, PagesTakeTheirFormAndLabels)
     EXPECT_EQ(pages.createPage(ReportBlockTables, 1, l), nullptr);
     EXPECT_EQ(pages.count(), 4);
     // The block page's label 10 is the caption of its first check box.
-    EXPECT_EQ(pages.page(ReportBlock, 1)->label(10), l.blokLabels[9]);
+    EXPECT_EQ(pages.page(ReportDistributionBlock, 1)->label(10), l.blokLabels[9]);
 }
 
 TEST_F(PagesTest, CheckStrings)
 {
-    TReportPage* p = pages.createPage(ReportBlock, 1, ctx().reportLabels);
+    ReportPage* p = pages.createPage(ReportDistributionBlock, 1, ctx().reportLabels);
     p->setCheckString("1x01");
     EXPECT_EQ(p->checkString(), "10010000000000000000000000000");
     p->setCheckString(std::string(40, '1'));
@@ -57,17 +57,17 @@ TEST_F(PagesTest, CheckStrings)
 TEST_F(PagesTest, NewTablesCarryHeadingsUnitsFontsAndSubData)
 {
     struct Case { ReportKind kind; int which, cols; const char* heading0; const char* unitLast; };
-    TReportTables* t5 = newTables(ReportBlockTables);
-    TReportTables* t6 = newTables(ReportStrelaTables);
+    ReportTables* t5 = newTables(ReportBlockTables);
+    ReportTables* t6 = newTables(ReportLightningTables);
     for (const Case& c : {Case{ReportBlockTables, 0, 11, "Glava0_0", "GlavaE10_0"},
                           Case{ReportBlockTables, 1, 5, "GlavaF0_0", "GlavaFE4_0"},
-                          Case{ReportStrelaTables, 0, 5, "GlavaS10_0", nullptr},
-                          Case{ReportStrelaTables, 1, 2, "GlavaS20_0", "GlavaS2E1_0"}}) {
-        const TStringGridAll2Data& t = *(c.kind == ReportBlockTables ? t5 : t6)->table(c.which);
+                          Case{ReportLightningTables, 0, 5, "GlavaS10_0", nullptr},
+                          Case{ReportLightningTables, 1, 2, "GlavaS20_0", "GlavaS2E1_0"}}) {
+        const ReportTable& t = *(c.kind == ReportBlockTables ? t5 : t6)->table(c.which);
         EXPECT_EQ(t.colCount(), c.cols);
         EXPECT_EQ(t.rowCount(), 3);
         EXPECT_EQ(t.fixedRows(), 2);
-        EXPECT_EQ(t.alignment(), alsCenter);
+        EXPECT_EQ(t.alignment(), AlignCenter);
         EXPECT_EQ(t.cell(0, 0), ctx().texts.text(c.heading0));
         EXPECT_EQ(t.cell(0, 1), "");
         EXPECT_EQ(t.cell(c.cols - 1, 1), c.unitLast ? ctx().texts.text(c.unitLast) : "");
@@ -84,7 +84,7 @@ TEST_F(PagesTest, NewTablesCarryHeadingsUnitsFontsAndSubData)
 
 TEST_F(PagesTest, Emptiness)
 {
-    TReportTables* t = newTables(ReportBlockTables);
+    ReportTables* t = newTables(ReportBlockTables);
     EXPECT_TRUE(TableIsEmpty(nullptr));
     EXPECT_TRUE(TableIsEmpty(t->a.get())); // headings and units only
     t->a->setRowCount(2);
@@ -98,18 +98,18 @@ TEST_F(PagesTest, Emptiness)
 
 TEST_F(PagesTest, ReadCellDropsLineFeeds)
 {
-    TReportTables* t = newTables(ReportStrelaTables);
+    ReportTables* t = newTables(ReportLightningTables);
     SetTableCell(*t->b, 1, 2, "a\r\nb\n");
     EXPECT_EQ(ReadTableCell(*t->b, 1, 2), "a\rb");
 }
 
 TEST_F(PagesTest, DeletingARowMovesTheRestUp)
 {
-    TReportTables* t = newTables(ReportStrelaTables);
+    ReportTables* t = newTables(ReportLightningTables);
     GridData& g = *t->b;
     for (int r = 2; r < 5; ++r)
         SetTableCell(g, 0, r, "row" + std::to_string(r));
-    auto marker = std::make_unique<TCellData>();
+    auto marker = std::make_unique<CellData>();
     marker->lineAlignments = "R";
     g.setCellData(1, 4, std::move(marker));
 
@@ -141,18 +141,18 @@ TEST_F(PagesTest, EntriesKeepTheirOrderAndIndexes)
 
 TEST_F(PagesTest, DiscardLeavesTheFirstPageOfEachKindInTheSettings)
 {
-    const TProtLanguage& l = ctx().reportLabels;
-    TReportPage* o1 = pages.createPage(ReportObject, 1, l);
-    TReportPage* o2 = pages.createPage(ReportObject, 2, l);
+    const ReportLabels& l = ctx().reportLabels;
+    ReportPage* o1 = pages.createPage(ReportObject, 1, l);
+    ReportPage* o2 = pages.createPage(ReportObject, 2, l);
     for (int e = 4; e <= 11; ++e) {
         o1->setEdit(e, "first " + std::to_string(e));
         o2->setEdit(e, "second " + std::to_string(e));
     }
-    TReportPage* b1 = pages.createPage(ReportBlock, 1, l);
+    ReportPage* b1 = pages.createPage(ReportDistributionBlock, 1, l);
     b1->setEdit(6, "EN 61439");
     b1->setCheckString("11");
-    pages.createPage(ReportBlock, 2, l)->setCheckString("0");
-    pages.createPage(ReportStrela, 1, l)->setCheckString("0001");
+    pages.createPage(ReportDistributionBlock, 2, l)->setCheckString("0");
+    pages.createPage(ReportLightningProtection, 1, l)->setCheckString("0001");
 
     pages.discard(ctx().settings);
     EXPECT_TRUE(pages.empty());
@@ -169,8 +169,8 @@ TEST_F(PagesTest, DiscardLeavesTheFirstPageOfEachKindInTheSettings)
 
 TEST_F(PagesTest, FloorPlanPicture)
 {
-    TReportPage* p = pages.createPage(ReportTloris, 1, ctx().reportLabels);
-    auto* plan = static_cast<TTlorisPage*>(p);
+    ReportPage* p = pages.createPage(ReportFloorPlan, 1, ctx().reportLabels);
+    auto* plan = static_cast<FloorPlanPage*>(p);
     QImage img(8, 4, QImage::Format_RGB32);
     img.fill(Qt::green);
     const QString png = program.dir.file(QStringLiteral("plan.png"));
@@ -189,11 +189,11 @@ TEST_F(PagesTest, FloorPlanPicture)
 
 TEST_F(PagesTest, TheSetRefusesEntriesPastItsCapacity)
 {
-    for (int i = 0; i < TProtocol::MaxEntries; ++i)
-        ASSERT_NE(pages.createPage(ReportTloris, i + 1, ctx().reportLabels), nullptr);
+    for (int i = 0; i < ReportPages::MaxEntries; ++i)
+        ASSERT_NE(pages.createPage(ReportFloorPlan, i + 1, ctx().reportLabels), nullptr);
     EXPECT_EQ(pages.createPage(ReportObject, 1, ctx().reportLabels), nullptr);
     EXPECT_EQ(newTables(ReportBlockTables), nullptr);
-    EXPECT_EQ(pages.count(), TProtocol::MaxEntries);
+    EXPECT_EQ(pages.count(), ReportPages::MaxEntries);
 }
 
 } // namespace

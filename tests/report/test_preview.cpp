@@ -3,9 +3,9 @@
 #include "test_compose_fixture.h"
 
 #include "report/ComposePreview.h"
-#include "report/windows/FromTo1.h"
-#include "report/windows/Margins1.h"
-#include "report/windows/preview1.h"
+#include "report/windows/PageRangeDialog.h"
+#include "report/windows/MarginsDialog.h"
+#include "report/windows/PrintPreview.h"
 
 #include <gtest/gtest.h>
 
@@ -29,9 +29,9 @@ using namespace zentrova::test;
 namespace {
 
 // A preview that remembers what it was asked to print instead of printing.
-class RecordingPreview : public TPreview {
+class RecordingPreview : public PrintPreview {
 public:
-    using TPreview::TPreview;
+    using PrintPreview::PrintPreview;
     void PrintRange(int from, int to) override { printed.emplace_back(from, to); }
     std::vector<std::pair<int, int>> printed;
 };
@@ -46,7 +46,7 @@ void onModal(std::function<void(QWidget*)> answer)
     });
 }
 
-void typeInZoom(TPreview& preview, const QString& text)
+void typeInZoom(PrintPreview& preview, const QString& text)
 {
     QComboBox* zoom = preview.zoomBox();
     zoom->setEditText(text);
@@ -93,17 +93,17 @@ TEST(Preview, PagingButtonsAndIndicator)
     EXPECT_EQ(s.preview.pageIndicator()->text(), QStringLiteral("%1 %2 %1").arg(count).arg(of));
     EXPECT_FALSE(s.paging("IcoRight"));
     EXPECT_FALSE(s.paging("IcoRightK"));
-    s.preview.IcoRightClick(); // past the end: nothing happens
+    s.preview.showNextPage(); // past the end: nothing happens
     EXPECT_EQ(s.preview.currentPage(), count);
     s.preview.button("IcoLeft")->click();
     EXPECT_EQ(s.preview.currentPage(), count - 1);
     s.preview.button("IcoLeftK")->click();
     EXPECT_EQ(s.preview.currentPage(), 1);
-    s.preview.IcoLeftClick();
+    s.preview.showPreviousPage();
     EXPECT_EQ(s.preview.currentPage(), 1);
 
     // A new composition starts again at its first page.
-    s.preview.IcoRightKClick();
+    s.preview.showLastPage();
     ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
     EXPECT_EQ(s.preview.currentPage(), 1);
 }
@@ -113,7 +113,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     PreviewSample s;
     s.addRows(3);
     ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
-    TPageView* view = s.preview.pageView();
+    PreviewPageView* view = s.preview.pageView();
     QComboBox* zoom = s.preview.zoomBox();
     ASSERT_EQ(zoom->count(), 14);
     EXPECT_EQ(zoom->currentText(), QStringLiteral("100%"));
@@ -121,7 +121,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     EXPECT_EQ(zoom->itemText(kZoomWholePage), s.p.ctx->decode(s.p.ctx->texts.text("WholePage_12")));
 
     typeInZoom(s.preview, QStringLiteral("130"));
-    EXPECT_EQ(view->fit(), TPageView::Fit::Percent);
+    EXPECT_EQ(view->fit(), PreviewPageView::Fit::Percent);
     EXPECT_EQ(view->percent(), 130);
     s.preview.button("IcoZoomIn")->click();
     EXPECT_EQ(view->percent(), 150);
@@ -143,14 +143,14 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     // in goes to the first step and zoom out has nowhere to go.
     s.preview.resize(900, 700);
     emit zoom->activated(kZoomWholePage);
-    EXPECT_EQ(view->fit(), TPageView::Fit::WholePage);
+    EXPECT_EQ(view->fit(), PreviewPageView::Fit::WholePage);
     const QRect page = view->pageRect();
     EXPECT_LE(page.height(), view->viewport()->height());
     EXPECT_LE(page.width(), view->viewport()->width());
     EXPECT_FALSE(s.paging("IcoZoomOut"));
     EXPECT_TRUE(s.paging("IcoZoomIn"));
     s.preview.button("IcoZoomIn")->click();
-    EXPECT_EQ(view->fit(), TPageView::Fit::Percent);
+    EXPECT_EQ(view->fit(), PreviewPageView::Fit::Percent);
     EXPECT_EQ(view->percent(), 25);
     EXPECT_FALSE(s.paging("IcoZoomOut"));
 
@@ -176,7 +176,7 @@ TEST(Preview, PageRangeOutsideTheDocumentPrintsNothing)
 
     auto printWith = [&](const QString& from, const QString& to) {
         onModal([&](QWidget* w) {
-            auto* d = qobject_cast<TSelectPages*>(w);
+            auto* d = qobject_cast<PageRangeDialog*>(w);
             ASSERT_NE(d, nullptr);
             EXPECT_EQ(d->FromPage()->text(), QStringLiteral("1"));
             EXPECT_EQ(d->ToPage()->text(), QString::number(count));
@@ -196,7 +196,7 @@ TEST(Preview, PageRangeOutsideTheDocumentPrintsNothing)
 
     // Cancel prints nothing either.
     onModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
-    s.preview.IcoPrintClick();
+    s.preview.printPages();
     EXPECT_EQ(s.preview.printed.size(), 1u);
 }
 
@@ -211,7 +211,7 @@ TEST(Preview, MarginsWithCommaOrPointInEitherLocale)
             s.addRows(2);
             ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
             onModal([&](QWidget* w) {
-                auto* d = qobject_cast<TMargins*>(w);
+                auto* d = qobject_cast<MarginsDialog*>(w);
                 ASSERT_NE(d, nullptr);
                 EXPECT_EQ(d->field(MarginTexts::Left)->text(), QStringLiteral("2.54")) << "what the settings say";
                 d->field(MarginTexts::Left)->setText(typed);
@@ -237,14 +237,14 @@ TEST(Preview, MarginWithoutDigitsIsRefusedAndTheReportStays)
     s.p.prompts.expectMessage(MbOK);
     bool stillOpen = false;
     onModal([&](QWidget* w) {
-        auto* d = qobject_cast<TMargins*>(w);
+        auto* d = qobject_cast<MarginsDialog*>(w);
         ASSERT_NE(d, nullptr);
         d->field(MarginTexts::Bottom)->setText(QStringLiteral("cm"));
         d->saveButton()->click();
         stillOpen = d->isVisible();
         d->reject();
     });
-    s.preview.IcoMarginsClick();
+    s.preview.editMargins();
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(s.p.prompts.messages.size(), 1u);
     EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->texts.text("Bottom_7")), std::string::npos);
@@ -279,9 +279,9 @@ TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
 
     // Cancelled: nothing written, nothing asked.
     s.p.prompts.expectFile(std::nullopt);
-    s.preview.IcoPdfClick();
+    s.preview.saveAsPdf();
 
-    TPreview plain(*s.p.ctx);
+    PrintPreview plain(*s.p.ctx);
     plain.InitPreview();
     if (plain.PrinterAvailable())
         GTEST_SKIP() << "this machine has a printer: printing to a file is not offered";
@@ -318,7 +318,7 @@ TEST(Preview, NoSecondCompositionWhileOneRuns)
     bool nested = true;
     meddling.during = [&] {
         nested = s.preview.Compose(PrintResults, s.grid);
-        s.preview.IcoMarginsClick(); // would open a modal dialog if it ran
+        s.preview.editMargins(); // would open a modal dialog if it ran
     };
     ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
     EXPECT_FALSE(nested);

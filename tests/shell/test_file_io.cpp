@@ -1,5 +1,5 @@
 // File names as the system's bytes, and the checked reading and writing of files.
-#include "shell/FileIO.h"
+#include "base/FileIO.h"
 
 #include "support/TestSupport.h"
 

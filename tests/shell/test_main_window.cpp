@@ -1,10 +1,10 @@
 // The main window after its first activation, the language dialog and the
 // heading dialogs, driven offscreen with scripted answers.
-#include "language/windows/sellang1.h"
-#include "shell/windows/About.h"
-#include "shell/windows/Main.h"
-#include "shell/windows/comment1.h"
-#include "shell/windows/personal1.h"
+#include "language/windows/LanguageDialog.h"
+#include "app/windows/AboutBox.h"
+#include "app/windows/MainWindow.h"
+#include "report/windows/CommentsDialog.h"
+#include "report/windows/PrintoutHeadingDialog.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include "report/windows/Strgrida.h"
+#include "report/windows/AnnotatedGrid.h"
 #include <QTimer>
 #include <QToolButton>
 
@@ -29,21 +29,21 @@ namespace {
 
 struct Gui {
     LoadedProgram p{false};
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TPersonalData> personal;
-    std::unique_ptr<TAboutBox> about;
-    std::unique_ptr<TSelectLanguage> language;
-    std::unique_ptr<TCommentBox> comments;
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<PrintoutHeadingDialog> personal;
+    std::unique_ptr<AboutBox> about;
+    std::unique_ptr<LanguageDialog> language;
+    std::unique_ptr<CommentsDialog> comments;
 
     void create()
     {
-        form = std::make_unique<TForm1>(*p.ctx);
-        personal = std::make_unique<TPersonalData>(*p.ctx, form.get());
-        about = std::make_unique<TAboutBox>(*p.ctx, form.get());
-        language = std::make_unique<TSelectLanguage>(*p.ctx, form.get());
-        comments = std::make_unique<TCommentBox>(*p.ctx, form.get());
+        form = std::make_unique<MainWindow>(*p.ctx);
+        personal = std::make_unique<PrintoutHeadingDialog>(*p.ctx, form.get());
+        about = std::make_unique<AboutBox>(*p.ctx, form.get());
+        language = std::make_unique<LanguageDialog>(*p.ctx, form.get());
+        comments = std::make_unique<CommentsDialog>(*p.ctx, form.get());
         form->setDialogs(personal.get(), about.get(), language.get(), comments.get());
-        form->FormActivate();
+        form->activated();
     }
     QString menuTitle(int i) const { return form->menuBar()->actions().at(i)->text(); }
 };

@@ -1,6 +1,6 @@
 // Family profile, file-name rules, settings and the printout-heading store.
 #include "shell/Profile.h"
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

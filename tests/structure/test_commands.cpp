@@ -1,7 +1,7 @@
 // File commands, the Save As loop and the save question, answered by script.
 #include "test_file_support.h"
 
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 #include "structure/FileCommands.h"
 
 #include <gtest/gtest.h>
@@ -239,7 +239,7 @@ TEST_F(CommandsTest, NewStructureAsksAndResets)
 TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
 {
     ASSERT_EQ(commands.OpenCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
-    Tabela& t = f.ctx().structure.table;
+    ResultTable& t = f.ctx().structure.table;
     const int late = t.appendRow();
     t.setCell(1, late, "1\r1\r9");
     t.setCell(2, late, "only one line");

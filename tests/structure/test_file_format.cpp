@@ -1,7 +1,7 @@
 // The structure file: writer and reader against hand-made files and each other.
 #include "test_file_support.h"
 
-#include "shell/TextRules.h"
+#include "base/TextRules.h"
 
 #include <gtest/gtest.h>
 
@@ -152,21 +152,21 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
     const int kinds[] = {1, 2, 5, 3, 4, 6};
     for (int i = 1; i <= 6; ++i)
         EXPECT_EQ(f.pages.entry(i).kind, kinds[i - 1]);
-    const TReportPage* obj = f.pages.page(ReportObject, 1);
+    const ReportPage* obj = f.pages.page(ReportObject, 1);
     EXPECT_EQ(obj->edit(14), "0.45");
     EXPECT_EQ(obj->label(1), c.reportLabels.objLabels[0]);
-    const TReportPage* blok = f.pages.page(ReportBlock, 1);
+    const ReportPage* blok = f.pages.page(ReportDistributionBlock, 1);
     EXPECT_TRUE(blok->checked(1));
     EXPECT_FALSE(blok->checked(18));
     EXPECT_EQ(blok->blockName, "Main");
-    const auto* plan = static_cast<const TTlorisPage*>(f.pages.page(ReportTloris, 1));
+    const auto* plan = static_cast<const FloorPlanPage*>(f.pages.page(ReportFloorPlan, 1));
     EXPECT_EQ(plan->imagePath(), "plan-that-does-not-exist.png");
     EXPECT_TRUE(plan->picture().isNull());
-    const TReportTables* t5 = f.pages.tables(ReportBlockTables, 1);
+    const ReportTables* t5 = f.pages.tables(ReportBlockTables, 1);
     EXPECT_EQ(t5->a->cell(0, 3), "F2\rsockets");
     EXPECT_EQ(SubDataOf(*t5->a)->text1, "Measured with the cover off");
     // A stored table keeps its stored size, also below a new table's three rows.
-    const TReportTables* t6 = f.pages.tables(ReportStrelaTables, 1);
+    const ReportTables* t6 = f.pages.tables(ReportLightningTables, 1);
     EXPECT_EQ(t6->b->rowCount(), 2);
     EXPECT_EQ(SubDataOf(*t6->a)->text2, "Second note");
 }
@@ -200,7 +200,7 @@ TEST_F(FileFormatTest, ShortCommentBlocksLeaveTheRestEmpty)
 TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
 {
     ASSERT_EQ(load(dataBytes("changed_serial.ZIT")).outcome, ReadOutcome::Read);
-    const Tabela& t = f.ctx().structure.table;
+    const ResultTable& t = f.ctx().structure.table;
     EXPECT_EQ(t.rowCount(), 4);
     for (int r = 0; r < t.rowCount(); ++r)
         for (const auto& cell : t.row(r))
@@ -285,7 +285,7 @@ TEST_F(FileFormatTest, ReportTableLargerThanTheFileHoldsIsBounded)
 {
     const std::string pages = "*** PROTOCOL DATA\r\n5\r\n1\r\nObj\r\nBlk\r\n65536\r\n1000\r\n\r\n\r\nc0\r\nc1\r\n";
     ASSERT_EQ(load(withTable(2, 10, pages)).outcome, ReadOutcome::Read);
-    const TReportTables* t = f.pages.tables(ReportBlockTables, 1);
+    const ReportTables* t = f.pages.tables(ReportBlockTables, 1);
     ASSERT_NE(t, nullptr);
     EXPECT_LE(t->a->rowCount(), 2);
     EXPECT_EQ(t->a->cell(1, 0), "c1");
@@ -310,21 +310,21 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     top->info = {KindObject, "1011", 7};
     ElementNode* child = AddElementNode(c, top);
     child->name = "Socket\twith tab";
-    child->info = {KindParticular, "", 3};
+    child->info = {KindMeasuringPoint, "", 3};
     c.structure.table.setCell(1, 0, "id\rhw\rfw\r" + std::string(6000, 'z')); // seal wraps below zero
     c.structure.table.setCell(2, 1, "a\rb\r\rd");
     c.structure.table.setCell(3, 1, "501");
-    TReportPage* p = f.pages.createPage(ReportStrela, 1, c.reportLabels);
+    ReportPage* p = f.pages.createPage(ReportLightningProtection, 1, c.reportLabels);
     p->setCheckString("0101");
     p->setEdit(20, "moist");
-    TReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.texts, ReportTableFont());
+    ReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.texts, ReportTableFont());
     SetTableCell(*t->a, 3, 4, "x\ry");
     EnsureSubData(*t->b)->text2 = "note";
     EXPECT_LT(ResultsSeal(c), 0);
 
     const std::string first = ComposeStructureFile(c, f.pages);
     EXPECT_EQ(split(first, 248), "*** STRUCTURE DATA");
-    TProtocol pages2;
+    ReportPages pages2;
     FileEnv env2{c, pages2, f.progress, f.view};
     ASSERT_EQ(LoadStructure(env2, first).outcome, ReadOutcome::Read);
     EXPECT_FALSE(c.ResultsDiscarded);
@@ -339,8 +339,8 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     EXPECT_EQ(c.comments.autotest[2], "auto");
     EXPECT_EQ(c.comments.checks, "110");
     EXPECT_EQ(cellOf(c, 2, 1), "a\rb\r\rd");
-    EXPECT_EQ(pages2.page(ReportStrela, 1)->checkString(), "010100000000000000000000");
-    EXPECT_EQ(pages2.page(ReportStrela, 1)->edit(20), "moist");
+    EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->checkString(), "010100000000000000000000");
+    EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->edit(20), "moist");
     EXPECT_EQ(pages2.tables(ReportBlockTables, 1)->a->cell(3, 4), "x\ry");
     EXPECT_EQ(SubDataOf(*pages2.tables(ReportBlockTables, 1)->b)->text2, "note");
     EXPECT_EQ(ComposeStructureFile(c, pages2), first);
@@ -368,7 +368,7 @@ TEST_F(FileFormatTest, FuzzCorpusReadsBackAsWritten)
     ASSERT_FALSE(files.isEmpty());
     for (const QString& name : files) {
         SCOPED_TRACE(name.toStdString());
-        TProtocol pages1, pages2;
+        ReportPages pages1, pages2;
         FileEnv env1{f.ctx(), pages1, f.progress, f.view}, env2{f.ctx(), pages2, f.progress, f.view};
         if (LoadStructure(env1, fileBytes(corpus.filePath(name))).outcome != ReadOutcome::Read)
             continue;

@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the structure file and file command tests.
-#include "report/Protoc1.h"
-#include "shell/Progress.h"
+#include "report/ReportPages.h"
+#include "base/Progress.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 
@@ -53,7 +53,7 @@ public:
 // A loaded program with a page set, a progress recorder and a view.
 struct FileFixture {
     LoadedProgram program;
-    TProtocol pages;
+    ReportPages pages;
     RecordingProgress progress;
     TestView view;
     FileEnv env{*program.ctx, pages, progress, view};

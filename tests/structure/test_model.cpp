@@ -10,7 +10,7 @@ using namespace zentrova::test;
 namespace {
 
 // A result row: position lines, names, function code.
-void addRow(Tabela& t, long o, long b, long e, const std::string& code, const std::string& value = "")
+void addRow(ResultTable& t, long o, long b, long e, const std::string& code, const std::string& value = "")
 {
     const int r = t.appendRow();
     t.setCell(1, r, std::to_string(o) + "\r" + std::to_string(b) + "\r" + std::to_string(e));
@@ -36,7 +36,7 @@ TEST(Position, DepthOneShiftsOneLevel)
 {
     Structure s;
     ElementNode* top = node(s, nullptr, 3, KindObject);
-    ElementNode* point = node(s, top, 7, KindParticular);
+    ElementNode* point = node(s, top, 7, KindMeasuringPoint);
     const Position p = PositionOf(*point, 1);
     EXPECT_EQ(p.object, 1);
     EXPECT_EQ(p.block, 3);
@@ -70,7 +70,7 @@ TEST(RowsOfElement, SecondLevelEndsAtTheFirstHigherElement)
 {
     Structure s;
     ElementNode* top = node(s, nullptr, 1, KindObject);
-    ElementNode* point = node(s, top, 2, KindParticular);
+    ElementNode* point = node(s, top, 2, KindMeasuringPoint);
     addRow(s.table, 1, 1, 2, "500"); // 1
     addRow(s.table, 1, 1, 1, "500"); // 2 lower element: skipped
     addRow(s.table, 1, 1, 2, "501"); // 3
@@ -132,7 +132,7 @@ TEST(Naming, NumberedNamesContinueFromTheLargest)
     EXPECT_EQ(fourth->name, "Plant 1");
 
     ElementNode* plain = AddElementNode(c, nullptr);
-    InitElement(c, plain, KindParticular, false);
+    InitElement(c, plain, KindMeasuringPoint, false);
     EXPECT_EQ(plain->name, "xxx");
     EXPECT_EQ(plain->imageIndex(), 15);
     InitElement(c, nullptr, KindObject, true); // nothing happens
@@ -142,7 +142,7 @@ TEST(Kinds, LevelsAndImages)
 {
     EXPECT_EQ(KindLevel(KindObject), 1);
     EXPECT_EQ(KindLevel(KindCircuit), 2);
-    EXPECT_EQ(KindLevel(KindParticular), 3);
+    EXPECT_EQ(KindLevel(KindMeasuringPoint), 3);
     EXPECT_EQ(KindImage(KindCircuit), 14);
     EXPECT_EQ(KindImage(KindNone), -1);
     EXPECT_EQ(KindLevel(200), 3) << "unknown kinds sit at the lowest level";
@@ -178,13 +178,13 @@ TEST(Clearing, FreesEveryRecordAndObject)
     EXPECT_EQ(c.structure.tree.selected, nullptr);
     EXPECT_EQ(c.structure.table.rowCount(), 1);
     EXPECT_EQ(Counted::alive, 0);
-    for (int col = 0; col < Tabela::ColumnCount; ++col)
+    for (int col = 0; col < ResultTable::ColumnCount; ++col)
         EXPECT_EQ(c.structure.table.cell(col, 0), "");
 }
 
-TEST(Tabela, MovesRowsAndIgnoresOutOfRange)
+TEST(ResultTable, MovesRowsAndIgnoresOutOfRange)
 {
-    Tabela t;
+    ResultTable t;
     for (int i = 1; i <= 4; ++i)
         t.setCell(1, i, std::to_string(i));
     t.setObject(3, 4, std::make_unique<Counted>());

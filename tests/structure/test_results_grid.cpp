@@ -1,10 +1,10 @@
 // The results grid: what a selection shows, token formatting, Copy.
 #include "report/GridData.h"
-#include "report/windows/Strgrida.h"
-#include "shell/windows/Main.h"
-#include "structure/Odlozi.h"
+#include "report/windows/AnnotatedGrid.h"
+#include "app/windows/MainWindow.h"
+#include "structure/CopyBuffer.h"
 #include "structure/ResultsGrid.h"
-#include "structure/windows/TreeView.h"
+#include "structure/windows/ElementTreeView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ namespace {
 
 TEST(ResultToken, Formatting)
 {
-    TInstrStrings n;
+    NameTables n;
     n.setEntry("velicina12", "R");
     n.setEntry("enota7", "MOhm");
     n.setEntry("velicina20", "Test:");
@@ -58,7 +58,7 @@ struct Sample {
         for (int e = 1; e <= 2; ++e) {
             ElementNode* pt = AddElementNode(c, block);
             pt->name = "00" + std::to_string(e);
-            pt->info.Kind = KindParticular;
+            pt->info.Kind = KindMeasuringPoint;
             pt->info.Number = e;
         }
         ElementNode* empty = AddElementNode(c, nullptr);
@@ -71,7 +71,7 @@ struct Sample {
     }
     void add(int element, const char* code, const char* results, const char* params)
     {
-        Tabela& t = p.ctx->structure.table;
+        ResultTable& t = p.ctx->structure.table;
         const int r = t.appendRow();
         t.setCell(1, r, "1\r1\r" + std::to_string(element));
         t.setCell(2, r, "Obj\rBlock\rPoint " + std::to_string(element) + "\r13,0");
@@ -91,9 +91,9 @@ TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
     GridData g(6, 1);
     WriteResultHeadings(c, g);
     EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0")));
-    EXPECT_EQ(g.bodyColumnAlignment(0), alsCenter);
-    EXPECT_EQ(g.bodyColumnAlignment(1), alsLeft);
-    EXPECT_EQ(g.headingColumnAlignment(5), alsCenter);
+    EXPECT_EQ(g.bodyColumnAlignment(0), AlignCenter);
+    EXPECT_EQ(g.bodyColumnAlignment(1), AlignLeft);
+    EXPECT_EQ(g.headingColumnAlignment(5), AlignCenter);
 
     ASSERT_EQ(FillResultsGrid(c, c.structure.tree.selected, g), 2);
     EXPECT_EQ(g.rowCount(), 3);
@@ -134,22 +134,22 @@ TEST(Copy, SelectionTextLines)
 
 TEST(RowBuffer, EscapesAndLimits)
 {
-    TOdlozisce b;
+    CopyBuffer b;
     EXPECT_TRUE(b.append(std::string("a\xff", 2) + std::string(1, '\0') + "z"));
     EXPECT_EQ(b.bytes(), std::string("a\xff\xff\xff\xfez", 6));
     b.clear();
     EXPECT_TRUE(b.append(std::string(30000, 'x')));
     EXPECT_FALSE(b.append(std::string(100, 'y')));
-    EXPECT_EQ(b.bytes().size(), TOdlozisce::StopAfter + 1);
-    EXPECT_LE(b.bytes().size(), TOdlozisce::Capacity);
+    EXPECT_EQ(b.bytes().size(), CopyBuffer::StopAfter + 1);
+    EXPECT_LE(b.bytes().size(), CopyBuffer::Capacity);
 }
 
 struct Window {
     Sample s;
-    TForm1 form{*s.p.ctx};
+    MainWindow form{*s.p.ctx};
     Window()
     {
-        form.FormActivate();
+        form.activated();
         form.RefreshStructureView();
         form.show();
     }
@@ -159,7 +159,7 @@ TEST(ResultsView, SelectionFillsOrHidesTheGrid)
 {
     Window w;
     AppContext& c = *w.s.p.ctx;
-    TStringGridAll* grid = w.form.resultsGrid();
+    AnnotatedGrid* grid = w.form.resultsGrid();
     EXPECT_EQ(w.form.tree()->topLevelItemCount(), 2);
     EXPECT_EQ(w.form.tree()->topLevelItem(1)->text(0), QStringLiteral("Spare\nfeeder"));
     EXPECT_EQ(w.form.tree()->topLevelItem(0)->child(0)->icon(0).isNull(), false);
@@ -181,12 +181,12 @@ TEST(ResultsView, CopyNeedsTheGridsFocus)
     Window w;
     AppContext& c = *w.s.p.ctx;
     w.form.tree()->selectNode(c.structure.tree.roots()[0].get());
-    TStringGridAll* grid = w.form.resultsGrid();
+    AnnotatedGrid* grid = w.form.resultsGrid();
     grid->setSelection({2, 1, 3, 2});
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
 
     w.form.tree()->setFocus();
-    w.form.Copy1Click();
+    w.form.copyRows();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString());
 
     w.form.activateWindow();
@@ -194,7 +194,7 @@ TEST(ResultsView, CopyNeedsTheGridsFocus)
     QApplication::processEvents();
     if (!grid->hasFocus())
         GTEST_SKIP() << "the offscreen platform gave no focus";
-    w.form.Copy1Click();
+    w.form.copyRows();
     const QStringList lines = QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith(c.decode(c.names.function(500)) + u'\t'));

@@ -1,0 +1,71 @@
+// Program entry of the GUI: creates the windows in their order and runs the
+// message loop until the main window closes.
+#include "comm/InstrumentLink.h"
+#include "comm/windows/PortDialog.h"
+#include "comm/windows/ProgressDialog.h"
+#include "comm/windows/InstrumentInfoDialog.h"
+#include "language/windows/LanguageDialog.h"
+#include "report/windows/ExportDialog.h"
+#include "report/windows/PrintPreview.h"
+#include "shell/AppContext.h"
+#include "base/FileIO.h"
+#include "app/windows/AboutBox.h"
+#include "app/windows/MainWindow.h"
+#include "app/windows/QtPrompts.h"
+#include "report/windows/CommentsDialog.h"
+#include "report/windows/PrintoutHeadingDialog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFont>
+#include <QScreen>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QString());
+    // The window fonts the language files expect, mapped to the metric-compatible faces.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+
+    using namespace zentrova;
+    QtPrompts prompts;
+    AppContext ctx(QApplication::applicationDirPath() + u'/', prompts);
+    InstrumentLink link(ctx.settings);
+
+    MainWindow form(ctx);
+    prompts.attach(&ctx, &form);
+    ProgressDialog gauge(ctx, &form);
+    PortDialog com(ctx, link, &form);
+    PrintPreview preview(ctx, &form);
+    PrintoutHeadingDialog personal(ctx, &form);
+    AboutBox about(ctx, &form);
+    LanguageDialog language(ctx, &form);
+    ExportDialog exportDlg(ctx, &form);
+    InstrumentInfoDialog instrumentData(ctx, link, gauge, &form);
+    CommentsDialog comments(ctx, &form);
+
+    MainWindow::Windows w;
+    w.gauge = &gauge;
+    w.com = &com;
+    w.preview = &preview;
+    w.personal = &personal;
+    w.about = &about;
+    w.language = &language;
+    w.exportDlg = &exportDlg;
+    w.instrumentData = &instrumentData;
+    w.comments = &comments;
+    form.setWindows(w, &link);
+
+    // The file name as the system's bytes (QApplication has taken its own
+    // options out of argv): a name that is not UTF-8 still opens.
+    if (argc > 1)
+        form.commandLineFile = FileNameFromSystem(QByteArray(argv[1]));
+
+    // Without a window manager "maximised" means nothing: fill the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        form.setGeometry(screen->availableGeometry());
+    form.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,89 @@
+#include "app/windows/AboutBox.h"
+
+#include "shell/AppContext.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+namespace {
+QPixmap familyLogo()
+{
+    // A stylised 5 kV tester face: the family's mark.
+    QPixmap pm(96, 96);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(QColor(245, 170, 30));
+    p.drawRoundedRect(QRectF(14, 4, 68, 88), 8, 8);
+    p.setBrush(QColor(200, 230, 200));
+    p.drawRect(QRectF(22, 12, 52, 26));
+    p.setPen(QColor(30, 60, 30));
+    QFont f(QStringLiteral("Arial"), 12, QFont::Bold);
+    p.setFont(f);
+    p.drawText(QRectF(22, 12, 52, 26), Qt::AlignCenter, QStringLiteral("5 kV"));
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(QColor(200, 30, 30));
+    p.drawEllipse(QRectF(38, 52, 20, 20));
+    return pm;
+}
+} // namespace
+
+AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    FamilyLogo = new QLabel(this);
+    FamilyLogo->setPixmap(familyLogo());
+    FamilyLogo->hide();
+    auto* texts = new QVBoxLayout;
+    ProductName = new QLabel(this);
+    QFont big = ProductName->font();
+    big.setPointSize(big.pointSize() + 4);
+    big.setBold(true);
+    ProductName->setFont(big);
+    ProductName->hide();
+    Version = new QLabel(this);
+    Version->hide();
+    Credits = new QLabel(QStringLiteral("Zentrova\nInsulation test companion"), this);
+    Credits->setFrameShape(QFrame::StyledPanel);
+    Credits->setMargin(8);
+    texts->addWidget(ProductName);
+    texts->addWidget(Version);
+    texts->addWidget(Credits);
+    texts->addStretch();
+    top->addWidget(FamilyLogo);
+    top->addLayout(texts, 1);
+    layout->addLayout(top);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setDefault(true);
+    row->addWidget(OKButton);
+    row->addStretch();
+    layout->addLayout(row);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void AboutBox::applyTexts()
+{
+    setWindowTitle(ctx.decode(ctx.texts.text("About_30")));
+    OKButton->setText(ctx.decode(ctx.texts.text("&OK_11")));
+}
+
+void AboutBox::applyProfile()
+{
+    ProductName->setText(ctx.decode(ctx.profile.AboutProductName));
+    Version->setText(ctx.decode(ctx.profile.AboutVersion));
+    ProductName->setVisible(ctx.profile.FamilyLogoShown);
+    Version->setVisible(ctx.profile.FamilyLogoShown);
+    FamilyLogo->setVisible(ctx.profile.FamilyLogoShown);
+}
+
+} // namespace zentrova

@@ -1,0 +1,51 @@
+#include "app/windows/HelpViewer.h"
+
+#include "shell/AppContext.h"
+#include "base/Prompts.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this))
+{
+    setObjectName(QStringLiteral("HelpViewer"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    browser_->setOpenExternalLinks(true);
+    resize(760, 620);
+}
+
+QString HelpViewer::topicPath(const QString& helpFile, int helpContext)
+{
+    const QFileInfo index(helpFile);
+    const QString topic = index.absolutePath() + QStringLiteral("/topic%1.html").arg(helpContext);
+    if (QFileInfo::exists(topic))
+        return topic;
+    return index.exists() ? index.absoluteFilePath() : QString();
+}
+
+void HelpViewer::showTopic(AppContext& ctx, int helpContext, QWidget* parent)
+{
+    const QString page = topicPath(ctx.profile.HelpFile, helpContext);
+    if (page.isEmpty()) {
+        ctx.prompts->message(MsgType::Error,
+                             ctx.encode(QStringLiteral("Help file not found:\r") + ctx.profile.HelpFile),
+                             MbOK);
+        return;
+    }
+    static QPointer<HelpViewer> viewer; // one help window at a time
+    if (!viewer)
+        viewer = new HelpViewer(parent);
+    viewer->browser_->setSource(QUrl::fromLocalFile(page));
+    viewer->setWindowTitle(viewer->browser_->documentTitle());
+    viewer->show();
+    viewer->raise();
+}
+
+} // namespace zentrova

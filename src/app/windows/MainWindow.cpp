@@ -1,0 +1,592 @@
+#include "app/windows/MainWindow.h"
+
+#include "language/windows/LanguageDialog.h"
+#include "shell/AppContext.h"
+#include "base/TextRules.h"
+#include "shell/Profile.h"
+#include "app/windows/AboutBox.h"
+#include "app/windows/HelpViewer.h"
+#include "app/windows/Icons.h"
+#include "report/windows/CommentsDialog.h"
+#include "report/windows/PrintoutHeadingDialog.h"
+#include "report/windows/AnnotatedGrid.h"
+#include "structure/CopyBuffer.h"
+#include "structure/ResultsGrid.h"
+#include "structure/windows/ElementTreeView.h"
+#include "structure/FileCommands.h"
+#include "comm/InstrumentLink.h"
+#include "comm/Receive.h"
+#include "comm/windows/PortDialog.h"
+#include "comm/windows/ProgressDialog.h"
+#include "comm/windows/InstrumentInfoDialog.h"
+#include "report/Export.h"
+#include "report/windows/ExportDialog.h"
+#include "report/windows/PrintPreview.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+namespace {
+// Menu entries and their keys, in menu order; hidden entries are never shown.
+struct Entry { const char* key; bool hidden; bool separatorBefore; };
+struct MenuDef { const char* key; std::vector<Entry> entries; };
+
+const std::vector<MenuDef>& menuDefs()
+{
+    static const std::vector<MenuDef> defs = {
+        {"&File_30", {{"&New_30", true, false}, {"&Open_30", false, false}, {"&Save_30", false, false},
+                      {"&SaveAs_30", false, false}, {"&Export_30", false, true},
+                      {"&PrintPreview_30", false, false}, {"&Exit_30", false, true}}},
+        {"&Instrument_30", {{"&SendStructure_30", true, false}, {"&ReceiveResults_30", false, false},
+                            {"&InstrumentsData_30", false, false}}},
+        {"&Configuration_30", {{"&COMPort_30", false, false}, {"&SelectLanguage_30", false, false},
+                               {"&SetDefaultNames_30", true, true}, {"CalcLength_30", true, true}}},
+        {"&PrintoutHeading_30", {{"&OperatorTestSite_30", false, false}, {"&Comments_30", false, false}}},
+        {"&Help_30", {{"&Contents_30", false, false}, {"&About_30", false, true}}},
+    };
+    return defs;
+}
+} // namespace
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), ctx(context), copyBuffer_(std::make_unique<CopyBuffer>()),
+      nullProgress_(std::make_unique<NullProgress>())
+{
+    setObjectName(QStringLiteral("Form1"));
+    // Window creation: the first activation is still to come.
+    ctx.FirstActivation = true;
+    QApplication::setApplicationName(QApplication::applicationFilePath().section(u'/', -1).section(u'.', 0, 0));
+    buildMenus();
+    buildToolBar();
+    buildCentre();
+    resize(1024, 700);
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.protocol, progress(), *this});
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setDialogs(PrintoutHeadingDialog* personal, AboutBox* about, LanguageDialog* language,
+                        CommentsDialog* comments)
+{
+    Windows w;
+    w.personal = personal;
+    w.about = about;
+    w.language = language;
+    w.comments = comments;
+    setWindows(w, nullptr);
+}
+
+void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
+{
+    w_ = windows;
+    link_ = link;
+    // The file routines report through the progress dialog from now on.
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.protocol, progress(), *this});
+    if (w_.preview)
+        w_.preview->setProgress(w_.gauge);
+    if (link_)
+        link_->busyChanged = [this](bool busy) { setSerialBusy(busy); };
+}
+
+Progress& MainWindow::progress()
+{
+    if (w_.gauge)
+        return *w_.gauge;
+    return *nullProgress_;
+}
+
+void MainWindow::setSerialBusy(bool busy)
+{
+    // While the port is in use nothing may start a second exchange, nor
+    // replace the structure the transfer is filling.
+    for (const char* key : {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30",
+                            "&Save_30", "&SaveAs_30", "&Export_30", "&PrintPreview_30",
+                            "&SelectLanguage_30", "&Exit_30"})
+        if (QAction* a = action(key))
+            a->setEnabled(!busy);
+    Tree->setEnabled(!busy);
+}
+
+QString MainWindow::text(const std::string& key) const { return ctx.decode(ctx.texts.text(key)); }
+
+QAction* MainWindow::action(const std::string& key) const
+{
+    auto it = actions_.find(key);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QAction* MainWindow::addEntry(QMenu* menu, const std::string& key)
+{
+    QAction* a = menu->addAction(QString::fromLatin1(key.c_str()));
+    a->setObjectName(QString::fromLatin1(key.c_str()));
+    actions_[key] = a;
+    return a;
+}
+
+void MainWindow::buildMenus()
+{
+    for (const MenuDef& m : menuDefs()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(m.key));
+        menu->setObjectName(QString::fromLatin1(m.key));
+        menus_[m.key] = menu;
+        for (const Entry& e : m.entries) {
+            if (e.separatorBefore) {
+                QAction* sep = menu->addSeparator();
+                sep->setVisible(!e.hidden);
+            }
+            addEntry(menu, e.key)->setVisible(!e.hidden);
+        }
+    }
+    action("&Contents_30")->setShortcut(QKeySequence(Qt::Key_F1));
+    action("&Exit_30")->setMenuRole(QAction::QuitRole);
+
+    connect(action("&Exit_30"), &QAction::triggered, this, &QWidget::close);
+    connect(action("&Open_30"), &QAction::triggered, this, &MainWindow::openStructure);
+    connect(action("&Save_30"), &QAction::triggered, this, &MainWindow::saveStructure);
+    connect(action("&SaveAs_30"), &QAction::triggered, this, &MainWindow::saveStructureAs);
+    connect(action("&Export_30"), &QAction::triggered, this, &MainWindow::exportText);
+    connect(action("&PrintPreview_30"), &QAction::triggered, this, &MainWindow::openPrintPreview);
+    connect(action("&ReceiveResults_30"), &QAction::triggered, this, &MainWindow::receiveResults);
+    connect(action("&InstrumentsData_30"), &QAction::triggered, this, &MainWindow::showInstrumentInfo);
+    connect(action("&COMPort_30"), &QAction::triggered, this, &MainWindow::configurePort);
+    connect(action("&OperatorTestSite_30"), &QAction::triggered, this, &MainWindow::editPrintoutHeading);
+    connect(action("&Comments_30"), &QAction::triggered, this, &MainWindow::editComments);
+    connect(action("&SelectLanguage_30"), &QAction::triggered, this, &MainWindow::selectLanguage);
+    connect(action("&Contents_30"), &QAction::triggered, this, &MainWindow::showHelpContents);
+    connect(action("&About_30"), &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildToolBar()
+{
+    toolBar_ = addToolBar(QStringLiteral("tools"));
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(28, 28));
+    struct Button { const char* name; ToolIcon icon; const char* action; bool visible; };
+    const Button buttons[] = {
+        {"IcoNew", ToolIcon::New, "&New_30", false},
+        {"IcoOpen", ToolIcon::Open, "&Open_30", true},
+        {"IcoSave", ToolIcon::Save, "&Save_30", true},
+        {"IcoSendS", ToolIcon::SendStructure, "&SendStructure_30", false},
+        {"IcoReceiveR", ToolIcon::Receive, "&ReceiveResults_30", true},
+        {"IcoPrint", ToolIcon::Print, "&PrintPreview_30", true},
+        {"IcoCalibrate", ToolIcon::Calibrate, nullptr, false},
+    };
+    for (const Button& b : buttons) {
+        auto* tb = new QToolButton(toolBar_);
+        tb->setObjectName(QString::fromLatin1(b.name));
+        tb->setIcon(toolIcon(b.icon));
+        tb->setAutoRaise(true);
+        QAction* holder = toolBar_->addWidget(tb);
+        holder->setVisible(b.visible);
+        if (b.action) {
+            QAction* target = action(b.action);
+            connect(tb, &QToolButton::clicked, target, &QAction::trigger);
+            // A disabled command disables its button too.
+            connect(target, &QAction::enabledChanged, tb, &QWidget::setEnabled);
+        }
+    }
+}
+
+QToolButton* MainWindow::toolButton(const char* name) const
+{
+    return toolBar_->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+void MainWindow::buildCentre()
+{
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    Tree = new ElementTreeView(ctx, splitter_);
+    connect(Tree, &ElementTreeView::selectionMoved, this, [this] { FillResultsGrid(); });
+    // A rename goes to the model first; the tree then shows the model's name.
+    connect(Tree, &ElementTreeView::renamed, this, [this](ElementNode* node, const std::string& name) {
+        if (!files_->CanEditLabel()) {
+            Tree->rebuild();
+            return;
+        }
+        files_->RenameElement(*node, name);
+    });
+
+    resultsPanel_ = new QWidget(splitter_);
+    resultsPanel_->setObjectName(QStringLiteral("ResultsPanel"));
+    auto* layout = new QVBoxLayout(resultsPanel_);
+    layout->setContentsMargins(4, 2, 2, 2);
+    measurementsLabel_ = new QLabel(resultsPanel_);
+    measurementsLabel_->setObjectName(QStringLiteral("Measurements"));
+    panelCaption_ = new QLabel(resultsPanel_);
+    panelCaption_->setObjectName(QStringLiteral("PanelCaption"));
+    panelCaption_->setAlignment(Qt::AlignCenter);
+    panelCaption_->setWordWrap(true);
+    resultsGrid_ = new AnnotatedGrid(resultsPanel_);
+    resultsGrid_->setObjectName(QStringLiteral("ResultsGrid"));
+    resultsGrid_->setDecoder([this](const std::string& bytes) { return ctx.decode(bytes); });
+    resultsGrid_->data().setColCount(7);
+    resultsGrid_->data().setRowCount(1);
+    layout->addWidget(measurementsLabel_);
+    layout->addWidget(resultsGrid_, 1);
+    layout->addWidget(panelCaption_, 1);
+    resultsGrid_->hide();
+
+    // The grid's context menu: Copy, then entries that act only on editable
+    // report tables, which this program never shows.
+    gridMenu_ = new QMenu(resultsGrid_);
+    gridMenu_->setObjectName(QStringLiteral("GridMenu"));
+    QAction* copy = gridMenu_->addAction(QString());
+    copy->setObjectName(QStringLiteral("&Copy_30"));
+    actions_["&Copy_30"] = copy;
+    for (const char* key : {"-", "&Paste_30", "-", "&InsertRow_30", "&DeleteRow_30"}) {
+        QAction* a = key[0] == '-' ? gridMenu_->addSeparator() : gridMenu_->addAction(QString());
+        if (key[0] != '-') {
+            a->setObjectName(QString::fromLatin1(key));
+            actions_[key] = a;
+        }
+    }
+    connect(copy, &QAction::triggered, this, &MainWindow::copyRows);
+    connect(gridMenu_, &QMenu::aboutToShow, this, [this] {
+        const bool gridFocused = resultsGrid_->hasFocus();
+        const auto entries = gridMenu_->actions();
+        for (int i = 1; i < entries.size(); ++i)
+            entries[i]->setVisible(!gridFocused);
+    });
+    resultsGrid_->setPopupMenu(gridMenu_);
+
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+}
+
+void MainWindow::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (ctx.FirstActivation)
+        QTimer::singleShot(0, this, &MainWindow::activated);
+}
+
+void MainWindow::activated()
+{
+    if (!ctx.FirstActivation)
+        return;
+    ctx.TerminateOnMissingText = true;
+    resultsGrid_->data().setColCount(7);
+
+    // Languages: list, interface texts, report labels.
+    if (ctx.language.LoadLanguageList(ctx) && LoadInterfaceTexts(ctx))
+        LoadReportTexts(ctx);
+    if (!ctx.quitRequested) {
+        ApplyInterfaceTexts();
+        ApplyFonts();
+    }
+
+    ctx.FamilyCode = 0;
+    ApplyFamilyProfile();
+
+    ctx.CurrentFileName.clear();
+    ctx.StructureSaved = true;
+    UpdateMainCaption();
+
+    ctx.ResultsView = 0;
+    treeWidth_ = 300;
+    SetResultsView(0);
+    WriteResultHeadings();
+
+    // COM port and baud rate from the settings.
+    if (link_)
+        SetUpComPort(ctx, *link_);
+    // The preview: zoom list at 100 %, margins, an empty document.
+    if (w_.preview)
+        w_.preview->InitPreview();
+
+    // Printout heading, margins, comments, default names.
+    ctx.heading.load(ctx.settings);
+    ctx.margins.load(ctx.settings);
+    ctx.comments.load(ctx.settings);
+    ctx.defaultNames.load(ctx.settings, ctx.texts);
+
+    ctx.ReceiveTimeoutMs = 1000;
+    helpContext_ = 1;
+    ctx.ResultsDiscarded = false;
+
+    // Results grid font from the settings.
+    QFont gridFont = resultsGrid_->font();
+    const std::string name = ctx.settings.ReadSetting("TabFONTS", "FontName", "");
+    if (!name.empty())
+        gridFont.setFamily(QString::fromLocal8Bit(name.c_str()));
+    const long size = DigitsValue(ctx.settings.ReadSetting("TabFONTS", "FontSize", ""));
+    if (size > 0 && size < 200)
+        gridFont.setPointSize(int(size));
+    gridFont.setBold(ctx.settings.ReadSetting("TabFONTS", "FontBold", "0") == "1");
+    resultsGrid_->setFont(gridFont);
+    resultsGrid_->data().setFont(gridFont);
+
+    // The structure file named on the command line.
+    if (!commandLineFile.isEmpty() && !ctx.quitRequested)
+        files_->OpenCommandLineFile(commandLineFile);
+    FillResultsGrid();
+    ctx.FirstActivation = false;
+
+    if (ctx.quitRequested)
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+}
+
+void MainWindow::ApplyFamilyProfile()
+{
+    zentrova::ApplyFamilyProfile(ctx);
+    ProfileApplied();
+}
+
+void MainWindow::UpdateMainCaption()
+{
+    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.CurrentFileName);
+}
+
+void MainWindow::ShowStructurePanel(bool shown)
+{
+    structureShown_ = shown;
+    // A file of another instrument family shows no structure at all.
+    splitter_->setVisible(shown);
+}
+
+void MainWindow::ProfileApplied()
+{
+    resultsGrid_->data().setColCount(ctx.profile.ResultColumnCount);
+    if (w_.about)
+        w_.about->applyProfile();
+    UpdateMainCaption();
+    WriteResultHeadings();
+}
+
+void MainWindow::TreeReplaced()
+{
+    Tree->rebuild();
+}
+
+void MainWindow::SetResultsView(int flag)
+{
+    if (ctx.ProfileFamily != 4)
+        flag = 1;
+    ctx.ResultsView = flag;
+    Tree->show();
+    resultsPanel_->show();
+    splitter_->setSizes({treeWidth_, std::max(100, width() - treeWidth_)});
+    FillResultsGrid();
+}
+
+void MainWindow::WriteResultHeadings()
+{
+    zentrova::WriteResultHeadings(ctx, resultsGrid_->data());
+    resultsGrid_->contentsChanged();
+}
+
+void MainWindow::FillResultsGrid()
+{
+    ElementNode* selected = ctx.structure.tree.selected;
+    const int rows = zentrova::FillResultsGrid(ctx, selected, resultsGrid_->data());
+    resultsGrid_->resetSizes(30, 10);
+    resultsGrid_->contentsChanged();
+    resultsGrid_->setVisible(rows > 0);
+    panelCaption_->setText(selected ? ctx.decode(NoResultsCaption(ctx, selected)) : QString());
+    panelCaption_->setVisible(rows == 0);
+    if (rows > 0)
+        resultsGrid_->setCurrentCell(0, 1);
+}
+
+void MainWindow::RefreshStructureView()
+{
+    Tree->rebuild();
+    FillResultsGrid();
+}
+
+void MainWindow::copyRows()
+{
+    copyBuffer_->clear();
+    if (resultsGrid_->hasFocus()) {
+        const GridRect sel = resultsGrid_->Selection();
+        copyBuffer_->append(SelectionText(resultsGrid_->data(), sel.Left, sel.Top, sel.Right, sel.Bottom));
+    }
+    QGuiApplication::clipboard()->setText(ctx.decode(copyBuffer_->bytes()));
+}
+
+void MainWindow::ApplyInterfaceTexts()
+{
+    for (auto& [key, menu] : menus_)
+        menu->setTitle(text(key));
+    for (auto& [key, a] : actions_)
+        a->setText(text(key));
+    struct Hint { const char* button; const char* key; };
+    const Hint hints[] = {{"IcoNew", "HintNew_30"},       {"IcoOpen", "HintOpen_30"},
+                          {"IcoSave", "HintSave_30"},     {"IcoSendS", "HintSendS_30"},
+                          {"IcoReceiveR", "HintReceiveR_30"}, {"IcoPrint", "HintPrintResults_30"}};
+    for (const Hint& h : hints)
+        if (QToolButton* b = toolButton(h.button))
+            b->setToolTip(text(h.key));
+    measurementsLabel_->setText(text("Measurements_30"));
+    if (w_.gauge)
+        w_.gauge->applyTexts();
+    if (w_.com)
+        w_.com->applyTexts();
+    if (w_.preview)
+        w_.preview->ApplyInterfaceTexts();
+    if (w_.exportDlg)
+        w_.exportDlg->applyTexts();
+    if (w_.instrumentData)
+        w_.instrumentData->applyTexts();
+    if (w_.language)
+        w_.language->applyTexts();
+    if (w_.personal)
+        w_.personal->applyTexts();
+    if (w_.comments)
+        w_.comments->applyTexts();
+    if (w_.about)
+        w_.about->applyTexts();
+}
+
+void MainWindow::ApplyFonts()
+{
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setPointSize(9);
+    QApplication::setFont(windowFont);
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setPointSize(10);
+    resultsGrid_->setFont(mono);
+    resultsGrid_->data().setFont(mono);
+    if (w_.comments)
+        w_.comments->setBoxFont(mono);
+}
+
+void MainWindow::closeEvent(QCloseEvent* e)
+{
+    if (link_ && link_->busy()) {
+        e->ignore(); // a transfer is running: Cancel ends it first
+        return;
+    }
+    if (ctx.quitRequested || files_->CloseRequested())
+        e->accept();
+    else
+        e->ignore();
+}
+
+void MainWindow::openStructure()
+{
+    files_->Open();
+    FillResultsGrid();
+}
+
+void MainWindow::saveStructure() { files_->Save(); }
+
+void MainWindow::saveStructureAs() { files_->SaveAs(); }
+
+void MainWindow::exportText()
+{
+    if (!w_.exportDlg || !w_.exportDlg->execute())
+        return;
+    RunExport(ctx, ctx.protocol, ctx.exportFormat, progress());
+    UpdateMainCaption();
+}
+
+void MainWindow::openPrintPreview()
+{
+    if (w_.preview)
+        w_.preview->Compose(PrintResults, resultsGrid_->data());
+}
+
+void MainWindow::receiveResults()
+{
+    if (!link_)
+        return;
+    const int savedHelp = helpContext_;
+    helpContext_ = 2000;
+    if (w_.gauge)
+        w_.gauge->setHelpContext(2000);
+    ReceiveHooks hooks;
+    hooks.querySaveChanges = [this] { return QuerySaveChanges(files_->env()) != MbCancel; };
+    hooks.refresh = [this](ReceiveStep step) {
+        switch (step) {
+        case ReceiveStep::StructureCleared:
+            ProfileApplied();
+            Tree->rebuild();
+            FillResultsGrid();
+            break;
+        case ReceiveStep::TreeBuilt:
+            Tree->rebuild();
+            ShowStructurePanel(true);
+            break;
+        case ReceiveStep::ViewShown:
+            SetResultsView(ctx.ResultsView);
+            Tree->selectNode(ctx.structure.tree.selected);
+            FillResultsGrid();
+            break;
+        }
+    };
+    ReceiveResults(ctx, *link_, progress(), hooks);
+    helpContext_ = savedHelp;
+    if (w_.gauge)
+        w_.gauge->setHelpContext(1);
+    UpdateMainCaption();
+}
+
+void MainWindow::showInstrumentInfo()
+{
+    if (w_.instrumentData)
+        w_.instrumentData->execute();
+    // The dialog may have identified another instrument.
+    ProfileApplied();
+}
+
+void MainWindow::configurePort()
+{
+    if (w_.com)
+        w_.com->execute();
+}
+
+void MainWindow::editPrintoutHeading()
+{
+    if (w_.personal && w_.personal->execute())
+        ctx.heading.load(ctx.settings);
+}
+
+void MainWindow::editComments()
+{
+    if (w_.comments)
+        w_.comments->execute();
+}
+
+void MainWindow::selectLanguage()
+{
+    if (!w_.language || !w_.language->execute())
+        return;
+    // The language changed: texts, profile, default names and grid follow it.
+    ApplyInterfaceTexts();
+    ApplyFonts();
+    ApplyFamilyProfile();
+    FillResultsGrid();
+    if (ctx.quitRequested)
+        QCoreApplication::exit(1);
+}
+
+void MainWindow::showHelpContents()
+{
+    // The tree has a topic of its own; everything else in the window shares one.
+    const int context = Tree->hasFocus() ? ctx.profile.TreeHelpContext : helpContext_;
+    HelpViewer::showTopic(ctx, context, this);
+}
+
+void MainWindow::showAbout()
+{
+    if (w_.about)
+        w_.about->exec();
+}
+
+} // namespace zentrova

@@ -1,0 +1,142 @@
+#pragma once
+#include "base/Progress.h"
+#include "structure/StructureFile.h"
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+
+namespace zentrova {
+
+struct AppContext;
+class FileCommands;
+class InstrumentLink;
+class AboutBox;
+class CommentsDialog;
+class PortDialog;
+class ExportDialog;
+class ProgressDialog;
+class InstrumentInfoDialog;
+class PrintoutHeadingDialog;
+class PrintPreview;
+class LanguageDialog;
+class AnnotatedGrid;
+class ElementTreeView;
+class CopyBuffer;
+
+// The main window: menus, tool bar, the structure tree beside the results grid.
+class MainWindow : public QMainWindow, public StructureView {
+    Q_OBJECT
+public:
+    explicit MainWindow(AppContext& ctx, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The windows the main window calls; created by the program entry in its
+    // order. Any of them may be missing (tests build only what they need).
+    struct Windows {
+        ProgressDialog* gauge = nullptr;
+        PortDialog* com = nullptr;
+        PrintPreview* preview = nullptr;
+        PrintoutHeadingDialog* personal = nullptr;
+        AboutBox* about = nullptr;
+        LanguageDialog* language = nullptr;
+        ExportDialog* exportDlg = nullptr;
+        InstrumentInfoDialog* instrumentData = nullptr;
+        CommentsDialog* comments = nullptr;
+    };
+    void setWindows(const Windows& windows, InstrumentLink* link);
+    void setDialogs(PrintoutHeadingDialog* personal, AboutBox* about, LanguageDialog* language,
+                    CommentsDialog* comments);
+    FileCommands& fileCommands() { return *files_; }
+
+    // The first activation: languages, profile, settings, command-line file.
+    void activated();
+    void ApplyFamilyProfile();
+    void WriteResultHeadings();
+
+    // What the structure's file and transfer routines ask of the window.
+    void UpdateMainCaption() override;
+    void FillResultsGrid() override;
+    void SetResultsView(int flag) override;
+    void ShowStructurePanel(bool shown) override;
+    bool StructurePanelShown() const override { return structureShown_; }
+    void ProfileApplied() override;
+    void TreeReplaced() override;
+    // Puts every caption, hint and menu text of the loaded language on the window.
+    void ApplyInterfaceTexts();
+    void ApplyFonts();
+
+    QAction* action(const std::string& key) const;
+    ElementTreeView* tree() const { return Tree; }
+    AnnotatedGrid* resultsGrid() const { return resultsGrid_; }
+    QLabel* panelCaption() const { return panelCaption_; }
+    QMenu* gridMenu() const { return gridMenu_; }
+    // The grid's Copy: the selected cells through the row buffer to the clipboard.
+    void copyRows();
+    // Shows the tree of the model and the results of its selection.
+    void RefreshStructureView();
+    QToolButton* toolButton(const char* name) const;
+    int helpContext() const { return helpContext_; }
+
+    // The structure file named on the command line, opened at the first activation.
+    QString commandLineFile;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildCentre();
+    QAction* addEntry(QMenu* menu, const std::string& key);
+    QString text(const std::string& key) const;
+
+    void openStructure();
+    void saveStructure();
+    void saveStructureAs();
+    void exportText();
+    void openPrintPreview();
+    void receiveResults();
+    void showInstrumentInfo();
+    void configurePort();
+    void editPrintoutHeading();
+    void editComments();
+    void selectLanguage();
+    void showHelpContents();
+    void showAbout();
+
+    AppContext& ctx;
+    std::map<std::string, QAction*> actions_;
+    std::map<std::string, QMenu*> menus_;
+    QToolBar* toolBar_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    ElementTreeView* Tree = nullptr;
+    QWidget* resultsPanel_ = nullptr;
+    QLabel* panelCaption_ = nullptr;
+    QLabel* measurementsLabel_ = nullptr;
+    AnnotatedGrid* resultsGrid_ = nullptr;
+    QMenu* gridMenu_ = nullptr;
+    std::unique_ptr<CopyBuffer> copyBuffer_;
+    int treeWidth_ = 300;
+    int helpContext_ = 1;
+
+    Windows w_;
+    InstrumentLink* link_ = nullptr;
+    std::unique_ptr<NullProgress> nullProgress_;
+    std::unique_ptr<FileCommands> files_;
+    bool structureShown_ = false;
+    // Commands that would start a second serial operation while one runs.
+    void setSerialBusy(bool busy);
+    Progress& progress();
+};
+
+} // namespace zentrova

@@ -1,0 +1,115 @@
+#include "app/windows/QtPrompts.h"
+
+#include "shell/AppContext.h"
+#include "app/windows/HelpViewer.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace zentrova {
+
+QString QtPrompts::tr(const char* key, const char* fallback) const
+{
+    if (ctx_) {
+        const std::string& t = ctx_->texts.text(key);
+        if (!t.empty())
+            return ctx_->decode(t);
+    }
+    return QString::fromLatin1(fallback);
+}
+
+unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned buttons,
+                            int helpContext)
+{
+    QMessageBox box(parent_);
+    QString title;
+    switch (type) {
+    case MsgType::Warning: box.setIcon(QMessageBox::Warning); title = tr("Warning_30", "Warning"); break;
+    case MsgType::Error: box.setIcon(QMessageBox::Critical); title = tr("Error_30", "Error"); break;
+    case MsgType::Information: box.setIcon(QMessageBox::Information); title = tr("Information_30", "Information"); break;
+    case MsgType::Confirmation: box.setIcon(QMessageBox::Question); title = tr("Confirmation_30", "Confirmation"); break;
+    case MsgType::Custom: title = tr("Custom_30", ""); break;
+    }
+    box.setWindowTitle(title);
+    QString body = ctx_ ? ctx_->decode(text) : QString::fromLatin1(text.c_str());
+    body.replace(u'\r', u'\n');
+    box.setText(body);
+
+    struct B { unsigned bit; const char* key; const char* fallback; QMessageBox::ButtonRole role; };
+    static const B all[] = {
+        {MbYes, "&Yes_11", "&Yes", QMessageBox::YesRole},
+        {MbNo, "&No_11", "&No", QMessageBox::NoRole},
+        {MbOK, "&OK_11", "OK", QMessageBox::AcceptRole},
+        {MbCancel, "&Cancel_11", "Cancel", QMessageBox::RejectRole},
+        {MbAbort, "&Abort_11", "&Abort", QMessageBox::RejectRole},
+        {MbRetry, "&Retry_11", "&Retry", QMessageBox::AcceptRole},
+        {MbIgnore, "&Ignore_11", "&Ignore", QMessageBox::AcceptRole},
+        {MbAll, "&All_11", "&All", QMessageBox::YesRole},
+        {MbNoToAll, "&NoToAll_11", "N&o to all", QMessageBox::NoRole},
+        {MbYesToAll, "&YesToAll_11", "Yes to &all", QMessageBox::YesRole},
+        {MbHelp, "&Help_11", "&Help", QMessageBox::HelpRole},
+    };
+    if (buttons == MbNone)
+        buttons = MbOK;
+    std::vector<std::pair<QAbstractButton*, unsigned>> made;
+    for (const B& b : all) {
+        if (!(buttons & b.bit))
+            continue;
+        QPushButton* pb = box.addButton(tr(b.key, b.fallback), b.role);
+        made.emplace_back(pb, b.bit);
+        if (b.bit == MbCancel || (!(buttons & MbCancel) && b.bit == MbNo))
+            box.setEscapeButton(pb);
+    }
+    if (!made.empty())
+        box.setDefaultButton(static_cast<QPushButton*>(made.front().first));
+
+    for (;;) {
+        box.exec();
+        unsigned answer = MbCancel;
+        for (auto& [btn, bit] : made)
+            if (box.clickedButton() == btn)
+                answer = bit;
+        if (box.clickedButton() == nullptr)
+            answer = (buttons & MbCancel) ? MbCancel : (buttons & MbNo) ? MbNo : MbOK;
+        // Help shows the topic and leaves the question standing, unless the
+        // caller wants to hear about Help itself.
+        if (answer == MbHelp && helpContext > 0 && ctx_) {
+            HelpViewer::showTopic(*ctx_, helpContext, parent_);
+            continue;
+        }
+        return answer;
+    }
+}
+
+QString QtPrompts::filterOf(const FileDialogRequest& r) const
+{
+    const QString name = ctx_ ? ctx_->decode(r.filterName) : QString::fromLatin1(r.filterName.c_str());
+    // The file system is case-sensitive: offer the pattern in both cases.
+    QString patterns = r.pattern;
+    if (r.pattern.toUpper() != r.pattern.toLower())
+        patterns = r.pattern.toLower() + u' ' + r.pattern.toUpper();
+    return name + QStringLiteral(" (") + patterns + u')';
+}
+
+std::optional<QString> QtPrompts::openFileName(const FileDialogRequest& r)
+{
+    const QString title = ctx_ ? ctx_->decode(r.title) : QString();
+    QString path = QFileDialog::getOpenFileName(parent_, title, r.proposedName, filterOf(r));
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> QtPrompts::saveFileName(const FileDialogRequest& r)
+{
+    const QString title = ctx_ ? ctx_->decode(r.title) : QString();
+    // The caller asks its own replace question.
+    QString path = QFileDialog::getSaveFileName(parent_, title, r.proposedName, filterOf(r), nullptr,
+                                                QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+} // namespace zentrova

@@ -1,0 +1,20 @@
+#include "base/IniFile.h"
+
+#include "base/FileIO.h"
+
+namespace zentrova {
+
+bool LoadIniFile(CSimpleIniA& ini, const std::string& path, QString* error)
+{
+    std::string bytes;
+    if (!ReadWholeFile(FileNameFromSystem(QByteArray::fromStdString(path)), bytes, error))
+        return false;
+    if (ini.LoadData(bytes.data(), bytes.size()) < 0) {
+        if (error)
+            *error = QStringLiteral("not an INI file");
+        return false;
+    }
+    return true;
+}
+
+} // namespace zentrova

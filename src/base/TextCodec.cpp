@@ -1,0 +1,116 @@
+#include "base/TextCodec.h"
+
+#include <iconv.h>
+
+#include <QHash>
+#include <map>
+#include <mutex>
+
+namespace zentrova {
+
+namespace {
+
+// Byte -> UTF-16 table of one code page, built once through iconv.
+struct PageTable {
+    char16_t map[256];
+    QHash<char16_t, unsigned char> reverse;
+};
+
+const PageTable& pageTable(int codePage)
+{
+    static std::mutex m;
+    static std::map<int, PageTable> cache;
+    std::lock_guard<std::mutex> lock(m);
+    auto it = cache.find(codePage);
+    if (it != cache.end())
+        return it->second;
+
+    PageTable t;
+    const std::string name = "CP" + std::to_string(codePage);
+    iconv_t cd = iconv_open("UTF-16LE", name.c_str());
+    for (int b = 0; b < 256; ++b) {
+        // Bytes the code page leaves undefined map to the same code point,
+        // as the system's own conversion does, so nothing is lost.
+        char16_t out = char16_t(b);
+        if (cd != iconv_t(-1) && b >= 0x80) {
+            char in = char(b);
+            char buf[4];
+            char* ip = &in;
+            char* op = buf;
+            size_t il = 1, ol = sizeof buf;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            // Converters of code pages with combining marks (1255, 1258)
+            // hold a base letter back until they see what follows: the
+            // flush gives it.
+            if (iconv(cd, &ip, &il, &op, &ol) != size_t(-1)
+                && iconv(cd, nullptr, nullptr, &op, &ol) != size_t(-1) && ol == 2)
+                out = char16_t((unsigned char)buf[0] | ((unsigned char)buf[1] << 8));
+        }
+        t.map[b] = out;
+    }
+    if (cd != iconv_t(-1))
+        iconv_close(cd);
+    for (int b = 255; b >= 0; --b)
+        t.reverse.insert(t.map[b], (unsigned char)b);
+    return cache.emplace(codePage, std::move(t)).first->second;
+}
+
+} // namespace
+
+TextCodec::TextCodec(int lcid) { setLcid(lcid); }
+
+int TextCodec::codePageForLcid(int lcid)
+{
+    switch (lcid) {
+    case 1071: // Macedonian: the Cyrillic character set
+    case 1049: case 1058: case 1059: case 1026: case 1087: case 1088: case 3098:
+        return 1251;
+    case 1060: case 1050: case 1029: case 1051: case 1045: case 1038: case 1048:
+    case 1052: case 2074: case 5146:
+        return 1250;
+    case 1061: case 1062: case 1063:
+        return 1257;
+    case 1032: return 1253;
+    case 1055: return 1254;
+    case 1037: return 1255;
+    case 1025: return 1256;
+    default: return 1252;
+    }
+}
+
+void TextCodec::setLcid(int lcid)
+{
+    lcid_ = lcid;
+    codePage_ = codePageForLcid(lcid);
+    const PageTable& t = pageTable(codePage_);
+    std::copy(std::begin(t.map), std::end(t.map), table_);
+}
+
+QString TextCodec::decode(const std::string& bytes) const
+{
+    QString s;
+    s.resize(qsizetype(bytes.size()));
+    QChar* d = s.data();
+    for (size_t i = 0; i < bytes.size(); ++i)
+        d[i] = QChar(table_[(unsigned char)bytes[i]]);
+    return s;
+}
+
+std::string TextCodec::encode(const QString& text) const
+{
+    const PageTable& t = pageTable(codePage_);
+    std::string out;
+    out.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            out.push_back(char(u));
+            continue;
+        }
+        auto it = t.reverse.constFind(u);
+        out.push_back(it == t.reverse.constEnd() ? '?' : char(*it));
+    }
+    return out;
+}
+
+} // namespace zentrova

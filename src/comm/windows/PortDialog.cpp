@@ -1,0 +1,313 @@
+#include "comm/windows/PortDialog.h"
+
+#include "comm/Exchange.h"
+#include "comm/InstrumentLink.h"
+#include "comm/PortDirectory.h"
+#include "shell/AppContext.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "app/windows/HelpViewer.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+namespace {
+
+constexpr int DeviceColumn = 1;
+
+// While the search runs the dialog stays responsive (its Cancel button),
+// but nothing cancels a single attempt.
+class SearchPump final : public Progress {
+public:
+    void show(const std::string&, const std::string&, bool) override {}
+    void setLine2(const std::string&) override {}
+    void setPosition(int) override {}
+    void hide() override {}
+    bool CancelRequested() const override { return false; }
+    void processEvents(int ms) override { QCoreApplication::processEvents(QEventLoop::AllEvents, std::max(ms, 0)); }
+};
+
+// The device column's editor: an editable list of the devices present.
+class DeviceDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        if (index.column() != DeviceColumn)
+            return nullptr;
+        auto* box = new QComboBox(parent);
+        box->setEditable(true);
+        box->addItem(QString());
+        for (const SerialDevice& d : PresentSerialDevices())
+            box->addItem(d.path);
+        return box;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        static_cast<QComboBox*>(editor)->setEditText(index.data(Qt::UserRole).toString());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentText().trimmed(), Qt::UserRole);
+    }
+};
+
+} // namespace
+
+PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
+    : QDialog(parent), ctx(context), link(l), clock_(&systemClock())
+{
+    setObjectName(QStringLiteral("ConfigureCOM"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    auto* layout = new QVBoxLayout(this);
+    auto* lists = new QHBoxLayout;
+
+    auto* portColumn = new QVBoxLayout;
+    PortLabel = new QLabel(this);
+    PortList = new QTreeWidget(this);
+    PortList->setObjectName(QStringLiteral("PortList"));
+    PortList->setColumnCount(2);
+    PortList->setHeaderHidden(true);
+    PortList->setRootIsDecorated(false);
+    PortList->setItemDelegate(new DeviceDelegate(PortList));
+    PortList->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    for (int n = 1; n <= PortEntryCount; ++n) {
+        auto* item = new QTreeWidgetItem(PortList, QStringList{PortEntryName(n), QString()});
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    }
+    PortList->setMinimumWidth(330);
+    // All sixteen entries in sight.
+    PortList->setMinimumHeight(PortList->sizeHintForRow(0) * PortEntryCount + 2 * PortList->frameWidth() + 2);
+    PortList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    portColumn->addWidget(PortLabel);
+    portColumn->addWidget(PortList);
+
+    auto* baudColumn = new QVBoxLayout;
+    BaudLabel = new QLabel(this);
+    BaudList = new QListWidget(this);
+    BaudList->setObjectName(QStringLiteral("BaudList"));
+    for (const char* rate : BaudEntries)
+        BaudList->addItem(QString::fromLatin1(rate));
+    BaudList->setMaximumWidth(110);
+    baudColumn->addWidget(BaudLabel);
+    baudColumn->addWidget(BaudList);
+    lists->addLayout(portColumn, 1);
+    lists->addLayout(baudColumn);
+    layout->addLayout(lists);
+
+    // The buttons, and over them while a search runs, the search panel.
+    ButtonPanel = new QWidget(this);
+    auto* buttons = new QHBoxLayout(ButtonPanel);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    AutoFindBtn = new QPushButton(ButtonPanel);
+    OKbtn = new QPushButton(ButtonPanel);
+    CancelBtn = new QPushButton(ButtonPanel);
+    OKbtn->setDefault(true);
+    buttons->addWidget(AutoFindBtn);
+    buttons->addStretch();
+    buttons->addWidget(OKbtn);
+    buttons->addWidget(CancelBtn);
+    SearchPanel = new QWidget(this);
+    auto* search = new QHBoxLayout(SearchPanel);
+    search->setContentsMargins(0, 0, 0, 0);
+    auto* searchLabels = new QVBoxLayout;
+    SearchLabel1 = new QLabel(SearchPanel);
+    SearchLabel2 = new QLabel(SearchPanel);
+    searchLabels->addWidget(SearchLabel1);
+    searchLabels->addWidget(SearchLabel2);
+    search->addLayout(searchLabels, 1);
+    SearchCancelBtn = new QPushButton(SearchPanel);
+    search->addWidget(SearchCancelBtn);
+    SearchPanel->hide();
+    layout->addWidget(ButtonPanel);
+    layout->addWidget(SearchPanel);
+
+    connect(OKbtn, &QPushButton::clicked, this, &PortDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(AutoFindBtn, &QPushButton::clicked, this, &PortDialog::autoFindPort);
+    connect(SearchCancelBtn, &QPushButton::clicked, this, &PortDialog::cancelSearch);
+    connect(PortList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+        if (filling_ || column != DeviceColumn)
+            return;
+        editedDevices_[PortList->indexOfTopLevelItem(item) + 1] = item->data(DeviceColumn, Qt::UserRole).toString();
+        refreshDevices();
+    });
+    applyTexts();
+}
+
+void PortDialog::applyTexts()
+{
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    setWindowTitle(t("ConfigureCOMPort_30"));
+    PortLabel->setText(t("COMPort_20"));
+    BaudLabel->setText(t("BaudRAte_20"));
+    OKbtn->setText(t("&OK_11"));
+    CancelBtn->setText(t("&Cancel_11"));
+    AutoFindBtn->setText(t("&AutoFind_11"));
+    SearchLabel1->setText(t("SearchConfig_25"));
+    SearchLabel2->setText(t("Wait_25"));
+    SearchCancelBtn->setText(t("&Cancel_11"));
+}
+
+PortChoice PortDialog::listSelection() const
+{
+    PortChoice c;
+    const QTreeWidgetItem* item = PortList->currentItem();
+    c.port = item ? PortList->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : 0;
+    c.baud = BaudList->currentRow() >= 0 ? BaudList->currentRow() : 0;
+    return c;
+}
+
+void PortDialog::selectInLists(const PortChoice& c)
+{
+    if (QTreeWidgetItem* item = PortList->topLevelItem(c.port))
+        PortList->setCurrentItem(item, 0);
+    BaudList->setCurrentRow(c.baud);
+}
+
+void PortDialog::refreshDevices()
+{
+    const PortDirectory* dir = link.directory();
+    std::array<QString, PortEntryCount> chosen;
+    for (int n = 1; n <= PortEntryCount; ++n) {
+        const auto edited = editedDevices_.find(n);
+        chosen[size_t(n - 1)] = edited != editedDevices_.end() ? edited->second
+                                : dir                          ? dir->chosenDevice(n)
+                                                               : QString();
+    }
+    const auto devices = AssignPortDevices(chosen, dir ? PresentSerialDevices() : std::vector<SerialDevice>{});
+    filling_ = true;
+    for (int i = 0; i < PortEntryCount; ++i) {
+        QTreeWidgetItem* item = PortList->topLevelItem(i);
+        item->setText(DeviceColumn, devices[size_t(i)]);
+        item->setData(DeviceColumn, Qt::UserRole, chosen[size_t(i)]);
+        // A chosen device is shown as such; an automatic one in grey.
+        item->setForeground(DeviceColumn, chosen[size_t(i)].isEmpty() ? palette().brush(QPalette::PlaceholderText)
+                                                                      : palette().brush(QPalette::Text));
+    }
+    filling_ = false;
+}
+
+bool PortDialog::execute() { return exec() == QDialog::Accepted; }
+
+void PortDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    editedDevices_.clear();
+    refreshDevices();
+    remembered_ = link.selection;
+    selectInLists(remembered_);
+}
+
+void PortDialog::accept()
+{
+    if (searching_)
+        return;
+    const PortChoice c = listSelection();
+    SavePortChoice(ctx, c);
+    if (const PortDirectory* dir = link.directory())
+        for (const auto& [n, path] : editedDevices_)
+            dir->setChosenDevice(n, path);
+    editedDevices_.clear();
+    remembered_ = c;
+    QDialog::accept();
+}
+
+void PortDialog::done(int r)
+{
+    if (searching_) {
+        // Closing while a search runs stops it; the dialog closes after.
+        searchStopRequested_ = true;
+        return;
+    }
+    OKbtn->setFocus();
+    selectInLists(remembered_);
+    link.select(remembered_);
+    QDialog::done(r);
+}
+
+void PortDialog::closeEvent(QCloseEvent* e)
+{
+    if (searching_) {
+        searchStopRequested_ = true;
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+void PortDialog::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_F1) {
+        HelpViewer::showTopic(ctx, 1330, this);
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void PortDialog::setSearching(bool on)
+{
+    searching_ = on;
+    PortList->setEnabled(!on);
+    BaudList->setEnabled(!on);
+    ButtonPanel->setVisible(!on);
+    SearchPanel->setVisible(on);
+}
+
+void PortDialog::autoFindPort()
+{
+    if (searching_)
+        return;
+    InstrumentLink::BusyScope busy(link);
+    if (!busy.acquired())
+        return;
+    SearchPump pump;
+    Exchange ex(ctx, link.port(), pump, *clock_);
+    PortChoice before;
+    try {
+        before = listSelection();
+        setSearching(true);
+        searchStopRequested_ = false;
+    } catch (const std::exception&) {
+        ctx.prompts->message(MsgType::Custom, "13: ERROR", MbOK, 0);
+    }
+
+    SearchResult result;
+    try {
+        result = SearchInstrument(ex, [this] { return searchStopRequested_; }, [&](const PortChoice& c) {
+            selectInLists(c);
+            link.select(c);
+            if (onAttempt)
+                onAttempt(c);
+        });
+    } catch (const std::exception&) {
+        ctx.prompts->message(MsgType::Custom, "14: ERROR", MbOK, 0);
+    }
+
+    try {
+        if (!result.found) {
+            selectInLists(before);
+            link.select(before);
+            ctx.prompts->message(MsgType::Error, ctx.texts.text("CommError_40"), MbOK | MbHelp, 2000);
+        } else {
+            EndSearch(ex);
+        }
+    } catch (const std::exception&) {
+        ctx.prompts->message(MsgType::Custom, "15: ERROR", MbOK, 0);
+    }
+    setSearching(false);
+}
+
+} // namespace zentrova

@@ -1,0 +1,90 @@
+#pragma once
+#include "comm/Port.h"
+#include "comm/PortSettings.h"
+
+#include <QDialog>
+#include <QString>
+#include <map>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class QWidget;
+
+namespace zentrova {
+
+struct AppContext;
+class InstrumentLink;
+
+// The COM dialog: the sixteen port entries, each beside the device it stands
+// for, and the baud rates; OK stores the choice, Cancel (or closing) goes
+// back to the choice in force; Auto Find tries every entry at every rate.
+// The device column can be edited in place (double-click) to point an entry
+// at a device path; clearing it gives the entry back to the automatic order.
+class PortDialog : public QDialog {
+    Q_OBJECT
+public:
+    PortDialog(AppContext& ctx, InstrumentLink& link, QWidget* parent = nullptr);
+    void applyTexts();
+    // Shows the dialog modally; true when it was left with OK.
+    bool execute();
+
+    // The search behind the Auto Find button (runs to its end).
+    void autoFindPort();
+    // The search panel's Cancel: the search stops before its next attempt.
+    void cancelSearch() { searchStopRequested_ = true; }
+    bool searching() const { return searching_; }
+
+    QTreeWidget* portList() const { return PortList; }
+    QListWidget* baudList() const { return BaudList; }
+    QPushButton* okButton() const { return OKbtn; }
+    QPushButton* cancelButton() const { return CancelBtn; }
+    QPushButton* autoFindButton() const { return AutoFindBtn; }
+    QWidget* searchPanel() const { return SearchPanel; }
+    PortChoice listSelection() const;
+    // Fills the device column (the choices being edited included).
+    void refreshDevices();
+
+    // Called for every combination the search tries (for the tests).
+    std::function<void(const PortChoice&)> onAttempt;
+    // The clock of the search's waits (the system's unless a test gives one).
+    void setClock(Clock& clock) { clock_ = &clock; }
+
+public slots:
+    void accept() override;
+    void done(int r) override;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void selectInLists(const PortChoice& c);
+    void setSearching(bool on);
+
+    AppContext& ctx;
+    InstrumentLink& link;
+    QLabel* PortLabel;
+    QLabel* BaudLabel;
+    QTreeWidget* PortList;
+    QListWidget* BaudList;
+    QPushButton* OKbtn;
+    QPushButton* CancelBtn;
+    QPushButton* AutoFindBtn;
+    QWidget* ButtonPanel;
+    QWidget* SearchPanel;
+    QLabel* SearchLabel1;
+    QLabel* SearchLabel2;
+    QPushButton* SearchCancelBtn;
+
+    PortChoice remembered_;
+    std::map<int, QString> editedDevices_; // entry number -> path, written on OK
+    bool searchStopRequested_ = false;
+    bool searching_ = false;
+    bool filling_ = false;
+    Clock* clock_;
+};
+
+} // namespace zentrova

@@ -1,0 +1,56 @@
+#pragma once
+#include "base/Progress.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace zentrova {
+
+struct AppContext;
+
+// The progress dialog: a small stay-on-top window with a caption, a bold red
+// first line, a second line for the current phase, a gauge and Cancel. It is
+// shown without blocking the main window; the file, report and export work
+// hide its Cancel button.
+class ProgressDialog : public QDialog, public Progress {
+    Q_OBJECT
+public:
+    explicit ProgressDialog(AppContext& ctx, QWidget* parent = nullptr);
+    void applyTexts();
+
+    // Progress
+    using QDialog::show;
+    void show(const std::string& caption, const std::string& line1, bool cancellable) override;
+    void setLine2(const std::string& text) override;
+    void setPosition(int percent) override;
+    void hide() override;
+    bool CancelRequested() const override { return cancelRequested_; }
+    void processEvents(int ms = 0) override;
+
+    // 1 normally; a results transfer sets 2000 for its duration.
+    void setHelpContext(int context) { helpContext_ = context; }
+    int helpContext() const { return helpContext_; }
+
+    QLabel* label1() const { return Label1; }
+    QLabel* label2() const { return Label2; }
+    QProgressBar* progressBar() const { return ProgressBar; }
+    QPushButton* cancelButton() const { return CancelBtn; }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    AppContext& ctx;
+    QLabel* Label1;
+    QLabel* Label2;
+    QProgressBar* ProgressBar;
+    QPushButton* CancelBtn;
+    bool cancelRequested_ = false;
+    int helpContext_ = 1;
+};
+
+} // namespace zentrova

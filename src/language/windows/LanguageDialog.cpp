@@ -1,0 +1,81 @@
+#include "language/windows/LanguageDialog.h"
+
+#include "shell/AppContext.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+LanguageDialog::LanguageDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent), ctx(context)
+{
+    setObjectName(QStringLiteral("SelectLanguage"));
+    auto* layout = new QVBoxLayout(this);
+    LangGroup = new QGroupBox(this);
+    LangGroup->setObjectName(QStringLiteral("LangGroup"));
+    listLayout_ = new QVBoxLayout(LangGroup);
+    group_ = new QButtonGroup(this);
+    layout->addWidget(LangGroup);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    OKbtn = new QPushButton(this);
+    OKbtn->setObjectName(QStringLiteral("OKbtn"));
+    OKbtn->setDefault(true);
+    CancelBtn = new QPushButton(this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    row->addWidget(OKbtn);
+    row->addWidget(CancelBtn);
+    layout->addLayout(row);
+    connect(OKbtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void LanguageDialog::applyTexts()
+{
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    setWindowTitle(t("SelectLanguage_25"));
+    LangGroup->setTitle(t("Language_25"));
+    OKbtn->setText(t("&OK_11"));
+    CancelBtn->setText(t("&Cancel_11"));
+    fillList();
+}
+
+void LanguageDialog::fillList()
+{
+    for (QAbstractButton* b : group_->buttons()) {
+        group_->removeButton(b);
+        delete b;
+    }
+    const auto& entries = ctx.language.entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        // Each display name is written in its own language's code page.
+        const TextCodec own(entries[i].lcid);
+        auto* rb = new QRadioButton(own.decode(entries[i].dispName), LangGroup);
+        group_->addButton(rb, int(i));
+        listLayout_->addWidget(rb);
+    }
+    if (QAbstractButton* b = group_->button(ctx.language.selectedIndex()))
+        b->setChecked(true);
+}
+
+bool LanguageDialog::execute()
+{
+    const int remembered = ctx.language.selectedIndex();
+    fillList();
+    const bool ok = exec() == QDialog::Accepted;
+    const int chosen = group_->checkedId();
+    if (!ok || chosen < 0) {
+        if (QAbstractButton* b = group_->button(remembered))
+            b->setChecked(true);
+        return false;
+    }
+    ChangeLanguage(ctx, chosen);
+    return true;
+}
+
+} // namespace zentrova

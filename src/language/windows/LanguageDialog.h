@@ -1,0 +1,36 @@
+#pragma once
+#include <QDialog>
+
+class QButtonGroup;
+class QGroupBox;
+class QPushButton;
+class QVBoxLayout;
+
+namespace zentrova {
+
+struct AppContext;
+
+// The language dialog: one radio button per language, OK and Cancel.
+class LanguageDialog : public QDialog {
+    Q_OBJECT
+public:
+    LanguageDialog(AppContext& ctx, QWidget* parent = nullptr);
+    void applyTexts();
+    // Shows the dialog; true when OK changed the language.
+    bool execute();
+    // Fills the radio group from the language list.
+    void fillList();
+    QGroupBox* langGroup() const { return LangGroup; }
+    QButtonGroup* buttons() const { return group_; }
+    QPushButton* okButton() const { return OKbtn; }
+
+private:
+    AppContext& ctx;
+    QGroupBox* LangGroup;
+    QVBoxLayout* listLayout_;
+    QButtonGroup* group_;
+    QPushButton* OKbtn;
+    QPushButton* CancelBtn;
+};
+
+} // namespace zentrova

@@ -1,0 +1,48 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace zentrova {
+
+struct AppContext;
+
+// The comments dialog: the 200 comment lines printed after the results, the
+// five autotest lines, and the three switches of the report.
+class CommentsDialog : public QDialog {
+    Q_OBJECT
+public:
+    CommentsDialog(AppContext& ctx, QWidget* parent = nullptr);
+    void applyTexts();
+    void setBoxFont(const QFont& font);
+    bool execute();
+
+    // For the tests.
+    void fillFromSettings();
+    void accept() override;
+    QPlainTextEdit* commentBox() const { return CommentBox; }
+    QCheckBox* checkBox(int i) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void boxChanged(QPlainTextEdit* box, int maxLines, QString& remembered, int& caret);
+
+    AppContext& ctx;
+    QPlainTextEdit* CommentBox;
+    QPlainTextEdit* AutotestBox;
+    QCheckBox* CommentsCheck;
+    QCheckBox* AutotestCheck;
+    QCheckBox* PageNumbersCheck;
+    QPushButton* OKbtn;
+    QPushButton* CancelBtn;
+    QString rememberedText_, rememberedAuto_;
+    int rememberedCaret_ = 0, rememberedAutoCaret_ = 0;
+    bool restoring_ = false;
+};
+
+} // namespace zentrova

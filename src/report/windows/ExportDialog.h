@@ -1,0 +1,35 @@
+#pragma once
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+
+namespace zentrova {
+
+struct AppContext;
+
+// The export format dialog: column and row delimiters.
+class ExportDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int HelpContext = 1310;
+    ExportDialog(AppContext& ctx, QWidget* parent = nullptr);
+    void applyTexts();
+    // Shows the dialog; true when OK set the delimiters.
+    bool execute();
+    QComboBox* columnDelimiter() const { return ColDelimiter; }
+    QComboBox* rowDelimiter() const { return RowDelimiter; }
+    void accept() override;
+
+private:
+    AppContext& ctx;
+    QGroupBox* ColGroup;
+    QGroupBox* RowGroup;
+    QComboBox* ColDelimiter;
+    QComboBox* RowDelimiter;
+    QPushButton* OKbtn;
+    QPushButton* Cancelbtn;
+};
+
+} // namespace zentrova

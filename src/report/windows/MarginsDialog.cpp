@@ -1,0 +1,92 @@
+#include "report/windows/MarginsDialog.h"
+
+#include "shell/AppContext.h"
+#include "base/Prompts.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+MarginsDialog::MarginsDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+{
+    setObjectName(QStringLiteral("Margins"));
+    auto* layout = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    static const char* const names[MarginTexts::Count] = {"MarLeft", "MarRight", "MarTop", "MarBottom"};
+    for (int i = 0; i < MarginTexts::Count; ++i) {
+        labels_[size_t(i)] = new QLabel(this);
+        fields_[size_t(i)] = new QLineEdit(this);
+        fields_[size_t(i)]->setObjectName(QString::fromLatin1(names[i]));
+        fields_[size_t(i)]->setMaxLength(20);
+        labels_[size_t(i)]->setBuddy(fields_[size_t(i)]);
+        grid->addWidget(labels_[size_t(i)], i, 0);
+        grid->addWidget(fields_[size_t(i)], i, 1);
+        // The unit symbol is the same in every language.
+        grid->addWidget(new QLabel(QStringLiteral("cm"), this), i, 2);
+    }
+    layout->addLayout(grid);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    SaveBtn = new QPushButton(this);
+    SaveBtn->setDefault(true);
+    CancelBtn = new QPushButton(this);
+    buttons->addWidget(SaveBtn);
+    buttons->addWidget(CancelBtn);
+    layout->addLayout(buttons);
+    connect(SaveBtn, &QPushButton::clicked, this, &MarginsDialog::saveClicked);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    ApplyInterfaceTexts();
+}
+
+void MarginsDialog::ApplyInterfaceTexts()
+{
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    setWindowTitle(t("Margins_20"));
+    for (int i = 0; i < MarginTexts::Count; ++i)
+        labels_[size_t(i)]->setText(t(MarginTexts::languageKey(i)));
+    SaveBtn->setText(t("&Save_11"));
+    CancelBtn->setText(t("&Cancel_11"));
+}
+
+void MarginsDialog::fill(const MarginTexts& margins)
+{
+    saved_ = margins;
+    for (int i = 0; i < MarginTexts::Count; ++i)
+        fields_[size_t(i)]->setText(ctx.decode(margins.text[size_t(i)]));
+}
+
+void MarginsDialog::saveClicked()
+{
+    MarginTexts typed;
+    for (int i = 0; i < MarginTexts::Count; ++i) {
+        const std::string text = ctx.encode(fields_[size_t(i)]->text().trimmed());
+        double cm = 0;
+        if (!ParseMarginText(text, cm)) {
+            ctx.prompts->message(MsgType::Error, MarginErrorText(ctx, i, text), MbOK);
+            fields_[size_t(i)]->setFocus();
+            fields_[size_t(i)]->selectAll();
+            return;
+        }
+        typed.text[size_t(i)] = WithSystemDecimalSeparator(text);
+    }
+    typed.save(ctx.settings);
+    saved_ = typed;
+    accept();
+}
+
+bool MarginsDialog::Execute(MarginTexts& margins)
+{
+    fill(margins);
+    fields_[0]->setFocus();
+    if (exec() != QDialog::Accepted)
+        return false;
+    margins = saved_;
+    return true;
+}
+
+} // namespace zentrova

@@ -1,0 +1,638 @@
+#include "report/windows/PrintPreview.h"
+
+#include "report/ComposePreview.h"
+#include "report/windows/PageRangeDialog.h"
+#include "report/windows/MarginsDialog.h"
+#include "shell/AppContext.h"
+#include "base/Prompts.h"
+#include "app/windows/HelpViewer.h"
+#include "app/windows/Icons.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QPrinterInfo>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace zentrova {
+
+// ------------------------------------------------------------------ icons
+
+namespace {
+
+enum class PreviewIcon { First, Previous, Next, Last, ZoomOut, ZoomIn, PrintSetup, Margins, Pdf };
+
+QIcon previewIcon(PreviewIcon which)
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor arrow(40, 90, 170), dark(40, 40, 40);
+    auto triangle = [&](bool left, double x) {
+        QPolygonF t = left ? QPolygonF({QPointF(x + 10, 7), QPointF(x + 10, 25), QPointF(x, 16)})
+                           : QPolygonF({QPointF(x, 7), QPointF(x, 25), QPointF(x + 10, 16)});
+        p.drawPolygon(t);
+    };
+    p.setPen(QPen(arrow.darker(130), 1));
+    p.setBrush(arrow);
+    switch (which) {
+    case PreviewIcon::First:
+        p.drawRect(QRectF(7, 7, 3, 18));
+        triangle(true, 12);
+        triangle(true, 19);
+        break;
+    case PreviewIcon::Previous:
+        triangle(true, 10);
+        break;
+    case PreviewIcon::Next:
+        triangle(false, 12);
+        break;
+    case PreviewIcon::Last:
+        triangle(false, 3);
+        triangle(false, 10);
+        p.drawRect(QRectF(22, 7, 3, 18));
+        break;
+    case PreviewIcon::ZoomOut:
+    case PreviewIcon::ZoomIn: {
+        p.setBrush(QColor(235, 245, 255));
+        p.setPen(QPen(dark, 2));
+        p.drawEllipse(QRectF(4, 4, 17, 17));
+        p.setPen(QPen(dark, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(19, 19), QPointF(27, 27));
+        p.setPen(QPen(arrow, 2.2));
+        p.drawLine(QPointF(8, 12.5), QPointF(17, 12.5));
+        if (which == PreviewIcon::ZoomIn)
+            p.drawLine(QPointF(12.5, 8), QPointF(12.5, 17));
+        break;
+    }
+    case PreviewIcon::PrintSetup: {
+        pm.fill(Qt::transparent);
+        p.drawPixmap(0, 0, toolIcon(ToolIcon::Print).pixmap(32, 32));
+        // A small gear over the printer.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(90, 90, 100));
+        const QPointF c(23, 23);
+        for (int i = 0; i < 8; ++i) {
+            p.save();
+            p.translate(c);
+            p.rotate(i * 45);
+            p.drawRect(QRectF(-1.5, -8, 3, 4));
+            p.restore();
+        }
+        p.drawEllipse(c, 5.5, 5.5);
+        p.setBrush(QColor(230, 230, 235));
+        p.drawEllipse(c, 2.2, 2.2);
+        break;
+    }
+    case PreviewIcon::Margins:
+        p.setPen(QPen(dark, 1.2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6, 3, 20, 26));
+        p.setPen(QPen(QColor(200, 40, 40), 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(10, 7, 12, 18));
+        break;
+    case PreviewIcon::Pdf:
+        p.setPen(QPen(dark, 1.2));
+        p.setBrush(Qt::white);
+        {
+            QPainterPath sheet;
+            sheet.moveTo(6, 3);
+            sheet.lineTo(20, 3);
+            sheet.lineTo(26, 9);
+            sheet.lineTo(26, 29);
+            sheet.lineTo(6, 29);
+            sheet.closeSubpath();
+            p.drawPath(sheet);
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 30, 30));
+        p.drawRect(QRectF(3, 15, 22, 9));
+        p.setPen(Qt::white);
+        {
+            QFont f(QStringLiteral("Liberation Sans"));
+            f.setPixelSize(8);
+            f.setBold(true);
+            p.setFont(f);
+            // The file format's name, the same in every language.
+            p.drawText(QRectF(3, 15, 22, 9), Qt::AlignCenter, QStringLiteral("PDF"));
+        }
+        break;
+    }
+    return QIcon(pm);
+}
+
+constexpr int kDeskMargin = 16; // grey around the page, in screen pixels
+
+} // namespace
+
+// ------------------------------------------------------------------ page view
+
+PreviewPageView::PreviewPageView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setObjectName(QStringLiteral("Prn"));
+    viewport()->setAutoFillBackground(false);
+    setFrameShape(QFrame::NoFrame);
+}
+
+void PreviewPageView::setRecorder(const PageRecorder* recorder)
+{
+    recorder_ = recorder;
+    pagesChanged();
+}
+
+void PreviewPageView::setPage(int n)
+{
+    page_ = n;
+    viewport()->update();
+}
+
+void PreviewPageView::setZoom(Fit fit, int percent)
+{
+    fit_ = fit;
+    percent_ = percent;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void PreviewPageView::pagesChanged()
+{
+    updateScrollBars();
+    viewport()->update();
+}
+
+double PreviewPageView::scale() const
+{
+    const QSize px = recorder_ ? recorder_->PagePixels() : QSize();
+    if (px.isEmpty())
+        return 1.0;
+    const double w = std::max(1, viewport()->width() - 2 * kDeskMargin);
+    const double h = std::max(1, viewport()->height() - 2 * kDeskMargin);
+    switch (fit_) {
+    case Fit::PageWidth:
+        return w / px.width();
+    case Fit::WholePage:
+        return std::min(w / px.width(), h / px.height());
+    case Fit::Percent:
+        break;
+    }
+    // 100 % shows the page at its size on paper.
+    return percent_ / 100.0 * logicalDpiX() / recorder_->PrinterDpiX();
+}
+
+QRect PreviewPageView::pageRect() const
+{
+    const QSize px = recorder_ ? recorder_->PagePixels() : QSize();
+    const double s = scale();
+    const QSize size(std::max(1, int(std::lround(px.width() * s))), std::max(1, int(std::lround(px.height() * s))));
+    const QSize vp = viewport()->size();
+    // Centred when smaller than the window, else scrolled.
+    const int x = size.width() + 2 * kDeskMargin <= vp.width() + 1 ? (vp.width() - size.width()) / 2
+                                                                     : kDeskMargin - horizontalScrollBar()->value();
+    const int y = size.height() + 2 * kDeskMargin <= vp.height() + 1 ? (vp.height() - size.height()) / 2
+                                                                       : kDeskMargin - verticalScrollBar()->value();
+    return QRect(QPoint(x, y), size);
+}
+
+void PreviewPageView::updateScrollBars()
+{
+    const QSize px = recorder_ ? recorder_->PagePixels() : QSize();
+    const double s = scale();
+    const int w = int(std::lround(px.width() * s)) + 2 * kDeskMargin;
+    const int h = int(std::lround(px.height() * s)) + 2 * kDeskMargin;
+    const QSize vp = viewport()->size();
+    // A fitted page needs no scrolling in the direction it was fitted to
+    // (rounding must not bring up a scroll bar of one pixel).
+    const bool fitsWidth = fit_ != Fit::Percent;
+    const bool fitsHeight = fit_ == Fit::WholePage;
+    horizontalScrollBar()->setRange(0, fitsWidth ? 0 : std::max(0, w - vp.width()));
+    horizontalScrollBar()->setPageStep(vp.width());
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setRange(0, fitsHeight ? 0 : std::max(0, h - vp.height()));
+    verticalScrollBar()->setPageStep(vp.height());
+    verticalScrollBar()->setSingleStep(20);
+}
+
+void PreviewPageView::paintEvent(QPaintEvent*)
+{
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), QColor(128, 128, 128));
+    if (!recorder_ || recorder_->PageCount() == 0)
+        return;
+    const QRect page = pageRect();
+    p.fillRect(page.translated(4, 4), QColor(60, 60, 60)); // shadow
+    p.setRenderHint(QPainter::Antialiasing, true);
+    recorder_->PaintPage(p, std::clamp(page_, 1, recorder_->PageCount()), QRectF(page));
+}
+
+void PreviewPageView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void PreviewPageView::scrollContentsBy(int, int) { viewport()->update(); }
+
+// ------------------------------------------------------------------ preview
+
+PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(parent), ctx(context)
+{
+    setObjectName(QStringLiteral("Preview"));
+    setWindowFlag(Qt::Window);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    toolBar_ = new QToolBar(this);
+    toolBar_->setIconSize(QSize(24, 24));
+    layout->addWidget(toolBar_);
+    view_ = new PreviewPageView(this);
+    view_->setRecorder(&prn_);
+    layout->addWidget(view_, 1);
+
+    auto makeButton = [&](const char* name, const QIcon& icon, void (PrintPreview::*slot)()) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setIcon(icon);
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, slot);
+        toolBar_->addWidget(b);
+        return b;
+    };
+    IcoLeftK = makeButton("IcoLeftK", previewIcon(PreviewIcon::First), &PrintPreview::showFirstPage);
+    IcoLeft = makeButton("IcoLeft", previewIcon(PreviewIcon::Previous), &PrintPreview::showPreviousPage);
+    Page = new QLabel(this);
+    Page->setObjectName(QStringLiteral("Page"));
+    Page->setAlignment(Qt::AlignCenter);
+    Page->setFrameShape(QFrame::StyledPanel);
+    Page->setMinimumWidth(Page->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")) + 16);
+    toolBar_->addWidget(Page);
+    IcoRight = makeButton("IcoRight", previewIcon(PreviewIcon::Next), &PrintPreview::showNextPage);
+    IcoRightK = makeButton("IcoRightK", previewIcon(PreviewIcon::Last), &PrintPreview::showLastPage);
+    toolBar_->addSeparator();
+    IcoZoomOut = makeButton("IcoZoomOut", previewIcon(PreviewIcon::ZoomOut), &PrintPreview::zoomOut);
+    Zoom = new QComboBox(this);
+    Zoom->setObjectName(QStringLiteral("Zoom"));
+    Zoom->setEditable(true);
+    Zoom->setInsertPolicy(QComboBox::NoInsert);
+    Zoom->setMaxVisibleItems(15);
+    for (int step : kZoomSteps)
+        Zoom->addItem(QString::number(step) + u'%');
+    Zoom->addItem(QString());
+    Zoom->addItem(QString());
+    Zoom->setMinimumContentsLength(11);
+    toolBar_->addWidget(Zoom);
+    connect(Zoom, &QComboBox::activated, this, &PrintPreview::zoomChanged);
+    connect(Zoom->lineEdit(), &QLineEdit::returnPressed, this, &PrintPreview::ZoomKeyEnter);
+    IcoZoomIn = makeButton("IcoZoomIn", previewIcon(PreviewIcon::ZoomIn), &PrintPreview::zoomIn);
+    toolBar_->addSeparator();
+    IcoPrintSet = makeButton("IcoPrintSet", previewIcon(PreviewIcon::PrintSetup), &PrintPreview::printSetup);
+    IcoMargins = makeButton("IcoMargins", previewIcon(PreviewIcon::Margins), &PrintPreview::editMargins);
+    IcoPrint = makeButton("IcoPrint", toolIcon(ToolIcon::Print), &PrintPreview::printPages);
+    IcoPdf = makeButton("IcoPdf", previewIcon(PreviewIcon::Pdf), &PrintPreview::saveAsPdf);
+    toolBar_->addSeparator();
+    IcoExit = makeButton("IcoExit", QIcon(), &PrintPreview::closePreview);
+    IcoExit->setToolButtonStyle(Qt::ToolButtonTextOnly);
+
+    // Paging from the keyboard as well.
+    auto key = [&](QKeySequence seq, void (PrintPreview::*slot)()) {
+        auto* s = new QShortcut(seq, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    key(QKeySequence(Qt::Key_PageDown), &PrintPreview::showNextPage);
+    key(QKeySequence(Qt::Key_PageUp), &PrintPreview::showPreviousPage);
+    key(QKeySequence(Qt::CTRL | Qt::Key_Home), &PrintPreview::showFirstPage);
+    key(QKeySequence(Qt::CTRL | Qt::Key_End), &PrintPreview::showLastPage);
+    key(QKeySequence(Qt::Key_Escape), &PrintPreview::closePreview);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, kHelpContext, this); });
+
+    margins_ = new MarginsDialog(ctx, this);
+    pages_ = new PageRangeDialog(ctx, this);
+    ApplyInterfaceTexts();
+    marginTexts_.load(ctx.settings);
+    Zoom->setCurrentIndex(kZoomDefaultIndex);
+    zoomChanged(kZoomDefaultIndex);
+}
+
+PrintPreview::~PrintPreview() = default;
+
+QString PrintPreview::text(const char* key) const { return ctx.decode(ctx.texts.text(key)); }
+
+QToolButton* PrintPreview::button(const char* name) const
+{
+    return findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+void PrintPreview::ApplyInterfaceTexts()
+{
+    setWindowTitle(text("PrintPreview_40"));
+    IcoLeftK->setToolTip(text("HintFirstPage_30"));
+    IcoLeft->setToolTip(text("HintPreviousPage_30"));
+    IcoRight->setToolTip(text("HintNextPage_30"));
+    IcoRightK->setToolTip(text("HintLastPage_30"));
+    IcoZoomOut->setToolTip(text("HintZoomOut_30"));
+    IcoZoomIn->setToolTip(text("HintZoomIn_30"));
+    IcoPrintSet->setToolTip(text("HintPrintSetup_30"));
+    IcoMargins->setToolTip(text("HintMargins_30"));
+    IcoPrint->setToolTip(text("HintPrint_30"));
+    IcoPdf->setToolTip(text("SaveAs_30") + QStringLiteral(" (PDF)"));
+    IcoExit->setText(text("Stop_11"));
+    IcoExit->setToolTip(text("HintStopPreview_30"));
+    const QString current = Zoom->currentText();
+    const int index = Zoom->currentIndex();
+    Zoom->setItemText(kZoomPageWidth, text("PageWidth_12"));
+    Zoom->setItemText(kZoomWholePage, text("WholePage_12"));
+    if (index == kZoomPageWidth || index == kZoomWholePage) {
+        zoomText_ = Zoom->itemText(index);
+        Zoom->setEditText(zoomText_);
+    } else {
+        Zoom->setEditText(current);
+    }
+    margins_->ApplyInterfaceTexts();
+    pages_->ApplyInterfaceTexts();
+    RefreshNavigation();
+}
+
+void PrintPreview::LoadMargins() { marginTexts_.load(ctx.settings); }
+
+void PrintPreview::InitPreview()
+{
+    Zoom->setCurrentIndex(kZoomDefaultIndex);
+    zoomChanged(kZoomDefaultIndex);
+    LoadMargins();
+    prn_.Clear();
+    grid_ = nullptr;
+    view_->setPage(1);
+    view_->pagesChanged();
+    Page->clear();
+}
+
+QPrinter& PrintPreview::printer()
+{
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setPageOrientation(QPageLayout::Portrait);
+    }
+    return *printer_;
+}
+
+bool PrintPreview::PrinterAvailable()
+{
+    QPrinter& p = printer();
+    return p.outputFormat() == QPrinter::NativeFormat && p.isValid() && !p.printerName().isEmpty() &&
+           !QPrinterInfo::availablePrinters().isEmpty();
+}
+
+PageSetup PrintPreview::currentSetup()
+{
+    PageSetup setup;
+    QPrinter& p = printer();
+    const QPageSize size = p.pageLayout().pageSize();
+    if (size.isValid())
+        setup.pageSize = size;
+    if (PrinterAvailable() && p.resolution() > 0) {
+        setup.dpiX = setup.dpiY = p.resolution();
+    } else {
+        setup.dpiX = setup.dpiY = PageSetup::kDefaultDpi;
+    }
+    return setup;
+}
+
+bool PrintPreview::Compose(PrintMode mode, const GridData& grid)
+{
+    // The progress dialog lets window messages run while the pages are being
+    // recorded: a second composition (or printing half a document) must not
+    // start from them.
+    if (composing_)
+        return false;
+    composing_ = true;
+    toolBar_->setEnabled(false);
+    grid_ = &grid;
+    mode_ = mode;
+    Page->clear();
+    if (!isVisible()) {
+        // Without a window manager "maximised" means nothing: fill the screen.
+        if (QScreen* screen = this->screen())
+            setGeometry(screen->availableGeometry());
+        showMaximized();
+    }
+    raise();
+    activateWindow();
+    prn_.setPageSetup(currentSetup());
+    std::string error;
+    const bool ok = ComposeReport(ctx, mode, grid, marginTexts_, prn_, *progress_, &error);
+    toolBar_->setEnabled(true);
+    composing_ = false;
+    if (!ok)
+        ctx.prompts->message(MsgType::Error, error, MbOK);
+    else
+        view_->setPage(1);
+    view_->setPage(std::clamp(view_->page(), 1, std::max(1, prn_.PageCount())));
+    view_->pagesChanged();
+    RefreshNavigation();
+    return ok;
+}
+
+bool PrintPreview::Recompose()
+{
+    if (!grid_)
+        return false;
+    return Compose(mode_, *grid_);
+}
+
+void PrintPreview::ShowPage(int n)
+{
+    const int count = prn_.PageCount();
+    if (count == 0)
+        return;
+    n = std::clamp(n, 1, count);
+    if (n == view_->page())
+        return;
+    view_->setPage(n);
+    RefreshNavigation();
+}
+
+void PrintPreview::RefreshNavigation()
+{
+    const int count = prn_.PageCount();
+    const NavigationState s = Navigation(view_->page(), count, ZoomValue(Zoom->currentText()));
+    IcoLeftK->setEnabled(s.first);
+    IcoLeft->setEnabled(s.previous);
+    IcoRight->setEnabled(s.next);
+    IcoRightK->setEnabled(s.last);
+    IcoZoomIn->setEnabled(s.zoomIn);
+    IcoZoomOut->setEnabled(s.zoomOut);
+    if (count > 0 && grid_)
+        Page->setText(PageIndicator(view_->page(), count, text("of_5")));
+}
+
+void PrintPreview::showFirstPage() { ShowPage(1); }
+void PrintPreview::showPreviousPage() { ShowPage(view_->page() - 1); }
+void PrintPreview::showNextPage() { ShowPage(view_->page() + 1); }
+void PrintPreview::showLastPage() { ShowPage(prn_.PageCount()); }
+
+void PrintPreview::zoomChanged(int index)
+{
+    if (index < 0 || index > kZoomWholePage)
+        return;
+    Zoom->setCurrentIndex(index);
+    zoomText_ = Zoom->itemText(index);
+    Zoom->setEditText(zoomText_);
+    if (index == kZoomPageWidth)
+        view_->setZoom(PreviewPageView::Fit::PageWidth);
+    else if (index == kZoomWholePage)
+        view_->setZoom(PreviewPageView::Fit::WholePage);
+    else
+        view_->setZoom(PreviewPageView::Fit::Percent, kZoomSteps[size_t(index)]);
+    RefreshNavigation();
+}
+
+void PrintPreview::ZoomKeyEnter()
+{
+    const std::optional<int> typed = TypedZoom(Zoom->currentText());
+    if (!typed) {
+        // Not a number: the zoom stays, and so does what the box said.
+        Zoom->setEditText(zoomText_);
+        return;
+    }
+    view_->setZoom(PreviewPageView::Fit::Percent, *typed);
+    zoomText_ = QString::number(*typed) + u'%';
+    Zoom->setEditText(zoomText_);
+    RefreshNavigation();
+}
+
+void PrintPreview::zoomIn() { zoomChanged(ZoomInIndex(ZoomValue(Zoom->currentText()))); }
+void PrintPreview::zoomOut() { zoomChanged(ZoomOutIndex(ZoomValue(Zoom->currentText()))); }
+
+void PrintPreview::printSetup()
+{
+    if (composing_)
+        return;
+    QPrinter& p = printer();
+    QPrintDialog dialog(&p, this);
+    // The range is chosen when printing; here only the printer, paper and copies.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.exec();
+    // The results report is always printed upright.
+    p.setPageOrientation(QPageLayout::Portrait);
+    // Paper and resolution may have changed, confirmed or not.
+    Recompose();
+}
+
+void PrintPreview::editMargins()
+{
+    if (composing_)
+        return;
+    MarginTexts m = marginTexts_;
+    if (!margins_->Execute(m))
+        return;
+    LoadMargins();
+    ctx.margins.load(ctx.settings);
+    Recompose();
+}
+
+void PrintPreview::printPages()
+{
+    if (composing_)
+        return;
+    const int count = prn_.PageCount();
+    if (count == 0 || !grid_)
+        return;
+    if (const auto range = pages_->Execute(count))
+        PrintRange(range->first, range->second);
+}
+
+bool PrintPreview::printToPdf(const QString& path, const std::vector<int>& order)
+{
+    QString error;
+    if (WritePdf(prn_, path, &error, order))
+        return true;
+    ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + error), MbOK);
+    return false;
+}
+
+static QString proposedPdfName(const QString& structureFile)
+{
+    const QFileInfo info(structureFile.isEmpty() ? QStringLiteral("report") : structureFile);
+    return info.path() + u'/' + info.completeBaseName() + QStringLiteral(".pdf");
+}
+
+void PrintPreview::PrintRange(int from, int to)
+{
+    QPrinter& p = printer();
+    const int count = prn_.PageCount();
+    if (!PrinterAvailable() || p.outputFormat() == QPrinter::PdfFormat) {
+        // No printer to print on: the pages go to a PDF file.
+        QString path = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
+        if (path.isEmpty()) {
+            const auto chosen = askPdfPath(ctx.texts.text("PrintPreview_40"));
+            if (!chosen)
+                return;
+            path = *chosen;
+        }
+        printToPdf(path, PrintOrder(from, to, count, 1, true));
+        return;
+    }
+    p.setFullPage(true);
+    std::vector<int> order;
+    if (p.supportsMultipleCopies()) {
+        order = PrintOrder(from, to, count, 1, true); // the printer makes the copies
+    } else {
+        order = PrintOrder(from, to, count, p.copyCount(), p.collateCopies());
+    }
+    if (!ReplayPages(prn_, p, order))
+        ctx.prompts->message(MsgType::Error, ctx.encode(p.printerName()), MbOK);
+}
+
+std::optional<QString> PrintPreview::askPdfPath(const std::string& title)
+{
+    FileDialogRequest r;
+    r.title = title;
+    r.filterName = "PDF";
+    r.pattern = QStringLiteral("*.pdf");
+    r.proposedName = proposedPdfName(ctx.CurrentFileName);
+    return ctx.prompts->saveFileName(r);
+}
+
+void PrintPreview::saveAsPdf()
+{
+    if (composing_)
+        return;
+    if (prn_.PageCount() == 0 || !grid_)
+        return;
+    const auto chosen = askPdfPath(ctx.texts.text("SaveAs_30"));
+    if (!chosen)
+        return;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    std::vector<int> all;
+    for (int n = 1; n <= prn_.PageCount(); ++n)
+        all.push_back(n);
+    printToPdf(path, all);
+}
+
+void PrintPreview::closePreview() { close(); }
+
+} // namespace zentrova

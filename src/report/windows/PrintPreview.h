@@ -1,0 +1,166 @@
+#pragma once
+#include "report/Compose.h"
+#include "report/ComposePages.h"
+#include "base/Progress.h"
+
+#include <QAbstractScrollArea>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QToolBar;
+class QToolButton;
+
+namespace zentrova {
+
+struct AppContext;
+class GridData;
+class MarginsDialog;
+class PageRangeDialog;
+
+// One recorded page, scaled, on a grey desk; scroll bars when it is larger
+// than the window.
+class PreviewPageView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum class Fit { Percent, PageWidth, WholePage };
+
+    explicit PreviewPageView(QWidget* parent = nullptr);
+    void setRecorder(const PageRecorder* recorder);
+    void setPage(int n);
+    int page() const { return page_; }
+    void setZoom(Fit fit, int percent = 100);
+    Fit fit() const { return fit_; }
+    int percent() const { return percent_; }
+    // Screen pixels per recorded page pixel at the current zoom.
+    double scale() const;
+    // Where the page lies on the viewport.
+    QRect pageRect() const;
+    // Called whenever the recorded pages changed.
+    void pagesChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void updateScrollBars();
+
+    const PageRecorder* recorder_ = nullptr;
+    int page_ = 1;
+    Fit fit_ = Fit::Percent;
+    int percent_ = 100;
+};
+
+// The print preview: the pages of the last composition with paging, zoom,
+// printer set-up, margins, printing a range of pages and saving as PDF.
+// It holds the recorded pages until the next composition; closing it keeps
+// them.
+class PrintPreview : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kHelpContext = 1400;
+
+    explicit PrintPreview(AppContext& ctx, QWidget* parent = nullptr);
+    ~PrintPreview() override;
+
+    // The progress dialog the composition reports to (none: nothing shown).
+    void setProgress(Progress* progress) { progress_ = progress ? progress : &nullProgress_; }
+    // First activation: the zoom list at 100 %, the margins from the settings,
+    // an empty document.
+    void InitPreview();
+    // Captions, hints and the two fitting zoom entries in the current language.
+    void ApplyInterfaceTexts();
+    // The margins as stored in the settings (after a change elsewhere).
+    void LoadMargins();
+
+    // Shows the preview and composes `mode` from `grid` (which must outlive
+    // the preview: margins and printer set-up compose it again). False when
+    // the margins could not be read (the message was shown and the previous
+    // pages stay) or a composition is already running.
+    bool Compose(PrintMode mode, const GridData& grid);
+    // Composes the current report again (margins or printer changed).
+    bool Recompose();
+
+    PageRecorder& Prn() { return prn_; }
+    const PageRecorder& Prn() const { return prn_; }
+    int currentPage() const { return view_->page(); }
+    void ShowPage(int n);
+    void RefreshNavigation();
+    // The page setup compositions use: the printer's paper and resolution,
+    // 300 dpi when there is no printer or the printer writes a file.
+    PageSetup currentSetup();
+    // True when the system has a printer to print on.
+    bool PrinterAvailable();
+
+    // Tool bar actions.
+    void showFirstPage();
+    void showPreviousPage();
+    void showNextPage();
+    void showLastPage();
+    void zoomOut();
+    void zoomIn();
+    void zoomChanged(int index);
+    void ZoomKeyEnter();
+    void printSetup();
+    void editMargins();
+    void printPages();
+    void saveAsPdf();
+    void closePreview();
+
+    // Prints pages from..to (already checked against the page count) on the
+    // printer, or into a PDF file when there is no printer.
+    virtual void PrintRange(int from, int to);
+
+    // For the tests.
+    QToolButton* button(const char* name) const;
+    QComboBox* zoomBox() const { return Zoom; }
+    QLabel* pageIndicator() const { return Page; }
+    PreviewPageView* pageView() const { return view_; }
+    MarginsDialog* marginsDialog() const { return margins_; }
+    PageRangeDialog* pagesDialog() const { return pages_; }
+    const MarginTexts& marginTexts() const { return marginTexts_; }
+
+private:
+    QPrinter& printer();
+    QString text(const char* key) const;
+    // The save dialog for a PDF file, the structure's name offered.
+    std::optional<QString> askPdfPath(const std::string& title);
+    bool printToPdf(const QString& path, const std::vector<int>& order);
+
+    AppContext& ctx;
+    PageRecorder prn_;
+    NullProgress nullProgress_;
+    Progress* progress_ = &nullProgress_;
+    std::unique_ptr<QPrinter> printer_;
+    MarginTexts marginTexts_;
+    const GridData* grid_ = nullptr;
+    PrintMode mode_ = PrintResults;
+    QString zoomText_; // what the zoom box showed for the zoom in force
+    bool composing_ = false;
+
+    QToolBar* toolBar_;
+    QToolButton* IcoLeftK;
+    QToolButton* IcoLeft;
+    QLabel* Page;
+    QToolButton* IcoRight;
+    QToolButton* IcoRightK;
+    QToolButton* IcoZoomOut;
+    QComboBox* Zoom;
+    QToolButton* IcoZoomIn;
+    QToolButton* IcoPrintSet;
+    QToolButton* IcoMargins;
+    QToolButton* IcoPrint;
+    QToolButton* IcoPdf;
+    QToolButton* IcoExit;
+    PreviewPageView* view_;
+    MarginsDialog* margins_;
+    PageRangeDialog* pages_;
+};
+
+} // namespace zentrova

@@ -1,0 +1,235 @@
+// Decoding of measurement records, their ordered insertion and the tree
+// rebuilt from the rows.
+#include "Records.h"
+#include "ScriptedPort.h"
+#include "comm/Receive.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace zentrova::test {
+namespace {
+
+struct DecodeFixture : ::testing::Test {
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    ResultTable& table = ctx.structure.table;
+    RecordingProgress progress;
+    int next = 1;
+
+    void SetUp() override
+    {
+        ctx.FamilyCode = 14;
+        ApplyFamilyProfile(ctx);
+        table.setCell(1, 0, "identification");
+    }
+    void decode(const std::string& r) { DecodeRecord(ctx, r.data(), r.size(), next++); }
+    std::string positionOf(int row) const { return table.cell(1, row); }
+    std::vector<std::string> names(const ElementNode* parent) const
+    {
+        std::vector<std::string> out;
+        const auto& list = parent ? parent->children() : ctx.structure.tree.roots();
+        for (const auto& n : list)
+            out.push_back(n->name);
+        return out;
+    }
+};
+
+TEST_F(DecodeFixture, RecordBytesGiveRowExactly)
+{
+    const std::string r("\x00\x03\x00\x07\x05R\x0c\x07 1 . 5\x00", 15);
+    decode(r);
+    ASSERT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(table.cell(0, 1), "");
+    EXPECT_EQ(table.cell(1, 1), "1\r3\r7");
+    EXPECT_EQ(table.cell(2, 1), "001\r003\r007\r6,13");
+    EXPECT_EQ(table.cell(3, 1), "505\r" + ctx.names.function(505));
+    EXPECT_EQ(ctx.names.function(505), "Insulation resistance (ramp)");
+    EXPECT_EQ(table.cell(4, 1), "5125071.5");
+    for (int c = 5; c < ResultTable::ColumnCount; ++c)
+        EXPECT_EQ(table.cell(c, 1), "") << "column " << c;
+}
+
+TEST_F(DecodeFixture, ItemsGoToTheirColumnsInArrivalOrder)
+{
+    decode(rec(1, 1, 0,
+               coded('R', 1, 7, "1 2 5 . 0") + coded('R', 12, 8, "3.40") + coded('M', 9, 2, "2.50") +
+                   coded('P', 16, 7, "100") + plain('D', "2 0 2 4") + plain('T', "20 C") + plain('X', "note")));
+    EXPECT_EQ(table.cell(3, 1), "500\rInsulation resistance\rnote");
+    EXPECT_EQ(table.cell(4, 1), "501507125.0\r5125083.40");
+    EXPECT_EQ(table.cell(5, 1), "5095022.50");
+    EXPECT_EQ(table.cell(6, 1), "516507100");
+    EXPECT_EQ(table.cell(7, 1), "2024");
+    EXPECT_EQ(table.cell(8, 1), "20C");
+}
+
+struct TruncatedCase {
+    const char* name;
+    std::string record;
+    std::string column1, column3, column4;
+};
+
+class TruncatedRecordTest : public DecodeFixture, public ::testing::WithParamInterface<TruncatedCase> {};
+
+TEST_P(TruncatedRecordTest, DecodingStopsAtTheRecordsEnd)
+{
+    const auto& c = GetParam();
+    // The bytes after the record are readable memory that must not be used.
+    const std::string withTail = c.record + std::string("R\x01\x07" "999\0", 8);
+    DecodeRecord(ctx, withTail.data(), c.record.size(), 1);
+    EXPECT_EQ(table.cell(1, 1), c.column1);
+    EXPECT_EQ(table.cell(3, 1), c.column3);
+    EXPECT_EQ(table.cell(4, 1), c.column4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, TruncatedRecordTest,
+    ::testing::Values(
+        TruncatedCase{"textWithoutEnd", rec(1, 2, 0, coded('R', 1, 7, "5.0") + "R\x01\x07" "12"), "1\r1\r2",
+                      "500\rInsulation resistance", "5015075.0"},
+        TruncatedCase{"unitMissing", rec(1, 2, 0, coded('R', 1, 7, "5.0") + "R\x01"), "1\r1\r2",
+                      "500\rInsulation resistance", "5015075.0"},
+        TruncatedCase{"tagOnly", rec(1, 2, 0, std::string("R")), "1\r1\r2", "500\rInsulation resistance", ""},
+        TruncatedCase{"noFunctionByte", rec(1, 2, 0).substr(0, 4), "1\r1\r2", "", ""},
+        TruncatedCase{"halfAPosition", std::string("\x00\x04\x00", 3), "1\r4\r0", "", ""},
+        TruncatedCase{"empty", std::string(), "1\r0\r0", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DecodeFixture, UnknownCodesGiveEmptyNames)
+{
+    decode(rec(1, 1, 250, coded('R', 250, 255, "1")));
+    EXPECT_EQ(table.cell(3, 1), "750\r");
+    EXPECT_EQ(table.cell(4, 1), "7507551");
+}
+
+TEST_F(DecodeFixture, EqualPositionsKeepArrivalOrder)
+{
+    decode(rec(1, 2, 0, plain('T', "first")));
+    decode(rec(1, 1, 0, plain('T', "second")));
+    decode(rec(1, 2, 0, plain('T', "third")));
+    ASSERT_EQ(table.rowCount(), 4);
+    EXPECT_EQ(table.cell(8, 1), "second");
+    EXPECT_EQ(table.cell(8, 2), "first");
+    EXPECT_EQ(table.cell(8, 3), "third");
+
+    BuildTreeFromResults(ctx, progress);
+    EXPECT_EQ(names(nullptr), std::vector<std::string>{"001"});
+    EXPECT_EQ(names(ctx.structure.tree.first()), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(ctx.structure.tree.first()->info.Kind, KindObject);
+    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.Kind, KindMeasuringPoint);
+    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.Number, 2);
+    EXPECT_EQ(ctx.structure.tree.selected, ctx.structure.tree.first());
+}
+
+TEST_F(DecodeFixture, BlocksAreRegroupedUnderOneElementEach)
+{
+    decode(rec(1, 1, 0));
+    decode(rec(2, 1, 0));
+    decode(rec(1, 3, 0));
+    EXPECT_EQ(positionOf(1), "1\r1\r1");
+    EXPECT_EQ(positionOf(2), "1\r1\r3");
+    EXPECT_EQ(positionOf(3), "1\r2\r1");
+    BuildTreeFromResults(ctx, progress);
+    EXPECT_EQ(names(nullptr), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(names(ctx.structure.tree.roots()[0].get()), (std::vector<std::string>{"001", "003"}));
+}
+
+TEST_F(DecodeFixture, ElementZeroStartingABlockGetsNoParticular)
+{
+    decode(rec(1, 4, 0));
+    decode(rec(2, 0, 0));
+    decode(rec(2, 5, 0));
+    BuildTreeFromResults(ctx, progress);
+    ASSERT_EQ(names(nullptr), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(names(ctx.structure.tree.roots()[1].get()), std::vector<std::string>{"005"});
+    EXPECT_EQ(table.rowCount(), 4); // the element-0 row stays
+}
+
+TEST_F(DecodeFixture, RandomArrivalsEndInStablePositionOrder)
+{
+    std::mt19937 rng(7);
+    struct Arrival {
+        int b, e, seq;
+    };
+    std::vector<Arrival> arrivals;
+    for (int i = 0; i < 600; ++i)
+        arrivals.push_back({int(rng() % 5), int(rng() % 7), i});
+    for (const auto& a : arrivals)
+        decode(rec(a.b, a.e, 0, plain('T', std::to_string(a.seq))));
+    std::stable_sort(arrivals.begin(), arrivals.end(),
+                     [](const Arrival& x, const Arrival& y) { return std::tie(x.b, x.e) < std::tie(y.b, y.e); });
+    ASSERT_EQ(table.rowCount(), 601);
+    for (size_t i = 0; i < arrivals.size(); ++i)
+        ASSERT_EQ(table.cell(8, int(i) + 1), std::to_string(arrivals[i].seq)) << "row " << i + 1;
+}
+
+TEST_F(DecodeFixture, ArbitraryBytesStayInsideTheRecord)
+{
+    // Line noise taken for records: every length up to 255, every byte value.
+    // Each record is decoded from its own exactly sized buffer, so a read past
+    // its end shows under the address sanitizer.
+    std::mt19937 rng(11);
+    for (int i = 0; i < 2000; ++i) {
+        std::vector<char> bytes(size_t(rng() % 256));
+        for (char& c : bytes)
+            c = char(rng() % 4 == 0 ? "RMPDT"[rng() % 5] : rng());
+        DecodeRecord(ctx, bytes.data(), bytes.size(), next++);
+    }
+    ASSERT_EQ(table.rowCount(), 2001);
+    for (int r = 1; r < table.rowCount(); ++r)
+        ASSERT_EQ(std::count(table.cell(1, r).begin(), table.cell(1, r).end(), '\r'), 2) << "row " << r;
+}
+
+TEST_F(DecodeFixture, TreeNeedsRowsAndAnIdentification)
+{
+    BuildTreeFromResults(ctx, progress); // no result rows: nothing happens
+    EXPECT_TRUE(ctx.structure.tree.empty());
+    decode(rec(1, 1, 0));
+    table.setCell(1, 0, "");
+    BuildTreeFromResults(ctx, progress);
+    EXPECT_TRUE(ctx.structure.tree.empty());
+}
+
+// ------------------------------------------------------------ identification
+
+struct FamilyCase {
+    unsigned typeCode;
+    int family;
+};
+class FamilyCodeTest : public ::testing::TestWithParam<FamilyCase> {};
+TEST_P(FamilyCodeTest, FollowsTypeCode) { EXPECT_EQ(FamilyCodeOf(GetParam().typeCode), GetParam().family); }
+INSTANTIATE_TEST_SUITE_P(Codes, FamilyCodeTest,
+                         ::testing::Values(FamilyCase{114, 14}, FamilyCase{14, 14}, FamilyCase{370, 114},
+                                           FamilyCase{100, 0}, FamilyCase{199, 99}, FamilyCase{200, 200},
+                                           FamilyCase{65535, 255}));
+
+TEST(Identification, TextsEndAtNulDropLineFeedsAndStopAtBuffer)
+{
+    std::string p = ScriptedInstrument::payload(114, {"Tera\nTester", "5 kV", "", "SN 123"});
+    Identification id;
+    ASSERT_TRUE(ParseIdentification(p, id));
+    EXPECT_EQ(id.typeCode, 114u);
+    EXPECT_EQ(id.texts[0], "TeraTester");
+    EXPECT_EQ(id.texts[1], "5 kV");
+    EXPECT_EQ(id.texts[3], "SN 123");
+    EXPECT_EQ(id.texts[9], "");
+
+    // A text running past the 400-byte buffer is cut there.
+    const std::string longText(600, 'a');
+    ASSERT_TRUE(ParseIdentification(ScriptedInstrument::payload(14, {longText, "lost"}), id));
+    EXPECT_EQ(id.texts[0].size(), IdentificationBufferSize - 2);
+    EXPECT_EQ(id.texts[1], "");
+
+    EXPECT_FALSE(ParseIdentification(std::string(1, '\x0e'), id));
+}
+
+TEST(Identification, CleaningKeepsCarriageReturns)
+{
+    EXPECT_EQ(CleanInstrumentText(std::string("A\tB\rC\xc8" "D\x01", 8)), "A B\rC D ");
+}
+
+} // namespace
+} // namespace zentrova::test

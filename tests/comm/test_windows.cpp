@@ -1,0 +1,171 @@
+// The COM dialog, the progress dialog and the instrument's-data dialog on the
+// offscreen platform, with a scripted port.
+#include "Records.h"
+#include "ScriptedPort.h"
+#include "comm/InstrumentLink.h"
+#include "comm/windows/PortDialog.h"
+#include "comm/windows/ProgressDialog.h"
+#include "comm/windows/InstrumentInfoDialog.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace zentrova::test {
+namespace {
+
+struct ComDialog : ::testing::Test {
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    ScriptedPort port;
+    InstrumentLink link{port};
+    std::unique_ptr<PortDialog> dialog;
+    std::vector<std::string> commands;
+
+    void SetUp() override
+    {
+        ctx.settings.WriteSetting("SETUP", "COM", "5");
+        ctx.settings.WriteSetting("SETUP", "BAUD", "4");
+        SetUpComPort(ctx, link);
+        // Only COM2 opens, and the instrument there talks at 38400 baud.
+        port.openError = [](const QString& name, int) { return name == QStringLiteral("COM2") ? 0 : 2; };
+        port.onWrite = [&](const std::string& w) {
+            commands.push_back(w.substr(0, 3));
+            if (port.baudRate() == 38400)
+                port.deliver(std::string("SER\0\0", 5), 1);
+        };
+        dialog = std::make_unique<PortDialog>(ctx, link);
+        dialog->setClock(port);
+        dialog->show();
+    }
+};
+
+TEST_F(ComDialog, OpensOnTheStoredChoice)
+{
+    EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
+    EXPECT_EQ(port.portName(), QStringLiteral("COM5"));
+    EXPECT_EQ(port.baudRate(), 9600);
+    EXPECT_EQ(dialog->portList()->topLevelItemCount(), 16);
+    EXPECT_EQ(dialog->portList()->topLevelItem(15)->text(0), QStringLiteral("COM16"));
+    ASSERT_EQ(dialog->baudList()->count(), 6);
+    EXPECT_EQ(dialog->baudList()->item(0)->text(), QStringLiteral("115200"));
+    EXPECT_EQ(dialog->baudList()->item(5)->text(), QStringLiteral("2400"));
+}
+
+TEST_F(ComDialog, AutoFindThenCancelKeepsOldSettingsAndWritesNothing)
+{
+    const std::string iniBefore = program.dir.readFile(QStringLiteral("ZENTRO.INI"));
+    std::vector<PortChoice> tried;
+    dialog->onAttempt = [&](const PortChoice& c) { tried.push_back(c); };
+    dialog->autoFindPort();
+    EXPECT_EQ(dialog->listSelection(), (PortChoice{1, 1}));
+    EXPECT_EQ(tried.size(), 8u); // six rates of COM1, then 115200 and 38400 of COM2
+    EXPECT_EQ(commands, (std::vector<std::string>{"MRD", "MRD", "MEX"}));
+    EXPECT_FALSE(dialog->searchPanel()->isVisibleTo(dialog.get()));
+    EXPECT_TRUE(dialog->portList()->isEnabled());
+
+    dialog->reject();
+    EXPECT_EQ(link.selection, (PortChoice{4, 3}));
+    EXPECT_EQ(port.portName(), QStringLiteral("COM5"));
+    EXPECT_EQ(port.baudRate(), 9600);
+    EXPECT_EQ(program.dir.readFile(QStringLiteral("ZENTRO.INI")), iniBefore);
+}
+
+TEST_F(ComDialog, AutoFindThenOkStoresTheFoundEntries)
+{
+    dialog->autoFindPort();
+    dialog->accept();
+    EXPECT_EQ(ctx.settings.ReadSetting("SETUP", "COM", ""), "2");
+    EXPECT_EQ(ctx.settings.ReadSetting("SETUP", "BAUD", ""), "2");
+    EXPECT_EQ(link.selection, (PortChoice{1, 1}));
+    EXPECT_EQ(port.baudRate(), 38400);
+}
+
+TEST_F(ComDialog, FruitlessSearchSaysSoAndGoesBack)
+{
+    port.openError = [](const QString&, int) { return 2; };
+    program.prompts.expectMessage(MbOK);
+    dialog->autoFindPort();
+    ASSERT_EQ(program.prompts.messages.size(), 1u);
+    EXPECT_EQ(program.prompts.messages[0], ctx.texts.text("CommError_40"));
+    EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
+}
+
+TEST_F(ComDialog, ChangedSelectionIsForgottenOnCancel)
+{
+    dialog->baudList()->setCurrentRow(0);
+    dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(0));
+    dialog->reject();
+    dialog->show();
+    EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
+}
+
+// ------------------------------------------------------------ progress
+
+TEST(GaugeDialog, ShowsCaptionLinesGaugeAndCancel)
+{
+    LoadedProgram program;
+    ProgressDialog gauge(*program.ctx);
+    gauge.show("Receive Results", "", true);
+    EXPECT_TRUE(gauge.isVisible());
+    EXPECT_EQ(gauge.windowTitle(), QStringLiteral("Receive Results"));
+    EXPECT_TRUE(gauge.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(gauge.isModal());
+    gauge.setLine2("Receiving results...");
+    gauge.setPosition(57);
+    EXPECT_EQ(gauge.label2()->text(), QStringLiteral("Receiving results..."));
+    EXPECT_EQ(gauge.progressBar()->value(), 57);
+    EXPECT_FALSE(gauge.CancelRequested());
+    gauge.cancelButton()->click();
+    EXPECT_TRUE(gauge.CancelRequested());
+    gauge.hide();
+    EXPECT_FALSE(gauge.isVisible());
+    // Showing again starts without a Cancel; file work hides the button.
+    gauge.show("Save", "file.zit", false);
+    EXPECT_FALSE(gauge.CancelRequested());
+    EXPECT_FALSE(gauge.cancelButton()->isVisibleTo(&gauge));
+    EXPECT_EQ(gauge.label1()->text(), QStringLiteral("file.zit"));
+}
+
+// ------------------------------------------------------------ instrument's data
+
+TEST(InstrumentDataDialog, ShowsStoredRowThenFreshIdentification)
+{
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    ScriptedPort port;
+    ScriptedInstrument instrument(port);
+    instrument.identificationPayload =
+        ScriptedInstrument::payload(114, {"A", "B", "C", "SN9", "Firm", "User", "D", "E", "F", "G"});
+    InstrumentLink link(port);
+    RecordingProgress progress;
+    InstrumentInfoDialog dialog(ctx, link, progress);
+
+    dialog.show(); // a structure without received results
+    EXPECT_EQ(dialog.instrBox()->toPlainText(), QStringLiteral("\n\n\n"));
+    EXPECT_EQ(dialog.numBox()->text(), QString());
+    EXPECT_EQ(dialog.firmBox()->toPlainText(), QString());
+
+    dialog.receiveInstrumentData();
+    EXPECT_EQ(dialog.instrBox()->toPlainText(), QStringLiteral("A\nB\nC\nD\nE\nF\nG"));
+    EXPECT_EQ(dialog.numBox()->text(), QStringLiteral("SN9"));
+    EXPECT_EQ(dialog.instrBox()->textCursor().position(), 0);
+    dialog.accept();
+
+    ctx.structure.table.setCell(1, 0, "L1\rL2\rL3\rSN4\rL5\rL6\rL7\rL8");
+    ctx.structure.table.setCell(2, 0, "F1\rF2");
+    dialog.show();
+    EXPECT_EQ(dialog.instrBox()->toPlainText(), QStringLiteral("L1\nL2\nL3\nL5"));
+    EXPECT_EQ(dialog.numBox()->text(), QStringLiteral("SN4"));
+    EXPECT_EQ(dialog.firmBox()->toPlainText(), QStringLiteral("F1\nF2"));
+}
+
+} // namespace
+} // namespace zentrova::test
