@@ -6,7 +6,7 @@ namespace zentrova::bench {
 
 // Function names at the codes rows hold (500 + the instrument's function
 // byte), and the quantities and units of insulation results.
-inline void AddInsulationNames(NameTables& names)
+inline void addInsulationNames(NameTables& names)
 {
     names.setEntry("funkcija500", "Insulation resistance");
     names.setEntry("funkcija501", "Diagnostic test (DAR, PI)");

@@ -48,7 +48,7 @@ struct Report {
     {
         ensureApplication();
         ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-        bench::AddInsulationNames(ctx.names);
+        bench::addInsulationNames(ctx.names);
         ctx.texts.set("Operator_30", "Operator");
         ctx.texts.set("TestSite_30", "Test site");
         ctx.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
@@ -58,8 +58,8 @@ struct Report {
 
         ElementNode* block = ctx.structure.tree.add(nullptr);
         block->name = "001";
-        block->info.Kind = KindObject;
-        block->info.Number = 1;
+        block->info.kind = KindObject;
+        block->info.number = 1;
         ResultTable& t = ctx.structure.table;
         for (int i = 0; i < rows; ++i) {
             const int r = t.appendRow();
@@ -76,11 +76,11 @@ struct Report {
         QFont mono(QStringLiteral("Courier New"));
         mono.setPointSize(10);
         grid.setFont(mono);
-        WriteResultHeadings(ctx, grid);
-        FillResultsGrid(ctx, block, grid);
+        writeResultHeadings(ctx, grid);
+        fillResultsGrid(ctx, block, grid);
         prn.setPageSetup(PageSetup{}); // A4, 300 dpi: no printer
     }
-    bool compose() { return ComposeReport(ctx, PrintResults, grid, margins, prn, progress); }
+    bool compose() { return composeReport(ctx, PrintResults, grid, margins, prn, progress); }
 };
 
 void BM_ComposeResultsReport(benchmark::State& state)
@@ -91,7 +91,7 @@ void BM_ComposeResultsReport(benchmark::State& state)
         const bool ok = report.compose();
         benchmark::DoNotOptimize(ok);
     }
-    state.counters["pages"] = report.prn.PageCount();
+    state.counters["pages"] = report.prn.pageCount();
     state.SetComplexityN(rows);
     state.SetItemsProcessed(state.iterations() * rows);
 }
@@ -106,10 +106,10 @@ void BM_WriteReportPdf(benchmark::State& state)
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
     for (auto _ : state) {
         QString error;
-        const bool ok = WritePdf(report.prn, path, &error);
+        const bool ok = writePdf(report.prn, path, &error);
         benchmark::DoNotOptimize(ok);
     }
-    state.counters["pages"] = report.prn.PageCount();
+    state.counters["pages"] = report.prn.pageCount();
 }
 
 BENCHMARK(BM_ComposeResultsReport)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);

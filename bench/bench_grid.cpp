@@ -35,7 +35,7 @@ void BM_ParseCell(benchmark::State& state)
     const std::string cell = state.range(0) ? mark + "Riso > 12.5 GOhm !\r" + mark + "DAR 1.62\rPI 2.35"
                                             : "Riso > 12.5 GOhm !\rDAR 1.62\rPI 2.35";
     for (auto _ : state)
-        benchmark::DoNotOptimize(ParseCell(cell, AlignCenter));
+        benchmark::DoNotOptimize(parseCell(cell, AlignCenter));
     state.SetBytesProcessed(state.iterations() * int64_t(cell.size()));
 }
 BENCHMARK(BM_ParseCell)->Arg(0)->Arg(1);
@@ -47,7 +47,7 @@ void BM_VisibleTextDenseMarkup(benchmark::State& state)
     for (int i = 0; i < state.range(0); ++i)
         cell += std::string{char(255), 'N', 'x'} + "ab";
     for (auto _ : state)
-        benchmark::DoNotOptimize(VisibleText(cell));
+        benchmark::DoNotOptimize(visibleText(cell));
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_VisibleTextDenseMarkup)->Arg(1000)->Arg(10000)->Complexity(benchmark::oN);

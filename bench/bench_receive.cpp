@@ -52,19 +52,19 @@ void decodeAll(benchmark::State& state, bool reverse)
 {
     SilentPrompts prompts;
     AppContext ctx(QDir::tempPath(), prompts);
-    ctx.FamilyCode = 14;
-    ctx.profile.PositionDepth = 1;
-    ctx.profile.ResultsSorted = false;
+    ctx.familyCode = 14;
+    ctx.profile.positionDepth = 1;
+    ctx.profile.resultsSorted = false;
     const auto& records = recordsInOrder();
     for (auto _ : state) {
         state.PauseTiming();
-        ClearResultTable(ctx);
+        clearResultTable(ctx);
         ctx.structure.table.setCell(1, 0, "TeraTest 5kV");
         state.ResumeTiming();
         int row = 1;
         for (int i = 0; i < RecordCount; ++i) {
             const std::string& r = records[size_t(reverse ? RecordCount - 1 - i : i)];
-            DecodeRecord(ctx, r.data(), r.size(), row++);
+            decodeRecord(ctx, r.data(), r.size(), row++);
         }
         benchmark::DoNotOptimize(ctx.structure.table.rowCount());
     }

@@ -15,15 +15,15 @@ void BM_FillResultsGrid(benchmark::State& state)
 {
     SilentPrompts prompts;
     AppContext ctx(QStringLiteral("/tmp/"), prompts);
-    ctx.FamilyCode = 14;
-    ctx.profile.PositionDepth = 1;
+    ctx.familyCode = 14;
+    ctx.profile.positionDepth = 1;
     ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-    bench::AddInsulationNames(ctx.names);
+    bench::addInsulationNames(ctx.names);
 
     ElementNode* block = ctx.structure.tree.add(nullptr);
     block->name = "001";
-    block->info.Kind = KindObject;
-    block->info.Number = 1;
+    block->info.kind = KindObject;
+    block->info.number = 1;
     const int rows = int(state.range(0));
     ResultTable& t = ctx.structure.table;
     for (int i = 0; i < rows; ++i) {
@@ -38,9 +38,9 @@ void BM_FillResultsGrid(benchmark::State& state)
         t.setCell(8, r, "10:15:32");
     }
     GridData grid(6, 1);
-    WriteResultHeadings(ctx, grid);
+    writeResultHeadings(ctx, grid);
     for (auto _ : state) {
-        const int shown = FillResultsGrid(ctx, block, grid);
+        const int shown = fillResultsGrid(ctx, block, grid);
         benchmark::DoNotOptimize(shown);
     }
     state.SetComplexityN(rows);

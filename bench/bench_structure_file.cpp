@@ -44,10 +44,10 @@ struct Program {
         for (const char* f : {"LNG_MAIN.INI", "english.lng", "slovenski.lng"})
             QFile::copy(QString::fromStdString((here / f).string()), dir.filePath(QString::fromLatin1(f)));
         ctx = std::make_unique<AppContext>(dir.path(), prompts);
-        if (!ctx->language.LoadLanguageList(*ctx) || !LoadInterfaceTexts(*ctx) || !LoadReportTexts(*ctx))
+        if (!ctx->language.loadLanguageList(*ctx) || !loadInterfaceTexts(*ctx) || !loadReportTexts(*ctx))
             std::abort();
-        ctx->FamilyCode = 14;
-        ApplyFamilyProfile(*ctx);
+        ctx->familyCode = 14;
+        applyFamilyProfile(*ctx);
     }
     FileEnv env() { return FileEnv{*ctx, pages, progress, view}; }
 };
@@ -55,18 +55,18 @@ struct Program {
 // A received structure: blocks with their elements, each element with rows.
 void fill(AppContext& c, int rows, int elements)
 {
-    ClearStructure(c);
-    ClearResultTable(c);
+    clearStructure(c);
+    clearResultTable(c);
     const int perBlock = 20;
     const int blocks = elements / perBlock;
     c.structure.table.setCell(1, 0, "TIVE5kV\rHW 1.02\rFW 3.10\r12345678\r\r\r\r");
     int row = 1;
     for (int b = 1; b <= blocks; ++b) {
-        ElementNode* block = AddElementNode(c, nullptr);
+        ElementNode* block = addElementNode(c, nullptr);
         block->name = "Block " + std::to_string(b);
         block->info = {KindObject, "", b};
         for (int e = 1; e < perBlock; ++e) {
-            ElementNode* el = AddElementNode(c, block);
+            ElementNode* el = addElementNode(c, block);
             el->name = "Element " + std::to_string(e);
             el->info = {KindMeasuringPoint, "", e};
         }
@@ -98,8 +98,8 @@ Sample& sample(int rows, int elements)
         fill(*s.program->ctx, rows, elements);
         s.file = s.program->dir.filePath(QStringLiteral("sample.ZIT"));
         s.copy = s.program->dir.filePath(QStringLiteral("copy.ZIT"));
-        s.bytes = ComposeStructureFile(*s.program->ctx, s.program->pages);
-        WriteFileSafely(s.file, s.bytes, nullptr);
+        s.bytes = composeStructureFile(*s.program->ctx, s.program->pages);
+        writeFileSafely(s.file, s.bytes, nullptr);
     }
     return s;
 }
@@ -114,10 +114,10 @@ void BM_WriteStructureFile(benchmark::State& state)
 {
     Sample& s = sample(int(state.range(0)), int(state.range(1)));
     Program& p = *s.program;
-    p.ctx->CurrentFileName = s.copy;
+    p.ctx->currentFileName = s.copy;
     for (auto _ : state) {
         FileEnv env = p.env();
-        if (!WriteStructureFile(env))
+        if (!writeStructureFile(env))
             state.SkipWithError("write failed");
     }
     report(state, s);
@@ -129,9 +129,9 @@ void BM_ReadStructureFile(benchmark::State& state)
     Program& p = *s.program;
     for (auto _ : state) {
         std::string bytes;
-        ReadWholeFile(s.file, bytes, nullptr);
+        readWholeFile(s.file, bytes, nullptr);
         FileEnv env = p.env();
-        if (LoadStructure(env, bytes).outcome != ReadOutcome::Read)
+        if (loadStructure(env, bytes).outcome != ReadOutcome::Read)
             state.SkipWithError("read failed");
     }
     report(state, s);
@@ -143,8 +143,8 @@ void BM_CopyFileBytes(benchmark::State& state)
     Sample& s = sample(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
         std::string bytes;
-        ReadWholeFile(s.file, bytes, nullptr);
-        if (!WriteFileSafely(s.copy, bytes, nullptr))
+        readWholeFile(s.file, bytes, nullptr);
+        if (!writeFileSafely(s.copy, bytes, nullptr))
             state.SkipWithError("copy failed");
     }
     report(state, s);

@@ -45,8 +45,8 @@ public:
     bool active() const override { return inner_.active(); }
     void close() override { inner_.close(); }
     void purge() override { inner_.purge(); }
-    int InputCount() override { return inner_.InputCount(); }
-    int OutputCount() override { return inner_.OutputCount(); }
+    int inputCount() override { return inner_.inputCount(); }
+    int outputCount() override { return inner_.outputCount(); }
     int read(char* b, int n) override
     {
         const int got = inner_.read(b, n);
@@ -122,7 +122,7 @@ void BM_Transfer2000RecordsAt115200(benchmark::State& state)
 
     SilentPrompts prompts;
     AppContext ctx(programDir(), prompts);
-    if (!ctx.language.LoadLanguageList(ctx) || !LoadInterfaceTexts(ctx)) {
+    if (!ctx.language.loadLanguageList(ctx) || !loadInterfaceTexts(ctx)) {
         state.SkipWithError("no language files beside the benchmark");
         return;
     }
@@ -144,7 +144,7 @@ void BM_Transfer2000RecordsAt115200(benchmark::State& state)
 
         const double cpu0 = cpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
-        const ReceiveOutcome out = ReceiveResults(ctx, link, progress, hooks);
+        const ReceiveOutcome out = receiveResults(ctx, link, progress, hooks);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         const double cpu = cpuSeconds() - cpu0;
 

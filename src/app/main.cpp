@@ -61,7 +61,7 @@ int main(int argc, char* argv[])
     // The file name as the system's bytes (QApplication has taken its own
     // options out of argv): a name that is not UTF-8 still opens.
     if (argc > 1)
-        form.commandLineFile = FileNameFromSystem(QByteArray(argv[1]));
+        form.commandLineFile = fileNameFromSystem(QByteArray(argv[1]));
 
     // Without a window manager "maximised" means nothing: fill the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen())

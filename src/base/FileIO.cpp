@@ -78,7 +78,7 @@ bool writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
-QString FileNameFromSystem(const QByteArray& bytes)
+QString fileNameFromSystem(const QByteArray& bytes)
 {
     QString out;
     out.reserve(bytes.size());
@@ -103,7 +103,7 @@ QString FileNameFromSystem(const QByteArray& bytes)
     return out;
 }
 
-QByteArray FileNameToSystem(const QString& name)
+QByteArray fileNameToSystem(const QString& name)
 {
     QByteArray out;
     out.reserve(name.size());
@@ -121,11 +121,11 @@ QByteArray FileNameToSystem(const QString& name)
     return out;
 }
 
-bool ReadWholeFile(const QString& path, std::string& bytes, QString* error, bool* opened)
+bool readWholeFile(const QString& path, std::string& bytes, QString* error, bool* opened)
 {
     if (opened)
         *opened = false;
-    const QByteArray name = FileNameToSystem(path);
+    const QByteArray name = fileNameToSystem(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         setError(error, errno);
@@ -167,9 +167,9 @@ bool ReadWholeFile(const QString& path, std::string& bytes, QString* error, bool
     return true;
 }
 
-bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error, bool syncToDisk)
+bool writeFileSafely(const QString& path, std::string_view bytes, QString* error, bool syncToDisk)
 {
-    QByteArray target = FileNameToSystem(path);
+    QByteArray target = fileNameToSystem(path);
     if (target.isEmpty()) {
         setError(error, ENOENT);
         return false;
@@ -232,26 +232,26 @@ bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error
     return true;
 }
 
-bool CanBeRead(const QString& path)
+bool canBeRead(const QString& path)
 {
-    const int fd = ::open(FileNameToSystem(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(fileNameToSystem(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
     ::close(fd);
     return true;
 }
 
-bool SameFile(const QString& a, const QString& b)
+bool sameFile(const QString& a, const QString& b)
 {
     struct stat sa {}, sb {};
-    return ::stat(FileNameToSystem(a).constData(), &sa) == 0 && ::stat(FileNameToSystem(b).constData(), &sb) == 0 &&
+    return ::stat(fileNameToSystem(a).constData(), &sa) == 0 && ::stat(fileNameToSystem(b).constData(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-QString NotARegularFile(const QString& path)
+QString notARegularFile(const QString& path)
 {
     struct stat st {};
-    if (::stat(FileNameToSystem(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
+    if (::stat(fileNameToSystem(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
         return {};
     return S_ISDIR(st.st_mode) ? systemError(EISDIR) : QStringLiteral("Not a regular file");
 }

@@ -12,14 +12,14 @@ namespace zentrova {
 // is not part of a valid UTF-8 sequence travels inside the QString as the
 // lone surrogate U+DC80..U+DCFF and turns back into that byte on the way out.
 // Qt's own conversion would replace such bytes for good.
-QString FileNameFromSystem(const QByteArray& bytes);
-QByteArray FileNameToSystem(const QString& name);
+QString fileNameFromSystem(const QByteArray& bytes);
+QByteArray fileNameToSystem(const QString& name);
 
 // The whole content of the regular file `path`. False when it cannot be
 // opened or read, or is not a regular file (a folder, a device): `error`
 // then holds the system's message and `opened` tells whether opening
 // succeeded.
-bool ReadWholeFile(const QString& path, std::string& bytes, QString* error = nullptr,
+bool readWholeFile(const QString& path, std::string& bytes, QString* error = nullptr,
                    bool* opened = nullptr);
 
 // Writes `bytes` to `path` through a temporary file beside it, which replaces
@@ -30,18 +30,18 @@ bool ReadWholeFile(const QString& path, std::string& bytes, QString* error = nul
 // a replaced one keeps its own. `syncToDisk` false skips waiting for the
 // disk: for small files written many times in a row (the settings), where
 // a crash costs at most the last change.
-bool WriteFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr,
+bool writeFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr,
                      bool syncToDisk = true);
 
 // True when `path` can be opened for reading: the question whether to replace
 // a file is asked only for those.
-bool CanBeRead(const QString& path);
+bool canBeRead(const QString& path);
 
 // True when both names lead to the same existing file (links followed).
-bool SameFile(const QString& a, const QString& b);
+bool sameFile(const QString& a, const QString& b);
 
 // Empty when `path` is missing or a regular file; otherwise why it cannot be
 // used as a file of settings or texts ("is a directory", ...).
-QString NotARegularFile(const QString& path);
+QString notARegularFile(const QString& path);
 
 } // namespace zentrova

@@ -4,10 +4,10 @@
 
 namespace zentrova {
 
-bool LoadIniFile(CSimpleIniA& ini, const std::string& path, QString* error)
+bool loadIniFile(CSimpleIniA& ini, const std::string& path, QString* error)
 {
     std::string bytes;
-    if (!ReadWholeFile(FileNameFromSystem(QByteArray::fromStdString(path)), bytes, error))
+    if (!readWholeFile(fileNameFromSystem(QByteArray::fromStdString(path)), bytes, error))
         return false;
     if (ini.LoadData(bytes.data(), bytes.size()) < 0) {
         if (error)

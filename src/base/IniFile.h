@@ -12,6 +12,6 @@ namespace zentrova {
 // that name is refused before any byte is taken, as SimpleIni would take the
 // size such a file reports at face value. False when the file is missing,
 // unreadable or not a regular file; `error` then holds the reason.
-bool LoadIniFile(CSimpleIniA& ini, const std::string& path, QString* error = nullptr);
+bool loadIniFile(CSimpleIniA& ini, const std::string& path, QString* error = nullptr);
 
 } // namespace zentrova

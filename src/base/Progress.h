@@ -16,7 +16,7 @@ public:
     virtual void setPosition(int percent) = 0;
     virtual void hide() = 0;
     // True once the user pressed Cancel since the dialog was shown.
-    virtual bool CancelRequested() const = 0;
+    virtual bool cancelRequested() const = 0;
     // Lets pending window messages run (repaint, the Cancel button) for at
     // most `ms` milliseconds of waiting; 0 only processes what is queued.
     virtual void processEvents(int ms = 0) = 0;
@@ -29,7 +29,7 @@ public:
     void setLine2(const std::string&) override {}
     void setPosition(int) override {}
     void hide() override {}
-    bool CancelRequested() const override { return false; }
+    bool cancelRequested() const override { return false; }
     void processEvents(int) override {}
 };
 

@@ -13,19 +13,19 @@ public:
     explicit Settings(std::string iniPath) : path_(std::move(iniPath)) {}
 
     // The value of [section] key, or `def` when the file, section or key is missing.
-    std::string ReadSetting(const std::string& section, const std::string& key,
+    std::string readSetting(const std::string& section, const std::string& key,
                             const std::string& def) const;
     // Writes [section] key=value, creating file and section as needed.
-    void WriteSetting(const std::string& section, const std::string& key,
+    void writeSetting(const std::string& section, const std::string& key,
                       const std::string& value) const;
 
     const std::string& path() const { return path_; }
 
     // Empty while the settings file is missing or a regular file; otherwise
     // the path and why no setting can be read or kept there.
-    QString Problem() const;
+    QString problem() const;
     // Problem() the first time it is not empty, then empty: the user is told once per run.
-    QString UnreportedProblem() const;
+    QString unreportedProblem() const;
 
 private:
     std::string path_;

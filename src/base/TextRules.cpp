@@ -2,7 +2,7 @@
 
 namespace zentrova {
 
-long DigitsValue(std::string_view text)
+long digitsValue(std::string_view text)
 {
     long v = 0;
     for (char c : text) {
@@ -15,7 +15,7 @@ long DigitsValue(std::string_view text)
     return v;
 }
 
-std::string NthLine(std::string_view text, int n)
+std::string nthLine(std::string_view text, int n)
 {
     if (n < 1)
         return {};

@@ -8,9 +8,9 @@ namespace zentrova {
 // none: numbers inside cells, file lines and settings are read this way, so
 // stray characters are ignored. A run of digits too long for the number keeps
 // its first digits rather than overflowing.
-long DigitsValue(std::string_view text);
+long digitsValue(std::string_view text);
 
 // The n-th (1-based) carriage-return-separated line of `text`; empty when missing.
-std::string NthLine(std::string_view text, int n);
+std::string nthLine(std::string_view text, int n);
 
 } // namespace zentrova

@@ -23,23 +23,23 @@ QString oneLine(QString s)
 }
 } // namespace
 
-void Fail(const QString& text)
+void fail(const QString& text)
 {
     // File names keep their bytes, also those that are not UTF-8.
-    std::fprintf(stderr, "zentrova-cli: %s\n", FileNameToSystem(oneLine(text)).constData());
+    std::fprintf(stderr, "zentrova-cli: %s\n", fileNameToSystem(oneLine(text)).constData());
 }
 
-int RefuseOutputOverInput(const QString& in, const QString& out, const char* command)
+int refuseOutputOverInput(const QString& in, const QString& out, const char* command)
 {
-    if (!SameFile(in, out))
+    if (!sameFile(in, out))
         return ExitOk;
-    Fail(QStringLiteral("%1: -o names the input file; %2 would overwrite it").arg(out, QString::fromLatin1(command)));
+    fail(QStringLiteral("%1: -o names the input file; %2 would overwrite it").arg(out, QString::fromLatin1(command)));
     return ExitUsage;
 }
 
 unsigned CliPrompts::message(MsgType, const std::string& text, unsigned buttons, int)
 {
-    Fail(ctx ? ctx->decode(text) : QString::fromLatin1(text));
+    fail(ctx ? ctx->decode(text) : QString::fromLatin1(text));
     if (buttons & MbCancel)
         return MbCancel;
     if (buttons & MbNo)
@@ -73,31 +73,31 @@ void StderrProgress::hide()
     shown_ = false;
 }
 
-std::unique_ptr<Program> LoadProgram()
+std::unique_ptr<Program> loadProgram()
 {
     auto p = std::make_unique<Program>();
     p->ctx = std::make_unique<AppContext>(QCoreApplication::applicationDirPath() + u'/', p->prompts);
     AppContext& c = *p->ctx;
     // A broken language file ends the program, as it does the GUI.
-    c.TerminateOnMissingText = true;
-    if (!c.language.LoadLanguageList(c) || !LoadInterfaceTexts(c) || !LoadReportTexts(c) ||
+    c.terminateOnMissingText = true;
+    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c) ||
         c.quitRequested)
         return nullptr;
     p->prompts.ctx = &c;
-    c.FamilyCode = 0;
-    ApplyFamilyProfile(c);
+    c.familyCode = 0;
+    applyFamilyProfile(c);
     c.heading.load(c.settings);
     c.margins.load(c.settings);
     c.comments.load(c.settings);
     c.defaultNames.load(c.settings, c.texts);
-    c.CurrentFileName = c.decode(c.texts.defaultFileName);
-    c.StructureSaved = true;
+    c.currentFileName = c.decode(c.texts.defaultFileName);
+    c.structureSaved = true;
     if (c.quitRequested)
         return nullptr;
     return p;
 }
 
-int ParseFileArgs(const QStringList& args, const char* command, const QStringList& options, FileArgs& out)
+int parseFileArgs(const QStringList& args, const char* command, const QStringList& options, FileArgs& out)
 {
     const QString name = QString::fromLatin1(command);
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -106,12 +106,12 @@ int ParseFileArgs(const QStringList& args, const char* command, const QStringLis
             a = QStringLiteral("-o");
         if (options.contains(a)) {
             if (i + 1 >= args.size() || out.values.contains(a)) {
-                Fail(QStringLiteral("%1 needs one value").arg(a));
+                fail(QStringLiteral("%1 needs one value").arg(a));
                 return ExitUsage;
             }
             out.values.insert(a, args[++i]);
         } else if (a.startsWith(u'-') || !out.file.isEmpty()) {
-            Fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli %2 --help)").arg(args[i], name));
+            fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli %2 --help)").arg(args[i], name));
             return ExitUsage;
         } else {
             out.file = a;
@@ -120,40 +120,40 @@ int ParseFileArgs(const QStringList& args, const char* command, const QStringLis
     return ExitOk;
 }
 
-int ReadInput(Program& program, ReportPages& pages, const QString& path)
+int readInput(Program& program, ReportPages& pages, const QString& path)
 {
     AppContext& ctx = *program.ctx;
     std::string bytes;
     QString error;
-    if (!ReadWholeFile(path, bytes, &error)) {
-        Fail(path + QStringLiteral(": ") + error);
+    if (!readWholeFile(path, bytes, &error)) {
+        fail(path + QStringLiteral(": ") + error);
         return ExitBadInput;
     }
-    ctx.CurrentFileName = path;
+    ctx.currentFileName = path;
     StructureView view;
     FileEnv env{ctx, pages, program.progress, view};
-    const ReadResult r = LoadStructure(env, bytes, ctx.encode(path));
+    const ReadResult r = loadStructure(env, bytes, ctx.encode(path));
     program.lastRead = r;
     switch (r.outcome) {
     case ReadOutcome::Read:
         // What reading left out goes to stderr; the command still runs.
-        for (const QString& loss : ctx.decode(ReadLosses(ctx, r)).split(u'\r', Qt::SkipEmptyParts))
-            Fail(QStringLiteral("warning: %1: %2").arg(path, loss));
+        for (const QString& loss : ctx.decode(readLosses(ctx, r)).split(u'\r', Qt::SkipEmptyParts))
+            fail(QStringLiteral("warning: %1: %2").arg(path, loss));
         return ExitOk;
     case ReadOutcome::NotStructure:
-        Fail(path + QStringLiteral(": not a structure file"));
+        fail(path + QStringLiteral(": not a structure file"));
         return ExitBadInput;
     case ReadOutcome::FamilyNotServed:
-        Fail(path + QStringLiteral(": structure file of instrument family %1, which this program does not serve")
-                        .arg(ctx.FamilyCode));
+        fail(path + QStringLiteral(": structure file of instrument family %1, which this program does not serve")
+                        .arg(ctx.familyCode));
         return ExitBadInput;
     default:
-        Fail(ctx.decode(r.message));
+        fail(ctx.decode(r.message));
         return ExitBadInput;
     }
 }
 
-bool WantsHelp(const QStringList& args)
+bool wantsHelp(const QStringList& args)
 {
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
 }

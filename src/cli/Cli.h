@@ -42,7 +42,7 @@ public:
     void setLine2(const std::string&) override {}
     void setPosition(int percent) override;
     void hide() override;
-    bool CancelRequested() const override { return false; }
+    bool cancelRequested() const override { return false; }
     void processEvents(int) override {}
 
 private:
@@ -62,18 +62,18 @@ struct Program {
 };
 
 // Loads the program's state; on failure prints the reason and returns nullptr.
-std::unique_ptr<Program> LoadProgram();
+std::unique_ptr<Program> loadProgram();
 
 // Reads the structure file `path` into the program and its page set.
 // ExitOk, or ExitBadInput after printing the reason.
-int ReadInput(Program& program, ReportPages& pages, const QString& path);
+int readInput(Program& program, ReportPages& pages, const QString& path);
 
 // Prints one line to stderr ("zentrova-cli: " + text).
-void Fail(const QString& text);
+void fail(const QString& text);
 
 // ExitUsage after saying so when `out` is the input file `in` itself, which
 // a command that writes something else must not overwrite; ExitOk otherwise.
-int RefuseOutputOverInput(const QString& in, const QString& out, const char* command);
+int refuseOutputOverInput(const QString& in, const QString& out, const char* command);
 
 // A subcommand: `run` gets the arguments after its name.
 struct Command {
@@ -86,18 +86,18 @@ struct Command {
 };
 
 // Subcommands, each in its own cmd_*.cpp.
-int DumpCommand(const QStringList& args);
-void DumpHelp();
-int ConvertCommand(const QStringList& args);
-void ConvertHelp();
-int ReportCommand(const QStringList& args);
-void ReportHelp();
-int ExportCommand(const QStringList& args);
-void ExportHelp();
-int ReceiveCommand(const QStringList& args);
-void ReceiveHelp();
-int IdentifyCommand(const QStringList& args);
-void IdentifyHelp();
+int dumpCommand(const QStringList& args);
+void dumpHelp();
+int convertCommand(const QStringList& args);
+void convertHelp();
+int reportCommand(const QStringList& args);
+void reportHelp();
+int exportCommand(const QStringList& args);
+void exportHelp();
+int receiveCommand(const QStringList& args);
+void receiveHelp();
+int identifyCommand(const QStringList& args);
+void identifyHelp();
 
 // The arguments of a command that reads one FILE: the file and the values of
 // the options it knows, each taking one value and given at most once ("-o"
@@ -108,9 +108,9 @@ struct FileArgs {
     QString value(const QString& option) const { return values.value(option); }
     bool has(const QString& option) const { return values.contains(option); }
 };
-int ParseFileArgs(const QStringList& args, const char* command, const QStringList& options, FileArgs& out);
+int parseFileArgs(const QStringList& args, const char* command, const QStringList& options, FileArgs& out);
 
 // True when `args` asks for help (-h or --help anywhere).
-bool WantsHelp(const QStringList& args);
+bool wantsHelp(const QStringList& args);
 
 } // namespace zentrova::cli

@@ -9,7 +9,7 @@
 
 namespace zentrova::cli {
 
-void ConvertHelp()
+void convertHelp()
 {
     std::printf("Usage: zentrova-cli convert FILE -o OUT\n\n"
                 "Reads the structure file FILE (the current or the older format) and writes\n"
@@ -17,29 +17,29 @@ void ConvertHelp()
                 "temporary file beside it: when writing fails, a previous OUT stays as it was.\n");
 }
 
-int ConvertCommand(const QStringList& args)
+int convertCommand(const QStringList& args)
 {
     FileArgs a;
-    if (const int rc = ParseFileArgs(args, "convert", {QStringLiteral("-o")}, a); rc != ExitOk)
+    if (const int rc = parseFileArgs(args, "convert", {QStringLiteral("-o")}, a); rc != ExitOk)
         return rc;
     const QString in = a.file, out = a.value(QStringLiteral("-o"));
     if (in.isEmpty() || out.isEmpty()) {
-        Fail(QStringLiteral("convert needs FILE and -o OUT (see zentrova-cli convert --help)"));
+        fail(QStringLiteral("convert needs FILE and -o OUT (see zentrova-cli convert --help)"));
         return ExitUsage;
     }
-    auto program = LoadProgram();
+    auto program = loadProgram();
     if (!program)
         return ExitProgramData;
     ReportPages pages;
-    if (const int rc = ReadInput(*program, pages, in); rc != ExitOk)
+    if (const int rc = readInput(*program, pages, in); rc != ExitOk)
         return rc;
     AppContext& ctx = *program->ctx;
-    ctx.CurrentFileName = out;
-    const std::string bytes = ComposeStructureFile(ctx, pages, &program->progress);
+    ctx.currentFileName = out;
+    const std::string bytes = composeStructureFile(ctx, pages, &program->progress);
     program->progress.hide();
     QString error;
-    if (!WriteFileSafely(out, bytes, &error)) {
-        Fail(out + QStringLiteral(": ") + error);
+    if (!writeFileSafely(out, bytes, &error)) {
+        fail(out + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
     return ExitOk;

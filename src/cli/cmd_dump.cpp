@@ -35,7 +35,7 @@ QJsonObject Json::table(const ReportTable* t) const
         return o;
     o[QStringLiteral("object")] = text(t->objectName);
     o[QStringLiteral("block")] = text(t->blockName);
-    const ReportTableTexts* sub = SubDataOf(*t);
+    const ReportTableTexts* sub = subDataOf(*t);
     o[QStringLiteral("sub1")] = text(sub ? sub->text1 : std::string());
     o[QStringLiteral("sub2")] = text(sub ? sub->text2 : std::string());
     QJsonArray rows;
@@ -85,9 +85,9 @@ QJsonArray Json::node(const ElementNode& n) const
     for (const auto& child : n.children()) {
         QJsonObject c;
         c[QStringLiteral("name")] = text(child->name);
-        c[QStringLiteral("kind")] = int(child->info.Kind);
-        c[QStringLiteral("number")] = int(child->info.Number);
-        c[QStringLiteral("selection")] = text(child->info.Selection);
+        c[QStringLiteral("kind")] = int(child->info.kind);
+        c[QStringLiteral("number")] = int(child->info.number);
+        c[QStringLiteral("selection")] = text(child->info.selection);
         c[QStringLiteral("children")] = node(*child);
         children.append(c);
     }
@@ -97,7 +97,7 @@ QJsonArray Json::node(const ElementNode& n) const
 QJsonObject Json::document(const ReportPages& pages, bool complete) const
 {
     QJsonObject doc;
-    doc[QStringLiteral("family")] = int(ctx_.FamilyCode);
+    doc[QStringLiteral("family")] = int(ctx_.familyCode);
 
     const PrintoutHeading& h = ctx_.heading;
     QJsonObject heading;
@@ -122,7 +122,7 @@ QJsonObject Json::document(const ReportPages& pages, bool complete) const
     doc[QStringLiteral("comments")] = comments;
     doc[QStringLiteral("autotest")] = autotest;
     doc[QStringLiteral("checks")] = text(ctx_.comments.checks);
-    doc[QStringLiteral("results_discarded")] = ctx_.ResultsDiscarded;
+    doc[QStringLiteral("results_discarded")] = ctx_.resultsDiscarded;
     doc[QStringLiteral("complete")] = complete;
 
     // The top level is a list like every node's children.
@@ -130,9 +130,9 @@ QJsonObject Json::document(const ReportPages& pages, bool complete) const
     for (const auto& root : ctx_.structure.tree.roots()) {
         QJsonObject c;
         c[QStringLiteral("name")] = text(root->name);
-        c[QStringLiteral("kind")] = int(root->info.Kind);
-        c[QStringLiteral("number")] = int(root->info.Number);
-        c[QStringLiteral("selection")] = text(root->info.Selection);
+        c[QStringLiteral("kind")] = int(root->info.kind);
+        c[QStringLiteral("number")] = int(root->info.number);
+        c[QStringLiteral("selection")] = text(root->info.selection);
         c[QStringLiteral("children")] = node(*root);
         tree.append(c);
     }
@@ -157,7 +157,7 @@ QJsonObject Json::document(const ReportPages& pages, bool complete) const
 
 } // namespace
 
-void DumpHelp()
+void dumpHelp()
 {
     std::printf("Usage: zentrova-cli dump FILE\n\n"
                 "Reads the structure file FILE and prints its content as one JSON object:\n"
@@ -169,17 +169,17 @@ void DumpHelp()
                 "page; a line break inside a text is \"\\r\". Nothing is asked or written.\n");
 }
 
-int DumpCommand(const QStringList& args)
+int dumpCommand(const QStringList& args)
 {
     if (args.size() != 1 || args.front().startsWith(u'-')) {
-        Fail(QStringLiteral("dump takes exactly one FILE (see zentrova-cli dump --help)"));
+        fail(QStringLiteral("dump takes exactly one FILE (see zentrova-cli dump --help)"));
         return ExitUsage;
     }
-    auto program = LoadProgram();
+    auto program = loadProgram();
     if (!program)
         return ExitProgramData;
     ReportPages pages;
-    if (const int rc = ReadInput(*program, pages, args.front()); rc != ExitOk)
+    if (const int rc = readInput(*program, pages, args.front()); rc != ExitOk)
         return rc;
     const QByteArray json = QJsonDocument(Json(*program->ctx).document(pages, program->lastRead.complete)).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);

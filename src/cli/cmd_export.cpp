@@ -9,7 +9,7 @@
 
 namespace zentrova::cli {
 
-void ExportHelp()
+void exportHelp()
 {
     std::printf("Usage: zentrova-cli export FILE -o OUT [--delimiter tab|semicolon] [--eol crlf|cr|lf]\n\n"
                 "Writes the structure file FILE as delimited text for spreadsheets: the\n"
@@ -18,18 +18,18 @@ void ExportHelp()
                 "Defaults: tab and crlf. OUT is replaced without asking.\n");
 }
 
-int ExportCommand(const QStringList& args)
+int exportCommand(const QStringList& args)
 {
     FileArgs a;
     const QString delimiter = QStringLiteral("--delimiter"), eol = QStringLiteral("--eol");
-    if (const int rc = ParseFileArgs(args, "export", {QStringLiteral("-o"), delimiter, eol}, a); rc != ExitOk)
+    if (const int rc = parseFileArgs(args, "export", {QStringLiteral("-o"), delimiter, eol}, a); rc != ExitOk)
         return rc;
     const QString in = a.file, out = a.value(QStringLiteral("-o"));
     ExportFormat format;
     if (a.has(delimiter)) {
         const QString v = a.value(delimiter).toLower();
         if (v != QLatin1String("tab") && v != QLatin1String("semicolon")) {
-            Fail(QStringLiteral("--delimiter is tab or semicolon"));
+            fail(QStringLiteral("--delimiter is tab or semicolon"));
             return ExitUsage;
         }
         format.column = v == QLatin1String("tab") ? ExportFormat::Tab : ExportFormat::Semicolon;
@@ -43,27 +43,27 @@ int ExportCommand(const QStringList& args)
         else if (v == QLatin1String("lf"))
             format.row = ExportFormat::Lf;
         else {
-            Fail(QStringLiteral("--eol is crlf, cr or lf"));
+            fail(QStringLiteral("--eol is crlf, cr or lf"));
             return ExitUsage;
         }
     }
     if (in.isEmpty() || out.isEmpty()) {
-        Fail(QStringLiteral("export needs FILE and -o OUT (see zentrova-cli export --help)"));
+        fail(QStringLiteral("export needs FILE and -o OUT (see zentrova-cli export --help)"));
         return ExitUsage;
     }
-    if (const int rc = RefuseOutputOverInput(in, out, "export"); rc != ExitOk)
+    if (const int rc = refuseOutputOverInput(in, out, "export"); rc != ExitOk)
         return rc;
-    auto program = LoadProgram();
+    auto program = loadProgram();
     if (!program)
         return ExitProgramData;
     ReportPages pages;
-    if (const int rc = ReadInput(*program, pages, in); rc != ExitOk)
+    if (const int rc = readInput(*program, pages, in); rc != ExitOk)
         return rc;
-    const std::string bytes = ExportText(*program->ctx, pages, format, program->progress);
+    const std::string bytes = exportText(*program->ctx, pages, format, program->progress);
     program->progress.hide();
-    const QString error = WriteExportFile(out, bytes);
+    const QString error = writeExportFile(out, bytes);
     if (!error.isEmpty()) {
-        Fail(out + QStringLiteral(": ") + error);
+        fail(out + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
     return ExitOk;

@@ -21,7 +21,7 @@ public:
     unsigned message(MsgType type, const std::string& text, unsigned buttons, int help) override
     {
         if (buttons & MbYes) {
-            Fail(ctx ? ctx->decode(text) : QString::fromLatin1(text));
+            fail(ctx ? ctx->decode(text) : QString::fromLatin1(text));
             return MbYes;
         }
         return CliPrompts::message(type, text, buttons, help);
@@ -59,13 +59,13 @@ int parse(const QStringList& args, bool wantsOutput, const char* command, LinkOp
         } else
             ok = false;
         if (!ok) {
-            Fail(QStringLiteral("bad or incomplete argument \"%1\" (see zentrova-cli %2 --help)")
+            fail(QStringLiteral("bad or incomplete argument \"%1\" (see zentrova-cli %2 --help)")
                      .arg(a, QString::fromLatin1(command)));
             return ExitUsage;
         }
     }
     if (o.port.isEmpty() || (wantsOutput && o.out.isEmpty())) {
-        Fail(QStringLiteral("%1 needs %2 (see zentrova-cli %1 --help)")
+        fail(QStringLiteral("%1 needs %2 (see zentrova-cli %1 --help)")
                  .arg(QString::fromLatin1(command),
                       wantsOutput ? QStringLiteral("--port DEVICE and -o OUT") : QStringLiteral("--port DEVICE")));
         return ExitUsage;
@@ -85,7 +85,7 @@ struct LinkSession {
     {
         if (const int rc = parse(args, wantsOutput, command, o); rc != ExitOk)
             return rc;
-        program = LoadProgram();
+        program = loadProgram();
         if (!program)
             return ExitProgramData;
         AppContext& ctx = *program->ctx;
@@ -104,7 +104,7 @@ struct LinkSession {
 // it: escape sequences in it must not reach the terminal.
 void printLine(const char* label, const std::string& line, const AppContext& ctx)
 {
-    std::printf("%s: %s\n", label, ShownInstrumentLine(ctx.decode(line)).toUtf8().constData());
+    std::printf("%s: %s\n", label, shownInstrumentLine(ctx.decode(line)).toUtf8().constData());
 }
 
 void printLines(const char* label, const std::vector<std::string>& lines, const AppContext& ctx)
@@ -121,8 +121,8 @@ QString otherKindText(const QString& device, unsigned typeCode, const AppContext
                           "this program serves family %4)")
         .arg(device)
         .arg(typeCode)
-        .arg(unsigned(ctx.FamilyCode))
-        .arg(unsigned(ctx.ProfileFamily));
+        .arg(unsigned(ctx.familyCode))
+        .arg(unsigned(ctx.profileFamily));
 }
 
 QString noAnswerText(const QString& device) { return QStringLiteral("no instrument answered on %1").arg(device); }
@@ -138,14 +138,14 @@ void explainNothingReceived(const ReceiveOutcome& outcome, const QString& device
 {
     using S = ReceiveOutcome::Status;
     if (outcome.status == S::NotAnswered)
-        Fail(noAnswerText(device));
+        fail(noAnswerText(device));
     else if (outcome.status == S::OtherInstrument)
-        Fail(outcome.identified ? otherKindText(device, outcome.typeCode, ctx) : noIdentificationText(device));
+        fail(outcome.identified ? otherKindText(device, outcome.typeCode, ctx) : noIdentificationText(device));
 }
 
 } // namespace
 
-void ReceiveHelp()
+void receiveHelp()
 {
     std::printf("Usage: zentrova-cli receive --port DEVICE -o OUT [--baud N] [--trace FILE]\n\n"
                 "Receives every stored measurement from the tester on DEVICE (a device path\n"
@@ -162,7 +162,7 @@ void ReceiveHelp()
                 "done/count, or that the result table is full), 5 OUT cannot be written.\n");
 }
 
-int ReceiveCommand(const QStringList& args)
+int receiveCommand(const QStringList& args)
 {
     LinkOptions o;
     LinkSession session;
@@ -174,9 +174,9 @@ int ReceiveCommand(const QStringList& args)
 
     ReceiveHooks hooks;
     hooks.querySaveChanges = [] { return true; };
-    const ReceiveOutcome outcome = ReceiveResults(ctx, link, program->progress, hooks);
+    const ReceiveOutcome outcome = receiveResults(ctx, link, program->progress, hooks);
     program->progress.hide();
-    const int rc = ReceiveExitCode(outcome);
+    const int rc = receiveExitCode(outcome);
     if (rc == 2) {
         explainNothingReceived(outcome, o.port, ctx);
         return rc;
@@ -184,20 +184,20 @@ int ReceiveCommand(const QStringList& args)
     // A full table was told by its own message: the count (0 for 65,536
     // records) says nothing then.
     if (rc == 3 && !outcome.tableFull)
-        Fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
+        fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
 
-    ctx.CurrentFileName = o.out;
-    const std::string bytes = ComposeStructureFile(ctx, ctx.protocol, &program->progress);
+    ctx.currentFileName = o.out;
+    const std::string bytes = composeStructureFile(ctx, ctx.protocol, &program->progress);
     program->progress.hide();
     QString error;
-    if (!WriteFileSafely(o.out, bytes, &error)) {
-        Fail(o.out + QStringLiteral(": ") + error);
+    if (!writeFileSafely(o.out, bytes, &error)) {
+        fail(o.out + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
     return rc;
 }
 
-void IdentifyHelp()
+void identifyHelp()
 {
     std::printf("Usage: zentrova-cli identify --port DEVICE [--baud N] [--trace FILE]\n\n"
                 "Asks the tester on DEVICE for its identification and prints it: the\n"
@@ -208,7 +208,7 @@ void IdentifyHelp()
                 "instrument of another kind (printed, and stderr names its type code).\n");
 }
 
-int IdentifyCommand(const QStringList& args)
+int identifyCommand(const QStringList& args)
 {
     LinkOptions o;
     LinkSession session;
@@ -217,21 +217,21 @@ int IdentifyCommand(const QStringList& args)
     Program* program = session.program.get();
     AppContext& ctx = *program->ctx;
     InstrumentLink& link = *session.link;
-    const InstrumentDataOutcome r = ReceiveInstrumentData(ctx, link, program->progress);
+    const InstrumentDataOutcome r = receiveInstrumentData(ctx, link, program->progress);
     program->progress.hide();
     if (!r.exchanged || !r.valid) {
         if (!r.error.empty() && !r.errorShown)
-            Fail(ctx.decode(r.error));
+            fail(ctx.decode(r.error));
         if (r.error.empty())
-            Fail(r.exchanged ? noIdentificationText(o.port) : noAnswerText(o.port));
+            fail(r.exchanged ? noIdentificationText(o.port) : noAnswerText(o.port));
         return 2;
     }
     printLines("instrument", r.view.instrument, ctx);
     printLine("serial", r.view.serialNumber, ctx);
     printLines("firm", r.view.firm, ctx);
     printLines("user", r.view.user, ctx);
-    if (ctx.FamilyCode != ctx.ProfileFamily) {
-        Fail(otherKindText(o.port, r.typeCode, ctx));
+    if (ctx.familyCode != ctx.profileFamily) {
+        fail(otherKindText(o.port, r.typeCode, ctx));
         return 2;
     }
     return ExitOk;

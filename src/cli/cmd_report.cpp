@@ -17,10 +17,10 @@
 
 namespace zentrova::cli {
 
-int ReportCommand(const QStringList& args);
-void ReportHelp();
+int reportCommand(const QStringList& args);
+void reportHelp();
 
-void ReportHelp()
+void reportHelp()
 {
     std::printf("Usage: zentrova-cli report FILE -o OUT.pdf [--element NAME[/NAME]]\n\n"
                 "Reads the structure file FILE and writes the results report of one element\n"
@@ -65,35 +65,35 @@ QString namesOf(const AppContext& ctx, const std::vector<std::unique_ptr<Element
 
 } // namespace
 
-int ReportCommand(const QStringList& args)
+int reportCommand(const QStringList& args)
 {
     FileArgs a;
     const QString elementOption = QStringLiteral("--element");
-    if (const int rc = ParseFileArgs(args, "report", {QStringLiteral("-o"), elementOption}, a); rc != ExitOk)
+    if (const int rc = parseFileArgs(args, "report", {QStringLiteral("-o"), elementOption}, a); rc != ExitOk)
         return rc;
     const QString in = a.file, out = a.value(QStringLiteral("-o")), element = a.value(elementOption);
     const bool elementGiven = a.has(elementOption);
     if (in.isEmpty() || out.isEmpty()) {
-        Fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
+        fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
         return ExitUsage;
     }
-    if (const int rc = RefuseOutputOverInput(in, out, "report"); rc != ExitOk)
+    if (const int rc = refuseOutputOverInput(in, out, "report"); rc != ExitOk)
         return rc;
     // Measuring and drawing text needs the GUI application object (on the
     // offscreen platform when there is no display).
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        Fail(QStringLiteral("report cannot draw text: zentrova-cli was started without its GUI application object"));
+        fail(QStringLiteral("report cannot draw text: zentrova-cli was started without its GUI application object"));
         return ExitProgramData;
     }
     // The report's typefaces, mapped as the windowed program maps them.
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
 
-    auto program = LoadProgram();
+    auto program = loadProgram();
     if (!program)
         return ExitProgramData;
     ReportPages pages;
-    if (const int rc = ReadInput(*program, pages, in); rc != ExitOk)
+    if (const int rc = readInput(*program, pages, in); rc != ExitOk)
         return rc;
     AppContext& ctx = *program->ctx;
 
@@ -101,12 +101,12 @@ int ReportCommand(const QStringList& args)
     if (elementGiven) {
         const QStringList path = element.split(u'/');
         if (path.size() > 2 || path.contains(QString())) {
-            Fail(QStringLiteral("--element takes NAME or NAME/NAME, not \"%1\"").arg(element));
+            fail(QStringLiteral("--element takes NAME or NAME/NAME, not \"%1\"").arg(element));
             return ExitUsage;
         }
         node = findChild(ctx, ctx.structure.tree.roots(), path[0]);
         if (!node) {
-            Fail(QStringLiteral("%1: no top-level element \"%2\" (there are: %3)")
+            fail(QStringLiteral("%1: no top-level element \"%2\" (there are: %3)")
                      .arg(in, path[0], namesOf(ctx, ctx.structure.tree.roots())));
             return ExitUsage;
         }
@@ -114,7 +114,7 @@ int ReportCommand(const QStringList& args)
             const ElementNode* parent = node;
             node = findChild(ctx, parent->children(), path[1]);
             if (!node) {
-                Fail(QStringLiteral("%1: no element \"%2\" in \"%3\" (there are: %4)")
+                fail(QStringLiteral("%1: no element \"%2\" in \"%3\" (there are: %4)")
                          .arg(in, path[1], path[0], namesOf(ctx, parent->children())));
                 return ExitUsage;
             }
@@ -122,22 +122,22 @@ int ReportCommand(const QStringList& args)
     }
 
     GridData grid(ctx.profile.ResultColumnCount, 1);
-    grid.setFont(ReportGridFont(ctx.settings));
-    WriteResultHeadings(ctx, grid);
-    FillResultsGrid(ctx, node, grid);
+    grid.setFont(reportGridFont(ctx.settings));
+    writeResultHeadings(ctx, grid);
+    fillResultsGrid(ctx, node, grid);
 
     PageRecorder prn;
     prn.setPageSetup(PageSetup{});
     MarginTexts margins;
     margins.load(ctx.settings);
     std::string error;
-    if (!ComposeReport(ctx, PrintResults, grid, margins, prn, program->progress, &error)) {
-        Fail(ctx.decode(error));
+    if (!composeReport(ctx, PrintResults, grid, margins, prn, program->progress, &error)) {
+        fail(ctx.decode(error));
         return ExitProgramData;
     }
     QString writeError;
-    if (!WritePdf(prn, out, &writeError)) {
-        Fail(out + QStringLiteral(": ") + writeError);
+    if (!writePdf(prn, out, &writeError)) {
+        fail(out + QStringLiteral(": ") + writeError);
         return ExitCannotWrite;
     }
     return ExitOk;

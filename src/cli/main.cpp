@@ -14,16 +14,16 @@ namespace zentrova::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"dump", "FILE", "print a structure file as JSON", DumpCommand, DumpHelp, false},
+    {"dump", "FILE", "print a structure file as JSON", dumpCommand, dumpHelp, false},
     {"convert", "FILE -o OUT", "read a structure file and write it in the current format",
-     ConvertCommand, ConvertHelp, false},
-    {"export", "FILE -o OUT", "write a structure file as delimited text", ExportCommand, ExportHelp,
+     convertCommand, convertHelp, false},
+    {"export", "FILE -o OUT", "write a structure file as delimited text", exportCommand, exportHelp,
      false},
-    {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", ReportCommand,
-     ReportHelp, true},
+    {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", reportCommand,
+     reportHelp, true},
     {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester",
-     ReceiveCommand, ReceiveHelp, false},
-    {"identify", "--port DEVICE", "print the tester's identification", IdentifyCommand, IdentifyHelp,
+     receiveCommand, receiveHelp, false},
+    {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp,
      false},
 };
 
@@ -73,7 +73,7 @@ int main(int argc, char* argv[])
     // still name its file (QCoreApplication::arguments() would replace them).
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << zentrova::FileNameFromSystem(QByteArray(argv[i]));
+        args << zentrova::fileNameFromSystem(QByteArray(argv[i]));
     if (args.isEmpty()) {
         usage(stderr);
         return ExitUsage;
@@ -84,11 +84,11 @@ int main(int argc, char* argv[])
         return ExitOk;
     }
     if (!command) {
-        Fail(QStringLiteral("unknown command \"%1\"").arg(name));
+        fail(QStringLiteral("unknown command \"%1\"").arg(name));
         usage(stderr);
         return ExitUsage;
     }
-    if (WantsHelp(args)) {
+    if (wantsHelp(args)) {
         command->help();
         return ExitOk;
     }

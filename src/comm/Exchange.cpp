@@ -17,7 +17,7 @@ const std::string kMRD("MRD\0", 4);
 const std::string kMEX("MEX\0", 4);
 } // namespace
 
-int AcknowledgeStatus(const std::string& frame)
+int acknowledgeStatus(const std::string& frame)
 {
     int status = Exchange::AckOk;
     if (frame.size() < 5)
@@ -34,28 +34,28 @@ Exchange::Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock
 {
 }
 
-bool Exchange::CancelRequested() const { return progress_.CancelRequested(); }
+bool Exchange::cancelRequested() const { return progress_.cancelRequested(); }
 
-void Exchange::DelayMs(int ms) { clock_.sleepUs(int64_t(ms) * 1000); }
+void Exchange::delayMs(int ms) { clock_.sleepUs(int64_t(ms) * 1000); }
 
 void Exchange::waitOutputEmpty()
 {
     // The queue normally empties at once; a device that takes nothing for
     // the whole output wait is reported as the port component reports it.
     const int64_t start = clock_.nowUs();
-    while (port_.OutputCount() > 0) {
+    while (port_.outputCount() > 0) {
         if (clock_.nowUs() - start > 1000 * 1000)
             throw SerialError::outputFull();
         port_.waitForOutput(PollMs);
     }
 }
 
-void Exchange::SendText(const std::string& text)
+void Exchange::sendText(const std::string& text)
 {
-    SendBytes(text.data(), int(text.size()));
+    sendBytes(text.data(), int(text.size()));
 }
 
-void Exchange::SendBytes(const char* buffer, int count)
+void Exchange::sendBytes(const char* buffer, int count)
 {
     waitOutputEmpty();
     port_.write(buffer, count);
@@ -74,7 +74,7 @@ void Exchange::pause(int missing, int64_t leftUs)
         int64_t early = std::min<int64_t>(int64_t(missing - 1) * byteUs, MaxEarlySleepUs);
         early = std::min(early, leftUs);
         if (early > 200) {
-            const int before = port_.InputCount();
+            const int before = port_.inputCount();
             const int64_t t0 = clock_.nowUs();
             clock_.sleepUs(early);
             const int64_t slept = clock_.nowUs() - t0;
@@ -82,7 +82,7 @@ void Exchange::pause(int missing, int64_t leftUs)
             // At the line's rate, at most one byte more than the sleep's
             // worth can have come (one was on its way when we lay down).
             const int64_t possible = slept / byteUs + 1;
-            if (port_.InputCount() - before > possible + 2)
+            if (port_.inputCount() - before > possible + 2)
                 lineFasterThanRate_ = true;
         }
     }
@@ -90,18 +90,18 @@ void Exchange::pause(int missing, int64_t leftUs)
     port_.waitForInput(int(std::clamp<int64_t>(leftMs, 1, PollMs)));
 }
 
-bool Exchange::ReceiveBytes(std::string& out, int count, int timeoutMs)
+bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
 {
     out.clear();
     int64_t t0 = clock_.nowUs();
     const int64_t timeoutUs = int64_t(timeoutMs) * 1000;
-    int seen = port_.InputCount();
+    int seen = port_.inputCount();
     bool ok = false;
     for (;;) {
         progress_.processEvents(0);
         const int64_t now = clock_.nowUs();
         bool timedOut = now - t0 > timeoutUs;
-        const int n = port_.InputCount();
+        const int n = port_.inputCount();
         if (n > seen) {
             seen = n;
             t0 = now;
@@ -111,7 +111,7 @@ bool Exchange::ReceiveBytes(std::string& out, int count, int timeoutMs)
             ok = true;
             break;
         }
-        if (timedOut || CancelRequested())
+        if (timedOut || cancelRequested())
             break;
         pause(count - seen, t0 + timeoutUs - now);
     }
@@ -124,45 +124,45 @@ bool Exchange::ReceiveBytes(std::string& out, int count, int timeoutMs)
     return ok && int(out.size()) == count;
 }
 
-int Exchange::WaitAcknowledge(int timeoutMs)
+int Exchange::waitAcknowledge(int timeoutMs)
 {
     std::string frame;
-    ReceiveBytes(frame, 5, timeoutMs);
-    return AcknowledgeStatus(frame);
+    receiveBytes(frame, 5, timeoutMs);
+    return acknowledgeStatus(frame);
 }
 
 void Exchange::drainAfterFailure()
 {
-    DelayMs(60);
+    delayMs(60);
     const int64_t start = clock_.nowUs();
     std::string junk;
     for (;;) {
-        const int n = port_.InputCount();
-        if (n <= 0 || CancelRequested())
+        const int n = port_.inputCount();
+        if (n <= 0 || cancelRequested())
             break;
         if (clock_.nowUs() - start > int64_t(DrainLimitMs) * 1000)
             break; // still sending: the next attempt's question lets the user stop
-        ReceiveBytes(junk, std::min(n, StaleDrainLimit), 100);
-        DelayMs(60);
+        receiveBytes(junk, std::min(n, StaleDrainLimit), 100);
+        delayMs(60);
     }
 }
 
-int Exchange::StartExchange()
+int Exchange::startExchange()
 {
     // Bytes left over from earlier (a half-read reply, line noise at plug-in)
     // would be taken for the acknowledgement: discard what is there now.
     std::string junk;
-    const int stale = std::min(port_.InputCount(), StaleDrainLimit);
+    const int stale = std::min(port_.inputCount(), StaleDrainLimit);
     if (stale > 0)
-        ReceiveBytes(junk, stale, 100);
+        receiveBytes(junk, stale, 100);
 
     int result = Started;
     do {
-        SendText(kMRD);
+        sendText(kMRD);
         result = Started;
-        const int s = WaitAcknowledge(StartAckTimeoutMs);
+        const int s = waitAcknowledge(StartAckTimeoutMs);
         if (s > 0) {
-            if (CancelRequested()) {
+            if (cancelRequested()) {
                 result = GaveUp;
             } else {
                 const std::string text = ctx_.texts.text("CommError_40") + "\r" + ctx_.texts.text("TerminateComm_40");
@@ -172,7 +172,7 @@ int Exchange::StartExchange()
                 } while (answer == MbHelp);
                 result = answer == MbYes ? GaveUp : 7;
                 if (answer == MbYes)
-                    EndExchange();
+                    endExchange();
                 drainAfterFailure();
             }
         }
@@ -180,10 +180,10 @@ int Exchange::StartExchange()
     return result;
 }
 
-int Exchange::EndExchange()
+int Exchange::endExchange()
 {
-    SendText(kMEX);
-    return WaitAcknowledge(EndAckTimeoutMs);
+    sendText(kMEX);
+    return waitAcknowledge(EndAckTimeoutMs);
 }
 
 } // namespace zentrova

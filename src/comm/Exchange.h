@@ -27,7 +27,7 @@ public:
         AckShort = 1,  // "SER" arrived but fewer than 5 bytes
         AckNoPrefix = 2, // the first three bytes were not "SER" (or fewer than three came)
     };
-    // StartExchange's results.
+    // startExchange's results.
     enum Start : int { Started = 0, GaveUp = 6 };
 
     static constexpr int StaleDrainLimit = 1900;
@@ -37,21 +37,21 @@ public:
 
     // Writes every byte of `text`, embedded NULs included, once the output
     // queue is empty.
-    void SendText(const std::string& text);
-    void SendBytes(const char* buffer, int count);
+    void sendText(const std::string& text);
+    void sendBytes(const char* buffer, int count);
     // Waits until `count` bytes were received, or no byte came for
     // `timeoutMs`, or Cancel. `out` receives exactly `count` bytes on success
     // (later bytes stay queued), otherwise every byte that came.
-    bool ReceiveBytes(std::string& out, int count, int timeoutMs);
-    int WaitAcknowledge(int timeoutMs);
+    bool receiveBytes(std::string& out, int count, int timeoutMs);
+    int waitAcknowledge(int timeoutMs);
     // "MRD" until acknowledged; after every failure the user is asked whether
     // to stop (Yes: "MEX" is sent and GaveUp returned) or try again (No).
-    int StartExchange();
+    int startExchange();
     // "MEX"; the acknowledgement's status (callers ignore it).
-    int EndExchange();
+    int endExchange();
     // A plain wait that processes no window messages.
-    void DelayMs(int ms);
-    bool CancelRequested() const;
+    void delayMs(int ms);
+    bool cancelRequested() const;
 
     Port& port() { return port_; }
     Clock& clock() { return clock_; }
@@ -77,6 +77,6 @@ private:
 };
 
 // The acknowledgement status of a received frame (as many bytes as came).
-int AcknowledgeStatus(const std::string& frame);
+int acknowledgeStatus(const std::string& frame);
 
 } // namespace zentrova

@@ -10,7 +10,7 @@
 
 namespace zentrova {
 
-std::vector<std::string> SplitLines(const std::string& text)
+std::vector<std::string> splitLines(const std::string& text)
 {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -25,7 +25,7 @@ std::vector<std::string> SplitLines(const std::string& text)
     }
 }
 
-QString ShownInstrumentLine(const QString& decoded)
+QString shownInstrumentLine(const QString& decoded)
 {
     QString shown = decoded;
     for (QChar& c : shown)
@@ -34,29 +34,29 @@ QString ShownInstrumentLine(const QString& decoded)
     return shown;
 }
 
-InstrumentDataView InstrumentDataFromTable(const ResultTable& table)
+InstrumentDataView instrumentDataFromTable(const ResultTable& table)
 {
     InstrumentDataView v;
     const std::string& c1 = table.cell(1, 0);
     for (int n : {1, 2, 3, 5})
-        v.instrument.push_back(NthLine(c1, n));
-    v.serialNumber = NthLine(c1, 4);
-    v.firm = SplitLines(table.cell(2, 0));
-    v.user = SplitLines(table.cell(3, 0));
+        v.instrument.push_back(nthLine(c1, n));
+    v.serialNumber = nthLine(c1, 4);
+    v.firm = splitLines(table.cell(2, 0));
+    v.user = splitLines(table.cell(3, 0));
     return v;
 }
 
-InstrumentDataView InstrumentDataFromIdentification(const InstrumentTexts& texts, const ExtraLines& extra)
+InstrumentDataView instrumentDataFromIdentification(const InstrumentTexts& texts, const ExtraLines& extra)
 {
     InstrumentDataView v;
     v.instrument = {texts[0], texts[1], texts[2], texts[6], extra[0], extra[1], extra[2]};
     v.serialNumber = texts[3];
-    v.firm = SplitLines(CleanInstrumentText(texts[4]));
-    v.user = SplitLines(CleanInstrumentText(texts[5]));
+    v.firm = splitLines(cleanInstrumentText(texts[4]));
+    v.user = splitLines(cleanInstrumentText(texts[5]));
     return v;
 }
 
-InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress, Clock& clock)
+InstrumentDataOutcome receiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress, Clock& clock)
 {
     InstrumentDataOutcome out;
     InstrumentLink::BusyScope busy(link);
@@ -70,7 +70,7 @@ InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& lin
         // The boxes keep what they show. A port that another program holds
         // would fail every try in silence, so that one is told.
         if (e.portBusy()) {
-            ctx.prompts->message(MsgType::Error, CommErrorText(ctx, e), MbOK, 0);
+            ctx.prompts->message(MsgType::Error, commErrorText(ctx, e), MbOK, 0);
             out.errorShown = true;
         }
         return out;
@@ -85,22 +85,22 @@ InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& lin
         progress.setLine2(ctx.texts.text("Searching_30"));
         progress.setPosition(0);
         progress.processEvents(0);
-        if (ex.StartExchange() == Exchange::Started) {
-            out.valid = IdentifyInstrument(ctx, ex, link.InstrumentExtraLines, out.texts, &out.typeCode) == 0;
+        if (ex.startExchange() == Exchange::Started) {
+            out.valid = identifyInstrument(ctx, ex, link.instrumentExtraLines, out.texts, &out.typeCode) == 0;
             out.exchanged = true;
             progress.setPosition(100);
-            ex.DelayMs(100);
-            ex.EndExchange();
+            ex.delayMs(100);
+            ex.endExchange();
         }
     } catch (const SerialError& e) {
         // A device pulled out mid-way, or one that takes nothing: said once.
         out.error = e.what();
-        failure = e.deviceLost() ? CommErrorText(e) : std::string(e.what());
+        failure = e.deviceLost() ? commErrorText(e) : std::string(e.what());
     } catch (const std::exception& e) {
         failure = e.what();
     }
     if (out.exchanged)
-        out.view = InstrumentDataFromIdentification(out.texts, link.InstrumentExtraLines);
+        out.view = instrumentDataFromIdentification(out.texts, link.instrumentExtraLines);
     try {
         progress.hide();
     } catch (...) {

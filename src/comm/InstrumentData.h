@@ -24,20 +24,20 @@ struct InstrumentDataView {
 };
 
 // The CR-separated lines of a text (an empty text is one empty line).
-std::vector<std::string> SplitLines(const std::string& text);
+std::vector<std::string> splitLines(const std::string& text);
 
 // One line of the instrument's data as it is shown (in the dialog and by the
 // command-line tool): every control character, C1 and DEL included, is a
 // space, so that what the instrument sent cannot move the cursor, clear the
 // screen or switch a terminal's modes.
-QString ShownInstrumentLine(const QString& decoded);
+QString shownInstrumentLine(const QString& decoded);
 
 // From row 0 of the result table: lines 1, 2, 3 and 5 of column 1, line 4 as
 // the serial number, columns 2 and 3 line by line.
-InstrumentDataView InstrumentDataFromTable(const ResultTable& table);
+InstrumentDataView instrumentDataFromTable(const ResultTable& table);
 // From a fresh identification: texts 1, 2, 3, 7 and the three extra lines;
 // text 4; texts 5 and 6 cleaned and split.
-InstrumentDataView InstrumentDataFromIdentification(const InstrumentTexts& texts, const ExtraLines& extra);
+InstrumentDataView instrumentDataFromIdentification(const InstrumentTexts& texts, const ExtraLines& extra);
 
 struct InstrumentDataOutcome {
     bool exchanged = false; // the instrument acknowledged and was asked
@@ -51,9 +51,9 @@ struct InstrumentDataOutcome {
 
 // The dialog's Receive Data: opens the port (a failure does nothing, but a
 // port another program holds is told, with the holder), starts
-// an exchange, identifies the instrument (which sets FamilyCode and the extra
+// an exchange, identifies the instrument (which sets familyCode and the extra
 // lines), ends the exchange. The result table is not touched.
-InstrumentDataOutcome ReceiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress,
+InstrumentDataOutcome receiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress,
                                             Clock& clock = systemClock());
 
 } // namespace zentrova

@@ -18,7 +18,7 @@ InstrumentLink::InstrumentLink(const Settings& settings)
     // program started is found.
     serial_ = std::make_unique<SerialPortComm>([dir](const QString& name) { return dir->resolve(name); });
     traced_ = std::make_unique<TracingComm>(*serial_);
-    ApplyPortSettings(*traced_, selection);
+    applyPortSettings(*traced_, selection);
 }
 
 InstrumentLink::InstrumentLink(Port& port) : traced_(std::make_unique<TracingComm>(port)) {}
@@ -34,12 +34,12 @@ Port& InstrumentLink::port() { return *traced_; }
 void InstrumentLink::select(const PortChoice& choice)
 {
     selection = choice;
-    ApplyPortSettings(port(), choice);
+    applyPortSettings(port(), choice);
 }
 
-void SetUpComPort(const AppContext& ctx, InstrumentLink& link)
+void setUpComPort(const AppContext& ctx, InstrumentLink& link)
 {
-    link.select(LoadPortChoice(ctx));
+    link.select(loadPortChoice(ctx));
     link.loadTraceSetting(ctx.settings);
 }
 
@@ -49,7 +49,7 @@ QString InstrumentLink::traceFile() const { return traced_->traceFile(); }
 
 void InstrumentLink::loadTraceSetting(const Settings& settings)
 {
-    setTraceFile(QFile::decodeName(QByteArray::fromStdString(settings.ReadSetting("PORTS", "Trace", ""))).trimmed());
+    setTraceFile(QFile::decodeName(QByteArray::fromStdString(settings.readSetting("PORTS", "Trace", ""))).trimmed());
 }
 
 InstrumentLink::BusyScope::BusyScope(InstrumentLink& link) : link_(link), acquired_(!link.busy_)

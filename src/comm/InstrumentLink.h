@@ -40,7 +40,7 @@ public:
     PortChoice selection;
     // Makes `choice` the selection and applies it to the port.
     void select(const PortChoice& choice);
-    ExtraLines InstrumentExtraLines;
+    ExtraLines instrumentExtraLines;
 
     // Appends a trace of every exchange to `path` (empty: no trace).
     void setTraceFile(const QString& path);
@@ -78,6 +78,6 @@ struct AppContext;
 // The first activation's COM set-up: COM1 and the profile's default rate
 // unless [SETUP] COM and BAUD name valid entries, applied to the port; and
 // the trace file of [PORTS] Trace.
-void SetUpComPort(const AppContext& ctx, InstrumentLink& link);
+void setUpComPort(const AppContext& ctx, InstrumentLink& link);
 
 } // namespace zentrova

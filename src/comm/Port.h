@@ -74,9 +74,9 @@ public:
     // Discards pending output and received input.
     virtual void purge() = 0;
     // Bytes received and waiting to be read; 0 when closed.
-    virtual int InputCount() = 0;
+    virtual int inputCount() = 0;
     // Bytes queued and not yet handed to the device; 0 when closed.
-    virtual int OutputCount() = 0;
+    virtual int outputCount() = 0;
     // Reads up to n already-received bytes; returns the count read.
     virtual int read(char* buffer, int n) = 0;
     // Queues n bytes for sending and returns; raises "Output buffer is full.

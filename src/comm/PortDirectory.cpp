@@ -96,7 +96,7 @@ std::map<QString, QString> byIdLinks()
 
 } // namespace
 
-std::vector<SerialDevice> OrderSerialDevices(std::vector<SerialDevice> devices)
+std::vector<SerialDevice> orderSerialDevices(std::vector<SerialDevice> devices)
 {
     std::stable_sort(devices.begin(), devices.end(), [](const SerialDevice& a, const SerialDevice& b) {
         const int ra = rankOf(a.systemPath), rb = rankOf(b.systemPath);
@@ -107,7 +107,7 @@ std::vector<SerialDevice> OrderSerialDevices(std::vector<SerialDevice> devices)
     return devices;
 }
 
-std::vector<SerialDevice> PresentSerialDevices()
+std::vector<SerialDevice> presentSerialDevices()
 {
     const auto links = byIdLinks();
     std::vector<SerialDevice> found;
@@ -125,10 +125,10 @@ std::vector<SerialDevice> PresentSerialDevices()
             d.description = info.manufacturer();
         found.push_back(std::move(d));
     }
-    return OrderSerialDevices(std::move(found));
+    return orderSerialDevices(std::move(found));
 }
 
-std::array<QString, PortEntryCount> AssignPortDevices(const std::array<QString, PortEntryCount>& chosen,
+std::array<QString, PortEntryCount> assignPortDevices(const std::array<QString, PortEntryCount>& chosen,
                                                       const std::vector<SerialDevice>& present)
 {
     std::array<QString, PortEntryCount> out;
@@ -151,12 +151,12 @@ std::array<QString, PortEntryCount> AssignPortDevices(const std::array<QString, 
     return out;
 }
 
-QString PortEntryName(int portNumber)
+QString portEntryName(int portNumber)
 {
     return QStringLiteral("COM") + QString::number(portNumber);
 }
 
-int PortNumberOf(const QString& name)
+int portNumberOf(const QString& name)
 {
     if (!name.startsWith(QLatin1String("COM")))
         return 0;
@@ -174,7 +174,7 @@ QString PortDirectory::chosenDevice(int portNumber) const
 {
     if (portNumber < 1 || portNumber > PortEntryCount)
         return {};
-    const std::string v = settings_.ReadSetting("PORTS", PortEntryName(portNumber).toStdString(), "");
+    const std::string v = settings_.readSetting("PORTS", portEntryName(portNumber).toStdString(), "");
     return QFile::decodeName(QByteArray::fromStdString(v)).trimmed();
 }
 
@@ -182,7 +182,7 @@ void PortDirectory::setChosenDevice(int portNumber, const QString& path) const
 {
     if (portNumber < 1 || portNumber > PortEntryCount)
         return;
-    settings_.WriteSetting("PORTS", PortEntryName(portNumber).toStdString(),
+    settings_.writeSetting("PORTS", portEntryName(portNumber).toStdString(),
                            QFile::encodeName(path.trimmed()).toStdString());
 }
 
@@ -191,18 +191,18 @@ std::array<QString, PortEntryCount> PortDirectory::devices() const
     std::array<QString, PortEntryCount> chosen;
     for (int i = 0; i < PortEntryCount; ++i)
         chosen[size_t(i)] = chosenDevice(i + 1);
-    return AssignPortDevices(chosen, scan_ ? scan_() : std::vector<SerialDevice>{});
+    return assignPortDevices(chosen, scan_ ? scan_() : std::vector<SerialDevice>{});
 }
 
 QString PortDirectory::resolve(const QString& portName) const
 {
-    const int n = PortNumberOf(portName);
+    const int n = portNumberOf(portName);
     if (n == 0)
         return portName;
     return devices()[size_t(n - 1)];
 }
 
-std::string OpenFailureAdvice(const SerialError& error)
+std::string openFailureAdvice(const SerialError& error)
 {
     if (error.kind() != SerialError::Kind::Open)
         return {};

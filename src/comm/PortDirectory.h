@@ -25,26 +25,26 @@ struct SerialDevice {
 // USB adapters first (/dev/ttyUSB*, then /dev/ttyACM*), then other devices,
 // then the built-in /dev/ttyS* ports; numbers in their natural order
 // (ttyUSB2 before ttyUSB10).
-std::vector<SerialDevice> OrderSerialDevices(std::vector<SerialDevice> devices);
+std::vector<SerialDevice> orderSerialDevices(std::vector<SerialDevice> devices);
 
 // The serial devices of this system, ordered. Built-in ports with no UART
 // behind them (the driver reports type 0) are left out.
-std::vector<SerialDevice> PresentSerialDevices();
+std::vector<SerialDevice> presentSerialDevices();
 
 // The device of each entry: the user's choice where there is one, otherwise
 // the next present device that no choice names, in order.
-std::array<QString, PortEntryCount> AssignPortDevices(const std::array<QString, PortEntryCount>& chosen,
+std::array<QString, PortEntryCount> assignPortDevices(const std::array<QString, PortEntryCount>& chosen,
                                                       const std::vector<SerialDevice>& present);
 
 // "COM" followed by the digits of n.
-QString PortEntryName(int portNumber);
+QString portEntryName(int portNumber);
 // n for "COMn" with 1 <= n <= 16, else 0.
-int PortNumberOf(const QString& name);
+int portNumberOf(const QString& name);
 
 class PortDirectory {
 public:
     using Scan = std::function<std::vector<SerialDevice>()>;
-    explicit PortDirectory(const Settings& settings, Scan scan = PresentSerialDevices);
+    explicit PortDirectory(const Settings& settings, Scan scan = presentSerialDevices);
 
     // The device each entry stands for now (empty: nothing behind the entry).
     std::array<QString, PortEntryCount> devices() const;
@@ -63,6 +63,6 @@ private:
 
 // A second line for an open failure: for a device the user may not open, the
 // group that owns it and how to join it. Empty when there is no advice.
-std::string OpenFailureAdvice(const SerialError& error);
+std::string openFailureAdvice(const SerialError& error);
 
 } // namespace zentrova

@@ -21,38 +21,38 @@ int storedIndex(const std::string& value, int count)
             digitsOnly = false;
     if (!digitsOnly || value.size() > 6)
         return -1;
-    const long n = DigitsValue(value);
+    const long n = digitsValue(value);
     return (n > 0 && n <= count) ? int(n - 1) : -1;
 }
 } // namespace
 
-PortChoice LoadPortChoice(const AppContext& ctx)
+PortChoice loadPortChoice(const AppContext& ctx)
 {
     PortChoice c;
     c.port = 0;
-    c.baud = ctx.profile.DefaultBaudIndex >= 0 && ctx.profile.DefaultBaudIndex < BaudEntryCount
-                 ? ctx.profile.DefaultBaudIndex
+    c.baud = ctx.profile.defaultBaudIndex >= 0 && ctx.profile.defaultBaudIndex < BaudEntryCount
+                 ? ctx.profile.defaultBaudIndex
                  : 3;
-    const int p = storedIndex(ctx.settings.ReadSetting("SETUP", "COM", "-1"), PortEntryCount);
+    const int p = storedIndex(ctx.settings.readSetting("SETUP", "COM", "-1"), PortEntryCount);
     if (p >= 0)
         c.port = p;
-    const int b = storedIndex(ctx.settings.ReadSetting("SETUP", "BAUD", "-1"), BaudEntryCount);
+    const int b = storedIndex(ctx.settings.readSetting("SETUP", "BAUD", "-1"), BaudEntryCount);
     if (b >= 0)
         c.baud = b;
     return c;
 }
 
-void SavePortChoice(const AppContext& ctx, const PortChoice& choice)
+void savePortChoice(const AppContext& ctx, const PortChoice& choice)
 {
-    ctx.settings.WriteSetting("SETUP", "COM", std::to_string(choice.port + 1));
-    ctx.settings.WriteSetting("SETUP", "BAUD", std::to_string(choice.baud + 1));
+    ctx.settings.writeSetting("SETUP", "COM", std::to_string(choice.port + 1));
+    ctx.settings.writeSetting("SETUP", "BAUD", std::to_string(choice.baud + 1));
 }
 
-void ApplyPortSettings(Port& port, const QString& portEntry, const QString& baudEntry)
+void applyPortSettings(Port& port, const QString& portEntry, const QString& baudEntry)
 {
-    const int n = PortNumberOf(portEntry);
+    const int n = portNumberOf(portEntry);
     if (n > 0 && !port.active())
-        port.setPortName(PortEntryName(n));
+        port.setPortName(portEntryName(n));
     for (const char* rate : BaudEntries)
         if (baudEntry == QLatin1String(rate))
             port.setBaudRate(QString::fromLatin1(rate).toInt());
@@ -61,14 +61,14 @@ void ApplyPortSettings(Port& port, const QString& portEntry, const QString& baud
     port.setStopBits(2);
 }
 
-void ApplyPortSettings(Port& port, const PortChoice& choice)
+void applyPortSettings(Port& port, const PortChoice& choice)
 {
-    const QString portText = choice.port >= 0 && choice.port < PortEntryCount ? PortEntryName(choice.port + 1) : QString();
+    const QString portText = choice.port >= 0 && choice.port < PortEntryCount ? portEntryName(choice.port + 1) : QString();
     const QString baudText = choice.baud >= 0 && choice.baud < BaudEntryCount ? QLatin1String(BaudEntries[size_t(choice.baud)]) : QString();
-    ApplyPortSettings(port, portText, baudText);
+    applyPortSettings(port, portText, baudText);
 }
 
-SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& stopRequested,
+SearchResult searchInstrument(Exchange& exchange, const std::function<bool()>& stopRequested,
                               const std::function<void(const PortChoice&)>& select)
 {
     static const std::string mrd("MRD\0", 4);
@@ -94,8 +94,8 @@ SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& s
             int status = 1;
             try {
                 port.purge();
-                exchange.SendText(mrd);
-                status = exchange.WaitAcknowledge(Exchange::SearchAckTimeoutMs);
+                exchange.sendText(mrd);
+                status = exchange.waitAcknowledge(Exchange::SearchAckTimeoutMs);
             } catch (const SerialError&) {
                 status = 1; // the device went away during the attempt
             }
@@ -109,7 +109,7 @@ SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& s
     return r;
 }
 
-void EndSearch(Exchange& exchange)
+void endSearch(Exchange& exchange)
 {
     Port& port = exchange.port();
     try {
@@ -119,7 +119,7 @@ void EndSearch(Exchange& exchange)
     }
     if (port.active()) {
         try {
-            exchange.EndExchange();
+            exchange.endExchange();
         } catch (const SerialError&) {
         }
         port.close();

@@ -23,16 +23,16 @@ struct PortChoice {
 
 // The first activation's COM set-up: COM1 and the profile's default rate,
 // unless [SETUP] COM / BAUD hold an entry number 1..count.
-PortChoice LoadPortChoice(const AppContext& ctx);
+PortChoice loadPortChoice(const AppContext& ctx);
 // The COM dialog's OK: [SETUP] COM and BAUD := index + 1.
-void SavePortChoice(const AppContext& ctx, const PortChoice& choice);
+void savePortChoice(const AppContext& ctx, const PortChoice& choice);
 
 // Copies the selected entries into the port, matched by their texts: "COM"
 // and the digits of n sets port n (1..16); a rate's digits set that rate; a
 // text that matches nothing leaves the port's value. Then no parity, 8 data
 // bits, 2 stop bits.
-void ApplyPortSettings(Port& port, const QString& portEntry, const QString& baudEntry);
-void ApplyPortSettings(Port& port, const PortChoice& choice);
+void applyPortSettings(Port& port, const QString& portEntry, const QString& baudEntry);
+void applyPortSettings(Port& port, const PortChoice& choice);
 
 // The automatic search: every port entry in list order and within it every
 // rate, fastest first; each attempt opens the port, sends "MRD" and waits up
@@ -46,9 +46,9 @@ struct SearchResult {
     PortChoice choice;
     int attempts = 0;
 };
-SearchResult SearchInstrument(Exchange& exchange, const std::function<bool()>& stopRequested,
+SearchResult searchInstrument(Exchange& exchange, const std::function<bool()>& stopRequested,
                               const std::function<void(const PortChoice&)>& select);
 // After a successful search: ends the exchange the search started ("MEX").
-void EndSearch(Exchange& exchange);
+void endSearch(Exchange& exchange);
 
 } // namespace zentrova

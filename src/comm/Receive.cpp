@@ -37,14 +37,14 @@ void plainMessage(AppContext& ctx, const std::string& text)
 
 // ------------------------------------------------------------ identification
 
-uint8_t FamilyCodeOf(unsigned typeCode)
+uint8_t familyCodeOf(unsigned typeCode)
 {
     if (typeCode >= 100 && typeCode <= 199)
         typeCode -= 100;
     return uint8_t(typeCode % 256);
 }
 
-bool ParseIdentification(const std::string& payload, Identification& out)
+bool parseIdentification(const std::string& payload, Identification& out)
 {
     out = Identification{};
     const size_t size = std::min(payload.size(), IdentificationBufferSize);
@@ -63,18 +63,18 @@ bool ParseIdentification(const std::string& payload, Identification& out)
                 break;
             if (c == '\n')
                 continue;
-            text += oneLine ? StoredLineByte(c) : c;
+            text += oneLine ? storedLineByte(c) : c;
         }
     }
     return true;
 }
 
-char StoredLineByte(char c)
+char storedLineByte(char c)
 {
     return c == '\x02' || c == '\n' || c == '\r' ? ' ' : c;
 }
 
-std::string CleanInstrumentText(const std::string& text)
+std::string cleanInstrumentText(const std::string& text)
 {
     std::string s = text;
     for (char& c : s) {
@@ -85,29 +85,29 @@ std::string CleanInstrumentText(const std::string& text)
     return s;
 }
 
-int IdentifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts, unsigned* typeCode)
+int identifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts, unsigned* typeCode)
 {
     for (std::string& t : texts)
         t.clear();
-    ex.DelayMs(100);
+    ex.delayMs(100);
     std::string junk;
-    const int stale = std::min(ex.port().InputCount(), 390);
+    const int stale = std::min(ex.port().inputCount(), 390);
     if (stale > 0)
-        ex.ReceiveBytes(junk, stale, 1000);
+        ex.receiveBytes(junk, stale, 1000);
 
-    ex.SendText("MWH");
+    ex.sendText("MWH");
     std::string head;
-    bool valid = ex.ReceiveBytes(head, 5, 1000) && head.compare(0, 3, "SWH") == 0;
+    bool valid = ex.receiveBytes(head, 5, 1000) && head.compare(0, 3, "SWH") == 0;
     if (valid) {
         const int length = int(byteAt(head.data(), 3) * 256 + byteAt(head.data(), 4));
         // The whole payload is read even when it is longer than the buffer,
         // so that its tail is not taken for the next reply.
         std::string payload;
-        valid = ex.ReceiveBytes(payload, length, 1000);
+        valid = ex.receiveBytes(payload, length, 1000);
         Identification id;
         // A payload that came short holds nothing trustworthy: it is not used.
-        if (valid && ParseIdentification(payload, id)) {
-            ctx.FamilyCode = FamilyCodeOf(id.typeCode);
+        if (valid && parseIdentification(payload, id)) {
+            ctx.familyCode = familyCodeOf(id.typeCode);
             if (typeCode)
                 *typeCode = id.typeCode;
             for (size_t i = 0; i < texts.size(); ++i)
@@ -118,43 +118,43 @@ int IdentifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, Instrum
             valid = false;
         }
     }
-    ApplyFamilyProfile(ctx);
+    applyFamilyProfile(ctx);
     return valid ? 0 : 1;
 }
 
-void WriteIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
+void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
 {
     ResultTable& t = ctx.structure.table;
     std::string c1 = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r' + texts[6];
     for (const std::string& line : extra)
         c1 += '\r' + line;
     t.setCell(1, 0, std::move(c1));
-    t.setCell(2, 0, CleanInstrumentText(texts[4]));
-    t.setCell(3, 0, CleanInstrumentText(texts[5]));
+    t.setCell(2, 0, cleanInstrumentText(texts[4]));
+    t.setCell(3, 0, cleanInstrumentText(texts[5]));
 }
 
 // ------------------------------------------------------------ records
 
-int ReadRecord(AppContext& ctx, Exchange& ex, std::string& record)
+int readRecord(AppContext& ctx, Exchange& ex, std::string& record)
 {
     record.clear();
-    ex.SendText("MRE");
-    const int width = ctx.profile.ResultLengthWidth == 2 ? 2 : 1;
+    ex.sendText("MRE");
+    const int width = ctx.profile.resultLengthWidth == 2 ? 2 : 1;
     std::string head;
-    if (!ex.ReceiveBytes(head, 3 + width, ctx.ReceiveTimeoutMs) || head.compare(0, 3, "SRE") != 0)
+    if (!ex.receiveBytes(head, 3 + width, ctx.receiveTimeoutMs) || head.compare(0, 3, "SRE") != 0)
         return RecordFailed;
     const int length = width == 2 ? int(byteAt(head.data(), 3) * 256 + byteAt(head.data(), 4))
                                   : int(byteAt(head.data(), 3));
     if (length == 0)
         return NoMoreRecords;
-    return ex.ReceiveBytes(record, length, 1000) ? RecordRead : RecordFailed;
+    return ex.receiveBytes(record, length, 1000) ? RecordRead : RecordFailed;
 }
 
 namespace {
 
 using Key = std::tuple<long, long, long>;
 
-// (DigitsValue of lines 1, 2 and 3 of column 1), without copying the lines:
+// (digitsValue of lines 1, 2 and 3 of column 1), without copying the lines:
 // the binary search of every out-of-order record reads many of these.
 Key keyOfRow(const ResultTable& t, int row)
 {
@@ -162,7 +162,7 @@ Key keyOfRow(const ResultTable& t, int row)
     long v[3] = {0, 0, 0};
     for (long& n : v) {
         const size_t cr = rest.find('\r');
-        n = DigitsValue(rest.substr(0, cr));
+        n = digitsValue(rest.substr(0, cr));
         if (cr == std::string_view::npos)
             break;
         rest.remove_prefix(cr + 1);
@@ -184,7 +184,7 @@ int columnOfTag(unsigned tag)
 
 } // namespace
 
-void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
+void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
 {
     if (row < 1)
         return; // row 0 is the identification
@@ -200,7 +200,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
         pos += 2;
         return v;
     };
-    const long a = ctx.profile.PositionDepth >= 3 ? number() : 1;
+    const long a = ctx.profile.positionDepth >= 3 ? number() : 1;
     const long b = number();
     const long e = number();
 
@@ -208,7 +208,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     cells[1] = std::to_string(a) + '\r' + std::to_string(b) + '\r' + std::to_string(e);
     cells[2] = pad3(a) + '\r' + pad3(b) + '\r' + pad3(e) + "\r6,13";
 
-    const int base = FunctionTextBase(ctx.FamilyCode);
+    const int base = functionTextBase(ctx.familyCode);
     if (pos < length) {
         const long f = base + long(byteAt(data, pos++));
         std::string name = ctx.names.function(f);
@@ -234,7 +234,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
         // of its cell.
         for (size_t i = pos; i < end; ++i)
             if (data[i] != ' ')
-                item += StoredLineByte(data[i]);
+                item += storedLineByte(data[i]);
         pos = end + 1;
         std::string& cell = cells[size_t(columnOfTag(tag))];
         if (!cell.empty())
@@ -246,7 +246,7 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     for (int c = 0; c < ResultTable::ColumnCount; ++c)
         t.setCell(c, row, std::move(cells[size_t(c)]));
 
-    if (ctx.profile.ResultsSorted)
+    if (ctx.profile.resultsSorted)
         return;
     // Ordered insertion: rows 1..row-1 are in position order. Records mostly
     // come in order, so the row above is looked at first; otherwise a binary
@@ -266,17 +266,17 @@ void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     t.moveRow(row, lo);
 }
 
-void BuildTreeFromResults(AppContext& ctx, Progress& progress)
+void buildTreeFromResults(AppContext& ctx, Progress& progress)
 {
     ResultTable& t = ctx.structure.table;
     if (t.rowCount() <= 1 || t.cell(1, 0).empty())
         return;
-    ClearStructure(ctx);
+    clearStructure(ctx);
     progress.setLine2(ctx.texts.text("Wait_25"));
     progress.setPosition(0);
     // A Cancel pressed during the transfer must not cut the tree short: only
     // a press during the building ends it.
-    const bool cancelBefore = progress.CancelRequested();
+    const bool cancelBefore = progress.cancelRequested();
     long prevB = -1, prevE = -1;
     const int last = t.rowCount() - 1;
     ElementTree& tree = ctx.structure.tree;
@@ -284,39 +284,39 @@ void BuildTreeFromResults(AppContext& ctx, Progress& progress)
     for (int r = 1; r <= last; ++r) {
         const std::string& pos = t.cell(1, r);
         const std::string& names = t.cell(2, r);
-        const long b = DigitsValue(NthLine(pos, 2));
-        const long e = DigitsValue(NthLine(pos, 3));
+        const long b = digitsValue(nthLine(pos, 2));
+        const long e = digitsValue(nthLine(pos, 3));
         if (b != prevB) {
             prevE = 0;
-            top = AddElementNode(ctx, nullptr);
-            InitElement(ctx, top, KindObject, false);
-            top->name = NthLine(names, 2);
-            top->info.Number = int32_t(b);
+            top = addElementNode(ctx, nullptr);
+            initElement(ctx, top, KindObject, false);
+            top->name = nthLine(names, 2);
+            top->info.number = int32_t(b);
         }
         if (e != prevE && top) {
-            ElementNode* child = AddElementNode(ctx, top);
-            InitElement(ctx, child, KindMeasuringPoint, false);
-            child->info.Selection.clear(); // column 9 holds no selection for received rows
-            child->name = NthLine(names, 3);
-            child->info.Number = int32_t(e);
+            ElementNode* child = addElementNode(ctx, top);
+            initElement(ctx, child, KindMeasuringPoint, false);
+            child->info.selection.clear(); // column 9 holds no selection for received rows
+            child->name = nthLine(names, 3);
+            child->info.number = int32_t(e);
         }
         prevB = b;
         prevE = e;
         progress.setPosition(int((long long)r * 100 / last));
         progress.processEvents(0);
-        if (!cancelBefore && progress.CancelRequested())
+        if (!cancelBefore && progress.cancelRequested())
             break;
     }
     if (tree.empty()) {
-        ResetToNewStructure(ctx);
-        ctx.ResultsView = 0;
+        resetToNewStructure(ctx);
+        ctx.resultsView = 0;
     }
     tree.selected = tree.first();
 }
 
 // ------------------------------------------------------------ the transfer
 
-int ReceiveExitCode(const ReceiveOutcome& outcome)
+int receiveExitCode(const ReceiveOutcome& outcome)
 {
     using S = ReceiveOutcome::Status;
     switch (outcome.status) {
@@ -331,16 +331,16 @@ int ReceiveExitCode(const ReceiveOutcome& outcome)
     }
 }
 
-std::string CommErrorText(const SerialError& error)
+std::string commErrorText(const SerialError& error)
 {
     std::string text = std::string("11: COMM ERROR") + '\r' + error.what();
-    const std::string advice = OpenFailureAdvice(error);
+    const std::string advice = openFailureAdvice(error);
     if (!advice.empty())
         text += '\r' + advice;
     return text;
 }
 
-std::string PortBusyText(const AppContext& ctx, const SerialError& error)
+std::string portBusyText(const AppContext& ctx, const SerialError& error)
 {
     if (!error.portBusy())
         return {};
@@ -348,10 +348,10 @@ std::string PortBusyText(const AppContext& ctx, const SerialError& error)
     return ctx.texts.text("PortBusy_40") + ' ' + who;
 }
 
-std::string CommErrorText(const AppContext& ctx, const SerialError& error)
+std::string commErrorText(const AppContext& ctx, const SerialError& error)
 {
-    std::string text = CommErrorText(error);
-    if (const std::string busy = PortBusyText(ctx, error); !busy.empty())
+    std::string text = commErrorText(error);
+    if (const std::string busy = portBusyText(ctx, error); !busy.empty())
         text += '\r' + busy;
     return text;
 }
@@ -402,7 +402,7 @@ private:
     {
         if (!lost) {
             lost = true;
-            lossText = CommErrorText(e);
+            lossText = commErrorText(e);
             out.error = e.what();
         }
     }
@@ -440,21 +440,21 @@ void Transfer::reportLoss()
 
 void Transfer::receiveRecords(int timeoutFactor)
 {
-    ex.SendText("MSS");
-    ex.WaitAcknowledge(1000); // the instrument was seen to acknowledge; the status tells nothing more
+    ex.sendText("MSS");
+    ex.waitAcknowledge(1000); // the instrument was seen to acknowledge; the status tells nothing more
 
     struct RestoreTimeout {
         AppContext& c;
-        ~RestoreTimeout() { c.ReceiveTimeoutMs = 1000; }
+        ~RestoreTimeout() { c.receiveTimeoutMs = 1000; }
     } restore{ctx};
-    ctx.ReceiveTimeoutMs = timeoutFactor * 1000;
+    ctx.receiveTimeoutMs = timeoutFactor * 1000;
 
     int row = 1;
     int status = RecordRead;
     std::string record;
     do {
         try {
-            status = ReadRecord(ctx, ex, record);
+            status = readRecord(ctx, ex, record);
         } catch (const SerialError& e) {
             if (e.deviceLost()) {
                 noteLoss(e);
@@ -476,13 +476,13 @@ void Transfer::receiveRecords(int timeoutFactor)
             break;
         }
         if (status == RecordRead) {
-            DecodeRecord(ctx, record.data(), record.size(), row);
+            decodeRecord(ctx, record.data(), record.size(), row);
             ++row;
             ++out.done;
         }
         progress.setPosition(percentOf(out.done, out.count));
         progress.processEvents(0);
-    } while (!ex.CancelRequested() && status == RecordRead);
+    } while (!ex.cancelRequested() && status == RecordRead);
     lastStatus = status;
 
     if (out.tableFull) {
@@ -515,7 +515,7 @@ void Transfer::run()
 
     // 3. Start the exchange.
     int started = Exchange::GaveUp;
-    const bool startOk = stage("12: ERROR", [&] { started = ex.StartExchange(); });
+    const bool startOk = stage("12: ERROR", [&] { started = ex.startExchange(); });
     if (!startOk || started != Exchange::Started) {
         out.status = lost || !startOk ? ReceiveOutcome::Status::Failed : ReceiveOutcome::Status::NotAnswered;
         finish();
@@ -525,7 +525,7 @@ void Transfer::run()
     // 4. Who is there.
     InstrumentTexts texts;
     stage("3: ERROR", [&] {
-        out.identified = IdentifyInstrument(ctx, ex, link.InstrumentExtraLines, texts, &out.typeCode) == 0;
+        out.identified = identifyInstrument(ctx, ex, link.instrumentExtraLines, texts, &out.typeCode) == 0;
     });
     progress.setLine2(ctx.texts.text("ReceivingResults_30"));
     if (lost) {
@@ -540,19 +540,19 @@ void Transfer::run()
     stage("6: ERROR", [&] {
         stage("4: ERROR", [&] {
             out.count = 0;
-            ex.SendText("MNU");
+            ex.sendText("MNU");
             std::string reply;
-            if (ex.ReceiveBytes(reply, 6, 10000) && reply.compare(0, 3, "SNU") == 0)
+            if (ex.receiveBytes(reply, 6, 10000) && reply.compare(0, 3, "SNU") == 0)
                 out.count = int(byteAt(reply.data(), 4) * 256 + byteAt(reply.data(), 5));
         });
         if (lost)
             return;
         timeoutFactor = std::max(1, out.count / 250);
-        ClearStructure(ctx);
-        ClearResultTable(ctx);
-        ctx.CurrentFileName = ctx.decode(ctx.texts.defaultFileName);
-        WriteIdentificationRow(ctx, texts, link.InstrumentExtraLines);
-        ApplyFamilyProfile(ctx);
+        clearStructure(ctx);
+        clearResultTable(ctx);
+        ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);
+        writeIdentificationRow(ctx, texts, link.instrumentExtraLines);
+        applyFamilyProfile(ctx);
         if (hooks.refresh)
             hooks.refresh(ReceiveStep::StructureCleared);
     });
@@ -563,29 +563,29 @@ void Transfer::run()
     }
 
     // 7.-8. The records, then "MEX".
-    const bool typesMatch = ctx.FamilyCode == ctx.ProfileFamily;
+    const bool typesMatch = ctx.familyCode == ctx.profileFamily;
     stage("7: ERROR", [&] {
         if (typesMatch)
             receiveRecords(timeoutFactor);
         if (!lost)
-            ex.EndExchange();
+            ex.endExchange();
     });
-    ctx.ReceiveTimeoutMs = 1000;
+    ctx.receiveTimeoutMs = 1000;
 
     // 9. The tree from the rows.
     stage("8: ERROR", [&] {
-        BuildTreeFromResults(ctx, progress);
+        buildTreeFromResults(ctx, progress);
         if (typesMatch && hooks.refresh)
             hooks.refresh(ReceiveStep::TreeBuilt);
     });
 
     // 10.-11. The view.
     stage("9: ERROR", [&] {
-        ctx.ResultsView = 1;
+        ctx.resultsView = 1;
         if (typesMatch && ctx.structure.tree.empty()) {
-            ctx.StructureSaved = true;
-            ResetToNewStructure(ctx);
-            ctx.ResultsView = 0;
+            ctx.structureSaved = true;
+            resetToNewStructure(ctx);
+            ctx.resultsView = 0;
         }
         if (!ctx.structure.tree.empty())
             ctx.structure.tree.selected = ctx.structure.tree.first();
@@ -599,7 +599,7 @@ void Transfer::run()
     if (!typesMatch)
         out.status = ReceiveOutcome::Status::OtherInstrument;
     else if (lost || out.tableFull || (lastStatus > RecordRead && out.done < out.count) ||
-             (lastStatus == RecordRead && ex.CancelRequested()))
+             (lastStatus == RecordRead && ex.cancelRequested()))
         out.status = ReceiveOutcome::Status::Incomplete;
     else if (failedStage)
         out.status = ReceiveOutcome::Status::Failed;
@@ -609,7 +609,7 @@ void Transfer::run()
 
 } // namespace
 
-ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks,
+ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks,
                               Clock& clock)
 {
     ReceiveOutcome out;
@@ -624,7 +624,7 @@ ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
     } catch (const SerialError& e) {
         out.status = ReceiveOutcome::Status::PortFailed;
         out.error = e.what();
-        plainMessage(ctx, CommErrorText(ctx, e));
+        plainMessage(ctx, commErrorText(ctx, e));
         return out;
     }
     Transfer transfer(ctx, link, progress, hooks, clock, out);
@@ -641,7 +641,7 @@ ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
     }
     port.close();
     transfer.reportLoss();
-    ctx.ReceiveTimeoutMs = 1000;
+    ctx.receiveTimeoutMs = 1000;
     return out;
 }
 

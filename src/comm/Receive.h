@@ -23,7 +23,7 @@ constexpr size_t ExtraLineWidth = 50;
 
 // The type code less 100 when it lies in 100..199, modulo 256: 114 and 14
 // give 14; 370 gives 114.
-uint8_t FamilyCodeOf(unsigned typeCode);
+uint8_t familyCodeOf(unsigned typeCode);
 
 struct Identification {
     unsigned typeCode = 0;
@@ -35,7 +35,7 @@ struct Identification {
 // Reads an identification payload (type code, then up to ten texts each
 // ended by a byte 0). Only the first IdentificationBufferSize bytes count.
 // False when it is too short to hold the type code.
-bool ParseIdentification(const std::string& payload, Identification& out);
+bool parseIdentification(const std::string& payload, Identification& out);
 
 // Texts 1..7 of an identification as the callers keep them.
 using InstrumentTexts = std::array<std::string, 7>;
@@ -43,23 +43,23 @@ using InstrumentTexts = std::array<std::string, 7>;
 // A byte of an instrument's text that is one line of a result cell: the
 // structure file stores a line break as byte 2 and ends its lines with CR LF,
 // so bytes 2, 10 and 13 become a space; any other byte stays.
-char StoredLineByte(char c);
+char storedLineByte(char c);
 
 // Every byte below 32 other than CR, and every byte of 128 and above, turned
 // into a space: firm and user data as they are kept and shown.
-std::string CleanInstrumentText(const std::string& text);
+std::string cleanInstrumentText(const std::string& text);
 
-// "MWH": reads the identification, sets FamilyCode and the extra lines when
+// "MWH": reads the identification, sets familyCode and the extra lines when
 // the reply is valid, applies the family profile in every case. Returns 0
-// for a valid reply, 1 otherwise (the texts are then empty and FamilyCode
+// for a valid reply, 1 otherwise (the texts are then empty and familyCode
 // and the extra lines keep their values). Inside an exchange only.
 // `typeCode`, when given, receives the reported type code of a valid reply.
-int IdentifyInstrument(AppContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
+int identifyInstrument(AppContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
                        unsigned* typeCode = nullptr);
 
 // Row 0 of the result table: column 1 = texts 1, 2, 3, 4, 7 and the three
 // extra lines joined by CR; column 2 = text 5 and column 3 = text 6, cleaned.
-void WriteIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra);
+void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra);
 
 // ------------------------------------------------------------ records
 
@@ -67,7 +67,7 @@ enum RecordStatus : int { RecordRead = 0, NoMoreRecords = 1, RecordFailed = 3 };
 
 // One "MRE": the record's bytes in `record`. RecordFailed for a wrong or late
 // header or a record that did not arrive whole.
-int ReadRecord(AppContext& ctx, Exchange& exchange, std::string& record);
+int readRecord(AppContext& ctx, Exchange& exchange, std::string& record);
 
 // Writes one result row from a record at table row `row` (the table grows to
 // hold it) and moves it to its place in position order: after every row
@@ -75,12 +75,12 @@ int ReadRecord(AppContext& ctx, Exchange& exchange, std::string& record);
 // their arrival order. An item that runs past the record's end ends the
 // decoding of that record; a record too short for its position reads the
 // missing numbers as 0 and one without a function byte gets no function.
-void DecodeRecord(AppContext& ctx, const char* data, size_t length, int row);
+void decodeRecord(AppContext& ctx, const char* data, size_t length, int row);
 
 // Rebuilds the element tree from the result rows: one Object per run of rows
 // with the same block number, under it one Particular per run with the same
 // element number, each named by its number in three digits.
-void BuildTreeFromResults(AppContext& ctx, Progress& progress);
+void buildTreeFromResults(AppContext& ctx, Progress& progress);
 
 // ------------------------------------------------------------ the transfer
 
@@ -93,7 +93,7 @@ enum class ReceiveStep {
     // mirror it, and show the structure panel.
     TreeBuilt,
     // The transfer is over for an instrument of this family: show
-    // ctx.ResultsView (a new empty structure has 0), select
+    // ctx.resultsView (a new empty structure has 0), select
     // ctx.structure.tree.selected.
     ViewShown,
 };
@@ -132,7 +132,7 @@ struct ReceiveOutcome {
 // position order, "MEX", the tree and the view. Every stage reports its own
 // failure and the transfer goes on with the next; records received are never
 // dropped. Runs on the calling thread and returns when it is over.
-ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress,
+ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress,
                               const ReceiveHooks& hooks, Clock& clock = systemClock());
 
 // The exit status of a transfer for the command-line tool: 0 when every
@@ -140,17 +140,17 @@ ReceiveOutcome ReceiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
 // instrument holds (none included: a time-out, Cancel, the device lost on the
 // way, a full table, a failed stage after records), 2 when no records could
 // be asked for (the port, no answer, another instrument, a failed stage).
-int ReceiveExitCode(const ReceiveOutcome& outcome);
+int receiveExitCode(const ReceiveOutcome& outcome);
 
 // "11: COMM ERROR" with the port's message and, for a device the user may
 // not open, the remedy; for a device lost during a transfer also how many
 // records arrived.
-std::string CommErrorText(const SerialError& error);
+std::string commErrorText(const SerialError& error);
 // The same, and for a port another program holds, who holds it.
-std::string CommErrorText(const AppContext& ctx, const SerialError& error);
+std::string commErrorText(const AppContext& ctx, const SerialError& error);
 
 // "The port is in use by another program: picocom (pid 1234)" (the holder,
 // or the device when the holder is not known) for a busy port; else empty.
-std::string PortBusyText(const AppContext& ctx, const SerialError& error);
+std::string portBusyText(const AppContext& ctx, const SerialError& error);
 
 } // namespace zentrova

@@ -38,7 +38,7 @@ int openErrorNumber(const QString& device, QSerialPort::SerialPortError qtError)
 }
 } // namespace
 
-std::string PortLockHolder(const QString& device)
+std::string portLockHolder(const QString& device)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(device).constData(), &st) != 0)
@@ -94,7 +94,7 @@ void SerialPortComm::open()
         port_.clearError();
         const int err = openErrorNumber(device_, qtError);
         if (err == EBUSY)
-            throw SerialError::busy(device_, PortLockHolder(device_));
+            throw SerialError::busy(device_, portLockHolder(device_));
         throw SerialError::openFailure(device_, err);
     }
     // Qt's lock file keeps out programs that use the same kind of lock file;
@@ -104,7 +104,7 @@ void SerialPortComm::open()
     if (::flock(int(port_.handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         port_.close();
         port_.clearError();
-        throw SerialError::busy(device_, PortLockHolder(device_));
+        throw SerialError::busy(device_, portLockHolder(device_));
     }
     // Any other flock failure (a device without lock support) leaves the port
     // usable as before.
@@ -165,7 +165,7 @@ void SerialPortComm::checkDevice(bool writing)
     // Poll time-outs and refused modem-line calls are not failures here.
 }
 
-int SerialPortComm::InputCount()
+int SerialPortComm::inputCount()
 {
     if (!port_.isOpen())
         return 0;
@@ -175,7 +175,7 @@ int SerialPortComm::InputCount()
     return n > 0x3fffffff ? 0x3fffffff : int(n);
 }
 
-int SerialPortComm::OutputCount()
+int SerialPortComm::outputCount()
 {
     if (!port_.isOpen())
         return 0;

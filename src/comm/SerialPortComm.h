@@ -10,7 +10,7 @@ namespace zentrova {
 // The program that holds an flock on `device`: "picocom (pid 1234)", "(pid
 // 1234)" when its name cannot be read, empty when no holder is listed in
 // /proc/locks.
-std::string PortLockHolder(const QString& device);
+std::string portLockHolder(const QString& device);
 
 // The serial port object over QSerialPort: 8 data bits, no parity, two stop
 // bits, no flow control, DTR and RTS off. Pseudo-terminals (and some USB
@@ -33,8 +33,8 @@ public:
     bool active() const override;
     void close() override;
     void purge() override;
-    int InputCount() override;
-    int OutputCount() override;
+    int inputCount() override;
+    int outputCount() override;
     int read(char* buffer, int n) override;
     void write(const char* buffer, int n) override;
     void waitForInput(int ms) override;

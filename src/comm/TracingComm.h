@@ -24,8 +24,8 @@ public:
     bool active() const override { return inner_.active(); }
     void close() override;
     void purge() override;
-    int InputCount() override { return guard([&] { return inner_.InputCount(); }); }
-    int OutputCount() override { return guard([&] { return inner_.OutputCount(); }); }
+    int inputCount() override { return guard([&] { return inner_.inputCount(); }); }
+    int outputCount() override { return guard([&] { return inner_.outputCount(); }); }
     int read(char* buffer, int n) override;
     void write(const char* buffer, int n) override;
     void waitForInput(int ms) override { guard([&] { inner_.waitForInput(ms); return 0; }); }

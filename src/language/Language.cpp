@@ -35,7 +35,7 @@ bool startsWithNoCase(const std::string& s, const char* prefix)
 
 bool loadIni(CSimpleIniA& ini, const QString& path, QString* error = nullptr)
 {
-    return LoadIniFile(ini, FileNameToSystem(path).toStdString(), error);
+    return loadIniFile(ini, fileNameToSystem(path).toStdString(), error);
 }
 
 } // namespace
@@ -87,12 +87,12 @@ void NameTables::setEntry(const std::string& key, const std::string& value)
         width = QuantityWidth;
     } else if (startsWithNoCase(key, "text")) {
         table = &texts_;
-        width = TextWidth;
+        width = textWidth;
         underscores = true;
     } else {
         return;
     }
-    const long n = DigitsValue(key);
+    const long n = digitsValue(key);
     bool hasDigit = std::any_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!hasDigit || n < 0 || size_t(n) >= table->size())
         return;
@@ -137,7 +137,7 @@ std::string LanguageLoader::readIndexKey(AppContext& ctx, void* index, const std
     auto* ini = static_cast<CSimpleIniA*>(index);
     const char* v = ini->GetValue(section.c_str(), key.c_str(), nullptr);
     if (!v || !*v) {
-        ctx.settings.WriteSetting("SETUP", "Language", "1");
+        ctx.settings.writeSetting("SETUP", "Language", "1");
         ctx.fatal("Error in LNG_MAIN.INI\r" + key);
         ok = false;
         return {};
@@ -145,16 +145,16 @@ std::string LanguageLoader::readIndexKey(AppContext& ctx, void* index, const std
     return v;
 }
 
-bool LanguageLoader::LoadLanguageList(AppContext& ctx)
+bool LanguageLoader::loadLanguageList(AppContext& ctx)
 {
     entries_.clear();
     selected_ = 0;
     // A settings file that is a folder or a device keeps nothing: say so once.
-    if (const QString problem = ctx.settings.UnreportedProblem(); !problem.isEmpty())
+    if (const QString problem = ctx.settings.unreportedProblem(); !problem.isEmpty())
         ctx.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     CSimpleIniA ini(false, false, false);
     const QString indexPath = ctx.ProgramDir + "LNG_MAIN.INI";
-    if (const QString problem = NotARegularFile(indexPath); !problem.isEmpty()) {
+    if (const QString problem = notARegularFile(indexPath); !problem.isEmpty()) {
         ctx.fatal("Error in LNG_MAIN.INI\r" + ctx.encode(indexPath + QStringLiteral(": ") + problem));
         return false;
     }
@@ -180,26 +180,26 @@ bool LanguageLoader::LoadLanguageList(AppContext& ctx)
             lcid = readIndexKey(ctx, &ini, name, "lcid", ok);
         if (!ok)
             return false;
-        entries_.push_back({name, disp, int(DigitsValue(lcid))});
+        entries_.push_back({name, disp, int(digitsValue(lcid))});
     }
 
-    const long stored = DigitsValue(ctx.settings.ReadSetting("SETUP", "LANGUAGE", "0"));
+    const long stored = digitsValue(ctx.settings.readSetting("SETUP", "LANGUAGE", "0"));
     long n = stored > long(entries_.size()) ? 1 : stored;
     if (n > 0)
         selected_ = int(n - 1);
     return true;
 }
 
-bool LanguageLoader::CurrentLanguage(AppContext& ctx, std::string& section, std::string& filePath)
+bool LanguageLoader::currentLanguage(AppContext& ctx, std::string& section, std::string& filePath)
 {
     if (selected_ < 0 || size_t(selected_) >= entries_.size())
         return false;
     // A settings file that is a folder or a device keeps nothing: say so once.
-    if (const QString problem = ctx.settings.UnreportedProblem(); !problem.isEmpty())
+    if (const QString problem = ctx.settings.unreportedProblem(); !problem.isEmpty())
         ctx.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     CSimpleIniA ini(false, false, false);
     const QString indexPath = ctx.ProgramDir + "LNG_MAIN.INI";
-    if (const QString problem = NotARegularFile(indexPath); !problem.isEmpty()) {
+    if (const QString problem = notARegularFile(indexPath); !problem.isEmpty()) {
         ctx.fatal("Error in LNG_MAIN.INI\r" + ctx.encode(indexPath + QStringLiteral(": ") + problem));
         return false;
     }
@@ -224,26 +224,26 @@ bool LanguageLoader::CurrentLanguage(AppContext& ctx, std::string& section, std:
     while (pos < lcidText.size() && std::isspace((unsigned char)lcidText[pos]))
         ++pos;
     if (pos == 0 || pos != lcidText.size()) {
-        ctx.settings.WriteSetting("SETUP", "Language", "1");
+        ctx.settings.writeSetting("SETUP", "Language", "1");
         ctx.fatal("Error in LNG_MAIN.INI\r[" + section + "] lcid=" + lcidText +
                   " is not a number");
         return false;
     }
     codec_.setLcid(lcid);
-    filePath = FileNameToSystem(ctx.ProgramDir).toStdString() + file;
+    filePath = fileNameToSystem(ctx.ProgramDir).toStdString() + file;
     return true;
 }
 
 bool LanguageLoader::open(AppContext& ctx)
 {
     std::string section, path;
-    if (!CurrentLanguage(ctx, section, path))
+    if (!currentLanguage(ctx, section, path))
         return false;
     open_ = std::make_unique<Open>();
     QString why;
-    if (!LoadIniFile(open_->ini, path, &why)) {
+    if (!loadIniFile(open_->ini, path, &why)) {
         open_.reset();
-        ctx.settings.WriteSetting("SETUP", "Language", "1");
+        ctx.settings.writeSetting("SETUP", "Language", "1");
         ctx.fatal("Error in LANGUAGE.INI\r" + path + ": " + ctx.encode(why));
         return false;
     }
@@ -277,14 +277,14 @@ LanguageLoader::sectionEntries(const std::string& section) const
     return out;
 }
 
-std::string LanguageLoader::ReadText(AppContext& ctx, const std::string& key)
+std::string LanguageLoader::readText(AppContext& ctx, const std::string& key)
 {
     std::string v = rawValue("LANGUAGE", key);
     if (!v.empty())
         return v;
-    ctx.settings.WriteSetting("SETUP", "Language", "1");
+    ctx.settings.writeSetting("SETUP", "Language", "1");
     const std::string message = "Error in LANGUAGE.INI\r" + key;
-    if (ctx.TerminateOnMissingText)
+    if (ctx.terminateOnMissingText)
         ctx.fatal(message);
     else if (!ctx.quitRequested)
         ctx.prompts->message(MsgType::Error, message, MbOK);
@@ -300,7 +300,7 @@ std::string headingText(const std::string& text)
 
 // ------------------------------------------------------------ loading
 
-bool LoadInterfaceTexts(AppContext& ctx)
+bool loadInterfaceTexts(AppContext& ctx)
 {
     const std::string oldDefault = ctx.texts.defaultFileName.empty() ? std::string("..")
                                                                     : ctx.texts.defaultFileName;
@@ -310,7 +310,7 @@ bool LoadInterfaceTexts(AppContext& ctx)
 
     for (std::string_view k : interfaceKeys()) {
         const std::string key(k);
-        std::string v = lang.ReadText(ctx, key);
+        std::string v = lang.readText(ctx, key);
         if (startsWithNoCase(key, "glava") || startsWithNoCase(key, "vglava"))
             v = headingText(v);
         ctx.texts.set(key, v);
@@ -332,12 +332,12 @@ bool LoadInterfaceTexts(AppContext& ctx)
     const std::string newDefault = cut(ctx.texts.text("Noname_8") + "." + ctx.texts.extension,
                                        InterfaceTexts::SlotWidth);
     ctx.texts.defaultFileName = newDefault;
-    if (ctx.CurrentFileName == ctx.decode(oldDefault))
-        ctx.CurrentFileName = ctx.decode(newDefault);
+    if (ctx.currentFileName == ctx.decode(oldDefault))
+        ctx.currentFileName = ctx.decode(newDefault);
     return !ctx.quitRequested;
 }
 
-bool LoadReportTexts(AppContext& ctx)
+bool loadReportTexts(AppContext& ctx)
 {
     LanguageLoader& lang = ctx.language;
     if (!lang.open(ctx))
@@ -380,15 +380,15 @@ bool LoadReportTexts(AppContext& ctx)
 
 namespace zentrova {
 
-bool ChangeLanguage(AppContext& ctx, int index)
+bool changeLanguage(AppContext& ctx, int index)
 {
     if (index < 0 || size_t(index) >= ctx.language.entries().size())
         return false;
-    ctx.settings.WriteSetting("SETUP", "Language", std::to_string(index + 1));
+    ctx.settings.writeSetting("SETUP", "Language", std::to_string(index + 1));
     ctx.language.setSelectedIndex(index);
-    if (!LoadInterfaceTexts(ctx) || !LoadReportTexts(ctx))
+    if (!loadInterfaceTexts(ctx) || !loadReportTexts(ctx))
         return false;
-    ApplyFamilyProfile(ctx);
+    applyFamilyProfile(ctx);
     ctx.defaultNames.reset(ctx.settings, ctx.texts);
     return !ctx.quitRequested;
 }

@@ -40,7 +40,7 @@ public:
     static constexpr int UnitCount = 999, UnitWidth = 25;
     static constexpr int FunctionCount = 999, FunctionWidth = 35;
     static constexpr int QuantityCount = 999, QuantityWidth = 15;
-    static constexpr int TextCount = 1000, TextWidth = 30;
+    static constexpr int TextCount = 1000, textWidth = 30;
 
     NameTables();
     void clear();
@@ -88,10 +88,10 @@ public:
 
     // Reads LNG_MAIN.INI and selects the stored language. False when the
     // program has to end (the reason was shown).
-    bool LoadLanguageList(AppContext& ctx);
+    bool loadLanguageList(AppContext& ctx);
     // Section name and absolute path of the selected language's file; sets the
     // character set from its lcid. False when the index is broken (program ends).
-    bool CurrentLanguage(AppContext& ctx, std::string& section, std::string& filePath);
+    bool currentLanguage(AppContext& ctx, std::string& section, std::string& filePath);
 
     // Opens the selected language's file for reading single keys.
     bool open(AppContext& ctx);
@@ -99,7 +99,7 @@ public:
     bool isOpen() const;
     // One key of [LANGUAGE]; a missing or empty key is reported (and ends the
     // program once the main window was activated).
-    std::string ReadText(AppContext& ctx, const std::string& key);
+    std::string readText(AppContext& ctx, const std::string& key);
     // A key of any section of the open file, "" when missing; no message.
     std::string rawValue(const std::string& section, const std::string& key) const;
     // Every key=value of a section of the open file, in file order.
@@ -121,9 +121,9 @@ bool isRemovedLanguage(const std::string& section);
 
 // Reads every [LANGUAGE] key into ctx.texts and [NAMEF] into ctx.names.
 // False when the program has to end.
-bool LoadInterfaceTexts(AppContext& ctx);
+bool loadInterfaceTexts(AppContext& ctx);
 // Reads every [PROTOCOL] key into ctx.reportLabels. False when the program has to end.
-bool LoadReportTexts(AppContext& ctx);
+bool loadReportTexts(AppContext& ctx);
 
 // The text of a heading key with each "$" turned into a line break (CR).
 std::string headingText(const std::string& text);
@@ -134,5 +134,5 @@ namespace zentrova {
 // The language dialog's OK: stores the choice (1-based), reloads the texts and
 // report labels, re-applies the family profile and resets the default names.
 // False when the new language's files are broken (the program ends).
-bool ChangeLanguage(AppContext& ctx, int index);
+bool changeLanguage(AppContext& ctx, int index);
 } // namespace zentrova

@@ -17,7 +17,7 @@ namespace {
 // how many bytes after the sequence to drop as well (H); what it asks past
 // the end drops only what is there.
 template <typename OnParam>
-std::string RemovePass(const std::string& text, char letter, OnParam&& onParam)
+std::string removePass(const std::string& text, char letter, OnParam&& onParam)
 {
     if (text.find(letter) == std::string::npos)
         return text;
@@ -48,7 +48,7 @@ struct WholeCell {
 
 // Steps that act on the whole cell: line feeds go, then H, F, N and B in
 // that order.
-WholeCell StripWholeCell(const std::string& cell)
+WholeCell stripWholeCell(const std::string& cell)
 {
     WholeCell w;
     w.text.reserve(cell.size());
@@ -57,16 +57,16 @@ WholeCell StripWholeCell(const std::string& cell)
             w.text.push_back(ch);
     if (w.text.find(static_cast<char>(kMarkupLead)) == std::string::npos)
         return w;
-    w.text = RemovePass(w.text, 'H', [](unsigned char n) { return size_t(n); });
+    w.text = removePass(w.text, 'H', [](unsigned char n) { return size_t(n); });
     int lastF = 0;
-    w.text = RemovePass(w.text, 'F', [&](unsigned char p) { lastF = p; return size_t(0); });
+    w.text = removePass(w.text, 'F', [&](unsigned char p) { lastF = p; return size_t(0); });
     w.fontIndex = lastF >= 1 && lastF <= 3 ? lastF : 0;
-    w.text = RemovePass(w.text, 'N', [](unsigned char) { return size_t(0); });
-    w.text = RemovePass(w.text, 'B', [&](unsigned char) { w.bold = true; return size_t(0); });
+    w.text = removePass(w.text, 'N', [](unsigned char) { return size_t(0); });
+    w.text = removePass(w.text, 'B', [&](unsigned char) { w.bold = true; return size_t(0); });
     return w;
 }
 
-std::optional<Alignment> AlignOf(unsigned char ch)
+std::optional<Alignment> alignOf(unsigned char ch)
 {
     switch (ch) {
     case 'L': return AlignLeft;
@@ -78,7 +78,7 @@ std::optional<Alignment> AlignOf(unsigned char ch)
 
 } // namespace
 
-QColor ColourOf(LineColour c)
+QColor colourOf(LineColour c)
 {
     // The classic sixteen-colour palette: its green is the dark one.
     switch (c) {
@@ -90,9 +90,9 @@ QColor ColourOf(LineColour c)
     return QColor(0, 0, 0);
 }
 
-CellLayout ParseCell(const std::string& text, Alignment startAlign, const CellData* data)
+CellLayout parseCell(const std::string& text, Alignment startAlign, const CellData* data)
 {
-    WholeCell whole = StripWholeCell(text);
+    WholeCell whole = stripWholeCell(text);
     CellLayout layout;
     layout.bold = whole.bold;
     layout.fontIndex = whole.fontIndex;
@@ -107,19 +107,19 @@ CellLayout ParseCell(const std::string& text, Alignment startAlign, const CellDa
         line.align = startAlign;
         line.text = s.substr(start, end - start);
         if (line.text.find(static_cast<char>(kMarkupLead)) != std::string::npos) {
-            line.text = RemovePass(line.text, 'A', [&](unsigned char p) {
-                if (auto a = AlignOf(p))
+            line.text = removePass(line.text, 'A', [&](unsigned char p) {
+                if (auto a = alignOf(p))
                     line.align = *a;
                 return size_t(0);
             });
-            line.text = RemovePass(line.text, 'C', [&](unsigned char p) {
+            line.text = removePass(line.text, 'C', [&](unsigned char p) {
                 if (p >= 1 && p <= 4)
                     line.colour = static_cast<LineColour>(p - 1);
                 return size_t(0);
             });
         }
         if (i < alignCount)
-            if (auto a = AlignOf(static_cast<unsigned char>(data->lineAlignments[i])))
+            if (auto a = alignOf(static_cast<unsigned char>(data->lineAlignments[i])))
                 line.align = *a;
         // The cell object's font brings its own colour, which replaces the
         // markup's; a "!" (a failed limit) still shows red.
@@ -135,9 +135,9 @@ CellLayout ParseCell(const std::string& text, Alignment startAlign, const CellDa
     return layout;
 }
 
-std::string VisibleText(const std::string& cell)
+std::string visibleText(const std::string& cell)
 {
-    const CellLayout layout = ParseCell(cell, AlignLeft);
+    const CellLayout layout = parseCell(cell, AlignLeft);
     std::string out;
     for (size_t i = 0; i < layout.lines.size(); ++i) {
         if (i)
@@ -151,7 +151,7 @@ namespace {
 
 // The font a cell draws with: the grid font, bold by B, name and size of the
 // F font when the grid has it, or the cell object's font over all of them.
-QFont CellFont(const GridData& grid, const CellLayout& layout, const CellData* data, const QFont& gridFont)
+QFont cellFont(const GridData& grid, const CellLayout& layout, const CellData* data, const QFont& gridFont)
 {
     if (data && data->font)
         return *data->font;
@@ -173,12 +173,12 @@ QFont CellFont(const GridData& grid, const CellLayout& layout, const CellData* d
     return font;
 }
 
-QString Decode(const ByteDecoder& decode, const std::string& bytes)
+QString decodedText(const ByteDecoder& decode, const std::string& bytes)
 {
     return decode ? decode(bytes) : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
 
-void GrowToFit(GridData& grid, int col, int row, const CellDrawResult& result)
+void growToFit(GridData& grid, int col, int row, const CellDrawResult& result)
 {
     const int needHeight =
         int(std::min<int64_t>(int64_t(result.lineHeight) * result.lines + 2, 1 << 24));
@@ -190,16 +190,16 @@ void GrowToFit(GridData& grid, int col, int row, const CellDrawResult& result)
 
 } // namespace
 
-CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
+CellDrawResult drawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
                         const QFont& gridFont, const QColor& fontColor, const ByteDecoder& decode,
                         bool growCells)
 {
     const CellData* data = grid.cellData(col, row);
-    const CellLayout layout = ParseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
+    const CellLayout layout = parseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
 
     painter.save();
     painter.setClipRect(R, Qt::IntersectClip);
-    painter.setFont(CellFont(grid, layout, data, gridFont));
+    painter.setFont(cellFont(grid, layout, data, gridFont));
     const QFontMetrics fm = painter.fontMetrics();
     CellDrawResult result;
     result.lineHeight = fm.height();
@@ -209,7 +209,7 @@ CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, con
     const int right = R.left() + R.width();
     for (size_t i = 0; i < layout.lines.size(); ++i) {
         const CellLine& line = layout.lines[i];
-        const QString text = Decode(decode, line.text);
+        const QString text = decodedText(decode, line.text);
         const int w = fm.horizontalAdvance(text);
         result.widest = std::max(result.widest, w);
         int x = left + 2;
@@ -222,29 +222,29 @@ CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, con
         // for the widest line.
         if (text.isEmpty() || y >= R.top() + R.height())
             continue;
-        painter.setPen(line.colour ? ColourOf(*line.colour) : fontColor);
+        painter.setPen(line.colour ? colourOf(*line.colour) : fontColor);
         painter.drawText(QPoint(x, int(y) + fm.ascent()), text);
     }
     painter.restore();
 
     if (growCells)
-        GrowToFit(grid, col, row, result);
+        growToFit(grid, col, row, result);
     return result;
 }
 
-CellDrawResult FitCell(GridData& grid, int col, int row, const QFont& gridFont, const ByteDecoder& decode,
+CellDrawResult fitCell(GridData& grid, int col, int row, const QFont& gridFont, const ByteDecoder& decode,
                        QPaintDevice* device)
 {
     const CellData* data = grid.cellData(col, row);
-    const CellLayout layout = ParseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
-    const QFont font = CellFont(grid, layout, data, gridFont);
+    const CellLayout layout = parseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);
+    const QFont font = cellFont(grid, layout, data, gridFont);
     const QFontMetrics fm = device ? QFontMetrics(font, device) : QFontMetrics(font);
     CellDrawResult result;
     result.lineHeight = fm.height();
     result.lines = int(layout.lines.size());
     for (const CellLine& line : layout.lines)
-        result.widest = std::max(result.widest, fm.horizontalAdvance(Decode(decode, line.text)));
-    GrowToFit(grid, col, row, result);
+        result.widest = std::max(result.widest, fm.horizontalAdvance(decodedText(decode, line.text)));
+    growToFit(grid, col, row, result);
     return result;
 }
 

@@ -28,7 +28,7 @@ namespace zentrova {
 constexpr unsigned char kMarkupLead = 255;
 
 enum class LineColour : uint8_t { Red, Blue, Green, Black };
-QColor ColourOf(LineColour c);
+QColor colourOf(LineColour c);
 
 struct CellLine {
     std::string text; // bytes, markup removed
@@ -46,12 +46,12 @@ struct CellLayout {
 
 // Splits a cell text into the lines the grid draws. `startAlign` is the
 // column's alignment for the cell's row; `data` is the cell's object, if any.
-CellLayout ParseCell(const std::string& text, Alignment startAlign, const CellData* data = nullptr);
+CellLayout parseCell(const std::string& text, Alignment startAlign, const CellData* data = nullptr);
 
 // The text as the grid shows it: markup removed, hidden text left out, line
 // feeds dropped, lines joined by CR. Whatever prints or exports a grid
 // without drawing its markup uses this.
-std::string VisibleText(const std::string& cell);
+std::string visibleText(const std::string& cell);
 
 struct CellDrawResult {
     int lineHeight = 0; // height of "0" in the cell's font
@@ -66,14 +66,14 @@ using ByteDecoder = std::function<QString(const std::string&)>;
 // the cell's bytes into text (the language's codec). The painter's state is
 // left as found. Unless `growCells` is false, the row and column then grow
 // to fit the text (never shrink): row to lines * h + 2, column to widest + 5.
-CellDrawResult DrawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
+CellDrawResult drawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
                         const QFont& gridFont, const QColor& fontColor, const ByteDecoder& decode,
                         bool growCells = true);
 
-// What DrawCell would measure and grow, without drawing: for laying out
+// What drawCell would measure and grow, without drawing: for laying out
 // cells before they are shown. `device` gives the resolution (the screen's
 // when null).
-CellDrawResult FitCell(GridData& grid, int col, int row, const QFont& gridFont, const ByteDecoder& decode,
+CellDrawResult fitCell(GridData& grid, int col, int row, const QFont& gridFont, const ByteDecoder& decode,
                        QPaintDevice* device = nullptr);
 
 } // namespace zentrova

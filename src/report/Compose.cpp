@@ -16,7 +16,7 @@
 
 namespace zentrova {
 
-QFont ReportFont()
+QFont reportFont()
 {
     QFont f(QString::fromLatin1(kReportTypeface));
     f.setPointSize(9);
@@ -40,22 +40,22 @@ const char* MarginTexts::languageKey(int side)
 void MarginTexts::load(const Settings& s)
 {
     for (int i = 0; i < Count; ++i)
-        text[size_t(i)] = s.ReadSetting("MARGINS", settingKey(i), "2.54");
+        text[size_t(i)] = s.readSetting("MARGINS", settingKey(i), "2.54");
 }
 
 void MarginTexts::save(const Settings& s) const
 {
     for (int i = 0; i < Count; ++i)
-        s.WriteSetting("MARGINS", settingKey(i), text[size_t(i)]);
+        s.writeSetting("MARGINS", settingKey(i), text[size_t(i)]);
 }
 
-std::string MarginErrorText(const AppContext& ctx, int side, const std::string& text)
+std::string marginErrorText(const AppContext& ctx, int side, const std::string& text)
 {
     return ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": \"" + text +
            "\"";
 }
 
-std::string WithSystemDecimalSeparator(const std::string& text)
+std::string withSystemDecimalSeparator(const std::string& text)
 {
     // The separator is one character in every locale that has a Latin digit
     // set; a multi-character one falls back to the point.
@@ -68,7 +68,7 @@ std::string WithSystemDecimalSeparator(const std::string& text)
     return out;
 }
 
-bool ParseMarginText(const std::string& text, double& centimetres)
+bool parseMarginText(const std::string& text, double& centimetres)
 {
     auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     auto isSep = [](char c) { return c == '.' || c == ','; };
@@ -115,18 +115,18 @@ constexpr int kMaxShrinkStep = 16;
 class ResultsComposer {
 public:
     ResultsComposer(const AppContext& ctx, const GridData& grid, PageRecorder& prn, Progress& progress)
-        : ctx_(ctx), grid_(grid), prn_(prn), canvas_(prn.Canvas()), progress_(progress)
+        : ctx_(ctx), grid_(grid), prn_(prn), canvas_(prn.canvas()), progress_(progress)
     {
-        const QPoint o = prn.PrintableOrigin();
+        const QPoint o = prn.printableOrigin();
         X_ = o.x();
         Y_ = o.y();
-        W_ = prn.mmToPixelsX(prn.PrintableWidth());
-        H_ = prn.mmToPixelsY(prn.PrintableHeight());
+        W_ = prn.mmToPixelsX(prn.printableWidth());
+        H_ = prn.mmToPixelsY(prn.printableHeight());
         G_ = mx(2);
         bottom_ = Y_ + H_ - my(10);
         tableStartY_ = Y_ + my(30);
-        shading_ = prn.PrinterDpiX() > 250;
-        dpiY_ = prn.PrinterDpiY();
+        shading_ = prn.printerDpiX() > 250;
+        dpiY_ = prn.printerDpiY();
         y_ = Y_;
     }
 
@@ -137,12 +137,12 @@ private:
     int my(double mm) const { return prn_.mmToPixelsY(mm); }
     QFont reportFont(double points, bool bold = false) const
     {
-        return PrinterFont(QString::fromLatin1(kReportTypeface), points, dpiY_, bold);
+        return printerFont(QString::fromLatin1(kReportTypeface), points, dpiY_, bold);
     }
     QString text(const char* key) const { return ctx_.decode(ctx_.texts.text(key)); }
 
-    void PageFrame();
-    void PageHeading();
+    void pageFrame();
+    void pageHeading();
     void newPage();
     void prepareCells();
     void fitWidth();
@@ -183,17 +183,17 @@ void ResultsComposer::newPage()
     // A page with nothing on it yet is used as it is: a first row or a
     // block of comments too tall for any page must not leave a blank sheet.
     if (!prn_.currentPageEmpty())
-        prn_.NewPage();
+        prn_.newPage();
     headingPrinted_ = false;
 }
 
-void ResultsComposer::PageFrame()
+void ResultsComposer::pageFrame()
 {
     if (shading_) {
         const QColor shade(kShade);
         // From corner to corner, each corner converted on its own.
         auto fill = [&](int left, int top, int right, int bottom) {
-            canvas_.FillRect(QRect(left, top, right - left, bottom - top), shade);
+            canvas_.fillRect(QRect(left, top, right - left, bottom - top), shade);
         };
         // Bands along the four edges of the printable area.
         fill(X_, Y_, X_ + W_, Y_ + my(4));
@@ -220,8 +220,8 @@ void ResultsComposer::PageFrame()
     if (ctx_.comments.pageNumbering()) {
         const QFont keep = canvas_.font();
         canvas_.setFont(reportFont(8));
-        const QString number = QStringLiteral("- %1 -").arg(prn_.PageCount());
-        canvas_.TextOut(X_ + (W_ - canvas_.TextWidth(number)) / 2, Y_ + H_, number);
+        const QString number = QStringLiteral("- %1 -").arg(prn_.pageCount());
+        canvas_.textOut(X_ + (W_ - canvas_.textWidth(number)) / 2, Y_ + H_, number);
         canvas_.setFont(keep);
     }
 }
@@ -245,7 +245,7 @@ const QImage& ResultsComposer::logo()
     return logo_;
 }
 
-void ResultsComposer::PageHeading()
+void ResultsComposer::pageHeading()
 {
     const QFont keep = canvas_.font();
     const QFont caption = reportFont(8), first = reportFont(12, true), second = reportFont(8),
@@ -255,9 +255,9 @@ void ResultsComposer::PageHeading()
 
     // Heights of the first and second line, shared by both blocks.
     canvas_.setFont(first);
-    const int h1 = canvas_.TextHeight();
+    const int h1 = canvas_.textHeight();
     canvas_.setFont(second);
-    const int h2 = canvas_.TextHeight();
+    const int h2 = canvas_.textHeight();
     const int line1Y = Y_ + my(4);
     const int ruleY = line1Y + h1 + 1;
     const int line2Y = line1Y + h1 + 3;
@@ -265,23 +265,23 @@ void ResultsComposer::PageHeading()
 
     const int opX = X_ + mx(kOperatorOffsetMm);
     canvas_.setFont(caption);
-    canvas_.TextOut(opX, Y_, text("Operator_30") + u':');
+    canvas_.textOut(opX, Y_, text("Operator_30") + u':');
     if (h.logoMode == 0) {
         const QString l1 = decode(h.op[0]), l2 = decode(h.op[1]), l3 = decode(h.op[2]);
         canvas_.setFont(first);
-        const int w1 = canvas_.TextWidth(l1);
+        const int w1 = canvas_.textWidth(l1);
         canvas_.setFont(second);
-        const int o = std::max({w1, canvas_.TextWidth(l2), canvas_.TextWidth(l3)});
+        const int o = std::max({w1, canvas_.textWidth(l2), canvas_.textWidth(l3)});
         canvas_.setFont(first);
-        canvas_.TextOut(opX + o - w1, line1Y, l1);
-        canvas_.Line(opX, ruleY, opX + o, ruleY);
+        canvas_.textOut(opX + o - w1, line1Y, l1);
+        canvas_.line(opX, ruleY, opX + o, ruleY);
         canvas_.setFont(second);
-        canvas_.TextOut(opX, line2Y, l2);
-        canvas_.TextOut(opX, line3Y, l3);
+        canvas_.textOut(opX, line2Y, l2);
+        canvas_.textOut(opX, line3Y, l3);
     } else if (h.logoMode == 1) {
         const QImage& image = logo();
         if (!image.isNull())
-            canvas_.DrawImage(QRect(QPoint(opX, line1Y), image.size()), image);
+            canvas_.drawImage(QRect(QPoint(opX, line1Y), image.size()), image);
     }
 
     // The test-site block, right-aligned to the inner edge of the right band.
@@ -289,27 +289,27 @@ void ResultsComposer::PageHeading()
     const QString cap = text("TestSite_30") + u':';
     const QString s1 = decode(h.site[0]), s2 = decode(h.site[1]), s3 = decode(h.site[2]);
     canvas_.setFont(caption);
-    const int wc = canvas_.TextWidth(cap);
+    const int wc = canvas_.textWidth(cap);
     canvas_.setFont(first);
-    const int w1 = canvas_.TextWidth(s1);
+    const int w1 = canvas_.textWidth(s1);
     canvas_.setFont(second);
-    const int o = std::max({wc, w1, canvas_.TextWidth(s2), canvas_.TextWidth(s3)});
+    const int o = std::max({wc, w1, canvas_.textWidth(s2), canvas_.textWidth(s3)});
     canvas_.setFont(caption);
-    canvas_.TextOut(right - o, Y_, cap);
+    canvas_.textOut(right - o, Y_, cap);
     canvas_.setFont(first);
-    canvas_.TextOut(right - w1, line1Y, s1);
-    canvas_.Line(right, ruleY, right - o, ruleY);
+    canvas_.textOut(right - w1, line1Y, s1);
+    canvas_.line(right, ruleY, right - o, ruleY);
     canvas_.setFont(second);
-    canvas_.TextOut(right - o, line2Y, s2);
-    canvas_.TextOut(right - o, line3Y, s3);
+    canvas_.textOut(right - o, line2Y, s2);
+    canvas_.textOut(right - o, line3Y, s3);
 
     // Footer lines, centred in the bottom band.
     canvas_.setFont(footer);
     int fy = Y_ + H_ - my(10);
     for (const std::string& line : h.footer) {
         const QString t = decode(line);
-        canvas_.TextOut(X_ + (W_ - canvas_.TextWidth(t)) / 2, fy, t);
-        fy += canvas_.TextHeight();
+        canvas_.textOut(X_ + (W_ - canvas_.textWidth(t)) / 2, fy, t);
+        fy += canvas_.textHeight();
     }
     canvas_.setFont(keep);
 }
@@ -323,7 +323,7 @@ void ResultsComposer::prepareCells()
     for (int r = 0; r < rows_; ++r) {
         for (int c = 0; c < cols_; ++c) {
             // The text as the grid shows it: markup and hidden text left out.
-            const std::string visible = VisibleText(grid_.cell(c, r));
+            const std::string visible = visibleText(grid_.cell(c, r));
             auto& lines = cells_[size_t(r) * size_t(cols_) + size_t(c)];
             size_t start = 0;
             while (true) {
@@ -343,13 +343,13 @@ void ResultsComposer::fitWidth()
     const int limit = W_ - 2 * G_;
     TextMeasure& measure = prn_.measure();
     for (shrink_ = 0;; ++shrink_) {
-        TextMeasure::Font& gridFont = measure.of(ShrunkPrinterFont(grid_.font(), shrink_, dpiY_));
+        TextMeasure::Font& gridFont = measure.of(shrunkPrinterFont(grid_.font(), shrink_, dpiY_));
         colWidths_.assign(size_t(cols_), 0);
         for (int r = 0; r < rows_; ++r) {
             for (int c = 0; c < cols_; ++c) {
                 const CellData* data = grid_.cellData(c, r);
                 TextMeasure::Font& f =
-                    data && data->font ? measure.of(ShrunkPrinterFont(*data->font, shrink_, dpiY_)) : gridFont;
+                    data && data->font ? measure.of(shrunkPrinterFont(*data->font, shrink_, dpiY_)) : gridFont;
                 int& widest = colWidths_[size_t(c)];
                 for (const QString& line : cells_[size_t(r) * size_t(cols_) + size_t(c)])
                     if (!line.isEmpty())
@@ -364,7 +364,7 @@ void ResultsComposer::fitWidth()
         if (total_ <= limit || shrink_ >= kMaxShrinkStep)
             break;
     }
-    gridFont_ = ShrunkPrinterFont(grid_.font(), shrink_, dpiY_);
+    gridFont_ = shrunkPrinterFont(grid_.font(), shrink_, dpiY_);
     // Centred; a table still too wide starts left of the gap.
     tableX_ = X_ + G_ + (W_ - 2 * G_ - total_) / 2;
 }
@@ -373,7 +373,7 @@ const QFont& ResultsComposer::rowFont(int r)
 {
     const CellData* data = grid_.cellData(0, r);
     if (data && data->font) {
-        rowFont_ = ShrunkPrinterFont(*data->font, shrink_, dpiY_);
+        rowFont_ = shrunkPrinterFont(*data->font, shrink_, dpiY_);
         return rowFont_;
     }
     return gridFont_;
@@ -382,34 +382,34 @@ const QFont& ResultsComposer::rowFont(int r)
 int ResultsComposer::rowHeight(int r)
 {
     canvas_.setFont(rowFont(r));
-    return rowLines_[size_t(r)] * canvas_.TextHeight() + my(1);
+    return rowLines_[size_t(r)] * canvas_.textHeight() + my(1);
 }
 
 void ResultsComposer::drawRow(int r, bool heading)
 {
     const int height = rowHeight(r); // also selects the row's font
-    const int lineHeight = canvas_.TextHeight();
+    const int lineHeight = canvas_.textHeight();
     const int padLeft = mx(1.5), padTop = my(0.5), pads = mx(3);
     int x = tableX_;
     for (int c = 0; c < cols_; ++c) {
         const int w = colWidths_[size_t(c)];
         if (heading && shading_)
-            canvas_.FillRect(QRect(x, y_, w, height), QColor(kShade));
+            canvas_.fillRect(QRect(x, y_, w, height), QColor(kShade));
         const bool centred = grid_.bodyColumnAlignment(c) == AlignCenter;
         int ly = y_ + padTop;
         for (const QString& line : cells_[size_t(r) * size_t(cols_) + size_t(c)]) {
-            const int offset = centred ? (w - pads - canvas_.TextWidth(line)) / 2 : 0;
-            canvas_.TextOut(x + padLeft + offset, ly, line);
+            const int offset = centred ? (w - pads - canvas_.textWidth(line)) / 2 : 0;
+            canvas_.textOut(x + padLeft + offset, ly, line);
             ly += lineHeight;
         }
-        canvas_.Line(x, y_, x, y_ + height);
+        canvas_.line(x, y_, x, y_ + height);
         x += w;
     }
-    canvas_.Line(x, y_, x, y_ + height);
+    canvas_.line(x, y_, x, y_ + height);
     if (heading)
-        canvas_.Line(tableX_, y_, tableX_ + total_, y_);
+        canvas_.line(tableX_, y_, tableX_ + total_, y_);
     y_ += height;
-    canvas_.Line(tableX_, y_, tableX_ + total_, y_);
+    canvas_.line(tableX_, y_, tableX_ + total_, y_);
     if (heading)
         headingPrinted_ = true;
 }
@@ -425,13 +425,13 @@ void ResultsComposer::printComments()
             }
     if (n == 0)
         return;
-    canvas_.setFont(PrinterFont(QStringLiteral("Courier New"), 8, dpiY_));
-    const int s = canvas_.TextHeight();
+    canvas_.setFont(printerFont(QStringLiteral("Courier New"), 8, dpiY_));
+    const int s = canvas_.textHeight();
     const int x = tableX_ + mx(1.5);
     auto freshPage = [&] {
         newPage();
-        PageFrame();
-        PageHeading();
+        pageFrame();
+        pageHeading();
         y_ = tableStartY_;
     };
     // Comments that fit together go on one page.
@@ -443,7 +443,7 @@ void ResultsComposer::printComments()
             freshPage();
             offset = s;
         }
-        canvas_.TextOut(x, y_ + my(0.5) + offset, ctx_.decode(ctx_.comments.lines[size_t(i)]));
+        canvas_.textOut(x, y_ + my(0.5) + offset, ctx_.decode(ctx_.comments.lines[size_t(i)]));
         offset += s;
     }
 }
@@ -461,8 +461,8 @@ void ResultsComposer::run()
         if (y_ + height > bottom_)
             newPage();
         if (!headingPrinted_) {
-            PageFrame();
-            PageHeading();
+            pageFrame();
+            pageHeading();
             y_ = tableStartY_;
             drawRow(0, true);
         }
@@ -480,28 +480,28 @@ void ResultsComposer::run()
 
 } // namespace
 
-QFont ReportGridFont(const Settings& s)
+QFont reportGridFont(const Settings& s)
 {
     QFont f(QStringLiteral("Courier New"));
     f.setPointSize(10);
-    const std::string name = s.ReadSetting("TabFONTS", "FontName", "");
+    const std::string name = s.readSetting("TabFONTS", "FontName", "");
     if (!name.empty())
         f.setFamily(QString::fromLocal8Bit(name.c_str()));
-    const long size = DigitsValue(s.ReadSetting("TabFONTS", "FontSize", ""));
+    const long size = digitsValue(s.readSetting("TabFONTS", "FontSize", ""));
     if (size > 0 && size < 200)
         f.setPointSize(int(size));
-    f.setBold(s.ReadSetting("TabFONTS", "FontBold", "0") == "1");
+    f.setBold(s.readSetting("TabFONTS", "FontBold", "0") == "1");
     return f;
 }
 
-bool ComposeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
+bool composeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
                    PageRecorder& recorder, Progress& progress, std::string* error)
 {
     double cm[MarginTexts::Count] = {};
     for (int i = 0; i < MarginTexts::Count; ++i) {
-        if (!ParseMarginText(margins.text[size_t(i)], cm[i])) {
+        if (!parseMarginText(margins.text[size_t(i)], cm[i])) {
             if (error)
-                *error = MarginErrorText(ctx, i, margins.text[size_t(i)]);
+                *error = marginErrorText(ctx, i, margins.text[size_t(i)]);
             return false;
         }
     }
@@ -515,7 +515,7 @@ bool ComposeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, 
     // The frame needs its 40 mm corner and the heading its 30 mm above the
     // table with the 10 mm band below: margins that leave less than that
     // would give pages of nothing but overlapping frames.
-    if (recorder.PrintableWidth() < 50 || recorder.PrintableHeight() < 50) {
+    if (recorder.printableWidth() < 50 || recorder.printableHeight() < 50) {
         recorder.setMargins(previous);
         if (error) {
             std::string m = ctx.texts.text("Margins_20");
@@ -525,10 +525,10 @@ bool ComposeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, 
         }
         return false;
     }
-    recorder.BeginDoc();
+    recorder.beginDoc();
     ResultsComposer composer(ctx, grid, recorder, progress);
     composer.run();
-    recorder.EndDoc();
+    recorder.endDoc();
     return true;
 }
 

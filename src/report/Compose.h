@@ -16,11 +16,11 @@ class Settings;
 // The report's typeface; the program maps it onto an installed face.
 inline constexpr const char* kReportTypeface = "Arial";
 // The report font of the report tables: the report typeface, 9 points.
-QFont ReportFont();
+QFont reportFont();
 
 // The results grid's font as the main window sets it from the settings
 // (section TabFONTS): for composing without the window.
-QFont ReportGridFont(const Settings& s);
+QFont reportGridFont(const Settings& s);
 
 // What a composition prints. The results report is the only one: the
 // results grid under the printout heading, then the comments, in portrait.
@@ -40,14 +40,14 @@ struct MarginTexts {
 
 // The message for a margin text that is no number (bytes): the dialog's
 // caption, the side's label and the text as typed.
-std::string MarginErrorText(const AppContext& ctx, int side, const std::string& text);
+std::string marginErrorText(const AppContext& ctx, int side, const std::string& text);
 
 // A margin text with "." and "," both turned into the decimal separator of
 // the user's locale: how the margins are stored.
-std::string WithSystemDecimalSeparator(const std::string& text);
+std::string withSystemDecimalSeparator(const std::string& text);
 // Reads a margin text in centimetres: its first number, with "." or "," as
 // the decimal separator, whatever the locale. False when it has no digits.
-bool ParseMarginText(const std::string& text, double& centimetres);
+bool parseMarginText(const std::string& text, double& centimetres);
 
 // Composes the results report of `grid` into `recorder`: every page with its
 // frame and printout heading, the table fitted to the printable width and
@@ -57,7 +57,7 @@ bool ParseMarginText(const std::string& text, double& centimetres);
 // The margins are read first: when one of them is not a number, or they
 // leave no room for a page, nothing is recorded (the previous pages stay),
 // `error` gets the message to show (bytes) and the result is false.
-bool ComposeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
+bool composeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
                    PageRecorder& recorder, Progress& progress, std::string* error = nullptr);
 
 } // namespace zentrova

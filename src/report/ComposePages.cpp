@@ -101,36 +101,36 @@ TextMeasure::Font& PageCanvas::metrics()
     return *fontEntry_;
 }
 
-int PageCanvas::TextWidth(const QString& text)
+int PageCanvas::textWidth(const QString& text)
 {
     return text.isEmpty() ? 0 : metrics().width(text);
 }
 
-int PageCanvas::TextHeight() { return metrics().height; }
+int PageCanvas::textHeight() { return metrics().height; }
 
-void PageCanvas::TextOut(int x, int y, const QString& text)
+void PageCanvas::textOut(int x, int y, const QString& text)
 {
     if (text.isEmpty())
         return;
     recorder_.add(TextOp{QPoint(x, y + metrics().ascent), text, font_});
 }
 
-void PageCanvas::FillRect(const QRect& rect, const QColor& colour)
+void PageCanvas::fillRect(const QRect& rect, const QColor& colour)
 {
     if (rect.isEmpty())
         return;
     recorder_.add(FillOp{rect, colour});
 }
 
-void PageCanvas::Line(int x1, int y1, int x2, int y2)
+void PageCanvas::line(int x1, int y1, int x2, int y2)
 {
     // One pixel at the common printer resolutions, as thin as a printed rule
     // should be; finer printers get proportionally wider pens.
-    const int width = std::max(1, recorder_.PrinterDpiX() / 300);
+    const int width = std::max(1, recorder_.printerDpiX() / 300);
     recorder_.add(LineOp{QPoint(x1, y1), QPoint(x2, y2), width});
 }
 
-void PageCanvas::DrawImage(const QRect& target, const QImage& image)
+void PageCanvas::drawImage(const QRect& target, const QImage& image)
 {
     if (target.isEmpty() || image.isNull())
         return;
@@ -154,7 +154,7 @@ void PageRecorder::setPageSetup(const PageSetup& setup)
         setup_.dpiY = PageSetup::kDefaultDpi;
 }
 
-void PageRecorder::BeginDoc()
+void PageRecorder::beginDoc()
 {
     // Measurements are kept for one document: a long run previewing many
     // structures must not collect the widths of every text it ever printed.
@@ -165,7 +165,7 @@ void PageRecorder::BeginDoc()
     recording_ = true;
 }
 
-void PageRecorder::NewPage()
+void PageRecorder::newPage()
 {
     if (!recording_)
         return;
@@ -173,7 +173,7 @@ void PageRecorder::NewPage()
     pages_.emplace_back();
 }
 
-void PageRecorder::EndDoc()
+void PageRecorder::endDoc()
 {
     if (!pages_.empty())
         pages_.back().ops.shrink_to_fit();
@@ -190,44 +190,44 @@ void PageRecorder::add(PageOp op)
 int PageRecorder::mmToPixelsX(double mm) const { return int(std::lround(mm / 25.4 * setup_.dpiX)); }
 int PageRecorder::mmToPixelsY(double mm) const { return int(std::lround(mm / 25.4 * setup_.dpiY)); }
 
-double PageRecorder::PrintableWidth() const
+double PageRecorder::printableWidth() const
 {
     const QSizeF mm = setup_.pageSize.size(QPageSize::Millimeter);
     const double w = setup_.orientation == QPageLayout::Landscape ? mm.height() : mm.width();
     return w - margins_.left - margins_.right;
 }
 
-double PageRecorder::PrintableHeight() const
+double PageRecorder::printableHeight() const
 {
     const QSizeF mm = setup_.pageSize.size(QPageSize::Millimeter);
     const double h = setup_.orientation == QPageLayout::Landscape ? mm.width() : mm.height();
     return h - margins_.top - margins_.bottom;
 }
 
-QPoint PageRecorder::PrintableOrigin() const
+QPoint PageRecorder::printableOrigin() const
 {
     return QPoint(mmToPixelsX(margins_.left), mmToPixelsY(margins_.top));
 }
 
-void PageRecorder::PaintPage(QPainter& painter, int n, const QRectF& target) const
+void PageRecorder::paintPage(QPainter& painter, int n, const QRectF& target) const
 {
     painter.fillRect(target, Qt::white);
-    if (n < 1 || n > PageCount())
+    if (n < 1 || n > pageCount())
         return;
-    const QSize px = PagePixels();
+    const QSize px = pagePixels();
     if (px.isEmpty())
         return;
     painter.save();
     painter.setClipRect(target);
     painter.translate(target.topLeft());
     painter.scale(target.width() / px.width(), target.height() / px.height());
-    Page(n).paint(painter, true);
+    page(n).paint(painter, true);
     painter.restore();
 }
 
 // ------------------------------------------------------------------ fonts
 
-QFont PrinterFont(const QString& family, double pointSize, int dpiY, bool bold)
+QFont printerFont(const QString& family, double pointSize, int dpiY, bool bold)
 {
     QFont f(family);
     f.setPixelSize(std::max(1, int(std::lround(pointSize * dpiY / 72.0))));
@@ -236,7 +236,7 @@ QFont PrinterFont(const QString& family, double pointSize, int dpiY, bool bold)
     return f;
 }
 
-QFont ShrunkPrinterFont(const QFont& font, int shrink, int dpiY)
+QFont shrunkPrinterFont(const QFont& font, int shrink, int dpiY)
 {
     double points = font.pointSizeF();
     if (points <= 0) // a font given in pixels: screen pixels of 96 dpi
@@ -250,7 +250,7 @@ QFont ShrunkPrinterFont(const QFont& font, int shrink, int dpiY)
 
 // ------------------------------------------------------------------ replay
 
-std::vector<int> PrintOrder(int from, int to, int count, int copies, bool collate)
+std::vector<int> printOrder(int from, int to, int count, int copies, bool collate)
 {
     std::vector<int> order;
     if (from < 1 || to < from || to > count)
@@ -268,7 +268,7 @@ std::vector<int> PrintOrder(int from, int to, int count, int copies, bool collat
     return order;
 }
 
-bool ReplayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const std::vector<int>& order)
+bool replayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const std::vector<int>& order)
 {
     const PageSetup& setup = recorder.pageSetup();
     device.setPageSize(setup.pageSize);
@@ -283,7 +283,7 @@ bool ReplayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const 
     const QPoint shift = device.pageLayout().paintRectPixels(res).topLeft();
     bool first = true;
     for (int n : order) {
-        if (n < 1 || n > recorder.PageCount())
+        if (n < 1 || n > recorder.pageCount())
             continue;
         if (!first && !device.newPage()) {
             painter.end();
@@ -293,20 +293,20 @@ bool ReplayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const 
         painter.resetTransform();
         painter.translate(-shift);
         painter.scale(double(device.logicalDpiX()) / setup.dpiX, double(device.logicalDpiY()) / setup.dpiY);
-        recorder.Page(n).paint(painter);
+        recorder.page(n).paint(painter);
     }
     return painter.end();
 }
 
-bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error)
+bool writePdf(const PageRecorder& recorder, const QString& path, QString* error)
 {
     std::vector<int> all;
-    for (int n = 1; n <= recorder.PageCount(); ++n)
+    for (int n = 1; n <= recorder.pageCount(); ++n)
         all.push_back(n);
-    return WritePdf(recorder, path, error, all);
+    return writePdf(recorder, path, error, all);
 }
 
-bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error, const std::vector<int>& order)
+bool writePdf(const PageRecorder& recorder, const QString& path, QString* error, const std::vector<int>& order)
 {
     // The document is made in memory and written in one piece, so a disk
     // that fills up cannot leave a cut-off PDF under the target's name.
@@ -314,16 +314,16 @@ bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error,
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setResolution(recorder.PrinterDpiX());
+        writer.setResolution(recorder.printerDpiX());
         writer.setCreator(QStringLiteral("Zentrova"));
-        if (!ReplayPages(recorder, writer, order)) {
+        if (!replayPages(recorder, writer, order)) {
             if (error)
                 *error = QStringLiteral("The pages could not be drawn.");
             return false;
         }
     }
     const QByteArray& pdf = buffer.data();
-    return WriteFileSafely(path, std::string_view(pdf.constData(), size_t(pdf.size())), error);
+    return writeFileSafely(path, std::string_view(pdf.constData(), size_t(pdf.size())), error);
 }
 
 } // namespace zentrova

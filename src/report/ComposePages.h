@@ -99,18 +99,18 @@ class PageCanvas {
 public:
     explicit PageCanvas(PageRecorder& recorder) : recorder_(recorder) {}
 
-    // `font` must be pixel-sized for the page's resolution (see PrinterFont).
+    // `font` must be pixel-sized for the page's resolution (see printerFont).
     void setFont(const QFont& font);
     const QFont& font() const { return font_; }
-    int TextWidth(const QString& text);
+    int textWidth(const QString& text);
     // The height of a line of text in the current font.
-    int TextHeight();
+    int textHeight();
     // Draws `text` with its top-left corner at (x, y).
-    void TextOut(int x, int y, const QString& text);
-    void FillRect(const QRect& rect, const QColor& colour);
+    void textOut(int x, int y, const QString& text);
+    void fillRect(const QRect& rect, const QColor& colour);
     // A rule from (x1, y1) to (x2, y2).
-    void Line(int x1, int y1, int x2, int y2);
-    void DrawImage(const QRect& target, const QImage& image);
+    void line(int x1, int y1, int x2, int y2);
+    void drawImage(const QRect& target, const QImage& image);
     // Drops the remembered measurements of the current font.
     void forgetMetrics() { fontEntry_ = nullptr; }
 
@@ -139,41 +139,41 @@ public:
     const PageMarginsMm& margins() const { return margins_; }
 
     // Starts a new document with one empty page; the previous pages are gone.
-    void BeginDoc();
+    void beginDoc();
     // Closes the current page and opens the next one.
-    void NewPage();
-    void EndDoc();
+    void newPage();
+    void endDoc();
     // No document at all.
-    void Clear()
+    void clear()
     {
         pages_.clear();
         recording_ = false;
     }
     bool recording() const { return recording_; }
 
-    PageCanvas& Canvas() { return canvas_; }
+    PageCanvas& canvas() { return canvas_; }
     TextMeasure& measure() { return measure_; }
 
     // x / 25.4 * dots per inch, rounded.
     int mmToPixelsX(double mm) const;
     int mmToPixelsY(double mm) const;
     // Page size less margins, in millimetres.
-    double PrintableWidth() const;
-    double PrintableHeight() const;
+    double printableWidth() const;
+    double printableHeight() const;
     // The paper corner moved in by the left and top margins, in pixels.
-    QPoint PrintableOrigin() const;
-    int PrinterDpiX() const { return setup_.dpiX; }
-    int PrinterDpiY() const { return setup_.dpiY; }
-    QSize PagePixels() const { return setup_.pagePixels(); }
+    QPoint printableOrigin() const;
+    int printerDpiX() const { return setup_.dpiX; }
+    int printerDpiY() const { return setup_.dpiY; }
+    QSize pagePixels() const { return setup_.pagePixels(); }
 
-    int PageCount() const { return int(pages_.size()); }
+    int pageCount() const { return int(pages_.size()); }
     // Page n, 1-based (the one being recorded included).
-    const RecordedPage& Page(int n) const { return pages_.at(size_t(n - 1)); }
+    const RecordedPage& page(int n) const { return pages_.at(size_t(n - 1)); }
     bool currentPageEmpty() const { return pages_.empty() || pages_.back().ops.empty(); }
 
     // Paints page n scaled into `target` (device coordinates of `painter`),
     // on white paper.
-    void PaintPage(QPainter& painter, int n, const QRectF& target) const;
+    void paintPage(QPainter& painter, int n, const QRectF& target) const;
 
 private:
     friend class PageCanvas;
@@ -189,27 +189,27 @@ private:
 
 // A font of `pointSize` points for a page of `dpiY` dots per inch, pixel-sized
 // so that measuring and drawing agree on every device.
-QFont PrinterFont(const QString& family, double pointSize, int dpiY, bool bold = false);
+QFont printerFont(const QString& family, double pointSize, int dpiY, bool bold = false);
 // The same for a font given by the program (the grid font, a cell's font),
 // its size reduced by `shrink` points but never below one point.
-QFont ShrunkPrinterFont(const QFont& font, int shrink, int dpiY);
+QFont shrunkPrinterFont(const QFont& font, int shrink, int dpiY);
 
 // The order pages go to the printer: from..to once per copy, collated
 // (1 2 3 1 2 3) or not (1 1 2 2 3 3). Empty for a range outside 1..count.
-std::vector<int> PrintOrder(int from, int to, int count, int copies, bool collate);
+std::vector<int> printOrder(int from, int to, int count, int copies, bool collate);
 
 // Replays pages `order` (1-based) onto a paged device (printer, PDF writer):
 // each page after the first starts a new sheet; the recorded pixels are
 // scaled to the device's resolution. The device's page size is set to the
 // recorder's and its margins to zero, so the paper corner is 0,0. False when
 // painting could not start (the device's file cannot be written, ...).
-bool ReplayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const std::vector<int>& order);
+bool replayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const std::vector<int>& order);
 
 // Writes every recorded page to a PDF file with vector text, at the
 // resolution the pages were recorded at. The file is replaced only when the
 // PDF is complete; on failure `error` says why and a previous file stays.
-bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error);
+bool writePdf(const PageRecorder& recorder, const QString& path, QString* error);
 // The same for pages `order` (1-based) only.
-bool WritePdf(const PageRecorder& recorder, const QString& path, QString* error, const std::vector<int>& order);
+bool writePdf(const PageRecorder& recorder, const QString& path, QString* error, const std::vector<int>& order);
 
 } // namespace zentrova

@@ -13,19 +13,19 @@ bool hasDigit(const QString& text)
 }
 } // namespace
 
-int ZoomValue(const QString& text)
+int zoomValue(const QString& text)
 {
-    return int(DigitsValue(text.toLatin1().toStdString()));
+    return int(digitsValue(text.toLatin1().toStdString()));
 }
 
-std::optional<int> TypedZoom(const QString& text)
+std::optional<int> typedZoom(const QString& text)
 {
     if (!hasDigit(text))
         return std::nullopt;
-    return std::clamp(ZoomValue(text), kZoomMin, kZoomMax);
+    return std::clamp(zoomValue(text), kZoomMin, kZoomMax);
 }
 
-int ZoomInIndex(int value)
+int zoomInIndex(int value)
 {
     for (size_t i = 0; i < kZoomSteps.size(); ++i)
         if (kZoomSteps[i] > value)
@@ -33,7 +33,7 @@ int ZoomInIndex(int value)
     return int(kZoomSteps.size()) - 1;
 }
 
-int ZoomOutIndex(int value)
+int zoomOutIndex(int value)
 {
     for (size_t i = kZoomSteps.size(); i-- > 0;)
         if (kZoomSteps[i] < value)
@@ -41,7 +41,7 @@ int ZoomOutIndex(int value)
     return 0;
 }
 
-NavigationState Navigation(int page, int pageCount, int zoomValue)
+NavigationState navigation(int page, int pageCount, int zoomValue)
 {
     NavigationState s;
     s.first = s.previous = page > 1;
@@ -51,14 +51,14 @@ NavigationState Navigation(int page, int pageCount, int zoomValue)
     return s;
 }
 
-QString PageIndicator(int page, int pageCount, const QString& of)
+QString pageIndicator(int page, int pageCount, const QString& of)
 {
     return QString::number(page) + u' ' + of + u' ' + QString::number(pageCount);
 }
 
-std::optional<std::pair<int, int>> PagesToPrint(std::string_view from, std::string_view to, int pageCount)
+std::optional<std::pair<int, int>> pagesToPrint(std::string_view from, std::string_view to, int pageCount)
 {
-    const long f = DigitsValue(from), t = DigitsValue(to);
+    const long f = digitsValue(from), t = digitsValue(to);
     if (f == 0 || t < f || t > pageCount)
         return std::nullopt;
     return std::make_pair(int(f), int(t));

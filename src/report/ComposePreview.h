@@ -21,27 +21,27 @@ inline constexpr int kZoomMax = 1000;
 
 // The number the zoom box stands for: the digits of its text, 0 when it has
 // none (the two fitting entries).
-int ZoomValue(const QString& text);
+int zoomValue(const QString& text);
 // A zoom typed by the user: its digits, bounded; nothing when it has none.
-std::optional<int> TypedZoom(const QString& text);
+std::optional<int> typedZoom(const QString& text);
 // The step the zoom buttons go to from `value`: the first step above it
 // (the last step when none is), or the last step below it (the first when
 // none is).
-int ZoomInIndex(int value);
-int ZoomOutIndex(int value);
+int zoomInIndex(int value);
+int zoomOutIndex(int value);
 
 // Which paging and zoom buttons can be used.
 struct NavigationState {
     bool first = false, previous = false, next = false, last = false;
     bool zoomIn = false, zoomOut = false;
 };
-NavigationState Navigation(int page, int pageCount, int zoomValue);
+NavigationState navigation(int page, int pageCount, int zoomValue);
 
 // The page indicator: "3 of 12", with "of" in the user's language.
-QString PageIndicator(int page, int pageCount, const QString& of);
+QString pageIndicator(int page, int pageCount, const QString& of);
 
 // The pages to print from the two texts of the page range dialog (each read
 // as the number its digits form): nothing unless 1 <= from <= to <= count.
-std::optional<std::pair<int, int>> PagesToPrint(std::string_view from, std::string_view to, int pageCount);
+std::optional<std::pair<int, int>> pagesToPrint(std::string_view from, std::string_view to, int pageCount);
 
 } // namespace zentrova

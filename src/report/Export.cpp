@@ -54,15 +54,15 @@ std::string headingOfRole(const AppContext& ctx, int role)
 std::string positionOf(const std::string& names, int depth)
 {
     switch (depth) {
-    case 3: return NthLine(names, 1) + ", " + NthLine(names, 2) + ", " + NthLine(names, 3);
-    case 2: return NthLine(names, 2) + ", " + NthLine(names, 3);
-    default: return NthLine(names, 3);
+    case 3: return nthLine(names, 1) + ", " + nthLine(names, 2) + ", " + nthLine(names, 3);
+    case 2: return nthLine(names, 2) + ", " + nthLine(names, 3);
+    default: return nthLine(names, 3);
     }
 }
 
 std::string formatted(const AppContext& ctx, const std::string& cell)
 {
-    std::string s = FormatResultText(cell, ctx.names);
+    std::string s = formatResultText(cell, ctx.names);
     replaceAll(s, '\r', ",");
     return s;
 }
@@ -73,7 +73,7 @@ void tableRows(std::string& out, const GridData& t, const std::string& cd, const
         for (int c = 0; c < t.colCount(); ++c) {
             if (c > 0)
                 out += cd;
-            std::string cell = ReadTableCell(t, c, r);
+            std::string cell = readTableCell(t, c, r);
             replaceAll(cell, '\r', crReplacement);
             out += cell;
         }
@@ -87,7 +87,7 @@ void tableRows(std::string& out, const GridData& t, const std::string& cd, const
 
 } // namespace
 
-std::string ExportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
+std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
                        Progress& progress)
 {
     const std::string cd = format.columnDelimiter();
@@ -137,13 +137,13 @@ std::string ExportText(const AppContext& ctx, const ReportPages& pages, const Ex
     const ResultTable& t = ctx.structure.table;
     int running = 0;
     for (int r = 1; r < t.rowCount(); ++r) {
-        const long k = FunctionCodeOf(t, r);
+        const long k = functionCodeOf(t, r);
         if (k != 0) {
             std::string row;
             for (int i = 0; i < p.ResultColumnCount; ++i) {
                 switch (roleOfColumn(p, i)) {
                 case 0:
-                    row += positionOf(t.cell(2, r), p.PositionDepth) + cd;
+                    row += positionOf(t.cell(2, r), p.positionDepth) + cd;
                     break;
                 case 2:
                     row += headingText(ctx.names.function(k));
@@ -174,7 +174,7 @@ std::string ExportText(const AppContext& ctx, const ReportPages& pages, const Ex
             continue;
         for (int which = 0; which < 2; ++which) {
             const ReportTable* table = tables->table(which);
-            if (!table || TableIsEmpty(table))
+            if (!table || tableIsEmpty(table))
                 continue;
             out += rd;
             out += table->objectName + cd + table->blockName + rd;
@@ -186,7 +186,7 @@ std::string ExportText(const AppContext& ctx, const ReportPages& pages, const Ex
     return out;
 }
 
-QString ProposedExportName(const QString& currentFileName)
+QString proposedExportName(const QString& currentFileName)
 {
     if (currentFileName.isEmpty())
         return {};
@@ -195,7 +195,7 @@ QString ProposedExportName(const QString& currentFileName)
     return (dot < 0 ? currentFileName : currentFileName.left(dot)) + QStringLiteral(".TXT");
 }
 
-QString ExportFileName(const QString& chosen)
+QString exportFileName(const QString& chosen)
 {
     const qsizetype slash = std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\'));
     if (chosen.indexOf(u'.', slash + 1) < 0)
@@ -203,26 +203,26 @@ QString ExportFileName(const QString& chosen)
     return chosen;
 }
 
-QString WriteExportFile(const QString& path, const std::string& bytes)
+QString writeExportFile(const QString& path, const std::string& bytes)
 {
     QString error;
-    return WriteFileSafely(path, bytes, &error) ? QString() : error;
+    return writeFileSafely(path, bytes, &error) ? QString() : error;
 }
 
-bool RunExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
+bool runExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
 {
     FileDialogRequest r;
     r.title = ctx.texts.text("ExportTo_40");
     r.filterName = ctx.texts.text("TextFiles_12");
     r.pattern = QStringLiteral("*.TXT");
-    r.proposedName = ProposedExportName(ctx.CurrentFileName);
+    r.proposedName = proposedExportName(ctx.currentFileName);
     for (;;) {
         const auto chosen = ctx.prompts->saveFileName(r);
         if (!chosen)
             return false;
-        const QString path = ExportFileName(*chosen);
+        const QString path = exportFileName(*chosen);
         r.proposedName = path;
-        if (CanBeRead(path)) {
+        if (canBeRead(path)) {
             const std::string question = ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") +
                                          "\r" + ctx.texts.text("ReplaceIt_40");
             const unsigned answer = ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
@@ -235,8 +235,8 @@ bool RunExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& fo
             ctx.prompts->message(MsgType::Error, ctx.texts.text("Error_30"), MbOK);
             continue;
         }
-        const std::string bytes = ExportText(ctx, pages, format, progress);
-        const QString failure = WriteExportFile(path, bytes);
+        const std::string bytes = exportText(ctx, pages, format, progress);
+        const QString failure = writeExportFile(path, bytes);
         if (!failure.isEmpty()) {
             ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
             return false;

@@ -20,23 +20,23 @@ struct ExportFormat {
 
 // The whole export of the open structure as bytes: heading lines, the tree,
 // the result rows and the report tables, every line ended by the row delimiter.
-std::string ExportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
+std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
                        Progress& progress);
 
 // The name offered by the export's file dialog: the structure file's name
 // with its extension replaced by ".TXT" (empty when no file is open).
-QString ProposedExportName(const QString& currentFileName);
+QString proposedExportName(const QString& currentFileName);
 // A chosen name whose file-name part has no "." gets ".TXT".
-QString ExportFileName(const QString& chosen);
+QString exportFileName(const QString& chosen);
 
 // Writes the export to `path` through a temporary file beside it, so a
 // failure leaves any previous file as it was. Returns an empty text on
 // success, else the system's reason.
-QString WriteExportFile(const QString& path, const std::string& bytes);
+QString writeExportFile(const QString& path, const std::string& bytes);
 
 // The export command without its dialog: asks for the file (title, filter,
 // replace question through ctx.prompts) and writes it. True when a file was
 // written.
-bool RunExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
+bool runExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
 
 } // namespace zentrova

@@ -10,50 +10,50 @@ namespace zentrova {
 
 void PrintoutHeading::load(const Settings& s)
 {
-    op[0] = s.ReadSetting("OPERATOR", "OP1", "");
-    op[1] = s.ReadSetting("OPERATOR", "OP2", "");
-    op[2] = s.ReadSetting("OPERATOR", "OP3", "");
-    footer[0] = s.ReadSetting("OPERATOR", "FOOTER", "");
-    footer[1] = s.ReadSetting("OPERATOR", "FOOTER2", "");
-    footer[2] = s.ReadSetting("OPERATOR", "FOOTER3", "");
-    site[0] = s.ReadSetting("SITE", "site1", "");
-    site[1] = s.ReadSetting("SITE", "site2", "");
-    site[2] = s.ReadSetting("SITE", "site3", "");
-    logo = s.ReadSetting("OPERATOR", "Logo", "");
-    logoMode = int(DigitsValue(s.ReadSetting("OPERATOR", "LogoText", "0")));
+    op[0] = s.readSetting("OPERATOR", "OP1", "");
+    op[1] = s.readSetting("OPERATOR", "OP2", "");
+    op[2] = s.readSetting("OPERATOR", "OP3", "");
+    footer[0] = s.readSetting("OPERATOR", "FOOTER", "");
+    footer[1] = s.readSetting("OPERATOR", "FOOTER2", "");
+    footer[2] = s.readSetting("OPERATOR", "FOOTER3", "");
+    site[0] = s.readSetting("SITE", "site1", "");
+    site[1] = s.readSetting("SITE", "site2", "");
+    site[2] = s.readSetting("SITE", "site3", "");
+    logo = s.readSetting("OPERATOR", "Logo", "");
+    logoMode = int(digitsValue(s.readSetting("OPERATOR", "LogoText", "0")));
 }
 
 void PrintoutHeading::save(const Settings& s) const
 {
-    s.WriteSetting("OPERATOR", "OP1", op[0]);
-    s.WriteSetting("OPERATOR", "OP2", op[1]);
-    s.WriteSetting("OPERATOR", "OP3", op[2]);
-    s.WriteSetting("OPERATOR", "FOOTER", footer[0]);
-    s.WriteSetting("OPERATOR", "FOOTER2", footer[1]);
-    s.WriteSetting("OPERATOR", "FOOTER3", footer[2]);
-    s.WriteSetting("SITE", "site1", site[0]);
-    s.WriteSetting("SITE", "site2", site[1]);
-    s.WriteSetting("SITE", "site3", site[2]);
-    s.WriteSetting("OPERATOR", "Logo", logo);
-    s.WriteSetting("OPERATOR", "LogoText", std::to_string(logoMode));
+    s.writeSetting("OPERATOR", "OP1", op[0]);
+    s.writeSetting("OPERATOR", "OP2", op[1]);
+    s.writeSetting("OPERATOR", "OP3", op[2]);
+    s.writeSetting("OPERATOR", "FOOTER", footer[0]);
+    s.writeSetting("OPERATOR", "FOOTER2", footer[1]);
+    s.writeSetting("OPERATOR", "FOOTER3", footer[2]);
+    s.writeSetting("SITE", "site1", site[0]);
+    s.writeSetting("SITE", "site2", site[1]);
+    s.writeSetting("SITE", "site3", site[2]);
+    s.writeSetting("OPERATOR", "Logo", logo);
+    s.writeSetting("OPERATOR", "LogoText", std::to_string(logoMode));
 }
 
 void Comments::load(const Settings& s)
 {
     for (int i = 0; i < LineCount; ++i)
-        lines[size_t(i)] = s.ReadSetting("COMMENTS", "comm" + std::to_string(i + 1), "");
+        lines[size_t(i)] = s.readSetting("COMMENTS", "comm" + std::to_string(i + 1), "");
     for (int i = 0; i < AutotestCount; ++i)
-        autotest[size_t(i)] = s.ReadSetting("COMMENTS", "scomm" + std::to_string(i + 1), "");
-    checks = s.ReadSetting("COMMENTS", "checks", "101");
+        autotest[size_t(i)] = s.readSetting("COMMENTS", "scomm" + std::to_string(i + 1), "");
+    checks = s.readSetting("COMMENTS", "checks", "101");
 }
 
 void Comments::save(const Settings& s) const
 {
     for (int i = 0; i < LineCount; ++i)
-        s.WriteSetting("COMMENTS", "comm" + std::to_string(i + 1), lines[size_t(i)]);
+        s.writeSetting("COMMENTS", "comm" + std::to_string(i + 1), lines[size_t(i)]);
     for (int i = 0; i < AutotestCount; ++i)
-        s.WriteSetting("COMMENTS", "scomm" + std::to_string(i + 1), autotest[size_t(i)]);
-    s.WriteSetting("COMMENTS", "checks", checks);
+        s.writeSetting("COMMENTS", "scomm" + std::to_string(i + 1), autotest[size_t(i)]);
+    s.writeSetting("COMMENTS", "checks", checks);
 }
 
 static std::string effectiveChecks(const std::string& checks)
@@ -100,7 +100,7 @@ void DefaultNames::load(const Settings& s, const InterfaceTexts& texts)
 {
     for (int i = 0; i < Count; ++i) {
         const std::string& fallback = texts.text(languageKey(i));
-        std::string v = s.ReadSetting("DEFNAMES", settingKey(i), fallback);
+        std::string v = s.readSetting("DEFNAMES", settingKey(i), fallback);
         names[size_t(i)] = v.empty() ? fallback : v;
     }
 }
@@ -108,7 +108,7 @@ void DefaultNames::load(const Settings& s, const InterfaceTexts& texts)
 void DefaultNames::reset(const Settings& s, const InterfaceTexts& texts)
 {
     for (int i = 0; i < Count; ++i)
-        s.WriteSetting("DEFNAMES", settingKey(i), "");
+        s.writeSetting("DEFNAMES", settingKey(i), "");
     load(s, texts);
 }
 
@@ -145,7 +145,7 @@ void Margins::load(const Settings& s)
 {
     auto one = [&](const char* key, double& target) {
         double v = 2.54;
-        if (!parse(s.ReadSetting("MARGINS", key, "2.54"), v))
+        if (!parse(s.readSetting("MARGINS", key, "2.54"), v))
             v = 2.54;
         target = v;
     };
@@ -159,7 +159,7 @@ void Margins::load(const Settings& s)
 
 namespace zentrova {
 
-QString TrimTrailingBeforeKey(const QString& text, int caret)
+QString trimTrailingBeforeKey(const QString& text, int caret)
 {
     QString t = text;
     while (caret < t.size() && !t.isEmpty() && (t.back() == u' ' || t.back().unicode() < 32))
@@ -167,9 +167,9 @@ QString TrimTrailingBeforeKey(const QString& text, int caret)
     return t;
 }
 
-int LineCountOf(const QString& text) { return int(text.count(u'\n')) + 1; }
+int lineCountOf(const QString& text) { return int(text.count(u'\n')) + 1; }
 
-QString FirstLines(const QString& text, int max)
+QString firstLines(const QString& text, int max)
 {
     qsizetype pos = -1;
     for (int i = 0; i < max; ++i) {
@@ -186,7 +186,7 @@ QString FirstLines(const QString& text, int max)
 
 namespace zentrova {
 
-QSize FitLogo(QSize picture, int availableHeight, int availableWidth)
+QSize fitLogo(QSize picture, int availableHeight, int availableWidth)
 {
     double w = picture.width(), h = picture.height();
     if (w <= 0 || h <= 0 || availableHeight <= 0 || availableWidth <= 0)

@@ -68,11 +68,11 @@ struct Margins {
 namespace zentrova {
 // The comments box's typing rule: while the caret stands before the end and
 // the text ends in a space or control character, that character is dropped.
-QString TrimTrailingBeforeKey(const QString& text, int caret);
+QString trimTrailingBeforeKey(const QString& text, int caret);
 // Number of lines of a text box's contents (an empty text has one line).
-int LineCountOf(const QString& text);
+int lineCountOf(const QString& text);
 // The first `max` lines of `text`.
-QString FirstLines(const QString& text, int max);
+QString firstLines(const QString& text, int max);
 } // namespace zentrova
 
 #include <QSize>
@@ -80,5 +80,5 @@ QString FirstLines(const QString& text, int max);
 namespace zentrova {
 // The size a logo picture is shown at in the operator dialog: scaled to the
 // available height, then, when still too wide, to the available width.
-QSize FitLogo(QSize picture, int availableHeight, int availableWidth);
+QSize fitLogo(QSize picture, int availableHeight, int availableWidth);
 } // namespace zentrova

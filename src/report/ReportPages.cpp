@@ -175,8 +175,8 @@ ReportTables* ReportPages::createTables(ReportKind kind, int32_t index, const In
     if (!isTableKind(kind) || count() >= MaxEntries)
         return nullptr;
     auto pair = std::make_unique<ReportTables>();
-    pair->a = NewReportTable(kind, 0, texts, reportFont);
-    pair->b = NewReportTable(kind, 1, texts, reportFont);
+    pair->a = newReportTable(kind, 0, texts, reportFont);
+    pair->b = newReportTable(kind, 1, texts, reportFont);
     auto& list = tables_[kind - ReportBlockTables];
     entries_.push_back({{uint8_t(kind), index}, int(list.size())});
     list.push_back(std::move(pair));
@@ -224,14 +224,14 @@ void ReportPages::discard(const Settings& s)
         static const char* const keys[8] = {"network",     "distributor",  "InstType", "purpose",
                                             "instruments", "traceability", "methods",  "safety"};
         for (int k = 0; k < 8; ++k)
-            s.WriteSetting("OBJPAGE", keys[k], p->edit(4 + k));
+            s.writeSetting("OBJPAGE", keys[k], p->edit(4 + k));
     }
     if (const ReportPage* p = page(ReportDistributionBlock, 1)) {
-        s.WriteSetting("BLOKPAGE", "regulatives", p->edit(6));
-        s.WriteSetting("BLOKPAGE", "check", p->checkString());
+        s.writeSetting("BLOKPAGE", "regulatives", p->edit(6));
+        s.writeSetting("BLOKPAGE", "check", p->checkString());
     }
     if (const ReportPage* p = page(ReportLightningProtection, 1))
-        s.WriteSetting("STRELAPAGE", "check", p->checkString());
+        s.writeSetting("STRELAPAGE", "check", p->checkString());
     clear();
 }
 
@@ -246,12 +246,12 @@ void ReportPages::clear()
 
 // ---------------------------------------------------------- table primitives
 
-int ReportTableColumns(ReportKind kind, int which)
+int reportTableColumns(ReportKind kind, int which)
 {
     return isTableKind(kind) ? tableKeys(kind, which).columns : 0;
 }
 
-std::unique_ptr<ReportTable> NewReportTable(ReportKind kind, int which, const InterfaceTexts& texts,
+std::unique_ptr<ReportTable> newReportTable(ReportKind kind, int which, const InterfaceTexts& texts,
                                                     const QFont& reportFont)
 {
     if (!isTableKind(kind))
@@ -275,7 +275,7 @@ std::unique_ptr<ReportTable> NewReportTable(ReportKind kind, int which, const In
     return t;
 }
 
-void EnsureTableSize(GridData& table, int rows, int cols)
+void ensureTableSize(GridData& table, int rows, int cols)
 {
     if (cols > table.colCount())
         table.setColCount(cols);
@@ -288,22 +288,22 @@ void EnsureTableSize(GridData& table, int rows, int cols)
     }
 }
 
-void SetTableCell(GridData& table, int col, int row, std::string text)
+void setTableCell(GridData& table, int col, int row, std::string text)
 {
     if (col < 0 || row < 0)
         return;
-    EnsureTableSize(table, row + 1, col + 1);
+    ensureTableSize(table, row + 1, col + 1);
     table.setCell(col, row, std::move(text));
 }
 
-std::string ReadTableCell(const GridData& table, int col, int row)
+std::string readTableCell(const GridData& table, int col, int row)
 {
     std::string s = table.cell(col, row);
     std::erase(s, '\n');
     return s;
 }
 
-bool TableIsEmpty(const GridData* table)
+bool tableIsEmpty(const GridData* table)
 {
     if (!table || table->rowCount() <= 2)
         return true;
@@ -314,7 +314,7 @@ bool TableIsEmpty(const GridData* table)
     return true;
 }
 
-void DeleteTableRow(GridData& table, int row)
+void deleteTableRow(GridData& table, int row)
 {
     if (row < 0 || row >= table.rowCount())
         return;
@@ -327,21 +327,21 @@ void DeleteTableRow(GridData& table, int row)
         table.setRowCount(table.rowCount() - 1);
 }
 
-void EmptyTable(GridData& table)
+void emptyTable(GridData& table)
 {
     for (int r = table.rowCount() - 1; r >= 2; --r)
-        DeleteTableRow(table, r);
-    DeleteTableRow(table, 1);
-    DeleteTableRow(table, 0);
+        deleteTableRow(table, r);
+    deleteTableRow(table, 1);
+    deleteTableRow(table, 0);
 }
 
-ReportTableTexts* SubDataOf(const GridData& table)
+ReportTableTexts* subDataOf(const GridData& table)
 {
     const CellData* d = table.cellData(0, 0);
     return d ? d->subData.get() : nullptr;
 }
 
-ReportTableTexts* EnsureSubData(GridData& table)
+ReportTableTexts* ensureSubData(GridData& table)
 {
     if (!table.contains(0, 0))
         return nullptr;
@@ -355,7 +355,7 @@ ReportTableTexts* EnsureSubData(GridData& table)
     return d->subData.get();
 }
 
-QFont ReportTableFont()
+QFont reportTableFont()
 {
     QFont f(QStringLiteral("Arial"));
     f.setPointSize(9);

@@ -33,7 +33,7 @@ enum ReportKind : uint8_t {
     ReportBlockTables = 5,  // tables A (11 columns) and B (5 columns) of a block
     ReportLightningTables = 6, // tables A (5 columns) and B (2 columns) of a lightning set
 };
-constexpr bool IsReportKind(long kind) { return kind >= ReportObject && kind <= ReportLightningTables; }
+constexpr bool isReportKind(long kind) { return kind >= ReportObject && kind <= ReportLightningTables; }
 
 // One entry of the page set: its kind and its number within the kind, as read.
 struct ReportPageEntry {
@@ -195,31 +195,31 @@ private:
 // 3 rows, the kind's columns, headings in row 0 and units in row 1 (both
 // fixed), a cell object with `reportFont` on every heading cell and an empty
 // ReportTableTexts on cell (0,0). nullptr for another kind.
-std::unique_ptr<ReportTable> NewReportTable(ReportKind kind, int which, const InterfaceTexts& texts,
+std::unique_ptr<ReportTable> newReportTable(ReportKind kind, int which, const InterfaceTexts& texts,
                                                     const QFont& reportFont);
 // Column counts of the two tables of a kind (0 for another kind).
-int ReportTableColumns(ReportKind kind, int which);
+int reportTableColumns(ReportKind kind, int which);
 // Grows the table (never shrinks it) to at least `rows` x `cols`; from 3
 // rows on its first two rows are fixed.
-void EnsureTableSize(GridData& table, int rows, int cols);
+void ensureTableSize(GridData& table, int rows, int cols);
 // Sets a cell, growing the table as needed.
-void SetTableCell(GridData& table, int col, int row, std::string text);
+void setTableCell(GridData& table, int col, int row, std::string text);
 // The cell text with every line feed removed.
-std::string ReadTableCell(const GridData& table, int col, int row);
+std::string readTableCell(const GridData& table, int col, int row);
 // True for no table, a table with at most the two fixed rows, or one whose
 // data rows (2 and up) are all empty.
-bool TableIsEmpty(const GridData* table);
+bool tableIsEmpty(const GridData* table);
 // Frees the row's cell objects, moves the following rows up and drops the
 // last row unless only two remain.
-void DeleteTableRow(GridData& table, int row);
+void deleteTableRow(GridData& table, int row);
 // Deletes the rows from the last down to row 2, then rows 1 and 0.
-void EmptyTable(GridData& table);
+void emptyTable(GridData& table);
 // The table's ReportTableTexts (on cell (0,0)); nullptr when it has none.
-ReportTableTexts* SubDataOf(const GridData& table);
+ReportTableTexts* subDataOf(const GridData& table);
 // The ReportTableTexts of cell (0,0), created when missing (the table must have that cell).
-ReportTableTexts* EnsureSubData(GridData& table);
+ReportTableTexts* ensureSubData(GridData& table);
 
 // The font of the tables' heading cells: the report typeface, 9 points.
-QFont ReportTableFont();
+QFont reportTableFont();
 
 } // namespace zentrova

@@ -10,7 +10,7 @@ namespace zentrova {
 AppContext::AppContext(const QString& programDir, Prompts& p)
     : ProgramDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'),
       prompts(&p),
-      settings(FileNameToSystem(ProgramDir + QStringLiteral("ZENTRO.INI")).toStdString())
+      settings(fileNameToSystem(ProgramDir + QStringLiteral("ZENTRO.INI")).toStdString())
 {
 }
 

@@ -23,13 +23,13 @@ struct AppContext {
     Prompts* prompts;
     Settings settings;
 
-    uint8_t FamilyCode = 0;
-    uint8_t ProfileFamily = 4;
-    bool FirstActivation = true;
-    bool TerminateOnMissingText = false;
-    int ResultsView = 0;
-    int ReceiveTimeoutMs = 1000;
-    std::string StructureFileMask;
+    uint8_t familyCode = 0;
+    uint8_t profileFamily = 4;
+    bool firstActivation = true;
+    bool terminateOnMissingText = false;
+    int resultsView = 0;
+    int receiveTimeoutMs = 1000;
+    std::string structureFileMask;
     Profile profile;
 
     LanguageLoader language;
@@ -45,9 +45,9 @@ struct AppContext {
     Structure structure; // the element tree and the result table
     ReportPages protocol;  // the report pages kept with the structure
     ExportFormat exportFormat; // the export's delimiters, kept between exports
-    bool StructureSaved = true;
-    QString CurrentFileName;
-    bool ResultsDiscarded = false;
+    bool structureSaved = true;
+    QString currentFileName;
+    bool resultsDiscarded = false;
 
     // Set when a broken language file ends the program; the running sequence
     // goes on with empty texts and the program quits when it returns.

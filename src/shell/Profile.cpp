@@ -6,7 +6,7 @@
 
 namespace zentrova {
 
-int FunctionTextBase(uint8_t familyCode)
+int functionTextBase(uint8_t familyCode)
 {
     if (familyCode >= 6 && familyCode <= 9)
         return 300;
@@ -17,7 +17,7 @@ int FunctionTextBase(uint8_t familyCode)
     return 0;
 }
 
-QString HelpFileRule(const QString& programDir, const QString& helpKeyText)
+QString helpFileRule(const QString& programDir, const QString& helpKeyText)
 {
     QString path = programDir + helpKeyText;
     const qsizetype at = path.toUpper().lastIndexOf(QStringLiteral(".HLP"));
@@ -26,7 +26,7 @@ QString HelpFileRule(const QString& programDir, const QString& helpKeyText)
     return path;
 }
 
-QString ReplaceFileExtension(const QString& path, const QString& ext)
+QString replaceFileExtension(const QString& path, const QString& ext)
 {
     const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
     const qsizetype dot = path.indexOf(u'.', slash + 1);
@@ -35,12 +35,12 @@ QString ReplaceFileExtension(const QString& path, const QString& ext)
     return path.left(dot) + u'.' + ext;
 }
 
-void ApplyFamilyProfile(AppContext& ctx)
+void applyFamilyProfile(AppContext& ctx)
 {
     Profile& p = ctx.profile;
     // Step 1: every code is served by the family-14 profile.
     const uint8_t family = SupportedFamily;
-    p.FamilyLogoShown = false;
+    p.familyLogoShown = false;
     const QString oldDefault = ctx.decode(ctx.texts.defaultFileName);
 
     LanguageLoader& lang = ctx.language;
@@ -48,36 +48,36 @@ void ApplyFamilyProfile(AppContext& ctx)
 
     // The defaults.
     p.TopLevelSelector = 3;
-    ctx.ProfileFamily = 4;
+    ctx.profileFamily = 4;
     p.ResultColumnCount = 7;
-    p.TreeLabelEditing = false;
-    p.ResultLengthWidth = 1;
-    p.DetailPanelShown = false;
+    p.treeLabelEditing = false;
+    p.resultLengthWidth = 1;
+    p.detailPanelShown = false;
     p.ResultColumnMap = {0, 1, 2, 3, 4, 5, 6};
-    p.TreeHelpContext = 1200;
-    p.ResultsSorted = false;
-    p.DefaultBaudIndex = 3;
-    p.HelpFile = HelpFileRule(ctx.ProgramDir, ctx.decode(lang.ReadText(ctx, "HelpFileMINI_12")));
+    p.treeHelpContext = 1200;
+    p.resultsSorted = false;
+    p.defaultBaudIndex = 3;
+    p.helpFile = helpFileRule(ctx.ProgramDir, ctx.decode(lang.readText(ctx, "HelpFileMINI_12")));
     ctx.texts.extension = "*";
 
     if (family == SupportedFamily) {
-        std::string ext = lang.ReadText(ctx, "ExtensionTIVE5kV_3");
+        std::string ext = lang.readText(ctx, "ExtensionTIVE5kV_3");
         if (ext.size() > InterfaceTexts::SlotWidth)
             ext.resize(InterfaceTexts::SlotWidth);
         ctx.texts.extension = ext;
-        p.HelpFile = HelpFileRule(ctx.ProgramDir, ctx.decode(lang.ReadText(ctx, "HelpFileMini_12")));
-        ctx.texts.set("MainCaptionTive5kV_20", lang.ReadText(ctx, "MainCaptionTive5kV_20"));
-        ctx.texts.set("StructFiles_13", lang.ReadText(ctx, "StructFiles_13"));
-        p.AboutProductName = lang.ReadText(ctx, "InstrNameTIVE5kV_20");
-        p.AboutVersion = lang.ReadText(ctx, "Version_20") + " " + ProgramVersion;
-        p.PositionDepth = 1;
+        p.helpFile = helpFileRule(ctx.ProgramDir, ctx.decode(lang.readText(ctx, "HelpFileMini_12")));
+        ctx.texts.set("MainCaptionTive5kV_20", lang.readText(ctx, "MainCaptionTive5kV_20"));
+        ctx.texts.set("StructFiles_13", lang.readText(ctx, "StructFiles_13"));
+        p.aboutProductName = lang.readText(ctx, "InstrNameTIVE5kV_20");
+        p.aboutVersion = lang.readText(ctx, "Version_20") + " " + ProgramVersion;
+        p.positionDepth = 1;
         p.ResultColumnCount = 6;
-        p.FamilyLogoShown = true;
-        ctx.ProfileFamily = SupportedFamily;
+        p.familyLogoShown = true;
+        ctx.profileFamily = SupportedFamily;
         p.TopLevelSelector = 12;
-        p.TreeLabelEditing = true;
-        p.ResultLengthWidth = 1;
-        p.ResultsSorted = false;
+        p.treeLabelEditing = true;
+        p.resultLengthWidth = 1;
+        p.resultsSorted = false;
         p.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
     }
 
@@ -87,12 +87,12 @@ void ApplyFamilyProfile(AppContext& ctx)
     ctx.texts.defaultFileName = def;
 
     // One supported family, so the mask is "*." and its extension.
-    ctx.StructureFileMask = "*." + ctx.texts.extension;
+    ctx.structureFileMask = "*." + ctx.texts.extension;
     lang.close();
 
-    if (ctx.CurrentFileName == oldDefault)
-        ctx.CurrentFileName = ctx.decode(def);
-    ctx.CurrentFileName = ReplaceFileExtension(ctx.CurrentFileName, ctx.decode(ctx.texts.extension));
+    if (ctx.currentFileName == oldDefault)
+        ctx.currentFileName = ctx.decode(def);
+    ctx.currentFileName = replaceFileExtension(ctx.currentFileName, ctx.decode(ctx.texts.extension));
 }
 
 } // namespace zentrova

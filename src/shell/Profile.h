@@ -14,38 +14,38 @@ struct Profile {
     uint8_t TopLevelSelector = 3;
     int ResultColumnCount = 7;
     std::array<int, 7> ResultColumnMap{0, 1, 2, 3, 4, 5, 6};
-    int PositionDepth = 0;
-    bool TreeLabelEditing = false;
-    int ResultLengthWidth = 1;
-    bool ResultsSorted = false;
-    int DefaultBaudIndex = 3;
-    int TreeHelpContext = 1200;
-    QString HelpFile;            // absolute path of the help index
-    std::string AboutProductName; // bytes
-    std::string AboutVersion;     // bytes
-    bool FamilyLogoShown = false;
-    bool DetailPanelShown = false;
+    int positionDepth = 0;
+    bool treeLabelEditing = false;
+    int resultLengthWidth = 1;
+    bool resultsSorted = false;
+    int defaultBaudIndex = 3;
+    int treeHelpContext = 1200;
+    QString helpFile;            // absolute path of the help index
+    std::string aboutProductName; // bytes
+    std::string aboutVersion;     // bytes
+    bool familyLogoShown = false;
+    bool detailPanelShown = false;
 };
 
 constexpr uint8_t SupportedFamily = 14;
 constexpr const char* ProgramVersion = "4.02";
 
 // Offset added to a received function code to find its name (indexed by the raw family code).
-int FunctionTextBase(uint8_t familyCode);
+int functionTextBase(uint8_t familyCode);
 
 // ProgramDir + helpKeyText; a name ending in ".HLP" (in any case) names the
 // compiled help beside it, ".CHM". Only the ending is compared in upper case:
 // the path itself keeps its case.
-QString HelpFileRule(const QString& programDir, const QString& helpKeyText);
+QString helpFileRule(const QString& programDir, const QString& helpKeyText);
 
 // `path` with the extension of its file-name part replaced by `ext`; folders
 // with "." in their names are left alone. A path whose file-name part has no
 // "." is returned unchanged.
-QString ReplaceFileExtension(const QString& path, const QString& ext);
+QString replaceFileExtension(const QString& path, const QString& ext);
 
-// Writes the profile values and text slots for ctx.FamilyCode (any code gives
+// Writes the profile values and text slots for ctx.familyCode (any code gives
 // the family-14 profile). Does not touch the windows; the main window refreshes
 // its caption and grid afterwards.
-void ApplyFamilyProfile(AppContext& ctx);
+void applyFamilyProfile(AppContext& ctx);
 
 } // namespace zentrova

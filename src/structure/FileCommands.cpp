@@ -6,9 +6,9 @@
 
 namespace zentrova {
 
-int PropagateRename(AppContext& ctx, const ElementNode& node, const std::string& name)
+int propagateRename(AppContext& ctx, const ElementNode& node, const std::string& name)
 {
-    const Position p = PositionOf(node, ctx.profile.PositionDepth);
+    const Position p = positionOf(node, ctx.profile.positionDepth);
     const int d = p.depth;
     if (d < 0 || d > 3)
         return 0;
@@ -18,16 +18,16 @@ int PropagateRename(AppContext& ctx, const ElementNode& node, const std::string&
     // need not stand together.
     for (int r = 1; r < t.rowCount(); ++r) {
         const std::string& pos = t.cell(1, r);
-        if (DigitsValue(NthLine(pos, 1)) != p.object)
+        if (digitsValue(nthLine(pos, 1)) != p.object)
             continue;
-        if (d >= 1 && DigitsValue(NthLine(pos, 2)) != p.block)
+        if (d >= 1 && digitsValue(nthLine(pos, 2)) != p.block)
             continue;
-        if (d >= 2 && DigitsValue(NthLine(pos, 3)) != p.element)
+        if (d >= 2 && digitsValue(nthLine(pos, 3)) != p.element)
             continue;
         const std::string& names = t.cell(2, r);
         std::string lines[4];
         for (int i = 0; i < 4; ++i)
-            lines[i] = NthLine(names, i + 1);
+            lines[i] = nthLine(names, i + 1);
         lines[d] = name;
         t.setCell(2, r, lines[0] + '\r' + lines[1] + '\r' + lines[2] + '\r' + lines[3]);
         ++changed;
@@ -37,65 +37,65 @@ int PropagateRename(AppContext& ctx, const ElementNode& node, const std::string&
 
 ReadResult FileCommands::Open()
 {
-    ReadResult r = ReadStructureFile(env_);
-    env_.view.FillResultsGrid();
+    ReadResult r = readStructureFile(env_);
+    env_.view.fillResultsGrid();
     return r;
 }
 
-ReadResult FileCommands::OpenCommandLineFile(const QString& path)
+ReadResult FileCommands::openCommandLineFile(const QString& path)
 {
-    ReadResult r = ReadStructureFile(env_, path);
-    env_.view.FillResultsGrid();
+    ReadResult r = readStructureFile(env_, path);
+    env_.view.fillResultsGrid();
     return r;
 }
 
 void FileCommands::Save()
 {
-    if (!env_.view.StructurePanelShown())
+    if (!env_.view.structurePanelShown())
         return;
     AppContext& ctx = env_.ctx;
-    if (!ctx.CurrentFileName.isEmpty() && ctx.CurrentFileName != ctx.decode(ctx.texts.defaultFileName))
-        WriteStructureFile(env_);
+    if (!ctx.currentFileName.isEmpty() && ctx.currentFileName != ctx.decode(ctx.texts.defaultFileName))
+        writeStructureFile(env_);
     else
-        SaveStructureAs(env_, ctx.CurrentFileName);
+        saveStructureAs(env_, ctx.currentFileName);
 }
 
-void FileCommands::SaveAs()
+void FileCommands::saveAs()
 {
-    if (!env_.view.StructurePanelShown())
+    if (!env_.view.structurePanelShown())
         return;
-    SaveStructureAs(env_, env_.ctx.CurrentFileName);
+    saveStructureAs(env_, env_.ctx.currentFileName);
 }
 
-bool FileCommands::CloseRequested()
+bool FileCommands::closeRequested()
 {
-    if (QuerySaveChanges(env_) == MbCancel)
+    if (querySaveChanges(env_) == MbCancel)
         return false;
     env_.pages.discard(env_.ctx.settings);
     return true;
 }
 
-bool FileCommands::NewStructure()
+bool FileCommands::newStructure()
 {
-    if (QuerySaveChanges(env_) == MbCancel)
+    if (querySaveChanges(env_) == MbCancel)
         return false;
     AppContext& ctx = env_.ctx;
-    ResetToNewStructure(ctx);
-    ctx.ResultsView = 0;
-    env_.view.TreeReplaced();
-    env_.view.SetResultsView(0);
-    env_.view.UpdateMainCaption();
-    env_.view.ShowStructurePanel(true);
+    resetToNewStructure(ctx);
+    ctx.resultsView = 0;
+    env_.view.treeReplaced();
+    env_.view.setResultsView(0);
+    env_.view.updateMainCaption();
+    env_.view.showStructurePanel(true);
     return true;
 }
 
-bool FileCommands::CanEditLabel() const { return env_.ctx.profile.TreeLabelEditing; }
+bool FileCommands::canEditLabel() const { return env_.ctx.profile.treeLabelEditing; }
 
-void FileCommands::RenameElement(ElementNode& node, const std::string& name)
+void FileCommands::renameElement(ElementNode& node, const std::string& name)
 {
-    PropagateRename(env_.ctx, node, name);
-    env_.view.FillResultsGrid();
-    env_.ctx.StructureSaved = false;
+    propagateRename(env_.ctx, node, name);
+    env_.view.fillResultsGrid();
+    env_.ctx.structureSaved = false;
     node.name = name;
 }
 

@@ -12,7 +12,7 @@ class ElementNode;
 // result rows: line 1 for a top-level element, 2 for depth 1, 3 for depth 2
 // (levels shifted by the profile's position depth). Every row is examined;
 // the cell is written back with exactly four lines. Returns the rows changed.
-int PropagateRename(AppContext& ctx, const ElementNode& node, const std::string& name);
+int propagateRename(AppContext& ctx, const ElementNode& node, const std::string& name);
 
 // The structure's file commands, free of windows: the main window calls
 // them from its menu entries, tool buttons, tree events and close request,
@@ -26,26 +26,26 @@ public:
     ReadResult Open();
     // The structure file named on the command line, read at start-up without
     // any question; then the results grid is refilled.
-    ReadResult OpenCommandLineFile(const QString& path);
+    ReadResult openCommandLineFile(const QString& path);
     // File > Save, tool button IcoSave: writes at once to a structure's own
     // file, asks for a name when it still has the default one. Nothing
     // happens while no structure is shown.
     void Save();
     // File > Save As.
-    void SaveAs();
+    void saveAs();
     // File > Exit and every close request of the main window: false when the
     // user cancelled (keep running). Otherwise the report pages are
     // discarded (their values stay in the settings) and the window may close.
-    bool CloseRequested();
+    bool closeRequested();
     // File > New, and the receiver when it ends with an empty tree: the save
     // question, then one new top-level element, the default name, saved.
     // False when the user cancelled.
-    bool NewStructure();
+    bool newStructure();
     // Whether the tree lets the user edit an element's label in place.
-    bool CanEditLabel() const;
+    bool canEditLabel() const;
     // An in-place edit of `node` ended with `name`: the element's result
     // rows take the new name, the grid is refilled, the structure is unsaved.
-    void RenameElement(ElementNode& node, const std::string& name);
+    void renameElement(ElementNode& node, const std::string& name);
 
     FileEnv& env() { return env_; }
 

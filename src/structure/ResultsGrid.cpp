@@ -16,7 +16,7 @@ long numberIn(const std::string& token, size_t from, size_t count)
 {
     if (token.size() <= from)
         return 0;
-    return DigitsValue(std::string_view(token).substr(from, count));
+    return digitsValue(std::string_view(token).substr(from, count));
 }
 
 std::string splitJoin(const std::string& text, const NameTables& names)
@@ -25,7 +25,7 @@ std::string splitJoin(const std::string& text, const NameTables& names)
     size_t start = 0;
     for (;;) {
         const size_t cr = text.find('\r', start);
-        out += FormatResultToken(text.substr(start, cr == std::string::npos ? std::string::npos : cr - start), names);
+        out += formatResultToken(text.substr(start, cr == std::string::npos ? std::string::npos : cr - start), names);
         if (cr == std::string::npos)
             break;
         out.push_back('\r');
@@ -36,7 +36,7 @@ std::string splitJoin(const std::string& text, const NameTables& names)
 
 } // namespace
 
-std::string FormatResultToken(const std::string& token, const NameTables& names)
+std::string formatResultToken(const std::string& token, const NameTables& names)
 {
     if (token.compare(0, 3, "AAA") == 0)
         return token.substr(3);
@@ -82,12 +82,12 @@ std::string FormatResultToken(const std::string& token, const NameTables& names)
     return result;
 }
 
-std::string FormatResultText(const std::string& text, const NameTables& names)
+std::string formatResultText(const std::string& text, const NameTables& names)
 {
     return splitJoin(text, names);
 }
 
-void WriteResultHeadings(const AppContext& ctx, GridData& grid)
+void writeResultHeadings(const AppContext& ctx, GridData& grid)
 {
     const auto& map = ctx.profile.ResultColumnMap;
     for (int c = 0; c < grid.colCount(); ++c) {
@@ -110,20 +110,20 @@ void WriteResultHeadings(const AppContext& ctx, GridData& grid)
     }
 }
 
-void ClearResultsGrid(GridData& grid)
+void clearResultsGrid(GridData& grid)
 {
     grid.setRowCount(1);
     grid.setDefaultColWidth(30);
     grid.setDefaultRowHeight(10);
 }
 
-int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData& grid)
+int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData& grid)
 {
     // The heading row survives clearing; the rows below are rebuilt.
     std::vector<std::string> headings;
     for (int c = 0; c < grid.colCount(); ++c)
         headings.push_back(grid.cell(c, 0));
-    ClearResultsGrid(grid);
+    clearResultsGrid(grid);
     for (int c = 0; c < grid.colCount(); ++c)
         grid.setCell(c, 0, headings[size_t(c)]);
     if (!selected)
@@ -131,7 +131,7 @@ int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
 
     const Profile& p = ctx.profile;
     const ResultTable& t = ctx.structure.table;
-    const std::vector<int> rows = RowsOfElement(ctx.structure, *selected, p.PositionDepth, p.ResultsSorted);
+    const std::vector<int> rows = rowsOfElement(ctx.structure, *selected, p.positionDepth, p.resultsSorted);
     if (rows.empty())
         return 0;
     grid.setRowCount(int(rows.size()) + 1);
@@ -146,23 +146,23 @@ int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
     for (int r : rows) {
         const std::string& names = t.cell(2, r);
         put(0, k, std::to_string(k));
-        switch (p.PositionDepth) {
+        switch (p.positionDepth) {
         case 3:
-            put(1, k, NthLine(names, 1) + "\r " + NthLine(names, 2) + "\r  " + NthLine(names, 3));
+            put(1, k, nthLine(names, 1) + "\r " + nthLine(names, 2) + "\r  " + nthLine(names, 3));
             break;
         case 2:
-            put(1, k, NthLine(names, 2) + "\r " + NthLine(names, 3));
+            put(1, k, nthLine(names, 2) + "\r " + nthLine(names, 3));
             break;
         default:
-            put(1, k, NthLine(names, 3));
+            put(1, k, nthLine(names, 3));
             break;
         }
-        const long code = FunctionCodeOf(t, r);
+        const long code = functionCodeOf(t, r);
         // The row holds the function code with the family's base already added.
         put(2, k, headingText(ctx.names.function(code)));
-        put(3, k, FormatResultText(t.cell(4, r), ctx.names));
-        put(4, k, FormatResultText(t.cell(6, r), ctx.names));
-        put(5, k, FormatResultText(t.cell(5, r), ctx.names));
+        put(3, k, formatResultText(t.cell(4, r), ctx.names));
+        put(4, k, formatResultText(t.cell(6, r), ctx.names));
+        put(5, k, formatResultText(t.cell(5, r), ctx.names));
         if (p.ResultColumnMap[6] < 255)
             put(6, k, t.cell(7, r) + "\r" + t.cell(8, r));
         ++k;
@@ -170,12 +170,12 @@ int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
     return k - 1;
 }
 
-std::string NoResultsCaption(const AppContext& ctx, const ElementNode* selected)
+std::string noResultsCaption(const AppContext& ctx, const ElementNode* selected)
 {
     return ctx.texts.text("NoMeasuresIn_30") + " " + (selected ? selected->name : std::string());
 }
 
-std::string SelectionText(const GridData& grid, int left, int top, int right, int bottom)
+std::string selectionText(const GridData& grid, int left, int top, int right, int bottom)
 {
     std::string out;
     for (int r = top; r <= bottom; ++r) {
@@ -188,7 +188,7 @@ std::string SelectionText(const GridData& grid, int left, int top, int right, in
             for (int c = left; c <= right; ++c) {
                 if (c > left)
                     out.push_back('\t');
-                std::string line = NthLine(grid.cell(c, r), j);
+                std::string line = nthLine(grid.cell(c, r), j);
                 removeAll(line, '\n');
                 out += line;
             }

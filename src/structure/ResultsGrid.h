@@ -11,24 +11,24 @@ class NameTables;
 // One result token "qqquuuvalue" as the grid shows it: quantity and unit names
 // from the name tables, the comparator, the value and the "!" mark; a token
 // starting with "AAA" is shown from its fourth character on.
-std::string FormatResultToken(const std::string& token, const NameTables& names);
+std::string formatResultToken(const std::string& token, const NameTables& names);
 // Every CR-separated line of a result cell formatted as a token.
-std::string FormatResultText(const std::string& text, const NameTables& names);
+std::string formatResultText(const std::string& text, const NameTables& names);
 
 // The heading row of the results grid and the alignments of its columns.
-void WriteResultHeadings(const AppContext& ctx, GridData& grid);
+void writeResultHeadings(const AppContext& ctx, GridData& grid);
 // Rebuilds the grid for `selected` (nullptr: empty grid). Returns the number
 // of result rows shown; with none the grid stays at its heading row.
-int FillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData& grid);
+int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData& grid);
 // Drops every result row; column widths and row heights go back to 30 x 10.
-void ClearResultsGrid(GridData& grid);
+void clearResultsGrid(GridData& grid);
 
 // The panel caption shown instead of an empty grid.
-std::string NoResultsCaption(const AppContext& ctx, const ElementNode* selected);
+std::string noResultsCaption(const AppContext& ctx, const ElementNode* selected);
 
 // The cells of a selected rectangle as clipboard text: each grid row gives as
 // many lines as its tallest cell, cells joined by TAB, lines by CR LF, no line
 // end after the last line.
-std::string SelectionText(const GridData& grid, int left, int top, int right, int bottom);
+std::string selectionText(const GridData& grid, int left, int top, int right, int bottom);
 
 } // namespace zentrova

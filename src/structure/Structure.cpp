@@ -17,9 +17,9 @@ const KindInfo kKinds[KindCount] = {
 const std::string kEmpty;
 } // namespace
 
-int KindLevel(unsigned kind) { return kind < KindCount ? kKinds[kind].level : 3; }
-int KindImage(unsigned kind) { return kind < KindCount ? kKinds[kind].image : -1; }
-const char* KindLanguageKey(unsigned kind) { return kind < KindCount ? kKinds[kind].key : nullptr; }
+int kindLevel(unsigned kind) { return kind < KindCount ? kKinds[kind].level : 3; }
+int kindImage(unsigned kind) { return kind < KindCount ? kKinds[kind].image : -1; }
+const char* kindLanguageKey(unsigned kind) { return kind < KindCount ? kKinds[kind].key : nullptr; }
 
 int ElementNode::depth() const
 {
@@ -150,7 +150,7 @@ void ResultTable::clear()
 
 // ---------------------------------------------------------------- positions
 
-Position PositionOf(const ElementNode& node, int positionDepth)
+Position positionOf(const ElementNode& node, int positionDepth)
 {
     Position p;
     const ElementNode* chain[3] = {nullptr, nullptr, nullptr};
@@ -162,34 +162,34 @@ Position PositionOf(const ElementNode& node, int positionDepth)
     if (positionDepth == 1) {
         // Two-level trees: every top-level element is a block of object 1.
         p.object = 1;
-        p.block = chain[0] ? chain[0]->info.Number : 0;
-        p.element = (d >= 1 && chain[1]) ? chain[1]->info.Number : 0;
+        p.block = chain[0] ? chain[0]->info.number : 0;
+        p.element = (d >= 1 && chain[1]) ? chain[1]->info.number : 0;
         p.depth = d + 1;
     } else {
-        p.object = chain[0] ? chain[0]->info.Number : 0;
-        p.block = (d >= 1 && chain[1]) ? chain[1]->info.Number : 0;
-        p.element = (d >= 2 && chain[2]) ? chain[2]->info.Number : 0;
+        p.object = chain[0] ? chain[0]->info.number : 0;
+        p.block = (d >= 1 && chain[1]) ? chain[1]->info.number : 0;
+        p.element = (d >= 2 && chain[2]) ? chain[2]->info.number : 0;
         p.depth = d;
     }
     return p;
 }
 
-long FunctionCodeOf(const ResultTable& t, int row)
+long functionCodeOf(const ResultTable& t, int row)
 {
-    return DigitsValue(NthLine(t.cell(3, row), 1));
+    return digitsValue(nthLine(t.cell(3, row), 1));
 }
 
-std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
+std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
                                bool resultsSorted)
 {
-    const Position p = PositionOf(node, positionDepth);
+    const Position p = positionOf(node, positionDepth);
     std::vector<int> rows;
     const ResultTable& t = s.table;
     for (int r = 1; r < t.rowCount(); ++r) {
-        if (FunctionCodeOf(t, r) == 0)
+        if (functionCodeOf(t, r) == 0)
             continue;
         const std::string& pos = t.cell(1, r);
-        const long ro = DigitsValue(NthLine(pos, 1));
+        const long ro = digitsValue(nthLine(pos, 1));
         if (ro < p.object)
             continue;
         if (ro > p.object) {
@@ -197,7 +197,7 @@ std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int 
             continue;
         }
         if (p.depth >= 1) {
-            const long rb = DigitsValue(NthLine(pos, 2));
+            const long rb = digitsValue(nthLine(pos, 2));
             if (rb < p.block)
                 continue;
             if (rb > p.block) {
@@ -206,7 +206,7 @@ std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int 
             }
         }
         if (p.depth >= 2) {
-            const long re = DigitsValue(NthLine(pos, 3));
+            const long re = digitsValue(nthLine(pos, 3));
             if (re < p.element)
                 continue;
             if (re > p.element)
@@ -219,10 +219,10 @@ std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int 
 
 // ---------------------------------------------------------------- operations
 
-ElementNode* AddElementNode(AppContext& ctx, ElementNode* parent)
+ElementNode* addElementNode(AppContext& ctx, ElementNode* parent)
 {
     ElementNode* n = ctx.structure.tree.add(parent);
-    ctx.StructureSaved = false;
+    ctx.structureSaved = false;
     return n;
 }
 
@@ -244,13 +244,13 @@ long suffixAfter(const std::string& text, const std::string& base)
 }
 } // namespace
 
-void InitElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered)
+void initElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered)
 {
     if (!node)
         return;
-    node->info.Kind = kind;
-    node->info.Number = 0;
-    node->info.Selection.clear();
+    node->info.kind = kind;
+    node->info.number = 0;
+    node->info.selection.clear();
     if (!numbered) {
         node->name = "xxx";
     } else {
@@ -258,7 +258,7 @@ void InitElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered
         if (kind == KindObject || kind == KindObjectIT)
             base = ctx.defaultNames.names[DefaultNames::Object];
         if (base.empty())
-            if (const char* key = KindLanguageKey(kind))
+            if (const char* key = kindLanguageKey(kind))
                 base = ctx.texts.text(key);
         long largest = 0;
         auto consider = [&](const ElementNode& other) {
@@ -273,27 +273,27 @@ void InitElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered
         }
         node->name = base + std::to_string(largest + 1);
     }
-    ctx.StructureSaved = false;
+    ctx.structureSaved = false;
 }
 
-void ClearStructure(AppContext& ctx)
+void clearStructure(AppContext& ctx)
 {
     ctx.structure.tree.selected = ctx.structure.tree.last();
     ctx.structure.tree.clear();
 }
 
-void ClearResultTable(AppContext& ctx) { ctx.structure.table.clear(); }
+void clearResultTable(AppContext& ctx) { ctx.structure.table.clear(); }
 
-void ResetToNewStructure(AppContext& ctx)
+void resetToNewStructure(AppContext& ctx)
 {
-    ClearStructure(ctx);
-    ClearResultTable(ctx);
-    ElementNode* node = AddElementNode(ctx, nullptr);
+    clearStructure(ctx);
+    clearResultTable(ctx);
+    ElementNode* node = addElementNode(ctx, nullptr);
     const uint8_t kind = ctx.profile.TopLevelSelector <= 1 ? KindObjectIT : KindObject;
-    InitElement(ctx, node, kind, true);
+    initElement(ctx, node, kind, true);
     ctx.structure.tree.selected = ctx.structure.tree.first();
-    ctx.CurrentFileName = ctx.decode(ctx.texts.defaultFileName);
-    ctx.StructureSaved = true;
+    ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);
+    ctx.structureSaved = true;
 }
 
 } // namespace zentrova

@@ -31,16 +31,16 @@ enum ElementKind : uint8_t {
 constexpr int KindCount = 14;
 
 // Tree level of a kind (1 = top); kinds past the table count as level 3.
-int KindLevel(unsigned kind);
+int kindLevel(unsigned kind);
 // Index in the tree image list; -1 for no image.
-int KindImage(unsigned kind);
+int kindImage(unsigned kind);
 // Language key of the kind's name, nullptr for none.
-const char* KindLanguageKey(unsigned kind);
+const char* kindLanguageKey(unsigned kind);
 
 struct ElementInfo {
-    uint8_t Kind = KindNone;
-    std::string Selection; // one "0"/"1" per measurement offered for the kind
-    int32_t Number = 0;    // ties result rows to the element
+    uint8_t kind = KindNone;
+    std::string selection; // one "0"/"1" per measurement offered for the kind
+    int32_t number = 0;    // ties result rows to the element
 };
 
 // One element of the tree. The node owns its record and its children.
@@ -52,7 +52,7 @@ public:
     ElementNode* parent() const { return parent_; }
     const std::vector<std::unique_ptr<ElementNode>>& children() const { return children_; }
     int depth() const; // 0 for a top-level node
-    int imageIndex() const { return KindImage(info.Kind); }
+    int imageIndex() const { return kindImage(info.kind); }
 
 private:
     friend class ElementTree;
@@ -109,7 +109,7 @@ public:
     // cells moved, not copied.
     void moveRow(int from, int to);
     void emptyRow(int r);
-    // ClearResultTable: one empty row remains.
+    // clearResultTable: one empty row remains.
     void clear();
 
 private:
@@ -132,19 +132,19 @@ struct Structure {
     ResultTable table;
 };
 
-Position PositionOf(const ElementNode& node, int positionDepth);
+Position positionOf(const ElementNode& node, int positionDepth);
 // Result rows belonging to `node`, in table order.
-std::vector<int> RowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
+std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
                                bool resultsSorted);
 // The function code of a result row (line 1 of column 3); 0 means no result.
-long FunctionCodeOf(const ResultTable& t, int row);
+long functionCodeOf(const ResultTable& t, int row);
 
-ElementNode* AddElementNode(AppContext& ctx, ElementNode* parent);
-void InitElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered);
-void ClearStructure(AppContext& ctx);
-void ClearResultTable(AppContext& ctx);
+ElementNode* addElementNode(AppContext& ctx, ElementNode* parent);
+void initElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered);
+void clearStructure(AppContext& ctx);
+void clearResultTable(AppContext& ctx);
 // The model part of a new structure: both halves cleared, one numbered
 // top-level element selected, the default file name, saved.
-void ResetToNewStructure(AppContext& ctx);
+void resetToNewStructure(AppContext& ctx);
 
 } // namespace zentrova

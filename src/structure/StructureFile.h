@@ -40,8 +40,8 @@ inline constexpr int32_t SealMultiplier = 5820417;
 // The seal over the results: computed from the family code and the
 // instrument's serial number (line 4 of the identification cell), signed
 // 32-bit with wrap-around.
-int32_t ResultsSeal(uint8_t familyCode, std::string_view serialLine);
-int32_t ResultsSeal(const AppContext& ctx);
+int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine);
+int32_t resultsSeal(const AppContext& ctx);
 
 // What the main window does when the structure changes hands. Every call
 // has a no-op default, so the command-line tool and tests give only what
@@ -49,23 +49,23 @@ int32_t ResultsSeal(const AppContext& ctx);
 class StructureView {
 public:
     virtual ~StructureView() = default;
-    virtual void UpdateMainCaption() {}
+    virtual void updateMainCaption() {}
     // Rebuilds the results grid for the selected element.
-    virtual void FillResultsGrid() {}
-    virtual void SetResultsView(int /*flag*/) {}
+    virtual void fillResultsGrid() {}
+    virtual void setResultsView(int /*flag*/) {}
     // Shows or hides the structure panel (tree, splitter and, for profile
     // family 4, the mode button bar).
-    virtual void ShowStructurePanel(bool /*shown*/) {}
+    virtual void showStructurePanel(bool /*shown*/) {}
     // False until a structure was read, received or made: Save and Save As
     // do nothing then.
-    virtual bool StructurePanelShown() const { return true; }
+    virtual bool structurePanelShown() const { return true; }
     // The reader applied the family profile of the file's family code:
     // caption, result columns and headings follow the profile values.
-    virtual void ProfileApplied() {}
+    virtual void profileApplied() {}
     // The element tree of the model was replaced: rebuild the tree widget
     // from it, expand the first top-level element with all its descendants
     // and select the model's selected element.
-    virtual void TreeReplaced() {}
+    virtual void treeReplaced() {}
 };
 
 // What the file routines work with: the program's state, the report page
@@ -81,21 +81,21 @@ struct FileEnv {
 
 // The file's bytes for the current model (the heading, comments, tree,
 // result table and report pages). Advances `progress` when given.
-std::string ComposeStructureFile(const AppContext& ctx, const ReportPages& pages,
+std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages,
                                  Progress* progress = nullptr);
 
-// Writes the model to ctx.CurrentFileName. On success StructureSaved becomes
+// Writes the model to ctx.currentFileName. On success structureSaved becomes
 // true; on failure the system's message is shown, the previous file stays
-// untouched and StructureSaved keeps its value.
-bool WriteStructureFile(FileEnv& env);
+// untouched and structureSaved keeps its value.
+bool writeStructureFile(FileEnv& env);
 
 // The Save As dialog loop with `proposed` offered; writes when the user
 // confirms a name. False when cancelled or the write failed.
-bool SaveStructureAs(FileEnv& env, const QString& proposed);
+bool saveStructureAs(FileEnv& env, const QString& proposed);
 
 // Offers to save unsaved changes. Returns MbYes (saved, or nothing to lose),
 // MbNo (the user declined) or MbCancel (stop what you were doing).
-unsigned QuerySaveChanges(FileEnv& env);
+unsigned querySaveChanges(FileEnv& env);
 
 // ------------------------------------------------------------------ reader
 
@@ -119,18 +119,18 @@ struct ReadResult {
 // The words for what reading left out although the outcome is Read: the
 // results removed because the seal did not match, the file cut short. Empty
 // when nothing was left out; the lines are joined by CR.
-std::string ReadLosses(const AppContext& ctx, const ReadResult& result);
+std::string readLosses(const AppContext& ctx, const ReadResult& result);
 
 // Replaces the model (tree, result table, heading data, comments, report
-// pages, FamilyCode, ResultsDiscarded) by the content of `bytes`: the steps
+// pages, familyCode, resultsDiscarded) by the content of `bytes`: the steps
 // of reading after the file was opened, without the windows. `fileName`
 // names the file in messages and the progress dialog.
-ReadResult LoadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName = {});
+ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName = {});
 
 // Reads a structure file. Without `path` the save question and the open
 // dialog come first; with it (the command-line file) the file is read at
 // once. Shows the messages of the failures; the caller refills the results
 // grid afterwards.
-ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path = std::nullopt);
+ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path = std::nullopt);
 
 } // namespace zentrova

@@ -203,7 +203,7 @@ void Reader::readHeader(bool v11)
     h.site[1] = text();
     h.site[2] = v11 ? text() : std::string();
     h.logo = text();
-    h.logoMode = uint8_t(DigitsValue(read()));
+    h.logoMode = uint8_t(digitsValue(read()));
 
     // Comment blocks end early at a marker: older files may have fewer lines.
     Comments& c = ctx_.comments;
@@ -246,7 +246,7 @@ void Reader::readElements()
     long long linesRead = 0;
     ElementNode* last = nullptr;
     int lastDepth = 0;
-    const bool twoLevels = ctx_.profile.PositionDepth == 1;
+    const bool twoLevels = ctx_.profile.positionDepth == 1;
     for (;;) {
         if (in_.atEnd()) {
             end_ = true;
@@ -270,9 +270,9 @@ void Reader::readElements()
             }
             rest.remove_prefix(tab + 1);
         }
-        const uint8_t kind = uint8_t(DigitsValue(fields[1]));
-        // A kind past the known ones counts as level 3 (KindLevel), without image.
-        int target = KindLevel(kind);
+        const uint8_t kind = uint8_t(digitsValue(fields[1]));
+        // A kind past the known ones counts as level 3 (kindLevel), without image.
+        int target = kindLevel(kind);
         if (twoLevels && target > 2)
             target = 2;
         ElementNode* parent = last;
@@ -281,11 +281,11 @@ void Reader::readElements()
             --depth;
             parent = (depth > 0 && parent) ? parent->parent() : nullptr;
         }
-        ElementNode* node = AddElementNode(ctx_, parent);
+        ElementNode* node = addElementNode(ctx_, parent);
         node->name = std::string(fields[0]);
-        node->info.Kind = kind;
-        node->info.Number = int32_t(DigitsValue(fields[2]));
-        node->info.Selection = std::string(fields[3]);
+        node->info.kind = kind;
+        node->info.number = int32_t(digitsValue(fields[2]));
+        node->info.selection = std::string(fields[3]);
         last = node;
         lastDepth = node->depth() + 1;
         gauge(linesRead, lineCount);
@@ -294,8 +294,8 @@ void Reader::readElements()
 
 void Reader::readTable()
 {
-    const long rows = DigitsValue(read());
-    const long cols = DigitsValue(read());
+    const long rows = digitsValue(read());
+    const long cols = digitsValue(read());
     if (rows > sf::MaxTableRows || cols > sf::MaxTableColumns) {
         end_ = true;
         return;
@@ -343,15 +343,15 @@ bool Reader::readPage(ReportKind kind, int32_t index)
 
 bool Reader::readTables(ReportKind kind, int32_t index)
 {
-    ReportTables* pair = env_.pages.createTables(kind, index, ctx_.texts, ReportTableFont());
+    ReportTables* pair = env_.pages.createTables(kind, index, ctx_.texts, reportTableFont());
     if (!pair)
         return false;
     for (int which = 0; which < 2; ++which) {
         ReportTable& t = *pair->table(which);
         t.objectName = text();
         t.blockName = text();
-        const long rows = DigitsValue(read());
-        const long cols = DigitsValue(read());
+        const long rows = digitsValue(read());
+        const long cols = digitsValue(read());
         std::string sub1 = text();
         std::string sub2 = text();
         if (rows > sf::MaxTableRows || cols > sf::MaxTableColumns) {
@@ -370,7 +370,7 @@ bool Reader::readTables(ReportKind kind, int32_t index)
             haveRows = long(in_.remaining() / size_t(cols)) + 1;
         t.setColCount(rows == 0 || cols == 0 ? 1 : int(cols));
         t.setRowCount(int(haveRows));
-        if (ReportTableTexts* sub = EnsureSubData(t)) {
+        if (ReportTableTexts* sub = ensureSubData(t)) {
             sub->text1 = std::move(sub1);
             sub->text2 = std::move(sub2);
         }
@@ -400,7 +400,7 @@ void Reader::readPages()
             damaged("the number of a report page, \"" + shown(cur_) + "\", is not a number.");
             return;
         }
-        if (!IsReportKind(kind))
+        if (!isReportKind(kind))
             continue; // no such page: its lines are passed over
         if (env_.pages.count() >= ReportPages::MaxEntries) {
             damaged("more than " + std::to_string(ReportPages::MaxEntries) + " report pages.");
@@ -421,20 +421,20 @@ ReadResult Reader::run()
     progress.setLine2(fileName_);
     progress.setPosition(0);
     progress.processEvents();
-    ClearStructure(ctx_);
-    ClearResultTable(ctx_);
+    clearStructure(ctx_);
+    clearResultTable(ctx_);
     // The previous structure's pages go with it, whatever this file holds.
     env_.pages.discard(ctx_.settings);
-    ctx_.ResultsDiscarded = false;
+    ctx_.resultsDiscarded = false;
 
     read();
     const bool v11 = cur_ == sf::Magic;
     if (!v11 && cur_ != sf::MagicV10) {
         result_.outcome = ReadOutcome::NotStructure;
     } else {
-        ctx_.FamilyCode = uint8_t(DigitsValue(read()));
-        ApplyFamilyProfile(ctx_);
-        if (ctx_.FamilyCode != ctx_.ProfileFamily) {
+        ctx_.familyCode = uint8_t(digitsValue(read()));
+        applyFamilyProfile(ctx_);
+        if (ctx_.familyCode != ctx_.profileFamily) {
             result_.outcome = ReadOutcome::FamilyNotServed;
         } else {
             readHeader(v11);
@@ -448,20 +448,20 @@ ReadResult Reader::run()
             }
             if (atTable)
                 readTable();
-            const int32_t computed = ResultsSeal(ctx_);
+            const int32_t computed = resultsSeal(ctx_);
             readPages();
             if (storedSeal != computed)
-                ctx_.ResultsDiscarded = true;
+                ctx_.resultsDiscarded = true;
         }
     }
 
-    ctx_.StructureSaved = true;
-    if (ctx_.ResultsDiscarded) {
+    ctx_.structureSaved = true;
+    if (ctx_.resultsDiscarded) {
         ResultTable& t = ctx_.structure.table;
         for (int r = 0; r < t.rowCount(); ++r)
             t.emptyRow(r);
     }
-    ctx_.ResultsView = 1;
+    ctx_.resultsView = 1;
     ctx_.structure.tree.selected = ctx_.structure.tree.first();
     progress.hide();
     return result_;
@@ -471,7 +471,7 @@ ReadResult Reader::run()
 
 // True when the last line that is not empty is the end marker: the file was
 // written to its end.
-bool EndsWithEndMarker(std::string_view bytes)
+bool endsWithEndMarker(std::string_view bytes)
 {
     while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r'))
         bytes.remove_suffix(1);
@@ -480,7 +480,7 @@ bool EndsWithEndMarker(std::string_view bytes)
     return last == structure_file::Konec;
 }
 
-std::string ReadLosses(const AppContext& ctx, const ReadResult& result)
+std::string readLosses(const AppContext& ctx, const ReadResult& result)
 {
     std::string losses;
     auto add = [&](const char* key) {
@@ -490,33 +490,33 @@ std::string ReadLosses(const AppContext& ctx, const ReadResult& result)
     };
     if (result.outcome != ReadOutcome::Read && result.outcome != ReadOutcome::Damaged)
         return losses;
-    if (ctx.ResultsDiscarded)
+    if (ctx.resultsDiscarded)
         add("ResultsDiscarded_50");
     if (!result.complete)
         add("FileIncomplete_50");
     return losses;
 }
 
-ReadResult LoadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
+ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
 {
     ReadResult result = Reader(env, bytes, fileName).run();
-    result.complete = EndsWithEndMarker(bytes);
+    result.complete = endsWithEndMarker(bytes);
     return result;
 }
 
-ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
+ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
 {
     AppContext& ctx = env.ctx;
     // With no structure shown after all, the panel stays hidden.
     const auto hideWhenNotServed = [&] {
-        if (ctx.FamilyCode != ctx.ProfileFamily)
-            env.view.ShowStructurePanel(false);
+        if (ctx.familyCode != ctx.profileFamily)
+            env.view.showStructurePanel(false);
     };
     QString file;
     if (path) {
         file = *path;
     } else {
-        if (QuerySaveChanges(env) == MbCancel)
+        if (querySaveChanges(env) == MbCancel)
             return {ReadOutcome::Cancelled, {}};
         FileDialogRequest request;
         request.title = ctx.texts.text("Open_30");
@@ -534,7 +534,7 @@ ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
     std::string bytes;
     QString error;
     bool opened = false;
-    if (!ReadWholeFile(file, bytes, &error, &opened)) {
+    if (!readWholeFile(file, bytes, &error, &opened)) {
         // The model stays as it was; the structure keeps its own file name.
         if (opened)
             ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
@@ -544,26 +544,26 @@ ReadResult ReadStructureFile(FileEnv& env, const std::optional<QString>& path)
         hideWhenNotServed();
         return {ReadOutcome::CannotOpen, ctx.encode(error)};
     }
-    ctx.CurrentFileName = file;
-    env.view.UpdateMainCaption();
+    ctx.currentFileName = file;
+    env.view.updateMainCaption();
 
-    ReadResult result = LoadStructure(env, bytes, ctx.encode(file));
+    ReadResult result = loadStructure(env, bytes, ctx.encode(file));
     if (result.outcome != ReadOutcome::NotStructure)
-        env.view.ProfileApplied();
-    env.view.ShowStructurePanel(true);
-    env.view.TreeReplaced();
-    env.view.SetResultsView(1);
+        env.view.profileApplied();
+    env.view.showStructurePanel(true);
+    env.view.treeReplaced();
+    env.view.setResultsView(1);
     if (result.outcome == ReadOutcome::Damaged) {
         // What was read is shown, but it is not the whole file: a plain Save
         // must not write it over the original, so the structure takes the
         // default name and Save asks where to put it.
-        ctx.CurrentFileName = ctx.decode(ctx.texts.defaultFileName);
-        env.view.UpdateMainCaption();
+        ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);
+        env.view.updateMainCaption();
         std::string message = result.message;
-        if (const std::string losses = ReadLosses(ctx, result); !losses.empty())
+        if (const std::string losses = readLosses(ctx, result); !losses.empty())
             message += "\r" + losses;
         ctx.prompts->message(MsgType::Error, message, MbOK);
-    } else if (const std::string losses = ReadLosses(ctx, result); !losses.empty()) {
+    } else if (const std::string losses = readLosses(ctx, result); !losses.empty()) {
         // Reading keeps what it can, but the user must know what is missing.
         ctx.prompts->message(MsgType::Warning, ctx.encode(file) + "\r" + losses, MbOK);
     }

@@ -11,7 +11,7 @@ namespace zentrova {
 
 namespace sf = structure_file;
 
-int32_t ResultsSeal(uint8_t familyCode, std::string_view serialLine)
+int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine)
 {
     // Unsigned arithmetic gives the 32-bit wrap-around without overflow.
     uint32_t s = (uint32_t(familyCode) + 7u) * uint32_t(SealMultiplier) + 13u + familyCode;
@@ -21,9 +21,9 @@ int32_t ResultsSeal(uint8_t familyCode, std::string_view serialLine)
     return int32_t(s);
 }
 
-int32_t ResultsSeal(const AppContext& ctx)
+int32_t resultsSeal(const AppContext& ctx)
 {
-    return ResultsSeal(ctx.FamilyCode, NthLine(ctx.structure.table.cell(1, 0), 4));
+    return resultsSeal(ctx.familyCode, nthLine(ctx.structure.table.cell(1, 0), 4));
 }
 
 namespace {
@@ -81,11 +81,11 @@ public:
     {
         appendStored(n.name, true);
         out_.push_back('\t');
-        out_.append(std::to_string(unsigned(n.info.Kind)));
+        out_.append(std::to_string(unsigned(n.info.kind)));
         out_.push_back('\t');
-        out_.append(std::to_string(n.info.Number));
+        out_.append(std::to_string(n.info.number));
         out_.push_back('\t');
-        appendStored(n.info.Selection, true);
+        appendStored(n.info.selection, true);
         out_.append("\r\n");
     }
 
@@ -138,7 +138,7 @@ void writeTable(LineWriter& w, const ReportTable* t)
     w.text(t->blockName);
     w.number(t->rowCount());
     w.number(t->colCount());
-    const ReportTableTexts* sub = SubDataOf(*t);
+    const ReportTableTexts* sub = subDataOf(*t);
     w.text(sub ? sub->text1 : std::string());
     w.text(sub ? sub->text2 : std::string());
     for (int r = 0; r < t->rowCount(); ++r)
@@ -175,7 +175,7 @@ void writePageRecord(LineWriter& w, const ReportPages& pages, int i)
 
 } // namespace
 
-std::string ComposeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress)
+std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress)
 {
     const ResultTable& table = ctx.structure.table;
     std::string out;
@@ -186,7 +186,7 @@ std::string ComposeStructureFile(const AppContext& ctx, const ReportPages& pages
 
     // The fixed header: 247 lines, then "*** STRUCTURE DATA" on line 248.
     w.raw(sf::Magic);
-    w.number(ctx.FamilyCode);
+    w.number(ctx.familyCode);
     const PrintoutHeading& h = ctx.heading;
     for (const auto& s : h.op)
         w.text(s);
@@ -211,11 +211,11 @@ std::string ComposeStructureFile(const AppContext& ctx, const ReportPages& pages
     for (const auto& s : c.lines)
         w.commentLine(s, false);
     w.raw(sf::StructureData);
-    w.number(ResultsSeal(ctx));
+    w.number(resultsSeal(ctx));
 
     if (progress) {
         progress->show(std::string(), ctx.texts.text("Wait_25"), false);
-        progress->setLine2(ctx.encode(ctx.CurrentFileName));
+        progress->setLine2(ctx.encode(ctx.currentFileName));
         progress->setPosition(0);
         progress->processEvents();
     }
@@ -247,19 +247,19 @@ std::string ComposeStructureFile(const AppContext& ctx, const ReportPages& pages
     return out;
 }
 
-bool WriteStructureFile(FileEnv& env)
+bool writeStructureFile(FileEnv& env)
 {
     AppContext& ctx = env.ctx;
-    const std::string bytes = ComposeStructureFile(ctx, env.pages, &env.progress);
+    const std::string bytes = composeStructureFile(ctx, env.pages, &env.progress);
     QString error;
-    const bool ok = WriteFileSafely(ctx.CurrentFileName, bytes, &error);
+    const bool ok = writeFileSafely(ctx.currentFileName, bytes, &error);
     env.progress.hide();
     if (!ok) {
-        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.CurrentFileName) + "\r" + ctx.encode(error),
+        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.currentFileName) + "\r" + ctx.encode(error),
                              MbOK);
         return false;
     }
-    ctx.StructureSaved = true;
+    ctx.structureSaved = true;
     return true;
 }
 
@@ -283,12 +283,12 @@ FileDialogRequest structureDialog(const AppContext& ctx, const char* titleKey)
 
 bool isDefaultName(const AppContext& ctx)
 {
-    return ctx.CurrentFileName.isEmpty() || ctx.CurrentFileName == ctx.decode(ctx.texts.defaultFileName);
+    return ctx.currentFileName.isEmpty() || ctx.currentFileName == ctx.decode(ctx.texts.defaultFileName);
 }
 
 } // namespace
 
-bool SaveStructureAs(FileEnv& env, const QString& proposed)
+bool saveStructureAs(FileEnv& env, const QString& proposed)
 {
     AppContext& ctx = env.ctx;
     FileDialogRequest request = structureDialog(ctx, "SaveAs_30");
@@ -300,12 +300,12 @@ bool SaveStructureAs(FileEnv& env, const QString& proposed)
         QString name = *chosen;
         if (!fileNameHasDot(name))
             name += u'.' + ctx.decode(ctx.texts.extension);
-        if (CanBeRead(name)) {
+        if (canBeRead(name)) {
             const std::string question = ctx.encode(name) + "\r" + ctx.texts.text("AlreadyExists_40") +
                                          "\r" + ctx.texts.text("ReplaceIt_40");
             const unsigned answer =
                 ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
-            env.view.UpdateMainCaption();
+            env.view.updateMainCaption();
             if (answer == MbCancel)
                 return false;
             if (answer != MbYes) {
@@ -315,37 +315,37 @@ bool SaveStructureAs(FileEnv& env, const QString& proposed)
         }
         // The structure takes the new name only once it was written there:
         // after a failed write Save still means the file it came from.
-        const QString previous = ctx.CurrentFileName;
-        ctx.CurrentFileName = name;
-        env.view.UpdateMainCaption();
-        if (WriteStructureFile(env))
+        const QString previous = ctx.currentFileName;
+        ctx.currentFileName = name;
+        env.view.updateMainCaption();
+        if (writeStructureFile(env))
             return true;
-        ctx.CurrentFileName = previous;
-        env.view.UpdateMainCaption();
+        ctx.currentFileName = previous;
+        env.view.updateMainCaption();
         return false;
     }
 }
 
-unsigned QuerySaveChanges(FileEnv& env)
+unsigned querySaveChanges(FileEnv& env)
 {
     AppContext& ctx = env.ctx;
     unsigned result = MbYes;
     if (ctx.structure.table.rowCount() <= 1 && ctx.structure.tree.count() <= 1)
         return result; // nothing to lose
-    while (!ctx.StructureSaved && result != MbNo) {
+    while (!ctx.structureSaved && result != MbNo) {
         std::string text = ctx.texts.text("SaveResults_30");
         if (isDefaultName(ctx))
             text += " ?";
         else
-            text += "\r" + ctx.encode(ctx.CurrentFileName) + " ?";
+            text += "\r" + ctx.encode(ctx.currentFileName) + " ?";
         result = ctx.prompts->message(MsgType::Confirmation, text, MbYes | MbNo | MbCancel, 1);
         if (result != MbYes && result != MbNo)
             return MbCancel; // Cancel, or the box was closed
         if (result == MbYes) {
             if (isDefaultName(ctx))
-                SaveStructureAs(env, ctx.CurrentFileName);
+                saveStructureAs(env, ctx.currentFileName);
             else
-                WriteStructureFile(env);
+                writeStructureFile(env);
         }
     }
     return result;

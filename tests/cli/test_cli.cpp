@@ -170,8 +170,8 @@ void writeBigStructure(const QString& path)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.FamilyCode = 14;
-    ResetToNewStructure(c);
+    c.familyCode = 14;
+    resetToNewStructure(c);
     c.structure.table.setCell(1, 0, "Tester\r\r\r123");
     for (int r = 1; r <= 3000; ++r) {
         const std::string element = std::to_string(r / 10);
@@ -180,9 +180,9 @@ void writeBigStructure(const QString& path)
         c.structure.table.setCell(4, r, std::string(60, 'v'));
     }
     NullProgress progress;
-    BuildTreeFromResults(c, progress);
+    buildTreeFromResults(c, progress);
     ReportPages pages;
-    ASSERT_TRUE(WriteFileSafely(path, ComposeStructureFile(c, pages)));
+    ASSERT_TRUE(writeFileSafely(path, composeStructureFile(c, pages)));
 }
 
 // Every writer of the tool onto a disk full to its last block (the output is
@@ -253,7 +253,7 @@ TEST_F(CliTest, FileNamesAreTheSystemsBytes)
     QFile src(dataFile("full.ZIT"));
     ASSERT_TRUE(src.open(QIODevice::ReadOnly));
     const QByteArray original = src.readAll();
-    ASSERT_TRUE(WriteFileSafely(FileNameFromSystem(in), std::string_view(original.constData(), size_t(original.size()))));
+    ASSERT_TRUE(writeFileSafely(fileNameFromSystem(in), std::string_view(original.constData(), size_t(original.size()))));
 
     // QProcess would turn the arguments into UTF-8: the bytes go through a script.
     const QByteArray script = "exec \"" + QFile::encodeName(exe_) + "\" convert '" + in + "' -o '" + out + "'\n";

@@ -83,7 +83,7 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     StructureView view;
     FileEnv env{*p.ctx, p.ctx->protocol, quiet, view};
     p.prompts.allowAnyMessage();
-    ASSERT_EQ(ReadStructureFile(env, file).outcome, ReadOutcome::Read);
+    ASSERT_EQ(readStructureFile(env, file).outcome, ReadOutcome::Read);
     EXPECT_EQ(p.ctx->structure.table.rowCount(), 31);
     EXPECT_EQ(p.ctx->structure.tree.roots().size(), 4u);
 
@@ -95,7 +95,7 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
     NullProgress progress;
-    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")), ExportText(*p.ctx, p.ctx->protocol, f, progress));
+    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")), exportText(*p.ctx, p.ctx->protocol, f, progress));
 }
 
 TEST_F(CliInstrument, StopAfterSeventeenOfTwentyKeepsThoseReceived)

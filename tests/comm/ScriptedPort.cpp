@@ -64,7 +64,7 @@ void ScriptedPort::purge()
     input_.clear();
 }
 
-int ScriptedPort::InputCount()
+int ScriptedPort::inputCount()
 {
     if (!open_)
         return 0;

@@ -43,8 +43,8 @@ public:
     bool active() const override { return open_; }
     void close() override;
     void purge() override;
-    int InputCount() override;
-    int OutputCount() override { return 0; }
+    int inputCount() override;
+    int outputCount() override { return 0; }
     int read(char* buffer, int n) override;
     void write(const char* buffer, int n) override;
     void waitForInput(int ms) override;
@@ -110,7 +110,7 @@ public:
     void setLine2(const std::string& text) override { lines2.push_back(text); }
     void setPosition(int percent) override;
     void hide() override { ++hides; shown = false; }
-    bool CancelRequested() const override { return cancel; }
+    bool cancelRequested() const override { return cancel; }
     void processEvents(int) override { ++pumps; if (onPump) onPump(); }
 
     std::vector<std::string> captions, lines2;

@@ -22,11 +22,11 @@ struct DecodeFixture : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.FamilyCode = 14;
-        ApplyFamilyProfile(ctx);
+        ctx.familyCode = 14;
+        applyFamilyProfile(ctx);
         table.setCell(1, 0, "identification");
     }
-    void decode(const std::string& r) { DecodeRecord(ctx, r.data(), r.size(), next++); }
+    void decode(const std::string& r) { decodeRecord(ctx, r.data(), r.size(), next++); }
     std::string positionOf(int row) const { return table.cell(1, row); }
     std::vector<std::string> names(const ElementNode* parent) const
     {
@@ -79,7 +79,7 @@ TEST_P(TruncatedRecordTest, DecodingStopsAtTheRecordsEnd)
     const auto& c = GetParam();
     // The bytes after the record are readable memory that must not be used.
     const std::string withTail = c.record + std::string("R\x01\x07" "999\0", 8);
-    DecodeRecord(ctx, withTail.data(), c.record.size(), 1);
+    decodeRecord(ctx, withTail.data(), c.record.size(), 1);
     EXPECT_EQ(table.cell(1, 1), c.column1);
     EXPECT_EQ(table.cell(3, 1), c.column3);
     EXPECT_EQ(table.cell(4, 1), c.column4);
@@ -115,12 +115,12 @@ TEST_F(DecodeFixture, EqualPositionsKeepArrivalOrder)
     EXPECT_EQ(table.cell(8, 2), "first");
     EXPECT_EQ(table.cell(8, 3), "third");
 
-    BuildTreeFromResults(ctx, progress);
+    buildTreeFromResults(ctx, progress);
     EXPECT_EQ(names(nullptr), std::vector<std::string>{"001"});
     EXPECT_EQ(names(ctx.structure.tree.first()), (std::vector<std::string>{"001", "002"}));
-    EXPECT_EQ(ctx.structure.tree.first()->info.Kind, KindObject);
-    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.Kind, KindMeasuringPoint);
-    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.Number, 2);
+    EXPECT_EQ(ctx.structure.tree.first()->info.kind, KindObject);
+    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.kind, KindMeasuringPoint);
+    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.number, 2);
     EXPECT_EQ(ctx.structure.tree.selected, ctx.structure.tree.first());
 }
 
@@ -132,7 +132,7 @@ TEST_F(DecodeFixture, BlocksAreRegroupedUnderOneElementEach)
     EXPECT_EQ(positionOf(1), "1\r1\r1");
     EXPECT_EQ(positionOf(2), "1\r1\r3");
     EXPECT_EQ(positionOf(3), "1\r2\r1");
-    BuildTreeFromResults(ctx, progress);
+    buildTreeFromResults(ctx, progress);
     EXPECT_EQ(names(nullptr), (std::vector<std::string>{"001", "002"}));
     EXPECT_EQ(names(ctx.structure.tree.roots()[0].get()), (std::vector<std::string>{"001", "003"}));
 }
@@ -142,7 +142,7 @@ TEST_F(DecodeFixture, ElementZeroStartingABlockGetsNoParticular)
     decode(rec(1, 4, 0));
     decode(rec(2, 0, 0));
     decode(rec(2, 5, 0));
-    BuildTreeFromResults(ctx, progress);
+    buildTreeFromResults(ctx, progress);
     ASSERT_EQ(names(nullptr), (std::vector<std::string>{"001", "002"}));
     EXPECT_EQ(names(ctx.structure.tree.roots()[1].get()), std::vector<std::string>{"005"});
     EXPECT_EQ(table.rowCount(), 4); // the element-0 row stays
@@ -176,7 +176,7 @@ TEST_F(DecodeFixture, ArbitraryBytesStayInsideTheRecord)
         std::vector<char> bytes(size_t(rng() % 256));
         for (char& c : bytes)
             c = char(rng() % 4 == 0 ? "RMPDT"[rng() % 5] : rng());
-        DecodeRecord(ctx, bytes.data(), bytes.size(), next++);
+        decodeRecord(ctx, bytes.data(), bytes.size(), next++);
     }
     ASSERT_EQ(table.rowCount(), 2001);
     for (int r = 1; r < table.rowCount(); ++r)
@@ -185,11 +185,11 @@ TEST_F(DecodeFixture, ArbitraryBytesStayInsideTheRecord)
 
 TEST_F(DecodeFixture, TreeNeedsRowsAndAnIdentification)
 {
-    BuildTreeFromResults(ctx, progress); // no result rows: nothing happens
+    buildTreeFromResults(ctx, progress); // no result rows: nothing happens
     EXPECT_TRUE(ctx.structure.tree.empty());
     decode(rec(1, 1, 0));
     table.setCell(1, 0, "");
-    BuildTreeFromResults(ctx, progress);
+    buildTreeFromResults(ctx, progress);
     EXPECT_TRUE(ctx.structure.tree.empty());
 }
 
@@ -200,7 +200,7 @@ struct FamilyCase {
     int family;
 };
 class FamilyCodeTest : public ::testing::TestWithParam<FamilyCase> {};
-TEST_P(FamilyCodeTest, FollowsTypeCode) { EXPECT_EQ(FamilyCodeOf(GetParam().typeCode), GetParam().family); }
+TEST_P(FamilyCodeTest, FollowsTypeCode) { EXPECT_EQ(familyCodeOf(GetParam().typeCode), GetParam().family); }
 INSTANTIATE_TEST_SUITE_P(Codes, FamilyCodeTest,
                          ::testing::Values(FamilyCase{114, 14}, FamilyCase{14, 14}, FamilyCase{370, 114},
                                            FamilyCase{100, 0}, FamilyCase{199, 99}, FamilyCase{200, 200},
@@ -210,7 +210,7 @@ TEST(Identification, TextsEndAtNulDropLineFeedsAndStopAtBuffer)
 {
     std::string p = ScriptedInstrument::payload(114, {"Tera\nTester", "5 kV", "", "SN 123"});
     Identification id;
-    ASSERT_TRUE(ParseIdentification(p, id));
+    ASSERT_TRUE(parseIdentification(p, id));
     EXPECT_EQ(id.typeCode, 114u);
     EXPECT_EQ(id.texts[0], "TeraTester");
     EXPECT_EQ(id.texts[1], "5 kV");
@@ -219,16 +219,16 @@ TEST(Identification, TextsEndAtNulDropLineFeedsAndStopAtBuffer)
 
     // A text running past the 400-byte buffer is cut there.
     const std::string longText(600, 'a');
-    ASSERT_TRUE(ParseIdentification(ScriptedInstrument::payload(14, {longText, "lost"}), id));
+    ASSERT_TRUE(parseIdentification(ScriptedInstrument::payload(14, {longText, "lost"}), id));
     EXPECT_EQ(id.texts[0].size(), IdentificationBufferSize - 2);
     EXPECT_EQ(id.texts[1], "");
 
-    EXPECT_FALSE(ParseIdentification(std::string(1, '\x0e'), id));
+    EXPECT_FALSE(parseIdentification(std::string(1, '\x0e'), id));
 }
 
 TEST(Identification, CleaningKeepsCarriageReturns)
 {
-    EXPECT_EQ(CleanInstrumentText(std::string("A\tB\rC\xc8" "D\x01", 8)), "A B\rC D ");
+    EXPECT_EQ(cleanInstrumentText(std::string("A\tB\rC\xc8" "D\x01", 8)), "A B\rC D ");
 }
 
 } // namespace

@@ -81,7 +81,7 @@ struct EndToEnd : ::testing::Test {
     InstrumentLink link{serial};
     RecordingProgress progress;
 
-    void SetUp() override { ResetToNewStructure(ctx); }
+    void SetUp() override { resetToNewStructure(ctx); }
     ReceiveOutcome receive(const Sim& sim)
     {
         EXPECT_FALSE(sim.device.isEmpty()) << "the simulator did not start";
@@ -89,7 +89,7 @@ struct EndToEnd : ::testing::Test {
         serial.setBaudRate(115200);
         ReceiveHooks hooks;
         hooks.querySaveChanges = [] { return true; };
-        return ReceiveResults(ctx, link, progress, hooks);
+        return receiveResults(ctx, link, progress, hooks);
     }
     std::string missing(int done, int count) const
     {
@@ -110,10 +110,10 @@ TEST_F(EndToEnd, DemoMemoryArrivesInPositionOrderWithTrace)
     EXPECT_TRUE(program.prompts.messages.empty());
     const ResultTable& t = ctx.structure.table;
     ASSERT_EQ(t.rowCount(), 31);
-    EXPECT_EQ(NthLine(t.cell(1, 0), 4), "21480173");
+    EXPECT_EQ(nthLine(t.cell(1, 0), 4), "21480173");
     for (int r = 2; r < t.rowCount(); ++r) {
         const auto key = [&](int row) {
-            return std::make_pair(DigitsValue(NthLine(t.cell(1, row), 2)), DigitsValue(NthLine(t.cell(1, row), 3)));
+            return std::make_pair(digitsValue(nthLine(t.cell(1, row), 2)), digitsValue(nthLine(t.cell(1, row), 3)));
         };
         EXPECT_LE(key(r - 1), key(r)) << "row " << r;
     }
@@ -136,17 +136,17 @@ TEST_F(EndToEnd, DemoMemoryArrivesInPositionOrderWithTrace)
 TEST_F(EndToEnd, CountZeroWithImmediateEndMakesNewStructure)
 {
     Sim sim(set({"type 114", "text 1 \"Empty tester\""}), false);
-    ctx.StructureSaved = false;
+    ctx.structureSaved = false;
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
     EXPECT_TRUE(program.prompts.messages.empty());
     ASSERT_EQ(ctx.structure.tree.roots().size(), 1u);
-    EXPECT_EQ(ctx.structure.tree.first()->info.Kind, KindObject);
+    EXPECT_EQ(ctx.structure.tree.first()->info.kind, KindObject);
     // The new structure empties row 0 again.
     EXPECT_EQ(ctx.structure.table.rowCount(), 1);
     EXPECT_EQ(ctx.structure.table.cell(1, 0), "");
-    EXPECT_TRUE(ctx.StructureSaved);
-    EXPECT_EQ(ctx.ResultsView, 0);
+    EXPECT_TRUE(ctx.structureSaved);
+    EXPECT_EQ(ctx.resultsView, 0);
     EXPECT_EQ(progress.positions.back(), 100);
     EXPECT_EQ(sim.count("MRE"), 1);
 }
@@ -201,7 +201,7 @@ TEST_F(EndToEnd, BytesNineHundredMillisecondsApartAreReadCompletely)
     const ReceiveOutcome out = receive(sim);
     EXPECT_TRUE(out.identified);
     EXPECT_EQ(out.done, 30);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
+    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
 }
 
 TEST_F(EndToEnd, CancelDuringRecordsStillSendsMex)
@@ -242,14 +242,14 @@ TEST_F(EndToEnd, OtherInstrumentTypeGivesIdentificationOnly)
     EXPECT_EQ(sim.count("MRE"), 0);
     EXPECT_EQ(sim.requests().back(), "MEX");
     EXPECT_EQ(ctx.structure.table.rowCount(), 1);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
+    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
 }
 
 TEST_F(EndToEnd, OversizedIdentificationDoesNotSpoilTheCount)
 {
     Sim sim(set({"fault ident-size 700"}));
     const ReceiveOutcome out = receive(sim);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
+    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
     EXPECT_EQ(out.count, 30);
     EXPECT_EQ(out.done, 30);
 }
@@ -277,7 +277,7 @@ TEST_F(EndToEnd, InstrumentDataFromTheSimulator)
 {
     Sim sim({});
     serial.setPortName(sim.device);
-    const InstrumentDataOutcome out = ReceiveInstrumentData(ctx, link, progress);
+    const InstrumentDataOutcome out = receiveInstrumentData(ctx, link, progress);
     ASSERT_TRUE(out.exchanged);
     EXPECT_EQ(out.view.instrument.size(), 7u);
     EXPECT_EQ(out.view.instrument[3], "FW 2.14");
@@ -295,7 +295,7 @@ TEST(EndToEndPorts, EntryPointedAtTheDeviceIsUsed)
     RecordingProgress progress;
     ReceiveHooks hooks;
     hooks.querySaveChanges = [] { return true; };
-    EXPECT_EQ(ReceiveResults(*program.ctx, link, progress, hooks).done, 30);
+    EXPECT_EQ(receiveResults(*program.ctx, link, progress, hooks).done, 30);
 }
 
 TEST(EndToEndPorts, DeviceInUseIsRefusedWithTheSystemsReason)
@@ -363,7 +363,7 @@ TEST(EndToEndPorts, PortLockedByAnotherProgramIsRefusedWithItsHolder)
     } catch (const SerialError& e) {
         EXPECT_TRUE(e.portBusy());
         EXPECT_EQ(e.holder(), holder);
-        EXPECT_EQ(NthLine(CommErrorText(*program.ctx, e), 3),
+        EXPECT_EQ(nthLine(commErrorText(*program.ctx, e), 3),
                   program.ctx->texts.text("PortBusy_40") + " " + holder);
     }
     EXPECT_FALSE(serial.active());

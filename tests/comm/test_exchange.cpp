@@ -36,7 +36,7 @@ TEST_P(WaitAcknowledgeTest, GivesStatusOfFrame)
 {
     port.deliver(GetParam().bytes, 10);
     const int64_t start = port.nowUs();
-    EXPECT_EQ(ex.WaitAcknowledge(1000), GetParam().expected);
+    EXPECT_EQ(ex.waitAcknowledge(1000), GetParam().expected);
     // A complete frame ends the wait at once; a short one after the idle time-out.
     const int64_t waited = port.nowUs() - start;
     if (GetParam().bytes.size() >= 5)
@@ -61,7 +61,7 @@ TEST_F(ExchangeFixture, IdleTimeOutRestartsWithEveryByte)
     // never 1 s without a byte.
     port.deliver("ABCDE", 900, 900);
     std::string got;
-    EXPECT_TRUE(ex.ReceiveBytes(got, 5, 1000));
+    EXPECT_TRUE(ex.receiveBytes(got, 5, 1000));
     EXPECT_EQ(got, "ABCDE");
     EXPECT_GE(port.nowUs(), 4'400'000);
 }
@@ -70,15 +70,15 @@ TEST_F(ExchangeFixture, GapLongerThanTimeOutEndsWithWhatCame)
 {
     port.deliver("AB", 10, 1100);
     std::string got;
-    EXPECT_FALSE(ex.ReceiveBytes(got, 5, 1000));
+    EXPECT_FALSE(ex.receiveBytes(got, 5, 1000));
     EXPECT_EQ(got, "A");
 }
 
 TEST_F(ExchangeFixture, LaterBytesStayQueued)
 {
     port.deliver(std::string("SER\0\0SRE", 8), 1);
-    EXPECT_EQ(ex.WaitAcknowledge(1000), 0);
-    EXPECT_EQ(port.InputCount(), 3);
+    EXPECT_EQ(ex.waitAcknowledge(1000), 0);
+    EXPECT_EQ(port.inputCount(), 3);
 }
 
 TEST_F(ExchangeFixture, CancelEndsWaitWithBytesSoFar)
@@ -89,7 +89,7 @@ TEST_F(ExchangeFixture, CancelEndsWaitWithBytesSoFar)
             progress.cancel = true;
     };
     std::string got;
-    EXPECT_FALSE(ex.ReceiveBytes(got, 5, 10000));
+    EXPECT_FALSE(ex.receiveBytes(got, 5, 10000));
     EXPECT_EQ(got, "AB");
     EXPECT_LT(port.nowUs(), 300'000);
 }
@@ -101,7 +101,7 @@ TEST_F(ExchangeFixture, PacedBytesAreTakenAsTheLastOneArrives)
     port.setBaudRate(11000);
     port.deliver(std::string(40, 'x'), 1, 1);
     std::string got;
-    ASSERT_TRUE(ex.ReceiveBytes(got, 40, 1000));
+    ASSERT_TRUE(ex.receiveBytes(got, 40, 1000));
     EXPECT_EQ(port.nowUs(), 40'000);
 }
 
@@ -112,16 +112,16 @@ TEST_F(ExchangeFixture, LineFasterThanItsRateStopsTheEarlySleeps)
     port.setBaudRate(2400);
     std::string got;
     port.deliver(std::string(100, 'x'), 1);
-    ASSERT_TRUE(ex.ReceiveBytes(got, 100, 1000));
+    ASSERT_TRUE(ex.receiveBytes(got, 100, 1000));
     const int64_t start = port.nowUs();
     port.deliver(std::string(100, 'y'), 1);
-    ASSERT_TRUE(ex.ReceiveBytes(got, 100, 1000));
+    ASSERT_TRUE(ex.receiveBytes(got, 100, 1000));
     EXPECT_LE(port.nowUs() - start, 1'000);
 }
 
 TEST_F(ExchangeFixture, SendTextKeepsEmbeddedNul)
 {
-    ex.SendText(std::string("MRD\0", 4));
+    ex.sendText(std::string("MRD\0", 4));
     ASSERT_EQ(port.writes.size(), 1u);
     EXPECT_EQ(port.writes[0], std::string("MRD\0", 4));
 }
@@ -130,7 +130,7 @@ TEST_F(ExchangeFixture, SilentInstrumentNoRetriesYesSendsMexAndGivesUp)
 {
     program.prompts.expectMessage(MbNo);
     program.prompts.expectMessage(MbYes);
-    EXPECT_EQ(ex.StartExchange(), Exchange::GaveUp);
+    EXPECT_EQ(ex.startExchange(), Exchange::GaveUp);
     EXPECT_EQ(count(std::string("MRD\0", 4)), 2);
     EXPECT_EQ(count(std::string("MEX\0", 4)), 1);
     ASSERT_EQ(program.prompts.messages.size(), 2u);
@@ -153,7 +153,7 @@ TEST_F(ExchangeFixture, ErrorStatusAsksTooAndAcknowledgedRetrySucceeds)
             port.deliver(std::string("SER\0\0", 5), 1);
     };
     program.prompts.expectMessage(MbNo);
-    EXPECT_EQ(ex.StartExchange(), Exchange::Started);
+    EXPECT_EQ(ex.startExchange(), Exchange::Started);
     EXPECT_EQ(count(std::string("MRD\0", 4)), 2);
     EXPECT_EQ(count(std::string("MEX\0", 4)), 0);
 }
@@ -161,7 +161,7 @@ TEST_F(ExchangeFixture, ErrorStatusAsksTooAndAcknowledgedRetrySucceeds)
 TEST_F(ExchangeFixture, CancelledStartGivesUpWithoutAsking)
 {
     progress.cancel = true;
-    EXPECT_EQ(ex.StartExchange(), Exchange::GaveUp);
+    EXPECT_EQ(ex.startExchange(), Exchange::GaveUp);
     EXPECT_TRUE(program.prompts.messages.empty());
 }
 
@@ -170,7 +170,7 @@ TEST_F(ExchangeFixture, MoreThan1900StaleBytesSpoilFirstAttemptOnly)
     ScriptedInstrument instrument(port);
     port.preload(std::string(2500, 'x'));
     program.prompts.expectMessage(MbNo);
-    EXPECT_EQ(ex.StartExchange(), Exchange::Started);
+    EXPECT_EQ(ex.startExchange(), Exchange::Started);
     EXPECT_EQ(count(std::string("MRD\0", 4)), 2);
     EXPECT_EQ(port.pending(), 0u);
 }
@@ -183,7 +183,7 @@ TEST_F(ExchangeFixture, BabblingInstrumentCannotHoldTheDrainForever)
     port.deliver(babble, 0, 50);
     program.prompts.expectMessage(MbNo);
     program.prompts.expectMessage(MbYes);
-    EXPECT_EQ(ex.StartExchange(), Exchange::GaveUp);
+    EXPECT_EQ(ex.startExchange(), Exchange::GaveUp);
     EXPECT_LT(port.nowUs(), 30'000'000);
 }
 
@@ -204,10 +204,10 @@ TEST_P(StoredChoiceTest, SelectsOnlyValidEntries)
     LoadedProgram p;
     const auto& c = GetParam();
     if (c.com)
-        p.ctx->settings.WriteSetting("SETUP", "COM", c.com);
+        p.ctx->settings.writeSetting("SETUP", "COM", c.com);
     if (c.baud)
-        p.ctx->settings.WriteSetting("SETUP", "BAUD", c.baud);
-    const PortChoice choice = LoadPortChoice(*p.ctx);
+        p.ctx->settings.writeSetting("SETUP", "BAUD", c.baud);
+    const PortChoice choice = loadPortChoice(*p.ctx);
     EXPECT_EQ(choice.port, c.port);
     EXPECT_EQ(choice.baud, c.baudIndex);
 }
@@ -223,23 +223,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PortSettings, OkWritesBothIndexesPlusOne)
 {
     LoadedProgram p;
-    SavePortChoice(*p.ctx, PortChoice{2, 0});
-    EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "COM", ""), "3");
-    EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "BAUD", ""), "1");
-    EXPECT_EQ(LoadPortChoice(*p.ctx), (PortChoice{2, 0}));
+    savePortChoice(*p.ctx, PortChoice{2, 0});
+    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "COM", ""), "3");
+    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "BAUD", ""), "1");
+    EXPECT_EQ(loadPortChoice(*p.ctx), (PortChoice{2, 0}));
 }
 
 TEST(PortSettings, ApplyMatchesEntriesByTextAndFixesLine)
 {
     ScriptedPort port;
-    ApplyPortSettings(port, QStringLiteral("COM7"), QStringLiteral("38400"));
+    applyPortSettings(port, QStringLiteral("COM7"), QStringLiteral("38400"));
     EXPECT_EQ(port.portName(), QStringLiteral("COM7"));
     EXPECT_EQ(port.baudRate(), 38400);
     EXPECT_EQ(port.parity(), Parity::None);
     EXPECT_EQ(port.dataBits(), 8);
     EXPECT_EQ(port.stopBits(), 2);
     // Texts that match nothing leave the previous values.
-    ApplyPortSettings(port, QStringLiteral("COM17"), QStringLiteral("57600"));
+    applyPortSettings(port, QStringLiteral("COM17"), QStringLiteral("57600"));
     EXPECT_EQ(port.portName(), QStringLiteral("COM7"));
     EXPECT_EQ(port.baudRate(), 38400);
 }
@@ -257,9 +257,9 @@ TEST(PortSettings, SearchTriesEveryRateOfEachEntryInOrder)
             port.deliver(std::string("SER\0\0", 5), 1);
     };
     std::vector<PortChoice> tried;
-    const SearchResult r = SearchInstrument(ex, nullptr, [&](const PortChoice& c) {
+    const SearchResult r = searchInstrument(ex, nullptr, [&](const PortChoice& c) {
         tried.push_back(c);
-        ApplyPortSettings(port, c);
+        applyPortSettings(port, c);
     });
     EXPECT_TRUE(r.found);
     EXPECT_EQ(r.choice, (PortChoice{2, 2}));
@@ -275,8 +275,8 @@ TEST(PortSettings, SearchStopsBetweenAttempts)
     RecordingProgress progress;
     Exchange ex(*p.ctx, port, progress, port);
     int asked = 0;
-    const SearchResult r = SearchInstrument(ex, [&] { return ++asked > 4; }, [&](const PortChoice& c) {
-        ApplyPortSettings(port, c);
+    const SearchResult r = searchInstrument(ex, [&] { return ++asked > 4; }, [&](const PortChoice& c) {
+        applyPortSettings(port, c);
     });
     EXPECT_FALSE(r.found);
     EXPECT_TRUE(r.stopped);
@@ -291,7 +291,7 @@ TEST(PortSettings, SearchGivesUpAfterAllCombinations)
     Exchange ex(*p.ctx, port, progress, port);
     port.openError = [](const QString&, int) { return 2; };
     int tried = 0;
-    const SearchResult r = SearchInstrument(ex, nullptr, [&](const PortChoice&) { ++tried; });
+    const SearchResult r = searchInstrument(ex, nullptr, [&](const PortChoice&) { ++tried; });
     EXPECT_FALSE(r.found);
     EXPECT_EQ(tried, 96);
 }

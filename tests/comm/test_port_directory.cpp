@@ -22,7 +22,7 @@ std::vector<QString> nodes(const std::vector<SerialDevice>& d)
 
 TEST(PortDirectory, UsbAdaptersFirstInNaturalOrder)
 {
-    const auto ordered = OrderSerialDevices({dev("/dev/ttyS1"), dev("/dev/ttyUSB10"), dev("/dev/ttyACM0"),
+    const auto ordered = orderSerialDevices({dev("/dev/ttyS1"), dev("/dev/ttyUSB10"), dev("/dev/ttyACM0"),
                                              dev("/dev/ttyUSB2"), dev("/dev/ttyAMA0"), dev("/dev/ttyS0")});
     EXPECT_EQ(nodes(ordered), (std::vector<QString>{"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyAMA0",
                                                     "/dev/ttyS0", "/dev/ttyS1"}));
@@ -36,7 +36,7 @@ TEST(PortDirectory, ChoicesKeepTheirEntriesAndTheRestFillIn)
     std::array<QString, PortEntryCount> chosen;
     chosen[1] = QStringLiteral("/dev/ttyUSB1"); // COM2
     chosen[4] = QStringLiteral("/dev/pts/7");   // COM5, not present now
-    const auto d = AssignPortDevices(chosen, present);
+    const auto d = assignPortDevices(chosen, present);
     EXPECT_EQ(d[0], QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0"));
     EXPECT_EQ(d[1], QStringLiteral("/dev/ttyUSB1"));
     EXPECT_EQ(d[2], QStringLiteral("/dev/ttyS0"));
@@ -47,7 +47,7 @@ TEST(PortDirectory, ChoicesKeepTheirEntriesAndTheRestFillIn)
     // A choice naming the adapter by its by-id link takes it out of the automatic order too.
     std::array<QString, PortEntryCount> byId;
     byId[2] = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
-    const auto e = AssignPortDevices(byId, present);
+    const auto e = assignPortDevices(byId, present);
     EXPECT_EQ(e[0], QStringLiteral("/dev/ttyUSB1"));
     EXPECT_EQ(e[1], QStringLiteral("/dev/ttyS0"));
     EXPECT_EQ(e[2], byId[2]);
@@ -58,7 +58,7 @@ TEST(PortDirectory, ChoicesLiveInTheSettingsAndResolveEntries)
     LoadedProgram p;
     PortDirectory dir(p.ctx->settings, [] { return std::vector<SerialDevice>{dev("/dev/ttyUSB0")}; });
     dir.setChosenDevice(3, QStringLiteral("/dev/pts/4"));
-    EXPECT_EQ(p.ctx->settings.ReadSetting("PORTS", "COM3", ""), "/dev/pts/4");
+    EXPECT_EQ(p.ctx->settings.readSetting("PORTS", "COM3", ""), "/dev/pts/4");
     EXPECT_EQ(dir.resolve(QStringLiteral("COM1")), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(dir.resolve(QStringLiteral("COM3")), QStringLiteral("/dev/pts/4"));
     EXPECT_EQ(dir.resolve(QStringLiteral("COM2")), QString());
@@ -71,7 +71,7 @@ TEST(PortDirectory, EntryNumbers)
 {
     for (const auto& [name, n] : std::vector<std::pair<const char*, int>>{
              {"COM1", 1}, {"COM16", 16}, {"COM0", 0}, {"COM17", 0}, {"COM05", 0}, {"com3", 0}, {"COM", 0}})
-        EXPECT_EQ(PortNumberOf(QString::fromLatin1(name)), n) << name;
+        EXPECT_EQ(portNumberOf(QString::fromLatin1(name)), n) << name;
 }
 
 } // namespace

@@ -36,14 +36,14 @@ struct Flow : ::testing::Test {
             114, {"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme\rMain street 1",
                   "Plant 4", "FW 1.07", "Line 5", "Line 6", "Line 7"});
         // A structure that was there before.
-        ResetToNewStructure(ctx);
+        resetToNewStructure(ctx);
     }
     ReceiveOutcome run()
     {
         ReceiveHooks hooks;
         hooks.querySaveChanges = [&] { return saveAnswer; };
         hooks.refresh = [&](ReceiveStep s) { steps.push_back(s); };
-        return ReceiveResults(ctx, link, progress, hooks, port);
+        return receiveResults(ctx, link, progress, hooks, port);
     }
     int sent(const std::string& cmd) const
     {
@@ -77,10 +77,10 @@ TEST_F(Flow, NormalTransferFillsTableTreeAndView)
               "TeraTester\r5 kV insulation tester\rHW 2.1\r21120345\rFW 1.07\rLine 5\rLine 6\rLine 7");
     EXPECT_EQ(ctx.structure.table.cell(2, 0), "Acme\rMain street 1");
     EXPECT_EQ(ctx.structure.tree.roots().size(), 3u);
-    EXPECT_EQ(ctx.ResultsView, 1);
-    EXPECT_FALSE(ctx.StructureSaved);
-    EXPECT_EQ(ctx.CurrentFileName, ctx.decode(ctx.texts.defaultFileName));
-    EXPECT_EQ(ctx.ReceiveTimeoutMs, 1000);
+    EXPECT_EQ(ctx.resultsView, 1);
+    EXPECT_FALSE(ctx.structureSaved);
+    EXPECT_EQ(ctx.currentFileName, ctx.decode(ctx.texts.defaultFileName));
+    EXPECT_EQ(ctx.receiveTimeoutMs, 1000);
     EXPECT_EQ(steps, (std::vector<ReceiveStep>{ReceiveStep::StructureCleared, ReceiveStep::TreeBuilt,
                                                ReceiveStep::ViewShown}));
     EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.texts.text("ReceiveResults_30")});
@@ -108,9 +108,9 @@ TEST_P(TypeCodeFlow, OnlyThisFamilyGetsRecordsRead)
     EXPECT_EQ(sent("MRE"), GetParam().recordsRead ? 4 : 0);
     EXPECT_EQ(sent(kMEX), 1);
     EXPECT_EQ(ctx.structure.table.rowCount(), GetParam().recordsRead ? 4 : 1);
-    EXPECT_EQ(NthLine(ctx.structure.table.cell(1, 0), 1), "Other");
+    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Other");
     if (!GetParam().recordsRead) {
-        EXPECT_EQ(ctx.FamilyCode, 114);
+        EXPECT_EQ(ctx.familyCode, 114);
         EXPECT_EQ(out.status, ReceiveOutcome::Status::OtherInstrument);
         EXPECT_TRUE(ctx.structure.tree.empty());
         EXPECT_TRUE(steps == std::vector<ReceiveStep>{ReceiveStep::StructureCleared});
@@ -163,7 +163,7 @@ TEST_F(Flow, DeviceLostBeforeAnyRecordLeavesStructure)
     ASSERT_EQ(program.prompts.messages.size(), 1u);
     EXPECT_EQ(program.prompts.messages[0].rfind("11: COMM ERROR\r", 0), 0u);
     ASSERT_EQ(ctx.structure.tree.roots().size(), 1u); // the structure from before
-    EXPECT_TRUE(ctx.StructureSaved);
+    EXPECT_TRUE(ctx.structureSaved);
 }
 
 TEST_F(Flow, CancelBetweenRecordsEndsQuietlyAndSendsMex)
@@ -181,15 +181,15 @@ TEST_F(Flow, CancelBetweenRecordsEndsQuietlyAndSendsMex)
 
 TEST_F(Flow, BadIdentificationKeepsEarlierExtraLines)
 {
-    link.InstrumentExtraLines = {"old 5", "old 6", "old 7"};
-    ctx.FamilyCode = 14;
+    link.instrumentExtraLines = {"old 5", "old 6", "old 7"};
+    ctx.familyCode = 14;
     instrument.identificationPayload = "";
     // An empty payload cannot hold the type code: the reply is not valid.
     records(1);
     run();
     EXPECT_EQ(ctx.structure.table.cell(1, 0), "\r\r\r\r\rold 5\rold 6\rold 7");
     EXPECT_EQ(ctx.structure.table.cell(2, 0), "");
-    EXPECT_EQ(ctx.structure.table.rowCount(), 2); // FamilyCode kept its value 14
+    EXPECT_EQ(ctx.structure.table.rowCount(), 2); // familyCode kept its value 14
 }
 
 TEST_F(Flow, GivingUpLeavesStructureUntouched)
@@ -245,7 +245,7 @@ TEST(ExitCode, TellsWhetherAllSomeOrNothingCame)
         ReceiveOutcome o;
         o.status = c.status;
         o.done = c.done;
-        EXPECT_EQ(ReceiveExitCode(o), c.code) << int(c.status) << " " << c.done;
+        EXPECT_EQ(receiveExitCode(o), c.code) << int(c.status) << " " << c.done;
     }
 }
 
@@ -262,14 +262,14 @@ TEST(OpenFailure, PermissionAdviceNamesTheOwningGroup)
     if (!g || chown(QFile::encodeName(path).constData(), uid_t(-1), g->gr_gid) != 0)
         GTEST_SKIP() << "cannot give the file to a group here";
     const std::string group = g->gr_name;
-    const std::string text = CommErrorText(SerialError::openFailure(path, EACCES));
+    const std::string text = commErrorText(SerialError::openFailure(path, EACCES));
     const std::string expectedStart = "11: COMM ERROR\rUnable to open specified device " +
                                       QFile::encodeName(path).toStdString() + " (13), Permission denied\r";
     EXPECT_EQ(text.rfind(expectedStart, 0), 0u) << text;
     EXPECT_NE(text.find("\"" + group + "\""), std::string::npos) << text;
     EXPECT_NE(text.find("usermod -aG " + group), std::string::npos) << text;
     // Other failures get no advice.
-    EXPECT_EQ(OpenFailureAdvice(SerialError::openFailure(path, EBUSY)), "");
+    EXPECT_EQ(openFailureAdvice(SerialError::openFailure(path, EBUSY)), "");
 }
 
 // ------------------------------------------------------------ instrument's data
@@ -279,7 +279,7 @@ TEST_F(Flow, ReceiveDataShowsSevenLinesAndLeavesTable)
     instrument.identificationPayload = ScriptedInstrument::payload(
         114, {"A", "B", "C", "SN1", std::string("Firm\tone\rtwo\xc8", 13), "User", "D", "E", "F", "G"});
     const std::string row0Before = ctx.structure.table.cell(1, 0);
-    const InstrumentDataOutcome out = ReceiveInstrumentData(ctx, link, progress, port);
+    const InstrumentDataOutcome out = receiveInstrumentData(ctx, link, progress, port);
     ASSERT_TRUE(out.exchanged);
     EXPECT_TRUE(out.valid);
     EXPECT_EQ(out.view.instrument, (std::vector<std::string>{"A", "B", "C", "D", "E", "F", "G"}));
@@ -296,7 +296,7 @@ TEST_F(Flow, InstrumentDataFromTableShowsFourStoredLines)
 {
     records(1);
     run();
-    const InstrumentDataView v = InstrumentDataFromTable(ctx.structure.table);
+    const InstrumentDataView v = instrumentDataFromTable(ctx.structure.table);
     EXPECT_EQ(v.instrument, (std::vector<std::string>{"TeraTester", "5 kV insulation tester", "HW 2.1", "FW 1.07"}));
     EXPECT_EQ(v.serialNumber, "21120345");
     EXPECT_EQ(v.firm, (std::vector<std::string>{"Acme", "Main street 1"}));
@@ -319,13 +319,13 @@ struct ReadBack {
 };
 ReadBack writeAndReadBack(const AppContext& ctx)
 {
-    const std::string bytes = ComposeStructureFile(ctx, ctx.protocol);
+    const std::string bytes = composeStructureFile(ctx, ctx.protocol);
     LoadedProgram reader;
     reader.prompts.allowAnyMessage();
     NullProgress quiet;
     StructureView view;
     FileEnv env{*reader.ctx, reader.ctx->protocol, quiet, view};
-    const ReadOutcome outcome = LoadStructure(env, bytes).outcome;
+    const ReadOutcome outcome = loadStructure(env, bytes).outcome;
     return {outcome, rowsOf(reader.ctx->structure.table)};
 }
 
@@ -356,8 +356,8 @@ TEST_F(Flow, BytesTheStructureFileReservesBecomeSpacesAndTheFileReadsBack)
                               rec(1, 2, 0, coded('R', 1, 7, "200"))};
         ASSERT_EQ(run().status, ReceiveOutcome::Status::Received);
         const ResultTable& t = ctx.structure.table;
-        EXPECT_EQ(NthLine(t.cell(1, 0), 4), c.serialLine);
-        EXPECT_EQ(SplitLines(t.cell(1, 0)).size(), 8u);
+        EXPECT_EQ(nthLine(t.cell(1, 0), 4), c.serialLine);
+        EXPECT_EQ(splitLines(t.cell(1, 0)).size(), 8u);
         EXPECT_EQ(t.cell(7, 1), c.itemLine);
 
         const ReadBack back = writeAndReadBack(ctx);
@@ -406,7 +406,7 @@ TEST_F(Flow, ReceiveDataOnAPortThatWillNotOpenDoesNothingUnlessAnotherProgramHol
         if (error == EBUSY)
             program.prompts.expectMessage(MbOK);
         port.failOpenWith = error;
-        const InstrumentDataOutcome out = ReceiveInstrumentData(ctx, link, progress, port);
+        const InstrumentDataOutcome out = receiveInstrumentData(ctx, link, progress, port);
         EXPECT_FALSE(out.exchanged);
         EXPECT_TRUE(progress.captions.empty());
         if (error != EBUSY) {
@@ -414,7 +414,7 @@ TEST_F(Flow, ReceiveDataOnAPortThatWillNotOpenDoesNothingUnlessAnotherProgramHol
             continue;
         }
         ASSERT_EQ(program.prompts.messages.size(), 1u);
-        EXPECT_EQ(NthLine(program.prompts.messages[0], 3), ctx.texts.text("PortBusy_40") + " COM1");
+        EXPECT_EQ(nthLine(program.prompts.messages[0], 3), ctx.texts.text("PortBusy_40") + " COM1");
     }
 }
 

@@ -31,9 +31,9 @@ struct ComDialog : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.settings.WriteSetting("SETUP", "COM", "5");
-        ctx.settings.WriteSetting("SETUP", "BAUD", "4");
-        SetUpComPort(ctx, link);
+        ctx.settings.writeSetting("SETUP", "COM", "5");
+        ctx.settings.writeSetting("SETUP", "BAUD", "4");
+        setUpComPort(ctx, link);
         // Only COM2 opens, and the instrument there talks at 38400 baud.
         port.openError = [](const QString& name, int) { return name == QStringLiteral("COM2") ? 0 : 2; };
         port.onWrite = [&](const std::string& w) {
@@ -82,8 +82,8 @@ TEST_F(ComDialog, AutoFindThenOkStoresTheFoundEntries)
 {
     dialog->autoFindPort();
     dialog->accept();
-    EXPECT_EQ(ctx.settings.ReadSetting("SETUP", "COM", ""), "2");
-    EXPECT_EQ(ctx.settings.ReadSetting("SETUP", "BAUD", ""), "2");
+    EXPECT_EQ(ctx.settings.readSetting("SETUP", "COM", ""), "2");
+    EXPECT_EQ(ctx.settings.readSetting("SETUP", "BAUD", ""), "2");
     EXPECT_EQ(link.selection, (PortChoice{1, 1}));
     EXPECT_EQ(port.baudRate(), 38400);
 }
@@ -122,14 +122,14 @@ TEST(GaugeDialog, ShowsCaptionLinesGaugeAndCancel)
     gauge.setPosition(57);
     EXPECT_EQ(gauge.label2()->text(), QStringLiteral("Receiving results..."));
     EXPECT_EQ(gauge.progressBar()->value(), 57);
-    EXPECT_FALSE(gauge.CancelRequested());
+    EXPECT_FALSE(gauge.cancelRequested());
     gauge.cancelButton()->click();
-    EXPECT_TRUE(gauge.CancelRequested());
+    EXPECT_TRUE(gauge.cancelRequested());
     gauge.hide();
     EXPECT_FALSE(gauge.isVisible());
     // Showing again starts without a Cancel; file work hides the button.
     gauge.show("Save", "file.zit", false);
-    EXPECT_FALSE(gauge.CancelRequested());
+    EXPECT_FALSE(gauge.cancelRequested());
     EXPECT_FALSE(gauge.cancelButton()->isVisibleTo(&gauge));
     EXPECT_EQ(gauge.label1()->text(), QStringLiteral("file.zit"));
 }

@@ -27,7 +27,7 @@ constexpr size_t MaxCellBytes = 1024;
 // one left, as the markup's rules say; `onParam` returns how many bytes after
 // the sequence go too.
 template <typename OnParam>
-std::string RemoveOneByOne(std::string s, char letter, OnParam&& onParam)
+std::string removeOneByOne(std::string s, char letter, OnParam&& onParam)
 {
     for (;;) {
         size_t p = 0;
@@ -48,31 +48,31 @@ std::optional<Alignment> alignOf(char c)
     return std::nullopt;
 }
 
-CellLayout SlowParse(const std::string& text, Alignment startAlign, const CellData* data)
+CellLayout slowParse(const std::string& text, Alignment startAlign, const CellData* data)
 {
     CellLayout layout;
     std::string s;
     for (char c : text)
         if (c != '\n')
             s += c;
-    s = RemoveOneByOne(s, 'H', [](unsigned char n) { return size_t(n); });
-    s = RemoveOneByOne(s, 'F', [&](unsigned char p) {
+    s = removeOneByOne(s, 'H', [](unsigned char n) { return size_t(n); });
+    s = removeOneByOne(s, 'F', [&](unsigned char p) {
         layout.fontIndex = p >= 1 && p <= 3 ? p : 0;
         return size_t(0);
     });
-    s = RemoveOneByOne(s, 'N', [](unsigned char) { return size_t(0); });
-    s = RemoveOneByOne(s, 'B', [&](unsigned char) { layout.bold = true; return size_t(0); });
+    s = removeOneByOne(s, 'N', [](unsigned char) { return size_t(0); });
+    s = removeOneByOne(s, 'B', [&](unsigned char) { layout.bold = true; return size_t(0); });
     size_t start = 0;
     for (size_t i = 0;; ++i) {
         const size_t end = std::min(s.find('\r', start), s.size());
         CellLine line;
         line.align = startAlign;
-        line.text = RemoveOneByOne(s.substr(start, end - start), 'A', [&](unsigned char p) {
+        line.text = removeOneByOne(s.substr(start, end - start), 'A', [&](unsigned char p) {
             if (auto a = alignOf(char(p)))
                 line.align = *a;
             return size_t(0);
         });
-        line.text = RemoveOneByOne(line.text, 'C', [&](unsigned char p) {
+        line.text = removeOneByOne(line.text, 'C', [&](unsigned char p) {
             if (p >= 1 && p <= 4)
                 line.colour = LineColour(p - 1);
             return size_t(0);
@@ -116,7 +116,7 @@ void fillGrid(GridData& grid, const std::string& text, Alignment align, const Ce
 
 } // namespace
 
-int FuzzCellMarkup(const uint8_t* data, size_t size)
+int fuzzCellMarkup(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return -1;
@@ -138,22 +138,22 @@ int FuzzCellMarkup(const uint8_t* data, size_t size)
                            std::min(size - std::min(pos, size), MaxCellBytes));
     const CellData* cellObject = object ? &*object : nullptr;
 
-    const CellLayout layout = ParseCell(text, align, cellObject);
+    const CellLayout layout = parseCell(text, align, cellObject);
     if (layout.lines.empty()) {
-        Violated("cell_markup", "a cell parsed into no line");
+        violated("cell_markup", "a cell parsed into no line");
         return 0;
     }
-    if (!sameLayout(layout, SlowParse(text, align, cellObject)))
-        Violated("cell_markup", "the markup of the cell parsed otherwise than its rules say");
-    const std::string visible = VisibleText(text);
+    if (!sameLayout(layout, slowParse(text, align, cellObject)))
+        violated("cell_markup", "the markup of the cell parsed otherwise than its rules say");
+    const std::string visible = visibleText(text);
     if (visible.size() > text.size())
-        Violated("cell_markup", "the visible text is longer than the cell");
+        violated("cell_markup", "the visible text is longer than the cell");
 
     static const int lcids[] = {1060, 1071, 1033, 1061, 1032, 1055, 1037, 1025};
     const TextCodec codec(lcids[flags >> 5]);
     const ByteDecoder decode = [&codec](const std::string& b) { return codec.decode(b); };
     if (codec.encode(codec.decode(text)) != text)
-        Violated("cell_markup", "the text shown in code page " + std::to_string(codec.codePage()) +
+        violated("cell_markup", "the text shown in code page " + std::to_string(codec.codePage()) +
                                     " does not encode back to its bytes");
     const QFont gridFont(QStringLiteral("Liberation Sans"), 10);
     QImage image(160, 48, QImage::Format_RGB32);
@@ -164,17 +164,17 @@ int FuzzCellMarkup(const uint8_t* data, size_t size)
     CellDrawResult d;
     {
         QPainter painter(&image);
-        d = DrawCell(painter, drawn, 0, 0, QRect(0, 0, 160, 48), gridFont, Qt::black, decode);
+        d = drawCell(painter, drawn, 0, 0, QRect(0, 0, 160, 48), gridFont, Qt::black, decode);
     }
-    const CellDrawResult f = FitCell(fitted, 0, 0, gridFont, decode, &image);
+    const CellDrawResult f = fitCell(fitted, 0, 0, gridFont, decode, &image);
     if (d.lines != int(layout.lines.size()))
-        Violated("cell_markup", "the drawn cell has another number of lines than the parsed one");
+        violated("cell_markup", "the drawn cell has another number of lines than the parsed one");
     if (d.lines != f.lines || d.lineHeight != f.lineHeight || d.widest != f.widest)
-        Violated("cell_markup", "drawing and fitting the cell measure it differently");
+        violated("cell_markup", "drawing and fitting the cell measure it differently");
     if (drawn.rowHeight(0) != fitted.rowHeight(0) || drawn.colWidth(0) != fitted.colWidth(0))
-        Violated("cell_markup", "drawing and fitting the cell grow it differently");
+        violated("cell_markup", "drawing and fitting the cell grow it differently");
     if (drawn.rowHeight(0) < std::min<int64_t>(int64_t(d.lineHeight) * d.lines + 2, 1 << 24))
-        Violated("cell_markup", "the row did not grow to hold the cell's lines");
+        violated("cell_markup", "the row did not grow to hold the cell's lines");
     return 0;
 }
 

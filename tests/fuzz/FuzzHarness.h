@@ -17,18 +17,18 @@
 
 namespace zentrova::fuzz {
 
-int FuzzReader(const uint8_t* data, size_t size);         // structure files
-int FuzzRecord(const uint8_t* data, size_t size);         // received records
-int FuzzReceive(const uint8_t* data, size_t size);        // the whole transfer
-int FuzzCellMarkup(const uint8_t* data, size_t size);     // annotated grid cells
-int FuzzLanguage(const uint8_t* data, size_t size);       // language index, language file, settings
-int FuzzIdentification(const uint8_t* data, size_t size); // the identification payload
+int fuzzReader(const uint8_t* data, size_t size);         // structure files
+int fuzzRecord(const uint8_t* data, size_t size);         // received records
+int fuzzReceive(const uint8_t* data, size_t size);        // the whole transfer
+int fuzzCellMarkup(const uint8_t* data, size_t size);     // annotated grid cells
+int fuzzLanguage(const uint8_t* data, size_t size);       // language index, language file, settings
+int fuzzIdentification(const uint8_t* data, size_t size); // the identification payload
 
 // Reports a broken property. By default it prints `what` and aborts, so that
 // libFuzzer keeps the input; the replay test turns it into a failed test.
-void Violated(const char* target, const std::string& what);
+void violated(const char* target, const std::string& what);
 using ViolationHandler = void (*)(const std::string& message);
-void SetViolationHandler(ViolationHandler handler);
+void setViolationHandler(ViolationHandler handler);
 
 // Answers every question without a person: the first button of `order`
 // that the question offers.

@@ -21,9 +21,9 @@ void fail(const std::string& message)
 
 } // namespace
 
-void SetViolationHandler(ViolationHandler handler) { violationHandler = handler; }
+void setViolationHandler(ViolationHandler handler) { violationHandler = handler; }
 
-void Violated(const char* target, const std::string& what)
+void violated(const char* target, const std::string& what)
 {
     const std::string message = std::string(target) + ": " + what;
     if (violationHandler)
@@ -73,9 +73,9 @@ LoadedFuzzProgram::LoadedFuzzProgram()
 {
     ctx = std::make_unique<AppContext>(folder.path(), prompts);
     AppContext& c = *ctx;
-    if (!c.language.LoadLanguageList(c) || !LoadInterfaceTexts(c) || !LoadReportTexts(c))
+    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c))
         fail("fuzz: the shipped language files did not load");
-    ApplyFamilyProfile(c);
+    applyFamilyProfile(c);
 }
 
 } // namespace zentrova::fuzz

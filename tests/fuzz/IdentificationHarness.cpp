@@ -11,30 +11,30 @@
 
 namespace zentrova::fuzz {
 
-int FuzzIdentification(const uint8_t* data, size_t size)
+int fuzzIdentification(const uint8_t* data, size_t size)
 {
     static LoadedFuzzProgram program;
     AppContext& ctx = *program.ctx;
     const std::string payload(reinterpret_cast<const char*>(data), size);
 
     Identification id;
-    const bool ok = ParseIdentification(payload, id);
+    const bool ok = parseIdentification(payload, id);
     if (ok != (std::min(size, IdentificationBufferSize) >= 2)) {
-        Violated("identification", "the payload's validity does not follow its length");
+        violated("identification", "the payload's validity does not follow its length");
         return 0;
     }
     if (!ok)
         return 0;
     if (id.typeCode > 0xffff)
-        Violated("identification", "the type code is more than two bytes");
+        violated("identification", "the type code is more than two bytes");
     size_t textBytes = 0;
     for (const std::string& text : id.texts) {
         textBytes += text.size();
         if (text.find('\0') != std::string::npos || text.find('\n') != std::string::npos)
-            Violated("identification", "a text holds a byte 0 or a line feed");
+            violated("identification", "a text holds a byte 0 or a line feed");
     }
     if (textBytes + 2 > std::min(size, IdentificationBufferSize))
-        Violated("identification", "the texts hold more bytes than the buffer");
+        violated("identification", "the texts hold more bytes than the buffer");
 
     // The instrument's own form of what was read reads the same.
     std::string again;
@@ -44,8 +44,8 @@ int FuzzIdentification(const uint8_t* data, size_t size)
         again += text + '\0';
     Identification id2;
     if (again.size() <= IdentificationBufferSize
-        && (!ParseIdentification(again, id2) || id2.typeCode != id.typeCode || id2.texts != id.texts))
-        Violated("identification", "the texts read, written back, read differently");
+        && (!parseIdentification(again, id2) || id2.typeCode != id.typeCode || id2.texts != id.texts))
+        violated("identification", "the texts read, written back, read differently");
 
     InstrumentTexts texts;
     std::copy_n(id.texts.begin(), texts.size(), texts.begin());
@@ -53,24 +53,24 @@ int FuzzIdentification(const uint8_t* data, size_t size)
     for (size_t i = 0; i < extra.size(); ++i)
         extra[i] = id.texts[7 + i].substr(0, ExtraLineWidth);
     for (const std::string* text : {&texts[4], &texts[5]}) {
-        const std::string clean = CleanInstrumentText(*text);
+        const std::string clean = cleanInstrumentText(*text);
         if (clean.size() != text->size())
-            Violated("identification", "cleaning changed a text's length");
+            violated("identification", "cleaning changed a text's length");
         for (char c : clean) {
             const auto b = static_cast<unsigned char>(c);
             if ((b < 32 && b != 13) || b >= 128)
-                Violated("identification", "a cleaned text keeps a byte that is not shown");
+                violated("identification", "a cleaned text keeps a byte that is not shown");
         }
     }
-    ClearResultTable(ctx);
-    WriteIdentificationRow(ctx, texts, extra);
+    clearResultTable(ctx);
+    writeIdentificationRow(ctx, texts, extra);
     const ResultTable& t = ctx.structure.table;
     const std::string& c1 = t.cell(1, 0);
     const std::string expectedStart = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r';
     if (c1.compare(0, expectedStart.size(), expectedStart) != 0)
-        Violated("identification", "row 0 does not start with the instrument lines");
+        violated("identification", "row 0 does not start with the instrument lines");
     if (t.cell(2, 0).size() != texts[4].size() || t.cell(3, 0).size() != texts[5].size())
-        Violated("identification", "row 0 lost part of the firm or user data");
+        violated("identification", "row 0 lost part of the firm or user data");
     return 0;
 }
 

@@ -27,26 +27,26 @@ void checkTextWidths(const AppContext& ctx)
     for (std::string_view k : interfaceKeys()) {
         const std::string key(k);
         if (ctx.texts.text(key).size() > (isShortSlotKey(key) ? InterfaceTexts::ShortSlotWidth : InterfaceTexts::SlotWidth))
-            Violated("language", "the text of " + key + " is wider than its slot");
+            violated("language", "the text of " + key + " is wider than its slot");
     }
     for (long n = 0; n < 1000; ++n)
         if (ctx.names.unit(n).size() > size_t(NameTables::UnitWidth)
             || ctx.names.function(n).size() > size_t(NameTables::FunctionWidth)
             || ctx.names.quantity(n).size() > size_t(NameTables::QuantityWidth)
-            || ctx.names.textName(n).size() > size_t(NameTables::TextWidth))
-            Violated("language", "name " + std::to_string(n) + " is wider than its table");
+            || ctx.names.textName(n).size() > size_t(NameTables::textWidth))
+            violated("language", "name " + std::to_string(n) + " is wider than its table");
 }
 
 void checkSettingsKeepWhatIsWritten(const AppContext& ctx)
 {
     const Settings& s = ctx.settings;
-    const std::string language = s.ReadSetting("SETUP", "Language", "?");
-    const std::string com = s.ReadSetting("SETUP", "COM", "?");
-    s.WriteSetting("FUZZ", "Probe", "two words");
-    if (s.ReadSetting("FUZZ", "Probe", "") != "two words")
-        Violated("language", "a value written to the settings does not read back");
-    if (s.ReadSetting("SETUP", "Language", "?") != language || s.ReadSetting("SETUP", "COM", "?") != com)
-        Violated("language", "writing one setting changed another");
+    const std::string language = s.readSetting("SETUP", "Language", "?");
+    const std::string com = s.readSetting("SETUP", "COM", "?");
+    s.writeSetting("FUZZ", "Probe", "two words");
+    if (s.readSetting("FUZZ", "Probe", "") != "two words")
+        violated("language", "a value written to the settings does not read back");
+    if (s.readSetting("SETUP", "Language", "?") != language || s.readSetting("SETUP", "COM", "?") != com)
+        violated("language", "writing one setting changed another");
 
     PrintoutHeading heading, again;
     heading.load(s);
@@ -54,12 +54,12 @@ void checkSettingsKeepWhatIsWritten(const AppContext& ctx)
     again.load(s);
     if (again.op != heading.op || again.footer != heading.footer || again.site != heading.site
         || again.logo != heading.logo || again.logoMode != heading.logoMode)
-        Violated("language", "the printout heading saved does not read back the same");
+        violated("language", "the printout heading saved does not read back the same");
 }
 
 } // namespace
 
-int FuzzLanguage(const uint8_t* data, size_t size)
+int fuzzLanguage(const uint8_t* data, size_t size)
 {
     static FuzzFolder folder;
     if (size < 1)
@@ -71,15 +71,15 @@ int FuzzLanguage(const uint8_t* data, size_t size)
 
     SilentPrompts prompts;
     AppContext ctx(folder.path(), prompts);
-    ctx.TerminateOnMissingText = true;
-    const bool loaded = ctx.language.LoadLanguageList(ctx) && LoadInterfaceTexts(ctx) && LoadReportTexts(ctx);
+    ctx.terminateOnMissingText = true;
+    const bool loaded = ctx.language.loadLanguageList(ctx) && loadInterfaceTexts(ctx) && loadReportTexts(ctx);
     if (loaded) {
         if (ctx.language.selectedIndex() < 0 || size_t(ctx.language.selectedIndex()) >= ctx.language.entries().size())
-            Violated("language", "the selected language is not in the index");
+            violated("language", "the selected language is not in the index");
         if (ctx.quitRequested)
-            Violated("language", "the texts loaded although the program was asked to end");
+            violated("language", "the texts loaded although the program was asked to end");
     }
-    ApplyFamilyProfile(ctx);
+    applyFamilyProfile(ctx);
     checkTextWidths(ctx);
     if (which != 2)
         return 0;

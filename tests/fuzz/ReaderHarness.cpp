@@ -10,7 +10,7 @@
 
 namespace zentrova::fuzz {
 
-int FuzzReader(const uint8_t* data, size_t size)
+int fuzzReader(const uint8_t* data, size_t size)
 {
     static LoadedFuzzProgram program;
     // Every question the reader asks is declined.
@@ -21,18 +21,18 @@ int FuzzReader(const uint8_t* data, size_t size)
     ReportPages pages;
     FileEnv env{ctx, pages, progress, view};
 
-    const ReadResult first = LoadStructure(env, std::string_view(reinterpret_cast<const char*>(data), size));
+    const ReadResult first = loadStructure(env, std::string_view(reinterpret_cast<const char*>(data), size));
     if (first.outcome != ReadOutcome::Read)
         return 0;
-    const std::string written = ComposeStructureFile(ctx, pages);
+    const std::string written = composeStructureFile(ctx, pages);
 
     ReportPages again;
     FileEnv env2{ctx, again, progress, view};
-    const ReadResult second = LoadStructure(env2, written);
+    const ReadResult second = loadStructure(env2, written);
     if (second.outcome != ReadOutcome::Read)
-        Violated("reader", "a written file does not read back");
-    else if (ComposeStructureFile(ctx, again) != written)
-        Violated("reader", "a written file does not read back as written");
+        violated("reader", "a written file does not read back");
+    else if (composeStructureFile(ctx, again) != written)
+        violated("reader", "a written file does not read back as written");
     return 0;
 }
 

@@ -50,20 +50,20 @@ private:
 std::tuple<long, long, long> keyOfRow(const ResultTable& t, int row)
 {
     const std::string& pos = t.cell(1, row);
-    return {DigitsValue(NthLine(pos, 1)), DigitsValue(NthLine(pos, 2)), DigitsValue(NthLine(pos, 3))};
+    return {digitsValue(nthLine(pos, 1)), digitsValue(nthLine(pos, 2)), digitsValue(nthLine(pos, 3))};
 }
 
 } // namespace
 
-int FuzzReceive(const uint8_t* data, size_t size)
+int fuzzReceive(const uint8_t* data, size_t size)
 {
     static LoadedFuzzProgram program;
     AppContext& ctx = *program.ctx;
     // The transfer applies the profile itself, the same for every family.
-    ctx.FamilyCode = 0;
-    ResetToNewStructure(ctx);
-    ctx.ResultsView = 0;
-    ctx.StructureSaved = true;
+    ctx.familyCode = 0;
+    resetToNewStructure(ctx);
+    ctx.resultsView = 0;
+    ctx.structureSaved = true;
 
     test::ScriptedPort port;
     test::RecordingProgress progress;
@@ -98,37 +98,37 @@ int FuzzReceive(const uint8_t* data, size_t size)
         else if (!cleared)
             misordered = true;
     };
-    const ReceiveOutcome out = ReceiveResults(ctx, link, progress, hooks, port);
+    const ReceiveOutcome out = receiveResults(ctx, link, progress, hooks, port);
     ctx.prompts = shared;
 
     using S = ReceiveOutcome::Status;
     if (port.active())
-        Violated("receive", "the port stays open");
+        violated("receive", "the port stays open");
     if (link.busy())
-        Violated("receive", "the serial operation never ended");
+        violated("receive", "the serial operation never ended");
     if (progress.shown)
-        Violated("receive", "the progress dialog stays open");
-    if (ctx.ReceiveTimeoutMs != 1000)
-        Violated("receive", "the record time-out was not put back");
+        violated("receive", "the progress dialog stays open");
+    if (ctx.receiveTimeoutMs != 1000)
+        violated("receive", "the record time-out was not put back");
     if (misordered)
-        Violated("receive", "the windows were told of a tree or view before the structure was cleared");
-    if ((ReceiveExitCode(out) == 0) != (out.status == S::Received))
-        Violated("receive", "the exit status does not follow the outcome");
+        violated("receive", "the windows were told of a tree or view before the structure was cleared");
+    if ((receiveExitCode(out) == 0) != (out.status == S::Received))
+        violated("receive", "the exit status does not follow the outcome");
     if (out.status == S::OtherInstrument && out.done != 0)
-        Violated("receive", "records were read from an instrument of another family");
+        violated("receive", "records were read from an instrument of another family");
     if (out.done > 0) {
         const ResultTable& t = ctx.structure.table;
         if (t.rowCount() != out.done + 1) {
-            Violated("receive", std::to_string(out.done) + " records left " + std::to_string(t.rowCount()) +
+            violated("receive", std::to_string(out.done) + " records left " + std::to_string(t.rowCount()) +
                                     " rows");
             return 0;
         }
-        if (!ctx.profile.ResultsSorted)
+        if (!ctx.profile.resultsSorted)
             for (int r = 2; r < t.rowCount(); ++r)
                 if (keyOfRow(t, r) < keyOfRow(t, r - 1))
-                    Violated("receive", "row " + std::to_string(r) + " is out of position order");
-        if (ctx.structure.tree.empty() || ctx.ResultsView != 1)
-            Violated("receive", "records came but no tree or results view");
+                    violated("receive", "row " + std::to_string(r) + " is out of position order");
+        if (ctx.structure.tree.empty() || ctx.resultsView != 1)
+            violated("receive", "records came but no tree or results view");
     }
     return 0;
 }

@@ -23,12 +23,12 @@ using Key = std::tuple<long, long, long>;
 
 Key keyOf(const ResultTable::Row& row)
 {
-    return {DigitsValue(NthLine(row[1], 1)), DigitsValue(NthLine(row[1], 2)), DigitsValue(NthLine(row[1], 3))};
+    return {digitsValue(nthLine(row[1], 1)), digitsValue(nthLine(row[1], 2)), digitsValue(nthLine(row[1], 3))};
 }
 
 } // namespace
 
-int FuzzRecord(const uint8_t* data, size_t size)
+int fuzzRecord(const uint8_t* data, size_t size)
 {
     static LoadedFuzzProgram program;
     AppContext& ctx = *program.ctx;
@@ -36,9 +36,9 @@ int FuzzRecord(const uint8_t* data, size_t size)
         return -1;
     static const uint8_t families[] = {14, 0, 7, 11};
     // The profile is the same for every family; only the function-name offset differs.
-    ctx.FamilyCode = families[(data[0] >> 2) & 3];
-    ctx.profile.PositionDepth = (data[0] & 1) ? 3 : 0;
-    ctx.profile.ResultsSorted = (data[0] & 2) != 0;
+    ctx.familyCode = families[(data[0] >> 2) & 3];
+    ctx.profile.positionDepth = (data[0] & 1) ? 3 : 0;
+    ctx.profile.resultsSorted = (data[0] & 2) != 0;
 
     std::vector<std::string> records;
     for (size_t pos = 1; pos < size && records.size() < 200;) {
@@ -50,38 +50,38 @@ int FuzzRecord(const uint8_t* data, size_t size)
     // Each record alone, in arrival order.
     std::vector<ResultTable::Row> expected;
     for (const std::string& r : records) {
-        ClearResultTable(ctx);
-        DecodeRecord(ctx, r.data(), r.size(), 1);
+        clearResultTable(ctx);
+        decodeRecord(ctx, r.data(), r.size(), 1);
         if (ctx.structure.table.rowCount() != 2) {
-            Violated("record", "one record did not make one row");
+            violated("record", "one record did not make one row");
             return 0;
         }
         expected.push_back(ctx.structure.table.row(1));
     }
-    if (!ctx.profile.ResultsSorted)
+    if (!ctx.profile.resultsSorted)
         std::stable_sort(expected.begin(), expected.end(),
                          [](const ResultTable::Row& x, const ResultTable::Row& y) { return keyOf(x) < keyOf(y); });
 
-    ClearResultTable(ctx);
+    clearResultTable(ctx);
     for (size_t i = 0; i < records.size(); ++i)
-        DecodeRecord(ctx, records[i].data(), records[i].size(), int(i + 1));
+        decodeRecord(ctx, records[i].data(), records[i].size(), int(i + 1));
 
     const ResultTable& t = ctx.structure.table;
     if (t.rowCount() != int(records.size()) + 1) {
-        Violated("record", "the table holds " + std::to_string(t.rowCount()) + " rows for " +
+        violated("record", "the table holds " + std::to_string(t.rowCount()) + " rows for " +
                                std::to_string(records.size()) + " records");
         return 0;
     }
     for (size_t i = 0; i < expected.size(); ++i) {
         const ResultTable::Row& row = t.row(int(i + 1));
         if (row != expected[i]) {
-            Violated("record", "row " + std::to_string(i + 1) + " is not where position order puts it");
+            violated("record", "row " + std::to_string(i + 1) + " is not where position order puts it");
             return 0;
         }
         if (!row[0].empty() || !row[9].empty())
-            Violated("record", "a decoded row fills column 0 or 9");
+            violated("record", "a decoded row fills column 0 or 9");
         if (std::count(row[1].begin(), row[1].end(), '\r') != 2)
-            Violated("record", "a position is not three lines: " + row[1]);
+            violated("record", "a position is not three lines: " + row[1]);
     }
     return 0;
 }

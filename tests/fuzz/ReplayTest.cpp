@@ -19,12 +19,12 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"Reader", "corpus", FuzzReader},
-    {"Record", "corpus-record", FuzzRecord},
-    {"Receive", "corpus-receive", FuzzReceive},
-    {"CellMarkup", "corpus-cell_markup", FuzzCellMarkup},
-    {"Language", "corpus-language", FuzzLanguage},
-    {"Identification", "corpus-identification", FuzzIdentification},
+    {"Reader", "corpus", fuzzReader},
+    {"Record", "corpus-record", fuzzRecord},
+    {"Receive", "corpus-receive", fuzzReceive},
+    {"CellMarkup", "corpus-cell_markup", fuzzCellMarkup},
+    {"Language", "corpus-language", fuzzLanguage},
+    {"Identification", "corpus-identification", fuzzIdentification},
 };
 
 void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
@@ -33,7 +33,7 @@ class CorpusReplay : public ::testing::TestWithParam<Target> {};
 
 TEST_P(CorpusReplay, EveryInputKeepsItsProperties)
 {
-    SetViolationHandler([](const std::string& message) { ADD_FAILURE() << message; });
+    setViolationHandler([](const std::string& message) { ADD_FAILURE() << message; });
     const QDir dir(QStringLiteral(ZENTROVA_FUZZ_DIR "/") + QLatin1String(GetParam().corpus));
     const QStringList files = dir.entryList(QDir::Files, QDir::Name);
     ASSERT_FALSE(files.isEmpty()) << dir.path().toStdString();
@@ -44,7 +44,7 @@ TEST_P(CorpusReplay, EveryInputKeepsItsProperties)
         const QByteArray bytes = f.readAll();
         GetParam().run(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
     }
-    SetViolationHandler(nullptr);
+    setViolationHandler(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, ::testing::ValuesIn(kTargets),

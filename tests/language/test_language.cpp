@@ -74,7 +74,7 @@ TEST_P(StoredLanguage, SelectsByDigitsOnly)
     p.dir.writeFile("LNG_MAIN.INI", indexWith({"A1", "B1", "C1", "D1"}));
     if (GetParam().stored)
         p.dir.writeFile("ZENTRO.INI", std::string("[SETUP]\r\nLANGUAGE=") + GetParam().stored + "\r\n");
-    ASSERT_TRUE(p.ctx->language.LoadLanguageList(*p.ctx));
+    ASSERT_TRUE(p.ctx->language.loadLanguageList(*p.ctx));
     EXPECT_EQ(p.ctx->language.selectedIndex(), GetParam().expectedIndex);
 }
 
@@ -91,7 +91,7 @@ TEST(LanguageList, RemovedSectionsAreDroppedWhereverTheyStand)
     const std::string spanish2 = "\x45\x53\x50\x41\xD1\x4F\x4C\x32";
     p.dir.writeFile("LNG_MAIN.INI", indexWith({"ROMANIAN1", "ENGLISH1", "ITALIANO2", spanish2,
                                                 "ESPANOL1", "DEUTSCH2", "DEUTSCH1"}));
-    ASSERT_TRUE(p.ctx->language.LoadLanguageList(*p.ctx));
+    ASSERT_TRUE(p.ctx->language.loadLanguageList(*p.ctx));
     std::vector<std::string> names;
     for (const auto& e : p.ctx->language.entries())
         names.push_back(e.section);
@@ -103,7 +103,7 @@ TEST(LanguageList, NothingLeftEndsTheProgram)
     LoadedProgram p(false);
     p.dir.writeFile("LNG_MAIN.INI", indexWith({"ROMANIAN1", "SVENSKA2"}));
     p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(p.ctx->language.LoadLanguageList(*p.ctx));
+    EXPECT_FALSE(p.ctx->language.loadLanguageList(*p.ctx));
     EXPECT_TRUE(p.ctx->quitRequested);
     EXPECT_EQ(p.prompts.messages.at(0), "Error in LANGUAGE.INI");
 }
@@ -114,9 +114,9 @@ TEST(LanguageList, MissingIndexKeyResetsTheLanguageAndEnds)
     p.dir.writeFile("ZENTRO.INI", "[SETUP]\r\nLanguage=2\r\n");
     p.dir.writeFile("LNG_MAIN.INI", "[Languages]\r\nA1=\r\n[A1]\r\nFile=english.lng\r\nlcid=1033\r\n");
     p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(p.ctx->language.LoadLanguageList(*p.ctx));
+    EXPECT_FALSE(p.ctx->language.loadLanguageList(*p.ctx));
     EXPECT_EQ(p.prompts.messages.at(0), "Error in LNG_MAIN.INI\rDispName");
-    EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "LANGUAGE", ""), "1");
+    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "LANGUAGE", ""), "1");
     EXPECT_TRUE(p.ctx->quitRequested);
 }
 
@@ -143,7 +143,7 @@ TEST(LanguageFile, MissingKeyEndsWithOneMessageAndResetsTheLanguage)
     // Only the first missing key is reported: the program is ending anyway.
     ASSERT_EQ(p.prompts.messages.size(), 1u);
     EXPECT_EQ(p.prompts.messages[0], "Error in LANGUAGE.INI\rStop_11");
-    EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "Language", ""), "1");
+    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "Language", ""), "1");
 
     // The next start uses the first language and works.
     LoadedProgram again(false);
@@ -156,10 +156,10 @@ TEST(LanguageFile, MissingKeyBeforeActivationGivesEmptyText)
 {
     LoadedProgram p(false);
     p.dir.editLine("english.lng", "Stop_11=", "");
-    p.ctx->TerminateOnMissingText = false;
+    p.ctx->terminateOnMissingText = false;
     p.prompts.expectMessage(MbOK);
-    ASSERT_TRUE(p.ctx->language.LoadLanguageList(*p.ctx));
-    EXPECT_TRUE(LoadInterfaceTexts(*p.ctx));
+    ASSERT_TRUE(p.ctx->language.loadLanguageList(*p.ctx));
+    EXPECT_TRUE(loadInterfaceTexts(*p.ctx));
     EXPECT_FALSE(p.ctx->quitRequested);
     EXPECT_EQ(p.ctx->texts.text("Stop_11"), "");
 }
@@ -193,8 +193,8 @@ TEST(LanguageFile, FoldersInPlaceOfFilesAreNamed)
         EXPECT_NE(p.prompts.messages[0].find(path.toStdString()), std::string::npos) << p.prompts.messages[0];
         if (!c.ends) {
             // Settings read as their defaults; a write leaves the folder alone.
-            EXPECT_EQ(p.ctx->settings.ReadSetting("SETUP", "Language", "dflt"), "dflt");
-            p.ctx->settings.WriteSetting("SETUP", "Language", "2");
+            EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "Language", "dflt"), "dflt");
+            p.ctx->settings.writeSetting("SETUP", "Language", "2");
             EXPECT_TRUE(QFileInfo(path).isDir());
         }
     }
@@ -298,16 +298,16 @@ TEST(LanguageChange, TextsProfileAndDefaultNamesFollow)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.CurrentFileName = c.decode(c.texts.defaultFileName);
-    c.settings.WriteSetting("DEFNAMES", "OBJECT", "Plant");
+    c.currentFileName = c.decode(c.texts.defaultFileName);
+    c.settings.writeSetting("DEFNAMES", "OBJECT", "Plant");
     c.defaultNames.load(c.settings, c.texts);
     ASSERT_EQ(c.defaultNames.names[0], "Plant");
     const std::string englishOpen = c.texts.text("&Open_30");
 
-    ASSERT_TRUE(ChangeLanguage(c, 1));
-    EXPECT_EQ(c.settings.ReadSetting("SETUP", "Language", ""), "2");
+    ASSERT_TRUE(changeLanguage(c, 1));
+    EXPECT_EQ(c.settings.readSetting("SETUP", "Language", ""), "2");
     EXPECT_NE(c.texts.text("&Open_30"), englishOpen);
-    EXPECT_EQ(c.CurrentFileName, c.decode(c.texts.defaultFileName));
+    EXPECT_EQ(c.currentFileName, c.decode(c.texts.defaultFileName));
     EXPECT_EQ(c.texts.defaultFileName, c.texts.text("Noname_8") + "." + c.texts.extension);
     EXPECT_EQ(c.defaultNames.names[0], c.texts.text("Object_20"));
     EXPECT_EQ(c.language.codec().codePage(), 1250);

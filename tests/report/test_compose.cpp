@@ -44,47 +44,47 @@ const TextOp* findText(const RecordedPage& page, const QString& text)
 
 bool isShade(QRgb c) { return qRed(c) == 229 && qGreen(c) == 229 && qBlue(c) == 229; }
 
-TEST(ComposeReport, HeadingRowOnlyDrawsNoTableAndNoFrame)
+TEST(composeReport, HeadingRowOnlyDrawsNoTableAndNoFrame)
 {
     ReportSample s;
     ASSERT_EQ(s.grid.rowCount(), 1);
     ASSERT_TRUE(s.compose());
-    ASSERT_EQ(s.prn.PageCount(), 1);
-    EXPECT_TRUE(s.prn.Page(1).ops.empty());
+    ASSERT_EQ(s.prn.pageCount(), 1);
+    EXPECT_TRUE(s.prn.page(1).ops.empty());
     const QImage page = s.render(1);
-    const QPoint o = s.prn.PrintableOrigin();
+    const QPoint o = s.prn.printableOrigin();
     EXPECT_EQ(page.pixel(o.x() + 5, o.y() + 5), qRgb(255, 255, 255)) << "no band, no wedge";
 
     // Comments start one line below the top of the printable area, still
     // without frame or heading.
     s.p.ctx->comments.lines[0] = "Only a remark";
     ASSERT_TRUE(s.compose());
-    ASSERT_EQ(s.prn.PageCount(), 1);
-    EXPECT_EQ(countOps<FillOp>(s.prn.Page(1)), 0);
-    EXPECT_EQ(countOps<LineOp>(s.prn.Page(1)), 0);
-    const auto texts = textOps(s.prn.Page(1));
+    ASSERT_EQ(s.prn.pageCount(), 1);
+    EXPECT_EQ(countOps<FillOp>(s.prn.page(1)), 0);
+    EXPECT_EQ(countOps<LineOp>(s.prn.page(1)), 0);
+    const auto texts = textOps(s.prn.page(1));
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "Only a remark");
-    const QFont f = PrinterFont(QStringLiteral("Courier New"), 8, 300);
+    const QFont f = printerFont(QStringLiteral("Courier New"), 8, 300);
     const QFontMetrics fm(f);
     EXPECT_EQ(texts[0].baseline.y(), o.y() + s.prn.mmToPixelsY(0.5) + fm.height() + fm.ascent());
 }
 
-TEST(ComposeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
+TEST(composeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
 {
     ReportSample s;
     s.addRows(200);
     ASSERT_EQ(s.grid.rowCount(), 201);
     ASSERT_TRUE(s.compose());
-    const int pages = s.prn.PageCount();
+    const int pages = s.prn.pageCount();
     ASSERT_GE(pages, 5);
 
-    const QString heading = s.p.ctx->decode(VisibleText(s.grid.cell(0, 0)));
-    const int tableTop = s.prn.PrintableOrigin().y() + s.prn.mmToPixelsY(30);
-    const int bottom = s.prn.PrintableOrigin().y() + s.prn.mmToPixelsY(s.prn.PrintableHeight() - 10);
+    const QString heading = s.p.ctx->decode(visibleText(s.grid.cell(0, 0)));
+    const int tableTop = s.prn.printableOrigin().y() + s.prn.mmToPixelsY(30);
+    const int bottom = s.prn.printableOrigin().y() + s.prn.mmToPixelsY(s.prn.printableHeight() - 10);
     std::vector<int> seen;
     for (int n = 1; n <= pages; ++n) {
-        const RecordedPage& page = s.prn.Page(n);
+        const RecordedPage& page = s.prn.page(n);
         // The heading row is the first thing of the table on each page: the
         // first text at or below the table's top.
         const auto texts = textOps(page);
@@ -120,14 +120,14 @@ TEST(ComposeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
     EXPECT_EQ(s.progress.hides, s.progress.shows);
 }
 
-TEST(ComposeReport, RowsShadedHeadingAndBandsOnlyAbove250Dpi)
+TEST(composeReport, RowsShadedHeadingAndBandsOnlyAbove250Dpi)
 {
     ReportSample s;
     s.addRows(3);
     for (int dpi : {300, 200}) {
         ASSERT_TRUE(s.compose(dpi));
         const QImage page = s.render(1);
-        const QPoint o = s.prn.PrintableOrigin();
+        const QPoint o = s.prn.printableOrigin();
         const QRgb band = page.pixel(o.x() + s.prn.mmToPixelsX(20), o.y() + s.prn.mmToPixelsY(1));
         const QRgb headingBand = page.pixel(o.x() + s.prn.mmToPixelsX(80), o.y() + s.prn.mmToPixelsY(20));
         const QRgb wedge = page.pixel(o.x() + s.prn.mmToPixelsX(10), o.y() + s.prn.mmToPixelsY(12));
@@ -137,16 +137,16 @@ TEST(ComposeReport, RowsShadedHeadingAndBandsOnlyAbove250Dpi)
             EXPECT_TRUE(isShade(headingBand));
             EXPECT_TRUE(isShade(wedge));
             EXPECT_FALSE(isShade(outsideWedge)) << "the wedge steps back towards its bottom";
-            EXPECT_GT(countOps<FillOp>(s.prn.Page(1)), 100);
+            EXPECT_GT(countOps<FillOp>(s.prn.page(1)), 100);
         } else {
-            EXPECT_EQ(countOps<FillOp>(s.prn.Page(1)), 0) << dpi;
+            EXPECT_EQ(countOps<FillOp>(s.prn.page(1)), 0) << dpi;
             EXPECT_EQ(band, qRgb(255, 255, 255));
-            EXPECT_GT(countOps<LineOp>(s.prn.Page(1)), 10) << "the rules are drawn regardless";
+            EXPECT_GT(countOps<LineOp>(s.prn.page(1)), 10) << "the rules are drawn regardless";
         }
     }
 }
 
-TEST(ComposeReport, TooWideTableIsDrawnSmallerAndCentred)
+TEST(composeReport, TooWideTableIsDrawnSmallerAndCentred)
 {
     ReportSample s;
     s.addRows(2);
@@ -155,7 +155,7 @@ TEST(ComposeReport, TooWideTableIsDrawnSmallerAndCentred)
         s.grid.setCell(3, r, "Riso = 12 GOhm");
     }
     auto tableFontSize = [&] {
-        const TextOp* t = findText(s.prn.Page(1), QStringLiteral("1"));
+        const TextOp* t = findText(s.prn.page(1), QStringLiteral("1"));
         return t ? t->font.pixelSize() : 0;
     };
     ASSERT_TRUE(s.compose());
@@ -169,11 +169,11 @@ TEST(ComposeReport, TooWideTableIsDrawnSmallerAndCentred)
     const int smaller = tableFontSize();
     EXPECT_LT(smaller, full);
     EXPECT_GT(smaller, 0);
-    const QPoint o = s.prn.PrintableOrigin();
+    const QPoint o = s.prn.printableOrigin();
     const int gap = s.prn.mmToPixelsX(2);
-    const int W = s.prn.mmToPixelsX(s.prn.PrintableWidth());
+    const int W = s.prn.mmToPixelsX(s.prn.printableWidth());
     int left = INT_MAX, right = 0;
-    for (const PageOp& op : s.prn.Page(1).ops)
+    for (const PageOp& op : s.prn.page(1).ops)
         if (const auto* l = std::get_if<LineOp>(&op); l && l->from.y() == l->to.y() && l->from.y() > o.y() + 300) {
             left = std::min({left, l->from.x(), l->to.x()});
             right = std::max({right, l->from.x(), l->to.x()});
@@ -186,39 +186,39 @@ TEST(ComposeReport, TooWideTableIsDrawnSmallerAndCentred)
     // table runs out to the left.
     s.grid.setCell(2, 1, std::string(900, 'W'));
     ASSERT_TRUE(s.compose());
-    EXPECT_EQ(tableFontSize(), PrinterFont(QStringLiteral("x"), 1, 300).pixelSize());
+    EXPECT_EQ(tableFontSize(), printerFont(QStringLiteral("x"), 1, 300).pixelSize());
     left = INT_MAX;
-    for (const PageOp& op : s.prn.Page(1).ops)
+    for (const PageOp& op : s.prn.page(1).ops)
         if (const auto* l = std::get_if<LineOp>(&op); l && l->from.y() == l->to.y() && l->from.y() > o.y() + 300)
             left = std::min({left, l->from.x(), l->to.x()});
     EXPECT_LT(left, o.x() + gap);
 }
 
-TEST(ComposeReport, PageNumbersFollowTheSwitch)
+TEST(composeReport, PageNumbersFollowTheSwitch)
 {
     ReportSample s;
     s.addRows(80);
     s.p.ctx->comments.checks = "100";
     ASSERT_TRUE(s.compose());
-    ASSERT_GE(s.prn.PageCount(), 2);
-    for (int n = 1; n <= s.prn.PageCount(); ++n)
+    ASSERT_GE(s.prn.pageCount(), 2);
+    for (int n = 1; n <= s.prn.pageCount(); ++n)
         EXPECT_FALSE(s.pageText(n).contains(QStringLiteral("- %1 -").arg(n)));
 
     s.p.ctx->comments.checks = "1"; // too short: counts as "101"
     ASSERT_TRUE(s.compose());
-    for (int n = 1; n <= s.prn.PageCount(); ++n) {
-        const TextOp* number = findText(s.prn.Page(n), QStringLiteral("- %1 -").arg(n));
+    for (int n = 1; n <= s.prn.pageCount(); ++n) {
+        const TextOp* number = findText(s.prn.page(n), QStringLiteral("- %1 -").arg(n));
         ASSERT_NE(number, nullptr) << "page " << n;
         // Centred under the printable area, its top at the area's bottom edge.
-        const QPoint o = s.prn.PrintableOrigin();
-        const int W = s.prn.mmToPixelsX(s.prn.PrintableWidth());
+        const QPoint o = s.prn.printableOrigin();
+        const int W = s.prn.mmToPixelsX(s.prn.printableWidth());
         const QFontMetrics fm(number->font);
         EXPECT_NEAR(number->baseline.x() + fm.horizontalAdvance(number->text) / 2.0, o.x() + W / 2.0, 2);
-        EXPECT_EQ(number->baseline.y() - fm.ascent(), o.y() + s.prn.mmToPixelsY(s.prn.PrintableHeight()));
+        EXPECT_EQ(number->baseline.y() - fm.ascent(), o.y() + s.prn.mmToPixelsY(s.prn.printableHeight()));
     }
 }
 
-TEST(ComposeReport, CommentsFollowTheTableOnlyWhenSwitchedOn)
+TEST(composeReport, CommentsFollowTheTableOnlyWhenSwitchedOn)
 {
     ReportSample s;
     s.addRows(5);
@@ -226,52 +226,52 @@ TEST(ComposeReport, CommentsFollowTheTableOnlyWhenSwitchedOn)
     s.p.ctx->comments.lines[4] = "Fifth remark";
     s.p.ctx->comments.checks = "001";
     ASSERT_TRUE(s.compose());
-    const auto off = s.prn.Page(s.prn.PageCount()).texts();
+    const auto off = s.prn.page(s.prn.pageCount()).texts();
     EXPECT_EQ(std::count(off.begin(), off.end(), QStringLiteral("First remark")), 0);
     EXPECT_EQ(std::count(off.begin(), off.end(), QStringLiteral("Fifth remark")), 0);
 
     s.p.ctx->comments.checks = "101";
     ASSERT_TRUE(s.compose());
-    ASSERT_EQ(s.prn.PageCount(), 1);
-    const TextOp* first = findText(s.prn.Page(1), QStringLiteral("First remark"));
-    const TextOp* fifth = findText(s.prn.Page(1), QStringLiteral("Fifth remark"));
+    ASSERT_EQ(s.prn.pageCount(), 1);
+    const TextOp* first = findText(s.prn.page(1), QStringLiteral("First remark"));
+    const TextOp* fifth = findText(s.prn.page(1), QStringLiteral("Fifth remark"));
     ASSERT_TRUE(first && fifth);
     const int line = QFontMetrics(first->font).height();
     EXPECT_EQ(fifth->baseline.y() - first->baseline.y(), 4 * line) << "empty lines between keep their place";
 }
 
-TEST(ComposeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
+TEST(composeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
 {
     ReportSample s;
     s.addRows(36); // nearly a full page
     for (int i = 0; i < 60; ++i)
         s.p.ctx->comments.lines[size_t(i)] = "Remark " + std::to_string(i + 1);
     ASSERT_TRUE(s.compose());
-    const int pages = s.prn.PageCount();
+    const int pages = s.prn.pageCount();
     ASSERT_GE(pages, 2);
     // The block does not fit under the table: it starts on the next page, at
     // the table's top, under a fresh frame and heading.
     int firstPage = 0;
     for (int n = 1; n <= pages && !firstPage; ++n)
-        if (findText(s.prn.Page(n), QStringLiteral("Remark 1")))
+        if (findText(s.prn.page(n), QStringLiteral("Remark 1")))
             firstPage = n;
     ASSERT_GT(firstPage, 0);
-    const RecordedPage& page = s.prn.Page(firstPage);
+    const RecordedPage& page = s.prn.page(firstPage);
     EXPECT_NE(findText(page, s.p.ctx->decode(s.p.ctx->texts.text("Operator_30")) + u':'), nullptr);
     EXPECT_GT(countOps<FillOp>(page), 0);
     const TextOp* r1 = findText(page, QStringLiteral("Remark 1"));
     const QFontMetrics fm(r1->font);
-    EXPECT_EQ(r1->baseline.y(), s.prn.PrintableOrigin().y() + s.prn.mmToPixelsY(30) + s.prn.mmToPixelsY(0.5) +
+    EXPECT_EQ(r1->baseline.y(), s.prn.printableOrigin().y() + s.prn.mmToPixelsY(30) + s.prn.mmToPixelsY(0.5) +
                                     fm.height() + fm.ascent());
-    EXPECT_EQ(findText(page, s.p.ctx->decode(VisibleText(s.grid.cell(0, 0)))), nullptr) << "no table here";
+    EXPECT_EQ(findText(page, s.p.ctx->decode(visibleText(s.grid.cell(0, 0)))), nullptr) << "no table here";
     int found = 0;
     for (int n = 1; n <= pages; ++n)
         for (int i = 1; i <= 60; ++i)
-            found += findText(s.prn.Page(n), QStringLiteral("Remark %1").arg(i)) != nullptr;
+            found += findText(s.prn.page(n), QStringLiteral("Remark %1").arg(i)) != nullptr;
     EXPECT_EQ(found, 60);
 }
 
-TEST(ComposeReport, HeadingTextOrLogo)
+TEST(composeReport, HeadingTextOrLogo)
 {
     ReportSample s;
     s.addRows(1);
@@ -287,18 +287,18 @@ TEST(ComposeReport, HeadingTextOrLogo)
         EXPECT_TRUE(text.contains(t + u'|')) << t.toStdString();
     // Line 1 of both blocks ends where its block ends: operator line 1 is
     // right-aligned over lines 2 and 3, site line 1 at the right band.
-    const TextOp* op1 = findText(s.prn.Page(1), QStringLiteral("Volta Electric Ltd."));
-    const TextOp* op2 = findText(s.prn.Page(1), QStringLiteral("Testing and inspection"));
-    const TextOp* site1 = findText(s.prn.Page(1), QStringLiteral("Riverside Plant"));
+    const TextOp* op1 = findText(s.prn.page(1), QStringLiteral("Volta Electric Ltd."));
+    const TextOp* op2 = findText(s.prn.page(1), QStringLiteral("Testing and inspection"));
+    const TextOp* site1 = findText(s.prn.page(1), QStringLiteral("Riverside Plant"));
     ASSERT_TRUE(op1 && op2 && site1);
-    const int opX = s.prn.PrintableOrigin().x() + s.prn.mmToPixelsX(104.0 / 3);
+    const int opX = s.prn.printableOrigin().x() + s.prn.mmToPixelsX(104.0 / 3);
     EXPECT_EQ(op2->baseline.x(), opX);
     const int o = std::max(QFontMetrics(op1->font).horizontalAdvance(op1->text),
                            QFontMetrics(op2->font).horizontalAdvance(op2->text));
     EXPECT_EQ(op1->baseline.x() + QFontMetrics(op1->font).horizontalAdvance(op1->text), opX + o);
     EXPECT_EQ(site1->baseline.x() + QFontMetrics(site1->font).horizontalAdvance(site1->text),
-              s.prn.PrintableOrigin().x() + s.prn.mmToPixelsX(s.prn.PrintableWidth()) - s.prn.mmToPixelsX(2));
-    EXPECT_EQ(countOps<ImageOp>(s.prn.Page(1)), 0);
+              s.prn.printableOrigin().x() + s.prn.mmToPixelsX(s.prn.printableWidth()) - s.prn.mmToPixelsX(2));
+    EXPECT_EQ(countOps<ImageOp>(s.prn.page(1)), 0);
 
     // Logo mode without the file: neither logo nor operator lines, the
     // captions and the site block stay.
@@ -312,7 +312,7 @@ TEST(ComposeReport, HeadingTextOrLogo)
     EXPECT_TRUE(text.contains(operatorCaption));
     EXPECT_TRUE(text.contains(siteCaption));
     EXPECT_TRUE(text.contains(QStringLiteral("Riverside Plant")));
-    EXPECT_EQ(countOps<ImageOp>(s.prn.Page(1)), 0);
+    EXPECT_EQ(countOps<ImageOp>(s.prn.page(1)), 0);
 
     // A bitmap and a JPEG logo: 12 mm high, proportions kept, at the
     // operator block's place.
@@ -324,25 +324,25 @@ TEST(ComposeReport, HeadingTextOrLogo)
         c.heading.logo = QFile::encodeName(path).toStdString();
         ASSERT_TRUE(s.compose());
         const ImageOp* image = nullptr;
-        for (const PageOp& op : s.prn.Page(1).ops)
+        for (const PageOp& op : s.prn.page(1).ops)
             if (const auto* i = std::get_if<ImageOp>(&op))
                 image = i;
         ASSERT_NE(image, nullptr) << format;
         EXPECT_EQ(image->target.height(), s.prn.mmToPixelsY(12));
         EXPECT_EQ(image->target.width(), 3 * s.prn.mmToPixelsY(12));
-        EXPECT_EQ(image->target.topLeft(), QPoint(opX, s.prn.PrintableOrigin().y() + s.prn.mmToPixelsY(4)));
+        EXPECT_EQ(image->target.topLeft(), QPoint(opX, s.prn.printableOrigin().y() + s.prn.mmToPixelsY(4)));
         EXPECT_FALSE(s.pageText(1).contains(QStringLiteral("Volta Electric Ltd.")));
     }
 
     // Any other mode prints neither.
     c.heading.logoMode = 2;
     ASSERT_TRUE(s.compose());
-    EXPECT_EQ(countOps<ImageOp>(s.prn.Page(1)), 0);
+    EXPECT_EQ(countOps<ImageOp>(s.prn.page(1)), 0);
     EXPECT_FALSE(s.pageText(1).contains(QStringLiteral("Volta Electric Ltd.")));
     EXPECT_TRUE(s.pageText(1).contains(operatorCaption));
 }
 
-TEST(ComposeReport, CellsPrintAsTheGridShowsThem)
+TEST(composeReport, CellsPrintAsTheGridShowsThem)
 {
     ReportSample s;
     s.addRows(2);
@@ -363,10 +363,10 @@ TEST(ComposeReport, CellsPrintAsTheGridShowsThem)
     s.grid.setCell(1, 1, "ab");
     s.grid.setCell(1, 2, "abcdefgh");
     ASSERT_TRUE(s.compose());
-    const TextOp* narrow = findText(s.prn.Page(1), QStringLiteral("7"));
-    const TextOp* wide = findText(s.prn.Page(1), QStringLiteral("1234567"));
-    const TextOp* shortLeft = findText(s.prn.Page(1), QStringLiteral("ab"));
-    const TextOp* longLeft = findText(s.prn.Page(1), QStringLiteral("abcdefgh"));
+    const TextOp* narrow = findText(s.prn.page(1), QStringLiteral("7"));
+    const TextOp* wide = findText(s.prn.page(1), QStringLiteral("1234567"));
+    const TextOp* shortLeft = findText(s.prn.page(1), QStringLiteral("ab"));
+    const TextOp* longLeft = findText(s.prn.page(1), QStringLiteral("abcdefgh"));
     ASSERT_TRUE(narrow && wide && shortLeft && longLeft);
     const QFontMetrics fm(narrow->font);
     EXPECT_NEAR(narrow->baseline.x() + fm.horizontalAdvance(QStringLiteral("7")) / 2.0,
@@ -374,7 +374,7 @@ TEST(ComposeReport, CellsPrintAsTheGridShowsThem)
     EXPECT_EQ(shortLeft->baseline.x(), longLeft->baseline.x());
 }
 
-TEST(ComposeReport, RowTallerThanAPageLeavesNoBlankSheet)
+TEST(composeReport, RowTallerThanAPageLeavesNoBlankSheet)
 {
     ReportSample s;
     s.addRows(2);
@@ -383,26 +383,26 @@ TEST(ComposeReport, RowTallerThanAPageLeavesNoBlankSheet)
         tall += "line " + std::to_string(i) + "\r";
     s.grid.setCell(3, 1, tall);
     ASSERT_TRUE(s.compose());
-    ASSERT_EQ(s.prn.PageCount(), 2);
+    ASSERT_EQ(s.prn.pageCount(), 2);
     EXPECT_TRUE(s.pageText(1).contains(QStringLiteral("|line 0|"))) << "drawn once, on the first page";
     EXPECT_TRUE(s.pageText(1).contains(QStringLiteral("|line 149|")));
     EXPECT_FALSE(s.pageText(2).contains(QStringLiteral("line 0")));
     EXPECT_TRUE(s.pageText(2).contains(QStringLiteral("- 2 -")));
 }
 
-TEST(ComposeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
+TEST(composeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
 {
     ReportSample s;
     s.addRows(60);
     ASSERT_TRUE(s.compose());
-    const int pages = s.prn.PageCount();
+    const int pages = s.prn.pageCount();
     const QString firstPage = s.pageText(1);
 
     s.margins.text[MarginTexts::Top] = "abc";
     EXPECT_FALSE(s.compose());
     EXPECT_NE(s.error.find(s.p.ctx->texts.text("Top_7")), std::string::npos);
     EXPECT_NE(s.error.find("abc"), std::string::npos);
-    EXPECT_EQ(s.prn.PageCount(), pages);
+    EXPECT_EQ(s.prn.pageCount(), pages);
     EXPECT_EQ(s.pageText(1), firstPage);
 
     s.margins.text[MarginTexts::Top] = "2.54";
@@ -410,7 +410,7 @@ TEST(ComposeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
     s.margins.text[MarginTexts::Right] = "10,5";
     EXPECT_FALSE(s.compose());
     EXPECT_NE(s.error.find("10,5 cm"), std::string::npos);
-    EXPECT_EQ(s.prn.PageCount(), pages);
+    EXPECT_EQ(s.prn.pageCount(), pages);
     EXPECT_DOUBLE_EQ(s.prn.margins().left, 25.4);
 
     // Wider margins, narrower pages: in millimetres, from centimetres.
@@ -419,7 +419,7 @@ TEST(ComposeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
     EXPECT_DOUBLE_EQ(s.prn.margins().left, 40);
     EXPECT_DOUBLE_EQ(s.prn.margins().right, 40);
     EXPECT_DOUBLE_EQ(s.prn.margins().top, 15);
-    EXPECT_EQ(s.prn.PrintableOrigin(), QPoint(s.prn.mmToPixelsX(40), s.prn.mmToPixelsY(15)));
+    EXPECT_EQ(s.prn.printableOrigin(), QPoint(s.prn.mmToPixelsX(40), s.prn.mmToPixelsY(15)));
 }
 
 TEST(MarginText, ReadsTheFirstNumberWithEitherSeparator)
@@ -430,12 +430,12 @@ TEST(MarginText, ReadsTheFirstNumberWithEitherSeparator)
     };
     for (auto [text, value] : good) {
         double v = -1;
-        EXPECT_TRUE(ParseMarginText(text, v)) << text;
+        EXPECT_TRUE(parseMarginText(text, v)) << text;
         EXPECT_NEAR(v, value, 1e-12) << text;
     }
     for (const char* bad : {"", "abc", ".", ",", " , cm"}) {
         double v = 7;
-        EXPECT_FALSE(ParseMarginText(bad, v)) << bad;
+        EXPECT_FALSE(parseMarginText(bad, v)) << bad;
         EXPECT_EQ(v, 7) << bad;
     }
 }
@@ -447,10 +447,10 @@ TEST(MarginText, StoredWithTheLocaleSeparatorAndReadTheSameEverywhere)
         QLocale::setDefault(QLocale(language));
         const char sep = language == QLocale::German ? ',' : '.';
         for (const char* typed : {"2.5", "2,5"}) {
-            const std::string stored = WithSystemDecimalSeparator(typed);
+            const std::string stored = withSystemDecimalSeparator(typed);
             EXPECT_EQ(stored, std::string("2") + sep + "5") << typed;
             double v = 0;
-            ASSERT_TRUE(ParseMarginText(stored, v));
+            ASSERT_TRUE(parseMarginText(stored, v));
             EXPECT_DOUBLE_EQ(v, 2.5);
         }
     }
@@ -463,22 +463,22 @@ TEST(MarginText, StoredWithTheLocaleSeparatorAndReadTheSameEverywhere)
     MarginTexts back;
     back.load(p.ctx->settings);
     EXPECT_EQ(back.text, m.text);
-    p.ctx->settings.WriteSetting("MARGINS", "MarginTop", "");
+    p.ctx->settings.writeSetting("MARGINS", "MarginTop", "");
     back.load(p.ctx->settings);
     EXPECT_EQ(back.text[MarginTexts::Top], "");
 }
 
-TEST(PrintOrder, CopiesCollatedOrNot)
+TEST(printOrder, CopiesCollatedOrNot)
 {
-    EXPECT_EQ(PrintOrder(2, 3, 4, 2, true), (std::vector<int>{2, 3, 2, 3}));
-    EXPECT_EQ(PrintOrder(2, 3, 4, 2, false), (std::vector<int>{2, 2, 3, 3}));
-    EXPECT_EQ(PrintOrder(1, 1, 1, 0, true), (std::vector<int>{1}));
-    EXPECT_TRUE(PrintOrder(3, 2, 4, 1, true).empty());
-    EXPECT_TRUE(PrintOrder(0, 2, 4, 1, true).empty());
-    EXPECT_TRUE(PrintOrder(1, 5, 4, 1, true).empty());
+    EXPECT_EQ(printOrder(2, 3, 4, 2, true), (std::vector<int>{2, 3, 2, 3}));
+    EXPECT_EQ(printOrder(2, 3, 4, 2, false), (std::vector<int>{2, 2, 3, 3}));
+    EXPECT_EQ(printOrder(1, 1, 1, 0, true), (std::vector<int>{1}));
+    EXPECT_TRUE(printOrder(3, 2, 4, 1, true).empty());
+    EXPECT_TRUE(printOrder(0, 2, 4, 1, true).empty());
+    EXPECT_TRUE(printOrder(1, 5, 4, 1, true).empty());
 }
 
-TEST(WritePdf, SamePagesAsRecordedAndNoFileOnFailure)
+TEST(writePdf, SamePagesAsRecordedAndNoFileOnFailure)
 {
     ReportSample s;
     s.addRows(120);
@@ -486,18 +486,18 @@ TEST(WritePdf, SamePagesAsRecordedAndNoFileOnFailure)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
     QString error;
-    ASSERT_TRUE(WritePdf(s.prn, path, &error)) << error.toStdString();
+    ASSERT_TRUE(writePdf(s.prn, path, &error)) << error.toStdString();
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray pdf = f.readAll();
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "),
-              s.prn.PageCount());
+              s.prn.pageCount());
     // A4 at 72 points per inch: 595 x 842.
     EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595")) << pdf.left(2000).toStdString();
 
     const QString nowhere = dir.filePath(QStringLiteral("no/such/folder/report.pdf"));
-    EXPECT_FALSE(WritePdf(s.prn, nowhere, &error));
+    EXPECT_FALSE(writePdf(s.prn, nowhere, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFile::exists(nowhere));
 }

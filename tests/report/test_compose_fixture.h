@@ -32,7 +32,7 @@ struct RecordingProgress : Progress {
     void setLine2(const std::string&) override {}
     void setPosition(int percent) override { positions.push_back(percent); }
     void hide() override { ++hides; }
-    bool CancelRequested() const override { return false; }
+    bool cancelRequested() const override { return false; }
     void processEvents(int) override {}
 
     std::string shownLine1;
@@ -59,11 +59,11 @@ struct ReportSample {
         mono.setPointSize(10);
         grid.setFont(mono);
         grid.setColCount(c.profile.ResultColumnCount);
-        WriteResultHeadings(c, grid);
+        writeResultHeadings(c, grid);
         block = c.structure.tree.add(nullptr);
         block->name = "001";
-        block->info.Kind = KindObject;
-        block->info.Number = 1;
+        block->info.kind = KindObject;
+        block->info.number = 1;
         c.structure.tree.selected = block;
         c.comments.lines = {};
         c.comments.checks = "101";
@@ -91,7 +91,7 @@ struct ReportSample {
             t.setCell(7, r, "07.12.2026");
             t.setCell(8, r, "10:15:32");
         }
-        FillResultsGrid(*p.ctx, block, grid);
+        fillResultsGrid(*p.ctx, block, grid);
     }
 
     bool compose(int dpi = 300)
@@ -99,16 +99,16 @@ struct ReportSample {
         PageSetup setup = prn.pageSetup();
         setup.dpiX = setup.dpiY = dpi;
         prn.setPageSetup(setup);
-        return ComposeReport(*p.ctx, PrintResults, grid, margins, prn, progress, &error);
+        return composeReport(*p.ctx, PrintResults, grid, margins, prn, progress, &error);
     }
 
     // Page n (1-based) painted at the recorded resolution on white paper.
     QImage render(int n) const
     {
-        QImage image(prn.PagePixels(), QImage::Format_RGB32);
+        QImage image(prn.pagePixels(), QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
-        prn.Page(n).paint(painter);
+        prn.page(n).paint(painter);
         return image;
     }
 
@@ -116,7 +116,7 @@ struct ReportSample {
     QString pageText(int n) const
     {
         QString all;
-        for (const QString& t : prn.Page(n).texts())
+        for (const QString& t : prn.page(n).texts())
             all += t + u'|';
         return all;
     }

@@ -45,8 +45,8 @@ struct ExportSample {
     {
         ElementNode* n = p.ctx->structure.tree.add(parent);
         n->name = name;
-        n->info.Kind = parent ? KindMeasuringPoint : KindObject;
-        n->info.Number = number;
+        n->info.kind = parent ? KindMeasuringPoint : KindObject;
+        n->info.number = number;
         return n;
     }
     void row(const char* pos, const char* names, const char* code, const char* results, const char* params,
@@ -67,18 +67,18 @@ struct ExportSample {
     void addTables()
     {
         AppContext& c = *p.ctx;
-        ReportTables* t = c.protocol.createTables(ReportBlockTables, 1, c.texts, ReportTableFont());
+        ReportTables* t = c.protocol.createTables(ReportBlockTables, 1, c.texts, reportTableFont());
         ASSERT_NE(t, nullptr);
         t->a->objectName = "Plant";
         t->a->blockName = "Board 1";
         t->b->objectName = "Plant";
         t->b->blockName = "Board 1";
-        SetTableCell(*t->a, 0, 2, "F1 Lighting");
-        SetTableCell(*t->a, 1, 2, "16");
-        SetTableCell(*t->a, 2, 2, "1\r5");
-        SetTableCell(*t->a, 3, 2, "250\r>999");
-        SetTableCell(*t->a, 0, 3, "F2");
-        ASSERT_NE(c.protocol.createTables(ReportBlockTables, 2, c.texts, ReportTableFont()), nullptr);
+        setTableCell(*t->a, 0, 2, "F1 Lighting");
+        setTableCell(*t->a, 1, 2, "16");
+        setTableCell(*t->a, 2, 2, "1\r5");
+        setTableCell(*t->a, 3, 2, "250\r>999");
+        setTableCell(*t->a, 0, 3, "F2");
+        ASSERT_NE(c.protocol.createTables(ReportBlockTables, 2, c.texts, reportTableFont()), nullptr);
     }
 };
 
@@ -90,7 +90,7 @@ TEST(Export, TabCrLfWithReportTables)
     ExportFormat f;
     f.column = ExportFormat::Tab;
     f.row = ExportFormat::CrLf;
-    const std::string out = ExportText(*s.p.ctx, s.p.ctx->protocol, f, progress);
+    const std::string out = exportText(*s.p.ctx, s.p.ctx->protocol, f, progress);
     EXPECT_EQ(out, expected("tab_crlf_pages.txt"));
 }
 
@@ -101,7 +101,7 @@ TEST(Export, SemicolonLfWithoutPages)
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
-    EXPECT_EQ(ExportText(*s.p.ctx, s.p.ctx->protocol, f, progress), expected("semicolon_lf.txt"));
+    EXPECT_EQ(exportText(*s.p.ctx, s.p.ctx->protocol, f, progress), expected("semicolon_lf.txt"));
 }
 
 TEST(Export, RowDelimitersAndSemicolonsInTexts)
@@ -112,7 +112,7 @@ TEST(Export, RowDelimitersAndSemicolonsInTexts)
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Cr;
-    const std::string out = ExportText(*s.p.ctx, s.p.ctx->protocol, f, progress);
+    const std::string out = exportText(*s.p.ctx, s.p.ctx->protocol, f, progress);
     EXPECT_EQ(out.find('\n'), std::string::npos);
     EXPECT_NE(out.find(";a;b, 10:15\r"), std::string::npos) << "written unquoted";
 }
@@ -125,12 +125,12 @@ TEST(ExportNames, DotInTheFileNamePartOnly)
         {"/home/ana/report.csv", "/home/ana/report.csv"},
     };
     for (auto [in, out] : chosen)
-        EXPECT_EQ(ExportFileName(QString::fromLatin1(in)), QString::fromLatin1(out)) << in;
-    EXPECT_EQ(ProposedExportName(QStringLiteral("/a.b/plant.ZIT")), QStringLiteral("/a.b/plant.TXT"));
-    EXPECT_EQ(ProposedExportName(QString()), QString());
+        EXPECT_EQ(exportFileName(QString::fromLatin1(in)), QString::fromLatin1(out)) << in;
+    EXPECT_EQ(proposedExportName(QStringLiteral("/a.b/plant.ZIT")), QStringLiteral("/a.b/plant.TXT"));
+    EXPECT_EQ(proposedExportName(QString()), QString());
 }
 
-TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
+TEST(exportCommand, ReplaceQuestionNoAsksAgainYesWrites)
 {
     ExportSample s;
     AppContext& c = *s.p.ctx;
@@ -142,7 +142,7 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     s.p.prompts.expectMessage(MbNo);
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbYes);
-    EXPECT_TRUE(RunExport(c, c.protocol, c.exportFormat, progress));
+    EXPECT_TRUE(runExport(c, c.protocol, c.exportFormat, progress));
     EXPECT_NE(s.p.dir.readFile("out.TXT"), "old");
     EXPECT_EQ(s.p.prompts.fileRequests[0].title, c.texts.text("ExportTo_40"));
     ASSERT_GE(s.p.prompts.messages.size(), 1u);
@@ -153,18 +153,18 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     s.p.dir.writeFile("out.TXT", "keep");
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbCancel);
-    EXPECT_FALSE(RunExport(c, c.protocol, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c, c.protocol, c.exportFormat, progress));
     EXPECT_EQ(s.p.dir.readFile("out.TXT"), "keep");
 }
 
-TEST(ExportCommand, UnwritableTargetReportsAndKeepsNothingHalfWritten)
+TEST(exportCommand, UnwritableTargetReportsAndKeepsNothingHalfWritten)
 {
     ExportSample s;
     AppContext& c = *s.p.ctx;
     NullProgress progress;
     s.p.prompts.expectFile(QStringLiteral("/nonexistent-folder/out.TXT"));
     s.p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(RunExport(c, c.protocol, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c, c.protocol, c.exportFormat, progress));
     EXPECT_NE(s.p.prompts.messages.back().find("/nonexistent-folder/out.TXT"), std::string::npos);
 }
 

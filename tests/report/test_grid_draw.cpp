@@ -16,14 +16,14 @@ std::string M(char letter, unsigned char param)
     return std::string{char(255), letter, char(param)};
 }
 
-QFont TestFont(int pixels = 14)
+QFont testFont(int pixels = 14)
 {
     QFont f("DejaVu Sans");
     f.setPixelSize(pixels);
     return f;
 }
 
-QString Latin1(const std::string& bytes)
+QString latin1(const std::string& bytes)
 {
     return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
@@ -73,7 +73,7 @@ Drawn Draw(GridData& g, int c, int r, QSize size = {200, 60}, QColor fontColor =
     Drawn d{QImage(size, QImage::Format_RGB32), {}};
     d.image.fill(Qt::white);
     QPainter p(&d.image);
-    d.result = DrawCell(p, g, c, r, QRect(QPoint(0, 0), size), TestFont(), fontColor, Latin1);
+    d.result = drawCell(p, g, c, r, QRect(QPoint(0, 0), size), testFont(), fontColor, latin1);
     EXPECT_FALSE(p.hasClipping()) << "painter state not restored";
     return d;
 }
@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ColourCase{"BangWithoutMarkup", "R > 2 !", Expect::Red}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DrawCell, MarkupBytesAreNotDrawn)
+TEST(drawCell, MarkupBytesAreNotDrawn)
 {
     // The marked-up cell must look exactly like its bare text drawn in the
     // markup's colour.
@@ -126,17 +126,17 @@ TEST(DrawCell, MarkupBytesAreNotDrawn)
     EXPECT_EQ(DrawText("a" + M('H', 3) + "xyzb").image, DrawText("ab").image);
 }
 
-TEST(DrawCell, TrailingLeadByteIsDrawn)
+TEST(drawCell, TrailingLeadByteIsDrawn)
 {
     EXPECT_GT(Scan(DrawText("ab" + std::string{char(255)}).image).maxX, Scan(DrawText("ab").image).maxX + 3);
 }
 
-TEST(DrawCell, BoldMarkupDrawsHeavier)
+TEST(drawCell, BoldMarkupDrawsHeavier)
 {
     EXPECT_GT(Scan(DrawText(M('B', 0) + "Fail").image).dark, Scan(DrawText("Fail").image).dark);
 }
 
-TEST(DrawCell, AlignMarkupMovesOnlyItsLine)
+TEST(drawCell, AlignMarkupMovesOnlyItsLine)
 {
     const Drawn d = DrawText("abc\r" + M('A', 'R') + "abc");
     const int h = d.result.lineHeight;
@@ -149,7 +149,7 @@ TEST(DrawCell, AlignMarkupMovesOnlyItsLine)
     EXPECT_LE(second.maxX, 197);
 }
 
-TEST(DrawCell, ColumnAlignmentByRowKind)
+TEST(drawCell, ColumnAlignmentByRowKind)
 {
     GridData g(1, 2);
     g.setCell(0, 0, "Head");
@@ -162,14 +162,14 @@ TEST(DrawCell, ColumnAlignmentByRowKind)
     EXPECT_GT(body.minX, 150);
 }
 
-TEST(DrawCell, RowAndColumnGrowToFitButNeverShrink)
+TEST(drawCell, RowAndColumnGrowToFitButNeverShrink)
 {
     GridData g(1, 2);
     g.setCell(0, 1, "a\rbb\rc");
     g.setRowHeight(1, 10);
     g.setColWidth(0, 10);
     const Drawn d = Draw(g, 0, 1);
-    const QFontMetrics fm(TestFont(), &d.image);
+    const QFontMetrics fm(testFont(), &d.image);
     EXPECT_EQ(d.result.lineHeight, fm.height());
     EXPECT_EQ(d.result.lines, 3);
     EXPECT_EQ(g.rowHeight(1), 3 * fm.height() + 2);
@@ -184,40 +184,40 @@ TEST(DrawCell, RowAndColumnGrowToFitButNeverShrink)
     g.setRowHeight(1, 1);
     QImage img(50, 50, QImage::Format_RGB32);
     QPainter p(&img);
-    DrawCell(p, g, 0, 1, img.rect(), TestFont(), Qt::black, Latin1, false);
+    drawCell(p, g, 0, 1, img.rect(), testFont(), Qt::black, latin1, false);
     EXPECT_EQ(g.rowHeight(1), 1);
 }
 
-TEST(DrawCell, CellObjectFontLosesColourKeepsBang)
+TEST(drawCell, CellObjectFontLosesColourKeepsBang)
 {
     GridData g(1, 3);
     g.setCell(0, 1, M('C', 1) + "Fail");
     g.setCell(0, 2, M('C', 3) + "Fail!");
     for (int r = 1; r <= 2; ++r) {
         auto data = std::make_unique<CellData>();
-        data->font = TestFont(22);
+        data->font = testFont(22);
         g.setCellData(0, r, std::move(data));
     }
     const Drawn plain = Draw(g, 0, 1);
     const Ink a = Scan(plain.image);
     EXPECT_EQ(a.red, 0);
     EXPECT_GT(a.dark, 20);
-    EXPECT_EQ(plain.result.lineHeight, QFontMetrics(TestFont(22), &plain.image).height());
+    EXPECT_EQ(plain.result.lineHeight, QFontMetrics(testFont(22), &plain.image).height());
     const Ink b = Scan(Draw(g, 0, 2).image);
     EXPECT_GT(b.red, 20);
     EXPECT_EQ(b.green, 0);
 }
 
-TEST(DrawCell, ExtraFontOnlyWhenSupplied)
+TEST(drawCell, ExtraFontOnlyWhenSupplied)
 {
     GridData g(1, 2);
     g.setCell(0, 1, M('F', 2) + "x");
-    EXPECT_EQ(Draw(g, 0, 1).result.lineHeight, QFontMetrics(TestFont()).height());
-    g.setExtraFont(2, TestFont(30));
-    EXPECT_EQ(Draw(g, 0, 1).result.lineHeight, QFontMetrics(TestFont(30)).height());
+    EXPECT_EQ(Draw(g, 0, 1).result.lineHeight, QFontMetrics(testFont()).height());
+    g.setExtraFont(2, testFont(30));
+    EXPECT_EQ(Draw(g, 0, 1).result.lineHeight, QFontMetrics(testFont(30)).height());
 }
 
-TEST(DrawCell, ClippedToItsRectangle)
+TEST(drawCell, ClippedToItsRectangle)
 {
     GridData g(1, 2);
     g.setCell(0, 1, "WWWWWWWWWWWW\rWWWW\rWWWW\rWWWW");
@@ -226,7 +226,7 @@ TEST(DrawCell, ClippedToItsRectangle)
     const QRect R(10, 10, 30, 16);
     {
         QPainter p(&img);
-        DrawCell(p, g, 0, 1, R, TestFont(), Qt::black, Latin1);
+        drawCell(p, g, 0, 1, R, testFont(), Qt::black, latin1);
     }
     EXPECT_GT(Scan(img, R).any, 0);
     EXPECT_EQ(Scan(img).any, Scan(img, R).any);

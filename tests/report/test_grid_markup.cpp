@@ -38,7 +38,7 @@ TEST_P(ParseCellTest, Lines)
 {
     const ParseCase& c = GetParam();
     // Alignment left, so any A or cell-object change shows.
-    const CellLayout got = ParseCell(c.cell, AlignLeft);
+    const CellLayout got = parseCell(c.cell, AlignLeft);
     ASSERT_EQ(got.lines.size(), c.lines.size());
     for (size_t i = 0; i < c.lines.size(); ++i) {
         SCOPED_TRACE(i);
@@ -96,41 +96,41 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"NRemoved", "a" + M('N', 'q') + "b", {{"ab", AlignLeft, kNone}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ParseCell, StartAlignmentAppliesToEveryLine)
+TEST(parseCell, StartAlignmentAppliesToEveryLine)
 {
-    const CellLayout l = ParseCell("a\rb", AlignCenter);
+    const CellLayout l = parseCell("a\rb", AlignCenter);
     EXPECT_EQ(l.lines[0].align, AlignCenter);
     EXPECT_EQ(l.lines[1].align, AlignCenter);
 }
 
-TEST(ParseCell, CellObjectAlignsLinesOverMarkup)
+TEST(parseCell, CellObjectAlignsLinesOverMarkup)
 {
     CellData data;
     data.lineAlignments = "Rx"; // line 1: not a letter, line 2: past the end
-    const CellLayout l = ParseCell(M('A', 'L') + "a\r" + M('A', 'C') + "b\rc", AlignLeft, &data);
+    const CellLayout l = parseCell(M('A', 'L') + "a\r" + M('A', 'C') + "b\rc", AlignLeft, &data);
     ASSERT_EQ(l.lines.size(), 3u);
     EXPECT_EQ(l.lines[0].align, AlignRight);
     EXPECT_EQ(l.lines[1].align, AlignCenter);
     EXPECT_EQ(l.lines[2].align, AlignLeft);
 }
 
-TEST(ParseCell, CellObjectAlignmentsStopAt203)
+TEST(parseCell, CellObjectAlignmentsStopAt203)
 {
     CellData data;
     data.lineAlignments = std::string(300, 'R');
     std::string cell;
     for (int i = 0; i < 210; ++i)
         cell += "x\r";
-    const CellLayout l = ParseCell(cell, AlignLeft, &data);
+    const CellLayout l = parseCell(cell, AlignLeft, &data);
     EXPECT_EQ(l.lines[202].align, AlignRight);
     EXPECT_EQ(l.lines[203].align, AlignLeft);
 }
 
-TEST(ParseCell, CellObjectFontDropsColourButKeepsBang)
+TEST(parseCell, CellObjectFontDropsColourButKeepsBang)
 {
     CellData data;
     data.font = QFont("DejaVu Sans", 9);
-    const CellLayout l = ParseCell(M('C', 1) + "Fail\r" + M('C', 3) + "Pass!", AlignLeft, &data);
+    const CellLayout l = parseCell(M('C', 1) + "Fail\r" + M('C', 3) + "Pass!", AlignLeft, &data);
     EXPECT_EQ(l.lines[0].colour, kNone);
     EXPECT_EQ(l.lines[1].colour, kRed);
 }
@@ -139,7 +139,7 @@ struct VisibleCase {
     std::string cell, shown;
 };
 
-TEST(VisibleText, RemovesMarkupAndHiddenText)
+TEST(visibleText, RemovesMarkupAndHiddenText)
 {
     const std::vector<VisibleCase> cases = {
         {M('C', 1) + "Fail", "Fail"},
@@ -150,10 +150,10 @@ TEST(VisibleText, RemovesMarkupAndHiddenText)
         {"a\r\r", "a\r\r"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(VisibleText(c.cell), c.shown);
+        EXPECT_EQ(visibleText(c.cell), c.shown);
 }
 
-TEST(ParseCell, ArbitraryBytesStayInside)
+TEST(parseCell, ArbitraryBytesStayInside)
 {
     // Texts dense in lead bytes, command letters and line breaks: every line
     // comes from the text, nothing is invented, nothing read past the end.
@@ -163,9 +163,9 @@ TEST(ParseCell, ArbitraryBytesStayInside)
         std::string cell(size_t(rng() % 24), ' ');
         for (char& ch : cell)
             ch = alphabet[rng() % alphabet.size()];
-        const std::string shown = VisibleText(cell);
+        const std::string shown = visibleText(cell);
         ASSERT_LE(shown.size(), cell.size());
-        const CellLayout l = ParseCell(cell, AlignRight);
+        const CellLayout l = parseCell(cell, AlignRight);
         ASSERT_FALSE(l.lines.empty());
         ASSERT_EQ(l.lines.size(), size_t(std::count(shown.begin(), shown.end(), '\r')) + 1);
         ASSERT_EQ(shown.find('\n'), std::string::npos);

@@ -17,7 +17,7 @@ void Key(AnnotatedGrid& w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     QApplication::sendEvent(&w, &ev);
 }
 
-void Mouse(AnnotatedGrid& w, QEvent::Type type, QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier)
+void mouse(AnnotatedGrid& w, QEvent::Type type, QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
@@ -107,18 +107,18 @@ TEST(StringGridAll, KeyboardSelection)
     g.w.setCurrentCell(1, 1);
     Key(g.w, Qt::Key_Down, Qt::ShiftModifier);
     Key(g.w, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (GridRect{1, 1, 2, 2}));
+    EXPECT_EQ(g.w.selection(), (GridRect{1, 1, 2, 2}));
     Key(g.w, Qt::Key_Down);
-    EXPECT_EQ(g.w.Selection(), (GridRect{2, 3, 2, 3}));
+    EXPECT_EQ(g.w.selection(), (GridRect{2, 3, 2, 3}));
     // The heading row cannot be selected; the selection stops at the edges.
     for (int i = 0; i < 5; ++i)
         Key(g.w, Qt::Key_Up);
     Key(g.w, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (GridRect{1, 1, 2, 1}));
+    EXPECT_EQ(g.w.selection(), (GridRect{1, 1, 2, 1}));
     Key(g.w, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (GridRect{2, 1, 3, 5}));
+    EXPECT_EQ(g.w.selection(), (GridRect{2, 1, 3, 5}));
     Key(g.w, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(g.w.Selection(), (GridRect{0, 1, 0, 1}));
+    EXPECT_EQ(g.w.selection(), (GridRect{0, 1, 0, 1}));
 }
 
 TEST(StringGridAll, MouseSelection)
@@ -127,20 +127,20 @@ TEST(StringGridAll, MouseSelection)
     g.paint();
     int changes = 0;
     QObject::connect(&g.w, &AnnotatedGrid::selectionChanged, [&] { ++changes; });
-    Mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(3, 4).center());
-    Mouse(g.w, QEvent::MouseMove, g.w.cellRect(1, 2).center());
-    Mouse(g.w, QEvent::MouseButtonRelease, g.w.cellRect(1, 2).center());
-    EXPECT_EQ(g.w.Selection(), (GridRect{1, 2, 3, 4}));
+    mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(3, 4).center());
+    mouse(g.w, QEvent::MouseMove, g.w.cellRect(1, 2).center());
+    mouse(g.w, QEvent::MouseButtonRelease, g.w.cellRect(1, 2).center());
+    EXPECT_EQ(g.w.selection(), (GridRect{1, 2, 3, 4}));
     EXPECT_EQ(g.w.col(), 1);
     EXPECT_EQ(g.w.row(), 2);
     EXPECT_GE(changes, 2);
     // A click on the heading row selects nothing new; shift-click extends
     // from the cell the selection started at.
-    Mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(0, 0).center());
-    Mouse(g.w, QEvent::MouseButtonRelease, g.w.cellRect(0, 0).center());
-    EXPECT_EQ(g.w.Selection(), (GridRect{1, 2, 3, 4}));
-    Mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(0, 5).center(), Qt::ShiftModifier);
-    EXPECT_EQ(g.w.Selection(), (GridRect{0, 4, 3, 5}));
+    mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(0, 0).center());
+    mouse(g.w, QEvent::MouseButtonRelease, g.w.cellRect(0, 0).center());
+    EXPECT_EQ(g.w.selection(), (GridRect{1, 2, 3, 4}));
+    mouse(g.w, QEvent::MouseButtonPress, g.w.cellRect(0, 5).center(), Qt::ShiftModifier);
+    EXPECT_EQ(g.w.selection(), (GridRect{0, 4, 3, 5}));
 }
 
 TEST(StringGridAll, ShrinkingKeepsSelectionInside)
@@ -150,7 +150,7 @@ TEST(StringGridAll, ShrinkingKeepsSelectionInside)
     g.w.data().setRowCount(3);
     g.w.data().setColCount(2);
     g.w.contentsChanged();
-    EXPECT_EQ(g.w.Selection(), (GridRect{1, 2, 1, 2}));
+    EXPECT_EQ(g.w.selection(), (GridRect{1, 2, 1, 2}));
 }
 
 TEST(StringGridAll, ContextMenuRequest)

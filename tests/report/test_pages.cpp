@@ -16,7 +16,7 @@ protected:
     AppContext& ctx() { return *program.ctx; }
     ReportTables* newTables(ReportKind kind)
     {
-        return pages.createTables(kind, pages.countOf(kind) + 1, ctx().texts, ReportTableFont());
+        return pages.createTables(kind, pages.countOf(kind) + 1, ctx().texts, reportTableFont());
     }
 };
 
@@ -75,7 +75,7 @@ TEST_F(PagesTest, NewTablesCarryHeadingsUnitsFontsAndSubData)
             ASSERT_NE(t.cellData(col, 0), nullptr);
             EXPECT_EQ(t.cellData(col, 0)->font->pointSize(), 9);
         }
-        ASSERT_NE(SubDataOf(t), nullptr);
+        ASSERT_NE(subDataOf(t), nullptr);
         EXPECT_EQ(t.cellData(1, 0)->subData, nullptr);
     }
     // "$" in a heading key is a line break.
@@ -85,22 +85,22 @@ TEST_F(PagesTest, NewTablesCarryHeadingsUnitsFontsAndSubData)
 TEST_F(PagesTest, Emptiness)
 {
     ReportTables* t = newTables(ReportBlockTables);
-    EXPECT_TRUE(TableIsEmpty(nullptr));
-    EXPECT_TRUE(TableIsEmpty(t->a.get())); // headings and units only
+    EXPECT_TRUE(tableIsEmpty(nullptr));
+    EXPECT_TRUE(tableIsEmpty(t->a.get())); // headings and units only
     t->a->setRowCount(2);
-    EXPECT_TRUE(TableIsEmpty(t->a.get()));
-    SetTableCell(*t->a, 10, 5, "");
-    EXPECT_TRUE(TableIsEmpty(t->a.get()));
-    SetTableCell(*t->a, 10, 5, "x");
-    EXPECT_FALSE(TableIsEmpty(t->a.get()));
+    EXPECT_TRUE(tableIsEmpty(t->a.get()));
+    setTableCell(*t->a, 10, 5, "");
+    EXPECT_TRUE(tableIsEmpty(t->a.get()));
+    setTableCell(*t->a, 10, 5, "x");
+    EXPECT_FALSE(tableIsEmpty(t->a.get()));
     EXPECT_EQ(t->a->rowCount(), 6);
 }
 
 TEST_F(PagesTest, ReadCellDropsLineFeeds)
 {
     ReportTables* t = newTables(ReportLightningTables);
-    SetTableCell(*t->b, 1, 2, "a\r\nb\n");
-    EXPECT_EQ(ReadTableCell(*t->b, 1, 2), "a\rb");
+    setTableCell(*t->b, 1, 2, "a\r\nb\n");
+    EXPECT_EQ(readTableCell(*t->b, 1, 2), "a\rb");
 }
 
 TEST_F(PagesTest, DeletingARowMovesTheRestUp)
@@ -108,22 +108,22 @@ TEST_F(PagesTest, DeletingARowMovesTheRestUp)
     ReportTables* t = newTables(ReportLightningTables);
     GridData& g = *t->b;
     for (int r = 2; r < 5; ++r)
-        SetTableCell(g, 0, r, "row" + std::to_string(r));
+        setTableCell(g, 0, r, "row" + std::to_string(r));
     auto marker = std::make_unique<CellData>();
     marker->lineAlignments = "R";
     g.setCellData(1, 4, std::move(marker));
 
-    DeleteTableRow(g, 2);
+    deleteTableRow(g, 2);
     EXPECT_EQ(g.rowCount(), 4);
     EXPECT_EQ(g.cell(0, 2), "row3");
     EXPECT_EQ(g.cell(0, 3), "row4");
     ASSERT_NE(g.cellData(1, 3), nullptr); // objects move with their rows
     EXPECT_EQ(g.cellData(1, 3)->lineAlignments, "R");
 
-    EmptyTable(g);
+    emptyTable(g);
     EXPECT_EQ(g.rowCount(), 2); // the last two rows are emptied, not removed
     EXPECT_EQ(g.cell(0, 0), "");
-    EXPECT_EQ(SubDataOf(g), nullptr);
+    EXPECT_EQ(subDataOf(g), nullptr);
 }
 
 TEST_F(PagesTest, EntriesKeepTheirOrderAndIndexes)
@@ -161,10 +161,10 @@ TEST_F(PagesTest, DiscardLeavesTheFirstPageOfEachKindInTheSettings)
     const char* keys[] = {"network", "distributor", "InstType", "purpose",
                           "instruments", "traceability", "methods", "safety"};
     for (int k = 0; k < 8; ++k)
-        EXPECT_EQ(s.ReadSetting("OBJPAGE", keys[k], "?"), "first " + std::to_string(4 + k));
-    EXPECT_EQ(s.ReadSetting("BLOKPAGE", "regulatives", "?"), "EN 61439");
-    EXPECT_EQ(s.ReadSetting("BLOKPAGE", "check", "?"), "11" + std::string(27, '0'));
-    EXPECT_EQ(s.ReadSetting("STRELAPAGE", "check", "?"), "0001" + std::string(20, '0'));
+        EXPECT_EQ(s.readSetting("OBJPAGE", keys[k], "?"), "first " + std::to_string(4 + k));
+    EXPECT_EQ(s.readSetting("BLOKPAGE", "regulatives", "?"), "EN 61439");
+    EXPECT_EQ(s.readSetting("BLOKPAGE", "check", "?"), "11" + std::string(27, '0'));
+    EXPECT_EQ(s.readSetting("STRELAPAGE", "check", "?"), "0001" + std::string(20, '0'));
 }
 
 TEST_F(PagesTest, FloorPlanPicture)

@@ -32,7 +32,7 @@ namespace {
 class RecordingPreview : public PrintPreview {
 public:
     using PrintPreview::PrintPreview;
-    void PrintRange(int from, int to) override { printed.emplace_back(from, to); }
+    void printRange(int from, int to) override { printed.emplace_back(from, to); }
     std::vector<std::pair<int, int>> printed;
 };
 
@@ -59,7 +59,7 @@ struct PreviewSample : ReportSample {
     PreviewSample()
     {
         preview.setProgress(&progress);
-        preview.InitPreview();
+        preview.initPreview();
     }
     bool paging(const char* name) { return preview.button(name)->isEnabled(); }
 };
@@ -68,16 +68,16 @@ TEST(Preview, PagingButtonsAndIndicator)
 {
     PreviewSample s;
     s.addRows(1);
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
-    ASSERT_EQ(s.preview.Prn().PageCount(), 1);
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
+    ASSERT_EQ(s.preview.prn().pageCount(), 1);
     for (const char* b : {"IcoLeftK", "IcoLeft", "IcoRight", "IcoRightK"})
         EXPECT_FALSE(s.paging(b)) << b;
     const QString of = s.p.ctx->decode(s.p.ctx->texts.text("of_5"));
     EXPECT_EQ(s.preview.pageIndicator()->text(), QStringLiteral("1 ") + of + QStringLiteral(" 1"));
 
     s.addRows(150);
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
-    const int count = s.preview.Prn().PageCount();
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
+    const int count = s.preview.prn().pageCount();
     ASSERT_GE(count, 3);
     EXPECT_EQ(s.preview.currentPage(), 1);
     EXPECT_FALSE(s.paging("IcoLeftK"));
@@ -104,7 +104,7 @@ TEST(Preview, PagingButtonsAndIndicator)
 
     // A new composition starts again at its first page.
     s.preview.showLastPage();
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
     EXPECT_EQ(s.preview.currentPage(), 1);
 }
 
@@ -112,7 +112,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
 {
     PreviewSample s;
     s.addRows(3);
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
     PreviewPageView* view = s.preview.pageView();
     QComboBox* zoom = s.preview.zoomBox();
     ASSERT_EQ(zoom->count(), 14);
@@ -160,7 +160,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     // 100 % is the paper's size on the screen.
     emit zoom->activated(3);
     EXPECT_NEAR(view->pageRect().width(),
-                s.preview.Prn().PagePixels().width() * double(view->logicalDpiX()) / s.preview.Prn().PrinterDpiX(), 1);
+                s.preview.prn().pagePixels().width() * double(view->logicalDpiX()) / s.preview.prn().printerDpiX(), 1);
     emit zoom->activated(11);
     EXPECT_FALSE(s.paging("IcoZoomIn"));
     EXPECT_TRUE(s.paging("IcoZoomOut"));
@@ -170,18 +170,18 @@ TEST(Preview, PageRangeOutsideTheDocumentPrintsNothing)
 {
     PreviewSample s;
     s.addRows(150);
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
-    const int count = s.preview.Prn().PageCount();
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
+    const int count = s.preview.prn().pageCount();
     ASSERT_GE(count, 3);
 
     auto printWith = [&](const QString& from, const QString& to) {
         onModal([&](QWidget* w) {
             auto* d = qobject_cast<PageRangeDialog*>(w);
             ASSERT_NE(d, nullptr);
-            EXPECT_EQ(d->FromPage()->text(), QStringLiteral("1"));
-            EXPECT_EQ(d->ToPage()->text(), QString::number(count));
-            d->FromPage()->setText(from);
-            d->ToPage()->setText(to);
+            EXPECT_EQ(d->fromPage()->text(), QStringLiteral("1"));
+            EXPECT_EQ(d->toPage()->text(), QString::number(count));
+            d->fromPage()->setText(from);
+            d->toPage()->setText(to);
             d->printButton()->click();
         });
         s.preview.button("IcoPrint")->click();
@@ -209,7 +209,7 @@ TEST(Preview, MarginsWithCommaOrPointInEitherLocale)
             const QString typed = QString::fromLatin1(typedText);
             PreviewSample s;
             s.addRows(2);
-            ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+            ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
             onModal([&](QWidget* w) {
                 auto* d = qobject_cast<MarginsDialog*>(w);
                 ASSERT_NE(d, nullptr);
@@ -218,9 +218,9 @@ TEST(Preview, MarginsWithCommaOrPointInEitherLocale)
                 d->saveButton()->click();
             });
             s.preview.button("IcoMargins")->click();
-            const std::string stored = s.p.ctx->settings.ReadSetting("MARGINS", "MarginLeft", "");
+            const std::string stored = s.p.ctx->settings.readSetting("MARGINS", "MarginLeft", "");
             EXPECT_EQ(stored, language == QLocale::German ? "3,5" : "3.5") << typed.toStdString();
-            EXPECT_DOUBLE_EQ(s.preview.Prn().margins().left, 35) << "recomposed with the new margin";
+            EXPECT_DOUBLE_EQ(s.preview.prn().margins().left, 35) << "recomposed with the new margin";
             EXPECT_DOUBLE_EQ(s.p.ctx->margins.left, 3.5);
         }
     }
@@ -231,8 +231,8 @@ TEST(Preview, MarginWithoutDigitsIsRefusedAndTheReportStays)
 {
     PreviewSample s;
     s.addRows(60);
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
-    const int pages = s.preview.Prn().PageCount();
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
+    const int pages = s.preview.prn().pageCount();
 
     s.p.prompts.expectMessage(MbOK);
     bool stillOpen = false;
@@ -248,16 +248,16 @@ TEST(Preview, MarginWithoutDigitsIsRefusedAndTheReportStays)
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(s.p.prompts.messages.size(), 1u);
     EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->texts.text("Bottom_7")), std::string::npos);
-    EXPECT_EQ(s.p.ctx->settings.ReadSetting("MARGINS", "MarginBottom", "unset"), "unset");
-    EXPECT_EQ(s.preview.Prn().PageCount(), pages);
+    EXPECT_EQ(s.p.ctx->settings.readSetting("MARGINS", "MarginBottom", "unset"), "unset");
+    EXPECT_EQ(s.preview.prn().pageCount(), pages);
 
     // A broken value in the settings file: the composition says so and the
     // previous pages stay on show.
-    s.p.ctx->settings.WriteSetting("MARGINS", "MarginTop", "wide");
-    s.preview.LoadMargins();
+    s.p.ctx->settings.writeSetting("MARGINS", "MarginTop", "wide");
+    s.preview.loadMargins();
     s.p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(s.preview.Recompose());
-    EXPECT_EQ(s.preview.Prn().PageCount(), pages);
+    EXPECT_FALSE(s.preview.recompose());
+    EXPECT_EQ(s.preview.prn().pageCount(), pages);
     EXPECT_NE(s.p.prompts.messages.back().find("wide"), std::string::npos);
 }
 
@@ -265,8 +265,8 @@ TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
 {
     PreviewSample s;
     s.addRows(100);
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
-    const int count = s.preview.Prn().PageCount();
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
+    const int count = s.preview.prn().pageCount();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("results"));
     s.p.prompts.expectFile(path);
@@ -282,14 +282,14 @@ TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
     s.preview.saveAsPdf();
 
     PrintPreview plain(*s.p.ctx);
-    plain.InitPreview();
-    if (plain.PrinterAvailable())
+    plain.initPreview();
+    if (plain.printerAvailable())
         GTEST_SKIP() << "this machine has a printer: printing to a file is not offered";
-    ASSERT_TRUE(plain.Compose(PrintResults, s.grid));
+    ASSERT_TRUE(plain.compose(PrintResults, s.grid));
     EXPECT_EQ(plain.currentSetup().dpiX, 300);
     const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
     s.p.prompts.expectFile(printed);
-    plain.PrintRange(2, 3);
+    plain.printRange(2, 3);
     QFile out(printed);
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll().count("/Type /Page\n"), 2);
@@ -317,30 +317,30 @@ TEST(Preview, NoSecondCompositionWhileOneRuns)
     s.preview.setProgress(&meddling);
     bool nested = true;
     meddling.during = [&] {
-        nested = s.preview.Compose(PrintResults, s.grid);
+        nested = s.preview.compose(PrintResults, s.grid);
         s.preview.editMargins(); // would open a modal dialog if it ran
     };
-    ASSERT_TRUE(s.preview.Compose(PrintResults, s.grid));
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
     EXPECT_FALSE(nested);
     EXPECT_TRUE(s.preview.button("IcoPrint")->isEnabled()) << "the tool bar is back when composing ends";
     int rows = 0;
-    for (int n = 1; n <= s.preview.Prn().PageCount(); ++n)
-        for (const QString& t : s.preview.Prn().Page(n).texts())
+    for (int n = 1; n <= s.preview.prn().pageCount(); ++n)
+        for (const QString& t : s.preview.prn().page(n).texts())
             rows += t.startsWith(QStringLiteral("Point "));
     EXPECT_EQ(rows, 120);
 }
 
 TEST(PreviewRules, ZoomStepsAndPageRange)
 {
-    EXPECT_EQ(ZoomInIndex(100), 4) << "a step already shown is passed";
-    EXPECT_EQ(ZoomOutIndex(100), 2);
-    EXPECT_EQ(ZoomInIndex(5000), 11);
-    EXPECT_EQ(ZoomOutIndex(10), 0);
-    EXPECT_EQ(TypedZoom(QStringLiteral("99999999999")), kZoomMax);
+    EXPECT_EQ(zoomInIndex(100), 4) << "a step already shown is passed";
+    EXPECT_EQ(zoomOutIndex(100), 2);
+    EXPECT_EQ(zoomInIndex(5000), 11);
+    EXPECT_EQ(zoomOutIndex(10), 0);
+    EXPECT_EQ(typedZoom(QStringLiteral("99999999999")), kZoomMax);
 
-    EXPECT_EQ(PagesToPrint("", "2", 5), std::nullopt);
-    EXPECT_EQ(PagesToPrint("1", "1", 0), std::nullopt);
-    EXPECT_EQ(PagesToPrint("p1", "5.", 5), std::make_optional(std::make_pair(1, 5)));
+    EXPECT_EQ(pagesToPrint("", "2", 5), std::nullopt);
+    EXPECT_EQ(pagesToPrint("1", "1", 0), std::nullopt);
+    EXPECT_EQ(pagesToPrint("p1", "5.", 5), std::make_optional(std::make_pair(1, 5)));
 }
 
 } // namespace

@@ -31,8 +31,8 @@ TEST(FileNames, EveryByteSequenceComesBackAsItWas)
              Case{"\xf4\x90\x80\x80", escaped({char16_t(0xDCF4), char16_t(0xDC90), char16_t(0xDC80), char16_t(0xDC80)})},
          }) {
         SCOPED_TRACE(c.bytes.toHex().toStdString());
-        EXPECT_EQ(FileNameFromSystem(c.bytes), c.shown);
-        EXPECT_EQ(FileNameToSystem(FileNameFromSystem(c.bytes)), c.bytes);
+        EXPECT_EQ(fileNameFromSystem(c.bytes), c.shown);
+        EXPECT_EQ(fileNameToSystem(fileNameFromSystem(c.bytes)), c.bytes);
     }
 }
 
@@ -44,30 +44,30 @@ TEST(FileNames, OnlyRegularFilesAreRead)
     std::string bytes;
     QString error;
     bool opened = false;
-    EXPECT_TRUE(ReadWholeFile(dir.file(QStringLiteral("a.ZIT")), bytes, &error, &opened));
+    EXPECT_TRUE(readWholeFile(dir.file(QStringLiteral("a.ZIT")), bytes, &error, &opened));
     EXPECT_EQ(bytes, "abc");
     for (const QString& name : {QStringLiteral("folder.ZIT"), QStringLiteral("missing.ZIT")}) {
-        EXPECT_FALSE(ReadWholeFile(dir.file(name), bytes, &error, &opened));
+        EXPECT_FALSE(readWholeFile(dir.file(name), bytes, &error, &opened));
         EXPECT_FALSE(opened);
         EXPECT_FALSE(error.isEmpty());
     }
-    EXPECT_FALSE(ReadWholeFile(QStringLiteral("/dev/null"), bytes, &error));
-    EXPECT_FALSE(NotARegularFile(dir.file(QStringLiteral("folder.ZIT"))).isEmpty());
-    EXPECT_TRUE(NotARegularFile(dir.file(QStringLiteral("a.ZIT"))).isEmpty());
+    EXPECT_FALSE(readWholeFile(QStringLiteral("/dev/null"), bytes, &error));
+    EXPECT_FALSE(notARegularFile(dir.file(QStringLiteral("folder.ZIT"))).isEmpty());
+    EXPECT_TRUE(notARegularFile(dir.file(QStringLiteral("a.ZIT"))).isEmpty());
 }
 
 TEST(FileNames, ReplacingKeepsTheTargetsPermissions)
 {
     ProgramDir dir;
     const QString target = dir.file(QStringLiteral("site.ZIT"));
-    ASSERT_TRUE(WriteFileSafely(target, "one"));
+    ASSERT_TRUE(writeFileSafely(target, "one"));
     ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QFile::Permissions before = QFile::permissions(target);
-    ASSERT_TRUE(WriteFileSafely(target, "two"));
+    ASSERT_TRUE(writeFileSafely(target, "two"));
     EXPECT_EQ(QFile::permissions(target), before);
     EXPECT_EQ(dir.readFile(QStringLiteral("site.ZIT")), "two");
     QString error;
-    EXPECT_FALSE(WriteFileSafely(dir.file(QString()), "x", &error)); // the folder itself
+    EXPECT_FALSE(writeFileSafely(dir.file(QString()), "x", &error)); // the folder itself
     EXPECT_FALSE(error.isEmpty());
 }
 

@@ -53,7 +53,7 @@ TEST(MainWindow, FirstActivationShowsEnglishMenusAndFourToolButtons)
     Gui g;
     g.create();
     EXPECT_FALSE(g.p.ctx->quitRequested);
-    EXPECT_FALSE(g.p.ctx->FirstActivation);
+    EXPECT_FALSE(g.p.ctx->firstActivation);
     EXPECT_EQ(g.menuTitle(0), QStringLiteral("&File"));
     EXPECT_EQ(g.menuTitle(3), QStringLiteral("&Printout heading"));
     EXPECT_EQ(g.form->action("&OperatorTestSite_30")->text(), QStringLiteral("&Operator/Test site..."));
@@ -103,7 +103,7 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     g.create();
     AppContext& c = *g.p.ctx;
     const QString englishFile = g.menuTitle(0);
-    c.CurrentFileName = c.decode(c.texts.defaultFileName);
+    c.currentFileName = c.decode(c.texts.defaultFileName);
 
     // Pick the second language in the dialog and press OK.
     QTimer::singleShot(0, [&] {
@@ -111,16 +111,16 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
         g.language->okButton()->click();
     });
     ASSERT_TRUE(g.language->execute());
-    g.form->ApplyInterfaceTexts();
-    g.form->ApplyFamilyProfile();
+    g.form->applyInterfaceTexts();
+    g.form->applyFamilyProfile();
 
     EXPECT_NE(g.menuTitle(0), englishFile);
     EXPECT_EQ(g.menuTitle(0), c.decode(c.texts.text("&File_30")));
-    EXPECT_EQ(c.settings.ReadSetting("SETUP", "LANGUAGE", ""), "2");
-    EXPECT_EQ(c.CurrentFileName, c.decode(c.texts.text("Noname_8")) + QStringLiteral(".ZIT"));
+    EXPECT_EQ(c.settings.readSetting("SETUP", "LANGUAGE", ""), "2");
+    EXPECT_EQ(c.currentFileName, c.decode(c.texts.text("Noname_8")) + QStringLiteral(".ZIT"));
     EXPECT_NE(c.texts.text("Noname_8"), "Noname");
-    EXPECT_EQ(c.StructureFileMask, "*.ZIT");
-    EXPECT_TRUE(g.form->windowTitle().endsWith(c.CurrentFileName));
+    EXPECT_EQ(c.structureFileMask, "*.ZIT");
+    EXPECT_TRUE(g.form->windowTitle().endsWith(c.currentFileName));
     EXPECT_EQ(g.language->windowTitle(), c.decode(c.texts.text("SelectLanguage_25")));
 
     // Cancel keeps the language.
@@ -155,22 +155,22 @@ TEST(CommentsDialog, KeepsTwoHundredLinesAndWritesChecks)
 
     // Exactly 200 lines are accepted; a 201st typed line is undone.
     box->setPlainText(many.mid(0, 200).join(u'\n'));
-    EXPECT_EQ(LineCountOf(box->toPlainText()), 200);
+    EXPECT_EQ(lineCountOf(box->toPlainText()), 200);
     box->moveCursor(QTextCursor::End);
     {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QApplication::sendEvent(box, &press);
     }
-    EXPECT_EQ(LineCountOf(box->toPlainText()), 200);
+    EXPECT_EQ(lineCountOf(box->toPlainText()), 200);
 
     g.comments->checkBox(0)->setChecked(true);
     g.comments->checkBox(2)->setChecked(true);
-    c.StructureSaved = true;
+    c.structureSaved = true;
     g.comments->accept();
-    EXPECT_FALSE(c.StructureSaved);
-    EXPECT_EQ(c.settings.ReadSetting("COMMENTS", "checks", ""), "101");
-    EXPECT_EQ(c.settings.ReadSetting("COMMENTS", "comm200", ""), "line 200");
-    EXPECT_EQ(c.settings.ReadSetting("COMMENTS", "comm1", ""), "line 1");
+    EXPECT_FALSE(c.structureSaved);
+    EXPECT_EQ(c.settings.readSetting("COMMENTS", "checks", ""), "101");
+    EXPECT_EQ(c.settings.readSetting("COMMENTS", "comm200", ""), "line 200");
+    EXPECT_EQ(c.settings.readSetting("COMMENTS", "comm1", ""), "line 1");
 }
 
 TEST(OperatorDialog, TogglesModeAndWritesTheHeading)
@@ -190,12 +190,12 @@ TEST(OperatorDialog, TogglesModeAndWritesTheHeading)
     EXPECT_TRUE(g.personal->picture()->pixmap().isNull()) << "a missing logo shows nothing";
 
     g.personal->siteEdit(2)->setText(QStringLiteral("Substation 3"));
-    c.StructureSaved = true;
+    c.structureSaved = true;
     g.personal->accept();
-    EXPECT_FALSE(c.StructureSaved);
-    EXPECT_EQ(c.settings.ReadSetting("OPERATOR", "LogoText", ""), "1");
-    EXPECT_EQ(c.settings.ReadSetting("SITE", "site3", ""), "Substation 3");
-    EXPECT_EQ(c.settings.ReadSetting("OPERATOR", "OP1", ""), "Ana Novak");
+    EXPECT_FALSE(c.structureSaved);
+    EXPECT_EQ(c.settings.readSetting("OPERATOR", "LogoText", ""), "1");
+    EXPECT_EQ(c.settings.readSetting("SITE", "site3", ""), "Substation 3");
+    EXPECT_EQ(c.settings.readSetting("OPERATOR", "OP1", ""), "Ana Novak");
 }
 
 TEST(OperatorDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)

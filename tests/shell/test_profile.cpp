@@ -18,35 +18,35 @@ TEST_P(AnyFamily, GetsTheFamily14Profile)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.FamilyCode = uint8_t(GetParam());
-    ApplyFamilyProfile(c);
-    EXPECT_EQ(c.FamilyCode, GetParam()) << "the profile never changes the reported code";
-    EXPECT_EQ(c.ProfileFamily, 14);
+    c.familyCode = uint8_t(GetParam());
+    applyFamilyProfile(c);
+    EXPECT_EQ(c.familyCode, GetParam()) << "the profile never changes the reported code";
+    EXPECT_EQ(c.profileFamily, 14);
     EXPECT_EQ(c.profile.TopLevelSelector, 12);
     EXPECT_EQ(c.profile.ResultColumnCount, 6);
     EXPECT_EQ(c.profile.ResultColumnMap, (std::array<int, 7>{0, 1, 2, 3, 4, 255, 5}));
-    EXPECT_EQ(c.profile.PositionDepth, 1);
-    EXPECT_TRUE(c.profile.TreeLabelEditing);
-    EXPECT_EQ(c.profile.DefaultBaudIndex, 3);
-    EXPECT_EQ(c.profile.AboutVersion, c.texts.text("Version_20") + " 4.02");
+    EXPECT_EQ(c.profile.positionDepth, 1);
+    EXPECT_TRUE(c.profile.treeLabelEditing);
+    EXPECT_EQ(c.profile.defaultBaudIndex, 3);
+    EXPECT_EQ(c.profile.aboutVersion, c.texts.text("Version_20") + " 4.02");
     EXPECT_EQ(c.texts.extension, "ZIT");
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, AnyFamily, ::testing::Values(0, 4, 14, 19, 200));
 
-TEST(FunctionTextBase, IndexedByTheRawCode)
+TEST(functionTextBase, IndexedByTheRawCode)
 {
     const std::pair<int, int> table[] = {{0, 0},    {5, 0},     {6, 300},  {9, 300}, {10, 400},
                                          {13, 400}, {14, 500},  {15, 0},   {22, 0},  {23, 0},
                                          {200, 0},  {255, 0}};
     for (auto [code, base] : table)
-        EXPECT_EQ(FunctionTextBase(uint8_t(code)), base) << code;
+        EXPECT_EQ(functionTextBase(uint8_t(code)), base) << code;
 }
 
 TEST(Profile, MaskAndDefaultName)
 {
     LoadedProgram p;
-    EXPECT_EQ(p.ctx->StructureFileMask, "*.ZIT");
+    EXPECT_EQ(p.ctx->structureFileMask, "*.ZIT");
     EXPECT_EQ(p.ctx->texts.defaultFileName, "Noname.ZIT");
 }
 
@@ -54,17 +54,17 @@ TEST(Profile, CurrentFileTakesTheFamilyExtension)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.CurrentFileName = QStringLiteral("/home/ana/site.v2/x.old");
-    ApplyFamilyProfile(c);
-    EXPECT_EQ(c.CurrentFileName, QStringLiteral("/home/ana/site.v2/x.ZIT"));
+    c.currentFileName = QStringLiteral("/home/ana/site.v2/x.old");
+    applyFamilyProfile(c);
+    EXPECT_EQ(c.currentFileName, QStringLiteral("/home/ana/site.v2/x.ZIT"));
 
-    c.CurrentFileName = c.decode(c.texts.defaultFileName);
-    ApplyFamilyProfile(c);
-    EXPECT_EQ(c.CurrentFileName, QStringLiteral("Noname.ZIT"));
+    c.currentFileName = c.decode(c.texts.defaultFileName);
+    applyFamilyProfile(c);
+    EXPECT_EQ(c.currentFileName, QStringLiteral("Noname.ZIT"));
 
-    c.CurrentFileName = QStringLiteral("/data.d/plain");
-    ApplyFamilyProfile(c);
-    EXPECT_EQ(c.CurrentFileName, QStringLiteral("/data.d/plain"));
+    c.currentFileName = QStringLiteral("/data.d/plain");
+    applyFamilyProfile(c);
+    EXPECT_EQ(c.currentFileName, QStringLiteral("/data.d/plain"));
 }
 
 TEST(FileNameRules, ExtensionOfTheFileNamePartOnly)
@@ -77,32 +77,32 @@ TEST(FileNameRules, ExtensionOfTheFileNamePartOnly)
         {"", ""},
     };
     for (auto [in, out] : cases)
-        EXPECT_EQ(ReplaceFileExtension(QString::fromLatin1(in), QStringLiteral("ZIT")), QString::fromLatin1(out)) << in;
+        EXPECT_EQ(replaceFileExtension(QString::fromLatin1(in), QStringLiteral("ZIT")), QString::fromLatin1(out)) << in;
 }
 
 TEST(FileNameRules, HelpFileKeepsTheCaseOfItsPath)
 {
-    EXPECT_EQ(HelpFileRule(QStringLiteral("/opt/Zentrova/"), QStringLiteral("help/en/index.html")),
+    EXPECT_EQ(helpFileRule(QStringLiteral("/opt/Zentrova/"), QStringLiteral("help/en/index.html")),
               QStringLiteral("/opt/Zentrova/help/en/index.html"));
-    EXPECT_EQ(HelpFileRule(QStringLiteral("/opt/Zentrova/"), QStringLiteral("Mini.hlp")),
+    EXPECT_EQ(helpFileRule(QStringLiteral("/opt/Zentrova/"), QStringLiteral("Mini.hlp")),
               QStringLiteral("/opt/Zentrova/Mini.CHM"));
-    EXPECT_EQ(HelpFileRule(QStringLiteral("/x.HLPdir/"), QStringLiteral("a.html")),
+    EXPECT_EQ(helpFileRule(QStringLiteral("/x.HLPdir/"), QStringLiteral("a.html")),
               QStringLiteral("/x.HLPdir/a.html"));
 }
 
 TEST(TextRules, DigitsValueAndNthLine)
 {
-    EXPECT_EQ(DigitsValue("B12a3"), 123);
-    EXPECT_EQ(DigitsValue("x3y"), 3);
-    EXPECT_EQ(DigitsValue(""), 0);
-    EXPECT_EQ(DigitsValue("no digits"), 0);
-    EXPECT_GT(DigitsValue(std::string(40, '9')), 0) << "a long digit run must not overflow";
-    EXPECT_EQ(NthLine("a\rb\rc", 2), "b");
-    EXPECT_EQ(NthLine("a\rb\rc", 3), "c");
-    EXPECT_EQ(NthLine("a\rb", 3), "");
-    EXPECT_EQ(NthLine("a\r", 2), "");
-    EXPECT_EQ(NthLine("", 1), "");
-    EXPECT_EQ(NthLine("abc", 0), "");
+    EXPECT_EQ(digitsValue("B12a3"), 123);
+    EXPECT_EQ(digitsValue("x3y"), 3);
+    EXPECT_EQ(digitsValue(""), 0);
+    EXPECT_EQ(digitsValue("no digits"), 0);
+    EXPECT_GT(digitsValue(std::string(40, '9')), 0) << "a long digit run must not overflow";
+    EXPECT_EQ(nthLine("a\rb\rc", 2), "b");
+    EXPECT_EQ(nthLine("a\rb\rc", 3), "c");
+    EXPECT_EQ(nthLine("a\rb", 3), "");
+    EXPECT_EQ(nthLine("a\r", 2), "");
+    EXPECT_EQ(nthLine("", 1), "");
+    EXPECT_EQ(nthLine("abc", 0), "");
 }
 
 TEST(Settings, FirstStartWithoutAFile)
@@ -111,7 +111,7 @@ TEST(Settings, FirstStartWithoutAFile)
     AppContext& c = *p.ctx;
     EXPECT_FALSE(QFile::exists(c.ProgramDir + "ZENTRO.INI"));
     EXPECT_EQ(c.language.selectedIndex(), 0);
-    EXPECT_EQ(c.settings.ReadSetting("SETUP", "COM", "-1"), "-1");
+    EXPECT_EQ(c.settings.readSetting("SETUP", "COM", "-1"), "-1");
     EXPECT_DOUBLE_EQ(c.margins.left, 2.54);
     EXPECT_DOUBLE_EQ(c.margins.bottom, 2.54);
     EXPECT_EQ(c.comments.checks, "101");
@@ -126,11 +126,11 @@ TEST(Settings, WriteCreatesAndKeepsOtherKeys)
     ProgramDir dir;
     Settings s((dir.path() + "ZENTRO.INI").toStdString());
     dir.writeFile("ZENTRO.INI", "; mine\r\n[SETUP]\r\nCOM=3\r\nUnknown=keep\r\n");
-    s.WriteSetting("setup", "baud", "2");
-    EXPECT_EQ(s.ReadSetting("SETUP", "BAUD", ""), "2");
-    EXPECT_EQ(s.ReadSetting("SETUP", "com", ""), "3");
-    EXPECT_EQ(s.ReadSetting("SETUP", "Unknown", ""), "keep");
-    EXPECT_EQ(s.ReadSetting("NOPE", "x", "def"), "def");
+    s.writeSetting("setup", "baud", "2");
+    EXPECT_EQ(s.readSetting("SETUP", "BAUD", ""), "2");
+    EXPECT_EQ(s.readSetting("SETUP", "com", ""), "3");
+    EXPECT_EQ(s.readSetting("SETUP", "Unknown", ""), "keep");
+    EXPECT_EQ(s.readSetting("NOPE", "x", "def"), "def");
 }
 
 TEST(Settings, BadFilesReadAsDefaultsAndWritesFailQuietly)
@@ -138,19 +138,19 @@ TEST(Settings, BadFilesReadAsDefaultsAndWritesFailQuietly)
     ProgramDir dir;
     Settings s((dir.path() + "ZENTRO.INI").toStdString());
     dir.writeFile("ZENTRO.INI", std::string("\x00\xff[[[garbage\r\n=\r\n[SETUP\r\nCOM\r\n", 30));
-    EXPECT_EQ(s.ReadSetting("SETUP", "COM", "-1"), "-1");
+    EXPECT_EQ(s.readSetting("SETUP", "COM", "-1"), "-1");
     dir.writeFile("ZENTRO.INI", "");
-    EXPECT_EQ(s.ReadSetting("SETUP", "COM", "-1"), "-1");
+    EXPECT_EQ(s.readSetting("SETUP", "COM", "-1"), "-1");
 
     dir.writeFile("ZENTRO.INI", "[SETUP]\r\nCOM=2\r\n");
     QFile::setPermissions(dir.file("ZENTRO.INI"), QFileDevice::ReadOwner);
-    s.WriteSetting("SETUP", "COM", "5");
+    s.writeSetting("SETUP", "COM", "5");
     if (::geteuid() != 0) // root writes through read-only bits
-        EXPECT_EQ(s.ReadSetting("SETUP", "COM", ""), "2");
+        EXPECT_EQ(s.readSetting("SETUP", "COM", ""), "2");
 
     Settings nowhere("/nonexistent-folder/ZENTRO.INI");
-    nowhere.WriteSetting("SETUP", "COM", "1");
-    EXPECT_EQ(nowhere.ReadSetting("SETUP", "COM", "-1"), "-1");
+    nowhere.writeSetting("SETUP", "COM", "1");
+    EXPECT_EQ(nowhere.readSetting("SETUP", "COM", "-1"), "-1");
 }
 
 TEST(PrintoutHeading, LogoModeAndRoundTrip)
@@ -171,7 +171,7 @@ TEST(PrintoutHeading, LogoModeAndRoundTrip)
     EXPECT_EQ(back.footer[2], "Page footer");
     EXPECT_EQ(back.logo, "/tmp/logo.jpg");
     EXPECT_EQ(back.logoMode, 1);
-    EXPECT_EQ(s.ReadSetting("OPERATOR", "LogoText", ""), "1");
+    EXPECT_EQ(s.readSetting("OPERATOR", "LogoText", ""), "1");
 }
 
 TEST(Comments, ChecksSwitches)
@@ -207,21 +207,21 @@ TEST(Comments, TwoHundredLinesRoundTrip)
     EXPECT_EQ(back.lines[100], "");
     EXPECT_EQ(back.autotest[4], "auto");
     EXPECT_EQ(back.checks, "011");
-    EXPECT_EQ(s.ReadSetting("COMMENTS", "comm200", "?"), "last");
+    EXPECT_EQ(s.readSetting("COMMENTS", "comm200", "?"), "last");
 }
 
 TEST(DefaultNames, StoredNamesWinUntilTheLanguageChanges)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.settings.WriteSetting("DEFNAMES", "FUSE", "F");
-    c.settings.WriteSetting("DEFNAMES", "BLOCK", "");
+    c.settings.writeSetting("DEFNAMES", "FUSE", "F");
+    c.settings.writeSetting("DEFNAMES", "BLOCK", "");
     c.defaultNames.load(c.settings, c.texts);
     EXPECT_EQ(c.defaultNames.names[DefaultNames::Fuse], "F");
     EXPECT_EQ(c.defaultNames.names[DefaultNames::Block], c.texts.text("BLOCK_20"));
     c.defaultNames.reset(c.settings, c.texts);
     EXPECT_EQ(c.defaultNames.names[DefaultNames::Fuse], c.texts.text("FUSE_20"));
-    EXPECT_EQ(c.settings.ReadSetting("DEFNAMES", "FUSE", "x"), "");
+    EXPECT_EQ(c.settings.readSetting("DEFNAMES", "FUSE", "x"), "");
 }
 
 TEST(Margins, PointOrCommaAndNoDigits)
@@ -240,19 +240,19 @@ TEST(Margins, PointOrCommaAndNoDigits)
 
 TEST(LogoFit, ScalesToHeightThenWidth)
 {
-    EXPECT_EQ(FitLogo(QSize(200, 100), 50, 400), QSize(100, 50));
-    EXPECT_EQ(FitLogo(QSize(100, 10), 50, 300), QSize(300, 30));
-    EXPECT_EQ(FitLogo(QSize(0, 10), 50, 300), QSize(0, 0));
+    EXPECT_EQ(fitLogo(QSize(200, 100), 50, 400), QSize(100, 50));
+    EXPECT_EQ(fitLogo(QSize(100, 10), 50, 300), QSize(300, 30));
+    EXPECT_EQ(fitLogo(QSize(0, 10), 50, 300), QSize(0, 0));
 }
 
 TEST(CommentRules, TypingAndLineLimit)
 {
-    EXPECT_EQ(TrimTrailingBeforeKey(QStringLiteral("ab  \n"), 1), QStringLiteral("ab"));
-    EXPECT_EQ(TrimTrailingBeforeKey(QStringLiteral("ab  "), 4), QStringLiteral("ab  ")) << "caret at the end";
-    EXPECT_EQ(LineCountOf(QString()), 1);
-    EXPECT_EQ(LineCountOf(QStringLiteral("a\nb\n")), 3);
-    EXPECT_EQ(FirstLines(QStringLiteral("a\nb\nc"), 2), QStringLiteral("a\nb"));
-    EXPECT_EQ(FirstLines(QStringLiteral("a"), 2), QStringLiteral("a"));
+    EXPECT_EQ(trimTrailingBeforeKey(QStringLiteral("ab  \n"), 1), QStringLiteral("ab"));
+    EXPECT_EQ(trimTrailingBeforeKey(QStringLiteral("ab  "), 4), QStringLiteral("ab  ")) << "caret at the end";
+    EXPECT_EQ(lineCountOf(QString()), 1);
+    EXPECT_EQ(lineCountOf(QStringLiteral("a\nb\n")), 3);
+    EXPECT_EQ(firstLines(QStringLiteral("a\nb\nc"), 2), QStringLiteral("a\nb"));
+    EXPECT_EQ(firstLines(QStringLiteral("a"), 2), QStringLiteral("a"));
 }
 
 } // namespace

@@ -22,11 +22,11 @@ protected:
     void receivedStructure()
     {
         AppContext& c = f.ctx();
-        c.FamilyCode = 14;
-        ResetToNewStructure(c);
+        c.familyCode = 14;
+        resetToNewStructure(c);
         c.structure.table.setCell(3, 1, "501");
         c.structure.table.setCell(3, 2, "502");
-        c.StructureSaved = false;
+        c.structureSaved = false;
     }
     QString defaultName() { return f.ctx().decode(f.ctx().texts.defaultFileName); }
     std::string replaceQuestion(const QString& name)
@@ -41,18 +41,18 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
     receivedStructure();
     f.prompts().expectFile(f.path("site"));
     commands.Save();
-    EXPECT_EQ(f.ctx().CurrentFileName, f.path("site.ZIT"));
-    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_EQ(f.ctx().currentFileName, f.path("site.ZIT"));
+    EXPECT_TRUE(f.ctx().structureSaved);
     EXPECT_EQ(f.prompts().fileRequests.at(0).proposedName, defaultName());
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("SaveAs_30"));
     EXPECT_EQ(f.prompts().fileRequests.at(0).pattern, QStringLiteral("*.ZIT"));
-    EXPECT_EQ(fileBytes(f.path("site.ZIT")), ComposeStructureFile(f.ctx(), f.pages));
+    EXPECT_EQ(fileBytes(f.path("site.ZIT")), composeStructureFile(f.ctx(), f.pages));
 
     // Now the structure has a name of its own: Save writes without a question.
     f.ctx().structure.table.setCell(4, 1, "changed");
-    f.ctx().StructureSaved = false;
+    f.ctx().structureSaved = false;
     commands.Save();
-    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_TRUE(f.ctx().structureSaved);
     EXPECT_NE(fileBytes(f.path("site.ZIT")).find("changed"), std::string::npos);
 }
 
@@ -60,7 +60,7 @@ TEST_F(CommandsTest, SaveAndSaveAsDoNothingWithoutAStructure)
 {
     f.view.panel = false;
     commands.Save();
-    commands.SaveAs();
+    commands.saveAs();
     EXPECT_TRUE(f.prompts().fileRequests.empty());
 }
 
@@ -72,8 +72,8 @@ TEST_F(CommandsTest, ExtensionRuleLooksAtTheFileNameOnly)
     for (const Case& c : {Case{f.path("job.2024/site"), f.path("job.2024/site.ZIT")},
                           Case{f.path("job.2024/site.old"), f.path("job.2024/site.old")}}) {
         f.prompts().expectFile(c.chosen);
-        commands.SaveAs();
-        EXPECT_EQ(f.ctx().CurrentFileName, c.saved);
+        commands.saveAs();
+        EXPECT_EQ(f.ctx().currentFileName, c.saved);
         EXPECT_TRUE(QFile::exists(c.saved));
     }
 }
@@ -86,27 +86,27 @@ TEST_F(CommandsTest, ReplaceQuestionNoReopensTheDialogCancelKeepsTheName)
     f.prompts().expectMessage(MbNo);
     f.prompts().expectFile(f.path("old.ZIT"));
     f.prompts().expectMessage(MbCancel);
-    commands.SaveAs();
+    commands.saveAs();
     EXPECT_EQ(f.prompts().fileRequests.size(), 2u);
     EXPECT_EQ(f.prompts().messages.at(0), replaceQuestion(f.path("old.ZIT")));
-    EXPECT_EQ(f.ctx().CurrentFileName, defaultName());
+    EXPECT_EQ(f.ctx().currentFileName, defaultName());
     EXPECT_EQ(fileBytes(f.path("old.ZIT")), "previous");
-    EXPECT_FALSE(f.ctx().StructureSaved);
+    EXPECT_FALSE(f.ctx().structureSaved);
 
     f.prompts().expectFile(f.path("old.ZIT"));
     f.prompts().expectMessage(MbYes);
-    commands.SaveAs();
-    EXPECT_EQ(f.ctx().CurrentFileName, f.path("old.ZIT"));
+    commands.saveAs();
+    EXPECT_EQ(f.ctx().currentFileName, f.path("old.ZIT"));
     EXPECT_NE(fileBytes(f.path("old.ZIT")), "previous");
 }
 
 TEST_F(CommandsTest, ClosingAsksOnlyWhenSomethingWouldBeLost)
 {
     // A new structure: one element, one row.
-    f.ctx().FamilyCode = 14;
-    ResetToNewStructure(f.ctx());
-    f.ctx().StructureSaved = false;
-    EXPECT_TRUE(commands.CloseRequested());
+    f.ctx().familyCode = 14;
+    resetToNewStructure(f.ctx());
+    f.ctx().structureSaved = false;
+    EXPECT_TRUE(commands.closeRequested());
     EXPECT_TRUE(f.prompts().messages.empty());
 }
 
@@ -116,11 +116,11 @@ TEST_F(CommandsTest, ClosingWithUnsavedChanges)
     const std::string question = f.ctx().texts.text("SaveResults_30") + " ?";
 
     f.prompts().expectMessage(MbCancel);
-    EXPECT_FALSE(commands.CloseRequested());
-    EXPECT_FALSE(f.ctx().StructureSaved);
+    EXPECT_FALSE(commands.closeRequested());
+    EXPECT_FALSE(f.ctx().structureSaved);
 
     f.prompts().expectMessage(MbNo);
-    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_TRUE(commands.closeRequested());
     EXPECT_FALSE(QFile::exists(f.path(defaultName())));
 
     // Yes on an unnamed structure opens Save As; cancelling it asks again.
@@ -128,32 +128,32 @@ TEST_F(CommandsTest, ClosingWithUnsavedChanges)
     f.prompts().expectFile(std::nullopt);
     f.prompts().expectMessage(MbYes);
     f.prompts().expectFile(f.path("kept"));
-    EXPECT_TRUE(commands.CloseRequested());
-    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_TRUE(commands.closeRequested());
+    EXPECT_TRUE(f.ctx().structureSaved);
     EXPECT_TRUE(QFile::exists(f.path("kept.ZIT")));
     ASSERT_GE(f.prompts().messages.size(), 2u);
     EXPECT_EQ(f.prompts().messages.at(0), question);
 
     // With a name of its own the question names the file and Yes writes at once.
-    f.ctx().StructureSaved = false;
+    f.ctx().structureSaved = false;
     f.prompts().expectMessage(MbYes);
-    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_TRUE(commands.closeRequested());
     EXPECT_EQ(f.prompts().messages.back(), f.ctx().texts.text("SaveResults_30") + "\r" +
                                                f.ctx().encode(f.path("kept.ZIT")) + " ?");
 }
 
 TEST_F(CommandsTest, ClosingRecordsTheFirstPagesInTheSettings)
 {
-    ASSERT_EQ(commands.OpenCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
+    ASSERT_EQ(commands.openCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
     f.pages.createPage(ReportObject, 2, f.ctx().reportLabels)->setEdit(4, "second page's network");
-    EXPECT_TRUE(commands.CloseRequested());
+    EXPECT_TRUE(commands.closeRequested());
     EXPECT_TRUE(f.pages.empty());
     const Settings& s = f.ctx().settings;
-    EXPECT_EQ(s.ReadSetting("OBJPAGE", "network", "?"), "TS Vrh");
-    EXPECT_EQ(s.ReadSetting("OBJPAGE", "safety", "?"), "Automatic disconnection");
-    EXPECT_EQ(s.ReadSetting("BLOKPAGE", "regulatives", "?"), "EN 61439");
-    EXPECT_EQ(s.ReadSetting("BLOKPAGE", "check", "?"), "11111111111111111000110100101");
-    EXPECT_EQ(s.ReadSetting("STRELAPAGE", "check", "?"), "101000110000001110000001");
+    EXPECT_EQ(s.readSetting("OBJPAGE", "network", "?"), "TS Vrh");
+    EXPECT_EQ(s.readSetting("OBJPAGE", "safety", "?"), "Automatic disconnection");
+    EXPECT_EQ(s.readSetting("BLOKPAGE", "regulatives", "?"), "EN 61439");
+    EXPECT_EQ(s.readSetting("BLOKPAGE", "check", "?"), "11111111111111111000110100101");
+    EXPECT_EQ(s.readSetting("STRELAPAGE", "check", "?"), "101000110000001110000001");
 }
 
 TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
@@ -164,11 +164,11 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     EXPECT_EQ(commands.Open().outcome, ReadOutcome::Read);
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("Open_30"));
     EXPECT_TRUE(f.prompts().fileRequests.at(0).mustExist);
-    EXPECT_EQ(f.ctx().CurrentFileName, dataFile("full.ZIT"));
-    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_EQ(f.ctx().currentFileName, dataFile("full.ZIT"));
+    EXPECT_TRUE(f.ctx().structureSaved);
     EXPECT_EQ(f.view.resultsViews.back(), 1);
     EXPECT_GE(f.view.fills, 1);
-    EXPECT_EQ(f.view.treeReplaced, 1);
+    EXPECT_EQ(f.view.treeReplacements, 1);
     EXPECT_EQ(f.ctx().structure.tree.selected->name, "Main");
 
     // Cancelled dialog and a file that cannot be opened leave everything.
@@ -179,13 +179,13 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     EXPECT_EQ(commands.Open().outcome, ReadOutcome::CannotOpen);
     EXPECT_EQ(f.prompts().messages.back(),
               f.ctx().encode(f.path("missing.ZIT")) + "\r" + f.ctx().texts.text("FileNotExist_40"));
-    EXPECT_EQ(f.ctx().CurrentFileName, dataFile("full.ZIT"));
+    EXPECT_EQ(f.ctx().currentFileName, dataFile("full.ZIT"));
     EXPECT_EQ(f.ctx().structure.tree.count(), 5u);
 }
 
 TEST_F(CommandsTest, FileOfAnotherFamilyHidesTheStructure)
 {
-    EXPECT_EQ(commands.OpenCommandLineFile(dataFile("other_family.ZIT")).outcome,
+    EXPECT_EQ(commands.openCommandLineFile(dataFile("other_family.ZIT")).outcome,
               ReadOutcome::FamilyNotServed);
     EXPECT_FALSE(f.view.panel);
     commands.Save(); // nothing to save: no dialog
@@ -194,14 +194,14 @@ TEST_F(CommandsTest, FileOfAnotherFamilyHidesTheStructure)
 TEST_F(CommandsTest, DamagedFileShowsItsMessage)
 {
     f.prompts().expectMessage(MbOK);
-    EXPECT_EQ(commands.OpenCommandLineFile(dataFile("damaged_page.ZIT")).outcome, ReadOutcome::Damaged);
+    EXPECT_EQ(commands.openCommandLineFile(dataFile("damaged_page.ZIT")).outcome, ReadOutcome::Damaged);
     EXPECT_NE(f.prompts().messages.at(0).find("X1"), std::string::npos);
     EXPECT_TRUE(f.view.panel);
     EXPECT_FALSE(f.progress.visible);
 
     // The partial structure is not the file: Save asks for a name instead of
     // overwriting the original.
-    EXPECT_EQ(f.ctx().CurrentFileName, f.ctx().decode(f.ctx().texts.defaultFileName));
+    EXPECT_EQ(f.ctx().currentFileName, f.ctx().decode(f.ctx().texts.defaultFileName));
     f.prompts().expectFile(std::nullopt);
     commands.Save();
 }
@@ -215,7 +215,7 @@ TEST_F(CommandsTest, OpeningSaysWhatTheFileLost)
         SCOPED_TRACE(c.file);
         f.prompts().messages.clear();
         f.prompts().expectMessage(MbOK);
-        EXPECT_EQ(commands.OpenCommandLineFile(dataFile(c.file)).outcome, ReadOutcome::Read);
+        EXPECT_EQ(commands.openCommandLineFile(dataFile(c.file)).outcome, ReadOutcome::Read);
         ASSERT_EQ(f.prompts().messages.size(), 1u);
         EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(dataFile(c.file)) + "\r" + f.ctx().texts.text(c.key));
     }
@@ -225,29 +225,29 @@ TEST_F(CommandsTest, NewStructureAsksAndResets)
 {
     receivedStructure();
     f.prompts().expectMessage(MbCancel);
-    EXPECT_FALSE(commands.NewStructure());
+    EXPECT_FALSE(commands.newStructure());
     EXPECT_EQ(f.ctx().structure.table.rowCount(), 3);
     f.prompts().expectMessage(MbNo);
-    EXPECT_TRUE(commands.NewStructure());
+    EXPECT_TRUE(commands.newStructure());
     EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
     EXPECT_EQ(f.ctx().structure.tree.count(), 1u);
-    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_TRUE(f.ctx().structureSaved);
     EXPECT_EQ(f.view.resultsViews.back(), 0);
 }
 
 // Rows of block 1 (Main) and block 2, not sorted: every row is examined.
 TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
 {
-    ASSERT_EQ(commands.OpenCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
+    ASSERT_EQ(commands.openCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
     ResultTable& t = f.ctx().structure.table;
     const int late = t.appendRow();
     t.setCell(1, late, "1\r1\r9");
     t.setCell(2, late, "only one line");
     ElementNode& main = *f.ctx().structure.tree.roots()[0];
     f.view.fills = 0;
-    commands.RenameElement(main, "Board 2");
+    commands.renameElement(main, "Board 2");
     EXPECT_EQ(main.name, "Board 2");
-    EXPECT_FALSE(f.ctx().StructureSaved);
+    EXPECT_FALSE(f.ctx().structureSaved);
     EXPECT_EQ(f.view.fills, 1);
     EXPECT_EQ(cellOf(f.ctx(), 2, 1), "House 12\rBoard 2\rOutlet 1\r13,0");
     // The element name "Outlet<CR>2" fills lines 3 and 4 here: four lines come back.
@@ -256,12 +256,12 @@ TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
     EXPECT_EQ(cellOf(f.ctx(), 2, late), "only one line\rBoard 2\r\r");
 
     ElementNode& door = *f.ctx().structure.tree.roots()[1]->children()[0];
-    EXPECT_EQ(PropagateRename(f.ctx(), door, "Gate"), 1);
+    EXPECT_EQ(propagateRename(f.ctx(), door, "Gate"), 1);
     EXPECT_EQ(cellOf(f.ctx(), 2, 3), "House 12\rGarage\rGate\r13,0");
 
-    ElementNode* lonely = AddElementNode(f.ctx(), nullptr);
-    lonely->info.Number = 40;
-    EXPECT_EQ(PropagateRename(f.ctx(), *lonely, "Nothing"), 0);
+    ElementNode* lonely = addElementNode(f.ctx(), nullptr);
+    lonely->info.number = 40;
+    EXPECT_EQ(propagateRename(f.ctx(), *lonely, "Nothing"), 0);
 }
 
 // ------------------------------------------------------- a save that fails
@@ -271,11 +271,11 @@ void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const 
                                   const std::string& previous)
 {
     f.prompts().expectMessage(MbOK); // the system's message
-    f.ctx().CurrentFileName = target;
-    f.ctx().StructureSaved = false;
+    f.ctx().currentFileName = target;
+    f.ctx().structureSaved = false;
     commands.Save();
     EXPECT_EQ(fileBytes(target), previous);
-    EXPECT_FALSE(f.ctx().StructureSaved);
+    EXPECT_FALSE(f.ctx().structureSaved);
     EXPECT_FALSE(f.progress.visible);
     ASSERT_FALSE(f.prompts().messages.empty());
     EXPECT_NE(f.prompts().messages.back().find(f.ctx().encode(target)), std::string::npos);
@@ -284,8 +284,8 @@ void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const 
 // A structure big enough to fill a small device.
 void bigStructure(AppContext& c)
 {
-    c.FamilyCode = 14;
-    ResetToNewStructure(c);
+    c.familyCode = 14;
+    resetToNewStructure(c);
     for (int r = 1; r <= 3000; ++r) {
         c.structure.table.setCell(1, r, "1\r1\r" + std::to_string(r));
         c.structure.table.setCell(4, r, std::string(60, 'v'));
@@ -301,7 +301,7 @@ TEST_F(CommandsTest, SaveOntoAFullDiskKeepsThePreviousFile)
         SCOPED_TRACE(big ? "fills half-way" : "full to the last block");
         FullDisk disk(big ? 16 * 1024 : 0);
         const QString target = disk.file(QStringLiteral("site.ZIT"));
-        ASSERT_TRUE(WriteFileSafely(target, previous));
+        ASSERT_TRUE(writeFileSafely(target, previous));
         disk.engage();
         if (big)
             bigStructure(f.ctx());
@@ -317,9 +317,9 @@ TEST_F(CommandsTest, FailedSaveAsKeepsTheStructuresOwnName)
     receivedStructure();
     f.prompts().expectFile(f.path("no-such-folder/site.ZIT"));
     f.prompts().expectMessage(MbOK);
-    commands.SaveAs();
-    EXPECT_EQ(f.ctx().CurrentFileName, defaultName());
-    EXPECT_FALSE(f.ctx().StructureSaved);
+    commands.saveAs();
+    EXPECT_EQ(f.ctx().currentFileName, defaultName());
+    EXPECT_FALSE(f.ctx().structureSaved);
 }
 
 } // namespace

@@ -17,7 +17,7 @@ std::string shape(const std::vector<std::unique_ptr<ElementNode>>& nodes)
     for (const auto& n : nodes) {
         if (!s.empty())
             s += ",";
-        s += n->name + "/" + std::to_string(n->info.Kind) + "/" + std::to_string(n->info.Number);
+        s += n->name + "/" + std::to_string(n->info.kind) + "/" + std::to_string(n->info.number);
         if (!n->children().empty())
             s += "[" + shape(n->children()) + "]";
     }
@@ -35,30 +35,30 @@ std::string split(const std::string& bytes, int line) // 1-based line of a CR LF
 TEST(ResultsSealTest, FollowsTheFormula)
 {
     const int32_t base14 = 21 * 5820417 + 13 + 14;
-    EXPECT_EQ(ResultsSeal(14, ""), base14);
-    EXPECT_EQ(ResultsSeal(14, "abc"), base14 + 590);
+    EXPECT_EQ(resultsSeal(14, ""), base14);
+    EXPECT_EQ(resultsSeal(14, "abc"), base14 + 590);
     // Bytes count as unsigned codes.
-    EXPECT_EQ(ResultsSeal(14, "\xe8"), base14 + 232);
+    EXPECT_EQ(resultsSeal(14, "\xe8"), base14 + 232);
     // 32-bit wrap-around: (255 + 7) x M + 268 plus a long serial passes 2^31.
     const std::string serial(4000, 'z');
     int64_t expected = int64_t(262) * 5820417 + 13 + 255;
     for (int j = 1; j <= 4000; ++j)
         expected += int64_t(j) * 'z';
-    EXPECT_EQ(ResultsSeal(255, serial), int32_t(uint32_t(uint64_t(expected))));
-    EXPECT_LT(ResultsSeal(255, serial), 0);
+    EXPECT_EQ(resultsSeal(255, serial), int32_t(uint32_t(uint64_t(expected))));
+    EXPECT_LT(resultsSeal(255, serial), 0);
 }
 
 class FileFormatTest : public ::testing::Test {
 protected:
     FileFixture f;
-    ReadResult load(const std::string& bytes) { return LoadStructure(f.env, bytes, "test"); }
+    ReadResult load(const std::string& bytes) { return loadStructure(f.env, bytes, "test"); }
 };
 
 TEST_F(FileFormatTest, NewStructureWritesTheFixedLayout)
 {
-    f.ctx().FamilyCode = 14; // as after a transfer, the only way to a new structure
-    ResetToNewStructure(f.ctx());
-    const std::string written = ComposeStructureFile(f.ctx(), f.pages, &f.progress);
+    f.ctx().familyCode = 14; // as after a transfer, the only way to a new structure
+    resetToNewStructure(f.ctx());
+    const std::string written = composeStructureFile(f.ctx(), f.pages, &f.progress);
     EXPECT_EQ(written, dataBytes("new_structure.ZIT"));
     EXPECT_EQ(split(written, 248), "*** STRUCTURE DATA");
     EXPECT_EQ(f.progress.line1, f.ctx().texts.text("Wait_25"));
@@ -72,7 +72,7 @@ TEST_F(FileFormatTest, CanonicalFilesWriteBackIdentically)
         SCOPED_TRACE(name);
         const std::string original = dataBytes(name);
         ASSERT_EQ(load(original).outcome, ReadOutcome::Read);
-        EXPECT_EQ(ComposeStructureFile(f.ctx(), f.pages), original);
+        EXPECT_EQ(composeStructureFile(f.ctx(), f.pages), original);
     }
 }
 
@@ -99,9 +99,9 @@ TEST_P(HandMadeFileTest, ReadsAsWritten)
     if (c.outcome != ReadOutcome::FamilyNotServed) {
         EXPECT_EQ(f.ctx().comments.checks, c.checks);
     }
-    EXPECT_EQ(f.ctx().ResultsDiscarded, c.discarded);
+    EXPECT_EQ(f.ctx().resultsDiscarded, c.discarded);
     EXPECT_EQ(f.pages.count(), c.pages);
-    EXPECT_TRUE(f.ctx().StructureSaved);
+    EXPECT_TRUE(f.ctx().structureSaved);
     EXPECT_FALSE(f.progress.visible);
     EXPECT_EQ(f.ctx().structure.tree.selected, f.ctx().structure.tree.first());
 }
@@ -143,8 +143,8 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
     EXPECT_EQ(c.comments.lines[25], "Line 26 of the long comments");
     EXPECT_EQ(c.comments.lines[199], "Last line 200");
     EXPECT_EQ(c.comments.autotest[4], "Auto 5");
-    EXPECT_EQ(c.structure.tree.roots()[0]->info.Selection, "1101");
-    EXPECT_EQ(NthLine(cellOf(c, 1, 0), 4), "12345678");
+    EXPECT_EQ(c.structure.tree.roots()[0]->info.selection, "1101");
+    EXPECT_EQ(nthLine(cellOf(c, 1, 0), 4), "12345678");
     EXPECT_EQ(cellOf(c, 4, 1), "aaa\rbbb"); // code 2 in a cell is a line break
     EXPECT_EQ(cellOf(c, 9, 3), "9");
 
@@ -164,11 +164,11 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
     EXPECT_TRUE(plan->picture().isNull());
     const ReportTables* t5 = f.pages.tables(ReportBlockTables, 1);
     EXPECT_EQ(t5->a->cell(0, 3), "F2\rsockets");
-    EXPECT_EQ(SubDataOf(*t5->a)->text1, "Measured with the cover off");
+    EXPECT_EQ(subDataOf(*t5->a)->text1, "Measured with the cover off");
     // A stored table keeps its stored size, also below a new table's three rows.
     const ReportTables* t6 = f.pages.tables(ReportLightningTables, 1);
     EXPECT_EQ(t6->b->rowCount(), 2);
-    EXPECT_EQ(SubDataOf(*t6->a)->text2, "Second note");
+    EXPECT_EQ(subDataOf(*t6->a)->text2, "Second note");
 }
 
 TEST_F(FileFormatTest, OlderFormKeepsTheNewHeadingLinesEmpty)
@@ -219,7 +219,7 @@ TEST_F(FileFormatTest, FileEndingInsideTheTableKeepsWhatWasRead)
 TEST_F(FileFormatTest, OtherFamilyReadsNothingButTheFamily)
 {
     ASSERT_EQ(load(dataBytes("other_family.ZIT")).outcome, ReadOutcome::FamilyNotServed);
-    EXPECT_EQ(f.ctx().FamilyCode, 6);
+    EXPECT_EQ(f.ctx().familyCode, 6);
     EXPECT_NE(f.ctx().heading.op[0], "Ana Novak");
     EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
 }
@@ -297,7 +297,7 @@ TEST_F(FileFormatTest, ReportTableLargerThanTheFileHoldsIsBounded)
 TEST_F(FileFormatTest, RoundTripKeepsEverything)
 {
     AppContext& c = f.ctx();
-    c.FamilyCode = 14;
+    c.familyCode = 14;
     c.heading.op = {"op 1", "op\xe8 2", ""};
     c.heading.logoMode = 1;
     c.comments.lines[0] = "*** COMMENTS2"; // text that the reader takes for a marker
@@ -305,10 +305,10 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     c.comments.lines[150] = "deep";
     c.comments.autotest[2] = "auto";
     c.comments.checks = "110";
-    ElementNode* top = AddElementNode(c, nullptr);
+    ElementNode* top = addElementNode(c, nullptr);
     top->name = "Board\r2";
     top->info = {KindObject, "1011", 7};
-    ElementNode* child = AddElementNode(c, top);
+    ElementNode* child = addElementNode(c, top);
     child->name = "Socket\twith tab";
     child->info = {KindMeasuringPoint, "", 3};
     c.structure.table.setCell(1, 0, "id\rhw\rfw\r" + std::string(6000, 'z')); // seal wraps below zero
@@ -317,19 +317,19 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     ReportPage* p = f.pages.createPage(ReportLightningProtection, 1, c.reportLabels);
     p->setCheckString("0101");
     p->setEdit(20, "moist");
-    ReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.texts, ReportTableFont());
-    SetTableCell(*t->a, 3, 4, "x\ry");
-    EnsureSubData(*t->b)->text2 = "note";
-    EXPECT_LT(ResultsSeal(c), 0);
+    ReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.texts, reportTableFont());
+    setTableCell(*t->a, 3, 4, "x\ry");
+    ensureSubData(*t->b)->text2 = "note";
+    EXPECT_LT(resultsSeal(c), 0);
 
-    const std::string first = ComposeStructureFile(c, f.pages);
+    const std::string first = composeStructureFile(c, f.pages);
     EXPECT_EQ(split(first, 248), "*** STRUCTURE DATA");
     ReportPages pages2;
     FileEnv env2{c, pages2, f.progress, f.view};
-    ASSERT_EQ(LoadStructure(env2, first).outcome, ReadOutcome::Read);
-    EXPECT_FALSE(c.ResultsDiscarded);
+    ASSERT_EQ(loadStructure(env2, first).outcome, ReadOutcome::Read);
+    EXPECT_FALSE(c.resultsDiscarded);
     EXPECT_EQ(shape(c.structure.tree.roots()), "Board\r2/1/7[Socket with tab/13/3]");
-    EXPECT_EQ(c.structure.tree.roots()[0]->info.Selection, "1011");
+    EXPECT_EQ(c.structure.tree.roots()[0]->info.selection, "1011");
     EXPECT_EQ(c.heading.op[1], "op\xe8 2");
     EXPECT_EQ(c.comments.lines[0], "*** COMMENTS2");
     // A comment that is exactly the structure marker cannot stand alone on
@@ -342,19 +342,19 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->checkString(), "010100000000000000000000");
     EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->edit(20), "moist");
     EXPECT_EQ(pages2.tables(ReportBlockTables, 1)->a->cell(3, 4), "x\ry");
-    EXPECT_EQ(SubDataOf(*pages2.tables(ReportBlockTables, 1)->b)->text2, "note");
-    EXPECT_EQ(ComposeStructureFile(c, pages2), first);
+    EXPECT_EQ(subDataOf(*pages2.tables(ReportBlockTables, 1)->b)->text2, "note");
+    EXPECT_EQ(composeStructureFile(c, pages2), first);
 }
 
 TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
 {
     AppContext& c = f.ctx();
-    c.FamilyCode = 14;
-    ElementNode* n = AddElementNode(c, nullptr);
+    c.familyCode = 14;
+    ElementNode* n = addElementNode(c, nullptr);
     n->name = "two\rlines";
-    n->info.Kind = KindObject;
+    n->info.kind = KindObject;
     c.structure.table.setCell(5, 0, "cell\r\nwith lf");
-    const std::string s = ComposeStructureFile(c, f.pages);
+    const std::string s = composeStructureFile(c, f.pages);
     EXPECT_EQ(split(s, 250), "two\x02lines\t1\t0\t");
     EXPECT_NE(s.find("\r\ncell\x02with lf\r\n"), std::string::npos);
 }
@@ -370,11 +370,11 @@ TEST_F(FileFormatTest, FuzzCorpusReadsBackAsWritten)
         SCOPED_TRACE(name.toStdString());
         ReportPages pages1, pages2;
         FileEnv env1{f.ctx(), pages1, f.progress, f.view}, env2{f.ctx(), pages2, f.progress, f.view};
-        if (LoadStructure(env1, fileBytes(corpus.filePath(name))).outcome != ReadOutcome::Read)
+        if (loadStructure(env1, fileBytes(corpus.filePath(name))).outcome != ReadOutcome::Read)
             continue;
-        const std::string written = ComposeStructureFile(f.ctx(), pages1);
-        ASSERT_EQ(LoadStructure(env2, written).outcome, ReadOutcome::Read);
-        EXPECT_EQ(ComposeStructureFile(f.ctx(), pages2), written);
+        const std::string written = composeStructureFile(f.ctx(), pages1);
+        ASSERT_EQ(loadStructure(env2, written).outcome, ReadOutcome::Read);
+        EXPECT_EQ(composeStructureFile(f.ctx(), pages2), written);
     }
 }
 

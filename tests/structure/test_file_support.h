@@ -25,7 +25,7 @@ public:
     void setLine2(const std::string& t) override { line2 = t; }
     void setPosition(int p) override { positions.push_back(p); }
     void hide() override { visible = false; }
-    bool CancelRequested() const override { return false; }
+    bool cancelRequested() const override { return false; }
     void processEvents(int) override {}
 
     bool visible = false;
@@ -38,15 +38,15 @@ public:
 // The main window as the file routines see it.
 class TestView : public StructureView {
 public:
-    void UpdateMainCaption() override { ++captions; }
-    void FillResultsGrid() override { ++fills; }
-    void SetResultsView(int flag) override { resultsViews.push_back(flag); }
-    void ShowStructurePanel(bool shown) override { panel = shown; }
-    bool StructurePanelShown() const override { return panel; }
-    void TreeReplaced() override { ++treeReplaced; }
+    void updateMainCaption() override { ++captions; }
+    void fillResultsGrid() override { ++fills; }
+    void setResultsView(int flag) override { resultsViews.push_back(flag); }
+    void showStructurePanel(bool shown) override { panel = shown; }
+    bool structurePanelShown() const override { return panel; }
+    void treeReplaced() override { ++treeReplacements; }
 
     bool panel = true;
-    int captions = 0, fills = 0, treeReplaced = 0;
+    int captions = 0, fills = 0, treeReplacements = 0;
     std::vector<int> resultsViews;
 };
 

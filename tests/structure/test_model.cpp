@@ -22,14 +22,14 @@ void addRow(ResultTable& t, long o, long b, long e, const std::string& code, con
 ElementNode* node(Structure& s, ElementNode* parent, int32_t number, uint8_t kind)
 {
     ElementNode* n = s.tree.add(parent);
-    n->info.Number = number;
-    n->info.Kind = kind;
+    n->info.number = number;
+    n->info.kind = kind;
     return n;
 }
 
 std::vector<int> rowsOf(const Structure& s, const ElementNode& n, int depth, bool sorted = false)
 {
-    return RowsOfElement(s, n, depth, sorted);
+    return rowsOfElement(s, n, depth, sorted);
 }
 
 TEST(Position, DepthOneShiftsOneLevel)
@@ -37,22 +37,22 @@ TEST(Position, DepthOneShiftsOneLevel)
     Structure s;
     ElementNode* top = node(s, nullptr, 3, KindObject);
     ElementNode* point = node(s, top, 7, KindMeasuringPoint);
-    const Position p = PositionOf(*point, 1);
+    const Position p = positionOf(*point, 1);
     EXPECT_EQ(p.object, 1);
     EXPECT_EQ(p.block, 3);
     EXPECT_EQ(p.element, 7);
     EXPECT_EQ(p.depth, 2);
-    const Position q = PositionOf(*top, 1);
+    const Position q = positionOf(*top, 1);
     EXPECT_EQ(q.object, 1);
     EXPECT_EQ(q.block, 3);
     EXPECT_EQ(q.depth, 1);
-    const Position full = PositionOf(*point, 3);
+    const Position full = positionOf(*point, 3);
     EXPECT_EQ(full.object, 3);
     EXPECT_EQ(full.block, 7);
     EXPECT_EQ(full.element, 0);
 }
 
-TEST(RowsOfElement, TopLevelAtDepthOneCollectsItsBlock)
+TEST(rowsOfElement, TopLevelAtDepthOneCollectsItsBlock)
 {
     Structure s;
     ElementNode* top = node(s, nullptr, 3, KindObject);
@@ -66,7 +66,7 @@ TEST(RowsOfElement, TopLevelAtDepthOneCollectsItsBlock)
     EXPECT_EQ(rowsOf(s, *top, 1), (std::vector<int>{1, 3, 7}));
 }
 
-TEST(RowsOfElement, SecondLevelEndsAtTheFirstHigherElement)
+TEST(rowsOfElement, SecondLevelEndsAtTheFirstHigherElement)
 {
     Structure s;
     ElementNode* top = node(s, nullptr, 1, KindObject);
@@ -80,7 +80,7 @@ TEST(RowsOfElement, SecondLevelEndsAtTheFirstHigherElement)
     EXPECT_EQ(rowsOf(s, *point, 1, true), (std::vector<int>{1, 3}));
 }
 
-TEST(RowsOfElement, DepthThreeAndSortedEarlyEnd)
+TEST(rowsOfElement, DepthThreeAndSortedEarlyEnd)
 {
     Structure s;
     ElementNode* obj = node(s, nullptr, 1, KindObject);
@@ -102,51 +102,51 @@ TEST(Naming, NumberedNamesContinueFromTheLargest)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    ResetToNewStructure(c);
+    resetToNewStructure(c);
     const ElementTree& tree = c.structure.tree;
     ASSERT_EQ(tree.roots().size(), 1u);
     EXPECT_EQ(tree.roots()[0]->name, "Object1");
-    EXPECT_EQ(tree.roots()[0]->info.Kind, KindObject);
+    EXPECT_EQ(tree.roots()[0]->info.kind, KindObject);
     EXPECT_EQ(tree.selected, tree.first());
-    EXPECT_TRUE(c.StructureSaved);
-    EXPECT_EQ(c.CurrentFileName, QStringLiteral("Noname.ZIT"));
+    EXPECT_TRUE(c.structureSaved);
+    EXPECT_EQ(c.currentFileName, QStringLiteral("Noname.ZIT"));
     EXPECT_EQ(c.structure.table.rowCount(), 1);
 
-    ElementNode* second = AddElementNode(c, nullptr);
-    EXPECT_FALSE(c.StructureSaved);
+    ElementNode* second = addElementNode(c, nullptr);
+    EXPECT_FALSE(c.structureSaved);
     EXPECT_EQ(second->name, "???");
-    InitElement(c, second, KindObject, true);
+    initElement(c, second, KindObject, true);
     EXPECT_EQ(second->name, "Object2");
 
     // Every node of the tree competes with a top-level node.
-    ElementNode* child = AddElementNode(c, tree.roots()[0].get());
+    ElementNode* child = addElementNode(c, tree.roots()[0].get());
     child->name = "Object9x";
-    ElementNode* third = AddElementNode(c, nullptr);
-    InitElement(c, third, KindObject, true);
+    ElementNode* third = addElementNode(c, nullptr);
+    initElement(c, third, KindObject, true);
     EXPECT_EQ(third->name, "Object10");
 
     // The stored default name is the base.
     c.defaultNames.names[DefaultNames::Object] = "Plant ";
-    ElementNode* fourth = AddElementNode(c, nullptr);
-    InitElement(c, fourth, KindObject, true);
+    ElementNode* fourth = addElementNode(c, nullptr);
+    initElement(c, fourth, KindObject, true);
     EXPECT_EQ(fourth->name, "Plant 1");
 
-    ElementNode* plain = AddElementNode(c, nullptr);
-    InitElement(c, plain, KindMeasuringPoint, false);
+    ElementNode* plain = addElementNode(c, nullptr);
+    initElement(c, plain, KindMeasuringPoint, false);
     EXPECT_EQ(plain->name, "xxx");
     EXPECT_EQ(plain->imageIndex(), 15);
-    InitElement(c, nullptr, KindObject, true); // nothing happens
+    initElement(c, nullptr, KindObject, true); // nothing happens
 }
 
 TEST(Kinds, LevelsAndImages)
 {
-    EXPECT_EQ(KindLevel(KindObject), 1);
-    EXPECT_EQ(KindLevel(KindCircuit), 2);
-    EXPECT_EQ(KindLevel(KindMeasuringPoint), 3);
-    EXPECT_EQ(KindImage(KindCircuit), 14);
-    EXPECT_EQ(KindImage(KindNone), -1);
-    EXPECT_EQ(KindLevel(200), 3) << "unknown kinds sit at the lowest level";
-    EXPECT_EQ(KindImage(200), -1);
+    EXPECT_EQ(kindLevel(KindObject), 1);
+    EXPECT_EQ(kindLevel(KindCircuit), 2);
+    EXPECT_EQ(kindLevel(KindMeasuringPoint), 3);
+    EXPECT_EQ(kindImage(KindCircuit), 14);
+    EXPECT_EQ(kindImage(KindNone), -1);
+    EXPECT_EQ(kindLevel(200), 3) << "unknown kinds sit at the lowest level";
+    EXPECT_EQ(kindImage(200), -1);
 }
 
 // Counts live cell objects, so clearing can be seen to free them.
@@ -160,9 +160,9 @@ TEST(Clearing, FreesEveryRecordAndObject)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    ElementNode* top = AddElementNode(c, nullptr);
+    ElementNode* top = addElementNode(c, nullptr);
     for (int i = 0; i < 50; ++i)
-        AddElementNode(c, AddElementNode(c, top));
+        addElementNode(c, addElementNode(c, top));
     c.structure.tree.selected = top;
     for (int i = 0; i < 20; ++i) {
         addRow(c.structure.table, 1, 1, i, "500");
@@ -172,8 +172,8 @@ TEST(Clearing, FreesEveryRecordAndObject)
     EXPECT_EQ(Counted::alive, 21);
     EXPECT_EQ(c.structure.tree.count(), 101u);
 
-    ClearStructure(c);
-    ClearResultTable(c);
+    clearStructure(c);
+    clearResultTable(c);
     EXPECT_TRUE(c.structure.tree.empty());
     EXPECT_EQ(c.structure.tree.selected, nullptr);
     EXPECT_EQ(c.structure.table.rowCount(), 1);

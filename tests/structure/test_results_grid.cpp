@@ -41,8 +41,8 @@ TEST(ResultToken, Formatting)
         {"", ""},
     };
     for (auto [token, shown] : cases)
-        EXPECT_EQ(FormatResultToken(token, n), shown) << token;
-    EXPECT_EQ(FormatResultText("0120071\r0210002", n), "R = 1 MOhm\rDAR = 2");
+        EXPECT_EQ(formatResultToken(token, n), shown) << token;
+    EXPECT_EQ(formatResultText("0120071\r0210002", n), "R = 1 MOhm\rDAR = 2");
 }
 
 // A family-14 structure: block 1 with measuring points 1 and 2.
@@ -51,19 +51,19 @@ struct Sample {
     Sample()
     {
         AppContext& c = *p.ctx;
-        ElementNode* block = AddElementNode(c, nullptr);
+        ElementNode* block = addElementNode(c, nullptr);
         block->name = "001";
-        block->info.Kind = KindObject;
-        block->info.Number = 1;
+        block->info.kind = KindObject;
+        block->info.number = 1;
         for (int e = 1; e <= 2; ++e) {
-            ElementNode* pt = AddElementNode(c, block);
+            ElementNode* pt = addElementNode(c, block);
             pt->name = "00" + std::to_string(e);
-            pt->info.Kind = KindMeasuringPoint;
-            pt->info.Number = e;
+            pt->info.kind = KindMeasuringPoint;
+            pt->info.number = e;
         }
-        ElementNode* empty = AddElementNode(c, nullptr);
+        ElementNode* empty = addElementNode(c, nullptr);
         empty->name = "Spare\rfeeder";
-        empty->info.Number = 9;
+        empty->info.number = 9;
         add(1, "500", "507501250\r5085011.2", "5095025.0");
         add(1, "0", "ignored", "");
         add(2, "501", "AAAhidden", "");
@@ -84,18 +84,18 @@ struct Sample {
     }
 };
 
-TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
+TEST(fillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
 {
     Sample s;
     AppContext& c = *s.p.ctx;
     GridData g(6, 1);
-    WriteResultHeadings(c, g);
+    writeResultHeadings(c, g);
     EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0")));
     EXPECT_EQ(g.bodyColumnAlignment(0), AlignCenter);
     EXPECT_EQ(g.bodyColumnAlignment(1), AlignLeft);
     EXPECT_EQ(g.headingColumnAlignment(5), AlignCenter);
 
-    ASSERT_EQ(FillResultsGrid(c, c.structure.tree.selected, g), 2);
+    ASSERT_EQ(fillResultsGrid(c, c.structure.tree.selected, g), 2);
     EXPECT_EQ(g.rowCount(), 3);
     EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0"))) << "headings survive";
     EXPECT_EQ(g.cell(0, 1), "1");
@@ -112,13 +112,13 @@ TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
 
     // A measuring point shows only its own rows.
     ElementNode* second = c.structure.tree.roots()[0]->children()[1].get();
-    ASSERT_EQ(FillResultsGrid(c, second, g), 1);
+    ASSERT_EQ(fillResultsGrid(c, second, g), 1);
     EXPECT_EQ(g.rowCount(), 2);
     EXPECT_EQ(g.cell(0, 1), "1");
 
-    EXPECT_EQ(FillResultsGrid(c, c.structure.tree.roots()[1].get(), g), 0);
+    EXPECT_EQ(fillResultsGrid(c, c.structure.tree.roots()[1].get(), g), 0);
     EXPECT_EQ(g.rowCount(), 1);
-    EXPECT_EQ(FillResultsGrid(c, nullptr, g), 0);
+    EXPECT_EQ(fillResultsGrid(c, nullptr, g), 0);
 }
 
 TEST(Copy, SelectionTextLines)
@@ -128,8 +128,8 @@ TEST(Copy, SelectionTextLines)
     g.setCell(1, 1, "b1\rb2");
     g.setCell(0, 2, "c\n");
     g.setCell(1, 2, "d");
-    EXPECT_EQ(SelectionText(g, 0, 1, 1, 2), "a\tb1\r\n\tb2\r\nc\td");
-    EXPECT_EQ(SelectionText(g, 1, 2, 1, 2), "d");
+    EXPECT_EQ(selectionText(g, 0, 1, 1, 2), "a\tb1\r\n\tb2\r\nc\td");
+    EXPECT_EQ(selectionText(g, 1, 2, 1, 2), "d");
 }
 
 TEST(RowBuffer, EscapesAndLimits)
@@ -150,12 +150,12 @@ struct Window {
     Window()
     {
         form.activated();
-        form.RefreshStructureView();
+        form.refreshStructureView();
         form.show();
     }
 };
 
-TEST(ResultsView, SelectionFillsOrHidesTheGrid)
+TEST(resultsView, SelectionFillsOrHidesTheGrid)
 {
     Window w;
     AppContext& c = *w.s.p.ctx;
@@ -176,7 +176,7 @@ TEST(ResultsView, SelectionFillsOrHidesTheGrid)
               c.decode(c.texts.text("NoMeasuresIn_30")) + QStringLiteral(" Spare\rfeeder"));
 }
 
-TEST(ResultsView, CopyNeedsTheGridsFocus)
+TEST(resultsView, CopyNeedsTheGridsFocus)
 {
     Window w;
     AppContext& c = *w.s.p.ctx;

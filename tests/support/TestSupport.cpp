@@ -177,11 +177,11 @@ LoadedProgram::LoadedProgram(bool doLoad)
 bool LoadedProgram::load()
 {
     AppContext& c = *ctx;
-    c.TerminateOnMissingText = true;
-    if (!c.language.LoadLanguageList(c) || !LoadInterfaceTexts(c) || !LoadReportTexts(c))
+    c.terminateOnMissingText = true;
+    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c))
         return false;
-    c.FamilyCode = 0;
-    ApplyFamilyProfile(c);
+    c.familyCode = 0;
+    applyFamilyProfile(c);
     c.heading.load(c.settings);
     c.margins.load(c.settings);
     c.comments.load(c.settings);

@@ -11,7 +11,7 @@
 namespace zentrova {
 
 namespace {
-QPixmap familyLogo()
+QPixmap drawFamilyLogo()
 {
     // A stylised 5 kV tester face: the family's mark.
     QPixmap pm(96, 96);
@@ -39,26 +39,26 @@ AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(
     setObjectName(QStringLiteral("AboutBox"));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    FamilyLogo = new QLabel(this);
-    FamilyLogo->setPixmap(familyLogo());
-    FamilyLogo->hide();
+    familyLogo = new QLabel(this);
+    familyLogo->setPixmap(drawFamilyLogo());
+    familyLogo->hide();
     auto* texts = new QVBoxLayout;
-    ProductName = new QLabel(this);
-    QFont big = ProductName->font();
+    productName_ = new QLabel(this);
+    QFont big = productName_->font();
     big.setPointSize(big.pointSize() + 4);
     big.setBold(true);
-    ProductName->setFont(big);
-    ProductName->hide();
-    Version = new QLabel(this);
-    Version->hide();
-    Credits = new QLabel(QStringLiteral("Zentrova\nInsulation test companion"), this);
-    Credits->setFrameShape(QFrame::StyledPanel);
-    Credits->setMargin(8);
-    texts->addWidget(ProductName);
-    texts->addWidget(Version);
-    texts->addWidget(Credits);
+    productName_->setFont(big);
+    productName_->hide();
+    version_ = new QLabel(this);
+    version_->hide();
+    credits = new QLabel(QStringLiteral("Zentrova\nInsulation test companion"), this);
+    credits->setFrameShape(QFrame::StyledPanel);
+    credits->setMargin(8);
+    texts->addWidget(productName_);
+    texts->addWidget(version_);
+    texts->addWidget(credits);
     texts->addStretch();
-    top->addWidget(FamilyLogo);
+    top->addWidget(familyLogo);
     top->addLayout(texts, 1);
     layout->addLayout(top);
     auto* row = new QHBoxLayout;
@@ -79,11 +79,11 @@ void AboutBox::applyTexts()
 
 void AboutBox::applyProfile()
 {
-    ProductName->setText(ctx.decode(ctx.profile.AboutProductName));
-    Version->setText(ctx.decode(ctx.profile.AboutVersion));
-    ProductName->setVisible(ctx.profile.FamilyLogoShown);
-    Version->setVisible(ctx.profile.FamilyLogoShown);
-    FamilyLogo->setVisible(ctx.profile.FamilyLogoShown);
+    productName_->setText(ctx.decode(ctx.profile.aboutProductName));
+    version_->setText(ctx.decode(ctx.profile.aboutVersion));
+    productName_->setVisible(ctx.profile.familyLogoShown);
+    version_->setVisible(ctx.profile.familyLogoShown);
+    familyLogo->setVisible(ctx.profile.familyLogoShown);
 }
 
 } // namespace zentrova

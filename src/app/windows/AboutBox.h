@@ -15,15 +15,15 @@ public:
     AboutBox(AppContext& ctx, QWidget* parent = nullptr);
     void applyTexts();
     void applyProfile();
-    QLabel* productName() const { return ProductName; }
-    QLabel* version() const { return Version; }
+    QLabel* productName() const { return productName_; }
+    QLabel* version() const { return version_; }
 
 private:
     AppContext& ctx;
-    QLabel* ProductName;
-    QLabel* Version;
-    QLabel* Credits;
-    QLabel* FamilyLogo;
+    QLabel* productName_;
+    QLabel* version_;
+    QLabel* credits;
+    QLabel* familyLogo;
     QPushButton* OKButton;
 };
 

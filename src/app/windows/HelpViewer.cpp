@@ -32,10 +32,10 @@ QString HelpViewer::topicPath(const QString& helpFile, int helpContext)
 
 void HelpViewer::showTopic(AppContext& ctx, int helpContext, QWidget* parent)
 {
-    const QString page = topicPath(ctx.profile.HelpFile, helpContext);
+    const QString page = topicPath(ctx.profile.helpFile, helpContext);
     if (page.isEmpty()) {
         ctx.prompts->message(MsgType::Error,
-                             ctx.encode(QStringLiteral("Help file not found:\r") + ctx.profile.HelpFile),
+                             ctx.encode(QStringLiteral("Help file not found:\r") + ctx.profile.helpFile),
                              MbOK);
         return;
     }

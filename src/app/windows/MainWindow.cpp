@@ -67,7 +67,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     // Window creation: the first activation is still to come.
-    ctx.FirstActivation = true;
+    ctx.firstActivation = true;
     QApplication::setApplicationName(QApplication::applicationFilePath().section(u'/', -1).section(u'.', 0, 0));
     buildMenus();
     buildToolBar();
@@ -117,7 +117,7 @@ void MainWindow::setSerialBusy(bool busy)
                             "&SelectLanguage_30", "&Exit_30"})
         if (QAction* a = action(key))
             a->setEnabled(!busy);
-    Tree->setEnabled(!busy);
+    tree_->setEnabled(!busy);
 }
 
 QString MainWindow::text(const std::string& key) const { return ctx.decode(ctx.texts.text(key)); }
@@ -210,15 +210,15 @@ void MainWindow::buildCentre()
 {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("Splitter1"));
-    Tree = new ElementTreeView(ctx, splitter_);
-    connect(Tree, &ElementTreeView::selectionMoved, this, [this] { FillResultsGrid(); });
-    // A rename goes to the model first; the tree then shows the model's name.
-    connect(Tree, &ElementTreeView::renamed, this, [this](ElementNode* node, const std::string& name) {
-        if (!files_->CanEditLabel()) {
-            Tree->rebuild();
+    tree_ = new ElementTreeView(ctx, splitter_);
+    connect(tree_, &ElementTreeView::selectionMoved, this, [this] { fillResultsGrid(); });
+    // A rename goes to the model first; the tree_ then shows the model's name.
+    connect(tree_, &ElementTreeView::renamed, this, [this](ElementNode* node, const std::string& name) {
+        if (!files_->canEditLabel()) {
+            tree_->rebuild();
             return;
         }
-        files_->RenameElement(*node, name);
+        files_->renameElement(*node, name);
     });
 
     resultsPanel_ = new QWidget(splitter_);
@@ -271,43 +271,43 @@ void MainWindow::buildCentre()
 void MainWindow::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
-    if (ctx.FirstActivation)
+    if (ctx.firstActivation)
         QTimer::singleShot(0, this, &MainWindow::activated);
 }
 
 void MainWindow::activated()
 {
-    if (!ctx.FirstActivation)
+    if (!ctx.firstActivation)
         return;
-    ctx.TerminateOnMissingText = true;
+    ctx.terminateOnMissingText = true;
     resultsGrid_->data().setColCount(7);
 
     // Languages: list, interface texts, report labels.
-    if (ctx.language.LoadLanguageList(ctx) && LoadInterfaceTexts(ctx))
-        LoadReportTexts(ctx);
+    if (ctx.language.loadLanguageList(ctx) && loadInterfaceTexts(ctx))
+        loadReportTexts(ctx);
     if (!ctx.quitRequested) {
-        ApplyInterfaceTexts();
-        ApplyFonts();
+        applyInterfaceTexts();
+        applyFonts();
     }
 
-    ctx.FamilyCode = 0;
-    ApplyFamilyProfile();
+    ctx.familyCode = 0;
+    applyFamilyProfile();
 
-    ctx.CurrentFileName.clear();
-    ctx.StructureSaved = true;
-    UpdateMainCaption();
+    ctx.currentFileName.clear();
+    ctx.structureSaved = true;
+    updateMainCaption();
 
-    ctx.ResultsView = 0;
+    ctx.resultsView = 0;
     treeWidth_ = 300;
-    SetResultsView(0);
-    WriteResultHeadings();
+    setResultsView(0);
+    writeResultHeadings();
 
     // COM port and baud rate from the settings.
     if (link_)
-        SetUpComPort(ctx, *link_);
+        setUpComPort(ctx, *link_);
     // The preview: zoom list at 100 %, margins, an empty document.
     if (w_.preview)
-        w_.preview->InitPreview();
+        w_.preview->initPreview();
 
     // Printout heading, margins, comments, default names.
     ctx.heading.load(ctx.settings);
@@ -315,111 +315,111 @@ void MainWindow::activated()
     ctx.comments.load(ctx.settings);
     ctx.defaultNames.load(ctx.settings, ctx.texts);
 
-    ctx.ReceiveTimeoutMs = 1000;
+    ctx.receiveTimeoutMs = 1000;
     helpContext_ = 1;
-    ctx.ResultsDiscarded = false;
+    ctx.resultsDiscarded = false;
 
     // Results grid font from the settings.
     QFont gridFont = resultsGrid_->font();
-    const std::string name = ctx.settings.ReadSetting("TabFONTS", "FontName", "");
+    const std::string name = ctx.settings.readSetting("TabFONTS", "FontName", "");
     if (!name.empty())
         gridFont.setFamily(QString::fromLocal8Bit(name.c_str()));
-    const long size = DigitsValue(ctx.settings.ReadSetting("TabFONTS", "FontSize", ""));
+    const long size = digitsValue(ctx.settings.readSetting("TabFONTS", "FontSize", ""));
     if (size > 0 && size < 200)
         gridFont.setPointSize(int(size));
-    gridFont.setBold(ctx.settings.ReadSetting("TabFONTS", "FontBold", "0") == "1");
+    gridFont.setBold(ctx.settings.readSetting("TabFONTS", "FontBold", "0") == "1");
     resultsGrid_->setFont(gridFont);
     resultsGrid_->data().setFont(gridFont);
 
     // The structure file named on the command line.
     if (!commandLineFile.isEmpty() && !ctx.quitRequested)
-        files_->OpenCommandLineFile(commandLineFile);
-    FillResultsGrid();
-    ctx.FirstActivation = false;
+        files_->openCommandLineFile(commandLineFile);
+    fillResultsGrid();
+    ctx.firstActivation = false;
 
     if (ctx.quitRequested)
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
 }
 
-void MainWindow::ApplyFamilyProfile()
+void MainWindow::applyFamilyProfile()
 {
-    zentrova::ApplyFamilyProfile(ctx);
-    ProfileApplied();
+    zentrova::applyFamilyProfile(ctx);
+    profileApplied();
 }
 
-void MainWindow::UpdateMainCaption()
+void MainWindow::updateMainCaption()
 {
-    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.CurrentFileName);
+    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.currentFileName);
 }
 
-void MainWindow::ShowStructurePanel(bool shown)
+void MainWindow::showStructurePanel(bool shown)
 {
     structureShown_ = shown;
     // A file of another instrument family shows no structure at all.
     splitter_->setVisible(shown);
 }
 
-void MainWindow::ProfileApplied()
+void MainWindow::profileApplied()
 {
     resultsGrid_->data().setColCount(ctx.profile.ResultColumnCount);
     if (w_.about)
         w_.about->applyProfile();
-    UpdateMainCaption();
-    WriteResultHeadings();
+    updateMainCaption();
+    writeResultHeadings();
 }
 
-void MainWindow::TreeReplaced()
+void MainWindow::treeReplaced()
 {
-    Tree->rebuild();
+    tree_->rebuild();
 }
 
-void MainWindow::SetResultsView(int flag)
+void MainWindow::setResultsView(int flag)
 {
-    if (ctx.ProfileFamily != 4)
+    if (ctx.profileFamily != 4)
         flag = 1;
-    ctx.ResultsView = flag;
-    Tree->show();
+    ctx.resultsView = flag;
+    tree_->show();
     resultsPanel_->show();
     splitter_->setSizes({treeWidth_, std::max(100, width() - treeWidth_)});
-    FillResultsGrid();
+    fillResultsGrid();
 }
 
-void MainWindow::WriteResultHeadings()
+void MainWindow::writeResultHeadings()
 {
-    zentrova::WriteResultHeadings(ctx, resultsGrid_->data());
+    zentrova::writeResultHeadings(ctx, resultsGrid_->data());
     resultsGrid_->contentsChanged();
 }
 
-void MainWindow::FillResultsGrid()
+void MainWindow::fillResultsGrid()
 {
     ElementNode* selected = ctx.structure.tree.selected;
-    const int rows = zentrova::FillResultsGrid(ctx, selected, resultsGrid_->data());
+    const int rows = zentrova::fillResultsGrid(ctx, selected, resultsGrid_->data());
     resultsGrid_->resetSizes(30, 10);
     resultsGrid_->contentsChanged();
     resultsGrid_->setVisible(rows > 0);
-    panelCaption_->setText(selected ? ctx.decode(NoResultsCaption(ctx, selected)) : QString());
+    panelCaption_->setText(selected ? ctx.decode(noResultsCaption(ctx, selected)) : QString());
     panelCaption_->setVisible(rows == 0);
     if (rows > 0)
         resultsGrid_->setCurrentCell(0, 1);
 }
 
-void MainWindow::RefreshStructureView()
+void MainWindow::refreshStructureView()
 {
-    Tree->rebuild();
-    FillResultsGrid();
+    tree_->rebuild();
+    fillResultsGrid();
 }
 
 void MainWindow::copyRows()
 {
     copyBuffer_->clear();
     if (resultsGrid_->hasFocus()) {
-        const GridRect sel = resultsGrid_->Selection();
-        copyBuffer_->append(SelectionText(resultsGrid_->data(), sel.Left, sel.Top, sel.Right, sel.Bottom));
+        const GridRect sel = resultsGrid_->selection();
+        copyBuffer_->append(selectionText(resultsGrid_->data(), sel.Left, sel.Top, sel.Right, sel.Bottom));
     }
     QGuiApplication::clipboard()->setText(ctx.decode(copyBuffer_->bytes()));
 }
 
-void MainWindow::ApplyInterfaceTexts()
+void MainWindow::applyInterfaceTexts()
 {
     for (auto& [key, menu] : menus_)
         menu->setTitle(text(key));
@@ -438,7 +438,7 @@ void MainWindow::ApplyInterfaceTexts()
     if (w_.com)
         w_.com->applyTexts();
     if (w_.preview)
-        w_.preview->ApplyInterfaceTexts();
+        w_.preview->applyInterfaceTexts();
     if (w_.exportDlg)
         w_.exportDlg->applyTexts();
     if (w_.instrumentData)
@@ -453,7 +453,7 @@ void MainWindow::ApplyInterfaceTexts()
         w_.about->applyTexts();
 }
 
-void MainWindow::ApplyFonts()
+void MainWindow::applyFonts()
 {
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPointSize(9);
@@ -472,7 +472,7 @@ void MainWindow::closeEvent(QCloseEvent* e)
         e->ignore(); // a transfer is running: Cancel ends it first
         return;
     }
-    if (ctx.quitRequested || files_->CloseRequested())
+    if (ctx.quitRequested || files_->closeRequested())
         e->accept();
     else
         e->ignore();
@@ -481,25 +481,25 @@ void MainWindow::closeEvent(QCloseEvent* e)
 void MainWindow::openStructure()
 {
     files_->Open();
-    FillResultsGrid();
+    fillResultsGrid();
 }
 
 void MainWindow::saveStructure() { files_->Save(); }
 
-void MainWindow::saveStructureAs() { files_->SaveAs(); }
+void MainWindow::saveStructureAs() { files_->saveAs(); }
 
 void MainWindow::exportText()
 {
     if (!w_.exportDlg || !w_.exportDlg->execute())
         return;
-    RunExport(ctx, ctx.protocol, ctx.exportFormat, progress());
-    UpdateMainCaption();
+    runExport(ctx, ctx.protocol, ctx.exportFormat, progress());
+    updateMainCaption();
 }
 
 void MainWindow::openPrintPreview()
 {
     if (w_.preview)
-        w_.preview->Compose(PrintResults, resultsGrid_->data());
+        w_.preview->compose(PrintResults, resultsGrid_->data());
 }
 
 void MainWindow::receiveResults()
@@ -511,30 +511,30 @@ void MainWindow::receiveResults()
     if (w_.gauge)
         w_.gauge->setHelpContext(2000);
     ReceiveHooks hooks;
-    hooks.querySaveChanges = [this] { return QuerySaveChanges(files_->env()) != MbCancel; };
+    hooks.querySaveChanges = [this] { return querySaveChanges(files_->env()) != MbCancel; };
     hooks.refresh = [this](ReceiveStep step) {
         switch (step) {
         case ReceiveStep::StructureCleared:
-            ProfileApplied();
-            Tree->rebuild();
-            FillResultsGrid();
+            profileApplied();
+            tree_->rebuild();
+            fillResultsGrid();
             break;
         case ReceiveStep::TreeBuilt:
-            Tree->rebuild();
-            ShowStructurePanel(true);
+            tree_->rebuild();
+            showStructurePanel(true);
             break;
         case ReceiveStep::ViewShown:
-            SetResultsView(ctx.ResultsView);
-            Tree->selectNode(ctx.structure.tree.selected);
-            FillResultsGrid();
+            setResultsView(ctx.resultsView);
+            tree_->selectNode(ctx.structure.tree.selected);
+            fillResultsGrid();
             break;
         }
     };
-    ReceiveResults(ctx, *link_, progress(), hooks);
+    zentrova::receiveResults(ctx, *link_, progress(), hooks);
     helpContext_ = savedHelp;
     if (w_.gauge)
         w_.gauge->setHelpContext(1);
-    UpdateMainCaption();
+    updateMainCaption();
 }
 
 void MainWindow::showInstrumentInfo()
@@ -542,7 +542,7 @@ void MainWindow::showInstrumentInfo()
     if (w_.instrumentData)
         w_.instrumentData->execute();
     // The dialog may have identified another instrument.
-    ProfileApplied();
+    profileApplied();
 }
 
 void MainWindow::configurePort()
@@ -568,18 +568,18 @@ void MainWindow::selectLanguage()
     if (!w_.language || !w_.language->execute())
         return;
     // The language changed: texts, profile, default names and grid follow it.
-    ApplyInterfaceTexts();
-    ApplyFonts();
-    ApplyFamilyProfile();
-    FillResultsGrid();
+    applyInterfaceTexts();
+    applyFonts();
+    applyFamilyProfile();
+    fillResultsGrid();
     if (ctx.quitRequested)
         QCoreApplication::exit(1);
 }
 
 void MainWindow::showHelpContents()
 {
-    // The tree has a topic of its own; everything else in the window shares one.
-    const int context = Tree->hasFocus() ? ctx.profile.TreeHelpContext : helpContext_;
+    // The tree_ has a topic of its own; everything else in the window shares one.
+    const int context = tree_->hasFocus() ? ctx.profile.treeHelpContext : helpContext_;
     HelpViewer::showTopic(ctx, context, this);
 }
 

@@ -59,30 +59,30 @@ public:
 
     // The first activation: languages, profile, settings, command-line file.
     void activated();
-    void ApplyFamilyProfile();
-    void WriteResultHeadings();
+    void applyFamilyProfile();
+    void writeResultHeadings();
 
     // What the structure's file and transfer routines ask of the window.
-    void UpdateMainCaption() override;
-    void FillResultsGrid() override;
-    void SetResultsView(int flag) override;
-    void ShowStructurePanel(bool shown) override;
-    bool StructurePanelShown() const override { return structureShown_; }
-    void ProfileApplied() override;
-    void TreeReplaced() override;
+    void updateMainCaption() override;
+    void fillResultsGrid() override;
+    void setResultsView(int flag) override;
+    void showStructurePanel(bool shown) override;
+    bool structurePanelShown() const override { return structureShown_; }
+    void profileApplied() override;
+    void treeReplaced() override;
     // Puts every caption, hint and menu text of the loaded language on the window.
-    void ApplyInterfaceTexts();
-    void ApplyFonts();
+    void applyInterfaceTexts();
+    void applyFonts();
 
     QAction* action(const std::string& key) const;
-    ElementTreeView* tree() const { return Tree; }
+    ElementTreeView* tree() const { return tree_; }
     AnnotatedGrid* resultsGrid() const { return resultsGrid_; }
     QLabel* panelCaption() const { return panelCaption_; }
     QMenu* gridMenu() const { return gridMenu_; }
     // The grid's Copy: the selected cells through the row buffer to the clipboard.
     void copyRows();
     // Shows the tree of the model and the results of its selection.
-    void RefreshStructureView();
+    void refreshStructureView();
     QToolButton* toolButton(const char* name) const;
     int helpContext() const { return helpContext_; }
 
@@ -119,7 +119,7 @@ private:
     std::map<std::string, QMenu*> menus_;
     QToolBar* toolBar_ = nullptr;
     QSplitter* splitter_ = nullptr;
-    ElementTreeView* Tree = nullptr;
+    ElementTreeView* tree_ = nullptr;
     QWidget* resultsPanel_ = nullptr;
     QLabel* panelCaption_ = nullptr;
     QLabel* measurementsLabel_ = nullptr;

@@ -28,33 +28,33 @@ InstrumentInfoDialog::InstrumentInfoDialog(AppContext& context, InstrumentLink& 
         b->setLineWrapMode(QPlainTextEdit::NoWrap);
         return b;
     };
-    InstrLabel = new QLabel(this);
-    InstrBox = box("InstrBox");
-    NumLabel = new QLabel(this);
-    NumBox = new QLineEdit(this);
-    NumBox->setObjectName(QStringLiteral("NumBox"));
-    NumBox->setReadOnly(true);
-    FirmLabel = new QLabel(this);
-    FirmBox = box("FirmBox");
-    UserLabel = new QLabel(this);
-    UserBox = box("UserBox");
-    grid->addWidget(InstrLabel, 0, 0);
-    grid->addWidget(InstrBox, 1, 0);
-    grid->addWidget(NumLabel, 2, 0);
-    grid->addWidget(NumBox, 3, 0);
-    grid->addWidget(FirmLabel, 0, 1);
-    grid->addWidget(FirmBox, 1, 1);
-    grid->addWidget(UserLabel, 2, 1);
-    grid->addWidget(UserBox, 3, 1, 2, 1);
+    instrLabel = new QLabel(this);
+    instrBox_ = box("InstrBox");
+    numLabel = new QLabel(this);
+    numBox_ = new QLineEdit(this);
+    numBox_->setObjectName(QStringLiteral("NumBox"));
+    numBox_->setReadOnly(true);
+    firmLabel = new QLabel(this);
+    firmBox_ = box("FirmBox");
+    userLabel = new QLabel(this);
+    userBox_ = box("UserBox");
+    grid->addWidget(instrLabel, 0, 0);
+    grid->addWidget(instrBox_, 1, 0);
+    grid->addWidget(numLabel, 2, 0);
+    grid->addWidget(numBox_, 3, 0);
+    grid->addWidget(firmLabel, 0, 1);
+    grid->addWidget(firmBox_, 1, 1);
+    grid->addWidget(userLabel, 2, 1);
+    grid->addWidget(userBox_, 3, 1, 2, 1);
     auto* buttons = new QHBoxLayout;
-    ReceiveBtn = new QPushButton(this);
+    receiveBtn = new QPushButton(this);
     OKbtn = new QPushButton(this);
     OKbtn->setDefault(true);
-    buttons->addWidget(ReceiveBtn);
+    buttons->addWidget(receiveBtn);
     buttons->addStretch();
     buttons->addWidget(OKbtn);
     grid->addLayout(buttons, 5, 0, 1, 2);
-    connect(ReceiveBtn, &QPushButton::clicked, this, &InstrumentInfoDialog::receiveInstrumentData);
+    connect(receiveBtn, &QPushButton::clicked, this, &InstrumentInfoDialog::receiveInstrumentData);
     connect(OKbtn, &QPushButton::clicked, this, &QDialog::accept);
     applyTexts();
 }
@@ -63,11 +63,11 @@ void InstrumentInfoDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("InstrumentsData_30"));
-    InstrLabel->setText(t("Instrument_25"));
-    NumLabel->setText(t("SerialNumber_25"));
-    FirmLabel->setText(t("FirmData_25"));
-    UserLabel->setText(t("UserData_25"));
-    ReceiveBtn->setText(t("&ReceiveData_15"));
+    instrLabel->setText(t("Instrument_25"));
+    numLabel->setText(t("SerialNumber_25"));
+    firmLabel->setText(t("FirmData_25"));
+    userLabel->setText(t("UserData_25"));
+    receiveBtn->setText(t("&ReceiveData_15"));
     OKbtn->setText(t("&OK_11"));
 }
 
@@ -76,20 +76,20 @@ void InstrumentInfoDialog::showView(const InstrumentDataView& view)
     auto fill = [&](QPlainTextEdit* b, const std::vector<std::string>& lines) {
         QStringList l;
         for (const std::string& s : lines)
-            l << ShownInstrumentLine(ctx.decode(s));
+            l << shownInstrumentLine(ctx.decode(s));
         b->setPlainText(l.join(u'\n'));
         QTextCursor c = b->textCursor();
         c.movePosition(QTextCursor::Start);
         b->setTextCursor(c);
     };
-    fill(InstrBox, view.instrument);
-    NumBox->setText(ShownInstrumentLine(ctx.decode(view.serialNumber)));
-    NumBox->setCursorPosition(0);
-    fill(FirmBox, view.firm);
-    fill(UserBox, view.user);
+    fill(instrBox_, view.instrument);
+    numBox_->setText(shownInstrumentLine(ctx.decode(view.serialNumber)));
+    numBox_->setCursorPosition(0);
+    fill(firmBox_, view.firm);
+    fill(userBox_, view.user);
 }
 
-void InstrumentInfoDialog::fillFromTable() { showView(InstrumentDataFromTable(ctx.structure.table)); }
+void InstrumentInfoDialog::fillFromTable() { showView(instrumentDataFromTable(ctx.structure.table)); }
 
 void InstrumentInfoDialog::showEvent(QShowEvent* e)
 {
@@ -99,11 +99,11 @@ void InstrumentInfoDialog::showEvent(QShowEvent* e)
 
 void InstrumentInfoDialog::receiveInstrumentData()
 {
-    ReceiveBtn->setEnabled(false);
-    const InstrumentDataOutcome out = ReceiveInstrumentData(ctx, link, progress);
+    receiveBtn->setEnabled(false);
+    const InstrumentDataOutcome out = zentrova::receiveInstrumentData(ctx, link, progress);
     if (out.exchanged)
         showView(out.view);
-    ReceiveBtn->setEnabled(true);
+    receiveBtn->setEnabled(true);
 }
 
 } // namespace zentrova

@@ -27,11 +27,11 @@ public:
     // Fills the boxes from row 0 (done each time the dialog opens).
     void fillFromTable();
 
-    QPlainTextEdit* instrBox() const { return InstrBox; }
-    QLineEdit* numBox() const { return NumBox; }
-    QPlainTextEdit* firmBox() const { return FirmBox; }
-    QPlainTextEdit* userBox() const { return UserBox; }
-    QPushButton* receiveButton() const { return ReceiveBtn; }
+    QPlainTextEdit* instrBox() const { return instrBox_; }
+    QLineEdit* numBox() const { return numBox_; }
+    QPlainTextEdit* firmBox() const { return firmBox_; }
+    QPlainTextEdit* userBox() const { return userBox_; }
+    QPushButton* receiveButton() const { return receiveBtn; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -42,15 +42,15 @@ private:
     AppContext& ctx;
     InstrumentLink& link;
     Progress& progress;
-    QLabel* InstrLabel;
-    QLabel* NumLabel;
-    QLabel* FirmLabel;
-    QLabel* UserLabel;
-    QPlainTextEdit* InstrBox;
-    QLineEdit* NumBox;
-    QPlainTextEdit* FirmBox;
-    QPlainTextEdit* UserBox;
-    QPushButton* ReceiveBtn;
+    QLabel* instrLabel;
+    QLabel* numLabel;
+    QLabel* firmLabel;
+    QLabel* userLabel;
+    QPlainTextEdit* instrBox_;
+    QLineEdit* numBox_;
+    QPlainTextEdit* firmBox_;
+    QPlainTextEdit* userBox_;
+    QPushButton* receiveBtn;
     QPushButton* OKbtn;
 };
 

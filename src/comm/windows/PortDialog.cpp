@@ -35,7 +35,7 @@ public:
     void setLine2(const std::string&) override {}
     void setPosition(int) override {}
     void hide() override {}
-    bool CancelRequested() const override { return false; }
+    bool cancelRequested() const override { return false; }
     void processEvents(int ms) override { QCoreApplication::processEvents(QEventLoop::AllEvents, std::max(ms, 0)); }
 };
 
@@ -50,7 +50,7 @@ public:
         auto* box = new QComboBox(parent);
         box->setEditable(true);
         box->addItem(QString());
-        for (const SerialDevice& d : PresentSerialDevices())
+        for (const SerialDevice& d : presentSerialDevices())
             box->addItem(d.path);
         return box;
     }
@@ -75,73 +75,73 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     auto* lists = new QHBoxLayout;
 
     auto* portColumn = new QVBoxLayout;
-    PortLabel = new QLabel(this);
-    PortList = new QTreeWidget(this);
-    PortList->setObjectName(QStringLiteral("PortList"));
-    PortList->setColumnCount(2);
-    PortList->setHeaderHidden(true);
-    PortList->setRootIsDecorated(false);
-    PortList->setItemDelegate(new DeviceDelegate(PortList));
-    PortList->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    portLabel = new QLabel(this);
+    portList_ = new QTreeWidget(this);
+    portList_->setObjectName(QStringLiteral("PortList"));
+    portList_->setColumnCount(2);
+    portList_->setHeaderHidden(true);
+    portList_->setRootIsDecorated(false);
+    portList_->setItemDelegate(new DeviceDelegate(portList_));
+    portList_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     for (int n = 1; n <= PortEntryCount; ++n) {
-        auto* item = new QTreeWidgetItem(PortList, QStringList{PortEntryName(n), QString()});
+        auto* item = new QTreeWidgetItem(portList_, QStringList{portEntryName(n), QString()});
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
-    PortList->setMinimumWidth(330);
+    portList_->setMinimumWidth(330);
     // All sixteen entries in sight.
-    PortList->setMinimumHeight(PortList->sizeHintForRow(0) * PortEntryCount + 2 * PortList->frameWidth() + 2);
-    PortList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    portColumn->addWidget(PortLabel);
-    portColumn->addWidget(PortList);
+    portList_->setMinimumHeight(portList_->sizeHintForRow(0) * PortEntryCount + 2 * portList_->frameWidth() + 2);
+    portList_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    portColumn->addWidget(portLabel);
+    portColumn->addWidget(portList_);
 
     auto* baudColumn = new QVBoxLayout;
-    BaudLabel = new QLabel(this);
-    BaudList = new QListWidget(this);
-    BaudList->setObjectName(QStringLiteral("BaudList"));
+    baudLabel = new QLabel(this);
+    baudList_ = new QListWidget(this);
+    baudList_->setObjectName(QStringLiteral("BaudList"));
     for (const char* rate : BaudEntries)
-        BaudList->addItem(QString::fromLatin1(rate));
-    BaudList->setMaximumWidth(110);
-    baudColumn->addWidget(BaudLabel);
-    baudColumn->addWidget(BaudList);
+        baudList_->addItem(QString::fromLatin1(rate));
+    baudList_->setMaximumWidth(110);
+    baudColumn->addWidget(baudLabel);
+    baudColumn->addWidget(baudList_);
     lists->addLayout(portColumn, 1);
     lists->addLayout(baudColumn);
     layout->addLayout(lists);
 
     // The buttons, and over them while a search runs, the search panel.
-    ButtonPanel = new QWidget(this);
-    auto* buttons = new QHBoxLayout(ButtonPanel);
+    buttonPanel = new QWidget(this);
+    auto* buttons = new QHBoxLayout(buttonPanel);
     buttons->setContentsMargins(0, 0, 0, 0);
-    AutoFindBtn = new QPushButton(ButtonPanel);
-    OKbtn = new QPushButton(ButtonPanel);
-    CancelBtn = new QPushButton(ButtonPanel);
+    autoFindBtn = new QPushButton(buttonPanel);
+    OKbtn = new QPushButton(buttonPanel);
+    cancelBtn = new QPushButton(buttonPanel);
     OKbtn->setDefault(true);
-    buttons->addWidget(AutoFindBtn);
+    buttons->addWidget(autoFindBtn);
     buttons->addStretch();
     buttons->addWidget(OKbtn);
-    buttons->addWidget(CancelBtn);
-    SearchPanel = new QWidget(this);
-    auto* search = new QHBoxLayout(SearchPanel);
+    buttons->addWidget(cancelBtn);
+    searchPanel_ = new QWidget(this);
+    auto* search = new QHBoxLayout(searchPanel_);
     search->setContentsMargins(0, 0, 0, 0);
     auto* searchLabels = new QVBoxLayout;
-    SearchLabel1 = new QLabel(SearchPanel);
-    SearchLabel2 = new QLabel(SearchPanel);
-    searchLabels->addWidget(SearchLabel1);
-    searchLabels->addWidget(SearchLabel2);
+    searchLabel1 = new QLabel(searchPanel_);
+    searchLabel2 = new QLabel(searchPanel_);
+    searchLabels->addWidget(searchLabel1);
+    searchLabels->addWidget(searchLabel2);
     search->addLayout(searchLabels, 1);
-    SearchCancelBtn = new QPushButton(SearchPanel);
-    search->addWidget(SearchCancelBtn);
-    SearchPanel->hide();
-    layout->addWidget(ButtonPanel);
-    layout->addWidget(SearchPanel);
+    searchCancelBtn = new QPushButton(searchPanel_);
+    search->addWidget(searchCancelBtn);
+    searchPanel_->hide();
+    layout->addWidget(buttonPanel);
+    layout->addWidget(searchPanel_);
 
     connect(OKbtn, &QPushButton::clicked, this, &PortDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(AutoFindBtn, &QPushButton::clicked, this, &PortDialog::autoFindPort);
-    connect(SearchCancelBtn, &QPushButton::clicked, this, &PortDialog::cancelSearch);
-    connect(PortList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(autoFindBtn, &QPushButton::clicked, this, &PortDialog::autoFindPort);
+    connect(searchCancelBtn, &QPushButton::clicked, this, &PortDialog::cancelSearch);
+    connect(portList_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (filling_ || column != DeviceColumn)
             return;
-        editedDevices_[PortList->indexOfTopLevelItem(item) + 1] = item->data(DeviceColumn, Qt::UserRole).toString();
+        editedDevices_[portList_->indexOfTopLevelItem(item) + 1] = item->data(DeviceColumn, Qt::UserRole).toString();
         refreshDevices();
     });
     applyTexts();
@@ -151,30 +151,30 @@ void PortDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("ConfigureCOMPort_30"));
-    PortLabel->setText(t("COMPort_20"));
-    BaudLabel->setText(t("BaudRAte_20"));
+    portLabel->setText(t("COMPort_20"));
+    baudLabel->setText(t("BaudRAte_20"));
     OKbtn->setText(t("&OK_11"));
-    CancelBtn->setText(t("&Cancel_11"));
-    AutoFindBtn->setText(t("&AutoFind_11"));
-    SearchLabel1->setText(t("SearchConfig_25"));
-    SearchLabel2->setText(t("Wait_25"));
-    SearchCancelBtn->setText(t("&Cancel_11"));
+    cancelBtn->setText(t("&Cancel_11"));
+    autoFindBtn->setText(t("&AutoFind_11"));
+    searchLabel1->setText(t("SearchConfig_25"));
+    searchLabel2->setText(t("Wait_25"));
+    searchCancelBtn->setText(t("&Cancel_11"));
 }
 
 PortChoice PortDialog::listSelection() const
 {
     PortChoice c;
-    const QTreeWidgetItem* item = PortList->currentItem();
-    c.port = item ? PortList->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : 0;
-    c.baud = BaudList->currentRow() >= 0 ? BaudList->currentRow() : 0;
+    const QTreeWidgetItem* item = portList_->currentItem();
+    c.port = item ? portList_->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : 0;
+    c.baud = baudList_->currentRow() >= 0 ? baudList_->currentRow() : 0;
     return c;
 }
 
 void PortDialog::selectInLists(const PortChoice& c)
 {
-    if (QTreeWidgetItem* item = PortList->topLevelItem(c.port))
-        PortList->setCurrentItem(item, 0);
-    BaudList->setCurrentRow(c.baud);
+    if (QTreeWidgetItem* item = portList_->topLevelItem(c.port))
+        portList_->setCurrentItem(item, 0);
+    baudList_->setCurrentRow(c.baud);
 }
 
 void PortDialog::refreshDevices()
@@ -187,10 +187,10 @@ void PortDialog::refreshDevices()
                                 : dir                          ? dir->chosenDevice(n)
                                                                : QString();
     }
-    const auto devices = AssignPortDevices(chosen, dir ? PresentSerialDevices() : std::vector<SerialDevice>{});
+    const auto devices = assignPortDevices(chosen, dir ? presentSerialDevices() : std::vector<SerialDevice>{});
     filling_ = true;
     for (int i = 0; i < PortEntryCount; ++i) {
-        QTreeWidgetItem* item = PortList->topLevelItem(i);
+        QTreeWidgetItem* item = portList_->topLevelItem(i);
         item->setText(DeviceColumn, devices[size_t(i)]);
         item->setData(DeviceColumn, Qt::UserRole, chosen[size_t(i)]);
         // A chosen device is shown as such; an automatic one in grey.
@@ -216,7 +216,7 @@ void PortDialog::accept()
     if (searching_)
         return;
     const PortChoice c = listSelection();
-    SavePortChoice(ctx, c);
+    savePortChoice(ctx, c);
     if (const PortDirectory* dir = link.directory())
         for (const auto& [n, path] : editedDevices_)
             dir->setChosenDevice(n, path);
@@ -260,10 +260,10 @@ void PortDialog::keyPressEvent(QKeyEvent* e)
 void PortDialog::setSearching(bool on)
 {
     searching_ = on;
-    PortList->setEnabled(!on);
-    BaudList->setEnabled(!on);
-    ButtonPanel->setVisible(!on);
-    SearchPanel->setVisible(on);
+    portList_->setEnabled(!on);
+    baudList_->setEnabled(!on);
+    buttonPanel->setVisible(!on);
+    searchPanel_->setVisible(on);
 }
 
 void PortDialog::autoFindPort()
@@ -286,7 +286,7 @@ void PortDialog::autoFindPort()
 
     SearchResult result;
     try {
-        result = SearchInstrument(ex, [this] { return searchStopRequested_; }, [&](const PortChoice& c) {
+        result = searchInstrument(ex, [this] { return searchStopRequested_; }, [&](const PortChoice& c) {
             selectInLists(c);
             link.select(c);
             if (onAttempt)
@@ -302,7 +302,7 @@ void PortDialog::autoFindPort()
             link.select(before);
             ctx.prompts->message(MsgType::Error, ctx.texts.text("CommError_40"), MbOK | MbHelp, 2000);
         } else {
-            EndSearch(ex);
+            endSearch(ex);
         }
     } catch (const std::exception&) {
         ctx.prompts->message(MsgType::Custom, "15: ERROR", MbOK, 0);

@@ -36,12 +36,12 @@ public:
     void cancelSearch() { searchStopRequested_ = true; }
     bool searching() const { return searching_; }
 
-    QTreeWidget* portList() const { return PortList; }
-    QListWidget* baudList() const { return BaudList; }
+    QTreeWidget* portList() const { return portList_; }
+    QListWidget* baudList() const { return baudList_; }
     QPushButton* okButton() const { return OKbtn; }
-    QPushButton* cancelButton() const { return CancelBtn; }
-    QPushButton* autoFindButton() const { return AutoFindBtn; }
-    QWidget* searchPanel() const { return SearchPanel; }
+    QPushButton* cancelButton() const { return cancelBtn; }
+    QPushButton* autoFindButton() const { return autoFindBtn; }
+    QWidget* searchPanel() const { return searchPanel_; }
     PortChoice listSelection() const;
     // Fills the device column (the choices being edited included).
     void refreshDevices();
@@ -66,18 +66,18 @@ private:
 
     AppContext& ctx;
     InstrumentLink& link;
-    QLabel* PortLabel;
-    QLabel* BaudLabel;
-    QTreeWidget* PortList;
-    QListWidget* BaudList;
+    QLabel* portLabel;
+    QLabel* baudLabel;
+    QTreeWidget* portList_;
+    QListWidget* baudList_;
     QPushButton* OKbtn;
-    QPushButton* CancelBtn;
-    QPushButton* AutoFindBtn;
-    QWidget* ButtonPanel;
-    QWidget* SearchPanel;
-    QLabel* SearchLabel1;
-    QLabel* SearchLabel2;
-    QPushButton* SearchCancelBtn;
+    QPushButton* cancelBtn;
+    QPushButton* autoFindBtn;
+    QWidget* buttonPanel;
+    QWidget* searchPanel_;
+    QLabel* searchLabel1;
+    QLabel* searchLabel2;
+    QPushButton* searchCancelBtn;
 
     PortChoice remembered_;
     std::map<int, QString> editedDevices_; // entry number -> path, written on OK

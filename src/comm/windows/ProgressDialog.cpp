@@ -24,47 +24,47 @@ ProgressDialog::ProgressDialog(AppContext& context, QWidget* parent)
     setModal(false);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     auto* layout = new QVBoxLayout(this);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    QFont bold = Label1->font();
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    QFont bold = label1_->font();
     bold.setBold(true);
-    Label1->setFont(bold);
-    Label1->setStyleSheet(QStringLiteral("color: red"));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setAlignment(Qt::AlignCenter);
-    ProgressBar = new QProgressBar(this);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setMinimumWidth(260);
-    CancelBtn = new QPushButton(this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    layout->addWidget(Label1);
-    layout->addWidget(Label2);
-    layout->addWidget(ProgressBar);
+    label1_->setFont(bold);
+    label1_->setStyleSheet(QStringLiteral("color: red"));
+    label1_->setAlignment(Qt::AlignCenter);
+    label2_ = new QLabel(this);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setAlignment(Qt::AlignCenter);
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setMinimumWidth(260);
+    cancelBtn = new QPushButton(this);
+    cancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    layout->addWidget(label1_);
+    layout->addWidget(label2_);
+    layout->addWidget(progressBar_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(CancelBtn);
+    buttons->addWidget(cancelBtn);
     buttons->addStretch();
     layout->addLayout(buttons);
-    connect(CancelBtn, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
+    connect(cancelBtn, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
     applyTexts();
 }
 
 void ProgressDialog::applyTexts()
 {
-    CancelBtn->setText(ctx.decode(ctx.texts.text("&Cancel_11")));
+    cancelBtn->setText(ctx.decode(ctx.texts.text("&Cancel_11")));
 }
 
 void ProgressDialog::show(const std::string& caption, const std::string& line1, bool cancellable)
 {
     cancelRequested_ = false;
     setWindowTitle(ctx.decode(caption));
-    Label1->setText(ctx.decode(line1));
-    Label1->setVisible(!line1.empty());
-    CancelBtn->setVisible(cancellable);
-    ProgressBar->setValue(0);
+    label1_->setText(ctx.decode(line1));
+    label1_->setVisible(!line1.empty());
+    cancelBtn->setVisible(cancellable);
+    progressBar_->setValue(0);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect r = screen->availableGeometry();
@@ -74,9 +74,9 @@ void ProgressDialog::show(const std::string& caption, const std::string& line1, 
     raise();
 }
 
-void ProgressDialog::setLine2(const std::string& text) { Label2->setText(ctx.decode(text)); }
+void ProgressDialog::setLine2(const std::string& text) { label2_->setText(ctx.decode(text)); }
 
-void ProgressDialog::setPosition(int percent) { ProgressBar->setValue(std::clamp(percent, 0, 100)); }
+void ProgressDialog::setPosition(int percent) { progressBar_->setValue(std::clamp(percent, 0, 100)); }
 
 void ProgressDialog::hide() { QDialog::hide(); }
 
@@ -93,7 +93,7 @@ void ProgressDialog::keyPressEvent(QKeyEvent* e)
     }
     if (e->key() == Qt::Key_Escape) {
         // Escape is Cancel, and only where Cancel is offered.
-        if (CancelBtn->isVisible())
+        if (cancelBtn->isVisible())
             cancelRequested_ = true;
         return;
     }

@@ -27,17 +27,17 @@ public:
     void setLine2(const std::string& text) override;
     void setPosition(int percent) override;
     void hide() override;
-    bool CancelRequested() const override { return cancelRequested_; }
+    bool cancelRequested() const override { return cancelRequested_; }
     void processEvents(int ms = 0) override;
 
     // 1 normally; a results transfer sets 2000 for its duration.
     void setHelpContext(int context) { helpContext_ = context; }
     int helpContext() const { return helpContext_; }
 
-    QLabel* label1() const { return Label1; }
-    QLabel* label2() const { return Label2; }
-    QProgressBar* progressBar() const { return ProgressBar; }
-    QPushButton* cancelButton() const { return CancelBtn; }
+    QLabel* label1() const { return label1_; }
+    QLabel* label2() const { return label2_; }
+    QProgressBar* progressBar() const { return progressBar_; }
+    QPushButton* cancelButton() const { return cancelBtn; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -45,10 +45,10 @@ protected:
 
 private:
     AppContext& ctx;
-    QLabel* Label1;
-    QLabel* Label2;
-    QProgressBar* ProgressBar;
-    QPushButton* CancelBtn;
+    QLabel* label1_;
+    QLabel* label2_;
+    QProgressBar* progressBar_;
+    QPushButton* cancelBtn;
     bool cancelRequested_ = false;
     int helpContext_ = 1;
 };

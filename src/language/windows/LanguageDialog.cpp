@@ -16,32 +16,32 @@ LanguageDialog::LanguageDialog(AppContext& context, QWidget* parent)
 {
     setObjectName(QStringLiteral("SelectLanguage"));
     auto* layout = new QVBoxLayout(this);
-    LangGroup = new QGroupBox(this);
-    LangGroup->setObjectName(QStringLiteral("LangGroup"));
-    listLayout_ = new QVBoxLayout(LangGroup);
+    langGroup_ = new QGroupBox(this);
+    langGroup_->setObjectName(QStringLiteral("LangGroup"));
+    listLayout_ = new QVBoxLayout(langGroup_);
     group_ = new QButtonGroup(this);
-    layout->addWidget(LangGroup);
+    layout->addWidget(langGroup_);
     auto* row = new QHBoxLayout;
     row->addStretch();
     OKbtn = new QPushButton(this);
     OKbtn->setObjectName(QStringLiteral("OKbtn"));
     OKbtn->setDefault(true);
-    CancelBtn = new QPushButton(this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    cancelBtn = new QPushButton(this);
+    cancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     row->addWidget(OKbtn);
-    row->addWidget(CancelBtn);
+    row->addWidget(cancelBtn);
     layout->addLayout(row);
     connect(OKbtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void LanguageDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("SelectLanguage_25"));
-    LangGroup->setTitle(t("Language_25"));
+    langGroup_->setTitle(t("Language_25"));
     OKbtn->setText(t("&OK_11"));
-    CancelBtn->setText(t("&Cancel_11"));
+    cancelBtn->setText(t("&Cancel_11"));
     fillList();
 }
 
@@ -55,7 +55,7 @@ void LanguageDialog::fillList()
     for (size_t i = 0; i < entries.size(); ++i) {
         // Each display name is written in its own language's code page.
         const TextCodec own(entries[i].lcid);
-        auto* rb = new QRadioButton(own.decode(entries[i].dispName), LangGroup);
+        auto* rb = new QRadioButton(own.decode(entries[i].dispName), langGroup_);
         group_->addButton(rb, int(i));
         listLayout_->addWidget(rb);
     }
@@ -74,7 +74,7 @@ bool LanguageDialog::execute()
             b->setChecked(true);
         return false;
     }
-    ChangeLanguage(ctx, chosen);
+    changeLanguage(ctx, chosen);
     return true;
 }
 

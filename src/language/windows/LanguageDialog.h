@@ -20,17 +20,17 @@ public:
     bool execute();
     // Fills the radio group from the language list.
     void fillList();
-    QGroupBox* langGroup() const { return LangGroup; }
+    QGroupBox* langGroup() const { return langGroup_; }
     QButtonGroup* buttons() const { return group_; }
     QPushButton* okButton() const { return OKbtn; }
 
 private:
     AppContext& ctx;
-    QGroupBox* LangGroup;
+    QGroupBox* langGroup_;
     QVBoxLayout* listLayout_;
     QButtonGroup* group_;
     QPushButton* OKbtn;
-    QPushButton* CancelBtn;
+    QPushButton* cancelBtn;
 };
 
 } // namespace zentrova

@@ -19,7 +19,7 @@ namespace zentrova {
 namespace {
 constexpr int kLine = 1; // grid line width
 
-int ClampInt(int64_t v)
+int clampInt(int64_t v)
 {
     return int(std::clamp<int64_t>(v, INT_MIN / 2, INT_MAX / 2));
 }
@@ -115,13 +115,13 @@ void AnnotatedGrid::ensureLayout() const
 int AnnotatedGrid::fixedHeight() const
 {
     ensureLayout();
-    return ClampInt(rowPos_[size_t(std::min(data_->fixedRows(), data_->rowCount()))]);
+    return clampInt(rowPos_[size_t(std::min(data_->fixedRows(), data_->rowCount()))]);
 }
 
 int AnnotatedGrid::fixedWidth() const
 {
     ensureLayout();
-    return ClampInt(colPos_[size_t(std::min(data_->fixedCols(), data_->colCount()))]);
+    return clampInt(colPos_[size_t(std::min(data_->fixedCols(), data_->colCount()))]);
 }
 
 void AnnotatedGrid::updateScrollBars()
@@ -130,10 +130,10 @@ void AnnotatedGrid::updateScrollBars()
     const QSize vp = viewport()->size();
     const int bodyH = std::max(vp.height() - fixedHeight(), 0);
     const int bodyW = std::max(vp.width() - fixedWidth(), 0);
-    verticalScrollBar()->setRange(0, std::max(ClampInt(rowPos_.back() - vp.height()), 0));
+    verticalScrollBar()->setRange(0, std::max(clampInt(rowPos_.back() - vp.height()), 0));
     verticalScrollBar()->setPageStep(std::max(bodyH, 1));
     verticalScrollBar()->setSingleStep(std::max(data_->defaultRowHeight() + kLine, 1));
-    horizontalScrollBar()->setRange(0, std::max(ClampInt(colPos_.back() - vp.width()), 0));
+    horizontalScrollBar()->setRange(0, std::max(clampInt(colPos_.back() - vp.width()), 0));
     horizontalScrollBar()->setPageStep(std::max(bodyW, 1));
     horizontalScrollBar()->setSingleStep(std::max(data_->defaultColWidth() + kLine, 1));
 }
@@ -158,7 +158,7 @@ bool AnnotatedGrid::clampSelection()
     return false;
 }
 
-GridRect AnnotatedGrid::Selection() const
+GridRect AnnotatedGrid::selection() const
 {
     return {std::min(curCol_, anchorCol_), std::min(curRow_, anchorRow_),
             std::max(curCol_, anchorCol_), std::max(curRow_, anchorRow_)};
@@ -207,7 +207,7 @@ void AnnotatedGrid::ensureVisible(int c, int r)
 void AnnotatedGrid::fitRow(int r)
 {
     for (int c = 0; c < data_->colCount(); ++c)
-        FitCell(*data_, c, r, data_->font(), decode_, viewport());
+        fitCell(*data_, c, r, data_->font(), decode_, viewport());
 }
 
 void AnnotatedGrid::scrollToCell(int c, int r)
@@ -234,9 +234,9 @@ void AnnotatedGrid::scrollToCell(int c, int r)
         const int64_t top = rowPos_[size_t(r)] - fixedHeight();
         const int64_t bottom = rowPos_[size_t(r) + 1] - fixedHeight();
         if (top < bar->value())
-            bar->setValue(ClampInt(top));
+            bar->setValue(clampInt(top));
         else if (bottom > bar->value() + bodyH)
-            bar->setValue(ClampInt(std::min(top, bottom - bodyH)));
+            bar->setValue(clampInt(std::min(top, bottom - bodyH)));
     }
     if (c >= firstSelectableCol() && c < data_->colCount()) {
         const int64_t bodyW = viewport()->width() - fixedWidth();
@@ -244,9 +244,9 @@ void AnnotatedGrid::scrollToCell(int c, int r)
         const int64_t right = colPos_[size_t(c) + 1] - fixedWidth();
         QScrollBar* bar = horizontalScrollBar();
         if (left < bar->value())
-            bar->setValue(ClampInt(left));
+            bar->setValue(clampInt(left));
         else if (right > bar->value() + bodyW)
-            bar->setValue(ClampInt(std::min(left, right - bodyW)));
+            bar->setValue(clampInt(std::min(left, right - bodyW)));
     }
 }
 
@@ -257,7 +257,7 @@ QRect AnnotatedGrid::cellRect(int c, int r) const
     ensureLayout();
     const int64_t x = colPos_[size_t(c)] - (data_->isFixedCol(c) ? 0 : horizontalScrollBar()->value());
     const int64_t y = rowPos_[size_t(r)] - (data_->isFixedRow(r) ? 0 : verticalScrollBar()->value());
-    return QRect(ClampInt(x), ClampInt(y), data_->colWidth(c), data_->rowHeight(r));
+    return QRect(clampInt(x), clampInt(y), data_->colWidth(c), data_->rowHeight(r));
 }
 
 int AnnotatedGrid::bodyRowAt(int y) const
@@ -301,7 +301,7 @@ void AnnotatedGrid::paintCell(QPainter& p, int c, int r, const QRect& R)
     const QPalette& pal = palette();
     QColor text = pal.color(QPalette::Text);
     QColor back = fixed ? pal.color(QPalette::Button) : pal.color(QPalette::Base);
-    const GridRect sel = Selection();
+    const GridRect sel = selection();
     const bool selected = !fixed && c >= sel.Left && c <= sel.Right && r >= sel.Top && r <= sel.Bottom;
     const bool focused = hasFocus() && c == curCol_ && r == curRow_;
     if (selected && !focused) {
@@ -318,7 +318,7 @@ void AnnotatedGrid::paintCell(QPainter& p, int c, int r, const QRect& R)
         p.drawLine(R.bottomLeft(), R.bottomRight());
         p.drawLine(R.topRight(), R.bottomRight());
     }
-    DrawCell(p, *data_, c, r, R, data_->font(), text, decode_);
+    drawCell(p, *data_, c, r, R, data_->font(), text, decode_);
     if (focused && !fixed) {
         QStyleOptionFocusRect opt;
         opt.initFrom(this);
@@ -373,7 +373,7 @@ void AnnotatedGrid::paintEvent(QPaintEvent*)
         visibleCells(rows, cols);
         for (int r : rows)
             for (int c : cols)
-                FitCell(*data_, c, r, g.font(), decode_, viewport());
+                fitCell(*data_, c, r, g.font(), decode_, viewport());
         if (!layoutDirty_)
             break;
     }
@@ -385,10 +385,10 @@ void AnnotatedGrid::paintEvent(QPaintEvent*)
     const int64_t vs = verticalScrollBar()->value(), hs = horizontalScrollBar()->value();
     for (int r : rows) {
         const bool fixedRow = g.isFixedRow(r);
-        const int y = ClampInt(rowPos_[size_t(r)] - (fixedRow ? 0 : vs));
+        const int y = clampInt(rowPos_[size_t(r)] - (fixedRow ? 0 : vs));
         for (int c : cols) {
             const bool fixedCol = g.isFixedCol(c);
-            const int x = ClampInt(colPos_[size_t(c)] - (fixedCol ? 0 : hs));
+            const int x = clampInt(colPos_[size_t(c)] - (fixedCol ? 0 : hs));
             // Scrolled cells stay out of the fixed bands.
             p.setClipRect(QRect(QPoint(fixedCol ? 0 : fw, fixedRow ? 0 : fh), QPoint(vw - 1, vh - 1)));
             paintCell(p, c, r, QRect(x, y, g.colWidth(c), g.rowHeight(r)));

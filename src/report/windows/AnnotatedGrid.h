@@ -18,7 +18,7 @@ struct GridRect {
 };
 
 // The annotated string grid on screen: shows the GridData it owns, every
-// cell drawn through DrawCell. Read-only: the user selects a block of cells
+// cell drawn through drawCell. Read-only: the user selects a block of cells
 // with the mouse or the keyboard and may ask for the context menu.
 // Fixed rows stay on top and fixed columns on the left while scrolling.
 class AnnotatedGrid : public QAbstractScrollArea {
@@ -41,7 +41,7 @@ public:
     void contentsChanged();
 
     // The selected block; a single cell when nothing more is selected.
-    GridRect Selection() const;
+    GridRect selection() const;
     void setSelection(const GridRect& rect);
     int col() const { return curCol_; }
     int row() const { return curRow_; }

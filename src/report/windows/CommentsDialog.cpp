@@ -18,63 +18,63 @@ CommentsDialog::CommentsDialog(AppContext& context, QWidget* parent) : QDialog(p
 {
     setObjectName(QStringLiteral("CommentBox"));
     auto* layout = new QVBoxLayout(this);
-    CommentBox = new QPlainTextEdit(this);
-    CommentBox->setObjectName(QStringLiteral("Comments"));
-    CommentBox->setLineWrapMode(QPlainTextEdit::NoWrap);
-    AutotestBox = new QPlainTextEdit(this);
-    AutotestBox->hide(); // the autotest comments panel is not shown in this program
-    layout->addWidget(CommentBox, 1);
+    commentBox_ = new QPlainTextEdit(this);
+    commentBox_->setObjectName(QStringLiteral("Comments"));
+    commentBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    autotestBox = new QPlainTextEdit(this);
+    autotestBox->hide(); // the autotest comments panel is not shown in this program
+    layout->addWidget(commentBox_, 1);
     auto* checks = new QHBoxLayout;
-    CommentsCheck = new QCheckBox(this);
-    AutotestCheck = new QCheckBox(this);
-    PageNumbersCheck = new QCheckBox(this);
-    checks->addWidget(CommentsCheck);
-    checks->addWidget(AutotestCheck);
-    checks->addWidget(PageNumbersCheck);
+    commentsCheck = new QCheckBox(this);
+    autotestCheck = new QCheckBox(this);
+    pageNumbersCheck = new QCheckBox(this);
+    checks->addWidget(commentsCheck);
+    checks->addWidget(autotestCheck);
+    checks->addWidget(pageNumbersCheck);
     checks->addStretch();
     OKbtn = new QPushButton(this);
-    CancelBtn = new QPushButton(this);
+    cancelBtn = new QPushButton(this);
     checks->addWidget(OKbtn);
-    checks->addWidget(CancelBtn);
+    checks->addWidget(cancelBtn);
     layout->addLayout(checks);
 
-    CommentBox->installEventFilter(this);
-    AutotestBox->installEventFilter(this);
-    connect(CommentBox, &QPlainTextEdit::textChanged, this,
-            [this] { boxChanged(CommentBox, Comments::LineCount, rememberedText_, rememberedCaret_); });
-    connect(AutotestBox, &QPlainTextEdit::textChanged, this, [this] {
-        boxChanged(AutotestBox, Comments::AutotestCount, rememberedAuto_, rememberedAutoCaret_);
+    commentBox_->installEventFilter(this);
+    autotestBox->installEventFilter(this);
+    connect(commentBox_, &QPlainTextEdit::textChanged, this,
+            [this] { boxChanged(commentBox_, Comments::LineCount, rememberedText_, rememberedCaret_); });
+    connect(autotestBox, &QPlainTextEdit::textChanged, this, [this] {
+        boxChanged(autotestBox, Comments::AutotestCount, rememberedAuto_, rememberedAutoCaret_);
     });
     connect(OKbtn, &QPushButton::clicked, this, &CommentsDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     setBoxFont(QFont(QStringLiteral("Courier New"), 10));
 }
 
 QCheckBox* CommentsDialog::checkBox(int i) const
 {
-    return i == 0 ? CommentsCheck : i == 1 ? AutotestCheck : PageNumbersCheck;
+    return i == 0 ? commentsCheck : i == 1 ? autotestCheck : pageNumbersCheck;
 }
 
 void CommentsDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("Comments_30"));
-    CommentsCheck->setText(t("Comments_30"));
-    AutotestCheck->setText(t("AutotestComments"));
-    PageNumbersCheck->setText(t("PageNumbers"));
+    commentsCheck->setText(t("Comments_30"));
+    autotestCheck->setText(t("AutotestComments"));
+    pageNumbersCheck->setText(t("PageNumbers"));
     OKbtn->setText(t("&OK_11"));
-    CancelBtn->setText(t("&Cancel_11"));
+    cancelBtn->setText(t("&Cancel_11"));
 }
 
 void CommentsDialog::setBoxFont(const QFont& font)
 {
-    CommentBox->setFont(font);
-    AutotestBox->setFont(font);
+    commentBox_->setFont(font);
+    autotestBox->setFont(font);
     // 65 letters "M" wide and 31 lines high.
     const QFontMetrics fm(font);
-    const int frame = 2 * CommentBox->frameWidth() + 8;
-    CommentBox->setMinimumSize(fm.horizontalAdvance(QString(65, u'M')) + frame +
-                                   CommentBox->verticalScrollBar()->sizeHint().width(),
+    const int frame = 2 * commentBox_->frameWidth() + 8;
+    commentBox_->setMinimumSize(fm.horizontalAdvance(QString(65, u'M')) + frame +
+                                   commentBox_->verticalScrollBar()->sizeHint().width(),
                                fm.lineSpacing() * 31 + frame);
     adjustSize();
 }
@@ -91,15 +91,15 @@ void CommentsDialog::fillFromSettings()
         return l.join(u'\n');
     };
     restoring_ = true;
-    CommentBox->setPlainText(join(ctx.comments.lines));
-    AutotestBox->setPlainText(join(ctx.comments.autotest));
+    commentBox_->setPlainText(join(ctx.comments.lines));
+    autotestBox->setPlainText(join(ctx.comments.autotest));
     restoring_ = false;
-    rememberedText_ = CommentBox->toPlainText();
-    rememberedAuto_ = AutotestBox->toPlainText();
+    rememberedText_ = commentBox_->toPlainText();
+    rememberedAuto_ = autotestBox->toPlainText();
     const auto boxes = ctx.comments.dialogBoxes();
-    CommentsCheck->setChecked(boxes[0]);
-    AutotestCheck->setChecked(boxes[1]);
-    PageNumbersCheck->setChecked(boxes[2]);
+    commentsCheck->setChecked(boxes[0]);
+    autotestCheck->setChecked(boxes[1]);
+    pageNumbersCheck->setChecked(boxes[2]);
 }
 
 bool CommentsDialog::execute()
@@ -110,13 +110,13 @@ bool CommentsDialog::execute()
 
 bool CommentsDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == CommentBox || watched == AutotestBox)) {
+    if (event->type() == QEvent::KeyPress && (watched == commentBox_ || watched == autotestBox)) {
         auto* box = static_cast<QPlainTextEdit*>(watched);
-        QString& remembered = box == CommentBox ? rememberedText_ : rememberedAuto_;
-        int& caret = box == CommentBox ? rememberedCaret_ : rememberedAutoCaret_;
+        QString& remembered = box == commentBox_ ? rememberedText_ : rememberedAuto_;
+        int& caret = box == commentBox_ ? rememberedCaret_ : rememberedAutoCaret_;
         remembered = box->toPlainText();
         caret = box->textCursor().position();
-        const QString trimmed = TrimTrailingBeforeKey(remembered, caret);
+        const QString trimmed = trimTrailingBeforeKey(remembered, caret);
         if (trimmed != remembered) {
             restoring_ = true;
             box->setPlainText(trimmed);
@@ -132,12 +132,12 @@ bool CommentsDialog::eventFilter(QObject* watched, QEvent* event)
 
 void CommentsDialog::boxChanged(QPlainTextEdit* box, int maxLines, QString& remembered, int& caret)
 {
-    if (restoring_ || LineCountOf(box->toPlainText()) <= maxLines)
+    if (restoring_ || lineCountOf(box->toPlainText()) <= maxLines)
         return;
     restoring_ = true;
     QString text = remembered;
-    if (LineCountOf(text) > maxLines)
-        text = FirstLines(text, maxLines);
+    if (lineCountOf(text) > maxLines)
+        text = firstLines(text, maxLines);
     box->setPlainText(text);
     QTextCursor c = box->textCursor();
     c.setPosition(std::min<int>(caret, int(text.size())));
@@ -148,16 +148,16 @@ void CommentsDialog::boxChanged(QPlainTextEdit* box, int maxLines, QString& reme
 void CommentsDialog::accept()
 {
     Comments& c = ctx.comments;
-    const QStringList lines = CommentBox->toPlainText().split(u'\n');
+    const QStringList lines = commentBox_->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::LineCount; ++i)
         c.lines[size_t(i)] = i < lines.size() ? ctx.encode(lines[i]) : std::string();
-    const QStringList autoLines = AutotestBox->toPlainText().split(u'\n');
+    const QStringList autoLines = autotestBox->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::AutotestCount; ++i)
         c.autotest[size_t(i)] = i < autoLines.size() ? ctx.encode(autoLines[i]) : std::string();
     c.checks = Comments::checksFromBoxes(
-        {CommentsCheck->isChecked(), AutotestCheck->isChecked(), PageNumbersCheck->isChecked()});
+        {commentsCheck->isChecked(), autotestCheck->isChecked(), pageNumbersCheck->isChecked()});
     c.save(ctx.settings);
-    ctx.StructureSaved = false;
+    ctx.structureSaved = false;
     QDialog::accept();
 }
 

@@ -23,7 +23,7 @@ public:
     // For the tests.
     void fillFromSettings();
     void accept() override;
-    QPlainTextEdit* commentBox() const { return CommentBox; }
+    QPlainTextEdit* commentBox() const { return commentBox_; }
     QCheckBox* checkBox(int i) const;
 
 protected:
@@ -33,13 +33,13 @@ private:
     void boxChanged(QPlainTextEdit* box, int maxLines, QString& remembered, int& caret);
 
     AppContext& ctx;
-    QPlainTextEdit* CommentBox;
-    QPlainTextEdit* AutotestBox;
-    QCheckBox* CommentsCheck;
-    QCheckBox* AutotestCheck;
-    QCheckBox* PageNumbersCheck;
+    QPlainTextEdit* commentBox_;
+    QPlainTextEdit* autotestBox;
+    QCheckBox* commentsCheck;
+    QCheckBox* autotestCheck;
+    QCheckBox* pageNumbersCheck;
     QPushButton* OKbtn;
-    QPushButton* CancelBtn;
+    QPushButton* cancelBtn;
     QString rememberedText_, rememberedAuto_;
     int rememberedCaret_ = 0, rememberedAutoCaret_ = 0;
     bool restoring_ = false;

@@ -17,27 +17,27 @@ ExportDialog::ExportDialog(AppContext& context, QWidget* parent) : QDialog(paren
     setObjectName(QStringLiteral("ExportDlg"));
     auto* layout = new QVBoxLayout(this);
     auto* groups = new QHBoxLayout;
-    ColGroup = new QGroupBox(this);
-    RowGroup = new QGroupBox(this);
-    ColDelimiter = new QComboBox(ColGroup);
-    ColDelimiter->setObjectName(QStringLiteral("ColDelimiter"));
-    RowDelimiter = new QComboBox(RowGroup);
-    RowDelimiter->setObjectName(QStringLiteral("RowDelimiter"));
-    (new QVBoxLayout(ColGroup))->addWidget(ColDelimiter);
-    (new QVBoxLayout(RowGroup))->addWidget(RowDelimiter);
-    groups->addWidget(ColGroup);
-    groups->addWidget(RowGroup);
+    colGroup = new QGroupBox(this);
+    rowGroup = new QGroupBox(this);
+    colDelimiter = new QComboBox(colGroup);
+    colDelimiter->setObjectName(QStringLiteral("ColDelimiter"));
+    rowDelimiter_ = new QComboBox(rowGroup);
+    rowDelimiter_->setObjectName(QStringLiteral("RowDelimiter"));
+    (new QVBoxLayout(colGroup))->addWidget(colDelimiter);
+    (new QVBoxLayout(rowGroup))->addWidget(rowDelimiter_);
+    groups->addWidget(colGroup);
+    groups->addWidget(rowGroup);
     layout->addLayout(groups);
     auto* row = new QHBoxLayout;
     row->addStretch();
     OKbtn = new QPushButton(this);
     OKbtn->setDefault(true);
-    Cancelbtn = new QPushButton(this);
+    cancelbtn = new QPushButton(this);
     row->addWidget(OKbtn);
-    row->addWidget(Cancelbtn);
+    row->addWidget(cancelbtn);
     layout->addLayout(row);
     connect(OKbtn, &QPushButton::clicked, this, &ExportDialog::accept);
-    connect(Cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, HelpContext, this); });
 }
@@ -46,32 +46,32 @@ void ExportDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("ExportFormat_30"));
-    ColGroup->setTitle(t("Delimiter_25"));
-    RowGroup->setTitle(t("EOLSign_25"));
+    colGroup->setTitle(t("Delimiter_25"));
+    rowGroup->setTitle(t("EOLSign_25"));
     // Each list keeps its selection across a change of language.
-    const int col = std::max(0, ColDelimiter->currentIndex());
-    const int row = std::max(0, RowDelimiter->currentIndex());
-    ColDelimiter->clear();
-    ColDelimiter->addItems({t("TAB_15"), t("semicolon_15")});
-    RowDelimiter->clear();
-    RowDelimiter->addItems({t("CRLF_15"), t("CR_15"), t("LF_15")});
-    ColDelimiter->setCurrentIndex(col);
-    RowDelimiter->setCurrentIndex(row);
+    const int col = std::max(0, colDelimiter->currentIndex());
+    const int row = std::max(0, rowDelimiter_->currentIndex());
+    colDelimiter->clear();
+    colDelimiter->addItems({t("TAB_15"), t("semicolon_15")});
+    rowDelimiter_->clear();
+    rowDelimiter_->addItems({t("CRLF_15"), t("CR_15"), t("LF_15")});
+    colDelimiter->setCurrentIndex(col);
+    rowDelimiter_->setCurrentIndex(row);
     OKbtn->setText(t("&OK_11"));
-    Cancelbtn->setText(t("&Cancel_11"));
+    cancelbtn->setText(t("&Cancel_11"));
 }
 
 bool ExportDialog::execute()
 {
-    ColDelimiter->setCurrentIndex(ctx.exportFormat.column);
-    RowDelimiter->setCurrentIndex(ctx.exportFormat.row);
+    colDelimiter->setCurrentIndex(ctx.exportFormat.column);
+    rowDelimiter_->setCurrentIndex(ctx.exportFormat.row);
     return exec() == QDialog::Accepted;
 }
 
 void ExportDialog::accept()
 {
-    ctx.exportFormat.column = std::max(0, ColDelimiter->currentIndex());
-    ctx.exportFormat.row = std::max(0, RowDelimiter->currentIndex());
+    ctx.exportFormat.column = std::max(0, colDelimiter->currentIndex());
+    ctx.exportFormat.row = std::max(0, rowDelimiter_->currentIndex());
     QDialog::accept();
 }
 

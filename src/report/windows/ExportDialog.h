@@ -18,18 +18,18 @@ public:
     void applyTexts();
     // Shows the dialog; true when OK set the delimiters.
     bool execute();
-    QComboBox* columnDelimiter() const { return ColDelimiter; }
-    QComboBox* rowDelimiter() const { return RowDelimiter; }
+    QComboBox* columnDelimiter() const { return colDelimiter; }
+    QComboBox* rowDelimiter() const { return rowDelimiter_; }
     void accept() override;
 
 private:
     AppContext& ctx;
-    QGroupBox* ColGroup;
-    QGroupBox* RowGroup;
-    QComboBox* ColDelimiter;
-    QComboBox* RowDelimiter;
+    QGroupBox* colGroup;
+    QGroupBox* rowGroup;
+    QComboBox* colDelimiter;
+    QComboBox* rowDelimiter_;
     QPushButton* OKbtn;
-    QPushButton* Cancelbtn;
+    QPushButton* cancelbtn;
 };
 
 } // namespace zentrova

@@ -32,25 +32,25 @@ MarginsDialog::MarginsDialog(AppContext& context, QWidget* parent) : QDialog(par
     layout->addLayout(grid);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    SaveBtn = new QPushButton(this);
-    SaveBtn->setDefault(true);
-    CancelBtn = new QPushButton(this);
-    buttons->addWidget(SaveBtn);
-    buttons->addWidget(CancelBtn);
+    saveBtn = new QPushButton(this);
+    saveBtn->setDefault(true);
+    cancelBtn = new QPushButton(this);
+    buttons->addWidget(saveBtn);
+    buttons->addWidget(cancelBtn);
     layout->addLayout(buttons);
-    connect(SaveBtn, &QPushButton::clicked, this, &MarginsDialog::saveClicked);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    ApplyInterfaceTexts();
+    connect(saveBtn, &QPushButton::clicked, this, &MarginsDialog::saveClicked);
+    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    applyInterfaceTexts();
 }
 
-void MarginsDialog::ApplyInterfaceTexts()
+void MarginsDialog::applyInterfaceTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("Margins_20"));
     for (int i = 0; i < MarginTexts::Count; ++i)
         labels_[size_t(i)]->setText(t(MarginTexts::languageKey(i)));
-    SaveBtn->setText(t("&Save_11"));
-    CancelBtn->setText(t("&Cancel_11"));
+    saveBtn->setText(t("&Save_11"));
+    cancelBtn->setText(t("&Cancel_11"));
 }
 
 void MarginsDialog::fill(const MarginTexts& margins)
@@ -66,20 +66,20 @@ void MarginsDialog::saveClicked()
     for (int i = 0; i < MarginTexts::Count; ++i) {
         const std::string text = ctx.encode(fields_[size_t(i)]->text().trimmed());
         double cm = 0;
-        if (!ParseMarginText(text, cm)) {
-            ctx.prompts->message(MsgType::Error, MarginErrorText(ctx, i, text), MbOK);
+        if (!parseMarginText(text, cm)) {
+            ctx.prompts->message(MsgType::Error, marginErrorText(ctx, i, text), MbOK);
             fields_[size_t(i)]->setFocus();
             fields_[size_t(i)]->selectAll();
             return;
         }
-        typed.text[size_t(i)] = WithSystemDecimalSeparator(text);
+        typed.text[size_t(i)] = withSystemDecimalSeparator(text);
     }
     typed.save(ctx.settings);
     saved_ = typed;
     accept();
 }
 
-bool MarginsDialog::Execute(MarginTexts& margins)
+bool MarginsDialog::execute(MarginTexts& margins)
 {
     fill(margins);
     fields_[0]->setFocus();

@@ -21,16 +21,16 @@ class MarginsDialog : public QDialog {
     Q_OBJECT
 public:
     explicit MarginsDialog(AppContext& ctx, QWidget* parent = nullptr);
-    void ApplyInterfaceTexts();
+    void applyInterfaceTexts();
 
     // Shows `margins` in the four fields; true when the user saved (the
     // settings then hold the new texts, and so does `margins`).
-    bool Execute(MarginTexts& margins);
+    bool execute(MarginTexts& margins);
 
     // For the tests and Execute.
     void fill(const MarginTexts& margins);
     QLineEdit* field(int side) const { return fields_[size_t(side)]; }
-    QPushButton* saveButton() const { return SaveBtn; }
+    QPushButton* saveButton() const { return saveBtn; }
     const MarginTexts& saved() const { return saved_; }
     void saveClicked();
 
@@ -38,8 +38,8 @@ private:
     AppContext& ctx;
     std::array<QLineEdit*, MarginTexts::Count> fields_{};
     std::array<QLabel*, MarginTexts::Count> labels_{};
-    QPushButton* SaveBtn;
-    QPushButton* CancelBtn;
+    QPushButton* saveBtn;
+    QPushButton* cancelBtn;
     MarginTexts saved_;
 };
 

@@ -15,53 +15,53 @@ PageRangeDialog::PageRangeDialog(AppContext& context, QWidget* parent) : QDialog
 {
     setObjectName(QStringLiteral("SelectPages"));
     auto* layout = new QVBoxLayout(this);
-    PagesLabel = new QLabel(this);
-    layout->addWidget(PagesLabel);
+    pagesLabel = new QLabel(this);
+    layout->addWidget(pagesLabel);
     auto* range = new QHBoxLayout;
-    FromPage_ = new QLineEdit(this);
-    FromPage_->setObjectName(QStringLiteral("FromPage"));
-    ToPage_ = new QLineEdit(this);
-    ToPage_->setObjectName(QStringLiteral("ToPage"));
-    for (QLineEdit* e : {FromPage_, ToPage_}) {
+    fromPage_ = new QLineEdit(this);
+    fromPage_->setObjectName(QStringLiteral("FromPage"));
+    toPage_ = new QLineEdit(this);
+    toPage_->setObjectName(QStringLiteral("ToPage"));
+    for (QLineEdit* e : {fromPage_, toPage_}) {
         e->setMaxLength(9);
         e->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     }
-    range->addWidget(FromPage_);
+    range->addWidget(fromPage_);
     range->addWidget(new QLabel(QStringLiteral("-"), this));
-    range->addWidget(ToPage_);
+    range->addWidget(toPage_);
     range->addStretch();
     layout->addLayout(range);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    PrintBtn = new QPushButton(this);
-    PrintBtn->setDefault(true);
-    CancelBtn = new QPushButton(this);
-    buttons->addWidget(PrintBtn);
-    buttons->addWidget(CancelBtn);
+    printBtn = new QPushButton(this);
+    printBtn->setDefault(true);
+    cancelBtn = new QPushButton(this);
+    buttons->addWidget(printBtn);
+    buttons->addWidget(cancelBtn);
     layout->addLayout(buttons);
-    connect(PrintBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    ApplyInterfaceTexts();
+    connect(printBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    applyInterfaceTexts();
 }
 
-void PageRangeDialog::ApplyInterfaceTexts()
+void PageRangeDialog::applyInterfaceTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("SelectPages_25"));
-    PagesLabel->setText(t("PagesToPrint_30"));
-    PrintBtn->setText(t("&Print_11"));
-    CancelBtn->setText(t("&Cancel_11"));
+    pagesLabel->setText(t("PagesToPrint_30"));
+    printBtn->setText(t("&Print_11"));
+    cancelBtn->setText(t("&Cancel_11"));
 }
 
-std::optional<std::pair<int, int>> PageRangeDialog::Execute(int pageCount)
+std::optional<std::pair<int, int>> PageRangeDialog::execute(int pageCount)
 {
-    FromPage_->setText(QStringLiteral("1"));
-    ToPage_->setText(QString::number(pageCount));
-    FromPage_->setFocus();
-    FromPage_->selectAll();
+    fromPage_->setText(QStringLiteral("1"));
+    toPage_->setText(QString::number(pageCount));
+    fromPage_->setFocus();
+    fromPage_->selectAll();
     if (exec() != QDialog::Accepted)
         return std::nullopt;
-    return PagesToPrint(FromPage_->text().toLatin1().toStdString(), ToPage_->text().toLatin1().toStdString(),
+    return pagesToPrint(fromPage_->text().toLatin1().toStdString(), toPage_->text().toLatin1().toStdString(),
                         pageCount);
 }
 

@@ -17,23 +17,23 @@ class PageRangeDialog : public QDialog {
     Q_OBJECT
 public:
     explicit PageRangeDialog(AppContext& ctx, QWidget* parent = nullptr);
-    void ApplyInterfaceTexts();
+    void applyInterfaceTexts();
 
     // Offers pages 1 to `pageCount`; the range to print when the user
     // pressed Print and the range lies within 1..pageCount, else nothing.
-    std::optional<std::pair<int, int>> Execute(int pageCount);
+    std::optional<std::pair<int, int>> execute(int pageCount);
 
-    QLineEdit* FromPage() const { return FromPage_; }
-    QLineEdit* ToPage() const { return ToPage_; }
-    QPushButton* printButton() const { return PrintBtn; }
+    QLineEdit* fromPage() const { return fromPage_; }
+    QLineEdit* toPage() const { return toPage_; }
+    QPushButton* printButton() const { return printBtn; }
 
 private:
     AppContext& ctx;
-    QLabel* PagesLabel;
-    QLineEdit* FromPage_;
-    QLineEdit* ToPage_;
-    QPushButton* PrintBtn;
-    QPushButton* CancelBtn;
+    QLabel* pagesLabel;
+    QLineEdit* fromPage_;
+    QLineEdit* toPage_;
+    QPushButton* printBtn;
+    QPushButton* cancelBtn;
 };
 
 } // namespace zentrova

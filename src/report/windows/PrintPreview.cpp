@@ -178,7 +178,7 @@ void PreviewPageView::pagesChanged()
 
 double PreviewPageView::scale() const
 {
-    const QSize px = recorder_ ? recorder_->PagePixels() : QSize();
+    const QSize px = recorder_ ? recorder_->pagePixels() : QSize();
     if (px.isEmpty())
         return 1.0;
     const double w = std::max(1, viewport()->width() - 2 * kDeskMargin);
@@ -192,12 +192,12 @@ double PreviewPageView::scale() const
         break;
     }
     // 100 % shows the page at its size on paper.
-    return percent_ / 100.0 * logicalDpiX() / recorder_->PrinterDpiX();
+    return percent_ / 100.0 * logicalDpiX() / recorder_->printerDpiX();
 }
 
 QRect PreviewPageView::pageRect() const
 {
-    const QSize px = recorder_ ? recorder_->PagePixels() : QSize();
+    const QSize px = recorder_ ? recorder_->pagePixels() : QSize();
     const double s = scale();
     const QSize size(std::max(1, int(std::lround(px.width() * s))), std::max(1, int(std::lround(px.height() * s))));
     const QSize vp = viewport()->size();
@@ -211,7 +211,7 @@ QRect PreviewPageView::pageRect() const
 
 void PreviewPageView::updateScrollBars()
 {
-    const QSize px = recorder_ ? recorder_->PagePixels() : QSize();
+    const QSize px = recorder_ ? recorder_->pagePixels() : QSize();
     const double s = scale();
     const int w = int(std::lround(px.width() * s)) + 2 * kDeskMargin;
     const int h = int(std::lround(px.height() * s)) + 2 * kDeskMargin;
@@ -232,12 +232,12 @@ void PreviewPageView::paintEvent(QPaintEvent*)
 {
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), QColor(128, 128, 128));
-    if (!recorder_ || recorder_->PageCount() == 0)
+    if (!recorder_ || recorder_->pageCount() == 0)
         return;
     const QRect page = pageRect();
     p.fillRect(page.translated(4, 4), QColor(60, 60, 60)); // shadow
     p.setRenderHint(QPainter::Antialiasing, true);
-    recorder_->PaintPage(p, std::clamp(page_, 1, recorder_->PageCount()), QRectF(page));
+    recorder_->paintPage(p, std::clamp(page_, 1, recorder_->pageCount()), QRectF(page));
 }
 
 void PreviewPageView::resizeEvent(QResizeEvent* event)
@@ -273,40 +273,40 @@ PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(paren
         toolBar_->addWidget(b);
         return b;
     };
-    IcoLeftK = makeButton("IcoLeftK", previewIcon(PreviewIcon::First), &PrintPreview::showFirstPage);
-    IcoLeft = makeButton("IcoLeft", previewIcon(PreviewIcon::Previous), &PrintPreview::showPreviousPage);
-    Page = new QLabel(this);
-    Page->setObjectName(QStringLiteral("Page"));
-    Page->setAlignment(Qt::AlignCenter);
-    Page->setFrameShape(QFrame::StyledPanel);
-    Page->setMinimumWidth(Page->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")) + 16);
-    toolBar_->addWidget(Page);
-    IcoRight = makeButton("IcoRight", previewIcon(PreviewIcon::Next), &PrintPreview::showNextPage);
-    IcoRightK = makeButton("IcoRightK", previewIcon(PreviewIcon::Last), &PrintPreview::showLastPage);
+    icoLeftK = makeButton("IcoLeftK", previewIcon(PreviewIcon::First), &PrintPreview::showFirstPage);
+    icoLeft = makeButton("IcoLeft", previewIcon(PreviewIcon::Previous), &PrintPreview::showPreviousPage);
+    page = new QLabel(this);
+    page->setObjectName(QStringLiteral("Page"));
+    page->setAlignment(Qt::AlignCenter);
+    page->setFrameShape(QFrame::StyledPanel);
+    page->setMinimumWidth(page->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")) + 16);
+    toolBar_->addWidget(page);
+    icoRight = makeButton("IcoRight", previewIcon(PreviewIcon::Next), &PrintPreview::showNextPage);
+    icoRightK = makeButton("IcoRightK", previewIcon(PreviewIcon::Last), &PrintPreview::showLastPage);
     toolBar_->addSeparator();
-    IcoZoomOut = makeButton("IcoZoomOut", previewIcon(PreviewIcon::ZoomOut), &PrintPreview::zoomOut);
-    Zoom = new QComboBox(this);
-    Zoom->setObjectName(QStringLiteral("Zoom"));
-    Zoom->setEditable(true);
-    Zoom->setInsertPolicy(QComboBox::NoInsert);
-    Zoom->setMaxVisibleItems(15);
+    icoZoomOut = makeButton("IcoZoomOut", previewIcon(PreviewIcon::ZoomOut), &PrintPreview::zoomOut);
+    zoom = new QComboBox(this);
+    zoom->setObjectName(QStringLiteral("Zoom"));
+    zoom->setEditable(true);
+    zoom->setInsertPolicy(QComboBox::NoInsert);
+    zoom->setMaxVisibleItems(15);
     for (int step : kZoomSteps)
-        Zoom->addItem(QString::number(step) + u'%');
-    Zoom->addItem(QString());
-    Zoom->addItem(QString());
-    Zoom->setMinimumContentsLength(11);
-    toolBar_->addWidget(Zoom);
-    connect(Zoom, &QComboBox::activated, this, &PrintPreview::zoomChanged);
-    connect(Zoom->lineEdit(), &QLineEdit::returnPressed, this, &PrintPreview::ZoomKeyEnter);
-    IcoZoomIn = makeButton("IcoZoomIn", previewIcon(PreviewIcon::ZoomIn), &PrintPreview::zoomIn);
+        zoom->addItem(QString::number(step) + u'%');
+    zoom->addItem(QString());
+    zoom->addItem(QString());
+    zoom->setMinimumContentsLength(11);
+    toolBar_->addWidget(zoom);
+    connect(zoom, &QComboBox::activated, this, &PrintPreview::zoomChanged);
+    connect(zoom->lineEdit(), &QLineEdit::returnPressed, this, &PrintPreview::zoomKeyEnter);
+    icoZoomIn = makeButton("IcoZoomIn", previewIcon(PreviewIcon::ZoomIn), &PrintPreview::zoomIn);
     toolBar_->addSeparator();
-    IcoPrintSet = makeButton("IcoPrintSet", previewIcon(PreviewIcon::PrintSetup), &PrintPreview::printSetup);
-    IcoMargins = makeButton("IcoMargins", previewIcon(PreviewIcon::Margins), &PrintPreview::editMargins);
-    IcoPrint = makeButton("IcoPrint", toolIcon(ToolIcon::Print), &PrintPreview::printPages);
-    IcoPdf = makeButton("IcoPdf", previewIcon(PreviewIcon::Pdf), &PrintPreview::saveAsPdf);
+    icoPrintSet = makeButton("IcoPrintSet", previewIcon(PreviewIcon::PrintSetup), &PrintPreview::printSetup);
+    icoMargins = makeButton("IcoMargins", previewIcon(PreviewIcon::Margins), &PrintPreview::editMargins);
+    icoPrint = makeButton("IcoPrint", toolIcon(ToolIcon::Print), &PrintPreview::printPages);
+    icoPdf = makeButton("IcoPdf", previewIcon(PreviewIcon::Pdf), &PrintPreview::saveAsPdf);
     toolBar_->addSeparator();
-    IcoExit = makeButton("IcoExit", QIcon(), &PrintPreview::closePreview);
-    IcoExit->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    icoExit = makeButton("IcoExit", QIcon(), &PrintPreview::closePreview);
+    icoExit->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     // Paging from the keyboard as well.
     auto key = [&](QKeySequence seq, void (PrintPreview::*slot)()) {
@@ -325,9 +325,9 @@ PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(paren
 
     margins_ = new MarginsDialog(ctx, this);
     pages_ = new PageRangeDialog(ctx, this);
-    ApplyInterfaceTexts();
+    applyInterfaceTexts();
     marginTexts_.load(ctx.settings);
-    Zoom->setCurrentIndex(kZoomDefaultIndex);
+    zoom->setCurrentIndex(kZoomDefaultIndex);
     zoomChanged(kZoomDefaultIndex);
 }
 
@@ -340,48 +340,48 @@ QToolButton* PrintPreview::button(const char* name) const
     return findChild<QToolButton*>(QString::fromLatin1(name));
 }
 
-void PrintPreview::ApplyInterfaceTexts()
+void PrintPreview::applyInterfaceTexts()
 {
     setWindowTitle(text("PrintPreview_40"));
-    IcoLeftK->setToolTip(text("HintFirstPage_30"));
-    IcoLeft->setToolTip(text("HintPreviousPage_30"));
-    IcoRight->setToolTip(text("HintNextPage_30"));
-    IcoRightK->setToolTip(text("HintLastPage_30"));
-    IcoZoomOut->setToolTip(text("HintZoomOut_30"));
-    IcoZoomIn->setToolTip(text("HintZoomIn_30"));
-    IcoPrintSet->setToolTip(text("HintPrintSetup_30"));
-    IcoMargins->setToolTip(text("HintMargins_30"));
-    IcoPrint->setToolTip(text("HintPrint_30"));
-    IcoPdf->setToolTip(text("SaveAs_30") + QStringLiteral(" (PDF)"));
-    IcoExit->setText(text("Stop_11"));
-    IcoExit->setToolTip(text("HintStopPreview_30"));
-    const QString current = Zoom->currentText();
-    const int index = Zoom->currentIndex();
-    Zoom->setItemText(kZoomPageWidth, text("PageWidth_12"));
-    Zoom->setItemText(kZoomWholePage, text("WholePage_12"));
+    icoLeftK->setToolTip(text("HintFirstPage_30"));
+    icoLeft->setToolTip(text("HintPreviousPage_30"));
+    icoRight->setToolTip(text("HintNextPage_30"));
+    icoRightK->setToolTip(text("HintLastPage_30"));
+    icoZoomOut->setToolTip(text("HintZoomOut_30"));
+    icoZoomIn->setToolTip(text("HintZoomIn_30"));
+    icoPrintSet->setToolTip(text("HintPrintSetup_30"));
+    icoMargins->setToolTip(text("HintMargins_30"));
+    icoPrint->setToolTip(text("HintPrint_30"));
+    icoPdf->setToolTip(text("SaveAs_30") + QStringLiteral(" (PDF)"));
+    icoExit->setText(text("Stop_11"));
+    icoExit->setToolTip(text("HintStopPreview_30"));
+    const QString current = zoom->currentText();
+    const int index = zoom->currentIndex();
+    zoom->setItemText(kZoomPageWidth, text("PageWidth_12"));
+    zoom->setItemText(kZoomWholePage, text("WholePage_12"));
     if (index == kZoomPageWidth || index == kZoomWholePage) {
-        zoomText_ = Zoom->itemText(index);
-        Zoom->setEditText(zoomText_);
+        zoomText_ = zoom->itemText(index);
+        zoom->setEditText(zoomText_);
     } else {
-        Zoom->setEditText(current);
+        zoom->setEditText(current);
     }
-    margins_->ApplyInterfaceTexts();
-    pages_->ApplyInterfaceTexts();
-    RefreshNavigation();
+    margins_->applyInterfaceTexts();
+    pages_->applyInterfaceTexts();
+    refreshNavigation();
 }
 
-void PrintPreview::LoadMargins() { marginTexts_.load(ctx.settings); }
+void PrintPreview::loadMargins() { marginTexts_.load(ctx.settings); }
 
-void PrintPreview::InitPreview()
+void PrintPreview::initPreview()
 {
-    Zoom->setCurrentIndex(kZoomDefaultIndex);
+    zoom->setCurrentIndex(kZoomDefaultIndex);
     zoomChanged(kZoomDefaultIndex);
-    LoadMargins();
-    prn_.Clear();
+    loadMargins();
+    prn_.clear();
     grid_ = nullptr;
     view_->setPage(1);
     view_->pagesChanged();
-    Page->clear();
+    page->clear();
 }
 
 QPrinter& PrintPreview::printer()
@@ -393,7 +393,7 @@ QPrinter& PrintPreview::printer()
     return *printer_;
 }
 
-bool PrintPreview::PrinterAvailable()
+bool PrintPreview::printerAvailable()
 {
     QPrinter& p = printer();
     return p.outputFormat() == QPrinter::NativeFormat && p.isValid() && !p.printerName().isEmpty() &&
@@ -407,7 +407,7 @@ PageSetup PrintPreview::currentSetup()
     const QPageSize size = p.pageLayout().pageSize();
     if (size.isValid())
         setup.pageSize = size;
-    if (PrinterAvailable() && p.resolution() > 0) {
+    if (printerAvailable() && p.resolution() > 0) {
         setup.dpiX = setup.dpiY = p.resolution();
     } else {
         setup.dpiX = setup.dpiY = PageSetup::kDefaultDpi;
@@ -415,7 +415,7 @@ PageSetup PrintPreview::currentSetup()
     return setup;
 }
 
-bool PrintPreview::Compose(PrintMode mode, const GridData& grid)
+bool PrintPreview::compose(PrintMode mode, const GridData& grid)
 {
     // The progress dialog lets window messages run while the pages are being
     // recorded: a second composition (or printing half a document) must not
@@ -426,7 +426,7 @@ bool PrintPreview::Compose(PrintMode mode, const GridData& grid)
     toolBar_->setEnabled(false);
     grid_ = &grid;
     mode_ = mode;
-    Page->clear();
+    page->clear();
     if (!isVisible()) {
         // Without a window manager "maximised" means nothing: fill the screen.
         if (QScreen* screen = this->screen())
@@ -437,89 +437,89 @@ bool PrintPreview::Compose(PrintMode mode, const GridData& grid)
     activateWindow();
     prn_.setPageSetup(currentSetup());
     std::string error;
-    const bool ok = ComposeReport(ctx, mode, grid, marginTexts_, prn_, *progress_, &error);
+    const bool ok = composeReport(ctx, mode, grid, marginTexts_, prn_, *progress_, &error);
     toolBar_->setEnabled(true);
     composing_ = false;
     if (!ok)
         ctx.prompts->message(MsgType::Error, error, MbOK);
     else
         view_->setPage(1);
-    view_->setPage(std::clamp(view_->page(), 1, std::max(1, prn_.PageCount())));
+    view_->setPage(std::clamp(view_->page(), 1, std::max(1, prn_.pageCount())));
     view_->pagesChanged();
-    RefreshNavigation();
+    refreshNavigation();
     return ok;
 }
 
-bool PrintPreview::Recompose()
+bool PrintPreview::recompose()
 {
     if (!grid_)
         return false;
-    return Compose(mode_, *grid_);
+    return compose(mode_, *grid_);
 }
 
-void PrintPreview::ShowPage(int n)
+void PrintPreview::showPage(int n)
 {
-    const int count = prn_.PageCount();
+    const int count = prn_.pageCount();
     if (count == 0)
         return;
     n = std::clamp(n, 1, count);
     if (n == view_->page())
         return;
     view_->setPage(n);
-    RefreshNavigation();
+    refreshNavigation();
 }
 
-void PrintPreview::RefreshNavigation()
+void PrintPreview::refreshNavigation()
 {
-    const int count = prn_.PageCount();
-    const NavigationState s = Navigation(view_->page(), count, ZoomValue(Zoom->currentText()));
-    IcoLeftK->setEnabled(s.first);
-    IcoLeft->setEnabled(s.previous);
-    IcoRight->setEnabled(s.next);
-    IcoRightK->setEnabled(s.last);
-    IcoZoomIn->setEnabled(s.zoomIn);
-    IcoZoomOut->setEnabled(s.zoomOut);
+    const int count = prn_.pageCount();
+    const NavigationState s = navigation(view_->page(), count, zoomValue(zoom->currentText()));
+    icoLeftK->setEnabled(s.first);
+    icoLeft->setEnabled(s.previous);
+    icoRight->setEnabled(s.next);
+    icoRightK->setEnabled(s.last);
+    icoZoomIn->setEnabled(s.zoomIn);
+    icoZoomOut->setEnabled(s.zoomOut);
     if (count > 0 && grid_)
-        Page->setText(PageIndicator(view_->page(), count, text("of_5")));
+        page->setText(zentrova::pageIndicator(view_->page(), count, text("of_5")));
 }
 
-void PrintPreview::showFirstPage() { ShowPage(1); }
-void PrintPreview::showPreviousPage() { ShowPage(view_->page() - 1); }
-void PrintPreview::showNextPage() { ShowPage(view_->page() + 1); }
-void PrintPreview::showLastPage() { ShowPage(prn_.PageCount()); }
+void PrintPreview::showFirstPage() { showPage(1); }
+void PrintPreview::showPreviousPage() { showPage(view_->page() - 1); }
+void PrintPreview::showNextPage() { showPage(view_->page() + 1); }
+void PrintPreview::showLastPage() { showPage(prn_.pageCount()); }
 
 void PrintPreview::zoomChanged(int index)
 {
     if (index < 0 || index > kZoomWholePage)
         return;
-    Zoom->setCurrentIndex(index);
-    zoomText_ = Zoom->itemText(index);
-    Zoom->setEditText(zoomText_);
+    zoom->setCurrentIndex(index);
+    zoomText_ = zoom->itemText(index);
+    zoom->setEditText(zoomText_);
     if (index == kZoomPageWidth)
         view_->setZoom(PreviewPageView::Fit::PageWidth);
     else if (index == kZoomWholePage)
         view_->setZoom(PreviewPageView::Fit::WholePage);
     else
         view_->setZoom(PreviewPageView::Fit::Percent, kZoomSteps[size_t(index)]);
-    RefreshNavigation();
+    refreshNavigation();
 }
 
-void PrintPreview::ZoomKeyEnter()
+void PrintPreview::zoomKeyEnter()
 {
-    const std::optional<int> typed = TypedZoom(Zoom->currentText());
+    const std::optional<int> typed = typedZoom(zoom->currentText());
     if (!typed) {
         // Not a number: the zoom stays, and so does what the box said.
-        Zoom->setEditText(zoomText_);
+        zoom->setEditText(zoomText_);
         return;
     }
     view_->setZoom(PreviewPageView::Fit::Percent, *typed);
     zoomText_ = QString::number(*typed) + u'%';
-    Zoom->setEditText(zoomText_);
-    RefreshNavigation();
+    zoom->setEditText(zoomText_);
+    refreshNavigation();
 }
 
-void PrintPreview::zoomIn() { zoomChanged(ZoomInIndex(ZoomValue(Zoom->currentText()))); }
-void PrintPreview::zoomOut() { zoomChanged(ZoomOutIndex(ZoomValue(Zoom->currentText()))); }
+void PrintPreview::zoomIn() { zoomChanged(zoomInIndex(zoomValue(zoom->currentText()))); }
+void PrintPreview::zoomOut() { zoomChanged(zoomOutIndex(zoomValue(zoom->currentText()))); }
 
 void PrintPreview::printSetup()
 {
@@ -537,7 +537,7 @@ void PrintPreview::printSetup()
     // The results report is always printed upright.
     p.setPageOrientation(QPageLayout::Portrait);
     // Paper and resolution may have changed, confirmed or not.
-    Recompose();
+    recompose();
 }
 
 void PrintPreview::editMargins()
@@ -545,28 +545,28 @@ void PrintPreview::editMargins()
     if (composing_)
         return;
     MarginTexts m = marginTexts_;
-    if (!margins_->Execute(m))
+    if (!margins_->execute(m))
         return;
-    LoadMargins();
+    loadMargins();
     ctx.margins.load(ctx.settings);
-    Recompose();
+    recompose();
 }
 
 void PrintPreview::printPages()
 {
     if (composing_)
         return;
-    const int count = prn_.PageCount();
+    const int count = prn_.pageCount();
     if (count == 0 || !grid_)
         return;
-    if (const auto range = pages_->Execute(count))
-        PrintRange(range->first, range->second);
+    if (const auto range = pages_->execute(count))
+        printRange(range->first, range->second);
 }
 
 bool PrintPreview::printToPdf(const QString& path, const std::vector<int>& order)
 {
     QString error;
-    if (WritePdf(prn_, path, &error, order))
+    if (writePdf(prn_, path, &error, order))
         return true;
     ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + error), MbOK);
     return false;
@@ -578,11 +578,11 @@ static QString proposedPdfName(const QString& structureFile)
     return info.path() + u'/' + info.completeBaseName() + QStringLiteral(".pdf");
 }
 
-void PrintPreview::PrintRange(int from, int to)
+void PrintPreview::printRange(int from, int to)
 {
     QPrinter& p = printer();
-    const int count = prn_.PageCount();
-    if (!PrinterAvailable() || p.outputFormat() == QPrinter::PdfFormat) {
+    const int count = prn_.pageCount();
+    if (!printerAvailable() || p.outputFormat() == QPrinter::PdfFormat) {
         // No printer to print on: the pages go to a PDF file.
         QString path = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
         if (path.isEmpty()) {
@@ -591,17 +591,17 @@ void PrintPreview::PrintRange(int from, int to)
                 return;
             path = *chosen;
         }
-        printToPdf(path, PrintOrder(from, to, count, 1, true));
+        printToPdf(path, printOrder(from, to, count, 1, true));
         return;
     }
     p.setFullPage(true);
     std::vector<int> order;
     if (p.supportsMultipleCopies()) {
-        order = PrintOrder(from, to, count, 1, true); // the printer makes the copies
+        order = printOrder(from, to, count, 1, true); // the printer makes the copies
     } else {
-        order = PrintOrder(from, to, count, p.copyCount(), p.collateCopies());
+        order = printOrder(from, to, count, p.copyCount(), p.collateCopies());
     }
-    if (!ReplayPages(prn_, p, order))
+    if (!replayPages(prn_, p, order))
         ctx.prompts->message(MsgType::Error, ctx.encode(p.printerName()), MbOK);
 }
 
@@ -611,7 +611,7 @@ std::optional<QString> PrintPreview::askPdfPath(const std::string& title)
     r.title = title;
     r.filterName = "PDF";
     r.pattern = QStringLiteral("*.pdf");
-    r.proposedName = proposedPdfName(ctx.CurrentFileName);
+    r.proposedName = proposedPdfName(ctx.currentFileName);
     return ctx.prompts->saveFileName(r);
 }
 
@@ -619,7 +619,7 @@ void PrintPreview::saveAsPdf()
 {
     if (composing_)
         return;
-    if (prn_.PageCount() == 0 || !grid_)
+    if (prn_.pageCount() == 0 || !grid_)
         return;
     const auto chosen = askPdfPath(ctx.texts.text("SaveAs_30"));
     if (!chosen)
@@ -628,7 +628,7 @@ void PrintPreview::saveAsPdf()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
     std::vector<int> all;
-    for (int n = 1; n <= prn_.PageCount(); ++n)
+    for (int n = 1; n <= prn_.pageCount(); ++n)
         all.push_back(n);
     printToPdf(path, all);
 }

@@ -73,30 +73,30 @@ public:
     void setProgress(Progress* progress) { progress_ = progress ? progress : &nullProgress_; }
     // First activation: the zoom list at 100 %, the margins from the settings,
     // an empty document.
-    void InitPreview();
+    void initPreview();
     // Captions, hints and the two fitting zoom entries in the current language.
-    void ApplyInterfaceTexts();
+    void applyInterfaceTexts();
     // The margins as stored in the settings (after a change elsewhere).
-    void LoadMargins();
+    void loadMargins();
 
     // Shows the preview and composes `mode` from `grid` (which must outlive
     // the preview: margins and printer set-up compose it again). False when
     // the margins could not be read (the message was shown and the previous
     // pages stay) or a composition is already running.
-    bool Compose(PrintMode mode, const GridData& grid);
+    bool compose(PrintMode mode, const GridData& grid);
     // Composes the current report again (margins or printer changed).
-    bool Recompose();
+    bool recompose();
 
-    PageRecorder& Prn() { return prn_; }
-    const PageRecorder& Prn() const { return prn_; }
+    PageRecorder& prn() { return prn_; }
+    const PageRecorder& prn() const { return prn_; }
     int currentPage() const { return view_->page(); }
-    void ShowPage(int n);
-    void RefreshNavigation();
+    void showPage(int n);
+    void refreshNavigation();
     // The page setup compositions use: the printer's paper and resolution,
     // 300 dpi when there is no printer or the printer writes a file.
     PageSetup currentSetup();
     // True when the system has a printer to print on.
-    bool PrinterAvailable();
+    bool printerAvailable();
 
     // Tool bar actions.
     void showFirstPage();
@@ -106,7 +106,7 @@ public:
     void zoomOut();
     void zoomIn();
     void zoomChanged(int index);
-    void ZoomKeyEnter();
+    void zoomKeyEnter();
     void printSetup();
     void editMargins();
     void printPages();
@@ -115,12 +115,12 @@ public:
 
     // Prints pages from..to (already checked against the page count) on the
     // printer, or into a PDF file when there is no printer.
-    virtual void PrintRange(int from, int to);
+    virtual void printRange(int from, int to);
 
     // For the tests.
     QToolButton* button(const char* name) const;
-    QComboBox* zoomBox() const { return Zoom; }
-    QLabel* pageIndicator() const { return Page; }
+    QComboBox* zoomBox() const { return zoom; }
+    QLabel* pageIndicator() const { return page; }
     PreviewPageView* pageView() const { return view_; }
     MarginsDialog* marginsDialog() const { return margins_; }
     PageRangeDialog* pagesDialog() const { return pages_; }
@@ -145,19 +145,19 @@ private:
     bool composing_ = false;
 
     QToolBar* toolBar_;
-    QToolButton* IcoLeftK;
-    QToolButton* IcoLeft;
-    QLabel* Page;
-    QToolButton* IcoRight;
-    QToolButton* IcoRightK;
-    QToolButton* IcoZoomOut;
-    QComboBox* Zoom;
-    QToolButton* IcoZoomIn;
-    QToolButton* IcoPrintSet;
-    QToolButton* IcoMargins;
-    QToolButton* IcoPrint;
-    QToolButton* IcoPdf;
-    QToolButton* IcoExit;
+    QToolButton* icoLeftK;
+    QToolButton* icoLeft;
+    QLabel* page;
+    QToolButton* icoRight;
+    QToolButton* icoRightK;
+    QToolButton* icoZoomOut;
+    QComboBox* zoom;
+    QToolButton* icoZoomIn;
+    QToolButton* icoPrintSet;
+    QToolButton* icoMargins;
+    QToolButton* icoPrint;
+    QToolButton* icoPdf;
+    QToolButton* icoExit;
     PreviewPageView* view_;
     MarginsDialog* margins_;
     PageRangeDialog* pages_;

@@ -19,64 +19,64 @@ PrintoutHeadingDialog::PrintoutHeadingDialog(AppContext& context, QWidget* paren
     setObjectName(QStringLiteral("PersonalData"));
     auto* layout = new QVBoxLayout(this);
 
-    OperatorGroup = new QGroupBox(this);
-    auto* opLayout = new QHBoxLayout(OperatorGroup);
-    TextPanel = new QWidget(OperatorGroup);
-    auto* textLayout = new QVBoxLayout(TextPanel);
+    operatorGroup = new QGroupBox(this);
+    auto* opLayout = new QHBoxLayout(operatorGroup);
+    textPanel = new QWidget(operatorGroup);
+    auto* textLayout = new QVBoxLayout(textPanel);
     textLayout->setContentsMargins(10, 0, 10, 0);
     for (auto& e : opEdits_) {
-        e = new QLineEdit(TextPanel);
+        e = new QLineEdit(textPanel);
         textLayout->addWidget(e);
     }
-    PicturePanel = new QWidget(OperatorGroup);
-    PicturePanel->setFixedHeight(90);
-    auto* picLayout = new QHBoxLayout(PicturePanel);
+    picturePanel = new QWidget(operatorGroup);
+    picturePanel->setFixedHeight(90);
+    auto* picLayout = new QHBoxLayout(picturePanel);
     picLayout->setContentsMargins(8, 8, 8, 8);
-    Picture = new QLabel(PicturePanel);
-    Picture->setObjectName(QStringLiteral("Picture"));
-    Picture->setScaledContents(true);
-    picLayout->addWidget(Picture);
+    picture_ = new QLabel(picturePanel);
+    picture_->setObjectName(QStringLiteral("Picture"));
+    picture_->setScaledContents(true);
+    picLayout->addWidget(picture_);
     picLayout->addStretch();
     auto* buttons = new QVBoxLayout;
-    ToggleBtn = new QPushButton(OperatorGroup);
-    LoadBtn = new QPushButton(OperatorGroup);
-    buttons->addWidget(ToggleBtn);
-    buttons->addWidget(LoadBtn);
+    toggleBtn = new QPushButton(operatorGroup);
+    loadBtn = new QPushButton(operatorGroup);
+    buttons->addWidget(toggleBtn);
+    buttons->addWidget(loadBtn);
     buttons->addStretch();
-    opLayout->addWidget(TextPanel, 1);
-    opLayout->addWidget(PicturePanel, 1);
+    opLayout->addWidget(textPanel, 1);
+    opLayout->addWidget(picturePanel, 1);
     opLayout->addLayout(buttons);
-    layout->addWidget(OperatorGroup);
+    layout->addWidget(operatorGroup);
 
-    FooterGroup = new QGroupBox(this);
-    auto* fLayout = new QVBoxLayout(FooterGroup);
+    footerGroup = new QGroupBox(this);
+    auto* fLayout = new QVBoxLayout(footerGroup);
     for (auto& e : footerEdits_) {
-        e = new QLineEdit(FooterGroup);
+        e = new QLineEdit(footerGroup);
         fLayout->addWidget(e);
     }
-    layout->addWidget(FooterGroup);
+    layout->addWidget(footerGroup);
 
-    SiteGroup = new QGroupBox(this);
-    auto* sLayout = new QVBoxLayout(SiteGroup);
+    siteGroup = new QGroupBox(this);
+    auto* sLayout = new QVBoxLayout(siteGroup);
     for (auto& e : siteEdits_) {
-        e = new QLineEdit(SiteGroup);
+        e = new QLineEdit(siteGroup);
         sLayout->addWidget(e);
     }
-    layout->addWidget(SiteGroup);
+    layout->addWidget(siteGroup);
 
     auto* row = new QHBoxLayout;
     row->addStretch();
     OKbtn = new QPushButton(this);
     OKbtn->setDefault(true);
-    CancelBtn = new QPushButton(this);
+    cancelBtn = new QPushButton(this);
     row->addWidget(OKbtn);
-    row->addWidget(CancelBtn);
+    row->addWidget(cancelBtn);
     layout->addLayout(row);
 
-    connect(ToggleBtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::toggleMode);
-    connect(LoadBtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::loadPictureClicked);
+    connect(toggleBtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::toggleMode);
+    connect(loadBtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::loadPictureClicked);
     connect(OKbtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     resize(520, 420);
 }
 
@@ -84,12 +84,12 @@ void PrintoutHeadingDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("OperatorTestSite_40"));
-    OperatorGroup->setTitle(t("Operator_30"));
-    FooterGroup->setTitle(t("Footer_30"));
-    SiteGroup->setTitle(t("TestSite_30"));
-    LoadBtn->setText(t("Load_11"));
+    operatorGroup->setTitle(t("Operator_30"));
+    footerGroup->setTitle(t("Footer_30"));
+    siteGroup->setTitle(t("TestSite_30"));
+    loadBtn->setText(t("Load_11"));
     OKbtn->setText(t("&OK_11"));
-    CancelBtn->setText(t("&Cancel_11"));
+    cancelBtn->setText(t("&Cancel_11"));
     layOut();
 }
 
@@ -114,12 +114,12 @@ bool PrintoutHeadingDialog::execute()
 
 void PrintoutHeadingDialog::layOut()
 {
-    const bool picture = mode_ == 1;
-    TextPanel->setVisible(!picture);
-    PicturePanel->setVisible(picture);
-    LoadBtn->setEnabled(picture);
-    ToggleBtn->setText(ctx.decode(ctx.texts.text(picture ? "Text_11" : "Picture_11")));
-    if (picture)
+    const bool picture_ = mode_ == 1;
+    textPanel->setVisible(!picture_);
+    picturePanel->setVisible(picture_);
+    loadBtn->setEnabled(picture_);
+    toggleBtn->setText(ctx.decode(ctx.texts.text(picture_ ? "Text_11" : "Picture_11")));
+    if (picture_)
         loadLogo();
 }
 
@@ -137,7 +137,7 @@ void PrintoutHeadingDialog::setLogoPath(const std::string& path)
 
 void PrintoutHeadingDialog::loadLogo()
 {
-    Picture->clear();
+    picture_->clear();
     const QString path = QString::fromLocal8Bit(logoPath_.c_str());
     if (path.isEmpty() || !QFileInfo::exists(path))
         return;
@@ -145,11 +145,11 @@ void PrintoutHeadingDialog::loadLogo()
     const QImage image = reader.read();
     if (image.isNull())
         return;
-    const int availableHeight = PicturePanel->height() - 2 * 8;
-    const int availableWidth = std::max(40, PicturePanel->width() - 2 * 8);
-    const QSize size = FitLogo(image.size(), availableHeight, availableWidth);
-    Picture->setFixedSize(size);
-    Picture->setPixmap(QPixmap::fromImage(image));
+    const int availableHeight = picturePanel->height() - 2 * 8;
+    const int availableWidth = std::max(40, picturePanel->width() - 2 * 8);
+    const QSize size = fitLogo(image.size(), availableHeight, availableWidth);
+    picture_->setFixedSize(size);
+    picture_->setPixmap(QPixmap::fromImage(image));
 }
 
 void PrintoutHeadingDialog::loadPictureClicked()
@@ -188,7 +188,7 @@ void PrintoutHeadingDialog::accept()
     h.logoMode = mode_;
     h.save(ctx.settings);
     // The printout heading is saved with the structure.
-    ctx.StructureSaved = false;
+    ctx.structureSaved = false;
     QDialog::accept();
 }
 

@@ -30,8 +30,8 @@ public:
     QLineEdit* operatorEdit(int i) const { return opEdits_[size_t(i)]; }
     QLineEdit* footerEdit(int i) const { return footerEdits_[size_t(i)]; }
     QLineEdit* siteEdit(int i) const { return siteEdits_[size_t(i)]; }
-    QLabel* picture() const { return Picture; }
-    QPushButton* toggleButton() const { return ToggleBtn; }
+    QLabel* picture() const { return picture_; }
+    QPushButton* toggleButton() const { return toggleBtn; }
     void setLogoPath(const std::string& path);
 
 private:
@@ -42,16 +42,16 @@ private:
     AppContext& ctx;
     int mode_ = 0;
     std::string logoPath_;
-    QGroupBox* OperatorGroup;
-    QWidget* TextPanel;
-    QWidget* PicturePanel;
-    QLabel* Picture;
-    QPushButton* ToggleBtn;
-    QPushButton* LoadBtn;
-    QGroupBox* FooterGroup;
-    QGroupBox* SiteGroup;
+    QGroupBox* operatorGroup;
+    QWidget* textPanel;
+    QWidget* picturePanel;
+    QLabel* picture_;
+    QPushButton* toggleBtn;
+    QPushButton* loadBtn;
+    QGroupBox* footerGroup;
+    QGroupBox* siteGroup;
     QPushButton* OKbtn;
-    QPushButton* CancelBtn;
+    QPushButton* cancelBtn;
     std::array<QLineEdit*, 3> opEdits_{}, footerEdits_{}, siteEdits_{};
 };
 

@@ -51,7 +51,7 @@ void ElementTreeView::rebuild()
     rebuilding_ = true;
     clear();
     const auto& images = treeImages();
-    const bool editable = ctx.profile.TreeLabelEditing;
+    const bool editable = ctx.profile.treeLabelEditing;
     std::function<void(const ElementNode&, QTreeWidgetItem*)> add = [&](const ElementNode& n, QTreeWidgetItem* parent) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
         item->setText(0, itemText(n.name));
