@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <SimpleIni.h>
 
+#include <cctype>
+
 using namespace zentrova;
 using namespace zentrova::test;
 
@@ -66,6 +68,11 @@ struct StoredLanguageCase {
     int expectedIndex;
 };
 
+void PrintTo(const StoredLanguageCase& c, std::ostream* os)
+{
+    *os << "LANGUAGE=" << (c.stored ? c.stored : "(none)");
+}
+
 class StoredLanguage : public ::testing::TestWithParam<StoredLanguageCase> {};
 
 TEST_P(StoredLanguage, SelectsByDigitsOnly)
@@ -83,7 +90,13 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredLanguage,
                                            StoredLanguageCase{"5", 0}, StoredLanguageCase{"17", 0},
                                            StoredLanguageCase{"0", 0}, StoredLanguageCase{"abc", 0},
                                            StoredLanguageCase{nullptr, 0}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         [](const auto& info) {
+                             std::string name = info.param.stored ? info.param.stored : "none";
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return "Stored_" + name;
+                         });
 
 TEST(LanguageList, RemovedSectionsAreDroppedWhereverTheyStand)
 {
@@ -257,7 +270,7 @@ TEST(NameTables, KeysChooseTableNumberAndWidth)
     EXPECT_EQ(t.function(-1), "");
 }
 
-TEST(TextRecord, SlotsCutLongTexts)
+TEST(InterfaceTexts, SlotsCutLongTexts)
 {
     InterfaceTexts s;
     s.set("Error_30", std::string(150, 'x'));
@@ -267,7 +280,7 @@ TEST(TextRecord, SlotsCutLongTexts)
     EXPECT_EQ(s.text("NeverSet_1"), "");
 }
 
-TEST(TextRecord, DollarInHeadingsBreaksTheLine)
+TEST(InterfaceTexts, DollarInHeadingsBreaksTheLine)
 {
     LoadedProgram p(false);
     p.dir.editLine("english.lng", "Glava3_0=", "Glava3_0=Upper$Lower");

@@ -44,7 +44,7 @@ const TextOp* findText(const RecordedPage& page, const QString& text)
 
 bool isShade(QRgb c) { return qRed(c) == 229 && qGreen(c) == 229 && qBlue(c) == 229; }
 
-TEST(composeReport, HeadingRowOnlyDrawsNoTableAndNoFrame)
+TEST(ComposeReport, HeadingRowOnlyDrawsNoTableAndNoFrame)
 {
     ReportSample s;
     ASSERT_EQ(s.grid.rowCount(), 1);
@@ -70,7 +70,7 @@ TEST(composeReport, HeadingRowOnlyDrawsNoTableAndNoFrame)
     EXPECT_EQ(texts[0].baseline.y(), o.y() + s.prn.mmToPixelsY(0.5) + fm.height() + fm.ascent());
 }
 
-TEST(composeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
+TEST(ComposeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
 {
     ReportSample s;
     s.addRows(200);
@@ -120,7 +120,7 @@ TEST(composeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
     EXPECT_EQ(s.progress.hides, s.progress.shows);
 }
 
-TEST(composeReport, RowsShadedHeadingAndBandsOnlyAbove250Dpi)
+TEST(ComposeReport, RowsShadedHeadingAndBandsOnlyAbove250Dpi)
 {
     ReportSample s;
     s.addRows(3);
@@ -146,7 +146,7 @@ TEST(composeReport, RowsShadedHeadingAndBandsOnlyAbove250Dpi)
     }
 }
 
-TEST(composeReport, TooWideTableIsDrawnSmallerAndCentred)
+TEST(ComposeReport, TooWideTableIsDrawnSmallerAndCentred)
 {
     ReportSample s;
     s.addRows(2);
@@ -194,7 +194,7 @@ TEST(composeReport, TooWideTableIsDrawnSmallerAndCentred)
     EXPECT_LT(left, o.x() + gap);
 }
 
-TEST(composeReport, PageNumbersFollowTheSwitch)
+TEST(ComposeReport, PageNumbersFollowTheSwitch)
 {
     ReportSample s;
     s.addRows(80);
@@ -218,7 +218,7 @@ TEST(composeReport, PageNumbersFollowTheSwitch)
     }
 }
 
-TEST(composeReport, CommentsFollowTheTableOnlyWhenSwitchedOn)
+TEST(ComposeReport, CommentsFollowTheTableOnlyWhenSwitchedOn)
 {
     ReportSample s;
     s.addRows(5);
@@ -240,7 +240,7 @@ TEST(composeReport, CommentsFollowTheTableOnlyWhenSwitchedOn)
     EXPECT_EQ(fifth->baseline.y() - first->baseline.y(), 4 * line) << "empty lines between keep their place";
 }
 
-TEST(composeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
+TEST(ComposeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
 {
     ReportSample s;
     s.addRows(36); // nearly a full page
@@ -271,7 +271,7 @@ TEST(composeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
     EXPECT_EQ(found, 60);
 }
 
-TEST(composeReport, HeadingTextOrLogo)
+TEST(ComposeReport, HeadingTextOrLogo)
 {
     ReportSample s;
     s.addRows(1);
@@ -342,7 +342,7 @@ TEST(composeReport, HeadingTextOrLogo)
     EXPECT_TRUE(s.pageText(1).contains(operatorCaption));
 }
 
-TEST(composeReport, CellsPrintAsTheGridShowsThem)
+TEST(ComposeReport, CellsPrintAsTheGridShowsThem)
 {
     ReportSample s;
     s.addRows(2);
@@ -374,7 +374,7 @@ TEST(composeReport, CellsPrintAsTheGridShowsThem)
     EXPECT_EQ(shortLeft->baseline.x(), longLeft->baseline.x());
 }
 
-TEST(composeReport, RowTallerThanAPageLeavesNoBlankSheet)
+TEST(ComposeReport, RowTallerThanAPageLeavesNoBlankSheet)
 {
     ReportSample s;
     s.addRows(2);
@@ -390,7 +390,7 @@ TEST(composeReport, RowTallerThanAPageLeavesNoBlankSheet)
     EXPECT_TRUE(s.pageText(2).contains(QStringLiteral("- 2 -")));
 }
 
-TEST(composeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
+TEST(ComposeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
 {
     ReportSample s;
     s.addRows(60);
@@ -468,7 +468,7 @@ TEST(MarginText, StoredWithTheLocaleSeparatorAndReadTheSameEverywhere)
     EXPECT_EQ(back.text[MarginTexts::Top], "");
 }
 
-TEST(printOrder, CopiesCollatedOrNot)
+TEST(PrintOrder, CopiesCollatedOrNot)
 {
     EXPECT_EQ(printOrder(2, 3, 4, 2, true), (std::vector<int>{2, 3, 2, 3}));
     EXPECT_EQ(printOrder(2, 3, 4, 2, false), (std::vector<int>{2, 2, 3, 3}));
@@ -478,7 +478,7 @@ TEST(printOrder, CopiesCollatedOrNot)
     EXPECT_TRUE(printOrder(1, 5, 4, 1, true).empty());
 }
 
-TEST(writePdf, SamePagesAsRecordedAndNoFileOnFailure)
+TEST(WritePdf, SamePagesAsRecordedAndNoFileOnFailure)
 {
     ReportSample s;
     s.addRows(120);

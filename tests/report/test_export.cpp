@@ -130,7 +130,7 @@ TEST(ExportNames, DotInTheFileNamePartOnly)
     EXPECT_EQ(proposedExportName(QString()), QString());
 }
 
-TEST(exportCommand, ReplaceQuestionNoAsksAgainYesWrites)
+TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
 {
     ExportSample s;
     AppContext& c = *s.p.ctx;
@@ -157,7 +157,7 @@ TEST(exportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     EXPECT_EQ(s.p.dir.readFile("out.TXT"), "keep");
 }
 
-TEST(exportCommand, UnwritableTargetReportsAndKeepsNothingHalfWritten)
+TEST(ExportCommand, UnwritableTargetReportsAndKeepsNothingHalfWritten)
 {
     ExportSample s;
     AppContext& c = *s.p.ctx;

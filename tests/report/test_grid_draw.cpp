@@ -94,6 +94,8 @@ struct ColourCase {
     Expect ink;
 };
 
+void PrintTo(const ColourCase& c, std::ostream* os) { *os << c.name; }
+
 class DrawColourTest : public ::testing::TestWithParam<ColourCase> {};
 
 TEST_P(DrawColourTest, InkColour)
@@ -117,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ColourCase{"BangWithoutMarkup", "R > 2 !", Expect::Red}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(drawCell, MarkupBytesAreNotDrawn)
+TEST(DrawCell, MarkupBytesAreNotDrawn)
 {
     // The marked-up cell must look exactly like its bare text drawn in the
     // markup's colour.
@@ -126,17 +128,17 @@ TEST(drawCell, MarkupBytesAreNotDrawn)
     EXPECT_EQ(DrawText("a" + M('H', 3) + "xyzb").image, DrawText("ab").image);
 }
 
-TEST(drawCell, TrailingLeadByteIsDrawn)
+TEST(DrawCell, TrailingLeadByteIsDrawn)
 {
     EXPECT_GT(Scan(DrawText("ab" + std::string{char(255)}).image).maxX, Scan(DrawText("ab").image).maxX + 3);
 }
 
-TEST(drawCell, BoldMarkupDrawsHeavier)
+TEST(DrawCell, BoldMarkupDrawsHeavier)
 {
     EXPECT_GT(Scan(DrawText(M('B', 0) + "Fail").image).dark, Scan(DrawText("Fail").image).dark);
 }
 
-TEST(drawCell, AlignMarkupMovesOnlyItsLine)
+TEST(DrawCell, AlignMarkupMovesOnlyItsLine)
 {
     const Drawn d = DrawText("abc\r" + M('A', 'R') + "abc");
     const int h = d.result.lineHeight;
@@ -149,7 +151,7 @@ TEST(drawCell, AlignMarkupMovesOnlyItsLine)
     EXPECT_LE(second.maxX, 197);
 }
 
-TEST(drawCell, ColumnAlignmentByRowKind)
+TEST(DrawCell, ColumnAlignmentByRowKind)
 {
     GridData g(1, 2);
     g.setCell(0, 0, "Head");
@@ -162,7 +164,7 @@ TEST(drawCell, ColumnAlignmentByRowKind)
     EXPECT_GT(body.minX, 150);
 }
 
-TEST(drawCell, RowAndColumnGrowToFitButNeverShrink)
+TEST(DrawCell, RowAndColumnGrowToFitButNeverShrink)
 {
     GridData g(1, 2);
     g.setCell(0, 1, "a\rbb\rc");
@@ -188,7 +190,7 @@ TEST(drawCell, RowAndColumnGrowToFitButNeverShrink)
     EXPECT_EQ(g.rowHeight(1), 1);
 }
 
-TEST(drawCell, CellObjectFontLosesColourKeepsBang)
+TEST(DrawCell, CellObjectFontLosesColourKeepsBang)
 {
     GridData g(1, 3);
     g.setCell(0, 1, M('C', 1) + "Fail");
@@ -208,7 +210,7 @@ TEST(drawCell, CellObjectFontLosesColourKeepsBang)
     EXPECT_EQ(b.green, 0);
 }
 
-TEST(drawCell, ExtraFontOnlyWhenSupplied)
+TEST(DrawCell, ExtraFontOnlyWhenSupplied)
 {
     GridData g(1, 2);
     g.setCell(0, 1, M('F', 2) + "x");
@@ -217,7 +219,7 @@ TEST(drawCell, ExtraFontOnlyWhenSupplied)
     EXPECT_EQ(Draw(g, 0, 1).result.lineHeight, QFontMetrics(testFont(30)).height());
 }
 
-TEST(drawCell, ClippedToItsRectangle)
+TEST(DrawCell, ClippedToItsRectangle)
 {
     GridData g(1, 2);
     g.setCell(0, 1, "WWWWWWWWWWWW\rWWWW\rWWWW\rWWWW");

@@ -32,6 +32,9 @@ constexpr auto kBlue = LineColour::Blue;
 constexpr auto kBlack = LineColour::Black;
 const std::optional<LineColour> kNone;
 
+// Cases are named by their name in test output, not dumped as bytes.
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
+
 class ParseCellTest : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseCellTest, Lines)
@@ -96,14 +99,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"NRemoved", "a" + M('N', 'q') + "b", {{"ab", AlignLeft, kNone}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(parseCell, StartAlignmentAppliesToEveryLine)
+TEST(ParseCell, StartAlignmentAppliesToEveryLine)
 {
     const CellLayout l = parseCell("a\rb", AlignCenter);
     EXPECT_EQ(l.lines[0].align, AlignCenter);
     EXPECT_EQ(l.lines[1].align, AlignCenter);
 }
 
-TEST(parseCell, CellObjectAlignsLinesOverMarkup)
+TEST(ParseCell, CellObjectAlignsLinesOverMarkup)
 {
     CellData data;
     data.lineAlignments = "Rx"; // line 1: not a letter, line 2: past the end
@@ -114,7 +117,7 @@ TEST(parseCell, CellObjectAlignsLinesOverMarkup)
     EXPECT_EQ(l.lines[2].align, AlignLeft);
 }
 
-TEST(parseCell, CellObjectAlignmentsStopAt203)
+TEST(ParseCell, CellObjectAlignmentsStopAt203)
 {
     CellData data;
     data.lineAlignments = std::string(300, 'R');
@@ -126,7 +129,7 @@ TEST(parseCell, CellObjectAlignmentsStopAt203)
     EXPECT_EQ(l.lines[203].align, AlignLeft);
 }
 
-TEST(parseCell, CellObjectFontDropsColourButKeepsBang)
+TEST(ParseCell, CellObjectFontDropsColourButKeepsBang)
 {
     CellData data;
     data.font = QFont("DejaVu Sans", 9);
@@ -139,7 +142,7 @@ struct VisibleCase {
     std::string cell, shown;
 };
 
-TEST(visibleText, RemovesMarkupAndHiddenText)
+TEST(VisibleText, RemovesMarkupAndHiddenText)
 {
     const std::vector<VisibleCase> cases = {
         {M('C', 1) + "Fail", "Fail"},
@@ -153,7 +156,7 @@ TEST(visibleText, RemovesMarkupAndHiddenText)
         EXPECT_EQ(visibleText(c.cell), c.shown);
 }
 
-TEST(parseCell, ArbitraryBytesStayInside)
+TEST(ParseCell, ArbitraryBytesStayInside)
 {
     // Texts dense in lead bytes, command letters and line breaks: every line
     // comes from the text, nothing is invented, nothing read past the end.

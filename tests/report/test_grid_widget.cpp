@@ -50,7 +50,7 @@ struct Grid {
     }
 };
 
-TEST(StringGridAll, DrawsMarkupAndHeaderBand)
+TEST(AnnotatedGrid, DrawsMarkupAndHeaderBand)
 {
     Grid g(3, 4);
     g.w.data().setCell(0, 0, "Head");
@@ -70,7 +70,7 @@ TEST(StringGridAll, DrawsMarkupAndHeaderBand)
     EXPECT_EQ(img.pixelColor(body.center()), g.w.palette().color(QPalette::Base));
 }
 
-TEST(StringGridAll, PaintGrowsRowsToTheirText)
+TEST(AnnotatedGrid, PaintGrowsRowsToTheirText)
 {
     Grid g(2, 3);
     g.w.data().setCell(1, 1, "one\rtwo\rthree");
@@ -81,7 +81,7 @@ TEST(StringGridAll, PaintGrowsRowsToTheirText)
     EXPECT_EQ(g.w.cellRect(0, 2).top(), g.w.cellRect(0, 1).bottom() + 2); // one grid line between
 }
 
-TEST(StringGridAll, LongGridScrollsUnderFixedRow)
+TEST(AnnotatedGrid, LongGridScrollsUnderFixedRow)
 {
     Grid g(6, 10001);
     for (int r = 1; r < 10001; ++r)
@@ -101,7 +101,7 @@ TEST(StringGridAll, LongGridScrollsUnderFixedRow)
     EXPECT_EQ(img.pixelColor(head.right() - 3, head.center().y()), g.w.palette().color(QPalette::Button));
 }
 
-TEST(StringGridAll, KeyboardSelection)
+TEST(AnnotatedGrid, KeyboardSelection)
 {
     Grid g(4, 6);
     g.w.setCurrentCell(1, 1);
@@ -121,7 +121,7 @@ TEST(StringGridAll, KeyboardSelection)
     EXPECT_EQ(g.w.selection(), (GridRect{0, 1, 0, 1}));
 }
 
-TEST(StringGridAll, MouseSelection)
+TEST(AnnotatedGrid, MouseSelection)
 {
     Grid g(4, 6);
     g.paint();
@@ -143,7 +143,7 @@ TEST(StringGridAll, MouseSelection)
     EXPECT_EQ(g.w.selection(), (GridRect{0, 4, 3, 5}));
 }
 
-TEST(StringGridAll, ShrinkingKeepsSelectionInside)
+TEST(AnnotatedGrid, ShrinkingKeepsSelectionInside)
 {
     Grid g(4, 10);
     g.w.setCurrentCell(3, 9);
@@ -153,7 +153,7 @@ TEST(StringGridAll, ShrinkingKeepsSelectionInside)
     EXPECT_EQ(g.w.selection(), (GridRect{1, 2, 1, 2}));
 }
 
-TEST(StringGridAll, ContextMenuRequest)
+TEST(AnnotatedGrid, ContextMenuRequest)
 {
     Grid g(2, 3);
     QPoint asked;
@@ -163,7 +163,7 @@ TEST(StringGridAll, ContextMenuRequest)
     EXPECT_EQ(asked, QPoint(105, 205));
 }
 
-TEST(StringGridAll, ResetSizes)
+TEST(AnnotatedGrid, ResetSizes)
 {
     Grid g(3, 3);
     g.w.data().setCell(0, 1, "a\rb\rc");

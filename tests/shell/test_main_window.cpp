@@ -173,7 +173,7 @@ TEST(CommentsDialog, KeepsTwoHundredLinesAndWritesChecks)
     EXPECT_EQ(c.settings.readSetting("COMMENTS", "comm1", ""), "line 1");
 }
 
-TEST(OperatorDialog, TogglesModeAndWritesTheHeading)
+TEST(PrintoutHeadingDialog, TogglesModeAndWritesTheHeading)
 {
     Gui g;
     g.create();
@@ -198,7 +198,7 @@ TEST(OperatorDialog, TogglesModeAndWritesTheHeading)
     EXPECT_EQ(c.settings.readSetting("OPERATOR", "OP1", ""), "Ana Novak");
 }
 
-TEST(OperatorDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)
+TEST(PrintoutHeadingDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)
 {
     Gui g;
     g.create();

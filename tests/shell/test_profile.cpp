@@ -34,7 +34,7 @@ TEST_P(AnyFamily, GetsTheFamily14Profile)
 
 INSTANTIATE_TEST_SUITE_P(Codes, AnyFamily, ::testing::Values(0, 4, 14, 19, 200));
 
-TEST(functionTextBase, IndexedByTheRawCode)
+TEST(FunctionTextBase, IndexedByTheRawCode)
 {
     const std::pair<int, int> table[] = {{0, 0},    {5, 0},     {6, 300},  {9, 300}, {10, 400},
                                          {13, 400}, {14, 500},  {15, 0},   {22, 0},  {23, 0},

@@ -87,6 +87,8 @@ struct HandMadeCase {
 
 const char* const kFullTree = "Main/1/1[Outlet 1/13/1,Outlet\r2/13/2],Garage/1/2[Door/13/1]";
 
+void PrintTo(const HandMadeCase& c, std::ostream* os) { *os << c.file; }
+
 class HandMadeFileTest : public FileFormatTest, public ::testing::WithParamInterface<HandMadeCase> {};
 
 TEST_P(HandMadeFileTest, ReadsAsWritten)

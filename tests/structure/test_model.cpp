@@ -52,7 +52,7 @@ TEST(Position, DepthOneShiftsOneLevel)
     EXPECT_EQ(full.element, 0);
 }
 
-TEST(rowsOfElement, TopLevelAtDepthOneCollectsItsBlock)
+TEST(RowsOfElement, TopLevelAtDepthOneCollectsItsBlock)
 {
     Structure s;
     ElementNode* top = node(s, nullptr, 3, KindObject);
@@ -66,7 +66,7 @@ TEST(rowsOfElement, TopLevelAtDepthOneCollectsItsBlock)
     EXPECT_EQ(rowsOf(s, *top, 1), (std::vector<int>{1, 3, 7}));
 }
 
-TEST(rowsOfElement, SecondLevelEndsAtTheFirstHigherElement)
+TEST(RowsOfElement, SecondLevelEndsAtTheFirstHigherElement)
 {
     Structure s;
     ElementNode* top = node(s, nullptr, 1, KindObject);
@@ -80,7 +80,7 @@ TEST(rowsOfElement, SecondLevelEndsAtTheFirstHigherElement)
     EXPECT_EQ(rowsOf(s, *point, 1, true), (std::vector<int>{1, 3}));
 }
 
-TEST(rowsOfElement, DepthThreeAndSortedEarlyEnd)
+TEST(RowsOfElement, DepthThreeAndSortedEarlyEnd)
 {
     Structure s;
     ElementNode* obj = node(s, nullptr, 1, KindObject);

@@ -84,7 +84,7 @@ struct Sample {
     }
 };
 
-TEST(fillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
+TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
 {
     Sample s;
     AppContext& c = *s.p.ctx;
@@ -132,7 +132,7 @@ TEST(Copy, SelectionTextLines)
     EXPECT_EQ(selectionText(g, 1, 2, 1, 2), "d");
 }
 
-TEST(RowBuffer, EscapesAndLimits)
+TEST(CopyBuffer, EscapesAndLimits)
 {
     CopyBuffer b;
     EXPECT_TRUE(b.append(std::string("a\xff", 2) + std::string(1, '\0') + "z"));
@@ -155,7 +155,7 @@ struct Window {
     }
 };
 
-TEST(resultsView, SelectionFillsOrHidesTheGrid)
+TEST(ResultsView, SelectionFillsOrHidesTheGrid)
 {
     Window w;
     AppContext& c = *w.s.p.ctx;
@@ -176,7 +176,7 @@ TEST(resultsView, SelectionFillsOrHidesTheGrid)
               c.decode(c.texts.text("NoMeasuresIn_30")) + QStringLiteral(" Spare\rfeeder"));
 }
 
-TEST(resultsView, CopyNeedsTheGridsFocus)
+TEST(ResultsView, CopyNeedsTheGridsFocus)
 {
     Window w;
     AppContext& c = *w.s.p.ctx;
