@@ -47,7 +47,7 @@ struct Report {
     explicit Report(int rows)
     {
         ensureApplication();
-        ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
+        ctx.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
         bench::addInsulationNames(ctx.names);
         ctx.texts.set("Operator_30", "Operator");
         ctx.texts.set("TestSite_30", "Test site");

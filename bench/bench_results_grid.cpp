@@ -17,7 +17,7 @@ void BM_FillResultsGrid(benchmark::State& state)
     AppContext ctx(QStringLiteral("/tmp/"), prompts);
     ctx.familyCode = 14;
     ctx.profile.positionDepth = 1;
-    ctx.profile.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
+    ctx.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
     bench::addInsulationNames(ctx.names);
 
     ElementNode* block = ctx.structure.tree.add(nullptr);

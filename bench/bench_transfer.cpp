@@ -79,7 +79,7 @@ double cpuSeconds()
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-QString programDir()
+QString ProgramDir()
 {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + u'/';
 }
@@ -90,7 +90,7 @@ pid_t startSimulator(std::string& device, int pace)
     int out[2];
     if (pipe(out) != 0)
         return -1;
-    const std::string sim = (programDir() + QStringLiteral("zentrova-sim")).toStdString();
+    const std::string sim = (ProgramDir() + QStringLiteral("zentrova-sim")).toStdString();
     const std::string generate = "generate " + std::to_string(Records);
     const std::string baud = std::to_string(pace);
     const char* argv[] = {sim.c_str(), "--set", generate.c_str(), "--baud", baud.c_str(), "--idle-exit", "20", nullptr};
@@ -121,7 +121,7 @@ void BM_Transfer2000RecordsAt115200(benchmark::State& state)
     static QCoreApplication app(argc, argv);
 
     SilentPrompts prompts;
-    AppContext ctx(programDir(), prompts);
+    AppContext ctx(ProgramDir(), prompts);
     if (!ctx.language.loadLanguageList(ctx) || !loadInterfaceTexts(ctx)) {
         state.SkipWithError("no language files beside the benchmark");
         return;

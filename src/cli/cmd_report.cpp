@@ -121,7 +121,7 @@ int reportCommand(const QStringList& args)
         }
     }
 
-    GridData grid(ctx.profile.ResultColumnCount, 1);
+    GridData grid(ctx.profile.resultColumnCount, 1);
     grid.setFont(reportGridFont(ctx.settings));
     writeResultHeadings(ctx, grid);
     fillResultsGrid(ctx, node, grid);

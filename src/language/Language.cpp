@@ -153,7 +153,7 @@ bool LanguageLoader::loadLanguageList(AppContext& ctx)
     if (const QString problem = ctx.settings.unreportedProblem(); !problem.isEmpty())
         ctx.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     CSimpleIniA ini(false, false, false);
-    const QString indexPath = ctx.ProgramDir + "LNG_MAIN.INI";
+    const QString indexPath = ctx.programDir + "LNG_MAIN.INI";
     if (const QString problem = notARegularFile(indexPath); !problem.isEmpty()) {
         ctx.fatal("Error in LNG_MAIN.INI\r" + ctx.encode(indexPath + QStringLiteral(": ") + problem));
         return false;
@@ -198,7 +198,7 @@ bool LanguageLoader::currentLanguage(AppContext& ctx, std::string& section, std:
     if (const QString problem = ctx.settings.unreportedProblem(); !problem.isEmpty())
         ctx.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     CSimpleIniA ini(false, false, false);
-    const QString indexPath = ctx.ProgramDir + "LNG_MAIN.INI";
+    const QString indexPath = ctx.programDir + "LNG_MAIN.INI";
     if (const QString problem = notARegularFile(indexPath); !problem.isEmpty()) {
         ctx.fatal("Error in LNG_MAIN.INI\r" + ctx.encode(indexPath + QStringLiteral(": ") + problem));
         return false;
@@ -230,7 +230,7 @@ bool LanguageLoader::currentLanguage(AppContext& ctx, std::string& section, std:
         return false;
     }
     codec_.setLcid(lcid);
-    filePath = fileNameToSystem(ctx.ProgramDir).toStdString() + file;
+    filePath = fileNameToSystem(ctx.programDir).toStdString() + file;
     return true;
 }
 

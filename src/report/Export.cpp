@@ -33,7 +33,7 @@ void replaceAll(std::string& s, char from, const std::string& to)
 int roleOfColumn(const Profile& p, int column)
 {
     for (int role = 6; role >= 0; --role)
-        if (p.ResultColumnMap[size_t(role)] == column)
+        if (p.resultColumnMap[size_t(role)] == column)
             return role;
     return -1;
 }
@@ -123,12 +123,12 @@ std::string exportText(const AppContext& ctx, const ReportPages& pages, const Ex
     out += rd + rd;
 
     // Column headings.
-    for (int i = 0; i < p.ResultColumnCount; ++i) {
+    for (int i = 0; i < p.resultColumnCount; ++i) {
         const int role = roleOfColumn(p, i);
         if (role < 0)
             continue;
         out += headingOfRole(ctx, role);
-        if (i != p.ResultColumnCount - 1)
+        if (i != p.resultColumnCount - 1)
             out += cd;
     }
     out += rd;
@@ -140,7 +140,7 @@ std::string exportText(const AppContext& ctx, const ReportPages& pages, const Ex
         const long k = functionCodeOf(t, r);
         if (k != 0) {
             std::string row;
-            for (int i = 0; i < p.ResultColumnCount; ++i) {
+            for (int i = 0; i < p.resultColumnCount; ++i) {
                 switch (roleOfColumn(p, i)) {
                 case 0:
                     row += positionOf(t.cell(2, r), p.positionDepth) + cd;

@@ -8,9 +8,9 @@
 namespace zentrova {
 
 AppContext::AppContext(const QString& programDir, Prompts& p)
-    : ProgramDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'),
+    : programDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'),
       prompts(&p),
-      settings(fileNameToSystem(ProgramDir + QStringLiteral("ZENTRO.INI")).toStdString())
+      settings(fileNameToSystem(programDir + QStringLiteral("ZENTRO.INI")).toStdString())
 {
 }
 

@@ -19,7 +19,7 @@ class Prompts;
 struct AppContext {
     AppContext(const QString& programDir, Prompts& prompts);
 
-    QString ProgramDir; // with trailing separator
+    QString programDir; // with trailing separator
     Prompts* prompts;
     Settings settings;
 

@@ -47,17 +47,17 @@ void applyFamilyProfile(AppContext& ctx)
     lang.open(ctx);
 
     // The defaults.
-    p.TopLevelSelector = 3;
+    p.topLevelSelector = 3;
     ctx.profileFamily = 4;
-    p.ResultColumnCount = 7;
+    p.resultColumnCount = 7;
     p.treeLabelEditing = false;
     p.resultLengthWidth = 1;
     p.detailPanelShown = false;
-    p.ResultColumnMap = {0, 1, 2, 3, 4, 5, 6};
+    p.resultColumnMap = {0, 1, 2, 3, 4, 5, 6};
     p.treeHelpContext = 1200;
     p.resultsSorted = false;
     p.defaultBaudIndex = 3;
-    p.helpFile = helpFileRule(ctx.ProgramDir, ctx.decode(lang.readText(ctx, "HelpFileMINI_12")));
+    p.helpFile = helpFileRule(ctx.programDir, ctx.decode(lang.readText(ctx, "HelpFileMINI_12")));
     ctx.texts.extension = "*";
 
     if (family == SupportedFamily) {
@@ -65,20 +65,20 @@ void applyFamilyProfile(AppContext& ctx)
         if (ext.size() > InterfaceTexts::SlotWidth)
             ext.resize(InterfaceTexts::SlotWidth);
         ctx.texts.extension = ext;
-        p.helpFile = helpFileRule(ctx.ProgramDir, ctx.decode(lang.readText(ctx, "HelpFileMini_12")));
+        p.helpFile = helpFileRule(ctx.programDir, ctx.decode(lang.readText(ctx, "HelpFileMini_12")));
         ctx.texts.set("MainCaptionTive5kV_20", lang.readText(ctx, "MainCaptionTive5kV_20"));
         ctx.texts.set("StructFiles_13", lang.readText(ctx, "StructFiles_13"));
         p.aboutProductName = lang.readText(ctx, "InstrNameTIVE5kV_20");
         p.aboutVersion = lang.readText(ctx, "Version_20") + " " + ProgramVersion;
         p.positionDepth = 1;
-        p.ResultColumnCount = 6;
+        p.resultColumnCount = 6;
         p.familyLogoShown = true;
         ctx.profileFamily = SupportedFamily;
-        p.TopLevelSelector = 12;
+        p.topLevelSelector = 12;
         p.treeLabelEditing = true;
         p.resultLengthWidth = 1;
         p.resultsSorted = false;
-        p.ResultColumnMap = {0, 1, 2, 3, 4, 255, 5};
+        p.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
     }
 
     std::string def = ctx.texts.text("Noname_8") + "." + ctx.texts.extension;

@@ -11,9 +11,9 @@ struct AppContext;
 // The instrument family profile: constants, captions and file-name rules of
 // the family the program serves (code 14, the 5 kV insulation testers).
 struct Profile {
-    uint8_t TopLevelSelector = 3;
-    int ResultColumnCount = 7;
-    std::array<int, 7> ResultColumnMap{0, 1, 2, 3, 4, 5, 6};
+    uint8_t topLevelSelector = 3;
+    int resultColumnCount = 7;
+    std::array<int, 7> resultColumnMap{0, 1, 2, 3, 4, 5, 6};
     int positionDepth = 0;
     bool treeLabelEditing = false;
     int resultLengthWidth = 1;
@@ -33,7 +33,7 @@ constexpr const char* ProgramVersion = "4.02";
 // Offset added to a received function code to find its name (indexed by the raw family code).
 int functionTextBase(uint8_t familyCode);
 
-// ProgramDir + helpKeyText; a name ending in ".HLP" (in any case) names the
+// programDir + helpKeyText; a name ending in ".HLP" (in any case) names the
 // compiled help beside it, ".CHM". Only the ending is compared in upper case:
 // the path itself keeps its case.
 QString helpFileRule(const QString& programDir, const QString& helpKeyText);

@@ -89,7 +89,7 @@ std::string formatResultText(const std::string& text, const NameTables& names)
 
 void writeResultHeadings(const AppContext& ctx, GridData& grid)
 {
-    const auto& map = ctx.profile.ResultColumnMap;
+    const auto& map = ctx.profile.resultColumnMap;
     for (int c = 0; c < grid.colCount(); ++c) {
         std::string heading;
         for (int logical = 6; logical >= 0; --logical) {
@@ -138,7 +138,7 @@ int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
     grid.setFixedRows(1);
 
     auto put = [&](int logical, int k, std::string text) {
-        const int c = p.ResultColumnMap[size_t(logical)];
+        const int c = p.resultColumnMap[size_t(logical)];
         if (c != 255 && c < grid.colCount())
             grid.setCell(c, k, std::move(text));
     };
@@ -163,7 +163,7 @@ int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
         put(3, k, formatResultText(t.cell(4, r), ctx.names));
         put(4, k, formatResultText(t.cell(6, r), ctx.names));
         put(5, k, formatResultText(t.cell(5, r), ctx.names));
-        if (p.ResultColumnMap[6] < 255)
+        if (p.resultColumnMap[6] < 255)
             put(6, k, t.cell(7, r) + "\r" + t.cell(8, r));
         ++k;
     }

@@ -289,7 +289,7 @@ void resetToNewStructure(AppContext& ctx)
     clearStructure(ctx);
     clearResultTable(ctx);
     ElementNode* node = addElementNode(ctx, nullptr);
-    const uint8_t kind = ctx.profile.TopLevelSelector <= 1 ? KindObjectIT : KindObject;
+    const uint8_t kind = ctx.profile.topLevelSelector <= 1 ? KindObjectIT : KindObject;
     initElement(ctx, node, kind, true);
     ctx.structure.tree.selected = ctx.structure.tree.first();
     ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);

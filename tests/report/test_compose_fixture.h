@@ -58,7 +58,7 @@ struct ReportSample {
         QFont mono(QStringLiteral("Courier New"));
         mono.setPointSize(10);
         grid.setFont(mono);
-        grid.setColCount(c.profile.ResultColumnCount);
+        grid.setColCount(c.profile.resultColumnCount);
         writeResultHeadings(c, grid);
         block = c.structure.tree.add(nullptr);
         block->name = "001";

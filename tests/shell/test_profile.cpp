@@ -22,9 +22,9 @@ TEST_P(AnyFamily, GetsTheFamily14Profile)
     applyFamilyProfile(c);
     EXPECT_EQ(c.familyCode, GetParam()) << "the profile never changes the reported code";
     EXPECT_EQ(c.profileFamily, 14);
-    EXPECT_EQ(c.profile.TopLevelSelector, 12);
-    EXPECT_EQ(c.profile.ResultColumnCount, 6);
-    EXPECT_EQ(c.profile.ResultColumnMap, (std::array<int, 7>{0, 1, 2, 3, 4, 255, 5}));
+    EXPECT_EQ(c.profile.topLevelSelector, 12);
+    EXPECT_EQ(c.profile.resultColumnCount, 6);
+    EXPECT_EQ(c.profile.resultColumnMap, (std::array<int, 7>{0, 1, 2, 3, 4, 255, 5}));
     EXPECT_EQ(c.profile.positionDepth, 1);
     EXPECT_TRUE(c.profile.treeLabelEditing);
     EXPECT_EQ(c.profile.defaultBaudIndex, 3);
@@ -109,7 +109,7 @@ TEST(Settings, FirstStartWithoutAFile)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    EXPECT_FALSE(QFile::exists(c.ProgramDir + "ZENTRO.INI"));
+    EXPECT_FALSE(QFile::exists(c.programDir + "ZENTRO.INI"));
     EXPECT_EQ(c.language.selectedIndex(), 0);
     EXPECT_EQ(c.settings.readSetting("SETUP", "COM", "-1"), "-1");
     EXPECT_DOUBLE_EQ(c.margins.left, 2.54);

@@ -63,18 +63,18 @@ AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(
     layout->addLayout(top);
     auto* row = new QHBoxLayout;
     row->addStretch();
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setDefault(true);
-    row->addWidget(OKButton);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setDefault(true);
+    row->addWidget(okButton_);
     row->addStretch();
     layout->addLayout(row);
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void AboutBox::applyTexts()
 {
     setWindowTitle(ctx.decode(ctx.texts.text("About_30")));
-    OKButton->setText(ctx.decode(ctx.texts.text("&OK_11")));
+    okButton_->setText(ctx.decode(ctx.texts.text("&OK_11")));
 }
 
 void AboutBox::applyProfile()

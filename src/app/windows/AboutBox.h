@@ -24,7 +24,7 @@ private:
     QLabel* version_;
     QLabel* credits;
     QLabel* familyLogo;
-    QPushButton* OKButton;
+    QPushButton* okButton_;
 };
 
 } // namespace zentrova

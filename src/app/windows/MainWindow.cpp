@@ -361,7 +361,7 @@ void MainWindow::showStructurePanel(bool shown)
 
 void MainWindow::profileApplied()
 {
-    resultsGrid_->data().setColCount(ctx.profile.ResultColumnCount);
+    resultsGrid_->data().setColCount(ctx.profile.resultColumnCount);
     if (w_.about)
         w_.about->applyProfile();
     updateMainCaption();

@@ -23,15 +23,15 @@ LanguageDialog::LanguageDialog(AppContext& context, QWidget* parent)
     layout->addWidget(langGroup_);
     auto* row = new QHBoxLayout;
     row->addStretch();
-    OKbtn = new QPushButton(this);
-    OKbtn->setObjectName(QStringLiteral("OKbtn"));
-    OKbtn->setDefault(true);
+    okButton_ = new QPushButton(this);
+    okButton_->setObjectName(QStringLiteral("okButton_"));
+    okButton_->setDefault(true);
     cancelBtn = new QPushButton(this);
     cancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    row->addWidget(OKbtn);
+    row->addWidget(okButton_);
     row->addWidget(cancelBtn);
     layout->addLayout(row);
-    connect(OKbtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -40,7 +40,7 @@ void LanguageDialog::applyTexts()
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("SelectLanguage_25"));
     langGroup_->setTitle(t("Language_25"));
-    OKbtn->setText(t("&OK_11"));
+    okButton_->setText(t("&OK_11"));
     cancelBtn->setText(t("&Cancel_11"));
     fillList();
 }

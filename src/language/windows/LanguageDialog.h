@@ -22,14 +22,14 @@ public:
     void fillList();
     QGroupBox* langGroup() const { return langGroup_; }
     QButtonGroup* buttons() const { return group_; }
-    QPushButton* okButton() const { return OKbtn; }
+    QPushButton* okButton() const { return okButton_; }
 
 private:
     AppContext& ctx;
     QGroupBox* langGroup_;
     QVBoxLayout* listLayout_;
     QButtonGroup* group_;
-    QPushButton* OKbtn;
+    QPushButton* okButton_;
     QPushButton* cancelBtn;
 };
 

@@ -32,9 +32,9 @@ CommentsDialog::CommentsDialog(AppContext& context, QWidget* parent) : QDialog(p
     checks->addWidget(autotestCheck);
     checks->addWidget(pageNumbersCheck);
     checks->addStretch();
-    OKbtn = new QPushButton(this);
+    okButton_ = new QPushButton(this);
     cancelBtn = new QPushButton(this);
-    checks->addWidget(OKbtn);
+    checks->addWidget(okButton_);
     checks->addWidget(cancelBtn);
     layout->addLayout(checks);
 
@@ -45,7 +45,7 @@ CommentsDialog::CommentsDialog(AppContext& context, QWidget* parent) : QDialog(p
     connect(autotestBox, &QPlainTextEdit::textChanged, this, [this] {
         boxChanged(autotestBox, Comments::AutotestCount, rememberedAuto_, rememberedAutoCaret_);
     });
-    connect(OKbtn, &QPushButton::clicked, this, &CommentsDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, &CommentsDialog::accept);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     setBoxFont(QFont(QStringLiteral("Courier New"), 10));
 }
@@ -62,7 +62,7 @@ void CommentsDialog::applyTexts()
     commentsCheck->setText(t("Comments_30"));
     autotestCheck->setText(t("AutotestComments"));
     pageNumbersCheck->setText(t("PageNumbers"));
-    OKbtn->setText(t("&OK_11"));
+    okButton_->setText(t("&OK_11"));
     cancelBtn->setText(t("&Cancel_11"));
 }
 

@@ -38,7 +38,7 @@ private:
     QCheckBox* commentsCheck;
     QCheckBox* autotestCheck;
     QCheckBox* pageNumbersCheck;
-    QPushButton* OKbtn;
+    QPushButton* okButton_;
     QPushButton* cancelBtn;
     QString rememberedText_, rememberedAuto_;
     int rememberedCaret_ = 0, rememberedAutoCaret_ = 0;

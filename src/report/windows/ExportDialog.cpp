@@ -30,13 +30,13 @@ ExportDialog::ExportDialog(AppContext& context, QWidget* parent) : QDialog(paren
     layout->addLayout(groups);
     auto* row = new QHBoxLayout;
     row->addStretch();
-    OKbtn = new QPushButton(this);
-    OKbtn->setDefault(true);
+    okButton_ = new QPushButton(this);
+    okButton_->setDefault(true);
     cancelbtn = new QPushButton(this);
-    row->addWidget(OKbtn);
+    row->addWidget(okButton_);
     row->addWidget(cancelbtn);
     layout->addLayout(row);
-    connect(OKbtn, &QPushButton::clicked, this, &ExportDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, &ExportDialog::accept);
     connect(cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, HelpContext, this); });
@@ -57,7 +57,7 @@ void ExportDialog::applyTexts()
     rowDelimiter_->addItems({t("CRLF_15"), t("CR_15"), t("LF_15")});
     colDelimiter->setCurrentIndex(col);
     rowDelimiter_->setCurrentIndex(row);
-    OKbtn->setText(t("&OK_11"));
+    okButton_->setText(t("&OK_11"));
     cancelbtn->setText(t("&Cancel_11"));
 }
 

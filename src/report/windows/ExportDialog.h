@@ -28,7 +28,7 @@ private:
     QGroupBox* rowGroup;
     QComboBox* colDelimiter;
     QComboBox* rowDelimiter_;
-    QPushButton* OKbtn;
+    QPushButton* okButton_;
     QPushButton* cancelbtn;
 };
 

@@ -66,16 +66,16 @@ PrintoutHeadingDialog::PrintoutHeadingDialog(AppContext& context, QWidget* paren
 
     auto* row = new QHBoxLayout;
     row->addStretch();
-    OKbtn = new QPushButton(this);
-    OKbtn->setDefault(true);
+    okButton_ = new QPushButton(this);
+    okButton_->setDefault(true);
     cancelBtn = new QPushButton(this);
-    row->addWidget(OKbtn);
+    row->addWidget(okButton_);
     row->addWidget(cancelBtn);
     layout->addLayout(row);
 
     connect(toggleBtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::toggleMode);
     connect(loadBtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::loadPictureClicked);
-    connect(OKbtn, &QPushButton::clicked, this, &PrintoutHeadingDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, &PrintoutHeadingDialog::accept);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     resize(520, 420);
 }
@@ -88,7 +88,7 @@ void PrintoutHeadingDialog::applyTexts()
     footerGroup->setTitle(t("Footer_30"));
     siteGroup->setTitle(t("TestSite_30"));
     loadBtn->setText(t("Load_11"));
-    OKbtn->setText(t("&OK_11"));
+    okButton_->setText(t("&OK_11"));
     cancelBtn->setText(t("&Cancel_11"));
     layOut();
 }

@@ -50,7 +50,7 @@ private:
     QPushButton* loadBtn;
     QGroupBox* footerGroup;
     QGroupBox* siteGroup;
-    QPushButton* OKbtn;
+    QPushButton* okButton_;
     QPushButton* cancelBtn;
     std::array<QLineEdit*, 3> opEdits_{}, footerEdits_{}, siteEdits_{};
 };
