@@ -13,21 +13,18 @@ namespace {
 // stay lively.
 constexpr int PollMs = 5;
 constexpr int64_t MaxEarlySleepUs = 4000;
-const std::string kMRD("MRD\0", 4);
-const std::string kMEX("MEX\0", 4);
+// Longest wait for the output queue to take a request.
+constexpr int OutputWaitLimitMs = 1000;
+// Stale input is read with this idle time-out: it is already there, or on its way.
+constexpr int StaleInputTimeoutMs = 100;
+// After a failed attempt the instrument is given this long to finish what it
+// was sending before its bytes are discarded.
+constexpr int FailureSettleMs = 60;
+// startExchange's state after the user chose to try again.
+constexpr int TryAgain = 7;
+// The error message's help topic.
+constexpr int CommErrorHelpContext = 2000;
 } // namespace
-
-int acknowledgeStatus(const std::string& frame)
-{
-    int status = Exchange::AckOk;
-    if (frame.size() < 5)
-        status = Exchange::AckShort;
-    if (frame.size() < 3 || frame.compare(0, 3, "SER") != 0)
-        status = Exchange::AckNoPrefix;
-    if (status == Exchange::AckOk)
-        status = static_cast<unsigned char>(frame[4]);
-    return status;
-}
 
 Exchange::Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock)
     : ctx_(ctx), port_(port), progress_(progress), clock_(clock)
@@ -44,7 +41,7 @@ void Exchange::waitOutputEmpty()
     // the whole output wait is reported as the port component reports it.
     const int64_t start = clock_.nowUs();
     while (port_.outputCount() > 0) {
-        if (clock_.nowUs() - start > 1000 * 1000)
+        if (clock_.nowUs() - start > int64_t(OutputWaitLimitMs) * 1000)
             throw SerialError::outputFull();
         port_.waitForOutput(PollMs);
     }
@@ -53,6 +50,11 @@ void Exchange::waitOutputEmpty()
 void Exchange::sendText(const std::string& text)
 {
     sendBytes(text.data(), int(text.size()));
+}
+
+void Exchange::sendRequest(Request request)
+{
+    sendText(requestFrame(request));
 }
 
 void Exchange::sendBytes(const char* buffer, int count)
@@ -127,13 +129,13 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
 int Exchange::waitAcknowledge(int timeoutMs)
 {
     std::string frame;
-    receiveBytes(frame, 5, timeoutMs);
+    receiveBytes(frame, int(AcknowledgeSize), timeoutMs);
     return acknowledgeStatus(frame);
 }
 
 void Exchange::drainAfterFailure()
 {
-    delayMs(60);
+    delayMs(FailureSettleMs);
     const int64_t start = clock_.nowUs();
     std::string junk;
     for (;;) {
@@ -142,8 +144,8 @@ void Exchange::drainAfterFailure()
             break;
         if (clock_.nowUs() - start > int64_t(DrainLimitMs) * 1000)
             break; // still sending: the next attempt's question lets the user stop
-        receiveBytes(junk, std::min(n, StaleDrainLimit), 100);
-        delayMs(60);
+        receiveBytes(junk, std::min(n, StaleDrainLimit), StaleInputTimeoutMs);
+        delayMs(FailureSettleMs);
     }
 }
 
@@ -154,13 +156,13 @@ int Exchange::startExchange()
     std::string junk;
     const int stale = std::min(port_.inputCount(), StaleDrainLimit);
     if (stale > 0)
-        receiveBytes(junk, stale, 100);
+        receiveBytes(junk, stale, StaleInputTimeoutMs);
 
     int result = Started;
     do {
-        sendText(kMRD);
+        sendRequest(Request::Start);
         result = Started;
-        const int s = waitAcknowledge(StartAckTimeoutMs);
+        const int s = waitAcknowledge(StartAcknowledgeTimeoutMs);
         if (s > 0) {
             if (cancelRequested()) {
                 result = GaveUp;
@@ -168,9 +170,9 @@ int Exchange::startExchange()
                 const std::string text = ctx_.texts.text("CommError_40") + "\r" + ctx_.texts.text("TerminateComm_40");
                 unsigned answer;
                 do {
-                    answer = ctx_.prompts->message(MsgType::Error, text, MbYes | MbNo | MbHelp, 2000);
+                    answer = ctx_.prompts->message(MsgType::Error, text, MbYes | MbNo | MbHelp, CommErrorHelpContext);
                 } while (answer == MbHelp);
-                result = answer == MbYes ? GaveUp : 7;
+                result = answer == MbYes ? GaveUp : TryAgain;
                 if (answer == MbYes)
                     endExchange();
                 drainAfterFailure();
@@ -182,8 +184,8 @@ int Exchange::startExchange()
 
 int Exchange::endExchange()
 {
-    sendText(kMEX);
-    return waitAcknowledge(EndAckTimeoutMs);
+    sendRequest(Request::End);
+    return waitAcknowledge(AcknowledgeTimeoutMs);
 }
 
 } // namespace zentrova

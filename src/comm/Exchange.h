@@ -1,5 +1,6 @@
 #pragma once
 #include "comm/Port.h"
+#include "comm/Protocol.h"
 
 #include <string>
 
@@ -9,7 +10,7 @@ struct AppContext;
 class Progress;
 
 // The byte-level primitives of a conversation with the instrument: send a
-// command, wait for a counted number of bytes with an idle time-out, read the
+// request, wait for a counted number of bytes with an idle time-out, read the
 // five-byte acknowledgement, start ("MRD") and end ("MEX") an exchange.
 //
 // The waits keep the instrument's timing rules (the idle time-out restarts
@@ -20,29 +21,22 @@ class Exchange {
 public:
     Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock = systemClock());
 
-    // Acknowledgement statuses (`StatusAck`); any other value is the error
-    // code the instrument put in byte 4.
-    enum Ack : int {
-        AckOk = 0,
-        AckShort = 1,  // "SER" arrived but fewer than 5 bytes
-        AckNoPrefix = 2, // the first three bytes were not "SER" (or fewer than three came)
-    };
     // startExchange's results.
     enum Start : int { Started = 0, GaveUp = 6 };
 
+    // Most bytes one look at stale input discards.
     static constexpr int StaleDrainLimit = 1900;
-    static constexpr int StartAckTimeoutMs = 3000;
-    static constexpr int SearchAckTimeoutMs = 2000;
-    static constexpr int EndAckTimeoutMs = 1000;
 
     // Writes every byte of `text`, embedded NULs included, once the output
     // queue is empty.
     void sendText(const std::string& text);
     void sendBytes(const char* buffer, int count);
+    void sendRequest(Request request);
     // Waits until `count` bytes were received, or no byte came for
     // `timeoutMs`, or Cancel. `out` receives exactly `count` bytes on success
     // (later bytes stay queued), otherwise every byte that came.
     bool receiveBytes(std::string& out, int count, int timeoutMs);
+    // Reads an acknowledgement; its acknowledgeStatus.
     int waitAcknowledge(int timeoutMs);
     // "MRD" until acknowledged; after every failure the user is asked whether
     // to stop (Yes: "MEX" is sent and GaveUp returned) or try again (No).
@@ -75,8 +69,5 @@ private:
     Progress& progress_;
     Clock& clock_;
 };
-
-// The acknowledgement status of a received frame (as many bytes as came).
-int acknowledgeStatus(const std::string& frame);
 
 } // namespace zentrova

@@ -71,7 +71,6 @@ void applyPortSettings(Port& port, const PortChoice& choice)
 SearchResult searchInstrument(Exchange& exchange, const std::function<bool()>& stopRequested,
                               const std::function<void(const PortChoice&)>& select)
 {
-    static const std::string mrd("MRD\0", 4);
     SearchResult r;
     Port& port = exchange.port();
     for (int p = 0; p < PortEntryCount; ++p) {
@@ -94,8 +93,8 @@ SearchResult searchInstrument(Exchange& exchange, const std::function<bool()>& s
             int status = 1;
             try {
                 port.purge();
-                exchange.sendText(mrd);
-                status = exchange.waitAcknowledge(Exchange::SearchAckTimeoutMs);
+                exchange.sendRequest(Request::Start);
+                status = exchange.waitAcknowledge(SearchAcknowledgeTimeoutMs);
             } catch (const SerialError&) {
                 status = 1; // the device went away during the attempt
             }

@@ -11,99 +11,51 @@
 
 #include <QFile>
 #include <algorithm>
-#include <cstring>
 #include <tuple>
+#include <type_traits>
 
 namespace zentrova {
 
+static_assert(std::is_same_v<ResultCells, ResultTable::Row>, "a record decodes into one result table row");
+
 namespace {
 
-inline unsigned byteAt(const char* data, size_t i) { return static_cast<unsigned char>(data[i]); }
+// Before "MWH" the program waits this long, then discards what came meanwhile
+// (up to this many bytes), so that it is not taken for the reply.
+constexpr int IdentificationSettleMs = 100;
+constexpr int IdentificationStaleLimit = 390;
 
-std::string pad3(long v)
+// Every stage's failure is shown as a plain message; only the device lost
+// mid-way is an error message (see Transfer::reportLoss).
+void showStageFailure(AppContext& ctx, ReceiveStage stage)
 {
-    std::string s = std::to_string(v);
-    if (s.size() < 3)
-        s.insert(0, 3 - s.size(), '0');
-    return s;
-}
-
-void plainMessage(AppContext& ctx, const std::string& text)
-{
-    ctx.prompts->message(MsgType::Custom, text, MbOK, 0);
+    ctx.prompts->message(MsgType::Custom, stageMessage(stage), MbOK, 0);
 }
 
 } // namespace
 
 // ------------------------------------------------------------ identification
 
-uint8_t familyCodeOf(unsigned typeCode)
-{
-    if (typeCode >= 100 && typeCode <= 199)
-        typeCode -= 100;
-    return uint8_t(typeCode % 256);
-}
-
-bool parseIdentification(const std::string& payload, Identification& out)
-{
-    out = Identification{};
-    const size_t size = std::min(payload.size(), IdentificationBufferSize);
-    if (size < 2)
-        return false;
-    out.typeCode = byteAt(payload.data(), 0) | (byteAt(payload.data(), 1) << 8);
-    size_t pos = 2;
-    for (size_t n = 0; n < out.texts.size(); ++n) {
-        std::string& text = out.texts[n];
-        // Firm and user data (texts 5 and 6) are kept line by line; every
-        // other text is one line of the identification cell.
-        const bool oneLine = n != 4 && n != 5;
-        while (pos < size) {
-            const char c = payload[pos++];
-            if (c == 0)
-                break;
-            if (c == '\n')
-                continue;
-            text += oneLine ? storedLineByte(c) : c;
-        }
-    }
-    return true;
-}
-
-char storedLineByte(char c)
-{
-    return c == '\x02' || c == '\n' || c == '\r' ? ' ' : c;
-}
-
-std::string cleanInstrumentText(const std::string& text)
-{
-    std::string s = text;
-    for (char& c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b < 32 && b != 13) || b >= 128)
-            c = ' ';
-    }
-    return s;
-}
-
 int identifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts, unsigned* typeCode)
 {
     for (std::string& t : texts)
         t.clear();
-    ex.delayMs(100);
+    ex.delayMs(IdentificationSettleMs);
     std::string junk;
-    const int stale = std::min(ex.port().inputCount(), 390);
+    const int stale = std::min(ex.port().inputCount(), IdentificationStaleLimit);
     if (stale > 0)
-        ex.receiveBytes(junk, stale, 1000);
+        ex.receiveBytes(junk, stale, IdentificationTimeoutMs);
 
-    ex.sendText("MWH");
+    ex.sendRequest(Request::Identify);
     std::string head;
-    bool valid = ex.receiveBytes(head, 5, 1000) && head.compare(0, 3, "SWH") == 0;
+    int length = 0;
+    bool valid = ex.receiveBytes(head, int(IdentificationHeaderSize), IdentificationTimeoutMs) &&
+                 identificationLengthOf(head, length);
     if (valid) {
-        const int length = int(byteAt(head.data(), 3) * 256 + byteAt(head.data(), 4));
         // The whole payload is read even when it is longer than the buffer,
         // so that its tail is not taken for the next reply.
         std::string payload;
-        valid = ex.receiveBytes(payload, length, 1000);
+        valid = ex.receiveBytes(payload, length, IdentificationTimeoutMs);
         Identification id;
         // A payload that came short holds nothing trustworthy: it is not used.
         if (valid && parseIdentification(payload, id)) {
@@ -138,16 +90,16 @@ void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const
 int readRecord(AppContext& ctx, Exchange& ex, std::string& record)
 {
     record.clear();
-    ex.sendText("MRE");
-    const int width = ctx.profile.resultLengthWidth == 2 ? 2 : 1;
+    ex.sendRequest(Request::NextRecord);
+    const int width = ctx.profile.resultLengthWidth;
     std::string head;
-    if (!ex.receiveBytes(head, 3 + width, ctx.receiveTimeoutMs) || head.compare(0, 3, "SRE") != 0)
+    int length = 0;
+    if (!ex.receiveBytes(head, int(recordHeaderSize(width)), ctx.receiveTimeoutMs) ||
+        !recordLengthOf(head, width, length))
         return RecordFailed;
-    const int length = width == 2 ? int(byteAt(head.data(), 3) * 256 + byteAt(head.data(), 4))
-                                  : int(byteAt(head.data(), 3));
     if (length == 0)
         return NoMoreRecords;
-    return ex.receiveBytes(record, length, 1000) ? RecordRead : RecordFailed;
+    return ex.receiveBytes(record, length, RecordBodyTimeoutMs) ? RecordRead : RecordFailed;
 }
 
 namespace {
@@ -170,18 +122,6 @@ Key keyOfRow(const ResultTable& t, int row)
     return {v[0], v[1], v[2]};
 }
 
-int columnOfTag(unsigned tag)
-{
-    switch (tag) {
-    case 'R': return 4;
-    case 'M': return 5;
-    case 'P': return 6;
-    case 'D': return 7;
-    case 'T': return 8;
-    default: return 3;
-    }
-}
-
 } // namespace
 
 void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
@@ -192,57 +132,10 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     while (t.rowCount() <= row)
         t.appendRow();
 
-    size_t pos = 0;
-    auto number = [&]() -> long {
-        long v = 0;
-        if (pos + 2 <= length)
-            v = long(byteAt(data, pos) * 256 + byteAt(data, pos + 1));
-        pos += 2;
-        return v;
-    };
-    const long a = ctx.profile.positionDepth >= 3 ? number() : 1;
-    const long b = number();
-    const long e = number();
-
-    ResultTable::Row cells;
-    cells[1] = std::to_string(a) + '\r' + std::to_string(b) + '\r' + std::to_string(e);
-    cells[2] = pad3(a) + '\r' + pad3(b) + '\r' + pad3(e) + "\r6,13";
-
+    const Record record = parseRecord(data, length, ctx.profile.positionDepth);
     const int base = functionTextBase(ctx.familyCode);
-    if (pos < length) {
-        const long f = base + long(byteAt(data, pos++));
-        std::string name = ctx.names.function(f);
-        std::replace(name.begin(), name.end(), '$', '\r');
-        cells[3] = std::to_string(f) + '\r' + name;
-    }
-
-    while (pos < length) {
-        const unsigned tag = byteAt(data, pos++);
-        const bool coded = tag == 'R' || tag == 'M' || tag == 'P';
-        std::string item;
-        if (coded) {
-            if (pos + 2 > length)
-                break;
-            item = pad3(base + long(byteAt(data, pos))) + pad3(base + long(byteAt(data, pos + 1)));
-            pos += 2;
-        }
-        const void* zero = std::memchr(data + pos, 0, length - pos);
-        if (!zero)
-            break; // the text runs past the record's end
-        const size_t end = size_t(static_cast<const char*>(zero) - data);
-        // The instrument pads its texts with spaces; each item is one line
-        // of its cell.
-        for (size_t i = pos; i < end; ++i)
-            if (data[i] != ' ')
-                item += storedLineByte(data[i]);
-        pos = end + 1;
-        std::string& cell = cells[size_t(columnOfTag(tag))];
-        if (!cell.empty())
-            cell += '\r';
-        cell += item;
-    }
-    cells[0].clear();
-    cells[9].clear();
+    const std::string functionName = record.hasFunction ? ctx.names.function(base + long(record.function)) : std::string();
+    ResultTable::Row cells = resultRowOf(record, base, functionName);
     for (int c = 0; c < ResultTable::ColumnCount; ++c)
         t.setCell(c, row, std::move(cells[size_t(c)]));
 
@@ -252,7 +145,7 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     // come in order, so the row above is looked at first; otherwise a binary
     // search finds the first row with a larger position and the new row is
     // moved there (the table shifts the shorter side).
-    const Key key{a, b, e};
+    const Key key{record.object, record.block, record.element};
     if (row <= 1 || !(key < keyOfRow(t, row - 1)))
         return;
     int lo = 1, hi = row - 1; // the place lies in [lo, hi]
@@ -331,9 +224,15 @@ int receiveExitCode(const ReceiveOutcome& outcome)
     }
 }
 
+std::string stageMessage(ReceiveStage stage)
+{
+    const std::string number = std::to_string(int(stage));
+    return number + (stage == ReceiveStage::Port ? ": COMM ERROR" : ": ERROR");
+}
+
 std::string commErrorText(const SerialError& error)
 {
-    std::string text = std::string("11: COMM ERROR") + '\r' + error.what();
+    std::string text = stageMessage(ReceiveStage::Port) + '\r' + error.what();
     const std::string advice = openFailureAdvice(error);
     if (!advice.empty())
         text += '\r' + advice;
@@ -381,7 +280,7 @@ private:
     // Runs one stage: its failure is reported with the stage's message and
     // the transfer goes on. A device that went away is not a stage's failure:
     // it is noted and reported once, at the end.
-    template <class F> bool stage(const char* message, F&& f)
+    template <class F> bool stage(ReceiveStage failure, F&& f)
     {
         try {
             f();
@@ -391,9 +290,9 @@ private:
                 noteLoss(e);
                 return false;
             }
-            plainMessage(ctx, message);
+            showStageFailure(ctx, failure);
         } catch (const std::exception&) {
-            plainMessage(ctx, message);
+            showStageFailure(ctx, failure);
         }
         failedStage = true;
         return false;
@@ -407,7 +306,7 @@ private:
         }
     }
     void finish();
-    void receiveRecords(int timeoutFactor);
+    void receiveRecords(int headerTimeoutMs);
 
     AppContext& ctx;
     InstrumentLink& link;
@@ -424,7 +323,7 @@ private:
 
 void Transfer::finish()
 {
-    stage("10: ERROR", [&] { progress.hide(); });
+    stage(ReceiveStage::HideProgress, [&] { progress.hide(); });
 }
 
 void Transfer::reportLoss()
@@ -438,16 +337,16 @@ void Transfer::reportLoss()
     ctx.prompts->message(MsgType::Error, text, MbOK, 1);
 }
 
-void Transfer::receiveRecords(int timeoutFactor)
+void Transfer::receiveRecords(int headerTimeoutMs)
 {
-    ex.sendText("MSS");
-    ex.waitAcknowledge(1000); // the instrument was seen to acknowledge; the status tells nothing more
+    ex.sendRequest(Request::FirstRecord);
+    ex.waitAcknowledge(AcknowledgeTimeoutMs); // the instrument was seen to acknowledge; the status tells nothing more
 
     struct RestoreTimeout {
         AppContext& c;
-        ~RestoreTimeout() { c.receiveTimeoutMs = 1000; }
+        ~RestoreTimeout() { c.receiveTimeoutMs = RecordHeaderTimeoutMs; }
     } restore{ctx};
-    ctx.receiveTimeoutMs = timeoutFactor * 1000;
+    ctx.receiveTimeoutMs = headerTimeoutMs;
 
     int row = 1;
     int status = RecordRead;
@@ -461,10 +360,10 @@ void Transfer::receiveRecords(int timeoutFactor)
                 status = RecordFailed;
                 break;
             }
-            plainMessage(ctx, "8: ERROR");
+            showStageFailure(ctx, ReceiveStage::Rows);
             status = RecordFailed; // the transfer ends here; what came stays
         } catch (const std::exception&) {
-            plainMessage(ctx, "8: ERROR");
+            showStageFailure(ctx, ReceiveStage::Rows);
             status = RecordFailed;
         }
         if (status == RecordRead && row >= structure_file::MaxTableRows) {
@@ -500,31 +399,31 @@ void Transfer::receiveRecords(int timeoutFactor)
 
 void Transfer::run()
 {
-    // 1. Unsaved work first.
+    // Unsaved work first: no stage yet, nothing to fail.
     if (hooks.querySaveChanges && !hooks.querySaveChanges()) {
         out.status = ReceiveOutcome::Status::Declined;
         return;
     }
-    // 2. The progress dialog.
-    stage("2: ERROR", [&] {
+    // 2: the progress dialog.
+    stage(ReceiveStage::ShowProgress, [&] {
         progress.show(ctx.texts.text("ReceiveResults_30"), std::string(), true);
         progress.setLine2(ctx.texts.text("Searching_30"));
         progress.setPosition(0);
         progress.processEvents(0);
     });
 
-    // 3. Start the exchange.
+    // 12: start the exchange.
     int started = Exchange::GaveUp;
-    const bool startOk = stage("12: ERROR", [&] { started = ex.startExchange(); });
+    const bool startOk = stage(ReceiveStage::StartExchange, [&] { started = ex.startExchange(); });
     if (!startOk || started != Exchange::Started) {
         out.status = lost || !startOk ? ReceiveOutcome::Status::Failed : ReceiveOutcome::Status::NotAnswered;
         finish();
         return;
     }
 
-    // 4. Who is there.
+    // 3: who is there.
     InstrumentTexts texts;
-    stage("3: ERROR", [&] {
+    stage(ReceiveStage::Identify, [&] {
         out.identified = identifyInstrument(ctx, ex, link.instrumentExtraLines, texts, &out.typeCode) == 0;
     });
     progress.setLine2(ctx.texts.text("ReceivingResults_30"));
@@ -535,19 +434,21 @@ void Transfer::run()
         return;
     }
 
-    // 5.-6. The count, then a new structure with the identification in row 0.
-    int timeoutFactor = 1;
-    stage("6: ERROR", [&] {
-        stage("4: ERROR", [&] {
+    // 6: the count (4), then a new structure with the identification in row 0.
+    // A count that failed is 0 and the new structure is made all the same.
+    int headerTimeoutMs = RecordHeaderTimeoutMs;
+    stage(ReceiveStage::NewStructure, [&] {
+        stage(ReceiveStage::Count, [&] {
             out.count = 0;
-            ex.sendText("MNU");
+            ex.sendRequest(Request::Count);
             std::string reply;
-            if (ex.receiveBytes(reply, 6, 10000) && reply.compare(0, 3, "SNU") == 0)
-                out.count = int(byteAt(reply.data(), 4) * 256 + byteAt(reply.data(), 5));
+            int count = 0;
+            if (ex.receiveBytes(reply, int(CountSize), CountTimeoutMs) && countOf(reply, count))
+                out.count = count;
         });
         if (lost)
             return;
-        timeoutFactor = std::max(1, out.count / 250);
+        headerTimeoutMs = recordHeaderTimeoutMs(out.count);
         clearStructure(ctx);
         clearResultTable(ctx);
         ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);
@@ -562,25 +463,26 @@ void Transfer::run()
         return;
     }
 
-    // 7.-8. The records, then "MEX".
+    // 7: the records (each "MRE" is 8), then "MEX". Another family's
+    // instrument is only told the exchange is over.
     const bool typesMatch = ctx.familyCode == ctx.profileFamily;
-    stage("7: ERROR", [&] {
+    stage(ReceiveStage::Records, [&] {
         if (typesMatch)
-            receiveRecords(timeoutFactor);
+            receiveRecords(headerTimeoutMs);
         if (!lost)
             ex.endExchange();
     });
-    ctx.receiveTimeoutMs = 1000;
+    ctx.receiveTimeoutMs = RecordHeaderTimeoutMs;
 
-    // 9. The tree from the rows.
-    stage("8: ERROR", [&] {
+    // 8: the tree from the rows.
+    stage(ReceiveStage::Rows, [&] {
         buildTreeFromResults(ctx, progress);
         if (typesMatch && hooks.refresh)
             hooks.refresh(ReceiveStep::TreeBuilt);
     });
 
-    // 10.-11. The view.
-    stage("9: ERROR", [&] {
+    // 9: the view.
+    stage(ReceiveStage::ShowView, [&] {
         ctx.resultsView = 1;
         if (typesMatch && ctx.structure.tree.empty()) {
             ctx.structureSaved = true;
@@ -593,7 +495,7 @@ void Transfer::run()
             hooks.refresh(ReceiveStep::ViewShown);
     });
 
-    // 12.
+    // 10: the progress dialog closed.
     finish();
 
     if (!typesMatch)
@@ -624,7 +526,9 @@ ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
     } catch (const SerialError& e) {
         out.status = ReceiveOutcome::Status::PortFailed;
         out.error = e.what();
-        plainMessage(ctx, commErrorText(ctx, e));
+        // 11, shown plainly like every stage's failure; only a device lost
+        // mid-way is shown as an error (Transfer::reportLoss).
+        ctx.prompts->message(MsgType::Custom, commErrorText(ctx, e), MbOK, 0);
         return out;
     }
     Transfer transfer(ctx, link, progress, hooks, clock, out);
@@ -632,7 +536,7 @@ ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
         if (port.active())
             transfer.run();
     } catch (const std::exception&) {
-        plainMessage(ctx, "12: ERROR");
+        showStageFailure(ctx, ReceiveStage::StartExchange);
         out.status = ReceiveOutcome::Status::Failed;
         try {
             progress.hide();
@@ -641,7 +545,7 @@ ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
     }
     port.close();
     transfer.reportLoss();
-    ctx.receiveTimeoutMs = 1000;
+    ctx.receiveTimeoutMs = RecordHeaderTimeoutMs;
     return out;
 }
 

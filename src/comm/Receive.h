@@ -1,6 +1,7 @@
 #pragma once
 #include "comm/Port.h"
 #include "comm/InstrumentLink.h"
+#include "comm/Protocol.h"
 
 #include <array>
 #include <cstdint>
@@ -15,39 +16,11 @@ class Progress;
 
 // ------------------------------------------------------------ identification
 
-// The identification buffer: a longer payload is read whole (so the next
-// reply starts where it should) and what lies past this is not looked at.
-constexpr size_t IdentificationBufferSize = 400;
 // Instrument lines 5..7 are kept cut to this many bytes.
 constexpr size_t ExtraLineWidth = 50;
 
-// The type code less 100 when it lies in 100..199, modulo 256: 114 and 14
-// give 14; 370 gives 114.
-uint8_t familyCodeOf(unsigned typeCode);
-
-struct Identification {
-    unsigned typeCode = 0;
-    // Texts 1..10 at [0..9]: 1-3 instrument lines, 4 serial number, 5 firm
-    // data, 6 user data, 7-10 instrument lines 4-7. Line feeds are dropped;
-    // in the one-line texts (all but 5 and 6) a CR or a byte 2 is a space.
-    std::array<std::string, 10> texts;
-};
-// Reads an identification payload (type code, then up to ten texts each
-// ended by a byte 0). Only the first IdentificationBufferSize bytes count.
-// False when it is too short to hold the type code.
-bool parseIdentification(const std::string& payload, Identification& out);
-
 // Texts 1..7 of an identification as the callers keep them.
 using InstrumentTexts = std::array<std::string, 7>;
-
-// A byte of an instrument's text that is one line of a result cell: the
-// structure file stores a line break as byte 2 and ends its lines with CR LF,
-// so bytes 2, 10 and 13 become a space; any other byte stays.
-char storedLineByte(char c);
-
-// Every byte below 32 other than CR, and every byte of 128 and above, turned
-// into a space: firm and user data as they are kept and shown.
-std::string cleanInstrumentText(const std::string& text);
 
 // "MWH": reads the identification, sets familyCode and the extra lines when
 // the reply is valid, applies the family profile in every case. Returns 0
@@ -66,7 +39,8 @@ void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const
 enum RecordStatus : int { RecordRead = 0, NoMoreRecords = 1, RecordFailed = 3 };
 
 // One "MRE": the record's bytes in `record`. RecordFailed for a wrong or late
-// header or a record that did not arrive whole.
+// header or a record that did not arrive whole. The head may take
+// ctx.receiveTimeoutMs.
 int readRecord(AppContext& ctx, Exchange& exchange, std::string& record);
 
 // Writes one result row from a record at table row `row` (the table grows to
@@ -83,6 +57,26 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row);
 void buildTreeFromResults(AppContext& ctx, Progress& progress);
 
 // ------------------------------------------------------------ the transfer
+
+// The stages of a transfer, numbered as the message each shows when it fails
+// ("3: ERROR"), and in the order they run: 2, 12, 3, 4, 6, 7, 8, 9, 10. A
+// device that goes away is not a stage's failure: it is told once, at the
+// end, as "11: COMM ERROR".
+enum class ReceiveStage : int {
+    ShowProgress = 2,   // the progress dialog
+    Identify = 3,       // "MWH"
+    Count = 4,          // "MNU"
+    NewStructure = 6,   // the count and a new structure with the identification in row 0
+    Records = 7,        // "MSS", every "MRE", "MEX"
+    Rows = 8,           // one record read ("MRE"); the tree built from the rows
+    ShowView = 9,       // the results view
+    HideProgress = 10,  // the progress dialog closed
+    Port = 11,          // the port failed to open, or the device went away
+    StartExchange = 12, // "MRD" until acknowledged; also any failure no stage caught
+};
+
+// "3: ERROR", ..., and "11: COMM ERROR" for ReceiveStage::Port.
+std::string stageMessage(ReceiveStage stage);
 
 // What the windows are told while a transfer changes the model.
 enum class ReceiveStep {
@@ -142,7 +136,7 @@ ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
 // be asked for (the port, no answer, another instrument, a failed stage).
 int receiveExitCode(const ReceiveOutcome& outcome);
 
-// "11: COMM ERROR" with the port's message and, for a device the user may
+// stageMessage(ReceiveStage::Port) with the port's message and, for a device the user may
 // not open, the remedy; for a device lost during a transfer also how many
 // records arrived.
 std::string commErrorText(const SerialError& error);

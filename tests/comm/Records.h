@@ -1,39 +1,33 @@
 #pragma once
+#include "comm/Protocol.h"
+
 #include <string>
 
 namespace zentrova::test {
 
 // Record bodies as the instrument sends them (family 14: block, element,
-// function byte, items).
+// function byte, items). `items` are raw bytes, so that a test can also send
+// an item cut short.
 inline std::string rec(int block, int element, int function, const std::string& items = {})
 {
-    std::string r;
-    r += char((block >> 8) & 0xff);
-    r += char(block & 0xff);
-    r += char((element >> 8) & 0xff);
-    r += char(element & 0xff);
-    r += char(function);
-    return r + items;
+    Record r;
+    r.block = block;
+    r.element = element;
+    r.hasFunction = true;
+    r.function = uint8_t(function);
+    return recordBytes(r, 1) + items;
 }
 
 // An item with a quantity and a unit ("R", "M" or "P").
 inline std::string coded(char tag, int q, int u, const std::string& text)
 {
-    std::string s(1, tag);
-    s += char(q);
-    s += char(u);
-    s += text;
-    s += '\0';
-    return s;
+    return recordItemBytes({tag, uint8_t(q), uint8_t(u), text});
 }
 
 // A "D", "T" or untagged item.
 inline std::string plain(char tag, const std::string& text)
 {
-    std::string s(1, tag);
-    s += text;
-    s += '\0';
-    return s;
+    return recordItemBytes({tag, 0, 0, text});
 }
 
 } // namespace zentrova::test

@@ -1,5 +1,7 @@
 #include "ScriptedPort.h"
 
+#include "comm/Protocol.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -126,59 +128,46 @@ ScriptedInstrument::ScriptedInstrument(ScriptedPort& port) : port_(port)
 
 std::string ScriptedInstrument::payload(unsigned typeCode, const std::vector<std::string>& texts)
 {
-    std::string p;
-    p += char(typeCode & 0xff);
-    p += char((typeCode >> 8) & 0xff);
-    for (const std::string& t : texts) {
-        p += t;
-        p += '\0';
-    }
-    return p;
+    return zentrova::identificationPayload(typeCode, texts);
 }
 
 void ScriptedInstrument::handle(const std::string& bytes)
 {
     pendingInput_ += bytes;
-    while (pendingInput_.size() >= 3) {
-        const std::string cmd = pendingInput_.substr(0, 3);
-        size_t used = 3;
-        if ((cmd == "MRD" || cmd == "MEX") && pendingInput_.size() >= 4 && pendingInput_[3] == '\0')
-            used = 4;
+    while (pendingInput_.size() >= RequestNameSize) {
+        const std::string cmd = pendingInput_.substr(0, RequestNameSize);
+        Request request;
+        const bool known = requestNamed(cmd, request);
+        size_t used = RequestNameSize;
+        if (known && requestEndsWithZero(request) && pendingInput_.size() > used && pendingInput_[used] == '\0')
+            ++used;
         pendingInput_.erase(0, used);
         commands.push_back(cmd);
-        const std::string ack("SER\0\0", 5);
-        if (cmd == "MRD") {
+        if (!known)
+            continue;
+        switch (request) {
+        case Request::Start:
             if (answerMrd)
-                port_.deliver(ack, 1);
-        } else if (cmd == "MEX" || cmd == "MSS") {
-            if (cmd == "MSS")
-                next_ = 0;
-            port_.deliver(ack, 1);
-        } else if (cmd == "MWH") {
-            const std::string& p = identificationPayload;
-            std::string r = "SWH";
-            r += char((p.size() >> 8) & 0xff);
-            r += char(p.size() & 0xff);
-            port_.deliver(r + p, 1);
-        } else if (cmd == "MNU") {
-            const int n = announcedCount >= 0 ? announcedCount : int(records.size());
-            std::string r = "SNU";
-            r += '\0';
-            r += char((n >> 8) & 0xff);
-            r += char(n & 0xff);
-            port_.deliver(r, 1);
-        } else if (cmd == "MRE") {
+                port_.deliver(acknowledgeFrame(), 1);
+            break;
+        case Request::FirstRecord:
+            next_ = 0;
+            port_.deliver(acknowledgeFrame(), 1);
+            break;
+        case Request::End:
+            port_.deliver(acknowledgeFrame(), 1);
+            break;
+        case Request::Identify:
+            port_.deliver(identificationFrame(identificationPayload), 1);
+            break;
+        case Request::Count:
+            port_.deliver(countFrame(announcedCount >= 0 ? announcedCount : int(records.size())), 1);
+            break;
+        case Request::NextRecord:
             if (silentAfterRecords >= 0 && int(next_) >= silentAfterRecords)
-                continue;
-            std::string r = "SRE";
-            if (next_ < records.size()) {
-                r += char(records[next_].size());
-                r += records[next_];
-                ++next_;
-            } else {
-                r += '\0';
-            }
-            port_.deliver(r, 1);
+                break;
+            port_.deliver(next_ < records.size() ? recordFrame(records[next_++]) : recordHeader(0), 1);
+            break;
         }
     }
 }

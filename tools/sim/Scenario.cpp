@@ -1,5 +1,7 @@
 #include "Scenario.h"
 
+#include "comm/Protocol.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <tuple>
@@ -12,7 +14,8 @@ namespace {
 
 bool isCommand(const std::string& c)
 {
-    return c == "MRD" || c == "MEX" || c == "MWH" || c == "MNU" || c == "MSS" || c == "MRE";
+    zentrova::Request request;
+    return zentrova::requestNamed(c, request);
 }
 
 int hexDigit(char c)
@@ -118,20 +121,14 @@ const Template kTemplates[] = {
 
 std::string templateRecord(const Template& t, int block, int element)
 {
-    std::string r;
-    r += char((block >> 8) & 0xff);
-    r += char(block & 0xff);
-    r += char((element >> 8) & 0xff);
-    r += char(element & 0xff);
-    r += char(t.function);
-    for (const auto& [tag, q, u, text] : t.items) {
-        r += tag;
-        r += char(q);
-        r += char(u);
-        r += text;
-        r += '\0';
-    }
-    return r;
+    zentrova::Record r;
+    r.block = block;
+    r.element = element;
+    r.hasFunction = true;
+    r.function = uint8_t(t.function);
+    for (const auto& [tag, q, u, text] : t.items)
+        r.items.push_back({tag, uint8_t(q), uint8_t(u), text});
+    return zentrova::recordBytes(r, PositionDepth);
 }
 
 } // namespace
@@ -158,12 +155,11 @@ bool Scenario::apply(const std::string& line, std::string& error)
         long b = 0, e = 0, f = 0;
         if (w.size() < 4 || !number(w[1], 0, 65535, b) || !number(w[2], 0, 65535, e) || !number(w[3], 0, 255, f))
             return error = "record BLOCK ELEMENT FUNCTION ITEM...", false;
-        std::string r;
-        r += char((b >> 8) & 0xff);
-        r += char(b & 0xff);
-        r += char((e >> 8) & 0xff);
-        r += char(e & 0xff);
-        r += char(f);
+        zentrova::Record r;
+        r.block = b;
+        r.element = e;
+        r.hasFunction = true;
+        r.function = uint8_t(f);
         size_t i = 4;
         while (i < w.size()) {
             const std::string& tag = w[i++];
@@ -172,26 +168,21 @@ bool Scenario::apply(const std::string& line, std::string& error)
                 if (i + 2 >= w.size() || !number(w[i], 0, 255, qq) || !number(w[i + 1], 0, 255, uu) ||
                     !q[i + 2])
                     return error = tag + " QUANTITY UNIT \"TEXT\"", false;
-                r += tag[0];
-                r += char(qq);
-                r += char(uu);
-                r += w[i + 2];
-                r += '\0';
+                r.items.push_back({tag[0], uint8_t(qq), uint8_t(uu), w[i + 2]});
                 i += 3;
             } else if (tag == "D" || tag == "T" || tag == "U") {
                 if (i >= w.size() || !q[i])
                     return error = tag + " \"TEXT\"", false;
-                r += tag[0];
-                r += w[i];
-                r += '\0';
+                r.items.push_back({tag[0], 0, 0, w[i]});
                 i += 1;
             } else {
                 return error = "unknown item " + tag + " (R, M, P, D, T or U)", false;
             }
         }
-        if (r.size() > 255)
+        std::string bytes = zentrova::recordBytes(r, PositionDepth);
+        if (bytes.size() > 255)
             return error = "a record holds at most 255 bytes", false;
-        records.push_back(r);
+        records.push_back(std::move(bytes));
     } else if (kw == "raw") {
         std::string r;
         for (size_t i = 1; i < w.size(); ++i) {
@@ -208,8 +199,7 @@ bool Scenario::apply(const std::string& line, std::string& error)
         // Twenty measuring points per block, blocks after those already there.
         int block = 0;
         for (const std::string& r : records)
-            if (r.size() >= 2)
-                block = std::max(block, (static_cast<unsigned char>(r[0]) << 8) | static_cast<unsigned char>(r[1]));
+            block = std::max(block, int(zentrova::parseRecord(r.data(), r.size(), PositionDepth).block));
         for (long i = 0; i < v; ++i) {
             const Template& t = kTemplates[size_t(i) % (sizeof kTemplates / sizeof kTemplates[0])];
             records.push_back(templateRecord(t, block + 1 + int(i / 20), 1 + int(i % 20)));
@@ -301,13 +291,7 @@ bool Scenario::load(const std::string& path, std::string& error)
 
 std::string Scenario::identificationPayload() const
 {
-    std::string p;
-    p += char(type & 0xff);
-    p += char((type >> 8) & 0xff);
-    for (const std::string& t : texts) {
-        p += t;
-        p += '\0';
-    }
+    std::string p = zentrova::identificationPayload(type, {texts.begin(), texts.end()});
     if (identSize >= 0) {
         if (size_t(identSize) > p.size())
             p.append(size_t(identSize) - p.size(), 'x');

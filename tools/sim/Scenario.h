@@ -6,6 +6,9 @@
 
 namespace sim {
 
+// The family's records carry no object number.
+constexpr int PositionDepth = 1;
+
 // What the simulated instrument holds and how it misbehaves. The text format
 // is described at the top of data/demo-scenario.
 struct CommandFault {

@@ -12,6 +12,8 @@
 
 #include "Scenario.h"
 
+#include "comm/Protocol.h"
+
 #include <cerrno>
 #include <map>
 #include <vector>
@@ -68,7 +70,7 @@ public:
     bool feed(const char* data, size_t n);
 
 private:
-    bool handle(const std::string& cmd, size_t requestBytes);
+    bool handle(zentrova::Request request, size_t requestBytes);
     void send(const std::string& bytes, const sim::CommandFault* fault, size_t requestBytes);
     void writeAll(const char* p, size_t n);
 
@@ -125,8 +127,10 @@ void Instrument::send(const std::string& bytes, const sim::CommandFault* fault, 
     }
 }
 
-bool Instrument::handle(const std::string& cmd, size_t requestBytes)
+bool Instrument::handle(zentrova::Request request, size_t requestBytes)
 {
+    using zentrova::Request;
+    const std::string cmd(zentrova::requestName(request));
     if (log_) {
         std::fprintf(log_, "%s\n", cmd.c_str());
         std::fflush(log_);
@@ -141,46 +145,45 @@ bool Instrument::handle(const std::string& cmd, size_t requestBytes)
         return true;
     }
 
-    const std::string ack("SER\x01", 4);
     std::string reply;
-    if (cmd == "MRD" || cmd == "MEX" || cmd == "MSS") {
+    switch (request) {
+    case Request::Start:
+    case Request::End:
+    case Request::FirstRecord: {
         int status = 0;
         if (fault && fault->status && (fault->statusTimes < 0 || times <= fault->statusTimes))
             status = fault->status;
-        reply = ack + char(status);
-        if (cmd == "MSS") {
+        reply = zentrova::acknowledgeFrame(uint8_t(status));
+        if (request == Request::FirstRecord) {
             next_ = 0;
             answered_ = 0;
         }
-    } else if (cmd == "MWH") {
-        const std::string p = s_.identificationPayload();
-        reply = "SWH";
-        reply += char((p.size() >> 8) & 0xff);
-        reply += char(p.size() & 0xff);
-        reply += p;
-    } else if (cmd == "MNU") {
-        const int n = s_.announcedCount();
-        reply = "SNU";
-        reply += '\0';
-        reply += char((n >> 8) & 0xff);
-        reply += char(n & 0xff);
-    } else if (cmd == "MRE") {
+        break;
+    }
+    case Request::Identify:
+        reply = zentrova::identificationFrame(s_.identificationPayload());
+        break;
+    case Request::Count:
+        reply = zentrova::countFrame(s_.announcedCount());
+        break;
+    case Request::NextRecord:
         if (s_.hangupAfter >= 0 && answered_ >= s_.hangupAfter)
             return false;
         if (s_.stopAfter >= 0 && answered_ >= s_.stopAfter)
             return true;
-        reply = "SRE";
         if (next_ < s_.records.size()) {
             const std::string& r = s_.records[next_++];
             ++answered_;
-            reply += char(r.size());
+            // A truncated record still announces its whole length.
+            reply = zentrova::recordHeader(int(r.size()));
             if (s_.truncateRecord == answered_)
                 reply += r.substr(0, size_t(s_.truncateKeep));
             else
                 reply += r;
         } else {
-            reply += '\0';
+            reply = zentrova::recordHeader(0);
         }
+        break;
     }
     send(reply, fault, requestBytes);
     return true;
@@ -197,19 +200,19 @@ bool Instrument::feed(const char* data, size_t n)
             return true;
         }
         in_.erase(0, m);
-        if (in_.size() < 3)
+        if (in_.size() < zentrova::RequestNameSize)
             return true;
-        const std::string cmd = in_.substr(0, 3);
-        if (cmd != "MRD" && cmd != "MEX" && cmd != "MWH" && cmd != "MNU" && cmd != "MSS" && cmd != "MRE") {
+        zentrova::Request request;
+        if (!zentrova::requestNamed(std::string_view(in_).substr(0, zentrova::RequestNameSize), request)) {
             in_.erase(0, 1);
             continue;
         }
-        size_t used = 3;
+        size_t used = zentrova::RequestNameSize;
         // "MRD" and "MEX" come with a byte 0 after them.
-        if ((cmd == "MRD" || cmd == "MEX") && in_.size() >= 4 && in_[3] == '\0')
-            used = 4;
+        if (zentrova::requestEndsWithZero(request) && in_.size() > used && in_[used] == '\0')
+            ++used;
         in_.erase(0, used);
-        if (!handle(cmd, used))
+        if (!handle(request, used))
             return false;
     }
 }
