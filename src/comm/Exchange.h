@@ -48,7 +48,6 @@ public:
     bool cancelRequested() const;
 
     Port& port() { return port_; }
-    Clock& clock() { return clock_; }
     Progress& progress() { return progress_; }
 
     // Most a stale-input drain may take before the exchange goes on: an

@@ -10,6 +10,12 @@
 
 namespace zentrova {
 
+namespace {
+// Between the identification and "MEX" the program pauses this long, so the
+// full gauge can be seen.
+constexpr int EndSettleMs = 100;
+} // namespace
+
 std::vector<std::string> splitLines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -89,7 +95,7 @@ InstrumentDataOutcome receiveInstrumentData(AppContext& ctx, InstrumentLink& lin
             out.valid = identifyInstrument(ctx, ex, link.instrumentExtraLines, out.texts, &out.typeCode) == 0;
             out.exchanged = true;
             progress.setPosition(100);
-            ex.delayMs(100);
+            ex.delayMs(EndSettleMs);
             ex.endExchange();
         }
     } catch (const SerialError& e) {

@@ -36,9 +36,9 @@ void applyPortSettings(Port& port, const PortChoice& choice);
 
 // The automatic search: every port entry in list order and within it every
 // rate, fastest first; each attempt opens the port, sends "MRD" and waits up
-// to SearchAcknowledgeTimeoutMs for the acknowledgement. `select` is told each combination before it
-// is tried (it shows it and applies it to the port); `stopRequested` is asked
-// between attempts. Returns the combination that answered, or nothing. An
+// to SearchAcknowledgeTimeoutMs for the acknowledgement. `select` is told
+// each combination before it is tried (it shows it and applies it to the
+// port); `stopRequested` is asked between attempts. Returns the combination that answered, or nothing. An
 // attempt's port failures are part of the search (that entry is not it).
 struct SearchResult {
     bool found = false;

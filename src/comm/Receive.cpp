@@ -269,7 +269,7 @@ class Transfer {
 public:
     Transfer(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks, Clock& clock,
              ReceiveOutcome& out)
-        : ctx(ctx), link(link), progress(progress), hooks(hooks), ex(ctx, link.port(), progress, clock), out(out)
+        : ctx_(ctx), link_(link), progress_(progress), hooks_(hooks), ex_(ctx, link.port(), progress, clock), out_(out)
     {
     }
 
@@ -290,80 +290,80 @@ private:
                 noteLoss(e);
                 return false;
             }
-            showStageFailure(ctx, failure);
+            showStageFailure(ctx_, failure);
         } catch (const std::exception&) {
-            showStageFailure(ctx, failure);
+            showStageFailure(ctx_, failure);
         }
-        failedStage = true;
+        failedStage_ = true;
         return false;
     }
     void noteLoss(const SerialError& e)
     {
-        if (!lost) {
-            lost = true;
-            lossText = commErrorText(e);
-            out.error = e.what();
+        if (!lost_) {
+            lost_ = true;
+            lossText_ = commErrorText(e);
+            out_.error = e.what();
         }
     }
     void finish();
     void receiveRecords(int headerTimeoutMs);
 
-    AppContext& ctx;
-    InstrumentLink& link;
-    Progress& progress;
-    const ReceiveHooks& hooks;
-    Exchange ex;
-    ReceiveOutcome& out;
+    AppContext& ctx_;
+    InstrumentLink& link_;
+    Progress& progress_;
+    const ReceiveHooks& hooks_;
+    Exchange ex_;
+    ReceiveOutcome& out_;
 
-    bool lost = false;
-    std::string lossText;
-    bool failedStage = false;
-    int lastStatus = RecordRead;
+    bool lost_ = false;
+    std::string lossText_;
+    bool failedStage_ = false;
+    int lastStatus_ = RecordRead;
 };
 
 void Transfer::finish()
 {
-    stage(ReceiveStage::HideProgress, [&] { progress.hide(); });
+    stage(ReceiveStage::HideProgress, [&] { progress_.hide(); });
 }
 
 void Transfer::reportLoss()
 {
-    if (!lost)
+    if (!lost_)
         return;
-    std::string text = lossText;
-    if (out.done < out.count)
-        text += '\r' + ctx.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out.done) + "/" +
-                std::to_string(out.count);
-    ctx.prompts->message(MsgType::Error, text, MbOK, 1);
+    std::string text = lossText_;
+    if (out_.done < out_.count)
+        text += '\r' + ctx_.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" +
+                std::to_string(out_.count);
+    ctx_.prompts->message(MsgType::Error, text, MbOK, 1);
 }
 
 void Transfer::receiveRecords(int headerTimeoutMs)
 {
-    ex.sendRequest(Request::FirstRecord);
-    ex.waitAcknowledge(AcknowledgeTimeoutMs); // the instrument was seen to acknowledge; the status tells nothing more
+    ex_.sendRequest(Request::FirstRecord);
+    ex_.waitAcknowledge(AcknowledgeTimeoutMs); // the instrument was seen to acknowledge; the status tells nothing more
 
     struct RestoreTimeout {
         AppContext& c;
         ~RestoreTimeout() { c.receiveTimeoutMs = RecordHeaderTimeoutMs; }
-    } restore{ctx};
-    ctx.receiveTimeoutMs = headerTimeoutMs;
+    } restore{ctx_};
+    ctx_.receiveTimeoutMs = headerTimeoutMs;
 
     int row = 1;
     int status = RecordRead;
     std::string record;
     do {
         try {
-            status = readRecord(ctx, ex, record);
+            status = readRecord(ctx_, ex_, record);
         } catch (const SerialError& e) {
             if (e.deviceLost()) {
                 noteLoss(e);
                 status = RecordFailed;
                 break;
             }
-            showStageFailure(ctx, ReceiveStage::Rows);
+            showStageFailure(ctx_, ReceiveStage::Rows);
             status = RecordFailed; // the transfer ends here; what came stays
         } catch (const std::exception&) {
-            showStageFailure(ctx, ReceiveStage::Rows);
+            showStageFailure(ctx_, ReceiveStage::Rows);
             status = RecordFailed;
         }
         if (status == RecordRead && row >= structure_file::MaxTableRows) {
@@ -371,52 +371,52 @@ void Transfer::receiveRecords(int headerTimeoutMs)
             // this many rows, and one with more would be refused whole when
             // read. The 16-bit count cannot tell (65,536 records announce 0),
             // so the record itself is the sign that the instrument holds more.
-            out.tableFull = true;
+            out_.tableFull = true;
             break;
         }
         if (status == RecordRead) {
-            decodeRecord(ctx, record.data(), record.size(), row);
+            decodeRecord(ctx_, record.data(), record.size(), row);
             ++row;
-            ++out.done;
+            ++out_.done;
         }
-        progress.setPosition(percentOf(out.done, out.count));
-        progress.processEvents(0);
-    } while (!ex.cancelRequested() && status == RecordRead);
-    lastStatus = status;
+        progress_.setPosition(percentOf(out_.done, out_.count));
+        progress_.processEvents(0);
+    } while (!ex_.cancelRequested() && status == RecordRead);
+    lastStatus_ = status;
 
-    if (out.tableFull) {
-        ctx.prompts->message(MsgType::Warning, ctx.texts.text("TableFull_50") + ' ' + std::to_string(out.done), MbOK,
+    if (out_.tableFull) {
+        ctx_.prompts->message(MsgType::Warning, ctx_.texts.text("TableFull_50") + ' ' + std::to_string(out_.done), MbOK,
                              0);
         return;
     }
 
-    if (!lost && status > RecordRead && out.done < out.count) {
-        const std::string text = ctx.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out.done) + "/" +
-                                 std::to_string(out.count);
-        ctx.prompts->message(MsgType::Error, text, MbOK, 1);
+    if (!lost_ && status > RecordRead && out_.done < out_.count) {
+        const std::string text = ctx_.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" +
+                                 std::to_string(out_.count);
+        ctx_.prompts->message(MsgType::Error, text, MbOK, 1);
     }
 }
 
 void Transfer::run()
 {
     // Unsaved work first: no stage yet, nothing to fail.
-    if (hooks.querySaveChanges && !hooks.querySaveChanges()) {
-        out.status = ReceiveOutcome::Status::Declined;
+    if (hooks_.querySaveChanges && !hooks_.querySaveChanges()) {
+        out_.status = ReceiveOutcome::Status::Declined;
         return;
     }
     // 2: the progress dialog.
     stage(ReceiveStage::ShowProgress, [&] {
-        progress.show(ctx.texts.text("ReceiveResults_30"), std::string(), true);
-        progress.setLine2(ctx.texts.text("Searching_30"));
-        progress.setPosition(0);
-        progress.processEvents(0);
+        progress_.show(ctx_.texts.text("ReceiveResults_30"), std::string(), true);
+        progress_.setLine2(ctx_.texts.text("Searching_30"));
+        progress_.setPosition(0);
+        progress_.processEvents(0);
     });
 
     // 12: start the exchange.
     int started = Exchange::GaveUp;
-    const bool startOk = stage(ReceiveStage::StartExchange, [&] { started = ex.startExchange(); });
+    const bool startOk = stage(ReceiveStage::StartExchange, [&] { started = ex_.startExchange(); });
     if (!startOk || started != Exchange::Started) {
-        out.status = lost || !startOk ? ReceiveOutcome::Status::Failed : ReceiveOutcome::Status::NotAnswered;
+        out_.status = lost_ || !startOk ? ReceiveOutcome::Status::Failed : ReceiveOutcome::Status::NotAnswered;
         finish();
         return;
     }
@@ -424,12 +424,12 @@ void Transfer::run()
     // 3: who is there.
     InstrumentTexts texts;
     stage(ReceiveStage::Identify, [&] {
-        out.identified = identifyInstrument(ctx, ex, link.instrumentExtraLines, texts, &out.typeCode) == 0;
+        out_.identified = identifyInstrument(ctx_, ex_, link_.instrumentExtraLines, texts, &out_.typeCode) == 0;
     });
-    progress.setLine2(ctx.texts.text("ReceivingResults_30"));
-    if (lost) {
+    progress_.setLine2(ctx_.texts.text("ReceivingResults_30"));
+    if (lost_) {
         // Nothing was received: the structure stays as it was.
-        out.status = ReceiveOutcome::Status::Failed;
+        out_.status = ReceiveOutcome::Status::Failed;
         finish();
         return;
     }
@@ -439,74 +439,74 @@ void Transfer::run()
     int headerTimeoutMs = RecordHeaderTimeoutMs;
     stage(ReceiveStage::NewStructure, [&] {
         stage(ReceiveStage::Count, [&] {
-            out.count = 0;
-            ex.sendRequest(Request::Count);
+            out_.count = 0;
+            ex_.sendRequest(Request::Count);
             std::string reply;
             int count = 0;
-            if (ex.receiveBytes(reply, int(CountSize), CountTimeoutMs) && countOf(reply, count))
-                out.count = count;
+            if (ex_.receiveBytes(reply, int(CountSize), CountTimeoutMs) && countOf(reply, count))
+                out_.count = count;
         });
-        if (lost)
+        if (lost_)
             return;
-        headerTimeoutMs = recordHeaderTimeoutMs(out.count);
-        clearStructure(ctx);
-        clearResultTable(ctx);
-        ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);
-        writeIdentificationRow(ctx, texts, link.instrumentExtraLines);
-        applyFamilyProfile(ctx);
-        if (hooks.refresh)
-            hooks.refresh(ReceiveStep::StructureCleared);
+        headerTimeoutMs = recordHeaderTimeoutMs(out_.count);
+        clearStructure(ctx_);
+        clearResultTable(ctx_);
+        ctx_.currentFileName = ctx_.decode(ctx_.texts.defaultFileName);
+        writeIdentificationRow(ctx_, texts, link_.instrumentExtraLines);
+        applyFamilyProfile(ctx_);
+        if (hooks_.refresh)
+            hooks_.refresh(ReceiveStep::StructureCleared);
     });
-    if (lost) {
-        out.status = ReceiveOutcome::Status::Failed;
+    if (lost_) {
+        out_.status = ReceiveOutcome::Status::Failed;
         finish();
         return;
     }
 
     // 7: the records (each "MRE" is 8), then "MEX". Another family's
     // instrument is only told the exchange is over.
-    const bool typesMatch = ctx.familyCode == ctx.profileFamily;
+    const bool typesMatch = ctx_.familyCode == ctx_.profileFamily;
     stage(ReceiveStage::Records, [&] {
         if (typesMatch)
             receiveRecords(headerTimeoutMs);
-        if (!lost)
-            ex.endExchange();
+        if (!lost_)
+            ex_.endExchange();
     });
-    ctx.receiveTimeoutMs = RecordHeaderTimeoutMs;
+    ctx_.receiveTimeoutMs = RecordHeaderTimeoutMs;
 
     // 8: the tree from the rows.
     stage(ReceiveStage::Rows, [&] {
-        buildTreeFromResults(ctx, progress);
-        if (typesMatch && hooks.refresh)
-            hooks.refresh(ReceiveStep::TreeBuilt);
+        buildTreeFromResults(ctx_, progress_);
+        if (typesMatch && hooks_.refresh)
+            hooks_.refresh(ReceiveStep::TreeBuilt);
     });
 
     // 9: the view.
     stage(ReceiveStage::ShowView, [&] {
-        ctx.resultsView = 1;
-        if (typesMatch && ctx.structure.tree.empty()) {
-            ctx.structureSaved = true;
-            resetToNewStructure(ctx);
-            ctx.resultsView = 0;
+        ctx_.resultsView = 1;
+        if (typesMatch && ctx_.structure.tree.empty()) {
+            ctx_.structureSaved = true;
+            resetToNewStructure(ctx_);
+            ctx_.resultsView = 0;
         }
-        if (!ctx.structure.tree.empty())
-            ctx.structure.tree.selected = ctx.structure.tree.first();
-        if (typesMatch && hooks.refresh)
-            hooks.refresh(ReceiveStep::ViewShown);
+        if (!ctx_.structure.tree.empty())
+            ctx_.structure.tree.selected = ctx_.structure.tree.first();
+        if (typesMatch && hooks_.refresh)
+            hooks_.refresh(ReceiveStep::ViewShown);
     });
 
     // 10: the progress dialog closed.
     finish();
 
     if (!typesMatch)
-        out.status = ReceiveOutcome::Status::OtherInstrument;
-    else if (lost || out.tableFull || (lastStatus > RecordRead && out.done < out.count) ||
-             (lastStatus == RecordRead && ex.cancelRequested()))
-        out.status = ReceiveOutcome::Status::Incomplete;
-    else if (failedStage)
-        out.status = ReceiveOutcome::Status::Failed;
+        out_.status = ReceiveOutcome::Status::OtherInstrument;
+    else if (lost_ || out_.tableFull || (lastStatus_ > RecordRead && out_.done < out_.count) ||
+             (lastStatus_ == RecordRead && ex_.cancelRequested()))
+        out_.status = ReceiveOutcome::Status::Incomplete;
+    else if (failedStage_)
+        out_.status = ReceiveOutcome::Status::Failed;
     else
-        out.status = ReceiveOutcome::Status::Received;
+        out_.status = ReceiveOutcome::Status::Received;
 }
 
 } // namespace
