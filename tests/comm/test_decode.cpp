@@ -231,5 +231,55 @@ TEST(Identification, CleaningKeepsCarriageReturns)
     EXPECT_EQ(cleanInstrumentText(std::string("A\tB\rC\xc8" "D\x01", 8)), "A B\rC D ");
 }
 
+// ------------------------------------------------------------ frames
+
+// Lengths and counts travel high byte first, the type code low byte first:
+// each frame is written out here byte by byte, so that the encoders the
+// simulator answers with and the decoders the program reads with are both
+// held to the wire rather than to each other.
+TEST(Frames, NumbersHaveTheirByteOrder)
+{
+    int n = 0;
+    EXPECT_EQ(countFrame(300), std::string("SNU\0\x01\x2c", 6));
+    ASSERT_TRUE(countOf(std::string("SNU\0\x01\x2c", 6), n));
+    EXPECT_EQ(n, 300);
+    EXPECT_FALSE(countOf(std::string("SNX\0\x01\x2c", 6), n));
+    EXPECT_FALSE(countOf(std::string("SNU\0\x01", 5), n));
+
+    EXPECT_EQ(identificationFrame(std::string(300, 'x')).substr(0, 5), std::string("SWH\x01\x2c", 5));
+    ASSERT_TRUE(identificationLengthOf(std::string("SWH\x01\x2c", 5), n));
+    EXPECT_EQ(n, 300);
+    EXPECT_EQ(identificationPayload(0x1234, {"A"}), std::string("\x34\x12" "A\0", 4));
+
+    EXPECT_EQ(recordHeader(300, 2), std::string("SRE\x01\x2c", 5));
+    EXPECT_EQ(recordHeader(200), std::string("SRE\xc8", 4));
+    ASSERT_TRUE(recordLengthOf(std::string("SRE\x01\x2c", 5), 2, n));
+    EXPECT_EQ(n, 300);
+    ASSERT_TRUE(recordLengthOf(std::string("SRE\xc8", 4), 1, n));
+    EXPECT_EQ(n, 200);
+
+    EXPECT_EQ(requestFrame(Request::Start), std::string("MRD\0", 4));
+    EXPECT_EQ(requestFrame(Request::NextRecord), "MRE");
+    EXPECT_EQ(acknowledgeStatus(acknowledgeFrame(5)), 5);
+}
+
+TEST(Frames, RecordWithAnObjectNumber)
+{
+    const std::string bytes("\x01\x02" "\x00\x03" "\x01\x00" "\x07" "R\x01\x08" "5\0" "D" "2024\0", 18);
+    const Record r = parseRecord(bytes.data(), bytes.size(), 3);
+    EXPECT_EQ(r.object, 258);
+    EXPECT_EQ(r.block, 3);
+    EXPECT_EQ(r.element, 256);
+    ASSERT_TRUE(r.hasFunction);
+    EXPECT_EQ(r.function, 7);
+    ASSERT_EQ(r.items.size(), 2u);
+    EXPECT_EQ(r.items[0].quantity, 1);
+    EXPECT_EQ(r.items[0].unit, 8);
+    EXPECT_EQ(r.items[0].text, "5");
+    EXPECT_EQ(r.items[1].tag, 'D');
+    EXPECT_EQ(r.items[1].text, "2024");
+    EXPECT_EQ(recordBytes(r, 3), bytes);
+}
+
 } // namespace
 } // namespace zentrova::test
