@@ -1,11 +1,11 @@
 // Composing the results report of a large results grid at 300 dpi: the width
 // fit, the page breaks with their repeated heading rows, the page frames.
+#include "BenchNames.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
 #include "report/Compose.h"
 #include "report/GridData.h"
 #include "shell/AppContext.h"
-#include "base/Progress.h"
-#include "BenchNames.h"
-#include "base/Prompts.h"
 #include "structure/ResultsGrid.h"
 
 #include <benchmark/benchmark.h>
@@ -67,8 +67,9 @@ struct Report {
             t.setCell(1, r, "1\r1\r" + std::to_string(element));
             t.setCell(2, r, "\r001\rPoint " + std::to_string(element) + "\r13,0");
             t.setCell(3, r, i % 3 ? "500" : "501");
-            t.setCell(4, r, i % 3 ? "501507 " + std::to_string(100 + i % 9000) + ".5"
-                                  : "501508 " + std::to_string(1 + i % 97) + ".21\r5060001.62\r5070002.35!");
+            t.setCell(4, r,
+                      i % 3 ? "501507 " + std::to_string(100 + i % 9000) + ".5"
+                            : "501508 " + std::to_string(1 + i % 97) + ".21\r5060001.62\r5070002.35!");
             t.setCell(6, r, "509501 5000");
             t.setCell(7, r, "07.12.2026");
             t.setCell(8, r, "10:15:32");

@@ -2,9 +2,9 @@
 // records arriving in position order against the same records in reverse
 // order (every one moves to the top). The second should stay within a small
 // factor of the first.
+#include "base/Prompts.h"
 #include "comm/Receive.h"
 #include "shell/AppContext.h"
-#include "base/Prompts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -71,8 +71,14 @@ void decodeAll(benchmark::State& state, bool reverse)
     state.SetItemsProcessed(state.iterations() * RecordCount);
 }
 
-void BM_DecodeInOrder(benchmark::State& state) { decodeAll(state, false); }
-void BM_DecodeReverseOrder(benchmark::State& state) { decodeAll(state, true); }
+void BM_DecodeInOrder(benchmark::State& state)
+{
+    decodeAll(state, false);
+}
+void BM_DecodeReverseOrder(benchmark::State& state)
+{
+    decodeAll(state, true);
+}
 
 BENCHMARK(BM_DecodeInOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeReverseOrder)->Unit(benchmark::kMillisecond);

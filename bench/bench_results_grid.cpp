@@ -1,8 +1,8 @@
 // Refilling the results grid from the result table for one selected block.
-#include "report/GridData.h"
-#include "shell/AppContext.h"
 #include "BenchNames.h"
 #include "base/Prompts.h"
+#include "report/GridData.h"
+#include "shell/AppContext.h"
 #include "structure/ResultsGrid.h"
 
 #include <benchmark/benchmark.h>

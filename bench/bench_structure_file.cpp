@@ -2,12 +2,12 @@
 // file's bytes (read whole, written through a temporary file) in the same
 // run. Sizes: 1,000 result rows with 200 elements and 10,000 rows with 2,000
 // elements, to show that both grow linearly.
+#include "base/Progress.h"
+#include "base/Prompts.h"
 #include "language/Language.h"
 #include "report/ReportPages.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
-#include "base/Progress.h"
-#include "base/Prompts.h"
 #include "structure/StructureFile.h"
 
 #include <benchmark/benchmark.h>

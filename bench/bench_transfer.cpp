@@ -6,13 +6,13 @@
 //   cpu_per_wall   the program's processor time / wall time (goal: at most 0.10)
 // The same transfer unpaced (argument 0) shows the turnaround cost alone:
 // the pseudo-terminal hands bytes over at once.
+#include "base/Progress.h"
+#include "base/Prompts.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
 #include "comm/SerialPortComm.h"
 #include "language/Language.h"
 #include "shell/AppContext.h"
-#include "base/Progress.h"
-#include "base/Prompts.h"
 
 #include <benchmark/benchmark.h>
 

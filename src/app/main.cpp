@@ -1,19 +1,19 @@
 // Program entry of the GUI: creates the windows in their order and runs the
 // message loop until the main window closes.
-#include "comm/InstrumentLink.h"
-#include "comm/windows/PortDialog.h"
-#include "comm/windows/ProgressDialog.h"
-#include "comm/windows/InstrumentInfoDialog.h"
-#include "language/windows/LanguageDialog.h"
-#include "report/windows/ExportDialog.h"
-#include "report/windows/PrintPreview.h"
-#include "shell/AppContext.h"
-#include "base/FileIO.h"
 #include "app/windows/AboutBox.h"
 #include "app/windows/MainWindow.h"
 #include "app/windows/QtPrompts.h"
+#include "base/FileIO.h"
+#include "comm/InstrumentLink.h"
+#include "comm/windows/InstrumentInfoDialog.h"
+#include "comm/windows/PortDialog.h"
+#include "comm/windows/ProgressDialog.h"
+#include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
+#include "report/windows/ExportDialog.h"
+#include "report/windows/PrintPreview.h"
 #include "report/windows/PrintoutHeadingDialog.h"
+#include "shell/AppContext.h"
 
 #include <QApplication>
 #include <QFile>

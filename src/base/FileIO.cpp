@@ -243,7 +243,8 @@ bool canBeRead(const QString& path)
 
 bool sameFile(const QString& a, const QString& b)
 {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return ::stat(fileNameToSystem(a).constData(), &sa) == 0 && ::stat(fileNameToSystem(b).constData(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

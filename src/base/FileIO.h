@@ -19,8 +19,7 @@ QByteArray fileNameToSystem(const QString& name);
 // opened or read, or is not a regular file (a folder, a device): `error`
 // then holds the system's message and `opened` tells whether opening
 // succeeded.
-bool readWholeFile(const QString& path, std::string& bytes, QString* error = nullptr,
-                   bool* opened = nullptr);
+bool readWholeFile(const QString& path, std::string& bytes, QString* error = nullptr, bool* opened = nullptr);
 
 // Writes `bytes` to `path` through a temporary file beside it, which replaces
 // the target only after every byte was written and reached the disk. On any
@@ -30,8 +29,7 @@ bool readWholeFile(const QString& path, std::string& bytes, QString* error = nul
 // a replaced one keeps its own. `syncToDisk` false skips waiting for the
 // disk: for small files written many times in a row (the settings), where
 // a crash costs at most the last change.
-bool writeFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr,
-                     bool syncToDisk = true);
+bool writeFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr, bool syncToDisk = true);
 
 // True when `path` can be opened for reading: the question whether to replace
 // a file is asked only for those.

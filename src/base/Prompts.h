@@ -38,8 +38,7 @@ public:
     virtual ~Prompts() = default;
     // Shows `text` (bytes in the language's code page; CR separates lines) and
     // returns the button chosen (one of `buttons`).
-    virtual unsigned message(MsgType type, const std::string& text, unsigned buttons,
-                             int helpContext = 0) = 0;
+    virtual unsigned message(MsgType type, const std::string& text, unsigned buttons, int helpContext = 0) = 0;
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
 };

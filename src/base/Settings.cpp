@@ -7,8 +7,7 @@
 
 namespace zentrova {
 
-std::string Settings::readSetting(const std::string& section, const std::string& key,
-                                  const std::string& def) const
+std::string Settings::readSetting(const std::string& section, const std::string& key, const std::string& def) const
 {
     CSimpleIniA ini(false, false, false);
     if (!loadIniFile(ini, path_))
@@ -17,8 +16,7 @@ std::string Settings::readSetting(const std::string& section, const std::string&
     return v ? std::string(v) : def;
 }
 
-void Settings::writeSetting(const std::string& section, const std::string& key,
-                            const std::string& value) const
+void Settings::writeSetting(const std::string& section, const std::string& key, const std::string& value) const
 {
     // A file that is there but cannot be read (or a folder of that name) is
     // left alone: writing it anew would drop every other setting.
@@ -38,7 +36,8 @@ void Settings::writeSetting(const std::string& section, const std::string& key,
 QString Settings::problem() const
 {
     const QString reason = notARegularFile(fileNameFromSystem(QByteArray::fromStdString(path_)));
-    return reason.isEmpty() ? reason : fileNameFromSystem(QByteArray::fromStdString(path_)) + QStringLiteral(": ") + reason;
+    return reason.isEmpty() ? reason
+                            : fileNameFromSystem(QByteArray::fromStdString(path_)) + QStringLiteral(": ") + reason;
 }
 
 QString Settings::unreportedProblem() const

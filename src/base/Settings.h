@@ -13,11 +13,9 @@ public:
     explicit Settings(std::string iniPath) : path_(std::move(iniPath)) {}
 
     // The value of [section] key, or `def` when the file, section or key is missing.
-    std::string readSetting(const std::string& section, const std::string& key,
-                            const std::string& def) const;
+    std::string readSetting(const std::string& section, const std::string& key, const std::string& def) const;
     // Writes [section] key=value, creating file and section as needed.
-    void writeSetting(const std::string& section, const std::string& key,
-                      const std::string& value) const;
+    void writeSetting(const std::string& section, const std::string& key, const std::string& value) const;
 
     const std::string& path() const { return path_; }
 

@@ -42,8 +42,8 @@ const PageTable& pageTable(int codePage)
             // Converters of code pages with combining marks (1255, 1258)
             // hold a base letter back until they see what follows: the
             // flush gives it.
-            if (iconv(cd, &ip, &il, &op, &ol) != size_t(-1)
-                && iconv(cd, nullptr, nullptr, &op, &ol) != size_t(-1) && ol == 2)
+            if (iconv(cd, &ip, &il, &op, &ol) != size_t(-1) && iconv(cd, nullptr, nullptr, &op, &ol) != size_t(-1) &&
+                ol == 2)
                 out = char16_t((unsigned char)buf[0] | ((unsigned char)buf[1] << 8));
         }
         t.map[b] = out;
@@ -57,24 +57,48 @@ const PageTable& pageTable(int codePage)
 
 } // namespace
 
-TextCodec::TextCodec(int lcid) { setLcid(lcid); }
+TextCodec::TextCodec(int lcid)
+{
+    setLcid(lcid);
+}
 
 int TextCodec::codePageForLcid(int lcid)
 {
     switch (lcid) {
     case 1071: // Macedonian: the Cyrillic character set
-    case 1049: case 1058: case 1059: case 1026: case 1087: case 1088: case 3098:
+    case 1049:
+    case 1058:
+    case 1059:
+    case 1026:
+    case 1087:
+    case 1088:
+    case 3098:
         return 1251;
-    case 1060: case 1050: case 1029: case 1051: case 1045: case 1038: case 1048:
-    case 1052: case 2074: case 5146:
+    case 1060:
+    case 1050:
+    case 1029:
+    case 1051:
+    case 1045:
+    case 1038:
+    case 1048:
+    case 1052:
+    case 2074:
+    case 5146:
         return 1250;
-    case 1061: case 1062: case 1063:
+    case 1061:
+    case 1062:
+    case 1063:
         return 1257;
-    case 1032: return 1253;
-    case 1055: return 1254;
-    case 1037: return 1255;
-    case 1025: return 1256;
-    default: return 1252;
+    case 1032:
+        return 1253;
+    case 1055:
+        return 1254;
+    case 1037:
+        return 1255;
+    case 1025:
+        return 1256;
+    default:
+        return 1252;
     }
 }
 

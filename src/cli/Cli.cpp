@@ -1,9 +1,9 @@
 #include "cli/Cli.h"
 
+#include "base/FileIO.h"
 #include "language/Language.h"
 #include "report/ReportPages.h"
 #include "shell/Profile.h"
-#include "base/FileIO.h"
 #include "structure/StructureFile.h"
 
 #include <QCoreApplication>
@@ -47,7 +47,9 @@ unsigned CliPrompts::message(MsgType, const std::string& text, unsigned buttons,
     return MbOK;
 }
 
-StderrProgress::StderrProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
+StderrProgress::StderrProgress() : terminal_(isatty(STDERR_FILENO) == 1)
+{
+}
 
 void StderrProgress::show(const std::string&, const std::string&, bool)
 {
@@ -61,8 +63,8 @@ void StderrProgress::setPosition(int percent)
         return;
     percent_ = percent;
     const int filled = std::clamp(percent, 0, 100) * 40 / 100;
-    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%", filled, "########################################",
-                 40 - filled, "                                        ", percent);
+    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%", filled, "########################################", 40 - filled,
+                 "                                        ", percent);
     std::fflush(stderr);
 }
 
@@ -80,8 +82,7 @@ std::unique_ptr<Program> loadProgram()
     AppContext& c = *p->ctx;
     // A broken language file ends the program, as it does the GUI.
     c.terminateOnMissingText = true;
-    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c) ||
-        c.quitRequested)
+    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c) || c.quitRequested)
         return nullptr;
     p->prompts.ctx = &c;
     c.familyCode = 0;

@@ -1,7 +1,7 @@
 #pragma once
-#include "shell/AppContext.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
+#include "shell/AppContext.h"
 #include "structure/StructureFile.h"
 
 #include <QHash>
@@ -17,10 +17,10 @@ namespace zentrova::cli {
 // Exit codes of zentrova-cli.
 enum ExitCode {
     ExitOk = 0,
-    ExitUsage = 1,        // unknown command or option, missing argument
-    ExitProgramData = 2,  // the language files beside the program are broken
-    ExitBadInput = 4,     // the input is not a structure file or cannot be read
-    ExitCannotWrite = 5,  // the output file cannot be written
+    ExitUsage = 1,       // unknown command or option, missing argument
+    ExitProgramData = 2, // the language files beside the program are broken
+    ExitBadInput = 4,    // the input is not a structure file or cannot be read
+    ExitCannotWrite = 5, // the output file cannot be written
 };
 
 // Answers without a person: every message goes to stderr (one line) and is

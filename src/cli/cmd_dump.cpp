@@ -181,7 +181,8 @@ int dumpCommand(const QStringList& args)
     ReportPages pages;
     if (const int rc = readInput(*program, pages, args.front()); rc != ExitOk)
         return rc;
-    const QByteArray json = QJsonDocument(Json(*program->ctx).document(pages, program->lastRead.complete)).toJson(QJsonDocument::Indented);
+    const QByteArray json =
+        QJsonDocument(Json(*program->ctx).document(pages, program->lastRead.complete)).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     return std::fflush(stdout) == 0 ? ExitOk : ExitCannotWrite;
 }

@@ -1,8 +1,8 @@
 // zentrova-cli: the program's core work without windows. Each subcommand is
 // a function in its own cmd_*.cpp; adding one means adding its line to the
 // table below.
-#include "cli/Cli.h"
 #include "base/FileIO.h"
+#include "cli/Cli.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -15,16 +15,13 @@ namespace {
 
 const Command kCommands[] = {
     {"dump", "FILE", "print a structure file as JSON", dumpCommand, dumpHelp, false},
-    {"convert", "FILE -o OUT", "read a structure file and write it in the current format",
-     convertCommand, convertHelp, false},
-    {"export", "FILE -o OUT", "write a structure file as delimited text", exportCommand, exportHelp,
+    {"convert", "FILE -o OUT", "read a structure file and write it in the current format", convertCommand, convertHelp,
      false},
-    {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", reportCommand,
-     reportHelp, true},
-    {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester",
-     receiveCommand, receiveHelp, false},
-    {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp,
+    {"export", "FILE -o OUT", "write a structure file as delimited text", exportCommand, exportHelp, false},
+    {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", reportCommand, reportHelp, true},
+    {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester", receiveCommand, receiveHelp,
      false},
+    {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp, false},
 };
 
 void usage(FILE* to)

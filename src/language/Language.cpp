@@ -1,11 +1,11 @@
 #include "language/Language.h"
 
-#include "language/LanguageKeys.h"
-#include "shell/AppContext.h"
 #include "base/FileIO.h"
 #include "base/IniFile.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
+#include "language/LanguageKeys.h"
+#include "shell/AppContext.h"
 
 #include <QFile>
 #include <algorithm>
@@ -55,7 +55,10 @@ void InterfaceTexts::set(const std::string& key, const std::string& value)
 
 // ---------------------------------------------------------- NameTables
 
-NameTables::NameTables() { clear(); }
+NameTables::NameTables()
+{
+    clear();
+}
 
 void NameTables::clear()
 {
@@ -104,10 +107,14 @@ void NameTables::setEntry(const std::string& key, const std::string& value)
 
 void ReportLabels::clear()
 {
-    for (auto& s : objLabels) s.clear();
-    for (auto& s : blokLabels) s.clear();
-    for (auto& s : strelaLabels) s.clear();
-    for (auto& s : tlorisLabels) s.clear();
+    for (auto& s : objLabels)
+        s.clear();
+    for (auto& s : blokLabels)
+        s.clear();
+    for (auto& s : strelaLabels)
+        s.clear();
+    for (auto& s : tlorisLabels)
+        s.clear();
 }
 
 // ------------------------------------------------------------- LanguageLoader
@@ -122,8 +129,8 @@ LanguageLoader::~LanguageLoader() = default;
 bool isRemovedLanguage(const std::string& section)
 {
     static const char* const removed[] = {
-        "ITALIANO2", "\x45\x53\x50\x41\xD1\x4F\x4C\x32", "SVENSKA2", "DEUTSCH2",
-        "PORTUGUES1", "NEDERLANDS1", "ROMANIAN1",
+        "ITALIANO2", "\x45\x53\x50\x41\xD1\x4F\x4C\x32", "SVENSKA2", "DEUTSCH2", "PORTUGUES1", "NEDERLANDS1",
+        "ROMANIAN1",
     };
     for (const char* r : removed)
         if (section == r)
@@ -132,7 +139,7 @@ bool isRemovedLanguage(const std::string& section)
 }
 
 std::string LanguageLoader::readIndexKey(AppContext& ctx, void* index, const std::string& section,
-                                    const std::string& key, bool& ok)
+                                         const std::string& key, bool& ok)
 {
     auto* ini = static_cast<CSimpleIniA*>(index);
     const char* v = ini->GetValue(section.c_str(), key.c_str(), nullptr);
@@ -225,8 +232,7 @@ bool LanguageLoader::currentLanguage(AppContext& ctx, std::string& section, std:
         ++pos;
     if (pos == 0 || pos != lcidText.size()) {
         ctx.settings.writeSetting("SETUP", "Language", "1");
-        ctx.fatal("Error in LNG_MAIN.INI\r[" + section + "] lcid=" + lcidText +
-                  " is not a number");
+        ctx.fatal("Error in LNG_MAIN.INI\r[" + section + "] lcid=" + lcidText + " is not a number");
         return false;
     }
     codec_.setLcid(lcid);
@@ -250,8 +256,14 @@ bool LanguageLoader::open(AppContext& ctx)
     return true;
 }
 
-void LanguageLoader::close() { open_.reset(); }
-bool LanguageLoader::isOpen() const { return bool(open_); }
+void LanguageLoader::close()
+{
+    open_.reset();
+}
+bool LanguageLoader::isOpen() const
+{
+    return bool(open_);
+}
 
 std::string LanguageLoader::rawValue(const std::string& section, const std::string& key) const
 {
@@ -261,8 +273,7 @@ std::string LanguageLoader::rawValue(const std::string& section, const std::stri
     return v ? std::string(v) : std::string();
 }
 
-std::vector<std::pair<std::string, std::string>>
-LanguageLoader::sectionEntries(const std::string& section) const
+std::vector<std::pair<std::string, std::string>> LanguageLoader::sectionEntries(const std::string& section) const
 {
     std::vector<std::pair<std::string, std::string>> out;
     if (!open_)
@@ -302,8 +313,7 @@ std::string headingText(const std::string& text)
 
 bool loadInterfaceTexts(AppContext& ctx)
 {
-    const std::string oldDefault = ctx.texts.defaultFileName.empty() ? std::string("..")
-                                                                    : ctx.texts.defaultFileName;
+    const std::string oldDefault = ctx.texts.defaultFileName.empty() ? std::string("..") : ctx.texts.defaultFileName;
     LanguageLoader& lang = ctx.language;
     if (!lang.open(ctx))
         return false;
@@ -329,8 +339,8 @@ bool loadInterfaceTexts(AppContext& ctx)
     for (const auto& [key, value] : namef)
         ctx.names.setEntry(key, value);
 
-    const std::string newDefault = cut(ctx.texts.text("Noname_8") + "." + ctx.texts.extension,
-                                       InterfaceTexts::SlotWidth);
+    const std::string newDefault =
+        cut(ctx.texts.text("Noname_8") + "." + ctx.texts.extension, InterfaceTexts::SlotWidth);
     ctx.texts.defaultFileName = newDefault;
     if (ctx.currentFileName == ctx.decode(oldDefault))
         ctx.currentFileName = ctx.decode(newDefault);

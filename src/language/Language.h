@@ -7,7 +7,6 @@
 #include <unordered_map>
 #include <vector>
 
-
 namespace zentrova {
 
 struct AppContext;
@@ -106,8 +105,8 @@ public:
     std::vector<std::pair<std::string, std::string>> sectionEntries(const std::string& section) const;
 
 private:
-    std::string readIndexKey(AppContext& ctx, void* index, const std::string& section,
-                             const std::string& key, bool& ok);
+    std::string readIndexKey(AppContext& ctx, void* index, const std::string& section, const std::string& key,
+                             bool& ok);
 
     std::vector<LanguageEntry> entries_;
     int selected_ = 0;

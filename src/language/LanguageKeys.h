@@ -33,4 +33,4 @@ bool isShortSlotKey(std::string_view key);
 inline constexpr std::size_t kTextSlotWidth = 100;
 inline constexpr std::size_t kShortTextSlotWidth = 20;
 
-}  // namespace zentrova
+} // namespace zentrova

@@ -26,8 +26,8 @@ std::string removePass(const std::string& text, char letter, OnParam&& onParam)
     size_t i = 0;
     while (i < text.size()) {
         const char ch = text[i];
-        if (ch == letter && i + 1 < text.size() && !out.empty()
-            && static_cast<unsigned char>(out.back()) == kMarkupLead) {
+        if (ch == letter && i + 1 < text.size() && !out.empty() &&
+            static_cast<unsigned char>(out.back()) == kMarkupLead) {
             out.pop_back();
             const size_t hide = onParam(static_cast<unsigned char>(text[i + 1]));
             i += 2;
@@ -59,20 +59,30 @@ WholeCell stripWholeCell(const std::string& cell)
         return w;
     w.text = removePass(w.text, 'H', [](unsigned char n) { return size_t(n); });
     int lastF = 0;
-    w.text = removePass(w.text, 'F', [&](unsigned char p) { lastF = p; return size_t(0); });
+    w.text = removePass(w.text, 'F', [&](unsigned char p) {
+        lastF = p;
+        return size_t(0);
+    });
     w.fontIndex = lastF >= 1 && lastF <= 3 ? lastF : 0;
     w.text = removePass(w.text, 'N', [](unsigned char) { return size_t(0); });
-    w.text = removePass(w.text, 'B', [&](unsigned char) { w.bold = true; return size_t(0); });
+    w.text = removePass(w.text, 'B', [&](unsigned char) {
+        w.bold = true;
+        return size_t(0);
+    });
     return w;
 }
 
 std::optional<Alignment> alignOf(unsigned char ch)
 {
     switch (ch) {
-    case 'L': return AlignLeft;
-    case 'R': return AlignRight;
-    case 'C': return AlignCenter;
-    default: return std::nullopt;
+    case 'L':
+        return AlignLeft;
+    case 'R':
+        return AlignRight;
+    case 'C':
+        return AlignCenter;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -82,10 +92,14 @@ QColor colourOf(LineColour c)
 {
     // The classic sixteen-colour palette: its green is the dark one.
     switch (c) {
-    case LineColour::Red: return QColor(255, 0, 0);
-    case LineColour::Blue: return QColor(0, 0, 255);
-    case LineColour::Green: return QColor(0, 128, 0);
-    case LineColour::Black: break;
+    case LineColour::Red:
+        return QColor(255, 0, 0);
+    case LineColour::Blue:
+        return QColor(0, 0, 255);
+    case LineColour::Green:
+        return QColor(0, 128, 0);
+    case LineColour::Black:
+        break;
     }
     return QColor(0, 0, 0);
 }
@@ -98,8 +112,7 @@ CellLayout parseCell(const std::string& text, Alignment startAlign, const CellDa
     layout.fontIndex = whole.fontIndex;
 
     const std::string& s = whole.text;
-    const size_t alignCount =
-        data ? std::min(data->lineAlignments.size(), CellData::kMaxLineAlignments) : 0;
+    const size_t alignCount = data ? std::min(data->lineAlignments.size(), CellData::kMaxLineAlignments) : 0;
     size_t start = 0;
     for (size_t i = 0;; ++i) {
         const size_t end = std::min(s.find('\r', start), s.size());
@@ -180,8 +193,7 @@ QString decodedText(const ByteDecoder& decode, const std::string& bytes)
 
 void growToFit(GridData& grid, int col, int row, const CellDrawResult& result)
 {
-    const int needHeight =
-        int(std::min<int64_t>(int64_t(result.lineHeight) * result.lines + 2, 1 << 24));
+    const int needHeight = int(std::min<int64_t>(int64_t(result.lineHeight) * result.lines + 2, 1 << 24));
     if (grid.rowHeight(row) < needHeight)
         grid.setRowHeight(row, needHeight);
     if (grid.colWidth(col) < result.widest + 5)
@@ -190,9 +202,8 @@ void growToFit(GridData& grid, int col, int row, const CellDrawResult& result)
 
 } // namespace
 
-CellDrawResult drawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
-                        const QFont& gridFont, const QColor& fontColor, const ByteDecoder& decode,
-                        bool growCells)
+CellDrawResult drawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R, const QFont& gridFont,
+                        const QColor& fontColor, const ByteDecoder& decode, bool growCells)
 {
     const CellData* data = grid.cellData(col, row);
     const CellLayout layout = parseCell(grid.cell(col, row), grid.columnAlignment(col, row), data);

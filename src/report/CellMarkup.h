@@ -56,7 +56,7 @@ std::string visibleText(const std::string& cell);
 struct CellDrawResult {
     int lineHeight = 0; // height of "0" in the cell's font
     int lines = 0;
-    int widest = 0;     // widest line, in device pixels
+    int widest = 0; // widest line, in device pixels
 };
 
 using ByteDecoder = std::function<QString(const std::string&)>;
@@ -66,9 +66,8 @@ using ByteDecoder = std::function<QString(const std::string&)>;
 // the cell's bytes into text (the language's codec). The painter's state is
 // left as found. Unless `growCells` is false, the row and column then grow
 // to fit the text (never shrink): row to lines * h + 2, column to widest + 5.
-CellDrawResult drawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R,
-                        const QFont& gridFont, const QColor& fontColor, const ByteDecoder& decode,
-                        bool growCells = true);
+CellDrawResult drawCell(QPainter& painter, GridData& grid, int col, int row, const QRect& R, const QFont& gridFont,
+                        const QColor& fontColor, const ByteDecoder& decode, bool growCells = true);
 
 // What drawCell would measure and grow, without drawing: for laying out
 // cells before they are shown. `device` gives the resolution (the screen's

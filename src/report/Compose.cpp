@@ -1,11 +1,11 @@
 #include "report/Compose.h"
 
-#include "report/CellMarkup.h"
-#include "report/GridData.h"
-#include "shell/AppContext.h"
 #include "base/Progress.h"
 #include "base/Settings.h"
 #include "base/TextRules.h"
+#include "report/CellMarkup.h"
+#include "report/GridData.h"
+#include "shell/AppContext.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -51,8 +51,7 @@ void MarginTexts::save(const Settings& s) const
 
 std::string marginErrorText(const AppContext& ctx, int side, const std::string& text)
 {
-    return ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": \"" + text +
-           "\"";
+    return ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": \"" + text + "\"";
 }
 
 std::string withSystemDecimalSeparator(const std::string& text)
@@ -248,8 +247,7 @@ const QImage& ResultsComposer::logo()
 void ResultsComposer::pageHeading()
 {
     const QFont keep = canvas_.font();
-    const QFont caption = reportFont(8), first = reportFont(12, true), second = reportFont(8),
-                footer = reportFont(7);
+    const QFont caption = reportFont(8), first = reportFont(12, true), second = reportFont(8), footer = reportFont(7);
     const auto& h = ctx_.heading;
     auto decode = [&](const std::string& bytes) { return ctx_.decode(bytes); };
 

@@ -106,7 +106,10 @@ int PageCanvas::textWidth(const QString& text)
     return text.isEmpty() ? 0 : metrics().width(text);
 }
 
-int PageCanvas::textHeight() { return metrics().height; }
+int PageCanvas::textHeight()
+{
+    return metrics().height;
+}
 
 void PageCanvas::textOut(int x, int y, const QString& text)
 {
@@ -142,7 +145,9 @@ void PageCanvas::drawImage(const QRect& target, const QImage& image)
 
 // ------------------------------------------------------------------ recorder
 
-PageRecorder::PageRecorder() : canvas_(*this) {}
+PageRecorder::PageRecorder() : canvas_(*this)
+{
+}
 PageRecorder::~PageRecorder() = default;
 
 void PageRecorder::setPageSetup(const PageSetup& setup)
@@ -187,8 +192,14 @@ void PageRecorder::add(PageOp op)
     pages_.back().ops.push_back(std::move(op));
 }
 
-int PageRecorder::mmToPixelsX(double mm) const { return int(std::lround(mm / 25.4 * setup_.dpiX)); }
-int PageRecorder::mmToPixelsY(double mm) const { return int(std::lround(mm / 25.4 * setup_.dpiY)); }
+int PageRecorder::mmToPixelsX(double mm) const
+{
+    return int(std::lround(mm / 25.4 * setup_.dpiX));
+}
+int PageRecorder::mmToPixelsY(double mm) const
+{
+    return int(std::lround(mm / 25.4 * setup_.dpiY));
+}
 
 double PageRecorder::printableWidth() const
 {

@@ -1,11 +1,11 @@
 #include "report/Export.h"
 
-#include "report/ReportPages.h"
-#include "shell/AppContext.h"
 #include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
+#include "report/ReportPages.h"
+#include "shell/AppContext.h"
 #include "structure/ResultsGrid.h"
 
 #include <QFileInfo>
@@ -54,9 +54,12 @@ std::string headingOfRole(const AppContext& ctx, int role)
 std::string positionOf(const std::string& names, int depth)
 {
     switch (depth) {
-    case 3: return nthLine(names, 1) + ", " + nthLine(names, 2) + ", " + nthLine(names, 3);
-    case 2: return nthLine(names, 2) + ", " + nthLine(names, 3);
-    default: return nthLine(names, 3);
+    case 3:
+        return nthLine(names, 1) + ", " + nthLine(names, 2) + ", " + nthLine(names, 3);
+    case 2:
+        return nthLine(names, 2) + ", " + nthLine(names, 3);
+    default:
+        return nthLine(names, 3);
     }
 }
 
@@ -87,8 +90,7 @@ void tableRows(std::string& out, const GridData& t, const std::string& cd, const
 
 } // namespace
 
-std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
-                       Progress& progress)
+std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
 {
     const std::string cd = format.columnDelimiter();
     const std::string rd = format.rowDelimiter();
@@ -150,11 +152,20 @@ std::string exportText(const AppContext& ctx, const ReportPages& pages, const Ex
                     replaceAll(row, '\r', "-");
                     row += cd;
                     break;
-                case 3: row += formatted(ctx, t.cell(4, r)) + cd; break;
-                case 4: row += formatted(ctx, t.cell(6, r)) + cd; break;
-                case 5: row += formatted(ctx, t.cell(5, r)) + cd; break;
-                case 6: row += t.cell(7, r) + ", " + t.cell(8, r) + cd; break;
-                default: break;
+                case 3:
+                    row += formatted(ctx, t.cell(4, r)) + cd;
+                    break;
+                case 4:
+                    row += formatted(ctx, t.cell(6, r)) + cd;
+                    break;
+                case 5:
+                    row += formatted(ctx, t.cell(5, r)) + cd;
+                    break;
+                case 6:
+                    row += t.cell(7, r) + ", " + t.cell(8, r) + cd;
+                    break;
+                default:
+                    break;
                 }
             }
             ++running;
@@ -223,8 +234,8 @@ bool runExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& fo
         const QString path = exportFileName(*chosen);
         r.proposedName = path;
         if (canBeRead(path)) {
-            const std::string question = ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") +
-                                         "\r" + ctx.texts.text("ReplaceIt_40");
+            const std::string question =
+                ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40");
             const unsigned answer = ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
             if (answer == MbNo)
                 continue;

@@ -20,8 +20,7 @@ struct ExportFormat {
 
 // The whole export of the open structure as bytes: heading lines, the tree,
 // the result rows and the report tables, every line ended by the row delimiter.
-std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format,
-                       Progress& progress);
+std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
 
 // The name offered by the export's file dialog: the structure file's name
 // with its extension replaced by ".TXT" (empty when no file is open).

@@ -207,9 +207,15 @@ void GridData::setAlignment(Alignment a)
     changed(Change::Content);
 }
 
-Alignment GridData::bodyColumnAlignment(int c) const { return listEntry(bodyAlign_, c, alignment_); }
+Alignment GridData::bodyColumnAlignment(int c) const
+{
+    return listEntry(bodyAlign_, c, alignment_);
+}
 
-Alignment GridData::headingColumnAlignment(int c) const { return listEntry(headingAlign_, c, alignment_); }
+Alignment GridData::headingColumnAlignment(int c) const
+{
+    return listEntry(headingAlign_, c, alignment_);
+}
 
 void GridData::setBodyColumnAlignment(int c, Alignment a)
 {

@@ -1,8 +1,8 @@
 #include "report/PrintoutHeading.h"
 
-#include "language/Language.h"
 #include "base/Settings.h"
 #include "base/TextRules.h"
+#include "language/Language.h"
 
 #include <cstdlib>
 
@@ -61,9 +61,18 @@ static std::string effectiveChecks(const std::string& checks)
     return checks.size() < 3 ? std::string("101") : checks;
 }
 
-bool Comments::commentsEnabled() const { return effectiveChecks(checks)[0] != '0'; }
-bool Comments::autotestEnabled() const { return effectiveChecks(checks)[1] != '0'; }
-bool Comments::pageNumbering() const { return effectiveChecks(checks)[2] != '0'; }
+bool Comments::commentsEnabled() const
+{
+    return effectiveChecks(checks)[0] != '0';
+}
+bool Comments::autotestEnabled() const
+{
+    return effectiveChecks(checks)[1] != '0';
+}
+bool Comments::pageNumbering() const
+{
+    return effectiveChecks(checks)[2] != '0';
+}
 
 std::array<bool, 3> Comments::dialogBoxes() const
 {
@@ -83,16 +92,15 @@ std::string Comments::checksFromBoxes(const std::array<bool, 3>& boxes)
 
 const char* DefaultNames::settingKey(int i)
 {
-    static const char* const keys[Count] = {"OBJECT", "BLOCK", "LIGHTROD", "MPE", "FUSE", "RCD",
-                                            "ELECTRODE", "CONNECTION1", "CONNECTION2", "EATHING"};
+    static const char* const keys[Count] = {"OBJECT", "BLOCK",     "LIGHTROD",    "MPE",         "FUSE",
+                                            "RCD",    "ELECTRODE", "CONNECTION1", "CONNECTION2", "EATHING"};
     return keys[i];
 }
 
 const char* DefaultNames::languageKey(int i)
 {
-    static const char* const keys[Count] = {"Object_20", "BLOCK_20", "STRELOVOD_20", "GIP_20",
-                                            "FUSE_20", "RCD_20", "STEBER_20", "POVEZAVA_20",
-                                            "POVEZAVA_20", "OZEMLJITEV_20"};
+    static const char* const keys[Count] = {"Object_20", "BLOCK_20",  "STRELOVOD_20", "GIP_20",      "FUSE_20",
+                                            "RCD_20",    "STEBER_20", "POVEZAVA_20",  "POVEZAVA_20", "OZEMLJITEV_20"};
     return keys[i];
 }
 
@@ -132,10 +140,18 @@ bool Margins::parse(const std::string& text, double& value)
     double v = 0, scale = 1;
     bool frac = false, neg = false;
     for (char c : t) {
-        if (c == '-') neg = true;
-        else if (c == '.') { if (frac) break; frac = true; }
-        else if (!frac) v = v * 10 + (c - '0');
-        else { scale /= 10; v += (c - '0') * scale; }
+        if (c == '-')
+            neg = true;
+        else if (c == '.') {
+            if (frac)
+                break;
+            frac = true;
+        } else if (!frac)
+            v = v * 10 + (c - '0');
+        else {
+            scale /= 10;
+            v += (c - '0') * scale;
+        }
     }
     value = neg ? -v : v;
     return true;
@@ -167,7 +183,10 @@ QString trimTrailingBeforeKey(const QString& text, int caret)
     return t;
 }
 
-int lineCountOf(const QString& text) { return int(text.count(u'\n')) + 1; }
+int lineCountOf(const QString& text)
+{
+    return int(text.count(u'\n')) + 1;
+}
 
 QString firstLines(const QString& text, int max)
 {

@@ -41,7 +41,19 @@ struct Comments {
 
 // Names given to new elements of each kind.
 struct DefaultNames {
-    enum Index { Object, Block, LightningConductor, BondingPoint, Fuse, ResidualCurrentDevice, Electrode, Connection1, Connection2, Earthing, Count };
+    enum Index {
+        Object,
+        Block,
+        LightningConductor,
+        BondingPoint,
+        Fuse,
+        ResidualCurrentDevice,
+        Electrode,
+        Connection1,
+        Connection2,
+        Earthing,
+        Count
+    };
     std::array<std::string, Count> names;
 
     void load(const Settings& s, const InterfaceTexts& texts);

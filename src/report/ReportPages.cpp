@@ -1,7 +1,7 @@
 #include "report/ReportPages.h"
 
-#include "language/Language.h"
 #include "base/Settings.h"
+#include "language/Language.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -24,10 +24,10 @@ const TableKeys& tableKeys(ReportKind kind, int which)
 {
     static const TableKeys keys[4] = {
         {11,
-         {"Glava0_0", "Glava1_0", "Glava2_0", "Glava3_0", "Glava4_0", "Glava5_0", "Glava6_0",
-          "Glava7_0", "Glava8_0", "Glava9_0", "Glava10_0"},
-         {"", "GlavaE1_0", "GlavaE2_0", "GlavaE3_0", "GlavaE4_0", "GlavaE5_0", "GlavaE6_0",
-          "GlavaE7_0", "GlavaE8_0", "GlavaE9_0", "GlavaE10_0"}},
+         {"Glava0_0", "Glava1_0", "Glava2_0", "Glava3_0", "Glava4_0", "Glava5_0", "Glava6_0", "Glava7_0", "Glava8_0",
+          "Glava9_0", "Glava10_0"},
+         {"", "GlavaE1_0", "GlavaE2_0", "GlavaE3_0", "GlavaE4_0", "GlavaE5_0", "GlavaE6_0", "GlavaE7_0", "GlavaE8_0",
+          "GlavaE9_0", "GlavaE10_0"}},
         {5,
          {"GlavaF0_0", "GlavaF1_0", "GlavaF2_0", "GlavaF3_0", "GlavaF4_0"},
          {"", "GlavaFE1_0", "GlavaFE2_0", "GlavaFE3_0", "GlavaFE4_0"}},
@@ -39,8 +39,14 @@ const TableKeys& tableKeys(ReportKind kind, int which)
     return keys[(kind == ReportLightningTables ? 2 : 0) + (which ? 1 : 0)];
 }
 
-bool isPageKind(ReportKind kind) { return kind >= ReportObject && kind <= ReportFloorPlan; }
-bool isTableKind(ReportKind kind) { return kind == ReportBlockTables || kind == ReportLightningTables; }
+bool isPageKind(ReportKind kind)
+{
+    return kind >= ReportObject && kind <= ReportFloorPlan;
+}
+bool isTableKind(ReportKind kind)
+{
+    return kind == ReportBlockTables || kind == ReportLightningTables;
+}
 
 template <size_t N>
 std::shared_ptr<const std::vector<std::string>> asVector(const std::array<std::string, N>& a)
@@ -52,8 +58,7 @@ std::shared_ptr<const std::vector<std::string>> asVector(const std::array<std::s
 
 // ------------------------------------------------------------- ReportPage
 
-ReportPage::ReportPage(ReportKind kind, std::shared_ptr<const std::vector<std::string>> labels,
-                         int edits, int checks)
+ReportPage::ReportPage(ReportKind kind, std::shared_ptr<const std::vector<std::string>> labels, int edits, int checks)
     : kind_(kind), labels_(std::move(labels)), edits_(size_t(edits)), checks_(size_t(checks), false)
 {
 }
@@ -134,15 +139,22 @@ int ReportPages::countOf(ReportKind kind) const
     return 0;
 }
 
-std::shared_ptr<const std::vector<std::string>> ReportPages::labelsFor(ReportKind kind,
-                                                                     const ReportLabels& l)
+std::shared_ptr<const std::vector<std::string>> ReportPages::labelsFor(ReportKind kind, const ReportLabels& l)
 {
     std::shared_ptr<const std::vector<std::string>> fresh;
     switch (kind) {
-    case ReportObject: fresh = asVector(l.objLabels); break;
-    case ReportDistributionBlock: fresh = asVector(l.blokLabels); break;
-    case ReportLightningProtection: fresh = asVector(l.strelaLabels); break;
-    default: fresh = asVector(l.tlorisLabels); break;
+    case ReportObject:
+        fresh = asVector(l.objLabels);
+        break;
+    case ReportDistributionBlock:
+        fresh = asVector(l.blokLabels);
+        break;
+    case ReportLightningProtection:
+        fresh = asVector(l.strelaLabels);
+        break;
+    default:
+        fresh = asVector(l.tlorisLabels);
+        break;
     }
     // Pages of one kind share their labels while the language stays the same.
     auto& cached = labelCache_[kind - 1];
@@ -158,10 +170,18 @@ ReportPage* ReportPages::createPage(ReportKind kind, int32_t index, const Report
     auto shared = labelsFor(kind, labels);
     std::unique_ptr<ReportPage> page;
     switch (kind) {
-    case ReportObject: page = std::make_unique<ObjectPage>(shared); break;
-    case ReportDistributionBlock: page = std::make_unique<DistributionBlockPage>(shared); break;
-    case ReportLightningProtection: page = std::make_unique<LightningProtectionPage>(shared); break;
-    default: page = std::make_unique<FloorPlanPage>(shared); break;
+    case ReportObject:
+        page = std::make_unique<ObjectPage>(shared);
+        break;
+    case ReportDistributionBlock:
+        page = std::make_unique<DistributionBlockPage>(shared);
+        break;
+    case ReportLightningProtection:
+        page = std::make_unique<LightningProtectionPage>(shared);
+        break;
+    default:
+        page = std::make_unique<FloorPlanPage>(shared);
+        break;
     }
     auto& list = pages_[kind - 1];
     entries_.push_back({{uint8_t(kind), index}, int(list.size())});
@@ -170,7 +190,7 @@ ReportPage* ReportPages::createPage(ReportKind kind, int32_t index, const Report
 }
 
 ReportTables* ReportPages::createTables(ReportKind kind, int32_t index, const InterfaceTexts& texts,
-                                       const QFont& reportFont)
+                                        const QFont& reportFont)
 {
     if (!isTableKind(kind) || count() >= MaxEntries)
         return nullptr;
@@ -252,7 +272,7 @@ int reportTableColumns(ReportKind kind, int which)
 }
 
 std::unique_ptr<ReportTable> newReportTable(ReportKind kind, int which, const InterfaceTexts& texts,
-                                                    const QFont& reportFont)
+                                            const QFont& reportFont)
 {
     if (!isTableKind(kind))
         return nullptr;

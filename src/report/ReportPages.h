@@ -26,14 +26,17 @@ struct ReportTableTexts {
 
 // Kinds of report pages, as stored in the structure file.
 enum ReportKind : uint8_t {
-    ReportObject = 1,       // ObjectPage
-    ReportDistributionBlock = 2,        // DistributionBlockPage
-    ReportLightningProtection = 3,       // LightningProtectionPage
-    ReportFloorPlan = 4,       // FloorPlanPage
-    ReportBlockTables = 5,  // tables A (11 columns) and B (5 columns) of a block
-    ReportLightningTables = 6, // tables A (5 columns) and B (2 columns) of a lightning set
+    ReportObject = 1,              // ObjectPage
+    ReportDistributionBlock = 2,   // DistributionBlockPage
+    ReportLightningProtection = 3, // LightningProtectionPage
+    ReportFloorPlan = 4,           // FloorPlanPage
+    ReportBlockTables = 5,         // tables A (11 columns) and B (5 columns) of a block
+    ReportLightningTables = 6,     // tables A (5 columns) and B (2 columns) of a lightning set
 };
-constexpr bool isReportKind(long kind) { return kind >= ReportObject && kind <= ReportLightningTables; }
+constexpr bool isReportKind(long kind)
+{
+    return kind >= ReportObject && kind <= ReportLightningTables;
+}
 
 // One entry of the page set: its kind and its number within the kind, as read.
 struct ReportPageEntry {
@@ -69,8 +72,7 @@ public:
     std::string blockName; // the block, or for kinds 3 and 4 the lightning set
 
 protected:
-    ReportPage(ReportKind kind, std::shared_ptr<const std::vector<std::string>> labels, int edits,
-                int checks);
+    ReportPage(ReportKind kind, std::shared_ptr<const std::vector<std::string>> labels, int edits, int checks);
 
 private:
     ReportKind kind_;
@@ -84,7 +86,9 @@ class ObjectPage : public ReportPage {
 public:
     static constexpr int LabelCount = 21, EditCount = 14, CheckCount = 0;
     explicit ObjectPage(std::shared_ptr<const std::vector<std::string>> labels)
-        : ReportPage(ReportObject, std::move(labels), EditCount, CheckCount) {}
+        : ReportPage(ReportObject, std::move(labels), EditCount, CheckCount)
+    {
+    }
 };
 
 // Distribution block page: 38 labels (9 texts and the 29 check-box captions),
@@ -93,7 +97,9 @@ class DistributionBlockPage : public ReportPage {
 public:
     static constexpr int LabelCount = 38, EditCount = 6, CheckCount = 29;
     explicit DistributionBlockPage(std::shared_ptr<const std::vector<std::string>> labels)
-        : ReportPage(ReportDistributionBlock, std::move(labels), EditCount, CheckCount) {}
+        : ReportPage(ReportDistributionBlock, std::move(labels), EditCount, CheckCount)
+    {
+    }
 };
 
 // Lightning-protection page: 48 labels, 20 edits, 24 check boxes.
@@ -101,7 +107,9 @@ class LightningProtectionPage : public ReportPage {
 public:
     static constexpr int LabelCount = 48, EditCount = 20, CheckCount = 24;
     explicit LightningProtectionPage(std::shared_ptr<const std::vector<std::string>> labels)
-        : ReportPage(ReportLightningProtection, std::move(labels), EditCount, CheckCount) {}
+        : ReportPage(ReportLightningProtection, std::move(labels), EditCount, CheckCount)
+    {
+    }
 };
 
 // Floor plan of a lightning-protection set: 2 labels, 1 edit and a picture.
@@ -110,7 +118,9 @@ public:
     static constexpr int LabelCount = 2, EditCount = 1, CheckCount = 0;
     static constexpr int ImageWidth = 730, ImageHeight = 450;
     explicit FloorPlanPage(std::shared_ptr<const std::vector<std::string>> labels)
-        : ReportPage(ReportFloorPlan, std::move(labels), EditCount, CheckCount) {}
+        : ReportPage(ReportFloorPlan, std::move(labels), EditCount, CheckCount)
+    {
+    }
 
     const std::string& imagePath() const { return imagePath_; }
     // Keeps the path (it is written back as it is) and loads the picture when
@@ -157,8 +167,7 @@ public:
     ReportPage* createPage(ReportKind kind, int32_t index, const ReportLabels& labels);
     // Appends a kind-5 or kind-6 entry with its two new tables (headings and
     // units from the language texts, heading cells in `reportFont`).
-    ReportTables* createTables(ReportKind kind, int32_t index, const InterfaceTexts& texts,
-                                const QFont& reportFont);
+    ReportTables* createTables(ReportKind kind, int32_t index, const InterfaceTexts& texts, const QFont& reportFont);
 
     // The page or tables of entry i (1-based); nullptr for the other sort.
     ReportPage* pageOfEntry(int i) const;
@@ -180,11 +189,10 @@ private:
         ReportPageEntry rec;
         int slot = 0; // position within its kind's list
     };
-    std::shared_ptr<const std::vector<std::string>> labelsFor(ReportKind kind,
-                                                               const ReportLabels& labels);
+    std::shared_ptr<const std::vector<std::string>> labelsFor(ReportKind kind, const ReportLabels& labels);
 
     std::vector<Entry> entries_;
-    std::array<std::vector<std::unique_ptr<ReportPage>>, 4> pages_;  // kinds 1..4
+    std::array<std::vector<std::unique_ptr<ReportPage>>, 4> pages_;    // kinds 1..4
     std::array<std::vector<std::unique_ptr<ReportTables>>, 2> tables_; // kinds 5, 6
     std::array<std::shared_ptr<const std::vector<std::string>>, 4> labelCache_;
 };
@@ -196,7 +204,7 @@ private:
 // fixed), a cell object with `reportFont` on every heading cell and an empty
 // ReportTableTexts on cell (0,0). nullptr for another kind.
 std::unique_ptr<ReportTable> newReportTable(ReportKind kind, int which, const InterfaceTexts& texts,
-                                                    const QFont& reportFont);
+                                            const QFont& reportFont);
 // Column counts of the two tables of a kind (0 for another kind).
 int reportTableColumns(ReportKind kind, int which);
 // Grows the table (never shrinks it) to at least `rows` x `cols`; from 3

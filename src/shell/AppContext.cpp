@@ -8,8 +8,7 @@
 namespace zentrova {
 
 AppContext::AppContext(const QString& programDir, Prompts& p)
-    : programDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'),
-      prompts(&p),
+    : programDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'), prompts(&p),
       settings(fileNameToSystem(programDir + QStringLiteral("ZENTRO.INI")).toStdString())
 {
 }

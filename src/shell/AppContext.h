@@ -1,10 +1,10 @@
 #pragma once
+#include "base/Settings.h"
 #include "language/Language.h"
 #include "report/Export.h"
-#include "report/ReportPages.h"
 #include "report/PrintoutHeading.h"
+#include "report/ReportPages.h"
 #include "shell/Profile.h"
-#include "base/Settings.h"
 #include "structure/Structure.h"
 
 #include <QString>
@@ -42,8 +42,8 @@ struct AppContext {
     DefaultNames defaultNames;
     Margins margins;
 
-    Structure structure; // the element tree and the result table
-    ReportPages protocol;  // the report pages kept with the structure
+    Structure structure;       // the element tree and the result table
+    ReportPages protocol;      // the report pages kept with the structure
     ExportFormat exportFormat; // the export's delimiters, kept between exports
     bool structureSaved = true;
     QString currentFileName;

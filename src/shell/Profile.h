@@ -20,7 +20,7 @@ struct Profile {
     bool resultsSorted = false;
     int defaultBaudIndex = 3;
     int treeHelpContext = 1200;
-    QString helpFile;            // absolute path of the help index
+    QString helpFile;             // absolute path of the help index
     std::string aboutProductName; // bytes
     std::string aboutVersion;     // bytes
     bool familyLogoShown = false;

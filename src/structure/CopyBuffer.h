@@ -10,7 +10,7 @@ namespace zentrova {
 class CopyBuffer {
 public:
     static constexpr size_t Capacity = 30500;
-    static constexpr size_t StopAfter = 30010;  // appends stop once past this
+    static constexpr size_t StopAfter = 30010; // appends stop once past this
     static constexpr size_t SuccessBelow = 30001;
 
     void clear() { buffer_.clear(); }

@@ -1,8 +1,8 @@
 #include "structure/FileCommands.h"
 
+#include "base/TextRules.h"
 #include "report/ReportPages.h"
 #include "shell/AppContext.h"
-#include "base/TextRules.h"
 
 namespace zentrova {
 
@@ -89,7 +89,10 @@ bool FileCommands::newStructure()
     return true;
 }
 
-bool FileCommands::canEditLabel() const { return env_.ctx.profile.treeLabelEditing; }
+bool FileCommands::canEditLabel() const
+{
+    return env_.ctx.profile.treeLabelEditing;
+}
 
 void FileCommands::renameElement(ElementNode& node, const std::string& name)
 {

@@ -1,8 +1,8 @@
 #include "structure/ResultsGrid.h"
 
+#include "base/TextRules.h"
 #include "report/GridData.h"
 #include "shell/AppContext.h"
-#include "base/TextRules.h"
 
 #include <algorithm>
 
@@ -10,7 +10,10 @@ namespace zentrova {
 
 namespace {
 
-void removeAll(std::string& s, char c) { s.erase(std::remove(s.begin(), s.end(), c), s.end()); }
+void removeAll(std::string& s, char c)
+{
+    s.erase(std::remove(s.begin(), s.end(), c), s.end());
+}
 
 long numberIn(const std::string& token, size_t from, size_t count)
 {

@@ -1,25 +1,37 @@
 #include "structure/Structure.h"
 
-#include "shell/AppContext.h"
 #include "base/TextRules.h"
+#include "shell/AppContext.h"
 
 namespace zentrova {
 
 namespace {
-struct KindInfo { int level; int image; const char* key; };
+struct KindInfo {
+    int level;
+    int image;
+    const char* key;
+};
 const KindInfo kKinds[KindCount] = {
-    {0, -1, nullptr},          {1, 0, "Object_20"},   {1, 0, "OBJECTIT_20"},
-    {2, 1, "BLOCK_20"},        {2, 2, "STRELOVOD_20"}, {2, 3, "GIP_20"},
-    {2, 14, "CIRCUIT_20"},     {3, 4, "FUSE_20"},     {3, 5, "STEBER_20"},
-    {3, 6, "POVEZAVA_20"},     {3, 7, "POVEZAVA_20"}, {3, 8, "OZEMLJITEV_20"},
-    {3, 9, "RCD_20"},          {3, 15, "PARTICULAR_20"},
+    {0, -1, nullptr},       {1, 0, "Object_20"},      {1, 0, "OBJECTIT_20"}, {2, 1, "BLOCK_20"},
+    {2, 2, "STRELOVOD_20"}, {2, 3, "GIP_20"},         {2, 14, "CIRCUIT_20"}, {3, 4, "FUSE_20"},
+    {3, 5, "STEBER_20"},    {3, 6, "POVEZAVA_20"},    {3, 7, "POVEZAVA_20"}, {3, 8, "OZEMLJITEV_20"},
+    {3, 9, "RCD_20"},       {3, 15, "PARTICULAR_20"},
 };
 const std::string kEmpty;
 } // namespace
 
-int kindLevel(unsigned kind) { return kind < KindCount ? kKinds[kind].level : 3; }
-int kindImage(unsigned kind) { return kind < KindCount ? kKinds[kind].image : -1; }
-const char* kindLanguageKey(unsigned kind) { return kind < KindCount ? kKinds[kind].key : nullptr; }
+int kindLevel(unsigned kind)
+{
+    return kind < KindCount ? kKinds[kind].level : 3;
+}
+int kindImage(unsigned kind)
+{
+    return kind < KindCount ? kKinds[kind].image : -1;
+}
+const char* kindLanguageKey(unsigned kind)
+{
+    return kind < KindCount ? kKinds[kind].key : nullptr;
+}
 
 int ElementNode::depth() const
 {
@@ -179,8 +191,7 @@ long functionCodeOf(const ResultTable& t, int row)
     return digitsValue(nthLine(t.cell(3, row), 1));
 }
 
-std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
-                               bool resultsSorted)
+std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth, bool resultsSorted)
 {
     const Position p = positionOf(node, positionDepth);
     std::vector<int> rows;
@@ -193,7 +204,8 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
         if (ro < p.object)
             continue;
         if (ro > p.object) {
-            if (resultsSorted) break;
+            if (resultsSorted)
+                break;
             continue;
         }
         if (p.depth >= 1) {
@@ -201,7 +213,8 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
             if (rb < p.block)
                 continue;
             if (rb > p.block) {
-                if (resultsSorted) break;
+                if (resultsSorted)
+                    break;
                 continue;
             }
         }
@@ -282,7 +295,10 @@ void clearStructure(AppContext& ctx)
     ctx.structure.tree.clear();
 }
 
-void clearResultTable(AppContext& ctx) { ctx.structure.table.clear(); }
+void clearResultTable(AppContext& ctx)
+{
+    ctx.structure.table.clear();
+}
 
 void resetToNewStructure(AppContext& ctx)
 {

@@ -134,8 +134,7 @@ struct Structure {
 
 Position positionOf(const ElementNode& node, int positionDepth);
 // Result rows belonging to `node`, in table order.
-std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth,
-                               bool resultsSorted);
+std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth, bool resultsSorted);
 // The function code of a result row (line 1 of column 3); 0 means no result.
 long functionCodeOf(const ResultTable& t, int row);
 

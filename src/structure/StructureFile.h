@@ -81,8 +81,7 @@ struct FileEnv {
 
 // The file's bytes for the current model (the heading, comments, tree,
 // result table and report pages). Advances `progress` when given.
-std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages,
-                                 Progress* progress = nullptr);
+std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress = nullptr);
 
 // Writes the model to ctx.currentFileName. On success structureSaved becomes
 // true; on failure the system's message is shown, the previous file stays

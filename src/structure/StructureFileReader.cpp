@@ -2,12 +2,11 @@
 // section to section by marker lines except in the fixed header.
 #include "structure/StructureFile.h"
 
+#include "base/Progress.h"
+#include "base/TextRules.h"
 #include "report/ReportPages.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
-#include "base/Progress.h"
-#include "base/TextRules.h"
-
 
 #include <algorithm>
 #include <vector>
@@ -539,8 +538,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
         if (opened)
             ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
         else
-            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("FileNotExist_40"),
-                                 MbOK, 1);
+            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("FileNotExist_40"), MbOK, 1);
         hideWhenNotServed();
         return {ReadOutcome::CannotOpen, ctx.encode(error)};
     }

@@ -1,11 +1,10 @@
 // The structure file writer, the Save As dialog loop and the save question.
 #include "structure/StructureFile.h"
 
-#include "report/ReportPages.h"
-#include "shell/AppContext.h"
 #include "base/Progress.h"
 #include "base/TextRules.h"
-
+#include "report/ReportPages.h"
+#include "shell/AppContext.h"
 
 namespace zentrova {
 
@@ -180,8 +179,7 @@ std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages
     const ResultTable& table = ctx.structure.table;
     std::string out;
     // Lines average well under 40 bytes; one reservation avoids most regrowth.
-    out.reserve(8192 + size_t(table.rowCount()) * ResultTable::ColumnCount * 24 +
-                ctx.structure.tree.count() * 32);
+    out.reserve(8192 + size_t(table.rowCount()) * ResultTable::ColumnCount * 24 + ctx.structure.tree.count() * 32);
     LineWriter w(out);
 
     // The fixed header: 247 lines, then "*** STRUCTURE DATA" on line 248.
@@ -255,8 +253,7 @@ bool writeStructureFile(FileEnv& env)
     const bool ok = writeFileSafely(ctx.currentFileName, bytes, &error);
     env.progress.hide();
     if (!ok) {
-        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.currentFileName) + "\r" + ctx.encode(error),
-                             MbOK);
+        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.currentFileName) + "\r" + ctx.encode(error), MbOK);
         return false;
     }
     ctx.structureSaved = true;
@@ -301,10 +298,9 @@ bool saveStructureAs(FileEnv& env, const QString& proposed)
         if (!fileNameHasDot(name))
             name += u'.' + ctx.decode(ctx.texts.extension);
         if (canBeRead(name)) {
-            const std::string question = ctx.encode(name) + "\r" + ctx.texts.text("AlreadyExists_40") +
-                                         "\r" + ctx.texts.text("ReplaceIt_40");
-            const unsigned answer =
-                ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
+            const std::string question =
+                ctx.encode(name) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40");
+            const unsigned answer = ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
             env.view.updateMainCaption();
             if (answer == MbCancel)
                 return false;

@@ -1,7 +1,7 @@
 // zentrova-cli, run as a program from a program folder of its own.
+#include "base/Progress.h"
 #include "comm/Receive.h"
 #include "report/ReportPages.h"
-#include "base/Progress.h"
 #include "structure/Structure.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
@@ -62,15 +62,16 @@ protected:
 
 TEST_F(CliTest, HelpAndUsage)
 {
-    struct Case { QStringList args; int code; const char* inOut; const char* inErr; };
-    for (const Case& c : {Case{{"--help"}, 0, "dump FILE", ""},
-                          Case{{"dump", "--help"}, 0, "JSON", ""},
-                          Case{{"convert", "-h"}, 0, "-o OUT", ""},
-                          Case{{}, 1, "", "Usage"},
-                          Case{{"frobnicate"}, 1, "", "unknown command"},
-                          Case{{"dump"}, 1, "", "exactly one FILE"},
-                          Case{{"dump", "a", "b"}, 1, "", "exactly one FILE"},
-                          Case{{"convert", "a"}, 1, "", "-o OUT"},
+    struct Case {
+        QStringList args;
+        int code;
+        const char* inOut;
+        const char* inErr;
+    };
+    for (const Case& c : {Case{{"--help"}, 0, "dump FILE", ""}, Case{{"dump", "--help"}, 0, "JSON", ""},
+                          Case{{"convert", "-h"}, 0, "-o OUT", ""}, Case{{}, 1, "", "Usage"},
+                          Case{{"frobnicate"}, 1, "", "unknown command"}, Case{{"dump"}, 1, "", "exactly one FILE"},
+                          Case{{"dump", "a", "b"}, 1, "", "exactly one FILE"}, Case{{"convert", "a"}, 1, "", "-o OUT"},
                           Case{{"convert", "a", "-o"}, 1, "", "-o needs"}}) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         const CliRun r = run(c.args);
@@ -115,11 +116,14 @@ TEST_F(CliTest, DumpGivesTheWholeStructure)
 TEST_F(CliTest, InputsThatAreNoStructure)
 {
     dir_.writeFile(QStringLiteral("notes.txt"), "just some text\r\n");
-    struct Case { QString file; const char* reason; };
-    for (const Case& c : {Case{dataFile("other_family.ZIT"), "family 6"},
-                          Case{dir_.file(QStringLiteral("notes.txt")), "not a structure file"},
-                          Case{dir_.file(QStringLiteral("missing.ZIT")), "missing.ZIT"},
-                          Case{dataFile("damaged_page.ZIT"), "X1"}}) {
+    struct Case {
+        QString file;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{dataFile("other_family.ZIT"), "family 6"},
+          Case{dir_.file(QStringLiteral("notes.txt")), "not a structure file"},
+          Case{dir_.file(QStringLiteral("missing.ZIT")), "missing.ZIT"}, Case{dataFile("damaged_page.ZIT"), "X1"}}) {
         SCOPED_TRACE(c.file.toStdString());
         const CliRun r = run({QStringLiteral("dump"), c.file});
         EXPECT_EQ(r.code, 4);
@@ -146,7 +150,8 @@ TEST_F(CliTest, ConvertWritesTheCurrentFormat)
     QFile c(v11);
     ASSERT_TRUE(c.open(QIODevice::ReadOnly));
     EXPECT_TRUE(c.readLine().startsWith("*** INSTAL STRUCTURE v11\r\n"));
-    const QJsonObject before = QJsonDocument::fromJson(run({QStringLiteral("dump"), dataFile("version10.ZIT")}).out).object();
+    const QJsonObject before =
+        QJsonDocument::fromJson(run({QStringLiteral("dump"), dataFile("version10.ZIT")}).out).object();
     const QJsonObject after = QJsonDocument::fromJson(run({QStringLiteral("dump"), v11}).out).object();
     EXPECT_FALSE(before.isEmpty());
     EXPECT_EQ(before, after);
@@ -194,11 +199,14 @@ TEST_F(CliTest, AFullDiskKeepsThePreviousFile)
     const QString big = dir_.file(QStringLiteral("big.ZIT"));
     writeBigStructure(big);
     const QByteArray previous(1596, 'p');
-    struct Case { const char* command; QString in; const char* out; qint64 free; };
-    for (const Case& c : {Case{"convert", dataFile("full.ZIT"), "prev.ZIT", 0},
-                          Case{"convert", big, "prev.ZIT", 4096},
-                          Case{"export", dataFile("full.ZIT"), "prev.TXT", 0},
-                          Case{"export", big, "prev.TXT", 4096},
+    struct Case {
+        const char* command;
+        QString in;
+        const char* out;
+        qint64 free;
+    };
+    for (const Case& c : {Case{"convert", dataFile("full.ZIT"), "prev.ZIT", 0}, Case{"convert", big, "prev.ZIT", 4096},
+                          Case{"export", dataFile("full.ZIT"), "prev.TXT", 0}, Case{"export", big, "prev.TXT", 4096},
                           Case{"report", dataFile("full.ZIT"), "prev.pdf", 0},
                           Case{"report", dataFile("full.ZIT"), "prev.pdf", 4096}}) {
         SCOPED_TRACE(std::string(c.command) + " with " + std::to_string(c.free) + " bytes free");
@@ -220,10 +228,15 @@ TEST_F(CliTest, AFullDiskKeepsThePreviousFile)
 // What reading left out is said on stderr; the commands still do their work.
 TEST_F(CliTest, LossesAreSaidAloud)
 {
-    struct Case { const char* file; const char* warning; bool complete; bool discarded; };
-    for (const Case& c : {Case{"changed_serial.ZIT", "seal", true, true},
-                          Case{"truncated_table.ZIT", "end marker", false, false},
-                          Case{"full.ZIT", nullptr, true, false}}) {
+    struct Case {
+        const char* file;
+        const char* warning;
+        bool complete;
+        bool discarded;
+    };
+    for (const Case& c :
+         {Case{"changed_serial.ZIT", "seal", true, true}, Case{"truncated_table.ZIT", "end marker", false, false},
+          Case{"full.ZIT", nullptr, true, false}}) {
         SCOPED_TRACE(c.file);
         const CliRun dump = run({QStringLiteral("dump"), dataFile(c.file)});
         EXPECT_EQ(dump.code, 0);
@@ -253,7 +266,8 @@ TEST_F(CliTest, FileNamesAreTheSystemsBytes)
     QFile src(dataFile("full.ZIT"));
     ASSERT_TRUE(src.open(QIODevice::ReadOnly));
     const QByteArray original = src.readAll();
-    ASSERT_TRUE(writeFileSafely(fileNameFromSystem(in), std::string_view(original.constData(), size_t(original.size()))));
+    ASSERT_TRUE(
+        writeFileSafely(fileNameFromSystem(in), std::string_view(original.constData(), size_t(original.size()))));
 
     // QProcess would turn the arguments into UTF-8: the bytes go through a script.
     const QByteArray script = "exec \"" + QFile::encodeName(exe_) + "\" convert '" + in + "' -o '" + out + "'\n";

@@ -102,8 +102,8 @@ TEST(LanguageList, RemovedSectionsAreDroppedWhereverTheyStand)
 {
     LoadedProgram p(false);
     const std::string spanish2 = "\x45\x53\x50\x41\xD1\x4F\x4C\x32";
-    p.dir.writeFile("LNG_MAIN.INI", indexWith({"ROMANIAN1", "ENGLISH1", "ITALIANO2", spanish2,
-                                                "ESPANOL1", "DEUTSCH2", "DEUTSCH1"}));
+    p.dir.writeFile("LNG_MAIN.INI",
+                    indexWith({"ROMANIAN1", "ENGLISH1", "ITALIANO2", spanish2, "ESPANOL1", "DEUTSCH2", "DEUTSCH1"}));
     ASSERT_TRUE(p.ctx->language.loadLanguageList(*p.ctx));
     std::vector<std::string> names;
     for (const auto& e : p.ctx->language.entries())
@@ -190,10 +190,14 @@ TEST(LanguageFile, MissingFileEndsTheProgram)
 // path named, before any byte of it is taken.
 TEST(LanguageFile, FoldersInPlaceOfFilesAreNamed)
 {
-    struct Case { const char* name; bool ends; const char* message; };
-    for (const Case& c : {Case{"LNG_MAIN.INI", true, "Error in LNG_MAIN.INI\r"},
-                          Case{"english.lng", true, "Error in LANGUAGE.INI\r"},
-                          Case{"ZENTRO.INI", false, "Error in ZENTRO.INI\r"}}) {
+    struct Case {
+        const char* name;
+        bool ends;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{"LNG_MAIN.INI", true, "Error in LNG_MAIN.INI\r"}, Case{"english.lng", true, "Error in LANGUAGE.INI\r"},
+          Case{"ZENTRO.INI", false, "Error in ZENTRO.INI\r"}}) {
         SCOPED_TRACE(c.name);
         LoadedProgram p(false);
         const QString path = p.dir.file(QString::fromLatin1(c.name));

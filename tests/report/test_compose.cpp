@@ -42,7 +42,10 @@ const TextOp* findText(const RecordedPage& page, const QString& text)
     return nullptr;
 }
 
-bool isShade(QRgb c) { return qRed(c) == 229 && qGreen(c) == 229 && qBlue(c) == 229; }
+bool isShade(QRgb c)
+{
+    return qRed(c) == 229 && qGreen(c) == 229 && qBlue(c) == 229;
+}
 
 TEST(ComposeReport, HeadingRowOnlyDrawsNoTableAndNoFrame)
 {
@@ -88,8 +91,9 @@ TEST(ComposeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
         // The heading row is the first thing of the table on each page: the
         // first text at or below the table's top.
         const auto texts = textOps(page);
-        auto first = std::find_if(texts.begin(), texts.end(),
-                                  [&](const TextOp& t) { return t.baseline.y() > tableTop && t.baseline.y() < bottom; });
+        auto first = std::find_if(texts.begin(), texts.end(), [&](const TextOp& t) {
+            return t.baseline.y() > tableTop && t.baseline.y() < bottom;
+        });
         ASSERT_NE(first, texts.end()) << "page " << n;
         EXPECT_EQ(first->text, heading) << "page " << n;
         EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [&](const TextOp& t) { return t.text == heading; }), 1)
@@ -261,8 +265,8 @@ TEST(ComposeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
     EXPECT_GT(countOps<FillOp>(page), 0);
     const TextOp* r1 = findText(page, QStringLiteral("Remark 1"));
     const QFontMetrics fm(r1->font);
-    EXPECT_EQ(r1->baseline.y(), s.prn.printableOrigin().y() + s.prn.mmToPixelsY(30) + s.prn.mmToPixelsY(0.5) +
-                                    fm.height() + fm.ascent());
+    EXPECT_EQ(r1->baseline.y(),
+              s.prn.printableOrigin().y() + s.prn.mmToPixelsY(30) + s.prn.mmToPixelsY(0.5) + fm.height() + fm.ascent());
     EXPECT_EQ(findText(page, s.p.ctx->decode(visibleText(s.grid.cell(0, 0)))), nullptr) << "no table here";
     int found = 0;
     for (int n = 1; n <= pages; ++n)
@@ -281,9 +285,9 @@ TEST(ComposeReport, HeadingTextOrLogo)
 
     ASSERT_TRUE(s.compose());
     QString text = s.pageText(1);
-    for (const QString& t : {operatorCaption, siteCaption, QStringLiteral("Volta Electric Ltd."),
-                             QStringLiteral("Licence 2231/7"), QStringLiteral("Riverside Plant"),
-                             QStringLiteral("Feeder bay B"), QStringLiteral("Footer three")})
+    for (const QString& t :
+         {operatorCaption, siteCaption, QStringLiteral("Volta Electric Ltd."), QStringLiteral("Licence 2231/7"),
+          QStringLiteral("Riverside Plant"), QStringLiteral("Feeder bay B"), QStringLiteral("Footer three")})
         EXPECT_TRUE(text.contains(t + u'|')) << t.toStdString();
     // Line 1 of both blocks ends where its block ends: operator line 1 is
     // right-aligned over lines 2 and 3, site line 1 at the right band.
@@ -347,7 +351,13 @@ TEST(ComposeReport, CellsPrintAsTheGridShowsThem)
     ReportSample s;
     s.addRows(2);
     // Markup: colour, hidden text, bold. None of its bytes may reach paper.
-    s.grid.setCell(3, 1, "\xff" "C\x01" "Fail\r\xff" "H\x04" "xxxxPass\xff" "B1");
+    s.grid.setCell(3, 1,
+                   "\xff"
+                   "C\x01"
+                   "Fail\r\xff"
+                   "H\x04"
+                   "xxxxPass\xff"
+                   "B1");
     ASSERT_TRUE(s.compose());
     const QString text = s.pageText(1);
     EXPECT_TRUE(text.contains(QStringLiteral("|Fail|Pass|")));
@@ -425,7 +435,7 @@ TEST(ComposeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
 TEST(MarginText, ReadsTheFirstNumberWithEitherSeparator)
 {
     const std::pair<const char*, double> good[] = {
-        {"2.54", 2.54}, {"2,54", 2.54}, {" 1,5 cm", 1.5}, {"3", 3}, {".5", 0.5},
+        {"2.54", 2.54}, {"2,54", 2.54}, {" 1,5 cm", 1.5},  {"3", 3},    {".5", 0.5},
         {"1.2.3", 1.2}, {"-1", 1},      {"cm 0,75", 0.75}, {"., 4", 4}, {"2 5", 2},
     };
     for (auto [text, value] : good) {
@@ -491,8 +501,7 @@ TEST(WritePdf, SamePagesAsRecordedAndNoFileOnFailure)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray pdf = f.readAll();
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
-    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "),
-              s.prn.pageCount());
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), s.prn.pageCount());
     // A4 at 72 points per inch: 595 x 842.
     EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595")) << pdf.left(2000).toStdString();
 

@@ -2,9 +2,9 @@
 // A results report as the program composes it: a loaded program, a results
 // grid filled from a result table of insulation measurements, and the page
 // recorder the preview would hold.
+#include "base/Progress.h"
 #include "report/Compose.h"
 #include "report/GridData.h"
-#include "base/Progress.h"
 #include "structure/ResultsGrid.h"
 #include "support/TestSupport.h"
 
@@ -17,7 +17,10 @@
 #include <vector>
 
 // Readable failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace zentrova::test {
 
@@ -85,8 +88,9 @@ struct ReportSample {
             t.setCell(1, r, "1\r1\r" + std::to_string(element));
             t.setCell(2, r, "\r001\rPoint " + std::to_string(element) + "\r13,0");
             t.setCell(3, r, i % 3 ? "500" : "501");
-            t.setCell(4, r, i % 3 ? "501507 " + std::to_string(120 + i % 900) + ".5"
-                                  : "501508 4.21\r5060001.62\r5070002.35!");
+            t.setCell(4, r,
+                      i % 3 ? "501507 " + std::to_string(120 + i % 900) + ".5"
+                            : "501508 4.21\r5060001.62\r5070002.35!");
             t.setCell(6, r, "509501 5000");
             t.setCell(7, r, "07.12.2026");
             t.setCell(8, r, "10:15:32");

@@ -1,7 +1,7 @@
 // Text export: byte-exact files, file naming and the replace question.
+#include "base/Progress.h"
 #include "report/Export.h"
 #include "report/ReportPages.h"
-#include "base/Progress.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +36,8 @@ struct ExportSample {
         ElementNode* b2 = node(nullptr, "002", 2);
         node(b2, "001", 1);
         row("1\r1\r1", "\r001\r001\r13,0", "500", "501508<12.5", "5095025.0", "07.12.2026", "10:15");
-        row("1\r1\r2", "\r001\r002\r13,0", "501", "5015084.21\r5060001.62\r5070002.35!", "5095022.5",
-            "07.12.2026", "10:21");
+        row("1\r1\r2", "\r001\r002\r13,0", "501", "5015084.21\r5060001.62\r5070002.35!", "5095022.5", "07.12.2026",
+            "10:21");
         row("1\r1\r2", "\r001\r002\r13,0", "0", "5015081", "", "", "");
         row("1\r2\r1", "\r002\r001\r13,0", "500", "5015071250", "509501500", "08.12.2026", "09:02");
     }
@@ -146,8 +146,8 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     EXPECT_NE(s.p.dir.readFile("out.TXT"), "old");
     EXPECT_EQ(s.p.prompts.fileRequests[0].title, c.texts.text("ExportTo_40"));
     ASSERT_GE(s.p.prompts.messages.size(), 1u);
-    EXPECT_EQ(s.p.prompts.messages[0], c.encode(target) + "\r" + c.texts.text("AlreadyExists_40") + "\r" +
-                                           c.texts.text("ReplaceIt_40"));
+    EXPECT_EQ(s.p.prompts.messages[0],
+              c.encode(target) + "\r" + c.texts.text("AlreadyExists_40") + "\r" + c.texts.text("ReplaceIt_40"));
 
     // Cancel on the question writes nothing.
     s.p.dir.writeFile("out.TXT", "keep");

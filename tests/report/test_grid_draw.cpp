@@ -94,30 +94,33 @@ struct ColourCase {
     Expect ink;
 };
 
-void PrintTo(const ColourCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ColourCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DrawColourTest : public ::testing::TestWithParam<ColourCase> {};
 
 TEST_P(DrawColourTest, InkColour)
 {
     const Ink ink = Scan(DrawText(GetParam().cell).image);
-    const int want = GetParam().ink == Expect::Red ? ink.red
-                   : GetParam().ink == Expect::Green ? ink.green
-                   : GetParam().ink == Expect::Blue ? ink.blue : ink.dark;
+    const int want = GetParam().ink == Expect::Red     ? ink.red
+                     : GetParam().ink == Expect::Green ? ink.green
+                     : GetParam().ink == Expect::Blue  ? ink.blue
+                                                       : ink.dark;
     EXPECT_GT(want, 20);
     // Nothing of any other colour.
     EXPECT_EQ(ink.red + ink.green + ink.blue + ink.dark, want);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Markup, DrawColourTest,
-    ::testing::Values(ColourCase{"FailRed", M('C', 1) + "Fail", Expect::Red},
-                      ColourCase{"PassGreen", M('C', 3) + "Pass", Expect::Green},
-                      ColourCase{"Blue", M('C', 2) + "Info", Expect::Blue},
-                      ColourCase{"Plain", "Text", Expect::Dark},
-                      ColourCase{"BangOverGreen", M('C', 3) + "Pass !", Expect::Red},
-                      ColourCase{"BangWithoutMarkup", "R > 2 !", Expect::Red}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Markup, DrawColourTest,
+                         ::testing::Values(ColourCase{"FailRed", M('C', 1) + "Fail", Expect::Red},
+                                           ColourCase{"PassGreen", M('C', 3) + "Pass", Expect::Green},
+                                           ColourCase{"Blue", M('C', 2) + "Info", Expect::Blue},
+                                           ColourCase{"Plain", "Text", Expect::Dark},
+                                           ColourCase{"BangOverGreen", M('C', 3) + "Pass !", Expect::Red},
+                                           ColourCase{"BangWithoutMarkup", "R > 2 !", Expect::Red}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DrawCell, MarkupBytesAreNotDrawn)
 {

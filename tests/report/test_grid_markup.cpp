@@ -33,7 +33,10 @@ constexpr auto kBlack = LineColour::Black;
 const std::optional<LineColour> kNone;
 
 // Cases are named by their name in test output, not dumped as bytes.
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ParseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ParseCellTest : public ::testing::TestWithParam<ParseCase> {};
 
@@ -68,16 +71,17 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"C4Black", "x" + M('C', 4), {{"x", AlignLeft, kBlack}}},
         ParseCase{"CLastWins", M('C', 1) + "x" + M('C', 2), {{"x", AlignLeft, kBlue}}},
         ParseCase{"CUnknownRemoved", M('C', 5) + M('C', '1') + "x", {{"x", AlignLeft, kNone}}},
-        ParseCase{"CColoursOnlyItsLine", "a\r" + M('C', 1) + "b",
-                  {{"a", AlignLeft, kNone}, {"b", AlignLeft, kRed}}},
+        ParseCase{"CColoursOnlyItsLine", "a\r" + M('C', 1) + "b", {{"a", AlignLeft, kNone}, {"b", AlignLeft, kRed}}},
         ParseCase{"BangMakesRed", "R < 1.5 MOhm !", {{"R < 1.5 MOhm !", AlignLeft, kRed}}},
         ParseCase{"BangBeatsC", M('C', 3) + "Pass!", {{"Pass!", AlignLeft, kRed}}},
         ParseCase{"BangOnlyItsLine", "ok\rbad!", {{"ok", AlignLeft, kNone}, {"bad!", AlignLeft, kRed}}},
-        ParseCase{"AOnlyItsLine", "one\r" + M('A', 'R') + "two\rthree",
+        ParseCase{"AOnlyItsLine",
+                  "one\r" + M('A', 'R') + "two\rthree",
                   {{"one", AlignLeft, kNone}, {"two", AlignRight, kNone}, {"three", AlignLeft, kNone}}},
         ParseCase{"ACentreAndC", "x" + M('C', 2) + M('A', 'C'), {{"x", AlignCenter, kBlue}}},
         ParseCase{"AUnknownRemoved", M('A', 'x') + "y", {{"y", AlignLeft, kNone}}},
-        ParseCase{"AtEndOfLineIsText", "a" + std::string{kFF, 'A'} + "\rb",
+        ParseCase{"AtEndOfLineIsText",
+                  "a" + std::string{kFF, 'A'} + "\rb",
                   {{"a" + std::string{kFF, 'A'}, AlignLeft, kNone}, {"b", AlignLeft, kNone}}},
         ParseCase{"HHidesN", "ab" + M('H', 2) + "cdef", {{"abef", AlignLeft, kNone}}},
         ParseCase{"HZero", "ab" + M('H', 0) + "cd", {{"abcd", AlignLeft, kNone}}},
@@ -87,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A CR inside the text is a parameter like any other byte.
         ParseCase{"HWithCrParameter", "a" + std::string{kFF, 'H', '\r'} + "b", {{"a", AlignLeft, kNone}}},
         ParseCase{"TrailingLead", "abc" + std::string{kFF}, {{"abc" + std::string{kFF}, AlignLeft, kNone}}},
-        ParseCase{"TrailingLeadAndLetter", "abc" + std::string{kFF, 'H'},
+        ParseCase{"TrailingLeadAndLetter",
+                  "abc" + std::string{kFF, 'H'},
                   {{"abc" + std::string{kFF, 'H'}, AlignLeft, kNone}}},
         ParseCase{"LeadWithoutCommand", std::string{kFF, 'x', 'y'}, {{std::string{kFF, 'x', 'y'}, AlignLeft, kNone}}},
         ParseCase{"LowercaseIsNoCommand", std::string{kFF, 'c', 1}, {{std::string{kFF, 'c', 1}, AlignLeft, kNone}}},

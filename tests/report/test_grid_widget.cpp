@@ -77,7 +77,7 @@ TEST(AnnotatedGrid, PaintGrowsRowsToTheirText)
     g.paint();
     const int h = QFontMetrics(g.w.font()).height();
     EXPECT_EQ(g.w.data().rowHeight(1), 3 * h + 2);
-    EXPECT_EQ(g.w.data().rowHeight(2), h + 2); // an empty cell is one line high
+    EXPECT_EQ(g.w.data().rowHeight(2), h + 2);                            // an empty cell is one line high
     EXPECT_EQ(g.w.cellRect(0, 2).top(), g.w.cellRect(0, 1).bottom() + 2); // one grid line between
 }
 

@@ -22,12 +22,16 @@ protected:
 
 TEST_F(PagesTest, PagesTakeTheirFormAndLabels)
 {
-    struct Case { ReportKind kind; int labels, edits, checks; const std::string* firstLabel; };
+    struct Case {
+        ReportKind kind;
+        int labels, edits, checks;
+        const std::string* firstLabel;
+    };
     const ReportLabels& l = ctx().reportLabels;
-    for (const Case& c : {Case{ReportObject, 21, 14, 0, &l.objLabels[0]},
-                          Case{ReportDistributionBlock, 38, 6, 29, &l.blokLabels[0]},
-                          Case{ReportLightningProtection, 48, 20, 24, &l.strelaLabels[0]},
-                          Case{ReportFloorPlan, 2, 1, 0, &l.tlorisLabels[0]}}) {
+    for (const Case& c :
+         {Case{ReportObject, 21, 14, 0, &l.objLabels[0]}, Case{ReportDistributionBlock, 38, 6, 29, &l.blokLabels[0]},
+          Case{ReportLightningProtection, 48, 20, 24, &l.strelaLabels[0]},
+          Case{ReportFloorPlan, 2, 1, 0, &l.tlorisLabels[0]}}) {
         ReportPage* p = pages.createPage(c.kind, 1, l);
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(p->labelCount(), c.labels);
@@ -56,7 +60,12 @@ TEST_F(PagesTest, CheckStrings)
 
 TEST_F(PagesTest, NewTablesCarryHeadingsUnitsFontsAndSubData)
 {
-    struct Case { ReportKind kind; int which, cols; const char* heading0; const char* unitLast; };
+    struct Case {
+        ReportKind kind;
+        int which, cols;
+        const char* heading0;
+        const char* unitLast;
+    };
     ReportTables* t5 = newTables(ReportBlockTables);
     ReportTables* t6 = newTables(ReportLightningTables);
     for (const Case& c : {Case{ReportBlockTables, 0, 11, "Glava0_0", "GlavaE10_0"},
@@ -158,8 +167,8 @@ TEST_F(PagesTest, DiscardLeavesTheFirstPageOfEachKindInTheSettings)
     EXPECT_TRUE(pages.empty());
     EXPECT_EQ(pages.countOf(ReportObject), 0);
     const Settings& s = ctx().settings;
-    const char* keys[] = {"network", "distributor", "InstType", "purpose",
-                          "instruments", "traceability", "methods", "safety"};
+    const char* keys[] = {"network",     "distributor",  "InstType", "purpose",
+                          "instruments", "traceability", "methods",  "safety"};
     for (int k = 0; k < 8; ++k)
         EXPECT_EQ(s.readSetting("OBJPAGE", keys[k], "?"), "first " + std::to_string(4 + k));
     EXPECT_EQ(s.readSetting("BLOKPAGE", "regulatives", "?"), "EN 61439");

@@ -3,8 +3,8 @@
 #include "test_compose_fixture.h"
 
 #include "report/ComposePreview.h"
-#include "report/windows/PageRangeDialog.h"
 #include "report/windows/MarginsDialog.h"
+#include "report/windows/PageRangeDialog.h"
 #include "report/windows/PrintPreview.h"
 
 #include <gtest/gtest.h>

@@ -17,7 +17,10 @@ QString escaped(std::initializer_list<char16_t> units)
 
 TEST(FileNames, EveryByteSequenceComesBackAsItWas)
 {
-    struct Case { QByteArray bytes; QString shown; };
+    struct Case {
+        QByteArray bytes;
+        QString shown;
+    };
     for (const Case& c : {
              Case{"plain/site.ZIT", QStringLiteral("plain/site.ZIT")},
              Case{"\xc4\x8d\xc5\xa1\xc5\xbe.ZIT", QStringLiteral("\u010d\u0161\u017e.ZIT")},
@@ -28,7 +31,8 @@ TEST(FileNames, EveryByteSequenceComesBackAsItWas)
              Case{"x\xc4", escaped({u'x', char16_t(0xDCC4)})},
              Case{"\xc0\xaf", escaped({char16_t(0xDCC0), char16_t(0xDCAF)})},
              Case{"\xed\xa0\x80", escaped({char16_t(0xDCED), char16_t(0xDCA0), char16_t(0xDC80)})},
-             Case{"\xf4\x90\x80\x80", escaped({char16_t(0xDCF4), char16_t(0xDC90), char16_t(0xDC80), char16_t(0xDC80)})},
+             Case{"\xf4\x90\x80\x80",
+                  escaped({char16_t(0xDCF4), char16_t(0xDC90), char16_t(0xDC80), char16_t(0xDC80)})},
          }) {
         SCOPED_TRACE(c.bytes.toHex().toStdString());
         EXPECT_EQ(fileNameFromSystem(c.bytes), c.shown);

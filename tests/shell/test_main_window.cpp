@@ -1,24 +1,24 @@
 // The main window after its first activation, the language dialog and the
 // heading dialogs, driven offscreen with scripted answers.
-#include "language/windows/LanguageDialog.h"
 #include "app/windows/AboutBox.h"
 #include "app/windows/MainWindow.h"
+#include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
 #include "report/windows/PrintoutHeadingDialog.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include "report/windows/AnnotatedGrid.h"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include "report/windows/AnnotatedGrid.h"
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 
@@ -60,9 +60,9 @@ TEST(MainWindow, FirstActivationShowsEnglishMenusAndFourToolButtons)
 
     for (const char* hidden : {"&New_30", "&SendStructure_30", "&SetDefaultNames_30", "CalcLength_30"})
         EXPECT_FALSE(g.form->action(hidden)->isVisible()) << hidden;
-    for (const char* shown : {"&Open_30", "&Save_30", "&SaveAs_30", "&Export_30", "&PrintPreview_30",
-                              "&Exit_30", "&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30",
-                              "&SelectLanguage_30", "&Comments_30", "&Contents_30", "&About_30"})
+    for (const char* shown :
+         {"&Open_30", "&Save_30", "&SaveAs_30", "&Export_30", "&PrintPreview_30", "&Exit_30", "&ReceiveResults_30",
+          "&InstrumentsData_30", "&COMPort_30", "&SelectLanguage_30", "&Comments_30", "&Contents_30", "&About_30"})
         EXPECT_TRUE(g.form->action(shown)->isVisible()) << shown;
     EXPECT_EQ(g.form->action("&Contents_30")->shortcut(), QKeySequence(Qt::Key_F1));
 

@@ -1,6 +1,6 @@
 // Family profile, file-name rules, settings and the printout-heading store.
-#include "shell/Profile.h"
 #include "base/TextRules.h"
+#include "shell/Profile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -36,9 +36,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, AnyFamily, ::testing::Values(0, 4, 14, 19, 200))
 
 TEST(FunctionTextBase, IndexedByTheRawCode)
 {
-    const std::pair<int, int> table[] = {{0, 0},    {5, 0},     {6, 300},  {9, 300}, {10, 400},
-                                         {13, 400}, {14, 500},  {15, 0},   {22, 0},  {23, 0},
-                                         {200, 0},  {255, 0}};
+    const std::pair<int, int> table[] = {{0, 0},    {5, 0},  {6, 300}, {9, 300}, {10, 400}, {13, 400},
+                                         {14, 500}, {15, 0}, {22, 0},  {23, 0},  {200, 0},  {255, 0}};
     for (auto [code, base] : table)
         EXPECT_EQ(functionTextBase(uint8_t(code)), base) << code;
 }
@@ -86,8 +85,7 @@ TEST(FileNameRules, HelpFileKeepsTheCaseOfItsPath)
               QStringLiteral("/opt/Zentrova/help/en/index.html"));
     EXPECT_EQ(helpFileRule(QStringLiteral("/opt/Zentrova/"), QStringLiteral("Mini.hlp")),
               QStringLiteral("/opt/Zentrova/Mini.CHM"));
-    EXPECT_EQ(helpFileRule(QStringLiteral("/x.HLPdir/"), QStringLiteral("a.html")),
-              QStringLiteral("/x.HLPdir/a.html"));
+    EXPECT_EQ(helpFileRule(QStringLiteral("/x.HLPdir/"), QStringLiteral("a.html")), QStringLiteral("/x.HLPdir/a.html"));
 }
 
 TEST(TextRules, DigitsValueAndNthLine)

@@ -68,7 +68,9 @@ TEST_F(CommandsTest, ExtensionRuleLooksAtTheFileNameOnly)
 {
     receivedStructure();
     QDir().mkpath(f.path("job.2024"));
-    struct Case { QString chosen, saved; };
+    struct Case {
+        QString chosen, saved;
+    };
     for (const Case& c : {Case{f.path("job.2024/site"), f.path("job.2024/site.ZIT")},
                           Case{f.path("job.2024/site.old"), f.path("job.2024/site.old")}}) {
         f.prompts().expectFile(c.chosen);
@@ -138,8 +140,8 @@ TEST_F(CommandsTest, ClosingWithUnsavedChanges)
     f.ctx().structureSaved = false;
     f.prompts().expectMessage(MbYes);
     EXPECT_TRUE(commands.closeRequested());
-    EXPECT_EQ(f.prompts().messages.back(), f.ctx().texts.text("SaveResults_30") + "\r" +
-                                               f.ctx().encode(f.path("kept.ZIT")) + " ?");
+    EXPECT_EQ(f.prompts().messages.back(),
+              f.ctx().texts.text("SaveResults_30") + "\r" + f.ctx().encode(f.path("kept.ZIT")) + " ?");
 }
 
 TEST_F(CommandsTest, ClosingRecordsTheFirstPagesInTheSettings)
@@ -185,8 +187,7 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
 
 TEST_F(CommandsTest, FileOfAnotherFamilyHidesTheStructure)
 {
-    EXPECT_EQ(commands.openCommandLineFile(dataFile("other_family.ZIT")).outcome,
-              ReadOutcome::FamilyNotServed);
+    EXPECT_EQ(commands.openCommandLineFile(dataFile("other_family.ZIT")).outcome, ReadOutcome::FamilyNotServed);
     EXPECT_FALSE(f.view.panel);
     commands.Save(); // nothing to save: no dialog
 }
@@ -209,9 +210,12 @@ TEST_F(CommandsTest, DamagedFileShowsItsMessage)
 // Reading keeps what it can of these files and says what it left out.
 TEST_F(CommandsTest, OpeningSaysWhatTheFileLost)
 {
-    struct Case { const char* file; const char* key; };
-    for (const Case& c : {Case{"changed_serial.ZIT", "ResultsDiscarded_50"},
-                          Case{"truncated_table.ZIT", "FileIncomplete_50"}}) {
+    struct Case {
+        const char* file;
+        const char* key;
+    };
+    for (const Case& c :
+         {Case{"changed_serial.ZIT", "ResultsDiscarded_50"}, Case{"truncated_table.ZIT", "FileIncomplete_50"}}) {
         SCOPED_TRACE(c.file);
         f.prompts().messages.clear();
         f.prompts().expectMessage(MbOK);

@@ -87,7 +87,10 @@ struct HandMadeCase {
 
 const char* const kFullTree = "Main/1/1[Outlet 1/13/1,Outlet\r2/13/2],Garage/1/2[Door/13/1]";
 
-void PrintTo(const HandMadeCase& c, std::ostream* os) { *os << c.file; }
+void PrintTo(const HandMadeCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
 
 class HandMadeFileTest : public FileFormatTest, public ::testing::WithParamInterface<HandMadeCase> {};
 
@@ -110,23 +113,22 @@ TEST_P(HandMadeFileTest, ReadsAsWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, HandMadeFileTest,
-    ::testing::Values(
-        HandMadeCase{"full.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
-        HandMadeCase{"full_lf.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
-        HandMadeCase{"version10.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
-        HandMadeCase{"no_comments2.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
-        HandMadeCase{"short_comments.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
-        HandMadeCase{"short_switch.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
-        HandMadeCase{"changed_serial.ZIT", ReadOutcome::Read, kFullTree, "011", true, 0},
-        // Family 14 keeps two levels: 3, 7 and 7 all go under the first object.
-        HandMadeCase{"kinds.ZIT", ReadOutcome::Read,
-                     "Obj A/1/1[Block/3/1,Fuse 1/7/1,Fuse 2/7/2],Obj B/1/2[Point/13/1]", "011", false, 0},
-        // 200 is past the known kinds: level 3 (here 2), no image. 0 has level 0: top.
-        HandMadeCase{"odd_kinds.ZIT", ReadOutcome::Read, "Top/1/1[Unknown/200/5],Unset/0/0[Below/13/3]",
-                     "011", false, 0},
-        HandMadeCase{"other_family.ZIT", ReadOutcome::FamilyNotServed, "", "", false, 0},
-        HandMadeCase{"truncated_table.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
-        HandMadeCase{"damaged_page.ZIT", ReadOutcome::Damaged, kFullTree, "011", false, 1}),
+    ::testing::Values(HandMadeCase{"full.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
+                      HandMadeCase{"full_lf.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
+                      HandMadeCase{"version10.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
+                      HandMadeCase{"no_comments2.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
+                      HandMadeCase{"short_comments.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
+                      HandMadeCase{"short_switch.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
+                      HandMadeCase{"changed_serial.ZIT", ReadOutcome::Read, kFullTree, "011", true, 0},
+                      // Family 14 keeps two levels: 3, 7 and 7 all go under the first object.
+                      HandMadeCase{"kinds.ZIT", ReadOutcome::Read,
+                                   "Obj A/1/1[Block/3/1,Fuse 1/7/1,Fuse 2/7/2],Obj B/1/2[Point/13/1]", "011", false, 0},
+                      // 200 is past the known kinds: level 3 (here 2), no image. 0 has level 0: top.
+                      HandMadeCase{"odd_kinds.ZIT", ReadOutcome::Read, "Top/1/1[Unknown/200/5],Unset/0/0[Below/13/3]",
+                                   "011", false, 0},
+                      HandMadeCase{"other_family.ZIT", ReadOutcome::FamilyNotServed, "", "", false, 0},
+                      HandMadeCase{"truncated_table.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
+                      HandMadeCase{"damaged_page.ZIT", ReadOutcome::Damaged, kFullTree, "011", false, 1}),
     [](const auto& info) {
         std::string n = info.param.file;
         n.resize(n.find('.'));
@@ -260,10 +262,13 @@ std::string withTable(int rows, int cols, const std::string& pages = {})
 
 TEST_F(FileFormatTest, TableLimits)
 {
-    struct Case { int rows, cols; int expectRows; };
+    struct Case {
+        int rows, cols;
+        int expectRows;
+    };
     // A transfer can give 65,535 results below the identification row.
-    for (const Case& c : {Case{10001, 10, 10001}, Case{65536, 10, 65536}, Case{65537, 10, 1},
-                          Case{3, 1000, 3}, Case{3, 1001, 1}}) {
+    for (const Case& c :
+         {Case{10001, 10, 10001}, Case{65536, 10, 65536}, Case{65537, 10, 1}, Case{3, 1000, 3}, Case{3, 1001, 1}}) {
         SCOPED_TRACE(std::to_string(c.rows) + "x" + std::to_string(c.cols));
         const std::string page = "\r\n*** PROTOCOL DATA\r\n1\r\n1\r\nObj\r\n";
         ASSERT_EQ(load(withTable(c.rows, c.cols, page)).outcome, ReadOutcome::Read);

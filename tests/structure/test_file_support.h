@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the structure file and file command tests.
-#include "report/ReportPages.h"
 #include "base/Progress.h"
+#include "report/ReportPages.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 
@@ -74,7 +74,10 @@ inline QString dataFile(const char* name)
 {
     return QStringLiteral(ZENTROVA_TEST_DATA_DIR "/structure/") + QString::fromLatin1(name);
 }
-inline std::string dataBytes(const char* name) { return fileBytes(dataFile(name)); }
+inline std::string dataBytes(const char* name)
+{
+    return fileBytes(dataFile(name));
+}
 
 // Text of the i-th result row's cell.
 inline const std::string& cellOf(AppContext& ctx, int col, int row)

@@ -1,7 +1,7 @@
 // The results grid: what a selection shows, token formatting, Copy.
+#include "app/windows/MainWindow.h"
 #include "report/GridData.h"
 #include "report/windows/AnnotatedGrid.h"
-#include "app/windows/MainWindow.h"
 #include "structure/CopyBuffer.h"
 #include "structure/ResultsGrid.h"
 #include "structure/windows/ElementTreeView.h"
@@ -102,8 +102,8 @@ TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
     EXPECT_EQ(g.cell(0, 2), "2");
     EXPECT_EQ(g.cell(1, 1), "Point 1");
     EXPECT_EQ(g.cell(2, 1), headingText(c.names.function(500)));
-    EXPECT_EQ(g.cell(3, 1), c.names.quantity(507) + " = 250 " + c.names.unit(501) + "\r" +
-                                c.names.quantity(508) + " = 1.2 " + c.names.unit(501));
+    EXPECT_EQ(g.cell(3, 1), c.names.quantity(507) + " = 250 " + c.names.unit(501) + "\r" + c.names.quantity(508) +
+                                " = 1.2 " + c.names.unit(501));
     EXPECT_EQ(g.cell(4, 1), c.names.quantity(509) + " = 5.0 " + c.names.unit(502));
     EXPECT_EQ(g.cell(5, 1), "07.12.2026\r10:15");
     EXPECT_EQ(g.cell(3, 2), "hidden");

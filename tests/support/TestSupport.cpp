@@ -88,7 +88,7 @@ void FullDisk::engage()
         return;
     }
     // One byte past the largest file already there plus `free_` fails.
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     oldLimit_ = old.rlim_cur;
     qint64 largest = 0;
@@ -104,7 +104,7 @@ void FullDisk::engage()
 FullDisk::~FullDisk()
 {
     if (limited_) {
-        rlimit old {};
+        rlimit old{};
         ::getrlimit(RLIMIT_FSIZE, &old);
         old.rlim_cur = rlim_t(oldLimit_);
         ::setrlimit(RLIMIT_FSIZE, &old);

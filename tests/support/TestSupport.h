@@ -1,6 +1,6 @@
 #pragma once
-#include "shell/AppContext.h"
 #include "base/Prompts.h"
+#include "shell/AppContext.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

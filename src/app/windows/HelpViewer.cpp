@@ -1,7 +1,7 @@
 #include "app/windows/HelpViewer.h"
 
-#include "shell/AppContext.h"
 #include "base/Prompts.h"
+#include "shell/AppContext.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -35,8 +35,7 @@ void HelpViewer::showTopic(AppContext& ctx, int helpContext, QWidget* parent)
     const QString page = topicPath(ctx.profile.helpFile, helpContext);
     if (page.isEmpty()) {
         ctx.prompts->message(MsgType::Error,
-                             ctx.encode(QStringLiteral("Help file not found:\r") + ctx.profile.helpFile),
-                             MbOK);
+                             ctx.encode(QStringLiteral("Help file not found:\r") + ctx.profile.helpFile), MbOK);
         return;
     }
     static QPointer<HelpViewer> viewer; // one help window at a time

@@ -14,8 +14,14 @@ void drawOpen(QPainter& p)
     p.setPen(QPen(QColor(120, 90, 20), 1.2));
     p.setBrush(QColor(230, 190, 80));
     QPainterPath back;
-    back.moveTo(3, 8); back.lineTo(3, 26); back.lineTo(25, 26); back.lineTo(25, 10);
-    back.lineTo(14, 10); back.lineTo(12, 7); back.lineTo(4, 7); back.closeSubpath();
+    back.moveTo(3, 8);
+    back.lineTo(3, 26);
+    back.lineTo(25, 26);
+    back.lineTo(25, 10);
+    back.lineTo(14, 10);
+    back.lineTo(12, 7);
+    back.lineTo(4, 7);
+    back.closeSubpath();
     p.drawPath(back);
     p.setBrush(QColor(250, 215, 110));
     QPolygonF front({QPointF(3, 26), QPointF(8, 14), QPointF(30, 14), QPointF(25, 26)});
@@ -28,8 +34,12 @@ void drawSave(QPainter& p)
     p.setPen(QPen(QColor(20, 40, 90), 1.2));
     p.setBrush(QColor(50, 90, 170));
     QPainterPath body;
-    body.moveTo(4, 4); body.lineTo(24, 4); body.lineTo(28, 8); body.lineTo(28, 28);
-    body.lineTo(4, 28); body.closeSubpath();
+    body.moveTo(4, 4);
+    body.lineTo(24, 4);
+    body.lineTo(28, 8);
+    body.lineTo(28, 28);
+    body.lineTo(4, 28);
+    body.closeSubpath();
     p.drawPath(body);
     p.setBrush(QColor(235, 235, 240));
     p.drawRect(QRectF(9, 4, 13, 9));
@@ -57,8 +67,8 @@ void drawReceive(QPainter& p)
     p.drawEllipse(QRectF(8, 22, 4, 4));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(20, 120, 40));
-    QPolygonF arrow({QPointF(19, 13), QPointF(25, 13), QPointF(25, 9), QPointF(31, 16),
-                     QPointF(25, 23), QPointF(25, 19), QPointF(19, 19)});
+    QPolygonF arrow({QPointF(19, 13), QPointF(25, 13), QPointF(25, 9), QPointF(31, 16), QPointF(25, 23),
+                     QPointF(25, 19), QPointF(19, 19)});
     p.drawPolygon(arrow);
 }
 
@@ -98,13 +108,27 @@ QIcon toolIcon(ToolIcon which)
         p.setRenderHint(QPainter::Antialiasing);
         p.scale(size / 32.0, size / 32.0);
         switch (which) {
-        case ToolIcon::Open: drawOpen(p); break;
-        case ToolIcon::Save: drawSave(p); break;
-        case ToolIcon::Receive: drawReceive(p); break;
-        case ToolIcon::Print: drawPrint(p); break;
-        case ToolIcon::New: drawGeneric(p, Qt::white); break;
-        case ToolIcon::SendStructure: drawGeneric(p, QColor(245, 170, 30)); break;
-        case ToolIcon::Calibrate: drawGeneric(p, Qt::gray); break;
+        case ToolIcon::Open:
+            drawOpen(p);
+            break;
+        case ToolIcon::Save:
+            drawSave(p);
+            break;
+        case ToolIcon::Receive:
+            drawReceive(p);
+            break;
+        case ToolIcon::Print:
+            drawPrint(p);
+            break;
+        case ToolIcon::New:
+            drawGeneric(p, Qt::white);
+            break;
+        case ToolIcon::SendStructure:
+            drawGeneric(p, QColor(245, 170, 30));
+            break;
+        case ToolIcon::Calibrate:
+            drawGeneric(p, Qt::gray);
+            break;
         }
         p.end();
         icon.addPixmap(pm);

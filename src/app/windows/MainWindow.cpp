@@ -1,27 +1,27 @@
 #include "app/windows/MainWindow.h"
 
-#include "language/windows/LanguageDialog.h"
-#include "shell/AppContext.h"
-#include "base/TextRules.h"
-#include "shell/Profile.h"
 #include "app/windows/AboutBox.h"
 #include "app/windows/HelpViewer.h"
 #include "app/windows/Icons.h"
-#include "report/windows/CommentsDialog.h"
-#include "report/windows/PrintoutHeadingDialog.h"
-#include "report/windows/AnnotatedGrid.h"
-#include "structure/CopyBuffer.h"
-#include "structure/ResultsGrid.h"
-#include "structure/windows/ElementTreeView.h"
-#include "structure/FileCommands.h"
+#include "base/TextRules.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
+#include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
-#include "comm/windows/InstrumentInfoDialog.h"
+#include "language/windows/LanguageDialog.h"
 #include "report/Export.h"
+#include "report/windows/AnnotatedGrid.h"
+#include "report/windows/CommentsDialog.h"
 #include "report/windows/ExportDialog.h"
 #include "report/windows/PrintPreview.h"
+#include "report/windows/PrintoutHeadingDialog.h"
+#include "shell/AppContext.h"
+#include "shell/Profile.h"
+#include "structure/CopyBuffer.h"
+#include "structure/FileCommands.h"
+#include "structure/ResultsGrid.h"
+#include "structure/windows/ElementTreeView.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -41,19 +41,36 @@ namespace zentrova {
 
 namespace {
 // Menu entries and their keys, in menu order; hidden entries are never shown.
-struct Entry { const char* key; bool hidden; bool separatorBefore; };
-struct MenuDef { const char* key; std::vector<Entry> entries; };
+struct Entry {
+    const char* key;
+    bool hidden;
+    bool separatorBefore;
+};
+struct MenuDef {
+    const char* key;
+    std::vector<Entry> entries;
+};
 
 const std::vector<MenuDef>& menuDefs()
 {
     static const std::vector<MenuDef> defs = {
-        {"&File_30", {{"&New_30", true, false}, {"&Open_30", false, false}, {"&Save_30", false, false},
-                      {"&SaveAs_30", false, false}, {"&Export_30", false, true},
-                      {"&PrintPreview_30", false, false}, {"&Exit_30", false, true}}},
-        {"&Instrument_30", {{"&SendStructure_30", true, false}, {"&ReceiveResults_30", false, false},
-                            {"&InstrumentsData_30", false, false}}},
-        {"&Configuration_30", {{"&COMPort_30", false, false}, {"&SelectLanguage_30", false, false},
-                               {"&SetDefaultNames_30", true, true}, {"CalcLength_30", true, true}}},
+        {"&File_30",
+         {{"&New_30", true, false},
+          {"&Open_30", false, false},
+          {"&Save_30", false, false},
+          {"&SaveAs_30", false, false},
+          {"&Export_30", false, true},
+          {"&PrintPreview_30", false, false},
+          {"&Exit_30", false, true}}},
+        {"&Instrument_30",
+         {{"&SendStructure_30", true, false},
+          {"&ReceiveResults_30", false, false},
+          {"&InstrumentsData_30", false, false}}},
+        {"&Configuration_30",
+         {{"&COMPort_30", false, false},
+          {"&SelectLanguage_30", false, false},
+          {"&SetDefaultNames_30", true, true},
+          {"CalcLength_30", true, true}}},
         {"&PrintoutHeading_30", {{"&OperatorTestSite_30", false, false}, {"&Comments_30", false, false}}},
         {"&Help_30", {{"&Contents_30", false, false}, {"&About_30", false, true}}},
     };
@@ -79,7 +96,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::setDialogs(PrintoutHeadingDialog* personal, AboutBox* about, LanguageDialog* language,
-                        CommentsDialog* comments)
+                            CommentsDialog* comments)
 {
     Windows w;
     w.personal = personal;
@@ -112,15 +129,17 @@ void MainWindow::setSerialBusy(bool busy)
 {
     // While the port is in use nothing may start a second exchange, nor
     // replace the structure the transfer is filling.
-    for (const char* key : {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30",
-                            "&Save_30", "&SaveAs_30", "&Export_30", "&PrintPreview_30",
-                            "&SelectLanguage_30", "&Exit_30"})
+    for (const char* key : {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30", "&Save_30",
+                            "&SaveAs_30", "&Export_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30"})
         if (QAction* a = action(key))
             a->setEnabled(!busy);
     tree_->setEnabled(!busy);
 }
 
-QString MainWindow::text(const std::string& key) const { return ctx.decode(ctx.texts.text(key)); }
+QString MainWindow::text(const std::string& key) const
+{
+    return ctx.decode(ctx.texts.text(key));
+}
 
 QAction* MainWindow::action(const std::string& key) const
 {
@@ -175,7 +194,12 @@ void MainWindow::buildToolBar()
     toolBar_->setObjectName(QStringLiteral("ToolBar1"));
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(28, 28));
-    struct Button { const char* name; ToolIcon icon; const char* action; bool visible; };
+    struct Button {
+        const char* name;
+        ToolIcon icon;
+        const char* action;
+        bool visible;
+    };
     const Button buttons[] = {
         {"IcoNew", ToolIcon::New, "&New_30", false},
         {"IcoOpen", ToolIcon::Open, "&Open_30", true},
@@ -425,9 +449,12 @@ void MainWindow::applyInterfaceTexts()
         menu->setTitle(text(key));
     for (auto& [key, a] : actions_)
         a->setText(text(key));
-    struct Hint { const char* button; const char* key; };
-    const Hint hints[] = {{"IcoNew", "HintNew_30"},       {"IcoOpen", "HintOpen_30"},
-                          {"IcoSave", "HintSave_30"},     {"IcoSendS", "HintSendS_30"},
+    struct Hint {
+        const char* button;
+        const char* key;
+    };
+    const Hint hints[] = {{"IcoNew", "HintNew_30"},           {"IcoOpen", "HintOpen_30"},
+                          {"IcoSave", "HintSave_30"},         {"IcoSendS", "HintSendS_30"},
                           {"IcoReceiveR", "HintReceiveR_30"}, {"IcoPrint", "HintPrintResults_30"}};
     for (const Hint& h : hints)
         if (QToolButton* b = toolButton(h.button))
@@ -484,9 +511,15 @@ void MainWindow::openStructure()
     fillResultsGrid();
 }
 
-void MainWindow::saveStructure() { files_->Save(); }
+void MainWindow::saveStructure()
+{
+    files_->Save();
+}
 
-void MainWindow::saveStructureAs() { files_->saveAs(); }
+void MainWindow::saveStructureAs()
+{
+    files_->saveAs();
+}
 
 void MainWindow::exportText()
 {

@@ -1,7 +1,7 @@
 #include "app/windows/QtPrompts.h"
 
-#include "shell/AppContext.h"
 #include "app/windows/HelpViewer.h"
+#include "shell/AppContext.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -19,24 +19,42 @@ QString QtPrompts::tr(const char* key, const char* fallback) const
     return QString::fromLatin1(fallback);
 }
 
-unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned buttons,
-                            int helpContext)
+unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned buttons, int helpContext)
 {
     QMessageBox box(parent_);
     QString title;
     switch (type) {
-    case MsgType::Warning: box.setIcon(QMessageBox::Warning); title = tr("Warning_30", "Warning"); break;
-    case MsgType::Error: box.setIcon(QMessageBox::Critical); title = tr("Error_30", "Error"); break;
-    case MsgType::Information: box.setIcon(QMessageBox::Information); title = tr("Information_30", "Information"); break;
-    case MsgType::Confirmation: box.setIcon(QMessageBox::Question); title = tr("Confirmation_30", "Confirmation"); break;
-    case MsgType::Custom: title = tr("Custom_30", ""); break;
+    case MsgType::Warning:
+        box.setIcon(QMessageBox::Warning);
+        title = tr("Warning_30", "Warning");
+        break;
+    case MsgType::Error:
+        box.setIcon(QMessageBox::Critical);
+        title = tr("Error_30", "Error");
+        break;
+    case MsgType::Information:
+        box.setIcon(QMessageBox::Information);
+        title = tr("Information_30", "Information");
+        break;
+    case MsgType::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        title = tr("Confirmation_30", "Confirmation");
+        break;
+    case MsgType::Custom:
+        title = tr("Custom_30", "");
+        break;
     }
     box.setWindowTitle(title);
     QString body = ctx_ ? ctx_->decode(text) : QString::fromLatin1(text.c_str());
     body.replace(u'\r', u'\n');
     box.setText(body);
 
-    struct B { unsigned bit; const char* key; const char* fallback; QMessageBox::ButtonRole role; };
+    struct B {
+        unsigned bit;
+        const char* key;
+        const char* fallback;
+        QMessageBox::ButtonRole role;
+    };
     static const B all[] = {
         {MbYes, "&Yes_11", "&Yes", QMessageBox::YesRole},
         {MbNo, "&No_11", "&No", QMessageBox::NoRole},

@@ -11,9 +11,12 @@ struct AppContext;
 // titles from the language file.
 class QtPrompts : public Prompts {
 public:
-    void attach(AppContext* ctx, QWidget* parent) { ctx_ = ctx; parent_ = parent; }
-    unsigned message(MsgType type, const std::string& text, unsigned buttons,
-                     int helpContext = 0) override;
+    void attach(AppContext* ctx, QWidget* parent)
+    {
+        ctx_ = ctx;
+        parent_ = parent;
+    }
+    unsigned message(MsgType type, const std::string& text, unsigned buttons, int helpContext = 0) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
 

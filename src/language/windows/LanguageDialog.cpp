@@ -11,8 +11,7 @@
 
 namespace zentrova {
 
-LanguageDialog::LanguageDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent), ctx(context)
+LanguageDialog::LanguageDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
 {
     setObjectName(QStringLiteral("SelectLanguage"));
     auto* layout = new QVBoxLayout(this);

@@ -25,8 +25,7 @@ int clampInt(int64_t v)
 }
 } // namespace
 
-AnnotatedGrid::AnnotatedGrid(QWidget* parent)
-    : QAbstractScrollArea(parent), data_(std::make_unique<GridData>())
+AnnotatedGrid::AnnotatedGrid(QWidget* parent) : QAbstractScrollArea(parent), data_(std::make_unique<GridData>())
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -71,10 +70,13 @@ void AnnotatedGrid::gridChanged(GridData::Change what)
         // Fills change the grid cell by cell: lay out once, after them.
         if (!relayoutPending_) {
             relayoutPending_ = true;
-            QMetaObject::invokeMethod(this, [this] {
-                if (relayoutPending_)
-                    relayout();
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (relayoutPending_)
+                        relayout();
+                },
+                Qt::QueuedConnection);
         }
     }
     if (!painting_)
@@ -140,12 +142,8 @@ void AnnotatedGrid::updateScrollBars()
 
 bool AnnotatedGrid::clampSelection()
 {
-    const auto clampCol = [&](int c) {
-        return std::max(std::min(c, data_->colCount() - 1), firstSelectableCol());
-    };
-    const auto clampRow = [&](int r) {
-        return std::max(std::min(r, data_->rowCount() - 1), firstSelectableRow());
-    };
+    const auto clampCol = [&](int c) { return std::max(std::min(c, data_->colCount() - 1), firstSelectableCol()); };
+    const auto clampRow = [&](int r) { return std::max(std::min(r, data_->rowCount() - 1), firstSelectableRow()); };
     const int c = clampCol(curCol_), r = clampRow(curRow_);
     const int ac = clampCol(anchorCol_), ar = clampRow(anchorRow_);
     if (c != curCol_ || r != curRow_ || ac != anchorCol_ || ar != anchorRow_) {
@@ -160,8 +158,8 @@ bool AnnotatedGrid::clampSelection()
 
 GridRect AnnotatedGrid::selection() const
 {
-    return {std::min(curCol_, anchorCol_), std::min(curRow_, anchorRow_),
-            std::max(curCol_, anchorCol_), std::max(curRow_, anchorRow_)};
+    return {std::min(curCol_, anchorCol_), std::min(curRow_, anchorRow_), std::max(curCol_, anchorCol_),
+            std::max(curRow_, anchorRow_)};
 }
 
 void AnnotatedGrid::setSelection(const GridRect& rect)
@@ -468,12 +466,24 @@ void AnnotatedGrid::keyPressEvent(QKeyEvent* event)
         return std::max(n, 1);
     };
     switch (event->key()) {
-    case Qt::Key_Up: --r; break;
-    case Qt::Key_Down: ++r; break;
-    case Qt::Key_Left: --c; break;
-    case Qt::Key_Right: ++c; break;
-    case Qt::Key_PageUp: r -= pageRows(); break;
-    case Qt::Key_PageDown: r += pageRows(); break;
+    case Qt::Key_Up:
+        --r;
+        break;
+    case Qt::Key_Down:
+        ++r;
+        break;
+    case Qt::Key_Left:
+        --c;
+        break;
+    case Qt::Key_Right:
+        ++c;
+        break;
+    case Qt::Key_PageUp:
+        r -= pageRows();
+        break;
+    case Qt::Key_PageDown:
+        r += pageRows();
+        break;
     case Qt::Key_Home:
         c = firstSelectableCol();
         if (ctrl)

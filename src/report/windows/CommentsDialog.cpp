@@ -42,9 +42,8 @@ CommentsDialog::CommentsDialog(AppContext& context, QWidget* parent) : QDialog(p
     autotestBox->installEventFilter(this);
     connect(commentBox_, &QPlainTextEdit::textChanged, this,
             [this] { boxChanged(commentBox_, Comments::LineCount, rememberedText_, rememberedCaret_); });
-    connect(autotestBox, &QPlainTextEdit::textChanged, this, [this] {
-        boxChanged(autotestBox, Comments::AutotestCount, rememberedAuto_, rememberedAutoCaret_);
-    });
+    connect(autotestBox, &QPlainTextEdit::textChanged, this,
+            [this] { boxChanged(autotestBox, Comments::AutotestCount, rememberedAuto_, rememberedAutoCaret_); });
     connect(okButton_, &QPushButton::clicked, this, &CommentsDialog::accept);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     setBoxFont(QFont(QStringLiteral("Courier New"), 10));
@@ -74,8 +73,8 @@ void CommentsDialog::setBoxFont(const QFont& font)
     const QFontMetrics fm(font);
     const int frame = 2 * commentBox_->frameWidth() + 8;
     commentBox_->setMinimumSize(fm.horizontalAdvance(QString(65, u'M')) + frame +
-                                   commentBox_->verticalScrollBar()->sizeHint().width(),
-                               fm.lineSpacing() * 31 + frame);
+                                    commentBox_->verticalScrollBar()->sizeHint().width(),
+                                fm.lineSpacing() * 31 + frame);
     adjustSize();
 }
 

@@ -1,7 +1,7 @@
 #include "report/windows/MarginsDialog.h"
 
-#include "shell/AppContext.h"
 #include "base/Prompts.h"
+#include "shell/AppContext.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
 #include "report/windows/PrintPreview.h"
 
-#include "report/ComposePreview.h"
-#include "report/windows/PageRangeDialog.h"
-#include "report/windows/MarginsDialog.h"
-#include "shell/AppContext.h"
-#include "base/Prompts.h"
 #include "app/windows/HelpViewer.h"
 #include "app/windows/Icons.h"
+#include "base/Prompts.h"
+#include "report/ComposePreview.h"
+#include "report/windows/MarginsDialog.h"
+#include "report/windows/PageRangeDialog.h"
+#include "shell/AppContext.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -18,8 +18,8 @@
 #include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QScreen>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QToolBar>
@@ -203,9 +203,9 @@ QRect PreviewPageView::pageRect() const
     const QSize vp = viewport()->size();
     // Centred when smaller than the window, else scrolled.
     const int x = size.width() + 2 * kDeskMargin <= vp.width() + 1 ? (vp.width() - size.width()) / 2
-                                                                     : kDeskMargin - horizontalScrollBar()->value();
+                                                                   : kDeskMargin - horizontalScrollBar()->value();
     const int y = size.height() + 2 * kDeskMargin <= vp.height() + 1 ? (vp.height() - size.height()) / 2
-                                                                       : kDeskMargin - verticalScrollBar()->value();
+                                                                     : kDeskMargin - verticalScrollBar()->value();
     return QRect(QPoint(x, y), size);
 }
 
@@ -246,7 +246,10 @@ void PreviewPageView::resizeEvent(QResizeEvent* event)
     updateScrollBars();
 }
 
-void PreviewPageView::scrollContentsBy(int, int) { viewport()->update(); }
+void PreviewPageView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
 
 // ------------------------------------------------------------------ preview
 
@@ -333,7 +336,10 @@ PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(paren
 
 PrintPreview::~PrintPreview() = default;
 
-QString PrintPreview::text(const char* key) const { return ctx.decode(ctx.texts.text(key)); }
+QString PrintPreview::text(const char* key) const
+{
+    return ctx.decode(ctx.texts.text(key));
+}
 
 QToolButton* PrintPreview::button(const char* name) const
 {
@@ -370,7 +376,10 @@ void PrintPreview::applyInterfaceTexts()
     refreshNavigation();
 }
 
-void PrintPreview::loadMargins() { marginTexts_.load(ctx.settings); }
+void PrintPreview::loadMargins()
+{
+    marginTexts_.load(ctx.settings);
+}
 
 void PrintPreview::initPreview()
 {
@@ -483,10 +492,22 @@ void PrintPreview::refreshNavigation()
         page->setText(zentrova::pageIndicator(view_->page(), count, text("of_5")));
 }
 
-void PrintPreview::showFirstPage() { showPage(1); }
-void PrintPreview::showPreviousPage() { showPage(view_->page() - 1); }
-void PrintPreview::showNextPage() { showPage(view_->page() + 1); }
-void PrintPreview::showLastPage() { showPage(prn_.pageCount()); }
+void PrintPreview::showFirstPage()
+{
+    showPage(1);
+}
+void PrintPreview::showPreviousPage()
+{
+    showPage(view_->page() - 1);
+}
+void PrintPreview::showNextPage()
+{
+    showPage(view_->page() + 1);
+}
+void PrintPreview::showLastPage()
+{
+    showPage(prn_.pageCount());
+}
 
 void PrintPreview::zoomChanged(int index)
 {
@@ -518,8 +539,14 @@ void PrintPreview::zoomKeyEnter()
     refreshNavigation();
 }
 
-void PrintPreview::zoomIn() { zoomChanged(zoomInIndex(zoomValue(zoom->currentText()))); }
-void PrintPreview::zoomOut() { zoomChanged(zoomOutIndex(zoomValue(zoom->currentText()))); }
+void PrintPreview::zoomIn()
+{
+    zoomChanged(zoomInIndex(zoomValue(zoom->currentText())));
+}
+void PrintPreview::zoomOut()
+{
+    zoomChanged(zoomOutIndex(zoomValue(zoom->currentText())));
+}
 
 void PrintPreview::printSetup()
 {
@@ -633,6 +660,9 @@ void PrintPreview::saveAsPdf()
     printToPdf(path, all);
 }
 
-void PrintPreview::closePreview() { close(); }
+void PrintPreview::closePreview()
+{
+    close();
+}
 
 } // namespace zentrova

@@ -1,7 +1,7 @@
 #pragma once
+#include "base/Progress.h"
 #include "report/Compose.h"
 #include "report/ComposePages.h"
-#include "base/Progress.h"
 
 #include <QAbstractScrollArea>
 #include <QWidget>

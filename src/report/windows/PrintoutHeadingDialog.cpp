@@ -1,7 +1,7 @@
 #include "report/windows/PrintoutHeadingDialog.h"
 
-#include "shell/AppContext.h"
 #include "base/Prompts.h"
+#include "shell/AppContext.h"
 
 #include <QFileInfo>
 #include <QGroupBox>
@@ -166,10 +166,9 @@ void PrintoutHeadingDialog::loadPictureClicked()
     QImageReader reader(*chosen);
     if (!reader.canRead()) {
         // Say what the system says about the file; keep the previous logo.
-        ctx.prompts->message(MsgType::Error,
-                             ctx.texts.text("LoadLogo_30") + "\r" + ctx.encode(*chosen) + "\r" +
-                                 ctx.encode(reader.errorString()),
-                             MbOK);
+        ctx.prompts->message(
+            MsgType::Error,
+            ctx.texts.text("LoadLogo_30") + "\r" + ctx.encode(*chosen) + "\r" + ctx.encode(reader.errorString()), MbOK);
         return;
     }
     logoPath_ = QFile::encodeName(*chosen).toStdString();

@@ -86,7 +86,10 @@ QTreeWidgetItem* ElementTreeView::itemOf(const ElementNode* node) const
     return nullptr;
 }
 
-ElementNode* ElementTreeView::selectedNode() const { return nodeOf(currentItem()); }
+ElementNode* ElementTreeView::selectedNode() const
+{
+    return nodeOf(currentItem());
+}
 
 void ElementTreeView::selectNode(const ElementNode* node)
 {

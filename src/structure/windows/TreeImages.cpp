@@ -39,8 +39,8 @@ void strela(QPainter& p) // lightning conductor: a bolt
 {
     p.setPen(QPen(QColor(150, 100, 0), 0.8));
     p.setBrush(QColor(255, 210, 0));
-    p.drawPolygon(QPolygonF({QPointF(9.5, 0.5), QPointF(3, 9), QPointF(7.5, 9), QPointF(5.5, 15.5),
-                             QPointF(13, 6), QPointF(8.5, 6)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(9.5, 0.5), QPointF(3, 9), QPointF(7.5, 9), QPointF(5.5, 15.5), QPointF(13, 6), QPointF(8.5, 6)}));
 }
 
 void gip(QPainter& p) // main bonding point: a bar with terminals
@@ -83,8 +83,14 @@ void conn(QPainter& p, QColor c)
     p.setPen(QPen(kInk, 1.5));
     p.drawLine(QPointF(6.5, 8), QPointF(9.5, 8));
 }
-void conn1(QPainter& p) { conn(p, QColor(90, 150, 230)); }
-void conn2(QPainter& p) { conn(p, QColor(240, 170, 40)); }
+void conn1(QPainter& p)
+{
+    conn(p, QColor(90, 150, 230));
+}
+void conn2(QPainter& p)
+{
+    conn(p, QColor(240, 170, 40));
+}
 
 void gnd(QPainter& p) // earthing symbol
 {
@@ -122,10 +128,22 @@ void circle(QPainter& p, QColor c, double d)
     p.setBrush(g);
     p.drawEllipse(QRectF(8 - d / 2, 8 - d / 2, d, d));
 }
-void blue(QPainter& p) { circle(p, QColor(40, 90, 220), 12); }
-void green(QPainter& p) { circle(p, QColor(30, 160, 50), 12); }
-void red(QPainter& p) { circle(p, QColor(210, 30, 30), 12); }
-void greenSmall(QPainter& p) { circle(p, QColor(30, 160, 50), 7); }
+void blue(QPainter& p)
+{
+    circle(p, QColor(40, 90, 220), 12);
+}
+void green(QPainter& p)
+{
+    circle(p, QColor(30, 160, 50), 12);
+}
+void red(QPainter& p)
+{
+    circle(p, QColor(210, 30, 30), 12);
+}
+void greenSmall(QPainter& p)
+{
+    circle(p, QColor(30, 160, 50), 7);
+}
 
 void kvadrat(QPainter& p)
 {
@@ -139,8 +157,8 @@ void kvadrat(QPainter& p)
 const std::vector<QIcon>& treeImages()
 {
     static const std::vector<QIcon> images = [] {
-        const Draw draws[16] = {hisa, blok, strela, gip, fuse, steber, conn1, conn2,
-                                gnd, rcd, cancel, blue, green, red, kvadrat, greenSmall};
+        const Draw draws[16] = {hisa, blok, strela, gip,  fuse,  steber, conn1,   conn2,
+                                gnd,  rcd,  cancel, blue, green, red,    kvadrat, greenSmall};
         std::vector<QIcon> v;
         for (Draw d : draws) {
             QPixmap pm(16, 16);
