@@ -5,6 +5,9 @@
 
 namespace zentrova::test {
 
+// Family 14's records carry no object number.
+constexpr int RecordPositionDepth = 1;
+
 // Record bodies as the instrument sends them (family 14: block, element,
 // function byte, items). `items` are raw bytes, so that a test can also send
 // an item cut short.
@@ -15,7 +18,7 @@ inline std::string rec(int block, int element, int function, const std::string& 
     r.element = element;
     r.hasFunction = true;
     r.function = uint8_t(function);
-    return recordBytes(r, 1) + items;
+    return recordBytes(r, RecordPositionDepth) + items;
 }
 
 // An item with a quantity and a unit ("R", "M" or "P").
