@@ -8,6 +8,7 @@
 #include "report/ReportPages.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
+#include "shell/Startup.h"
 #include "structure/StructureFile.h"
 
 #include <benchmark/benchmark.h>
@@ -44,7 +45,7 @@ struct Program {
         for (const char* f : {"LNG_MAIN.INI", "english.lng", "slovenski.lng"})
             QFile::copy(QString::fromStdString((here / f).string()), dir.filePath(QString::fromLatin1(f)));
         ctx = std::make_unique<AppContext>(dir.path(), prompts);
-        if (!ctx->language.loadLanguageList(*ctx) || !loadInterfaceTexts(*ctx) || !loadReportTexts(*ctx))
+        if (!loadProgramState(*ctx))
             std::abort();
         ctx->familyCode = 14;
         applyFamilyProfile(*ctx);

@@ -13,6 +13,7 @@
 #include "comm/SerialPortComm.h"
 #include "language/Language.h"
 #include "shell/AppContext.h"
+#include "shell/Startup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -122,7 +123,7 @@ void BM_Transfer2000RecordsAt115200(benchmark::State& state)
 
     SilentPrompts prompts;
     AppContext ctx(ProgramDir(), prompts);
-    if (!ctx.language.loadLanguageList(ctx) || !loadInterfaceTexts(ctx)) {
+    if (!loadProgramState(ctx)) {
         state.SkipWithError("no language files beside the benchmark");
         return;
     }

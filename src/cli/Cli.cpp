@@ -4,6 +4,7 @@
 #include "language/Language.h"
 #include "report/ReportPages.h"
 #include "shell/Profile.h"
+#include "shell/Startup.h"
 #include "structure/StructureFile.h"
 
 #include <QCoreApplication>
@@ -81,20 +82,10 @@ std::unique_ptr<Program> loadProgram()
     p->ctx = std::make_unique<AppContext>(QCoreApplication::applicationDirPath() + u'/', p->prompts);
     AppContext& c = *p->ctx;
     // A broken language file ends the program, as it does the GUI.
-    c.terminateOnMissingText = true;
-    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c) || c.quitRequested)
+    if (!loadProgramState(c))
         return nullptr;
     p->prompts.ctx = &c;
-    c.familyCode = 0;
-    applyFamilyProfile(c);
-    c.heading.load(c.settings);
-    c.margins.load(c.settings);
-    c.comments.load(c.settings);
-    c.defaultNames.load(c.settings, c.texts);
     c.currentFileName = c.decode(c.texts.defaultFileName);
-    c.structureSaved = true;
-    if (c.quitRequested)
-        return nullptr;
     return p;
 }
 

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "shell/Startup.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -176,17 +178,7 @@ LoadedProgram::LoadedProgram(bool doLoad)
 
 bool LoadedProgram::load()
 {
-    AppContext& c = *ctx;
-    c.terminateOnMissingText = true;
-    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c))
-        return false;
-    c.familyCode = 0;
-    applyFamilyProfile(c);
-    c.heading.load(c.settings);
-    c.margins.load(c.settings);
-    c.comments.load(c.settings);
-    c.defaultNames.load(c.settings, c.texts);
-    return !c.quitRequested;
+    return loadProgramState(*ctx);
 }
 
 } // namespace zentrova::test

@@ -18,6 +18,7 @@
 #include "report/windows/PrintoutHeadingDialog.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
+#include "shell/Startup.h"
 #include "structure/CopyBuffer.h"
 #include "structure/FileCommands.h"
 #include "structure/ResultsGrid.h"
@@ -303,12 +304,10 @@ void MainWindow::activated()
 {
     if (!ctx.firstActivation)
         return;
-    ctx.terminateOnMissingText = true;
     resultsGrid_->data().setColCount(7);
 
     // Languages: list, interface texts, report labels.
-    if (ctx.language.loadLanguageList(ctx) && loadInterfaceTexts(ctx))
-        loadReportTexts(ctx);
+    loadLanguages(ctx);
     if (!ctx.quitRequested) {
         applyInterfaceTexts();
         applyFonts();
@@ -334,10 +333,7 @@ void MainWindow::activated()
         w_.preview->initPreview();
 
     // Printout heading, margins, comments, default names.
-    ctx.heading.load(ctx.settings);
-    ctx.margins.load(ctx.settings);
-    ctx.comments.load(ctx.settings);
-    ctx.defaultNames.load(ctx.settings, ctx.texts);
+    loadReportSettings(ctx);
 
     ctx.receiveTimeoutMs = 1000;
     helpContext_ = 1;

@@ -1,0 +1,24 @@
+#pragma once
+
+namespace zentrova {
+
+struct AppContext;
+
+// The start of the program, the same for the windows, the command-line tool,
+// the tests and the benchmarks.
+
+// The language list, the interface texts and the report labels of the
+// selected language. False when a language file is broken (the error was
+// shown and ctx.quitRequested is set).
+bool loadLanguages(AppContext& ctx);
+
+// What the user keeps in the settings file for reports: the printout
+// heading, margins, comments and the default names of new elements.
+void loadReportSettings(AppContext& ctx);
+
+// The program as its first activation leaves it, without windows: languages
+// and texts, the family profile of no instrument yet, the report settings,
+// an empty saved structure. A broken language file ends the program: false.
+bool loadProgramState(AppContext& ctx);
+
+} // namespace zentrova
