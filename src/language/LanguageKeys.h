@@ -29,8 +29,4 @@ const std::vector<std::string_view>& protocolKeys();
 // slot holds at most 20 characters instead of the usual 100.
 bool isShortSlotKey(std::string_view key);
 
-// Widths of the text slots, in characters; longer texts are cut.
-inline constexpr std::size_t kTextSlotWidth = 100;
-inline constexpr std::size_t kShortTextSlotWidth = 20;
-
 } // namespace zentrova

@@ -478,10 +478,8 @@ void ResultsComposer::run()
 
 } // namespace
 
-QFont reportGridFont(const Settings& s)
+QFont reportGridFont(const Settings& s, QFont f)
 {
-    QFont f(QStringLiteral("Courier New"));
-    f.setPointSize(10);
     const std::string name = s.readSetting("TabFONTS", "FontName", "");
     if (!name.empty())
         f.setFamily(QString::fromLocal8Bit(name.c_str()));

@@ -18,9 +18,9 @@ inline constexpr const char* kReportTypeface = "Arial";
 // The report font of the report tables: the report typeface, 9 points.
 QFont reportFont();
 
-// The results grid's font as the main window sets it from the settings
-// (section TabFONTS): for composing without the window.
-QFont reportGridFont(const Settings& s);
+// The results grid's font from the settings (section TabFONTS) over `base`:
+// the window's font, or Courier New 10 points when composing without it.
+QFont reportGridFont(const Settings& s, QFont base = QFont(QStringLiteral("Courier New"), 10));
 
 // What a composition prints. The results report is the only one: the
 // results grid under the printout heading, then the comments, in portrait.

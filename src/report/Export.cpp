@@ -6,6 +6,7 @@
 #include "base/TextRules.h"
 #include "report/ReportPages.h"
 #include "shell/AppContext.h"
+#include "shell/ReplaceQuestion.h"
 #include "structure/ResultsGrid.h"
 
 #include <QFileInfo>
@@ -234,9 +235,7 @@ bool runExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& fo
         const QString path = exportFileName(*chosen);
         r.proposedName = path;
         if (canBeRead(path)) {
-            const std::string question =
-                ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40");
-            const unsigned answer = ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
+            const unsigned answer = askToReplace(ctx, path);
             if (answer == MbNo)
                 continue;
             if (answer != MbYes)

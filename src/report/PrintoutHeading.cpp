@@ -120,57 +120,6 @@ void DefaultNames::reset(const Settings& s, const InterfaceTexts& texts)
     load(s, texts);
 }
 
-bool Margins::parse(const std::string& text, double& value)
-{
-    std::string t;
-    bool digits = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            digits = true;
-            t.push_back(c);
-        } else if (c == '.' || c == ',') {
-            t.push_back('.');
-        } else if (c == '-' && t.empty()) {
-            t.push_back(c);
-        }
-    }
-    if (!digits)
-        return false;
-    // Parsed by hand so that the user's locale never changes the number.
-    double v = 0, scale = 1;
-    bool frac = false, neg = false;
-    for (char c : t) {
-        if (c == '-')
-            neg = true;
-        else if (c == '.') {
-            if (frac)
-                break;
-            frac = true;
-        } else if (!frac)
-            v = v * 10 + (c - '0');
-        else {
-            scale /= 10;
-            v += (c - '0') * scale;
-        }
-    }
-    value = neg ? -v : v;
-    return true;
-}
-
-void Margins::load(const Settings& s)
-{
-    auto one = [&](const char* key, double& target) {
-        double v = 2.54;
-        if (!parse(s.readSetting("MARGINS", key, "2.54"), v))
-            v = 2.54;
-        target = v;
-    };
-    one("MarginLeft", left);
-    one("MarginRight", right);
-    one("MarginTop", top);
-    one("MarginBottom", bottom);
-}
-
 } // namespace zentrova
 
 namespace zentrova {

@@ -64,15 +64,6 @@ struct DefaultNames {
     static const char* languageKey(int i);
 };
 
-// Page margins in centimetres.
-struct Margins {
-    double left = 2.54, right = 2.54, top = 2.54, bottom = 2.54;
-    void load(const Settings& s);
-    // A margin text as typed or stored: "." and "," both count as the decimal
-    // separator. False when the text has no digits.
-    static bool parse(const std::string& text, double& value);
-};
-
 } // namespace zentrova
 
 #include <QString>

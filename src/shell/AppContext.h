@@ -40,7 +40,6 @@ struct AppContext {
     PrintoutHeading heading;
     Comments comments;
     DefaultNames defaultNames;
-    Margins margins;
 
     Structure structure;       // the element tree and the result table
     ReportPages protocol;      // the report pages kept with the structure

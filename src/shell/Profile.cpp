@@ -38,8 +38,7 @@ QString replaceFileExtension(const QString& path, const QString& ext)
 void applyFamilyProfile(AppContext& ctx)
 {
     Profile& p = ctx.profile;
-    // Step 1: every code is served by the family-14 profile.
-    const uint8_t family = SupportedFamily;
+    // Every family code is served by the family-14 profile.
     p.familyLogoShown = false;
     const QString oldDefault = ctx.decode(ctx.texts.defaultFileName);
 
@@ -60,26 +59,25 @@ void applyFamilyProfile(AppContext& ctx)
     p.helpFile = helpFileRule(ctx.programDir, ctx.decode(lang.readText(ctx, "HelpFileMINI_12")));
     ctx.texts.extension = "*";
 
-    if (family == SupportedFamily) {
-        std::string ext = lang.readText(ctx, "ExtensionTIVE5kV_3");
-        if (ext.size() > InterfaceTexts::SlotWidth)
-            ext.resize(InterfaceTexts::SlotWidth);
-        ctx.texts.extension = ext;
-        p.helpFile = helpFileRule(ctx.programDir, ctx.decode(lang.readText(ctx, "HelpFileMini_12")));
-        ctx.texts.set("MainCaptionTive5kV_20", lang.readText(ctx, "MainCaptionTive5kV_20"));
-        ctx.texts.set("StructFiles_13", lang.readText(ctx, "StructFiles_13"));
-        p.aboutProductName = lang.readText(ctx, "InstrNameTIVE5kV_20");
-        p.aboutVersion = lang.readText(ctx, "Version_20") + " " + ProgramVersion;
-        p.positionDepth = 1;
-        p.resultColumnCount = 6;
-        p.familyLogoShown = true;
-        ctx.profileFamily = SupportedFamily;
-        p.topLevelSelector = 12;
-        p.treeLabelEditing = true;
-        p.resultLengthWidth = 1;
-        p.resultsSorted = false;
-        p.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-    }
+    // The family-14 profile over the defaults.
+    std::string ext = lang.readText(ctx, "ExtensionTIVE5kV_3");
+    if (ext.size() > InterfaceTexts::SlotWidth)
+        ext.resize(InterfaceTexts::SlotWidth);
+    ctx.texts.extension = ext;
+    p.helpFile = helpFileRule(ctx.programDir, ctx.decode(lang.readText(ctx, "HelpFileMini_12")));
+    ctx.texts.set("MainCaptionTive5kV_20", lang.readText(ctx, "MainCaptionTive5kV_20"));
+    ctx.texts.set("StructFiles_13", lang.readText(ctx, "StructFiles_13"));
+    p.aboutProductName = lang.readText(ctx, "InstrNameTIVE5kV_20");
+    p.aboutVersion = lang.readText(ctx, "Version_20") + " " + ProgramVersion;
+    p.positionDepth = 1;
+    p.resultColumnCount = 6;
+    p.familyLogoShown = true;
+    ctx.profileFamily = SupportedFamily;
+    p.topLevelSelector = 12;
+    p.treeLabelEditing = true;
+    p.resultLengthWidth = 1;
+    p.resultsSorted = false;
+    p.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
 
     std::string def = ctx.texts.text("Noname_8") + "." + ctx.texts.extension;
     if (def.size() > InterfaceTexts::SlotWidth)

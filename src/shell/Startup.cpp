@@ -16,7 +16,6 @@ bool loadLanguages(AppContext& ctx)
 void loadReportSettings(AppContext& ctx)
 {
     ctx.heading.load(ctx.settings);
-    ctx.margins.load(ctx.settings);
     ctx.comments.load(ctx.settings);
     ctx.defaultNames.load(ctx.settings, ctx.texts);
 }

@@ -5,6 +5,7 @@
 #include "base/TextRules.h"
 #include "report/ReportPages.h"
 #include "shell/AppContext.h"
+#include "shell/ReplaceQuestion.h"
 
 namespace zentrova {
 
@@ -298,9 +299,7 @@ bool saveStructureAs(FileEnv& env, const QString& proposed)
         if (!fileNameHasDot(name))
             name += u'.' + ctx.decode(ctx.texts.extension);
         if (canBeRead(name)) {
-            const std::string question =
-                ctx.encode(name) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40");
-            const unsigned answer = ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
+            const unsigned answer = askToReplace(ctx, name);
             env.view.updateMainCaption();
             if (answer == MbCancel)
                 return false;

@@ -85,7 +85,6 @@ int fuzzLanguage(const uint8_t* data, size_t size)
         return 0;
     // Everything else the settings file holds, read as at start-up.
     ctx.heading.load(ctx.settings);
-    ctx.margins.load(ctx.settings);
     ctx.comments.load(ctx.settings);
     ctx.defaultNames.load(ctx.settings, ctx.texts);
     MarginTexts margins;

@@ -221,7 +221,7 @@ TEST(Preview, MarginsWithCommaOrPointInEitherLocale)
             const std::string stored = s.p.ctx->settings.readSetting("MARGINS", "MarginLeft", "");
             EXPECT_EQ(stored, language == QLocale::German ? "3,5" : "3.5") << typed.toStdString();
             EXPECT_DOUBLE_EQ(s.preview.prn().margins().left, 35) << "recomposed with the new margin";
-            EXPECT_DOUBLE_EQ(s.p.ctx->margins.left, 3.5);
+            EXPECT_EQ(s.preview.marginTexts().text[MarginTexts::Left], stored);
         }
     }
     QLocale::setDefault(previous);

@@ -42,7 +42,12 @@ struct Gui {
         about = std::make_unique<AboutBox>(*p.ctx, form.get());
         language = std::make_unique<LanguageDialog>(*p.ctx, form.get());
         comments = std::make_unique<CommentsDialog>(*p.ctx, form.get());
-        form->setDialogs(personal.get(), about.get(), language.get(), comments.get());
+        MainWindow::Windows w;
+        w.personal = personal.get();
+        w.about = about.get();
+        w.language = language.get();
+        w.comments = comments.get();
+        form->setWindows(w, nullptr);
         form->activated();
     }
     QString menuTitle(int i) const { return form->menuBar()->actions().at(i)->text(); }

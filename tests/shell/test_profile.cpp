@@ -1,5 +1,6 @@
 // Family profile, file-name rules, settings and the printout-heading store.
 #include "base/TextRules.h"
+#include "report/Compose.h"
 #include "shell/Profile.h"
 #include "support/TestSupport.h"
 
@@ -110,8 +111,10 @@ TEST(Settings, FirstStartWithoutAFile)
     EXPECT_FALSE(QFile::exists(c.programDir + "ZENTRO.INI"));
     EXPECT_EQ(c.language.selectedIndex(), 0);
     EXPECT_EQ(c.settings.readSetting("SETUP", "COM", "-1"), "-1");
-    EXPECT_DOUBLE_EQ(c.margins.left, 2.54);
-    EXPECT_DOUBLE_EQ(c.margins.bottom, 2.54);
+    MarginTexts margins;
+    margins.load(c.settings);
+    EXPECT_EQ(margins.text[MarginTexts::Left], "2.54");
+    EXPECT_EQ(margins.text[MarginTexts::Bottom], "2.54");
     EXPECT_EQ(c.comments.checks, "101");
     EXPECT_TRUE(c.comments.commentsEnabled());
     EXPECT_TRUE(c.comments.pageNumbering());
@@ -225,14 +228,14 @@ TEST(DefaultNames, StoredNamesWinUntilTheLanguageChanges)
 TEST(Margins, PointOrCommaAndNoDigits)
 {
     double v = -1;
-    EXPECT_TRUE(Margins::parse("2,5", v));
+    EXPECT_TRUE(parseMarginText("2,5", v));
     EXPECT_DOUBLE_EQ(v, 2.5);
-    EXPECT_TRUE(Margins::parse("2.5", v));
+    EXPECT_TRUE(parseMarginText("2.5", v));
     EXPECT_DOUBLE_EQ(v, 2.5);
-    EXPECT_TRUE(Margins::parse(" 1.25 cm", v));
+    EXPECT_TRUE(parseMarginText(" 1.25 cm", v));
     EXPECT_DOUBLE_EQ(v, 1.25);
     v = 7;
-    EXPECT_FALSE(Margins::parse("abc", v));
+    EXPECT_FALSE(parseMarginText("abc", v));
     EXPECT_DOUBLE_EQ(v, 7);
 }
 

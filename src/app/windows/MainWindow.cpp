@@ -10,6 +10,7 @@
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
 #include "language/windows/LanguageDialog.h"
+#include "report/Compose.h"
 #include "report/Export.h"
 #include "report/windows/AnnotatedGrid.h"
 #include "report/windows/CommentsDialog.h"
@@ -95,17 +96,6 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
-
-void MainWindow::setDialogs(PrintoutHeadingDialog* personal, AboutBox* about, LanguageDialog* language,
-                            CommentsDialog* comments)
-{
-    Windows w;
-    w.personal = personal;
-    w.about = about;
-    w.language = language;
-    w.comments = comments;
-    setWindows(w, nullptr);
-}
 
 void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
 {
@@ -340,14 +330,7 @@ void MainWindow::activated()
     ctx.resultsDiscarded = false;
 
     // Results grid font from the settings.
-    QFont gridFont = resultsGrid_->font();
-    const std::string name = ctx.settings.readSetting("TabFONTS", "FontName", "");
-    if (!name.empty())
-        gridFont.setFamily(QString::fromLocal8Bit(name.c_str()));
-    const long size = digitsValue(ctx.settings.readSetting("TabFONTS", "FontSize", ""));
-    if (size > 0 && size < 200)
-        gridFont.setPointSize(int(size));
-    gridFont.setBold(ctx.settings.readSetting("TabFONTS", "FontBold", "0") == "1");
+    const QFont gridFont = reportGridFont(ctx.settings, resultsGrid_->font());
     resultsGrid_->setFont(gridFont);
     resultsGrid_->data().setFont(gridFont);
 

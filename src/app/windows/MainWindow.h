@@ -53,8 +53,6 @@ public:
         CommentsDialog* comments = nullptr;
     };
     void setWindows(const Windows& windows, InstrumentLink* link);
-    void setDialogs(PrintoutHeadingDialog* personal, AboutBox* about, LanguageDialog* language,
-                    CommentsDialog* comments);
     FileCommands& fileCommands() { return *files_; }
 
     // The first activation: languages, profile, settings, command-line file.

@@ -575,7 +575,6 @@ void PrintPreview::editMargins()
     if (!margins_->execute(m))
         return;
     loadMargins();
-    ctx.margins.load(ctx.settings);
     recompose();
 }
 
