@@ -2,9 +2,9 @@
 // over a serial device, without windows.
 #include "cli/Cli.h"
 
-#include "comm/Port.h"
 #include "comm/InstrumentData.h"
 #include "comm/InstrumentLink.h"
+#include "comm/Port.h"
 #include "comm/Receive.h"
 #include "structure/StructureFile.h"
 
@@ -125,7 +125,10 @@ QString otherKindText(const QString& device, unsigned typeCode, const AppContext
         .arg(unsigned(ctx.profileFamily));
 }
 
-QString noAnswerText(const QString& device) { return QStringLiteral("no instrument answered on %1").arg(device); }
+QString noAnswerText(const QString& device)
+{
+    return QStringLiteral("no instrument answered on %1").arg(device);
+}
 
 QString noIdentificationText(const QString& device)
 {

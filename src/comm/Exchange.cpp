@@ -1,8 +1,8 @@
 #include "comm/Exchange.h"
 
-#include "shell/AppContext.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
+#include "shell/AppContext.h"
 
 #include <algorithm>
 
@@ -31,9 +31,15 @@ Exchange::Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock
 {
 }
 
-bool Exchange::cancelRequested() const { return progress_.cancelRequested(); }
+bool Exchange::cancelRequested() const
+{
+    return progress_.cancelRequested();
+}
 
-void Exchange::delayMs(int ms) { clock_.sleepUs(int64_t(ms) * 1000); }
+void Exchange::delayMs(int ms)
+{
+    clock_.sleepUs(int64_t(ms) * 1000);
+}
 
 void Exchange::waitOutputEmpty()
 {

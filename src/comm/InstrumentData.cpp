@@ -1,11 +1,11 @@
 #include "comm/InstrumentData.h"
 
-#include "comm/Exchange.h"
-#include "comm/InstrumentLink.h"
-#include "shell/AppContext.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
+#include "comm/Exchange.h"
+#include "comm/InstrumentLink.h"
+#include "shell/AppContext.h"
 #include "structure/Structure.h"
 
 namespace zentrova {

@@ -1,17 +1,16 @@
 #include "comm/InstrumentLink.h"
 
+#include "base/Settings.h"
 #include "comm/PortDirectory.h"
 #include "comm/SerialPortComm.h"
 #include "comm/TracingComm.h"
 #include "shell/AppContext.h"
-#include "base/Settings.h"
 
 #include <QFile>
 
 namespace zentrova {
 
-InstrumentLink::InstrumentLink(const Settings& settings)
-    : directory_(std::make_unique<PortDirectory>(settings))
+InstrumentLink::InstrumentLink(const Settings& settings) : directory_(std::make_unique<PortDirectory>(settings))
 {
     const PortDirectory* dir = directory_.get();
     // The entry is resolved at each open, so an adapter plugged in after the
@@ -21,7 +20,9 @@ InstrumentLink::InstrumentLink(const Settings& settings)
     applyPortSettings(*traced_, selection);
 }
 
-InstrumentLink::InstrumentLink(Port& port) : traced_(std::make_unique<TracingComm>(port)) {}
+InstrumentLink::InstrumentLink(Port& port) : traced_(std::make_unique<TracingComm>(port))
+{
+}
 
 InstrumentLink::~InstrumentLink()
 {
@@ -29,7 +30,10 @@ InstrumentLink::~InstrumentLink()
         traced_->close();
 }
 
-Port& InstrumentLink::port() { return *traced_; }
+Port& InstrumentLink::port()
+{
+    return *traced_;
+}
 
 void InstrumentLink::select(const PortChoice& choice)
 {
@@ -43,9 +47,15 @@ void setUpComPort(const AppContext& ctx, InstrumentLink& link)
     link.loadTraceSetting(ctx.settings);
 }
 
-void InstrumentLink::setTraceFile(const QString& path) { traced_->setTraceFile(path); }
+void InstrumentLink::setTraceFile(const QString& path)
+{
+    traced_->setTraceFile(path);
+}
 
-QString InstrumentLink::traceFile() const { return traced_->traceFile(); }
+QString InstrumentLink::traceFile() const
+{
+    return traced_->traceFile();
+}
 
 void InstrumentLink::loadTraceSetting(const Settings& settings)
 {

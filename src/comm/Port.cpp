@@ -29,9 +29,9 @@ std::string deviceBytes(const QString& device)
 SerialError SerialError::openFailure(const QString& device, int err)
 {
     return SerialError(Kind::Open,
-                        "Unable to open specified device " + deviceBytes(device) + " (" +
-                            std::to_string(err) + "), " + systemErrorText(err),
-                        err, false, device);
+                       "Unable to open specified device " + deviceBytes(device) + " (" + std::to_string(err) + "), " +
+                           systemErrorText(err),
+                       err, false, device);
 }
 
 SerialError SerialError::busy(const QString& device, std::string holder)
@@ -44,9 +44,9 @@ SerialError SerialError::busy(const QString& device, std::string holder)
 SerialError SerialError::lost(const QString& device, int err, bool whileWriting)
 {
     return SerialError(whileWriting ? Kind::Write : Kind::Read,
-                        std::string(whileWriting ? "Write error (" : "Read error (") +
-                            std::to_string(err) + "), " + systemErrorText(err),
-                        err, true, device);
+                       std::string(whileWriting ? "Write error (" : "Read error (") + std::to_string(err) + "), " +
+                           systemErrorText(err),
+                       err, true, device);
 }
 
 SerialError SerialError::portIsOpen()

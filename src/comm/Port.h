@@ -13,17 +13,17 @@ namespace zentrova {
 class SerialError : public std::runtime_error {
 public:
     enum class Kind {
-        Open,          // the device could not be opened
-        PortOpen,      // a setting that needs a closed port, or a second open
+        Open,     // the device could not be opened
+        PortOpen, // a setting that needs a closed port, or a second open
         Write,
         Read,
         OutputFull,
         Other,
     };
-    SerialError(Kind kind, const std::string& message, int systemError = 0,
-                 bool deviceLost = false, QString device = {})
-        : std::runtime_error(message), kind_(kind), systemError_(systemError),
-          deviceLost_(deviceLost), device_(std::move(device))
+    SerialError(Kind kind, const std::string& message, int systemError = 0, bool deviceLost = false,
+                QString device = {})
+        : std::runtime_error(message), kind_(kind), systemError_(systemError), deviceLost_(deviceLost),
+          device_(std::move(device))
     {
     }
     Kind kind() const { return kind_; }

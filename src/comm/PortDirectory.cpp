@@ -1,7 +1,7 @@
 #include "comm/PortDirectory.h"
 
-#include "comm/Port.h"
 #include "base/Settings.h"
+#include "comm/Port.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,9 +133,8 @@ std::array<QString, PortEntryCount> assignPortDevices(const std::array<QString, 
 {
     std::array<QString, PortEntryCount> out;
     auto isChosen = [&](const SerialDevice& d) {
-        return std::any_of(chosen.begin(), chosen.end(), [&](const QString& c) {
-            return !c.isEmpty() && (c == d.path || c == d.systemPath);
-        });
+        return std::any_of(chosen.begin(), chosen.end(),
+                           [&](const QString& c) { return !c.isEmpty() && (c == d.path || c == d.systemPath); });
     };
     size_t next = 0;
     for (int i = 0; i < PortEntryCount; ++i) {
@@ -165,8 +164,7 @@ int portNumberOf(const QString& name)
     return ok && n >= 1 && n <= PortEntryCount && name.mid(3) == QString::number(n) ? n : 0;
 }
 
-PortDirectory::PortDirectory(const Settings& settings, Scan scan)
-    : settings_(settings), scan_(std::move(scan))
+PortDirectory::PortDirectory(const Settings& settings, Scan scan) : settings_(settings), scan_(std::move(scan))
 {
 }
 

@@ -1,10 +1,10 @@
 #include "comm/PortSettings.h"
 
-#include "comm/Port.h"
+#include "base/TextRules.h"
 #include "comm/Exchange.h"
+#include "comm/Port.h"
 #include "comm/PortDirectory.h"
 #include "shell/AppContext.h"
-#include "base/TextRules.h"
 
 namespace zentrova {
 
@@ -63,8 +63,10 @@ void applyPortSettings(Port& port, const QString& portEntry, const QString& baud
 
 void applyPortSettings(Port& port, const PortChoice& choice)
 {
-    const QString portText = choice.port >= 0 && choice.port < PortEntryCount ? portEntryName(choice.port + 1) : QString();
-    const QString baudText = choice.baud >= 0 && choice.baud < BaudEntryCount ? QLatin1String(BaudEntries[size_t(choice.baud)]) : QString();
+    const QString portText =
+        choice.port >= 0 && choice.port < PortEntryCount ? portEntryName(choice.port + 1) : QString();
+    const QString baudText =
+        choice.baud >= 0 && choice.baud < BaudEntryCount ? QLatin1String(BaudEntries[size_t(choice.baud)]) : QString();
     applyPortSettings(port, portText, baudText);
 }
 

@@ -7,10 +7,16 @@ namespace zentrova {
 
 namespace {
 
-inline unsigned byteAt(const char* data, size_t i) { return static_cast<unsigned char>(data[i]); }
+inline unsigned byteAt(const char* data, size_t i)
+{
+    return static_cast<unsigned char>(data[i]);
+}
 
 // A 16-bit number, high byte first.
-inline int bigEndianAt(const std::string& bytes, size_t i) { return int(byteAt(bytes.data(), i) * 256 + byteAt(bytes.data(), i + 1)); }
+inline int bigEndianAt(const std::string& bytes, size_t i)
+{
+    return int(byteAt(bytes.data(), i) * 256 + byteAt(bytes.data(), i + 1));
+}
 
 void appendBigEndian(std::string& out, int value)
 {
@@ -34,12 +40,18 @@ std::string pad3(long v)
 int columnOfTag(unsigned char tag)
 {
     switch (tag) {
-    case 'R': return 4;
-    case 'M': return 5;
-    case 'P': return 6;
-    case 'D': return 7;
-    case 'T': return 8;
-    default: return 3;
+    case 'R':
+        return 4;
+    case 'M':
+        return 5;
+    case 'P':
+        return 6;
+    case 'D':
+        return 7;
+    case 'T':
+        return 8;
+    default:
+        return 3;
     }
 }
 
@@ -55,17 +67,26 @@ constexpr std::string_view RecordName = "SRE";
 std::string_view requestName(Request request)
 {
     switch (request) {
-    case Request::Start: return "MRD";
-    case Request::Identify: return "MWH";
-    case Request::Count: return "MNU";
-    case Request::FirstRecord: return "MSS";
-    case Request::NextRecord: return "MRE";
-    case Request::End: return "MEX";
+    case Request::Start:
+        return "MRD";
+    case Request::Identify:
+        return "MWH";
+    case Request::Count:
+        return "MNU";
+    case Request::FirstRecord:
+        return "MSS";
+    case Request::NextRecord:
+        return "MRE";
+    case Request::End:
+        return "MEX";
     }
     return {};
 }
 
-bool requestEndsWithZero(Request request) { return request == Request::Start || request == Request::End; }
+bool requestEndsWithZero(Request request)
+{
+    return request == Request::Start || request == Request::End;
+}
 
 std::string requestFrame(Request request)
 {
@@ -77,8 +98,8 @@ std::string requestFrame(Request request)
 
 bool requestNamed(std::string_view name, Request& request)
 {
-    for (Request r : {Request::Start, Request::Identify, Request::Count, Request::FirstRecord, Request::NextRecord,
-                      Request::End})
+    for (Request r :
+         {Request::Start, Request::Identify, Request::Count, Request::FirstRecord, Request::NextRecord, Request::End})
         if (name == requestName(r)) {
             request = r;
             return true;
@@ -210,7 +231,10 @@ std::string countFrame(int count)
 
 // ------------------------------------------------------------ record
 
-size_t recordHeaderSize(int lengthWidth) { return RecordName.size() + size_t(lengthWidth == 2 ? 2 : 1); }
+size_t recordHeaderSize(int lengthWidth)
+{
+    return RecordName.size() + size_t(lengthWidth == 2 ? 2 : 1);
+}
 
 bool recordLengthOf(const std::string& head, int lengthWidth, int& length)
 {
@@ -235,7 +259,10 @@ std::string recordFrame(const std::string& record, int lengthWidth)
     return recordHeader(int(record.size()), lengthWidth) + record;
 }
 
-bool isCodedItem(char tag) { return tag == 'R' || tag == 'M' || tag == 'P'; }
+bool isCodedItem(char tag)
+{
+    return tag == 'R' || tag == 'M' || tag == 'P';
+}
 
 Record parseRecord(const char* data, size_t length, int positionDepth)
 {

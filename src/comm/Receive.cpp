@@ -1,12 +1,12 @@
 #include "comm/Receive.h"
 
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "base/TextRules.h"
 #include "comm/Exchange.h"
 #include "comm/PortDirectory.h"
 #include "shell/AppContext.h"
 #include "shell/Profile.h"
-#include "base/Progress.h"
-#include "base/Prompts.h"
-#include "base/TextRules.h"
 #include "structure/StructureFile.h"
 
 #include <QFile>
@@ -134,7 +134,8 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
 
     const Record record = parseRecord(data, length, ctx.profile.positionDepth);
     const int base = functionTextBase(ctx.familyCode);
-    const std::string functionName = record.hasFunction ? ctx.names.function(base + long(record.function)) : std::string();
+    const std::string functionName =
+        record.hasFunction ? ctx.names.function(base + long(record.function)) : std::string();
     ResultTable::Row cells = resultRowOf(record, base, functionName);
     for (int c = 0; c < ResultTable::ColumnCount; ++c)
         t.setCell(c, row, std::move(cells[size_t(c)]));
@@ -280,7 +281,8 @@ private:
     // Runs one stage: its failure is reported with the stage's message and
     // the transfer goes on. A device that went away is not a stage's failure:
     // it is noted and reported once, at the end.
-    template <class F> bool stage(ReceiveStage failure, F&& f)
+    template <class F>
+    bool stage(ReceiveStage failure, F&& f)
     {
         try {
             f();
@@ -386,13 +388,13 @@ void Transfer::receiveRecords(int headerTimeoutMs)
 
     if (out_.tableFull) {
         ctx_.prompts->message(MsgType::Warning, ctx_.texts.text("TableFull_50") + ' ' + std::to_string(out_.done), MbOK,
-                             0);
+                              0);
         return;
     }
 
     if (!lost_ && status > RecordRead && out_.done < out_.count) {
-        const std::string text = ctx_.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" +
-                                 std::to_string(out_.count);
+        const std::string text =
+            ctx_.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" + std::to_string(out_.count);
         ctx_.prompts->message(MsgType::Error, text, MbOK, 1);
     }
 }

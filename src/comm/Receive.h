@@ -1,6 +1,6 @@
 #pragma once
-#include "comm/Port.h"
 #include "comm/InstrumentLink.h"
+#include "comm/Port.h"
 #include "comm/Protocol.h"
 
 #include <array>
@@ -110,14 +110,14 @@ struct ReceiveOutcome {
         Failed,          // a stage failed before any record (its message was shown)
     };
     Status status = Status::Failed;
-    int count = 0;       // announced by the instrument
-    int done = 0;        // records decoded
+    int count = 0; // announced by the instrument
+    int done = 0;  // records decoded
     bool identified = false;
     unsigned typeCode = 0; // the type code the instrument reported (when identified)
     // The result table reached structure_file::MaxTableRows rows and the
     // instrument had more: receiving stopped with `done` records kept.
     bool tableFull = false;
-    std::string error;   // the port's message when it failed or was lost
+    std::string error; // the port's message when it failed or was lost
 };
 
 // Instrument > Receive Results, from opening the port to the results view:
@@ -126,8 +126,8 @@ struct ReceiveOutcome {
 // position order, "MEX", the tree and the view. Every stage reports its own
 // failure and the transfer goes on with the next; records received are never
 // dropped. Runs on the calling thread and returns when it is over.
-ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress,
-                              const ReceiveHooks& hooks, Clock& clock = systemClock());
+ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks,
+                              Clock& clock = systemClock());
 
 // The exit status of a transfer for the command-line tool: 0 when every
 // record came, 3 when the exchange started and fewer records came than the

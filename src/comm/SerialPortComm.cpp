@@ -72,7 +72,9 @@ std::string portLockHolder(const QString& device)
     return {};
 }
 
-SerialPortComm::SerialPortComm(Resolver resolve) : resolve_(std::move(resolve)) {}
+SerialPortComm::SerialPortComm(Resolver resolve) : resolve_(std::move(resolve))
+{
+}
 
 SerialPortComm::~SerialPortComm()
 {
@@ -116,7 +118,10 @@ void SerialPortComm::open()
     port_.setReadBufferSize(0); // the input queue holds a whole reply and more
 }
 
-bool SerialPortComm::active() const { return port_.isOpen(); }
+bool SerialPortComm::active() const
+{
+    return port_.isOpen();
+}
 
 void SerialPortComm::close()
 {
@@ -159,9 +164,9 @@ void SerialPortComm::checkDevice(bool writing)
     }
     if (ioError)
         throw SerialError(writing ? SerialError::Kind::Write : SerialError::Kind::Read,
-                           std::string(writing ? "Write error (" : "Read error (") + std::to_string(EIO) + "), " +
-                               systemErrorText(EIO),
-                           EIO, false, device_);
+                          std::string(writing ? "Write error (" : "Read error (") + std::to_string(EIO) + "), " +
+                              systemErrorText(EIO),
+                          EIO, false, device_);
     // Poll time-outs and refused modem-line calls are not failures here.
 }
 
@@ -201,7 +206,7 @@ void SerialPortComm::write(const char* buffer, int n)
         return;
     if (!port_.isOpen())
         throw SerialError(SerialError::Kind::Write,
-                           "Write error (" + std::to_string(EBADF) + "), " + systemErrorText(EBADF), EBADF);
+                          "Write error (" + std::to_string(EBADF) + "), " + systemErrorText(EBADF), EBADF);
     // Room in the output queue: wait for the device to take what is queued.
     if (port_.bytesToWrite() + n > OutputQueueSize) {
         port_.waitForBytesWritten(OutputWaitMs);
@@ -252,7 +257,7 @@ void SerialPortComm::setBaudRate(int baud)
 void SerialPortComm::setParity(Parity p)
 {
     parity_ = p;
-    port_.setParity(p == Parity::None ? QSerialPort::NoParity
+    port_.setParity(p == Parity::None  ? QSerialPort::NoParity
                     : p == Parity::Odd ? QSerialPort::OddParity
                                        : QSerialPort::EvenParity);
     port_.clearError();
@@ -261,7 +266,7 @@ void SerialPortComm::setParity(Parity p)
 void SerialPortComm::setDataBits(int bits)
 {
     dataBits_ = bits;
-    port_.setDataBits(bits == 5 ? QSerialPort::Data5
+    port_.setDataBits(bits == 5   ? QSerialPort::Data5
                       : bits == 6 ? QSerialPort::Data6
                       : bits == 7 ? QSerialPort::Data7
                                   : QSerialPort::Data8);

@@ -1,8 +1,8 @@
 #pragma once
 #include "comm/Port.h"
 
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 
 namespace zentrova {
 
@@ -24,12 +24,30 @@ public:
     bool active() const override { return inner_.active(); }
     void close() override;
     void purge() override;
-    int inputCount() override { return guard([&] { return inner_.inputCount(); }); }
-    int outputCount() override { return guard([&] { return inner_.outputCount(); }); }
+    int inputCount() override
+    {
+        return guard([&] { return inner_.inputCount(); });
+    }
+    int outputCount() override
+    {
+        return guard([&] { return inner_.outputCount(); });
+    }
     int read(char* buffer, int n) override;
     void write(const char* buffer, int n) override;
-    void waitForInput(int ms) override { guard([&] { inner_.waitForInput(ms); return 0; }); }
-    void waitForOutput(int ms) override { guard([&] { inner_.waitForOutput(ms); return 0; }); }
+    void waitForInput(int ms) override
+    {
+        guard([&] {
+            inner_.waitForInput(ms);
+            return 0;
+        });
+    }
+    void waitForOutput(int ms) override
+    {
+        guard([&] {
+            inner_.waitForOutput(ms);
+            return 0;
+        });
+    }
 
     void setPortName(const QString& name) override { inner_.setPortName(name); }
     QString portName() const override { return inner_.portName(); }
@@ -44,7 +62,8 @@ public:
     static std::string hexLine(const char* data, int n);
 
 private:
-    template <class F> int guard(F f)
+    template <class F>
+    int guard(F f)
     {
         try {
             return f();

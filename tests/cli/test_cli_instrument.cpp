@@ -1,7 +1,7 @@
 // zentrova-cli export, receive and identify, run as programs against a
 // structure file and the simulated tester.
-#include "report/Export.h"
 #include "base/Progress.h"
+#include "report/Export.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 
@@ -73,7 +73,7 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     const QString file = dir_.file(QStringLiteral("memory.ZIT"));
     const QString trace = dir_.file(QStringLiteral("trace.txt"));
     const Result r = run({QStringLiteral("receive"), QStringLiteral("--port"), device, QStringLiteral("-o"), file,
-                       QStringLiteral("--trace"), trace});
+                          QStringLiteral("--trace"), trace});
     ASSERT_EQ(r.code, 0) << r.err.constData();
     EXPECT_TRUE(dir_.readFile(QStringLiteral("trace.txt")).find("MWH") != std::string::npos);
 
@@ -89,7 +89,7 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
 
     const QString txt = dir_.file(QStringLiteral("memory.txt"));
     const Result e = run({QStringLiteral("export"), file, QStringLiteral("-o"), txt, QStringLiteral("--delimiter"),
-                       QStringLiteral("semicolon"), QStringLiteral("--eol"), QStringLiteral("lf")});
+                          QStringLiteral("semicolon"), QStringLiteral("--eol"), QStringLiteral("lf")});
     ASSERT_EQ(e.code, 0) << e.err.constData();
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
@@ -123,8 +123,12 @@ TEST_F(CliInstrument, ExitCodesSayWhatHappened)
     } cases[] = {
         // The exchange's start is given up at once.
         {"no answer", {QStringLiteral("fault silent MRD")}, "receive", 2, "no instrument answered on", false},
-        {"garbled identification", {QStringLiteral("fault garbage MWH \"xx\"")}, "receive", 2,
-         "its identification was not valid", false},
+        {"garbled identification",
+         {QStringLiteral("fault garbage MWH \"xx\"")},
+         "receive",
+         2,
+         "its identification was not valid",
+         false},
         {"another kind", {QStringLiteral("type 370")}, "receive", 2, "another kind answered on", false},
         {"another kind", {QStringLiteral("type 370")}, "identify", 2, "type code 370", false},
         {"no record of those announced", {QStringLiteral("fault silent MRE")}, "receive", 3, "0/30 records", true},
@@ -186,9 +190,13 @@ TEST_F(CliInstrument, IdentifyAndUsage)
 
     EXPECT_EQ(run({QStringLiteral("receive"), QStringLiteral("-o"), QStringLiteral("x")}).code, 1);
     EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("b"),
-                   QStringLiteral("--eol"), QStringLiteral("crcr")}).code, 1);
+                   QStringLiteral("--eol"), QStringLiteral("crcr")})
+                  .code,
+              1);
     EXPECT_EQ(run({QStringLiteral("receive"), QStringLiteral("--port"), QStringLiteral("/dev/null-nothing"),
-                   QStringLiteral("-o"), dir_.file(QStringLiteral("x.ZIT"))}).code, 2);
+                   QStringLiteral("-o"), dir_.file(QStringLiteral("x.ZIT"))})
+                  .code,
+              2);
 }
 
 } // namespace

@@ -117,7 +117,10 @@ void ScriptedPort::waitForInput(int ms)
     advanceTo(std::max(next, now_ + 1));
 }
 
-size_t ScriptedPort::pending() const { return input_.size() + schedule_.size(); }
+size_t ScriptedPort::pending() const
+{
+    return input_.size() + schedule_.size();
+}
 
 // ---------------------------------------------------------------- instrument
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "comm/Port.h"
 #include "base/Progress.h"
+#include "comm/Port.h"
 
 #include <deque>
 #include <functional>
@@ -25,8 +25,8 @@ public:
     void preload(const std::string& bytes) { input_ += bytes; }
 
     std::function<void(const std::string&)> onWrite;
-    std::string written;               // every byte written, in order
-    std::vector<std::string> writes;   // one entry per write call
+    std::string written;             // every byte written, in order
+    std::vector<std::string> writes; // one entry per write call
     int opens = 0;
     int closes = 0;
     int purges = 0;
@@ -109,9 +109,18 @@ public:
     void show(const std::string& caption, const std::string& line1, bool cancellable) override;
     void setLine2(const std::string& text) override { lines2.push_back(text); }
     void setPosition(int percent) override;
-    void hide() override { ++hides; shown = false; }
+    void hide() override
+    {
+        ++hides;
+        shown = false;
+    }
     bool cancelRequested() const override { return cancel; }
-    void processEvents(int) override { ++pumps; if (onPump) onPump(); }
+    void processEvents(int) override
+    {
+        ++pumps;
+        if (onPump)
+            onPump();
+    }
 
     std::vector<std::string> captions, lines2;
     std::vector<int> positions;

@@ -78,7 +78,9 @@ TEST_P(TruncatedRecordTest, DecodingStopsAtTheRecordsEnd)
 {
     const auto& c = GetParam();
     // The bytes after the record are readable memory that must not be used.
-    const std::string withTail = c.record + std::string("R\x01\x07" "999\0", 8);
+    const std::string withTail = c.record + std::string("R\x01\x07"
+                                                        "999\0",
+                                                        8);
     decodeRecord(ctx, withTail.data(), c.record.size(), 1);
     EXPECT_EQ(table.cell(1, 1), c.column1);
     EXPECT_EQ(table.cell(3, 1), c.column3);
@@ -87,15 +89,18 @@ TEST_P(TruncatedRecordTest, DecodingStopsAtTheRecordsEnd)
 
 INSTANTIATE_TEST_SUITE_P(
     Items, TruncatedRecordTest,
-    ::testing::Values(
-        TruncatedCase{"textWithoutEnd", rec(1, 2, 0, coded('R', 1, 7, "5.0") + "R\x01\x07" "12"), "1\r1\r2",
-                      "500\rInsulation resistance", "5015075.0"},
-        TruncatedCase{"unitMissing", rec(1, 2, 0, coded('R', 1, 7, "5.0") + "R\x01"), "1\r1\r2",
-                      "500\rInsulation resistance", "5015075.0"},
-        TruncatedCase{"tagOnly", rec(1, 2, 0, std::string("R")), "1\r1\r2", "500\rInsulation resistance", ""},
-        TruncatedCase{"noFunctionByte", rec(1, 2, 0).substr(0, 4), "1\r1\r2", "", ""},
-        TruncatedCase{"halfAPosition", std::string("\x00\x04\x00", 3), "1\r4\r0", "", ""},
-        TruncatedCase{"empty", std::string(), "1\r0\r0", "", ""}),
+    ::testing::Values(TruncatedCase{"textWithoutEnd",
+                                    rec(1, 2, 0,
+                                        coded('R', 1, 7, "5.0") + "R\x01\x07"
+                                                                  "12"),
+                                    "1\r1\r2", "500\rInsulation resistance", "5015075.0"},
+                      TruncatedCase{"unitMissing", rec(1, 2, 0, coded('R', 1, 7, "5.0") + "R\x01"), "1\r1\r2",
+                                    "500\rInsulation resistance", "5015075.0"},
+                      TruncatedCase{"tagOnly", rec(1, 2, 0, std::string("R")), "1\r1\r2", "500\rInsulation resistance",
+                                    ""},
+                      TruncatedCase{"noFunctionByte", rec(1, 2, 0).substr(0, 4), "1\r1\r2", "", ""},
+                      TruncatedCase{"halfAPosition", std::string("\x00\x04\x00", 3), "1\r4\r0", "", ""},
+                      TruncatedCase{"empty", std::string(), "1\r0\r0", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DecodeFixture, UnknownCodesGiveEmptyNames)
@@ -200,7 +205,10 @@ struct FamilyCase {
     int family;
 };
 class FamilyCodeTest : public ::testing::TestWithParam<FamilyCase> {};
-TEST_P(FamilyCodeTest, FollowsTypeCode) { EXPECT_EQ(familyCodeOf(GetParam().typeCode), GetParam().family); }
+TEST_P(FamilyCodeTest, FollowsTypeCode)
+{
+    EXPECT_EQ(familyCodeOf(GetParam().typeCode), GetParam().family);
+}
 INSTANTIATE_TEST_SUITE_P(Codes, FamilyCodeTest,
                          ::testing::Values(FamilyCase{114, 14}, FamilyCase{14, 14}, FamilyCase{370, 114},
                                            FamilyCase{100, 0}, FamilyCase{199, 99}, FamilyCase{200, 200},
@@ -228,7 +236,10 @@ TEST(Identification, TextsEndAtNulDropLineFeedsAndStopAtBuffer)
 
 TEST(Identification, CleaningKeepsCarriageReturns)
 {
-    EXPECT_EQ(cleanInstrumentText(std::string("A\tB\rC\xc8" "D\x01", 8)), "A B\rC D ");
+    EXPECT_EQ(cleanInstrumentText(std::string("A\tB\rC\xc8"
+                                              "D\x01",
+                                              8)),
+              "A B\rC D ");
 }
 
 // ------------------------------------------------------------ frames
@@ -249,7 +260,9 @@ TEST(Frames, NumbersHaveTheirByteOrder)
     EXPECT_EQ(identificationFrame(std::string(300, 'x')).substr(0, 5), std::string("SWH\x01\x2c", 5));
     ASSERT_TRUE(identificationLengthOf(std::string("SWH\x01\x2c", 5), n));
     EXPECT_EQ(n, 300);
-    EXPECT_EQ(identificationPayload(0x1234, {"A"}), std::string("\x34\x12" "A\0", 4));
+    EXPECT_EQ(identificationPayload(0x1234, {"A"}), std::string("\x34\x12"
+                                                                "A\0",
+                                                                4));
 
     EXPECT_EQ(recordHeader(300, 2), std::string("SRE\x01\x2c", 5));
     EXPECT_EQ(recordHeader(200), std::string("SRE\xc8", 4));
@@ -265,7 +278,15 @@ TEST(Frames, NumbersHaveTheirByteOrder)
 
 TEST(Frames, RecordWithAnObjectNumber)
 {
-    const std::string bytes("\x01\x02" "\x00\x03" "\x01\x00" "\x07" "R\x01\x08" "5\0" "D" "2024\0", 18);
+    const std::string bytes("\x01\x02"
+                            "\x00\x03"
+                            "\x01\x00"
+                            "\x07"
+                            "R\x01\x08"
+                            "5\0"
+                            "D"
+                            "2024\0",
+                            18);
     const Record r = parseRecord(bytes.data(), bytes.size(), 3);
     EXPECT_EQ(r.object, 258);
     EXPECT_EQ(r.block, 3);

@@ -1,12 +1,12 @@
 // Transfers from zentrova-sim over a pseudo-terminal, through the real
 // serial port object: the path a real instrument takes.
 #include "ScriptedPort.h"
+#include "base/TextRules.h"
 #include "comm/InstrumentData.h"
 #include "comm/InstrumentLink.h"
 #include "comm/PortDirectory.h"
 #include "comm/Receive.h"
 #include "comm/SerialPortComm.h"
-#include "base/TextRules.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -309,8 +309,8 @@ TEST(EndToEndPorts, DeviceInUseIsRefusedWithTheSystemsReason)
         second.open();
         FAIL() << "a second open succeeded";
     } catch (const SerialError& e) {
-        EXPECT_EQ(std::string(e.what()), "Unable to open specified device " + sim.device.toStdString() +
-                                             " (16), Device or resource busy");
+        EXPECT_EQ(std::string(e.what()),
+                  "Unable to open specified device " + sim.device.toStdString() + " (16), Device or resource busy");
     }
     EXPECT_THROW(first.open(), SerialError);
     EXPECT_THROW(first.setPortName(QStringLiteral("COM2")), SerialError);
@@ -363,8 +363,7 @@ TEST(EndToEndPorts, PortLockedByAnotherProgramIsRefusedWithItsHolder)
     } catch (const SerialError& e) {
         EXPECT_TRUE(e.portBusy());
         EXPECT_EQ(e.holder(), holder);
-        EXPECT_EQ(nthLine(commErrorText(*program.ctx, e), 3),
-                  program.ctx->texts.text("PortBusy_40") + " " + holder);
+        EXPECT_EQ(nthLine(commErrorText(*program.ctx, e), 3), program.ctx->texts.text("PortBusy_40") + " " + holder);
     }
     EXPECT_FALSE(serial.active());
 

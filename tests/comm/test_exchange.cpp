@@ -45,15 +45,13 @@ TEST_P(WaitAcknowledgeTest, GivesStatusOfFrame)
         EXPECT_GE(waited, 1000'000);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Statuses, WaitAcknowledgeTest,
-    ::testing::Values(AckCase{"accepted", std::string("SER\x7f\0", 5), 0},
-                      AckCase{"instrumentError", std::string("SER\x01\x05", 5), 5},
-                      AckCase{"thirdByteNotR", std::string("SEX\0\0", 5), 2},
-                      AckCase{"twoBytesThenSilence", "SE", 2},
-                      AckCase{"fourBytesThenSilence", "SER\x01", 1},
-                      AckCase{"silence", "", 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Statuses, WaitAcknowledgeTest,
+                         ::testing::Values(AckCase{"accepted", std::string("SER\x7f\0", 5), 0},
+                                           AckCase{"instrumentError", std::string("SER\x01\x05", 5), 5},
+                                           AckCase{"thirdByteNotR", std::string("SEX\0\0", 5), 2},
+                                           AckCase{"twoBytesThenSilence", "SE", 2},
+                                           AckCase{"fourBytesThenSilence", "SER\x01", 1}, AckCase{"silence", "", 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExchangeFixture, IdleTimeOutRestartsWithEveryByte)
 {
@@ -191,7 +189,7 @@ TEST_F(ExchangeFixture, BabblingInstrumentCannotHoldTheDrainForever)
 
 struct StoredCase {
     const char* name;
-    const char* com;  // nullptr: key missing
+    const char* com; // nullptr: key missing
     const char* baud;
     int port;
     int baudIndex;
@@ -212,13 +210,13 @@ TEST_P(StoredChoiceTest, SelectsOnlyValidEntries)
     EXPECT_EQ(choice.baud, c.baudIndex);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, StoredChoiceTest,
-    ::testing::Values(StoredCase{"missing", nullptr, nullptr, 0, 3}, StoredCase{"zero", "0", "0", 0, 3},
-                      StoredCase{"seventeen", "17", "7", 0, 3}, StoredCase{"minusOne", "-1", "-1", 0, 3},
-                      StoredCase{"four", "4", "4", 3, 3}, StoredCase{"last", "16", "6", 15, 5},
-                      StoredCase{"first", "1", "1", 0, 0}, StoredCase{"garbage", "x2", "9600", 0, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Settings, StoredChoiceTest,
+                         ::testing::Values(StoredCase{"missing", nullptr, nullptr, 0, 3},
+                                           StoredCase{"zero", "0", "0", 0, 3}, StoredCase{"seventeen", "17", "7", 0, 3},
+                                           StoredCase{"minusOne", "-1", "-1", 0, 3}, StoredCase{"four", "4", "4", 3, 3},
+                                           StoredCase{"last", "16", "6", 15, 5}, StoredCase{"first", "1", "1", 0, 0},
+                                           StoredCase{"garbage", "x2", "9600", 0, 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PortSettings, OkWritesBothIndexesPlusOne)
 {
@@ -275,9 +273,8 @@ TEST(PortSettings, SearchStopsBetweenAttempts)
     RecordingProgress progress;
     Exchange ex(*p.ctx, port, progress, port);
     int asked = 0;
-    const SearchResult r = searchInstrument(ex, [&] { return ++asked > 4; }, [&](const PortChoice& c) {
-        applyPortSettings(port, c);
-    });
+    const SearchResult r = searchInstrument(
+        ex, [&] { return ++asked > 4; }, [&](const PortChoice& c) { applyPortSettings(port, c); });
     EXPECT_FALSE(r.found);
     EXPECT_TRUE(r.stopped);
     EXPECT_EQ(r.attempts, 4);

@@ -2,10 +2,10 @@
 // their messages and what stays in the model when something goes wrong.
 #include "Records.h"
 #include "ScriptedPort.h"
+#include "base/TextRules.h"
 #include "comm/InstrumentData.h"
 #include "comm/PortDirectory.h"
 #include "comm/Receive.h"
-#include "base/TextRules.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 
@@ -33,8 +33,8 @@ struct Flow : ::testing::Test {
     void SetUp() override
     {
         instrument.identificationPayload = ScriptedInstrument::payload(
-            114, {"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme\rMain street 1",
-                  "Plant 4", "FW 1.07", "Line 5", "Line 6", "Line 7"});
+            114, {"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme\rMain street 1", "Plant 4",
+                  "FW 1.07", "Line 5", "Line 6", "Line 7"});
         // A structure that was there before.
         resetToNewStructure(ctx);
     }
@@ -45,10 +45,7 @@ struct Flow : ::testing::Test {
         hooks.refresh = [&](ReceiveStep s) { steps.push_back(s); };
         return receiveResults(ctx, link, progress, hooks, port);
     }
-    int sent(const std::string& cmd) const
-    {
-        return int(std::count(port.writes.begin(), port.writes.end(), cmd));
-    }
+    int sent(const std::string& cmd) const { return int(std::count(port.writes.begin(), port.writes.end(), cmd)); }
     void records(int n)
     {
         for (int i = 0; i < n; ++i)
@@ -238,8 +235,8 @@ TEST(ExitCode, TellsWhetherAllSomeOrNothingCame)
     const struct {
         S status;
         int done, code;
-    } cases[] = {{S::Received, 30, 0}, {S::Received, 0, 0},   {S::Incomplete, 17, 3}, {S::Incomplete, 0, 3},
-                 {S::Failed, 5, 3},    {S::Failed, 0, 2},     {S::PortFailed, 0, 2},  {S::NotAnswered, 0, 2},
+    } cases[] = {{S::Received, 30, 0},       {S::Received, 0, 0}, {S::Incomplete, 17, 3}, {S::Incomplete, 0, 3},
+                 {S::Failed, 5, 3},          {S::Failed, 0, 2},   {S::PortFailed, 0, 2},  {S::NotAnswered, 0, 2},
                  {S::OtherInstrument, 0, 2}, {S::Busy, 0, 2}};
     for (const auto& c : cases) {
         ReceiveOutcome o;
@@ -333,22 +330,31 @@ TEST_F(Flow, BytesTheStructureFileReservesBecomeSpacesAndTheFileReadsBack)
 {
     const struct {
         const char* what;
-        int text;             // identification text 1..10 to replace, 0: none
+        int text; // identification text 1..10 to replace, 0: none
         std::string textBytes;
-        std::string item;     // the text of the record's "D" item
+        std::string item; // the text of the record's "D" item
         std::string serialLine, itemLine;
     } cases[] = {
-        {"byte 2 in the serial number", 4, std::string("2148\x02" "0173"), "5.0", "2148 0173", "5.0"},
+        {"byte 2 in the serial number", 4,
+         std::string("2148\x02"
+                     "0173"),
+         "5.0", "2148 0173", "5.0"},
         {"CR in the first instrument line", 1, "Zentrova\rIT", "5.0", "21120345", "5.0"},
         {"CR in an extra line", 8, "Line\r5", "5.0", "21120345", "5.0"},
-        {"byte 2 in an item", 0, "", std::string("5\x02" "0"), "21120345", "5 0"},
+        {"byte 2 in an item", 0, "",
+         std::string("5\x02"
+                     "0"),
+         "21120345", "5 0"},
         {"line feed in an item", 0, "", "5\n0", "21120345", "5 0"},
         {"CR in an item", 0, "", "5\r0", "21120345", "5 0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<std::string> texts{"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme",
-                                       "Plant 4", "FW 1.07", "Line 5", "Line 6", "Line 7"};
+        std::vector<std::string> texts{"TeraTester", "5 kV insulation tester",
+                                       "HW 2.1",     "21120345",
+                                       "Acme",       "Plant 4",
+                                       "FW 1.07",    "Line 5",
+                                       "Line 6",     "Line 7"};
         if (c.text > 0)
             texts[size_t(c.text - 1)] = c.textBytes;
         instrument.identificationPayload = ScriptedInstrument::payload(114, texts);

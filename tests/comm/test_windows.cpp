@@ -3,9 +3,9 @@
 #include "Records.h"
 #include "ScriptedPort.h"
 #include "comm/InstrumentLink.h"
+#include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
-#include "comm/windows/InstrumentInfoDialog.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

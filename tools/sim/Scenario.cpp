@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <tuple>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace sim {
 
@@ -31,8 +31,7 @@ int hexDigit(char c)
 
 // Words of a statement: plain words, or texts in double quotes with escapes.
 // A quoted word is marked by a leading '"' in `quoted`.
-bool split(const std::string& line, std::vector<std::string>& words, std::vector<bool>& quoted,
-           std::string& error)
+bool split(const std::string& line, std::vector<std::string>& words, std::vector<bool>& quoted, std::string& error)
 {
     size_t i = 0;
     while (i < line.size()) {
@@ -53,10 +52,18 @@ bool split(const std::string& line, std::vector<std::string>& words, std::vector
                 if (c == '\\' && i < line.size()) {
                     const char e = line[i++];
                     switch (e) {
-                    case 'r': w += '\r'; break;
-                    case 'n': w += '\n'; break;
-                    case 't': w += '\t'; break;
-                    case '0': w += '\0'; break;
+                    case 'r':
+                        w += '\r';
+                        break;
+                    case 'n':
+                        w += '\n';
+                        break;
+                    case 't':
+                        w += '\t';
+                        break;
+                    case '0':
+                        w += '\0';
+                        break;
                     case 'x': {
                         const int h = i < line.size() ? hexDigit(line[i]) : -1;
                         const int l = i + 1 < line.size() ? hexDigit(line[i + 1]) : -1;
@@ -68,7 +75,8 @@ bool split(const std::string& line, std::vector<std::string>& words, std::vector
                         i += 2;
                         break;
                     }
-                    default: w += e;
+                    default:
+                        w += e;
                     }
                     continue;
                 }
@@ -165,8 +173,7 @@ bool Scenario::apply(const std::string& line, std::string& error)
             const std::string& tag = w[i++];
             if (tag == "R" || tag == "M" || tag == "P") {
                 long qq = 0, uu = 0;
-                if (i + 2 >= w.size() || !number(w[i], 0, 255, qq) || !number(w[i + 1], 0, 255, uu) ||
-                    !q[i + 2])
+                if (i + 2 >= w.size() || !number(w[i], 0, 255, qq) || !number(w[i + 1], 0, 255, uu) || !q[i + 2])
                     return error = tag + " QUANTITY UNIT \"TEXT\"", false;
                 r.items.push_back({tag[0], uint8_t(qq), uint8_t(uu), w[i + 2]});
                 i += 3;

@@ -12,13 +12,13 @@ constexpr int PositionDepth = 1;
 // What the simulated instrument holds and how it misbehaves. The text format
 // is described at the top of data/demo-scenario.
 struct CommandFault {
-    int silent = 0;          // no reply this many times (-1: never a reply)
-    int status = 0;          // acknowledgement status to send instead of 0
-    int statusTimes = -1;    // ... this many times (-1: always)
-    std::string garbage;     // bytes sent instead of the reply (once set: always)
+    int silent = 0;       // no reply this many times (-1: never a reply)
+    int status = 0;       // acknowledgement status to send instead of 0
+    int statusTimes = -1; // ... this many times (-1: always)
+    std::string garbage;  // bytes sent instead of the reply (once set: always)
     bool hasGarbage = false;
-    int slowMs = 0;          // pause between the bytes of the reply
-    int slowBytes = -1;      // ... between the first this many bytes (-1: all)
+    int slowMs = 0;     // pause between the bytes of the reply
+    int slowBytes = -1; // ... between the first this many bytes (-1: all)
 };
 
 struct Scenario {

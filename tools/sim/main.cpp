@@ -15,19 +15,19 @@
 #include "comm/Protocol.h"
 
 #include <cerrno>
-#include <map>
-#include <vector>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <map>
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -78,8 +78,8 @@ private:
     int fd_;
     FILE* log_;
     std::string in_;
-    size_t next_ = 0;     // next record to send
-    int answered_ = 0;    // records answered since "MSS"
+    size_t next_ = 0;  // next record to send
+    int answered_ = 0; // records answered since "MSS"
     std::map<std::string, int> seen_;
 };
 
@@ -115,8 +115,7 @@ void Instrument::send(const std::string& bytes, const sim::CommandFault* fault, 
         if (i > 0 && slowMs > 0 && (slowBytes < 0 || int(i) < slowBytes))
             due += int64_t(slowMs) * 1'000'000;
         due += byteNs;
-        const bool lastOrPause = i + 1 == bytes.size() ||
-                                 (slowMs > 0 && (slowBytes < 0 || int(i + 1) < slowBytes));
+        const bool lastOrPause = i + 1 == bytes.size() || (slowMs > 0 && (slowBytes < 0 || int(i + 1) < slowBytes));
         // Bytes that fall due together go out in one write; the last of them
         // is written when its time has come.
         if (lastOrPause || byteNs > 0) {

@@ -89,7 +89,10 @@ void InstrumentInfoDialog::showView(const InstrumentDataView& view)
     fill(userBox_, view.user);
 }
 
-void InstrumentInfoDialog::fillFromTable() { showView(instrumentDataFromTable(ctx.structure.table)); }
+void InstrumentInfoDialog::fillFromTable()
+{
+    showView(instrumentDataFromTable(ctx.structure.table));
+}
 
 void InstrumentInfoDialog::showEvent(QShowEvent* e)
 {

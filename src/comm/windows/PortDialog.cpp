@@ -1,12 +1,12 @@
 #include "comm/windows/PortDialog.h"
 
+#include "app/windows/HelpViewer.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
 #include "comm/Exchange.h"
 #include "comm/InstrumentLink.h"
 #include "comm/PortDirectory.h"
 #include "shell/AppContext.h"
-#include "base/Progress.h"
-#include "base/Prompts.h"
-#include "app/windows/HelpViewer.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -200,7 +200,10 @@ void PortDialog::refreshDevices()
     filling_ = false;
 }
 
-bool PortDialog::execute() { return exec() == QDialog::Accepted; }
+bool PortDialog::execute()
+{
+    return exec() == QDialog::Accepted;
+}
 
 void PortDialog::showEvent(QShowEvent* e)
 {
@@ -286,12 +289,14 @@ void PortDialog::autoFindPort()
 
     SearchResult result;
     try {
-        result = searchInstrument(ex, [this] { return searchStopRequested_; }, [&](const PortChoice& c) {
-            selectInLists(c);
-            link.select(c);
-            if (onAttempt)
-                onAttempt(c);
-        });
+        result = searchInstrument(
+            ex, [this] { return searchStopRequested_; },
+            [&](const PortChoice& c) {
+                selectInLists(c);
+                link.select(c);
+                if (onAttempt)
+                    onAttempt(c);
+            });
     } catch (const std::exception&) {
         ctx.prompts->message(MsgType::Custom, "14: ERROR", MbOK, 0);
     }

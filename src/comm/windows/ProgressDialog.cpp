@@ -1,7 +1,7 @@
 #include "comm/windows/ProgressDialog.h"
 
-#include "shell/AppContext.h"
 #include "app/windows/HelpViewer.h"
+#include "shell/AppContext.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -74,11 +74,20 @@ void ProgressDialog::show(const std::string& caption, const std::string& line1, 
     raise();
 }
 
-void ProgressDialog::setLine2(const std::string& text) { label2_->setText(ctx.decode(text)); }
+void ProgressDialog::setLine2(const std::string& text)
+{
+    label2_->setText(ctx.decode(text));
+}
 
-void ProgressDialog::setPosition(int percent) { progressBar_->setValue(std::clamp(percent, 0, 100)); }
+void ProgressDialog::setPosition(int percent)
+{
+    progressBar_->setValue(std::clamp(percent, 0, 100));
+}
 
-void ProgressDialog::hide() { QDialog::hide(); }
+void ProgressDialog::hide()
+{
+    QDialog::hide();
+}
 
 void ProgressDialog::processEvents(int ms)
 {
