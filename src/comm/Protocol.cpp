@@ -267,6 +267,12 @@ bool isCodedItem(char tag)
 Record parseRecord(const char* data, size_t length, int positionDepth)
 {
     Record r;
+    parseRecord(data, length, positionDepth, r);
+    return r;
+}
+
+void parseRecord(const char* data, size_t length, int positionDepth, Record& r)
+{
     size_t pos = 0;
     auto number = [&]() -> long {
         long v = 0;
@@ -275,33 +281,36 @@ Record parseRecord(const char* data, size_t length, int positionDepth)
         pos += 2;
         return v;
     };
-    if (positionDepth >= 3)
-        r.object = number();
+    r.object = positionDepth >= 3 ? number() : 1;
     r.block = number();
     r.element = number();
-    if (pos < length) {
-        r.hasFunction = true;
-        r.function = uint8_t(data[pos++]);
-    }
+    r.hasFunction = pos < length;
+    r.function = r.hasFunction ? uint8_t(data[pos++]) : 0;
+    size_t count = 0;
     while (pos < length) {
-        RecordItem item;
-        item.tag = data[pos++];
-        if (isCodedItem(item.tag)) {
+        const char tag = data[pos++];
+        uint8_t quantity = 0, unit = 0;
+        if (isCodedItem(tag)) {
             if (pos + 2 > length)
                 break;
-            item.quantity = uint8_t(data[pos]);
-            item.unit = uint8_t(data[pos + 1]);
+            quantity = uint8_t(data[pos]);
+            unit = uint8_t(data[pos + 1]);
             pos += 2;
         }
         const void* zero = std::memchr(data + pos, 0, length - pos);
         if (!zero)
             break; // the text runs past the record's end
         const size_t end = size_t(static_cast<const char*>(zero) - data);
+        if (count == r.items.size())
+            r.items.emplace_back();
+        RecordItem& item = r.items[count++];
+        item.tag = tag;
+        item.quantity = quantity;
+        item.unit = unit;
         item.text.assign(data + pos, end - pos);
         pos = end + 1;
-        r.items.push_back(std::move(item));
     }
-    return r;
+    r.items.resize(count);
 }
 
 std::string recordItemBytes(const RecordItem& item)
@@ -337,22 +346,24 @@ ResultCells resultRowOf(const Record& record, int functionTextBase, const std::s
     cells[1] = std::to_string(a) + '\r' + std::to_string(b) + '\r' + std::to_string(e);
     cells[2] = pad3(a) + '\r' + pad3(b) + '\r' + pad3(e) + "\r6,13";
     if (record.hasFunction) {
-        std::string name = functionName;
-        std::replace(name.begin(), name.end(), '$', '\r');
-        cells[3] = std::to_string(functionTextBase + long(record.function)) + '\r' + name;
+        std::string& cell = cells[3];
+        cell = std::to_string(functionTextBase + long(record.function)) + '\r';
+        cell.reserve(cell.size() + functionName.size());
+        for (char c : functionName)
+            cell += c == '$' ? '\r' : c;
     }
     for (const RecordItem& item : record.items) {
-        std::string line;
-        if (isCodedItem(item.tag))
-            line = pad3(functionTextBase + long(item.quantity)) + pad3(functionTextBase + long(item.unit));
-        // Each item is one line of its cell.
-        for (char c : item.text)
-            if (c != ' ')
-                line += storedLineByte(c);
+        // Each item is one line of its cell, written straight into it.
         std::string& cell = cells[size_t(columnOfTag(static_cast<unsigned char>(item.tag)))];
         if (!cell.empty())
             cell += '\r';
-        cell += line;
+        if (isCodedItem(item.tag)) {
+            cell += pad3(functionTextBase + long(item.quantity));
+            cell += pad3(functionTextBase + long(item.unit));
+        }
+        for (char c : item.text)
+            if (c != ' ')
+                cell += storedLineByte(c);
     }
     return cells;
 }

@@ -185,6 +185,9 @@ struct Record {
 // numbers as 0 and one without a function byte has no function; an item that
 // runs past the record's end ends the reading, without that item.
 Record parseRecord(const char* data, size_t length, int positionDepth);
+// The same into `into`, reusing its storage: decoding a long transfer then
+// allocates nothing per record.
+void parseRecord(const char* data, size_t length, int positionDepth, Record& into);
 std::string recordBytes(const Record& record, int positionDepth);
 std::string recordItemBytes(const RecordItem& item);
 

@@ -132,10 +132,14 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     while (t.rowCount() <= row)
         t.appendRow();
 
-    const Record record = parseRecord(data, length, ctx.profile.positionDepth);
+    // Reused from record to record: a transfer of thousands of records then
+    // allocates nothing per record for its items.
+    thread_local Record record;
+    parseRecord(data, length, ctx.profile.positionDepth, record);
     const int base = functionTextBase(ctx.familyCode);
-    const std::string functionName =
-        record.hasFunction ? ctx.names.function(base + long(record.function)) : std::string();
+    static const std::string noFunction;
+    const std::string& functionName =
+        record.hasFunction ? ctx.names.function(base + long(record.function)) : noFunction;
     ResultTable::Row cells = resultRowOf(record, base, functionName);
     for (int c = 0; c < ResultTable::ColumnCount; ++c)
         t.setCell(c, row, std::move(cells[size_t(c)]));
