@@ -72,6 +72,11 @@ struct TruncatedCase {
     std::string column1, column3, column4;
 };
 
+void PrintTo(const TruncatedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TruncatedRecordTest : public DecodeFixture, public ::testing::WithParamInterface<TruncatedCase> {};
 
 TEST_P(TruncatedRecordTest, DecodingStopsAtTheRecordsEnd)
@@ -204,6 +209,11 @@ struct FamilyCase {
     unsigned typeCode;
     int family;
 };
+void PrintTo(const FamilyCase& c, std::ostream* os)
+{
+    *os << "type code " << c.typeCode;
+}
+
 class FamilyCodeTest : public ::testing::TestWithParam<FamilyCase> {};
 TEST_P(FamilyCodeTest, FollowsTypeCode)
 {
@@ -212,7 +222,8 @@ TEST_P(FamilyCodeTest, FollowsTypeCode)
 INSTANTIATE_TEST_SUITE_P(Codes, FamilyCodeTest,
                          ::testing::Values(FamilyCase{114, 14}, FamilyCase{14, 14}, FamilyCase{370, 114},
                                            FamilyCase{100, 0}, FamilyCase{199, 99}, FamilyCase{200, 200},
-                                           FamilyCase{65535, 255}));
+                                           FamilyCase{65535, 255}),
+                         [](const auto& info) { return "Type" + std::to_string(info.param.typeCode); });
 
 TEST(Identification, TextsEndAtNulDropLineFeedsAndStopAtBuffer)
 {

@@ -30,6 +30,11 @@ struct AckCase {
     int expected;
 };
 
+void PrintTo(const AckCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class WaitAcknowledgeTest : public ExchangeFixture, public ::testing::WithParamInterface<AckCase> {};
 
 TEST_P(WaitAcknowledgeTest, GivesStatusOfFrame)
@@ -194,6 +199,11 @@ struct StoredCase {
     int port;
     int baudIndex;
 };
+
+void PrintTo(const StoredCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class StoredChoiceTest : public ::testing::TestWithParam<StoredCase> {};
 

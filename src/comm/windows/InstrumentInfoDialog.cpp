@@ -48,14 +48,14 @@ InstrumentInfoDialog::InstrumentInfoDialog(AppContext& context, InstrumentLink& 
     grid->addWidget(userBox_, 3, 1, 2, 1);
     auto* buttons = new QHBoxLayout;
     receiveBtn = new QPushButton(this);
-    OKbtn = new QPushButton(this);
-    OKbtn->setDefault(true);
+    okButton_ = new QPushButton(this);
+    okButton_->setDefault(true);
     buttons->addWidget(receiveBtn);
     buttons->addStretch();
-    buttons->addWidget(OKbtn);
+    buttons->addWidget(okButton_);
     grid->addLayout(buttons, 5, 0, 1, 2);
     connect(receiveBtn, &QPushButton::clicked, this, &InstrumentInfoDialog::receiveInstrumentData);
-    connect(OKbtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
     applyTexts();
 }
 
@@ -68,7 +68,7 @@ void InstrumentInfoDialog::applyTexts()
     firmLabel->setText(t("FirmData_25"));
     userLabel->setText(t("UserData_25"));
     receiveBtn->setText(t("&ReceiveData_15"));
-    OKbtn->setText(t("&OK_11"));
+    okButton_->setText(t("&OK_11"));
 }
 
 void InstrumentInfoDialog::showView(const InstrumentDataView& view)

@@ -51,7 +51,7 @@ private:
     QPlainTextEdit* firmBox_;
     QPlainTextEdit* userBox_;
     QPushButton* receiveBtn;
-    QPushButton* OKbtn;
+    QPushButton* okButton_;
 };
 
 } // namespace zentrova

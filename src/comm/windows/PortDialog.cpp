@@ -112,12 +112,12 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     auto* buttons = new QHBoxLayout(buttonPanel);
     buttons->setContentsMargins(0, 0, 0, 0);
     autoFindBtn = new QPushButton(buttonPanel);
-    OKbtn = new QPushButton(buttonPanel);
+    okButton_ = new QPushButton(buttonPanel);
     cancelBtn = new QPushButton(buttonPanel);
-    OKbtn->setDefault(true);
+    okButton_->setDefault(true);
     buttons->addWidget(autoFindBtn);
     buttons->addStretch();
-    buttons->addWidget(OKbtn);
+    buttons->addWidget(okButton_);
     buttons->addWidget(cancelBtn);
     searchPanel_ = new QWidget(this);
     auto* search = new QHBoxLayout(searchPanel_);
@@ -134,7 +134,7 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     layout->addWidget(buttonPanel);
     layout->addWidget(searchPanel_);
 
-    connect(OKbtn, &QPushButton::clicked, this, &PortDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, &PortDialog::accept);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(autoFindBtn, &QPushButton::clicked, this, &PortDialog::autoFindPort);
     connect(searchCancelBtn, &QPushButton::clicked, this, &PortDialog::cancelSearch);
@@ -153,7 +153,7 @@ void PortDialog::applyTexts()
     setWindowTitle(t("ConfigureCOMPort_30"));
     portLabel->setText(t("COMPort_20"));
     baudLabel->setText(t("BaudRAte_20"));
-    OKbtn->setText(t("&OK_11"));
+    okButton_->setText(t("&OK_11"));
     cancelBtn->setText(t("&Cancel_11"));
     autoFindBtn->setText(t("&AutoFind_11"));
     searchLabel1->setText(t("SearchConfig_25"));
@@ -235,7 +235,7 @@ void PortDialog::done(int r)
         searchStopRequested_ = true;
         return;
     }
-    OKbtn->setFocus();
+    okButton_->setFocus();
     selectInLists(remembered_);
     link.select(remembered_);
     QDialog::done(r);

@@ -38,7 +38,7 @@ public:
 
     QTreeWidget* portList() const { return portList_; }
     QListWidget* baudList() const { return baudList_; }
-    QPushButton* okButton() const { return OKbtn; }
+    QPushButton* okButton() const { return okButton_; }
     QPushButton* cancelButton() const { return cancelBtn; }
     QPushButton* autoFindButton() const { return autoFindBtn; }
     QWidget* searchPanel() const { return searchPanel_; }
@@ -70,7 +70,7 @@ private:
     QLabel* baudLabel;
     QTreeWidget* portList_;
     QListWidget* baudList_;
-    QPushButton* OKbtn;
+    QPushButton* okButton_;
     QPushButton* cancelBtn;
     QPushButton* autoFindBtn;
     QWidget* buttonPanel;
