@@ -94,6 +94,10 @@ struct TypeCase {
     unsigned typeCode;
     bool recordsRead;
 };
+void PrintTo(const TypeCase& c, std::ostream* os)
+{
+    *os << "type code " << c.typeCode;
+}
 class TypeCodeFlow : public Flow, public ::testing::WithParamInterface<TypeCase> {};
 
 TEST_P(TypeCodeFlow, OnlyThisFamilyGetsRecordsRead)
@@ -115,7 +119,8 @@ TEST_P(TypeCodeFlow, OnlyThisFamilyGetsRecordsRead)
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, TypeCodeFlow,
-                         ::testing::Values(TypeCase{114, true}, TypeCase{14, true}, TypeCase{370, false}));
+                         ::testing::Values(TypeCase{114, true}, TypeCase{14, true}, TypeCase{370, false}),
+                         [](const auto& info) { return "Type" + std::to_string(info.param.typeCode); });
 
 TEST_F(Flow, ErrorInOneReadEndsTransferWithoutRepeatingARecord)
 {
