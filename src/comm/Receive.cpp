@@ -87,15 +87,14 @@ void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const
 
 // ------------------------------------------------------------ records
 
-int readRecord(AppContext& ctx, Exchange& ex, std::string& record)
+int readRecord(AppContext& ctx, Exchange& ex, std::string& record, int headerTimeoutMs)
 {
     record.clear();
     ex.sendRequest(Request::NextRecord);
     const int width = ctx.profile.resultLengthWidth;
     std::string head;
     int length = 0;
-    if (!ex.receiveBytes(head, int(recordHeaderSize(width)), ctx.receiveTimeoutMs) ||
-        !recordLengthOf(head, width, length))
+    if (!ex.receiveBytes(head, int(recordHeaderSize(width)), headerTimeoutMs) || !recordLengthOf(head, width, length))
         return RecordFailed;
     if (length == 0)
         return NoMoreRecords;
@@ -348,18 +347,12 @@ void Transfer::receiveRecords(int headerTimeoutMs)
     ex_.sendRequest(Request::FirstRecord);
     ex_.waitAcknowledge(AcknowledgeTimeoutMs); // the instrument was seen to acknowledge; the status tells nothing more
 
-    struct RestoreTimeout {
-        AppContext& c;
-        ~RestoreTimeout() { c.receiveTimeoutMs = RecordHeaderTimeoutMs; }
-    } restore{ctx_};
-    ctx_.receiveTimeoutMs = headerTimeoutMs;
-
     int row = 1;
     int status = RecordRead;
     std::string record;
     do {
         try {
-            status = readRecord(ctx_, ex_, record);
+            status = readRecord(ctx_, ex_, record, headerTimeoutMs);
         } catch (const SerialError& e) {
             if (e.deviceLost()) {
                 noteLoss(e);
@@ -478,7 +471,6 @@ void Transfer::run()
         if (!lost_)
             ex_.endExchange();
     });
-    ctx_.receiveTimeoutMs = RecordHeaderTimeoutMs;
 
     // 8: the tree from the rows.
     stage(ReceiveStage::Rows, [&] {
@@ -551,7 +543,6 @@ ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& p
     }
     port.close();
     transfer.reportLoss();
-    ctx.receiveTimeoutMs = RecordHeaderTimeoutMs;
     return out;
 }
 

@@ -40,8 +40,8 @@ enum RecordStatus : int { RecordRead = 0, NoMoreRecords = 1, RecordFailed = 3 };
 
 // One "MRE": the record's bytes in `record`. RecordFailed for a wrong or late
 // header or a record that did not arrive whole. The head may take
-// ctx.receiveTimeoutMs.
-int readRecord(AppContext& ctx, Exchange& exchange, std::string& record);
+// `headerTimeoutMs` (it grows with the announced count).
+int readRecord(AppContext& ctx, Exchange& exchange, std::string& record, int headerTimeoutMs);
 
 // Writes one result row from a record at table row `row` (the table grows to
 // hold it) and moves it to its place in position order: after every row

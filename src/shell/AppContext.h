@@ -25,10 +25,8 @@ struct AppContext {
 
     uint8_t familyCode = 0;
     uint8_t profileFamily = 4;
-    bool firstActivation = true;
     bool terminateOnMissingText = false;
     int resultsView = 0;
-    int receiveTimeoutMs = 1000;
     std::string structureFileMask;
     Profile profile;
 

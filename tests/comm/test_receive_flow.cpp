@@ -77,7 +77,6 @@ TEST_F(Flow, NormalTransferFillsTableTreeAndView)
     EXPECT_EQ(ctx.resultsView, 1);
     EXPECT_FALSE(ctx.structureSaved);
     EXPECT_EQ(ctx.currentFileName, ctx.decode(ctx.texts.defaultFileName));
-    EXPECT_EQ(ctx.receiveTimeoutMs, 1000);
     EXPECT_EQ(steps, (std::vector<ReceiveStep>{ReceiveStep::StructureCleared, ReceiveStep::TreeBuilt,
                                                ReceiveStep::ViewShown}));
     EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.texts.text("ReceiveResults_30")});

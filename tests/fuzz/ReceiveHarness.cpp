@@ -16,10 +16,10 @@
 // back, and the records that came in position order, one row each.
 #include "FuzzHarness.h"
 
-#include "comm/ScriptedPort.h"
+#include "base/TextRules.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
-#include "base/TextRules.h"
+#include "comm/ScriptedPort.h"
 
 #include <tuple>
 
@@ -108,8 +108,6 @@ int fuzzReceive(const uint8_t* data, size_t size)
         violated("receive", "the serial operation never ended");
     if (progress.shown)
         violated("receive", "the progress dialog stays open");
-    if (ctx.receiveTimeoutMs != 1000)
-        violated("receive", "the record time-out was not put back");
     if (misordered)
         violated("receive", "the windows were told of a tree or view before the structure was cleared");
     if ((receiveExitCode(out) == 0) != (out.status == S::Received))
@@ -119,8 +117,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
     if (out.done > 0) {
         const ResultTable& t = ctx.structure.table;
         if (t.rowCount() != out.done + 1) {
-            violated("receive", std::to_string(out.done) + " records left " + std::to_string(t.rowCount()) +
-                                    " rows");
+            violated("receive", std::to_string(out.done) + " records left " + std::to_string(t.rowCount()) + " rows");
             return 0;
         }
         if (!ctx.profile.resultsSorted)

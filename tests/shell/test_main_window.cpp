@@ -58,7 +58,7 @@ TEST(MainWindow, FirstActivationShowsEnglishMenusAndFourToolButtons)
     Gui g;
     g.create();
     EXPECT_FALSE(g.p.ctx->quitRequested);
-    EXPECT_FALSE(g.p.ctx->firstActivation);
+    EXPECT_FALSE(g.form->firstActivationPending());
     EXPECT_EQ(g.menuTitle(0), QStringLiteral("&File"));
     EXPECT_EQ(g.menuTitle(3), QStringLiteral("&Printout heading"));
     EXPECT_EQ(g.form->action("&OperatorTestSite_30")->text(), QStringLiteral("&Operator/Test site..."));

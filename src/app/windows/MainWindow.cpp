@@ -86,7 +86,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     // Window creation: the first activation is still to come.
-    ctx.firstActivation = true;
+    firstActivation_ = true;
     QApplication::setApplicationName(QApplication::applicationFilePath().section(u'/', -1).section(u'.', 0, 0));
     buildMenus();
     buildToolBar();
@@ -286,13 +286,13 @@ void MainWindow::buildCentre()
 void MainWindow::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
-    if (ctx.firstActivation)
+    if (firstActivation_)
         QTimer::singleShot(0, this, &MainWindow::activated);
 }
 
 void MainWindow::activated()
 {
-    if (!ctx.firstActivation)
+    if (!firstActivation_)
         return;
     resultsGrid_->data().setColCount(7);
 
@@ -325,7 +325,6 @@ void MainWindow::activated()
     // Printout heading, margins, comments, default names.
     loadReportSettings(ctx);
 
-    ctx.receiveTimeoutMs = 1000;
     helpContext_ = 1;
     ctx.resultsDiscarded = false;
 
@@ -338,7 +337,7 @@ void MainWindow::activated()
     if (!commandLineFile.isEmpty() && !ctx.quitRequested)
         files_->openCommandLineFile(commandLineFile);
     fillResultsGrid();
-    ctx.firstActivation = false;
+    firstActivation_ = false;
 
     if (ctx.quitRequested)
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });

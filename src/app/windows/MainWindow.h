@@ -57,6 +57,7 @@ public:
 
     // The first activation: languages, profile, settings, command-line file.
     void activated();
+    bool firstActivationPending() const { return firstActivation_; }
     void applyFamilyProfile();
     void writeResultHeadings();
 
@@ -126,6 +127,7 @@ private:
     std::unique_ptr<CopyBuffer> copyBuffer_;
     int treeWidth_ = 300;
     int helpContext_ = 1;
+    bool firstActivation_ = true; // the start-up sequence has yet to run
 
     Windows w_;
     InstrumentLink* link_ = nullptr;
