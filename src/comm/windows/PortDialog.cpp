@@ -29,13 +29,8 @@ constexpr int DeviceColumn = 1;
 
 // While the search runs the dialog stays responsive (its Cancel button),
 // but nothing cancels a single attempt.
-class SearchPump final : public Progress {
+class SearchPump final : public NullProgress {
 public:
-    void show(const std::string&, const std::string&, bool) override {}
-    void setLine2(const std::string&) override {}
-    void setPosition(int) override {}
-    void hide() override {}
-    bool cancelRequested() const override { return false; }
     void processEvents(int ms) override { QCoreApplication::processEvents(QEventLoop::AllEvents, std::max(ms, 0)); }
 };
 
