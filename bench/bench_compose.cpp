@@ -56,11 +56,11 @@ struct Report {
         ctx.heading.footer = {"Inspection report", "", ""};
         ctx.comments.lines[0] = "All circuits were disconnected from the supply during the test.";
 
-        ElementNode* block = ctx.structure.tree.add(nullptr);
+        ElementNode* block = ctx.document.structure.tree.add(nullptr);
         block->name = "001";
         block->info.kind = KindObject;
         block->info.number = 1;
-        ResultTable& t = ctx.structure.table;
+        ResultTable& t = ctx.document.structure.table;
         for (int i = 0; i < rows; ++i) {
             const int r = t.appendRow();
             const int element = 1 + i / 20;

@@ -59,14 +59,14 @@ void decodeAll(benchmark::State& state, bool reverse)
     for (auto _ : state) {
         state.PauseTiming();
         clearResultTable(ctx);
-        ctx.structure.table.setCell(1, 0, "TeraTest 5kV");
+        ctx.document.structure.table.setCell(1, 0, "TeraTest 5kV");
         state.ResumeTiming();
         int row = 1;
         for (int i = 0; i < RecordCount; ++i) {
             const std::string& r = records[size_t(reverse ? RecordCount - 1 - i : i)];
             decodeRecord(ctx, r.data(), r.size(), row++);
         }
-        benchmark::DoNotOptimize(ctx.structure.table.rowCount());
+        benchmark::DoNotOptimize(ctx.document.structure.table.rowCount());
     }
     state.SetItemsProcessed(state.iterations() * RecordCount);
 }

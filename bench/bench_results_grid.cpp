@@ -20,12 +20,12 @@ void BM_FillResultsGrid(benchmark::State& state)
     ctx.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
     bench::addInsulationNames(ctx.names);
 
-    ElementNode* block = ctx.structure.tree.add(nullptr);
+    ElementNode* block = ctx.document.structure.tree.add(nullptr);
     block->name = "001";
     block->info.kind = KindObject;
     block->info.number = 1;
     const int rows = int(state.range(0));
-    ResultTable& t = ctx.structure.table;
+    ResultTable& t = ctx.document.structure.table;
     for (int i = 0; i < rows; ++i) {
         const int r = t.appendRow();
         const int element = 1 + i / 20;

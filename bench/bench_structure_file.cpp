@@ -60,7 +60,7 @@ void fill(AppContext& c, int rows, int elements)
     clearResultTable(c);
     const int perBlock = 20;
     const int blocks = elements / perBlock;
-    c.structure.table.setCell(1, 0, "TIVE5kV\rHW 1.02\rFW 3.10\r12345678\r\r\r\r");
+    c.document.structure.table.setCell(1, 0, "TIVE5kV\rHW 1.02\rFW 3.10\r12345678\r\r\r\r");
     int row = 1;
     for (int b = 1; b <= blocks; ++b) {
         ElementNode* block = addElementNode(c, nullptr);
@@ -74,7 +74,7 @@ void fill(AppContext& c, int rows, int elements)
     }
     for (; row <= rows; ++row) {
         const int b = 1 + (row - 1) * blocks / rows, e = 1 + (row % (perBlock - 1));
-        ResultTable& t = c.structure.table;
+        ResultTable& t = c.document.structure.table;
         const int r = t.appendRow();
         t.setCell(1, r, "1\r" + std::to_string(b) + "\r" + std::to_string(e));
         t.setCell(2, r, "House\rBlock " + std::to_string(b) + "\rElement " + std::to_string(e) + "\r13,0");
@@ -115,7 +115,7 @@ void BM_WriteStructureFile(benchmark::State& state)
 {
     Sample& s = sample(int(state.range(0)), int(state.range(1)));
     Program& p = *s.program;
-    p.ctx->currentFileName = s.copy;
+    p.ctx->document.fileName = s.copy;
     for (auto _ : state) {
         FileEnv env = p.env();
         if (!writeStructureFile(env))

@@ -85,7 +85,7 @@ std::unique_ptr<Program> loadProgram()
     if (!loadProgramState(c))
         return nullptr;
     p->prompts.ctx = &c;
-    c.currentFileName = c.decode(c.texts.defaultFileName);
+    c.document.fileName = c.decode(c.texts.defaultFileName);
     return p;
 }
 
@@ -121,7 +121,7 @@ int readInput(Program& program, ReportPages& pages, const QString& path)
         fail(path + QStringLiteral(": ") + error);
         return ExitBadInput;
     }
-    ctx.currentFileName = path;
+    ctx.document.fileName = path;
     StructureView view;
     FileEnv env{ctx, pages, program.progress, view};
     const ReadResult r = loadStructure(env, bytes, ctx.encode(path));

@@ -34,7 +34,7 @@ int convertCommand(const QStringList& args)
     if (const int rc = readInput(*program, pages, in); rc != ExitOk)
         return rc;
     AppContext& ctx = *program->ctx;
-    ctx.currentFileName = out;
+    ctx.document.fileName = out;
     const std::string bytes = composeStructureFile(ctx, pages, &program->progress);
     program->progress.hide();
     QString error;

@@ -122,12 +122,12 @@ QJsonObject Json::document(const ReportPages& pages, bool complete) const
     doc[QStringLiteral("comments")] = comments;
     doc[QStringLiteral("autotest")] = autotest;
     doc[QStringLiteral("checks")] = text(ctx_.comments.checks);
-    doc[QStringLiteral("results_discarded")] = ctx_.resultsDiscarded;
+    doc[QStringLiteral("results_discarded")] = ctx_.document.resultsDiscarded;
     doc[QStringLiteral("complete")] = complete;
 
     // The top level is a list like every node's children.
     QJsonArray tree;
-    for (const auto& root : ctx_.structure.tree.roots()) {
+    for (const auto& root : ctx_.document.structure.tree.roots()) {
         QJsonObject c;
         c[QStringLiteral("name")] = text(root->name);
         c[QStringLiteral("kind")] = int(root->info.kind);
@@ -139,7 +139,7 @@ QJsonObject Json::document(const ReportPages& pages, bool complete) const
     doc[QStringLiteral("tree")] = tree;
 
     QJsonArray table;
-    const ResultTable& t = ctx_.structure.table;
+    const ResultTable& t = ctx_.document.structure.table;
     for (int r = 0; r < t.rowCount(); ++r) {
         QJsonArray row;
         for (const auto& cell : t.row(r))

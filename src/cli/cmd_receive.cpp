@@ -189,8 +189,8 @@ int receiveCommand(const QStringList& args)
     if (rc == 3 && !outcome.tableFull)
         fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
 
-    ctx.currentFileName = o.out;
-    const std::string bytes = composeStructureFile(ctx, ctx.protocol, &program->progress);
+    ctx.document.fileName = o.out;
+    const std::string bytes = composeStructureFile(ctx, ctx.document.reportPages, &program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(o.out, bytes, &error)) {

@@ -97,17 +97,18 @@ int reportCommand(const QStringList& args)
         return rc;
     AppContext& ctx = *program->ctx;
 
-    const ElementNode* node = ctx.structure.tree.selected ? ctx.structure.tree.selected : ctx.structure.tree.first();
+    const ElementNode* node = ctx.document.structure.tree.selected ? ctx.document.structure.tree.selected
+                                                                   : ctx.document.structure.tree.first();
     if (elementGiven) {
         const QStringList path = element.split(u'/');
         if (path.size() > 2 || path.contains(QString())) {
             fail(QStringLiteral("--element takes NAME or NAME/NAME, not \"%1\"").arg(element));
             return ExitUsage;
         }
-        node = findChild(ctx, ctx.structure.tree.roots(), path[0]);
+        node = findChild(ctx, ctx.document.structure.tree.roots(), path[0]);
         if (!node) {
             fail(QStringLiteral("%1: no top-level element \"%2\" (there are: %3)")
-                     .arg(in, path[0], namesOf(ctx, ctx.structure.tree.roots())));
+                     .arg(in, path[0], namesOf(ctx, ctx.document.structure.tree.roots())));
             return ExitUsage;
         }
         if (path.size() == 2) {

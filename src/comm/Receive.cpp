@@ -76,7 +76,7 @@ int identifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, Instrum
 
 void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
 {
-    ResultTable& t = ctx.structure.table;
+    ResultTable& t = ctx.document.structure.table;
     std::string c1 = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r' + texts[6];
     for (const std::string& line : extra)
         c1 += '\r' + line;
@@ -127,7 +127,7 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
 {
     if (row < 1)
         return; // row 0 is the identification
-    ResultTable& t = ctx.structure.table;
+    ResultTable& t = ctx.document.structure.table;
     while (t.rowCount() <= row)
         t.appendRow();
 
@@ -165,7 +165,7 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
 
 void buildTreeFromResults(AppContext& ctx, Progress& progress)
 {
-    ResultTable& t = ctx.structure.table;
+    ResultTable& t = ctx.document.structure.table;
     if (t.rowCount() <= 1 || t.cell(1, 0).empty())
         return;
     clearStructure(ctx);
@@ -176,7 +176,7 @@ void buildTreeFromResults(AppContext& ctx, Progress& progress)
     const bool cancelBefore = progress.cancelRequested();
     long prevB = -1, prevE = -1;
     const int last = t.rowCount() - 1;
-    ElementTree& tree = ctx.structure.tree;
+    ElementTree& tree = ctx.document.structure.tree;
     ElementNode* top = nullptr;
     for (int r = 1; r <= last; ++r) {
         const std::string& pos = t.cell(1, r);
@@ -450,7 +450,7 @@ void Transfer::run()
         headerTimeoutMs = recordHeaderTimeoutMs(out_.count);
         clearStructure(ctx_);
         clearResultTable(ctx_);
-        ctx_.currentFileName = ctx_.decode(ctx_.texts.defaultFileName);
+        ctx_.document.fileName = ctx_.decode(ctx_.texts.defaultFileName);
         writeIdentificationRow(ctx_, texts, link_.instrumentExtraLines);
         applyFamilyProfile(ctx_);
         if (hooks_.refresh)
@@ -482,13 +482,13 @@ void Transfer::run()
     // 9: the view.
     stage(ReceiveStage::ShowView, [&] {
         ctx_.resultsView = 1;
-        if (typesMatch && ctx_.structure.tree.empty()) {
-            ctx_.structureSaved = true;
+        if (typesMatch && ctx_.document.structure.tree.empty()) {
+            ctx_.document.saved = true;
             resetToNewStructure(ctx_);
             ctx_.resultsView = 0;
         }
-        if (!ctx_.structure.tree.empty())
-            ctx_.structure.tree.selected = ctx_.structure.tree.first();
+        if (!ctx_.document.structure.tree.empty())
+            ctx_.document.structure.tree.selected = ctx_.document.structure.tree.first();
         if (typesMatch && hooks_.refresh)
             hooks_.refresh(ReceiveStep::ViewShown);
     });

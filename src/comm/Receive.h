@@ -88,7 +88,7 @@ enum class ReceiveStep {
     TreeBuilt,
     // The transfer is over for an instrument of this family: show
     // ctx.resultsView (a new empty structure has 0), select
-    // ctx.structure.tree.selected.
+    // ctx.document.structure.tree.selected.
     ViewShown,
 };
 

@@ -342,8 +342,8 @@ bool loadInterfaceTexts(AppContext& ctx)
     const std::string newDefault =
         cut(ctx.texts.text("Noname_8") + "." + ctx.texts.extension, InterfaceTexts::SlotWidth);
     ctx.texts.defaultFileName = newDefault;
-    if (ctx.currentFileName == ctx.decode(oldDefault))
-        ctx.currentFileName = ctx.decode(newDefault);
+    if (ctx.document.fileName == ctx.decode(oldDefault))
+        ctx.document.fileName = ctx.decode(newDefault);
     return !ctx.quitRequested;
 }
 

@@ -111,9 +111,9 @@ std::string exportText(const AppContext& ctx, const ReportPages& pages, const Ex
     progress.setPosition(0);
 
     // The tree, indented by level.
-    const size_t nodes = ctx.structure.tree.count();
+    const size_t nodes = ctx.document.structure.tree.count();
     size_t number = 0;
-    ctx.structure.tree.forEach([&](ElementNode& n) {
+    ctx.document.structure.tree.forEach([&](ElementNode& n) {
         const int depth = n.depth();
         if (depth == 1)
             out += cd;
@@ -137,7 +137,7 @@ std::string exportText(const AppContext& ctx, const ReportPages& pages, const Ex
     out += rd;
 
     // Result rows, numbered from 1; rows without a function code are skipped.
-    const ResultTable& t = ctx.structure.table;
+    const ResultTable& t = ctx.document.structure.table;
     int running = 0;
     for (int r = 1; r < t.rowCount(); ++r) {
         const long k = functionCodeOf(t, r);
@@ -227,7 +227,7 @@ bool runExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& fo
     r.title = ctx.texts.text("ExportTo_40");
     r.filterName = ctx.texts.text("TextFiles_12");
     r.pattern = QStringLiteral("*.TXT");
-    r.proposedName = proposedExportName(ctx.currentFileName);
+    r.proposedName = proposedExportName(ctx.document.fileName);
     for (;;) {
         const auto chosen = ctx.prompts->saveFileName(r);
         if (!chosen)

@@ -3,9 +3,8 @@
 #include "language/Language.h"
 #include "report/Export.h"
 #include "report/PrintoutHeading.h"
-#include "report/ReportPages.h"
 #include "shell/Profile.h"
-#include "structure/Structure.h"
+#include "structure/Document.h"
 
 #include <QString>
 #include <cstdint>
@@ -39,12 +38,8 @@ struct AppContext {
     Comments comments;
     DefaultNames defaultNames;
 
-    Structure structure;       // the element tree and the result table
-    ReportPages protocol;      // the report pages kept with the structure
+    Document document;         // the open structure file's content
     ExportFormat exportFormat; // the export's delimiters, kept between exports
-    bool structureSaved = true;
-    QString currentFileName;
-    bool resultsDiscarded = false;
 
     // Set when a broken language file ends the program; the running sequence
     // goes on with empty texts and the program quits when it returns.

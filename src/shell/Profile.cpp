@@ -88,9 +88,9 @@ void applyFamilyProfile(AppContext& ctx)
     ctx.structureFileMask = "*." + ctx.texts.extension;
     lang.close();
 
-    if (ctx.currentFileName == oldDefault)
-        ctx.currentFileName = ctx.decode(def);
-    ctx.currentFileName = replaceFileExtension(ctx.currentFileName, ctx.decode(ctx.texts.extension));
+    if (ctx.document.fileName == oldDefault)
+        ctx.document.fileName = ctx.decode(def);
+    ctx.document.fileName = replaceFileExtension(ctx.document.fileName, ctx.decode(ctx.texts.extension));
 }
 
 } // namespace zentrova

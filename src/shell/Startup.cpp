@@ -26,8 +26,8 @@ bool loadProgramState(AppContext& ctx)
     ctx.familyCode = 0;
     applyFamilyProfile(ctx);
     loadReportSettings(ctx);
-    ctx.structureSaved = true;
-    ctx.resultsDiscarded = false;
+    ctx.document.saved = true;
+    ctx.document.resultsDiscarded = false;
     return loaded && !ctx.quitRequested;
 }
 

@@ -12,7 +12,7 @@ int propagateRename(AppContext& ctx, const ElementNode& node, const std::string&
     const int d = p.depth;
     if (d < 0 || d > 3)
         return 0;
-    ResultTable& t = ctx.structure.table;
+    ResultTable& t = ctx.document.structure.table;
     int changed = 0;
     // Unlike the grid's walk, every row is looked at: rows of one element
     // need not stand together.
@@ -54,17 +54,17 @@ void FileCommands::Save()
     if (!env_.view.structurePanelShown())
         return;
     AppContext& ctx = env_.ctx;
-    if (!ctx.currentFileName.isEmpty() && ctx.currentFileName != ctx.decode(ctx.texts.defaultFileName))
+    if (!ctx.document.fileName.isEmpty() && ctx.document.fileName != ctx.decode(ctx.texts.defaultFileName))
         writeStructureFile(env_);
     else
-        saveStructureAs(env_, ctx.currentFileName);
+        saveStructureAs(env_, ctx.document.fileName);
 }
 
 void FileCommands::saveAs()
 {
     if (!env_.view.structurePanelShown())
         return;
-    saveStructureAs(env_, env_.ctx.currentFileName);
+    saveStructureAs(env_, env_.ctx.document.fileName);
 }
 
 bool FileCommands::closeRequested()
@@ -98,7 +98,7 @@ void FileCommands::renameElement(ElementNode& node, const std::string& name)
 {
     propagateRename(env_.ctx, node, name);
     env_.view.fillResultsGrid();
-    env_.ctx.structureSaved = false;
+    env_.ctx.document.saved = false;
     node.name = name;
 }
 

@@ -133,8 +133,8 @@ int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
         return 0;
 
     const Profile& p = ctx.profile;
-    const ResultTable& t = ctx.structure.table;
-    const std::vector<int> rows = rowsOfElement(ctx.structure, *selected, p.positionDepth, p.resultsSorted);
+    const ResultTable& t = ctx.document.structure.table;
+    const std::vector<int> rows = rowsOfElement(ctx.document.structure, *selected, p.positionDepth, p.resultsSorted);
     if (rows.empty())
         return 0;
     grid.setRowCount(int(rows.size()) + 1);

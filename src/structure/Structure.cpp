@@ -234,8 +234,8 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
 
 ElementNode* addElementNode(AppContext& ctx, ElementNode* parent)
 {
-    ElementNode* n = ctx.structure.tree.add(parent);
-    ctx.structureSaved = false;
+    ElementNode* n = ctx.document.structure.tree.add(parent);
+    ctx.document.saved = false;
     return n;
 }
 
@@ -282,22 +282,22 @@ void initElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered
             for (const auto& sibling : node->parent()->children())
                 consider(*sibling);
         } else {
-            ctx.structure.tree.forEach([&](ElementNode& n) { consider(n); });
+            ctx.document.structure.tree.forEach([&](ElementNode& n) { consider(n); });
         }
         node->name = base + std::to_string(largest + 1);
     }
-    ctx.structureSaved = false;
+    ctx.document.saved = false;
 }
 
 void clearStructure(AppContext& ctx)
 {
-    ctx.structure.tree.selected = ctx.structure.tree.last();
-    ctx.structure.tree.clear();
+    ctx.document.structure.tree.selected = ctx.document.structure.tree.last();
+    ctx.document.structure.tree.clear();
 }
 
 void clearResultTable(AppContext& ctx)
 {
-    ctx.structure.table.clear();
+    ctx.document.structure.table.clear();
 }
 
 void resetToNewStructure(AppContext& ctx)
@@ -307,9 +307,9 @@ void resetToNewStructure(AppContext& ctx)
     ElementNode* node = addElementNode(ctx, nullptr);
     const uint8_t kind = ctx.profile.topLevelSelector <= 1 ? KindObjectIT : KindObject;
     initElement(ctx, node, kind, true);
-    ctx.structure.tree.selected = ctx.structure.tree.first();
-    ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);
-    ctx.structureSaved = true;
+    ctx.document.structure.tree.selected = ctx.document.structure.tree.first();
+    ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
+    ctx.document.saved = true;
 }
 
 } // namespace zentrova

@@ -83,7 +83,7 @@ struct FileEnv {
 // result table and report pages). Advances `progress` when given.
 std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress = nullptr);
 
-// Writes the model to ctx.currentFileName. On success structureSaved becomes
+// Writes the model to ctx.document.fileName. On success structureSaved becomes
 // true; on failure the system's message is shown, the previous file stays
 // untouched and structureSaved keeps its value.
 bool writeStructureFile(FileEnv& env);

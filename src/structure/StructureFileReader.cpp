@@ -299,7 +299,7 @@ void Reader::readTable()
         end_ = true;
         return;
     }
-    ResultTable& t = ctx_.structure.table;
+    ResultTable& t = ctx_.document.structure.table;
     if (rows > t.rowCount())
         t.setRowCount(int(rows));
     lastPercent_ = -1;
@@ -424,7 +424,7 @@ ReadResult Reader::run()
     clearResultTable(ctx_);
     // The previous structure's pages go with it, whatever this file holds.
     env_.pages.discard(ctx_.settings);
-    ctx_.resultsDiscarded = false;
+    ctx_.document.resultsDiscarded = false;
 
     read();
     const bool v11 = cur_ == sf::Magic;
@@ -450,18 +450,18 @@ ReadResult Reader::run()
             const int32_t computed = resultsSeal(ctx_);
             readPages();
             if (storedSeal != computed)
-                ctx_.resultsDiscarded = true;
+                ctx_.document.resultsDiscarded = true;
         }
     }
 
-    ctx_.structureSaved = true;
-    if (ctx_.resultsDiscarded) {
-        ResultTable& t = ctx_.structure.table;
+    ctx_.document.saved = true;
+    if (ctx_.document.resultsDiscarded) {
+        ResultTable& t = ctx_.document.structure.table;
         for (int r = 0; r < t.rowCount(); ++r)
             t.emptyRow(r);
     }
     ctx_.resultsView = 1;
-    ctx_.structure.tree.selected = ctx_.structure.tree.first();
+    ctx_.document.structure.tree.selected = ctx_.document.structure.tree.first();
     progress.hide();
     return result_;
 }
@@ -489,7 +489,7 @@ std::string readLosses(const AppContext& ctx, const ReadResult& result)
     };
     if (result.outcome != ReadOutcome::Read && result.outcome != ReadOutcome::Damaged)
         return losses;
-    if (ctx.resultsDiscarded)
+    if (ctx.document.resultsDiscarded)
         add("ResultsDiscarded_50");
     if (!result.complete)
         add("FileIncomplete_50");
@@ -542,7 +542,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
         hideWhenNotServed();
         return {ReadOutcome::CannotOpen, ctx.encode(error)};
     }
-    ctx.currentFileName = file;
+    ctx.document.fileName = file;
     env.view.updateMainCaption();
 
     ReadResult result = loadStructure(env, bytes, ctx.encode(file));
@@ -555,7 +555,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
         // What was read is shown, but it is not the whole file: a plain Save
         // must not write it over the original, so the structure takes the
         // default name and Save asks where to put it.
-        ctx.currentFileName = ctx.decode(ctx.texts.defaultFileName);
+        ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
         env.view.updateMainCaption();
         std::string message = result.message;
         if (const std::string losses = readLosses(ctx, result); !losses.empty())

@@ -23,7 +23,7 @@ int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine)
 
 int32_t resultsSeal(const AppContext& ctx)
 {
-    return resultsSeal(ctx.familyCode, nthLine(ctx.structure.table.cell(1, 0), 4));
+    return resultsSeal(ctx.familyCode, nthLine(ctx.document.structure.table.cell(1, 0), 4));
 }
 
 namespace {
@@ -177,10 +177,11 @@ void writePageRecord(LineWriter& w, const ReportPages& pages, int i)
 
 std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress)
 {
-    const ResultTable& table = ctx.structure.table;
+    const ResultTable& table = ctx.document.structure.table;
     std::string out;
     // Lines average well under 40 bytes; one reservation avoids most regrowth.
-    out.reserve(8192 + size_t(table.rowCount()) * ResultTable::ColumnCount * 24 + ctx.structure.tree.count() * 32);
+    out.reserve(8192 + size_t(table.rowCount()) * ResultTable::ColumnCount * 24 +
+                ctx.document.structure.tree.count() * 32);
     LineWriter w(out);
 
     // The fixed header: 247 lines, then "*** STRUCTURE DATA" on line 248.
@@ -214,15 +215,15 @@ std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages
 
     if (progress) {
         progress->show(std::string(), ctx.texts.text("Wait_25"), false);
-        progress->setLine2(ctx.encode(ctx.currentFileName));
+        progress->setLine2(ctx.encode(ctx.document.fileName));
         progress->setPosition(0);
         progress->processEvents();
     }
     Gauge gauge(progress);
 
-    const long long nodes = (long long)ctx.structure.tree.count();
+    const long long nodes = (long long)ctx.document.structure.tree.count();
     long long i = 0;
-    ctx.structure.tree.forEach([&](ElementNode& n) {
+    ctx.document.structure.tree.forEach([&](ElementNode& n) {
         w.element(n);
         gauge.set(i++, std::max(nodes - 1, 1LL));
     });
@@ -251,13 +252,13 @@ bool writeStructureFile(FileEnv& env)
     AppContext& ctx = env.ctx;
     const std::string bytes = composeStructureFile(ctx, env.pages, &env.progress);
     QString error;
-    const bool ok = writeFileSafely(ctx.currentFileName, bytes, &error);
+    const bool ok = writeFileSafely(ctx.document.fileName, bytes, &error);
     env.progress.hide();
     if (!ok) {
-        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.currentFileName) + "\r" + ctx.encode(error), MbOK);
+        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.document.fileName) + "\r" + ctx.encode(error), MbOK);
         return false;
     }
-    ctx.structureSaved = true;
+    ctx.document.saved = true;
     return true;
 }
 
@@ -281,7 +282,7 @@ FileDialogRequest structureDialog(const AppContext& ctx, const char* titleKey)
 
 bool isDefaultName(const AppContext& ctx)
 {
-    return ctx.currentFileName.isEmpty() || ctx.currentFileName == ctx.decode(ctx.texts.defaultFileName);
+    return ctx.document.fileName.isEmpty() || ctx.document.fileName == ctx.decode(ctx.texts.defaultFileName);
 }
 
 } // namespace
@@ -310,12 +311,12 @@ bool saveStructureAs(FileEnv& env, const QString& proposed)
         }
         // The structure takes the new name only once it was written there:
         // after a failed write Save still means the file it came from.
-        const QString previous = ctx.currentFileName;
-        ctx.currentFileName = name;
+        const QString previous = ctx.document.fileName;
+        ctx.document.fileName = name;
         env.view.updateMainCaption();
         if (writeStructureFile(env))
             return true;
-        ctx.currentFileName = previous;
+        ctx.document.fileName = previous;
         env.view.updateMainCaption();
         return false;
     }
@@ -325,20 +326,20 @@ unsigned querySaveChanges(FileEnv& env)
 {
     AppContext& ctx = env.ctx;
     unsigned result = MbYes;
-    if (ctx.structure.table.rowCount() <= 1 && ctx.structure.tree.count() <= 1)
+    if (ctx.document.structure.table.rowCount() <= 1 && ctx.document.structure.tree.count() <= 1)
         return result; // nothing to lose
-    while (!ctx.structureSaved && result != MbNo) {
+    while (!ctx.document.saved && result != MbNo) {
         std::string text = ctx.texts.text("SaveResults_30");
         if (isDefaultName(ctx))
             text += " ?";
         else
-            text += "\r" + ctx.encode(ctx.currentFileName) + " ?";
+            text += "\r" + ctx.encode(ctx.document.fileName) + " ?";
         result = ctx.prompts->message(MsgType::Confirmation, text, MbYes | MbNo | MbCancel, 1);
         if (result != MbYes && result != MbNo)
             return MbCancel; // Cancel, or the box was closed
         if (result == MbYes) {
             if (isDefaultName(ctx))
-                saveStructureAs(env, ctx.currentFileName);
+                saveStructureAs(env, ctx.document.fileName);
             else
                 writeStructureFile(env);
         }

@@ -177,12 +177,12 @@ void writeBigStructure(const QString& path)
     AppContext& c = *p.ctx;
     c.familyCode = 14;
     resetToNewStructure(c);
-    c.structure.table.setCell(1, 0, "Tester\r\r\r123");
+    c.document.structure.table.setCell(1, 0, "Tester\r\r\r123");
     for (int r = 1; r <= 3000; ++r) {
         const std::string element = std::to_string(r / 10);
-        c.structure.table.setCell(1, r, "1\r1\r" + element);
-        c.structure.table.setCell(2, r, "001\r001\r" + std::string(60, 'e') + element + "\r6,13");
-        c.structure.table.setCell(4, r, std::string(60, 'v'));
+        c.document.structure.table.setCell(1, r, "1\r1\r" + element);
+        c.document.structure.table.setCell(2, r, "001\r001\r" + std::string(60, 'e') + element + "\r6,13");
+        c.document.structure.table.setCell(4, r, std::string(60, 'v'));
     }
     NullProgress progress;
     buildTreeFromResults(c, progress);

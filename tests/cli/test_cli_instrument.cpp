@@ -81,11 +81,11 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     LoadedProgram p;
     NullProgress quiet;
     StructureView view;
-    FileEnv env{*p.ctx, p.ctx->protocol, quiet, view};
+    FileEnv env{*p.ctx, p.ctx->document.reportPages, quiet, view};
     p.prompts.allowAnyMessage();
     ASSERT_EQ(readStructureFile(env, file).outcome, ReadOutcome::Read);
-    EXPECT_EQ(p.ctx->structure.table.rowCount(), 31);
-    EXPECT_EQ(p.ctx->structure.tree.roots().size(), 4u);
+    EXPECT_EQ(p.ctx->document.structure.table.rowCount(), 31);
+    EXPECT_EQ(p.ctx->document.structure.tree.roots().size(), 4u);
 
     const QString txt = dir_.file(QStringLiteral("memory.txt"));
     const Result e = run({QStringLiteral("export"), file, QStringLiteral("-o"), txt, QStringLiteral("--delimiter"),
@@ -95,7 +95,8 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
     NullProgress progress;
-    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")), exportText(*p.ctx, p.ctx->protocol, f, progress));
+    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")),
+              exportText(*p.ctx, p.ctx->document.reportPages, f, progress));
 }
 
 TEST_F(CliInstrument, StopAfterSeventeenOfTwentyKeepsThoseReceived)

@@ -16,7 +16,7 @@ namespace {
 struct DecodeFixture : ::testing::Test {
     LoadedProgram program;
     AppContext& ctx = *program.ctx;
-    ResultTable& table = ctx.structure.table;
+    ResultTable& table = ctx.document.structure.table;
     RecordingProgress progress;
     int next = 1;
 
@@ -31,7 +31,7 @@ struct DecodeFixture : ::testing::Test {
     std::vector<std::string> names(const ElementNode* parent) const
     {
         std::vector<std::string> out;
-        const auto& list = parent ? parent->children() : ctx.structure.tree.roots();
+        const auto& list = parent ? parent->children() : ctx.document.structure.tree.roots();
         for (const auto& n : list)
             out.push_back(n->name);
         return out;
@@ -127,11 +127,11 @@ TEST_F(DecodeFixture, EqualPositionsKeepArrivalOrder)
 
     buildTreeFromResults(ctx, progress);
     EXPECT_EQ(names(nullptr), std::vector<std::string>{"001"});
-    EXPECT_EQ(names(ctx.structure.tree.first()), (std::vector<std::string>{"001", "002"}));
-    EXPECT_EQ(ctx.structure.tree.first()->info.kind, KindObject);
-    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.kind, KindMeasuringPoint);
-    EXPECT_EQ(ctx.structure.tree.first()->children()[1]->info.number, 2);
-    EXPECT_EQ(ctx.structure.tree.selected, ctx.structure.tree.first());
+    EXPECT_EQ(names(ctx.document.structure.tree.first()), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(ctx.document.structure.tree.first()->info.kind, KindObject);
+    EXPECT_EQ(ctx.document.structure.tree.first()->children()[1]->info.kind, KindMeasuringPoint);
+    EXPECT_EQ(ctx.document.structure.tree.first()->children()[1]->info.number, 2);
+    EXPECT_EQ(ctx.document.structure.tree.selected, ctx.document.structure.tree.first());
 }
 
 TEST_F(DecodeFixture, BlocksAreRegroupedUnderOneElementEach)
@@ -144,7 +144,7 @@ TEST_F(DecodeFixture, BlocksAreRegroupedUnderOneElementEach)
     EXPECT_EQ(positionOf(3), "1\r2\r1");
     buildTreeFromResults(ctx, progress);
     EXPECT_EQ(names(nullptr), (std::vector<std::string>{"001", "002"}));
-    EXPECT_EQ(names(ctx.structure.tree.roots()[0].get()), (std::vector<std::string>{"001", "003"}));
+    EXPECT_EQ(names(ctx.document.structure.tree.roots()[0].get()), (std::vector<std::string>{"001", "003"}));
 }
 
 TEST_F(DecodeFixture, ElementZeroStartingABlockGetsNoParticular)
@@ -154,7 +154,7 @@ TEST_F(DecodeFixture, ElementZeroStartingABlockGetsNoParticular)
     decode(rec(2, 5, 0));
     buildTreeFromResults(ctx, progress);
     ASSERT_EQ(names(nullptr), (std::vector<std::string>{"001", "002"}));
-    EXPECT_EQ(names(ctx.structure.tree.roots()[1].get()), std::vector<std::string>{"005"});
+    EXPECT_EQ(names(ctx.document.structure.tree.roots()[1].get()), std::vector<std::string>{"005"});
     EXPECT_EQ(table.rowCount(), 4); // the element-0 row stays
 }
 
@@ -196,11 +196,11 @@ TEST_F(DecodeFixture, ArbitraryBytesStayInsideTheRecord)
 TEST_F(DecodeFixture, TreeNeedsRowsAndAnIdentification)
 {
     buildTreeFromResults(ctx, progress); // no result rows: nothing happens
-    EXPECT_TRUE(ctx.structure.tree.empty());
+    EXPECT_TRUE(ctx.document.structure.tree.empty());
     decode(rec(1, 1, 0));
     table.setCell(1, 0, "");
     buildTreeFromResults(ctx, progress);
-    EXPECT_TRUE(ctx.structure.tree.empty());
+    EXPECT_TRUE(ctx.document.structure.tree.empty());
 }
 
 // ------------------------------------------------------------ identification

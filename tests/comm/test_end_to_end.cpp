@@ -108,7 +108,7 @@ TEST_F(EndToEnd, DemoMemoryArrivesInPositionOrderWithTrace)
     EXPECT_EQ(out.count, 30);
     EXPECT_EQ(out.done, 30);
     EXPECT_TRUE(program.prompts.messages.empty());
-    const ResultTable& t = ctx.structure.table;
+    const ResultTable& t = ctx.document.structure.table;
     ASSERT_EQ(t.rowCount(), 31);
     EXPECT_EQ(nthLine(t.cell(1, 0), 4), "21480173");
     for (int r = 2; r < t.rowCount(); ++r) {
@@ -120,8 +120,8 @@ TEST_F(EndToEnd, DemoMemoryArrivesInPositionOrderWithTrace)
     // The repeated measurement of block 1, element 1 follows the first one.
     EXPECT_EQ(t.cell(4, 1), "50150842.6");
     EXPECT_EQ(t.cell(4, 4), "50150844.1\r52050848.3");
-    ASSERT_EQ(ctx.structure.tree.roots().size(), 4u);
-    EXPECT_EQ(ctx.structure.tree.roots()[1]->children().size(), 4u);
+    ASSERT_EQ(ctx.document.structure.tree.roots().size(), 4u);
+    EXPECT_EQ(ctx.document.structure.tree.roots()[1]->children().size(), 4u);
     EXPECT_EQ(sim.requests().front(), "MRD");
     EXPECT_EQ(sim.requests().back(), "MEX");
     EXPECT_FALSE(serial.active());
@@ -136,16 +136,16 @@ TEST_F(EndToEnd, DemoMemoryArrivesInPositionOrderWithTrace)
 TEST_F(EndToEnd, CountZeroWithImmediateEndMakesNewStructure)
 {
     Sim sim(set({"type 114", "text 1 \"Empty tester\""}), false);
-    ctx.structureSaved = false;
+    ctx.document.saved = false;
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
     EXPECT_TRUE(program.prompts.messages.empty());
-    ASSERT_EQ(ctx.structure.tree.roots().size(), 1u);
-    EXPECT_EQ(ctx.structure.tree.first()->info.kind, KindObject);
+    ASSERT_EQ(ctx.document.structure.tree.roots().size(), 1u);
+    EXPECT_EQ(ctx.document.structure.tree.first()->info.kind, KindObject);
     // The new structure empties row 0 again.
-    EXPECT_EQ(ctx.structure.table.rowCount(), 1);
-    EXPECT_EQ(ctx.structure.table.cell(1, 0), "");
-    EXPECT_TRUE(ctx.structureSaved);
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 1);
+    EXPECT_EQ(ctx.document.structure.table.cell(1, 0), "");
+    EXPECT_TRUE(ctx.document.saved);
     EXPECT_EQ(ctx.resultsView, 0);
     EXPECT_EQ(progress.positions.back(), 100);
     EXPECT_EQ(sim.count("MRE"), 1);
@@ -159,7 +159,7 @@ TEST_F(EndToEnd, StopAfter17Of20)
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Incomplete);
     ASSERT_EQ(program.prompts.messages.size(), 1u);
     EXPECT_EQ(program.prompts.messages[0], missing(17, 20));
-    EXPECT_EQ(ctx.structure.table.rowCount(), 18);
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 18);
     EXPECT_EQ(sim.requests().back(), "MEX");
 }
 
@@ -171,8 +171,8 @@ TEST_F(EndToEnd, SilentInstrumentAnsweredNoThenYes)
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.status, ReceiveOutcome::Status::NotAnswered);
     EXPECT_EQ(sim.requests(), (std::vector<std::string>{"MRD", "MRD", "MEX"}));
-    ASSERT_EQ(ctx.structure.tree.roots().size(), 1u); // untouched
-    EXPECT_EQ(ctx.structure.table.rowCount(), 1);
+    ASSERT_EQ(ctx.document.structure.tree.roots().size(), 1u); // untouched
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 1);
     EXPECT_EQ(progress.hides, 1);
 }
 
@@ -201,7 +201,7 @@ TEST_F(EndToEnd, BytesNineHundredMillisecondsApartAreReadCompletely)
     const ReceiveOutcome out = receive(sim);
     EXPECT_TRUE(out.identified);
     EXPECT_EQ(out.done, 30);
-    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
+    EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
 }
 
 TEST_F(EndToEnd, CancelDuringRecordsStillSendsMex)
@@ -213,7 +213,7 @@ TEST_F(EndToEnd, CancelDuringRecordsStillSendsMex)
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Incomplete);
     EXPECT_GE(out.done, 89);
     EXPECT_LT(out.done, 300);
-    EXPECT_EQ(ctx.structure.table.rowCount(), out.done + 1);
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), out.done + 1);
     EXPECT_EQ(sim.requests().back(), "MEX");
     EXPECT_FALSE(serial.active());
 }
@@ -228,8 +228,8 @@ TEST_F(EndToEnd, UnpluggedMidTransferGivesOneMessageAndKeepsRows)
     const std::string& m = program.prompts.messages[0];
     EXPECT_EQ(m.rfind("11: COMM ERROR\r", 0), 0u) << m;
     EXPECT_NE(m.find(missing(12, 30)), std::string::npos) << m;
-    EXPECT_EQ(ctx.structure.table.rowCount(), 13);
-    EXPECT_FALSE(ctx.structure.tree.empty());
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 13);
+    EXPECT_FALSE(ctx.document.structure.tree.empty());
     EXPECT_FALSE(serial.active());
 }
 
@@ -241,15 +241,15 @@ TEST_F(EndToEnd, OtherInstrumentTypeGivesIdentificationOnly)
     EXPECT_EQ(sim.count("MSS"), 0);
     EXPECT_EQ(sim.count("MRE"), 0);
     EXPECT_EQ(sim.requests().back(), "MEX");
-    EXPECT_EQ(ctx.structure.table.rowCount(), 1);
-    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 1);
+    EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
 }
 
 TEST_F(EndToEnd, OversizedIdentificationDoesNotSpoilTheCount)
 {
     Sim sim(set({"fault ident-size 700"}));
     const ReceiveOutcome out = receive(sim);
-    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
+    EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
     EXPECT_EQ(out.count, 30);
     EXPECT_EQ(out.done, 30);
 }
@@ -270,7 +270,7 @@ TEST_F(EndToEnd, TruncatedRecordEndsTheTransfer)
     const ReceiveOutcome out = receive(sim);
     ASSERT_EQ(program.prompts.messages.size(), 1u);
     EXPECT_EQ(program.prompts.messages[0], missing(3, 10));
-    EXPECT_EQ(ctx.structure.table.rowCount(), 4);
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 4);
 }
 
 TEST_F(EndToEnd, InstrumentDataFromTheSimulator)

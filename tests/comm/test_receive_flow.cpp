@@ -69,14 +69,14 @@ TEST_F(Flow, NormalTransferFillsTableTreeAndView)
     EXPECT_EQ(instrument.commands[3], "MSS");
     EXPECT_EQ(instrument.commands.back(), "MEX");
     EXPECT_EQ(sent("MRE"), 13);
-    EXPECT_EQ(ctx.structure.table.rowCount(), 13);
-    EXPECT_EQ(ctx.structure.table.cell(1, 0),
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 13);
+    EXPECT_EQ(ctx.document.structure.table.cell(1, 0),
               "TeraTester\r5 kV insulation tester\rHW 2.1\r21120345\rFW 1.07\rLine 5\rLine 6\rLine 7");
-    EXPECT_EQ(ctx.structure.table.cell(2, 0), "Acme\rMain street 1");
-    EXPECT_EQ(ctx.structure.tree.roots().size(), 3u);
+    EXPECT_EQ(ctx.document.structure.table.cell(2, 0), "Acme\rMain street 1");
+    EXPECT_EQ(ctx.document.structure.tree.roots().size(), 3u);
     EXPECT_EQ(ctx.resultsView, 1);
-    EXPECT_FALSE(ctx.structureSaved);
-    EXPECT_EQ(ctx.currentFileName, ctx.decode(ctx.texts.defaultFileName));
+    EXPECT_FALSE(ctx.document.saved);
+    EXPECT_EQ(ctx.document.fileName, ctx.decode(ctx.texts.defaultFileName));
     EXPECT_EQ(steps, (std::vector<ReceiveStep>{ReceiveStep::StructureCleared, ReceiveStep::TreeBuilt,
                                                ReceiveStep::ViewShown}));
     EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.texts.text("ReceiveResults_30")});
@@ -107,12 +107,12 @@ TEST_P(TypeCodeFlow, OnlyThisFamilyGetsRecordsRead)
     EXPECT_EQ(sent("MSS"), GetParam().recordsRead ? 1 : 0);
     EXPECT_EQ(sent("MRE"), GetParam().recordsRead ? 4 : 0);
     EXPECT_EQ(sent(kMEX), 1);
-    EXPECT_EQ(ctx.structure.table.rowCount(), GetParam().recordsRead ? 4 : 1);
-    EXPECT_EQ(nthLine(ctx.structure.table.cell(1, 0), 1), "Other");
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), GetParam().recordsRead ? 4 : 1);
+    EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Other");
     if (!GetParam().recordsRead) {
         EXPECT_EQ(ctx.familyCode, 114);
         EXPECT_EQ(out.status, ReceiveOutcome::Status::OtherInstrument);
-        EXPECT_TRUE(ctx.structure.tree.empty());
+        EXPECT_TRUE(ctx.document.structure.tree.empty());
         EXPECT_TRUE(steps == std::vector<ReceiveStep>{ReceiveStep::StructureCleared});
     }
 }
@@ -132,7 +132,7 @@ TEST_F(Flow, ErrorInOneReadEndsTransferWithoutRepeatingARecord)
     ASSERT_EQ(program.prompts.messages.size(), 2u);
     EXPECT_EQ(program.prompts.messages[0], "8: ERROR");
     EXPECT_EQ(program.prompts.messages[1], missingText(2, 5));
-    EXPECT_EQ(ctx.structure.table.rowCount(), 3); // two records, none decoded twice
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 3); // two records, none decoded twice
     EXPECT_EQ(out.done, 2);
     EXPECT_EQ(sent(kMEX), 1);
 }
@@ -148,8 +148,8 @@ TEST_F(Flow, DeviceLostMidTransferGivesOneMessageAndKeepsRows)
     const std::string& m = program.prompts.messages[0];
     EXPECT_EQ(m.rfind("11: COMM ERROR\rRead error (5), ", 0), 0u) << m;
     EXPECT_NE(m.find(missingText(3, 5)), std::string::npos) << m;
-    EXPECT_EQ(ctx.structure.table.rowCount(), 4);
-    EXPECT_EQ(ctx.structure.tree.roots().size(), 1u);
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 4);
+    EXPECT_EQ(ctx.document.structure.tree.roots().size(), 1u);
     EXPECT_EQ(sent(kMEX), 0);
     EXPECT_FALSE(port.active());
     EXPECT_EQ(progress.hides, 1);
@@ -163,8 +163,8 @@ TEST_F(Flow, DeviceLostBeforeAnyRecordLeavesStructure)
     run();
     ASSERT_EQ(program.prompts.messages.size(), 1u);
     EXPECT_EQ(program.prompts.messages[0].rfind("11: COMM ERROR\r", 0), 0u);
-    ASSERT_EQ(ctx.structure.tree.roots().size(), 1u); // the structure from before
-    EXPECT_TRUE(ctx.structureSaved);
+    ASSERT_EQ(ctx.document.structure.tree.roots().size(), 1u); // the structure from before
+    EXPECT_TRUE(ctx.document.saved);
 }
 
 TEST_F(Flow, CancelBetweenRecordsEndsQuietlyAndSendsMex)
@@ -177,7 +177,7 @@ TEST_F(Flow, CancelBetweenRecordsEndsQuietlyAndSendsMex)
     EXPECT_EQ(out.done, 20);
     EXPECT_EQ(sent(kMEX), 1);
     // The tree covers every row that came, the Cancel notwithstanding.
-    EXPECT_EQ(ctx.structure.tree.roots().size(), 4u);
+    EXPECT_EQ(ctx.document.structure.tree.roots().size(), 4u);
 }
 
 TEST_F(Flow, BadIdentificationKeepsEarlierExtraLines)
@@ -188,9 +188,9 @@ TEST_F(Flow, BadIdentificationKeepsEarlierExtraLines)
     // An empty payload cannot hold the type code: the reply is not valid.
     records(1);
     run();
-    EXPECT_EQ(ctx.structure.table.cell(1, 0), "\r\r\r\r\rold 5\rold 6\rold 7");
-    EXPECT_EQ(ctx.structure.table.cell(2, 0), "");
-    EXPECT_EQ(ctx.structure.table.rowCount(), 2); // familyCode kept its value 14
+    EXPECT_EQ(ctx.document.structure.table.cell(1, 0), "\r\r\r\r\rold 5\rold 6\rold 7");
+    EXPECT_EQ(ctx.document.structure.table.cell(2, 0), "");
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), 2); // familyCode kept its value 14
 }
 
 TEST_F(Flow, GivingUpLeavesStructureUntouched)
@@ -199,7 +199,7 @@ TEST_F(Flow, GivingUpLeavesStructureUntouched)
     program.prompts.expectMessage(MbYes);
     const ReceiveOutcome out = run();
     EXPECT_EQ(out.status, ReceiveOutcome::Status::NotAnswered);
-    ASSERT_EQ(ctx.structure.tree.roots().size(), 1u);
+    ASSERT_EQ(ctx.document.structure.tree.roots().size(), 1u);
     EXPECT_TRUE(steps.empty());
     EXPECT_EQ(progress.hides, 1);
     EXPECT_EQ(sent(kMEX), 1);
@@ -279,7 +279,7 @@ TEST_F(Flow, ReceiveDataShowsSevenLinesAndLeavesTable)
 {
     instrument.identificationPayload = ScriptedInstrument::payload(
         114, {"A", "B", "C", "SN1", std::string("Firm\tone\rtwo\xc8", 13), "User", "D", "E", "F", "G"});
-    const std::string row0Before = ctx.structure.table.cell(1, 0);
+    const std::string row0Before = ctx.document.structure.table.cell(1, 0);
     const InstrumentDataOutcome out = receiveInstrumentData(ctx, link, progress, port);
     ASSERT_TRUE(out.exchanged);
     EXPECT_TRUE(out.valid);
@@ -287,7 +287,7 @@ TEST_F(Flow, ReceiveDataShowsSevenLinesAndLeavesTable)
     EXPECT_EQ(out.view.serialNumber, "SN1");
     EXPECT_EQ(out.view.firm, (std::vector<std::string>{"Firm one", "two "}));
     EXPECT_EQ(out.view.user, std::vector<std::string>{"User"});
-    EXPECT_EQ(ctx.structure.table.cell(1, 0), row0Before);
+    EXPECT_EQ(ctx.document.structure.table.cell(1, 0), row0Before);
     EXPECT_EQ(instrument.commands, (std::vector<std::string>{"MRD", "MWH", "MEX"}));
     EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.texts.text("Receiving_30")});
     EXPECT_FALSE(port.active());
@@ -297,7 +297,7 @@ TEST_F(Flow, InstrumentDataFromTableShowsFourStoredLines)
 {
     records(1);
     run();
-    const InstrumentDataView v = instrumentDataFromTable(ctx.structure.table);
+    const InstrumentDataView v = instrumentDataFromTable(ctx.document.structure.table);
     EXPECT_EQ(v.instrument, (std::vector<std::string>{"TeraTester", "5 kV insulation tester", "HW 2.1", "FW 1.07"}));
     EXPECT_EQ(v.serialNumber, "21120345");
     EXPECT_EQ(v.firm, (std::vector<std::string>{"Acme", "Main street 1"}));
@@ -320,14 +320,14 @@ struct ReadBack {
 };
 ReadBack writeAndReadBack(const AppContext& ctx)
 {
-    const std::string bytes = composeStructureFile(ctx, ctx.protocol);
+    const std::string bytes = composeStructureFile(ctx, ctx.document.reportPages);
     LoadedProgram reader;
     reader.prompts.allowAnyMessage();
     NullProgress quiet;
     StructureView view;
-    FileEnv env{*reader.ctx, reader.ctx->protocol, quiet, view};
+    FileEnv env{*reader.ctx, reader.ctx->document.reportPages, quiet, view};
     const ReadOutcome outcome = loadStructure(env, bytes).outcome;
-    return {outcome, rowsOf(reader.ctx->structure.table)};
+    return {outcome, rowsOf(reader.ctx->document.structure.table)};
 }
 
 TEST_F(Flow, BytesTheStructureFileReservesBecomeSpacesAndTheFileReadsBack)
@@ -365,7 +365,7 @@ TEST_F(Flow, BytesTheStructureFileReservesBecomeSpacesAndTheFileReadsBack)
         instrument.records = {rec(1, 1, 0, coded('R', 1, 7, "100") + plain('D', c.item)),
                               rec(1, 2, 0, coded('R', 1, 7, "200"))};
         ASSERT_EQ(run().status, ReceiveOutcome::Status::Received);
-        const ResultTable& t = ctx.structure.table;
+        const ResultTable& t = ctx.document.structure.table;
         EXPECT_EQ(nthLine(t.cell(1, 0), 4), c.serialLine);
         EXPECT_EQ(splitLines(t.cell(1, 0)).size(), 8u);
         EXPECT_EQ(t.cell(7, 1), c.itemLine);
@@ -394,7 +394,7 @@ TEST_F(Flow, ReceivingStopsWhenTheResultTableIsFull)
         EXPECT_EQ(out.done, std::min(held, limit));
         EXPECT_EQ(out.tableFull, full);
         EXPECT_EQ(out.status, full ? ReceiveOutcome::Status::Incomplete : ReceiveOutcome::Status::Received);
-        EXPECT_EQ(ctx.structure.table.rowCount(), std::min(held, limit) + 1);
+        EXPECT_EQ(ctx.document.structure.table.rowCount(), std::min(held, limit) + 1);
         EXPECT_EQ(port.writes.back(), kMEX);
         if (!full) {
             EXPECT_TRUE(program.prompts.messages.empty());
@@ -405,7 +405,7 @@ TEST_F(Flow, ReceivingStopsWhenTheResultTableIsFull)
         const ReadBack back = writeAndReadBack(ctx);
         EXPECT_EQ(back.outcome, ReadOutcome::Read);
         EXPECT_EQ(back.rows.size(), size_t(structure_file::MaxTableRows));
-        EXPECT_TRUE(back.rows == rowsOf(ctx.structure.table)) << "the rows read back differ";
+        EXPECT_TRUE(back.rows == rowsOf(ctx.document.structure.table)) << "the rows read back differ";
     }
 }
 

@@ -159,8 +159,8 @@ TEST(InstrumentDataDialog, ShowsStoredRowThenFreshIdentification)
     EXPECT_EQ(dialog.instrBox()->textCursor().position(), 0);
     dialog.accept();
 
-    ctx.structure.table.setCell(1, 0, "L1\rL2\rL3\rSN4\rL5\rL6\rL7\rL8");
-    ctx.structure.table.setCell(2, 0, "F1\rF2");
+    ctx.document.structure.table.setCell(1, 0, "L1\rL2\rL3\rSN4\rL5\rL6\rL7\rL8");
+    ctx.document.structure.table.setCell(2, 0, "F1\rF2");
     dialog.show();
     EXPECT_EQ(dialog.instrBox()->toPlainText(), QStringLiteral("L1\nL2\nL3\nL5"));
     EXPECT_EQ(dialog.numBox()->text(), QStringLiteral("SN4"));

@@ -43,8 +43,8 @@ int fuzzIdentification(const uint8_t* data, size_t size)
     for (const std::string& text : id.texts)
         again += text + '\0';
     Identification id2;
-    if (again.size() <= IdentificationBufferSize
-        && (!parseIdentification(again, id2) || id2.typeCode != id.typeCode || id2.texts != id.texts))
+    if (again.size() <= IdentificationBufferSize &&
+        (!parseIdentification(again, id2) || id2.typeCode != id.typeCode || id2.texts != id.texts))
         violated("identification", "the texts read, written back, read differently");
 
     InstrumentTexts texts;
@@ -64,7 +64,7 @@ int fuzzIdentification(const uint8_t* data, size_t size)
     }
     clearResultTable(ctx);
     writeIdentificationRow(ctx, texts, extra);
-    const ResultTable& t = ctx.structure.table;
+    const ResultTable& t = ctx.document.structure.table;
     const std::string& c1 = t.cell(1, 0);
     const std::string expectedStart = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r';
     if (c1.compare(0, expectedStart.size(), expectedStart) != 0)

@@ -63,7 +63,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
     ctx.familyCode = 0;
     resetToNewStructure(ctx);
     ctx.resultsView = 0;
-    ctx.structureSaved = true;
+    ctx.document.saved = true;
 
     test::ScriptedPort port;
     test::RecordingProgress progress;
@@ -115,7 +115,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
     if (out.status == S::OtherInstrument && out.done != 0)
         violated("receive", "records were read from an instrument of another family");
     if (out.done > 0) {
-        const ResultTable& t = ctx.structure.table;
+        const ResultTable& t = ctx.document.structure.table;
         if (t.rowCount() != out.done + 1) {
             violated("receive", std::to_string(out.done) + " records left " + std::to_string(t.rowCount()) + " rows");
             return 0;
@@ -124,7 +124,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
             for (int r = 2; r < t.rowCount(); ++r)
                 if (keyOfRow(t, r) < keyOfRow(t, r - 1))
                     violated("receive", "row " + std::to_string(r) + " is out of position order");
-        if (ctx.structure.tree.empty() || ctx.resultsView != 1)
+        if (ctx.document.structure.tree.empty() || ctx.resultsView != 1)
             violated("receive", "records came but no tree or results view");
     }
     return 0;

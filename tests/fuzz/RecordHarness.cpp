@@ -8,8 +8,8 @@
 // are the records' own rows (each decoded alone) in stable position order.
 #include "FuzzHarness.h"
 
-#include "comm/Receive.h"
 #include "base/TextRules.h"
+#include "comm/Receive.h"
 
 #include <algorithm>
 #include <tuple>
@@ -52,11 +52,11 @@ int fuzzRecord(const uint8_t* data, size_t size)
     for (const std::string& r : records) {
         clearResultTable(ctx);
         decodeRecord(ctx, r.data(), r.size(), 1);
-        if (ctx.structure.table.rowCount() != 2) {
+        if (ctx.document.structure.table.rowCount() != 2) {
             violated("record", "one record did not make one row");
             return 0;
         }
-        expected.push_back(ctx.structure.table.row(1));
+        expected.push_back(ctx.document.structure.table.row(1));
     }
     if (!ctx.profile.resultsSorted)
         std::stable_sort(expected.begin(), expected.end(),
@@ -66,7 +66,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
     for (size_t i = 0; i < records.size(); ++i)
         decodeRecord(ctx, records[i].data(), records[i].size(), int(i + 1));
 
-    const ResultTable& t = ctx.structure.table;
+    const ResultTable& t = ctx.document.structure.table;
     if (t.rowCount() != int(records.size()) + 1) {
         violated("record", "the table holds " + std::to_string(t.rowCount()) + " rows for " +
                                std::to_string(records.size()) + " records");

@@ -315,7 +315,7 @@ TEST(LanguageChange, TextsProfileAndDefaultNamesFollow)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.currentFileName = c.decode(c.texts.defaultFileName);
+    c.document.fileName = c.decode(c.texts.defaultFileName);
     c.settings.writeSetting("DEFNAMES", "OBJECT", "Plant");
     c.defaultNames.load(c.settings, c.texts);
     ASSERT_EQ(c.defaultNames.names[0], "Plant");
@@ -324,7 +324,7 @@ TEST(LanguageChange, TextsProfileAndDefaultNamesFollow)
     ASSERT_TRUE(changeLanguage(c, 1));
     EXPECT_EQ(c.settings.readSetting("SETUP", "Language", ""), "2");
     EXPECT_NE(c.texts.text("&Open_30"), englishOpen);
-    EXPECT_EQ(c.currentFileName, c.decode(c.texts.defaultFileName));
+    EXPECT_EQ(c.document.fileName, c.decode(c.texts.defaultFileName));
     EXPECT_EQ(c.texts.defaultFileName, c.texts.text("Noname_8") + "." + c.texts.extension);
     EXPECT_EQ(c.defaultNames.names[0], c.texts.text("Object_20"));
     EXPECT_EQ(c.language.codec().codePage(), 1250);

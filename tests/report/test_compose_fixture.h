@@ -63,11 +63,11 @@ struct ReportSample {
         grid.setFont(mono);
         grid.setColCount(c.profile.resultColumnCount);
         writeResultHeadings(c, grid);
-        block = c.structure.tree.add(nullptr);
+        block = c.document.structure.tree.add(nullptr);
         block->name = "001";
         block->info.kind = KindObject;
         block->info.number = 1;
-        c.structure.tree.selected = block;
+        c.document.structure.tree.selected = block;
         c.comments.lines = {};
         c.comments.checks = "101";
         c.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
@@ -81,7 +81,7 @@ struct ReportSample {
     // `n` measurements of block 1, one measuring point per 20 of them.
     void addRows(int n)
     {
-        ResultTable& t = p.ctx->structure.table;
+        ResultTable& t = p.ctx->document.structure.table;
         for (int i = 0; i < n; ++i) {
             const int r = t.appendRow();
             const int element = 1 + i / 20;

@@ -43,7 +43,7 @@ struct ExportSample {
     }
     ElementNode* node(ElementNode* parent, const char* name, int number)
     {
-        ElementNode* n = p.ctx->structure.tree.add(parent);
+        ElementNode* n = p.ctx->document.structure.tree.add(parent);
         n->name = name;
         n->info.kind = parent ? KindMeasuringPoint : KindObject;
         n->info.number = number;
@@ -52,7 +52,7 @@ struct ExportSample {
     void row(const char* pos, const char* names, const char* code, const char* results, const char* params,
              const char* date, const char* time)
     {
-        ResultTable& t = p.ctx->structure.table;
+        ResultTable& t = p.ctx->document.structure.table;
         const int r = t.appendRow();
         t.setCell(1, r, pos);
         t.setCell(2, r, names);
@@ -67,7 +67,7 @@ struct ExportSample {
     void addTables()
     {
         AppContext& c = *p.ctx;
-        ReportTables* t = c.protocol.createTables(ReportBlockTables, 1, c.texts, reportTableFont());
+        ReportTables* t = c.document.reportPages.createTables(ReportBlockTables, 1, c.texts, reportTableFont());
         ASSERT_NE(t, nullptr);
         t->a->objectName = "Plant";
         t->a->blockName = "Board 1";
@@ -78,7 +78,7 @@ struct ExportSample {
         setTableCell(*t->a, 2, 2, "1\r5");
         setTableCell(*t->a, 3, 2, "250\r>999");
         setTableCell(*t->a, 0, 3, "F2");
-        ASSERT_NE(c.protocol.createTables(ReportBlockTables, 2, c.texts, reportTableFont()), nullptr);
+        ASSERT_NE(c.document.reportPages.createTables(ReportBlockTables, 2, c.texts, reportTableFont()), nullptr);
     }
 };
 
@@ -90,7 +90,7 @@ TEST(Export, TabCrLfWithReportTables)
     ExportFormat f;
     f.column = ExportFormat::Tab;
     f.row = ExportFormat::CrLf;
-    const std::string out = exportText(*s.p.ctx, s.p.ctx->protocol, f, progress);
+    const std::string out = exportText(*s.p.ctx, s.p.ctx->document.reportPages, f, progress);
     EXPECT_EQ(out, expected("tab_crlf_pages.txt"));
 }
 
@@ -101,18 +101,18 @@ TEST(Export, SemicolonLfWithoutPages)
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
-    EXPECT_EQ(exportText(*s.p.ctx, s.p.ctx->protocol, f, progress), expected("semicolon_lf.txt"));
+    EXPECT_EQ(exportText(*s.p.ctx, s.p.ctx->document.reportPages, f, progress), expected("semicolon_lf.txt"));
 }
 
 TEST(Export, RowDelimitersAndSemicolonsInTexts)
 {
     ExportSample s;
-    s.p.ctx->structure.table.setCell(7, 1, "a;b");
+    s.p.ctx->document.structure.table.setCell(7, 1, "a;b");
     NullProgress progress;
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Cr;
-    const std::string out = exportText(*s.p.ctx, s.p.ctx->protocol, f, progress);
+    const std::string out = exportText(*s.p.ctx, s.p.ctx->document.reportPages, f, progress);
     EXPECT_EQ(out.find('\n'), std::string::npos);
     EXPECT_NE(out.find(";a;b, 10:15\r"), std::string::npos) << "written unquoted";
 }
@@ -142,7 +142,7 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     s.p.prompts.expectMessage(MbNo);
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbYes);
-    EXPECT_TRUE(runExport(c, c.protocol, c.exportFormat, progress));
+    EXPECT_TRUE(runExport(c, c.document.reportPages, c.exportFormat, progress));
     EXPECT_NE(s.p.dir.readFile("out.TXT"), "old");
     EXPECT_EQ(s.p.prompts.fileRequests[0].title, c.texts.text("ExportTo_40"));
     ASSERT_GE(s.p.prompts.messages.size(), 1u);
@@ -153,7 +153,7 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     s.p.dir.writeFile("out.TXT", "keep");
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbCancel);
-    EXPECT_FALSE(runExport(c, c.protocol, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c, c.document.reportPages, c.exportFormat, progress));
     EXPECT_EQ(s.p.dir.readFile("out.TXT"), "keep");
 }
 
@@ -164,7 +164,7 @@ TEST(ExportCommand, UnwritableTargetReportsAndKeepsNothingHalfWritten)
     NullProgress progress;
     s.p.prompts.expectFile(QStringLiteral("/nonexistent-folder/out.TXT"));
     s.p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(runExport(c, c.protocol, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c, c.document.reportPages, c.exportFormat, progress));
     EXPECT_NE(s.p.prompts.messages.back().find("/nonexistent-folder/out.TXT"), std::string::npos);
 }
 

@@ -108,7 +108,7 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     g.create();
     AppContext& c = *g.p.ctx;
     const QString englishFile = g.menuTitle(0);
-    c.currentFileName = c.decode(c.texts.defaultFileName);
+    c.document.fileName = c.decode(c.texts.defaultFileName);
 
     // Pick the second language in the dialog and press OK.
     QTimer::singleShot(0, [&] {
@@ -122,10 +122,10 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     EXPECT_NE(g.menuTitle(0), englishFile);
     EXPECT_EQ(g.menuTitle(0), c.decode(c.texts.text("&File_30")));
     EXPECT_EQ(c.settings.readSetting("SETUP", "LANGUAGE", ""), "2");
-    EXPECT_EQ(c.currentFileName, c.decode(c.texts.text("Noname_8")) + QStringLiteral(".ZIT"));
+    EXPECT_EQ(c.document.fileName, c.decode(c.texts.text("Noname_8")) + QStringLiteral(".ZIT"));
     EXPECT_NE(c.texts.text("Noname_8"), "Noname");
     EXPECT_EQ(c.structureFileMask, "*.ZIT");
-    EXPECT_TRUE(g.form->windowTitle().endsWith(c.currentFileName));
+    EXPECT_TRUE(g.form->windowTitle().endsWith(c.document.fileName));
     EXPECT_EQ(g.language->windowTitle(), c.decode(c.texts.text("SelectLanguage_25")));
 
     // Cancel keeps the language.
@@ -170,9 +170,9 @@ TEST(CommentsDialog, KeepsTwoHundredLinesAndWritesChecks)
 
     g.comments->checkBox(0)->setChecked(true);
     g.comments->checkBox(2)->setChecked(true);
-    c.structureSaved = true;
+    c.document.saved = true;
     g.comments->accept();
-    EXPECT_FALSE(c.structureSaved);
+    EXPECT_FALSE(c.document.saved);
     EXPECT_EQ(c.settings.readSetting("COMMENTS", "checks", ""), "101");
     EXPECT_EQ(c.settings.readSetting("COMMENTS", "comm200", ""), "line 200");
     EXPECT_EQ(c.settings.readSetting("COMMENTS", "comm1", ""), "line 1");
@@ -195,9 +195,9 @@ TEST(PrintoutHeadingDialog, TogglesModeAndWritesTheHeading)
     EXPECT_TRUE(g.personal->picture()->pixmap().isNull()) << "a missing logo shows nothing";
 
     g.personal->siteEdit(2)->setText(QStringLiteral("Substation 3"));
-    c.structureSaved = true;
+    c.document.saved = true;
     g.personal->accept();
-    EXPECT_FALSE(c.structureSaved);
+    EXPECT_FALSE(c.document.saved);
     EXPECT_EQ(c.settings.readSetting("OPERATOR", "LogoText", ""), "1");
     EXPECT_EQ(c.settings.readSetting("SITE", "site3", ""), "Substation 3");
     EXPECT_EQ(c.settings.readSetting("OPERATOR", "OP1", ""), "Ana Novak");

@@ -54,17 +54,17 @@ TEST(Profile, CurrentFileTakesTheFamilyExtension)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.currentFileName = QStringLiteral("/home/ana/site.v2/x.old");
+    c.document.fileName = QStringLiteral("/home/ana/site.v2/x.old");
     applyFamilyProfile(c);
-    EXPECT_EQ(c.currentFileName, QStringLiteral("/home/ana/site.v2/x.ZIT"));
+    EXPECT_EQ(c.document.fileName, QStringLiteral("/home/ana/site.v2/x.ZIT"));
 
-    c.currentFileName = c.decode(c.texts.defaultFileName);
+    c.document.fileName = c.decode(c.texts.defaultFileName);
     applyFamilyProfile(c);
-    EXPECT_EQ(c.currentFileName, QStringLiteral("Noname.ZIT"));
+    EXPECT_EQ(c.document.fileName, QStringLiteral("Noname.ZIT"));
 
-    c.currentFileName = QStringLiteral("/data.d/plain");
+    c.document.fileName = QStringLiteral("/data.d/plain");
     applyFamilyProfile(c);
-    EXPECT_EQ(c.currentFileName, QStringLiteral("/data.d/plain"));
+    EXPECT_EQ(c.document.fileName, QStringLiteral("/data.d/plain"));
 }
 
 TEST(FileNameRules, ExtensionOfTheFileNamePartOnly)

@@ -24,9 +24,9 @@ protected:
         AppContext& c = f.ctx();
         c.familyCode = 14;
         resetToNewStructure(c);
-        c.structure.table.setCell(3, 1, "501");
-        c.structure.table.setCell(3, 2, "502");
-        c.structureSaved = false;
+        c.document.structure.table.setCell(3, 1, "501");
+        c.document.structure.table.setCell(3, 2, "502");
+        c.document.saved = false;
     }
     QString defaultName() { return f.ctx().decode(f.ctx().texts.defaultFileName); }
     std::string replaceQuestion(const QString& name)
@@ -41,18 +41,18 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
     receivedStructure();
     f.prompts().expectFile(f.path("site"));
     commands.Save();
-    EXPECT_EQ(f.ctx().currentFileName, f.path("site.ZIT"));
-    EXPECT_TRUE(f.ctx().structureSaved);
+    EXPECT_EQ(f.ctx().document.fileName, f.path("site.ZIT"));
+    EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_EQ(f.prompts().fileRequests.at(0).proposedName, defaultName());
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("SaveAs_30"));
     EXPECT_EQ(f.prompts().fileRequests.at(0).pattern, QStringLiteral("*.ZIT"));
     EXPECT_EQ(fileBytes(f.path("site.ZIT")), composeStructureFile(f.ctx(), f.pages));
 
     // Now the structure has a name of its own: Save writes without a question.
-    f.ctx().structure.table.setCell(4, 1, "changed");
-    f.ctx().structureSaved = false;
+    f.ctx().document.structure.table.setCell(4, 1, "changed");
+    f.ctx().document.saved = false;
     commands.Save();
-    EXPECT_TRUE(f.ctx().structureSaved);
+    EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_NE(fileBytes(f.path("site.ZIT")).find("changed"), std::string::npos);
 }
 
@@ -75,7 +75,7 @@ TEST_F(CommandsTest, ExtensionRuleLooksAtTheFileNameOnly)
                           Case{f.path("job.2024/site.old"), f.path("job.2024/site.old")}}) {
         f.prompts().expectFile(c.chosen);
         commands.saveAs();
-        EXPECT_EQ(f.ctx().currentFileName, c.saved);
+        EXPECT_EQ(f.ctx().document.fileName, c.saved);
         EXPECT_TRUE(QFile::exists(c.saved));
     }
 }
@@ -91,14 +91,14 @@ TEST_F(CommandsTest, ReplaceQuestionNoReopensTheDialogCancelKeepsTheName)
     commands.saveAs();
     EXPECT_EQ(f.prompts().fileRequests.size(), 2u);
     EXPECT_EQ(f.prompts().messages.at(0), replaceQuestion(f.path("old.ZIT")));
-    EXPECT_EQ(f.ctx().currentFileName, defaultName());
+    EXPECT_EQ(f.ctx().document.fileName, defaultName());
     EXPECT_EQ(fileBytes(f.path("old.ZIT")), "previous");
-    EXPECT_FALSE(f.ctx().structureSaved);
+    EXPECT_FALSE(f.ctx().document.saved);
 
     f.prompts().expectFile(f.path("old.ZIT"));
     f.prompts().expectMessage(MbYes);
     commands.saveAs();
-    EXPECT_EQ(f.ctx().currentFileName, f.path("old.ZIT"));
+    EXPECT_EQ(f.ctx().document.fileName, f.path("old.ZIT"));
     EXPECT_NE(fileBytes(f.path("old.ZIT")), "previous");
 }
 
@@ -107,7 +107,7 @@ TEST_F(CommandsTest, ClosingAsksOnlyWhenSomethingWouldBeLost)
     // A new structure: one element, one row.
     f.ctx().familyCode = 14;
     resetToNewStructure(f.ctx());
-    f.ctx().structureSaved = false;
+    f.ctx().document.saved = false;
     EXPECT_TRUE(commands.closeRequested());
     EXPECT_TRUE(f.prompts().messages.empty());
 }
@@ -119,7 +119,7 @@ TEST_F(CommandsTest, ClosingWithUnsavedChanges)
 
     f.prompts().expectMessage(MbCancel);
     EXPECT_FALSE(commands.closeRequested());
-    EXPECT_FALSE(f.ctx().structureSaved);
+    EXPECT_FALSE(f.ctx().document.saved);
 
     f.prompts().expectMessage(MbNo);
     EXPECT_TRUE(commands.closeRequested());
@@ -131,13 +131,13 @@ TEST_F(CommandsTest, ClosingWithUnsavedChanges)
     f.prompts().expectMessage(MbYes);
     f.prompts().expectFile(f.path("kept"));
     EXPECT_TRUE(commands.closeRequested());
-    EXPECT_TRUE(f.ctx().structureSaved);
+    EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_TRUE(QFile::exists(f.path("kept.ZIT")));
     ASSERT_GE(f.prompts().messages.size(), 2u);
     EXPECT_EQ(f.prompts().messages.at(0), question);
 
     // With a name of its own the question names the file and Yes writes at once.
-    f.ctx().structureSaved = false;
+    f.ctx().document.saved = false;
     f.prompts().expectMessage(MbYes);
     EXPECT_TRUE(commands.closeRequested());
     EXPECT_EQ(f.prompts().messages.back(),
@@ -166,12 +166,12 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     EXPECT_EQ(commands.Open().outcome, ReadOutcome::Read);
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("Open_30"));
     EXPECT_TRUE(f.prompts().fileRequests.at(0).mustExist);
-    EXPECT_EQ(f.ctx().currentFileName, dataFile("full.ZIT"));
-    EXPECT_TRUE(f.ctx().structureSaved);
+    EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
+    EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_EQ(f.view.resultsViews.back(), 1);
     EXPECT_GE(f.view.fills, 1);
     EXPECT_EQ(f.view.treeReplacements, 1);
-    EXPECT_EQ(f.ctx().structure.tree.selected->name, "Main");
+    EXPECT_EQ(f.ctx().document.structure.tree.selected->name, "Main");
 
     // Cancelled dialog and a file that cannot be opened leave everything.
     f.prompts().expectFile(std::nullopt);
@@ -181,8 +181,8 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     EXPECT_EQ(commands.Open().outcome, ReadOutcome::CannotOpen);
     EXPECT_EQ(f.prompts().messages.back(),
               f.ctx().encode(f.path("missing.ZIT")) + "\r" + f.ctx().texts.text("FileNotExist_40"));
-    EXPECT_EQ(f.ctx().currentFileName, dataFile("full.ZIT"));
-    EXPECT_EQ(f.ctx().structure.tree.count(), 5u);
+    EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
+    EXPECT_EQ(f.ctx().document.structure.tree.count(), 5u);
 }
 
 TEST_F(CommandsTest, FileOfAnotherFamilyHidesTheStructure)
@@ -202,7 +202,7 @@ TEST_F(CommandsTest, DamagedFileShowsItsMessage)
 
     // The partial structure is not the file: Save asks for a name instead of
     // overwriting the original.
-    EXPECT_EQ(f.ctx().currentFileName, f.ctx().decode(f.ctx().texts.defaultFileName));
+    EXPECT_EQ(f.ctx().document.fileName, f.ctx().decode(f.ctx().texts.defaultFileName));
     f.prompts().expectFile(std::nullopt);
     commands.Save();
 }
@@ -230,12 +230,12 @@ TEST_F(CommandsTest, NewStructureAsksAndResets)
     receivedStructure();
     f.prompts().expectMessage(MbCancel);
     EXPECT_FALSE(commands.newStructure());
-    EXPECT_EQ(f.ctx().structure.table.rowCount(), 3);
+    EXPECT_EQ(f.ctx().document.structure.table.rowCount(), 3);
     f.prompts().expectMessage(MbNo);
     EXPECT_TRUE(commands.newStructure());
-    EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
-    EXPECT_EQ(f.ctx().structure.tree.count(), 1u);
-    EXPECT_TRUE(f.ctx().structureSaved);
+    EXPECT_EQ(f.ctx().document.structure.table.rowCount(), 1);
+    EXPECT_EQ(f.ctx().document.structure.tree.count(), 1u);
+    EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_EQ(f.view.resultsViews.back(), 0);
 }
 
@@ -243,15 +243,15 @@ TEST_F(CommandsTest, NewStructureAsksAndResets)
 TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
 {
     ASSERT_EQ(commands.openCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
-    ResultTable& t = f.ctx().structure.table;
+    ResultTable& t = f.ctx().document.structure.table;
     const int late = t.appendRow();
     t.setCell(1, late, "1\r1\r9");
     t.setCell(2, late, "only one line");
-    ElementNode& main = *f.ctx().structure.tree.roots()[0];
+    ElementNode& main = *f.ctx().document.structure.tree.roots()[0];
     f.view.fills = 0;
     commands.renameElement(main, "Board 2");
     EXPECT_EQ(main.name, "Board 2");
-    EXPECT_FALSE(f.ctx().structureSaved);
+    EXPECT_FALSE(f.ctx().document.saved);
     EXPECT_EQ(f.view.fills, 1);
     EXPECT_EQ(cellOf(f.ctx(), 2, 1), "House 12\rBoard 2\rOutlet 1\r13,0");
     // The element name "Outlet<CR>2" fills lines 3 and 4 here: four lines come back.
@@ -259,7 +259,7 @@ TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
     EXPECT_EQ(cellOf(f.ctx(), 2, 3), "House 12\rGarage\rDoor\r13,0");
     EXPECT_EQ(cellOf(f.ctx(), 2, late), "only one line\rBoard 2\r\r");
 
-    ElementNode& door = *f.ctx().structure.tree.roots()[1]->children()[0];
+    ElementNode& door = *f.ctx().document.structure.tree.roots()[1]->children()[0];
     EXPECT_EQ(propagateRename(f.ctx(), door, "Gate"), 1);
     EXPECT_EQ(cellOf(f.ctx(), 2, 3), "House 12\rGarage\rGate\r13,0");
 
@@ -275,11 +275,11 @@ void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const 
                                   const std::string& previous)
 {
     f.prompts().expectMessage(MbOK); // the system's message
-    f.ctx().currentFileName = target;
-    f.ctx().structureSaved = false;
+    f.ctx().document.fileName = target;
+    f.ctx().document.saved = false;
     commands.Save();
     EXPECT_EQ(fileBytes(target), previous);
-    EXPECT_FALSE(f.ctx().structureSaved);
+    EXPECT_FALSE(f.ctx().document.saved);
     EXPECT_FALSE(f.progress.visible);
     ASSERT_FALSE(f.prompts().messages.empty());
     EXPECT_NE(f.prompts().messages.back().find(f.ctx().encode(target)), std::string::npos);
@@ -291,8 +291,8 @@ void bigStructure(AppContext& c)
     c.familyCode = 14;
     resetToNewStructure(c);
     for (int r = 1; r <= 3000; ++r) {
-        c.structure.table.setCell(1, r, "1\r1\r" + std::to_string(r));
-        c.structure.table.setCell(4, r, std::string(60, 'v'));
+        c.document.structure.table.setCell(1, r, "1\r1\r" + std::to_string(r));
+        c.document.structure.table.setCell(4, r, std::string(60, 'v'));
     }
 }
 
@@ -322,8 +322,8 @@ TEST_F(CommandsTest, FailedSaveAsKeepsTheStructuresOwnName)
     f.prompts().expectFile(f.path("no-such-folder/site.ZIT"));
     f.prompts().expectMessage(MbOK);
     commands.saveAs();
-    EXPECT_EQ(f.ctx().currentFileName, defaultName());
-    EXPECT_FALSE(f.ctx().structureSaved);
+    EXPECT_EQ(f.ctx().document.fileName, defaultName());
+    EXPECT_FALSE(f.ctx().document.saved);
 }
 
 } // namespace

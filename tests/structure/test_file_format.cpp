@@ -100,15 +100,15 @@ TEST_P(HandMadeFileTest, ReadsAsWritten)
     f.ctx().comments.checks = "xyz";
     const ReadResult r = load(dataBytes(c.file));
     EXPECT_EQ(r.outcome, c.outcome);
-    EXPECT_EQ(shape(f.ctx().structure.tree.roots()), c.tree);
+    EXPECT_EQ(shape(f.ctx().document.structure.tree.roots()), c.tree);
     if (c.outcome != ReadOutcome::FamilyNotServed) {
         EXPECT_EQ(f.ctx().comments.checks, c.checks);
     }
-    EXPECT_EQ(f.ctx().resultsDiscarded, c.discarded);
+    EXPECT_EQ(f.ctx().document.resultsDiscarded, c.discarded);
     EXPECT_EQ(f.pages.count(), c.pages);
-    EXPECT_TRUE(f.ctx().structureSaved);
+    EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_FALSE(f.progress.visible);
-    EXPECT_EQ(f.ctx().structure.tree.selected, f.ctx().structure.tree.first());
+    EXPECT_EQ(f.ctx().document.structure.tree.selected, f.ctx().document.structure.tree.first());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -147,7 +147,7 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
     EXPECT_EQ(c.comments.lines[25], "Line 26 of the long comments");
     EXPECT_EQ(c.comments.lines[199], "Last line 200");
     EXPECT_EQ(c.comments.autotest[4], "Auto 5");
-    EXPECT_EQ(c.structure.tree.roots()[0]->info.selection, "1101");
+    EXPECT_EQ(c.document.structure.tree.roots()[0]->info.selection, "1101");
     EXPECT_EQ(nthLine(cellOf(c, 1, 0), 4), "12345678");
     EXPECT_EQ(cellOf(c, 4, 1), "aaa\rbbb"); // code 2 in a cell is a line break
     EXPECT_EQ(cellOf(c, 9, 3), "9");
@@ -204,7 +204,7 @@ TEST_F(FileFormatTest, ShortCommentBlocksLeaveTheRestEmpty)
 TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
 {
     ASSERT_EQ(load(dataBytes("changed_serial.ZIT")).outcome, ReadOutcome::Read);
-    const ResultTable& t = f.ctx().structure.table;
+    const ResultTable& t = f.ctx().document.structure.table;
     EXPECT_EQ(t.rowCount(), 4);
     for (int r = 0; r < t.rowCount(); ++r)
         for (const auto& cell : t.row(r))
@@ -215,7 +215,7 @@ TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
 TEST_F(FileFormatTest, FileEndingInsideTheTableKeepsWhatWasRead)
 {
     ASSERT_EQ(load(dataBytes("truncated_table.ZIT")).outcome, ReadOutcome::Read);
-    EXPECT_EQ(f.ctx().structure.table.rowCount(), 4);
+    EXPECT_EQ(f.ctx().document.structure.table.rowCount(), 4);
     EXPECT_EQ(cellOf(f.ctx(), 4, 2), "5.2");
     EXPECT_EQ(cellOf(f.ctx(), 3, 3), "");
 }
@@ -225,15 +225,15 @@ TEST_F(FileFormatTest, OtherFamilyReadsNothingButTheFamily)
     ASSERT_EQ(load(dataBytes("other_family.ZIT")).outcome, ReadOutcome::FamilyNotServed);
     EXPECT_EQ(f.ctx().familyCode, 6);
     EXPECT_NE(f.ctx().heading.op[0], "Ana Novak");
-    EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
+    EXPECT_EQ(f.ctx().document.structure.table.rowCount(), 1);
 }
 
 TEST_F(FileFormatTest, NotAStructureFileLeavesTheModelEmpty)
 {
     ASSERT_EQ(load(dataBytes("full.ZIT")).outcome, ReadOutcome::Read);
     EXPECT_EQ(load("*** INSTAL STRUCTURE v12\r\n14\r\n").outcome, ReadOutcome::NotStructure);
-    EXPECT_TRUE(f.ctx().structure.tree.empty());
-    EXPECT_EQ(f.ctx().structure.table.rowCount(), 1);
+    EXPECT_TRUE(f.ctx().document.structure.tree.empty());
+    EXPECT_EQ(f.ctx().document.structure.table.rowCount(), 1);
     EXPECT_TRUE(f.pages.empty()); // the previous structure's pages went with it
     EXPECT_EQ(load("").outcome, ReadOutcome::NotStructure);
 }
@@ -272,7 +272,7 @@ TEST_F(FileFormatTest, TableLimits)
         SCOPED_TRACE(std::to_string(c.rows) + "x" + std::to_string(c.cols));
         const std::string page = "\r\n*** PROTOCOL DATA\r\n1\r\n1\r\nObj\r\n";
         ASSERT_EQ(load(withTable(c.rows, c.cols, page)).outcome, ReadOutcome::Read);
-        EXPECT_EQ(f.ctx().structure.table.rowCount(), c.expectRows);
+        EXPECT_EQ(f.ctx().document.structure.table.rowCount(), c.expectRows);
         // A refused table skips the page records too.
         EXPECT_EQ(f.pages.count(), c.expectRows > 1 ? 1 : 0);
     }
@@ -318,9 +318,9 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     ElementNode* child = addElementNode(c, top);
     child->name = "Socket\twith tab";
     child->info = {KindMeasuringPoint, "", 3};
-    c.structure.table.setCell(1, 0, "id\rhw\rfw\r" + std::string(6000, 'z')); // seal wraps below zero
-    c.structure.table.setCell(2, 1, "a\rb\r\rd");
-    c.structure.table.setCell(3, 1, "501");
+    c.document.structure.table.setCell(1, 0, "id\rhw\rfw\r" + std::string(6000, 'z')); // seal wraps below zero
+    c.document.structure.table.setCell(2, 1, "a\rb\r\rd");
+    c.document.structure.table.setCell(3, 1, "501");
     ReportPage* p = f.pages.createPage(ReportLightningProtection, 1, c.reportLabels);
     p->setCheckString("0101");
     p->setEdit(20, "moist");
@@ -334,9 +334,9 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     ReportPages pages2;
     FileEnv env2{c, pages2, f.progress, f.view};
     ASSERT_EQ(loadStructure(env2, first).outcome, ReadOutcome::Read);
-    EXPECT_FALSE(c.resultsDiscarded);
-    EXPECT_EQ(shape(c.structure.tree.roots()), "Board\r2/1/7[Socket with tab/13/3]");
-    EXPECT_EQ(c.structure.tree.roots()[0]->info.selection, "1011");
+    EXPECT_FALSE(c.document.resultsDiscarded);
+    EXPECT_EQ(shape(c.document.structure.tree.roots()), "Board\r2/1/7[Socket with tab/13/3]");
+    EXPECT_EQ(c.document.structure.tree.roots()[0]->info.selection, "1011");
     EXPECT_EQ(c.heading.op[1], "op\xe8 2");
     EXPECT_EQ(c.comments.lines[0], "*** COMMENTS2");
     // A comment that is exactly the structure marker cannot stand alone on
@@ -360,7 +360,7 @@ TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
     ElementNode* n = addElementNode(c, nullptr);
     n->name = "two\rlines";
     n->info.kind = KindObject;
-    c.structure.table.setCell(5, 0, "cell\r\nwith lf");
+    c.document.structure.table.setCell(5, 0, "cell\r\nwith lf");
     const std::string s = composeStructureFile(c, f.pages);
     EXPECT_EQ(split(s, 250), "two\x02lines\t1\t0\t");
     EXPECT_NE(s.find("\r\ncell\x02with lf\r\n"), std::string::npos);

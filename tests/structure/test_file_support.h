@@ -82,7 +82,7 @@ inline std::string dataBytes(const char* name)
 // Text of the i-th result row's cell.
 inline const std::string& cellOf(AppContext& ctx, int col, int row)
 {
-    return ctx.structure.table.cell(col, row);
+    return ctx.document.structure.table.cell(col, row);
 }
 
 } // namespace zentrova::test

@@ -103,17 +103,17 @@ TEST(Naming, NumberedNamesContinueFromTheLargest)
     LoadedProgram p;
     AppContext& c = *p.ctx;
     resetToNewStructure(c);
-    const ElementTree& tree = c.structure.tree;
+    const ElementTree& tree = c.document.structure.tree;
     ASSERT_EQ(tree.roots().size(), 1u);
     EXPECT_EQ(tree.roots()[0]->name, "Object1");
     EXPECT_EQ(tree.roots()[0]->info.kind, KindObject);
     EXPECT_EQ(tree.selected, tree.first());
-    EXPECT_TRUE(c.structureSaved);
-    EXPECT_EQ(c.currentFileName, QStringLiteral("Noname.ZIT"));
-    EXPECT_EQ(c.structure.table.rowCount(), 1);
+    EXPECT_TRUE(c.document.saved);
+    EXPECT_EQ(c.document.fileName, QStringLiteral("Noname.ZIT"));
+    EXPECT_EQ(c.document.structure.table.rowCount(), 1);
 
     ElementNode* second = addElementNode(c, nullptr);
-    EXPECT_FALSE(c.structureSaved);
+    EXPECT_FALSE(c.document.saved);
     EXPECT_EQ(second->name, "???");
     initElement(c, second, KindObject, true);
     EXPECT_EQ(second->name, "Object2");
@@ -163,23 +163,23 @@ TEST(Clearing, FreesEveryRecordAndObject)
     ElementNode* top = addElementNode(c, nullptr);
     for (int i = 0; i < 50; ++i)
         addElementNode(c, addElementNode(c, top));
-    c.structure.tree.selected = top;
+    c.document.structure.tree.selected = top;
     for (int i = 0; i < 20; ++i) {
-        addRow(c.structure.table, 1, 1, i, "500");
-        c.structure.table.setObject(i % 10, i + 1, std::make_unique<Counted>());
+        addRow(c.document.structure.table, 1, 1, i, "500");
+        c.document.structure.table.setObject(i % 10, i + 1, std::make_unique<Counted>());
     }
-    c.structure.table.setObject(2, 0, std::make_unique<Counted>());
+    c.document.structure.table.setObject(2, 0, std::make_unique<Counted>());
     EXPECT_EQ(Counted::alive, 21);
-    EXPECT_EQ(c.structure.tree.count(), 101u);
+    EXPECT_EQ(c.document.structure.tree.count(), 101u);
 
     clearStructure(c);
     clearResultTable(c);
-    EXPECT_TRUE(c.structure.tree.empty());
-    EXPECT_EQ(c.structure.tree.selected, nullptr);
-    EXPECT_EQ(c.structure.table.rowCount(), 1);
+    EXPECT_TRUE(c.document.structure.tree.empty());
+    EXPECT_EQ(c.document.structure.tree.selected, nullptr);
+    EXPECT_EQ(c.document.structure.table.rowCount(), 1);
     EXPECT_EQ(Counted::alive, 0);
     for (int col = 0; col < ResultTable::ColumnCount; ++col)
-        EXPECT_EQ(c.structure.table.cell(col, 0), "");
+        EXPECT_EQ(c.document.structure.table.cell(col, 0), "");
 }
 
 TEST(ResultTable, MovesRowsAndIgnoresOutOfRange)

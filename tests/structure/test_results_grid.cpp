@@ -67,11 +67,11 @@ struct Sample {
         add(1, "500", "507501250\r5085011.2", "5095025.0");
         add(1, "0", "ignored", "");
         add(2, "501", "AAAhidden", "");
-        c.structure.tree.selected = block;
+        c.document.structure.tree.selected = block;
     }
     void add(int element, const char* code, const char* results, const char* params)
     {
-        ResultTable& t = p.ctx->structure.table;
+        ResultTable& t = p.ctx->document.structure.table;
         const int r = t.appendRow();
         t.setCell(1, r, "1\r1\r" + std::to_string(element));
         t.setCell(2, r, "Obj\rBlock\rPoint " + std::to_string(element) + "\r13,0");
@@ -95,7 +95,7 @@ TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
     EXPECT_EQ(g.bodyColumnAlignment(1), AlignLeft);
     EXPECT_EQ(g.headingColumnAlignment(5), AlignCenter);
 
-    ASSERT_EQ(fillResultsGrid(c, c.structure.tree.selected, g), 2);
+    ASSERT_EQ(fillResultsGrid(c, c.document.structure.tree.selected, g), 2);
     EXPECT_EQ(g.rowCount(), 3);
     EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0"))) << "headings survive";
     EXPECT_EQ(g.cell(0, 1), "1");
@@ -111,12 +111,12 @@ TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
         EXPECT_EQ(g.cell(col, 1).find("hidden"), std::string::npos) << "column 5 of the table is not shown";
 
     // A measuring point shows only its own rows.
-    ElementNode* second = c.structure.tree.roots()[0]->children()[1].get();
+    ElementNode* second = c.document.structure.tree.roots()[0]->children()[1].get();
     ASSERT_EQ(fillResultsGrid(c, second, g), 1);
     EXPECT_EQ(g.rowCount(), 2);
     EXPECT_EQ(g.cell(0, 1), "1");
 
-    EXPECT_EQ(fillResultsGrid(c, c.structure.tree.roots()[1].get(), g), 0);
+    EXPECT_EQ(fillResultsGrid(c, c.document.structure.tree.roots()[1].get(), g), 0);
     EXPECT_EQ(g.rowCount(), 1);
     EXPECT_EQ(fillResultsGrid(c, nullptr, g), 0);
 }
@@ -164,12 +164,12 @@ TEST(ResultsView, SelectionFillsOrHidesTheGrid)
     EXPECT_EQ(w.form.tree()->topLevelItem(1)->text(0), QStringLiteral("Spare\nfeeder"));
     EXPECT_EQ(w.form.tree()->topLevelItem(0)->child(0)->icon(0).isNull(), false);
 
-    w.form.tree()->selectNode(c.structure.tree.roots()[0].get());
+    w.form.tree()->selectNode(c.document.structure.tree.roots()[0].get());
     EXPECT_TRUE(grid->isVisible());
     EXPECT_FALSE(w.form.panelCaption()->isVisible());
     EXPECT_EQ(grid->data().rowCount(), 3);
 
-    w.form.tree()->selectNode(c.structure.tree.roots()[1].get());
+    w.form.tree()->selectNode(c.document.structure.tree.roots()[1].get());
     EXPECT_FALSE(grid->isVisible());
     EXPECT_TRUE(w.form.panelCaption()->isVisible());
     EXPECT_EQ(w.form.panelCaption()->text(),
@@ -180,7 +180,7 @@ TEST(ResultsView, CopyNeedsTheGridsFocus)
 {
     Window w;
     AppContext& c = *w.s.p.ctx;
-    w.form.tree()->selectNode(c.structure.tree.roots()[0].get());
+    w.form.tree()->selectNode(c.document.structure.tree.roots()[0].get());
     AnnotatedGrid* grid = w.form.resultsGrid();
     grid->setSelection({2, 1, 3, 2});
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));

@@ -92,7 +92,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     buildToolBar();
     buildCentre();
     resize(1024, 700);
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.protocol, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.document.reportPages, progress(), *this});
 }
 
 MainWindow::~MainWindow() = default;
@@ -102,7 +102,7 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
     w_ = windows;
     link_ = link;
     // The file routines report through the progress dialog from now on.
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.protocol, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.document.reportPages, progress(), *this});
     if (w_.preview)
         w_.preview->setProgress(w_.gauge);
     if (link_)
@@ -306,8 +306,8 @@ void MainWindow::activated()
     ctx.familyCode = 0;
     applyFamilyProfile();
 
-    ctx.currentFileName.clear();
-    ctx.structureSaved = true;
+    ctx.document.fileName.clear();
+    ctx.document.saved = true;
     updateMainCaption();
 
     ctx.resultsView = 0;
@@ -326,7 +326,7 @@ void MainWindow::activated()
     loadReportSettings(ctx);
 
     helpContext_ = 1;
-    ctx.resultsDiscarded = false;
+    ctx.document.resultsDiscarded = false;
 
     // Results grid font from the settings.
     const QFont gridFont = reportGridFont(ctx.settings, resultsGrid_->font());
@@ -351,7 +351,7 @@ void MainWindow::applyFamilyProfile()
 
 void MainWindow::updateMainCaption()
 {
-    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.currentFileName);
+    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.document.fileName);
 }
 
 void MainWindow::showStructurePanel(bool shown)
@@ -394,7 +394,7 @@ void MainWindow::writeResultHeadings()
 
 void MainWindow::fillResultsGrid()
 {
-    ElementNode* selected = ctx.structure.tree.selected;
+    ElementNode* selected = ctx.document.structure.tree.selected;
     const int rows = zentrova::fillResultsGrid(ctx, selected, resultsGrid_->data());
     resultsGrid_->resetSizes(30, 10);
     resultsGrid_->contentsChanged();
@@ -503,7 +503,7 @@ void MainWindow::exportText()
 {
     if (!w_.exportDlg || !w_.exportDlg->execute())
         return;
-    runExport(ctx, ctx.protocol, ctx.exportFormat, progress());
+    runExport(ctx, ctx.document.reportPages, ctx.exportFormat, progress());
     updateMainCaption();
 }
 
@@ -536,7 +536,7 @@ void MainWindow::receiveResults()
             break;
         case ReceiveStep::ViewShown:
             setResultsView(ctx.resultsView);
-            tree_->selectNode(ctx.structure.tree.selected);
+            tree_->selectNode(ctx.document.structure.tree.selected);
             fillResultsGrid();
             break;
         }

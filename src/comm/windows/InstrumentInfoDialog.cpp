@@ -91,7 +91,7 @@ void InstrumentInfoDialog::showView(const InstrumentDataView& view)
 
 void InstrumentInfoDialog::fillFromTable()
 {
-    showView(instrumentDataFromTable(ctx.structure.table));
+    showView(instrumentDataFromTable(ctx.document.structure.table));
 }
 
 void InstrumentInfoDialog::showEvent(QShowEvent* e)

@@ -156,7 +156,7 @@ void CommentsDialog::accept()
     c.checks = Comments::checksFromBoxes(
         {commentsCheck->isChecked(), autotestCheck->isChecked(), pageNumbersCheck->isChecked()});
     c.save(ctx.settings);
-    ctx.structureSaved = false;
+    ctx.document.saved = false;
     QDialog::accept();
 }
 

@@ -637,7 +637,7 @@ std::optional<QString> PrintPreview::askPdfPath(const std::string& title)
     r.title = title;
     r.filterName = "PDF";
     r.pattern = QStringLiteral("*.pdf");
-    r.proposedName = proposedPdfName(ctx.currentFileName);
+    r.proposedName = proposedPdfName(ctx.document.fileName);
     return ctx.prompts->saveFileName(r);
 }
 

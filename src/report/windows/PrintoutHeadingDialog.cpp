@@ -187,7 +187,7 @@ void PrintoutHeadingDialog::accept()
     h.logoMode = mode_;
     h.save(ctx.settings);
     // The printout heading is saved with the structure.
-    ctx.structureSaved = false;
+    ctx.document.saved = false;
     QDialog::accept();
 }
 

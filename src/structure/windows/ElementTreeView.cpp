@@ -22,7 +22,7 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
         if (rebuilding_)
             return;
         ElementNode* n = nodeOf(current);
-        ctx.structure.tree.selected = n;
+        ctx.document.structure.tree.selected = n;
         emit selectionMoved(n);
     });
     connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
@@ -64,11 +64,11 @@ void ElementTreeView::rebuild()
         for (const auto& child : n.children())
             add(*child, item);
     };
-    for (const auto& root : ctx.structure.tree.roots())
+    for (const auto& root : ctx.document.structure.tree.roots())
         add(*root, nullptr);
     expandAll();
     rebuilding_ = false;
-    selectNode(ctx.structure.tree.selected);
+    selectNode(ctx.document.structure.tree.selected);
 }
 
 ElementNode* ElementTreeView::nodeOf(QTreeWidgetItem* item) const
@@ -95,13 +95,13 @@ void ElementTreeView::selectNode(const ElementNode* node)
 {
     QTreeWidgetItem* item = itemOf(node);
     if (item == currentItem()) {
-        ctx.structure.tree.selected = nodeOf(item);
+        ctx.document.structure.tree.selected = nodeOf(item);
         emit selectionMoved(nodeOf(item));
         return;
     }
     setCurrentItem(item); // emits selectionMoved through currentItemChanged
     if (!item) {
-        ctx.structure.tree.selected = nullptr;
+        ctx.document.structure.tree.selected = nullptr;
         emit selectionMoved(nullptr);
     }
 }
