@@ -112,7 +112,9 @@ int parseFileArgs(const QStringList& args, const char* command, const QStringLis
     return ExitOk;
 }
 
-int readInput(Program& program, ReportPages& pages, const QString& path)
+namespace {
+
+int readInput(Program& program, const QString& path)
 {
     AppContext& ctx = *program.ctx;
     std::string bytes;
@@ -123,7 +125,7 @@ int readInput(Program& program, ReportPages& pages, const QString& path)
     }
     ctx.document.fileName = path;
     StructureView view;
-    FileEnv env{ctx, pages, program.progress, view};
+    FileEnv env{ctx, ctx.document.reportPages, program.progress, view};
     const ReadResult r = loadStructure(env, bytes, ctx.encode(path));
     program.lastRead = r;
     switch (r.outcome) {
@@ -143,6 +145,19 @@ int readInput(Program& program, ReportPages& pages, const QString& path)
         fail(ctx.decode(r.message));
         return ExitBadInput;
     }
+}
+
+} // namespace
+
+std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc)
+{
+    auto program = loadProgram();
+    if (!program) {
+        rc = ExitProgramData;
+        return nullptr;
+    }
+    rc = readInput(*program, path);
+    return rc == ExitOk ? std::move(program) : nullptr;
 }
 
 bool wantsHelp(const QStringList& args)

@@ -64,9 +64,10 @@ struct Program {
 // Loads the program's state; on failure prints the reason and returns nullptr.
 std::unique_ptr<Program> loadProgram();
 
-// Reads the structure file `path` into the program and its page set.
-// ExitOk, or ExitBadInput after printing the reason.
-int readInput(Program& program, ReportPages& pages, const QString& path);
+// The program with the structure file `path` read into its document.
+// nullptr after printing the reason; `rc` then holds ExitProgramData or
+// ExitBadInput.
+std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc);
 
 // Prints one line to stderr ("zentrova-cli: " + text).
 void fail(const QString& text);

@@ -27,12 +27,11 @@ int convertCommand(const QStringList& args)
         fail(QStringLiteral("convert needs FILE and -o OUT (see zentrova-cli convert --help)"));
         return ExitUsage;
     }
-    auto program = loadProgram();
+    int rc = ExitOk;
+    auto program = loadProgramWithInput(in, rc);
     if (!program)
-        return ExitProgramData;
-    ReportPages pages;
-    if (const int rc = readInput(*program, pages, in); rc != ExitOk)
         return rc;
+    const ReportPages& pages = program->ctx->document.reportPages;
     AppContext& ctx = *program->ctx;
     ctx.document.fileName = out;
     const std::string bytes = composeStructureFile(ctx, pages, &program->progress);

@@ -175,12 +175,11 @@ int dumpCommand(const QStringList& args)
         fail(QStringLiteral("dump takes exactly one FILE (see zentrova-cli dump --help)"));
         return ExitUsage;
     }
-    auto program = loadProgram();
+    int rc = ExitOk;
+    auto program = loadProgramWithInput(args.front(), rc);
     if (!program)
-        return ExitProgramData;
-    ReportPages pages;
-    if (const int rc = readInput(*program, pages, args.front()); rc != ExitOk)
         return rc;
+    const ReportPages& pages = program->ctx->document.reportPages;
     const QByteArray json =
         QJsonDocument(Json(*program->ctx).document(pages, program->lastRead.complete)).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);

@@ -53,12 +53,11 @@ int exportCommand(const QStringList& args)
     }
     if (const int rc = refuseOutputOverInput(in, out, "export"); rc != ExitOk)
         return rc;
-    auto program = loadProgram();
+    int rc = ExitOk;
+    auto program = loadProgramWithInput(in, rc);
     if (!program)
-        return ExitProgramData;
-    ReportPages pages;
-    if (const int rc = readInput(*program, pages, in); rc != ExitOk)
         return rc;
+    const ReportPages& pages = program->ctx->document.reportPages;
     const std::string bytes = exportText(*program->ctx, pages, format, program->progress);
     program->progress.hide();
     const QString error = writeExportFile(out, bytes);

@@ -89,12 +89,11 @@ int reportCommand(const QStringList& args)
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
 
-    auto program = loadProgram();
+    int rc = ExitOk;
+    auto program = loadProgramWithInput(in, rc);
     if (!program)
-        return ExitProgramData;
-    ReportPages pages;
-    if (const int rc = readInput(*program, pages, in); rc != ExitOk)
         return rc;
+    const ReportPages& pages = program->ctx->document.reportPages;
     AppContext& ctx = *program->ctx;
 
     const ElementNode* node = ctx.document.structure.tree.selected ? ctx.document.structure.tree.selected
