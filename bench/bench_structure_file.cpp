@@ -5,9 +5,9 @@
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "language/Language.h"
+#include "language/Profile.h"
 #include "report/ReportPages.h"
 #include "shell/AppContext.h"
-#include "shell/Profile.h"
 #include "shell/Startup.h"
 #include "structure/StructureFile.h"
 

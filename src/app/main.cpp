@@ -2,7 +2,6 @@
 // message loop until the main window closes.
 #include "app/windows/AboutBox.h"
 #include "app/windows/MainWindow.h"
-#include "app/windows/QtPrompts.h"
 #include "base/FileIO.h"
 #include "comm/InstrumentLink.h"
 #include "comm/windows/InstrumentInfoDialog.h"
@@ -14,6 +13,7 @@
 #include "report/windows/PrintPreview.h"
 #include "report/windows/PrintoutHeadingDialog.h"
 #include "shell/AppContext.h"
+#include "shell/windows/QtPrompts.h"
 
 #include <QApplication>
 #include <QFile>

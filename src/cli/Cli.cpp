@@ -2,8 +2,8 @@
 
 #include "base/FileIO.h"
 #include "language/Language.h"
+#include "language/Profile.h"
 #include "report/ReportPages.h"
-#include "shell/Profile.h"
 #include "shell/Startup.h"
 #include "structure/StructureFile.h"
 

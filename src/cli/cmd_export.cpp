@@ -2,8 +2,8 @@
 // windowed program's export.
 #include "cli/Cli.h"
 
-#include "report/Export.h"
 #include "report/ReportPages.h"
+#include "structure/Export.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "base/Progress.h"
 #include "base/Prompts.h"
-#include "shell/AppContext.h"
+#include "language/LanguageContext.h"
 
 #include <algorithm>
 
@@ -26,7 +26,7 @@ constexpr int TryAgain = 7;
 constexpr int CommErrorHelpContext = 2000;
 } // namespace
 
-Exchange::Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock)
+Exchange::Exchange(LanguageContext& ctx, Port& port, Progress& progress, Clock& clock)
     : ctx_(ctx), port_(port), progress_(progress), clock_(clock)
 {
 }

@@ -6,7 +6,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct LanguageContext;
 class Progress;
 
 // The byte-level primitives of a conversation with the instrument: send a
@@ -19,7 +19,7 @@ class Progress;
 // a transfer costs the processor next to nothing.
 class Exchange {
 public:
-    Exchange(AppContext& ctx, Port& port, Progress& progress, Clock& clock = systemClock());
+    Exchange(LanguageContext& ctx, Port& port, Progress& progress, Clock& clock = systemClock());
 
     // startExchange's results.
     enum Start : int { Started = 0, GaveUp = 6 };
@@ -62,7 +62,7 @@ private:
     // Discards what the instrument sent after a failed attempt.
     void drainAfterFailure();
 
-    AppContext& ctx_;
+    LanguageContext& ctx_;
     bool lineFasterThanRate_ = false;
     Port& port_;
     Progress& progress_;

@@ -5,8 +5,8 @@
 #include "base/TextRules.h"
 #include "comm/Exchange.h"
 #include "comm/InstrumentLink.h"
-#include "shell/AppContext.h"
 #include "structure/Structure.h"
+#include "structure/StructureContext.h"
 
 namespace zentrova {
 
@@ -62,7 +62,8 @@ InstrumentDataView instrumentDataFromIdentification(const InstrumentTexts& texts
     return v;
 }
 
-InstrumentDataOutcome receiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress, Clock& clock)
+InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLink& link, Progress& progress,
+                                            Clock& clock)
 {
     InstrumentDataOutcome out;
     InstrumentLink::BusyScope busy(link);

@@ -9,7 +9,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct StructureContext;
 class InstrumentLink;
 class Progress;
 class ResultTable;
@@ -53,7 +53,7 @@ struct InstrumentDataOutcome {
 // port another program holds is told, with the holder), starts
 // an exchange, identifies the instrument (which sets familyCode and the extra
 // lines), ends the exchange. The result table is not touched.
-InstrumentDataOutcome receiveInstrumentData(AppContext& ctx, InstrumentLink& link, Progress& progress,
+InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLink& link, Progress& progress,
                                             Clock& clock = systemClock());
 
 } // namespace zentrova

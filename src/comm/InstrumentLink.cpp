@@ -4,7 +4,7 @@
 #include "comm/PortDirectory.h"
 #include "comm/SerialPortComm.h"
 #include "comm/TracingComm.h"
-#include "shell/AppContext.h"
+#include "language/LanguageContext.h"
 
 #include <QFile>
 
@@ -41,7 +41,7 @@ void InstrumentLink::select(const PortChoice& choice)
     applyPortSettings(port(), choice);
 }
 
-void setUpComPort(const AppContext& ctx, InstrumentLink& link)
+void setUpComPort(const LanguageContext& ctx, InstrumentLink& link)
 {
     link.select(loadPortChoice(ctx));
     link.loadTraceSetting(ctx.settings);

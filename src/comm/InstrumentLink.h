@@ -73,11 +73,11 @@ private:
     bool busy_ = false;
 };
 
-struct AppContext;
+struct LanguageContext;
 
 // The first activation's COM set-up: COM1 and the profile's default rate
 // unless [SETUP] COM and BAUD name valid entries, applied to the port; and
 // the trace file of [PORTS] Trace.
-void setUpComPort(const AppContext& ctx, InstrumentLink& link);
+void setUpComPort(const LanguageContext& ctx, InstrumentLink& link);
 
 } // namespace zentrova

@@ -4,7 +4,7 @@
 #include "comm/Exchange.h"
 #include "comm/Port.h"
 #include "comm/PortDirectory.h"
-#include "shell/AppContext.h"
+#include "language/LanguageContext.h"
 
 namespace zentrova {
 
@@ -26,7 +26,7 @@ int storedIndex(const std::string& value, int count)
 }
 } // namespace
 
-PortChoice loadPortChoice(const AppContext& ctx)
+PortChoice loadPortChoice(const LanguageContext& ctx)
 {
     PortChoice c;
     c.port = 0;
@@ -42,7 +42,7 @@ PortChoice loadPortChoice(const AppContext& ctx)
     return c;
 }
 
-void savePortChoice(const AppContext& ctx, const PortChoice& choice)
+void savePortChoice(const LanguageContext& ctx, const PortChoice& choice)
 {
     ctx.settings.writeSetting("SETUP", "COM", std::to_string(choice.port + 1));
     ctx.settings.writeSetting("SETUP", "BAUD", std::to_string(choice.baud + 1));

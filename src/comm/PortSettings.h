@@ -5,7 +5,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct LanguageContext;
 class Port;
 class Exchange;
 
@@ -23,9 +23,9 @@ struct PortChoice {
 
 // The first activation's COM set-up: COM1 and the profile's default rate,
 // unless [SETUP] COM / BAUD hold an entry number 1..count.
-PortChoice loadPortChoice(const AppContext& ctx);
+PortChoice loadPortChoice(const LanguageContext& ctx);
 // The COM dialog's OK: [SETUP] COM and BAUD := index + 1.
-void savePortChoice(const AppContext& ctx, const PortChoice& choice);
+void savePortChoice(const LanguageContext& ctx, const PortChoice& choice);
 
 // Copies the selected entries into the port, matched by their texts: "COM"
 // and the digits of n sets port n (1..16); a rate's digits set that rate; a

@@ -5,8 +5,8 @@
 #include "base/TextRules.h"
 #include "comm/Exchange.h"
 #include "comm/PortDirectory.h"
-#include "shell/AppContext.h"
-#include "shell/Profile.h"
+#include "language/Profile.h"
+#include "structure/StructureContext.h"
 #include "structure/StructureFile.h"
 
 #include <QFile>
@@ -27,7 +27,7 @@ constexpr int IdentificationStaleLimit = 390;
 
 // Every stage's failure is shown as a plain message; only the device lost
 // mid-way is an error message (see Transfer::reportLoss).
-void showStageFailure(AppContext& ctx, ReceiveStage stage)
+void showStageFailure(StructureContext& ctx, ReceiveStage stage)
 {
     ctx.prompts->message(MsgType::Custom, stageMessage(stage), MbOK, 0);
 }
@@ -36,7 +36,8 @@ void showStageFailure(AppContext& ctx, ReceiveStage stage)
 
 // ------------------------------------------------------------ identification
 
-int identifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts, unsigned* typeCode)
+int identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts,
+                       unsigned* typeCode)
 {
     for (std::string& t : texts)
         t.clear();
@@ -74,7 +75,7 @@ int identifyInstrument(AppContext& ctx, Exchange& ex, ExtraLines& extra, Instrum
     return valid ? 0 : 1;
 }
 
-void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
+void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
 {
     ResultTable& t = ctx.document.structure.table;
     std::string c1 = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r' + texts[6];
@@ -87,7 +88,7 @@ void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const
 
 // ------------------------------------------------------------ records
 
-int readRecord(AppContext& ctx, Exchange& ex, std::string& record, int headerTimeoutMs)
+int readRecord(StructureContext& ctx, Exchange& ex, std::string& record, int headerTimeoutMs)
 {
     record.clear();
     ex.sendRequest(Request::NextRecord);
@@ -123,7 +124,7 @@ Key keyOfRow(const ResultTable& t, int row)
 
 } // namespace
 
-void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
+void decodeRecord(StructureContext& ctx, const char* data, size_t length, int row)
 {
     if (row < 1)
         return; // row 0 is the identification
@@ -163,7 +164,7 @@ void decodeRecord(AppContext& ctx, const char* data, size_t length, int row)
     t.moveRow(row, lo);
 }
 
-void buildTreeFromResults(AppContext& ctx, Progress& progress)
+void buildTreeFromResults(StructureContext& ctx, Progress& progress)
 {
     ResultTable& t = ctx.document.structure.table;
     if (t.rowCount() <= 1 || t.cell(1, 0).empty())
@@ -243,7 +244,7 @@ std::string commErrorText(const SerialError& error)
     return text;
 }
 
-std::string portBusyText(const AppContext& ctx, const SerialError& error)
+std::string portBusyText(const StructureContext& ctx, const SerialError& error)
 {
     if (!error.portBusy())
         return {};
@@ -251,7 +252,7 @@ std::string portBusyText(const AppContext& ctx, const SerialError& error)
     return ctx.texts.text("PortBusy_40") + ' ' + who;
 }
 
-std::string commErrorText(const AppContext& ctx, const SerialError& error)
+std::string commErrorText(const StructureContext& ctx, const SerialError& error)
 {
     std::string text = commErrorText(error);
     if (const std::string busy = portBusyText(ctx, error); !busy.empty())
@@ -271,7 +272,7 @@ int percentOf(int done, int count)
 
 class Transfer {
 public:
-    Transfer(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks, Clock& clock,
+    Transfer(StructureContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks, Clock& clock,
              ReceiveOutcome& out)
         : ctx_(ctx), link_(link), progress_(progress), hooks_(hooks), ex_(ctx, link.port(), progress, clock), out_(out)
     {
@@ -313,7 +314,7 @@ private:
     void finish();
     void receiveRecords(int headerTimeoutMs);
 
-    AppContext& ctx_;
+    StructureContext& ctx_;
     InstrumentLink& link_;
     Progress& progress_;
     const ReceiveHooks& hooks_;
@@ -509,8 +510,8 @@ void Transfer::run()
 
 } // namespace
 
-ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks,
-                              Clock& clock)
+ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progress& progress,
+                              const ReceiveHooks& hooks, Clock& clock)
 {
     ReceiveOutcome out;
     InstrumentLink::BusyScope busy(link);

@@ -10,7 +10,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct StructureContext;
 class Exchange;
 class Progress;
 
@@ -27,12 +27,12 @@ using InstrumentTexts = std::array<std::string, 7>;
 // for a valid reply, 1 otherwise (the texts are then empty and familyCode
 // and the extra lines keep their values). Inside an exchange only.
 // `typeCode`, when given, receives the reported type code of a valid reply.
-int identifyInstrument(AppContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
+int identifyInstrument(StructureContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
                        unsigned* typeCode = nullptr);
 
 // Row 0 of the result table: column 1 = texts 1, 2, 3, 4, 7 and the three
 // extra lines joined by CR; column 2 = text 5 and column 3 = text 6, cleaned.
-void writeIdentificationRow(AppContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra);
+void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra);
 
 // ------------------------------------------------------------ records
 
@@ -41,7 +41,7 @@ enum RecordStatus : int { RecordRead = 0, NoMoreRecords = 1, RecordFailed = 3 };
 // One "MRE": the record's bytes in `record`. RecordFailed for a wrong or late
 // header or a record that did not arrive whole. The head may take
 // `headerTimeoutMs` (it grows with the announced count).
-int readRecord(AppContext& ctx, Exchange& exchange, std::string& record, int headerTimeoutMs);
+int readRecord(StructureContext& ctx, Exchange& exchange, std::string& record, int headerTimeoutMs);
 
 // Writes one result row from a record at table row `row` (the table grows to
 // hold it) and moves it to its place in position order: after every row
@@ -49,12 +49,12 @@ int readRecord(AppContext& ctx, Exchange& exchange, std::string& record, int hea
 // their arrival order. An item that runs past the record's end ends the
 // decoding of that record; a record too short for its position reads the
 // missing numbers as 0 and one without a function byte gets no function.
-void decodeRecord(AppContext& ctx, const char* data, size_t length, int row);
+void decodeRecord(StructureContext& ctx, const char* data, size_t length, int row);
 
 // Rebuilds the element tree from the result rows: one Object per run of rows
 // with the same block number, under it one Particular per run with the same
 // element number, each named by its number in three digits.
-void buildTreeFromResults(AppContext& ctx, Progress& progress);
+void buildTreeFromResults(StructureContext& ctx, Progress& progress);
 
 // ------------------------------------------------------------ the transfer
 
@@ -126,8 +126,8 @@ struct ReceiveOutcome {
 // position order, "MEX", the tree and the view. Every stage reports its own
 // failure and the transfer goes on with the next; records received are never
 // dropped. Runs on the calling thread and returns when it is over.
-ReceiveOutcome receiveResults(AppContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks,
-                              Clock& clock = systemClock());
+ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progress& progress,
+                              const ReceiveHooks& hooks, Clock& clock = systemClock());
 
 // The exit status of a transfer for the command-line tool: 0 when every
 // record came, 3 when the exchange started and fewer records came than the
@@ -141,10 +141,10 @@ int receiveExitCode(const ReceiveOutcome& outcome);
 // records arrived.
 std::string commErrorText(const SerialError& error);
 // The same, and for a port another program holds, who holds it.
-std::string commErrorText(const AppContext& ctx, const SerialError& error);
+std::string commErrorText(const StructureContext& ctx, const SerialError& error);
 
 // "The port is in use by another program: picocom (pid 1234)" (the holder,
 // or the device when the holder is not known) for a busy port; else empty.
-std::string portBusyText(const AppContext& ctx, const SerialError& error);
+std::string portBusyText(const StructureContext& ctx, const SerialError& error);
 
 } // namespace zentrova

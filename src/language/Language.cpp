@@ -4,8 +4,8 @@
 #include "base/IniFile.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
+#include "language/LanguageContext.h"
 #include "language/LanguageKeys.h"
-#include "shell/AppContext.h"
 
 #include <QFile>
 #include <algorithm>
@@ -138,7 +138,7 @@ bool isRemovedLanguage(const std::string& section)
     return false;
 }
 
-std::string LanguageLoader::readIndexKey(AppContext& ctx, void* index, const std::string& section,
+std::string LanguageLoader::readIndexKey(LanguageContext& ctx, void* index, const std::string& section,
                                          const std::string& key, bool& ok)
 {
     auto* ini = static_cast<CSimpleIniA*>(index);
@@ -152,7 +152,7 @@ std::string LanguageLoader::readIndexKey(AppContext& ctx, void* index, const std
     return v;
 }
 
-bool LanguageLoader::loadLanguageList(AppContext& ctx)
+bool LanguageLoader::loadLanguageList(LanguageContext& ctx)
 {
     entries_.clear();
     selected_ = 0;
@@ -197,7 +197,7 @@ bool LanguageLoader::loadLanguageList(AppContext& ctx)
     return true;
 }
 
-bool LanguageLoader::currentLanguage(AppContext& ctx, std::string& section, std::string& filePath)
+bool LanguageLoader::currentLanguage(LanguageContext& ctx, std::string& section, std::string& filePath)
 {
     if (selected_ < 0 || size_t(selected_) >= entries_.size())
         return false;
@@ -240,7 +240,7 @@ bool LanguageLoader::currentLanguage(AppContext& ctx, std::string& section, std:
     return true;
 }
 
-bool LanguageLoader::open(AppContext& ctx)
+bool LanguageLoader::open(LanguageContext& ctx)
 {
     std::string section, path;
     if (!currentLanguage(ctx, section, path))
@@ -288,7 +288,7 @@ std::vector<std::pair<std::string, std::string>> LanguageLoader::sectionEntries(
     return out;
 }
 
-std::string LanguageLoader::readText(AppContext& ctx, const std::string& key)
+std::string LanguageLoader::readText(LanguageContext& ctx, const std::string& key)
 {
     std::string v = rawValue("LANGUAGE", key);
     if (!v.empty())
@@ -311,9 +311,8 @@ std::string headingText(const std::string& text)
 
 // ------------------------------------------------------------ loading
 
-bool loadInterfaceTexts(AppContext& ctx)
+bool loadInterfaceTexts(LanguageContext& ctx)
 {
-    const std::string oldDefault = ctx.texts.defaultFileName.empty() ? std::string("..") : ctx.texts.defaultFileName;
     LanguageLoader& lang = ctx.language;
     if (!lang.open(ctx))
         return false;
@@ -342,12 +341,10 @@ bool loadInterfaceTexts(AppContext& ctx)
     const std::string newDefault =
         cut(ctx.texts.text("Noname_8") + "." + ctx.texts.extension, InterfaceTexts::SlotWidth);
     ctx.texts.defaultFileName = newDefault;
-    if (ctx.document.fileName == ctx.decode(oldDefault))
-        ctx.document.fileName = ctx.decode(newDefault);
     return !ctx.quitRequested;
 }
 
-bool loadReportTexts(AppContext& ctx)
+bool loadReportTexts(LanguageContext& ctx)
 {
     LanguageLoader& lang = ctx.language;
     if (!lang.open(ctx))
@@ -381,25 +378,6 @@ bool loadReportTexts(AppContext& ctx)
     read("TT_Lab1_0", r.tlorisLabels[0]);
     read("TT_Lab2_0", r.tlorisLabels[1]);
     lang.close();
-    return !ctx.quitRequested;
-}
-
-} // namespace zentrova
-
-#include "shell/Profile.h"
-
-namespace zentrova {
-
-bool changeLanguage(AppContext& ctx, int index)
-{
-    if (index < 0 || size_t(index) >= ctx.language.entries().size())
-        return false;
-    ctx.settings.writeSetting("SETUP", "Language", std::to_string(index + 1));
-    ctx.language.setSelectedIndex(index);
-    if (!loadInterfaceTexts(ctx) || !loadReportTexts(ctx))
-        return false;
-    applyFamilyProfile(ctx);
-    ctx.defaultNames.reset(ctx.settings, ctx.texts);
     return !ctx.quitRequested;
 }
 

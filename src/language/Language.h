@@ -9,7 +9,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct LanguageContext;
 
 // The interface texts of the selected language: one slot per key of the
 // language file's [LANGUAGE] section, each at most 100 bytes (the report unit-row
@@ -87,25 +87,25 @@ public:
 
     // Reads LNG_MAIN.INI and selects the stored language. False when the
     // program has to end (the reason was shown).
-    bool loadLanguageList(AppContext& ctx);
+    bool loadLanguageList(LanguageContext& ctx);
     // Section name and absolute path of the selected language's file; sets the
     // character set from its lcid. False when the index is broken (program ends).
-    bool currentLanguage(AppContext& ctx, std::string& section, std::string& filePath);
+    bool currentLanguage(LanguageContext& ctx, std::string& section, std::string& filePath);
 
     // Opens the selected language's file for reading single keys.
-    bool open(AppContext& ctx);
+    bool open(LanguageContext& ctx);
     void close();
     bool isOpen() const;
     // One key of [LANGUAGE]; a missing or empty key is reported (and ends the
     // program once the main window was activated).
-    std::string readText(AppContext& ctx, const std::string& key);
+    std::string readText(LanguageContext& ctx, const std::string& key);
     // A key of any section of the open file, "" when missing; no message.
     std::string rawValue(const std::string& section, const std::string& key) const;
     // Every key=value of a section of the open file, in file order.
     std::vector<std::pair<std::string, std::string>> sectionEntries(const std::string& section) const;
 
 private:
-    std::string readIndexKey(AppContext& ctx, void* index, const std::string& section, const std::string& key,
+    std::string readIndexKey(LanguageContext& ctx, void* index, const std::string& section, const std::string& key,
                              bool& ok);
 
     std::vector<LanguageEntry> entries_;
@@ -118,11 +118,11 @@ private:
 // Section names of LNG_MAIN.INI that the program never offers.
 bool isRemovedLanguage(const std::string& section);
 
-// Reads every [LANGUAGE] key into ctx.texts and [NAMEF] into ctx.names.
-// False when the program has to end.
-bool loadInterfaceTexts(AppContext& ctx);
+// Reads every [LANGUAGE] key into ctx.texts and [NAMEF] into ctx.names, and
+// sets the default file name of the new texts. False when the program has to end.
+bool loadInterfaceTexts(LanguageContext& ctx);
 // Reads every [PROTOCOL] key into ctx.reportLabels. False when the program has to end.
-bool loadReportTexts(AppContext& ctx);
+bool loadReportTexts(LanguageContext& ctx);
 
 // The text of a heading key with each "$" turned into a line break (CR).
 std::string headingText(const std::string& text);
@@ -130,8 +130,4 @@ std::string headingText(const std::string& text);
 } // namespace zentrova
 
 namespace zentrova {
-// The language dialog's OK: stores the choice (1-based), reloads the texts and
-// report labels, re-applies the family profile and resets the default names.
-// False when the new language's files are broken (the program ends).
-bool changeLanguage(AppContext& ctx, int index);
 } // namespace zentrova

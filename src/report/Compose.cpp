@@ -5,7 +5,7 @@
 #include "base/TextRules.h"
 #include "report/CellMarkup.h"
 #include "report/GridData.h"
-#include "shell/AppContext.h"
+#include "report/ReportContext.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -49,7 +49,7 @@ void MarginTexts::save(const Settings& s) const
         s.writeSetting("MARGINS", settingKey(i), text[size_t(i)]);
 }
 
-std::string marginErrorText(const AppContext& ctx, int side, const std::string& text)
+std::string marginErrorText(const ReportContext& ctx, int side, const std::string& text)
 {
     return ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": \"" + text + "\"";
 }
@@ -113,7 +113,7 @@ constexpr int kMaxShrinkStep = 16;
 
 class ResultsComposer {
 public:
-    ResultsComposer(const AppContext& ctx, const GridData& grid, PageRecorder& prn, Progress& progress)
+    ResultsComposer(const ReportContext& ctx, const GridData& grid, PageRecorder& prn, Progress& progress)
         : ctx_(ctx), grid_(grid), prn_(prn), canvas_(prn.canvas()), progress_(progress)
     {
         const QPoint o = prn.printableOrigin();
@@ -151,7 +151,7 @@ private:
     void printComments();
     const QImage& logo();
 
-    const AppContext& ctx_;
+    const ReportContext& ctx_;
     const GridData& grid_;
     PageRecorder& prn_;
     PageCanvas& canvas_;
@@ -490,7 +490,7 @@ QFont reportGridFont(const Settings& s, QFont f)
     return f;
 }
 
-bool composeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
+bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
                    PageRecorder& recorder, Progress& progress, std::string* error)
 {
     double cm[MarginTexts::Count] = {};

@@ -8,7 +8,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct ReportContext;
 class GridData;
 class Progress;
 class Settings;
@@ -40,7 +40,7 @@ struct MarginTexts {
 
 // The message for a margin text that is no number (bytes): the dialog's
 // caption, the side's label and the text as typed.
-std::string marginErrorText(const AppContext& ctx, int side, const std::string& text);
+std::string marginErrorText(const ReportContext& ctx, int side, const std::string& text);
 
 // A margin text with "." and "," both turned into the decimal separator of
 // the user's locale: how the margins are stored.
@@ -57,7 +57,7 @@ bool parseMarginText(const std::string& text, double& centimetres);
 // The margins are read first: when one of them is not a number, or they
 // leave no room for a page, nothing is recorded (the previous pages stay),
 // `error` gets the message to show (bytes) and the result is false.
-bool composeReport(const AppContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
+bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
                    PageRecorder& recorder, Progress& progress, std::string* error = nullptr);
 
 } // namespace zentrova

@@ -1,5 +1,5 @@
 #pragma once
-#include "structure/Structure.h"
+#include "report/CellObject.h"
 
 #include <QFont>
 

@@ -2,15 +2,30 @@
 
 #include "language/Language.h"
 #include "shell/AppContext.h"
-#include "shell/Profile.h"
 
 namespace zentrova {
+
+namespace {
+
+// The interface texts of the selected language; a document that still has
+// the previous default name takes the new one.
+bool loadInterfaceTextsFollowingName(AppContext& ctx)
+{
+    const std::string before = ctx.texts.defaultFileName;
+    const bool loaded = loadInterfaceTexts(ctx);
+    if (ctx.texts.defaultFileName != before)
+        followDefaultFileName(ctx, before.empty() ? std::string("..") : before);
+    return loaded;
+}
+
+} // namespace
 
 bool loadLanguages(AppContext& ctx)
 {
     // Once the program runs, a missing text ends it, as a broken language file does.
     ctx.terminateOnMissingText = true;
-    return ctx.language.loadLanguageList(ctx) && loadInterfaceTexts(ctx) && loadReportTexts(ctx) && !ctx.quitRequested;
+    return ctx.language.loadLanguageList(ctx) && loadInterfaceTextsFollowingName(ctx) && loadReportTexts(ctx) &&
+           !ctx.quitRequested;
 }
 
 void loadReportSettings(AppContext& ctx)
@@ -29,6 +44,19 @@ bool loadProgramState(AppContext& ctx)
     ctx.document.saved = true;
     ctx.document.resultsDiscarded = false;
     return loaded && !ctx.quitRequested;
+}
+
+bool changeLanguage(AppContext& ctx, int index)
+{
+    if (index < 0 || size_t(index) >= ctx.language.entries().size())
+        return false;
+    ctx.settings.writeSetting("SETUP", "Language", std::to_string(index + 1));
+    ctx.language.setSelectedIndex(index);
+    if (!loadInterfaceTextsFollowingName(ctx) || !loadReportTexts(ctx))
+        return false;
+    applyFamilyProfile(ctx);
+    ctx.defaultNames.reset(ctx.settings, ctx.texts);
+    return !ctx.quitRequested;
 }
 
 } // namespace zentrova

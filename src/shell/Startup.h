@@ -21,4 +21,9 @@ void loadReportSettings(AppContext& ctx);
 // an empty saved structure. A broken language file ends the program: false.
 bool loadProgramState(AppContext& ctx);
 
+// The language dialog's OK: stores the choice (1-based), reloads the texts and
+// report labels, re-applies the family profile and resets the default names.
+// False when the new language's files are broken (the program ends).
+bool changeLanguage(AppContext& ctx, int index);
+
 } // namespace zentrova

@@ -2,11 +2,11 @@
 
 #include "base/TextRules.h"
 #include "report/ReportPages.h"
-#include "shell/AppContext.h"
+#include "structure/StructureContext.h"
 
 namespace zentrova {
 
-int propagateRename(AppContext& ctx, const ElementNode& node, const std::string& name)
+int propagateRename(StructureContext& ctx, const ElementNode& node, const std::string& name)
 {
     const Position p = positionOf(node, ctx.profile.positionDepth);
     const int d = p.depth;
@@ -53,7 +53,7 @@ void FileCommands::Save()
 {
     if (!env_.view.structurePanelShown())
         return;
-    AppContext& ctx = env_.ctx;
+    StructureContext& ctx = env_.ctx;
     if (!ctx.document.fileName.isEmpty() && ctx.document.fileName != ctx.decode(ctx.texts.defaultFileName))
         writeStructureFile(env_);
     else
@@ -79,7 +79,7 @@ bool FileCommands::newStructure()
 {
     if (querySaveChanges(env_) == MbCancel)
         return false;
-    AppContext& ctx = env_.ctx;
+    StructureContext& ctx = env_.ctx;
     resetToNewStructure(ctx);
     ctx.resultsView = 0;
     env_.view.treeReplaced();

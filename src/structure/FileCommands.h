@@ -12,7 +12,7 @@ class ElementNode;
 // result rows: line 1 for a top-level element, 2 for depth 1, 3 for depth 2
 // (levels shifted by the profile's position depth). Every row is examined;
 // the cell is written back with exactly four lines. Returns the rows changed.
-int propagateRename(AppContext& ctx, const ElementNode& node, const std::string& name);
+int propagateRename(StructureContext& ctx, const ElementNode& node, const std::string& name);
 
 // The structure's file commands, free of windows: the main window calls
 // them from its menu entries, tool buttons, tree events and close request,

@@ -2,7 +2,7 @@
 
 #include "base/TextRules.h"
 #include "report/GridData.h"
-#include "shell/AppContext.h"
+#include "structure/StructureContext.h"
 
 #include <algorithm>
 
@@ -90,7 +90,7 @@ std::string formatResultText(const std::string& text, const NameTables& names)
     return splitJoin(text, names);
 }
 
-void writeResultHeadings(const AppContext& ctx, GridData& grid)
+void writeResultHeadings(const StructureContext& ctx, GridData& grid)
 {
     const auto& map = ctx.profile.resultColumnMap;
     for (int c = 0; c < grid.colCount(); ++c) {
@@ -120,7 +120,7 @@ void clearResultsGrid(GridData& grid)
     grid.setDefaultRowHeight(10);
 }
 
-int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData& grid)
+int fillResultsGrid(const StructureContext& ctx, const ElementNode* selected, GridData& grid)
 {
     // The heading row survives clearing; the rows below are rebuilt.
     std::vector<std::string> headings;
@@ -173,7 +173,7 @@ int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData
     return k - 1;
 }
 
-std::string noResultsCaption(const AppContext& ctx, const ElementNode* selected)
+std::string noResultsCaption(const StructureContext& ctx, const ElementNode* selected)
 {
     return ctx.texts.text("NoMeasuresIn_30") + " " + (selected ? selected->name : std::string());
 }

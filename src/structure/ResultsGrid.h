@@ -3,7 +3,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct StructureContext;
 class ElementNode;
 class GridData;
 class NameTables;
@@ -16,15 +16,15 @@ std::string formatResultToken(const std::string& token, const NameTables& names)
 std::string formatResultText(const std::string& text, const NameTables& names);
 
 // The heading row of the results grid and the alignments of its columns.
-void writeResultHeadings(const AppContext& ctx, GridData& grid);
+void writeResultHeadings(const StructureContext& ctx, GridData& grid);
 // Rebuilds the grid for `selected` (nullptr: empty grid). Returns the number
 // of result rows shown; with none the grid stays at its heading row.
-int fillResultsGrid(const AppContext& ctx, const ElementNode* selected, GridData& grid);
+int fillResultsGrid(const StructureContext& ctx, const ElementNode* selected, GridData& grid);
 // Drops every result row; column widths and row heights go back to 30 x 10.
 void clearResultsGrid(GridData& grid);
 
 // The panel caption shown instead of an empty grid.
-std::string noResultsCaption(const AppContext& ctx, const ElementNode* selected);
+std::string noResultsCaption(const StructureContext& ctx, const ElementNode* selected);
 
 // The cells of a selected rectangle as clipboard text: each grid row gives as
 // many lines as its tallest cell, cells joined by TAB, lines by CR LF, no line

@@ -1,7 +1,7 @@
 #include "structure/Structure.h"
 
 #include "base/TextRules.h"
-#include "shell/AppContext.h"
+#include "structure/StructureContext.h"
 
 namespace zentrova {
 
@@ -232,7 +232,7 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
 
 // ---------------------------------------------------------------- operations
 
-ElementNode* addElementNode(AppContext& ctx, ElementNode* parent)
+ElementNode* addElementNode(StructureContext& ctx, ElementNode* parent)
 {
     ElementNode* n = ctx.document.structure.tree.add(parent);
     ctx.document.saved = false;
@@ -257,7 +257,7 @@ long suffixAfter(const std::string& text, const std::string& base)
 }
 } // namespace
 
-void initElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered)
+void initElement(StructureContext& ctx, ElementNode* node, uint8_t kind, bool numbered)
 {
     if (!node)
         return;
@@ -289,18 +289,18 @@ void initElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered
     ctx.document.saved = false;
 }
 
-void clearStructure(AppContext& ctx)
+void clearStructure(StructureContext& ctx)
 {
     ctx.document.structure.tree.selected = ctx.document.structure.tree.last();
     ctx.document.structure.tree.clear();
 }
 
-void clearResultTable(AppContext& ctx)
+void clearResultTable(StructureContext& ctx)
 {
     ctx.document.structure.table.clear();
 }
 
-void resetToNewStructure(AppContext& ctx)
+void resetToNewStructure(StructureContext& ctx)
 {
     clearStructure(ctx);
     clearResultTable(ctx);

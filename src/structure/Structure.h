@@ -1,4 +1,6 @@
 #pragma once
+#include "report/CellObject.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -9,7 +11,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct StructureContext;
 
 // Element kinds of an installation structure.
 enum ElementKind : uint8_t {
@@ -80,11 +82,6 @@ private:
     std::vector<std::unique_ptr<ElementNode>> roots_;
 };
 
-// An object a result cell may carry; freed with the cell's row.
-struct CellObject {
-    virtual ~CellObject() = default;
-};
-
 // The result table: rows of 10 byte-string cells, never fewer than one row.
 // Row 0 is the instrument's identification, every further row one result.
 class ResultTable {
@@ -138,12 +135,12 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
 // The function code of a result row (line 1 of column 3); 0 means no result.
 long functionCodeOf(const ResultTable& t, int row);
 
-ElementNode* addElementNode(AppContext& ctx, ElementNode* parent);
-void initElement(AppContext& ctx, ElementNode* node, uint8_t kind, bool numbered);
-void clearStructure(AppContext& ctx);
-void clearResultTable(AppContext& ctx);
+ElementNode* addElementNode(StructureContext& ctx, ElementNode* parent);
+void initElement(StructureContext& ctx, ElementNode* node, uint8_t kind, bool numbered);
+void clearStructure(StructureContext& ctx);
+void clearResultTable(StructureContext& ctx);
 // The model part of a new structure: both halves cleared, one numbered
 // top-level element selected, the default file name, saved.
-void resetToNewStructure(AppContext& ctx);
+void resetToNewStructure(StructureContext& ctx);
 
 } // namespace zentrova

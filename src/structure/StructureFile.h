@@ -11,7 +11,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct StructureContext;
 class Progress;
 class ReportPages;
 
@@ -41,7 +41,7 @@ inline constexpr int32_t SealMultiplier = 5820417;
 // instrument's serial number (line 4 of the identification cell), signed
 // 32-bit with wrap-around.
 int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine);
-int32_t resultsSeal(const AppContext& ctx);
+int32_t resultsSeal(const StructureContext& ctx);
 
 // What the main window does when the structure changes hands. Every call
 // has a no-op default, so the command-line tool and tests give only what
@@ -71,7 +71,7 @@ public:
 // What the file routines work with: the program's state, the report page
 // set of the open structure, the progress dialog and the main window.
 struct FileEnv {
-    AppContext& ctx;
+    StructureContext& ctx;
     ReportPages& pages;
     Progress& progress;
     StructureView& view;
@@ -81,7 +81,7 @@ struct FileEnv {
 
 // The file's bytes for the current model (the heading, comments, tree,
 // result table and report pages). Advances `progress` when given.
-std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress = nullptr);
+std::string composeStructureFile(const StructureContext& ctx, const ReportPages& pages, Progress* progress = nullptr);
 
 // Writes the model to ctx.document.fileName. On success structureSaved becomes
 // true; on failure the system's message is shown, the previous file stays
@@ -118,7 +118,7 @@ struct ReadResult {
 // The words for what reading left out although the outcome is Read: the
 // results removed because the seal did not match, the file cut short. Empty
 // when nothing was left out; the lines are joined by CR.
-std::string readLosses(const AppContext& ctx, const ReadResult& result);
+std::string readLosses(const StructureContext& ctx, const ReadResult& result);
 
 // Replaces the model (tree, result table, heading data, comments, report
 // pages, familyCode, resultsDiscarded) by the content of `bytes`: the steps

@@ -4,9 +4,9 @@
 
 #include "base/Progress.h"
 #include "base/TextRules.h"
+#include "language/Profile.h"
 #include "report/ReportPages.h"
-#include "shell/AppContext.h"
-#include "shell/Profile.h"
+#include "structure/StructureContext.h"
 
 #include <algorithm>
 #include <vector>
@@ -146,7 +146,7 @@ private:
     void gauge(long long done, long long total);
 
     FileEnv& env_;
-    AppContext& ctx_;
+    StructureContext& ctx_;
     Lines in_;
     std::string fileName_;
     std::string_view cur_;
@@ -479,7 +479,7 @@ bool endsWithEndMarker(std::string_view bytes)
     return last == structure_file::Konec;
 }
 
-std::string readLosses(const AppContext& ctx, const ReadResult& result)
+std::string readLosses(const StructureContext& ctx, const ReadResult& result)
 {
     std::string losses;
     auto add = [&](const char* key) {
@@ -505,7 +505,7 @@ ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string
 
 ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
 {
-    AppContext& ctx = env.ctx;
+    StructureContext& ctx = env.ctx;
     // With no structure shown after all, the panel stays hidden.
     const auto hideWhenNotServed = [&] {
         if (ctx.familyCode != ctx.profileFamily)

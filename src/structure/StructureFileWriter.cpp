@@ -4,8 +4,8 @@
 #include "base/Progress.h"
 #include "base/TextRules.h"
 #include "report/ReportPages.h"
-#include "shell/AppContext.h"
-#include "shell/ReplaceQuestion.h"
+#include "structure/ReplaceQuestion.h"
+#include "structure/StructureContext.h"
 
 namespace zentrova {
 
@@ -21,7 +21,7 @@ int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine)
     return int32_t(s);
 }
 
-int32_t resultsSeal(const AppContext& ctx)
+int32_t resultsSeal(const StructureContext& ctx)
 {
     return resultsSeal(ctx.familyCode, nthLine(ctx.document.structure.table.cell(1, 0), 4));
 }
@@ -175,7 +175,7 @@ void writePageRecord(LineWriter& w, const ReportPages& pages, int i)
 
 } // namespace
 
-std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages, Progress* progress)
+std::string composeStructureFile(const StructureContext& ctx, const ReportPages& pages, Progress* progress)
 {
     const ResultTable& table = ctx.document.structure.table;
     std::string out;
@@ -249,7 +249,7 @@ std::string composeStructureFile(const AppContext& ctx, const ReportPages& pages
 
 bool writeStructureFile(FileEnv& env)
 {
-    AppContext& ctx = env.ctx;
+    StructureContext& ctx = env.ctx;
     const std::string bytes = composeStructureFile(ctx, env.pages, &env.progress);
     QString error;
     const bool ok = writeFileSafely(ctx.document.fileName, bytes, &error);
@@ -271,7 +271,7 @@ bool fileNameHasDot(const QString& path)
     return path.indexOf(u'.', slash + 1) >= 0;
 }
 
-FileDialogRequest structureDialog(const AppContext& ctx, const char* titleKey)
+FileDialogRequest structureDialog(const StructureContext& ctx, const char* titleKey)
 {
     FileDialogRequest r;
     r.title = ctx.texts.text(titleKey);
@@ -280,7 +280,7 @@ FileDialogRequest structureDialog(const AppContext& ctx, const char* titleKey)
     return r;
 }
 
-bool isDefaultName(const AppContext& ctx)
+bool isDefaultName(const StructureContext& ctx)
 {
     return ctx.document.fileName.isEmpty() || ctx.document.fileName == ctx.decode(ctx.texts.defaultFileName);
 }
@@ -289,7 +289,7 @@ bool isDefaultName(const AppContext& ctx)
 
 bool saveStructureAs(FileEnv& env, const QString& proposed)
 {
-    AppContext& ctx = env.ctx;
+    StructureContext& ctx = env.ctx;
     FileDialogRequest request = structureDialog(ctx, "SaveAs_30");
     request.proposedName = proposed;
     for (;;) {
@@ -324,7 +324,7 @@ bool saveStructureAs(FileEnv& env, const QString& proposed)
 
 unsigned querySaveChanges(FileEnv& env)
 {
-    AppContext& ctx = env.ctx;
+    StructureContext& ctx = env.ctx;
     unsigned result = MbYes;
     if (ctx.document.structure.table.rowCount() <= 1 && ctx.document.structure.tree.count() <= 1)
         return result; // nothing to lose

@@ -1,7 +1,7 @@
 // zentrova-cli export, receive and identify, run as programs against a
 // structure file and the simulated tester.
 #include "base/Progress.h"
-#include "report/Export.h"
+#include "structure/Export.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 

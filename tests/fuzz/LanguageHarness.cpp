@@ -12,28 +12,28 @@
 
 #include "comm/PortDirectory.h"
 #include "language/LanguageKeys.h"
+#include "language/Profile.h"
 #include "report/Compose.h"
-#include "shell/Profile.h"
 
 namespace zentrova::fuzz {
 
 namespace {
 
-const QString kFiles[] = {QStringLiteral("LNG_MAIN.INI"), QStringLiteral("english.lng"),
-                          QStringLiteral("ZENTRO.INI")};
+const QString kFiles[] = {QStringLiteral("LNG_MAIN.INI"), QStringLiteral("english.lng"), QStringLiteral("ZENTRO.INI")};
 
 void checkTextWidths(const AppContext& ctx)
 {
     for (std::string_view k : interfaceKeys()) {
         const std::string key(k);
-        if (ctx.texts.text(key).size() > (isShortSlotKey(key) ? InterfaceTexts::ShortSlotWidth : InterfaceTexts::SlotWidth))
+        if (ctx.texts.text(key).size() >
+            (isShortSlotKey(key) ? InterfaceTexts::ShortSlotWidth : InterfaceTexts::SlotWidth))
             violated("language", "the text of " + key + " is wider than its slot");
     }
     for (long n = 0; n < 1000; ++n)
-        if (ctx.names.unit(n).size() > size_t(NameTables::UnitWidth)
-            || ctx.names.function(n).size() > size_t(NameTables::FunctionWidth)
-            || ctx.names.quantity(n).size() > size_t(NameTables::QuantityWidth)
-            || ctx.names.textName(n).size() > size_t(NameTables::textWidth))
+        if (ctx.names.unit(n).size() > size_t(NameTables::UnitWidth) ||
+            ctx.names.function(n).size() > size_t(NameTables::FunctionWidth) ||
+            ctx.names.quantity(n).size() > size_t(NameTables::QuantityWidth) ||
+            ctx.names.textName(n).size() > size_t(NameTables::textWidth))
             violated("language", "name " + std::to_string(n) + " is wider than its table");
 }
 
@@ -52,8 +52,8 @@ void checkSettingsKeepWhatIsWritten(const AppContext& ctx)
     heading.load(s);
     heading.save(s);
     again.load(s);
-    if (again.op != heading.op || again.footer != heading.footer || again.site != heading.site
-        || again.logo != heading.logo || again.logoMode != heading.logoMode)
+    if (again.op != heading.op || again.footer != heading.footer || again.site != heading.site ||
+        again.logo != heading.logo || again.logoMode != heading.logoMode)
         violated("language", "the printout heading saved does not read back the same");
 }
 

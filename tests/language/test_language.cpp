@@ -1,5 +1,6 @@
 // Language index, language files and the name tables.
 #include "language/LanguageKeys.h"
+#include "shell/Startup.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

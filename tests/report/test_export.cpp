@@ -1,7 +1,7 @@
 // Text export: byte-exact files, file naming and the replace question.
 #include "base/Progress.h"
-#include "report/Export.h"
 #include "report/ReportPages.h"
+#include "structure/Export.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Family profile, file-name rules, settings and the printout-heading store.
 #include "base/TextRules.h"
+#include "language/Profile.h"
 #include "report/Compose.h"
-#include "shell/Profile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

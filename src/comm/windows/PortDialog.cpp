@@ -1,12 +1,12 @@
 #include "comm/windows/PortDialog.h"
 
-#include "app/windows/HelpViewer.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "comm/Exchange.h"
 #include "comm/InstrumentLink.h"
 #include "comm/PortDirectory.h"
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "comm/windows/ProgressDialog.h"
 
-#include "app/windows/HelpViewer.h"
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

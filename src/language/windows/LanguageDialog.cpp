@@ -1,6 +1,7 @@
 #include "language/windows/LanguageDialog.h"
 
 #include "shell/AppContext.h"
+#include "shell/Startup.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "report/windows/ExportDialog.h"
 
-#include "app/windows/HelpViewer.h"
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,12 +1,12 @@
 #include "report/windows/PrintPreview.h"
 
-#include "app/windows/HelpViewer.h"
-#include "app/windows/Icons.h"
 #include "base/Prompts.h"
 #include "report/ComposePreview.h"
 #include "report/windows/MarginsDialog.h"
 #include "report/windows/PageRangeDialog.h"
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
+#include "shell/windows/Icons.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "shell/Profile.h"
+#include "language/Profile.h"
 
-#include "shell/AppContext.h"
+#include "language/LanguageContext.h"
 
 #include <QFileInfo>
 
@@ -35,12 +35,11 @@ QString replaceFileExtension(const QString& path, const QString& ext)
     return path.left(dot) + u'.' + ext;
 }
 
-void applyFamilyProfile(AppContext& ctx)
+void loadFamilyProfile(LanguageContext& ctx)
 {
     Profile& p = ctx.profile;
     // Every family code is served by the family-14 profile.
     p.familyLogoShown = false;
-    const QString oldDefault = ctx.decode(ctx.texts.defaultFileName);
 
     LanguageLoader& lang = ctx.language;
     lang.open(ctx);
@@ -87,10 +86,6 @@ void applyFamilyProfile(AppContext& ctx)
     // One supported family, so the mask is "*." and its extension.
     ctx.structureFileMask = "*." + ctx.texts.extension;
     lang.close();
-
-    if (ctx.document.fileName == oldDefault)
-        ctx.document.fileName = ctx.decode(def);
-    ctx.document.fileName = replaceFileExtension(ctx.document.fileName, ctx.decode(ctx.texts.extension));
 }
 
 } // namespace zentrova

@@ -4,7 +4,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct StructureContext;
 class Progress;
 class ReportPages;
 
@@ -20,7 +20,8 @@ struct ExportFormat {
 
 // The whole export of the open structure as bytes: heading lines, the tree,
 // the result rows and the report tables, every line ended by the row delimiter.
-std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
+std::string exportText(const StructureContext& ctx, const ReportPages& pages, const ExportFormat& format,
+                       Progress& progress);
 
 // The name offered by the export's file dialog: the structure file's name
 // with its extension replaced by ".TXT" (empty when no file is open).
@@ -36,6 +37,6 @@ QString writeExportFile(const QString& path, const std::string& bytes);
 // The export command without its dialog: asks for the file (title, filter,
 // replace question through ctx.prompts) and writes it. True when a file was
 // written.
-bool runExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
+bool runExport(StructureContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
 
 } // namespace zentrova

@@ -1,13 +1,13 @@
-#include "report/Export.h"
+#include "structure/Export.h"
 
 #include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
 #include "report/ReportPages.h"
-#include "shell/AppContext.h"
-#include "shell/ReplaceQuestion.h"
+#include "structure/ReplaceQuestion.h"
 #include "structure/ResultsGrid.h"
+#include "structure/StructureContext.h"
 
 #include <QFileInfo>
 
@@ -39,7 +39,7 @@ int roleOfColumn(const Profile& p, int column)
     return -1;
 }
 
-std::string headingOfRole(const AppContext& ctx, int role)
+std::string headingOfRole(const StructureContext& ctx, int role)
 {
     std::string h = ctx.texts.text("VGlava" + std::to_string(role) + "_0");
     // The stored heading may already carry line breaks where the file had "$".
@@ -64,7 +64,7 @@ std::string positionOf(const std::string& names, int depth)
     }
 }
 
-std::string formatted(const AppContext& ctx, const std::string& cell)
+std::string formatted(const StructureContext& ctx, const std::string& cell)
 {
     std::string s = formatResultText(cell, ctx.names);
     replaceAll(s, '\r', ",");
@@ -91,7 +91,8 @@ void tableRows(std::string& out, const GridData& t, const std::string& cd, const
 
 } // namespace
 
-std::string exportText(const AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
+std::string exportText(const StructureContext& ctx, const ReportPages& pages, const ExportFormat& format,
+                       Progress& progress)
 {
     const std::string cd = format.columnDelimiter();
     const std::string rd = format.rowDelimiter();
@@ -221,7 +222,7 @@ QString writeExportFile(const QString& path, const std::string& bytes)
     return writeFileSafely(path, bytes, &error) ? QString() : error;
 }
 
-bool runExport(AppContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
+bool runExport(StructureContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
 {
     FileDialogRequest r;
     r.title = ctx.texts.text("ExportTo_40");

@@ -1,12 +1,12 @@
-#include "shell/ReplaceQuestion.h"
+#include "structure/ReplaceQuestion.h"
 
 #include "base/FileIO.h"
 #include "base/Prompts.h"
-#include "shell/AppContext.h"
+#include "language/LanguageContext.h"
 
 namespace zentrova {
 
-unsigned askToReplace(const AppContext& ctx, const QString& path)
+unsigned askToReplace(const LanguageContext& ctx, const QString& path)
 {
     // Only a file that can be opened for reading counts as there.
     if (!canBeRead(path))

@@ -6,7 +6,7 @@
 
 namespace zentrova {
 
-struct AppContext;
+struct LanguageContext;
 
 // The instrument family profile: constants, captions and file-name rules of
 // the family the program serves (code 14, the 5 kV insulation testers).
@@ -44,8 +44,8 @@ QString helpFileRule(const QString& programDir, const QString& helpKeyText);
 QString replaceFileExtension(const QString& path, const QString& ext);
 
 // Writes the profile values and text slots for ctx.familyCode (any code gives
-// the family-14 profile). Does not touch the windows; the main window refreshes
-// its caption and grid afterwards.
-void applyFamilyProfile(AppContext& ctx);
+// the family-14 profile). Touches neither the document nor the windows: see
+// applyFamilyProfile for the document's name.
+void loadFamilyProfile(LanguageContext& ctx);
 
 } // namespace zentrova

@@ -1,7 +1,7 @@
-#include "app/windows/QtPrompts.h"
+#include "shell/windows/QtPrompts.h"
 
-#include "app/windows/HelpViewer.h"
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

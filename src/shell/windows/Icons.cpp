@@ -1,4 +1,4 @@
-#include "app/windows/Icons.h"
+#include "shell/windows/Icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

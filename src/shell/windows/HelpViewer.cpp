@@ -1,4 +1,4 @@
-#include "app/windows/HelpViewer.h"
+#include "shell/windows/HelpViewer.h"
 
 #include "base/Prompts.h"
 #include "shell/AppContext.h"

@@ -1,0 +1,31 @@
+#pragma once
+#include "base/Settings.h"
+
+#include <QString>
+#include <string>
+
+namespace zentrova {
+
+class Prompts;
+
+// What every part of the program sees: the program's folder, the prompts that
+// talk to the user and the settings file. Each layer's context adds its own
+// state to the one below it, up to the program's AppContext; a function takes
+// the lowest context that holds what it uses.
+struct BaseContext {
+    BaseContext(const QString& programDir, Prompts& prompts);
+
+    QString programDir; // with trailing separator
+    Prompts* prompts;
+    Settings settings;
+
+    // Set when a broken language file ends the program; the running sequence
+    // goes on with empty texts and the program quits when it returns.
+    bool quitRequested = false;
+
+    // Reports a fatal condition (error box) and asks the program to end. Only
+    // the first such report is shown: the program is ending anyway.
+    void fatal(const std::string& message);
+};
+
+} // namespace zentrova

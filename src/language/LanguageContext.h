@@ -1,0 +1,32 @@
+#pragma once
+#include "base/BaseContext.h"
+#include "language/Language.h"
+#include "language/Profile.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zentrova {
+
+// The base and the active language: its texts, name tables and report labels,
+// its code page, and the profile of the instrument family being served.
+struct LanguageContext : BaseContext {
+    using BaseContext::BaseContext;
+
+    uint8_t familyCode = 0;
+    uint8_t profileFamily = 4;
+    bool terminateOnMissingText = false;
+    int resultsView = 0;
+    std::string structureFileMask;
+    Profile profile;
+
+    LanguageLoader language;
+    InterfaceTexts texts;
+    NameTables names;
+    ReportLabels reportLabels;
+
+    QString decode(const std::string& bytes) const { return language.codec().decode(bytes); }
+    std::string encode(const QString& text) const { return language.codec().encode(text); }
+};
+
+} // namespace zentrova

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace zentrova {
+
+// An object a grid or result cell may carry; freed with the cell's row.
+struct CellObject {
+    virtual ~CellObject() = default;
+};
+
+} // namespace zentrova

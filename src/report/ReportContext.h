@@ -1,0 +1,17 @@
+#pragma once
+#include "language/LanguageContext.h"
+#include "report/PrintoutHeading.h"
+
+namespace zentrova {
+
+// The language context and what the user keeps for reports: the printout
+// heading, the comments and the default names of new elements.
+struct ReportContext : LanguageContext {
+    using LanguageContext::LanguageContext;
+
+    PrintoutHeading heading;
+    Comments comments;
+    DefaultNames defaultNames;
+};
+
+} // namespace zentrova
