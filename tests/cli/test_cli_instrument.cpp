@@ -9,9 +9,11 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
@@ -44,10 +46,11 @@ protected:
     }
     // Starts the simulated tester with the demo memory and extra statements;
     // returns its device.
-    QString startSim(const QStringList& statements = {})
+    QString startSim(const QStringList& statements = {}, const QStringList& options = {})
     {
         QStringList args{QStringLiteral("--scenario"), QStringLiteral(ZENTROVA_DATA_DIR "/demo-scenario"),
                          QStringLiteral("--idle-exit"), QStringLiteral("30")};
+        args << options;
         for (const QString& s : statements)
             args << QStringLiteral("--set") << s;
         sim_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-sim"), args);
@@ -165,6 +168,30 @@ TEST_F(CliInstrument, ExitCodesSayWhatHappened)
         EXPECT_TRUE(r.out.isEmpty() || QLatin1String(c.command) == QLatin1String("identify")) << r.out.constData();
         EXPECT_EQ(QFile::exists(file), c.fileWritten);
         TearDown();
+    }
+}
+
+// The simulator's help documents its statements; a stopped simulator takes
+// its --link name with it, so a COM entry never points at a dead device.
+TEST_F(CliInstrument, SimulatorHelpAndLink)
+{
+    QProcess help;
+    help.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-sim"), {QStringLiteral("--help")});
+    ASSERT_TRUE(help.waitForFinished(5000));
+    EXPECT_EQ(help.exitCode(), 0);
+    const QByteArray text = help.readAllStandardOutput();
+    for (const char* statement : {"record B E F", "generate N", "fault stop-after N", "fault truncate N K"})
+        EXPECT_TRUE(text.contains(statement)) << statement;
+
+    for (const int stop : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(stop);
+        const QString link = dir_.file(QStringLiteral("COM7"));
+        const QString device = startSim({}, {QStringLiteral("--link"), link});
+        ASSERT_FALSE(device.isEmpty());
+        EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
+        ASSERT_EQ(::kill(pid_t(sim_.processId()), stop), 0);
+        ASSERT_TRUE(sim_.waitForFinished(5000));
+        EXPECT_FALSE(QFileInfo(link).isSymLink());
     }
 }
 
