@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace zentrova {
 
@@ -13,5 +14,17 @@ namespace zentrova {
 // size such a file reports at face value. False when the file is missing,
 // unreadable or not a regular file; `error` then holds the reason.
 bool loadIniFile(CSimpleIniA& ini, const std::string& path, QString* error = nullptr);
+
+// The INI file `bytes` with [section] key set to `value`, every other byte
+// as it was. The changed or added line takes the form of the file's own
+// lines: its line end and its spacing around "="; a file without lines of
+// its own gets LF and "key = value", as SimpleIni writes them. Sections and
+// keys are found as SimpleIni finds them (ASCII case ignored, blanks around
+// names and values ignored); of a key given twice the last one is changed,
+// being the one SimpleIni reads. A missing key goes after the last key of
+// its section, a missing section at the end. Bytes from a NUL on are
+// dropped: SimpleIni reads no further either.
+std::string withIniValue(std::string_view bytes, std::string_view section, std::string_view key,
+                         std::string_view value);
 
 } // namespace zentrova

@@ -20,17 +20,16 @@ void Settings::writeSetting(const std::string& section, const std::string& key, 
 {
     // A file that is there but cannot be read (or a folder of that name) is
     // left alone: writing it anew would drop every other setting.
-    CSimpleIniA ini(false, false, false);
-    if (!loadIniFile(ini, path_) && ::access(path_.c_str(), F_OK) == 0)
+    const QString file = fileNameFromSystem(QByteArray::fromStdString(path_));
+    std::string before;
+    if (!readWholeFile(file, before) && ::access(path_.c_str(), F_OK) == 0)
         return;
-    if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0)
-        return;
-    std::string bytes;
-    if (ini.Save(bytes, false) < 0)
-        return;
+    // The one line changes; the rest of the file (comments, blank lines,
+    // line ends and spacing the user chose) stays as it is.
+    const std::string bytes = withIniValue(before, section, key, value);
     // Through a temporary file: a full disk must not cut the old settings
     // short. Failures are ignored by design; the old values stay.
-    writeFileSafely(fileNameFromSystem(QByteArray::fromStdString(path_)), bytes, nullptr, false);
+    writeFileSafely(file, bytes, nullptr, false);
 }
 
 QString Settings::problem() const

@@ -14,7 +14,9 @@ public:
 
     // The value of [section] key, or `def` when the file, section or key is missing.
     std::string readSetting(const std::string& section, const std::string& key, const std::string& def) const;
-    // Writes [section] key=value, creating file and section as needed.
+    // Writes [section] key=value, creating file and section as needed. Only
+    // that line changes: the rest of the file, its line ends and its spacing
+    // around "=" stay as the user left them (see withIniValue).
     void writeSetting(const std::string& section, const std::string& key, const std::string& value) const;
 
     const std::string& path() const { return path_; }

@@ -123,7 +123,9 @@ QJsonObject Json::document(const ReportPages& pages, bool complete) const
     doc[QStringLiteral("autotest")] = autotest;
     doc[QStringLiteral("checks")] = text(ctx_.comments.checks);
     doc[QStringLiteral("results_discarded")] = ctx_.document.resultsDiscarded;
-    doc[QStringLiteral("complete")] = complete;
+    // Only a file cut short says so: a whole file dumps as it always did.
+    if (!complete)
+        doc[QStringLiteral("complete")] = false;
 
     // The top level is a list like every node's children.
     QJsonArray tree;
@@ -162,11 +164,13 @@ void dumpHelp()
     std::printf("Usage: zentrova-cli dump FILE\n\n"
                 "Reads the structure file FILE and prints its content as one JSON object:\n"
                 "family, heading (OP1..OP3, FOOTER..FOOTER3, site1..site3, Logo, LogoText),\n"
-                "comments (200), autotest (5), checks, results_discarded, complete (false\n"
-                "when the file ends before its end marker), tree (name, kind,\n"
+                "comments (200), autotest (5), checks, results_discarded, complete (only\n"
+                "when the file ends before its end marker: false), tree (name, kind,\n"
                 "number, selection, children), table (rows of cells) and pages (kind, index\n"
                 "and the page's fields). Texts are decoded from the active language's code\n"
-                "page; a line break inside a text is \"\\r\". Nothing is asked or written.\n");
+                "page; a line break inside a text is \"\\r\". Nothing is asked or written.\n"
+                "A file that ends before its end marker is dumped as far as it goes, with a\n"
+                "warning on stderr.\n");
 }
 
 int dumpCommand(const QStringList& args)

@@ -2,6 +2,8 @@
 // over a serial device, without windows.
 #include "cli/Cli.h"
 
+#include "base/FileIO.h"
+
 #include "comm/InstrumentData.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Port.h"
@@ -15,15 +17,15 @@ namespace zentrova::cli {
 namespace {
 
 // A failed exchange start is given up at once: the question "stop
-// communication?" is answered Yes; every message still goes to stderr.
+// communication?" is answered Yes without printing it, as nobody can answer
+// it; the command then says in its own words that no instrument answered.
+// Every other message goes to stderr.
 class GiveUpPrompts : public CliPrompts {
 public:
     unsigned message(MsgType type, const std::string& text, unsigned buttons, int help) override
     {
-        if (buttons & MbYes) {
-            fail(ctx ? ctx->decode(text) : QString::fromLatin1(text));
+        if (buttons & MbYes)
             return MbYes;
-        }
         return CliPrompts::message(type, text, buttons, help);
     }
 };
@@ -125,6 +127,13 @@ QString otherKindText(const QString& device, unsigned typeCode, const AppContext
         .arg(unsigned(ctx.profileFamily));
 }
 
+// "33 results received into FILE": one line once every record is written.
+QString receivedSummary(int results, const QString& file)
+{
+    return results == 1 ? QStringLiteral("1 result received into %1").arg(file)
+                        : QStringLiteral("%1 results received into %2").arg(results).arg(file);
+}
+
 QString noAnswerText(const QString& device)
 {
     return QStringLiteral("no instrument answered on %1").arg(device);
@@ -156,7 +165,9 @@ void receiveHelp()
                 "them as the structure file OUT. When the exchange cannot be started the\n"
                 "command gives up at once. --baud sets the line rate (default 9600);\n"
                 "--trace appends every byte sent and received, with its direction and time.\n"
-                "A structure file holds at most 65535 results: receiving stops there.\n\n"
+                "A structure file holds at most 65535 results: receiving stops there.\n"
+                "When every record arrived, one line on stdout says how many results were\n"
+                "received and into which file (\"33 results received into OUT\").\n\n"
                 "Exit codes: 0 every announced record arrived, 2 nothing was received and\n"
                 "OUT is not written (the port could not be opened, no instrument answered,\n"
                 "its identification was not valid, or it is of another kind: stderr says\n"
@@ -184,9 +195,11 @@ int receiveCommand(const QStringList& args)
         explainNothingReceived(outcome, o.port, ctx);
         return rc;
     }
-    // A full table was told by its own message: the count (0 for 65,536
-    // records) says nothing then.
-    if (rc == 3 && !outcome.tableFull)
+    // The transfer's own message gives done/count whenever records are
+    // missing; a full table was told by its message too (the count, 0 for
+    // 65,536 records, says nothing then). Only a stage that failed after
+    // every record came leaves the count unsaid.
+    if (rc == 3 && !outcome.tableFull && outcome.done >= outcome.count)
         fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
 
     ctx.document.fileName = o.out;
@@ -197,6 +210,8 @@ int receiveCommand(const QStringList& args)
         fail(o.out + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
+    if (rc == ExitOk)
+        std::printf("%s\n", fileNameToSystem(receivedSummary(outcome.done, o.out)).constData());
     return rc;
 }
 

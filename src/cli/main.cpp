@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -29,9 +30,13 @@ void usage(FILE* to)
     std::fprintf(to, "Usage: zentrova-cli COMMAND [ARGS]\n"
                      "       zentrova-cli COMMAND --help\n\n"
                      "Commands:\n");
+    // One column for the summaries, past the longest synopsis.
+    int width = 0;
+    for (const Command& c : kCommands)
+        width = std::max(width, int(std::strlen(c.name) + 1 + std::strlen(c.synopsis)));
     for (const Command& c : kCommands) {
         const std::string left = std::string(c.name) + " " + c.synopsis;
-        std::fprintf(to, "  %-24s %s\n", left.c_str(), c.summary);
+        std::fprintf(to, "  %-*s  %s\n", width, left.c_str(), c.summary);
     }
     std::fprintf(to, "\nThe language, texts and settings come from the program's folder, as for\n"
                      "the windowed program. Questions are answered without asking: see each\n"
@@ -39,6 +44,22 @@ void usage(FILE* to)
                      "Exit codes: 0 success, 1 usage error, 2 broken language files (receive and\n"
                      "identify: no exchange), 3 receive: fewer records than announced, 4 input is\n"
                      "not a structure file or cannot be read, 5 output cannot be written.\n");
+}
+
+// Qt's GUI part looks into the runtime folder while it starts, and warns on
+// stderr when the session has none (a cron job, ssh without a login
+// session). The offscreen platform never uses that folder, so the warning
+// tells the user nothing; every other message goes where Qt would put it.
+QtMessageHandler qtMessages = nullptr;
+
+void dropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (qtMessages)
+        qtMessages(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 const Command* find(const char* name)
@@ -62,6 +83,7 @@ int main(int argc, char* argv[])
     if (command && command->drawsText) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        qtMessages = qInstallMessageHandler(dropRuntimeFolderWarning);
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

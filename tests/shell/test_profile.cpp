@@ -1,4 +1,6 @@
 // Family profile, file-name rules, settings and the printout-heading store.
+#include "base/IniFile.h"
+#include "base/Settings.h"
 #include "base/TextRules.h"
 #include "language/Profile.h"
 #include "report/Compose.h"
@@ -132,6 +134,61 @@ TEST(Settings, WriteCreatesAndKeepsOtherKeys)
     EXPECT_EQ(s.readSetting("SETUP", "com", ""), "3");
     EXPECT_EQ(s.readSetting("SETUP", "Unknown", ""), "keep");
     EXPECT_EQ(s.readSetting("NOPE", "x", "def"), "def");
+}
+
+// A value written keeps the file as the user wrote it: the one line changes
+// or is added, in the file's own line ends and spacing.
+TEST(Settings, WritingKeepsTheFilesForm)
+{
+    ProgramDir dir;
+    Settings s((dir.path() + "ZENTRO.INI").toStdString());
+    const std::string head = "; written by hand\r\n[SETUP]\r\nCOM=3\r\n", tail = "\r\n[MARGINS]\r\nMarginTop=2\r\n";
+    dir.writeFile("ZENTRO.INI", head + "BAUD=1\r\n" + tail);
+    s.writeSetting("setup", "baud", "4");
+    EXPECT_EQ(dir.readFile("ZENTRO.INI"), head + "BAUD=4\r\n" + tail);
+    s.writeSetting("SETUP", "Language", "2");
+    EXPECT_EQ(dir.readFile("ZENTRO.INI"), head + "BAUD=4\r\nLanguage=2\r\n" + tail);
+    EXPECT_EQ(s.readSetting("SETUP", "LANGUAGE", ""), "2");
+
+    // A new file is written as before.
+    Settings fresh((dir.path() + "NEW.INI").toStdString());
+    fresh.writeSetting("SETUP", "COM", "1");
+    EXPECT_EQ(dir.readFile("NEW.INI"), "[SETUP]\nCOM = 1\n");
+}
+
+TEST(Settings, OneLineChangesOrIsAdded)
+{
+    struct Case {
+        const char* name;
+        std::string before, section, key, value, after;
+    };
+    const Case cases[] = {
+        {"spaced LF file", "[A]\nx = 1\n", "A", "x", "22", "[A]\nx = 22\n"},
+        {"blanks around the value", "[A]\n  x =\t1  \n", "A", "x", "2", "[A]\n  x =\t2  \n"},
+        {"empty value", "[A]\r\nx=\r\n", "A", "x", "5", "[A]\r\nx=5\r\n"},
+        {"same key in another section", "[B]\r\nx=1\r\n[A]\r\ny=2\r\n", "a", "X", "3",
+         "[B]\r\nx=1\r\n[A]\r\ny=2\r\nX=3\r\n"},
+        {"key given twice: the last is read", "[A]\nx=1\nx=2\n", "A", "x", "3", "[A]\nx=1\nx=3\n"},
+        {"comment and blank line after the section's keys", "[A]\r\nx=1\r\n; note\r\n\r\n[B]\r\n", "A", "y", "2",
+         "[A]\r\nx=1\r\ny=2\r\n; note\r\n\r\n[B]\r\n"},
+        {"section without keys", "[A]\r\n[B]\r\nk = v\r\n", "A", "x", "1", "[A]\r\nx = 1\r\n[B]\r\nk = v\r\n"},
+        {"last line without line end", "[A]\r\nx=1", "A", "y", "2", "[A]\r\nx=1\r\ny=2"},
+        {"new section after sections without blank lines", "[A]\r\nx=1\r\n[B]\r\ny=2\r\n", "C", "z", "3",
+         "[A]\r\nx=1\r\n[B]\r\ny=2\r\n[C]\r\nz=3\r\n"},
+        {"new section after one section", "[A]\r\nx=1", "C", "z", "3", "[A]\r\nx=1\r\n\r\n[C]\r\nz=3\r\n"},
+        {"a commented key is no key", "[A]\n;x=1\n", "A", "x", "2", "[A]\nx = 2\n;x=1\n"},
+        {"what follows a NUL is never read", std::string("[A]\nx=1\n\0[B]\n", 13), "B", "y", "2",
+         "[A]\nx=1\n\n[B]\ny=2\n"},
+        {"empty file", "", "S", "k", "v", "[S]\nk = v\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string after = withIniValue(c.before, c.section, c.key, c.value);
+        EXPECT_EQ(after, c.after);
+        CSimpleIniA ini(false, false, false);
+        ASSERT_GE(ini.LoadData(after.data(), after.size()), 0);
+        EXPECT_STREQ(ini.GetValue(c.section.c_str(), c.key.c_str(), "(missing)"), c.value.c_str());
+    }
 }
 
 TEST(Settings, BadFilesReadAsDefaultsAndWritesFailQuietly)

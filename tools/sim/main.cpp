@@ -8,7 +8,8 @@
 // no request came for --idle-exit seconds (60 by default). --set adds a
 // statement after the scenario file (for example --set "fault stop-after 17").
 // --log appends every request received, one per line. --link makes PATH a
-// symbolic link to the device, so a COM entry can point at a fixed name.
+// symbolic link to the device, so a COM entry can point at a fixed name; it
+// is removed when the simulator ends, also on SIGTERM and SIGINT.
 
 #include "Scenario.h"
 
@@ -40,10 +41,77 @@ struct Options {
     std::string link;
 };
 
-void usage()
+void usage(FILE* to)
 {
-    std::fprintf(stderr, "usage: zentrova-sim [--scenario FILE] [--set \"STATEMENT\"]... [--baud N]\n"
-                         "                    [--idle-exit SECONDS] [--log FILE] [--link PATH]\n");
+    std::fprintf(to, "usage: zentrova-sim [--scenario FILE] [--set \"STATEMENT\"]... [--baud N]\n"
+                     "                    [--idle-exit SECONDS] [--log FILE] [--link PATH]\n");
+}
+
+void help()
+{
+    usage(stdout);
+    std::printf("\n"
+                "Answers like a 5 kV insulation tester on a pseudo-terminal and prints its\n"
+                "device path on stdout (one line).\n"
+                "\n"
+                "  --scenario FILE     statements, one a line (data/demo-scenario is one)\n"
+                "  --set \"STATEMENT\"   one more statement after the scenario file\n"
+                "  --baud N            pace replies as a line at N baud would\n"
+                "  --idle-exit SECONDS end when no request came for this long (default 60;\n"
+                "                      0: never)\n"
+                "  --log FILE          append every request received, one a line\n"
+                "  --link PATH         make PATH a symbolic link to the device; removed again\n"
+                "                      when the simulator ends (also on SIGTERM and SIGINT)\n"
+                "\n"
+                "Statements (# starts a comment; blank lines are ignored):\n"
+                "  type CODE               instrument type code sent in the identification\n"
+                "                          (114 and 14 are this family; 370 is another instrument)\n"
+                "  text N \"TEXT\"           identification text N (1..10): 1-3 instrument lines,\n"
+                "                          4 serial number, 5 firm data, 6 user data,\n"
+                "                          7-10 instrument lines 4 to 7\n"
+                "  record B E F ITEM...    one stored measurement: block B, element (measuring\n"
+                "                          point) E, function byte F, then its items:\n"
+                "                            R q u \"TEXT\"   result: quantity byte q, unit byte u\n"
+                "                            M q u \"TEXT\"   further (sub-)result\n"
+                "                            P q u \"TEXT\"   test parameter\n"
+                "                            D \"TEXT\"       date\n"
+                "                            T \"TEXT\"       time\n"
+                "                            U \"TEXT\"       an item without a tag\n"
+                "  raw HH HH ...           one record given byte by byte in hex\n"
+                "  generate N              N more records made from typical results, twenty\n"
+                "                          measuring points per block, after the blocks above\n"
+                "  count N                 the record count the instrument announces\n"
+                "                          (default: the number of records)\n"
+                "  baud N                  pace replies as a line at N baud would (a byte takes\n"
+                "                          11 bit times); 0 or absent: as fast as possible\n"
+                "\n"
+                "Faults:\n"
+                "  fault silent CMD [K]    no reply to CMD (only the first K times)\n"
+                "  fault status CMD V [K]  acknowledge CMD with error status V (the first K times)\n"
+                "  fault garbage CMD \"B\"   answer CMD with the bytes B\n"
+                "  fault stale N           N stray bytes wait on the line before the first request\n"
+                "  fault stop-after N      no reply to \"MRE\" after the N-th record\n"
+                "  fault hangup-after N    the line goes dead after the N-th record\n"
+                "  fault slow MS CMD [N]   MS milliseconds between the bytes of CMD's reply\n"
+                "                          (between its first N bytes only)\n"
+                "  fault truncate N K      the N-th record's reply announces its length but\n"
+                "                          brings only K of its bytes\n"
+                "  fault ident-size N      the identification payload padded (or cut) to N bytes\n"
+                "\n"
+                "CMD is one of MRD MEX MWH MNU MSS MRE. Texts are in double quotes; inside\n"
+                "them \\r is a carriage return, \\n a line feed, \\t a tab, \\xHH any byte,\n"
+                "\\\" and \\\\ themselves. For example:\n"
+                "  zentrova-sim --scenario demo-scenario --set \"fault stop-after 17\"\n");
+}
+
+// The signal (SIGTERM, SIGINT) that asked the simulator to stop: the main
+// loop ends and cleans up (the --link symlink above all) as it does after
+// --idle-exit, then ends by that signal as the caller expects.
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int signal)
+{
+    stopRequested = signal;
 }
 
 int64_t nowNs()
@@ -58,7 +126,7 @@ void sleepUntil(int64_t ns)
     timespec ts{};
     ts.tv_sec = time_t(ns / 1'000'000'000);
     ts.tv_nsec = long(ns % 1'000'000'000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR && !stopRequested) {
     }
 }
 
@@ -111,7 +179,7 @@ void Instrument::send(const std::string& bytes, const sim::CommandFault* fault, 
     const int64_t byteNs = s_.baud > 0 ? 11'000'000'000LL / s_.baud : 0;
     int64_t due = nowNs() + int64_t(requestBytes) * byteNs;
     size_t sent = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
+    for (size_t i = 0; i < bytes.size() && !stopRequested; ++i) {
         if (i > 0 && slowMs > 0 && (slowBytes < 0 || int(i) < slowBytes))
             due += int64_t(slowMs) * 1'000'000;
         due += byteNs;
@@ -243,10 +311,10 @@ int main(int argc, char** argv)
         else if (a == "--link")
             o.link = value("--link");
         else if (a == "--help" || a == "-h") {
-            usage();
+            help();
             return 0;
         } else {
-            usage();
+            usage(stderr);
             return 2;
         }
     }
@@ -285,6 +353,12 @@ int main(int argc, char** argv)
     }
     const int keep = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     std::signal(SIGPIPE, SIG_IGN);
+    // Without SA_RESTART, so that a wait in poll() or a paced reply ends at once.
+    struct sigaction stop {};
+    stop.sa_handler = requestStop;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGINT, &stop, nullptr);
     // Pacing at 115200 baud needs wake-ups to the tens of microseconds.
     prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
 
@@ -310,7 +384,7 @@ int main(int argc, char** argv)
     Instrument instrument(scenario, master, log);
     int64_t lastRequest = nowNs();
     char buf[4096];
-    for (;;) {
+    while (!stopRequested) {
         pollfd p{master, POLLIN, 0};
         const int r = poll(&p, 1, 200);
         if (r < 0 && errno != EINTR)
@@ -333,5 +407,9 @@ int main(int argc, char** argv)
     ::close(master);
     if (!o.link.empty())
         ::unlink(o.link.c_str());
+    if (stopRequested) {
+        std::signal(stopRequested, SIG_DFL);
+        std::raise(stopRequested);
+    }
     return 0;
 }
