@@ -60,8 +60,8 @@ int exportCommand(const QStringList& args)
     const ReportPages& pages = program->ctx->document.reportPages;
     const std::string bytes = exportText(*program->ctx, pages, format, program->progress);
     program->progress.hide();
-    const QString error = writeExportFile(out, bytes);
-    if (!error.isEmpty()) {
+    QString error;
+    if (!writeFileSafely(out, bytes, &error)) {
         fail(out + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }

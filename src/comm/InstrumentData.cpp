@@ -93,7 +93,7 @@ InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLin
         progress.setPosition(0);
         progress.processEvents(0);
         if (ex.startExchange() == Exchange::Started) {
-            out.valid = identifyInstrument(ctx, ex, link.instrumentExtraLines, out.texts, &out.typeCode) == 0;
+            out.valid = identifyInstrument(ctx, ex, link.instrumentExtraLines, out.texts, &out.typeCode);
             out.exchanged = true;
             progress.setPosition(100);
             ex.delayMs(EndSettleMs);

@@ -36,8 +36,8 @@ void showStageFailure(StructureContext& ctx, ReceiveStage stage)
 
 // ------------------------------------------------------------ identification
 
-int identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts,
-                       unsigned* typeCode)
+bool identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts,
+                        unsigned* typeCode)
 {
     for (std::string& t : texts)
         t.clear();
@@ -72,7 +72,7 @@ int identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, I
         }
     }
     applyFamilyProfile(ctx);
-    return valid ? 0 : 1;
+    return valid;
 }
 
 void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
@@ -88,7 +88,7 @@ void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts,
 
 // ------------------------------------------------------------ records
 
-int readRecord(StructureContext& ctx, Exchange& ex, std::string& record, int headerTimeoutMs)
+RecordStatus readRecord(StructureContext& ctx, Exchange& ex, std::string& record, int headerTimeoutMs)
 {
     record.clear();
     ex.sendRequest(Request::NextRecord);
@@ -96,10 +96,10 @@ int readRecord(StructureContext& ctx, Exchange& ex, std::string& record, int hea
     std::string head;
     int length = 0;
     if (!ex.receiveBytes(head, int(recordHeaderSize(width)), headerTimeoutMs) || !recordLengthOf(head, width, length))
-        return RecordFailed;
+        return RecordStatus::Failed;
     if (length == 0)
-        return NoMoreRecords;
-    return ex.receiveBytes(record, length, RecordBodyTimeoutMs) ? RecordRead : RecordFailed;
+        return RecordStatus::NoMore;
+    return ex.receiveBytes(record, length, RecordBodyTimeoutMs) ? RecordStatus::Read : RecordStatus::Failed;
 }
 
 namespace {
@@ -324,7 +324,7 @@ private:
     bool lost_ = false;
     std::string lossText_;
     bool failedStage_ = false;
-    int lastStatus_ = RecordRead;
+    RecordStatus lastStatus_ = RecordStatus::Read;
 };
 
 void Transfer::finish()
@@ -349,7 +349,7 @@ void Transfer::receiveRecords(int headerTimeoutMs)
     ex_.waitAcknowledge(AcknowledgeTimeoutMs); // the instrument was seen to acknowledge; the status tells nothing more
 
     int row = 1;
-    int status = RecordRead;
+    RecordStatus status = RecordStatus::Read;
     std::string record;
     do {
         try {
@@ -357,16 +357,16 @@ void Transfer::receiveRecords(int headerTimeoutMs)
         } catch (const SerialError& e) {
             if (e.deviceLost()) {
                 noteLoss(e);
-                status = RecordFailed;
+                status = RecordStatus::Failed;
                 break;
             }
             showStageFailure(ctx_, ReceiveStage::Rows);
-            status = RecordFailed; // the transfer ends here; what came stays
+            status = RecordStatus::Failed; // the transfer ends here; what came stays
         } catch (const std::exception&) {
             showStageFailure(ctx_, ReceiveStage::Rows);
-            status = RecordFailed;
+            status = RecordStatus::Failed;
         }
-        if (status == RecordRead && row >= structure_file::MaxTableRows) {
+        if (status == RecordStatus::Read && row >= structure_file::MaxTableRows) {
             // A record that no longer fits: a structure file holds at most
             // this many rows, and one with more would be refused whole when
             // read. The 16-bit count cannot tell (65,536 records announce 0),
@@ -374,14 +374,14 @@ void Transfer::receiveRecords(int headerTimeoutMs)
             out_.tableFull = true;
             break;
         }
-        if (status == RecordRead) {
+        if (status == RecordStatus::Read) {
             decodeRecord(ctx_, record.data(), record.size(), row);
             ++row;
             ++out_.done;
         }
         progress_.setPosition(percentOf(out_.done, out_.count));
         progress_.processEvents(0);
-    } while (!ex_.cancelRequested() && status == RecordRead);
+    } while (!ex_.cancelRequested() && status == RecordStatus::Read);
     lastStatus_ = status;
 
     if (out_.tableFull) {
@@ -390,7 +390,7 @@ void Transfer::receiveRecords(int headerTimeoutMs)
         return;
     }
 
-    if (!lost_ && status > RecordRead && out_.done < out_.count) {
+    if (!lost_ && status != RecordStatus::Read && out_.done < out_.count) {
         const std::string text =
             ctx_.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" + std::to_string(out_.count);
         ctx_.prompts->message(MsgType::Error, text, MbOK, 1);
@@ -423,9 +423,8 @@ void Transfer::run()
 
     // 3: who is there.
     InstrumentTexts texts;
-    stage(ReceiveStage::Identify, [&] {
-        out_.identified = identifyInstrument(ctx_, ex_, link_.instrumentExtraLines, texts, &out_.typeCode) == 0;
-    });
+    stage(ReceiveStage::Identify,
+          [&] { out_.identified = identifyInstrument(ctx_, ex_, link_.instrumentExtraLines, texts, &out_.typeCode); });
     progress_.setLine2(ctx_.texts.text("ReceivingResults_30"));
     if (lost_) {
         // Nothing was received: the structure stays as it was.
@@ -499,8 +498,8 @@ void Transfer::run()
 
     if (!typesMatch)
         out_.status = ReceiveOutcome::Status::OtherInstrument;
-    else if (lost_ || out_.tableFull || (lastStatus_ > RecordRead && out_.done < out_.count) ||
-             (lastStatus_ == RecordRead && ex_.cancelRequested()))
+    else if (lost_ || out_.tableFull || (lastStatus_ != RecordStatus::Read && out_.done < out_.count) ||
+             (lastStatus_ == RecordStatus::Read && ex_.cancelRequested()))
         out_.status = ReceiveOutcome::Status::Incomplete;
     else if (failedStage_)
         out_.status = ReceiveOutcome::Status::Failed;

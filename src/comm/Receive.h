@@ -23,12 +23,12 @@ constexpr size_t ExtraLineWidth = 50;
 using InstrumentTexts = std::array<std::string, 7>;
 
 // "MWH": reads the identification, sets familyCode and the extra lines when
-// the reply is valid, applies the family profile in every case. Returns 0
-// for a valid reply, 1 otherwise (the texts are then empty and familyCode
+// the reply is valid, applies the family profile in every case. True
+// for a valid reply, false otherwise (the texts are then empty and familyCode
 // and the extra lines keep their values). Inside an exchange only.
 // `typeCode`, when given, receives the reported type code of a valid reply.
-int identifyInstrument(StructureContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
-                       unsigned* typeCode = nullptr);
+bool identifyInstrument(StructureContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
+                        unsigned* typeCode = nullptr);
 
 // Row 0 of the result table: column 1 = texts 1, 2, 3, 4, 7 and the three
 // extra lines joined by CR; column 2 = text 5 and column 3 = text 6, cleaned.
@@ -36,12 +36,12 @@ void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts,
 
 // ------------------------------------------------------------ records
 
-enum RecordStatus : int { RecordRead = 0, NoMoreRecords = 1, RecordFailed = 3 };
+enum class RecordStatus { Read, NoMore, Failed };
 
-// One "MRE": the record's bytes in `record`. RecordFailed for a wrong or late
+// One "MRE": the record's bytes in `record`. Failed for a wrong or late
 // header or a record that did not arrive whole. The head may take
 // `headerTimeoutMs` (it grows with the announced count).
-int readRecord(StructureContext& ctx, Exchange& exchange, std::string& record, int headerTimeoutMs);
+RecordStatus readRecord(StructureContext& ctx, Exchange& exchange, std::string& record, int headerTimeoutMs);
 
 // Writes one result row from a record at table row `row` (the table grows to
 // hold it) and moves it to its place in position order: after every row

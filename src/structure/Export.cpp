@@ -216,12 +216,6 @@ QString exportFileName(const QString& chosen)
     return chosen;
 }
 
-QString writeExportFile(const QString& path, const std::string& bytes)
-{
-    QString error;
-    return writeFileSafely(path, bytes, &error) ? QString() : error;
-}
-
 bool runExport(StructureContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
 {
     FileDialogRequest r;
@@ -247,8 +241,8 @@ bool runExport(StructureContext& ctx, const ReportPages& pages, const ExportForm
             continue;
         }
         const std::string bytes = exportText(ctx, pages, format, progress);
-        const QString failure = writeExportFile(path, bytes);
-        if (!failure.isEmpty()) {
+        QString failure;
+        if (!writeFileSafely(path, bytes, &failure)) {
             ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
             return false;
         }

@@ -29,11 +29,6 @@ QString proposedExportName(const QString& currentFileName);
 // A chosen name whose file-name part has no "." gets ".TXT".
 QString exportFileName(const QString& chosen);
 
-// Writes the export to `path` through a temporary file beside it, so a
-// failure leaves any previous file as it was. Returns an empty text on
-// success, else the system's reason.
-QString writeExportFile(const QString& path, const std::string& bytes);
-
 // The export command without its dialog: asks for the file (title, filter,
 // replace question through ctx.prompts) and writes it. True when a file was
 // written.
