@@ -284,6 +284,13 @@ const std::vector<std::string_view>& interfaceKeys()
         "FileIncomplete_50",
         "TableFull_50",
         "PortBusy_40",
+        // margins that do not fit, a page range refused, printing to a file,
+        // the page box of the preview
+        "MarginTooLarge_60",
+        "MarginLargest_40",
+        "PageRangeInvalid_60",
+        "PrintToFile_40",
+        "HintTypePage_40",
     };
     return keys;
 }

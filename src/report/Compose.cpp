@@ -105,11 +105,125 @@ bool parseMarginText(const std::string& text, double& centimetres)
 
 namespace {
 
+// A length in centimetres as margins are typed: at most two decimals, with
+// the separator the margins are stored with. Cut, not rounded, so that the
+// number shown as the largest margin is accepted when typed.
+std::string centimetresText(double cm)
+{
+    QString t = QString::number(std::floor(cm * 100 + 1e-6) / 100, 'f', 2);
+    while (t.endsWith(u'0'))
+        t.chop(1);
+    if (t.endsWith(u'.'))
+        t.chop(1);
+    return withSystemDecimalSeparator(t.toStdString());
+}
+
+} // namespace
+
+int checkMargins(const ReportContext& ctx, const MarginTexts& margins, const PageSetup& setup, std::string* error)
+{
+    double cm[MarginTexts::Count] = {};
+    for (int i = 0; i < MarginTexts::Count; ++i) {
+        if (!parseMarginText(margins.text[size_t(i)], cm[i])) {
+            if (error)
+                *error = marginErrorText(ctx, i, margins.text[size_t(i)]);
+            return i;
+        }
+    }
+    QSizeF paper = setup.pageSize.size(QPageSize::Millimeter);
+    if (setup.orientation == QPageLayout::Landscape)
+        paper.transpose();
+    struct Pair {
+        int first, second;
+        double extent; // mm
+    };
+    const Pair pairs[] = {{MarginTexts::Left, MarginTexts::Right, paper.width()},
+                          {MarginTexts::Top, MarginTexts::Bottom, paper.height()}};
+    for (const Pair& pair : pairs) {
+        const double room = pair.extent - kMinPrintableMm; // mm the two margins may take
+        if ((cm[pair.first] + cm[pair.second]) * 10 <= room + 1e-6)
+            continue;
+        const int side = cm[pair.second] > cm[pair.first] ? pair.second : pair.first;
+        const int other = side == pair.first ? pair.second : pair.first;
+        if (error) {
+            const double largest = std::max(0.0, room / 10 - cm[other]);
+            *error = ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": " +
+                     margins.text[size_t(side)] + " cm\r" + ctx.texts.text("MarginTooLarge_60") + "\r" +
+                     ctx.texts.text("MarginLargest_40") + " " + centimetresText(largest) + " cm";
+        }
+        return side;
+    }
+    return MarginTexts::Count;
+}
+
+namespace {
+
 constexpr QRgb kShade = qRgb(229, 229, 229);
 // The operator block's left edge: 104/3 mm from the printable area's left.
 constexpr double kOperatorOffsetMm = 104.0 / 3.0;
 // Each ShrinkStep takes one point off the table font; 16 at most.
 constexpr int kMaxShrinkStep = 16;
+// The logo's height in the heading, and the gap kept between the operator
+// block (or logo) and the test-site block.
+constexpr double kLogoHeightMm = 12;
+constexpr double kHeadingGapMm = 4;
+// Heading lines too wide for their block are drawn smaller, down to this
+// share of their size; what is still too wide then is cut with an ellipsis.
+constexpr double kMinHeadingScale = 0.6;
+
+// One line of the printout heading: its text and size, and once fitted to
+// its block the font and width it is drawn with.
+struct HeadingLine {
+    HeadingLine(QString t, double size, bool b = false) : text(std::move(t)), points(size), bold(b) {}
+    QString text;
+    double points;
+    bool bold;
+    QFont font;
+    int width = 0;
+};
+
+// Splits a comment line into pieces no wider than `width` pixels: at the
+// last space that fits, or inside a word longer than the whole width. The
+// spaces at a break are dropped; those inside a piece (columns lined up in
+// the fixed-width face) stay.
+std::vector<QString> wrapToWidth(const QString& text, int width, const QFontMetrics& fm)
+{
+    std::vector<QString> pieces;
+    QString rest = text;
+    while (fm.horizontalAdvance(rest) > width) {
+        // The longest prefix that fits, at least one character.
+        int lo = 1, hi = int(rest.size());
+        while (lo < hi) {
+            const int mid = (lo + hi + 1) / 2;
+            if (fm.horizontalAdvance(rest.left(mid)) <= width)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        int cut = lo;
+        if (rest.at(cut) != u' ') {
+            // Back to a space, unless the prefix holds none past its indent.
+            int space = int(rest.lastIndexOf(u' ', cut - 1));
+            int start = 0;
+            while (start < rest.size() && rest.at(start) == u' ')
+                ++start;
+            if (space > start)
+                cut = space;
+        }
+        QString piece = rest.left(cut);
+        while (piece.endsWith(u' '))
+            piece.chop(1);
+        pieces.push_back(piece);
+        int next = cut;
+        while (next < rest.size() && rest.at(next) == u' ')
+            ++next;
+        rest = rest.mid(next);
+        if (rest.isEmpty())
+            return pieces;
+    }
+    pieces.push_back(rest);
+    return pieces;
+}
 
 class ResultsComposer {
 public:
@@ -149,7 +263,10 @@ private:
     int rowHeight(int r);
     void drawRow(int r, bool heading);
     void printComments();
-    const QImage& logo();
+    const QImage& logoSource();
+    const QImage& logo(QSize box);
+    int naturalWidth(std::vector<HeadingLine>& lines);
+    int fitLines(std::vector<HeadingLine>& lines, int width);
 
     const ReportContext& ctx_;
     const GridData& grid_;
@@ -174,7 +291,9 @@ private:
     QFont rowFont_;
 
     bool logoLoaded_ = false;
-    QImage logo_;
+    QImage logoSource_;
+    QImage logo_; // scaled into the box it was last asked for
+    QSize logoBox_;
 };
 
 void ResultsComposer::newPage()
@@ -225,89 +344,159 @@ void ResultsComposer::pageFrame()
     }
 }
 
-const QImage& ResultsComposer::logo()
+const QImage& ResultsComposer::logoSource()
 {
     if (logoLoaded_)
-        return logo_;
+        return logoSource_;
     logoLoaded_ = true;
     const QString path = QFile::decodeName(QByteArray::fromStdString(ctx_.heading.logo));
     if (path.isEmpty() || !QFile::exists(path))
-        return logo_;
+        return logoSource_;
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QImage image = reader.read();
-    if (image.isNull() || image.height() <= 0)
+    if (!image.isNull() && image.width() > 0 && image.height() > 0)
+        logoSource_ = image;
+    return logoSource_;
+}
+
+const QImage& ResultsComposer::logo(QSize box)
+{
+    const QImage& source = logoSource();
+    if (source.isNull() || box.isEmpty() || box == logoBox_)
         return logo_;
-    const int h = my(12);
-    const int w = std::max(1, int(std::lround(double(image.width()) * h / image.height())));
-    logo_ = image.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    logoBox_ = box;
+    // As large as the box allows, proportions kept.
+    QSize size = source.size().scaled(box, Qt::KeepAspectRatio);
+    size = size.expandedTo(QSize(1, 1)).boundedTo(box);
+    logo_ = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return logo_;
+}
+
+int ResultsComposer::naturalWidth(std::vector<HeadingLine>& lines)
+{
+    int widest = 0;
+    for (HeadingLine& l : lines) {
+        l.font = reportFont(l.points, l.bold);
+        canvas_.setFont(l.font);
+        l.width = canvas_.textWidth(l.text);
+        widest = std::max(widest, l.width);
+    }
+    return widest;
+}
+
+// Fits a block of heading lines into `width` pixels: all of them drawn
+// smaller by the same share when the widest needs more, and any still too
+// wide cut with an ellipsis. Returns the widest line's width.
+int ResultsComposer::fitLines(std::vector<HeadingLine>& lines, int width)
+{
+    const int natural = naturalWidth(lines);
+    if (natural <= width)
+        return natural;
+    const double scale = std::max(kMinHeadingScale, double(width) / natural);
+    int widest = 0;
+    for (HeadingLine& l : lines) {
+        l.font = reportFont(l.points * scale, l.bold);
+        canvas_.setFont(l.font);
+        l.width = canvas_.textWidth(l.text);
+        if (l.width > width) {
+            l.text = QFontMetrics(l.font).elidedText(l.text, Qt::ElideRight, std::max(0, width));
+            l.width = canvas_.textWidth(l.text);
+        }
+        widest = std::max(widest, l.width);
+    }
+    return widest;
 }
 
 void ResultsComposer::pageHeading()
 {
     const QFont keep = canvas_.font();
-    const QFont caption = reportFont(8), first = reportFont(12, true), second = reportFont(8), footer = reportFont(7);
     const auto& h = ctx_.heading;
     auto decode = [&](const std::string& bytes) { return ctx_.decode(bytes); };
 
-    // Heights of the first and second line, shared by both blocks.
-    canvas_.setFont(first);
+    // The line positions at full size, shared by both blocks; lines drawn
+    // smaller keep them (line 1 stands on the rule).
+    canvas_.setFont(reportFont(12, true));
     const int h1 = canvas_.textHeight();
-    canvas_.setFont(second);
-    const int h2 = canvas_.textHeight();
     const int line1Y = Y_ + my(4);
     const int ruleY = line1Y + h1 + 1;
     const int line2Y = line1Y + h1 + 3;
-    const int line3Y = line2Y + h2 + 3;
 
+    // The two blocks share the room between the operator block's left edge
+    // and the inner edge of the right band. When their lines need more, a
+    // block that needs no more than half keeps what it needs and the other
+    // gets the rest; else each gets half.
     const int opX = X_ + mx(kOperatorOffsetMm);
-    canvas_.setFont(caption);
-    canvas_.textOut(opX, Y_, text("Operator_30") + u':');
+    const int right = X_ + W_ - mx(2);
+    const int gap = mx(kHeadingGapMm);
+    const int room = std::max(0, right - opX - gap);
+
+    std::vector<HeadingLine> opCaption{{text("Operator_30") + u':', 8}};
+    std::vector<HeadingLine> opLines{{decode(h.op[0]), 12, true}, {decode(h.op[1]), 8}, {decode(h.op[2]), 8}};
+    // The captions are fitted on their own, so that both keep their size
+    // when only the lines of one block must be drawn smaller.
+    std::vector<HeadingLine> siteCaption{{text("TestSite_30") + u':', 8}};
+    std::vector<HeadingLine> site{{decode(h.site[0]), 12, true}, {decode(h.site[1]), 8}, {decode(h.site[2]), 8}};
+    const QImage& source = h.logoMode == 1 ? logoSource() : QImage();
+    int opNeed = naturalWidth(opCaption);
+    if (h.logoMode == 0)
+        opNeed = std::max(opNeed, naturalWidth(opLines));
+    else if (!source.isNull())
+        opNeed = std::max(opNeed, int(std::lround(double(source.width()) * my(kLogoHeightMm) / source.height())));
+    const int siteNeed = std::max(naturalWidth(siteCaption), naturalWidth(site));
+    int opWidth = opNeed, siteWidth = siteNeed;
+    if (opNeed + siteNeed > room) {
+        const int half = room / 2;
+        if (opNeed <= half) {
+            siteWidth = room - opNeed;
+        } else if (siteNeed <= half) {
+            opWidth = room - siteNeed;
+        } else {
+            opWidth = half;
+            siteWidth = room - half;
+        }
+    }
+
+    auto draw = [&](const HeadingLine& l, int x, int y) {
+        canvas_.setFont(l.font);
+        canvas_.textOut(x, y, l.text);
+    };
+    auto lineHeight = [&](const HeadingLine& l) {
+        canvas_.setFont(l.font);
+        return canvas_.textHeight();
+    };
+
+    fitLines(opCaption, opWidth);
+    draw(opCaption[0], opX, Y_);
     if (h.logoMode == 0) {
-        const QString l1 = decode(h.op[0]), l2 = decode(h.op[1]), l3 = decode(h.op[2]);
-        canvas_.setFont(first);
-        const int w1 = canvas_.textWidth(l1);
-        canvas_.setFont(second);
-        const int o = std::max({w1, canvas_.textWidth(l2), canvas_.textWidth(l3)});
-        canvas_.setFont(first);
-        canvas_.textOut(opX + o - w1, line1Y, l1);
+        const int o = fitLines(opLines, opWidth);
+        draw(opLines[0], opX + o - opLines[0].width, ruleY - 1 - lineHeight(opLines[0]));
         canvas_.line(opX, ruleY, opX + o, ruleY);
-        canvas_.setFont(second);
-        canvas_.textOut(opX, line2Y, l2);
-        canvas_.textOut(opX, line3Y, l3);
+        draw(opLines[1], opX, line2Y);
+        draw(opLines[2], opX, line2Y + lineHeight(opLines[1]) + 3);
     } else if (h.logoMode == 1) {
-        const QImage& image = logo();
+        const QImage& image = logo(QSize(opWidth, my(kLogoHeightMm)));
         if (!image.isNull())
             canvas_.drawImage(QRect(QPoint(opX, line1Y), image.size()), image);
     }
 
     // The test-site block, right-aligned to the inner edge of the right band.
-    const int right = X_ + W_ - mx(2);
-    const QString cap = text("TestSite_30") + u':';
-    const QString s1 = decode(h.site[0]), s2 = decode(h.site[1]), s3 = decode(h.site[2]);
-    canvas_.setFont(caption);
-    const int wc = canvas_.textWidth(cap);
-    canvas_.setFont(first);
-    const int w1 = canvas_.textWidth(s1);
-    canvas_.setFont(second);
-    const int o = std::max({wc, w1, canvas_.textWidth(s2), canvas_.textWidth(s3)});
-    canvas_.setFont(caption);
-    canvas_.textOut(right - o, Y_, cap);
-    canvas_.setFont(first);
-    canvas_.textOut(right - w1, line1Y, s1);
+    const int o = std::max(fitLines(siteCaption, siteWidth), fitLines(site, siteWidth));
+    draw(siteCaption[0], right - o, Y_);
+    draw(site[0], right - site[0].width, ruleY - 1 - lineHeight(site[0]));
     canvas_.line(right, ruleY, right - o, ruleY);
-    canvas_.setFont(second);
-    canvas_.textOut(right - o, line2Y, s2);
-    canvas_.textOut(right - o, line3Y, s3);
+    draw(site[1], right - o, line2Y);
+    draw(site[2], right - o, line2Y + lineHeight(site[1]) + 3);
 
-    // Footer lines, centred in the bottom band.
-    canvas_.setFont(footer);
+    // Footer lines, centred in the bottom band, within the side bands.
+    std::vector<HeadingLine> footer;
+    for (const std::string& line : h.footer)
+        footer.emplace_back(decode(line), 7);
+    fitLines(footer, W_ - 2 * mx(2));
     int fy = Y_ + H_ - my(10);
-    for (const std::string& line : h.footer) {
-        const QString t = decode(line);
-        canvas_.textOut(X_ + (W_ - canvas_.textWidth(t)) / 2, fy, t);
-        fy += canvas_.textHeight();
+    for (const HeadingLine& l : footer) {
+        draw(l, X_ + (W_ - l.width) / 2, fy);
+        fy += lineHeight(l);
     }
     canvas_.setFont(keep);
 }
@@ -425,23 +614,32 @@ void ResultsComposer::printComments()
         return;
     canvas_.setFont(printerFont(QStringLiteral("Courier New"), 8, dpiY_));
     const int s = canvas_.textHeight();
-    const int x = tableX_ + mx(1.5);
+    // Under the table's left edge, but never left of the frame's band; long
+    // lines are wrapped at the inner edge of the right band.
+    const int x = std::max(tableX_, X_ + mx(2)) + mx(1.5);
+    const int width = std::max(1, X_ + W_ - mx(2) - x);
+    const QFontMetrics fm(canvas_.font());
+    std::vector<QString> lines;
+    for (int i = 0; i < n; ++i)
+        for (QString& piece : wrapToWidth(ctx_.decode(ctx_.comments.lines[size_t(i)]), width, fm))
+            lines.push_back(std::move(piece));
     auto freshPage = [&] {
         newPage();
         pageFrame();
         pageHeading();
         y_ = tableStartY_;
+        canvas_.setFont(printerFont(QStringLiteral("Courier New"), 8, dpiY_));
     };
     // Comments that fit together go on one page.
-    if (y_ + s * (n + 1) > bottom_)
+    if (y_ + s * (int(lines.size()) + 1) > bottom_)
         freshPage();
     int offset = s; // one empty line under the table
-    for (int i = 0; i < n; ++i) {
+    for (const QString& line : lines) {
         if (y_ + my(0.5) + offset + s > bottom_) {
             freshPage();
             offset = s;
         }
-        canvas_.textOut(x, y_ + my(0.5) + offset, ctx_.decode(ctx_.comments.lines[size_t(i)]));
+        canvas_.textOut(x, y_ + my(0.5) + offset, line);
         offset += s;
     }
 }
@@ -493,34 +691,16 @@ QFont reportGridFont(const Settings& s, QFont f)
 bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
                    PageRecorder& recorder, Progress& progress, std::string* error)
 {
+    (void)mode; // the results report is the only one
+    // Margins that leave less than the frame and heading need would give
+    // pages of nothing but overlapping frames.
+    if (checkMargins(ctx, margins, recorder.pageSetup(), error) != MarginTexts::Count)
+        return false;
     double cm[MarginTexts::Count] = {};
-    for (int i = 0; i < MarginTexts::Count; ++i) {
-        if (!parseMarginText(margins.text[size_t(i)], cm[i])) {
-            if (error)
-                *error = marginErrorText(ctx, i, margins.text[size_t(i)]);
-            return false;
-        }
-    }
-    PageSetup setup = recorder.pageSetup();
-    if (mode == PrintResults)
-        setup.orientation = QPageLayout::Portrait;
-    recorder.setPageSetup(setup);
-    const PageMarginsMm previous = recorder.margins();
+    for (int i = 0; i < MarginTexts::Count; ++i)
+        parseMarginText(margins.text[size_t(i)], cm[i]);
     recorder.setMargins({cm[MarginTexts::Left] * 10, cm[MarginTexts::Right] * 10, cm[MarginTexts::Top] * 10,
                          cm[MarginTexts::Bottom] * 10});
-    // The frame needs its 40 mm corner and the heading its 30 mm above the
-    // table with the 10 mm band below: margins that leave less than that
-    // would give pages of nothing but overlapping frames.
-    if (recorder.printableWidth() < 50 || recorder.printableHeight() < 50) {
-        recorder.setMargins(previous);
-        if (error) {
-            std::string m = ctx.texts.text("Margins_20");
-            for (int i = 0; i < MarginTexts::Count; ++i)
-                m += "\r" + ctx.texts.text(MarginTexts::languageKey(i)) + ": " + margins.text[size_t(i)] + " cm";
-            *error = m;
-        }
-        return false;
-    }
     recorder.beginDoc();
     ResultsComposer composer(ctx, grid, recorder, progress);
     composer.run();

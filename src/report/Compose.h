@@ -23,7 +23,8 @@ QFont reportFont();
 QFont reportGridFont(const Settings& s, QFont base = QFont(QStringLiteral("Courier New"), 10));
 
 // What a composition prints. The results report is the only one: the
-// results grid under the printout heading, then the comments, in portrait.
+// results grid under the printout heading, then the comments, on the paper
+// and in the orientation of the page setup.
 enum PrintMode { PrintResults = 0 };
 
 // The four page margins as the user typed them, in centimetres
@@ -42,6 +43,19 @@ struct MarginTexts {
 // caption, the side's label and the text as typed.
 std::string marginErrorText(const ReportContext& ctx, int side, const std::string& text);
 
+// The report needs this much of the paper between opposite margins: the
+// frame's 40 mm corner wedge across, the heading's 30 mm above the table and
+// the 10 mm band below it down the page.
+inline constexpr double kMinPrintableMm = 50;
+
+// Checks the margin texts against the paper of `setup`: each must be a
+// number, and each pair of opposite margins must leave kMinPrintableMm of the
+// page. Returns the side at fault (of a pair that is too wide, the larger
+// margin), or MarginTexts::Count when all fit; `error` then gets the message
+// that names the margin and says why it does not fit (bytes).
+int checkMargins(const ReportContext& ctx, const MarginTexts& margins, const PageSetup& setup,
+                 std::string* error = nullptr);
+
 // A margin text with "." and "," both turned into the decimal separator of
 // the user's locale: how the margins are stored.
 std::string withSystemDecimalSeparator(const std::string& text);
@@ -54,9 +68,9 @@ bool parseMarginText(const std::string& text, double& centimetres);
 // split into pages with its heading row repeated, then the comments. The
 // recorder's page setup (paper and resolution) must be set.
 //
-// The margins are read first: when one of them is not a number, or they
-// leave no room for a page, nothing is recorded (the previous pages stay),
-// `error` gets the message to show (bytes) and the result is false.
+// The margins are checked first (checkMargins): when one of them is wrong,
+// nothing is recorded (the previous pages stay), `error` gets the message to
+// show (bytes) and the result is false.
 bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
                    PageRecorder& recorder, Progress& progress, std::string* error = nullptr);
 

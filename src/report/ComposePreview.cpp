@@ -56,6 +56,19 @@ QString pageIndicator(int page, int pageCount, const QString& of)
     return QString::number(page) + u' ' + of + u' ' + QString::number(pageCount);
 }
 
+std::optional<int> typedPage(const QString& text, int pageCount)
+{
+    qsizetype i = 0;
+    while (i < text.size() && !(text[i] >= u'0' && text[i] <= u'9'))
+        ++i;
+    if (i == text.size() || pageCount < 1)
+        return std::nullopt;
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min<long long>(value * 10 + (text[i].unicode() - u'0'), pageCount);
+    return int(std::clamp<long long>(value, 1, pageCount));
+}
+
 std::optional<std::pair<int, int>> pagesToPrint(std::string_view from, std::string_view to, int pageCount)
 {
     const long f = digitsValue(from), t = digitsValue(to);

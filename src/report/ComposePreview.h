@@ -40,6 +40,11 @@ NavigationState navigation(int page, int pageCount, int zoomValue);
 // The page indicator: "3 of 12", with "of" in the user's language.
 QString pageIndicator(int page, int pageCount, const QString& of);
 
+// A page typed into the page box: the first number in the text (so that
+// "7 of 12" goes to page 7), kept within 1..pageCount; nothing when the text
+// has no digits or there are no pages.
+std::optional<int> typedPage(const QString& text, int pageCount);
+
 // The pages to print from the two texts of the page range dialog (each read
 // as the number its digits form): nothing unless 1 <= from <= to <= count.
 std::optional<std::pair<int, int>> pagesToPrint(std::string_view from, std::string_view to, int pageCount);

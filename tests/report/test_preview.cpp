@@ -102,6 +102,39 @@ TEST(Preview, PagingButtonsAndIndicator)
     s.preview.showPreviousPage();
     EXPECT_EQ(s.preview.currentPage(), 1);
 
+    // A page number typed into the box: its first number, kept within the
+    // document; no number leaves the page as it is.
+    auto typePage = [&](const QString& text) {
+        s.preview.pageIndicator()->setText(text);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(s.preview.pageIndicator(), &press);
+    };
+    typePage(QStringLiteral("3 %1 %2").arg(of).arg(count));
+    EXPECT_EQ(s.preview.currentPage(), 3);
+    EXPECT_TRUE(s.paging("IcoLeft"));
+    typePage(QStringLiteral("next"));
+    EXPECT_EQ(s.preview.pageIndicator()->text(), QStringLiteral("3 %1 %2").arg(of).arg(count));
+    typePage(QStringLiteral("999999999999"));
+    EXPECT_EQ(s.preview.currentPage(), count);
+
+    // The heading or the comments changed while the preview is open: it
+    // shows them at once, on the page it was showing; when closed, nothing
+    // is composed.
+    s.preview.show();
+    s.preview.showPage(2);
+    s.p.ctx->heading.site[0] = "Lakeside Plant";
+    auto shows = [&](const char* text) {
+        const auto texts = s.preview.prn().page(1).texts();
+        return QStringList(texts.begin(), texts.end()).contains(QString::fromLatin1(text));
+    };
+    s.preview.refreshIfShown();
+    EXPECT_EQ(s.preview.currentPage(), 2);
+    EXPECT_TRUE(shows("Lakeside Plant"));
+    s.preview.close();
+    s.p.ctx->heading.site[0] = "Hillside Plant";
+    s.preview.refreshIfShown();
+    EXPECT_FALSE(shows("Hillside Plant"));
+
     // A new composition starts again at its first page.
     s.preview.showLastPage();
     ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
@@ -166,7 +199,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     EXPECT_TRUE(s.paging("IcoZoomOut"));
 }
 
-TEST(Preview, PageRangeOutsideTheDocumentPrintsNothing)
+TEST(Preview, PageRangeOutsideTheDocumentIsRefusedAndTheDialogStays)
 {
     PreviewSample s;
     s.addRows(150);
@@ -174,7 +207,13 @@ TEST(Preview, PageRangeOutsideTheDocumentPrintsNothing)
     const int count = s.preview.prn().pageCount();
     ASSERT_GE(count, 3);
 
-    auto printWith = [&](const QString& from, const QString& to) {
+    // Print with a range that is no pages of the document: a message that
+    // says which pages there are, and the dialog waits for a correction.
+    auto printWith = [&](const QString& from, const QString& to, bool refused) {
+        bool stillOpen = false;
+        const size_t messages = s.p.prompts.messages.size();
+        if (refused)
+            s.p.prompts.expectMessage(MbOK);
         onModal([&](QWidget* w) {
             auto* d = qobject_cast<PageRangeDialog*>(w);
             ASSERT_NE(d, nullptr);
@@ -183,14 +222,24 @@ TEST(Preview, PageRangeOutsideTheDocumentPrintsNothing)
             d->fromPage()->setText(from);
             d->toPage()->setText(to);
             d->printButton()->click();
+            stillOpen = d->isVisible();
+            if (stillOpen)
+                d->reject();
         });
         s.preview.button("IcoPrint")->click();
+        EXPECT_EQ(stillOpen, refused) << from.toStdString() << "-" << to.toStdString();
+        ASSERT_EQ(s.p.prompts.messages.size(), messages + (refused ? 1 : 0));
+        if (refused) {
+            EXPECT_EQ(s.p.prompts.messages.back(),
+                      s.p.ctx->texts.text("PageRangeInvalid_60") + " " + std::to_string(count) + ".");
+        }
     };
-    printWith(QStringLiteral("3"), QStringLiteral("2"));
-    printWith(QStringLiteral("0"), QStringLiteral("2"));
-    printWith(QStringLiteral("2"), QString::number(count + 1));
+    printWith(QStringLiteral("x"), QString::number(count), true);
+    printWith(QStringLiteral("3"), QStringLiteral("2"), true);
+    printWith(QStringLiteral("0"), QStringLiteral("2"), true);
+    printWith(QStringLiteral("2"), QString::number(count + 1), true);
     EXPECT_TRUE(s.preview.printed.empty());
-    printWith(QStringLiteral("2"), QStringLiteral("page 3"));
+    printWith(QStringLiteral("2"), QStringLiteral("page 3"), false);
     ASSERT_EQ(s.preview.printed.size(), 1u);
     EXPECT_EQ(s.preview.printed[0], std::make_pair(2, 3));
 
@@ -261,6 +310,34 @@ TEST(Preview, MarginWithoutDigitsIsRefusedAndTheReportStays)
     EXPECT_NE(s.p.prompts.messages.back().find("wide"), std::string::npos);
 }
 
+TEST(Preview, MarginThatDoesNotFitThePaperIsNamedAndNothingIsSaved)
+{
+    PreviewSample s;
+    s.addRows(60);
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
+    s.p.prompts.expectMessage(MbOK);
+    bool stillOpen = false;
+    QWidget* focused = nullptr;
+    onModal([&](QWidget* w) {
+        auto* d = qobject_cast<MarginsDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        d->field(MarginTexts::Top)->setText(QStringLiteral("99"));
+        d->field(MarginTexts::Left)->setText(QStringLiteral("3"));
+        d->saveButton()->click();
+        stillOpen = d->isVisible();
+        focused = d->focusWidget();
+        d->reject();
+    });
+    s.preview.editMargins();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(focused, s.preview.marginsDialog()->field(MarginTexts::Top)) << "ready for the correction";
+    ASSERT_EQ(s.p.prompts.messages.size(), 1u);
+    EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->texts.text("Top_7") + ": 99 cm"), std::string::npos);
+    for (const char* key : {"MarginTop", "MarginLeft"})
+        EXPECT_EQ(s.p.ctx->settings.readSetting("MARGINS", key, "unset"), "unset") << key;
+    EXPECT_EQ(s.preview.marginTexts().text[MarginTexts::Top], "2.54");
+}
+
 TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
 {
     PreviewSample s;
@@ -287,10 +364,12 @@ TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
         GTEST_SKIP() << "this machine has a printer: printing to a file is not offered";
     ASSERT_TRUE(plain.compose(PrintResults, s.grid));
     EXPECT_EQ(plain.currentSetup().dpiX, 300);
-    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    const QString printed = dir.filePath(QStringLiteral("printed"));
     s.p.prompts.expectFile(printed);
     plain.printRange(2, 3);
-    QFile out(printed);
+    // The file dialog says what it is for.
+    EXPECT_EQ(s.p.prompts.fileRequests.back().title, s.p.ctx->texts.text("PrintToFile_40"));
+    QFile out(printed + QStringLiteral(".pdf"));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll().count("/Type /Page\n"), 2);
 }

@@ -564,14 +564,19 @@ void MainWindow::configurePort()
 
 void MainWindow::editPrintoutHeading()
 {
-    if (w_.personal && w_.personal->execute())
+    if (w_.personal && w_.personal->execute()) {
         ctx.heading.load(ctx.settings);
+        // An open preview shows the new heading.
+        if (w_.preview)
+            w_.preview->refreshIfShown();
+    }
 }
 
 void MainWindow::editComments()
 {
-    if (w_.comments)
-        w_.comments->execute();
+    // An open preview shows the new comments and page numbering.
+    if (w_.comments && w_.comments->execute() && w_.preview)
+        w_.preview->refreshIfShown();
 }
 
 void MainWindow::selectLanguage()

@@ -63,24 +63,26 @@ void MarginsDialog::fill(const MarginTexts& margins)
 void MarginsDialog::saveClicked()
 {
     MarginTexts typed;
-    for (int i = 0; i < MarginTexts::Count; ++i) {
-        const std::string text = ctx.encode(fields_[size_t(i)]->text().trimmed());
-        double cm = 0;
-        if (!parseMarginText(text, cm)) {
-            ctx.prompts->message(MsgType::Error, marginErrorText(ctx, i, text), MbOK);
-            fields_[size_t(i)]->setFocus();
-            fields_[size_t(i)]->selectAll();
-            return;
-        }
-        typed.text[size_t(i)] = withSystemDecimalSeparator(text);
+    for (int i = 0; i < MarginTexts::Count; ++i)
+        typed.text[size_t(i)] = ctx.encode(fields_[size_t(i)]->text().trimmed());
+    std::string error;
+    const int wrong = checkMargins(ctx, typed, setup_, &error);
+    if (wrong != MarginTexts::Count) {
+        ctx.prompts->message(MsgType::Error, error, MbOK);
+        fields_[size_t(wrong)]->setFocus();
+        fields_[size_t(wrong)]->selectAll();
+        return;
     }
+    for (std::string& text : typed.text)
+        text = withSystemDecimalSeparator(text);
     typed.save(ctx.settings);
     saved_ = typed;
     accept();
 }
 
-bool MarginsDialog::execute(MarginTexts& margins)
+bool MarginsDialog::execute(MarginTexts& margins, const PageSetup& setup)
 {
+    setup_ = setup;
     fill(margins);
     fields_[0]->setFocus();
     if (exec() != QDialog::Accepted)

@@ -15,8 +15,9 @@ struct AppContext;
 
 // The margins dialog: the four page margins in centimetres. Save stores them
 // in the settings (with the locale's decimal separator, "." and "," both
-// accepted as typed) and closes; a margin without a number is refused with a
-// message and the dialog stays open, so nothing of the previous report is lost.
+// accepted as typed) and closes. A margin without a number, or one that
+// leaves the report too little of the paper, is refused with a message that
+// names it; nothing is stored and the dialog stays open on that margin.
 class MarginsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -24,8 +25,9 @@ public:
     void applyInterfaceTexts();
 
     // Shows `margins` in the four fields; true when the user saved (the
-    // settings then hold the new texts, and so does `margins`).
-    bool execute(MarginTexts& margins);
+    // settings then hold the new texts, and so does `margins`). The margins
+    // are checked against the paper of `setup`.
+    bool execute(MarginTexts& margins, const PageSetup& setup);
 
     // For the tests and Execute.
     void fill(const MarginTexts& margins);
@@ -41,6 +43,7 @@ private:
     QPushButton* saveBtn;
     QPushButton* cancelBtn;
     MarginTexts saved_;
+    PageSetup setup_;
 };
 
 } // namespace zentrova

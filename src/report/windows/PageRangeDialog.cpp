@@ -1,5 +1,6 @@
 #include "report/windows/PageRangeDialog.h"
 
+#include "base/Prompts.h"
 #include "report/ComposePreview.h"
 #include "shell/AppContext.h"
 
@@ -39,7 +40,7 @@ PageRangeDialog::PageRangeDialog(AppContext& context, QWidget* parent) : QDialog
     buttons->addWidget(printBtn);
     buttons->addWidget(cancelBtn);
     layout->addLayout(buttons);
-    connect(printBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(printBtn, &QPushButton::clicked, this, &PageRangeDialog::printClicked);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     applyInterfaceTexts();
 }
@@ -53,16 +54,31 @@ void PageRangeDialog::applyInterfaceTexts()
     cancelBtn->setText(t("&Cancel_11"));
 }
 
+void PageRangeDialog::printClicked()
+{
+    range_ =
+        pagesToPrint(fromPage_->text().toLatin1().toStdString(), toPage_->text().toLatin1().toStdString(), pageCount_);
+    if (range_) {
+        accept();
+        return;
+    }
+    ctx.prompts->message(MsgType::Error, ctx.texts.text("PageRangeInvalid_60") + " " + std::to_string(pageCount_) + ".",
+                         MbOK);
+    fromPage_->setFocus();
+    fromPage_->selectAll();
+}
+
 std::optional<std::pair<int, int>> PageRangeDialog::execute(int pageCount)
 {
+    pageCount_ = pageCount;
+    range_.reset();
     fromPage_->setText(QStringLiteral("1"));
     toPage_->setText(QString::number(pageCount));
     fromPage_->setFocus();
     fromPage_->selectAll();
     if (exec() != QDialog::Accepted)
         return std::nullopt;
-    return pagesToPrint(fromPage_->text().toLatin1().toStdString(), toPage_->text().toLatin1().toStdString(),
-                        pageCount);
+    return range_;
 }
 
 } // namespace zentrova

@@ -12,7 +12,8 @@ namespace zentrova {
 
 struct AppContext;
 
-// The page range dialog: "Pages to print:" from - to.
+// The page range dialog: "Pages to print:" from - to. Print with a range
+// that is no pages of the document says so and keeps the dialog open.
 class PageRangeDialog : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +27,7 @@ public:
     QLineEdit* fromPage() const { return fromPage_; }
     QLineEdit* toPage() const { return toPage_; }
     QPushButton* printButton() const { return printBtn; }
+    void printClicked();
 
 private:
     AppContext& ctx;
@@ -34,6 +36,8 @@ private:
     QLineEdit* toPage_;
     QPushButton* printBtn;
     QPushButton* cancelBtn;
+    int pageCount_ = 0;
+    std::optional<std::pair<int, int>> range_;
 };
 
 } // namespace zentrova

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -278,11 +279,15 @@ PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(paren
     };
     icoLeftK = makeButton("IcoLeftK", previewIcon(PreviewIcon::First), &PrintPreview::showFirstPage);
     icoLeft = makeButton("IcoLeft", previewIcon(PreviewIcon::Previous), &PrintPreview::showPreviousPage);
-    page = new QLabel(this);
+    page = new QLineEdit(this);
     page->setObjectName(QStringLiteral("Page"));
     page->setAlignment(Qt::AlignCenter);
-    page->setFrameShape(QFrame::StyledPanel);
-    page->setMinimumWidth(page->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")) + 16);
+    page->setMaxLength(30);
+    page->setFixedWidth(page->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")) + 24);
+    page->installEventFilter(this);
+    connect(page, &QLineEdit::returnPressed, this, &PrintPreview::pageKeyEnter);
+    // Left without Enter: the box shows where the preview is again.
+    connect(page, &QLineEdit::editingFinished, this, &PrintPreview::refreshNavigation);
     toolBar_->addWidget(page);
     icoRight = makeButton("IcoRight", previewIcon(PreviewIcon::Next), &PrintPreview::showNextPage);
     icoRightK = makeButton("IcoRightK", previewIcon(PreviewIcon::Last), &PrintPreview::showLastPage);
@@ -361,6 +366,7 @@ void PrintPreview::applyInterfaceTexts()
     icoPdf->setToolTip(text("SaveAs_30") + QStringLiteral(" (PDF)"));
     icoExit->setText(text("Stop_11"));
     icoExit->setToolTip(text("HintStopPreview_30"));
+    page->setToolTip(text("HintTypePage_40"));
     const QString current = zoom->currentText();
     const int index = zoom->currentIndex();
     zoom->setItemText(kZoomPageWidth, text("PageWidth_12"));
@@ -398,6 +404,9 @@ QPrinter& PrintPreview::printer()
     if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer_->setPageOrientation(QPageLayout::Portrait);
+        // Printing asks for the file name; what Qt would propose (print.pdf
+        // in the working folder) is no choice of the user's.
+        printer_->setOutputFileName(QString());
     }
     return *printer_;
 }
@@ -416,6 +425,7 @@ PageSetup PrintPreview::currentSetup()
     const QPageSize size = p.pageLayout().pageSize();
     if (size.isValid())
         setup.pageSize = size;
+    setup.orientation = p.pageLayout().orientation();
     if (printerAvailable() && p.resolution() > 0) {
         setup.dpiX = setup.dpiY = p.resolution();
     } else {
@@ -431,11 +441,8 @@ bool PrintPreview::compose(PrintMode mode, const GridData& grid)
     // start from them.
     if (composing_)
         return false;
-    composing_ = true;
-    toolBar_->setEnabled(false);
     grid_ = &grid;
     mode_ = mode;
-    page->clear();
     if (!isVisible()) {
         // Without a window manager "maximised" means nothing: fill the screen.
         if (QScreen* screen = this->screen())
@@ -444,15 +451,25 @@ bool PrintPreview::compose(PrintMode mode, const GridData& grid)
     }
     raise();
     activateWindow();
+    return composePages(true);
+}
+
+bool PrintPreview::composePages(bool fromFirstPage)
+{
+    composing_ = true;
+    toolBar_->setEnabled(false);
+    page->clear();
     prn_.setPageSetup(currentSetup());
     std::string error;
-    const bool ok = composeReport(ctx, mode, grid, marginTexts_, prn_, *progress_, &error);
+    const bool ok = composeReport(ctx, mode_, *grid_, marginTexts_, prn_, *progress_, &error);
     toolBar_->setEnabled(true);
     composing_ = false;
-    if (!ok)
+    if (!ok) {
         ctx.prompts->message(MsgType::Error, error, MbOK);
-    else
+        keepInFront();
+    } else if (fromFirstPage) {
         view_->setPage(1);
+    }
     view_->setPage(std::clamp(view_->page(), 1, std::max(1, prn_.pageCount())));
     view_->pagesChanged();
     refreshNavigation();
@@ -461,9 +478,32 @@ bool PrintPreview::compose(PrintMode mode, const GridData& grid)
 
 bool PrintPreview::recompose()
 {
-    if (!grid_)
+    if (!grid_ || composing_)
         return false;
-    return compose(mode_, *grid_);
+    return composePages(false);
+}
+
+void PrintPreview::refreshIfShown()
+{
+    if (isVisible())
+        recompose();
+}
+
+void PrintPreview::keepInFront()
+{
+    if (!isVisible())
+        return;
+    raise();
+    activateWindow();
+}
+
+bool PrintPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    // Clicking into the page box selects its text, so that typing a number
+    // replaces "3 of 12".
+    if (watched == page && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, page, [box = page] { box->selectAll(); });
+    return QWidget::eventFilter(watched, event);
 }
 
 void PrintPreview::showPage(int n)
@@ -539,6 +579,14 @@ void PrintPreview::zoomKeyEnter()
     refreshNavigation();
 }
 
+void PrintPreview::pageKeyEnter()
+{
+    if (const std::optional<int> typed = typedPage(page->text(), prn_.pageCount()))
+        showPage(*typed);
+    refreshNavigation();
+    page->selectAll();
+}
+
 void PrintPreview::zoomIn()
 {
     zoomChanged(zoomInIndex(zoomValue(zoom->currentText())));
@@ -561,9 +609,7 @@ void PrintPreview::printSetup()
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.exec();
-    // The results report is always printed upright.
-    p.setPageOrientation(QPageLayout::Portrait);
-    // Paper and resolution may have changed, confirmed or not.
+    // Paper, orientation and resolution may have changed, confirmed or not.
     recompose();
 }
 
@@ -572,7 +618,9 @@ void PrintPreview::editMargins()
     if (composing_)
         return;
     MarginTexts m = marginTexts_;
-    if (!margins_->execute(m))
+    const bool saved = margins_->execute(m, currentSetup());
+    keepInFront();
+    if (!saved)
         return;
     loadMargins();
     recompose();
@@ -585,8 +633,11 @@ void PrintPreview::printPages()
     const int count = prn_.pageCount();
     if (count == 0 || !grid_)
         return;
-    if (const auto range = pages_->execute(count))
+    const auto range = pages_->execute(count);
+    keepInFront();
+    if (range)
         printRange(range->first, range->second);
+    keepInFront();
 }
 
 bool PrintPreview::printToPdf(const QString& path, const std::vector<int>& order)
@@ -595,6 +646,7 @@ bool PrintPreview::printToPdf(const QString& path, const std::vector<int>& order
     if (writePdf(prn_, path, &error, order))
         return true;
     ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + error), MbOK);
+    keepInFront();
     return false;
 }
 
@@ -609,14 +661,18 @@ void PrintPreview::printRange(int from, int to)
     QPrinter& p = printer();
     const int count = prn_.pageCount();
     if (!printerAvailable() || p.outputFormat() == QPrinter::PdfFormat) {
-        // No printer to print on: the pages go to a PDF file.
-        QString path = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
-        if (path.isEmpty()) {
-            const auto chosen = askPdfPath(ctx.texts.text("PrintPreview_40"));
-            if (!chosen)
-                return;
-            path = *chosen;
-        }
+        // No printer to print on, or the PDF printer chosen in Printer setup:
+        // the pages go to a PDF file the user names here, the file named in
+        // Printer setup offered.
+        const QString named = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
+        const auto chosen = askPdfPath(ctx.texts.text("PrintToFile_40"), named);
+        if (!chosen)
+            return;
+        QString path = *chosen;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".pdf");
+        // Not handed back to the printer: its set-up dialog would then ask
+        // whether to overwrite a file it does not write.
         printToPdf(path, printOrder(from, to, count, 1, true));
         return;
     }
@@ -631,14 +687,16 @@ void PrintPreview::printRange(int from, int to)
         ctx.prompts->message(MsgType::Error, ctx.encode(p.printerName()), MbOK);
 }
 
-std::optional<QString> PrintPreview::askPdfPath(const std::string& title)
+std::optional<QString> PrintPreview::askPdfPath(const std::string& title, const QString& proposed)
 {
     FileDialogRequest r;
     r.title = title;
     r.filterName = "PDF";
     r.pattern = QStringLiteral("*.pdf");
-    r.proposedName = proposedPdfName(ctx.document.fileName);
-    return ctx.prompts->saveFileName(r);
+    r.proposedName = proposed.isEmpty() ? proposedPdfName(ctx.document.fileName) : proposed;
+    const auto chosen = ctx.prompts->saveFileName(r);
+    keepInFront();
+    return chosen;
 }
 
 void PrintPreview::saveAsPdf()
@@ -657,6 +715,7 @@ void PrintPreview::saveAsPdf()
     for (int n = 1; n <= prn_.pageCount(); ++n)
         all.push_back(n);
     printToPdf(path, all);
+    keepInFront();
 }
 
 void PrintPreview::closePreview()

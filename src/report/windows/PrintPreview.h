@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPrinter;
 class QToolBar;
 class QToolButton;
@@ -84,16 +85,20 @@ public:
     // the margins could not be read (the message was shown and the previous
     // pages stay) or a composition is already running.
     bool compose(PrintMode mode, const GridData& grid);
-    // Composes the current report again (margins or printer changed).
+    // Composes the current report again (margins or printer changed),
+    // staying on the page shown as far as the new pages reach.
     bool recompose();
+    // The same after the printout heading or the comments changed, when the
+    // preview is open; nothing when it is closed (the next opening composes).
+    void refreshIfShown();
 
     PageRecorder& prn() { return prn_; }
     const PageRecorder& prn() const { return prn_; }
     int currentPage() const { return view_->page(); }
     void showPage(int n);
     void refreshNavigation();
-    // The page setup compositions use: the printer's paper and resolution,
-    // 300 dpi when there is no printer or the printer writes a file.
+    // The page setup compositions use: the printer's paper, orientation and
+    // resolution, 300 dpi when there is no printer or the printer writes a file.
     PageSetup currentSetup();
     // True when the system has a printer to print on.
     bool printerAvailable();
@@ -107,6 +112,9 @@ public:
     void zoomIn();
     void zoomChanged(int index);
     void zoomKeyEnter();
+    // Goes to the page typed into the page box (its first number, kept
+    // within the document); the box shows the indicator again.
+    void pageKeyEnter();
     void printSetup();
     void editMargins();
     void printPages();
@@ -120,17 +128,25 @@ public:
     // For the tests.
     QToolButton* button(const char* name) const;
     QComboBox* zoomBox() const { return zoom; }
-    QLabel* pageIndicator() const { return page; }
+    QLineEdit* pageIndicator() const { return page; }
     PreviewPageView* pageView() const { return view_; }
     MarginsDialog* marginsDialog() const { return margins_; }
     PageRangeDialog* pagesDialog() const { return pages_; }
     const MarginTexts& marginTexts() const { return marginTexts_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    bool composePages(bool fromFirstPage);
+    // Brings the preview back over the main window after a message or a
+    // dialog of another window had the focus.
+    void keepInFront();
     QPrinter& printer();
     QString text(const char* key) const;
-    // The save dialog for a PDF file, the structure's name offered.
-    std::optional<QString> askPdfPath(const std::string& title);
+    // The save dialog for a PDF file, `proposed` or else the structure's name
+    // offered.
+    std::optional<QString> askPdfPath(const std::string& title, const QString& proposed = QString());
     bool printToPdf(const QString& path, const std::vector<int>& order);
 
     AppContext& ctx;
@@ -147,7 +163,7 @@ private:
     QToolBar* toolBar_;
     QToolButton* icoLeftK;
     QToolButton* icoLeft;
-    QLabel* page;
+    QLineEdit* page;
     QToolButton* icoRight;
     QToolButton* icoRightK;
     QToolButton* icoZoomOut;

@@ -3,6 +3,7 @@
 #include "shell/AppContext.h"
 #include "shell/windows/HelpViewer.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -19,9 +20,37 @@ QString QtPrompts::tr(const char* key, const char* fallback) const
     return QString::fromLatin1(fallback);
 }
 
+void QtPrompts::attach(AppContext* ctx, QWidget* parent)
+{
+    ctx_ = ctx;
+    parent_ = parent;
+    QObject::connect(qApp, &QApplication::focusChanged, parent, [this](QWidget*, QWidget* now) {
+        if (!now)
+            return;
+        QWidget* window = now->window();
+        std::erase_if(recent_, [window](const QPointer<QWidget>& w) { return w.isNull() || w == window; });
+        recent_.emplace_back(window);
+    });
+}
+
+QWidget* QtPrompts::owner() const
+{
+    // Owned by the main window, a box over the print preview would bring the
+    // main window up with it, and leave it over the preview once answered.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
+        return active;
+    for (auto it = recent_.rbegin(); it != recent_.rend(); ++it)
+        if (*it && (*it)->isVisible())
+            return *it;
+    return parent_;
+}
+
 unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned buttons, int helpContext)
 {
-    QMessageBox box(parent_);
+    QWidget* parent = owner();
+    QMessageBox box(parent);
     QString title;
     switch (type) {
     case MsgType::Warning:
@@ -93,7 +122,7 @@ unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned butt
         // Help shows the topic and leaves the question standing, unless the
         // caller wants to hear about Help itself.
         if (answer == MbHelp && helpContext > 0 && ctx_) {
-            HelpViewer::showTopic(*ctx_, helpContext, parent_);
+            HelpViewer::showTopic(*ctx_, helpContext, parent);
             continue;
         }
         return answer;
@@ -113,7 +142,7 @@ QString QtPrompts::filterOf(const FileDialogRequest& r) const
 std::optional<QString> QtPrompts::openFileName(const FileDialogRequest& r)
 {
     const QString title = ctx_ ? ctx_->decode(r.title) : QString();
-    QString path = QFileDialog::getOpenFileName(parent_, title, r.proposedName, filterOf(r));
+    QString path = QFileDialog::getOpenFileName(owner(), title, r.proposedName, filterOf(r));
     if (path.isEmpty())
         return std::nullopt;
     return path;
@@ -123,7 +152,7 @@ std::optional<QString> QtPrompts::saveFileName(const FileDialogRequest& r)
 {
     const QString title = ctx_ ? ctx_->decode(r.title) : QString();
     // The caller asks its own replace question.
-    QString path = QFileDialog::getSaveFileName(parent_, title, r.proposedName, filterOf(r), nullptr,
+    QString path = QFileDialog::getSaveFileName(owner(), title, r.proposedName, filterOf(r), nullptr,
                                                 QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return std::nullopt;

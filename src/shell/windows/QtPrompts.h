@@ -1,7 +1,10 @@
 #pragma once
 #include "base/Prompts.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
+
+#include <vector>
 
 namespace zentrova {
 
@@ -11,11 +14,9 @@ struct AppContext;
 // titles from the language file.
 class QtPrompts : public Prompts {
 public:
-    void attach(AppContext* ctx, QWidget* parent)
-    {
-        ctx_ = ctx;
-        parent_ = parent;
-    }
+    // `parent` owns the boxes when no other window of the program was used
+    // last; from here on the windows the user works in are followed.
+    void attach(AppContext* ctx, QWidget* parent);
     unsigned message(MsgType type, const std::string& text, unsigned buttons, int helpContext = 0) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
@@ -23,8 +24,14 @@ public:
 private:
     QString tr(const char* key, const char* fallback) const;
     QString filterOf(const FileDialogRequest& request) const;
+    // The window a box or file dialog belongs to: the one the user is
+    // working in (a dialog, the print preview), else the main window.
+    QWidget* owner() const;
     AppContext* ctx_ = nullptr;
     QWidget* parent_ = nullptr;
+    // Windows that had the focus, the latest last. Right after a dialog
+    // closes no window is active yet, so the latest one still shown counts.
+    std::vector<QPointer<QWidget>> recent_;
 };
 
 } // namespace zentrova
