@@ -1,170 +1,157 @@
-// A 2,000-record transfer from zentrova-sim paced as a 115200-baud line:
-// how close the transfer comes to the time the bytes need on the wire, and
-// how much of a processor the program uses meanwhile. Counters:
-//   wire_s         bytes in both directions x 11 bit times / 115200
-//   wall_per_wire  wall time / wire time (goal: at most 1.10)
-//   cpu_per_wall   the program's processor time / wall time (goal: at most 0.10)
-// The same transfer unpaced (argument 0) shows the turnaround cost alone:
-// the pseudo-terminal hands bytes over at once.
-#include "base/Progress.h"
-#include "base/Prompts.h"
-#include "comm/InstrumentLink.h"
-#include "comm/Receive.h"
-#include "comm/SerialPortComm.h"
-#include "language/Language.h"
-#include "shell/AppContext.h"
-#include "shell/Startup.h"
-
+// A transfer as users run it: `zentrova-cli receive` from zentrova-sim on a
+// pseudo-terminal, for each way an adapter delivers the bytes (uart: each byte
+// when it has crossed the line; usb: gathered by a USB-serial adapter's
+// latency timer and packet size; burst: a whole reply at once) at 9,600 and
+// 115,200 baud. Counters:
+//   wire_s                bytes in both directions x 11 bit times / baud
+//   held_back_s           what the delivery itself added to the replies beyond
+//                         the line's time (the usb adapter's latency timer)
+//   wall_per_wire         the tool's wall time / wire time
+//   wall_per_line_adapter wall time / (wire time + held back): what the
+//                         program adds to what the line and adapter allow
+//   cpu_per_wall          the tool's processor time (user + system) / wall
+//   wakeups_per_record    times the tool went to sleep and was woken
+//                         (voluntary context switches) per record
+// The tool's start (language files, settings) is inside the wall time, as a
+// user sees it.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-#include <QFileInfo>
-
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <map>
 #include <spawn.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
-using namespace zentrova;
-
 namespace {
 
-constexpr int Baud = 115200;
-constexpr int Records = 2000;
+const std::array<const char*, 3> Deliveries = {"uart", "usb", "burst"};
 
-// Counts what crosses the line in either direction.
-class CountingComm final : public Port {
-public:
-    explicit CountingComm(Port& inner) : inner_(inner) {}
-    long long bytes = 0;
-    void open() override { inner_.open(); }
-    bool active() const override { return inner_.active(); }
-    void close() override { inner_.close(); }
-    void purge() override { inner_.purge(); }
-    int inputCount() override { return inner_.inputCount(); }
-    int outputCount() override { return inner_.outputCount(); }
-    int read(char* b, int n) override
-    {
-        const int got = inner_.read(b, n);
-        bytes += got;
-        return got;
-    }
-    void write(const char* b, int n) override
-    {
-        inner_.write(b, n);
-        bytes += n;
-    }
-    void waitForInput(int ms) override { inner_.waitForInput(ms); }
-    void waitForOutput(int ms) override { inner_.waitForOutput(ms); }
-    void setPortName(const QString& name) override { inner_.setPortName(name); }
-    QString portName() const override { return inner_.portName(); }
-    void setBaudRate(int baud) override { inner_.setBaudRate(baud); }
-    int baudRate() const override { return inner_.baudRate(); }
-    void setParity(Parity p) override { inner_.setParity(p); }
-    void setDataBits(int bits) override { inner_.setDataBits(bits); }
-    void setStopBits(int bits) override { inner_.setStopBits(bits); }
-
-private:
-    Port& inner_;
-};
-
-double cpuSeconds()
+std::string programDir()
 {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    std::string path(4096, '\0');
+    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+    path.resize(n > 0 ? size_t(n) : 0);
+    return path.substr(0, path.rfind('/') + 1);
 }
 
-QString ProgramDir()
+pid_t spawn(const std::vector<std::string>& args, int stdoutFd)
 {
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + u'/';
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdoutFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
 }
 
-// Starts the simulator; its device path comes on its first output line.
-pid_t startSimulator(std::string& device, int pace)
+// The simulator's device path comes on its first output line.
+pid_t startSimulator(const std::string& dir, int records, int baud, const char* delivery, const std::string& stats,
+                     std::string& device)
 {
     int out[2];
     if (pipe(out) != 0)
         return -1;
-    const std::string sim = (ProgramDir() + QStringLiteral("zentrova-sim")).toStdString();
-    const std::string generate = "generate " + std::to_string(Records);
-    const std::string baud = std::to_string(pace);
-    const char* argv[] = {sim.c_str(), "--set", generate.c_str(), "--baud", baud.c_str(), "--idle-exit", "20", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, sim.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = spawn({dir + "zentrova-sim", "--set", "generate " + std::to_string(records), "--baud",
+                             std::to_string(baud), "--delivery", delivery, "--stats", stats, "--idle-exit", "20"},
+                            out[1]);
     close(out[1]);
-    if (rc != 0) {
-        close(out[0]);
-        return -1;
-    }
     char c;
-    while (::read(out[0], &c, 1) == 1 && c != '\n')
+    while (pid > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
         device += c;
     close(out[0]);
     return pid;
 }
 
-void BM_Transfer2000RecordsAt115200(benchmark::State& state)
+std::map<std::string, double> readStats(const std::string& path)
 {
-    static int argc = 1;
-    static char name[] = "bench_transfer";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    std::map<std::string, double> values;
+    std::ifstream in(path);
+    std::string key;
+    double value;
+    while (in >> key >> value)
+        values[key] = value;
+    return values;
+}
 
-    SilentPrompts prompts;
-    AppContext ctx(ProgramDir(), prompts);
-    if (!loadProgramState(ctx)) {
-        state.SkipWithError("no language files beside the benchmark");
+void BM_ReceiveWithTheTool(benchmark::State& state)
+{
+    const char* delivery = Deliveries[size_t(state.range(0))];
+    const int baud = int(state.range(1));
+    // About eight seconds of wire time at either rate.
+    const int records = baud >= 100000 ? 2000 : 200;
+    state.SetLabel(std::string(delivery) + " " + std::to_string(records) + " records");
+    const std::string dir = programDir();
+    char folder[] = "/tmp/bench-transfer-XXXXXX";
+    if (!mkdtemp(folder)) {
+        state.SkipWithError("no temporary folder");
         return;
     }
+    const std::string stats = std::string(folder) + "/stats";
+    const std::string output = std::string(folder) + "/received.ZIT";
+
     for (auto _ : state) {
         std::string device;
-        const pid_t sim = startSimulator(device, int(state.range(0)));
+        const pid_t sim = startSimulator(dir, records, baud, delivery, stats, device);
         if (sim < 0 || device.empty()) {
             state.SkipWithError("zentrova-sim did not start");
             return;
         }
-        SerialPortComm serial;
-        serial.setPortName(QString::fromStdString(device));
-        serial.setBaudRate(Baud);
-        CountingComm counting(serial);
-        InstrumentLink link(counting);
-        NullProgress progress;
-        ReceiveHooks hooks;
-        hooks.querySaveChanges = [] { return true; };
-
-        const double cpu0 = cpuSeconds();
+        const int devNull = ::open("/dev/null", O_WRONLY);
         const auto t0 = std::chrono::steady_clock::now();
-        const ReceiveOutcome out = receiveResults(ctx, link, progress, hooks);
+        const pid_t tool = spawn(
+            {dir + "zentrova-cli", "receive", "--port", device, "--baud", std::to_string(baud), "-o", output}, devNull);
+        int status = -1;
+        rusage usage{};
+        if (tool > 0)
+            wait4(tool, &status, 0, &usage);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        const double cpu = cpuSeconds() - cpu0;
-
+        close(devNull);
         kill(sim, SIGTERM);
         waitpid(sim, nullptr, 0);
-        if (out.done != Records) {
+        if (tool < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("the transfer did not bring every record");
-            return;
+            break;
         }
-        const double wire = double(counting.bytes) * 11.0 / Baud;
+        auto values = readStats(stats);
+        const double bytes = values["bytes_to_instrument"] + values["bytes_from_instrument"];
+        const double wire = bytes * 11.0 / baud;
+        const double heldBack = values["held_back_us"] / 1e6;
+        const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         state.SetIterationTime(wall);
-        state.counters["bytes"] = double(counting.bytes);
         state.counters["wire_s"] = wire;
-        state.counters["wall_s"] = wall;
+        state.counters["held_back_s"] = heldBack;
         state.counters["wall_per_wire"] = wall / wire;
+        state.counters["wall_per_line_adapter"] = wall / (wire + heldBack);
         state.counters["cpu_per_wall"] = cpu / wall;
-        state.counters["ms_per_record"] = wall * 1000.0 / Records;
+        state.counters["wakeups_per_record"] = double(usage.ru_nvcsw) / records;
     }
+    std::remove(stats.c_str());
+    std::remove(output.c_str());
+    rmdir(folder);
 }
-BENCHMARK(BM_Transfer2000RecordsAt115200)->Arg(Baud)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ReceiveWithTheTool)
+    ->ArgNames({"delivery", "baud"})
+    ->ArgsProduct({{0, 1, 2}, {115200, 9600}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 } // namespace

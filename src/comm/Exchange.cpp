@@ -9,10 +9,13 @@
 namespace zentrova {
 
 namespace {
-// Longest single sleep of a wait: short enough that Cancel and repainting
-// stay lively.
-constexpr int PollMs = 5;
-constexpr int64_t MaxEarlySleepUs = 4000;
+// Longest single sleep of a wait: short enough that Cancel ends a wait and
+// windows repaint well within a tenth of a second.
+constexpr int SliceMs = 40;
+// The output queue is looked at this often while it drains.
+constexpr int OutputPollMs = 5;
+// Shorter sleeps than this are not worth a wake-up of their own.
+constexpr int64_t MinSleepUs = 300;
 // Longest wait for the output queue to take a request.
 constexpr int OutputWaitLimitMs = 1000;
 // Stale input is read with this idle time-out: it is already there, or on its way.
@@ -49,7 +52,7 @@ void Exchange::waitOutputEmpty()
     while (port_.outputCount() > 0) {
         if (clock_.nowUs() - start > int64_t(OutputWaitLimitMs) * 1000)
             throw SerialError::outputFull();
-        port_.waitForOutput(PollMs);
+        port_.waitForOutput(OutputPollMs);
     }
 }
 
@@ -67,35 +70,37 @@ void Exchange::sendBytes(const char* buffer, int count)
 {
     waitOutputEmpty();
     port_.write(buffer, count);
+    // The request leaves at the line's rate; no reply can start before it is out.
+    lineFreeAtUs_ = std::max(clock_.nowUs(), lineFreeAtUs_) + int64_t(std::max(count, 0)) * byteUs();
 }
 
-void Exchange::pause(int missing, int64_t leftUs)
+int64_t Exchange::byteUs() const
 {
-    // The missing bytes cannot arrive faster than the line carries them (one
-    // start bit, eight data bits, two stop bits each): sleep through all but
-    // the last of them, then wait for input to come. A device that ignores
-    // the rate (a USB instrument with a virtual port) is seen to bring them
-    // all while we sleep; from then on only the input wakes us.
-    if (!lineFasterThanRate_) {
-        const int baud = std::max(1, port_.baudRate());
-        const int64_t byteUs = 11'000'000LL / baud;
-        int64_t early = std::min<int64_t>(int64_t(missing - 1) * byteUs, MaxEarlySleepUs);
-        early = std::min(early, leftUs);
-        if (early > 200) {
-            const int before = port_.inputCount();
-            const int64_t t0 = clock_.nowUs();
-            clock_.sleepUs(early);
-            const int64_t slept = clock_.nowUs() - t0;
-            leftUs -= slept;
-            // At the line's rate, at most one byte more than the sleep's
-            // worth can have come (one was on its way when we lay down).
-            const int64_t possible = slept / byteUs + 1;
-            if (port_.inputCount() - before > possible + 2)
-                lineFasterThanRate_ = true;
-        }
+    // One start bit, eight data bits and two stop bits.
+    return 11'000'000LL / std::max(1, port_.baudRate());
+}
+
+void Exchange::pause(int missing, bool trickling, int64_t paceUs, int64_t leftUs)
+{
+    // Bytes cannot arrive faster than the line carries them. Before a reply's
+    // first byte, look once when it can have come (the request must be out
+    // first): a device that ignores the line's rate has brought everything by
+    // then. While a reply trickles in, sleep through all but the last of its
+    // missing bytes and look once. Otherwise (the instrument still thinks, an
+    // adapter holds the bytes back, a device hands over whole replies, or one
+    // that ignores the rate) sleep until input comes.
+    const int64_t now = clock_.nowUs();
+    int64_t wakeAt = now;
+    if (trickling && paceUs > 0)
+        wakeAt = now + int64_t(missing - 1) * paceUs;
+    else if (!trickling && !fasterThanLine_)
+        wakeAt = lineFreeAtUs_ + byteUs() + MinSleepUs;
+    const int64_t early = std::min({wakeAt - now, leftUs, int64_t(SliceMs) * 1000});
+    if (early >= MinSleepUs) {
+        clock_.sleepUs(early);
+        return;
     }
-    const int64_t leftMs = leftUs / 1000 + 1;
-    port_.waitForInput(int(std::clamp<int64_t>(leftMs, 1, PollMs)));
+    port_.waitForInput(int(std::clamp<int64_t>(leftUs / 1000 + 1, 1, SliceMs)));
 }
 
 bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
@@ -103,7 +108,10 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
     out.clear();
     int64_t t0 = clock_.nowUs();
     const int64_t timeoutUs = int64_t(timeoutMs) * 1000;
-    int seen = port_.inputCount();
+    const int waiting = port_.inputCount();
+    int seen = waiting;
+    int64_t firstByteUs = -1; // when the first byte of this wait was seen
+    int seenFirst = 0;        // ... and how many bytes were there then
     bool ok = false;
     for (;;) {
         progress_.processEvents(0);
@@ -112,8 +120,16 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
         const int n = port_.inputCount();
         if (n > seen) {
             seen = n;
-            t0 = now;
+            t0 = now; // the idle time-out restarts with every byte
             timedOut = false;
+            if (firstByteUs < 0) {
+                firstByteUs = now;
+                seenFirst = seen;
+            }
+            // More than the line can have carried since the request left: the
+            // device ignores the rate.
+            if (now > lineFreeAtUs_ && seen > (now - lineFreeAtUs_) / byteUs() + 3)
+                fasterThanLine_ = true;
         }
         if (seen >= count) {
             ok = true;
@@ -121,8 +137,19 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
         }
         if (timedOut || cancelRequested())
             break;
-        pause(count - seen, t0 + timeoutUs - now);
+        // The pace the bytes come at: the line's rate, or for a device that
+        // ignores it what it was seen to bring since the first byte (not yet
+        // known: 0).
+        int64_t paceUs = byteUs();
+        if (fasterThanLine_)
+            paceUs = seen > seenFirst + 1 ? std::min(paceUs, (t0 - firstByteUs) / (seen - seenFirst)) : 0;
+        pause(count - seen, seen > 0, paceUs, t0 + timeoutUs - now);
     }
+    // A reply of some length that took its bytes' time on the line: the line
+    // paces this device after all.
+    const int came = seen - waiting;
+    if (ok && fasterThanLine_ && came >= 8 && t0 - firstByteUs >= int64_t(came - 2) * byteUs())
+        fasterThanLine_ = false;
     const int want = ok ? count : seen;
     if (want > 0) {
         out.resize(size_t(want));

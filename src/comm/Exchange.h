@@ -57,13 +57,21 @@ public:
 private:
     void waitOutputEmpty();
     // Sleeps until more of the `missing` bytes can have arrived, at most
-    // `leftUs`, waking at once when input comes.
-    void pause(int missing, int64_t leftUs);
+    // `leftUs` and never longer than Cancel may wait. `trickling`: bytes of
+    // this reply have come already, at `paceUs` a byte (0: not known).
+    void pause(int missing, bool trickling, int64_t paceUs, int64_t leftUs);
+    // A byte's time on the line at the port's rate.
+    int64_t byteUs() const;
     // Discards what the instrument sent after a failed attempt.
     void drainAfterFailure();
 
     LanguageContext& ctx_;
-    bool lineFasterThanRate_ = false;
+    // The device was seen to bring bytes faster than the line's rate (a USB
+    // instrument with a virtual port): wait for its input alone, until it is
+    // seen to trickle again.
+    bool fasterThanLine_ = false;
+    // When the last request will have left the port at the line's rate.
+    int64_t lineFreeAtUs_ = 0;
     Port& port_;
     Progress& progress_;
     Clock& clock_;

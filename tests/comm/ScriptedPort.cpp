@@ -111,6 +111,7 @@ void ScriptedPort::write(const char* buffer, int n)
 
 void ScriptedPort::waitForInput(int ms)
 {
+    ++wakeUps;
     checkLost();
     const int64_t limit = now_ + int64_t(std::max(ms, 0)) * 1000;
     const int64_t next = schedule_.empty() ? limit : std::min(limit, schedule_.front().at);

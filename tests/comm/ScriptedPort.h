@@ -17,7 +17,13 @@ class ScriptedPort : public Port, public Clock {
 public:
     // Clock: microseconds since the start of the test.
     int64_t nowUs() override { return now_; }
-    void sleepUs(int64_t us) override { advanceTo(now_ + std::max<int64_t>(us, 0)); }
+    void sleepUs(int64_t us) override
+    {
+        ++wakeUps;
+        advanceTo(now_ + std::max<int64_t>(us, 0));
+    }
+    // Sleeps and waits for input so far: the times the program was woken.
+    int wakeUps = 0;
 
     // `bytes` arrive `afterMs` from now, each `gapMs` after the previous one.
     void deliver(const std::string& bytes, int afterMs = 0, int gapMs = 0);

@@ -285,6 +285,35 @@ TEST_F(EndToEnd, InstrumentDataFromTheSimulator)
     EXPECT_EQ(sim.requests(), (std::vector<std::string>{"MRD", "MWH", "MEX"}));
 }
 
+// Paced as a 115,200-baud line, however the adapter hands the bytes over:
+// every record arrives, in the same rows as from an unpaced instrument.
+struct DeliveryModes : EndToEnd, ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DeliveryModes, EveryRecordArrivesPacedAsTheAdapterDelivers)
+{
+    std::vector<std::string> unpaced;
+    {
+        Sim sim({});
+        ASSERT_EQ(receive(sim).done, 30);
+        for (int r = 0; r < ctx.document.structure.table.rowCount(); ++r)
+            unpaced.push_back(ctx.document.structure.table.cell(4, r));
+    }
+    resetToNewStructure(ctx);
+    Sim sim({QStringLiteral("--baud"), QStringLiteral("115200"), QStringLiteral("--delivery"),
+             QString::fromLatin1(GetParam())});
+    const ReceiveOutcome out = receive(sim);
+    EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
+    EXPECT_EQ(out.done, 30);
+    EXPECT_TRUE(program.prompts.messages.empty());
+    std::vector<std::string> paced;
+    for (int r = 0; r < ctx.document.structure.table.rowCount(); ++r)
+        paced.push_back(ctx.document.structure.table.cell(4, r));
+    EXPECT_EQ(paced, unpaced);
+}
+
+INSTANTIATE_TEST_SUITE_P(Adapters, DeliveryModes, ::testing::Values("uart", "usb", "burst"),
+                         [](const auto& info) { return std::string(info.param); });
+
 TEST(EndToEndPorts, EntryPointedAtTheDeviceIsUsed)
 {
     LoadedProgram program;

@@ -122,6 +122,26 @@ TEST_F(ExchangeFixture, LineFasterThanItsRateStopsTheEarlySleeps)
     EXPECT_LE(port.nowUs() - start, 1'000);
 }
 
+TEST_F(ExchangeFixture, OneEarlyBurstDoesNotCostEveryLaterReplyAWakeUpPerByte)
+{
+    // A reply handed over at once (a USB adapter's packet), then replies
+    // paced by the line again: those are read with a few wake-ups each, not
+    // one a byte, and no later than their last byte.
+    port.setBaudRate(11000);
+    std::string got;
+    port.deliver(std::string(60, 'x'), 1);
+    ASSERT_TRUE(ex.receiveBytes(got, 60, 1000));
+    for (int reply = 0; reply < 3; ++reply) {
+        ex.sendText("MRE");
+        const int64_t start = port.nowUs();
+        port.wakeUps = 0;
+        port.deliver(std::string(40, 'y'), 4, 1);
+        ASSERT_TRUE(ex.receiveBytes(got, 40, 1000));
+        EXPECT_EQ(port.nowUs() - start, 43'000) << "reply " << reply;
+        EXPECT_LE(port.wakeUps, reply == 0 ? 12 : 5) << "reply " << reply;
+    }
+}
+
 TEST_F(ExchangeFixture, SendTextKeepsEmbeddedNul)
 {
     ex.sendText(std::string("MRD\0", 4));

@@ -219,6 +219,17 @@ bool Scenario::apply(const std::string& line, std::string& error)
         if (w.size() != 2 || !number(w[1], 0, 10'000'000, v))
             return error = "baud N", false;
         baud = int(v);
+    } else if (kw == "delivery") {
+        if (w.size() != 2 || !deliveryFromName(w[1], delivery))
+            return error = "delivery uart|usb|burst", false;
+    } else if (kw == "usb-latency") {
+        if (w.size() != 2 || !number(w[1], 1, 1000, v))
+            return error = "usb-latency MS (1..1000)", false;
+        usbLatencyMs = int(v);
+    } else if (kw == "usb-packet") {
+        if (w.size() != 2 || !number(w[1], 1, 4096, v))
+            return error = "usb-packet N (1..4096)", false;
+        usbPacket = int(v);
     } else if (kw == "fault") {
         if (w.size() < 2)
             return error = "fault NAME ...", false;
@@ -271,6 +282,19 @@ bool Scenario::apply(const std::string& line, std::string& error)
     } else {
         return error = "unknown statement " + kw, false;
     }
+    return true;
+}
+
+bool Scenario::deliveryFromName(const std::string& name, Delivery& d)
+{
+    if (name == "uart")
+        d = Delivery::Uart;
+    else if (name == "usb")
+        d = Delivery::Usb;
+    else if (name == "burst")
+        d = Delivery::Burst;
+    else
+        return false;
     return true;
 }
 

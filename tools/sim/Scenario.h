@@ -27,6 +27,14 @@ struct Scenario {
     std::vector<std::string> records; // record bodies
     int count = -1;                   // announced by "MNU"; -1: the number of records
     int baud = 0;                     // 0: no pacing
+    // How paced bytes reach the program: each when it has crossed the line
+    // (Uart), gathered as a USB-serial adapter hands them over (Usb: at the
+    // latest `usbLatencyMs` after the first waiting byte, or as soon as
+    // `usbPacket` bytes wait), or a whole reply once its last byte is due (Burst).
+    enum class Delivery { Uart, Usb, Burst };
+    Delivery delivery = Delivery::Uart;
+    int usbLatencyMs = 16;
+    int usbPacket = 62;
     int stale = 0;
     int stopAfter = -1;
     int hangupAfter = -1;
@@ -34,6 +42,9 @@ struct Scenario {
     int truncateKeep = 0;
     int identSize = -1;
     std::map<std::string, CommandFault> faults;
+
+    // "uart", "usb" or "burst"; false for another word.
+    static bool deliveryFromName(const std::string& name, Delivery& delivery);
 
     // One statement; false with `error` set when it cannot be read.
     bool apply(const std::string& line, std::string& error);

@@ -1,7 +1,8 @@
 // zentrova-sim: answers like a type-14 insulation tester on a pseudo-terminal.
 //
 //   zentrova-sim [--scenario FILE] [--set "STATEMENT"]... [--baud N]
-//                [--idle-exit SECONDS] [--log FILE] [--link PATH]
+//                [--delivery uart|usb|burst] [--idle-exit SECONDS]
+//                [--log FILE] [--link PATH] [--stats FILE]
 //
 // Prints the device path of the pseudo-terminal on stdout (one line) and
 // answers "MRD", "MWH", "MNU", "MSS", "MRE" and "MEX" from the scenario until
@@ -9,12 +10,15 @@
 // statement after the scenario file (for example --set "fault stop-after 17").
 // --log appends every request received, one per line. --link makes PATH a
 // symbolic link to the device, so a COM entry can point at a fixed name; it
-// is removed when the simulator ends, also on SIGTERM and SIGINT.
+// is removed when the simulator ends, also on SIGTERM and SIGINT. --stats
+// writes, when it ends, what crossed the line and how long the delivery held
+// replies back beyond the line's own time (for the transfer benchmark).
 
 #include "Scenario.h"
 
 #include "comm/Protocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -39,12 +43,15 @@ struct Options {
     int idleExit = 60;
     std::string log;
     std::string link;
+    std::string stats;
+    std::string delivery;
 };
 
 void usage(FILE* to)
 {
     std::fprintf(to, "usage: zentrova-sim [--scenario FILE] [--set \"STATEMENT\"]... [--baud N]\n"
-                     "                    [--idle-exit SECONDS] [--log FILE] [--link PATH]\n");
+                     "                    [--delivery uart|usb|burst] [--idle-exit SECONDS]\n"
+                     "                    [--log FILE] [--link PATH] [--stats FILE]\n");
 }
 
 void help()
@@ -57,11 +64,14 @@ void help()
                 "  --scenario FILE     statements, one a line (data/demo-scenario is one)\n"
                 "  --set \"STATEMENT\"   one more statement after the scenario file\n"
                 "  --baud N            pace replies as a line at N baud would\n"
+                "  --delivery MODE     how paced bytes reach the program (see \"delivery\")\n"
                 "  --idle-exit SECONDS end when no request came for this long (default 60;\n"
                 "                      0: never)\n"
                 "  --log FILE          append every request received, one a line\n"
                 "  --link PATH         make PATH a symbolic link to the device; removed again\n"
                 "                      when the simulator ends (also on SIGTERM and SIGINT)\n"
+                "  --stats FILE        when it ends, write the bytes each way and how long the\n"
+                "                      delivery held replies back beyond the line's time\n"
                 "\n"
                 "Statements (# starts a comment; blank lines are ignored):\n"
                 "  type CODE               instrument type code sent in the identification\n"
@@ -84,6 +94,15 @@ void help()
                 "                          (default: the number of records)\n"
                 "  baud N                  pace replies as a line at N baud would (a byte takes\n"
                 "                          11 bit times); 0 or absent: as fast as possible\n"
+                "  delivery uart|usb|burst how paced bytes reach the program: uart each byte\n"
+                "                          when it has crossed the line (default); usb gathered\n"
+                "                          as a USB-serial adapter does, handed over at the\n"
+                "                          latest usb-latency ms after the first waiting byte\n"
+                "                          or once usb-packet bytes wait; burst a whole reply\n"
+                "                          at once when its last byte has crossed the line\n"
+                "  usb-latency MS          the adapter's latency timer (default 16)\n"
+                "  usb-packet N            bytes that make the adapter hand over at once\n"
+                "                          (default 62)\n"
                 "\n"
                 "Faults:\n"
                 "  fault silent CMD [K]    no reply to CMD (only the first K times)\n"
@@ -137,6 +156,11 @@ public:
     // Takes bytes from the line; returns false when the line is to be hung up.
     bool feed(const char* data, size_t n);
 
+    long long bytesOut = 0;
+    // Summed over the replies: how long after its last byte crossed the line
+    // each reply was complete at the program's end.
+    int64_t heldBackNs = 0;
+
 private:
     bool handle(zentrova::Request request, size_t requestBytes);
     void send(const std::string& bytes, const sim::CommandFault* fault, size_t requestBytes);
@@ -167,30 +191,54 @@ void Instrument::writeAll(const char* p, size_t n)
 
 void Instrument::send(const std::string& bytes, const sim::CommandFault* fault, size_t requestBytes)
 {
+    bytesOut += (long long)bytes.size();
     const int slowMs = fault ? fault->slowMs : 0;
     const int slowBytes = fault ? fault->slowBytes : -1;
-    if (s_.baud <= 0 && slowMs <= 0) {
+    if ((s_.baud <= 0 && slowMs <= 0) || bytes.empty()) {
         writeAll(bytes.data(), bytes.size());
         return;
     }
-    // Each byte is handed over when it would have crossed the line: a start
-    // bit, eight data bits and two stop bits. The request took its own time
-    // to arrive before the instrument could answer.
+    // When each byte has crossed the line: a start bit, eight data bits and
+    // two stop bits. The request took its own time to arrive before the
+    // instrument could answer.
     const int64_t byteNs = s_.baud > 0 ? 11'000'000'000LL / s_.baud : 0;
-    int64_t due = nowNs() + int64_t(requestBytes) * byteNs;
-    size_t sent = 0;
-    for (size_t i = 0; i < bytes.size() && !stopRequested; ++i) {
+    const size_t n = bytes.size();
+    std::vector<int64_t> due(n);
+    int64_t t = nowNs() + int64_t(requestBytes) * byteNs;
+    for (size_t i = 0; i < n; ++i) {
         if (i > 0 && slowMs > 0 && (slowBytes < 0 || int(i) < slowBytes))
-            due += int64_t(slowMs) * 1'000'000;
-        due += byteNs;
-        const bool lastOrPause = i + 1 == bytes.size() || (slowMs > 0 && (slowBytes < 0 || int(i + 1) < slowBytes));
-        // Bytes that fall due together go out in one write; the last of them
-        // is written when its time has come.
-        if (lastOrPause || byteNs > 0) {
-            sleepUntil(due);
-            writeAll(bytes.data() + sent, i + 1 - sent);
-            sent = i + 1;
+            t += int64_t(slowMs) * 1'000'000;
+        t += byteNs;
+        due[i] = t;
+    }
+    // When each byte reaches the program.
+    std::vector<int64_t> handover = due;
+    if (s_.delivery == sim::Scenario::Delivery::Burst && slowMs <= 0) {
+        std::fill(handover.begin(), handover.end(), due.back());
+    } else if (s_.delivery == sim::Scenario::Delivery::Usb) {
+        // The adapter hands over what waits once its latency timer (started
+        // by the first waiting byte) runs out, or at once when a packet is full.
+        const int64_t latencyNs = int64_t(s_.usbLatencyMs) * 1'000'000;
+        const size_t packet = size_t(s_.usbPacket);
+        for (size_t first = 0; first < n;) {
+            const int64_t deadline = due[first] + latencyNs;
+            size_t last = first;
+            while (last + 1 < n && last + 1 - first < packet && due[last + 1] <= deadline)
+                ++last;
+            const int64_t at = last + 1 - first == packet ? due[last] : deadline;
+            std::fill(handover.begin() + std::ptrdiff_t(first), handover.begin() + std::ptrdiff_t(last) + 1, at);
+            first = last + 1;
         }
+    }
+    heldBackNs += handover.back() - due.back();
+    // Bytes handed over together go out in one write when their time has come.
+    for (size_t sent = 0; sent < n && !stopRequested;) {
+        size_t end = sent + 1;
+        while (end < n && handover[end] == handover[sent])
+            ++end;
+        sleepUntil(handover[sent]);
+        writeAll(bytes.data() + sent, end - sent);
+        sent = end;
     }
 }
 
@@ -310,6 +358,10 @@ int main(int argc, char** argv)
             o.log = value("--log");
         else if (a == "--link")
             o.link = value("--link");
+        else if (a == "--stats")
+            o.stats = value("--stats");
+        else if (a == "--delivery")
+            o.delivery = value("--delivery");
         else if (a == "--help" || a == "-h") {
             help();
             return 0;
@@ -332,6 +384,10 @@ int main(int argc, char** argv)
         }
     if (o.baud >= 0)
         scenario.baud = o.baud;
+    if (!o.delivery.empty() && !sim::Scenario::deliveryFromName(o.delivery, scenario.delivery)) {
+        std::fprintf(stderr, "zentrova-sim: --delivery uart|usb|burst\n");
+        return 2;
+    }
 
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
@@ -383,6 +439,7 @@ int main(int argc, char** argv)
 
     Instrument instrument(scenario, master, log);
     int64_t lastRequest = nowNs();
+    long long bytesIn = 0;
     char buf[4096];
     while (!stopRequested) {
         pollfd p{master, POLLIN, 0};
@@ -392,6 +449,7 @@ int main(int argc, char** argv)
         if (r > 0 && (p.revents & POLLIN)) {
             const ssize_t n = ::read(master, buf, sizeof buf);
             if (n > 0) {
+                bytesIn += n;
                 lastRequest = nowNs();
                 if (!instrument.feed(buf, size_t(n)))
                     break; // hang up: the cable was pulled
@@ -402,6 +460,12 @@ int main(int argc, char** argv)
     }
     if (log)
         std::fclose(log);
+    if (!o.stats.empty())
+        if (FILE* f = std::fopen(o.stats.c_str(), "w")) {
+            std::fprintf(f, "bytes_to_instrument %lld\nbytes_from_instrument %lld\nheld_back_us %lld\n", bytesIn,
+                         instrument.bytesOut, (long long)(instrument.heldBackNs / 1000));
+            std::fclose(f);
+        }
     if (keep >= 0)
         ::close(keep);
     ::close(master);
