@@ -3,10 +3,13 @@
 #include "app/windows/AboutBox.h"
 #include "app/windows/MainWindow.h"
 #include "base/FileIO.h"
+#include "base/ProgramPaths.h"
+#include "base/Prompts.h"
 #include "comm/InstrumentLink.h"
 #include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
+#include "language/Profile.h"
 #include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
 #include "report/windows/ExportDialog.h"
@@ -20,8 +23,15 @@
 #include <QFont>
 #include <QScreen>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("zentrova %s\n", zentrova::ProgramVersion);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString());
     // The window fonts the language files expect, mapped to the metric-compatible faces.
@@ -31,7 +41,12 @@ int main(int argc, char* argv[])
 
     using namespace zentrova;
     QtPrompts prompts;
-    AppContext ctx(QApplication::applicationDirPath() + u'/', prompts);
+    const QString executableDir = QApplication::applicationDirPath();
+    AppContext ctx(programDataDir(executableDir), prompts, settingsFilePath(executableDir));
+    // A settings file that cannot be kept (a read-only folder) is said once.
+    ctx.settings.setWriteFailureHandler([&](const QString& problem) {
+        prompts.message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
+    });
     InstrumentLink link(ctx.settings);
 
     MainWindow form(ctx);

@@ -5,9 +5,10 @@
 
 namespace zentrova {
 
-BaseContext::BaseContext(const QString& programDir, Prompts& p)
+BaseContext::BaseContext(const QString& programDir, Prompts& p, const QString& settingsFile)
     : programDir(programDir.endsWith(u'/') ? programDir : programDir + u'/'), prompts(&p),
-      settings(fileNameToSystem(programDir + QStringLiteral("ZENTRO.INI")).toStdString())
+      settings(fileNameToSystem(settingsFile.isEmpty() ? this->programDir + QStringLiteral("ZENTRO.INI") : settingsFile)
+                   .toStdString())
 {
 }
 

@@ -13,9 +13,10 @@ class Prompts;
 // state to the one below it, up to the program's AppContext; a function takes
 // the lowest context that holds what it uses.
 struct BaseContext {
-    BaseContext(const QString& programDir, Prompts& prompts);
+    // `settingsFile` empty: ZENTRO.INI in `programDir`.
+    BaseContext(const QString& programDir, Prompts& prompts, const QString& settingsFile = {});
 
-    QString programDir; // with trailing separator
+    QString programDir; // the language files and help pages, with trailing separator
     Prompts* prompts;
     Settings settings;
 

@@ -3,6 +3,10 @@
 #include "base/FileIO.h"
 #include "base/IniFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include <unistd.h>
 
 namespace zentrova {
@@ -22,14 +26,34 @@ void Settings::writeSetting(const std::string& section, const std::string& key, 
     // left alone: writing it anew would drop every other setting.
     const QString file = fileNameFromSystem(QByteArray::fromStdString(path_));
     std::string before;
-    if (!readWholeFile(file, before) && ::access(path_.c_str(), F_OK) == 0)
+    QString error;
+    if (!readWholeFile(file, before, &error) && ::access(path_.c_str(), F_OK) == 0) {
+        reportWriteFailure(error);
         return;
+    }
     // The one line changes; the rest of the file (comments, blank lines,
     // line ends and spacing the user chose) stays as it is.
     const std::string bytes = withIniValue(before, section, key, value);
     // Through a temporary file: a full disk must not cut the old settings
-    // short. Failures are ignored by design; the old values stay.
-    writeFileSafely(file, bytes, nullptr, false);
+    // short; the old values stay. The first setting creates the folder of a
+    // settings file in the user's configuration folder.
+    // Only there: a settings path elsewhere names a folder that is there.
+    // When it cannot be made, the write below says why.
+    const QString folder = QFileInfo(file).absolutePath();
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!QFileInfo::exists(folder) && !config.isEmpty() && folder.startsWith(config + u'/'))
+        QDir().mkpath(folder);
+    if (!writeFileSafely(file, bytes, &error, false))
+        reportWriteFailure(error);
+}
+
+void Settings::reportWriteFailure(const QString& reason) const
+{
+    if (problemReported_)
+        return;
+    problemReported_ = true;
+    if (onWriteFailure_)
+        onWriteFailure_(fileNameFromSystem(QByteArray::fromStdString(path_)) + QStringLiteral(": ") + reason);
 }
 
 QString Settings::problem() const

@@ -1,13 +1,15 @@
 #pragma once
 #include <QString>
 
+#include <functional>
 #include <string>
 
 namespace zentrova {
 
-// Access to the settings file ZENTRO.INI in the program's folder. Every read and
-// every write opens the file anew, so two windows never hold stale copies, and
-// a write that fails (read-only file, full disk) is ignored: the old values stay.
+// Access to the settings file ZENTRO.INI. Every read and every write opens the
+// file anew, so two windows never hold stale copies. A write that fails
+// (read-only folder, full disk) keeps the old values, and the failure handler
+// hears of it once per run.
 class Settings {
 public:
     explicit Settings(std::string iniPath) : path_(std::move(iniPath)) {}
@@ -27,9 +29,16 @@ public:
     // Problem() the first time it is not empty, then empty: the user is told once per run.
     QString unreportedProblem() const;
 
+    // Told "path: reason" the first time a setting cannot be kept (and not
+    // at all when the problem was reported already).
+    void setWriteFailureHandler(std::function<void(const QString&)> handler) { onWriteFailure_ = std::move(handler); }
+
 private:
     std::string path_;
     mutable bool problemReported_ = false;
+    std::function<void(const QString&)> onWriteFailure_;
+
+    void reportWriteFailure(const QString& reason) const;
 };
 
 } // namespace zentrova

@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "base/ProgramPaths.h"
+
 #include "base/FileIO.h"
 #include "language/Language.h"
 #include "language/Profile.h"
@@ -79,8 +81,12 @@ void StderrProgress::hide()
 std::unique_ptr<Program> loadProgram()
 {
     auto p = std::make_unique<Program>();
-    p->ctx = std::make_unique<AppContext>(QCoreApplication::applicationDirPath() + u'/', p->prompts);
+    const QString executableDir = QCoreApplication::applicationDirPath();
+    p->ctx = std::make_unique<AppContext>(programDataDir(executableDir), p->prompts, settingsFilePath(executableDir));
     AppContext& c = *p->ctx;
+    c.settings.setWriteFailureHandler([&c](const QString& problem) {
+        c.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + c.encode(problem), MbOK);
+    });
     // A broken language file ends the program, as it does the GUI.
     if (!loadProgramState(c))
         return nullptr;

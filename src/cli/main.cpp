@@ -3,6 +3,7 @@
 // table below.
 #include "base/FileIO.h"
 #include "cli/Cli.h"
+#include "language/Profile.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -38,9 +39,10 @@ void usage(FILE* to)
         const std::string left = std::string(c.name) + " " + c.synopsis;
         std::fprintf(to, "  %-*s  %s\n", width, left.c_str(), c.summary);
     }
-    std::fprintf(to, "\nThe language, texts and settings come from the program's folder, as for\n"
-                     "the windowed program. Questions are answered without asking: see each\n"
-                     "command's help.\n\n"
+    std::fprintf(to, "\nThe language files come from the program's folder or its installation\n"
+                     "(../share/zentrova), the settings from ZENTRO.INI beside the program or in\n"
+                     "~/.config/zentrova, as for the windowed program. Questions are answered\n"
+                     "without asking: see each command's help. --version prints the version.\n\n"
                      "Exit codes: 0 success, 1 usage error, 2 broken language files (receive and\n"
                      "identify: no exchange), 3 receive: fewer records than announced, 4 input is\n"
                      "not a structure file or cannot be read, 5 output cannot be written.\n");
@@ -100,6 +102,10 @@ int main(int argc, char* argv[])
     const QString name = args.takeFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         usage(stdout);
+        return ExitOk;
+    }
+    if (name == QLatin1String("--version")) {
+        std::printf("zentrova-cli %s\n", zentrova::ProgramVersion);
         return ExitOk;
     }
     if (!command) {

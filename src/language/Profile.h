@@ -28,7 +28,8 @@ struct Profile {
 };
 
 constexpr uint8_t SupportedFamily = 14;
-constexpr const char* ProgramVersion = "4.02";
+// The build's version (the project's version in CMakeLists.txt).
+constexpr const char* ProgramVersion = ZENTROVA_VERSION;
 
 // Offset added to a received function code to find its name (indexed by the raw family code).
 int functionTextBase(uint8_t familyCode);

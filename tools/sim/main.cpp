@@ -70,6 +70,7 @@ void help()
                 "  --log FILE          append every request received, one a line\n"
                 "  --link PATH         make PATH a symbolic link to the device; removed again\n"
                 "                      when the simulator ends (also on SIGTERM and SIGINT)\n"
+                "  --version           print the version and end\n"
                 "  --stats FILE        when it ends, write the bytes each way and how long the\n"
                 "                      delivery held replies back beyond the line's time\n"
                 "\n"
@@ -364,6 +365,9 @@ int main(int argc, char** argv)
             o.delivery = value("--delivery");
         else if (a == "--help" || a == "-h") {
             help();
+            return 0;
+        } else if (a == "--version") {
+            std::printf("zentrova-sim %s\n", ZENTROVA_VERSION);
             return 0;
         } else {
             usage(stderr);
