@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -103,6 +104,20 @@ TEST_F(ComDialog, FruitlessSearchSaysSoAndGoesBack)
     EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
 }
 
+TEST_F(ComDialog, SearchesLeaveTheDialogAndItsButtonsWhereTheyWere)
+{
+    QCoreApplication::processEvents();
+    const QSize size = dialog->size();
+    const QPoint ok = dialog->okButton()->mapTo(dialog.get(), QPoint());
+    dialog->autoFindPort(); // finds COM2
+    port.openError = [](const QString&, int) { return 2; };
+    program.prompts.expectMessage(MbOK);
+    dialog->autoFindPort(); // finds nothing
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->size(), size);
+    EXPECT_EQ(dialog->okButton()->mapTo(dialog.get(), QPoint()), ok);
+}
+
 TEST_F(ComDialog, ChangedSelectionIsForgottenOnCancel)
 {
     dialog->baudList()->setCurrentRow(0);
@@ -111,6 +126,64 @@ TEST_F(ComDialog, ChangedSelectionIsForgottenOnCancel)
     dialog->show();
     EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
 }
+
+// ------------------------------------------------------------ typed device paths
+
+// The program's own port, whose entries stand for devices ([PORTS]).
+struct ComDialogDevices : ::testing::Test {
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    InstrumentLink link{ctx.settings};
+    std::unique_ptr<PortDialog> dialog;
+
+    void SetUp() override
+    {
+        setUpComPort(ctx, link);
+        dialog = std::make_unique<PortDialog>(ctx, link);
+        dialog->show();
+        dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(2)); // COM3
+    }
+    void type(const QString& path) { dialog->deviceEdit()->setEditText(path); }
+};
+
+struct BadPath {
+    const char* name;
+    QString path;
+    const char* messageKey;
+};
+
+void PrintTo(const BadPath& p, std::ostream* os)
+{
+    *os << p.name;
+}
+
+class ComDialogBadPaths : public ComDialogDevices, public ::testing::WithParamInterface<BadPath> {};
+
+TEST_P(ComDialogBadPaths, AreRefusedWithTheReasonAndNotStored)
+{
+    const QString path = GetParam().path.isNull() ? program.dir.file(QStringLiteral("english.lng")) : GetParam().path;
+    dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(5));
+    type(path);
+    dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(2)); // the user moved on
+    program.prompts.expectMessage(MbOK);
+    dialog->okButton()->click();
+    ASSERT_EQ(program.prompts.messages.size(), 1u);
+    EXPECT_EQ(program.prompts.messages[0], ctx.texts.text(GetParam().messageKey) + '\r' + path.toStdString());
+    EXPECT_TRUE(dialog->isVisible());
+    // The entry with the bad path is shown for correction.
+    EXPECT_EQ(dialog->listSelection().port, 5);
+    EXPECT_EQ(dialog->deviceEdit()->currentText(), path);
+    EXPECT_EQ(ctx.settings.readSetting("PORTS", "COM6", "unset"), "unset");
+    EXPECT_EQ(ctx.settings.readSetting("SETUP", "COM", "unset"), "unset");
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ComDialogBadPaths,
+                         ::testing::Values(BadPath{"Missing", QStringLiteral("/dev/ttyNoSuchAdapter0"),
+                                                   "NoSuchDevice_40"},
+                                           BadPath{"Relative", QStringLiteral("null"), "NoSuchDevice_40"},
+                                           BadPath{"Folder", QStringLiteral("/dev"), "NotSerialDevice_40"},
+                                           BadPath{"RegularFile", QString(), "NotSerialDevice_40"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------ progress
 
