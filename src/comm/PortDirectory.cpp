@@ -200,6 +200,18 @@ QString PortDirectory::resolve(const QString& portName) const
     return devices()[size_t(n - 1)];
 }
 
+DeviceCheck checkDevicePath(const QString& path)
+{
+    // A relative name would be looked up in whatever folder the program was
+    // started from.
+    if (!path.startsWith(u'/'))
+        return DeviceCheck::Missing;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return DeviceCheck::Missing;
+    return S_ISCHR(st.st_mode) ? DeviceCheck::CharacterDevice : DeviceCheck::NotCharacterDevice;
+}
+
 std::string openFailureAdvice(const SerialError& error)
 {
     if (error.kind() != SerialError::Kind::Open)

@@ -41,6 +41,15 @@ QString portEntryName(int portNumber);
 // n for "COMn" with 1 <= n <= 16, else 0.
 int portNumberOf(const QString& name);
 
+// What a path the user gives for an entry names. Links are followed, so a
+// /dev/serial/by-id name counts as the device it points at.
+enum class DeviceCheck {
+    CharacterDevice, // a serial adapter, a Bluetooth rfcomm device, a pseudo-terminal, ...
+    Missing,         // nothing there (or not an absolute path)
+    NotCharacterDevice,
+};
+DeviceCheck checkDevicePath(const QString& path);
+
 class PortDirectory {
 public:
     using Scan = std::function<std::vector<SerialDevice>()>;

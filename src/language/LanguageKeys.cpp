@@ -220,6 +220,11 @@ const std::vector<std::string_view>& interfaceKeys()
         "BaudRAte_20",
         "SearchConfig_25",
         "&AutoFind_11",
+        "Device_20",
+        "&OtherDevice_11",
+        "SelectDevice_30",
+        "NoSuchDevice_40",
+        "NotSerialDevice_40",
         // message-box buttons and titles
         "&Yes_11",
         "&No_11",

@@ -7,14 +7,18 @@
 #include "comm/PortDirectory.h"
 #include "comm/Receive.h"
 #include "comm/SerialPortComm.h"
+#include "comm/windows/PortDialog.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <fcntl.h>
 #include <fstream>
@@ -325,6 +329,25 @@ TEST(EndToEndPorts, EntryPointedAtTheDeviceIsUsed)
     ReceiveHooks hooks;
     hooks.querySaveChanges = [] { return true; };
     EXPECT_EQ(receiveResults(*program.ctx, link, progress, hooks).done, 30);
+}
+
+TEST(EndToEndPorts, DevicePathTypedInTheComDialogIsUsedByTheNextTransfer)
+{
+    LoadedProgram program;
+    Sim sim({});
+    InstrumentLink link(program.ctx->settings);
+    setUpComPort(*program.ctx, link);
+    PortDialog dialog(*program.ctx, link);
+    dialog.show();
+    dialog.portList()->setCurrentItem(dialog.portList()->topLevelItem(6)); // COM7
+    dialog.deviceEdit()->setEditText(sim.device);
+    dialog.okButton()->click();
+    EXPECT_EQ(program.ctx->settings.readSetting("PORTS", "COM7", ""), sim.device.toStdString());
+    RecordingProgress progress;
+    ReceiveHooks hooks;
+    hooks.querySaveChanges = [] { return true; };
+    EXPECT_EQ(receiveResults(*program.ctx, link, progress, hooks).done, 30);
+    EXPECT_EQ(link.port().portName(), QStringLiteral("COM7"));
 }
 
 TEST(EndToEndPorts, DeviceInUseIsRefusedWithTheSystemsReason)

@@ -3,19 +3,25 @@
 #include "Records.h"
 #include "ScriptedPort.h"
 #include "comm/InstrumentLink.h"
+#include "comm/Receive.h"
 #include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
+#include "shell/windows/QtPrompts.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace zentrova::test {
@@ -98,6 +104,20 @@ TEST_F(ComDialog, FruitlessSearchSaysSoAndGoesBack)
     EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
 }
 
+TEST_F(ComDialog, SearchesLeaveTheDialogAndItsButtonsWhereTheyWere)
+{
+    QCoreApplication::processEvents();
+    const QSize size = dialog->size();
+    const QPoint ok = dialog->okButton()->mapTo(dialog.get(), QPoint());
+    dialog->autoFindPort(); // finds COM2
+    port.openError = [](const QString&, int) { return 2; };
+    program.prompts.expectMessage(MbOK);
+    dialog->autoFindPort(); // finds nothing
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->size(), size);
+    EXPECT_EQ(dialog->okButton()->mapTo(dialog.get(), QPoint()), ok);
+}
+
 TEST_F(ComDialog, ChangedSelectionIsForgottenOnCancel)
 {
     dialog->baudList()->setCurrentRow(0);
@@ -106,6 +126,64 @@ TEST_F(ComDialog, ChangedSelectionIsForgottenOnCancel)
     dialog->show();
     EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
 }
+
+// ------------------------------------------------------------ typed device paths
+
+// The program's own port, whose entries stand for devices ([PORTS]).
+struct ComDialogDevices : ::testing::Test {
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    InstrumentLink link{ctx.settings};
+    std::unique_ptr<PortDialog> dialog;
+
+    void SetUp() override
+    {
+        setUpComPort(ctx, link);
+        dialog = std::make_unique<PortDialog>(ctx, link);
+        dialog->show();
+        dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(2)); // COM3
+    }
+    void type(const QString& path) { dialog->deviceEdit()->setEditText(path); }
+};
+
+struct BadPath {
+    const char* name;
+    QString path;
+    const char* messageKey;
+};
+
+void PrintTo(const BadPath& p, std::ostream* os)
+{
+    *os << p.name;
+}
+
+class ComDialogBadPaths : public ComDialogDevices, public ::testing::WithParamInterface<BadPath> {};
+
+TEST_P(ComDialogBadPaths, AreRefusedWithTheReasonAndNotStored)
+{
+    const QString path = GetParam().path.isNull() ? program.dir.file(QStringLiteral("english.lng")) : GetParam().path;
+    dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(5));
+    type(path);
+    dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(2)); // the user moved on
+    program.prompts.expectMessage(MbOK);
+    dialog->okButton()->click();
+    ASSERT_EQ(program.prompts.messages.size(), 1u);
+    EXPECT_EQ(program.prompts.messages[0], ctx.texts.text(GetParam().messageKey) + '\r' + path.toStdString());
+    EXPECT_TRUE(dialog->isVisible());
+    // The entry with the bad path is shown for correction.
+    EXPECT_EQ(dialog->listSelection().port, 5);
+    EXPECT_EQ(dialog->deviceEdit()->currentText(), path);
+    EXPECT_EQ(ctx.settings.readSetting("PORTS", "COM6", "unset"), "unset");
+    EXPECT_EQ(ctx.settings.readSetting("SETUP", "COM", "unset"), "unset");
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ComDialogBadPaths,
+                         ::testing::Values(BadPath{"Missing", QStringLiteral("/dev/ttyNoSuchAdapter0"),
+                                                   "NoSuchDevice_40"},
+                                           BadPath{"Relative", QStringLiteral("null"), "NoSuchDevice_40"},
+                                           BadPath{"Folder", QStringLiteral("/dev"), "NotSerialDevice_40"},
+                                           BadPath{"RegularFile", QString(), "NotSerialDevice_40"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------ progress
 
@@ -133,6 +211,88 @@ TEST(GaugeDialog, ShowsCaptionLinesGaugeAndCancel)
     EXPECT_FALSE(gauge.cancelButton()->isVisibleTo(&gauge));
     EXPECT_EQ(gauge.label1()->text(), QStringLiteral("file.zit"));
 }
+
+// A transfer's messages and questions open in front of the progress dialog,
+// which stays on top of everything else, even while the main window has the
+// focus.
+struct TransferMessageCase {
+    const char* name;
+    bool answers;
+    int silentAfterRecords;
+    const char* firstMessageKey;
+};
+
+void PrintTo(const TransferMessageCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TransferMessages : public ::testing::TestWithParam<TransferMessageCase> {};
+
+TEST_P(TransferMessages, BelongToTheProgressDialog)
+{
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    QWidget mainWindow;
+    mainWindow.show();
+    QtPrompts prompts;
+    prompts.attach(&ctx, &mainWindow);
+    ctx.prompts = &prompts;
+    ProgressDialog gauge(ctx, &mainWindow);
+
+    ScriptedPort port;
+    ScriptedInstrument instrument(port);
+    instrument.identificationPayload = ScriptedInstrument::payload(114, {"TeraTester"});
+    for (int i = 0; i < 30; ++i)
+        instrument.records.push_back(rec(1, 1 + i, 0, coded('R', 1, 7, std::to_string(100 + i))));
+    instrument.answerMrd = GetParam().answers;
+    instrument.silentAfterRecords = GetParam().silentAfterRecords;
+    InstrumentLink link(port);
+
+    struct Seen {
+        QWidget* owner;
+        QString text;
+    };
+    std::vector<Seen> seen;
+    // Answers each box (Yes ends the exchange with a silent instrument).
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen.push_back({box->parentWidget(), box->text()});
+        QAbstractButton* answer = box->buttons().constFirst();
+        for (QAbstractButton* b : box->buttons())
+            if (box->buttonRole(b) == QMessageBox::YesRole)
+                answer = b;
+        answer->click();
+    });
+    answerer.start(5);
+
+    ReceiveHooks hooks;
+    hooks.querySaveChanges = [] { return true; };
+    // Once the progress dialog shows, the user clicks the main window.
+    QTimer::singleShot(0, &mainWindow, [&] { mainWindow.activateWindow(); });
+    receiveResults(ctx, link, gauge, hooks, port);
+
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(seen[0].text.startsWith(ctx.decode(ctx.texts.text(GetParam().firstMessageKey))))
+        << seen[0].text.toStdString();
+    for (const Seen& s : seen)
+        EXPECT_EQ(s.owner, &gauge) << s.text.toStdString();
+
+    // With the progress dialog gone, the main window owns them again.
+    seen.clear();
+    prompts.message(MsgType::Information, "done", MbOK);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].owner, &mainWindow);
+    ctx.prompts = &program.prompts;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TransferMessages,
+                         ::testing::Values(TransferMessageCase{"NoInstrument", false, -1, "CommError_40"},
+                                           TransferMessageCase{"StopAfter10Of30", true, 10, "MeasuresMissing_30"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------ instrument's data
 

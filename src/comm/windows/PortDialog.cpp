@@ -11,12 +11,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -102,8 +106,29 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     lists->addLayout(baudColumn);
     layout->addLayout(lists);
 
-    // The buttons, and over them while a search runs, the search panel.
-    buttonPanel = new QWidget(this);
+    auto* deviceRow = new QHBoxLayout;
+    deviceLabel = new QLabel(this);
+    deviceEdit_ = new QComboBox(this);
+    deviceEdit_->setObjectName(QStringLiteral("DeviceEdit"));
+    deviceEdit_->setEditable(true);
+    deviceEdit_->setInsertPolicy(QComboBox::NoInsert);
+    // A long /dev/serial/by-id name must not widen the dialog.
+    deviceEdit_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    deviceEdit_->setMinimumContentsLength(20);
+    deviceLabel->setBuddy(deviceEdit_);
+    otherDeviceBtn = new QPushButton(this);
+    otherDeviceBtn->setObjectName(QStringLiteral("OtherDeviceBtn"));
+    otherDeviceBtn->setAutoDefault(false);
+    deviceRow->addWidget(deviceLabel);
+    deviceRow->addWidget(deviceEdit_, 1);
+    deviceRow->addWidget(otherDeviceBtn);
+    layout->addLayout(deviceRow);
+
+    // The buttons, and in their place while a search runs, the search panel:
+    // one stack as tall as the taller of them, so that neither the dialog
+    // nor its buttons move when a search starts or ends.
+    actions_ = new QStackedWidget(this);
+    buttonPanel = new QWidget(actions_);
     auto* buttons = new QHBoxLayout(buttonPanel);
     buttons->setContentsMargins(0, 0, 0, 0);
     autoFindBtn = new QPushButton(buttonPanel);
@@ -114,7 +139,7 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(okButton_);
     buttons->addWidget(cancelBtn);
-    searchPanel_ = new QWidget(this);
+    searchPanel_ = new QWidget(actions_);
     auto* search = new QHBoxLayout(searchPanel_);
     search->setContentsMargins(0, 0, 0, 0);
     auto* searchLabels = new QVBoxLayout;
@@ -125,9 +150,9 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     search->addLayout(searchLabels, 1);
     searchCancelBtn = new QPushButton(searchPanel_);
     search->addWidget(searchCancelBtn);
-    searchPanel_->hide();
-    layout->addWidget(buttonPanel);
-    layout->addWidget(searchPanel_);
+    actions_->addWidget(buttonPanel);
+    actions_->addWidget(searchPanel_);
+    layout->addWidget(actions_);
 
     connect(okButton_, &QPushButton::clicked, this, &PortDialog::accept);
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -138,7 +163,15 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
             return;
         editedDevices_[portList_->indexOfTopLevelItem(item) + 1] = item->data(DeviceColumn, Qt::UserRole).toString();
         refreshDevices();
+        if (item == portList_->currentItem())
+            showEntryDevice();
     });
+    connect(portList_, &QTreeWidget::currentItemChanged, this, &PortDialog::showEntryDevice);
+    connect(deviceEdit_, &QComboBox::editTextChanged, this, &PortDialog::chooseDevice);
+    // The other entries' automatic devices follow once the path is complete.
+    connect(deviceEdit_->lineEdit(), &QLineEdit::editingFinished, this, &PortDialog::refreshDevices);
+    connect(deviceEdit_, &QComboBox::activated, this, &PortDialog::refreshDevices);
+    connect(otherDeviceBtn, &QPushButton::clicked, this, &PortDialog::browseDevice);
     applyTexts();
 }
 
@@ -154,6 +187,8 @@ void PortDialog::applyTexts()
     searchLabel1->setText(t("SearchConfig_25"));
     searchLabel2->setText(t("Wait_25"));
     searchCancelBtn->setText(t("&Cancel_11"));
+    deviceLabel->setText(t("Device_20"));
+    otherDeviceBtn->setText(t("&OtherDevice_11"));
 }
 
 PortChoice PortDialog::listSelection() const
@@ -172,16 +207,21 @@ void PortDialog::selectInLists(const PortChoice& c)
     baudList_->setCurrentRow(c.baud);
 }
 
+QString PortDialog::chosenDevice(int portNumber) const
+{
+    const auto edited = editedDevices_.find(portNumber);
+    if (edited != editedDevices_.end())
+        return edited->second;
+    const PortDirectory* dir = link.directory();
+    return dir ? dir->chosenDevice(portNumber) : QString();
+}
+
 void PortDialog::refreshDevices()
 {
     const PortDirectory* dir = link.directory();
     std::array<QString, PortEntryCount> chosen;
-    for (int n = 1; n <= PortEntryCount; ++n) {
-        const auto edited = editedDevices_.find(n);
-        chosen[size_t(n - 1)] = edited != editedDevices_.end() ? edited->second
-                                : dir                          ? dir->chosenDevice(n)
-                                                               : QString();
-    }
+    for (int n = 1; n <= PortEntryCount; ++n)
+        chosen[size_t(n - 1)] = chosenDevice(n);
     const auto devices = assignPortDevices(chosen, dir ? presentSerialDevices() : std::vector<SerialDevice>{});
     filling_ = true;
     for (int i = 0; i < PortEntryCount; ++i) {
@@ -193,6 +233,89 @@ void PortDialog::refreshDevices()
                                                                       : palette().brush(QPalette::Text));
     }
     filling_ = false;
+    // An entry without a choice shows the device it gets as a hint.
+    if (const QTreeWidgetItem* item = portList_->currentItem())
+        deviceEdit_->lineEdit()->setPlaceholderText(item->text(DeviceColumn));
+}
+
+void PortDialog::showEntryDevice()
+{
+    const QTreeWidgetItem* item = portList_->currentItem();
+    const bool wasFilling = filling_;
+    filling_ = true;
+    deviceEdit_->setEditText(item ? item->data(DeviceColumn, Qt::UserRole).toString() : QString());
+    deviceEdit_->lineEdit()->setPlaceholderText(item ? item->text(DeviceColumn) : QString());
+    filling_ = wasFilling;
+}
+
+void PortDialog::fillDeviceChoices()
+{
+    const bool wasFilling = filling_;
+    filling_ = true;
+    deviceEdit_->clear();
+    deviceEdit_->addItem(QString());
+    if (link.directory()) {
+        for (const SerialDevice& d : presentSerialDevices()) {
+            deviceEdit_->addItem(d.path);
+            if (!d.description.isEmpty())
+                deviceEdit_->setItemData(deviceEdit_->count() - 1, d.description, Qt::ToolTipRole);
+        }
+    }
+    filling_ = wasFilling;
+}
+
+void PortDialog::chooseDevice(const QString& text)
+{
+    QTreeWidgetItem* item = portList_->currentItem();
+    if (filling_ || !item)
+        return;
+    const QString path = text.trimmed();
+    editedDevices_[portList_->indexOfTopLevelItem(item) + 1] = path;
+    filling_ = true;
+    item->setData(DeviceColumn, Qt::UserRole, path);
+    if (!path.isEmpty()) {
+        item->setText(DeviceColumn, path);
+        item->setForeground(DeviceColumn, palette().brush(QPalette::Text));
+    }
+    filling_ = false;
+}
+
+void PortDialog::browseDevice()
+{
+    QFileDialog dialog(this, ctx.decode(ctx.texts.text("SelectDevice_30")), QStringLiteral("/dev"));
+    dialog.setObjectName(QStringLiteral("DeviceFileDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The system's own dialog hides device files; a by-id link is kept as
+    // it is, since it still names the adapter after re-plugging.
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontResolveSymlinks);
+    dialog.setFilter(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    const QString current = deviceEdit_->currentText().trimmed();
+    if (current.startsWith(u'/')) {
+        dialog.setDirectory(QFileInfo(current).absolutePath());
+        dialog.selectFile(current);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    deviceEdit_->setEditText(dialog.selectedFiles().constFirst());
+    refreshDevices();
+}
+
+bool PortDialog::checkEditedDevices()
+{
+    for (const auto& [n, path] : editedDevices_) {
+        if (path.isEmpty())
+            continue;
+        const DeviceCheck check = checkDevicePath(path);
+        if (check == DeviceCheck::CharacterDevice)
+            continue;
+        portList_->setCurrentItem(portList_->topLevelItem(n - 1), 0);
+        const char* key = check == DeviceCheck::Missing ? "NoSuchDevice_40" : "NotSerialDevice_40";
+        ctx.prompts->message(MsgType::Error, ctx.texts.text(key) + '\r' + ctx.encode(path), MbOK, 0);
+        deviceEdit_->setFocus();
+        deviceEdit_->lineEdit()->selectAll();
+        return false;
+    }
+    return true;
 }
 
 bool PortDialog::execute()
@@ -204,14 +327,16 @@ void PortDialog::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
     editedDevices_.clear();
+    fillDeviceChoices();
     refreshDevices();
     remembered_ = link.selection;
     selectInLists(remembered_);
+    showEntryDevice();
 }
 
 void PortDialog::accept()
 {
-    if (searching_)
+    if (searching_ || !checkEditedDevices())
         return;
     const PortChoice c = listSelection();
     savePortChoice(ctx, c);
@@ -260,8 +385,9 @@ void PortDialog::setSearching(bool on)
     searching_ = on;
     portList_->setEnabled(!on);
     baudList_->setEnabled(!on);
-    buttonPanel->setVisible(!on);
-    searchPanel_->setVisible(on);
+    deviceEdit_->setEnabled(!on);
+    otherDeviceBtn->setEnabled(!on);
+    actions_->setCurrentWidget(on ? searchPanel_ : buttonPanel);
 }
 
 void PortDialog::autoFindPort()

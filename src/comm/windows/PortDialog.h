@@ -6,9 +6,11 @@
 #include <QString>
 #include <map>
 
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QStackedWidget;
 class QTreeWidget;
 class QWidget;
 
@@ -20,8 +22,12 @@ class InstrumentLink;
 // The COM dialog: the sixteen port entries, each beside the device it stands
 // for, and the baud rates; OK stores the choice, Cancel (or closing) goes
 // back to the choice in force; Auto Find tries every entry at every rate.
-// The device column can be edited in place (double-click) to point an entry
-// at a device path; clearing it gives the entry back to the automatic order.
+// The device field under the lists points the selected entry at a device:
+// one of those present, a path typed in (a Bluetooth rfcomm device, a
+// /dev/serial/by-id name, a pseudo-terminal) or one picked under /dev with
+// Other device; the device column can also be edited in place. Clearing it
+// gives the entry back to the automatic order. OK refuses a path that is no
+// character device.
 class PortDialog : public QDialog {
     Q_OBJECT
 public:
@@ -42,6 +48,8 @@ public:
     QPushButton* cancelButton() const { return cancelBtn; }
     QPushButton* autoFindButton() const { return autoFindBtn; }
     QWidget* searchPanel() const { return searchPanel_; }
+    QComboBox* deviceEdit() const { return deviceEdit_; }
+    QPushButton* otherDeviceButton() const { return otherDeviceBtn; }
     PortChoice listSelection() const;
     // Fills the device column (the choices being edited included).
     void refreshDevices();
@@ -63,11 +71,25 @@ protected:
 private:
     void selectInLists(const PortChoice& c);
     void setSearching(bool on);
+    // The path entry n (1-based) is pointed at: edited here, else stored.
+    QString chosenDevice(int portNumber) const;
+    // The selected entry's choice into the device field.
+    void showEntryDevice();
+    void fillDeviceChoices();
+    void chooseDevice(const QString& text);
+    void browseDevice();
+    // Every path edited here names a character device; otherwise the first
+    // that does not is selected and the user told why.
+    bool checkEditedDevices();
 
     AppContext& ctx;
     InstrumentLink& link;
     QLabel* portLabel;
     QLabel* baudLabel;
+    QLabel* deviceLabel;
+    QComboBox* deviceEdit_;
+    QPushButton* otherDeviceBtn;
+    QStackedWidget* actions_;
     QTreeWidget* portList_;
     QListWidget* baudList_;
     QPushButton* okButton_;

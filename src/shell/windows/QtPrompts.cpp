@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace zentrova {
 
 QString QtPrompts::tr(const char* key, const char* fallback) const
@@ -33,11 +35,43 @@ void QtPrompts::attach(AppContext* ctx, QWidget* parent)
     });
 }
 
+QWidget* QtPrompts::stayingOnTop() const
+{
+    QWidget* found = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if ((type != Qt::Window && type != Qt::Dialog) || !w->isVisible() || w->isMinimized() ||
+            !(w->windowFlags() & Qt::WindowStaysOnTopHint))
+            continue;
+        // Of several, the one the user worked in last.
+        const auto rank = [this](QWidget* x) {
+            const auto it = std::find(recent_.begin(), recent_.end(), x);
+            return it == recent_.end() ? -1 : int(it - recent_.begin());
+        };
+        if (!found || rank(w) > rank(found))
+            found = w;
+    }
+    return found;
+}
+
 QWidget* QtPrompts::owner() const
 {
+    // A window that stays on top (the progress dialog during a transfer)
+    // covers every other window whatever has the focus, the main window and
+    // a modal dialog under it included: a box owned by one of those would
+    // open behind it. Owned by it, the box is stacked over it.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (QWidget* top = stayingOnTop()) {
+        // A box already standing over it (its question's help, a second
+        // message) is the one in front.
+        for (QWidget* w = modal; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+            if (w == top)
+                return modal;
+        return top;
+    }
     // Owned by the main window, a box over the print preview would bring the
     // main window up with it, and leave it over the preview once answered.
-    if (QWidget* modal = QApplication::activeModalWidget())
+    if (modal)
         return modal;
     if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
         return active;

@@ -24,9 +24,12 @@ public:
 private:
     QString tr(const char* key, const char* fallback) const;
     QString filterOf(const FileDialogRequest& request) const;
-    // The window a box or file dialog belongs to: the one the user is
-    // working in (a dialog, the print preview), else the main window.
+    // The window a box or file dialog belongs to: a window that stays on
+    // top (the progress dialog), else the one the user is working in (a
+    // dialog, the print preview), else the main window.
     QWidget* owner() const;
+    // A visible window of the program that stays on top of the others.
+    QWidget* stayingOnTop() const;
     AppContext* ctx_ = nullptr;
     QWidget* parent_ = nullptr;
     // Windows that had the focus, the latest last. Right after a dialog
