@@ -1,5 +1,6 @@
 #include "structure/windows/ElementTreeView.h"
 
+#include "language/TypedText.h"
 #include "shell/AppContext.h"
 #include "structure/windows/TreeImages.h"
 
@@ -33,6 +34,13 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
             return;
         QString t = item->text(0);
         t.replace(u'\n', u'\r');
+        if (!canStoreTyped(ctx, t)) {
+            // Refused: the node keeps its name, and the item shows it again.
+            rebuilding_ = true;
+            item->setText(0, itemText(n->name));
+            rebuilding_ = false;
+            return;
+        }
         const std::string bytes = ctx.encode(t);
         if (bytes != n->name)
             emit renamed(n, bytes);
