@@ -79,6 +79,15 @@ void ElementTreeView::rebuild()
     selectNode(ctx.document.structure.tree.selected);
 }
 
+void ElementTreeView::relabel()
+{
+    rebuilding_ = true;
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if (const ElementNode* n = nodeOf(*it))
+            (*it)->setText(0, itemText(n->name));
+    rebuilding_ = false;
+}
+
 ElementNode* ElementTreeView::nodeOf(QTreeWidgetItem* item) const
 {
     return item ? reinterpret_cast<ElementNode*>(item->data(0, NodeRole).value<quintptr>()) : nullptr;
