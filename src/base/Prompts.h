@@ -39,6 +39,11 @@ public:
     // Shows `text` (bytes in the language's code page; CR separates lines) and
     // returns the button chosen (one of `buttons`).
     virtual unsigned message(MsgType type, const std::string& text, unsigned buttons, int helpContext = 0) = 0;
+    // A message naming characters the code page cannot hold, so they cannot
+    // travel in `text`: they follow it on a line of their own. Where they
+    // cannot be shown as they are, each is written as its code ("U+010D").
+    virtual unsigned messageWithCharacters(MsgType type, const std::string& text, const QString& characters,
+                                           unsigned buttons);
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
 };

@@ -137,4 +137,24 @@ std::string TextCodec::encode(const QString& text) const
     return out;
 }
 
+QString TextCodec::unencodable(const QString& text) const
+{
+    const PageTable& t = pageTable(codePage_);
+    QString lacking;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x80 || t.reverse.contains(u))
+            continue;
+        // A surrogate pair is one character: none of the code pages holds it.
+        qsizetype length = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            length = 2;
+        const QString character = text.mid(i, length);
+        if (!lacking.contains(character))
+            lacking += character;
+        i += length - 1;
+    }
+    return lacking;
+}
+
 } // namespace zentrova

@@ -5,8 +5,10 @@
 namespace zentrova {
 
 // The program's texts are single bytes in the active language's Windows code
-// page. This converts them for display and converts what the user types back;
-// a character the code page lacks becomes "?".
+// page. This converts them for display and converts what the user types back.
+// encode() turns a character the code page lacks into "?": an edit asks
+// unencodable() first and refuses the text, so nothing is stored that differs
+// from what the user sees.
 class TextCodec {
 public:
     explicit TextCodec(int lcid = 1033);
@@ -16,6 +18,10 @@ public:
 
     QString decode(const std::string& bytes) const;
     std::string encode(const QString& text) const;
+    // The characters of `text` the code page cannot hold, each once, in the
+    // order they first appear (empty: all of it can be stored). A character
+    // outside the basic plane stays whole.
+    QString unencodable(const QString& text) const;
 
     static int codePageForLcid(int lcid);
 

@@ -294,6 +294,8 @@ const std::vector<std::string_view>& interfaceKeys()
         "MarginTooLarge_60",
         "MarginLargest_40",
         "PageRangeInvalid_60",
+        // an edit refused: characters the language's code page lacks
+        "CannotStore_60",
         "PrintToFile_40",
         "HintTypePage_40",
     };

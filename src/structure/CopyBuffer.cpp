@@ -1,5 +1,7 @@
 #include "structure/CopyBuffer.h"
 
+#include <string>
+
 namespace zentrova {
 
 bool CopyBuffer::append(const std::string& text)
@@ -19,6 +21,26 @@ bool CopyBuffer::append(const std::string& text)
         }
     }
     return buffer_.size() < SuccessBelow;
+}
+
+std::string CopyBuffer::cellText(const std::string& cell)
+{
+    // Lines are separated by CR; a stray LF is dropped, as the grid shows none.
+    std::string plain = cell;
+    std::erase(plain, '\n');
+    if (plain.find('\r') == std::string::npos)
+        return plain;
+    std::string out = "\"";
+    for (char ch : plain) {
+        if (ch == '\r')
+            out.push_back('\n');
+        else if (ch == '"')
+            out += "\"\"";
+        else
+            out.push_back(ch);
+    }
+    out.push_back('"');
+    return out;
 }
 
 } // namespace zentrova

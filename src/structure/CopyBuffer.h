@@ -17,6 +17,12 @@ public:
     // Appends with the escape rule; true when the buffer stays below 30001 bytes.
     bool append(const std::string& text);
     const std::string& bytes() const { return buffer_; }
+
+    // One grid cell as spreadsheets take it on paste: a cell with line breaks
+    // goes in double quotes with its lines joined by LF (a quote inside it
+    // doubled), so its lines stay in one cell instead of landing on rows of
+    // their own. Any other cell is written as it is.
+    static std::string cellText(const std::string& cell);
     uint16_t length() const { return uint16_t(buffer_.size()); }
 
 private:

@@ -64,6 +64,15 @@ std::string positionOf(const std::string& names, int depth)
     }
 }
 
+// A line break inside one export cell would end the row for every
+// spreadsheet: within a cell, lines are joined by a space.
+std::string oneLine(std::string s)
+{
+    std::replace(s.begin(), s.end(), '\r', ' ');
+    std::replace(s.begin(), s.end(), '\n', ' ');
+    return s;
+}
+
 std::string formatted(const StructureContext& ctx, const std::string& cell)
 {
     std::string s = formatResultText(cell, ctx.names);
@@ -102,9 +111,9 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
 
     // Heading lines: operator and site side by side, then the footers.
     for (size_t i = 0; i < 3; ++i)
-        out += h.op[i] + cd + cd + h.site[i] + rd;
+        out += oneLine(h.op[i]) + cd + cd + oneLine(h.site[i]) + rd;
     for (size_t i = 0; i < 3; ++i)
-        out += h.footer[i] + rd;
+        out += oneLine(h.footer[i]) + rd;
     out += rd + rd;
 
     progress.show(ctx.texts.text("Wait_25"), ctx.texts.text("Wait_25"), false);
@@ -120,7 +129,7 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
             out += cd;
         else if (depth == 2)
             out += cd + cd;
-        out += n.name + rd;
+        out += oneLine(n.name) + rd;
         progress.setPosition(nodes > 1 ? int(number * 100 / (nodes - 1)) : 100);
         ++number;
     });
@@ -164,7 +173,8 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
                     row += formatted(ctx, t.cell(5, r)) + cd;
                     break;
                 case 6:
-                    row += t.cell(7, r) + ", " + t.cell(8, r) + cd;
+                    // Several measurements in one row give several dates and times.
+                    row += oneLine(t.cell(7, r)) + ", " + oneLine(t.cell(8, r)) + cd;
                     break;
                 default:
                     break;
@@ -190,7 +200,7 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
             if (!table || tableIsEmpty(table))
                 continue;
             out += rd;
-            out += table->objectName + cd + table->blockName + rd;
+            out += oneLine(table->objectName) + cd + oneLine(table->blockName) + rd;
             out += rd;
             tableRows(out, *table, cd, rd);
         }

@@ -2,6 +2,7 @@
 
 #include "base/TextRules.h"
 #include "report/GridData.h"
+#include "structure/CopyBuffer.h"
 #include "structure/StructureContext.h"
 
 #include <algorithm>
@@ -182,22 +183,13 @@ std::string selectionText(const GridData& grid, int left, int top, int right, in
 {
     std::string out;
     for (int r = top; r <= bottom; ++r) {
-        int height = 0;
         for (int c = left; c <= right; ++c) {
-            const std::string& s = grid.cell(c, r);
-            height = std::max(height, int(std::count(s.begin(), s.end(), '\r')) + 1);
+            if (c > left)
+                out.push_back('\t');
+            out += CopyBuffer::cellText(grid.cell(c, r));
         }
-        for (int j = 1; j <= height; ++j) {
-            for (int c = left; c <= right; ++c) {
-                if (c > left)
-                    out.push_back('\t');
-                std::string line = nthLine(grid.cell(c, r), j);
-                removeAll(line, '\n');
-                out += line;
-            }
-            if (!(r == bottom && j == height))
-                out += "\r\n";
-        }
+        if (r != bottom)
+            out += "\r\n";
     }
     return out;
 }

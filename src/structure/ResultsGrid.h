@@ -26,9 +26,10 @@ void clearResultsGrid(GridData& grid);
 // The panel caption shown instead of an empty grid.
 std::string noResultsCaption(const StructureContext& ctx, const ElementNode* selected);
 
-// The cells of a selected rectangle as clipboard text: each grid row gives as
-// many lines as its tallest cell, cells joined by TAB, lines by CR LF, no line
-// end after the last line.
+// The cells of a selected rectangle as clipboard text: one line per grid row,
+// cells joined by TAB, lines by CR LF, no line end after the last line. A cell
+// of several lines is quoted (CopyBuffer::cellText), so a spreadsheet keeps
+// it in one cell.
 std::string selectionText(const GridData& grid, int left, int top, int right, int bottom);
 
 } // namespace zentrova

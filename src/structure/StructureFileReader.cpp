@@ -358,17 +358,17 @@ bool Reader::readTables(ReportKind kind, int32_t index)
                     " cells is larger than any table can be");
             return true;
         }
-        // The table takes the size it was stored with, so it is written back
-        // as it was read. A table whose cells the file cannot hold (it ends
-        // inside the table) gets only the rows the remaining lines can fill.
-        // A table without cells keeps its cell (0,0), where its two texts hang.
+        // The table grows to the size it was stored with and never shrinks
+        // below what a new table has: its heading and unit rows and every
+        // column stay where the editor and the report expect them, and cells
+        // the file does not give keep the new table's texts. A table whose
+        // cells the file cannot hold (it ends inside the table) grows only by
+        // the rows the remaining lines can fill.
         long haveRows = rows;
-        if (rows == 0 || cols == 0)
-            haveRows = 1;
-        else if ((unsigned long long)rows * (unsigned long long)cols > in_.remaining())
+        if (rows > 0 && cols > 0 && (unsigned long long)rows * (unsigned long long)cols > in_.remaining())
             haveRows = long(in_.remaining() / size_t(cols)) + 1;
-        t.setColCount(rows == 0 || cols == 0 ? 1 : int(cols));
-        t.setRowCount(int(haveRows));
+        if (rows > 0 && cols > 0)
+            ensureTableSize(t, int(haveRows), int(cols));
         if (ReportTableTexts* sub = ensureSubData(t)) {
             sub->text1 = std::move(sub1);
             sub->text2 = std::move(sub2);

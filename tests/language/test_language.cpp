@@ -1,5 +1,6 @@
 // Language index, language files and the name tables.
 #include "language/LanguageKeys.h"
+#include "language/TypedText.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
 
@@ -310,6 +311,49 @@ TEST(Codec, ByLocale)
         all.push_back(char(b));
     for (const TextCodec* c : {&sl, &mk, &en})
         EXPECT_EQ(c->encode(c->decode(all)), all) << c->codePage();
+}
+
+TEST(Codec, NamesTheCharactersItCannotStore)
+{
+    TextCodec sl(1060), mk(1071), en(1033);
+    struct Case {
+        const TextCodec* codec;
+        QString text;
+        QString lacking;
+    };
+    const Case cases[] = {
+        {&en, QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ"), QStringLiteral("čČ")}, // š, ž, Š, Ž are in 1252
+        {&sl, QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ"), QString()},
+        {&en, QStringLiteral("čaČač"), QStringLiteral("čČ")}, // each once, first seen first
+        {&en, QStringLiteral("Kabel ?1 \t\r€ÿ"), QString()},
+        {&sl, QStringLiteral("ÿ"), QStringLiteral("ÿ")},
+        {&mk, QStringLiteral("Кабел č"), QStringLiteral("č")},
+        {&en, QStringLiteral("a\U0001F50Cb\U0001F50C"), QStringLiteral("\U0001F50C")}, // kept whole
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString() + " in " + std::to_string(c.codec->codePage()));
+        EXPECT_EQ(c.codec->unencodable(c.text), c.lacking);
+        // What it names is exactly what encoding would lose.
+        EXPECT_EQ(c.codec->decode(c.codec->encode(c.text)) == c.text, c.lacking.isEmpty());
+    }
+}
+
+TEST(Codec, TypedTextTheLanguageCannotStoreIsRefusedWithOneMessage)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    EXPECT_TRUE(canStoreTyped(c, QStringList{QStringLiteral("Hall B"), QStringLiteral("šž")}));
+    EXPECT_TRUE(p.prompts.messages.empty());
+
+    p.prompts.expectMessage(MbOK);
+    EXPECT_FALSE(canStoreTyped(c, QStringList{QStringLiteral("Kabel č"), QString(), QStringLiteral("ČŠŽ č")}));
+    ASSERT_EQ(p.prompts.messages.size(), 1u);
+    EXPECT_EQ(p.prompts.messages[0], c.texts.text("CannotStore_60") + "\rU+010D U+010C");
+
+    // The same text is fine once the language's code page holds it.
+    ASSERT_TRUE(changeLanguage(c, 1));
+    EXPECT_TRUE(canStoreTyped(c, QStringLiteral("Kabel čšž ČŠŽ")));
+    EXPECT_EQ(p.prompts.messages.size(), 1u);
 }
 
 TEST(LanguageChange, TextsProfileAndDefaultNamesFollow)

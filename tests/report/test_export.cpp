@@ -117,6 +117,36 @@ TEST(Export, RowDelimitersAndSemicolonsInTexts)
     EXPECT_NE(out.find(";a;b, 10:15\r"), std::string::npos) << "written unquoted";
 }
 
+// Several measurements in one row give several dates and times; a name may
+// hold a line break. Within a cell they are joined by a space, so every row
+// delimiter still ends a row.
+TEST(Export, LineBreaksInsideACellBecomeSpaces)
+{
+    ExportSample s;
+    AppContext& c = *s.p.ctx;
+    c.document.structure.table.setCell(7, 1, "07.12.2026\r08.12.2026");
+    c.document.structure.table.setCell(8, 1, "10:15\r10:20\n");
+    c.document.structure.tree.roots()[0]->children()[1]->name = "Motor\rM2";
+    c.heading.footer[0] = "Footer\rone";
+    NullProgress progress;
+    for (int row : {ExportFormat::CrLf, ExportFormat::Cr, ExportFormat::Lf}) {
+        SCOPED_TRACE(row);
+        ExportFormat f;
+        f.row = row;
+        const std::string out = exportText(c, c.document.reportPages, f, progress);
+        const std::string rd = f.rowDelimiter();
+        EXPECT_NE(out.find(rd + "1\t001\t"), std::string::npos);
+        EXPECT_NE(out.find("\t07.12.2026 08.12.2026, 10:15 10:20 " + rd), std::string::npos);
+        EXPECT_NE(out.find(rd + "\tMotor M2" + rd), std::string::npos);
+        EXPECT_NE(out.find(rd + "Footer one" + rd), std::string::npos);
+        // No line break but the row delimiters.
+        std::string rest = out;
+        for (size_t at; (at = rest.find(rd)) != std::string::npos;)
+            rest.erase(at, rd.size());
+        EXPECT_EQ(rest.find_first_of("\r\n"), std::string::npos);
+    }
+}
+
 TEST(ExportNames, DotInTheFileNamePartOnly)
 {
     const std::pair<const char*, const char*> chosen[] = {

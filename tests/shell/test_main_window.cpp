@@ -5,6 +5,7 @@
 #include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
 #include "report/windows/PrintoutHeadingDialog.h"
+#include "structure/windows/ElementTreeView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,9 @@ TEST(MainWindow, MissingKeyEndsTheProgramNamingTheKey)
     EXPECT_TRUE(g.p.ctx->quitRequested);
     ASSERT_EQ(g.p.prompts.messages.size(), 1u);
     EXPECT_EQ(g.p.prompts.messages[0], "Error in LANGUAGE.INI\r&Comments_30");
+    // The program ends with code 1 once its event loop runs; left pending,
+    // that exit would end the next dialog another test opens.
+    EXPECT_EQ(QCoreApplication::exec(), 1);
 }
 
 TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
@@ -136,6 +140,83 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     EXPECT_FALSE(g.language->execute());
     EXPECT_EQ(c.language.selectedIndex(), 1);
     EXPECT_TRUE(g.language->buttons()->button(1)->isChecked());
+}
+
+// Renames in the tree: what the language's code page cannot hold is refused
+// with the old name kept; after a language change the tree shows the model's
+// bytes decoded as the grid does.
+struct TreeGui : Gui {
+    ElementNode* point = nullptr;
+    TreeGui()
+    {
+        create();
+        AppContext& c = *p.ctx;
+        ElementNode* block = addElementNode(c, nullptr);
+        block->name = "001";
+        block->info.kind = KindObject;
+        block->info.number = 1;
+        point = addElementNode(c, block);
+        point->name = "Point 1";
+        point->info.kind = KindMeasuringPoint;
+        point->info.number = 1;
+        ResultTable& t = c.document.structure.table;
+        const int r = t.appendRow();
+        t.setCell(1, r, "1\r1\r1");
+        t.setCell(2, r, "Obj\r001\rPoint 1\r13,0");
+        t.setCell(3, r, "500");
+        t.setCell(4, r, "5075011250");
+        c.document.structure.tree.selected = point;
+        form->refreshStructureView();
+    }
+    QTreeWidgetItem* item() const { return form->tree()->itemOf(point); }
+    QString gridName() const { return p.ctx->decode(form->resultsGrid()->data().cell(1, 1)); }
+    void chooseLanguage(int button)
+    {
+        QTimer::singleShot(0, [this, button] {
+            language->buttons()->button(button)->setChecked(true);
+            language->okButton()->click();
+        });
+        form->action("&SelectLanguage_30")->trigger();
+    }
+};
+
+TEST(ElementTree, RenameTheLanguageCannotStoreIsRefused)
+{
+    TreeGui g;
+    AppContext& c = *g.p.ctx;
+    ASSERT_NE(g.item(), nullptr);
+    ASSERT_EQ(g.gridName(), QStringLiteral("Point 1"));
+    c.document.saved = true;
+    g.p.prompts.expectMessage(MbOK);
+    g.item()->setText(0, QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ"));
+    ASSERT_EQ(g.p.prompts.messages.size(), 1u);
+    EXPECT_EQ(g.p.prompts.messages[0], c.texts.text("CannotStore_60") + "\rU+010D U+010C");
+    EXPECT_EQ(g.point->name, "Point 1");
+    EXPECT_EQ(g.item()->text(0), QStringLiteral("Point 1"));
+    EXPECT_EQ(g.gridName(), QStringLiteral("Point 1"));
+    EXPECT_TRUE(c.document.saved);
+
+    g.item()->setText(0, QStringLiteral("Trafo T1 - HV winding šž ŠŽ"));
+    EXPECT_EQ(g.point->name, "Trafo T1 - HV winding \x9a\x9e \x8a\x8e");
+    EXPECT_EQ(g.gridName(), g.item()->text(0));
+    EXPECT_FALSE(c.document.saved);
+}
+
+TEST(ElementTree, LabelsFollowTheLanguageAsTheGridDoes)
+{
+    TreeGui g;
+    AppContext& c = *g.p.ctx;
+    g.chooseLanguage(1);
+    ASSERT_EQ(c.language.codec().codePage(), 1250);
+    g.item()->setText(0, QStringLiteral("Kabel čšž ČŠŽ"));
+    ASSERT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e");
+
+    g.chooseLanguage(0);
+    ASSERT_EQ(c.language.codec().codePage(), 1252);
+    EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel èšž ÈŠŽ"));
+    EXPECT_EQ(g.gridName(), g.item()->text(0));
+    EXPECT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e") << "a language change leaves the bytes alone";
+    EXPECT_TRUE(g.p.prompts.messages.empty());
 }
 
 TEST(CommentsDialog, KeepsTwoHundredLinesAndWritesChecks)
@@ -201,6 +282,38 @@ TEST(PrintoutHeadingDialog, TogglesModeAndWritesTheHeading)
     EXPECT_EQ(c.settings.readSetting("OPERATOR", "LogoText", ""), "1");
     EXPECT_EQ(c.settings.readSetting("SITE", "site3", ""), "Substation 3");
     EXPECT_EQ(c.settings.readSetting("OPERATOR", "OP1", ""), "Ana Novak");
+}
+
+// Characters the language's code page lacks keep the dialog open with what was
+// typed, and nothing reaches ZENTRO.INI (the comments dialog does the same).
+TEST(PrintoutHeadingDialog, TextTheLanguageCannotStoreIsRefused)
+{
+    Gui g;
+    g.create();
+    AppContext& c = *g.p.ctx;
+    c.heading.footer[0] = "Footer one";
+    const std::string site = c.settings.readSetting("SITE", "site2", "none");
+    const std::string stored = c.settings.readSetting("OPERATOR", "FOOTER", "none");
+    g.personal->fillFromHeading();
+    const QString typed = QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ");
+    g.personal->footerEdit(0)->setText(typed);
+    g.personal->siteEdit(1)->setText(QStringLiteral("Hall B"));
+    c.document.saved = true;
+    g.p.prompts.expectMessage(MbOK);
+    g.personal->accept();
+    ASSERT_EQ(g.p.prompts.messages.size(), 1u);
+    EXPECT_EQ(g.p.prompts.messages[0], c.texts.text("CannotStore_60") + "\rU+010D U+010C");
+    EXPECT_NE(g.personal->result(), QDialog::Accepted);
+    EXPECT_EQ(g.personal->footerEdit(0)->text(), typed);
+    EXPECT_EQ(c.settings.readSetting("OPERATOR", "FOOTER", "none"), stored);
+    EXPECT_EQ(c.settings.readSetting("SITE", "site2", "none"), site);
+    EXPECT_TRUE(c.document.saved);
+
+    // Without them the heading is taken, in the code page's bytes.
+    g.personal->footerEdit(0)->setText(QStringLiteral("HV winding šž ŠŽ"));
+    g.personal->accept();
+    EXPECT_EQ(g.personal->result(), QDialog::Accepted);
+    EXPECT_EQ(c.settings.readSetting("OPERATOR", "FOOTER", ""), "HV winding \x9a\x9e \x8a\x8e");
 }
 
 TEST(PrintoutHeadingDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)

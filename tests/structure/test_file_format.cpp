@@ -169,9 +169,8 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
     const ReportTables* t5 = f.pages.tables(ReportBlockTables, 1);
     EXPECT_EQ(t5->a->cell(0, 3), "F2\rsockets");
     EXPECT_EQ(subDataOf(*t5->a)->text1, "Measured with the cover off");
-    // A stored table keeps its stored size, also below a new table's three rows.
     const ReportTables* t6 = f.pages.tables(ReportLightningTables, 1);
-    EXPECT_EQ(t6->b->rowCount(), 2);
+    EXPECT_EQ(t6->b->cell(1, 1), "Ohm");
     EXPECT_EQ(subDataOf(*t6->a)->text2, "Second note");
 }
 
@@ -294,10 +293,68 @@ TEST_F(FileFormatTest, ReportTableLargerThanTheFileHoldsIsBounded)
     ASSERT_EQ(load(withTable(2, 10, pages)).outcome, ReadOutcome::Read);
     const ReportTables* t = f.pages.tables(ReportBlockTables, 1);
     ASSERT_NE(t, nullptr);
-    EXPECT_LE(t->a->rowCount(), 2);
+    EXPECT_LE(t->a->rowCount(), 3); // a new table's rows; the file fills none past them
     EXPECT_EQ(t->a->cell(1, 0), "c1");
     const std::string tooWide = "*** PROTOCOL DATA\r\n5\r\n1\r\nObj\r\nBlk\r\n1\r\n1001\r\n\r\n\r\n";
     EXPECT_EQ(load(withTable(2, 10, tooWide)).outcome, ReadOutcome::Damaged);
+}
+
+// Report tables of blocks (kind 5) and lightning-protection sets (kind 6):
+// a table read from a file grows to the file's size and never shrinks below a
+// new table; the writer writes the size it holds.
+TEST_F(FileFormatTest, ReportTablesGrowToTheFileNeverBelowANewTable)
+{
+    struct Stored {
+        int rows, cols;
+    };
+    struct Case {
+        ReportKind kind;
+        Stored a, b;
+        Stored expectA, expectB;
+    };
+    auto table = [](const Stored& t) {
+        std::string s = "Obj\r\nBlk\r\n" + std::to_string(t.rows) + "\r\n" + std::to_string(t.cols) + "\r\n\r\n\r\n";
+        for (int r = 0; r < t.rows; ++r)
+            for (int c = 0; c < t.cols; ++c)
+                s += "r" + std::to_string(r) + "c" + std::to_string(c) + "\r\n";
+        return s;
+    };
+    const Case cases[] = {
+        {ReportBlockTables, {2, 4}, {6, 7}, {3, 11}, {6, 7}},
+        {ReportBlockTables, {0, 0}, {3, 5}, {3, 11}, {3, 5}},
+        {ReportLightningTables, {2, 2}, {4, 1}, {3, 5}, {4, 2}},
+        {ReportLightningTables, {5, 6}, {0, 3}, {5, 6}, {3, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind) + ", A " + std::to_string(c.a.rows) + "x" +
+                     std::to_string(c.a.cols) + ", B " + std::to_string(c.b.rows) + "x" + std::to_string(c.b.cols));
+        const std::string page =
+            "*** PROTOCOL DATA\r\n" + std::to_string(c.kind) + "\r\n1\r\n" + table(c.a) + table(c.b);
+        ASSERT_EQ(load(withTable(2, 10, page)).outcome, ReadOutcome::Read);
+        const ReportTables* t = f.pages.tables(c.kind, 1);
+        ASSERT_NE(t, nullptr);
+        const auto fresh = newReportTable(c.kind, 0, f.ctx().texts, reportTableFont());
+        for (int which = 0; which < 2; ++which) {
+            const ReportTable& read = *t->table(which);
+            const Stored& stored = which ? c.b : c.a;
+            const Stored& expect = which ? c.expectB : c.expectA;
+            EXPECT_EQ(read.rowCount(), expect.rows) << "table " << which;
+            EXPECT_EQ(read.colCount(), expect.cols) << "table " << which;
+            if (stored.rows > 0 && stored.cols > 0)
+                EXPECT_EQ(read.cell(stored.cols - 1, stored.rows - 1),
+                          "r" + std::to_string(stored.rows - 1) + "c" + std::to_string(stored.cols - 1));
+        }
+        // Cells the file does not give keep the new table's headings.
+        if (c.a.cols < fresh->colCount())
+            EXPECT_EQ(t->a->cell(fresh->colCount() - 1, 0), fresh->cell(fresh->colCount() - 1, 0));
+
+        const std::string written = composeStructureFile(f.ctx(), f.pages);
+        const std::string declared =
+            "\r\nObj\r\nBlk\r\n" + std::to_string(c.expectA.rows) + "\r\n" + std::to_string(c.expectA.cols) + "\r\n";
+        EXPECT_NE(written.find(declared), std::string::npos) << "written as held";
+        ASSERT_EQ(load(written).outcome, ReadOutcome::Read);
+        EXPECT_EQ(composeStructureFile(f.ctx(), f.pages), written);
+    }
 }
 
 // A model with every kind of content, written and read back.

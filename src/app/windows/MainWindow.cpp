@@ -587,6 +587,7 @@ void MainWindow::selectLanguage()
     applyInterfaceTexts();
     applyFonts();
     applyFamilyProfile();
+    tree_->relabel();
     fillResultsGrid();
     if (ctx.quitRequested)
         QCoreApplication::exit(1);

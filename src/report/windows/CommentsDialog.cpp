@@ -1,5 +1,6 @@
 #include "report/windows/CommentsDialog.h"
 
+#include "language/TypedText.h"
 #include "shell/AppContext.h"
 
 #include <QCheckBox>
@@ -146,6 +147,9 @@ void CommentsDialog::boxChanged(QPlainTextEdit* box, int maxLines, QString& reme
 
 void CommentsDialog::accept()
 {
+    // Texts the language's code page cannot hold keep the dialog open, as typed.
+    if (!canStoreTyped(ctx, {commentBox_->toPlainText(), autotestBox->toPlainText()}))
+        return;
     Comments& c = ctx.comments;
     const QStringList lines = commentBox_->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::LineCount; ++i)

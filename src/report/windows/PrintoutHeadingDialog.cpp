@@ -1,6 +1,7 @@
 #include "report/windows/PrintoutHeadingDialog.h"
 
 #include "base/Prompts.h"
+#include "language/TypedText.h"
 #include "shell/AppContext.h"
 
 #include <QFileInfo>
@@ -177,6 +178,12 @@ void PrintoutHeadingDialog::loadPictureClicked()
 
 void PrintoutHeadingDialog::accept()
 {
+    // Texts the language's code page cannot hold keep the dialog open, as typed.
+    QStringList typed;
+    for (size_t i = 0; i < 3; ++i)
+        typed << opEdits_[i]->text() << footerEdits_[i]->text() << siteEdits_[i]->text();
+    if (!canStoreTyped(ctx, typed))
+        return;
     PrintoutHeading h = ctx.heading;
     for (size_t i = 0; i < 3; ++i) {
         h.op[i] = ctx.encode(opEdits_[i]->text());

@@ -83,6 +83,28 @@ QWidget* QtPrompts::owner() const
 
 unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned buttons, int helpContext)
 {
+    return showBox(type, ctx_ ? ctx_->decode(text) : QString::fromLatin1(text.c_str()), buttons, helpContext);
+}
+
+unsigned QtPrompts::messageWithCharacters(MsgType type, const std::string& text, const QString& characters,
+                                          unsigned buttons)
+{
+    QString spaced;
+    for (char32_t c : characters.toUcs4()) {
+        if (!spaced.isEmpty())
+            spaced += u' ';
+        // One the user could not see (a space of another width, a mark
+        // joined to the character before it) is named by its code.
+        if (QChar::isPrint(c) && !QChar::isMark(c) && !QChar::isSpace(c))
+            spaced += QString::fromUcs4(&c, 1);
+        else
+            spaced += QStringLiteral("U+%1").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
+    }
+    return showBox(type, (ctx_ ? ctx_->decode(text) : QString::fromLatin1(text.c_str())) + u'\n' + spaced, buttons, 0);
+}
+
+unsigned QtPrompts::showBox(MsgType type, QString body, unsigned buttons, int helpContext)
+{
     QWidget* parent = owner();
     QMessageBox box(parent);
     QString title;
@@ -108,7 +130,6 @@ unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned butt
         break;
     }
     box.setWindowTitle(title);
-    QString body = ctx_ ? ctx_->decode(text) : QString::fromLatin1(text.c_str());
     body.replace(u'\r', u'\n');
     box.setText(body);
 

@@ -18,10 +18,14 @@ public:
     // last; from here on the windows the user works in are followed.
     void attach(AppContext* ctx, QWidget* parent);
     unsigned message(MsgType type, const std::string& text, unsigned buttons, int helpContext = 0) override;
+    // The characters are shown as they are: the box is not bound to the code page.
+    unsigned messageWithCharacters(MsgType type, const std::string& text, const QString& characters,
+                                   unsigned buttons) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
 
 private:
+    unsigned showBox(MsgType type, QString body, unsigned buttons, int helpContext);
     QString tr(const char* key, const char* fallback) const;
     QString filterOf(const FileDialogRequest& request) const;
     // The window a box or file dialog belongs to: a window that stays on

@@ -1,5 +1,6 @@
 #include "structure/windows/ElementTreeView.h"
 
+#include "language/TypedText.h"
 #include "shell/AppContext.h"
 #include "structure/windows/TreeImages.h"
 
@@ -33,6 +34,13 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
             return;
         QString t = item->text(0);
         t.replace(u'\n', u'\r');
+        if (!canStoreTyped(ctx, t)) {
+            // Refused: the node keeps its name, and the item shows it again.
+            rebuilding_ = true;
+            item->setText(0, itemText(n->name));
+            rebuilding_ = false;
+            return;
+        }
         const std::string bytes = ctx.encode(t);
         if (bytes != n->name)
             emit renamed(n, bytes);
@@ -69,6 +77,15 @@ void ElementTreeView::rebuild()
     expandAll();
     rebuilding_ = false;
     selectNode(ctx.document.structure.tree.selected);
+}
+
+void ElementTreeView::relabel()
+{
+    rebuilding_ = true;
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if (const ElementNode* n = nodeOf(*it))
+            (*it)->setText(0, itemText(n->name));
+    rebuilding_ = false;
 }
 
 ElementNode* ElementTreeView::nodeOf(QTreeWidgetItem* item) const

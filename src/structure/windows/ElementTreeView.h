@@ -15,6 +15,10 @@ public:
 
     // Rebuilds every item from the model and selects the model's selection.
     void rebuild();
+    // Decodes every label again from the model's bytes: after a language
+    // change the same bytes stand for other characters, and the tree must
+    // show what the grid and the files hold.
+    void relabel();
     ElementNode* nodeOf(QTreeWidgetItem* item) const;
     QTreeWidgetItem* itemOf(const ElementNode* node) const;
     ElementNode* selectedNode() const;

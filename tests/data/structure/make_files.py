@@ -106,7 +106,9 @@ PAGES = (
                                [b"", b"Ohm", b"Ohm", b"Ohm", b""],
                                [b"MS1", b"0.1", b"7.5", b"", b"ok"]],
                               b"Dry soil", b"Second note"))
-    + report_table(b"House 12", b"LPS 1", [[b"Part", b"Bond"], [b"", b"Ohm"]])
+    # A table is never written below a new table's size (three rows): this one
+    # has its heading and unit rows and an empty row.
+    + report_table(b"House 12", b"LPS 1", [[b"Part", b"Bond"], [b"", b"Ohm"], [b"", b""]])
 )
 
 END = [b""] * 25 + [b"*** KONEC"]
