@@ -24,6 +24,9 @@ public:
 private:
     QString tr(const char* key, const char* fallback) const;
     QString filterOf(const FileDialogRequest& request) const;
+    // The dialogs start in the folder they showed last, across runs.
+    QString startPath(const QString& proposed) const;
+    std::optional<QString> chosen(const QString& path) const;
     // The window a box or file dialog belongs to: the one the user is
     // working in (a dialog, the print preview), else the main window.
     QWidget* owner() const;
