@@ -16,13 +16,18 @@ public:
     QtTranslations();
     ~QtTranslations();
     // Replaces the installed translation by that of the active language; an
-    // English language, or one without Qt translations, leaves Qt English.
+    // English language leaves Qt English, one without Qt translations gets
+    // at least the standard buttons in its own words.
     void apply(const AppContext& ctx);
-    // The language code of the installed translation, empty for none.
+    // The language code of the active language, empty when it is not known.
     const QString& installed() const { return installed_; }
 
 private:
     std::unique_ptr<QTranslator> translator_;
+    // Qt's standard buttons (OK, Cancel, ... of the print and file dialogs)
+    // with the program's own captions: Qt's catalogue of some languages
+    // lacks them.
+    std::unique_ptr<QTranslator> buttons_;
     QString installed_;
 };
 
