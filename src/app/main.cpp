@@ -78,9 +78,14 @@ int main(int argc, char* argv[])
     if (argc > 1)
         form.commandLineFile = fileNameFromSystem(QByteArray(argv[1]));
 
-    // Without a window manager "maximised" means nothing: fill the screen.
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        form.setGeometry(screen->availableGeometry());
-    form.showMaximized();
+    // The size and place of the last run; the first run fills the screen
+    // (without a window manager "maximised" means nothing).
+    if (form.restoreWindowLayout()) {
+        form.show();
+    } else {
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            form.setGeometry(screen->availableGeometry());
+        form.showMaximized();
+    }
     return app.exec();
 }

@@ -29,7 +29,10 @@ struct FileDialogRequest {
     std::string title;      // bytes in the language's code page
     std::string filterName; // bytes, e.g. "Structure files"
     QString pattern;        // e.g. "*.ZIT"
-    QString proposedName;   // path or file name offered
+    // Bytes, e.g. "All files": when not empty a second filter showing every
+    // file follows the first.
+    std::string allFilesName;
+    QString proposedName; // path or file name offered
     bool mustExist = false;
 };
 

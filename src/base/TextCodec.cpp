@@ -62,6 +62,70 @@ TextCodec::TextCodec(int lcid)
     setLcid(lcid);
 }
 
+QString TextCodec::languageCodeForLcid(int lcid)
+{
+    // The primary language is the low ten bits: 1050 (Croatian) and 2074
+    // (Serbian, Latin) share 0x1a, the regional variants of English 0x09.
+    switch (lcid & 0x3ff) {
+    case 0x02:
+        return QStringLiteral("bg");
+    case 0x05:
+        return QStringLiteral("cs");
+    case 0x06:
+        return QStringLiteral("da");
+    case 0x07:
+        return QStringLiteral("de");
+    case 0x08:
+        return QStringLiteral("el");
+    case 0x09:
+        return QStringLiteral("en");
+    case 0x0a:
+        return QStringLiteral("es");
+    case 0x0b:
+        return QStringLiteral("fi");
+    case 0x0c:
+        return QStringLiteral("fr");
+    case 0x0e:
+        return QStringLiteral("hu");
+    case 0x10:
+        return QStringLiteral("it");
+    case 0x13:
+        return QStringLiteral("nl");
+    case 0x14:
+        return QStringLiteral("nb");
+    case 0x15:
+        return QStringLiteral("pl");
+    case 0x16:
+        return QStringLiteral("pt");
+    case 0x18:
+        return QStringLiteral("ro");
+    case 0x19:
+        return QStringLiteral("ru");
+    case 0x1a:
+        return lcid == 1050 ? QStringLiteral("hr") : QStringLiteral("sr");
+    case 0x1b:
+        return QStringLiteral("sk");
+    case 0x1d:
+        return QStringLiteral("sv");
+    case 0x1f:
+        return QStringLiteral("tr");
+    case 0x22:
+        return QStringLiteral("uk");
+    case 0x24:
+        return QStringLiteral("sl");
+    case 0x25:
+        return QStringLiteral("et");
+    case 0x26:
+        return QStringLiteral("lv");
+    case 0x27:
+        return QStringLiteral("lt");
+    case 0x2f:
+        return QStringLiteral("mk");
+    default:
+        return QString();
+    }
+}
+
 int TextCodec::codePageForLcid(int lcid)
 {
     switch (lcid) {

@@ -24,6 +24,10 @@ public:
     QString unencodable(const QString& text) const;
 
     static int codePageForLcid(int lcid);
+    // The ISO 639 code of the language of a Windows language id ("sl" for
+    // 1060): the name of the Qt translations of that language. Empty when
+    // the language is not known here.
+    static QString languageCodeForLcid(int lcid);
 
 private:
     int lcid_ = 1033;

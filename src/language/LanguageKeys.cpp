@@ -210,6 +210,7 @@ const std::vector<std::string_view>& interfaceKeys()
         "Load_11",
         "Footer_30",
         "About_30",
+        "AboutCredits_30",
         "Length_11",
         "Autotests_11",
         // text for an element without results
@@ -284,9 +285,16 @@ const std::vector<std::string_view>& interfaceKeys()
         "relative_15",
         "PageWidth_12",
         "WholePage_12",
-        // what opening a file dropped, a full result table, a busy port
+        // what opening a file dropped or refused, what was received, a full
+        // result table, a busy port, the file dialogs' second filter
         "ResultsDiscarded_50",
         "FileIncomplete_50",
+        "NotStructureFile_50",
+        "KeptElements_50",
+        "KeptResults_50",
+        "SaveAsksName_50",
+        "ResultsReceived_50",
+        "AllFiles_13",
         "TableFull_50",
         "PortBusy_40",
         // margins that do not fit, a page range refused, printing to a file,

@@ -1,8 +1,11 @@
 #include "structure/FileCommands.h"
 
+#include "base/FileHistory.h"
 #include "base/TextRules.h"
 #include "report/ReportPages.h"
 #include "structure/StructureContext.h"
+
+#include <QFileInfo>
 
 namespace zentrova {
 
@@ -35,36 +38,68 @@ int propagateRename(StructureContext& ctx, const ElementNode& node, const std::s
     return changed;
 }
 
+ReadResult FileCommands::remember(const ReadResult& r)
+{
+    // An incomplete or damaged file is shown under the default name: it is
+    // not the file, so it is not offered again either.
+    if (r.outcome == ReadOutcome::Read && hasOwnFileName(env_.ctx))
+        addRecentFile(env_.ctx.settings, env_.ctx.document.fileName);
+    return r;
+}
+
+void FileCommands::rememberSaved(bool written)
+{
+    if (written)
+        addRecentFile(env_.ctx.settings, env_.ctx.document.fileName);
+}
+
 ReadResult FileCommands::Open()
 {
     ReadResult r = readStructureFile(env_);
     env_.view.fillResultsGrid();
-    return r;
+    return remember(r);
 }
 
 ReadResult FileCommands::openCommandLineFile(const QString& path)
 {
     ReadResult r = readStructureFile(env_, path);
     env_.view.fillResultsGrid();
-    return r;
+    return remember(r);
+}
+
+ReadResult FileCommands::openFile(const QString& path)
+{
+    if (querySaveChanges(env_) == MbCancel)
+        return {ReadOutcome::Cancelled, {}};
+    return openCommandLineFile(path);
+}
+
+ReadResult FileCommands::openRecent(const QString& path)
+{
+    StructureContext& ctx = env_.ctx;
+    if (!QFileInfo::exists(path)) {
+        removeRecentFile(ctx.settings, path);
+        ctx.prompts->message(MsgType::Error, ctx.encode(path) + "\r" + ctx.texts.text("FileNotExist_40"), MbOK, 1);
+        return {ReadOutcome::CannotOpen, {}};
+    }
+    return openFile(path);
 }
 
 void FileCommands::Save()
 {
     if (!env_.view.structurePanelShown())
         return;
-    StructureContext& ctx = env_.ctx;
-    if (!ctx.document.fileName.isEmpty() && ctx.document.fileName != ctx.decode(ctx.texts.defaultFileName))
-        writeStructureFile(env_);
+    if (hasOwnFileName(env_.ctx))
+        rememberSaved(writeStructureFile(env_));
     else
-        saveStructureAs(env_, ctx.document.fileName);
+        rememberSaved(saveStructureAs(env_, env_.ctx.document.fileName));
 }
 
 void FileCommands::saveAs()
 {
     if (!env_.view.structurePanelShown())
         return;
-    saveStructureAs(env_, env_.ctx.document.fileName);
+    rememberSaved(saveStructureAs(env_, env_.ctx.document.fileName));
 }
 
 bool FileCommands::closeRequested()

@@ -27,6 +27,12 @@ public:
     // The structure file named on the command line, read at start-up without
     // any question; then the results grid is refilled.
     ReadResult openCommandLineFile(const QString& path);
+    // A structure file chosen outside the open dialog (dropped on the
+    // window): the save question, then the reader, as Open.
+    ReadResult openFile(const QString& path);
+    // An entry of the recent-files list. A file that is gone is taken out of
+    // the list with a message, before any question.
+    ReadResult openRecent(const QString& path);
     // File > Save, tool button IcoSave: writes at once to a structure's own
     // file, asks for a name when it still has the default one. Nothing
     // happens while no structure is shown.
@@ -50,6 +56,9 @@ public:
     FileEnv& env() { return env_; }
 
 private:
+    // A file that was read whole, or written, heads the recent-files list.
+    ReadResult remember(const ReadResult& r);
+    void rememberSaved(bool written);
     FileEnv env_;
 };
 

@@ -83,6 +83,10 @@ struct FileEnv {
 // result table and report pages). Advances `progress` when given.
 std::string composeStructureFile(const StructureContext& ctx, const ReportPages& pages, Progress* progress = nullptr);
 
+// The open and save dialogs of structure files: the title of `titleKey`,
+// the structure-file filter, then all files.
+FileDialogRequest structureDialog(const StructureContext& ctx, const char* titleKey);
+
 // Writes the model to ctx.document.fileName. On success structureSaved becomes
 // true; on failure the system's message is shown, the previous file stays
 // untouched and structureSaved keeps its value.
@@ -120,6 +124,15 @@ struct ReadResult {
 // when nothing was left out; the lines are joined by CR.
 std::string readLosses(const StructureContext& ctx, const ReadResult& result);
 
+// Whether `bytes` start with the first line of a structure file (either
+// version): what the reader and the command-line tool take for a structure
+// file. Anything else reads as ReadOutcome::NotStructure.
+bool isStructureFile(std::string_view bytes);
+
+// The structure file Save writes to: false while the structure has no name of
+// its own (empty, or the language's default file name).
+bool hasOwnFileName(const StructureContext& ctx);
+
 // Replaces the model (tree, result table, heading data, comments, report
 // pages, familyCode, resultsDiscarded) by the content of `bytes`: the steps
 // of reading after the file was opened, without the windows. `fileName`
@@ -129,7 +142,9 @@ ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string
 // Reads a structure file. Without `path` the save question and the open
 // dialog come first; with it (the command-line file) the file is read at
 // once. Shows the messages of the failures; the caller refills the results
-// grid afterwards.
+// grid afterwards. A file that is no structure file leaves the model and its
+// name as they were. What is read of a damaged or incomplete file is shown
+// under the default name, so that Save asks where to put it.
 ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path = std::nullopt);
 
 } // namespace zentrova

@@ -111,6 +111,11 @@ int64_t sealValue(std::string_view s)
     return negative ? -v : v;
 }
 
+bool isMagicLine(std::string_view line)
+{
+    return line == sf::Magic || line == sf::MagicV10;
+}
+
 std::string shown(std::string_view line)
 {
     std::string s(line.substr(0, 40));
@@ -428,7 +433,7 @@ ReadResult Reader::run()
 
     read();
     const bool v11 = cur_ == sf::Magic;
-    if (!v11 && cur_ != sf::MagicV10) {
+    if (!isMagicLine(cur_)) {
         result_.outcome = ReadOutcome::NotStructure;
     } else {
         ctx_.familyCode = uint8_t(digitsValue(read()));
@@ -496,6 +501,22 @@ std::string readLosses(const StructureContext& ctx, const ReadResult& result)
     return losses;
 }
 
+bool isStructureFile(std::string_view bytes)
+{
+    return isMagicLine(Lines(bytes).next());
+}
+
+namespace {
+// What is shown of a file that was not read to its end, and what Save does with it.
+std::string keptText(const StructureContext& ctx)
+{
+    const Structure& s = ctx.document.structure;
+    const int results = std::max(0, s.table.rowCount() - 1); // row 0 is the identification
+    return ctx.texts.text("KeptElements_50") + ' ' + std::to_string(s.tree.count()) + '\r' +
+           ctx.texts.text("KeptResults_50") + ' ' + std::to_string(results) + '\r' + ctx.texts.text("SaveAsksName_50");
+}
+} // namespace
+
 ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
 {
     ReadResult result = Reader(env, bytes, fileName).run();
@@ -517,10 +538,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
     } else {
         if (querySaveChanges(env) == MbCancel)
             return {ReadOutcome::Cancelled, {}};
-        FileDialogRequest request;
-        request.title = ctx.texts.text("Open_30");
-        request.filterName = ctx.texts.text("StructFiles_13");
-        request.pattern = QStringLiteral("*.") + ctx.decode(ctx.texts.extension);
+        FileDialogRequest request = structureDialog(ctx, "Open_30");
         request.mustExist = true;
         const std::optional<QString> chosen = ctx.prompts->openFileName(request);
         if (!chosen || chosen->isEmpty()) {
@@ -542,26 +560,34 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
         hideWhenNotServed();
         return {ReadOutcome::CannotOpen, ctx.encode(error)};
     }
+    if (!isStructureFile(bytes)) {
+        // Refused before reading: a Save must not write an empty structure
+        // over a file that was never one.
+        ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("NotStructureFile_50"), MbOK);
+        hideWhenNotServed();
+        return {ReadOutcome::NotStructure, {}};
+    }
     ctx.document.fileName = file;
     env.view.updateMainCaption();
 
     ReadResult result = loadStructure(env, bytes, ctx.encode(file));
-    if (result.outcome != ReadOutcome::NotStructure)
-        env.view.profileApplied();
+    env.view.profileApplied();
     env.view.showStructurePanel(true);
     env.view.treeReplaced();
     env.view.setResultsView(1);
-    if (result.outcome == ReadOutcome::Damaged) {
+    const std::string losses = readLosses(ctx, result);
+    if (result.outcome == ReadOutcome::Damaged || (result.outcome == ReadOutcome::Read && !result.complete)) {
         // What was read is shown, but it is not the whole file: a plain Save
         // must not write it over the original, so the structure takes the
         // default name and Save asks where to put it.
         ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
         env.view.updateMainCaption();
-        std::string message = result.message;
-        if (const std::string losses = readLosses(ctx, result); !losses.empty())
+        std::string message = result.outcome == ReadOutcome::Damaged ? result.message : ctx.encode(file);
+        if (!losses.empty())
             message += "\r" + losses;
-        ctx.prompts->message(MsgType::Error, message, MbOK);
-    } else if (const std::string losses = readLosses(ctx, result); !losses.empty()) {
+        message += "\r" + keptText(ctx);
+        ctx.prompts->message(result.outcome == ReadOutcome::Damaged ? MsgType::Error : MsgType::Warning, message, MbOK);
+    } else if (!losses.empty()) {
         // Reading keeps what it can, but the user must know what is missing.
         ctx.prompts->message(MsgType::Warning, ctx.encode(file) + "\r" + losses, MbOK);
     }

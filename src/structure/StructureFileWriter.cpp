@@ -271,21 +271,33 @@ bool fileNameHasDot(const QString& path)
     return path.indexOf(u'.', slash + 1) >= 0;
 }
 
+} // namespace
+
 FileDialogRequest structureDialog(const StructureContext& ctx, const char* titleKey)
 {
     FileDialogRequest r;
     r.title = ctx.texts.text(titleKey);
     r.filterName = ctx.texts.text("StructFiles_13");
     r.pattern = QStringLiteral("*.") + ctx.decode(ctx.texts.extension);
+    // A name with a dot keeps its own extension, so a structure may be kept
+    // under any name: the dialogs must be able to show every file.
+    r.allFilesName = ctx.texts.text("AllFiles_13");
     return r;
 }
 
+namespace {
+
 bool isDefaultName(const StructureContext& ctx)
 {
-    return ctx.document.fileName.isEmpty() || ctx.document.fileName == ctx.decode(ctx.texts.defaultFileName);
+    return !hasOwnFileName(ctx);
 }
 
 } // namespace
+
+bool hasOwnFileName(const StructureContext& ctx)
+{
+    return !ctx.document.fileName.isEmpty() && ctx.document.fileName != ctx.decode(ctx.texts.defaultFileName);
+}
 
 bool saveStructureAs(FileEnv& env, const QString& proposed)
 {
@@ -329,11 +341,10 @@ unsigned querySaveChanges(FileEnv& env)
     if (ctx.document.structure.table.rowCount() <= 1 && ctx.document.structure.tree.count() <= 1)
         return result; // nothing to lose
     while (!ctx.document.saved && result != MbNo) {
+        // The question mark is part of the text; the file's name goes below it.
         std::string text = ctx.texts.text("SaveResults_30");
-        if (isDefaultName(ctx))
-            text += " ?";
-        else
-            text += "\r" + ctx.encode(ctx.document.fileName) + " ?";
+        if (!isDefaultName(ctx))
+            text += "\r" + ctx.encode(ctx.document.fileName);
         result = ctx.prompts->message(MsgType::Confirmation, text, MbYes | MbNo | MbCancel, 1);
         if (result != MbYes && result != MbNo)
             return MbCancel; // Cancel, or the box was closed

@@ -1,5 +1,7 @@
 // File names as the system's bytes, and the checked reading and writing of files.
+#include "base/FileHistory.h"
 #include "base/FileIO.h"
+#include "base/Settings.h"
 
 #include "support/TestSupport.h"
 
@@ -73,6 +75,30 @@ TEST(FileNames, ReplacingKeepsTheTargetsPermissions)
     QString error;
     EXPECT_FALSE(writeFileSafely(dir.file(QString()), "x", &error)); // the folder itself
     EXPECT_FALSE(error.isEmpty());
+}
+
+// The file dialogs start where the user last was, in this run or the next;
+// names that are not UTF-8 survive the settings file.
+TEST(FileHistory, DialogFolderAndRecentNamesKeepTheirBytes)
+{
+    ProgramDir dir;
+    const Settings settings((dir.path() + QStringLiteral("ZENTRO.INI")).toStdString());
+    const QString odd = dir.file(fileNameFromSystem("b\xe8 job"));
+    ASSERT_TRUE(QDir().mkdir(odd));
+
+    EXPECT_EQ(dialogStartPath(settings, QStringLiteral("Noname.ZIT")), QStringLiteral("Noname.ZIT"));
+    rememberDialogFolder(settings, odd + QStringLiteral("/site.ZIT"));
+    EXPECT_EQ(dialogStartPath(settings, QStringLiteral("Noname.ZIT")), odd + QStringLiteral("/Noname.ZIT"));
+    EXPECT_EQ(dialogStartPath(settings, QString()), odd);
+    EXPECT_EQ(dialogStartPath(settings, QStringLiteral("/elsewhere/a.ZIT")), QStringLiteral("/elsewhere/a.ZIT"));
+    // A folder removed since is not offered.
+    ASSERT_TRUE(QDir(odd).removeRecursively());
+    EXPECT_EQ(dialogStartPath(settings, QStringLiteral("Noname.ZIT")), QStringLiteral("Noname.ZIT"));
+
+    addRecentFile(settings, odd + QStringLiteral("/site.ZIT"));
+    EXPECT_EQ(recentFiles(settings), QStringList{odd + QStringLiteral("/site.ZIT")});
+    removeRecentFile(settings, odd + QStringLiteral("/site.ZIT"));
+    EXPECT_TRUE(recentFiles(settings).isEmpty());
 }
 
 } // namespace

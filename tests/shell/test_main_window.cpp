@@ -2,6 +2,8 @@
 // heading dialogs, driven offscreen with scripted answers.
 #include "app/windows/AboutBox.h"
 #include "app/windows/MainWindow.h"
+#include "base/FileHistory.h"
+#include "base/FileIO.h"
 #include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
 #include "report/windows/PrintoutHeadingDialog.h"
@@ -15,9 +17,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -36,9 +41,15 @@ struct Gui {
     std::unique_ptr<LanguageDialog> language;
     std::unique_ptr<CommentsDialog> comments;
 
-    void create()
+    void create(const QString& commandLineFile = {})
     {
+        // A window of an earlier test may have ended the program, after
+        // which every dialog's loop ends at once: the program's own loop,
+        // run once, clears that.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
         form = std::make_unique<MainWindow>(*p.ctx);
+        form->commandLineFile = commandLineFile;
         personal = std::make_unique<PrintoutHeadingDialog>(*p.ctx, form.get());
         about = std::make_unique<AboutBox>(*p.ctx, form.get());
         language = std::make_unique<LanguageDialog>(*p.ctx, form.get());
@@ -70,7 +81,14 @@ TEST(MainWindow, FirstActivationShowsEnglishMenusAndFourToolButtons)
          {"&Open_30", "&Save_30", "&SaveAs_30", "&Export_30", "&PrintPreview_30", "&Exit_30", "&ReceiveResults_30",
           "&InstrumentsData_30", "&COMPort_30", "&SelectLanguage_30", "&Comments_30", "&Contents_30", "&About_30"})
         EXPECT_TRUE(g.form->action(shown)->isVisible()) << shown;
-    EXPECT_EQ(g.form->action("&Contents_30")->shortcut(), QKeySequence(Qt::Key_F1));
+    struct Key {
+        const char* action;
+        const char* keys;
+    };
+    for (const Key& k :
+         {Key{"&Contents_30", "F1"}, Key{"&Open_30", "Ctrl+O"}, Key{"&Save_30", "Ctrl+S"},
+          Key{"&SaveAs_30", "Ctrl+Shift+S"}, Key{"&PrintPreview_30", "Ctrl+P"}, Key{"&Exit_30", "Ctrl+Q"}})
+        EXPECT_EQ(g.form->action(k.action)->shortcut(), QKeySequence(QString::fromLatin1(k.keys))) << k.action;
 
     int visible = 0;
     for (QToolButton* b : g.form->findChildren<QToolButton*>())
@@ -86,7 +104,8 @@ TEST(MainWindow, FirstActivationShowsEnglishMenusAndFourToolButtons)
     EXPECT_FALSE(g.form->toolButton("IcoOpen")->icon().isNull());
 
     EXPECT_EQ(g.form->windowTitle(),
-              g.p.ctx->decode(g.p.ctx->texts.text("MainCaptionTive5kV_20")) + QStringLiteral(": "));
+              g.p.ctx->decode(g.p.ctx->texts.text("MainCaptionTive5kV_20")) + QStringLiteral(": [*]"));
+    EXPECT_FALSE(g.form->isWindowModified());
     EXPECT_EQ(g.form->resultsGrid()->data().colCount(), 6);
     EXPECT_EQ(g.form->resultsGrid()->data().cell(5, 0), headingText(g.p.ctx->texts.text("VGlava6_0")));
     EXPECT_TRUE(g.about->version()->text().endsWith(u"4.02"));
@@ -129,8 +148,15 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     EXPECT_EQ(c.document.fileName, c.decode(c.texts.text("Noname_8")) + QStringLiteral(".ZIT"));
     EXPECT_NE(c.texts.text("Noname_8"), "Noname");
     EXPECT_EQ(c.structureFileMask, "*.ZIT");
-    EXPECT_TRUE(g.form->windowTitle().endsWith(c.document.fileName));
+    EXPECT_TRUE(g.form->windowTitle().endsWith(c.document.fileName + QStringLiteral("[*]")));
     EXPECT_EQ(g.language->windowTitle(), c.decode(c.texts.text("SelectLanguage_25")));
+    EXPECT_GT(g.language->minimumWidth(), g.language->fontMetrics().horizontalAdvance(g.language->windowTitle()));
+    const QString credits = c.decode(c.texts.text("AboutCredits_30"));
+    EXPECT_NE(credits, QStringLiteral("Insulation test companion"));
+    bool creditsShown = false;
+    for (QLabel* label : g.about->findChildren<QLabel*>())
+        creditsShown |= label->text().endsWith(credits);
+    EXPECT_TRUE(creditsShown);
 
     // Cancel keeps the language.
     QTimer::singleShot(0, [&] {
@@ -217,6 +243,102 @@ TEST(ElementTree, LabelsFollowTheLanguageAsTheGridDoes)
     EXPECT_EQ(g.gridName(), g.item()->text(0));
     EXPECT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e") << "a language change leaves the bytes alone";
     EXPECT_TRUE(g.p.prompts.messages.empty());
+}
+
+// The main window follows the language in Qt's own dialogs too.
+TEST(MainWindow, QtDialogsFollowTheLanguage)
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qt_sl.qm")))
+        GTEST_SKIP() << "Qt's Slovenian translations are not installed (qt6-translations-l10n)";
+    Gui g;
+    g.create();
+    const QString english = QCoreApplication::translate("QFileDialog", "Look in:");
+    QTimer::singleShot(0, [&] {
+        g.language->buttons()->button(1)->setChecked(true);
+        g.language->okButton()->click();
+    });
+    g.form->action("&SelectLanguage_30")->trigger();
+    ASSERT_EQ(g.p.ctx->language.selectedIndex(), 1);
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), english);
+    // Qt's catalogue has no standard buttons in Slovenian: the language file's captions stand in.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+              g.p.ctx->decode(g.p.ctx->texts.text("&Cancel_11")));
+
+    QTimer::singleShot(0, [&] {
+        g.language->buttons()->button(0)->setChecked(true);
+        g.language->okButton()->click();
+    });
+    g.form->action("&SelectLanguage_30")->trigger();
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), english);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
+// Named on the command line, a file that is no structure file is refused
+// and the window keeps no name Save could write to.
+TEST(MainWindow, CommandLineFileThatIsNoStructureFileIsRefused)
+{
+    Gui g;
+    g.p.dir.writeFile(QStringLiteral("photo.ZIT"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    g.p.prompts.expectMessage(MbOK);
+    g.create(g.p.dir.file(QStringLiteral("photo.ZIT")));
+    ASSERT_EQ(g.p.prompts.messages.size(), 1u);
+    EXPECT_EQ(g.p.prompts.messages[0],
+              g.p.ctx->encode(g.p.dir.file(QStringLiteral("photo.ZIT"))) + "\rThis file is not a structure file.");
+    EXPECT_TRUE(g.p.ctx->document.fileName.isEmpty());
+    EXPECT_FALSE(g.form->windowTitle().contains(QStringLiteral("photo")));
+}
+
+// What the window keeps between runs, the recent files of its File menu and
+// the mark of unsaved changes in its title.
+TEST(MainWindow, RemembersLayoutAndRecentFilesAndMarksChanges)
+{
+    Gui g;
+    std::string structure;
+    ASSERT_TRUE(readWholeFile(QStringLiteral(ZENTROVA_TEST_DATA_DIR "/structure/full.ZIT"), structure));
+    for (const char* name : {"a.ZIT", "b.ZIT"})
+        g.p.dir.writeFile(QString::fromLatin1(name), structure);
+    g.create(g.p.dir.file(QStringLiteral("a.ZIT")));
+    EXPECT_TRUE(g.p.prompts.messages.empty());
+    EXPECT_FALSE(g.form->isWindowModified());
+
+    g.form->openRecentFile(g.p.dir.file(QStringLiteral("b.ZIT")));
+    g.form->refreshRecentFiles();
+    QStringList shown;
+    for (QAction* a : g.form->recentFileActions())
+        if (a->isVisible())
+            shown << a->text();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("&1 ")) && shown[0].endsWith(QStringLiteral("b.ZIT")))
+        << shown[0].toStdString();
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("&2 ")) && shown[1].endsWith(QStringLiteral("a.ZIT")))
+        << shown[1].toStdString();
+
+    // A change marks the title; saving clears the mark.
+    ElementNode* first = g.p.ctx->document.structure.tree.first();
+    ASSERT_NE(first, nullptr);
+    emit g.form->tree()->renamed(first, "Renamed");
+    EXPECT_TRUE(g.form->isWindowModified());
+    g.form->action("&Save_30")->trigger();
+    EXPECT_FALSE(g.form->isWindowModified());
+
+    // A structure file dropped on the window opens as from the menu.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(g.p.dir.file(QStringLiteral("a.ZIT")))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: without a drag in progress the application passes no drop on.
+    static_cast<QObject*>(g.form.get())->event(&drop);
+    EXPECT_TRUE(drop.isAccepted());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.p.ctx->document.fileName, g.p.dir.file(QStringLiteral("a.ZIT")));
+    EXPECT_EQ(recentFiles(g.p.ctx->settings).value(0), g.p.dir.file(QStringLiteral("a.ZIT")));
+
+    g.form->resize(700, 500);
+    g.form->saveWindowLayout();
+    Gui next;
+    next.p.ctx->settings = g.p.ctx->settings;
+    next.create();
+    ASSERT_TRUE(next.form->restoreWindowLayout());
+    EXPECT_EQ(next.form->size(), QSize(700, 500));
 }
 
 TEST(CommentsDialog, KeepsTwoHundredLinesAndWritesChecks)

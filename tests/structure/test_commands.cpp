@@ -1,6 +1,7 @@
 // File commands, the Save As loop and the save question, answered by script.
 #include "test_file_support.h"
 
+#include "base/FileHistory.h"
 #include "base/TextRules.h"
 #include "structure/FileCommands.h"
 
@@ -46,6 +47,7 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
     EXPECT_EQ(f.prompts().fileRequests.at(0).proposedName, defaultName());
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("SaveAs_30"));
     EXPECT_EQ(f.prompts().fileRequests.at(0).pattern, QStringLiteral("*.ZIT"));
+    EXPECT_EQ(f.prompts().fileRequests.at(0).allFilesName, "All files");
     EXPECT_EQ(fileBytes(f.path("site.ZIT")), composeStructureFile(f.ctx(), f.pages));
 
     // Now the structure has a name of its own: Save writes without a question.
@@ -115,7 +117,8 @@ TEST_F(CommandsTest, ClosingAsksOnlyWhenSomethingWouldBeLost)
 TEST_F(CommandsTest, ClosingWithUnsavedChanges)
 {
     receivedStructure();
-    const std::string question = f.ctx().texts.text("SaveResults_30") + " ?";
+    // The question ends in its own "?", with no space before it.
+    const std::string question = "Save changes to the structure?";
 
     f.prompts().expectMessage(MbCancel);
     EXPECT_FALSE(commands.closeRequested());
@@ -140,8 +143,7 @@ TEST_F(CommandsTest, ClosingWithUnsavedChanges)
     f.ctx().document.saved = false;
     f.prompts().expectMessage(MbYes);
     EXPECT_TRUE(commands.closeRequested());
-    EXPECT_EQ(f.prompts().messages.back(),
-              f.ctx().texts.text("SaveResults_30") + "\r" + f.ctx().encode(f.path("kept.ZIT")) + " ?");
+    EXPECT_EQ(f.prompts().messages.back(), question + "\r" + f.ctx().encode(f.path("kept.ZIT")));
 }
 
 TEST_F(CommandsTest, ClosingRecordsTheFirstPagesInTheSettings)
@@ -166,6 +168,8 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     EXPECT_EQ(commands.Open().outcome, ReadOutcome::Read);
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("Open_30"));
     EXPECT_TRUE(f.prompts().fileRequests.at(0).mustExist);
+    // A structure saved under a name of its own choice must be found again.
+    EXPECT_EQ(f.prompts().fileRequests.at(0).allFilesName, "All files");
     EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
     EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_EQ(f.view.resultsViews.back(), 1);
@@ -207,22 +211,104 @@ TEST_F(CommandsTest, DamagedFileShowsItsMessage)
     commands.Save();
 }
 
-// Reading keeps what it can of these files and says what it left out.
+// A complete file whose seal does not match keeps its name; the results go.
 TEST_F(CommandsTest, OpeningSaysWhatTheFileLost)
 {
-    struct Case {
-        const char* file;
-        const char* key;
-    };
-    for (const Case& c :
-         {Case{"changed_serial.ZIT", "ResultsDiscarded_50"}, Case{"truncated_table.ZIT", "FileIncomplete_50"}}) {
-        SCOPED_TRACE(c.file);
+    f.prompts().expectMessage(MbOK);
+    EXPECT_EQ(commands.openCommandLineFile(dataFile("changed_serial.ZIT")).outcome, ReadOutcome::Read);
+    ASSERT_EQ(f.prompts().messages.size(), 1u);
+    EXPECT_EQ(f.prompts().messages[0],
+              f.ctx().encode(dataFile("changed_serial.ZIT")) + "\r" + f.ctx().texts.text("ResultsDiscarded_50"));
+    EXPECT_EQ(f.ctx().document.fileName, dataFile("changed_serial.ZIT"));
+}
+
+// A file cut short shows what was read, says so, and is not the file Save
+// writes to: the cut-off file must not be replaced by the part of it.
+TEST_F(CommandsTest, IncompleteFileIsKeptUnderTheDefaultName)
+{
+    const std::string cut = dataBytes("full.ZIT").substr(0, 3000);
+    f.program.dir.writeFile(QStringLiteral("cut.ZIT"), cut);
+    f.prompts().expectMessage(MbOK);
+    const ReadResult r = commands.openCommandLineFile(f.path("cut.ZIT"));
+    EXPECT_EQ(r.outcome, ReadOutcome::Read);
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(f.ctx().document.fileName, defaultName());
+    ASSERT_EQ(f.prompts().messages.size(), 1u);
+    const std::string& m = f.prompts().messages[0];
+    EXPECT_EQ(m.rfind(f.ctx().encode(f.path("cut.ZIT")) + "\r" + f.ctx().texts.text("FileIncomplete_50") + "\r", 0), 0u)
+        << m;
+    const std::string kept = "Elements kept: " + std::to_string(f.ctx().document.structure.tree.count()) +
+                             "\rResults kept: " + std::to_string(f.ctx().document.structure.table.rowCount() - 1) +
+                             "\r";
+    EXPECT_NE(m.find(kept), std::string::npos) << m;
+    EXPECT_TRUE(recentFiles(f.ctx().settings).isEmpty());
+
+    f.ctx().document.saved = false;
+    f.prompts().expectFile(std::nullopt);
+    commands.Save();
+    EXPECT_EQ(f.prompts().fileRequests.size(), 1u);
+    EXPECT_EQ(fileBytes(f.path("cut.ZIT")), cut);
+}
+
+// Random bytes and an empty file are refused by name; the structure shown
+// before, its name and its unsaved state stay as they were.
+TEST_F(CommandsTest, FileThatIsNoStructureFileIsRefused)
+{
+    ASSERT_EQ(commands.openCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
+    f.ctx().document.saved = false;
+    f.program.dir.writeFile(QStringLiteral("noise.ZIT"), std::string("\x8f\x01*** KONEC\r\n\xff\xfe", 15));
+    f.program.dir.writeFile(QStringLiteral("empty.ZIT"), "");
+    for (const char* name : {"noise.ZIT", "empty.ZIT"}) {
+        SCOPED_TRACE(name);
+        const QString path = f.path(QString::fromLatin1(name));
         f.prompts().messages.clear();
         f.prompts().expectMessage(MbOK);
-        EXPECT_EQ(commands.openCommandLineFile(dataFile(c.file)).outcome, ReadOutcome::Read);
+        EXPECT_EQ(commands.openCommandLineFile(path).outcome, ReadOutcome::NotStructure);
         ASSERT_EQ(f.prompts().messages.size(), 1u);
-        EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(dataFile(c.file)) + "\r" + f.ctx().texts.text(c.key));
+        EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(path) + "\rThis file is not a structure file.");
+
+        // The menu's way: the save question (declined), the dialog, the same refusal.
+        f.prompts().expectMessage(MbNo);
+        f.prompts().expectFile(path);
+        f.prompts().expectMessage(MbOK);
+        EXPECT_EQ(commands.Open().outcome, ReadOutcome::NotStructure);
+
+        EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
+        EXPECT_EQ(f.ctx().document.structure.tree.count(), 5u);
+        EXPECT_FALSE(f.ctx().document.saved);
     }
+    EXPECT_EQ(fileBytes(f.path("empty.ZIT")), "");
+    EXPECT_EQ(recentFiles(f.ctx().settings), QStringList{dataFile("full.ZIT")});
+}
+
+TEST_F(CommandsTest, RecentFilesHoldTheLatestSixFilesReadOrWritten)
+{
+    const std::string bytes = dataBytes("full.ZIT");
+    QStringList paths;
+    for (int i = 1; i <= 7; ++i) {
+        paths << f.path(QStringLiteral("site%1.ZIT").arg(i));
+        f.program.dir.writeFile(QStringLiteral("site%1.ZIT").arg(i), bytes);
+        ASSERT_EQ(commands.openCommandLineFile(paths.back()).outcome, ReadOutcome::Read);
+    }
+    // Reopening one moves it up instead of listing it twice.
+    ASSERT_EQ(commands.openRecent(paths[3]).outcome, ReadOutcome::Read);
+    EXPECT_EQ(recentFiles(f.ctx().settings), (QStringList{paths[3], paths[6], paths[5], paths[4], paths[2], paths[1]}));
+
+    // Save As puts the new name first.
+    f.prompts().expectFile(f.path("copy"));
+    commands.saveAs();
+    EXPECT_EQ(recentFiles(f.ctx().settings).front(), f.path("copy.ZIT"));
+    EXPECT_EQ(recentFiles(f.ctx().settings).size(), 6);
+
+    // A file that is gone: a message naming it, no save question, out of the list.
+    f.ctx().document.saved = false;
+    QFile::remove(paths[6]);
+    f.prompts().expectMessage(MbOK);
+    EXPECT_EQ(commands.openRecent(paths[6]).outcome, ReadOutcome::CannotOpen);
+    ASSERT_EQ(f.prompts().messages.size(), 1u);
+    EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(paths[6]) + "\r" + f.ctx().texts.text("FileNotExist_40"));
+    EXPECT_EQ(recentFiles(f.ctx().settings), (QStringList{f.path("copy.ZIT"), paths[3], paths[5], paths[4], paths[2]}));
+    EXPECT_EQ(f.ctx().document.fileName, f.path("copy.ZIT"));
 }
 
 TEST_F(CommandsTest, NewStructureAsksAndResets)

@@ -51,7 +51,7 @@ AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(
     productName_->hide();
     version_ = new QLabel(this);
     version_->hide();
-    credits = new QLabel(QStringLiteral("Zentrova\nInsulation test companion"), this);
+    credits = new QLabel(this);
     credits->setFrameShape(QFrame::StyledPanel);
     credits->setMargin(8);
     texts->addWidget(productName_);
@@ -74,6 +74,7 @@ AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(
 void AboutBox::applyTexts()
 {
     setWindowTitle(ctx.decode(ctx.texts.text("About_30")));
+    credits->setText(QStringLiteral("Zentrova\n") + ctx.decode(ctx.texts.text("AboutCredits_30")));
     okButton_->setText(ctx.decode(ctx.texts.text("&OK_11")));
 }
 

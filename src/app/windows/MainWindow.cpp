@@ -1,6 +1,8 @@
 #include "app/windows/MainWindow.h"
 
 #include "app/windows/AboutBox.h"
+#include "base/FileHistory.h"
+#include "base/FileIO.h"
 #include "base/TextRules.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
@@ -30,10 +32,16 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -78,6 +86,17 @@ const std::vector<MenuDef>& menuDefs()
     };
     return defs;
 }
+
+const std::string WindowSection = "WINDOW";
+constexpr int DefaultTreeWidth = 300;
+
+// The local file a drag brings, empty when it brings none or several.
+QString droppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile())
+        return QString();
+    return data->urls().front().toLocalFile();
+}
 } // namespace
 
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
@@ -92,6 +111,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     buildToolBar();
     buildCentre();
     resize(1024, 700);
+    setAcceptDrops(true);
     files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.document.reportPages, progress(), *this});
 }
 
@@ -124,6 +144,8 @@ void MainWindow::setSerialBusy(bool busy)
                             "&SaveAs_30", "&Export_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30"})
         if (QAction* a = action(key))
             a->setEnabled(!busy);
+    for (QAction* a : recentActions_)
+        a->setEnabled(!busy);
     tree_->setEnabled(!busy);
 }
 
@@ -161,7 +183,14 @@ void MainWindow::buildMenus()
         }
     }
     action("&Contents_30")->setShortcut(QKeySequence(Qt::Key_F1));
+    // The usual keys of these commands, written beside them in the menu.
+    action("&Open_30")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    action("&Save_30")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    action("&SaveAs_30")->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    action("&PrintPreview_30")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    action("&Exit_30")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     action("&Exit_30")->setMenuRole(QAction::QuitRole);
+    buildRecentFiles();
 
     connect(action("&Exit_30"), &QAction::triggered, this, &QWidget::close);
     connect(action("&Open_30"), &QAction::triggered, this, &MainWindow::openStructure);
@@ -177,6 +206,43 @@ void MainWindow::buildMenus()
     connect(action("&SelectLanguage_30"), &QAction::triggered, this, &MainWindow::selectLanguage);
     connect(action("&Contents_30"), &QAction::triggered, this, &MainWindow::showHelpContents);
     connect(action("&About_30"), &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildRecentFiles()
+{
+    // Between Print preview and Exit, hidden while the list is empty.
+    QMenu* file = menus_.at("&File_30");
+    const QList<QAction*> entries = file->actions();
+    QAction* exitSeparator = entries.at(entries.indexOf(action("&Exit_30")) - 1);
+    recentSeparator_ = file->insertSeparator(exitSeparator);
+    recentSeparator_->setVisible(false);
+    for (int i = 0; i < file_history::MaxRecentFiles; ++i) {
+        auto* a = new QAction(file);
+        a->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        a->setVisible(false);
+        file->insertAction(exitSeparator, a);
+        connect(a, &QAction::triggered, this, [this, a] { openRecentFile(a->data().toString()); });
+        recentActions_.push_back(a);
+    }
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentFiles);
+}
+
+void MainWindow::refreshRecentFiles()
+{
+    const QStringList files = recentFiles(ctx.settings);
+    const QFontMetrics metrics(font());
+    for (size_t i = 0; i < recentActions_.size(); ++i) {
+        QAction* a = recentActions_[i];
+        const bool used = qsizetype(i) < files.size();
+        a->setVisible(used);
+        if (!used)
+            continue;
+        QString shown = metrics.elidedText(QDir::toNativeSeparators(files[i]), Qt::ElideMiddle, 480);
+        shown.replace(u'&', QStringLiteral("&&"));
+        a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        a->setData(files[i]);
+    }
+    recentSeparator_->setVisible(!files.isEmpty());
 }
 
 void MainWindow::buildToolBar()
@@ -234,6 +300,7 @@ void MainWindow::buildCentre()
             return;
         }
         files_->renameElement(*node, name);
+        updateMainCaption();
     });
 
     resultsPanel_ = new QWidget(splitter_);
@@ -280,6 +347,11 @@ void MainWindow::buildCentre()
     resultsGrid_->setPopupMenu(gridMenu_);
 
     splitter_->setStretchFactor(1, 1);
+    // Kept for the next structure shown, and for the next run.
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        if (tree_->isVisible())
+            treeWidth_ = splitter_->sizes().value(0, treeWidth_);
+    });
     setCentralWidget(splitter_);
 }
 
@@ -299,6 +371,7 @@ void MainWindow::activated()
     // Languages: list, interface texts, report labels.
     loadLanguages(ctx);
     if (!ctx.quitRequested) {
+        qtTexts_.apply(ctx);
         applyInterfaceTexts();
         applyFonts();
     }
@@ -311,7 +384,9 @@ void MainWindow::activated()
     updateMainCaption();
 
     ctx.resultsView = 0;
-    treeWidth_ = 300;
+    treeWidth_ = DefaultTreeWidth;
+    if (const int kept = int(digitsValue(ctx.settings.readSetting(WindowSection, "TreeWidth", ""))); kept > 0)
+        treeWidth_ = kept;
     setResultsView(0);
     writeResultHeadings();
 
@@ -351,7 +426,12 @@ void MainWindow::applyFamilyProfile()
 
 void MainWindow::updateMainCaption()
 {
-    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + ctx.document.fileName);
+    // "[*]" shows as "*" while the structure has unsaved changes; a "[*]" in
+    // the file's own name is doubled so that it shows as written.
+    QString name = ctx.document.fileName;
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + name + QStringLiteral("[*]"));
+    setWindowModified(!ctx.document.saved);
 }
 
 void MainWindow::showStructurePanel(bool shown)
@@ -477,26 +557,77 @@ void MainWindow::closeEvent(QCloseEvent* e)
         e->ignore(); // a transfer is running: Cancel ends it first
         return;
     }
-    if (ctx.quitRequested || files_->closeRequested())
+    if (ctx.quitRequested || files_->closeRequested()) {
+        if (!ctx.quitRequested)
+            saveWindowLayout();
         e->accept();
-    else
+    } else {
+        updateMainCaption(); // the save question may have saved
         e->ignore();
+    }
+}
+
+bool MainWindow::restoreWindowLayout()
+{
+    const std::string kept = ctx.settings.readSetting(WindowSection, "Geometry", "");
+    return !kept.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(kept)));
+}
+
+void MainWindow::saveWindowLayout()
+{
+    ctx.settings.writeSetting(WindowSection, "Geometry", saveGeometry().toBase64().toStdString());
+    ctx.settings.writeSetting(WindowSection, "TreeWidth", std::to_string(treeWidth_));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e)
+{
+    // Nothing replaces the structure while a transfer fills it.
+    if (!droppedFile(e->mimeData()).isEmpty() && action("&Open_30")->isEnabled())
+        e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e)
+{
+    const QString path = droppedFile(e->mimeData());
+    if (path.isEmpty() || !action("&Open_30")->isEnabled())
+        return;
+    e->acceptProposedAction();
+    // The drag's source waits for the drop to end: open the file afterwards.
+    QTimer::singleShot(0, this, [this, path] { openDroppedFile(path); });
+}
+
+void MainWindow::openDroppedFile(const QString& path)
+{
+    files_->openFile(path);
+    fillResultsGrid();
+    updateMainCaption();
+}
+
+void MainWindow::openRecentFile(const QString& path)
+{
+    files_->openRecent(path);
+    fillResultsGrid();
+    refreshRecentFiles();
+    updateMainCaption();
 }
 
 void MainWindow::openStructure()
 {
     files_->Open();
     fillResultsGrid();
+    updateMainCaption();
 }
 
 void MainWindow::saveStructure()
 {
     files_->Save();
+    updateMainCaption();
 }
 
 void MainWindow::saveStructureAs()
 {
     files_->saveAs();
+    updateMainCaption();
 }
 
 void MainWindow::exportText()
@@ -541,11 +672,13 @@ void MainWindow::receiveResults()
             break;
         }
     };
-    zentrova::receiveResults(ctx, *link_, progress(), hooks);
+    const ReceiveOutcome outcome = zentrova::receiveResults(ctx, *link_, progress(), hooks);
     helpContext_ = savedHelp;
     if (w_.gauge)
         w_.gauge->setHelpContext(1);
     updateMainCaption();
+    if (outcome.status == ReceiveOutcome::Status::Received || outcome.status == ReceiveOutcome::Status::Incomplete)
+        statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
 }
 
 void MainWindow::showInstrumentInfo()
@@ -570,6 +703,7 @@ void MainWindow::editPrintoutHeading()
         if (w_.preview)
             w_.preview->refreshIfShown();
     }
+    updateMainCaption();
 }
 
 void MainWindow::editComments()
@@ -577,6 +711,7 @@ void MainWindow::editComments()
     // An open preview shows the new comments and page numbering.
     if (w_.comments && w_.comments->execute() && w_.preview)
         w_.preview->refreshIfShown();
+    updateMainCaption();
 }
 
 void MainWindow::selectLanguage()
@@ -584,6 +719,7 @@ void MainWindow::selectLanguage()
     if (!w_.language || !w_.language->execute())
         return;
     // The language changed: texts, profile, default names and grid follow it.
+    qtTexts_.apply(ctx);
     applyInterfaceTexts();
     applyFonts();
     applyFamilyProfile();

@@ -1,11 +1,13 @@
 #pragma once
 #include "base/Progress.h"
+#include "shell/windows/QtTranslations.h"
 #include "structure/StructureFile.h"
 
 #include <QMainWindow>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -88,12 +90,26 @@ public:
     // The structure file named on the command line, opened at the first activation.
     QString commandLineFile;
 
+    // Size, position and the tree's width as the user left them in the last
+    // run. False when the settings hold no window size (the first run).
+    bool restoreWindowLayout();
+    void saveWindowLayout();
+    // The recent-files entries of the File menu, from the settings.
+    void refreshRecentFiles();
+    const std::vector<QAction*>& recentFileActions() const { return recentActions_; }
+    // Opens an entry of the recent-files list, or a file dropped on the window.
+    void openRecentFile(const QString& path);
+    void openDroppedFile(const QString& path);
+
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void buildMenus();
+    void buildRecentFiles();
     void buildToolBar();
     void buildCentre();
     QAction* addEntry(QMenu* menu, const std::string& key);
@@ -125,6 +141,9 @@ private:
     AnnotatedGrid* resultsGrid_ = nullptr;
     QMenu* gridMenu_ = nullptr;
     std::unique_ptr<CopyBuffer> copyBuffer_;
+    QAction* recentSeparator_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    QtTranslations qtTexts_;
     int treeWidth_ = 300;
     int helpContext_ = 1;
     bool firstActivation_ = true; // the start-up sequence has yet to run

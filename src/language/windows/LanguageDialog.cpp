@@ -4,6 +4,7 @@
 #include "shell/Startup.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -43,6 +44,11 @@ void LanguageDialog::applyTexts()
     okButton_->setText(t("&OK_11"));
     cancelBtn->setText(t("&Cancel_11"));
     fillList();
+    // The window manager cuts a title wider than the window: leave room for
+    // the title and the frame's buttons beside it.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 120);
 }
 
 void LanguageDialog::fillList()

@@ -1,5 +1,6 @@
 #include "shell/windows/QtPrompts.h"
 
+#include "base/FileHistory.h"
 #include "shell/AppContext.h"
 #include "shell/windows/HelpViewer.h"
 
@@ -191,27 +192,39 @@ QString QtPrompts::filterOf(const FileDialogRequest& r) const
     QString patterns = r.pattern;
     if (r.pattern.toUpper() != r.pattern.toLower())
         patterns = r.pattern.toLower() + u' ' + r.pattern.toUpper();
-    return name + QStringLiteral(" (") + patterns + u')';
+    QString filter = name + QStringLiteral(" (") + patterns + u')';
+    if (!r.allFilesName.empty())
+        filter += QStringLiteral(";;") + (ctx_ ? ctx_->decode(r.allFilesName) : QString::fromLatin1(r.allFilesName)) +
+                  QStringLiteral(" (*)");
+    return filter;
+}
+
+QString QtPrompts::startPath(const QString& proposed) const
+{
+    return ctx_ ? dialogStartPath(ctx_->settings, proposed) : proposed;
+}
+
+std::optional<QString> QtPrompts::chosen(const QString& path) const
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    if (ctx_)
+        rememberDialogFolder(ctx_->settings, path);
+    return path;
 }
 
 std::optional<QString> QtPrompts::openFileName(const FileDialogRequest& r)
 {
     const QString title = ctx_ ? ctx_->decode(r.title) : QString();
-    QString path = QFileDialog::getOpenFileName(owner(), title, r.proposedName, filterOf(r));
-    if (path.isEmpty())
-        return std::nullopt;
-    return path;
+    return chosen(QFileDialog::getOpenFileName(owner(), title, startPath(r.proposedName), filterOf(r)));
 }
 
 std::optional<QString> QtPrompts::saveFileName(const FileDialogRequest& r)
 {
     const QString title = ctx_ ? ctx_->decode(r.title) : QString();
     // The caller asks its own replace question.
-    QString path = QFileDialog::getSaveFileName(owner(), title, r.proposedName, filterOf(r), nullptr,
-                                                QFileDialog::DontConfirmOverwrite);
-    if (path.isEmpty())
-        return std::nullopt;
-    return path;
+    return chosen(QFileDialog::getSaveFileName(owner(), title, startPath(r.proposedName), filterOf(r), nullptr,
+                                               QFileDialog::DontConfirmOverwrite));
 }
 
 } // namespace zentrova

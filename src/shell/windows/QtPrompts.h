@@ -28,6 +28,9 @@ private:
     unsigned showBox(MsgType type, QString body, unsigned buttons, int helpContext);
     QString tr(const char* key, const char* fallback) const;
     QString filterOf(const FileDialogRequest& request) const;
+    // The dialogs start in the folder they showed last, across runs.
+    QString startPath(const QString& proposed) const;
+    std::optional<QString> chosen(const QString& path) const;
     // The window a box or file dialog belongs to: a window that stays on
     // top (the progress dialog), else the one the user is working in (a
     // dialog, the print preview), else the main window.

@@ -1,0 +1,80 @@
+#include "shell/windows/QtTranslations.h"
+
+#include "shell/AppContext.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace zentrova {
+
+namespace {
+// Captions of Qt's standard buttons taken from the language file.
+class ButtonTexts : public QTranslator {
+public:
+    explicit ButtonTexts(const AppContext& ctx) : ctx_(ctx) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (qstrcmp(context, "QPlatformTheme") != 0)
+            return QString();
+        struct Caption {
+            const char* qt;
+            const char* key;
+        };
+        static const Caption captions[] = {
+            {"OK", "&OK_11"},       {"Cancel", "&Cancel_11"}, {"&Yes", "&Yes_11"},
+            {"&No", "&No_11"},      {"Save", "&Save_11"},     {"Help", "&Help_11"},
+            {"Abort", "&Abort_11"}, {"Retry", "&Retry_11"},   {"Ignore", "&Ignore_11"},
+        };
+        for (const Caption& c : captions)
+            if (qstrcmp(sourceText, c.qt) == 0) {
+                const std::string& text = ctx_.texts.text(c.key);
+                return text.empty() ? QString() : ctx_.decode(text);
+            }
+        return QString();
+    }
+
+private:
+    const AppContext& ctx_;
+};
+} // namespace
+
+QtTranslations::QtTranslations() = default;
+
+QtTranslations::~QtTranslations()
+{
+    if (translator_)
+        QCoreApplication::removeTranslator(translator_.get());
+    if (buttons_)
+        QCoreApplication::removeTranslator(buttons_.get());
+}
+
+void QtTranslations::apply(const AppContext& ctx)
+{
+    const QString code = TextCodec::languageCodeForLcid(ctx.language.codec().lcid());
+    if (code == installed_)
+        return;
+    if (translator_)
+        QCoreApplication::removeTranslator(translator_.get());
+    if (buttons_)
+        QCoreApplication::removeTranslator(buttons_.get());
+    translator_.reset();
+    buttons_.reset();
+    installed_ = code;
+    if (code.isEmpty() || code == QLatin1String("en"))
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    // Qt's own folder first; a portable copy may bring them beside the program.
+    const QString name = QStringLiteral("qt_") + code;
+    if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        translator->load(name, ctx.programDir + QStringLiteral("translations"))) {
+        QCoreApplication::installTranslator(translator.get());
+        translator_ = std::move(translator);
+    }
+    // Installed last, so asked first.
+    buttons_ = std::make_unique<ButtonTexts>(ctx);
+    QCoreApplication::installTranslator(buttons_.get());
+}
+
+} // namespace zentrova
