@@ -9,8 +9,9 @@
 #include <memory>
 
 namespace zentrova {
+class PageRecorder;
 class ReportPages;
-}
+} // namespace zentrova
 
 namespace zentrova::cli {
 
@@ -20,7 +21,7 @@ enum ExitCode {
     ExitUsage = 1,       // unknown command or option, missing argument
     ExitProgramData = 2, // the language files beside the program are broken
     ExitBadInput = 4,    // the input is not a structure file or cannot be read
-    ExitCannotWrite = 5, // the output file cannot be written
+    ExitCannotWrite = 5, // the output file cannot be written; print: the printer cannot be reached
 };
 
 // Answers without a person: every message goes to stderr (one line) and is
@@ -99,6 +100,8 @@ int receiveCommand(const QStringList& args);
 void receiveHelp();
 int identifyCommand(const QStringList& args);
 void identifyHelp();
+int printCommand(const QStringList& args);
+void printHelp();
 
 // The arguments of a command that reads one FILE: the file and the values of
 // the options it knows, each taking one value and given at most once ("-o"
@@ -110,6 +113,13 @@ struct FileArgs {
     bool has(const QString& option) const { return values.contains(option); }
 };
 int parseFileArgs(const QStringList& args, const char* command, const QStringList& options, FileArgs& out);
+
+// The results report of the element `args` selects (--element, else the one
+// the file selects) of the structure file args.file, composed into `pages`
+// as `report` writes it: A4 at 300 dpi, the margins and the grid font from
+// the settings. ExitOk, or the exit code after printing the reason;
+// `command` names the command in the messages.
+int composeFileReport(const FileArgs& args, const char* command, PageRecorder& pages);
 
 // True when `args` asks for help (-h or --help anywhere).
 bool wantsHelp(const QStringList& args);

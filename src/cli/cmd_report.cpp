@@ -66,24 +66,17 @@ QString namesOf(const AppContext& ctx, const std::vector<std::unique_ptr<Element
 
 } // namespace
 
-int reportCommand(const QStringList& args)
+int composeFileReport(const FileArgs& a, const char* command, PageRecorder& prn)
 {
-    FileArgs a;
+    const QString in = a.file;
     const QString elementOption = QStringLiteral("--element");
-    if (const int rc = parseFileArgs(args, "report", {QStringLiteral("-o"), elementOption}, a); rc != ExitOk)
-        return rc;
-    const QString in = a.file, out = a.value(QStringLiteral("-o")), element = a.value(elementOption);
+    const QString element = a.value(elementOption);
     const bool elementGiven = a.has(elementOption);
-    if (in.isEmpty() || out.isEmpty()) {
-        fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
-        return ExitUsage;
-    }
-    if (const int rc = refuseOutputOverInput(in, out, "report"); rc != ExitOk)
-        return rc;
     // Measuring and drawing text needs the GUI application object (on the
     // offscreen platform when there is no display).
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        fail(QStringLiteral("report cannot draw text: zentrova-cli was started without its GUI application object"));
+        fail(QStringLiteral("%1 cannot draw text: zentrova-cli was started without its GUI application object")
+                 .arg(QString::fromLatin1(command)));
         return ExitProgramData;
     }
     // The report's typefaces, mapped as the windowed program maps them.
@@ -94,7 +87,6 @@ int reportCommand(const QStringList& args)
     auto program = loadProgramWithInput(in, rc);
     if (!program)
         return rc;
-    const ReportPages& pages = program->ctx->document.reportPages;
     AppContext& ctx = *program->ctx;
 
     const ElementNode* node = ctx.document.structure.tree.selected ? ctx.document.structure.tree.selected
@@ -127,7 +119,6 @@ int reportCommand(const QStringList& args)
     writeResultHeadings(ctx, grid);
     fillResultsGrid(ctx, node, grid);
 
-    PageRecorder prn;
     prn.setPageSetup(PageSetup{});
     MarginTexts margins;
     margins.load(ctx.settings);
@@ -136,6 +127,25 @@ int reportCommand(const QStringList& args)
         fail(ctx.decode(error));
         return ExitProgramData;
     }
+    return ExitOk;
+}
+
+int reportCommand(const QStringList& args)
+{
+    FileArgs a;
+    if (const int rc = parseFileArgs(args, "report", {QStringLiteral("-o"), QStringLiteral("--element")}, a);
+        rc != ExitOk)
+        return rc;
+    const QString in = a.file, out = a.value(QStringLiteral("-o"));
+    if (in.isEmpty() || out.isEmpty()) {
+        fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
+        return ExitUsage;
+    }
+    if (const int rc = refuseOutputOverInput(in, out, "report"); rc != ExitOk)
+        return rc;
+    PageRecorder prn;
+    if (const int rc = composeFileReport(a, "report", prn); rc != ExitOk)
+        return rc;
     QString writeError;
     if (!writePdf(prn, out, &writeError)) {
         fail(out + QStringLiteral(": ") + writeError);

@@ -21,6 +21,8 @@ const Command kCommands[] = {
      false},
     {"export", "FILE -o OUT", "write a structure file as delimited text", exportCommand, exportHelp, false},
     {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", reportCommand, reportHelp, true},
+    {"print", "FILE [--printer QUEUE]", "print the results report of one element on a CUPS queue", printCommand,
+     printHelp, true},
     {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester", receiveCommand, receiveHelp,
      false},
     {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp, false},
