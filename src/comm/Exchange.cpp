@@ -80,27 +80,24 @@ int64_t Exchange::byteUs() const
     return 11'000'000LL / std::max(1, port_.baudRate());
 }
 
-void Exchange::pause(int missing, bool trickling, int64_t paceUs, int64_t leftUs)
+int Exchange::pause(int missing, bool trickling, int64_t paceUs, int64_t leftUs)
 {
-    // Bytes cannot arrive faster than the line carries them. Before a reply's
-    // first byte, look once when it can have come (the request must be out
-    // first): a device that ignores the line's rate has brought everything by
-    // then. While a reply trickles in, sleep through all but the last of its
-    // missing bytes and look once. Otherwise (the instrument still thinks, an
-    // adapter holds the bytes back, a device hands over whole replies, or one
-    // that ignores the rate) sleep until input comes.
+    // Bytes cannot arrive faster than the line carries them: while a reply
+    // trickles in, sleep through all but the last of its missing bytes and
+    // look once. Otherwise (before a reply's first byte, while an adapter
+    // holds the bytes back, from a device that hands over whole replies or
+    // ignores the rate) sleep until input comes.
     const int64_t now = clock_.nowUs();
     int64_t wakeAt = now;
     if (trickling && paceUs > 0)
         wakeAt = now + int64_t(missing - 1) * paceUs;
-    else if (!trickling && !fasterThanLine_)
-        wakeAt = lineFreeAtUs_ + byteUs() + MinSleepUs;
     const int64_t early = std::min({wakeAt - now, leftUs, int64_t(SliceMs) * 1000});
     if (early >= MinSleepUs) {
         clock_.sleepUs(early);
-        return;
+        return trickling && paceUs > 0 ? int(early / paceUs) : 0;
     }
     port_.waitForInput(int(std::clamp<int64_t>(leftUs / 1000 + 1, 1, SliceMs)));
+    return 0;
 }
 
 bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
@@ -112,6 +109,9 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
     int seen = waiting;
     int64_t firstByteUs = -1; // when the first byte of this wait was seen
     int seenFirst = 0;        // ... and how many bytes were there then
+    int expected = 0;         // bytes the last sleep was long enough for
+    int seenBefore = seen;    // ... and what was there before it
+    bool heldBack = false;    // an adapter holds this reply's bytes back
     bool ok = false;
     for (;;) {
         progress_.processEvents(0);
@@ -137,13 +137,21 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
         }
         if (timedOut || cancelRequested())
             break;
+        // A sleep through the bytes' line time that brought clearly fewer of
+        // them: an adapter gathers them (a USB-serial latency timer) and hands
+        // them over together, so wait for that instead of sleeping in steps.
+        if (expected >= 4 && seen - seenBefore < expected - 2)
+            heldBack = true;
         // The pace the bytes come at: the line's rate, or for a device that
         // ignores it what it was seen to bring since the first byte (not yet
         // known: 0).
         int64_t paceUs = byteUs();
         if (fasterThanLine_)
             paceUs = seen > seenFirst + 1 ? std::min(paceUs, (t0 - firstByteUs) / (seen - seenFirst)) : 0;
-        pause(count - seen, seen > 0, paceUs, t0 + timeoutUs - now);
+        if (heldBack)
+            paceUs = 0;
+        seenBefore = seen;
+        expected = pause(count - seen, seen > 0, paceUs, t0 + timeoutUs - now);
     }
     // A reply of some length that took its bytes' time on the line: the line
     // paces this device after all.

@@ -58,8 +58,10 @@ private:
     void waitOutputEmpty();
     // Sleeps until more of the `missing` bytes can have arrived, at most
     // `leftUs` and never longer than Cancel may wait. `trickling`: bytes of
-    // this reply have come already, at `paceUs` a byte (0: not known).
-    void pause(int missing, bool trickling, int64_t paceUs, int64_t leftUs);
+    // this reply have come already, at `paceUs` a byte (0: not known; wait
+    // for input). Returns how many bytes the sleep was long enough for (0
+    // when it waited for input).
+    int pause(int missing, bool trickling, int64_t paceUs, int64_t leftUs);
     // A byte's time on the line at the port's rate.
     int64_t byteUs() const;
     // Discards what the instrument sent after a failed attempt.
