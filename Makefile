@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo run test bench clean
+.PHONY: deps build demo run test bench install package clean
 
 deps:
 	@scripts/install-deps
@@ -21,6 +21,15 @@ demo: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# make install [PREFIX=/usr/local] [DESTDIR=/tmp/root]
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, in the build folder (zentrova_VERSION_ARCH.deb).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done

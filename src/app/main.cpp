@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFont>
+#include <QIcon>
 #include <QScreen>
 
 #include <cstdio>
@@ -34,6 +35,8 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString());
+    // The launcher's name, so that a desktop shows the window under its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zentrova.Zentrova"));
     // The window fonts the language files expect, mapped to the metric-compatible faces.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
@@ -48,6 +51,8 @@ int main(int argc, char* argv[])
         prompts.message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     });
     InstrumentLink link(ctx.settings);
+    // The program's icon, drawn for it, beside the language files.
+    QApplication::setWindowIcon(QIcon(ctx.programDir + QStringLiteral("zentrova.svg")));
 
     MainWindow form(ctx);
     prompts.attach(&ctx, &form);
