@@ -1,5 +1,6 @@
 // Family profile, file-name rules, settings and the printout-heading store.
 #include "base/IniFile.h"
+#include "base/ProgramPaths.h"
 #include "base/Settings.h"
 #include "base/TextRules.h"
 #include "language/Profile.h"
@@ -8,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 using namespace zentrova;
 using namespace zentrova::test;
@@ -191,7 +195,7 @@ TEST(Settings, OneLineChangesOrIsAdded)
     }
 }
 
-TEST(Settings, BadFilesReadAsDefaultsAndWritesFailQuietly)
+TEST(Settings, BadFilesReadAsDefaultsAndAFailedWriteIsToldOnce)
 {
     ProgramDir dir;
     Settings s((dir.path() + "ZENTRO.INI").toStdString());
@@ -203,12 +207,45 @@ TEST(Settings, BadFilesReadAsDefaultsAndWritesFailQuietly)
     dir.writeFile("ZENTRO.INI", "[SETUP]\r\nCOM=2\r\n");
     QFile::setPermissions(dir.file("ZENTRO.INI"), QFileDevice::ReadOwner);
     s.writeSetting("SETUP", "COM", "5");
-    if (::geteuid() != 0) // root writes through read-only bits
+    if (::geteuid() != 0) { // root writes through read-only bits
         EXPECT_EQ(s.readSetting("SETUP", "COM", ""), "2");
+    }
 
     Settings nowhere("/nonexistent-folder/ZENTRO.INI");
+    QStringList told;
+    nowhere.setWriteFailureHandler([&](const QString& problem) { told << problem; });
     nowhere.writeSetting("SETUP", "COM", "1");
+    nowhere.writeSetting("SETUP", "LANGUAGE", "2");
     EXPECT_EQ(nowhere.readSetting("SETUP", "COM", "-1"), "-1");
+    ASSERT_EQ(told.size(), 1) << "the user is told once per run";
+    EXPECT_TRUE(told[0].startsWith(QStringLiteral("/nonexistent-folder/ZENTRO.INI: "))) << told[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/nonexistent-folder"))) << "no folder is made outside ~/.config";
+}
+
+// An installation finds its files in ../share/zentrova and keeps its
+// settings in the user's configuration folder; a program folder that holds
+// them (the build folder, a portable copy) keeps using its own.
+TEST(ProgramPaths, OwnFolderFirstThenTheInstallationAndTheUsersConfiguration)
+{
+    QTemporaryDir root;
+    const QString bin = root.filePath(QStringLiteral("usr/bin"));
+    const QString share = root.filePath(QStringLiteral("usr/share/zentrova"));
+    QDir().mkpath(bin);
+    QDir().mkpath(share);
+    QFile(share + QStringLiteral("/LNG_MAIN.INI")).open(QIODevice::WriteOnly);
+    qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+
+    EXPECT_EQ(programDataDir(bin), share + u'/');
+    EXPECT_EQ(settingsFilePath(bin), root.filePath(QStringLiteral("config/zentrova/ZENTRO.INI")));
+    Settings user(settingsFilePath(bin).toStdString());
+    user.writeSetting("SETUP", "COM", "3");
+    EXPECT_EQ(user.readSetting("SETUP", "COM", ""), "3") << "the first setting makes the folder";
+
+    QFile(bin + QStringLiteral("/LNG_MAIN.INI")).open(QIODevice::WriteOnly);
+    QFile(bin + QStringLiteral("/ZENTRO.INI")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(programDataDir(bin), bin + u'/');
+    EXPECT_EQ(settingsFilePath(bin), bin + QStringLiteral("/ZENTRO.INI"));
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(PrintoutHeading, LogoModeAndRoundTrip)
