@@ -33,6 +33,13 @@ int main(int argc, char* argv[])
         std::printf("zentrova %s\n", zentrova::ProgramVersion);
         return 0;
     }
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("Usage: zentrova [FILE]\n"
+                    "       zentrova --version\n\n"
+                    "Opens the structure file FILE, when given, in the windowed program.\n"
+                    "See zentrova(1); zentrova-cli does the same work without windows.\n");
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString());
     // The launcher's name, so that a desktop shows the window under its icon.

@@ -43,8 +43,9 @@ void usage(FILE* to)
     }
     std::fprintf(to, "\nThe language files come from the program's folder or its installation\n"
                      "(../share/zentrova), the settings from ZENTRO.INI beside the program or in\n"
-                     "~/.config/zentrova, as for the windowed program. Questions are answered\n"
-                     "without asking: see each command's help. --version prints the version.\n\n"
+                     "$XDG_CONFIG_HOME/zentrova (~/.config/zentrova), as for the windowed\n"
+                     "program. Questions are answered without asking: see each command's help.\n"
+                     "--version prints the version.\n\n"
                      "Exit codes: 0 success, 1 usage error, 2 broken language files (receive and\n"
                      "identify: no exchange), 3 receive: fewer records than announced, 4 input is\n"
                      "not a structure file or cannot be read, 5 output cannot be written.\n");
