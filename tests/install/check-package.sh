@@ -20,7 +20,8 @@ dpkg -x "$deb" "$work/root"
 bin=$work/root/usr/bin
 for f in usr/share/zentrova/LNG_MAIN.INI usr/share/zentrova/english.lng usr/share/zentrova/help \
          usr/share/applications/org.zentrova.Zentrova.desktop usr/share/metainfo/org.zentrova.Zentrova.metainfo.xml \
-         usr/share/mime/packages/org.zentrova.Zentrova.xml usr/share/icons/hicolor/scalable/apps/org.zentrova.Zentrova.svg; do
+         usr/share/mime/packages/org.zentrova.Zentrova.xml usr/share/icons/hicolor/scalable/apps/org.zentrova.Zentrova.svg \
+         usr/share/man/man1/zentrova.1.gz usr/share/man/man1/zentrova-cli.1.gz usr/share/man/man1/zentrova-sim.1.gz; do
   [ -e "$work/root/$f" ] || fail "$f is not in the package"
 done
 for p in zentrova zentrova-cli zentrova-sim; do
