@@ -109,6 +109,7 @@ RecordDetailItem itemOf(const StructureContext& ctx, RecordItemKind kind, const 
     if (t.comparator == "<" || t.comparator == ">")
         item.value = t.comparator + " ";
     item.value += t.value;
+    item.marked = t.marked;
     if (t.marked)
         item.value += " !";
     return item;

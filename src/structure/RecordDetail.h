@@ -22,7 +22,8 @@ struct RecordDetailItem {
     // The comparator ("<" or ">"), the value and " !" for a marked value, as
     // the results grid shows them; a date, time or untagged item as it came.
     std::string value;
-    std::string unit; // coded items only
+    std::string unit;    // coded items only
+    bool marked = false; // the "!": the grid shows the line in red
 };
 
 // The full record behind one result table row.

@@ -161,6 +161,8 @@ TEST_F(Memory, GridOpensTheRecordOfTheRowDoubleClickedOrEntered)
     EXPECT_EQ(items->item(1, 1)->text(), QStringLiteral("Riso"));
     EXPECT_EQ(items->item(1, 2)->text(), QStringLiteral("48.6 !"));
     EXPECT_EQ(items->item(1, 3)->text(), QStringLiteral("MOhm"));
+    EXPECT_EQ(items->item(1, 2)->foreground().color(), QColor(Qt::red)) << "a failed value is red, as in the grid";
+    EXPECT_NE(items->item(2, 2)->foreground().color(), QColor(Qt::red));
     EXPECT_EQ(panel.headingValue(0), QStringLiteral("5  Generator G1"));
     EXPECT_EQ(panel.headingValue(2), QStringLiteral("Insulation resistance"));
     EXPECT_FALSE(panel.findChild<QWidget*>(QStringLiteral("OrderNote"))->isVisible());

@@ -1,5 +1,6 @@
 #include "structure/windows/RecordDetailDialog.h"
 
+#include "report/CellMarkup.h"
 #include "shell/AppContext.h"
 
 #include <QFormLayout>
@@ -29,7 +30,10 @@ RecordDetailDialog::RecordDetailDialog(AppContext& context, QWidget* parent) : Q
     items_->setObjectName(QStringLiteral("RecordItems"));
     items_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     items_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    items_->verticalHeader()->setVisible(true);
+    // One line of text per item: a diagnostic test's thirteen items fit
+    // without scrolling.
+    items_->verticalHeader()->setDefaultSectionSize(items_->fontMetrics().height() + 6);
+    items_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     items_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(items_, 1);
     orderNote_ = new QLabel(this);
@@ -43,7 +47,7 @@ RecordDetailDialog::RecordDetailDialog(AppContext& context, QWidget* parent) : Q
     buttons->addWidget(closeButton_);
     layout->addLayout(buttons);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
-    resize(560, 520);
+    resize(560, 560);
     applyTexts();
 }
 
@@ -94,10 +98,14 @@ void RecordDetailDialog::fill()
             auto* cell = new QTableWidgetItem(shown(*cells[c]));
             if (c == 2)
                 cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (item.marked)
+                cell->setForeground(colourOf(LineColour::Red));
             items_->setItem(r, c, cell);
         }
     }
-    items_->resizeColumnsToContents();
+    // The unit column takes the rest of the width.
+    for (int c = 0; c + 1 < ItemColumns; ++c)
+        items_->resizeColumnToContents(c);
     orderNote_->setVisible(!detail_.arrivalOrder);
 }
 
