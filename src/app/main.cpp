@@ -17,6 +17,7 @@
 #include "report/windows/PrintoutHeadingDialog.h"
 #include "shell/AppContext.h"
 #include "shell/windows/QtPrompts.h"
+#include "structure/windows/RecordDetailDialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -72,6 +73,7 @@ int main(int argc, char* argv[])
     ExportDialog exportDlg(ctx, &form);
     InstrumentInfoDialog instrumentData(ctx, link, gauge, &form);
     CommentsDialog comments(ctx, &form);
+    RecordDetailDialog recordDetail(ctx, &form);
 
     MainWindow::Windows w;
     w.gauge = &gauge;
@@ -83,6 +85,7 @@ int main(int argc, char* argv[])
     w.exportDlg = &exportDlg;
     w.instrumentData = &instrumentData;
     w.comments = &comments;
+    w.recordDetail = &recordDetail;
     form.setWindows(w, &link);
 
     // The file name as the system's bytes (QApplication has taken its own

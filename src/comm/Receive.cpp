@@ -143,6 +143,11 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
     ResultTable::Row cells = resultRowOf(record, base, functionName);
     for (int c = 0; c < ResultTable::ColumnCount; ++c)
         t.setCell(c, row, std::move(cells[size_t(c)]));
+    std::string order;
+    order.reserve(record.items.size());
+    for (const RecordItem& item : record.items)
+        order += item.tag;
+    t.setItemOrder(row, std::move(order));
 
     if (ctx.profile.resultsSorted)
         return;

@@ -306,6 +306,21 @@ const std::vector<std::string_view>& interfaceKeys()
         "CannotStore_60",
         "PrintToFile_40",
         "HintTypePage_40",
+        // the measurement record panel: title, grid menu entry, item kinds,
+        // column headings, the note on rows read from a file
+        "RecordDetail_30",
+        "&RecordDetail_30",
+        "Result_20",
+        "SubResult_20",
+        "Parameter_20",
+        "Date_20",
+        "Time_20",
+        "Untagged_20",
+        "ItemKind_20",
+        "Quantity_20",
+        "Value_20",
+        "Unit_20",
+        "OrderNotKept_60",
     };
     return keys;
 }

@@ -40,48 +40,56 @@ std::string splitJoin(const std::string& text, const NameTables& names)
 
 } // namespace
 
+ResultToken splitResultToken(const std::string& token, const NameTables& names)
+{
+    ResultToken t;
+    if (token.compare(0, 3, "AAA") == 0) {
+        t.value = token.substr(3);
+        return t;
+    }
+    t.quantity = names.quantity(numberIn(token, 0, 3));
+    t.unit = names.unit(numberIn(token, 3, 3));
+    t.value = token.size() > 6 ? token.substr(6) : std::string();
+    if (t.value.find('!') != std::string::npos) {
+        removeAll(t.value, '!');
+        t.marked = true;
+    }
+    if (t.value.find('>') != std::string::npos) {
+        removeAll(t.value, '>');
+        t.comparator = ">";
+    }
+    if (t.value.find('<') != std::string::npos) {
+        removeAll(t.value, '<');
+        t.comparator = "<";
+    }
+    if (!t.quantity.empty() && t.quantity.back() == ':') {
+        t.quantity.pop_back();
+        t.comparator = ":";
+    }
+    if (!t.quantity.empty() && t.comparator.empty())
+        t.comparator = "=";
+    return t;
+}
+
 std::string formatResultToken(const std::string& token, const NameTables& names)
 {
     if (token.compare(0, 3, "AAA") == 0)
         return token.substr(3);
-    std::string name = names.quantity(numberIn(token, 0, 3));
-    const std::string unit = names.unit(numberIn(token, 3, 3));
-    std::string value = token.size() > 6 ? token.substr(6) : std::string();
-    std::string comparator;
-    bool mark = false;
-    if (value.find('!') != std::string::npos) {
-        removeAll(value, '!');
-        mark = true;
-    }
-    if (value.find('>') != std::string::npos) {
-        removeAll(value, '>');
-        comparator = ">";
-    }
-    if (value.find('<') != std::string::npos) {
-        removeAll(value, '<');
-        comparator = "<";
-    }
-    if (!name.empty() && name.back() == ':') {
-        name.pop_back();
-        comparator = ":";
-    }
-    if (!name.empty() && comparator.empty())
-        comparator = "=";
-
-    std::string result = name;
-    if (!comparator.empty()) {
-        if (comparator != ":" && !result.empty())
+    const ResultToken t = splitResultToken(token, names);
+    std::string result = t.quantity;
+    if (!t.comparator.empty()) {
+        if (t.comparator != ":" && !result.empty())
             result.push_back(' ');
-        result += comparator;
+        result += t.comparator;
     }
-    if (!value.empty())
-        result += " " + value;
-    if (!unit.empty()) {
+    if (!t.value.empty())
+        result += " " + t.value;
+    if (!t.unit.empty()) {
         if (!result.empty())
             result.push_back(' ');
-        result += unit;
+        result += t.unit;
     }
-    if (mark)
+    if (t.marked)
         result += " !";
     return result;
 }

@@ -8,6 +8,17 @@ class ElementNode;
 class GridData;
 class NameTables;
 
+// A result token "qqquuuvalue" taken apart as the grid shows it.
+struct ResultToken {
+    std::string quantity;   // the quantity's name, without a closing ':'
+    std::string comparator; // "=", "<", ">", ":" (the name ended in ':'), or empty
+    std::string value;      // the value without its marks
+    std::string unit;
+    bool marked = false; // the value held a "!"
+};
+// A token starting with "AAA" is all value, from its fourth character on.
+ResultToken splitResultToken(const std::string& token, const NameTables& names);
+
 // One result token "qqquuuvalue" as the grid shows it: quantity and unit names
 // from the name tables, the comparator, the value and the "!" mark; a token
 // starting with "AAA" is shown from its fourth character on.

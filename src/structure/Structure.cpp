@@ -125,6 +125,20 @@ void ResultTable::setObject(int col, int row, std::unique_ptr<CellObject> obj)
     (*objs)[size_t(col)] = std::move(obj);
 }
 
+const std::string& ResultTable::itemOrder(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return kEmpty;
+    return rows_[size_t(row)].itemOrder;
+}
+
+void ResultTable::setItemOrder(int row, std::string tags)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    rows_[size_t(row)].itemOrder = std::move(tags);
+}
+
 void ResultTable::setRowCount(int n)
 {
     rows_.resize(size_t(std::max(1, n)));
@@ -150,6 +164,7 @@ void ResultTable::emptyRow(int r)
     if (r < 0 || r >= rowCount())
         return;
     rows_[size_t(r)].objects.reset();
+    rows_[size_t(r)].itemOrder.clear();
     for (auto& c : rows_[size_t(r)].cells)
         c.clear();
 }

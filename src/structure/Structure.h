@@ -98,6 +98,12 @@ public:
     Row& row(int r) { return rows_[size_t(r)].cells; }
     CellObject* object(int col, int row) const;
     void setObject(int col, int row, std::unique_ptr<CellObject> obj);
+    // The tags of a received record's items in the order they came, one byte
+    // each: the cells group the items by tag, which loses that order. Kept
+    // beside the row while the program runs, never written to a structure
+    // file; empty for a row read from a file or typed.
+    const std::string& itemOrder(int row) const;
+    void setItemOrder(int row, std::string tags);
 
     // Grows or shrinks to `n` rows (at least one); dropped rows free their objects.
     void setRowCount(int n);
@@ -113,6 +119,7 @@ private:
     struct Entry {
         Row cells;
         std::unique_ptr<std::array<std::unique_ptr<CellObject>, ColumnCount>> objects;
+        std::string itemOrder;
     };
     std::deque<Entry> rows_;
 };

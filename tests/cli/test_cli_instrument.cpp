@@ -78,19 +78,19 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     const Result r = run({QStringLiteral("receive"), QStringLiteral("--port"), device, QStringLiteral("-o"), file,
                           QStringLiteral("--trace"), trace});
     ASSERT_EQ(r.code, 0) << r.err.constData();
-    EXPECT_EQ(r.out, "30 results received into " + QFile::encodeName(file) + "\n");
+    EXPECT_EQ(r.out, "39 results received into " + QFile::encodeName(file) + "\n");
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
     EXPECT_TRUE(dir_.readFile(QStringLiteral("trace.txt")).find("MWH") != std::string::npos);
 
-    // The file reads back with the demo memory's 30 results.
+    // The file reads back with the demo memory's 39 results.
     LoadedProgram p;
     NullProgress quiet;
     StructureView view;
     FileEnv env{*p.ctx, p.ctx->document.reportPages, quiet, view};
     p.prompts.allowAnyMessage();
     ASSERT_EQ(readStructureFile(env, file).outcome, ReadOutcome::Read);
-    EXPECT_EQ(p.ctx->document.structure.table.rowCount(), 31);
-    EXPECT_EQ(p.ctx->document.structure.tree.roots().size(), 4u);
+    EXPECT_EQ(p.ctx->document.structure.table.rowCount(), 40);
+    EXPECT_EQ(p.ctx->document.structure.tree.roots().size(), 5u);
 
     const QString txt = dir_.file(QStringLiteral("memory.txt"));
     const Result e = run({QStringLiteral("export"), file, QStringLiteral("-o"), txt, QStringLiteral("--delimiter"),
@@ -145,7 +145,7 @@ TEST_F(CliInstrument, ExitCodesSayWhatHappened)
          {QStringLiteral("fault silent MRE")},
          "receive",
          3,
-         "Not all measurements were received: 0/30",
+         "Not all measurements were received: 0/39",
          true,
          1},
     };

@@ -22,11 +22,16 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <set>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace zentrova::test {
 namespace {
+
+// The measurements stored in data/demo-scenario: blocks 1 to 4, then block 5
+// with a record of every function.
+constexpr int DemoRecords = 39;
 
 // One simulated instrument for one test; it ends with the test.
 class Sim {
@@ -109,11 +114,11 @@ TEST_F(EndToEnd, DemoMemoryArrivesInPositionOrderWithTrace)
     link.setTraceFile(trace);
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
-    EXPECT_EQ(out.count, 30);
-    EXPECT_EQ(out.done, 30);
+    EXPECT_EQ(out.count, DemoRecords);
+    EXPECT_EQ(out.done, DemoRecords);
     EXPECT_TRUE(program.prompts.messages.empty());
     const ResultTable& t = ctx.document.structure.table;
-    ASSERT_EQ(t.rowCount(), 31);
+    ASSERT_EQ(t.rowCount(), DemoRecords + 1);
     EXPECT_EQ(nthLine(t.cell(1, 0), 4), "21480173");
     for (int r = 2; r < t.rowCount(); ++r) {
         const auto key = [&](int row) {
@@ -124,7 +129,12 @@ TEST_F(EndToEnd, DemoMemoryArrivesInPositionOrderWithTrace)
     // The repeated measurement of block 1, element 1 follows the first one.
     EXPECT_EQ(t.cell(4, 1), "50150842.6");
     EXPECT_EQ(t.cell(4, 4), "50150844.1\r52050848.3");
-    ASSERT_EQ(ctx.document.structure.tree.roots().size(), 4u);
+    // Every function of the family is in the demo memory.
+    std::set<long> functions;
+    for (int r = 1; r < t.rowCount(); ++r)
+        functions.insert(functionCodeOf(t, r));
+    EXPECT_EQ(functions, (std::set<long>{500, 501, 502, 503, 504, 505, 506, 507}));
+    ASSERT_EQ(ctx.document.structure.tree.roots().size(), 5u);
     EXPECT_EQ(ctx.document.structure.tree.roots()[1]->children().size(), 4u);
     EXPECT_EQ(sim.requests().front(), "MRD");
     EXPECT_EQ(sim.requests().back(), "MEX");
@@ -186,7 +196,7 @@ TEST_F(EndToEnd, MoreThan1900StaleBytesCostOneQuestion)
     program.prompts.expectMessage(MbNo);
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
-    EXPECT_EQ(out.done, 30);
+    EXPECT_EQ(out.done, DemoRecords);
     EXPECT_EQ(sim.count("MRD"), 2);
 }
 
@@ -194,7 +204,7 @@ TEST_F(EndToEnd, ErrorStatusOnceThenAccepted)
 {
     Sim sim(set({"fault status MRD 9 1"}));
     program.prompts.expectMessage(MbNo);
-    EXPECT_EQ(receive(sim).done, 30);
+    EXPECT_EQ(receive(sim).done, DemoRecords);
 }
 
 TEST_F(EndToEnd, BytesNineHundredMillisecondsApartAreReadCompletely)
@@ -204,7 +214,7 @@ TEST_F(EndToEnd, BytesNineHundredMillisecondsApartAreReadCompletely)
     Sim sim(set({"fault slow 900 MWH 5"}));
     const ReceiveOutcome out = receive(sim);
     EXPECT_TRUE(out.identified);
-    EXPECT_EQ(out.done, 30);
+    EXPECT_EQ(out.done, DemoRecords);
     EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
 }
 
@@ -254,8 +264,8 @@ TEST_F(EndToEnd, OversizedIdentificationDoesNotSpoilTheCount)
     Sim sim(set({"fault ident-size 700"}));
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Zentrova IT 5kV");
-    EXPECT_EQ(out.count, 30);
-    EXPECT_EQ(out.done, 30);
+    EXPECT_EQ(out.count, DemoRecords);
+    EXPECT_EQ(out.done, DemoRecords);
 }
 
 TEST_F(EndToEnd, GarbledCountReadsUntilTheInstrumentSaysNoMore)
@@ -263,7 +273,7 @@ TEST_F(EndToEnd, GarbledCountReadsUntilTheInstrumentSaysNoMore)
     Sim sim(set({"fault garbage MNU \"XXXXXX\""}));
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.count, 0);
-    EXPECT_EQ(out.done, 30);
+    EXPECT_EQ(out.done, DemoRecords);
     EXPECT_TRUE(program.prompts.messages.empty());
 }
 
@@ -298,7 +308,7 @@ TEST_P(DeliveryModes, EveryRecordArrivesPacedAsTheAdapterDelivers)
     std::vector<std::string> unpaced;
     {
         Sim sim({});
-        ASSERT_EQ(receive(sim).done, 30);
+        ASSERT_EQ(receive(sim).done, DemoRecords);
         for (int r = 0; r < ctx.document.structure.table.rowCount(); ++r)
             unpaced.push_back(ctx.document.structure.table.cell(4, r));
     }
@@ -307,7 +317,7 @@ TEST_P(DeliveryModes, EveryRecordArrivesPacedAsTheAdapterDelivers)
              QString::fromLatin1(GetParam())});
     const ReceiveOutcome out = receive(sim);
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Received);
-    EXPECT_EQ(out.done, 30);
+    EXPECT_EQ(out.done, DemoRecords);
     EXPECT_TRUE(program.prompts.messages.empty());
     std::vector<std::string> paced;
     for (int r = 0; r < ctx.document.structure.table.rowCount(); ++r)
@@ -328,7 +338,7 @@ TEST(EndToEndPorts, EntryPointedAtTheDeviceIsUsed)
     RecordingProgress progress;
     ReceiveHooks hooks;
     hooks.querySaveChanges = [] { return true; };
-    EXPECT_EQ(receiveResults(*program.ctx, link, progress, hooks).done, 30);
+    EXPECT_EQ(receiveResults(*program.ctx, link, progress, hooks).done, DemoRecords);
 }
 
 TEST(EndToEndPorts, DevicePathTypedInTheComDialogIsUsedByTheNextTransfer)
@@ -346,7 +356,7 @@ TEST(EndToEndPorts, DevicePathTypedInTheComDialogIsUsedByTheNextTransfer)
     RecordingProgress progress;
     ReceiveHooks hooks;
     hooks.querySaveChanges = [] { return true; };
-    EXPECT_EQ(receiveResults(*program.ctx, link, progress, hooks).done, 30);
+    EXPECT_EQ(receiveResults(*program.ctx, link, progress, hooks).done, DemoRecords);
     EXPECT_EQ(link.port().portName(), QStringLiteral("COM7"));
 }
 

@@ -24,8 +24,10 @@
 #include "structure/CopyBuffer.h"
 #include "structure/Export.h"
 #include "structure/FileCommands.h"
+#include "structure/RecordDetail.h"
 #include "structure/ResultsGrid.h"
 #include "structure/windows/ElementTreeView.h"
+#include "structure/windows/RecordDetailDialog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -337,14 +339,26 @@ void MainWindow::buildCentre()
             actions_[key] = a;
         }
     }
+    // The measurement record of the current row: offered when the main
+    // window was given the record panel.
+    QAction* detail = new QAction(gridMenu_);
+    detail->setObjectName(QStringLiteral("&RecordDetail_30"));
+    actions_["&RecordDetail_30"] = detail;
+    gridMenu_->insertAction(gridMenu_->actions().value(1), detail);
     connect(copy, &QAction::triggered, this, &MainWindow::copyRows);
-    connect(gridMenu_, &QMenu::aboutToShow, this, [this] {
+    connect(detail, &QAction::triggered, this, [this] { showRecordDetail(resultsGrid_->row()); });
+    connect(gridMenu_, &QMenu::aboutToShow, this, [this, copy, detail] {
         const bool gridFocused = resultsGrid_->hasFocus();
-        const auto entries = gridMenu_->actions();
-        for (int i = 1; i < entries.size(); ++i)
-            entries[i]->setVisible(!gridFocused);
+        for (QAction* a : gridMenu_->actions())
+            if (a != copy && a != detail)
+                a->setVisible(!gridFocused);
+        detail->setVisible(w_.recordDetail && gridFocused &&
+                           resultRowOfGridRow(ctx, ctx.document.structure.tree.selected, resultsGrid_->row()) > 0);
     });
     resultsGrid_->setPopupMenu(gridMenu_);
+    // A double click on a result row, or Enter on it, opens its record.
+    resultsGrid_->setActivationEnabled(true);
+    connect(resultsGrid_, &AnnotatedGrid::cellActivated, this, [this](int, int r) { showRecordDetail(r); });
 
     splitter_->setStretchFactor(1, 1);
     // Kept for the next structure shown, and for the next run.
@@ -453,6 +467,16 @@ void MainWindow::profileApplied()
 void MainWindow::treeReplaced()
 {
     tree_->rebuild();
+    // Its row may now hold another record, or none.
+    if (w_.recordDetail)
+        w_.recordDetail->hide();
+}
+
+void MainWindow::showRecordDetail(int gridRow)
+{
+    const int row = resultRowOfGridRow(ctx, ctx.document.structure.tree.selected, gridRow);
+    if (w_.recordDetail && row > 0)
+        w_.recordDetail->showRecord(row);
 }
 
 void MainWindow::setResultsView(int flag)
@@ -487,6 +511,8 @@ void MainWindow::fillResultsGrid()
 
 void MainWindow::refreshStructureView()
 {
+    if (w_.recordDetail)
+        w_.recordDetail->hide();
     tree_->rebuild();
     fillResultsGrid();
 }
@@ -534,6 +560,8 @@ void MainWindow::applyInterfaceTexts()
         w_.personal->applyTexts();
     if (w_.comments)
         w_.comments->applyTexts();
+    if (w_.recordDetail)
+        w_.recordDetail->applyTexts();
     if (w_.about)
         w_.about->applyTexts();
 }

@@ -33,6 +33,7 @@ class LanguageDialog;
 class AnnotatedGrid;
 class ElementTreeView;
 class CopyBuffer;
+class RecordDetailDialog;
 
 // The main window: menus, tool bar, the structure tree beside the results grid.
 class MainWindow : public QMainWindow, public StructureView {
@@ -53,6 +54,7 @@ public:
         ExportDialog* exportDlg = nullptr;
         InstrumentInfoDialog* instrumentData = nullptr;
         CommentsDialog* comments = nullptr;
+        RecordDetailDialog* recordDetail = nullptr;
     };
     void setWindows(const Windows& windows, InstrumentLink* link);
     FileCommands& fileCommands() { return *files_; }
@@ -82,6 +84,8 @@ public:
     QMenu* gridMenu() const { return gridMenu_; }
     // The grid's Copy: the selected cells through the row buffer to the clipboard.
     void copyRows();
+    // Opens the full record of line `gridRow` of the results grid.
+    void showRecordDetail(int gridRow);
     // Shows the tree of the model and the results of its selection.
     void refreshStructureView();
     QToolButton* toolButton(const char* name) const;

@@ -448,6 +448,19 @@ void AnnotatedGrid::mouseReleaseEvent(QMouseEvent*)
     dragging_ = false;
 }
 
+void AnnotatedGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    int c = 0, r = 0;
+    if (!activation_ || event->button() != Qt::LeftButton || !cellAt(event->position().toPoint(), c, r) ||
+        data_->isFixedRow(r) || data_->isFixedCol(c)) {
+        mousePressEvent(event);
+        return;
+    }
+    dragging_ = false;
+    moveTo(c, r, false);
+    emit cellActivated(c, r);
+}
+
 void AnnotatedGrid::keyPressEvent(QKeyEvent* event)
 {
     ensureLayout();
@@ -494,6 +507,14 @@ void AnnotatedGrid::keyPressEvent(QKeyEvent* event)
         if (ctrl)
             r = data_->rowCount() - 1;
         break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!activation_ || data_->isFixedRow(curRow_) || curRow_ >= data_->rowCount()) {
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+        emit cellActivated(curCol_, curRow_);
+        return;
     default:
         QAbstractScrollArea::keyPressEvent(event);
         return;

@@ -55,6 +55,11 @@ public:
     void setPopupMenu(QMenu* menu) { popup_ = menu; }
     QMenu* popupMenu() const { return popup_; }
 
+    // With activation on, a double click on a body cell and Enter on the
+    // current cell send cellActivated; off (the default), Enter goes on to
+    // the parent, as a dialog's default button expects.
+    void setActivationEnabled(bool enabled) { activation_ = enabled; }
+
     // Where a cell lies on the viewport (what scrolled under the fixed cells
     // included); an empty rectangle for a cell outside the grid.
     QRect cellRect(int c, int r) const;
@@ -64,6 +69,7 @@ public:
 signals:
     void popupRequested(const QPoint& globalPos);
     void selectionChanged();
+    void cellActivated(int c, int r);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -72,6 +78,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -100,6 +107,7 @@ private:
     std::unique_ptr<GridData> data_;
     ByteDecoder decode_;
     QMenu* popup_ = nullptr;
+    bool activation_ = false;
     int curCol_ = 0, curRow_ = 0, anchorCol_ = 0, anchorRow_ = 0;
     bool dragging_ = false;
     bool relayoutPending_ = false;

@@ -1,0 +1,208 @@
+#include "structure/RecordDetail.h"
+
+#include "base/TextRules.h"
+#include "structure/ResultsGrid.h"
+#include "structure/StructureContext.h"
+
+#include <algorithm>
+#include <array>
+
+namespace zentrova {
+
+namespace {
+
+// The result table column of each tag, as the received row fills it: the
+// untagged items follow the function's lines in column 3.
+int columnOfKind(RecordItemKind kind)
+{
+    switch (kind) {
+    case RecordItemKind::Result:
+        return 4;
+    case RecordItemKind::SubResult:
+        return 5;
+    case RecordItemKind::Parameter:
+        return 6;
+    case RecordItemKind::Date:
+        return 7;
+    case RecordItemKind::Time:
+        return 8;
+    default:
+        return 3;
+    }
+}
+
+const char* kindKey(RecordItemKind kind)
+{
+    switch (kind) {
+    case RecordItemKind::Result:
+        return "Result_20";
+    case RecordItemKind::SubResult:
+        return "SubResult_20";
+    case RecordItemKind::Parameter:
+        return "Parameter_20";
+    case RecordItemKind::Date:
+        return "Date_20";
+    case RecordItemKind::Time:
+        return "Time_20";
+    default:
+        return "Untagged_20";
+    }
+}
+
+// The lines of a cell; none for an empty cell.
+std::vector<std::string> linesOf(const std::string& cell)
+{
+    std::vector<std::string> lines;
+    if (cell.empty())
+        return lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t cr = cell.find('\r', start);
+        lines.push_back(cell.substr(start, cr == std::string::npos ? std::string::npos : cr - start));
+        if (cr == std::string::npos)
+            return lines;
+        start = cr + 1;
+    }
+}
+
+// The name of the tree element standing for position (object, block,
+// element) at `level` (0 object, 1 block, 2 element); empty when the tree has
+// none.
+std::string elementName(const StructureContext& ctx, long object, long block, long element, int level)
+{
+    std::string name;
+    bool found = false;
+    ctx.document.structure.tree.forEach([&](ElementNode& node) {
+        if (found)
+            return;
+        const Position p = positionOf(node, ctx.profile.positionDepth);
+        if (p.depth != level || p.object != object || (level >= 1 && p.block != block) ||
+            (level >= 2 && p.element != element))
+            return;
+        name = node.name;
+        found = true;
+    });
+    return name;
+}
+
+std::string numberAndName(long number, const std::string& name)
+{
+    std::string text = std::to_string(number);
+    if (!name.empty())
+        text += "  " + name;
+    return text;
+}
+
+RecordDetailItem itemOf(const StructureContext& ctx, RecordItemKind kind, const std::string& line)
+{
+    RecordDetailItem item;
+    item.kind = kind;
+    item.kindName = ctx.texts.text(kindKey(kind));
+    const int column = columnOfKind(kind);
+    if (column < 4 || column > 6) {
+        item.value = line;
+        return item;
+    }
+    const ResultToken t = splitResultToken(line, ctx.names);
+    item.quantity = t.quantity;
+    item.unit = t.unit;
+    if (t.comparator == "<" || t.comparator == ">")
+        item.value = t.comparator + " ";
+    item.value += t.value;
+    item.marked = t.marked;
+    if (t.marked)
+        item.value += " !";
+    return item;
+}
+
+} // namespace
+
+RecordItemKind recordItemKindOf(char tag)
+{
+    switch (tag) {
+    case 'R':
+        return RecordItemKind::Result;
+    case 'M':
+        return RecordItemKind::SubResult;
+    case 'P':
+        return RecordItemKind::Parameter;
+    case 'D':
+        return RecordItemKind::Date;
+    case 'T':
+        return RecordItemKind::Time;
+    default:
+        return RecordItemKind::Untagged;
+    }
+}
+
+int resultRowOfGridRow(const StructureContext& ctx, const ElementNode* selected, int gridRow)
+{
+    if (!selected || gridRow < 1)
+        return -1;
+    const std::vector<int> rows =
+        rowsOfElement(ctx.document.structure, *selected, ctx.profile.positionDepth, ctx.profile.resultsSorted);
+    return gridRow <= int(rows.size()) ? rows[size_t(gridRow - 1)] : -1;
+}
+
+RecordDetail recordDetail(const StructureContext& ctx, int row)
+{
+    RecordDetail d;
+    const ResultTable& t = ctx.document.structure.table;
+    d.row = row;
+    const std::string& pos = t.cell(1, row);
+    d.object = digitsValue(nthLine(pos, 1));
+    d.block = digitsValue(nthLine(pos, 2));
+    d.element = digitsValue(nthLine(pos, 3));
+    d.functionCode = functionCodeOf(t, row);
+    const std::string functionTemplate = ctx.names.function(d.functionCode);
+    d.functionName = headingText(functionTemplate);
+
+    std::array<std::vector<std::string>, ResultTable::ColumnCount> lines;
+    for (int c = 3; c <= 8; ++c)
+        lines[size_t(c)] = linesOf(t.cell(c, row));
+    // Column 3 holds the function's number, its name's lines, then the
+    // untagged items.
+    std::vector<std::string>& functionLines = lines[3];
+    const std::string& order = t.itemOrder(row);
+    d.arrivalOrder = !order.empty();
+    size_t untaggedFrom = 0;
+    if (d.arrivalOrder) {
+        const size_t untagged = size_t(std::count_if(
+            order.begin(), order.end(), [](char tag) { return recordItemKindOf(tag) == RecordItemKind::Untagged; }));
+        untaggedFrom = functionLines.size() - std::min(untagged, functionLines.size());
+    } else if (d.functionCode != 0) {
+        untaggedFrom = std::min(functionLines.size(),
+                                size_t(2 + std::count(functionTemplate.begin(), functionTemplate.end(), '$')));
+    }
+    std::array<size_t, ResultTable::ColumnCount> next{};
+    next[3] = untaggedFrom;
+    auto take = [&](RecordItemKind kind) {
+        const size_t c = size_t(columnOfKind(kind));
+        const std::string line = next[c] < lines[c].size() ? lines[c][next[c]] : std::string();
+        ++next[c];
+        d.items.push_back(itemOf(ctx, kind, line));
+    };
+    if (d.arrivalOrder) {
+        for (char tag : order)
+            take(recordItemKindOf(tag));
+    } else {
+        for (RecordItemKind kind : {RecordItemKind::Result, RecordItemKind::SubResult, RecordItemKind::Parameter,
+                                    RecordItemKind::Date, RecordItemKind::Time, RecordItemKind::Untagged})
+            while (next[size_t(columnOfKind(kind))] < lines[size_t(columnOfKind(kind))].size())
+                take(kind);
+    }
+    d.date = lines[7].empty() ? std::string() : lines[7].front();
+    d.time = lines[8].empty() ? std::string() : lines[8].front();
+
+    const long o = d.object, b = d.block, e = d.element;
+    if (ctx.profile.positionDepth >= 3)
+        d.heading.emplace_back(ctx.texts.text("Object_20"), numberAndName(o, elementName(ctx, o, b, e, 0)));
+    d.heading.emplace_back(ctx.texts.text("BLOCK_20"), numberAndName(b, elementName(ctx, o, b, e, 1)));
+    d.heading.emplace_back(headingText(ctx.texts.text("VGlava1_0")), numberAndName(e, elementName(ctx, o, b, e, 2)));
+    d.heading.emplace_back(headingText(ctx.texts.text("VGlava2_0")), d.functionName);
+    d.heading.emplace_back(ctx.texts.text("Date_20"), d.date);
+    d.heading.emplace_back(ctx.texts.text("Time_20"), d.time);
+    return d;
+}
+
+} // namespace zentrova

@@ -1,0 +1,112 @@
+#include "structure/windows/RecordDetailDialog.h"
+
+#include "report/CellMarkup.h"
+#include "shell/AppContext.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+namespace {
+
+constexpr int ItemColumns = 4; // kind, quantity, value, unit
+
+} // namespace
+
+RecordDetailDialog::RecordDetailDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+{
+    setObjectName(QStringLiteral("RecordDetail"));
+    auto* layout = new QVBoxLayout(this);
+    form_ = new QFormLayout;
+    form_->setLabelAlignment(Qt::AlignLeft);
+    layout->addLayout(form_);
+    items_ = new QTableWidget(0, ItemColumns, this);
+    items_->setObjectName(QStringLiteral("RecordItems"));
+    items_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    items_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // One line of text per item: a diagnostic test's thirteen items fit
+    // without scrolling.
+    items_->verticalHeader()->setDefaultSectionSize(items_->fontMetrics().height() + 6);
+    items_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    items_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(items_, 1);
+    orderNote_ = new QLabel(this);
+    orderNote_->setObjectName(QStringLiteral("OrderNote"));
+    orderNote_->setWordWrap(true);
+    layout->addWidget(orderNote_);
+    auto* buttons = new QHBoxLayout;
+    closeButton_ = new QPushButton(this);
+    closeButton_->setDefault(true);
+    buttons->addStretch();
+    buttons->addWidget(closeButton_);
+    layout->addLayout(buttons);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
+    resize(560, 560);
+    applyTexts();
+}
+
+void RecordDetailDialog::applyTexts()
+{
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    setWindowTitle(t("RecordDetail_30"));
+    items_->setHorizontalHeaderLabels({t("ItemKind_20"), t("Quantity_20"), t("Value_20"), t("Unit_20")});
+    orderNote_->setText(t("OrderNotKept_60"));
+    closeButton_->setText(t("&Close_11"));
+    if (detail_.row > 0)
+        fill(); // the kind names and labels follow the language
+}
+
+void RecordDetailDialog::showRecord(int row)
+{
+    detail_.row = row;
+    fill();
+    show();
+    raise();
+    activateWindow();
+}
+
+QString RecordDetailDialog::headingValue(int i) const
+{
+    QLayoutItem* item = form_->itemAt(i, QFormLayout::FieldRole);
+    auto* label = item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+    return label ? label->text() : QString();
+}
+
+void RecordDetailDialog::fill()
+{
+    detail_ = recordDetail(ctx, detail_.row);
+    // A CR separates the lines of names and function texts.
+    auto shown = [&](const std::string& bytes) { return ctx.decode(bytes).replace(u'\r', u'\n'); };
+    while (form_->rowCount() > 0)
+        form_->removeRow(0);
+    for (const auto& [label, text] : detail_.heading) {
+        auto* value = new QLabel(shown(text), this);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form_->addRow(shown(label) + u':', value);
+    }
+    items_->setRowCount(int(detail_.items.size()));
+    for (int r = 0; r < int(detail_.items.size()); ++r) {
+        const RecordDetailItem& item = detail_.items[size_t(r)];
+        const std::string* cells[ItemColumns] = {&item.kindName, &item.quantity, &item.value, &item.unit};
+        for (int c = 0; c < ItemColumns; ++c) {
+            auto* cell = new QTableWidgetItem(shown(*cells[c]));
+            if (c == 2)
+                cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (item.marked)
+                cell->setForeground(colourOf(LineColour::Red));
+            items_->setItem(r, c, cell);
+        }
+    }
+    // The unit column takes the rest of the width.
+    for (int c = 0; c + 1 < ItemColumns; ++c)
+        items_->resizeColumnToContents(c);
+    orderNote_->setVisible(!detail_.arrivalOrder);
+}
+
+} // namespace zentrova

@@ -1,0 +1,42 @@
+#pragma once
+#include "structure/RecordDetail.h"
+
+#include <QDialog>
+
+class QFormLayout;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace zentrova {
+
+struct AppContext;
+
+// The full record of one measurement: where and what was measured, then
+// every item of the record. Stays open beside the main window; opening
+// another record shows that one instead.
+class RecordDetailDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit RecordDetailDialog(AppContext& ctx, QWidget* parent = nullptr);
+    void applyTexts();
+    // Shows result table row `row` and brings the dialog to the front.
+    void showRecord(int row);
+
+    const RecordDetail& detail() const { return detail_; }
+    QTableWidget* itemsTable() const { return items_; }
+    // The text beside heading label `i` (object or block first, time last).
+    QString headingValue(int i) const;
+
+private:
+    void fill();
+
+    AppContext& ctx;
+    RecordDetail detail_;
+    QFormLayout* form_;
+    QTableWidget* items_;
+    QLabel* orderNote_;
+    QPushButton* closeButton_;
+};
+
+} // namespace zentrova

@@ -1,0 +1,183 @@
+// The full record of a measurement: what a received row keeps of its items,
+// what a row read back from a structure file still shows, and the panel the
+// results grid opens.
+#include "Records.h"
+#include "app/windows/MainWindow.h"
+#include "comm/Receive.h"
+#include "report/windows/AnnotatedGrid.h"
+#include "structure/RecordDetail.h"
+#include "structure/StructureFile.h"
+#include "structure/windows/ElementTreeView.h"
+#include "structure/windows/RecordDetailDialog.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTableWidget>
+
+namespace zentrova::test {
+namespace {
+
+using Kind = RecordItemKind;
+
+struct ShownItem {
+    Kind kind;
+    std::string quantity, value, unit;
+    bool operator==(const ShownItem&) const = default;
+};
+
+void PrintTo(const ShownItem& i, std::ostream* os)
+{
+    *os << int(i.kind) << " [" << i.quantity << "|" << i.value << "|" << i.unit << "]";
+}
+
+std::vector<ShownItem> shown(const RecordDetail& d)
+{
+    std::vector<ShownItem> out;
+    for (const RecordDetailItem& i : d.items)
+        out.push_back({i.kind, i.quantity, i.value, i.unit});
+    return out;
+}
+
+// A family-14 memory: block 5, element 2 holds a failed insulation test whose
+// items come in an order of their own, an untagged line first; it arrives
+// before the records of element 1, so its row moves down as they come.
+struct Memory : ::testing::Test {
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    ResultTable& table = ctx.document.structure.table;
+    int next = 1;
+
+    void SetUp() override
+    {
+        ctx.familyCode = 14;
+        applyFamilyProfile(ctx);
+        receive();
+    }
+    void receive()
+    {
+        table.clear();
+        next = 1;
+        table.setCell(1, 0, "identification");
+        decode(rec(5, 2, 0,
+                   plain('U', "U1-PE") + coded('R', 1, 7, "48.6!") + coded('P', 9, 2, "5.00") +
+                       coded('M', 13, 3, "<0.5") + coded('R', 20, 7, "> 55.2 !") + plain('D', "14.03.2024") +
+                       coded('P', 16, 7, "100") + plain('T', "09:48") + plain('X', "winding hot")));
+        decode(rec(5, 1, 1, coded('R', 6, 0, "1.46") + plain('D', "14.03.2024") + plain('T', "08:52")));
+        decode(rec(5, 1, 4, coded('R', 18, 1, "<1") + plain('D', "14.03.2024") + plain('T', "09:19")));
+        NullProgress quiet;
+        buildTreeFromResults(ctx, quiet);
+        ctx.document.structure.tree.roots()[0]->name = "Generator G1";
+    }
+    void decode(const std::string& r) { decodeRecord(ctx, r.data(), r.size(), next++); }
+    ElementNode* block() const { return ctx.document.structure.tree.roots()[0].get(); }
+    std::string text(const char* key) const { return ctx.texts.text(key); }
+
+    // The failed test, in the order its items came.
+    const std::vector<ShownItem> failedInArrivalOrder{
+        {Kind::Untagged, "", "U1-PE", ""},         {Kind::Result, "Riso", "48.6 !", "MOhm"},
+        {Kind::Parameter, "Ut", "5.00", "kV"},     {Kind::SubResult, "I", "< 0.5", "nA"},
+        {Kind::Result, "R20", "> 55.2 !", "MOhm"}, {Kind::Date, "", "14.03.2024", ""},
+        {Kind::Parameter, "Rlim", "100", "MOhm"},  {Kind::Time, "", "09:48", ""},
+        {Kind::Untagged, "", "windinghot", ""}, // the row keeps no spaces
+    };
+};
+
+TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
+{
+    // Grid line 3 of the block is element 2's record, moved to table row 3.
+    const int row = resultRowOfGridRow(ctx, block(), 3);
+    ASSERT_EQ(row, 3);
+    ASSERT_EQ(resultRowOfGridRow(ctx, block(), 4), -1);
+    const RecordDetail d = recordDetail(ctx, row);
+    EXPECT_TRUE(d.arrivalOrder);
+    EXPECT_EQ(shown(d), failedInArrivalOrder);
+    EXPECT_EQ(d.items[1].kindName, text("Result_20"));
+    EXPECT_EQ(d.items[0].kindName, text("Untagged_20"));
+
+    using Line = std::pair<std::string, std::string>;
+    const std::vector<Line> heading{{text("BLOCK_20"), "5  Generator G1"},
+                                    {"Element", "2  002"},
+                                    {"Function", "Insulation resistance"},
+                                    {text("Date_20"), "14.03.2024"},
+                                    {text("Time_20"), "09:48"}};
+    EXPECT_EQ(d.heading, heading);
+
+    // The grid's lines map to the rows they show, element by element.
+    EXPECT_EQ(recordDetail(ctx, resultRowOfGridRow(ctx, block(), 2)).items[0].value, "< 1");
+    EXPECT_EQ(resultRowOfGridRow(ctx, block()->children()[1].get(), 1), 3);
+    EXPECT_EQ(resultRowOfGridRow(ctx, nullptr, 1), -1);
+}
+
+TEST_F(Memory, RowReadFromAStructureFileShowsItsItemsByKind)
+{
+    // A function name of two lines: the untagged items follow both.
+    ctx.names.setEntry("funkcija500", "Insulation$resistance");
+    receive();
+    ctx.document.fileName = program.dir.file(QStringLiteral("memory.ZIT"));
+    NullProgress quiet;
+    StructureView view;
+    FileEnv env{ctx, ctx.document.reportPages, quiet, view};
+    ASSERT_TRUE(writeStructureFile(env));
+    ASSERT_EQ(readStructureFile(env, ctx.document.fileName).outcome, ReadOutcome::Read);
+
+    const RecordDetail d = recordDetail(ctx, 3);
+    EXPECT_FALSE(d.arrivalOrder);
+    std::vector<ShownItem> byKind = failedInArrivalOrder;
+    std::stable_sort(byKind.begin(), byKind.end(),
+                     [](const ShownItem& a, const ShownItem& b) { return a.kind < b.kind; });
+    EXPECT_EQ(shown(d), byKind);
+    EXPECT_EQ(d.functionName, "Insulation\rresistance");
+}
+
+// The results grid opens the panel on a double click and on Enter.
+TEST_F(Memory, GridOpensTheRecordOfTheRowDoubleClickedOrEntered)
+{
+    MainWindow form(ctx);
+    RecordDetailDialog panel(ctx, &form);
+    MainWindow::Windows w;
+    w.recordDetail = &panel;
+    form.setWindows(w, nullptr);
+    form.activated();
+    form.refreshStructureView();
+    form.show();
+    form.tree()->selectNode(block());
+    AnnotatedGrid* grid = form.resultsGrid();
+    ASSERT_EQ(grid->data().rowCount(), 4);
+    EXPECT_FALSE(panel.isVisible());
+
+    const QPoint at = grid->cellRect(2, 3).center();
+    QMouseEvent click(QEvent::MouseButtonDblClick, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &click);
+    ASSERT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.detail().row, 3);
+    QTableWidget* items = panel.itemsTable();
+    ASSERT_EQ(items->rowCount(), int(failedInArrivalOrder.size()));
+    EXPECT_EQ(items->item(1, 0)->text(), ctx.decode(text("Result_20")));
+    EXPECT_EQ(items->item(1, 1)->text(), QStringLiteral("Riso"));
+    EXPECT_EQ(items->item(1, 2)->text(), QStringLiteral("48.6 !"));
+    EXPECT_EQ(items->item(1, 3)->text(), QStringLiteral("MOhm"));
+    EXPECT_EQ(items->item(1, 2)->foreground().color(), QColor(Qt::red)) << "a failed value is red, as in the grid";
+    EXPECT_NE(items->item(2, 2)->foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(panel.headingValue(0), QStringLiteral("5  Generator G1"));
+    EXPECT_EQ(panel.headingValue(2), QStringLiteral("Insulation resistance"));
+    EXPECT_FALSE(panel.findChild<QWidget*>(QStringLiteral("OrderNote"))->isVisible());
+
+    grid->setCurrentCell(0, 1);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(grid, &enter);
+    EXPECT_EQ(panel.detail().row, 1);
+    EXPECT_EQ(panel.itemsTable()->rowCount(), 3);
+    EXPECT_EQ(panel.itemsTable()->item(0, 1)->text(), QStringLiteral("DAR"));
+
+    // A new memory may hold another record in that row: the panel closes.
+    form.refreshStructureView();
+    EXPECT_FALSE(panel.isVisible());
+}
+
+} // namespace
+} // namespace zentrova::test
