@@ -25,9 +25,13 @@ const Target kTargets[] = {
     {"CellMarkup", "corpus-cell_markup", fuzzCellMarkup},
     {"Language", "corpus-language", fuzzLanguage},
     {"Identification", "corpus-identification", fuzzIdentification},
+    {"MeasuredValue", "corpus-measured_value", fuzzMeasuredValue},
 };
 
-void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
+void PrintTo(const Target& target, std::ostream* os)
+{
+    *os << target.name;
+}
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};
 
