@@ -273,6 +273,16 @@ const std::vector<std::string_view>& interfaceKeys()
         "RatingGood_20",
         "RatingVeryGood_20",
         "RatingExcellent_20",
+        // comparing two inspections
+        "CmpOld_15",
+        "CmpNew_15",
+        "CmpQuantity_20",
+        "CmpChange_20",
+        "CmpWarning_20",
+        "CmpOnlyOld_40",
+        "CmpOnlyNew_40",
+        "CmpResistanceHalved_60",
+        "CmpRatingFell_60",
         // instrument's data dialog
         "InstrumentsData_30",
         "Instrument_25",

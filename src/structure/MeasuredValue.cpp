@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace zentrova {
@@ -180,8 +181,14 @@ std::string markText(const MeasuredValue& v)
 
 std::string plainNumber(double v)
 {
-    std::array<char, 32> buf{};
-    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+    std::array<char, 48> buf{};
+    // Without an exponent where that stays short (resistances in Ohm up to
+    // petaohms, capacitances down to picofarads): some spreadsheets read
+    // "2e+09" as text under some locales.
+    const double a = std::fabs(v);
+    const bool fixed = a == 0 || (a >= 1e-12 && a < 1e16);
+    const auto r = fixed ? std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed)
+                         : std::to_chars(buf.data(), buf.data() + buf.size(), v);
     return std::string(buf.data(), r.ptr);
 }
 

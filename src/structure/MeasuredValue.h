@@ -47,7 +47,8 @@ MeasuredValue parseMeasuredValue(std::string_view valueText, std::string_view un
 std::string markText(const MeasuredValue& v);
 
 // A number as a spreadsheet reads it whatever the locale: the shortest text
-// that reads back as the same double, "." as the decimal point.
+// that reads back as the same double, "." as the decimal point, without an
+// exponent from 1e-12 up to 1e16.
 std::string plainNumber(double v);
 
 } // namespace zentrova

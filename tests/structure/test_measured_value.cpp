@@ -141,6 +141,9 @@ TEST(MeasuredValue, PlainNumbersReadBackAndUseAPoint)
     }
     EXPECT_EQ(plainNumber(2500500000.0), "2500500000");
     EXPECT_EQ(plainNumber(0.25), "0.25");
+    EXPECT_EQ(plainNumber(2e9), "2000000000");
+    EXPECT_EQ(plainNumber(4e-12), "0.000000000004");
+    EXPECT_EQ(plainNumber(1e300), "1e+300");
 }
 
 struct RatingCase {
