@@ -12,8 +12,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "base/Prompts.h"
 #include "shell/AppContext.h"
+#include "base/Prompts.h"
 
 namespace zentrova::fuzz {
 

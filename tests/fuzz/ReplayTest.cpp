@@ -28,10 +28,7 @@ const Target kTargets[] = {
     {"MeasuredValue", "corpus-measured_value", fuzzMeasuredValue},
 };
 
-void PrintTo(const Target& target, std::ostream* os)
-{
-    *os << target.name;
-}
+void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};
 
