@@ -102,6 +102,8 @@ int identifyCommand(const QStringList& args);
 void identifyHelp();
 int printCommand(const QStringList& args);
 void printHelp();
+int compareCommand(const QStringList& args);
+void compareHelp();
 
 // The arguments of a command that reads one FILE: the file and the values of
 // the options it knows, each taking one value and given at most once ("-o"

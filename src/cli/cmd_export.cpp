@@ -1,9 +1,11 @@
 // export FILE -o OUT: the structure as delimited text, the same bytes as the
-// windowed program's export.
+// windowed program's export; with --format csv the result values as CSV, as
+// File > Export CSV writes them.
 #include "cli/Cli.h"
 
 #include "report/ReportPages.h"
 #include "structure/Export.h"
+#include "structure/ValuesCsv.h"
 
 #include <cstdio>
 
@@ -11,19 +13,40 @@ namespace zentrova::cli {
 
 void exportHelp()
 {
-    std::printf("Usage: zentrova-cli export FILE -o OUT [--delimiter tab|semicolon] [--eol crlf|cr|lf]\n\n"
+    std::printf("Usage: zentrova-cli export FILE -o OUT [--delimiter tab|semicolon] [--eol crlf|cr|lf]\n"
+                "       zentrova-cli export FILE -o OUT.csv --format csv\n\n"
                 "Writes the structure file FILE as delimited text for spreadsheets: the\n"
                 "printout heading, the element tree, the result rows and the report tables,\n"
                 "in the language's code page, exactly as File > Export writes them.\n"
-                "Defaults: tab and crlf. OUT is replaced without asking.\n");
+                "Defaults: tab and crlf. OUT is replaced without asking.\n\n"
+                "--format csv writes the result values instead, exactly as File > Export CSV\n"
+                "writes them: UTF-8 CSV (RFC 4180, CR LF), one row per measurement with its\n"
+                "block, element, function, date and time, and per quantity its value as a\n"
+                "plain number in the base unit, the base unit and the marks (< > !), with\n"
+                "the PI and DAR ratings as advice. --format text is the default.\n");
 }
 
 int exportCommand(const QStringList& args)
 {
     FileArgs a;
-    const QString delimiter = QStringLiteral("--delimiter"), eol = QStringLiteral("--eol");
-    if (const int rc = parseFileArgs(args, "export", {QStringLiteral("-o"), delimiter, eol}, a); rc != ExitOk)
+    const QString delimiter = QStringLiteral("--delimiter"), eol = QStringLiteral("--eol"),
+                  formatOption = QStringLiteral("--format");
+    if (const int rc = parseFileArgs(args, "export", {QStringLiteral("-o"), delimiter, eol, formatOption}, a);
+        rc != ExitOk)
         return rc;
+    bool csv = false;
+    if (a.has(formatOption)) {
+        const QString v = a.value(formatOption).toLower();
+        if (v != QLatin1String("text") && v != QLatin1String("csv")) {
+            fail(QStringLiteral("--format is text or csv"));
+            return ExitUsage;
+        }
+        csv = v == QLatin1String("csv");
+        if (csv && (a.has(delimiter) || a.has(eol))) {
+            fail(QStringLiteral("--format csv takes no --delimiter or --eol"));
+            return ExitUsage;
+        }
+    }
     const QString in = a.file, out = a.value(QStringLiteral("-o"));
     ExportFormat format;
     if (a.has(delimiter)) {
@@ -58,7 +81,8 @@ int exportCommand(const QStringList& args)
     if (!program)
         return rc;
     const ReportPages& pages = program->ctx->document.reportPages;
-    const std::string bytes = exportText(*program->ctx, pages, format, program->progress);
+    const std::string bytes =
+        csv ? valuesCsv(*program->ctx) : exportText(*program->ctx, pages, format, program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {

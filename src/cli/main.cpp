@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"convert", "FILE -o OUT", "read a structure file and write it in the current format", convertCommand, convertHelp,
      false},
     {"export", "FILE -o OUT", "write a structure file as delimited text", exportCommand, exportHelp, false},
+    {"compare", "OLD NEW [--csv OUT]", "compare the results of two inspections", compareCommand, compareHelp, false},
     {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", reportCommand, reportHelp, true},
     {"print", "FILE [--printer QUEUE]", "print the results report of one element on a CUPS queue", printCommand,
      printHelp, true},

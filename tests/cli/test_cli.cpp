@@ -82,6 +82,38 @@ TEST_F(CliTest, HelpAndUsage)
     }
 }
 
+// --format csv writes the values as File > Export CSV does; without it the
+// export is the delimited text it always was.
+TEST_F(CliTest, ExportFormatCsv)
+{
+    const QString csv = dir_.file(QStringLiteral("out.csv")), text = dir_.file(QStringLiteral("out.TXT"));
+    CliRun r = run({QStringLiteral("export"), dataFile("full.ZIT"), QStringLiteral("-o"), csv,
+                    QStringLiteral("--format"), QStringLiteral("CSV")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const std::string bytes = dir_.readFile(QStringLiteral("out.csv"));
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF"
+                          "Block no.,Block,Element no.,Element,Function,Date,Time",
+                          0),
+              0u)
+        << bytes;
+    r = run({QStringLiteral("export"), dataFile("full.ZIT"), QStringLiteral("-o"), text, QStringLiteral("--format"),
+             QStringLiteral("text")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    r = run(
+        {QStringLiteral("export"), dataFile("full.ZIT"), QStringLiteral("-o"), dir_.file(QStringLiteral("plain.TXT"))});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(dir_.readFile(QStringLiteral("out.TXT")), dir_.readFile(QStringLiteral("plain.TXT")));
+    for (const QStringList& bad : {QStringList{QStringLiteral("--format"), QStringLiteral("xls")},
+                                   QStringList{QStringLiteral("--format"), QStringLiteral("csv"),
+                                               QStringLiteral("--delimiter"), QStringLiteral("tab")}}) {
+        r = run(QStringList{QStringLiteral("export"), dataFile("full.ZIT"), QStringLiteral("-o"), csv} + bad);
+        EXPECT_EQ(r.code, 1) << bad.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains("--format")) << r.err.constData();
+    }
+    r = run({QStringLiteral("export"), QStringLiteral("--help")});
+    EXPECT_TRUE(r.out.contains("--format csv")) << r.out.constData();
+}
+
 // The command list's summaries start in one column, however long a synopsis.
 TEST_F(CliTest, CommandListIsAligned)
 {
@@ -99,7 +131,7 @@ TEST_F(CliTest, CommandListIsAligned)
             ++column;
         columns << column;
     }
-    ASSERT_EQ(columns.size(), 7) << r.out.constData();
+    ASSERT_EQ(columns.size(), 8) << r.out.constData();
     EXPECT_EQ(columns.count(columns.front()), columns.size()) << r.out.constData();
 }
 

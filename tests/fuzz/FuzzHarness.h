@@ -23,6 +23,7 @@ int fuzzReceive(const uint8_t* data, size_t size);        // the whole transfer
 int fuzzCellMarkup(const uint8_t* data, size_t size);     // annotated grid cells
 int fuzzLanguage(const uint8_t* data, size_t size);       // language index, language file, settings
 int fuzzIdentification(const uint8_t* data, size_t size); // the identification payload
+int fuzzMeasuredValue(const uint8_t* data, size_t size);  // result values with their units
 
 // Reports a broken property. By default it prints `what` and aborts, so that
 // libFuzzer keeps the input; the replay test turns it into a failed test.

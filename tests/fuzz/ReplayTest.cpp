@@ -25,6 +25,7 @@ const Target kTargets[] = {
     {"CellMarkup", "corpus-cell_markup", fuzzCellMarkup},
     {"Language", "corpus-language", fuzzLanguage},
     {"Identification", "corpus-identification", fuzzIdentification},
+    {"MeasuredValue", "corpus-measured_value", fuzzMeasuredValue},
 };
 
 void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }

@@ -26,6 +26,7 @@
 #include "structure/FileCommands.h"
 #include "structure/RecordDetail.h"
 #include "structure/ResultsGrid.h"
+#include "structure/ValuesCsv.h"
 #include "structure/windows/ElementTreeView.h"
 #include "structure/windows/RecordDetailDialog.h"
 
@@ -72,6 +73,7 @@ const std::vector<MenuDef>& menuDefs()
           {"&Save_30", false, false},
           {"&SaveAs_30", false, false},
           {"&Export_30", false, true},
+          {"&ExportCsv_30", false, false},
           {"&PrintPreview_30", false, false},
           {"&Exit_30", false, true}}},
         {"&Instrument_30",
@@ -142,8 +144,9 @@ void MainWindow::setSerialBusy(bool busy)
 {
     // While the port is in use nothing may start a second exchange, nor
     // replace the structure the transfer is filling.
-    for (const char* key : {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30", "&Save_30",
-                            "&SaveAs_30", "&Export_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30"})
+    for (const char* key :
+         {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30", "&Save_30", "&SaveAs_30",
+          "&Export_30", "&ExportCsv_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30"})
         if (QAction* a = action(key))
             a->setEnabled(!busy);
     for (QAction* a : recentActions_)
@@ -199,6 +202,7 @@ void MainWindow::buildMenus()
     connect(action("&Save_30"), &QAction::triggered, this, &MainWindow::saveStructure);
     connect(action("&SaveAs_30"), &QAction::triggered, this, &MainWindow::saveStructureAs);
     connect(action("&Export_30"), &QAction::triggered, this, &MainWindow::exportText);
+    connect(action("&ExportCsv_30"), &QAction::triggered, this, [this] { runValuesCsvExport(ctx); });
     connect(action("&PrintPreview_30"), &QAction::triggered, this, &MainWindow::openPrintPreview);
     connect(action("&ReceiveResults_30"), &QAction::triggered, this, &MainWindow::receiveResults);
     connect(action("&InstrumentsData_30"), &QAction::triggered, this, &MainWindow::showInstrumentInfo);

@@ -1,0 +1,400 @@
+#include "structure/InspectionComparison.h"
+
+#include "base/TextRules.h"
+#include "structure/ResultValues.h"
+#include "structure/StructureContext.h"
+#include "structure/ValuesCsv.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+namespace zentrova {
+
+namespace {
+
+using Numbers = std::tuple<long, long, long>;
+using Names = std::pair<std::string, std::string>;
+using QuantityKey = std::tuple<long, long, int>; // function, quantity, occurrence
+
+Numbers numbersOf(const MeasuringPoint& p)
+{
+    return {p.object, p.block, p.element};
+}
+
+Names namesOf(const MeasuringPoint& p)
+{
+    return {p.blockName, p.elementName};
+}
+
+struct Reading {
+    const ResultItemValue* item = nullptr;
+    int column = 0;
+};
+
+// The last value of each quantity of a point, with the items they point into.
+struct PointValues {
+    std::vector<std::vector<ResultItemValue>> rows;
+    std::map<QuantityKey, const ResultItemValue*> last;
+};
+
+void readPoint(const StructureContext& ctx, const MeasuringPoint& p, PointValues& into)
+{
+    const ResultTable& t = ctx.document.structure.table;
+    into.rows.reserve(p.rows.size());
+    for (int r : p.rows)
+        into.rows.push_back(resultItemValues(t, r, ctx.names));
+    for (size_t k = 0; k < p.rows.size(); ++k) {
+        const long function = functionCodeOf(t, p.rows[k]);
+        for (const ResultItemValue& item : into.rows[k])
+            into.last[{function, item.quantity, item.occurrence}] = &item;
+    }
+}
+
+std::string functionNameOf(const StructureContext& ctx, long code)
+{
+    std::string name = ctx.names.function(code);
+    std::replace(name.begin(), name.end(), '$', ' ');
+    return name;
+}
+
+void compareValues(const StructureContext& older, const StructureContext& newer, PointComparison& pc)
+{
+    PointValues oldValues, newValues;
+    readPoint(older, pc.older, oldValues);
+    readPoint(newer, pc.newer, newValues);
+    std::map<QuantityKey, std::pair<const ResultItemValue*, const ResultItemValue*>> both;
+    for (const auto& [key, item] : oldValues.last)
+        both[key].first = item;
+    for (const auto& [key, item] : newValues.last)
+        both[key].second = item;
+    for (const auto& [key, pair] : both) {
+        const auto [oldItem, newItem] = pair;
+        QuantityChange q;
+        std::tie(q.function, q.quantity, q.occurrence) = key;
+        const StructureContext& named = newItem ? newer : older;
+        q.functionName = functionNameOf(named, q.function);
+        q.quantityName = quantityHeading(named.names, q.quantity, q.occurrence);
+        q.inOld = oldItem != nullptr;
+        q.inNew = newItem != nullptr;
+        if (oldItem)
+            q.oldValue = oldItem->value;
+        if (newItem)
+            q.newValue = newItem->value;
+        q.fromResults = oldItem && newItem && oldItem->column != 6 && newItem->column != 6;
+        const MeasuredValue &o = q.oldValue, &n = q.newValue;
+        const bool numbers = q.inOld && q.inNew && o.hasNumber && n.hasNumber && o.baseUnit == n.baseUnit;
+        if (numbers && o.number != 0) {
+            q.hasChange = true;
+            q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100.0;
+        }
+        const bool fallIsCertain = numbers && o.bound != ValueBound::AtMost && n.bound != ValueBound::AtLeast;
+        if (fallIsCertain && q.fromResults && o.baseUnit == "Ohm" && n.number < o.number / 2)
+            q.resistanceHalved = true;
+        q.rated = ratingKindOfQuantity(quantityHeading(named.names, q.quantity, 1), q.kind);
+        if (q.rated && numbers) {
+            q.oldRating = rateValue(q.kind, o.number);
+            q.newRating = rateValue(q.kind, n.number);
+            q.ratingFell = fallIsCertain && int(q.newRating) < int(q.oldRating);
+        }
+        pc.quantities.push_back(std::move(q));
+    }
+}
+
+std::string utf8(const StructureContext& ctx, const std::string& bytes)
+{
+    return ctx.decode(bytes).toStdString();
+}
+
+std::string text(const StructureContext& ctx, const char* key)
+{
+    return utf8(ctx, ctx.texts.text(key));
+}
+
+std::string pointText(const StructureContext& ctx, const MeasuringPoint& p)
+{
+    return std::to_string(p.block) + "/" + std::to_string(p.element) + " " + utf8(ctx, p.blockName) + " / " +
+           utf8(ctx, p.elementName);
+}
+
+std::string percentText(double v)
+{
+    const double rounded = std::round(v * 10.0) / 10.0;
+    return plainNumber(rounded == 0 ? 0.0 : rounded);
+}
+
+std::string warningsText(const StructureContext& ctx, const QuantityChange& q)
+{
+    std::string s;
+    if (q.resistanceHalved)
+        s = text(ctx, "CmpResistanceHalved_60");
+    if (q.ratingFell) {
+        if (!s.empty())
+            s += "; ";
+        s += text(ctx, "CmpRatingFell_60") + ": " + text(ctx, ratingLanguageKey(q.kind, q.oldRating)) + " -> " +
+             text(ctx, ratingLanguageKey(q.kind, q.newRating));
+    }
+    return s;
+}
+
+std::string valueText(const MeasuredValue& v)
+{
+    return v.hasNumber ? plainNumber(v.number) : std::string();
+}
+
+} // namespace
+
+bool PointComparison::flagged() const
+{
+    return std::any_of(quantities.begin(), quantities.end(),
+                       [](const QuantityChange& q) { return q.resistanceHalved || q.ratingFell; });
+}
+
+int InspectionComparison::flagCount() const
+{
+    int n = 0;
+    for (const PointComparison& p : points)
+        for (const QuantityChange& q : p.quantities)
+            n += int(q.resistanceHalved) + int(q.ratingFell);
+    return n;
+}
+
+std::vector<MeasuringPoint> measuringPoints(const Structure& s)
+{
+    std::vector<MeasuringPoint> points;
+    std::map<Numbers, size_t> index;
+    const ResultTable& t = s.table;
+    for (int r = 1; r < t.rowCount(); ++r) {
+        if (functionCodeOf(t, r) == 0)
+            continue;
+        const std::string& pos = t.cell(1, r);
+        const Numbers key{digitsValue(nthLine(pos, 1)), digitsValue(nthLine(pos, 2)), digitsValue(nthLine(pos, 3))};
+        auto [it, added] = index.emplace(key, points.size());
+        if (added) {
+            MeasuringPoint p;
+            std::tie(p.object, p.block, p.element) = key;
+            const std::string& names = t.cell(2, r);
+            p.blockName = nthLine(names, 2);
+            p.elementName = nthLine(names, 3);
+            points.push_back(std::move(p));
+        }
+        points[it->second].rows.push_back(r);
+    }
+    return points;
+}
+
+InspectionComparison compareInspections(const StructureContext& older, const StructureContext& newer)
+{
+    const std::vector<MeasuringPoint> oldPoints = measuringPoints(older.document.structure);
+    const std::vector<MeasuringPoint> newPoints = measuringPoints(newer.document.structure);
+    std::vector<int> partner(newPoints.size(), -1); // new point -> old point
+    std::vector<bool> taken(oldPoints.size(), false);
+    std::vector<PointMatch> how(newPoints.size(), PointMatch::SameNumbersAndNames);
+
+    // 1: same numbers and names.
+    std::map<Numbers, size_t> oldByNumbers;
+    for (size_t i = 0; i < oldPoints.size(); ++i)
+        oldByNumbers.emplace(numbersOf(oldPoints[i]), i);
+    for (size_t j = 0; j < newPoints.size(); ++j) {
+        const auto it = oldByNumbers.find(numbersOf(newPoints[j]));
+        if (it != oldByNumbers.end() && namesOf(oldPoints[it->second]) == namesOf(newPoints[j])) {
+            partner[j] = int(it->second);
+            taken[it->second] = true;
+        }
+    }
+    // 2: renumbered, by names that are unique in both files among the points left.
+    std::map<Names, int> oldNames, newNames; // -1 when the names repeat
+    for (size_t i = 0; i < oldPoints.size(); ++i)
+        if (!taken[i]) {
+            auto [it, added] = oldNames.emplace(namesOf(oldPoints[i]), int(i));
+            if (!added)
+                it->second = -1;
+        }
+    for (size_t j = 0; j < newPoints.size(); ++j)
+        if (partner[j] < 0) {
+            auto [it, added] = newNames.emplace(namesOf(newPoints[j]), int(j));
+            if (!added)
+                it->second = -1;
+        }
+    for (const auto& [names, j] : newNames) {
+        const auto it = oldNames.find(names);
+        if (j < 0 || it == oldNames.end() || it->second < 0)
+            continue;
+        partner[size_t(j)] = it->second;
+        taken[size_t(it->second)] = true;
+        how[size_t(j)] = PointMatch::SameNames;
+    }
+    // 3: renamed, by the same numbers.
+    for (size_t j = 0; j < newPoints.size(); ++j) {
+        if (partner[j] >= 0)
+            continue;
+        const auto it = oldByNumbers.find(numbersOf(newPoints[j]));
+        if (it != oldByNumbers.end() && !taken[it->second]) {
+            partner[j] = int(it->second);
+            taken[it->second] = true;
+            how[j] = PointMatch::SameNumbers;
+        }
+    }
+
+    InspectionComparison c;
+    for (size_t j = 0; j < newPoints.size(); ++j) {
+        if (partner[j] < 0) {
+            c.onlyNew.push_back(newPoints[j]);
+            continue;
+        }
+        PointComparison pc;
+        pc.older = oldPoints[size_t(partner[j])];
+        pc.newer = newPoints[j];
+        pc.match = how[j];
+        compareValues(older, newer, pc);
+        c.points.push_back(std::move(pc));
+    }
+    for (size_t i = 0; i < oldPoints.size(); ++i)
+        if (!taken[i])
+            c.onlyOld.push_back(oldPoints[i]);
+    return c;
+}
+
+std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c)
+{
+    const std::string oldWord = " (" + text(ctx, "CmpOld_15") + ")", newWord = " (" + text(ctx, "CmpNew_15") + ")";
+    std::vector<std::string> head{text(ctx, "CsvBlockNumber_20") + oldWord,
+                                  text(ctx, "CsvElementNumber_20") + oldWord,
+                                  text(ctx, "CsvBlockNumber_20") + newWord,
+                                  text(ctx, "CsvElementNumber_20") + newWord,
+                                  text(ctx, "CsvBlockName_20"),
+                                  text(ctx, "CsvElementName_20"),
+                                  text(ctx, "CsvFunction_20"),
+                                  text(ctx, "CmpQuantity_20"),
+                                  text(ctx, "CmpOld_15"),
+                                  text(ctx, "CmpOld_15") + " " + text(ctx, "CsvMark_15"),
+                                  text(ctx, "CmpNew_15"),
+                                  text(ctx, "CmpNew_15") + " " + text(ctx, "CsvMark_15"),
+                                  text(ctx, "CsvUnit_15"),
+                                  text(ctx, "CmpChange_20"),
+                                  text(ctx, "CmpWarning_20")};
+    std::string out = "\xEF\xBB\xBF";
+    auto addRow = [&out](const std::vector<std::string>& fields) {
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (i)
+                out += ',';
+            out += csvField(fields[i]);
+        }
+        out += "\r\n";
+    };
+    addRow(head);
+    for (const PointComparison& p : c.points) {
+        for (const QuantityChange& q : p.quantities) {
+            const MeasuredValue& unitFrom = q.inNew ? q.newValue : q.oldValue;
+            addRow({std::to_string(p.older.block), std::to_string(p.older.element), std::to_string(p.newer.block),
+                    std::to_string(p.newer.element), utf8(ctx, p.newer.blockName), utf8(ctx, p.newer.elementName),
+                    utf8(ctx, q.functionName), utf8(ctx, q.quantityName), q.inOld ? valueText(q.oldValue) : "",
+                    q.inOld ? markText(q.oldValue) : "", q.inNew ? valueText(q.newValue) : "",
+                    q.inNew ? markText(q.newValue) : "", utf8(ctx, unitFrom.baseUnit),
+                    q.hasChange ? percentText(q.changePercent) : "", warningsText(ctx, q)});
+        }
+    }
+    for (const MeasuringPoint& p : c.onlyOld)
+        addRow({std::to_string(p.block), std::to_string(p.element), "", "", utf8(ctx, p.blockName),
+                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyOld_40")});
+    for (const MeasuringPoint& p : c.onlyNew)
+        addRow({"", "", std::to_string(p.block), std::to_string(p.element), utf8(ctx, p.blockName),
+                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyNew_40")});
+    return out;
+}
+
+QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c)
+{
+    auto point = [&](const MeasuringPoint& p) {
+        return QJsonObject{{QStringLiteral("object"), double(p.object)},
+                           {QStringLiteral("block"), double(p.block)},
+                           {QStringLiteral("element"), double(p.element)},
+                           {QStringLiteral("blockName"), ctx.decode(p.blockName)},
+                           {QStringLiteral("elementName"), ctx.decode(p.elementName)}};
+    };
+    auto value = [](const MeasuredValue& v) {
+        QJsonObject o{{QStringLiteral("value"), v.hasNumber ? QJsonValue(v.number) : QJsonValue()},
+                      {QStringLiteral("marks"), QString::fromStdString(markText(v))}};
+        return o;
+    };
+    static const char* const ratingNames[] = {"dangerous", "questionable", "good", "best"};
+    static const char* const matchNames[] = {"numbersAndNames", "names", "numbers"};
+    QJsonArray points;
+    for (const PointComparison& p : c.points) {
+        QJsonArray quantities;
+        for (const QuantityChange& q : p.quantities) {
+            QJsonObject o{{QStringLiteral("function"), ctx.decode(q.functionName)},
+                          {QStringLiteral("quantity"), ctx.decode(q.quantityName)},
+                          {QStringLiteral("unit"), ctx.decode((q.inNew ? q.newValue : q.oldValue).baseUnit)},
+                          {QStringLiteral("old"), q.inOld ? QJsonValue(value(q.oldValue)) : QJsonValue()},
+                          {QStringLiteral("new"), q.inNew ? QJsonValue(value(q.newValue)) : QJsonValue()},
+                          {QStringLiteral("changePercent"), q.hasChange ? QJsonValue(q.changePercent) : QJsonValue()}};
+            if (q.rated && q.inOld && q.inNew && q.oldValue.hasNumber && q.newValue.hasNumber) {
+                o.insert(QStringLiteral("oldRating"), QLatin1String(ratingNames[int(q.oldRating)]));
+                o.insert(QStringLiteral("newRating"), QLatin1String(ratingNames[int(q.newRating)]));
+            }
+            QJsonArray flags;
+            if (q.resistanceHalved)
+                flags.append(QStringLiteral("resistanceHalved"));
+            if (q.ratingFell)
+                flags.append(QStringLiteral("ratingFell"));
+            o.insert(QStringLiteral("flags"), flags);
+            quantities.append(o);
+        }
+        points.append(QJsonObject{{QStringLiteral("old"), point(p.older)},
+                                  {QStringLiteral("new"), point(p.newer)},
+                                  {QStringLiteral("matchedBy"), QLatin1String(matchNames[int(p.match)])},
+                                  {QStringLiteral("quantities"), quantities}});
+    }
+    QJsonArray onlyOld, onlyNew;
+    for (const MeasuringPoint& p : c.onlyOld)
+        onlyOld.append(point(p));
+    for (const MeasuringPoint& p : c.onlyNew)
+        onlyNew.append(point(p));
+    const QJsonObject root{{QStringLiteral("points"), points},
+                           {QStringLiteral("onlyOld"), onlyOld},
+                           {QStringLiteral("onlyNew"), onlyNew},
+                           {QStringLiteral("warnings"), c.flagCount()}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+std::string comparisonText(const StructureContext& ctx, const InspectionComparison& c)
+{
+    std::string out;
+    for (const PointComparison& p : c.points) {
+        out += pointText(ctx, p.older);
+        if (p.match != PointMatch::SameNumbersAndNames)
+            out += "  ->  " + pointText(ctx, p.newer);
+        out += '\n';
+        for (const QuantityChange& q : p.quantities) {
+            const MeasuredValue& unitFrom = q.inNew ? q.newValue : q.oldValue;
+            auto side = [&](bool present, const MeasuredValue& v) {
+                if (!present)
+                    return std::string("-");
+                return markText(v) + (v.hasNumber ? plainNumber(v.number) : std::string("?"));
+            };
+            out += "  " + utf8(ctx, q.functionName) + ": " + utf8(ctx, q.quantityName) + "  " +
+                   side(q.inOld, q.oldValue) + " -> " + side(q.inNew, q.newValue);
+            if (!unitFrom.baseUnit.empty())
+                out += " " + utf8(ctx, unitFrom.baseUnit);
+            if (q.hasChange)
+                out += "  " + std::string(q.changePercent > 0 ? "+" : "") + percentText(q.changePercent) + " %";
+            const std::string w = warningsText(ctx, q);
+            if (!w.empty())
+                out += "  ! " + w;
+            out += '\n';
+        }
+    }
+    for (const MeasuringPoint& p : c.onlyOld)
+        out += text(ctx, "CmpOnlyOld_40") + ": " + pointText(ctx, p) + '\n';
+    for (const MeasuringPoint& p : c.onlyNew)
+        out += text(ctx, "CmpOnlyNew_40") + ": " + pointText(ctx, p) + '\n';
+    return out;
+}
+
+} // namespace zentrova

@@ -1,0 +1,84 @@
+#pragma once
+#include "structure/InsulationRating.h"
+#include "structure/MeasuredValue.h"
+
+#include <QByteArray>
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+struct StructureContext;
+struct Structure;
+
+// A measuring point of a structure: the position its result rows share, the
+// names those rows hold for it (code page bytes), and the rows in table order.
+struct MeasuringPoint {
+    long object = 0, block = 0, element = 0;
+    std::string blockName, elementName;
+    std::vector<int> rows;
+};
+
+// The measuring points of the rows that hold a result, in the order of their
+// first row.
+std::vector<MeasuringPoint> measuringPoints(const Structure& s);
+
+// How a point of the old inspection was found in the new one.
+enum class PointMatch {
+    SameNumbersAndNames,
+    SameNames,   // renumbered: the numbers differ, the block and element names are the same
+    SameNumbers, // renamed: the names differ, the numbers are the same
+};
+
+// One quantity of a point in both inspections. When a point has several
+// results of one function, the last one in the table counts (the latest).
+struct QuantityChange {
+    long function = 0; // function code of the result row
+    long quantity = 0;
+    int occurrence = 1;
+    std::string functionName, quantityName; // code page bytes, as the new file's language names them
+    bool inOld = false, inNew = false;
+    bool fromResults = false; // a result or sub-result on both sides, not a parameter
+    MeasuredValue oldValue, newValue;
+    bool hasChange = false;
+    double changePercent = 0; // (new - old) / |old| * 100, when both are numbers and old is not 0
+    bool rated = false;
+    RatingKind kind = RatingKind::PolarisationIndex;
+    RatingClass oldRating = RatingClass::Dangerous, newRating = RatingClass::Dangerous;
+    // Set only when the marks make it certain: a fall is not claimed from an
+    // old value that is an upper bound ("<") or a new one that is a lower
+    // bound (">").
+    bool resistanceHalved = false; // an insulation resistance fell to less than half
+    bool ratingFell = false;       // PI or DAR fell by at least one rating class
+};
+
+struct PointComparison {
+    MeasuringPoint older, newer;
+    PointMatch match = PointMatch::SameNumbersAndNames;
+    std::vector<QuantityChange> quantities; // by function, quantity, occurrence
+    bool flagged() const;
+};
+
+struct InspectionComparison {
+    std::vector<PointComparison> points; // in the new file's order
+    std::vector<MeasuringPoint> onlyOld, onlyNew;
+    int flagCount() const;
+};
+
+// Matches the measuring points of two inspections: first those with the same
+// numbers and names, then, among the rest, those with the same block and
+// element names (renumbered; only names that are unique in both files), then
+// those with the same numbers (renamed). What is left is in one file only.
+InspectionComparison compareInspections(const StructureContext& older, const StructureContext& newer);
+
+// The comparison as UTF-8 CSV (RFC 4180, CR LF rows, byte order mark): one
+// row per point and quantity, one per point that is in one file only;
+// headings and warnings in the language of `ctx`, values as plain numbers in
+// base units.
+std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c);
+// As JSON for programs; names decoded from the code page of `ctx`.
+QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c);
+// As UTF-8 lines for a person reading a terminal.
+std::string comparisonText(const StructureContext& ctx, const InspectionComparison& c);
+
+} // namespace zentrova

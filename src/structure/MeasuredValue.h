@@ -1,0 +1,54 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zentrova {
+
+// What a value's marks say about its number: the instrument writes "<" before
+// a value below its range (the true value is at most the number) and ">"
+// before one above it (the true value is at least the number).
+enum class ValueBound { Exact, AtMost, AtLeast };
+
+// A unit name as a factor to its base unit: "MOhm" is 1e6 "Ohm", "min" is 60
+// "s". A unit the program does not know keeps its own name with factor 1.
+struct UnitScale {
+    std::string baseUnit; // "Ohm", "V", "A", "F", "s", "%", "degC", "V/s", ...; "" for none
+    int decimalShift = 0; // power of ten of the prefix
+    double factor = 1;    // a further factor that is not a power of ten (min, h)
+    bool known = true;
+};
+
+// The unit names of the language files and their usual spellings: Ohm, ohm,
+// the Greek Omega and the Ohm sign (UTF-8), V, A, F, s, min, h, %, degC and
+// the degree sign (code page or UTF-8), V/s, mA/(V*F); the prefixes p, n, u,
+// the micro sign (code page or UTF-8), m, k, M, G, T. Surrounding blanks are
+// ignored.
+UnitScale unitScale(std::string_view unitName);
+
+// One value of a result as a number in its base unit, with its marks apart.
+struct MeasuredValue {
+    bool hasNumber = false; // false for an empty value or one that is no number
+    double number = 0;      // in baseUnit
+    std::string baseUnit;
+    bool unitKnown = true;
+    ValueBound bound = ValueBound::Exact;
+    bool flagged = false; // "!": the instrument marked the value
+};
+
+// The value text of a result item (the bytes after the quantity and unit
+// numbers) with its unit's name. The marks "<", ">" and "!" may stand
+// anywhere; when both "<" and ">" occur "<" counts, as the results grid shows
+// it. The number is an optional sign, digits with one decimal point or comma,
+// and an optional exponent; anything else gives no number.
+MeasuredValue parseMeasuredValue(std::string_view valueText, std::string_view unitName);
+
+// The mark characters of a value as the instrument wrote them, in the order
+// "<" or ">" first, then "!" ("" for none).
+std::string markText(const MeasuredValue& v);
+
+// A number as a spreadsheet reads it whatever the locale: the shortest text
+// that reads back as the same double, "." as the decimal point, without an
+// exponent from 1e-12 up to 1e16.
+std::string plainNumber(double v);
+
+} // namespace zentrova

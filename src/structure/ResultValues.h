@@ -1,0 +1,31 @@
+#pragma once
+#include "structure/MeasuredValue.h"
+
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+class NameTables;
+class ResultTable;
+
+// One coded item of a result row (a result, sub-result or parameter) read as
+// a number. Items of plain text ("AAA...") and untagged items carry no
+// quantity and are left out.
+struct ResultItemValue {
+    int column = 0;     // 4 results, 5 sub-results, 6 parameters
+    long quantity = 0;  // the number of its quantity name in the name tables
+    int occurrence = 1; // 2 for the second item of the same quantity in the row (step voltage readings), ...
+    long unit = 0;      // the number of its unit name
+    MeasuredValue value;
+};
+
+// The coded items of row `row`, in column order (4, 5, 6) and line order.
+std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, const NameTables& names);
+
+// The heading of a quantity's value: its name, with " (2)", " (3)", ... for
+// a further occurrence in one row; "#" and the number for a quantity without
+// a name. Bytes in the language's code page.
+std::string quantityHeading(const NameTables& names, long quantity, int occurrence);
+
+} // namespace zentrova

@@ -1,0 +1,199 @@
+#include "structure/ValuesCsv.h"
+
+#include "base/FileIO.h"
+#include "base/Prompts.h"
+#include "base/TextRules.h"
+#include "structure/InsulationRating.h"
+#include "structure/ReplaceQuestion.h"
+#include "structure/ResultValues.h"
+#include "structure/StructureContext.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <map>
+
+namespace zentrova {
+
+namespace {
+
+// A value column group: the quantity's occurrence in a row, and whether it is
+// rated.
+struct Column {
+    long quantity;
+    int occurrence;
+    bool rated;
+    RatingKind kind;
+};
+
+std::string utf8(const StructureContext& ctx, const std::string& bytes)
+{
+    return ctx.decode(bytes).toStdString();
+}
+
+std::string oneLine(std::string s)
+{
+    std::replace(s.begin(), s.end(), '\r', ' ');
+    return s;
+}
+
+void addField(std::string& line, const std::string& field)
+{
+    if (!line.empty())
+        line += ',';
+    line += csvField(field);
+}
+
+} // namespace
+
+std::string csvField(const std::string& utf8)
+{
+    if (utf8.find_first_of(",\"\r\n") == std::string::npos)
+        return utf8;
+    std::string out = "\"";
+    for (char c : utf8) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string valuesCsv(const StructureContext& ctx)
+{
+    const ResultTable& t = ctx.document.structure.table;
+    const NameTables& names = ctx.names;
+
+    std::vector<int> rows;
+    for (int r = 1; r < t.rowCount(); ++r)
+        if (functionCodeOf(t, r) != 0)
+            rows.push_back(r);
+
+    // The columns: every (quantity, occurrence) of the structure, in the
+    // order they first appear. The items of each row are read once.
+    std::vector<std::vector<ResultItemValue>> items;
+    items.reserve(rows.size());
+    std::vector<Column> columns;
+    std::map<std::pair<long, int>, size_t> columnOf;
+    for (int r : rows) {
+        items.push_back(resultItemValues(t, r, names));
+        for (const ResultItemValue& item : items.back()) {
+            const auto key = std::make_pair(item.quantity, item.occurrence);
+            if (columnOf.count(key))
+                continue;
+            Column c{item.quantity, item.occurrence, false, RatingKind::PolarisationIndex};
+            c.rated = ratingKindOfQuantity(quantityHeading(names, item.quantity, 1), c.kind);
+            columnOf.emplace(key, columns.size());
+            columns.push_back(c);
+        }
+    }
+
+    const std::string unitWord = utf8(ctx, ctx.texts.text("CsvUnit_15"));
+    const std::string markWord = utf8(ctx, ctx.texts.text("CsvMark_15"));
+    const std::string ratingWord = utf8(ctx, ctx.texts.text("RatingAdvice_30"));
+
+    std::string out = "\xEF\xBB\xBF"; // UTF-8 byte order mark: spreadsheets then read the names right
+    std::string line;
+    for (const char* key : {"CsvBlockNumber_20", "CsvBlockName_20", "CsvElementNumber_20", "CsvElementName_20",
+                            "CsvFunction_20", "CsvDate_20", "CsvTime_20"})
+        addField(line, utf8(ctx, ctx.texts.text(key)));
+    for (const Column& c : columns) {
+        const std::string heading = utf8(ctx, quantityHeading(names, c.quantity, c.occurrence));
+        addField(line, heading);
+        addField(line, heading + " " + unitWord);
+        addField(line, heading + " " + markWord);
+        if (c.rated)
+            addField(line, heading + " " + ratingWord);
+    }
+    out += line + "\r\n";
+
+    std::vector<const ResultItemValue*> byColumn(columns.size());
+    for (size_t k = 0; k < rows.size(); ++k) {
+        const int r = rows[k];
+        const std::string& pos = t.cell(1, r);
+        const std::string& nameCell = t.cell(2, r);
+        std::string function = names.function(functionCodeOf(t, r));
+        std::replace(function.begin(), function.end(), '$', ' ');
+        line.clear();
+        addField(line, std::to_string(digitsValue(nthLine(pos, 2))));
+        addField(line, utf8(ctx, nthLine(nameCell, 2)));
+        addField(line, std::to_string(digitsValue(nthLine(pos, 3))));
+        addField(line, utf8(ctx, nthLine(nameCell, 3)));
+        addField(line, utf8(ctx, function));
+        addField(line, utf8(ctx, oneLine(t.cell(7, r))));
+        addField(line, utf8(ctx, oneLine(t.cell(8, r))));
+        std::fill(byColumn.begin(), byColumn.end(), nullptr);
+        for (const ResultItemValue& item : items[k])
+            byColumn[columnOf.at({item.quantity, item.occurrence})] = &item;
+        for (size_t c = 0; c < columns.size(); ++c) {
+            const ResultItemValue* item = byColumn[c];
+            const bool number = item && item->value.hasNumber;
+            line += ',';
+            if (number)
+                line += plainNumber(item->value.number);
+            line += ',';
+            if (number)
+                line += csvField(utf8(ctx, item->value.baseUnit));
+            line += ',';
+            if (item)
+                line += markText(item->value);
+            if (columns[c].rated) {
+                line += ',';
+                if (number) {
+                    const RatingKind kind = columns[c].kind;
+                    const char* key = ratingLanguageKey(kind, rateValue(kind, item->value.number));
+                    line += csvField(utf8(ctx, ctx.texts.text(key)));
+                }
+            }
+        }
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+QString proposedValuesCsvName(const QString& currentFileName)
+{
+    if (currentFileName.isEmpty())
+        return {};
+    const qsizetype slash = std::max(currentFileName.lastIndexOf(u'/'), currentFileName.lastIndexOf(u'\\'));
+    const qsizetype dot = currentFileName.indexOf(u'.', slash + 1);
+    return (dot < 0 ? currentFileName : currentFileName.left(dot)) + QStringLiteral(".csv");
+}
+
+bool runValuesCsvExport(StructureContext& ctx)
+{
+    FileDialogRequest r;
+    r.title = ctx.texts.text("ExportCsvTo_40");
+    r.filterName = ctx.texts.text("CsvFiles_12");
+    r.pattern = QStringLiteral("*.csv");
+    r.proposedName = proposedValuesCsvName(ctx.document.fileName);
+    for (;;) {
+        const auto chosen = ctx.prompts->saveFileName(r);
+        if (!chosen)
+            return false;
+        QString path = *chosen;
+        const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+        if (path.indexOf(u'.', slash + 1) < 0)
+            path += QStringLiteral(".csv");
+        r.proposedName = path;
+        if (canBeRead(path)) {
+            const unsigned answer = askToReplace(ctx, path);
+            if (answer == MbNo)
+                continue;
+            if (answer != MbYes)
+                return false;
+        } else if (QFileInfo::exists(path)) {
+            ctx.prompts->message(MsgType::Error, ctx.texts.text("Error_30"), MbOK);
+            continue;
+        }
+        QString failure;
+        if (!writeFileSafely(path, valuesCsv(ctx), &failure)) {
+            ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
+            return false;
+        }
+        return true;
+    }
+}
+
+} // namespace zentrova

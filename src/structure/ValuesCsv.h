@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+#include <string>
+
+namespace zentrova {
+
+struct StructureContext;
+
+// Text as one RFC 4180 field: quoted when it holds a comma, a quote, CR or
+// LF (quotes doubled), as it is otherwise.
+std::string csvField(const std::string& utf8);
+
+// The results of the open structure as CSV for spreadsheets, in UTF-8 with a
+// byte order mark, rows ended by CR LF. A heading row, then one row per
+// result: block number and name, element number and name, function, date,
+// time, and for every quantity any result of the structure has (in the order
+// they first appear) its value as a plain number in the base unit ("."
+// decimal point; empty when the value is no number), the base unit, and the
+// marks ("<", ">", "!"); after PI and DAR their rating, which is advice.
+std::string valuesCsv(const StructureContext& ctx);
+
+// The name the CSV file dialog offers: the structure file's name with ".csv"
+// (empty when no file is open).
+QString proposedValuesCsvName(const QString& currentFileName);
+
+// File > Export CSV without its window: asks for the file through
+// ctx.prompts (and whether to replace one), writes it safely. True when a
+// file was written.
+bool runValuesCsvExport(StructureContext& ctx);
+
+} // namespace zentrova

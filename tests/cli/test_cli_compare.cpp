@@ -1,0 +1,186 @@
+// Comparing two inspections: the core's matching and warnings, and
+// zentrova-cli compare on two structure files the program's writer made.
+#include "base/FileIO.h"
+#include "base/Progress.h"
+#include "comm/Receive.h"
+#include "report/ReportPages.h"
+#include "structure/InspectionComparison.h"
+#include "structure/StructureContext.h"
+#include "structure/StructureFile.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <cmath>
+
+using namespace zentrova;
+using namespace zentrova::test;
+
+namespace {
+
+struct Point {
+    long block, element;
+    const char* blockName;
+    const char* elementName;
+    const char* function; // code and name, as the row holds them
+    const char* results;
+    const char* subResults;
+};
+
+// Riso 501, R60s 504, DAR 506, PI 507; MOhm 507, GOhm 508, no unit 500.
+const Point OldPoints[] = {
+    {1, 1, "Hall", "Motor", "501\rDiagnostic test (DAR, PI)", "5015082\r5075003.0", ""},
+    {1, 2, "Hall", "Pump", "501\rDiagnostic test (DAR, PI)", "501507800\r5065001.3", "504507<1"},
+    {1, 3, "Hall", "Fan", "500\rInsulation resistance", "501508>550", ""},
+    {2, 1, "Yard", "Gate", "500\rInsulation resistance", "501507100", ""},
+    {2, 2, "Yard", "Light", "500\rInsulation resistance", "50150750", ""},
+    {1, 4, "Hall", "Old name", "500\rInsulation resistance", "50150710", ""},
+};
+const Point NewPoints[] = {
+    {1, 1, "Hall", "Motor", "501\rDiagnostic test (DAR, PI)", "5015080,9\r5075001.5",
+     ""}, // halved, PI good -> questionable
+    {1, 2, "Hall", "Pump", "501\rDiagnostic test (DAR, PI)", "501507500\r5065001.26", "5045070.2"},
+    {1, 3, "Hall", "Fan", "500\rInsulation resistance", "501508200", ""},     // at least 550 before: surely halved
+    {1, 4, "Hall", "New name", "500\rInsulation resistance", "50150710", ""}, // renamed
+    {3, 5, "Yard", "Light", "500\rInsulation resistance", "50150760", ""},    // renumbered
+    {3, 6, "Yard", "Heater", "500\rInsulation resistance", "5015081", ""},    // added
+};
+
+template <size_t N>
+void fill(AppContext& c, const Point (&points)[N])
+{
+    c.familyCode = 14;
+    applyFamilyProfile(c);
+    ResultTable& t = c.document.structure.table;
+    t.setCell(1, 0, "TIVE5kV\rHW 1.02\rFW 3.10\r12345678\r\r\r\r");
+    for (const Point& p : points) {
+        const int r = t.appendRow();
+        t.setCell(1, r, "1\r" + std::to_string(p.block) + "\r" + std::to_string(p.element));
+        t.setCell(2, r, std::string("001\r") + p.blockName + "\r" + p.elementName + "\r6,13");
+        t.setCell(3, r, p.function);
+        t.setCell(4, r, p.results);
+        t.setCell(5, r, p.subResults);
+        t.setCell(7, r, "12.03.2024");
+        t.setCell(8, r, "10:15");
+    }
+}
+
+const QuantityChange* find(const PointComparison& p, const char* quantity)
+{
+    for (const QuantityChange& q : p.quantities)
+        if (q.quantityName == quantity)
+            return &q;
+    return nullptr;
+}
+
+TEST(InspectionComparison, MatchesRenamedAndRenumberedPointsAndWarnsOfFalls)
+{
+    LoadedProgram older, newer;
+    fill(*older.ctx, OldPoints);
+    fill(*newer.ctx, NewPoints);
+    const InspectionComparison c = compareInspections(*older.ctx, *newer.ctx);
+
+    ASSERT_EQ(c.points.size(), 5u);
+    ASSERT_EQ(c.onlyOld.size(), 1u);
+    EXPECT_EQ(c.onlyOld[0].elementName, "Gate");
+    ASSERT_EQ(c.onlyNew.size(), 1u);
+    EXPECT_EQ(c.onlyNew[0].elementName, "Heater");
+    struct Expect {
+        const char* newName;
+        const char* oldName;
+        long oldBlock;
+        PointMatch match;
+    };
+    const Expect matches[] = {{"Motor", "Motor", 1, PointMatch::SameNumbersAndNames},
+                              {"Pump", "Pump", 1, PointMatch::SameNumbersAndNames},
+                              {"Fan", "Fan", 1, PointMatch::SameNumbersAndNames},
+                              {"New name", "Old name", 1, PointMatch::SameNumbers},
+                              {"Light", "Light", 2, PointMatch::SameNames}};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(c.points[i].newer.elementName, matches[i].newName) << i;
+        EXPECT_EQ(c.points[i].older.elementName, matches[i].oldName) << i;
+        EXPECT_EQ(c.points[i].older.block, matches[i].oldBlock) << i;
+        EXPECT_EQ(c.points[i].match, matches[i].match) << i;
+    }
+
+    struct Change {
+        size_t point;
+        const char* quantity;
+        double percent;
+        bool halved, ratingFell;
+    };
+    const Change changes[] = {
+        {0, "Riso", -55, true, false},           {0, "PI", -50, false, true},  {1, "Riso", -37.5, false, false},
+        {1, "DAR", -3.0769230769, false, false}, // good to good
+        {1, "R60s", -80, false, false},          // was at most 1 MOhm: no certain fall
+        {2, "Riso", -63.636363636, true, false}, {3, "Riso", 0, false, false}, {4, "Riso", 20, false, false},
+    };
+    for (const Change& ch : changes) {
+        SCOPED_TRACE(std::to_string(ch.point) + " " + ch.quantity);
+        const QuantityChange* q = find(c.points[ch.point], ch.quantity);
+        ASSERT_NE(q, nullptr);
+        ASSERT_TRUE(q->hasChange);
+        EXPECT_NEAR(q->changePercent, ch.percent, 1e-6);
+        EXPECT_EQ(q->resistanceHalved, ch.halved);
+        EXPECT_EQ(q->ratingFell, ch.ratingFell);
+    }
+    EXPECT_EQ(c.flagCount(), 3);
+}
+
+TEST(InspectionComparison, CliComparesTwoWrittenFiles)
+{
+    ProgramDir dir;
+    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-cli");
+    const QString exe = dir.file(QStringLiteral("zentrova-cli"));
+    ASSERT_TRUE(QFile::copy(built, exe));
+    for (int which : {0, 1}) {
+        LoadedProgram p;
+        if (which == 0)
+            fill(*p.ctx, OldPoints);
+        else
+            fill(*p.ctx, NewPoints);
+        NullProgress progress;
+        buildTreeFromResults(*p.ctx, progress);
+        ReportPages pages;
+        const QString file = dir.file(which == 0 ? QStringLiteral("old.ZIT") : QStringLiteral("new.ZIT"));
+        ASSERT_TRUE(writeFileSafely(file, composeStructureFile(*p.ctx, pages), nullptr));
+    }
+    QProcess run;
+    run.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT")), dir.file(QStringLiteral("new.ZIT")),
+                    QStringLiteral("--json"), QStringLiteral("--csv"), dir.file(QStringLiteral("cmp.csv"))});
+    ASSERT_TRUE(run.waitForFinished(30000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
+    EXPECT_EQ(json.value(QStringLiteral("points")).toArray().size(), 5);
+    EXPECT_EQ(json.value(QStringLiteral("warnings")).toInt(), 3);
+    const QJsonArray onlyOld = json.value(QStringLiteral("onlyOld")).toArray();
+    ASSERT_EQ(onlyOld.size(), 1);
+    EXPECT_EQ(onlyOld[0].toObject().value(QStringLiteral("elementName")).toString(), QStringLiteral("Gate"));
+    const QJsonObject motorRiso =
+        json.value(QStringLiteral("points"))[0].toObject().value(QStringLiteral("quantities")).toArray()[0].toObject();
+    EXPECT_EQ(motorRiso.value(QStringLiteral("quantity")).toString(), QStringLiteral("Riso"));
+    EXPECT_EQ(motorRiso.value(QStringLiteral("old")).toObject().value(QStringLiteral("value")).toDouble(), 2e9);
+    EXPECT_EQ(motorRiso.value(QStringLiteral("new")).toObject().value(QStringLiteral("value")).toDouble(), 9e8);
+
+    const std::string csv = dir.readFile(QStringLiteral("cmp.csv"));
+    EXPECT_NE(csv.find("1,1,1,1,Hall,Motor,\"Diagnostic test (DAR, PI)\",Riso,2000000000,,900000000,,Ohm,-55,"
+                       "Insulation resistance fell by more than half\r\n"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find("2,1,,,Yard,Gate,,,,,,,,,Only in the old file\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",,3,6,Yard,Heater,,,,,,,,,Only in the new file\r\n"), std::string::npos) << csv;
+
+    QProcess text;
+    text.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT"))});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    EXPECT_EQ(text.exitCode(), 1);
+}
+
+} // namespace

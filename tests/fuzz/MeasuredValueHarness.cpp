@@ -1,0 +1,40 @@
+// Result values with their unit names: the bytes up to the first byte 0 are
+// the value text, the rest the unit name. Whatever the bytes, a number read
+// is finite, the marks are those the text holds, and the plain number written
+// for it reads back as the same number.
+#include "FuzzHarness.h"
+
+#include "structure/MeasuredValue.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace zentrova::fuzz {
+
+int fuzzMeasuredValue(const uint8_t* data, size_t size)
+{
+    const std::string_view all(reinterpret_cast<const char*>(data), size);
+    const size_t zero = all.find('\0');
+    const std::string_view text = all.substr(0, zero);
+    const std::string_view unit = zero == std::string_view::npos ? std::string_view() : all.substr(zero + 1);
+
+    const MeasuredValue v = parseMeasuredValue(text, unit);
+    if (v.flagged != (text.find('!') != std::string_view::npos))
+        violated("measured value", "the flag does not follow the text's \"!\"");
+    const bool below = text.find('<') != std::string_view::npos, above = text.find('>') != std::string_view::npos;
+    const ValueBound bound = below ? ValueBound::AtMost : above ? ValueBound::AtLeast : ValueBound::Exact;
+    if (v.bound != bound)
+        violated("measured value", "the bound does not follow the text's marks");
+    if (!v.hasNumber)
+        return 0;
+    if (!std::isfinite(v.number))
+        violated("measured value", "a number that is not finite");
+    const std::string plain = plainNumber(v.number);
+    double back = 0;
+    const auto r = std::from_chars(plain.data(), plain.data() + plain.size(), back);
+    if (r.ec != std::errc() || back != v.number || plain.find(',') != std::string::npos)
+        violated("measured value", "the plain number does not read back");
+    return 0;
+}
+
+} // namespace zentrova::fuzz
