@@ -9,6 +9,7 @@
 #include "shell/AppContext.h"
 #include "shell/Startup.h"
 #include "structure/InspectionComparison.h"
+#include "structure/RecordDetail.h"
 #include "structure/StructureContext.h"
 #include "structure/ValuesCsv.h"
 
@@ -125,5 +126,17 @@ void BM_CompareInspectionsAsCsv(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * ResultCount);
 }
 BENCHMARK(BM_CompareInspectionsAsCsv)->Unit(benchmark::kMillisecond);
+
+// The record panel for the last result of the largest table: the position
+// names, the function and every item, as the panel shows them.
+void BM_RecordDetailOfTheLastResult(benchmark::State& state)
+{
+    const AppContext& ctx = *inspection(false).ctx;
+    for (auto _ : state) {
+        const RecordDetail d = recordDetail(ctx, ResultCount);
+        benchmark::DoNotOptimize(d.items.data());
+    }
+}
+BENCHMARK(BM_RecordDetailOfTheLastResult)->Unit(benchmark::kMicrosecond);
 
 } // namespace
