@@ -233,31 +233,8 @@ bool runExport(StructureContext& ctx, const ReportPages& pages, const ExportForm
     r.filterName = ctx.texts.text("TextFiles_12");
     r.pattern = QStringLiteral("*.TXT");
     r.proposedName = proposedExportName(ctx.document.fileName);
-    for (;;) {
-        const auto chosen = ctx.prompts->saveFileName(r);
-        if (!chosen)
-            return false;
-        const QString path = exportFileName(*chosen);
-        r.proposedName = path;
-        if (canBeRead(path)) {
-            const unsigned answer = askToReplace(ctx, path);
-            if (answer == MbNo)
-                continue;
-            if (answer != MbYes)
-                return false;
-        } else if (QFileInfo::exists(path)) {
-            // There, but not readable: say so and ask again.
-            ctx.prompts->message(MsgType::Error, ctx.texts.text("Error_30"), MbOK);
-            continue;
-        }
-        const std::string bytes = exportText(ctx, pages, format, progress);
-        QString failure;
-        if (!writeFileSafely(path, bytes, &failure)) {
-            ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
-            return false;
-        }
-        return true;
-    }
+    const auto path = chooseFileToWrite(ctx, r, exportFileName);
+    return path && writeChosenFile(ctx, *path, exportText(ctx, pages, format, progress));
 }
 
 } // namespace zentrova

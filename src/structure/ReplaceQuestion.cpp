@@ -4,6 +4,8 @@
 #include "base/Prompts.h"
 #include "language/LanguageContext.h"
 
+#include <QFileInfo>
+
 namespace zentrova {
 
 unsigned askToReplace(const LanguageContext& ctx, const QString& path)
@@ -14,6 +16,39 @@ unsigned askToReplace(const LanguageContext& ctx, const QString& path)
     const std::string question =
         ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40");
     return ctx.prompts->message(MsgType::Warning, question, MbYes | MbNo | MbCancel);
+}
+
+std::optional<QString> chooseFileToWrite(const LanguageContext& ctx, FileDialogRequest request,
+                                         const std::function<QString(const QString&)>& completeName)
+{
+    for (;;) {
+        const auto chosen = ctx.prompts->saveFileName(request);
+        if (!chosen)
+            return std::nullopt;
+        const QString path = completeName(*chosen);
+        request.proposedName = path;
+        if (canBeRead(path)) {
+            const unsigned answer = askToReplace(ctx, path);
+            if (answer == MbNo)
+                continue;
+            if (answer != MbYes)
+                return std::nullopt;
+        } else if (QFileInfo::exists(path)) {
+            // There, but not readable: say so and ask again.
+            ctx.prompts->message(MsgType::Error, ctx.texts.text("Error_30"), MbOK);
+            continue;
+        }
+        return path;
+    }
+}
+
+bool writeChosenFile(const LanguageContext& ctx, const QString& path, std::string_view bytes)
+{
+    QString failure;
+    if (writeFileSafely(path, bytes, &failure))
+        return true;
+    ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
+    return false;
 }
 
 } // namespace zentrova

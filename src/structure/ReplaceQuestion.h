@@ -1,6 +1,10 @@
 #pragma once
 #include <QString>
 
+#include <functional>
+#include <optional>
+#include <string_view>
+
 namespace zentrova {
 
 struct LanguageContext;
@@ -9,5 +13,19 @@ struct LanguageContext;
 // Yes, No and Cancel: the name, "AlreadyExists_40", "ReplaceIt_40").
 // MbYes when there is nothing to ask: the file cannot be read (is not there).
 unsigned askToReplace(const LanguageContext& ctx, const QString& path);
+
+struct FileDialogRequest;
+
+// The save dialog of an export: asks for a file, completes the chosen name
+// (`completeName`, e.g. an extension for a name without one), asks before
+// replacing a file that is there (No asks again, Cancel gives up) and says
+// so when a file is there but cannot be read. The path, or nothing when the
+// user gave up.
+std::optional<QString> chooseFileToWrite(const LanguageContext& ctx, FileDialogRequest request,
+                                         const std::function<QString(const QString&)>& completeName);
+
+// Writes `bytes` to `path` safely; a failure is shown with the path and the
+// system's reason. True when written.
+bool writeChosenFile(const LanguageContext& ctx, const QString& path, std::string_view bytes);
 
 } // namespace zentrova

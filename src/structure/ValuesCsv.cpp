@@ -168,32 +168,11 @@ bool runValuesCsvExport(StructureContext& ctx)
     r.filterName = ctx.texts.text("CsvFiles_12");
     r.pattern = QStringLiteral("*.csv");
     r.proposedName = proposedValuesCsvName(ctx.document.fileName);
-    for (;;) {
-        const auto chosen = ctx.prompts->saveFileName(r);
-        if (!chosen)
-            return false;
-        QString path = *chosen;
-        const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-        if (path.indexOf(u'.', slash + 1) < 0)
-            path += QStringLiteral(".csv");
-        r.proposedName = path;
-        if (canBeRead(path)) {
-            const unsigned answer = askToReplace(ctx, path);
-            if (answer == MbNo)
-                continue;
-            if (answer != MbYes)
-                return false;
-        } else if (QFileInfo::exists(path)) {
-            ctx.prompts->message(MsgType::Error, ctx.texts.text("Error_30"), MbOK);
-            continue;
-        }
-        QString failure;
-        if (!writeFileSafely(path, valuesCsv(ctx), &failure)) {
-            ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
-            return false;
-        }
-        return true;
-    }
+    const auto path = chooseFileToWrite(ctx, r, [](const QString& chosen) {
+        const qsizetype slash = std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\'));
+        return chosen.indexOf(u'.', slash + 1) < 0 ? chosen + QStringLiteral(".csv") : chosen;
+    });
+    return path && writeChosenFile(ctx, *path, valuesCsv(ctx));
 }
 
 } // namespace zentrova
