@@ -163,11 +163,18 @@ QString proposedValuesCsvName(const QString& currentFileName)
 
 bool runValuesCsvExport(StructureContext& ctx)
 {
+    return saveCsvThroughDialog(ctx, "ExportCsvTo_40", proposedValuesCsvName(ctx.document.fileName),
+                                [&ctx] { return valuesCsv(ctx); });
+}
+
+bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,
+                          const std::function<std::string()>& csv)
+{
     FileDialogRequest r;
-    r.title = ctx.texts.text("ExportCsvTo_40");
+    r.title = ctx.texts.text(titleKey);
     r.filterName = ctx.texts.text("CsvFiles_12");
     r.pattern = QStringLiteral("*.csv");
-    r.proposedName = proposedValuesCsvName(ctx.document.fileName);
+    r.proposedName = proposedName;
     for (;;) {
         const auto chosen = ctx.prompts->saveFileName(r);
         if (!chosen)
@@ -188,7 +195,7 @@ bool runValuesCsvExport(StructureContext& ctx)
             continue;
         }
         QString failure;
-        if (!writeFileSafely(path, valuesCsv(ctx), &failure)) {
+        if (!writeFileSafely(path, csv(), &failure)) {
             ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + failure), MbOK);
             return false;
         }
