@@ -73,6 +73,8 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
+    // One line per quantity: a warning is read across, not folded.
+    table_->setWordWrap(false);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setHorizontalHeaderLabels({t("CsvBlockName_20"), t("CsvElementName_20"), t("CsvFunction_20"),
                                        t("CmpQuantity_20"), t("CmpOld_15"), t("CmpNew_15"), t("CmpChange_20"),
@@ -92,7 +94,7 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     layout->addLayout(buttons);
     connect(saveButton_, &QPushButton::clicked, this, &ComparisonDialog::saveCsv);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
-    resize(900, 560);
+    resize(1120, 560);
     fill();
 }
 
@@ -139,7 +141,9 @@ void ComparisonDialog::fill()
                         QString::fromStdString(changePercentText(q.changePercent)));
             const std::string w = comparisonWarningText(ctx, q);
             if (!w.empty()) {
-                put(r, WarningColumn, QString::fromStdString(w))->setIcon(warning);
+                QTableWidgetItem* cell = put(r, WarningColumn, QString::fromStdString(w));
+                cell->setIcon(warning);
+                cell->setToolTip(cell->text());
                 for (int c = 0; c < ColumnCount; ++c)
                     if (QTableWidgetItem* cell = table_->item(r, c))
                         cell->setForeground(red);

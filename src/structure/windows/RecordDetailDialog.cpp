@@ -58,8 +58,12 @@ void RecordDetailDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("RecordDetail_30"));
-    items_->setHorizontalHeaderLabels(
-        {t("ItemKind_20"), t("Quantity_20"), t("Value_20"), t("Unit_20"), t("RatingAdvice_30")});
+    // The text also heads CSV columns after a quantity's name ("PI rating
+    // (advice)"), so it starts small; a column heading starts capitalised.
+    QString rating = t("RatingAdvice_30");
+    if (!rating.isEmpty())
+        rating[0] = rating[0].toUpper();
+    items_->setHorizontalHeaderLabels({t("ItemKind_20"), t("Quantity_20"), t("Value_20"), t("Unit_20"), rating});
     orderNote_->setText(t("OrderNotKept_60"));
     closeButton_->setText(t("&Close_11"));
     if (detail_.row > 0)
