@@ -283,6 +283,11 @@ const std::vector<std::string_view>& interfaceKeys()
         "CmpOnlyNew_40",
         "CmpResistanceHalved_60",
         "CmpRatingFell_60",
+        "&CompareWith_30",
+        "CompareWith_40",
+        "Comparison_30",
+        "&SaveCsv_30",
+        "SaveComparisonCsv_40",
         // instrument's data dialog
         "InstrumentsData_30",
         "Instrument_25",

@@ -124,11 +124,28 @@ std::string pointText(const StructureContext& ctx, const MeasuringPoint& p)
 
 std::string percentText(double v)
 {
+    return changePercentText(v);
+}
+
+std::string warningsText(const StructureContext& ctx, const QuantityChange& q)
+{
+    return comparisonWarningText(ctx, q);
+}
+
+std::string valueText(const MeasuredValue& v)
+{
+    return v.hasNumber ? plainNumber(v.number) : std::string();
+}
+
+} // namespace
+
+std::string changePercentText(double v)
+{
     const double rounded = std::round(v * 10.0) / 10.0;
     return plainNumber(rounded == 0 ? 0.0 : rounded);
 }
 
-std::string warningsText(const StructureContext& ctx, const QuantityChange& q)
+std::string comparisonWarningText(const StructureContext& ctx, const QuantityChange& q)
 {
     std::string s;
     if (q.resistanceHalved)
@@ -141,13 +158,6 @@ std::string warningsText(const StructureContext& ctx, const QuantityChange& q)
     }
     return s;
 }
-
-std::string valueText(const MeasuredValue& v)
-{
-    return v.hasNumber ? plainNumber(v.number) : std::string();
-}
-
-} // namespace
 
 bool PointComparison::flagged() const
 {

@@ -1,6 +1,8 @@
 #include "structure/RecordDetail.h"
 
 #include "base/TextRules.h"
+#include "structure/InsulationRating.h"
+#include "structure/MeasuredValue.h"
 #include "structure/ResultsGrid.h"
 #include "structure/StructureContext.h"
 
@@ -93,6 +95,28 @@ std::string numberAndName(long number, const std::string& name)
     return text;
 }
 
+// The rating's language key of a PI or DAR value; null when the item is
+// another quantity, no number, or a bound that leaves the class open.
+const char* ratingKeyOf(const ResultToken& t)
+{
+    RatingKind kind;
+    if (!ratingKindOfQuantity(t.quantity, kind))
+        return nullptr;
+    const bool bound = t.comparator == "<" || t.comparator == ">";
+    const MeasuredValue v = parseMeasuredValue((bound ? t.comparator : std::string()) + t.value, t.unit);
+    if (!v.hasNumber)
+        return nullptr;
+    const RatingClass rating = rateValue(kind, v.number);
+    // "<" stands before a value below the range, ">" before one above it.
+    if (v.bound == ValueBound::AtMost && v.number > ratingBands(kind)[1].from)
+        return nullptr;
+    if (v.bound == ValueBound::AtMost)
+        return ratingLanguageKey(kind, RatingClass::Dangerous);
+    if (v.bound == ValueBound::AtLeast && rating != RatingClass::Best)
+        return nullptr;
+    return ratingLanguageKey(kind, rating);
+}
+
 RecordDetailItem itemOf(const StructureContext& ctx, RecordItemKind kind, const std::string& line)
 {
     RecordDetailItem item;
@@ -112,6 +136,8 @@ RecordDetailItem itemOf(const StructureContext& ctx, RecordItemKind kind, const 
     item.marked = t.marked;
     if (t.marked)
         item.value += " !";
+    if (const char* key = ratingKeyOf(t))
+        item.rating = ctx.texts.text(key);
     return item;
 }
 

@@ -24,6 +24,11 @@ struct RecordDetailItem {
     std::string value;
     std::string unit;    // coded items only
     bool marked = false; // the "!": the grid shows the line in red
+    // The rating's name (advice, from the language file) of a PI or DAR value
+    // that is a number; empty for every other item. A value beyond the
+    // instrument's range ("<" or ">") is rated only when every value on its
+    // side of the bound is in one class.
+    std::string rating;
 };
 
 // The full record behind one result table row.

@@ -163,16 +163,23 @@ QString proposedValuesCsvName(const QString& currentFileName)
 
 bool runValuesCsvExport(StructureContext& ctx)
 {
+    return saveCsvThroughDialog(ctx, "ExportCsvTo_40", proposedValuesCsvName(ctx.document.fileName),
+                                [&ctx] { return valuesCsv(ctx); });
+}
+
+bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,
+                          const std::function<std::string()>& csv)
+{
     FileDialogRequest r;
-    r.title = ctx.texts.text("ExportCsvTo_40");
+    r.title = ctx.texts.text(titleKey);
     r.filterName = ctx.texts.text("CsvFiles_12");
     r.pattern = QStringLiteral("*.csv");
-    r.proposedName = proposedValuesCsvName(ctx.document.fileName);
+    r.proposedName = proposedName;
     const auto path = chooseFileToWrite(ctx, r, [](const QString& chosen) {
         const qsizetype slash = std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\'));
         return chosen.indexOf(u'.', slash + 1) < 0 ? chosen + QStringLiteral(".csv") : chosen;
     });
-    return path && writeChosenFile(ctx, *path, valuesCsv(ctx));
+    return path && writeChosenFile(ctx, *path, csv());
 }
 
 } // namespace zentrova

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 #include <string>
 
 namespace zentrova {
@@ -27,5 +28,11 @@ QString proposedValuesCsvName(const QString& currentFileName);
 // ctx.prompts (and whether to replace one), writes it safely. True when a
 // file was written.
 bool runValuesCsvExport(StructureContext& ctx);
+
+// The save steps of a CSV file: the file dialog titled by `titleKey`, ".csv"
+// added to a name without an extension, the question before replacing a
+// file, then `csv()` written safely. True when a file was written.
+bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,
+                          const std::function<std::string()>& csv);
 
 } // namespace zentrova

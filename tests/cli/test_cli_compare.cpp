@@ -1,5 +1,6 @@
 // Comparing two inspections: the core's matching and warnings, and
 // zentrova-cli compare on two structure files the program's writer made.
+#include "app/windows/MainWindow.h"
 #include "base/FileIO.h"
 #include "base/Progress.h"
 #include "comm/Receive.h"
@@ -7,6 +8,7 @@
 #include "structure/InspectionComparison.h"
 #include "structure/StructureContext.h"
 #include "structure/StructureFile.h"
+#include "structure/windows/ComparisonDialog.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
 
 #include <cmath>
 
@@ -181,6 +185,77 @@ TEST(InspectionComparison, CliComparesTwoWrittenFiles)
     text.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT"))});
     ASSERT_TRUE(text.waitForFinished(30000));
     EXPECT_EQ(text.exitCode(), 1);
+}
+
+// File > Compare with...: the chosen file is the older inspection, the open
+// structure the newer one; the window marks the warnings and saves the CSV.
+TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
+{
+    LoadedProgram older;
+    fill(*older.ctx, OldPoints);
+    NullProgress progress;
+    buildTreeFromResults(*older.ctx, progress);
+    ReportPages pages;
+    LoadedProgram p;
+    const QString oldFile = p.dir.file(QStringLiteral("old.ZIT"));
+    ASSERT_TRUE(writeFileSafely(oldFile, composeStructureFile(*older.ctx, pages), nullptr));
+    AppContext& ctx = *p.ctx;
+    fill(ctx, NewPoints);
+    buildTreeFromResults(ctx, progress);
+    ctx.document.fileName = p.dir.file(QStringLiteral("new.ZIT"));
+
+    MainWindow form(ctx);
+    p.prompts.expectFile(std::nullopt);
+    form.action("&CompareWith_30")->trigger();
+    EXPECT_EQ(form.findChild<ComparisonDialog*>(), nullptr) << "cancelled: no window";
+
+    p.prompts.expectFile(oldFile);
+    form.action("&CompareWith_30")->trigger();
+    auto* dialog = form.findChild<ComparisonDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(p.prompts.fileRequests.back().title, ctx.texts.text("CompareWith_40"));
+    EXPECT_EQ(dialog->comparison().flagCount(), 3);
+    ASSERT_EQ(dialog->comparison().onlyOld.size(), 1u) << "the chosen file is the older one";
+    EXPECT_EQ(dialog->comparison().onlyOld[0].elementName, "Gate");
+
+    QTableWidget* t = dialog->table();
+    int warned = 0, onlyOld = -1, onlyNew = -1;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        const QTableWidgetItem* w = t->item(r, 7);
+        if (w && !w->text().isEmpty()) {
+            ++warned;
+            EXPECT_FALSE(w->icon().isNull()) << r;
+            EXPECT_EQ(t->item(r, 4)->foreground().color(), QColor(Qt::red)) << r;
+        }
+        if (const QTableWidgetItem* f = t->item(r, 2)) {
+            if (f->text() == ctx.decode(ctx.texts.text("CmpOnlyOld_40")))
+                onlyOld = r;
+            if (f->text() == ctx.decode(ctx.texts.text("CmpOnlyNew_40")))
+                onlyNew = r;
+        }
+    }
+    EXPECT_EQ(warned, 3);
+    ASSERT_GE(onlyOld, 0);
+    EXPECT_EQ(t->item(onlyOld, 1)->text(), QStringLiteral("1  Gate"));
+    ASSERT_GE(onlyNew, 0);
+    EXPECT_EQ(t->item(onlyNew, 1)->text(), QStringLiteral("6  Heater"));
+    // The first row: Motor's insulation resistance fell from 2 GOhm to 0.9 GOhm.
+    EXPECT_EQ(t->item(0, 3)->text(), QStringLiteral("Riso"));
+    EXPECT_EQ(t->item(0, 4)->text(), QStringLiteral("2000000000 Ohm"));
+    EXPECT_EQ(t->item(0, 5)->text(), QStringLiteral("900000000 Ohm"));
+    EXPECT_EQ(t->item(0, 6)->text(), QStringLiteral("-55"));
+    // The renumbered point shows its old and new numbers.
+    bool renumbered = false;
+    for (int r = 0; r < t->rowCount(); ++r)
+        renumbered |= t->item(r, 0) && t->item(r, 0)->text() == QStringLiteral("2  Yard -> 3  Yard");
+    EXPECT_TRUE(renumbered);
+
+    const QString csvFile = p.dir.file(QStringLiteral("cmp"));
+    p.prompts.expectFile(csvFile);
+    dialog->findChild<QPushButton*>(QStringLiteral("SaveCsv"))->click();
+    EXPECT_EQ(p.dir.readFile(QStringLiteral("cmp.csv")), comparisonCsv(ctx, dialog->comparison()));
+    EXPECT_EQ(ctx.document.structure.table.rowCount(), int(std::size(NewPoints)) + 1) << "open structure unchanged";
 }
 
 } // namespace

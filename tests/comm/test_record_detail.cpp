@@ -133,6 +133,44 @@ TEST_F(Memory, RowReadFromAStructureFileShowsItsItemsByKind)
     EXPECT_EQ(d.functionName, "Insulation\rresistance");
 }
 
+// PI and DAR values carry their rating (advice); a boundary value goes to the
+// better class, and a bound is rated only when it settles the class.
+TEST_F(Memory, PiAndDarValuesShowTheirRating)
+{
+    table.clear();
+    next = 1;
+    table.setCell(1, 0, "identification");
+    decode(rec(3, 1, 0,
+               coded('R', 7, 0, "2.00") + coded('R', 6, 0, "1.6") + coded('M', 6, 0, "0,99") + coded('R', 7, 0, "<1") +
+                   coded('R', 7, 0, "<3") + coded('R', 7, 0, "> 4 !") + coded('R', 6, 0, ">1.3") +
+                   coded('R', 1, 7, "2.00") + coded('R', 7, 0, "---") + coded('R', 6, 0, "1.2499")));
+    const RecordDetail d = recordDetail(ctx, 1);
+    std::vector<std::string> ratings;
+    for (const RecordDetailItem& i : d.items)
+        ratings.push_back(i.rating);
+    const std::vector<std::string> expected{
+        text("RatingGood_20"),
+        text("RatingExcellent_20"),
+        text("RatingDangerous_20"),
+        text("RatingDangerous_20"),
+        "",
+        text("RatingVeryGood_20"),
+        "",
+        "",
+        "",
+        text("RatingQuestionable_20"),
+    };
+    EXPECT_EQ(ratings, expected);
+    EXPECT_EQ(d.items[5].value, "> 4 !") << "the value itself is shown as before";
+
+    RecordDetailDialog panel(ctx);
+    panel.showRecord(1);
+    QTableWidget* items = panel.itemsTable();
+    EXPECT_FALSE(items->isColumnHidden(4));
+    EXPECT_EQ(items->item(1, 4)->text(), ctx.decode(text("RatingExcellent_20")));
+    EXPECT_EQ(items->horizontalHeaderItem(4)->text().toLower(), ctx.decode(text("RatingAdvice_30")).toLower());
+}
+
 // The results grid opens the panel on a double click and on Enter.
 TEST_F(Memory, GridOpensTheRecordOfTheRowDoubleClickedOrEntered)
 {
@@ -166,6 +204,7 @@ TEST_F(Memory, GridOpensTheRecordOfTheRowDoubleClickedOrEntered)
     EXPECT_EQ(panel.headingValue(0), QStringLiteral("5  Generator G1"));
     EXPECT_EQ(panel.headingValue(2), QStringLiteral("Insulation resistance"));
     EXPECT_FALSE(panel.findChild<QWidget*>(QStringLiteral("OrderNote"))->isVisible());
+    EXPECT_TRUE(items->isColumnHidden(4)) << "no rating column without a PI or DAR value";
 
     grid->setCurrentCell(0, 1);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -173,6 +212,8 @@ TEST_F(Memory, GridOpensTheRecordOfTheRowDoubleClickedOrEntered)
     EXPECT_EQ(panel.detail().row, 1);
     EXPECT_EQ(panel.itemsTable()->rowCount(), 3);
     EXPECT_EQ(panel.itemsTable()->item(0, 1)->text(), QStringLiteral("DAR"));
+    EXPECT_EQ(panel.itemsTable()->item(0, 4)->text(), ctx.decode(text("RatingGood_20")));
+    EXPECT_FALSE(panel.itemsTable()->isColumnHidden(4));
 
     // A new memory may hold another record in that row: the panel closes.
     form.refreshStructureView();

@@ -27,6 +27,7 @@
 #include "structure/RecordDetail.h"
 #include "structure/ResultsGrid.h"
 #include "structure/ValuesCsv.h"
+#include "structure/windows/ComparisonDialog.h"
 #include "structure/windows/ElementTreeView.h"
 #include "structure/windows/RecordDetailDialog.h"
 
@@ -74,6 +75,7 @@ const std::vector<MenuDef>& menuDefs()
           {"&SaveAs_30", false, false},
           {"&Export_30", false, true},
           {"&ExportCsv_30", false, false},
+          {"&CompareWith_30", false, false},
           {"&PrintPreview_30", false, false},
           {"&Exit_30", false, true}}},
         {"&Instrument_30",
@@ -203,6 +205,7 @@ void MainWindow::buildMenus()
     connect(action("&SaveAs_30"), &QAction::triggered, this, &MainWindow::saveStructureAs);
     connect(action("&Export_30"), &QAction::triggered, this, &MainWindow::exportText);
     connect(action("&ExportCsv_30"), &QAction::triggered, this, [this] { runValuesCsvExport(ctx); });
+    connect(action("&CompareWith_30"), &QAction::triggered, this, [this] { compareWithFile(ctx, this); });
     connect(action("&PrintPreview_30"), &QAction::triggered, this, &MainWindow::openPrintPreview);
     connect(action("&ReceiveResults_30"), &QAction::triggered, this, &MainWindow::receiveResults);
     connect(action("&InstrumentsData_30"), &QAction::triggered, this, &MainWindow::showInstrumentInfo);

@@ -11,11 +11,14 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zentrova {
 
 namespace {
 
-constexpr int ItemColumns = 4; // kind, quantity, value, unit
+constexpr int ItemColumns = 5; // kind, quantity, value, unit, rating (shown only when an item has one)
+constexpr int RatingColumn = 4;
 
 } // namespace
 
@@ -55,7 +58,12 @@ void RecordDetailDialog::applyTexts()
 {
     auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
     setWindowTitle(t("RecordDetail_30"));
-    items_->setHorizontalHeaderLabels({t("ItemKind_20"), t("Quantity_20"), t("Value_20"), t("Unit_20")});
+    // The text also heads CSV columns after a quantity's name ("PI rating
+    // (advice)"), so it starts small; a column heading starts capitalised.
+    QString rating = t("RatingAdvice_30");
+    if (!rating.isEmpty())
+        rating[0] = rating[0].toUpper();
+    items_->setHorizontalHeaderLabels({t("ItemKind_20"), t("Quantity_20"), t("Value_20"), t("Unit_20"), rating});
     orderNote_->setText(t("OrderNotKept_60"));
     closeButton_->setText(t("&Close_11"));
     if (detail_.row > 0)
@@ -93,7 +101,7 @@ void RecordDetailDialog::fill()
     items_->setRowCount(int(detail_.items.size()));
     for (int r = 0; r < int(detail_.items.size()); ++r) {
         const RecordDetailItem& item = detail_.items[size_t(r)];
-        const std::string* cells[ItemColumns] = {&item.kindName, &item.quantity, &item.value, &item.unit};
+        const std::string* cells[ItemColumns] = {&item.kindName, &item.quantity, &item.value, &item.unit, &item.rating};
         for (int c = 0; c < ItemColumns; ++c) {
             auto* cell = new QTableWidgetItem(shown(*cells[c]));
             if (c == 2)
@@ -103,7 +111,11 @@ void RecordDetailDialog::fill()
             items_->setItem(r, c, cell);
         }
     }
-    // The unit column takes the rest of the width.
+    // The rating column is there only for a record with a PI or DAR value;
+    // the last column shown takes the rest of the width.
+    const bool rated = std::any_of(detail_.items.begin(), detail_.items.end(),
+                                   [](const RecordDetailItem& i) { return !i.rating.empty(); });
+    items_->setColumnHidden(RatingColumn, !rated);
     for (int c = 0; c + 1 < ItemColumns; ++c)
         items_->resizeColumnToContents(c);
     orderNote_->setVisible(!detail_.arrivalOrder);

@@ -1,0 +1,204 @@
+#include "structure/windows/ComparisonDialog.h"
+
+#include "base/FileIO.h"
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "report/CellMarkup.h"
+#include "shell/AppContext.h"
+#include "shell/Startup.h"
+#include "structure/MeasuredValue.h"
+#include "structure/StructureFile.h"
+#include "structure/ValuesCsv.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+namespace {
+
+enum Column {
+    BlockColumn,
+    ElementColumn,
+    FunctionColumn,
+    QuantityColumn,
+    OldColumn,
+    NewColumn,
+    ChangeColumn,
+    WarningColumn,
+    ColumnCount
+};
+
+QString numberAndName(const AppContext& ctx, long number, const std::string& name)
+{
+    QString s = QString::number(number);
+    if (!name.empty())
+        s += QStringLiteral("  ") + ctx.decode(name).replace(u'\r', u' ');
+    return s;
+}
+
+// A side's value as the outputs write it: marks, the number in its base unit,
+// the unit; "-" when the quantity is not on that side.
+QString valueShown(const AppContext& ctx, bool present, const MeasuredValue& v)
+{
+    if (!present)
+        return QStringLiteral("-");
+    QString s = QString::fromStdString(markText(v) + (v.hasNumber ? plainNumber(v.number) : std::string("?")));
+    if (!v.baseUnit.empty())
+        s += u' ' + ctx.decode(v.baseUnit);
+    return s;
+}
+
+} // namespace
+
+ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison comparison, const QString& olderFile,
+                                   QWidget* parent)
+    : QDialog(parent), ctx(newer), comparison_(std::move(comparison)), olderFile_(olderFile)
+{
+    setObjectName(QStringLiteral("Comparison"));
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    setWindowTitle(t("Comparison_30"));
+    auto* layout = new QVBoxLayout(this);
+    files_ = new QLabel(this);
+    files_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(files_);
+    table_ = new QTableWidget(0, ColumnCount, this);
+    table_->setObjectName(QStringLiteral("ComparisonTable"));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    // One line per quantity: a warning is read across, not folded.
+    table_->setWordWrap(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setHorizontalHeaderLabels({t("CsvBlockName_20"), t("CsvElementName_20"), t("CsvFunction_20"),
+                                       t("CmpQuantity_20"), t("CmpOld_15"), t("CmpNew_15"), t("CmpChange_20"),
+                                       t("CmpWarning_20")});
+    layout->addWidget(table_, 1);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("ComparisonSummary"));
+    layout->addWidget(summary_);
+    auto* buttons = new QHBoxLayout;
+    saveButton_ = new QPushButton(t("&SaveCsv_30"), this);
+    saveButton_->setObjectName(QStringLiteral("SaveCsv"));
+    closeButton_ = new QPushButton(t("&Close_11"), this);
+    closeButton_->setDefault(true);
+    buttons->addWidget(saveButton_);
+    buttons->addStretch();
+    buttons->addWidget(closeButton_);
+    layout->addLayout(buttons);
+    connect(saveButton_, &QPushButton::clicked, this, &ComparisonDialog::saveCsv);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
+    resize(1120, 560);
+    fill();
+}
+
+void ComparisonDialog::fill()
+{
+    files_->setText(ctx.decode(ctx.texts.text("CmpOld_15")) + QStringLiteral(": ") + olderFile_ + u'\n' +
+                    ctx.decode(ctx.texts.text("CmpNew_15")) + QStringLiteral(": ") + ctx.document.fileName);
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QColor red = colourOf(LineColour::Red);
+    auto put = [&](int r, int c, const QString& text) {
+        auto* cell = new QTableWidgetItem(text);
+        if (c == OldColumn || c == NewColumn || c == ChangeColumn)
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table_->setItem(r, c, cell);
+        return cell;
+    };
+    // A point matched by its names or its numbers only shows both.
+    auto both = [&](long oldNumber, const std::string& oldName, long newNumber, const std::string& newName) {
+        const QString o = numberAndName(ctx, oldNumber, oldName), n = numberAndName(ctx, newNumber, newName);
+        return o == n ? n : o + QStringLiteral(" -> ") + n;
+    };
+    int rows = int(comparison_.onlyOld.size() + comparison_.onlyNew.size());
+    for (const PointComparison& p : comparison_.points)
+        rows += int(std::max<size_t>(1, p.quantities.size()));
+    table_->setRowCount(rows);
+    int r = 0;
+    for (const PointComparison& p : comparison_.points) {
+        const QString block = both(p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
+        const QString element = both(p.older.element, p.older.elementName, p.newer.element, p.newer.elementName);
+        if (p.quantities.empty()) {
+            put(r, BlockColumn, block);
+            put(r++, ElementColumn, element);
+        }
+        for (const QuantityChange& q : p.quantities) {
+            put(r, BlockColumn, block);
+            put(r, ElementColumn, element);
+            put(r, FunctionColumn, ctx.decode(q.functionName).replace(u'\r', u' '));
+            put(r, QuantityColumn, ctx.decode(q.quantityName));
+            put(r, OldColumn, valueShown(ctx, q.inOld, q.oldValue));
+            put(r, NewColumn, valueShown(ctx, q.inNew, q.newValue));
+            if (q.hasChange)
+                put(r, ChangeColumn,
+                    (q.changePercent > 0 ? QStringLiteral("+") : QString()) +
+                        QString::fromStdString(changePercentText(q.changePercent)));
+            const std::string w = comparisonWarningText(ctx, q);
+            if (!w.empty()) {
+                QTableWidgetItem* cell = put(r, WarningColumn, QString::fromStdString(w));
+                cell->setIcon(warning);
+                cell->setToolTip(cell->text());
+                for (int c = 0; c < ColumnCount; ++c)
+                    if (QTableWidgetItem* cell = table_->item(r, c))
+                        cell->setForeground(red);
+            }
+            ++r;
+        }
+    }
+    auto onlyIn = [&](const std::vector<MeasuringPoint>& points, const char* key) {
+        for (const MeasuringPoint& p : points) {
+            put(r, BlockColumn, numberAndName(ctx, p.block, p.blockName));
+            put(r, ElementColumn, numberAndName(ctx, p.element, p.elementName));
+            put(r, FunctionColumn, ctx.decode(ctx.texts.text(key)))->setForeground(colourOf(LineColour::Blue));
+            table_->setSpan(r, FunctionColumn, 1, ColumnCount - FunctionColumn);
+            ++r;
+        }
+    };
+    onlyIn(comparison_.onlyOld, "CmpOnlyOld_40");
+    onlyIn(comparison_.onlyNew, "CmpOnlyNew_40");
+    table_->resizeColumnsToContents();
+    const int flags = comparison_.flagCount();
+    summary_->setText(ctx.decode(ctx.texts.text("CmpWarning_20")) + QStringLiteral(": ") + QString::number(flags));
+    if (flags > 0)
+        summary_->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
+}
+
+bool ComparisonDialog::saveCsv()
+{
+    QString proposed = proposedValuesCsvName(ctx.document.fileName);
+    if (!proposed.isEmpty())
+        proposed.insert(proposed.size() - 4, QStringLiteral("-compare"));
+    return saveCsvThroughDialog(ctx, "SaveComparisonCsv_40", proposed,
+                                [this] { return comparisonCsv(ctx, comparison_); });
+}
+
+ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent)
+{
+    FileDialogRequest request = structureDialog(ctx, "CompareWith_40");
+    request.mustExist = true;
+    const std::optional<QString> chosen = ctx.prompts->openFileName(request);
+    if (!chosen || chosen->isEmpty())
+        return nullptr;
+    // The older file is read into a state of its own, as the program starts,
+    // so that the open structure stays as it is.
+    AppContext older(ctx.programDir, *ctx.prompts, fileNameFromSystem(QByteArray::fromStdString(ctx.settings.path())));
+    if (!loadProgramState(older))
+        return nullptr;
+    NullProgress quiet;
+    StructureView view;
+    FileEnv env{older, older.document.reportPages, quiet, view};
+    if (readStructureFile(env, *chosen).outcome != ReadOutcome::Read)
+        return nullptr;
+    auto* dialog = new ComparisonDialog(ctx, compareInspections(older, ctx), *chosen, parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
+}
+
+} // namespace zentrova
