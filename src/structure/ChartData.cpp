@@ -1,0 +1,139 @@
+#include "structure/ChartData.h"
+
+#include "language/Profile.h"
+#include "structure/ResultValues.h"
+#include "structure/Structure.h"
+#include "structure/StructureContext.h"
+
+namespace zentrova {
+
+namespace {
+
+// Quantities counted from the family's base, as the language files name
+// them at base + number.
+enum Quantity : long {
+    QuantityRiso = 1,
+    QuantityR15s = 2,
+    QuantityR30s = 3,
+    QuantityR60s = 4,
+    QuantityR10min = 5,
+    QuantityDar = 6,
+    QuantityPi = 7,
+    QuantityR = 12,
+    QuantityRlim = 16,
+    QuantityU = 18,
+};
+
+long base(const StructureContext& ctx)
+{
+    return functionTextBase(ctx.familyCode);
+}
+
+std::string joinedName(const std::string& name)
+{
+    std::string out;
+    for (char c : name)
+        out += c == '\r' || c == '\n' ? ' ' : c;
+    return out;
+}
+
+const ResultItemValue* find(const std::vector<ResultItemValue>& items, long quantity, int occurrence = 1)
+{
+    for (const ResultItemValue& i : items)
+        if (i.quantity == quantity && i.occurrence == occurrence)
+            return &i;
+    return nullptr;
+}
+
+} // namespace
+
+long chartFunctionOf(const StructureContext& ctx, int row)
+{
+    const long code = functionCodeOf(ctx.document.structure.table, row);
+    return code == 0 ? -1 : code - base(ctx);
+}
+
+int lastRowOfFunction(const StructureContext& ctx, const ElementNode& node, long function)
+{
+    int last = -1;
+    for (int row : rowsOfElement(ctx.document.structure, node, ctx.profile.positionDepth, ctx.profile.resultsSorted))
+        if (chartFunctionOf(ctx, row) == function)
+            last = row;
+    return last;
+}
+
+BlockChart blockChart(const StructureContext& ctx, const ElementNode& block)
+{
+    BlockChart chart;
+    chart.blockName = joinedName(block.name);
+    const long b = base(ctx);
+    for (const auto& point : block.children()) {
+        const int row = lastRowOfFunction(ctx, *point, FunctionInsulationResistance);
+        if (row < 0)
+            continue;
+        const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+        const ResultItemValue* riso = find(items, b + QuantityRiso);
+        if (!riso || !riso->value.hasNumber)
+            continue;
+        BlockChartBar bar;
+        bar.elementName = joinedName(point->name);
+        bar.element = point->info.number;
+        bar.row = row;
+        bar.resistance = riso->value;
+        if (const ResultItemValue* lim = find(items, b + QuantityRlim); lim && lim->value.hasNumber) {
+            bar.hasLimit = true;
+            bar.limit = lim->value.number;
+            bar.belowLimit = bar.resistance.bound != ValueBound::AtLeast && bar.resistance.number < bar.limit;
+        }
+        chart.bars.push_back(std::move(bar));
+    }
+    return chart;
+}
+
+bool absorptionChart(const StructureContext& ctx, int row, AbsorptionChart& out)
+{
+    if (chartFunctionOf(ctx, row) != FunctionDiagnosticTest)
+        return false;
+    out = AbsorptionChart{};
+    out.row = row;
+    const long b = base(ctx);
+    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+    const std::pair<long, double> readings[] = {
+        {QuantityR15s, 15}, {QuantityR30s, 30}, {QuantityR60s, 60}, {QuantityR10min, 600}};
+    for (const auto& [quantity, seconds] : readings)
+        if (const ResultItemValue* r = find(items, b + quantity); r && r->value.hasNumber)
+            out.points.push_back({seconds, r->value});
+    if (const ResultItemValue* dar = find(items, b + QuantityDar); dar && dar->value.hasNumber) {
+        out.dar = dar->value;
+        out.darRating = rateValue(RatingKind::AbsorptionRatio, dar->value.number);
+    }
+    if (const ResultItemValue* pi = find(items, b + QuantityPi); pi && pi->value.hasNumber) {
+        out.pi = pi->value;
+        out.piRating = rateValue(RatingKind::PolarisationIndex, pi->value.number);
+    }
+    return true;
+}
+
+bool stepChart(const StructureContext& ctx, int row, StepChart& out)
+{
+    if (chartFunctionOf(ctx, row) != FunctionStepVoltage)
+        return false;
+    out = StepChart{};
+    out.row = row;
+    const long b = base(ctx);
+    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+    for (int step = 1;; ++step) {
+        const ResultItemValue* r = find(items, b + QuantityR, step);
+        if (!r)
+            break;
+        StepPoint p;
+        p.step = step;
+        p.resistance = r->value;
+        if (const ResultItemValue* u = find(items, b + QuantityU, step))
+            p.voltage = u->value;
+        out.steps.push_back(std::move(p));
+    }
+    return true;
+}
+
+} // namespace zentrova
