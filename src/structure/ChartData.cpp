@@ -5,6 +5,9 @@
 #include "structure/Structure.h"
 #include "structure/StructureContext.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace zentrova {
 
 namespace {
@@ -134,6 +137,72 @@ bool stepChart(const StructureContext& ctx, int row, StepChart& out)
         out.steps.push_back(std::move(p));
     }
     return true;
+}
+
+ChartKind defaultChartKind(const StructureContext& ctx, const ElementNode& node)
+{
+    if (!node.children().empty())
+        return ChartKind::Block;
+    if (lastRowOfFunction(ctx, node, FunctionDiagnosticTest) > 0)
+        return ChartKind::Absorption;
+    if (lastRowOfFunction(ctx, node, FunctionStepVoltage) > 0)
+        return ChartKind::Step;
+    return node.parent() ? ChartKind::Block : ChartKind::Absorption;
+}
+
+bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartKind kind, ChartData& out,
+                    std::string* error)
+{
+    out = ChartData{};
+    out.kind = kind;
+    bool drawn = false;
+    std::string name = joinedName(node.name);
+    switch (kind) {
+    case ChartKind::Block: {
+        const ElementNode& block = node.children().empty() && node.parent() ? *node.parent() : node;
+        out.block = blockChart(ctx, block);
+        name = out.block.blockName;
+        out.title = ctx.texts.text("ChartBlock_30");
+        drawn = !out.block.bars.empty();
+        break;
+    }
+    case ChartKind::Absorption:
+        out.title = ctx.texts.text("ChartAbsorption_30");
+        drawn = absorptionChart(ctx, lastRowOfFunction(ctx, node, FunctionDiagnosticTest), out.absorption) &&
+                !out.absorption.points.empty();
+        break;
+    case ChartKind::Step:
+        out.title = ctx.texts.text("ChartStep_30");
+        drawn = stepChart(ctx, lastRowOfFunction(ctx, node, FunctionStepVoltage), out.step) && !out.step.steps.empty();
+        break;
+    }
+    if (node.parent() && kind != ChartKind::Block)
+        name = joinedName(node.parent()->name) + " / " + name;
+    out.title += ": " + name;
+    if (!drawn && error)
+        *error = ctx.texts.text("ChartNoData_60");
+    return drawn;
+}
+
+std::string resistanceText(const MeasuredValue& v)
+{
+    if (!v.hasNumber)
+        return {};
+    static const char* const prefixes[] = {"", "k", "M", "G", "T"};
+    double n = v.number;
+    int p = 0;
+    while (std::fabs(n) >= 999.5 && p < 4) {
+        n /= 1000;
+        ++p;
+    }
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.3g", n);
+    std::string out = v.bound == ValueBound::AtMost ? "< " : v.bound == ValueBound::AtLeast ? "> " : "";
+    out += digits;
+    out += " ";
+    out += prefixes[p];
+    out += "Ohm";
+    return out;
 }
 
 } // namespace zentrova

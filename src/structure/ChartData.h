@@ -84,4 +84,29 @@ int lastRowOfFunction(const StructureContext& ctx, const ElementNode& node, long
 // The function of a result row counted from the family's base; -1 for none.
 long chartFunctionOf(const StructureContext& ctx, int row);
 
+// One chart of an element, ready to draw: the kind's data with its title.
+struct ChartData {
+    ChartKind kind = ChartKind::Block;
+    std::string title; // code page bytes: the kind's name and the element's
+    BlockChart block;
+    AbsorptionChart absorption;
+    StepChart step;
+};
+
+// The kind an element shows first: a block's own chart for an element with
+// measuring points under it, else the absorption curve when the element holds
+// a diagnostic test, else its step voltage test.
+ChartKind defaultChartKind(const StructureContext& ctx, const ElementNode& node);
+
+// The chart of `kind` for `node`: the block chart of the node or, for a
+// measuring point, of its block; the absorption curve and the step voltage
+// chart of the last such record of the node. False, with the language
+// file's reason, when there is nothing to draw.
+bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartKind kind, ChartData& out,
+                    std::string* error);
+
+// A value in ohms as a reader writes it: its mark, three significant digits
+// and the prefix that keeps the number from 1 to 999 ("> 10 TOhm", "48.6 MOhm").
+std::string resistanceText(const MeasuredValue& v);
+
 } // namespace zentrova

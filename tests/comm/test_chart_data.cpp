@@ -126,5 +126,39 @@ TEST_F(ChartMemory, StepVoltagePairsEachVoltageWithItsResistance)
     EXPECT_DOUBLE_EQ(older.steps[1].resistance.number, 6.11e9);
 }
 
+TEST_F(ChartMemory, EachElementOffersItsOwnChartFirst)
+{
+    EXPECT_EQ(defaultChartKind(ctx, *block()), ChartKind::Block);
+    EXPECT_EQ(defaultChartKind(ctx, point(0)), ChartKind::Absorption);
+    EXPECT_EQ(defaultChartKind(ctx, point(3)), ChartKind::Step);
+    EXPECT_EQ(defaultChartKind(ctx, point(1)), ChartKind::Block);
+
+    ChartData data;
+    std::string reason;
+    ASSERT_TRUE(chartOfElement(ctx, point(1), ChartKind::Block, data, &reason));
+    EXPECT_EQ(data.title, ctx.texts.text("ChartBlock_30") + ": Generator G1") << "a point draws its block";
+    EXPECT_EQ(data.block.bars.size(), 3u);
+    ASSERT_TRUE(chartOfElement(ctx, point(0), ChartKind::Absorption, data, &reason));
+    EXPECT_EQ(data.title, ctx.texts.text("ChartAbsorption_30") + ": Generator G1 / 001");
+    EXPECT_FALSE(chartOfElement(ctx, point(1), ChartKind::Step, data, &reason));
+    EXPECT_EQ(reason, ctx.texts.text("ChartNoData_60"));
+}
+
+TEST(ResistanceText, MarkThreeDigitsAndPrefix)
+{
+    struct Case {
+        const char* text;
+        const char* unit;
+        const char* shown;
+    };
+    for (const Case& c :
+         {Case{">10.0", "TOhm", "> 10 TOhm"}, Case{"48.6!", "MOhm", "48.6 MOhm"}, Case{"<20", "kOhm", "< 20 kOhm"},
+          Case{"999.7", "MOhm", "1 GOhm"}, Case{"0.051", "Ohm", "0.051 Ohm"}, Case{"12000", "TOhm", "1.2e+04 TOhm"}}) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(resistanceText(parseMeasuredValue(c.text, c.unit)), c.shown);
+    }
+    EXPECT_EQ(resistanceText(parseMeasuredValue("", "MOhm")), "");
+}
+
 } // namespace
 } // namespace zentrova::test
