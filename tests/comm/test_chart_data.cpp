@@ -2,13 +2,18 @@
 // block at a glance, a diagnostic test's absorption curve and a step voltage
 // test.
 #include "Records.h"
+#include "app/windows/MainWindow.h"
 #include "base/Progress.h"
 #include "comm/Receive.h"
 #include "structure/ChartData.h"
 #include "structure/StructureFile.h"
+#include "structure/windows/ChartWindow.h"
+#include "structure/windows/ElementTreeView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QAction>
 
 namespace zentrova::test {
 namespace {
@@ -142,6 +147,45 @@ TEST_F(ChartMemory, EachElementOffersItsOwnChartFirst)
     EXPECT_EQ(data.title, ctx.texts.text("ChartAbsorption_30") + ": Generator G1 / 001");
     EXPECT_FALSE(chartOfElement(ctx, point(1), ChartKind::Step, data, &reason));
     EXPECT_EQ(reason, ctx.texts.text("ChartNoData_60"));
+}
+
+// The results grid's menu opens the chart of the selected element; the
+// window draws the kind chosen and saves it as SVG.
+TEST_F(ChartMemory, WindowShowsTheSelectedElementsChartAndSavesIt)
+{
+    MainWindow form(ctx);
+    ChartWindow window(ctx, &form);
+    MainWindow::Windows w;
+    w.chart = &window;
+    form.setWindows(w, nullptr);
+    form.activated();
+    ctx.familyCode = 14; // as the received memory set it before the first activation cleared it
+    applyFamilyProfile(ctx);
+    form.refreshStructureView();
+    form.show();
+    form.tree()->selectNode(block());
+    form.action("&Chart_30")->trigger();
+    ASSERT_TRUE(window.isVisible());
+    ASSERT_TRUE(window.hasChart());
+    EXPECT_EQ(window.kind(), ChartKind::Block);
+    EXPECT_EQ(window.data().block.bars.size(), 3u);
+
+    window.showKind(ChartKind::Step);
+    ASSERT_TRUE(window.hasChart());
+    EXPECT_EQ(window.data().step.steps.size(), 2u) << "the block's last step voltage test";
+
+    const QString file = program.dir.file(QStringLiteral("chart.svg"));
+    program.prompts.expectFile(file);
+    window.saveChart();
+    const std::string svg = program.dir.readFile(QStringLiteral("chart.svg"));
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("Step voltage test: Generator G1"), std::string::npos);
+
+    form.tree()->selectNode(&const_cast<ElementNode&>(point(1)));
+    form.action("&Chart_30")->trigger();
+    EXPECT_EQ(window.kind(), ChartKind::Block) << "a point without a diagnostic or step test";
+    window.showKind(ChartKind::Absorption);
+    EXPECT_FALSE(window.hasChart());
 }
 
 TEST(ResistanceText, MarkThreeDigitsAndPrefix)
