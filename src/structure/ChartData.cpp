@@ -176,8 +176,17 @@ bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartK
         drawn = stepChart(ctx, lastRowOfFunction(ctx, node, FunctionStepVoltage), out.step) && !out.step.steps.empty();
         break;
     }
-    if (node.parent() && kind != ChartKind::Block)
-        name = joinedName(node.parent()->name) + " / " + name;
+    if (kind != ChartKind::Block) {
+        // A block's record is named by its measuring point.
+        const int row = kind == ChartKind::Absorption ? out.absorption.row : out.step.row;
+        for (const auto& point : node.children())
+            if (drawn &&
+                lastRowOfFunction(ctx, *point,
+                                  kind == ChartKind::Absorption ? FunctionDiagnosticTest : FunctionStepVoltage) == row)
+                name += " / " + joinedName(point->name);
+        if (node.parent())
+            name = joinedName(node.parent()->name) + " / " + name;
+    }
     out.title += ": " + name;
     if (!drawn && error)
         *error = ctx.texts.text("ChartNoData_60");

@@ -179,7 +179,7 @@ TEST_F(ChartMemory, WindowShowsTheSelectedElementsChartAndSavesIt)
     window.saveChart();
     const std::string svg = program.dir.readFile(QStringLiteral("chart.svg"));
     EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
-    EXPECT_NE(svg.find("Step voltage test: Generator G1"), std::string::npos);
+    EXPECT_NE(svg.find("Step voltage test: Generator G1 / 004"), std::string::npos) << "named by its point";
 
     form.tree()->selectNode(&const_cast<ElementNode&>(point(1)));
     form.action("&Chart_30")->trigger();

@@ -112,7 +112,6 @@ void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* cha
     auto* x = new QCategoryAxis;
     x->setRange(-0.5, double(data.bars.size()) - 0.5);
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
-    x->setTitleText(text(ctx, "ChartBlock_30"));
 
     QList<QAbstractSeries*> series;
     QList<QAbstractSeries*> bars, belowBars, limits;
