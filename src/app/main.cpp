@@ -17,6 +17,7 @@
 #include "report/windows/PrintoutHeadingDialog.h"
 #include "shell/AppContext.h"
 #include "shell/windows/QtPrompts.h"
+#include "structure/windows/ChartWindow.h"
 #include "structure/windows/RecordDetailDialog.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ int main(int argc, char* argv[])
     InstrumentInfoDialog instrumentData(ctx, link, gauge, &form);
     CommentsDialog comments(ctx, &form);
     RecordDetailDialog recordDetail(ctx, &form);
+    ChartWindow chart(ctx, &form);
 
     MainWindow::Windows w;
     w.gauge = &gauge;
@@ -86,6 +88,7 @@ int main(int argc, char* argv[])
     w.instrumentData = &instrumentData;
     w.comments = &comments;
     w.recordDetail = &recordDetail;
+    w.chart = &chart;
     form.setWindows(w, &link);
 
     // The file name as the system's bytes (QApplication has taken its own

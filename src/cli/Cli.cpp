@@ -7,6 +7,7 @@
 #include "language/Profile.h"
 #include "report/ReportPages.h"
 #include "shell/Startup.h"
+#include "structure/Structure.h"
 #include "structure/StructureFile.h"
 
 #include <QCoreApplication>
@@ -164,6 +165,61 @@ std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc)
     }
     rc = readInput(*program, path);
     return rc == ExitOk ? std::move(program) : nullptr;
+}
+
+namespace {
+
+// An element's name as given on the command line: lines joined by spaces.
+QString nameOf(const AppContext& ctx, const ElementNode& node)
+{
+    QString name = ctx.decode(node.name);
+    name.replace(u'\r', u' ');
+    name.replace(u'\n', u' ');
+    return name.trimmed();
+}
+
+const ElementNode* findChild(const AppContext& ctx, const std::vector<std::unique_ptr<ElementNode>>& nodes,
+                             const QString& name)
+{
+    for (const auto& n : nodes)
+        if (nameOf(ctx, *n) == name.trimmed())
+            return n.get();
+    return nullptr;
+}
+
+QString namesOf(const AppContext& ctx, const std::vector<std::unique_ptr<ElementNode>>& nodes)
+{
+    QStringList names;
+    for (const auto& n : nodes)
+        names << u'"' + nameOf(ctx, *n) + u'"';
+    return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+int findElement(const AppContext& ctx, const QString& in, const QString& element, const ElementNode*& node)
+{
+    const QStringList path = element.split(u'/');
+    if (path.size() > 2 || path.contains(QString())) {
+        fail(QStringLiteral("--element takes NAME or NAME/NAME, not \"%1\"").arg(element));
+        return ExitUsage;
+    }
+    node = findChild(ctx, ctx.document.structure.tree.roots(), path[0]);
+    if (!node) {
+        fail(QStringLiteral("%1: no top-level element \"%2\" (there are: %3)")
+                 .arg(in, path[0], namesOf(ctx, ctx.document.structure.tree.roots())));
+        return ExitUsage;
+    }
+    if (path.size() == 2) {
+        const ElementNode* parent = node;
+        node = findChild(ctx, parent->children(), path[1]);
+        if (!node) {
+            fail(QStringLiteral("%1: no element \"%2\" in \"%3\" (there are: %4)")
+                     .arg(in, path[1], path[0], namesOf(ctx, parent->children())));
+            return ExitUsage;
+        }
+    }
+    return ExitOk;
 }
 
 bool wantsHelp(const QStringList& args)

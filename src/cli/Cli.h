@@ -84,7 +84,8 @@ struct Command {
     const char* summary;  // one line, for the command list
     int (*run)(const QStringList& args);
     void (*help)();
-    bool drawsText; // runs with the GUI application object (offscreen)
+    bool drawsText;    // runs with the GUI application object (offscreen)
+    bool drawsWidgets; // runs with the widget application object (offscreen)
 };
 
 // Subcommands, each in its own cmd_*.cpp.
@@ -104,6 +105,8 @@ int printCommand(const QStringList& args);
 void printHelp();
 int compareCommand(const QStringList& args);
 void compareHelp();
+int chartCommand(const QStringList& args);
+void chartHelp();
 
 // The arguments of a command that reads one FILE: the file and the values of
 // the options it knows, each taking one value and given at most once ("-o"
@@ -122,6 +125,12 @@ int parseFileArgs(const QStringList& args, const char* command, const QStringLis
 // the settings. ExitOk, or the exit code after printing the reason;
 // `command` names the command in the messages.
 int composeFileReport(const FileArgs& args, const char* command, PageRecorder& pages);
+
+// The element `element` names ("NAME" for a top-level element, "NAME/NAME"
+// for one within it; a name of several lines with its lines joined by
+// spaces) in the document read from `in`. ExitOk with `node` set, or
+// ExitUsage after saying which names there are.
+int findElement(const AppContext& ctx, const QString& in, const QString& element, const ElementNode*& node);
 
 // True when `args` asks for help (-h or --help anywhere).
 bool wantsHelp(const QStringList& args);

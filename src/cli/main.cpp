@@ -5,6 +5,7 @@
 #include "cli/Cli.h"
 #include "language/Profile.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -16,17 +17,21 @@ namespace zentrova::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"dump", "FILE", "print a structure file as JSON", dumpCommand, dumpHelp, false},
+    {"dump", "FILE", "print a structure file as JSON", dumpCommand, dumpHelp, false, false},
     {"convert", "FILE -o OUT", "read a structure file and write it in the current format", convertCommand, convertHelp,
+     false, false},
+    {"export", "FILE -o OUT", "write a structure file as delimited text", exportCommand, exportHelp, false, false},
+    {"compare", "OLD NEW [--csv OUT]", "compare the results of two inspections", compareCommand, compareHelp, false,
      false},
-    {"export", "FILE -o OUT", "write a structure file as delimited text", exportCommand, exportHelp, false},
-    {"compare", "OLD NEW [--csv OUT]", "compare the results of two inspections", compareCommand, compareHelp, false},
-    {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", reportCommand, reportHelp, true},
+    {"report", "FILE -o OUT.pdf", "write the results report of one element as PDF", reportCommand, reportHelp, true,
+     false},
+    {"chart", "FILE -o OUT.svg|png", "draw a chart of a block's or a measurement's results", chartCommand, chartHelp,
+     true, true},
     {"print", "FILE [--printer QUEUE]", "print the results report of one element on a CUPS queue", printCommand,
-     printHelp, true},
+     printHelp, true, false},
     {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester", receiveCommand, receiveHelp,
-     false},
-    {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp, false},
+     false, false},
+    {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp, false, false},
 };
 
 void usage(FILE* to)
@@ -90,7 +95,10 @@ int main(int argc, char* argv[])
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         qtMessages = qInstallMessageHandler(dropRuntimeFolderWarning);
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        if (command->drawsWidgets)
+            app = std::make_unique<QApplication>(argc, argv);
+        else
+            app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

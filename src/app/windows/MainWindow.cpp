@@ -27,6 +27,7 @@
 #include "structure/RecordDetail.h"
 #include "structure/ResultsGrid.h"
 #include "structure/ValuesCsv.h"
+#include "structure/windows/ChartWindow.h"
 #include "structure/windows/ComparisonDialog.h"
 #include "structure/windows/ElementTreeView.h"
 #include "structure/windows/RecordDetailDialog.h"
@@ -352,13 +353,23 @@ void MainWindow::buildCentre()
     detail->setObjectName(QStringLiteral("&RecordDetail_30"));
     actions_["&RecordDetail_30"] = detail;
     gridMenu_->insertAction(gridMenu_->actions().value(1), detail);
+    // The chart of the selected element's results.
+    QAction* chart = new QAction(gridMenu_);
+    chart->setObjectName(QStringLiteral("&Chart_30"));
+    actions_["&Chart_30"] = chart;
+    gridMenu_->insertAction(gridMenu_->actions().value(2), chart);
+    connect(chart, &QAction::triggered, this, [this] {
+        if (w_.chart)
+            w_.chart->showElement(ctx.document.structure.tree.selected);
+    });
     connect(copy, &QAction::triggered, this, &MainWindow::copyRows);
     connect(detail, &QAction::triggered, this, [this] { showRecordDetail(resultsGrid_->row()); });
-    connect(gridMenu_, &QMenu::aboutToShow, this, [this, copy, detail] {
+    connect(gridMenu_, &QMenu::aboutToShow, this, [this, copy, detail, chart] {
         const bool gridFocused = resultsGrid_->hasFocus();
         for (QAction* a : gridMenu_->actions())
-            if (a != copy && a != detail)
+            if (a != copy && a != detail && a != chart)
                 a->setVisible(!gridFocused);
+        chart->setVisible(w_.chart && gridFocused && ctx.document.structure.tree.selected);
         detail->setVisible(w_.recordDetail && gridFocused &&
                            resultRowOfGridRow(ctx, ctx.document.structure.tree.selected, resultsGrid_->row()) > 0);
     });
@@ -569,6 +580,8 @@ void MainWindow::applyInterfaceTexts()
         w_.comments->applyTexts();
     if (w_.recordDetail)
         w_.recordDetail->applyTexts();
+    if (w_.chart)
+        w_.chart->applyTexts();
     if (w_.about)
         w_.about->applyTexts();
 }

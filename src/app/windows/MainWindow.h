@@ -34,6 +34,7 @@ class AnnotatedGrid;
 class ElementTreeView;
 class CopyBuffer;
 class RecordDetailDialog;
+class ChartWindow;
 
 // The main window: menus, tool bar, the structure tree beside the results grid.
 class MainWindow : public QMainWindow, public StructureView {
@@ -55,6 +56,7 @@ public:
         InstrumentInfoDialog* instrumentData = nullptr;
         CommentsDialog* comments = nullptr;
         RecordDetailDialog* recordDetail = nullptr;
+        ChartWindow* chart = nullptr;
     };
     void setWindows(const Windows& windows, InstrumentLink* link);
     FileCommands& fileCommands() { return *files_; }

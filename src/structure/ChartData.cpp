@@ -1,0 +1,217 @@
+#include "structure/ChartData.h"
+
+#include "language/Profile.h"
+#include "structure/ResultValues.h"
+#include "structure/Structure.h"
+#include "structure/StructureContext.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace zentrova {
+
+namespace {
+
+// Quantities counted from the family's base, as the language files name
+// them at base + number.
+enum Quantity : long {
+    QuantityRiso = 1,
+    QuantityR15s = 2,
+    QuantityR30s = 3,
+    QuantityR60s = 4,
+    QuantityR10min = 5,
+    QuantityDar = 6,
+    QuantityPi = 7,
+    QuantityR = 12,
+    QuantityRlim = 16,
+    QuantityU = 18,
+};
+
+long base(const StructureContext& ctx)
+{
+    return functionTextBase(ctx.familyCode);
+}
+
+std::string joinedName(const std::string& name)
+{
+    std::string out;
+    for (char c : name)
+        out += c == '\r' || c == '\n' ? ' ' : c;
+    return out;
+}
+
+const ResultItemValue* find(const std::vector<ResultItemValue>& items, long quantity, int occurrence = 1)
+{
+    for (const ResultItemValue& i : items)
+        if (i.quantity == quantity && i.occurrence == occurrence)
+            return &i;
+    return nullptr;
+}
+
+} // namespace
+
+long chartFunctionOf(const StructureContext& ctx, int row)
+{
+    const long code = functionCodeOf(ctx.document.structure.table, row);
+    return code == 0 ? -1 : code - base(ctx);
+}
+
+int lastRowOfFunction(const StructureContext& ctx, const ElementNode& node, long function)
+{
+    int last = -1;
+    for (int row : rowsOfElement(ctx.document.structure, node, ctx.profile.positionDepth, ctx.profile.resultsSorted))
+        if (chartFunctionOf(ctx, row) == function)
+            last = row;
+    return last;
+}
+
+BlockChart blockChart(const StructureContext& ctx, const ElementNode& block)
+{
+    BlockChart chart;
+    chart.blockName = joinedName(block.name);
+    const long b = base(ctx);
+    for (const auto& point : block.children()) {
+        const int row = lastRowOfFunction(ctx, *point, FunctionInsulationResistance);
+        if (row < 0)
+            continue;
+        const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+        const ResultItemValue* riso = find(items, b + QuantityRiso);
+        if (!riso || !riso->value.hasNumber)
+            continue;
+        BlockChartBar bar;
+        bar.elementName = joinedName(point->name);
+        bar.element = point->info.number;
+        bar.row = row;
+        bar.resistance = riso->value;
+        if (const ResultItemValue* lim = find(items, b + QuantityRlim); lim && lim->value.hasNumber) {
+            bar.hasLimit = true;
+            bar.limit = lim->value.number;
+            bar.belowLimit = bar.resistance.bound != ValueBound::AtLeast && bar.resistance.number < bar.limit;
+        }
+        chart.bars.push_back(std::move(bar));
+    }
+    return chart;
+}
+
+bool absorptionChart(const StructureContext& ctx, int row, AbsorptionChart& out)
+{
+    if (chartFunctionOf(ctx, row) != FunctionDiagnosticTest)
+        return false;
+    out = AbsorptionChart{};
+    out.row = row;
+    const long b = base(ctx);
+    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+    const std::pair<long, double> readings[] = {
+        {QuantityR15s, 15}, {QuantityR30s, 30}, {QuantityR60s, 60}, {QuantityR10min, 600}};
+    for (const auto& [quantity, seconds] : readings)
+        if (const ResultItemValue* r = find(items, b + quantity); r && r->value.hasNumber)
+            out.points.push_back({seconds, r->value});
+    if (const ResultItemValue* dar = find(items, b + QuantityDar); dar && dar->value.hasNumber) {
+        out.dar = dar->value;
+        out.darRating = rateValue(RatingKind::AbsorptionRatio, dar->value.number);
+    }
+    if (const ResultItemValue* pi = find(items, b + QuantityPi); pi && pi->value.hasNumber) {
+        out.pi = pi->value;
+        out.piRating = rateValue(RatingKind::PolarisationIndex, pi->value.number);
+    }
+    return true;
+}
+
+bool stepChart(const StructureContext& ctx, int row, StepChart& out)
+{
+    if (chartFunctionOf(ctx, row) != FunctionStepVoltage)
+        return false;
+    out = StepChart{};
+    out.row = row;
+    const long b = base(ctx);
+    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+    for (int step = 1;; ++step) {
+        const ResultItemValue* r = find(items, b + QuantityR, step);
+        if (!r)
+            break;
+        StepPoint p;
+        p.step = step;
+        p.resistance = r->value;
+        if (const ResultItemValue* u = find(items, b + QuantityU, step))
+            p.voltage = u->value;
+        out.steps.push_back(std::move(p));
+    }
+    return true;
+}
+
+ChartKind defaultChartKind(const StructureContext& ctx, const ElementNode& node)
+{
+    if (!node.children().empty())
+        return ChartKind::Block;
+    if (lastRowOfFunction(ctx, node, FunctionDiagnosticTest) > 0)
+        return ChartKind::Absorption;
+    if (lastRowOfFunction(ctx, node, FunctionStepVoltage) > 0)
+        return ChartKind::Step;
+    return node.parent() ? ChartKind::Block : ChartKind::Absorption;
+}
+
+bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartKind kind, ChartData& out,
+                    std::string* error)
+{
+    out = ChartData{};
+    out.kind = kind;
+    bool drawn = false;
+    std::string name = joinedName(node.name);
+    switch (kind) {
+    case ChartKind::Block: {
+        const ElementNode& block = node.children().empty() && node.parent() ? *node.parent() : node;
+        out.block = blockChart(ctx, block);
+        name = out.block.blockName;
+        out.title = ctx.texts.text("ChartBlock_30");
+        drawn = !out.block.bars.empty();
+        break;
+    }
+    case ChartKind::Absorption:
+        out.title = ctx.texts.text("ChartAbsorption_30");
+        drawn = absorptionChart(ctx, lastRowOfFunction(ctx, node, FunctionDiagnosticTest), out.absorption) &&
+                !out.absorption.points.empty();
+        break;
+    case ChartKind::Step:
+        out.title = ctx.texts.text("ChartStep_30");
+        drawn = stepChart(ctx, lastRowOfFunction(ctx, node, FunctionStepVoltage), out.step) && !out.step.steps.empty();
+        break;
+    }
+    if (kind != ChartKind::Block) {
+        // A block's record is named by its measuring point.
+        const int row = kind == ChartKind::Absorption ? out.absorption.row : out.step.row;
+        for (const auto& point : node.children())
+            if (drawn &&
+                lastRowOfFunction(ctx, *point,
+                                  kind == ChartKind::Absorption ? FunctionDiagnosticTest : FunctionStepVoltage) == row)
+                name += " / " + joinedName(point->name);
+        if (node.parent())
+            name = joinedName(node.parent()->name) + " / " + name;
+    }
+    out.title += ": " + name;
+    if (!drawn && error)
+        *error = ctx.texts.text("ChartNoData_60");
+    return drawn;
+}
+
+std::string resistanceText(const MeasuredValue& v)
+{
+    if (!v.hasNumber)
+        return {};
+    static const char* const prefixes[] = {"", "k", "M", "G", "T"};
+    double n = v.number;
+    int p = 0;
+    while (std::fabs(n) >= 999.5 && p < 4) {
+        n /= 1000;
+        ++p;
+    }
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.3g", n);
+    std::string out = v.bound == ValueBound::AtMost ? "< " : v.bound == ValueBound::AtLeast ? "> " : "";
+    out += digits;
+    out += " ";
+    out += prefixes[p];
+    out += "Ohm";
+    return out;
+}
+
+} // namespace zentrova

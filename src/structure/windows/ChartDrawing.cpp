@@ -1,0 +1,335 @@
+#include "structure/windows/ChartDrawing.h"
+
+#include "structure/StructureContext.h"
+
+#include <QAreaSeries>
+#include <QBuffer>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QPainter>
+#include <QScatterSeries>
+#include <QSvgGenerator>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zentrova {
+
+namespace {
+
+const QColor Bar(70, 110, 170);
+const QColor BelowLimit(200, 30, 30);
+const QColor Limit(230, 140, 0);
+const QColor Bound(40, 40, 40);
+
+// Legends and axis labels read their texts as rich text: "<" must not start a tag.
+QString text(const StructureContext& ctx, const char* key)
+{
+    return ctx.decode(ctx.texts.text(key)).toHtmlEscaped();
+}
+
+// Whole decades around the values, at least one decade high.
+struct Decades {
+    double low = std::numeric_limits<double>::max(), high = 0;
+    void add(double v)
+    {
+        if (v > 0) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    QLogValueAxis* axis(const QString& title) const
+    {
+        double from = 1e3, to = 1e13;
+        if (high > 0) {
+            from = std::pow(10.0, std::floor(std::log10(low)));
+            to = std::pow(10.0, std::ceil(std::log10(high)));
+            // A decade more where a value would touch the top.
+            if (to < high * 1.5)
+                to *= 10;
+            if (to <= from * 1.0001)
+                to = from * 10;
+        }
+        auto* a = new QLogValueAxis;
+        a->setBase(10);
+        a->setRange(from, to);
+        a->setLabelFormat(QStringLiteral("%.0e"));
+        a->setMinorTickCount(8);
+        a->setTitleText(title);
+        return a;
+    }
+};
+
+QScatterSeries* markers(const QString& name, QScatterSeries::MarkerShape shape, const QColor& color, qreal size)
+{
+    auto* s = new QScatterSeries;
+    s->setName(name);
+    s->setMarkerShape(shape);
+    s->setMarkerSize(size);
+    s->setColor(color);
+    s->setBorderColor(color);
+    return s;
+}
+
+// Adds every series to the chart and both axes to every series.
+void attach(QChart* chart, const QList<QAbstractSeries*>& series, QAbstractAxis* x, QAbstractAxis* y)
+{
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* s : series) {
+        chart->addSeries(s);
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
+}
+
+// Shows a series in the legend only once, for the first of its kind.
+void legendOnce(QChart* chart, QAbstractSeries* s, bool& shown)
+{
+    for (QLegendMarker* m : chart->legend()->markers(s))
+        m->setVisible(!shown);
+    shown = true;
+}
+
+void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* chart)
+{
+    Decades range;
+    for (const BlockChartBar& b : data.bars) {
+        range.add(b.resistance.number);
+        if (b.hasLimit)
+            range.add(b.limit);
+    }
+    QLogValueAxis* y = range.axis(text(ctx, "ChartResistance_25"));
+    const double floor = y->min();
+    auto* x = new QCategoryAxis;
+    x->setRange(-0.5, double(data.bars.size()) - 0.5);
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+
+    QList<QAbstractSeries*> series;
+    QList<QAbstractSeries*> bars, belowBars, limits;
+    QScatterSeries* below = markers(text(ctx, "ChartBelowLimit_25"), QScatterSeries::MarkerShapeCircle, BelowLimit, 9);
+    QScatterSeries* bound = markers(text(ctx, "ChartAtBound_40"), QScatterSeries::MarkerShapeTriangle, Bound, 12);
+    for (size_t i = 0; i < data.bars.size(); ++i) {
+        const BlockChartBar& b = data.bars[i];
+        const double at = double(i);
+        const double value = std::max(b.resistance.number, floor);
+        auto* upper = new QLineSeries;
+        upper->append(at - 0.35, value);
+        upper->append(at + 0.35, value);
+        auto* lower = new QLineSeries;
+        lower->append(at - 0.35, floor);
+        lower->append(at + 0.35, floor);
+        auto* bar = new QAreaSeries(upper, lower);
+        const QColor color = b.belowLimit ? BelowLimit : Bar;
+        bar->setColor(color);
+        bar->setBorderColor(color.darker());
+        bar->setName(b.belowLimit ? text(ctx, "ChartBelowLimit_25") : QStringLiteral("Riso"));
+        (b.belowLimit ? belowBars : bars) << bar;
+        series << bar;
+        if (b.hasLimit) {
+            auto* limit = new QLineSeries;
+            limit->setName(text(ctx, "ChartLimit_25"));
+            limit->append(at - 0.45, b.limit);
+            limit->append(at + 0.45, b.limit);
+            QPen pen(Limit, 3, Qt::DashLine);
+            limit->setPen(pen);
+            limits << limit;
+            series << limit;
+        }
+        if (b.belowLimit)
+            below->append(at, value);
+        if (b.resistance.bound != ValueBound::Exact)
+            bound->append(at, value);
+        x->append(ctx.decode(b.elementName) + QStringLiteral("<br>") + ctx.decode(resistanceText(b.resistance)),
+                  at + 0.5);
+    }
+    series << bound;
+    attach(chart, series, x, y);
+    // One legend entry per kind of thing drawn.
+    bool shown = false;
+    for (QAbstractSeries* s : bars)
+        legendOnce(chart, s, shown);
+    shown = false;
+    for (QAbstractSeries* s : belowBars)
+        legendOnce(chart, s, shown);
+    shown = false;
+    for (QAbstractSeries* s : limits)
+        legendOnce(chart, s, shown);
+    if (bound->count() == 0)
+        for (QLegendMarker* m : chart->legend()->markers(bound))
+            m->setVisible(false);
+    delete below; // the red bars mark the points below their limits
+}
+
+// A curve of resistance readings with a marker on each and a triangle on
+// each bounded one.
+void curve(const StructureContext& ctx, QChart* chart, const QList<QPointF>& points, const QList<bool>& bounded,
+           const QString& name, QAbstractAxis* x, QAbstractAxis* y)
+{
+    auto* line = new QLineSeries;
+    line->setName(name);
+    line->setColor(Bar);
+    line->setPen(QPen(Bar, 2));
+    line->setPointsVisible(true);
+    auto* bound = markers(text(ctx, "ChartAtBound_40"), QScatterSeries::MarkerShapeTriangle, Bound, 12);
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        line->append(points[i]);
+        if (bounded[i])
+            bound->append(points[i]);
+    }
+    attach(chart, {line, bound}, x, y);
+    if (bound->count() == 0)
+        for (QLegendMarker* m : chart->legend()->markers(bound))
+            m->setVisible(false);
+}
+
+QString ratingText(const StructureContext& ctx, const char* name, RatingKind kind, const MeasuredValue& v,
+                   RatingClass rating)
+{
+    if (!v.hasNumber)
+        return {};
+    return QStringLiteral("%1 %2%3 (%4)")
+        .arg(QLatin1String(name), ctx.decode(markText(v).substr(0, 1)).toHtmlEscaped(),
+             QString::number(v.number, 'g', 3), text(ctx, ratingLanguageKey(kind, rating)));
+}
+
+void absorptionChart(const StructureContext& ctx, const AbsorptionChart& data, QChart* chart)
+{
+    Decades range;
+    QList<QPointF> points;
+    QList<bool> bounded;
+    for (const AbsorptionPoint& p : data.points) {
+        range.add(p.resistance.number);
+        points << QPointF(p.seconds, p.resistance.number);
+        bounded << (p.resistance.bound != ValueBound::Exact);
+    }
+    auto* x = new QLogValueAxis;
+    x->setBase(10);
+    x->setRange(10, 1000);
+    x->setLabelFormat(QStringLiteral("%g"));
+    x->setMinorTickCount(8);
+    x->setTitleText(text(ctx, "ChartTime_25"));
+    QStringList ratings;
+    for (const QString& r : {ratingText(ctx, "DAR", RatingKind::AbsorptionRatio, data.dar, data.darRating),
+                             ratingText(ctx, "PI", RatingKind::PolarisationIndex, data.pi, data.piRating)})
+        if (!r.isEmpty())
+            ratings << r;
+    const QString name =
+        ratings.isEmpty() ? QStringLiteral("R(t)") : QStringLiteral("R(t): ") + ratings.join(QStringLiteral(", "));
+    curve(ctx, chart, points, bounded, name, x, range.axis(text(ctx, "ChartResistance_25")));
+}
+
+void stepChart(const StructureContext& ctx, const StepChart& data, QChart* chart)
+{
+    const bool byVoltage =
+        std::all_of(data.steps.begin(), data.steps.end(), [](const StepPoint& p) { return p.voltage.hasNumber; });
+    Decades range;
+    QList<QPointF> points;
+    QList<bool> bounded;
+    double xHigh = 1;
+    for (const StepPoint& p : data.steps) {
+        const double at = byVoltage ? p.voltage.number : p.step;
+        xHigh = std::max(xHigh, at);
+        range.add(p.resistance.number);
+        points << QPointF(at, p.resistance.number);
+        bounded << (p.resistance.bound != ValueBound::Exact);
+    }
+    auto* x = new QValueAxis;
+    x->setRange(0, xHigh * 1.1);
+    x->applyNiceNumbers();
+    x->setLabelFormat(QStringLiteral("%g"));
+    x->setTitleText(text(ctx, byVoltage ? "ChartVoltage_25" : "ChartStepNumber_15"));
+    curve(ctx, chart, points, bounded, QStringLiteral("R(U)"), x, range.axis(text(ctx, "ChartResistance_25")));
+}
+
+// The chart laid out on `size` in a scene of its own, drawn by `draw`.
+template <typename Draw>
+void drawChart(const StructureContext& ctx, const ChartData& data, QSizeF size, Draw draw)
+{
+    QGraphicsScene scene;
+    QChart* chart = makeChart(ctx, data);
+    scene.addItem(chart); // the scene owns the chart
+    chart->setGeometry(QRectF(QPointF(0, 0), size));
+    if (chart->layout())
+        chart->layout()->activate();
+    scene.setSceneRect(QRectF(QPointF(0, 0), size));
+    draw(scene);
+}
+
+} // namespace
+
+QChart* makeChart(const StructureContext& ctx, const ChartData& data)
+{
+    auto* chart = new QChart;
+    chart->setTitle(ctx.decode(data.title).toHtmlEscaped());
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setBackgroundBrush(Qt::white);
+    switch (data.kind) {
+    case ChartKind::Block:
+        blockChart(ctx, data.block, chart);
+        break;
+    case ChartKind::Absorption:
+        absorptionChart(ctx, data.absorption, chart);
+        break;
+    case ChartKind::Step:
+        stepChart(ctx, data.step, chart);
+        break;
+    }
+    return chart;
+}
+
+QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    drawChart(ctx, data, size, [&](QGraphicsScene& scene) {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
+    });
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(ctx.decode(data.title));
+    drawChart(ctx, data, size, [&](QGraphicsScene& scene) {
+        QPainter painter(&svg);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
+    });
+    return bytes;
+}
+
+void paintChart(const StructureContext& ctx, const ChartData& data, QPainter& painter, const QRectF& target)
+{
+    // Laid out at a screen's size, then scaled onto the target.
+    QSizeF size(1000, 1000 * target.height() / std::max(1.0, target.width()));
+    drawChart(ctx, data, size, [&](QGraphicsScene& scene) { scene.render(&painter, target, scene.sceneRect()); });
+}
+
+bool isSvgFileName(const QString& path)
+{
+    return path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
+}
+
+} // namespace zentrova

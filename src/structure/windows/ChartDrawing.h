@@ -1,0 +1,36 @@
+#pragma once
+#include "structure/ChartData.h"
+
+#include <QByteArray>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+class QChart;
+class QPainter;
+
+namespace zentrova {
+
+struct StructureContext;
+
+// A chart's data as a Qt chart: resistance on a logarithmic axis (values
+// span kilo- to teraohms); the block chart as bars with each point's limit
+// drawn across its bar and the bars below it red; a value the instrument gave
+// as a bound ("<" or ">") is drawn at the bound with a triangle on it.
+// Texts come from the language file. The caller owns the chart.
+QChart* makeChart(const StructureContext& ctx, const ChartData& data);
+
+// The chart drawn on `size` pixels, as a PNG image or an SVG drawing. Needs
+// the widget application object (on the offscreen platform when nothing is
+// shown).
+QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize size);
+QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size);
+
+// Draws the chart into `target` of a painter (a printer's page).
+void paintChart(const StructureContext& ctx, const ChartData& data, QPainter& painter, const QRectF& target);
+
+// The file type of `path` by its ending: true for ".svg" (in any case), false
+// for everything else, which is written as PNG.
+bool isSvgFileName(const QString& path);
+
+} // namespace zentrova
