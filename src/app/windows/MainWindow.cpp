@@ -149,7 +149,7 @@ void MainWindow::setSerialBusy(bool busy)
     // replace the structure the transfer is filling.
     for (const char* key :
          {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30", "&Save_30", "&SaveAs_30",
-          "&Export_30", "&ExportCsv_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30"})
+          "&Export_30", "&ExportCsv_30", "&CompareWith_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30"})
         if (QAction* a = action(key))
             a->setEnabled(!busy);
     for (QAction* a : recentActions_)
