@@ -1,5 +1,7 @@
 #include "structure/InsulationRating.h"
 
+#include "structure/MeasuredValue.h"
+
 #include <array>
 
 namespace zentrova {
@@ -69,6 +71,20 @@ bool ratingKindOfQuantity(std::string_view quantityName, RatingKind& kind)
         return true;
     }
     return false;
+}
+
+std::optional<RatingClass> rateMeasuredValue(RatingKind kind, const MeasuredValue& value)
+{
+    if (!value.hasNumber)
+        return std::nullopt;
+    const RatingClass rating = rateValue(kind, value.number);
+    // At most the number: sure only when the number lies in the lowest band.
+    if (value.bound == ValueBound::AtMost)
+        return value.number > ratingBands(kind)[1].from ? std::nullopt : std::optional(RatingClass::Dangerous);
+    // At least the number: sure only when it lies in the best band.
+    if (value.bound == ValueBound::AtLeast && rating != RatingClass::Best)
+        return std::nullopt;
+    return rating;
 }
 
 } // namespace zentrova

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,12 @@ struct RatingBand {
 const RatingBand* ratingBands(RatingKind kind); // four bands
 
 RatingClass rateValue(RatingKind kind, double value);
+
+struct MeasuredValue;
+// The class of a measured value with its marks: a "<" value (below the
+// instrument's range) is rated only when its bound settles the class, as is
+// a ">" value; nothing for a value without a number.
+std::optional<RatingClass> rateMeasuredValue(RatingKind kind, const MeasuredValue& value);
 // The language key of the class's name ("RatingDangerous_20", ...).
 const char* ratingLanguageKey(RatingKind kind, RatingClass rating);
 

@@ -104,17 +104,8 @@ const char* ratingKeyOf(const ResultToken& t)
         return nullptr;
     const bool bound = t.comparator == "<" || t.comparator == ">";
     const MeasuredValue v = parseMeasuredValue((bound ? t.comparator : std::string()) + t.value, t.unit);
-    if (!v.hasNumber)
-        return nullptr;
-    const RatingClass rating = rateValue(kind, v.number);
-    // "<" stands before a value below the range, ">" before one above it.
-    if (v.bound == ValueBound::AtMost && v.number > ratingBands(kind)[1].from)
-        return nullptr;
-    if (v.bound == ValueBound::AtMost)
-        return ratingLanguageKey(kind, RatingClass::Dangerous);
-    if (v.bound == ValueBound::AtLeast && rating != RatingClass::Best)
-        return nullptr;
-    return ratingLanguageKey(kind, rating);
+    const auto rating = rateMeasuredValue(kind, v);
+    return rating ? ratingLanguageKey(kind, *rating) : nullptr;
 }
 
 RecordDetailItem itemOf(const StructureContext& ctx, RecordItemKind kind, const std::string& line)

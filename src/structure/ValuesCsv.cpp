@@ -140,11 +140,9 @@ std::string valuesCsv(const StructureContext& ctx)
                 line += markText(item->value);
             if (columns[c].rated) {
                 line += ',';
-                if (number) {
-                    const RatingKind kind = columns[c].kind;
-                    const char* key = ratingLanguageKey(kind, rateValue(kind, item->value.number));
-                    line += csvField(utf8(ctx, ctx.texts.text(key)));
-                }
+                const RatingKind kind = columns[c].kind;
+                if (const auto rating = item ? rateMeasuredValue(kind, item->value) : std::nullopt)
+                    line += csvField(utf8(ctx, ctx.texts.text(ratingLanguageKey(kind, *rating))));
             }
         }
         out += line + "\r\n";

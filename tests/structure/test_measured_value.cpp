@@ -188,3 +188,23 @@ TEST(InsulationRating, BoundariesBelongToTheBetterClass)
 }
 
 } // namespace
+
+namespace {
+
+// A value marked beyond the instrument's range is rated only when the mark
+// settles the class; the record panel and the CSV rate through this one rule.
+TEST(InsulationRating, MarkedValuesAreRatedOnlyWhenTheBoundSettlesTheClass)
+{
+    const auto pi = [](const char* text) {
+        return rateMeasuredValue(RatingKind::PolarisationIndex, parseMeasuredValue(text, ""));
+    };
+    EXPECT_EQ(pi("<0.9"), RatingClass::Dangerous);
+    EXPECT_EQ(pi("<3"), std::nullopt);
+    EXPECT_EQ(pi(">5"), RatingClass::Best);
+    EXPECT_EQ(pi(">3"), std::nullopt);
+    EXPECT_EQ(pi("2.0"), RatingClass::Good);
+    EXPECT_EQ(pi("2,0 !"), RatingClass::Good);
+    EXPECT_EQ(pi("---"), std::nullopt);
+}
+
+} // namespace
