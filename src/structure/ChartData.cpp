@@ -5,6 +5,7 @@
 #include "structure/Structure.h"
 #include "structure/StructureContext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -88,6 +89,38 @@ BlockChart blockChart(const StructureContext& ctx, const ElementNode& block)
             bar.limit = lim->value.number;
             bar.belowLimit = bar.resistance.bound != ValueBound::AtLeast && bar.resistance.number < bar.limit;
         }
+        chart.bars.push_back(std::move(bar));
+    }
+    return chart;
+}
+
+ComparisonChart comparisonChart(const StructureContext& ctx, const InspectionComparison& c, long block)
+{
+    ComparisonChart chart;
+    chart.block = block;
+    const long b = base(ctx);
+    for (const PointComparison& p : c.points) {
+        if (p.newer.block != block)
+            continue;
+        chart.blockName = joinedName(p.newer.blockName);
+        // The quantities are ordered by function: an insulation-resistance
+        // record's Riso comes before a diagnostic test's.
+        const auto riso = std::find_if(p.quantities.begin(), p.quantities.end(), [&](const QuantityChange& q) {
+            const long f = q.function - b;
+            return (f == FunctionInsulationResistance || f == FunctionDiagnosticTest) &&
+                   q.quantity == b + QuantityRiso && q.occurrence == 1 &&
+                   ((q.inOld && q.oldValue.hasNumber) || (q.inNew && q.newValue.hasNumber));
+        });
+        if (riso == p.quantities.end())
+            continue;
+        ComparisonChartBar bar;
+        bar.elementName = joinedName(p.newer.elementName);
+        bar.element = p.newer.element;
+        bar.inOld = riso->inOld && riso->oldValue.hasNumber;
+        bar.inNew = riso->inNew && riso->newValue.hasNumber;
+        bar.oldResistance = riso->oldValue;
+        bar.newResistance = riso->newValue;
+        bar.halved = riso->resistanceHalved;
         chart.bars.push_back(std::move(bar));
     }
     return chart;

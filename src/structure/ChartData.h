@@ -1,4 +1,5 @@
 #pragma once
+#include "structure/InspectionComparison.h"
 #include "structure/InsulationRating.h"
 #include "structure/MeasuredValue.h"
 
@@ -83,6 +84,30 @@ int lastRowOfFunction(const StructureContext& ctx, const ElementNode& node, long
 
 // The function of a result row counted from the family's base; -1 for none.
 long chartFunctionOf(const StructureContext& ctx, int row);
+
+// One measuring point of a block in two inspections: its insulation
+// resistance Riso in ohms in the older and in the newer one.
+struct ComparisonChartBar {
+    std::string elementName; // the newer file's name, code page bytes, lines joined by spaces
+    long element = 0;        // the point's number in the newer file
+    bool inOld = false, inNew = false;
+    MeasuredValue oldResistance, newResistance;
+    bool halved = false; // the comparison's warning: it fell to less than half
+};
+
+// A block of the newer inspection, old against new: its compared points in
+// the comparison's order, each with Riso on at least one side.
+struct ComparisonChart {
+    long block = 0;
+    std::string blockName; // code page bytes, lines joined by spaces
+    std::vector<ComparisonChartBar> bars;
+};
+
+// The chart of block `block` (its number in the newer file) of `c`. A point
+// with Riso of an insulation-resistance record counts that one, else the one
+// of a diagnostic test. `ctx` is the newer inspection's (its family's function
+// codes).
+ComparisonChart comparisonChart(const StructureContext& ctx, const InspectionComparison& c, long block);
 
 // One chart of an element, ready to draw: the kind's data with its title.
 struct ChartData {

@@ -5,6 +5,7 @@
 #include "base/Progress.h"
 #include "comm/Receive.h"
 #include "report/ReportPages.h"
+#include "structure/ChartData.h"
 #include "structure/InspectionComparison.h"
 #include "structure/StructureContext.h"
 #include "structure/StructureFile.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QChartView>
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -138,6 +140,43 @@ TEST(InspectionComparison, MatchesRenamedAndRenumberedPointsAndWarnsOfFalls)
     EXPECT_EQ(c.flagCount(), 3);
 }
 
+TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
+{
+    LoadedProgram older, newer;
+    fill(*older.ctx, OldPoints);
+    fill(*newer.ctx, NewPoints);
+    const InspectionComparison c = compareInspections(*older.ctx, *newer.ctx);
+
+    const ComparisonChart hall = comparisonChart(*newer.ctx, c, 1);
+    EXPECT_EQ(hall.blockName, "Hall");
+    struct Bar {
+        const char* name;
+        double oldOhms, newOhms;
+        ValueBound oldBound;
+        bool halved;
+    };
+    const Bar bars[] = {{"Motor", 2e9, 0.9e9, ValueBound::Exact, true},
+                        {"Pump", 800e6, 500e6, ValueBound::Exact, false},
+                        {"Fan", 550e9, 200e9, ValueBound::AtLeast, true},
+                        {"New name", 10e6, 10e6, ValueBound::Exact, false}};
+    ASSERT_EQ(hall.bars.size(), std::size(bars));
+    for (size_t i = 0; i < std::size(bars); ++i) {
+        const ComparisonChartBar& b = hall.bars[i];
+        EXPECT_EQ(b.elementName, bars[i].name) << i;
+        EXPECT_TRUE(b.inOld && b.inNew) << i;
+        EXPECT_DOUBLE_EQ(b.oldResistance.number, bars[i].oldOhms) << i;
+        EXPECT_DOUBLE_EQ(b.newResistance.number, bars[i].newOhms) << i;
+        EXPECT_EQ(b.oldResistance.bound, bars[i].oldBound) << i;
+        EXPECT_EQ(b.halved, bars[i].halved) << i;
+    }
+    // The renumbered point is in its new block; the added one has no old value to pair.
+    const ComparisonChart yard = comparisonChart(*newer.ctx, c, 3);
+    ASSERT_EQ(yard.bars.size(), 1u);
+    EXPECT_EQ(yard.bars[0].elementName, "Light");
+    EXPECT_EQ(yard.bars[0].element, 5);
+    EXPECT_TRUE(comparisonChart(*newer.ctx, c, 2).bars.empty()) << "block 2 is the older file's";
+}
+
 TEST(InspectionComparison, CliComparesTwoWrittenFiles)
 {
     ProgramDir dir;
@@ -240,6 +279,17 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
     EXPECT_EQ(t->item(onlyOld, 1)->text(), QStringLiteral("1  Gate"));
     ASSERT_GE(onlyNew, 0);
     EXPECT_EQ(t->item(onlyNew, 1)->text(), QStringLiteral("6  Heater"));
+    // The chart shows the block of the selected row.
+    EXPECT_EQ(dialog->chartBlock(), 1);
+    ASSERT_NE(dialog->chartView()->chart(), nullptr);
+    for (int r = 0; r < t->rowCount(); ++r)
+        if (t->item(r, 0) && t->item(r, 0)->text().endsWith(QStringLiteral("3  Yard"))) {
+            t->setCurrentCell(r, 0);
+            break;
+        }
+    EXPECT_EQ(dialog->chartBlock(), 3);
+    t->setCurrentCell(onlyOld, 0);
+    EXPECT_EQ(dialog->chartBlock(), 3) << "a point in one file only keeps the chart";
     // The first row: Motor's insulation resistance fell from 2 GOhm to 0.9 GOhm.
     EXPECT_EQ(t->item(0, 3)->text(), QStringLiteral("Riso"));
     EXPECT_EQ(t->item(0, 4)->text(), QStringLiteral("2000000000 Ohm"));

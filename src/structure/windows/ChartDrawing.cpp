@@ -26,6 +26,7 @@ namespace zentrova {
 namespace {
 
 const QColor Bar(70, 110, 170);
+const QColor OldBar(160, 170, 185);
 const QColor BelowLimit(200, 30, 30);
 const QColor Limit(230, 140, 0);
 const QColor Bound(40, 40, 40);
@@ -51,6 +52,10 @@ struct Decades {
         double from = 1e3, to = 1e13;
         if (high > 0) {
             from = std::pow(10.0, std::floor(std::log10(low)));
+            // A decade less where the lowest value would sit on the floor
+            // and its bar not be seen.
+            if (from > low / 1.5)
+                from /= 10;
             to = std::pow(10.0, std::ceil(std::log10(high)));
             // A decade more where a value would touch the top.
             if (to < high * 1.5)
@@ -99,6 +104,33 @@ void legendOnce(QChart* chart, QAbstractSeries* s, bool& shown)
     shown = true;
 }
 
+// An axis of `count` categories, the k-th around k; each category's label
+// is appended at its upper end.
+QCategoryAxis* categoryAxis(size_t count)
+{
+    auto* x = new QCategoryAxis;
+    x->setRange(-0.5, double(count) - 0.5);
+    // Else the first category starts at 0 and its label sits off its middle.
+    x->setStartValue(-0.5);
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    return x;
+}
+
+// A bar from `left` to `right` standing on the axis' floor up to `value`.
+QAreaSeries* barSeries(double left, double right, double value, double floor, const QColor& color)
+{
+    auto* upper = new QLineSeries;
+    upper->append(left, value);
+    upper->append(right, value);
+    auto* lower = new QLineSeries;
+    lower->append(left, floor);
+    lower->append(right, floor);
+    auto* bar = new QAreaSeries(upper, lower);
+    bar->setColor(color);
+    bar->setBorderColor(color.darker());
+    return bar;
+}
+
 void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* chart)
 {
     Decades range;
@@ -109,9 +141,7 @@ void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* cha
     }
     QLogValueAxis* y = range.axis(text(ctx, "ChartResistance_25"));
     const double floor = y->min();
-    auto* x = new QCategoryAxis;
-    x->setRange(-0.5, double(data.bars.size()) - 0.5);
-    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    QCategoryAxis* x = categoryAxis(data.bars.size());
 
     QList<QAbstractSeries*> series;
     QList<QAbstractSeries*> bars, belowBars, limits;
@@ -121,16 +151,7 @@ void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* cha
         const BlockChartBar& b = data.bars[i];
         const double at = double(i);
         const double value = std::max(b.resistance.number, floor);
-        auto* upper = new QLineSeries;
-        upper->append(at - 0.35, value);
-        upper->append(at + 0.35, value);
-        auto* lower = new QLineSeries;
-        lower->append(at - 0.35, floor);
-        lower->append(at + 0.35, floor);
-        auto* bar = new QAreaSeries(upper, lower);
-        const QColor color = b.belowLimit ? BelowLimit : Bar;
-        bar->setColor(color);
-        bar->setBorderColor(color.darker());
+        QAreaSeries* bar = barSeries(at - 0.35, at + 0.35, value, floor, b.belowLimit ? BelowLimit : Bar);
         bar->setName(b.belowLimit ? text(ctx, "ChartBelowLimit_25") : QStringLiteral("Riso"));
         (b.belowLimit ? belowBars : bars) << bar;
         series << bar;
@@ -167,6 +188,66 @@ void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* cha
         for (QLegendMarker* m : chart->legend()->markers(bound))
             m->setVisible(false);
     delete below; // the red bars mark the points below their limits
+}
+
+void comparisonChart(const StructureContext& ctx, const ComparisonChart& data, QChart* chart)
+{
+    Decades range;
+    for (const ComparisonChartBar& b : data.bars) {
+        if (b.inOld)
+            range.add(b.oldResistance.number);
+        if (b.inNew)
+            range.add(b.newResistance.number);
+    }
+    QLogValueAxis* y = range.axis(text(ctx, "ChartResistance_25"));
+    const double floor = y->min();
+    QCategoryAxis* x = categoryAxis(data.bars.size());
+
+    QList<QAbstractSeries*> olds, news, halved;
+    QScatterSeries* fell =
+        markers(text(ctx, "CmpResistanceHalved_60"), QScatterSeries::MarkerShapeCircle, BelowLimit, 11);
+    QScatterSeries* bound = markers(text(ctx, "ChartAtBound_40"), QScatterSeries::MarkerShapeTriangle, Bound, 12);
+    for (size_t i = 0; i < data.bars.size(); ++i) {
+        const ComparisonChartBar& b = data.bars[i];
+        const double at = double(i);
+        QString label = ctx.decode(b.elementName);
+        if (b.inOld) {
+            const double value = std::max(b.oldResistance.number, floor);
+            QAreaSeries* bar = barSeries(at - 0.4, at - 0.02, value, floor, OldBar);
+            bar->setName(text(ctx, "CmpOld_15"));
+            olds << bar;
+            if (b.oldResistance.bound != ValueBound::Exact)
+                bound->append(at - 0.21, value);
+        }
+        if (b.inNew) {
+            const double value = std::max(b.newResistance.number, floor);
+            QAreaSeries* bar = barSeries(at + 0.02, at + 0.4, value, floor, b.halved ? BelowLimit : Bar);
+            bar->setName(b.halved ? text(ctx, "CmpResistanceHalved_60") : text(ctx, "CmpNew_15"));
+            (b.halved ? halved : news) << bar;
+            if (b.halved)
+                fell->append(at + 0.21, value);
+            if (b.newResistance.bound != ValueBound::Exact)
+                bound->append(at + 0.21, value);
+        }
+        label += QStringLiteral("<br>") +
+                 (b.inOld ? ctx.decode(resistanceText(b.oldResistance)).toHtmlEscaped() : QStringLiteral("-")) +
+                 QStringLiteral(" &rarr; ") +
+                 (b.inNew ? ctx.decode(resistanceText(b.newResistance)).toHtmlEscaped() : QStringLiteral("-"));
+        x->append(label, at + 0.5);
+    }
+    // In the legend: old, new, fallen.
+    attach(chart, olds + news + halved + QList<QAbstractSeries*>{fell, bound}, x, y);
+    for (const QList<QAbstractSeries*>* kind : {&olds, &news, &halved}) {
+        bool shown = false;
+        for (QAbstractSeries* s : *kind)
+            legendOnce(chart, s, shown);
+    }
+    // The red bars name the warning; the dots over them only point at it.
+    for (QLegendMarker* m : chart->legend()->markers(fell))
+        m->setVisible(false);
+    if (bound->count() == 0)
+        for (QLegendMarker* m : chart->legend()->markers(bound))
+            m->setVisible(false);
 }
 
 // A curve of resistance readings with a marker on each and a triangle on
@@ -250,6 +331,16 @@ void stepChart(const StructureContext& ctx, const StepChart& data, QChart* chart
     curve(ctx, chart, points, bounded, QStringLiteral("R(U)"), x, range.axis(text(ctx, "ChartResistance_25")));
 }
 
+QChart* emptyChart(const StructureContext& ctx, const std::string& title)
+{
+    auto* chart = new QChart;
+    chart->setTitle(ctx.decode(title).toHtmlEscaped());
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setBackgroundBrush(Qt::white);
+    return chart;
+}
+
 // The chart laid out on `size` in a scene of its own, drawn by `draw`.
 template <typename Draw>
 void drawChart(const StructureContext& ctx, const ChartData& data, QSizeF size, Draw draw)
@@ -268,11 +359,7 @@ void drawChart(const StructureContext& ctx, const ChartData& data, QSizeF size, 
 
 QChart* makeChart(const StructureContext& ctx, const ChartData& data)
 {
-    auto* chart = new QChart;
-    chart->setTitle(ctx.decode(data.title).toHtmlEscaped());
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setBackgroundBrush(Qt::white);
+    QChart* chart = emptyChart(ctx, data.title);
     switch (data.kind) {
     case ChartKind::Block:
         blockChart(ctx, data.block, chart);
@@ -284,6 +371,13 @@ QChart* makeChart(const StructureContext& ctx, const ChartData& data)
         stepChart(ctx, data.step, chart);
         break;
     }
+    return chart;
+}
+
+QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& data)
+{
+    QChart* chart = emptyChart(ctx, data.blockName.empty() ? std::to_string(data.block) : data.blockName);
+    comparisonChart(ctx, data, chart);
     return chart;
 }
 

@@ -20,6 +20,12 @@ struct StructureContext;
 // Texts come from the language file. The caller owns the chart.
 QChart* makeChart(const StructureContext& ctx, const ChartData& data);
 
+// Old against new for a block of a comparison, on the same axes: per point
+// the older inspection's Riso as a pale bar beside the newer one's, the newer
+// red where it fell to less than half, bounds marked as in makeChart. The
+// caller owns the chart.
+QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& data);
+
 // The chart drawn on `size` pixels, as a PNG image or an SVG drawing. Needs
 // the widget application object (on the offscreen platform when nothing is
 // shown).

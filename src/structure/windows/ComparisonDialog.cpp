@@ -9,12 +9,16 @@
 #include "structure/MeasuredValue.h"
 #include "structure/StructureFile.h"
 #include "structure/ValuesCsv.h"
+#include "structure/windows/ChartDrawing.h"
 
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -79,7 +83,16 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     table_->setHorizontalHeaderLabels({t("CsvBlockName_20"), t("CsvElementName_20"), t("CsvFunction_20"),
                                        t("CmpQuantity_20"), t("CmpOld_15"), t("CmpNew_15"), t("CmpChange_20"),
                                        t("CmpWarning_20")});
-    layout->addWidget(table_, 1);
+    chartView_ = new QChartView(this);
+    chartView_->setObjectName(QStringLiteral("ComparisonChart"));
+    chartView_->setRenderHint(QPainter::Antialiasing);
+    chartView_->setMinimumHeight(200);
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(table_);
+    splitter->addWidget(chartView_);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("ComparisonSummary"));
     layout->addWidget(summary_);
@@ -94,8 +107,20 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     layout->addLayout(buttons);
     connect(saveButton_, &QPushButton::clicked, this, &ComparisonDialog::saveCsv);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
-    resize(1120, 560);
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { showBlockOfRow(row); });
+    resize(1120, 820);
     fill();
+    showBlockOfRow(0);
+}
+
+void ComparisonDialog::showBlockOfRow(int row)
+{
+    if (row < 0 || row >= int(rowBlocks_.size()) || rowBlocks_[row] < 0 || rowBlocks_[row] == chartBlock_)
+        return;
+    chartBlock_ = rowBlocks_[row];
+    QChart* old = chartView_->chart();
+    chartView_->setChart(makeComparisonChart(ctx, comparisonChart(ctx, comparison_, chartBlock_)));
+    delete old; // the view leaves the chart it showed to its caller
 }
 
 void ComparisonDialog::fill()
@@ -120,10 +145,13 @@ void ComparisonDialog::fill()
     for (const PointComparison& p : comparison_.points)
         rows += int(std::max<size_t>(1, p.quantities.size()));
     table_->setRowCount(rows);
+    rowBlocks_.assign(size_t(rows), -1);
     int r = 0;
     for (const PointComparison& p : comparison_.points) {
         const QString block = both(p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
         const QString element = both(p.older.element, p.older.elementName, p.newer.element, p.newer.elementName);
+        for (size_t i = 0; i < std::max<size_t>(1, p.quantities.size()); ++i)
+            rowBlocks_[size_t(r) + i] = p.newer.block;
         if (p.quantities.empty()) {
             put(r, BlockColumn, block);
             put(r++, ElementColumn, element);

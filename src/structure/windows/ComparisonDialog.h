@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+class QChartView;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -13,7 +14,9 @@ struct AppContext;
 
 // The comparison of an older inspection with the open structure: per
 // measuring point and quantity the old value, the new value and the change,
-// the warnings marked, then the points that are in one file only.
+// the warnings marked, then the points that are in one file only. Below the
+// table, the insulation resistances of the selected row's block, old against
+// new.
 class ComparisonDialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,12 +26,18 @@ public:
 
     const InspectionComparison& comparison() const { return comparison_; }
     QTableWidget* table() const { return table_; }
+    QChartView* chartView() const { return chartView_; }
+    // The block (its number in the newer file) the chart shows; -1 for none.
+    long chartBlock() const { return chartBlock_; }
     // Save as CSV: asks for the file and writes comparisonCsv. False when
     // cancelled or the write failed (the reason was shown).
     bool saveCsv();
 
 private:
     void fill();
+    // Draws the chart of the block of table row `row`, unless it shows it
+    // already; a row of a point in one file only keeps the chart as it is.
+    void showBlockOfRow(int row);
 
     AppContext& ctx;
     InspectionComparison comparison_;
@@ -36,6 +45,9 @@ private:
     QLabel* files_;
     QLabel* summary_;
     QTableWidget* table_;
+    QChartView* chartView_;
+    std::vector<long> rowBlocks_; // per table row, the block it belongs to; -1 for none
+    long chartBlock_ = -1;
     QPushButton* saveButton_;
     QPushButton* closeButton_;
 };
