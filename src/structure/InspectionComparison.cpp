@@ -202,22 +202,22 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
 {
     const std::vector<MeasuringPoint> oldPoints = measuringPoints(older.document.structure);
     const std::vector<MeasuringPoint> newPoints = measuringPoints(newer.document.structure);
-    std::vector<int> partner(newPoints.size(), -1); // new point -> old point
+    std::vector<int> oldMatch(newPoints.size(), -1); // new point -> old point
     std::vector<bool> taken(oldPoints.size(), false);
     std::vector<PointMatch> how(newPoints.size(), PointMatch::SameNumbersAndNames);
 
-    // 1: same numbers and names.
+    // First, same numbers and names.
     std::map<Numbers, size_t> oldByNumbers;
     for (size_t i = 0; i < oldPoints.size(); ++i)
         oldByNumbers.emplace(numbersOf(oldPoints[i]), i);
     for (size_t j = 0; j < newPoints.size(); ++j) {
         const auto it = oldByNumbers.find(numbersOf(newPoints[j]));
         if (it != oldByNumbers.end() && namesOf(oldPoints[it->second]) == namesOf(newPoints[j])) {
-            partner[j] = int(it->second);
+            oldMatch[j] = int(it->second);
             taken[it->second] = true;
         }
     }
-    // 2: renumbered, by names that are unique in both files among the points left.
+    // Then renumbered points, by names that are unique in both files among the points left.
     std::map<Names, int> oldNames, newNames; // -1 when the names repeat
     for (size_t i = 0; i < oldPoints.size(); ++i)
         if (!taken[i]) {
@@ -226,7 +226,7 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
                 it->second = -1;
         }
     for (size_t j = 0; j < newPoints.size(); ++j)
-        if (partner[j] < 0) {
+        if (oldMatch[j] < 0) {
             auto [it, added] = newNames.emplace(namesOf(newPoints[j]), int(j));
             if (!added)
                 it->second = -1;
@@ -235,17 +235,17 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
         const auto it = oldNames.find(names);
         if (j < 0 || it == oldNames.end() || it->second < 0)
             continue;
-        partner[size_t(j)] = it->second;
+        oldMatch[size_t(j)] = it->second;
         taken[size_t(it->second)] = true;
         how[size_t(j)] = PointMatch::SameNames;
     }
-    // 3: renamed, by the same numbers.
+    // Last, renamed points, by the same numbers.
     for (size_t j = 0; j < newPoints.size(); ++j) {
-        if (partner[j] >= 0)
+        if (oldMatch[j] >= 0)
             continue;
         const auto it = oldByNumbers.find(numbersOf(newPoints[j]));
         if (it != oldByNumbers.end() && !taken[it->second]) {
-            partner[j] = int(it->second);
+            oldMatch[j] = int(it->second);
             taken[it->second] = true;
             how[j] = PointMatch::SameNumbers;
         }
@@ -253,12 +253,12 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
 
     InspectionComparison c;
     for (size_t j = 0; j < newPoints.size(); ++j) {
-        if (partner[j] < 0) {
+        if (oldMatch[j] < 0) {
             c.onlyNew.push_back(newPoints[j]);
             continue;
         }
         PointComparison pc;
-        pc.older = oldPoints[size_t(partner[j])];
+        pc.older = oldPoints[size_t(oldMatch[j])];
         pc.newer = newPoints[j];
         pc.match = how[j];
         compareValues(older, newer, pc);

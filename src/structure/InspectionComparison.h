@@ -78,7 +78,7 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
 std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c);
 // As JSON for programs; names decoded from the code page of `ctx`.
 QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c);
-// A change in per cent rounded to one decimal, as the outputs write it ("-37.5").
+// A change in per cent rounded to one decimal, as the outputs write it.
 std::string changePercentText(double v);
 // The warnings of a quantity in the language of `ctx` as UTF-8, joined by
 // "; " ("" for none); a fallen rating names the old and the new class.
