@@ -30,7 +30,8 @@ std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, con
             for (const ResultItemValue& before : items)
                 if (before.quantity == item.quantity)
                     ++item.occurrence;
-            item.value = parseMeasuredValue(token.substr(6), names.unit(item.unit));
+            item.text = token.substr(6);
+            item.value = parseMeasuredValue(item.text, names.unit(item.unit));
             items.push_back(std::move(item));
         }
     }

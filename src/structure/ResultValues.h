@@ -17,6 +17,7 @@ struct ResultItemValue {
     long quantity = 0;  // the number of its quantity name in the name tables
     int occurrence = 1; // 2 for the second item of the same quantity in the row (step voltage readings), ...
     long unit = 0;      // the number of its unit name
+    std::string text;   // the value as the row holds it, marks included
     MeasuredValue value;
 };
 

@@ -1,0 +1,1215 @@
+#include "history/HistoryArchive.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTimeZone>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <map>
+#include <set>
+
+namespace zentrova {
+
+namespace {
+
+// The instrument's quantity numbers the archive looks at itself.
+constexpr long QuantityRiso = 1;
+constexpr long QuantityRlim = 16;
+
+// Text times: ISO 8601 wall-clock time without a zone, so that they sort as text.
+QString timeText(const QDateTime& t)
+{
+    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) : QString();
+}
+
+QDateTime timeOf(const QVariant& v)
+{
+    const QString text = v.toString();
+    if (text.isEmpty())
+        return {};
+    QDateTime t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    t.setTimeSpec(Qt::UTC);
+    return t;
+}
+
+QVariant nullableText(const QString& s)
+{
+    return s.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(s);
+}
+
+QVariant numberOrNull(const MeasuredValue& v)
+{
+    if (!v.hasNumber || !std::isfinite(v.number))
+        return QVariant(QMetaType::fromType<double>());
+    return v.number;
+}
+
+MeasuredValue valueOf(const QVariant& number, const QVariant& baseUnit, const QVariant& bound, const QVariant& flagged)
+{
+    MeasuredValue v;
+    v.hasNumber = !number.isNull();
+    v.number = number.toDouble();
+    v.baseUnit = baseUnit.toString().toStdString();
+    const int b = bound.toInt();
+    v.bound = b == 1 ? ValueBound::AtMost : b == 2 ? ValueBound::AtLeast : ValueBound::Exact;
+    v.flagged = flagged.toInt() != 0;
+    return v;
+}
+
+int boundNumber(ValueBound b)
+{
+    return b == ValueBound::AtMost ? 1 : b == ValueBound::AtLeast ? 2 : 0;
+}
+
+// One step of the schema. Each runs once, in a transaction, in number order;
+// "{ID}" stands for the engine's own kind of generated key.
+struct Migration {
+    int version;
+    std::vector<const char*> statements;
+};
+
+const std::vector<Migration>& migrations()
+{
+    static const std::vector<Migration> all = {
+        {1,
+         {
+             "CREATE TABLE installations (id {ID}, site TEXT NOT NULL UNIQUE, created_at TEXT NOT NULL)",
+             "CREATE TABLE inspections (id {ID},"
+             " installation_id BIGINT NOT NULL REFERENCES installations(id),"
+             " taken_at TEXT NOT NULL, first_measured_at TEXT, last_measured_at TEXT, imported_at TEXT NOT NULL,"
+             " source TEXT NOT NULL, instrument TEXT NOT NULL, serial_number TEXT NOT NULL,"
+             " site_lines TEXT NOT NULL, object_names TEXT NOT NULL,"
+             " fingerprint TEXT NOT NULL UNIQUE, measurement_count INTEGER NOT NULL)",
+             "CREATE INDEX inspections_installation ON inspections(installation_id, taken_at)",
+             // A measuring point of an installation; its numbers and names are
+             // those of the latest inspection that measured it.
+             "CREATE TABLE points (id {ID},"
+             " installation_id BIGINT NOT NULL REFERENCES installations(id),"
+             " object_no BIGINT NOT NULL, block_no BIGINT NOT NULL, element_no BIGINT NOT NULL,"
+             " block_name TEXT NOT NULL, element_name TEXT NOT NULL, last_taken_at TEXT NOT NULL)",
+             "CREATE INDEX points_installation ON points(installation_id)",
+             "CREATE TABLE measurements ("
+             " inspection_id BIGINT NOT NULL REFERENCES inspections(id), row_no INTEGER NOT NULL,"
+             " point_id BIGINT NOT NULL REFERENCES points(id),"
+             " object_no BIGINT NOT NULL, block_no BIGINT NOT NULL, element_no BIGINT NOT NULL,"
+             " block_name TEXT NOT NULL, element_name TEXT NOT NULL,"
+             " function_code INTEGER NOT NULL, function_no INTEGER NOT NULL, function_name TEXT NOT NULL,"
+             " date_text TEXT NOT NULL, time_text TEXT NOT NULL, measured_at TEXT,"
+             " PRIMARY KEY (inspection_id, row_no))",
+             "CREATE INDEX measurements_point ON measurements(point_id)",
+             // Every item of a measurement: the text as it came and, for a
+             // coded item, the number in its base unit. `quantity` and `unit`
+             // are the instrument's numbers (the language files name them at
+             // the family's base plus the number).
+             "CREATE TABLE items ("
+             " inspection_id BIGINT NOT NULL, row_no INTEGER NOT NULL, seq INTEGER NOT NULL,"
+             " kind INTEGER NOT NULL, quantity INTEGER NOT NULL, occurrence INTEGER NOT NULL, unit INTEGER NOT NULL,"
+             " quantity_name TEXT NOT NULL, unit_name TEXT NOT NULL, text TEXT NOT NULL,"
+             " value DOUBLE PRECISION, base_unit TEXT NOT NULL, bound INTEGER NOT NULL, flagged INTEGER NOT NULL,"
+             " PRIMARY KEY (inspection_id, row_no, seq),"
+             " FOREIGN KEY (inspection_id, row_no) REFERENCES measurements(inspection_id, row_no))",
+         }},
+        {2,
+         {
+             // Every number and name a point was stored under, and those the
+             // user linked to it: a later inspection naming a point so is
+             // matched to it.
+             "CREATE TABLE point_names (point_id BIGINT NOT NULL REFERENCES points(id),"
+             " object_no BIGINT NOT NULL, block_no BIGINT NOT NULL, element_no BIGINT NOT NULL,"
+             " block_name TEXT NOT NULL, element_name TEXT NOT NULL, linked INTEGER NOT NULL,"
+             " PRIMARY KEY (point_id, object_no, block_no, element_no, block_name, element_name))",
+             "INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name, linked)"
+             " SELECT DISTINCT point_id, object_no, block_no, element_no, block_name, element_name, 0 FROM measurements",
+         }},
+    };
+    return all;
+}
+
+std::atomic<int> connectionCounter{0};
+
+struct Numbers {
+    long object, block, element;
+    auto operator<=>(const Numbers&) const = default;
+};
+using Names = std::pair<QString, QString>;
+
+} // namespace
+
+QString ArchiveLocation::describe() const
+{
+    if (engine == Engine::SQLite)
+        return QDir::toNativeSeparators(path);
+    return QStringLiteral("postgresql://%1@%2:%3/%4").arg(user, host).arg(port).arg(database);
+}
+
+bool parseArchiveLocation(const QString& text, ArchiveLocation& out, QString* error)
+{
+    out = ArchiveLocation();
+    const QString trimmed = text.trimmed();
+    if (!trimmed.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) &&
+        !trimmed.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive)) {
+        out.engine = ArchiveLocation::Engine::SQLite;
+        out.path = trimmed.isEmpty() ? defaultArchivePath() : trimmed;
+        return true;
+    }
+    const QUrl url(trimmed, QUrl::StrictMode);
+    const QString database = url.path().mid(1);
+    if (!url.isValid() || url.host().isEmpty() || database.isEmpty() || database.contains(u'/')) {
+        if (error)
+            *error = QStringLiteral("\"%1\" is no server address of the form postgresql://USER@HOST:PORT/DATABASE")
+                         .arg(trimmed);
+        return false;
+    }
+    out.engine = ArchiveLocation::Engine::PostgreSQL;
+    out.host = url.host();
+    out.port = url.port(5432);
+    out.database = database;
+    out.user = url.userName();
+    out.password = url.password();
+    return true;
+}
+
+QString defaultArchivePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/zentrova/history.sqlite");
+}
+
+struct HistoryArchive::Private {
+    ArchiveLocation location;
+    QString connection;
+    int version = 0;
+
+    QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
+    bool sqlite() const { return location.engine == ArchiveLocation::Engine::SQLite; }
+
+    // A query that failed: the reason, with the engine's words.
+    static QString reason(const QSqlQuery& q) { return q.lastError().text().trimmed(); }
+
+    bool exec(const QString& sql, QString* error)
+    {
+        QSqlQuery q(db());
+        if (q.exec(sql))
+            return true;
+        if (error)
+            *error = reason(q);
+        return false;
+    }
+
+    // SQLite takes the write lock at once, so that two writers wait for each
+    // other instead of failing half-way.
+    bool begin(QString* error) { return exec(sqlite() ? "BEGIN IMMEDIATE" : "BEGIN", error); }
+    bool commit(QString* error) { return exec("COMMIT", error); }
+    void rollback() { exec("ROLLBACK", nullptr); }
+
+    QString ddl(const char* statement) const
+    {
+        QString s = QString::fromLatin1(statement);
+        s.replace(QLatin1String("{ID}"), sqlite() ? QLatin1String("INTEGER PRIMARY KEY")
+                                                   : QLatin1String("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+        return s;
+    }
+
+    bool migrate(int upTo, QString* error);
+};
+
+HistoryArchive::HistoryArchive() : d(new Private) {}
+
+HistoryArchive::~HistoryArchive()
+{
+    close();
+    delete d;
+}
+
+int HistoryArchive::latestSchemaVersion()
+{
+    return migrations().back().version;
+}
+
+bool HistoryArchive::open(const ArchiveLocation& where, QString* error)
+{
+    return openAtVersion(where, latestSchemaVersion(), error);
+}
+
+bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QString* error)
+{
+    close();
+    d->location = where;
+    const bool sqlite = where.engine == ArchiveLocation::Engine::SQLite;
+    const QString driver = sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    if (!QSqlDatabase::isDriverAvailable(driver)) {
+        if (error)
+            *error = sqlite ? QStringLiteral("the SQLite driver of Qt is not installed (Debian package libqt6sql6-sqlite)")
+                            : QStringLiteral("the PostgreSQL driver of Qt is not installed (Debian package libqt6sql6-psql)");
+        return false;
+    }
+    d->connection = QStringLiteral("zentrova-history-%1").arg(++connectionCounter);
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, d->connection);
+    if (sqlite) {
+        const QFileInfo file(where.path);
+        if (!QDir().mkpath(file.absolutePath())) {
+            if (error)
+                *error = QStringLiteral("%1: the folder cannot be made").arg(file.absolutePath());
+            close();
+            return false;
+        }
+        db.setDatabaseName(where.path);
+        // Another program writing waits its turn rather than failing.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
+    } else {
+        db.setHostName(where.host);
+        db.setPort(where.port);
+        db.setDatabaseName(where.database);
+        db.setUserName(where.user);
+        db.setPassword(where.password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    }
+    QString why;
+    bool ok = db.open();
+    if (!ok)
+        why = db.lastError().text().trimmed();
+    if (ok && sqlite) {
+        ok = d->exec("PRAGMA foreign_keys = ON", &why) && d->exec("PRAGMA journal_mode = WAL", &why) &&
+             d->exec("PRAGMA synchronous = NORMAL", &why);
+    }
+    if (ok)
+        ok = d->migrate(version, &why);
+    if (!ok) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(where.describe(), why);
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool HistoryArchive::Private::migrate(int upTo, QString* error)
+{
+    if (!begin(error))
+        return false;
+    // Two programs opening a new server archive at once: the second waits
+    // here until the first has made the schema.
+    if (!sqlite() && !exec("SELECT pg_advisory_xact_lock(7438001)", error)) {
+        rollback();
+        return false;
+    }
+    if (!exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at TEXT NOT NULL)",
+              error)) {
+        rollback();
+        return false;
+    }
+    QSqlQuery q(db());
+    if (!q.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations") || !q.next()) {
+        if (error)
+            *error = reason(q);
+        rollback();
+        return false;
+    }
+    version = q.value(0).toInt();
+    q.finish();
+    if (version > latestSchemaVersion()) {
+        if (error)
+            *error = QStringLiteral("the archive was written by a newer version of the program (schema %1, this "
+                                    "program knows %2); it is left as it is")
+                         .arg(version)
+                         .arg(latestSchemaVersion());
+        rollback();
+        return false;
+    }
+    for (const Migration& m : migrations()) {
+        if (m.version <= version || m.version > upTo)
+            continue;
+        for (const char* statement : m.statements)
+            if (!exec(ddl(statement), error)) {
+                rollback();
+                return false;
+            }
+        QSqlQuery record(db());
+        record.prepare("INSERT INTO schema_migrations (version, applied_at) VALUES (?, ?)");
+        record.addBindValue(m.version);
+        record.addBindValue(timeText(QDateTime::currentDateTime()));
+        if (!record.exec()) {
+            if (error)
+                *error = reason(record);
+            rollback();
+            return false;
+        }
+        version = m.version;
+    }
+    return commit(error);
+}
+
+void HistoryArchive::close()
+{
+    if (d->connection.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(d->connection, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(d->connection);
+    d->connection.clear();
+    d->version = 0;
+}
+
+bool HistoryArchive::isOpen() const
+{
+    return !d->connection.isEmpty() && d->db().isOpen();
+}
+
+const ArchiveLocation& HistoryArchive::location() const
+{
+    return d->location;
+}
+
+int HistoryArchive::schemaVersion() const
+{
+    return d->version;
+}
+
+namespace {
+
+// A statement inserting `rows` rows of `columns` values at once: one round
+// trip for many rows, on either engine.
+QString multiRowInsert(const char* head, int columns, int rows)
+{
+    QString row = QStringLiteral("(") + QStringLiteral("?,").repeated(columns);
+    row.back() = u')';
+    QString sql = QString::fromLatin1(head) + QStringLiteral(" VALUES ");
+    sql.reserve(sql.size() + rows * (row.size() + 1));
+    for (int i = 0; i < rows; ++i) {
+        if (i)
+            sql += u',';
+        sql += row;
+    }
+    return sql;
+}
+
+// Gathers rows and writes them a batch at a time.
+class BatchInsert {
+public:
+    BatchInsert(QSqlDatabase db, const char* head, int columns, int batchRows)
+        : db_(db), head_(head), columns_(columns), batchRows_(batchRows), full_(db)
+    {
+        values_.reserve(size_t(columns * batchRows));
+    }
+
+    // Adds one row's values; writes a full batch. False with the reason.
+    bool add(std::initializer_list<QVariant> row, QString* error)
+    {
+        values_.insert(values_.end(), row.begin(), row.end());
+        if (int(values_.size()) >= columns_ * batchRows_)
+            return flush(error);
+        return true;
+    }
+
+    bool flush(QString* error)
+    {
+        if (values_.empty())
+            return true;
+        const int rows = int(values_.size()) / columns_;
+        QSqlQuery partial(db_);
+        QSqlQuery* q = &full_;
+        if (rows == batchRows_) {
+            if (!prepared_) {
+                if (!full_.prepare(multiRowInsert(head_, columns_, rows)))
+                    return failed(full_, error);
+                prepared_ = true;
+            }
+        } else {
+            q = &partial;
+            if (!partial.prepare(multiRowInsert(head_, columns_, rows)))
+                return failed(partial, error);
+        }
+        for (int i = 0; i < int(values_.size()); ++i)
+            q->bindValue(i, values_[size_t(i)]);
+        values_.clear();
+        if (!q->exec())
+            return failed(*q, error);
+        return true;
+    }
+
+private:
+    static bool failed(const QSqlQuery& q, QString* error)
+    {
+        if (error)
+            *error = q.lastError().text().trimmed();
+        return false;
+    }
+
+    QSqlDatabase db_;
+    const char* head_;
+    int columns_, batchRows_;
+    QSqlQuery full_;
+    bool prepared_ = false;
+    std::vector<QVariant> values_;
+};
+
+// A point of the archive as a new inspection's point is matched to it.
+struct KnownName {
+    qint64 point;
+    Numbers numbers;
+    Names names;
+};
+
+} // namespace
+
+ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::function<bool(int)>& interrupt)
+{
+    ImportOutcome out;
+    if (!isOpen()) {
+        out.error = QStringLiteral("the history archive is not open");
+        return out;
+    }
+    QSqlDatabase db = d->db();
+    auto fail = [&](const QString& why) {
+        d->rollback();
+        out = ImportOutcome();
+        out.error = why;
+        return out;
+    };
+    auto storedAlready = [&](qint64& id) {
+        QSqlQuery q(db);
+        q.prepare("SELECT id FROM inspections WHERE fingerprint = ?");
+        q.addBindValue(QString::fromLatin1(in.fingerprint));
+        if (q.exec() && q.next()) {
+            id = q.value(0).toLongLong();
+            return true;
+        }
+        return false;
+    };
+    QString error;
+    if (!d->begin(&error))
+        return fail(error);
+    if (qint64 id = 0; storedAlready(id)) {
+        d->rollback();
+        out.status = ImportOutcome::Status::AlreadyStored;
+        out.inspection = id;
+        return out;
+    }
+
+    // The installation, locked until the end of the import, so that two
+    // programs adding to one installation match its points one after the other.
+    qint64 installation = 0;
+    {
+        QSqlQuery q(db);
+        q.prepare(d->sqlite() ? "INSERT OR IGNORE INTO installations (site, created_at) VALUES (?, ?)"
+                              : "INSERT INTO installations (site, created_at) VALUES (?, ?) ON CONFLICT (site) DO NOTHING");
+        q.addBindValue(in.site);
+        q.addBindValue(timeText(QDateTime::currentDateTime()));
+        if (!q.exec())
+            return fail(Private::reason(q));
+        q.prepare(d->sqlite() ? "SELECT id FROM installations WHERE site = ?"
+                              : "SELECT id FROM installations WHERE site = ? FOR UPDATE");
+        q.addBindValue(in.site);
+        if (!q.exec() || !q.next())
+            return fail(Private::reason(q));
+        installation = q.value(0).toLongLong();
+    }
+
+    // The names the installation's points were stored under.
+    std::vector<KnownName> known;
+    std::map<qint64, QString> lastSeen;
+    {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.prepare("SELECT n.point_id, n.object_no, n.block_no, n.element_no, n.block_name, n.element_name, p.last_taken_at"
+                  " FROM point_names n JOIN points p ON p.id = n.point_id WHERE p.installation_id = ?");
+        q.addBindValue(installation);
+        if (!q.exec())
+            return fail(Private::reason(q));
+        while (q.next()) {
+            known.push_back({q.value(0).toLongLong(),
+                             {long(q.value(1).toLongLong()), long(q.value(2).toLongLong()), long(q.value(3).toLongLong())},
+                             {q.value(4).toString(), q.value(5).toString()}});
+            lastSeen[known.back().point] = q.value(6).toString();
+        }
+    }
+
+    // The inspection's points, each with the first of its measurements.
+    struct NewPoint {
+        Numbers numbers;
+        Names names;
+        qint64 point = 0;
+    };
+    std::vector<NewPoint> newPoints;
+    std::map<std::pair<Numbers, Names>, size_t> pointIndex;
+    std::vector<size_t> pointOfMeasurement;
+    for (const InspectionMeasurement& m : in.measurements) {
+        const Numbers n{m.object, m.block, m.element};
+        const Names names{m.blockName, m.elementName};
+        auto [it, added] = pointIndex.emplace(std::make_pair(n, names), newPoints.size());
+        if (added)
+            newPoints.push_back({n, names, 0});
+        pointOfMeasurement.push_back(it->second);
+    }
+
+    // Matching, as two inspections are compared: numbers and names, then
+    // names alone where they are unique on both sides (renumbered), then
+    // numbers alone (renamed). No archived point takes two of this
+    // inspection's points.
+    std::set<qint64> claimed;
+    {
+        std::map<std::pair<Numbers, Names>, qint64> exact;
+        std::map<Names, std::set<qint64>> byNames;
+        std::map<Numbers, std::set<qint64>> byNumbers;
+        for (const KnownName& k : known) {
+            exact.emplace(std::make_pair(k.numbers, k.names), k.point);
+            byNames[k.names].insert(k.point);
+            byNumbers[k.numbers].insert(k.point);
+        }
+        std::map<Names, int> namesHere;
+        for (const NewPoint& p : newPoints)
+            ++namesHere[p.names];
+        for (NewPoint& p : newPoints)
+            if (const auto it = exact.find({p.numbers, p.names}); it != exact.end() && !claimed.count(it->second)) {
+                p.point = it->second;
+                claimed.insert(p.point);
+            }
+        for (NewPoint& p : newPoints) {
+            if (p.point)
+                continue;
+            const auto it = byNames.find(p.names);
+            if (it != byNames.end() && it->second.size() == 1 && namesHere[p.names] == 1 &&
+                !claimed.count(*it->second.begin())) {
+                p.point = *it->second.begin();
+                claimed.insert(p.point);
+            }
+        }
+        for (NewPoint& p : newPoints) {
+            if (p.point)
+                continue;
+            const auto it = byNumbers.find(p.numbers);
+            if (it != byNumbers.end() && it->second.size() == 1 && !claimed.count(*it->second.begin())) {
+                p.point = *it->second.begin();
+                claimed.insert(p.point);
+            }
+        }
+    }
+
+    const QString takenAt = timeText(in.takenAt);
+    {
+        QSqlQuery addPoint(db), addName(db), rename(db);
+        addPoint.prepare("INSERT INTO points (installation_id, object_no, block_no, element_no, block_name,"
+                         " element_name, last_taken_at) VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id");
+        addName.prepare("INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name,"
+                        " linked) VALUES (?, ?, ?, ?, ?, ?, 0)");
+        rename.prepare("UPDATE points SET object_no = ?, block_no = ?, element_no = ?, block_name = ?,"
+                       " element_name = ?, last_taken_at = ? WHERE id = ?");
+        std::set<std::pair<Numbers, Names>> knownNames;
+        for (const KnownName& k : known)
+            knownNames.insert({k.numbers, k.names});
+        for (NewPoint& p : newPoints) {
+            if (!p.point) {
+                for (const QVariant& v : {QVariant(installation), QVariant(qint64(p.numbers.object)),
+                                          QVariant(qint64(p.numbers.block)), QVariant(qint64(p.numbers.element)),
+                                          QVariant(p.names.first), QVariant(p.names.second), QVariant(takenAt)})
+                    addPoint.addBindValue(v);
+                if (!addPoint.exec() || !addPoint.next())
+                    return fail(Private::reason(addPoint));
+                p.point = addPoint.value(0).toLongLong();
+                addPoint.finish();
+                ++out.newPoints;
+            } else if (takenAt >= lastSeen[p.point]) {
+                // The latest inspection names the point.
+                for (const QVariant& v : {QVariant(qint64(p.numbers.object)), QVariant(qint64(p.numbers.block)),
+                                          QVariant(qint64(p.numbers.element)), QVariant(p.names.first),
+                                          QVariant(p.names.second), QVariant(takenAt), QVariant(p.point)})
+                    rename.addBindValue(v);
+                if (!rename.exec())
+                    return fail(Private::reason(rename));
+            }
+            if (knownNames.insert({p.numbers, p.names}).second) {
+                for (const QVariant& v : {QVariant(p.point), QVariant(qint64(p.numbers.object)),
+                                          QVariant(qint64(p.numbers.block)), QVariant(qint64(p.numbers.element)),
+                                          QVariant(p.names.first), QVariant(p.names.second)})
+                    addName.addBindValue(v);
+                if (!addName.exec())
+                    return fail(Private::reason(addName));
+            }
+        }
+    }
+
+    qint64 inspection = 0;
+    {
+        QSqlQuery q(db);
+        q.prepare("INSERT INTO inspections (installation_id, taken_at, first_measured_at, last_measured_at,"
+                  " imported_at, source, instrument, serial_number, site_lines, object_names, fingerprint,"
+                  " measurement_count) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
+        for (const QVariant& v :
+             {QVariant(installation), QVariant(takenAt), nullableText(timeText(in.firstMeasuredAt)),
+              nullableText(timeText(in.lastMeasuredAt)), QVariant(timeText(QDateTime::currentDateTime())),
+              QVariant(in.source.isNull() ? QString(QLatin1String("")) : in.source), QVariant(in.instrument),
+              QVariant(in.serialNumber), QVariant(in.siteLines.join(u'\n')), QVariant(in.objectNames.join(u'\n')),
+              QVariant(QString::fromLatin1(in.fingerprint)), QVariant(int(in.measurements.size()))})
+            q.addBindValue(v);
+        if (!q.exec() || !q.next()) {
+            const QString why = Private::reason(q);
+            d->rollback();
+            // Another program stored the same download a moment ago.
+            if (qint64 id = 0; storedAlready(id)) {
+                out = ImportOutcome();
+                out.status = ImportOutcome::Status::AlreadyStored;
+                out.inspection = id;
+                return out;
+            }
+            out = ImportOutcome();
+            out.error = why;
+            return out;
+        }
+        inspection = q.value(0).toLongLong();
+    }
+
+    constexpr int MeasurementBatch = 100;
+    BatchInsert measurements(db,
+                             "INSERT INTO measurements (inspection_id, row_no, point_id, object_no, block_no,"
+                             " element_no, block_name, element_name, function_code, function_no, function_name,"
+                             " date_text, time_text, measured_at)",
+                             14, MeasurementBatch);
+    BatchInsert items(db,
+                      "INSERT INTO items (inspection_id, row_no, seq, kind, quantity, occurrence, unit, quantity_name,"
+                      " unit_name, text, value, base_unit, bound, flagged)",
+                      14, 200);
+    const long functionBase = in.measurements.empty() ? 0 : in.measurements.front().functionCode -
+                                                                in.measurements.front().function;
+    int written = 0;
+    for (size_t i = 0; i < in.measurements.size(); ++i) {
+        const InspectionMeasurement& m = in.measurements[i];
+        if (!measurements.add({inspection, m.row, newPoints[pointOfMeasurement[i]].point, qint64(m.object),
+                               qint64(m.block), qint64(m.element), m.blockName, m.elementName, qint64(m.functionCode),
+                               qint64(m.function), m.functionName, m.dateText, m.timeText,
+                               nullableText(timeText(m.measuredAt))},
+                              &error))
+            return fail(error);
+        for (const InspectionItem& item : m.items) {
+            // The quantity and unit as the instrument numbers them, whatever
+            // the language's base.
+            const long quantity = item.quantity ? item.quantity - functionBase : 0;
+            const long unit = item.quantity ? item.unit - functionBase : 0;
+            if (!items.add({inspection, m.row, item.sequence, int(item.kind), qint64(quantity), item.occurrence,
+                            qint64(unit), item.quantityName, item.unitName, item.text, numberOrNull(item.value),
+                            QString::fromStdString(item.value.baseUnit), boundNumber(item.value.bound),
+                            int(item.value.flagged)},
+                           &error))
+                return fail(error);
+        }
+        ++written;
+        if (written % MeasurementBatch == 0 || i + 1 == in.measurements.size()) {
+            // Items refer to their measurement: the measurements go first.
+            if (!measurements.flush(&error) || !items.flush(&error))
+                return fail(error);
+            if (interrupt && interrupt(written))
+                return fail(QStringLiteral("the import was stopped after %1 of %2 measurements")
+                                .arg(written)
+                                .arg(in.measurements.size()));
+        }
+    }
+    if (!d->commit(&error))
+        return fail(error);
+    out.status = ImportOutcome::Status::Added;
+    out.inspection = inspection;
+    out.measurements = written;
+    return out;
+}
+
+std::vector<InstallationEntry> HistoryArchive::installations(QString* error)
+{
+    std::vector<InstallationEntry> list;
+    QSqlQuery q(d->db());
+    if (!q.exec("SELECT s.id, s.site, COUNT(i.id), MIN(i.taken_at), MAX(i.taken_at) FROM installations s"
+                " LEFT JOIN inspections i ON i.installation_id = s.id GROUP BY s.id, s.site ORDER BY s.site")) {
+        if (error)
+            *error = Private::reason(q);
+        return list;
+    }
+    while (q.next())
+        list.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt(), timeOf(q.value(3)),
+                        timeOf(q.value(4))});
+    return list;
+}
+
+std::vector<InspectionEntry> HistoryArchive::inspections(qint64 installation, QString* error)
+{
+    std::vector<InspectionEntry> list;
+    QSqlQuery q(d->db());
+    q.prepare("SELECT i.id, i.installation_id, s.site, i.taken_at, i.imported_at, i.source, i.instrument,"
+              " i.serial_number, i.object_names, i.measurement_count FROM inspections i"
+              " JOIN installations s ON s.id = i.installation_id"
+              " WHERE ? = 0 OR i.installation_id = ? ORDER BY s.site, i.taken_at, i.id");
+    q.addBindValue(installation);
+    q.addBindValue(installation);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return list;
+    }
+    while (q.next()) {
+        InspectionEntry e;
+        e.id = q.value(0).toLongLong();
+        e.installation = q.value(1).toLongLong();
+        e.site = q.value(2).toString();
+        e.takenAt = timeOf(q.value(3));
+        e.importedAt = timeOf(q.value(4));
+        e.source = q.value(5).toString();
+        e.instrument = q.value(6).toString();
+        e.serialNumber = q.value(7).toString();
+        e.objectNames = q.value(8).toString().split(u'\n', Qt::SkipEmptyParts);
+        e.measurementCount = q.value(9).toInt();
+        list.push_back(std::move(e));
+    }
+    return list;
+}
+
+int HistoryArchive::inspectionCount(QString* error)
+{
+    QSqlQuery q(d->db());
+    if (!q.exec("SELECT COUNT(*) FROM inspections") || !q.next()) {
+        if (error)
+            *error = Private::reason(q);
+        return -1;
+    }
+    return q.value(0).toInt();
+}
+
+namespace {
+
+// The rows of a value query, measurement by measurement: per inspection the
+// last measurement holding the quantity, with the Rlim of that measurement.
+struct ValueRow {
+    qint64 point, inspection;
+    int row;
+    QDateTime takenAt, measuredAt;
+    long quantity;
+    QString text, unitName, quantityName;
+    MeasuredValue value;
+};
+
+void fillFlags(PointEntry& p)
+{
+    const MeasuredValue &o = p.previous, &n = p.last;
+    if (p.hasLast && p.hasPrevious && o.hasNumber && n.hasNumber && o.baseUnit == n.baseUnit &&
+        o.bound != ValueBound::AtMost && n.bound != ValueBound::AtLeast && n.number < o.number / 2)
+        p.fellByHalf = true;
+    if (p.hasLast && p.hasLimit && n.hasNumber && n.bound != ValueBound::AtLeast && n.number < p.limit)
+        p.belowLimit = true;
+}
+
+} // namespace
+
+std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* error)
+{
+    std::vector<PointEntry> list;
+    std::map<qint64, size_t> index;
+    QSqlDatabase db = d->db();
+    {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.prepare("SELECT p.id, p.object_no, p.block_no, p.element_no, p.block_name, p.element_name,"
+                  " (SELECT COUNT(DISTINCT m.inspection_id) FROM measurements m WHERE m.point_id = p.id)"
+                  " FROM points p WHERE p.installation_id = ?");
+        q.addBindValue(installation);
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return list;
+        }
+        while (q.next()) {
+            PointEntry p;
+            p.id = q.value(0).toLongLong();
+            p.installation = installation;
+            p.object = long(q.value(1).toLongLong());
+            p.block = long(q.value(2).toLongLong());
+            p.element = long(q.value(3).toLongLong());
+            p.blockName = q.value(4).toString();
+            p.elementName = q.value(5).toString();
+            p.inspectionCount = q.value(6).toInt();
+            index[p.id] = list.size();
+            list.push_back(std::move(p));
+        }
+    }
+    {
+        // Each point's insulation resistances, newest inspection first.
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.prepare("SELECT m.point_id, m.inspection_id, m.row_no, it.quantity, it.value, it.base_unit, it.bound,"
+                  " it.flagged FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
+                  " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+                  " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5)"
+                  " ORDER BY m.point_id, i.taken_at DESC, i.id DESC, m.row_no DESC");
+        q.addBindValue(installation);
+        q.addBindValue(qint64(QuantityRiso));
+        q.addBindValue(qint64(QuantityRlim));
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return {};
+        }
+        // The rows of one measurement come together; per point the newest
+        // inspection's last measurement holding a resistance gives the last
+        // value and its limit, the next inspection's the previous value.
+        struct Group {
+            qint64 point = -1, inspection = -1;
+            int row = -1;
+            bool hasResistance = false, hasLimit = false;
+            MeasuredValue resistance;
+            double limit = 0;
+        } group;
+        std::map<qint64, qint64> newestInspection;
+        auto finishGroup = [&]() {
+            const auto it = index.find(group.point);
+            if (!group.hasResistance || it == index.end())
+                return;
+            PointEntry& e = list[it->second];
+            if (!e.hasLast) {
+                e.hasLast = true;
+                e.last = group.resistance;
+                e.hasLimit = group.hasLimit;
+                e.limit = group.limit;
+                newestInspection[group.point] = group.inspection;
+            } else if (!e.hasPrevious && group.inspection != newestInspection[group.point]) {
+                e.hasPrevious = true;
+                e.previous = group.resistance;
+            }
+        };
+        while (q.next()) {
+            const qint64 p = q.value(0).toLongLong(), i = q.value(1).toLongLong();
+            const int row = q.value(2).toInt();
+            if (p != group.point || i != group.inspection || row != group.row) {
+                finishGroup();
+                group = Group();
+                group.point = p;
+                group.inspection = i;
+                group.row = row;
+            }
+            if (long(q.value(3).toLongLong()) == QuantityRlim) {
+                if (!q.value(4).isNull()) {
+                    group.hasLimit = true;
+                    group.limit = q.value(4).toDouble();
+                }
+            } else if (!group.hasResistance) {
+                group.hasResistance = true;
+                group.resistance = valueOf(q.value(4), q.value(5), q.value(6), q.value(7));
+            }
+        }
+        finishGroup();
+    }
+    for (PointEntry& p : list)
+        fillFlags(p);
+    std::stable_sort(list.begin(), list.end(), [](const PointEntry& a, const PointEntry& b) {
+        if (a.needsAttention() != b.needsAttention())
+            return a.needsAttention();
+        return std::tie(a.object, a.block, a.element, a.id) < std::tie(b.object, b.block, b.element, b.id);
+    });
+    return list;
+}
+
+qint64 HistoryArchive::findInstallation(const QString& site, QString* error)
+{
+    QString why;
+    const std::vector<InstallationEntry> all = installations(&why);
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why;
+        return 0;
+    }
+    const QString wanted = site.simplified();
+    std::vector<const InstallationEntry*> containing;
+    for (const InstallationEntry& e : all) {
+        if (e.site == wanted)
+            return e.id;
+        if (e.site.contains(wanted, Qt::CaseInsensitive))
+            containing.push_back(&e);
+    }
+    if (containing.size() == 1)
+        return containing.front()->id;
+    if (error) {
+        QStringList names;
+        for (const InstallationEntry* e : containing.empty() ? std::vector<const InstallationEntry*>() : containing)
+            names << QStringLiteral("\"%1\"").arg(e->site);
+        *error = containing.empty()
+                     ? QStringLiteral("no installation of the archive is named \"%1\"").arg(wanted)
+                     : QStringLiteral("\"%1\" names several installations: %2").arg(wanted, names.join(QStringLiteral(", ")));
+    }
+    return 0;
+}
+
+qint64 HistoryArchive::findPoint(qint64 installation, long block, long element, QString* error)
+{
+    QSqlQuery q(d->db());
+    q.prepare("SELECT id FROM points WHERE installation_id = ? AND block_no = ? AND element_no = ? ORDER BY id");
+    q.addBindValue(installation);
+    q.addBindValue(qint64(block));
+    q.addBindValue(qint64(element));
+    std::vector<qint64> found;
+    if (q.exec())
+        while (q.next())
+            found.push_back(q.value(0).toLongLong());
+    if (found.empty()) {
+        // Numbers it had in an earlier inspection.
+        q.prepare("SELECT DISTINCT n.point_id FROM point_names n JOIN points p ON p.id = n.point_id"
+                  " WHERE p.installation_id = ? AND n.block_no = ? AND n.element_no = ?");
+        q.addBindValue(installation);
+        q.addBindValue(qint64(block));
+        q.addBindValue(qint64(element));
+        if (q.exec())
+            while (q.next())
+                found.push_back(q.value(0).toLongLong());
+    }
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = Private::reason(q);
+        return 0;
+    }
+    if (found.size() == 1)
+        return found.front();
+    if (error)
+        *error = found.empty() ? QStringLiteral("the installation has no measuring point %1/%2").arg(block).arg(element)
+                               : QStringLiteral("several measuring points were numbered %1/%2").arg(block).arg(element);
+    return 0;
+}
+
+std::vector<std::pair<long, QString>> HistoryArchive::quantitiesOfPoint(qint64 point, QString* error)
+{
+    std::vector<std::pair<long, QString>> list;
+    QSqlQuery q(d->db());
+    q.prepare("SELECT it.quantity, MAX(it.quantity_name) FROM measurements m"
+              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+              " WHERE m.point_id = ? AND it.quantity <> 0 GROUP BY it.quantity ORDER BY it.quantity");
+    q.addBindValue(point);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return list;
+    }
+    while (q.next())
+        list.emplace_back(long(q.value(0).toLongLong()), q.value(1).toString());
+    return list;
+}
+
+long HistoryArchive::quantityByName(const QString& name, QString* error)
+{
+    QSqlQuery q(d->db());
+    q.prepare("SELECT quantity FROM items WHERE LOWER(quantity_name) = LOWER(?) AND quantity <> 0 LIMIT 1");
+    q.addBindValue(name.trimmed());
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return 0;
+    }
+    return q.next() ? long(q.value(0).toLongLong()) : 0;
+}
+
+bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* error)
+{
+    out = Trend();
+    out.quantity = quantity;
+    QSqlDatabase db = d->db();
+    {
+        QSqlQuery q(db);
+        q.prepare("SELECT installation_id, object_no, block_no, element_no, block_name, element_name FROM points"
+                  " WHERE id = ?");
+        q.addBindValue(point);
+        if (!q.exec() || !q.next()) {
+            if (error)
+                *error = q.lastError().isValid() ? Private::reason(q) : QStringLiteral("no such measuring point");
+            return false;
+        }
+        out.point.id = point;
+        out.point.installation = q.value(0).toLongLong();
+        out.point.object = long(q.value(1).toLongLong());
+        out.point.block = long(q.value(2).toLongLong());
+        out.point.element = long(q.value(3).toLongLong());
+        out.point.blockName = q.value(4).toString();
+        out.point.elementName = q.value(5).toString();
+    }
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare("SELECT m.inspection_id, i.taken_at, m.measured_at, m.row_no, it.quantity, it.text, it.unit_name,"
+              " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name FROM measurements m"
+              " JOIN inspections i ON i.id = m.inspection_id"
+              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+              " WHERE m.point_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1"
+              " ORDER BY i.taken_at, i.id, m.row_no, it.seq");
+    q.addBindValue(point);
+    q.addBindValue(qint64(quantity));
+    q.addBindValue(qint64(QuantityRlim));
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
+    }
+    // Per measurement the quantity's item and its limit; per inspection the
+    // last measurement holding the quantity counts.
+    struct Pending {
+        qint64 inspection = -1;
+        int row = -1;
+        bool has = false;
+        TrendSample sample;
+        bool limitSeen = false;
+        double limit = 0;
+    } current;
+    auto finishMeasurement = [&]() {
+        if (!current.has)
+            return;
+        current.sample.hasLimit = current.limitSeen && quantity != QuantityRlim;
+        current.sample.limit = current.limit;
+        if (!out.samples.empty() && out.samples.back().inspection == current.sample.inspection)
+            out.samples.back() = current.sample;
+        else
+            out.samples.push_back(current.sample);
+    };
+    while (q.next()) {
+        const qint64 inspection = q.value(0).toLongLong();
+        const int row = q.value(3).toInt();
+        if (inspection != current.inspection || row != current.row) {
+            finishMeasurement();
+            current = Pending();
+            current.inspection = inspection;
+            current.row = row;
+        }
+        const long itemQuantity = long(q.value(4).toLongLong());
+        if (itemQuantity == QuantityRlim && !q.value(7).isNull()) {
+            current.limitSeen = true;
+            current.limit = q.value(7).toDouble();
+        }
+        if (itemQuantity == quantity && !current.has) {
+            current.has = true;
+            TrendSample& s = current.sample;
+            s.inspection = inspection;
+            s.takenAt = timeOf(q.value(1));
+            s.measuredAt = timeOf(q.value(2));
+            s.text = q.value(5).toString();
+            s.unitName = q.value(6).toString();
+            s.value = valueOf(q.value(7), q.value(8), q.value(9), q.value(10));
+            if (out.quantityName.isEmpty())
+                out.quantityName = q.value(11).toString();
+        }
+    }
+    finishMeasurement();
+    out.rated = ratingKindOfQuantity(out.quantityName.toStdString(), out.ratingKind);
+    if (out.rated)
+        for (TrendSample& s : out.samples)
+            s.rating = rateMeasuredValue(out.ratingKind, s.value);
+    return true;
+}
+
+bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error)
+{
+    if (renamed == earlier) {
+        if (error)
+            *error = QStringLiteral("a measuring point cannot be linked to itself");
+        return false;
+    }
+    QString why;
+    auto fail = [&](const QString& reason) {
+        d->rollback();
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (!d->begin(&why))
+        return fail(why);
+    QSqlDatabase db = d->db();
+    QSqlQuery q(db);
+    q.prepare("SELECT COUNT(DISTINCT installation_id), COUNT(*) FROM points WHERE id IN (?, ?)");
+    q.addBindValue(renamed);
+    q.addBindValue(earlier);
+    if (!q.exec() || !q.next())
+        return fail(Private::reason(q));
+    if (q.value(1).toInt() != 2)
+        return fail(QStringLiteral("no such measuring point"));
+    if (q.value(0).toInt() != 1)
+        return fail(QStringLiteral("the measuring points belong to different installations"));
+    q.prepare("SELECT COUNT(*) FROM measurements a JOIN measurements b ON a.inspection_id = b.inspection_id"
+              " WHERE a.point_id = ? AND b.point_id = ?");
+    q.addBindValue(renamed);
+    q.addBindValue(earlier);
+    if (!q.exec() || !q.next())
+        return fail(Private::reason(q));
+    if (q.value(0).toInt() > 0)
+        return fail(QStringLiteral("both measuring points were measured in one inspection, so they are not the same"));
+    const char* steps[] = {
+        "UPDATE measurements SET point_id = :earlier WHERE point_id = :renamed",
+        "INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name, linked)"
+        " SELECT :earlier, object_no, block_no, element_no, block_name, element_name, 1 FROM point_names"
+        " WHERE point_id = :renamed",
+        "DELETE FROM point_names WHERE point_id = :renamed",
+        "DELETE FROM points WHERE id = :renamed",
+        // The point keeps the numbers and names of its latest inspection.
+        "UPDATE points SET object_no = m.object_no, block_no = m.block_no, element_no = m.element_no,"
+        " block_name = m.block_name, element_name = m.element_name, last_taken_at = m.taken_at"
+        " FROM (SELECT m.object_no, m.block_no, m.element_no, m.block_name, m.element_name, i.taken_at"
+        " FROM measurements m JOIN inspections i ON i.id = m.inspection_id WHERE m.point_id = :earlier"
+        " ORDER BY i.taken_at DESC, i.id DESC, m.row_no DESC LIMIT 1) AS m WHERE points.id = :earlier",
+    };
+    for (const char* step : steps) {
+        QSqlQuery s(db);
+        s.prepare(QString::fromLatin1(step));
+        const QString sql = QString::fromLatin1(step);
+        if (sql.contains(QLatin1String(":earlier")))
+            s.bindValue(QStringLiteral(":earlier"), earlier);
+        if (sql.contains(QLatin1String(":renamed")))
+            s.bindValue(QStringLiteral(":renamed"), renamed);
+        if (!s.exec())
+            return fail(Private::reason(s));
+    }
+    if (!d->commit(&why))
+        return fail(why);
+    return true;
+}
+
+bool HistoryArchive::exportItems(qint64 installation, const std::function<void(const ExportedItem&)>& each,
+                                 QString* error)
+{
+    QSqlQuery q(d->db());
+    q.setForwardOnly(true);
+    q.prepare("SELECT s.site, i.taken_at, i.source, m.block_no, m.element_no, m.block_name, m.element_name,"
+              " m.function_name, m.date_text, m.time_text, it.quantity_name, it.unit_name, it.text, it.value,"
+              " it.base_unit, it.bound, it.flagged FROM items it"
+              " JOIN measurements m ON m.inspection_id = it.inspection_id AND m.row_no = it.row_no"
+              " JOIN inspections i ON i.id = m.inspection_id JOIN installations s ON s.id = i.installation_id"
+              " WHERE (? = 0 OR s.id = ?) AND it.quantity <> 0"
+              " ORDER BY s.site, i.taken_at, i.id, m.block_no, m.element_no, m.row_no, it.seq");
+    q.addBindValue(installation);
+    q.addBindValue(installation);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
+    }
+    ExportedItem e;
+    while (q.next()) {
+        e.site = q.value(0).toString();
+        e.takenAt = timeOf(q.value(1));
+        e.source = q.value(2).toString();
+        e.block = long(q.value(3).toLongLong());
+        e.element = long(q.value(4).toLongLong());
+        e.blockName = q.value(5).toString();
+        e.elementName = q.value(6).toString();
+        e.functionName = q.value(7).toString();
+        e.dateText = q.value(8).toString();
+        e.timeText = q.value(9).toString();
+        e.quantityName = q.value(10).toString();
+        e.unitName = q.value(11).toString();
+        e.text = q.value(12).toString();
+        e.value = valueOf(q.value(13), q.value(14), q.value(15), q.value(16));
+        each(e);
+    }
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
+    }
+    return true;
+}
+
+} // namespace zentrova

@@ -1,0 +1,171 @@
+#include "history/Inspection.h"
+
+#include "base/TextRules.h"
+#include "comm/InstrumentData.h"
+#include "structure/InspectionComparison.h"
+#include "structure/RecordDetail.h"
+#include "structure/ResultValues.h"
+#include "structure/StructureContext.h"
+
+#include <QCryptographicHash>
+#include <QRegularExpression>
+#include <QTimeZone>
+
+namespace zentrova {
+
+namespace {
+
+QString joinedLines(const StructureContext& ctx, const std::string& bytes)
+{
+    QString text = ctx.decode(bytes);
+    text.replace(u'\r', u' ');
+    return text.simplified();
+}
+
+// Feeds the hash one field with its length, so that no two different
+// sequences of fields give the same bytes.
+void addField(QCryptographicHash& hash, std::string_view field)
+{
+    const quint32 size = quint32(field.size());
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(&size), sizeof size));
+    hash.addData(QByteArrayView(field.data(), qsizetype(field.size())));
+}
+
+QString siteOf(const QStringList& siteLines, const QStringList& objectNames)
+{
+    QStringList parts;
+    for (const QString& line : siteLines)
+        if (!line.trimmed().isEmpty())
+            parts << line.simplified();
+    if (parts.isEmpty())
+        for (const QString& name : objectNames)
+            if (!name.trimmed().isEmpty())
+                parts << name.simplified();
+    return parts.join(QStringLiteral(" / "));
+}
+
+} // namespace
+
+QDateTime measurementTime(const QString& dateText, const QString& timeText)
+{
+    static const QRegularExpression dayFirst(QStringLiteral(R"(^\s*(\d{1,2})[./-](\d{1,2})[./-](\d{2}|\d{4})\s*$)"));
+    static const QRegularExpression yearFirst(QStringLiteral(R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})\s*$)"));
+    static const QRegularExpression clock(QStringLiteral(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2}))?\s*$)"));
+    QDate date;
+    if (const auto m = dayFirst.match(dateText); m.hasMatch()) {
+        int year = m.captured(3).toInt();
+        if (m.captured(3).size() == 2)
+            year += 2000;
+        date = QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
+    } else if (const auto y = yearFirst.match(dateText); y.hasMatch()) {
+        date = QDate(y.captured(1).toInt(), y.captured(2).toInt(), y.captured(3).toInt());
+    }
+    if (!date.isValid())
+        return {};
+    QTime time(0, 0);
+    if (const auto c = clock.match(timeText); c.hasMatch()) {
+        const QTime read(c.captured(1).toInt(), c.captured(2).toInt(), c.captured(3).toInt());
+        if (read.isValid())
+            time = read;
+    }
+    return QDateTime(date, time, Qt::UTC);
+}
+
+Inspection inspectionFromDocument(const StructureContext& ctx, const QString& source, const QDateTime& sourceTime,
+                                  const QString& siteOverride)
+{
+    Inspection in;
+    const Structure& s = ctx.document.structure;
+    const ResultTable& t = s.table;
+    for (const std::string& line : ctx.heading.site)
+        in.siteLines << ctx.decode(line);
+    for (const auto& root : s.tree.roots())
+        in.objectNames << joinedLines(ctx, root->name);
+    in.site = siteOverride.trimmed().isEmpty() ? siteOf(in.siteLines, in.objectNames) : siteOverride.simplified();
+    const InstrumentDataView instrument = instrumentDataFromTable(t);
+    QStringList instrumentLines;
+    for (const std::string& line : instrument.instrument)
+        if (const QString shown = shownInstrumentLine(ctx.decode(line)).simplified(); !shown.isEmpty())
+            instrumentLines << shown;
+    in.instrument = instrumentLines.join(QStringLiteral(" / "));
+    in.serialNumber = shownInstrumentLine(ctx.decode(instrument.serialNumber)).simplified();
+    in.source = source;
+
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (int c = 1; c < ResultTable::ColumnCount; ++c)
+        addField(hash, t.cell(c, 0));
+
+    for (const MeasuringPoint& point : measuringPoints(s)) {
+        const QString blockName = joinedLines(ctx, point.blockName);
+        const QString elementName = joinedLines(ctx, point.elementName);
+        for (int row : point.rows) {
+            InspectionMeasurement m;
+            m.row = row;
+            m.object = point.object;
+            m.block = point.block;
+            m.element = point.element;
+            m.blockName = blockName;
+            m.elementName = elementName;
+            const RecordDetail detail = recordDetail(ctx, row);
+            m.functionCode = detail.functionCode;
+            m.function = detail.functionCode - long(functionTextBase(ctx.familyCode));
+            m.functionName = joinedLines(ctx, detail.functionName);
+            m.dateText = ctx.decode(detail.date).trimmed();
+            m.timeText = ctx.decode(detail.time).trimmed();
+            m.measuredAt = measurementTime(m.dateText, m.timeText);
+            int sequence = 0;
+            for (const ResultItemValue& v : resultItemValues(t, row, ctx.names)) {
+                InspectionItem item;
+                item.kind = StoredItemKind(v.column);
+                item.sequence = sequence++;
+                item.quantity = v.quantity;
+                item.occurrence = v.occurrence;
+                item.unit = v.unit;
+                item.quantityName = ctx.decode(quantityHeading(ctx.names, v.quantity, 1));
+                item.unitName = ctx.decode(ctx.names.unit(v.unit));
+                item.text = ctx.decode(v.text);
+                item.value = v.value;
+                m.items.push_back(std::move(item));
+            }
+            for (const RecordDetailItem& d : detail.items) {
+                StoredItemKind kind;
+                switch (d.kind) {
+                case RecordItemKind::Date:
+                    kind = StoredItemKind::Date;
+                    break;
+                case RecordItemKind::Time:
+                    kind = StoredItemKind::Time;
+                    break;
+                case RecordItemKind::Untagged:
+                    kind = StoredItemKind::Untagged;
+                    break;
+                default:
+                    continue; // the coded items are above, with their numbers
+                }
+                InspectionItem item;
+                item.kind = kind;
+                item.sequence = sequence++;
+                item.text = ctx.decode(d.value);
+                m.items.push_back(std::move(item));
+            }
+            if (m.measuredAt.isValid()) {
+                if (!in.firstMeasuredAt.isValid() || m.measuredAt < in.firstMeasuredAt)
+                    in.firstMeasuredAt = m.measuredAt;
+                if (!in.lastMeasuredAt.isValid() || m.measuredAt > in.lastMeasuredAt)
+                    in.lastMeasuredAt = m.measuredAt;
+            }
+            // The names (column 2) are left out: a renamed copy is the same download.
+            addField(hash, t.cell(1, row));
+            for (int c = 3; c < ResultTable::ColumnCount; ++c)
+                addField(hash, t.cell(c, row));
+            in.measurements.push_back(std::move(m));
+        }
+    }
+    // Times are wall-clock times, as the instrument's clock gives them.
+    const QDateTime local = sourceTime.toLocalTime();
+    in.takenAt = in.lastMeasuredAt.isValid() ? in.lastMeasuredAt : QDateTime(local.date(), local.time(), Qt::UTC);
+    in.fingerprint = hash.result().toHex();
+    return in;
+}
+
+} // namespace zentrova
