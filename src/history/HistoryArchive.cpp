@@ -264,6 +264,7 @@ bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QS
         if (!QDir().mkpath(file.absolutePath())) {
             if (error)
                 *error = QStringLiteral("%1: the folder cannot be made").arg(file.absolutePath());
+            db = QSqlDatabase();
             close();
             return false;
         }
@@ -282,6 +283,9 @@ bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QS
     bool ok = db.open();
     if (!ok)
         why = db.lastError().text().trimmed();
+    // The server's notices (a table that exists already) are no news.
+    if (ok && !sqlite)
+        ok = d->exec("SET client_min_messages TO WARNING", &why);
     if (ok && sqlite) {
         ok = d->exec("PRAGMA foreign_keys = ON", &why) && d->exec("PRAGMA journal_mode = WAL", &why) &&
              d->exec("PRAGMA synchronous = NORMAL", &why);
@@ -291,6 +295,7 @@ bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QS
     if (!ok) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(where.describe(), why);
+        db = QSqlDatabase(); // the connection is removed next, with no handle left on it
         close();
         return false;
     }

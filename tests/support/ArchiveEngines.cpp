@@ -1,5 +1,7 @@
 #include "support/ArchiveEngines.h"
 
+#include "support/PostgresServer.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,11 +22,29 @@ QTemporaryDir& archiveFolder()
     return dir;
 }
 
+// One server for the whole test program, started when a test first needs
+// it; a failed start is told to every test that asks.
+PostgresServer* sharedServer(QString* error)
+{
+    static std::unique_ptr<PostgresServer> server;
+    static QString startError;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        server = std::make_unique<PostgresServer>();
+        if (!server->start(&startError))
+            server.reset();
+    }
+    if (!server)
+        *error = QStringLiteral("the private PostgreSQL server did not start: ") + startError;
+    return server.get();
+}
+
 } // namespace
 
 std::vector<ArchiveEngine> availableArchiveEngines()
 {
-    return {ArchiveEngine::SQLite};
+    return {ArchiveEngine::SQLite, ArchiveEngine::PostgreSQL};
 }
 
 std::string engineName(ArchiveEngine engine)
@@ -45,8 +65,15 @@ bool freshArchive(ArchiveEngine engine, ArchiveLocation& out, QString* error)
         out.path = archiveFolder().filePath(QStringLiteral("history-%1.sqlite").arg(n));
         return true;
     }
-    *error = QStringLiteral("no PostgreSQL server");
-    return false;
+    PostgresServer* server = sharedServer(error);
+    const QString name = QStringLiteral("history_%1").arg(n);
+    if (!server || !server->createDatabase(name, error))
+        return false;
+    return parseArchiveLocation(QStringLiteral("postgresql://%1@%2:%3/%4")
+                                    .arg(server->userName(), server->host())
+                                    .arg(server->port())
+                                    .arg(name),
+                                out, error);
 }
 
 bool runSql(const ArchiveLocation& where, const QString& sql, QString* error)
