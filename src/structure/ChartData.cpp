@@ -6,8 +6,6 @@
 #include "structure/StructureContext.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 namespace zentrova {
 
@@ -228,23 +226,9 @@ bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartK
 
 std::string resistanceText(const MeasuredValue& v)
 {
-    if (!v.hasNumber)
-        return {};
-    static const char* const prefixes[] = {"", "k", "M", "G", "T"};
-    double n = v.number;
-    int p = 0;
-    while (std::fabs(n) >= 999.5 && p < 4) {
-        n /= 1000;
-        ++p;
-    }
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%.3g", n);
-    std::string out = v.bound == ValueBound::AtMost ? "< " : v.bound == ValueBound::AtLeast ? "> " : "";
-    out += digits;
-    out += " ";
-    out += prefixes[p];
-    out += "Ohm";
-    return out;
+    MeasuredValue ohms = v;
+    ohms.baseUnit = "Ohm";
+    return prefixedValueText(ohms);
 }
 
 } // namespace zentrova

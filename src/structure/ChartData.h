@@ -130,8 +130,9 @@ ChartKind defaultChartKind(const StructureContext& ctx, const ElementNode& node)
 bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartKind kind, ChartData& out,
                     std::string* error);
 
-// A value in ohms as a reader writes it: its mark, three significant digits
-// and the prefix that keeps the number from 1 to 999 ("> 10 TOhm", "48.6 MOhm").
+// A value in ohms as a reader writes it, whatever its unit says: its mark,
+// three significant digits and the prefix that keeps the number from 1 to 999
+// ("> 10 TOhm", "48.6 MOhm"), as prefixedValueText writes ohms.
 std::string resistanceText(const MeasuredValue& v);
 
 } // namespace zentrova
