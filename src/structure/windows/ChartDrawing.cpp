@@ -73,6 +73,40 @@ struct Decades {
     }
 };
 
+// A logarithmic resistance axis labels its decades as a reader writes them
+// ("1 kOhm", "1 GOhm"): QLogValueAxis only takes a printf format, so its own
+// labels are hidden and an axis beside it, in decades and bound to no series,
+// carries the labels and the title. The log axis keeps its line and grid.
+void labelDecades(QChart* chart, QLogValueAxis* y)
+{
+    const double low = std::log10(y->min()), high = std::log10(y->max());
+    auto* decades = new QCategoryAxis;
+    decades->setRange(low, high);
+    // The first label sits on the lowest decade, a category's upper end.
+    decades->setStartValue(low - 1);
+    decades->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    // An axis of one or two decades would show only two or three labels:
+    // it also labels 2 and 5 of each decade.
+    const bool few = high - low < 2.5;
+    for (int e = int(std::floor(low)); e <= int(std::ceil(high)); ++e)
+        for (double times : {1.0, 2.0, 5.0}) {
+            const double at = e + std::log10(times);
+            if ((times != 1 && !few) || at < low - 1e-9 || at > high + 1e-9)
+                continue;
+            MeasuredValue label;
+            label.hasNumber = true;
+            label.number = times * std::pow(10.0, e);
+            label.baseUnit = "Ohm";
+            decades->append(QString::fromStdString(prefixedValueText(label)), at);
+        }
+    decades->setGridLineVisible(false);
+    decades->setTitleText(y->titleText());
+    y->setTitleText(QString());
+    y->setLabelsVisible(false);
+    decades->setLineVisible(false);
+    chart->addAxis(decades, Qt::AlignLeft);
+}
+
 QScatterSeries* markers(const QString& name, QScatterSeries::MarkerShape shape, const QColor& color, qreal size)
 {
     auto* s = new QScatterSeries;
@@ -174,6 +208,7 @@ void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* cha
     }
     series << bound;
     attach(chart, series, x, y);
+    labelDecades(chart, y);
     // One legend entry per kind of thing drawn.
     bool shown = false;
     for (QAbstractSeries* s : bars)
@@ -237,6 +272,7 @@ void comparisonChart(const StructureContext& ctx, const ComparisonChart& data, Q
     }
     // In the legend: old, new, fallen.
     attach(chart, olds + news + halved + QList<QAbstractSeries*>{fell, bound}, x, y);
+    labelDecades(chart, y);
     for (const QList<QAbstractSeries*>* kind : {&olds, &news, &halved}) {
         bool shown = false;
         for (QAbstractSeries* s : *kind)
@@ -253,7 +289,7 @@ void comparisonChart(const StructureContext& ctx, const ComparisonChart& data, Q
 // A curve of resistance readings with a marker on each and a triangle on
 // each bounded one.
 void curve(const StructureContext& ctx, QChart* chart, const QList<QPointF>& points, const QList<bool>& bounded,
-           const QString& name, QAbstractAxis* x, QAbstractAxis* y)
+           const QString& name, QAbstractAxis* x, QLogValueAxis* y)
 {
     auto* line = new QLineSeries;
     line->setName(name);
@@ -267,6 +303,7 @@ void curve(const StructureContext& ctx, QChart* chart, const QList<QPointF>& poi
             bound->append(points[i]);
     }
     attach(chart, {line, bound}, x, y);
+    labelDecades(chart, y);
     if (bound->count() == 0)
         for (QLegendMarker* m : chart->legend()->markers(bound))
             m->setVisible(false);
