@@ -380,10 +380,10 @@ QChart* emptyChart(const StructureContext& ctx, const std::string& title)
 
 // The chart laid out on `size` in a scene of its own, drawn by `draw`.
 template <typename Draw>
-void drawChart(const StructureContext& ctx, const ChartData& data, QSizeF size, Draw draw)
+void drawChart(const ChartMaker& make, QSizeF size, Draw draw)
 {
     QGraphicsScene scene;
-    QChart* chart = makeChart(ctx, data);
+    QChart* chart = make();
     scene.addItem(chart); // the scene owns the chart
     chart->setGeometry(QRectF(QPointF(0, 0), size));
     if (chart->layout())
@@ -418,11 +418,11 @@ QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& 
     return chart;
 }
 
-QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize size)
+QByteArray chartPng(const ChartMaker& make, QSize size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
-    drawChart(ctx, data, size, [&](QGraphicsScene& scene) {
+    drawChart(make, size, [&](QGraphicsScene& scene) {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
@@ -434,7 +434,7 @@ QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize si
     return bytes;
 }
 
-QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size)
+QByteArray chartSvg(const ChartMaker& make, QSize size, const QString& title)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -443,19 +443,29 @@ QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize si
     svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle(ctx.decode(data.title));
-    drawChart(ctx, data, size, [&](QGraphicsScene& scene) {
+    svg.setTitle(title);
+    drawChart(make, size, [&](QGraphicsScene& scene) {
         QPainter painter(&svg);
         scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
     });
     return bytes;
 }
 
-void paintChart(const StructureContext& ctx, const ChartData& data, QPainter& painter, const QRectF& target)
+QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize size)
+{
+    return chartPng([&] { return makeChart(ctx, data); }, size);
+}
+
+QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size)
+{
+    return chartSvg([&] { return makeChart(ctx, data); }, size, ctx.decode(data.title));
+}
+
+void paintChart(const ChartMaker& make, QPainter& painter, const QRectF& target)
 {
     // Laid out at a screen's size, then scaled onto the target.
     QSizeF size(1000, 1000 * target.height() / std::max(1.0, target.width()));
-    drawChart(ctx, data, size, [&](QGraphicsScene& scene) { scene.render(&painter, target, scene.sceneRect()); });
+    drawChart(make, size, [&](QGraphicsScene& scene) { scene.render(&painter, target, scene.sceneRect()); });
 }
 
 bool isSvgFileName(const QString& path)
