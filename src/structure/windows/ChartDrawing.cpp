@@ -413,7 +413,7 @@ QChart* makeChart(const StructureContext& ctx, const ChartData& data)
 
 QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& data)
 {
-    QChart* chart = emptyChart(ctx, data.blockName.empty() ? std::to_string(data.block) : data.blockName);
+    QChart* chart = emptyChart(ctx, data.title);
     comparisonChart(ctx, data, chart);
     return chart;
 }
