@@ -316,6 +316,24 @@ bool HistoryArchive::Private::migrate(int upTo, QString* error)
         rollback();
         return false;
     }
+    if (sqlite()) {
+        // A file of another program's is not made into an archive.
+        QSqlQuery tables(db());
+        if (!tables.exec("SELECT SUM(name = 'schema_migrations'), COUNT(*) FROM sqlite_master WHERE type = 'table'") ||
+            !tables.next()) {
+            if (error)
+                *error = reason(tables);
+            rollback();
+            return false;
+        }
+        if (tables.value(0).toInt() == 0 && tables.value(1).toInt() > 0) {
+            if (error)
+                *error = QStringLiteral("the file holds tables of another program; it is no history archive");
+            tables.finish();
+            rollback();
+            return false;
+        }
+    }
     if (!exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at TEXT NOT NULL)",
               error)) {
         rollback();

@@ -131,7 +131,7 @@ TEST_F(CliTest, CommandListIsAligned)
             ++column;
         columns << column;
     }
-    ASSERT_EQ(columns.size(), 9) << r.out.constData();
+    ASSERT_EQ(columns.size(), 10) << r.out.constData();
     EXPECT_EQ(columns.count(columns.front()), columns.size()) << r.out.constData();
 }
 

@@ -389,7 +389,7 @@ TEST(HistoryArchiveSQLite, AFullDiskFailsTheImportAndKeepsTheArchive)
     EXPECT_EQ(tableSizes(where), before);
 }
 
-TEST(HistoryArchiveLocation, ReadsServerAddressesAndFiles)
+TEST(HistoryArchiveLocation, ReadsServerAddressesAndFilesAndRefusesOtherFiles)
 {
     ArchiveLocation l;
     QString error;
@@ -410,6 +410,21 @@ TEST(HistoryArchiveLocation, ReadsServerAddressesAndFiles)
     EXPECT_EQ(l.path, "/tmp/a b/h.sqlite");
     ASSERT_TRUE(parseArchiveLocation(QString(), l, &error));
     EXPECT_EQ(l.path, defaultArchivePath());
+
+    // Files that are no archive are refused and left as they are.
+    ProgramDir dir;
+    ArchiveLocation other;
+    other.path = dir.file(QStringLiteral("other.sqlite"));
+    ASSERT_TRUE(runSql(other, QStringLiteral("CREATE TABLE notes (text TEXT)"), &error));
+    HistoryArchive archive;
+    EXPECT_FALSE(archive.open(other, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("no history archive"))) << error.toStdString();
+    EXPECT_FALSE(runSql(other, QStringLiteral("SELECT 1 FROM schema_migrations"), &error));
+    dir.writeFile(QStringLiteral("text.sqlite"), "This is a letter, not a database.\n");
+    other.path = dir.file(QStringLiteral("text.sqlite"));
+    EXPECT_FALSE(archive.open(other, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("not a database"))) << error.toStdString();
+    EXPECT_EQ(dir.readFile(QStringLiteral("text.sqlite")), "This is a letter, not a database.\n");
 
     // Dates and times as the instrument writes them.
     EXPECT_EQ(measurementTime(QStringLiteral("12.03.2024"), QStringLiteral("09:14")),
