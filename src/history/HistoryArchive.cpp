@@ -406,7 +406,16 @@ public:
     // Adds one row's values; writes a full batch. False with the reason.
     bool add(std::initializer_list<QVariant> row, QString* error)
     {
-        values_.insert(values_.end(), row.begin(), row.end());
+        for (const QVariant& v : row) {
+            // The drivers bind a null QString as NULL: a name or text that is
+            // merely empty (a date item's quantity name, an unnamed block)
+            // must be stored as '' in its NOT NULL column. Only nullableText's
+            // null variants stand for NULL.
+            if (!v.isNull() && v.metaType() == QMetaType::fromType<QString>() && v.toString().isNull())
+                values_.emplace_back(QStringLiteral(""));
+            else
+                values_.push_back(v);
+        }
         if (int(values_.size()) >= columns_ * batchRows_)
             return flush(error);
         return true;
