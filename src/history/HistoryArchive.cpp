@@ -421,10 +421,16 @@ public:
         return true;
     }
 
+    // Rows that refer to rows of `other` (items to their measurement): each
+    // flush writes what `other` holds first.
+    void writeAfter(BatchInsert& other) { before_ = &other; }
+
     bool flush(QString* error)
     {
         if (values_.empty())
             return true;
+        if (before_ && !before_->flush(error))
+            return false;
         const int rows = int(values_.size()) / columns_;
         QSqlQuery partial(db_);
         QSqlQuery* q = &full_;
@@ -461,6 +467,7 @@ private:
     QSqlQuery full_;
     bool prepared_ = false;
     std::vector<QVariant> values_;
+    BatchInsert* before_ = nullptr;
 };
 
 // A point of the archive as a new inspection's point is matched to it.
@@ -688,6 +695,8 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
                       "INSERT INTO items (inspection_id, row_no, seq, kind, quantity, occurrence, unit, quantity_name,"
                       " unit_name, text, value, base_unit, bound, flagged)",
                       14, 200);
+    // A full batch of items may be written before its measurements' batch is.
+    items.writeAfter(measurements);
     const long functionBase = in.measurements.empty() ? 0 : in.measurements.front().functionCode -
                                                                 in.measurements.front().function;
     int written = 0;
