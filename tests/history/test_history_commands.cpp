@@ -129,6 +129,28 @@ TEST_F(HistoryFixture, AddsADownloadOnceAndRefusesADocumentWithoutResults)
     EXPECT_EQ(sources, QStringList({QString(), saved}));
 }
 
+// More items than one write of the archive takes, in fewer measurements
+// than one write of measurements: the items must not be written first.
+TEST_F(HistoryFixture, ALongDownloadIsStoredWhole)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ResultTable& table = ctx.document.structure.table;
+    int row = table.rowCount();
+    for (int element = 1; element <= 80; ++element) {
+        const std::string r = rec(6, element, 0,
+                                  coded('R', 1, 8, std::to_string(element)) + coded('P', 9, 2, "5.00") +
+                                      coded('P', 16, 8, "1.00") + plain('D', "14.03.2023") + plain('T', "10:00"));
+        decodeRecord(ctx, r.data(), r.size(), row++);
+    }
+    NullProgress quiet;
+    buildTreeFromResults(ctx, quiet);
+    const HistoryAddOutcome outcome = add();
+    ASSERT_EQ(outcome.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
+    EXPECT_EQ(outcome.import.measurements, 82);
+    EXPECT_EQ(outcome.import.newPoints, 82);
+    EXPECT_EQ(progress.positions.back(), 100);
+}
+
 TEST_F(HistoryFixture, AnArchiveThatCannotBeOpenedIsToldAndNothingIsStored)
 {
     download("5.00", "2.50", "14.03.2023");
