@@ -201,7 +201,7 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
 {
     download("5.00", "2.50", "14.03.2023");
     ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
-    download("2.00", "1.50", "14.03.2024");
+    download("0.80", "1.50", "14.03.2024");
     ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
 
     HistoryWindow window(ctx);
@@ -213,9 +213,12 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     const PointEntry& fallen = window.points().front();
     EXPECT_EQ(fallen.element, 1);
     EXPECT_TRUE(fallen.fellByHalf);
+    EXPECT_TRUE(fallen.belowLimit) << "the limit Rlim came as a test parameter";
     const QTreeWidgetItem* row = window.pointList()->topLevelItem(0);
-    EXPECT_EQ(row->text(4), QStringLiteral("2 GOhm"));
+    EXPECT_EQ(row->text(4), QStringLiteral("800 MOhm"));
     EXPECT_EQ(row->text(5), QStringLiteral("5 GOhm"));
+    EXPECT_EQ(row->text(6), ctx.decode(text("CmpResistanceHalved_60")) + QStringLiteral("; ") +
+                                ctx.decode(text("ChartBelowLimit_25")));
     EXPECT_EQ(row->foreground(0).color(), QColor(200, 30, 30));
     EXPECT_NE(window.pointList()->topLevelItem(1)->foreground(0).color(), QColor(200, 30, 30));
 
@@ -233,7 +236,7 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     ASSERT_TRUE(riso);
     ASSERT_EQ(riso->count(), 2);
     EXPECT_DOUBLE_EQ(riso->at(0).y(), 5e9);
-    EXPECT_DOUBLE_EQ(riso->at(1).y(), 2e9);
+    EXPECT_DOUBLE_EQ(riso->at(1).y(), 0.8e9);
     EXPECT_LT(riso->at(0).x(), riso->at(1).x());
     EXPECT_TRUE(qobject_cast<QLogValueAxis*>(riso->attachedAxes().value(1)));
     QXYSeries* limit = series(ctx.decode(ctx.texts.text("ChartLimit_25")));
