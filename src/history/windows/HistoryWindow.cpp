@@ -16,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -158,7 +157,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     split->addWidget(right);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 3);
-    split->setSizes({330, 970});
+    split->setSizes({420, 880});
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -281,7 +280,7 @@ void HistoryWindow::showInstallations()
         item->setText(3, dayText(e.lastInspection));
         item->setData(0, IdRole, e.id);
     }
-    for (int c = 1; c < 4; ++c)
+    for (int c = 0; c < 4; ++c)
         installations_->resizeColumnToContents(c);
     selectById(installations_, installation_);
     filling_ = false;
@@ -454,12 +453,29 @@ void HistoryWindow::linkSelectedPoint()
                                  .arg(chosen->element)
                                  .arg(chosen->blockName, chosen->elementName) +
                              ctx.decode(ctx.texts.text("LinkPointChoose_60"));
-    bool ok = false;
-    const QString picked =
-        QInputDialog::getItem(this, ctx.decode(ctx.texts.text("LinkPoint_40")), question, labels, 0, false, &ok);
-    if (!ok)
+    QDialog ask(this);
+    ask.setObjectName(QStringLiteral("LinkPointDialog"));
+    ask.setWindowTitle(ctx.decode(ctx.texts.text("LinkPoint_40")));
+    ask.setMinimumWidth(560);
+    auto* layout = new QVBoxLayout(&ask);
+    layout->addWidget(new QLabel(question, &ask));
+    auto* choices = new QComboBox(&ask);
+    choices->setObjectName(QStringLiteral("LinkPointChoice"));
+    choices->addItems(labels);
+    layout->addWidget(choices);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = new QPushButton(ctx.decode(ctx.texts.text("&OK_11")), &ask);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(ctx.decode(ctx.texts.text("&Cancel_11")), &ask);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, &ask, &QDialog::reject);
+    if (ask.exec() != QDialog::Accepted || choices->currentIndex() < 0)
         return;
-    const qint64 earlier = ids[size_t(std::max<qsizetype>(0, labels.indexOf(picked)))];
+    const qint64 earlier = ids[size_t(choices->currentIndex())];
     QString error;
     if (!archive_.linkPoints(point_, earlier, &error)) {
         ctx.prompts->message(MsgType::Error, ctx.texts.text("HistLinkFailed_50") + "\r" + ctx.encode(error), MbOK);
