@@ -14,8 +14,7 @@ namespace zentrova {
 bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error)
 {
     ArchiveLocation where;
-    return parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error) &&
-           archive.open(where, error);
+    return parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error) && archive.open(where, error);
 }
 
 HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress, HistoryTelling telling)
@@ -68,13 +67,16 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
     progress.hide();
 
     switch (outcome.import.status) {
-    case ImportOutcome::Status::Added:
+    case ImportOutcome::Status::Added: {
         outcome.status = Status::Added;
-        return tell(MsgType::Information, ctx.texts.text("HistoryAdded_50") + ": " + ctx.encode(inspection.site) +
-                                              "\r" + ctx.texts.text("Measurements_30") + ": " +
+        std::string added = ctx.texts.text("HistoryAdded_50");
+        if (!inspection.site.isEmpty())
+            added += ": " + ctx.encode(inspection.site);
+        return tell(MsgType::Information, added + "\r" + ctx.texts.text("Measurements_30") + ": " +
                                               std::to_string(outcome.import.measurements) + "\r" +
                                               ctx.texts.text("HistoryNewPoints_30") + ": " +
                                               std::to_string(outcome.import.newPoints));
+    }
     case ImportOutcome::Status::AlreadyStored:
         outcome.status = Status::AlreadyStored;
         return tell(MsgType::Information, ctx.texts.text("HistoryAlreadyStored_60"));

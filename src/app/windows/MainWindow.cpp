@@ -757,7 +757,8 @@ void MainWindow::receiveResults()
     // A complete download goes into the history when the user asked for it.
     // The results stay in the window whatever the archive answers; only a
     // failure interrupts with a message.
-    if (outcome.status == ReceiveOutcome::Status::Received && loadHistorySettings(ctx.settings).addAfterReceive) {
+    if (outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
+        loadHistorySettings(ctx.settings).addAfterReceive) {
         const HistoryAddOutcome added = addDocumentToHistory(ctx, progress(), HistoryTelling::FailuresOnly);
         if (added.status == HistoryAddOutcome::Status::Added ||
             added.status == HistoryAddOutcome::Status::AlreadyStored) {

@@ -79,8 +79,8 @@ void HistorySettingsDialog::browse()
     request.pattern = QStringLiteral("*.sqlite *.db");
     request.allFilesName = ctx.texts.text("AllFiles_13");
     ArchiveLocation current;
-    const bool isFile = parseArchiveLocation(archive_->text(), current, nullptr) &&
-                        current.engine == ArchiveLocation::Engine::SQLite;
+    const bool isFile =
+        parseArchiveLocation(archive_->text(), current, nullptr) && current.engine == ArchiveLocation::Engine::SQLite;
     request.proposedName = isFile ? current.path : defaultArchivePath();
     // A new archive is made where the user names it: the file need not exist.
     if (const std::optional<QString> path = ctx.prompts->saveFileName(request))

@@ -210,8 +210,8 @@ void HistoryWindow::applyTexts()
     inspectionsLabel_->setText(t("HistInspections_25"));
     pointsLabel_->setText(t("HistPoints_25"));
     quantityLabel_->setText(t("CmpQuantity_20"));
-    installations_->setHeaderLabels({t("HistInstallation_25"), t("HistInspections_25"), t("HistFirst_20"),
-                                     t("HistLast_20")});
+    installations_->setHeaderLabels(
+        {t("HistInstallation_25"), t("HistInspections_25"), t("HistFirst_20"), t("HistLast_20")});
     inspections_->setHeaderLabels(
         {t("Date_20"), t("HistFile_20"), t("Instrument_25"), t("SerialNumber_25"), t("Measurements_30")});
     pointList_->setHeaderLabels({t("CsvBlockNumber_20"), t("CsvBlockName_20"), t("CsvElementNumber_20"),
@@ -377,7 +377,8 @@ void HistoryWindow::selectPoint(qint64 point)
 void HistoryWindow::showPoint()
 {
     QString error;
-    const auto list = point_ != 0 ? archive_.quantitiesOfPoint(point_, &error) : decltype(archive_.quantitiesOfPoint(0))();
+    const auto list =
+        point_ != 0 ? archive_.quantitiesOfPoint(point_, &error) : decltype(archive_.quantitiesOfPoint(0))();
     if (!error.isEmpty())
         setProblem(error);
     quantities_->clear();
@@ -430,7 +431,8 @@ void HistoryWindow::linkSelectedPoint()
 {
     if (point_ == 0)
         return;
-    const auto chosen = std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
+    const auto chosen =
+        std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
     if (chosen == points_.end())
         return;
     QStringList labels;
