@@ -107,6 +107,8 @@ int compareCommand(const QStringList& args);
 void compareHelp();
 int chartCommand(const QStringList& args);
 void chartHelp();
+int historyCommand(const QStringList& args);
+void historyHelp();
 
 // The arguments of a command that reads one FILE: the file and the values of
 // the options it knows, each taking one value and given at most once ("-o"

@@ -32,6 +32,8 @@ const Command kCommands[] = {
     {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester", receiveCommand, receiveHelp,
      false, false},
     {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp, false, false},
+    {"history", "add|list|trend|export ...", "the archive of inspections over the years", historyCommand, historyHelp,
+     false, false},
 };
 
 void usage(FILE* to)

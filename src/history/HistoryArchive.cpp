@@ -45,6 +45,12 @@ QVariant nullableText(const QString& s)
     return s.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(s);
 }
 
+// Text for a NOT NULL column: a null text is stored empty.
+QVariant textOf(const QString& s)
+{
+    return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(s);
+}
+
 QVariant numberOrNull(const MeasuredValue& v)
 {
     if (!v.hasNumber || !std::isfinite(v.number))
@@ -258,6 +264,7 @@ bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QS
         if (!QDir().mkpath(file.absolutePath())) {
             if (error)
                 *error = QStringLiteral("%1: the folder cannot be made").arg(file.absolutePath());
+            db = QSqlDatabase();
             close();
             return false;
         }
@@ -276,6 +283,9 @@ bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QS
     bool ok = db.open();
     if (!ok)
         why = db.lastError().text().trimmed();
+    // The server's notices (a table that exists already) are no news.
+    if (ok && !sqlite)
+        ok = d->exec("SET client_min_messages TO WARNING", &why);
     if (ok && sqlite) {
         ok = d->exec("PRAGMA foreign_keys = ON", &why) && d->exec("PRAGMA journal_mode = WAL", &why) &&
              d->exec("PRAGMA synchronous = NORMAL", &why);
@@ -285,6 +295,7 @@ bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QS
     if (!ok) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(where.describe(), why);
+        db = QSqlDatabase(); // the connection is removed next, with no handle left on it
         close();
         return false;
     }
@@ -371,6 +382,11 @@ const ArchiveLocation& HistoryArchive::location() const
     return d->location;
 }
 
+QSqlDatabase HistoryArchive::database() const
+{
+    return d->db();
+}
+
 int HistoryArchive::schemaVersion() const
 {
     return d->version;
@@ -403,34 +419,13 @@ public:
         values_.reserve(size_t(columns * batchRows));
     }
 
-    // Adds one row's values; writes a full batch. False with the reason.
-    bool add(std::initializer_list<QVariant> row, QString* error)
-    {
-        for (const QVariant& v : row) {
-            // The drivers bind a null QString as NULL: a name or text that is
-            // merely empty (a date item's quantity name, an unnamed block)
-            // must be stored as '' in its NOT NULL column. Only nullableText's
-            // null variants stand for NULL.
-            if (!v.isNull() && v.metaType() == QMetaType::fromType<QString>() && v.toString().isNull())
-                values_.emplace_back(QStringLiteral(""));
-            else
-                values_.push_back(v);
-        }
-        if (int(values_.size()) >= columns_ * batchRows_)
-            return flush(error);
-        return true;
-    }
-
-    // Rows that refer to rows of `other` (items to their measurement): each
-    // flush writes what `other` holds first.
-    void writeAfter(BatchInsert& other) { before_ = &other; }
+    void add(std::initializer_list<QVariant> row) { values_.insert(values_.end(), row.begin(), row.end()); }
+    bool full() const { return int(values_.size()) >= columns_ * batchRows_; }
 
     bool flush(QString* error)
     {
         if (values_.empty())
             return true;
-        if (before_ && !before_->flush(error))
-            return false;
         const int rows = int(values_.size()) / columns_;
         QSqlQuery partial(db_);
         QSqlQuery* q = &full_;
@@ -467,7 +462,6 @@ private:
     QSqlQuery full_;
     bool prepared_ = false;
     std::vector<QVariant> values_;
-    BatchInsert* before_ = nullptr;
 };
 
 // A point of the archive as a new inspection's point is matched to it.
@@ -520,13 +514,13 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         QSqlQuery q(db);
         q.prepare(d->sqlite() ? "INSERT OR IGNORE INTO installations (site, created_at) VALUES (?, ?)"
                               : "INSERT INTO installations (site, created_at) VALUES (?, ?) ON CONFLICT (site) DO NOTHING");
-        q.addBindValue(in.site);
+        q.addBindValue(textOf(in.site));
         q.addBindValue(timeText(QDateTime::currentDateTime()));
         if (!q.exec())
             return fail(Private::reason(q));
         q.prepare(d->sqlite() ? "SELECT id FROM installations WHERE site = ?"
                               : "SELECT id FROM installations WHERE site = ? FOR UPDATE");
-        q.addBindValue(in.site);
+        q.addBindValue(textOf(in.site));
         if (!q.exec() || !q.next())
             return fail(Private::reason(q));
         installation = q.value(0).toLongLong();
@@ -628,7 +622,7 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
             if (!p.point) {
                 for (const QVariant& v : {QVariant(installation), QVariant(qint64(p.numbers.object)),
                                           QVariant(qint64(p.numbers.block)), QVariant(qint64(p.numbers.element)),
-                                          QVariant(p.names.first), QVariant(p.names.second), QVariant(takenAt)})
+                                          textOf(p.names.first), textOf(p.names.second), QVariant(takenAt)})
                     addPoint.addBindValue(v);
                 if (!addPoint.exec() || !addPoint.next())
                     return fail(Private::reason(addPoint));
@@ -638,8 +632,8 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
             } else if (takenAt >= lastSeen[p.point]) {
                 // The latest inspection names the point.
                 for (const QVariant& v : {QVariant(qint64(p.numbers.object)), QVariant(qint64(p.numbers.block)),
-                                          QVariant(qint64(p.numbers.element)), QVariant(p.names.first),
-                                          QVariant(p.names.second), QVariant(takenAt), QVariant(p.point)})
+                                          QVariant(qint64(p.numbers.element)), textOf(p.names.first),
+                                          textOf(p.names.second), QVariant(takenAt), QVariant(p.point)})
                     rename.addBindValue(v);
                 if (!rename.exec())
                     return fail(Private::reason(rename));
@@ -647,7 +641,7 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
             if (knownNames.insert({p.numbers, p.names}).second) {
                 for (const QVariant& v : {QVariant(p.point), QVariant(qint64(p.numbers.object)),
                                           QVariant(qint64(p.numbers.block)), QVariant(qint64(p.numbers.element)),
-                                          QVariant(p.names.first), QVariant(p.names.second)})
+                                          textOf(p.names.first), textOf(p.names.second)})
                     addName.addBindValue(v);
                 if (!addName.exec())
                     return fail(Private::reason(addName));
@@ -664,8 +658,7 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         for (const QVariant& v :
              {QVariant(installation), QVariant(takenAt), nullableText(timeText(in.firstMeasuredAt)),
               nullableText(timeText(in.lastMeasuredAt)), QVariant(timeText(QDateTime::currentDateTime())),
-              QVariant(in.source.isNull() ? QString(QLatin1String("")) : in.source), QVariant(in.instrument),
-              QVariant(in.serialNumber), QVariant(in.siteLines.join(u'\n')), QVariant(in.objectNames.join(u'\n')),
+              textOf(in.source), textOf(in.instrument), textOf(in.serialNumber), textOf(in.siteLines.join(u'\n')), textOf(in.objectNames.join(u'\n')),
               QVariant(QString::fromLatin1(in.fingerprint)), QVariant(int(in.measurements.size()))})
             q.addBindValue(v);
         if (!q.exec() || !q.next()) {
@@ -695,34 +688,32 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
                       "INSERT INTO items (inspection_id, row_no, seq, kind, quantity, occurrence, unit, quantity_name,"
                       " unit_name, text, value, base_unit, bound, flagged)",
                       14, 200);
-    // A full batch of items may be written before its measurements' batch is.
-    items.writeAfter(measurements);
     const long functionBase = in.measurements.empty() ? 0 : in.measurements.front().functionCode -
                                                                 in.measurements.front().function;
     int written = 0;
     for (size_t i = 0; i < in.measurements.size(); ++i) {
         const InspectionMeasurement& m = in.measurements[i];
-        if (!measurements.add({inspection, m.row, newPoints[pointOfMeasurement[i]].point, qint64(m.object),
-                               qint64(m.block), qint64(m.element), m.blockName, m.elementName, qint64(m.functionCode),
-                               qint64(m.function), m.functionName, m.dateText, m.timeText,
-                               nullableText(timeText(m.measuredAt))},
-                              &error))
-            return fail(error);
+        measurements.add({inspection, m.row, newPoints[pointOfMeasurement[i]].point, qint64(m.object),
+                               qint64(m.block), qint64(m.element), textOf(m.blockName), textOf(m.elementName),
+                               qint64(m.functionCode), qint64(m.function), textOf(m.functionName),
+                               textOf(m.dateText), textOf(m.timeText),
+                          nullableText(timeText(m.measuredAt))});
         for (const InspectionItem& item : m.items) {
             // The quantity and unit as the instrument numbers them, whatever
             // the language's base.
             const long quantity = item.quantity ? item.quantity - functionBase : 0;
             const long unit = item.quantity ? item.unit - functionBase : 0;
-            if (!items.add({inspection, m.row, item.sequence, int(item.kind), qint64(quantity), item.occurrence,
-                            qint64(unit), item.quantityName, item.unitName, item.text, numberOrNull(item.value),
+            items.add({inspection, m.row, item.sequence, int(item.kind), qint64(quantity), item.occurrence,
+                            qint64(unit), textOf(item.quantityName), textOf(item.unitName), textOf(item.text),
+                            numberOrNull(item.value),
                             QString::fromStdString(item.value.baseUnit), boundNumber(item.value.bound),
-                            int(item.value.flagged)},
-                           &error))
+                       int(item.value.flagged)});
+            // Items refer to their measurement: the measurements go first.
+            if (items.full() && (!measurements.flush(&error) || !items.flush(&error)))
                 return fail(error);
         }
         ++written;
         if (written % MeasurementBatch == 0 || i + 1 == in.measurements.size()) {
-            // Items refer to their measurement: the measurements go first.
             if (!measurements.flush(&error) || !items.flush(&error))
                 return fail(error);
             if (interrupt && interrupt(written))

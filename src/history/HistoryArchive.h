@@ -4,6 +4,7 @@
 #include "structure/MeasuredValue.h"
 
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -139,6 +140,8 @@ public:
     const ArchiveLocation& location() const;
     int schemaVersion() const; // of the open archive
     static int latestSchemaVersion();
+    // The open connection, for reading the archive directly (tools, tests).
+    QSqlDatabase database() const;
 
     // Stores `inspection` unless the archive already holds the same download.
     // `interrupt`, when set, is asked after each batch of measurements

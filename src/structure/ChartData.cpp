@@ -6,8 +6,6 @@
 #include "structure/StructureContext.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 namespace zentrova {
 
@@ -99,30 +97,51 @@ ComparisonChart comparisonChart(const StructureContext& ctx, const InspectionCom
     ComparisonChart chart;
     chart.block = block;
     const long b = base(ctx);
-    for (const PointComparison& p : c.points) {
-        if (p.newer.block != block)
-            continue;
-        chart.blockName = joinedName(p.newer.blockName);
-        // The quantities are ordered by function: an insulation-resistance
-        // record's Riso comes before a diagnostic test's.
-        const auto riso = std::find_if(p.quantities.begin(), p.quantities.end(), [&](const QuantityChange& q) {
+    // The quantities are ordered by function: an insulation-resistance
+    // record's Riso comes before a diagnostic test's.
+    auto risoOf = [&](const std::vector<QuantityChange>& quantities) -> const QuantityChange* {
+        const auto riso = std::find_if(quantities.begin(), quantities.end(), [&](const QuantityChange& q) {
             const long f = q.function - b;
             return (f == FunctionInsulationResistance || f == FunctionDiagnosticTest) &&
                    q.quantity == b + QuantityRiso && q.occurrence == 1 &&
                    ((q.inOld && q.oldValue.hasNumber) || (q.inNew && q.newValue.hasNumber));
         });
-        if (riso == p.quantities.end())
-            continue;
+        return riso == quantities.end() ? nullptr : &*riso;
+    };
+    auto add = [&](const MeasuringPoint& point, const QuantityChange& riso) {
         ComparisonChartBar bar;
-        bar.elementName = joinedName(p.newer.elementName);
-        bar.element = p.newer.element;
-        bar.inOld = riso->inOld && riso->oldValue.hasNumber;
-        bar.inNew = riso->inNew && riso->newValue.hasNumber;
-        bar.oldResistance = riso->oldValue;
-        bar.newResistance = riso->newValue;
-        bar.halved = riso->resistanceHalved;
+        bar.elementName = joinedName(point.elementName);
+        bar.element = point.element;
+        bar.inOld = riso.inOld && riso.oldValue.hasNumber;
+        bar.inNew = riso.inNew && riso.newValue.hasNumber;
+        bar.oldResistance = riso.oldValue;
+        bar.newResistance = riso.newValue;
+        bar.halved = riso.resistanceHalved;
         chart.bars.push_back(std::move(bar));
+    };
+    for (const PointComparison& p : c.points) {
+        if (p.newer.block != block)
+            continue;
+        chart.blockName = joinedName(p.newer.blockName);
+        if (const QuantityChange* riso = risoOf(p.quantities))
+            add(p.newer, *riso);
     }
+    // Then, as the comparison lists them, the points of the block that are
+    // in one file only: an old bar alone, a new bar alone.
+    for (const PointInOneFile& p : c.onlyOld)
+        if (newerBlockOf(c, p.block, p.blockName) == block)
+            if (const QuantityChange* riso = risoOf(p.quantities))
+                add(p, *riso);
+    for (const PointInOneFile& p : c.onlyNew) {
+        if (p.block != block)
+            continue;
+        chart.blockName = joinedName(p.blockName);
+        if (const QuantityChange* riso = risoOf(p.quantities))
+            add(p, *riso);
+    }
+    // Named as the chart window names its charts, for a saved or printed image.
+    chart.title =
+        ctx.texts.text("Comparison_30") + ": " + (chart.blockName.empty() ? std::to_string(block) : chart.blockName);
     return chart;
 }
 
@@ -228,23 +247,9 @@ bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartK
 
 std::string resistanceText(const MeasuredValue& v)
 {
-    if (!v.hasNumber)
-        return {};
-    static const char* const prefixes[] = {"", "k", "M", "G", "T"};
-    double n = v.number;
-    int p = 0;
-    while (std::fabs(n) >= 999.5 && p < 4) {
-        n /= 1000;
-        ++p;
-    }
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%.3g", n);
-    std::string out = v.bound == ValueBound::AtMost ? "< " : v.bound == ValueBound::AtLeast ? "> " : "";
-    out += digits;
-    out += " ";
-    out += prefixes[p];
-    out += "Ohm";
-    return out;
+    MeasuredValue ohms = v;
+    ohms.baseUnit = "Ohm";
+    return prefixedValueText(ohms);
 }
 
 } // namespace zentrova

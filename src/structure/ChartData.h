@@ -88,18 +88,21 @@ long chartFunctionOf(const StructureContext& ctx, int row);
 // One measuring point of a block in two inspections: its insulation
 // resistance Riso in ohms in the older and in the newer one.
 struct ComparisonChartBar {
-    std::string elementName; // the newer file's name, code page bytes, lines joined by spaces
-    long element = 0;        // the point's number in the newer file
+    std::string elementName; // code page bytes, lines joined by spaces; the newer file's unless only in the older
+    long element = 0;        // the point's number, in the newer file unless only in the older
     bool inOld = false, inNew = false;
     MeasuredValue oldResistance, newResistance;
     bool halved = false; // the comparison's warning: it fell to less than half
 };
 
 // A block of the newer inspection, old against new: its compared points in
-// the comparison's order, each with Riso on at least one side.
+// the comparison's order, each with Riso on at least one side, then those
+// found in the older file only (in the block their old block became, see
+// newerBlockOf) and those in the newer file only.
 struct ComparisonChart {
     long block = 0;
     std::string blockName; // code page bytes, lines joined by spaces
+    std::string title;     // code page bytes: the comparison's name and the block's
     std::vector<ComparisonChartBar> bars;
 };
 
@@ -130,8 +133,9 @@ ChartKind defaultChartKind(const StructureContext& ctx, const ElementNode& node)
 bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartKind kind, ChartData& out,
                     std::string* error);
 
-// A value in ohms as a reader writes it: its mark, three significant digits
-// and the prefix that keeps the number from 1 to 999 ("> 10 TOhm", "48.6 MOhm").
+// A value in ohms as a reader writes it, whatever its unit says: its mark,
+// three significant digits and the prefix that keeps the number from 1 to 999
+// ("> 10 TOhm", "48.6 MOhm"), as prefixedValueText writes ohms.
 std::string resistanceText(const MeasuredValue& v);
 
 } // namespace zentrova

@@ -251,10 +251,21 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
         }
     }
 
+    // A point in one file only is compared with nothing: its quantities are
+    // all on its own side.
+    auto inOneFile = [&](const MeasuringPoint& point, bool old) {
+        PointComparison alone;
+        (old ? alone.older : alone.newer) = point;
+        compareValues(older, newer, alone);
+        PointInOneFile p;
+        static_cast<MeasuringPoint&>(p) = point;
+        p.quantities = std::move(alone.quantities);
+        return p;
+    };
     InspectionComparison c;
     for (size_t j = 0; j < newPoints.size(); ++j) {
         if (oldMatch[j] < 0) {
-            c.onlyNew.push_back(newPoints[j]);
+            c.onlyNew.push_back(inOneFile(newPoints[j], false));
             continue;
         }
         PointComparison pc;
@@ -266,8 +277,30 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
     }
     for (size_t i = 0; i < oldPoints.size(); ++i)
         if (!taken[i])
-            c.onlyOld.push_back(oldPoints[i]);
+            c.onlyOld.push_back(inOneFile(oldPoints[i], true));
     return c;
+}
+
+long newerBlockOf(const InspectionComparison& c, long olderBlock, const std::string& olderBlockName)
+{
+    for (const PointComparison& p : c.points)
+        if (p.older.block == olderBlock)
+            return p.newer.block;
+    long sameNumber = -1;
+    auto look = [&](const MeasuringPoint& newer) {
+        if (newer.blockName == olderBlockName)
+            return true;
+        if (newer.block == olderBlock)
+            sameNumber = olderBlock;
+        return false;
+    };
+    for (const PointComparison& p : c.points)
+        if (look(p.newer))
+            return p.newer.block;
+    for (const PointInOneFile& p : c.onlyNew)
+        if (look(p))
+            return p.block;
+    return sameNumber;
 }
 
 std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c)

@@ -59,9 +59,15 @@ struct PointComparison {
     bool flagged() const;
 };
 
+// A point found in one file only, with the last value of each of its
+// quantities on its own side (inOld or inNew set, nothing to compare).
+struct PointInOneFile : MeasuringPoint {
+    std::vector<QuantityChange> quantities; // by function, quantity, occurrence
+};
+
 struct InspectionComparison {
     std::vector<PointComparison> points; // in the new file's order
-    std::vector<MeasuringPoint> onlyOld, onlyNew;
+    std::vector<PointInOneFile> onlyOld, onlyNew;
     int flagCount() const;
 };
 
@@ -70,6 +76,11 @@ struct InspectionComparison {
 // element names (renumbered; only names that are unique in both files), then
 // those with the same numbers (renamed). What is left is in one file only.
 InspectionComparison compareInspections(const StructureContext& older, const StructureContext& newer);
+
+// The block of the newer file that block `olderBlock` of the older file
+// became: the one its matched points went to, else the one with its name,
+// else the one with its number; -1 when the newer file has none of these.
+long newerBlockOf(const InspectionComparison& c, long olderBlock, const std::string& olderBlockName);
 
 // The comparison as UTF-8 CSV (RFC 4180, CR LF rows, byte order mark): one
 // row per point and quantity, one per point that is in one file only;

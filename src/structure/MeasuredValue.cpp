@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 namespace zentrova {
@@ -190,6 +191,61 @@ std::string plainNumber(double v)
     const auto r = fixed ? std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed)
                          : std::to_chars(buf.data(), buf.data() + buf.size(), v);
     return std::string(buf.data(), r.ptr);
+}
+
+namespace {
+
+// The prefixes a value is written with, from the smallest; index
+// PrefixNone is the base unit itself.
+constexpr std::array<std::string_view, 9> WrittenPrefixes{"p", "n", "u", "m", "", "k", "M", "G", "T"};
+constexpr int PrefixNone = 4;
+
+// `v` rounded to three significant digits, as "%.3g" writes it.
+double roundedToThreeDigits(double v)
+{
+    std::array<char, 32> buf{};
+    std::snprintf(buf.data(), buf.size(), "%.2e", v);
+    double rounded = 0;
+    std::from_chars(buf.data(), buf.data() + std::char_traits<char>::length(buf.data()), rounded);
+    return rounded;
+}
+
+} // namespace
+
+std::string prefixedValueText(const MeasuredValue& v)
+{
+    if (!v.hasNumber)
+        return {};
+    std::string out = v.bound == ValueBound::AtMost ? "< " : v.bound == ValueBound::AtLeast ? "> " : "";
+    const std::string& unit = v.baseUnit;
+    const bool prefixed = unit == "Ohm" || unit == "V" || unit == "A" || unit == "F";
+    if (!prefixed || !std::isfinite(v.number)) {
+        out += plainNumber(v.number == 0 ? 0.0 : v.number);
+        if (!unit.empty())
+            out += " " + unit;
+        return out;
+    }
+    const int lowest = unit == "Ohm" ? PrefixNone : 0;
+    const int highest = int(WrittenPrefixes.size()) - 1;
+    // Rounded again after each step, so that 999.5 moves on to "1 k" rather
+    // than stay as "1e+03", and so that the steps add no binary error.
+    double n = roundedToThreeDigits(v.number);
+    int p = PrefixNone;
+    while (std::fabs(n) >= 1000 && p < highest) {
+        n = roundedToThreeDigits(n / 1000);
+        ++p;
+    }
+    while (n != 0 && std::fabs(n) < 1 && p > lowest) {
+        n = roundedToThreeDigits(n * 1000);
+        --p;
+    }
+    std::array<char, 32> digits{};
+    std::snprintf(digits.data(), digits.size(), "%.3g", n == 0 ? 0.0 : n);
+    out += digits.data();
+    out += ' ';
+    out += WrittenPrefixes[size_t(p)];
+    out += unit;
+    return out;
 }
 
 } // namespace zentrova

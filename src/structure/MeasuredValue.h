@@ -51,4 +51,14 @@ std::string markText(const MeasuredValue& v);
 // exponent from 1e-12 up to 1e16.
 std::string plainNumber(double v);
 
+// A value as a reader writes it: its bound mark ("< ", "> "), three
+// significant digits and the prefix that keeps the number from 1 to 999:
+// "44.1 GOhm", "> 10 TOhm", "2.5 kV", "12.3 nA". Ohm takes the prefixes from
+// none to T (an insulation tester has no use for milliohms), V, A and F from
+// p to T; beyond the ends the number leaves 1..999 ("0.051 Ohm"). Seconds,
+// per cent, degrees, ratios, compound and unknown units are the plain number
+// with the unit ("600 s", "2.63"). The "!" mark is left out; "" for a value
+// without a number.
+std::string prefixedValueText(const MeasuredValue& v);
+
 } // namespace zentrova

@@ -73,6 +73,8 @@ TEST_F(CliChart, BlockChartAsSvgNamesEachPointsValue)
     EXPECT_NE(svg.find("&gt; 10 TOhm"), std::string::npos) << "the bound stays with the value";
     EXPECT_NE(svg.find("48.6 MOhm"), std::string::npos);
     EXPECT_NE(svg.find("Below the limit"), std::string::npos);
+    for (const char* decade : {"10 MOhm", "1 GOhm", "1 TOhm"})
+        EXPECT_NE(svg.find(std::string(">") + decade + "<"), std::string::npos) << "decade labelled " << decade;
 }
 
 TEST_F(CliChart, MeasuringPointDrawsItsAbsorptionCurveAsPng)

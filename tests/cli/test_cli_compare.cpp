@@ -9,6 +9,7 @@
 #include "structure/InspectionComparison.h"
 #include "structure/StructureContext.h"
 #include "structure/StructureFile.h"
+#include "structure/windows/ChartOutput.h"
 #include "structure/windows/ComparisonDialog.h"
 #include "support/TestSupport.h"
 
@@ -169,12 +170,25 @@ TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
         EXPECT_EQ(b.oldResistance.bound, bars[i].oldBound) << i;
         EXPECT_EQ(b.halved, bars[i].halved) << i;
     }
-    // The renumbered point is in its new block; the added one has no old value to pair.
+    // The renumbered point is in its new block, followed by the points in one
+    // file only: the removed Gate in the block its old block 2 became, with
+    // its old bar alone, and the added Heater with its new bar alone.
     const ComparisonChart yard = comparisonChart(*newer.ctx, c, 3);
-    ASSERT_EQ(yard.bars.size(), 1u);
+    EXPECT_EQ(newerBlockOf(c, 2, "Yard"), 3);
+    ASSERT_EQ(yard.bars.size(), 3u);
     EXPECT_EQ(yard.bars[0].elementName, "Light");
     EXPECT_EQ(yard.bars[0].element, 5);
+    const ComparisonChartBar& removed = yard.bars[1];
+    EXPECT_EQ(removed.elementName, "Gate");
+    EXPECT_TRUE(removed.inOld && !removed.inNew);
+    EXPECT_DOUBLE_EQ(removed.oldResistance.number, 100e6);
+    const ComparisonChartBar& added = yard.bars[2];
+    EXPECT_EQ(added.elementName, "Heater");
+    EXPECT_TRUE(!added.inOld && added.inNew);
+    EXPECT_DOUBLE_EQ(added.newResistance.number, 1e9);
+    EXPECT_FALSE(removed.halved || added.halved);
     EXPECT_TRUE(comparisonChart(*newer.ctx, c, 2).bars.empty()) << "block 2 is the older file's";
+    EXPECT_EQ(newerBlockOf(c, 9, "Cellar"), -1) << "an old block the newer file lacks";
 }
 
 TEST(InspectionComparison, CliComparesTwoWrittenFiles)
@@ -288,13 +302,25 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
             break;
         }
     EXPECT_EQ(dialog->chartBlock(), 3);
+    t->setCurrentCell(0, 0);
+    EXPECT_EQ(dialog->chartBlock(), 1);
     t->setCurrentCell(onlyOld, 0);
-    EXPECT_EQ(dialog->chartBlock(), 3) << "a point in one file only keeps the chart";
-    // The first row: Motor's insulation resistance fell from 2 GOhm to 0.9 GOhm.
+    EXPECT_EQ(dialog->chartBlock(), 3) << "the removed Gate is charted in the block its old block became";
+    // The first row: Motor's insulation resistance fell from 2 GOhm to 0.9 GOhm,
+    // written with prefixes; the CSV keeps the plain numbers.
     EXPECT_EQ(t->item(0, 3)->text(), QStringLiteral("Riso"));
-    EXPECT_EQ(t->item(0, 4)->text(), QStringLiteral("2000000000 Ohm"));
-    EXPECT_EQ(t->item(0, 5)->text(), QStringLiteral("900000000 Ohm"));
+    EXPECT_EQ(t->item(0, 4)->text(), QStringLiteral("2 GOhm"));
+    EXPECT_EQ(t->item(0, 5)->text(), QStringLiteral("900 MOhm"));
     EXPECT_EQ(t->item(0, 6)->text(), QStringLiteral("-55"));
+
+    // The chart is saved as the chart window saves its own.
+    p.prompts.expectFile(p.dir.file(QStringLiteral("yard.svg")));
+    dialog->chartOutput()->saveChart();
+    const std::string svg = p.dir.readFile(QStringLiteral("yard.svg"));
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("<title>Comparison of Inspections: Yard</title>"), std::string::npos);
+    EXPECT_NE(svg.find("Heater"), std::string::npos);
+    EXPECT_NE(svg.find("10 GOhm"), std::string::npos) << "the decades are labelled with prefixes";
     // The renumbered point shows its old and new numbers.
     bool renumbered = false;
     for (int r = 0; r < t->rowCount(); ++r)

@@ -160,7 +160,7 @@ TEST_F(CliPrint, NoServerNoQueueNoDefaultIsOneLineAndExitFive)
           server_.environment());
 
     QProcessEnvironment nobody = server_.environment();
-    const QString silent = QStringLiteral("127.0.0.1:%1").arg(CupsServer::freePort());
+    const QString silent = QStringLiteral("127.0.0.1:%1").arg(freeLocalPort());
     nobody.insert(QStringLiteral("CUPS_SERVER"), silent);
     const QByteArray noServer = "no CUPS server answers at " + silent.toLatin1();
     check({"no server", {QStringLiteral("--printer"), QStringLiteral("Lab")}, noServer.constData()}, nobody);
@@ -172,7 +172,7 @@ TEST_F(CliPrint, UsageErrorsComeBeforeThePrinter)
 {
     // No server is asked: a wrong command line is told as such wherever it runs.
     QProcessEnvironment nobody = QProcessEnvironment::systemEnvironment();
-    nobody.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("127.0.0.1:%1").arg(CupsServer::freePort()));
+    nobody.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("127.0.0.1:%1").arg(freeLocalPort()));
     struct Case {
         QStringList args;
         int code;

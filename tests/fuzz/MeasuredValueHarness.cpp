@@ -1,7 +1,8 @@
 // Result values with their unit names: the bytes up to the first byte 0 are
 // the value text, the rest the unit name. Whatever the bytes, a number read
-// is finite, the marks are those the text holds, and the plain number written
-// for it reads back as the same number.
+// is finite, the marks are those the text holds, the plain number written
+// for it reads back as the same number, and the text with a prefix keeps the
+// mark in front and the unit behind.
 #include "FuzzHarness.h"
 
 #include "structure/MeasuredValue.h"
@@ -34,6 +35,11 @@ int fuzzMeasuredValue(const uint8_t* data, size_t size)
     const auto r = std::from_chars(plain.data(), plain.data() + plain.size(), back);
     if (r.ec != std::errc() || back != v.number || plain.find(',') != std::string::npos)
         violated("measured value", "the plain number does not read back");
+    const std::string prefixed = prefixedValueText(v);
+    const std::string mark = v.bound == ValueBound::AtMost ? "< " : v.bound == ValueBound::AtLeast ? "> " : "";
+    if (prefixed.size() <= mark.size() + v.baseUnit.size() || prefixed.compare(0, mark.size(), mark) != 0 ||
+        prefixed.compare(prefixed.size() - v.baseUnit.size(), v.baseUnit.size(), v.baseUnit) != 0)
+        violated("measured value", "the prefixed text lost its mark, its number or its unit");
     return 0;
 }
 

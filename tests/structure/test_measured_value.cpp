@@ -146,6 +146,50 @@ TEST(MeasuredValue, PlainNumbersReadBackAndUseAPoint)
     EXPECT_EQ(plainNumber(1e300), "1e+300");
 }
 
+// Values as the comparison window and the charts write them: the prefix
+// keeps the number from 1 to 999 where the unit takes one, three digits
+// rounded before the prefix is chosen, the bound mark in front.
+TEST(MeasuredValue, PrefixedTextsKeepTheNumberFrom1To999)
+{
+    struct Case {
+        const char* text;
+        const char* unit;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"44.1", "GOhm", "44.1 GOhm"},
+        {">10.0", "TOhm", "> 10 TOhm"},
+        {"<0.5", "MOhm", "< 500 kOhm"},
+        {"48.6!", "MOhm", "48.6 MOhm"}, // the "!" mark is not shown
+        {"999.5", "kOhm", "1 MOhm"},    // rounds over into the next prefix
+        {"999.4", "kOhm", "999 kOhm"},
+        {"999.5", "TOhm", "1e+03 TOhm"}, // nothing above T
+        {"0.051", "Ohm", "0.051 Ohm"},   // no milliohms
+        {"2.50", "kV", "2.5 kV"},
+        {"0.5", "V", "500 mV"},
+        {"-1234", "V", "-1.23 kV"},
+        {"0.0123", "uA", "12.3 nA"},
+        {"-0.0005", "A", "-500 uA"},
+        {"0.00099951", "uF", "1 nF"},
+        {"470", "pF", "470 pF"},
+        {"0.5", "pF", "0.5 pF"}, // nothing below p
+        {"0", "MOhm", "0 Ohm"},
+        {"-0", "kV", "0 V"},
+        {"10", "min", "600 s"},
+        {"61.1", "%", "61.1 %"},
+        {"-12,5", "degC", "-12.5 degC"},
+        {"2.63", "", "2.63"},
+        {"1500", "V/s", "1500 V/s"},
+        {"3", "furlong", "3 furlong"},
+        {"", "V", ""},
+        {"---", "MOhm", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " " + c.unit);
+        EXPECT_EQ(prefixedValueText(parseMeasuredValue(c.text, c.unit)), c.shown);
+    }
+}
+
 struct RatingCase {
     RatingKind kind;
     double value;

@@ -1,5 +1,7 @@
 #include "support/CupsServer.h"
 
+#include "support/TestSupport.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -103,23 +105,6 @@ CupsServer::~CupsServer()
     stop();
 }
 
-int CupsServer::freePort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0)
-        return 0;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
-
 QString CupsServer::address() const
 {
     return QStringLiteral("127.0.0.1:%1").arg(port_);
@@ -167,7 +152,7 @@ bool CupsServer::start(QString* error)
     QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                                            QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
 
-    port_ = freePort();
+    port_ = freeLocalPort();
     if (port_ == 0) {
         *error = QStringLiteral("no free port on 127.0.0.1");
         return false;

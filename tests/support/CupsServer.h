@@ -44,9 +44,6 @@ public:
     // The end of the scheduler's error log, for a failure message.
     QString logTail() const;
 
-    // A port of 127.0.0.1 that nothing listens on, just now.
-    static int freePort();
-
 private:
     bool runClient(const QString& program, const QStringList& args, QString* output, QString* error) const;
 

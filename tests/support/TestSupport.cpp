@@ -8,14 +8,34 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace zentrova::test {
+
+int freeLocalPort()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0)
+        return 0;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    int port = 0;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
+        port = ntohs(a.sin_port);
+    ::close(s);
+    return port;
+}
 
 ScriptedPrompts::~ScriptedPrompts()
 {

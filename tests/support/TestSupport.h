@@ -11,6 +11,10 @@
 
 namespace zentrova::test {
 
+// A port of 127.0.0.1 that nothing listens on, just now: for the test's own
+// servers, and for an address where no server answers.
+int freeLocalPort();
+
 // Prompts that answer from a queue and fail the test on any question nobody
 // expected. Every message shown is recorded.
 class ScriptedPrompts : public Prompts {

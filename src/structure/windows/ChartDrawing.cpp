@@ -73,6 +73,40 @@ struct Decades {
     }
 };
 
+// A logarithmic resistance axis labels its decades as a reader writes them
+// ("1 kOhm", "1 GOhm"): QLogValueAxis only takes a printf format, so its own
+// labels are hidden and an axis beside it, in decades and bound to no series,
+// carries the labels and the title. The log axis keeps its line and grid.
+void labelDecades(QChart* chart, QLogValueAxis* y)
+{
+    const double low = std::log10(y->min()), high = std::log10(y->max());
+    auto* decades = new QCategoryAxis;
+    decades->setRange(low, high);
+    // The first label sits on the lowest decade, a category's upper end.
+    decades->setStartValue(low - 1);
+    decades->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    // An axis of one or two decades would show only two or three labels:
+    // it also labels 2 and 5 of each decade.
+    const bool few = high - low < 2.5;
+    for (int e = int(std::floor(low)); e <= int(std::ceil(high)); ++e)
+        for (double times : {1.0, 2.0, 5.0}) {
+            const double at = e + std::log10(times);
+            if ((times != 1 && !few) || at < low - 1e-9 || at > high + 1e-9)
+                continue;
+            MeasuredValue label;
+            label.hasNumber = true;
+            label.number = times * std::pow(10.0, e);
+            label.baseUnit = "Ohm";
+            decades->append(QString::fromStdString(prefixedValueText(label)), at);
+        }
+    decades->setGridLineVisible(false);
+    decades->setTitleText(y->titleText());
+    y->setTitleText(QString());
+    y->setLabelsVisible(false);
+    decades->setLineVisible(false);
+    chart->addAxis(decades, Qt::AlignLeft);
+}
+
 QScatterSeries* markers(const QString& name, QScatterSeries::MarkerShape shape, const QColor& color, qreal size)
 {
     auto* s = new QScatterSeries;
@@ -174,6 +208,7 @@ void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* cha
     }
     series << bound;
     attach(chart, series, x, y);
+    labelDecades(chart, y);
     // One legend entry per kind of thing drawn.
     bool shown = false;
     for (QAbstractSeries* s : bars)
@@ -237,6 +272,7 @@ void comparisonChart(const StructureContext& ctx, const ComparisonChart& data, Q
     }
     // In the legend: old, new, fallen.
     attach(chart, olds + news + halved + QList<QAbstractSeries*>{fell, bound}, x, y);
+    labelDecades(chart, y);
     for (const QList<QAbstractSeries*>* kind : {&olds, &news, &halved}) {
         bool shown = false;
         for (QAbstractSeries* s : *kind)
@@ -253,7 +289,7 @@ void comparisonChart(const StructureContext& ctx, const ComparisonChart& data, Q
 // A curve of resistance readings with a marker on each and a triangle on
 // each bounded one.
 void curve(const StructureContext& ctx, QChart* chart, const QList<QPointF>& points, const QList<bool>& bounded,
-           const QString& name, QAbstractAxis* x, QAbstractAxis* y)
+           const QString& name, QAbstractAxis* x, QLogValueAxis* y)
 {
     auto* line = new QLineSeries;
     line->setName(name);
@@ -267,6 +303,7 @@ void curve(const StructureContext& ctx, QChart* chart, const QList<QPointF>& poi
             bound->append(points[i]);
     }
     attach(chart, {line, bound}, x, y);
+    labelDecades(chart, y);
     if (bound->count() == 0)
         for (QLegendMarker* m : chart->legend()->markers(bound))
             m->setVisible(false);
@@ -343,10 +380,10 @@ QChart* emptyChart(const StructureContext& ctx, const std::string& title)
 
 // The chart laid out on `size` in a scene of its own, drawn by `draw`.
 template <typename Draw>
-void drawChart(const StructureContext& ctx, const ChartData& data, QSizeF size, Draw draw)
+void drawChart(const ChartMaker& make, QSizeF size, Draw draw)
 {
     QGraphicsScene scene;
-    QChart* chart = makeChart(ctx, data);
+    QChart* chart = make();
     scene.addItem(chart); // the scene owns the chart
     chart->setGeometry(QRectF(QPointF(0, 0), size));
     if (chart->layout())
@@ -376,16 +413,16 @@ QChart* makeChart(const StructureContext& ctx, const ChartData& data)
 
 QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& data)
 {
-    QChart* chart = emptyChart(ctx, data.blockName.empty() ? std::to_string(data.block) : data.blockName);
+    QChart* chart = emptyChart(ctx, data.title);
     comparisonChart(ctx, data, chart);
     return chart;
 }
 
-QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize size)
+QByteArray chartPng(const ChartMaker& make, QSize size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
-    drawChart(ctx, data, size, [&](QGraphicsScene& scene) {
+    drawChart(make, size, [&](QGraphicsScene& scene) {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
@@ -397,7 +434,7 @@ QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize si
     return bytes;
 }
 
-QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size)
+QByteArray chartSvg(const ChartMaker& make, QSize size, const QString& title)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -406,19 +443,29 @@ QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize si
     svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle(ctx.decode(data.title));
-    drawChart(ctx, data, size, [&](QGraphicsScene& scene) {
+    svg.setTitle(title);
+    drawChart(make, size, [&](QGraphicsScene& scene) {
         QPainter painter(&svg);
         scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
     });
     return bytes;
 }
 
-void paintChart(const StructureContext& ctx, const ChartData& data, QPainter& painter, const QRectF& target)
+QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize size)
+{
+    return chartPng([&] { return makeChart(ctx, data); }, size);
+}
+
+QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size)
+{
+    return chartSvg([&] { return makeChart(ctx, data); }, size, ctx.decode(data.title));
+}
+
+void paintChart(const ChartMaker& make, QPainter& painter, const QRectF& target)
 {
     // Laid out at a screen's size, then scaled onto the target.
     QSizeF size(1000, 1000 * target.height() / std::max(1.0, target.width()));
-    drawChart(ctx, data, size, [&](QGraphicsScene& scene) { scene.render(&painter, target, scene.sceneRect()); });
+    drawChart(make, size, [&](QGraphicsScene& scene) { scene.render(&painter, target, scene.sceneRect()); });
 }
 
 bool isSvgFileName(const QString& path)

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 class QChart;
 class QPainter;
 
@@ -26,14 +28,19 @@ QChart* makeChart(const StructureContext& ctx, const ChartData& data);
 // caller owns the chart.
 QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& data);
 
-// The chart drawn on `size` pixels, as a PNG image or an SVG drawing. Needs
-// the widget application object (on the offscreen platform when nothing is
-// shown).
+// Makes a new chart each time it is called; the caller owns the chart.
+using ChartMaker = std::function<QChart*()>;
+
+// The chart drawn on `size` pixels, as a PNG image or an SVG drawing with
+// `title`. Needs the widget application object (on the offscreen platform
+// when nothing is shown).
+QByteArray chartPng(const ChartMaker& make, QSize size);
+QByteArray chartSvg(const ChartMaker& make, QSize size, const QString& title);
 QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize size);
 QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size);
 
 // Draws the chart into `target` of a painter (a printer's page).
-void paintChart(const StructureContext& ctx, const ChartData& data, QPainter& painter, const QRectF& target);
+void paintChart(const ChartMaker& make, QPainter& painter, const QRectF& target);
 
 // The file type of `path` by its ending: true for ".svg" (in any case), false
 // for everything else, which is written as PNG.

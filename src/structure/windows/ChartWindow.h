@@ -11,6 +11,7 @@ class QPushButton;
 namespace zentrova {
 
 struct AppContext;
+class ChartOutput;
 class ElementNode;
 
 // A chart of the selected element's results: the block at a glance, a
@@ -46,7 +47,8 @@ private:
     QComboBox* kinds_;
     QChartView* view_;
     QLabel* note_;
-    QPushButton *copyButton_, *saveButton_, *printButton_, *closeButton_;
+    ChartOutput* output_;
+    QPushButton* closeButton_;
 };
 
 } // namespace zentrova

@@ -10,6 +10,7 @@
 #include "structure/StructureFile.h"
 #include "structure/ValuesCsv.h"
 #include "structure/windows/ChartDrawing.h"
+#include "structure/windows/ChartOutput.h"
 
 #include <QApplication>
 #include <QChart>
@@ -47,15 +48,22 @@ QString numberAndName(const AppContext& ctx, long number, const std::string& nam
     return s;
 }
 
-// A side's value as the outputs write it: marks, the number in its base unit,
-// the unit; "-" when the quantity is not on that side.
+// A side's value as a reader writes it ("44.1 GOhm", "> 10 TOhm"), with the
+// instrument's "!" behind; "-" when the quantity is not on that side. The
+// CSV and JSON keep plain numbers in base units for programs to compute with.
 QString valueShown(const AppContext& ctx, bool present, const MeasuredValue& v)
 {
     if (!present)
         return QStringLiteral("-");
-    QString s = QString::fromStdString(markText(v) + (v.hasNumber ? plainNumber(v.number) : std::string("?")));
-    if (!v.baseUnit.empty())
-        s += u' ' + ctx.decode(v.baseUnit);
+    if (!v.hasNumber) {
+        QString s = QString::fromStdString(markText(v)) + u'?';
+        if (!v.baseUnit.empty())
+            s += u' ' + ctx.decode(v.baseUnit);
+        return s;
+    }
+    QString s = ctx.decode(prefixedValueText(v));
+    if (v.flagged)
+        s += QStringLiteral(" !");
     return s;
 }
 
@@ -99,9 +107,11 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     auto* buttons = new QHBoxLayout;
     saveButton_ = new QPushButton(t("&SaveCsv_30"), this);
     saveButton_->setObjectName(QStringLiteral("SaveCsv"));
+    chartOutput_ = new ChartOutput(ctx, this);
     closeButton_ = new QPushButton(t("&Close_11"), this);
     closeButton_->setDefault(true);
     buttons->addWidget(saveButton_);
+    buttons->addWidget(chartOutput_);
     buttons->addStretch();
     buttons->addWidget(closeButton_);
     layout->addLayout(buttons);
@@ -118,9 +128,12 @@ void ComparisonDialog::showBlockOfRow(int row)
     if (row < 0 || row >= int(rowBlocks_.size()) || rowBlocks_[row] < 0 || rowBlocks_[row] == chartBlock_)
         return;
     chartBlock_ = rowBlocks_[row];
+    ComparisonChart chart = comparisonChart(ctx, comparison_, chartBlock_);
     QChart* old = chartView_->chart();
-    chartView_->setChart(makeComparisonChart(ctx, comparisonChart(ctx, comparison_, chartBlock_)));
+    chartView_->setChart(makeComparisonChart(ctx, chart));
     delete old; // the view leaves the chart it showed to its caller
+    const QString title = ctx.decode(chart.title);
+    chartOutput_->setChart([this, chart = std::move(chart)] { return makeComparisonChart(ctx, chart); }, title);
 }
 
 void ComparisonDialog::fill()
@@ -179,8 +192,9 @@ void ComparisonDialog::fill()
             ++r;
         }
     }
-    auto onlyIn = [&](const std::vector<MeasuringPoint>& points, const char* key) {
-        for (const MeasuringPoint& p : points) {
+    auto onlyIn = [&](const std::vector<PointInOneFile>& points, const char* key, bool old) {
+        for (const PointInOneFile& p : points) {
+            rowBlocks_[size_t(r)] = old ? newerBlockOf(comparison_, p.block, p.blockName) : p.block;
             put(r, BlockColumn, numberAndName(ctx, p.block, p.blockName));
             put(r, ElementColumn, numberAndName(ctx, p.element, p.elementName));
             put(r, FunctionColumn, ctx.decode(ctx.texts.text(key)))->setForeground(colourOf(LineColour::Blue));
@@ -188,8 +202,8 @@ void ComparisonDialog::fill()
             ++r;
         }
     };
-    onlyIn(comparison_.onlyOld, "CmpOnlyOld_40");
-    onlyIn(comparison_.onlyNew, "CmpOnlyNew_40");
+    onlyIn(comparison_.onlyOld, "CmpOnlyOld_40", true);
+    onlyIn(comparison_.onlyNew, "CmpOnlyNew_40", false);
     table_->resizeColumnsToContents();
     const int flags = comparison_.flagCount();
     summary_->setText(ctx.decode(ctx.texts.text("CmpWarning_20")) + QStringLiteral(": ") + QString::number(flags));

@@ -11,12 +11,13 @@ class QTableWidget;
 namespace zentrova {
 
 struct AppContext;
+class ChartOutput;
 
 // The comparison of an older inspection with the open structure: per
 // measuring point and quantity the old value, the new value and the change,
 // the warnings marked, then the points that are in one file only. Below the
 // table, the insulation resistances of the selected row's block, old against
-// new.
+// new, which can be copied, saved as PNG or SVG and printed.
 class ComparisonDialog : public QDialog {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ public:
     const InspectionComparison& comparison() const { return comparison_; }
     QTableWidget* table() const { return table_; }
     QChartView* chartView() const { return chartView_; }
+    ChartOutput* chartOutput() const { return chartOutput_; }
     // The block (its number in the newer file) the chart shows; -1 for none.
     long chartBlock() const { return chartBlock_; }
     // Save as CSV: asks for the file and writes comparisonCsv. False when
@@ -36,7 +38,8 @@ public:
 private:
     void fill();
     // Draws the chart of the block of table row `row`, unless it shows it
-    // already; a row of a point in one file only keeps the chart as it is.
+    // already; a row of an old point whose block the newer file lacks keeps
+    // the chart as it is.
     void showBlockOfRow(int row);
 
     AppContext& ctx;
@@ -48,6 +51,7 @@ private:
     QChartView* chartView_;
     std::vector<long> rowBlocks_; // per table row, the block it belongs to; -1 for none
     long chartBlock_ = -1;
+    ChartOutput* chartOutput_;
     QPushButton* saveButton_;
     QPushButton* closeButton_;
 };

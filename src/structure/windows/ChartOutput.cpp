@@ -1,0 +1,112 @@
+#include "structure/windows/ChartOutput.h"
+
+#include "base/FileIO.h"
+#include "base/Prompts.h"
+#include "shell/AppContext.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+namespace zentrova {
+
+namespace {
+
+// The size a copied or saved chart is drawn at.
+const QSize ImageSize(1000, 600);
+
+} // namespace
+
+ChartOutput::ChartOutput(AppContext& context, QWidget* parent) : QWidget(parent), ctx(context)
+{
+    auto* buttons = new QHBoxLayout(this);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    copyButton_ = new QPushButton(this);
+    copyButton_->setObjectName(QStringLiteral("ChartCopy"));
+    saveButton_ = new QPushButton(this);
+    saveButton_->setObjectName(QStringLiteral("ChartSave"));
+    printButton_ = new QPushButton(this);
+    printButton_->setObjectName(QStringLiteral("ChartPrint"));
+    buttons->addWidget(copyButton_);
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(printButton_);
+    connect(copyButton_, &QPushButton::clicked, this, &ChartOutput::copyChart);
+    connect(saveButton_, &QPushButton::clicked, this, &ChartOutput::saveChart);
+    connect(printButton_, &QPushButton::clicked, this, &ChartOutput::printChart);
+    applyTexts();
+    enableButtons();
+}
+
+void ChartOutput::applyTexts()
+{
+    copyButton_->setText(ctx.decode(ctx.texts.text("&Copy_30")));
+    saveButton_->setText(ctx.decode(ctx.texts.text("&SaveImage_30")));
+    printButton_->setText(ctx.decode(ctx.texts.text("&Print_11")));
+}
+
+void ChartOutput::setChart(ChartMaker make, const QString& title)
+{
+    make_ = std::move(make);
+    title_ = title;
+    enableButtons();
+}
+
+void ChartOutput::clearChart()
+{
+    make_ = nullptr;
+    title_.clear();
+    enableButtons();
+}
+
+void ChartOutput::enableButtons()
+{
+    copyButton_->setEnabled(hasChart());
+    saveButton_->setEnabled(hasChart());
+    printButton_->setEnabled(hasChart());
+}
+
+void ChartOutput::copyChart()
+{
+    if (make_)
+        QApplication::clipboard()->setImage(QImage::fromData(chartPng(make_, ImageSize), "PNG"));
+}
+
+void ChartOutput::saveChart()
+{
+    if (!make_)
+        return;
+    FileDialogRequest request;
+    request.title = ctx.texts.text("&SaveImage_30");
+    request.filterName = "PNG, SVG";
+    request.pattern = QStringLiteral("*.png *.svg");
+    request.proposedName = QStringLiteral("chart.png");
+    const std::optional<QString> path = ctx.prompts->saveFileName(request);
+    if (!path)
+        return;
+    const QByteArray bytes = isSvgFileName(*path) ? chartSvg(make_, ImageSize, title_) : chartPng(make_, ImageSize);
+    QString error;
+    if (!writeFileSafely(*path, std::string_view(bytes.constData(), size_t(bytes.size())), &error))
+        ctx.prompts->message(MsgType::Error, ctx.encode(*path + QStringLiteral("\r") + error), MbOK);
+}
+
+void ChartOutput::printChart()
+{
+    if (!make_)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The painter's origin is the corner of the printable area.
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    QPainter painter(&printer);
+    paintChart(make_, painter, QRectF(QPointF(0, 0), QSizeF(page.size())));
+}
+
+} // namespace zentrova
