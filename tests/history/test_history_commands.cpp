@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QFile>
@@ -239,6 +240,11 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     EXPECT_DOUBLE_EQ(riso->at(1).y(), 0.8e9);
     EXPECT_LT(riso->at(0).x(), riso->at(1).x());
     EXPECT_TRUE(qobject_cast<QLogValueAxis*>(riso->attachedAxes().value(1)));
+    QStringList decades;
+    for (QAbstractAxis* a : window.chartView()->chart()->axes(Qt::Vertical))
+        if (auto* labels = qobject_cast<QCategoryAxis*>(a))
+            decades += labels->categoriesLabels();
+    EXPECT_TRUE(decades.contains(QStringLiteral("1 GOhm"))) << decades.join(u',').toStdString();
     QXYSeries* limit = series(ctx.decode(ctx.texts.text("ChartLimit_25")));
     ASSERT_TRUE(limit);
     for (const QPointF& p : limit->points())

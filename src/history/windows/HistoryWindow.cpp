@@ -1,21 +1,18 @@
 #include "history/windows/HistoryWindow.h"
 
-#include "base/FileIO.h"
 #include "base/Prompts.h"
 #include "history/HistoryCommands.h"
 #include "history/windows/TrendChart.h"
 #include "shell/AppContext.h"
-#include "structure/ChartData.h"
+#include "structure/MeasuredValue.h"
+#include "structure/windows/ChartOutput.h"
 
-#include <QApplication>
 #include <QChart>
 #include <QChartView>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -27,8 +24,6 @@ namespace zentrova {
 
 namespace {
 
-// The size a copied or saved chart is drawn at.
-const QSize ImageSize(1000, 600);
 const QColor Attention(200, 30, 30);
 constexpr int IdRole = Qt::UserRole;
 // The instrument's number of the insulation resistance Riso, shown first.
@@ -85,6 +80,12 @@ void selectById(QTreeWidget* list, qint64 id)
         }
     if (list->topLevelItemCount() > 0)
         list->setCurrentItem(list->topLevelItem(0));
+}
+
+// An insulation resistance with the prefix that keeps its number short.
+QString resistanceValueText(const AppContext& ctx, const MeasuredValue& v)
+{
+    return ctx.decode(prefixedValueText(v));
 }
 
 qint64 currentId(const QTreeWidget* list)
@@ -161,14 +162,10 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
-    copyButton_ = new QPushButton(this);
-    copyButton_->setObjectName(QStringLiteral("HistoryChartCopy"));
-    saveButton_ = new QPushButton(this);
-    saveButton_->setObjectName(QStringLiteral("HistoryChartSave"));
+    output_ = new ChartOutput(ctx, this);
     closeButton_ = new QPushButton(this);
     closeButton_->setDefault(true);
-    buttons->addWidget(copyButton_);
-    buttons->addWidget(saveButton_);
+    buttons->addWidget(output_);
     buttons->addStretch();
     buttons->addWidget(closeButton_);
     layout->addLayout(buttons);
@@ -194,8 +191,6 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     connect(linkAction_, &QAction::triggered, this, &HistoryWindow::linkSelectedPoint);
     connect(linkButton_, &QPushButton::clicked, this, &HistoryWindow::linkSelectedPoint);
     connect(refreshButton_, &QPushButton::clicked, this, &HistoryWindow::refresh);
-    connect(copyButton_, &QPushButton::clicked, this, &HistoryWindow::copyChart);
-    connect(saveButton_, &QPushButton::clicked, this, &HistoryWindow::saveChart);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
     resize(1300, 850);
     applyTexts();
@@ -220,8 +215,7 @@ void HistoryWindow::applyTexts()
     linkAction_->setText(t("&LinkPoint_30"));
     linkButton_->setText(t("&LinkPoint_30"));
     refreshButton_->setText(t("&Refresh_15"));
-    copyButton_->setText(t("&Copy_30"));
-    saveButton_->setText(t("&SaveImage_30"));
+    output_->applyTexts();
     closeButton_->setText(t("&Close_11"));
     if (archive_.isOpen()) {
         showInstallation(); // the download column and the chart's texts follow the language
@@ -342,8 +336,8 @@ void HistoryWindow::showInstallation()
         item->setText(1, p.blockName);
         item->setText(2, QString::number(p.element));
         item->setText(3, p.elementName);
-        item->setText(4, p.hasLast ? ctx.decode(resistanceText(p.last)) : QString());
-        item->setText(5, p.hasPrevious ? ctx.decode(resistanceText(p.previous)) : QString());
+        item->setText(4, p.hasLast ? resistanceValueText(ctx, p.last) : QString());
+        item->setText(5, p.hasPrevious ? resistanceValueText(ctx, p.previous) : QString());
         QStringList flags;
         if (p.fellByHalf)
             flags << fell;
@@ -423,8 +417,10 @@ void HistoryWindow::redraw()
     delete old;
     note_->setText(drawn_ || point_ == 0 ? QString() : ctx.decode(ctx.texts.text("HistNoTrend_60")));
     note_->setVisible(!note_->text().isEmpty());
-    copyButton_->setEnabled(drawn_);
-    saveButton_->setEnabled(drawn_);
+    if (drawn_)
+        output_->setChart([this, trend = trend_] { return makeTrendChart(ctx, trend); }, trend_.quantityName);
+    else
+        output_->clearChart();
 }
 
 void HistoryWindow::linkSelectedPoint()
@@ -442,7 +438,7 @@ void HistoryWindow::linkSelectedPoint()
             continue;
         QString label = QStringLiteral("%1/%2  %3 / %4").arg(p.block).arg(p.element).arg(p.blockName, p.elementName);
         if (p.hasLast)
-            label += QStringLiteral("  (%1)").arg(ctx.decode(resistanceText(p.last)));
+            label += QStringLiteral("  (%1)").arg(resistanceValueText(ctx, p.last));
         labels << label;
         ids.push_back(p.id);
     }
@@ -486,31 +482,6 @@ void HistoryWindow::linkSelectedPoint()
     // The renamed point is gone: its measurements are the earlier point's now.
     point_ = earlier;
     showInstallation();
-}
-
-void HistoryWindow::copyChart()
-{
-    if (drawn_)
-        QApplication::clipboard()->setImage(QImage::fromData(trendChartPng(ctx, trend_, ImageSize), "PNG"));
-}
-
-void HistoryWindow::saveChart()
-{
-    if (!drawn_)
-        return;
-    FileDialogRequest request;
-    request.title = ctx.texts.text("&SaveImage_30");
-    request.filterName = "PNG, SVG";
-    request.pattern = QStringLiteral("*.png *.svg");
-    request.proposedName = QStringLiteral("trend.png");
-    const std::optional<QString> path = ctx.prompts->saveFileName(request);
-    if (!path)
-        return;
-    const bool svg = path->endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
-    const QByteArray bytes = svg ? trendChartSvg(ctx, trend_, ImageSize) : trendChartPng(ctx, trend_, ImageSize);
-    QString error;
-    if (!writeFileSafely(*path, std::string_view(bytes.constData(), size_t(bytes.size())), &error))
-        ctx.prompts->message(MsgType::Error, ctx.encode(*path + QStringLiteral("\r") + error), MbOK);
 }
 
 } // namespace zentrova

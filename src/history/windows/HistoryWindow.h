@@ -13,6 +13,7 @@ class QTreeWidget;
 namespace zentrova {
 
 struct AppContext;
+class ChartOutput;
 
 // The inspection history: the installations of the archive the settings
 // name; for the one chosen its inspections by date and its measuring points,
@@ -37,8 +38,6 @@ public:
     void selectQuantity(long quantity);
     // Asks for the earlier point the chosen one is the same as, and links them.
     void linkSelectedPoint();
-    void copyChart();
-    void saveChart();
 
     qint64 installation() const { return installation_; }
     qint64 point() const { return point_; }
@@ -51,6 +50,7 @@ public:
     QComboBox* quantityList() const { return quantities_; }
     QChartView* chartView() const { return view_; }
     QLabel* problemLabel() const { return problem_; }
+    ChartOutput* chartOutput() const { return output_; }
 
 private:
     void showInstallations();
@@ -79,7 +79,8 @@ private:
     QComboBox* quantities_;
     QChartView* view_;
     QLabel* note_;
-    QPushButton *refreshButton_, *linkButton_, *copyButton_, *saveButton_, *closeButton_;
+    ChartOutput* output_;
+    QPushButton *refreshButton_, *linkButton_, *closeButton_;
 };
 
 } // namespace zentrova

@@ -2,21 +2,16 @@
 
 #include "structure/InsulationRating.h"
 #include "structure/StructureContext.h"
+#include "structure/windows/ChartDrawing.h"
 
 #include <QAreaSeries>
-#include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QDateTimeAxis>
-#include <QGraphicsLayout>
-#include <QGraphicsScene>
-#include <QImage>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
-#include <QPainter>
 #include <QScatterSeries>
-#include <QSvgGenerator>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -193,6 +188,8 @@ QChart* makeTrendChart(const StructureContext& ctx, const Trend& trend)
         y = v;
     }
     chart->addAxis(y, Qt::AlignLeft);
+    if (resistance)
+        labelDecades(chart, static_cast<QLogValueAxis*>(y));
 
     if (trend.rated && !resistance) {
         // The bands behind the values, each named at the right edge.
@@ -240,57 +237,6 @@ QChart* makeTrendChart(const StructureContext& ctx, const Trend& trend)
     if (bound->count() == 0)
         hideFromLegend(chart, bound);
     return chart;
-}
-
-namespace {
-
-// The chart laid out on `size` in a scene of its own, drawn by `draw`.
-template <typename Draw>
-void drawTrend(const StructureContext& ctx, const Trend& trend, QSizeF size, Draw draw)
-{
-    QGraphicsScene scene;
-    QChart* chart = makeTrendChart(ctx, trend);
-    scene.addItem(chart); // the scene owns the chart
-    chart->setGeometry(QRectF(QPointF(0, 0), size));
-    if (chart->layout())
-        chart->layout()->activate();
-    scene.setSceneRect(QRectF(QPointF(0, 0), size));
-    draw(scene);
-}
-
-} // namespace
-
-QByteArray trendChartPng(const StructureContext& ctx, const Trend& trend, QSize size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    drawTrend(ctx, trend, size, [&](QGraphicsScene& scene) {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
-    });
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-QByteArray trendChartSvg(const StructureContext& ctx, const Trend& trend, QSize size)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle(trend.quantityName);
-    drawTrend(ctx, trend, size, [&](QGraphicsScene& scene) {
-        QPainter painter(&svg);
-        scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
-    });
-    return bytes;
 }
 
 } // namespace zentrova

@@ -1,9 +1,6 @@
 #pragma once
 #include "history/HistoryArchive.h"
 
-#include <QByteArray>
-#include <QSize>
-
 class QChart;
 
 namespace zentrova {
@@ -21,9 +18,5 @@ QChart* makeTrendChart(const StructureContext& ctx, const Trend& trend);
 
 // Whether the trend's values are resistances (drawn on a logarithmic axis).
 bool isResistanceTrend(const Trend& trend);
-
-// The chart drawn on `size` pixels as a PNG image or an SVG drawing.
-QByteArray trendChartPng(const StructureContext& ctx, const Trend& trend, QSize size);
-QByteArray trendChartSvg(const StructureContext& ctx, const Trend& trend, QSize size);
 
 } // namespace zentrova
