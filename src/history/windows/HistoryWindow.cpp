@@ -11,6 +11,7 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -239,7 +240,12 @@ void HistoryWindow::showHistory()
 bool HistoryWindow::refresh()
 {
     QString error;
-    if (!openConfiguredArchive(ctx, archive_, &error)) {
+    // A server that does not answer keeps the window waiting up to its
+    // connection time-out: the pointer says so.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool opened = openConfiguredArchive(ctx, archive_, &error);
+    QGuiApplication::restoreOverrideCursor();
+    if (!opened) {
         setProblem(ctx.decode(ctx.texts.text("HistoryCannotOpen_50")) + QStringLiteral(":\n") + error);
         installationEntries_.clear();
         points_.clear();
