@@ -200,7 +200,7 @@ TEST_F(HistoryFixture, SettingsKeepTheArchiveAndTheAutomaticAddition)
 
 TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
 {
-    download("5.00", "2.50", "14.03.2023");
+    download(">5.00", "2.50", "14.03.2023");
     ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
     download("0.80", "1.50", "14.03.2024");
     ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
@@ -217,7 +217,7 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     EXPECT_TRUE(fallen.belowLimit) << "the limit Rlim came as a test parameter";
     const QTreeWidgetItem* row = window.pointList()->topLevelItem(0);
     EXPECT_EQ(row->text(4), QStringLiteral("800 MOhm"));
-    EXPECT_EQ(row->text(5), QStringLiteral("5 GOhm"));
+    EXPECT_EQ(row->text(5), QStringLiteral("> 5 GOhm"));
     EXPECT_EQ(row->text(6), ctx.decode(text("CmpResistanceHalved_60")) + QStringLiteral("; ") +
                                 ctx.decode(text("ChartBelowLimit_25")));
     EXPECT_EQ(row->foreground(0).color(), QColor(200, 30, 30));
@@ -245,6 +245,11 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
         if (auto* labels = qobject_cast<QCategoryAxis*>(a))
             decades += labels->categoriesLabels();
     EXPECT_TRUE(decades.contains(QStringLiteral("1 GOhm"))) << decades.join(u',').toStdString();
+    // Beyond the range: drawn at the bound, with a marker on it.
+    QXYSeries* bounds = series(ctx.decode(ctx.texts.text("ChartAtBound_40")).toHtmlEscaped());
+    ASSERT_TRUE(bounds);
+    ASSERT_EQ(bounds->count(), 1);
+    EXPECT_EQ(bounds->at(0), riso->at(0));
     QXYSeries* limit = series(ctx.decode(ctx.texts.text("ChartLimit_25")));
     ASSERT_TRUE(limit);
     for (const QPointF& p : limit->points())
