@@ -10,10 +10,14 @@
 #include <QTimeZone>
 #include <QUrl>
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace zentrova {
@@ -410,19 +414,44 @@ QString multiRowInsert(const char* head, int columns, int rows)
     return sql;
 }
 
-// Gathers rows and writes them a batch at a time.
-class BatchInsert {
+// Where the rows of an import go, value by value: a row is the values given
+// since the last endRow. Rows may be held back until flush().
+class RowWriter {
 public:
-    BatchInsert(QSqlDatabase db, const char* head, int columns, int batchRows)
+    virtual ~RowWriter() = default;
+    virtual void integer(qint64 v) = 0;
+    virtual void number(const MeasuredValue& v) = 0; // NULL without a finite number
+    virtual void text(const QString& v) = 0;         // a null text is stored empty
+    virtual void utf8Text(const std::string& v) { text(QString::fromStdString(v)); }
+    virtual void textOrNull(const QString& v) = 0;   // an empty text is stored as NULL
+    // False with the reason when the row could not be written.
+    virtual bool endRow(QString* error) = 0;
+    virtual bool flush(QString* error) = 0;
+    // True when rows wait to be written.
+    virtual bool holdsRows() const = 0;
+    virtual bool full() const = 0;
+    // The key the last row written was given, where the writer reads it.
+    virtual qint64 insertedId() const { return 0; }
+};
+
+// Many rows in one statement: one round trip to a server for a batch.
+class MultiRowWriter : public RowWriter {
+public:
+    MultiRowWriter(QSqlDatabase db, const char* head, int columns, int batchRows)
         : db_(db), head_(head), columns_(columns), batchRows_(batchRows), full_(db)
     {
         values_.reserve(size_t(columns * batchRows));
     }
 
-    void add(std::initializer_list<QVariant> row) { values_.insert(values_.end(), row.begin(), row.end()); }
-    bool full() const { return int(values_.size()) >= columns_ * batchRows_; }
+    void integer(qint64 v) override { values_.emplace_back(v); }
+    void number(const MeasuredValue& v) override { values_.push_back(numberOrNull(v)); }
+    void text(const QString& v) override { values_.push_back(textOf(v)); }
+    void textOrNull(const QString& v) override { values_.push_back(nullableText(v.isEmpty() ? QString() : v)); }
+    bool endRow(QString*) override { return true; }
+    bool holdsRows() const override { return !values_.empty(); }
+    bool full() const override { return int(values_.size()) >= columns_ * batchRows_; }
 
-    bool flush(QString* error)
+    bool flush(QString* error) override
     {
         if (values_.empty())
             return true;
@@ -462,6 +491,120 @@ private:
     QSqlQuery full_;
     bool prepared_ = false;
     std::vector<QVariant> values_;
+};
+
+// One prepared statement of SQLite's own, stepped once a row: an SQLite
+// file is in this process, so there is no round trip to save, and going
+// past Qt's binding of every value makes a large import several times as
+// fast. The connection is Qt's (the same library, the same transaction).
+class SqliteRowWriter : public RowWriter {
+public:
+    SqliteRowWriter(QSqlDatabase db, const QString& statement)
+    {
+        const QVariant handle = db.driver()->handle();
+        if (qstrcmp(handle.typeName(), "sqlite3*") == 0 && handle.data())
+            db_ = *static_cast<sqlite3* const*>(handle.data());
+        if (db_) {
+            const QByteArray sql = statement.toUtf8();
+            if (sqlite3_prepare_v2(db_, sql.constData(), int(sql.size()), &statement_, nullptr) != SQLITE_OK)
+                prepareError_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        } else {
+            prepareError_ = QStringLiteral("the SQLite connection is not reachable");
+        }
+    }
+    ~SqliteRowWriter() override { sqlite3_finalize(statement_); }
+
+    void integer(qint64 v) override { sqlite3_bind_int64(statement_, ++column_, v); }
+    void number(const MeasuredValue& v) override
+    {
+        if (v.hasNumber && std::isfinite(v.number))
+            sqlite3_bind_double(statement_, ++column_, v.number);
+        else
+            sqlite3_bind_null(statement_, ++column_);
+    }
+    void text(const QString& v) override
+    {
+        // Into the column's own buffer, which lives until the row is written.
+        std::string& buffer = buffer_[size_t(column_ % MaxColumns)];
+        buffer.clear();
+        const QByteArray utf8 = v.toUtf8();
+        buffer.append(utf8.constData(), size_t(utf8.size()));
+        sqlite3_bind_text(statement_, ++column_, buffer.data(), int(buffer.size()), SQLITE_STATIC);
+    }
+    void utf8Text(const std::string& v) override
+    {
+        sqlite3_bind_text(statement_, ++column_, v.data(), int(v.size()), SQLITE_TRANSIENT);
+    }
+    void textOrNull(const QString& v) override
+    {
+        if (v.isEmpty())
+            sqlite3_bind_null(statement_, ++column_);
+        else
+            text(v);
+    }
+    bool endRow(QString* error) override
+    {
+        column_ = 0;
+        if (!statement_) {
+            if (error)
+                *error = prepareError_;
+            return false;
+        }
+        const int rc = sqlite3_step(statement_);
+        if (rc != SQLITE_DONE && error)
+            *error = QString::fromUtf8(sqlite3_errmsg(db_));
+        sqlite3_reset(statement_);
+        if (rc == SQLITE_DONE)
+            lastId_ = sqlite3_last_insert_rowid(db_);
+        return rc == SQLITE_DONE;
+    }
+    qint64 insertedId() const override { return lastId_; }
+    bool flush(QString*) override { return true; }
+    bool holdsRows() const override { return false; }
+    bool full() const override { return false; }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* statement_ = nullptr;
+    QString prepareError_;
+    int column_ = 0;
+    qint64 lastId_ = 0;
+    static constexpr int MaxColumns = 16;
+    std::array<std::string, MaxColumns> buffer_;
+};
+
+// One row a statement, through Qt: for the few rows written one by one on a
+// server, reading back the key a RETURNING clause gives.
+class QtRowWriter : public RowWriter {
+public:
+    QtRowWriter(QSqlDatabase db, const QString& statement) : query_(db)
+    {
+        prepared_ = query_.prepare(statement);
+    }
+    void integer(qint64 v) override { query_.addBindValue(v); }
+    void number(const MeasuredValue& v) override { query_.addBindValue(numberOrNull(v)); }
+    void text(const QString& v) override { query_.addBindValue(textOf(v)); }
+    void textOrNull(const QString& v) override { query_.addBindValue(nullableText(v.isEmpty() ? QString() : v)); }
+    bool endRow(QString* error) override
+    {
+        if (!prepared_ || !query_.exec()) {
+            if (error)
+                *error = query_.lastError().text().trimmed();
+            return false;
+        }
+        lastId_ = query_.isSelect() && query_.next() ? query_.value(0).toLongLong() : 0;
+        query_.finish();
+        return true;
+    }
+    bool flush(QString*) override { return true; }
+    bool holdsRows() const override { return false; }
+    bool full() const override { return false; }
+    qint64 insertedId() const override { return lastId_; }
+
+private:
+    QSqlQuery query_;
+    bool prepared_ = false;
+    qint64 lastId_ = 0;
 };
 
 // A point of the archive as a new inspection's point is matched to it.
@@ -608,45 +751,67 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
 
     const QString takenAt = timeText(in.takenAt);
     {
-        QSqlQuery addPoint(db), addName(db), rename(db);
-        addPoint.prepare("INSERT INTO points (installation_id, object_no, block_no, element_no, block_name,"
-                         " element_name, last_taken_at) VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id");
-        addName.prepare("INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name,"
-                        " linked) VALUES (?, ?, ?, ?, ?, ?, 0)");
-        rename.prepare("UPDATE points SET object_no = ?, block_no = ?, element_no = ?, block_name = ?,"
-                       " element_name = ?, last_taken_at = ? WHERE id = ?");
+        const char* addPointSql = "INSERT INTO points (installation_id, object_no, block_no, element_no, block_name,"
+                                  " element_name, last_taken_at) VALUES (?, ?, ?, ?, ?, ?, ?)";
+        const char* renameSql = "UPDATE points SET object_no = ?, block_no = ?, element_no = ?, block_name = ?,"
+                                " element_name = ?, last_taken_at = ? WHERE id = ?";
+        const char* addNameSql = "INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name,"
+                                 " element_name, linked)";
+        std::unique_ptr<RowWriter> addPoint, rename, addName;
+        if (d->sqlite()) {
+            addPoint = std::make_unique<SqliteRowWriter>(db, addPointSql);
+            rename = std::make_unique<SqliteRowWriter>(db, renameSql);
+            addName = std::make_unique<SqliteRowWriter>(db, multiRowInsert(addNameSql, 7, 1));
+        } else {
+            addPoint = std::make_unique<QtRowWriter>(db, QString::fromLatin1(addPointSql) + " RETURNING id");
+            rename = std::make_unique<QtRowWriter>(db, QString::fromLatin1(renameSql));
+            addName = std::make_unique<MultiRowWriter>(db, addNameSql, 7, 200);
+        }
         std::set<std::pair<Numbers, Names>> knownNames;
         for (const KnownName& k : known)
             knownNames.insert({k.numbers, k.names});
         for (NewPoint& p : newPoints) {
             if (!p.point) {
-                for (const QVariant& v : {QVariant(installation), QVariant(qint64(p.numbers.object)),
-                                          QVariant(qint64(p.numbers.block)), QVariant(qint64(p.numbers.element)),
-                                          textOf(p.names.first), textOf(p.names.second), QVariant(takenAt)})
-                    addPoint.addBindValue(v);
-                if (!addPoint.exec() || !addPoint.next())
-                    return fail(Private::reason(addPoint));
-                p.point = addPoint.value(0).toLongLong();
-                addPoint.finish();
+                RowWriter& w = *addPoint;
+                w.integer(installation);
+                w.integer(p.numbers.object);
+                w.integer(p.numbers.block);
+                w.integer(p.numbers.element);
+                w.text(p.names.first);
+                w.text(p.names.second);
+                w.text(takenAt);
+                if (!w.endRow(&error))
+                    return fail(error);
+                p.point = w.insertedId();
                 ++out.newPoints;
             } else if (takenAt >= lastSeen[p.point]) {
                 // The latest inspection names the point.
-                for (const QVariant& v : {QVariant(qint64(p.numbers.object)), QVariant(qint64(p.numbers.block)),
-                                          QVariant(qint64(p.numbers.element)), textOf(p.names.first),
-                                          textOf(p.names.second), QVariant(takenAt), QVariant(p.point)})
-                    rename.addBindValue(v);
-                if (!rename.exec())
-                    return fail(Private::reason(rename));
+                RowWriter& w = *rename;
+                w.integer(p.numbers.object);
+                w.integer(p.numbers.block);
+                w.integer(p.numbers.element);
+                w.text(p.names.first);
+                w.text(p.names.second);
+                w.text(takenAt);
+                w.integer(p.point);
+                if (!w.endRow(&error))
+                    return fail(error);
             }
             if (knownNames.insert({p.numbers, p.names}).second) {
-                for (const QVariant& v : {QVariant(p.point), QVariant(qint64(p.numbers.object)),
-                                          QVariant(qint64(p.numbers.block)), QVariant(qint64(p.numbers.element)),
-                                          textOf(p.names.first), textOf(p.names.second)})
-                    addName.addBindValue(v);
-                if (!addName.exec())
-                    return fail(Private::reason(addName));
+                RowWriter& w = *addName;
+                w.integer(p.point);
+                w.integer(p.numbers.object);
+                w.integer(p.numbers.block);
+                w.integer(p.numbers.element);
+                w.text(p.names.first);
+                w.text(p.names.second);
+                w.integer(0);
+                if (!w.endRow(&error) || (w.full() && !w.flush(&error)))
+                    return fail(error);
             }
         }
+        if (!addName->flush(&error))
+            return fail(error);
     }
 
     qint64 inspection = 0;
@@ -678,43 +843,68 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         inspection = q.value(0).toLongLong();
     }
 
-    constexpr int MeasurementBatch = 100;
-    BatchInsert measurements(db,
-                             "INSERT INTO measurements (inspection_id, row_no, point_id, object_no, block_no,"
-                             " element_no, block_name, element_name, function_code, function_no, function_name,"
-                             " date_text, time_text, measured_at)",
-                             14, MeasurementBatch);
-    BatchInsert items(db,
-                      "INSERT INTO items (inspection_id, row_no, seq, kind, quantity, occurrence, unit, quantity_name,"
-                      " unit_name, text, value, base_unit, bound, flagged)",
-                      14, 200);
+    const char* measurementInsert = "INSERT INTO measurements (inspection_id, row_no, point_id, object_no, block_no,"
+                                    " element_no, block_name, element_name, function_code, function_no,"
+                                    " function_name, date_text, time_text, measured_at)";
+    const char* itemInsert = "INSERT INTO items (inspection_id, row_no, seq, kind, quantity, occurrence, unit,"
+                             " quantity_name, unit_name, text, value, base_unit, bound, flagged)";
+    constexpr int ReportEvery = 100; // measurements between two calls of `interrupt`
+    std::unique_ptr<RowWriter> measurements, items;
+    if (d->sqlite()) {
+        measurements = std::make_unique<SqliteRowWriter>(db, multiRowInsert(measurementInsert, 14, 1));
+        items = std::make_unique<SqliteRowWriter>(db, multiRowInsert(itemInsert, 14, 1));
+    } else {
+        measurements = std::make_unique<MultiRowWriter>(db, measurementInsert, 14, ReportEvery);
+        items = std::make_unique<MultiRowWriter>(db, itemInsert, 14, 200);
+    }
+    // Items refer to their measurement: held-back measurements go first.
+    auto flushBoth = [&] { return measurements->flush(&error) && items->flush(&error); };
     const long functionBase = in.measurements.empty() ? 0 : in.measurements.front().functionCode -
                                                                 in.measurements.front().function;
     int written = 0;
     for (size_t i = 0; i < in.measurements.size(); ++i) {
         const InspectionMeasurement& m = in.measurements[i];
-        measurements.add({inspection, m.row, newPoints[pointOfMeasurement[i]].point, qint64(m.object),
-                               qint64(m.block), qint64(m.element), textOf(m.blockName), textOf(m.elementName),
-                               qint64(m.functionCode), qint64(m.function), textOf(m.functionName),
-                               textOf(m.dateText), textOf(m.timeText),
-                          nullableText(timeText(m.measuredAt))});
+        RowWriter& w = *measurements;
+        w.integer(inspection);
+        w.integer(m.row);
+        w.integer(newPoints[pointOfMeasurement[i]].point);
+        w.integer(m.object);
+        w.integer(m.block);
+        w.integer(m.element);
+        w.text(m.blockName);
+        w.text(m.elementName);
+        w.integer(m.functionCode);
+        w.integer(m.function);
+        w.text(m.functionName);
+        w.text(m.dateText);
+        w.text(m.timeText);
+        w.textOrNull(timeText(m.measuredAt));
+        if (!w.endRow(&error))
+            return fail(error);
         for (const InspectionItem& item : m.items) {
             // The quantity and unit as the instrument numbers them, whatever
             // the language's base.
-            const long quantity = item.quantity ? item.quantity - functionBase : 0;
-            const long unit = item.quantity ? item.unit - functionBase : 0;
-            items.add({inspection, m.row, item.sequence, int(item.kind), qint64(quantity), item.occurrence,
-                            qint64(unit), textOf(item.quantityName), textOf(item.unitName), textOf(item.text),
-                            numberOrNull(item.value),
-                            QString::fromStdString(item.value.baseUnit), boundNumber(item.value.bound),
-                       int(item.value.flagged)});
-            // Items refer to their measurement: the measurements go first.
-            if (items.full() && (!measurements.flush(&error) || !items.flush(&error)))
+            RowWriter& iw = *items;
+            iw.integer(inspection);
+            iw.integer(m.row);
+            iw.integer(item.sequence);
+            iw.integer(int(item.kind));
+            iw.integer(item.quantity ? item.quantity - functionBase : 0);
+            iw.integer(item.occurrence);
+            iw.integer(item.quantity ? item.unit - functionBase : 0);
+            iw.text(item.quantityName);
+            iw.text(item.unitName);
+            iw.text(item.text);
+            iw.number(item.value);
+            iw.utf8Text(item.value.baseUnit);
+            iw.integer(boundNumber(item.value.bound));
+            iw.integer(item.value.flagged ? 1 : 0);
+            if (!iw.endRow(&error) || (iw.full() && !flushBoth()))
                 return fail(error);
         }
         ++written;
-        if (written % MeasurementBatch == 0 || i + 1 == in.measurements.size()) {
-            if (!measurements.flush(&error) || !items.flush(&error))
+        if (written % ReportEvery == 0 || i + 1 == in.measurements.size()) {
+            if (!flushBoth())
                 return fail(error);
             if (interrupt && interrupt(written))
                 return fail(QStringLiteral("the import was stopped after %1 of %2 measurements")
@@ -722,6 +912,8 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
                                 .arg(in.measurements.size()));
         }
     }
+    measurements.reset();
+    items.reset();
     if (!d->commit(&error))
         return fail(error);
     out.status = ImportOutcome::Status::Added;

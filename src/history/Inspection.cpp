@@ -106,7 +106,7 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
             m.element = point.element;
             m.blockName = blockName;
             m.elementName = elementName;
-            const RecordDetail detail = recordDetail(ctx, row);
+            const RecordDetail detail = recordItems(ctx, row);
             m.functionCode = detail.functionCode;
             m.function = detail.functionCode - long(functionTextBase(ctx.familyCode));
             m.functionName = joinedLines(ctx, detail.functionName);

@@ -161,7 +161,7 @@ int resultRowOfGridRow(const StructureContext& ctx, const ElementNode* selected,
     return gridRow <= int(rows.size()) ? rows[size_t(gridRow - 1)] : -1;
 }
 
-RecordDetail recordDetail(const StructureContext& ctx, int row)
+RecordDetail recordItems(const StructureContext& ctx, int row)
 {
     RecordDetail d;
     const ResultTable& t = ctx.document.structure.table;
@@ -210,7 +210,12 @@ RecordDetail recordDetail(const StructureContext& ctx, int row)
     }
     d.date = lines[7].empty() ? std::string() : lines[7].front();
     d.time = lines[8].empty() ? std::string() : lines[8].front();
+    return d;
+}
 
+RecordDetail recordDetail(const StructureContext& ctx, int row)
+{
+    RecordDetail d = recordItems(ctx, row);
     const long o = d.object, b = d.block, e = d.element;
     if (ctx.profile.positionDepth >= 3)
         d.heading.emplace_back(ctx.texts.text("Object_20"), numberAndName(o, elementName(ctx, o, b, e, 0)));

@@ -55,5 +55,8 @@ int resultRowOfGridRow(const StructureContext& ctx, const ElementNode* selected,
 // The record of result table row `row` (1 or more), its names from the
 // language's name tables and the structure's element tree.
 RecordDetail recordDetail(const StructureContext& ctx, int row);
+// The same without the heading lines, which look the names up in the tree:
+// for going through many rows.
+RecordDetail recordItems(const StructureContext& ctx, int row);
 
 } // namespace zentrova

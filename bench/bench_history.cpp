@@ -1,0 +1,255 @@
+// The history archive on both engines: a download of 65,535 results (the
+// most a transfer gives; 262 blocks of 250 points, each a diagnostic test
+// with six items) imported into an empty archive, and the trend of one point
+// over 20 inspections of 10,000 points each. PostgreSQL runs on a private
+// server started for the run.
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "comm/Receive.h"
+#include "history/HistoryArchive.h"
+#include "history/Inspection.h"
+#include "shell/AppContext.h"
+#include "shell/Startup.h"
+#include "structure/StructureContext.h"
+#include "support/PostgresServer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <memory>
+
+using namespace zentrova;
+
+namespace {
+
+constexpr int ResultCount = 65535;
+constexpr int TrendInspections = 20;
+constexpr int TrendPoints = 10000;
+
+class QuietPrompts : public Prompts {
+public:
+    unsigned message(MsgType, const std::string&, unsigned, int) override { return MbOK; }
+    std::optional<QString> openFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+std::string record(int block, int element, int i)
+{
+    std::string r;
+    r += char((block >> 8) & 0xff);
+    r += char(block & 0xff);
+    r += char((element >> 8) & 0xff);
+    r += char(element & 0xff);
+    r += char(1); // diagnostic test
+    const std::string riso = std::to_string(10 + i % 90) + ".4";
+    for (const auto& [tag, q, u, text] :
+         {std::tuple{'R', 1, 8, riso.c_str()}, std::tuple{'R', 7, 0, "3.1"}, std::tuple{'R', 6, 0, "1.42"},
+          std::tuple{'M', 4, 7, ">950"}, std::tuple{'M', 10, 2, "5.03"}, std::tuple{'P', 9, 2, "5.00"}}) {
+        r += tag;
+        r += char(q);
+        r += char(u);
+        r += text;
+        r += '\0';
+    }
+    r += 'D';
+    r += "12.03.2024";
+    r += '\0';
+    return r;
+}
+
+// The largest download as a transfer leaves it, decoded from records as the
+// instrument sends them, and as the archive takes it.
+struct Download {
+    QTemporaryDir dir;
+    QuietPrompts prompts;
+    std::unique_ptr<AppContext> ctx;
+    std::unique_ptr<Inspection> inspection;
+};
+
+Download& largestDownload()
+{
+    static std::unique_ptr<Download> made;
+    if (!made) {
+        made = std::make_unique<Download>();
+        const auto here = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+        for (const char* f : {"LNG_MAIN.INI", "english.lng", "slovenski.lng"})
+            QFile::copy(QString::fromStdString((here / f).string()), made->dir.filePath(QString::fromLatin1(f)));
+        made->ctx = std::make_unique<AppContext>(made->dir.path(), made->prompts);
+        AppContext& ctx = *made->ctx;
+        if (!loadProgramState(ctx))
+            std::abort();
+        ctx.familyCode = 14;
+        applyFamilyProfile(ctx);
+        for (int i = 0; i < ResultCount; ++i) {
+            const std::string r = record(1 + i / 250, 1 + i % 250, i);
+            decodeRecord(ctx, r.data(), r.size(), i + 1);
+        }
+        ctx.document.structure.table.setCell(1, 0, "Bench tester\r\r\r21480173");
+        NullProgress progress;
+        buildTreeFromResults(ctx, progress);
+        made->inspection = std::make_unique<Inspection>(
+            inspectionFromDocument(ctx, QString(), QDateTime::currentDateTime(), QStringLiteral("Bench plant")));
+    }
+    return *made;
+}
+
+// The step before an import: the open structure read into an inspection.
+void BM_InspectionOfLargestDownload(benchmark::State& state)
+{
+    const AppContext& ctx = *largestDownload().ctx;
+    size_t items = 0;
+    for (auto _ : state) {
+        const Inspection in = inspectionFromDocument(ctx, QString(), QDateTime::currentDateTime());
+        items = 0;
+        for (const InspectionMeasurement& m : in.measurements)
+            items += m.items.size();
+    }
+    state.counters["items"] = double(items);
+    state.SetItemsProcessed(int64_t(state.iterations()) * ResultCount);
+}
+BENCHMARK(BM_InspectionOfLargestDownload)->Unit(benchmark::kMillisecond);
+
+// An inspection of `points` points made directly: year `year`, each point a
+// resistance with its limit.
+Inspection yearlyInspection(int year)
+{
+    Inspection in;
+    in.site = QStringLiteral("Trend plant");
+    in.takenAt = QDateTime(QDate(2000 + year, 3, 1), QTime(9, 0), Qt::UTC);
+    in.fingerprint = QByteArray::number(year).toHex();
+    for (int p = 0; p < TrendPoints; ++p) {
+        InspectionMeasurement m;
+        m.row = p + 1;
+        m.object = 1;
+        m.block = 1 + p / 100;
+        m.element = 1 + p % 100;
+        m.blockName = QStringLiteral("Block %1").arg(m.block);
+        m.elementName = QStringLiteral("Point %1").arg(m.element);
+        m.functionCode = 500;
+        m.functionName = QStringLiteral("Insulation resistance");
+        for (const auto& [q, unit, text, number] :
+             {std::tuple{501L, QStringLiteral("GOhm"), QString::number(40 - year), (40.0 - year) * 1e9},
+              std::tuple{516L, QStringLiteral("MOhm"), QStringLiteral("50"), 50e6}}) {
+            InspectionItem item;
+            item.kind = q == 501 ? StoredItemKind::Result : StoredItemKind::Parameter;
+            item.sequence = int(m.items.size());
+            item.quantity = q;
+            item.unit = 508;
+            item.quantityName = q == 501 ? QStringLiteral("Riso") : QStringLiteral("Rlim");
+            item.unitName = unit;
+            item.text = text;
+            item.value.hasNumber = true;
+            item.value.number = number;
+            item.value.baseUnit = "Ohm";
+            m.items.push_back(std::move(item));
+        }
+        in.measurements.push_back(std::move(m));
+    }
+    return in;
+}
+
+zentrova::test::PostgresServer* postgres(std::string* error)
+{
+    static std::unique_ptr<zentrova::test::PostgresServer> server;
+    static QString why;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        server = std::make_unique<zentrova::test::PostgresServer>();
+        if (!server->start(&why))
+            server.reset();
+    }
+    if (!server)
+        *error = "the private PostgreSQL server did not start: " + why.toStdString();
+    return server.get();
+}
+
+// A new, empty archive on the engine: a file, or a database of the server.
+bool freshLocation(bool server, ArchiveLocation& where, std::string* error)
+{
+    static QTemporaryDir dir;
+    static int n = 0;
+    ++n;
+    if (!server) {
+        where.engine = ArchiveLocation::Engine::SQLite;
+        where.path = dir.filePath(QStringLiteral("bench-%1.sqlite").arg(n));
+        return true;
+    }
+    zentrova::test::PostgresServer* pg = postgres(error);
+    QString why;
+    const QString name = QStringLiteral("bench_%1").arg(n);
+    if (!pg || !pg->createDatabase(name, &why)) {
+        if (error->empty())
+            *error = why.toStdString();
+        return false;
+    }
+    QString parseError;
+    parseArchiveLocation(QStringLiteral("postgresql://%1@%2:%3/%4").arg(pg->userName(), pg->host()).arg(pg->port()).arg(name),
+                         where, &parseError);
+    return true;
+}
+
+
+void BM_ImportLargestDownload(benchmark::State& state)
+{
+    const bool server = state.range(0) == 1;
+    const Inspection& in = *largestDownload().inspection;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ArchiveLocation where;
+        std::string error;
+        HistoryArchive archive;
+        QString why;
+        if (!freshLocation(server, where, &error) || !archive.open(where, &why)) {
+            state.SkipWithError((error + why.toStdString()).c_str());
+            break;
+        }
+        state.ResumeTiming();
+        const ImportOutcome out = archive.importInspection(in);
+        if (out.status != ImportOutcome::Status::Added) {
+            state.SkipWithError(out.error.toStdString().c_str());
+            break;
+        }
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * ResultCount);
+    state.SetLabel(server ? "PostgreSQL" : "SQLite");
+}
+BENCHMARK(BM_ImportLargestDownload)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_TrendOfOnePoint(benchmark::State& state)
+{
+    const bool server = state.range(0) == 1;
+    ArchiveLocation where;
+    std::string error;
+    HistoryArchive archive;
+    QString why;
+    if (!freshLocation(server, where, &error) || !archive.open(where, &why)) {
+        state.SkipWithError((error + why.toStdString()).c_str());
+        return;
+    }
+    for (int year = 1; year <= TrendInspections; ++year)
+        if (const ImportOutcome out = archive.importInspection(yearlyInspection(year));
+            out.status != ImportOutcome::Status::Added) {
+            state.SkipWithError(out.error.toStdString().c_str());
+            return;
+        }
+    const qint64 site = archive.findInstallation(QStringLiteral("Trend plant"), &why);
+    const qint64 point = archive.findPoint(site, 57, 42, &why);
+    size_t samples = 0;
+    for (auto _ : state) {
+        Trend t;
+        if (!archive.trend(point, 1, t, &why)) {
+            state.SkipWithError(why.toStdString().c_str());
+            break;
+        }
+        samples = t.samples.size();
+    }
+    state.counters["samples"] = double(samples);
+    state.SetLabel(server ? "PostgreSQL" : "SQLite");
+}
+BENCHMARK(BM_TrendOfOnePoint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
