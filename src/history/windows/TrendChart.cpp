@@ -66,6 +66,8 @@ QLogValueAxis* decadeAxis(double low, double high, const QString& title)
     double from = 1e3, to = 1e13;
     if (high > 0) {
         from = std::pow(10.0, std::floor(std::log10(low)));
+        if (from > low / 1.5)
+            from /= 10; // a value on the floor is hard to see
         to = std::pow(10.0, std::ceil(std::log10(high)));
         if (to < high * 1.5)
             to *= 10; // a value touching the top is hard to see
