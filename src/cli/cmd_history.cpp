@@ -328,9 +328,13 @@ int trendOfPoint(const QStringList& args)
                           .toUtf8();
     for (const TrendSample& s : t.samples) {
         QString line = QStringLiteral("  %1  %2").arg(dateText(s.takenAt)).arg(writtenValue(s.text, s.unitName), -16);
-        if (s.hasLimit)
-            line += QStringLiteral("  limit %1 %2").arg(QString::fromStdString(plainNumber(s.limit)),
-                                                         QString::fromStdString(s.value.baseUnit));
+        if (s.hasLimit) {
+            MeasuredValue limit;
+            limit.hasNumber = true;
+            limit.number = s.limit;
+            limit.baseUnit = s.value.baseUnit;
+            line += QStringLiteral("  limit %1").arg(QString::fromStdString(prefixedValueText(limit)));
+        }
         if (s.rating)
             line += QStringLiteral("  %1 (advice)").arg(ratingName(s));
         text += line.toUtf8() + '\n';
