@@ -9,6 +9,8 @@
 #include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
+#include "history/windows/HistorySettingsDialog.h"
+#include "history/windows/HistoryWindow.h"
 #include "language/Profile.h"
 #include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
@@ -76,6 +78,8 @@ int main(int argc, char* argv[])
     CommentsDialog comments(ctx, &form);
     RecordDetailDialog recordDetail(ctx, &form);
     ChartWindow chart(ctx, &form);
+    HistoryWindow history(ctx, &form);
+    HistorySettingsDialog historySettings(ctx, &form);
 
     MainWindow::Windows w;
     w.gauge = &gauge;
@@ -89,6 +93,8 @@ int main(int argc, char* argv[])
     w.comments = &comments;
     w.recordDetail = &recordDetail;
     w.chart = &chart;
+    w.history = &history;
+    w.historySettings = &historySettings;
     form.setWindows(w, &link);
 
     // The file name as the system's bytes (QApplication has taken its own

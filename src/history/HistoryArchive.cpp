@@ -1062,7 +1062,8 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
         q.prepare("SELECT m.point_id, m.inspection_id, m.row_no, it.quantity, it.value, it.base_unit, it.bound,"
                   " it.flagged FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
                   " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-                  " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5)"
+                  // The instrument sends the limit Rlim as a test parameter.
+                  " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5, 6)"
                   " ORDER BY m.point_id, i.taken_at DESC, i.id DESC, m.row_no DESC");
         q.addBindValue(installation);
         q.addBindValue(qint64(QuantityRiso));

@@ -9,6 +9,10 @@
 #include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
+#include "history/HistoryCommands.h"
+#include "history/HistorySettings.h"
+#include "history/windows/HistorySettingsDialog.h"
+#include "history/windows/HistoryWindow.h"
 #include "language/Profile.h"
 #include "language/windows/LanguageDialog.h"
 #include "report/Compose.h"
@@ -77,6 +81,8 @@ const std::vector<MenuDef>& menuDefs()
           {"&Export_30", false, true},
           {"&ExportCsv_30", false, false},
           {"&CompareWith_30", false, false},
+          {"&AddToHistory_30", false, true},
+          {"&HistoryWindow_30", false, false},
           {"&PrintPreview_30", false, false},
           {"&Exit_30", false, true}}},
         {"&Instrument_30",
@@ -86,6 +92,7 @@ const std::vector<MenuDef>& menuDefs()
         {"&Configuration_30",
          {{"&COMPort_30", false, false},
           {"&SelectLanguage_30", false, false},
+          {"&HistorySettings_30", false, false},
           {"&SetDefaultNames_30", true, true},
           {"CalcLength_30", true, true}}},
         {"&PrintoutHeading_30", {{"&OperatorTestSite_30", false, false}, {"&Comments_30", false, false}}},
@@ -155,6 +162,18 @@ void MainWindow::setSerialBusy(bool busy)
     for (QAction* a : recentActions_)
         a->setEnabled(!busy);
     tree_->setEnabled(!busy);
+    serialBusy_ = busy;
+    updateHistoryCommand();
+}
+
+void MainWindow::updateHistoryCommand()
+{
+    const ResultTable& table = ctx.document.structure.table;
+    bool results = false;
+    for (int row = 1; row < table.rowCount() && !results; ++row)
+        results = functionCodeOf(table, row) != 0;
+    if (QAction* a = action("&AddToHistory_30"))
+        a->setEnabled(results && !serialBusy_);
 }
 
 QString MainWindow::text(const std::string& key) const
@@ -216,6 +235,10 @@ void MainWindow::buildMenus()
     connect(action("&SelectLanguage_30"), &QAction::triggered, this, &MainWindow::selectLanguage);
     connect(action("&Contents_30"), &QAction::triggered, this, &MainWindow::showHelpContents);
     connect(action("&About_30"), &QAction::triggered, this, &MainWindow::showAbout);
+    connect(action("&AddToHistory_30"), &QAction::triggered, this, &MainWindow::addToHistory);
+    connect(action("&HistoryWindow_30"), &QAction::triggered, this, &MainWindow::showHistory);
+    connect(action("&HistorySettings_30"), &QAction::triggered, this, &MainWindow::configureHistory);
+    connect(menus_.at("&File_30"), &QMenu::aboutToShow, this, &MainWindow::updateHistoryCommand);
 }
 
 void MainWindow::buildRecentFiles()
@@ -582,6 +605,10 @@ void MainWindow::applyInterfaceTexts()
         w_.recordDetail->applyTexts();
     if (w_.chart)
         w_.chart->applyTexts();
+    if (w_.history)
+        w_.history->applyTexts();
+    if (w_.historySettings)
+        w_.historySettings->applyTexts();
     if (w_.about)
         w_.about->applyTexts();
 }
@@ -727,6 +754,20 @@ void MainWindow::receiveResults()
     updateMainCaption();
     if (outcome.status == ReceiveOutcome::Status::Received || outcome.status == ReceiveOutcome::Status::Incomplete)
         statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
+    // A complete download goes into the history when the user asked for it.
+    // The results stay in the window whatever the archive answers; only a
+    // failure interrupts with a message.
+    if (outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
+        loadHistorySettings(ctx.settings).addAfterReceive) {
+        const HistoryAddOutcome added = addDocumentToHistory(ctx, progress(), HistoryTelling::FailuresOnly);
+        if (added.status == HistoryAddOutcome::Status::Added ||
+            added.status == HistoryAddOutcome::Status::AlreadyStored) {
+            QString shown = ctx.decode(added.message);
+            shown.replace(u'\r', QStringLiteral(", "));
+            statusBar()->showMessage(shown);
+        }
+    }
+    updateHistoryCommand();
 }
 
 void MainWindow::showInstrumentInfo()
@@ -782,6 +823,30 @@ void MainWindow::showHelpContents()
     // The tree_ has a topic of its own; everything else in the window shares one.
     const int context = tree_->hasFocus() ? ctx.profile.treeHelpContext : helpContext_;
     HelpViewer::showTopic(ctx, context, this);
+}
+
+void MainWindow::addToHistory()
+{
+    updateHistoryCommand();
+    if (!action("&AddToHistory_30")->isEnabled())
+        return;
+    addDocumentToHistory(ctx, progress());
+    // An open history window shows the new inspection.
+    if (w_.history && w_.history->isVisible())
+        w_.history->refresh();
+}
+
+void MainWindow::showHistory()
+{
+    if (w_.history)
+        w_.history->showHistory();
+}
+
+void MainWindow::configureHistory()
+{
+    // Another archive chosen: an open history window shows that one.
+    if (w_.historySettings && w_.historySettings->execute() && w_.history && w_.history->isVisible())
+        w_.history->refresh();
 }
 
 void MainWindow::showAbout()

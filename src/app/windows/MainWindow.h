@@ -35,6 +35,8 @@ class ElementTreeView;
 class CopyBuffer;
 class RecordDetailDialog;
 class ChartWindow;
+class HistoryWindow;
+class HistorySettingsDialog;
 
 // The main window: menus, tool bar, the structure tree beside the results grid.
 class MainWindow : public QMainWindow, public StructureView {
@@ -57,6 +59,8 @@ public:
         CommentsDialog* comments = nullptr;
         RecordDetailDialog* recordDetail = nullptr;
         ChartWindow* chart = nullptr;
+        HistoryWindow* history = nullptr;
+        HistorySettingsDialog* historySettings = nullptr;
     };
     void setWindows(const Windows& windows, InstrumentLink* link);
     FileCommands& fileCommands() { return *files_; }
@@ -134,6 +138,11 @@ private:
     void selectLanguage();
     void showHelpContents();
     void showAbout();
+    void addToHistory();
+    void showHistory();
+    void configureHistory();
+    // File > Add to history: offered while the structure has results and no transfer runs.
+    void updateHistoryCommand();
 
     AppContext& ctx;
     std::map<std::string, QAction*> actions_;
@@ -159,6 +168,7 @@ private:
     std::unique_ptr<NullProgress> nullProgress_;
     std::unique_ptr<FileCommands> files_;
     bool structureShown_ = false;
+    bool serialBusy_ = false;
     // Commands that would start a second serial operation while one runs.
     void setSerialBusy(bool busy);
     Progress& progress();

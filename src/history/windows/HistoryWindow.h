@@ -1,1 +1,86 @@
 #pragma once
+#include "history/HistoryArchive.h"
+
+#include <QDialog>
+
+class QChartView;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
+
+namespace zentrova {
+
+struct AppContext;
+class ChartOutput;
+
+// The inspection history: the installations of the archive the settings
+// name; for the one chosen its inspections by date and its measuring points,
+// those that need attention first and in red; for the point chosen the trend
+// of a quantity over the inspections. A point first stored under another
+// name or number can be linked to its earlier self. Stays open beside the
+// main window; Refresh reads the archive again.
+class HistoryWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit HistoryWindow(AppContext& ctx, QWidget* parent = nullptr);
+    void applyTexts();
+    // Opens the archive, shows what it holds and brings the window to the front.
+    void showHistory();
+    // Opens the archive again and shows it, keeping the installation, point
+    // and quantity chosen where they are still there. False when the archive
+    // cannot be opened: the window says why.
+    bool refresh();
+
+    void selectInstallation(qint64 installation);
+    void selectPoint(qint64 point);
+    void selectQuantity(long quantity);
+    // Asks for the earlier point the chosen one is the same as, and links them.
+    void linkSelectedPoint();
+
+    qint64 installation() const { return installation_; }
+    qint64 point() const { return point_; }
+    const std::vector<PointEntry>& points() const { return points_; }
+    const Trend& trend() const { return trend_; }
+    bool hasTrend() const { return drawn_; }
+    QTreeWidget* installationList() const { return installations_; }
+    QTreeWidget* inspectionList() const { return inspections_; }
+    QTreeWidget* pointList() const { return pointList_; }
+    QComboBox* quantityList() const { return quantities_; }
+    QChartView* chartView() const { return view_; }
+    QLabel* problemLabel() const { return problem_; }
+    ChartOutput* chartOutput() const { return output_; }
+
+private:
+    void showInstallations();
+    void showInstallation();
+    void showPoint();
+    void redraw();
+    void setProblem(const QString& text);
+
+    AppContext& ctx;
+    HistoryArchive archive_;
+    std::vector<InstallationEntry> installationEntries_;
+    std::vector<PointEntry> points_;
+    qint64 installation_ = 0, point_ = 0;
+    long quantity_ = 0;
+    Trend trend_;
+    bool drawn_ = false;
+    bool filling_ = false; // lists being filled: their selection signals mean nothing
+
+    QLabel* problem_;
+    QLabel *installationsLabel_, *inspectionsLabel_, *pointsLabel_, *quantityLabel_;
+    QTreeWidget* installations_;
+    QTreeWidget* inspections_;
+    QTreeWidget* pointList_;
+    QMenu* pointMenu_;
+    QAction* linkAction_;
+    QComboBox* quantities_;
+    QChartView* view_;
+    QLabel* note_;
+    ChartOutput* output_;
+    QPushButton *refreshButton_, *linkButton_, *closeButton_;
+};
+
+} // namespace zentrova

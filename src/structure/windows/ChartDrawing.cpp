@@ -73,6 +73,8 @@ struct Decades {
     }
 };
 
+} // namespace
+
 // A logarithmic resistance axis labels its decades as a reader writes them
 // ("1 kOhm", "1 GOhm"): QLogValueAxis only takes a printf format, so its own
 // labels are hidden and an axis beside it, in decades and bound to no series,
@@ -106,6 +108,8 @@ void labelDecades(QChart* chart, QLogValueAxis* y)
     decades->setLineVisible(false);
     chart->addAxis(decades, Qt::AlignLeft);
 }
+
+namespace {
 
 QScatterSeries* markers(const QString& name, QScatterSeries::MarkerShape shape, const QColor& color, qreal size)
 {

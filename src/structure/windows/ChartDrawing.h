@@ -9,6 +9,7 @@
 #include <functional>
 
 class QChart;
+class QLogValueAxis;
 class QPainter;
 
 namespace zentrova {
@@ -27,6 +28,12 @@ QChart* makeChart(const StructureContext& ctx, const ChartData& data);
 // red where it fell to less than half, bounds marked as in makeChart. The
 // caller owns the chart.
 QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& data);
+
+// Labels the decades of a logarithmic resistance axis `y` of `chart` as a
+// reader writes them ("1 kOhm", "1 GOhm"; also 2 and 5 of each decade when
+// the axis spans less than three), on the left; call it once `y` has its
+// range and title.
+void labelDecades(QChart* chart, QLogValueAxis* y);
 
 // Makes a new chart each time it is called; the caller owns the chart.
 using ChartMaker = std::function<QChart*()>;

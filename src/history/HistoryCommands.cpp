@@ -1,0 +1,89 @@
+#include "history/HistoryCommands.h"
+
+#include "base/Progress.h"
+#include "base/Prompts.h"
+#include "history/HistorySettings.h"
+#include "history/Inspection.h"
+#include "structure/StructureContext.h"
+#include "structure/StructureFile.h"
+
+#include <QFileInfo>
+
+namespace zentrova {
+
+bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error)
+{
+    ArchiveLocation where;
+    return parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error) && archive.open(where, error);
+}
+
+HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress, HistoryTelling telling)
+{
+    using Status = HistoryAddOutcome::Status;
+    HistoryAddOutcome outcome;
+    auto tell = [&](MsgType type, std::string message) {
+        outcome.message = std::move(message);
+        if (telling == HistoryTelling::Always || type == MsgType::Error || type == MsgType::Warning)
+            ctx.prompts->message(type, outcome.message, MbOK);
+        return outcome;
+    };
+    auto failed = [&](const QString& reason) {
+        outcome.status = Status::Failed;
+        return tell(MsgType::Error, ctx.texts.text("HistoryNotAdded_50") + "\r" + ctx.encode(reason));
+    };
+
+    // A saved file is known by its name and time; a download by the time it is added.
+    QString source;
+    QDateTime time = QDateTime::currentDateTime();
+    if (hasOwnFileName(ctx)) {
+        const QFileInfo file(ctx.document.fileName);
+        if (file.isFile()) {
+            source = file.absoluteFilePath();
+            time = file.lastModified();
+        }
+    }
+    const Inspection inspection = inspectionFromDocument(ctx, source, time);
+    if (inspection.measurements.empty()) {
+        outcome.status = Status::NoMeasurements;
+        return tell(MsgType::Warning, ctx.texts.text("HistoryNoResults_60"));
+    }
+
+    progress.show(ctx.texts.text("History_30"), ctx.texts.text("HistoryAdding_40"), false);
+    progress.setPosition(0);
+    progress.processEvents();
+    HistoryArchive archive;
+    QString error;
+    if (!openConfiguredArchive(ctx, archive, &error)) {
+        progress.hide();
+        return failed(error);
+    }
+    const double total = double(inspection.measurements.size());
+    outcome.import = archive.importInspection(inspection, [&](int written) {
+        progress.setPosition(int(100 * written / total));
+        progress.processEvents();
+        return false;
+    });
+    progress.setPosition(100);
+    progress.hide();
+
+    switch (outcome.import.status) {
+    case ImportOutcome::Status::Added: {
+        outcome.status = Status::Added;
+        std::string added = ctx.texts.text("HistoryAdded_50");
+        if (!inspection.site.isEmpty())
+            added += ": " + ctx.encode(inspection.site);
+        return tell(MsgType::Information, added + "\r" + ctx.texts.text("Measurements_30") + ": " +
+                                              std::to_string(outcome.import.measurements) + "\r" +
+                                              ctx.texts.text("HistoryNewPoints_30") + ": " +
+                                              std::to_string(outcome.import.newPoints));
+    }
+    case ImportOutcome::Status::AlreadyStored:
+        outcome.status = Status::AlreadyStored;
+        return tell(MsgType::Information, ctx.texts.text("HistoryAlreadyStored_60"));
+    case ImportOutcome::Status::Failed:
+        break;
+    }
+    return failed(outcome.import.error);
+}
+
+} // namespace zentrova

@@ -1,0 +1,38 @@
+#pragma once
+#include "history/HistoryArchive.h"
+
+#include <string>
+
+namespace zentrova {
+
+struct StructureContext;
+class Progress;
+
+// How adding the open document to the history ended.
+struct HistoryAddOutcome {
+    enum class Status { Added, AlreadyStored, NoMeasurements, Failed };
+    Status status = Status::Failed;
+    ImportOutcome import;
+    std::string message; // what the user is told, in the language's code page
+};
+
+// Whether a good outcome is told in a message box too, or only failures
+// (the automatic addition after a download, which the status bar reports).
+enum class HistoryTelling { Always, FailuresOnly };
+
+// File > Add to history: stores the open document in the archive the
+// settings name. A saved structure file is stored with its name and time, a
+// download with no file and the current time. The user hears through
+// ctx.prompts that it was added (with how many measurements and new
+// measuring points), that it is in the history already, or why nothing was
+// stored; a document without measurements is refused before the archive is
+// opened. The progress dialog shows the import.
+HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress,
+                                       HistoryTelling telling = HistoryTelling::Always);
+
+// The archive the settings name, opened; false with the reason (a server
+// address that does not read, a file that is no archive, a server that does
+// not answer).
+bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error);
+
+} // namespace zentrova

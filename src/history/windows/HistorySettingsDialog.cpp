@@ -1,0 +1,106 @@
+#include "history/windows/HistorySettingsDialog.h"
+
+#include "base/Prompts.h"
+#include "history/HistoryArchive.h"
+#include "history/HistorySettings.h"
+#include "shell/AppContext.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zentrova {
+
+HistorySettingsDialog::HistorySettingsDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+{
+    setObjectName(QStringLiteral("HistorySettingsDialog"));
+    auto* layout = new QVBoxLayout(this);
+    archiveLabel_ = new QLabel(this);
+    layout->addWidget(archiveLabel_);
+    auto* row = new QHBoxLayout;
+    archive_ = new QLineEdit(this);
+    archive_->setObjectName(QStringLiteral("HistoryArchive"));
+    archive_->setMinimumWidth(460);
+    archive_->setClearButtonEnabled(true);
+    archiveLabel_->setBuddy(archive_);
+    browseButton_ = new QPushButton(this);
+    browseButton_->setObjectName(QStringLiteral("HistoryBrowse"));
+    row->addWidget(archive_, 1);
+    row->addWidget(browseButton_);
+    layout->addLayout(row);
+    addAfterReceive_ = new QCheckBox(this);
+    addAfterReceive_->setObjectName(QStringLiteral("HistoryAddAfterReceive"));
+    layout->addWidget(addAfterReceive_);
+    layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    okButton_ = new QPushButton(this);
+    okButton_->setDefault(true);
+    cancelButton_ = new QPushButton(this);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
+    layout->addLayout(buttons);
+    connect(browseButton_, &QPushButton::clicked, this, &HistorySettingsDialog::browse);
+    connect(okButton_, &QPushButton::clicked, this, &HistorySettingsDialog::accept);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    applyTexts();
+}
+
+void HistorySettingsDialog::applyTexts()
+{
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    setWindowTitle(t("HistorySettings_30"));
+    archiveLabel_->setText(t("HistoryDatabase_40"));
+    // Empty means the default file: the user sees which one.
+    archive_->setPlaceholderText(QDir::toNativeSeparators(defaultArchivePath()));
+    browseButton_->setText(t("&Browse_15"));
+    addAfterReceive_->setText(t("HistoryAddAfterReceive_60"));
+    okButton_->setText(t("&OK_11"));
+    cancelButton_->setText(t("&Cancel_11"));
+}
+
+bool HistorySettingsDialog::execute()
+{
+    const HistorySettings kept = loadHistorySettings(ctx.settings);
+    archive_->setText(kept.database);
+    addAfterReceive_->setChecked(kept.addAfterReceive);
+    return exec() == QDialog::Accepted;
+}
+
+void HistorySettingsDialog::browse()
+{
+    FileDialogRequest request;
+    request.title = ctx.texts.text("HistoryChooseFile_40");
+    request.filterName = ctx.texts.text("HistoryFiles_12");
+    request.pattern = QStringLiteral("*.sqlite *.db");
+    request.allFilesName = ctx.texts.text("AllFiles_13");
+    ArchiveLocation current;
+    const bool isFile =
+        parseArchiveLocation(archive_->text(), current, nullptr) && current.engine == ArchiveLocation::Engine::SQLite;
+    request.proposedName = isFile ? current.path : defaultArchivePath();
+    // A new archive is made where the user names it: the file need not exist.
+    if (const std::optional<QString> path = ctx.prompts->saveFileName(request))
+        archive_->setText(QDir::toNativeSeparators(*path));
+}
+
+void HistorySettingsDialog::accept()
+{
+    ArchiveLocation where;
+    QString reason;
+    if (!parseArchiveLocation(archive_->text(), where, &reason)) {
+        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistoryBadAddress_50") + "\r" + ctx.encode(reason), MbOK);
+        archive_->setFocus();
+        return;
+    }
+    HistorySettings chosen;
+    chosen.database = archive_->text().trimmed();
+    chosen.addAfterReceive = addAfterReceive_->isChecked();
+    saveHistorySettings(ctx.settings, chosen);
+    QDialog::accept();
+}
+
+} // namespace zentrova

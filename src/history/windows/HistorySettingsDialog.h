@@ -1,0 +1,39 @@
+#pragma once
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zentrova {
+
+struct AppContext;
+
+// Configuration > History archive: where the archive lives (an SQLite file,
+// chosen with Browse, or a server's postgresql:// address) and whether every
+// download is added to it. OK keeps them in [HISTORY]; an address that does
+// not read is refused with the reason.
+class HistorySettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit HistorySettingsDialog(AppContext& ctx, QWidget* parent = nullptr);
+    void applyTexts();
+    // Shows the dialog with the settings; true when OK kept new ones.
+    bool execute();
+    void accept() override;
+    void browse();
+
+    QLineEdit* archiveEdit() const { return archive_; }
+    QCheckBox* addAfterReceiveBox() const { return addAfterReceive_; }
+
+private:
+    AppContext& ctx;
+    QLabel* archiveLabel_;
+    QLineEdit* archive_;
+    QPushButton* browseButton_;
+    QCheckBox* addAfterReceive_;
+    QPushButton *okButton_, *cancelButton_;
+};
+
+} // namespace zentrova

@@ -1,0 +1,285 @@
+// Adding the open document to the history archive, the archive's settings,
+// and the history window over an archive of two inspections.
+#include "base/Progress.h"
+#include "comm/Receive.h"
+#include "comm/Records.h"
+#include "history/HistoryArchive.h"
+#include "history/HistoryCommands.h"
+#include "history/HistorySettings.h"
+#include "history/windows/HistoryWindow.h"
+#include "structure/StructureContext.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAreaSeries>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QFile>
+#include <QLabel>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+namespace zentrova::test {
+namespace {
+
+class RecordingProgress : public Progress {
+public:
+    void show(const std::string&, const std::string&, bool) override { visible = true; }
+    void setLine2(const std::string&) override {}
+    void setPosition(int p) override { positions.push_back(p); }
+    void hide() override { visible = false; }
+    bool cancelRequested() const override { return false; }
+    void processEvents(int) override {}
+    bool visible = false;
+    std::vector<int> positions;
+};
+
+// A downloaded memory of two measuring points of block 5: the first with
+// its insulation resistance (GOhm) and limit, the second a diagnostic test
+// with its PI.
+struct HistoryFixture : ::testing::Test {
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    RecordingProgress progress;
+    QString archivePath = program.dir.file("archive.sqlite");
+
+    void SetUp() override
+    {
+        ctx.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
+        ctx.heading.site[0] = "Plant A";
+    }
+
+    void download(const std::string& riso, const std::string& pi, const std::string& date)
+    {
+        ctx.familyCode = 14;
+        applyFamilyProfile(ctx);
+        ResultTable& table = ctx.document.structure.table;
+        table.clear();
+        table.setCell(1, 0, "identification");
+        const std::string records[] = {
+            rec(5, 1, 0, coded('R', 1, 8, riso) + coded('P', 16, 8, "1.00") + plain('D', date)),
+            rec(5, 2, 1, coded('R', 7, 0, pi) + coded('R', 6, 0, "1.30") + plain('D', date)),
+        };
+        int row = 1;
+        for (const std::string& r : records)
+            decodeRecord(ctx, r.data(), r.size(), row++);
+        NullProgress quiet;
+        buildTreeFromResults(ctx, quiet);
+        ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
+    }
+
+    std::string text(const char* key) const { return ctx.texts.text(key); }
+
+    HistoryAddOutcome add()
+    {
+        program.prompts.expectMessage(MbOK);
+        return addDocumentToHistory(ctx, progress);
+    }
+};
+
+TEST_F(HistoryFixture, AddsADownloadOnceAndRefusesADocumentWithoutResults)
+{
+    download("5.00", "2.50", "14.03.2023");
+    const HistoryAddOutcome first = add();
+    ASSERT_EQ(first.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
+    EXPECT_EQ(first.import.measurements, 2);
+    EXPECT_EQ(first.import.newPoints, 2);
+    EXPECT_EQ(program.prompts.messages.back(), text("HistoryAdded_50") + ": Plant A\r" + text("Measurements_30") +
+                                                   ": 2\r" + text("HistoryNewPoints_30") + ": 2");
+    EXPECT_FALSE(progress.visible);
+    EXPECT_EQ(progress.positions.back(), 100);
+
+    // The same download again, this time saved under a name of its own.
+    const QString saved = program.dir.file("plant.ZIT");
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+    file.close();
+    ctx.document.fileName = saved;
+    EXPECT_EQ(add().status, HistoryAddOutcome::Status::AlreadyStored);
+    EXPECT_EQ(program.prompts.messages.back(), text("HistoryAlreadyStored_60"));
+
+    // A later inspection from that file keeps the file's name.
+    download("2.00", "1.50", "14.03.2024");
+    ctx.document.fileName = saved;
+    const HistoryAddOutcome later = add();
+    ASSERT_EQ(later.status, HistoryAddOutcome::Status::Added);
+    EXPECT_EQ(later.import.newPoints, 0);
+    EXPECT_EQ(program.prompts.messages.back(), text("HistoryAdded_50") + ": Plant A\r" + text("Measurements_30") +
+                                                   ": 2\r" + text("HistoryNewPoints_30") + ": 0");
+
+    resetToNewStructure(ctx);
+    EXPECT_EQ(add().status, HistoryAddOutcome::Status::NoMeasurements);
+    EXPECT_EQ(program.prompts.messages.back(), text("HistoryNoResults_60"));
+
+    HistoryArchive archive;
+    QString error;
+    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    const std::vector<InstallationEntry> sites = archive.installations();
+    ASSERT_EQ(sites.size(), 1u);
+    EXPECT_EQ(sites[0].site, QStringLiteral("Plant A"));
+    const std::vector<InspectionEntry> inspections = archive.inspections(sites[0].id);
+    ASSERT_EQ(inspections.size(), 2u);
+    QStringList sources;
+    for (const InspectionEntry& e : inspections)
+        sources << e.source;
+    sources.sort();
+    EXPECT_EQ(sources, QStringList({QString(), saved}));
+}
+
+// More items than one write of the archive takes, in fewer measurements
+// than one write of measurements: the items must not be written first.
+TEST_F(HistoryFixture, ALongDownloadIsStoredWhole)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ResultTable& table = ctx.document.structure.table;
+    int row = table.rowCount();
+    for (int element = 1; element <= 80; ++element) {
+        const std::string r = rec(6, element, 0,
+                                  coded('R', 1, 8, std::to_string(element)) + coded('P', 9, 2, "5.00") +
+                                      coded('P', 16, 8, "1.00") + plain('D', "14.03.2023") + plain('T', "10:00"));
+        decodeRecord(ctx, r.data(), r.size(), row++);
+    }
+    NullProgress quiet;
+    buildTreeFromResults(ctx, quiet);
+    const HistoryAddOutcome outcome = add();
+    ASSERT_EQ(outcome.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
+    EXPECT_EQ(outcome.import.measurements, 82);
+    EXPECT_EQ(outcome.import.newPoints, 82);
+    EXPECT_EQ(progress.positions.back(), 100);
+}
+
+TEST_F(HistoryFixture, AnArchiveThatCannotBeOpenedIsToldAndNothingIsStored)
+{
+    download("5.00", "2.50", "14.03.2023");
+    struct Case {
+        const char* database;
+        const char* reasonPart;
+    };
+    const Case cases[] = {
+        {"postgresql://someone@/db", "postgresql://USER@HOST:PORT/DATABASE"},
+        // A file that is no archive.
+        {"notes.txt", "notes.txt"},
+    };
+    QFile notes(program.dir.file("notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write(QByteArray(4096, 'n')) == 4096);
+    notes.close();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.database);
+        const QString database = QString::fromLatin1(c.database).startsWith(QLatin1String("postgresql"))
+                                     ? QString::fromLatin1(c.database)
+                                     : program.dir.file(QString::fromLatin1(c.database));
+        saveHistorySettings(ctx.settings, {database, false});
+        program.prompts.expectMessage(MbOK);
+        const HistoryAddOutcome outcome = addDocumentToHistory(ctx, progress, HistoryTelling::FailuresOnly);
+        EXPECT_EQ(outcome.status, HistoryAddOutcome::Status::Failed);
+        ASSERT_FALSE(program.prompts.messages.empty());
+        const std::string& told = program.prompts.messages.back();
+        EXPECT_EQ(told.rfind(text("HistoryNotAdded_50") + "\r", 0), 0u) << told;
+        EXPECT_NE(told.find(c.reasonPart), std::string::npos) << told;
+        EXPECT_FALSE(progress.visible);
+    }
+    EXPECT_FALSE(QFile::exists(archivePath));
+}
+
+TEST_F(HistoryFixture, SettingsKeepTheArchiveAndTheAutomaticAddition)
+{
+    saveHistorySettings(ctx.settings, {});
+    EXPECT_EQ(loadHistorySettings(ctx.settings), HistorySettings());
+    const HistorySettings chosen{QStringLiteral("/srv/mérítés/history.sqlite"), true};
+    saveHistorySettings(ctx.settings, chosen);
+    EXPECT_EQ(loadHistorySettings(ctx.settings), chosen);
+    EXPECT_EQ(ctx.settings.readSetting("HISTORY", "AddAfterReceive", ""), "1");
+    const HistorySettings server{QStringLiteral("postgresql://lab@db.example:5433/history"), false};
+    saveHistorySettings(ctx.settings, server);
+    EXPECT_EQ(loadHistorySettings(ctx.settings), server);
+}
+
+TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
+{
+    download(">5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    download("0.80", "1.50", "14.03.2024");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
+    EXPECT_EQ(window.installationList()->topLevelItemCount(), 1);
+    ASSERT_EQ(window.inspectionList()->topLevelItemCount(), 2);
+    EXPECT_TRUE(window.inspectionList()->topLevelItem(0)->text(0).startsWith(QLatin1String("2023-03-14")));
+    ASSERT_EQ(window.points().size(), 2u);
+    const PointEntry& fallen = window.points().front();
+    EXPECT_EQ(fallen.element, 1);
+    EXPECT_TRUE(fallen.fellByHalf);
+    EXPECT_TRUE(fallen.belowLimit) << "the limit Rlim came as a test parameter";
+    const QTreeWidgetItem* row = window.pointList()->topLevelItem(0);
+    EXPECT_EQ(row->text(4), QStringLiteral("800 MOhm"));
+    EXPECT_EQ(row->text(5), QStringLiteral("> 5 GOhm"));
+    EXPECT_EQ(row->text(6), ctx.decode(text("CmpResistanceHalved_60")) + QStringLiteral("; ") +
+                                ctx.decode(text("ChartBelowLimit_25")));
+    EXPECT_EQ(row->foreground(0).color(), QColor(200, 30, 30));
+    EXPECT_NE(window.pointList()->topLevelItem(1)->foreground(0).color(), QColor(200, 30, 30));
+
+    auto series = [&](const QString& name) -> QXYSeries* {
+        for (QAbstractSeries* s : window.chartView()->chart()->series())
+            if (s->name() == name)
+                return qobject_cast<QXYSeries*>(s);
+        return nullptr;
+    };
+    window.selectPoint(fallen.id);
+    window.selectQuantity(1);
+    ASSERT_TRUE(window.hasTrend());
+    ASSERT_EQ(window.trend().samples.size(), 2u);
+    QXYSeries* riso = series(window.trend().quantityName);
+    ASSERT_TRUE(riso);
+    ASSERT_EQ(riso->count(), 2);
+    EXPECT_DOUBLE_EQ(riso->at(0).y(), 5e9);
+    EXPECT_DOUBLE_EQ(riso->at(1).y(), 0.8e9);
+    EXPECT_LT(riso->at(0).x(), riso->at(1).x());
+    EXPECT_TRUE(qobject_cast<QLogValueAxis*>(riso->attachedAxes().value(1)));
+    QStringList decades;
+    for (QAbstractAxis* a : window.chartView()->chart()->axes(Qt::Vertical))
+        if (auto* labels = qobject_cast<QCategoryAxis*>(a))
+            decades += labels->categoriesLabels();
+    EXPECT_TRUE(decades.contains(QStringLiteral("1 GOhm"))) << decades.join(u',').toStdString();
+    // Beyond the range: drawn at the bound, with a marker on it.
+    QXYSeries* bounds = series(ctx.decode(ctx.texts.text("ChartAtBound_40")).toHtmlEscaped());
+    ASSERT_TRUE(bounds);
+    ASSERT_EQ(bounds->count(), 1);
+    EXPECT_EQ(bounds->at(0), riso->at(0));
+    QXYSeries* limit = series(ctx.decode(ctx.texts.text("ChartLimit_25")));
+    ASSERT_TRUE(limit);
+    for (const QPointF& p : limit->points())
+        EXPECT_DOUBLE_EQ(p.y(), 1e9);
+
+    // The PI of the other point, over its rating bands.
+    window.selectPoint(window.points()[1].id);
+    window.selectQuantity(7);
+    ASSERT_TRUE(window.hasTrend());
+    EXPECT_TRUE(window.trend().rated);
+    QXYSeries* pi = series(window.trend().quantityName);
+    ASSERT_TRUE(pi);
+    ASSERT_EQ(pi->count(), 2);
+    EXPECT_DOUBLE_EQ(pi->at(1).y(), 1.5);
+    EXPECT_TRUE(qobject_cast<QValueAxis*>(pi->attachedAxes().value(1)));
+    int bands = 0;
+    for (QAbstractSeries* s : window.chartView()->chart()->series())
+        bands += qobject_cast<QAreaSeries*>(s) != nullptr;
+    EXPECT_EQ(bands, 4);
+}
+
+TEST_F(HistoryFixture, WindowSaysWhyTheArchiveCannotBeOpened)
+{
+    saveHistorySettings(ctx.settings, {QStringLiteral("postgresql://nobody@/"), false});
+    HistoryWindow window(ctx);
+    EXPECT_FALSE(window.refresh());
+    EXPECT_TRUE(window.problemLabel()->text().startsWith(ctx.decode(ctx.texts.text("HistoryCannotOpen_50"))));
+    EXPECT_EQ(window.installationList()->topLevelItemCount(), 0);
+    EXPECT_FALSE(window.hasTrend());
+}
+
+} // namespace
+} // namespace zentrova::test
