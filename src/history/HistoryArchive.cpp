@@ -1012,6 +1012,13 @@ struct ValueRow {
     MeasuredValue value;
 };
 
+// Which item of an inspection speaks for a quantity: a result (0) before a
+// sub-result (1) before a test parameter (2).
+int itemRank(int kind)
+{
+    return kind == int(StoredItemKind::Result) ? 0 : kind == int(StoredItemKind::SubResult) ? 1 : 2;
+}
+
 void fillFlags(PointEntry& p)
 {
     const MeasuredValue &o = p.previous, &n = p.last;
@@ -1060,7 +1067,7 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
         QSqlQuery q(db);
         q.setForwardOnly(true);
         q.prepare("SELECT m.point_id, m.inspection_id, m.row_no, it.quantity, it.value, it.base_unit, it.bound,"
-                  " it.flagged FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
+                  " it.flagged, it.kind FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
                   " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
                   // The instrument sends the limit Rlim as a test parameter.
                   " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5, 6)"
@@ -1073,31 +1080,29 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
                 *error = Private::reason(q);
             return {};
         }
-        // The rows of one measurement come together; per point the newest
-        // inspection's last measurement holding a resistance gives the last
-        // value and its limit, the next inspection's the previous value.
+        // The rows of one measurement come together. Per point the newest
+        // inspection gives the last value and its limit, the next one the
+        // previous value; within an inspection a result counts before a
+        // sub-result (the resistance a discharge test also reports), and a
+        // later measurement before an earlier one.
         struct Group {
             qint64 point = -1, inspection = -1;
             int row = -1;
-            bool hasResistance = false, hasLimit = false;
+            int rank = 3;
+            bool hasLimit = false;
             MeasuredValue resistance;
             double limit = 0;
         } group;
-        std::map<qint64, qint64> newestInspection;
+        std::map<qint64, std::vector<Group>> chosen; // per point, up to two inspections, newest first
         auto finishGroup = [&]() {
-            const auto it = index.find(group.point);
-            if (!group.hasResistance || it == index.end())
+            if (group.rank > 2)
                 return;
-            PointEntry& e = list[it->second];
-            if (!e.hasLast) {
-                e.hasLast = true;
-                e.last = group.resistance;
-                e.hasLimit = group.hasLimit;
-                e.limit = group.limit;
-                newestInspection[group.point] = group.inspection;
-            } else if (!e.hasPrevious && group.inspection != newestInspection[group.point]) {
-                e.hasPrevious = true;
-                e.previous = group.resistance;
+            std::vector<Group>& seen = chosen[group.point];
+            if (seen.empty() || seen.back().inspection != group.inspection) {
+                if (seen.size() < 2)
+                    seen.push_back(group);
+            } else if (group.rank < seen.back().rank) {
+                seen.back() = group;
             }
         };
         while (q.next()) {
@@ -1115,12 +1120,26 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
                     group.hasLimit = true;
                     group.limit = q.value(4).toDouble();
                 }
-            } else if (!group.hasResistance) {
-                group.hasResistance = true;
+            } else if (group.rank > 2) {
+                group.rank = itemRank(q.value(8).toInt());
                 group.resistance = valueOf(q.value(4), q.value(5), q.value(6), q.value(7));
             }
         }
         finishGroup();
+        for (const auto& [point, seen] : chosen) {
+            const auto it = index.find(point);
+            if (it == index.end())
+                continue;
+            PointEntry& e = list[it->second];
+            e.hasLast = true;
+            e.last = seen[0].resistance;
+            e.hasLimit = seen[0].hasLimit;
+            e.limit = seen[0].limit;
+            if (seen.size() > 1) {
+                e.hasPrevious = true;
+                e.previous = seen[1].resistance;
+            }
+        }
     }
     for (PointEntry& p : list)
         fillFlags(p);
@@ -1254,7 +1273,7 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare("SELECT m.inspection_id, i.taken_at, m.measured_at, m.row_no, it.quantity, it.text, it.unit_name,"
-              " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name FROM measurements m"
+              " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name, it.kind FROM measurements m"
               " JOIN inspections i ON i.id = m.inspection_id"
               " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
               " WHERE m.point_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1"
@@ -1268,24 +1287,30 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
         return false;
     }
     // Per measurement the quantity's item and its limit; per inspection the
-    // last measurement holding the quantity counts.
+    // last measurement holding the quantity as a result counts, else the last
+    // holding it as a sub-result, else as a test parameter.
     struct Pending {
         qint64 inspection = -1;
         int row = -1;
+        int rank = 3;
         bool has = false;
         TrendSample sample;
         bool limitSeen = false;
         double limit = 0;
     } current;
+    int sampleRank = 3; // of the last sample
     auto finishMeasurement = [&]() {
         if (!current.has)
             return;
         current.sample.hasLimit = current.limitSeen && quantity != QuantityRlim;
         current.sample.limit = current.limit;
-        if (!out.samples.empty() && out.samples.back().inspection == current.sample.inspection)
-            out.samples.back() = current.sample;
-        else
+        if (out.samples.empty() || out.samples.back().inspection != current.sample.inspection) {
             out.samples.push_back(current.sample);
+            sampleRank = current.rank;
+        } else if (current.rank <= sampleRank) {
+            out.samples.back() = current.sample;
+            sampleRank = current.rank;
+        }
     };
     while (q.next()) {
         const qint64 inspection = q.value(0).toLongLong();
@@ -1303,6 +1328,7 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
         }
         if (itemQuantity == quantity && !current.has) {
             current.has = true;
+            current.rank = itemRank(q.value(12).toInt());
             TrendSample& s = current.sample;
             s.inspection = inspection;
             s.takenAt = timeOf(q.value(1));

@@ -24,6 +24,7 @@ struct Point {
     const char* function; // code and name, as the row holds them
     const char* results;
     const char* date;
+    const char* subResults = "";
 };
 
 // Riso 501, PI 507, Rlim 516; MOhm 507, GOhm 508, no unit 500.
@@ -43,6 +44,8 @@ const std::vector<Point> Year2023 = {
 const std::vector<Point> Year2024 = {
     {1, 1, "Hall", "Motor", "500\rInsulation resistance", "501507900\r5165071000", "12.03.2024"}, // below limit
     {1, 2, "Hall", "Pump", "501\rDiagnostic test (DAR, PI)", "501507600\r5075001.1", "12.03.2024"}, // halved
+    // A discharge test after it reports a resistance too: the result above counts.
+    {1, 1, "Hall", "Motor", "502\rDielectric discharge (DD)", "5081701.2", "12.03.2024", "5015082.5"},
     {1, 3, "Hall", "Blower", "500\rInsulation resistance", "501507870", "12.03.2024"},
     {9, 9, "Shed", "Heater 2", "500\rInsulation resistance", "501507310", "12.03.2024"}, // renamed and renumbered
 };
@@ -61,6 +64,7 @@ void fill(AppContext& c, const std::vector<Point>& points, const char* serial = 
         t.setCell(2, r, std::string("001\r") + p.blockName + "\r" + p.elementName + "\r6,13");
         t.setCell(3, r, p.function);
         t.setCell(4, r, p.results);
+        t.setCell(5, r, p.subResults);
         t.setCell(7, r, p.date);
         t.setCell(8, r, "10:15");
     }
