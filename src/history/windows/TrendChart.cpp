@@ -60,29 +60,6 @@ void hideFromLegend(QChart* chart, QAbstractSeries* s)
         m->setVisible(false);
 }
 
-// Whole decades around the values, at least one decade high.
-QLogValueAxis* decadeAxis(double low, double high, const QString& title)
-{
-    double from = 1e3, to = 1e13;
-    if (high > 0) {
-        from = std::pow(10.0, std::floor(std::log10(low)));
-        if (from > low / 1.5)
-            from /= 10; // a value on the floor is hard to see
-        to = std::pow(10.0, std::ceil(std::log10(high)));
-        if (to < high * 1.5)
-            to *= 10; // a value touching the top is hard to see
-        if (to <= from * 1.0001)
-            to = from * 10;
-    }
-    auto* a = new QLogValueAxis;
-    a->setBase(10);
-    a->setRange(from, to);
-    a->setLabelFormat(QStringLiteral("%.0e"));
-    a->setMinorTickCount(8);
-    a->setTitleText(title);
-    return a;
-}
-
 } // namespace
 
 bool isResistanceTrend(const Trend& trend)

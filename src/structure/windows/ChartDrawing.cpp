@@ -47,33 +47,35 @@ struct Decades {
             high = std::max(high, v);
         }
     }
-    QLogValueAxis* axis(const QString& title) const
-    {
-        double from = 1e3, to = 1e13;
-        if (high > 0) {
-            from = std::pow(10.0, std::floor(std::log10(low)));
-            // A decade less where the lowest value would sit on the floor
-            // and its bar not be seen.
-            if (from > low / 1.5)
-                from /= 10;
-            to = std::pow(10.0, std::ceil(std::log10(high)));
-            // A decade more where a value would touch the top.
-            if (to < high * 1.5)
-                to *= 10;
-            if (to <= from * 1.0001)
-                to = from * 10;
-        }
-        auto* a = new QLogValueAxis;
-        a->setBase(10);
-        a->setRange(from, to);
-        a->setLabelFormat(QStringLiteral("%.0e"));
-        a->setMinorTickCount(8);
-        a->setTitleText(title);
-        return a;
-    }
+    QLogValueAxis* axis(const QString& title) const { return decadeAxis(low, high, title); }
 };
 
 } // namespace
+
+QLogValueAxis* decadeAxis(double low, double high, const QString& title)
+{
+    double from = 1e3, to = 1e13;
+    if (high > 0) {
+        from = std::pow(10.0, std::floor(std::log10(low)));
+        // A decade less where the lowest value would sit on the floor and
+        // its bar not be seen.
+        if (from > low / 1.5)
+            from /= 10;
+        to = std::pow(10.0, std::ceil(std::log10(high)));
+        // A decade more where a value would touch the top.
+        if (to < high * 1.5)
+            to *= 10;
+        if (to <= from * 1.0001)
+            to = from * 10;
+    }
+    auto* a = new QLogValueAxis;
+    a->setBase(10);
+    a->setRange(from, to);
+    a->setLabelFormat(QStringLiteral("%.0e"));
+    a->setMinorTickCount(8);
+    a->setTitleText(title);
+    return a;
+}
 
 // A logarithmic resistance axis labels its decades as a reader writes them
 // ("1 kOhm", "1 GOhm"): QLogValueAxis only takes a printf format, so its own

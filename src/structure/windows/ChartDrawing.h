@@ -29,6 +29,11 @@ QChart* makeChart(const StructureContext& ctx, const ChartData& data);
 // caller owns the chart.
 QChart* makeComparisonChart(const StructureContext& ctx, const ComparisonChart& data);
 
+// A logarithmic axis over whole decades around the positive values from
+// `low` to `high` (1 kOhm to 10 TOhm when there are none), a decade more
+// where a value would sit on its floor or touch its top.
+QLogValueAxis* decadeAxis(double low, double high, const QString& title);
+
 // Labels the decades of a logarithmic resistance axis `y` of `chart` as a
 // reader writes them ("1 kOhm", "1 GOhm"; also 2 and 5 of each decade when
 // the axis spans less than three), on the left; call it once `y` has its
