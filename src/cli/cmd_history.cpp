@@ -70,6 +70,19 @@ bool openArchive(const HistoryArgs& a, const Program* program, HistoryArchive& a
     return true;
 }
 
+// The program (for its settings when --db is not given, or when
+// `needsProgram`) and the archive. ExitOk, or the exit code after saying why.
+int openCommandArchive(const HistoryArgs& a, bool needsProgram, std::unique_ptr<Program>& program,
+                       HistoryArchive& archive)
+{
+    if (needsProgram || !a.has("--db")) {
+        program = loadProgram();
+        if (!program)
+            return ExitProgramData;
+    }
+    return openArchive(a, program.get(), archive) ? ExitOk : ExitCannotWrite;
+}
+
 QString dateText(const QDateTime& t)
 {
     return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QStringLiteral("-");
@@ -108,12 +121,10 @@ int addFiles(const QStringList& args)
         fail(QStringLiteral("history add needs at least one FILE (see zentrova-cli history --help)"));
         return ExitUsage;
     }
-    std::unique_ptr<Program> settingsProgram = a.has("--db") ? nullptr : loadProgram();
-    if (!a.has("--db") && !settingsProgram)
-        return ExitProgramData;
+    std::unique_ptr<Program> settingsProgram;
     HistoryArchive archive;
-    if (!openArchive(a, settingsProgram.get(), archive))
-        return ExitCannotWrite;
+    if (const int rc = openCommandArchive(a, false, settingsProgram, archive); rc != ExitOk)
+        return rc;
     int worst = ExitOk;
     for (const QString& file : a.files) {
         int rc = ExitOk;
@@ -157,12 +168,10 @@ int listArchive(const QStringList& args)
                                         {QStringLiteral("--json")}, false, a);
         rc != ExitOk)
         return rc;
-    std::unique_ptr<Program> program = a.has("--db") ? nullptr : loadProgram();
-    if (!a.has("--db") && !program)
-        return ExitProgramData;
+    std::unique_ptr<Program> program;
     HistoryArchive archive;
-    if (!openArchive(a, program.get(), archive))
-        return ExitCannotWrite;
+    if (const int rc = openCommandArchive(a, false, program, archive); rc != ExitOk)
+        return rc;
     QString error;
     std::vector<InstallationEntry> installations = archive.installations(&error);
     if (a.has("--site")) {
@@ -248,12 +257,10 @@ int trendOfPoint(const QStringList& args)
         fail(QStringLiteral("history trend takes --csv OUT or --json, not both"));
         return ExitUsage;
     }
-    auto program = loadProgram();
-    if (!program)
-        return ExitProgramData;
+    std::unique_ptr<Program> program;
     HistoryArchive archive;
-    if (!openArchive(a, program.get(), archive))
-        return ExitCannotWrite;
+    if (const int rc = openCommandArchive(a, true, program, archive); rc != ExitOk)
+        return rc;
     QString error;
     const qint64 site = archive.findInstallation(a.value("--site"), &error);
     const qint64 point = site ? archive.findPoint(site, block, element, &error) : 0;
@@ -355,12 +362,10 @@ int exportArchive(const QStringList& args)
         fail(QStringLiteral("history export needs --format csv"));
         return ExitUsage;
     }
-    std::unique_ptr<Program> program = a.has("--db") ? nullptr : loadProgram();
-    if (!a.has("--db") && !program)
-        return ExitProgramData;
+    std::unique_ptr<Program> program;
     HistoryArchive archive;
-    if (!openArchive(a, program.get(), archive))
-        return ExitCannotWrite;
+    if (const int rc = openCommandArchive(a, false, program, archive); rc != ExitOk)
+        return rc;
     QString error;
     qint64 site = 0;
     if (a.has("--site") && !(site = archive.findInstallation(a.value("--site"), &error))) {

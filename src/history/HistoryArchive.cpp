@@ -187,6 +187,22 @@ bool parseArchiveLocation(const QString& text, ArchiveLocation& out, QString* er
     return true;
 }
 
+QSqlDatabase addArchiveConnection(const ArchiveLocation& where, const QString& name)
+{
+    const bool sqlite = where.engine == ArchiveLocation::Engine::SQLite;
+    QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+    if (sqlite) {
+        db.setDatabaseName(where.path);
+    } else {
+        db.setHostName(where.host);
+        db.setPort(where.port);
+        db.setDatabaseName(where.database);
+        db.setUserName(where.user);
+        db.setPassword(where.password);
+    }
+    return db;
+}
+
 QString defaultArchivePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -262,27 +278,19 @@ bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QS
         return false;
     }
     d->connection = QStringLiteral("zentrova-history-%1").arg(++connectionCounter);
-    QSqlDatabase db = QSqlDatabase::addDatabase(driver, d->connection);
     if (sqlite) {
         const QFileInfo file(where.path);
         if (!QDir().mkpath(file.absolutePath())) {
             if (error)
                 *error = QStringLiteral("%1: the folder cannot be made").arg(file.absolutePath());
-            db = QSqlDatabase();
             close();
             return false;
         }
-        db.setDatabaseName(where.path);
-        // Another program writing waits its turn rather than failing.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
-    } else {
-        db.setHostName(where.host);
-        db.setPort(where.port);
-        db.setDatabaseName(where.database);
-        db.setUserName(where.user);
-        db.setPassword(where.password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
     }
+    QSqlDatabase db = addArchiveConnection(where, d->connection);
+    // Another program writing waits its turn rather than failing; a server
+    // that does not answer is given up after a while.
+    db.setConnectOptions(sqlite ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000") : QStringLiteral("connect_timeout=10"));
     QString why;
     bool ok = db.open();
     if (!ok)

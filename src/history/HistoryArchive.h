@@ -31,6 +31,9 @@ struct ArchiveLocation {
 // False with the reason for a server address that does not read.
 bool parseArchiveLocation(const QString& text, ArchiveLocation& out, QString* error);
 
+// A Qt connection named `name` to the archive's database, not yet opened.
+QSqlDatabase addArchiveConnection(const ArchiveLocation& where, const QString& name);
+
 // $XDG_DATA_HOME/zentrova/history.sqlite (~/.local/share/zentrova/history.sqlite).
 QString defaultArchivePath();
 

@@ -81,17 +81,7 @@ bool runSql(const ArchiveLocation& where, const QString& sql, QString* error)
     const QString name = QStringLiteral("test-sql-%1").arg(++archiveCounter);
     bool ok = false;
     {
-        const bool sqlite = where.engine == ArchiveLocation::Engine::SQLite;
-        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
-        if (sqlite) {
-            db.setDatabaseName(where.path);
-        } else {
-            db.setHostName(where.host);
-            db.setPort(where.port);
-            db.setDatabaseName(where.database);
-            db.setUserName(where.user);
-            db.setPassword(where.password);
-        }
+        QSqlDatabase db = addArchiveConnection(where, name);
         if (!db.open()) {
             *error = db.lastError().text();
         } else {
