@@ -3,6 +3,7 @@
 
 #include "base/FileIO.h"
 #include "history/HistoryArchive.h"
+#include "history/HistorySettings.h"
 #include "history/Inspection.h"
 #include "structure/MeasuredValue.h"
 #include "structure/ResultValues.h"
@@ -60,7 +61,7 @@ bool openArchive(const HistoryArgs& a, const Program* program, HistoryArchive& a
 {
     QString where = a.value("--db");
     if (!a.has("--db") && program)
-        where = QString::fromStdString(program->ctx->settings.readSetting("HISTORY", "Database", "")).trimmed();
+        where = loadHistorySettings(program->ctx->settings).database;
     ArchiveLocation location;
     QString error;
     if (!parseArchiveLocation(where, location, &error) || !archive.open(location, &error)) {
