@@ -140,6 +140,33 @@ QChart* makeTrendChart(const StructureContext& ctx, const Trend& trend)
     x->setTickCount(std::clamp(int(trend.samples.size()) + 1, 3, 7));
     x->setTitleText(text(ctx, "ChartInspectionDate_25"));
     chart->addAxis(x, Qt::AlignBottom);
+    // A few inspections are labelled with their own dates, a grid line
+    // through each, rather than with evenly spaced dates between them.
+    if (!trend.samples.empty() && trend.samples.size() <= 12) {
+        auto* dates = new QCategoryAxis;
+        dates->setRange(from, to);
+        dates->setStartValue(from);
+        dates->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        qreal previous = from;
+        bool labelled = false;
+        for (const TrendSample& s : trend.samples) {
+            const qreal at = axisTime(s.takenAt);
+            const QString label = s.takenAt.date().toString(QStringLiteral("yyyy-MM-dd"));
+            // Labels are unique and rise: a second inspection on one day, or
+            // one too close to the last to read, keeps the line it is on.
+            if (at <= previous || dates->categoriesLabels().contains(label) || (labelled && at - previous < 45 * DayMs))
+                continue;
+            dates->append(label, at);
+            previous = at;
+            labelled = true;
+        }
+        dates->setTitleText(x->titleText());
+        x->setTitleText(QString());
+        x->setLabelsVisible(false);
+        x->setGridLineVisible(false);
+        dates->setLineVisible(false);
+        chart->addAxis(dates, Qt::AlignBottom);
+    }
 
     QAbstractAxis* y = nullptr;
     if (resistance) {
