@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -53,13 +55,6 @@ QVariant nullableText(const QString& s)
 QVariant textOf(const QString& s)
 {
     return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(s);
-}
-
-QVariant numberOrNull(const MeasuredValue& v)
-{
-    if (!v.hasNumber || !std::isfinite(v.number))
-        return QVariant(QMetaType::fromType<double>());
-    return v.number;
 }
 
 MeasuredValue valueOf(const QVariant& number, const QVariant& baseUnit, const QVariant& bound, const QVariant& flagged)
@@ -424,20 +419,12 @@ int HistoryArchive::schemaVersion() const
 
 namespace {
 
-// A statement inserting `rows` rows of `columns` values at once: one round
-// trip for many rows, on either engine.
-QString multiRowInsert(const char* head, int columns, int rows)
+// "head VALUES (?, ..., ?)": an INSERT of one row of `columns` values.
+QString oneRowInsert(const char* head, int columns)
 {
     QString row = QStringLiteral("(") + QStringLiteral("?,").repeated(columns);
     row.back() = u')';
-    QString sql = QString::fromLatin1(head) + QStringLiteral(" VALUES ");
-    sql.reserve(sql.size() + rows * (row.size() + 1));
-    for (int i = 0; i < rows; ++i) {
-        if (i)
-            sql += u',';
-        sql += row;
-    }
-    return sql;
+    return QString::fromLatin1(head) + QStringLiteral(" VALUES ") + row;
 }
 
 // Where the rows of an import go, value by value: a row is the values given
@@ -460,63 +447,169 @@ public:
     virtual qint64 insertedId() const { return 0; }
 };
 
-// Many rows in one statement: one round trip to a server for a batch.
-class MultiRowWriter : public RowWriter {
+// Rows a server is sent at most in one statement.
+constexpr int BatchRows = 5000;
+
+// "unnest(CAST(? AS t1[]), CAST(? AS t2[]), ...)": the rows of arrays bound
+// one a column, as the columns' types `types` name them.
+QString unnestOf(const std::vector<const char*>& types)
+{
+    QString sql = QStringLiteral("unnest(");
+    for (size_t i = 0; i < types.size(); ++i) {
+        if (i)
+            sql += QStringLiteral(", ");
+        sql += QStringLiteral("CAST(? AS %1[])").arg(QLatin1String(types[i]));
+    }
+    return sql + u')';
+}
+
+// Rows for a server gathered column by column, each column sent as one
+// array that the statement reads back into rows with unnest():
+//   INSERT INTO t (a, b) SELECT * FROM unnest(CAST(? AS bigint[]), CAST(? AS text[]))
+// Qt writes every bound value into the text of the statement it executes;
+// a few long array texts cost it next to nothing where thousands of single
+// values cost it most of an import, and the server takes thousands of rows
+// a statement.
+class ArrayWriter : public RowWriter {
 public:
-    MultiRowWriter(QSqlDatabase db, const char* head, int columns, int batchRows)
-        : db_(db), head_(head), columns_(columns), batchRows_(batchRows), full_(db)
+    // `head` is "INSERT INTO table (columns...)", `types` the columns' types
+    // as the server names them, in the same order; `tail` may follow, as a
+    // RETURNING clause.
+    ArrayWriter(QSqlDatabase db, const char* head, const std::vector<const char*>& types, const char* tail = "")
+        : ArrayWriter(db,
+                      QString::fromLatin1(head) + QStringLiteral(" SELECT * FROM ") + unnestOf(types) +
+                          QLatin1String(tail),
+                      types.size())
     {
-        values_.reserve(size_t(columns * batchRows));
+    }
+    // Any statement whose `columns` parameters are the arrays, in order.
+    ArrayWriter(QSqlDatabase db, const QString& statement, size_t columns)
+        : query_(db), sql_(statement), columns_(columns)
+    {
+        query_.setForwardOnly(true);
+        restart();
     }
 
-    void integer(qint64 v) override { values_.emplace_back(v); }
-    void number(const MeasuredValue& v) override { values_.push_back(numberOrNull(v)); }
-    void text(const QString& v) override { values_.push_back(textOf(v)); }
-    void textOrNull(const QString& v) override { values_.push_back(nullableText(v.isEmpty() ? QString() : v)); }
-    bool endRow(QString*) override { return true; }
-    bool holdsRows() const override { return !values_.empty(); }
-    bool full() const override { return int(values_.size()) >= columns_ * batchRows_; }
+    // Given each row the statement returns, as each batch is written.
+    void readReturnedRows(std::function<void(const QSqlQuery&)> reader) { reader_ = std::move(reader); }
+
+    void integer(qint64 v) override
+    {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+        element().append(QLatin1StringView(digits, end - digits));
+    }
+    void number(const MeasuredValue& v) override
+    {
+        if (!v.hasNumber || !std::isfinite(v.number)) {
+            element().append(QLatin1StringView("NULL"));
+            return;
+        }
+        // The shortest digits that read back as the same double.
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, v.number).ptr;
+        element().append(QLatin1StringView(digits, end - digits));
+    }
+    void text(const QString& v) override { quoted(element(), v.constData(), v.size()); }
+    void utf8Text(const std::string& v) override { text(QString::fromStdString(v)); }
+    void textOrNull(const QString& v) override
+    {
+        if (v.isEmpty())
+            element().append(QLatin1StringView("NULL"));
+        else
+            text(v);
+    }
+    bool endRow(QString* error) override
+    {
+        if (column_ != columns_.size()) {
+            if (error)
+                *error = QStringLiteral("a row of %1 values for %2 columns").arg(column_).arg(columns_.size());
+            return false;
+        }
+        column_ = 0;
+        ++rows_;
+        return true;
+    }
+    bool holdsRows() const override { return rows_ > 0; }
+    bool full() const override { return rows_ >= BatchRows; }
 
     bool flush(QString* error) override
     {
-        if (values_.empty())
+        if (rows_ == 0)
             return true;
-        const int rows = int(values_.size()) / columns_;
-        QSqlQuery partial(db_);
-        QSqlQuery* q = &full_;
-        if (rows == batchRows_) {
-            if (!prepared_) {
-                if (!full_.prepare(multiRowInsert(head_, columns_, rows)))
-                    return failed(full_, error);
-                prepared_ = true;
-            }
-        } else {
-            q = &partial;
-            if (!partial.prepare(multiRowInsert(head_, columns_, rows)))
-                return failed(partial, error);
+        if (!prepared_) {
+            if (!query_.prepare(sql_))
+                return failed(error);
+            prepared_ = true;
         }
-        for (int i = 0; i < int(values_.size()); ++i)
-            q->bindValue(i, values_[size_t(i)]);
-        values_.clear();
-        if (!q->exec())
-            return failed(*q, error);
-        return true;
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            columns_[i].append(u'}');
+            query_.bindValue(int(i), columns_[i]);
+        }
+        const bool ok = query_.exec();
+        if (ok && reader_)
+            while (query_.next())
+                reader_(query_);
+        query_.finish();
+        restart();
+        return ok || failed(error);
     }
 
 private:
-    static bool failed(const QSqlQuery& q, QString* error)
+    // The array the next value goes into, its separator written.
+    QString& element()
+    {
+        QString& a = columns_[column_++ % columns_.size()];
+        if (rows_ > 0)
+            a.append(u',');
+        return a;
+    }
+
+    // An array element always in double quotes, so that no text reads as
+    // NULL or splits at a comma or brace; inside, a backslash makes the
+    // next character plain.
+    static void quoted(QString& to, const QChar* text, qsizetype size)
+    {
+        to.append(u'"');
+        const QChar* run = text;
+        for (const QChar* c = text; c != text + size; ++c)
+            if (*c == u'"' || *c == u'\\') {
+                to.append(run, c - run);
+                to.append(u'\\');
+                run = c;
+            }
+        to.append(run, text + size - run);
+        to.append(u'"');
+    }
+
+    void restart()
+    {
+        for (QString& a : columns_) {
+            // The bound values still share the last batch's texts: new ones,
+            // as large as those were.
+            const qsizetype last = a.size();
+            a = QString();
+            a.reserve(std::max<qsizetype>(last, 64));
+            a.append(u'{');
+        }
+        column_ = 0;
+        rows_ = 0;
+    }
+
+    bool failed(QString* error)
     {
         if (error)
-            *error = q.lastError().text().trimmed();
+            *error = query_.lastError().text().trimmed();
         return false;
     }
 
-    QSqlDatabase db_;
-    const char* head_;
-    int columns_, batchRows_;
-    QSqlQuery full_;
+    QSqlQuery query_;
+    QString sql_;
+    std::function<void(const QSqlQuery&)> reader_;
+    std::vector<QString> columns_;
+    size_t column_ = 0;
+    int rows_ = 0;
     bool prepared_ = false;
-    std::vector<QVariant> values_;
 };
 
 // One prepared statement of SQLite's own, stepped once a row: an SQLite
@@ -597,40 +690,6 @@ private:
     qint64 lastId_ = 0;
     static constexpr int MaxColumns = 16;
     std::array<std::string, MaxColumns> buffer_;
-};
-
-// One row a statement, through Qt: for the few rows written one by one on a
-// server, reading back the key a RETURNING clause gives.
-class QtRowWriter : public RowWriter {
-public:
-    QtRowWriter(QSqlDatabase db, const QString& statement) : query_(db)
-    {
-        prepared_ = query_.prepare(statement);
-    }
-    void integer(qint64 v) override { query_.addBindValue(v); }
-    void number(const MeasuredValue& v) override { query_.addBindValue(numberOrNull(v)); }
-    void text(const QString& v) override { query_.addBindValue(textOf(v)); }
-    void textOrNull(const QString& v) override { query_.addBindValue(nullableText(v.isEmpty() ? QString() : v)); }
-    bool endRow(QString* error) override
-    {
-        if (!prepared_ || !query_.exec()) {
-            if (error)
-                *error = query_.lastError().text().trimmed();
-            return false;
-        }
-        lastId_ = query_.isSelect() && query_.next() ? query_.value(0).toLongLong() : 0;
-        query_.finish();
-        return true;
-    }
-    bool flush(QString*) override { return true; }
-    bool holdsRows() const override { return false; }
-    bool full() const override { return false; }
-    qint64 insertedId() const override { return lastId_; }
-
-private:
-    QSqlQuery query_;
-    bool prepared_ = false;
-    qint64 lastId_ = 0;
 };
 
 // A point of the archive as a new inspection's point is matched to it.
@@ -787,16 +846,41 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         if (d->sqlite()) {
             addPoint = std::make_unique<SqliteRowWriter>(db, addPointSql);
             rename = std::make_unique<SqliteRowWriter>(db, renameSql);
-            addName = std::make_unique<SqliteRowWriter>(db, multiRowInsert(addNameSql, 7, 1));
+            addName = std::make_unique<SqliteRowWriter>(db, oneRowInsert(addNameSql, 7));
         } else {
-            addPoint = std::make_unique<QtRowWriter>(db, QString::fromLatin1(addPointSql) + " RETURNING id");
-            rename = std::make_unique<QtRowWriter>(db, QString::fromLatin1(renameSql));
-            addName = std::make_unique<MultiRowWriter>(db, addNameSql, 7, 200);
+            // A batch of new points gives back their keys with their numbers
+            // and names, which tell the inspection's points apart.
+            auto add = std::make_unique<ArrayWriter>(
+                db,
+                "INSERT INTO points (installation_id, object_no, block_no, element_no, block_name, element_name,"
+                " last_taken_at)",
+                std::vector{"bigint", "bigint", "bigint", "bigint", "text", "text", "text"},
+                " RETURNING id, object_no, block_no, element_no, block_name, element_name");
+            add->readReturnedRows([&](const QSqlQuery& q) {
+                const Numbers n{long(q.value(1).toLongLong()), long(q.value(2).toLongLong()),
+                                long(q.value(3).toLongLong())};
+                if (const auto it = pointIndex.find({n, {q.value(4).toString(), q.value(5).toString()}});
+                    it != pointIndex.end())
+                    newPoints[it->second].point = q.value(0).toLongLong();
+            });
+            addPoint = std::move(add);
+            rename = std::make_unique<ArrayWriter>(
+                db,
+                QStringLiteral("UPDATE points SET object_no = u.object_no, block_no = u.block_no,"
+                               " element_no = u.element_no, block_name = u.block_name, element_name = u.element_name,"
+                               " last_taken_at = u.last_taken_at FROM ") +
+                    unnestOf({"bigint", "bigint", "bigint", "text", "text", "text", "bigint"}) +
+                    QStringLiteral(" AS u(object_no, block_no, element_no, block_name, element_name, last_taken_at, id)"
+                                   " WHERE points.id = u.id"),
+                7);
+            addName = std::make_unique<ArrayWriter>(
+                db, addNameSql, std::vector{"bigint", "bigint", "bigint", "bigint", "text", "text", "integer"});
         }
-        std::set<std::pair<Numbers, Names>> knownNames;
-        for (const KnownName& k : known)
-            knownNames.insert({k.numbers, k.names});
-        for (NewPoint& p : newPoints) {
+        // The points first; their names, which refer to them, once every
+        // point has its key.
+        std::vector<bool> added(newPoints.size(), false);
+        for (size_t i = 0; i < newPoints.size(); ++i) {
+            NewPoint& p = newPoints[i];
             if (!p.point) {
                 RowWriter& w = *addPoint;
                 w.integer(installation);
@@ -808,8 +892,13 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
                 w.text(takenAt);
                 if (!w.endRow(&error))
                     return fail(error);
+                // 0 from a writer holding the row back: the batch's rows get
+                // their keys as it is written.
                 p.point = w.insertedId();
+                added[i] = true;
                 ++out.newPoints;
+                if (w.full() && !w.flush(&error))
+                    return fail(error);
             } else if (takenAt >= lastSeen[p.point]) {
                 // The latest inspection names the point.
                 RowWriter& w = *rename;
@@ -820,9 +909,21 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
                 w.text(p.names.second);
                 w.text(takenAt);
                 w.integer(p.point);
-                if (!w.endRow(&error))
+                if (!w.endRow(&error) || (w.full() && !w.flush(&error)))
                     return fail(error);
             }
+        }
+        if (!addPoint->flush(&error) || !rename->flush(&error))
+            return fail(error);
+        for (size_t i = 0; i < newPoints.size(); ++i)
+            if (added[i] && !newPoints[i].point)
+                return fail(QStringLiteral("the archive gave no key for the new measuring point %1/%2")
+                                .arg(newPoints[i].numbers.block)
+                                .arg(newPoints[i].numbers.element));
+        std::set<std::pair<Numbers, Names>> knownNames;
+        for (const KnownName& k : known)
+            knownNames.insert({k.numbers, k.names});
+        for (const NewPoint& p : newPoints)
             if (knownNames.insert({p.numbers, p.names}).second) {
                 RowWriter& w = *addName;
                 w.integer(p.point);
@@ -835,7 +936,6 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
                 if (!w.endRow(&error) || (w.full() && !w.flush(&error)))
                     return fail(error);
             }
-        }
         if (!addName->flush(&error))
             return fail(error);
     }
@@ -877,11 +977,17 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
     constexpr int ReportEvery = 100; // measurements between two calls of `interrupt`
     std::unique_ptr<RowWriter> measurements, items;
     if (d->sqlite()) {
-        measurements = std::make_unique<SqliteRowWriter>(db, multiRowInsert(measurementInsert, 14, 1));
-        items = std::make_unique<SqliteRowWriter>(db, multiRowInsert(itemInsert, 14, 1));
+        measurements = std::make_unique<SqliteRowWriter>(db, oneRowInsert(measurementInsert, 14));
+        items = std::make_unique<SqliteRowWriter>(db, oneRowInsert(itemInsert, 14));
     } else {
-        measurements = std::make_unique<MultiRowWriter>(db, measurementInsert, 14, ReportEvery);
-        items = std::make_unique<MultiRowWriter>(db, itemInsert, 14, 200);
+        measurements = std::make_unique<ArrayWriter>(
+            db, measurementInsert,
+            std::vector{"bigint", "integer", "bigint", "bigint", "bigint", "bigint", "text", "text", "integer",
+                        "integer", "text", "text", "text", "text"});
+        items = std::make_unique<ArrayWriter>(
+            db, itemInsert,
+            std::vector{"bigint", "integer", "integer", "integer", "integer", "integer", "integer", "text", "text",
+                        "text", "double precision", "text", "integer", "integer"});
     }
     // Items refer to their measurement: held-back measurements go first.
     auto flushBoth = [&] { return measurements->flush(&error) && items->flush(&error); };

@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QThread>
 
+#include <limits>
+
 using namespace zentrova;
 using namespace zentrova::test;
 
@@ -361,6 +363,110 @@ TEST_P(HistoryArchiveTest, AnOlderArchiveIsUpgradedAndANewerOneLeftAlone)
     EXPECT_FALSE(newer.open(old, &error));
     EXPECT_TRUE(error.contains(QLatin1String("newer version"))) << error.toStdString();
     EXPECT_TRUE(runSql(old, QStringLiteral("SELECT 1 FROM items"), &error));
+}
+
+// Texts as a user or an instrument may write them, each a name, a function,
+// a date and an item of its own measurement, and numbers that must come back
+// to the last bit.
+TEST_P(HistoryArchiveTest, TextsAndNumbersComeBackAsTheyWereStored)
+{
+    const QStringList texts = {
+        QStringLiteral("say \"hi\""),  QStringLiteral("C:\\dir\\"),     QStringLiteral("\\\\ and \\\""),
+        QStringLiteral("\""),          QStringLiteral("\\"),            QStringLiteral("a,b"),
+        QStringLiteral("{1,2}"),       QStringLiteral("}{"),            QStringLiteral("NULL"),
+        QStringLiteral("null"),        QString(""),                     QStringLiteral("  spaced  "),
+        QStringLiteral("O'Brien"),     QStringLiteral("line\none\ttab"), QStringLiteral("Kabel č. 3"),
+        QStringLiteral("20 MΩ"),       QStringLiteral("5 µA"),          QStringLiteral("ARRAY[1]); --"),
+    };
+    const std::vector<double> numbers = {1e-13, 12345678901.5, 0.1 + 0.2, -273.15, 1.7976931348623157e308, 4e9};
+    const auto inspection = [&](int year, long block) {
+        Inspection in;
+        in.site = QStringLiteral("Plant \"North\", {east} \\ č");
+        in.takenAt = QDateTime(QDate(year, 3, 1), QTime(9, 0), Qt::UTC);
+        in.fingerprint = QByteArray::number(year);
+        for (int i = 0; i < int(texts.size()); ++i) {
+            InspectionMeasurement m;
+            m.row = i + 1;
+            m.object = 1;
+            m.block = block;
+            m.element = i + 1;
+            m.blockName = texts[i];
+            m.elementName = texts[(i + 1) % texts.size()];
+            m.functionCode = 500;
+            m.functionName = m.dateText = m.timeText = texts[i];
+            InspectionItem item;
+            item.kind = StoredItemKind::Result;
+            item.quantity = 501;
+            item.unit = 508;
+            item.quantityName = item.unitName = item.text = texts[i];
+            item.value.hasNumber = true;
+            item.value.number = numbers[size_t(i) % numbers.size()];
+            item.value.baseUnit = texts[i].toStdString();
+            item.value.bound = i % 3 == 1 ? ValueBound::AtLeast : ValueBound::Exact;
+            item.value.flagged = i % 2 == 1;
+            m.items.push_back(item);
+            // No number, and numbers a column cannot hold: stored without one.
+            for (const double odd : {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+                item.sequence = int(m.items.size());
+                item.quantity = 502;
+                item.value.number = odd;
+                m.items.push_back(item);
+            }
+            item.sequence = int(m.items.size());
+            item.value.hasNumber = false;
+            m.items.push_back(item);
+            in.measurements.push_back(std::move(m));
+        }
+        return in;
+    };
+    add(inspection(2024, 1));
+
+    std::vector<ExportedItem> exported;
+    QString error;
+    ASSERT_TRUE(archive.exportItems(0, [&](const ExportedItem& e) { exported.push_back(e); }, &error))
+        << error.toStdString();
+    ASSERT_EQ(exported.size(), 4 * texts.size());
+    for (int i = 0; i < int(texts.size()); ++i) {
+        const std::string why = "text " + std::to_string(i) + ": " + texts[i].toStdString();
+        const ExportedItem& e = exported[size_t(4 * i)];
+        EXPECT_EQ(e.site.toStdString(), "Plant \"North\", {east} \\ č");
+        EXPECT_EQ(e.element, i + 1) << why;
+        EXPECT_EQ(e.blockName.toStdString(), texts[i].toStdString()) << why;
+        EXPECT_EQ(e.elementName.toStdString(), texts[(i + 1) % texts.size()].toStdString()) << why;
+        EXPECT_EQ(e.functionName.toStdString(), texts[i].toStdString()) << why;
+        EXPECT_EQ(e.dateText.toStdString(), texts[i].toStdString()) << why;
+        EXPECT_EQ(e.timeText.toStdString(), texts[i].toStdString()) << why;
+        EXPECT_EQ(e.quantityName.toStdString(), texts[i].toStdString()) << why;
+        EXPECT_EQ(e.unitName.toStdString(), texts[i].toStdString()) << why;
+        EXPECT_EQ(e.text.toStdString(), texts[i].toStdString()) << why;
+        EXPECT_EQ(e.value.baseUnit, texts[i].toStdString()) << why;
+        ASSERT_TRUE(e.value.hasNumber) << why;
+        EXPECT_EQ(e.value.number, numbers[size_t(i) % numbers.size()]) << why; // exactly
+        EXPECT_EQ(e.value.bound, i % 3 == 1 ? ValueBound::AtLeast : ValueBound::Exact) << why;
+        EXPECT_EQ(e.value.flagged, i % 2 == 1) << why;
+        for (int odd = 1; odd <= 3; ++odd) {
+            EXPECT_FALSE(exported[size_t(4 * i + odd)].value.hasNumber) << why << " item " << odd;
+            EXPECT_EQ(exported[size_t(4 * i + odd)].text.toStdString(), texts[i].toStdString()) << why;
+        }
+    }
+
+    // Every point renumbered, the names kept: each is found by the names
+    // the archive kept for it, and takes the new numbers.
+    const ImportOutcome again = archive.importInspection(inspection(2025, 7));
+    ASSERT_EQ(again.status, ImportOutcome::Status::Added) << again.error.toStdString();
+    EXPECT_EQ(again.newPoints, 0);
+    const qint64 site = archive.findInstallation(QStringLiteral("Plant \"North\", {east} \\ č"), &error);
+    ASSERT_NE(site, 0) << error.toStdString();
+    const std::vector<PointEntry> points = archive.points(site, &error);
+    ASSERT_EQ(points.size(), size_t(texts.size())) << error.toStdString();
+    for (const PointEntry& p : points) {
+        const int i = int(p.element) - 1;
+        ASSERT_TRUE(i >= 0 && i < int(texts.size())) << p.element;
+        EXPECT_EQ(p.block, 7);
+        EXPECT_EQ(p.blockName.toStdString(), texts[i].toStdString());
+        EXPECT_EQ(p.elementName.toStdString(), texts[(i + 1) % texts.size()].toStdString());
+        EXPECT_EQ(p.inspectionCount, 2) << texts[i].toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, HistoryArchiveTest, ::testing::ValuesIn(availableArchiveEngines()),
