@@ -11,6 +11,9 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#include <functional>
+#include <unordered_map>
+
 namespace zentrova {
 
 namespace {
@@ -29,6 +32,14 @@ void addField(QCryptographicHash& hash, std::string_view field)
     const quint32 size = quint32(field.size());
     hash.addData(QByteArrayView(reinterpret_cast<const char*>(&size), sizeof size));
     hash.addData(QByteArrayView(field.data(), qsizetype(field.size())));
+}
+
+QString cached(std::unordered_map<long, QString>& names, long code, const std::function<QString()>& make)
+{
+    auto it = names.find(code);
+    if (it == names.end())
+        it = names.emplace(code, make()).first;
+    return it->second;
 }
 
 QString siteOf(const QStringList& siteLines, const QStringList& objectNames)
@@ -91,6 +102,9 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
     in.serialNumber = shownInstrumentLine(ctx.decode(instrument.serialNumber)).simplified();
     in.source = source;
 
+    // The names of functions, quantities and units, decoded once each: the
+    // texts share their data.
+    std::unordered_map<long, QString> functionNames, quantityNames, unitNames;
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (int c = 1; c < ResultTable::ColumnCount; ++c)
         addField(hash, t.cell(c, 0));
@@ -109,7 +123,8 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
             const RecordDetail detail = recordItems(ctx, row);
             m.functionCode = detail.functionCode;
             m.function = detail.functionCode - long(functionTextBase(ctx.familyCode));
-            m.functionName = joinedLines(ctx, detail.functionName);
+            m.functionName = cached(functionNames, detail.functionCode,
+                                    [&] { return joinedLines(ctx, detail.functionName); });
             m.dateText = ctx.decode(detail.date).trimmed();
             m.timeText = ctx.decode(detail.time).trimmed();
             m.measuredAt = measurementTime(m.dateText, m.timeText);
@@ -121,8 +136,9 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
                 item.quantity = v.quantity;
                 item.occurrence = v.occurrence;
                 item.unit = v.unit;
-                item.quantityName = ctx.decode(quantityHeading(ctx.names, v.quantity, 1));
-                item.unitName = ctx.decode(ctx.names.unit(v.unit));
+                item.quantityName = cached(quantityNames, v.quantity,
+                                           [&] { return ctx.decode(quantityHeading(ctx.names, v.quantity, 1)); });
+                item.unitName = cached(unitNames, v.unit, [&] { return ctx.decode(ctx.names.unit(v.unit)); });
                 item.text = ctx.decode(v.text);
                 item.value = v.value;
                 m.items.push_back(std::move(item));
