@@ -81,7 +81,12 @@ void ChartOutput::saveChart()
     if (!make_)
         return;
     FileDialogRequest request;
-    request.title = ctx.texts.text("&SaveImage_30");
+    // The button's text, without its accelerator and dots, titles the dialog.
+    std::string title = ctx.texts.text("&SaveImage_30");
+    std::erase(title, '&');
+    if (title.size() > 3 && title.ends_with("..."))
+        title.resize(title.size() - 3);
+    request.title = title;
     request.filterName = "PNG, SVG";
     request.pattern = QStringLiteral("*.png *.svg");
     request.proposedName = QStringLiteral("chart.png");
