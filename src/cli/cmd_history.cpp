@@ -401,6 +401,54 @@ int exportArchive(const QStringList& args)
     return ExitOk;
 }
 
+// "B/E" as a point's block and element numbers.
+bool pointNumbers(const QString& text, long& block, long& element)
+{
+    const QStringList parts = text.split(u'/');
+    bool blockOk = false, elementOk = false;
+    if (parts.size() == 2) {
+        block = parts[0].trimmed().toLong(&blockOk);
+        element = parts[1].trimmed().toLong(&elementOk);
+    }
+    return blockOk && elementOk;
+}
+
+int linkPoints(const QStringList& args)
+{
+    HistoryArgs a;
+    if (const int rc = parseHistoryArgs(args, QStringLiteral("link"),
+                                        {QStringLiteral("--db"), QStringLiteral("--site"), QStringLiteral("--point"),
+                                         QStringLiteral("--to")},
+                                        {}, false, a);
+        rc != ExitOk)
+        return rc;
+    long block = 0, element = 0, earlierBlock = 0, earlierElement = 0;
+    if (!a.has("--site") || !pointNumbers(a.value("--point"), block, element) ||
+        !pointNumbers(a.value("--to"), earlierBlock, earlierElement)) {
+        fail(QStringLiteral("history link needs --site S --point B/E --to B/E (block and element numbers)"));
+        return ExitUsage;
+    }
+    std::unique_ptr<Program> program;
+    HistoryArchive archive;
+    if (const int rc = openCommandArchive(a, false, program, archive); rc != ExitOk)
+        return rc;
+    QString error;
+    const qint64 site = archive.findInstallation(a.value("--site"), &error);
+    const qint64 renamed = site ? archive.findPoint(site, block, element, &error) : 0;
+    const qint64 earlier = renamed ? archive.findPoint(site, earlierBlock, earlierElement, &error) : 0;
+    if (!earlier) {
+        fail(error);
+        return ExitUsage;
+    }
+    if (!archive.linkPoints(renamed, earlier, &error)) {
+        fail(QStringLiteral("not linked: %1").arg(error));
+        return ExitUsage;
+    }
+    std::printf("%ld/%ld is now the same measuring point as %ld/%ld, with the history of both\n", block, element,
+                earlierBlock, earlierElement);
+    return std::fflush(stdout) == 0 ? ExitOk : ExitCannotWrite;
+}
+
 } // namespace
 
 void historyHelp()
@@ -410,7 +458,8 @@ void historyHelp()
         "       zentrova-cli history list [--site S] [--json] [--db DB]\n"
         "       zentrova-cli history trend --site S --block B --element E --quantity NAME\n"
         "                                  [--csv OUT | --json] [--db DB]\n"
-        "       zentrova-cli history export --format csv [--site S] [-o OUT] [--db DB]\n\n"
+        "       zentrova-cli history export --format csv [--site S] [-o OUT] [--db DB]\n"
+        "       zentrova-cli history link --site S --point B/E --to B/E [--db DB]\n\n"
         "The history archive keeps every inspection added to it: when it was made\n"
         "(the latest date of its measurements, else the file's time), where (the\n"
         "heading's test-site lines, else the names of its objects), the instrument's\n"
@@ -424,7 +473,10 @@ void historyHelp()
         "trend    one quantity (Riso, PI, DAR, R60s, ... or its number) of measuring\n"
         "         point B/E over the inspections, with the limit Rlim and the PI or DAR\n"
         "         rating (advice); as text, as JSON, or as UTF-8 CSV into OUT.\n"
-        "export   every stored value as UTF-8 CSV, one row per item, to OUT or stdout.\n\n"
+        "export   every stored value as UTF-8 CSV, one row per item, to OUT or stdout.\n"
+        "link     makes measuring point B/E (renamed and renumbered, so that it was\n"
+        "         not matched) the same point as the earlier --to B/E: their\n"
+        "         histories join, and later inspections naming it so follow.\n\n"
         "--site S  an installation's site as list shows it, or a part of it that\n"
         "          names one installation only.\n"
         "--db DB   the archive: an SQLite file, or a PostgreSQL database as\n"
@@ -438,7 +490,7 @@ void historyHelp()
 int historyCommand(const QStringList& args)
 {
     if (args.isEmpty()) {
-        fail(QStringLiteral("history needs add, list, trend or export (see zentrova-cli history --help)"));
+        fail(QStringLiteral("history needs add, list, trend, export or link (see zentrova-cli history --help)"));
         return ExitUsage;
     }
     const QString sub = args.front();
@@ -451,7 +503,9 @@ int historyCommand(const QStringList& args)
         return trendOfPoint(rest);
     if (sub == QLatin1String("export"))
         return exportArchive(rest);
-    fail(QStringLiteral("history has no command \"%1\" (add, list, trend, export)").arg(sub));
+    if (sub == QLatin1String("link"))
+        return linkPoints(rest);
+    fail(QStringLiteral("history has no command \"%1\" (add, list, trend, export, link)").arg(sub));
     return ExitUsage;
 }
 

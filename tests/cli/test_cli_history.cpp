@@ -113,6 +113,12 @@ TEST_F(CliHistory, RefusesWhatItCannotUseAndAddsNothingOfIt)
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains("no installation")) << r.err.constData();
 
+    // Two points of one inspection are not the same point.
+    r = run({QStringLiteral("link"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+             QStringLiteral("1/1"), QStringLiteral("--to"), QStringLiteral("1/2")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("not linked: both measuring points were measured in one inspection")) << r.err.constData();
+
     r = run({QStringLiteral("list"), QStringLiteral("--db"), QStringLiteral("postgresql://nohost")}, false);
     EXPECT_EQ(r.code, 5);
     EXPECT_TRUE(r.err.contains("cannot be used")) << r.err.constData();
