@@ -44,15 +44,15 @@ QString cached(std::unordered_map<long, QString>& names, long code, const std::f
 
 QString siteOf(const QStringList& siteLines, const QStringList& objectNames)
 {
-    QStringList parts;
+    QStringList names;
     for (const QString& line : siteLines)
         if (!line.trimmed().isEmpty())
-            parts << line.simplified();
-    if (parts.isEmpty())
+            names << line.simplified();
+    if (names.isEmpty())
         for (const QString& name : objectNames)
             if (!name.trimmed().isEmpty())
-                parts << name.simplified();
-    return parts.join(QStringLiteral(" / "));
+                names << name.simplified();
+    return names.join(QStringLiteral(" / "));
 }
 
 } // namespace

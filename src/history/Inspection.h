@@ -68,9 +68,11 @@ struct Inspection {
 Inspection inspectionFromDocument(const StructureContext& ctx, const QString& source, const QDateTime& sourceTime,
                                   const QString& siteOverride = QString());
 
-// A record's date and time as the instrument writes them ("12.03.2024",
-// "12.03.24", "2024-03-12"; "09:14", "09:14:05"); invalid when the date does
-// not read as one. A time that does not read is taken as midnight.
+// A record's date and time as the instrument writes them: day, month and
+// year (four or two digits) with dots, slashes or dashes between, or year,
+// month and day with dashes; hours and minutes, perhaps seconds, with colons.
+// Invalid when the date does not read as one. A time that does not read is
+// taken as midnight.
 QDateTime measurementTime(const QString& dateText, const QString& timeText);
 
 } // namespace zentrova

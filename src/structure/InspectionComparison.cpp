@@ -91,7 +91,7 @@ void compareValues(const StructureContext& older, const StructureContext& newer,
         const bool numbers = q.inOld && q.inNew && o.hasNumber && n.hasNumber && o.baseUnit == n.baseUnit;
         if (numbers && o.number != 0) {
             q.hasChange = true;
-            q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100.0;
+            q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100;
         }
         const bool fallIsCertain = numbers && o.bound != ValueBound::AtMost && n.bound != ValueBound::AtLeast;
         if (fallIsCertain && q.fromResults && o.baseUnit == "Ohm" && n.number < o.number / 2)
@@ -141,8 +141,8 @@ std::string valueText(const MeasuredValue& v)
 
 std::string changePercentText(double v)
 {
-    const double rounded = std::round(v * 10.0) / 10.0;
-    return plainNumber(rounded == 0 ? 0.0 : rounded);
+    const double rounded = std::round(v * 10) / 10;
+    return plainNumber(rounded == 0 ? double(0) : rounded); // no "-0"
 }
 
 std::string comparisonWarningText(const StructureContext& ctx, const QuantityChange& q)
