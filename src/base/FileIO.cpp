@@ -1,6 +1,8 @@
 #include "base/FileIO.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -167,23 +169,147 @@ bool readWholeFile(const QString& path, std::string& bytes, QString* error, bool
     return true;
 }
 
-bool writeFileSafely(const QString& path, std::string_view bytes, QString* error, bool syncToDisk)
+namespace {
+
+// The name a chain of symbolic links ends in when its last link points at a
+// file that does not exist yet; `name` itself when it is no link. Empty when
+// the chain loops.
+QByteArray danglingLinkTarget(QByteArray name)
 {
-    QByteArray target = fileNameToSystem(path);
-    if (target.isEmpty()) {
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return name;
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(name.constData(), link, sizeof link);
+        if (n <= 0 || size_t(n) >= sizeof link)
+            return name;
+        const QByteArray next(link, n);
+        const qsizetype slash = name.lastIndexOf('/');
+        name = next.startsWith('/') || slash < 0 ? next : name.left(slash + 1) + next;
+    }
+    return {};
+}
+
+// The descriptor a name such as /dev/stdout, /dev/fd/3 or /proc/self/fd/3
+// leads to through its chain of links, or -1. Such a name stands for what the
+// program was handed (a pipe, a terminal, a file opened for appending) and is
+// written through that descriptor: replacing it would replace a name in /dev,
+// and opening it anew would lose an append.
+int descriptorNamed(QByteArray name)
+{
+    const QByteArray ownFolder = "/proc/" + QByteArray::number(qint64(::getpid())) + "/fd/";
+    for (int depth = 0; depth < 40; ++depth) {
+        for (const QByteArray& folder : {QByteArray("/dev/fd/"), QByteArray("/proc/self/fd/"), ownFolder}) {
+            if (!name.startsWith(folder))
+                continue;
+            bool number = false;
+            const int fd = name.mid(folder.size()).toInt(&number);
+            return number && fd >= 0 ? fd : -1;
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(name.constData(), link, sizeof link);
+        if (n <= 0 || size_t(n) >= sizeof link)
+            return -1;
+        const QByteArray next(link, n);
+        const qsizetype slash = name.lastIndexOf('/');
+        name = next.startsWith('/') || slash < 0 ? next : name.left(slash + 1) + next;
+    }
+    return -1;
+}
+
+} // namespace
+
+OutputFile::~OutputFile()
+{
+    discard();
+}
+
+void OutputFile::discard()
+{
+    if (fd_ >= 0 && ownsDescriptor_)
+        ::close(fd_);
+    if (!temporary_.isEmpty())
+        ::unlink(temporary_.constData());
+    fd_ = -1;
+    ownsDescriptor_ = false;
+    temporary_.clear();
+    target_.clear();
+    buffer_.clear();
+}
+
+bool OutputFile::open(const QString& path, QString* error, bool syncToDisk)
+{
+    discard();
+    failure_ = 0;
+    syncToDisk_ = syncToDisk;
+    buffer_.reserve(BufferSize);
+    if (path == QLatin1String("-")) {
+        if (::fcntl(STDOUT_FILENO, F_GETFD) < 0) {
+            setError(error, errno);
+            return false;
+        }
+        // Whatever the program printed before comes first.
+        std::fflush(stdout);
+        fd_ = STDOUT_FILENO;
+        return true;
+    }
+    const QByteArray name = fileNameToSystem(path);
+    if (name.isEmpty()) {
         setError(error, ENOENT);
         return false;
     }
-    // A link is replaced through: the file it names gets the new content.
-    if (char* resolved = ::realpath(target.constData(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
+    if (const int named = descriptorNamed(name); named >= 0) {
+        if (named == STDOUT_FILENO)
+            std::fflush(stdout);
+        fd_ = ::fcntl(named, F_DUPFD_CLOEXEC, 0);
+        if (fd_ < 0) {
+            setError(error, errno);
+            return false;
+        }
+        ownsDescriptor_ = true;
+        return true;
     }
     struct stat existing {};
-    const bool replacing = ::stat(target.constData(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode)) {
-        setError(error, EISDIR);
+    const bool replacing = ::stat(name.constData(), &existing) == 0;
+    if (!replacing && errno != ENOENT) {
+        setError(error, errno);
         return false;
+    }
+    QByteArray target = name;
+    if (replacing) {
+        if (S_ISDIR(existing.st_mode)) {
+            setError(error, EISDIR);
+            return false;
+        }
+        // Root may replace a file without write permission; it is refused
+        // for everyone alike, as the file's owner asked.
+        if (S_ISREG(existing.st_mode) && (::access(name.constData(), W_OK) != 0 || (existing.st_mode & 0222) == 0)) {
+            setError(error, EACCES);
+            return false;
+        }
+        // A link is replaced through: the file it names gets the new content.
+        // A file that is not a regular one, and one whose name the system
+        // cannot spell (a link to a removed file), is written into directly.
+        char* resolved = S_ISREG(existing.st_mode) ? ::realpath(name.constData(), nullptr) : nullptr;
+        if (!resolved) {
+            const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (S_ISREG(existing.st_mode) ? O_TRUNC : 0);
+            fd_ = ::open(name.constData(), flags);
+            if (fd_ < 0) {
+                setError(error, errno);
+                return false;
+            }
+            ownsDescriptor_ = true;
+            return true;
+        }
+        target = resolved;
+        std::free(resolved);
+    } else {
+        target = danglingLinkTarget(name);
+        if (target.isEmpty()) {
+            setError(error, ELOOP);
+            return false;
+        }
     }
 
     const qsizetype slash = target.lastIndexOf('/');
@@ -195,41 +321,97 @@ bool writeFileSafely(const QString& path, std::string_view bytes, QString* error
         setError(error, errno);
         return false;
     }
-    auto fail = [&](int code) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        setError(error, code);
-        return false;
-    };
     mode_t mode;
     if (replacing) {
+        // The replaced file keeps its owner and group as far as the system
+        // lets this user give them; the mode is set after, as a change of
+        // owner clears the set-user-ID bits.
+        // A plain user cannot give the file away: it becomes theirs.
+        [[maybe_unused]] const bool ownerKept =
+            ::fchown(fd, existing.st_uid, existing.st_gid) == 0 || ::fchown(fd, uid_t(-1), existing.st_gid) == 0;
         mode = existing.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd, mode) != 0)
-        return fail(errno);
-    if (!writeAll(fd, bytes))
-        return fail(errno);
-    // The data must be on the disk before the name moves to it, or a crash
-    // right after could leave an empty file under the old name.
-    if (syncToDisk && ::fsync(fd) != 0)
-        return fail(errno);
-    if (::close(fd) != 0) {
+    if (::fchmod(fd, mode) != 0) {
         const int code = errno;
+        ::close(fd);
         ::unlink(temporary.constData());
         setError(error, code);
         return false;
     }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int code = errno;
-        ::unlink(temporary.constData());
-        setError(error, code);
-        return false;
-    }
+    fd_ = fd;
+    ownsDescriptor_ = true;
+    temporary_ = temporary;
+    target_ = target;
     return true;
+}
+
+bool OutputFile::flush()
+{
+    if (!buffer_.empty() && failure_ == 0 && !writeAll(fd_, buffer_))
+        failure_ = errno;
+    buffer_.clear();
+    return failure_ == 0;
+}
+
+bool OutputFile::write(std::string_view bytes)
+{
+    if (fd_ < 0 && failure_ == 0)
+        failure_ = EBADF;
+    if (failure_ != 0)
+        return false;
+    if (buffer_.size() + bytes.size() > BufferSize && !flush())
+        return false;
+    if (bytes.size() >= BufferSize) {
+        if (!writeAll(fd_, bytes))
+            failure_ = errno;
+    } else {
+        buffer_.append(bytes);
+    }
+    return failure_ == 0;
+}
+
+bool OutputFile::commit(QString* error)
+{
+    if (fd_ < 0) {
+        setError(error, failure_ != 0 ? failure_ : EBADF);
+        return false;
+    }
+    auto fail = [&](int code) {
+        discard();
+        failure_ = code;
+        setError(error, code);
+        return false;
+    };
+    if (!flush())
+        return fail(failure_);
+    // The data must be on the disk before the name moves to it, or a crash
+    // right after could leave an empty file under the old name. A pipe or a
+    // device has no disk to wait for.
+    struct stat st {};
+    if (syncToDisk_ && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && ::fsync(fd_) != 0 &&
+        (!temporary_.isEmpty() || errno != EINVAL))
+        return fail(errno);
+    if (ownsDescriptor_) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            return fail(errno);
+    }
+    if (!temporary_.isEmpty() && ::rename(temporary_.constData(), target_.constData()) != 0)
+        return fail(errno);
+    temporary_.clear();
+    discard();
+    return true;
+}
+
+bool writeFileSafely(const QString& path, std::string_view bytes, QString* error, bool syncToDisk)
+{
+    OutputFile file;
+    return file.open(path, error, syncToDisk) && (file.write(bytes), file.commit(error));
 }
 
 bool canBeRead(const QString& path)

@@ -21,14 +21,53 @@ QByteArray fileNameToSystem(const QString& name);
 // succeeded.
 bool readWholeFile(const QString& path, std::string& bytes, QString* error = nullptr, bool* opened = nullptr);
 
-// Writes `bytes` to `path` through a temporary file beside it, which replaces
-// the target only after every byte was written and reached the disk. On any
-// failure (full disk, file-size limit, no permission) the temporary file is
-// removed, the target stays as it was byte for byte, false is returned and
-// `error` holds the system's message. A new file gets the usual permissions;
-// a replaced one keeps its own. `syncToDisk` false skips waiting for the
-// disk: for small files written many times in a row (the settings), where
-// a crash costs at most the last change.
+// A file written piece by piece, as writeFileSafely writes it whole: a regular
+// (or missing) target gets a temporary file beside it, which replaces the
+// target only after every byte was written and reached the disk; a failed or
+// abandoned file leaves the target as it was byte for byte. A new file gets
+// the usual permissions; a replaced one keeps its own mode, owner and group.
+// A symbolic link is written through: the file it names is replaced, the link
+// stays. A target that is not a regular file (a device, a FIFO, a socket, a
+// terminal, /dev/stdout) is never replaced but written into directly, and
+// "-" is standard output. A regular target without write permission is
+// refused, even for root, who could otherwise replace it.
+class OutputFile {
+public:
+    OutputFile() = default;
+    // An open file that was not committed is discarded (the temporary removed).
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Opens `path` for writing. False with the system's reason. `syncToDisk`
+    // false skips waiting for the disk: for small files written many times in
+    // a row (the settings), where a crash costs at most the last change.
+    bool open(const QString& path, QString* error = nullptr, bool syncToDisk = true);
+    // Buffers `bytes`; false once any write failed (the failure is remembered
+    // and later writes do nothing).
+    bool write(std::string_view bytes);
+    // Flushes, syncs, closes and (for a temporary) renames over the target.
+    // False with the system's reason; on failure the previous target stays as
+    // it was.
+    bool commit(QString* error = nullptr);
+
+private:
+    bool flush();
+    void discard();
+
+    static constexpr size_t BufferSize = 64 * 1024;
+    int fd_ = -1;
+    bool ownsDescriptor_ = false; // false for standard output, which stays open
+    bool syncToDisk_ = true;
+    QByteArray temporary_; // empty when written into directly
+    QByteArray target_;
+    std::string buffer_;
+    int failure_ = 0; // errno of the first failed write
+};
+
+// Writes `bytes` to `path` through an OutputFile: all of it, or on any failure
+// (full disk, file-size limit, no permission) nothing, with false returned and
+// `error` holding the system's message.
 bool writeFileSafely(const QString& path, std::string_view bytes, QString* error = nullptr, bool syncToDisk = true);
 
 // True when `path` can be opened for reading: the question whether to replace

@@ -9,6 +9,12 @@
 
 #include <QDir>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 namespace zentrova::test {
 namespace {
 
@@ -75,6 +81,173 @@ TEST(FileNames, ReplacingKeepsTheTargetsPermissions)
     QString error;
     EXPECT_FALSE(writeFileSafely(dir.file(QString()), "x", &error)); // the folder itself
     EXPECT_FALSE(error.isEmpty());
+}
+
+// What a reader at the other end of a pipe or FIFO received until the writer
+// closed it. A FIFO is opened in the reading thread, as opening waits for the writer.
+class PipeReader {
+public:
+    explicit PipeReader(int fd) : thread_([this, fd] { readAll(fd); }) {}
+    explicit PipeReader(const QByteArray& fifo) : thread_([this, fifo] { readAll(::open(fifo.constData(), O_RDONLY)); })
+    {
+    }
+    ~PipeReader()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    std::string bytes()
+    {
+        thread_.join();
+        return bytes_;
+    }
+
+private:
+    void readAll(int fd)
+    {
+        char buffer[4096];
+        ssize_t n;
+        while (fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0)
+            bytes_.append(buffer, size_t(n));
+        ::close(fd);
+    }
+    std::string bytes_;
+    std::thread thread_;
+};
+
+std::string manyPieces()
+{
+    std::string all;
+    for (int i = 0; i < 20000; ++i)
+        all += "line " + std::to_string(i) + '\n';
+    return all;
+}
+
+// Written piece by piece, the file appears whole at commit or not at all.
+TEST(OutputFile, PiecesReplaceTheTargetOnlyAtCommit)
+{
+    ProgramDir dir;
+    dir.writeFile(QStringLiteral("out.csv"), "old");
+    const QString target = dir.file(QStringLiteral("out.csv"));
+    const std::string all = manyPieces();
+    for (const bool committed : {false, true}) {
+        {
+            OutputFile file;
+            ASSERT_TRUE(file.open(target));
+            for (size_t at = 0; at < all.size(); at += 11)
+                ASSERT_TRUE(file.write(std::string_view(all).substr(at, 11)));
+            EXPECT_EQ(dir.readFile(QStringLiteral("out.csv")), "old");
+            if (committed) {
+                EXPECT_TRUE(file.commit());
+            }
+        }
+        EXPECT_EQ(dir.readFile(QStringLiteral("out.csv")), committed ? all : "old");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.csv")});
+    }
+}
+
+// FIFOs, links to them and links into /proc/self/fd lead to a reader, not a
+// file: they are written into and stay what they were.
+TEST(OutputFile, TargetsThatAreNoRegularFileAreWrittenIntoDirectly)
+{
+    ProgramDir dir;
+    const QString fifo = dir.file(QStringLiteral("fifo"));
+    const QString link = dir.file(QStringLiteral("link"));
+    ASSERT_EQ(::mkfifo(fileNameToSystem(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::symlink("fifo", fileNameToSystem(link).constData()), 0);
+    const std::string all = manyPieces();
+    for (const QString& name : {fifo, link, QString()}) {
+        SCOPED_TRACE(name.toStdString());
+        int ends[2] = {-1, -1};
+        if (name.isEmpty()) {
+            ASSERT_EQ(::pipe(ends), 0);
+        }
+        const QString target = name.isEmpty() ? QStringLiteral("/proc/self/fd/%1").arg(ends[1]) : name;
+        PipeReader reader = name.isEmpty() ? PipeReader(ends[0]) : PipeReader(fileNameToSystem(fifo));
+        OutputFile file;
+        ASSERT_TRUE(file.open(target));
+        if (name.isEmpty())
+            ::close(ends[1]);
+        EXPECT_TRUE(file.write(all));
+        EXPECT_TRUE(file.commit());
+        EXPECT_EQ(reader.bytes(), all);
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(fileNameToSystem(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(::lstat(fileNameToSystem(link).constData(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// "-" is standard output, after whatever the program printed there before.
+TEST(OutputFile, DashIsStandardOutput)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    PipeReader reader(ends[0]);
+    const int saved = ::dup(STDOUT_FILENO);
+    std::fflush(stdout);
+    ::dup2(ends[1], STDOUT_FILENO);
+    ::close(ends[1]);
+    std::fputs("before ", stdout);
+    OutputFile file;
+    const bool ok = file.open(QStringLiteral("-")) && file.write("written") && file.commit();
+    ::dup2(saved, STDOUT_FILENO);
+    ::close(saved);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(reader.bytes(), "before written");
+}
+
+// A failed write is remembered and fails the commit with the system's reason.
+TEST(OutputFile, AFailedWriteFailsTheCommit)
+{
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    OutputFile file;
+    ASSERT_TRUE(file.open(QStringLiteral("/proc/self/fd/%1").arg(ends[1])));
+    ::close(ends[1]);
+    EXPECT_FALSE(file.write(manyPieces()));
+    EXPECT_FALSE(file.write("x"));
+    QString error;
+    EXPECT_FALSE(file.commit(&error));
+    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EPIPE)));
+    std::signal(SIGPIPE, previous);
+}
+
+// A file without write permission is refused, even for root; one reached
+// through a link is replaced with its owner, group and mode, the link kept.
+TEST(OutputFile, ReadOnlyTargetsAreRefusedAndLinkedOnesKeepTheirOwner)
+{
+    ProgramDir dir;
+    dir.writeFile(QStringLiteral("locked"), "locked");
+    dir.writeFile(QStringLiteral("shared"), "old");
+    const QByteArray locked = fileNameToSystem(dir.file(QStringLiteral("locked")));
+    const QByteArray shared = fileNameToSystem(dir.file(QStringLiteral("shared")));
+    ASSERT_EQ(::chmod(locked.constData(), 0444), 0);
+    QString error;
+    EXPECT_FALSE(writeFileSafely(dir.file(QStringLiteral("locked")), "new", &error));
+    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EACCES)));
+    EXPECT_EQ(dir.readFile(QStringLiteral("locked")), "locked");
+
+    ASSERT_EQ(::chmod(shared.constData(), 0664), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(shared.constData(), 4321, 4322), 0);
+    }
+    ASSERT_EQ(::symlink("shared", fileNameToSystem(dir.file(QStringLiteral("link"))).constData()), 0);
+    ASSERT_TRUE(writeFileSafely(dir.file(QStringLiteral("link")), "new", &error)) << error.toStdString();
+    EXPECT_EQ(dir.readFile(QStringLiteral("shared")), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(shared.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+    }
+    ASSERT_EQ(::lstat(fileNameToSystem(dir.file(QStringLiteral("link"))).constData(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
 // The file dialogs start where the user last was, in this run or the next;
