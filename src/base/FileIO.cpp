@@ -1,5 +1,6 @@
 #include "base/FileIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -123,53 +124,108 @@ QByteArray fileNameToSystem(const QString& name)
     return out;
 }
 
-bool readWholeFile(const QString& path, std::string& bytes, QString* error, bool* opened)
+namespace {
+
+// Opens the regular file `path` for reading; -1 with `error` set otherwise.
+int openRegularFile(const QString& path, struct stat& st, QString* error, bool* opened)
 {
     if (opened)
         *opened = false;
-    const QByteArray name = fileNameToSystem(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(fileNameToSystem(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         setError(error, errno);
-        return false;
+        return -1;
     }
-    struct stat st {};
     if (::fstat(fd, &st) != 0) {
         const int code = errno;
         ::close(fd);
         setError(error, code);
-        return false;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         if (error)
             *error = S_ISDIR(st.st_mode) ? systemError(EISDIR) : QStringLiteral("Not a regular file");
-        return false;
+        return -1;
     }
     if (opened)
         *opened = true;
-    bytes.clear();
-    bytes.reserve(size_t(st.st_size));
+    return fd;
+}
+
+// Appends what `fd` holds to `bytes` until its end or until `bytes` holds
+// `count` bytes; false with `error` set when reading fails.
+bool readInto(int fd, std::string& bytes, size_t count, QString* error)
+{
     char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    while (bytes.size() < count) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - bytes.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const int code = errno;
-            ::close(fd);
-            setError(error, code);
+            setError(error, errno);
             return false;
         }
         if (n == 0)
             break;
         bytes.append(buffer, size_t(n));
     }
-    ::close(fd);
     return true;
 }
 
+} // namespace
+
+bool readWholeFile(const QString& path, std::string& bytes, QString* error, bool* opened, qint64 sizeLimit)
+{
+    struct stat st {};
+    const int fd = openRegularFile(path, st, error, opened);
+    if (fd < 0)
+        return false;
+    bytes.clear();
+    if (sizeLimit < 0 || st.st_size > sizeLimit) {
+        ::close(fd);
+        setError(error, EFBIG);
+        return false;
+    }
+    bytes.reserve(size_t(st.st_size));
+    // One byte past the limit tells a file that grew while it was read.
+    const bool read = readInto(fd, bytes, size_t(sizeLimit) + 1, error);
+    ::close(fd);
+    if (read && bytes.size() > size_t(sizeLimit)) {
+        bytes.clear();
+        setError(error, EFBIG);
+        return false;
+    }
+    return read;
+}
+
+bool readFileStart(const QString& path, size_t count, std::string& bytes, qint64& size, QString* error, bool* opened)
+{
+    struct stat st {};
+    const int fd = openRegularFile(path, st, error, opened);
+    if (fd < 0)
+        return false;
+    bytes.clear();
+    size = st.st_size;
+    const bool read = readInto(fd, bytes, count, error);
+    ::close(fd);
+    return read;
+}
+
 namespace {
+
+// What the symbolic link `name` points at, a relative target taken from the
+// link's folder; empty when `name` is no link.
+QByteArray linkTarget(const QByteArray& name)
+{
+    char link[PATH_MAX];
+    const ssize_t n = ::readlink(name.constData(), link, sizeof link);
+    if (n <= 0 || size_t(n) >= sizeof link)
+        return {};
+    const QByteArray next(link, n);
+    const qsizetype slash = name.lastIndexOf('/');
+    return next.startsWith('/') || slash < 0 ? next : name.left(slash + 1) + next;
+}
 
 // The name a chain of symbolic links ends in when its last link points at a
 // file that does not exist yet; `name` itself when it is no link. Empty when
@@ -177,16 +233,10 @@ namespace {
 QByteArray danglingLinkTarget(QByteArray name)
 {
     for (int depth = 0; depth < 40; ++depth) {
-        struct stat st {};
-        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        const QByteArray next = linkTarget(name);
+        if (next.isEmpty())
             return name;
-        char link[PATH_MAX];
-        const ssize_t n = ::readlink(name.constData(), link, sizeof link);
-        if (n <= 0 || size_t(n) >= sizeof link)
-            return name;
-        const QByteArray next(link, n);
-        const qsizetype slash = name.lastIndexOf('/');
-        name = next.startsWith('/') || slash < 0 ? next : name.left(slash + 1) + next;
+        name = next;
     }
     return {};
 }
@@ -199,7 +249,7 @@ QByteArray danglingLinkTarget(QByteArray name)
 int descriptorNamed(QByteArray name)
 {
     const QByteArray ownFolder = "/proc/" + QByteArray::number(qint64(::getpid())) + "/fd/";
-    for (int depth = 0; depth < 40; ++depth) {
+    for (int depth = 0; depth < 40 && !name.isEmpty(); ++depth) {
         for (const QByteArray& folder : {QByteArray("/dev/fd/"), QByteArray("/proc/self/fd/"), ownFolder}) {
             if (!name.startsWith(folder))
                 continue;
@@ -207,13 +257,7 @@ int descriptorNamed(QByteArray name)
             const int fd = name.mid(folder.size()).toInt(&number);
             return number && fd >= 0 ? fd : -1;
         }
-        char link[PATH_MAX];
-        const ssize_t n = ::readlink(name.constData(), link, sizeof link);
-        if (n <= 0 || size_t(n) >= sizeof link)
-            return -1;
-        const QByteArray next(link, n);
-        const qsizetype slash = name.lastIndexOf('/');
-        name = next.startsWith('/') || slash < 0 ? next : name.left(slash + 1) + next;
+        name = linkTarget(name);
     }
     return -1;
 }

@@ -15,11 +15,23 @@ namespace zentrova {
 QString fileNameFromSystem(const QByteArray& bytes);
 QByteArray fileNameToSystem(const QString& name);
 
+// The largest file of settings or texts that is read: several hundred times
+// the largest language file. A larger one is refused before it is read.
+inline constexpr qint64 MaxTextFileSize = 64 * 1024 * 1024;
+
 // The whole content of the regular file `path`. False when it cannot be
-// opened or read, or is not a regular file (a folder, a device): `error`
-// then holds the system's message and `opened` tells whether opening
+// opened or read, is not a regular file (a folder, a device), or is larger
+// than `sizeLimit` ("File too large", found before anything is read):
+// `error` then holds the system's message and `opened` tells whether opening
 // succeeded.
-bool readWholeFile(const QString& path, std::string& bytes, QString* error = nullptr, bool* opened = nullptr);
+bool readWholeFile(const QString& path, std::string& bytes, QString* error = nullptr, bool* opened = nullptr,
+                   qint64 sizeLimit = MaxTextFileSize);
+
+// The first `count` bytes of the regular file `path` (all of it when it is
+// shorter) and its size, for a look at a file before it is read whole.
+// False as for readWholeFile.
+bool readFileStart(const QString& path, size_t count, std::string& bytes, qint64& size, QString* error = nullptr,
+                   bool* opened = nullptr);
 
 // A file written piece by piece, as writeFileSafely writes it whole: a regular
 // (or missing) target gets a temporary file beside it, which replaces the

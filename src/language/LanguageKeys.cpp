@@ -377,6 +377,7 @@ const std::vector<std::string_view>& interfaceKeys()
         "ResultsDiscarded_50",
         "FileIncomplete_50",
         "NotStructureFile_50",
+        "FileTooLarge_50",
         "KeptElements_50",
         "KeptResults_50",
         "SaveAsksName_50",

@@ -32,6 +32,17 @@ inline constexpr int StructureDataLine = 248;
 // result rows below the identification row.
 inline constexpr int MaxTableRows = 65536;
 inline constexpr int MaxTableColumns = 1000;
+// The largest structure file that is read; a larger one is refused before
+// it is read, as no file the writer writes comes near it. The writer's
+// largest file is bounded by the result table: at most MaxTableRows rows,
+// each the ten cells decoded from one record of at most 255 bytes (a record
+// byte becomes at most four characters, a number of three digits and a line
+// break) plus the function's name: under 2 KiB a row, under 128 MiB the
+// table. Beside it stand the 247 header lines, at most one received element
+// per result, and at most ReportPages::MaxEntries report pages of typed
+// one-line texts: well under as much again. 1 GiB leaves a margin of several
+// times that; reading a file also takes several times its size in memory.
+inline constexpr qint64 MaxFileSize = qint64(1) << 30;
 } // namespace structure_file
 
 // The seal multiplier: a fixed constant of the format.
@@ -128,6 +139,20 @@ std::string readLosses(const StructureContext& ctx, const ReadResult& result);
 // version): what the reader and the command-line tool take for a structure
 // file. Anything else reads as ReadOutcome::NotStructure.
 bool isStructureFile(std::string_view bytes);
+
+// How the bytes of a structure file came from the disk.
+enum class FileBytesStatus {
+    Read,         // `bytes` holds the whole file
+    CannotOpen,   // missing, no permission, not a regular file: `error` says why
+    CannotRead,   // opened, but reading failed: `error` says why
+    NotStructure, // its first line is no structure file's first line
+    TooLarge,     // larger than structure_file::MaxFileSize
+};
+
+// Reads the structure file `path` into `bytes` after a look at its first
+// line and its size: a file that is no structure file, or larger than any
+// the writer writes, is refused before the rest of it is read.
+FileBytesStatus readStructureFileBytes(const QString& path, std::string& bytes, QString* error = nullptr);
 
 // The structure file Save writes to: false while the structure has no name of
 // its own (empty, or the language's default file name).

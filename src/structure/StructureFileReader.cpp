@@ -2,6 +2,7 @@
 // section to section by marker lines except in the fixed header.
 #include "structure/StructureFile.h"
 
+#include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/TextRules.h"
 #include "language/Profile.h"
@@ -506,6 +507,25 @@ bool isStructureFile(std::string_view bytes)
     return isMagicLine(Lines(bytes).next());
 }
 
+FileBytesStatus readStructureFileBytes(const QString& path, std::string& bytes, QString* error)
+{
+    bytes.clear();
+    // Enough for the first line of either version and its line end.
+    constexpr size_t FirstLineSize = 64;
+    std::string start;
+    qint64 size = 0;
+    bool opened = false;
+    if (!readFileStart(path, FirstLineSize, start, size, error, &opened))
+        return opened ? FileBytesStatus::CannotRead : FileBytesStatus::CannotOpen;
+    if (!isStructureFile(start))
+        return FileBytesStatus::NotStructure;
+    if (size > sf::MaxFileSize)
+        return FileBytesStatus::TooLarge;
+    if (!readWholeFile(path, bytes, error, &opened, sf::MaxFileSize))
+        return opened ? FileBytesStatus::CannotRead : FileBytesStatus::CannotOpen;
+    return FileBytesStatus::Read;
+}
+
 namespace {
 // What is shown of a file that was not read to its end, and what Save does with it.
 std::string keptText(const StructureContext& ctx)
@@ -550,22 +570,30 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
 
     std::string bytes;
     QString error;
-    bool opened = false;
-    if (!readWholeFile(file, bytes, &error, &opened)) {
+    const FileBytesStatus status = readStructureFileBytes(file, bytes, &error);
+    switch (status) {
+    case FileBytesStatus::Read:
+        break;
+    case FileBytesStatus::CannotOpen:
+    case FileBytesStatus::CannotRead:
         // The model stays as it was; the structure keeps its own file name.
-        if (opened)
+        if (status == FileBytesStatus::CannotRead)
             ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
         else
             ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("FileNotExist_40"), MbOK, 1);
         hideWhenNotServed();
         return {ReadOutcome::CannotOpen, ctx.encode(error)};
-    }
-    if (!isStructureFile(bytes)) {
+    case FileBytesStatus::NotStructure:
+    case FileBytesStatus::TooLarge:
         // Refused before reading: a Save must not write an empty structure
         // over a file that was never one.
-        ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("NotStructureFile_50"), MbOK);
+        ctx.prompts->message(
+            MsgType::Error,
+            ctx.encode(file) + "\r" +
+                ctx.texts.text(status == FileBytesStatus::TooLarge ? "FileTooLarge_50" : "NotStructureFile_50"),
+            MbOK);
         hideWhenNotServed();
-        return {ReadOutcome::NotStructure, {}};
+        return {status == FileBytesStatus::TooLarge ? ReadOutcome::CannotOpen : ReadOutcome::NotStructure, {}};
     }
     ctx.document.fileName = file;
     env.view.updateMainCaption();

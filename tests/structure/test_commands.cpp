@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 namespace zentrova::test {
 namespace {
@@ -250,28 +253,42 @@ TEST_F(CommandsTest, IncompleteFileIsKeptUnderTheDefaultName)
     EXPECT_EQ(fileBytes(f.path("cut.ZIT")), cut);
 }
 
-// Random bytes and an empty file are refused by name; the structure shown
-// before, its name and its unsaved state stay as they were.
+// Random bytes, an empty file and huge files (sparse: nothing of them is on
+// the disk) are refused by name, the huge ones before they are read; the
+// structure shown before, its name and its unsaved state stay as they were.
 TEST_F(CommandsTest, FileThatIsNoStructureFileIsRefused)
 {
     ASSERT_EQ(commands.openCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
     f.ctx().document.saved = false;
     f.program.dir.writeFile(QStringLiteral("noise.ZIT"), std::string("\x8f\x01*** KONEC\r\n\xff\xfe", 15));
     f.program.dir.writeFile(QStringLiteral("empty.ZIT"), "");
-    for (const char* name : {"noise.ZIT", "empty.ZIT"}) {
-        SCOPED_TRACE(name);
-        const QString path = f.path(QString::fromLatin1(name));
+    f.program.dir.writeFile(QStringLiteral("zeros.ZIT"), "");
+    f.program.dir.writeFile(QStringLiteral("huge.ZIT"), "*** INSTAL STRUCTURE v11\r\n14\r\n");
+    ASSERT_EQ(::truncate(QFile::encodeName(f.path("zeros.ZIT")).constData(), qint64(50) << 30), 0);
+    ASSERT_EQ(::truncate(QFile::encodeName(f.path("huge.ZIT")).constData(), structure_file::MaxFileSize + 1), 0);
+    struct Case {
+        const char* name;
+        ReadOutcome outcome;
+        const char* message;
+    };
+    for (const Case& c : {Case{"noise.ZIT", ReadOutcome::NotStructure, "This file is not a structure file."},
+                          Case{"empty.ZIT", ReadOutcome::NotStructure, "This file is not a structure file."},
+                          Case{"zeros.ZIT", ReadOutcome::NotStructure, "This file is not a structure file."},
+                          Case{"huge.ZIT", ReadOutcome::CannotOpen,
+                               "This file is larger than any structure file, so it is not opened."}}) {
+        SCOPED_TRACE(c.name);
+        const QString path = f.path(QString::fromLatin1(c.name));
         f.prompts().messages.clear();
         f.prompts().expectMessage(MbOK);
-        EXPECT_EQ(commands.openCommandLineFile(path).outcome, ReadOutcome::NotStructure);
+        EXPECT_EQ(commands.openCommandLineFile(path).outcome, c.outcome);
         ASSERT_EQ(f.prompts().messages.size(), 1u);
-        EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(path) + "\rThis file is not a structure file.");
+        EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(path) + "\r" + c.message);
 
         // The menu's way: the save question (declined), the dialog, the same refusal.
         f.prompts().expectMessage(MbNo);
         f.prompts().expectFile(path);
         f.prompts().expectMessage(MbOK);
-        EXPECT_EQ(commands.Open().outcome, ReadOutcome::NotStructure);
+        EXPECT_EQ(commands.Open().outcome, c.outcome);
 
         EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
         EXPECT_EQ(f.ctx().document.structure.tree.count(), 5u);
