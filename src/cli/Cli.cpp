@@ -13,7 +13,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace zentrova::cli {
@@ -33,12 +35,51 @@ void fail(const QString& text)
     std::fprintf(stderr, "zentrova-cli: %s\n", fileNameToSystem(oneLine(text)).constData());
 }
 
+bool outputIsInput(const QString& in, const QString& out)
+{
+    // "-" is whatever standard output leads to, which may be the input
+    // itself (">> FILE").
+    return sameFile(in, out == QLatin1String("-") ? QStringLiteral("/dev/stdout") : out);
+}
+
 int refuseOutputOverInput(const QString& in, const QString& out, const char* command)
 {
-    if (!sameFile(in, out))
+    if (!outputIsInput(in, out))
         return ExitOk;
     fail(QStringLiteral("%1: -o names the input file; %2 would overwrite it").arg(out, QString::fromLatin1(command)));
     return ExitUsage;
+}
+
+int writeStandardOutput(std::string_view bytes)
+{
+    OutputFile out;
+    QString error;
+    if (out.open(QStringLiteral("-"), &error)) {
+        out.write(bytes);
+        if (out.commit(&error))
+            return ExitOk;
+    }
+    fail(QStringLiteral("standard output: ") + error);
+    return ExitCannotWrite;
+}
+
+int closeStandardOutput(int rc)
+{
+    // Output held back in the stream fails here with its reason; a write
+    // that failed earlier left only the stream's error mark, and is told as
+    // a plain I/O error.
+    errno = 0;
+    int code = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        code = errno != 0 ? errno : EIO;
+    // Closing reports what only the close learns (a file on a network
+    // disk); a standard output that was never open has nothing to report.
+    if (std::fclose(stdout) != 0 && code == 0 && errno != EBADF)
+        code = errno;
+    if (code == 0)
+        return rc;
+    fail(QStringLiteral("standard output: ") + QString::fromLocal8Bit(std::strerror(code)));
+    return rc == ExitOk ? ExitCannotWrite : rc;
 }
 
 unsigned CliPrompts::message(MsgType, const std::string& text, unsigned buttons, int)
@@ -121,13 +162,25 @@ int parseFileArgs(const QStringList& args, const char* command, const QStringLis
 
 namespace {
 
-int readInput(Program& program, const QString& path)
+int readInput(Program& program, const QString& path, bool tellLosses)
 {
     AppContext& ctx = *program.ctx;
     std::string bytes;
     QString error;
-    if (!readWholeFile(path, bytes, &error)) {
+    switch (readStructureFileBytes(path, bytes, &error)) {
+    case FileBytesStatus::Read:
+        break;
+    case FileBytesStatus::CannotOpen:
+    case FileBytesStatus::CannotRead:
         fail(path + QStringLiteral(": ") + error);
+        return ExitBadInput;
+    case FileBytesStatus::NotStructure:
+        fail(path + QStringLiteral(": not a structure file"));
+        return ExitBadInput;
+    case FileBytesStatus::TooLarge:
+        fail(
+            path +
+            QStringLiteral(": larger than any structure file (%1 MiB at most)").arg(structure_file::MaxFileSize >> 20));
         return ExitBadInput;
     }
     ctx.document.fileName = path;
@@ -137,9 +190,8 @@ int readInput(Program& program, const QString& path)
     program.lastRead = r;
     switch (r.outcome) {
     case ReadOutcome::Read:
-        // What reading left out goes to stderr; the command still runs.
-        for (const QString& loss : ctx.decode(readLosses(ctx, r)).split(u'\r', Qt::SkipEmptyParts))
-            fail(QStringLiteral("warning: %1: %2").arg(path, loss));
+        if (tellLosses)
+            tellReadLosses(program, path);
         return ExitOk;
     case ReadOutcome::NotStructure:
         fail(path + QStringLiteral(": not a structure file"));
@@ -156,14 +208,22 @@ int readInput(Program& program, const QString& path)
 
 } // namespace
 
-std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc)
+void tellReadLosses(const Program& program, const QString& path)
+{
+    // What reading left out goes to stderr; the command still runs.
+    const AppContext& ctx = *program.ctx;
+    for (const QString& loss : ctx.decode(readLosses(ctx, program.lastRead)).split(u'\r', Qt::SkipEmptyParts))
+        fail(QStringLiteral("warning: %1: %2").arg(path, loss));
+}
+
+std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc, bool tellLosses)
 {
     auto program = loadProgram();
     if (!program) {
         rc = ExitProgramData;
         return nullptr;
     }
-    rc = readInput(*program, path);
+    rc = readInput(*program, path, tellLosses);
     return rc == ExitOk ? std::move(program) : nullptr;
 }
 

@@ -67,15 +67,32 @@ std::unique_ptr<Program> loadProgram();
 
 // The program with the structure file `path` read into its document.
 // nullptr after printing the reason; `rc` then holds ExitProgramData or
-// ExitBadInput.
-std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc);
+// ExitBadInput. What reading left out (results removed, a file cut short)
+// is told as warnings unless `tellLosses` is false.
+std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc, bool tellLosses = true);
+
+// Tells what reading `path` into `program` left out, one warning a line.
+void tellReadLosses(const Program& program, const QString& path);
 
 // Prints one line to stderr ("zentrova-cli: " + text).
 void fail(const QString& text);
 
+// True when the output `out` ("-": standard output) is the file `in`.
+bool outputIsInput(const QString& in, const QString& out);
+
 // ExitUsage after saying so when `out` is the input file `in` itself, which
 // a command that writes something else must not overwrite; ExitOk otherwise.
 int refuseOutputOverInput(const QString& in, const QString& out, const char* command);
+
+// Writes `bytes` to standard output; ExitOk, or ExitCannotWrite after
+// saying why (a full disk, a reader that went away).
+int writeStandardOutput(std::string_view bytes);
+
+// Flushes and closes standard output once the command is done: anything
+// written there that did not arrive makes the exit code ExitCannotWrite
+// (unless the command failed already), after one line saying why. `rc` is
+// the command's own exit code.
+int closeStandardOutput(int rc);
 
 // A subcommand: `run` gets the arguments after its name.
 struct Command {

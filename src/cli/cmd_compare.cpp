@@ -22,6 +22,7 @@ void compareHelp()
                 "are advice). Points found in one file only are listed at the end.\n\n"
                 "The list goes to stdout as UTF-8 text, or as JSON with --json.\n"
                 "--csv OUT also writes it as UTF-8 CSV; OUT is replaced without asking.\n"
+                "--csv - writes the CSV to stdout instead of the list.\n"
                 "Exit code 0 whether or not there are warnings.\n");
 }
 
@@ -70,11 +71,13 @@ int compareCommand(const QStringList& args)
             fail(csvOut + QStringLiteral(": ") + error);
             return ExitCannotWrite;
         }
+        // The CSV on standard output is the whole output.
+        if (csvOut == QLatin1String("-"))
+            return ExitOk;
     }
     const QByteArray out =
         json ? comparisonJson(*newer->ctx, c) : QByteArray::fromStdString(comparisonText(*newer->ctx, c));
-    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
-    return std::fflush(stdout) == 0 ? ExitOk : ExitCannotWrite;
+    return writeStandardOutput(std::string_view(out.constData(), size_t(out.size())));
 }
 
 } // namespace zentrova::cli

@@ -14,7 +14,10 @@ void convertHelp()
     std::printf("Usage: zentrova-cli convert FILE -o OUT\n\n"
                 "Reads the structure file FILE (the current or the older format) and writes\n"
                 "it to OUT in the current format. OUT is replaced without asking, through a\n"
-                "temporary file beside it: when writing fails, a previous OUT stays as it was.\n");
+                "temporary file beside it: when writing fails, a previous OUT stays as it was.\n"
+                "OUT - is standard output; a device or FIFO is written into, not replaced.\n"
+                "A file whose results were removed on reading (its identification does not\n"
+                "match its seal) is not written over itself (exit code 1).\n");
 }
 
 int convertCommand(const QStringList& args)
@@ -28,11 +31,22 @@ int convertCommand(const QStringList& args)
         return ExitUsage;
     }
     int rc = ExitOk;
-    auto program = loadProgramWithInput(in, rc);
+    const bool overItself = outputIsInput(in, out);
+    auto program = loadProgramWithInput(in, rc, !overItself);
     if (!program)
         return rc;
     const ReportPages& pages = program->ctx->document.reportPages;
     AppContext& ctx = *program->ctx;
+    // Results removed on reading would be gone for good: such a file is
+    // written elsewhere or not at all.
+    if (overItself && ctx.document.resultsDiscarded) {
+        fail(QStringLiteral("%1: its results were removed on reading (the identification does not match the seal); "
+                            "writing it over itself would lose them")
+                 .arg(in));
+        return ExitUsage;
+    }
+    if (overItself)
+        tellReadLosses(*program, in);
     ctx.document.fileName = out;
     const std::string bytes = composeStructureFile(ctx, pages, &program->progress);
     program->progress.hide();

@@ -186,8 +186,7 @@ int dumpCommand(const QStringList& args)
     const ReportPages& pages = program->ctx->document.reportPages;
     const QByteArray json =
         QJsonDocument(Json(*program->ctx).document(pages, program->lastRead.complete)).toJson(QJsonDocument::Indented);
-    std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
-    return std::fflush(stdout) == 0 ? ExitOk : ExitCannotWrite;
+    return writeStandardOutput(std::string_view(json.constData(), size_t(json.size())));
 }
 
 } // namespace zentrova::cli

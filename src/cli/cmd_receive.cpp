@@ -167,7 +167,8 @@ void receiveHelp()
                 "--trace appends every byte sent and received, with its direction and time.\n"
                 "A structure file holds at most 65535 results: receiving stops there.\n"
                 "When every record arrived, one line on stdout says how many results were\n"
-                "received and into which file (\"33 results received into OUT\").\n\n"
+                "received and into which file (\"33 results received into OUT\"); with\n"
+                "-o - the file goes to stdout and this line to stderr.\n\n"
                 "Exit codes: 0 every announced record arrived, 2 nothing was received and\n"
                 "OUT is not written (the port could not be opened, no instrument answered,\n"
                 "its identification was not valid, or it is of another kind: stderr says\n"
@@ -210,8 +211,10 @@ int receiveCommand(const QStringList& args)
         fail(o.out + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
+    // With the file on stdout, the summary goes beside it to stderr.
     if (rc == ExitOk)
-        std::printf("%s\n", fileNameToSystem(receivedSummary(outcome.done, o.out)).constData());
+        std::fprintf(o.out == QLatin1String("-") ? stderr : stdout, "%s\n",
+                     fileNameToSystem(receivedSummary(outcome.done, o.out)).constData());
     return rc;
 }
 

@@ -10,8 +10,10 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace zentrova::cli {
 namespace {
@@ -32,8 +34,8 @@ const Command kCommands[] = {
     {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester", receiveCommand, receiveHelp,
      false, false},
     {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp, false, false},
-    {"history", "add|list|trend|...", "the archive of inspections over the years", historyCommand, historyHelp,
-     false, false},
+    {"history", "add|list|trend|...", "the archive of inspections over the years", historyCommand, historyHelp, false,
+     false},
 };
 
 void usage(FILE* to)
@@ -53,6 +55,7 @@ void usage(FILE* to)
                      "(../share/zentrova), the settings from ZENTRO.INI beside the program or in\n"
                      "$XDG_CONFIG_HOME/zentrova (~/.config/zentrova), as for the windowed\n"
                      "program. Questions are answered without asking: see each command's help.\n"
+                     "An output OUT of - is standard output; a device or FIFO is written into.\n"
                      "--version prints the version.\n\n"
                      "Exit codes: 0 success, 1 usage error, 2 broken language files (receive and\n"
                      "identify: no exchange), 3 receive: fewer records than announced, 4 input is\n"
@@ -89,6 +92,13 @@ const Command* find(const char* name)
 int main(int argc, char* argv[])
 {
     using namespace zentrova::cli;
+    // A reader that went away makes writes fail with EPIPE, which the
+    // command reports, instead of ending the program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
+    // Standard output is held back in full (not per line) when it is no
+    // terminal: a write that fails then fails at the close, with its reason.
+    if (!isatty(STDOUT_FILENO))
+        std::setvbuf(stdout, nullptr, _IOFBF, 65536);
     const Command* command = argc > 1 ? find(argv[1]) : nullptr;
     // Commands that measure or draw text need the GUI application object; it
     // runs on the offscreen platform, as nothing is ever shown.
@@ -116,11 +126,11 @@ int main(int argc, char* argv[])
     const QString name = args.takeFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         usage(stdout);
-        return ExitOk;
+        return closeStandardOutput(ExitOk);
     }
     if (name == QLatin1String("--version")) {
         std::printf("zentrova-cli %s\n", zentrova::ProgramVersion);
-        return ExitOk;
+        return closeStandardOutput(ExitOk);
     }
     if (!command) {
         fail(QStringLiteral("unknown command \"%1\"").arg(name));
@@ -129,7 +139,7 @@ int main(int argc, char* argv[])
     }
     if (wantsHelp(args)) {
         command->help();
-        return ExitOk;
+        return closeStandardOutput(ExitOk);
     }
-    return command->run(args);
+    return closeStandardOutput(command->run(args));
 }

@@ -15,7 +15,14 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace zentrova::test {
 namespace {
@@ -23,6 +30,12 @@ namespace {
 QString dataFile(const char* name)
 {
     return QStringLiteral(ZENTROVA_TEST_DATA_DIR "/structure/") + QString::fromLatin1(name);
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
 }
 
 struct CliRun {
@@ -54,6 +67,33 @@ protected:
         EXPECT_TRUE(p.waitForFinished(30000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                 p.readAllStandardError()};
+    }
+
+    // The program with its standard output on `fd` (a full device, a pipe
+    // without reader), which QProcess cannot give it.
+    CliRun runInto(int fd, const QStringList& args)
+    {
+        const QByteArray errName = QFile::encodeName(dir_.file(QStringLiteral("stderr.txt")));
+        std::vector<QByteArray> words{QFile::encodeName(exe_)};
+        for (const QString& a : args)
+            words.push_back(QFile::encodeName(a));
+        std::vector<char*> argv;
+        for (QByteArray& w : words)
+            argv.push_back(w.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fd, STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errName.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(spawned, 0);
+        int status = 0;
+        if (spawned != 0 || ::waitpid(pid, &status, 0) != pid)
+            return {};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, bytesOf(QFile::decodeName(errName))};
     }
 
     ProgramDir dir_;
@@ -217,12 +257,6 @@ TEST_F(CliTest, ConvertWritesTheCurrentFormat)
     EXPECT_EQ(r.code, 4);
 }
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
 // A structure file of some 200 KB: thousands of result rows under 300
 // measuring points with long names.
 void writeBigStructure(const QString& path)
@@ -357,6 +391,144 @@ TEST_F(CliTest, FileNamesAreTheSystemsBytes)
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
         EXPECT_EQ(bytesOf(copy), original);
+    }
+}
+
+// "-" is standard output; a FIFO and a link to a descriptor are written into
+// and stay what they were; a file without write permission is refused.
+TEST_F(CliTest, OutputsThatAreNoRegularFileAreWrittenIntoNotReplaced)
+{
+    const QString full = dataFile("full.ZIT");
+    struct Case {
+        QStringList args;
+        const char* starts;
+    };
+    for (const Case& c : {Case{{"convert", full}, "*** INSTAL STRUCTURE v11\r\n"}, Case{{"export", full}, ""},
+                          Case{{"report", full}, "%PDF"}}) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const QString file = dir_.file(QStringLiteral("out.TXT"));
+        const CliRun toFile = run(c.args + QStringList{QStringLiteral("-o"), file});
+        const CliRun toStdout = run(c.args + QStringList{QStringLiteral("-o"), QStringLiteral("-")});
+        ASSERT_EQ(toStdout.code, 0) << toStdout.err.constData();
+        EXPECT_TRUE(toStdout.out.startsWith(c.starts)) << toStdout.out.left(40).constData();
+        if (c.args[0] != QLatin1String("report")) { // a PDF holds the time it was made
+            EXPECT_EQ(toStdout.out, bytesOf(file));
+        }
+    }
+    CliRun r = run({QStringLiteral("compare"), full, full, QStringLiteral("--csv"), QStringLiteral("-")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("\xEF\xBB\xBF")) << r.out.left(40).constData();
+
+    const QByteArray fifo = QFile::encodeName(dir_.file(QStringLiteral("fifo")));
+    const QByteArray link = QFile::encodeName(dir_.file(QStringLiteral("stdout")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_EQ(::symlink("/proc/self/fd/1", link.constData()), 0);
+    QByteArray received;
+    std::thread reader([&] {
+        QFile f(QFile::decodeName(fifo));
+        if (f.open(QIODevice::ReadOnly))
+            received = f.readAll();
+    });
+    r = run({QStringLiteral("convert"), full, QStringLiteral("-o"), QFile::decodeName(fifo)});
+    reader.join();
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(received, bytesOf(full));
+    r = run({QStringLiteral("convert"), full, QStringLiteral("-o"), QFile::decodeName(link)});
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.out, bytesOf(full));
+    struct stat st {};
+    EXPECT_TRUE(::lstat(fifo.constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(::lstat(link.constData(), &st) == 0 && S_ISLNK(st.st_mode));
+
+    // Even root, who could replace it, is refused a file without write permission.
+    dir_.writeFile(QStringLiteral("locked.TXT"), "locked");
+    ASSERT_EQ(::chmod(QFile::encodeName(dir_.file(QStringLiteral("locked.TXT"))).constData(), 0444), 0);
+    r = run({QStringLiteral("export"), full, QStringLiteral("-o"), dir_.file(QStringLiteral("locked.TXT"))});
+    EXPECT_EQ(r.code, 5);
+    EXPECT_TRUE(r.err.contains("Permission denied")) << r.err.constData();
+    EXPECT_EQ(dir_.readFile(QStringLiteral("locked.TXT")), "locked");
+}
+
+// Output that does not arrive (a full device, a reader that went away) is
+// said on one line and ends with exit code 5.
+TEST_F(CliTest, WriteErrorsOnStandardOutputEndWithCode5)
+{
+    const QString full = dataFile("full.ZIT");
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const int devFull = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    struct Output {
+        int fd;
+        const char* reason;
+    };
+    for (const Output& o : {Output{ends[1], "Broken pipe"}, Output{devFull, "No space left on device"}}) {
+        if (o.fd < 0)
+            continue; // no /dev/full here
+        for (const QStringList& args : {QStringList{"dump", full}, QStringList{"compare", full, full},
+                                        QStringList{"compare", full, full, "--json"},
+                                        QStringList{"export", full, "-o", "-"}, QStringList{"dump", "--help"}}) {
+            SCOPED_TRACE(args.join(u' ').toStdString() + " into " + o.reason);
+            const CliRun r = runInto(o.fd, args);
+            EXPECT_EQ(r.code, 5);
+            EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+            EXPECT_TRUE(r.err.contains(o.reason)) << r.err.constData();
+        }
+    }
+    ::close(ends[1]);
+    if (devFull >= 0)
+        ::close(devFull);
+}
+
+// A file whose results were removed on reading (its seal does not match) is
+// not written over itself, also not through a link: they would be gone.
+TEST_F(CliTest, ConvertKeepsAFileWhoseResultsWereRemoved)
+{
+    const QString copy = dir_.file(QStringLiteral("serial.ZIT")), link = dir_.file(QStringLiteral("link.ZIT"));
+    ASSERT_TRUE(QFile::copy(dataFile("changed_serial.ZIT"), copy));
+    ASSERT_EQ(::symlink("serial.ZIT", QFile::encodeName(link).constData()), 0);
+    const QByteArray before = bytesOf(copy);
+    for (const QString& out : {copy, link}) {
+        const CliRun r = run({QStringLiteral("convert"), copy, QStringLiteral("-o"), out});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+        EXPECT_TRUE(r.err.contains("removed")) << r.err.constData();
+        EXPECT_EQ(bytesOf(copy), before);
+    }
+    // Elsewhere it is written, with the warning.
+    const CliRun r = run({QStringLiteral("convert"), copy, QStringLiteral("-o"), dir_.file(QStringLiteral("o.ZIT"))});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.err.contains("warning: ")) << r.err.constData();
+}
+
+// Huge inputs are refused by their first line or their size before they are
+// read, within a memory limit far below their size (sparse files: nothing
+// of them is on the disk).
+TEST_F(CliTest, HugeInputsAreRefusedBeforeReading)
+{
+    const QString zeros = dir_.file(QStringLiteral("zeros.zit")), huge = dir_.file(QStringLiteral("huge.ZIT"));
+    dir_.writeFile(QStringLiteral("zeros.zit"), "");
+    dir_.writeFile(QStringLiteral("huge.ZIT"), "*** INSTAL STRUCTURE v11\r\n14\r\n");
+    ASSERT_EQ(::truncate(QFile::encodeName(zeros).constData(), qint64(50) << 30), 0);
+    ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), structure_file::MaxFileSize + 1), 0);
+    struct Case {
+        QStringList args;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{{"dump", zeros}, "not a structure file"}, Case{{"dump", huge}, "larger than any structure file"},
+          Case{{"compare", dataFile("full.ZIT"), huge}, "larger than any structure file"},
+          Case{{"convert", huge, "-o", dir_.file(QStringLiteral("o.ZIT"))}, "larger than any"}}) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        QProcess p;
+        p.start(QStringLiteral("/bin/sh"),
+                QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -v 800000 && exec \"$0\" \"$@\""), exe_} +
+                    c.args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitCode(), 4) << err.constData();
+        EXPECT_EQ(err.count('\n'), 1) << err.constData();
+        EXPECT_TRUE(err.contains(c.reason)) << err.constData();
     }
 }
 
