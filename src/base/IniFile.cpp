@@ -92,8 +92,6 @@ std::vector<IniLine> iniLines(std::string_view bytes)
 
 } // namespace
 
-} // namespace
-
 // The bytes handed to SimpleIni: the file as the writer below sees it. A NUL
 // byte is left out (SimpleIni would stop reading there), and a line opening
 // a section with "[" but no "]" is read as a blank line (SimpleIni would run
