@@ -8,9 +8,10 @@ namespace zentrova {
 
 namespace {
 
+// A NUL counts as a blank: the reader leaves it out (see iniTextToParse).
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\0';
 }
 
 std::string_view trimmed(std::string_view s)
@@ -91,11 +92,33 @@ std::vector<IniLine> iniLines(std::string_view bytes)
 
 } // namespace
 
+// The bytes handed to SimpleIni: the file as the writer below sees it. A NUL
+// byte is left out (SimpleIni would stop reading there), and a line opening
+// a section with "[" but no "]" is read as a blank line (SimpleIni would run
+// the section's name on over the following lines, losing the keys after it
+// and the next section's header).
+std::string iniTextToParse(std::string_view bytes)
+{
+    std::string out(bytes.substr(0, bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
+    out.reserve(bytes.size());
+    for (const IniLine& l : iniLines(bytes)) {
+        std::string line(bytes.substr(l.begin, l.end - l.begin));
+        std::erase(line, '\0');
+        const std::string_view t = trimmed(line);
+        if (!t.empty() && t.front() == '[' && t.find(']') == std::string_view::npos)
+            line.assign(line.size(), ' ');
+        out += line;
+        out.append(bytes.substr(l.end, l.next - l.end));
+    }
+    return out;
+}
+
 bool loadIniFile(CSimpleIniA& ini, const std::string& path, QString* error)
 {
-    std::string bytes;
-    if (!readWholeFile(fileNameFromSystem(QByteArray::fromStdString(path)), bytes, error))
+    std::string read;
+    if (!readWholeFile(fileNameFromSystem(QByteArray::fromStdString(path)), read, error))
         return false;
+    const std::string bytes = iniTextToParse(read);
     if (ini.LoadData(bytes.data(), bytes.size()) < 0) {
         if (error)
             *error = QStringLiteral("not an INI file");
@@ -106,7 +129,6 @@ bool loadIniFile(CSimpleIniA& ini, const std::string& path, QString* error)
 
 std::string withIniValue(std::string_view bytes, std::string_view section, std::string_view key, std::string_view value)
 {
-    bytes = bytes.substr(0, bytes.find('\0'));
     const std::vector<IniLine> lines = iniLines(bytes);
 
     // Lines before the first section header belong to the section without a name.

@@ -20,8 +20,17 @@ std::string Settings::readSetting(const std::string& section, const std::string&
     return v ? std::string(v) : def;
 }
 
-void Settings::writeSetting(const std::string& section, const std::string& key, const std::string& value) const
+bool Settings::writeSetting(const std::string& section, const std::string& key, const std::string& value) const
 {
+    // One line holds one value: a line break would start another line and a
+    // NUL is no text, so such a value could not read back as written.
+    if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+        if (onWriteFailure_)
+            onWriteFailure_(QStringLiteral("%1: [%2] %3: a value with a line break cannot be kept")
+                                .arg(fileNameFromSystem(QByteArray::fromStdString(path_)), QString::fromLatin1(section),
+                                     QString::fromLatin1(key)));
+        return false;
+    }
     // A file that is there but cannot be read (or a folder of that name) is
     // left alone: writing it anew would drop every other setting.
     const QString file = fileNameFromSystem(QByteArray::fromStdString(path_));
@@ -29,7 +38,7 @@ void Settings::writeSetting(const std::string& section, const std::string& key, 
     QString error;
     if (!readWholeFile(file, before, &error) && ::access(path_.c_str(), F_OK) == 0) {
         reportWriteFailure(error);
-        return;
+        return false;
     }
     // The one line changes; the rest of the file (comments, blank lines,
     // line ends and spacing the user chose) stays as it is.
@@ -43,8 +52,10 @@ void Settings::writeSetting(const std::string& section, const std::string& key, 
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (!QFileInfo::exists(folder) && !config.isEmpty() && folder.startsWith(config + u'/'))
         QDir().mkpath(folder);
-    if (!writeFileSafely(file, bytes, &error, false))
-        reportWriteFailure(error);
+    if (writeFileSafely(file, bytes, &error, false))
+        return true;
+    reportWriteFailure(error);
+    return false;
 }
 
 void Settings::reportWriteFailure(const QString& reason) const

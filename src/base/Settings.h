@@ -18,8 +18,10 @@ public:
     std::string readSetting(const std::string& section, const std::string& key, const std::string& def) const;
     // Writes [section] key=value, creating file and section as needed. Only
     // that line changes: the rest of the file, its line ends and its spacing
-    // around "=" stay as the user left them (see withIniValue).
-    void writeSetting(const std::string& section, const std::string& key, const std::string& value) const;
+    // around "=" stay as the user left them (see withIniValue). A value with
+    // a line break or a NUL is refused (it could not read back as written),
+    // and the failure handler hears of every such value. True when written.
+    bool writeSetting(const std::string& section, const std::string& key, const std::string& value) const;
 
     const std::string& path() const { return path_; }
 

@@ -1,5 +1,7 @@
 #include "history/HistoryArchive.h"
 
+#include "history/HistorySettings.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -170,7 +172,7 @@ bool parseArchiveLocation(const QString& text, ArchiveLocation& out, QString* er
     if (!url.isValid() || url.host().isEmpty() || database.isEmpty() || database.contains(u'/')) {
         if (error)
             *error = QStringLiteral("\"%1\" is no server address of the form postgresql://USER@HOST:PORT/DATABASE")
-                         .arg(trimmed);
+                         .arg(maskedArchiveAddress(trimmed));
         return false;
     }
     out.engine = ArchiveLocation::Engine::PostgreSQL;

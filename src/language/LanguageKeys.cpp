@@ -314,6 +314,7 @@ const std::vector<std::string_view>& interfaceKeys()
         "HistoryFiles_12",
         "HistoryChooseFile_40",
         "HistoryBadAddress_50",
+        "HistoryPasswordFile_60",
         "HistoryAdding_40",
         "HistoryAdded_50",
         "HistoryNewPoints_30",

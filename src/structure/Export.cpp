@@ -4,8 +4,8 @@
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
+#include "language/ReplaceQuestion.h"
 #include "report/ReportPages.h"
-#include "structure/ReplaceQuestion.h"
 #include "structure/ResultsGrid.h"
 #include "structure/StructureContext.h"
 

@@ -6,9 +6,11 @@ void applyFamilyProfile(StructureContext& ctx)
 {
     const QString oldDefault = ctx.decode(ctx.texts.defaultFileName);
     loadFamilyProfile(ctx);
+    // The default name follows the family's extension. A file that was opened
+    // or saved keeps its own name: Save writes back where the structure came
+    // from, never over another file that merely shares the name's stem.
     if (ctx.document.fileName == oldDefault)
         ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
-    ctx.document.fileName = replaceFileExtension(ctx.document.fileName, ctx.decode(ctx.texts.extension));
 }
 
 void followDefaultFileName(StructureContext& ctx, const std::string& oldDefault)

@@ -15,8 +15,8 @@ struct StructureContext : ReportContext {
 };
 
 // Loads the family profile for ctx.familyCode, and lets the open document's
-// name follow: the default name becomes the new default name, and the
-// extension becomes the family's.
+// default name follow: it becomes the new default name. A structure's own
+// file name stays as it is, whatever the family's extension.
 void applyFamilyProfile(StructureContext& ctx);
 
 // After the interface texts were loaded again: a document that still has the

@@ -3,8 +3,8 @@
 
 #include "base/Progress.h"
 #include "base/TextRules.h"
+#include "language/ReplaceQuestion.h"
 #include "report/ReportPages.h"
-#include "structure/ReplaceQuestion.h"
 #include "structure/StructureContext.h"
 
 namespace zentrova {

@@ -3,8 +3,8 @@
 #include "base/FileIO.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
+#include "language/ReplaceQuestion.h"
 #include "structure/InsulationRating.h"
-#include "structure/ReplaceQuestion.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
 
@@ -173,10 +173,8 @@ bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QSt
     r.filterName = ctx.texts.text("CsvFiles_12");
     r.pattern = QStringLiteral("*.csv");
     r.proposedName = proposedName;
-    const auto path = chooseFileToWrite(ctx, r, [](const QString& chosen) {
-        const qsizetype slash = std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\'));
-        return chosen.indexOf(u'.', slash + 1) < 0 ? chosen + QStringLiteral(".csv") : chosen;
-    });
+    const auto path = chooseFileToWrite(
+        ctx, r, [](const QString& chosen) { return withExtensionWhenNone(chosen, QStringLiteral("csv")); });
     return path && writeChosenFile(ctx, *path, csv());
 }
 

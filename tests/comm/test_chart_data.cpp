@@ -180,6 +180,15 @@ TEST_F(ChartMemory, WindowShowsTheSelectedElementsChartAndSavesIt)
     const std::string svg = program.dir.readFile(QStringLiteral("chart.svg"));
     EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
     EXPECT_NE(svg.find("Step voltage test: Generator G1 / 004"), std::string::npos) << "named by its point";
+    // The file is there now: it is replaced only when the user says so.
+    program.prompts.expectFile(file);
+    program.prompts.expectMessage(MbCancel);
+    program.dir.writeFile(QStringLiteral("chart.svg"), "kept");
+    window.saveChart();
+    EXPECT_EQ(program.dir.readFile(QStringLiteral("chart.svg")), "kept");
+    ASSERT_FALSE(program.prompts.messages.empty());
+    EXPECT_EQ(program.prompts.messages.back(),
+              ctx.encode(file) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40"));
 
     form.tree()->selectNode(&const_cast<ElementNode&>(point(1)));
     form.action("&Chart_30")->trigger();

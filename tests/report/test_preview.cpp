@@ -2,6 +2,8 @@
 // without a printer.
 #include "test_compose_fixture.h"
 
+#include "base/FileIO.h"
+
 #include "report/ComposePreview.h"
 #include "report/windows/MarginsDialog.h"
 #include "report/windows/PageRangeDialog.h"
@@ -372,6 +374,39 @@ TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
     QFile out(printed + QStringLiteral(".pdf"));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll().count("/Type /Page\n"), 2);
+}
+
+// A PDF file that is there is replaced only when the user says so, with the
+// program's own question: No opens the dialog again, Cancel gives up.
+TEST(Preview, AsksBeforeReplacingAPdfFile)
+{
+    PreviewSample s;
+    s.addRows(10);
+    ASSERT_TRUE(s.preview.compose(PrintResults, s.grid));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("recv.pdf"));
+    ASSERT_TRUE(writeFileSafely(path, "earlier"));
+    const AppContext& ctx = *s.p.ctx;
+    const std::string question =
+        ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40");
+
+    s.p.prompts.expectFile(path);
+    s.p.prompts.expectMessage(MbNo);
+    s.p.prompts.expectFile(dir.filePath(QStringLiteral("recv")));
+    s.p.prompts.expectMessage(MbCancel);
+    s.preview.saveAsPdf();
+    ASSERT_EQ(s.p.prompts.messages.size(), 2u);
+    EXPECT_EQ(s.p.prompts.messages[0], question);
+    EXPECT_EQ(s.p.prompts.messages[1], question) << "the extension is added before asking";
+    EXPECT_EQ(s.p.prompts.fileRequests.at(1).proposedName, path);
+    EXPECT_EQ(QFile(path).size(), 7) << "not replaced";
+
+    s.p.prompts.expectFile(path);
+    s.p.prompts.expectMessage(MbYes);
+    s.preview.saveAsPdf();
+    QFile pdf(path);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF-"));
 }
 
 TEST(Preview, NoSecondCompositionWhileOneRuns)

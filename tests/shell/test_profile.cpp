@@ -56,13 +56,15 @@ TEST(Profile, MaskAndDefaultName)
     EXPECT_EQ(p.ctx->texts.defaultFileName, "Noname.ZIT");
 }
 
-TEST(Profile, CurrentFileTakesTheFamilyExtension)
+TEST(Profile, CurrentFileKeepsItsNameTheDefaultFollowsTheFamily)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
+    // Save writes to the structure's own name: another extension there would
+    // make Save write over a different file.
     c.document.fileName = QStringLiteral("/home/ana/site.v2/x.old");
     applyFamilyProfile(c);
-    EXPECT_EQ(c.document.fileName, QStringLiteral("/home/ana/site.v2/x.ZIT"));
+    EXPECT_EQ(c.document.fileName, QStringLiteral("/home/ana/site.v2/x.old"));
 
     c.document.fileName = c.decode(c.texts.defaultFileName);
     applyFamilyProfile(c);
@@ -181,8 +183,12 @@ TEST(Settings, OneLineChangesOrIsAdded)
          "[A]\r\nx=1\r\n[B]\r\ny=2\r\n[C]\r\nz=3\r\n"},
         {"new section after one section", "[A]\r\nx=1", "C", "z", "3", "[A]\r\nx=1\r\n\r\n[C]\r\nz=3\r\n"},
         {"a commented key is no key", "[A]\n;x=1\n", "A", "x", "2", "[A]\nx = 2\n;x=1\n"},
-        {"what follows a NUL is never read", std::string("[A]\nx=1\n\0[B]\n", 13), "B", "y", "2",
-         "[A]\nx=1\n\n[B]\ny=2\n"},
+        {"a NUL hides nothing after it", std::string("[A]\nx=1\n\0[B]\n", 13), "B", "y", "2",
+         std::string("[A]\nx=1\n\0[B]\ny=2\n", 17)},
+        {"a [ line without ] hides nothing after it", "[A]\nx=1\n[\n[B]\ny=1\n", "B", "y", "2",
+         "[A]\nx=1\n[\n[B]\ny=2\n"},
+        {"a new section after a [ line", "[A]\nx=1\n[ broken", "H", "Database", "d",
+         "[A]\nx=1\n[ broken\n\n[H]\nDatabase=d\n"},
         {"empty file", "", "S", "k", "v", "[S]\nk = v\n"},
     };
     for (const Case& c : cases) {
@@ -190,9 +196,48 @@ TEST(Settings, OneLineChangesOrIsAdded)
         const std::string after = withIniValue(c.before, c.section, c.key, c.value);
         EXPECT_EQ(after, c.after);
         CSimpleIniA ini(false, false, false);
-        ASSERT_GE(ini.LoadData(after.data(), after.size()), 0);
+        const std::string parsed = iniTextToParse(after);
+        ASSERT_GE(ini.LoadData(parsed.data(), parsed.size()), 0);
         EXPECT_STREQ(ini.GetValue(c.section.c_str(), c.key.c_str(), "(missing)"), c.value.c_str());
     }
+}
+
+// What the program writes reads back, whatever damage the file had before;
+// what it cannot keep on one line it refuses and says so.
+TEST(Settings, DamagedLinesHideNothingAndValuesThatCannotBeKeptAreTold)
+{
+    ProgramDir dir;
+    Settings s((dir.path() + "ZENTRO.INI").toStdString());
+    QStringList told;
+    s.setWriteFailureHandler([&](const QString& problem) { told << problem; });
+    const std::string damaged[] = {
+        "[SETUP]\r\nCOM=2\r\n[\r\n",
+        "[SETUP]\r\nCOM=2\r\n[OPERATOR\r\nOP1=x\r\n",
+        std::string("[SETUP]\r\nCOM=2\0\r\n", 19),
+        std::string("\0[SETUP]\r\nCOM=2\r\n", 19),
+    };
+    for (const std::string& before : damaged) {
+        SCOPED_TRACE(before);
+        dir.writeFile("ZENTRO.INI", before);
+        EXPECT_EQ(s.readSetting("SETUP", "COM", "-1"), "2");
+        EXPECT_TRUE(s.writeSetting("HISTORY", "Database", "/srv/archive.sqlite"));
+        EXPECT_EQ(s.readSetting("HISTORY", "Database", ""), "/srv/archive.sqlite");
+        EXPECT_EQ(dir.readFile("ZENTRO.INI").substr(0, before.size()), before) << "the rest stays as it was";
+        EXPECT_TRUE(s.writeSetting("SETUP", "BAUD", "3"));
+        EXPECT_EQ(s.readSetting("SETUP", "BAUD", ""), "3");
+        EXPECT_EQ(s.readSetting("SETUP", "COM", "-1"), "2");
+    }
+    EXPECT_TRUE(told.isEmpty());
+
+    dir.writeFile("ZENTRO.INI", "[OPERATOR]\r\nOP1=old\r\n");
+    for (const std::string& value : {std::string("two\rlines"), std::string("two\nlines"), std::string("nul\0", 4)}) {
+        EXPECT_FALSE(s.writeSetting("OPERATOR", "OP1", value));
+        EXPECT_EQ(s.readSetting("OPERATOR", "OP1", ""), "old");
+    }
+    EXPECT_EQ(dir.readFile("ZENTRO.INI"), "[OPERATOR]\r\nOP1=old\r\n");
+    ASSERT_EQ(told.size(), 3) << "each value refused is told";
+    EXPECT_TRUE(told[0].endsWith(QStringLiteral("[OPERATOR] OP1: a value with a line break cannot be kept")))
+        << told[0].toStdString();
 }
 
 TEST(Settings, BadFilesReadAsDefaultsAndAFailedWriteIsToldOnce)

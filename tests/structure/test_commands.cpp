@@ -2,6 +2,7 @@
 #include "test_file_support.h"
 
 #include "base/FileHistory.h"
+#include "base/FileIO.h"
 #include "base/TextRules.h"
 #include "structure/FileCommands.h"
 
@@ -190,6 +191,42 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
               f.ctx().encode(f.path("missing.ZIT")) + "\r" + f.ctx().texts.text("FileNotExist_40"));
     EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
     EXPECT_EQ(f.ctx().document.structure.tree.count(), 5u);
+}
+
+// A file opened under a name the family's extension would change is saved
+// under that same name: the file of the family's name beside it, an earlier
+// inspection perhaps, is neither replaced nor made.
+TEST_F(CommandsTest, SaveWritesTheFileThatWasOpened)
+{
+    const std::string earlier = "an earlier inspection";
+    for (const char* name : {"site.2023.zit", "site.zit", "site"}) {
+        SCOPED_TRACE(name);
+        QTemporaryDir dir;
+        const QString opened = dir.filePath(QString::fromLatin1(name));
+        const QString familyName = dir.filePath(QStringLiteral("site.ZIT"));
+        ASSERT_TRUE(writeFileSafely(opened, dataBytes("full.ZIT")));
+        const bool familyFileThere = QString::fromLatin1(name) != QStringLiteral("site.zit");
+        if (familyFileThere) {
+            ASSERT_TRUE(writeFileSafely(familyName, earlier));
+        }
+        ASSERT_EQ(commands.openFile(opened).outcome, ReadOutcome::Read);
+        EXPECT_EQ(f.ctx().document.fileName, opened);
+        EXPECT_EQ(recentFiles(f.ctx().settings).front(), opened);
+
+        f.ctx().document.structure.table.setCell(4, 1, "changed");
+        f.ctx().document.saved = false;
+        commands.Save();
+        EXPECT_TRUE(f.ctx().document.saved);
+        EXPECT_NE(fileBytes(opened).find("changed"), std::string::npos);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), familyFileThere ? 2 : 1);
+        if (familyFileThere) {
+            EXPECT_EQ(fileBytes(familyName), earlier);
+        }
+        // Save As offers the file's own name; the replace question guards any other.
+        f.prompts().expectFile(std::nullopt);
+        commands.saveAs();
+        EXPECT_EQ(f.prompts().fileRequests.back().proposedName, opened);
+    }
 }
 
 TEST_F(CommandsTest, FileOfAnotherFamilyHidesTheStructure)

@@ -66,7 +66,10 @@ void HistorySettingsDialog::applyTexts()
 bool HistorySettingsDialog::execute()
 {
     const HistorySettings kept = loadHistorySettings(ctx.settings);
-    archive_->setText(kept.database);
+    // A password kept by an earlier version is not shown; OK offers to move
+    // it to the password file.
+    archive_->setText(archiveAddressWithoutPassword(kept.database));
+    keptAddress_ = kept.database;
     addAfterReceive_->setChecked(kept.addAfterReceive);
     return exec() == QDialog::Accepted;
 }
@@ -96,8 +99,30 @@ void HistorySettingsDialog::accept()
         archive_->setFocus();
         return;
     }
+    // The settings file is readable by others: a password goes to the
+    // password file libpq reads, or is not kept at all.
+    QString password = where.password;
+    const QString address = archiveAddressWithoutPassword(archive_->text().trimmed());
+    if (password.isEmpty() && address == archiveAddressWithoutPassword(keptAddress_.trimmed())) {
+        ArchiveLocation kept;
+        if (parseArchiveLocation(keptAddress_, kept, nullptr))
+            password = kept.password;
+    }
+    if (!password.isEmpty()) {
+        const unsigned answer = ctx.prompts->message(
+            MsgType::Confirmation, ctx.texts.text("HistoryPasswordFile_60") + "\r" + ctx.encode(passwordFilePath()),
+            MbYes | MbNo | MbCancel);
+        if (answer != MbYes && answer != MbNo)
+            return;
+        QString error;
+        if (answer == MbYes &&
+            !storeArchivePassword(where.host, where.port, where.database, where.user, password, &error)) {
+            ctx.prompts->message(MsgType::Error, ctx.encode(passwordFilePath() + u'\r' + error), MbOK);
+            return;
+        }
+    }
     HistorySettings chosen;
-    chosen.database = archive_->text().trimmed();
+    chosen.database = address;
     chosen.addAfterReceive = addAfterReceive_->isChecked();
     saveHistorySettings(ctx.settings, chosen);
     QDialog::accept();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QString>
 
 class QCheckBox;
 class QLabel;
@@ -13,7 +14,8 @@ struct AppContext;
 // Configuration > History archive: where the archive lives (an SQLite file,
 // chosen with Browse, or a server's postgresql:// address) and whether every
 // download is added to it. OK keeps them in [HISTORY]; an address that does
-// not read is refused with the reason.
+// not read is refused with the reason. A server's password is never kept
+// there: OK offers to write it to the password file (~/.pgpass).
 class HistorySettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +36,7 @@ private:
     QPushButton* browseButton_;
     QCheckBox* addAfterReceive_;
     QPushButton *okButton_, *cancelButton_;
+    QString keptAddress_; // the address as the settings held it
 };
 
 } // namespace zentrova

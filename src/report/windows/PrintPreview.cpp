@@ -1,6 +1,7 @@
 #include "report/windows/PrintPreview.h"
 
 #include "base/Prompts.h"
+#include "language/ReplaceQuestion.h"
 #include "report/ComposePreview.h"
 #include "report/windows/MarginsDialog.h"
 #include "report/windows/PageRangeDialog.h"
@@ -668,9 +669,7 @@ void PrintPreview::printRange(int from, int to)
         const auto chosen = askPdfPath(ctx.texts.text("PrintToFile_40"), named);
         if (!chosen)
             return;
-        QString path = *chosen;
-        if (QFileInfo(path).suffix().isEmpty())
-            path += QStringLiteral(".pdf");
+        const QString path = *chosen;
         // Not handed back to the printer: its set-up dialog would then ask
         // whether to overwrite a file it does not write.
         printToPdf(path, printOrder(from, to, count, 1, true));
@@ -694,7 +693,10 @@ std::optional<QString> PrintPreview::askPdfPath(const std::string& title, const 
     r.filterName = "PDF";
     r.pattern = QStringLiteral("*.pdf");
     r.proposedName = proposed.isEmpty() ? proposedPdfName(ctx.document.fileName) : proposed;
-    const auto chosen = ctx.prompts->saveFileName(r);
+    // A name without an extension gets ".pdf"; a file that is there is
+    // replaced only when the user says so.
+    const auto chosen = chooseFileToWrite(
+        ctx, r, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("pdf")); });
     keepInFront();
     return chosen;
 }
@@ -708,9 +710,7 @@ void PrintPreview::saveAsPdf()
     const auto chosen = askPdfPath(ctx.texts.text("SaveAs_30"));
     if (!chosen)
         return;
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
+    const QString path = *chosen;
     std::vector<int> all;
     for (int n = 1; n <= prn_.pageCount(); ++n)
         all.push_back(n);

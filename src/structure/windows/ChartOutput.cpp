@@ -2,10 +2,12 @@
 
 #include "base/FileIO.h"
 #include "base/Prompts.h"
+#include "language/ReplaceQuestion.h"
 #include "shell/AppContext.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPainter>
@@ -90,13 +92,12 @@ void ChartOutput::saveChart()
     request.filterName = "PNG, SVG";
     request.pattern = QStringLiteral("*.png *.svg");
     request.proposedName = QStringLiteral("chart.png");
-    const std::optional<QString> path = ctx.prompts->saveFileName(request);
+    const std::optional<QString> path = chooseFileToWrite(
+        ctx, request, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("png")); });
     if (!path)
         return;
     const QByteArray bytes = isSvgFileName(*path) ? chartSvg(make_, ImageSize, title_) : chartPng(make_, ImageSize);
-    QString error;
-    if (!writeFileSafely(*path, std::string_view(bytes.constData(), size_t(bytes.size())), &error))
-        ctx.prompts->message(MsgType::Error, ctx.encode(*path + QStringLiteral("\r") + error), MbOK);
+    writeChosenFile(ctx, *path, std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
 void ChartOutput::printChart()
@@ -108,6 +109,20 @@ void ChartOutput::printChart()
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        // Printing to a PDF file: the file is named in the program's own
+        // dialog, which asks before it replaces one that is there.
+        FileDialogRequest request;
+        request.title = ctx.texts.text("PrintToFile_40");
+        request.filterName = "PDF";
+        request.pattern = QStringLiteral("*.pdf");
+        request.proposedName = printer.outputFileName();
+        const std::optional<QString> path = chooseFileToWrite(
+            ctx, request, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("pdf")); });
+        if (!path)
+            return;
+        printer.setOutputFileName(*path);
+    }
     // The painter's origin is the corner of the printable area.
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     QPainter painter(&printer);

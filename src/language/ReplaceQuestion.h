@@ -16,13 +16,17 @@ unsigned askToReplace(const LanguageContext& ctx, const QString& path);
 
 struct FileDialogRequest;
 
-// The save dialog of an export: asks for a file, completes the chosen name
+// Every save dialog of a file the program writes: asks for a file, completes the chosen name
 // (`completeName`, e.g. an extension for a name without one), asks before
 // replacing a file that is there (No asks again, Cancel gives up) and says
 // so when a file is there but cannot be read. The path, or nothing when the
 // user gave up.
 std::optional<QString> chooseFileToWrite(const LanguageContext& ctx, FileDialogRequest request,
                                          const std::function<QString(const QString&)>& completeName);
+
+// `name`, with "." and `extension` appended when its file-name part (not
+// its folders) has no "." of its own: what the save dialogs complete.
+QString withExtensionWhenNone(const QString& name, const QString& extension);
 
 // Writes `bytes` to `path` safely; a failure is shown with the path and the
 // system's reason. True when written.

@@ -1,4 +1,4 @@
-#include "structure/ReplaceQuestion.h"
+#include "language/ReplaceQuestion.h"
 
 #include "base/FileIO.h"
 #include "base/Prompts.h"
@@ -40,6 +40,12 @@ std::optional<QString> chooseFileToWrite(const LanguageContext& ctx, FileDialogR
         }
         return path;
     }
+}
+
+QString withExtensionWhenNone(const QString& name, const QString& extension)
+{
+    const qsizetype slash = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
+    return name.indexOf(u'.', slash + 1) < 0 ? name + u'.' + extension : name;
 }
 
 bool writeChosenFile(const LanguageContext& ctx, const QString& path, std::string_view bytes)
