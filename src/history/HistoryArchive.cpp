@@ -170,6 +170,12 @@ const std::vector<Migration>& migrations()
              "CREATE INDEX point_names_point ON point_names(point_id)",
              "CREATE INDEX point_names_numbers ON point_names(block_no, element_no)",
          }},
+        {4,
+         {
+             // An inspection's measurements in the order the export writes
+             // them, read without sorting them all.
+             "CREATE INDEX measurements_order ON measurements(inspection_id, block_no, element_no, row_no)",
+         }},
     };
     return all;
 }
@@ -1797,13 +1803,18 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
     for (const auto& [id, site] : sites) {
         QSqlQuery q(d->db());
         q.setForwardOnly(true);
-        q.prepare("SELECT i.taken_at, i.source, m.block_no, m.element_no, m.block_name, m.element_name,"
-                  " m.function_name, m.date_text, m.time_text, it.quantity_name, it.unit_name, it.text, it.value,"
-                  " it.base_unit, it.bound, it.flagged FROM inspections i"
-                  " JOIN measurements m ON m.inspection_id = i.id"
-                  " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-                  " WHERE i.installation_id = ? AND it.quantity <> 0"
-                  " ORDER BY i.taken_at, i.id, m.block_no, m.element_no, m.row_no, it.seq");
+        // SQLite takes CROSS JOIN as the order to join in: inspections by
+        // their index, each one's measurements by theirs, then their items,
+        // so that only each measurement's few items are sorted. A server
+        // plans the join itself.
+        const QString join = d->sqlite() ? QStringLiteral(" CROSS JOIN ") : QStringLiteral(", ");
+        q.prepare(QStringLiteral("SELECT i.taken_at, i.source, m.block_no, m.element_no, m.block_name, m.element_name,"
+                                 " m.function_name, m.date_text, m.time_text, it.quantity_name, it.unit_name, it.text,"
+                                 " it.value, it.base_unit, it.bound, it.flagged FROM inspections i") +
+                  join + QStringLiteral("measurements m") + join +
+                  QStringLiteral("items it WHERE m.inspection_id = i.id AND it.inspection_id = m.inspection_id"
+                                 " AND it.row_no = m.row_no AND i.installation_id = ? AND it.quantity <> 0"
+                                 " ORDER BY i.taken_at, i.id, m.block_no, m.element_no, m.row_no, it.seq"));
         q.addBindValue(id);
         if (!q.exec()) {
             if (error)
@@ -1812,8 +1823,13 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
         }
         ExportedItem e;
         e.site = site;
+        // Reading a time is costly; an inspection's rows share theirs.
+        QString takenAtText;
         while (q.next()) {
-            e.takenAt = timeOf(q.value(0));
+            if (const QString text = q.value(0).toString(); text != takenAtText || takenAtText.isNull()) {
+                takenAtText = text;
+                e.takenAt = timeOf(text);
+            }
             e.source = q.value(1).toString();
             e.block = long(q.value(2).toLongLong());
             e.element = long(q.value(3).toLongLong());
