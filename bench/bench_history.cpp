@@ -1,12 +1,14 @@
 // The history archive on both engines: a download of 65,535 results (the
 // most a transfer gives; 262 blocks of 250 points, each a diagnostic test
 // with six items) imported into an empty archive, and the trend of one point
-// over 20 inspections of 10,000 points each. PostgreSQL runs on a private
-// server started for the run.
+// over 20 inspections of 10,000 points each, and that download exported
+// as CSV. PostgreSQL runs on a private server started for the run.
+#include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "comm/Receive.h"
 #include "history/HistoryArchive.h"
+#include "history/HistoryExport.h"
 #include "history/Inspection.h"
 #include "shell/AppContext.h"
 #include "shell/Startup.h"
@@ -16,7 +18,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+
+#include <cstring>
 
 #include <filesystem>
 #include <memory>
@@ -187,11 +194,25 @@ bool freshLocation(bool server, ArchiveLocation& where, std::string* error)
         return false;
     }
     QString parseError;
-    parseArchiveLocation(QStringLiteral("postgresql://%1@%2:%3/%4").arg(pg->userName(), pg->host()).arg(pg->port()).arg(name),
-                         where, &parseError);
+    parseArchiveLocation(
+        QStringLiteral("postgresql://%1@%2:%3/%4").arg(pg->userName(), pg->host()).arg(pg->port()).arg(name), where,
+        &parseError);
     return true;
 }
 
+// A new, empty archive opened for writing; false after skipping the
+// benchmark with the reason.
+bool openFreshArchive(benchmark::State& state, bool server, HistoryArchive& archive)
+{
+    ArchiveLocation where;
+    std::string error;
+    QString why;
+    if (!freshLocation(server, where, &error) || !archive.open(where, ArchiveAccess::Write, &why)) {
+        state.SkipWithError((error + why.toStdString()).c_str());
+        return false;
+    }
+    return true;
+}
 
 void BM_ImportLargestDownload(benchmark::State& state)
 {
@@ -199,14 +220,9 @@ void BM_ImportLargestDownload(benchmark::State& state)
     const Inspection& in = *largestDownload().inspection;
     for (auto _ : state) {
         state.PauseTiming();
-        ArchiveLocation where;
-        std::string error;
         HistoryArchive archive;
-        QString why;
-        if (!freshLocation(server, where, &error) || !archive.open(where, &why)) {
-            state.SkipWithError((error + why.toStdString()).c_str());
+        if (!openFreshArchive(state, server, archive))
             break;
-        }
         state.ResumeTiming();
         const ImportOutcome out = archive.importInspection(in);
         if (out.status != ImportOutcome::Status::Added) {
@@ -222,14 +238,10 @@ BENCHMARK(BM_ImportLargestDownload)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 void BM_TrendOfOnePoint(benchmark::State& state)
 {
     const bool server = state.range(0) == 1;
-    ArchiveLocation where;
-    std::string error;
     HistoryArchive archive;
-    QString why;
-    if (!freshLocation(server, where, &error) || !archive.open(where, &why)) {
-        state.SkipWithError((error + why.toStdString()).c_str());
+    if (!openFreshArchive(state, server, archive))
         return;
-    }
+    QString why;
     for (int year = 1; year <= TrendInspections; ++year)
         if (const ImportOutcome out = archive.importInspection(yearlyInspection(year));
             out.status != ImportOutcome::Status::Added) {
@@ -251,5 +263,77 @@ void BM_TrendOfOnePoint(benchmark::State& state)
     state.SetLabel(server ? "PostgreSQL" : "SQLite");
 }
 BENCHMARK(BM_TrendOfOnePoint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A figure of /proc/self/status, in kB: "VmRSS", "VmHWM".
+long memoryFigure(const char* name)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(name))
+            return line.mid(int(std::strlen(name)) + 1).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// The largest download exported as CSV into a file, as history export
+// writes it: the archive holds that one inspection, its installation named
+// after all its blocks as an older program named it (about 22 KB), or as it
+// is named now. The memory counter is how far the peak of the process's
+// resident memory rose during the exports.
+void BM_ExportLargestInspection(benchmark::State& state)
+{
+    const bool server = state.range(0) == 1;
+    const bool longSite = state.range(1) == 1;
+    HistoryArchive archive;
+    if (!openFreshArchive(state, server, archive))
+        return;
+    QString why;
+    if (const ImportOutcome out = archive.importInspection(*largestDownload().inspection);
+        out.status != ImportOutcome::Status::Added) {
+        state.SkipWithError(out.error.toStdString().c_str());
+        return;
+    }
+    if (longSite) {
+        QStringList blocks;
+        for (int b = 1; b <= ResultCount / 250 + 1; ++b)
+            blocks << QStringLiteral("Switchgear block %1, feeder cubicles and cable terminations of section %1")
+                          .arg(b, 3, 10, QLatin1Char('0'));
+        QSqlQuery q(archive.database());
+        q.prepare(QStringLiteral("UPDATE installations SET site = ?"));
+        q.addBindValue(blocks.join(QStringLiteral(" / ")));
+        if (!q.exec()) {
+            state.SkipWithError(q.lastError().text().toStdString().c_str());
+            return;
+        }
+    }
+    static QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("export.csv"));
+    // The peak so far is forgotten: what counts is what the exports add.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
+    const long before = memoryFigure("VmRSS:");
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        OutputFile out;
+        if (!out.open(file, &why) || !writeHistoryCsv(archive, 0, out, &why) || !out.commit(&why)) {
+            state.SkipWithError(why.toStdString().c_str());
+            break;
+        }
+        bytes = QFileInfo(file).size();
+    }
+    state.counters["MB_written"] = double(bytes) / 1e6;
+    state.counters["MB_peak_rise"] = double(memoryFigure("VmHWM:") - before) / 1e3;
+    state.SetLabel(std::string(server ? "PostgreSQL" : "SQLite") + (longSite ? ", 22 KB site" : ""));
+}
+BENCHMARK(BM_ExportLargestInspection)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 } // namespace

@@ -247,19 +247,44 @@ const ElementNode* findChild(const AppContext& ctx, const std::vector<std::uniqu
     return nullptr;
 }
 
+// A name as --element takes it: a "/" or a backslash within it escaped with a backslash.
+QString escapedName(QString name)
+{
+    name.replace(u'\\', QStringLiteral("\\\\"));
+    name.replace(u'/', QStringLiteral("\\/"));
+    return name;
+}
+
 QString namesOf(const AppContext& ctx, const std::vector<std::unique_ptr<ElementNode>>& nodes)
 {
     QStringList names;
     for (const auto& n : nodes)
-        names << u'"' + nameOf(ctx, *n) + u'"';
+        names << u'"' + escapedName(nameOf(ctx, *n)) + u'"';
     return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+}
+
+// "NAME/NAME" split at each "/" that no backslash escapes: a backslash
+// before a "/" or a backslash makes it part of the name ("TS 20\/0.4 kV").
+QStringList elementPath(const QString& element)
+{
+    QStringList path{QString()};
+    for (qsizetype i = 0; i < element.size(); ++i) {
+        const QChar c = element.at(i);
+        if (c == u'\\' && i + 1 < element.size() && (element.at(i + 1) == u'/' || element.at(i + 1) == u'\\'))
+            path.back() += element.at(++i);
+        else if (c == u'/')
+            path << QString();
+        else
+            path.back() += c;
+    }
+    return path;
 }
 
 } // namespace
 
 int findElement(const AppContext& ctx, const QString& in, const QString& element, const ElementNode*& node)
 {
-    const QStringList path = element.split(u'/');
+    const QStringList path = elementPath(element);
     if (path.size() > 2 || path.contains(QString())) {
         fail(QStringLiteral("--element takes NAME or NAME/NAME, not \"%1\"").arg(element));
         return ExitUsage;
@@ -267,7 +292,7 @@ int findElement(const AppContext& ctx, const QString& in, const QString& element
     node = findChild(ctx, ctx.document.structure.tree.roots(), path[0]);
     if (!node) {
         fail(QStringLiteral("%1: no top-level element \"%2\" (there are: %3)")
-                 .arg(in, path[0], namesOf(ctx, ctx.document.structure.tree.roots())));
+                 .arg(in, escapedName(path[0]), namesOf(ctx, ctx.document.structure.tree.roots())));
         return ExitUsage;
     }
     if (path.size() == 2) {
@@ -275,7 +300,7 @@ int findElement(const AppContext& ctx, const QString& in, const QString& element
         node = findChild(ctx, parent->children(), path[1]);
         if (!node) {
             fail(QStringLiteral("%1: no element \"%2\" in \"%3\" (there are: %4)")
-                     .arg(in, path[1], path[0], namesOf(ctx, parent->children())));
+                     .arg(in, escapedName(path[1]), escapedName(path[0]), namesOf(ctx, parent->children())));
             return ExitUsage;
         }
     }

@@ -147,7 +147,8 @@ int composeFileReport(const FileArgs& args, const char* command, PageRecorder& p
 
 // The element `element` names ("NAME" for a top-level element, "NAME/NAME"
 // for one within it; a name of several lines with its lines joined by
-// spaces) in the document read from `in`. ExitOk with `node` set, or
+// spaces; a "/" or a backslash within a name written "\/" or "\\") in the
+// document read from `in`. ExitOk with `node` set, or
 // ExitUsage after saying which names there are.
 int findElement(const AppContext& ctx, const QString& in, const QString& element, const ElementNode*& node);
 

@@ -30,6 +30,8 @@ void chartHelp()
                 "and marked with a triangle.\n\n"
                 "  --element NAME        a top-level element (block) by its name\n"
                 "  --element NAME/NAME   a measuring point within it\n"
+                "                        (a \"/\" within a name is written \\/, a\n"
+                "                        backslash \\\\: --element \"TS 20\\/0.4 kV\")\n"
                 "  --kind KIND           the chart; without it a block is drawn as a block\n"
                 "                        chart, a measuring point as its absorption curve,\n"
                 "                        else its step voltage test\n"

@@ -23,6 +23,8 @@ void printHelp()
                 "in the environment overrides it).\n\n"
                 "  --element NAME        a top-level element (block) by its name\n"
                 "  --element NAME/NAME   a measuring point within it\n"
+                "                        (a \"/\" within a name is written \\/, a\n"
+                "                        backslash \\\\: --element \"TS 20\\/0.4 kV\")\n"
                 "  --printer QUEUE       the printer queue (default: the default queue)\n"
                 "  --copies N            N copies, 1 to 999, collated (default: 1)\n"
                 "Without --element the element the file selects is reported (the first\n"

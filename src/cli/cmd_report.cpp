@@ -30,6 +30,8 @@ void reportHelp()
                 "the settings beside the program.\n\n"
                 "  --element NAME        a top-level element (block) by its name\n"
                 "  --element NAME/NAME   a measuring point within it\n"
+                "                        (a \"/\" within a name is written \\/, a\n"
+                "                        backslash \\\\: --element \"TS 20\\/0.4 kV\")\n"
                 "Without --element the element the file selects is reported (the first\n"
                 "top-level element). A name with several lines is given with its lines\n"
                 "joined by spaces. OUT is replaced without asking, through a temporary file:\n"

@@ -1,6 +1,7 @@
 #include "history/HistoryArchive.h"
 
 #include "history/HistorySettings.h"
+#include "base/FileIO.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,12 +14,16 @@
 #include <QUrl>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -48,15 +53,28 @@ QDateTime timeOf(const QVariant& v)
     return t;
 }
 
+// A text as the archive stores it. A server's text cannot hold the byte 0,
+// which a name in a structure file may: on both engines it is kept as
+// U+FFFD, the character that stands for one that cannot be shown, so that
+// both take every file and give the same back.
+QString storedText(const QString& s)
+{
+    if (!s.contains(QChar(0)))
+        return s;
+    QString kept = s;
+    kept.replace(QChar(0), QChar(0xFFFD));
+    return kept;
+}
+
 QVariant nullableText(const QString& s)
 {
-    return s.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(s);
+    return s.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(storedText(s));
 }
 
 // Text for a NOT NULL column: a null text is stored empty.
 QVariant textOf(const QString& s)
 {
-    return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(s);
+    return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(storedText(s));
 }
 
 MeasuredValue valueOf(const QVariant& number, const QVariant& baseUnit, const QVariant& bound, const QVariant& flagged)
@@ -134,13 +152,58 @@ const std::vector<Migration>& migrations()
              " block_name TEXT NOT NULL, element_name TEXT NOT NULL, linked INTEGER NOT NULL,"
              " PRIMARY KEY (point_id, object_no, block_no, element_no, block_name, element_name))",
              "INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name, linked)"
-             " SELECT DISTINCT point_id, object_no, block_no, element_no, block_name, element_name, 0 FROM measurements",
+             " SELECT DISTINCT point_id, object_no, block_no, element_no, block_name, element_name, 0 FROM "
+             "measurements",
+         }},
+        {3,
+         {
+             // A server indexes a few kilobytes of a row at most, and the key
+             // of version 2 held whole names, so that a point named at length
+             // could not be stored. The names are looked up by their point,
+             // which is all the index needs; the program adds each name once.
+             "CREATE TABLE point_names_3 (point_id BIGINT NOT NULL REFERENCES points(id),"
+             " object_no BIGINT NOT NULL, block_no BIGINT NOT NULL, element_no BIGINT NOT NULL,"
+             " block_name TEXT NOT NULL, element_name TEXT NOT NULL, linked INTEGER NOT NULL)",
+             "INSERT INTO point_names_3 (point_id, object_no, block_no, element_no, block_name, element_name, linked)"
+             " SELECT point_id, object_no, block_no, element_no, block_name, element_name, linked FROM point_names",
+             "DROP TABLE point_names",
+             "ALTER TABLE point_names_3 RENAME TO point_names",
+             "CREATE INDEX point_names_point ON point_names(point_id)",
+             "CREATE INDEX point_names_numbers ON point_names(block_no, element_no)",
+         }},
+        {4,
+         {
+             // An inspection's measurements in the order the export writes
+             // them, read without sorting them all.
+             "CREATE INDEX measurements_order ON measurements(inspection_id, block_no, element_no, row_no)",
          }},
     };
     return all;
 }
 
 std::atomic<int> connectionCounter{0};
+
+// What a first, read-only look at an SQLite file found.
+enum class SqliteContent { Archive, Empty, Foreign };
+
+// A message of an engine as one line, and not too long a one: a server
+// quotes the statement it failed on, which for an import can be megabytes.
+QString oneLineReason(const QString& text)
+{
+    constexpr qsizetype MaxReasonLength = 300;
+    QString line = text.simplified();
+    if (line.size() > MaxReasonLength)
+        line = line.left(MaxReasonLength - 1) + QChar(0x2026);
+    return line;
+}
+
+QString newerSchema(int version)
+{
+    return QStringLiteral("the archive was written by a newer version of the program (schema %1, this "
+                          "program knows %2); it is left as it is")
+        .arg(version)
+        .arg(migrations().back().version);
+}
 
 struct Numbers {
     long object, block, element;
@@ -200,6 +263,16 @@ QSqlDatabase addArchiveConnection(const ArchiveLocation& where, const QString& n
     return db;
 }
 
+QString boundedSite(const QString& site)
+{
+    if (site.size() <= MaxSiteLength)
+        return site;
+    qsizetype cut = MaxSiteLength - 1;
+    if (site.at(cut).isLowSurrogate())
+        --cut; // not half a character
+    return site.left(cut) + QChar(0x2026);
+}
+
 QString defaultArchivePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -208,14 +281,29 @@ QString defaultArchivePath()
 
 struct HistoryArchive::Private {
     ArchiveLocation location;
+    ArchiveAccess access = ArchiveAccess::Read;
+    int upTo = 0;          // the schema version it was opened at
+    bool writable = false; // the connection may write
     QString connection;
     int version = 0;
+    // A server's limits, in milliseconds: no statement of the program's
+    // takes minutes, and a writer waits its turn at most as long as on an
+    // SQLite file.
+    int statementTimeout = 300000;
+    int lockTimeout = 30000;
 
     QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
     bool sqlite() const { return location.engine == ArchiveLocation::Engine::SQLite; }
 
     // A query that failed: the reason, with the engine's words.
-    static QString reason(const QSqlQuery& q) { return q.lastError().text().trimmed(); }
+    static QString reason(const QSqlQuery& q) { return oneLineReason(q.lastError().text()); }
+
+    // A new connection; for reading an SQLite file, read-only, and as a file
+    // that does not change when `immutable`.
+    bool connect(const ArchiveLocation& where, bool readOnly, bool immutable, QString* error);
+    void disconnect();
+    // Whose tables an SQLite file holds, and the schema version of ours.
+    bool lookAtSqliteFile(SqliteContent& content, QString* error);
 
     bool exec(const QString& sql, QString* error)
     {
@@ -236,15 +324,18 @@ struct HistoryArchive::Private {
     QString ddl(const char* statement) const
     {
         QString s = QString::fromLatin1(statement);
-        s.replace(QLatin1String("{ID}"), sqlite() ? QLatin1String("INTEGER PRIMARY KEY")
-                                                   : QLatin1String("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+        s.replace(QLatin1String("{ID}"), sqlite()
+                                             ? QLatin1String("INTEGER PRIMARY KEY")
+                                             : QLatin1String("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
         return s;
     }
 
     bool migrate(int upTo, QString* error);
 };
 
-HistoryArchive::HistoryArchive() : d(new Private) {}
+HistoryArchive::HistoryArchive() : d(new Private)
+{
+}
 
 HistoryArchive::~HistoryArchive()
 {
@@ -257,58 +348,199 @@ int HistoryArchive::latestSchemaVersion()
     return migrations().back().version;
 }
 
-bool HistoryArchive::open(const ArchiveLocation& where, QString* error)
+bool HistoryArchive::open(const ArchiveLocation& where, ArchiveAccess access, QString* error)
 {
-    return openAtVersion(where, latestSchemaVersion(), error);
+    return openWith(where, access, latestSchemaVersion(), error);
 }
 
 bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QString* error)
 {
+    return openWith(where, ArchiveAccess::Write, version, error);
+}
+
+void HistoryArchive::setServerTimeouts(int statementMilliseconds, int lockMilliseconds)
+{
+    d->statementTimeout = statementMilliseconds;
+    d->lockTimeout = lockMilliseconds;
+}
+
+namespace {
+
+// "file:PATH?mode=ro...": an SQLite file opened read-only through a URI,
+// every byte of the name but the plain ones written as %XX, so that any
+// name, also one that is not UTF-8, reaches the file it names.
+QString readOnlyUri(const QString& path, bool immutable)
+{
+    const QByteArray name = fileNameToSystem(QFileInfo(path).absoluteFilePath());
+    QString uri = QStringLiteral("file:");
+    for (const char c : name) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (std::isalnum(b) || std::strchr("/-._~", c))
+            uri += QLatin1Char(c);
+        else
+            uri += QStringLiteral("%%1").arg(uint(b), 2, 16, QLatin1Char('0'));
+    }
+    return uri + (immutable ? QStringLiteral("?mode=ro&immutable=1") : QStringLiteral("?mode=ro"));
+}
+
+} // namespace
+
+bool HistoryArchive::openWith(const ArchiveLocation& where, ArchiveAccess access, int version, QString* error)
+{
     close();
     d->location = where;
+    d->access = access;
+    d->upTo = version;
     const bool sqlite = where.engine == ArchiveLocation::Engine::SQLite;
     const QString driver = sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    auto refuse = [&](const QString& why) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(where.describe(), why);
+        close();
+        return false;
+    };
     if (!QSqlDatabase::isDriverAvailable(driver)) {
         if (error)
-            *error = sqlite ? QStringLiteral("the SQLite driver of Qt is not installed (Debian package libqt6sql6-sqlite)")
-                            : QStringLiteral("the PostgreSQL driver of Qt is not installed (Debian package libqt6sql6-psql)");
+            *error =
+                sqlite
+                    ? QStringLiteral("the SQLite driver of Qt is not installed (Debian package libqt6sql6-sqlite)")
+                    : QStringLiteral("the PostgreSQL driver of Qt is not installed (Debian package libqt6sql6-psql)");
         return false;
     }
-    d->connection = QStringLiteral("zentrova-history-%1").arg(++connectionCounter);
-    if (sqlite) {
-        const QFileInfo file(where.path);
-        if (!QDir().mkpath(file.absolutePath())) {
-            if (error)
-                *error = QStringLiteral("%1: the folder cannot be made").arg(file.absolutePath());
-            close();
-            return false;
-        }
+    if (!sqlite) {
+        QString why;
+        if (!d->connect(where, false, false, &why) || !d->migrate(version, &why))
+            return refuse(why);
+        return true;
     }
-    QSqlDatabase db = addArchiveConnection(where, d->connection);
+
+    // An SQLite file: a device, a pipe or a folder is no archive, and a
+    // journal must never be made beside one.
+    const QByteArray systemPath = fileNameToSystem(where.path);
+    struct stat st {};
+    const bool exists = ::stat(systemPath.constData(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        return refuse(QString::fromLocal8Bit(std::strerror(errno)));
+    if (exists && !S_ISREG(st.st_mode))
+        return refuse(QStringLiteral("not a regular file, so no history archive"));
+    if (!exists) {
+        if (access == ArchiveAccess::Read)
+            return refuse(
+                QStringLiteral("no history archive is there (adding an inspection to the history makes one)"));
+        const QFileInfo file(where.path);
+        if (!QDir().mkpath(file.absolutePath()))
+            return refuse(QStringLiteral("%1: the folder cannot be made").arg(file.absolutePath()));
+    } else {
+        // A first look, read-only: a file of another program is refused as
+        // it is, before its journal mode or anything else of it changes.
+        // While no program writes the archive it has no write-ahead log
+        // beside it, and it is read as a file that does not change, which
+        // needs no side files: a shared archive in a folder the user cannot
+        // write to can be read.
+        const bool beingWritten = QFileInfo::exists(where.path + QStringLiteral("-wal"));
+        QString why;
+        if (!d->connect(where, true, !beingWritten, &why))
+            return refuse(why);
+        SqliteContent content = SqliteContent::Empty;
+        if (!d->lookAtSqliteFile(content, &why))
+            return refuse(why);
+        if (content == SqliteContent::Foreign)
+            return refuse(QStringLiteral("the file holds tables of another program; it is no history archive"));
+        if (d->version > latestSchemaVersion())
+            return refuse(newerSchema(d->version));
+        if (access == ArchiveAccess::Read && content == SqliteContent::Empty)
+            return refuse(QStringLiteral("the file holds no history archive yet"));
+        if (access == ArchiveAccess::Read && d->version >= std::min(version, latestSchemaVersion()))
+            return true;
+        // To be created or brought up to date: opened again for writing.
+        d->disconnect();
+    }
+    QString why;
+    if (!d->connect(where, false, false, &why))
+        return refuse(why);
+    if (!d->exec("PRAGMA journal_mode = WAL", &why) || !d->exec("PRAGMA synchronous = NORMAL", &why) ||
+        !d->migrate(version, &why))
+        return refuse(why);
+    d->writable = true;
+    return true;
+}
+
+bool HistoryArchive::Private::connect(const ArchiveLocation& where, bool readOnly, bool immutable, QString* error)
+{
+    const bool sqlite = where.engine == ArchiveLocation::Engine::SQLite;
+    connection = QStringLiteral("zentrova-history-%1").arg(++connectionCounter);
+    QSqlDatabase db = addArchiveConnection(where, connection);
     // Another program writing waits its turn rather than failing; a server
     // that does not answer is given up after a while.
-    db.setConnectOptions(sqlite ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000") : QStringLiteral("connect_timeout=10"));
+    if (sqlite && readOnly) {
+        db.setDatabaseName(readOnlyUri(where.path, immutable));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000;QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    } else {
+        db.setConnectOptions(sqlite ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000")
+                                    : QStringLiteral("connect_timeout=10"));
+    }
     QString why;
     bool ok = db.open();
     if (!ok)
-        why = db.lastError().text().trimmed();
-    // The server's notices (a table that exists already) are no news.
+        why = oneLineReason(db.lastError().text());
+    // The server's notices (a table that exists already) are no news; a
+    // statement or a lock that takes too long fails rather than waits.
     if (ok && !sqlite)
-        ok = d->exec("SET client_min_messages TO WARNING", &why);
-    if (ok && sqlite) {
-        ok = d->exec("PRAGMA foreign_keys = ON", &why) && d->exec("PRAGMA journal_mode = WAL", &why) &&
-             d->exec("PRAGMA synchronous = NORMAL", &why);
-    }
-    if (ok)
-        ok = d->migrate(version, &why);
+        ok = exec("SET client_min_messages TO WARNING", &why) &&
+             exec(QStringLiteral("SET statement_timeout = %1").arg(statementTimeout), &why) &&
+             exec(QStringLiteral("SET lock_timeout = %1").arg(lockTimeout), &why);
+    if (ok && sqlite)
+        ok = exec("PRAGMA foreign_keys = ON", &why);
     if (!ok) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(where.describe(), why);
+            *error = why;
         db = QSqlDatabase(); // the connection is removed next, with no handle left on it
-        close();
+        disconnect();
         return false;
     }
+    writable = !readOnly;
     return true;
+}
+
+bool HistoryArchive::Private::lookAtSqliteFile(SqliteContent& content, QString* error)
+{
+    QSqlQuery tables(db());
+    if (!tables.exec("SELECT SUM(name = 'schema_migrations'), COUNT(*) FROM sqlite_master WHERE type = 'table'") ||
+        !tables.next()) {
+        if (error)
+            *error = reason(tables);
+        return false;
+    }
+    const bool ours = tables.value(0).toInt() > 0;
+    content = ours                          ? SqliteContent::Archive
+              : tables.value(1).toInt() > 0 ? SqliteContent::Foreign
+                                            : SqliteContent::Empty;
+    tables.finish();
+    version = 0;
+    if (!ours)
+        return true;
+    QSqlQuery q(db());
+    if (!q.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations") || !q.next()) {
+        if (error)
+            *error = reason(q);
+        return false;
+    }
+    version = q.value(0).toInt();
+    return true;
+}
+
+bool HistoryArchive::writableNow(QString* error)
+{
+    if (!isOpen()) {
+        if (error)
+            *error = QStringLiteral("the history archive is not open");
+        return false;
+    }
+    if (d->writable)
+        return true;
+    // Opened for reading: the same archive again, for writing.
+    const ArchiveLocation where = d->location;
+    return openWith(where, ArchiveAccess::Write, d->upTo, error);
 }
 
 bool HistoryArchive::Private::migrate(int upTo, QString* error)
@@ -355,10 +587,7 @@ bool HistoryArchive::Private::migrate(int upTo, QString* error)
     q.finish();
     if (version > latestSchemaVersion()) {
         if (error)
-            *error = QStringLiteral("the archive was written by a newer version of the program (schema %1, this "
-                                    "program knows %2); it is left as it is")
-                         .arg(version)
-                         .arg(latestSchemaVersion());
+            *error = newerSchema(version);
         rollback();
         return false;
     }
@@ -387,16 +616,22 @@ bool HistoryArchive::Private::migrate(int upTo, QString* error)
 
 void HistoryArchive::close()
 {
-    if (d->connection.isEmpty())
+    d->disconnect();
+}
+
+void HistoryArchive::Private::disconnect()
+{
+    if (connection.isEmpty())
         return;
     {
-        QSqlDatabase db = QSqlDatabase::database(d->connection, false);
+        QSqlDatabase db = QSqlDatabase::database(connection, false);
         if (db.isOpen())
             db.close();
     }
-    QSqlDatabase::removeDatabase(d->connection);
-    d->connection.clear();
-    d->version = 0;
+    QSqlDatabase::removeDatabase(connection);
+    connection.clear();
+    version = 0;
+    writable = false;
 }
 
 bool HistoryArchive::isOpen() const
@@ -438,7 +673,7 @@ public:
     virtual void number(const MeasuredValue& v) = 0; // NULL without a finite number
     virtual void text(const QString& v) = 0;         // a null text is stored empty
     virtual void utf8Text(const std::string& v) { text(QString::fromStdString(v)); }
-    virtual void textOrNull(const QString& v) = 0;   // an empty text is stored as NULL
+    virtual void textOrNull(const QString& v) = 0; // an empty text is stored as NULL
     // False with the reason when the row could not be written.
     virtual bool endRow(QString* error) = 0;
     virtual bool flush(QString* error) = 0;
@@ -478,10 +713,9 @@ public:
     // as the server names them, in the same order; `tail` may follow, as a
     // RETURNING clause.
     ArrayWriter(QSqlDatabase db, const char* head, const std::vector<const char*>& types, const char* tail = "")
-        : ArrayWriter(db,
-                      QString::fromLatin1(head) + QStringLiteral(" SELECT * FROM ") + unnestOf(types) +
-                          QLatin1String(tail),
-                      types.size())
+        : ArrayWriter(
+              db, QString::fromLatin1(head) + QStringLiteral(" SELECT * FROM ") + unnestOf(types) + QLatin1String(tail),
+              types.size())
     {
     }
     // Any statement whose `columns` parameters are the arrays, in order.
@@ -512,7 +746,11 @@ public:
         const auto end = std::to_chars(digits, digits + sizeof digits, v.number).ptr;
         element().append(QLatin1StringView(digits, end - digits));
     }
-    void text(const QString& v) override { quoted(element(), v.constData(), v.size()); }
+    void text(const QString& v) override
+    {
+        const QString kept = storedText(v);
+        quoted(element(), kept.constData(), kept.size());
+    }
     void utf8Text(const std::string& v) override { text(QString::fromStdString(v)); }
     void textOrNull(const QString& v) override
     {
@@ -601,7 +839,7 @@ private:
     bool failed(QString* error)
     {
         if (error)
-            *error = query_.lastError().text().trimmed();
+            *error = oneLineReason(query_.lastError().text());
         return false;
     }
 
@@ -648,7 +886,7 @@ public:
         // Into the column's own buffer, which lives until the row is written.
         std::string& buffer = buffer_[size_t(column_ % MaxColumns)];
         buffer.clear();
-        const QByteArray utf8 = v.toUtf8();
+        const QByteArray utf8 = storedText(v).toUtf8();
         buffer.append(utf8.constData(), size_t(utf8.size()));
         sqlite3_bind_text(statement_, ++column_, buffer.data(), int(buffer.size()), SQLITE_STATIC);
     }
@@ -706,10 +944,8 @@ struct KnownName {
 ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::function<bool(int)>& interrupt)
 {
     ImportOutcome out;
-    if (!isOpen()) {
-        out.error = QStringLiteral("the history archive is not open");
+    if (!writableNow(&out.error))
         return out;
-    }
     QSqlDatabase db = d->db();
     auto fail = [&](const QString& why) {
         d->rollback();
@@ -740,17 +976,19 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
     // The installation, locked until the end of the import, so that two
     // programs adding to one installation match its points one after the other.
     qint64 installation = 0;
+    const QString site = boundedSite(in.site);
     {
         QSqlQuery q(db);
-        q.prepare(d->sqlite() ? "INSERT OR IGNORE INTO installations (site, created_at) VALUES (?, ?)"
-                              : "INSERT INTO installations (site, created_at) VALUES (?, ?) ON CONFLICT (site) DO NOTHING");
-        q.addBindValue(textOf(in.site));
+        q.prepare(d->sqlite()
+                      ? "INSERT OR IGNORE INTO installations (site, created_at) VALUES (?, ?)"
+                      : "INSERT INTO installations (site, created_at) VALUES (?, ?) ON CONFLICT (site) DO NOTHING");
+        q.addBindValue(textOf(site));
         q.addBindValue(timeText(QDateTime::currentDateTime()));
         if (!q.exec())
             return fail(Private::reason(q));
         q.prepare(d->sqlite() ? "SELECT id FROM installations WHERE site = ?"
                               : "SELECT id FROM installations WHERE site = ? FOR UPDATE");
-        q.addBindValue(textOf(in.site));
+        q.addBindValue(textOf(site));
         if (!q.exec() || !q.next())
             return fail(Private::reason(q));
         installation = q.value(0).toLongLong();
@@ -762,15 +1000,17 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
     {
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        q.prepare("SELECT n.point_id, n.object_no, n.block_no, n.element_no, n.block_name, n.element_name, p.last_taken_at"
-                  " FROM point_names n JOIN points p ON p.id = n.point_id WHERE p.installation_id = ?");
+        q.prepare(
+            "SELECT n.point_id, n.object_no, n.block_no, n.element_no, n.block_name, n.element_name, p.last_taken_at"
+            " FROM point_names n JOIN points p ON p.id = n.point_id WHERE p.installation_id = ?");
         q.addBindValue(installation);
         if (!q.exec())
             return fail(Private::reason(q));
         while (q.next()) {
-            known.push_back({q.value(0).toLongLong(),
-                             {long(q.value(1).toLongLong()), long(q.value(2).toLongLong()), long(q.value(3).toLongLong())},
-                             {q.value(4).toString(), q.value(5).toString()}});
+            known.push_back(
+                {q.value(0).toLongLong(),
+                 {long(q.value(1).toLongLong()), long(q.value(2).toLongLong()), long(q.value(3).toLongLong())},
+                 {q.value(4).toString(), q.value(5).toString()}});
             lastSeen[known.back().point] = q.value(6).toString();
         }
     }
@@ -786,7 +1026,8 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
     std::vector<size_t> pointOfMeasurement;
     for (const InspectionMeasurement& m : in.measurements) {
         const Numbers n{m.object, m.block, m.element};
-        const Names names{m.blockName, m.elementName};
+        // As stored, so that they compare with the names the archive holds.
+        const Names names{storedText(m.blockName), storedText(m.elementName)};
         auto [it, added] = pointIndex.emplace(std::make_pair(n, names), newPoints.size());
         if (added)
             newPoints.push_back({n, names, 0});
@@ -951,8 +1192,9 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         for (const QVariant& v :
              {QVariant(installation), QVariant(takenAt), nullableText(timeText(in.firstMeasuredAt)),
               nullableText(timeText(in.lastMeasuredAt)), QVariant(timeText(QDateTime::currentDateTime())),
-              textOf(in.source), textOf(in.instrument), textOf(in.serialNumber), textOf(in.siteLines.join(u'\n')), textOf(in.objectNames.join(u'\n')),
-              QVariant(QString::fromLatin1(in.fingerprint)), QVariant(int(in.measurements.size()))})
+              textOf(in.source), textOf(in.instrument), textOf(in.serialNumber), textOf(in.siteLines.join(u'\n')),
+              textOf(in.objectNames.join(u'\n')), QVariant(QString::fromLatin1(in.fingerprint)),
+              QVariant(int(in.measurements.size()))})
             q.addBindValue(v);
         if (!q.exec() || !q.next()) {
             const QString why = Private::reason(q);
@@ -982,19 +1224,19 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         measurements = std::make_unique<SqliteRowWriter>(db, oneRowInsert(measurementInsert, 14));
         items = std::make_unique<SqliteRowWriter>(db, oneRowInsert(itemInsert, 14));
     } else {
-        measurements = std::make_unique<ArrayWriter>(
-            db, measurementInsert,
-            std::vector{"bigint", "integer", "bigint", "bigint", "bigint", "bigint", "text", "text", "integer",
-                        "integer", "text", "text", "text", "text"});
-        items = std::make_unique<ArrayWriter>(
-            db, itemInsert,
-            std::vector{"bigint", "integer", "integer", "integer", "integer", "integer", "integer", "text", "text",
-                        "text", "double precision", "text", "integer", "integer"});
+        measurements = std::make_unique<ArrayWriter>(db, measurementInsert,
+                                                     std::vector{"bigint", "integer", "bigint", "bigint", "bigint",
+                                                                 "bigint", "text", "text", "integer", "integer", "text",
+                                                                 "text", "text", "text"});
+        items = std::make_unique<ArrayWriter>(db, itemInsert,
+                                              std::vector{"bigint", "integer", "integer", "integer", "integer",
+                                                          "integer", "integer", "text", "text", "text",
+                                                          "double precision", "text", "integer", "integer"});
     }
     // Items refer to their measurement: held-back measurements go first.
     auto flushBoth = [&] { return measurements->flush(&error) && items->flush(&error); };
-    const long functionBase = in.measurements.empty() ? 0 : in.measurements.front().functionCode -
-                                                                in.measurements.front().function;
+    const long functionBase =
+        in.measurements.empty() ? 0 : in.measurements.front().functionCode - in.measurements.front().function;
     int written = 0;
     for (size_t i = 0; i < in.measurements.size(); ++i) {
         const InspectionMeasurement& m = in.measurements[i];
@@ -1188,12 +1430,13 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
         // Each point's insulation resistances, newest inspection first.
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        q.prepare("SELECT m.point_id, m.inspection_id, m.row_no, it.quantity, it.value, it.base_unit, it.bound,"
-                  " it.flagged, it.kind FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
-                  " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-                  // The instrument sends the limit Rlim as a test parameter.
-                  " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5, 6)"
-                  " ORDER BY m.point_id, i.taken_at DESC, i.id DESC, m.row_no DESC");
+        q.prepare(
+            "SELECT m.point_id, m.inspection_id, m.row_no, it.quantity, it.value, it.base_unit, it.bound,"
+            " it.flagged, it.kind FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
+            " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+            // The instrument sends the limit Rlim as a test parameter.
+            " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5, 6)"
+            " ORDER BY m.point_id, i.taken_at DESC, i.id DESC, m.row_no DESC");
         q.addBindValue(installation);
         q.addBindValue(qint64(QuantityRiso));
         q.addBindValue(qint64(QuantityRlim));
@@ -1296,9 +1539,9 @@ qint64 HistoryArchive::findInstallation(const QString& site, QString* error)
         QStringList names;
         for (const InstallationEntry* e : containing.empty() ? std::vector<const InstallationEntry*>() : containing)
             names << QStringLiteral("\"%1\"").arg(e->site);
-        *error = containing.empty()
-                     ? QStringLiteral("no installation of the archive is named \"%1\"").arg(wanted)
-                     : QStringLiteral("\"%1\" names several installations: %2").arg(wanted, names.join(QStringLiteral(", ")));
+        *error = containing.empty() ? QStringLiteral("no installation of the archive is named \"%1\"").arg(wanted)
+                                    : QStringLiteral("\"%1\" names several installations: %2")
+                                          .arg(wanted, names.join(QStringLiteral(", ")));
     }
     return 0;
 }
@@ -1484,6 +1727,8 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error)
             *error = reason;
         return false;
     };
+    if (!writableNow(error))
+        return false;
     if (!d->begin(&why))
         return fail(why);
     QSqlDatabase db = d->db();
@@ -1535,47 +1780,77 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error)
     return true;
 }
 
-bool HistoryArchive::exportItems(qint64 installation, const std::function<void(const ExportedItem&)>& each,
+bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(const ExportedItem&)>& each,
                                  QString* error)
 {
-    QSqlQuery q(d->db());
-    q.setForwardOnly(true);
-    q.prepare("SELECT s.site, i.taken_at, i.source, m.block_no, m.element_no, m.block_name, m.element_name,"
-              " m.function_name, m.date_text, m.time_text, it.quantity_name, it.unit_name, it.text, it.value,"
-              " it.base_unit, it.bound, it.flagged FROM items it"
-              " JOIN measurements m ON m.inspection_id = it.inspection_id AND m.row_no = it.row_no"
-              " JOIN inspections i ON i.id = m.inspection_id JOIN installations s ON s.id = i.installation_id"
-              " WHERE (? = 0 OR s.id = ?) AND it.quantity <> 0"
-              " ORDER BY s.site, i.taken_at, i.id, m.block_no, m.element_no, m.row_no, it.seq");
-    q.addBindValue(installation);
-    q.addBindValue(installation);
-    if (!q.exec()) {
-        if (error)
-            *error = Private::reason(q);
-        return false;
+    // The sites first, then each site's items in one ordered query, read
+    // forward only: a server sends them row by row, and no site's name is
+    // read again for each of its rows.
+    std::vector<std::pair<qint64, QString>> sites;
+    {
+        QSqlQuery q(d->db());
+        q.setForwardOnly(true);
+        q.prepare("SELECT id, site FROM installations WHERE ? = 0 OR id = ? ORDER BY site");
+        q.addBindValue(installation);
+        q.addBindValue(installation);
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return false;
+        }
+        while (q.next())
+            sites.emplace_back(q.value(0).toLongLong(), q.value(1).toString());
     }
-    ExportedItem e;
-    while (q.next()) {
-        e.site = q.value(0).toString();
-        e.takenAt = timeOf(q.value(1));
-        e.source = q.value(2).toString();
-        e.block = long(q.value(3).toLongLong());
-        e.element = long(q.value(4).toLongLong());
-        e.blockName = q.value(5).toString();
-        e.elementName = q.value(6).toString();
-        e.functionName = q.value(7).toString();
-        e.dateText = q.value(8).toString();
-        e.timeText = q.value(9).toString();
-        e.quantityName = q.value(10).toString();
-        e.unitName = q.value(11).toString();
-        e.text = q.value(12).toString();
-        e.value = valueOf(q.value(13), q.value(14), q.value(15), q.value(16));
-        each(e);
-    }
-    if (q.lastError().isValid()) {
-        if (error)
-            *error = Private::reason(q);
-        return false;
+    for (const auto& [id, site] : sites) {
+        QSqlQuery q(d->db());
+        q.setForwardOnly(true);
+        // SQLite takes CROSS JOIN as the order to join in: inspections by
+        // their index, each one's measurements by theirs, then their items,
+        // so that only each measurement's few items are sorted. A server
+        // plans the join itself.
+        const QString join = d->sqlite() ? QStringLiteral(" CROSS JOIN ") : QStringLiteral(", ");
+        q.prepare(QStringLiteral("SELECT i.taken_at, i.source, m.block_no, m.element_no, m.block_name, m.element_name,"
+                                 " m.function_name, m.date_text, m.time_text, it.quantity_name, it.unit_name, it.text,"
+                                 " it.value, it.base_unit, it.bound, it.flagged FROM inspections i") +
+                  join + QStringLiteral("measurements m") + join +
+                  QStringLiteral("items it WHERE m.inspection_id = i.id AND it.inspection_id = m.inspection_id"
+                                 " AND it.row_no = m.row_no AND i.installation_id = ? AND it.quantity <> 0"
+                                 " ORDER BY i.taken_at, i.id, m.block_no, m.element_no, m.row_no, it.seq"));
+        q.addBindValue(id);
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return false;
+        }
+        ExportedItem e;
+        e.site = site;
+        // Reading a time is costly; an inspection's rows share theirs.
+        QString takenAtText;
+        while (q.next()) {
+            if (const QString text = q.value(0).toString(); text != takenAtText || takenAtText.isNull()) {
+                takenAtText = text;
+                e.takenAt = timeOf(text);
+            }
+            e.source = q.value(1).toString();
+            e.block = long(q.value(2).toLongLong());
+            e.element = long(q.value(3).toLongLong());
+            e.blockName = q.value(4).toString();
+            e.elementName = q.value(5).toString();
+            e.functionName = q.value(6).toString();
+            e.dateText = q.value(7).toString();
+            e.timeText = q.value(8).toString();
+            e.quantityName = q.value(9).toString();
+            e.unitName = q.value(10).toString();
+            e.text = q.value(11).toString();
+            e.value = valueOf(q.value(12), q.value(13), q.value(14), q.value(15));
+            if (!each(e))
+                return false;
+        }
+        if (q.lastError().isValid()) {
+            if (error)
+                *error = Private::reason(q);
+            return false;
+        }
     }
     return true;
 }

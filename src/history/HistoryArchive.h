@@ -80,11 +80,11 @@ struct PointEntry {
 // the point in that inspection that holds the quantity.
 struct TrendSample {
     qint64 inspection = 0;
-    QDateTime takenAt;       // the inspection's
-    QDateTime measuredAt;    // the measurement's own date and time, when it has one
-    QString text, unitName;  // as the instrument wrote it
-    MeasuredValue value;     // in the base unit
-    bool hasLimit = false;   // the measurement's Rlim, for resistances
+    QDateTime takenAt;      // the inspection's
+    QDateTime measuredAt;   // the measurement's own date and time, when it has one
+    QString text, unitName; // as the instrument wrote it
+    MeasuredValue value;    // in the base unit
+    bool hasLimit = false;  // the measurement's Rlim, for resistances
     double limit = 0;
     std::optional<RatingClass> rating; // PI and DAR
 };
@@ -97,6 +97,24 @@ struct Trend {
     RatingKind ratingKind = RatingKind::PolarisationIndex;
     std::vector<TrendSample> samples; // oldest first
 };
+
+// How an archive is opened.
+enum class ArchiveAccess {
+    // Reading (lists, trends, exports, the history window): an SQLite file
+    // must exist and is opened read-only, so that nothing is created beside
+    // it and an archive in a folder the user cannot write to can be read. An
+    // archive of an older schema is brought up to date first, which writes.
+    Read,
+    // Adding and linking: a missing SQLite file and its folder are created.
+    Write,
+};
+
+// The longest installation's name kept, in characters: a site named from
+// the names of all of a download's objects is cut there and ends in "…".
+constexpr int MaxSiteLength = 250;
+
+// `site` cut to MaxSiteLength characters, ending in "…" when it was longer.
+QString boundedSite(const QString& site);
 
 // One flat row of the archive's export: a stored item with where and when.
 struct ExportedItem {
@@ -131,12 +149,16 @@ public:
     HistoryArchive(const HistoryArchive&) = delete;
     HistoryArchive& operator=(const HistoryArchive&) = delete;
 
-    // Connects, creates a missing SQLite file and its folder, and brings the
-    // schema up to date. False with the reason: the driver is missing, the
-    // server cannot be reached, the file is no archive, or the archive was
-    // written by a newer program (it is then left as it is).
-    bool open(const ArchiveLocation& where, QString* error);
-    // As open, but migrating no further than `version`: for the upgrade tests.
+    // Connects and brings the schema up to date; for writing, a missing
+    // SQLite file and its folder are created. An SQLite file is looked at
+    // read-only first: one that is no archive of ours (nor empty) is refused
+    // without a byte of it changed. False with the reason: the driver is
+    // missing, the server cannot be reached, the file is missing (reading),
+    // is not a regular file or no archive, or the archive was written by a
+    // newer program (it is then left as it is).
+    bool open(const ArchiveLocation& where, ArchiveAccess access, QString* error);
+    // As open for writing, but migrating no further than `version`: for the
+    // upgrade tests.
     bool openAtVersion(const ArchiveLocation& where, int version, QString* error);
     void close();
     bool isOpen() const;
@@ -145,8 +167,13 @@ public:
     static int latestSchemaVersion();
     // The open connection, for reading the archive directly (tools, tests).
     QSqlDatabase database() const;
+    // How long a server may take over one statement, and wait for a lock,
+    // before the statement fails; set before open. A server that stalls
+    // then fails the command instead of holding it for ever.
+    void setServerTimeouts(int statementMilliseconds, int lockMilliseconds);
 
     // Stores `inspection` unless the archive already holds the same download.
+    // An archive opened for reading is opened again for writing first.
     // `interrupt`, when set, is asked after each batch of measurements
     // written (with their count); true makes the import fail and roll back.
     ImportOutcome importInspection(const Inspection& inspection,
@@ -172,6 +199,7 @@ public:
     // over the inspections, oldest first.
     bool trend(qint64 point, long quantity, Trend& out, QString* error);
 
+    // (An archive opened for reading is opened again for writing first.)
     // Makes `renamed` (a point first seen under another name or number) the
     // same point as `earlier`: its measurements join the earlier point's, and
     // every later inspection naming it so is matched to the earlier point.
@@ -180,13 +208,18 @@ public:
     bool linkPoints(qint64 renamed, qint64 earlier, QString* error);
 
     // Every stored coded item of an installation (0: of all), by site, time,
-    // block, element and measurement.
-    bool exportItems(qint64 installation, const std::function<void(const ExportedItem&)>& each, QString* error);
+    // block, element and measurement, handed to `each` as it is read: the
+    // rows are never all held at once. `each` returning false stops the
+    // export (its caller knows why); true when every row was handed on.
+    bool exportItems(qint64 installation, const std::function<bool(const ExportedItem&)>& each, QString* error);
 
     // Inspections from the oldest: their ids, for tests and the export.
     int inspectionCount(QString* error = nullptr);
 
 private:
+    bool openWith(const ArchiveLocation& where, ArchiveAccess access, int version, QString* error);
+    // Opens an archive opened for reading again, for writing.
+    bool writableNow(QString* error);
     struct Private;
     Private* d;
 };

@@ -11,10 +11,30 @@
 
 namespace zentrova {
 
+namespace {
+
+bool openConfigured(const StructureContext& ctx, HistoryArchive& archive, ArchiveAccess access, QString* error)
+{
+    ArchiveLocation where;
+    return parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error) &&
+           archive.open(where, access, error);
+}
+
+} // namespace
+
 bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error)
 {
     ArchiveLocation where;
-    return parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error) && archive.open(where, error);
+    if (!parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error))
+        return false;
+    // Before the first inspection is added there is no file yet: the history
+    // is shown empty, and nothing is made on the disk for it.
+    if (where.engine == ArchiveLocation::Engine::SQLite && !QFileInfo::exists(where.path)) {
+        ArchiveLocation empty;
+        empty.path = QStringLiteral(":memory:");
+        return archive.open(empty, ArchiveAccess::Write, error);
+    }
+    return archive.open(where, ArchiveAccess::Read, error);
 }
 
 HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress, HistoryTelling telling)
@@ -53,7 +73,7 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
     progress.processEvents();
     HistoryArchive archive;
     QString error;
-    if (!openConfiguredArchive(ctx, archive, &error)) {
+    if (!openConfigured(ctx, archive, ArchiveAccess::Write, &error)) {
         progress.hide();
         return failed(error);
     }

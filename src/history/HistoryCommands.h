@@ -30,9 +30,11 @@ enum class HistoryTelling { Always, FailuresOnly };
 HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress,
                                        HistoryTelling telling = HistoryTelling::Always);
 
-// The archive the settings name, opened; false with the reason (a server
-// address that does not read, a file that is no archive, a server that does
-// not answer).
+// The archive the settings name, opened for reading (the history window:
+// linking points there opens it for writing); false with the reason (a
+// server address that does not read, a file that is no archive, a server
+// that does not answer). An SQLite file not made yet is shown as an empty
+// archive, and not created.
 bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error);
 
 } // namespace zentrova

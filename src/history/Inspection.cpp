@@ -1,5 +1,7 @@
 #include "history/Inspection.h"
 
+#include "history/HistoryArchive.h"
+
 #include "base/TextRules.h"
 #include "comm/InstrumentData.h"
 #include "structure/InspectionComparison.h"
@@ -92,7 +94,8 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
         in.siteLines << ctx.decode(line);
     for (const auto& root : s.tree.roots())
         in.objectNames << joinedLines(ctx, root->name);
-    in.site = siteOverride.trimmed().isEmpty() ? siteOf(in.siteLines, in.objectNames) : siteOverride.simplified();
+    in.site = boundedSite(siteOverride.trimmed().isEmpty() ? siteOf(in.siteLines, in.objectNames)
+                                                           : siteOverride.simplified());
     const InstrumentDataView instrument = instrumentDataFromTable(t);
     QStringList instrumentLines;
     for (const std::string& line : instrument.instrument)
@@ -123,8 +126,8 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
             const RecordDetail detail = recordItems(ctx, row);
             m.functionCode = detail.functionCode;
             m.function = detail.functionCode - long(functionTextBase(ctx.familyCode));
-            m.functionName = cached(functionNames, detail.functionCode,
-                                    [&] { return joinedLines(ctx, detail.functionName); });
+            m.functionName =
+                cached(functionNames, detail.functionCode, [&] { return joinedLines(ctx, detail.functionName); });
             m.dateText = ctx.decode(detail.date).trimmed();
             m.timeText = ctx.decode(detail.time).trimmed();
             m.measuredAt = measurementTime(m.dateText, m.timeText);

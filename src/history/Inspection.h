@@ -44,7 +44,7 @@ struct InspectionMeasurement {
 
 // One download or structure file as the archive stores it.
 struct Inspection {
-    QString site;         // the installation: the heading's test-site lines, else the objects' names
+    QString site;          // the installation: the heading's test-site lines, else the objects' names (bounded)
     QStringList siteLines; // the heading's test-site lines as they are
     QStringList objectNames;
     QString instrument;   // the identification's lines, joined by " / "

@@ -30,8 +30,7 @@ protected:
         const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-cli");
         exe_ = dir_.file(QStringLiteral("zentrova-cli"));
         ASSERT_TRUE(QFile::copy(built, exe_));
-        LoadedProgram p;
-        AppContext& ctx = *p.ctx;
+        AppContext& ctx = *program_.ctx;
         ctx.familyCode = 14;
         applyFamilyProfile(ctx);
         ctx.document.structure.table.setCell(1, 0, "identification");
@@ -45,9 +44,15 @@ protected:
             decodeRecord(ctx, r.data(), r.size(), next++);
         NullProgress quiet;
         buildTreeFromResults(ctx, quiet);
-        ctx.document.structure.tree.roots()[0]->name = "Generator\rG1";
-        ReportPages pages;
         file_ = dir_.file(QStringLiteral("site.ZIT"));
+        writeStructure(ctx, "Generator\rG1");
+    }
+
+    // The file, its top-level element named `blockName`.
+    void writeStructure(AppContext& ctx, const std::string& blockName)
+    {
+        ctx.document.structure.tree.roots()[0]->name = blockName;
+        ReportPages pages;
         ASSERT_TRUE(writeFileSafely(file_, composeStructureFile(ctx, pages), nullptr));
     }
 
@@ -60,6 +65,7 @@ protected:
     }
 
     ProgramDir dir_;
+    LoadedProgram program_;
     QString exe_, file_;
 };
 
@@ -108,6 +114,25 @@ TEST_F(CliChart, RefusesWhatItCannotDraw)
         EXPECT_EQ(r.code, c.code);
         EXPECT_TRUE(r.err.contains(c.inErr)) << r.err.constData();
         EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+TEST_F(CliChart, AnElementNamedWithASlashIsNamedWithItEscaped)
+{
+    writeStructure(*program_.ctx, "TS 20/0.4 kV\\A");
+    const QString out = dir_.file(QStringLiteral("ts.svg"));
+    struct Case {
+        const char* element;
+        int code;
+        const char* inErr;
+    };
+    for (const Case& c : {Case{"TS 20\\/0.4 kV\\\\A", 0, ""}, Case{"TS 20\\/0.4 kV\\\\A/001", 0, ""},
+                          Case{"TS 20/0.4 kV\\A", 1, "there are: \"TS 20\\/0.4 kV\\\\A\""},
+                          Case{"TS 20\\/0.4 kV\\\\A/003", 1, "no element \"003\" in \"TS 20\\/0.4 kV\\\\A\""}}) {
+        SCOPED_TRACE(c.element);
+        const ChartRun r = run({QStringLiteral("--element"), QString::fromUtf8(c.element), QStringLiteral("-o"), out});
+        EXPECT_EQ(r.code, c.code) << r.err.constData();
+        EXPECT_TRUE(r.err.contains(c.inErr)) << r.err.constData();
     }
 }
 

@@ -8,11 +8,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QThread>
 
 #include <limits>
+#include <map>
+
+#include <random>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace zentrova;
 using namespace zentrova::test;
@@ -44,7 +53,7 @@ const std::vector<Point> Year2023 = {
     {3, 8, "Yard", "Heater", "500\rInsulation resistance", "501507300", "13.03.2023"}, // added
 };
 const std::vector<Point> Year2024 = {
-    {1, 1, "Hall", "Motor", "500\rInsulation resistance", "501507900\r5165071000", "12.03.2024"}, // below limit
+    {1, 1, "Hall", "Motor", "500\rInsulation resistance", "501507900\r5165071000", "12.03.2024"},   // below limit
     {1, 2, "Hall", "Pump", "501\rDiagnostic test (DAR, PI)", "501507600\r5075001.1", "12.03.2024"}, // halved
     // A discharge test after it reports a resistance too: the result above counts.
     {1, 1, "Hall", "Motor", "502\rDielectric discharge (DD)", "5081701.2", "12.03.2024", "5015082.5"},
@@ -84,7 +93,7 @@ std::vector<int> tableSizes(const ArchiveLocation& where)
 {
     HistoryArchive archive;
     QString error;
-    EXPECT_TRUE(archive.open(where, &error)) << error.toStdString();
+    EXPECT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
     std::vector<int> sizes;
     std::vector<InstallationEntry> sites = archive.installations();
     sizes.push_back(int(sites.size()));
@@ -92,7 +101,8 @@ std::vector<int> tableSizes(const ArchiveLocation& where)
     int points = 0, exported = 0;
     for (const InstallationEntry& s : sites)
         points += int(archive.points(s.id).size());
-    archive.exportItems(0, [&](const ExportedItem&) { ++exported; }, nullptr);
+    archive.exportItems(
+        0, [&](const ExportedItem&) { return ++exported > 0; }, nullptr);
     sizes.push_back(points);
     sizes.push_back(exported);
     return sizes;
@@ -112,7 +122,7 @@ protected:
     {
         QString error;
         ASSERT_TRUE(freshArchive(GetParam(), location, &error)) << error.toStdString();
-        ASSERT_TRUE(archive.open(location, &error)) << error.toStdString();
+        ASSERT_TRUE(archive.open(location, ArchiveAccess::Write, &error)) << error.toStdString();
     }
 
     qint64 add(const Inspection& in)
@@ -274,7 +284,7 @@ TEST_P(HistoryArchiveTest, TwoProgramsAddingAtOnceLoseAndDoubleNothing)
         return QThread::create([&, this] {
             HistoryArchive own;
             QString error;
-            if (!own.open(location, &error)) {
+            if (!own.open(location, ArchiveAccess::Write, &error)) {
                 out.error = error;
                 return;
             }
@@ -346,7 +356,7 @@ TEST_P(HistoryArchiveTest, AnOlderArchiveIsUpgradedAndANewerOneLeftAlone)
         ASSERT_TRUE(runSql(old, QString::fromLatin1(sql), &error)) << sql << error.toStdString();
     {
         HistoryArchive upgraded;
-        ASSERT_TRUE(upgraded.open(old, &error)) << error.toStdString();
+        ASSERT_TRUE(upgraded.open(old, ArchiveAccess::Write, &error)) << error.toStdString();
         EXPECT_EQ(upgraded.schemaVersion(), HistoryArchive::latestSchemaVersion());
         ASSERT_EQ(upgraded.importInspection(inspectionOf(Year2023)).status, ImportOutcome::Status::Added);
         const qint64 site = upgraded.findInstallation(QStringLiteral("Plant North"), nullptr);
@@ -356,11 +366,11 @@ TEST_P(HistoryArchiveTest, AnOlderArchiveIsUpgradedAndANewerOneLeftAlone)
         EXPECT_EQ(values(t), (std::vector<double>{4.0e9, 3.1e9})) << "matched to the point the first schema kept";
     }
     // A schema newer than this program's: refused, not touched.
-    ASSERT_TRUE(runSql(old, QStringLiteral("INSERT INTO schema_migrations (version, applied_at) VALUES (99, 'x')"),
-                       &error))
+    ASSERT_TRUE(
+        runSql(old, QStringLiteral("INSERT INTO schema_migrations (version, applied_at) VALUES (99, 'x')"), &error))
         << error.toStdString();
     HistoryArchive newer;
-    EXPECT_FALSE(newer.open(old, &error));
+    EXPECT_FALSE(newer.open(old, ArchiveAccess::Write, &error));
     EXPECT_TRUE(error.contains(QLatin1String("newer version"))) << error.toStdString();
     EXPECT_TRUE(runSql(old, QStringLiteral("SELECT 1 FROM items"), &error));
 }
@@ -371,12 +381,24 @@ TEST_P(HistoryArchiveTest, AnOlderArchiveIsUpgradedAndANewerOneLeftAlone)
 TEST_P(HistoryArchiveTest, TextsAndNumbersComeBackAsTheyWereStored)
 {
     const QStringList texts = {
-        QStringLiteral("say \"hi\""),  QStringLiteral("C:\\dir\\"),     QStringLiteral("\\\\ and \\\""),
-        QStringLiteral("\""),          QStringLiteral("\\"),            QStringLiteral("a,b"),
-        QStringLiteral("{1,2}"),       QStringLiteral("}{"),            QStringLiteral("NULL"),
-        QStringLiteral("null"),        QString(""),                     QStringLiteral("  spaced  "),
-        QStringLiteral("O'Brien"),     QStringLiteral("line\none\ttab"), QStringLiteral("Kabel č. 3"),
-        QStringLiteral("20 MΩ"),       QStringLiteral("5 µA"),          QStringLiteral("ARRAY[1]); --"),
+        QStringLiteral("say \"hi\""),
+        QStringLiteral("C:\\dir\\"),
+        QStringLiteral("\\\\ and \\\""),
+        QStringLiteral("\""),
+        QStringLiteral("\\"),
+        QStringLiteral("a,b"),
+        QStringLiteral("{1,2}"),
+        QStringLiteral("}{"),
+        QStringLiteral("NULL"),
+        QStringLiteral("null"),
+        QString(""),
+        QStringLiteral("  spaced  "),
+        QStringLiteral("O'Brien"),
+        QStringLiteral("line\none\ttab"),
+        QStringLiteral("Kabel č. 3"),
+        QStringLiteral("20 MΩ"),
+        QStringLiteral("5 µA"),
+        QStringLiteral("ARRAY[1]); --"),
     };
     const std::vector<double> numbers = {1e-13, 12345678901.5, 0.1 + 0.2, -273.15, 1.7976931348623157e308, 4e9};
     const auto inspection = [&](int year, long block) {
@@ -406,7 +428,8 @@ TEST_P(HistoryArchiveTest, TextsAndNumbersComeBackAsTheyWereStored)
             item.value.flagged = i % 2 == 1;
             m.items.push_back(item);
             // No number, and numbers a column cannot hold: stored without one.
-            for (const double odd : {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+            for (const double odd :
+                 {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
                 item.sequence = int(m.items.size());
                 item.quantity = 502;
                 item.value.number = odd;
@@ -423,7 +446,13 @@ TEST_P(HistoryArchiveTest, TextsAndNumbersComeBackAsTheyWereStored)
 
     std::vector<ExportedItem> exported;
     QString error;
-    ASSERT_TRUE(archive.exportItems(0, [&](const ExportedItem& e) { exported.push_back(e); }, &error))
+    ASSERT_TRUE(archive.exportItems(
+        0,
+        [&](const ExportedItem& e) {
+            exported.push_back(e);
+            return true;
+        },
+        &error))
         << error.toStdString();
     ASSERT_EQ(exported.size(), 4 * texts.size());
     for (int i = 0; i < int(texts.size()); ++i) {
@@ -469,6 +498,103 @@ TEST_P(HistoryArchiveTest, TextsAndNumbersComeBackAsTheyWereStored)
     }
 }
 
+// Names as long as a structure file may hold, of letters that do not
+// compress, and a name with the byte 0 in it: both engines take them all.
+TEST_P(HistoryArchiveTest, LongNamesAndZeroBytesAreStoredOnBothEngines)
+{
+    std::mt19937 random(7);
+    const auto noise = [&](int length) {
+        QString text;
+        for (int i = 0; i < length; ++i)
+            text += QChar(u'A' + int(random() % 58));
+        return text;
+    };
+    struct Case {
+        const char* what;
+        QString blockName, elementName, site;
+    };
+    const std::vector<Case> cases = {
+        {"a name of 3 KB", noise(3000), QStringLiteral("Motor"), QStringLiteral("Plant")},
+        {"a name of 8 KB", QStringLiteral("Hall"), noise(8000), QStringLiteral("Plant")},
+        {"a site of 6 KB", QStringLiteral("Hall"), QStringLiteral("Motor"), noise(6000)},
+        {"a zero byte", QStringLiteral("Hall"), QStringLiteral("Mo") + QChar(0) + QStringLiteral("tor"),
+         QStringLiteral("Pl") + QChar(0) + QStringLiteral("ant")},
+    };
+    int year = 2000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Inspection in = inspectionOf(Year2022, c.site);
+        for (InspectionMeasurement& m : in.measurements) {
+            m.blockName = c.blockName;
+            m.elementName = c.elementName + QString::number(10 * m.block + m.element);
+        }
+        in.fingerprint = QByteArray::number(++year);
+        const ImportOutcome out = archive.importInspection(in);
+        ASSERT_EQ(out.status, ImportOutcome::Status::Added) << out.error.toStdString();
+        // Added again as a later inspection: every point is matched by its names.
+        in.fingerprint = QByteArray::number(++year);
+        for (InspectionMeasurement& m : in.measurements)
+            m.element += 10;
+        const ImportOutcome again = archive.importInspection(in);
+        ASSERT_EQ(again.status, ImportOutcome::Status::Added) << again.error.toStdString();
+        EXPECT_EQ(again.newPoints, 0);
+    }
+    QString error;
+    std::vector<QString> sites;
+    std::vector<ExportedItem> items;
+    ASSERT_TRUE(archive.exportItems(
+        0,
+        [&](const ExportedItem& e) {
+            if (sites.empty() || sites.back() != e.site)
+                sites.push_back(e.site);
+            items.push_back(e);
+            return true;
+        },
+        &error))
+        << error.toStdString();
+    // The long site is kept to its bound; the zero byte is shown as U+FFFD.
+    const auto kept = [&](const QString& site) { return std::count(sites.begin(), sites.end(), site) == 1; };
+    EXPECT_TRUE(kept(cases[2].site.left(MaxSiteLength - 1) + QChar(0x2026)));
+    EXPECT_TRUE(kept(QStringLiteral("Pl\uFFFDant")));
+    const auto named = [&](const QString& block, const QString& element) {
+        return std::count_if(items.begin(), items.end(),
+                             [&](const ExportedItem& e) { return e.blockName == block && e.elementName == element; });
+    };
+    EXPECT_GT(named(cases[0].blockName, QStringLiteral("Motor11")), 0);
+    EXPECT_GT(named(QStringLiteral("Hall"), cases[1].elementName + QStringLiteral("11")), 0);
+    EXPECT_GT(named(QStringLiteral("Hall"), QStringLiteral("Mo\uFFFDtor11")), 0);
+}
+
+// Another program holding a lock on the archive's tables keeps a writer
+// waiting a while, not for ever, and the reason is one short line.
+TEST_P(HistoryArchiveTest, AWriterWaitsForALockOnlyAWhile)
+{
+    if (GetParam() != ArchiveEngine::PostgreSQL)
+        GTEST_SKIP() << "SQLite's writers wait their turn through its busy time-out";
+    archive.close();
+    archive.setServerTimeouts(5000, 300);
+    QString error;
+    ASSERT_TRUE(archive.open(location, ArchiveAccess::Write, &error)) << error.toStdString();
+    const QString holder = QStringLiteral("lock-holder");
+    {
+        QSqlDatabase db = addArchiveConnection(location, holder);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("BEGIN") && q.exec("LOCK TABLE installations IN ACCESS EXCLUSIVE MODE"));
+        QElapsedTimer waited;
+        waited.start();
+        const ImportOutcome out = archive.importInspection(inspectionOf(Year2022));
+        EXPECT_LT(waited.elapsed(), 4000);
+        EXPECT_EQ(out.status, ImportOutcome::Status::Failed);
+        EXPECT_FALSE(out.error.isEmpty());
+        EXPECT_FALSE(out.error.contains(u'\n'));
+        EXPECT_LE(out.error.size(), 300);
+        q.exec("ROLLBACK");
+    }
+    QSqlDatabase::removeDatabase(holder);
+    EXPECT_EQ(archive.importInspection(inspectionOf(Year2022)).status, ImportOutcome::Status::Added);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, HistoryArchiveTest, ::testing::ValuesIn(availableArchiveEngines()),
                          [](const auto& info) { return engineName(info.param); });
 
@@ -480,23 +606,123 @@ TEST(HistoryArchiveSQLite, AFullDiskFailsTheImportAndKeepsTheArchive)
     QString error;
     {
         HistoryArchive archive;
-        ASSERT_TRUE(archive.open(where, &error)) << error.toStdString();
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
         ASSERT_EQ(archive.importInspection(inspectionOf(Year2022)).status, ImportOutcome::Status::Added);
     }
     const std::vector<int> before = tableSizes(where);
     disk.engage();
     std::vector<Point> many;
     for (int e = 1; e <= 2000; ++e)
-        many.push_back({4, e, "Cables", "A cable with a long name", "500\rInsulation resistance", "501507100",
-                        "01.04.2023"});
+        many.push_back(
+            {4, e, "Cables", "A cable with a long name", "500\rInsulation resistance", "501507100", "01.04.2023"});
     {
         HistoryArchive archive;
-        ASSERT_TRUE(archive.open(where, &error)) << error.toStdString();
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
         const ImportOutcome out = archive.importInspection(inspectionOf(many));
         EXPECT_EQ(out.status, ImportOutcome::Status::Failed);
         EXPECT_TRUE(out.error.contains(QLatin1String("full"))) << out.error.toStdString();
     }
     EXPECT_EQ(tableSizes(where), before);
+}
+
+// The names in a folder with their contents: what "changed nothing" compares.
+std::map<QString, QByteArray> folderContents(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QFileInfo& f :
+         QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        QFile file(f.filePath());
+        files[f.fileName()] =
+            f.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(not a file)");
+    }
+    return files;
+}
+
+// An empty folder of its own.
+QString scratchFolder(const ProgramDir& dir)
+{
+    const QString folder = dir.file(QStringLiteral("archive"));
+    EXPECT_TRUE(QDir().mkpath(folder));
+    return folder + u'/';
+}
+
+TEST(HistoryArchiveSQLite, ReadingOpensTheFileReadOnlyAndMakesNothing)
+{
+    ProgramDir dir;
+    const QString folder = scratchFolder(dir);
+    ArchiveLocation where;
+    where.path = folder + QStringLiteral("history.sqlite");
+    QString error;
+    HistoryArchive archive;
+    // Missing: reading makes neither the file nor its folder.
+    ArchiveLocation typo = where;
+    typo.path = folder + QStringLiteral("typo/history.sqlite");
+    EXPECT_FALSE(archive.open(typo, ArchiveAccess::Read, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("no history archive is there"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("typo")));
+
+    ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
+    ASSERT_EQ(archive.importInspection(inspectionOf(Year2022)).status, ImportOutcome::Status::Added);
+    archive.close();
+    const std::map<QString, QByteArray> before = folderContents(folder);
+    ASSERT_EQ(before.size(), 1u) << "the write-ahead log is gone when the last writer closes";
+
+    // Read: the connection cannot write, no side file appears, not a byte changes.
+    ASSERT_TRUE(archive.open(where, ArchiveAccess::Read, &error)) << error.toStdString();
+    const QVariant handle = archive.database().driver()->handle();
+    ASSERT_STREQ(handle.typeName(), "sqlite3*");
+    EXPECT_EQ(sqlite3_db_readonly(*static_cast<sqlite3* const*>(handle.data()), "main"), 1);
+    EXPECT_EQ(archive.installations().size(), 1u);
+    EXPECT_EQ(folderContents(folder), before);
+    archive.close();
+    EXPECT_EQ(folderContents(folder), before);
+
+    // Linking or adding through an archive opened for reading writes.
+    ASSERT_TRUE(archive.open(where, ArchiveAccess::Read, &error)) << error.toStdString();
+    EXPECT_EQ(archive.importInspection(inspectionOf(Year2023)).status, ImportOutcome::Status::Added);
+    EXPECT_EQ(archive.inspectionCount(), 2);
+}
+
+TEST(HistoryArchiveSQLite, FilesThatAreNoArchiveAreRefusedUnchanged)
+{
+    ProgramDir dir;
+    const QString folder = scratchFolder(dir);
+    QString error;
+    ArchiveLocation foreign;
+    foreign.path = folder + QStringLiteral("other.db");
+    ASSERT_TRUE(runSql(foreign, QStringLiteral("CREATE TABLE notes (text TEXT)"), &error));
+    ASSERT_TRUE(runSql(foreign, QStringLiteral("INSERT INTO notes VALUES ('keep me')"), &error));
+    dir.writeFile(QStringLiteral("archive/empty.sqlite"), "");
+    ASSERT_EQ(::mkfifo(qPrintable(folder + QStringLiteral("pipe")), 0600), 0);
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("folder.sqlite")));
+    struct Case {
+        const char* file;
+        ArchiveAccess access;
+        const char* reason; // empty: opened
+    };
+    const Case cases[] = {
+        {"other.db", ArchiveAccess::Read, "tables of another program"},
+        {"other.db", ArchiveAccess::Write, "tables of another program"},
+        {"pipe", ArchiveAccess::Read, "not a regular file"},
+        {"pipe", ArchiveAccess::Write, "not a regular file"},
+        {"folder.sqlite", ArchiveAccess::Write, "not a regular file"},
+        {"empty.sqlite", ArchiveAccess::Read, "holds no history archive yet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.access == ArchiveAccess::Read ? " read" : " write"));
+        const std::map<QString, QByteArray> before = folderContents(folder);
+        ArchiveLocation where;
+        where.path = folder + QString::fromLatin1(c.file);
+        HistoryArchive archive;
+        EXPECT_FALSE(archive.open(where, c.access, &error));
+        EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << error.toStdString();
+        EXPECT_EQ(folderContents(folder), before) << "byte for byte, and no journal beside it";
+    }
+    // An empty file is made into an archive by a writer.
+    ArchiveLocation empty;
+    empty.path = folder + QStringLiteral("empty.sqlite");
+    HistoryArchive archive;
+    EXPECT_TRUE(archive.open(empty, ArchiveAccess::Write, &error)) << error.toStdString();
 }
 
 TEST(HistoryArchiveLocation, ReadsServerAddressesAndFilesAndRefusesOtherFiles)
@@ -527,12 +753,12 @@ TEST(HistoryArchiveLocation, ReadsServerAddressesAndFilesAndRefusesOtherFiles)
     other.path = dir.file(QStringLiteral("other.sqlite"));
     ASSERT_TRUE(runSql(other, QStringLiteral("CREATE TABLE notes (text TEXT)"), &error));
     HistoryArchive archive;
-    EXPECT_FALSE(archive.open(other, &error));
+    EXPECT_FALSE(archive.open(other, ArchiveAccess::Write, &error));
     EXPECT_TRUE(error.contains(QLatin1String("no history archive"))) << error.toStdString();
     EXPECT_FALSE(runSql(other, QStringLiteral("SELECT 1 FROM schema_migrations"), &error));
     dir.writeFile(QStringLiteral("text.sqlite"), "This is a letter, not a database.\n");
     other.path = dir.file(QStringLiteral("text.sqlite"));
-    EXPECT_FALSE(archive.open(other, &error));
+    EXPECT_FALSE(archive.open(other, ArchiveAccess::Write, &error));
     EXPECT_TRUE(error.contains(QLatin1String("not a database"))) << error.toStdString();
     EXPECT_EQ(dir.readFile(QStringLiteral("text.sqlite")), "This is a letter, not a database.\n");
 

@@ -185,6 +185,21 @@ TEST_F(HistoryFixture, AnArchiveThatCannotBeOpenedIsToldAndNothingIsStored)
     EXPECT_FALSE(QFile::exists(archivePath));
 }
 
+// The history window reads: before the first inspection is added it shows
+// the history empty, and makes no file for it.
+TEST_F(HistoryFixture, TheWindowsArchiveIsReadWithoutBeingMade)
+{
+    HistoryArchive archive;
+    QString error;
+    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    EXPECT_TRUE(archive.installations(&error).empty()) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(archivePath));
+    download("5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    EXPECT_EQ(archive.installations().size(), 1u);
+}
+
 TEST_F(HistoryFixture, SettingsKeepTheArchiveAndTheAutomaticAddition)
 {
     saveHistorySettings(ctx.settings, {});
