@@ -1,7 +1,7 @@
 #include "history/HistoryArchive.h"
 
-#include "history/HistorySettings.h"
 #include "base/FileIO.h"
+#include "history/HistorySettings.h"
 
 #include <QDir>
 #include <QFileInfo>
