@@ -321,16 +321,21 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
                                   text(ctx, "CsvUnit_15"),
                                   text(ctx, "CmpChange_20"),
                                   text(ctx, "CmpWarning_20")};
+    // The point numbers, the two values and the change are numbers for the
+    // spreadsheet to compute with; csvField is for the texts only (it would
+    // turn "-55" into text).
+    static constexpr bool NumberColumn[] = {true, true,  true, true,  false, false, false, false,
+                                            true, false, true, false, false, true,  false};
     std::string out = "\xEF\xBB\xBF";
-    auto addRow = [&out](const std::vector<std::string>& fields) {
+    auto addRow = [&out](const std::vector<std::string>& fields, bool heading) {
         for (size_t i = 0; i < fields.size(); ++i) {
             if (i)
                 out += ',';
-            out += csvField(fields[i]);
+            out += NumberColumn[i] && !heading ? fields[i] : csvField(fields[i]);
         }
         out += "\r\n";
     };
-    addRow(head);
+    addRow(head, true);
     for (const PointComparison& p : c.points) {
         for (const QuantityChange& q : p.quantities) {
             const MeasuredValue& unitFrom = q.inNew ? q.newValue : q.oldValue;
@@ -339,15 +344,18 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
                     utf8(ctx, q.functionName), utf8(ctx, q.quantityName), q.inOld ? valueText(q.oldValue) : "",
                     q.inOld ? markText(q.oldValue) : "", q.inNew ? valueText(q.newValue) : "",
                     q.inNew ? markText(q.newValue) : "", utf8(ctx, unitFrom.baseUnit),
-                    q.hasChange ? percentText(q.changePercent) : "", warningsText(ctx, q)});
+                    q.hasChange ? percentText(q.changePercent) : "", warningsText(ctx, q)},
+                   false);
         }
     }
     for (const MeasuringPoint& p : c.onlyOld)
         addRow({std::to_string(p.block), std::to_string(p.element), "", "", utf8(ctx, p.blockName),
-                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyOld_40")});
+                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyOld_40")},
+               false);
     for (const MeasuringPoint& p : c.onlyNew)
         addRow({"", "", std::to_string(p.block), std::to_string(p.element), utf8(ctx, p.blockName),
-                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyNew_40")});
+                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyNew_40")},
+               false);
     return out;
 }
 

@@ -167,6 +167,9 @@ MeasuredValue parseMeasuredValue(std::string_view valueText, std::string_view un
     const auto r = std::from_chars(scaled.data(), scaled.data() + scaled.size(), number);
     if (r.ec != std::errc() || r.ptr != scaled.data() + scaled.size())
         return v; // out of the double's range
+    // Hours and minutes scale once more: 1e305 h is past the double's range.
+    if (!std::isfinite(number * scale.factor))
+        return v;
     v.number = number * scale.factor;
     v.hasNumber = true;
     return v;

@@ -39,7 +39,8 @@ struct MeasuredValue {
 // numbers) with its unit's name. The marks "<", ">" and "!" may stand
 // anywhere; when both "<" and ">" occur "<" counts, as the results grid shows
 // it. The number is an optional sign, digits with one decimal point or comma,
-// and an optional exponent; anything else gives no number.
+// and an optional exponent; anything else gives no number, and so does a
+// number past the double's range, in the text or once in its base unit.
 MeasuredValue parseMeasuredValue(std::string_view valueText, std::string_view unitName);
 
 // The mark characters of a value as the instrument wrote them, in the order

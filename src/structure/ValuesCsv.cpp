@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 namespace zentrova {
 
@@ -48,10 +49,12 @@ void addField(std::string& line, const std::string& field)
 
 std::string csvField(const std::string& utf8)
 {
-    if (utf8.find_first_of(",\"\r\n") == std::string::npos)
-        return utf8;
+    const bool formulaLike = !utf8.empty() && std::string_view("=+-@\t\r").find(utf8[0]) != std::string_view::npos;
+    const std::string text = formulaLike ? "'" + utf8 : utf8;
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
     std::string out = "\"";
-    for (char c : utf8) {
+    for (char c : text) {
         if (c == '"')
             out += '"';
         out += c;

@@ -8,7 +8,11 @@ namespace zentrova {
 struct StructureContext;
 
 // Text as one RFC 4180 field: quoted when it holds a comma, a quote, CR or
-// LF (quotes doubled), as it is otherwise.
+// LF (quotes doubled), as it is otherwise. A text beginning with "=", "+",
+// "-", "@", a tab or CR gets a "'" in front, so that a spreadsheet shows it
+// as text and never runs it as a formula (a date text or a name from the
+// instrument can be anything). Only for text cells: the writers put numbers
+// in as plainNumber writes them, so that -5 stays a number.
 std::string csvField(const std::string& utf8);
 
 // The results of the open structure as CSV for spreadsheets, in UTF-8 with a

@@ -191,6 +191,24 @@ TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
     EXPECT_EQ(newerBlockOf(c, 9, "Cellar"), -1) << "an old block the newer file lacks";
 }
 
+// Names are texts a spreadsheet must not run as formulas; values and the
+// change stay numbers, negative ones too.
+TEST(InspectionComparison, CsvKeepsFormulaLikeNamesAsTextAndNumbersAsNumbers)
+{
+    const Point oldPoints[] = {
+        {1, 1, "=HYPERLINK(\"http://x\")", "@Motor", "500\rInsulation resistance", "50150720", ""}};
+    const Point newPoints[] = {
+        {1, 1, "=HYPERLINK(\"http://x\")", "@Motor", "500\rInsulation resistance", "50150715", ""}};
+    LoadedProgram older, newer;
+    fill(*older.ctx, oldPoints);
+    fill(*newer.ctx, newPoints);
+    const std::string csv = comparisonCsv(*newer.ctx, compareInspections(*older.ctx, *newer.ctx));
+    EXPECT_NE(csv.find("\r\n1,1,1,1,\"'=HYPERLINK(\"\"http://x\"\")\",'@Motor,Insulation resistance,Riso,20000000,,"
+                       "15000000,,Ohm,-25,\r\n"),
+              std::string::npos)
+        << csv;
+}
+
 TEST(InspectionComparison, CliComparesTwoWrittenFiles)
 {
     ProgramDir dir;

@@ -128,6 +128,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{"TrailingText", "12abc", "V", false, 0, "V", Exact, false},
                     ValueCase{"BareExponent", "1e", "V", false, 0, "V", Exact, false},
                     ValueCase{"OutOfRange", "1e999", "TOhm", false, 0, "Ohm", Exact, false},
+                    ValueCase{"HoursPastRange", "1e305", "h", false, 0, "s", Exact, false},
+                    ValueCase{"MinutesPastRange", "-1.8e307", "min", false, 0, "s", Exact, false},
+                    ValueCase{"HoursAtTheEdge", "1e300", "h", true, 3.6e303, "s", Exact, false},
                     ValueCase{"Infinity", "inf", "V", false, 0, "V", Exact, false},
                     ValueCase{"BytesAboveAscii", "\xFF\x80\x01", "\xFF", false, 0, "\xFF", Exact, false}),
     [](const testing::TestParamInfo<ValueCase>& info) { return std::string(info.param.name); });

@@ -191,7 +191,44 @@ TEST(ValuesCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
     EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(csvField("two\r\nlines"), "\"two\r\nlines\"");
     EXPECT_EQ(csvField(""), "");
+    EXPECT_EQ(csvField("a=b-c"), "a=b-c");
     EXPECT_EQ(proposedValuesCsvName(QStringLiteral("/x/plant.v2/site.ZIT")), QStringLiteral("/x/plant.v2/site.csv"));
+}
+
+// A spreadsheet runs a cell beginning with "=", "+", "-" or "@" (or a tab
+// or CR before one) as a formula: such texts get a "'" in front, inside the
+// quotes when the cell needs them.
+TEST(ValuesCsv, FormulaLikeTextsAreKeptAsText)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0"},
+        {"+1", "'+1"},
+        {"-2", "'-2"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\t=1", "'\t=1"},
+        {"\r=1", "\"'\r=1\""},
+        {"=A1,B1", "\"'=A1,B1\""},
+        {"=\"x\"", "\"'=\"\"x\"\"\""},
+    };
+    for (const auto& [text, field] : cases)
+        EXPECT_EQ(csvField(text), field) << text;
+
+    // Names and dates are texts; the values stay numbers, a negative one too.
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    c.familyCode = 14;
+    applyFamilyProfile(c);
+    ResultTable& t = c.document.structure.table;
+    const int r = t.appendRow();
+    const char* cells[] = {
+        "1\r1\r1", "001\r@evil\r=cmd|' /C calc'!A0\r6,13", "500\rInsulation resistance", "519519-3.5", "", "", "=1+1",
+        "-1"};
+    for (int i = 0; i < 8; ++i)
+        t.setCell(i + 1, r, cells[i]);
+    const std::string csv = valuesCsv(c);
+    EXPECT_NE(csv.find("\r\n1,'@evil,1,'=cmd|' /C calc'!A0,Insulation resistance,'=1+1,'-1,-3.5,degC,\r\n"),
+              std::string::npos)
+        << csv;
 }
 
 } // namespace

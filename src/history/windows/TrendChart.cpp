@@ -213,13 +213,7 @@ QChart* makeTrendChart(const StructureContext& ctx, const Trend& trend)
             const double top = i < 3 ? std::min(bands[i + 1].from, v->max()) : v->max();
             if (top <= bottom)
                 continue;
-            auto* upper = new QLineSeries;
-            upper->append(from, top);
-            upper->append(to, top);
-            auto* lower = new QLineSeries;
-            lower->append(from, bottom);
-            lower->append(to, bottom);
-            auto* band = new QAreaSeries(upper, lower);
+            QAreaSeries* band = rectangleSeries(from, to, bottom, top);
             const QString name = text(ctx, ratingLanguageKey(trend.ratingKind, bands[i].rating));
             band->setName(name);
             band->setColor(BandColours[i]);

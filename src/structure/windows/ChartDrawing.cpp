@@ -111,6 +111,23 @@ void labelDecades(QChart* chart, QLogValueAxis* y)
     chart->addAxis(decades, Qt::AlignLeft);
 }
 
+QAreaSeries* rectangleSeries(double left, double right, double bottom, double top)
+{
+    // QAreaSeries(upper, lower) owns neither line and makes itself a child
+    // of the upper one until a chart takes it: the lines would outlive the
+    // chart. Here the area is their parent.
+    auto* area = new QAreaSeries;
+    auto edge = [&](double y) {
+        auto* line = new QLineSeries(area);
+        line->append(left, y);
+        line->append(right, y);
+        return line;
+    };
+    area->setUpperSeries(edge(top));
+    area->setLowerSeries(edge(bottom));
+    return area;
+}
+
 namespace {
 
 QScatterSeries* markers(const QString& name, QScatterSeries::MarkerShape shape, const QColor& color, qreal size)
@@ -159,13 +176,7 @@ QCategoryAxis* categoryAxis(size_t count)
 // A bar from `left` to `right` standing on the axis' floor up to `value`.
 QAreaSeries* barSeries(double left, double right, double value, double floor, const QColor& color)
 {
-    auto* upper = new QLineSeries;
-    upper->append(left, value);
-    upper->append(right, value);
-    auto* lower = new QLineSeries;
-    lower->append(left, floor);
-    lower->append(right, floor);
-    auto* bar = new QAreaSeries(upper, lower);
+    QAreaSeries* bar = rectangleSeries(left, right, floor, value);
     bar->setColor(color);
     bar->setBorderColor(color.darker());
     return bar;

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QAreaSeries;
 class QChart;
 class QLogValueAxis;
 class QPainter;
@@ -39,6 +40,11 @@ QLogValueAxis* decadeAxis(double low, double high, const QString& title);
 // the axis spans less than three), on the left; call it once `y` has its
 // range and title.
 void labelDecades(QChart* chart, QLogValueAxis* y);
+
+// An area series filling the rectangle from `left` to `right` and from
+// `bottom` to `top` (a bar, a band). It owns the two line series that bound
+// it, so they go with it when the chart that it is added to is deleted.
+QAreaSeries* rectangleSeries(double left, double right, double bottom, double top);
 
 // Makes a new chart each time it is called; the caller owns the chart.
 using ChartMaker = std::function<QChart*()>;
