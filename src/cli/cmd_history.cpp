@@ -152,6 +152,8 @@ bool printLine(const QByteArray& line)
         std::fputc('\n', stdout) != EOF && std::fflush(stdout) == 0)
         return true;
     fail(QStringLiteral("standard output: %1").arg(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO))));
+    // Told once: the stream's error mark would have it told again at exit.
+    std::clearerr(stdout);
     return false;
 }
 
