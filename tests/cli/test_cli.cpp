@@ -506,6 +506,13 @@ TEST_F(CliTest, ConvertKeepsAFileWhoseResultsWereRemoved)
 // of them is on the disk).
 TEST_F(CliTest, HugeInputsAreRefusedBeforeReading)
 {
+    // AddressSanitizer reserves its shadow memory at start, which no memory
+    // limit allows; there an allocation of the file's size aborts instead.
+#if defined(__SANITIZE_ADDRESS__)
+    const QString cappedRun = QStringLiteral("exec \"$0\" \"$@\"");
+#else
+    const QString cappedRun = QStringLiteral("ulimit -v 800000 && exec \"$0\" \"$@\"");
+#endif
     const QString zeros = dir_.file(QStringLiteral("zeros.zit")), huge = dir_.file(QStringLiteral("huge.ZIT"));
     dir_.writeFile(QStringLiteral("zeros.zit"), "");
     dir_.writeFile(QStringLiteral("huge.ZIT"), "*** INSTAL STRUCTURE v11\r\n14\r\n");
@@ -521,9 +528,7 @@ TEST_F(CliTest, HugeInputsAreRefusedBeforeReading)
           Case{{"convert", huge, "-o", dir_.file(QStringLiteral("o.ZIT"))}, "larger than any"}}) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         QProcess p;
-        p.start(QStringLiteral("/bin/sh"),
-                QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -v 800000 && exec \"$0\" \"$@\""), exe_} +
-                    c.args);
+        p.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), cappedRun, exe_} + c.args);
         ASSERT_TRUE(p.waitForFinished(30000));
         const QByteArray err = p.readAllStandardError();
         EXPECT_EQ(p.exitCode(), 4) << err.constData();

@@ -206,6 +206,7 @@ TEST(Settings, OneLineChangesOrIsAdded)
 // what it cannot keep on one line it refuses and says so.
 TEST(Settings, DamagedLinesHideNothingAndValuesThatCannotBeKeptAreTold)
 {
+    using namespace std::string_literals;
     ProgramDir dir;
     Settings s((dir.path() + "ZENTRO.INI").toStdString());
     QStringList told;
@@ -213,8 +214,8 @@ TEST(Settings, DamagedLinesHideNothingAndValuesThatCannotBeKeptAreTold)
     const std::string damaged[] = {
         "[SETUP]\r\nCOM=2\r\n[\r\n",
         "[SETUP]\r\nCOM=2\r\n[OPERATOR\r\nOP1=x\r\n",
-        std::string("[SETUP]\r\nCOM=2\0\r\n", 19),
-        std::string("\0[SETUP]\r\nCOM=2\r\n", 19),
+        "[SETUP]\r\nCOM=2\0\r\n"s,
+        "\0[SETUP]\r\nCOM=2\r\n"s,
     };
     for (const std::string& before : damaged) {
         SCOPED_TRACE(before);
