@@ -381,6 +381,7 @@ const std::vector<std::string_view>& interfaceKeys()
         "FileTooLarge_50",
         "KeptElements_50",
         "KeptResults_50",
+        "LastResultCut_50",
         "SaveAsksName_50",
         "ResultsReceived_50",
         "AllFiles_13",
