@@ -18,6 +18,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -221,6 +222,19 @@ TEST(ElementTree, RenameTheLanguageCannotStoreIsRefused)
     EXPECT_EQ(g.item()->text(0), QStringLiteral("Point 1"));
     EXPECT_EQ(g.gridName(), QStringLiteral("Point 1"));
     EXPECT_TRUE(c.document.saved);
+    // The typed text is back in the editor, its first refused character selected.
+    QApplication::processEvents();
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : g.form->tree()->viewport()->findChildren<QLineEdit*>())
+        if (e->isVisibleTo(g.form->tree()->viewport()))
+            editor = e;
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ"));
+    EXPECT_EQ(editor->selectionStart(), 22);
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("č"));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(editor, &escape);
+    EXPECT_EQ(g.point->name, "Point 1");
 
     g.item()->setText(0, QStringLiteral("Trafo T1 - HV winding šž ŠŽ"));
     EXPECT_EQ(g.point->name, "Trafo T1 - HV winding \x9a\x9e \x8a\x8e");
