@@ -221,6 +221,7 @@ const std::vector<std::string_view>& interfaceKeys()
         "BaudRAte_20",
         "SearchConfig_25",
         "&AutoFind_11",
+        "InstrumentFound_25",
         "Device_20",
         "&OtherDevice_11",
         "SelectDevice_30",

@@ -354,6 +354,13 @@ const QImage& ResultsComposer::logoSource()
         return logoSource_;
     QImageReader reader(path);
     reader.setAutoTransform(true);
+    // A drawing has no pixels of its own: it is read large enough to stay
+    // sharp in any box the heading gives it.
+    if (reader.format().startsWith("svg")) {
+        constexpr int DrawingSide = 2000;
+        if (const QSize drawn = reader.size(); drawn.isValid() && !drawn.isEmpty())
+            reader.setScaledSize(drawn.scaled(DrawingSide, DrawingSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    }
     const QImage image = reader.read();
     if (!image.isNull() && image.width() > 0 && image.height() > 0)
         logoSource_ = image;

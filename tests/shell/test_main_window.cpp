@@ -452,15 +452,19 @@ TEST(PrintoutHeadingDialog, TextTheLanguageCannotStoreIsRefused)
     EXPECT_EQ(c.settings.readSetting("OPERATOR", "FOOTER", ""), "HV winding \x9a\x9e \x8a\x8e");
 }
 
-TEST(PrintoutHeadingDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)
+TEST(PrintoutHeadingDialog, LoadsBmpJpegPngAndSvgLogosAndRefusesOtherFiles)
 {
     Gui g;
     g.create();
     AppContext& c = *g.p.ctx;
     QImage img(120, 60, QImage::Format_RGB32);
     img.fill(Qt::blue);
-    for (const char* name : {"logo.bmp", "logo.jpg"}) {
-        ASSERT_TRUE(img.save(g.p.dir.file(name)));
+    g.p.dir.writeFile("logo.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"60\">"
+                                  "<rect width=\"120\" height=\"60\" fill=\"blue\"/></svg>");
+    for (const char* name : {"logo.bmp", "logo.jpg", "logo.png", "logo.svg"}) {
+        if (!QByteArray(name).endsWith(".svg")) {
+            ASSERT_TRUE(img.save(g.p.dir.file(name)));
+        }
         c.heading.logo = g.p.dir.file(name).toStdString();
         c.heading.logoMode = 1;
         g.personal->fillFromHeading();
@@ -474,7 +478,7 @@ TEST(PrintoutHeadingDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)
             if (b->text() == c.decode(c.texts.text("Load_11")))
                 b->click();
     });
-    EXPECT_EQ(g.p.prompts.fileRequests.back().pattern, QStringLiteral("*.BMP *.JPG *.JPEG"));
+    EXPECT_EQ(g.p.prompts.fileRequests.back().pattern, QStringLiteral("*.BMP *.JPG *.JPEG *.PNG *.SVG"));
     EXPECT_FALSE(g.personal->picture()->pixmap().isNull()) << "the previous logo stays";
 }
 
