@@ -251,12 +251,22 @@ TEST(ElementTree, LabelsFollowTheLanguageAsTheGridDoes)
     g.item()->setText(0, QStringLiteral("Kabel čšž ČŠŽ"));
     ASSERT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e");
 
+    // English lacks č and Č: the dialog asks first, and No keeps Slovenian
+    // with the name as it was.
+    g.p.prompts.expectMessage(MbNo);
+    g.chooseLanguage(0);
+    ASSERT_EQ(g.p.prompts.messages.size(), 1u);
+    EXPECT_NE(g.p.prompts.messages[0].find("\r    Kabel \xe8\x9a\x9e \xc8\x8a\x8e\r"), std::string::npos);
+    ASSERT_EQ(c.language.codec().codePage(), 1250);
+    EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel čšž ČŠŽ"));
+    EXPECT_TRUE(g.language->buttons()->button(1)->isChecked());
+
+    // Yes switches; the letters English has stay what they were.
+    g.p.prompts.expectMessage(MbYes);
     g.chooseLanguage(0);
     ASSERT_EQ(c.language.codec().codePage(), 1252);
-    EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel èšž ÈŠŽ"));
+    EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel ?šž ?ŠŽ"));
     EXPECT_EQ(g.gridName(), g.item()->text(0));
-    EXPECT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e") << "a language change leaves the bytes alone";
-    EXPECT_TRUE(g.p.prompts.messages.empty());
 }
 
 // The main window follows the language in Qt's own dialogs too.
