@@ -138,8 +138,7 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     // What the last Auto Find found, beside its button.
     foundLabel_ = new QLabel(buttonPanel);
     foundLabel_->setObjectName(QStringLiteral("FoundLabel"));
-    // A long device path must not widen the dialog: the whole text is in
-    // the tooltip.
+    // The text must not widen the dialog.
     foundLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     buttons->addWidget(autoFindBtn);
     buttons->addWidget(foundLabel_, 1);
@@ -400,16 +399,19 @@ void PortDialog::setSearching(bool on)
 
 void PortDialog::showFound(const PortChoice& c)
 {
-    QString where;
+    // The entry and the rate; the device stands beside the entry in the list
+    // and in the field under it, and whole in the tooltip.
+    QString found;
+    QString device;
     if (const QTreeWidgetItem* item = portList_->topLevelItem(c.port)) {
-        where = item->text(0);
-        if (const QString device = item->text(DeviceColumn); !device.isEmpty())
-            where += QStringLiteral(" (") + device + u')';
+        found = item->text(0);
+        device = item->text(DeviceColumn);
     }
     if (const QListWidgetItem* rate = baudList_->item(c.baud))
-        where += QStringLiteral(", ") + rate->text() + QStringLiteral(" Bd");
-    foundLabel_->setText(ctx.decode(ctx.texts.text("InstrumentFound_25")) + u' ' + where);
-    foundLabel_->setToolTip(foundLabel_->text());
+        found += QStringLiteral(", ") + rate->text() + QStringLiteral(" Bd");
+    foundLabel_->setText(ctx.decode(ctx.texts.text("InstrumentFound_25")) + u' ' + found);
+    foundLabel_->setToolTip(device.isEmpty() ? foundLabel_->text()
+                                             : foundLabel_->text() + QStringLiteral(", ") + device);
 }
 
 void PortDialog::autoFindPort()
