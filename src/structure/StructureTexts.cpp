@@ -9,6 +9,20 @@ namespace zentrova {
 
 namespace {
 
+// The heading's lines and the comments. The logo's path is the system's
+// bytes, as every file name, and is left as it is.
+template <typename Visit>
+void forEachHeadingText(PrintoutHeading& heading, Comments& comments, Visit&& visit)
+{
+    for (auto* lines : {&heading.op, &heading.footer, &heading.site})
+        for (std::string& line : *lines)
+            visit(line);
+    for (std::string& line : comments.lines)
+        visit(line);
+    for (std::string& line : comments.autotest)
+        visit(line);
+}
+
 // Every text of the open structure, in a fixed order: tree, result table,
 // report pages and tables, heading, comments. `visit` may change the text.
 template <typename Visit>
@@ -56,16 +70,19 @@ void forEachStructureText(StructureContext& ctx, Visit&& visit)
         }
     }
 
-    PrintoutHeading& h = ctx.heading;
-    for (auto* lines : {&h.op, &h.footer, &h.site})
-        for (std::string& line : *lines)
-            visit(line);
-    visit(h.logo);
-    for (std::string& line : ctx.comments.lines)
-        visit(line);
-    for (std::string& line : ctx.comments.autotest)
-        visit(line);
+    forEachHeadingText(ctx.heading, ctx.comments, visit);
 }
+
+// The heading and comments the settings file keeps for new structures.
+struct KeptTexts {
+    PrintoutHeading heading;
+    Comments comments;
+    explicit KeptTexts(const Settings& settings)
+    {
+        heading.load(settings);
+        comments.load(settings);
+    }
+};
 
 bool isAscii(const std::string& bytes)
 {
@@ -81,7 +98,7 @@ QStringList structureLinesNotHeldBy(StructureContext& ctx, const TextCodec& from
 {
     QStringList lines;
     QSet<QString> seen;
-    forEachStructureText(ctx, [&](std::string& bytes) {
+    const auto check = [&](std::string& bytes) {
         if (isAscii(bytes))
             return;
         // Element names and cells hold several lines; name only the ones affected.
@@ -91,7 +108,10 @@ QStringList structureLinesNotHeldBy(StructureContext& ctx, const TextCodec& from
                 lines.append(line);
             }
         }
-    });
+    };
+    forEachStructureText(ctx, check);
+    KeptTexts kept(ctx.settings);
+    forEachHeadingText(kept.heading, kept.comments, check);
     return lines;
 }
 
@@ -100,7 +120,7 @@ bool convertStructureTexts(StructureContext& ctx, const TextCodec& from, const T
     if (from.codePage() == to.codePage())
         return false;
     bool changed = false;
-    forEachStructureText(ctx, [&](std::string& bytes) {
+    const auto convert = [&](std::string& bytes) {
         if (isAscii(bytes))
             return;
         std::string converted = to.encode(from.decode(bytes));
@@ -108,10 +128,20 @@ bool convertStructureTexts(StructureContext& ctx, const TextCodec& from, const T
             bytes = std::move(converted);
             changed = true;
         }
-    });
-    if (changed)
+    };
+    forEachStructureText(ctx, convert);
+    const bool structureChanged = changed;
+    if (structureChanged)
         ctx.document.saved = false;
-    return changed;
+    // The settings file's copies are read in the new language from now on.
+    changed = false;
+    KeptTexts kept(ctx.settings);
+    forEachHeadingText(kept.heading, kept.comments, convert);
+    if (changed) {
+        kept.heading.save(ctx.settings);
+        kept.comments.save(ctx.settings);
+    }
+    return structureChanged;
 }
 
 } // namespace zentrova

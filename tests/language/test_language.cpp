@@ -435,5 +435,25 @@ TEST(LanguageChange, OpenStructureFollowsTheNewCodePage)
     }
 }
 
+// The heading and comments the settings file keeps for new structures follow
+// the switch as well; the logo's path, the system's bytes, stays as it was.
+TEST(LanguageChange, HeadingKeptInTheSettingsFollowsTheNewCodePage)
+{
+    LoadedProgram p;
+    AppContext& ctx = *p.ctx;
+    ASSERT_TRUE(changeLanguage(ctx, 1));
+    ctx.settings.writeSetting("SITE", "site1", ctx.encode(QStringLiteral("Postaja Črnuče")));
+    ctx.settings.writeSetting("COMMENTS", "comm1", ctx.encode(QStringLiteral("Izolacija šž")));
+    ctx.heading.logo = "/tmp/\xc4\x8d.png";
+    p.prompts.expectMessage(MbYes);
+
+    ASSERT_EQ(switchLanguage(ctx, 0), LanguageSwitch::Switched);
+    ASSERT_EQ(p.prompts.messages.size(), 1u);
+    EXPECT_NE(p.prompts.messages[0].find("\r    Postaja \xc8rnu\xe8" "e\r"), std::string::npos);
+    EXPECT_EQ(ctx.decode(ctx.settings.readSetting("SITE", "site1", "")), QStringLiteral("Postaja ?rnu?e"));
+    EXPECT_EQ(ctx.decode(ctx.settings.readSetting("COMMENTS", "comm1", "")), QStringLiteral("Izolacija šž"));
+    EXPECT_EQ(ctx.heading.logo, "/tmp/\xc4\x8d.png");
+}
+
 } // namespace
 } // namespace zentrova::test
