@@ -106,8 +106,14 @@ int chartCommand(const QStringList& args)
         fail(in + QStringLiteral(": no element to draw"));
         return ExitBadInput;
     }
-    if (!a.has(kindOption))
+    if (!a.has(kindOption)) {
+        // A measuring point is drawn as its own test. The chart window falls
+        // back on the point's block when it has neither; here that would be a
+        // chart of something else under the point's name, so it is refused.
         kind = defaultChartKind(ctx, *node);
+        if (kind == ChartKind::Block && node->children().empty())
+            kind = ChartKind::Step;
+    }
     ChartData data;
     std::string reason;
     if (!chartOfElement(ctx, *node, kind, data, &reason)) {

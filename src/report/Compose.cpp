@@ -259,6 +259,8 @@ private:
     void newPage();
     void prepareCells();
     void fitWidth();
+    void cutIntoBands(int limit);
+    void useBand(size_t band);
     const QFont& rowFont(int r);
     int rowHeight(int r);
     void drawRow(int r, bool heading);
@@ -281,7 +283,11 @@ private:
 
     int shrink_ = 0;
     std::vector<int> colWidths_;
-    int total_ = 0;
+    // The columns printed side by side: all of them, unless the table is
+    // wider than the paper at the smallest type it may have.
+    std::vector<std::vector<int>> bands_;
+    const std::vector<int>* band_ = nullptr;
+    int total_ = 0; // width of the band printed
     int tableX_ = 0;
 
     int cols_ = 0, rows_ = 0;
@@ -354,6 +360,13 @@ const QImage& ResultsComposer::logoSource()
         return logoSource_;
     QImageReader reader(path);
     reader.setAutoTransform(true);
+    // A drawing has no pixels of its own: it is read large enough to stay
+    // sharp in any box the heading gives it.
+    if (reader.format().startsWith("svg")) {
+        constexpr int DrawingSide = 2000;
+        if (const QSize drawn = reader.size(); drawn.isValid() && !drawn.isEmpty())
+            reader.setScaledSize(drawn.scaled(DrawingSide, DrawingSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    }
     const QImage image = reader.read();
     if (!image.isNull() && image.width() > 0 && image.height() > 0)
         logoSource_ = image;
@@ -528,6 +541,10 @@ void ResultsComposer::prepareCells()
 void ResultsComposer::fitWidth()
 {
     const int limit = W_ - 2 * G_;
+    // The type shrinks no further than the same table needs on A4 portrait
+    // with these margins: on narrower paper fewer columns go on a page.
+    const PageMarginsMm& margins = prn_.margins();
+    const int a4PortraitLimit = mx(210.0 - margins.left - margins.right) - 2 * G_;
     TextMeasure& measure = prn_.measure();
     for (shrink_ = 0;; ++shrink_) {
         TextMeasure::Font& gridFont = measure.of(shrunkPrinterFont(grid_.font(), shrink_, dpiY_));
@@ -548,11 +565,45 @@ void ResultsComposer::fitWidth()
             w += mx(3);
             total_ += w;
         }
-        if (total_ <= limit || shrink_ >= kMaxShrinkStep)
+        if (total_ <= limit || total_ <= a4PortraitLimit || shrink_ >= kMaxShrinkStep)
             break;
     }
     gridFont_ = shrunkPrinterFont(grid_.font(), shrink_, dpiY_);
-    // Centred; a table still too wide starts left of the gap.
+    cutIntoBands(limit);
+}
+
+void ResultsComposer::cutIntoBands(int limit)
+{
+    bands_.clear();
+    std::vector<int> band;
+    int width = 0;
+    for (int c = 0; c < cols_; ++c) {
+        const int w = colWidths_[size_t(c)];
+        if (!band.empty() && width + w > limit) {
+            bands_.push_back(std::move(band));
+            band.clear();
+            width = 0;
+            // The first column names the row: each further band repeats it
+            // where it leaves room.
+            if (colWidths_[0] + w <= limit) {
+                band.push_back(0);
+                width = colWidths_[0];
+            }
+        }
+        band.push_back(c);
+        width += w;
+    }
+    bands_.push_back(std::move(band));
+    useBand(0);
+}
+
+void ResultsComposer::useBand(size_t band)
+{
+    band_ = &bands_[band];
+    total_ = 0;
+    for (int c : *band_)
+        total_ += colWidths_[size_t(c)];
+    // Centred; a single column still too wide starts left of the gap.
     tableX_ = X_ + G_ + (W_ - 2 * G_ - total_) / 2;
 }
 
@@ -578,7 +629,7 @@ void ResultsComposer::drawRow(int r, bool heading)
     const int lineHeight = canvas_.textHeight();
     const int padLeft = mx(1.5), padTop = my(0.5), pads = mx(3);
     int x = tableX_;
-    for (int c = 0; c < cols_; ++c) {
+    for (int c : *band_) {
         const int w = colWidths_[size_t(c)];
         if (heading && shading_)
             canvas_.fillRect(QRect(x, y_, w, height), QColor(kShade));
@@ -652,22 +703,29 @@ void ResultsComposer::run()
     prepareCells();
     fitWidth();
     int shown = 0;
-    for (int r = 1; r < rows_; ++r) {
-        const int height = rowHeight(r);
-        if (y_ + height > bottom_)
+    const double rowsToDraw = double(rows_ - 1) * double(bands_.size());
+    for (size_t b = 0; b < bands_.size(); ++b) {
+        // Each band of columns starts a page of its own.
+        useBand(b);
+        if (b > 0)
             newPage();
-        if (!headingPrinted_) {
-            pageFrame();
-            pageHeading();
-            y_ = tableStartY_;
-            drawRow(0, true);
-        }
-        drawRow(r, false);
-        const int percent = int(std::lround(r * 100.0 / (rows_ - 1)));
-        if (percent != shown) {
-            shown = percent;
-            progress_.setPosition(percent);
-            progress_.processEvents(0);
+        for (int r = 1; r < rows_; ++r) {
+            const int height = rowHeight(r);
+            if (y_ + height > bottom_)
+                newPage();
+            if (!headingPrinted_) {
+                pageFrame();
+                pageHeading();
+                y_ = tableStartY_;
+                drawRow(0, true);
+            }
+            drawRow(r, false);
+            const int percent = int(std::lround((double(b) * (rows_ - 1) + r) * 100.0 / rowsToDraw));
+            if (percent != shown) {
+                shown = percent;
+                progress_.setPosition(percent);
+                progress_.processEvents(0);
+            }
         }
     }
     progress_.hide();

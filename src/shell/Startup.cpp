@@ -1,7 +1,11 @@
 #include "shell/Startup.h"
 
+#include "base/Prompts.h"
 #include "language/Language.h"
 #include "shell/AppContext.h"
+#include "structure/StructureTexts.h"
+
+#include <algorithm>
 
 namespace zentrova {
 
@@ -57,6 +61,34 @@ bool changeLanguage(AppContext& ctx, int index)
     applyFamilyProfile(ctx);
     ctx.defaultNames.reset(ctx.settings, ctx.texts);
     return !ctx.quitRequested;
+}
+
+LanguageSwitch switchLanguage(AppContext& ctx, int index)
+{
+    if (index < 0 || size_t(index) >= ctx.language.entries().size())
+        return LanguageSwitch::Failed;
+    const TextCodec from = ctx.language.codec();
+    const TextCodec to(ctx.language.entries()[size_t(index)].lcid);
+    if (from.codePage() != to.codePage()) {
+        const QStringList lost = structureLinesNotHeldBy(ctx, from, to);
+        if (!lost.isEmpty()) {
+            // The lines are asked about in the current language, whose code
+            // page holds them. A long list shows its start and how many more.
+            constexpr int Shown = 12;
+            std::string question = ctx.texts.text("NamesNotHeld_50");
+            for (int i = 0; i < std::min<int>(Shown, int(lost.size())); ++i)
+                question += "\r    " + from.encode(lost[i]);
+            if (lost.size() > Shown)
+                question += "\r    " + ctx.texts.text("AndMore_50") + ' ' + std::to_string(lost.size() - Shown);
+            question += "\r" + ctx.texts.text("SwitchLanguageAnyway_50");
+            if (ctx.prompts->message(MsgType::Confirmation, question, MbYes | MbNo) != MbYes)
+                return LanguageSwitch::Kept;
+        }
+    }
+    if (!changeLanguage(ctx, index))
+        return LanguageSwitch::Failed;
+    convertStructureTexts(ctx, from, ctx.language.codec());
+    return LanguageSwitch::Switched;
 }
 
 } // namespace zentrova

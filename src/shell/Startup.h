@@ -26,4 +26,16 @@ bool loadProgramState(AppContext& ctx);
 // False when the new language's files are broken (the program ends).
 bool changeLanguage(AppContext& ctx, int index);
 
+enum class LanguageSwitch {
+    Switched, // the new language is active, the open structure's texts follow its code page
+    Kept,     // the user chose to keep the current language: nothing changed
+    Failed,   // the new language's files are broken (the program ends)
+};
+
+// changeLanguage for the language dialog, with the open structure: its texts
+// are re-encoded in the new language's code page. When some of them hold
+// characters that code page cannot write, the user is shown those lines and
+// asked first; the answer No keeps the current language.
+LanguageSwitch switchLanguage(AppContext& ctx, int index);
+
 } // namespace zentrova

@@ -128,6 +128,9 @@ struct ReadResult {
     // The file ends with its end marker. A file cut short still reads up to
     // the break, so the user must be told that the rest is missing.
     bool complete = true;
+    // The file ends inside the result table's last row it reached: that
+    // result holds only the cells before the break.
+    bool lastResultCut = false;
 };
 
 // The words for what reading left out although the outcome is Read: the

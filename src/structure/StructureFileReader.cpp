@@ -38,11 +38,15 @@ public:
             lines_.push_back(bytes.substr(start, len));
             start = next;
         }
+        lastLineEnded_ = !bytes.empty() && bytes.back() == '\n';
     }
 
     bool atEnd() const { return pos_ >= lines_.size(); }
     std::string_view next() { return atEnd() ? std::string_view() : lines_[pos_++]; }
     size_t remaining() const { return lines_.size() - std::min(pos_, lines_.size()); }
+    // The line read last was the file's last line and had no line end: the
+    // file was cut inside it.
+    bool cutInLastLine() const { return atEnd() && !lastLineEnded_; }
     // 1-based number of the line read last.
     size_t lineNumber() const { return pos_; }
     // Lines from here up to (not including) the first `marker`, or to the end.
@@ -57,6 +61,7 @@ public:
 private:
     std::vector<std::string_view> lines_;
     size_t pos_ = 0;
+    bool lastLineEnded_ = true;
 };
 
 // Cells and element lines store a line break as code 2.
@@ -310,15 +315,23 @@ void Reader::readTable()
         t.setRowCount(int(rows));
     lastPercent_ = -1;
     for (int r = 0; r < rows; ++r) {
+        int cellsRead = 0;
         for (int c = 0; c < cols; ++c) {
             if (in_.atEnd())
                 break;
             // Columns past the table's ten are read and passed over.
             std::string cell = unstore(read());
+            ++cellsRead;
             if (c < ResultTable::ColumnCount)
                 t.setCell(c, r, std::move(cell));
         }
         if (in_.atEnd()) {
+            // The file ends inside the table: the rows it never reached are
+            // not results, and a row it broke off is said to be cut short.
+            const bool rowCut = cellsRead < cols || in_.cutInLastLine();
+            const int rowsRead = cellsRead == 0 ? r : r + 1;
+            t.setRowCount(std::max(rowsRead, 1));
+            result_.lastResultCut = rowCut && cellsRead > 0 && r > 0;
             end_ = true;
             return;
         }
@@ -528,12 +541,15 @@ FileBytesStatus readStructureFileBytes(const QString& path, std::string& bytes, 
 
 namespace {
 // What is shown of a file that was not read to its end, and what Save does with it.
-std::string keptText(const StructureContext& ctx)
+std::string keptText(const StructureContext& ctx, const ReadResult& result)
 {
     const Structure& s = ctx.document.structure;
     const int results = std::max(0, s.table.rowCount() - 1); // row 0 is the identification
-    return ctx.texts.text("KeptElements_50") + ' ' + std::to_string(s.tree.count()) + '\r' +
-           ctx.texts.text("KeptResults_50") + ' ' + std::to_string(results) + '\r' + ctx.texts.text("SaveAsksName_50");
+    std::string text = ctx.texts.text("KeptElements_50") + ' ' + std::to_string(s.tree.count()) + '\r' +
+                       ctx.texts.text("KeptResults_50") + ' ' + std::to_string(results) + '\r';
+    if (result.lastResultCut)
+        text += ctx.texts.text("LastResultCut_50") + '\r';
+    return text + ctx.texts.text("SaveAsksName_50");
 }
 } // namespace
 
@@ -613,7 +629,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
         std::string message = result.outcome == ReadOutcome::Damaged ? result.message : ctx.encode(file);
         if (!losses.empty())
             message += "\r" + losses;
-        message += "\r" + keptText(ctx);
+        message += "\r" + keptText(ctx, result);
         ctx.prompts->message(result.outcome == ReadOutcome::Damaged ? MsgType::Error : MsgType::Warning, message, MbOK);
     } else if (!losses.empty()) {
         // Reading keeps what it can, but the user must know what is missing.

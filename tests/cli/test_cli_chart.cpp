@@ -102,13 +102,17 @@ TEST_F(CliChart, RefusesWhatItCannotDraw)
         int code;
         const char* inErr;
     };
-    for (const Case& c : {Case{{QStringLiteral("--kind"), QStringLiteral("pie")}, 1, "--kind takes"},
-                          Case{{QStringLiteral("--size"), QStringLiteral("10x10")}, 1, "--size takes"},
-                          Case{{QStringLiteral("--element"), QStringLiteral("Generator G1/002"),
-                                QStringLiteral("--kind"), QStringLiteral("step")},
-                               4,
-                               "no measurement for this chart"},
-                          Case{{QStringLiteral("--element"), QStringLiteral("Nowhere")}, 1, "no top-level element"}}) {
+    for (const Case& c :
+         {Case{{QStringLiteral("--kind"), QStringLiteral("pie")}, 1, "--kind takes"},
+          Case{{QStringLiteral("--size"), QStringLiteral("10x10")}, 1, "--size takes"},
+          Case{{QStringLiteral("--element"), QStringLiteral("Generator G1/002"), QStringLiteral("--kind"),
+                QStringLiteral("step")},
+               4,
+               "no measurement for this chart"},
+          // A point with neither an absorption curve nor a step test
+          // is not drawn as its block.
+          Case{{QStringLiteral("--element"), QStringLiteral("Generator G1/002")}, 4, "no measurement for this chart"},
+          Case{{QStringLiteral("--element"), QStringLiteral("Nowhere")}, 1, "no top-level element"}}) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         const ChartRun r = run(c.args + QStringList{QStringLiteral("-o"), out});
         EXPECT_EQ(r.code, c.code);

@@ -87,6 +87,8 @@ TEST_F(ComDialog, AutoFindThenCancelKeepsOldSettingsAndWritesNothing)
 TEST_F(ComDialog, AutoFindThenOkStoresTheFoundEntries)
 {
     dialog->autoFindPort();
+    // The dialog says what answered: the entry and the rate.
+    EXPECT_EQ(dialog->foundLabel()->text(), QStringLiteral("Instrument found: COM2, 38400 Bd"));
     dialog->accept();
     EXPECT_EQ(ctx.settings.readSetting("SETUP", "COM", ""), "2");
     EXPECT_EQ(ctx.settings.readSetting("SETUP", "BAUD", ""), "2");
@@ -102,6 +104,7 @@ TEST_F(ComDialog, FruitlessSearchSaysSoAndGoesBack)
     ASSERT_EQ(program.prompts.messages.size(), 1u);
     EXPECT_EQ(program.prompts.messages[0], ctx.texts.text("CommError_40"));
     EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
+    EXPECT_TRUE(dialog->foundLabel()->text().isEmpty());
 }
 
 TEST_F(ComDialog, SearchesLeaveTheDialogAndItsButtonsWhereTheyWere)

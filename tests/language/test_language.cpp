@@ -376,3 +376,84 @@ TEST(LanguageChange, TextsProfileAndDefaultNamesFollow)
 }
 
 } // namespace
+
+namespace zentrova::test {
+namespace {
+
+// The open structure's names read the same after a switch of code page; a
+// character the new one cannot write is named first, and No keeps all as it was.
+TEST(LanguageChange, OpenStructureFollowsTheNewCodePage)
+{
+    const struct {
+        const char* what;
+        QString name;
+        bool asked;
+        unsigned answer;
+        QString nameAfter; // empty: the switch was refused
+        bool unsaved;
+    } cases[] = {
+        {"every character held", QStringLiteral("Trafo šž ŠŽ"), false, MbNone, QStringLiteral("Trafo šž ŠŽ"), false},
+        {"switch refused", QStringLiteral("Trafo čšž ČŠŽ"), true, MbNo, QString(), false},
+        {"switch accepted", QStringLiteral("Trafo čšž ČŠŽ"), true, MbYes, QStringLiteral("Trafo ?šž ?ŠŽ"), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadedProgram p;
+        AppContext& ctx = *p.ctx;
+        ASSERT_TRUE(changeLanguage(ctx, 1)); // Slovenian, code page 1250
+        ElementNode* node = addElementNode(ctx, nullptr);
+        node->name = ctx.encode(c.name);
+        ctx.document.structure.table.setRowCount(2);
+        ctx.document.structure.table.setCell(1, 1, ctx.encode(QStringLiteral("Hala\r") + c.name));
+        ctx.document.saved = true;
+        const std::string before = node->name;
+        // Asked in the language in force, whose code page holds the line.
+        const std::string question =
+            ctx.texts.text("NamesNotHeld_50") + "\r    " + before + "\r" + ctx.texts.text("SwitchLanguageAnyway_50");
+        if (c.asked)
+            p.prompts.expectMessage(c.answer);
+
+        const LanguageSwitch result = switchLanguage(ctx, 0);
+        ASSERT_EQ(p.prompts.messages.size(), c.asked ? 1u : 0u);
+        if (c.asked) { // the line is named once, although the cell holds it too
+            EXPECT_EQ(p.prompts.messages[0], question);
+        }
+        if (c.nameAfter.isEmpty()) {
+            EXPECT_EQ(result, LanguageSwitch::Kept);
+            EXPECT_EQ(ctx.language.selectedIndex(), 1);
+            EXPECT_EQ(ctx.settings.readSetting("SETUP", "Language", ""), "2");
+            EXPECT_EQ(node->name, before);
+            EXPECT_TRUE(ctx.document.saved);
+        } else {
+            EXPECT_EQ(result, LanguageSwitch::Switched);
+            EXPECT_EQ(ctx.language.codec().codePage(), 1252);
+            EXPECT_EQ(ctx.decode(node->name), c.nameAfter);
+            EXPECT_EQ(ctx.decode(ctx.document.structure.table.cell(1, 1)), QStringLiteral("Hala\r") + c.nameAfter);
+            // The file still holds the old code page's bytes.
+            EXPECT_EQ(ctx.document.saved, !c.unsaved);
+        }
+    }
+}
+
+// The heading and comments the settings file keeps for new structures follow
+// the switch as well; the logo's path, the system's bytes, stays as it was.
+TEST(LanguageChange, HeadingKeptInTheSettingsFollowsTheNewCodePage)
+{
+    LoadedProgram p;
+    AppContext& ctx = *p.ctx;
+    ASSERT_TRUE(changeLanguage(ctx, 1));
+    ctx.settings.writeSetting("SITE", "site1", ctx.encode(QStringLiteral("Postaja Črnuče")));
+    ctx.settings.writeSetting("COMMENTS", "comm1", ctx.encode(QStringLiteral("Izolacija šž")));
+    ctx.heading.logo = "/tmp/\xc4\x8d.png";
+    p.prompts.expectMessage(MbYes);
+
+    ASSERT_EQ(switchLanguage(ctx, 0), LanguageSwitch::Switched);
+    ASSERT_EQ(p.prompts.messages.size(), 1u);
+    EXPECT_NE(p.prompts.messages[0].find("\r    Postaja \xc8rnu\xe8" "e\r"), std::string::npos);
+    EXPECT_EQ(ctx.decode(ctx.settings.readSetting("SITE", "site1", "")), QStringLiteral("Postaja ?rnu?e"));
+    EXPECT_EQ(ctx.decode(ctx.settings.readSetting("COMMENTS", "comm1", "")), QStringLiteral("Izolacija šž"));
+    EXPECT_EQ(ctx.heading.logo, "/tmp/\xc4\x8d.png");
+}
+
+} // namespace
+} // namespace zentrova::test

@@ -187,15 +187,69 @@ TEST(ComposeReport, TooWideTableIsDrawnSmallerAndCentred)
     EXPECT_NEAR(left - (o.x() + gap), o.x() + W - gap - right, 2) << "centred";
 
     // Hopelessly wide: 16 points off at most (one point is the floor), and the
-    // table runs out to the left.
+    // column too wide for any page runs out to the left on a page of its own.
     s.grid.setCell(2, 1, std::string(900, 'W'));
     ASSERT_TRUE(s.compose());
     EXPECT_EQ(tableFontSize(), printerFont(QStringLiteral("x"), 1, 300).pixelSize());
     left = INT_MAX;
-    for (const PageOp& op : s.prn.page(1).ops)
-        if (const auto* l = std::get_if<LineOp>(&op); l && l->from.y() == l->to.y() && l->from.y() > o.y() + 300)
-            left = std::min({left, l->from.x(), l->to.x()});
+    for (int n = 1; n <= s.prn.pageCount(); ++n)
+        for (const PageOp& op : s.prn.page(n).ops)
+            if (const auto* l = std::get_if<LineOp>(&op); l && l->from.y() == l->to.y() && l->from.y() > o.y() + 300)
+                left = std::min({left, l->from.x(), l->to.x()});
     EXPECT_LT(left, o.x() + gap);
+}
+
+// Paper narrower than A4 portrait keeps the type A4 portrait gives the
+// table: the columns that do not fit go on pages of their own, each page's
+// band led by the first column, and no line runs past the paper's gaps.
+TEST(ComposeReport, TableOnSmallPaperKeepsItsTypeAndSplitsItsColumns)
+{
+    ReportSample s;
+    s.addRows(3);
+    s.grid.setCell(2, 1, std::string(40, 'W'));
+    s.grid.setCell(5, 2, "far right");
+    auto tableFontSize = [&] {
+        const TextOp* t = findText(s.prn.page(1), QStringLiteral("1"));
+        return t ? t->font.pixelSize() : 0;
+    };
+    ASSERT_TRUE(s.compose());
+    const int onA4 = tableFontSize();
+    ASSERT_EQ(s.prn.pageCount(), 1);
+
+    const struct {
+        QPageSize::PageSizeId paper;
+        QPageLayout::Orientation orientation;
+        const char* name;
+    } papers[] = {{QPageSize::A5, QPageLayout::Portrait, "A5 portrait"},
+                  {QPageSize::B5, QPageLayout::Portrait, "B5 portrait"}};
+    for (const auto& paper : papers) {
+        SCOPED_TRACE(paper.name);
+        PageSetup setup;
+        setup.pageSize = QPageSize(paper.paper);
+        setup.orientation = paper.orientation;
+        s.prn.setPageSetup(setup);
+        ASSERT_TRUE(s.compose());
+        EXPECT_EQ(tableFontSize(), onA4);
+        ASSERT_GE(s.prn.pageCount(), 2);
+        QString all;
+        for (int n = 1; n <= s.prn.pageCount(); ++n)
+            all += s.pageText(n);
+        EXPECT_TRUE(all.contains(QString(40, u'W')));
+        EXPECT_TRUE(all.contains(QStringLiteral("far right")));
+        // The first column on every page.
+        for (int n = 1; n <= s.prn.pageCount(); ++n)
+            EXPECT_NE(findText(s.prn.page(n), QStringLiteral("1")), nullptr) << "page " << n;
+        const QPoint o = s.prn.printableOrigin();
+        const int gap = s.prn.mmToPixelsX(2);
+        const int W = s.prn.mmToPixelsX(s.prn.printableWidth());
+        for (int n = 1; n <= s.prn.pageCount(); ++n)
+            for (const PageOp& op : s.prn.page(n).ops)
+                if (const auto* l = std::get_if<LineOp>(&op);
+                    l && l->from.y() == l->to.y() && l->from.y() > o.y() + 300) {
+                    EXPECT_GE(std::min(l->from.x(), l->to.x()), o.x() + gap) << "page " << n;
+                    EXPECT_LE(std::max(l->from.x(), l->to.x()), o.x() + W - gap) << "page " << n;
+                }
+    }
 }
 
 TEST(ComposeReport, PageNumbersFollowTheSwitch)

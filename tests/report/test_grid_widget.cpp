@@ -8,6 +8,9 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <functional>
+#include <optional>
+
 namespace zentrova {
 namespace {
 
@@ -161,6 +164,39 @@ TEST(AnnotatedGrid, ContextMenuRequest)
     QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(105, 205));
     QApplication::sendEvent(g.w.viewport(), &ev);
     EXPECT_EQ(asked, QPoint(105, 205));
+}
+
+// From the keyboard the menu opens at the current cell's lower left corner,
+// wherever the pointer is; F10 alone is no request.
+TEST(AnnotatedGrid, ContextMenuFromTheKeyboard)
+{
+    Grid g(3, 4);
+    g.w.setCurrentCell(1, 2);
+    const QPoint atCell = g.w.viewport()->mapToGlobal(g.w.cellRect(1, 2).bottomLeft());
+    const struct {
+        const char* what;
+        std::function<void()> ask;
+        bool asked;
+    } cases[] = {
+        {"Menu key", [&] { Key(g.w, Qt::Key_Menu); }, true},
+        {"Shift+F10", [&] { Key(g.w, Qt::Key_F10, Qt::ShiftModifier); }, true},
+        {"F10", [&] { Key(g.w, Qt::Key_F10); }, false},
+        {"keyboard event",
+         [&] {
+             QContextMenuEvent ev(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(105, 205));
+             QApplication::sendEvent(g.w.viewport(), &ev);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<QPoint> asked;
+        const auto connection =
+            QObject::connect(&g.w, &AnnotatedGrid::popupRequested, [&](const QPoint& p) { asked = p; });
+        c.ask();
+        QObject::disconnect(connection);
+        EXPECT_EQ(asked.value_or(QPoint(-1, -1)), c.asked ? atCell : QPoint(-1, -1));
+    }
 }
 
 TEST(AnnotatedGrid, ResetSizes)

@@ -18,6 +18,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -221,6 +222,19 @@ TEST(ElementTree, RenameTheLanguageCannotStoreIsRefused)
     EXPECT_EQ(g.item()->text(0), QStringLiteral("Point 1"));
     EXPECT_EQ(g.gridName(), QStringLiteral("Point 1"));
     EXPECT_TRUE(c.document.saved);
+    // The typed text is back in the editor, its first refused character selected.
+    QApplication::processEvents();
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : g.form->tree()->viewport()->findChildren<QLineEdit*>())
+        if (e->isVisibleTo(g.form->tree()->viewport()))
+            editor = e;
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ"));
+    EXPECT_EQ(editor->selectionStart(), 22);
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("č"));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(editor, &escape);
+    EXPECT_EQ(g.point->name, "Point 1");
 
     g.item()->setText(0, QStringLiteral("Trafo T1 - HV winding šž ŠŽ"));
     EXPECT_EQ(g.point->name, "Trafo T1 - HV winding \x9a\x9e \x8a\x8e");
@@ -237,12 +251,22 @@ TEST(ElementTree, LabelsFollowTheLanguageAsTheGridDoes)
     g.item()->setText(0, QStringLiteral("Kabel čšž ČŠŽ"));
     ASSERT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e");
 
+    // English lacks č and Č: the dialog asks first, and No keeps Slovenian
+    // with the name as it was.
+    g.p.prompts.expectMessage(MbNo);
+    g.chooseLanguage(0);
+    ASSERT_EQ(g.p.prompts.messages.size(), 1u);
+    EXPECT_NE(g.p.prompts.messages[0].find("\r    Kabel \xe8\x9a\x9e \xc8\x8a\x8e\r"), std::string::npos);
+    ASSERT_EQ(c.language.codec().codePage(), 1250);
+    EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel čšž ČŠŽ"));
+    EXPECT_TRUE(g.language->buttons()->button(1)->isChecked());
+
+    // Yes switches; the letters English has stay what they were.
+    g.p.prompts.expectMessage(MbYes);
     g.chooseLanguage(0);
     ASSERT_EQ(c.language.codec().codePage(), 1252);
-    EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel èšž ÈŠŽ"));
+    EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel ?šž ?ŠŽ"));
     EXPECT_EQ(g.gridName(), g.item()->text(0));
-    EXPECT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e") << "a language change leaves the bytes alone";
-    EXPECT_TRUE(g.p.prompts.messages.empty());
 }
 
 // The main window follows the language in Qt's own dialogs too.
@@ -438,15 +462,19 @@ TEST(PrintoutHeadingDialog, TextTheLanguageCannotStoreIsRefused)
     EXPECT_EQ(c.settings.readSetting("OPERATOR", "FOOTER", ""), "HV winding \x9a\x9e \x8a\x8e");
 }
 
-TEST(PrintoutHeadingDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)
+TEST(PrintoutHeadingDialog, LoadsBmpJpegPngAndSvgLogosAndRefusesOtherFiles)
 {
     Gui g;
     g.create();
     AppContext& c = *g.p.ctx;
     QImage img(120, 60, QImage::Format_RGB32);
     img.fill(Qt::blue);
-    for (const char* name : {"logo.bmp", "logo.jpg"}) {
-        ASSERT_TRUE(img.save(g.p.dir.file(name)));
+    g.p.dir.writeFile("logo.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"60\">"
+                                  "<rect width=\"120\" height=\"60\" fill=\"blue\"/></svg>");
+    for (const char* name : {"logo.bmp", "logo.jpg", "logo.png", "logo.svg"}) {
+        if (!QByteArray(name).endsWith(".svg")) {
+            ASSERT_TRUE(img.save(g.p.dir.file(name)));
+        }
         c.heading.logo = g.p.dir.file(name).toStdString();
         c.heading.logoMode = 1;
         g.personal->fillFromHeading();
@@ -460,7 +488,7 @@ TEST(PrintoutHeadingDialog, LoadsBmpAndJpegLogosAndRefusesOtherFiles)
             if (b->text() == c.decode(c.texts.text("Load_11")))
                 b->click();
     });
-    EXPECT_EQ(g.p.prompts.fileRequests.back().pattern, QStringLiteral("*.BMP *.JPG *.JPEG"));
+    EXPECT_EQ(g.p.prompts.fileRequests.back().pattern, QStringLiteral("*.BMP *.JPG *.JPEG *.PNG *.SVG"));
     EXPECT_FALSE(g.personal->picture()->pixmap().isNull()) << "the previous logo stays";
 }
 

@@ -13,6 +13,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <string>
+#include <vector>
+
 #include <unistd.h>
 
 namespace zentrova::test {
@@ -288,6 +291,51 @@ TEST_F(CommandsTest, IncompleteFileIsKeptUnderTheDefaultName)
     commands.Save();
     EXPECT_EQ(f.prompts().fileRequests.size(), 1u);
     EXPECT_EQ(fileBytes(f.path("cut.ZIT")), cut);
+}
+
+// A file cut inside its result table counts the results it holds, not the
+// rows the table announced, and says when the last of them was broken off.
+TEST_F(CommandsTest, FileCutInsideTheTableCountsTheResultsRead)
+{
+    std::vector<std::string> lines;
+    const std::string full = dataBytes("full.ZIT");
+    for (size_t start = 0; start < full.size();) {
+        const size_t end = full.find('\n', start);
+        lines.push_back(full.substr(start, end + 1 - start));
+        start = end + 1;
+    }
+    // The table announces 3 results of 10 cells; its first cell is line 283.
+    const auto through = [&](size_t lastLine) {
+        std::string bytes;
+        for (size_t i = 0; i < lastLine; ++i)
+            bytes += lines[i];
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+        int results;
+        bool cut;
+    } cases[] = {
+        {"after the first result", through(302), 1, false},
+        {"after three cells of the second", through(305), 2, true},
+        {"inside the last line of the third", through(321) + "9", 3, true},
+        {"after the table", through(322), 3, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        f.program.dir.writeFile(QStringLiteral("cut.ZIT"), c.bytes);
+        f.prompts().expectMessage(MbOK);
+        f.prompts().messages.clear();
+        commands.openCommandLineFile(f.path("cut.ZIT"));
+        EXPECT_EQ(f.ctx().document.structure.table.rowCount(), c.results + 1);
+        ASSERT_EQ(f.prompts().messages.size(), 1u);
+        const std::string& m = f.prompts().messages[0];
+        EXPECT_NE(m.find("\rResults kept: " + std::to_string(c.results) + "\r"), std::string::npos) << m;
+        EXPECT_EQ(m.find(f.ctx().texts.text("LastResultCut_50")) != std::string::npos, c.cut) << m;
+    }
+    // What the broken result holds is kept.
+    EXPECT_EQ(f.ctx().document.structure.table.cell(9, 3), "9");
 }
 
 // Random bytes, an empty file and huge files (sparse: nothing of them is on

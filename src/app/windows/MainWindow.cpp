@@ -363,6 +363,10 @@ void MainWindow::buildCentre()
     QAction* copy = gridMenu_->addAction(QString());
     copy->setObjectName(QStringLiteral("&Copy_30"));
     actions_["&Copy_30"] = copy;
+    // Ctrl+C in the grid copies as the menu entry does.
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    resultsGrid_->addAction(copy);
     for (const char* key : {"-", "&Paste_30", "-", "&InsertRow_30", "&DeleteRow_30"}) {
         QAction* a = key[0] == '-' ? gridMenu_->addSeparator() : gridMenu_->addAction(QString());
         if (key[0] != '-') {

@@ -135,8 +135,13 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
     okButton_ = new QPushButton(buttonPanel);
     cancelBtn = new QPushButton(buttonPanel);
     okButton_->setDefault(true);
+    // What the last Auto Find found, beside its button.
+    foundLabel_ = new QLabel(buttonPanel);
+    foundLabel_->setObjectName(QStringLiteral("FoundLabel"));
+    // The text must not widen the dialog.
+    foundLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     buttons->addWidget(autoFindBtn);
-    buttons->addStretch();
+    buttons->addWidget(foundLabel_, 1);
     buttons->addWidget(okButton_);
     buttons->addWidget(cancelBtn);
     searchPanel_ = new QWidget(actions_);
@@ -327,6 +332,8 @@ void PortDialog::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
     editedDevices_.clear();
+    foundLabel_->clear();
+    foundLabel_->setToolTip(QString());
     fillDeviceChoices();
     refreshDevices();
     remembered_ = link.selection;
@@ -390,6 +397,23 @@ void PortDialog::setSearching(bool on)
     actions_->setCurrentWidget(on ? searchPanel_ : buttonPanel);
 }
 
+void PortDialog::showFound(const PortChoice& c)
+{
+    // The entry and the rate; the device stands beside the entry in the list
+    // and in the field under it, and whole in the tooltip.
+    QString found;
+    QString device;
+    if (const QTreeWidgetItem* item = portList_->topLevelItem(c.port)) {
+        found = item->text(0);
+        device = item->text(DeviceColumn);
+    }
+    if (const QListWidgetItem* rate = baudList_->item(c.baud))
+        found += QStringLiteral(", ") + rate->text() + QStringLiteral(" Bd");
+    foundLabel_->setText(ctx.decode(ctx.texts.text("InstrumentFound_25")) + u' ' + found);
+    foundLabel_->setToolTip(device.isEmpty() ? foundLabel_->text()
+                                             : foundLabel_->text() + QStringLiteral(", ") + device);
+}
+
 void PortDialog::autoFindPort()
 {
     if (searching_)
@@ -402,6 +426,7 @@ void PortDialog::autoFindPort()
     PortChoice before;
     try {
         before = listSelection();
+        foundLabel_->clear();
         setSearching(true);
         searchStopRequested_ = false;
     } catch (const std::exception&) {
@@ -429,6 +454,7 @@ void PortDialog::autoFindPort()
             ctx.prompts->message(MsgType::Error, ctx.texts.text("CommError_40"), MbOK | MbHelp, 2000);
         } else {
             endSearch(ex);
+            showFound(result.choice);
         }
     } catch (const std::exception&) {
         ctx.prompts->message(MsgType::Custom, "15: ERROR", MbOK, 0);

@@ -48,6 +48,7 @@ public:
     QPushButton* cancelButton() const { return cancelBtn; }
     QPushButton* autoFindButton() const { return autoFindBtn; }
     QWidget* searchPanel() const { return searchPanel_; }
+    QLabel* foundLabel() const { return foundLabel_; }
     QComboBox* deviceEdit() const { return deviceEdit_; }
     QPushButton* otherDeviceButton() const { return otherDeviceBtn; }
     PortChoice listSelection() const;
@@ -70,6 +71,8 @@ protected:
 
 private:
     void selectInLists(const PortChoice& c);
+    // Says beside the Auto Find button which entry and rate answered.
+    void showFound(const PortChoice& c);
     void setSearching(bool on);
     // The path entry n (1-based) is pointed at: edited here, else stored.
     QString chosenDevice(int portNumber) const;
@@ -99,6 +102,7 @@ private:
     QWidget* searchPanel_;
     QLabel* searchLabel1;
     QLabel* searchLabel2;
+    QLabel* foundLabel_;
     QPushButton* searchCancelBtn;
 
     PortChoice remembered_;

@@ -80,7 +80,13 @@ bool LanguageDialog::execute()
             b->setChecked(true);
         return false;
     }
-    changeLanguage(ctx, chosen);
+    // Keeping the current language after all changes nothing; a broken
+    // language file ends the program through ctx.quitRequested.
+    if (switchLanguage(ctx, chosen) == LanguageSwitch::Kept) {
+        if (QAbstractButton* b = group_->button(remembered))
+            b->setChecked(true);
+        return false;
+    }
     return true;
 }
 

@@ -507,6 +507,16 @@ void AnnotatedGrid::keyPressEvent(QKeyEvent* event)
         if (ctrl)
             r = data_->rowCount() - 1;
         break;
+    case Qt::Key_Menu:
+        requestPopup(keyboardPopupPos());
+        return;
+    case Qt::Key_F10:
+        if (extend && !ctrl) { // Shift+F10: the context menu, as everywhere else
+            requestPopup(keyboardPopupPos());
+            return;
+        }
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (!activation_ || data_->isFixedRow(curRow_) || curRow_ >= data_->rowCount()) {
@@ -524,10 +534,28 @@ void AnnotatedGrid::keyPressEvent(QKeyEvent* event)
 
 void AnnotatedGrid::contextMenuEvent(QContextMenuEvent* event)
 {
-    emit popupRequested(event->globalPos());
-    if (popup_)
-        popup_->popup(event->globalPos());
+    // Asked for from the keyboard, the menu belongs to the current cell, not
+    // to wherever the pointer rests.
+    requestPopup(event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : keyboardPopupPos());
     event->accept();
+}
+
+void AnnotatedGrid::requestPopup(const QPoint& globalPos)
+{
+    emit popupRequested(globalPos);
+    if (popup_)
+        popup_->popup(globalPos);
+}
+
+QPoint AnnotatedGrid::keyboardPopupPos() const
+{
+    // The current cell's lower left corner, kept inside the visible part.
+    const QRect visible = viewport()->rect();
+    QPoint corner = cellRect(curCol_, curRow_).bottomLeft();
+    if (!visible.contains(corner))
+        corner = QPoint(std::clamp(corner.x(), visible.left(), visible.right()),
+                        std::clamp(corner.y(), visible.top(), visible.bottom()));
+    return viewport()->mapToGlobal(corner);
 }
 
 void AnnotatedGrid::changeEvent(QEvent* event)

@@ -50,8 +50,9 @@ public:
     void setCurrentCell(int c, int r);
     void setRow(int r) { setCurrentCell(curCol_, r); }
 
-    // Shown at the pointer when the user asks for a context menu; the
-    // popupRequested signal comes first either way.
+    // Shown at the pointer when the user asks for a context menu, at the
+    // current cell when asked from the keyboard (the Menu key, Shift+F10);
+    // the popupRequested signal comes first either way.
     void setPopupMenu(QMenu* menu) { popup_ = menu; }
     QMenu* popupMenu() const { return popup_; }
 
@@ -95,6 +96,8 @@ private:
     void ensureVisible(int c, int r);
     void scrollToCell(int c, int r);
     void fitRow(int r);
+    void requestPopup(const QPoint& globalPos);
+    QPoint keyboardPopupPos() const;
     int fixedHeight() const;
     int fixedWidth() const;
     int bodyRowAt(int y) const; // content y (unscrolled) to a row, clamped

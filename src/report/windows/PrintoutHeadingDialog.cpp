@@ -158,7 +158,7 @@ void PrintoutHeadingDialog::loadPictureClicked()
     FileDialogRequest r;
     r.title = ctx.texts.text("LoadLogo_30");
     r.filterName = ctx.texts.text("ImageFiles_13");
-    r.pattern = QStringLiteral("*.BMP *.JPG *.JPEG");
+    r.pattern = QStringLiteral("*.BMP *.JPG *.JPEG *.PNG *.SVG");
     r.proposedName = QString::fromLocal8Bit(logoPath_.c_str());
     r.mustExist = true;
     const auto chosen = ctx.prompts->openFileName(r);

@@ -4,7 +4,12 @@
 #include "shell/AppContext.h"
 #include "structure/windows/TreeImages.h"
 
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QTextCharFormat>
+#include <QTimer>
 
 namespace zentrova {
 
@@ -36,15 +41,60 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
         t.replace(u'\n', u'\r');
         if (!canStoreTyped(ctx, t)) {
             // Refused: the node keeps its name, and the item shows it again.
+            // What was typed goes back into the editor once this edit has
+            // closed, so that the user mends it instead of typing it again.
+            const QString typed = item->text(0);
             rebuilding_ = true;
             item->setText(0, itemText(n->name));
             rebuilding_ = false;
+            QTimer::singleShot(0, this, [this, index = QPersistentModelIndex(indexFromItem(item)), typed] {
+                if (QTreeWidgetItem* again = itemFromIndex(index))
+                    editRefusedText(again, typed);
+            });
             return;
         }
         const std::string bytes = ctx.encode(t);
         if (bytes != n->name)
             emit renamed(n, bytes);
     });
+}
+
+void ElementTreeView::editRefusedText(QTreeWidgetItem* item, const QString& typed)
+{
+    setCurrentItem(item);
+    editItem(item, 0);
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : viewport()->findChildren<QLineEdit*>())
+        if (e->isVisibleTo(viewport()))
+            editor = e;
+    if (!editor)
+        return;
+    editor->setText(typed);
+    // The refused characters in red, the first of them selected.
+    const QString refused = ctx.language.codec().unencodable(typed);
+    QList<QInputMethodEvent::Attribute> marks;
+    int first = -1;
+    for (int i = 0; i < typed.size(); ++i) {
+        const int length = typed[i].isHighSurrogate() && i + 1 < typed.size() ? 2 : 1;
+        if (refused.contains(typed.mid(i, length))) {
+            if (first < 0)
+                first = i;
+            QTextCharFormat mark;
+            mark.setForeground(Qt::red);
+            mark.setFontUnderline(true);
+            marks << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, i - editor->cursorPosition(), length,
+                                                  mark);
+        }
+        i += length - 1;
+    }
+    // A line edit draws text formats only as they come with an input method
+    // event; one without text to insert changes nothing else.
+    QInputMethodEvent formats(QString(), marks);
+    QCoreApplication::sendEvent(editor, &formats);
+    if (first >= 0) {
+        const int length = typed[first].isHighSurrogate() ? 2 : 1;
+        editor->setSelection(first, length);
+    }
 }
 
 QString ElementTreeView::itemText(const std::string& name) const

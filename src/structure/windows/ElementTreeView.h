@@ -37,6 +37,10 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    // Opens the editor of `item` again with the text a rename was refused
+    // for, the characters the language cannot store marked.
+    void editRefusedText(QTreeWidgetItem* item, const QString& typed);
+
     AppContext& ctx;
     bool rebuilding_ = false;
 };
