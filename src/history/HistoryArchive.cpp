@@ -1386,8 +1386,7 @@ int itemRank(int kind)
 void fillFlags(PointEntry& p)
 {
     const MeasuredValue &o = p.previous, &n = p.last;
-    if (p.hasLast && p.hasPrevious && o.hasNumber && n.hasNumber && o.baseUnit == n.baseUnit &&
-        o.bound != ValueBound::AtMost && n.bound != ValueBound::AtLeast && n.number < o.number / 2)
+    if (p.hasLast && p.hasPrevious && fellToLessThanHalf(o, n))
         p.fellByHalf = true;
     if (p.hasLast && p.hasLimit && n.hasNumber && n.bound != ValueBound::AtLeast && n.number < p.limit)
         p.belowLimit = true;

@@ -94,8 +94,7 @@ void compareValues(const StructureContext& older, const StructureContext& newer,
             q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100;
         }
         const bool fallIsCertain = numbers && o.bound != ValueBound::AtMost && n.bound != ValueBound::AtLeast;
-        if (fallIsCertain && q.fromResults && o.baseUnit == "Ohm" && n.number < o.number / 2)
-            q.resistanceHalved = true;
+        q.resistanceHalved = q.inOld && q.inNew && q.fromResults && o.baseUnit == "Ohm" && fellToLessThanHalf(o, n);
         q.rated = ratingKindOfQuantity(quantityHeading(named.names, q.quantity, 1), q.kind);
         if (q.rated && numbers) {
             q.oldRating = rateValue(q.kind, o.number);

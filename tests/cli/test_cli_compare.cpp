@@ -141,6 +141,37 @@ TEST(InspectionComparison, MatchesRenamedAndRenumberedPointsAndWarnsOfFalls)
     EXPECT_EQ(c.flagCount(), 3);
 }
 
+// A bound that reaches the half settles the fall: the marks hold strictly.
+// The history's flag follows the same rule (fellToLessThanHalf).
+TEST(InspectionComparison, ABoundAtTheHalfSettlesTheFall)
+{
+    struct Case {
+        const char *oldValue, *newValue;
+        bool halved;
+    };
+    const Case cases[] = {
+        {"100", "<50", true},  {">100", "50", true},  {">100", "<50", true},
+        {"100", "49.9", true}, {"100", "50", false},  {"100", "<51", false},
+        {">100", "51", false}, {"<100", "10", false}, {"100", ">40", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.oldValue) + " -> " + c.newValue);
+        const std::string oldResult = std::string("501507") + c.oldValue,
+                          newResult = std::string("501507") + c.newValue;
+        const Point oldPoint[] = {{1, 1, "Hall", "Motor", "500\rInsulation resistance", oldResult.c_str(), ""}};
+        const Point newPoint[] = {{1, 1, "Hall", "Motor", "500\rInsulation resistance", newResult.c_str(), ""}};
+        LoadedProgram older, newer;
+        fill(*older.ctx, oldPoint);
+        fill(*newer.ctx, newPoint);
+        const InspectionComparison cmp = compareInspections(*older.ctx, *newer.ctx);
+        ASSERT_EQ(cmp.points.size(), 1u);
+        const QuantityChange* q = find(cmp.points[0], "Riso");
+        ASSERT_NE(q, nullptr);
+        EXPECT_EQ(q->resistanceHalved, c.halved);
+        EXPECT_EQ(fellToLessThanHalf(q->oldValue, q->newValue), c.halved);
+    }
+}
+
 TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
 {
     LoadedProgram older, newer;
