@@ -172,6 +172,44 @@ TEST(InspectionComparison, ABoundAtTheHalfSettlesTheFall)
     }
 }
 
+// A marked PI is rated only when its bound settles the class, in the JSON,
+// the warnings and the chart alike, as the CSV and the record panel rate it.
+TEST(InspectionComparison, MarkedRatingsOnlyWhereTheBoundSettlesTheClass)
+{
+    struct Case {
+        const char *oldValue, *newValue;
+        const char *oldRating, *newRating; // "" for none in the JSON
+        bool ratingFell;
+    };
+    const Case cases[] = {
+        {"3", "<1", "good", "dangerous", true},     {"3", "<2", "good", "", false},
+        {">1.5", "1.2", "", "questionable", false}, {">5", "3", "best", "good", true},
+        {"<0.5", ">1", "dangerous", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.oldValue) + " -> " + c.newValue);
+        const std::string oldResult = std::string("507500") + c.oldValue,
+                          newResult = std::string("507500") + c.newValue;
+        const Point oldPoint[] = {{1, 1, "Hall", "Motor", "501\rDiagnostic test (DAR, PI)", oldResult.c_str(), ""}};
+        const Point newPoint[] = {{1, 1, "Hall", "Motor", "501\rDiagnostic test (DAR, PI)", newResult.c_str(), ""}};
+        LoadedProgram older, newer;
+        fill(*older.ctx, oldPoint);
+        fill(*newer.ctx, newPoint);
+        const InspectionComparison cmp = compareInspections(*older.ctx, *newer.ctx);
+        ASSERT_EQ(cmp.points.size(), 1u);
+        const QuantityChange* q = find(cmp.points[0], "PI");
+        ASSERT_NE(q, nullptr);
+        EXPECT_EQ(q->ratingFell, c.ratingFell);
+        const QJsonObject json =
+            QJsonDocument::fromJson(comparisonJson(*newer.ctx, cmp)).object()["points"][0]["quantities"][0].toObject();
+        EXPECT_EQ(json["oldRating"].toString().toStdString(), c.oldRating);
+        EXPECT_EQ(json["newRating"].toString().toStdString(), c.newRating);
+        AbsorptionChart chart;
+        ASSERT_TRUE(absorptionChart(*newer.ctx, cmp.points[0].newer.rows.back(), chart));
+        EXPECT_EQ(chart.piRating.has_value(), *c.newRating != 0);
+    }
+}
+
 TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
 {
     LoadedProgram older, newer;
