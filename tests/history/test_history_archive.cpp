@@ -2,6 +2,7 @@
 // the years, matched, trended, added twice, cut off half-way and upgraded.
 #include "history/HistoryArchive.h"
 #include "history/Inspection.h"
+#include "structure/MeasurementTime.h"
 #include "structure/StructureContext.h"
 #include "support/ArchiveEngines.h"
 #include "support/TestSupport.h"
