@@ -408,11 +408,17 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
     EXPECT_NE(svg.find("<title>Comparison of Inspections: Yard</title>"), std::string::npos);
     EXPECT_NE(svg.find("Heater"), std::string::npos);
     EXPECT_NE(svg.find("10 GOhm"), std::string::npos) << "the decades are labelled with prefixes";
-    // The renumbered point shows its old and new numbers.
-    bool renumbered = false;
-    for (int r = 0; r < t->rowCount(); ++r)
-        renumbered |= t->item(r, 0) && t->item(r, 0)->text() == QStringLiteral("2  Yard -> 3  Yard");
+    // A renumbered point shows its numbers and its name once, a renamed one
+    // its number and both names.
+    bool renumbered = false, renamed = false;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        renumbered |= t->item(r, 0) && t->item(r, 0)->text() == QStringLiteral("2 -> 3  Yard");
+        renamed |= t->item(r, 1) && t->item(r, 1)->text() == QStringLiteral("4  Old name -> New name");
+    }
     EXPECT_TRUE(renumbered);
+    EXPECT_TRUE(renamed);
+    // Rows of one line of text, not the style's double height.
+    EXPECT_LE(t->rowHeight(0), t->fontMetrics().height() + 8);
 
     const QString csvFile = p.dir.file(QStringLiteral("cmp"));
     p.prompts.expectFile(csvFile);
