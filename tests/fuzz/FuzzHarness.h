@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -25,6 +27,10 @@ int fuzzLanguage(const uint8_t* data, size_t size);        // language index, la
 int fuzzIdentification(const uint8_t* data, size_t size);  // the identification payload
 int fuzzMeasuredValue(const uint8_t* data, size_t size);   // result values with their units
 int fuzzMeasurementTime(const uint8_t* data, size_t size); // a record's date and time cells
+
+// An input of two texts: the bytes up to the first byte 0, and the rest
+// (empty when there is no byte 0).
+std::pair<std::string_view, std::string_view> twoTexts(const uint8_t* data, size_t size);
 
 // Reports a broken property. By default it prints `what` and aborts, so that
 // libFuzzer keeps the input; the replay test turns it into a failed test.

@@ -10,10 +10,8 @@ namespace zentrova::fuzz {
 
 int fuzzMeasurementTime(const uint8_t* data, size_t size)
 {
-    const std::string all(reinterpret_cast<const char*>(data), size);
-    const size_t zero = all.find('\0');
-    const std::string dateText = all.substr(0, zero);
-    const std::string timeText = zero == std::string::npos ? std::string() : all.substr(zero + 1);
+    const auto [dateView, timeView] = twoTexts(data, size);
+    const std::string dateText(dateView), timeText(timeView);
 
     const QDate date = measurementDate(QString::fromLatin1(dateText));
     const std::string isoDate = isoDateOrText(dateText);
