@@ -1386,8 +1386,7 @@ int itemRank(int kind)
 void fillFlags(PointEntry& p)
 {
     const MeasuredValue &o = p.previous, &n = p.last;
-    if (p.hasLast && p.hasPrevious && o.hasNumber && n.hasNumber && o.baseUnit == n.baseUnit &&
-        o.bound != ValueBound::AtMost && n.bound != ValueBound::AtLeast && n.number < o.number / 2)
+    if (p.hasLast && p.hasPrevious && fellToLessThanHalf(o, n))
         p.fellByHalf = true;
     if (p.hasLast && p.hasLimit && n.hasNumber && n.bound != ValueBound::AtLeast && n.number < p.limit)
         p.belowLimit = true;
@@ -1713,11 +1712,32 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
     return true;
 }
 
-bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error)
+const char* linkRefusalKey(LinkRefusal refusal)
 {
+    switch (refusal) {
+    case LinkRefusal::None:
+        break;
+    case LinkRefusal::SamePoint:
+        return "HistLinkSamePoint_60";
+    case LinkRefusal::NoSuchPoint:
+        return "HistLinkNoSuchPoint_60";
+    case LinkRefusal::OtherInstallations:
+        return "HistLinkOtherInstallations_60";
+    case LinkRefusal::MeasuredTogether:
+        return "HistLinkMeasuredTogether_60";
+    }
+    return nullptr;
+}
+
+bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error, LinkRefusal* refusal)
+{
+    if (refusal)
+        *refusal = LinkRefusal::None;
     if (renamed == earlier) {
         if (error)
             *error = QStringLiteral("a measuring point cannot be linked to itself");
+        if (refusal)
+            *refusal = LinkRefusal::SamePoint;
         return false;
     }
     QString why;
@@ -1726,6 +1746,11 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error)
         if (error)
             *error = reason;
         return false;
+    };
+    auto refuse = [&](LinkRefusal reason, const QString& text) {
+        if (refusal)
+            *refusal = reason;
+        return fail(text);
     };
     if (!writableNow(error))
         return false;
@@ -1739,9 +1764,10 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error)
     if (!q.exec() || !q.next())
         return fail(Private::reason(q));
     if (q.value(1).toInt() != 2)
-        return fail(QStringLiteral("no such measuring point"));
+        return refuse(LinkRefusal::NoSuchPoint, QStringLiteral("no such measuring point"));
     if (q.value(0).toInt() != 1)
-        return fail(QStringLiteral("the measuring points belong to different installations"));
+        return refuse(LinkRefusal::OtherInstallations,
+                      QStringLiteral("the measuring points belong to different installations"));
     q.prepare("SELECT COUNT(*) FROM measurements a JOIN measurements b ON a.inspection_id = b.inspection_id"
               " WHERE a.point_id = ? AND b.point_id = ?");
     q.addBindValue(renamed);
@@ -1749,7 +1775,9 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error)
     if (!q.exec() || !q.next())
         return fail(Private::reason(q));
     if (q.value(0).toInt() > 0)
-        return fail(QStringLiteral("both measuring points were measured in one inspection, so they are not the same"));
+        return refuse(
+            LinkRefusal::MeasuredTogether,
+            QStringLiteral("both measuring points were measured in one inspection, so they are not the same"));
     const char* steps[] = {
         "UPDATE measurements SET point_id = :earlier WHERE point_id = :renamed",
         "INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name, linked)"

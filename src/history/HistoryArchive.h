@@ -127,6 +127,12 @@ struct ExportedItem {
     MeasuredValue value;
 };
 
+// Why two measuring points were not linked, when the archive itself refused
+// it; the window words it from the language file by linkRefusalKey.
+enum class LinkRefusal { None, SamePoint, NoSuchPoint, OtherInstallations, MeasuredTogether };
+// The language key of a refusal (nullptr for None).
+const char* linkRefusalKey(LinkRefusal refusal);
+
 // How an import ended.
 struct ImportOutcome {
     enum class Status { Added, AlreadyStored, Failed };
@@ -204,8 +210,9 @@ public:
     // same point as `earlier`: its measurements join the earlier point's, and
     // every later inspection naming it so is matched to the earlier point.
     // Both must be points of one installation and never measured in the
-    // same inspection.
-    bool linkPoints(qint64 renamed, qint64 earlier, QString* error);
+    // same inspection. `refusal` (may be null) says which of these failed;
+    // it is None when the archive could not be read or written.
+    bool linkPoints(qint64 renamed, qint64 earlier, QString* error, LinkRefusal* refusal = nullptr);
 
     // Every stored coded item of an installation (0: of all), by site, time,
     // block, element and measurement, handed to `each` as it is read: the

@@ -3,6 +3,7 @@
 #include "base/FileIO.h"
 #include "history/HistoryArchive.h"
 #include "structure/MeasuredValue.h"
+#include "structure/MeasurementTime.h"
 #include "structure/ValuesCsv.h"
 
 #include <string>
@@ -18,19 +19,24 @@ QString isoText(const QDateTime& t)
 
 // A column's CSV cell, made again only when the text differs from the last
 // row's: the rows of one measurement, inspection or site share most texts.
+// The cell may be written in another form than the text (`shown`).
 class CachedCell {
 public:
+    explicit CachedCell(std::string (*shown)(const std::string&) = nullptr) : shown_(shown) {}
+
     const std::string& of(const QString& text)
     {
         if (!made_ || text != text_) {
             text_ = text;
-            cell_ = csvField(text.toStdString());
+            const std::string utf8 = text.toStdString();
+            cell_ = csvField(shown_ ? shown_(utf8) : utf8);
             made_ = true;
         }
         return cell_;
     }
 
 private:
+    std::string (*shown_)(const std::string&);
     bool made_ = false;
     QString text_;
     std::string cell_;
@@ -43,7 +49,9 @@ bool writeHistoryCsv(HistoryArchive& archive, qint64 installation, OutputFile& o
     out.write("\xEF\xBB\xBF"
               "site,inspection,source,block,block name,element,element name,function,date,time,"
               "quantity,value,unit,marks,as written\r\n");
-    CachedCell site, source, blockName, elementName, function, date, time, quantity, written;
+    CachedCell site, source, blockName, elementName, function, quantity, written;
+    // The instrument's date and time in ISO 8601, as the takenAt column.
+    CachedCell date(isoDateOrText), time(isoTimeOrText);
     QDateTime lastTakenAt;
     std::string takenAtCell, row;
     bool anyRow = false;

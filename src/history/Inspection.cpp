@@ -5,12 +5,12 @@
 #include "base/TextRules.h"
 #include "comm/InstrumentData.h"
 #include "structure/InspectionComparison.h"
+#include "structure/MeasurementTime.h"
 #include "structure/RecordDetail.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
 
 #include <QCryptographicHash>
-#include <QRegularExpression>
 #include <QTimeZone>
 
 #include <functional>
@@ -58,31 +58,6 @@ QString siteOf(const QStringList& siteLines, const QStringList& objectNames)
 }
 
 } // namespace
-
-QDateTime measurementTime(const QString& dateText, const QString& timeText)
-{
-    static const QRegularExpression dayFirst(QStringLiteral(R"(^\s*(\d{1,2})[./-](\d{1,2})[./-](\d{2}|\d{4})\s*$)"));
-    static const QRegularExpression yearFirst(QStringLiteral(R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})\s*$)"));
-    static const QRegularExpression clock(QStringLiteral(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2}))?\s*$)"));
-    QDate date;
-    if (const auto m = dayFirst.match(dateText); m.hasMatch()) {
-        int year = m.captured(3).toInt();
-        if (m.captured(3).size() == 2)
-            year += 2000;
-        date = QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
-    } else if (const auto y = yearFirst.match(dateText); y.hasMatch()) {
-        date = QDate(y.captured(1).toInt(), y.captured(2).toInt(), y.captured(3).toInt());
-    }
-    if (!date.isValid())
-        return {};
-    QTime time(0, 0);
-    if (const auto c = clock.match(timeText); c.hasMatch()) {
-        const QTime read(c.captured(1).toInt(), c.captured(2).toInt(), c.captured(3).toInt());
-        if (read.isValid())
-            time = read;
-    }
-    return QDateTime(date, time, Qt::UTC);
-}
 
 Inspection inspectionFromDocument(const StructureContext& ctx, const QString& source, const QDateTime& sourceTime,
                                   const QString& siteOverride)

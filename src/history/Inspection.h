@@ -68,11 +68,4 @@ struct Inspection {
 Inspection inspectionFromDocument(const StructureContext& ctx, const QString& source, const QDateTime& sourceTime,
                                   const QString& siteOverride = QString());
 
-// A record's date and time as the instrument writes them: day, month and
-// year (four or two digits) with dots, slashes or dashes between, or year,
-// month and day with dashes; hours and minutes, perhaps seconds, with colons.
-// Invalid when the date does not read as one. A time that does not read is
-// taken as midnight.
-QDateTime measurementTime(const QString& dateText, const QString& timeText);
-
 } // namespace zentrova

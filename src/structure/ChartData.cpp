@@ -160,11 +160,11 @@ bool absorptionChart(const StructureContext& ctx, int row, AbsorptionChart& out)
             out.points.push_back({seconds, r->value});
     if (const ResultItemValue* dar = find(items, b + QuantityDar); dar && dar->value.hasNumber) {
         out.dar = dar->value;
-        out.darRating = rateValue(RatingKind::AbsorptionRatio, dar->value.number);
+        out.darRating = rateMeasuredValue(RatingKind::AbsorptionRatio, dar->value);
     }
     if (const ResultItemValue* pi = find(items, b + QuantityPi); pi && pi->value.hasNumber) {
         out.pi = pi->value;
-        out.piRating = rateValue(RatingKind::PolarisationIndex, pi->value.number);
+        out.piRating = rateMeasuredValue(RatingKind::PolarisationIndex, pi->value);
     }
     return true;
 }

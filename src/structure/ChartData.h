@@ -55,7 +55,9 @@ struct AbsorptionChart {
     int row = 0;
     std::vector<AbsorptionPoint> points;
     MeasuredValue dar, pi; // hasNumber false when the record holds none
-    RatingClass darRating = RatingClass::Dangerous, piRating = RatingClass::Dangerous;
+    // As rateMeasuredValue gives them: none for a marked value whose bound
+    // leaves the class open.
+    std::optional<RatingClass> darRating, piRating;
 };
 
 // False when row `row` is no diagnostic test record.

@@ -93,14 +93,14 @@ void compareValues(const StructureContext& older, const StructureContext& newer,
             q.hasChange = true;
             q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100;
         }
-        const bool fallIsCertain = numbers && o.bound != ValueBound::AtMost && n.bound != ValueBound::AtLeast;
-        if (fallIsCertain && q.fromResults && o.baseUnit == "Ohm" && n.number < o.number / 2)
-            q.resistanceHalved = true;
+        q.resistanceHalved = q.inOld && q.inNew && q.fromResults && o.baseUnit == "Ohm" && fellToLessThanHalf(o, n);
         q.rated = ratingKindOfQuantity(quantityHeading(named.names, q.quantity, 1), q.kind);
-        if (q.rated && numbers) {
-            q.oldRating = rateValue(q.kind, o.number);
-            q.newRating = rateValue(q.kind, n.number);
-            q.ratingFell = fallIsCertain && int(q.newRating) < int(q.oldRating);
+        if (q.rated) {
+            if (q.inOld)
+                q.oldRating = rateMeasuredValue(q.kind, o);
+            if (q.inNew)
+                q.newRating = rateMeasuredValue(q.kind, n);
+            q.ratingFell = q.oldRating && q.newRating && int(*q.newRating) < int(*q.oldRating);
         }
         pc.quantities.push_back(std::move(q));
     }
@@ -153,8 +153,8 @@ std::string comparisonWarningText(const StructureContext& ctx, const QuantityCha
     if (q.ratingFell) {
         if (!s.empty())
             s += "; ";
-        s += text(ctx, "CmpRatingFell_60") + ": " + text(ctx, ratingLanguageKey(q.kind, q.oldRating)) + " -> " +
-             text(ctx, ratingLanguageKey(q.kind, q.newRating));
+        s += text(ctx, "CmpRatingFell_60") + ": " + text(ctx, ratingLanguageKey(q.kind, *q.oldRating)) + " -> " +
+             text(ctx, ratingLanguageKey(q.kind, *q.newRating));
     }
     return s;
 }
@@ -385,10 +385,10 @@ QByteArray comparisonJson(const StructureContext& ctx, const InspectionCompariso
                           {QStringLiteral("old"), q.inOld ? QJsonValue(value(q.oldValue)) : QJsonValue()},
                           {QStringLiteral("new"), q.inNew ? QJsonValue(value(q.newValue)) : QJsonValue()},
                           {QStringLiteral("changePercent"), q.hasChange ? QJsonValue(q.changePercent) : QJsonValue()}};
-            if (q.rated && q.inOld && q.inNew && q.oldValue.hasNumber && q.newValue.hasNumber) {
-                o.insert(QStringLiteral("oldRating"), QLatin1String(ratingNames[int(q.oldRating)]));
-                o.insert(QStringLiteral("newRating"), QLatin1String(ratingNames[int(q.newRating)]));
-            }
+            if (q.oldRating)
+                o.insert(QStringLiteral("oldRating"), QLatin1String(ratingNames[int(*q.oldRating)]));
+            if (q.newRating)
+                o.insert(QStringLiteral("newRating"), QLatin1String(ratingNames[int(*q.newRating)]));
             QJsonArray flags;
             if (q.resistanceHalved)
                 flags.append(QStringLiteral("resistanceHalved"));

@@ -3,6 +3,7 @@
 #include "structure/MeasuredValue.h"
 
 #include <QByteArray>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,13 @@ struct QuantityChange {
     MeasuredValue oldValue, newValue;
     bool hasChange = false;
     double changePercent = 0; // (new - old) / |old| * 100, when both are numbers and old is not 0
-    bool rated = false;
+    bool rated = false;       // a PI or DAR
     RatingKind kind = RatingKind::PolarisationIndex;
-    RatingClass oldRating = RatingClass::Dangerous, newRating = RatingClass::Dangerous;
-    // Set only when the marks make it certain: a fall is not claimed from an
-    // old value that is an upper bound ("<") or a new one that is a lower
-    // bound (">").
+    // Each side's class as rateMeasuredValue gives it: none for a marked
+    // value whose bound leaves the class open.
+    std::optional<RatingClass> oldRating, newRating;
+    // Set only when the marks make it certain (fellToLessThanHalf, and both
+    // classes settled).
     bool resistanceHalved = false; // an insulation resistance fell to less than half
     bool ratingFell = false;       // PI or DAR fell by at least one rating class
 };

@@ -183,6 +183,17 @@ std::string markText(const MeasuredValue& v)
     return s;
 }
 
+bool fellToLessThanHalf(const MeasuredValue& earlier, const MeasuredValue& later)
+{
+    if (!earlier.hasNumber || !later.hasNumber || earlier.baseUnit != later.baseUnit ||
+        earlier.bound == ValueBound::AtMost || later.bound == ValueBound::AtLeast)
+        return false;
+    const double half = earlier.number / 2;
+    if (earlier.bound == ValueBound::AtLeast || later.bound == ValueBound::AtMost)
+        return later.number <= half;
+    return later.number < half;
+}
+
 std::string plainNumber(double v)
 {
     std::array<char, 48> buf{};

@@ -47,6 +47,13 @@ MeasuredValue parseMeasuredValue(std::string_view valueText, std::string_view un
 // "<" or ">" first, then "!" ("" for none).
 std::string markText(const MeasuredValue& v);
 
+// Whether a value certainly fell to less than half of an earlier one of the
+// same base unit. The marks are bounds that hold strictly ("<50" is below 50,
+// ">100" above 100), so a bound settles the question when it reaches the half:
+// 100 to "<50" and ">100" to 50 fell, 100 to 50 did not. An earlier "<" value
+// or a later ">" one leaves it open.
+bool fellToLessThanHalf(const MeasuredValue& earlier, const MeasuredValue& later);
+
 // A number as a spreadsheet reads it whatever the locale: the shortest text
 // that reads back as the same double, "." as the decimal point, without an
 // exponent from 1e-12 up to 1e16.

@@ -5,6 +5,7 @@
 #include "base/TextRules.h"
 #include "language/ReplaceQuestion.h"
 #include "structure/InsulationRating.h"
+#include "structure/MeasurementTime.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
 
@@ -124,8 +125,8 @@ std::string valuesCsv(const StructureContext& ctx)
         addField(line, std::to_string(digitsValue(nthLine(pos, 3))));
         addField(line, utf8(ctx, nthLine(nameCell, 3)));
         addField(line, utf8(ctx, function));
-        addField(line, utf8(ctx, oneLine(t.cell(7, r))));
-        addField(line, utf8(ctx, oneLine(t.cell(8, r))));
+        addField(line, utf8(ctx, isoDateOrText(oneLine(t.cell(7, r)))));
+        addField(line, utf8(ctx, isoTimeOrText(oneLine(t.cell(8, r)))));
         std::fill(byColumn.begin(), byColumn.end(), nullptr);
         for (const ResultItemValue& item : items[k])
             byColumn[columnOf.at({item.quantity, item.occurrence})] = &item;

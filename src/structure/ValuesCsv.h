@@ -17,11 +17,10 @@ std::string csvField(const std::string& utf8);
 
 // The results of the open structure as CSV for spreadsheets, in UTF-8 with a
 // byte order mark, rows ended by CR LF. A heading row, then one row per
-// result: block number and name, element number and name, function, date,
-// time, and for every quantity any result of the structure has (in the order
-// they first appear) its value as a plain number in the base unit ("."
-// decimal point; empty when the value is no number), the base unit, and the
-// marks ("<", ">", "!"); after PI and DAR their rating, which is advice.
+// result: block number and name, element number and name, function, date
+// and time (ISO 8601 when they read, see isoDateOrText), and for every quantity any result of the structure has (in the
+// order they first appear) its value as a plain number in the base unit ("." decimal point; empty when the value is no
+// number), the base unit, and the marks ("<", ">", "!"); after PI and DAR their rating, which is advice.
 std::string valuesCsv(const StructureContext& ctx);
 
 // The name the CSV file dialog offers: the structure file's name with ".csv"

@@ -141,6 +141,75 @@ TEST(InspectionComparison, MatchesRenamedAndRenumberedPointsAndWarnsOfFalls)
     EXPECT_EQ(c.flagCount(), 3);
 }
 
+// A bound that reaches the half settles the fall: the marks hold strictly.
+// The history's flag follows the same rule (fellToLessThanHalf).
+TEST(InspectionComparison, ABoundAtTheHalfSettlesTheFall)
+{
+    struct Case {
+        const char *oldValue, *newValue;
+        bool halved;
+    };
+    const Case cases[] = {
+        {"100", "<50", true},  {">100", "50", true},  {">100", "<50", true},
+        {"100", "49.9", true}, {"100", "50", false},  {"100", "<51", false},
+        {">100", "51", false}, {"<100", "10", false}, {"100", ">40", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.oldValue) + " -> " + c.newValue);
+        const std::string oldResult = std::string("501507") + c.oldValue,
+                          newResult = std::string("501507") + c.newValue;
+        const Point oldPoint[] = {{1, 1, "Hall", "Motor", "500\rInsulation resistance", oldResult.c_str(), ""}};
+        const Point newPoint[] = {{1, 1, "Hall", "Motor", "500\rInsulation resistance", newResult.c_str(), ""}};
+        LoadedProgram older, newer;
+        fill(*older.ctx, oldPoint);
+        fill(*newer.ctx, newPoint);
+        const InspectionComparison cmp = compareInspections(*older.ctx, *newer.ctx);
+        ASSERT_EQ(cmp.points.size(), 1u);
+        const QuantityChange* q = find(cmp.points[0], "Riso");
+        ASSERT_NE(q, nullptr);
+        EXPECT_EQ(q->resistanceHalved, c.halved);
+        EXPECT_EQ(fellToLessThanHalf(q->oldValue, q->newValue), c.halved);
+    }
+}
+
+// A marked PI is rated only when its bound settles the class, in the JSON,
+// the warnings and the chart alike, as the CSV and the record panel rate it.
+TEST(InspectionComparison, MarkedRatingsOnlyWhereTheBoundSettlesTheClass)
+{
+    struct Case {
+        const char *oldValue, *newValue;
+        const char *oldRating, *newRating; // "" for none in the JSON
+        bool ratingFell;
+    };
+    const Case cases[] = {
+        {"3", "<1", "good", "dangerous", true},     {"3", "<2", "good", "", false},
+        {">1.5", "1.2", "", "questionable", false}, {">5", "3", "best", "good", true},
+        {"<0.5", ">1", "dangerous", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.oldValue) + " -> " + c.newValue);
+        const std::string oldResult = std::string("507500") + c.oldValue,
+                          newResult = std::string("507500") + c.newValue;
+        const Point oldPoint[] = {{1, 1, "Hall", "Motor", "501\rDiagnostic test (DAR, PI)", oldResult.c_str(), ""}};
+        const Point newPoint[] = {{1, 1, "Hall", "Motor", "501\rDiagnostic test (DAR, PI)", newResult.c_str(), ""}};
+        LoadedProgram older, newer;
+        fill(*older.ctx, oldPoint);
+        fill(*newer.ctx, newPoint);
+        const InspectionComparison cmp = compareInspections(*older.ctx, *newer.ctx);
+        ASSERT_EQ(cmp.points.size(), 1u);
+        const QuantityChange* q = find(cmp.points[0], "PI");
+        ASSERT_NE(q, nullptr);
+        EXPECT_EQ(q->ratingFell, c.ratingFell);
+        const QJsonObject json =
+            QJsonDocument::fromJson(comparisonJson(*newer.ctx, cmp)).object()["points"][0]["quantities"][0].toObject();
+        EXPECT_EQ(json["oldRating"].toString().toStdString(), c.oldRating);
+        EXPECT_EQ(json["newRating"].toString().toStdString(), c.newRating);
+        AbsorptionChart chart;
+        ASSERT_TRUE(absorptionChart(*newer.ctx, cmp.points[0].newer.rows.back(), chart));
+        EXPECT_EQ(chart.piRating.has_value(), *c.newRating != 0);
+    }
+}
+
 TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
 {
     LoadedProgram older, newer;
@@ -339,11 +408,17 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
     EXPECT_NE(svg.find("<title>Comparison of Inspections: Yard</title>"), std::string::npos);
     EXPECT_NE(svg.find("Heater"), std::string::npos);
     EXPECT_NE(svg.find("10 GOhm"), std::string::npos) << "the decades are labelled with prefixes";
-    // The renumbered point shows its old and new numbers.
-    bool renumbered = false;
-    for (int r = 0; r < t->rowCount(); ++r)
-        renumbered |= t->item(r, 0) && t->item(r, 0)->text() == QStringLiteral("2  Yard -> 3  Yard");
+    // A renumbered point shows its numbers and its name once, a renamed one
+    // its number and both names.
+    bool renumbered = false, renamed = false;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        renumbered |= t->item(r, 0) && t->item(r, 0)->text() == QStringLiteral("2 -> 3  Yard");
+        renamed |= t->item(r, 1) && t->item(r, 1)->text() == QStringLiteral("4  Old name -> New name");
+    }
     EXPECT_TRUE(renumbered);
+    EXPECT_TRUE(renamed);
+    // Rows of one line of text, not the style's double height.
+    EXPECT_LE(t->rowHeight(0), t->fontMetrics().height() + 8);
 
     const QString csvFile = p.dir.file(QStringLiteral("cmp"));
     p.prompts.expectFile(csvFile);

@@ -14,11 +14,11 @@
 #include <QProcess>
 
 #include <arpa/inet.h>
+#include <map>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <map>
 
 namespace zentrova::test {
 namespace {
@@ -105,7 +105,7 @@ TEST_F(CliHistory, AddsInspectionsOnceAndTrendsAPoint)
     r = run({QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("csv")});
     ASSERT_EQ(r.code, 0) << r.err.constData();
     EXPECT_TRUE(r.out.startsWith("\xEF\xBB\xBFsite,inspection,source,block,"));
-    EXPECT_TRUE(r.out.contains(",Riso,182000000,Ohm,,182 MOhm\r\n"));
+    EXPECT_TRUE(r.out.contains(",2021-03-17,09:48:00,Riso,182000000,Ohm,,182 MOhm\r\n")) << r.out.constData();
 }
 
 TEST_F(CliHistory, RefusesWhatItCannotUseAndAddsNothingOfIt)

@@ -7,23 +7,30 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <QString>
 #include <QTemporaryDir>
 
-#include "shell/AppContext.h"
 #include "base/Prompts.h"
+#include "shell/AppContext.h"
 
 namespace zentrova::fuzz {
 
-int fuzzReader(const uint8_t* data, size_t size);         // structure files
-int fuzzRecord(const uint8_t* data, size_t size);         // received records
-int fuzzReceive(const uint8_t* data, size_t size);        // the whole transfer
-int fuzzCellMarkup(const uint8_t* data, size_t size);     // annotated grid cells
-int fuzzLanguage(const uint8_t* data, size_t size);       // language index, language file, settings
-int fuzzIdentification(const uint8_t* data, size_t size); // the identification payload
-int fuzzMeasuredValue(const uint8_t* data, size_t size);  // result values with their units
+int fuzzReader(const uint8_t* data, size_t size);          // structure files
+int fuzzRecord(const uint8_t* data, size_t size);          // received records
+int fuzzReceive(const uint8_t* data, size_t size);         // the whole transfer
+int fuzzCellMarkup(const uint8_t* data, size_t size);      // annotated grid cells
+int fuzzLanguage(const uint8_t* data, size_t size);        // language index, language file, settings
+int fuzzIdentification(const uint8_t* data, size_t size);  // the identification payload
+int fuzzMeasuredValue(const uint8_t* data, size_t size);   // result values with their units
+int fuzzMeasurementTime(const uint8_t* data, size_t size); // a record's date and time cells
+
+// An input of two texts: the bytes up to the first byte 0, and the rest
+// (empty when there is no byte 0).
+std::pair<std::string_view, std::string_view> twoTexts(const uint8_t* data, size_t size);
 
 // Reports a broken property. By default it prints `what` and aborts, so that
 // libFuzzer keeps the input; the replay test turns it into a failed test.

@@ -21,7 +21,17 @@ void fail(const std::string& message)
 
 } // namespace
 
-void setViolationHandler(ViolationHandler handler) { violationHandler = handler; }
+void setViolationHandler(ViolationHandler handler)
+{
+    violationHandler = handler;
+}
+
+std::pair<std::string_view, std::string_view> twoTexts(const uint8_t* data, size_t size)
+{
+    const std::string_view all(reinterpret_cast<const char*>(data), size);
+    const size_t zero = all.find('\0');
+    return {all.substr(0, zero), zero == std::string_view::npos ? std::string_view() : all.substr(zero + 1)};
+}
 
 void violated(const char* target, const std::string& what)
 {
@@ -55,8 +65,8 @@ FuzzFolder::FuzzFolder()
 void FuzzFolder::write(const QString& name, const std::string& bytes) const
 {
     QFile f(path() + name);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
         fail("fuzz: cannot write " + name.toStdString());
 }
 

@@ -14,10 +14,7 @@ namespace zentrova::fuzz {
 
 int fuzzMeasuredValue(const uint8_t* data, size_t size)
 {
-    const std::string_view all(reinterpret_cast<const char*>(data), size);
-    const size_t zero = all.find('\0');
-    const std::string_view text = all.substr(0, zero);
-    const std::string_view unit = zero == std::string_view::npos ? std::string_view() : all.substr(zero + 1);
+    const auto [text, unit] = twoTexts(data, size);
 
     const MeasuredValue v = parseMeasuredValue(text, unit);
     if (v.flagged != (text.find('!') != std::string_view::npos))

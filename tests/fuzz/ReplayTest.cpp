@@ -26,9 +26,13 @@ const Target kTargets[] = {
     {"Language", "corpus-language", fuzzLanguage},
     {"Identification", "corpus-identification", fuzzIdentification},
     {"MeasuredValue", "corpus-measured_value", fuzzMeasuredValue},
+    {"MeasurementTime", "corpus-measurement_time", fuzzMeasurementTime},
 };
 
-void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
+void PrintTo(const Target& target, std::ostream* os)
+{
+    *os << target.name;
+}
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};
 

@@ -2,6 +2,7 @@
 // the years, matched, trended, added twice, cut off half-way and upgraded.
 #include "history/HistoryArchive.h"
 #include "history/Inspection.h"
+#include "structure/MeasurementTime.h"
 #include "structure/StructureContext.h"
 #include "support/ArchiveEngines.h"
 #include "support/TestSupport.h"
@@ -254,8 +255,14 @@ TEST_P(HistoryArchiveTest, ALinkedPointKeepsItsHistoryAndLaterNames)
     const qint64 motor = archive.findPoint(site, 1, 1, nullptr);
     ASSERT_TRUE(heater && heater2 && motor);
     QString error;
-    EXPECT_FALSE(archive.linkPoints(heater2, motor, &error)) << "both measured in 2024";
+    LinkRefusal refusal = LinkRefusal::None;
+    EXPECT_FALSE(archive.linkPoints(heater2, motor, &error, &refusal)) << "both measured in 2024";
     EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(refusal, LinkRefusal::MeasuredTogether) << "the window words it in its language";
+    EXPECT_FALSE(archive.linkPoints(motor, motor, &error, &refusal));
+    EXPECT_EQ(refusal, LinkRefusal::SamePoint);
+    EXPECT_FALSE(archive.linkPoints(motor, motor + heater + heater2, &error, &refusal));
+    EXPECT_EQ(refusal, LinkRefusal::NoSuchPoint);
     ASSERT_TRUE(archive.linkPoints(heater2, heater, &error)) << error.toStdString();
     Trend t;
     ASSERT_TRUE(archive.trend(heater, 1, t, &error));

@@ -7,6 +7,7 @@
 #include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
 #include "report/windows/PrintoutHeadingDialog.h"
+#include "shell/windows/FileDatesModel.h"
 #include "structure/windows/ElementTreeView.h"
 #include "support/TestSupport.h"
 
@@ -18,6 +19,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -287,6 +290,33 @@ TEST(MainWindow, QtDialogsFollowTheLanguage)
     // Qt's catalogue has no standard buttons in Slovenian: the language file's captions stand in.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
               g.p.ctx->decode(g.p.ctx->texts.text("&Cancel_11")));
+    // So does the print dialog's PDF printer, and the file dialog's dates
+    // are written as the language writes them, not as the system does.
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Write PDF file"), QStringLiteral("Zapis v datoteko PDF"));
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), QStringLiteral("Mapa"));
+    {
+        const ProgramDir& dir = g.p.dir;
+        dir.writeFile(QStringLiteral("old.zit"), "x");
+        const QDateTime changed(QDate(2026, 12, 7), QTime(9, 5));
+        QFile file(dir.file(QStringLiteral("old.zit")));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(changed, QFileDevice::FileModificationTime));
+        file.close();
+        QFileSystemModel files;
+        files.setRootPath(dir.path());
+        FileDatesModel dates(QLocale(QStringLiteral("sl")), nullptr);
+        dates.setSourceModel(&files);
+        QModelIndex index;
+        QElapsedTimer waited; // the model reads the folder in a thread of its own
+        waited.start();
+        do {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            index = dates.mapFromSource(files.index(dir.file(QStringLiteral("old.zit")), 3));
+        } while (!files.lastModified(dates.mapToSource(index)).isValid() && waited.elapsed() < 10000);
+        EXPECT_EQ(dates.data(index, Qt::DisplayRole).toString(),
+                  QLocale(QStringLiteral("sl")).toString(changed, QLocale::ShortFormat));
+        EXPECT_FALSE(dates.data(index, Qt::DisplayRole).toString().contains(QStringLiteral("Dec")));
+    }
 
     QTimer::singleShot(0, [&] {
         g.language->buttons()->button(0)->setChecked(true);

@@ -1,5 +1,6 @@
 // The result values as CSV, read back by Python's csv module as a
 // spreadsheet would read them.
+#include "structure/MeasurementTime.h"
 #include "structure/StructureContext.h"
 #include "structure/ValuesCsv.h"
 #include "support/TestSupport.h"
@@ -55,10 +56,10 @@ void fillResults(AppContext& c)
     add({"1\r1\r1", "001\rHall, \"North\"\rMotor M1\r6,13", "500\rInsulation resistance", "501508>550!", "5105025.12",
          "5095025", "12.03.2024", "10:15"});
     add({"1\r1\r2", "001\rHall, \"North\"\rPompe \xE9\r6,13", "501\rDiagnostic test (DAR, PI)", "5075003,99\r5065001.6",
-         "502507850\r5035071200\r5045071600\r5055086.4\r519519-3.5\r51551510", "", "12.03.2024", "10:40"});
+         "502507850\r5035071200\r5045071600\r5055086.4\r519519-3.5\r51551510", "", "2024-03-12", "10:40:05"});
     add({"1\r5\r7", "", "", "", "", "", "", ""});
     add({"1\r2\r1", "001\rBlock 2\rCable\r6,13", "503\rStep voltage test", "501507<0.01\rAAABreakdown",
-         "5105021.0\r5105022.0\r510502---", "", "13.03.2024", "08:00"});
+         "5105021.0\r5105022.0\r510502---", "", "13/03/24", "8:00"});
 }
 
 TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
@@ -117,8 +118,8 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
          {"Element no.", "1"},
          {"Element", "Motor M1"},
          {"Function", "Insulation resistance"},
-         {"Date", "12.03.2024"},
-         {"Time", "10:15"},
+         {"Date", "2024-03-12"}, // ISO 8601 whatever form the instrument wrote
+         {"Time", "10:15:00"},
          {"Riso", 550e9},
          {"Riso unit", "Ohm"},
          {"Riso mark", ">!"},
@@ -131,8 +132,8 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
          {"Element no.", "2"},
          {"Element", "Pompe \xC3\xA9"},
          {"Function", "Diagnostic test (DAR, PI)"},
-         {"Date", "12.03.2024"},
-         {"Time", "10:40"},
+         {"Date", "2024-03-12"},
+         {"Time", "10:40:05"},
          {"PI", 3.99},
          {"PI rating (advice)", "Good"},
          {"DAR", 1.6},
@@ -154,8 +155,8 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
          {"Element no.", "1"},
          {"Element", "Cable"},
          {"Function", "Step voltage test"},
-         {"Date", "13.03.2024"},
-         {"Time", "08:00"},
+         {"Date", "2024-03-13"},
+         {"Time", "08:00:00"},
          {"Riso", 1e4},
          {"Riso unit", "Ohm"},
          {"Riso mark", "<"},
@@ -193,6 +194,17 @@ TEST(ValuesCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
     EXPECT_EQ(csvField(""), "");
     EXPECT_EQ(csvField("a=b-c"), "a=b-c");
     EXPECT_EQ(proposedValuesCsvName(QStringLiteral("/x/plant.v2/site.ZIT")), QStringLiteral("/x/plant.v2/site.csv"));
+}
+
+// A date or time that is none of the calendar stays as the instrument wrote it.
+TEST(ValuesCsv, DatesThatDoNotReadAreKeptAsWritten)
+{
+    const std::pair<const char*, const char*> dates[] = {
+        {"1.3.24", "2024-03-01"}, {"31.02.2024", "31.02.2024"}, {"12.03.2024 10:15", "12.03.2024 10:15"}};
+    for (const auto& [text, cell] : dates)
+        EXPECT_EQ(isoDateOrText(text), cell);
+    EXPECT_EQ(isoTimeOrText("9:05"), "09:05:00");
+    EXPECT_EQ(isoTimeOrText("25:00"), "25:00");
 }
 
 // A spreadsheet runs a cell beginning with "=", "+", "-" or "@" (or a tab

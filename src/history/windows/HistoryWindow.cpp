@@ -481,8 +481,12 @@ void HistoryWindow::linkSelectedPoint()
         return;
     const qint64 earlier = ids[size_t(choices->currentIndex())];
     QString error;
-    if (!archive_.linkPoints(point_, earlier, &error)) {
-        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistLinkFailed_50") + "\r" + ctx.encode(error), MbOK);
+    LinkRefusal refusal;
+    if (!archive_.linkPoints(point_, earlier, &error, &refusal)) {
+        const char* reason = linkRefusalKey(refusal);
+        ctx.prompts->message(
+            MsgType::Error,
+            ctx.texts.text("HistLinkFailed_50") + "\r" + (reason ? ctx.texts.text(reason) : ctx.encode(error)), MbOK);
         return;
     }
     // The renamed point is gone: its measurements are the earlier point's now.

@@ -2,6 +2,7 @@
 
 #include "base/FileHistory.h"
 #include "shell/AppContext.h"
+#include "shell/windows/FileDatesModel.h"
 #include "shell/windows/HelpViewer.h"
 
 #include <QApplication>
@@ -213,18 +214,34 @@ std::optional<QString> QtPrompts::chosen(const QString& path) const
     return path;
 }
 
-std::optional<QString> QtPrompts::openFileName(const FileDialogRequest& r)
+std::optional<QString> QtPrompts::fileName(const FileDialogRequest& r, QFileDialog::AcceptMode mode)
 {
     const QString title = ctx_ ? ctx_->decode(r.title) : QString();
-    return chosen(QFileDialog::getOpenFileName(owner(), title, startPath(r.proposedName), filterOf(r)));
+    QFileDialog dialog(owner(), title, startPath(r.proposedName), filterOf(r));
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen)
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    else
+        dialog.setOption(QFileDialog::DontConfirmOverwrite); // the caller asks its own replace question
+    // Dates in the program's language; an English program keeps the system's
+    // way of writing them. A native dialog ignores the model.
+    if (ctx_)
+        if (const QString code = TextCodec::languageCodeForLcid(ctx_->language.codec().lcid());
+            !code.isEmpty() && code != QLatin1String("en"))
+            dialog.setProxyModel(new FileDatesModel(QLocale(code), &dialog));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return chosen(dialog.selectedFiles().constFirst());
+}
+
+std::optional<QString> QtPrompts::openFileName(const FileDialogRequest& r)
+{
+    return fileName(r, QFileDialog::AcceptOpen);
 }
 
 std::optional<QString> QtPrompts::saveFileName(const FileDialogRequest& r)
 {
-    const QString title = ctx_ ? ctx_->decode(r.title) : QString();
-    // The caller asks its own replace question.
-    return chosen(QFileDialog::getSaveFileName(owner(), title, startPath(r.proposedName), filterOf(r), nullptr,
-                                               QFileDialog::DontConfirmOverwrite));
+    return fileName(r, QFileDialog::AcceptSave);
 }
 
 } // namespace zentrova

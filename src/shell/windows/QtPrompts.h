@@ -1,6 +1,7 @@
 #pragma once
 #include "base/Prompts.h"
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 
@@ -31,6 +32,7 @@ private:
     // The dialogs start in the folder they showed last, across runs.
     QString startPath(const QString& proposed) const;
     std::optional<QString> chosen(const QString& path) const;
+    std::optional<QString> fileName(const FileDialogRequest& request, QFileDialog::AcceptMode mode);
     // The window a box or file dialog belongs to: a window that stays on
     // top (the progress dialog), else the one the user is working in (a
     // dialog, the print preview), else the main window.

@@ -9,26 +9,37 @@
 namespace zentrova {
 
 namespace {
-// Captions of Qt's standard buttons taken from the language file.
+// Captions of Qt's standard buttons, and the texts of Qt's dialogs that its
+// catalogue of some languages lacks, taken from the language file.
 class ButtonTexts : public QTranslator {
 public:
     explicit ButtonTexts(const AppContext& ctx) : ctx_(ctx) {}
     bool isEmpty() const override { return false; }
     QString translate(const char* context, const char* sourceText, const char*, int) const override
     {
-        if (qstrcmp(context, "QPlatformTheme") != 0)
-            return QString();
         struct Caption {
+            const char* context;
             const char* qt;
             const char* key;
         };
         static const Caption captions[] = {
-            {"OK", "&OK_11"},       {"Cancel", "&Cancel_11"}, {"&Yes", "&Yes_11"},
-            {"&No", "&No_11"},      {"Save", "&Save_11"},     {"Help", "&Help_11"},
-            {"Abort", "&Abort_11"}, {"Retry", "&Retry_11"},   {"Ignore", "&Ignore_11"},
+            {"QPlatformTheme", "OK", "&OK_11"},
+            {"QPlatformTheme", "Cancel", "&Cancel_11"},
+            {"QPlatformTheme", "&Yes", "&Yes_11"},
+            {"QPlatformTheme", "&No", "&No_11"},
+            {"QPlatformTheme", "Save", "&Save_11"},
+            {"QPlatformTheme", "Help", "&Help_11"},
+            {"QPlatformTheme", "Abort", "&Abort_11"},
+            {"QPlatformTheme", "Retry", "&Retry_11"},
+            {"QPlatformTheme", "Ignore", "&Ignore_11"},
+            // The print dialog's type of its PDF printer.
+            {"QPrintDialog", "Write PDF file", "QtWritePdfFile_30"},
+            // The file dialog's Type column.
+            {"QAbstractFileIconProvider", "Folder", "QtFolder_20"},
+            {"QAbstractFileIconProvider", "Drive", "QtDrive_20"},
         };
         for (const Caption& c : captions)
-            if (qstrcmp(sourceText, c.qt) == 0) {
+            if (qstrcmp(context, c.context) == 0 && qstrcmp(sourceText, c.qt) == 0) {
                 const std::string& text = ctx_.texts.text(c.key);
                 return text.empty() ? QString() : ctx_.decode(text);
             }

@@ -327,13 +327,15 @@ void curve(const StructureContext& ctx, QChart* chart, const QList<QPointF>& poi
 }
 
 QString ratingText(const StructureContext& ctx, const char* name, RatingKind kind, const MeasuredValue& v,
-                   RatingClass rating)
+                   std::optional<RatingClass> rating)
 {
     if (!v.hasNumber)
         return {};
-    return QStringLiteral("%1 %2%3 (%4)")
-        .arg(QLatin1String(name), ctx.decode(markText(v).substr(0, 1)).toHtmlEscaped(),
-             QString::number(v.number, 'g', 3), text(ctx, ratingLanguageKey(kind, rating)));
+    const QString value = QStringLiteral("%1 %2%3").arg(
+        QLatin1String(name), ctx.decode(markText(v).substr(0, 1)).toHtmlEscaped(), QString::number(v.number, 'g', 3));
+    if (!rating)
+        return value; // a bound that leaves the class open
+    return value + QStringLiteral(" (%1)").arg(text(ctx, ratingLanguageKey(kind, *rating)));
 }
 
 void absorptionChart(const StructureContext& ctx, const AbsorptionChart& data, QChart* chart)

@@ -40,12 +40,32 @@ enum Column {
     ColumnCount
 };
 
+QString shownName(const AppContext& ctx, const std::string& name)
+{
+    return ctx.decode(name).replace(u'\r', u' ');
+}
+
 QString numberAndName(const AppContext& ctx, long number, const std::string& name)
 {
     QString s = QString::number(number);
     if (!name.empty())
-        s += QStringLiteral("  ") + ctx.decode(name).replace(u'\r', u' ');
+        s += QStringLiteral("  ") + shownName(ctx, name);
     return s;
+}
+
+// A point matched by its names or its numbers shows what changed once:
+// "1  Transformer T1 -> Main transformer", "2 -> 3  Yard".
+QString numberAndNames(const AppContext& ctx, long oldNumber, const std::string& oldName, long newNumber,
+                       const std::string& newName)
+{
+    const bool sameNumber = oldNumber == newNumber, sameName = oldName == newName;
+    if (sameName)
+        return sameNumber ? numberAndName(ctx, newNumber, newName)
+                          : numberAndName(ctx, oldNumber, {}) + QStringLiteral(" -> ") +
+                                numberAndName(ctx, newNumber, newName);
+    if (sameNumber)
+        return numberAndName(ctx, newNumber, oldName) + QStringLiteral(" -> ") + shownName(ctx, newName);
+    return numberAndName(ctx, oldNumber, oldName) + QStringLiteral(" -> ") + numberAndName(ctx, newNumber, newName);
 }
 
 // A side's value as a reader writes it ("44.1 GOhm", "> 10 TOhm"), with the
@@ -85,6 +105,9 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
+    // Rows as high as a line of text, as the results grid's: the style's
+    // default is nearly twice that.
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     // One line per quantity: a warning is read across, not folded.
     table_->setWordWrap(false);
     table_->horizontalHeader()->setStretchLastSection(true);
@@ -149,11 +172,6 @@ void ComparisonDialog::fill()
         table_->setItem(r, c, cell);
         return cell;
     };
-    // A point matched by its names or its numbers only shows both.
-    auto both = [&](long oldNumber, const std::string& oldName, long newNumber, const std::string& newName) {
-        const QString o = numberAndName(ctx, oldNumber, oldName), n = numberAndName(ctx, newNumber, newName);
-        return o == n ? n : o + QStringLiteral(" -> ") + n;
-    };
     int rows = int(comparison_.onlyOld.size() + comparison_.onlyNew.size());
     for (const PointComparison& p : comparison_.points)
         rows += int(std::max<size_t>(1, p.quantities.size()));
@@ -161,8 +179,9 @@ void ComparisonDialog::fill()
     rowBlocks_.assign(size_t(rows), -1);
     int r = 0;
     for (const PointComparison& p : comparison_.points) {
-        const QString block = both(p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
-        const QString element = both(p.older.element, p.older.elementName, p.newer.element, p.newer.elementName);
+        const QString block = numberAndNames(ctx, p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
+        const QString element =
+            numberAndNames(ctx, p.older.element, p.older.elementName, p.newer.element, p.newer.elementName);
         for (size_t i = 0; i < std::max<size_t>(1, p.quantities.size()); ++i)
             rowBlocks_[size_t(r) + i] = p.newer.block;
         if (p.quantities.empty()) {
