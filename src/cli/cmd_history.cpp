@@ -189,10 +189,11 @@ int addFiles(const QStringList& args)
         fail(QStringLiteral("history add needs at least one FILE (see zentrova-cli history --help)"));
         return ExitUsage;
     }
+    // The archive is opened (and made) for the first file that is added: a
+    // command that adds nothing leaves no archive behind.
     std::unique_ptr<Program> settingsProgram;
     HistoryArchive archive;
-    if (const int rc = openCommandArchive(a, false, ArchiveAccess::Write, settingsProgram, archive); rc != ExitOk)
-        return rc;
+    bool archiveOpen = false;
     int worst = ExitOk;
     for (const QString& file : a.files) {
         int rc = ExitOk;
@@ -208,6 +209,17 @@ int addFiles(const QStringList& args)
             fail(QStringLiteral("%1: no measurements, nothing added").arg(file));
             worst = std::max(worst, int(ExitBadInput));
             continue;
+        }
+        if (in.site.isEmpty()) {
+            fail(QStringLiteral("%1: the file names no test site; name its installation with --site S").arg(file));
+            worst = std::max(worst, int(ExitUsage));
+            continue;
+        }
+        if (!archiveOpen) {
+            if (const int rc = openCommandArchive(a, false, ArchiveAccess::Write, settingsProgram, archive);
+                rc != ExitOk)
+                return rc;
+            archiveOpen = true;
         }
         const ImportOutcome out = archive.importInspection(in);
         const QByteArray name = fileNameToSystem(file);
@@ -526,14 +538,15 @@ void historyHelp()
                 "       zentrova-cli history export --format csv [--site S] [-o OUT] [--db DB]\n"
                 "       zentrova-cli history link --site S --point B/E --to B/E [--db DB]\n\n"
                 "The history archive keeps every inspection added to it: when it was made\n"
-                "(the latest date of its measurements, else the file's time), where (the\n"
-                "heading's test-site lines, else the names of its objects), the instrument's\n"
+                "(the latest date of its measurements, else the file's time), where (--site,\n"
+                "else the heading's test-site lines), the instrument's\n"
                 "identification and every measurement with every item, as the instrument\n"
                 "wrote it and as a number in the base unit. Measuring points are matched\n"
                 "across inspections by block and element numbers and names.\n\n"
                 "add      adds structure files; the same download added again is recognised\n"
                 "         and not stored twice. --site names the installation instead of the\n"
-                "         file's heading. A file that fails leaves nothing behind.\n"
+                "         file's heading; a file whose heading names no test site is\n"
+                "         refused without it. A file that fails leaves nothing behind.\n"
                 "list     the installations and their inspections, oldest first.\n"
                 "trend    one quantity (Riso, PI, DAR, R60s, ... or its number) of measuring\n"
                 "         point B/E over the inspections, with the limit Rlim and the PI or DAR\n"

@@ -944,6 +944,11 @@ struct KnownName {
 ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::function<bool(int)>& interrupt)
 {
     ImportOutcome out;
+    // Inspections without a site would all fall into one nameless installation.
+    if (in.site.trimmed().isEmpty()) {
+        out.error = QStringLiteral("the inspection names no installation (test site)");
+        return out;
+    }
     if (!writableNow(&out.error))
         return out;
     QSqlDatabase db = d->db();

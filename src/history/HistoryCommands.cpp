@@ -37,7 +37,24 @@ bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive,
     return archive.open(where, ArchiveAccess::Read, error);
 }
 
-HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress, HistoryTelling telling)
+namespace {
+
+// The installations the configured archive holds, to offer them; none when it
+// cannot be read (adding then says why).
+QStringList knownInstallations(const StructureContext& ctx)
+{
+    HistoryArchive archive;
+    QStringList sites;
+    if (openConfiguredArchive(ctx, archive, nullptr))
+        for (const InstallationEntry& e : archive.installations())
+            sites << e.site;
+    return sites;
+}
+
+} // namespace
+
+HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress, HistoryTelling telling,
+                                       const InstallationQuestion& askInstallation)
 {
     using Status = HistoryAddOutcome::Status;
     HistoryAddOutcome outcome;
@@ -62,10 +79,20 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
             time = file.lastModified();
         }
     }
-    const Inspection inspection = inspectionFromDocument(ctx, source, time);
+    Inspection inspection = inspectionFromDocument(ctx, source, time);
     if (inspection.measurements.empty()) {
         outcome.status = Status::NoMeasurements;
         return tell(MsgType::Warning, ctx.texts.text("HistoryNoResults_60"));
+    }
+    if (inspection.site.isEmpty()) {
+        outcome.status = Status::NoSite;
+        if (!askInstallation)
+            return tell(MsgType::Warning, ctx.texts.text("HistoryNoSite_60"));
+        const std::optional<QString> named = askInstallation(
+            knownInstallations(ctx), source.isEmpty() ? QString() : QFileInfo(source).completeBaseName());
+        if (!named || named->trimmed().isEmpty())
+            return outcome;
+        inspection.site = boundedSite(named->simplified());
     }
 
     progress.show(ctx.texts.text("History_30"), ctx.texts.text("HistoryAdding_40"), false);

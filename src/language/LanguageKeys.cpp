@@ -322,6 +322,8 @@ const std::vector<std::string_view>& interfaceKeys()
         "HistoryAlreadyStored_60",
         "HistoryNotAdded_50",
         "HistoryNoResults_60",
+        "HistoryNoSite_60",
+        "HistoryWhichSite_60",
         "HistoryCannotOpen_50",
         "HistoryEmpty_60",
         "HistInstallations_25",

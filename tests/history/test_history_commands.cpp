@@ -130,6 +130,61 @@ TEST_F(HistoryFixture, AddsADownloadOnceAndRefusesADocumentWithoutResults)
     EXPECT_EQ(sources, QStringList({QString(), saved}));
 }
 
+// A document whose heading names no test site is stored only under an
+// installation the user names: the question offers the file's name first and
+// the installations the archive knows.
+TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationNamed)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    const QString saved = program.dir.file("north hall.ZIT");
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+    file.close();
+    download("4.00", "2.10", "14.03.2024");
+    ctx.document.fileName = saved;
+    ctx.heading.site[0].clear();
+
+    // Without a question: told, nothing stored.
+    program.prompts.expectMessage(MbOK);
+    EXPECT_EQ(addDocumentToHistory(ctx, progress).status, HistoryAddOutcome::Status::NoSite);
+    EXPECT_EQ(program.prompts.messages.back(), text("HistoryNoSite_60"));
+
+    struct Asked {
+        QStringList known;
+        QString proposed;
+    };
+    std::vector<Asked> asked;
+    auto answering = [&](std::optional<QString> answer) -> InstallationQuestion {
+        return [&asked, answer](const QStringList& known, const QString& proposed) {
+            asked.push_back({known, proposed});
+            return answer;
+        };
+    };
+    const size_t told = program.prompts.messages.size();
+    EXPECT_EQ(addDocumentToHistory(ctx, progress, HistoryTelling::Always, answering(std::nullopt)).status,
+              HistoryAddOutcome::Status::NoSite);
+    EXPECT_EQ(addDocumentToHistory(ctx, progress, HistoryTelling::Always, answering(QStringLiteral("  "))).status,
+              HistoryAddOutcome::Status::NoSite);
+    EXPECT_EQ(program.prompts.messages.size(), told) << "a declined question is not followed by a message";
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].known, QStringList{QStringLiteral("Plant A")});
+    EXPECT_EQ(asked[0].proposed, QStringLiteral("north hall"));
+
+    program.prompts.expectMessage(MbOK);
+    const HistoryAddOutcome named =
+        addDocumentToHistory(ctx, progress, HistoryTelling::Always, answering(QStringLiteral(" North  hall ")));
+    ASSERT_EQ(named.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
+    HistoryArchive archive;
+    QString error;
+    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    QStringList sites;
+    for (const InstallationEntry& e : archive.installations())
+        sites << e.site;
+    sites.sort();
+    EXPECT_EQ(sites, QStringList({QStringLiteral("North hall"), QStringLiteral("Plant A")}));
+}
+
 // More items than one write of the archive takes, in fewer measurements
 // than one write of measurements: the items must not be written first.
 TEST_F(HistoryFixture, ALongDownloadIsStoredWhole)
