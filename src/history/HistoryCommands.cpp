@@ -20,7 +20,38 @@ bool openConfigured(const StructureContext& ctx, HistoryArchive& archive, Archiv
            archive.open(where, access, error);
 }
 
+// Whether an archive file not made yet could be made at `path`.
+bool newArchiveFolderUsable(const QString& path, QString* error)
+{
+    const QFileInfo file(path);
+    // The program's own folder is made with the first inspection.
+    if (file.absoluteFilePath() == QFileInfo(defaultArchivePath()).absoluteFilePath())
+        return true;
+    const QString folder = file.absolutePath();
+    const QFileInfo info(folder);
+    QString why;
+    if (!info.exists())
+        why = QStringLiteral("the folder %1 does not exist");
+    else if (!info.isDir())
+        why = QStringLiteral("%1 is not a folder");
+    else if (!info.isWritable())
+        why = QStringLiteral("the folder %1 cannot be written to");
+    if (why.isEmpty())
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(path, why.arg(folder));
+    return false;
+}
+
 } // namespace
+
+bool tryArchiveLocation(const ArchiveLocation& where, QString* error)
+{
+    if (where.engine == ArchiveLocation::Engine::SQLite && !QFileInfo::exists(where.path))
+        return newArchiveFolderUsable(where.path, error);
+    HistoryArchive archive;
+    return archive.open(where, ArchiveAccess::Read, error);
+}
 
 bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error)
 {
@@ -30,6 +61,8 @@ bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive,
     // Before the first inspection is added there is no file yet: the history
     // is shown empty, and nothing is made on the disk for it.
     if (where.engine == ArchiveLocation::Engine::SQLite && !QFileInfo::exists(where.path)) {
+        if (!newArchiveFolderUsable(where.path, error))
+            return false;
         ArchiveLocation empty;
         empty.path = QStringLiteral(":memory:");
         return archive.open(empty, ArchiveAccess::Write, error);

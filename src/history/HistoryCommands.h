@@ -43,11 +43,19 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
                                        HistoryTelling telling = HistoryTelling::Always,
                                        const InstallationQuestion& askInstallation = {});
 
+// Whether the archive at `where` can be used, tried as the settings dialog
+// tries an address before keeping it: a server is connected to, an SQLite
+// file is read as an archive, and a file not made yet needs a folder that is
+// there and can be written to (the default file's folder is made for it).
+// False with the reason.
+bool tryArchiveLocation(const ArchiveLocation& where, QString* error);
+
 // The archive the settings name, opened for reading (the history window:
 // linking points there opens it for writing); false with the reason (a
 // server address that does not read, a file that is no archive, a server
 // that does not answer). An SQLite file not made yet is shown as an empty
-// archive, and not created.
+// archive, and not created, unless its folder is missing or cannot be
+// written to: then nothing could ever be added there, and that is the reason.
 bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error);
 
 } // namespace zentrova
