@@ -156,6 +156,10 @@ TEST_F(CliHistory, RefusesWhatItCannotUseAndAddsNothingOfIt)
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains("not linked: both measuring points were measured in one inspection"))
         << r.err.constData();
+    r = run({QStringLiteral("unlink"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+             QStringLiteral("1/1")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("1/1 was not linked to another measuring point")) << r.err.constData();
 
     r = run({QStringLiteral("list"), QStringLiteral("--db"), QStringLiteral("postgresql://nohost")}, false);
     EXPECT_EQ(r.code, 5);

@@ -16,10 +16,14 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
 #include <QLogValueAxis>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QValueAxis>
 
@@ -339,6 +343,87 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     for (QAbstractSeries* s : window.chartView()->chart()->series())
         bands += qobject_cast<QAreaSeries*>(s) != nullptr;
     EXPECT_EQ(bands, 4);
+}
+
+// Linking offers only the points that can be linked, chooses none, and asks
+// with both names; Unlink undoes it after asking the same way.
+TEST_F(HistoryFixture, WindowLinksOnlyLinkablePointsAfterAskingAndUnlinks)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    // In 2024 the second point was measured as 6/7.
+    download("4.00", "2.40", "14.03.2024");
+    ResultTable& table = ctx.document.structure.table;
+    table.clear();
+    table.setCell(1, 0, "identification");
+    const std::string records[] = {
+        rec(5, 1, 0, coded('R', 1, 8, "4.00") + plain('D', "14.03.2024")),
+        rec(6, 7, 0, coded('R', 1, 8, "3.00") + plain('D', "14.03.2024")),
+    };
+    int row = 1;
+    for (const std::string& r : records)
+        decodeRecord(ctx, r.data(), r.size(), row++);
+    NullProgress quiet;
+    buildTreeFromResults(ctx, quiet);
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
+    ASSERT_EQ(window.points().size(), 3u);
+    auto pointAt = [&](long block, long element) {
+        for (const PointEntry& p : window.points())
+            if (p.block == block && p.element == element)
+                return p;
+        return PointEntry();
+    };
+    const PointEntry renamed = pointAt(6, 7), earlier = pointAt(5, 2);
+    ASSERT_TRUE(renamed.id && earlier.id);
+    auto* unlink = window.findChild<QPushButton*>(QStringLiteral("HistoryUnlinkPoint"));
+    ASSERT_TRUE(unlink);
+    window.selectPoint(renamed.id);
+    EXPECT_FALSE(unlink->isEnabled());
+
+    QStringList offered;
+    int chosenAtFirst = 0;
+    bool okAtFirst = true;
+    QTimer::singleShot(0, &window, [&] {
+        auto* ask = window.findChild<QDialog*>(QStringLiteral("LinkPointDialog"));
+        auto* choices = ask ? ask->findChild<QComboBox*>(QStringLiteral("LinkPointChoice")) : nullptr;
+        auto* ok = ask ? ask->findChild<QPushButton*>(QStringLiteral("LinkPointOK")) : nullptr;
+        if (!choices || !ok)
+            return;
+        for (int i = 0; i < choices->count(); ++i)
+            offered << choices->itemText(i);
+        chosenAtFirst = choices->currentIndex();
+        okAtFirst = ok->isEnabled();
+        choices->setCurrentIndex(0);
+        ok->click();
+    });
+    program.prompts.expectMessage(MbYes);
+    window.linkSelectedPoint();
+    ASSERT_EQ(offered.size(), 1) << "5/1 was measured in 2024 with 6/7";
+    EXPECT_TRUE(offered[0].startsWith(QStringLiteral("5/2  "))) << offered[0].toStdString();
+    EXPECT_EQ(chosenAtFirst, -1);
+    EXPECT_FALSE(okAtFirst);
+    const std::string& asked = program.prompts.messages.back();
+    EXPECT_EQ(asked.rfind(text("LinkPointConfirm_60") + "\r6/7  ", 0), 0u) << asked;
+    EXPECT_NE(asked.find("\r5/2  "), std::string::npos) << asked;
+    ASSERT_EQ(window.points().size(), 2u);
+    EXPECT_EQ(window.point(), earlier.id);
+    EXPECT_TRUE(unlink->isEnabled());
+
+    // Declined: nothing changes.
+    program.prompts.expectMessage(MbNo);
+    window.unlinkSelectedPoint();
+    EXPECT_EQ(window.points().size(), 2u);
+    program.prompts.expectMessage(MbYes);
+    window.unlinkSelectedPoint();
+    EXPECT_EQ(program.prompts.messages.back().rfind(text("UnlinkPointConfirm_60") + "\r6/7  ", 0), 0u)
+        << program.prompts.messages.back();
+    EXPECT_NE(program.prompts.messages.back().find("\r6/7  "), std::string::npos);
+    ASSERT_EQ(window.points().size(), 3u);
+    EXPECT_EQ(pointAt(6, 7).inspectionCount, 1);
+    EXPECT_EQ(pointAt(5, 2).inspectionCount, 1);
 }
 
 TEST_F(HistoryFixture, WindowSaysWhyTheArchiveCannotBeOpened)

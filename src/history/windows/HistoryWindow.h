@@ -36,8 +36,12 @@ public:
     void selectInstallation(qint64 installation);
     void selectPoint(qint64 point);
     void selectQuantity(long quantity);
-    // Asks for the earlier point the chosen one is the same as, and links them.
+    // Asks for the earlier point the chosen one is the same as (only points
+    // it can be linked to are offered, none chosen) and links them once the
+    // user confirms with both names.
     void linkSelectedPoint();
+    // Undoes the latest link made to the chosen point, once the user confirms.
+    void unlinkSelectedPoint();
 
     qint64 installation() const { return installation_; }
     qint64 point() const { return point_; }
@@ -75,12 +79,12 @@ private:
     QTreeWidget* inspections_;
     QTreeWidget* pointList_;
     QMenu* pointMenu_;
-    QAction* linkAction_;
+    QAction *linkAction_, *unlinkAction_;
     QComboBox* quantities_;
     QChartView* view_;
     QLabel* note_;
     ChartOutput* output_;
-    QPushButton *refreshButton_, *linkButton_, *closeButton_;
+    QPushButton *refreshButton_, *linkButton_, *unlinkButton_, *closeButton_;
 };
 
 } // namespace zentrova
