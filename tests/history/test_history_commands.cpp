@@ -7,6 +7,7 @@
 #include "history/HistoryCommands.h"
 #include "history/HistorySettings.h"
 #include "history/windows/HistoryWindow.h"
+#include "shell/windows/HelpViewer.h"
 #include "structure/StructureContext.h"
 #include "support/TestSupport.h"
 
@@ -17,8 +18,10 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -424,6 +427,27 @@ TEST_F(HistoryFixture, WindowLinksOnlyLinkablePointsAfterAskingAndUnlinks)
     ASSERT_EQ(window.points().size(), 3u);
     EXPECT_EQ(pointAt(6, 7).inspectionCount, 1);
     EXPECT_EQ(pointAt(5, 2).inspectionCount, 1);
+}
+
+// The window fits a screen 1280 pixels wide, its inspections list shows more
+// than a handful of rows, and F1 has a page of its own in both languages.
+TEST_F(HistoryFixture, WindowFitsTheScreenShowsItsListsAndHasItsHelpTopic)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh());
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_LE(window.frameGeometry().width(), 1280);
+    const int rowHeight = window.inspectionList()->sizeHintForRow(0);
+    ASSERT_GT(rowHeight, 0);
+    EXPECT_GE(window.inspectionList()->viewport()->height() / rowHeight, 8);
+    EXPECT_GE(window.pointList()->viewport()->height() / rowHeight, 8);
+    const QString topic = HelpViewer::topicPath(ctx.profile.helpFile, HistoryWindow::HelpContext);
+    EXPECT_TRUE(topic.endsWith(QStringLiteral("/topic1500.html"))) << topic.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QString(topic).replace(QStringLiteral("/en/"), QStringLiteral("/sl/"))))
+        << topic.toStdString();
 }
 
 TEST_F(HistoryFixture, WindowSaysWhyTheArchiveCannotBeOpened)

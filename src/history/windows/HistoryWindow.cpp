@@ -4,6 +4,7 @@
 #include "history/HistoryCommands.h"
 #include "history/windows/TrendChart.h"
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
 #include "structure/MeasuredValue.h"
 #include "structure/windows/ChartOutput.h"
 
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -109,18 +111,24 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     problem_->hide();
     layout->addWidget(problem_);
 
+    // Installations over their inspections on the left, the points over the
+    // trend on the right: each list has the height of what it holds.
     auto* split = new QSplitter(Qt::Horizontal, this);
+    auto* left = new QSplitter(Qt::Vertical, split);
     installations_ = makeList(this, "HistoryInstallations", 4);
     auto* leftButtons = new QHBoxLayout;
     refreshButton_ = new QPushButton(this);
     refreshButton_->setObjectName(QStringLiteral("HistoryRefresh"));
     leftButtons->addWidget(refreshButton_);
     leftButtons->addStretch();
-    split->addWidget(captioned(split, installationsLabel_, installations_, leftButtons));
+    left->addWidget(captioned(left, installationsLabel_, installations_, leftButtons));
+    inspections_ = makeList(this, "HistoryInspections", 5);
+    left->addWidget(captioned(left, inspectionsLabel_, inspections_));
+    left->setStretchFactor(0, 2);
+    left->setStretchFactor(1, 3);
+    split->addWidget(left);
 
     auto* right = new QSplitter(Qt::Vertical, split);
-    inspections_ = makeList(this, "HistoryInspections", 5);
-    right->addWidget(captioned(right, inspectionsLabel_, inspections_));
     pointList_ = makeList(this, "HistoryPoints", 7);
     pointList_->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* pointButtons = new QHBoxLayout;
@@ -157,12 +165,11 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     chartLayout->addWidget(note_);
     right->addWidget(chartBox);
     right->setStretchFactor(0, 1);
-    right->setStretchFactor(1, 2);
-    right->setStretchFactor(2, 3);
+    right->setStretchFactor(1, 1);
     split->addWidget(right);
-    split->setStretchFactor(0, 1);
+    split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
-    split->setSizes({420, 880});
+    split->setSizes({500, 740});
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -200,7 +207,10 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     connect(unlinkButton_, &QPushButton::clicked, this, &HistoryWindow::unlinkSelectedPoint);
     connect(refreshButton_, &QPushButton::clicked, this, &HistoryWindow::refresh);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
-    resize(1300, 850);
+    // Within a screen of 1280 by 800 pixels and its window frame.
+    resize(1240, 760);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, HelpContext, this); });
     applyTexts();
     redraw();
 }

@@ -24,6 +24,8 @@ class ChartOutput;
 class HistoryWindow : public QDialog {
     Q_OBJECT
 public:
+    // The help topic F1 opens.
+    static constexpr int HelpContext = 1500;
     explicit HistoryWindow(AppContext& ctx, QWidget* parent = nullptr);
     void applyTexts();
     // Opens the archive, shows what it holds and brings the window to the front.
