@@ -177,6 +177,16 @@ const std::vector<Migration>& migrations()
              // them, read without sorting them all.
              "CREATE INDEX measurements_order ON measurements(inspection_id, block_no, element_no, row_no)",
          }},
+        {5,
+         {
+             // Each link of two measuring points, so that it can be undone:
+             // the measurements and names the linked point brought carry it.
+             "CREATE TABLE point_links (id {ID}, point_id BIGINT NOT NULL REFERENCES points(id),"
+             " linked_at TEXT NOT NULL)",
+             "CREATE INDEX point_links_point ON point_links(point_id)",
+             "ALTER TABLE measurements ADD COLUMN link_id BIGINT",
+             "ALTER TABLE point_names ADD COLUMN link_id BIGINT",
+         }},
     };
     return all;
 }
@@ -944,6 +954,11 @@ struct KnownName {
 ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::function<bool(int)>& interrupt)
 {
     ImportOutcome out;
+    // Inspections without a site would all fall into one nameless installation.
+    if (in.site.trimmed().isEmpty()) {
+        out.error = QStringLiteral("the inspection names no installation (test site)");
+        return out;
+    }
     if (!writableNow(&out.error))
         return out;
     QSqlDatabase db = d->db();
@@ -1712,6 +1727,33 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
     return true;
 }
 
+namespace {
+
+// A point keeps the numbers and names of its latest inspection (":earlier").
+const char* const LatestNamesOfPoint =
+    "UPDATE points SET object_no = m.object_no, block_no = m.block_no, element_no = m.element_no,"
+    " block_name = m.block_name, element_name = m.element_name, last_taken_at = m.taken_at"
+    " FROM (SELECT m.object_no, m.block_no, m.element_no, m.block_name, m.element_name, i.taken_at"
+    " FROM measurements m JOIN inspections i ON i.id = m.inspection_id WHERE m.point_id = :earlier"
+    " ORDER BY i.taken_at DESC, i.id DESC, m.row_no DESC LIMIT 1) AS m WHERE points.id = :earlier";
+
+// Runs `sql` with the named values it uses. False with the engine's reason.
+bool runNamed(const QSqlDatabase& db, const char* sql, const std::map<QString, qint64>& values, QString* why)
+{
+    QSqlQuery q(db);
+    const QString text = QString::fromLatin1(sql);
+    q.prepare(text);
+    for (const auto& [name, value] : values)
+        if (text.contains(name))
+            q.bindValue(name, value);
+    if (q.exec())
+        return true;
+    *why = oneLineReason(q.lastError().text());
+    return false;
+}
+
+} // namespace
+
 const char* linkRefusalKey(LinkRefusal refusal)
 {
     switch (refusal) {
@@ -1778,34 +1820,119 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error, 
         return refuse(
             LinkRefusal::MeasuredTogether,
             QStringLiteral("both measuring points were measured in one inspection, so they are not the same"));
+    QSqlQuery added(db);
+    added.prepare("INSERT INTO point_links (point_id, linked_at) VALUES (?, ?) RETURNING id");
+    added.addBindValue(earlier);
+    added.addBindValue(timeText(QDateTime::currentDateTime()));
+    if (!added.exec() || !added.next())
+        return fail(Private::reason(added));
+    const qint64 link = added.value(0).toLongLong();
+    added.finish();
+    // What the renamed point brought with an earlier link stays undoable on its own.
     const char* steps[] = {
-        "UPDATE measurements SET point_id = :earlier WHERE point_id = :renamed",
-        "INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name, linked)"
-        " SELECT :earlier, object_no, block_no, element_no, block_name, element_name, 1 FROM point_names"
-        " WHERE point_id = :renamed",
+        "UPDATE point_links SET point_id = :earlier WHERE point_id = :renamed",
+        "UPDATE measurements SET point_id = :earlier, link_id = COALESCE(link_id, :link) WHERE point_id = :renamed",
+        "INSERT INTO point_names (point_id, object_no, block_no, element_no, block_name, element_name, linked,"
+        " link_id) SELECT :earlier, object_no, block_no, element_no, block_name, element_name, 1,"
+        " COALESCE(link_id, :link) FROM point_names WHERE point_id = :renamed",
         "DELETE FROM point_names WHERE point_id = :renamed",
         "DELETE FROM points WHERE id = :renamed",
-        // The point keeps the numbers and names of its latest inspection.
-        "UPDATE points SET object_no = m.object_no, block_no = m.block_no, element_no = m.element_no,"
-        " block_name = m.block_name, element_name = m.element_name, last_taken_at = m.taken_at"
-        " FROM (SELECT m.object_no, m.block_no, m.element_no, m.block_name, m.element_name, i.taken_at"
-        " FROM measurements m JOIN inspections i ON i.id = m.inspection_id WHERE m.point_id = :earlier"
-        " ORDER BY i.taken_at DESC, i.id DESC, m.row_no DESC LIMIT 1) AS m WHERE points.id = :earlier",
+        LatestNamesOfPoint,
     };
-    for (const char* step : steps) {
-        QSqlQuery s(db);
-        s.prepare(QString::fromLatin1(step));
-        const QString sql = QString::fromLatin1(step);
-        if (sql.contains(QLatin1String(":earlier")))
-            s.bindValue(QStringLiteral(":earlier"), earlier);
-        if (sql.contains(QLatin1String(":renamed")))
-            s.bindValue(QStringLiteral(":renamed"), renamed);
-        if (!s.exec())
-            return fail(Private::reason(s));
-    }
+    for (const char* step : steps)
+        if (!runNamed(db, step, {{":earlier", earlier}, {":renamed", renamed}, {":link", link}}, &why))
+            return fail(why);
     if (!d->commit(&why))
         return fail(why);
     return true;
+}
+
+std::vector<qint64> HistoryArchive::linkablePoints(qint64 point, QString* error)
+{
+    std::vector<qint64> ids;
+    QSqlQuery q(d->db());
+    q.setForwardOnly(true);
+    q.prepare("SELECT p.id FROM points p WHERE p.installation_id = (SELECT installation_id FROM points WHERE id = ?)"
+              " AND p.id <> ? AND NOT EXISTS (SELECT 1 FROM measurements a JOIN measurements b"
+              " ON a.inspection_id = b.inspection_id WHERE a.point_id = p.id AND b.point_id = ?) ORDER BY p.id");
+    for (int i = 0; i < 3; ++i)
+        q.addBindValue(point);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return ids;
+    }
+    while (q.next())
+        ids.push_back(q.value(0).toLongLong());
+    return ids;
+}
+
+bool HistoryArchive::latestLink(qint64 point, PointLink& out, QString* error)
+{
+    out = PointLink();
+    QSqlQuery q(d->db());
+    q.prepare("SELECT l.id, m.block_no, m.element_no, m.block_name, m.element_name FROM point_links l"
+              " JOIN measurements m ON m.link_id = l.id AND m.point_id = l.point_id"
+              " JOIN inspections i ON i.id = m.inspection_id WHERE l.point_id = ?"
+              " ORDER BY l.id DESC, i.taken_at DESC, i.id DESC, m.row_no DESC LIMIT 1");
+    q.addBindValue(point);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
+    }
+    if (!q.next())
+        return false;
+    out.id = q.value(0).toLongLong();
+    out.block = long(q.value(1).toLongLong());
+    out.element = long(q.value(2).toLongLong());
+    out.blockName = q.value(3).toString();
+    out.elementName = q.value(4).toString();
+    q.finish();
+    return true;
+}
+
+qint64 HistoryArchive::unlinkPoint(qint64 point, QString* error)
+{
+    QString why;
+    auto fail = [&](const QString& reason) {
+        d->rollback();
+        if (error)
+            *error = reason;
+        return qint64(0);
+    };
+    if (!writableNow(error))
+        return 0;
+    if (!d->begin(&why))
+        return fail(why);
+    PointLink link;
+    if (!latestLink(point, link, &why))
+        return fail(why.isEmpty() ? QStringLiteral("the measuring point was not linked to another") : why);
+    QSqlDatabase db = d->db();
+    QSqlQuery made(db);
+    made.prepare("INSERT INTO points (installation_id, object_no, block_no, element_no, block_name, element_name,"
+                 " last_taken_at) SELECT installation_id, 0, 0, 0, '', '', '' FROM points WHERE id = ? RETURNING id");
+    made.addBindValue(point);
+    if (!made.exec() || !made.next())
+        return fail(Private::reason(made));
+    const qint64 separated = made.value(0).toLongLong();
+    made.finish();
+    const char* steps[] = {
+        "UPDATE measurements SET point_id = :separated, link_id = NULL WHERE point_id = :point AND link_id = :link",
+        "UPDATE point_names SET point_id = :separated, linked = 0, link_id = NULL"
+        " WHERE point_id = :point AND link_id = :link",
+        "DELETE FROM point_links WHERE id = :link",
+    };
+    const std::map<QString, qint64> values{{":point", point}, {":separated", separated}, {":link", link.id}};
+    for (const char* step : steps)
+        if (!runNamed(db, step, values, &why))
+            return fail(why);
+    for (const qint64 each : {point, separated})
+        if (!runNamed(db, LatestNamesOfPoint, {{":earlier", each}}, &why))
+            return fail(why);
+    if (!d->commit(&why))
+        return fail(why);
+    return separated;
 }
 
 bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(const ExportedItem&)>& each,

@@ -56,6 +56,13 @@ struct InspectionEntry {
     int measurementCount = 0;
 };
 
+// A link of two measuring points, as it can be undone.
+struct PointLink {
+    qint64 id = 0;
+    long block = 0, element = 0; // the linked point's, as it was last measured
+    QString blockName, elementName;
+};
+
 // A measuring point of an installation, the same over its inspections.
 struct PointEntry {
     qint64 id = 0;
@@ -213,6 +220,18 @@ public:
     // same inspection. `refusal` (may be null) says which of these failed;
     // it is None when the archive could not be read or written.
     bool linkPoints(qint64 renamed, qint64 earlier, QString* error, LinkRefusal* refusal = nullptr);
+    // The points of `point`'s installation it can be linked to: every other
+    // one never measured in an inspection with it.
+    std::vector<qint64> linkablePoints(qint64 point, QString* error = nullptr);
+    // The latest link made to `point`, with the numbers and names the linked
+    // point was last measured under; false when it has none (or with the
+    // reason in `error`).
+    bool latestLink(qint64 point, PointLink& link, QString* error = nullptr);
+    // Undoes the latest link made to `point`: the measurements and names the
+    // linked point brought become a point of their own again (its id is
+    // returned; 0 with the reason). Measurements added later under the linked
+    // point's names stay with `point`.
+    qint64 unlinkPoint(qint64 point, QString* error);
 
     // Every stored coded item of an installation (0: of all), by site, time,
     // block, element and measurement, handed to `each` as it is read: the

@@ -20,7 +20,38 @@ bool openConfigured(const StructureContext& ctx, HistoryArchive& archive, Archiv
            archive.open(where, access, error);
 }
 
+// Whether an archive file not made yet could be made at `path`.
+bool newArchiveFolderUsable(const QString& path, QString* error)
+{
+    const QFileInfo file(path);
+    // The program's own folder is made with the first inspection.
+    if (file.absoluteFilePath() == QFileInfo(defaultArchivePath()).absoluteFilePath())
+        return true;
+    const QString folder = file.absolutePath();
+    const QFileInfo info(folder);
+    QString why;
+    if (!info.exists())
+        why = QStringLiteral("the folder %1 does not exist");
+    else if (!info.isDir())
+        why = QStringLiteral("%1 is not a folder");
+    else if (!info.isWritable())
+        why = QStringLiteral("the folder %1 cannot be written to");
+    if (why.isEmpty())
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(path, why.arg(folder));
+    return false;
+}
+
 } // namespace
+
+bool tryArchiveLocation(const ArchiveLocation& where, QString* error)
+{
+    if (where.engine == ArchiveLocation::Engine::SQLite && !QFileInfo::exists(where.path))
+        return newArchiveFolderUsable(where.path, error);
+    HistoryArchive archive;
+    return archive.open(where, ArchiveAccess::Read, error);
+}
 
 bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error)
 {
@@ -30,6 +61,8 @@ bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive,
     // Before the first inspection is added there is no file yet: the history
     // is shown empty, and nothing is made on the disk for it.
     if (where.engine == ArchiveLocation::Engine::SQLite && !QFileInfo::exists(where.path)) {
+        if (!newArchiveFolderUsable(where.path, error))
+            return false;
         ArchiveLocation empty;
         empty.path = QStringLiteral(":memory:");
         return archive.open(empty, ArchiveAccess::Write, error);
@@ -37,7 +70,24 @@ bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive,
     return archive.open(where, ArchiveAccess::Read, error);
 }
 
-HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress, HistoryTelling telling)
+namespace {
+
+// The installations the configured archive holds, to offer them; none when it
+// cannot be read (adding then says why).
+QStringList knownInstallations(const StructureContext& ctx)
+{
+    HistoryArchive archive;
+    QStringList sites;
+    if (openConfiguredArchive(ctx, archive, nullptr))
+        for (const InstallationEntry& e : archive.installations())
+            sites << e.site;
+    return sites;
+}
+
+} // namespace
+
+HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress, HistoryTelling telling,
+                                       const InstallationQuestion& askInstallation)
 {
     using Status = HistoryAddOutcome::Status;
     HistoryAddOutcome outcome;
@@ -62,10 +112,20 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
             time = file.lastModified();
         }
     }
-    const Inspection inspection = inspectionFromDocument(ctx, source, time);
+    Inspection inspection = inspectionFromDocument(ctx, source, time);
     if (inspection.measurements.empty()) {
         outcome.status = Status::NoMeasurements;
         return tell(MsgType::Warning, ctx.texts.text("HistoryNoResults_60"));
+    }
+    if (inspection.site.isEmpty()) {
+        outcome.status = Status::NoSite;
+        if (!askInstallation)
+            return tell(MsgType::Warning, ctx.texts.text("HistoryNoSite_60"));
+        const std::optional<QString> named = askInstallation(
+            knownInstallations(ctx), source.isEmpty() ? QString() : QFileInfo(source).completeBaseName());
+        if (!named || named->trimmed().isEmpty())
+            return outcome;
+        inspection.site = boundedSite(named->simplified());
     }
 
     progress.show(ctx.texts.text("History_30"), ctx.texts.text("HistoryAdding_40"), false);

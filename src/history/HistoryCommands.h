@@ -1,6 +1,10 @@
 #pragma once
 #include "history/HistoryArchive.h"
 
+#include <QStringList>
+
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace zentrova {
@@ -10,7 +14,7 @@ class Progress;
 
 // How adding the open document to the history ended.
 struct HistoryAddOutcome {
-    enum class Status { Added, AlreadyStored, NoMeasurements, Failed };
+    enum class Status { Added, AlreadyStored, NoMeasurements, NoSite, Failed };
     Status status = Status::Failed;
     ImportOutcome import;
     std::string message; // what the user is told, in the language's code page
@@ -20,21 +24,38 @@ struct HistoryAddOutcome {
 // (the automatic addition after a download, which the status bar reports).
 enum class HistoryTelling { Always, FailuresOnly };
 
+// Asks which installation a document that names no test site belongs to:
+// `known` are the archive's installations, `proposed` the file's name (empty
+// for a download not saved). The name given, or nothing when the user declines.
+using InstallationQuestion = std::function<std::optional<QString>(const QStringList& known, const QString& proposed)>;
+
 // File > Add to history: stores the open document in the archive the
 // settings name. A saved structure file is stored with its name and time, a
 // download with no file and the current time. The user hears through
 // ctx.prompts that it was added (with how many measurements and new
 // measuring points), that it is in the history already, or why nothing was
 // stored; a document without measurements is refused before the archive is
-// opened. The progress dialog shows the import.
+// opened. A document whose heading names no test site is stored under the
+// installation `askInstallation` names; without it, or when the user
+// declines, nothing is stored (without a question: told so). The progress
+// dialog shows the import.
 HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress,
-                                       HistoryTelling telling = HistoryTelling::Always);
+                                       HistoryTelling telling = HistoryTelling::Always,
+                                       const InstallationQuestion& askInstallation = {});
+
+// Whether the archive at `where` can be used, tried as the settings dialog
+// tries an address before keeping it: a server is connected to, an SQLite
+// file is read as an archive, and a file not made yet needs a folder that is
+// there and can be written to (the default file's folder is made for it).
+// False with the reason.
+bool tryArchiveLocation(const ArchiveLocation& where, QString* error);
 
 // The archive the settings name, opened for reading (the history window:
 // linking points there opens it for writing); false with the reason (a
 // server address that does not read, a file that is no archive, a server
 // that does not answer). An SQLite file not made yet is shown as an empty
-// archive, and not created.
+// archive, and not created, unless its folder is missing or cannot be
+// written to: then nothing could ever be added there, and that is the reason.
 bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error);
 
 } // namespace zentrova

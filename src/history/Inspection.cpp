@@ -44,16 +44,15 @@ QString cached(std::unordered_map<long, QString>& names, long code, const std::f
     return it->second;
 }
 
-QString siteOf(const QStringList& siteLines, const QStringList& objectNames)
+// The installation the heading's test-site lines name; empty when they are
+// empty. The objects' names do not stand in for it: a download without a
+// site names its blocks there, and two such downloads are not one place.
+QString siteOf(const QStringList& siteLines)
 {
     QStringList names;
     for (const QString& line : siteLines)
         if (!line.trimmed().isEmpty())
             names << line.simplified();
-    if (names.isEmpty())
-        for (const QString& name : objectNames)
-            if (!name.trimmed().isEmpty())
-                names << name.simplified();
     return names.join(QStringLiteral(" / "));
 }
 
@@ -69,8 +68,7 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
         in.siteLines << ctx.decode(line);
     for (const auto& root : s.tree.roots())
         in.objectNames << joinedLines(ctx, root->name);
-    in.site = boundedSite(siteOverride.trimmed().isEmpty() ? siteOf(in.siteLines, in.objectNames)
-                                                           : siteOverride.simplified());
+    in.site = boundedSite(siteOverride.trimmed().isEmpty() ? siteOf(in.siteLines) : siteOverride.simplified());
     const InstrumentDataView instrument = instrumentDataFromTable(t);
     QStringList instrumentLines;
     for (const std::string& line : instrument.instrument)

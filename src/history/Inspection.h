@@ -44,7 +44,9 @@ struct InspectionMeasurement {
 
 // One download or structure file as the archive stores it.
 struct Inspection {
-    QString site;          // the installation: the heading's test-site lines, else the objects' names (bounded)
+    // The installation: the name the caller gave, else the heading's test-site
+    // lines (bounded); empty when neither names one, and then it is asked for.
+    QString site;
     QStringList siteLines; // the heading's test-site lines as they are
     QStringList objectNames;
     QString instrument;   // the identification's lines, joined by " / "

@@ -108,6 +108,32 @@ TEST_F(CliHistory, AddsInspectionsOnceAndTrendsAPoint)
     EXPECT_TRUE(r.out.contains(",2021-03-17,09:48:00,Riso,182000000,Ohm,,182 MOhm\r\n")) << r.out.constData();
 }
 
+TEST_F(CliHistory, AFileThatNamesNoTestSiteIsAddedOnlyUnderSite)
+{
+    // The 2021 inspection with its heading's test-site lines emptied: its
+    // objects' names must not become an installation.
+    QFile original(years_[0]);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QByteArray bytes = original.readAll();
+    const QByteArray siteLines = "Substation Vrhovo\r\nTransformer station TS 20/0.4 kV\r\n";
+    ASSERT_TRUE(bytes.contains(siteLines));
+    bytes.replace(siteLines, "\r\n\r\n");
+    const QString noSite = dir_.file(QStringLiteral("nosite.zit"));
+    dir_.writeFile(QStringLiteral("nosite.zit"), bytes.toStdString());
+
+    HistoryRun r = run({QStringLiteral("add"), noSite});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("nosite.zit: the file names no test site; name its installation with --site S"))
+        << r.err.constData();
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.constData();
+    EXPECT_FALSE(QFileInfo::exists(db_)) << "a command that adds nothing makes no archive";
+
+    r = run({QStringLiteral("add"), noSite, QStringLiteral("--site"), QStringLiteral("Substation Vrhovo")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("added to \"Substation Vrhovo\"")) << r.out.constData();
+}
+
 TEST_F(CliHistory, RefusesWhatItCannotUseAndAddsNothingOfIt)
 {
     const std::string broken = "*** INSTAL STRUCTURE v11\r\nnot what it says\r\n";
@@ -130,6 +156,10 @@ TEST_F(CliHistory, RefusesWhatItCannotUseAndAddsNothingOfIt)
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains("not linked: both measuring points were measured in one inspection"))
         << r.err.constData();
+    r = run({QStringLiteral("unlink"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+             QStringLiteral("1/1")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("1/1 was not linked to another measuring point")) << r.err.constData();
 
     r = run({QStringLiteral("list"), QStringLiteral("--db"), QStringLiteral("postgresql://nohost")}, false);
     EXPECT_EQ(r.code, 5);

@@ -276,6 +276,50 @@ TEST_P(HistoryArchiveTest, ALinkedPointKeepsItsHistoryAndLaterNames)
     EXPECT_EQ(t.samples.size(), 3u);
 }
 
+TEST_P(HistoryArchiveTest, OnlyLinkablePointsAreOfferedAndALinkCanBeUndone)
+{
+    add(inspectionOf(Year2023));
+    add(inspectionOf(Year2024));
+    const qint64 site = archive.findInstallation(QStringLiteral("Plant North"), nullptr);
+    const qint64 heater = archive.findPoint(site, 3, 8, nullptr);
+    const qint64 heater2 = archive.findPoint(site, 9, 9, nullptr);
+    ASSERT_TRUE(heater && heater2);
+    QString error;
+    // Heater 2 was first measured in 2024: only the points not measured then can be it.
+    std::vector<qint64> linkable = archive.linkablePoints(heater2, &error);
+    std::vector<qint64> expected = {heater, archive.findPoint(site, 3, 7, nullptr)};
+    std::sort(linkable.begin(), linkable.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(linkable, expected) << error.toStdString();
+    PointLink link;
+    EXPECT_FALSE(archive.latestLink(heater, link, &error));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(archive.unlinkPoint(heater, &error), 0);
+    EXPECT_FALSE(error.isEmpty());
+
+    ASSERT_TRUE(archive.linkPoints(heater2, heater, &error)) << error.toStdString();
+    ASSERT_TRUE(archive.latestLink(heater, link, &error)) << error.toStdString();
+    EXPECT_EQ(link.block, 9);
+    EXPECT_EQ(link.elementName, "Heater 2");
+    const qint64 separated = archive.unlinkPoint(heater, &error);
+    ASSERT_NE(separated, 0) << error.toStdString();
+    EXPECT_FALSE(archive.latestLink(heater, link, &error));
+    EXPECT_EQ(archive.points(site).size(), 6u);
+    Trend t;
+    ASSERT_TRUE(archive.trend(heater, 1, t, &error));
+    EXPECT_EQ(values(t), (std::vector<double>{300e6}));
+    EXPECT_EQ(t.point.block, 3);
+    ASSERT_TRUE(archive.trend(separated, 1, t, &error));
+    EXPECT_EQ(values(t), (std::vector<double>{310e6}));
+    EXPECT_EQ(t.point.elementName, "Heater 2");
+    // Later inspections under the separated point's names find it, not the heater.
+    std::vector<Point> year2025 = {{9, 9, "Shed", "Heater 2", "500\rInsulation resistance", "501507320", "10.03.2025"}};
+    add(inspectionOf(year2025));
+    EXPECT_EQ(archive.findPoint(site, 9, 9, nullptr), separated);
+    ASSERT_TRUE(archive.trend(heater, 1, t, &error));
+    EXPECT_EQ(t.samples.size(), 1u);
+}
+
 TEST_P(HistoryArchiveTest, TwoProgramsAddingAtOnceLoseAndDoubleNothing)
 {
     // Two downloads of one installation, each with new points, written by

@@ -7,6 +7,7 @@
 #include "history/HistoryCommands.h"
 #include "history/HistorySettings.h"
 #include "history/windows/HistoryWindow.h"
+#include "shell/windows/HelpViewer.h"
 #include "structure/StructureContext.h"
 #include "support/TestSupport.h"
 
@@ -16,10 +17,16 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineSeries>
 #include <QLogValueAxis>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QValueAxis>
 
@@ -128,6 +135,61 @@ TEST_F(HistoryFixture, AddsADownloadOnceAndRefusesADocumentWithoutResults)
         sources << e.source;
     sources.sort();
     EXPECT_EQ(sources, QStringList({QString(), saved}));
+}
+
+// A document whose heading names no test site is stored only under an
+// installation the user names: the question offers the file's name first and
+// the installations the archive knows.
+TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationNamed)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    const QString saved = program.dir.file("north hall.ZIT");
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+    file.close();
+    download("4.00", "2.10", "14.03.2024");
+    ctx.document.fileName = saved;
+    ctx.heading.site[0].clear();
+
+    // Without a question: told, nothing stored.
+    program.prompts.expectMessage(MbOK);
+    EXPECT_EQ(addDocumentToHistory(ctx, progress).status, HistoryAddOutcome::Status::NoSite);
+    EXPECT_EQ(program.prompts.messages.back(), text("HistoryNoSite_60"));
+
+    struct Asked {
+        QStringList known;
+        QString proposed;
+    };
+    std::vector<Asked> asked;
+    auto answering = [&](std::optional<QString> answer) -> InstallationQuestion {
+        return [&asked, answer](const QStringList& known, const QString& proposed) {
+            asked.push_back({known, proposed});
+            return answer;
+        };
+    };
+    const size_t told = program.prompts.messages.size();
+    EXPECT_EQ(addDocumentToHistory(ctx, progress, HistoryTelling::Always, answering(std::nullopt)).status,
+              HistoryAddOutcome::Status::NoSite);
+    EXPECT_EQ(addDocumentToHistory(ctx, progress, HistoryTelling::Always, answering(QStringLiteral("  "))).status,
+              HistoryAddOutcome::Status::NoSite);
+    EXPECT_EQ(program.prompts.messages.size(), told) << "a declined question is not followed by a message";
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].known, QStringList{QStringLiteral("Plant A")});
+    EXPECT_EQ(asked[0].proposed, QStringLiteral("north hall"));
+
+    program.prompts.expectMessage(MbOK);
+    const HistoryAddOutcome named =
+        addDocumentToHistory(ctx, progress, HistoryTelling::Always, answering(QStringLiteral(" North  hall ")));
+    ASSERT_EQ(named.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
+    HistoryArchive archive;
+    QString error;
+    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    QStringList sites;
+    for (const InstallationEntry& e : archive.installations())
+        sites << e.site;
+    sites.sort();
+    EXPECT_EQ(sites, QStringList({QStringLiteral("North hall"), QStringLiteral("Plant A")}));
 }
 
 // More items than one write of the archive takes, in fewer measurements
@@ -284,6 +346,108 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     for (QAbstractSeries* s : window.chartView()->chart()->series())
         bands += qobject_cast<QAreaSeries*>(s) != nullptr;
     EXPECT_EQ(bands, 4);
+}
+
+// Linking offers only the points that can be linked, chooses none, and asks
+// with both names; Unlink undoes it after asking the same way.
+TEST_F(HistoryFixture, WindowLinksOnlyLinkablePointsAfterAskingAndUnlinks)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    // In 2024 the second point was measured as 6/7.
+    download("4.00", "2.40", "14.03.2024");
+    ResultTable& table = ctx.document.structure.table;
+    table.clear();
+    table.setCell(1, 0, "identification");
+    const std::string records[] = {
+        rec(5, 1, 0, coded('R', 1, 8, "4.00") + plain('D', "14.03.2024")),
+        rec(6, 7, 0, coded('R', 1, 8, "3.00") + plain('D', "14.03.2024")),
+    };
+    int row = 1;
+    for (const std::string& r : records)
+        decodeRecord(ctx, r.data(), r.size(), row++);
+    NullProgress quiet;
+    buildTreeFromResults(ctx, quiet);
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
+    ASSERT_EQ(window.points().size(), 3u);
+    auto pointAt = [&](long block, long element) {
+        for (const PointEntry& p : window.points())
+            if (p.block == block && p.element == element)
+                return p;
+        return PointEntry();
+    };
+    const PointEntry renamed = pointAt(6, 7), earlier = pointAt(5, 2);
+    ASSERT_TRUE(renamed.id && earlier.id);
+    auto* unlink = window.findChild<QPushButton*>(QStringLiteral("HistoryUnlinkPoint"));
+    ASSERT_TRUE(unlink);
+    window.selectPoint(renamed.id);
+    EXPECT_FALSE(unlink->isEnabled());
+
+    QStringList offered;
+    int chosenAtFirst = 0;
+    bool okAtFirst = true;
+    QTimer::singleShot(0, &window, [&] {
+        auto* ask = window.findChild<QDialog*>(QStringLiteral("LinkPointDialog"));
+        auto* choices = ask ? ask->findChild<QComboBox*>(QStringLiteral("LinkPointChoice")) : nullptr;
+        auto* ok = ask ? ask->findChild<QPushButton*>(QStringLiteral("LinkPointOK")) : nullptr;
+        if (!choices || !ok)
+            return;
+        for (int i = 0; i < choices->count(); ++i)
+            offered << choices->itemText(i);
+        chosenAtFirst = choices->currentIndex();
+        okAtFirst = ok->isEnabled();
+        choices->setCurrentIndex(0);
+        ok->click();
+    });
+    program.prompts.expectMessage(MbYes);
+    window.linkSelectedPoint();
+    ASSERT_EQ(offered.size(), 1) << "5/1 was measured in 2024 with 6/7";
+    EXPECT_TRUE(offered[0].startsWith(QStringLiteral("5/2  "))) << offered[0].toStdString();
+    EXPECT_EQ(chosenAtFirst, -1);
+    EXPECT_FALSE(okAtFirst);
+    const std::string& asked = program.prompts.messages.back();
+    EXPECT_EQ(asked.rfind(text("LinkPointConfirm_60") + "\r6/7  ", 0), 0u) << asked;
+    EXPECT_NE(asked.find("\r5/2  "), std::string::npos) << asked;
+    ASSERT_EQ(window.points().size(), 2u);
+    EXPECT_EQ(window.point(), earlier.id);
+    EXPECT_TRUE(unlink->isEnabled());
+
+    // Declined: nothing changes.
+    program.prompts.expectMessage(MbNo);
+    window.unlinkSelectedPoint();
+    EXPECT_EQ(window.points().size(), 2u);
+    program.prompts.expectMessage(MbYes);
+    window.unlinkSelectedPoint();
+    EXPECT_EQ(program.prompts.messages.back().rfind(text("UnlinkPointConfirm_60") + "\r6/7  ", 0), 0u)
+        << program.prompts.messages.back();
+    EXPECT_NE(program.prompts.messages.back().find("\r6/7  "), std::string::npos);
+    ASSERT_EQ(window.points().size(), 3u);
+    EXPECT_EQ(pointAt(6, 7).inspectionCount, 1);
+    EXPECT_EQ(pointAt(5, 2).inspectionCount, 1);
+}
+
+// The window fits a screen 1280 pixels wide, its inspections list shows more
+// than a handful of rows, and F1 has a page of its own in both languages.
+TEST_F(HistoryFixture, WindowFitsTheScreenShowsItsListsAndHasItsHelpTopic)
+{
+    download("5.00", "2.50", "14.03.2023");
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh());
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_LE(window.frameGeometry().width(), 1280);
+    const int rowHeight = window.inspectionList()->sizeHintForRow(0);
+    ASSERT_GT(rowHeight, 0);
+    EXPECT_GE(window.inspectionList()->viewport()->height() / rowHeight, 8);
+    EXPECT_GE(window.pointList()->viewport()->height() / rowHeight, 8);
+    const QString topic = HelpViewer::topicPath(ctx.profile.helpFile, HistoryWindow::HelpContext);
+    EXPECT_TRUE(topic.endsWith(QStringLiteral("/topic1500.html"))) << topic.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QString(topic).replace(QStringLiteral("/en/"), QStringLiteral("/sl/"))))
+        << topic.toStdString();
 }
 
 TEST_F(HistoryFixture, WindowSaysWhyTheArchiveCannotBeOpened)

@@ -46,6 +46,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -763,7 +764,8 @@ void MainWindow::receiveResults()
     // failure interrupts with a message.
     if (outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
         loadHistorySettings(ctx.settings).addAfterReceive) {
-        const HistoryAddOutcome added = addDocumentToHistory(ctx, progress(), HistoryTelling::FailuresOnly);
+        const HistoryAddOutcome added =
+            addDocumentToHistory(ctx, progress(), HistoryTelling::FailuresOnly, installationQuestion());
         if (added.status == HistoryAddOutcome::Status::Added ||
             added.status == HistoryAddOutcome::Status::AlreadyStored) {
             QString shown = ctx.decode(added.message);
@@ -829,12 +831,31 @@ void MainWindow::showHelpContents()
     HelpViewer::showTopic(ctx, context, this);
 }
 
+InstallationQuestion MainWindow::installationQuestion()
+{
+    // The installation is typed, or one the archive knows is chosen; the file's
+    // name is offered first when there is one.
+    return [this](const QStringList& known, const QString& proposed) -> std::optional<QString> {
+        QStringList choices = known;
+        if (!proposed.isEmpty()) {
+            choices.removeAll(proposed);
+            choices.prepend(proposed);
+        }
+        bool ok = false;
+        const QString site =
+            QInputDialog::getItem(this, text("History_30"), text("HistoryWhichSite_60"), choices, 0, true, &ok);
+        if (!ok)
+            return std::nullopt;
+        return site;
+    };
+}
+
 void MainWindow::addToHistory()
 {
     updateHistoryCommand();
     if (!action("&AddToHistory_30")->isEnabled())
         return;
-    addDocumentToHistory(ctx, progress());
+    addDocumentToHistory(ctx, progress(), HistoryTelling::Always, installationQuestion());
     // An open history window shows the new inspection.
     if (w_.history && w_.history->isVisible())
         w_.history->refresh();

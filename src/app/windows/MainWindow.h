@@ -1,5 +1,6 @@
 #pragma once
 #include "base/Progress.h"
+#include "history/HistoryCommands.h"
 #include "shell/windows/QtTranslations.h"
 #include "structure/StructureFile.h"
 
@@ -139,6 +140,8 @@ private:
     void showHelpContents();
     void showAbout();
     void addToHistory();
+    // Asks which installation a document that names no test site belongs to.
+    InstallationQuestion installationQuestion();
     void showHistory();
     void configureHistory();
     // File > Add to history: offered while the structure has results and no transfer runs.

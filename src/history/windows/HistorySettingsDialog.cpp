@@ -2,11 +2,13 @@
 
 #include "base/Prompts.h"
 #include "history/HistoryArchive.h"
+#include "history/HistoryCommands.h"
 #include "history/HistorySettings.h"
 #include "shell/AppContext.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -107,6 +109,18 @@ void HistorySettingsDialog::accept()
         ArchiveLocation kept;
         if (parseArchiveLocation(keptAddress_, kept, nullptr))
             password = kept.password;
+    }
+    // The address is tried before it is kept: one that cannot be used is
+    // refused with the reason, rather than found out in the history window.
+    ArchiveLocation tried = where;
+    tried.password = password;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool usable = tryArchiveLocation(tried, &reason);
+    QGuiApplication::restoreOverrideCursor();
+    if (!usable) {
+        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistoryBadAddress_50") + "\r" + ctx.encode(reason), MbOK);
+        archive_->setFocus();
+        return;
     }
     if (!password.isEmpty()) {
         const unsigned answer = ctx.prompts->message(

@@ -4,6 +4,7 @@
 #include "history/HistoryCommands.h"
 #include "history/windows/TrendChart.h"
 #include "shell/AppContext.h"
+#include "shell/windows/HelpViewer.h"
 #include "structure/MeasuredValue.h"
 #include "structure/windows/ChartOutput.h"
 
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -109,24 +111,33 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     problem_->hide();
     layout->addWidget(problem_);
 
+    // Installations over their inspections on the left, the points over the
+    // trend on the right: each list has the height of what it holds.
     auto* split = new QSplitter(Qt::Horizontal, this);
+    auto* left = new QSplitter(Qt::Vertical, split);
     installations_ = makeList(this, "HistoryInstallations", 4);
     auto* leftButtons = new QHBoxLayout;
     refreshButton_ = new QPushButton(this);
     refreshButton_->setObjectName(QStringLiteral("HistoryRefresh"));
     leftButtons->addWidget(refreshButton_);
     leftButtons->addStretch();
-    split->addWidget(captioned(split, installationsLabel_, installations_, leftButtons));
+    left->addWidget(captioned(left, installationsLabel_, installations_, leftButtons));
+    inspections_ = makeList(this, "HistoryInspections", 5);
+    left->addWidget(captioned(left, inspectionsLabel_, inspections_));
+    left->setStretchFactor(0, 2);
+    left->setStretchFactor(1, 3);
+    split->addWidget(left);
 
     auto* right = new QSplitter(Qt::Vertical, split);
-    inspections_ = makeList(this, "HistoryInspections", 5);
-    right->addWidget(captioned(right, inspectionsLabel_, inspections_));
     pointList_ = makeList(this, "HistoryPoints", 7);
     pointList_->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* pointButtons = new QHBoxLayout;
     linkButton_ = new QPushButton(this);
     linkButton_->setObjectName(QStringLiteral("HistoryLinkPoint"));
     pointButtons->addWidget(linkButton_);
+    unlinkButton_ = new QPushButton(this);
+    unlinkButton_->setObjectName(QStringLiteral("HistoryUnlinkPoint"));
+    pointButtons->addWidget(unlinkButton_);
     pointButtons->addStretch();
     right->addWidget(captioned(right, pointsLabel_, pointList_, pointButtons));
 
@@ -154,12 +165,11 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     chartLayout->addWidget(note_);
     right->addWidget(chartBox);
     right->setStretchFactor(0, 1);
-    right->setStretchFactor(1, 2);
-    right->setStretchFactor(2, 3);
+    right->setStretchFactor(1, 1);
     split->addWidget(right);
-    split->setStretchFactor(0, 1);
+    split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
-    split->setSizes({420, 880});
+    split->setSizes({500, 740});
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -174,6 +184,8 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     pointMenu_ = new QMenu(pointList_);
     linkAction_ = pointMenu_->addAction(QString());
     linkAction_->setObjectName(QStringLiteral("&LinkPoint_30"));
+    unlinkAction_ = pointMenu_->addAction(QString());
+    unlinkAction_->setObjectName(QStringLiteral("&UnlinkPoint_30"));
 
     connect(installations_, &QTreeWidget::currentItemChanged, this, [this] {
         if (!filling_)
@@ -191,9 +203,14 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     });
     connect(linkAction_, &QAction::triggered, this, &HistoryWindow::linkSelectedPoint);
     connect(linkButton_, &QPushButton::clicked, this, &HistoryWindow::linkSelectedPoint);
+    connect(unlinkAction_, &QAction::triggered, this, &HistoryWindow::unlinkSelectedPoint);
+    connect(unlinkButton_, &QPushButton::clicked, this, &HistoryWindow::unlinkSelectedPoint);
     connect(refreshButton_, &QPushButton::clicked, this, &HistoryWindow::refresh);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
-    resize(1300, 850);
+    // Within a screen of 1280 by 800 pixels and its window frame.
+    resize(1240, 760);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, HelpContext, this); });
     applyTexts();
     redraw();
 }
@@ -215,6 +232,8 @@ void HistoryWindow::applyTexts()
                                  t("CmpWarning_20")});
     linkAction_->setText(t("&LinkPoint_30"));
     linkButton_->setText(t("&LinkPoint_30"));
+    unlinkAction_->setText(t("&UnlinkPoint_30"));
+    unlinkButton_->setText(t("&UnlinkPoint_30"));
     refreshButton_->setText(t("&Refresh_15"));
     output_->applyTexts();
     closeButton_->setText(t("&Close_11"));
@@ -393,6 +412,10 @@ void HistoryWindow::showPoint()
         quantity_ = long(quantities_->currentData().toLongLong());
     linkButton_->setEnabled(point_ != 0);
     linkAction_->setEnabled(point_ != 0);
+    PointLink link;
+    const bool linked = point_ != 0 && archive_.latestLink(point_, link);
+    unlinkButton_->setEnabled(linked);
+    unlinkAction_->setEnabled(linked);
     redraw();
 }
 
@@ -429,6 +452,15 @@ void HistoryWindow::redraw()
         output_->clearChart();
 }
 
+namespace {
+
+QString pointLabel(long block, long element, const QString& blockName, const QString& elementName)
+{
+    return QStringLiteral("%1/%2  %3 / %4").arg(block).arg(element).arg(blockName, elementName);
+}
+
+} // namespace
+
 void HistoryWindow::linkSelectedPoint()
 {
     if (point_ == 0)
@@ -437,12 +469,19 @@ void HistoryWindow::linkSelectedPoint()
         std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
     if (chosen == points_.end())
         return;
+    // Points measured in one inspection with the chosen one are never the same point.
+    QString error;
+    const std::vector<qint64> linkable = archive_.linkablePoints(point_, &error);
+    if (!error.isEmpty()) {
+        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistLinkFailed_50") + "\r" + ctx.encode(error), MbOK);
+        return;
+    }
     QStringList labels;
     std::vector<qint64> ids;
     for (const PointEntry& p : points_) {
-        if (p.id == point_)
+        if (std::find(linkable.begin(), linkable.end(), p.id) == linkable.end())
             continue;
-        QString label = QStringLiteral("%1/%2  %3 / %4").arg(p.block).arg(p.element).arg(p.blockName, p.elementName);
+        QString label = pointLabel(p.block, p.element, p.blockName, p.elementName);
         if (p.hasLast)
             label += QStringLiteral("  (%1)").arg(resistanceValueText(ctx, p.last));
         labels << label;
@@ -452,11 +491,8 @@ void HistoryWindow::linkSelectedPoint()
         ctx.prompts->message(MsgType::Information, ctx.texts.text("LinkPointNone_60"), MbOK);
         return;
     }
-    const QString question = QStringLiteral("%1/%2  %3 / %4\n\n")
-                                 .arg(chosen->block)
-                                 .arg(chosen->element)
-                                 .arg(chosen->blockName, chosen->elementName) +
-                             ctx.decode(ctx.texts.text("LinkPointChoose_60"));
+    const QString chosenLabel = pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName);
+    const QString question = chosenLabel + QStringLiteral("\n\n") + ctx.decode(ctx.texts.text("LinkPointChoose_60"));
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("LinkPointDialog"));
     ask.setWindowTitle(ctx.decode(ctx.texts.text("LinkPoint_40")));
@@ -466,21 +502,31 @@ void HistoryWindow::linkSelectedPoint()
     auto* choices = new QComboBox(&ask);
     choices->setObjectName(QStringLiteral("LinkPointChoice"));
     choices->addItems(labels);
+    // Nothing is chosen for the user: a wrong link joins two histories.
+    choices->setCurrentIndex(-1);
     layout->addWidget(choices);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     auto* ok = new QPushButton(ctx.decode(ctx.texts.text("&OK_11")), &ask);
+    ok->setObjectName(QStringLiteral("LinkPointOK"));
     ok->setDefault(true);
+    ok->setEnabled(false);
     auto* cancel = new QPushButton(ctx.decode(ctx.texts.text("&Cancel_11")), &ask);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
+    connect(choices, &QComboBox::currentIndexChanged, ok, [ok](int index) { ok->setEnabled(index >= 0); });
     connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, &ask, &QDialog::reject);
     if (ask.exec() != QDialog::Accepted || choices->currentIndex() < 0)
         return;
     const qint64 earlier = ids[size_t(choices->currentIndex())];
-    QString error;
+    const QString earlierLabel = labels[choices->currentIndex()];
+    if (ctx.prompts->message(MsgType::Confirmation,
+                             ctx.texts.text("LinkPointConfirm_60") + "\r" + ctx.encode(chosenLabel) + "\r" +
+                                 ctx.encode(earlierLabel),
+                             MbYes | MbNo) != MbYes)
+        return;
     LinkRefusal refusal;
     if (!archive_.linkPoints(point_, earlier, &error, &refusal)) {
         const char* reason = linkRefusalKey(refusal);
@@ -491,6 +537,32 @@ void HistoryWindow::linkSelectedPoint()
     }
     // The renamed point is gone: its measurements are the earlier point's now.
     point_ = earlier;
+    showInstallation();
+}
+
+void HistoryWindow::unlinkSelectedPoint()
+{
+    PointLink link;
+    QString error;
+    const auto chosen =
+        std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
+    if (chosen == points_.end() || !archive_.latestLink(point_, link, &error)) {
+        if (!error.isEmpty())
+            ctx.prompts->message(MsgType::Error, ctx.texts.text("HistUnlinkFailed_50") + "\r" + ctx.encode(error),
+                                 MbOK);
+        return;
+    }
+    if (ctx.prompts->message(
+            MsgType::Confirmation,
+            ctx.texts.text("UnlinkPointConfirm_60") + "\r" +
+                ctx.encode(pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName)) + "\r" +
+                ctx.encode(pointLabel(link.block, link.element, link.blockName, link.elementName)),
+            MbYes | MbNo) != MbYes)
+        return;
+    if (!archive_.unlinkPoint(point_, &error)) {
+        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistUnlinkFailed_50") + "\r" + ctx.encode(error), MbOK);
+        return;
+    }
     showInstallation();
 }
 

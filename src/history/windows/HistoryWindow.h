@@ -24,6 +24,8 @@ class ChartOutput;
 class HistoryWindow : public QDialog {
     Q_OBJECT
 public:
+    // The help topic F1 opens.
+    static constexpr int HelpContext = 1500;
     explicit HistoryWindow(AppContext& ctx, QWidget* parent = nullptr);
     void applyTexts();
     // Opens the archive, shows what it holds and brings the window to the front.
@@ -36,8 +38,12 @@ public:
     void selectInstallation(qint64 installation);
     void selectPoint(qint64 point);
     void selectQuantity(long quantity);
-    // Asks for the earlier point the chosen one is the same as, and links them.
+    // Asks for the earlier point the chosen one is the same as (only points
+    // it can be linked to are offered, none chosen) and links them once the
+    // user confirms with both names.
     void linkSelectedPoint();
+    // Undoes the latest link made to the chosen point, once the user confirms.
+    void unlinkSelectedPoint();
 
     qint64 installation() const { return installation_; }
     qint64 point() const { return point_; }
@@ -75,12 +81,12 @@ private:
     QTreeWidget* inspections_;
     QTreeWidget* pointList_;
     QMenu* pointMenu_;
-    QAction* linkAction_;
+    QAction *linkAction_, *unlinkAction_;
     QComboBox* quantities_;
     QChartView* view_;
     QLabel* note_;
     ChartOutput* output_;
-    QPushButton *refreshButton_, *linkButton_, *closeButton_;
+    QPushButton *refreshButton_, *linkButton_, *unlinkButton_, *closeButton_;
 };
 
 } // namespace zentrova
