@@ -1889,6 +1889,24 @@ bool HistoryArchive::latestLink(qint64 point, PointLink& out, QString* error)
     out.blockName = q.value(3).toString();
     out.elementName = q.value(4).toString();
     q.finish();
+    QSqlQuery kept(d->db());
+    kept.prepare(
+        "SELECT m.block_no, m.element_no, m.block_name, m.element_name FROM measurements m"
+        " JOIN inspections i ON i.id = m.inspection_id WHERE m.point_id = ?"
+        " AND (m.link_id IS NULL OR m.link_id <> ?) ORDER BY i.taken_at DESC, i.id DESC, m.row_no DESC LIMIT 1");
+    kept.addBindValue(point);
+    kept.addBindValue(out.id);
+    if (!kept.exec()) {
+        if (error)
+            *error = Private::reason(kept);
+        return false;
+    }
+    if (kept.next()) {
+        out.keptBlock = long(kept.value(0).toLongLong());
+        out.keptElement = long(kept.value(1).toLongLong());
+        out.keptBlockName = kept.value(2).toString();
+        out.keptElementName = kept.value(3).toString();
+    }
     return true;
 }
 

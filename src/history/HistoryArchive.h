@@ -61,6 +61,10 @@ struct PointLink {
     qint64 id = 0;
     long block = 0, element = 0; // the linked point's, as it was last measured
     QString blockName, elementName;
+    // The point's own, as it was last measured without what the link
+    // brought: what stays when the link is undone (0 when nothing stays).
+    long keptBlock = 0, keptElement = 0;
+    QString keptBlockName, keptElementName;
 };
 
 // A measuring point of an installation, the same over its inspections.

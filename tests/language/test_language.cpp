@@ -12,6 +12,7 @@
 #include <SimpleIni.h>
 
 #include <cctype>
+#include <cstring>
 
 using namespace zentrova;
 using namespace zentrova::test;
@@ -29,6 +30,12 @@ TEST(ShippedLanguages, HaveEveryKeyTheProgramReads)
             for (std::string_view k : keys) {
                 const char* v = ini.GetValue(section, std::string(k).c_str(), "");
                 EXPECT_TRUE(v && *v) << file << " [" << section << "] lacks " << k;
+                // The program keeps a text to its slot's width: a longer one
+                // would be shown cut off.
+                if (std::string_view(section) == "LANGUAGE" && v)
+                    EXPECT_LE(std::strlen(v),
+                              isShortSlotKey(k) ? InterfaceTexts::ShortSlotWidth : InterfaceTexts::SlotWidth)
+                        << file << " " << k << " is cut: " << v;
             }
         };
         check("LANGUAGE", interfaceKeys());
@@ -449,7 +456,9 @@ TEST(LanguageChange, HeadingKeptInTheSettingsFollowsTheNewCodePage)
 
     ASSERT_EQ(switchLanguage(ctx, 0), LanguageSwitch::Switched);
     ASSERT_EQ(p.prompts.messages.size(), 1u);
-    EXPECT_NE(p.prompts.messages[0].find("\r    Postaja \xc8rnu\xe8" "e\r"), std::string::npos);
+    EXPECT_NE(p.prompts.messages[0].find("\r    Postaja \xc8rnu\xe8"
+                                         "e\r"),
+              std::string::npos);
     EXPECT_EQ(ctx.decode(ctx.settings.readSetting("SITE", "site1", "")), QStringLiteral("Postaja ?rnu?e"));
     EXPECT_EQ(ctx.decode(ctx.settings.readSetting("COMMENTS", "comm1", "")), QStringLiteral("Izolacija šž"));
     EXPECT_EQ(ctx.heading.logo, "/tmp/\xc4\x8d.png");

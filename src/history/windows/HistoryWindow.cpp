@@ -555,8 +555,10 @@ void HistoryWindow::unlinkSelectedPoint()
     if (ctx.prompts->message(
             MsgType::Confirmation,
             ctx.texts.text("UnlinkPointConfirm_60") + "\r" +
-                ctx.encode(pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName)) + "\r" +
-                ctx.encode(pointLabel(link.block, link.element, link.blockName, link.elementName)),
+                ctx.encode(link.keptBlock
+                               ? pointLabel(link.keptBlock, link.keptElement, link.keptBlockName, link.keptElementName)
+                               : pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName)) +
+                "\r" + ctx.encode(pointLabel(link.block, link.element, link.blockName, link.elementName)),
             MbYes | MbNo) != MbYes)
         return;
     if (!archive_.unlinkPoint(point_, &error)) {
