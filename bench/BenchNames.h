@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 // The names a realistic result table needs, as the language files give them.
 #include "language/Language.h"

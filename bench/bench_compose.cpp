@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Composing the results report of a large results grid at 300 dpi: the width
 // fit, the page breaks with their repeated heading rows, the page frames.
 #include "BenchNames.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The annotated grid's data and its markup parser: filling and clearing a
 // long results grid, and parsing the cells every repaint parses.
 #include "report/CellMarkup.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The history archive on both engines: a download of 65,535 results (the
 // most a transfer gives; 262 blocks of 250 points, each a diagnostic test
 // with six items) imported into an empty archive, and the trend of one point

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Decoding records and keeping the result table in position order: 65,535
 // records arriving in position order against the same records in reverse
 // order (every one moves to the top). The second should stay within a small

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Refilling the results grid from the result table for one selected block.
 #include "BenchNames.h"
 #include "base/Prompts.h"

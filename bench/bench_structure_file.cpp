@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Reading and writing structure files, measured against copying the same
 // file's bytes (read whole, written through a temporary file) in the same
 // run. Sizes: 1,000 result rows with 200 elements and 10,000 rows with 2,000

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // A transfer as users run it: `zentrova-cli receive` from zentrova-sim on a
 // pseudo-terminal, for each way an adapter delivers the bytes (uart: each byte
 // when it has crossed the line; usb: gathered by a USB-serial adapter's

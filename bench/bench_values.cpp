@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The result values as CSV, and the comparison of two inspections, on the
 // largest result table a transfer gives: 65,535 results (262 blocks of 250
 // elements), each with Riso, PI, DAR, R60s, Um and the test voltage, decoded

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
 # Layers: each folder of src/ may include only its own headers and those of
 # the folders below it. The core folders, lowest first:
 #

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Program entry of the GUI: creates the windows in their order and runs the
 // message loop until the main window closes.
 #include "app/windows/AboutBox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // chart FILE -o OUT.svg|png [--element NAME[/NAME]] [--kind block|absorption|step]:
 // draws a chart of the results of a structure file's element with Qt
 // Charts, on the offscreen platform, into an SVG drawing or a PNG image.

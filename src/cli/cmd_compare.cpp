@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // compare OLD NEW [--csv OUT] [--json]: the measuring points of two
 // inspections side by side, with the falls worth a look.
 #include "cli/Cli.h"

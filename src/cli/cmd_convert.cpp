@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // convert FILE -o OUT: reads a structure file (either version) and writes it
 // in the current format.
 #include "cli/Cli.h"

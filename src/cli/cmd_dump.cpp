@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // dump FILE: the whole content of a structure file as JSON on stdout.
 #include "cli/Cli.h"
 

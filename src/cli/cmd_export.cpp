@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // export FILE -o OUT: the structure as delimited text, the same bytes as the
 // windowed program's export; with --format csv the result values as CSV, as
 // File > Export CSV writes them.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // print FILE [--element NAME[/NAME]] [--printer QUEUE] [--copies N]: composes
 // the results report of one element as `report` does and prints it on a
 // queue of the CUPS server through Qt's print support.

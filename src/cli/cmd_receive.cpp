@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // receive --port DEVICE -o OUT and identify --port DEVICE: the instrument
 // over a serial device, without windows.
 #include "cli/Cli.h"

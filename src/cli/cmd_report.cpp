@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // report FILE -o OUT.pdf [--element NAME[/NAME]]: composes the results
 // report of one element of a structure file, as the print preview shows it,
 // and writes it as a PDF.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli: the program's core work without windows. Each subcommand is
 // a function in its own cmd_*.cpp; adding one means adding its line to the
 // table below.

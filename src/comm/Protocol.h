@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 // The instrument's wire protocol: the requests the program sends, the layout
 // of every reply, the time-outs the instrument keeps to, and pure functions

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Catalogue of the keys that every language file must provide.
 //
 // The loader reads [LANGUAGE] in the order of interfaceKeys() and stops the

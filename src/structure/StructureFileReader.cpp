@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The structure file reader: both versions of the format, moving from
 // section to section by marker lines except in the fixed header.
 #include "structure/StructureFile.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The structure file writer, the Save As dialog loop and the save question.
 #include "structure/StructureFile.h"
 

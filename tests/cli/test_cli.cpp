@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli, run as a program from a program folder of its own.
 #include "base/Progress.h"
 #include "comm/Receive.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli chart on a structure file the program's writer made from
 // received records.
 #include "base/FileIO.h"

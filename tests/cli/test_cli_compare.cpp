@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Comparing two inspections: the core's matching and warnings, and
 // zentrova-cli compare on two structure files the program's writer made.
 #include "app/windows/MainWindow.h"

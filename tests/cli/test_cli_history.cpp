@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli history on the demo substation's earlier inspections, which
 // the simulated tester sent and the program received into structure files.
 #include "support/TestSupport.h"

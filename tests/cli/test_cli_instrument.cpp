@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli export, receive and identify, run as programs against a
 // structure file and the simulated tester.
 #include "base/Progress.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli print, run as a program against a CUPS server of the test's
 // own whose queues write what they print into PDF files.
 #include "support/CupsServer.h"

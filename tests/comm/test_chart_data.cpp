@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The data of the charts, from records as the instrument sends them: the
 // block at a glance, a diagnostic test's absorption curve and a step voltage
 // test.

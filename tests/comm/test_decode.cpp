@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Decoding of measurement records, their ordered insertion and the tree
 // rebuilt from the rows.
 #include "Records.h"

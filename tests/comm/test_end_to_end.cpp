@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Transfers from zentrova-sim over a pseudo-terminal, through the real
 // serial port object: the path a real instrument takes.
 #include "ScriptedPort.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The byte-level primitives on a scripted port with its own clock.
 #include "ScriptedPort.h"
 #include "comm/Exchange.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The sixteen COM entries and the devices behind them.
 #include "comm/PortDirectory.h"
 #include "support/TestSupport.h"

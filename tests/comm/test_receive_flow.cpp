@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Instrument > Receive Results against a scripted instrument: the stages,
 // their messages and what stays in the model when something goes wrong.
 #include "Records.h"

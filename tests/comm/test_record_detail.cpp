@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The full record of a measurement: what a received row keeps of its items,
 // what a row read back from a structure file still shows, and the panel the
 // results grid opens.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The COM dialog, the progress dialog and the instrument's-data dialog on the
 // offscreen platform, with a scripted port.
 #include "Records.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Cell markup of the annotated grid. The first byte chooses the cell's
 // surroundings: bits 0-1 the column's alignment, bit 2 a cell object whose
 // line alignments follow (a length byte, then the letters), bit 3 a cell

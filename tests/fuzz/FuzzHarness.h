@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 // The fuzz harnesses. Each takes one input, hands it to the code it covers and
 // checks what came out; a broken property goes to Violated(). The same

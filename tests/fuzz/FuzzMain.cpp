@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // libFuzzer's entry points around one harness, chosen at build time by
 // ZENTROVA_FUZZ_ENTRY. Qt runs on its offscreen platform: the cell markup
 // target measures and draws text.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The identification payload: the type code, then up to ten texts each ended
 // by a byte 0, of which only the first IdentificationBufferSize bytes count.
 // The texts read, written back in the instrument's form, read the same; the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Language and settings files, loaded as at start-up from a private program
 // folder. The first byte picks the file the rest of the input becomes (the
 // others are the shipped ones): 0 the language index LNG_MAIN.INI, 1 the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Result values with their unit names: the bytes up to the first byte 0 are
 // the value text, the rest the unit name. Whatever the bytes, a number read
 // is finite, the marks are those the text holds, the plain number written

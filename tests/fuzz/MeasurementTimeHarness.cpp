@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // A record's date and time cells: the bytes up to the first byte 0 are the
 // date text, the rest the time text. Whatever the bytes, a date or time that
 // reads is a valid one, the CSV's ISO text of it reads back as the same, and

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Structure files: every input must read without a crash or a read past a
 // buffer, and whatever the reader made of it must survive a write and a
 // second read unchanged: writing the model read from the written file gives

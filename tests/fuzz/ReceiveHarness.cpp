@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Instrument > Receive Results on a scripted port whose clock is virtual:
 // waits and time-outs move the clock on instead of sleeping, so a run costs
 // no real time. The input is the instrument's side of the conversation: each

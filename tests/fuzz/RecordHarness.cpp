@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Received records: a run of records decoded into consecutive rows, as the
 // transfer does. The first byte picks the profile: bit 0 a position of three
 // numbers, bit 1 results that need no ordering, bits 2-3 the family (its

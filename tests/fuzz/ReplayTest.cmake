@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
 # The corpus replay test: every input of every fuzz target's corpus goes
 # through the same harness function the fuzzer runs. Part of the ordinary
 # build and of `make test`; included from tests/CMakeLists.txt.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Every input of every fuzz target's corpus, through the harness the fuzzer
 // runs: what the fuzzer once found stays fixed, and the seeds keep reading.
 #include "FuzzHarness.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Every series a chart draws goes when the chart is deleted: the bars of the
 // result and comparison charts and the rating bands of a trend are area
 // series whose edges are line series of their own.

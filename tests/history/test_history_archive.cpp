@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The history archive on a real engine: inspections of one installation over
 // the years, matched, trended, added twice, cut off half-way and upgraded.
 #include "history/HistoryArchive.h"

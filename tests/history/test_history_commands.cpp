@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Adding the open document to the history archive, the archive's settings,
 // and the history window over an archive of two inspections.
 #include "base/Progress.h"

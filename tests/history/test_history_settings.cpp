@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The archive's server password: never in the settings file, masked in
 // every message, kept in the password file libpq reads.
 #include "history/HistoryArchive.h"

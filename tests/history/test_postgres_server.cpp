@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The private PostgreSQL server that database tests run against, reached
 // through Qt's driver by the address the program's --db option takes.
 #include "support/PostgresServer.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
 # The launcher, the AppStream metadata and the structure-file type, checked
 # with the desktop's own tools; the file type installed into a temporary
 # XDG_DATA_HOME must name a written structure file, by its extension and by

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
 # The manual pages against the programs' own help: every command, option and
 # exit code zentrova-cli's help names must appear in zentrova-cli.1, every
 # option, statement, fault and request name of zentrova-sim's help in

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
 # The Debian package as a user gets it: built from BUILD_DIR with CPack,
 # unpacked into a temporary root (as dpkg would install it under /usr), and
 # run from there: every program's --version, zentrova-cli on a structure

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Language index, language files and the name tables.
 #include "language/LanguageKeys.h"
 #include "language/TypedText.h"

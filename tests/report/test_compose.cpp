@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The results report as composed pages: what is on which page, where, and in
 // which size.
 #include "test_compose_fixture.h"

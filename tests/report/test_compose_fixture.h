@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 // A results report as the program composes it: a loaded program, a results
 // grid filled from a result table of insulation measurements, and the page

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Text export: byte-exact files, file naming and the replace question.
 #include "base/Progress.h"
 #include "report/ReportPages.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Where things land on the page for every paper the printer offers, in both
 // orientations: the heading's lines and logo, the table and the comments
 // stay inside the frame and never cover one another.

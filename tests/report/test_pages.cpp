@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The report page set: pages, tables, emptiness, row deletion and discarding.
 #include "report/ReportPages.h"
 #include "support/TestSupport.h"

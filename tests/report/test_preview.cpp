@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The print preview: paging, zoom, margins, the page range and printing
 // without a printer.
 #include "test_compose_fixture.h"

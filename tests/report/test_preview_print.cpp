@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The print preview printing on a real queue: a CUPS server of the test's
 // own whose default queue writes what it prints into a PDF file.
 #include "test_compose_fixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Every menu and every dialog of the program, in each language: no two of
 // their entries share an accelerator, so Alt and a letter always reach the
 // one entry it is written under.

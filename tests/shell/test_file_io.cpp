@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // File names as the system's bytes, and the checked reading and writing of files.
 #include "base/FileHistory.h"
 #include "base/FileIO.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The main window after its first activation, the language dialog and the
 // heading dialogs, driven offscreen with scripted answers.
 #include "app/windows/AboutBox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // File commands, the Save As loop and the save question, answered by script.
 #include "test_file_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The structure file: writer and reader against hand-made files and each other.
 #include "test_file_support.h"
 

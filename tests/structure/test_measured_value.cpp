@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // Result values as numbers in base units, and the PI and DAR ratings.
 #include "structure/InsulationRating.h"
 #include "structure/MeasuredValue.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The results grid: what a selection shows, token formatting, Copy.
 #include "app/windows/MainWindow.h"
 #include "report/GridData.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // The result values as CSV, read back by Python's csv module as a
 // spreadsheet would read them.
 #include "structure/MeasurementTime.h"

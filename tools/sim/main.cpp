@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-sim: answers like a type-14 insulation tester on a pseudo-terminal.
 //
 //   zentrova-sim [--scenario FILE] [--set "STATEMENT"]... [--baud N]

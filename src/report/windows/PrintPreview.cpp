@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "report/windows/PrintPreview.h"
 
 #include "base/Prompts.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
 """Writes the hand-made structure files of the structure tests, byte for byte.
 
 Run once from this folder; the files are committed. They are made here, line
