@@ -4,13 +4,16 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo run test test-sanitize bench install package clean
+.PHONY: deps build demo run test test-sanitize bench install package dist clean
 
 deps:
 	@scripts/install-deps
 
+# ccache, where the machine has it, serves every build folder and checkout.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+
 $(BUILD)/CMakeCache.txt: | deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) >/dev/null
 
 build: deps $(BUILD)/CMakeCache.txt
 	@env -u MAKEFLAGS -u MAKELEVEL cmake --build $(BUILD) -j$(JOBS)
@@ -36,7 +39,6 @@ test: build
 # instead of reporting.
 SANITIZE_BUILD ?= build-sanitize
 SANITIZE_REPORTS = $(CURDIR)/$(SANITIZE_BUILD)/sanitizer-reports
-CCACHE := $(shell command -v ccache 2>/dev/null)
 
 $(SANITIZE_BUILD)/CMakeCache.txt: | deps
 	@cmake -S . -B $(SANITIZE_BUILD) -DZENTROVA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
@@ -62,6 +64,16 @@ install: build
 # The Debian package, in the build folder (zentrova_VERSION_ARCH.deb).
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+# The source tarball of the committed tree, zentrova-VERSION.tar.gz in the
+# build folder; unpacked on a fresh machine, `make test` builds and tests it.
+VERSION := $(shell sed -n 's/^project.zentrova VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+dist:
+	@git rev-parse --git-dir >/dev/null 2>&1 || { echo "make dist: the tarball is made from a git checkout" >&2; exit 1; }
+	@git diff --quiet HEAD || echo "make dist: changes not committed are not in the tarball" >&2
+	@mkdir -p $(BUILD)
+	@git archive --format=tar.gz --prefix=zentrova-$(VERSION)/ -o $(BUILD)/zentrova-$(VERSION).tar.gz HEAD
+	@echo $(BUILD)/zentrova-$(VERSION).tar.gz
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done

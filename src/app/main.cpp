@@ -5,6 +5,7 @@
 #include "app/windows/AboutBox.h"
 #include "app/windows/MainWindow.h"
 #include "base/FileIO.h"
+#include "base/ProgramLicence.h"
 #include "base/ProgramPaths.h"
 #include "base/Prompts.h"
 #include "comm/InstrumentLink.h"
@@ -36,7 +37,7 @@
 int main(int argc, char* argv[])
 {
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("zentrova %s\n", zentrova::ProgramVersion);
+        std::printf("zentrova %s\n%s", zentrova::ProgramVersion, zentrova::LicenceNotice);
         return 0;
     }
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {

@@ -4,6 +4,7 @@
 // a function in its own cmd_*.cpp; adding one means adding its line to the
 // table below.
 #include "base/FileIO.h"
+#include "base/ProgramLicence.h"
 #include "cli/Cli.h"
 #include "history/HistorySettings.h"
 #include "language/Profile.h"
@@ -59,7 +60,7 @@ void usage(FILE* to)
                      "$XDG_CONFIG_HOME/zentrova (~/.config/zentrova), as for the windowed\n"
                      "program. Questions are answered without asking: see each command's help.\n"
                      "An output OUT of - is standard output; a device or FIFO is written into.\n"
-                     "--version prints the version.\n\n"
+                     "--version prints the version and the licence.\n\n"
                      "Exit codes: 0 success, 1 usage error, 2 broken language files (receive and\n"
                      "identify: no exchange), 3 receive: fewer records than announced, 4 input is\n"
                      "not a structure file or cannot be read, 5 output cannot be written.\n");
@@ -145,7 +146,7 @@ int main(int argc, char* argv[])
         return closeStandardOutput(ExitOk);
     }
     if (name == QLatin1String("--version")) {
-        std::printf("zentrova-cli %s\n", zentrova::ProgramVersion);
+        std::printf("zentrova-cli %s\n%s", zentrova::ProgramVersion, zentrova::LicenceNotice);
         return closeStandardOutput(ExitOk);
     }
     if (!command) {

@@ -213,6 +213,8 @@ const std::vector<std::string_view>& interfaceKeys()
         "Footer_30",
         "About_30",
         "AboutCredits_30",
+        "AboutLicence_60",
+        "AboutWarranty_60",
         "Length_11",
         "Autotests_11",
         // text for an element without results

@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "check-desktop-files: $*" >&2; exit 1; }
 
 desktop-file-validate "$source/packaging/org.zentrova.Zentrova.desktop" || fail "the launcher does not validate"
-appstreamcli validate --no-net --explain "$source/packaging/org.zentrova.Zentrova.metainfo.xml" \
+appstreamcli validate --no-net --explain "$build/packaging/org.zentrova.Zentrova.metainfo.xml" \
   || fail "the AppStream metadata does not validate"
 
 mkdir -p "$work/data/mime/packages"

@@ -23,11 +23,14 @@ bin=$work/root/usr/bin
 for f in usr/share/zentrova/LNG_MAIN.INI usr/share/zentrova/english.lng usr/share/zentrova/help \
          usr/share/applications/org.zentrova.Zentrova.desktop usr/share/metainfo/org.zentrova.Zentrova.metainfo.xml \
          usr/share/mime/packages/org.zentrova.Zentrova.xml usr/share/icons/hicolor/scalable/apps/org.zentrova.Zentrova.svg \
-         usr/share/man/man1/zentrova.1.gz usr/share/man/man1/zentrova-cli.1.gz usr/share/man/man1/zentrova-sim.1.gz; do
+         usr/share/man/man1/zentrova.1.gz usr/share/man/man1/zentrova-cli.1.gz usr/share/man/man1/zentrova-sim.1.gz \
+         usr/share/doc/zentrova/copyright usr/share/doc/zentrova/changelog.gz; do
   [ -e "$work/root/$f" ] || fail "$f is not in the package"
 done
 for p in zentrova zentrova-cli zentrova-sim; do
-  "$bin/$p" --version | grep -qx "$p [0-9.]*" || fail "$p --version"
+  "$bin/$p" --version >"$work/version" || fail "$p --version"
+  head -n1 "$work/version" | grep -qx "$p [0-9.]*" || fail "$p --version: $(head -n1 "$work/version")"
+  grep -q "GPLv3+" "$work/version" || fail "$p --version names no licence"
 done
 
 # The settings live in the user's configuration folder: nothing beside /usr/bin.

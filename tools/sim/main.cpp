@@ -17,6 +17,7 @@
 // replies back beyond the line's own time (for the transfer benchmark).
 
 #include "Scenario.h"
+#include "base/ProgramLicence.h"
 
 #include "comm/Protocol.h"
 
@@ -72,7 +73,7 @@ void help()
                 "  --log FILE          append every request received, one a line\n"
                 "  --link PATH         make PATH a symbolic link to the device; removed again\n"
                 "                      when the simulator ends (also on SIGTERM and SIGINT)\n"
-                "  --version           print the version and end\n"
+                "  --version           print the version and the licence, and end\n"
                 "  --stats FILE        when it ends, write the bytes each way and how long the\n"
                 "                      delivery held replies back beyond the line's time\n"
                 "\n"
@@ -369,7 +370,7 @@ int main(int argc, char** argv)
             help();
             return 0;
         } else if (a == "--version") {
-            std::printf("zentrova-sim %s\n", ZENTROVA_VERSION);
+            std::printf("zentrova-sim %s\n%s", ZENTROVA_VERSION, zentrova::LicenceNotice);
             return 0;
         } else {
             usage(stderr);

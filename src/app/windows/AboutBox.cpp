@@ -76,7 +76,9 @@ AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(
 void AboutBox::applyTexts()
 {
     setWindowTitle(ctx.decode(ctx.texts.text("About_30")));
-    credits->setText(QStringLiteral("Zentrova\n") + ctx.decode(ctx.texts.text("AboutCredits_30")));
+    credits->setText(QStringLiteral("Zentrova\n") + ctx.decode(ctx.texts.text("AboutCredits_30")) + QLatin1Char('\n')
+                     + ctx.decode(ctx.texts.text("AboutLicence_60")) + QLatin1Char('\n')
+                     + ctx.decode(ctx.texts.text("AboutWarranty_60")));
     okButton_->setText(ctx.decode(ctx.texts.text("&OK_11")));
 }
 
