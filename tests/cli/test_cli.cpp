@@ -467,9 +467,10 @@ TEST_F(CliTest, WriteErrorsOnStandardOutputEndWithCode5)
     for (const Output& o : {Output{ends[1], "Broken pipe"}, Output{devFull, "No space left on device"}}) {
         if (o.fd < 0)
             continue; // no /dev/full here
-        for (const QStringList& args : {QStringList{"dump", full}, QStringList{"compare", full, full},
-                                        QStringList{"compare", full, full, "--json"},
-                                        QStringList{"export", full, "-o", "-"}, QStringList{"dump", "--help"}}) {
+        for (const QStringList& args :
+             {QStringList{"dump", full}, QStringList{"compare", full, full},
+              QStringList{"compare", full, full, "--json"}, QStringList{"compare", full, full, "--json", "--pretty"},
+              QStringList{"export", full, "-o", "-"}, QStringList{"dump", "--help"}}) {
             SCOPED_TRACE(args.join(u' ').toStdString() + " into " + o.reason);
             const CliRun r = runInto(o.fd, args);
             EXPECT_EQ(r.code, 5);
