@@ -5,6 +5,7 @@
 // elements), each with Riso, PI, DAR, R60s, Um and the test voltage, decoded
 // from records as the instrument sends them. The newer inspection has every
 // seventh resistance halved and every eleventh PI a class lower.
+#include "base/JsonWriter.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "comm/Receive.h"
@@ -174,6 +175,23 @@ void BM_CompareInspectionsAsCsv(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * ResultCount);
 }
 BENCHMARK(BM_CompareInspectionsAsCsv)->Unit(benchmark::kMillisecond);
+
+// The same comparison as JSON, compact and indented, written piece by piece
+// as the command-line tool writes it.
+void BM_CompareInspectionsAsJson(benchmark::State& state)
+{
+    const AppContext &older = *inspection(false).ctx, &newer = *inspection(true).ctx;
+    const InspectionComparison c = compareInspections(older, newer);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        JsonWriter json(state.range(0) != 0, [&bytes](std::string_view piece) { bytes += piece.size(); });
+        writeComparisonJson(newer, c, json);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * ResultCount);
+    state.counters["json_MB"] = double(bytes) / 1e6;
+}
+BENCHMARK(BM_CompareInspectionsAsJson)->ArgName("indented")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The record panel for the last result of the largest table: the position
 // names, the function and every item, as the panel shows them.

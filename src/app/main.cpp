@@ -5,6 +5,7 @@
 #include "app/windows/AboutBox.h"
 #include "app/windows/MainWindow.h"
 #include "base/FileIO.h"
+#include "base/Logging.h"
 #include "base/ProgramLicence.h"
 #include "base/ProgramPaths.h"
 #include "base/Prompts.h"
@@ -64,6 +65,8 @@ int main(int argc, char* argv[])
     ctx.settings.setWriteFailureHandler([&](const QString& problem) {
         prompts.message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
     });
+    // The diagnostics the settings ask for ([DIAGNOSTICS] LogLevel).
+    setLogDetail(logDetailSetting(ctx.settings));
     InstrumentLink link(ctx.settings);
     // The program's icon, drawn for it, beside the language files.
     QApplication::setWindowIcon(QIcon(ctx.programDir + QStringLiteral("zentrova.svg")));

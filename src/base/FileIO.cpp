@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "base/FileIO.h"
 
+#include "base/Logging.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -175,9 +177,7 @@ bool readInto(int fd, std::string& bytes, size_t count, QString* error)
     return true;
 }
 
-} // namespace
-
-bool readWholeFile(const QString& path, std::string& bytes, QString* error, bool* opened, qint64 sizeLimit)
+bool readWhole(const QString& path, std::string& bytes, QString* error, bool* opened, qint64 sizeLimit)
 {
     struct stat st {};
     const int fd = openRegularFile(path, st, error, opened);
@@ -199,6 +199,29 @@ bool readWholeFile(const QString& path, std::string& bytes, QString* error, bool
         return false;
     }
     return read;
+}
+
+} // namespace
+
+bool readWholeFile(const QString& path, std::string& bytes, QString* error, bool* opened, qint64 sizeLimit)
+{
+    QString why;
+    bool wasOpened = false;
+    const bool read = readWhole(path, bytes, &why, &wasOpened, sizeLimit);
+    if (opened)
+        *opened = wasOpened;
+    if (read) {
+        qCDebug(logFile).noquote() << "read" << path << bytes.size() << "bytes";
+        return true;
+    }
+    // A missing settings file is the usual case, and is read often.
+    if (wasOpened)
+        qCInfo(logFile).noquote() << "refused" << path + u':' << why;
+    else
+        qCDebug(logFile).noquote() << "not read" << path + u':' << why;
+    if (error)
+        *error = why;
+    return false;
 }
 
 bool readFileStart(const QString& path, size_t count, std::string& bytes, qint64& size, QString* error, bool* opened)
@@ -285,6 +308,20 @@ void OutputFile::discard()
 }
 
 bool OutputFile::open(const QString& path, QString* error, bool syncToDisk)
+{
+    QString why;
+    if (openTarget(path, &why, syncToDisk)) {
+        name_ = path;
+        qCDebug(logFile).noquote() << "writing" << path;
+        return true;
+    }
+    qCInfo(logFile).noquote() << "cannot write" << path + u':' << why;
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool OutputFile::openTarget(const QString& path, QString* error, bool syncToDisk)
 {
     discard();
     failure_ = 0;
@@ -421,6 +458,19 @@ bool OutputFile::write(std::string_view bytes)
 }
 
 bool OutputFile::commit(QString* error)
+{
+    QString why;
+    if (commitTarget(&why)) {
+        qCInfo(logFile).noquote() << "written" << name_;
+        return true;
+    }
+    qCInfo(logFile).noquote() << "not written" << name_ + u':' << why;
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool OutputFile::commitTarget(QString* error)
 {
     if (fd_ < 0) {
         setError(error, failure_ != 0 ? failure_ : EBADF);

@@ -66,6 +66,8 @@ public:
     bool commit(QString* error = nullptr);
 
 private:
+    bool openTarget(const QString& path, QString* error, bool syncToDisk);
+    bool commitTarget(QString* error);
     bool flush();
     void discard();
 
@@ -75,6 +77,7 @@ private:
     bool syncToDisk_ = true;
     QByteArray temporary_; // empty when written into directly
     QByteArray target_;
+    QString name_; // as the caller named it, for the log
     std::string buffer_;
     int failure_ = 0; // errno of the first failed write
 };

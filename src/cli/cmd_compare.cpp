@@ -1,19 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
-// compare OLD NEW [--csv OUT] [--json]: the measuring points of two
+// compare OLD NEW [--csv OUT] [--json [--pretty]]: the measuring points of two
 // inspections side by side, with the falls worth a look.
 #include "cli/Cli.h"
 
 #include "base/FileIO.h"
+#include "base/JsonWriter.h"
 #include "structure/InspectionComparison.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace zentrova::cli {
 
 void compareHelp()
 {
-    std::printf("Usage: zentrova-cli compare OLD NEW [--csv OUT] [--json]\n\n"
+    std::printf("Usage: zentrova-cli compare OLD NEW [--csv OUT] [--json [--pretty]]\n\n"
                 "Compares the results of two structure files, an older and a newer\n"
                 "inspection of the same installation. Measuring points are matched by\n"
                 "block and element number and names; a point whose numbers changed is found\n"
@@ -22,7 +24,9 @@ void compareHelp()
                 "units) and the change in percent, and warns when an insulation resistance\n"
                 "fell to less than half or a PI or DAR fell by a rating class (the ratings\n"
                 "are advice). Points found in one file only are listed at the end.\n\n"
-                "The list goes to stdout as UTF-8 text, or as JSON with --json.\n"
+                "The list goes to stdout as UTF-8 text, or as JSON with --json: compact,\n"
+                "or indented for a person to read with --pretty or when stdout is a\n"
+                "terminal.\n"
                 "--csv OUT also writes it as UTF-8 CSV; OUT is replaced without asking.\n"
                 "--csv - writes the CSV to stdout instead of the list.\n"
                 "Exit code 0 whether or not there are warnings.\n");
@@ -32,11 +36,13 @@ int compareCommand(const QStringList& args)
 {
     QStringList files;
     QString csvOut;
-    bool json = false;
+    bool json = false, pretty = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--json")) {
             json = true;
+        } else if (a == QLatin1String("--pretty")) {
+            pretty = true;
         } else if (a == QLatin1String("--csv")) {
             if (i + 1 >= args.size() || !csvOut.isEmpty()) {
                 fail(QStringLiteral("--csv needs one value"));
@@ -49,6 +55,10 @@ int compareCommand(const QStringList& args)
         } else {
             files << a;
         }
+    }
+    if (pretty && !json) {
+        fail(QStringLiteral("--pretty goes with --json"));
+        return ExitUsage;
     }
     if (files.size() != 2) {
         fail(QStringLiteral("compare needs OLD and NEW (see zentrova-cli compare --help)"));
@@ -77,9 +87,20 @@ int compareCommand(const QStringList& args)
         if (csvOut == QLatin1String("-"))
             return ExitOk;
     }
-    const QByteArray out =
-        json ? comparisonJson(*newer->ctx, c) : QByteArray::fromStdString(comparisonText(*newer->ctx, c));
-    return writeStandardOutput(std::string_view(out.constData(), size_t(out.size())));
+    if (!json)
+        return writeStandardOutput(comparisonText(*newer->ctx, c));
+    // The JSON of two large files runs to hundreds of megabytes: it goes out
+    // as it is made, indented only where a person reads it.
+    OutputFile out;
+    QString error;
+    if (out.open(QStringLiteral("-"), &error)) {
+        JsonWriter writer(pretty || isatty(STDOUT_FILENO) == 1, [&out](std::string_view piece) { out.write(piece); });
+        writeComparisonJson(*newer->ctx, c, writer);
+        if (out.commit(&error))
+            return ExitOk;
+    }
+    fail(QStringLiteral("standard output: ") + error);
+    return ExitCannotWrite;
 }
 
 } // namespace zentrova::cli

@@ -4,7 +4,10 @@
 // a function in its own cmd_*.cpp; adding one means adding its line to the
 // table below.
 #include "base/FileIO.h"
+#include "base/Logging.h"
 #include "base/ProgramLicence.h"
+#include "base/ProgramPaths.h"
+#include "base/Settings.h"
 #include "cli/Cli.h"
 #include "history/HistorySettings.h"
 #include "language/Profile.h"
@@ -44,7 +47,7 @@ const Command kCommands[] = {
 
 void usage(FILE* to)
 {
-    std::fprintf(to, "Usage: zentrova-cli COMMAND [ARGS]\n"
+    std::fprintf(to, "Usage: zentrova-cli [-v|-vv] COMMAND [ARGS]\n"
                      "       zentrova-cli COMMAND --help\n\n"
                      "Commands:\n");
     // One column for the summaries, past the longest synopsis.
@@ -60,7 +63,11 @@ void usage(FILE* to)
                      "$XDG_CONFIG_HOME/zentrova (~/.config/zentrova), as for the windowed\n"
                      "program. Questions are answered without asking: see each command's help.\n"
                      "An output OUT of - is standard output; a device or FIFO is written into.\n"
-                     "--version prints the version and the licence.\n\n"
+                     "--version prints the version and the licence.\n"
+                     "-v before the command tells on stderr what the command does (ports,\n"
+                     "files, archive, report: the zentrova.* logging categories), -vv also\n"
+                     "how; [DIAGNOSTICS] LogLevel=1 or 2 in ZENTRO.INI does the same, and\n"
+                     "QT_LOGGING_RULES has the last word.\n\n"
                      "Exit codes: 0 success, 1 usage error, 2 broken language files (receive and\n"
                      "identify: no exchange), 3 receive: fewer records than announced, 4 input is\n"
                      "not a structure file or cannot be read, 5 output cannot be written.\n");
@@ -115,7 +122,18 @@ int main(int argc, char* argv[])
     // terminal: a write that fails then fails at the close, with its reason.
     if (!isatty(STDOUT_FILENO))
         std::setvbuf(stdout, nullptr, _IOFBF, 65536);
-    const Command* command = argc > 1 ? find(argv[1]) : nullptr;
+    // -v and -vv before the command turn the diagnostics on.
+    int first = 1;
+    zentrova::LogDetail verbosity = zentrova::LogDetail::Off;
+    for (; first < argc; ++first) {
+        if (std::strcmp(argv[first], "-v") == 0 || std::strcmp(argv[first], "--verbose") == 0)
+            verbosity = std::max(verbosity, zentrova::LogDetail::Info);
+        else if (std::strcmp(argv[first], "-vv") == 0)
+            verbosity = zentrova::LogDetail::Debug;
+        else
+            break;
+    }
+    const Command* command = argc > first ? find(argv[first]) : nullptr;
     // Commands that measure or draw text need the GUI application object; it
     // runs on the offscreen platform, as nothing is ever shown.
     std::unique_ptr<QCoreApplication> app;
@@ -132,8 +150,11 @@ int main(int argc, char* argv[])
     }
     // Arguments as the system's bytes: a file name that is not UTF-8 must
     // still name its file (QCoreApplication::arguments() would replace them).
+    const zentrova::Settings settings(
+        zentrova::fileNameToSystem(zentrova::settingsFilePath(QCoreApplication::applicationDirPath())).toStdString());
+    zentrova::setLogDetail(std::max(verbosity, zentrova::logDetailSetting(settings)));
     QStringList args;
-    for (int i = 1; i < argc; ++i)
+    for (int i = first; i < argc; ++i)
         args << zentrova::fileNameFromSystem(QByteArray(argv[i]));
     hideArchivePasswords(argc, argv);
     if (args.isEmpty()) {

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "comm/Exchange.h"
 
+#include "base/Logging.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "language/LanguageContext.h"
@@ -65,6 +66,7 @@ void Exchange::sendText(const std::string& text)
 
 void Exchange::sendRequest(Request request)
 {
+    lastRequest_ = requestName(request);
     sendText(requestFrame(request));
 }
 
@@ -160,6 +162,11 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
     const int came = seen - waiting;
     if (ok && fasterThanLine_ && came >= 8 && t0 - firstByteUs >= int64_t(came - 2) * byteUs())
         fasterThanLine_ = false;
+    if (!ok && cancelRequested())
+        qCDebug(logComm).nospace().noquote() << lastRequest() << ": " << seen << " of " << count << " bytes, cancelled";
+    else if (!ok)
+        qCDebug(logComm).nospace().noquote() << lastRequest() << ": " << seen << " of " << count
+                                             << " bytes before the idle time-out of " << timeoutMs << " ms";
     const int want = ok ? count : seen;
     if (want > 0) {
         out.resize(size_t(want));
@@ -173,7 +180,9 @@ int Exchange::waitAcknowledge(int timeoutMs)
 {
     std::string frame;
     receiveBytes(frame, int(AcknowledgeSize), timeoutMs);
-    return acknowledgeStatus(frame);
+    const int status = acknowledgeStatus(frame);
+    qCDebug(logComm).noquote() << lastRequest() << "acknowledged with status" << status;
+    return status;
 }
 
 void Exchange::drainAfterFailure()
@@ -207,6 +216,7 @@ int Exchange::startExchange()
         result = Started;
         const int s = waitAcknowledge(StartAcknowledgeTimeoutMs);
         if (s > 0) {
+            qCInfo(logComm) << "the exchange did not start: status" << s;
             if (cancelRequested()) {
                 result = GaveUp;
             } else {
@@ -216,6 +226,7 @@ int Exchange::startExchange()
                     answer = ctx_.prompts->message(MsgType::Error, text, MbYes | MbNo | MbHelp, CommErrorHelpContext);
                 } while (answer == MbHelp);
                 result = answer == MbYes ? GaveUp : TryAgain;
+                qCInfo(logComm) << (answer == MbYes ? "the user gave up" : "the user tries again");
                 if (answer == MbYes)
                     endExchange();
                 drainAfterFailure();

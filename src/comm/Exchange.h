@@ -4,7 +4,10 @@
 #include "comm/Port.h"
 #include "comm/Protocol.h"
 
+#include <QLatin1String>
+
 #include <string>
+#include <string_view>
 
 namespace zentrova {
 
@@ -58,6 +61,8 @@ public:
 
 private:
     void waitOutputEmpty();
+    // The name of the request sent last, for the log.
+    QLatin1String lastRequest() const { return QLatin1String(lastRequest_.data(), qsizetype(lastRequest_.size())); }
     // Sleeps until more of the `missing` bytes can have arrived, at most
     // `leftUs` and never longer than Cancel may wait. `trickling`: bytes of
     // this reply have come already, at `paceUs` a byte (0: not known; wait
@@ -78,6 +83,7 @@ private:
     int64_t lineFreeAtUs_ = 0;
     Port& port_;
     Progress& progress_;
+    std::string_view lastRequest_ = "---";
     Clock& clock_;
 };
 

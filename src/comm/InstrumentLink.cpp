@@ -59,6 +59,16 @@ QString InstrumentLink::traceFile() const
     return traced_->traceFile();
 }
 
+void InstrumentLink::keepTrace(bool keep)
+{
+    traced_->keepTrace(keep);
+}
+
+std::string InstrumentLink::keptTrace() const
+{
+    return traced_->keptTrace();
+}
+
 void InstrumentLink::loadTraceSetting(const Settings& settings)
 {
     setTraceFile(QFile::decodeName(QByteArray::fromStdString(settings.readSetting("PORTS", "Trace", ""))).trimmed());

@@ -47,6 +47,10 @@ public:
     // Appends a trace of every exchange to `path` (empty: no trace).
     void setTraceFile(const QString& path);
     QString traceFile() const;
+    // Keeps the trace in memory as well, for the log of a transfer that
+    // went wrong (TracingComm::keepTrace); false forgets it.
+    void keepTrace(bool keep);
+    std::string keptTrace() const;
     // The trace file the settings ask for: [PORTS] Trace.
     void loadTraceSetting(const Settings& settings);
 

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "comm/Receive.h"
 
+#include "base/Logging.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "base/TextRules.h"
@@ -29,8 +30,9 @@ constexpr int IdentificationStaleLimit = 390;
 
 // Every stage's failure is shown as a plain message; only the device lost
 // mid-way is an error message (see Transfer::reportLoss).
-void showStageFailure(StructureContext& ctx, ReceiveStage stage)
+void showStageFailure(StructureContext& ctx, ReceiveStage stage, const char* why = "")
 {
+    qCInfo(logComm).nospace() << "stage " << int(stage) << " failed" << (*why ? ": " : "") << why;
     ctx.prompts->message(MsgType::Custom, stageMessage(stage), MbOK, 0);
 }
 
@@ -236,6 +238,13 @@ int receiveExitCode(const ReceiveOutcome& outcome)
     }
 }
 
+const char* receiveStatusName(ReceiveOutcome::Status status)
+{
+    static const char* const names[] = {"received", "incomplete",       "not answered", "port failed",
+                                        "declined", "other instrument", "busy",         "failed"};
+    return names[int(status)];
+}
+
 std::string stageMessage(ReceiveStage stage)
 {
     const std::string number = std::to_string(int(stage));
@@ -303,9 +312,9 @@ private:
                 noteLoss(e);
                 return false;
             }
-            showStageFailure(ctx_, failure);
-        } catch (const std::exception&) {
-            showStageFailure(ctx_, failure);
+            showStageFailure(ctx_, failure, e.what());
+        } catch (const std::exception& e) {
+            showStageFailure(ctx_, failure, e.what());
         }
         failedStage_ = true;
         return false;
@@ -313,6 +322,7 @@ private:
     void noteLoss(const SerialError& e)
     {
         if (!lost_) {
+            qCInfo(logComm) << "the device went away:" << e.what();
             lost_ = true;
             lossText_ = commErrorText(e);
             out_.error = e.what();
@@ -367,12 +377,15 @@ void Transfer::receiveRecords(int headerTimeoutMs)
                 status = RecordStatus::Failed;
                 break;
             }
-            showStageFailure(ctx_, ReceiveStage::Rows);
+            showStageFailure(ctx_, ReceiveStage::Rows, e.what());
             status = RecordStatus::Failed; // the transfer ends here; what came stays
-        } catch (const std::exception&) {
-            showStageFailure(ctx_, ReceiveStage::Rows);
+        } catch (const std::exception& e) {
+            showStageFailure(ctx_, ReceiveStage::Rows, e.what());
             status = RecordStatus::Failed;
         }
+        if (status != RecordStatus::Read)
+            qCInfo(logComm).nospace() << "record " << out_.done + 1 << " of " << out_.count << ": "
+                                      << (status == RecordStatus::NoMore ? "the instrument has no more" : "failed");
         if (status == RecordStatus::Read && row >= structure_file::MaxTableRows) {
             // A record that no longer fits: a structure file holds at most
             // this many rows, and one with more would be refused whole when
@@ -528,7 +541,9 @@ ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progr
     Port& port = link.port();
     try {
         port.open();
+        qCInfo(logComm).noquote() << "port" << port.portName() << "opened at" << port.baudRate() << "baud";
     } catch (const SerialError& e) {
+        qCInfo(logComm).noquote() << "port" << port.portName() << "could not be opened:" << e.what();
         out.status = ReceiveOutcome::Status::PortFailed;
         out.error = e.what();
         // 11, shown plainly like every stage's failure; only a device lost
@@ -540,8 +555,8 @@ ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progr
     try {
         if (port.active())
             transfer.run();
-    } catch (const std::exception&) {
-        showStageFailure(ctx, ReceiveStage::StartExchange);
+    } catch (const std::exception& e) {
+        showStageFailure(ctx, ReceiveStage::StartExchange, e.what());
         out.status = ReceiveOutcome::Status::Failed;
         try {
             progress.hide();
@@ -549,6 +564,9 @@ ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progr
         }
     }
     port.close();
+    qCInfo(logComm).noquote() << "port" << port.portName() << "closed";
+    qCInfo(logComm).nospace() << "transfer " << receiveStatusName(out.status) << ": " << out.done << " of " << out.count
+                              << " records";
     transfer.reportLoss();
     return out;
 }

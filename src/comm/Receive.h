@@ -131,6 +131,9 @@ struct ReceiveOutcome {
 ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progress& progress,
                               const ReceiveHooks& hooks, Clock& clock = systemClock());
 
+// "received", "incomplete", ...: the outcome's status in the log.
+const char* receiveStatusName(ReceiveOutcome::Status status);
+
 // The exit status of a transfer for the command-line tool: 0 when every
 // record came, 3 when the exchange started and fewer records came than the
 // instrument holds (none included: a time-out, Cancel, the device lost on the

@@ -28,12 +28,22 @@ std::string TracingComm::hexLine(const char* data, int n)
     return hex + " | " + text;
 }
 
+void TracingComm::keepTrace(bool keep)
+{
+    keeping_ = keep;
+    kept_.clear();
+}
+
 void TracingComm::note(const std::string& line)
 {
-    if (!file_.isOpen())
+    if (!tracing())
         return;
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%12.6f ", double(since_.nsecsElapsed()) / 1e9);
+    if (keeping_)
+        kept_.add(stamp + line);
+    if (!file_.isOpen())
+        return;
     file_.write(stamp);
     file_.write(line.data(), qint64(line.size()));
     file_.write("\n");
@@ -42,7 +52,7 @@ void TracingComm::note(const std::string& line)
 
 void TracingComm::bytes(char direction, const char* data, int n)
 {
-    if (!file_.isOpen() || n <= 0)
+    if (!tracing() || n <= 0)
         return;
     // Long replies are split so that a line stays readable.
     for (int at = 0; at < n; at += 32)
@@ -51,15 +61,19 @@ void TracingComm::bytes(char direction, const char* data, int n)
 
 void TracingComm::open()
 {
+    const std::string head = "--- " + QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() + " open " +
+                             inner_.portName().toStdString() + " at " + std::to_string(inner_.baudRate()) + " baud";
     if (!path_.isEmpty() && !file_.isOpen()) {
         file_.setFileName(path_);
         if (file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
             since_.start();
-            const std::string head = "--- " + QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() +
-                                     " open " + inner_.portName().toStdString() + " at " +
-                                     std::to_string(inner_.baudRate()) + " baud\n";
-            file_.write(head.data(), qint64(head.size()));
+            file_.write((head + '\n').c_str(), qint64(head.size() + 1));
         }
+    }
+    if (keeping_) {
+        if (!file_.isOpen())
+            since_.start();
+        kept_.add(head);
     }
     try {
         inner_.open();
@@ -73,10 +87,9 @@ void TracingComm::open()
 void TracingComm::close()
 {
     inner_.close();
-    if (file_.isOpen()) {
-        note("closed");
+    note("closed");
+    if (file_.isOpen())
         file_.close();
-    }
 }
 
 void TracingComm::purge()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
+#include "base/LogRecorder.h"
 #include "comm/Port.h"
 
 #include <QElapsedTimer>
@@ -21,6 +22,11 @@ public:
     void setTraceFile(const QString& path) { path_ = path; }
     const QString& traceFile() const { return path_; }
     Port& inner() { return inner_; }
+    // Keeps the trace in memory as well (its latest lines), from the next
+    // open on, for a log of a transfer that went wrong; false stops and
+    // forgets it.
+    void keepTrace(bool keep);
+    std::string keptTrace() const { return kept_.text(); }
 
     void open() override;
     bool active() const override { return inner_.active(); }
@@ -76,11 +82,14 @@ private:
     }
     void note(const std::string& line);
     void bytes(char direction, const char* data, int n);
+    bool tracing() const { return file_.isOpen() || keeping_; }
 
     Port& inner_;
     QString path_;
     QFile file_;
     QElapsedTimer since_;
+    bool keeping_ = false;
+    RecentLines kept_;
 };
 
 } // namespace zentrova

@@ -3,6 +3,7 @@
 #include "history/HistoryArchive.h"
 
 #include "base/FileIO.h"
+#include "base/Logging.h"
 #include "history/HistorySettings.h"
 
 #include <QDir>
@@ -362,7 +363,18 @@ int HistoryArchive::latestSchemaVersion()
 
 bool HistoryArchive::open(const ArchiveLocation& where, ArchiveAccess access, QString* error)
 {
-    return openWith(where, access, latestSchemaVersion(), error);
+    // The location describes itself without a password: a log can be sent.
+    QString why;
+    if (openWith(where, access, latestSchemaVersion(), &why)) {
+        qCInfo(logHistory).noquote() << "opened" << where.describe()
+                                     << (access == ArchiveAccess::Read ? "for reading" : "for writing") << "at schema"
+                                     << d->version;
+        return true;
+    }
+    qCInfo(logHistory).noquote() << "not opened:" << why;
+    if (error)
+        *error = why;
+    return false;
 }
 
 bool HistoryArchive::openAtVersion(const ArchiveLocation& where, int version, QString* error)
@@ -622,6 +634,7 @@ bool HistoryArchive::Private::migrate(int upTo, QString* error)
             return false;
         }
         version = m.version;
+        qCInfo(logHistory) << "schema migrated to version" << version;
     }
     return commit(error);
 }
@@ -956,6 +969,21 @@ struct KnownName {
 ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::function<bool(int)>& interrupt)
 {
     ImportOutcome out;
+    // Every way out is logged with what it brought.
+    struct LogOnReturn {
+        const Inspection& in;
+        const ImportOutcome& out;
+        ~LogOnReturn()
+        {
+            if (out.status == ImportOutcome::Status::Added)
+                qCInfo(logHistory).noquote() << "inspection of" << in.site << "added:" << out.measurements
+                                             << "measurements," << out.newPoints << "new points";
+            else if (out.status == ImportOutcome::Status::AlreadyStored)
+                qCInfo(logHistory).noquote() << "inspection of" << in.site << "is stored already, as" << out.inspection;
+            else
+                qCInfo(logHistory).noquote() << "inspection of" << in.site << "not added:" << out.error;
+        }
+    } logOnReturn{in, out};
     // Inspections without a site would all fall into one nameless installation.
     if (in.site.trimmed().isEmpty()) {
         out.error = QStringLiteral("the inspection names no installation (test site)");

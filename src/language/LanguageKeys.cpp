@@ -408,6 +408,10 @@ const std::vector<std::string_view>& interfaceKeys()
         "AllFiles_13",
         "TableFull_50",
         "PortBusy_40",
+        // the log of a transfer that did not finish
+        "SaveTransferLog_60",
+        "TransferLog_30",
+        "LogFiles_13",
         // margins that do not fit, a page range refused, printing to a file,
         // the page box of the preview
         "MarginTooLarge_60",

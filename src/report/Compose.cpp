@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "report/Compose.h"
 
+#include "base/Logging.h"
 #include "base/Progress.h"
 #include "base/Settings.h"
 #include "base/TextRules.h"
@@ -754,8 +755,10 @@ bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& gri
     (void)mode; // the results report is the only one
     // Margins that leave less than the frame and heading need would give
     // pages of nothing but overlapping frames.
-    if (checkMargins(ctx, margins, recorder.pageSetup(), error) != MarginTexts::Count)
+    if (checkMargins(ctx, margins, recorder.pageSetup(), error) != MarginTexts::Count) {
+        qCInfo(logReport) << "report refused: the margins leave no room";
         return false;
+    }
     double cm[MarginTexts::Count] = {};
     for (int i = 0; i < MarginTexts::Count; ++i)
         parseMarginText(margins.text[size_t(i)], cm[i]);
@@ -765,6 +768,7 @@ bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& gri
     ResultsComposer composer(ctx, grid, recorder, progress);
     composer.run();
     recorder.endDoc();
+    qCInfo(logReport) << "report composed:" << recorder.pageCount() << "pages of" << grid.rowCount() << "rows";
     return true;
 }
 

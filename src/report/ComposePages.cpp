@@ -3,6 +3,7 @@
 #include "report/ComposePages.h"
 
 #include "base/FileIO.h"
+#include "base/Logging.h"
 
 #include <QBuffer>
 #include <QPagedPaintDevice>
@@ -287,9 +288,13 @@ bool replayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const 
     device.setPageSize(setup.pageSize);
     device.setPageOrientation(setup.orientation);
     device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    qCInfo(logReport) << "drawing" << order.size() << "of" << recorder.pageCount() << "pages at" << device.logicalDpiX()
+                      << "dpi";
     QPainter painter;
-    if (!painter.begin(&device))
+    if (!painter.begin(&device)) {
+        qCInfo(logReport) << "the device refused to be drawn on";
         return false;
+    }
     // Whatever margin the device insisted on moves its origin: undo that, so
     // that the recorded paper corner lands on the paper's corner.
     const int res = device.logicalDpiX();
@@ -299,6 +304,7 @@ bool replayPages(const PageRecorder& recorder, QPagedPaintDevice& device, const 
         if (n < 1 || n > recorder.pageCount())
             continue;
         if (!first && !device.newPage()) {
+            qCInfo(logReport) << "the device refused page" << n;
             painter.end();
             return false;
         }

@@ -2,14 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "structure/InspectionComparison.h"
 
+#include "base/JsonWriter.h"
 #include "base/TextRules.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
 #include "structure/ValuesCsv.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
@@ -361,59 +358,121 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
     return out;
 }
 
-QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c)
+void writeComparisonJson(const StructureContext& ctx, const InspectionComparison& c, JsonWriter& json)
 {
+    // Keys in alphabetical order, as QJsonObject keeps them: the indented
+    // text is the one the program always wrote.
     auto point = [&](const MeasuringPoint& p) {
-        return QJsonObject{{QStringLiteral("object"), double(p.object)},
-                           {QStringLiteral("block"), double(p.block)},
-                           {QStringLiteral("element"), double(p.element)},
-                           {QStringLiteral("blockName"), ctx.decode(p.blockName)},
-                           {QStringLiteral("elementName"), ctx.decode(p.elementName)}};
+        json.beginObject();
+        json.key("block");
+        json.integer(p.block);
+        json.key("blockName");
+        json.string(ctx.decode(p.blockName));
+        json.key("element");
+        json.integer(p.element);
+        json.key("elementName");
+        json.string(ctx.decode(p.elementName));
+        json.key("object");
+        json.integer(p.object);
+        json.endObject();
     };
-    auto value = [](const MeasuredValue& v) {
-        QJsonObject o{{QStringLiteral("value"), v.hasNumber ? QJsonValue(v.number) : QJsonValue()},
-                      {QStringLiteral("marks"), QString::fromStdString(markText(v))}};
-        return o;
+    auto value = [&](bool present, const MeasuredValue& v) {
+        if (!present) {
+            json.null();
+            return;
+        }
+        json.beginObject();
+        json.key("marks");
+        json.string(markText(v));
+        json.key("value");
+        if (v.hasNumber)
+            json.number(v.number);
+        else
+            json.null();
+        json.endObject();
+    };
+    // Names repeat on every point: each is decoded once.
+    std::map<std::string, std::string> decoded;
+    auto name = [&](const std::string& bytes) {
+        auto it = decoded.find(bytes);
+        if (it == decoded.end())
+            it = decoded.emplace(bytes, ctx.decode(bytes).toStdString()).first;
+        json.string(it->second);
     };
     static const char* const ratingNames[] = {"dangerous", "questionable", "good", "best"};
     static const char* const matchNames[] = {"numbersAndNames", "names", "numbers"};
-    QJsonArray points;
-    for (const PointComparison& p : c.points) {
-        QJsonArray quantities;
-        for (const QuantityChange& q : p.quantities) {
-            QJsonObject o{{QStringLiteral("function"), ctx.decode(q.functionName)},
-                          {QStringLiteral("quantity"), ctx.decode(q.quantityName)},
-                          {QStringLiteral("unit"), ctx.decode((q.inNew ? q.newValue : q.oldValue).baseUnit)},
-                          {QStringLiteral("old"), q.inOld ? QJsonValue(value(q.oldValue)) : QJsonValue()},
-                          {QStringLiteral("new"), q.inNew ? QJsonValue(value(q.newValue)) : QJsonValue()},
-                          {QStringLiteral("changePercent"), q.hasChange ? QJsonValue(q.changePercent) : QJsonValue()}};
-            if (q.oldRating)
-                o.insert(QStringLiteral("oldRating"), QLatin1String(ratingNames[int(*q.oldRating)]));
-            if (q.newRating)
-                o.insert(QStringLiteral("newRating"), QLatin1String(ratingNames[int(*q.newRating)]));
-            QJsonArray flags;
-            if (q.resistanceHalved)
-                flags.append(QStringLiteral("resistanceHalved"));
-            if (q.ratingFell)
-                flags.append(QStringLiteral("ratingFell"));
-            o.insert(QStringLiteral("flags"), flags);
-            quantities.append(o);
-        }
-        points.append(QJsonObject{{QStringLiteral("old"), point(p.older)},
-                                  {QStringLiteral("new"), point(p.newer)},
-                                  {QStringLiteral("matchedBy"), QLatin1String(matchNames[int(p.match)])},
-                                  {QStringLiteral("quantities"), quantities}});
-    }
-    QJsonArray onlyOld, onlyNew;
-    for (const MeasuringPoint& p : c.onlyOld)
-        onlyOld.append(point(p));
+    json.beginObject();
+    json.key("onlyNew");
+    json.beginArray();
     for (const MeasuringPoint& p : c.onlyNew)
-        onlyNew.append(point(p));
-    const QJsonObject root{{QStringLiteral("points"), points},
-                           {QStringLiteral("onlyOld"), onlyOld},
-                           {QStringLiteral("onlyNew"), onlyNew},
-                           {QStringLiteral("warnings"), c.flagCount()}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+        point(p);
+    json.endArray();
+    json.key("onlyOld");
+    json.beginArray();
+    for (const MeasuringPoint& p : c.onlyOld)
+        point(p);
+    json.endArray();
+    json.key("points");
+    json.beginArray();
+    for (const PointComparison& p : c.points) {
+        json.beginObject();
+        json.key("matchedBy");
+        json.string(std::string_view(matchNames[int(p.match)]));
+        json.key("new");
+        point(p.newer);
+        json.key("old");
+        point(p.older);
+        json.key("quantities");
+        json.beginArray();
+        for (const QuantityChange& q : p.quantities) {
+            json.beginObject();
+            json.key("changePercent");
+            if (q.hasChange)
+                json.number(q.changePercent);
+            else
+                json.null();
+            json.key("flags");
+            json.beginArray();
+            if (q.resistanceHalved)
+                json.string(std::string_view("resistanceHalved"));
+            if (q.ratingFell)
+                json.string(std::string_view("ratingFell"));
+            json.endArray();
+            json.key("function");
+            name(q.functionName);
+            json.key("new");
+            value(q.inNew, q.newValue);
+            if (q.newRating) {
+                json.key("newRating");
+                json.string(std::string_view(ratingNames[int(*q.newRating)]));
+            }
+            json.key("old");
+            value(q.inOld, q.oldValue);
+            if (q.oldRating) {
+                json.key("oldRating");
+                json.string(std::string_view(ratingNames[int(*q.oldRating)]));
+            }
+            json.key("quantity");
+            name(q.quantityName);
+            json.key("unit");
+            name((q.inNew ? q.newValue : q.oldValue).baseUnit);
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+    }
+    json.endArray();
+    json.key("warnings");
+    json.integer(c.flagCount());
+    json.endObject();
+    json.finish();
+}
+
+QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c)
+{
+    JsonWriter json(true);
+    writeComparisonJson(ctx, c, json);
+    return QByteArray::fromStdString(json.text());
 }
 
 std::string comparisonText(const StructureContext& ctx, const InspectionComparison& c)

@@ -11,6 +11,7 @@
 
 namespace zentrova {
 
+class JsonWriter;
 struct StructureContext;
 struct Structure;
 
@@ -91,7 +92,10 @@ long newerBlockOf(const InspectionComparison& c, long olderBlock, const std::str
 // headings and warnings in the language of `ctx`, values as plain numbers in
 // base units.
 std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c);
-// As JSON for programs; names decoded from the code page of `ctx`.
+// As JSON for programs, written into `json` point by point and finished;
+// names decoded from the code page of `ctx`.
+void writeComparisonJson(const StructureContext& ctx, const InspectionComparison& c, JsonWriter& json);
+// The same, indented, as one text.
 QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c);
 // A change in per cent rounded to one decimal, as the outputs write it.
 std::string changePercentText(double v);

@@ -5,6 +5,7 @@
 #include "structure/StructureFile.h"
 
 #include "base/FileIO.h"
+#include "base/Logging.h"
 #include "base/Progress.h"
 #include "base/TextRules.h"
 #include "language/Profile.h"
@@ -532,10 +533,14 @@ FileBytesStatus readStructureFileBytes(const QString& path, std::string& bytes, 
     bool opened = false;
     if (!readFileStart(path, FirstLineSize, start, size, error, &opened))
         return opened ? FileBytesStatus::CannotRead : FileBytesStatus::CannotOpen;
-    if (!isStructureFile(start))
+    if (!isStructureFile(start)) {
+        qCInfo(logFile).noquote() << "refused" << path + u':' << "no structure file";
         return FileBytesStatus::NotStructure;
-    if (size > sf::MaxFileSize)
+    }
+    if (size > sf::MaxFileSize) {
+        qCInfo(logFile).noquote() << "refused" << path + u':' << size << "bytes, more than a structure file holds";
         return FileBytesStatus::TooLarge;
+    }
     if (!readWholeFile(path, bytes, error, &opened, sf::MaxFileSize))
         return opened ? FileBytesStatus::CannotRead : FileBytesStatus::CannotOpen;
     return FileBytesStatus::Read;
@@ -559,6 +564,11 @@ ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string
 {
     ReadResult result = Reader(env, bytes, fileName).run();
     result.complete = endsWithEndMarker(bytes);
+    static const char* const outcomes[] = {"read",    "no structure file", "another family's file",
+                                           "damaged", "cannot open",       "cancelled"};
+    qCInfo(logFile).nospace() << "structure " << outcomes[int(result.outcome)] << ", "
+                              << env.ctx.document.structure.table.rowCount() - 1 << " results"
+                              << (result.complete ? "" : ", cut short");
     return result;
 }
 

@@ -102,6 +102,47 @@ protected:
     QString exe_;
 };
 
+// The diagnostics are quiet unless -v, the setting or QT_LOGGING_RULES ask
+// for them; -vv and LogLevel=2 also tell the files read.
+TEST_F(CliTest, VerboseTellsWhatTheCommandDid)
+{
+    const QString out = dir_.file(QStringLiteral("out.TXT"));
+    struct Case {
+        const char* name;
+        QStringList before; // options before the command
+        const char* setting;
+        const char* rules; // QT_LOGGING_RULES
+        bool written, read;
+    };
+    for (const Case& c :
+         {Case{"quiet", {}, nullptr, nullptr, false, false},
+          Case{"-v", {QStringLiteral("-v")}, nullptr, nullptr, true, false},
+          Case{"-vv", {QStringLiteral("-vv")}, nullptr, nullptr, true, true},
+          Case{"setting", {}, "1", nullptr, true, false}, Case{"setting 2", {}, "2", nullptr, true, true},
+          Case{"rules", {}, nullptr, "zentrova.file.info=true", true, false},
+          Case{"rules over -v", {QStringLiteral("-v")}, nullptr, "zentrova.*=false", false, false}}) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(dir_.file(QStringLiteral("ZENTRO.INI")));
+        if (c.setting)
+            dir_.writeFile(QStringLiteral("ZENTRO.INI"),
+                           std::string("[DIAGNOSTICS]\r\nLogLevel=") + c.setting + "\r\n");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_LOGGING_RULES"));
+        if (c.rules)
+            env.insert(QStringLiteral("QT_LOGGING_RULES"), QString::fromLatin1(c.rules));
+        p.setProcessEnvironment(env);
+        p.start(exe_,
+                c.before + QStringList{QStringLiteral("export"), dataFile("full.ZIT"), QStringLiteral("-o"), out});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0);
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(err.contains("zentrova.file: written " + QFile::encodeName(out)), c.written) << err.constData();
+        EXPECT_EQ(err.contains("zentrova.file: read "), c.read) << err.constData();
+        EXPECT_EQ(err.contains("zentrova.file: structure read, "), c.written) << err.constData();
+    }
+}
+
 TEST_F(CliTest, HelpAndUsage)
 {
     struct Case {
@@ -467,9 +508,10 @@ TEST_F(CliTest, WriteErrorsOnStandardOutputEndWithCode5)
     for (const Output& o : {Output{ends[1], "Broken pipe"}, Output{devFull, "No space left on device"}}) {
         if (o.fd < 0)
             continue; // no /dev/full here
-        for (const QStringList& args : {QStringList{"dump", full}, QStringList{"compare", full, full},
-                                        QStringList{"compare", full, full, "--json"},
-                                        QStringList{"export", full, "-o", "-"}, QStringList{"dump", "--help"}}) {
+        for (const QStringList& args :
+             {QStringList{"dump", full}, QStringList{"compare", full, full},
+              QStringList{"compare", full, full, "--json"}, QStringList{"compare", full, full, "--json", "--pretty"},
+              QStringList{"export", full, "-o", "-"}, QStringList{"dump", "--help"}}) {
             SCOPED_TRACE(args.join(u' ').toStdString() + " into " + o.reason);
             const CliRun r = runInto(o.fd, args);
             EXPECT_EQ(r.code, 5);

@@ -303,7 +303,18 @@ TEST(InspectionComparison, CliComparesTwoWrittenFiles)
                     QStringLiteral("--json"), QStringLiteral("--csv"), dir.file(QStringLiteral("cmp.csv"))});
     ASSERT_TRUE(run.waitForFinished(30000));
     ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
-    const QJsonObject json = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
+    // Into a pipe the JSON is one line; --pretty indents the same document
+    // as Qt indents it.
+    const QByteArray compact = run.readAllStandardOutput();
+    EXPECT_EQ(compact.count('\n'), 1);
+    EXPECT_TRUE(compact.endsWith('\n'));
+    QProcess pretty;
+    pretty.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT")),
+                       dir.file(QStringLiteral("new.ZIT")), QStringLiteral("--json"), QStringLiteral("--pretty")});
+    ASSERT_TRUE(pretty.waitForFinished(30000));
+    ASSERT_EQ(pretty.exitCode(), 0) << pretty.readAllStandardError().toStdString();
+    EXPECT_EQ(pretty.readAllStandardOutput(), QJsonDocument::fromJson(compact).toJson(QJsonDocument::Indented));
+    const QJsonObject json = QJsonDocument::fromJson(compact).object();
     EXPECT_EQ(json.value(QStringLiteral("points")).toArray().size(), 5);
     EXPECT_EQ(json.value(QStringLiteral("warnings")).toInt(), 3);
     const QJsonArray onlyOld = json.value(QStringLiteral("onlyOld")).toArray();
@@ -323,10 +334,14 @@ TEST(InspectionComparison, CliComparesTwoWrittenFiles)
     EXPECT_NE(csv.find("2,1,,,Yard,Gate,,,,,,,,,Only in the old file\r\n"), std::string::npos) << csv;
     EXPECT_NE(csv.find(",,3,6,Yard,Heater,,,,,,,,,Only in the new file\r\n"), std::string::npos) << csv;
 
-    QProcess text;
-    text.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT"))});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    EXPECT_EQ(text.exitCode(), 1);
+    for (const QStringList& wrong : {QStringList{dir.file(QStringLiteral("old.ZIT"))},
+                                     QStringList{dir.file(QStringLiteral("old.ZIT")),
+                                                 dir.file(QStringLiteral("new.ZIT")), QStringLiteral("--pretty")}}) {
+        QProcess text;
+        text.start(exe, QStringList{QStringLiteral("compare")} + wrong);
+        ASSERT_TRUE(text.waitForFinished(30000));
+        EXPECT_EQ(text.exitCode(), 1) << wrong.join(u' ').toStdString();
+    }
 }
 
 // File > Compare with...: the chosen file is the older inspection, the open

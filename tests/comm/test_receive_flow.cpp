@@ -4,10 +4,12 @@
 // their messages and what stays in the model when something goes wrong.
 #include "Records.h"
 #include "ScriptedPort.h"
+#include "base/LogRecorder.h"
 #include "base/TextRules.h"
 #include "comm/InstrumentData.h"
 #include "comm/PortDirectory.h"
 #include "comm/Receive.h"
+#include "comm/TransferLog.h"
 #include "structure/StructureFile.h"
 #include "support/TestSupport.h"
 
@@ -428,6 +430,49 @@ TEST_F(Flow, ReceiveDataOnAPortThatWillNotOpenDoesNothingUnlessAnotherProgramHol
         ASSERT_EQ(program.prompts.messages.size(), 1u);
         EXPECT_EQ(nthLine(program.prompts.messages[0], 3), ctx.texts.text("PortBusy_40") + " COM1");
     }
+}
+
+// A transfer cut short keeps its messages and the bytes that went over the
+// line; the user is offered to save them as one log, and a transfer that
+// worked offers nothing.
+TEST_F(Flow, ATransferCutShortCanBeSavedAsALogWithItsTrace)
+{
+    records(10);
+    instrument.silentAfterRecords = 4;
+    program.prompts.expectMessage(MbOK); // measurements missing
+    const QDateTime started(QDate(2026, 3, 12), QTime(10, 15, 0));
+    ReceiveOutcome out;
+    std::string messages;
+    link.keepTrace(true);
+    {
+        LogRecorder recorder;
+        out = run();
+        messages = recorder.text();
+    }
+    const std::string trace = link.keptTrace();
+    link.keepTrace(false);
+    EXPECT_TRUE(link.keptTrace().empty());
+    ASSERT_EQ(out.status, ReceiveOutcome::Status::Incomplete);
+    ASSERT_TRUE(transferWentWrong(out));
+    const std::string log = transferLogText(out, port.portName(), port.baudRate(), started, messages, trace);
+
+    program.prompts.expectMessage(MbYes);
+    program.prompts.expectFile(program.dir.file(QStringLiteral("cut")));
+    ASSERT_TRUE(offerTransferLog(ctx, started, log));
+    EXPECT_EQ(program.prompts.fileRequests.back().proposedName, QStringLiteral("transfer-20260312-101500.log"));
+    const std::string saved = program.dir.readFile(QStringLiteral("cut.log"));
+    EXPECT_EQ(saved, log);
+    for (const char* part :
+         {"Outcome: incomplete, 4 of 10 records\n", "zentrova.comm info: port ", " opened at ",
+          "zentrova.comm info: record 5 of 10: failed\n", "zentrova.comm debug: MRE: 0 of ",
+          "zentrova.comm info: transfer incomplete: 4 of 10 records\n", "> 4D 52 45 | MRE\n", " closed\n"})
+        EXPECT_NE(saved.find(part), std::string::npos) << part << " in\n" << saved;
+
+    program.prompts.expectMessage(MbNo);
+    EXPECT_FALSE(offerTransferLog(ctx, started, log));
+    ReceiveOutcome worked;
+    worked.status = ReceiveOutcome::Status::Received;
+    EXPECT_FALSE(transferWentWrong(worked));
 }
 
 } // namespace

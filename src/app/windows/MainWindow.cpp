@@ -5,9 +5,11 @@
 #include "app/windows/AboutBox.h"
 #include "base/FileHistory.h"
 #include "base/FileIO.h"
+#include "base/LogRecorder.h"
 #include "base/TextRules.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
+#include "comm/TransferLog.h"
 #include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
@@ -754,13 +756,26 @@ void MainWindow::receiveResults()
             break;
         }
     };
+    // The messages and the bytes of this transfer are kept, so that one that
+    // goes wrong can be saved as a log and sent.
+    const QDateTime started = QDateTime::currentDateTime();
+    std::optional<LogRecorder> recorder(std::in_place);
+    link_->keepTrace(true);
     const ReceiveOutcome outcome = zentrova::receiveResults(ctx, *link_, progress(), hooks);
+    const std::string messages = recorder->text();
+    recorder.reset();
+    const std::string trace = link_->keptTrace();
+    link_->keepTrace(false);
     helpContext_ = savedHelp;
     if (w_.gauge)
         w_.gauge->setHelpContext(1);
     updateMainCaption();
     if (outcome.status == ReceiveOutcome::Status::Received || outcome.status == ReceiveOutcome::Status::Incomplete)
         statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
+    if (transferWentWrong(outcome))
+        offerTransferLog(
+            ctx, started,
+            transferLogText(outcome, link_->port().portName(), link_->port().baudRate(), started, messages, trace));
     // A complete download goes into the history when the user asked for it.
     // The results stay in the window whatever the archive answers; only a
     // failure interrupts with a message.
