@@ -5,7 +5,8 @@
 # with CPack, then lintian --pedantic, which fails on any error, warning,
 # info or pedantic tag the package does not override with its reason, and
 # hardening-check on every program (fortified functions, stack protector,
-# read-only relocations bound at start, position-independent).
+# stack clash protection, read-only relocations bound at start,
+# position-independent).
 #   check-lintian.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -22,6 +23,8 @@ grep -v '^running with root privileges is not recommended!$' "$work/lintian.log"
 [ $status -eq 0 ] || fail "lintian found the tags above"
 dpkg -x "$deb" "$work/root"
 for p in zentrova zentrova-cli zentrova-sim; do
-  hardening-check "$work/root/usr/bin/$p" || fail "$p is not hardened"
+  # Control-flow protection (CET) cannot be had: Debian 12's C start files
+  # (Scrt1.o, crti.o) are not marked for it, so no program linked on it is.
+  hardening-check --nocfprotection "$work/root/usr/bin/$p" || fail "$p is not hardened"
 done
 echo "check-lintian: $(basename "$deb") passes lintian --pedantic and hardening-check"

@@ -159,9 +159,12 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     EXPECT_GT(g.language->minimumWidth(), g.language->fontMetrics().horizontalAdvance(g.language->windowTitle()));
     const QString credits = c.decode(c.texts.text("AboutCredits_30"));
     EXPECT_NE(credits, QStringLiteral("Insulation test companion"));
+    // The credits name the licence, in the language chosen.
+    const QString licence = c.decode(c.texts.text("AboutLicence_60"));
+    EXPECT_TRUE(licence.contains(QStringLiteral("GNU GPL")));
     bool creditsShown = false;
     for (QLabel* label : g.about->findChildren<QLabel*>())
-        creditsShown |= label->text().endsWith(credits);
+        creditsShown |= label->text().contains(credits) && label->text().contains(licence);
     EXPECT_TRUE(creditsShown);
 
     // Cancel keeps the language.
