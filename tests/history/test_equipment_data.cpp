@@ -118,9 +118,11 @@ TEST_P(EquipmentDataTest, AnAssetListWithARefusedRowStoresNothingAndNamesEveryBa
                              "Plant North;1/2;\"random-\nwound\";0,4;B;22,5\r\n"
                              "Plant North;2/1;cable;20;;\r\n";
     result = importAssetList(archive, good, QString());
-    ASSERT_TRUE(result.refused.empty()) << result.refused.front().line << " "
-                                        << result.refused.front().reason.toStdString();
-    // The quoted line break made "random-\nwound", which is no type: refused.
+    // The quoted line break made "random-\nwound", which is no type: the
+    // record that starts on line 3 is refused, and nothing is stored.
+    ASSERT_EQ(result.refused.size(), 1u);
+    EXPECT_EQ(result.refused[0].line, 3);
+    EXPECT_FALSE(dataOf(point(1, 1)));
     const std::string fixed = "Site;Point;Type;Rated_kV;Class;Temp\r\n"
                               "Plant North;1/1;form-wound;6,3;F;\r\n"
                               "\"Plant North\";1/2;\"random-wound\";0,4;B;22,5\r\n"
