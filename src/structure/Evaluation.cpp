@@ -203,10 +203,11 @@ const char* ratingName(RatingKind kind, RatingClass c)
 
 void adviseRatings(const ResultReadings& result, const RuleSets& rules, std::vector<Verdict>& out)
 {
-    const std::vector<const RuleSet*> sets = rules.ofKind(RuleKind::RatingAdvice);
-    if (sets.empty())
+    const auto found = std::find_if(rules.sets.begin(), rules.sets.end(),
+                                    [](const RuleSet& s) { return s.kind == RuleKind::RatingAdvice; });
+    if (found == rules.sets.end())
         return;
-    const RuleSet& set = *sets.front();
+    const RuleSet& set = *found;
     for (const auto& [name, kind] :
          {std::pair{"PI", RatingKind::PolarisationIndex}, std::pair{"DAR", RatingKind::AbsorptionRatio}}) {
         const MeasuredValue* value = result.find(name);
@@ -225,7 +226,10 @@ void adviseRatings(const ResultReadings& result, const RuleSets& rules, std::vec
 
 void adviseBands(const ResultReadings& result, const RuleSets& rules, std::vector<Verdict>& out)
 {
-    for (const RuleSet* set : rules.ofKind(RuleKind::AdviceBands)) {
+    for (const RuleSet& eachSet : rules.sets) {
+        if (eachSet.kind != RuleKind::AdviceBands)
+            continue;
+        const RuleSet* set = &eachSet;
         const MeasuredValue* value = result.find(set->quantity);
         if (!value || !value->hasNumber)
             continue;
@@ -258,7 +262,10 @@ void judgeSteps(const ResultReadings& result, const RuleSets& rules, const Evalu
     }
     if (steps.size() < 2)
         return;
-    for (const RuleSet* set : rules.ofKind(RuleKind::StepVoltage)) {
+    for (const RuleSet& eachSet : rules.sets) {
+        if (eachSet.kind != RuleKind::StepVoltage)
+            continue;
+        const RuleSet* set = &eachSet;
         const double allowed = choices.stepFallPercent.value_or(set->maximumFallPercent);
         double highest = steps.front().second, worstFall = 0;
         int fromStep = steps.front().first, worstStep = 0, worstFrom = 0;
@@ -296,7 +303,10 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
     const MeasuredValue* pi = result.find("PI");
     if (!pi || !pi->hasNumber)
         return;
-    for (const RuleSet* set : rules.ofKind(RuleKind::MinimumPi)) {
+    for (const RuleSet& eachSet : rules.sets) {
+        if (eachSet.kind != RuleKind::MinimumPi)
+            continue;
+        const RuleSet* set = &eachSet;
         if (!set->appliesTo(eq.type))
             continue;
         Verdict v = verdictOf(result, "PI", set, set->title);
