@@ -126,6 +126,8 @@ int compareCommand(const QStringList& args);
 void compareHelp();
 int chartCommand(const QStringList& args);
 void chartHelp();
+int evaluateCommand(const QStringList& args);
+void evaluateHelp();
 int historyCommand(const QStringList& args);
 void historyHelp();
 

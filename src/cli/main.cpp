@@ -41,6 +41,8 @@ const Command kCommands[] = {
     {"receive", "--port DEVICE -o OUT", "receive every stored measurement from the tester", receiveCommand, receiveHelp,
      false, false},
     {"identify", "--port DEVICE", "print the tester's identification", identifyCommand, identifyHelp, false, false},
+    {"evaluate", "FILE [--site S]", "judge every measuring point's results by the rule sets", evaluateCommand,
+     evaluateHelp, false, false},
     {"history", "add|list|trend|...", "the archive of inspections over the years", historyCommand, historyHelp, false,
      false},
 };

@@ -190,6 +190,17 @@ const std::vector<Migration>& migrations()
              "ALTER TABLE measurements ADD COLUMN link_id BIGINT",
              "ALTER TABLE point_names ADD COLUMN link_id BIGINT",
          }},
+        {6,
+         {
+             // What a measuring point is (history/EquipmentData): the type of
+             // its equipment, rated voltage, thermal class, the temperature of
+             // results that came without one, and the user's own minimum. It
+             // goes with its point.
+             "CREATE TABLE point_equipment ("
+             " point_id BIGINT NOT NULL PRIMARY KEY REFERENCES points(id) ON DELETE CASCADE,"
+             " equipment_type TEXT NOT NULL, rated_kv DOUBLE PRECISION, thermal_class TEXT,"
+             " test_temperature DOUBLE PRECISION, own_minimum_mohm DOUBLE PRECISION, changed_at TEXT NOT NULL)",
+         }},
     };
     return all;
 }

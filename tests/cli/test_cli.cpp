@@ -214,7 +214,7 @@ TEST_F(CliTest, CommandListIsAligned)
             ++column;
         columns << column;
     }
-    ASSERT_EQ(columns.size(), 10) << r.out.constData();
+    ASSERT_EQ(columns.size(), 11) << r.out.constData();
     EXPECT_EQ(columns.count(columns.front()), columns.size()) << r.out.constData();
 }
 

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+#pragma once
+#include "structure/Equipment.h"
+
+#include <QString>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace zentrova {
+
+class HistoryArchive;
+
+// The equipment data of the archive's measuring points. The archive must be
+// open; writing needs it opened for writing.
+
+// The data of `point`; false with the reason when the archive cannot be
+// read. `out` stays empty for a point without data.
+bool readPointEquipment(HistoryArchive& archive, qint64 point, std::optional<EquipmentData>& out, QString* error);
+// Sets (replaces) the data of `point`.
+bool writePointEquipment(HistoryArchive& archive, qint64 point, const EquipmentData& data, QString* error);
+
+// A point of an installation that has data, with the numbers and names of
+// the latest inspection that measured it.
+struct PointEquipmentEntry {
+    qint64 point = 0;
+    long block = 0, element = 0;
+    QString blockName, elementName;
+    EquipmentData data;
+};
+bool installationEquipment(HistoryArchive& archive, qint64 installation, std::vector<PointEquipmentEntry>& out,
+                           QString* error);
+
+// An asset list: UTF-8 CSV (comma or semicolon separated, as its heading
+// line is) with the columns site, point ("B/E"), type, rated_kv, class,
+// temp and limit_mohm in any order; point and type are needed, site unless
+// `defaultSite` names the installation. An empty cell leaves that item
+// unset. Every row is checked first; a file with any refused row stores
+// nothing.
+struct AssetListRefusal {
+    int line = 0; // of the file, from 1
+    QString reason;
+};
+struct AssetListImport {
+    bool stored = false; // every row was stored
+    int rows = 0;        // rows read
+    std::vector<AssetListRefusal> refused;
+    QString error; // the file or the archive could not be read or written
+};
+AssetListImport importAssetList(HistoryArchive& archive, std::string_view csv, const QString& defaultSite);
+
+} // namespace zentrova

@@ -1,0 +1,595 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+#include "structure/Evaluation.h"
+
+#include "base/Settings.h"
+#include "base/TextRules.h"
+#include "language/Language.h"
+#include "language/Profile.h"
+#include "structure/InspectionComparison.h"
+#include "structure/InsulationRating.h"
+#include "structure/ResultValues.h"
+#include "structure/StructureContext.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+namespace zentrova {
+
+namespace {
+
+constexpr double OhmsPerMegohm = 1e6;
+
+// The symbols of the quantities the judging reads, by their number counted
+// from the family's base (as the language files name them at base + number).
+constexpr std::array<std::pair<long, const char*>, 13> QuantitySymbols{{
+    {1, "Riso"},
+    {2, "R15s"},
+    {3, "R30s"},
+    {4, "R60s"},
+    {5, "R10min"},
+    {6, "DAR"},
+    {7, "PI"},
+    {8, "DD"},
+    {12, "R"},
+    {15, "t"},
+    {16, "Rlim"},
+    {18, "U"},
+    {19, "Temp"},
+}};
+
+enum Function : long { InsulationResistance = 0, DiagnosticTest = 1, StepVoltage = 3 };
+
+// A number as a reader wants it: three significant digits, whole numbers
+// from 100 up, the decimal point a point whatever the locale.
+std::string shortNumber(double v)
+{
+    if (v == 0 || !std::isfinite(v))
+        return plainNumber(v);
+    const int magnitude = int(std::floor(std::log10(std::fabs(v))));
+    const int decimals = std::max(0, 2 - magnitude);
+    const double scale = std::pow(10.0, decimals);
+    return plainNumber(std::round(v * scale) / scale);
+}
+
+std::string megohms(double ohms)
+{
+    return shortNumber(ohms / OhmsPerMegohm) + " MΩ";
+}
+
+std::string degrees(double t)
+{
+    return plainNumber(std::round(t * 10) / 10) + " °C";
+}
+
+// Whether a value (scaled by a positive factor) holds against a minimum:
+// its marks are bounds, so a "<" value fails only below the minimum and a
+// ">" value passes only above it.
+enum class Standing { Above, Below, Open };
+
+Standing standingOf(ValueBound bound, double scaled, double minimum)
+{
+    switch (bound) {
+    case ValueBound::Exact:
+        return scaled >= minimum ? Standing::Above : Standing::Below;
+    case ValueBound::AtLeast:
+        return scaled >= minimum ? Standing::Above : Standing::Open;
+    case ValueBound::AtMost:
+        return scaled <= minimum ? Standing::Below : Standing::Open;
+    }
+    return Standing::Open;
+}
+
+std::string boundMark(ValueBound b)
+{
+    return b == ValueBound::AtMost ? "< " : b == ValueBound::AtLeast ? "> " : "";
+}
+
+Verdict verdictOf(const ResultReadings& result, const std::string& quantity, const RuleSet* set,
+                  const std::string& rule)
+{
+    Verdict v;
+    v.row = result.row;
+    v.quantity = quantity;
+    v.rule = rule;
+    if (set) {
+        v.ruleSetId = set->id;
+        v.source = set->citation();
+    }
+    return v;
+}
+
+Verdict notJudged(Verdict v, std::string why)
+{
+    v.outcome = VerdictOutcome::NotJudged;
+    v.detail = std::move(why);
+    v.text = verdictText(v);
+    return v;
+}
+
+bool entryApplies(const MinimumEntry& e, const EquipmentData& eq)
+{
+    if (!e.types.empty() && std::find(e.types.begin(), e.types.end(), eq.type) == e.types.end())
+        return false;
+    if (!e.classes.empty() &&
+        (!eq.thermalClass || std::find(e.classes.begin(), e.classes.end(), *eq.thermalClass) == e.classes.end()))
+        return false;
+    if (e.needsRatedVoltage() && eq.ratedKv) {
+        const double kv = *eq.ratedKv;
+        if ((e.ratedKvBelow && !(kv < *e.ratedKvBelow)) || (e.ratedKvAtMost && !(kv <= *e.ratedKvAtMost)) ||
+            (e.ratedKvAbove && !(kv > *e.ratedKvAbove)))
+            return false;
+    }
+    return true;
+}
+
+// The first entry of `set` that applies to the equipment; null with the
+// reason when none does or the equipment lacks what an entry asks.
+const MinimumEntry* applyingEntry(const RuleSet& set, const EquipmentData& eq, std::string& why)
+{
+    for (const MinimumEntry& e : set.entries) {
+        if (!entryApplies(e, eq))
+            continue;
+        if (e.needsRatedVoltage() && !eq.ratedKv) {
+            why = "the point has no rated voltage";
+            return nullptr;
+        }
+        return &e;
+    }
+    why = set.kind == RuleKind::MinimumPi && !eq.thermalClass ? "the point has no thermal class"
+                                                              : "no line of the rule set applies to the point";
+    return nullptr;
+}
+
+// The minimum insulation resistance of one rule set against a 1-minute value.
+Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string& quantity, const MeasuredValue& value,
+                                 std::optional<double> temperature, const std::string& readingNote, const RuleSet& set,
+                                 const EquipmentData& eq, const RuleSets& rules, const EvaluationChoices& choices)
+{
+    Verdict v = verdictOf(result, quantity, &set, set.title);
+    std::string why;
+    const MinimumEntry* entry = applyingEntry(set, eq, why);
+    if (!entry)
+        return notJudged(v, why);
+    v.rule = set.title + " " + entry->name;
+    v.unit = "Ohm";
+    const double minimum = (entry->minimum + entry->perRatedKv * eq.ratedKv.value_or(0)) * OhmsPerMegohm;
+    v.limit = minimum;
+    const CorrectedResistance c =
+        correctResistance(value.number, temperature, rules.correctionFor(eq.type, choices), set.baseTemperature);
+    v.value = c.ohms;
+    v.corrected = c.corrected;
+    if (c.corrected || temperature)
+        v.temperature = c.corrected ? c.temperature : *temperature;
+    const Standing s = standingOf(value.bound, c.ohms, minimum);
+    if (!c.corrected) {
+        v.outcome = VerdictOutcome::Advice;
+        v.detail = "not corrected to " + degrees(set.baseTemperature) + ": " + c.reason;
+    } else if (!readingNote.empty()) {
+        v.outcome = VerdictOutcome::Advice;
+        v.detail = readingNote;
+    } else if (s == Standing::Open) {
+        v.outcome = VerdictOutcome::Advice;
+        v.detail = "the value is beyond the instrument's range on the side that leaves the verdict open";
+    } else {
+        v.outcome = s == Standing::Above ? VerdictOutcome::Pass : VerdictOutcome::Fail;
+        if (c.rule)
+            v.detail = "corrected from " + boundMark(value.bound) + megohms(value.number) + " at " +
+                       degrees(c.testTemperature) + " by the " + c.rule->title;
+    }
+    v.text = verdictText(v);
+    return v;
+}
+
+const char* ratingName(RatingKind kind, RatingClass c)
+{
+    switch (c) {
+    case RatingClass::Dangerous:
+        return "dangerous";
+    case RatingClass::Questionable:
+        return "questionable";
+    case RatingClass::Good:
+        return "good";
+    case RatingClass::Best:
+        return kind == RatingKind::PolarisationIndex ? "very good" : "excellent";
+    }
+    return "";
+}
+
+void adviseRatings(const ResultReadings& result, const RuleSets& rules, std::vector<Verdict>& out)
+{
+    const auto found = std::find_if(rules.sets.begin(), rules.sets.end(),
+                                    [](const RuleSet& s) { return s.kind == RuleKind::RatingAdvice; });
+    if (found == rules.sets.end())
+        return;
+    const RuleSet& set = *found;
+    for (const auto& [name, kind] :
+         {std::pair{"PI", RatingKind::PolarisationIndex}, std::pair{"DAR", RatingKind::AbsorptionRatio}}) {
+        const MeasuredValue* value = result.find(name);
+        if (!value || !value->hasNumber)
+            continue;
+        Verdict v = verdictOf(result, name, &set, set.title);
+        v.outcome = VerdictOutcome::Advice;
+        v.value = value->number;
+        const std::optional<RatingClass> rating = rateMeasuredValue(kind, *value);
+        v.detail = std::string(name) + " " + boundMark(value->bound) + shortNumber(value->number) + " is " +
+                   (rating ? ratingName(kind, *rating) : "beyond the instrument's range, its class open");
+        v.text = verdictText(v);
+        out.push_back(std::move(v));
+    }
+}
+
+void adviseBands(const ResultReadings& result, const RuleSets& rules, std::vector<Verdict>& out)
+{
+    for (const RuleSet& eachSet : rules.sets) {
+        if (eachSet.kind != RuleKind::AdviceBands)
+            continue;
+        const RuleSet* set = &eachSet;
+        const MeasuredValue* value = result.find(set->quantity);
+        if (!value || !value->hasNumber)
+            continue;
+        const double x = value->number;
+        const AdviceBand* band = &set->bands.back();
+        for (const AdviceBand& b : set->bands)
+            if ((b.below && x < *b.below) || (b.atMost && x <= *b.atMost)) {
+                band = &b;
+                break;
+            }
+        Verdict v = verdictOf(result, set->quantity, set, set->title);
+        v.outcome = VerdictOutcome::Advice;
+        v.value = x;
+        v.detail = set->quantity + " " + boundMark(value->bound) + shortNumber(x) + " is " + band->name;
+        v.text = verdictText(v);
+        out.push_back(std::move(v));
+    }
+}
+
+void judgeSteps(const ResultReadings& result, const RuleSets& rules, const EvaluationChoices& choices,
+                std::vector<Verdict>& out)
+{
+    std::vector<std::pair<int, double>> steps; // step number, ohms
+    for (int k = 1;; ++k) {
+        const MeasuredValue* r = result.find("R", k);
+        if (!r)
+            break;
+        if (r->hasNumber && r->bound == ValueBound::Exact)
+            steps.emplace_back(k, r->number);
+    }
+    if (steps.size() < 2)
+        return;
+    for (const RuleSet& eachSet : rules.sets) {
+        if (eachSet.kind != RuleKind::StepVoltage)
+            continue;
+        const RuleSet* set = &eachSet;
+        const double allowed = choices.stepFallPercent.value_or(set->maximumFallPercent);
+        double highest = steps.front().second, worstFall = 0;
+        int fromStep = steps.front().first, worstStep = 0, worstFrom = 0;
+        for (size_t i = 1; i < steps.size(); ++i) {
+            const auto [k, ohms] = steps[i];
+            if (highest > 0) {
+                const double fall = (highest - ohms) / highest * 100;
+                if (fall > worstFall) {
+                    worstFall = fall;
+                    worstStep = k;
+                    worstFrom = fromStep;
+                }
+            }
+            if (ohms > highest) {
+                highest = ohms;
+                fromStep = k;
+            }
+        }
+        Verdict v = verdictOf(result, "R", set, set->title);
+        v.unit = "%";
+        v.value = worstFall;
+        v.limit = allowed;
+        v.outcome = worstFall > allowed ? VerdictOutcome::Fail : VerdictOutcome::Pass;
+        v.detail = worstStep ? "the resistance fell " + shortNumber(worstFall) + " % from step " +
+                                   std::to_string(worstFrom) + " to step " + std::to_string(worstStep)
+                             : "the resistance did not fall at a higher step";
+        v.text = verdictText(v);
+        out.push_back(std::move(v));
+    }
+}
+
+void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::optional<double> temperature,
+                    const RuleSets& rules, const EvaluationChoices& choices, std::vector<Verdict>& out)
+{
+    const MeasuredValue* pi = result.find("PI");
+    if (!pi || !pi->hasNumber)
+        return;
+    for (const RuleSet& eachSet : rules.sets) {
+        if (eachSet.kind != RuleKind::MinimumPi)
+            continue;
+        const RuleSet* set = &eachSet;
+        if (!set->appliesTo(eq.type))
+            continue;
+        Verdict v = verdictOf(result, "PI", set, set->title);
+        std::string why;
+        const MinimumEntry* entry = applyingEntry(*set, eq, why);
+        if (!entry) {
+            out.push_back(notJudged(v, why));
+            continue;
+        }
+        v.rule = set->title + " " + entry->name;
+        v.value = pi->number;
+        v.limit = entry->minimum;
+        const MeasuredValue* oneMinute = result.find("R60s");
+        if (set->notJudgedAboveMOhm && oneMinute && oneMinute->hasNumber && oneMinute->bound != ValueBound::AtMost) {
+            const CorrectedResistance c = correctResistance(
+                oneMinute->number, temperature, rules.correctionFor(eq.type, choices), set->baseTemperature);
+            const double ceiling = *set->notJudgedAboveMOhm * OhmsPerMegohm;
+            if (c.ohms > ceiling) {
+                out.push_back(notJudged(v, "the 1-minute value is " + megohms(c.ohms) +
+                                               (c.corrected ? " at " + degrees(c.temperature) : " as measured") +
+                                               ", above " + megohms(ceiling) + ": the PI may not be meaningful"));
+                continue;
+            }
+        }
+        const Standing s = standingOf(pi->bound, pi->number, entry->minimum);
+        v.outcome = s == Standing::Above   ? VerdictOutcome::Pass
+                    : s == Standing::Below ? VerdictOutcome::Fail
+                                           : VerdictOutcome::Advice;
+        if (s == Standing::Open)
+            v.detail = "the PI is beyond the instrument's range on the side that leaves the verdict open";
+        v.text = verdictText(v);
+        out.push_back(std::move(v));
+    }
+}
+
+} // namespace
+
+const MeasuredValue* ResultReadings::find(std::string_view quantity, int occurrence) const
+{
+    int seen = 0;
+    for (const ResultReading& r : readings)
+        if (r.quantity == quantity && ++seen == occurrence)
+            return &r.value;
+    return nullptr;
+}
+
+std::optional<double> correctionFactor(const RuleSet& rule, double from, double to, std::string* reason)
+{
+    if (rule.method == CorrectionMethod::Halving)
+        return std::pow(0.5, (to - from) / rule.halvingStep);
+    // The table's factor takes a value at T to the table's base: the factor
+    // from one temperature to another is the ratio of theirs.
+    auto factorAt = [&](double t) -> std::optional<double> {
+        const auto& f = rule.factors;
+        if (t < f.front().first || t > f.back().first)
+            return std::nullopt;
+        for (size_t i = 1; i < f.size(); ++i)
+            if (t <= f[i].first) {
+                const double share = (t - f[i - 1].first) / (f[i].first - f[i - 1].first);
+                return f[i - 1].second + share * (f[i].second - f[i - 1].second);
+            }
+        return f.back().second;
+    };
+    const std::optional<double> a = factorAt(from), b = factorAt(to);
+    if (!a || !b) {
+        if (reason)
+            *reason = degrees(a ? to : from) + " is outside the " + rule.title + " (" +
+                      degrees(rule.factors.front().first) + " to " + degrees(rule.factors.back().first) + ")";
+        return std::nullopt;
+    }
+    return *a / *b;
+}
+
+CorrectedResistance correctResistance(double ohms, std::optional<double> testTemperature, const RuleSet* rule,
+                                      std::optional<double> to)
+{
+    CorrectedResistance c;
+    c.ohms = ohms;
+    c.rule = rule;
+    if (!testTemperature) {
+        c.reason = "no test temperature";
+        return c;
+    }
+    c.testTemperature = *testTemperature;
+    if (!rule) {
+        c.reason = "no temperature correction rule for the equipment type";
+        return c;
+    }
+    c.temperature = to.value_or(rule->baseTemperature);
+    const std::optional<double> factor = correctionFactor(*rule, *testTemperature, c.temperature, &c.reason);
+    if (!factor)
+        return c;
+    c.corrected = true;
+    c.ohms = ohms * *factor;
+    return c;
+}
+
+std::optional<double> resultTemperature(const ResultReadings& result, const EquipmentData* equipment)
+{
+    if (const MeasuredValue* t = result.find("Temp");
+        t && t->hasNumber && t->bound == ValueBound::Exact && t->baseUnit == "degC")
+        return t->number;
+    if (equipment && equipment->testTemperature)
+        return equipment->testTemperature;
+    return std::nullopt;
+}
+
+std::vector<Verdict> evaluateResult(const ResultReadings& result, const EquipmentData* equipment, const RuleSets& rules,
+                                    const EvaluationChoices& choices)
+{
+    std::vector<Verdict> out;
+    const std::optional<double> temperature = resultTemperature(result, equipment);
+    if (result.function == InsulationResistance || result.function == DiagnosticTest) {
+        const char* quantity = result.function == InsulationResistance ? "Riso" : "R60s";
+        const MeasuredValue* value = result.find(quantity);
+        if (value && value->hasNumber && value->baseUnit == "Ohm") {
+            // The minimums are of a 1-minute reading.
+            std::string readingNote;
+            if (const MeasuredValue* t = result.find("t");
+                t && t->hasNumber && t->baseUnit == "s" && std::fabs(t->number - 60) > 0.5)
+                readingNote = "read after " + shortNumber(t->number) + " s; the minimum is for a 1-minute reading";
+            if (!equipment) {
+                Verdict v = verdictOf(result, quantity, nullptr, "minimum insulation resistance");
+                out.push_back(notJudged(v, "the point has no equipment data; only the advice bands apply"));
+            } else {
+                for (const RuleSet* set : rules.ofKind(RuleKind::MinimumResistance))
+                    if (set->appliesTo(equipment->type))
+                        out.push_back(minimumResistanceVerdict(result, quantity, *value, temperature, readingNote, *set,
+                                                               *equipment, rules, choices));
+                if (equipment->ownMinimumMOhm) {
+                    Verdict v = verdictOf(result, quantity, nullptr, "own limit of the point");
+                    v.source = "the user's own limit";
+                    v.unit = "Ohm";
+                    v.value = value->number;
+                    v.temperature = temperature;
+                    v.limit = *equipment->ownMinimumMOhm * OhmsPerMegohm;
+                    const Standing s = standingOf(value->bound, value->number, *v.limit);
+                    v.outcome = s == Standing::Above   ? VerdictOutcome::Pass
+                                : s == Standing::Below ? VerdictOutcome::Fail
+                                                       : VerdictOutcome::Advice;
+                    v.detail = "as measured";
+                    v.text = verdictText(v);
+                    out.push_back(std::move(v));
+                }
+            }
+        }
+    }
+    if (equipment && result.function == DiagnosticTest)
+        judgeMinimumPi(result, *equipment, temperature, rules, choices, out);
+    adviseRatings(result, rules, out);
+    adviseBands(result, rules, out);
+    if (result.function == StepVoltage)
+        judgeSteps(result, rules, choices, out);
+    return out;
+}
+
+const char* outcomeName(VerdictOutcome outcome)
+{
+    switch (outcome) {
+    case VerdictOutcome::Pass:
+        return "pass";
+    case VerdictOutcome::Fail:
+        return "fail";
+    case VerdictOutcome::Advice:
+        return "advice";
+    case VerdictOutcome::NotJudged:
+        return "not judged";
+    }
+    return "";
+}
+
+std::string verdictText(const Verdict& v)
+{
+    auto valueText = [&](double x) { return v.unit == "Ohm" ? megohms(x) : shortNumber(x); };
+    auto held = [&](const char* relation) {
+        std::string s = valueText(*v.value);
+        if (v.temperature)
+            s += " at " + degrees(*v.temperature);
+        return s + " " + relation + " " + valueText(*v.limit);
+    };
+    const bool comparable = v.value && v.limit;
+    std::string text;
+    switch (v.outcome) {
+    case VerdictOutcome::Pass:
+    case VerdictOutcome::Fail: {
+        const bool pass = v.outcome == VerdictOutcome::Pass;
+        text = std::string(pass ? "Passes " : "Fails ") + v.rule + ": ";
+        if (v.unit == "%")
+            text += v.detail + (pass ? ", not more than " : ", more than ") + shortNumber(v.limit.value_or(0)) + " %";
+        else if (comparable)
+            text += held(pass ? "≥" : "<");
+        break;
+    }
+    case VerdictOutcome::Advice:
+        text = "Advice, " + v.rule + ": ";
+        if (comparable && v.unit == "Ohm")
+            text += held(*v.value < *v.limit ? "<" : "≥") + " (" + v.detail + ")";
+        else
+            text += v.detail;
+        break;
+    case VerdictOutcome::NotJudged:
+        text = "Not judged against " + v.rule + ": " + v.detail;
+        break;
+    }
+    if (!v.source.empty())
+        text += " [" + v.source + "]";
+    return text;
+}
+
+EvaluationChoices evaluationChoices(const Settings& settings)
+{
+    EvaluationChoices c;
+    for (int t = 0; t < EquipmentTypeCount; ++t)
+        c.correctionFor[t] =
+            settings.readSetting("EVALUATION", std::string("Correction_") + equipmentTypeName(EquipmentType(t)), "");
+    const std::string fall = settings.readSetting("EVALUATION", "StepVoltageFall", "");
+    if (!fall.empty()) {
+        char* end = nullptr;
+        const double v = std::strtod(fall.c_str(), &end);
+        if (end && *end == '\0' && v >= 0 && v < 100)
+            c.stepFallPercent = v;
+    }
+    return c;
+}
+
+QStringList ruleFolders(const QString& programDataDir)
+{
+    return {QDir(programDataDir).filePath(QStringLiteral("rules")),
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                QStringLiteral("/zentrova/rules")};
+}
+
+std::vector<PointResults> pointResults(const Structure& structure, const NameTables& names, long functionBase)
+{
+    std::vector<PointResults> out;
+    const ResultTable& t = structure.table;
+    for (MeasuringPoint& p : measuringPoints(structure)) {
+        PointResults point;
+        point.object = p.object;
+        point.block = p.block;
+        point.element = p.element;
+        point.blockName = std::move(p.blockName);
+        point.elementName = std::move(p.elementName);
+        for (int row : p.rows) {
+            ResultReadings r;
+            r.row = row;
+            r.function = functionCodeOf(t, row) - functionBase;
+            for (ResultItemValue& item : resultItemValues(t, row, names)) {
+                const long number = item.quantity - functionBase;
+                const auto symbol = std::find_if(QuantitySymbols.begin(), QuantitySymbols.end(),
+                                                 [&](const auto& s) { return s.first == number; });
+                if (symbol != QuantitySymbols.end())
+                    r.readings.push_back({symbol->second, std::move(item.value)});
+            }
+            point.results.push_back(std::move(r));
+        }
+        out.push_back(std::move(point));
+    }
+    return out;
+}
+
+std::vector<PointResults> pointResults(const StructureContext& ctx)
+{
+    return pointResults(ctx.document.structure, ctx.names, functionTextBase(ctx.familyCode));
+}
+
+std::vector<PointVerdicts> evaluatePoints(const std::vector<PointResults>& points,
+                                          const std::function<const EquipmentData*(const PointResults&)>& equipmentOf,
+                                          const RuleSets& rules, const EvaluationChoices& choices)
+{
+    std::vector<PointVerdicts> out;
+    out.reserve(points.size());
+    for (const PointResults& p : points) {
+        PointVerdicts pv;
+        pv.point = &p;
+        pv.equipment = equipmentOf ? equipmentOf(p) : nullptr;
+        for (const ResultReadings& r : p.results) {
+            std::vector<Verdict> v = evaluateResult(r, pv.equipment, rules, choices);
+            pv.verdicts.insert(pv.verdicts.end(), std::make_move_iterator(v.begin()), std::make_move_iterator(v.end()));
+        }
+        out.push_back(std::move(pv));
+    }
+    return out;
+}
+
+} // namespace zentrova

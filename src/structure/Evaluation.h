@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+#pragma once
+#include "structure/Equipment.h"
+#include "structure/MeasuredValue.h"
+#include "structure/RuleSets.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+class NameTables;
+class Settings;
+struct Structure;
+struct StructureContext;
+
+// Insulation judged by the rule sets, as advice beside the instrument's own
+// limit: every verdict names its rule and source, and one that cannot be
+// given says why instead of staying silent.
+
+// One value of a result: its quantity's symbol ("Riso", "R60s", "PI", "DAR",
+// "DD", "R", "U", "t", "Temp") and the value in its base unit.
+struct ResultReading {
+    std::string quantity;
+    MeasuredValue value;
+};
+
+// A result row as numbers: what the judging needs, nothing of a document.
+struct ResultReadings {
+    int row = 0;
+    // Counted from the family's base: 0 insulation resistance, 1 diagnostic
+    // test, 2 dielectric discharge, 3 step voltage test; -1 for none.
+    long function = -1;
+    std::vector<ResultReading> readings; // a quantity's further occurrences follow in order
+    const MeasuredValue* find(std::string_view quantity, int occurrence = 1) const;
+};
+
+enum class VerdictOutcome { Pass, Fail, Advice, NotJudged };
+
+struct Verdict {
+    VerdictOutcome outcome = VerdictOutcome::NotJudged;
+    int row = 0;
+    std::string quantity;        // the value judged: "Riso", "R60s", "PI", "DAR", "DD", "R"
+    std::string unit;            // of value and limit: "Ohm", "%" (a fall of the step voltage test), "" for a ratio
+    std::string rule;            // "IEEE 43 minimum for form-wound windings"
+    std::string ruleSetId;       // empty for the point's own limit
+    std::string source;          // the citation: "IEEE Std 43-2013, 12.3, ..."
+    std::optional<double> value; // held against the limit: ohms for resistances, else the ratio or DD
+    std::optional<double> temperature; // the value's temperature: the base of a corrected one, else the test's
+    bool corrected = false;            // the value was corrected to `temperature`
+    std::optional<double> limit;       // the value it was held against, in the value's unit
+    std::string detail;                // why not judged, the band's name, the correction's note
+    std::string text;                  // the whole verdict as one English line
+};
+
+// A resistance at another temperature.
+struct CorrectedResistance {
+    bool corrected = false;
+    double ohms = 0;            // corrected (or as measured when not)
+    double temperature = 0;     // the base it was corrected to
+    double testTemperature = 0; // when known
+    const RuleSet* rule = nullptr;
+    std::string reason; // why it was not corrected
+};
+
+// The factor that takes a resistance measured at `from` to `to` degrees
+// under a correction rule set: halving, 0.5^((to - from) / step); a table,
+// factor(from) / factor(to), straight lines between its temperatures. None,
+// with the reason, outside the table.
+std::optional<double> correctionFactor(const RuleSet& rule, double from, double to, std::string* reason);
+
+// `ohms` measured at `testTemperature` corrected to `to` (the rule's base
+// when not given) by `rule`; not corrected, with the reason, without a
+// temperature or a rule.
+CorrectedResistance correctResistance(double ohms, std::optional<double> testTemperature, const RuleSet* rule,
+                                      std::optional<double> to = std::nullopt);
+
+// The temperature of a result: its "Temp" reading in degC, else the point's
+// test temperature.
+std::optional<double> resultTemperature(const ResultReadings& result, const EquipmentData* equipment);
+
+// The verdicts of one result of a point. Without equipment data only the
+// advice bands and the step voltage test are judged, and a minimum says
+// that it was not.
+std::vector<Verdict> evaluateResult(const ResultReadings& result, const EquipmentData* equipment, const RuleSets& rules,
+                                    const EvaluationChoices& choices);
+
+// "Fails IEEE 43 minimum for form-wound windings: 62 MΩ at 40 °C < 100 MΩ",
+// "Passes ...", "Advice, DD advice bands: 4.6 is poor", "Not judged against
+// ...: no rated voltage", in UTF-8.
+std::string verdictText(const Verdict& v);
+const char* outcomeName(VerdictOutcome outcome); // "pass", "fail", "advice", "not judged"
+
+// What the settings choose ([EVALUATION] Correction_<type>=<rule set id>,
+// StepVoltageFall=<per cent>).
+EvaluationChoices evaluationChoices(const Settings& settings);
+
+// The folders the rule sets are read from: rules/ in the program's data
+// folder, then rules/ in the user's configuration folder.
+QStringList ruleFolders(const QString& programDataDir);
+
+// A measuring point of a document with its results as numbers.
+struct PointResults {
+    long object = 0, block = 0, element = 0;
+    std::string blockName, elementName; // code page bytes
+    std::vector<ResultReadings> results;
+};
+
+// The document's measuring points (in the order of their first result)
+// with their results; `functionBase` is the family's base of function and
+// quantity numbers.
+std::vector<PointResults> pointResults(const Structure& structure, const NameTables& names, long functionBase);
+std::vector<PointResults> pointResults(const StructureContext& ctx);
+
+// Every verdict of every point, `equipmentOf` giving a point's data (or null).
+struct PointVerdicts {
+    const PointResults* point = nullptr;
+    const EquipmentData* equipment = nullptr;
+    std::vector<Verdict> verdicts;
+};
+std::vector<PointVerdicts> evaluatePoints(const std::vector<PointResults>& points,
+                                          const std::function<const EquipmentData*(const PointResults&)>& equipmentOf,
+                                          const RuleSets& rules, const EvaluationChoices& choices);
+
+} // namespace zentrova

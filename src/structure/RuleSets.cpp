@@ -1,0 +1,343 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+#include "structure/RuleSets.h"
+
+#include "base/FileIO.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zentrova {
+
+namespace {
+
+// A rule file is a page of text, never megabytes.
+constexpr qint64 MaxRuleFileSize = 1024 * 1024;
+
+struct KindName {
+    RuleKind kind;
+    const char* name;
+};
+constexpr KindName KindNames[] = {
+    {RuleKind::Correction, "correction"},      {RuleKind::MinimumResistance, "minimum-resistance"},
+    {RuleKind::MinimumPi, "minimum-pi"},       {RuleKind::AdviceBands, "advice-bands"},
+    {RuleKind::RatingAdvice, "rating-advice"}, {RuleKind::StepVoltage, "step-voltage"},
+};
+
+std::string utf8(const QString& s)
+{
+    return s.toStdString();
+}
+
+// Reads the object's members into a rule set; the first problem ends it.
+class Reader {
+public:
+    explicit Reader(std::string* error) : error_(error) {}
+
+    bool fail(const std::string& why)
+    {
+        if (error_)
+            *error_ = why;
+        return false;
+    }
+
+    bool text(const QJsonObject& o, const char* key, std::string& out, bool required)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (v.isUndefined() && !required)
+            return true;
+        if (!v.isString() || (required && v.toString().trimmed().isEmpty()))
+            return fail(std::string("\"") + key + "\" needs a text");
+        out = utf8(v.toString());
+        return true;
+    }
+
+    bool number(const QJsonObject& o, const char* key, std::optional<double>& out, bool required)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (v.isUndefined() && !required)
+            return true;
+        if (!v.isDouble() || !std::isfinite(v.toDouble()))
+            return fail(std::string("\"") + key + "\" needs a number");
+        out = v.toDouble();
+        return true;
+    }
+
+    bool number(const QJsonObject& o, const char* key, double& out, bool required)
+    {
+        std::optional<double> v;
+        if (!number(o, key, v, required))
+            return false;
+        if (v)
+            out = *v;
+        return true;
+    }
+
+    bool types(const QJsonObject& o, const char* key, std::vector<EquipmentType>& out)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (v.isUndefined())
+            return true;
+        if (!v.isArray())
+            return fail(std::string("\"") + key + "\" needs a list of equipment types");
+        for (const QJsonValue& t : v.toArray()) {
+            EquipmentType type;
+            if (!t.isString() || !parseEquipmentType(utf8(t.toString()), type))
+                return fail(std::string("\"") + key + "\" names an unknown equipment type \"" +
+                            utf8(t.toVariant().toString()) +
+                            "\" (form-wound, random-wound, pre-1970-or-field, cable, transformer, other)");
+            out.push_back(type);
+        }
+        return true;
+    }
+
+    bool classes(const QJsonObject& o, std::vector<ThermalClass>& out)
+    {
+        const QJsonValue v = o.value(QLatin1String("classes"));
+        if (v.isUndefined())
+            return true;
+        if (!v.isArray())
+            return fail("\"classes\" needs a list of thermal classes");
+        for (const QJsonValue& c : v.toArray()) {
+            ThermalClass tc;
+            if (!c.isString() || !parseThermalClass(utf8(c.toString()), tc))
+                return fail("\"classes\" names an unknown thermal class (A, B, F, H)");
+            out.push_back(tc);
+        }
+        return true;
+    }
+
+    bool entries(const QJsonObject& o, RuleSet& set)
+    {
+        const QJsonValue v = o.value(QLatin1String("entries"));
+        if (!v.isArray() || v.toArray().isEmpty())
+            return fail("\"entries\" needs a list of at least one entry");
+        int n = 0;
+        for (const QJsonValue& e : v.toArray()) {
+            ++n;
+            if (!e.isObject())
+                return fail("entry " + std::to_string(n) + " is not an object");
+            const QJsonObject eo = e.toObject();
+            MinimumEntry m;
+            std::optional<double> minimum, perKv;
+            if (!text(eo, "name", m.name, true) || !types(eo, "types", m.types) || !classes(eo, m.classes) ||
+                !number(eo, "ratedKvBelow", m.ratedKvBelow, false) ||
+                !number(eo, "ratedKvAtMost", m.ratedKvAtMost, false) ||
+                !number(eo, "ratedKvAbove", m.ratedKvAbove, false) || !number(eo, "minimum", minimum, false) ||
+                !number(eo, "perRatedKv", perKv, false) || !number(eo, "testVoltageV", m.testVoltageV, false))
+                return fail("entry " + std::to_string(n) + ": " + (error_ ? *error_ : std::string()));
+            if (!minimum && !perKv)
+                return fail("entry " + std::to_string(n) + " needs \"minimum\" or \"perRatedKv\"");
+            m.minimum = minimum.value_or(0);
+            m.perRatedKv = perKv.value_or(0);
+            set.entries.push_back(std::move(m));
+        }
+        return true;
+    }
+
+    bool factors(const QJsonObject& o, RuleSet& set)
+    {
+        const QJsonValue v = o.value(QLatin1String("factors"));
+        if (!v.isArray() || v.toArray().size() < 2)
+            return fail("\"factors\" needs at least two [temperature, factor] pairs");
+        for (const QJsonValue& p : v.toArray()) {
+            const QJsonArray pair = p.toArray();
+            if (pair.size() != 2 || !pair[0].isDouble() || !pair[1].isDouble() || !(pair[1].toDouble() > 0))
+                return fail("each of \"factors\" needs [temperature, factor], with a factor above 0");
+            const double t = pair[0].toDouble();
+            if (!set.factors.empty() && !(t > set.factors.back().first))
+                return fail("the temperatures of \"factors\" need to rise from one pair to the next");
+            set.factors.emplace_back(t, pair[1].toDouble());
+        }
+        return true;
+    }
+
+    bool bands(const QJsonObject& o, RuleSet& set)
+    {
+        const QJsonValue v = o.value(QLatin1String("bands"));
+        if (!v.isArray() || v.toArray().size() < 2)
+            return fail("\"bands\" needs a list of at least two bands");
+        const QJsonArray list = v.toArray();
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const QJsonObject bo = list[i].toObject();
+            AdviceBand b;
+            if (!text(bo, "name", b.name, true) || !number(bo, "below", b.below, false) ||
+                !number(bo, "atMost", b.atMost, false))
+                return false;
+            const bool last = i + 1 == list.size();
+            if (last != (!b.below && !b.atMost))
+                return fail("every band but the last needs \"below\" or \"atMost\"; the last holds the rest");
+            set.bands.push_back(std::move(b));
+        }
+        return true;
+    }
+
+private:
+    std::string* error_;
+};
+
+int lineOfOffset(std::string_view bytes, int offset)
+{
+    const size_t end = std::min(bytes.size(), size_t(std::max(offset, 0)));
+    return 1 + int(std::count(bytes.begin(), bytes.begin() + std::ptrdiff_t(end), '\n'));
+}
+
+} // namespace
+
+std::string RuleSet::citation() const
+{
+    std::string c = source;
+    if (!edition.empty())
+        c += "-" + edition;
+    if (!clause.empty())
+        c += ", " + clause;
+    return c;
+}
+
+bool RuleSet::appliesTo(EquipmentType type) const
+{
+    return types.empty() || std::find(types.begin(), types.end(), type) != types.end();
+}
+
+const RuleSet* RuleSets::find(std::string_view id) const
+{
+    for (const RuleSet& s : sets)
+        if (s.id == id)
+            return &s;
+    return nullptr;
+}
+
+std::vector<const RuleSet*> RuleSets::ofKind(RuleKind kind) const
+{
+    std::vector<const RuleSet*> out;
+    for (const RuleSet& s : sets)
+        if (s.kind == kind)
+            out.push_back(&s);
+    return out;
+}
+
+const RuleSet* RuleSets::correctionFor(EquipmentType type, const EvaluationChoices& choices) const
+{
+    const std::string& chosen = choices.correctionFor[size_t(type)];
+    if (!chosen.empty())
+        if (const RuleSet* s = find(chosen); s && s->kind == RuleKind::Correction)
+            return s;
+    for (const RuleSet& s : sets)
+        if (s.kind == RuleKind::Correction &&
+            std::find(s.defaultFor.begin(), s.defaultFor.end(), type) != s.defaultFor.end())
+            return &s;
+    return nullptr;
+}
+
+bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(bytes.data(), qsizetype(bytes.size())), &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        if (error)
+            *error = "line " + std::to_string(lineOfOffset(bytes, parseError.offset)) + ": " +
+                     utf8(parseError.errorString());
+        return false;
+    }
+    Reader r(error);
+    if (!doc.isObject())
+        return r.fail("the file holds no JSON object");
+    const QJsonObject o = doc.object();
+    RuleSet set;
+    std::string kind;
+    if (!r.text(o, "kind", kind, true))
+        return false;
+    const auto k =
+        std::find_if(std::begin(KindNames), std::end(KindNames), [&](const KindName& n) { return kind == n.name; });
+    if (k == std::end(KindNames))
+        return r.fail("unknown \"kind\" \"" + kind +
+                      "\" (correction, minimum-resistance, minimum-pi, advice-bands, rating-advice, step-voltage)");
+    set.kind = k->kind;
+    if (!r.text(o, "id", set.id, true) || !r.text(o, "title", set.title, true) ||
+        !r.text(o, "source", set.source, true) || !r.text(o, "edition", set.edition, false) ||
+        !r.text(o, "clause", set.clause, false) || !r.text(o, "note", set.note, false) ||
+        !r.types(o, "types", set.types))
+        return false;
+    switch (set.kind) {
+    case RuleKind::Correction: {
+        std::string method;
+        if (!r.text(o, "method", method, true) || !r.number(o, "baseTemperature", set.baseTemperature, true) ||
+            !r.types(o, "defaultFor", set.defaultFor))
+            return false;
+        if (method == "halving") {
+            set.method = CorrectionMethod::Halving;
+            if (!r.number(o, "halvingStep", set.halvingStep, true))
+                return false;
+            if (!(set.halvingStep > 0))
+                return r.fail("\"halvingStep\" needs a number above 0");
+        } else if (method == "table") {
+            set.method = CorrectionMethod::Table;
+            if (!r.factors(o, set))
+                return false;
+        } else {
+            return r.fail("unknown \"method\" \"" + method + "\" (halving, table)");
+        }
+        break;
+    }
+    case RuleKind::MinimumResistance:
+    case RuleKind::MinimumPi:
+        if (!r.number(o, "baseTemperature", set.baseTemperature, true) || !r.entries(o, set) ||
+            !r.number(o, "notJudgedAboveMOhm", set.notJudgedAboveMOhm, false))
+            return false;
+        break;
+    case RuleKind::AdviceBands:
+        if (!r.text(o, "quantity", set.quantity, true) || !r.bands(o, set))
+            return false;
+        break;
+    case RuleKind::StepVoltage:
+        if (!r.number(o, "maximumFallPercent", set.maximumFallPercent, true))
+            return false;
+        if (!(set.maximumFallPercent >= 0 && set.maximumFallPercent < 100))
+            return r.fail("\"maximumFallPercent\" needs a number from 0 up to 100");
+        break;
+    case RuleKind::RatingAdvice:
+        break;
+    }
+    out = std::move(set);
+    return true;
+}
+
+RuleSets loadRuleSets(const QStringList& folders, QStringList* problems)
+{
+    RuleSets all;
+    for (const QString& folder : folders) {
+        const QDir dir(folder);
+        const QStringList names = dir.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
+        for (const QString& name : names) {
+            const QString path = dir.filePath(name);
+            std::string bytes, why;
+            QString readError;
+            RuleSet set;
+            if (!readWholeFile(path, bytes, &readError, nullptr, MaxRuleFileSize)) {
+                if (problems)
+                    problems->append(path + QStringLiteral(": ") + readError);
+                continue;
+            }
+            if (!parseRuleSet(bytes, set, &why)) {
+                if (problems)
+                    problems->append(path + QStringLiteral(": ") + QString::fromStdString(why));
+                continue;
+            }
+            set.file = path;
+            auto same =
+                std::find_if(all.sets.begin(), all.sets.end(), [&](const RuleSet& s) { return s.id == set.id; });
+            if (same != all.sets.end())
+                *same = std::move(set);
+            else
+                all.sets.push_back(std::move(set));
+        }
+    }
+    return all;
+}
+
+} // namespace zentrova

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// zentrova-cli history point, history points import and evaluate on the
+// demo substation's inspection of 2023.
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace zentrova::test {
+namespace {
+
+struct CliResult {
+    int code = -1;
+    QByteArray out, err;
+};
+
+class CliEvaluate : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        exe_ = dir_.file(QStringLiteral("zentrova-cli"));
+        ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-cli"), exe_));
+        db_ = dir_.file(QStringLiteral("history.sqlite"));
+        ASSERT_EQ(
+            run({QStringLiteral("history"), QStringLiteral("add"), inspection_, QStringLiteral("--db"), db_}).code, 0);
+    }
+
+    CliResult run(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.file(QStringLiteral("config")));
+        p.setProcessEnvironment(env);
+        p.start(exe_, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+
+    CliResult history(QStringList args)
+    {
+        return run(QStringList{QStringLiteral("history")} + args + QStringList{QStringLiteral("--db"), db_});
+    }
+
+    ProgramDir dir_;
+    QString exe_, db_;
+    const QString inspection_ = QStringLiteral(ZENTROVA_DATA_DIR "/history/vrhovo-2023.zit");
+};
+
+TEST_F(CliEvaluate, EquipmentDataSetByHandAndFromAnAssetListJudgesThePoints)
+{
+    CliResult r =
+        history({QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+                 QStringLiteral("2/1"), QStringLiteral("--rated-kv"), QStringLiteral("6")});
+    EXPECT_EQ(r.code, 1) << "a point without data needs its type";
+    EXPECT_TRUE(r.err.contains("give its --type")) << r.err.constData();
+    r = history({QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+                 QStringLiteral("2/1"), QStringLiteral("--type"), QStringLiteral("form-wound"),
+                 QStringLiteral("--rated-kv"), QStringLiteral("6"), QStringLiteral("--class"), QStringLiteral("F"),
+                 QStringLiteral("--temp"), QStringLiteral("20")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.out, "2/1: form-wound, 6 kV, class F, tested at 20 °C\n");
+
+    const QString list = dir_.file(QStringLiteral("assets.csv"));
+    dir_.writeFile(QStringLiteral("assets.csv"), "point,type,rated_kv\n1/1,transformer,20\n3/1,cable,twenty\n");
+    r = history(
+        {QStringLiteral("points"), QStringLiteral("import"), list, QStringLiteral("--site"), QStringLiteral("Vrhovo")});
+    EXPECT_EQ(r.code, 4);
+    EXPECT_TRUE(r.err.contains("line 3 refused: rated_kv \"twenty\"")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("nothing of the file was stored")) << r.err.constData();
+    dir_.writeFile(QStringLiteral("assets.csv"), "point,type,rated_kv\n1/1,transformer,20\n3/1,cable,20\n");
+    r = history(
+        {QStringLiteral("points"), QStringLiteral("import"), list, QStringLiteral("--site"), QStringLiteral("Vrhovo")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+
+    r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--json")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    std::map<QString, QJsonArray> verdicts;
+    for (const QJsonValue p : QJsonDocument::fromJson(r.out).object().value(QStringLiteral("points")).toArray()) {
+        const QJsonObject o = p.toObject();
+        verdicts[QStringLiteral("%1/%2").arg(o.value("block").toInt()).arg(o.value("element").toInt())] =
+            o.value("verdicts").toArray();
+    }
+    ASSERT_TRUE(verdicts.count(QStringLiteral("2/1")));
+    QStringList motor;
+    for (const QJsonValue v : verdicts[QStringLiteral("2/1")])
+        motor << v.toObject().value("text").toString();
+    EXPECT_TRUE(motor.contains(
+        QStringLiteral("Fails IEEE 43 minimum PI for thermal classes B, F and H: 1.94 < 2 [IEEE Std 43-2013, 12.2]")))
+        << motor.join(u'\n').toStdString();
+    // A point without data: the minimum is not judged, and says why.
+    EXPECT_EQ(verdicts[QStringLiteral("1/2")][0].toObject().value("outcome").toString(), "not judged");
+
+    // The CSV, and the same without an archive: a note, advice only.
+    r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--csv"),
+             QStringLiteral("-")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.startsWith("block,element,block_name,element_name,row,quantity,verdict,value,unit,temperature,"
+                                 "corrected,minimum,rule,source,detail\r\n"));
+    EXPECT_TRUE(r.out.contains(",R60s,pass,950")) << r.out.constData();
+    r = run({QStringLiteral("evaluate"), inspection_});
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("note: no equipment data")) << r.err.constData();
+    EXPECT_FALSE(r.out.contains("IEEE 43 minimum PI"));
+    r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--site"),
+             QStringLiteral("Nowhere")});
+    EXPECT_EQ(r.code, 1) << "a site asked for must be there";
+}
+
+} // namespace
+} // namespace zentrova::test

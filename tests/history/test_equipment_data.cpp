@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// Equipment data of the archive's measuring points on both engines: set,
+// read back, imported from an asset list with bad rows, kept through an
+// upgrade and dropped with a point that is linked away.
+#include "history/EquipmentData.h"
+#include "history/HistoryArchive.h"
+#include "history/Inspection.h"
+#include "support/ArchiveEngines.h"
+
+#include <gtest/gtest.h>
+
+using namespace zentrova;
+using namespace zentrova::test;
+
+namespace {
+
+// An inspection of the site "Plant North" measuring points 1/1, 1/2 and 2/1.
+Inspection plantNorth(const char* fingerprint = "f1", int day = 14)
+{
+    Inspection in;
+    in.site = QStringLiteral("Plant North");
+    in.instrument = QStringLiteral("TIVE5kV");
+    in.serialNumber = QStringLiteral("12345678");
+    in.takenAt = QDateTime(QDate(2024, 3, day), QTime(10, 0));
+    in.fingerprint = fingerprint;
+    int row = 0;
+    for (auto [block, element, name] : {std::tuple{1L, 1L, "Motor"}, {1L, 2L, "Pump"}, {2L, 1L, "Cable"}}) {
+        InspectionMeasurement m;
+        m.row = ++row;
+        m.object = 1;
+        m.block = block;
+        m.element = element;
+        m.blockName = QStringLiteral("Hall");
+        m.elementName = QString::fromLatin1(name);
+        m.functionCode = 500;
+        m.functionName = QStringLiteral("Insulation resistance");
+        in.measurements.push_back(m);
+    }
+    return in;
+}
+
+class EquipmentDataTest : public ::testing::TestWithParam<ArchiveEngine> {
+protected:
+    void SetUp() override
+    {
+        QString error;
+        ASSERT_TRUE(freshArchive(GetParam(), location, &error)) << error.toStdString();
+        ASSERT_TRUE(archive.open(location, ArchiveAccess::Write, &error)) << error.toStdString();
+        ASSERT_EQ(archive.importInspection(plantNorth()).status, ImportOutcome::Status::Added);
+        site = archive.findInstallation(QStringLiteral("Plant North"), &error);
+        ASSERT_NE(site, 0);
+    }
+
+    qint64 point(long block, long element) { return archive.findPoint(site, block, element, nullptr); }
+
+    std::optional<EquipmentData> dataOf(qint64 p)
+    {
+        std::optional<EquipmentData> out;
+        QString error;
+        EXPECT_TRUE(readPointEquipment(archive, p, out, &error)) << error.toStdString();
+        return out;
+    }
+
+    ArchiveLocation location;
+    HistoryArchive archive;
+    qint64 site = 0;
+};
+
+TEST_P(EquipmentDataTest, APointsDataIsSetReplacedAndListed)
+{
+    const qint64 motor = point(1, 1);
+    EXPECT_FALSE(dataOf(motor)) << "a point without data has none";
+    EquipmentData e;
+    e.type = EquipmentType::FormWound;
+    e.ratedKv = 6.3;
+    e.thermalClass = ThermalClass::F;
+    e.testTemperature = 21.5;
+    QString error;
+    ASSERT_TRUE(writePointEquipment(archive, motor, e, &error)) << error.toStdString();
+    EXPECT_EQ(dataOf(motor), e);
+    e.thermalClass.reset();
+    e.ownMinimumMOhm = 250;
+    ASSERT_TRUE(writePointEquipment(archive, motor, e, &error)) << error.toStdString();
+    EXPECT_EQ(dataOf(motor), e) << "replaced whole, unset items unset";
+
+    std::vector<PointEquipmentEntry> listed;
+    ASSERT_TRUE(installationEquipment(archive, site, listed, &error)) << error.toStdString();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].block, 1);
+    EXPECT_EQ(listed[0].element, 1);
+    EXPECT_EQ(listed[0].elementName, "Motor");
+    EXPECT_EQ(listed[0].data, e);
+}
+
+TEST_P(EquipmentDataTest, AnAssetListWithARefusedRowStoresNothingAndNamesEveryBadLine)
+{
+    const std::string bad = "point,type,rated_kv,class,temp,limit_mohm\n"
+                            "1/1,form-wound,6.3,F,,\n"
+                            "1/2,boat,0.4,,,\n"         // line 3: no such type
+                            "\"2/1\",cable,twenty,,,\n" // line 4: no number
+                            "9/9,cable,20,,,\n"         // line 5: no such point
+                            "1/1,random-wound,,,,\n"    // line 6: listed twice
+                            "1/2,other,,X,,\n";         // line 7: no such class
+    AssetListImport result = importAssetList(archive, bad, QStringLiteral("Plant North"));
+    EXPECT_FALSE(result.stored);
+    EXPECT_EQ(result.rows, 6);
+    std::vector<int> lines;
+    for (const AssetListRefusal& r : result.refused)
+        lines.push_back(r.line);
+    EXPECT_EQ(lines, (std::vector<int>{3, 4, 5, 6, 7}));
+    EXPECT_TRUE(result.refused[2].reason.contains(QLatin1String("9"))) << result.refused[2].reason.toStdString();
+    EXPECT_FALSE(dataOf(point(1, 1))) << "nothing of a file with a refused row is stored";
+
+    // Semicolons and decimal commas, a site column, a quoted line break and a byte order mark.
+    const std::string good = "\xEF\xBB\xBFSite;Point;Type;Rated_kV;Class;Temp\r\n"
+                             "Plant North;1/1;form-wound;6,3;F;\r\n"
+                             "Plant North;1/2;\"random-\nwound\";0,4;B;22,5\r\n"
+                             "Plant North;2/1;cable;20;;\r\n";
+    result = importAssetList(archive, good, QString());
+    // The quoted line break made "random-\nwound", which is no type: the
+    // record that starts on line 3 is refused, and nothing is stored.
+    ASSERT_EQ(result.refused.size(), 1u);
+    EXPECT_EQ(result.refused[0].line, 3);
+    EXPECT_FALSE(dataOf(point(1, 1)));
+    const std::string fixed = "Site;Point;Type;Rated_kV;Class;Temp\r\n"
+                              "Plant North;1/1;form-wound;6,3;F;\r\n"
+                              "\"Plant North\";1/2;\"random-wound\";0,4;B;22,5\r\n"
+                              "Plant North;2/1;cable;20;;\r\n";
+    result = importAssetList(archive, fixed, QString());
+    EXPECT_TRUE(result.stored) << result.error.toStdString();
+    EXPECT_EQ(dataOf(point(1, 1))->ratedKv, 6.3);
+    EXPECT_EQ(dataOf(point(1, 2))->testTemperature, 22.5);
+    EXPECT_EQ(dataOf(point(2, 1))->type, EquipmentType::Cable);
+
+    result = importAssetList(archive, "point,kind\n1/1,cable\n", QStringLiteral("Plant North"));
+    EXPECT_FALSE(result.stored);
+    EXPECT_EQ(result.error, "line 1: unknown column \"kind\" (site, point, type, rated_kv, class, temp, limit_mohm)");
+}
+
+TEST_P(EquipmentDataTest, AnArchiveOfThePreviousSchemaIsUpgradedWithItsPoints)
+{
+    archive.close();
+    ArchiveLocation old;
+    QString error;
+    ASSERT_TRUE(freshArchive(GetParam(), old, &error)) << error.toStdString();
+    {
+        HistoryArchive previous;
+        ASSERT_TRUE(previous.openAtVersion(old, HistoryArchive::latestSchemaVersion() - 1, &error))
+            << error.toStdString();
+        ASSERT_EQ(previous.importInspection(plantNorth()).status, ImportOutcome::Status::Added);
+        std::optional<EquipmentData> none;
+        EXPECT_FALSE(readPointEquipment(previous, 1, none, &error)) << "no table before the upgrade";
+    }
+    HistoryArchive upgraded;
+    ASSERT_TRUE(upgraded.open(old, ArchiveAccess::Write, &error)) << error.toStdString();
+    const qint64 s = upgraded.findInstallation(QStringLiteral("Plant North"), &error);
+    const qint64 pump = upgraded.findPoint(s, 1, 2, &error);
+    ASSERT_NE(pump, 0);
+    EquipmentData e;
+    e.type = EquipmentType::Transformer;
+    ASSERT_TRUE(writePointEquipment(upgraded, pump, e, &error)) << error.toStdString();
+    std::optional<EquipmentData> back;
+    ASSERT_TRUE(readPointEquipment(upgraded, pump, back, &error));
+    EXPECT_EQ(back, e);
+}
+
+TEST_P(EquipmentDataTest, APointLinkedAwayTakesItsDataWithIt)
+{
+    // A later inspection measures a new point 3/1, never measured with 2/1.
+    Inspection later = plantNorth("f2", 20);
+    later.measurements.resize(1);
+    later.measurements[0].block = 3;
+    later.measurements[0].element = 1;
+    later.measurements[0].elementName = QStringLiteral("Cable renamed");
+    ASSERT_EQ(archive.importInspection(later).status, ImportOutcome::Status::Added);
+    const qint64 renamed = point(3, 1), cable = point(2, 1);
+    EquipmentData e;
+    e.type = EquipmentType::Cable;
+    QString error;
+    ASSERT_TRUE(writePointEquipment(archive, renamed, e, &error)) << error.toStdString();
+    ASSERT_TRUE(writePointEquipment(archive, cable, e, &error)) << error.toStdString();
+    ASSERT_TRUE(archive.linkPoints(renamed, cable, &error)) << error.toStdString();
+    std::vector<PointEquipmentEntry> listed;
+    ASSERT_TRUE(installationEquipment(archive, site, listed, &error));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].point, cable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, EquipmentDataTest, ::testing::ValuesIn(availableArchiveEngines()),
+                         [](const auto& info) { return engineName(info.param); });
+
+} // namespace
