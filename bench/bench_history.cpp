@@ -90,7 +90,7 @@ Download& largestDownload()
         AppContext& ctx = *made->ctx;
         if (!loadProgramState(ctx))
             std::abort();
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         for (int i = 0; i < ResultCount; ++i) {
             const std::string r = record(1 + i / 250, 1 + i % 250, i);

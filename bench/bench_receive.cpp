@@ -54,7 +54,7 @@ void decodeAll(benchmark::State& state, bool reverse)
 {
     SilentPrompts prompts;
     AppContext ctx(QDir::tempPath(), prompts);
-    ctx.familyCode = 14;
+    ctx.document.familyCode = 14;
     ctx.profile.positionDepth = 1;
     ctx.profile.resultsSorted = false;
     const auto& records = recordsInOrder();

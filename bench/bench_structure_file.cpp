@@ -49,7 +49,7 @@ struct Program {
         ctx = std::make_unique<AppContext>(dir.path(), prompts);
         if (!loadProgramState(*ctx))
             std::abort();
-        ctx->familyCode = 14;
+        ctx->document.familyCode = 14;
         applyFamilyProfile(*ctx);
     }
     FileEnv env() { return FileEnv{*ctx, pages, progress, view}; }

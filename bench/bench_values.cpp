@@ -95,7 +95,7 @@ struct Inspection {
         ctx = std::make_unique<AppContext>(dir.path(), prompts);
         if (!loadProgramState(*ctx))
             std::abort();
-        ctx->familyCode = 14;
+        ctx->document.familyCode = 14;
         applyFamilyProfile(*ctx);
         for (int i = 0; i < count; ++i) {
             const std::string r = make(i);

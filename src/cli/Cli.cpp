@@ -200,7 +200,7 @@ int readInput(Program& program, const QString& path, bool tellLosses)
         return ExitBadInput;
     case ReadOutcome::FamilyNotServed:
         fail(path + QStringLiteral(": structure file of instrument family %1, which this program does not serve")
-                        .arg(ctx.familyCode));
+                        .arg(ctx.document.familyCode));
         return ExitBadInput;
     default:
         fail(ctx.decode(r.message));

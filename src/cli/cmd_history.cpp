@@ -314,7 +314,7 @@ long quantityNamed(const Program& program, HistoryArchive& archive, const QStrin
     if (number && n > 0)
         return n;
     const AppContext& ctx = *program.ctx;
-    const long base = long(functionTextBase(ctx.familyCode));
+    const long base = long(functionTextBase(ctx.document.familyCode));
     for (long q = 1; q < 100; ++q)
         if (ctx.decode(quantityHeading(ctx.names, base + q, 1)).compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return q;

@@ -62,7 +62,7 @@ bool identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, 
         Identification id;
         // A payload that came short holds nothing trustworthy: it is not used.
         if (valid && parseIdentification(payload, id)) {
-            ctx.familyCode = familyCodeOf(id.typeCode);
+            ctx.document.familyCode = familyCodeOf(id.typeCode);
             if (typeCode)
                 *typeCode = id.typeCode;
             for (size_t i = 0; i < texts.size(); ++i)
@@ -138,7 +138,7 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
     // allocates nothing per record for its items.
     thread_local Record record;
     parseRecord(data, length, ctx.profile.positionDepth, record);
-    const int base = functionTextBase(ctx.familyCode);
+    const int base = functionTextBase(ctx.document.familyCode);
     static const std::string noFunction;
     const std::string& functionName =
         record.hasFunction ? ctx.names.function(base + long(record.function)) : noFunction;
@@ -212,10 +212,8 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
         if (!cancelBefore && progress.cancelRequested())
             break;
     }
-    if (tree.empty()) {
+    if (tree.empty())
         resetToNewStructure(ctx);
-        ctx.resultsView = 0;
-    }
     tree.selected = tree.first();
 }
 
@@ -471,7 +469,7 @@ void Transfer::run()
 
     // 7: the records (each "MRE" is 8), then "MEX". Another family's
     // instrument is only told the exchange is over.
-    const bool typesMatch = ctx_.familyCode == ctx_.profileFamily;
+    const bool typesMatch = ctx_.document.familyCode == ctx_.profileFamily;
     stage(ReceiveStage::Records, [&] {
         if (typesMatch)
             receiveRecords(headerTimeoutMs);
@@ -488,16 +486,16 @@ void Transfer::run()
 
     // 9: the view.
     stage(ReceiveStage::ShowView, [&] {
-        ctx_.resultsView = 1;
+        out_.resultsView = 1;
         if (typesMatch && ctx_.document.structure.tree.empty()) {
             ctx_.document.saved = true;
             resetToNewStructure(ctx_);
-            ctx_.resultsView = 0;
+            out_.resultsView = 0;
         }
         if (!ctx_.document.structure.tree.empty())
             ctx_.document.structure.tree.selected = ctx_.document.structure.tree.first();
         if (typesMatch && hooks_.refresh)
-            hooks_.refresh(ReceiveStep::ViewShown);
+            hooks_.refresh(out_.resultsView == 1 ? ReceiveStep::ViewShown : ReceiveStep::NewStructureShown);
     });
 
     // 10: the progress dialog closed.

@@ -66,7 +66,7 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
     Inspection in;
     const Structure& s = ctx.document.structure;
     const ResultTable& t = s.table;
-    for (const std::string& line : ctx.heading.site)
+    for (const std::string& line : ctx.document.heading.site)
         in.siteLines << ctx.decode(line);
     for (const auto& root : s.tree.roots())
         in.objectNames << joinedLines(ctx, root->name);
@@ -100,7 +100,7 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
             m.elementName = elementName;
             const RecordDetail detail = recordItems(ctx, row);
             m.functionCode = detail.functionCode;
-            m.function = detail.functionCode - long(functionTextBase(ctx.familyCode));
+            m.function = detail.functionCode - long(functionTextBase(ctx.document.familyCode));
             m.functionName =
                 cached(functionNames, detail.functionCode, [&] { return joinedLines(ctx, detail.functionName); });
             m.dateText = ctx.decode(detail.date).trimmed();

@@ -108,7 +108,7 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
     const std::string cd = format.columnDelimiter();
     const std::string rd = format.rowDelimiter();
     const Profile& p = ctx.profile;
-    const PrintoutHeading& h = ctx.heading;
+    const PrintoutHeading& h = ctx.document.heading;
     std::string out;
 
     // Heading lines: operator and site side by side, then the footers.

@@ -118,7 +118,6 @@ bool FileCommands::newStructure()
         return false;
     StructureContext& ctx = env_.ctx;
     resetToNewStructure(ctx);
-    ctx.resultsView = 0;
     env_.view.treeReplaced();
     env_.view.setResultsView(0);
     env_.view.updateMainCaption();

@@ -204,7 +204,7 @@ void Reader::seek(bool anyMarker)
 
 void Reader::readHeader(bool v11)
 {
-    PrintoutHeading& h = ctx_.heading;
+    PrintoutHeading& h = ctx_.document.heading;
     h.op[0] = text();
     h.op[1] = text();
     h.op[2] = v11 ? text() : std::string();
@@ -218,7 +218,7 @@ void Reader::readHeader(bool v11)
     h.logoMode = uint8_t(digitsValue(read()));
 
     // Comment blocks end early at a marker: older files may have fewer lines.
-    Comments& c = ctx_.comments;
+    Comments& c = ctx_.document.comments;
     for (auto& line : c.lines)
         line.clear();
     for (int i = 0; i < 20; ++i) {
@@ -452,9 +452,9 @@ ReadResult Reader::run()
     if (!isMagicLine(cur_)) {
         result_.outcome = ReadOutcome::NotStructure;
     } else {
-        ctx_.familyCode = uint8_t(digitsValue(read()));
+        ctx_.document.familyCode = uint8_t(digitsValue(read()));
         applyFamilyProfile(ctx_);
-        if (ctx_.familyCode != ctx_.profileFamily) {
+        if (ctx_.document.familyCode != ctx_.profileFamily) {
             result_.outcome = ReadOutcome::FamilyNotServed;
         } else {
             readHeader(v11);
@@ -481,7 +481,6 @@ ReadResult Reader::run()
         for (int r = 0; r < t.rowCount(); ++r)
             t.emptyRow(r);
     }
-    ctx_.resultsView = 1;
     ctx_.document.structure.tree.selected = ctx_.document.structure.tree.first();
     progress.hide();
     return result_;
@@ -559,6 +558,7 @@ ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string
 {
     ReadResult result = Reader(env, bytes, fileName).run();
     result.complete = endsWithEndMarker(bytes);
+    env.ctx.document.incomplete = !result.complete;
     return result;
 }
 
@@ -567,7 +567,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
     StructureContext& ctx = env.ctx;
     // With no structure shown after all, the panel stays hidden.
     const auto hideWhenNotServed = [&] {
-        if (ctx.familyCode != ctx.profileFamily)
+        if (ctx.document.familyCode != ctx.profileFamily)
             env.view.showStructurePanel(false);
     };
     QString file;

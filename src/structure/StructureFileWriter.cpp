@@ -25,7 +25,7 @@ int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine)
 
 int32_t resultsSeal(const StructureContext& ctx)
 {
-    return resultsSeal(ctx.familyCode, nthLine(ctx.document.structure.table.cell(1, 0), 4));
+    return resultsSeal(ctx.document.familyCode, nthLine(ctx.document.structure.table.cell(1, 0), 4));
 }
 
 namespace {
@@ -188,8 +188,8 @@ std::string composeStructureFile(const StructureContext& ctx, const ReportPages&
 
     // The fixed header: 247 lines, then "*** STRUCTURE DATA" on line 248.
     w.raw(sf::Magic);
-    w.number(ctx.familyCode);
-    const PrintoutHeading& h = ctx.heading;
+    w.number(ctx.document.familyCode);
+    const PrintoutHeading& h = ctx.document.heading;
     for (const auto& s : h.op)
         w.text(s);
     for (const auto& s : h.footer)
@@ -198,7 +198,7 @@ std::string composeStructureFile(const StructureContext& ctx, const ReportPages&
         w.text(s);
     w.text(h.logo);
     w.number(uint8_t(h.logoMode));
-    const Comments& c = ctx.comments;
+    const Comments& c = ctx.document.comments;
     for (int i = 0; i < 20; ++i)
         w.commentLine(c.lines[size_t(i)], true);
     w.empty(1);

@@ -265,7 +265,7 @@ void writeBigStructure(const QString& path)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     resetToNewStructure(c);
     c.document.structure.table.setCell(1, 0, "Tester\r\r\r123");
     for (int r = 1; r <= 3000; ++r) {

@@ -33,7 +33,7 @@ protected:
         exe_ = dir_.file(QStringLiteral("zentrova-cli"));
         ASSERT_TRUE(QFile::copy(built, exe_));
         AppContext& ctx = *program_.ctx;
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         ctx.document.structure.table.setCell(1, 0, "identification");
         int next = 1;

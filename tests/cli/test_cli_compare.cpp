@@ -65,7 +65,7 @@ const Point NewPoints[] = {
 template <size_t N>
 void fill(AppContext& c, const Point (&points)[N])
 {
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     ResultTable& t = c.document.structure.table;
     t.setCell(1, 0, "TIVE5kV\rHW 1.02\rFW 3.10\r12345678\r\r\r\r");

@@ -162,7 +162,7 @@ TEST_F(EndToEnd, CountZeroWithImmediateEndMakesNewStructure)
     EXPECT_EQ(ctx.document.structure.table.rowCount(), 1);
     EXPECT_EQ(ctx.document.structure.table.cell(1, 0), "");
     EXPECT_TRUE(ctx.document.saved);
-    EXPECT_EQ(ctx.resultsView, 0);
+    EXPECT_EQ(out.resultsView, 0);
     EXPECT_EQ(progress.positions.back(), 100);
     EXPECT_EQ(sim.count("MRE"), 1);
 }

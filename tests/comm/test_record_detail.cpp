@@ -55,7 +55,7 @@ struct Memory : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         receive();
     }

@@ -38,7 +38,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
         return -1;
     static const uint8_t families[] = {14, 0, 7, 11};
     // The profile is the same for every family; only the function-name offset differs.
-    ctx.familyCode = families[(data[0] >> 2) & 3];
+    ctx.document.familyCode = families[(data[0] >> 2) & 3];
     ctx.profile.positionDepth = (data[0] & 1) ? 3 : 0;
     ctx.profile.resultsSorted = (data[0] & 2) != 0;
 

@@ -67,7 +67,7 @@ const std::vector<Point> Year2024 = {
 // A structure as a download of `points` fills it.
 void fill(AppContext& c, const std::vector<Point>& points, const char* serial = "12345678")
 {
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     ResultTable& t = c.document.structure.table;
     t.clear();

@@ -59,12 +59,12 @@ struct HistoryFixture : ::testing::Test {
     void SetUp() override
     {
         ctx.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
-        ctx.heading.site[0] = "Plant A";
+        ctx.document.heading.site[0] = "Plant A";
     }
 
     void download(const std::string& riso, const std::string& pi, const std::string& date)
     {
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         ResultTable& table = ctx.document.structure.table;
         table.clear();
@@ -152,7 +152,7 @@ TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationName
     file.close();
     download("4.00", "2.10", "14.03.2024");
     ctx.document.fileName = saved;
-    ctx.heading.site[0].clear();
+    ctx.document.heading.site[0].clear();
 
     // Without a question: told, nothing stored.
     program.prompts.expectMessage(MbOK);

@@ -29,9 +29,9 @@ struct ExportSample {
     ExportSample()
     {
         AppContext& c = *p.ctx;
-        c.heading.op = {"Ana Novak", "Elektro d.o.o.", ""};
-        c.heading.site = {"Substation 3", "Hall B", ""};
-        c.heading.footer = {"Footer one", "", ""};
+        c.document.heading.op = {"Ana Novak", "Elektro d.o.o.", ""};
+        c.document.heading.site = {"Substation 3", "Hall B", ""};
+        c.document.heading.footer = {"Footer one", "", ""};
         ElementNode* b1 = node(nullptr, "001", 1);
         node(b1, "001", 1);
         node(b1, "Motor M2", 2);
@@ -129,7 +129,7 @@ TEST(Export, LineBreaksInsideACellBecomeSpaces)
     c.document.structure.table.setCell(7, 1, "07.12.2026\r08.12.2026");
     c.document.structure.table.setCell(8, 1, "10:15\r10:20\n");
     c.document.structure.tree.roots()[0]->children()[1]->name = "Motor\rM2";
-    c.heading.footer[0] = "Footer\rone";
+    c.document.heading.footer[0] = "Footer\rone";
     NullProgress progress;
     for (int row : {ExportFormat::CrLf, ExportFormat::Cr, ExportFormat::Lf}) {
         SCOPED_TRACE(row);

@@ -32,7 +32,7 @@ protected:
     void receivedStructure()
     {
         AppContext& c = f.ctx();
-        c.familyCode = 14;
+        c.document.familyCode = 14;
         resetToNewStructure(c);
         c.document.structure.table.setCell(3, 1, "501");
         c.document.structure.table.setCell(3, 2, "502");
@@ -116,7 +116,7 @@ TEST_F(CommandsTest, ReplaceQuestionNoReopensTheDialogCancelKeepsTheName)
 TEST_F(CommandsTest, ClosingAsksOnlyWhenSomethingWouldBeLost)
 {
     // A new structure: one element, one row.
-    f.ctx().familyCode = 14;
+    f.ctx().document.familyCode = 14;
     resetToNewStructure(f.ctx());
     f.ctx().document.saved = false;
     EXPECT_TRUE(commands.closeRequested());
@@ -478,7 +478,7 @@ void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const 
 // A structure big enough to fill a small device.
 void bigStructure(AppContext& c)
 {
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     resetToNewStructure(c);
     for (int r = 1; r <= 3000; ++r) {
         c.document.structure.table.setCell(1, r, "1\r1\r" + std::to_string(r));

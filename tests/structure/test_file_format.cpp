@@ -58,7 +58,7 @@ protected:
 
 TEST_F(FileFormatTest, NewStructureWritesTheFixedLayout)
 {
-    f.ctx().familyCode = 14; // as after a transfer, the only way to a new structure
+    f.ctx().document.familyCode = 14; // as after a transfer, the only way to a new structure
     resetToNewStructure(f.ctx());
     const std::string written = composeStructureFile(f.ctx(), f.pages, &f.progress);
     EXPECT_EQ(written, dataBytes("new_structure.ZIT"));
@@ -99,12 +99,12 @@ class HandMadeFileTest : public FileFormatTest, public ::testing::WithParamInter
 TEST_P(HandMadeFileTest, ReadsAsWritten)
 {
     const HandMadeCase& c = GetParam();
-    f.ctx().comments.checks = "xyz";
+    f.ctx().document.comments.checks = "xyz";
     const ReadResult r = load(dataBytes(c.file));
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(shape(f.ctx().document.structure.tree.roots()), c.tree);
     if (c.outcome != ReadOutcome::FamilyNotServed) {
-        EXPECT_EQ(f.ctx().comments.checks, c.checks);
+        EXPECT_EQ(f.ctx().document.comments.checks, c.checks);
     }
     EXPECT_EQ(f.ctx().document.resultsDiscarded, c.discarded);
     EXPECT_EQ(f.pages.count(), c.pages);
@@ -141,14 +141,14 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
 {
     ASSERT_EQ(load(dataBytes("full.ZIT")).outcome, ReadOutcome::Read);
     AppContext& c = f.ctx();
-    EXPECT_EQ(c.heading.op[1], "Measuring Lab \xe8rni");
-    EXPECT_EQ(c.heading.site[2], "Floor 2");
-    EXPECT_EQ(c.heading.logo, "C:\\logos\\lab.bmp");
-    EXPECT_EQ(c.heading.logoMode, 1);
-    EXPECT_EQ(c.comments.lines[19], "Comment line 20");
-    EXPECT_EQ(c.comments.lines[25], "Line 26 of the long comments");
-    EXPECT_EQ(c.comments.lines[199], "Last line 200");
-    EXPECT_EQ(c.comments.autotest[4], "Auto 5");
+    EXPECT_EQ(c.document.heading.op[1], "Measuring Lab \xe8rni");
+    EXPECT_EQ(c.document.heading.site[2], "Floor 2");
+    EXPECT_EQ(c.document.heading.logo, "C:\\logos\\lab.bmp");
+    EXPECT_EQ(c.document.heading.logoMode, 1);
+    EXPECT_EQ(c.document.comments.lines[19], "Comment line 20");
+    EXPECT_EQ(c.document.comments.lines[25], "Line 26 of the long comments");
+    EXPECT_EQ(c.document.comments.lines[199], "Last line 200");
+    EXPECT_EQ(c.document.comments.autotest[4], "Auto 5");
     EXPECT_EQ(c.document.structure.tree.roots()[0]->info.selection, "1101");
     EXPECT_EQ(nthLine(cellOf(c, 1, 0), 4), "12345678");
     EXPECT_EQ(cellOf(c, 4, 1), "aaa\rbbb"); // code 2 in a cell is a line break
@@ -178,9 +178,9 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
 
 TEST_F(FileFormatTest, OlderFormKeepsTheNewHeadingLinesEmpty)
 {
-    f.ctx().heading.op[2] = "stale";
+    f.ctx().document.heading.op[2] = "stale";
     ASSERT_EQ(load(dataBytes("version10.ZIT")).outcome, ReadOutcome::Read);
-    const PrintoutHeading& h = f.ctx().heading;
+    const PrintoutHeading& h = f.ctx().document.heading;
     EXPECT_EQ(h.op[0], "Ana Novak");
     EXPECT_EQ(h.footer[0], "Footer one");
     EXPECT_EQ(h.site[1], "Ljubljana");
@@ -192,14 +192,14 @@ TEST_F(FileFormatTest, OlderFormKeepsTheNewHeadingLinesEmpty)
 
 TEST_F(FileFormatTest, ShortCommentBlocksLeaveTheRestEmpty)
 {
-    f.ctx().comments.lines[150] = "stale";
+    f.ctx().document.comments.lines[150] = "stale";
     ASSERT_EQ(load(dataBytes("no_comments2.ZIT")).outcome, ReadOutcome::Read);
-    EXPECT_EQ(f.ctx().comments.lines[19], "Comment line 20");
-    EXPECT_EQ(f.ctx().comments.lines[25], "");
-    EXPECT_EQ(f.ctx().comments.lines[150], "");
+    EXPECT_EQ(f.ctx().document.comments.lines[19], "Comment line 20");
+    EXPECT_EQ(f.ctx().document.comments.lines[25], "");
+    EXPECT_EQ(f.ctx().document.comments.lines[150], "");
     ASSERT_EQ(load(dataBytes("short_comments.ZIT")).outcome, ReadOutcome::Read);
-    EXPECT_EQ(f.ctx().comments.lines[2], "c3");
-    EXPECT_EQ(f.ctx().comments.lines[3], "");
+    EXPECT_EQ(f.ctx().document.comments.lines[2], "c3");
+    EXPECT_EQ(f.ctx().document.comments.lines[3], "");
 }
 
 TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
@@ -210,7 +210,7 @@ TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
     for (int r = 0; r < t.rowCount(); ++r)
         for (const auto& cell : t.row(r))
             EXPECT_EQ(cell, "");
-    EXPECT_EQ(f.ctx().heading.op[0], "Ana Novak");
+    EXPECT_EQ(f.ctx().document.heading.op[0], "Ana Novak");
 }
 
 TEST_F(FileFormatTest, FileEndingInsideTheTableKeepsWhatWasRead)
@@ -225,8 +225,8 @@ TEST_F(FileFormatTest, FileEndingInsideTheTableKeepsWhatWasRead)
 TEST_F(FileFormatTest, OtherFamilyReadsNothingButTheFamily)
 {
     ASSERT_EQ(load(dataBytes("other_family.ZIT")).outcome, ReadOutcome::FamilyNotServed);
-    EXPECT_EQ(f.ctx().familyCode, 6);
-    EXPECT_NE(f.ctx().heading.op[0], "Ana Novak");
+    EXPECT_EQ(f.ctx().document.familyCode, 6);
+    EXPECT_NE(f.ctx().document.heading.op[0], "Ana Novak");
     EXPECT_EQ(f.ctx().document.structure.table.rowCount(), 1);
 }
 
@@ -364,14 +364,14 @@ TEST_F(FileFormatTest, ReportTablesGrowToTheFileNeverBelowANewTable)
 TEST_F(FileFormatTest, RoundTripKeepsEverything)
 {
     AppContext& c = f.ctx();
-    c.familyCode = 14;
-    c.heading.op = {"op 1", "op\xe8 2", ""};
-    c.heading.logoMode = 1;
-    c.comments.lines[0] = "*** COMMENTS2"; // text that the reader takes for a marker
-    c.comments.lines[1] = "*** STRUCTURE DATA";
-    c.comments.lines[150] = "deep";
-    c.comments.autotest[2] = "auto";
-    c.comments.checks = "110";
+    c.document.familyCode = 14;
+    c.document.heading.op = {"op 1", "op\xe8 2", ""};
+    c.document.heading.logoMode = 1;
+    c.document.comments.lines[0] = "*** COMMENTS2"; // text that the reader takes for a marker
+    c.document.comments.lines[1] = "*** STRUCTURE DATA";
+    c.document.comments.lines[150] = "deep";
+    c.document.comments.autotest[2] = "auto";
+    c.document.comments.checks = "110";
     ElementNode* top = addElementNode(c, nullptr);
     top->name = "Board\r2";
     top->info = {KindObject, "1011", 7};
@@ -397,14 +397,14 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     EXPECT_FALSE(c.document.resultsDiscarded);
     EXPECT_EQ(shape(c.document.structure.tree.roots()), "Board\r2/1/7[Socket with tab/13/3]");
     EXPECT_EQ(c.document.structure.tree.roots()[0]->info.selection, "1011");
-    EXPECT_EQ(c.heading.op[1], "op\xe8 2");
-    EXPECT_EQ(c.comments.lines[0], "*** COMMENTS2");
+    EXPECT_EQ(c.document.heading.op[1], "op\xe8 2");
+    EXPECT_EQ(c.document.comments.lines[0], "*** COMMENTS2");
     // A comment that is exactly the structure marker cannot stand alone on
     // its line: it comes back with a space after it.
-    EXPECT_EQ(c.comments.lines[1], "*** STRUCTURE DATA ");
-    EXPECT_EQ(c.comments.lines[150], "deep");
-    EXPECT_EQ(c.comments.autotest[2], "auto");
-    EXPECT_EQ(c.comments.checks, "110");
+    EXPECT_EQ(c.document.comments.lines[1], "*** STRUCTURE DATA ");
+    EXPECT_EQ(c.document.comments.lines[150], "deep");
+    EXPECT_EQ(c.document.comments.autotest[2], "auto");
+    EXPECT_EQ(c.document.comments.checks, "110");
     EXPECT_EQ(cellOf(c, 2, 1), "a\rb\r\rd");
     EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->checkString(), "010100000000000000000000");
     EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->edit(20), "moist");
@@ -416,7 +416,7 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
 TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
 {
     AppContext& c = f.ctx();
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     ElementNode* n = addElementNode(c, nullptr);
     n->name = "two\rlines";
     n->info.kind = KindObject;

@@ -438,14 +438,14 @@ void MainWindow::activated()
         applyFonts();
     }
 
-    ctx.familyCode = 0;
+    ctx.document.familyCode = 0;
     applyFamilyProfile();
 
     ctx.document.fileName.clear();
     ctx.document.saved = true;
     updateMainCaption();
 
-    ctx.resultsView = 0;
+    resultsView_ = 0;
     treeWidth_ = DefaultTreeWidth;
     if (const int kept = int(digitsValue(ctx.settings.readSetting(WindowSection, "TreeWidth", ""))); kept > 0)
         treeWidth_ = kept;
@@ -531,7 +531,7 @@ void MainWindow::setResultsView(int flag)
 {
     if (ctx.profileFamily != 4)
         flag = 1;
-    ctx.resultsView = flag;
+    resultsView_ = flag;
     tree_->show();
     resultsPanel_->show();
     splitter_->setSizes({treeWidth_, std::max(100, width() - treeWidth_)});
@@ -748,7 +748,8 @@ void MainWindow::receiveResults()
             showStructurePanel(true);
             break;
         case ReceiveStep::ViewShown:
-            setResultsView(ctx.resultsView);
+        case ReceiveStep::NewStructureShown:
+            setResultsView(step == ReceiveStep::ViewShown ? 1 : 0);
             tree_->selectNode(ctx.document.structure.tree.selected);
             fillResultsGrid();
             break;
@@ -795,7 +796,7 @@ void MainWindow::configurePort()
 void MainWindow::editPrintoutHeading()
 {
     if (w_.personal && w_.personal->execute()) {
-        ctx.heading.load(ctx.settings);
+        ctx.document.heading.load(ctx.settings);
         // An open preview shows the new heading.
         if (w_.preview)
             w_.preview->refreshIfShown();
