@@ -148,7 +148,7 @@ void BM_CompareInspections(benchmark::State& state)
     const AppContext &older = *inspection(false, count).ctx, &newer = *inspection(true, count).ctx;
     int warnings = 0;
     for (auto _ : state) {
-        const InspectionComparison c = compareInspections(older, newer);
+        const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
         warnings = c.flagCount();
         benchmark::DoNotOptimize(c.points.data());
     }
@@ -166,7 +166,7 @@ BENCHMARK(BM_CompareInspections)
 void BM_CompareInspectionsAsCsv(benchmark::State& state)
 {
     const AppContext &older = *inspection(false).ctx, &newer = *inspection(true).ctx;
-    const InspectionComparison c = compareInspections(older, newer);
+    const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
     for (auto _ : state) {
         const std::string csv = comparisonCsv(newer, c);
         benchmark::DoNotOptimize(csv.data());

@@ -66,7 +66,7 @@ int compareCommand(const QStringList& args)
     auto newer = loadProgramWithInput(files[1], rc);
     if (!newer)
         return rc;
-    const InspectionComparison c = compareInspections(*older->ctx, *newer->ctx);
+    const InspectionComparison c = compareInspections(older->ctx->document, newer->ctx->document, newer->ctx->names);
     if (!csvOut.isEmpty()) {
         QString error;
         if (!writeFileSafely(csvOut, comparisonCsv(*newer->ctx, c), &error)) {

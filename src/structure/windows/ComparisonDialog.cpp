@@ -258,7 +258,8 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent)
     FileEnv env{older, older.document.reportPages, quiet, view};
     if (readStructureFile(env, *chosen).outcome != ReadOutcome::Read)
         return nullptr;
-    auto* dialog = new ComparisonDialog(ctx, compareInspections(older, ctx), *chosen, parent);
+    auto* dialog =
+        new ComparisonDialog(ctx, compareInspections(older.document, ctx.document, ctx.names), *chosen, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;
