@@ -60,7 +60,7 @@ void decodeAll(benchmark::State& state, bool reverse)
     const auto& records = recordsInOrder();
     for (auto _ : state) {
         state.PauseTiming();
-        clearResultTable(ctx);
+        clearResultTable(ctx.document);
         ctx.document.structure.table.setCell(1, 0, "TeraTest 5kV");
         state.ResumeTiming();
         int row = 1;

@@ -181,7 +181,7 @@ void BM_RecordDetailOfTheLastResult(benchmark::State& state)
 {
     const AppContext& ctx = *inspection(false).ctx;
     for (auto _ : state) {
-        const RecordDetail d = recordDetail(ctx, ResultCount);
+        const RecordDetail d = recordDetail(ctx, ctx.document, ResultCount);
         benchmark::DoNotOptimize(d.items.data());
     }
 }

@@ -206,7 +206,7 @@ int receiveCommand(const QStringList& args)
         fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
 
     ctx.document.fileName = o.out;
-    const std::string bytes = composeStructureFile(ctx, ctx.document.reportPages, &program->progress);
+    const std::string bytes = composeStructureFile(ctx, ctx.document, &program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(o.out, bytes, &error)) {

@@ -176,7 +176,7 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
     ResultTable& t = ctx.document.structure.table;
     if (t.rowCount() <= 1 || t.cell(1, 0).empty())
         return;
-    clearStructure(ctx);
+    clearStructure(ctx.document);
     progress.setLine2(ctx.texts.text("Wait_25"));
     progress.setPosition(0);
     // A Cancel pressed during the transfer must not cut the tree short: only
@@ -193,14 +193,14 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
         const long e = digitsValue(nthLine(pos, 3));
         if (b != prevB) {
             prevE = 0;
-            top = addElementNode(ctx, nullptr);
-            initElement(ctx, top, KindObject, false);
+            top = addElementNode(ctx.document, nullptr);
+            initElement(ctx.document, top, KindObject, false, ctx.newElementNames());
             top->name = nthLine(names, 2);
             top->info.number = int32_t(b);
         }
         if (e != prevE && top) {
-            ElementNode* child = addElementNode(ctx, top);
-            initElement(ctx, child, KindMeasuringPoint, false);
+            ElementNode* child = addElementNode(ctx.document, top);
+            initElement(ctx.document, child, KindMeasuringPoint, false, ctx.newElementNames());
             child->info.selection.clear(); // column 9 holds no selection for received rows
             child->name = nthLine(names, 3);
             child->info.number = int32_t(e);
@@ -213,7 +213,7 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
             break;
     }
     if (tree.empty())
-        resetToNewStructure(ctx);
+        resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     tree.selected = tree.first();
 }
 
@@ -453,8 +453,8 @@ void Transfer::run()
         if (lost_)
             return;
         headerTimeoutMs = recordHeaderTimeoutMs(out_.count);
-        clearStructure(ctx_);
-        clearResultTable(ctx_);
+        clearStructure(ctx_.document);
+        clearResultTable(ctx_.document);
         ctx_.document.fileName = ctx_.decode(ctx_.texts.defaultFileName);
         writeIdentificationRow(ctx_, texts, link_.instrumentExtraLines);
         applyFamilyProfile(ctx_);
@@ -489,7 +489,7 @@ void Transfer::run()
         out_.resultsView = 1;
         if (typesMatch && ctx_.document.structure.tree.empty()) {
             ctx_.document.saved = true;
-            resetToNewStructure(ctx_);
+            resetToNewStructure(ctx_.document, ctx_, ctx_.defaultNames);
             out_.resultsView = 0;
         }
         if (!ctx_.document.structure.tree.empty())

@@ -28,4 +28,30 @@ struct Document {
     bool incomplete = false;
 };
 
+struct LanguageContext;
+class InterfaceTexts;
+
+// A new document in place of `open`, before a file is read into it: what a
+// file may leave unsaid (its family code, heading and comments) and the file
+// name start as in `open`; the structure and the report pages are empty.
+Document successorOf(const Document& open);
+
+// What names a new numbered element: the default names the user keeps, else
+// the kind's name in the language.
+struct NewElementNames {
+    const DefaultNames& defaults;
+    const InterfaceTexts& texts;
+};
+
+ElementNode* addElementNode(Document& document, ElementNode* parent);
+// A numbered element is named after its kind with the next free number
+// among its siblings (top-level elements: among all); an element that is
+// not numbered is named "xxx".
+void initElement(Document& document, ElementNode* node, uint8_t kind, bool numbered, const NewElementNames& names);
+void clearStructure(Document& document);
+void clearResultTable(Document& document);
+// The model part of a new structure: both halves cleared, one numbered
+// top-level element selected, the default file name of `language`, saved.
+void resetToNewStructure(Document& document, const LanguageContext& language, const DefaultNames& defaults);
+
 } // namespace zentrova

@@ -19,6 +19,8 @@ struct StructureContext : LanguageContext {
     DefaultNames defaultNames;
     Document document;
     ExportFormat exportFormat;
+
+    NewElementNames newElementNames() const { return {defaultNames, texts}; }
 };
 
 // Loads the family profile, and lets the open document's default name follow: it becomes the new default name. A

@@ -266,7 +266,7 @@ void writeBigStructure(const QString& path)
     LoadedProgram p;
     AppContext& c = *p.ctx;
     c.document.familyCode = 14;
-    resetToNewStructure(c);
+    resetToNewStructure(c.document, c, c.defaultNames);
     c.document.structure.table.setCell(1, 0, "Tester\r\r\r123");
     for (int r = 1; r <= 3000; ++r) {
         const std::string element = std::to_string(r / 10);
@@ -276,8 +276,7 @@ void writeBigStructure(const QString& path)
     }
     NullProgress progress;
     buildTreeFromResults(c, progress);
-    ReportPages pages;
-    ASSERT_TRUE(writeFileSafely(path, composeStructureFile(c, pages)));
+    ASSERT_TRUE(writeFileSafely(path, composeStructureFile(c, c.document)));
 }
 
 // Every writer of the tool onto a disk full to its last block (the output is

@@ -316,9 +316,8 @@ TEST(InspectionComparison, CliComparesTwoWrittenFiles)
             fill(*p.ctx, NewPoints);
         NullProgress progress;
         buildTreeFromResults(*p.ctx, progress);
-        ReportPages pages;
         const QString file = dir.file(which == 0 ? QStringLiteral("old.ZIT") : QStringLiteral("new.ZIT"));
-        ASSERT_TRUE(writeFileSafely(file, composeStructureFile(*p.ctx, pages), nullptr));
+        ASSERT_TRUE(writeFileSafely(file, composeStructureFile(*p.ctx, p.ctx->document), nullptr));
     }
     QProcess run;
     run.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT")), dir.file(QStringLiteral("new.ZIT")),
@@ -359,10 +358,9 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
     fill(*older.ctx, OldPoints);
     NullProgress progress;
     buildTreeFromResults(*older.ctx, progress);
-    ReportPages pages;
     LoadedProgram p;
     const QString oldFile = p.dir.file(QStringLiteral("old.ZIT"));
-    ASSERT_TRUE(writeFileSafely(oldFile, composeStructureFile(*older.ctx, pages), nullptr));
+    ASSERT_TRUE(writeFileSafely(oldFile, composeStructureFile(*older.ctx, older.ctx->document), nullptr));
     AppContext& ctx = *p.ctx;
     fill(ctx, NewPoints);
     buildTreeFromResults(ctx, progress);

@@ -38,7 +38,7 @@ struct Flow : ::testing::Test {
             114, {"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme\rMain street 1", "Plant 4",
                   "FW 1.07", "Line 5", "Line 6", "Line 7"});
         // A structure that was there before.
-        resetToNewStructure(ctx);
+        resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     }
     ReceiveOutcome run()
     {
@@ -322,12 +322,12 @@ struct ReadBack {
 };
 ReadBack writeAndReadBack(const AppContext& ctx)
 {
-    const std::string bytes = composeStructureFile(ctx, ctx.document.reportPages);
+    const std::string bytes = composeStructureFile(ctx, ctx.document);
     LoadedProgram reader;
     reader.prompts.allowAnyMessage();
     NullProgress quiet;
     StructureView view;
-    FileEnv env{*reader.ctx, reader.ctx->document.reportPages, quiet, view};
+    FileEnv env{*reader.ctx, quiet, view};
     const ReadOutcome outcome = loadStructure(env, bytes).outcome;
     return {outcome, rowsOf(reader.ctx->document.structure.table)};
 }

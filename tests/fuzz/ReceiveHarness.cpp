@@ -63,7 +63,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
     AppContext& ctx = *program.ctx;
     // The transfer applies the profile itself, the same for every family.
     ctx.document.familyCode = 0;
-    resetToNewStructure(ctx);
+    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     ctx.document.saved = true;
 
     test::ScriptedPort port;

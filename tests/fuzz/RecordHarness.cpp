@@ -52,7 +52,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
     // Each record alone, in arrival order.
     std::vector<ResultTable::Row> expected;
     for (const std::string& r : records) {
-        clearResultTable(ctx);
+        clearResultTable(ctx.document);
         decodeRecord(ctx, r.data(), r.size(), 1);
         if (ctx.document.structure.table.rowCount() != 2) {
             violated("record", "one record did not make one row");
@@ -64,7 +64,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
         std::stable_sort(expected.begin(), expected.end(),
                          [](const ResultTable::Row& x, const ResultTable::Row& y) { return keyOf(x) < keyOf(y); });
 
-    clearResultTable(ctx);
+    clearResultTable(ctx.document);
     for (size_t i = 0; i < records.size(); ++i)
         decodeRecord(ctx, records[i].data(), records[i].size(), int(i + 1));
 

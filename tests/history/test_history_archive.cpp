@@ -88,7 +88,8 @@ Inspection inspectionOf(const std::vector<Point>& points, const QString& site = 
 {
     LoadedProgram program;
     fill(*program.ctx, points);
-    return inspectionFromDocument(*program.ctx, QString(), QDateTime(QDate(2025, 1, 1), QTime(8, 0)), site);
+    return inspectionFromDocument(*program.ctx, program.ctx->document, QString(),
+                                  QDateTime(QDate(2025, 1, 1), QTime(8, 0)), site);
 }
 
 // The number of rows of every table: what "left as it was" compares.

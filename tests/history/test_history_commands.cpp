@@ -120,13 +120,13 @@ TEST_F(HistoryFixture, AddsADownloadOnceAndRefusesADocumentWithoutResults)
     EXPECT_EQ(program.prompts.messages.back(), text("HistoryAdded_50") + ": Plant A\r" + text("Measurements_30") +
                                                    ": 2\r" + text("HistoryNewPoints_30") + ": 0");
 
-    resetToNewStructure(ctx);
+    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     EXPECT_EQ(add().status, HistoryAddOutcome::Status::NoMeasurements);
     EXPECT_EQ(program.prompts.messages.back(), text("HistoryNoResults_60"));
 
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     const std::vector<InstallationEntry> sites = archive.installations();
     ASSERT_EQ(sites.size(), 1u);
     EXPECT_EQ(sites[0].site, QStringLiteral("Plant A"));
@@ -186,7 +186,7 @@ TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationName
     ASSERT_EQ(named.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     QStringList sites;
     for (const InstallationEntry& e : archive.installations())
         sites << e.site;
@@ -255,12 +255,12 @@ TEST_F(HistoryFixture, TheWindowsArchiveIsReadWithoutBeingMade)
 {
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     EXPECT_TRUE(archive.installations(&error).empty()) << error.toStdString();
     EXPECT_FALSE(QFile::exists(archivePath));
     download("5.00", "2.50", "14.03.2023");
     ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     EXPECT_EQ(archive.installations().size(), 1u);
 }
 

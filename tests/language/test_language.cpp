@@ -410,7 +410,7 @@ TEST(LanguageChange, OpenStructureFollowsTheNewCodePage)
         LoadedProgram p;
         AppContext& ctx = *p.ctx;
         ASSERT_TRUE(changeLanguage(ctx, 1)); // Slovenian, code page 1250
-        ElementNode* node = addElementNode(ctx, nullptr);
+        ElementNode* node = addElementNode(ctx.document, nullptr);
         node->name = ctx.encode(c.name);
         ctx.document.structure.table.setRowCount(2);
         ctx.document.structure.table.setCell(1, 1, ctx.encode(QStringLiteral("Hala\r") + c.name));

@@ -183,11 +183,11 @@ struct TreeGui : Gui {
     {
         create();
         AppContext& c = *p.ctx;
-        ElementNode* block = addElementNode(c, nullptr);
+        ElementNode* block = addElementNode(c.document, nullptr);
         block->name = "001";
         block->info.kind = KindObject;
         block->info.number = 1;
-        point = addElementNode(c, block);
+        point = addElementNode(c.document, block);
         point->name = "Point 1";
         point->info.kind = KindMeasuringPoint;
         point->info.number = 1;

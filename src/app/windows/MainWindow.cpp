@@ -129,7 +129,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     buildCentre();
     resize(1024, 700);
     setAcceptDrops(true);
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.document.reportPages, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this});
 }
 
 MainWindow::~MainWindow() = default;
@@ -139,7 +139,7 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
     w_ = windows;
     link_ = link;
     // The file routines report through the progress dialog from now on.
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.document.reportPages, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this});
     if (w_.preview)
         w_.preview->setProgress(w_.gauge);
     if (link_)
