@@ -716,7 +716,7 @@ void MainWindow::exportText()
 {
     if (!w_.exportDlg || !w_.exportDlg->execute())
         return;
-    runExport(ctx, ctx.document.reportPages, ctx.exportFormat, progress());
+    runExport(ctx, ctx.document, ctx.exportFormat, progress());
     updateMainCaption();
 }
 
