@@ -82,9 +82,8 @@ int exportCommand(const QStringList& args)
     auto program = loadProgramWithInput(in, rc);
     if (!program)
         return rc;
-    const ReportPages& pages = program->ctx->document.reportPages;
-    const std::string bytes =
-        csv ? valuesCsv(*program->ctx) : exportText(*program->ctx, pages, format, program->progress);
+    const AppContext& ctx = *program->ctx;
+    const std::string bytes = csv ? valuesCsv(ctx) : exportText(ctx, ctx.document, format, program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {

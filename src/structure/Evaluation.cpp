@@ -570,7 +570,7 @@ std::vector<PointResults> pointResults(const Structure& structure, const NameTab
 
 std::vector<PointResults> pointResults(const StructureContext& ctx)
 {
-    return pointResults(ctx.document.structure, ctx.names, functionTextBase(ctx.familyCode));
+    return pointResults(ctx.document.structure, ctx.names, functionTextBase(ctx.document.familyCode));
 }
 
 std::vector<PointVerdicts> evaluatePoints(const std::vector<PointResults>& points,

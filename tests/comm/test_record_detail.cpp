@@ -55,7 +55,7 @@ struct Memory : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         receive();
     }
@@ -94,7 +94,7 @@ TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
     const int row = resultRowOfGridRow(ctx, block(), 3);
     ASSERT_EQ(row, 3);
     ASSERT_EQ(resultRowOfGridRow(ctx, block(), 4), -1);
-    const RecordDetail d = recordDetail(ctx, row);
+    const RecordDetail d = recordDetail(ctx, ctx.document, row);
     EXPECT_TRUE(d.arrivalOrder);
     EXPECT_EQ(shown(d), failedInArrivalOrder);
     EXPECT_EQ(d.items[1].kindName, text("Result_20"));
@@ -109,7 +109,7 @@ TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
     EXPECT_EQ(d.heading, heading);
 
     // The grid's lines map to the rows they show, element by element.
-    EXPECT_EQ(recordDetail(ctx, resultRowOfGridRow(ctx, block(), 2)).items[0].value, "< 1");
+    EXPECT_EQ(recordDetail(ctx, ctx.document, resultRowOfGridRow(ctx, block(), 2)).items[0].value, "< 1");
     EXPECT_EQ(resultRowOfGridRow(ctx, block()->children()[1].get(), 1), 3);
     EXPECT_EQ(resultRowOfGridRow(ctx, nullptr, 1), -1);
 }
@@ -122,11 +122,11 @@ TEST_F(Memory, RowReadFromAStructureFileShowsItsItemsByKind)
     ctx.document.fileName = program.dir.file(QStringLiteral("memory.ZIT"));
     NullProgress quiet;
     StructureView view;
-    FileEnv env{ctx, ctx.document.reportPages, quiet, view};
+    FileEnv env{ctx, quiet, view};
     ASSERT_TRUE(writeStructureFile(env));
     ASSERT_EQ(readStructureFile(env, ctx.document.fileName).outcome, ReadOutcome::Read);
 
-    const RecordDetail d = recordDetail(ctx, 3);
+    const RecordDetail d = recordDetail(ctx, ctx.document, 3);
     EXPECT_FALSE(d.arrivalOrder);
     std::vector<ShownItem> byKind = failedInArrivalOrder;
     std::stable_sort(byKind.begin(), byKind.end(),
@@ -146,7 +146,7 @@ TEST_F(Memory, PiAndDarValuesShowTheirRating)
                coded('R', 7, 0, "2.00") + coded('R', 6, 0, "1.6") + coded('M', 6, 0, "0,99") + coded('R', 7, 0, "<1") +
                    coded('R', 7, 0, "<3") + coded('R', 7, 0, "> 4 !") + coded('R', 6, 0, ">1.3") +
                    coded('R', 1, 7, "2.00") + coded('R', 7, 0, "---") + coded('R', 6, 0, "1.2499")));
-    const RecordDetail d = recordDetail(ctx, 1);
+    const RecordDetail d = recordDetail(ctx, ctx.document, 1);
     std::vector<std::string> ratings;
     for (const RecordDetailItem& i : d.items)
         ratings.push_back(i.rating);

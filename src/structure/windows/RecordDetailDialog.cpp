@@ -90,7 +90,7 @@ QString RecordDetailDialog::headingValue(int i) const
 
 void RecordDetailDialog::fill()
 {
-    detail_ = recordDetail(ctx, detail_.row);
+    detail_ = recordDetail(ctx, ctx.document, detail_.row);
     // A CR separates the lines of names and function texts.
     auto shown = [&](const std::string& bytes) { return ctx.decode(bytes).replace(u'\r', u'\n'); };
     while (form_->rowCount() > 0)
