@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -253,7 +254,7 @@ private:
     // Opens an archive opened for reading again, for writing.
     bool writableNow(QString* error);
     struct Private;
-    Private* d;
+    std::unique_ptr<Private> d;
 };
 
 } // namespace zentrova

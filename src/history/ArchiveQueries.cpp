@@ -1,0 +1,488 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+#include "history/HistoryArchive.h"
+
+#include "history/ArchiveInternal.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace zentrova {
+
+using namespace archive;
+
+std::vector<InstallationEntry> HistoryArchive::installations(QString* error)
+{
+    std::vector<InstallationEntry> list;
+    QSqlQuery q(d->db());
+    if (!q.exec("SELECT s.id, s.site, COUNT(i.id), MIN(i.taken_at), MAX(i.taken_at) FROM installations s"
+                " LEFT JOIN inspections i ON i.installation_id = s.id GROUP BY s.id, s.site ORDER BY s.site")) {
+        if (error)
+            *error = Private::reason(q);
+        return list;
+    }
+    while (q.next())
+        list.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt(), timeOf(q.value(3)),
+                        timeOf(q.value(4))});
+    return list;
+}
+
+std::vector<InspectionEntry> HistoryArchive::inspections(qint64 installation, QString* error)
+{
+    std::vector<InspectionEntry> list;
+    QSqlQuery q(d->db());
+    q.prepare("SELECT i.id, i.installation_id, s.site, i.taken_at, i.imported_at, i.source, i.instrument,"
+              " i.serial_number, i.object_names, i.measurement_count FROM inspections i"
+              " JOIN installations s ON s.id = i.installation_id"
+              " WHERE ? = 0 OR i.installation_id = ? ORDER BY s.site, i.taken_at, i.id");
+    q.addBindValue(installation);
+    q.addBindValue(installation);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return list;
+    }
+    while (q.next()) {
+        InspectionEntry e;
+        e.id = q.value(0).toLongLong();
+        e.installation = q.value(1).toLongLong();
+        e.site = q.value(2).toString();
+        e.takenAt = timeOf(q.value(3));
+        e.importedAt = timeOf(q.value(4));
+        e.source = q.value(5).toString();
+        e.instrument = q.value(6).toString();
+        e.serialNumber = q.value(7).toString();
+        e.objectNames = q.value(8).toString().split(u'\n', Qt::SkipEmptyParts);
+        e.measurementCount = q.value(9).toInt();
+        list.push_back(std::move(e));
+    }
+    return list;
+}
+
+int HistoryArchive::inspectionCount(QString* error)
+{
+    QSqlQuery q(d->db());
+    if (!q.exec("SELECT COUNT(*) FROM inspections") || !q.next()) {
+        if (error)
+            *error = Private::reason(q);
+        return -1;
+    }
+    return q.value(0).toInt();
+}
+
+namespace {
+
+// The rows of a value query, measurement by measurement: per inspection the
+// Which item of an inspection speaks for a quantity: a result (0) before a
+// sub-result (1) before a test parameter (2).
+int itemRank(int kind)
+{
+    return kind == int(StoredItemKind::Result) ? 0 : kind == int(StoredItemKind::SubResult) ? 1 : 2;
+}
+
+void fillFlags(PointEntry& p)
+{
+    const MeasuredValue &o = p.previous, &n = p.last;
+    if (p.hasLast && p.hasPrevious && fellToLessThanHalf(o, n))
+        p.fellByHalf = true;
+    if (p.hasLast && p.hasLimit && n.hasNumber && n.bound != ValueBound::AtLeast && n.number < p.limit)
+        p.belowLimit = true;
+}
+
+} // namespace
+
+std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* error)
+{
+    std::vector<PointEntry> list;
+    std::map<qint64, size_t> index;
+    QSqlDatabase db = d->db();
+    {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.prepare("SELECT p.id, p.object_no, p.block_no, p.element_no, p.block_name, p.element_name,"
+                  " (SELECT COUNT(DISTINCT m.inspection_id) FROM measurements m WHERE m.point_id = p.id)"
+                  " FROM points p WHERE p.installation_id = ?");
+        q.addBindValue(installation);
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return list;
+        }
+        while (q.next()) {
+            PointEntry p;
+            p.id = q.value(0).toLongLong();
+            p.installation = installation;
+            p.object = long(q.value(1).toLongLong());
+            p.block = long(q.value(2).toLongLong());
+            p.element = long(q.value(3).toLongLong());
+            p.blockName = q.value(4).toString();
+            p.elementName = q.value(5).toString();
+            p.inspectionCount = q.value(6).toInt();
+            index[p.id] = list.size();
+            list.push_back(std::move(p));
+        }
+    }
+    {
+        // Each point's insulation resistances, newest inspection first.
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.prepare(
+            "SELECT m.point_id, m.inspection_id, m.row_no, it.quantity, it.value, it.base_unit, it.bound,"
+            " it.flagged, it.kind FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
+            " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+            // The instrument sends the limit Rlim as a test parameter.
+            " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5, 6)"
+            " ORDER BY m.point_id, i.taken_at DESC, i.id DESC, m.row_no DESC");
+        q.addBindValue(installation);
+        q.addBindValue(qint64(QuantityRiso));
+        q.addBindValue(qint64(QuantityRlim));
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return {};
+        }
+        // The rows of one measurement come together. Per point the newest
+        // inspection gives the last value and its limit, the next one the
+        // previous value; within an inspection a result counts before a
+        // sub-result (the resistance a discharge test also reports), and a
+        // later measurement before an earlier one.
+        struct Group {
+            qint64 point = -1, inspection = -1;
+            int row = -1;
+            int rank = 3;
+            bool hasLimit = false;
+            MeasuredValue resistance;
+            double limit = 0;
+        } group;
+        std::map<qint64, std::vector<Group>> chosen; // per point, up to two inspections, newest first
+        auto finishGroup = [&]() {
+            if (group.rank > 2)
+                return;
+            std::vector<Group>& seen = chosen[group.point];
+            if (seen.empty() || seen.back().inspection != group.inspection) {
+                if (seen.size() < 2)
+                    seen.push_back(group);
+            } else if (group.rank < seen.back().rank) {
+                seen.back() = group;
+            }
+        };
+        while (q.next()) {
+            const qint64 p = q.value(0).toLongLong(), i = q.value(1).toLongLong();
+            const int row = q.value(2).toInt();
+            if (p != group.point || i != group.inspection || row != group.row) {
+                finishGroup();
+                group = Group();
+                group.point = p;
+                group.inspection = i;
+                group.row = row;
+            }
+            if (long(q.value(3).toLongLong()) == QuantityRlim) {
+                if (!q.value(4).isNull()) {
+                    group.hasLimit = true;
+                    group.limit = q.value(4).toDouble();
+                }
+            } else if (group.rank > 2) {
+                group.rank = itemRank(q.value(8).toInt());
+                group.resistance = valueOf(q.value(4), q.value(5), q.value(6), q.value(7));
+            }
+        }
+        finishGroup();
+        for (const auto& [point, seen] : chosen) {
+            const auto it = index.find(point);
+            if (it == index.end())
+                continue;
+            PointEntry& e = list[it->second];
+            e.hasLast = true;
+            e.last = seen[0].resistance;
+            e.hasLimit = seen[0].hasLimit;
+            e.limit = seen[0].limit;
+            if (seen.size() > 1) {
+                e.hasPrevious = true;
+                e.previous = seen[1].resistance;
+            }
+        }
+    }
+    for (PointEntry& p : list)
+        fillFlags(p);
+    std::stable_sort(list.begin(), list.end(), [](const PointEntry& a, const PointEntry& b) {
+        if (a.needsAttention() != b.needsAttention())
+            return a.needsAttention();
+        return std::tie(a.object, a.block, a.element, a.id) < std::tie(b.object, b.block, b.element, b.id);
+    });
+    return list;
+}
+
+qint64 HistoryArchive::findInstallation(const QString& site, QString* error)
+{
+    QString why;
+    const std::vector<InstallationEntry> all = installations(&why);
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why;
+        return 0;
+    }
+    const QString wanted = site.simplified();
+    std::vector<const InstallationEntry*> containing;
+    for (const InstallationEntry& e : all) {
+        if (e.site == wanted)
+            return e.id;
+        if (e.site.contains(wanted, Qt::CaseInsensitive))
+            containing.push_back(&e);
+    }
+    if (containing.size() == 1)
+        return containing.front()->id;
+    if (error) {
+        QStringList names;
+        for (const InstallationEntry* e : containing.empty() ? std::vector<const InstallationEntry*>() : containing)
+            names << QStringLiteral("\"%1\"").arg(e->site);
+        *error = containing.empty() ? QStringLiteral("no installation of the archive is named \"%1\"").arg(wanted)
+                                    : QStringLiteral("\"%1\" names several installations: %2")
+                                          .arg(wanted, names.join(QStringLiteral(", ")));
+    }
+    return 0;
+}
+
+qint64 HistoryArchive::findPoint(qint64 installation, long block, long element, QString* error)
+{
+    QSqlQuery q(d->db());
+    q.prepare("SELECT id FROM points WHERE installation_id = ? AND block_no = ? AND element_no = ? ORDER BY id");
+    q.addBindValue(installation);
+    q.addBindValue(qint64(block));
+    q.addBindValue(qint64(element));
+    std::vector<qint64> found;
+    if (q.exec())
+        while (q.next())
+            found.push_back(q.value(0).toLongLong());
+    if (found.empty()) {
+        // Numbers it had in an earlier inspection.
+        q.prepare("SELECT DISTINCT n.point_id FROM point_names n JOIN points p ON p.id = n.point_id"
+                  " WHERE p.installation_id = ? AND n.block_no = ? AND n.element_no = ?");
+        q.addBindValue(installation);
+        q.addBindValue(qint64(block));
+        q.addBindValue(qint64(element));
+        if (q.exec())
+            while (q.next())
+                found.push_back(q.value(0).toLongLong());
+    }
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = Private::reason(q);
+        return 0;
+    }
+    if (found.size() == 1)
+        return found.front();
+    if (error)
+        *error = found.empty() ? QStringLiteral("the installation has no measuring point %1/%2").arg(block).arg(element)
+                               : QStringLiteral("several measuring points were numbered %1/%2").arg(block).arg(element);
+    return 0;
+}
+
+std::vector<std::pair<long, QString>> HistoryArchive::quantitiesOfPoint(qint64 point, QString* error)
+{
+    std::vector<std::pair<long, QString>> list;
+    QSqlQuery q(d->db());
+    q.prepare("SELECT it.quantity, MAX(it.quantity_name) FROM measurements m"
+              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+              " WHERE m.point_id = ? AND it.quantity <> 0 GROUP BY it.quantity ORDER BY it.quantity");
+    q.addBindValue(point);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return list;
+    }
+    while (q.next())
+        list.emplace_back(long(q.value(0).toLongLong()), q.value(1).toString());
+    return list;
+}
+
+long HistoryArchive::quantityByName(const QString& name, QString* error)
+{
+    QSqlQuery q(d->db());
+    q.prepare("SELECT quantity FROM items WHERE LOWER(quantity_name) = LOWER(?) AND quantity <> 0 LIMIT 1");
+    q.addBindValue(name.trimmed());
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return 0;
+    }
+    return q.next() ? long(q.value(0).toLongLong()) : 0;
+}
+
+bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* error)
+{
+    out = Trend();
+    out.quantity = quantity;
+    QSqlDatabase db = d->db();
+    {
+        QSqlQuery q(db);
+        q.prepare("SELECT installation_id, object_no, block_no, element_no, block_name, element_name FROM points"
+                  " WHERE id = ?");
+        q.addBindValue(point);
+        if (!q.exec() || !q.next()) {
+            if (error)
+                *error = q.lastError().isValid() ? Private::reason(q) : QStringLiteral("no such measuring point");
+            return false;
+        }
+        out.point.id = point;
+        out.point.installation = q.value(0).toLongLong();
+        out.point.object = long(q.value(1).toLongLong());
+        out.point.block = long(q.value(2).toLongLong());
+        out.point.element = long(q.value(3).toLongLong());
+        out.point.blockName = q.value(4).toString();
+        out.point.elementName = q.value(5).toString();
+    }
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare("SELECT m.inspection_id, i.taken_at, m.measured_at, m.row_no, it.quantity, it.text, it.unit_name,"
+              " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name, it.kind FROM measurements m"
+              " JOIN inspections i ON i.id = m.inspection_id"
+              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+              " WHERE m.point_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1"
+              " ORDER BY i.taken_at, i.id, m.row_no, it.seq");
+    q.addBindValue(point);
+    q.addBindValue(qint64(quantity));
+    q.addBindValue(qint64(QuantityRlim));
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
+    }
+    // Per measurement the quantity's item and its limit; per inspection the
+    // last measurement holding the quantity as a result counts, else the last
+    // holding it as a sub-result, else as a test parameter.
+    struct Pending {
+        qint64 inspection = -1;
+        int row = -1;
+        int rank = 3;
+        bool has = false;
+        TrendSample sample;
+        bool limitSeen = false;
+        double limit = 0;
+    } current;
+    int sampleRank = 3; // of the last sample
+    auto finishMeasurement = [&]() {
+        if (!current.has)
+            return;
+        current.sample.hasLimit = current.limitSeen && quantity != QuantityRlim;
+        current.sample.limit = current.limit;
+        if (out.samples.empty() || out.samples.back().inspection != current.sample.inspection) {
+            out.samples.push_back(current.sample);
+            sampleRank = current.rank;
+        } else if (current.rank <= sampleRank) {
+            out.samples.back() = current.sample;
+            sampleRank = current.rank;
+        }
+    };
+    while (q.next()) {
+        const qint64 inspection = q.value(0).toLongLong();
+        const int row = q.value(3).toInt();
+        if (inspection != current.inspection || row != current.row) {
+            finishMeasurement();
+            current = Pending();
+            current.inspection = inspection;
+            current.row = row;
+        }
+        const long itemQuantity = long(q.value(4).toLongLong());
+        if (itemQuantity == QuantityRlim && !q.value(7).isNull()) {
+            current.limitSeen = true;
+            current.limit = q.value(7).toDouble();
+        }
+        if (itemQuantity == quantity && !current.has) {
+            current.has = true;
+            current.rank = itemRank(q.value(12).toInt());
+            TrendSample& s = current.sample;
+            s.inspection = inspection;
+            s.takenAt = timeOf(q.value(1));
+            s.measuredAt = timeOf(q.value(2));
+            s.text = q.value(5).toString();
+            s.unitName = q.value(6).toString();
+            s.value = valueOf(q.value(7), q.value(8), q.value(9), q.value(10));
+            if (out.quantityName.isEmpty())
+                out.quantityName = q.value(11).toString();
+        }
+    }
+    finishMeasurement();
+    out.rated = ratingKindOfQuantity(out.quantityName.toStdString(), out.ratingKind);
+    if (out.rated)
+        for (TrendSample& s : out.samples)
+            s.rating = rateMeasuredValue(out.ratingKind, s.value);
+    return true;
+}
+
+bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(const ExportedItem&)>& each,
+                                 QString* error)
+{
+    // The sites first, then each site's items in one ordered query, read
+    // forward only: a server sends them row by row, and no site's name is
+    // read again for each of its rows.
+    std::vector<std::pair<qint64, QString>> sites;
+    {
+        QSqlQuery q(d->db());
+        q.setForwardOnly(true);
+        q.prepare("SELECT id, site FROM installations WHERE ? = 0 OR id = ? ORDER BY site");
+        q.addBindValue(installation);
+        q.addBindValue(installation);
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return false;
+        }
+        while (q.next())
+            sites.emplace_back(q.value(0).toLongLong(), q.value(1).toString());
+    }
+    for (const auto& [id, site] : sites) {
+        QSqlQuery q(d->db());
+        q.setForwardOnly(true);
+        // SQLite takes CROSS JOIN as the order to join in: inspections by
+        // their index, each one's measurements by theirs, then their items,
+        // so that only each measurement's few items are sorted. A server
+        // plans the join itself.
+        const QString join = d->sqlite() ? QStringLiteral(" CROSS JOIN ") : QStringLiteral(", ");
+        q.prepare(QStringLiteral("SELECT i.taken_at, i.source, m.block_no, m.element_no, m.block_name, m.element_name,"
+                                 " m.function_name, m.date_text, m.time_text, it.quantity_name, it.unit_name, it.text,"
+                                 " it.value, it.base_unit, it.bound, it.flagged FROM inspections i") +
+                  join + QStringLiteral("measurements m") + join +
+                  QStringLiteral("items it WHERE m.inspection_id = i.id AND it.inspection_id = m.inspection_id"
+                                 " AND it.row_no = m.row_no AND i.installation_id = ? AND it.quantity <> 0"
+                                 " ORDER BY i.taken_at, i.id, m.block_no, m.element_no, m.row_no, it.seq"));
+        q.addBindValue(id);
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return false;
+        }
+        ExportedItem e;
+        e.site = site;
+        // Reading a time is costly; an inspection's rows share theirs.
+        QString takenAtText;
+        while (q.next()) {
+            if (const QString text = q.value(0).toString(); text != takenAtText || takenAtText.isNull()) {
+                takenAtText = text;
+                e.takenAt = timeOf(text);
+            }
+            e.source = q.value(1).toString();
+            e.block = long(q.value(2).toLongLong());
+            e.element = long(q.value(3).toLongLong());
+            e.blockName = q.value(4).toString();
+            e.elementName = q.value(5).toString();
+            e.functionName = q.value(6).toString();
+            e.dateText = q.value(7).toString();
+            e.timeText = q.value(8).toString();
+            e.quantityName = q.value(9).toString();
+            e.unitName = q.value(10).toString();
+            e.text = q.value(11).toString();
+            e.value = valueOf(q.value(12), q.value(13), q.value(14), q.value(15));
+            if (!each(e))
+                return false;
+        }
+        if (q.lastError().isValid()) {
+            if (error)
+                *error = Private::reason(q);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace zentrova
