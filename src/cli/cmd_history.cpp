@@ -262,7 +262,8 @@ int listArchive(const QStringList& args)
     if (const int rc = openCommandArchive(a, false, ArchiveAccess::Read, program, archive); rc != ExitOk)
         return rc;
     QString error;
-    std::vector<InstallationEntry> installations = archive.installations(&error);
+    std::vector<InstallationEntry> installations;
+    const bool listed = archive.installations(installations, &error);
     if (a.has("--site")) {
         const qint64 only = archive.findInstallation(a.value("--site"), &error);
         if (!only) {
@@ -271,7 +272,7 @@ int listArchive(const QStringList& args)
         }
         std::erase_if(installations, [only](const InstallationEntry& e) { return e.id != only; });
     }
-    if (!error.isEmpty()) {
+    if (!listed) {
         fail(error);
         return ExitCannotWrite;
     }
@@ -279,8 +280,8 @@ int listArchive(const QStringList& args)
     QJsonArray all;
     QByteArray text;
     for (const InstallationEntry& site : installations) {
-        const std::vector<InspectionEntry> list = archive.inspections(site.id, &error);
-        if (!error.isEmpty()) {
+        std::vector<InspectionEntry> list;
+        if (!archive.inspections(site.id, list, &error)) {
             fail(error);
             return ExitCannotWrite;
         }
@@ -322,7 +323,9 @@ long quantityNamed(const Program& program, HistoryArchive& archive, const QStrin
     for (long q = 1; q < 100; ++q)
         if (ctx.decode(quantityHeading(ctx.names, base + q, 1)).compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return q;
-    return archive.quantityByName(name);
+    long quantity = 0; // none, also when the archive cannot be read
+    archive.quantityByName(name, quantity, nullptr);
+    return quantity;
 }
 
 int trendOfPoint(const QStringList& args)
@@ -567,20 +570,23 @@ int unlinkPoint(const QStringList& args)
     if (const int rc = openArchiveAtPoint(a, block, element, program, archive, site, point); rc != ExitOk)
         return rc;
     QString error;
-    PointLink link;
+    std::optional<PointLink> link;
     if (!archive.latestLink(point, link, &error)) {
-        fail(error.isEmpty() ? QStringLiteral("%1/%2 was not linked to another measuring point").arg(block).arg(element)
-                             : error);
-        return error.isEmpty() ? ExitUsage : ExitCannotWrite;
+        fail(error);
+        return ExitCannotWrite;
+    }
+    if (!link) {
+        fail(QStringLiteral("%1/%2 was not linked to another measuring point").arg(block).arg(element));
+        return ExitUsage;
     }
     if (!archive.unlinkPoint(point, &error)) {
         fail(QStringLiteral("not unlinked: %1").arg(error));
         return ExitCannotWrite;
     }
     return printLine(shown(QStringLiteral("%1/%2 %3 / %4 is a measuring point of its own again, apart from %5/%6")
-                               .arg(link.block)
-                               .arg(link.element)
-                               .arg(link.blockName, link.elementName)
+                               .arg(link->block)
+                               .arg(link->element)
+                               .arg(link->blockName, link->elementName)
                                .arg(block)
                                .arg(element)))
                ? ExitOk

@@ -130,9 +130,9 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error, 
     return true;
 }
 
-std::vector<qint64> HistoryArchive::linkablePoints(qint64 point, QString* error)
+bool HistoryArchive::linkablePoints(qint64 point, std::vector<qint64>& ids, QString* error)
 {
-    std::vector<qint64> ids;
+    ids.clear();
     QSqlQuery q(d->db());
     q.setForwardOnly(true);
     q.prepare("SELECT p.id FROM points p WHERE p.installation_id = (SELECT installation_id FROM points WHERE id = ?)"
@@ -143,16 +143,16 @@ std::vector<qint64> HistoryArchive::linkablePoints(qint64 point, QString* error)
     if (!q.exec()) {
         if (error)
             *error = Private::reason(q);
-        return ids;
+        return false;
     }
     while (q.next())
         ids.push_back(q.value(0).toLongLong());
-    return ids;
+    return true;
 }
 
-bool HistoryArchive::latestLink(qint64 point, PointLink& out, QString* error)
+bool HistoryArchive::latestLink(qint64 point, std::optional<PointLink>& link, QString* error)
 {
-    out = PointLink();
+    link.reset();
     QSqlQuery q(d->db());
     q.prepare("SELECT l.id, m.block_no, m.element_no, m.block_name, m.element_name FROM point_links l"
               " JOIN measurements m ON m.link_id = l.id AND m.point_id = l.point_id"
@@ -165,7 +165,8 @@ bool HistoryArchive::latestLink(qint64 point, PointLink& out, QString* error)
         return false;
     }
     if (!q.next())
-        return false;
+        return true;
+    PointLink out;
     out.id = q.value(0).toLongLong();
     out.block = long(q.value(1).toLongLong());
     out.element = long(q.value(2).toLongLong());
@@ -190,6 +191,7 @@ bool HistoryArchive::latestLink(qint64 point, PointLink& out, QString* error)
         out.keptBlockName = kept.value(2).toString();
         out.keptElementName = kept.value(3).toString();
     }
+    link = std::move(out);
     return true;
 }
 
@@ -206,9 +208,11 @@ qint64 HistoryArchive::unlinkPoint(qint64 point, QString* error)
         return 0;
     if (!d->begin(&why))
         return fail(why);
-    PointLink link;
+    std::optional<PointLink> link;
     if (!latestLink(point, link, &why))
-        return fail(why.isEmpty() ? QStringLiteral("the measuring point was not linked to another") : why);
+        return fail(why);
+    if (!link)
+        return fail(QStringLiteral("the measuring point was not linked to another"));
     QSqlDatabase db = d->db();
     QSqlQuery made(db);
     made.prepare("INSERT INTO points (installation_id, object_no, block_no, element_no, block_name, element_name,"
@@ -224,7 +228,7 @@ qint64 HistoryArchive::unlinkPoint(qint64 point, QString* error)
         " WHERE point_id = :point AND link_id = :link",
         "DELETE FROM point_links WHERE id = :link",
     };
-    const std::map<QString, qint64> values{{":point", point}, {":separated", separated}, {":link", link.id}};
+    const std::map<QString, qint64> values{{":point", point}, {":separated", separated}, {":link", link->id}};
     for (const char* step : steps)
         if (!runNamed(db, step, values, &why))
             return fail(why);

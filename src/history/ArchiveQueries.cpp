@@ -12,25 +12,25 @@ namespace zentrova {
 
 using namespace archive;
 
-std::vector<InstallationEntry> HistoryArchive::installations(QString* error)
+bool HistoryArchive::installations(std::vector<InstallationEntry>& list, QString* error)
 {
-    std::vector<InstallationEntry> list;
+    list.clear();
     QSqlQuery q(d->db());
     if (!q.exec("SELECT s.id, s.site, COUNT(i.id), MIN(i.taken_at), MAX(i.taken_at) FROM installations s"
                 " LEFT JOIN inspections i ON i.installation_id = s.id GROUP BY s.id, s.site ORDER BY s.site")) {
         if (error)
             *error = Private::reason(q);
-        return list;
+        return false;
     }
     while (q.next())
         list.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt(), timeOf(q.value(3)),
                         timeOf(q.value(4))});
-    return list;
+    return true;
 }
 
-std::vector<InspectionEntry> HistoryArchive::inspections(qint64 installation, QString* error)
+bool HistoryArchive::inspections(qint64 installation, std::vector<InspectionEntry>& list, QString* error)
 {
-    std::vector<InspectionEntry> list;
+    list.clear();
     QSqlQuery q(d->db());
     q.prepare("SELECT i.id, i.installation_id, s.site, i.taken_at, i.imported_at, i.source, i.instrument,"
               " i.serial_number, i.object_names, i.measurement_count FROM inspections i"
@@ -41,7 +41,7 @@ std::vector<InspectionEntry> HistoryArchive::inspections(qint64 installation, QS
     if (!q.exec()) {
         if (error)
             *error = Private::reason(q);
-        return list;
+        return false;
     }
     while (q.next()) {
         InspectionEntry e;
@@ -57,7 +57,7 @@ std::vector<InspectionEntry> HistoryArchive::inspections(qint64 installation, QS
         e.measurementCount = q.value(9).toInt();
         list.push_back(std::move(e));
     }
-    return list;
+    return true;
 }
 
 int HistoryArchive::inspectionCount(QString* error)
@@ -92,9 +92,9 @@ void fillFlags(PointEntry& p)
 
 } // namespace
 
-std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* error)
+bool HistoryArchive::points(qint64 installation, std::vector<PointEntry>& list, QString* error)
 {
-    std::vector<PointEntry> list;
+    list.clear();
     std::map<qint64, size_t> index;
     QSqlDatabase db = d->db();
     {
@@ -107,7 +107,7 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
         if (!q.exec()) {
             if (error)
                 *error = Private::reason(q);
-            return list;
+            return false;
         }
         while (q.next()) {
             PointEntry p;
@@ -140,7 +140,8 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
         if (!q.exec()) {
             if (error)
                 *error = Private::reason(q);
-            return {};
+            list.clear();
+            return false;
         }
         // The rows of one measurement come together. Per point the newest
         // inspection gives the last value and its limit, the next one the
@@ -210,18 +211,14 @@ std::vector<PointEntry> HistoryArchive::points(qint64 installation, QString* err
             return a.needsAttention();
         return std::tie(a.object, a.block, a.element, a.id) < std::tie(b.object, b.block, b.element, b.id);
     });
-    return list;
+    return true;
 }
 
 qint64 HistoryArchive::findInstallation(const QString& site, QString* error)
 {
-    QString why;
-    const std::vector<InstallationEntry> all = installations(&why);
-    if (!why.isEmpty()) {
-        if (error)
-            *error = why;
+    std::vector<InstallationEntry> all;
+    if (!installations(all, error))
         return 0;
-    }
     const QString wanted = site.simplified();
     std::vector<const InstallationEntry*> containing;
     for (const InstallationEntry& e : all) {
@@ -278,9 +275,9 @@ qint64 HistoryArchive::findPoint(qint64 installation, long block, long element, 
     return 0;
 }
 
-std::vector<std::pair<long, QString>> HistoryArchive::quantitiesOfPoint(qint64 point, QString* error)
+bool HistoryArchive::quantitiesOfPoint(qint64 point, std::vector<std::pair<long, QString>>& list, QString* error)
 {
-    std::vector<std::pair<long, QString>> list;
+    list.clear();
     QSqlQuery q(d->db());
     q.prepare("SELECT it.quantity, MAX(it.quantity_name) FROM measurements m"
               " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
@@ -289,24 +286,27 @@ std::vector<std::pair<long, QString>> HistoryArchive::quantitiesOfPoint(qint64 p
     if (!q.exec()) {
         if (error)
             *error = Private::reason(q);
-        return list;
+        return false;
     }
     while (q.next())
         list.emplace_back(long(q.value(0).toLongLong()), q.value(1).toString());
-    return list;
+    return true;
 }
 
-long HistoryArchive::quantityByName(const QString& name, QString* error)
+bool HistoryArchive::quantityByName(const QString& name, long& quantity, QString* error)
 {
+    quantity = 0;
     QSqlQuery q(d->db());
     q.prepare("SELECT quantity FROM items WHERE LOWER(quantity_name) = LOWER(?) AND quantity <> 0 LIMIT 1");
     q.addBindValue(name.trimmed());
     if (!q.exec()) {
         if (error)
             *error = Private::reason(q);
-        return 0;
+        return false;
     }
-    return q.next() ? long(q.value(0).toLongLong()) : 0;
+    if (q.next())
+        quantity = long(q.value(0).toLongLong());
+    return true;
 }
 
 bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* error)

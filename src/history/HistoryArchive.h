@@ -199,11 +199,13 @@ public:
     ImportOutcome importInspection(const Inspection& inspection,
                                    const std::function<bool(int written)>& interrupt = {});
 
-    std::vector<InstallationEntry> installations(QString* error = nullptr);
-    std::vector<InspectionEntry> inspections(qint64 installation, QString* error = nullptr);
+    // The queries are true when the archive could be read, with what they
+    // found in their out parameter, and false with the engine's reason.
+    bool installations(std::vector<InstallationEntry>& out, QString* error);
+    bool inspections(qint64 installation, std::vector<InspectionEntry>& out, QString* error);
     // The points of an installation: those that need attention first, then
     // by block and element number.
-    std::vector<PointEntry> points(qint64 installation, QString* error = nullptr);
+    bool points(qint64 installation, std::vector<PointEntry>& out, QString* error);
     // The installation whose site is `site` (exactly, else the only one whose
     // site contains it, ignoring case); 0 with the reason otherwise.
     qint64 findInstallation(const QString& site, QString* error);
@@ -211,9 +213,10 @@ public:
     // inspection; 0 with the reason when there is none.
     qint64 findPoint(qint64 installation, long block, long element, QString* error);
     // The quantities stored for a point: code and name, by code.
-    std::vector<std::pair<long, QString>> quantitiesOfPoint(qint64 point, QString* error = nullptr);
-    // The quantity code of a name as the archive's items name it, ignoring case; 0 for none.
-    long quantityByName(const QString& name, QString* error = nullptr);
+    bool quantitiesOfPoint(qint64 point, std::vector<std::pair<long, QString>>& out, QString* error);
+    // The quantity code of a name as the archive's items name it, ignoring
+    // case, in `quantity`; 0 for none.
+    bool quantityByName(const QString& name, long& quantity, QString* error);
 
     // The values of `quantity` (first occurrence in a measurement) of a point
     // over the inspections, oldest first.
@@ -229,11 +232,10 @@ public:
     bool linkPoints(qint64 renamed, qint64 earlier, QString* error, LinkRefusal* refusal = nullptr);
     // The points of `point`'s installation it can be linked to: every other
     // one never measured in an inspection with it.
-    std::vector<qint64> linkablePoints(qint64 point, QString* error = nullptr);
+    bool linkablePoints(qint64 point, std::vector<qint64>& out, QString* error);
     // The latest link made to `point`, with the numbers and names the linked
-    // point was last measured under; false when it has none (or with the
-    // reason in `error`).
-    bool latestLink(qint64 point, PointLink& link, QString* error = nullptr);
+    // point was last measured under; empty when it has none.
+    bool latestLink(qint64 point, std::optional<PointLink>& link, QString* error);
     // Undoes the latest link made to `point`: the measurements and names the
     // linked point brought become a point of their own again (its id is
     // returned; 0 with the reason). Measurements added later under the linked
@@ -248,6 +250,41 @@ public:
 
     // Inspections from the oldest: their ids, for tests and the export.
     int inspectionCount(QString* error = nullptr);
+
+    // Shorthands of the queries for a caller that shows what was found and
+    // nothing more: the list, empty when it could not be read (the reason
+    // then in `error`), and whether the point has a link.
+    std::vector<InstallationEntry> installations(QString* error = nullptr)
+    {
+        std::vector<InstallationEntry> list;
+        installations(list, error);
+        return list;
+    }
+    std::vector<InspectionEntry> inspections(qint64 installation, QString* error = nullptr)
+    {
+        std::vector<InspectionEntry> list;
+        inspections(installation, list, error);
+        return list;
+    }
+    std::vector<PointEntry> points(qint64 installation, QString* error = nullptr)
+    {
+        std::vector<PointEntry> list;
+        points(installation, list, error);
+        return list;
+    }
+    std::vector<qint64> linkablePoints(qint64 point, QString* error = nullptr)
+    {
+        std::vector<qint64> list;
+        linkablePoints(point, list, error);
+        return list;
+    }
+    bool latestLink(qint64 point, PointLink& link, QString* error = nullptr)
+    {
+        std::optional<PointLink> found;
+        const bool read = latestLink(point, found, error);
+        link = found.value_or(PointLink());
+        return read && found;
+    }
 
 private:
     bool openWith(const ArchiveLocation& where, ArchiveAccess access, int version, QString* error);

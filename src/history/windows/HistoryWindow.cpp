@@ -286,8 +286,8 @@ bool HistoryWindow::refresh()
 void HistoryWindow::showInstallations()
 {
     QString error;
-    installationEntries_ = archive_.installations(&error);
-    if (!error.isEmpty())
+    const bool read = archive_.installations(installationEntries_, &error);
+    if (!read)
         setProblem(error);
     filling_ = true;
     installations_->clear();
@@ -305,7 +305,7 @@ void HistoryWindow::showInstallations()
         installations_->resizeColumnToContents(c);
     selectById(installations_, installation_);
     filling_ = false;
-    if (installationEntries_.empty() && error.isEmpty())
+    if (installationEntries_.empty() && read)
         setProblem(ctx.decode(ctx.texts.text("HistoryEmpty_60")));
     installation_ = currentId(installations_);
     showInstallation();
@@ -327,12 +327,8 @@ void HistoryWindow::showInstallation()
     QString error;
     std::vector<InspectionEntry> list;
     points_.clear();
-    if (installation_ != 0) {
-        list = archive_.inspections(installation_, &error);
-        if (error.isEmpty())
-            points_ = archive_.points(installation_, &error);
-    }
-    if (!error.isEmpty())
+    if (installation_ != 0 &&
+        !(archive_.inspections(installation_, list, &error) && archive_.points(installation_, points_, &error)))
         setProblem(error);
     std::stable_sort(list.begin(), list.end(),
                      [](const InspectionEntry& a, const InspectionEntry& b) { return a.takenAt < b.takenAt; });
@@ -398,9 +394,8 @@ void HistoryWindow::selectPoint(qint64 point)
 void HistoryWindow::showPoint()
 {
     QString error;
-    const auto list =
-        point_ != 0 ? archive_.quantitiesOfPoint(point_, &error) : decltype(archive_.quantitiesOfPoint(0))();
-    if (!error.isEmpty())
+    std::vector<std::pair<long, QString>> list;
+    if (point_ != 0 && !archive_.quantitiesOfPoint(point_, list, &error))
         setProblem(error);
     quantities_->clear();
     for (const auto& [code, name] : list)
@@ -473,8 +468,8 @@ void HistoryWindow::linkSelectedPoint()
         return;
     // Points measured in one inspection with the chosen one are never the same point.
     QString error;
-    const std::vector<qint64> linkable = archive_.linkablePoints(point_, &error);
-    if (!error.isEmpty()) {
+    std::vector<qint64> linkable;
+    if (!archive_.linkablePoints(point_, linkable, &error)) {
         ctx.prompts->message(MsgType::Error, ctx.texts.text("HistLinkFailed_50") + "\r" + ctx.encode(error), MbOK);
         return;
     }
@@ -544,16 +539,19 @@ void HistoryWindow::linkSelectedPoint()
 
 void HistoryWindow::unlinkSelectedPoint()
 {
-    PointLink link;
+    std::optional<PointLink> found;
     QString error;
     const auto chosen =
         std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
-    if (chosen == points_.end() || !archive_.latestLink(point_, link, &error)) {
-        if (!error.isEmpty())
-            ctx.prompts->message(MsgType::Error, ctx.texts.text("HistUnlinkFailed_50") + "\r" + ctx.encode(error),
-                                 MbOK);
+    if (chosen == points_.end())
+        return;
+    if (!archive_.latestLink(point_, found, &error)) {
+        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistUnlinkFailed_50") + "\r" + ctx.encode(error), MbOK);
         return;
     }
+    if (!found)
+        return;
+    const PointLink& link = *found;
     if (ctx.prompts->message(
             MsgType::Confirmation,
             ctx.texts.text("UnlinkPointConfirm_60") + "\r" +
