@@ -59,7 +59,8 @@ inline QVariant textOf(const QString& s)
     return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(storedText(s));
 }
 
-inline MeasuredValue valueOf(const QVariant& number, const QVariant& baseUnit, const QVariant& bound, const QVariant& flagged)
+inline MeasuredValue valueOf(const QVariant& number, const QVariant& baseUnit, const QVariant& bound,
+                             const QVariant& flagged)
 {
     MeasuredValue v;
     v.hasNumber = !number.isNull();
@@ -155,6 +156,5 @@ struct HistoryArchive::Private {
 
     bool migrate(int upTo, QString* error);
 };
-
 
 } // namespace zentrova

@@ -61,7 +61,6 @@ QSqlDatabase addArchiveConnection(const ArchiveLocation& where, const QString& n
     return db;
 }
 
-
 QString defaultArchivePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
