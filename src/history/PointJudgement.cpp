@@ -2,7 +2,12 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "history/PointJudgement.h"
 
+#include "history/EquipmentData.h"
+#include "history/HistoryCommands.h"
+#include "history/Inspection.h"
+
 #include <algorithm>
+#include <memory>
 
 namespace zentrova {
 
@@ -110,6 +115,34 @@ Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected)
         out.samples.push_back(std::move(s));
     }
     return out;
+}
+
+std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx)
+{
+    std::map<std::pair<long, long>, EquipmentData> out;
+    const QString site = inspectionFromDocument(ctx, QString(), QDateTime(), QString()).site;
+    HistoryArchive archive;
+    QString error;
+    if (site.isEmpty() || !openConfiguredArchive(ctx, archive, &error))
+        return out;
+    const qint64 installation = archive.findInstallation(site, &error);
+    std::vector<PointEquipmentEntry> entries;
+    if (!installation || !installationEquipment(archive, installation, entries, &error))
+        return out;
+    for (PointEquipmentEntry& e : entries)
+        out.emplace(std::pair{e.block, e.element}, std::move(e.data));
+    return out;
+}
+
+CsvJudging archiveCsvJudging(const StructureContext& ctx)
+{
+    CsvJudging judging = csvJudging(ctx);
+    auto equipment = std::make_shared<const std::map<std::pair<long, long>, EquipmentData>>(documentEquipment(ctx));
+    judging.equipmentOf = [equipment](long block, long element) -> const EquipmentData* {
+        const auto found = equipment->find({block, element});
+        return found == equipment->end() ? nullptr : &found->second;
+    };
+    return judging;
 }
 
 } // namespace zentrova

@@ -3,12 +3,16 @@
 #pragma once
 #include "history/HistoryArchive.h"
 #include "structure/Evaluation.h"
+#include "structure/ValuesCsv.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zentrova {
+
+struct StructureContext;
 
 // A measuring point of the archive judged as the history window shows it:
 // whether it needs attention for a verdict or a rating, and its trend
@@ -54,6 +58,16 @@ CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<
 // The trend with its values corrected, the samples that could not be left
 // out, and no limit or rating, which belong to the values as measured.
 Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected);
+
+// The equipment data of the points of the installation the open document's
+// test site names, in the archive the settings name, by block and element
+// number. Empty when there is none to be had: no site, no archive, no such
+// installation (the exports then judge by the advice bands only).
+std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx);
+
+// The judging of the values CSV (File > Export CSV, export --format csv)
+// with the points' equipment data of documentEquipment.
+CsvJudging archiveCsvJudging(const StructureContext& ctx);
 
 // Known temperatures further apart than TemperatureSpreadWarning.
 bool temperaturesApart(const std::vector<std::optional<double>>& temperatures);
