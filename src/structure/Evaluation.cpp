@@ -461,6 +461,25 @@ CorrectedResistance correctResistance(double ohms, std::optional<double> testTem
     return c;
 }
 
+std::optional<CorrectedResistance> resultCorrection(const ResultReadings& result, const EquipmentData* equipment,
+                                                    const RuleSets& rules, const EvaluationChoices& choices)
+{
+    if (result.function != InsulationResistance && result.function != DiagnosticTest)
+        return std::nullopt;
+    const MeasuredValue* value = result.find(result.function == InsulationResistance ? "Riso" : "R60s");
+    if (!value || !value->hasNumber || value->baseUnit != "Ohm")
+        return std::nullopt;
+    if (!equipment) {
+        CorrectedResistance c;
+        c.ohms = value->number;
+        c.reason = "the point has no equipment data";
+        c.why = VerdictReason::NoEquipmentData;
+        return c;
+    }
+    return correctResistance(value->number, resultTemperature(result, equipment),
+                             rules.correctionFor(equipment->type, choices));
+}
+
 std::optional<double> resultTemperature(const ResultReadings& result, const EquipmentData* equipment)
 {
     if (const MeasuredValue* t = result.find("Temp");
@@ -622,19 +641,23 @@ std::vector<PointResults> pointResults(const Structure& structure, const NameTab
         point.element = p.element;
         point.blockName = std::move(p.blockName);
         point.elementName = std::move(p.elementName);
-        for (int row : p.rows) {
-            ResultReadings r;
-            r.row = row;
-            r.function = functionCodeOf(t, row) - functionBase;
-            for (ResultItemValue& item : resultItemValues(t, row, names)) {
-                if (const char* symbol = quantitySymbol(item.quantity - functionBase))
-                    r.readings.push_back({symbol, std::move(item.value)});
-            }
-            point.results.push_back(std::move(r));
-        }
+        for (int row : p.rows)
+            point.results.push_back(rowReadings(structure, names, functionBase, row));
         out.push_back(std::move(point));
     }
     return out;
+}
+
+ResultReadings rowReadings(const Structure& structure, const NameTables& names, long functionBase, int row)
+{
+    const ResultTable& t = structure.table;
+    ResultReadings r;
+    r.row = row;
+    r.function = functionCodeOf(t, row) - functionBase;
+    for (ResultItemValue& item : resultItemValues(t, row, names))
+        if (const char* symbol = quantitySymbol(item.quantity - functionBase))
+            r.readings.push_back({symbol, std::move(item.value)});
+    return r;
 }
 
 std::vector<PointResults> pointResults(const StructureContext& ctx)

@@ -116,6 +116,13 @@ std::optional<double> correctionFactor(const RuleSet& rule, double from, double 
 CorrectedResistance correctResistance(double ohms, std::optional<double> testTemperature, const RuleSet* rule,
                                       std::optional<double> to = std::nullopt);
 
+// The insulation resistance of an insulation-resistance result (Riso) or a
+// diagnostic test (R60s), corrected by the point's correction rule to its
+// base; none for other results. Not corrected, with the reason, for a point
+// without equipment data (NoEquipmentData) or a result without a temperature.
+std::optional<CorrectedResistance> resultCorrection(const ResultReadings& result, const EquipmentData* equipment,
+                                                    const RuleSets& rules, const EvaluationChoices& choices);
+
 // The temperature of a result: its "Temp" reading in degC, else the point's
 // test temperature.
 std::optional<double> resultTemperature(const ResultReadings& result, const EquipmentData* equipment);
@@ -163,6 +170,8 @@ struct PointResults {
 // quantity numbers.
 std::vector<PointResults> pointResults(const Structure& structure, const NameTables& names, long functionBase);
 std::vector<PointResults> pointResults(const StructureContext& ctx);
+// The result of one row of the result table as numbers.
+ResultReadings rowReadings(const Structure& structure, const NameTables& names, long functionBase, int row);
 
 // Every verdict of every point, `equipmentOf` giving a point's data (or null).
 struct PointVerdicts {

@@ -89,22 +89,14 @@ std::string judgingFields(const StructureContext& ctx, const ResultReadings* res
     std::string corrected, base, rule, verdict, minimum, ruleName, source;
     if (result) {
         const VerdictTexts texts(ctx.texts, ctx.language.codec());
-        const MeasuredValue* value = result->find(result->function == 1 ? "R60s" : "Riso");
-        if (value && value->hasNumber && value->baseUnit == "Ohm" && result->function <= 1) {
-            if (!equipment) {
-                rule = texts.text("VerdictNoEquipment_60").toStdString();
+        if (const auto c = resultCorrection(*result, equipment, judging.rules, judging.choices)) {
+            if (c->corrected) {
+                corrected = plainNumber(c->ohms);
+                base = plainNumber(c->temperature);
+                rule = c->rule->title;
             } else {
-                const CorrectedResistance c =
-                    correctResistance(value->number, resultTemperature(*result, equipment),
-                                      judging.rules.correctionFor(equipment->type, judging.choices));
-                if (c.corrected) {
-                    corrected = plainNumber(c.ohms);
-                    base = plainNumber(c.temperature);
-                    rule = c.rule->title;
-                } else {
-                    rule = texts.correctionReason(c.why, c.testTemperature, c.rule ? c.rule->title : std::string())
-                               .toStdString();
-                }
+                rule = texts.correctionReason(c->why, c->testTemperature, c->rule ? c->rule->title : std::string())
+                           .toStdString();
             }
         }
         const std::vector<Verdict> verdicts = evaluateResult(*result, equipment, judging.rules, judging.choices);

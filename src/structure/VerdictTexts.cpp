@@ -71,6 +71,8 @@ QString VerdictTexts::correctionReason(VerdictReason why, std::optional<double> 
                                        const std::string& rule) const
 {
     switch (why) {
+    case VerdictReason::NoEquipmentData:
+        return text("VerdictNoEquipment_60");
     case VerdictReason::NoTemperature:
         return text("CorrNoTemperature_60");
     case VerdictReason::NoCorrectionRule:
