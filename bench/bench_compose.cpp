@@ -53,10 +53,10 @@ struct Report {
         bench::addInsulationNames(ctx.names);
         ctx.texts.set("Operator_30", "Operator");
         ctx.texts.set("TestSite_30", "Test site");
-        ctx.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
-        ctx.heading.site = {"Riverside Plant", "Substation 4", "Feeder bay B"};
-        ctx.heading.footer = {"Inspection report", "", ""};
-        ctx.comments.lines[0] = "All circuits were disconnected from the supply during the test.";
+        ctx.document.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
+        ctx.document.heading.site = {"Riverside Plant", "Substation 4", "Feeder bay B"};
+        ctx.document.heading.footer = {"Inspection report", "", ""};
+        ctx.document.comments.lines[0] = "All circuits were disconnected from the supply during the test.";
 
         ElementNode* block = ctx.document.structure.tree.add(nullptr);
         block->name = "001";
@@ -83,7 +83,11 @@ struct Report {
         fillResultsGrid(ctx, block, grid);
         prn.setPageSetup(PageSetup{}); // A4, 300 dpi: no printer
     }
-    bool compose() { return composeReport(ctx, PrintResults, grid, margins, prn, progress); }
+    bool compose()
+    {
+        return composeReport(ctx, {ctx.document.heading, ctx.document.comments}, PrintResults, grid, margins, prn,
+                             progress);
+    }
 };
 
 void BM_ComposeResultsReport(benchmark::State& state)

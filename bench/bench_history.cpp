@@ -90,7 +90,7 @@ Download& largestDownload()
         AppContext& ctx = *made->ctx;
         if (!loadProgramState(ctx))
             std::abort();
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         for (int i = 0; i < ResultCount; ++i) {
             const std::string r = record(1 + i / 250, 1 + i % 250, i);
@@ -99,8 +99,8 @@ Download& largestDownload()
         ctx.document.structure.table.setCell(1, 0, "Bench tester\r\r\r21480173");
         NullProgress progress;
         buildTreeFromResults(ctx, progress);
-        made->inspection = std::make_unique<Inspection>(
-            inspectionFromDocument(ctx, QString(), QDateTime::currentDateTime(), QStringLiteral("Bench plant")));
+        made->inspection = std::make_unique<Inspection>(inspectionFromDocument(
+            ctx, ctx.document, QString(), QDateTime::currentDateTime(), QStringLiteral("Bench plant")));
     }
     return *made;
 }
@@ -111,7 +111,7 @@ void BM_InspectionOfLargestDownload(benchmark::State& state)
     const AppContext& ctx = *largestDownload().ctx;
     size_t items = 0;
     for (auto _ : state) {
-        const Inspection in = inspectionFromDocument(ctx, QString(), QDateTime::currentDateTime());
+        const Inspection in = inspectionFromDocument(ctx, ctx.document, QString(), QDateTime::currentDateTime());
         items = 0;
         for (const InspectionMeasurement& m : in.measurements)
             items += m.items.size();

@@ -54,13 +54,13 @@ void decodeAll(benchmark::State& state, bool reverse)
 {
     SilentPrompts prompts;
     AppContext ctx(QDir::tempPath(), prompts);
-    ctx.familyCode = 14;
+    ctx.document.familyCode = 14;
     ctx.profile.positionDepth = 1;
     ctx.profile.resultsSorted = false;
     const auto& records = recordsInOrder();
     for (auto _ : state) {
         state.PauseTiming();
-        clearResultTable(ctx);
+        clearResultTable(ctx.document);
         ctx.document.structure.table.setCell(1, 0, "TeraTest 5kV");
         state.ResumeTiming();
         int row = 1;

@@ -17,7 +17,7 @@ void BM_FillResultsGrid(benchmark::State& state)
 {
     SilentPrompts prompts;
     AppContext ctx(QStringLiteral("/tmp/"), prompts);
-    ctx.familyCode = 14;
+    ctx.document.familyCode = 14;
     ctx.profile.positionDepth = 1;
     ctx.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
     bench::addInsulationNames(ctx.names);

@@ -37,7 +37,6 @@ struct Program {
     QTemporaryDir dir;
     QuietPrompts prompts;
     std::unique_ptr<AppContext> ctx;
-    ReportPages pages;
     NullProgress progress;
     StructureView view;
 
@@ -49,27 +48,27 @@ struct Program {
         ctx = std::make_unique<AppContext>(dir.path(), prompts);
         if (!loadProgramState(*ctx))
             std::abort();
-        ctx->familyCode = 14;
+        ctx->document.familyCode = 14;
         applyFamilyProfile(*ctx);
     }
-    FileEnv env() { return FileEnv{*ctx, pages, progress, view}; }
+    FileEnv env() { return FileEnv{*ctx, progress, view}; }
 };
 
 // A received structure: blocks with their elements, each element with rows.
 void fill(AppContext& c, int rows, int elements)
 {
-    clearStructure(c);
-    clearResultTable(c);
+    clearStructure(c.document);
+    clearResultTable(c.document);
     const int perBlock = 20;
     const int blocks = elements / perBlock;
     c.document.structure.table.setCell(1, 0, "TIVE5kV\rHW 1.02\rFW 3.10\r12345678\r\r\r\r");
     int row = 1;
     for (int b = 1; b <= blocks; ++b) {
-        ElementNode* block = addElementNode(c, nullptr);
+        ElementNode* block = addElementNode(c.document, nullptr);
         block->name = "Block " + std::to_string(b);
         block->info = {KindObject, "", b};
         for (int e = 1; e < perBlock; ++e) {
-            ElementNode* el = addElementNode(c, block);
+            ElementNode* el = addElementNode(c.document, block);
             el->name = "Element " + std::to_string(e);
             el->info = {KindMeasuringPoint, "", e};
         }
@@ -101,7 +100,7 @@ Sample& sample(int rows, int elements)
         fill(*s.program->ctx, rows, elements);
         s.file = s.program->dir.filePath(QStringLiteral("sample.ZIT"));
         s.copy = s.program->dir.filePath(QStringLiteral("copy.ZIT"));
-        s.bytes = composeStructureFile(*s.program->ctx, s.program->pages);
+        s.bytes = composeStructureFile(*s.program->ctx, s.program->ctx->document);
         writeFileSafely(s.file, s.bytes, nullptr);
     }
     return s;

@@ -96,7 +96,7 @@ struct Inspection {
         ctx = std::make_unique<AppContext>(dir.path(), prompts);
         if (!loadProgramState(*ctx))
             std::abort();
-        ctx->familyCode = 14;
+        ctx->document.familyCode = 14;
         applyFamilyProfile(*ctx);
         for (int i = 0; i < count; ++i) {
             const std::string r = make(i);
@@ -149,7 +149,7 @@ void BM_CompareInspections(benchmark::State& state)
     const AppContext &older = *inspection(false, count).ctx, &newer = *inspection(true, count).ctx;
     int warnings = 0;
     for (auto _ : state) {
-        const InspectionComparison c = compareInspections(older, newer);
+        const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
         warnings = c.flagCount();
         benchmark::DoNotOptimize(c.points.data());
     }
@@ -167,7 +167,7 @@ BENCHMARK(BM_CompareInspections)
 void BM_CompareInspectionsAsCsv(benchmark::State& state)
 {
     const AppContext &older = *inspection(false).ctx, &newer = *inspection(true).ctx;
-    const InspectionComparison c = compareInspections(older, newer);
+    const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
     for (auto _ : state) {
         const std::string csv = comparisonCsv(newer, c);
         benchmark::DoNotOptimize(csv.data());
@@ -181,7 +181,7 @@ BENCHMARK(BM_CompareInspectionsAsCsv)->Unit(benchmark::kMillisecond);
 void BM_CompareInspectionsAsJson(benchmark::State& state)
 {
     const AppContext &older = *inspection(false).ctx, &newer = *inspection(true).ctx;
-    const InspectionComparison c = compareInspections(older, newer);
+    const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
     size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;
@@ -199,7 +199,7 @@ void BM_RecordDetailOfTheLastResult(benchmark::State& state)
 {
     const AppContext& ctx = *inspection(false).ctx;
     for (auto _ : state) {
-        const RecordDetail d = recordDetail(ctx, ResultCount);
+        const RecordDetail d = recordDetail(ctx, ctx.document, ResultCount);
         benchmark::DoNotOptimize(d.items.data());
     }
 }

@@ -11,9 +11,8 @@ namespace zentrova {
 class Prompts;
 
 // What every part of the program sees: the program's folder, the prompts that
-// talk to the user and the settings file. Each layer's context adds its own
-// state to the one below it, up to the program's AppContext; a function takes
-// the lowest context that holds what it uses.
+// talk to the user and the settings file. The language context adds the
+// active language to it; the open document is held beside it, never in it.
 struct BaseContext {
     // `settingsFile` empty: ZENTRO.INI in `programDir`.
     BaseContext(const QString& programDir, Prompts& prompts, const QString& settingsFile = {});

@@ -164,10 +164,10 @@ int parseFileArgs(const QStringList& args, const char* command, const QStringLis
 
 namespace {
 
-int readInput(Program& program, const QString& path, bool tellLosses)
+// The bytes of the structure file `path`: ExitOk, or ExitBadInput after
+// saying why there are none.
+int readInputBytes(const QString& path, std::string& bytes)
 {
-    AppContext& ctx = *program.ctx;
-    std::string bytes;
     QString error;
     switch (readStructureFileBytes(path, bytes, &error)) {
     case FileBytesStatus::Read:
@@ -185,36 +185,65 @@ int readInput(Program& program, const QString& path, bool tellLosses)
             QStringLiteral(": larger than any structure file (%1 MiB at most)").arg(structure_file::MaxFileSize >> 20));
         return ExitBadInput;
     }
-    ctx.document.fileName = path;
-    StructureView view;
-    FileEnv env{ctx, ctx.document.reportPages, program.progress, view};
-    const ReadResult r = loadStructure(env, bytes, ctx.encode(path));
-    program.lastRead = r;
+    return ExitOk;
+}
+
+// How reading `path` into `document` went: ExitOk (with what was left out
+// told when `tellLosses`), or ExitBadInput after saying why.
+int judgeRead(const Program& program, const QString& path, const Document& document, const ReadResult& r,
+              bool tellLosses)
+{
     switch (r.outcome) {
     case ReadOutcome::Read:
         if (tellLosses)
-            tellReadLosses(program, path);
+            tellReadLosses(program, path, document, r);
         return ExitOk;
     case ReadOutcome::NotStructure:
         fail(path + QStringLiteral(": not a structure file"));
         return ExitBadInput;
     case ReadOutcome::FamilyNotServed:
         fail(path + QStringLiteral(": structure file of instrument family %1, which this program does not serve")
-                        .arg(ctx.familyCode));
+                        .arg(document.familyCode));
         return ExitBadInput;
     default:
-        fail(ctx.decode(r.message));
+        fail(program.ctx->decode(r.message));
         return ExitBadInput;
     }
 }
 
 } // namespace
 
-void tellReadLosses(const Program& program, const QString& path)
+int readInput(Program& program, const QString& path, bool tellLosses)
+{
+    AppContext& ctx = *program.ctx;
+    std::string bytes;
+    if (const int rc = readInputBytes(path, bytes); rc != ExitOk)
+        return rc;
+    ctx.document.fileName = path;
+    StructureView view;
+    FileEnv env{ctx, program.progress, view};
+    program.lastRead = loadStructure(env, bytes, ctx.encode(path));
+    return judgeRead(program, path, ctx.document, program.lastRead, tellLosses);
+}
+
+int readInputBeside(Program& program, const QString& path, Document& document)
+{
+    const AppContext& ctx = *program.ctx;
+    std::string bytes;
+    if (const int rc = readInputBytes(path, bytes); rc != ExitOk)
+        return rc;
+    Document start;
+    start.fileName = path;
+    DocumentRead read = readDocument(ctx, bytes, program.progress, std::move(start), ctx.encode(path));
+    document = std::move(read.document);
+    return judgeRead(program, path, document, read.result, true);
+}
+
+void tellReadLosses(const Program& program, const QString& path, const Document& document, const ReadResult& read)
 {
     // What reading left out goes to stderr; the command still runs.
     const AppContext& ctx = *program.ctx;
-    for (const QString& loss : ctx.decode(readLosses(ctx, program.lastRead)).split(u'\r', Qt::SkipEmptyParts))
+    for (const QString& loss : ctx.decode(readLosses(ctx.texts, document, read)).split(u'\r', Qt::SkipEmptyParts))
         fail(QStringLiteral("warning: %1: %2").arg(path, loss));
 }
 

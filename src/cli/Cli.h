@@ -73,8 +73,17 @@ std::unique_ptr<Program> loadProgram();
 // is told as warnings unless `tellLosses` is false.
 std::unique_ptr<Program> loadProgramWithInput(const QString& path, int& rc, bool tellLosses = true);
 
-// Tells what reading `path` into `program` left out, one warning a line.
-void tellReadLosses(const Program& program, const QString& path);
+// Tells what reading `path` into `document` left out, one warning a line.
+void tellReadLosses(const Program& program, const QString& path, const Document& document, const ReadResult& read);
+
+// Reads the structure file `path` into the program's document, as
+// loadProgramWithInput does. ExitOk, or ExitBadInput after printing the reason.
+int readInput(Program& program, const QString& path, bool tellLosses = true);
+
+// Reads the structure file `path` into `document`, beside the program's own,
+// as loadProgramWithInput reads its input. ExitOk, or ExitBadInput after
+// printing the reason.
+int readInputBeside(Program& program, const QString& path, Document& document);
 
 // Prints one line to stderr ("zentrova-cli: " + text).
 void fail(const QString& text);

@@ -69,14 +69,17 @@ int compareCommand(const QStringList& args)
             if (const int rc = refuseOutputOverInput(in, csvOut, "compare"); rc != ExitOk)
                 return rc;
     }
-    int rc = ExitOk;
-    auto older = loadProgramWithInput(files[0], rc);
-    if (!older)
-        return rc;
-    auto newer = loadProgramWithInput(files[1], rc);
+    // The older file is read into a document beside the program's, the newer
+    // one into the program.
+    auto newer = loadProgram();
     if (!newer)
+        return ExitProgramData;
+    Document older;
+    if (const int rc = readInputBeside(*newer, files[0], older); rc != ExitOk)
         return rc;
-    const InspectionComparison c = compareInspections(*older->ctx, *newer->ctx);
+    if (const int rc = readInput(*newer, files[1]); rc != ExitOk)
+        return rc;
+    const InspectionComparison c = compareInspections(older, newer->ctx->document, newer->ctx->names);
     if (!csvOut.isEmpty()) {
         QString error;
         if (!writeFileSafely(csvOut, comparisonCsv(*newer->ctx, c), &error)) {

@@ -37,7 +37,6 @@ int convertCommand(const QStringList& args)
     auto program = loadProgramWithInput(in, rc, !overItself);
     if (!program)
         return rc;
-    const ReportPages& pages = program->ctx->document.reportPages;
     AppContext& ctx = *program->ctx;
     // Results removed on reading would be gone for good: such a file is
     // written elsewhere or not at all.
@@ -48,9 +47,9 @@ int convertCommand(const QStringList& args)
         return ExitUsage;
     }
     if (overItself)
-        tellReadLosses(*program, in);
+        tellReadLosses(*program, in, ctx.document, program->lastRead);
     ctx.document.fileName = out;
-    const std::string bytes = composeStructureFile(ctx, pages, &program->progress);
+    const std::string bytes = composeStructureFile(ctx, ctx.document, &program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {

@@ -99,9 +99,9 @@ QJsonArray Json::node(const ElementNode& n) const
 QJsonObject Json::document(const ReportPages& pages, bool complete) const
 {
     QJsonObject doc;
-    doc[QStringLiteral("family")] = int(ctx_.familyCode);
+    doc[QStringLiteral("family")] = int(ctx_.document.familyCode);
 
-    const PrintoutHeading& h = ctx_.heading;
+    const PrintoutHeading& h = ctx_.document.heading;
     QJsonObject heading;
     heading[QStringLiteral("OP1")] = text(h.op[0]);
     heading[QStringLiteral("OP2")] = text(h.op[1]);
@@ -117,13 +117,13 @@ QJsonObject Json::document(const ReportPages& pages, bool complete) const
     doc[QStringLiteral("heading")] = heading;
 
     QJsonArray comments, autotest;
-    for (const auto& s : ctx_.comments.lines)
+    for (const auto& s : ctx_.document.comments.lines)
         comments.append(text(s));
-    for (const auto& s : ctx_.comments.autotest)
+    for (const auto& s : ctx_.document.comments.autotest)
         autotest.append(text(s));
     doc[QStringLiteral("comments")] = comments;
     doc[QStringLiteral("autotest")] = autotest;
-    doc[QStringLiteral("checks")] = text(ctx_.comments.checks);
+    doc[QStringLiteral("checks")] = text(ctx_.document.comments.checks);
     doc[QStringLiteral("results_discarded")] = ctx_.document.resultsDiscarded;
     // Only a file cut short says so: a whole file dumps as it always did.
     if (!complete)

@@ -38,7 +38,7 @@ int archiveEquipment(const FileArgs& a, const Program& program, std::map<PointKe
     const bool asked = a.has(QStringLiteral("--db")) || a.has(QStringLiteral("--site"));
     site = a.value(QStringLiteral("--site"));
     if (site.isEmpty())
-        site = inspectionFromDocument(*program.ctx, QString(), QDateTime(), QString()).site;
+        site = inspectionFromDocument(*program.ctx, program.ctx->document, QString(), QDateTime(), QString()).site;
     const QString where = a.has(QStringLiteral("--db")) ? a.value(QStringLiteral("--db"))
                                                         : loadHistorySettings(program.ctx->settings).database;
     auto unavailable = [&](const QString& why) {

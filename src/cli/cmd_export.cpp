@@ -84,10 +84,10 @@ int exportCommand(const QStringList& args)
     auto program = loadProgramWithInput(in, rc);
     if (!program)
         return rc;
-    const ReportPages& pages = program->ctx->document.reportPages;
+    const AppContext& ctx = *program->ctx;
     // The judging columns go by the points' equipment data in the configured archive, when it has them.
-    const std::string bytes = csv ? valuesCsv(*program->ctx, archiveCsvJudging(*program->ctx))
-                                  : exportText(*program->ctx, pages, format, program->progress);
+    const std::string bytes =
+        csv ? valuesCsv(ctx, archiveCsvJudging(ctx)) : exportText(ctx, ctx.document, format, program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {

@@ -198,16 +198,19 @@ int addFiles(const QStringList& args)
     HistoryArchive archive;
     bool archiveOpen = false;
     int worst = ExitOk;
+    // Each file is read into a document of its own.
+    auto program = loadProgram();
+    if (!program)
+        return ExitProgramData;
     for (const QString& file : a.files) {
-        int rc = ExitOk;
-        auto program = loadProgramWithInput(file, rc);
-        if (!program) {
+        Document document;
+        if (const int rc = readInputBeside(*program, file, document); rc != ExitOk) {
             worst = std::max(worst, rc);
             continue;
         }
         const QFileInfo info(file);
-        const Inspection in =
-            inspectionFromDocument(*program->ctx, info.absoluteFilePath(), info.lastModified(), a.value("--site"));
+        const Inspection in = inspectionFromDocument(*program->ctx, document, info.absoluteFilePath(),
+                                                     info.lastModified(), a.value("--site"));
         if (in.measurements.empty()) {
             fail(QStringLiteral("%1: no measurements, nothing added").arg(file));
             worst = std::max(worst, int(ExitBadInput));
@@ -315,7 +318,7 @@ long quantityNamed(const Program& program, HistoryArchive& archive, const QStrin
     if (number && n > 0)
         return n;
     const AppContext& ctx = *program.ctx;
-    const long base = long(functionTextBase(ctx.familyCode));
+    const long base = long(functionTextBase(ctx.document.familyCode));
     for (long q = 1; q < 100; ++q)
         if (ctx.decode(quantityHeading(ctx.names, base + q, 1)).compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return q;

@@ -125,7 +125,7 @@ QString otherKindText(const QString& device, unsigned typeCode, const AppContext
                           "this program serves family %4)")
         .arg(device)
         .arg(typeCode)
-        .arg(unsigned(ctx.familyCode))
+        .arg(unsigned(ctx.document.familyCode))
         .arg(unsigned(ctx.profileFamily));
 }
 
@@ -206,7 +206,7 @@ int receiveCommand(const QStringList& args)
         fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
 
     ctx.document.fileName = o.out;
-    const std::string bytes = composeStructureFile(ctx, ctx.document.reportPages, &program->progress);
+    const std::string bytes = composeStructureFile(ctx, ctx.document, &program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(o.out, bytes, &error)) {
@@ -253,7 +253,7 @@ int identifyCommand(const QStringList& args)
     printLine("serial", r.view.serialNumber, ctx);
     printLines("firm", r.view.firm, ctx);
     printLines("user", r.view.user, ctx);
-    if (ctx.familyCode != ctx.profileFamily) {
+    if (ctx.document.familyCode != ctx.profileFamily) {
         fail(otherKindText(o.port, r.typeCode, ctx));
         return 2;
     }

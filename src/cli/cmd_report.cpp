@@ -78,7 +78,8 @@ int composeFileReport(const FileArgs& a, const char* command, PageRecorder& prn)
     MarginTexts margins;
     margins.load(ctx.settings);
     std::string error;
-    if (!composeReport(ctx, PrintResults, grid, margins, prn, program->progress, &error)) {
+    if (!composeReport(ctx, {ctx.document.heading, ctx.document.comments}, PrintResults, grid, margins, prn,
+                       program->progress, &error)) {
         fail(ctx.decode(error));
         return ExitProgramData;
     }

@@ -64,7 +64,7 @@ bool identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, 
         Identification id;
         // A payload that came short holds nothing trustworthy: it is not used.
         if (valid && parseIdentification(payload, id)) {
-            ctx.familyCode = familyCodeOf(id.typeCode);
+            ctx.document.familyCode = familyCodeOf(id.typeCode);
             if (typeCode)
                 *typeCode = id.typeCode;
             for (size_t i = 0; i < texts.size(); ++i)
@@ -140,7 +140,7 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
     // allocates nothing per record for its items.
     thread_local Record record;
     parseRecord(data, length, ctx.profile.positionDepth, record);
-    const int base = functionTextBase(ctx.familyCode);
+    const int base = functionTextBase(ctx.document.familyCode);
     static const std::string noFunction;
     const std::string& functionName =
         record.hasFunction ? ctx.names.function(base + long(record.function)) : noFunction;
@@ -178,7 +178,7 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
     ResultTable& t = ctx.document.structure.table;
     if (t.rowCount() <= 1 || t.cell(1, 0).empty())
         return;
-    clearStructure(ctx);
+    clearStructure(ctx.document);
     progress.setLine2(ctx.texts.text("Wait_25"));
     progress.setPosition(0);
     // A Cancel pressed during the transfer must not cut the tree short: only
@@ -195,14 +195,14 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
         const long e = digitsValue(nthLine(pos, 3));
         if (b != prevB) {
             prevE = 0;
-            top = addElementNode(ctx, nullptr);
-            initElement(ctx, top, KindObject, false);
+            top = addElementNode(ctx.document, nullptr);
+            initElement(ctx.document, top, KindObject, false, ctx.newElementNames());
             top->name = nthLine(names, 2);
             top->info.number = int32_t(b);
         }
         if (e != prevE && top) {
-            ElementNode* child = addElementNode(ctx, top);
-            initElement(ctx, child, KindMeasuringPoint, false);
+            ElementNode* child = addElementNode(ctx.document, top);
+            initElement(ctx.document, child, KindMeasuringPoint, false, ctx.newElementNames());
             child->info.selection.clear(); // column 9 holds no selection for received rows
             child->name = nthLine(names, 3);
             child->info.number = int32_t(e);
@@ -214,10 +214,8 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
         if (!cancelBefore && progress.cancelRequested())
             break;
     }
-    if (tree.empty()) {
-        resetToNewStructure(ctx);
-        ctx.resultsView = 0;
-    }
+    if (tree.empty())
+        resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     tree.selected = tree.first();
 }
 
@@ -468,8 +466,8 @@ void Transfer::run()
         if (lost_)
             return;
         headerTimeoutMs = recordHeaderTimeoutMs(out_.count);
-        clearStructure(ctx_);
-        clearResultTable(ctx_);
+        clearStructure(ctx_.document);
+        clearResultTable(ctx_.document);
         ctx_.document.fileName = ctx_.decode(ctx_.texts.defaultFileName);
         writeIdentificationRow(ctx_, texts, link_.instrumentExtraLines);
         applyFamilyProfile(ctx_);
@@ -484,7 +482,7 @@ void Transfer::run()
 
     // 7: the records (each "MRE" is 8), then "MEX". Another family's
     // instrument is only told the exchange is over.
-    const bool typesMatch = ctx_.familyCode == ctx_.profileFamily;
+    const bool typesMatch = ctx_.document.familyCode == ctx_.profileFamily;
     stage(ReceiveStage::Records, [&] {
         if (typesMatch)
             receiveRecords(headerTimeoutMs);
@@ -501,16 +499,16 @@ void Transfer::run()
 
     // 9: the view.
     stage(ReceiveStage::ShowView, [&] {
-        ctx_.resultsView = 1;
+        out_.resultsView = 1;
         if (typesMatch && ctx_.document.structure.tree.empty()) {
             ctx_.document.saved = true;
-            resetToNewStructure(ctx_);
-            ctx_.resultsView = 0;
+            resetToNewStructure(ctx_.document, ctx_, ctx_.defaultNames);
+            out_.resultsView = 0;
         }
         if (!ctx_.document.structure.tree.empty())
             ctx_.document.structure.tree.selected = ctx_.document.structure.tree.first();
         if (typesMatch && hooks_.refresh)
-            hooks_.refresh(ReceiveStep::ViewShown);
+            hooks_.refresh(out_.resultsView == 1 ? ReceiveStep::ViewShown : ReceiveStep::NewStructureShown);
     });
 
     // 10: the progress dialog closed.

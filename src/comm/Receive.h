@@ -88,10 +88,12 @@ enum class ReceiveStep {
     // The tree was rebuilt from the rows (an instrument of this family only):
     // mirror it, and show the structure panel.
     TreeBuilt,
-    // The transfer is over for an instrument of this family: show
-    // ctx.resultsView (a new empty structure has 0), select
-    // ctx.document.structure.tree.selected.
+    // The transfer is over for an instrument of this family: show the
+    // results and select ctx.document.structure.tree.selected.
     ViewShown,
+    // As ViewShown, but no result came: a new empty structure is shown in
+    // the element view.
+    NewStructureShown,
 };
 
 struct ReceiveHooks {
@@ -119,6 +121,9 @@ struct ReceiveOutcome {
     // The result table reached structure_file::MaxTableRows rows and the
     // instrument had more: receiving stopped with `done` records kept.
     bool tableFull = false;
+    // The view the transfer ends in: 1 the results, 0 the element view of a
+    // new empty structure. Set when the view was shown.
+    int resultsView = 0;
     std::string error; // the port's message when it failed or was lost
 };
 

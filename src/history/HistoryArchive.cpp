@@ -6,6 +6,7 @@
 #include "base/Logging.h"
 #include "history/HistorySettings.h"
 #include "structure/Evaluation.h"
+#include "structure/PointMatching.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -977,6 +978,11 @@ struct KnownName {
     Names names;
 };
 
+PointIdentity identityOf(const Numbers& numbers, const Names& names, PointNames<QString>& pointNames)
+{
+    return {numbers.object, numbers.block, numbers.element, pointNames.numberOf(names.first, names.second)};
+}
+
 } // namespace
 
 ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::function<bool(int)>& interrupt)
@@ -1092,47 +1098,21 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         pointOfMeasurement.push_back(it->second);
     }
 
-    // Matching, as two inspections are compared: numbers and names, then
-    // names alone where they are unique on both sides (renumbered), then
-    // numbers alone (renamed). No archived point takes two of this
-    // inspection's points.
-    std::set<qint64> claimed;
+    // Matching, as two inspections are compared (matchPoints): the names the
+    // installation's points were stored under are the known points.
     {
-        std::map<std::pair<Numbers, Names>, qint64> exact;
-        std::map<Names, std::set<qint64>> byNames;
-        std::map<Numbers, std::set<qint64>> byNumbers;
-        for (const KnownName& k : known) {
-            exact.emplace(std::make_pair(k.numbers, k.names), k.point);
-            byNames[k.names].insert(k.point);
-            byNumbers[k.numbers].insert(k.point);
-        }
-        std::map<Names, int> namesHere;
+        PointNames<QString> pointNames;
+        std::vector<KnownPoint> knownPoints;
+        knownPoints.reserve(known.size());
+        for (const KnownName& k : known)
+            knownPoints.push_back({identityOf(k.numbers, k.names, pointNames), k.point});
+        std::vector<PointIdentity> wanted;
+        wanted.reserve(newPoints.size());
         for (const NewPoint& p : newPoints)
-            ++namesHere[p.names];
-        for (NewPoint& p : newPoints)
-            if (const auto it = exact.find({p.numbers, p.names}); it != exact.end() && !claimed.count(it->second)) {
-                p.point = it->second;
-                claimed.insert(p.point);
-            }
-        for (NewPoint& p : newPoints) {
-            if (p.point)
-                continue;
-            const auto it = byNames.find(p.names);
-            if (it != byNames.end() && it->second.size() == 1 && namesHere[p.names] == 1 &&
-                !claimed.count(*it->second.begin())) {
-                p.point = *it->second.begin();
-                claimed.insert(p.point);
-            }
-        }
-        for (NewPoint& p : newPoints) {
-            if (p.point)
-                continue;
-            const auto it = byNumbers.find(p.numbers);
-            if (it != byNumbers.end() && it->second.size() == 1 && !claimed.count(*it->second.begin())) {
-                p.point = *it->second.begin();
-                claimed.insert(p.point);
-            }
-        }
+            wanted.push_back(identityOf(p.numbers, p.names, pointNames));
+        const std::vector<PointFound> found = matchPoints(knownPoints, wanted);
+        for (size_t i = 0; i < newPoints.size(); ++i)
+            newPoints[i].point = found[i].point;
     }
 
     const QString takenAt = timeText(in.takenAt);

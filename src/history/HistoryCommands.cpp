@@ -55,10 +55,10 @@ bool tryArchiveLocation(const ArchiveLocation& where, QString* error)
     return archive.open(where, ArchiveAccess::Read, error);
 }
 
-bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error)
+bool openConfiguredArchive(const Settings& settings, HistoryArchive& archive, QString* error)
 {
     ArchiveLocation where;
-    if (!parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error))
+    if (!parseArchiveLocation(loadHistorySettings(settings).database, where, error))
         return false;
     // Before the first inspection is added there is no file yet: the history
     // is shown empty, and nothing is made on the disk for it.
@@ -76,11 +76,11 @@ namespace {
 
 // The installations the configured archive holds, to offer them; none when it
 // cannot be read (adding then says why).
-QStringList knownInstallations(const StructureContext& ctx)
+QStringList knownInstallations(const Settings& settings)
 {
     HistoryArchive archive;
     QStringList sites;
-    if (openConfiguredArchive(ctx, archive, nullptr))
+    if (openConfiguredArchive(settings, archive, nullptr))
         for (const InstallationEntry& e : archive.installations())
             sites << e.site;
     return sites;
@@ -114,7 +114,7 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
             time = file.lastModified();
         }
     }
-    Inspection inspection = inspectionFromDocument(ctx, source, time);
+    Inspection inspection = inspectionFromDocument(ctx, ctx.document, source, time);
     if (inspection.measurements.empty()) {
         outcome.status = Status::NoMeasurements;
         return tell(MsgType::Warning, ctx.texts.text("HistoryNoResults_60"));
@@ -124,7 +124,7 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
         if (!askInstallation)
             return tell(MsgType::Warning, ctx.texts.text("HistoryNoSite_60"));
         const std::optional<QString> named = askInstallation(
-            knownInstallations(ctx), source.isEmpty() ? QString() : QFileInfo(source).completeBaseName());
+            knownInstallations(ctx.settings), source.isEmpty() ? QString() : QFileInfo(source).completeBaseName());
         if (!named || named->trimmed().isEmpty())
             return outcome;
         inspection.site = boundedSite(named->simplified());

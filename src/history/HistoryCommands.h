@@ -12,6 +12,7 @@
 namespace zentrova {
 
 struct StructureContext;
+class Settings;
 class Progress;
 
 // How adding the open document to the history ended.
@@ -58,6 +59,6 @@ bool tryArchiveLocation(const ArchiveLocation& where, QString* error);
 // that does not answer). An SQLite file not made yet is shown as an empty
 // archive, and not created, unless its folder is missing or cannot be
 // written to: then nothing could ever be added there, and that is the reason.
-bool openConfiguredArchive(const StructureContext& ctx, HistoryArchive& archive, QString* error);
+bool openConfiguredArchive(const Settings& settings, HistoryArchive& archive, QString* error);
 
 } // namespace zentrova

@@ -6,11 +6,12 @@
 
 #include "base/TextRules.h"
 #include "comm/InstrumentData.h"
+#include "language/LanguageContext.h"
+#include "structure/Document.h"
 #include "structure/InspectionComparison.h"
 #include "structure/MeasurementTime.h"
 #include "structure/RecordDetail.h"
 #include "structure/ResultValues.h"
-#include "structure/StructureContext.h"
 
 #include <QCryptographicHash>
 #include <QTimeZone>
@@ -22,7 +23,7 @@ namespace zentrova {
 
 namespace {
 
-QString joinedLines(const StructureContext& ctx, const std::string& bytes)
+QString joinedLines(const LanguageContext& ctx, const std::string& bytes)
 {
     QString text = ctx.decode(bytes);
     text.replace(u'\r', u' ');
@@ -60,13 +61,13 @@ QString siteOf(const QStringList& siteLines)
 
 } // namespace
 
-Inspection inspectionFromDocument(const StructureContext& ctx, const QString& source, const QDateTime& sourceTime,
-                                  const QString& siteOverride)
+Inspection inspectionFromDocument(const LanguageContext& ctx, const Document& document, const QString& source,
+                                  const QDateTime& sourceTime, const QString& siteOverride)
 {
     Inspection in;
-    const Structure& s = ctx.document.structure;
+    const Structure& s = document.structure;
     const ResultTable& t = s.table;
-    for (const std::string& line : ctx.heading.site)
+    for (const std::string& line : document.heading.site)
         in.siteLines << ctx.decode(line);
     for (const auto& root : s.tree.roots())
         in.objectNames << joinedLines(ctx, root->name);
@@ -98,9 +99,9 @@ Inspection inspectionFromDocument(const StructureContext& ctx, const QString& so
             m.element = point.element;
             m.blockName = blockName;
             m.elementName = elementName;
-            const RecordDetail detail = recordItems(ctx, row);
+            const RecordDetail detail = recordItems(ctx, document, row);
             m.functionCode = detail.functionCode;
-            m.function = detail.functionCode - long(functionTextBase(ctx.familyCode));
+            m.function = detail.functionCode - long(functionTextBase(document.familyCode));
             m.functionName =
                 cached(functionNames, detail.functionCode, [&] { return joinedLines(ctx, detail.functionName); });
             m.dateText = ctx.decode(detail.date).trimmed();

@@ -11,7 +11,8 @@
 
 namespace zentrova {
 
-struct StructureContext;
+struct LanguageContext;
+struct Document;
 
 // What an item of a stored measurement is: the result table column it came
 // from. Coded items (results, sub-results, parameters) carry a quantity and a
@@ -65,11 +66,12 @@ struct Inspection {
     std::vector<InspectionMeasurement> measurements;
 };
 
-// The open document of `ctx` as an inspection. `source` is the file it came
+// `document` as an inspection, its texts decoded in the language of `ctx`.
+// `source` is the file it came
 // from (empty for a download), `sourceTime` the file's time or the time of
 // the download; `siteOverride`, when not empty, names the installation
 // instead of the heading.
-Inspection inspectionFromDocument(const StructureContext& ctx, const QString& source, const QDateTime& sourceTime,
-                                  const QString& siteOverride = QString());
+Inspection inspectionFromDocument(const LanguageContext& ctx, const Document& document, const QString& source,
+                                  const QDateTime& sourceTime, const QString& siteOverride = QString());
 
 } // namespace zentrova

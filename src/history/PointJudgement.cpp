@@ -5,6 +5,7 @@
 #include "history/EquipmentData.h"
 #include "history/HistoryCommands.h"
 #include "history/Inspection.h"
+#include "structure/StructureContext.h"
 
 #include <algorithm>
 #include <memory>
@@ -120,10 +121,10 @@ Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected)
 std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx)
 {
     std::map<std::pair<long, long>, EquipmentData> out;
-    const QString site = inspectionFromDocument(ctx, QString(), QDateTime(), QString()).site;
+    const QString site = inspectionFromDocument(ctx, ctx.document, QString(), QDateTime(), QString()).site;
     HistoryArchive archive;
     QString error;
-    if (site.isEmpty() || !openConfiguredArchive(ctx, archive, &error))
+    if (site.isEmpty() || !openConfiguredArchive(ctx.settings, archive, &error))
         return out;
     const qint64 installation = archive.findInstallation(site, &error);
     std::vector<PointEquipmentEntry> entries;

@@ -15,10 +15,8 @@ namespace zentrova {
 struct LanguageContext : BaseContext {
     using BaseContext::BaseContext;
 
-    uint8_t familyCode = 0;
     uint8_t profileFamily = 4;
     bool terminateOnMissingText = false;
-    int resultsView = 0;
     std::string structureFileMask;
     Profile profile;
 

@@ -46,8 +46,8 @@ QString helpFileRule(const QString& programDir, const QString& helpKeyText);
 // "." is returned unchanged.
 QString replaceFileExtension(const QString& path, const QString& ext);
 
-// Writes the profile values and text slots for ctx.familyCode (any code gives
-// the family-14 profile). Touches neither the document nor the windows: see
+// Writes the profile values and text slots of the family served (every
+// family code is served by the family-14 profile). Touches neither the document nor the windows: see
 // applyFamilyProfile for the document's name.
 void loadFamilyProfile(LanguageContext& ctx);
 

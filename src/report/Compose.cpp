@@ -6,9 +6,10 @@
 #include "base/Progress.h"
 #include "base/Settings.h"
 #include "base/TextRules.h"
+#include "language/LanguageContext.h"
 #include "report/CellMarkup.h"
 #include "report/GridData.h"
-#include "report/ReportContext.h"
+#include "report/PrintoutHeading.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -52,9 +53,9 @@ void MarginTexts::save(const Settings& s) const
         s.writeSetting("MARGINS", settingKey(i), text[size_t(i)]);
 }
 
-std::string marginErrorText(const ReportContext& ctx, int side, const std::string& text)
+std::string marginErrorText(const InterfaceTexts& texts, int side, const std::string& text)
 {
-    return ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": \"" + text + "\"";
+    return texts.text("Margins_20") + "\r" + texts.text(MarginTexts::languageKey(side)) + ": \"" + text + "\"";
 }
 
 std::string withSystemDecimalSeparator(const std::string& text)
@@ -123,13 +124,13 @@ std::string centimetresText(double cm)
 
 } // namespace
 
-int checkMargins(const ReportContext& ctx, const MarginTexts& margins, const PageSetup& setup, std::string* error)
+int checkMargins(const InterfaceTexts& texts, const MarginTexts& margins, const PageSetup& setup, std::string* error)
 {
     double cm[MarginTexts::Count] = {};
     for (int i = 0; i < MarginTexts::Count; ++i) {
         if (!parseMarginText(margins.text[size_t(i)], cm[i])) {
             if (error)
-                *error = marginErrorText(ctx, i, margins.text[size_t(i)]);
+                *error = marginErrorText(texts, i, margins.text[size_t(i)]);
             return i;
         }
     }
@@ -150,9 +151,9 @@ int checkMargins(const ReportContext& ctx, const MarginTexts& margins, const Pag
         const int other = side == pair.first ? pair.second : pair.first;
         if (error) {
             const double largest = std::max(0.0, room / 10 - cm[other]);
-            *error = ctx.texts.text("Margins_20") + "\r" + ctx.texts.text(MarginTexts::languageKey(side)) + ": " +
-                     margins.text[size_t(side)] + " cm\r" + ctx.texts.text("MarginTooLarge_60") + "\r" +
-                     ctx.texts.text("MarginLargest_40") + " " + centimetresText(largest) + " cm";
+            *error = texts.text("Margins_20") + "\r" + texts.text(MarginTexts::languageKey(side)) + ": " +
+                     margins.text[size_t(side)] + " cm\r" + texts.text("MarginTooLarge_60") + "\r" +
+                     texts.text("MarginLargest_40") + " " + centimetresText(largest) + " cm";
         }
         return side;
     }
@@ -230,8 +231,9 @@ std::vector<QString> wrapToWidth(const QString& text, int width, const QFontMetr
 
 class ResultsComposer {
 public:
-    ResultsComposer(const ReportContext& ctx, const GridData& grid, PageRecorder& prn, Progress& progress)
-        : ctx_(ctx), grid_(grid), prn_(prn), canvas_(prn.canvas()), progress_(progress)
+    ResultsComposer(const LanguageContext& ctx, const ReportHeading& heading, const GridData& grid, PageRecorder& prn,
+                    Progress& progress)
+        : ctx_(ctx), heading_(heading), grid_(grid), prn_(prn), canvas_(prn.canvas()), progress_(progress)
     {
         const QPoint o = prn.printableOrigin();
         X_ = o.x();
@@ -273,7 +275,8 @@ private:
     int naturalWidth(std::vector<HeadingLine>& lines);
     int fitLines(std::vector<HeadingLine>& lines, int width);
 
-    const ReportContext& ctx_;
+    const LanguageContext& ctx_;
+    const ReportHeading& heading_;
     const GridData& grid_;
     PageRecorder& prn_;
     PageCanvas& canvas_;
@@ -344,7 +347,7 @@ void ResultsComposer::pageFrame()
         // The band under the heading.
         fill(X_, Y_ + my(16), X_ + W_, Y_ + my(25));
     }
-    if (ctx_.comments.pageNumbering()) {
+    if (heading_.comments.pageNumbering()) {
         const QFont keep = canvas_.font();
         canvas_.setFont(reportFont(8));
         const QString number = QStringLiteral("- %1 -").arg(prn_.pageCount());
@@ -358,7 +361,7 @@ const QImage& ResultsComposer::logoSource()
     if (logoLoaded_)
         return logoSource_;
     logoLoaded_ = true;
-    const QString path = QFile::decodeName(QByteArray::fromStdString(ctx_.heading.logo));
+    const QString path = QFile::decodeName(QByteArray::fromStdString(heading_.printout.logo));
     if (path.isEmpty() || !QFile::exists(path))
         return logoSource_;
     QImageReader reader(path);
@@ -427,7 +430,7 @@ int ResultsComposer::fitLines(std::vector<HeadingLine>& lines, int width)
 void ResultsComposer::pageHeading()
 {
     const QFont keep = canvas_.font();
-    const auto& h = ctx_.heading;
+    const auto& h = heading_.printout;
     auto decode = [&](const std::string& bytes) { return ctx_.decode(bytes); };
 
     // The line positions at full size, shared by both blocks; lines drawn
@@ -658,9 +661,9 @@ void ResultsComposer::drawRow(int r, bool heading)
 void ResultsComposer::printComments()
 {
     int n = 0;
-    if (ctx_.comments.commentsEnabled())
+    if (heading_.comments.commentsEnabled())
         for (int i = Comments::LineCount; i > 0; --i)
-            if (!ctx_.comments.lines[size_t(i - 1)].empty()) {
+            if (!heading_.comments.lines[size_t(i - 1)].empty()) {
                 n = i;
                 break;
             }
@@ -675,7 +678,7 @@ void ResultsComposer::printComments()
     const QFontMetrics fm(canvas_.font());
     std::vector<QString> lines;
     for (int i = 0; i < n; ++i)
-        for (QString& piece : wrapToWidth(ctx_.decode(ctx_.comments.lines[size_t(i)]), width, fm))
+        for (QString& piece : wrapToWidth(ctx_.decode(heading_.comments.lines[size_t(i)]), width, fm))
             lines.push_back(std::move(piece));
     auto freshPage = [&] {
         newPage();
@@ -749,13 +752,13 @@ QFont reportGridFont(const Settings& s, QFont f)
     return f;
 }
 
-bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
-                   PageRecorder& recorder, Progress& progress, std::string* error)
+bool composeReport(const LanguageContext& ctx, const ReportHeading& heading, PrintMode mode, const GridData& grid,
+                   const MarginTexts& margins, PageRecorder& recorder, Progress& progress, std::string* error)
 {
     (void)mode; // the results report is the only one
     // Margins that leave less than the frame and heading need would give
     // pages of nothing but overlapping frames.
-    if (checkMargins(ctx, margins, recorder.pageSetup(), error) != MarginTexts::Count) {
+    if (checkMargins(ctx.texts, margins, recorder.pageSetup(), error) != MarginTexts::Count) {
         qCInfo(logReport) << "report refused: the margins leave no room";
         return false;
     }
@@ -765,7 +768,7 @@ bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& gri
     recorder.setMargins({cm[MarginTexts::Left] * 10, cm[MarginTexts::Right] * 10, cm[MarginTexts::Top] * 10,
                          cm[MarginTexts::Bottom] * 10});
     recorder.beginDoc();
-    ResultsComposer composer(ctx, grid, recorder, progress);
+    ResultsComposer composer(ctx, heading, grid, recorder, progress);
     composer.run();
     recorder.endDoc();
     qCInfo(logReport) << "report composed:" << recorder.pageCount() << "pages of" << grid.rowCount() << "rows";

@@ -10,8 +10,10 @@
 
 namespace zentrova {
 
-struct ReportContext;
+struct LanguageContext;
+struct ReportHeading;
 class GridData;
+class InterfaceTexts;
 class Progress;
 class Settings;
 
@@ -43,7 +45,7 @@ struct MarginTexts {
 
 // The message for a margin text that is no number (bytes): the dialog's
 // caption, the side's label and the text as typed.
-std::string marginErrorText(const ReportContext& ctx, int side, const std::string& text);
+std::string marginErrorText(const InterfaceTexts& texts, int side, const std::string& text);
 
 // The report needs this much of the paper between opposite margins: the
 // frame's 40 mm corner wedge across, the heading's 30 mm above the table and
@@ -55,7 +57,7 @@ inline constexpr double kMinPrintableMm = 50;
 // page. Returns the side at fault (of a pair that is too wide, the larger
 // margin), or MarginTexts::Count when all fit; `error` then gets the message
 // that names the margin and says why it does not fit (bytes).
-int checkMargins(const ReportContext& ctx, const MarginTexts& margins, const PageSetup& setup,
+int checkMargins(const InterfaceTexts& texts, const MarginTexts& margins, const PageSetup& setup,
                  std::string* error = nullptr);
 
 // A margin text with "." and "," both turned into the decimal separator of
@@ -73,7 +75,8 @@ bool parseMarginText(const std::string& text, double& centimetres);
 // The margins are checked first (checkMargins): when one of them is wrong,
 // nothing is recorded (the previous pages stay), `error` gets the message to
 // show (bytes) and the result is false.
-bool composeReport(const ReportContext& ctx, PrintMode mode, const GridData& grid, const MarginTexts& margins,
-                   PageRecorder& recorder, Progress& progress, std::string* error = nullptr);
+bool composeReport(const LanguageContext& ctx, const ReportHeading& heading, PrintMode mode, const GridData& grid,
+                   const MarginTexts& margins, PageRecorder& recorder, Progress& progress,
+                   std::string* error = nullptr);
 
 } // namespace zentrova

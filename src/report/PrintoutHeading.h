@@ -42,6 +42,13 @@ struct Comments {
 };
 
 // Names given to new elements of each kind.
+// What a report prints around the results of one structure: its printout
+// heading on every page, its comments after the table.
+struct ReportHeading {
+    const PrintoutHeading& printout;
+    const Comments& comments;
+};
+
 struct DefaultNames {
     enum Index {
         Object,

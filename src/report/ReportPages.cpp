@@ -125,6 +125,8 @@ void FloorPlanPage::setImagePath(std::string path, const QString& decodedPath)
 
 ReportPages::ReportPages() = default;
 ReportPages::~ReportPages() = default;
+ReportPages::ReportPages(ReportPages&&) noexcept = default;
+ReportPages& ReportPages::operator=(ReportPages&&) noexcept = default;
 
 const ReportPageEntry& ReportPages::entry(int i) const
 {

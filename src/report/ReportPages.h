@@ -156,6 +156,8 @@ public:
     ~ReportPages();
     ReportPages(const ReportPages&) = delete;
     ReportPages& operator=(const ReportPages&) = delete;
+    ReportPages(ReportPages&&) noexcept;
+    ReportPages& operator=(ReportPages&&) noexcept;
 
     int count() const { return int(entries_.size()); }
     bool empty() const { return entries_.empty(); }

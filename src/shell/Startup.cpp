@@ -36,15 +36,15 @@ bool loadLanguages(AppContext& ctx)
 
 void loadReportSettings(AppContext& ctx)
 {
-    ctx.heading.load(ctx.settings);
-    ctx.comments.load(ctx.settings);
+    ctx.document.heading.load(ctx.settings);
+    ctx.document.comments.load(ctx.settings);
     ctx.defaultNames.load(ctx.settings, ctx.texts);
 }
 
 bool loadProgramState(AppContext& ctx)
 {
     const bool loaded = loadLanguages(ctx);
-    ctx.familyCode = 0;
+    ctx.document.familyCode = 0;
     applyFamilyProfile(ctx);
     loadReportSettings(ctx);
     ctx.document.saved = true;

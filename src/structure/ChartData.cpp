@@ -30,7 +30,7 @@ enum Quantity : long {
 
 long base(const StructureContext& ctx)
 {
-    return functionTextBase(ctx.familyCode);
+    return functionTextBase(ctx.document.familyCode);
 }
 
 std::string joinedName(const std::string& name)

@@ -41,7 +41,7 @@ int roleOfColumn(const Profile& p, int column)
     return -1;
 }
 
-std::string headingOfRole(const StructureContext& ctx, int role)
+std::string headingOfRole(const LanguageContext& ctx, int role)
 {
     std::string h = ctx.texts.text("VGlava" + std::to_string(role) + "_0");
     // The stored heading may already carry line breaks where the file had "$".
@@ -75,7 +75,7 @@ std::string oneLine(std::string s)
     return s;
 }
 
-std::string formatted(const StructureContext& ctx, const std::string& cell)
+std::string formatted(const LanguageContext& ctx, const std::string& cell)
 {
     std::string s = formatResultText(cell, ctx.names);
     replaceAll(s, '\r', ",");
@@ -102,13 +102,13 @@ void tableRows(std::string& out, const GridData& t, const std::string& cd, const
 
 } // namespace
 
-std::string exportText(const StructureContext& ctx, const ReportPages& pages, const ExportFormat& format,
+std::string exportText(const LanguageContext& ctx, const Document& document, const ExportFormat& format,
                        Progress& progress)
 {
     const std::string cd = format.columnDelimiter();
     const std::string rd = format.rowDelimiter();
     const Profile& p = ctx.profile;
-    const PrintoutHeading& h = ctx.heading;
+    const PrintoutHeading& h = document.heading;
     std::string out;
 
     // Heading lines: operator and site side by side, then the footers.
@@ -123,9 +123,9 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
     progress.setPosition(0);
 
     // The tree, indented by level.
-    const size_t nodes = ctx.document.structure.tree.count();
+    const size_t nodes = document.structure.tree.count();
     size_t number = 0;
-    ctx.document.structure.tree.forEach([&](ElementNode& n) {
+    document.structure.tree.forEach([&](ElementNode& n) {
         const int depth = n.depth();
         if (depth == 1)
             out += cd;
@@ -149,7 +149,7 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
     out += rd;
 
     // Result rows, numbered from 1; rows without a function code are skipped.
-    const ResultTable& t = ctx.document.structure.table;
+    const ResultTable& t = document.structure.table;
     int running = 0;
     for (int r = 1; r < t.rowCount(); ++r) {
         const long k = functionCodeOf(t, r);
@@ -193,6 +193,7 @@ std::string exportText(const StructureContext& ctx, const ReportPages& pages, co
     }
 
     // The report tables of blocks and lightning-protection sets.
+    const ReportPages& pages = document.reportPages;
     for (int e = 1; e <= pages.count(); ++e) {
         const ReportTables* tables = pages.tablesOfEntry(e);
         if (!tables)
@@ -228,15 +229,15 @@ QString exportFileName(const QString& chosen)
     return chosen;
 }
 
-bool runExport(StructureContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress)
+bool runExport(const LanguageContext& ctx, const Document& document, const ExportFormat& format, Progress& progress)
 {
     FileDialogRequest r;
     r.title = ctx.texts.text("ExportTo_40");
     r.filterName = ctx.texts.text("TextFiles_12");
     r.pattern = QStringLiteral("*.TXT");
-    r.proposedName = proposedExportName(ctx.document.fileName);
+    r.proposedName = proposedExportName(document.fileName);
     const auto path = chooseFileToWrite(ctx, r, exportFileName);
-    return path && writeChosenFile(ctx, *path, exportText(ctx, pages, format, progress));
+    return path && writeChosenFile(ctx, *path, exportText(ctx, document, format, progress));
 }
 
 } // namespace zentrova

@@ -6,9 +6,9 @@
 
 namespace zentrova {
 
-struct StructureContext;
+struct LanguageContext;
+struct Document;
 class Progress;
-class ReportPages;
 
 // The export's delimiters; program-wide, kept between exports.
 struct ExportFormat {
@@ -20,9 +20,9 @@ struct ExportFormat {
     std::string rowDelimiter() const { return row == Cr ? "\r" : row == Lf ? "\n" : "\r\n"; }
 };
 
-// The whole export of the open structure as bytes: heading lines, the tree,
-// the result rows and the report tables, every line ended by the row delimiter.
-std::string exportText(const StructureContext& ctx, const ReportPages& pages, const ExportFormat& format,
+// The whole export of `document` as bytes: heading lines, the tree, the
+// result rows and the report tables, every line ended by the row delimiter.
+std::string exportText(const LanguageContext& ctx, const Document& document, const ExportFormat& format,
                        Progress& progress);
 
 // The name offered by the export's file dialog: the structure file's name
@@ -34,6 +34,6 @@ QString exportFileName(const QString& chosen);
 // The export command without its dialog: asks for the file (title, filter,
 // replace question through ctx.prompts) and writes it. True when a file was
 // written.
-bool runExport(StructureContext& ctx, const ReportPages& pages, const ExportFormat& format, Progress& progress);
+bool runExport(const LanguageContext& ctx, const Document& document, const ExportFormat& format, Progress& progress);
 
 } // namespace zentrova

@@ -108,7 +108,7 @@ bool FileCommands::closeRequested()
 {
     if (querySaveChanges(env_) == MbCancel)
         return false;
-    env_.pages.discard(env_.ctx.settings);
+    env_.ctx.document.reportPages.discard(env_.ctx.settings);
     return true;
 }
 
@@ -117,8 +117,7 @@ bool FileCommands::newStructure()
     if (querySaveChanges(env_) == MbCancel)
         return false;
     StructureContext& ctx = env_.ctx;
-    resetToNewStructure(ctx);
-    ctx.resultsView = 0;
+    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     env_.view.treeReplaced();
     env_.view.setResultsView(0);
     env_.view.updateMainCaption();

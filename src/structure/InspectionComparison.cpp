@@ -18,17 +18,11 @@ namespace zentrova {
 namespace {
 
 using Numbers = std::tuple<long, long, long>;
-using Names = std::pair<std::string, std::string>;
 using QuantityKey = std::tuple<long, long, int>; // function, quantity, occurrence
 
-Numbers numbersOf(const MeasuringPoint& p)
+PointIdentity identityOf(const MeasuringPoint& p, PointNames<std::string>& names)
 {
-    return {p.object, p.block, p.element};
-}
-
-Names namesOf(const MeasuringPoint& p)
-{
-    return {p.blockName, p.elementName};
+    return {p.object, p.block, p.element, names.numberOf(p.blockName, p.elementName)};
 }
 
 struct Reading {
@@ -42,12 +36,12 @@ struct PointValues {
     std::map<QuantityKey, const ResultItemValue*> last;
 };
 
-void readPoint(const StructureContext& ctx, const MeasuringPoint& p, PointValues& into)
+void readPoint(const Document& document, const NameTables& names, const MeasuringPoint& p, PointValues& into)
 {
-    const ResultTable& t = ctx.document.structure.table;
+    const ResultTable& t = document.structure.table;
     into.rows.reserve(p.rows.size());
     for (int r : p.rows)
-        into.rows.push_back(resultItemValues(t, r, ctx.names));
+        into.rows.push_back(resultItemValues(t, r, names));
     for (size_t k = 0; k < p.rows.size(); ++k) {
         const long function = functionCodeOf(t, p.rows[k]);
         for (const ResultItemValue& item : into.rows[k])
@@ -55,18 +49,18 @@ void readPoint(const StructureContext& ctx, const MeasuringPoint& p, PointValues
     }
 }
 
-std::string functionNameOf(const StructureContext& ctx, long code)
+std::string functionNameOf(const NameTables& names, long code)
 {
-    std::string name = ctx.names.function(code);
+    std::string name = names.function(code);
     std::replace(name.begin(), name.end(), '$', ' ');
     return name;
 }
 
-void compareValues(const StructureContext& older, const StructureContext& newer, PointComparison& pc)
+void compareValues(const Document& older, const Document& newer, const NameTables& names, PointComparison& pc)
 {
     PointValues oldValues, newValues;
-    readPoint(older, pc.older, oldValues);
-    readPoint(newer, pc.newer, newValues);
+    readPoint(older, names, pc.older, oldValues);
+    readPoint(newer, names, pc.newer, newValues);
     std::map<QuantityKey, std::pair<const ResultItemValue*, const ResultItemValue*>> both;
     for (const auto& [key, item] : oldValues.last)
         both[key].first = item;
@@ -76,9 +70,8 @@ void compareValues(const StructureContext& older, const StructureContext& newer,
         const auto [oldItem, newItem] = pair;
         QuantityChange q;
         std::tie(q.function, q.quantity, q.occurrence) = key;
-        const StructureContext& named = newItem ? newer : older;
-        q.functionName = functionNameOf(named, q.function);
-        q.quantityName = quantityHeading(named.names, q.quantity, q.occurrence);
+        q.functionName = functionNameOf(names, q.function);
+        q.quantityName = quantityHeading(names, q.quantity, q.occurrence);
         q.inOld = oldItem != nullptr;
         q.inNew = newItem != nullptr;
         if (oldItem)
@@ -93,7 +86,7 @@ void compareValues(const StructureContext& older, const StructureContext& newer,
             q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100;
         }
         q.resistanceHalved = q.inOld && q.inNew && q.fromResults && o.baseUnit == "Ohm" && fellToLessThanHalf(o, n);
-        q.rated = ratingKindOfQuantity(quantityHeading(named.names, q.quantity, 1), q.kind);
+        q.rated = ratingKindOfQuantity(quantityHeading(names, q.quantity, 1), q.kind);
         if (q.rated) {
             if (q.inOld)
                 q.oldRating = rateMeasuredValue(q.kind, o);
@@ -197,65 +190,30 @@ std::vector<MeasuringPoint> measuringPoints(const Structure& s)
     return points;
 }
 
-InspectionComparison compareInspections(const StructureContext& older, const StructureContext& newer)
+InspectionComparison compareInspections(const Document& older, const Document& newer, const NameTables& names)
 {
-    const std::vector<MeasuringPoint> oldPoints = measuringPoints(older.document.structure);
-    const std::vector<MeasuringPoint> newPoints = measuringPoints(newer.document.structure);
-    std::vector<int> oldMatch(newPoints.size(), -1); // new point -> old point
+    const std::vector<MeasuringPoint> oldPoints = measuringPoints(older.structure);
+    const std::vector<MeasuringPoint> newPoints = measuringPoints(newer.structure);
+    // The old points are the known ones, the new ones are looked for among them.
+    PointNames<std::string> pointNames;
+    std::vector<KnownPoint> known;
+    for (size_t i = 0; i < oldPoints.size(); ++i)
+        known.push_back({identityOf(oldPoints[i], pointNames), (long long)i + 1});
+    std::vector<PointIdentity> wanted;
+    for (const MeasuringPoint& p : newPoints)
+        wanted.push_back(identityOf(p, pointNames));
+    const std::vector<PointFound> found = matchPoints(known, wanted);
     std::vector<bool> taken(oldPoints.size(), false);
-    std::vector<PointMatch> how(newPoints.size(), PointMatch::SameNumbersAndNames);
-
-    // First, same numbers and names.
-    std::map<Numbers, size_t> oldByNumbers;
-    for (size_t i = 0; i < oldPoints.size(); ++i)
-        oldByNumbers.emplace(numbersOf(oldPoints[i]), i);
-    for (size_t j = 0; j < newPoints.size(); ++j) {
-        const auto it = oldByNumbers.find(numbersOf(newPoints[j]));
-        if (it != oldByNumbers.end() && namesOf(oldPoints[it->second]) == namesOf(newPoints[j])) {
-            oldMatch[j] = int(it->second);
-            taken[it->second] = true;
-        }
-    }
-    // Then renumbered points, by names that are unique in both files among the points left.
-    std::map<Names, int> oldNames, newNames; // -1 when the names repeat
-    for (size_t i = 0; i < oldPoints.size(); ++i)
-        if (!taken[i]) {
-            auto [it, added] = oldNames.emplace(namesOf(oldPoints[i]), int(i));
-            if (!added)
-                it->second = -1;
-        }
-    for (size_t j = 0; j < newPoints.size(); ++j)
-        if (oldMatch[j] < 0) {
-            auto [it, added] = newNames.emplace(namesOf(newPoints[j]), int(j));
-            if (!added)
-                it->second = -1;
-        }
-    for (const auto& [names, j] : newNames) {
-        const auto it = oldNames.find(names);
-        if (j < 0 || it == oldNames.end() || it->second < 0)
-            continue;
-        oldMatch[size_t(j)] = it->second;
-        taken[size_t(it->second)] = true;
-        how[size_t(j)] = PointMatch::SameNames;
-    }
-    // Last, renamed points, by the same numbers.
-    for (size_t j = 0; j < newPoints.size(); ++j) {
-        if (oldMatch[j] >= 0)
-            continue;
-        const auto it = oldByNumbers.find(numbersOf(newPoints[j]));
-        if (it != oldByNumbers.end() && !taken[it->second]) {
-            oldMatch[j] = int(it->second);
-            taken[it->second] = true;
-            how[j] = PointMatch::SameNumbers;
-        }
-    }
+    for (const PointFound& f : found)
+        if (f.point)
+            taken[size_t(f.point - 1)] = true;
 
     // A point in one file only is compared with nothing: its quantities are
     // all on its own side.
     auto inOneFile = [&](const MeasuringPoint& point, bool old) {
         PointComparison alone;
         (old ? alone.older : alone.newer) = point;
-        compareValues(older, newer, alone);
+        compareValues(older, newer, names, alone);
         PointInOneFile p;
         static_cast<MeasuringPoint&>(p) = point;
         p.quantities = std::move(alone.quantities);
@@ -263,15 +221,15 @@ InspectionComparison compareInspections(const StructureContext& older, const Str
     };
     InspectionComparison c;
     for (size_t j = 0; j < newPoints.size(); ++j) {
-        if (oldMatch[j] < 0) {
+        if (!found[j].point) {
             c.onlyNew.push_back(inOneFile(newPoints[j], false));
             continue;
         }
         PointComparison pc;
-        pc.older = oldPoints[size_t(oldMatch[j])];
+        pc.older = oldPoints[size_t(found[j].point - 1)];
         pc.newer = newPoints[j];
-        pc.match = how[j];
-        compareValues(older, newer, pc);
+        pc.match = found[j].match;
+        compareValues(older, newer, names, pc);
         c.points.push_back(std::move(pc));
     }
     for (size_t i = 0; i < oldPoints.size(); ++i)

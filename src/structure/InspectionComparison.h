@@ -3,6 +3,7 @@
 #pragma once
 #include "structure/InsulationRating.h"
 #include "structure/MeasuredValue.h"
+#include "structure/PointMatching.h"
 
 #include <QByteArray>
 #include <optional>
@@ -14,6 +15,8 @@ namespace zentrova {
 class JsonWriter;
 struct StructureContext;
 struct Structure;
+struct Document;
+class NameTables;
 
 // A measuring point of a structure: the position its result rows share, the
 // names those rows hold for it (code page bytes), and the rows in table order.
@@ -26,13 +29,6 @@ struct MeasuringPoint {
 // The measuring points of the rows that hold a result, in the order of their
 // first row.
 std::vector<MeasuringPoint> measuringPoints(const Structure& s);
-
-// How a point of the old inspection was found in the new one.
-enum class PointMatch {
-    SameNumbersAndNames,
-    SameNames,   // renumbered: the numbers differ, the block and element names are the same
-    SameNumbers, // renamed: the names differ, the numbers are the same
-};
 
 // One quantity of a point in both inspections. When a point has several
 // results of one function, the last one in the table counts (the latest).
@@ -76,11 +72,13 @@ struct InspectionComparison {
     int flagCount() const;
 };
 
-// Matches the measuring points of two inspections: first those with the same
-// numbers and names, then, among the rest, those with the same block and
-// element names (renumbered; only names that are unique in both files), then
-// those with the same numbers (renamed). What is left is in one file only.
-InspectionComparison compareInspections(const StructureContext& older, const StructureContext& newer);
+// Matches the measuring points of two inspections as matchPoints does, the
+// older inspection's points being the known ones: first those with the same
+// numbers and names, then those with the same block and element names
+// (renumbered; only names that are unique in each file), then those with the
+// same numbers (renamed). What is left is in one file only. Function and
+// quantity names come from `names`.
+InspectionComparison compareInspections(const Document& older, const Document& newer, const NameTables& names);
 
 // The block of the newer file that block `olderBlock` of the older file
 // became: the one its matched points went to, else the one with its name,

@@ -72,11 +72,12 @@ std::vector<std::string> linesOf(const std::string& cell)
 // The name of the tree element standing for position (object, block,
 // element) at `level` (0 object, 1 block, 2 element); empty when the tree has
 // none.
-std::string elementName(const StructureContext& ctx, long object, long block, long element, int level)
+std::string elementName(const LanguageContext& ctx, const Document& document, long object, long block, long element,
+                        int level)
 {
     std::string name;
     bool found = false;
-    ctx.document.structure.tree.forEach([&](ElementNode& node) {
+    document.structure.tree.forEach([&](ElementNode& node) {
         if (found)
             return;
         const Position p = positionOf(node, ctx.profile.positionDepth);
@@ -110,7 +111,7 @@ const char* ratingKeyOf(const ResultToken& t)
     return rating ? ratingLanguageKey(kind, *rating) : nullptr;
 }
 
-RecordDetailItem itemOf(const StructureContext& ctx, RecordItemKind kind, const std::string& line)
+RecordDetailItem itemOf(const LanguageContext& ctx, RecordItemKind kind, const std::string& line)
 {
     RecordDetailItem item;
     item.kind = kind;
@@ -163,10 +164,10 @@ int resultRowOfGridRow(const StructureContext& ctx, const ElementNode* selected,
     return gridRow <= int(rows.size()) ? rows[size_t(gridRow - 1)] : -1;
 }
 
-RecordDetail recordItems(const StructureContext& ctx, int row)
+RecordDetail recordItems(const LanguageContext& ctx, const Document& document, int row)
 {
     RecordDetail d;
-    const ResultTable& t = ctx.document.structure.table;
+    const ResultTable& t = document.structure.table;
     d.row = row;
     const std::string& pos = t.cell(1, row);
     d.object = digitsValue(nthLine(pos, 1));
@@ -215,14 +216,15 @@ RecordDetail recordItems(const StructureContext& ctx, int row)
     return d;
 }
 
-RecordDetail recordDetail(const StructureContext& ctx, int row)
+RecordDetail recordDetail(const LanguageContext& ctx, const Document& document, int row)
 {
-    RecordDetail d = recordItems(ctx, row);
+    RecordDetail d = recordItems(ctx, document, row);
     const long o = d.object, b = d.block, e = d.element;
     if (ctx.profile.positionDepth >= 3)
-        d.heading.emplace_back(ctx.texts.text("Object_20"), numberAndName(o, elementName(ctx, o, b, e, 0)));
-    d.heading.emplace_back(ctx.texts.text("BLOCK_20"), numberAndName(b, elementName(ctx, o, b, e, 1)));
-    d.heading.emplace_back(headingText(ctx.texts.text("VGlava1_0")), numberAndName(e, elementName(ctx, o, b, e, 2)));
+        d.heading.emplace_back(ctx.texts.text("Object_20"), numberAndName(o, elementName(ctx, document, o, b, e, 0)));
+    d.heading.emplace_back(ctx.texts.text("BLOCK_20"), numberAndName(b, elementName(ctx, document, o, b, e, 1)));
+    d.heading.emplace_back(headingText(ctx.texts.text("VGlava1_0")),
+                           numberAndName(e, elementName(ctx, document, o, b, e, 2)));
     d.heading.emplace_back(headingText(ctx.texts.text("VGlava2_0")), d.functionName);
     d.heading.emplace_back(ctx.texts.text("Date_20"), d.date);
     d.heading.emplace_back(ctx.texts.text("Time_20"), d.time);

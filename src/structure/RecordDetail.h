@@ -8,6 +8,8 @@
 namespace zentrova {
 
 struct StructureContext;
+struct LanguageContext;
+struct Document;
 class ElementNode;
 
 // What an item of a measurement record is, by its tag.
@@ -56,9 +58,9 @@ int resultRowOfGridRow(const StructureContext& ctx, const ElementNode* selected,
 
 // The record of result table row `row` (1 or more), its names from the
 // language's name tables and the structure's element tree.
-RecordDetail recordDetail(const StructureContext& ctx, int row);
+RecordDetail recordDetail(const LanguageContext& ctx, const Document& document, int row);
 // The same without the heading lines, which look the names up in the tree:
 // for going through many rows.
-RecordDetail recordItems(const StructureContext& ctx, int row);
+RecordDetail recordItems(const LanguageContext& ctx, const Document& document, int row);
 
 } // namespace zentrova

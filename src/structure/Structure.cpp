@@ -3,7 +3,6 @@
 #include "structure/Structure.h"
 
 #include "base/TextRules.h"
-#include "structure/StructureContext.h"
 
 namespace zentrova {
 
@@ -245,88 +244,6 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
         rows.push_back(r);
     }
     return rows;
-}
-
-// ---------------------------------------------------------------- operations
-
-ElementNode* addElementNode(StructureContext& ctx, ElementNode* parent)
-{
-    ElementNode* n = ctx.document.structure.tree.add(parent);
-    ctx.document.saved = false;
-    return n;
-}
-
-namespace {
-// The largest number that follows `base` at the start of `text`, -1 when the
-// text does not continue the base with digits.
-long suffixAfter(const std::string& text, const std::string& base)
-{
-    if (text.size() <= base.size() || text.compare(0, base.size(), base) != 0)
-        return -1;
-    long v = 0;
-    bool any = false;
-    for (size_t i = base.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        any = true;
-        if (v < 100000000L)
-            v = v * 10 + (text[i] - '0');
-    }
-    return any ? v : -1;
-}
-} // namespace
-
-void initElement(StructureContext& ctx, ElementNode* node, uint8_t kind, bool numbered)
-{
-    if (!node)
-        return;
-    node->info.kind = kind;
-    node->info.number = 0;
-    node->info.selection.clear();
-    if (!numbered) {
-        node->name = "xxx";
-    } else {
-        std::string base;
-        if (kind == KindObject || kind == KindObjectIT)
-            base = ctx.defaultNames.names[DefaultNames::Object];
-        if (base.empty())
-            if (const char* key = kindLanguageKey(kind))
-                base = ctx.texts.text(key);
-        long largest = 0;
-        auto consider = [&](const ElementNode& other) {
-            if (&other != node)
-                largest = std::max(largest, suffixAfter(other.name, base));
-        };
-        if (node->parent()) {
-            for (const auto& sibling : node->parent()->children())
-                consider(*sibling);
-        } else {
-            ctx.document.structure.tree.forEach([&](ElementNode& n) { consider(n); });
-        }
-        node->name = base + std::to_string(largest + 1);
-    }
-    ctx.document.saved = false;
-}
-
-void clearStructure(StructureContext& ctx)
-{
-    ctx.document.structure.tree.selected = ctx.document.structure.tree.last();
-    ctx.document.structure.tree.clear();
-}
-
-void clearResultTable(StructureContext& ctx)
-{
-    ctx.document.structure.table.clear();
-}
-
-void resetToNewStructure(StructureContext& ctx)
-{
-    clearStructure(ctx);
-    clearResultTable(ctx);
-    ElementNode* node = addElementNode(ctx, nullptr);
-    const uint8_t kind = ctx.profile.topLevelSelector <= 1 ? KindObjectIT : KindObject;
-    initElement(ctx, node, kind, true);
-    ctx.document.structure.tree.selected = ctx.document.structure.tree.first();
-    ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
-    ctx.document.saved = true;
 }
 
 } // namespace zentrova

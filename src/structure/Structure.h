@@ -13,8 +13,6 @@
 
 namespace zentrova {
 
-struct StructureContext;
-
 // Element kinds of an installation structure.
 enum ElementKind : uint8_t {
     KindNone = 0,
@@ -143,13 +141,5 @@ Position positionOf(const ElementNode& node, int positionDepth);
 std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth, bool resultsSorted);
 // The function code of a result row (line 1 of column 3); 0 means no result.
 long functionCodeOf(const ResultTable& t, int row);
-
-ElementNode* addElementNode(StructureContext& ctx, ElementNode* parent);
-void initElement(StructureContext& ctx, ElementNode* node, uint8_t kind, bool numbered);
-void clearStructure(StructureContext& ctx);
-void clearResultTable(StructureContext& ctx);
-// The model part of a new structure: both halves cleared, one numbered
-// top-level element selected, the default file name, saved.
-void resetToNewStructure(StructureContext& ctx);
 
 } // namespace zentrova

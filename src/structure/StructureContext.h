@@ -1,24 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
-#include "report/ReportContext.h"
+#include "language/LanguageContext.h"
+#include "report/PrintoutHeading.h"
 #include "structure/Document.h"
 #include "structure/Export.h"
 
 namespace zentrova {
 
-// The report context and the open document, with the export's delimiters,
-// kept between exports.
-struct StructureContext : ReportContext {
-    using ReportContext::ReportContext;
+// The program's state: on the language context (the program's folder,
+// prompts, settings and active language) it holds the default names of new
+// elements, the open document and the export's delimiters, kept between
+// exports. What belongs to one structure file is in the document alone, so a
+// second file is read into a Document of its own.
+struct StructureContext : LanguageContext {
+    using LanguageContext::LanguageContext;
 
+    DefaultNames defaultNames;
     Document document;
     ExportFormat exportFormat;
+
+    NewElementNames newElementNames() const { return {defaultNames, texts}; }
 };
 
-// Loads the family profile for ctx.familyCode, and lets the open document's
-// default name follow: it becomes the new default name. A structure's own
-// file name stays as it is, whatever the family's extension.
+// Loads the family profile, and lets the open document's default name follow: it becomes the new default name. A
+// structure's own file name stays as it is, whatever the family's extension.
 void applyFamilyProfile(StructureContext& ctx);
 
 // After the interface texts were loaded again: a document that still has the

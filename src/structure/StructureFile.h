@@ -3,6 +3,7 @@
 #pragma once
 #include "base/FileIO.h"
 #include "base/Prompts.h"
+#include "structure/Document.h"
 
 #include <QString>
 
@@ -14,8 +15,10 @@
 namespace zentrova {
 
 struct StructureContext;
+struct LanguageContext;
+struct Document;
+class InterfaceTexts;
 class Progress;
-class ReportPages;
 
 // The structure file: a line-oriented text file of bytes, lines ended by
 // CR LF ("*** INSTAL STRUCTURE v11" ... "*** KONEC"). Inside element lines and
@@ -54,7 +57,7 @@ inline constexpr int32_t SealMultiplier = 5820417;
 // instrument's serial number (line 4 of the identification cell), signed
 // 32-bit with wrap-around.
 int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine);
-int32_t resultsSeal(const StructureContext& ctx);
+int32_t resultsSeal(const Document& document);
 
 // What the main window does when the structure changes hands. Every call
 // has a no-op default, so the command-line tool and tests give only what
@@ -81,20 +84,20 @@ public:
     virtual void treeReplaced() {}
 };
 
-// What the file routines work with: the program's state, the report page
-// set of the open structure, the progress dialog and the main window.
+// What the file routines of the open structure work with: the program's
+// state, the progress dialog and the main window.
 struct FileEnv {
     StructureContext& ctx;
-    ReportPages& pages;
     Progress& progress;
     StructureView& view;
 };
 
 // ------------------------------------------------------------------ writer
 
-// The file's bytes for the current model (the heading, comments, tree,
-// result table and report pages). Advances `progress` when given.
-std::string composeStructureFile(const StructureContext& ctx, const ReportPages& pages, Progress* progress = nullptr);
+// The file's bytes for `document` (the heading, comments, tree, result table
+// and report pages). Advances `progress` when given, in `language`.
+std::string composeStructureFile(const LanguageContext& language, const Document& document,
+                                 Progress* progress = nullptr);
 
 // The open and save dialogs of structure files: the title of `titleKey`,
 // the structure-file filter, then all files.
@@ -138,7 +141,7 @@ struct ReadResult {
 // The words for what reading left out although the outcome is Read: the
 // results removed because the seal did not match, the file cut short. Empty
 // when nothing was left out; the lines are joined by CR.
-std::string readLosses(const StructureContext& ctx, const ReadResult& result);
+std::string readLosses(const InterfaceTexts& texts, const Document& document, const ReadResult& result);
 
 // Whether `bytes` start with the first line of a structure file (either
 // version): what the reader and the command-line tool take for a structure
@@ -163,11 +166,32 @@ FileBytesStatus readStructureFileBytes(const QString& path, std::string& bytes, 
 // its own (empty, or the language's default file name).
 bool hasOwnFileName(const StructureContext& ctx);
 
-// Replaces the model (tree, result table, heading data, comments, report
-// pages, familyCode, resultsDiscarded) by the content of `bytes`: the steps
-// of reading after the file was opened, without the windows. `fileName`
-// names the file in messages and the progress dialog.
+// A document read from the bytes of a structure file.
+struct DocumentRead {
+    Document document;
+    ReadResult result;
+};
+
+// Reads `bytes` into `start`, which holds what the file may leave unsaid (an
+// older file's missing heading lines, the family code of a file that is no
+// structure file); its structure and report pages are replaced. Touches
+// nothing of the program: the language gives the texts, the report labels
+// and the profile. `fileName` names the file in the progress dialog.
+DocumentRead readDocument(const LanguageContext& language, std::string_view bytes, Progress& progress, Document start,
+                          const std::string& fileName = {});
+
+// Replaces the open document by the content of `bytes` (readDocument over
+// successorOf the open one): the steps of reading after the file was opened,
+// without the windows. The previous report pages leave their values in the
+// settings, and the family profile of the file is applied. `fileName` names
+// the file in messages and the progress dialog.
 ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName = {});
+
+// Reads the structure file `path` into a document of its own, beside the
+// open one, telling the user of failures and losses as readStructureFile
+// does. Nothing when the file could not be read or was not read whole up to
+// a damaged record, or is no structure of this family.
+std::optional<Document> readDocumentBeside(const LanguageContext& language, const QString& path, Progress& progress);
 
 // Reads a structure file. Without `path` the save question and the open
 // dialog come first; with it (the command-line file) the file is read at

@@ -136,8 +136,9 @@ std::string shown(std::string_view line)
 
 class Reader {
 public:
-    Reader(FileEnv& env, std::string_view bytes, const std::string& fileName)
-        : env_(env), ctx_(env.ctx), in_(bytes), fileName_(fileName)
+    Reader(const LanguageContext& language, Document& document, Progress& progress, std::string_view bytes,
+           const std::string& fileName)
+        : lang_(language), doc_(document), progress_(progress), in_(bytes), fileName_(fileName)
     {
     }
 
@@ -159,8 +160,9 @@ private:
     void damaged(const std::string& what);
     void gauge(long long done, long long total);
 
-    FileEnv& env_;
-    StructureContext& ctx_;
+    const LanguageContext& lang_;
+    Document& doc_;
+    Progress& progress_;
     Lines in_;
     std::string fileName_;
     std::string_view cur_;
@@ -176,8 +178,8 @@ void Reader::gauge(long long done, long long total)
     if (percent == lastPercent_)
         return;
     lastPercent_ = percent;
-    env_.progress.setPosition(percent);
-    env_.progress.processEvents();
+    progress_.setPosition(percent);
+    progress_.processEvents();
 }
 
 void Reader::damaged(const std::string& what)
@@ -205,7 +207,7 @@ void Reader::seek(bool anyMarker)
 
 void Reader::readHeader(bool v11)
 {
-    PrintoutHeading& h = ctx_.heading;
+    PrintoutHeading& h = doc_.heading;
     h.op[0] = text();
     h.op[1] = text();
     h.op[2] = v11 ? text() : std::string();
@@ -219,7 +221,7 @@ void Reader::readHeader(bool v11)
     h.logoMode = uint8_t(digitsValue(read()));
 
     // Comment blocks end early at a marker: older files may have fewer lines.
-    Comments& c = ctx_.comments;
+    Comments& c = doc_.comments;
     for (auto& line : c.lines)
         line.clear();
     for (int i = 0; i < 20; ++i) {
@@ -259,7 +261,7 @@ void Reader::readElements()
     long long linesRead = 0;
     ElementNode* last = nullptr;
     int lastDepth = 0;
-    const bool twoLevels = ctx_.profile.positionDepth == 1;
+    const bool twoLevels = lang_.profile.positionDepth == 1;
     for (;;) {
         if (in_.atEnd()) {
             end_ = true;
@@ -294,7 +296,7 @@ void Reader::readElements()
             --depth;
             parent = (depth > 0 && parent) ? parent->parent() : nullptr;
         }
-        ElementNode* node = addElementNode(ctx_, parent);
+        ElementNode* node = addElementNode(doc_, parent);
         node->name = std::string(fields[0]);
         node->info.kind = kind;
         node->info.number = int32_t(digitsValue(fields[2]));
@@ -313,7 +315,7 @@ void Reader::readTable()
         end_ = true;
         return;
     }
-    ResultTable& t = ctx_.document.structure.table;
+    ResultTable& t = doc_.structure.table;
     if (rows > t.rowCount())
         t.setRowCount(int(rows));
     lastPercent_ = -1;
@@ -344,7 +346,7 @@ void Reader::readTable()
 
 bool Reader::readPage(ReportKind kind, int32_t index)
 {
-    ReportPage* p = env_.pages.createPage(kind, index, ctx_.reportLabels);
+    ReportPage* p = doc_.reportPages.createPage(kind, index, lang_.reportLabels);
     if (!p)
         return false;
     p->objectName = text();
@@ -356,7 +358,7 @@ bool Reader::readPage(ReportKind kind, int32_t index)
         p->setCheckString(text());
     if (kind == ReportFloorPlan) {
         std::string path = text();
-        const QString decoded = ctx_.decode(path);
+        const QString decoded = lang_.decode(path);
         static_cast<FloorPlanPage*>(p)->setImagePath(std::move(path), decoded);
     }
     return true;
@@ -364,7 +366,7 @@ bool Reader::readPage(ReportKind kind, int32_t index)
 
 bool Reader::readTables(ReportKind kind, int32_t index)
 {
-    ReportTables* pair = env_.pages.createTables(kind, index, ctx_.texts, reportTableFont());
+    ReportTables* pair = doc_.reportPages.createTables(kind, index, lang_.texts, reportTableFont());
     if (!pair)
         return false;
     for (int which = 0; which < 2; ++which) {
@@ -423,7 +425,7 @@ void Reader::readPages()
         }
         if (!isReportKind(kind))
             continue; // no such page: its lines are passed over
-        if (env_.pages.count() >= ReportPages::MaxEntries) {
+        if (doc_.reportPages.count() >= ReportPages::MaxEntries) {
             damaged("more than " + std::to_string(ReportPages::MaxEntries) + " report pages.");
             return;
         }
@@ -437,25 +439,24 @@ void Reader::readPages()
 
 ReadResult Reader::run()
 {
-    Progress& progress = env_.progress;
-    progress.show(std::string(), ctx_.texts.text("Wait_25"), false);
+    Progress& progress = progress_;
+    progress.show(std::string(), lang_.texts.text("Wait_25"), false);
     progress.setLine2(fileName_);
     progress.setPosition(0);
     progress.processEvents();
-    clearStructure(ctx_);
-    clearResultTable(ctx_);
-    // The previous structure's pages go with it, whatever this file holds.
-    env_.pages.discard(ctx_.settings);
-    ctx_.document.resultsDiscarded = false;
+    clearStructure(doc_);
+    clearResultTable(doc_);
+    doc_.reportPages.clear();
+    doc_.resultsDiscarded = false;
 
     read();
     const bool v11 = cur_ == sf::Magic;
     if (!isMagicLine(cur_)) {
         result_.outcome = ReadOutcome::NotStructure;
     } else {
-        ctx_.familyCode = uint8_t(digitsValue(read()));
-        applyFamilyProfile(ctx_);
-        if (ctx_.familyCode != ctx_.profileFamily) {
+        doc_.familyCode = uint8_t(digitsValue(read()));
+        // Every family the program knows is served by the one profile.
+        if (doc_.familyCode != SupportedFamily) {
             result_.outcome = ReadOutcome::FamilyNotServed;
         } else {
             readHeader(v11);
@@ -469,21 +470,20 @@ ReadResult Reader::run()
             }
             if (atTable)
                 readTable();
-            const int32_t computed = resultsSeal(ctx_);
+            const int32_t computed = resultsSeal(doc_);
             readPages();
             if (storedSeal != computed)
-                ctx_.document.resultsDiscarded = true;
+                doc_.resultsDiscarded = true;
         }
     }
 
-    ctx_.document.saved = true;
-    if (ctx_.document.resultsDiscarded) {
-        ResultTable& t = ctx_.document.structure.table;
+    doc_.saved = true;
+    if (doc_.resultsDiscarded) {
+        ResultTable& t = doc_.structure.table;
         for (int r = 0; r < t.rowCount(); ++r)
             t.emptyRow(r);
     }
-    ctx_.resultsView = 1;
-    ctx_.document.structure.tree.selected = ctx_.document.structure.tree.first();
+    doc_.structure.tree.selected = doc_.structure.tree.first();
     progress.hide();
     return result_;
 }
@@ -501,17 +501,17 @@ bool endsWithEndMarker(std::string_view bytes)
     return last == structure_file::Konec;
 }
 
-std::string readLosses(const StructureContext& ctx, const ReadResult& result)
+std::string readLosses(const InterfaceTexts& texts, const Document& document, const ReadResult& result)
 {
     std::string losses;
     auto add = [&](const char* key) {
         if (!losses.empty())
             losses += '\r';
-        losses += ctx.texts.text(key);
+        losses += texts.text(key);
     };
     if (result.outcome != ReadOutcome::Read && result.outcome != ReadOutcome::Damaged)
         return losses;
-    if (ctx.document.resultsDiscarded)
+    if (document.resultsDiscarded)
         add("ResultsDiscarded_50");
     if (!result.complete)
         add("FileIncomplete_50");
@@ -548,28 +548,112 @@ FileBytesStatus readStructureFileBytes(const QString& path, std::string& bytes, 
 
 namespace {
 // What is shown of a file that was not read to its end, and what Save does with it.
-std::string keptText(const StructureContext& ctx, const ReadResult& result)
+std::string keptText(const InterfaceTexts& texts, const Document& document, const ReadResult& result)
 {
-    const Structure& s = ctx.document.structure;
+    const Structure& s = document.structure;
     const int results = std::max(0, s.table.rowCount() - 1); // row 0 is the identification
-    std::string text = ctx.texts.text("KeptElements_50") + ' ' + std::to_string(s.tree.count()) + '\r' +
-                       ctx.texts.text("KeptResults_50") + ' ' + std::to_string(results) + '\r';
+    std::string text = texts.text("KeptElements_50") + ' ' + std::to_string(s.tree.count()) + '\r' +
+                       texts.text("KeptResults_50") + ' ' + std::to_string(results) + '\r';
     if (result.lastResultCut)
-        text += ctx.texts.text("LastResultCut_50") + '\r';
-    return text + ctx.texts.text("SaveAsksName_50");
+        text += texts.text("LastResultCut_50") + '\r';
+    return text + texts.text("SaveAsksName_50");
+}
+
+// What was read is not the whole file: a damaged record ended it, or the file
+// was cut short.
+bool readOnlyInPart(const ReadResult& result)
+{
+    return result.outcome == ReadOutcome::Damaged || (result.outcome == ReadOutcome::Read && !result.complete);
+}
+
+// Tells the user what reading `file` into `document` left out, if anything.
+void tellReadLosses(const LanguageContext& ctx, const Document& document, const QString& file, const ReadResult& result)
+{
+    const std::string losses = readLosses(ctx.texts, document, result);
+    if (readOnlyInPart(result)) {
+        std::string message = result.outcome == ReadOutcome::Damaged ? result.message : ctx.encode(file);
+        if (!losses.empty())
+            message += "\r" + losses;
+        message += "\r" + keptText(ctx.texts, document, result);
+        ctx.prompts->message(result.outcome == ReadOutcome::Damaged ? MsgType::Error : MsgType::Warning, message, MbOK);
+    } else if (!losses.empty()) {
+        // Reading keeps what it can, but the user must know what is missing.
+        ctx.prompts->message(MsgType::Warning, ctx.encode(file) + "\r" + losses, MbOK);
+    }
+}
+
+// The bytes of the structure file `file`, or the message why there are none
+// and the outcome to return.
+std::optional<ReadResult> readFileBytesTelling(const LanguageContext& ctx, const QString& file, std::string& bytes)
+{
+    QString error;
+    const FileBytesStatus status = readStructureFileBytes(file, bytes, &error);
+    switch (status) {
+    case FileBytesStatus::Read:
+        return std::nullopt;
+    case FileBytesStatus::CannotOpen:
+    case FileBytesStatus::CannotRead:
+        // The model stays as it was; the structure keeps its own file name.
+        if (status == FileBytesStatus::CannotRead)
+            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
+        else
+            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("FileNotExist_40"), MbOK, 1);
+        return ReadResult{ReadOutcome::CannotOpen, ctx.encode(error)};
+    case FileBytesStatus::NotStructure:
+    case FileBytesStatus::TooLarge:
+        // Refused before reading: a Save must not write an empty structure
+        // over a file that was never one.
+        ctx.prompts->message(
+            MsgType::Error,
+            ctx.encode(file) + "\r" +
+                ctx.texts.text(status == FileBytesStatus::TooLarge ? "FileTooLarge_50" : "NotStructureFile_50"),
+            MbOK);
+        return ReadResult{status == FileBytesStatus::TooLarge ? ReadOutcome::CannotOpen : ReadOutcome::NotStructure,
+                          {}};
+    }
+    return std::nullopt;
 }
 } // namespace
 
-ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
+DocumentRead readDocument(const LanguageContext& language, std::string_view bytes, Progress& progress, Document start,
+                          const std::string& fileName)
 {
-    ReadResult result = Reader(env, bytes, fileName).run();
-    result.complete = endsWithEndMarker(bytes);
+    DocumentRead read{std::move(start), {}};
+    read.result = Reader(language, read.document, progress, bytes, fileName).run();
+    read.result.complete = endsWithEndMarker(bytes);
+    read.document.incomplete = !read.result.complete;
     static const char* const outcomes[] = {"read",    "no structure file", "another family's file",
                                            "damaged", "cannot open",       "cancelled"};
-    qCInfo(logFile).nospace() << "structure " << outcomes[int(result.outcome)] << ", "
-                              << env.ctx.document.structure.table.rowCount() - 1 << " results"
-                              << (result.complete ? "" : ", cut short");
-    return result;
+    qCInfo(logFile).nospace() << "structure " << outcomes[int(read.result.outcome)] << ", "
+                              << read.document.structure.table.rowCount() - 1 << " results"
+                              << (read.result.complete ? "" : ", cut short");
+    return read;
+}
+
+ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
+{
+    StructureContext& ctx = env.ctx;
+    // The previous structure's pages go with it, whatever this file holds.
+    ctx.document.reportPages.discard(ctx.settings);
+    DocumentRead read = readDocument(ctx, bytes, env.progress, successorOf(ctx.document), fileName);
+    ctx.document = std::move(read.document);
+    if (read.result.outcome != ReadOutcome::NotStructure)
+        applyFamilyProfile(ctx);
+    return read.result;
+}
+
+std::optional<Document> readDocumentBeside(const LanguageContext& language, const QString& path, Progress& progress)
+{
+    std::string bytes;
+    if (readFileBytesTelling(language, path, bytes))
+        return std::nullopt;
+    Document start;
+    start.fileName = path;
+    DocumentRead read = readDocument(language, bytes, progress, std::move(start), language.encode(path));
+    tellReadLosses(language, read.document, path, read.result);
+    if (read.result.outcome != ReadOutcome::Read)
+        return std::nullopt;
+    return std::move(read.document);
 }
 
 ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
@@ -577,7 +661,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
     StructureContext& ctx = env.ctx;
     // With no structure shown after all, the panel stays hidden.
     const auto hideWhenNotServed = [&] {
-        if (ctx.familyCode != ctx.profileFamily)
+        if (ctx.document.familyCode != ctx.profileFamily)
             env.view.showStructurePanel(false);
     };
     QString file;
@@ -597,31 +681,9 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
     }
 
     std::string bytes;
-    QString error;
-    const FileBytesStatus status = readStructureFileBytes(file, bytes, &error);
-    switch (status) {
-    case FileBytesStatus::Read:
-        break;
-    case FileBytesStatus::CannotOpen:
-    case FileBytesStatus::CannotRead:
-        // The model stays as it was; the structure keeps its own file name.
-        if (status == FileBytesStatus::CannotRead)
-            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.encode(error), MbOK);
-        else
-            ctx.prompts->message(MsgType::Error, ctx.encode(file) + "\r" + ctx.texts.text("FileNotExist_40"), MbOK, 1);
+    if (const std::optional<ReadResult> refused = readFileBytesTelling(ctx, file, bytes)) {
         hideWhenNotServed();
-        return {ReadOutcome::CannotOpen, ctx.encode(error)};
-    case FileBytesStatus::NotStructure:
-    case FileBytesStatus::TooLarge:
-        // Refused before reading: a Save must not write an empty structure
-        // over a file that was never one.
-        ctx.prompts->message(
-            MsgType::Error,
-            ctx.encode(file) + "\r" +
-                ctx.texts.text(status == FileBytesStatus::TooLarge ? "FileTooLarge_50" : "NotStructureFile_50"),
-            MbOK);
-        hideWhenNotServed();
-        return {status == FileBytesStatus::TooLarge ? ReadOutcome::CannotOpen : ReadOutcome::NotStructure, {}};
+        return *refused;
     }
     ctx.document.fileName = file;
     env.view.updateMainCaption();
@@ -631,22 +693,14 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
     env.view.showStructurePanel(true);
     env.view.treeReplaced();
     env.view.setResultsView(1);
-    const std::string losses = readLosses(ctx, result);
-    if (result.outcome == ReadOutcome::Damaged || (result.outcome == ReadOutcome::Read && !result.complete)) {
+    if (readOnlyInPart(result)) {
         // What was read is shown, but it is not the whole file: a plain Save
         // must not write it over the original, so the structure takes the
         // default name and Save asks where to put it.
         ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
         env.view.updateMainCaption();
-        std::string message = result.outcome == ReadOutcome::Damaged ? result.message : ctx.encode(file);
-        if (!losses.empty())
-            message += "\r" + losses;
-        message += "\r" + keptText(ctx, result);
-        ctx.prompts->message(result.outcome == ReadOutcome::Damaged ? MsgType::Error : MsgType::Warning, message, MbOK);
-    } else if (!losses.empty()) {
-        // Reading keeps what it can, but the user must know what is missing.
-        ctx.prompts->message(MsgType::Warning, ctx.encode(file) + "\r" + losses, MbOK);
     }
+    tellReadLosses(ctx, ctx.document, file, result);
     hideWhenNotServed();
     return result;
 }

@@ -23,9 +23,9 @@ int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine)
     return int32_t(s);
 }
 
-int32_t resultsSeal(const StructureContext& ctx)
+int32_t resultsSeal(const Document& document)
 {
-    return resultsSeal(ctx.familyCode, nthLine(ctx.document.structure.table.cell(1, 0), 4));
+    return resultsSeal(document.familyCode, nthLine(document.structure.table.cell(1, 0), 4));
 }
 
 namespace {
@@ -177,19 +177,18 @@ void writePageRecord(LineWriter& w, const ReportPages& pages, int i)
 
 } // namespace
 
-std::string composeStructureFile(const StructureContext& ctx, const ReportPages& pages, Progress* progress)
+std::string composeStructureFile(const LanguageContext& language, const Document& document, Progress* progress)
 {
-    const ResultTable& table = ctx.document.structure.table;
+    const ResultTable& table = document.structure.table;
     std::string out;
     // Lines average well under 40 bytes; one reservation avoids most regrowth.
-    out.reserve(8192 + size_t(table.rowCount()) * ResultTable::ColumnCount * 24 +
-                ctx.document.structure.tree.count() * 32);
+    out.reserve(8192 + size_t(table.rowCount()) * ResultTable::ColumnCount * 24 + document.structure.tree.count() * 32);
     LineWriter w(out);
 
     // The fixed header: 247 lines, then "*** STRUCTURE DATA" on line 248.
     w.raw(sf::Magic);
-    w.number(ctx.familyCode);
-    const PrintoutHeading& h = ctx.heading;
+    w.number(document.familyCode);
+    const PrintoutHeading& h = document.heading;
     for (const auto& s : h.op)
         w.text(s);
     for (const auto& s : h.footer)
@@ -198,7 +197,7 @@ std::string composeStructureFile(const StructureContext& ctx, const ReportPages&
         w.text(s);
     w.text(h.logo);
     w.number(uint8_t(h.logoMode));
-    const Comments& c = ctx.comments;
+    const Comments& c = document.comments;
     for (int i = 0; i < 20; ++i)
         w.commentLine(c.lines[size_t(i)], true);
     w.empty(1);
@@ -213,19 +212,19 @@ std::string composeStructureFile(const StructureContext& ctx, const ReportPages&
     for (const auto& s : c.lines)
         w.commentLine(s, false);
     w.raw(sf::StructureData);
-    w.number(resultsSeal(ctx));
+    w.number(resultsSeal(document));
 
     if (progress) {
-        progress->show(std::string(), ctx.texts.text("Wait_25"), false);
-        progress->setLine2(ctx.encode(ctx.document.fileName));
+        progress->show(std::string(), language.texts.text("Wait_25"), false);
+        progress->setLine2(language.encode(document.fileName));
         progress->setPosition(0);
         progress->processEvents();
     }
     Gauge gauge(progress);
 
-    const long long nodes = (long long)ctx.document.structure.tree.count();
+    const long long nodes = (long long)document.structure.tree.count();
     long long i = 0;
-    ctx.document.structure.tree.forEach([&](ElementNode& n) {
+    document.structure.tree.forEach([&](ElementNode& n) {
         w.element(n);
         gauge.set(i++, std::max(nodes - 1, 1LL));
     });
@@ -241,6 +240,7 @@ std::string composeStructureFile(const StructureContext& ctx, const ReportPages&
         gauge.set(r, std::max(table.rowCount() - 1, 1));
     }
 
+    const ReportPages& pages = document.reportPages;
     for (int e = 1; e <= pages.count(); ++e)
         writePageRecord(w, pages, e);
 
@@ -252,7 +252,7 @@ std::string composeStructureFile(const StructureContext& ctx, const ReportPages&
 bool writeStructureFile(FileEnv& env)
 {
     StructureContext& ctx = env.ctx;
-    const std::string bytes = composeStructureFile(ctx, env.pages, &env.progress);
+    const std::string bytes = composeStructureFile(ctx, ctx.document, &env.progress);
     QString error;
     const bool ok = writeFileSafely(ctx.document.fileName, bytes, &error);
     env.progress.hide();

@@ -72,7 +72,7 @@ void forEachStructureText(StructureContext& ctx, Visit&& visit)
         }
     }
 
-    forEachHeadingText(ctx.heading, ctx.comments, visit);
+    forEachHeadingText(ctx.document.heading, ctx.document.comments, visit);
 }
 
 // The heading and comments the settings file keeps for new structures.

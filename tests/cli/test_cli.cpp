@@ -306,8 +306,8 @@ void writeBigStructure(const QString& path)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.familyCode = 14;
-    resetToNewStructure(c);
+    c.document.familyCode = 14;
+    resetToNewStructure(c.document, c, c.defaultNames);
     c.document.structure.table.setCell(1, 0, "Tester\r\r\r123");
     for (int r = 1; r <= 3000; ++r) {
         const std::string element = std::to_string(r / 10);
@@ -317,8 +317,7 @@ void writeBigStructure(const QString& path)
     }
     NullProgress progress;
     buildTreeFromResults(c, progress);
-    ReportPages pages;
-    ASSERT_TRUE(writeFileSafely(path, composeStructureFile(c, pages)));
+    ASSERT_TRUE(writeFileSafely(path, composeStructureFile(c, c.document)));
 }
 
 // Every writer of the tool onto a disk full to its last block (the output is

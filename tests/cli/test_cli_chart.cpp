@@ -33,7 +33,7 @@ protected:
         exe_ = dir_.file(QStringLiteral("zentrova-cli"));
         ASSERT_TRUE(QFile::copy(built, exe_));
         AppContext& ctx = *program_.ctx;
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         ctx.document.structure.table.setCell(1, 0, "identification");
         int next = 1;
@@ -54,8 +54,7 @@ protected:
     void writeStructure(AppContext& ctx, const std::string& blockName)
     {
         ctx.document.structure.tree.roots()[0]->name = blockName;
-        ReportPages pages;
-        ASSERT_TRUE(writeFileSafely(file_, composeStructureFile(ctx, pages), nullptr));
+        ASSERT_TRUE(writeFileSafely(file_, composeStructureFile(ctx, ctx.document), nullptr));
     }
 
     ChartRun run(const QStringList& args)

@@ -65,7 +65,7 @@ const Point NewPoints[] = {
 template <size_t N>
 void fill(AppContext& c, const Point (&points)[N])
 {
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     ResultTable& t = c.document.structure.table;
     t.setCell(1, 0, "TIVE5kV\rHW 1.02\rFW 3.10\r12345678\r\r\r\r");
@@ -94,7 +94,7 @@ TEST(InspectionComparison, MatchesRenamedAndRenumberedPointsAndWarnsOfFalls)
     LoadedProgram older, newer;
     fill(*older.ctx, OldPoints);
     fill(*newer.ctx, NewPoints);
-    const InspectionComparison c = compareInspections(*older.ctx, *newer.ctx);
+    const InspectionComparison c = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
 
     ASSERT_EQ(c.points.size(), 5u);
     ASSERT_EQ(c.onlyOld.size(), 1u);
@@ -143,6 +143,27 @@ TEST(InspectionComparison, MatchesRenamedAndRenumberedPointsAndWarnsOfFalls)
     EXPECT_EQ(c.flagCount(), 3);
 }
 
+// Names that a point found by its numbers and names shares with another old
+// point tie a moved point to neither: the comparison finds points as the
+// history archive does.
+TEST(InspectionComparison, NamesOfAFoundPointFindNoMovedPoint)
+{
+    const Point oldPoints[] = {{1, 1, "Hall", "Motor", "500\rInsulation resistance", "501507100", ""},
+                               {1, 2, "Hall", "Motor", "500\rInsulation resistance", "501507100", ""}};
+    const Point newPoints[] = {{1, 1, "Hall", "Motor", "500\rInsulation resistance", "501507100", ""},
+                               {1, 3, "Hall", "Motor", "500\rInsulation resistance", "501507100", ""}};
+    LoadedProgram older, newer;
+    fill(*older.ctx, oldPoints);
+    fill(*newer.ctx, newPoints);
+    const InspectionComparison c = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
+    ASSERT_EQ(c.points.size(), 1u);
+    EXPECT_EQ(c.points[0].older.element, 1);
+    ASSERT_EQ(c.onlyOld.size(), 1u);
+    EXPECT_EQ(c.onlyOld[0].element, 2);
+    ASSERT_EQ(c.onlyNew.size(), 1u);
+    EXPECT_EQ(c.onlyNew[0].element, 3);
+}
+
 // A bound that reaches the half settles the fall: the marks hold strictly.
 // The history's flag follows the same rule (fellToLessThanHalf).
 TEST(InspectionComparison, ABoundAtTheHalfSettlesTheFall)
@@ -165,7 +186,7 @@ TEST(InspectionComparison, ABoundAtTheHalfSettlesTheFall)
         LoadedProgram older, newer;
         fill(*older.ctx, oldPoint);
         fill(*newer.ctx, newPoint);
-        const InspectionComparison cmp = compareInspections(*older.ctx, *newer.ctx);
+        const InspectionComparison cmp = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
         ASSERT_EQ(cmp.points.size(), 1u);
         const QuantityChange* q = find(cmp.points[0], "Riso");
         ASSERT_NE(q, nullptr);
@@ -197,7 +218,7 @@ TEST(InspectionComparison, MarkedRatingsOnlyWhereTheBoundSettlesTheClass)
         LoadedProgram older, newer;
         fill(*older.ctx, oldPoint);
         fill(*newer.ctx, newPoint);
-        const InspectionComparison cmp = compareInspections(*older.ctx, *newer.ctx);
+        const InspectionComparison cmp = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
         ASSERT_EQ(cmp.points.size(), 1u);
         const QuantityChange* q = find(cmp.points[0], "PI");
         ASSERT_NE(q, nullptr);
@@ -217,7 +238,7 @@ TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
     LoadedProgram older, newer;
     fill(*older.ctx, OldPoints);
     fill(*newer.ctx, NewPoints);
-    const InspectionComparison c = compareInspections(*older.ctx, *newer.ctx);
+    const InspectionComparison c = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
 
     const ComparisonChart hall = comparisonChart(*newer.ctx, c, 1);
     EXPECT_EQ(hall.blockName, "Hall");
@@ -273,7 +294,8 @@ TEST(InspectionComparison, CsvKeepsFormulaLikeNamesAsTextAndNumbersAsNumbers)
     LoadedProgram older, newer;
     fill(*older.ctx, oldPoints);
     fill(*newer.ctx, newPoints);
-    const std::string csv = comparisonCsv(*newer.ctx, compareInspections(*older.ctx, *newer.ctx));
+    const std::string csv =
+        comparisonCsv(*newer.ctx, compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names));
     EXPECT_NE(csv.find("\r\n1,1,1,1,\"'=HYPERLINK(\"\"http://x\"\")\",'@Motor,Insulation resistance,Riso,20000000,,"
                        "15000000,,Ohm,-25,\r\n"),
               std::string::npos)
@@ -294,9 +316,8 @@ TEST(InspectionComparison, CliComparesTwoWrittenFiles)
             fill(*p.ctx, NewPoints);
         NullProgress progress;
         buildTreeFromResults(*p.ctx, progress);
-        ReportPages pages;
         const QString file = dir.file(which == 0 ? QStringLiteral("old.ZIT") : QStringLiteral("new.ZIT"));
-        ASSERT_TRUE(writeFileSafely(file, composeStructureFile(*p.ctx, pages), nullptr));
+        ASSERT_TRUE(writeFileSafely(file, composeStructureFile(*p.ctx, p.ctx->document), nullptr));
     }
     QProcess run;
     run.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT")), dir.file(QStringLiteral("new.ZIT")),
@@ -352,10 +373,9 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
     fill(*older.ctx, OldPoints);
     NullProgress progress;
     buildTreeFromResults(*older.ctx, progress);
-    ReportPages pages;
     LoadedProgram p;
     const QString oldFile = p.dir.file(QStringLiteral("old.ZIT"));
-    ASSERT_TRUE(writeFileSafely(oldFile, composeStructureFile(*older.ctx, pages), nullptr));
+    ASSERT_TRUE(writeFileSafely(oldFile, composeStructureFile(*older.ctx, older.ctx->document), nullptr));
     AppContext& ctx = *p.ctx;
     fill(ctx, NewPoints);
     buildTreeFromResults(ctx, progress);

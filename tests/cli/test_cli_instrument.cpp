@@ -88,7 +88,7 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     LoadedProgram p;
     NullProgress quiet;
     StructureView view;
-    FileEnv env{*p.ctx, p.ctx->document.reportPages, quiet, view};
+    FileEnv env{*p.ctx, quiet, view};
     p.prompts.allowAnyMessage();
     ASSERT_EQ(readStructureFile(env, file).outcome, ReadOutcome::Read);
     EXPECT_EQ(p.ctx->document.structure.table.rowCount(), 40);
@@ -102,8 +102,7 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
     NullProgress progress;
-    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")),
-              exportText(*p.ctx, p.ctx->document.reportPages, f, progress));
+    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")), exportText(*p.ctx, p.ctx->document, f, progress));
 }
 
 TEST_F(CliInstrument, StopAfterSeventeenOfTwentyKeepsThoseReceived)

@@ -30,7 +30,7 @@ struct ChartMemory : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         table.clear();
         table.setCell(1, 0, "identification");
@@ -161,7 +161,7 @@ TEST_F(ChartMemory, WindowShowsTheSelectedElementsChartAndSavesIt)
     w.chart = &window;
     form.setWindows(w, nullptr);
     form.activated();
-    ctx.familyCode = 14; // as the received memory set it before the first activation cleared it
+    ctx.document.familyCode = 14; // as the received memory set it before the first activation cleared it
     applyFamilyProfile(ctx);
     form.refreshStructureView();
     form.show();

@@ -24,7 +24,7 @@ struct DecodeFixture : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         table.setCell(1, 0, "identification");
     }

@@ -92,7 +92,7 @@ struct EndToEnd : ::testing::Test {
     InstrumentLink link{serial};
     RecordingProgress progress;
 
-    void SetUp() override { resetToNewStructure(ctx); }
+    void SetUp() override { resetToNewStructure(ctx.document, ctx, ctx.defaultNames); }
     ReceiveOutcome receive(const Sim& sim)
     {
         EXPECT_FALSE(sim.device.isEmpty()) << "the simulator did not start";
@@ -162,7 +162,7 @@ TEST_F(EndToEnd, CountZeroWithImmediateEndMakesNewStructure)
     EXPECT_EQ(ctx.document.structure.table.rowCount(), 1);
     EXPECT_EQ(ctx.document.structure.table.cell(1, 0), "");
     EXPECT_TRUE(ctx.document.saved);
-    EXPECT_EQ(ctx.resultsView, 0);
+    EXPECT_EQ(out.resultsView, 0);
     EXPECT_EQ(progress.positions.back(), 100);
     EXPECT_EQ(sim.count("MRE"), 1);
 }
@@ -314,7 +314,7 @@ TEST_P(DeliveryModes, EveryRecordArrivesPacedAsTheAdapterDelivers)
         for (int r = 0; r < ctx.document.structure.table.rowCount(); ++r)
             unpaced.push_back(ctx.document.structure.table.cell(4, r));
     }
-    resetToNewStructure(ctx);
+    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     Sim sim({QStringLiteral("--baud"), QStringLiteral("115200"), QStringLiteral("--delivery"),
              QString::fromLatin1(GetParam())});
     const ReceiveOutcome out = receive(sim);

@@ -40,7 +40,7 @@ struct Flow : ::testing::Test {
             114, {"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme\rMain street 1", "Plant 4",
                   "FW 1.07", "Line 5", "Line 6", "Line 7"});
         // A structure that was there before.
-        resetToNewStructure(ctx);
+        resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     }
     ReceiveOutcome run()
     {
@@ -78,7 +78,7 @@ TEST_F(Flow, NormalTransferFillsTableTreeAndView)
               "TeraTester\r5 kV insulation tester\rHW 2.1\r21120345\rFW 1.07\rLine 5\rLine 6\rLine 7");
     EXPECT_EQ(ctx.document.structure.table.cell(2, 0), "Acme\rMain street 1");
     EXPECT_EQ(ctx.document.structure.tree.roots().size(), 3u);
-    EXPECT_EQ(ctx.resultsView, 1);
+    EXPECT_EQ(out.resultsView, 1);
     EXPECT_FALSE(ctx.document.saved);
     EXPECT_EQ(ctx.document.fileName, ctx.decode(ctx.texts.defaultFileName));
     EXPECT_EQ(steps, (std::vector<ReceiveStep>{ReceiveStep::StructureCleared, ReceiveStep::TreeBuilt,
@@ -114,7 +114,7 @@ TEST_P(TypeCodeFlow, OnlyThisFamilyGetsRecordsRead)
     EXPECT_EQ(ctx.document.structure.table.rowCount(), GetParam().recordsRead ? 4 : 1);
     EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Other");
     if (!GetParam().recordsRead) {
-        EXPECT_EQ(ctx.familyCode, 114);
+        EXPECT_EQ(ctx.document.familyCode, 114);
         EXPECT_EQ(out.status, ReceiveOutcome::Status::OtherInstrument);
         EXPECT_TRUE(ctx.document.structure.tree.empty());
         EXPECT_TRUE(steps == std::vector<ReceiveStep>{ReceiveStep::StructureCleared});
@@ -187,7 +187,7 @@ TEST_F(Flow, CancelBetweenRecordsEndsQuietlyAndSendsMex)
 TEST_F(Flow, BadIdentificationKeepsEarlierExtraLines)
 {
     link.instrumentExtraLines = {"old 5", "old 6", "old 7"};
-    ctx.familyCode = 14;
+    ctx.document.familyCode = 14;
     instrument.identificationPayload = "";
     // An empty payload cannot hold the type code: the reply is not valid.
     records(1);
@@ -324,12 +324,12 @@ struct ReadBack {
 };
 ReadBack writeAndReadBack(const AppContext& ctx)
 {
-    const std::string bytes = composeStructureFile(ctx, ctx.document.reportPages);
+    const std::string bytes = composeStructureFile(ctx, ctx.document);
     LoadedProgram reader;
     reader.prompts.allowAnyMessage();
     NullProgress quiet;
     StructureView view;
-    FileEnv env{*reader.ctx, reader.ctx->document.reportPages, quiet, view};
+    FileEnv env{*reader.ctx, quiet, view};
     const ReadOutcome outcome = loadStructure(env, bytes).outcome;
     return {outcome, rowsOf(reader.ctx->document.structure.table)};
 }

@@ -62,7 +62,7 @@ struct Memory : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         receive();
     }
@@ -101,7 +101,7 @@ TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
     const int row = resultRowOfGridRow(ctx, block(), 3);
     ASSERT_EQ(row, 3);
     ASSERT_EQ(resultRowOfGridRow(ctx, block(), 4), -1);
-    const RecordDetail d = recordDetail(ctx, row);
+    const RecordDetail d = recordDetail(ctx, ctx.document, row);
     EXPECT_TRUE(d.arrivalOrder);
     EXPECT_EQ(shown(d), failedInArrivalOrder);
     EXPECT_EQ(d.items[1].kindName, text("Result_20"));
@@ -116,7 +116,7 @@ TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
     EXPECT_EQ(d.heading, heading);
 
     // The grid's lines map to the rows they show, element by element.
-    EXPECT_EQ(recordDetail(ctx, resultRowOfGridRow(ctx, block(), 2)).items[0].value, "< 1");
+    EXPECT_EQ(recordDetail(ctx, ctx.document, resultRowOfGridRow(ctx, block(), 2)).items[0].value, "< 1");
     EXPECT_EQ(resultRowOfGridRow(ctx, block()->children()[1].get(), 1), 3);
     EXPECT_EQ(resultRowOfGridRow(ctx, nullptr, 1), -1);
 }
@@ -129,11 +129,11 @@ TEST_F(Memory, RowReadFromAStructureFileShowsItsItemsByKind)
     ctx.document.fileName = program.dir.file(QStringLiteral("memory.ZIT"));
     NullProgress quiet;
     StructureView view;
-    FileEnv env{ctx, ctx.document.reportPages, quiet, view};
+    FileEnv env{ctx, quiet, view};
     ASSERT_TRUE(writeStructureFile(env));
     ASSERT_EQ(readStructureFile(env, ctx.document.fileName).outcome, ReadOutcome::Read);
 
-    const RecordDetail d = recordDetail(ctx, 3);
+    const RecordDetail d = recordDetail(ctx, ctx.document, 3);
     EXPECT_FALSE(d.arrivalOrder);
     std::vector<ShownItem> byKind = failedInArrivalOrder;
     std::stable_sort(byKind.begin(), byKind.end(),
@@ -153,7 +153,7 @@ TEST_F(Memory, PiAndDarValuesShowTheirRating)
                coded('R', 7, 0, "2.00") + coded('R', 6, 0, "1.6") + coded('M', 6, 0, "0,99") + coded('R', 7, 0, "<1") +
                    coded('R', 7, 0, "<3") + coded('R', 7, 0, "> 4 !") + coded('R', 6, 0, ">1.3") +
                    coded('R', 1, 7, "2.00") + coded('R', 7, 0, "---") + coded('R', 6, 0, "1.2499")));
-    const RecordDetail d = recordDetail(ctx, 1);
+    const RecordDetail d = recordDetail(ctx, ctx.document, 1);
     std::vector<std::string> ratings;
     for (const RecordDetailItem& i : d.items)
         ratings.push_back(i.rating);
@@ -187,7 +187,7 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
 {
     int row = 0; // 5/2's, which moved down as 5/1 came
     for (int r = 1; r < ctx.document.structure.table.rowCount(); ++r)
-        if (recordDetail(ctx, r).element == 2)
+        if (recordDetail(ctx, ctx.document, r).element == 2)
             row = r;
     ASSERT_GT(row, 0);
     RecordDetailDialog panel(ctx);
@@ -202,7 +202,7 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
     // A form-wound winding tested at 24 °C: 48.6 MΩ is 16 MΩ at 40 °C.
     const QString archivePath = program.dir.file(QStringLiteral("archive.sqlite"));
     ctx.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
-    ctx.heading.site[0] = "Plant A";
+    ctx.document.heading.site[0] = "Plant A";
     NullProgress quiet;
     program.prompts.expectMessage(MbOK);
     ASSERT_EQ(addDocumentToHistory(ctx, quiet).status, HistoryAddOutcome::Status::Added);

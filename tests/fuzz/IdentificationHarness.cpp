@@ -64,7 +64,7 @@ int fuzzIdentification(const uint8_t* data, size_t size)
                 violated("identification", "a cleaned text keeps a byte that is not shown");
         }
     }
-    clearResultTable(ctx);
+    clearResultTable(ctx.document);
     writeIdentificationRow(ctx, texts, extra);
     const ResultTable& t = ctx.document.structure.table;
     const std::string& c1 = t.cell(1, 0);

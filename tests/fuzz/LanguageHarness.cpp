@@ -86,8 +86,8 @@ int fuzzLanguage(const uint8_t* data, size_t size)
     if (which != 2)
         return 0;
     // Everything else the settings file holds, read as at start-up.
-    ctx.heading.load(ctx.settings);
-    ctx.comments.load(ctx.settings);
+    ctx.document.heading.load(ctx.settings);
+    ctx.document.comments.load(ctx.settings);
     ctx.defaultNames.load(ctx.settings, ctx.texts);
     MarginTexts margins;
     margins.load(ctx.settings);

@@ -19,21 +19,16 @@ int fuzzReader(const uint8_t* data, size_t size)
     program.prompts.order = {MbCancel, MbNo, MbOK};
     AppContext& ctx = *program.ctx;
     NullProgress progress;
-    StructureView view;
-    ReportPages pages;
-    FileEnv env{ctx, pages, progress, view};
-
-    const ReadResult first = loadStructure(env, std::string_view(reinterpret_cast<const char*>(data), size));
-    if (first.outcome != ReadOutcome::Read)
+    const DocumentRead first =
+        readDocument(ctx, std::string_view(reinterpret_cast<const char*>(data), size), progress, Document());
+    if (first.result.outcome != ReadOutcome::Read)
         return 0;
-    const std::string written = composeStructureFile(ctx, pages);
+    const std::string written = composeStructureFile(ctx, first.document);
 
-    ReportPages again;
-    FileEnv env2{ctx, again, progress, view};
-    const ReadResult second = loadStructure(env2, written);
-    if (second.outcome != ReadOutcome::Read)
+    const DocumentRead second = readDocument(ctx, written, progress, Document());
+    if (second.result.outcome != ReadOutcome::Read)
         violated("reader", "a written file does not read back");
-    else if (composeStructureFile(ctx, again) != written)
+    else if (composeStructureFile(ctx, second.document) != written)
         violated("reader", "a written file does not read back as written");
     return 0;
 }

@@ -62,9 +62,8 @@ int fuzzReceive(const uint8_t* data, size_t size)
     static LoadedFuzzProgram program;
     AppContext& ctx = *program.ctx;
     // The transfer applies the profile itself, the same for every family.
-    ctx.familyCode = 0;
-    resetToNewStructure(ctx);
-    ctx.resultsView = 0;
+    ctx.document.familyCode = 0;
+    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     ctx.document.saved = true;
 
     test::ScriptedPort port;
@@ -126,7 +125,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
             for (int r = 2; r < t.rowCount(); ++r)
                 if (keyOfRow(t, r) < keyOfRow(t, r - 1))
                     violated("receive", "row " + std::to_string(r) + " is out of position order");
-        if (ctx.document.structure.tree.empty() || ctx.resultsView != 1)
+        if (ctx.document.structure.tree.empty() || out.resultsView != 1)
             violated("receive", "records came but no tree or results view");
     }
     return 0;

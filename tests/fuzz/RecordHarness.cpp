@@ -38,7 +38,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
         return -1;
     static const uint8_t families[] = {14, 0, 7, 11};
     // The profile is the same for every family; only the function-name offset differs.
-    ctx.familyCode = families[(data[0] >> 2) & 3];
+    ctx.document.familyCode = families[(data[0] >> 2) & 3];
     ctx.profile.positionDepth = (data[0] & 1) ? 3 : 0;
     ctx.profile.resultsSorted = (data[0] & 2) != 0;
 
@@ -52,7 +52,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
     // Each record alone, in arrival order.
     std::vector<ResultTable::Row> expected;
     for (const std::string& r : records) {
-        clearResultTable(ctx);
+        clearResultTable(ctx.document);
         decodeRecord(ctx, r.data(), r.size(), 1);
         if (ctx.document.structure.table.rowCount() != 2) {
             violated("record", "one record did not make one row");
@@ -64,7 +64,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
         std::stable_sort(expected.begin(), expected.end(),
                          [](const ResultTable::Row& x, const ResultTable::Row& y) { return keyOf(x) < keyOf(y); });
 
-    clearResultTable(ctx);
+    clearResultTable(ctx.document);
     for (size_t i = 0; i < records.size(); ++i)
         decodeRecord(ctx, records[i].data(), records[i].size(), int(i + 1));
 

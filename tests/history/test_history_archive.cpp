@@ -67,7 +67,7 @@ const std::vector<Point> Year2024 = {
 // A structure as a download of `points` fills it.
 void fill(AppContext& c, const std::vector<Point>& points, const char* serial = "12345678")
 {
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     ResultTable& t = c.document.structure.table;
     t.clear();
@@ -88,7 +88,8 @@ Inspection inspectionOf(const std::vector<Point>& points, const QString& site = 
 {
     LoadedProgram program;
     fill(*program.ctx, points);
-    return inspectionFromDocument(*program.ctx, QString(), QDateTime(QDate(2025, 1, 1), QTime(8, 0)), site);
+    return inspectionFromDocument(*program.ctx, program.ctx->document, QString(),
+                                  QDateTime(QDate(2025, 1, 1), QTime(8, 0)), site);
 }
 
 // The number of rows of every table: what "left as it was" compares.

@@ -66,7 +66,7 @@ struct HistoryFixture : ::testing::Test {
     void SetUp() override
     {
         ctx.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
-        ctx.heading.site[0] = "Plant A";
+        ctx.document.heading.site[0] = "Plant A";
     }
 
     void download(const std::string& riso, const std::string& pi, const std::string& date)
@@ -80,7 +80,7 @@ struct HistoryFixture : ::testing::Test {
     // A download of these records as the open document.
     void receive(const std::vector<std::string>& records)
     {
-        ctx.familyCode = 14;
+        ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         ResultTable& table = ctx.document.structure.table;
         table.clear();
@@ -132,13 +132,13 @@ TEST_F(HistoryFixture, AddsADownloadOnceAndRefusesADocumentWithoutResults)
     EXPECT_EQ(program.prompts.messages.back(), text("HistoryAdded_50") + ": Plant A\r" + text("Measurements_30") +
                                                    ": 2\r" + text("HistoryNewPoints_30") + ": 0");
 
-    resetToNewStructure(ctx);
+    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
     EXPECT_EQ(add().status, HistoryAddOutcome::Status::NoMeasurements);
     EXPECT_EQ(program.prompts.messages.back(), text("HistoryNoResults_60"));
 
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     const std::vector<InstallationEntry> sites = archive.installations();
     ASSERT_EQ(sites.size(), 1u);
     EXPECT_EQ(sites[0].site, QStringLiteral("Plant A"));
@@ -164,7 +164,7 @@ TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationName
     file.close();
     download("4.00", "2.10", "14.03.2024");
     ctx.document.fileName = saved;
-    ctx.heading.site[0].clear();
+    ctx.document.heading.site[0].clear();
 
     // Without a question: told, nothing stored.
     program.prompts.expectMessage(MbOK);
@@ -198,7 +198,7 @@ TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationName
     ASSERT_EQ(named.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     QStringList sites;
     for (const InstallationEntry& e : archive.installations())
         sites << e.site;
@@ -267,12 +267,12 @@ TEST_F(HistoryFixture, TheWindowsArchiveIsReadWithoutBeingMade)
 {
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     EXPECT_TRUE(archive.installations(&error).empty()) << error.toStdString();
     EXPECT_FALSE(QFile::exists(archivePath));
     download("5.00", "2.50", "14.03.2023");
     ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
-    ASSERT_TRUE(openConfiguredArchive(ctx, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
     EXPECT_EQ(archive.installations().size(), 1u);
 }
 

@@ -184,7 +184,7 @@ TEST(ArchiveSetting, AnArchiveThatCannotBeUsedIsRefusedWithTheReason)
         saveHistorySettings(ctx.settings, {c.address, false});
         HistoryArchive archive;
         QString error;
-        EXPECT_FALSE(openConfiguredArchive(ctx, archive, &error));
+        EXPECT_FALSE(openConfiguredArchive(ctx.settings, archive, &error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.reasonPart))) << error.toStdString();
     }
     // A file not made yet in a folder that is there is kept, and not made.

@@ -410,7 +410,7 @@ TEST(LanguageChange, OpenStructureFollowsTheNewCodePage)
         LoadedProgram p;
         AppContext& ctx = *p.ctx;
         ASSERT_TRUE(changeLanguage(ctx, 1)); // Slovenian, code page 1250
-        ElementNode* node = addElementNode(ctx, nullptr);
+        ElementNode* node = addElementNode(ctx.document, nullptr);
         node->name = ctx.encode(c.name);
         ctx.document.structure.table.setRowCount(2);
         ctx.document.structure.table.setCell(1, 1, ctx.encode(QStringLiteral("Hala\r") + c.name));
@@ -453,7 +453,7 @@ TEST(LanguageChange, HeadingKeptInTheSettingsFollowsTheNewCodePage)
     ASSERT_TRUE(changeLanguage(ctx, 1));
     ctx.settings.writeSetting("SITE", "site1", ctx.encode(QStringLiteral("Postaja Črnuče")));
     ctx.settings.writeSetting("COMMENTS", "comm1", ctx.encode(QStringLiteral("Izolacija šž")));
-    ctx.heading.logo = "/tmp/\xc4\x8d.png";
+    ctx.document.heading.logo = "/tmp/\xc4\x8d.png";
     p.prompts.expectMessage(MbYes);
 
     ASSERT_EQ(switchLanguage(ctx, 0), LanguageSwitch::Switched);
@@ -463,7 +463,7 @@ TEST(LanguageChange, HeadingKeptInTheSettingsFollowsTheNewCodePage)
               std::string::npos);
     EXPECT_EQ(ctx.decode(ctx.settings.readSetting("SITE", "site1", "")), QStringLiteral("Postaja ?rnu?e"));
     EXPECT_EQ(ctx.decode(ctx.settings.readSetting("COMMENTS", "comm1", "")), QStringLiteral("Izolacija šž"));
-    EXPECT_EQ(ctx.heading.logo, "/tmp/\xc4\x8d.png");
+    EXPECT_EQ(ctx.document.heading.logo, "/tmp/\xc4\x8d.png");
 }
 
 } // namespace

@@ -62,7 +62,7 @@ TEST(ComposeReport, HeadingRowOnlyDrawsNoTableAndNoFrame)
 
     // Comments start one line below the top of the printable area, still
     // without frame or heading.
-    s.p.ctx->comments.lines[0] = "Only a remark";
+    s.p.ctx->document.comments.lines[0] = "Only a remark";
     ASSERT_TRUE(s.compose());
     ASSERT_EQ(s.prn.pageCount(), 1);
     EXPECT_EQ(countOps<FillOp>(s.prn.page(1)), 0);
@@ -258,13 +258,13 @@ TEST(ComposeReport, PageNumbersFollowTheSwitch)
 {
     ReportSample s;
     s.addRows(80);
-    s.p.ctx->comments.checks = "100";
+    s.p.ctx->document.comments.checks = "100";
     ASSERT_TRUE(s.compose());
     ASSERT_GE(s.prn.pageCount(), 2);
     for (int n = 1; n <= s.prn.pageCount(); ++n)
         EXPECT_FALSE(s.pageText(n).contains(QStringLiteral("- %1 -").arg(n)));
 
-    s.p.ctx->comments.checks = "1"; // too short: counts as "101"
+    s.p.ctx->document.comments.checks = "1"; // too short: counts as "101"
     ASSERT_TRUE(s.compose());
     for (int n = 1; n <= s.prn.pageCount(); ++n) {
         const TextOp* number = findText(s.prn.page(n), QStringLiteral("- %1 -").arg(n));
@@ -282,15 +282,15 @@ TEST(ComposeReport, CommentsFollowTheTableOnlyWhenSwitchedOn)
 {
     ReportSample s;
     s.addRows(5);
-    s.p.ctx->comments.lines[0] = "First remark";
-    s.p.ctx->comments.lines[4] = "Fifth remark";
-    s.p.ctx->comments.checks = "001";
+    s.p.ctx->document.comments.lines[0] = "First remark";
+    s.p.ctx->document.comments.lines[4] = "Fifth remark";
+    s.p.ctx->document.comments.checks = "001";
     ASSERT_TRUE(s.compose());
     const auto off = s.prn.page(s.prn.pageCount()).texts();
     EXPECT_EQ(std::count(off.begin(), off.end(), QStringLiteral("First remark")), 0);
     EXPECT_EQ(std::count(off.begin(), off.end(), QStringLiteral("Fifth remark")), 0);
 
-    s.p.ctx->comments.checks = "101";
+    s.p.ctx->document.comments.checks = "101";
     ASSERT_TRUE(s.compose());
     ASSERT_EQ(s.prn.pageCount(), 1);
     const TextOp* first = findText(s.prn.page(1), QStringLiteral("First remark"));
@@ -305,7 +305,7 @@ TEST(ComposeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
     ReportSample s;
     s.addRows(36); // nearly a full page
     for (int i = 0; i < 60; ++i)
-        s.p.ctx->comments.lines[size_t(i)] = "Remark " + std::to_string(i + 1);
+        s.p.ctx->document.comments.lines[size_t(i)] = "Remark " + std::to_string(i + 1);
     ASSERT_TRUE(s.compose());
     const int pages = s.prn.pageCount();
     ASSERT_GE(pages, 2);
@@ -363,8 +363,8 @@ TEST(ComposeReport, HeadingTextOrLogo)
     // Logo mode without the file: neither logo nor operator lines, the
     // captions and the site block stay.
     QTemporaryDir dir;
-    c.heading.logoMode = 1;
-    c.heading.logo = QFile::encodeName(dir.filePath(QStringLiteral("missing.bmp"))).toStdString();
+    c.document.heading.logoMode = 1;
+    c.document.heading.logo = QFile::encodeName(dir.filePath(QStringLiteral("missing.bmp"))).toStdString();
     ASSERT_TRUE(s.compose());
     text = s.pageText(1);
     EXPECT_FALSE(text.contains(QStringLiteral("Volta Electric Ltd.")));
@@ -381,7 +381,7 @@ TEST(ComposeReport, HeadingTextOrLogo)
         picture.fill(QColor(20, 60, 160));
         const QString path = dir.filePath(QStringLiteral("logo.") + QString::fromLatin1(format).toLower());
         ASSERT_TRUE(picture.save(path, format));
-        c.heading.logo = QFile::encodeName(path).toStdString();
+        c.document.heading.logo = QFile::encodeName(path).toStdString();
         ASSERT_TRUE(s.compose());
         const ImageOp* image = nullptr;
         for (const PageOp& op : s.prn.page(1).ops)
@@ -395,7 +395,7 @@ TEST(ComposeReport, HeadingTextOrLogo)
     }
 
     // Any other mode prints neither.
-    c.heading.logoMode = 2;
+    c.document.heading.logoMode = 2;
     ASSERT_TRUE(s.compose());
     EXPECT_EQ(countOps<ImageOp>(s.prn.page(1)), 0);
     EXPECT_FALSE(s.pageText(1).contains(QStringLiteral("Volta Electric Ltd.")));

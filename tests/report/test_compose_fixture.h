@@ -70,12 +70,12 @@ struct ReportSample {
         block->info.kind = KindObject;
         block->info.number = 1;
         c.document.structure.tree.selected = block;
-        c.comments.lines = {};
-        c.comments.checks = "101";
-        c.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
-        c.heading.site = {"Riverside Plant", "Substation 4", "Feeder bay B"};
-        c.heading.footer = {"Footer one", "Footer two", "Footer three"};
-        c.heading.logoMode = 0;
+        c.document.comments.lines = {};
+        c.document.comments.checks = "101";
+        c.document.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
+        c.document.heading.site = {"Riverside Plant", "Substation 4", "Feeder bay B"};
+        c.document.heading.footer = {"Footer one", "Footer two", "Footer three"};
+        c.document.heading.logoMode = 0;
         PageSetup setup;
         prn.setPageSetup(setup);
     }
@@ -105,7 +105,8 @@ struct ReportSample {
         PageSetup setup = prn.pageSetup();
         setup.dpiX = setup.dpiY = dpi;
         prn.setPageSetup(setup);
-        return composeReport(*p.ctx, PrintResults, grid, margins, prn, progress, &error);
+        return composeReport(*p.ctx, {p.ctx->document.heading, p.ctx->document.comments}, PrintResults, grid, margins,
+                             prn, progress, &error);
     }
 
     // Page n (1-based) painted at the recorded resolution on white paper.

@@ -29,9 +29,9 @@ struct ExportSample {
     ExportSample()
     {
         AppContext& c = *p.ctx;
-        c.heading.op = {"Ana Novak", "Elektro d.o.o.", ""};
-        c.heading.site = {"Substation 3", "Hall B", ""};
-        c.heading.footer = {"Footer one", "", ""};
+        c.document.heading.op = {"Ana Novak", "Elektro d.o.o.", ""};
+        c.document.heading.site = {"Substation 3", "Hall B", ""};
+        c.document.heading.footer = {"Footer one", "", ""};
         ElementNode* b1 = node(nullptr, "001", 1);
         node(b1, "001", 1);
         node(b1, "Motor M2", 2);
@@ -92,7 +92,7 @@ TEST(Export, TabCrLfWithReportTables)
     ExportFormat f;
     f.column = ExportFormat::Tab;
     f.row = ExportFormat::CrLf;
-    const std::string out = exportText(*s.p.ctx, s.p.ctx->document.reportPages, f, progress);
+    const std::string out = exportText(*s.p.ctx, s.p.ctx->document, f, progress);
     EXPECT_EQ(out, expected("tab_crlf_pages.txt"));
 }
 
@@ -103,7 +103,7 @@ TEST(Export, SemicolonLfWithoutPages)
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
-    EXPECT_EQ(exportText(*s.p.ctx, s.p.ctx->document.reportPages, f, progress), expected("semicolon_lf.txt"));
+    EXPECT_EQ(exportText(*s.p.ctx, s.p.ctx->document, f, progress), expected("semicolon_lf.txt"));
 }
 
 TEST(Export, RowDelimitersAndSemicolonsInTexts)
@@ -114,7 +114,7 @@ TEST(Export, RowDelimitersAndSemicolonsInTexts)
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Cr;
-    const std::string out = exportText(*s.p.ctx, s.p.ctx->document.reportPages, f, progress);
+    const std::string out = exportText(*s.p.ctx, s.p.ctx->document, f, progress);
     EXPECT_EQ(out.find('\n'), std::string::npos);
     EXPECT_NE(out.find(";a;b, 10:15\r"), std::string::npos) << "written unquoted";
 }
@@ -129,13 +129,13 @@ TEST(Export, LineBreaksInsideACellBecomeSpaces)
     c.document.structure.table.setCell(7, 1, "07.12.2026\r08.12.2026");
     c.document.structure.table.setCell(8, 1, "10:15\r10:20\n");
     c.document.structure.tree.roots()[0]->children()[1]->name = "Motor\rM2";
-    c.heading.footer[0] = "Footer\rone";
+    c.document.heading.footer[0] = "Footer\rone";
     NullProgress progress;
     for (int row : {ExportFormat::CrLf, ExportFormat::Cr, ExportFormat::Lf}) {
         SCOPED_TRACE(row);
         ExportFormat f;
         f.row = row;
-        const std::string out = exportText(c, c.document.reportPages, f, progress);
+        const std::string out = exportText(c, c.document, f, progress);
         const std::string rd = f.rowDelimiter();
         EXPECT_NE(out.find(rd + "1\t001\t"), std::string::npos);
         EXPECT_NE(out.find("\t07.12.2026 08.12.2026, 10:15 10:20 " + rd), std::string::npos);
@@ -174,7 +174,7 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     s.p.prompts.expectMessage(MbNo);
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbYes);
-    EXPECT_TRUE(runExport(c, c.document.reportPages, c.exportFormat, progress));
+    EXPECT_TRUE(runExport(c, c.document, c.exportFormat, progress));
     EXPECT_NE(s.p.dir.readFile("out.TXT"), "old");
     EXPECT_EQ(s.p.prompts.fileRequests[0].title, c.texts.text("ExportTo_40"));
     ASSERT_GE(s.p.prompts.messages.size(), 1u);
@@ -185,7 +185,7 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     s.p.dir.writeFile("out.TXT", "keep");
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbCancel);
-    EXPECT_FALSE(runExport(c, c.document.reportPages, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c, c.document, c.exportFormat, progress));
     EXPECT_EQ(s.p.dir.readFile("out.TXT"), "keep");
 }
 
@@ -196,7 +196,7 @@ TEST(ExportCommand, UnwritableTargetReportsAndKeepsNothingHalfWritten)
     NullProgress progress;
     s.p.prompts.expectFile(QStringLiteral("/nonexistent-folder/out.TXT"));
     s.p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(runExport(c, c.document.reportPages, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c, c.document, c.exportFormat, progress));
     EXPECT_NE(s.p.prompts.messages.back().find("/nonexistent-folder/out.TXT"), std::string::npos);
 }
 

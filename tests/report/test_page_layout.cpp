@@ -38,12 +38,13 @@ protected:
         s.prn.setPageSetup(setup);
         s.grid.setFont(QFont(QStringLiteral("Arial"), 10)); // only the comments are fixed-width
         // Heading and footer lines as long as a company's full name makes them.
-        s.p.ctx->heading.op = {"Volta Electric Engineering and Inspection Services Ltd.",
-                               "Testing and inspection of high-voltage installations", "Licence 2231/7"};
-        s.p.ctx->heading.site = {"Riverside Combined Cycle Power Plant", "Substation 4, transformer hall, bay B",
-                                 "Feeder bay B"};
-        s.p.ctx->heading.footer[1] = "Volta Electric Engineering and Inspection Services Ltd., Industrial Road 117, "
-                                     "2000 Riverside, phone +44 20 7946 0000";
+        s.p.ctx->document.heading.op = {"Volta Electric Engineering and Inspection Services Ltd.",
+                                        "Testing and inspection of high-voltage installations", "Licence 2231/7"};
+        s.p.ctx->document.heading.site = {"Riverside Combined Cycle Power Plant",
+                                          "Substation 4, transformer hall, bay B", "Feeder bay B"};
+        s.p.ctx->document.heading.footer[1] =
+            "Volta Electric Engineering and Inspection Services Ltd., Industrial Road 117, "
+            "2000 Riverside, phone +44 20 7946 0000";
     }
 
     // Everything drawn on page n, text by text and the logo: no part outside
@@ -88,7 +89,7 @@ TEST_P(PaperLayout, PageInItsOrientationWithEverythingInsideTheFrame)
     s.addRows(60);
     const std::string remark = "The insulation of the cable to bay B was measured twice, the second time after the "
                                "terminations had been cleaned and dried; both readings are in the table above.";
-    s.p.ctx->comments.lines = {remark, std::string(180, '#')}; // the second has no place to break
+    s.p.ctx->document.comments.lines = {remark, std::string(180, '#')}; // the second has no place to break
     ASSERT_TRUE(s.compose()) << s.error;
     const QSize px = s.prn.pagePixels();
     EXPECT_EQ(px.width() > px.height(), GetParam().orientation == QPageLayout::Landscape);
@@ -109,14 +110,14 @@ TEST_P(PaperLayout, WideOrTallLogoFitsItsBoxWithItsProportions)
 {
     s.addRows(1);
     QTemporaryDir dir;
-    s.p.ctx->heading.logoMode = 1;
+    s.p.ctx->document.heading.logoMode = 1;
     const int opX = s.prn.printableOrigin().x() + s.prn.mmToPixelsX(104.0 / 3);
     for (const QSize size : {QSize(2000, 150), QSize(100, 400)}) {
         QImage picture(size, QImage::Format_RGB32);
         picture.fill(QColor(20, 60, 160));
         const QString path = dir.filePath(QStringLiteral("logo%1.jpg").arg(size.width()));
         ASSERT_TRUE(picture.save(path, "JPG"));
-        s.p.ctx->heading.logo = QFile::encodeName(path).toStdString();
+        s.p.ctx->document.heading.logo = QFile::encodeName(path).toStdString();
         ASSERT_TRUE(s.compose());
         const ImageOp* image = nullptr;
         int siteLeft = INT_MAX;
@@ -162,11 +163,11 @@ TEST(MarginCheck, NamesTheMarginThatLeavesNoRoomOnThisPaper)
     landscape.orientation = QPageLayout::Landscape;
     MarginTexts m;
     std::string error;
-    EXPECT_EQ(checkMargins(c, m, portrait), MarginTexts::Count);
+    EXPECT_EQ(checkMargins(c.texts, m, portrait), MarginTexts::Count);
 
     // 99 cm at the top of 29.7 cm: the top margin, and how large it may be.
     m.text[MarginTexts::Top] = "99";
-    EXPECT_EQ(checkMargins(c, m, portrait, &error), MarginTexts::Top);
+    EXPECT_EQ(checkMargins(c.texts, m, portrait, &error), MarginTexts::Top);
     EXPECT_NE(error.find(c.texts.text("MarginTooLarge_60")), std::string::npos);
     EXPECT_NE(error.find(c.texts.text("MarginLargest_40") + " " + withSystemDecimalSeparator("22.16") + " cm"),
               std::string::npos)
@@ -176,11 +177,11 @@ TEST(MarginCheck, NamesTheMarginThatLeavesNoRoomOnThisPaper)
     // Of a pair too wide together, the larger one; which pair depends on
     // the orientation.
     m.text = {"8", "9,5", "2.54", "2.54"};
-    EXPECT_EQ(checkMargins(c, m, portrait), MarginTexts::Right);
-    EXPECT_EQ(checkMargins(c, m, landscape), MarginTexts::Count);
+    EXPECT_EQ(checkMargins(c.texts, m, portrait), MarginTexts::Right);
+    EXPECT_EQ(checkMargins(c.texts, m, landscape), MarginTexts::Count);
     m.text = {"2", "2", "8", "9"};
-    EXPECT_EQ(checkMargins(c, m, portrait), MarginTexts::Count);
-    EXPECT_EQ(checkMargins(c, m, landscape), MarginTexts::Bottom);
+    EXPECT_EQ(checkMargins(c.texts, m, portrait), MarginTexts::Count);
+    EXPECT_EQ(checkMargins(c.texts, m, landscape), MarginTexts::Bottom);
 }
 
 } // namespace

@@ -126,7 +126,7 @@ TEST(Preview, PagingButtonsAndIndicator)
     // is composed.
     s.preview.show();
     s.preview.showPage(2);
-    s.p.ctx->heading.site[0] = "Lakeside Plant";
+    s.p.ctx->document.heading.site[0] = "Lakeside Plant";
     auto shows = [&](const char* text) {
         const auto texts = s.preview.prn().page(1).texts();
         return QStringList(texts.begin(), texts.end()).contains(QString::fromLatin1(text));
@@ -135,7 +135,7 @@ TEST(Preview, PagingButtonsAndIndicator)
     EXPECT_EQ(s.preview.currentPage(), 2);
     EXPECT_TRUE(shows("Lakeside Plant"));
     s.preview.close();
-    s.p.ctx->heading.site[0] = "Hillside Plant";
+    s.p.ctx->document.heading.site[0] = "Hillside Plant";
     s.preview.refreshIfShown();
     EXPECT_FALSE(shows("Hillside Plant"));
 

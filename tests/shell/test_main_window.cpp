@@ -186,11 +186,11 @@ struct TreeGui : Gui {
     {
         create();
         AppContext& c = *p.ctx;
-        ElementNode* block = addElementNode(c, nullptr);
+        ElementNode* block = addElementNode(c.document, nullptr);
         block->name = "001";
         block->info.kind = KindObject;
         block->info.number = 1;
-        point = addElementNode(c, block);
+        point = addElementNode(c.document, block);
         point->name = "Point 1";
         point->info.kind = KindMeasuringPoint;
         point->info.number = 1;
@@ -405,8 +405,8 @@ TEST(CommentsDialog, KeepsTwoHundredLinesAndWritesChecks)
     Gui g;
     g.create();
     AppContext& c = *g.p.ctx;
-    c.comments.lines[0] = "Insulation of the main feeder checked";
-    c.comments.checks = "1";
+    c.document.comments.lines[0] = "Insulation of the main feeder checked";
+    c.document.comments.checks = "1";
     g.comments->fillFromSettings();
     EXPECT_FALSE(g.comments->checkBox(0)->isChecked()) << "a short checks text clears every box";
     QPlainTextEdit* box = g.comments->commentBox();
@@ -445,9 +445,9 @@ TEST(PrintoutHeadingDialog, TogglesModeAndWritesTheHeading)
     Gui g;
     g.create();
     AppContext& c = *g.p.ctx;
-    c.heading.op[0] = "Ana Novak";
-    c.heading.logoMode = 0;
-    c.heading.logo = "/nonexistent/logo.bmp";
+    c.document.heading.op[0] = "Ana Novak";
+    c.document.heading.logoMode = 0;
+    c.document.heading.logo = "/nonexistent/logo.bmp";
     g.personal->fillFromHeading();
     EXPECT_EQ(g.personal->operatorEdit(0)->text(), QStringLiteral("Ana Novak"));
     EXPECT_EQ(g.personal->toggleButton()->text(), c.decode(c.texts.text("Picture_11")));
@@ -472,7 +472,7 @@ TEST(PrintoutHeadingDialog, TextTheLanguageCannotStoreIsRefused)
     Gui g;
     g.create();
     AppContext& c = *g.p.ctx;
-    c.heading.footer[0] = "Footer one";
+    c.document.heading.footer[0] = "Footer one";
     const std::string site = c.settings.readSetting("SITE", "site2", "none");
     const std::string stored = c.settings.readSetting("OPERATOR", "FOOTER", "none");
     g.personal->fillFromHeading();
@@ -510,8 +510,8 @@ TEST(PrintoutHeadingDialog, LoadsBmpJpegPngAndSvgLogosAndRefusesOtherFiles)
         if (!QByteArray(name).endsWith(".svg")) {
             ASSERT_TRUE(img.save(g.p.dir.file(name)));
         }
-        c.heading.logo = g.p.dir.file(name).toStdString();
-        c.heading.logoMode = 1;
+        c.document.heading.logo = g.p.dir.file(name).toStdString();
+        c.document.heading.logoMode = 1;
         g.personal->fillFromHeading();
         EXPECT_FALSE(g.personal->picture()->pixmap().isNull()) << name;
     }

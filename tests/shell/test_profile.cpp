@@ -27,9 +27,9 @@ TEST_P(AnyFamily, GetsTheFamily14Profile)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.familyCode = uint8_t(GetParam());
+    c.document.familyCode = uint8_t(GetParam());
     applyFamilyProfile(c);
-    EXPECT_EQ(c.familyCode, GetParam()) << "the profile never changes the reported code";
+    EXPECT_EQ(c.document.familyCode, GetParam()) << "the profile never changes the reported code";
     EXPECT_EQ(c.profileFamily, 14);
     EXPECT_EQ(c.profile.topLevelSelector, 12);
     EXPECT_EQ(c.profile.resultColumnCount, 6);
@@ -125,9 +125,9 @@ TEST(Settings, FirstStartWithoutAFile)
     margins.load(c.settings);
     EXPECT_EQ(margins.text[MarginTexts::Left], "2.54");
     EXPECT_EQ(margins.text[MarginTexts::Bottom], "2.54");
-    EXPECT_EQ(c.comments.checks, "101");
-    EXPECT_TRUE(c.comments.commentsEnabled());
-    EXPECT_TRUE(c.comments.pageNumbering());
+    EXPECT_EQ(c.document.comments.checks, "101");
+    EXPECT_TRUE(c.document.comments.commentsEnabled());
+    EXPECT_TRUE(c.document.comments.pageNumbering());
     EXPECT_EQ(c.defaultNames.names[DefaultNames::Object], c.texts.text("Object_20"));
     EXPECT_EQ(c.defaultNames.names[DefaultNames::Earthing], c.texts.text("OZEMLJITEV_20"));
 }

@@ -32,8 +32,8 @@ protected:
     void receivedStructure()
     {
         AppContext& c = f.ctx();
-        c.familyCode = 14;
-        resetToNewStructure(c);
+        c.document.familyCode = 14;
+        resetToNewStructure(c.document, c, c.defaultNames);
         c.document.structure.table.setCell(3, 1, "501");
         c.document.structure.table.setCell(3, 2, "502");
         c.document.saved = false;
@@ -57,7 +57,7 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("SaveAs_30"));
     EXPECT_EQ(f.prompts().fileRequests.at(0).pattern, QStringLiteral("*.ZIT"));
     EXPECT_EQ(f.prompts().fileRequests.at(0).allFilesName, "All files");
-    EXPECT_EQ(fileBytes(f.path("site.ZIT")), composeStructureFile(f.ctx(), f.pages));
+    EXPECT_EQ(fileBytes(f.path("site.ZIT")), composeStructureFile(f.ctx(), f.ctx().document));
 
     // Now the structure has a name of its own: Save writes without a question.
     f.ctx().document.structure.table.setCell(4, 1, "changed");
@@ -116,8 +116,8 @@ TEST_F(CommandsTest, ReplaceQuestionNoReopensTheDialogCancelKeepsTheName)
 TEST_F(CommandsTest, ClosingAsksOnlyWhenSomethingWouldBeLost)
 {
     // A new structure: one element, one row.
-    f.ctx().familyCode = 14;
-    resetToNewStructure(f.ctx());
+    f.ctx().document.familyCode = 14;
+    resetToNewStructure(f.ctx().document, f.ctx(), f.ctx().defaultNames);
     f.ctx().document.saved = false;
     EXPECT_TRUE(commands.closeRequested());
     EXPECT_TRUE(f.prompts().messages.empty());
@@ -453,7 +453,7 @@ TEST_F(CommandsTest, RenamePropagatesToLineTwoOfTheRowsOnly)
     EXPECT_EQ(propagateRename(f.ctx(), door, "Gate"), 1);
     EXPECT_EQ(cellOf(f.ctx(), 2, 3), "House 12\rGarage\rGate\r13,0");
 
-    ElementNode* lonely = addElementNode(f.ctx(), nullptr);
+    ElementNode* lonely = addElementNode(f.ctx().document, nullptr);
     lonely->info.number = 40;
     EXPECT_EQ(propagateRename(f.ctx(), *lonely, "Nothing"), 0);
 }
@@ -478,8 +478,8 @@ void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const 
 // A structure big enough to fill a small device.
 void bigStructure(AppContext& c)
 {
-    c.familyCode = 14;
-    resetToNewStructure(c);
+    c.document.familyCode = 14;
+    resetToNewStructure(c.document, c, c.defaultNames);
     for (int r = 1; r <= 3000; ++r) {
         c.document.structure.table.setCell(1, r, "1\r1\r" + std::to_string(r));
         c.document.structure.table.setCell(4, r, std::string(60, 'v'));

@@ -386,7 +386,7 @@ TEST(Evaluation, ADocumentsResultsAreReadPointByPointAndTheSettingsChoose)
 {
     LoadedProgram program;
     AppContext& c = *program.ctx;
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     ResultTable& t = c.document.structure.table;
     t.clear();

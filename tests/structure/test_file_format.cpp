@@ -58,9 +58,9 @@ protected:
 
 TEST_F(FileFormatTest, NewStructureWritesTheFixedLayout)
 {
-    f.ctx().familyCode = 14; // as after a transfer, the only way to a new structure
-    resetToNewStructure(f.ctx());
-    const std::string written = composeStructureFile(f.ctx(), f.pages, &f.progress);
+    f.ctx().document.familyCode = 14; // as after a transfer, the only way to a new structure
+    resetToNewStructure(f.ctx().document, f.ctx(), f.ctx().defaultNames);
+    const std::string written = composeStructureFile(f.ctx(), f.ctx().document, &f.progress);
     EXPECT_EQ(written, dataBytes("new_structure.ZIT"));
     EXPECT_EQ(split(written, 248), "*** STRUCTURE DATA");
     EXPECT_EQ(f.progress.line1, f.ctx().texts.text("Wait_25"));
@@ -74,7 +74,7 @@ TEST_F(FileFormatTest, CanonicalFilesWriteBackIdentically)
         SCOPED_TRACE(name);
         const std::string original = dataBytes(name);
         ASSERT_EQ(load(original).outcome, ReadOutcome::Read);
-        EXPECT_EQ(composeStructureFile(f.ctx(), f.pages), original);
+        EXPECT_EQ(composeStructureFile(f.ctx(), f.ctx().document), original);
     }
 }
 
@@ -99,12 +99,12 @@ class HandMadeFileTest : public FileFormatTest, public ::testing::WithParamInter
 TEST_P(HandMadeFileTest, ReadsAsWritten)
 {
     const HandMadeCase& c = GetParam();
-    f.ctx().comments.checks = "xyz";
+    f.ctx().document.comments.checks = "xyz";
     const ReadResult r = load(dataBytes(c.file));
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(shape(f.ctx().document.structure.tree.roots()), c.tree);
     if (c.outcome != ReadOutcome::FamilyNotServed) {
-        EXPECT_EQ(f.ctx().comments.checks, c.checks);
+        EXPECT_EQ(f.ctx().document.comments.checks, c.checks);
     }
     EXPECT_EQ(f.ctx().document.resultsDiscarded, c.discarded);
     EXPECT_EQ(f.pages.count(), c.pages);
@@ -141,14 +141,14 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
 {
     ASSERT_EQ(load(dataBytes("full.ZIT")).outcome, ReadOutcome::Read);
     AppContext& c = f.ctx();
-    EXPECT_EQ(c.heading.op[1], "Measuring Lab \xe8rni");
-    EXPECT_EQ(c.heading.site[2], "Floor 2");
-    EXPECT_EQ(c.heading.logo, "C:\\logos\\lab.bmp");
-    EXPECT_EQ(c.heading.logoMode, 1);
-    EXPECT_EQ(c.comments.lines[19], "Comment line 20");
-    EXPECT_EQ(c.comments.lines[25], "Line 26 of the long comments");
-    EXPECT_EQ(c.comments.lines[199], "Last line 200");
-    EXPECT_EQ(c.comments.autotest[4], "Auto 5");
+    EXPECT_EQ(c.document.heading.op[1], "Measuring Lab \xe8rni");
+    EXPECT_EQ(c.document.heading.site[2], "Floor 2");
+    EXPECT_EQ(c.document.heading.logo, "C:\\logos\\lab.bmp");
+    EXPECT_EQ(c.document.heading.logoMode, 1);
+    EXPECT_EQ(c.document.comments.lines[19], "Comment line 20");
+    EXPECT_EQ(c.document.comments.lines[25], "Line 26 of the long comments");
+    EXPECT_EQ(c.document.comments.lines[199], "Last line 200");
+    EXPECT_EQ(c.document.comments.autotest[4], "Auto 5");
     EXPECT_EQ(c.document.structure.tree.roots()[0]->info.selection, "1101");
     EXPECT_EQ(nthLine(cellOf(c, 1, 0), 4), "12345678");
     EXPECT_EQ(cellOf(c, 4, 1), "aaa\rbbb"); // code 2 in a cell is a line break
@@ -178,9 +178,9 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
 
 TEST_F(FileFormatTest, OlderFormKeepsTheNewHeadingLinesEmpty)
 {
-    f.ctx().heading.op[2] = "stale";
+    f.ctx().document.heading.op[2] = "stale";
     ASSERT_EQ(load(dataBytes("version10.ZIT")).outcome, ReadOutcome::Read);
-    const PrintoutHeading& h = f.ctx().heading;
+    const PrintoutHeading& h = f.ctx().document.heading;
     EXPECT_EQ(h.op[0], "Ana Novak");
     EXPECT_EQ(h.footer[0], "Footer one");
     EXPECT_EQ(h.site[1], "Ljubljana");
@@ -192,14 +192,14 @@ TEST_F(FileFormatTest, OlderFormKeepsTheNewHeadingLinesEmpty)
 
 TEST_F(FileFormatTest, ShortCommentBlocksLeaveTheRestEmpty)
 {
-    f.ctx().comments.lines[150] = "stale";
+    f.ctx().document.comments.lines[150] = "stale";
     ASSERT_EQ(load(dataBytes("no_comments2.ZIT")).outcome, ReadOutcome::Read);
-    EXPECT_EQ(f.ctx().comments.lines[19], "Comment line 20");
-    EXPECT_EQ(f.ctx().comments.lines[25], "");
-    EXPECT_EQ(f.ctx().comments.lines[150], "");
+    EXPECT_EQ(f.ctx().document.comments.lines[19], "Comment line 20");
+    EXPECT_EQ(f.ctx().document.comments.lines[25], "");
+    EXPECT_EQ(f.ctx().document.comments.lines[150], "");
     ASSERT_EQ(load(dataBytes("short_comments.ZIT")).outcome, ReadOutcome::Read);
-    EXPECT_EQ(f.ctx().comments.lines[2], "c3");
-    EXPECT_EQ(f.ctx().comments.lines[3], "");
+    EXPECT_EQ(f.ctx().document.comments.lines[2], "c3");
+    EXPECT_EQ(f.ctx().document.comments.lines[3], "");
 }
 
 TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
@@ -210,7 +210,7 @@ TEST_F(FileFormatTest, ChangedSerialEmptiesEveryResultCellButKeepsTheRest)
     for (int r = 0; r < t.rowCount(); ++r)
         for (const auto& cell : t.row(r))
             EXPECT_EQ(cell, "");
-    EXPECT_EQ(f.ctx().heading.op[0], "Ana Novak");
+    EXPECT_EQ(f.ctx().document.heading.op[0], "Ana Novak");
 }
 
 TEST_F(FileFormatTest, FileEndingInsideTheTableKeepsWhatWasRead)
@@ -225,8 +225,8 @@ TEST_F(FileFormatTest, FileEndingInsideTheTableKeepsWhatWasRead)
 TEST_F(FileFormatTest, OtherFamilyReadsNothingButTheFamily)
 {
     ASSERT_EQ(load(dataBytes("other_family.ZIT")).outcome, ReadOutcome::FamilyNotServed);
-    EXPECT_EQ(f.ctx().familyCode, 6);
-    EXPECT_NE(f.ctx().heading.op[0], "Ana Novak");
+    EXPECT_EQ(f.ctx().document.familyCode, 6);
+    EXPECT_NE(f.ctx().document.heading.op[0], "Ana Novak");
     EXPECT_EQ(f.ctx().document.structure.table.rowCount(), 1);
 }
 
@@ -351,12 +351,12 @@ TEST_F(FileFormatTest, ReportTablesGrowToTheFileNeverBelowANewTable)
         if (c.a.cols < fresh->colCount())
             EXPECT_EQ(t->a->cell(fresh->colCount() - 1, 0), fresh->cell(fresh->colCount() - 1, 0));
 
-        const std::string written = composeStructureFile(f.ctx(), f.pages);
+        const std::string written = composeStructureFile(f.ctx(), f.ctx().document);
         const std::string declared =
             "\r\nObj\r\nBlk\r\n" + std::to_string(c.expectA.rows) + "\r\n" + std::to_string(c.expectA.cols) + "\r\n";
         EXPECT_NE(written.find(declared), std::string::npos) << "written as held";
         ASSERT_EQ(load(written).outcome, ReadOutcome::Read);
-        EXPECT_EQ(composeStructureFile(f.ctx(), f.pages), written);
+        EXPECT_EQ(composeStructureFile(f.ctx(), f.ctx().document), written);
     }
 }
 
@@ -364,18 +364,18 @@ TEST_F(FileFormatTest, ReportTablesGrowToTheFileNeverBelowANewTable)
 TEST_F(FileFormatTest, RoundTripKeepsEverything)
 {
     AppContext& c = f.ctx();
-    c.familyCode = 14;
-    c.heading.op = {"op 1", "op\xe8 2", ""};
-    c.heading.logoMode = 1;
-    c.comments.lines[0] = "*** COMMENTS2"; // text that the reader takes for a marker
-    c.comments.lines[1] = "*** STRUCTURE DATA";
-    c.comments.lines[150] = "deep";
-    c.comments.autotest[2] = "auto";
-    c.comments.checks = "110";
-    ElementNode* top = addElementNode(c, nullptr);
+    c.document.familyCode = 14;
+    c.document.heading.op = {"op 1", "op\xe8 2", ""};
+    c.document.heading.logoMode = 1;
+    c.document.comments.lines[0] = "*** COMMENTS2"; // text that the reader takes for a marker
+    c.document.comments.lines[1] = "*** STRUCTURE DATA";
+    c.document.comments.lines[150] = "deep";
+    c.document.comments.autotest[2] = "auto";
+    c.document.comments.checks = "110";
+    ElementNode* top = addElementNode(c.document, nullptr);
     top->name = "Board\r2";
     top->info = {KindObject, "1011", 7};
-    ElementNode* child = addElementNode(c, top);
+    ElementNode* child = addElementNode(c.document, top);
     child->name = "Socket\twith tab";
     child->info = {KindMeasuringPoint, "", 3};
     c.document.structure.table.setCell(1, 0, "id\rhw\rfw\r" + std::string(6000, 'z')); // seal wraps below zero
@@ -387,43 +387,96 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     ReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.texts, reportTableFont());
     setTableCell(*t->a, 3, 4, "x\ry");
     ensureSubData(*t->b)->text2 = "note";
-    EXPECT_LT(resultsSeal(c), 0);
+    EXPECT_LT(resultsSeal(c.document), 0);
 
-    const std::string first = composeStructureFile(c, f.pages);
+    const std::string first = composeStructureFile(c, c.document);
     EXPECT_EQ(split(first, 248), "*** STRUCTURE DATA");
-    ReportPages pages2;
-    FileEnv env2{c, pages2, f.progress, f.view};
-    ASSERT_EQ(loadStructure(env2, first).outcome, ReadOutcome::Read);
+    ASSERT_EQ(loadStructure(f.env, first).outcome, ReadOutcome::Read);
     EXPECT_FALSE(c.document.resultsDiscarded);
     EXPECT_EQ(shape(c.document.structure.tree.roots()), "Board\r2/1/7[Socket with tab/13/3]");
     EXPECT_EQ(c.document.structure.tree.roots()[0]->info.selection, "1011");
-    EXPECT_EQ(c.heading.op[1], "op\xe8 2");
-    EXPECT_EQ(c.comments.lines[0], "*** COMMENTS2");
+    EXPECT_EQ(c.document.heading.op[1], "op\xe8 2");
+    EXPECT_EQ(c.document.comments.lines[0], "*** COMMENTS2");
     // A comment that is exactly the structure marker cannot stand alone on
     // its line: it comes back with a space after it.
-    EXPECT_EQ(c.comments.lines[1], "*** STRUCTURE DATA ");
-    EXPECT_EQ(c.comments.lines[150], "deep");
-    EXPECT_EQ(c.comments.autotest[2], "auto");
-    EXPECT_EQ(c.comments.checks, "110");
+    EXPECT_EQ(c.document.comments.lines[1], "*** STRUCTURE DATA ");
+    EXPECT_EQ(c.document.comments.lines[150], "deep");
+    EXPECT_EQ(c.document.comments.autotest[2], "auto");
+    EXPECT_EQ(c.document.comments.checks, "110");
     EXPECT_EQ(cellOf(c, 2, 1), "a\rb\r\rd");
-    EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->checkString(), "010100000000000000000000");
-    EXPECT_EQ(pages2.page(ReportLightningProtection, 1)->edit(20), "moist");
-    EXPECT_EQ(pages2.tables(ReportBlockTables, 1)->a->cell(3, 4), "x\ry");
-    EXPECT_EQ(subDataOf(*pages2.tables(ReportBlockTables, 1)->b)->text2, "note");
-    EXPECT_EQ(composeStructureFile(c, pages2), first);
+    EXPECT_EQ(f.pages.page(ReportLightningProtection, 1)->checkString(), "010100000000000000000000");
+    EXPECT_EQ(f.pages.page(ReportLightningProtection, 1)->edit(20), "moist");
+    EXPECT_EQ(f.pages.tables(ReportBlockTables, 1)->a->cell(3, 4), "x\ry");
+    EXPECT_EQ(subDataOf(*f.pages.tables(ReportBlockTables, 1)->b)->text2, "note");
+    EXPECT_EQ(composeStructureFile(c, c.document), first);
 }
 
 TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
 {
     AppContext& c = f.ctx();
-    c.familyCode = 14;
-    ElementNode* n = addElementNode(c, nullptr);
+    c.document.familyCode = 14;
+    ElementNode* n = addElementNode(c.document, nullptr);
     n->name = "two\rlines";
     n->info.kind = KindObject;
     c.document.structure.table.setCell(5, 0, "cell\r\nwith lf");
-    const std::string s = composeStructureFile(c, f.pages);
+    const std::string s = composeStructureFile(c, c.document);
     EXPECT_EQ(split(s, 250), "two\x02lines\t1\t0\t");
     EXPECT_NE(s.find("\r\ncell\x02with lf\r\n"), std::string::npos);
+}
+
+// A second file is read into a document of its own: the open structure, its
+// report pages and its name stay as they are, whatever the file holds.
+TEST_F(FileFormatTest, FileReadBesideLeavesTheOpenDocumentAlone)
+{
+    struct Case {
+        const char* file;
+        bool read;      // a document comes back
+        int messages;   // the user is told of a loss or a failure
+        bool whole;     // read up to its end marker
+        bool discarded; // the seal did not match: the results were emptied
+    };
+    const Case cases[] = {
+        {"full.ZIT", true, 0, true, false},          {"truncated_table.ZIT", true, 1, false, false},
+        {"changed_serial.ZIT", true, 1, true, true}, {"damaged_page.ZIT", false, 1, false, false},
+        {"other_family.ZIT", false, 0, true, false}, {"version10.ZIT", true, 0, true, false},
+        {"no-such-file.ZIT", false, 1, true, false},
+    };
+    AppContext& c = f.ctx();
+    ASSERT_EQ(load(dataBytes("kinds.ZIT")).outcome, ReadOutcome::Read);
+    c.document.fileName = f.path(QStringLiteral("open.ZIT"));
+    c.document.saved = false;
+    const std::string open = composeStructureFile(c, c.document);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.file);
+        for (int i = 0; i < k.messages; ++i)
+            f.prompts().expectMessage(MbOK);
+        const std::optional<Document> read = readDocumentBeside(c, dataFile(k.file), f.progress);
+        EXPECT_EQ(f.prompts().messages.size(), size_t(k.messages));
+        f.prompts().messages.clear();
+        ASSERT_EQ(read.has_value(), k.read);
+        if (read) {
+            EXPECT_EQ(read->fileName, dataFile(k.file));
+            EXPECT_EQ(read->incomplete, !k.whole);
+            EXPECT_EQ(read->resultsDiscarded, k.discarded);
+            EXPECT_EQ(read->familyCode, 14);
+            EXPECT_TRUE(read->saved);
+        }
+        EXPECT_EQ(composeStructureFile(c, c.document), open);
+        EXPECT_EQ(c.document.fileName, f.path(QStringLiteral("open.ZIT")));
+        EXPECT_FALSE(c.document.saved);
+    }
+}
+
+// Reading returns what the file holds, the same in a document of its own as
+// in the open one.
+TEST_F(FileFormatTest, DocumentReadAloneIsTheDocumentOpened)
+{
+    const std::string bytes = dataBytes("full.ZIT");
+    const DocumentRead alone = readDocument(f.ctx(), bytes, f.progress, Document());
+    ASSERT_EQ(alone.result.outcome, ReadOutcome::Read);
+    ASSERT_EQ(load(bytes).outcome, ReadOutcome::Read);
+    EXPECT_EQ(composeStructureFile(f.ctx(), alone.document), composeStructureFile(f.ctx(), f.ctx().document));
+    EXPECT_EQ(composeStructureFile(f.ctx(), alone.document), bytes);
 }
 
 // The fuzzer's inputs: whatever the reader makes of them is written so that
@@ -435,13 +488,11 @@ TEST_F(FileFormatTest, FuzzCorpusReadsBackAsWritten)
     ASSERT_FALSE(files.isEmpty());
     for (const QString& name : files) {
         SCOPED_TRACE(name.toStdString());
-        ReportPages pages1, pages2;
-        FileEnv env1{f.ctx(), pages1, f.progress, f.view}, env2{f.ctx(), pages2, f.progress, f.view};
-        if (loadStructure(env1, fileBytes(corpus.filePath(name))).outcome != ReadOutcome::Read)
+        if (loadStructure(f.env, fileBytes(corpus.filePath(name))).outcome != ReadOutcome::Read)
             continue;
-        const std::string written = composeStructureFile(f.ctx(), pages1);
-        ASSERT_EQ(loadStructure(env2, written).outcome, ReadOutcome::Read);
-        EXPECT_EQ(composeStructureFile(f.ctx(), pages2), written);
+        const std::string written = composeStructureFile(f.ctx(), f.ctx().document);
+        ASSERT_EQ(loadStructure(f.env, written).outcome, ReadOutcome::Read);
+        EXPECT_EQ(composeStructureFile(f.ctx(), f.ctx().document), written);
     }
 }
 

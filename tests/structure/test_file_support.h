@@ -52,13 +52,13 @@ public:
     std::vector<int> resultsViews;
 };
 
-// A loaded program with a page set, a progress recorder and a view.
+// A loaded program, its document's page set, a progress recorder and a view.
 struct FileFixture {
     LoadedProgram program;
-    ReportPages pages;
+    ReportPages& pages = program.ctx->document.reportPages;
     RecordingProgress progress;
     TestView view;
-    FileEnv env{*program.ctx, pages, progress, view};
+    FileEnv env{*program.ctx, progress, view};
 
     AppContext& ctx() { return *program.ctx; }
     ScriptedPrompts& prompts() { return program.prompts; }

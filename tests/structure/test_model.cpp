@@ -104,7 +104,7 @@ TEST(Naming, NumberedNamesContinueFromTheLargest)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    resetToNewStructure(c);
+    resetToNewStructure(c.document, c, c.defaultNames);
     const ElementTree& tree = c.document.structure.tree;
     ASSERT_EQ(tree.roots().size(), 1u);
     EXPECT_EQ(tree.roots()[0]->name, "Object1");
@@ -114,30 +114,30 @@ TEST(Naming, NumberedNamesContinueFromTheLargest)
     EXPECT_EQ(c.document.fileName, QStringLiteral("Noname.ZIT"));
     EXPECT_EQ(c.document.structure.table.rowCount(), 1);
 
-    ElementNode* second = addElementNode(c, nullptr);
+    ElementNode* second = addElementNode(c.document, nullptr);
     EXPECT_FALSE(c.document.saved);
     EXPECT_EQ(second->name, "???");
-    initElement(c, second, KindObject, true);
+    initElement(c.document, second, KindObject, true, c.newElementNames());
     EXPECT_EQ(second->name, "Object2");
 
     // Every node of the tree competes with a top-level node.
-    ElementNode* child = addElementNode(c, tree.roots()[0].get());
+    ElementNode* child = addElementNode(c.document, tree.roots()[0].get());
     child->name = "Object9x";
-    ElementNode* third = addElementNode(c, nullptr);
-    initElement(c, third, KindObject, true);
+    ElementNode* third = addElementNode(c.document, nullptr);
+    initElement(c.document, third, KindObject, true, c.newElementNames());
     EXPECT_EQ(third->name, "Object10");
 
     // The stored default name is the base.
     c.defaultNames.names[DefaultNames::Object] = "Plant ";
-    ElementNode* fourth = addElementNode(c, nullptr);
-    initElement(c, fourth, KindObject, true);
+    ElementNode* fourth = addElementNode(c.document, nullptr);
+    initElement(c.document, fourth, KindObject, true, c.newElementNames());
     EXPECT_EQ(fourth->name, "Plant 1");
 
-    ElementNode* plain = addElementNode(c, nullptr);
-    initElement(c, plain, KindMeasuringPoint, false);
+    ElementNode* plain = addElementNode(c.document, nullptr);
+    initElement(c.document, plain, KindMeasuringPoint, false, c.newElementNames());
     EXPECT_EQ(plain->name, "xxx");
     EXPECT_EQ(plain->imageIndex(), 15);
-    initElement(c, nullptr, KindObject, true); // nothing happens
+    initElement(c.document, nullptr, KindObject, true, c.newElementNames()); // nothing happens
 }
 
 TEST(Kinds, LevelsAndImages)
@@ -162,9 +162,9 @@ TEST(Clearing, FreesEveryRecordAndObject)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    ElementNode* top = addElementNode(c, nullptr);
+    ElementNode* top = addElementNode(c.document, nullptr);
     for (int i = 0; i < 50; ++i)
-        addElementNode(c, addElementNode(c, top));
+        addElementNode(c.document, addElementNode(c.document, top));
     c.document.structure.tree.selected = top;
     for (int i = 0; i < 20; ++i) {
         addRow(c.document.structure.table, 1, 1, i, "500");
@@ -174,8 +174,8 @@ TEST(Clearing, FreesEveryRecordAndObject)
     EXPECT_EQ(Counted::alive, 21);
     EXPECT_EQ(c.document.structure.tree.count(), 101u);
 
-    clearStructure(c);
-    clearResultTable(c);
+    clearStructure(c.document);
+    clearResultTable(c.document);
     EXPECT_TRUE(c.document.structure.tree.empty());
     EXPECT_EQ(c.document.structure.tree.selected, nullptr);
     EXPECT_EQ(c.document.structure.table.rowCount(), 1);

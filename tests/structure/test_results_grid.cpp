@@ -54,17 +54,17 @@ struct Sample {
     Sample()
     {
         AppContext& c = *p.ctx;
-        ElementNode* block = addElementNode(c, nullptr);
+        ElementNode* block = addElementNode(c.document, nullptr);
         block->name = "001";
         block->info.kind = KindObject;
         block->info.number = 1;
         for (int e = 1; e <= 2; ++e) {
-            ElementNode* pt = addElementNode(c, block);
+            ElementNode* pt = addElementNode(c.document, block);
             pt->name = "00" + std::to_string(e);
             pt->info.kind = KindMeasuringPoint;
             pt->info.number = e;
         }
-        ElementNode* empty = addElementNode(c, nullptr);
+        ElementNode* empty = addElementNode(c.document, nullptr);
         empty->name = "Spare\rfeeder";
         empty->info.number = 9;
         add(1, "500", "507501250\r5085011.2", "5095025.0");

@@ -72,7 +72,7 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
 
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     fillResults(c);
     // Through the file dialog seam, as File > Export CSV: ".csv" is added.
@@ -197,7 +197,7 @@ TEST(ValuesCsv, TheJudgingColumnsFollowEveryRowsOwnColumns)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     fillResults(c);
     CsvJudging judging = csvJudging(c);
@@ -277,7 +277,7 @@ TEST(ValuesCsv, FormulaLikeTextsAreKeptAsText)
     // Names and dates are texts; the values stay numbers, a negative one too.
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.familyCode = 14;
+    c.document.familyCode = 14;
     applyFamilyProfile(c);
     ResultTable& t = c.document.structure.table;
     const int r = t.appendRow();

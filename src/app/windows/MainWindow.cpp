@@ -132,7 +132,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     buildCentre();
     resize(1024, 700);
     setAcceptDrops(true);
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.document.reportPages, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this});
 }
 
 MainWindow::~MainWindow() = default;
@@ -142,7 +142,7 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
     w_ = windows;
     link_ = link;
     // The file routines report through the progress dialog from now on.
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, ctx.document.reportPages, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this});
     if (w_.preview)
         w_.preview->setProgress(w_.gauge);
     if (link_)
@@ -445,14 +445,14 @@ void MainWindow::activated()
         applyFonts();
     }
 
-    ctx.familyCode = 0;
+    ctx.document.familyCode = 0;
     applyFamilyProfile();
 
     ctx.document.fileName.clear();
     ctx.document.saved = true;
     updateMainCaption();
 
-    ctx.resultsView = 0;
+    resultsView_ = 0;
     treeWidth_ = DefaultTreeWidth;
     if (const int kept = int(digitsValue(ctx.settings.readSetting(WindowSection, "TreeWidth", ""))); kept > 0)
         treeWidth_ = kept;
@@ -538,7 +538,7 @@ void MainWindow::setResultsView(int flag)
 {
     if (ctx.profileFamily != 4)
         flag = 1;
-    ctx.resultsView = flag;
+    resultsView_ = flag;
     tree_->show();
     resultsPanel_->show();
     splitter_->setSizes({treeWidth_, std::max(100, width() - treeWidth_)});
@@ -723,7 +723,7 @@ void MainWindow::exportText()
 {
     if (!w_.exportDlg || !w_.exportDlg->execute())
         return;
-    runExport(ctx, ctx.document.reportPages, ctx.exportFormat, progress());
+    runExport(ctx, ctx.document, ctx.exportFormat, progress());
     updateMainCaption();
 }
 
@@ -755,7 +755,8 @@ void MainWindow::receiveResults()
             showStructurePanel(true);
             break;
         case ReceiveStep::ViewShown:
-            setResultsView(ctx.resultsView);
+        case ReceiveStep::NewStructureShown:
+            setResultsView(step == ReceiveStep::ViewShown ? 1 : 0);
             tree_->selectNode(ctx.document.structure.tree.selected);
             fillResultsGrid();
             break;
@@ -815,7 +816,7 @@ void MainWindow::configurePort()
 void MainWindow::editPrintoutHeading()
 {
     if (w_.personal && w_.personal->execute()) {
-        ctx.heading.load(ctx.settings);
+        ctx.document.heading.load(ctx.settings);
         // An open preview shows the new heading.
         if (w_.preview)
             w_.preview->refreshIfShown();

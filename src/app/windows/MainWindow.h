@@ -165,6 +165,7 @@ private:
     std::vector<QAction*> recentActions_;
     QtTranslations qtTexts_;
     int treeWidth_ = 300;
+    int resultsView_ = 0; // 1: the results of the selected element, 0: the element view
     int helpContext_ = 1;
     bool firstActivation_ = true; // the start-up sequence has yet to run
 

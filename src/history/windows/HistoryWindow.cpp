@@ -391,7 +391,7 @@ bool HistoryWindow::refresh()
     // A server that does not answer keeps the window waiting up to its
     // connection time-out: the pointer says so.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool opened = openConfiguredArchive(ctx, archive_, &error);
+    const bool opened = openConfiguredArchive(ctx.settings, archive_, &error);
     QGuiApplication::restoreOverrideCursor();
     if (!opened) {
         setProblem(ctx.decode(ctx.texts.text("HistoryCannotOpen_50")) + QStringLiteral(":\n") + error);

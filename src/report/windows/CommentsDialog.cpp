@@ -93,12 +93,12 @@ void CommentsDialog::fillFromSettings()
         return l.join(u'\n');
     };
     restoring_ = true;
-    commentBox_->setPlainText(join(ctx.comments.lines));
-    autotestBox->setPlainText(join(ctx.comments.autotest));
+    commentBox_->setPlainText(join(ctx.document.comments.lines));
+    autotestBox->setPlainText(join(ctx.document.comments.autotest));
     restoring_ = false;
     rememberedText_ = commentBox_->toPlainText();
     rememberedAuto_ = autotestBox->toPlainText();
-    const auto boxes = ctx.comments.dialogBoxes();
+    const auto boxes = ctx.document.comments.dialogBoxes();
     commentsCheck->setChecked(boxes[0]);
     autotestCheck->setChecked(boxes[1]);
     pageNumbersCheck->setChecked(boxes[2]);
@@ -152,7 +152,7 @@ void CommentsDialog::accept()
     // Texts the language's code page cannot hold keep the dialog open, as typed.
     if (!canStoreTyped(ctx, {commentBox_->toPlainText(), autotestBox->toPlainText()}))
         return;
-    Comments& c = ctx.comments;
+    Comments& c = ctx.document.comments;
     const QStringList lines = commentBox_->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::LineCount; ++i)
         c.lines[size_t(i)] = i < lines.size() ? ctx.encode(lines[i]) : std::string();

@@ -68,7 +68,7 @@ void MarginsDialog::saveClicked()
     for (int i = 0; i < MarginTexts::Count; ++i)
         typed.text[size_t(i)] = ctx.encode(fields_[size_t(i)]->text().trimmed());
     std::string error;
-    const int wrong = checkMargins(ctx, typed, setup_, &error);
+    const int wrong = checkMargins(ctx.texts, typed, setup_, &error);
     if (wrong != MarginTexts::Count) {
         ctx.prompts->message(MsgType::Error, error, MbOK);
         fields_[size_t(wrong)]->setFocus();

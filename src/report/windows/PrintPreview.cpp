@@ -464,7 +464,8 @@ bool PrintPreview::composePages(bool fromFirstPage)
     page->clear();
     prn_.setPageSetup(currentSetup());
     std::string error;
-    const bool ok = composeReport(ctx, mode_, *grid_, marginTexts_, prn_, *progress_, &error);
+    const bool ok = composeReport(ctx, {ctx.document.heading, ctx.document.comments}, mode_, *grid_, marginTexts_, prn_,
+                                  *progress_, &error);
     toolBar_->setEnabled(true);
     composing_ = false;
     if (!ok) {

@@ -98,7 +98,7 @@ void PrintoutHeadingDialog::applyTexts()
 
 void PrintoutHeadingDialog::fillFromHeading()
 {
-    const PrintoutHeading& h = ctx.heading;
+    const PrintoutHeading& h = ctx.document.heading;
     for (size_t i = 0; i < 3; ++i) {
         opEdits_[i]->setText(ctx.decode(h.op[i]));
         footerEdits_[i]->setText(ctx.decode(h.footer[i]));
@@ -186,7 +186,7 @@ void PrintoutHeadingDialog::accept()
         typed << opEdits_[i]->text() << footerEdits_[i]->text() << siteEdits_[i]->text();
     if (!canStoreTyped(ctx, typed))
         return;
-    PrintoutHeading h = ctx.heading;
+    PrintoutHeading h = ctx.document.heading;
     for (size_t i = 0; i < 3; ++i) {
         h.op[i] = ctx.encode(opEdits_[i]->text());
         h.footer[i] = ctx.encode(footerEdits_[i]->text());

@@ -7,7 +7,6 @@
 #include "base/Prompts.h"
 #include "report/CellMarkup.h"
 #include "shell/AppContext.h"
-#include "shell/Startup.h"
 #include "structure/MeasuredValue.h"
 #include "structure/StructureFile.h"
 #include "structure/ValuesCsv.h"
@@ -248,17 +247,13 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent)
     const std::optional<QString> chosen = ctx.prompts->openFileName(request);
     if (!chosen || chosen->isEmpty())
         return nullptr;
-    // The older file is read into a state of its own, as the program starts,
-    // so that the open structure stays as it is.
-    AppContext older(ctx.programDir, *ctx.prompts, fileNameFromSystem(QByteArray::fromStdString(ctx.settings.path())));
-    if (!loadProgramState(older))
-        return nullptr;
+    // The older file is read into a document of its own, so that the open
+    // structure stays as it is.
     NullProgress quiet;
-    StructureView view;
-    FileEnv env{older, older.document.reportPages, quiet, view};
-    if (readStructureFile(env, *chosen).outcome != ReadOutcome::Read)
+    const std::optional<Document> older = readDocumentBeside(ctx, *chosen, quiet);
+    if (!older)
         return nullptr;
-    auto* dialog = new ComparisonDialog(ctx, compareInspections(older, ctx), *chosen, parent);
+    auto* dialog = new ComparisonDialog(ctx, compareInspections(*older, ctx.document, ctx.names), *chosen, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

@@ -111,7 +111,7 @@ QString RecordDetailDialog::headingValue(int i) const
 
 void RecordDetailDialog::fill()
 {
-    detail_ = recordDetail(ctx, detail_.row);
+    detail_ = recordDetail(ctx, ctx.document, detail_.row);
     // A CR separates the lines of names and function texts.
     auto shown = [&](const std::string& bytes) { return ctx.decode(bytes).replace(u'\r', u'\n'); };
     while (form_->rowCount() > 0)
@@ -148,7 +148,7 @@ void RecordDetailDialog::fill()
 void RecordDetailDialog::fillJudgement()
 {
     const ResultReadings result =
-        rowReadings(ctx.document.structure, ctx.names, functionTextBase(ctx.familyCode), detail_.row);
+        rowReadings(ctx.document.structure, ctx.names, functionTextBase(ctx.document.familyCode), detail_.row);
     const RuleSets rules = loadRuleSets(ruleFolders(ctx.programDir), nullptr);
     const EvaluationChoices choices = evaluationChoices(ctx.settings);
     // The point's equipment data, when the history archive has it.
