@@ -106,6 +106,9 @@ Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected)
     Trend out = trend;
     out.samples.clear();
     out.rated = false;
+    // The name says the values are not as measured: "Riso (40 °C)".
+    if (corrected.base)
+        out.quantityName += QStringLiteral(" (%1)").arg(QString::fromStdString(degreesText(*corrected.base)));
     for (size_t i = 0; i < trend.samples.size() && i < corrected.ohms.size(); ++i) {
         if (!corrected.ohms[i])
             continue;

@@ -233,15 +233,25 @@ void ComparisonDialog::fill()
                 });
             if (correction != corrections_.end()) {
                 QStringList notes;
+                if (!w.empty())
+                    notes << QString::fromStdString(w);
                 if (correction->temperaturesApart)
                     notes << texts.text("CmpTemperaturesApart_60");
-                notes << correctedShown(texts, *correction);
-                if (!w.empty())
-                    notes.prepend(QString::fromStdString(w));
-                QTableWidgetItem* cell = put(r, WarningColumn, notes.join(QStringLiteral("; ")));
-                cell->setToolTip(cell->text());
-                if (correction->temperaturesApart)
-                    cell->setIcon(warning);
+                // A point without equipment data is not corrected, as the record panel says.
+                const bool equipped =
+                    correction->newCorrected && correction->newCorrected->why != VerdictReason::NoEquipmentData;
+                if (equipped)
+                    notes << correctedShown(texts, *correction);
+                if (!notes.isEmpty()) {
+                    QTableWidgetItem* cell = put(r, WarningColumn, notes.join(QStringLiteral("; ")));
+                    cell->setToolTip(cell->text());
+                    if (correction->temperaturesApart) {
+                        cell->setIcon(warning);
+                        for (int c = 0; c < ColumnCount; ++c)
+                            if (QTableWidgetItem* each = table_->item(r, c))
+                                each->setForeground(red);
+                    }
+                }
             }
             if (!w.empty()) {
                 QTableWidgetItem* cell = table_->item(r, WarningColumn);
