@@ -5,6 +5,8 @@
 // File > Export CSV writes them.
 #include "cli/Cli.h"
 
+#include "history/PointJudgement.h"
+
 #include "report/ReportPages.h"
 #include "structure/Export.h"
 #include "structure/ValuesCsv.h"
@@ -83,7 +85,9 @@ int exportCommand(const QStringList& args)
     if (!program)
         return rc;
     const AppContext& ctx = *program->ctx;
-    const std::string bytes = csv ? valuesCsv(ctx) : exportText(ctx, ctx.document, format, program->progress);
+    // The judging columns go by the points' equipment data in the configured archive, when it has them.
+    const std::string bytes =
+        csv ? valuesCsv(ctx, archiveCsvJudging(ctx)) : exportText(ctx, ctx.document, format, program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {

@@ -18,6 +18,7 @@ namespace archive {
 // The instrument's quantity numbers the archive looks at itself.
 inline constexpr long QuantityRiso = 1;
 inline constexpr long QuantityRlim = 16;
+inline constexpr long QuantityTemperature = 19;
 
 // Text times: ISO 8601 wall-clock time without a zone, so that they sort as text.
 inline QString timeText(const QDateTime& t)

@@ -3,6 +3,7 @@
 #include "history/HistoryArchive.h"
 
 #include "history/ArchiveInternal.h"
+#include "structure/Evaluation.h"
 
 #include <algorithm>
 #include <map>
@@ -393,6 +394,7 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
             current.rank = itemRank(q.value(12).toInt());
             TrendSample& s = current.sample;
             s.inspection = inspection;
+            s.row = row;
             s.takenAt = timeOf(q.value(1));
             s.measuredAt = timeOf(q.value(2));
             s.text = q.value(5).toString();
@@ -481,6 +483,61 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
                 *error = Private::reason(q);
             return false;
         }
+    }
+    return true;
+}
+
+bool HistoryArchive::latestReadings(qint64 point, std::vector<ResultReadings>& out, QString* error)
+{
+    out.clear();
+    QSqlQuery q(d->db());
+    q.setForwardOnly(true);
+    q.prepare("SELECT m.row_no, m.function_no, it.quantity, it.value, it.base_unit, it.bound, it.flagged"
+              " FROM measurements m JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+              " WHERE m.point_id = ? AND m.inspection_id = (SELECT l.inspection_id FROM measurements l"
+              " JOIN inspections i ON i.id = l.inspection_id WHERE l.point_id = ?"
+              " ORDER BY i.taken_at DESC, i.id DESC LIMIT 1)"
+              " ORDER BY m.row_no, it.seq");
+    q.addBindValue(point);
+    q.addBindValue(point);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
+    }
+    while (q.next()) {
+        const int row = q.value(0).toInt();
+        if (out.empty() || out.back().row != row) {
+            ResultReadings r;
+            r.row = row;
+            r.function = long(q.value(1).toLongLong());
+            out.push_back(std::move(r));
+        }
+        if (const char* symbol = quantitySymbol(long(q.value(2).toLongLong())))
+            out.back().readings.push_back({symbol, valueOf(q.value(3), q.value(4), q.value(5), q.value(6))});
+    }
+    return true;
+}
+
+bool HistoryArchive::sampleTemperatures(const Trend& trend, std::vector<std::optional<double>>& out, QString* error)
+{
+    out.assign(trend.samples.size(), std::nullopt);
+    QSqlQuery q(d->db());
+    q.prepare("SELECT value, base_unit, bound FROM items WHERE inspection_id = ? AND row_no = ? AND quantity = ?"
+              " AND occurrence = 1");
+    for (size_t i = 0; i < trend.samples.size(); ++i) {
+        q.addBindValue(trend.samples[i].inspection);
+        q.addBindValue(trend.samples[i].row);
+        q.addBindValue(qint64(QuantityTemperature));
+        if (!q.exec()) {
+            if (error)
+                *error = Private::reason(q);
+            return false;
+        }
+        if (q.next() && !q.value(0).isNull() && q.value(1).toString() == QLatin1String("degC") &&
+            q.value(2).toInt() == 0)
+            out[i] = q.value(0).toDouble();
+        q.finish();
     }
     return true;
 }

@@ -17,6 +17,8 @@ namespace zentrova {
 
 // Where the history archive lives: an SQLite file (the default, one file in
 // the user's data folder) or a PostgreSQL database a team shares.
+struct ResultReadings;
+
 struct ArchiveLocation {
     enum class Engine { SQLite, PostgreSQL };
     Engine engine = Engine::SQLite;
@@ -94,6 +96,7 @@ struct PointEntry {
 // the point in that inspection that holds the quantity.
 struct TrendSample {
     qint64 inspection = 0;
+    int row = 0;            // of the measurement in its inspection
     QDateTime takenAt;      // the inspection's
     QDateTime measuredAt;   // the measurement's own date and time, when it has one
     QString text, unitName; // as the instrument wrote it
@@ -221,6 +224,12 @@ public:
     // The values of `quantity` (first occurrence in a measurement) of a point
     // over the inspections, oldest first.
     bool trend(qint64 point, long quantity, Trend& out, QString* error);
+    // The measurements of `point` in the latest inspection that measured it,
+    // as the judging reads them (history/PointJudgement).
+    bool latestReadings(qint64 point, std::vector<ResultReadings>& out, QString* error);
+    // The test temperature (a "Temp" item in degC) of each sample's own
+    // measurement; none where it has none.
+    bool sampleTemperatures(const Trend& trend, std::vector<std::optional<double>>& out, QString* error);
 
     // (An archive opened for reading is opened again for writing first.)
     // Makes `renamed` (a point first seen under another name or number) the

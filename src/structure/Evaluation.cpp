@@ -45,9 +45,9 @@ constexpr std::array<std::pair<long, const char*>, 13> QuantitySymbols{{
 
 enum Function : long { InsulationResistance = 0, DiagnosticTest = 1, StepVoltage = 3 };
 
-// A number as a reader wants it: three significant digits, whole numbers
-// from 100 up, the decimal point a point whatever the locale.
-std::string shortNumber(double v)
+} // namespace
+
+std::string verdictNumber(double v)
 {
     if (v == 0 || !std::isfinite(v))
         return plainNumber(v);
@@ -57,14 +57,31 @@ std::string shortNumber(double v)
     return plainNumber(std::round(v * scale) / scale);
 }
 
+std::string megohmText(double ohms)
+{
+    return verdictNumber(ohms / OhmsPerMegohm) + " MΩ";
+}
+
+std::string degreesText(double t)
+{
+    return plainNumber(std::round(t * 10) / 10) + " °C";
+}
+
+namespace {
+
+std::string shortNumber(double v)
+{
+    return verdictNumber(v);
+}
+
 std::string megohms(double ohms)
 {
-    return shortNumber(ohms / OhmsPerMegohm) + " MΩ";
+    return megohmText(ohms);
 }
 
 std::string degrees(double t)
 {
-    return plainNumber(std::round(t * 10) / 10) + " °C";
+    return degreesText(t);
 }
 
 // Whether a value (scaled by a positive factor) holds against a minimum:
@@ -104,10 +121,11 @@ Verdict verdictOf(const ResultReadings& result, const std::string& quantity, con
     return v;
 }
 
-Verdict notJudged(Verdict v, std::string why)
+Verdict notJudged(Verdict v, std::string why, VerdictReason reason)
 {
     v.outcome = VerdictOutcome::NotJudged;
     v.detail = std::move(why);
+    v.reason = reason;
     v.text = verdictText(v);
     return v;
 }
@@ -130,19 +148,21 @@ bool entryApplies(const MinimumEntry& e, const EquipmentData& eq)
 
 // The first entry of `set` that applies to the equipment; null with the
 // reason when none does or the equipment lacks what an entry asks.
-const MinimumEntry* applyingEntry(const RuleSet& set, const EquipmentData& eq, std::string& why)
+const MinimumEntry* applyingEntry(const RuleSet& set, const EquipmentData& eq, std::string& why, VerdictReason& reason)
 {
     for (const MinimumEntry& e : set.entries) {
         if (!entryApplies(e, eq))
             continue;
         if (e.needsRatedVoltage() && !eq.ratedKv) {
             why = "the point has no rated voltage";
+            reason = VerdictReason::NoRatedVoltage;
             return nullptr;
         }
         return &e;
     }
-    why = set.kind == RuleKind::MinimumPi && !eq.thermalClass ? "the point has no thermal class"
-                                                              : "no line of the rule set applies to the point";
+    const bool noClass = set.kind == RuleKind::MinimumPi && !eq.thermalClass;
+    why = noClass ? "the point has no thermal class" : "no line of the rule set applies to the point";
+    reason = noClass ? VerdictReason::NoThermalClass : VerdictReason::NoApplyingLine;
     return nullptr;
 }
 
@@ -153,9 +173,10 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
 {
     Verdict v = verdictOf(result, quantity, &set, set.title);
     std::string why;
-    const MinimumEntry* entry = applyingEntry(set, eq, why);
+    VerdictReason reason = VerdictReason::None;
+    const MinimumEntry* entry = applyingEntry(set, eq, why, reason);
     if (!entry)
-        return notJudged(v, why);
+        return notJudged(v, why, reason);
     v.rule = set.title + " " + entry->name;
     v.unit = "Ohm";
     const double minimum = (entry->minimum + entry->perRatedKv * eq.ratedKv.value_or(0)) * OhmsPerMegohm;
@@ -164,23 +185,35 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
         correctResistance(value.number, temperature, rules.correctionFor(eq.type, choices), set.baseTemperature);
     v.value = c.ohms;
     v.corrected = c.corrected;
+    v.measured = value.number;
+    v.measuredBound = value.bound;
+    v.testTemperature = temperature;
+    v.correctionBase = set.baseTemperature;
+    if (c.rule)
+        v.correctionRule = c.rule->title;
     if (c.corrected || temperature)
         v.temperature = c.corrected ? c.temperature : *temperature;
     const Standing s = standingOf(value.bound, c.ohms, minimum);
     if (!c.corrected) {
         v.outcome = VerdictOutcome::Advice;
         v.detail = "not corrected to " + degrees(set.baseTemperature) + ": " + c.reason;
+        v.reason = c.why;
     } else if (!readingNote.empty()) {
         v.outcome = VerdictOutcome::Advice;
         v.detail = readingNote;
+        v.reason = VerdictReason::NotOneMinuteReading;
+        v.readAfterSeconds = result.find("t")->number;
     } else if (s == Standing::Open) {
         v.outcome = VerdictOutcome::Advice;
         v.detail = "the value is beyond the instrument's range on the side that leaves the verdict open";
+        v.reason = VerdictReason::OpenBound;
     } else {
         v.outcome = s == Standing::Above ? VerdictOutcome::Pass : VerdictOutcome::Fail;
-        if (c.rule)
+        if (c.rule) {
             v.detail = "corrected from " + boundMark(value.bound) + megohms(value.number) + " at " +
                        degrees(c.testTemperature) + " by the " + c.rule->title;
+            v.reason = VerdictReason::CorrectedFrom;
+        }
     }
     v.text = verdictText(v);
     return v;
@@ -216,7 +249,11 @@ void adviseRatings(const ResultReadings& result, const RuleSets& rules, std::vec
         Verdict v = verdictOf(result, name, &set, set.title);
         v.outcome = VerdictOutcome::Advice;
         v.value = value->number;
+        v.measuredBound = value->bound;
         const std::optional<RatingClass> rating = rateMeasuredValue(kind, *value);
+        v.reason = VerdictReason::Rating;
+        v.rating = rating;
+        v.ratingKind = kind;
         v.detail = std::string(name) + " " + boundMark(value->bound) + shortNumber(value->number) + " is " +
                    (rating ? ratingName(kind, *rating) : "beyond the instrument's range, its class open");
         v.text = verdictText(v);
@@ -243,6 +280,9 @@ void adviseBands(const ResultReadings& result, const RuleSets& rules, std::vecto
         Verdict v = verdictOf(result, set->quantity, set, set->title);
         v.outcome = VerdictOutcome::Advice;
         v.value = x;
+        v.measuredBound = value->bound;
+        v.reason = VerdictReason::Band;
+        v.band = band->name;
         v.detail = set->quantity + " " + boundMark(value->bound) + shortNumber(x) + " is " + band->name;
         v.text = verdictText(v);
         out.push_back(std::move(v));
@@ -289,6 +329,9 @@ void judgeSteps(const ResultReadings& result, const RuleSets& rules, const Evalu
         v.value = worstFall;
         v.limit = allowed;
         v.outcome = worstFall > allowed ? VerdictOutcome::Fail : VerdictOutcome::Pass;
+        v.reason = worstStep ? VerdictReason::StepFall : VerdictReason::StepNoFall;
+        v.stepFrom = worstFrom;
+        v.stepTo = worstStep;
         v.detail = worstStep ? "the resistance fell " + shortNumber(worstFall) + " % from step " +
                                    std::to_string(worstFrom) + " to step " + std::to_string(worstStep)
                              : "the resistance did not fall at a higher step";
@@ -311,9 +354,10 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
             continue;
         Verdict v = verdictOf(result, "PI", set, set->title);
         std::string why;
-        const MinimumEntry* entry = applyingEntry(*set, eq, why);
+        VerdictReason reason = VerdictReason::None;
+        const MinimumEntry* entry = applyingEntry(*set, eq, why, reason);
         if (!entry) {
-            out.push_back(notJudged(v, why));
+            out.push_back(notJudged(v, why, reason));
             continue;
         }
         v.rule = set->title + " " + entry->name;
@@ -325,9 +369,16 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
                 oneMinute->number, temperature, rules.correctionFor(eq.type, choices), set->baseTemperature);
             const double ceiling = *set->notJudgedAboveMOhm * OhmsPerMegohm;
             if (c.ohms > ceiling) {
-                out.push_back(notJudged(v, "the 1-minute value is " + megohms(c.ohms) +
-                                               (c.corrected ? " at " + degrees(c.temperature) : " as measured") +
-                                               ", above " + megohms(ceiling) + ": the PI may not be meaningful"));
+                v.measured = c.ohms;
+                v.corrected = c.corrected;
+                if (c.corrected)
+                    v.temperature = c.temperature;
+                v.ceiling = ceiling;
+                out.push_back(notJudged(v,
+                                        "the 1-minute value is " + megohms(c.ohms) +
+                                            (c.corrected ? " at " + degrees(c.temperature) : " as measured") +
+                                            ", above " + megohms(ceiling) + ": the PI may not be meaningful",
+                                        VerdictReason::PiNotMeaningful));
                 continue;
             }
         }
@@ -335,8 +386,10 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
         v.outcome = s == Standing::Above   ? VerdictOutcome::Pass
                     : s == Standing::Below ? VerdictOutcome::Fail
                                            : VerdictOutcome::Advice;
-        if (s == Standing::Open)
+        if (s == Standing::Open) {
             v.detail = "the PI is beyond the instrument's range on the side that leaves the verdict open";
+            v.reason = VerdictReason::OpenBound;
+        }
         v.text = verdictText(v);
         out.push_back(std::move(v));
     }
@@ -388,20 +441,43 @@ CorrectedResistance correctResistance(double ohms, std::optional<double> testTem
     c.rule = rule;
     if (!testTemperature) {
         c.reason = "no test temperature";
+        c.why = VerdictReason::NoTemperature;
         return c;
     }
     c.testTemperature = *testTemperature;
     if (!rule) {
         c.reason = "no temperature correction rule for the equipment type";
+        c.why = VerdictReason::NoCorrectionRule;
         return c;
     }
     c.temperature = to.value_or(rule->baseTemperature);
     const std::optional<double> factor = correctionFactor(*rule, *testTemperature, c.temperature, &c.reason);
-    if (!factor)
+    if (!factor) {
+        c.why = VerdictReason::OutsideCorrectionTable;
         return c;
+    }
     c.corrected = true;
     c.ohms = ohms * *factor;
     return c;
+}
+
+std::optional<CorrectedResistance> resultCorrection(const ResultReadings& result, const EquipmentData* equipment,
+                                                    const RuleSets& rules, const EvaluationChoices& choices)
+{
+    if (result.function != InsulationResistance && result.function != DiagnosticTest)
+        return std::nullopt;
+    const MeasuredValue* value = result.find(result.function == InsulationResistance ? "Riso" : "R60s");
+    if (!value || !value->hasNumber || value->baseUnit != "Ohm")
+        return std::nullopt;
+    if (!equipment) {
+        CorrectedResistance c;
+        c.ohms = value->number;
+        c.reason = "the point has no equipment data";
+        c.why = VerdictReason::NoEquipmentData;
+        return c;
+    }
+    return correctResistance(value->number, resultTemperature(result, equipment),
+                             rules.correctionFor(equipment->type, choices));
 }
 
 std::optional<double> resultTemperature(const ResultReadings& result, const EquipmentData* equipment)
@@ -430,7 +506,11 @@ std::vector<Verdict> evaluateResult(const ResultReadings& result, const Equipmen
                 readingNote = "read after " + shortNumber(t->number) + " s; the minimum is for a 1-minute reading";
             if (!equipment) {
                 Verdict v = verdictOf(result, quantity, nullptr, "minimum insulation resistance");
-                out.push_back(notJudged(v, "the point has no equipment data; only the advice bands apply"));
+                v.measured = value->number;
+                v.measuredBound = value->bound;
+                v.testTemperature = temperature;
+                out.push_back(notJudged(v, "the point has no equipment data; only the advice bands apply",
+                                        VerdictReason::NoEquipmentData));
             } else {
                 for (const RuleSet* set : rules.ofKind(RuleKind::MinimumResistance))
                     if (set->appliesTo(equipment->type))
@@ -448,6 +528,10 @@ std::vector<Verdict> evaluateResult(const ResultReadings& result, const Equipmen
                                 : s == Standing::Below ? VerdictOutcome::Fail
                                                        : VerdictOutcome::Advice;
                     v.detail = "as measured";
+                    v.reason = VerdictReason::AsMeasured;
+                    v.measured = value->number;
+                    v.measuredBound = value->bound;
+                    v.testTemperature = temperature;
                     v.text = verdictText(v);
                     out.push_back(std::move(v));
                 }
@@ -539,6 +623,13 @@ QStringList ruleFolders(const QString& programDataDir)
                 QStringLiteral("/zentrova/rules")};
 }
 
+const char* quantitySymbol(long number)
+{
+    const auto symbol =
+        std::find_if(QuantitySymbols.begin(), QuantitySymbols.end(), [&](const auto& s) { return s.first == number; });
+    return symbol == QuantitySymbols.end() ? nullptr : symbol->second;
+}
+
 std::vector<PointResults> pointResults(const Structure& structure, const NameTables& names, long functionBase)
 {
     std::vector<PointResults> out;
@@ -550,22 +641,23 @@ std::vector<PointResults> pointResults(const Structure& structure, const NameTab
         point.element = p.element;
         point.blockName = std::move(p.blockName);
         point.elementName = std::move(p.elementName);
-        for (int row : p.rows) {
-            ResultReadings r;
-            r.row = row;
-            r.function = functionCodeOf(t, row) - functionBase;
-            for (ResultItemValue& item : resultItemValues(t, row, names)) {
-                const long number = item.quantity - functionBase;
-                const auto symbol = std::find_if(QuantitySymbols.begin(), QuantitySymbols.end(),
-                                                 [&](const auto& s) { return s.first == number; });
-                if (symbol != QuantitySymbols.end())
-                    r.readings.push_back({symbol->second, std::move(item.value)});
-            }
-            point.results.push_back(std::move(r));
-        }
+        for (int row : p.rows)
+            point.results.push_back(rowReadings(structure, names, functionBase, row));
         out.push_back(std::move(point));
     }
     return out;
+}
+
+ResultReadings rowReadings(const Structure& structure, const NameTables& names, long functionBase, int row)
+{
+    const ResultTable& t = structure.table;
+    ResultReadings r;
+    r.row = row;
+    r.function = functionCodeOf(t, row) - functionBase;
+    for (ResultItemValue& item : resultItemValues(t, row, names))
+        if (const char* symbol = quantitySymbol(item.quantity - functionBase))
+            r.readings.push_back({symbol, std::move(item.value)});
+    return r;
 }
 
 std::vector<PointResults> pointResults(const StructureContext& ctx)

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 #include "structure/Equipment.h"
+#include "structure/InsulationRating.h"
 #include "structure/MeasuredValue.h"
 #include "structure/RuleSets.h"
 
@@ -40,6 +41,28 @@ struct ResultReadings {
 
 enum class VerdictOutcome { Pass, Fail, Advice, NotJudged };
 
+// What a verdict's detail tells, so that a window can say it in the user's
+// language: why it was not judged or is only advice, or what it found.
+enum class VerdictReason {
+    None,
+    NoEquipmentData,        // only the advice bands apply
+    NoRatedVoltage,         // the rule asks for one
+    NoThermalClass,         // the rule asks for one
+    NoApplyingLine,         // no line of the rule set applies to the point
+    NoTemperature,          // not corrected: the result has no temperature
+    NoCorrectionRule,       // not corrected: no rule for the equipment type
+    OutsideCorrectionTable, // not corrected: the test temperature is outside the table
+    NotOneMinuteReading,    // read after readAfterSeconds, the minimum is of a 1-minute reading
+    OpenBound,              // beyond the instrument's range on the side that leaves it open
+    PiNotMeaningful,        // the 1-minute value (measured) is above the ceiling (limit of the PI set)
+    Band,                   // in the advice band `band`
+    Rating,                 // of the rating class `rating`, or its class open
+    StepFall,               // fell value % from stepFrom to stepTo
+    StepNoFall,             // did not fall at a higher step
+    CorrectedFrom,          // corrected from measured at testTemperature by correctionRule
+    AsMeasured,             // the point's own limit, held against the value as measured
+};
+
 struct Verdict {
     VerdictOutcome outcome = VerdictOutcome::NotJudged;
     int row = 0;
@@ -54,6 +77,20 @@ struct Verdict {
     std::optional<double> limit;       // the value it was held against, in the value's unit
     std::string detail;                // why not judged, the band's name, the correction's note
     std::string text;                  // the whole verdict as one English line
+
+    // The same detail as facts, for texts in the user's language.
+    VerdictReason reason = VerdictReason::None;
+    std::optional<double> measured; // the resistance as measured, before a correction (ohms)
+    ValueBound measuredBound = ValueBound::Exact;
+    std::optional<double> testTemperature; // the measurement's, when known
+    std::string correctionRule;            // the title of the rule that corrected it, or would have
+    std::optional<double> correctionBase;  // the temperature it was to be corrected to
+    std::optional<double> ceiling;         // PiNotMeaningful: the 1-minute value's ceiling (ohms)
+    std::string band;                      // Band: the band's name as the rule set gives it
+    std::optional<RatingClass> rating;     // Rating: the class, none when open
+    RatingKind ratingKind = RatingKind::PolarisationIndex;
+    double readAfterSeconds = 0;  // NotOneMinuteReading
+    int stepFrom = 0, stepTo = 0; // StepFall
 };
 
 // A resistance at another temperature.
@@ -63,7 +100,8 @@ struct CorrectedResistance {
     double temperature = 0;     // the base it was corrected to
     double testTemperature = 0; // when known
     const RuleSet* rule = nullptr;
-    std::string reason; // why it was not corrected
+    std::string reason;                      // why it was not corrected
+    VerdictReason why = VerdictReason::None; // the same as a fact
 };
 
 // The factor that takes a resistance measured at `from` to `to` degrees
@@ -77,6 +115,13 @@ std::optional<double> correctionFactor(const RuleSet& rule, double from, double 
 // temperature or a rule.
 CorrectedResistance correctResistance(double ohms, std::optional<double> testTemperature, const RuleSet* rule,
                                       std::optional<double> to = std::nullopt);
+
+// The insulation resistance of an insulation-resistance result (Riso) or a
+// diagnostic test (R60s), corrected by the point's correction rule to its
+// base; none for other results. Not corrected, with the reason, for a point
+// without equipment data (NoEquipmentData) or a result without a temperature.
+std::optional<CorrectedResistance> resultCorrection(const ResultReadings& result, const EquipmentData* equipment,
+                                                    const RuleSets& rules, const EvaluationChoices& choices);
 
 // The temperature of a result: its "Temp" reading in degC, else the point's
 // test temperature.
@@ -94,6 +139,13 @@ std::vector<Verdict> evaluateResult(const ResultReadings& result, const Equipmen
 std::string verdictText(const Verdict& v);
 const char* outcomeName(VerdictOutcome outcome); // "pass", "fail", "advice", "not judged"
 
+// Numbers as the verdicts write them, the decimal point a point whatever
+// the locale: three significant digits, whole from 100 up ("62", "4.6");
+// ohms as megohms ("62 MΩ"); degrees ("40 °C").
+std::string verdictNumber(double v);
+std::string megohmText(double ohms);
+std::string degreesText(double celsius);
+
 // What the settings choose ([EVALUATION] Correction_<type>=<rule set id>,
 // StepVoltageFall=<per cent>).
 EvaluationChoices evaluationChoices(const Settings& settings);
@@ -101,6 +153,10 @@ EvaluationChoices evaluationChoices(const Settings& settings);
 // The folders the rule sets are read from: rules/ in the program's data
 // folder, then rules/ in the user's configuration folder.
 QStringList ruleFolders(const QString& programDataDir);
+
+// The symbol the judging reads a quantity by ("Riso", "PI", "Temp", ...),
+// from its number counted from the family's base; null for one it does not read.
+const char* quantitySymbol(long number);
 
 // A measuring point of a document with its results as numbers.
 struct PointResults {
@@ -114,6 +170,8 @@ struct PointResults {
 // quantity numbers.
 std::vector<PointResults> pointResults(const Structure& structure, const NameTables& names, long functionBase);
 std::vector<PointResults> pointResults(const StructureContext& ctx);
+// The result of one row of the result table as numbers.
+ResultReadings rowReadings(const Structure& structure, const NameTables& names, long functionBase, int row);
 
 // Every verdict of every point, `equipmentOf` giving a point's data (or null).
 struct PointVerdicts {

@@ -10,6 +10,7 @@
 #include "structure/MeasurementTime.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
+#include "structure/VerdictTexts.h"
 
 #include <QFileInfo>
 
@@ -66,7 +67,67 @@ std::string csvField(const std::string& utf8)
     return out;
 }
 
+namespace {
+
+// The verdict a CSV row shows of a result's: the first that fails, else the
+// first held against a limit, else the first.
+const Verdict* principalVerdict(const std::vector<Verdict>& verdicts)
+{
+    for (const Verdict& v : verdicts)
+        if (v.outcome == VerdictOutcome::Fail)
+            return &v;
+    for (const Verdict& v : verdicts)
+        if (v.limit)
+            return &v;
+    return verdicts.empty() ? nullptr : &verdicts.front();
+}
+
+// The seven judging fields of one result, each after a comma.
+std::string judgingFields(const StructureContext& ctx, const ResultReadings* result, const EquipmentData* equipment,
+                          const CsvJudging& judging)
+{
+    std::string corrected, base, rule, verdict, minimum, ruleName, source;
+    if (result) {
+        const VerdictTexts texts(ctx.texts, ctx.language.codec());
+        if (const auto c = resultCorrection(*result, equipment, judging.rules, judging.choices)) {
+            if (c->corrected) {
+                corrected = plainNumber(c->ohms);
+                base = plainNumber(c->temperature);
+                rule = c->rule->title;
+            } else {
+                rule = texts.correctionReason(c->why, c->testTemperature, c->rule ? c->rule->title : std::string())
+                           .toStdString();
+            }
+        }
+        const std::vector<Verdict> verdicts = evaluateResult(*result, equipment, judging.rules, judging.choices);
+        if (const Verdict* v = principalVerdict(verdicts)) {
+            verdict = outcomeName(v->outcome);
+            if (v->limit)
+                minimum = plainNumber(*v->limit);
+            ruleName = texts.rule(*v).toStdString();
+            source = texts.source(*v).toStdString();
+        }
+    }
+    return "," + corrected + "," + base + "," + csvField(rule) + "," + csvField(verdict) + "," + minimum + "," +
+           csvField(ruleName) + "," + csvField(source);
+}
+
+} // namespace
+
+CsvJudging csvJudging(const StructureContext& ctx)
+{
+    CsvJudging j;
+    j.rules = loadRuleSets(ruleFolders(ctx.programDir), nullptr);
+    j.choices = evaluationChoices(ctx.settings);
+    return j;
+}
+
 std::string valuesCsv(const StructureContext& ctx)
+{
+    return valuesCsv(ctx, csvJudging(ctx));
+}
+
+std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
 {
     const ResultTable& t = ctx.document.structure.table;
     const NameTables& names = ctx.names;
@@ -100,6 +161,15 @@ std::string valuesCsv(const StructureContext& ctx)
     const std::string ratingWord = utf8(ctx, ctx.texts.text("RatingAdvice_30"));
 
     std::string out = "\xEF\xBB\xBF"; // UTF-8 byte order mark: spreadsheets then read the names right
+    // Each row's result as the judging reads it, with its point's data.
+    const std::vector<PointResults> points = pointResults(ctx);
+    std::map<int, std::pair<const ResultReadings*, const EquipmentData*>> judged;
+    for (const PointResults& p : points) {
+        const EquipmentData* equipment = judging.equipmentOf ? judging.equipmentOf(p.block, p.element) : nullptr;
+        for (const ResultReadings& r : p.results)
+            judged[r.row] = {&r, equipment};
+    }
+
     std::string line;
     for (const char* key : {"CsvBlockNumber_20", "CsvBlockName_20", "CsvElementNumber_20", "CsvElementName_20",
                             "CsvFunction_20", "CsvDate_20", "CsvTime_20"})
@@ -112,6 +182,9 @@ std::string valuesCsv(const StructureContext& ctx)
         if (c.rated)
             addField(line, heading + " " + ratingWord);
     }
+    for (const char* key : {"CsvCorrected_20", "CsvBaseTemperature_20", "CsvCorrectionRule_20", "CsvVerdict_15",
+                            "CsvMinimum_15", "CsvRule_15", "CsvSource_15"})
+        addField(line, utf8(ctx, ctx.texts.text(key)));
     out += line + "\r\n";
 
     std::vector<const ResultItemValue*> byColumn(columns.size());
@@ -151,6 +224,9 @@ std::string valuesCsv(const StructureContext& ctx)
                     line += csvField(utf8(ctx, ctx.texts.text(ratingLanguageKey(kind, *rating))));
             }
         }
+        const auto result = judged.find(r);
+        line += result == judged.end() ? judgingFields(ctx, nullptr, nullptr, judging)
+                                       : judgingFields(ctx, result->second.first, result->second.second, judging);
         out += line + "\r\n";
     }
     return out;
@@ -165,10 +241,10 @@ QString proposedValuesCsvName(const QString& currentFileName)
     return (dot < 0 ? currentFileName : currentFileName.left(dot)) + QStringLiteral(".csv");
 }
 
-bool runValuesCsvExport(StructureContext& ctx)
+bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging)
 {
     return saveCsvThroughDialog(ctx, "ExportCsvTo_40", proposedValuesCsvName(ctx.document.fileName),
-                                [&ctx] { return valuesCsv(ctx); });
+                                [&ctx, judging] { return judging ? valuesCsv(ctx, *judging) : valuesCsv(ctx); });
 }
 
 bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,

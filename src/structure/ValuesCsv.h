@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
+#include "structure/Evaluation.h"
+
 #include <QString>
 #include <functional>
 #include <string>
@@ -23,7 +25,24 @@ std::string csvField(const std::string& utf8);
 // and time (ISO 8601 when they read, see isoDateOrText), and for every quantity any result of the structure has (in the
 // order they first appear) its value as a plain number in the base unit ("." decimal point; empty when the value is no
 // number), the base unit, and the marks ("<", ">", "!"); after PI and DAR their rating, which is advice.
+// At the end of each row the judging, as advice: the insulation resistance
+// corrected to its base temperature, that temperature and the correction
+// rule (or why it was not corrected), then the result's verdict (the first
+// that fails, else one held against a limit, else the first), its minimum
+// in the base unit, its rule and source.
 std::string valuesCsv(const StructureContext& ctx);
+
+// What the judging columns go by: the rule sets, the settings' choices and
+// each measuring point's equipment data.
+struct CsvJudging {
+    RuleSets rules;
+    EvaluationChoices choices;
+    // A point's data by block and element number; null (or no function) for none.
+    std::function<const EquipmentData*(long block, long element)> equipmentOf;
+};
+// The program's rule sets and the settings' choices, no equipment data.
+CsvJudging csvJudging(const StructureContext& ctx);
+std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging);
 
 // The name the CSV file dialog offers: the structure file's name with ".csv"
 // (empty when no file is open).
@@ -32,7 +51,7 @@ QString proposedValuesCsvName(const QString& currentFileName);
 // File > Export CSV without its window: asks for the file through
 // ctx.prompts (and whether to replace one), writes it safely. True when a
 // file was written.
-bool runValuesCsvExport(StructureContext& ctx);
+bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging = nullptr);
 
 // The save steps of a CSV file: the file dialog titled by `titleKey`, ".csv"
 // added to a name without an extension, the question before replacing a

@@ -6,7 +6,12 @@
 #include "Records.h"
 #include "app/windows/MainWindow.h"
 #include "comm/Receive.h"
+#include "history/EquipmentData.h"
+#include "history/HistoryArchive.h"
+#include "history/HistoryCommands.h"
+#include "report/CellMarkup.h"
 #include "report/windows/AnnotatedGrid.h"
+#include "shell/Startup.h"
 #include "structure/RecordDetail.h"
 #include "structure/StructureFile.h"
 #include "structure/windows/ElementTreeView.h"
@@ -17,6 +22,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QTableWidget>
 
@@ -171,6 +178,66 @@ TEST_F(Memory, PiAndDarValuesShowTheirRating)
     EXPECT_FALSE(items->isColumnHidden(4));
     EXPECT_EQ(items->item(1, 4)->text(), ctx.decode(text("RatingExcellent_20")));
     EXPECT_EQ(items->horizontalHeaderItem(4)->text().toLower(), ctx.decode(text("RatingAdvice_30")).toLower());
+}
+
+// The panel corrects the insulation resistance by the point's equipment
+// data in the history archive and shows every verdict; without data it says
+// why nothing is corrected or judged; the texts follow the language.
+TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
+{
+    int row = 0; // 5/2's, which moved down as 5/1 came
+    for (int r = 1; r < ctx.document.structure.table.rowCount(); ++r)
+        if (recordDetail(ctx, ctx.document, r).element == 2)
+            row = r;
+    ASSERT_GT(row, 0);
+    RecordDetailDialog panel(ctx);
+    panel.showRecord(row);
+    EXPECT_EQ(panel.correctionLabel()->text(),
+              QStringLiteral("Riso 48.6 MΩ   \u2192   Not corrected: ") + ctx.decode(text("VerdictNoEquipment_60")));
+    ASSERT_EQ(panel.verdictList()->count(), 1);
+    EXPECT_EQ(panel.verdictList()->item(0)->text(),
+              QStringLiteral("Not judged against minimum insulation resistance: ") +
+                  ctx.decode(text("VerdictNoEquipment_60")));
+
+    // A form-wound winding tested at 24 °C: 48.6 MΩ is 16 MΩ at 40 °C.
+    const QString archivePath = program.dir.file(QStringLiteral("archive.sqlite"));
+    ctx.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
+    ctx.document.heading.site[0] = "Plant A";
+    NullProgress quiet;
+    program.prompts.expectMessage(MbOK);
+    ASSERT_EQ(addDocumentToHistory(ctx, quiet).status, HistoryAddOutcome::Status::Added);
+    {
+        HistoryArchive archive;
+        ArchiveLocation where;
+        QString error;
+        ASSERT_TRUE(parseArchiveLocation(archivePath, where, &error));
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
+        const qint64 point =
+            archive.findPoint(archive.findInstallation(QStringLiteral("Plant A"), &error), 5, 2, &error);
+        ASSERT_NE(point, 0) << error.toStdString();
+        EquipmentData winding;
+        winding.type = EquipmentType::FormWound;
+        winding.ratedKv = 10.5;
+        winding.testTemperature = 24;
+        ASSERT_TRUE(writePointEquipment(archive, point, winding, &error)) << error.toStdString();
+    }
+    panel.showRecord(row);
+    EXPECT_EQ(panel.correctionLabel()->text(),
+              QStringLiteral("Riso 48.6 MΩ   \u2192   Corrected: 16 MΩ at 40 °C by the halving rule, base 40 °C"));
+    QStringList lines;
+    for (int i = 0; i < panel.verdictList()->count(); ++i)
+        lines << panel.verdictList()->item(i)->text();
+    ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Fails IEEE 43 minimum for form-wound windings: 16 MΩ at 40 °C < 100 MΩ "
+                                       "[IEEE Std 43-2013, 12.3]"));
+    EXPECT_EQ(panel.verdictList()->item(0)->foreground().color(), colourOf(LineColour::Red));
+
+    ASSERT_TRUE(changeLanguage(ctx, 1));
+    panel.applyTexts();
+    EXPECT_EQ(
+        panel.correctionLabel()->text(),
+        QStringLiteral("Riso 48.6 MΩ   \u2192   Preračunano: 16 MΩ pri 40 °C po pravilu halving rule, base 40 °C"));
+    EXPECT_TRUE(panel.verdictList()->item(0)->text().startsWith(QStringLiteral("Ne ustreza IEEE 43 minimum")));
 }
 
 // The results grid opens the panel on a double click and on Enter.

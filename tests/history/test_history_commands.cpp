@@ -5,6 +5,7 @@
 #include "base/Progress.h"
 #include "comm/Receive.h"
 #include "comm/Records.h"
+#include "history/EquipmentData.h"
 #include "history/HistoryArchive.h"
 #include "history/HistoryCommands.h"
 #include "history/HistorySettings.h"
@@ -15,17 +16,23 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <tuple>
+
 #include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QLogValueAxis>
 #include <QPushButton>
 #include <QTimer>
@@ -64,15 +71,20 @@ struct HistoryFixture : ::testing::Test {
 
     void download(const std::string& riso, const std::string& pi, const std::string& date)
     {
+        receive({
+            rec(5, 1, 0, coded('R', 1, 8, riso) + coded('P', 16, 8, "1.00") + plain('D', date)),
+            rec(5, 2, 1, coded('R', 7, 0, pi) + coded('R', 6, 0, "1.30") + plain('D', date)),
+        });
+    }
+
+    // A download of these records as the open document.
+    void receive(const std::vector<std::string>& records)
+    {
         ctx.document.familyCode = 14;
         applyFamilyProfile(ctx);
         ResultTable& table = ctx.document.structure.table;
         table.clear();
         table.setCell(1, 0, "identification");
-        const std::string records[] = {
-            rec(5, 1, 0, coded('R', 1, 8, riso) + coded('P', 16, 8, "1.00") + plain('D', date)),
-            rec(5, 2, 1, coded('R', 7, 0, pi) + coded('R', 6, 0, "1.30") + plain('D', date)),
-        };
         int row = 1;
         for (const std::string& r : records)
             decodeRecord(ctx, r.data(), r.size(), row++);
@@ -300,7 +312,10 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     EXPECT_EQ(row->text(6), ctx.decode(text("CmpResistanceHalved_60")) + QStringLiteral("; ") +
                                 ctx.decode(text("ChartBelowLimit_25")));
     EXPECT_EQ(row->foreground(0).color(), QColor(200, 30, 30));
-    EXPECT_NE(window.pointList()->topLevelItem(1)->foreground(0).color(), QColor(200, 30, 30));
+    // The other point's PI fell from good to questionable: a fall of a rating class needs attention too.
+    const QTreeWidgetItem* second = window.pointList()->topLevelItem(1);
+    EXPECT_EQ(second->foreground(0).color(), QColor(200, 30, 30));
+    EXPECT_EQ(second->text(6), ctx.decode(text("CmpRatingFell_60")));
 
     auto series = [&](const QString& name) -> QXYSeries* {
         for (QAbstractSeries* s : window.chartView()->chart()->series())
@@ -430,6 +445,94 @@ TEST_F(HistoryFixture, WindowLinksOnlyLinkablePointsAfterAskingAndUnlinks)
     ASSERT_EQ(window.points().size(), 3u);
     EXPECT_EQ(pointAt(6, 7).inspectionCount, 1);
     EXPECT_EQ(pointAt(5, 2).inspectionCount, 1);
+}
+
+// A point that fails its minimum once it has equipment data needs
+// attention; its trend is corrected to 40 °C at the switch, with a warning
+// for inspections tested more than 10 °C apart; its data is edited (a field
+// without a number refused) and copied to another point.
+TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
+{
+    for (const auto& [riso, temperature, date] :
+         {std::tuple{"100", "20", "14.03.2023"}, std::tuple{"60.0", "35", "14.03.2024"}}) {
+        receive({
+            rec(5, 1, 0, coded('R', 1, 7, riso) + coded('M', 19, 19, temperature) + plain('D', date)),
+            rec(5, 2, 0, coded('R', 1, 7, "900") + plain('D', date)),
+        });
+        ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    }
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
+    ASSERT_EQ(window.points().size(), 2u);
+    const qint64 motor = window.points()[0].element == 1 ? window.points()[0].id : window.points()[1].id;
+    const qint64 other = window.points()[0].id == motor ? window.points()[1].id : window.points()[0].id;
+    EXPECT_FALSE(window.attentionOf(motor).any()) << "without equipment data only the advice bands speak";
+
+    // Edited: "6,x" is no number and is named; then 6 kV, form-wound, class F.
+    window.selectPoint(motor);
+    std::string refusal;
+    QTimer::singleShot(0, &window, [&] {
+        auto* ask = window.findChild<QDialog*>(QStringLiteral("EquipmentDialog"));
+        if (!ask)
+            return;
+        ask->findChild<QComboBox*>(QStringLiteral("EquipmentType"))->setCurrentIndex(int(EquipmentType::FormWound));
+        ask->findChild<QComboBox*>(QStringLiteral("EquipmentClass"))->setCurrentIndex(3);
+        auto* kv = ask->findChild<QLineEdit*>(QStringLiteral("EquipmentRatedKv"));
+        auto* ok = ask->findChild<QPushButton*>(QStringLiteral("EquipmentOK"));
+        kv->setText(QStringLiteral("6,x"));
+        ok->click();
+        refusal = program.prompts.messages.back();
+        kv->setText(QStringLiteral("6,0"));
+        ok->click();
+    });
+    program.prompts.expectMessage(MbOK);
+    window.editSelectedEquipment();
+    EXPECT_EQ(refusal, text("EqBadNumber_60") + "\r" + text("EqRatedKv_25"));
+    ASSERT_TRUE(window.equipmentOf(motor));
+    EXPECT_EQ(window.equipmentOf(motor)->type, EquipmentType::FormWound);
+    EXPECT_EQ(window.equipmentOf(motor)->ratedKv, 6.0);
+    EXPECT_EQ(window.equipmentOf(motor)->thermalClass, ThermalClass::F);
+
+    // 60 MΩ at 35 °C is 42 MΩ at 40 °C, below the 100 MΩ of form-wound windings.
+    EXPECT_TRUE(window.attentionOf(motor).failsMinimum);
+    EXPECT_EQ(window.points().front().id, motor);
+    EXPECT_EQ(window.pointList()->topLevelItem(0)->text(6), ctx.decode(text("HistFailsMinimum_40")));
+    EXPECT_EQ(window.pointList()->topLevelItem(0)->foreground(0).color(), QColor(200, 30, 30));
+
+    window.selectPoint(motor);
+    window.selectQuantity(1);
+    EXPECT_TRUE(window.noteLabel()->text().contains(ctx.decode(text("HistTemperaturesApart_60"))));
+    ASSERT_EQ(window.drawnTrend().samples.size(), 2u);
+    EXPECT_DOUBLE_EQ(window.drawnTrend().samples[0].value.number, 100e6) << "as measured";
+    ASSERT_TRUE(window.correctedSwitch()->isEnabled());
+    window.correctedSwitch()->setChecked(true);
+    ASSERT_EQ(window.drawnTrend().samples.size(), 2u);
+    EXPECT_NEAR(window.drawnTrend().samples[0].value.number, 25e6, 1);
+    EXPECT_NEAR(window.drawnTrend().samples[1].value.number, 60e6 * std::sqrt(0.5), 1);
+    EXPECT_FALSE(window.drawnTrend().samples[0].hasLimit);
+
+    // The other point has no temperature and no data: nothing to draw corrected, and the reason.
+    window.selectPoint(other);
+    EXPECT_TRUE(window.drawnTrend().samples.empty());
+    EXPECT_TRUE(window.noteLabel()->text().contains(ctx.decode(text("VerdictNoEquipment_60"))))
+        << window.noteLabel()->text().toStdString();
+
+    // Copied to the other point.
+    window.selectPoint(motor);
+    int offered = 0;
+    QTimer::singleShot(0, &window, [&] {
+        auto* ask = window.findChild<QDialog*>(QStringLiteral("CopyEquipmentDialog"));
+        auto* list = ask ? ask->findChild<QListWidget*>(QStringLiteral("CopyEquipmentPoints")) : nullptr;
+        if (!list)
+            return;
+        offered = list->count();
+        list->item(0)->setCheckState(Qt::Checked);
+        ask->findChild<QPushButton*>(QStringLiteral("CopyEquipmentOK"))->click();
+    });
+    window.copySelectedEquipment();
+    EXPECT_EQ(offered, 1);
+    ASSERT_TRUE(window.equipmentOf(other));
+    EXPECT_EQ(*window.equipmentOf(other), *window.equipmentOf(motor));
 }
 
 // The window fits a screen 1280 pixels wide, its inspections list shows more

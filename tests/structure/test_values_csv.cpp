@@ -38,7 +38,8 @@ for r in rows[1:]:
     assert len(r) == len(head), 'row of %d fields under %d headings' % (len(r), len(head))
     d = {}
     for i, (h, v) in enumerate(zip(head, r)):
-        plain = i >= 7 and not h.endswith((' unit', ' mark', ' rating (advice)'))
+        plain = i >= 7 and not h.endswith((' unit', ' mark', ' rating (advice)')) and h not in (
+            'correction rule', 'verdict', 'rule', 'source')
         d[h] = (float(v) if v else None) if plain else v
     out.append(d)
 print(json.dumps({'head': head, 'rows': out}))
@@ -96,18 +97,15 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
     ASSERT_EQ(py.exitCode(), 0) << py.readAllStandardError().toStdString();
     const QJsonObject read = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
 
-    const std::vector<std::string> head{"Block no.",   "Block",     "Element no.", "Element",
-                                        "Function",    "Date",      "Time",        "Riso",
-                                        "Riso unit",   "Riso mark", "Um",          "Um unit",
-                                        "Um mark",     "Ut",        "Ut unit",     "Ut mark",
-                                        "PI",          "PI unit",   "PI mark",     "PI rating (advice)",
-                                        "DAR",         "DAR unit",  "DAR mark",    "DAR rating (advice)",
-                                        "R15s",        "R15s unit", "R15s mark",   "R30s",
-                                        "R30s unit",   "R30s mark", "R60s",        "R60s unit",
-                                        "R60s mark",   "R10min",    "R10min unit", "R10min mark",
-                                        "Temp",        "Temp unit", "Temp mark",   "t",
-                                        "t unit",      "t mark",    "Um (2)",      "Um (2) unit",
-                                        "Um (2) mark", "Um (3)",    "Um (3) unit", "Um (3) mark"};
+    const std::vector<std::string> head{
+        "Block no.", "Block", "Element no.", "Element", "Function", "Date", "Time", "Riso", "Riso unit", "Riso mark",
+        "Um", "Um unit", "Um mark", "Ut", "Ut unit", "Ut mark", "PI", "PI unit", "PI mark", "PI rating (advice)", "DAR",
+        "DAR unit", "DAR mark", "DAR rating (advice)", "R15s", "R15s unit", "R15s mark", "R30s", "R30s unit",
+        "R30s mark", "R60s", "R60s unit", "R60s mark", "R10min", "R10min unit", "R10min mark", "Temp", "Temp unit",
+        "Temp mark", "t", "t unit", "t mark", "Um (2)", "Um (2) unit", "Um (2) mark", "Um (3)", "Um (3) unit",
+        "Um (3) mark",
+        // the judging, at the end of each row
+        "corrected value", "base temperature", "correction rule", "verdict", "minimum", "rule", "source"};
     const QJsonArray readHead = read.value(QStringLiteral("head")).toArray();
     ASSERT_EQ(size_t(readHead.size()), head.size());
     for (size_t i = 0; i < head.size(); ++i)
@@ -128,7 +126,10 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
          {"Um", 5120.0},
          {"Um unit", "V"},
          {"Ut", 5000.0},
-         {"Ut unit", "V"}},
+         {"Ut unit", "V"},
+         {"correction rule", "the point has no equipment data; only the advice bands apply"},
+         {"verdict", "not judged"},
+         {"rule", "minimum insulation resistance"}},
         {{"Block no.", "1"},
          {"Block", "Hall, \"North\""},
          {"Element no.", "2"},
@@ -151,7 +152,10 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
          {"Temp", -3.5},
          {"Temp unit", "degC"},
          {"t", 600.0},
-         {"t unit", "s"}},
+         {"t unit", "s"},
+         {"correction rule", "the point has no equipment data; only the advice bands apply"},
+         {"verdict", "not judged"},
+         {"rule", "minimum insulation resistance"}},
         {{"Block no.", "2"},
          {"Block", "Block 2"},
          {"Element no.", "1"},
@@ -185,6 +189,49 @@ TEST(ValuesCsv, ReadsBackAsEveryResultValueInBaseUnits)
             }
         }
     }
+}
+
+// With equipment data the row's resistance is corrected and judged; the
+// columns before the judging stay as they were without it.
+TEST(ValuesCsv, TheJudgingColumnsFollowEveryRowsOwnColumns)
+{
+    LoadedProgram p;
+    AppContext& c = *p.ctx;
+    c.document.familyCode = 14;
+    applyFamilyProfile(c);
+    fillResults(c);
+    CsvJudging judging = csvJudging(c);
+    EquipmentData motor;
+    motor.type = EquipmentType::FormWound;
+    motor.ratedKv = 6;
+    motor.testTemperature = 20;
+    judging.equipmentOf = [&](long block, long element) { return block == 1 && element == 1 ? &motor : nullptr; };
+    const std::string plain = valuesCsv(c), judged = valuesCsv(c, judging);
+    auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+            out.push_back(text.substr(at, end - at));
+        return out;
+    };
+    auto withoutJudging = [](const std::string& line) {
+        size_t cut = line.size();
+        for (int k = 0; k < 7; ++k)
+            cut = line.rfind(',', cut - 1);
+        return line.substr(0, cut);
+    };
+    const std::vector<std::string> a = lines(plain), b = lines(judged);
+    ASSERT_EQ(a.size(), 4u);
+    ASSERT_EQ(b.size(), a.size());
+    std::vector<std::string> judgedFields(a.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        const std::string own = withoutJudging(a[i]); // no judging field of `plain` holds a comma
+        ASSERT_EQ(b[i].compare(0, own.size(), own), 0) << i << ": " << b[i];
+        judgedFields[i] = b[i].substr(own.size());
+    }
+    // > 550 GΩ at 20 °C is > 137.5 GΩ at 40 °C: passes the 100 MΩ of form-wound windings.
+    EXPECT_EQ(judgedFields[1], ",137500000000,40,\"halving rule, base 40 \xC2\xB0"
+                               "C\",pass,100000000,IEEE 43 minimum for form-wound windings,\"IEEE Std 43-2013, 12.3\"");
+    EXPECT_EQ(judgedFields[3], ",,,,,,,") << "a step test without steps has no verdict";
 }
 
 TEST(ValuesCsv, FieldsAreQuotedOnlyWhenTheyMustBe)
@@ -240,7 +287,7 @@ TEST(ValuesCsv, FormulaLikeTextsAreKeptAsText)
     for (int i = 0; i < 8; ++i)
         t.setCell(i + 1, r, cells[i]);
     const std::string csv = valuesCsv(c);
-    EXPECT_NE(csv.find("\r\n1,'@evil,1,'=cmd|' /C calc'!A0,Insulation resistance,'=1+1,'-1,-3.5,degC,\r\n"),
+    EXPECT_NE(csv.find("\r\n1,'@evil,1,'=cmd|' /C calc'!A0,Insulation resistance,'=1+1,'-1,-3.5,degC,,,,,,,,\r\n"),
               std::string::npos)
         << csv;
 }

@@ -15,6 +15,7 @@
 #include "comm/windows/ProgressDialog.h"
 #include "history/HistoryCommands.h"
 #include "history/HistorySettings.h"
+#include "history/PointJudgement.h"
 #include "history/windows/HistorySettingsDialog.h"
 #include "history/windows/HistoryWindow.h"
 #include "language/Profile.h"
@@ -229,7 +230,11 @@ void MainWindow::buildMenus()
     connect(action("&Save_30"), &QAction::triggered, this, &MainWindow::saveStructure);
     connect(action("&SaveAs_30"), &QAction::triggered, this, &MainWindow::saveStructureAs);
     connect(action("&Export_30"), &QAction::triggered, this, &MainWindow::exportText);
-    connect(action("&ExportCsv_30"), &QAction::triggered, this, [this] { runValuesCsvExport(ctx); });
+    connect(action("&ExportCsv_30"), &QAction::triggered, this, [this] {
+        // The judging columns go by the points' equipment data in the history archive.
+        const CsvJudging judging = archiveCsvJudging(ctx);
+        runValuesCsvExport(ctx, &judging);
+    });
     connect(action("&CompareWith_30"), &QAction::triggered, this, [this] { compareWithFile(ctx, this); });
     connect(action("&PrintPreview_30"), &QAction::triggered, this, &MainWindow::openPrintPreview);
     connect(action("&ReceiveResults_30"), &QAction::triggered, this, &MainWindow::receiveResults);

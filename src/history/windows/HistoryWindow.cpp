@@ -3,21 +3,27 @@
 #include "history/windows/HistoryWindow.h"
 
 #include "base/Prompts.h"
+#include "history/EquipmentData.h"
 #include "history/HistoryCommands.h"
 #include "history/windows/TrendChart.h"
 #include "shell/AppContext.h"
 #include "shell/windows/HelpViewer.h"
 #include "structure/MeasuredValue.h"
+#include "structure/VerdictTexts.h"
 #include "structure/windows/ChartOutput.h"
 
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -99,6 +105,108 @@ qint64 currentId(const QTreeWidget* list)
     return item ? item->data(0, IdRole).toLongLong() : 0;
 }
 
+// The language keys of the equipment types, in the order of EquipmentType.
+constexpr const char* EquipmentTypeKeys[EquipmentTypeCount] = {
+    "EqFormWound_60", "EqRandomWound_60", "EqOldOrField_60", "EqCable_30", "EqTransformer_30", "EqOther_30",
+};
+constexpr ThermalClass ThermalClasses[] = {ThermalClass::A, ThermalClass::B, ThermalClass::F, ThermalClass::H};
+
+QString optionalNumberText(const std::optional<double>& v)
+{
+    return v ? QString::number(*v) : QString();
+}
+
+// A number as typed, with a decimal point or comma; empty is none. False
+// for any other text.
+bool typedNumber(const QString& text, std::optional<double>& out)
+{
+    const QString t = text.trimmed();
+    out.reset();
+    if (t.isEmpty())
+        return true;
+    bool ok = false;
+    const double v = QString(t).replace(u',', u'.').toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+// An OK and a Cancel button at the foot of `dialog`; Cancel rejects it.
+QPushButton* addOkCancel(const AppContext& ctx, QDialog& dialog, QVBoxLayout* layout, const char* okName)
+{
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = new QPushButton(ctx.decode(ctx.texts.text("&OK_11")), &dialog);
+    ok->setObjectName(QString::fromLatin1(okName));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(ctx.decode(ctx.texts.text("&Cancel_11")), &dialog);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    return ok;
+}
+
+// Asks for a point's equipment data, `data` filled in; false when cancelled.
+// A field that holds no number is named and the dialog stays open.
+bool askEquipment(AppContext& ctx, QWidget* parent, const QString& pointText, EquipmentData& data)
+{
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    QDialog ask(parent);
+    ask.setObjectName(QStringLiteral("EquipmentDialog"));
+    ask.setWindowTitle(t("EquipmentData_40"));
+    ask.setMinimumWidth(480);
+    auto* layout = new QVBoxLayout(&ask);
+    layout->addWidget(new QLabel(pointText, &ask));
+    auto* form = new QFormLayout;
+    auto* type = new QComboBox(&ask);
+    type->setObjectName(QStringLiteral("EquipmentType"));
+    for (const char* key : EquipmentTypeKeys)
+        type->addItem(t(key));
+    type->setCurrentIndex(int(data.type));
+    form->addRow(t("EqType_25"), type);
+    auto field = [&](const char* name, const char* label, const std::optional<double>& value) {
+        auto* edit = new QLineEdit(optionalNumberText(value), &ask);
+        edit->setObjectName(QString::fromLatin1(name));
+        form->addRow(t(label), edit);
+        return edit;
+    };
+    QLineEdit* ratedKv = field("EquipmentRatedKv", "EqRatedKv_25", data.ratedKv);
+    auto* thermal = new QComboBox(&ask);
+    thermal->setObjectName(QStringLiteral("EquipmentClass"));
+    thermal->addItem(t("EqNotSet_20"));
+    for (ThermalClass c : ThermalClasses)
+        thermal->addItem(QString::fromLatin1(thermalClassName(c)));
+    thermal->setCurrentIndex(data.thermalClass ? int(*data.thermalClass) + 1 : 0);
+    form->addRow(t("EqClass_25"), thermal);
+    QLineEdit* temperature = field("EquipmentTemperature", "EqTestTemperature_25", data.testTemperature);
+    QLineEdit* ownMinimum = field("EquipmentOwnMinimum", "EqOwnMinimum_25", data.ownMinimumMOhm);
+    layout->addLayout(form);
+    QPushButton* ok = addOkCancel(ctx, ask, layout, "EquipmentOK");
+    EquipmentData typed;
+    QObject::connect(ok, &QPushButton::clicked, &ask, [&] {
+        typed.type = EquipmentType(type->currentIndex());
+        typed.thermalClass = thermal->currentIndex() > 0
+                                 ? std::optional<ThermalClass>(ThermalClasses[thermal->currentIndex() - 1])
+                                 : std::nullopt;
+        for (auto [edit, label, value] : {std::tuple{ratedKv, "EqRatedKv_25", &typed.ratedKv},
+                                          std::tuple{temperature, "EqTestTemperature_25", &typed.testTemperature},
+                                          std::tuple{ownMinimum, "EqOwnMinimum_25", &typed.ownMinimumMOhm}})
+            if (!typedNumber(edit->text(), *value)) {
+                ctx.prompts->message(MsgType::Error, ctx.texts.text("EqBadNumber_60") + "\r" + ctx.texts.text(label),
+                                     MbOK);
+                edit->setFocus();
+                return;
+            }
+        ask.accept();
+    });
+    if (ask.exec() != QDialog::Accepted)
+        return false;
+    data = typed;
+    return true;
+}
+
 } // namespace
 
 HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
@@ -140,6 +248,12 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     unlinkButton_ = new QPushButton(this);
     unlinkButton_->setObjectName(QStringLiteral("HistoryUnlinkPoint"));
     pointButtons->addWidget(unlinkButton_);
+    equipmentButton_ = new QPushButton(this);
+    equipmentButton_->setObjectName(QStringLiteral("HistoryEditEquipment"));
+    pointButtons->addWidget(equipmentButton_);
+    copyEquipmentButton_ = new QPushButton(this);
+    copyEquipmentButton_->setObjectName(QStringLiteral("HistoryCopyEquipment"));
+    pointButtons->addWidget(copyEquipmentButton_);
     pointButtons->addStretch();
     right->addWidget(captioned(right, pointsLabel_, pointList_, pointButtons));
 
@@ -154,7 +268,13 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     quantityLabel_->setBuddy(quantities_);
     quantityRow->addWidget(quantityLabel_);
     quantityRow->addWidget(quantities_);
+    corrected_ = new QCheckBox(chartBox);
+    corrected_->setObjectName(QStringLiteral("HistoryCorrected"));
+    quantityRow->addWidget(corrected_);
     quantityRow->addStretch();
+    equipmentLabel_ = new QLabel(chartBox);
+    equipmentLabel_->setObjectName(QStringLiteral("HistoryEquipment"));
+    quantityRow->addWidget(equipmentLabel_);
     chartLayout->addLayout(quantityRow);
     view_ = new QChartView(chartBox);
     view_->setObjectName(QStringLiteral("HistoryChart"));
@@ -164,6 +284,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     note_ = new QLabel(chartBox);
     note_->setObjectName(QStringLiteral("HistoryNote"));
     note_->setAlignment(Qt::AlignCenter);
+    note_->setWordWrap(true);
     chartLayout->addWidget(note_);
     right->addWidget(chartBox);
     right->setStretchFactor(0, 1);
@@ -208,6 +329,9 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     connect(unlinkAction_, &QAction::triggered, this, &HistoryWindow::unlinkSelectedPoint);
     connect(unlinkButton_, &QPushButton::clicked, this, &HistoryWindow::unlinkSelectedPoint);
     connect(refreshButton_, &QPushButton::clicked, this, &HistoryWindow::refresh);
+    connect(equipmentButton_, &QPushButton::clicked, this, &HistoryWindow::editSelectedEquipment);
+    connect(copyEquipmentButton_, &QPushButton::clicked, this, &HistoryWindow::copySelectedEquipment);
+    connect(corrected_, &QCheckBox::toggled, this, &HistoryWindow::showCorrected);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
     // Within a screen of 1280 by 800 pixels and its window frame.
     resize(1240, 760);
@@ -237,6 +361,9 @@ void HistoryWindow::applyTexts()
     unlinkAction_->setText(t("&UnlinkPoint_30"));
     unlinkButton_->setText(t("&UnlinkPoint_30"));
     refreshButton_->setText(t("&Refresh_15"));
+    equipmentButton_->setText(t("&EditEquipment_30"));
+    copyEquipmentButton_->setText(t("&CopyEquipment_30"));
+    corrected_->setText(t("HistCorrected_40"));
     output_->applyTexts();
     closeButton_->setText(t("&Close_11"));
     if (archive_.isOpen()) {
@@ -279,6 +406,11 @@ bool HistoryWindow::refresh()
         return false;
     }
     setProblem(QString());
+    QStringList problems;
+    rules_ = loadRuleSets(ruleFolders(ctx.programDir), &problems);
+    choices_ = evaluationChoices(ctx.settings);
+    if (!problems.isEmpty())
+        setProblem(problems.join(u'\n'));
     showInstallations();
     return true;
 }
@@ -330,6 +462,7 @@ void HistoryWindow::showInstallation()
     if (installation_ != 0 &&
         !(archive_.inspections(installation_, list, &error) && archive_.points(installation_, points_, &error)))
         setProblem(error);
+    judgeInstallation();
     std::stable_sort(list.begin(), list.end(),
                      [](const InspectionEntry& a, const InspectionEntry& b) { return a.takenAt < b.takenAt; });
     filling_ = true;
@@ -353,6 +486,8 @@ void HistoryWindow::showInstallation()
     pointList_->clear();
     const QString fell = ctx.decode(ctx.texts.text("CmpResistanceHalved_60"));
     const QString below = ctx.decode(ctx.texts.text("ChartBelowLimit_25"));
+    const QString fails = ctx.decode(ctx.texts.text("HistFailsMinimum_40"));
+    const QString ratingFell = ctx.decode(ctx.texts.text("CmpRatingFell_60"));
     for (const PointEntry& p : points_) {
         auto* item = new QTreeWidgetItem(pointList_);
         item->setText(0, QString::number(p.block));
@@ -366,10 +501,15 @@ void HistoryWindow::showInstallation()
             flags << fell;
         if (p.belowLimit)
             flags << below;
+        const PointAttention judged = attentionOf(p.id);
+        if (judged.failsMinimum)
+            flags << fails;
+        if (judged.ratingFell)
+            flags << ratingFell;
         item->setText(6, flags.join(QStringLiteral("; ")));
         for (int c : {0, 2, 4, 5})
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-        if (p.needsAttention())
+        if (p.needsAttention() || judged.any())
             for (int c = 0; c < 7; ++c)
                 item->setForeground(c, Attention);
         item->setData(0, IdRole, p.id);
@@ -409,6 +549,9 @@ void HistoryWindow::showPoint()
         quantity_ = long(quantities_->currentData().toLongLong());
     linkButton_->setEnabled(point_ != 0);
     linkAction_->setEnabled(point_ != 0);
+    equipmentButton_->setEnabled(point_ != 0);
+    copyEquipmentButton_->setEnabled(point_ != 0 && equipmentOf(point_) && points_.size() > 1);
+    equipmentLabel_->setText(point_ != 0 ? equipmentSummary(equipmentOf(point_)) : QString());
     PointLink link;
     const bool linked = point_ != 0 && archive_.latestLink(point_, link);
     unlinkButton_->setEnabled(linked);
@@ -436,15 +579,46 @@ void HistoryWindow::redraw()
         if (!read)
             setProblem(error);
     }
-    drawn_ = read && std::any_of(trend_.samples.begin(), trend_.samples.end(),
+    // A resistance trend can be corrected to the point's base temperature;
+    // inspections tested far apart are warned of either way.
+    const bool resistance = read && std::any_of(trend_.samples.begin(), trend_.samples.end(), [](const TrendSample& s) {
+                                return s.value.hasNumber && s.value.baseUnit == "Ohm";
+                            });
+    corrected_->setEnabled(resistance);
+    QStringList notes;
+    drawnTrend_ = trend_;
+    if (resistance) {
+        std::vector<std::optional<double>> temperatures;
+        if (!archive_.sampleTemperatures(trend_, temperatures, &error))
+            setProblem(error);
+        const EquipmentData* equipment = equipmentOf(point_);
+        const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, choices_);
+        if (corrected.temperaturesApart)
+            notes << ctx.decode(ctx.texts.text("HistTemperaturesApart_60"));
+        if (corrected_->isChecked()) {
+            drawnTrend_ = correctedSamples(trend_, corrected);
+            const auto left = std::find_if(corrected.why.begin(), corrected.why.end(),
+                                           [](VerdictReason r) { return r != VerdictReason::None; });
+            if (left != corrected.why.end()) {
+                const VerdictTexts texts(ctx.texts, ctx.language.codec());
+                notes << ctx.decode(ctx.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
+                             (*left == VerdictReason::NoEquipmentData
+                                  ? texts.text("VerdictNoEquipment_60")
+                                  : texts.correctionReason(*left, std::nullopt, corrected.rule));
+            }
+        }
+    }
+    drawn_ = read && std::any_of(drawnTrend_.samples.begin(), drawnTrend_.samples.end(),
                                  [](const TrendSample& s) { return s.value.hasNumber; });
     QChart* old = view_->chart();
-    view_->setChart(drawn_ ? makeTrendChart(ctx, trend_) : new QChart);
+    view_->setChart(drawn_ ? makeTrendChart(ctx, drawnTrend_) : new QChart);
     delete old;
-    note_->setText(drawn_ || point_ == 0 ? QString() : ctx.decode(ctx.texts.text("HistNoTrend_60")));
+    if (!drawn_ && point_ != 0 && notes.isEmpty())
+        notes << ctx.decode(ctx.texts.text("HistNoTrend_60"));
+    note_->setText(notes.join(u'\n'));
     note_->setVisible(!note_->text().isEmpty());
     if (drawn_)
-        output_->setChart([this, trend = trend_] { return makeTrendChart(ctx, trend); }, trend_.quantityName);
+        output_->setChart([this, trend = drawnTrend_] { return makeTrendChart(ctx, trend); }, drawnTrend_.quantityName);
     else
         output_->clearChart();
 }
@@ -566,6 +740,133 @@ void HistoryWindow::unlinkSelectedPoint()
         return;
     }
     showInstallation();
+}
+
+void HistoryWindow::judgeInstallation()
+{
+    equipment_.clear();
+    attention_.clear();
+    if (installation_ == 0)
+        return;
+    QString error;
+    std::vector<PointEquipmentEntry> entries;
+    if (!installationEquipment(archive_, installation_, entries, &error))
+        setProblem(error);
+    for (PointEquipmentEntry& e : entries)
+        equipment_.emplace(e.point, std::move(e.data));
+    for (const PointEntry& p : points_) {
+        PointAttention judged;
+        if (!judgePoint(archive_, p.id, equipmentOf(p.id), rules_, choices_, judged, &error)) {
+            setProblem(error);
+            break;
+        }
+        attention_[p.id] = judged;
+    }
+    // Those needing attention first, in the archive's order otherwise.
+    std::stable_partition(points_.begin(), points_.end(),
+                          [this](const PointEntry& p) { return p.needsAttention() || attentionOf(p.id).any(); });
+}
+
+PointAttention HistoryWindow::attentionOf(qint64 point) const
+{
+    const auto found = attention_.find(point);
+    return found == attention_.end() ? PointAttention() : found->second;
+}
+
+const EquipmentData* HistoryWindow::equipmentOf(qint64 point) const
+{
+    const auto found = equipment_.find(point);
+    return found == equipment_.end() ? nullptr : &found->second;
+}
+
+QString HistoryWindow::equipmentSummary(const EquipmentData* data) const
+{
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    if (!data)
+        return t("EqNone_30");
+    QString text = t("HistEquipment_25") + QStringLiteral(": ") + t(EquipmentTypeKeys[int(data->type)]);
+    if (data->ratedKv)
+        text += QStringLiteral(", %1 kV").arg(*data->ratedKv);
+    if (data->thermalClass)
+        text += QStringLiteral(", %1").arg(QString::fromLatin1(thermalClassName(*data->thermalClass)));
+    if (data->testTemperature)
+        text += QStringLiteral(", %1 °C").arg(*data->testTemperature);
+    return text;
+}
+
+void HistoryWindow::showCorrected(bool corrected)
+{
+    if (corrected_->isChecked() != corrected)
+        corrected_->setChecked(corrected); // toggled calls here again
+    else
+        redraw();
+}
+
+bool HistoryWindow::storeEquipment(const std::vector<qint64>& points, const EquipmentData& data)
+{
+    QString error;
+    HistoryArchive writer;
+    bool stored = writer.open(archive_.location(), ArchiveAccess::Write, &error);
+    for (size_t i = 0; stored && i < points.size(); ++i)
+        stored = writePointEquipment(writer, points[i], data, &error);
+    if (!stored)
+        ctx.prompts->message(MsgType::Error, ctx.texts.text("EqStoreFailed_50") + "\r" + ctx.encode(error), MbOK);
+    writer.close();
+    // The window's own connection reads what it read before: read it anew.
+    refresh();
+    return stored;
+}
+
+void HistoryWindow::editSelectedEquipment()
+{
+    const auto chosen =
+        std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
+    if (chosen == points_.end())
+        return;
+    EquipmentData data = equipmentOf(point_) ? *equipmentOf(point_) : EquipmentData();
+    if (askEquipment(ctx, this, pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName),
+                     data))
+        storeEquipment({point_}, data);
+}
+
+void HistoryWindow::copySelectedEquipment()
+{
+    const EquipmentData* data = equipmentOf(point_);
+    const auto chosen =
+        std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
+    if (!data || chosen == points_.end())
+        return;
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    QDialog ask(this);
+    ask.setObjectName(QStringLiteral("CopyEquipmentDialog"));
+    ask.setWindowTitle(t("CopyEquipment_40"));
+    ask.setMinimumWidth(560);
+    auto* layout = new QVBoxLayout(&ask);
+    layout->addWidget(new QLabel(pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName) +
+                                     QStringLiteral("\n") + equipmentSummary(data) + QStringLiteral("\n\n") +
+                                     t("EqCopyChoose_60"),
+                                 &ask));
+    auto* list = new QListWidget(&ask);
+    list->setObjectName(QStringLiteral("CopyEquipmentPoints"));
+    for (const PointEntry& p : points_) {
+        if (p.id == point_)
+            continue;
+        auto* item = new QListWidgetItem(pointLabel(p.block, p.element, p.blockName, p.elementName), list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        item->setData(IdRole, p.id);
+    }
+    layout->addWidget(list);
+    QPushButton* ok = addOkCancel(ctx, ask, layout, "CopyEquipmentOK");
+    connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    std::vector<qint64> targets;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->checkState() == Qt::Checked)
+            targets.push_back(list->item(i)->data(IdRole).toLongLong());
+    if (!targets.empty())
+        storeEquipment(targets, EquipmentData(*data)); // the copy: storing shows the installation again
 }
 
 } // namespace zentrova

@@ -2,10 +2,15 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 #include "history/HistoryArchive.h"
+#include "history/PointJudgement.h"
+#include "structure/RuleSets.h"
+
+#include <map>
 
 #include <QDialog>
 
 class QChartView;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -46,6 +51,16 @@ public:
     void linkSelectedPoint();
     // Undoes the latest link made to the chosen point, once the user confirms.
     void unlinkSelectedPoint();
+    // Asks for the chosen point's equipment data and stores it.
+    void editSelectedEquipment();
+    // Asks which other points of the installation take the chosen point's
+    // equipment data and stores it for them.
+    void copySelectedEquipment();
+    // Stores `data` for each of `points` and shows the installation again;
+    // false when the archive cannot be written, after saying why.
+    bool storeEquipment(const std::vector<qint64>& points, const EquipmentData& data);
+    // The trend as measured or corrected to the point's base temperature.
+    void showCorrected(bool corrected);
 
     qint64 installation() const { return installation_; }
     qint64 point() const { return point_; }
@@ -59,6 +74,14 @@ public:
     QChartView* chartView() const { return view_; }
     QLabel* problemLabel() const { return problem_; }
     ChartOutput* chartOutput() const { return output_; }
+    QCheckBox* correctedSwitch() const { return corrected_; }
+    QLabel* noteLabel() const { return note_; }
+    QLabel* equipmentLabel() const { return equipmentLabel_; }
+    // What the verdicts and ratings say of a point of the installation shown.
+    PointAttention attentionOf(qint64 point) const;
+    const EquipmentData* equipmentOf(qint64 point) const;
+    // The trend as drawn: corrected when the switch is on.
+    const Trend& drawnTrend() const { return drawnTrend_; }
 
 private:
     void showInstallations();
@@ -66,6 +89,8 @@ private:
     void showPoint();
     void redraw();
     void setProblem(const QString& text);
+    void judgeInstallation();
+    QString equipmentSummary(const EquipmentData* data) const;
 
     AppContext& ctx;
     HistoryArchive archive_;
@@ -73,7 +98,11 @@ private:
     std::vector<PointEntry> points_;
     qint64 installation_ = 0, point_ = 0;
     long quantity_ = 0;
-    Trend trend_;
+    Trend trend_, drawnTrend_;
+    RuleSets rules_;
+    EvaluationChoices choices_;
+    std::map<qint64, EquipmentData> equipment_;
+    std::map<qint64, PointAttention> attention_;
     bool drawn_ = false;
     bool filling_ = false; // lists being filled: their selection signals mean nothing
 
@@ -87,6 +116,9 @@ private:
     QComboBox* quantities_;
     QChartView* view_;
     QLabel* note_;
+    QCheckBox* corrected_;
+    QLabel* equipmentLabel_;
+    QPushButton *equipmentButton_, *copyEquipmentButton_;
     ChartOutput* output_;
     QPushButton *refreshButton_, *linkButton_, *unlinkButton_, *closeButton_;
 };

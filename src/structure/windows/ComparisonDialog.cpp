@@ -2,14 +2,19 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "structure/windows/ComparisonDialog.h"
 
+#include "history/PointJudgement.h"
+#include "structure/VerdictTexts.h"
+
 #include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
+#include "history/PointJudgement.h"
 #include "report/CellMarkup.h"
 #include "shell/AppContext.h"
 #include "structure/MeasuredValue.h"
 #include "structure/StructureFile.h"
 #include "structure/ValuesCsv.h"
+#include "structure/VerdictTexts.h"
 #include "structure/windows/ChartDrawing.h"
 #include "structure/windows/ChartOutput.h"
 
@@ -160,6 +165,25 @@ void ComparisonDialog::showBlockOfRow(int row)
     chartOutput_->setChart([this, chart = std::move(chart)] { return makeComparisonChart(ctx, chart); }, title);
 }
 
+namespace {
+
+// "corrected: 25 MΩ → 20 MΩ at 40 °C", or why a side is not corrected.
+QString correctedShown(const VerdictTexts& texts, const ComparedCorrection& c)
+{
+    const bool both = c.oldCorrected && c.newCorrected && c.oldCorrected->corrected && c.newCorrected->corrected;
+    if (!both) {
+        const std::optional<CorrectedResistance>& failed =
+            c.oldCorrected && !c.oldCorrected->corrected ? c.oldCorrected : c.newCorrected;
+        return failed ? texts.correction(*failed) : QString();
+    }
+    return texts.text("CmpCorrected_20") + QStringLiteral(": %1 \u2192 %2 (%3)")
+                                               .arg(QString::fromStdString(megohmText(c.oldCorrected->ohms)),
+                                                    QString::fromStdString(megohmText(c.newCorrected->ohms)),
+                                                    QString::fromStdString(degreesText(c.newCorrected->temperature)));
+}
+
+} // namespace
+
 void ComparisonDialog::fill()
 {
     files_->setText(ctx.decode(ctx.texts.text("CmpOld_15")) + QStringLiteral(": ") + olderFile_ + u'\n' +
@@ -179,7 +203,9 @@ void ComparisonDialog::fill()
     table_->setRowCount(rows);
     rowBlocks_.assign(size_t(rows), -1);
     int r = 0;
-    for (const PointComparison& p : comparison_.points) {
+    const VerdictTexts texts(ctx.texts, ctx.language.codec());
+    for (size_t index = 0; index < comparison_.points.size(); ++index) {
+        const PointComparison& p = comparison_.points[index];
         const QString block = numberAndNames(ctx, p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
         const QString element =
             numberAndNames(ctx, p.older.element, p.older.elementName, p.newer.element, p.newer.elementName);
@@ -201,8 +227,36 @@ void ComparisonDialog::fill()
                     (q.changePercent > 0 ? QStringLiteral("+") : QString()) +
                         QString::fromStdString(changePercentText(q.changePercent)));
             const std::string w = comparisonWarningText(ctx, q);
+            const auto correction =
+                std::find_if(corrections_.begin(), corrections_.end(), [&](const ComparedCorrection& c) {
+                    return c.point == index && c.function == q.function && c.quantity == q.quantity;
+                });
+            if (correction != corrections_.end()) {
+                QStringList notes;
+                if (!w.empty())
+                    notes << QString::fromStdString(w);
+                if (correction->temperaturesApart)
+                    notes << texts.text("CmpTemperaturesApart_60");
+                // A point without equipment data is not corrected, as the record panel says.
+                const bool equipped =
+                    correction->newCorrected && correction->newCorrected->why != VerdictReason::NoEquipmentData;
+                if (equipped)
+                    notes << correctedShown(texts, *correction);
+                if (!notes.isEmpty()) {
+                    QTableWidgetItem* cell = put(r, WarningColumn, notes.join(QStringLiteral("; ")));
+                    cell->setToolTip(cell->text());
+                    if (correction->temperaturesApart) {
+                        cell->setIcon(warning);
+                        for (int c = 0; c < ColumnCount; ++c)
+                            if (QTableWidgetItem* each = table_->item(r, c))
+                                each->setForeground(red);
+                    }
+                }
+            }
             if (!w.empty()) {
-                QTableWidgetItem* cell = put(r, WarningColumn, QString::fromStdString(w));
+                QTableWidgetItem* cell = table_->item(r, WarningColumn);
+                if (!cell)
+                    cell = put(r, WarningColumn, QString::fromStdString(w));
                 cell->setIcon(warning);
                 cell->setToolTip(cell->text());
                 for (int c = 0; c < ColumnCount; ++c)
@@ -231,6 +285,13 @@ void ComparisonDialog::fill()
         summary_->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
 }
 
+void ComparisonDialog::setCorrections(std::vector<ComparedCorrection> corrections)
+{
+    corrections_ = std::move(corrections);
+    table_->clearContents();
+    fill();
+}
+
 bool ComparisonDialog::saveCsv()
 {
     QString proposed = proposedValuesCsvName(ctx.document.fileName);
@@ -254,6 +315,10 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent)
     if (!older)
         return nullptr;
     auto* dialog = new ComparisonDialog(ctx, compareInspections(*older, ctx.document, ctx.names), *chosen, parent);
+    // Corrected by the points' equipment data in the history archive.
+    const CsvJudging judging = archiveCsvJudging(ctx);
+    dialog->setCorrections(compareCorrections(*older, ctx.document, ctx.names, dialog->comparison(),
+                                              judging.equipmentOf, judging.rules, judging.choices));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

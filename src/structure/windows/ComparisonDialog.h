@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
+#include "structure/ComparisonJudgement.h"
 #include "structure/InspectionComparison.h"
 
 #include <QDialog>
@@ -36,6 +37,9 @@ public:
     // Save as CSV: asks for the file and writes comparisonCsv. False when
     // cancelled or the write failed (the reason was shown).
     bool saveCsv();
+    // The insulation resistances corrected to their base temperature, shown
+    // in the warning column with a warning for tests far apart in temperature.
+    void setCorrections(std::vector<ComparedCorrection> corrections);
 
 private:
     void fill();
@@ -46,6 +50,7 @@ private:
 
     AppContext& ctx;
     InspectionComparison comparison_;
+    std::vector<ComparedCorrection> corrections_;
     QString olderFile_;
     QLabel* files_;
     QLabel* summary_;

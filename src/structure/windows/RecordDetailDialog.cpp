@@ -2,13 +2,17 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "structure/windows/RecordDetailDialog.h"
 
+#include "history/PointJudgement.h"
+#include "language/Profile.h"
 #include "report/CellMarkup.h"
 #include "shell/AppContext.h"
+#include "structure/VerdictTexts.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -45,6 +49,22 @@ RecordDetailDialog::RecordDetailDialog(AppContext& context, QWidget* parent) : Q
     orderNote_->setObjectName(QStringLiteral("OrderNote"));
     orderNote_->setWordWrap(true);
     layout->addWidget(orderNote_);
+    // The judging, as advice beside the instrument's limit.
+    correction_ = new QLabel(this);
+    correction_->setObjectName(QStringLiteral("RecordCorrection"));
+    correction_->setWordWrap(true);
+    correction_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(correction_);
+    verdictsLabel_ = new QLabel(this);
+    QFont bold = verdictsLabel_->font();
+    bold.setBold(true);
+    verdictsLabel_->setFont(bold);
+    layout->addWidget(verdictsLabel_);
+    verdicts_ = new QListWidget(this);
+    verdicts_->setObjectName(QStringLiteral("RecordVerdicts"));
+    verdicts_->setWordWrap(true);
+    verdicts_->setMaximumHeight(verdicts_->fontMetrics().height() * 7);
+    layout->addWidget(verdicts_);
     auto* buttons = new QHBoxLayout;
     closeButton_ = new QPushButton(this);
     closeButton_->setDefault(true);
@@ -52,7 +72,7 @@ RecordDetailDialog::RecordDetailDialog(AppContext& context, QWidget* parent) : Q
     buttons->addWidget(closeButton_);
     layout->addLayout(buttons);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
-    resize(560, 560);
+    resize(620, 680);
     applyTexts();
 }
 
@@ -67,6 +87,7 @@ void RecordDetailDialog::applyTexts()
         rating[0] = rating[0].toUpper();
     items_->setHorizontalHeaderLabels({t("ItemKind_20"), t("Quantity_20"), t("Value_20"), t("Unit_20"), rating});
     orderNote_->setText(t("OrderNotKept_60"));
+    verdictsLabel_->setText(t("RecordVerdicts_30"));
     closeButton_->setText(t("&Close_11"));
     if (detail_.row > 0)
         fill(); // the kind names and labels follow the language
@@ -121,6 +142,41 @@ void RecordDetailDialog::fill()
     for (int c = 0; c + 1 < ItemColumns; ++c)
         items_->resizeColumnToContents(c);
     orderNote_->setVisible(!detail_.arrivalOrder);
+    fillJudgement();
+}
+
+void RecordDetailDialog::fillJudgement()
+{
+    const ResultReadings result =
+        rowReadings(ctx.document.structure, ctx.names, functionTextBase(ctx.document.familyCode), detail_.row);
+    const RuleSets rules = loadRuleSets(ruleFolders(ctx.programDir), nullptr);
+    const EvaluationChoices choices = evaluationChoices(ctx.settings);
+    // The point's equipment data, when the history archive has it.
+    const auto equipment = documentEquipment(ctx);
+    const auto found = equipment.find({detail_.block, detail_.element});
+    const EquipmentData* data = found == equipment.end() ? nullptr : &found->second;
+    const VerdictTexts texts(ctx.texts, ctx.language.codec());
+    const std::optional<CorrectedResistance> c = resultCorrection(result, data, rules, choices);
+    if (c) {
+        const char* quantity = result.function == 0 ? "Riso" : "R60s";
+        const MeasuredValue* raw = result.find(quantity);
+        correction_->setText(QStringLiteral("%1 %2%3   \u2192   %4")
+                                 .arg(QLatin1String(quantity),
+                                      raw->bound == ValueBound::AtMost    ? QStringLiteral("< ")
+                                      : raw->bound == ValueBound::AtLeast ? QStringLiteral("> ")
+                                                                          : QString(),
+                                      QString::fromStdString(megohmText(raw->number)), texts.correction(*c)));
+    }
+    correction_->setVisible(c.has_value());
+    verdicts_->clear();
+    for (const Verdict& v : evaluateResult(result, data, rules, choices)) {
+        auto* item = new QListWidgetItem(texts.line(v), verdicts_);
+        item->setToolTip(item->text());
+        if (v.outcome == VerdictOutcome::Fail)
+            item->setForeground(colourOf(LineColour::Red));
+    }
+    verdictsLabel_->setVisible(verdicts_->count() > 0);
+    verdicts_->setVisible(verdicts_->count() > 0);
 }
 
 } // namespace zentrova

@@ -7,6 +7,7 @@
 
 class QFormLayout;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class QTableWidget;
 
@@ -29,15 +30,24 @@ public:
     QTableWidget* itemsTable() const { return items_; }
     // The text beside heading label `i` (object or block first, time last).
     QString headingValue(int i) const;
+    // The insulation resistance corrected to its base temperature, or why
+    // it is not; hidden for a result without one.
+    QLabel* correctionLabel() const { return correction_; }
+    // The record's verdicts, each with its rule and source (advice).
+    QListWidget* verdictList() const { return verdicts_; }
 
 private:
     void fill();
+    void fillJudgement();
 
     AppContext& ctx;
     RecordDetail detail_;
     QFormLayout* form_;
     QTableWidget* items_;
     QLabel* orderNote_;
+    QLabel* correction_;
+    QLabel* verdictsLabel_;
+    QListWidget* verdicts_;
     QPushButton* closeButton_;
 };
 

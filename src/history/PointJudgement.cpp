@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+#include "history/PointJudgement.h"
+
+#include "history/EquipmentData.h"
+#include "history/HistoryCommands.h"
+#include "history/Inspection.h"
+#include "structure/StructureContext.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace zentrova {
+
+namespace {
+
+// The instrument's numbers of the DAR and the PI.
+constexpr long QuantityDar = 6, QuantityPi = 7;
+
+} // namespace
+
+bool ratingFell(const Trend& trend)
+{
+    if (!trend.rated || trend.samples.size() < 2)
+        return false;
+    const TrendSample &before = trend.samples[trend.samples.size() - 2], &last = trend.samples.back();
+    return before.rating && last.rating && int(*last.rating) < int(*before.rating);
+}
+
+bool judgePoint(HistoryArchive& archive, qint64 point, const EquipmentData* equipment, const RuleSets& rules,
+                const EvaluationChoices& choices, PointAttention& out, QString* error)
+{
+    out = PointAttention();
+    std::vector<ResultReadings> results;
+    if (!archive.latestReadings(point, results, error))
+        return false;
+    for (const ResultReadings& r : results) {
+        const std::vector<Verdict> verdicts = evaluateResult(r, equipment, rules, choices);
+        if (std::any_of(verdicts.begin(), verdicts.end(),
+                        [](const Verdict& v) { return v.outcome == VerdictOutcome::Fail; }))
+            out.failsMinimum = true;
+    }
+    for (long quantity : {QuantityPi, QuantityDar}) {
+        Trend trend;
+        if (!archive.trend(point, quantity, trend, error))
+            return false;
+        if (ratingFell(trend))
+            out.ratingFell = true;
+    }
+    return true;
+}
+
+bool temperaturesApart(const std::vector<std::optional<double>>& temperatures)
+{
+    std::optional<double> low, high;
+    for (const std::optional<double>& t : temperatures)
+        if (t) {
+            low = std::min(low.value_or(*t), *t);
+            high = std::max(high.value_or(*t), *t);
+        }
+    return low && *high - *low > TemperatureSpreadWarning;
+}
+
+int CorrectedTrend::corrected() const
+{
+    return int(std::count_if(ohms.begin(), ohms.end(), [](const std::optional<double>& v) { return v.has_value(); }));
+}
+
+CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<double>>& temperatures,
+                            const EquipmentData* equipment, const RuleSets& rules, const EvaluationChoices& choices)
+{
+    CorrectedTrend out;
+    const size_t n = trend.samples.size();
+    out.ohms.assign(n, std::nullopt);
+    out.why.assign(n, VerdictReason::None);
+    std::vector<std::optional<double>> used(n);
+    const RuleSet* rule = equipment ? rules.correctionFor(equipment->type, choices) : nullptr;
+    if (rule) {
+        out.base = rule->baseTemperature;
+        out.rule = rule->title;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const MeasuredValue& v = trend.samples[i].value;
+        if (i < temperatures.size())
+            used[i] = temperatures[i];
+        if (!used[i] && equipment)
+            used[i] = equipment->testTemperature;
+        if (!v.hasNumber || v.baseUnit != "Ohm")
+            continue;
+        if (!equipment) {
+            out.why[i] = VerdictReason::NoEquipmentData;
+            continue;
+        }
+        const CorrectedResistance c = correctResistance(v.number, used[i], rule);
+        if (c.corrected)
+            out.ohms[i] = c.ohms;
+        else
+            out.why[i] = c.why;
+    }
+    out.temperaturesApart = temperaturesApart(used);
+    return out;
+}
+
+Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected)
+{
+    Trend out = trend;
+    out.samples.clear();
+    out.rated = false;
+    // The name says the values are not as measured: "Riso (40 °C)".
+    if (corrected.base)
+        out.quantityName += QStringLiteral(" (%1)").arg(QString::fromStdString(degreesText(*corrected.base)));
+    for (size_t i = 0; i < trend.samples.size() && i < corrected.ohms.size(); ++i) {
+        if (!corrected.ohms[i])
+            continue;
+        TrendSample s = trend.samples[i];
+        s.value.number = *corrected.ohms[i];
+        s.hasLimit = false;
+        s.rating.reset();
+        out.samples.push_back(std::move(s));
+    }
+    return out;
+}
+
+std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx)
+{
+    std::map<std::pair<long, long>, EquipmentData> out;
+    const QString site = inspectionFromDocument(ctx, ctx.document, QString(), QDateTime(), QString()).site;
+    HistoryArchive archive;
+    QString error;
+    if (site.isEmpty() || !openConfiguredArchive(ctx.settings, archive, &error))
+        return out;
+    const qint64 installation = archive.findInstallation(site, &error);
+    std::vector<PointEquipmentEntry> entries;
+    if (!installation || !installationEquipment(archive, installation, entries, &error))
+        return out;
+    for (PointEquipmentEntry& e : entries)
+        out.emplace(std::pair{e.block, e.element}, std::move(e.data));
+    return out;
+}
+
+CsvJudging archiveCsvJudging(const StructureContext& ctx)
+{
+    CsvJudging judging = csvJudging(ctx);
+    auto equipment = std::make_shared<const std::map<std::pair<long, long>, EquipmentData>>(documentEquipment(ctx));
+    judging.equipmentOf = [equipment](long block, long element) -> const EquipmentData* {
+        const auto found = equipment->find({block, element});
+        return found == equipment->end() ? nullptr : &found->second;
+    };
+    return judging;
+}
+
+} // namespace zentrova

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+#pragma once
+#include "history/HistoryArchive.h"
+#include "structure/Evaluation.h"
+#include "structure/ValuesCsv.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zentrova {
+
+struct StructureContext;
+
+// A measuring point of the archive judged as the history window shows it:
+// whether it needs attention for a verdict or a rating, and its trend
+// corrected to a base temperature. Advice beside the instrument's limit.
+
+// Trended inspections tested further apart than this, in degrees Celsius,
+// are warned of: retesting near the earlier temperature is the advice.
+constexpr double TemperatureSpreadWarning = 10;
+
+// The latest PI or DAR of a rated trend is in a lower class than the one
+// before it; both must be rated.
+bool ratingFell(const Trend& trend);
+
+struct PointAttention {
+    bool failsMinimum = false; // a verdict of its latest inspection fails
+    bool ratingFell = false;   // its PI or DAR fell by a rating class
+    bool any() const { return failsMinimum || ratingFell; }
+};
+
+// Judges the latest inspection of `point` with its equipment data (null for
+// none) and looks at its PI and DAR trends. False with the reason when the
+// archive cannot be read.
+bool judgePoint(HistoryArchive& archive, qint64 point, const EquipmentData* equipment, const RuleSets& rules,
+                const EvaluationChoices& choices, PointAttention& out, QString* error);
+
+// A resistance trend corrected to the base temperature of the point's
+// correction rule.
+struct CorrectedTrend {
+    std::vector<std::optional<double>> ohms; // per sample; none where it was not corrected
+    std::vector<VerdictReason> why;          // per sample: why not (None where corrected)
+    std::optional<double> base;              // the base temperature
+    std::string rule;                        // the correction rule's title
+    bool temperaturesApart = false;          // known test temperatures more than 10 °C apart
+    int corrected() const;
+};
+
+// `temperatures` are the samples' own (HistoryArchive::sampleTemperatures);
+// a sample without one takes the point's test temperature. Without
+// equipment data nothing is corrected (NoEquipmentData).
+CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<double>>& temperatures,
+                            const EquipmentData* equipment, const RuleSets& rules, const EvaluationChoices& choices);
+
+// The trend with its values corrected, the samples that could not be left
+// out, and no limit or rating, which belong to the values as measured.
+Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected);
+
+// The equipment data of the points of the installation the open document's
+// test site names, in the archive the settings name, by block and element
+// number. Empty when there is none to be had: no site, no archive, no such
+// installation (the exports then judge by the advice bands only).
+std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx);
+
+// The judging of the values CSV (File > Export CSV, export --format csv)
+// with the points' equipment data of documentEquipment.
+CsvJudging archiveCsvJudging(const StructureContext& ctx);
+
+// Known temperatures further apart than TemperatureSpreadWarning.
+bool temperaturesApart(const std::vector<std::optional<double>>& temperatures);
+
+} // namespace zentrova
