@@ -34,10 +34,11 @@ TEST(ShippedLanguages, HaveEveryKeyTheProgramReads)
                 EXPECT_TRUE(v && *v) << file << " [" << section << "] lacks " << k;
                 // The program keeps a text to its slot's width: a longer one
                 // would be shown cut off.
-                if (std::string_view(section) == "LANGUAGE" && v)
+                if (std::string_view(section) == "LANGUAGE" && v) {
                     EXPECT_LE(std::strlen(v),
                               isShortSlotKey(k) ? InterfaceTexts::ShortSlotWidth : InterfaceTexts::SlotWidth)
                         << file << " " << k << " is cut: " << v;
+                }
             }
         };
         check("LANGUAGE", interfaceKeys());

@@ -343,13 +343,15 @@ TEST_F(FileFormatTest, ReportTablesGrowToTheFileNeverBelowANewTable)
             const Stored& expect = which ? c.expectB : c.expectA;
             EXPECT_EQ(read.rowCount(), expect.rows) << "table " << which;
             EXPECT_EQ(read.colCount(), expect.cols) << "table " << which;
-            if (stored.rows > 0 && stored.cols > 0)
+            if (stored.rows > 0 && stored.cols > 0) {
                 EXPECT_EQ(read.cell(stored.cols - 1, stored.rows - 1),
                           "r" + std::to_string(stored.rows - 1) + "c" + std::to_string(stored.cols - 1));
+            }
         }
         // Cells the file does not give keep the new table's headings.
-        if (c.a.cols < fresh->colCount())
+        if (c.a.cols < fresh->colCount()) {
             EXPECT_EQ(t->a->cell(fresh->colCount() - 1, 0), fresh->cell(fresh->colCount() - 1, 0));
+        }
 
         const std::string written = composeStructureFile(f.ctx(), f.ctx().document);
         const std::string declared =

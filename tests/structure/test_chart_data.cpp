@@ -3,7 +3,7 @@
 // The data of the charts, from records as the instrument sends them: the
 // block at a glance, a diagnostic test's absorption curve and a step voltage
 // test.
-#include "Records.h"
+#include "comm/Records.h"
 #include "app/windows/MainWindow.h"
 #include "base/Progress.h"
 #include "comm/Receive.h"
