@@ -19,6 +19,11 @@ long digitsValue(std::string_view text)
 
 std::string nthLine(std::string_view text, int n)
 {
+    return std::string(nthLineView(text, n));
+}
+
+std::string_view nthLineView(std::string_view text, int n)
+{
     if (n < 1)
         return {};
     size_t start = 0;
@@ -29,7 +34,7 @@ std::string nthLine(std::string_view text, int n)
         start = cr + 1;
     }
     const size_t end = text.find('\r', start);
-    return std::string(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
 } // namespace zentrova

@@ -14,5 +14,7 @@ long digitsValue(std::string_view text);
 
 // The n-th (1-based) carriage-return-separated line of `text`; empty when missing.
 std::string nthLine(std::string_view text, int n);
+// The same line without copying it: it lives as long as `text`'s bytes.
+std::string_view nthLineView(std::string_view text, int n);
 
 } // namespace zentrova

@@ -45,12 +45,12 @@ QString shownInstrumentLine(const QString& decoded)
 InstrumentDataView instrumentDataFromTable(const ResultTable& table)
 {
     InstrumentDataView v;
-    const std::string& c1 = table.cell(1, 0);
-    for (int n : {1, 2, 3, 5})
-        v.instrument.push_back(nthLine(c1, n));
-    v.serialNumber = nthLine(c1, 4);
-    v.firm = splitLines(table.cell(2, 0));
-    v.user = splitLines(table.cell(3, 0));
+    const std::string& instrument = table.identification(IdentificationColumn::Instrument);
+    for (int n : {InstrumentLine1, InstrumentLine2, InstrumentLine3, InstrumentLine4})
+        v.instrument.push_back(nthLine(instrument, n));
+    v.serialNumber = nthLine(instrument, SerialNumberLine);
+    v.firm = splitLines(table.identification(IdentificationColumn::Firm));
+    v.user = splitLines(table.identification(IdentificationColumn::User));
     return v;
 }
 

@@ -5,16 +5,15 @@
 #include "base/Logging.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
-#include "base/TextRules.h"
 #include "comm/Exchange.h"
 #include "comm/PortDirectory.h"
 #include "language/Profile.h"
+#include "structure/ResultRow.h"
 #include "structure/StructureContext.h"
 #include "structure/StructureFile.h"
 
 #include <QFile>
 #include <algorithm>
-#include <tuple>
 #include <type_traits>
 
 namespace zentrova {
@@ -85,9 +84,9 @@ void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts,
     std::string c1 = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r' + texts[6];
     for (const std::string& line : extra)
         c1 += '\r' + line;
-    t.setCell(1, 0, std::move(c1));
-    t.setCell(2, 0, cleanInstrumentText(texts[4]));
-    t.setCell(3, 0, cleanInstrumentText(texts[5]));
+    t.setIdentification(IdentificationColumn::Instrument, std::move(c1));
+    t.setIdentification(IdentificationColumn::Firm, cleanInstrumentText(texts[4]));
+    t.setIdentification(IdentificationColumn::User, cleanInstrumentText(texts[5]));
 }
 
 // ------------------------------------------------------------ records
@@ -108,22 +107,9 @@ RecordStatus readRecord(StructureContext& ctx, Exchange& ex, std::string& record
 
 namespace {
 
-using Key = std::tuple<long, long, long>;
-
-// (digitsValue of lines 1, 2 and 3 of column 1), without copying the lines:
-// the binary search of every out-of-order record reads many of these.
-Key keyOfRow(const ResultTable& t, int row)
+PositionNumbers keyOfRow(const ResultTable& t, int row)
 {
-    std::string_view rest = t.cell(1, row);
-    long v[3] = {0, 0, 0};
-    for (long& n : v) {
-        const size_t cr = rest.find('\r');
-        n = digitsValue(rest.substr(0, cr));
-        if (cr == std::string_view::npos)
-            break;
-        rest.remove_prefix(cr + 1);
-    }
-    return {v[0], v[1], v[2]};
+    return ResultRow(t, row).positionNumbers();
 }
 
 } // namespace
@@ -159,7 +145,7 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
     // come in order, so the row above is looked at first; otherwise a binary
     // search finds the first row with a larger position and the new row is
     // moved there (the table shifts the shorter side).
-    const Key key{record.object, record.block, record.element};
+    const PositionNumbers key{record.object, record.block, record.element};
     if (row <= 1 || !(key < keyOfRow(t, row - 1)))
         return;
     int lo = 1, hi = row - 1; // the place lies in [lo, hi]
@@ -176,7 +162,7 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
 void buildTreeFromResults(StructureContext& ctx, Progress& progress)
 {
     ResultTable& t = ctx.document.structure.table;
-    if (t.rowCount() <= 1 || t.cell(1, 0).empty())
+    if (t.rowCount() <= 1 || t.identification(IdentificationColumn::Instrument).empty())
         return;
     clearStructure(ctx.document);
     progress.setLine2(ctx.texts.text("Wait_25"));
@@ -189,22 +175,21 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
     ElementTree& tree = ctx.document.structure.tree;
     ElementNode* top = nullptr;
     for (int r = 1; r <= last; ++r) {
-        const std::string& pos = t.cell(1, r);
-        const std::string& names = t.cell(2, r);
-        const long b = digitsValue(nthLine(pos, 2));
-        const long e = digitsValue(nthLine(pos, 3));
+        const ResultRow row(t, r);
+        const long b = row.block();
+        const long e = row.element();
         if (b != prevB) {
             prevE = 0;
             top = addElementNode(ctx.document, nullptr);
             initElement(ctx.document, top, KindObject, false, ctx.newElementNames());
-            top->name = nthLine(names, 2);
+            top->name = row.blockName();
             top->info.number = int32_t(b);
         }
         if (e != prevE && top) {
             ElementNode* child = addElementNode(ctx.document, top);
             initElement(ctx.document, child, KindMeasuringPoint, false, ctx.newElementNames());
-            child->info.selection.clear(); // column 9 holds no selection for received rows
-            child->name = nthLine(names, 3);
+            child->info.selection.clear(); // a received row holds no selection
+            child->name = row.elementName();
             child->info.number = int32_t(e);
         }
         prevB = b;

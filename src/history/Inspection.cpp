@@ -11,6 +11,7 @@
 #include "structure/InspectionComparison.h"
 #include "structure/MeasurementTime.h"
 #include "structure/RecordDetail.h"
+#include "structure/ResultRow.h"
 #include "structure/ResultValues.h"
 
 #include <QCryptographicHash>
@@ -85,7 +86,7 @@ Inspection inspectionFromDocument(const LanguageContext& ctx, const Document& do
     // texts share their data.
     std::unordered_map<long, QString> functionNames, quantityNames, unitNames;
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (int c = 1; c < ResultTable::ColumnCount; ++c)
+    for (int c = int(IdentificationColumn::Instrument); c < ResultTable::ColumnCount; ++c)
         addField(hash, t.cell(c, 0));
 
     for (const MeasuringPoint& point : measuringPoints(s)) {
@@ -149,10 +150,11 @@ Inspection inspectionFromDocument(const LanguageContext& ctx, const Document& do
                 if (!in.lastMeasuredAt.isValid() || m.measuredAt > in.lastMeasuredAt)
                     in.lastMeasuredAt = m.measuredAt;
             }
-            // The names (column 2) are left out: a renamed copy is the same download.
-            addField(hash, t.cell(1, row));
-            for (int c = 3; c < ResultTable::ColumnCount; ++c)
-                addField(hash, t.cell(c, row));
+            // The names are left out: a renamed copy is the same download.
+            const ResultRow resultRow(t, row);
+            addField(hash, resultRow.cell(ResultColumn::Position));
+            for (int c = int(ResultColumn::Function); c < ResultTable::ColumnCount; ++c)
+                addField(hash, resultRow.cell(ResultColumn(c)));
             in.measurements.push_back(std::move(m));
         }
     }

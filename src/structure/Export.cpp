@@ -5,9 +5,9 @@
 #include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
-#include "base/TextRules.h"
 #include "language/ReplaceQuestion.h"
 #include "report/ReportPages.h"
+#include "structure/ResultRow.h"
 #include "structure/ResultsGrid.h"
 #include "structure/StructureContext.h"
 
@@ -54,15 +54,15 @@ std::string headingOfRole(const LanguageContext& ctx, int role)
     return h.substr(first, last - first + 1);
 }
 
-std::string positionOf(const std::string& names, int depth)
+std::string positionOf(const ResultRow& row, int depth)
 {
     switch (depth) {
     case 3:
-        return nthLine(names, 1) + ", " + nthLine(names, 2) + ", " + nthLine(names, 3);
+        return row.objectName() + ", " + row.blockName() + ", " + row.elementName();
     case 2:
-        return nthLine(names, 2) + ", " + nthLine(names, 3);
+        return row.blockName() + ", " + row.elementName();
     default:
-        return nthLine(names, 3);
+        return row.elementName();
     }
 }
 
@@ -152,13 +152,14 @@ std::string exportText(const LanguageContext& ctx, const Document& document, con
     const ResultTable& t = document.structure.table;
     int running = 0;
     for (int r = 1; r < t.rowCount(); ++r) {
-        const long k = functionCodeOf(t, r);
+        const ResultRow resultRow(t, r);
+        const long k = resultRow.functionCode();
         if (k != 0) {
             std::string row;
             for (int i = 0; i < p.resultColumnCount; ++i) {
                 switch (roleOfColumn(p, i)) {
                 case 0:
-                    row += positionOf(t.cell(2, r), p.positionDepth) + cd;
+                    row += positionOf(resultRow, p.positionDepth) + cd;
                     break;
                 case 2:
                     row += headingText(ctx.names.function(k));
@@ -166,17 +167,17 @@ std::string exportText(const LanguageContext& ctx, const Document& document, con
                     row += cd;
                     break;
                 case 3:
-                    row += formatted(ctx, t.cell(4, r)) + cd;
+                    row += formatted(ctx, resultRow.results()) + cd;
                     break;
                 case 4:
-                    row += formatted(ctx, t.cell(6, r)) + cd;
+                    row += formatted(ctx, resultRow.parameters()) + cd;
                     break;
                 case 5:
-                    row += formatted(ctx, t.cell(5, r)) + cd;
+                    row += formatted(ctx, resultRow.subResults()) + cd;
                     break;
                 case 6:
                     // Several measurements in one row give several dates and times.
-                    row += oneLine(t.cell(7, r)) + ", " + oneLine(t.cell(8, r)) + cd;
+                    row += oneLine(resultRow.date()) + ", " + oneLine(resultRow.time()) + cd;
                     break;
                 default:
                     break;

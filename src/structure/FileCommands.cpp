@@ -3,8 +3,8 @@
 #include "structure/FileCommands.h"
 
 #include "base/FileHistory.h"
-#include "base/TextRules.h"
 #include "report/ReportPages.h"
+#include "structure/ResultRow.h"
 #include "structure/StructureContext.h"
 
 #include <QFileInfo>
@@ -22,19 +22,20 @@ int propagateRename(StructureContext& ctx, const ElementNode& node, const std::s
     // Unlike the grid's walk, every row is looked at: rows of one element
     // need not stand together.
     for (int r = 1; r < t.rowCount(); ++r) {
-        const std::string& pos = t.cell(1, r);
-        if (digitsValue(nthLine(pos, 1)) != p.object)
+        const ResultRow row(t, r);
+        if (row.object() != p.object)
             continue;
-        if (d >= 1 && digitsValue(nthLine(pos, 2)) != p.block)
+        if (d >= 1 && row.block() != p.block)
             continue;
-        if (d >= 2 && digitsValue(nthLine(pos, 3)) != p.element)
+        if (d >= 2 && row.element() != p.element)
             continue;
-        const std::string& names = t.cell(2, r);
+        // The names cell's lines from the object's to the kinds, the one of
+        // the renamed element's level replaced.
         std::string lines[4];
         for (int i = 0; i < 4; ++i)
-            lines[i] = nthLine(names, i + 1);
+            lines[i] = row.name(PositionLine(ObjectLine + i));
         lines[d] = name;
-        t.setCell(2, r, lines[0] + '\r' + lines[1] + '\r' + lines[2] + '\r' + lines[3]);
+        t.setCell(ResultColumn::Names, r, lines[0] + '\r' + lines[1] + '\r' + lines[2] + '\r' + lines[3]);
         ++changed;
     }
     return changed;

@@ -3,7 +3,7 @@
 #include "structure/InspectionComparison.h"
 
 #include "base/JsonWriter.h"
-#include "base/TextRules.h"
+#include "structure/ResultRow.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
 #include "structure/ValuesCsv.h"
@@ -17,7 +17,6 @@ namespace zentrova {
 
 namespace {
 
-using Numbers = std::tuple<long, long, long>;
 using QuantityKey = std::tuple<long, long, int>; // function, quantity, occurrence
 
 PointIdentity identityOf(const MeasuringPoint& p, PointNames<std::string>& names)
@@ -169,20 +168,21 @@ int InspectionComparison::flagCount() const
 std::vector<MeasuringPoint> measuringPoints(const Structure& s)
 {
     std::vector<MeasuringPoint> points;
-    std::map<Numbers, size_t> index;
+    std::map<PositionNumbers, size_t> index;
     const ResultTable& t = s.table;
     for (int r = 1; r < t.rowCount(); ++r) {
-        if (functionCodeOf(t, r) == 0)
+        const ResultRow row(t, r);
+        if (row.functionCode() == 0)
             continue;
-        const std::string& pos = t.cell(1, r);
-        const Numbers key{digitsValue(nthLine(pos, 1)), digitsValue(nthLine(pos, 2)), digitsValue(nthLine(pos, 3))};
+        const PositionNumbers key = row.positionNumbers();
         auto [it, added] = index.emplace(key, points.size());
         if (added) {
             MeasuringPoint p;
-            std::tie(p.object, p.block, p.element) = key;
-            const std::string& names = t.cell(2, r);
-            p.blockName = nthLine(names, 2);
-            p.elementName = nthLine(names, 3);
+            p.object = key.object;
+            p.block = key.block;
+            p.element = key.element;
+            p.blockName = row.blockName();
+            p.elementName = row.elementName();
             points.push_back(std::move(p));
         }
         points[it->second].rows.push_back(r);

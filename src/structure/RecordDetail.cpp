@@ -2,9 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "structure/RecordDetail.h"
 
-#include "base/TextRules.h"
 #include "structure/InsulationRating.h"
 #include "structure/MeasuredValue.h"
+#include "structure/ResultRow.h"
 #include "structure/ResultsGrid.h"
 #include "structure/StructureContext.h"
 
@@ -16,22 +16,22 @@ namespace zentrova {
 namespace {
 
 // The result table column of each tag, as the received row fills it: the
-// untagged items follow the function's lines in column 3.
-int columnOfKind(RecordItemKind kind)
+// untagged items follow the function's lines.
+ResultColumn columnOfKind(RecordItemKind kind)
 {
     switch (kind) {
     case RecordItemKind::Result:
-        return 4;
+        return ResultColumn::Results;
     case RecordItemKind::SubResult:
-        return 5;
+        return ResultColumn::SubResults;
     case RecordItemKind::Parameter:
-        return 6;
+        return ResultColumn::Parameters;
     case RecordItemKind::Date:
-        return 7;
+        return ResultColumn::Date;
     case RecordItemKind::Time:
-        return 8;
+        return ResultColumn::Time;
     default:
-        return 3;
+        return ResultColumn::Function;
     }
 }
 
@@ -50,22 +50,6 @@ const char* kindKey(RecordItemKind kind)
         return "Time_20";
     default:
         return "Untagged_20";
-    }
-}
-
-// The lines of a cell; none for an empty cell.
-std::vector<std::string> linesOf(const std::string& cell)
-{
-    std::vector<std::string> lines;
-    if (cell.empty())
-        return lines;
-    size_t start = 0;
-    for (;;) {
-        const size_t cr = cell.find('\r', start);
-        lines.push_back(cell.substr(start, cr == std::string::npos ? std::string::npos : cr - start));
-        if (cr == std::string::npos)
-            return lines;
-        start = cr + 1;
     }
 }
 
@@ -116,8 +100,8 @@ RecordDetailItem itemOf(const LanguageContext& ctx, RecordItemKind kind, const s
     RecordDetailItem item;
     item.kind = kind;
     item.kindName = ctx.texts.text(kindKey(kind));
-    const int column = columnOfKind(kind);
-    if (column < 4 || column > 6) {
+    const ResultColumn column = columnOfKind(kind);
+    if (column != ResultColumn::Results && column != ResultColumn::SubResults && column != ResultColumn::Parameters) {
         item.value = line;
         return item;
     }
@@ -169,21 +153,22 @@ RecordDetail recordItems(const LanguageContext& ctx, const Document& document, i
     RecordDetail d;
     const ResultTable& t = document.structure.table;
     d.row = row;
-    const std::string& pos = t.cell(1, row);
-    d.object = digitsValue(nthLine(pos, 1));
-    d.block = digitsValue(nthLine(pos, 2));
-    d.element = digitsValue(nthLine(pos, 3));
-    d.functionCode = functionCodeOf(t, row);
+    const ResultRow resultRow(t, row);
+    d.object = resultRow.object();
+    d.block = resultRow.block();
+    d.element = resultRow.element();
+    d.functionCode = resultRow.functionCode();
     const std::string functionTemplate = ctx.names.function(d.functionCode);
     d.functionName = headingText(functionTemplate);
 
     std::array<std::vector<std::string>, ResultTable::ColumnCount> lines;
-    for (int c = 3; c <= 8; ++c)
-        lines[size_t(c)] = linesOf(t.cell(c, row));
-    // Column 3 holds the function's number, its name's lines, then the
-    // untagged items.
-    std::vector<std::string>& functionLines = lines[3];
-    const std::string& order = t.itemOrder(row);
+    for (ResultColumn c : {ResultColumn::Function, ResultColumn::Results, ResultColumn::SubResults,
+                           ResultColumn::Parameters, ResultColumn::Date, ResultColumn::Time})
+        lines[size_t(c)] = resultRow.lines(c);
+    // The function cell holds the function's code, its name's lines, then
+    // the untagged items.
+    std::vector<std::string>& functionLines = lines[size_t(ResultColumn::Function)];
+    const std::string& order = resultRow.itemOrder();
     d.arrivalOrder = !order.empty();
     size_t untaggedFrom = 0;
     if (d.arrivalOrder) {
@@ -195,7 +180,7 @@ RecordDetail recordItems(const LanguageContext& ctx, const Document& document, i
                                 size_t(2 + std::count(functionTemplate.begin(), functionTemplate.end(), '$')));
     }
     std::array<size_t, ResultTable::ColumnCount> next{};
-    next[3] = untaggedFrom;
+    next[size_t(ResultColumn::Function)] = untaggedFrom;
     auto take = [&](RecordItemKind kind) {
         const size_t c = size_t(columnOfKind(kind));
         const std::string line = next[c] < lines[c].size() ? lines[c][next[c]] : std::string();
@@ -211,8 +196,10 @@ RecordDetail recordItems(const LanguageContext& ctx, const Document& document, i
             while (next[size_t(columnOfKind(kind))] < lines[size_t(columnOfKind(kind))].size())
                 take(kind);
     }
-    d.date = lines[7].empty() ? std::string() : lines[7].front();
-    d.time = lines[8].empty() ? std::string() : lines[8].front();
+    const std::vector<std::string>& dates = lines[size_t(ResultColumn::Date)];
+    const std::vector<std::string>& times = lines[size_t(ResultColumn::Time)];
+    d.date = dates.empty() ? std::string() : dates.front();
+    d.time = times.empty() ? std::string() : times.front();
     return d;
 }
 

@@ -4,7 +4,7 @@
 
 #include "base/TextRules.h"
 #include "language/Language.h"
-#include "structure/Structure.h"
+#include "structure/ResultRow.h"
 
 #include <string_view>
 
@@ -13,8 +13,9 @@ namespace zentrova {
 std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, const NameTables& names)
 {
     std::vector<ResultItemValue> items;
-    for (int column : {4, 5, 6}) {
-        std::string_view rest = t.cell(column, row);
+    const ResultRow resultRow(t, row);
+    for (ResultColumn column : {ResultColumn::Results, ResultColumn::SubResults, ResultColumn::Parameters}) {
+        std::string_view rest = resultRow.cell(column);
         while (!rest.empty()) {
             const size_t cr = rest.find('\r');
             const std::string_view token = rest.substr(0, cr);
@@ -24,7 +25,7 @@ std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, con
             if (token.size() < 6 || token.compare(0, 3, "AAA") == 0)
                 continue;
             ResultItemValue item;
-            item.column = column;
+            item.column = int(column);
             item.quantity = digitsValue(token.substr(0, 3));
             item.unit = digitsValue(token.substr(3, 3));
             if (item.quantity == 0)

@@ -15,7 +15,7 @@ class ResultTable;
 // a number. Items of plain text ("AAA...") and untagged items carry no
 // quantity and are left out.
 struct ResultItemValue {
-    int column = 0;     // 4 results, 5 sub-results, 6 parameters
+    int column = 0;     // the ResultColumn it came from: Results, SubResults or Parameters
     long quantity = 0;  // the number of its quantity name in the name tables
     int occurrence = 1; // 2 for the second item of the same quantity in the row (step voltage readings), ...
     long unit = 0;      // the number of its unit name
@@ -23,7 +23,8 @@ struct ResultItemValue {
     MeasuredValue value;
 };
 
-// The coded items of row `row`, in column order (4, 5, 6) and line order.
+// The coded items of row `row`: its results, then its sub-results, then its
+// parameters, each cell's in line order.
 std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, const NameTables& names);
 
 // The heading of a quantity's value: its name, with " (2)", " (3)", ... for

@@ -5,6 +5,7 @@
 #include "base/TextRules.h"
 #include "report/GridData.h"
 #include "structure/CopyBuffer.h"
+#include "structure/ResultRow.h"
 #include "structure/StructureContext.h"
 
 #include <algorithm>
@@ -158,27 +159,26 @@ int fillResultsGrid(const StructureContext& ctx, const ElementNode* selected, Gr
     };
     int k = 1;
     for (int r : rows) {
-        const std::string& names = t.cell(2, r);
+        const ResultRow row(t, r);
         put(0, k, std::to_string(k));
         switch (p.positionDepth) {
         case 3:
-            put(1, k, nthLine(names, 1) + "\r " + nthLine(names, 2) + "\r  " + nthLine(names, 3));
+            put(1, k, row.objectName() + "\r " + row.blockName() + "\r  " + row.elementName());
             break;
         case 2:
-            put(1, k, nthLine(names, 2) + "\r " + nthLine(names, 3));
+            put(1, k, row.blockName() + "\r " + row.elementName());
             break;
         default:
-            put(1, k, nthLine(names, 3));
+            put(1, k, row.elementName());
             break;
         }
-        const long code = functionCodeOf(t, r);
         // The row holds the function code with the family's base already added.
-        put(2, k, headingText(ctx.names.function(code)));
-        put(3, k, formatResultText(t.cell(4, r), ctx.names));
-        put(4, k, formatResultText(t.cell(6, r), ctx.names));
-        put(5, k, formatResultText(t.cell(5, r), ctx.names));
+        put(2, k, headingText(ctx.names.function(row.functionCode())));
+        put(3, k, formatResultText(row.results(), ctx.names));
+        put(4, k, formatResultText(row.parameters(), ctx.names));
+        put(5, k, formatResultText(row.subResults(), ctx.names));
         if (p.resultColumnMap[6] < 255)
-            put(6, k, t.cell(7, r) + "\r" + t.cell(8, r));
+            put(6, k, row.date() + "\r" + row.time());
         ++k;
     }
     return k - 1;

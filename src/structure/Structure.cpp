@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "structure/Structure.h"
 
-#include "base/TextRules.h"
+#include "structure/ResultRow.h"
 
 namespace zentrova {
 
@@ -204,7 +204,7 @@ Position positionOf(const ElementNode& node, int positionDepth)
 
 long functionCodeOf(const ResultTable& t, int row)
 {
-    return digitsValue(nthLine(t.cell(3, row), 1));
+    return ResultRow(t, row).functionCode();
 }
 
 std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth, bool resultsSorted)
@@ -213,10 +213,10 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
     std::vector<int> rows;
     const ResultTable& t = s.table;
     for (int r = 1; r < t.rowCount(); ++r) {
-        if (functionCodeOf(t, r) == 0)
+        const ResultRow row(t, r);
+        if (row.functionCode() == 0)
             continue;
-        const std::string& pos = t.cell(1, r);
-        const long ro = digitsValue(nthLine(pos, 1));
+        const long ro = row.object();
         if (ro < p.object)
             continue;
         if (ro > p.object) {
@@ -225,7 +225,7 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
             continue;
         }
         if (p.depth >= 1) {
-            const long rb = digitsValue(nthLine(pos, 2));
+            const long rb = row.block();
             if (rb < p.block)
                 continue;
             if (rb > p.block) {
@@ -235,7 +235,7 @@ std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int 
             }
         }
         if (p.depth >= 2) {
-            const long re = digitsValue(nthLine(pos, 3));
+            const long re = row.element();
             if (re < p.element)
                 continue;
             if (re > p.element)

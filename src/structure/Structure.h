@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 #include "report/CellObject.h"
+#include "structure/ResultColumns.h"
 
 #include <array>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zentrova {
@@ -83,7 +85,8 @@ private:
 };
 
 // The result table: rows of 10 byte-string cells, never fewer than one row.
-// Row 0 is the instrument's identification, every further row one result.
+// Row 0 is the instrument's identification (IdentificationColumn), every
+// further row one result (ResultColumn; read one through ResultRow).
 class ResultTable {
 public:
     static constexpr int ColumnCount = 10;
@@ -94,6 +97,10 @@ public:
     int rowCount() const { return int(rows_.size()); }
     const std::string& cell(int col, int row) const;
     void setCell(int col, int row, std::string text);
+    const std::string& cell(ResultColumn col, int row) const { return cell(int(col), row); }
+    void setCell(ResultColumn col, int row, std::string text) { setCell(int(col), row, std::move(text)); }
+    const std::string& identification(IdentificationColumn col) const { return cell(int(col), 0); }
+    void setIdentification(IdentificationColumn col, std::string text) { setCell(int(col), 0, std::move(text)); }
     const Row& row(int r) const { return rows_[size_t(r)].cells; }
     Row& row(int r) { return rows_[size_t(r)].cells; }
     CellObject* object(int col, int row) const;
@@ -139,7 +146,7 @@ struct Structure {
 Position positionOf(const ElementNode& node, int positionDepth);
 // Result rows belonging to `node`, in table order.
 std::vector<int> rowsOfElement(const Structure& s, const ElementNode& node, int positionDepth, bool resultsSorted);
-// The function code of a result row (line 1 of column 3); 0 means no result.
+// The function code of a result row (ResultRow::functionCode); 0 means no result.
 long functionCodeOf(const ResultTable& t, int row);
 
 } // namespace zentrova

@@ -25,7 +25,8 @@ int32_t resultsSeal(uint8_t familyCode, std::string_view serialLine)
 
 int32_t resultsSeal(const Document& document)
 {
-    return resultsSeal(document.familyCode, nthLine(document.structure.table.cell(1, 0), 4));
+    const std::string& instrument = document.structure.table.identification(IdentificationColumn::Instrument);
+    return resultsSeal(document.familyCode, nthLineView(instrument, SerialNumberLine));
 }
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include "base/FileIO.h"
 #include "base/Prompts.h"
-#include "base/TextRules.h"
 #include "language/ReplaceQuestion.h"
 #include "structure/InsulationRating.h"
 #include "structure/MeasurementTime.h"
+#include "structure/ResultRow.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
 #include "structure/VerdictTexts.h"
@@ -190,18 +190,17 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
     std::vector<const ResultItemValue*> byColumn(columns.size());
     for (size_t k = 0; k < rows.size(); ++k) {
         const int r = rows[k];
-        const std::string& pos = t.cell(1, r);
-        const std::string& nameCell = t.cell(2, r);
-        std::string function = names.function(functionCodeOf(t, r));
+        const ResultRow row(t, r);
+        std::string function = names.function(row.functionCode());
         std::replace(function.begin(), function.end(), '$', ' ');
         line.clear();
-        addField(line, std::to_string(digitsValue(nthLine(pos, 2))));
-        addField(line, utf8(ctx, nthLine(nameCell, 2)));
-        addField(line, std::to_string(digitsValue(nthLine(pos, 3))));
-        addField(line, utf8(ctx, nthLine(nameCell, 3)));
+        addField(line, std::to_string(row.block()));
+        addField(line, utf8(ctx, row.blockName()));
+        addField(line, std::to_string(row.element()));
+        addField(line, utf8(ctx, row.elementName()));
         addField(line, utf8(ctx, function));
-        addField(line, utf8(ctx, isoDateOrText(oneLine(t.cell(7, r)))));
-        addField(line, utf8(ctx, isoTimeOrText(oneLine(t.cell(8, r)))));
+        addField(line, utf8(ctx, isoDateOrText(oneLine(row.date()))));
+        addField(line, utf8(ctx, isoTimeOrText(oneLine(row.time()))));
         std::fill(byColumn.begin(), byColumn.end(), nullptr);
         for (const ResultItemValue& item : items[k])
             byColumn[columnOf.at({item.quantity, item.occurrence})] = &item;
