@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "comm/Protocol.h"
 
+#include "structure/ResultColumns.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -39,21 +41,21 @@ std::string pad3(long v)
     return s;
 }
 
-int columnOfTag(unsigned char tag)
+ResultColumn columnOfTag(unsigned char tag)
 {
     switch (tag) {
     case 'R':
-        return 4;
+        return ResultColumn::Results;
     case 'M':
-        return 5;
+        return ResultColumn::SubResults;
     case 'P':
-        return 6;
+        return ResultColumn::Parameters;
     case 'D':
-        return 7;
+        return ResultColumn::Date;
     case 'T':
-        return 8;
+        return ResultColumn::Time;
     default:
-        return 3;
+        return ResultColumn::Function; // a further line of the function
     }
 }
 
@@ -345,10 +347,11 @@ ResultCells resultRowOf(const Record& record, int functionTextBase, const std::s
 {
     ResultCells cells;
     const long a = record.object, b = record.block, e = record.element;
-    cells[1] = std::to_string(a) + '\r' + std::to_string(b) + '\r' + std::to_string(e);
-    cells[2] = pad3(a) + '\r' + pad3(b) + '\r' + pad3(e) + "\r6,13";
+    auto cellOf = [&cells](ResultColumn column) -> std::string& { return cells[size_t(column)]; };
+    cellOf(ResultColumn::Position) = std::to_string(a) + '\r' + std::to_string(b) + '\r' + std::to_string(e);
+    cellOf(ResultColumn::Names) = pad3(a) + '\r' + pad3(b) + '\r' + pad3(e) + "\r6,13";
     if (record.hasFunction) {
-        std::string& cell = cells[3];
+        std::string& cell = cellOf(ResultColumn::Function);
         cell = std::to_string(functionTextBase + long(record.function)) + '\r';
         cell.reserve(cell.size() + functionName.size());
         for (char c : functionName)
@@ -356,7 +359,7 @@ ResultCells resultRowOf(const Record& record, int functionTextBase, const std::s
     }
     for (const RecordItem& item : record.items) {
         // Each item is one line of its cell, written straight into it.
-        std::string& cell = cells[size_t(columnOfTag(static_cast<unsigned char>(item.tag)))];
+        std::string& cell = cellOf(columnOfTag(static_cast<unsigned char>(item.tag)));
         if (!cell.empty())
             cell += '\r';
         if (isCodedItem(item.tag)) {
