@@ -3,7 +3,9 @@
 #pragma once
 #include "structure/MeasuredValue.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentrova {
@@ -22,6 +24,17 @@ struct ResultItemValue {
     std::string text;   // the value as the row holds it, marks included
     MeasuredValue value;
 };
+
+// A coded item as the row holds it: its column, quantity and unit numbers
+// and the value text after them (marks included).
+struct CodedItem {
+    int column = 0;
+    long quantity = 0, unit = 0;
+    std::string_view text;
+};
+// Calls `each` for every coded item of row `row` with a quantity, in column
+// order (4, 5, 6) and line order.
+void forEachCodedItem(const ResultTable& t, int row, const std::function<void(const CodedItem&)>& each);
 
 // The coded items of row `row`, in column order (4, 5, 6) and line order.
 std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, const NameTables& names);
