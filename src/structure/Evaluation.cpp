@@ -581,7 +581,9 @@ std::string verdictText(const Verdict& v)
 {
     auto valueText = [&](double x) { return v.unit == "Ohm" ? megohms(x) : shortNumber(x); };
     const bool comparable = v.value && v.limit;
+    // Made in room for the longest line, kept in a string of its own size.
     std::string text;
+    text.reserve(v.rule.size() + v.detail.size() + v.source.size() + 64);
     auto held = [&](const char* relation) {
         text += valueText(*v.value);
         if (v.temperature)
@@ -614,7 +616,7 @@ std::string verdictText(const Verdict& v)
     }
     if (!v.source.empty())
         text.append(" [").append(v.source).append("]");
-    return text;
+    return std::string(text);
 }
 
 EvaluationChoices evaluationChoices(const Settings& settings)
@@ -703,6 +705,8 @@ std::vector<PointVerdicts> evaluatePoints(const std::vector<PointResults>& point
         PointVerdicts pv;
         pv.point = &p;
         pv.equipment = equipmentOf ? equipmentOf(p) : nullptr;
+        // A result mostly gets a minimum, a minimum PI and two ratings.
+        pv.verdicts.reserve(4 * p.results.size());
         for (const ResultReadings& r : p.results)
             addResultVerdicts(r, pv.equipment, rules, choices, pv.verdicts);
         out.push_back(std::move(pv));

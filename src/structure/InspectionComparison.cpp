@@ -14,6 +14,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 namespace zentrova {
 
@@ -251,8 +252,17 @@ int InspectionComparison::flagCount() const
 std::vector<MeasuringPoint> measuringPoints(const Structure& s)
 {
     std::vector<MeasuringPoint> points;
-    std::map<Numbers, size_t> index;
+    // Looked up once per row: hashed, as a table holds up to 65,535 points.
+    struct NumbersHash {
+        size_t operator()(const Numbers& n) const
+        {
+            const auto [object, block, element] = n;
+            return std::hash<long>()(object) ^ (std::hash<long>()(block) << 20) ^ (std::hash<long>()(element) << 40);
+        }
+    };
+    std::unordered_map<Numbers, size_t, NumbersHash> index;
     const ResultTable& t = s.table;
+    index.reserve(size_t(t.rowCount()));
     for (int r = 1; r < t.rowCount(); ++r) {
         if (functionCodeOf(t, r) == 0)
             continue;
