@@ -182,6 +182,13 @@ void JsonWriter::integer(long long value)
     afterValue();
 }
 
+void JsonWriter::boolean(bool value)
+{
+    beforeValue();
+    out_ += value ? "true" : "false";
+    afterValue();
+}
+
 void JsonWriter::null()
 {
     beforeValue();

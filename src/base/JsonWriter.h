@@ -36,6 +36,7 @@ public:
     // infinity or NaN, which JSON cannot hold.
     void number(double value);
     void integer(long long value);
+    void boolean(bool value);
     void null();
 
     // Ends the document with a line end and hands what is left to the sink.

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
-// compare OLD NEW [--csv OUT] [--json [--pretty]]: the measuring points of two
-// inspections side by side, with the falls worth a look.
+// compare OLD NEW [--db DB] [--site S] [--csv OUT] [--json [--pretty]]: the
+// measuring points of two inspections side by side, with the falls worth a
+// look and the insulation resistances corrected to a base temperature.
 #include "cli/Cli.h"
 
 #include "base/FileIO.h"
 #include "base/JsonWriter.h"
+#include "structure/ComparisonJudgement.h"
+#include "structure/Equipment.h"
 #include "structure/InspectionComparison.h"
 
 #include <cstdio>
@@ -15,7 +18,7 @@ namespace zentrova::cli {
 
 void compareHelp()
 {
-    std::printf("Usage: zentrova-cli compare OLD NEW [--csv OUT] [--json [--pretty]]\n\n"
+    std::printf("Usage: zentrova-cli compare OLD NEW [--db DB] [--site S] [--csv OUT] [--json [--pretty]]\n\n"
                 "Compares the results of two structure files, an older and a newer\n"
                 "inspection of the same installation. Measuring points are matched by\n"
                 "block and element number and names; a point whose numbers changed is found\n"
@@ -24,18 +27,29 @@ void compareHelp()
                 "units) and the change in percent, and warns when an insulation resistance\n"
                 "fell to less than half or a PI or DAR fell by a rating class (the ratings\n"
                 "are advice). Points found in one file only are listed at the end.\n\n"
+                "A point with equipment data in the history archive (see zentrova-cli\n"
+                "history point) also has its insulation resistances corrected to the base\n"
+                "temperature of its correction rule, old and new, with the rule, or why a\n"
+                "value was not corrected (no test temperature, no rule); tests more than\n"
+                "10 °C apart are warned of. The data are of the installation --site names,\n"
+                "else the new file's test site, in the archive --db names, else the\n"
+                "configured one; without --db and --site the points of an archive that\n"
+                "cannot be used are compared without corrections.\n\n"
                 "The list goes to stdout as UTF-8 text, or as JSON with --json: compact,\n"
                 "or indented for a person to read with --pretty or when stdout is a\n"
                 "terminal.\n"
                 "--csv OUT also writes it as UTF-8 CSV; OUT is replaced without asking.\n"
-                "--csv - writes the CSV to stdout instead of the list.\n"
-                "Exit code 0 whether or not there are warnings.\n");
+                "--csv - writes the CSV to stdout instead of the list. With equipment data\n"
+                "its rows end in the corrected values, the base temperature and the rule.\n"
+                "Exit code 0 whether or not there are warnings; 1 usage or no such site,\n"
+                "5 the archive --db names or the output cannot be used.\n");
 }
 
 int compareCommand(const QStringList& args)
 {
     QStringList files;
     QString csvOut;
+    FileArgs archive; // --db and --site
     bool json = false, pretty = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -49,6 +63,12 @@ int compareCommand(const QStringList& args)
                 return ExitUsage;
             }
             csvOut = args[++i];
+        } else if (a == QLatin1String("--db") || a == QLatin1String("--site")) {
+            if (i + 1 >= args.size() || archive.has(a)) {
+                fail(QStringLiteral("%1 needs one value").arg(a));
+                return ExitUsage;
+            }
+            archive.values.insert(a, args[++i]);
         } else if (a.startsWith(u'-') || files.size() == 2) {
             fail(QStringLiteral("unexpected argument \"%1\" (see zentrova-cli compare --help)").arg(a));
             return ExitUsage;
@@ -80,9 +100,29 @@ int compareCommand(const QStringList& args)
     if (const int rc = readInput(*newer, files[1]); rc != ExitOk)
         return rc;
     const InspectionComparison c = compareInspections(older, newer->ctx->document, newer->ctx->names);
+    // The points' equipment data are looked up by their numbers in the newer file.
+    PointEquipment equipment;
+    QString site;
+    if (const int rc = archiveEquipment(archive, *newer, false, equipment, site); rc != ExitOk)
+        return rc;
+    RuleSets rules; // the corrections point into it
+    std::vector<ComparedCorrection> corrections;
+    if (!equipment.empty()) {
+        QStringList problems;
+        rules = loadRuleSets(ruleFolders(newer->ctx->programDir), &problems);
+        for (const QString& p : problems)
+            fail(QStringLiteral("rule set left out: %1").arg(p));
+        corrections = compareCorrections(
+            older, newer->ctx->document, newer->ctx->names, c,
+            [&equipment](long block, long element) -> const EquipmentData* {
+                const auto e = equipment.find({block, element});
+                return e == equipment.end() ? nullptr : &e->second;
+            },
+            rules, evaluationChoices(newer->ctx->settings));
+    }
     if (!csvOut.isEmpty()) {
         QString error;
-        if (!writeFileSafely(csvOut, comparisonCsv(*newer->ctx, c), &error)) {
+        if (!writeFileSafely(csvOut, comparisonCsv(*newer->ctx, c, &corrections), &error)) {
             fail(csvOut + QStringLiteral(": ") + error);
             return ExitCannotWrite;
         }
@@ -91,14 +131,14 @@ int compareCommand(const QStringList& args)
             return ExitOk;
     }
     if (!json)
-        return writeStandardOutput(comparisonText(*newer->ctx, c));
+        return writeStandardOutput(comparisonText(*newer->ctx, c, &corrections));
     // The JSON of two large files runs to hundreds of megabytes: it goes out
     // as it is made, indented only where a person reads it.
     OutputFile out;
     QString error;
     if (out.open(QStringLiteral("-"), &error)) {
         JsonWriter writer(pretty || isatty(STDOUT_FILENO) == 1, [&out](std::string_view piece) { out.write(piece); });
-        writeComparisonJson(*newer->ctx, c, writer);
+        writeComparisonJson(*newer->ctx, c, writer, &corrections);
         if (out.commit(&error))
             return ExitOk;
     }

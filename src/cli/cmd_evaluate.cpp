@@ -29,46 +29,6 @@ namespace {
 
 using PointKey = std::pair<long, long>; // block, element
 
-// The equipment data of the installation --site (else the file's test site)
-// names in the archive --db (else the configured one). Without --db and
-// --site an archive that cannot be used is only told of. ExitOk, or the
-// exit code after saying why.
-int archiveEquipment(const FileArgs& a, const Program& program, std::map<PointKey, EquipmentData>& out, QString& site)
-{
-    const bool asked = a.has(QStringLiteral("--db")) || a.has(QStringLiteral("--site"));
-    site = a.value(QStringLiteral("--site"));
-    if (site.isEmpty())
-        site = inspectionFromDocument(*program.ctx, program.ctx->document, QString(), QDateTime(), QString()).site;
-    const QString where = a.has(QStringLiteral("--db")) ? a.value(QStringLiteral("--db"))
-                                                        : loadHistorySettings(program.ctx->settings).database;
-    auto unavailable = [&](const QString& why) {
-        if (asked) {
-            fail(why);
-            return int(a.has(QStringLiteral("--site")) ? ExitUsage : ExitCannotWrite);
-        }
-        fail(QStringLiteral("note: no equipment data (%1); judged by the advice bands only").arg(why));
-        return int(ExitOk);
-    };
-    if (site.isEmpty())
-        return unavailable(QStringLiteral("the file names no test site; name its installation with --site S"));
-    ArchiveLocation location;
-    QString error;
-    HistoryArchive archive;
-    if (!parseArchiveLocation(where, location, &error) || !archive.open(location, ArchiveAccess::Read, &error))
-        return unavailable(QStringLiteral("the history archive cannot be used: %1").arg(error));
-    const qint64 installation = archive.findInstallation(site, &error);
-    if (!installation)
-        return unavailable(shownInstrumentLine(error));
-    std::vector<PointEquipmentEntry> entries;
-    if (!installationEquipment(archive, installation, entries, &error)) {
-        fail(QStringLiteral("the history archive cannot be read: %1").arg(error));
-        return ExitCannotWrite;
-    }
-    for (PointEquipmentEntry& e : entries)
-        out.emplace(PointKey{e.block, e.element}, std::move(e.data));
-    return ExitOk;
-}
-
 std::string optionalNumberText(const std::optional<double>& v)
 {
     return v ? plainNumber(*v) : std::string();
@@ -232,6 +192,44 @@ std::string pointsText(const Program& program, const std::vector<PointVerdicts>&
 
 } // namespace
 
+int archiveEquipment(const FileArgs& a, const Program& program, bool noteWhenUnavailable, PointEquipment& out,
+                     QString& site)
+{
+    const bool asked = a.has(QStringLiteral("--db")) || a.has(QStringLiteral("--site"));
+    site = a.value(QStringLiteral("--site"));
+    if (site.isEmpty())
+        site = inspectionFromDocument(*program.ctx, program.ctx->document, QString(), QDateTime(), QString()).site;
+    const QString where = a.has(QStringLiteral("--db")) ? a.value(QStringLiteral("--db"))
+                                                        : loadHistorySettings(program.ctx->settings).database;
+    auto unavailable = [&](const QString& why) {
+        if (asked) {
+            fail(why);
+            return int(a.has(QStringLiteral("--site")) ? ExitUsage : ExitCannotWrite);
+        }
+        if (noteWhenUnavailable)
+            fail(QStringLiteral("note: no equipment data (%1); judged by the advice bands only").arg(why));
+        return int(ExitOk);
+    };
+    if (site.isEmpty())
+        return unavailable(QStringLiteral("the file names no test site; name its installation with --site S"));
+    ArchiveLocation location;
+    QString error;
+    HistoryArchive archive;
+    if (!parseArchiveLocation(where, location, &error) || !archive.open(location, ArchiveAccess::Read, &error))
+        return unavailable(QStringLiteral("the history archive cannot be used: %1").arg(error));
+    const qint64 installation = archive.findInstallation(site, &error);
+    if (!installation)
+        return unavailable(shownInstrumentLine(error));
+    std::vector<PointEquipmentEntry> entries;
+    if (!installationEquipment(archive, installation, entries, &error)) {
+        fail(QStringLiteral("the history archive cannot be read: %1").arg(error));
+        return ExitCannotWrite;
+    }
+    for (PointEquipmentEntry& e : entries)
+        out.emplace(PointKey{e.block, e.element}, std::move(e.data));
+    return ExitOk;
+}
+
 void evaluateHelp()
 {
     std::printf("Usage: zentrova-cli evaluate FILE [--db DB] [--site S] [--json [--pretty] | --csv OUT]\n\n"
@@ -299,9 +297,9 @@ int evaluateCommand(const QStringList& args)
     const RuleSets rules = loadRuleSets(ruleFolders(program->ctx->programDir), &problems);
     for (const QString& p : problems)
         fail(QStringLiteral("rule set left out: %1").arg(p));
-    std::map<PointKey, EquipmentData> equipment;
+    PointEquipment equipment;
     QString site;
-    if (const int erc = archiveEquipment(a, *program, equipment, site); erc != ExitOk)
+    if (const int erc = archiveEquipment(a, *program, true, equipment, site); erc != ExitOk)
         return erc;
     const std::vector<PointResults> points = pointResults(*program->ctx);
     const std::vector<PointVerdicts> verdicts = evaluatePoints(

@@ -47,6 +47,7 @@ compareCorrections(const Document& older, const Document& newer, const NameTable
                 continue;
             ComparedCorrection c;
             c.point = i;
+            c.hasEquipment = equipment != nullptr;
             c.function = functionTextBase(newer.familyCode) + function;
             c.quantity =
                 functionTextBase(newer.familyCode) + (function == InsulationResistance ? QuantityRiso : QuantityR60s);

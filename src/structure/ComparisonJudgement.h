@@ -22,6 +22,7 @@ struct ComparedCorrection {
     // Both temperatures known and more than 10 °C apart: retesting near the
     // earlier temperature is the advice.
     bool temperaturesApart = false;
+    bool hasEquipment = false; // the point has equipment data: the outputs show the correction
 };
 
 // For every compared point with an insulation-resistance result or a

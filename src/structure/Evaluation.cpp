@@ -53,7 +53,10 @@ std::string verdictNumber(double v)
         return plainNumber(v);
     const int magnitude = int(std::floor(std::log10(std::fabs(v))));
     const int decimals = std::max(0, 2 - magnitude);
-    const double scale = std::pow(10.0, decimals);
+    // The powers of ten a double holds exactly, as pow gives them.
+    static constexpr double ExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double scale = decimals < int(std::size(ExactPowers)) ? ExactPowers[decimals] : std::pow(10.0, decimals);
     return plainNumber(std::round(v * scale) / scale);
 }
 
@@ -176,7 +179,7 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
     VerdictReason reason = VerdictReason::None;
     const MinimumEntry* entry = applyingEntry(set, eq, why, reason);
     if (!entry)
-        return notJudged(v, why, reason);
+        return notJudged(std::move(v), why, reason);
     v.rule = set.title + " " + entry->name;
     v.unit = "Ohm";
     const double minimum = (entry->minimum + entry->perRatedKv * eq.ratedKv.value_or(0)) * OhmsPerMegohm;
@@ -357,7 +360,7 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
         VerdictReason reason = VerdictReason::None;
         const MinimumEntry* entry = applyingEntry(*set, eq, why, reason);
         if (!entry) {
-            out.push_back(notJudged(v, why, reason));
+            out.push_back(notJudged(std::move(v), why, reason));
             continue;
         }
         v.rule = set->title + " " + entry->name;
@@ -374,7 +377,7 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
                 if (c.corrected)
                     v.temperature = c.temperature;
                 v.ceiling = ceiling;
-                out.push_back(notJudged(v,
+                out.push_back(notJudged(std::move(v),
                                         "the 1-minute value is " + megohms(c.ohms) +
                                             (c.corrected ? " at " + degrees(c.temperature) : " as measured") +
                                             ", above " + megohms(ceiling) + ": the PI may not be meaningful",
@@ -490,10 +493,13 @@ std::optional<double> resultTemperature(const ResultReadings& result, const Equi
     return std::nullopt;
 }
 
-std::vector<Verdict> evaluateResult(const ResultReadings& result, const EquipmentData* equipment, const RuleSets& rules,
-                                    const EvaluationChoices& choices)
+namespace {
+
+// The verdicts of one result, added to `out`: a point's verdicts go into one
+// list without a list per result.
+void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipment, const RuleSets& rules,
+                       const EvaluationChoices& choices, std::vector<Verdict>& out)
 {
-    std::vector<Verdict> out;
     const std::optional<double> temperature = resultTemperature(result, equipment);
     if (result.function == InsulationResistance || result.function == DiagnosticTest) {
         const char* quantity = result.function == InsulationResistance ? "Riso" : "R60s";
@@ -509,7 +515,7 @@ std::vector<Verdict> evaluateResult(const ResultReadings& result, const Equipmen
                 v.measured = value->number;
                 v.measuredBound = value->bound;
                 v.testTemperature = temperature;
-                out.push_back(notJudged(v, "the point has no equipment data; only the advice bands apply",
+                out.push_back(notJudged(std::move(v), "the point has no equipment data; only the advice bands apply",
                                         VerdictReason::NoEquipmentData));
             } else {
                 for (const RuleSet* set : rules.ofKind(RuleKind::MinimumResistance))
@@ -544,6 +550,15 @@ std::vector<Verdict> evaluateResult(const ResultReadings& result, const Equipmen
     adviseBands(result, rules, out);
     if (result.function == StepVoltage)
         judgeSteps(result, rules, choices, out);
+}
+
+} // namespace
+
+std::vector<Verdict> evaluateResult(const ResultReadings& result, const EquipmentData* equipment, const RuleSets& rules,
+                                    const EvaluationChoices& choices)
+{
+    std::vector<Verdict> out;
+    addResultVerdicts(result, equipment, rules, choices, out);
     return out;
 }
 
@@ -565,39 +580,43 @@ const char* outcomeName(VerdictOutcome outcome)
 std::string verdictText(const Verdict& v)
 {
     auto valueText = [&](double x) { return v.unit == "Ohm" ? megohms(x) : shortNumber(x); };
-    auto held = [&](const char* relation) {
-        std::string s = valueText(*v.value);
-        if (v.temperature)
-            s += " at " + degrees(*v.temperature);
-        return s + " " + relation + " " + valueText(*v.limit);
-    };
     const bool comparable = v.value && v.limit;
+    // Made in room for the longest line, kept in a string of its own size.
     std::string text;
+    text.reserve(v.rule.size() + v.detail.size() + v.source.size() + 64);
+    auto held = [&](const char* relation) {
+        text += valueText(*v.value);
+        if (v.temperature)
+            text.append(" at ").append(degrees(*v.temperature));
+        text.append(" ").append(relation).append(" ").append(valueText(*v.limit));
+    };
     switch (v.outcome) {
     case VerdictOutcome::Pass:
     case VerdictOutcome::Fail: {
         const bool pass = v.outcome == VerdictOutcome::Pass;
-        text = std::string(pass ? "Passes " : "Fails ") + v.rule + ": ";
+        text.append(pass ? "Passes " : "Fails ").append(v.rule).append(": ");
         if (v.unit == "%")
             text += v.detail + (pass ? ", not more than " : ", more than ") + shortNumber(v.limit.value_or(0)) + " %";
         else if (comparable)
-            text += held(pass ? "≥" : "<");
+            held(pass ? "≥" : "<");
         break;
     }
     case VerdictOutcome::Advice:
-        text = "Advice, " + v.rule + ": ";
-        if (comparable && v.unit == "Ohm")
-            text += held(*v.value < *v.limit ? "<" : "≥") + " (" + v.detail + ")";
-        else
+        text.append("Advice, ").append(v.rule).append(": ");
+        if (comparable && v.unit == "Ohm") {
+            held(*v.value < *v.limit ? "<" : "≥");
+            text.append(" (").append(v.detail).append(")");
+        } else {
             text += v.detail;
+        }
         break;
     case VerdictOutcome::NotJudged:
-        text = "Not judged against " + v.rule + ": " + v.detail;
+        text.append("Not judged against ").append(v.rule).append(": ").append(v.detail);
         break;
     }
     if (!v.source.empty())
-        text += " [" + v.source + "]";
-    return text;
+        text.append(" [").append(v.source).append("]");
+    return std::string(text);
 }
 
 EvaluationChoices evaluationChoices(const Settings& settings)
@@ -633,14 +652,16 @@ const char* quantitySymbol(long number)
 std::vector<PointResults> pointResults(const Structure& structure, const NameTables& names, long functionBase)
 {
     std::vector<PointResults> out;
-    const ResultTable& t = structure.table;
-    for (MeasuringPoint& p : measuringPoints(structure)) {
+    std::vector<MeasuringPoint> points = measuringPoints(structure);
+    out.reserve(points.size());
+    for (MeasuringPoint& p : points) {
         PointResults point;
         point.object = p.object;
         point.block = p.block;
         point.element = p.element;
         point.blockName = std::move(p.blockName);
         point.elementName = std::move(p.elementName);
+        point.results.reserve(p.rows.size());
         for (int row : p.rows)
             point.results.push_back(rowReadings(structure, names, functionBase, row));
         out.push_back(std::move(point));
@@ -654,9 +675,18 @@ ResultReadings rowReadings(const Structure& structure, const NameTables& names, 
     ResultReadings r;
     r.row = row;
     r.function = functionCodeOf(t, row) - functionBase;
-    for (ResultItemValue& item : resultItemValues(t, row, names))
+    // Room for every item at once: a row holds a handful.
+    size_t items = 0;
+    for (ResultColumn column : {ResultColumn::Results, ResultColumn::SubResults, ResultColumn::Parameters}) {
+        const std::string& cell = t.cell(column, row);
+        if (!cell.empty())
+            items += 1 + size_t(std::count(cell.begin(), cell.end(), '\r'));
+    }
+    r.readings.reserve(items);
+    forEachCodedItem(t, row, [&](const CodedItem& item) {
         if (const char* symbol = quantitySymbol(item.quantity - functionBase))
-            r.readings.push_back({symbol, std::move(item.value)});
+            r.readings.push_back({symbol, parseMeasuredValue(item.text, names.unit(item.unit))});
+    });
     return r;
 }
 
@@ -675,10 +705,10 @@ std::vector<PointVerdicts> evaluatePoints(const std::vector<PointResults>& point
         PointVerdicts pv;
         pv.point = &p;
         pv.equipment = equipmentOf ? equipmentOf(p) : nullptr;
-        for (const ResultReadings& r : p.results) {
-            std::vector<Verdict> v = evaluateResult(r, pv.equipment, rules, choices);
-            pv.verdicts.insert(pv.verdicts.end(), std::make_move_iterator(v.begin()), std::make_move_iterator(v.end()));
-        }
+        // A result mostly gets a minimum, a minimum PI and two ratings.
+        pv.verdicts.reserve(4 * p.results.size());
+        for (const ResultReadings& r : p.results)
+            addResultVerdicts(r, pv.equipment, rules, choices, pv.verdicts);
         out.push_back(std::move(pv));
     }
     return out;

@@ -3,15 +3,19 @@
 #include "structure/InspectionComparison.h"
 
 #include "base/JsonWriter.h"
+#include "base/TextRules.h"
+#include "structure/ComparisonJudgement.h"
 #include "structure/ResultRow.h"
 #include "structure/ResultValues.h"
 #include "structure/StructureContext.h"
 #include "structure/ValuesCsv.h"
+#include "structure/VerdictTexts.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 namespace zentrova {
 
@@ -128,6 +132,86 @@ std::string valueText(const MeasuredValue& v)
     return v.hasNumber ? plainNumber(v.number) : std::string();
 }
 
+// The corrections the outputs show: those of points with equipment data.
+class ShownCorrections {
+public:
+    explicit ShownCorrections(const std::vector<ComparedCorrection>* all) : all_(all)
+    {
+        any_ = all && std::any_of(all->begin(), all->end(), [](const ComparedCorrection& c) { return c.hasEquipment; });
+    }
+    bool any() const { return any_; }
+    // The correction of quantity `q` of compared point `point`, or null.
+    // compareCorrections gives them in the order of their points.
+    const ComparedCorrection* of(size_t point, const QuantityChange& q) const
+    {
+        if (!any_)
+            return nullptr;
+        auto it = std::lower_bound(all_->begin(), all_->end(), point,
+                                   [](const ComparedCorrection& c, size_t p) { return c.point < p; });
+        for (; it != all_->end() && it->point == point; ++it)
+            if (it->hasEquipment && it->function == q.function && it->quantity == q.quantity)
+                return &*it;
+        return nullptr;
+    }
+
+private:
+    const std::vector<ComparedCorrection>* all_;
+    bool any_ = false;
+};
+
+bool bothCorrected(const ComparedCorrection& c)
+{
+    return c.oldCorrected && c.newCorrected && c.oldCorrected->corrected && c.newCorrected->corrected;
+}
+
+// The rule a point's resistances are corrected by (the same on both sides).
+const RuleSet* correctionRule(const ComparedCorrection& c)
+{
+    if (c.newCorrected && c.newCorrected->rule)
+        return c.newCorrected->rule;
+    return c.oldCorrected ? c.oldCorrected->rule : nullptr;
+}
+
+// The base temperature, when a side was corrected to it.
+std::optional<double> baseTemperature(const ComparedCorrection& c)
+{
+    for (const std::optional<CorrectedResistance>& side : {c.newCorrected, c.oldCorrected})
+        if (side && side->corrected)
+            return side->temperature;
+    return std::nullopt;
+}
+
+// Why the sides that were not corrected were not, in the language of `ctx`
+// as UTF-8: one reason for both sides, else each with its side ("no test
+// temperature (new)"); "" when nothing is missing.
+std::string notCorrectedReasons(const StructureContext& ctx, const ComparedCorrection& c)
+{
+    const VerdictTexts texts(ctx.texts, ctx.language.codec());
+    auto reason = [&](const std::optional<CorrectedResistance>& side) {
+        if (!side || side->corrected)
+            return std::string();
+        return texts.correctionReason(side->why, side->testTemperature, side->rule ? side->rule->title : std::string())
+            .toStdString();
+    };
+    const std::string older = reason(c.oldCorrected), newer = reason(c.newCorrected);
+    if (older == newer)
+        return older;
+    std::string out;
+    if (!older.empty())
+        out = older + " (" + text(ctx, "CmpOld_15") + ")";
+    if (!newer.empty())
+        out += (out.empty() ? "" : "; ") + newer + " (" + text(ctx, "CmpNew_15") + ")";
+    return out;
+}
+
+// The temperature warning of a corrected quantity, after the comparison's own.
+std::string withTemperatureWarning(const StructureContext& ctx, std::string warnings, const ComparedCorrection* c)
+{
+    if (c && c->temperaturesApart)
+        warnings += (warnings.empty() ? "" : "; ") + text(ctx, "CmpTemperaturesApart_60");
+    return warnings;
+}
+
 } // namespace
 
 std::string changePercentText(double v)
@@ -168,8 +252,17 @@ int InspectionComparison::flagCount() const
 std::vector<MeasuringPoint> measuringPoints(const Structure& s)
 {
     std::vector<MeasuringPoint> points;
-    std::map<PositionNumbers, size_t> index;
+    // Looked up once per row: hashed, as a table holds up to 65,535 points.
+    struct NumbersHash {
+        size_t operator()(const PositionNumbers& n) const
+        {
+            const auto [object, block, element] = n;
+            return std::hash<long>()(object) ^ (std::hash<long>()(block) << 20) ^ (std::hash<long>()(element) << 40);
+        }
+    };
+    std::unordered_map<PositionNumbers, size_t, NumbersHash> index;
     const ResultTable& t = s.table;
+    index.reserve(size_t(t.rowCount()));
     for (int r = 1; r < t.rowCount(); ++r) {
         const ResultRow row(t, r);
         if (row.functionCode() == 0)
@@ -260,8 +353,10 @@ long newerBlockOf(const InspectionComparison& c, long olderBlock, const std::str
     return sameNumber;
 }
 
-std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c)
+std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c,
+                          const std::vector<ComparedCorrection>* corrections)
 {
+    const ShownCorrections shown(corrections);
     const std::string oldWord = " (" + text(ctx, "CmpOld_15") + ")", newWord = " (" + text(ctx, "CmpNew_15") + ")";
     std::vector<std::string> head{text(ctx, "CsvBlockNumber_20") + oldWord,
                                   text(ctx, "CsvElementNumber_20") + oldWord,
@@ -278,11 +373,17 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
                                   text(ctx, "CsvUnit_15"),
                                   text(ctx, "CmpChange_20"),
                                   text(ctx, "CmpWarning_20")};
+    // The corrections' columns only when a point has equipment data: without
+    // any the CSV is the one the program always wrote.
+    if (shown.any())
+        head.insert(head.end(), {text(ctx, "CsvCorrected_20") + oldWord, text(ctx, "CsvCorrected_20") + newWord,
+                                 text(ctx, "CsvBaseTemperature_20"), text(ctx, "CsvCorrectionRule_20")});
     // The point numbers, the two values and the change are numbers for the
-    // spreadsheet to compute with; csvField is for the texts only (it would
-    // turn "-55" into text).
-    static constexpr bool NumberColumn[] = {true, true,  true, true,  false, false, false, false,
-                                            true, false, true, false, false, true,  false};
+    // spreadsheet to compute with, and so are the corrected values and the
+    // base temperature; csvField is for the texts only (it would turn "-55"
+    // into text).
+    static constexpr bool NumberColumn[] = {true, true,  true,  true, false, false, false, false, true, false,
+                                            true, false, false, true, false, true,  true,  true,  false};
     std::string out = "\xEF\xBB\xBF";
     auto addRow = [&out](const std::vector<std::string>& fields, bool heading) {
         for (size_t i = 0; i < fields.size(); ++i) {
@@ -292,32 +393,62 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
         }
         out += "\r\n";
     };
+    // The four fields of a correction, empty for none.
+    auto withCorrection = [&](std::vector<std::string> fields, const ComparedCorrection* k) {
+        if (!shown.any())
+            return fields;
+        std::string oldOhms, newOhms, base, rule;
+        if (k) {
+            auto ohms = [](const std::optional<CorrectedResistance>& side) {
+                return side && side->corrected ? plainNumber(side->ohms) : std::string();
+            };
+            oldOhms = ohms(k->oldCorrected);
+            newOhms = ohms(k->newCorrected);
+            if (const std::optional<double> t = baseTemperature(*k)) {
+                base = plainNumber(*t);
+                rule = correctionRule(*k)->title;
+            }
+            if (const std::string why = notCorrectedReasons(ctx, *k); !why.empty())
+                rule += (rule.empty() ? "" : "; ") + why;
+        }
+        fields.insert(fields.end(), {oldOhms, newOhms, base, rule});
+        return fields;
+    };
     addRow(head, true);
-    for (const PointComparison& p : c.points) {
+    for (size_t index = 0; index < c.points.size(); ++index) {
+        const PointComparison& p = c.points[index];
         for (const QuantityChange& q : p.quantities) {
             const MeasuredValue& unitFrom = q.inNew ? q.newValue : q.oldValue;
-            addRow({std::to_string(p.older.block), std::to_string(p.older.element), std::to_string(p.newer.block),
-                    std::to_string(p.newer.element), utf8(ctx, p.newer.blockName), utf8(ctx, p.newer.elementName),
-                    utf8(ctx, q.functionName), utf8(ctx, q.quantityName), q.inOld ? valueText(q.oldValue) : "",
-                    q.inOld ? markText(q.oldValue) : "", q.inNew ? valueText(q.newValue) : "",
-                    q.inNew ? markText(q.newValue) : "", utf8(ctx, unitFrom.baseUnit),
-                    q.hasChange ? percentText(q.changePercent) : "", warningsText(ctx, q)},
+            const ComparedCorrection* k = shown.of(index, q);
+            addRow(withCorrection({std::to_string(p.older.block), std::to_string(p.older.element),
+                                   std::to_string(p.newer.block), std::to_string(p.newer.element),
+                                   utf8(ctx, p.newer.blockName), utf8(ctx, p.newer.elementName),
+                                   utf8(ctx, q.functionName), utf8(ctx, q.quantityName),
+                                   q.inOld ? valueText(q.oldValue) : "", q.inOld ? markText(q.oldValue) : "",
+                                   q.inNew ? valueText(q.newValue) : "", q.inNew ? markText(q.newValue) : "",
+                                   utf8(ctx, unitFrom.baseUnit), q.hasChange ? percentText(q.changePercent) : "",
+                                   withTemperatureWarning(ctx, warningsText(ctx, q), k)},
+                                  k),
                    false);
         }
     }
     for (const MeasuringPoint& p : c.onlyOld)
-        addRow({std::to_string(p.block), std::to_string(p.element), "", "", utf8(ctx, p.blockName),
-                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyOld_40")},
+        addRow(withCorrection({std::to_string(p.block), std::to_string(p.element), "", "", utf8(ctx, p.blockName),
+                               utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyOld_40")},
+                              nullptr),
                false);
     for (const MeasuringPoint& p : c.onlyNew)
-        addRow({"", "", std::to_string(p.block), std::to_string(p.element), utf8(ctx, p.blockName),
-                utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyNew_40")},
+        addRow(withCorrection({"", "", std::to_string(p.block), std::to_string(p.element), utf8(ctx, p.blockName),
+                               utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyNew_40")},
+                              nullptr),
                false);
     return out;
 }
 
-void writeComparisonJson(const StructureContext& ctx, const InspectionComparison& c, JsonWriter& json)
+void writeComparisonJson(const StructureContext& ctx, const InspectionComparison& c, JsonWriter& json,
+                         const std::vector<ComparedCorrection>* corrections)
 {
+    const ShownCorrections shown(corrections);
     // Keys in alphabetical order, as QJsonObject keeps them: the indented
     // text is the one the program always wrote.
     auto point = [&](const MeasuringPoint& p) {
@@ -357,6 +488,39 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
             it = decoded.emplace(bytes, ctx.decode(bytes).toStdString()).first;
         json.string(it->second);
     };
+    auto optionalNumber = [&](const std::optional<double>& v) { v ? json.number(*v) : json.null(); };
+    // A side of a correction: the value corrected (null when it was not, with
+    // the reason) and the temperature it was measured at; null for a side
+    // without a resistance to correct.
+    auto correctedSide = [&](const std::optional<CorrectedResistance>& side, const std::optional<double>& measuredAt) {
+        if (!side) {
+            json.null();
+            return;
+        }
+        json.beginObject();
+        json.key("reason");
+        side->corrected ? json.null() : json.string(std::string_view(side->reason));
+        json.key("testTemperature");
+        optionalNumber(measuredAt);
+        json.key("value");
+        optionalNumber(side->corrected ? std::optional<double>(side->ohms) : std::nullopt);
+        json.endObject();
+    };
+    auto corrected = [&](const ComparedCorrection& k) {
+        json.beginObject();
+        json.key("baseTemperature");
+        optionalNumber(baseTemperature(k));
+        json.key("new");
+        correctedSide(k.newCorrected, k.newTemperature);
+        json.key("old");
+        correctedSide(k.oldCorrected, k.oldTemperature);
+        json.key("rule");
+        const RuleSet* rule = correctionRule(k);
+        rule ? json.string(std::string_view(rule->title)) : json.null();
+        json.key("temperaturesApart");
+        json.boolean(k.temperaturesApart);
+        json.endObject();
+    };
     static const char* const ratingNames[] = {"dangerous", "questionable", "good", "best"};
     static const char* const matchNames[] = {"numbersAndNames", "names", "numbers"};
     json.beginObject();
@@ -372,7 +536,8 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
     json.endArray();
     json.key("points");
     json.beginArray();
-    for (const PointComparison& p : c.points) {
+    for (size_t index = 0; index < c.points.size(); ++index) {
+        const PointComparison& p = c.points[index];
         json.beginObject();
         json.key("matchedBy");
         json.string(std::string_view(matchNames[int(p.match)]));
@@ -389,6 +554,10 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
                 json.number(q.changePercent);
             else
                 json.null();
+            if (const ComparedCorrection* k = shown.of(index, q)) {
+                json.key("corrected");
+                corrected(*k);
+            }
             json.key("flags");
             json.beginArray();
             if (q.resistanceHalved)
@@ -426,17 +595,21 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
     json.finish();
 }
 
-QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c)
+QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c,
+                          const std::vector<ComparedCorrection>* corrections)
 {
     JsonWriter json(true);
-    writeComparisonJson(ctx, c, json);
+    writeComparisonJson(ctx, c, json, corrections);
     return QByteArray::fromStdString(json.text());
 }
 
-std::string comparisonText(const StructureContext& ctx, const InspectionComparison& c)
+std::string comparisonText(const StructureContext& ctx, const InspectionComparison& c,
+                           const std::vector<ComparedCorrection>* corrections)
 {
+    const ShownCorrections shown(corrections);
     std::string out;
-    for (const PointComparison& p : c.points) {
+    for (size_t index = 0; index < c.points.size(); ++index) {
+        const PointComparison& p = c.points[index];
         out += pointText(ctx, p.older);
         if (p.match != PointMatch::SameNumbersAndNames)
             out += "  ->  " + pointText(ctx, p.newer);
@@ -454,10 +627,24 @@ std::string comparisonText(const StructureContext& ctx, const InspectionComparis
                 out += " " + utf8(ctx, unitFrom.baseUnit);
             if (q.hasChange)
                 out += "  " + std::string(q.changePercent > 0 ? "+" : "") + percentText(q.changePercent) + " %";
-            const std::string w = warningsText(ctx, q);
+            const ComparedCorrection* k = shown.of(index, q);
+            const std::string w = withTemperatureWarning(ctx, warningsText(ctx, q), k);
             if (!w.empty())
                 out += "  ! " + w;
             out += '\n';
+            // "corrected: 25000000 -> 42426406.87 Ohm (40 °C; halving rule,
+            // base 40 °C)", or why a side was not.
+            if (k && bothCorrected(*k))
+                out += "    " + text(ctx, "CmpCorrected_20") + ": " + plainNumber(k->oldCorrected->ohms) + " -> " +
+                       plainNumber(k->newCorrected->ohms) + " Ohm (" + degreesText(k->newCorrected->temperature) +
+                       "; " + correctionRule(*k)->title + ")\n";
+            else if (k)
+                if (const std::string why = notCorrectedReasons(ctx, *k); !why.empty())
+                    out += "    " +
+                           fillTemplate(VerdictTexts(ctx.texts, ctx.language.codec()).text("RecordNotCorrected_60"),
+                                        {{"reason", QString::fromStdString(why)}})
+                               .toStdString() +
+                           '\n';
         }
     }
     for (const MeasuringPoint& p : c.onlyOld)

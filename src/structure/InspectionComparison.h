@@ -13,6 +13,7 @@
 namespace zentrova {
 
 class JsonWriter;
+struct ComparedCorrection;
 struct StructureContext;
 struct Structure;
 struct Document;
@@ -85,22 +86,37 @@ InspectionComparison compareInspections(const Document& older, const Document& n
 // else the one with its number; -1 when the newer file has none of these.
 long newerBlockOf(const InspectionComparison& c, long olderBlock, const std::string& olderBlockName);
 
+// The outputs below take the corrected insulation resistances of
+// compareCorrections (in its order; null for none). Those of points with
+// equipment data are shown beside their quantity: the values corrected to
+// the base temperature with the rule, or why a side was not corrected, and
+// the warning for tests far apart in temperature. A point without equipment
+// data is written as without corrections.
+
 // The comparison as UTF-8 CSV (RFC 4180, CR LF rows, byte order mark): one
 // row per point and quantity, one per point that is in one file only;
 // headings and warnings in the language of `ctx`, values as plain numbers in
-// base units.
-std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c);
+// base units. When a point has equipment data every row ends in the old and
+// the new corrected value, the base temperature and the correction rule (or
+// why not).
+std::string comparisonCsv(const StructureContext& ctx, const InspectionComparison& c,
+                          const std::vector<ComparedCorrection>* corrections = nullptr);
 // As JSON for programs, written into `json` point by point and finished;
-// names decoded from the code page of `ctx`.
-void writeComparisonJson(const StructureContext& ctx, const InspectionComparison& c, JsonWriter& json);
+// names decoded from the code page of `ctx`. A corrected quantity has the
+// key "corrected".
+void writeComparisonJson(const StructureContext& ctx, const InspectionComparison& c, JsonWriter& json,
+                         const std::vector<ComparedCorrection>* corrections = nullptr);
 // The same, indented, as one text.
-QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c);
+QByteArray comparisonJson(const StructureContext& ctx, const InspectionComparison& c,
+                          const std::vector<ComparedCorrection>* corrections = nullptr);
 // A change in per cent rounded to one decimal, as the outputs write it.
 std::string changePercentText(double v);
 // The warnings of a quantity in the language of `ctx` as UTF-8, joined by
 // "; " ("" for none); a fallen rating names the old and the new class.
 std::string comparisonWarningText(const StructureContext& ctx, const QuantityChange& q);
-// As UTF-8 lines for a person reading a terminal.
-std::string comparisonText(const StructureContext& ctx, const InspectionComparison& c);
+// As UTF-8 lines for a person reading a terminal; a corrected quantity has a
+// line of its own under it.
+std::string comparisonText(const StructureContext& ctx, const InspectionComparison& c,
+                           const std::vector<ComparedCorrection>* corrections = nullptr);
 
 } // namespace zentrova

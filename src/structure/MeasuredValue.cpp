@@ -203,6 +203,12 @@ std::string plainNumber(double v)
     // petaohms, capacitances down to picofarads): some spreadsheets read
     // "2e+09" as text under some locales.
     const double a = std::fabs(v);
+    // A whole number below 2^53 is written with its digits, as the shortest
+    // fixed form writes it, only sooner; 0 keeps its sign there.
+    if (a != 0 && a < 9007199254740992.0 && v == std::trunc(v)) {
+        const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), static_cast<long long>(v));
+        return std::string(buf.data(), r.ptr);
+    }
     const bool fixed = a == 0 || (a >= 1e-12 && a < 1e16);
     const auto r = fixed ? std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed)
                          : std::to_chars(buf.data(), buf.data() + buf.size(), v);

@@ -10,9 +10,8 @@
 
 namespace zentrova {
 
-std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, const NameTables& names)
+void forEachCodedItem(const ResultTable& t, int row, const std::function<void(const CodedItem&)>& each)
 {
-    std::vector<ResultItemValue> items;
     const ResultRow resultRow(t, row);
     for (ResultColumn column : {ResultColumn::Results, ResultColumn::SubResults, ResultColumn::Parameters}) {
         std::string_view rest = resultRow.cell(column);
@@ -24,20 +23,33 @@ std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, con
             // text, else three digits of quantity, three of unit, the value.
             if (token.size() < 6 || token.compare(0, 3, "AAA") == 0)
                 continue;
-            ResultItemValue item;
-            item.column = int(column);
+            CodedItem item;
+            item.column = column;
             item.quantity = digitsValue(token.substr(0, 3));
             item.unit = digitsValue(token.substr(3, 3));
             if (item.quantity == 0)
                 continue;
-            for (const ResultItemValue& before : items)
-                if (before.quantity == item.quantity)
-                    ++item.occurrence;
             item.text = token.substr(6);
-            item.value = parseMeasuredValue(item.text, names.unit(item.unit));
-            items.push_back(std::move(item));
+            each(item);
         }
     }
+}
+
+std::vector<ResultItemValue> resultItemValues(const ResultTable& t, int row, const NameTables& names)
+{
+    std::vector<ResultItemValue> items;
+    forEachCodedItem(t, row, [&](const CodedItem& coded) {
+        ResultItemValue item;
+        item.column = int(coded.column);
+        item.quantity = coded.quantity;
+        item.unit = coded.unit;
+        for (const ResultItemValue& before : items)
+            if (before.quantity == item.quantity)
+                ++item.occurrence;
+        item.text = coded.text;
+        item.value = parseMeasuredValue(item.text, names.unit(item.unit));
+        items.push_back(std::move(item));
+    });
     return items;
 }
 

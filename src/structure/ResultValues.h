@@ -2,8 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 #include "structure/MeasuredValue.h"
+#include "structure/ResultColumns.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentrova {
@@ -22,6 +25,17 @@ struct ResultItemValue {
     std::string text;   // the value as the row holds it, marks included
     MeasuredValue value;
 };
+
+// A coded item as the row holds it: its column, quantity and unit numbers
+// and the value text after them (marks included).
+struct CodedItem {
+    ResultColumn column = ResultColumn::Unused;
+    long quantity = 0, unit = 0;
+    std::string_view text;
+};
+// Calls `each` for every coded item of row `row` with a quantity: its results,
+// then its sub-results, then its parameters, each cell's in line order.
+void forEachCodedItem(const ResultTable& t, int row, const std::function<void(const CodedItem&)>& each);
 
 // The coded items of row `row`: its results, then its sub-results, then its
 // parameters, each cell's in line order.

@@ -191,7 +191,9 @@ int lineOfOffset(std::string_view bytes, int offset)
 
 std::string RuleSet::citation() const
 {
-    std::string c = source;
+    std::string c;
+    c.reserve(source.size() + edition.size() + clause.size() + 3);
+    c += source;
     if (!edition.empty())
         c += "-" + edition;
     if (!clause.empty())

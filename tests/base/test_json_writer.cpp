@@ -36,6 +36,8 @@ void write(JsonWriter& json, const QJsonValue& v)
         json.string(v.toString());
     } else if (v.isDouble()) {
         json.number(v.toDouble());
+    } else if (v.isBool()) {
+        json.boolean(v.toBool());
     } else {
         json.null();
     }
@@ -68,6 +70,7 @@ TEST(JsonWriter, WritesWhatQtWritesIndentedAndCompact)
                                              QStringLiteral("\t\n\r\b\f"), QString::fromUtf8("\x01\x1f\x7f end"),
                                              QString::fromUtf8("\xc4\x8d\xc5\xa1 \xe2\x82\xac"),
                                              QStringLiteral("\U0001F50C"), QString()})},
+        {"booleans", QJsonDocument(QJsonObject{{"no", false}, {"yes", QJsonArray{true, false}}})},
         {"keys to escape", QJsonDocument(QJsonObject{{QStringLiteral("a\"b"), 1}, {QStringLiteral("\n"), 2}})},
         {"numbers", QJsonDocument(QJsonArray{0,
                                              -0.0,

@@ -365,6 +365,139 @@ TEST(InspectionComparison, CliComparesTwoWrittenFiles)
     }
 }
 
+// Points with equipment data in the history archive have their insulation
+// resistances corrected to the base temperature (the halving rule for
+// machines: 40 °C) in every output; a point without data is written as it
+// always was.
+class CliCompareCorrected : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        exe_ = dir_.file(QStringLiteral("zentrova-cli"));
+        ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-cli"), exe_));
+        // Motor: 100 MOhm at 20 °C, then 60 MOhm at 35 °C. Pump: without a
+        // temperature, then at 30 °C. Fan: no equipment data.
+        const Point oldPoints[] = {
+            {1, 1, "Hall", "Motor", "500\rInsulation resistance", "501507100", "51951920"},
+            {1, 2, "Hall", "Pump", "500\rInsulation resistance", "501507800", ""},
+            {1, 3, "Hall", "Fan", "500\rInsulation resistance", "501507100", ""},
+        };
+        const Point newPoints[] = {
+            {1, 1, "Hall", "Motor", "500\rInsulation resistance", "50150760", "51951935"},
+            {1, 2, "Hall", "Pump", "500\rInsulation resistance", "501507500", "51951930"},
+            {1, 3, "Hall", "Fan", "500\rInsulation resistance", "50150790", ""},
+        };
+        auto write = [&](const char* name, const auto& points) {
+            LoadedProgram p;
+            fill(*p.ctx, points);
+            p.ctx->document.heading.site[0] = "Plant";
+            NullProgress progress;
+            buildTreeFromResults(*p.ctx, progress);
+            ASSERT_TRUE(writeFileSafely(dir_.file(QString::fromLatin1(name)),
+                                        composeStructureFile(*p.ctx, p.ctx->document), nullptr));
+        };
+        write("old.ZIT", oldPoints);
+        write("new.ZIT", newPoints);
+        const QString db = dir_.file(QStringLiteral("history.sqlite"));
+        ASSERT_EQ(run({QStringLiteral("history"), QStringLiteral("add"), dir_.file(QStringLiteral("new.ZIT")),
+                       QStringLiteral("--db"), db})
+                      .first,
+                  0);
+        for (const char* point : {"1/1", "1/2"})
+            ASSERT_EQ(run({QStringLiteral("history"), QStringLiteral("point"), QStringLiteral("--site"),
+                           QStringLiteral("Plant"), QStringLiteral("--point"), QString::fromLatin1(point),
+                           QStringLiteral("--type"), QStringLiteral("form-wound"), QStringLiteral("--db"), db})
+                          .first,
+                      0);
+        withData_ = {QStringLiteral("compare"), dir_.file(QStringLiteral("old.ZIT")),
+                     dir_.file(QStringLiteral("new.ZIT")), QStringLiteral("--db"), db};
+    }
+
+    // Runs the tool; its exit code, and what it wrote.
+    std::pair<int, QByteArray> run(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.file(QStringLiteral("config")));
+        p.setProcessEnvironment(env);
+        p.start(exe_, args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+        return {p.exitCode(), p.readAllStandardOutput()};
+    }
+    // The standard output of a run that worked.
+    QByteArray output(const QStringList& args)
+    {
+        const auto [code, out] = run(args);
+        EXPECT_EQ(code, 0);
+        return out;
+    }
+
+    ProgramDir dir_;
+    QString exe_;
+    QStringList withData_; // compare old.ZIT new.ZIT --db history.sqlite
+};
+
+TEST_F(CliCompareCorrected, TextHasTheCorrectedValuesOrWhyNot)
+{
+    const QByteArray text = output(withData_);
+    // 100 MOhm at 20 °C is 25 MOhm at 40 °C; 60 MOhm at 35 °C is 42.4 MOhm.
+    EXPECT_TRUE(text.contains("1/1 Hall / Motor\n  Insulation resistance: Riso  100000000 -> 60000000 Ohm  -40 %  "
+                              "! Tested more than 10 °C apart: retest near the earlier temperature\n"
+                              "    corrected: 25000000 -> 42426406.87119286 Ohm (40 °C; halving rule, base 40 °C)\n"))
+        << text.constData();
+    EXPECT_TRUE(text.contains("  Insulation resistance: Riso  800000000 -> 500000000 Ohm  -37.5 %\n"
+                              "    Not corrected: no test temperature (old)\n"))
+        << text.constData();
+    // The point without data, from its heading on, as without the archive.
+    const QByteArray plain = output(withData_.mid(0, 3));
+    EXPECT_FALSE(plain.contains("corrected")) << plain.constData();
+    EXPECT_EQ(text.mid(text.indexOf("1/3 Hall / Fan")), plain.mid(plain.indexOf("1/3 Hall / Fan")));
+}
+
+TEST_F(CliCompareCorrected, CsvRowsEndInTheCorrections)
+{
+    const std::string csv = output(withData_ + QStringList{QStringLiteral("--csv"), QStringLiteral("-")}).toStdString();
+    for (const char* row :
+         {",Warning,corrected value (old),corrected value (new),base temperature,correction rule\r\n",
+          ",Riso,100000000,,60000000,,Ohm,-40,Tested more than 10 °C apart: retest near the earlier temperature,"
+          "25000000,42426406.87119286,40,\"halving rule, base 40 °C\"\r\n",
+          ",Riso,800000000,,500000000,,Ohm,-37.5,,,250000000,40,\"halving rule, base 40 °C; no test temperature "
+          "(old)\"\r\n",
+          ",Fan,Insulation resistance,Riso,100000000,,90000000,,Ohm,-10,,,,,\r\n"})
+        EXPECT_NE(csv.find(row), std::string::npos) << row << "\n" << csv;
+}
+
+TEST_F(CliCompareCorrected, JsonHasACorrectedKeyInTheOrderQtWrites)
+{
+    const QByteArray compact = output(withData_ + QStringList{QStringLiteral("--json")});
+    EXPECT_EQ(output(withData_ + QStringList{QStringLiteral("--json"), QStringLiteral("--pretty")}),
+              QJsonDocument::fromJson(compact).toJson(QJsonDocument::Indented));
+    const QJsonArray points = QJsonDocument::fromJson(compact).object().value(QStringLiteral("points")).toArray();
+    ASSERT_EQ(points.size(), 3);
+    auto riso = [&](int point) {
+        for (const QJsonValue q : points[point].toObject().value(QStringLiteral("quantities")).toArray())
+            if (q[QStringLiteral("quantity")] == QStringLiteral("Riso"))
+                return q.toObject();
+        return QJsonObject();
+    };
+    const QJsonObject motor = riso(0)[QStringLiteral("corrected")].toObject();
+    EXPECT_EQ(motor[QStringLiteral("baseTemperature")].toDouble(), 40);
+    EXPECT_EQ(motor[QStringLiteral("rule")].toString(), QStringLiteral("halving rule, base 40 °C"));
+    EXPECT_TRUE(motor[QStringLiteral("temperaturesApart")].toBool());
+    EXPECT_EQ(motor[QStringLiteral("old")][QStringLiteral("value")].toDouble(), 25e6);
+    EXPECT_EQ(motor[QStringLiteral("old")][QStringLiteral("testTemperature")].toDouble(), 20);
+    EXPECT_NEAR(motor[QStringLiteral("new")][QStringLiteral("value")].toDouble(), 60e6 * std::sqrt(0.5), 1e-6);
+    const QJsonObject pump = riso(1)[QStringLiteral("corrected")].toObject();
+    EXPECT_FALSE(pump[QStringLiteral("temperaturesApart")].toBool());
+    EXPECT_TRUE(pump[QStringLiteral("old")][QStringLiteral("value")].isNull());
+    EXPECT_TRUE(pump[QStringLiteral("old")][QStringLiteral("testTemperature")].isNull());
+    EXPECT_EQ(pump[QStringLiteral("old")][QStringLiteral("reason")].toString(), QStringLiteral("no test temperature"));
+    EXPECT_EQ(pump[QStringLiteral("new")][QStringLiteral("value")].toDouble(), 250e6);
+    EXPECT_FALSE(riso(2).contains(QStringLiteral("corrected"))) << "the fan has no equipment data";
+}
+
 // File > Compare with...: the chosen file is the older inspection, the open
 // structure the newer one; the window marks the warnings and saves the CSV.
 TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)

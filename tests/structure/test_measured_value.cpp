@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <map>
 
@@ -149,6 +151,18 @@ TEST(MeasuredValue, PlainNumbersReadBackAndUseAPoint)
     EXPECT_EQ(plainNumber(2e9), "2000000000");
     EXPECT_EQ(plainNumber(4e-12), "0.000000000004");
     EXPECT_EQ(plainNumber(1e300), "1e+300");
+}
+
+// Whole numbers take a shorter way; they read as the shortest fixed form
+// writes them, up to where a double no longer holds every whole number.
+TEST(MeasuredValue, PlainWholeNumbersAsTheShortestFixedForm)
+{
+    for (double d : {0.0, -0.0, 1.0, -1.0, 40.0, -55.0, 850.0, 2e9, 9007199254740991.0, -9007199254740991.0,
+                     9007199254740992.0, 9007199254740994.0, 1e15}) {
+        std::array<char, 48> buf{};
+        const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), d, std::chars_format::fixed);
+        EXPECT_EQ(plainNumber(d), std::string(buf.data(), r.ptr)) << d;
+    }
 }
 
 // Values as the comparison window and the charts write them: the prefix

@@ -298,7 +298,7 @@ bool ComparisonDialog::saveCsv()
     if (!proposed.isEmpty())
         proposed.insert(proposed.size() - 4, QStringLiteral("-compare"));
     return saveCsvThroughDialog(ctx, "SaveComparisonCsv_40", proposed,
-                                [this] { return comparisonCsv(ctx, comparison_); });
+                                [this] { return comparisonCsv(ctx, comparison_, &corrections_); });
 }
 
 ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent)
