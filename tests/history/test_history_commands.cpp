@@ -533,6 +533,26 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     EXPECT_EQ(offered, 1);
     ASSERT_TRUE(window.equipmentOf(other));
     EXPECT_EQ(*window.equipmentOf(other), *window.equipmentOf(motor));
+
+    // Deleted once confirmed: the motor is judged by the advice bands only
+    // again, and the other point keeps its copy.
+    window.selectPoint(motor);
+    auto* deleteButton = window.findChild<QPushButton*>(QStringLiteral("HistoryDeleteEquipment"));
+    ASSERT_TRUE(deleteButton);
+    EXPECT_TRUE(deleteButton->isEnabled());
+    program.prompts.expectMessage(MbNo);
+    deleteButton->click();
+    EXPECT_EQ(program.prompts.messages.back().rfind(text("EqDeleteConfirm_60") + "\r5/1  ", 0), 0u)
+        << program.prompts.messages.back();
+    EXPECT_TRUE(window.equipmentOf(motor)) << "kept when not confirmed";
+    program.prompts.expectMessage(MbYes);
+    deleteButton->click();
+    EXPECT_FALSE(window.equipmentOf(motor));
+    EXPECT_FALSE(window.attentionOf(motor).any());
+    EXPECT_EQ(window.point(), motor);
+    EXPECT_FALSE(deleteButton->isEnabled()) << "nothing left to delete";
+    EXPECT_EQ(window.equipmentLabel()->text(), ctx.decode(text("EqNone_30")));
+    EXPECT_TRUE(window.equipmentOf(other));
 }
 
 // The window fits a screen 1280 pixels wide, its inspections list shows more

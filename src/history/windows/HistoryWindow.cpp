@@ -31,6 +31,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zentrova {
 
 namespace {
@@ -254,6 +256,9 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     copyEquipmentButton_ = new QPushButton(this);
     copyEquipmentButton_->setObjectName(QStringLiteral("HistoryCopyEquipment"));
     pointButtons->addWidget(copyEquipmentButton_);
+    deleteEquipmentButton_ = new QPushButton(this);
+    deleteEquipmentButton_->setObjectName(QStringLiteral("HistoryDeleteEquipment"));
+    pointButtons->addWidget(deleteEquipmentButton_);
     pointButtons->addStretch();
     right->addWidget(captioned(right, pointsLabel_, pointList_, pointButtons));
 
@@ -331,6 +336,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     connect(refreshButton_, &QPushButton::clicked, this, &HistoryWindow::refresh);
     connect(equipmentButton_, &QPushButton::clicked, this, &HistoryWindow::editSelectedEquipment);
     connect(copyEquipmentButton_, &QPushButton::clicked, this, &HistoryWindow::copySelectedEquipment);
+    connect(deleteEquipmentButton_, &QPushButton::clicked, this, &HistoryWindow::deleteSelectedEquipment);
     connect(corrected_, &QCheckBox::toggled, this, &HistoryWindow::showCorrected);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
     // Within a screen of 1280 by 800 pixels and its window frame.
@@ -363,6 +369,7 @@ void HistoryWindow::applyTexts()
     refreshButton_->setText(t("&Refresh_15"));
     equipmentButton_->setText(t("&EditEquipment_30"));
     copyEquipmentButton_->setText(t("&CopyEquipment_30"));
+    deleteEquipmentButton_->setText(t("&DeleteEquipment_30"));
     corrected_->setText(t("HistCorrected_40"));
     output_->applyTexts();
     closeButton_->setText(t("&Close_11"));
@@ -551,6 +558,7 @@ void HistoryWindow::showPoint()
     linkAction_->setEnabled(point_ != 0);
     equipmentButton_->setEnabled(point_ != 0);
     copyEquipmentButton_->setEnabled(point_ != 0 && equipmentOf(point_) && points_.size() > 1);
+    deleteEquipmentButton_->setEnabled(point_ != 0 && equipmentOf(point_));
     equipmentLabel_->setText(point_ != 0 ? equipmentSummary(equipmentOf(point_)) : QString());
     PointLink link;
     const bool linked = point_ != 0 && archive_.latestLink(point_, link);
@@ -802,19 +810,48 @@ void HistoryWindow::showCorrected(bool corrected)
         redraw();
 }
 
-bool HistoryWindow::storeEquipment(const std::vector<qint64>& points, const EquipmentData& data)
+bool HistoryWindow::changeArchive(const std::function<bool(HistoryArchive&, QString*)>& change, const char* failedKey)
 {
     QString error;
     HistoryArchive writer;
-    bool stored = writer.open(archive_.location(), ArchiveAccess::Write, &error);
-    for (size_t i = 0; stored && i < points.size(); ++i)
-        stored = writePointEquipment(writer, points[i], data, &error);
-    if (!stored)
-        ctx.prompts->message(MsgType::Error, ctx.texts.text("EqStoreFailed_50") + "\r" + ctx.encode(error), MbOK);
+    const bool changed = writer.open(archive_.location(), ArchiveAccess::Write, &error) && change(writer, &error);
+    if (!changed)
+        ctx.prompts->message(MsgType::Error, ctx.texts.text(failedKey) + "\r" + ctx.encode(error), MbOK);
     writer.close();
     // The window's own connection reads what it read before: read it anew.
     refresh();
-    return stored;
+    return changed;
+}
+
+bool HistoryWindow::storeEquipment(const std::vector<qint64>& points, const EquipmentData& data)
+{
+    return changeArchive(
+        [&](HistoryArchive& writer, QString* error) {
+            return std::all_of(points.begin(), points.end(),
+                               [&](qint64 p) { return writePointEquipment(writer, p, data, error); });
+        },
+        "EqStoreFailed_50");
+}
+
+void HistoryWindow::deleteSelectedEquipment()
+{
+    const auto chosen =
+        std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
+    if (chosen == points_.end() || !equipmentOf(point_))
+        return;
+    const QString label = pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName);
+    if (ctx.prompts->message(MsgType::Confirmation,
+                             ctx.texts.text("EqDeleteConfirm_60") + "\r" + ctx.encode(label) + "\r" +
+                                 ctx.encode(equipmentSummary(equipmentOf(point_))),
+                             MbYes | MbNo) != MbYes)
+        return;
+    const qint64 point = point_;
+    changeArchive(
+        [point](HistoryArchive& writer, QString* error) {
+            bool deleted = false;
+            return deletePointEquipment(writer, point, deleted, error);
+        },
+        "EqDeleteFailed_50");
 }
 
 void HistoryWindow::editSelectedEquipment()

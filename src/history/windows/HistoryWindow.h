@@ -5,6 +5,7 @@
 #include "history/PointJudgement.h"
 #include "structure/RuleSets.h"
 
+#include <functional>
 #include <map>
 
 #include <QDialog>
@@ -56,6 +57,9 @@ public:
     // Asks which other points of the installation take the chosen point's
     // equipment data and stores it for them.
     void copySelectedEquipment();
+    // Deletes the chosen point's equipment data once the user confirms: it
+    // is then judged by the advice bands only.
+    void deleteSelectedEquipment();
     // Stores `data` for each of `points` and shows the installation again;
     // false when the archive cannot be written, after saying why.
     bool storeEquipment(const std::vector<qint64>& points, const EquipmentData& data);
@@ -91,6 +95,10 @@ private:
     void setProblem(const QString& text);
     void judgeInstallation();
     QString equipmentSummary(const EquipmentData* data) const;
+    // Runs `change` on a connection that writes, then reads the archive
+    // anew; false when it cannot be written, after saying why under the
+    // language key `failedKey`.
+    bool changeArchive(const std::function<bool(HistoryArchive&, QString*)>& change, const char* failedKey);
 
     AppContext& ctx;
     HistoryArchive archive_;
@@ -118,7 +126,7 @@ private:
     QLabel* note_;
     QCheckBox* corrected_;
     QLabel* equipmentLabel_;
-    QPushButton *equipmentButton_, *copyEquipmentButton_;
+    QPushButton *equipmentButton_, *copyEquipmentButton_, *deleteEquipmentButton_;
     ChartOutput* output_;
     QPushButton *refreshButton_, *linkButton_, *unlinkButton_, *closeButton_;
 };
