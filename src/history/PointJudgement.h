@@ -38,6 +38,13 @@ struct PointAttention {
 bool judgePoint(HistoryArchive& archive, qint64 point, const EquipmentData* equipment, const RuleSets& rules,
                 const EvaluationChoices& choices, PointAttention& out, QString* error);
 
+// judgePoint for every point of `installation` at once, in a query per
+// kind of reading, by point id; `equipment` holds the points' data by
+// point id. A point measured without anything to judge is left out.
+bool judgeInstallation(HistoryArchive& archive, qint64 installation, const std::map<qint64, EquipmentData>& equipment,
+                       const RuleSets& rules, const EvaluationChoices& choices, std::map<qint64, PointAttention>& out,
+                       QString* error);
+
 // A resistance trend corrected to the base temperature of the point's
 // correction rule.
 struct CorrectedTrend {

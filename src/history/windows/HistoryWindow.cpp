@@ -762,14 +762,8 @@ void HistoryWindow::judgeInstallation()
         setProblem(error);
     for (PointEquipmentEntry& e : entries)
         equipment_.emplace(e.point, std::move(e.data));
-    for (const PointEntry& p : points_) {
-        PointAttention judged;
-        if (!judgePoint(archive_, p.id, equipmentOf(p.id), rules_, choices_, judged, &error)) {
-            setProblem(error);
-            break;
-        }
-        attention_[p.id] = judged;
-    }
+    if (!zentrova::judgeInstallation(archive_, installation_, equipment_, rules_, choices_, attention_, &error))
+        setProblem(error);
     // Those needing attention first, in the archive's order otherwise.
     std::stable_partition(points_.begin(), points_.end(),
                           [this](const PointEntry& p) { return p.needsAttention() || attentionOf(p.id).any(); });
