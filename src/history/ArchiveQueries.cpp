@@ -325,7 +325,13 @@ constexpr const char* TrendOrder = "i.taken_at, i.id, m.row_no, it.seq";
 // sub-result, else as a test parameter.
 class TrendBuilder {
 public:
-    TrendBuilder(Trend& out, long quantity) : out_(out), quantity_(quantity) { out_.quantity = quantity; }
+    // Reading a time is costly, and the points of an installation share
+    // their inspections' times: `times` keeps those read, by their text.
+    using TimeCache = std::map<QString, QDateTime>;
+    TrendBuilder(Trend& out, long quantity, TimeCache& times) : out_(out), quantity_(quantity), times_(times)
+    {
+        out_.quantity = quantity;
+    }
 
     // A row whose TrendColumns start at `first`.
     void add(const QSqlQuery& q, int first)
@@ -349,7 +355,11 @@ public:
             TrendSample& s = current_.sample;
             s.inspection = inspection;
             s.row = row;
-            s.takenAt = timeOf(q.value(first + 1));
+            const QString takenAt = q.value(first + 1).toString();
+            auto known = times_.find(takenAt);
+            if (known == times_.end())
+                known = times_.emplace(takenAt, timeOf(takenAt)).first;
+            s.takenAt = known->second;
             s.measuredAt = timeOf(q.value(first + 2));
             s.text = q.value(first + 5).toString();
             s.unitName = q.value(first + 6).toString();
@@ -398,6 +408,7 @@ private:
 
     Trend& out_;
     long quantity_;
+    TimeCache& times_;
     Pending current_;
     int sampleRank_ = 3; // of the last sample
 };
@@ -448,7 +459,8 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
             *error = Private::reason(q);
         return false;
     }
-    TrendBuilder samples(out, quantity);
+    TrendBuilder::TimeCache times;
+    TrendBuilder samples(out, quantity, times);
     while (q.next())
         samples.add(q, 0);
     samples.finish();
@@ -478,6 +490,7 @@ bool HistoryArchive::installationTrends(qint64 installation, long quantity, std:
     }
     // The rows of a point come together.
     std::optional<TrendBuilder> samples;
+    TrendBuilder::TimeCache times;
     qint64 point = 0;
     while (q.next()) {
         if (const qint64 p = q.value(0).toLongLong(); !samples || p != point) {
@@ -487,7 +500,7 @@ bool HistoryArchive::installationTrends(qint64 installation, long quantity, std:
             Trend& trend = out[point];
             trend.point.id = point;
             readPointColumns(q, 1, trend.point);
-            samples.emplace(trend, quantity);
+            samples.emplace(trend, quantity, times);
         }
         samples->add(q, 7);
     }
@@ -630,15 +643,16 @@ bool HistoryArchive::installationLatestReadings(qint64 installation, std::map<qi
     out.clear();
     QSqlQuery q(d->db());
     q.setForwardOnly(true);
-    // Each point's latest inspection first, ranked as latestReadings takes it.
-    q.prepare(QStringLiteral("SELECT m.point_id, %1 FROM (SELECT point_id, inspection_id FROM"
-                             " (SELECT l.point_id, l.inspection_id, ROW_NUMBER() OVER (PARTITION BY l.point_id"
+    // Each measurement of the installation ranked by its inspection as
+    // latestReadings takes them: those of a point's latest inspection come
+    // first, all alike. SQLite takes CROSS JOIN as the order to join in, so
+    // that each measurement's items are found by its key.
+    q.prepare(QStringLiteral("SELECT m.point_id, %1 FROM (SELECT l.point_id, l.inspection_id, l.row_no,"
+                             " l.function_no, RANK() OVER (PARTITION BY l.point_id"
                              " ORDER BY i.taken_at DESC, i.id DESC) AS newest FROM measurements l"
-                             " JOIN inspections i ON i.id = l.inspection_id WHERE i.installation_id = ?) ranked"
-                             " WHERE newest = 1) latest JOIN measurements m"
-                             " ON m.point_id = latest.point_id AND m.inspection_id = latest.inspection_id"
-                             " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-                             " ORDER BY m.point_id, m.row_no, it.seq")
+                             " JOIN inspections i ON i.id = l.inspection_id WHERE i.installation_id = ?) m"
+                             " CROSS JOIN items it WHERE m.newest = 1 AND it.inspection_id = m.inspection_id"
+                             " AND it.row_no = m.row_no ORDER BY m.point_id, m.row_no, it.seq")
                   .arg(QLatin1String(ReadingColumns)));
     q.addBindValue(installation);
     if (!q.exec()) {
