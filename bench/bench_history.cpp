@@ -127,6 +127,43 @@ void BM_InspectionOfLargestDownload(benchmark::State& state)
 }
 BENCHMARK(BM_InspectionOfLargestDownload)->Unit(benchmark::kMillisecond);
 
+// Measurement `row` of a made inspection: point `row` of blocks of
+// `perBlock` points, by `function` counted from the family's base of 500.
+InspectionMeasurement madeMeasurement(int row, int perBlock, const char* elementName, long function,
+                                      const char* functionName)
+{
+    InspectionMeasurement m;
+    m.row = row;
+    m.object = 1;
+    m.block = 1 + (row - 1) / perBlock;
+    m.element = 1 + (row - 1) % perBlock;
+    m.blockName = QStringLiteral("Block %1").arg(m.block);
+    m.elementName = QStringLiteral("%1 %2").arg(QLatin1String(elementName)).arg(m.element);
+    m.functionCode = 500 + function;
+    m.function = function;
+    m.functionName = QString::fromLatin1(functionName);
+    return m;
+}
+
+// An item added to `m`: its quantity and unit with the family's base (500)
+// included, as a download holds them.
+void addItem(InspectionMeasurement& m, StoredItemKind kind, long quantity, const char* quantityName, long unit,
+             const QString& unitName, const QString& text, double number, const char* baseUnit)
+{
+    InspectionItem item;
+    item.kind = kind;
+    item.sequence = int(m.items.size());
+    item.quantity = quantity;
+    item.unit = unit;
+    item.quantityName = QString::fromLatin1(quantityName);
+    item.unitName = unitName;
+    item.text = text;
+    item.value.hasNumber = true;
+    item.value.number = number;
+    item.value.baseUnit = baseUnit;
+    m.items.push_back(std::move(item));
+}
+
 // An inspection of `points` points made directly: year `year`, each point a
 // resistance with its limit.
 Inspection yearlyInspection(int year)
@@ -136,31 +173,11 @@ Inspection yearlyInspection(int year)
     in.takenAt = QDateTime(QDate(2000 + year, 3, 1), QTime(9, 0), Qt::UTC);
     in.fingerprint = QByteArray::number(year).toHex();
     for (int p = 0; p < TrendPoints; ++p) {
-        InspectionMeasurement m;
-        m.row = p + 1;
-        m.object = 1;
-        m.block = 1 + p / 100;
-        m.element = 1 + p % 100;
-        m.blockName = QStringLiteral("Block %1").arg(m.block);
-        m.elementName = QStringLiteral("Point %1").arg(m.element);
-        m.functionCode = 500;
-        m.functionName = QStringLiteral("Insulation resistance");
-        for (const auto& [q, unit, text, number] :
-             {std::tuple{501L, QStringLiteral("GOhm"), QString::number(40 - year), (40.0 - year) * 1e9},
-              std::tuple{516L, QStringLiteral("MOhm"), QStringLiteral("50"), 50e6}}) {
-            InspectionItem item;
-            item.kind = q == 501 ? StoredItemKind::Result : StoredItemKind::Parameter;
-            item.sequence = int(m.items.size());
-            item.quantity = q;
-            item.unit = 508;
-            item.quantityName = q == 501 ? QStringLiteral("Riso") : QStringLiteral("Rlim");
-            item.unitName = unit;
-            item.text = text;
-            item.value.hasNumber = true;
-            item.value.number = number;
-            item.value.baseUnit = "Ohm";
-            m.items.push_back(std::move(item));
-        }
+        InspectionMeasurement m = madeMeasurement(p + 1, 100, "Point", 0, "Insulation resistance");
+        addItem(m, StoredItemKind::Result, 501, "Riso", 508, QStringLiteral("GOhm"), QString::number(40 - year),
+                (40.0 - year) * 1e9, "Ohm");
+        addItem(m, StoredItemKind::Parameter, 516, "Rlim", 508, QStringLiteral("MOhm"), QStringLiteral("50"), 50e6,
+                "Ohm");
         in.measurements.push_back(std::move(m));
     }
     return in;
@@ -356,16 +373,7 @@ Inspection diagnosticInspection(int year)
     in.takenAt = QDateTime(QDate(2020 + year, 3, 1), QTime(9, 0), Qt::UTC);
     in.fingerprint = QByteArray("judged-") + QByteArray::number(year);
     for (int p = 0; p < JudgedPoints; ++p) {
-        InspectionMeasurement m;
-        m.row = p + 1;
-        m.object = 1;
-        m.block = 1 + p / 50;
-        m.element = 1 + p % 50;
-        m.blockName = QStringLiteral("Block %1").arg(m.block);
-        m.elementName = QStringLiteral("Motor %1").arg(m.element);
-        m.functionCode = 501;
-        m.function = 1;
-        m.functionName = QStringLiteral("Diagnostic test (DAR, PI)");
+        InspectionMeasurement m = madeMeasurement(p + 1, 50, "Motor", 1, "Diagnostic test (DAR, PI)");
         const double pi = 4.0 - 0.4 * year - (p % 3) * 0.5;
         for (const auto& [kind, quantity, name, number, unit] :
              {std::tuple{StoredItemKind::Result, 504L, "R60s",
@@ -373,19 +381,8 @@ Inspection diagnosticInspection(int year)
               std::tuple{StoredItemKind::Result, 506L, "DAR", 1.2 + 0.1 * (p % 4), ""},
               std::tuple{StoredItemKind::Result, 507L, "PI", pi, ""},
               std::tuple{StoredItemKind::SubResult, 519L, "Temp", 20.0 + year, "degC"},
-              std::tuple{StoredItemKind::Parameter, 516L, "Rlim", 50e6, "Ohm"}}) {
-            InspectionItem item;
-            item.kind = kind;
-            item.sequence = int(m.items.size());
-            item.quantity = quantity; // the family's base (500) included, as a download holds it
-            item.unit = 500;
-            item.quantityName = QString::fromLatin1(name);
-            item.text = QString::number(number);
-            item.value.hasNumber = true;
-            item.value.number = number;
-            item.value.baseUnit = unit;
-            m.items.push_back(std::move(item));
-        }
+              std::tuple{StoredItemKind::Parameter, 516L, "Rlim", 50e6, "Ohm"}})
+            addItem(m, kind, quantity, name, 500, QString(), QString::number(number), number, unit);
         in.measurements.push_back(std::move(m));
     }
     return in;
