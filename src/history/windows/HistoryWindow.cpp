@@ -232,6 +232,9 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     refreshButton_ = new QPushButton(this);
     refreshButton_->setObjectName(QStringLiteral("HistoryRefresh"));
     leftButtons->addWidget(refreshButton_);
+    siteRulesButton_ = new QPushButton(this);
+    siteRulesButton_->setObjectName(QStringLiteral("HistorySiteRules"));
+    leftButtons->addWidget(siteRulesButton_);
     leftButtons->addStretch();
     left->addWidget(captioned(left, installationsLabel_, installations_, leftButtons));
     inspections_ = makeList(this, "HistoryInspections", 5);
@@ -334,6 +337,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     connect(unlinkAction_, &QAction::triggered, this, &HistoryWindow::unlinkSelectedPoint);
     connect(unlinkButton_, &QPushButton::clicked, this, &HistoryWindow::unlinkSelectedPoint);
     connect(refreshButton_, &QPushButton::clicked, this, &HistoryWindow::refresh);
+    connect(siteRulesButton_, &QPushButton::clicked, this, &HistoryWindow::chooseSiteRules);
     connect(equipmentButton_, &QPushButton::clicked, this, &HistoryWindow::editSelectedEquipment);
     connect(copyEquipmentButton_, &QPushButton::clicked, this, &HistoryWindow::copySelectedEquipment);
     connect(deleteEquipmentButton_, &QPushButton::clicked, this, &HistoryWindow::deleteSelectedEquipment);
@@ -367,6 +371,7 @@ void HistoryWindow::applyTexts()
     unlinkAction_->setText(t("&UnlinkPoint_30"));
     unlinkButton_->setText(t("&UnlinkPoint_30"));
     refreshButton_->setText(t("&Refresh_15"));
+    siteRulesButton_->setText(t("&SiteRules_30"));
     equipmentButton_->setText(t("&EditEquipment_30"));
     copyEquipmentButton_->setText(t("&CopyEquipment_30"));
     deleteEquipmentButton_->setText(t("&DeleteEquipment_30"));
@@ -466,9 +471,13 @@ void HistoryWindow::showInstallation()
     QString error;
     std::vector<InspectionEntry> list;
     points_.clear();
+    siteRules_ = SiteRuleChoice();
     if (installation_ != 0 &&
-        !(archive_.inspections(installation_, list, &error) && archive_.points(installation_, points_, &error)))
+        !(archive_.inspections(installation_, list, &error) && archive_.points(installation_, points_, &error) &&
+          readSiteRules(archive_, installation_, siteRules_, &error)))
         setProblem(error);
+    siteChoices_ = siteChoices(choices_, siteRules_);
+    siteRulesButton_->setEnabled(installation_ != 0);
     judgeInstallation();
     std::stable_sort(list.begin(), list.end(),
                      [](const InspectionEntry& a, const InspectionEntry& b) { return a.takenAt < b.takenAt; });
@@ -600,7 +609,7 @@ void HistoryWindow::redraw()
         if (!archive_.sampleTemperatures(trend_, temperatures, &error))
             setProblem(error);
         const EquipmentData* equipment = equipmentOf(point_);
-        const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, choices_);
+        const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, siteChoices_);
         if (corrected.temperaturesApart)
             notes << ctx.decode(ctx.texts.text("HistTemperaturesApart_60"));
         if (corrected_->isChecked()) {
@@ -762,7 +771,7 @@ void HistoryWindow::judgeInstallation()
         setProblem(error);
     for (PointEquipmentEntry& e : entries)
         equipment_.emplace(e.point, std::move(e.data));
-    if (!zentrova::judgeInstallation(archive_, installation_, equipment_, rules_, choices_, attention_, &error))
+    if (!zentrova::judgeInstallation(archive_, installation_, equipment_, rules_, siteChoices_, attention_, &error))
         setProblem(error);
     // Those needing attention first, in the archive's order otherwise.
     std::stable_partition(points_.begin(), points_.end(),
@@ -825,6 +834,57 @@ bool HistoryWindow::storeEquipment(const std::vector<qint64>& points, const Equi
                                [&](qint64 p) { return writePointEquipment(writer, p, data, error); });
         },
         "EqStoreFailed_50");
+}
+
+void HistoryWindow::chooseSiteRules()
+{
+    const auto site = std::find_if(installationEntries_.begin(), installationEntries_.end(),
+                                   [&](const InstallationEntry& e) { return e.id == installation_; });
+    if (site == installationEntries_.end())
+        return;
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    QDialog ask(this);
+    ask.setObjectName(QStringLiteral("SiteRulesDialog"));
+    ask.setWindowTitle(t("SiteRules_40"));
+    ask.setMinimumWidth(560);
+    auto* layout = new QVBoxLayout(&ask);
+    auto* note = new QLabel(site->site + QStringLiteral("\n\n") + t("SiteRulesChoose_60"), &ask);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    auto* form = new QFormLayout;
+    std::vector<QComboBox*> lists;
+    for (int type = 0; type < EquipmentTypeCount; ++type) {
+        auto* list = new QComboBox(&ask);
+        list->setObjectName(QStringLiteral("SiteRulesCorrection%1").arg(type));
+        // First what the settings choose, then every correction rule set by its title.
+        const RuleSet* settings = rules_.correctionFor(EquipmentType(type), choices_);
+        list->addItem(t("SiteRulesAsSettings_30") + QStringLiteral(": ") +
+                          (settings ? QString::fromStdString(settings->title) : t("EqNotSet_20")),
+                      QString());
+        for (const RuleSet* set : rules_.ofKind(RuleKind::Correction))
+            list->addItem(QString::fromStdString(set->title), QString::fromStdString(set->id));
+        // A choice whose rule set is no longer there stays offered, by its id.
+        const QString chosen = QString::fromStdString(siteRules_.correctionFor[type]);
+        if (!chosen.isEmpty() && list->findData(chosen) < 0)
+            list->addItem(chosen, chosen);
+        list->setCurrentIndex(std::max(0, list->findData(chosen)));
+        form->addRow(t(EquipmentTypeKeys[type]), list);
+        lists.push_back(list);
+    }
+    layout->addLayout(form);
+    QPushButton* ok = addOkCancel(ctx, ask, layout, "SiteRulesOK");
+    connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    SiteRuleChoice choice;
+    for (int type = 0; type < EquipmentTypeCount; ++type)
+        choice.correctionFor[type] = lists[size_t(type)]->currentData().toString().toStdString();
+    if (choice == siteRules_)
+        return;
+    const qint64 installation = installation_;
+    changeArchive(
+        [&](HistoryArchive& writer, QString* error) { return writeSiteRules(writer, installation, choice, error); },
+        "SiteRulesFailed_50");
 }
 
 void HistoryWindow::deleteSelectedEquipment()

@@ -3,6 +3,7 @@
 #pragma once
 #include "history/HistoryArchive.h"
 #include "history/PointJudgement.h"
+#include "history/SiteRules.h"
 #include "structure/RuleSets.h"
 
 #include <functional>
@@ -63,6 +64,10 @@ public:
     // Stores `data` for each of `points` and shows the installation again;
     // false when the archive cannot be written, after saying why.
     bool storeEquipment(const std::vector<qint64>& points, const EquipmentData& data);
+    // Asks which correction rule set judges the chosen installation's points
+    // of each equipment type, the settings' choice offered first, and keeps
+    // the answer in the archive with the installation.
+    void chooseSiteRules();
     // The trend as measured or corrected to the point's base temperature.
     void showCorrected(bool corrected);
 
@@ -84,6 +89,10 @@ public:
     // What the verdicts and ratings say of a point of the installation shown.
     PointAttention attentionOf(qint64 point) const;
     const EquipmentData* equipmentOf(qint64 point) const;
+    // The installation's choice of rule sets, and the choices its points are
+    // judged by: the settings' with the installation's in their place.
+    const SiteRuleChoice& siteRules() const { return siteRules_; }
+    const EvaluationChoices& judgingChoices() const { return siteChoices_; }
     // The trend as drawn: corrected when the switch is on.
     const Trend& drawnTrend() const { return drawnTrend_; }
 
@@ -108,7 +117,8 @@ private:
     long quantity_ = 0;
     Trend trend_, drawnTrend_;
     RuleSets rules_;
-    EvaluationChoices choices_;
+    EvaluationChoices choices_, siteChoices_;
+    SiteRuleChoice siteRules_;
     std::map<qint64, EquipmentData> equipment_;
     std::map<qint64, PointAttention> attention_;
     bool drawn_ = false;
@@ -128,7 +138,7 @@ private:
     QLabel* equipmentLabel_;
     QPushButton *equipmentButton_, *copyEquipmentButton_, *deleteEquipmentButton_;
     ChartOutput* output_;
-    QPushButton *refreshButton_, *linkButton_, *unlinkButton_, *closeButton_;
+    QPushButton *refreshButton_, *siteRulesButton_, *linkButton_, *unlinkButton_, *closeButton_;
 };
 
 } // namespace zentrova
