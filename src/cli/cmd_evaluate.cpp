@@ -13,6 +13,7 @@
 #include "history/HistoryArchive.h"
 #include "history/HistorySettings.h"
 #include "history/Inspection.h"
+#include "history/SiteRules.h"
 #include "structure/Evaluation.h"
 #include "structure/MeasuredValue.h"
 #include "structure/ValuesCsv.h"
@@ -29,11 +30,12 @@ namespace {
 
 using PointKey = std::pair<long, long>; // block, element
 
-// The equipment data of the installation --site (else the file's test site)
-// names in the archive --db (else the configured one). Without --db and
-// --site an archive that cannot be used is only told of. ExitOk, or the
-// exit code after saying why.
-int archiveEquipment(const FileArgs& a, const Program& program, std::map<PointKey, EquipmentData>& out, QString& site)
+// The equipment data and the choice of rule sets of the installation
+// --site (else the file's test site) names in the archive --db (else the
+// configured one). Without --db and --site an archive that cannot be used
+// is only told of. ExitOk, or the exit code after saying why.
+int archiveEquipment(const FileArgs& a, const Program& program, std::map<PointKey, EquipmentData>& out,
+                     SiteRuleChoice& rules, QString& site)
 {
     const bool asked = a.has(QStringLiteral("--db")) || a.has(QStringLiteral("--site"));
     site = a.value(QStringLiteral("--site"));
@@ -60,7 +62,8 @@ int archiveEquipment(const FileArgs& a, const Program& program, std::map<PointKe
     if (!installation)
         return unavailable(shownInstrumentLine(error));
     std::vector<PointEquipmentEntry> entries;
-    if (!installationEquipment(archive, installation, entries, &error)) {
+    if (!installationEquipment(archive, installation, entries, &error) ||
+        !readSiteRules(archive, installation, rules, &error)) {
         fail(QStringLiteral("the history archive cannot be read: %1").arg(error));
         return ExitCannotWrite;
     }
@@ -253,7 +256,9 @@ void evaluateHelp()
                 "~/.config/zentrova/rules (a file with the id of a shipped one replaces\n"
                 "it). The settings' [EVALUATION] Correction_TYPE=ID chooses a correction\n"
                 "rule set per equipment type, StepVoltageFall=PERCENT the step test's\n"
-                "threshold.\n\n"
+                "threshold. An installation's own choice of correction rule sets, made\n"
+                "in the history window and kept in the archive, takes the settings'\n"
+                "place for its points.\n\n"
                 "The verdicts go to stdout as UTF-8 text, or as JSON with --json: compact,\n"
                 "or indented with --pretty or when stdout is a terminal.\n"
                 "--csv OUT writes them as UTF-8 CSV instead (- for stdout).\n"
@@ -300,8 +305,9 @@ int evaluateCommand(const QStringList& args)
     for (const QString& p : problems)
         fail(QStringLiteral("rule set left out: %1").arg(p));
     std::map<PointKey, EquipmentData> equipment;
+    SiteRuleChoice siteRules;
     QString site;
-    if (const int erc = archiveEquipment(a, *program, equipment, site); erc != ExitOk)
+    if (const int erc = archiveEquipment(a, *program, equipment, siteRules, site); erc != ExitOk)
         return erc;
     const std::vector<PointResults> points = pointResults(*program->ctx);
     const std::vector<PointVerdicts> verdicts = evaluatePoints(
@@ -310,7 +316,7 @@ int evaluateCommand(const QStringList& args)
             const auto e = equipment.find(PointKey{p.block, p.element});
             return e == equipment.end() ? nullptr : &e->second;
         },
-        rules, evaluationChoices(program->ctx->settings));
+        rules, siteChoices(evaluationChoices(program->ctx->settings), siteRules));
     if (a.has(QStringLiteral("--csv")))
         return writeCsv(*program, csvOut, verdicts);
     if (json)

@@ -159,9 +159,15 @@ Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected)
     return out;
 }
 
-std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx)
+const EquipmentData* DocumentJudgingData::equipmentOf(long block, long element) const
 {
-    std::map<std::pair<long, long>, EquipmentData> out;
+    const auto found = equipment.find({block, element});
+    return found == equipment.end() ? nullptr : &found->second;
+}
+
+DocumentJudgingData documentJudgingData(const StructureContext& ctx)
+{
+    DocumentJudgingData out;
     const QString site = inspectionFromDocument(ctx, ctx.document, QString(), QDateTime(), QString()).site;
     HistoryArchive archive;
     QString error;
@@ -172,18 +178,18 @@ std::map<std::pair<long, long>, EquipmentData> documentEquipment(const Structure
     if (!installation || !installationEquipment(archive, installation, entries, &error))
         return out;
     for (PointEquipmentEntry& e : entries)
-        out.emplace(std::pair{e.block, e.element}, std::move(e.data));
+        out.equipment.emplace(std::pair{e.block, e.element}, std::move(e.data));
+    if (!readSiteRules(archive, installation, out.rules, &error))
+        out.rules = SiteRuleChoice();
     return out;
 }
 
 CsvJudging archiveCsvJudging(const StructureContext& ctx)
 {
     CsvJudging judging = csvJudging(ctx);
-    auto equipment = std::make_shared<const std::map<std::pair<long, long>, EquipmentData>>(documentEquipment(ctx));
-    judging.equipmentOf = [equipment](long block, long element) -> const EquipmentData* {
-        const auto found = equipment->find({block, element});
-        return found == equipment->end() ? nullptr : &found->second;
-    };
+    auto data = std::make_shared<const DocumentJudgingData>(documentJudgingData(ctx));
+    judging.choices = siteChoices(judging.choices, data->rules);
+    judging.equipmentOf = [data](long block, long element) { return data->equipmentOf(block, element); };
     return judging;
 }
 

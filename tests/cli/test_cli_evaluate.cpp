@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli history point, history points import and evaluate on the
 // demo substation's inspection of 2023.
+#include "history/HistoryArchive.h"
+#include "history/SiteRules.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +155,38 @@ TEST_F(CliEvaluate, EquipmentDataClearedLeavesThePointJudgedByTheAdviceBandsOnly
     EXPECT_EQ(points[QStringLiteral("2/1")].value("verdicts").toArray()[0].toObject().value("outcome").toString(),
               "not judged");
     EXPECT_EQ(points[QStringLiteral("1/1")].value("equipment").toObject().value("type").toString(), "form-wound");
+}
+
+// The installation's own correction rule set for form-wound windings, kept
+// in the archive, takes the settings' place in the verdicts.
+TEST_F(CliEvaluate, AnInstallationsOwnCorrectionRulesJudgeItsPoints)
+{
+    CliResult r =
+        history({QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+                 QStringLiteral("2/1"), QStringLiteral("--type"), QStringLiteral("form-wound"),
+                 QStringLiteral("--rated-kv"), QStringLiteral("6"), QStringLiteral("--temp"), QStringLiteral("30")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QStringList evaluate{QStringLiteral("evaluate"), inspection_,        QStringLiteral("--db"), db_,
+                               QStringLiteral("--csv"),    QStringLiteral("-")};
+    r = run(evaluate);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("at 30 °C by the halving rule, base 40 °C")) << r.out.constData();
+
+    {
+        HistoryArchive archive;
+        QString error;
+        ArchiveLocation where;
+        where.path = db_;
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
+        SiteRuleChoice choice;
+        choice.correctionFor[int(EquipmentType::FormWound)] = "halving-20";
+        ASSERT_TRUE(writeSiteRules(archive, archive.findInstallation(QStringLiteral("Vrhovo"), &error), choice, &error))
+            << error.toStdString();
+    }
+    r = run(evaluate);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("at 30 °C by the halving rule, base 20 °C")) << r.out.constData();
+    EXPECT_FALSE(r.out.contains("base 40 °C")) << r.out.constData();
 }
 
 } // namespace

@@ -569,7 +569,9 @@ TEST_F(HistoryFixture, WindowCorrectsAnInstallationByItsOwnChoiceOfRules)
     ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
     ASSERT_EQ(window.points().size(), 1u);
     const qint64 motor = window.points()[0].id;
-    ASSERT_TRUE(window.storeEquipment({motor}, EquipmentData{EquipmentType::FormWound}));
+    EquipmentData formWound;
+    formWound.type = EquipmentType::FormWound;
+    ASSERT_TRUE(window.storeEquipment({motor}, formWound));
     window.selectPoint(motor);
     window.selectQuantity(1);
     window.correctedSwitch()->setChecked(true);
