@@ -608,6 +608,10 @@ TEST_F(HistoryFixture, WindowCorrectsAnInstallationByItsOwnChoiceOfRules)
     ASSERT_TRUE(later.refresh());
     EXPECT_EQ(later.judgingChoices().correctionFor[int(EquipmentType::FormWound)], "halving-20")
         << "kept in the archive";
+    // The values CSV of the open download of the site judges by it too.
+    const CsvJudging judging = archiveCsvJudging(ctx);
+    EXPECT_EQ(judging.choices.correctionFor[int(EquipmentType::FormWound)], "halving-20");
+    EXPECT_TRUE(judging.equipmentOf(5, 1));
 
     choose("");
     EXPECT_FALSE(window.siteRules().any());
