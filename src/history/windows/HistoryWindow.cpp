@@ -848,7 +848,10 @@ void HistoryWindow::chooseSiteRules()
     ask.setWindowTitle(t("SiteRules_40"));
     ask.setMinimumWidth(560);
     auto* layout = new QVBoxLayout(&ask);
-    auto* note = new QLabel(site->site + QStringLiteral("\n\n") + t("SiteRulesChoose_60"), &ask);
+    // The note wraps: the dialog is as tall as the wrapped note needs.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    layout->addWidget(new QLabel(site->site, &ask));
+    auto* note = new QLabel(t("SiteRulesChoose_60"), &ask);
     note->setWordWrap(true);
     layout->addWidget(note);
     auto* form = new QFormLayout;
