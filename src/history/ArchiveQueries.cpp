@@ -681,23 +681,29 @@ bool HistoryArchive::installationLatestReadings(qint64 installation, std::map<qi
 bool HistoryArchive::sampleTemperatures(const Trend& trend, std::vector<std::optional<double>>& out, QString* error)
 {
     out.assign(trend.samples.size(), std::nullopt);
+    if (trend.samples.empty())
+        return true;
+    // The temperatures of every measurement of the point, in one query.
     QSqlQuery q(d->db());
-    q.prepare("SELECT value, base_unit, bound FROM items WHERE inspection_id = ? AND row_no = ? AND quantity = ?"
-              " AND occurrence = 1");
-    for (size_t i = 0; i < trend.samples.size(); ++i) {
-        q.addBindValue(trend.samples[i].inspection);
-        q.addBindValue(trend.samples[i].row);
-        q.addBindValue(qint64(QuantityTemperature));
-        if (!q.exec()) {
-            if (error)
-                *error = Private::reason(q);
-            return false;
-        }
-        if (q.next() && !q.value(0).isNull() && q.value(1).toString() == QLatin1String("degC") &&
-            q.value(2).toInt() == 0)
-            out[i] = q.value(0).toDouble();
-        q.finish();
+    q.setForwardOnly(true);
+    q.prepare("SELECT m.inspection_id, m.row_no, it.value, it.base_unit, it.bound FROM measurements m"
+              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+              " WHERE m.point_id = ? AND it.quantity = ? AND it.occurrence = 1");
+    q.addBindValue(trend.point.id);
+    q.addBindValue(qint64(QuantityTemperature));
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
     }
+    std::map<std::pair<qint64, int>, double> measured;
+    while (q.next())
+        if (!q.value(2).isNull() && q.value(3).toString() == QLatin1String("degC") && q.value(4).toInt() == 0)
+            measured.emplace(std::pair{q.value(0).toLongLong(), q.value(1).toInt()}, q.value(2).toDouble());
+    for (size_t i = 0; i < trend.samples.size(); ++i)
+        if (const auto found = measured.find({trend.samples[i].inspection, trend.samples[i].row});
+            found != measured.end())
+            out[i] = found->second;
     return true;
 }
 

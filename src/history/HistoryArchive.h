@@ -235,7 +235,7 @@ public:
     bool installationLatestReadings(qint64 installation, std::map<qint64, std::vector<ResultReadings>>& out,
                                     QString* error);
     // The test temperature (a "Temp" item in degC) of each sample's own
-    // measurement; none where it has none.
+    // measurement of the trend's point; none where it has none.
     bool sampleTemperatures(const Trend& trend, std::vector<std::optional<double>>& out, QString* error);
 
     // (An archive opened for reading is opened again for writing first.)

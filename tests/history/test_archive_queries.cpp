@@ -79,6 +79,15 @@ const std::vector<Query> Queries = {
          std::map<qint64, std::vector<ResultReadings>> readings{{1, {}}};
          return Answer{a.installationLatestReadings(1, readings, e), readings.size()};
      }},
+    {"sampleTemperatures",
+     [](HistoryArchive& a, QString* e) {
+         Trend trend;
+         trend.point.id = 1;
+         trend.samples.resize(1);
+         std::vector<std::optional<double>> temperatures{20.0, 30.0};
+         const bool read = a.sampleTemperatures(trend, temperatures, e);
+         return Answer{read, temperatures.size() == 1 && !temperatures[0] ? 0u : 1u};
+     }},
     {"latestLink",
      [](HistoryArchive& a, QString* e) {
          std::optional<PointLink> link = PointLink();
