@@ -4,7 +4,9 @@
 // most a transfer gives; 262 blocks of 250 points, each a diagnostic test
 // with six items) imported into an empty archive, and the trend of one point
 // over 20 inspections of 10,000 points each, and that download exported
-// as CSV. PostgreSQL runs on a private server started for the run.
+// as CSV; and the judging of an installation of 500 points over 5
+// inspections, as the history window refreshes it, point by point and all
+// at once. PostgreSQL runs on a private server started for the run.
 #include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
@@ -12,8 +14,10 @@
 #include "history/HistoryArchive.h"
 #include "history/HistoryExport.h"
 #include "history/Inspection.h"
+#include "history/PointJudgement.h"
 #include "shell/AppContext.h"
 #include "shell/Startup.h"
+#include "structure/Evaluation.h"
 #include "structure/StructureContext.h"
 #include "support/PostgresServer.h"
 
@@ -27,7 +31,9 @@
 
 #include <cstring>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 using namespace zentrova;
@@ -121,6 +127,43 @@ void BM_InspectionOfLargestDownload(benchmark::State& state)
 }
 BENCHMARK(BM_InspectionOfLargestDownload)->Unit(benchmark::kMillisecond);
 
+// Measurement `row` of a made inspection: point `row` of blocks of
+// `perBlock` points, by `function` counted from the family's base of 500.
+InspectionMeasurement madeMeasurement(int row, int perBlock, const char* elementName, long function,
+                                      const char* functionName)
+{
+    InspectionMeasurement m;
+    m.row = row;
+    m.object = 1;
+    m.block = 1 + (row - 1) / perBlock;
+    m.element = 1 + (row - 1) % perBlock;
+    m.blockName = QStringLiteral("Block %1").arg(m.block);
+    m.elementName = QStringLiteral("%1 %2").arg(QLatin1String(elementName)).arg(m.element);
+    m.functionCode = 500 + function;
+    m.function = function;
+    m.functionName = QString::fromLatin1(functionName);
+    return m;
+}
+
+// An item added to `m`: its quantity and unit with the family's base (500)
+// included, as a download holds them.
+void addItem(InspectionMeasurement& m, StoredItemKind kind, long quantity, const char* quantityName, long unit,
+             const QString& unitName, const QString& text, double number, const char* baseUnit)
+{
+    InspectionItem item;
+    item.kind = kind;
+    item.sequence = int(m.items.size());
+    item.quantity = quantity;
+    item.unit = unit;
+    item.quantityName = QString::fromLatin1(quantityName);
+    item.unitName = unitName;
+    item.text = text;
+    item.value.hasNumber = true;
+    item.value.number = number;
+    item.value.baseUnit = baseUnit;
+    m.items.push_back(std::move(item));
+}
+
 // An inspection of `points` points made directly: year `year`, each point a
 // resistance with its limit.
 Inspection yearlyInspection(int year)
@@ -130,31 +173,11 @@ Inspection yearlyInspection(int year)
     in.takenAt = QDateTime(QDate(2000 + year, 3, 1), QTime(9, 0), Qt::UTC);
     in.fingerprint = QByteArray::number(year).toHex();
     for (int p = 0; p < TrendPoints; ++p) {
-        InspectionMeasurement m;
-        m.row = p + 1;
-        m.object = 1;
-        m.block = 1 + p / 100;
-        m.element = 1 + p % 100;
-        m.blockName = QStringLiteral("Block %1").arg(m.block);
-        m.elementName = QStringLiteral("Point %1").arg(m.element);
-        m.functionCode = 500;
-        m.functionName = QStringLiteral("Insulation resistance");
-        for (const auto& [q, unit, text, number] :
-             {std::tuple{501L, QStringLiteral("GOhm"), QString::number(40 - year), (40.0 - year) * 1e9},
-              std::tuple{516L, QStringLiteral("MOhm"), QStringLiteral("50"), 50e6}}) {
-            InspectionItem item;
-            item.kind = q == 501 ? StoredItemKind::Result : StoredItemKind::Parameter;
-            item.sequence = int(m.items.size());
-            item.quantity = q;
-            item.unit = 508;
-            item.quantityName = q == 501 ? QStringLiteral("Riso") : QStringLiteral("Rlim");
-            item.unitName = unit;
-            item.text = text;
-            item.value.hasNumber = true;
-            item.value.number = number;
-            item.value.baseUnit = "Ohm";
-            m.items.push_back(std::move(item));
-        }
+        InspectionMeasurement m = madeMeasurement(p + 1, 100, "Point", 0, "Insulation resistance");
+        addItem(m, StoredItemKind::Result, 501, "Riso", 508, QStringLiteral("GOhm"), QString::number(40 - year),
+                (40.0 - year) * 1e9, "Ohm");
+        addItem(m, StoredItemKind::Parameter, 516, "Rlim", 508, QStringLiteral("MOhm"), QStringLiteral("50"), 50e6,
+                "Ohm");
         in.measurements.push_back(std::move(m));
     }
     return in;
@@ -337,5 +360,81 @@ BENCHMARK(BM_ExportLargestInspection)
     ->Args({1, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+constexpr int JudgedPoints = 500;
+constexpr int JudgedInspections = 5;
+
+// A yearly inspection of the judged installation: each point a diagnostic
+// test with its 1-minute resistance, DAR, PI, temperature and limit.
+Inspection diagnosticInspection(int year)
+{
+    Inspection in;
+    in.site = QStringLiteral("Judged plant");
+    in.takenAt = QDateTime(QDate(2020 + year, 3, 1), QTime(9, 0), Qt::UTC);
+    in.fingerprint = QByteArray("judged-") + QByteArray::number(year);
+    for (int p = 0; p < JudgedPoints; ++p) {
+        InspectionMeasurement m = madeMeasurement(p + 1, 50, "Motor", 1, "Diagnostic test (DAR, PI)");
+        const double pi = 4.0 - 0.4 * year - (p % 3) * 0.5;
+        for (const auto& [kind, quantity, name, number, unit] :
+             {std::tuple{StoredItemKind::Result, 504L, "R60s",
+                         (0.1 + 0.2 * (p % 4) + 0.5 * (JudgedInspections - year)) * 1e9, "Ohm"},
+              std::tuple{StoredItemKind::Result, 506L, "DAR", 1.2 + 0.1 * (p % 4), ""},
+              std::tuple{StoredItemKind::Result, 507L, "PI", pi, ""},
+              std::tuple{StoredItemKind::SubResult, 519L, "Temp", 20.0 + year, "degC"},
+              std::tuple{StoredItemKind::Parameter, 516L, "Rlim", 50e6, "Ohm"}})
+            addItem(m, kind, quantity, name, 500, QString(), QString::number(number), number, unit);
+        in.measurements.push_back(std::move(m));
+    }
+    return in;
+}
+
+// The judging of every point of an installation, as the history window's
+// refresh does it: point by point (five queries each), or the whole
+// installation at once (three queries). Every point has equipment data.
+void BM_JudgeInstallation(benchmark::State& state)
+{
+    const bool server = state.range(0) == 1;
+    const bool atOnce = state.range(1) == 1;
+    HistoryArchive archive;
+    if (!openFreshArchive(state, server, archive))
+        return;
+    for (int year = 1; year <= JudgedInspections; ++year)
+        if (const ImportOutcome out = archive.importInspection(diagnosticInspection(year));
+            out.status != ImportOutcome::Status::Added) {
+            state.SkipWithError(out.error.toStdString().c_str());
+            return;
+        }
+    QString why;
+    const qint64 site = archive.findInstallation(QStringLiteral("Judged plant"), &why);
+    const std::vector<PointEntry> points = archive.points(site, &why);
+    std::map<qint64, EquipmentData> equipment;
+    for (const PointEntry& p : points)
+        equipment[p.id] = EquipmentData{EquipmentType::FormWound, 6.3, ThermalClass::F, std::nullopt, std::nullopt};
+    const auto here = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    const RuleSets rules = loadRuleSets({QString::fromStdString((here / "rules").string())}, nullptr);
+    const EvaluationChoices choices;
+    size_t attention = 0;
+    for (auto _ : state) {
+        std::map<qint64, PointAttention> judged;
+        bool read = true;
+        if (atOnce) {
+            read = judgeInstallation(archive, site, equipment, rules, choices, judged, &why);
+        } else {
+            for (size_t i = 0; read && i < points.size(); ++i)
+                read = judgePoint(archive, points[i].id, &equipment[points[i].id], rules, choices, judged[points[i].id],
+                                  &why);
+        }
+        if (!read) {
+            state.SkipWithError(why.toStdString().c_str());
+            break;
+        }
+        attention = size_t(std::count_if(judged.begin(), judged.end(), [](const auto& j) { return j.second.any(); }));
+    }
+    state.counters["points"] = double(points.size());
+    state.counters["attention"] = double(attention);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(points.size()));
+    state.SetLabel(std::string(server ? "PostgreSQL" : "SQLite") + (atOnce ? ", all at once" : ", point by point"));
+}
+BENCHMARK(BM_JudgeInstallation)->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -13,6 +13,7 @@
 
 namespace zentrova {
 struct EquipmentData;
+struct SiteRuleChoice;
 class PageRecorder;
 class ReportPages;
 } // namespace zentrova
@@ -156,14 +157,15 @@ int parseFileArgs(const QStringList& args, const char* command, const QStringLis
 // The measuring points' equipment data by block and element number.
 using PointEquipment = std::map<std::pair<long, long>, EquipmentData>;
 
-// The equipment data of the installation --site names (else the test site
-// of the program's document) in the archive --db names (else the configured
-// one), as `args` holds them; `site` is the installation looked for. Without
+// The equipment data and the chosen correction rules of the installation
+// --site names (else the test site of the program's document) in the archive
+// --db names (else the configured one), as `args` holds them; `site` is the
+// installation looked for. Without
 // --db and --site an archive that cannot be used leaves `out` empty, told of
 // on stderr when `noteWhenUnavailable`. ExitOk, or the exit code after
 // saying why.
 int archiveEquipment(const FileArgs& args, const Program& program, bool noteWhenUnavailable, PointEquipment& out,
-                     QString& site);
+                     SiteRuleChoice& rules, QString& site);
 
 // The results report of the element `args` selects (--element, else the one
 // the file selects) of the structure file args.file, composed into `pages`

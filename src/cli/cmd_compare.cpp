@@ -7,6 +7,7 @@
 
 #include "base/FileIO.h"
 #include "base/JsonWriter.h"
+#include "history/SiteRules.h"
 #include "structure/ComparisonJudgement.h"
 #include "structure/Equipment.h"
 #include "structure/InspectionComparison.h"
@@ -102,8 +103,9 @@ int compareCommand(const QStringList& args)
     const InspectionComparison c = compareInspections(older, newer->ctx->document, newer->ctx->names);
     // The points' equipment data are looked up by their numbers in the newer file.
     PointEquipment equipment;
+    SiteRuleChoice siteRules;
     QString site;
-    if (const int rc = archiveEquipment(archive, *newer, false, equipment, site); rc != ExitOk)
+    if (const int rc = archiveEquipment(archive, *newer, false, equipment, siteRules, site); rc != ExitOk)
         return rc;
     RuleSets rules; // the corrections point into it
     std::vector<ComparedCorrection> corrections;
@@ -118,7 +120,7 @@ int compareCommand(const QStringList& args)
                 const auto e = equipment.find({block, element});
                 return e == equipment.end() ? nullptr : &e->second;
             },
-            rules, evaluationChoices(newer->ctx->settings));
+            rules, siteChoices(evaluationChoices(newer->ctx->settings), siteRules));
     }
     if (!csvOut.isEmpty()) {
         QString error;

@@ -13,6 +13,7 @@
 #include "history/HistoryArchive.h"
 #include "history/HistorySettings.h"
 #include "history/Inspection.h"
+#include "history/SiteRules.h"
 #include "structure/Evaluation.h"
 #include "structure/MeasuredValue.h"
 #include "structure/ValuesCsv.h"
@@ -193,7 +194,7 @@ std::string pointsText(const Program& program, const std::vector<PointVerdicts>&
 } // namespace
 
 int archiveEquipment(const FileArgs& a, const Program& program, bool noteWhenUnavailable, PointEquipment& out,
-                     QString& site)
+                     SiteRuleChoice& rules, QString& site)
 {
     const bool asked = a.has(QStringLiteral("--db")) || a.has(QStringLiteral("--site"));
     site = a.value(QStringLiteral("--site"));
@@ -221,7 +222,8 @@ int archiveEquipment(const FileArgs& a, const Program& program, bool noteWhenUna
     if (!installation)
         return unavailable(shownInstrumentLine(error));
     std::vector<PointEquipmentEntry> entries;
-    if (!installationEquipment(archive, installation, entries, &error)) {
+    if (!installationEquipment(archive, installation, entries, &error) ||
+        !readSiteRules(archive, installation, rules, &error)) {
         fail(QStringLiteral("the history archive cannot be read: %1").arg(error));
         return ExitCannotWrite;
     }
@@ -251,7 +253,9 @@ void evaluateHelp()
                 "~/.config/zentrova/rules (a file with the id of a shipped one replaces\n"
                 "it). The settings' [EVALUATION] Correction_TYPE=ID chooses a correction\n"
                 "rule set per equipment type, StepVoltageFall=PERCENT the step test's\n"
-                "threshold.\n\n"
+                "threshold. An installation's own choice of correction rule sets, made\n"
+                "in the history window and kept in the archive, takes the settings'\n"
+                "place for its points.\n\n"
                 "The verdicts go to stdout as UTF-8 text, or as JSON with --json: compact,\n"
                 "or indented with --pretty or when stdout is a terminal.\n"
                 "--csv OUT writes them as UTF-8 CSV instead (- for stdout).\n"
@@ -298,8 +302,9 @@ int evaluateCommand(const QStringList& args)
     for (const QString& p : problems)
         fail(QStringLiteral("rule set left out: %1").arg(p));
     PointEquipment equipment;
+    SiteRuleChoice siteRules;
     QString site;
-    if (const int erc = archiveEquipment(a, *program, true, equipment, site); erc != ExitOk)
+    if (const int erc = archiveEquipment(a, *program, true, equipment, siteRules, site); erc != ExitOk)
         return erc;
     const std::vector<PointResults> points = pointResults(*program->ctx);
     const std::vector<PointVerdicts> verdicts = evaluatePoints(
@@ -308,7 +313,7 @@ int evaluateCommand(const QStringList& args)
             const auto e = equipment.find(PointKey{p.block, p.element});
             return e == equipment.end() ? nullptr : &e->second;
         },
-        rules, evaluationChoices(program->ctx->settings));
+        rules, siteChoices(evaluationChoices(program->ctx->settings), siteRules));
     if (a.has(QStringLiteral("--csv")))
         return writeCsv(*program, csvOut, verdicts);
     if (json)

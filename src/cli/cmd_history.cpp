@@ -635,12 +635,18 @@ int setPointEquipment(const QStringList& args)
                              {QStringLiteral("--db"), QStringLiteral("--site"), QStringLiteral("--point"),
                               QStringLiteral("--type"), QStringLiteral("--rated-kv"), QStringLiteral("--class"),
                               QStringLiteral("--temp"), QStringLiteral("--limit")},
-                             {}, false, a);
+                             {QStringLiteral("--clear")}, false, a);
         rc != ExitOk)
         return rc;
     long block = 0, element = 0;
     if (!a.has("--site") || !pointNumbers(a.value("--point"), block, element)) {
         fail(QStringLiteral("history point needs --site S --point B/E (block and element numbers)"));
+        return ExitUsage;
+    }
+    const bool clear = a.switches.contains(QStringLiteral("--clear"));
+    if (clear && (a.has("--type") || a.has("--rated-kv") || a.has("--class") || a.has("--temp") || a.has("--limit"))) {
+        fail(QStringLiteral("history point --clear deletes the point's equipment data and takes none of --type, "
+                            "--rated-kv, --class, --temp or --limit"));
         return ExitUsage;
     }
     std::optional<EquipmentType> type;
@@ -673,6 +679,17 @@ int setPointEquipment(const QStringList& args)
     if (const int rc = openArchiveAtPoint(a, block, element, program, archive, site, point); rc != ExitOk)
         return rc;
     QString error;
+    if (clear) {
+        bool deleted = false;
+        if (!deletePointEquipment(archive, point, deleted, &error)) {
+            fail(QStringLiteral("not deleted: %1").arg(error));
+            return ExitCannotWrite;
+        }
+        const QString line = deleted ? QStringLiteral("equipment data deleted; judged by the advice bands only")
+                                     : QStringLiteral("no equipment data");
+        return printLine(QStringLiteral("%1/%2: %3").arg(block).arg(element).arg(line).toUtf8()) ? ExitOk
+                                                                                                 : ExitCannotWrite;
+    }
     std::optional<EquipmentData> data;
     if (!readPointEquipment(archive, point, data, &error)) {
         fail(QStringLiteral("the history archive cannot be read: %1").arg(error));
@@ -765,6 +782,7 @@ void historyHelp()
                 "       zentrova-cli history unlink --site S --point B/E [--db DB]\n"
                 "       zentrova-cli history point --site S --point B/E [--type TYPE] [--rated-kv KV]\n"
                 "                                  [--class C] [--temp DEGC] [--limit MOHM] [--db DB]\n"
+                "       zentrova-cli history point --site S --point B/E --clear [--db DB]\n"
                 "       zentrova-cli history points import FILE.csv [--site S] [--db DB]\n\n"
                 "The history archive keeps every inspection added to it: when it was made\n"
                 "(the latest date of its measurements, else the file's time), where (--site,\n"
@@ -795,6 +813,8 @@ void historyHelp()
                 "         or H; --temp the test temperature in degC of results the instrument\n"
                 "         sent without one; --limit the point's own minimum in MOhm. Options\n"
                 "         not given keep their value; a point without data needs --type.\n"
+                "         --clear deletes the point's data: it is then judged by the advice\n"
+                "         bands only, as a point without data.\n"
                 "points import  sets the equipment data of many points from an asset list:\n"
                 "         UTF-8 CSV, comma or semicolon separated, its heading naming the\n"
                 "         columns site, point (B/E), type, rated_kv, class, temp, limit_mohm\n"

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <tuple>
 
 namespace zentrova {
@@ -74,7 +75,6 @@ int HistoryArchive::inspectionCount(QString* error)
 
 namespace {
 
-// The rows of a value query, measurement by measurement: per inspection the
 // Which item of an inspection speaks for a quantity: a result (0) before a
 // sub-result (1) before a test parameter (2).
 int itemRank(int kind)
@@ -310,6 +310,123 @@ bool HistoryArchive::quantityByName(const QString& name, long& quantity, QString
     return true;
 }
 
+namespace {
+
+// The columns of a trend's value query, from its first, and its order:
+// measurement by measurement, their items in order.
+constexpr const char* TrendColumns =
+    "m.inspection_id, i.taken_at, m.measured_at, m.row_no, it.quantity, it.text, it.unit_name,"
+    " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name, it.kind";
+constexpr const char* TrendOrder = "i.taken_at, i.id, m.row_no, it.seq";
+
+// Builds a trend from the rows of its value query. Per measurement the
+// quantity's item and its limit; per inspection the last measurement
+// holding the quantity as a result counts, else the last holding it as a
+// sub-result, else as a test parameter.
+class TrendBuilder {
+public:
+    // Reading a time is costly, and the points of an installation share
+    // their inspections' times: `times` keeps those read, by their text.
+    using TimeCache = std::map<QString, QDateTime>;
+    TrendBuilder(Trend& out, long quantity, TimeCache& times) : out_(out), quantity_(quantity), times_(times)
+    {
+        out_.quantity = quantity;
+    }
+
+    // A row whose TrendColumns start at `first`.
+    void add(const QSqlQuery& q, int first)
+    {
+        const qint64 inspection = q.value(first).toLongLong();
+        const int row = q.value(first + 3).toInt();
+        if (inspection != current_.inspection || row != current_.row) {
+            finishMeasurement();
+            current_ = Pending();
+            current_.inspection = inspection;
+            current_.row = row;
+        }
+        const long itemQuantity = long(q.value(first + 4).toLongLong());
+        if (itemQuantity == QuantityRlim && !q.value(first + 7).isNull()) {
+            current_.limitSeen = true;
+            current_.limit = q.value(first + 7).toDouble();
+        }
+        if (itemQuantity == quantity_ && !current_.has) {
+            current_.has = true;
+            current_.rank = itemRank(q.value(first + 12).toInt());
+            TrendSample& s = current_.sample;
+            s.inspection = inspection;
+            s.row = row;
+            const QString takenAt = q.value(first + 1).toString();
+            auto known = times_.find(takenAt);
+            if (known == times_.end())
+                known = times_.emplace(takenAt, timeOf(takenAt)).first;
+            s.takenAt = known->second;
+            s.measuredAt = timeOf(q.value(first + 2));
+            s.text = q.value(first + 5).toString();
+            s.unitName = q.value(first + 6).toString();
+            s.value = valueOf(q.value(first + 7), q.value(first + 8), q.value(first + 9), q.value(first + 10));
+            if (out_.quantityName.isEmpty())
+                out_.quantityName = q.value(first + 11).toString();
+        }
+    }
+
+    // After the last row: the last measurement, and the ratings of a PI or DAR.
+    void finish()
+    {
+        finishMeasurement();
+        current_ = Pending();
+        out_.rated = ratingKindOfQuantity(out_.quantityName.toStdString(), out_.ratingKind);
+        if (out_.rated)
+            for (TrendSample& s : out_.samples)
+                s.rating = rateMeasuredValue(out_.ratingKind, s.value);
+    }
+
+private:
+    struct Pending {
+        qint64 inspection = -1;
+        int row = -1;
+        int rank = 3;
+        bool has = false;
+        TrendSample sample;
+        bool limitSeen = false;
+        double limit = 0;
+    };
+
+    void finishMeasurement()
+    {
+        if (!current_.has)
+            return;
+        current_.sample.hasLimit = current_.limitSeen && quantity_ != QuantityRlim;
+        current_.sample.limit = current_.limit;
+        if (out_.samples.empty() || out_.samples.back().inspection != current_.sample.inspection) {
+            out_.samples.push_back(current_.sample);
+            sampleRank_ = current_.rank;
+        } else if (current_.rank <= sampleRank_) {
+            out_.samples.back() = current_.sample;
+            sampleRank_ = current_.rank;
+        }
+    }
+
+    Trend& out_;
+    long quantity_;
+    TimeCache& times_;
+    Pending current_;
+    int sampleRank_ = 3; // of the last sample
+};
+
+// A point's numbers and names from the columns installation_id, object_no,
+// block_no, element_no, block_name and element_name, from `first`.
+void readPointColumns(const QSqlQuery& q, int first, PointEntry& point)
+{
+    point.installation = q.value(first).toLongLong();
+    point.object = long(q.value(first + 1).toLongLong());
+    point.block = long(q.value(first + 2).toLongLong());
+    point.element = long(q.value(first + 3).toLongLong());
+    point.blockName = q.value(first + 4).toString();
+    point.elementName = q.value(first + 5).toString();
+}
+
+} // namespace
+
 bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* error)
 {
     out = Trend();
@@ -326,21 +443,14 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
             return false;
         }
         out.point.id = point;
-        out.point.installation = q.value(0).toLongLong();
-        out.point.object = long(q.value(1).toLongLong());
-        out.point.block = long(q.value(2).toLongLong());
-        out.point.element = long(q.value(3).toLongLong());
-        out.point.blockName = q.value(4).toString();
-        out.point.elementName = q.value(5).toString();
+        readPointColumns(q, 0, out.point);
     }
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare("SELECT m.inspection_id, i.taken_at, m.measured_at, m.row_no, it.quantity, it.text, it.unit_name,"
-              " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name, it.kind FROM measurements m"
-              " JOIN inspections i ON i.id = m.inspection_id"
-              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-              " WHERE m.point_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1"
-              " ORDER BY i.taken_at, i.id, m.row_no, it.seq");
+    q.prepare(QStringLiteral("SELECT %1 FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
+                             " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+                             " WHERE m.point_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 ORDER BY %2")
+                  .arg(QLatin1String(TrendColumns), QLatin1String(TrendOrder)));
     q.addBindValue(point);
     q.addBindValue(qint64(quantity));
     q.addBindValue(qint64(QuantityRlim));
@@ -349,66 +459,59 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
             *error = Private::reason(q);
         return false;
     }
-    // Per measurement the quantity's item and its limit; per inspection the
-    // last measurement holding the quantity as a result counts, else the last
-    // holding it as a sub-result, else as a test parameter.
-    struct Pending {
-        qint64 inspection = -1;
-        int row = -1;
-        int rank = 3;
-        bool has = false;
-        TrendSample sample;
-        bool limitSeen = false;
-        double limit = 0;
-    } current;
-    int sampleRank = 3; // of the last sample
-    auto finishMeasurement = [&]() {
-        if (!current.has)
-            return;
-        current.sample.hasLimit = current.limitSeen && quantity != QuantityRlim;
-        current.sample.limit = current.limit;
-        if (out.samples.empty() || out.samples.back().inspection != current.sample.inspection) {
-            out.samples.push_back(current.sample);
-            sampleRank = current.rank;
-        } else if (current.rank <= sampleRank) {
-            out.samples.back() = current.sample;
-            sampleRank = current.rank;
-        }
-    };
-    while (q.next()) {
-        const qint64 inspection = q.value(0).toLongLong();
-        const int row = q.value(3).toInt();
-        if (inspection != current.inspection || row != current.row) {
-            finishMeasurement();
-            current = Pending();
-            current.inspection = inspection;
-            current.row = row;
-        }
-        const long itemQuantity = long(q.value(4).toLongLong());
-        if (itemQuantity == QuantityRlim && !q.value(7).isNull()) {
-            current.limitSeen = true;
-            current.limit = q.value(7).toDouble();
-        }
-        if (itemQuantity == quantity && !current.has) {
-            current.has = true;
-            current.rank = itemRank(q.value(12).toInt());
-            TrendSample& s = current.sample;
-            s.inspection = inspection;
-            s.row = row;
-            s.takenAt = timeOf(q.value(1));
-            s.measuredAt = timeOf(q.value(2));
-            s.text = q.value(5).toString();
-            s.unitName = q.value(6).toString();
-            s.value = valueOf(q.value(7), q.value(8), q.value(9), q.value(10));
-            if (out.quantityName.isEmpty())
-                out.quantityName = q.value(11).toString();
-        }
+    TrendBuilder::TimeCache times;
+    TrendBuilder samples(out, quantity, times);
+    while (q.next())
+        samples.add(q, 0);
+    samples.finish();
+    return true;
+}
+
+bool HistoryArchive::installationTrends(qint64 installation, long quantity, std::map<qint64, Trend>& out,
+                                        QString* error)
+{
+    out.clear();
+    QSqlQuery q(d->db());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT m.point_id, p.installation_id, p.object_no, p.block_no, p.element_no,"
+                             " p.block_name, p.element_name, %1 FROM measurements m"
+                             " JOIN inspections i ON i.id = m.inspection_id JOIN points p ON p.id = m.point_id"
+                             " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+                             " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1"
+                             " ORDER BY m.point_id, %2")
+                  .arg(QLatin1String(TrendColumns), QLatin1String(TrendOrder)));
+    q.addBindValue(installation);
+    q.addBindValue(qint64(quantity));
+    q.addBindValue(qint64(QuantityRlim));
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
     }
-    finishMeasurement();
-    out.rated = ratingKindOfQuantity(out.quantityName.toStdString(), out.ratingKind);
-    if (out.rated)
-        for (TrendSample& s : out.samples)
-            s.rating = rateMeasuredValue(out.ratingKind, s.value);
+    // The rows of a point come together.
+    std::optional<TrendBuilder> samples;
+    TrendBuilder::TimeCache times;
+    qint64 point = 0;
+    while (q.next()) {
+        if (const qint64 p = q.value(0).toLongLong(); !samples || p != point) {
+            if (samples)
+                samples->finish();
+            point = p;
+            Trend& trend = out[point];
+            trend.point.id = point;
+            readPointColumns(q, 1, trend.point);
+            samples.emplace(trend, quantity, times);
+        }
+        samples->add(q, 7);
+    }
+    if (samples)
+        samples->finish();
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = Private::reason(q);
+        out.clear();
+        return false;
+    }
     return true;
 }
 
@@ -487,17 +590,41 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
     return true;
 }
 
+namespace {
+
+// The columns of the judging's readings, from its first: a measurement's
+// row and function, an item's quantity and value; the rows of one
+// measurement come together.
+constexpr const char* ReadingColumns =
+    "m.row_no, m.function_no, it.quantity, it.value, it.base_unit, it.bound, it.flagged";
+
+void addReading(const QSqlQuery& q, int first, std::vector<ResultReadings>& out)
+{
+    const int row = q.value(first).toInt();
+    if (out.empty() || out.back().row != row) {
+        ResultReadings r;
+        r.row = row;
+        r.function = long(q.value(first + 1).toLongLong());
+        out.push_back(std::move(r));
+    }
+    if (const char* symbol = quantitySymbol(long(q.value(first + 2).toLongLong())))
+        out.back().readings.push_back(
+            {symbol, valueOf(q.value(first + 3), q.value(first + 4), q.value(first + 5), q.value(first + 6))});
+}
+
+} // namespace
+
 bool HistoryArchive::latestReadings(qint64 point, std::vector<ResultReadings>& out, QString* error)
 {
     out.clear();
     QSqlQuery q(d->db());
     q.setForwardOnly(true);
-    q.prepare("SELECT m.row_no, m.function_no, it.quantity, it.value, it.base_unit, it.bound, it.flagged"
-              " FROM measurements m JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-              " WHERE m.point_id = ? AND m.inspection_id = (SELECT l.inspection_id FROM measurements l"
-              " JOIN inspections i ON i.id = l.inspection_id WHERE l.point_id = ?"
-              " ORDER BY i.taken_at DESC, i.id DESC LIMIT 1)"
-              " ORDER BY m.row_no, it.seq");
+    q.prepare(QStringLiteral("SELECT %1 FROM measurements m"
+                             " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+                             " WHERE m.point_id = ? AND m.inspection_id = (SELECT l.inspection_id"
+                             " FROM measurements l JOIN inspections i ON i.id = l.inspection_id WHERE l.point_id = ?"
+                             " ORDER BY i.taken_at DESC, i.id DESC LIMIT 1) ORDER BY m.row_no, it.seq")
+                  .arg(QLatin1String(ReadingColumns)));
     q.addBindValue(point);
     q.addBindValue(point);
     if (!q.exec()) {
@@ -505,16 +632,48 @@ bool HistoryArchive::latestReadings(qint64 point, std::vector<ResultReadings>& o
             *error = Private::reason(q);
         return false;
     }
+    while (q.next())
+        addReading(q, 0, out);
+    return true;
+}
+
+bool HistoryArchive::installationLatestReadings(qint64 installation, std::map<qint64, std::vector<ResultReadings>>& out,
+                                                QString* error)
+{
+    out.clear();
+    QSqlQuery q(d->db());
+    q.setForwardOnly(true);
+    // Each measurement of the installation ranked by its inspection as
+    // latestReadings takes them: those of a point's latest inspection come
+    // first, all alike. SQLite takes CROSS JOIN as the order to join in, so
+    // that each measurement's items are found by its key.
+    q.prepare(QStringLiteral("SELECT m.point_id, %1 FROM (SELECT l.point_id, l.inspection_id, l.row_no,"
+                             " l.function_no, RANK() OVER (PARTITION BY l.point_id"
+                             " ORDER BY i.taken_at DESC, i.id DESC) AS newest FROM measurements l"
+                             " JOIN inspections i ON i.id = l.inspection_id WHERE i.installation_id = ?) m"
+                             " CROSS JOIN items it WHERE m.newest = 1 AND it.inspection_id = m.inspection_id"
+                             " AND it.row_no = m.row_no ORDER BY m.point_id, m.row_no, it.seq")
+                  .arg(QLatin1String(ReadingColumns)));
+    q.addBindValue(installation);
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
+    }
+    std::vector<ResultReadings>* readings = nullptr;
+    qint64 point = 0;
     while (q.next()) {
-        const int row = q.value(0).toInt();
-        if (out.empty() || out.back().row != row) {
-            ResultReadings r;
-            r.row = row;
-            r.function = long(q.value(1).toLongLong());
-            out.push_back(std::move(r));
+        if (const qint64 p = q.value(0).toLongLong(); !readings || p != point) {
+            point = p;
+            readings = &out[point];
         }
-        if (const char* symbol = quantitySymbol(long(q.value(2).toLongLong())))
-            out.back().readings.push_back({symbol, valueOf(q.value(3), q.value(4), q.value(5), q.value(6))});
+        addReading(q, 1, *readings);
+    }
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = Private::reason(q);
+        out.clear();
+        return false;
     }
     return true;
 }
@@ -522,23 +681,29 @@ bool HistoryArchive::latestReadings(qint64 point, std::vector<ResultReadings>& o
 bool HistoryArchive::sampleTemperatures(const Trend& trend, std::vector<std::optional<double>>& out, QString* error)
 {
     out.assign(trend.samples.size(), std::nullopt);
+    if (trend.samples.empty())
+        return true;
+    // The temperatures of every measurement of the point, in one query.
     QSqlQuery q(d->db());
-    q.prepare("SELECT value, base_unit, bound FROM items WHERE inspection_id = ? AND row_no = ? AND quantity = ?"
-              " AND occurrence = 1");
-    for (size_t i = 0; i < trend.samples.size(); ++i) {
-        q.addBindValue(trend.samples[i].inspection);
-        q.addBindValue(trend.samples[i].row);
-        q.addBindValue(qint64(QuantityTemperature));
-        if (!q.exec()) {
-            if (error)
-                *error = Private::reason(q);
-            return false;
-        }
-        if (q.next() && !q.value(0).isNull() && q.value(1).toString() == QLatin1String("degC") &&
-            q.value(2).toInt() == 0)
-            out[i] = q.value(0).toDouble();
-        q.finish();
+    q.setForwardOnly(true);
+    q.prepare("SELECT m.inspection_id, m.row_no, it.value, it.base_unit, it.bound FROM measurements m"
+              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
+              " WHERE m.point_id = ? AND it.quantity = ? AND it.occurrence = 1");
+    q.addBindValue(trend.point.id);
+    q.addBindValue(qint64(QuantityTemperature));
+    if (!q.exec()) {
+        if (error)
+            *error = Private::reason(q);
+        return false;
     }
+    std::map<std::pair<qint64, int>, double> measured;
+    while (q.next())
+        if (!q.value(2).isNull() && q.value(3).toString() == QLatin1String("degC") && q.value(4).toInt() == 0)
+            measured.emplace(std::pair{q.value(0).toLongLong(), q.value(1).toInt()}, q.value(2).toDouble());
+    for (size_t i = 0; i < trend.samples.size(); ++i)
+        if (const auto found = measured.find({trend.samples[i].inspection, trend.samples[i].row});
+            found != measured.end())
+            out[i] = found->second;
     return true;
 }
 

@@ -114,6 +114,17 @@ const std::vector<Migration>& migrations()
              " equipment_type TEXT NOT NULL, rated_kv DOUBLE PRECISION, thermal_class TEXT,"
              " test_temperature DOUBLE PRECISION, own_minimum_mohm DOUBLE PRECISION, changed_at TEXT NOT NULL)",
          }},
+        {7,
+         {
+             // The correction rule set an installation's points of an
+             // equipment type are corrected by, in place of the one the
+             // settings choose (history/SiteRules). It goes with its
+             // installation.
+             "CREATE TABLE installation_rules ("
+             " installation_id BIGINT NOT NULL REFERENCES installations(id) ON DELETE CASCADE,"
+             " equipment_type TEXT NOT NULL, correction_rule_set TEXT NOT NULL, changed_at TEXT NOT NULL,"
+             " PRIMARY KEY (installation_id, equipment_type))",
+         }},
     };
     return all;
 }

@@ -190,6 +190,18 @@ bool writePointEquipment(HistoryArchive& archive, qint64 point, const EquipmentD
     return false;
 }
 
+bool deletePointEquipment(HistoryArchive& archive, qint64 point, bool& deleted, QString* error)
+{
+    deleted = false;
+    QSqlQuery q(archive.database());
+    q.prepare("DELETE FROM point_equipment WHERE point_id = ?");
+    q.addBindValue(point);
+    if (!q.exec())
+        return failed(q, error);
+    deleted = q.numRowsAffected() > 0;
+    return true;
+}
+
 bool installationEquipment(HistoryArchive& archive, qint64 installation, std::vector<PointEquipmentEntry>& out,
                            QString* error)
 {

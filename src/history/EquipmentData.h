@@ -20,6 +20,9 @@ class HistoryArchive;
 bool readPointEquipment(HistoryArchive& archive, qint64 point, std::optional<EquipmentData>& out, QString* error);
 // Sets (replaces) the data of `point`.
 bool writePointEquipment(HistoryArchive& archive, qint64 point, const EquipmentData& data, QString* error);
+// Deletes the data of `point`, which is then judged as a point without
+// data; `deleted` says whether it had any.
+bool deletePointEquipment(HistoryArchive& archive, qint64 point, bool& deleted, QString* error);
 
 // A point of an installation that has data, with the numbers and names of
 // the latest inspection that measured it.

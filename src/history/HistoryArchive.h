@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -227,8 +228,14 @@ public:
     // The measurements of `point` in the latest inspection that measured it,
     // as the judging reads them (history/PointJudgement).
     bool latestReadings(qint64 point, std::vector<ResultReadings>& out, QString* error);
+    // The same for every point of `installation` at once, by point id: the
+    // window's refresh reads a whole installation in one query per kind.
+    // A point without the quantity has no trend or an empty one.
+    bool installationTrends(qint64 installation, long quantity, std::map<qint64, Trend>& out, QString* error);
+    bool installationLatestReadings(qint64 installation, std::map<qint64, std::vector<ResultReadings>>& out,
+                                    QString* error);
     // The test temperature (a "Temp" item in degC) of each sample's own
-    // measurement; none where it has none.
+    // measurement of the trend's point; none where it has none.
     bool sampleTemperatures(const Trend& trend, std::vector<std::optional<double>>& out, QString* error);
 
     // (An archive opened for reading is opened again for writing first.)

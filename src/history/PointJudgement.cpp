@@ -27,6 +27,23 @@ bool ratingFell(const Trend& trend)
     return before.rating && last.rating && int(*last.rating) < int(*before.rating);
 }
 
+namespace {
+
+// Whether a verdict of the results fails.
+bool failsMinimum(const std::vector<ResultReadings>& results, const EquipmentData* equipment, const RuleSets& rules,
+                  const EvaluationChoices& choices)
+{
+    return std::any_of(results.begin(), results.end(), [&](const ResultReadings& r) {
+        const std::vector<Verdict> verdicts = evaluateResult(r, equipment, rules, choices);
+        return std::any_of(verdicts.begin(), verdicts.end(),
+                           [](const Verdict& v) { return v.outcome == VerdictOutcome::Fail; });
+    });
+}
+
+constexpr long RatedQuantities[] = {QuantityPi, QuantityDar};
+
+} // namespace
+
 bool judgePoint(HistoryArchive& archive, qint64 point, const EquipmentData* equipment, const RuleSets& rules,
                 const EvaluationChoices& choices, PointAttention& out, QString* error)
 {
@@ -34,18 +51,39 @@ bool judgePoint(HistoryArchive& archive, qint64 point, const EquipmentData* equi
     std::vector<ResultReadings> results;
     if (!archive.latestReadings(point, results, error))
         return false;
-    for (const ResultReadings& r : results) {
-        const std::vector<Verdict> verdicts = evaluateResult(r, equipment, rules, choices);
-        if (std::any_of(verdicts.begin(), verdicts.end(),
-                        [](const Verdict& v) { return v.outcome == VerdictOutcome::Fail; }))
-            out.failsMinimum = true;
-    }
-    for (long quantity : {QuantityPi, QuantityDar}) {
+    out.failsMinimum = failsMinimum(results, equipment, rules, choices);
+    for (long quantity : RatedQuantities) {
         Trend trend;
         if (!archive.trend(point, quantity, trend, error))
             return false;
         if (ratingFell(trend))
             out.ratingFell = true;
+    }
+    return true;
+}
+
+bool judgeInstallation(HistoryArchive& archive, qint64 installation, const std::map<qint64, EquipmentData>& equipment,
+                       const RuleSets& rules, const EvaluationChoices& choices, std::map<qint64, PointAttention>& out,
+                       QString* error)
+{
+    out.clear();
+    std::map<qint64, std::vector<ResultReadings>> latest;
+    if (!archive.installationLatestReadings(installation, latest, error))
+        return false;
+    for (const auto& [point, results] : latest) {
+        const auto data = equipment.find(point);
+        out[point].failsMinimum =
+            failsMinimum(results, data == equipment.end() ? nullptr : &data->second, rules, choices);
+    }
+    for (long quantity : RatedQuantities) {
+        std::map<qint64, Trend> trends;
+        if (!archive.installationTrends(installation, quantity, trends, error)) {
+            out.clear();
+            return false;
+        }
+        for (const auto& [point, trend] : trends)
+            if (ratingFell(trend))
+                out[point].ratingFell = true;
     }
     return true;
 }
@@ -121,9 +159,15 @@ Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected)
     return out;
 }
 
-std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx)
+const EquipmentData* DocumentJudgingData::equipmentOf(long block, long element) const
 {
-    std::map<std::pair<long, long>, EquipmentData> out;
+    const auto found = equipment.find({block, element});
+    return found == equipment.end() ? nullptr : &found->second;
+}
+
+DocumentJudgingData documentJudgingData(const StructureContext& ctx)
+{
+    DocumentJudgingData out;
     const QString site = inspectionFromDocument(ctx, ctx.document, QString(), QDateTime(), QString()).site;
     HistoryArchive archive;
     QString error;
@@ -134,18 +178,18 @@ std::map<std::pair<long, long>, EquipmentData> documentEquipment(const Structure
     if (!installation || !installationEquipment(archive, installation, entries, &error))
         return out;
     for (PointEquipmentEntry& e : entries)
-        out.emplace(std::pair{e.block, e.element}, std::move(e.data));
+        out.equipment.emplace(std::pair{e.block, e.element}, std::move(e.data));
+    if (!readSiteRules(archive, installation, out.rules, &error))
+        out.rules = SiteRuleChoice();
     return out;
 }
 
 CsvJudging archiveCsvJudging(const StructureContext& ctx)
 {
     CsvJudging judging = csvJudging(ctx);
-    auto equipment = std::make_shared<const std::map<std::pair<long, long>, EquipmentData>>(documentEquipment(ctx));
-    judging.equipmentOf = [equipment](long block, long element) -> const EquipmentData* {
-        const auto found = equipment->find({block, element});
-        return found == equipment->end() ? nullptr : &found->second;
-    };
+    auto data = std::make_shared<const DocumentJudgingData>(documentJudgingData(ctx));
+    judging.choices = siteChoices(judging.choices, data->rules);
+    judging.equipmentOf = [data](long block, long element) { return data->equipmentOf(block, element); };
     return judging;
 }
 

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
 #include "history/HistoryArchive.h"
+#include "history/SiteRules.h"
 #include "structure/Evaluation.h"
 #include "structure/ValuesCsv.h"
 
@@ -38,6 +39,13 @@ struct PointAttention {
 bool judgePoint(HistoryArchive& archive, qint64 point, const EquipmentData* equipment, const RuleSets& rules,
                 const EvaluationChoices& choices, PointAttention& out, QString* error);
 
+// judgePoint for every point of `installation` at once, in a query per
+// kind of reading, by point id; `equipment` holds the points' data by
+// point id. A point measured without anything to judge is left out.
+bool judgeInstallation(HistoryArchive& archive, qint64 installation, const std::map<qint64, EquipmentData>& equipment,
+                       const RuleSets& rules, const EvaluationChoices& choices, std::map<qint64, PointAttention>& out,
+                       QString* error);
+
 // A resistance trend corrected to the base temperature of the point's
 // correction rule.
 struct CorrectedTrend {
@@ -59,14 +67,21 @@ CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<
 // out, and no limit or rating, which belong to the values as measured.
 Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected);
 
-// The equipment data of the points of the installation the open document's
-// test site names, in the archive the settings name, by block and element
-// number. Empty when there is none to be had: no site, no archive, no such
-// installation (the exports then judge by the advice bands only).
-std::map<std::pair<long, long>, EquipmentData> documentEquipment(const StructureContext& ctx);
+// What the archive the settings name keeps of the installation the open
+// document's test site names: its points' equipment data by block and
+// element number, and its choice of rule sets. Empty when there is none to
+// be had: no site, no archive, no such installation (the exports then judge
+// by the advice bands and the settings only).
+struct DocumentJudgingData {
+    std::map<std::pair<long, long>, EquipmentData> equipment;
+    SiteRuleChoice rules;
+    const EquipmentData* equipmentOf(long block, long element) const;
+};
+DocumentJudgingData documentJudgingData(const StructureContext& ctx);
 
 // The judging of the values CSV (File > Export CSV, export --format csv)
-// with the points' equipment data of documentEquipment.
+// with the points' equipment data and the installation's rule sets of
+// documentJudgingData.
 CsvJudging archiveCsvJudging(const StructureContext& ctx);
 
 // Known temperatures further apart than TemperatureSpreadWarning.

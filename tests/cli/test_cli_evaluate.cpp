@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli history point, history points import and evaluate on the
 // demo substation's inspection of 2023.
+#include "history/HistoryArchive.h"
+#include "history/SiteRules.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +114,79 @@ TEST_F(CliEvaluate, EquipmentDataSetByHandAndFromAnAssetListJudgesThePoints)
     r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--site"),
              QStringLiteral("Nowhere")});
     EXPECT_EQ(r.code, 1) << "a site asked for must be there";
+}
+
+// Deleting a point's data leaves it judged by the advice bands only; the
+// other points keep theirs.
+TEST_F(CliEvaluate, EquipmentDataClearedLeavesThePointJudgedByTheAdviceBandsOnly)
+{
+    const QStringList motor{QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"),
+                            QStringLiteral("--point"), QStringLiteral("2/1")};
+    const QStringList clear = motor + QStringList{QStringLiteral("--clear")};
+    for (const char* point : {"2/1", "1/1"}) {
+        const CliResult r = history({QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"),
+                                     QStringLiteral("--point"), QString::fromLatin1(point), QStringLiteral("--type"),
+                                     QStringLiteral("form-wound"), QStringLiteral("--class"), QStringLiteral("F")});
+        ASSERT_EQ(r.code, 0) << r.err.constData();
+    }
+    CliResult r = history(clear + QStringList{QStringLiteral("--class"), QStringLiteral("B")});
+    EXPECT_EQ(r.code, 1) << "--clear sets nothing";
+    EXPECT_TRUE(r.err.contains("takes none of")) << r.err.constData();
+    EXPECT_EQ(history(motor).out, "2/1: form-wound, class F\n") << "a refused --clear keeps the data";
+
+    r = history(clear);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.out, "2/1: equipment data deleted; judged by the advice bands only\n");
+    r = history(clear);
+    EXPECT_EQ(r.code, 0) << "deleting what is not there is no fault";
+    EXPECT_EQ(r.out, "2/1: no equipment data\n");
+    EXPECT_EQ(history(motor).out, "2/1: no equipment data\n");
+
+    r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--json")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    std::map<QString, QJsonObject> points;
+    for (const QJsonValue p : QJsonDocument::fromJson(r.out).object().value(QStringLiteral("points")).toArray())
+        points[QStringLiteral("%1/%2")
+                   .arg(p.toObject().value("block").toInt())
+                   .arg(p.toObject().value("element").toInt())] = p.toObject();
+    ASSERT_TRUE(points.count(QStringLiteral("2/1")) && points.count(QStringLiteral("1/1")));
+    EXPECT_TRUE(points[QStringLiteral("2/1")].value("equipment").isNull());
+    EXPECT_FALSE(QJsonDocument(points[QStringLiteral("2/1")]).toJson().contains("IEEE 43 minimum PI"));
+    EXPECT_EQ(points[QStringLiteral("2/1")].value("verdicts").toArray()[0].toObject().value("outcome").toString(),
+              "not judged");
+    EXPECT_EQ(points[QStringLiteral("1/1")].value("equipment").toObject().value("type").toString(), "form-wound");
+}
+
+// The installation's own correction rule set for form-wound windings, kept
+// in the archive, takes the settings' place in the verdicts.
+TEST_F(CliEvaluate, AnInstallationsOwnCorrectionRulesJudgeItsPoints)
+{
+    CliResult r =
+        history({QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+                 QStringLiteral("2/1"), QStringLiteral("--type"), QStringLiteral("form-wound"),
+                 QStringLiteral("--rated-kv"), QStringLiteral("6"), QStringLiteral("--temp"), QStringLiteral("30")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QStringList evaluate{QStringLiteral("evaluate"), inspection_,        QStringLiteral("--db"), db_,
+                               QStringLiteral("--csv"),    QStringLiteral("-")};
+    r = run(evaluate);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("at 30 °C by the halving rule, base 40 °C")) << r.out.constData();
+
+    {
+        HistoryArchive archive;
+        QString error;
+        ArchiveLocation where;
+        where.path = db_;
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
+        SiteRuleChoice choice;
+        choice.correctionFor[int(EquipmentType::FormWound)] = "halving-20";
+        ASSERT_TRUE(writeSiteRules(archive, archive.findInstallation(QStringLiteral("Vrhovo"), &error), choice, &error))
+            << error.toStdString();
+    }
+    r = run(evaluate);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("at 30 °C by the halving rule, base 20 °C")) << r.out.constData();
+    EXPECT_FALSE(r.out.contains("base 40 °C")) << r.out.constData();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // The archive's queries tell an archive that holds nothing from one they
 // cannot read, and never hand on what they held before.
 #include "history/HistoryArchive.h"
+#include "structure/Evaluation.h"
 #include "support/ArchiveEngines.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <QSqlQuery>
 
 #include <functional>
+#include <map>
 
 using namespace zentrova;
 using namespace zentrova::test;
@@ -66,6 +68,25 @@ const std::vector<Query> Queries = {
          long quantity = 7;
          const bool read = a.quantityByName(QStringLiteral("Riso"), quantity, e);
          return Answer{read, quantity != 0 ? 1u : 0u};
+     }},
+    {"installationTrends",
+     [](HistoryArchive& a, QString* e) {
+         std::map<qint64, Trend> trends{{1, Trend()}};
+         return Answer{a.installationTrends(1, 1, trends, e), trends.size()};
+     }},
+    {"installationLatestReadings",
+     [](HistoryArchive& a, QString* e) {
+         std::map<qint64, std::vector<ResultReadings>> readings{{1, {}}};
+         return Answer{a.installationLatestReadings(1, readings, e), readings.size()};
+     }},
+    {"sampleTemperatures",
+     [](HistoryArchive& a, QString* e) {
+         Trend trend;
+         trend.point.id = 1;
+         trend.samples.resize(1);
+         std::vector<std::optional<double>> temperatures{20.0, 30.0};
+         const bool read = a.sampleTemperatures(trend, temperatures, e);
+         return Answer{read, temperatures.size() == 1 && !temperatures[0] ? 0u : 1u};
      }},
     {"latestLink",
      [](HistoryArchive& a, QString* e) {

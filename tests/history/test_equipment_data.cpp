@@ -93,6 +93,27 @@ TEST_P(EquipmentDataTest, APointsDataIsSetReplacedAndListed)
     EXPECT_EQ(listed[0].data, e);
 }
 
+TEST_P(EquipmentDataTest, DeletedDataLeavesThatPointWithoutAndTheOthersAsTheyWere)
+{
+    const qint64 motor = point(1, 1), pump = point(1, 2);
+    EquipmentData e;
+    e.type = EquipmentType::Cable;
+    QString error;
+    ASSERT_TRUE(writePointEquipment(archive, motor, e, &error)) << error.toStdString();
+    ASSERT_TRUE(writePointEquipment(archive, pump, e, &error)) << error.toStdString();
+    for (const bool had : {true, false}) {
+        bool deleted = !had;
+        ASSERT_TRUE(deletePointEquipment(archive, motor, deleted, &error)) << error.toStdString();
+        EXPECT_EQ(deleted, had);
+        EXPECT_FALSE(dataOf(motor));
+        EXPECT_EQ(dataOf(pump), e);
+    }
+    std::vector<PointEquipmentEntry> listed;
+    ASSERT_TRUE(installationEquipment(archive, site, listed, &error));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].point, pump);
+}
+
 TEST_P(EquipmentDataTest, AnAssetListWithARefusedRowStoresNothingAndNamesEveryBadLine)
 {
     const std::string bad = "point,type,rated_kv,class,temp,limit_mohm\n"
@@ -146,8 +167,8 @@ TEST_P(EquipmentDataTest, AnArchiveOfThePreviousSchemaIsUpgradedWithItsPoints)
     ASSERT_TRUE(freshArchive(GetParam(), old, &error)) << error.toStdString();
     {
         HistoryArchive previous;
-        ASSERT_TRUE(previous.openAtVersion(old, HistoryArchive::latestSchemaVersion() - 1, &error))
-            << error.toStdString();
+        // Version 6 brought the equipment data.
+        ASSERT_TRUE(previous.openAtVersion(old, 5, &error)) << error.toStdString();
         ASSERT_EQ(previous.importInspection(plantNorth()).status, ImportOutcome::Status::Added);
         std::optional<EquipmentData> none;
         EXPECT_FALSE(readPointEquipment(previous, 1, none, &error)) << "no table before the upgrade";

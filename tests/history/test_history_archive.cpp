@@ -4,6 +4,7 @@
 // the years, matched, trended, added twice, cut off half-way and upgraded.
 #include "history/HistoryArchive.h"
 #include "history/Inspection.h"
+#include "structure/Evaluation.h"
 #include "structure/MeasurementTime.h"
 #include "structure/StructureContext.h"
 #include "support/ArchiveEngines.h"
@@ -209,6 +210,82 @@ TEST_P(HistoryArchiveTest, MatchesPointsOverTheYearsAndTrendsThem)
     EXPECT_EQ(archive.findPoint(sites[0].id, 5, 5, &error), 0);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(archive.findInstallation(QStringLiteral("north"), &error), sites[0].id);
+}
+
+// What a trend or the readings of a point hold, as text to compare.
+std::string described(const Trend& t)
+{
+    QStringList parts{QStringLiteral("%1/%2 %3 / %4 %5 rated %6")
+                          .arg(t.point.block)
+                          .arg(t.point.element)
+                          .arg(t.point.blockName, t.point.elementName, t.quantityName)
+                          .arg(t.rated)};
+    for (const TrendSample& s : t.samples)
+        parts << QStringLiteral("%1:%2 %3 %4 %5 %6 limit %7 %8 rating %9")
+                     .arg(s.inspection)
+                     .arg(s.row)
+                     .arg(s.takenAt.toString(Qt::ISODate), s.text, s.unitName)
+                     .arg(s.value.number)
+                     .arg(s.hasLimit)
+                     .arg(s.limit)
+                     .arg(s.rating ? int(*s.rating) : -1);
+    return parts.join(u'\n').toStdString();
+}
+
+std::string described(const std::vector<ResultReadings>& results)
+{
+    std::string text;
+    for (const ResultReadings& r : results) {
+        text += std::to_string(r.row) + " f" + std::to_string(r.function) + ":";
+        for (const ResultReading& v : r.readings)
+            text += " " + v.quantity + "=" + std::to_string(v.value.number) + v.value.baseUnit +
+                    std::to_string(int(v.value.bound));
+        text += "\n";
+    }
+    return text;
+}
+
+// The whole installation read at once gives each point what reading it
+// alone gives: the trends of a resistance, a rated PI and the limit, and the
+// latest inspection's readings; points of another installation stay out.
+TEST_P(HistoryArchiveTest, AnInstallationReadAtOnceGivesEachPointWhatItsOwnQueriesGive)
+{
+    add(inspectionOf(Year2022));
+    add(inspectionOf(Year2024));
+    add(inspectionOf(Year2023));
+    add(inspectionOf({Year2023[0], Year2023[1]}, QStringLiteral("Plant South")));
+    QString error;
+    const qint64 north = archive.findInstallation(QStringLiteral("Plant North"), &error);
+    const std::vector<PointEntry> points = archive.points(north);
+    ASSERT_EQ(points.size(), 6u);
+
+    std::map<qint64, std::vector<ResultReadings>> latest;
+    ASSERT_TRUE(archive.installationLatestReadings(north, latest, &error)) << error.toStdString();
+    EXPECT_EQ(latest.size(), points.size());
+    for (const PointEntry& p : points) {
+        std::vector<ResultReadings> own;
+        ASSERT_TRUE(archive.latestReadings(p.id, own, &error));
+        EXPECT_EQ(described(latest[p.id]), described(own)) << p.elementName.toStdString();
+    }
+    EXPECT_EQ(latest[points[0].id].size(), 2u) << "Motor's two measurements of 2024";
+
+    for (const long quantity : {1L, 7L, 16L}) {
+        std::map<qint64, Trend> trends;
+        ASSERT_TRUE(archive.installationTrends(north, quantity, trends, &error)) << error.toStdString();
+        size_t sampled = 0;
+        for (const PointEntry& p : points) {
+            Trend own;
+            ASSERT_TRUE(archive.trend(p.id, quantity, own, &error));
+            if (own.samples.empty() && !trends.count(p.id))
+                continue;
+            ASSERT_TRUE(trends.count(p.id)) << p.elementName.toStdString() << " " << quantity;
+            EXPECT_EQ(described(trends[p.id]), described(own)) << quantity;
+            sampled += own.samples.size();
+        }
+        EXPECT_GT(sampled, 0u) << quantity;
+        for (const auto& [id, trend] : trends)
+            EXPECT_EQ(trend.point.installation, north) << "only the installation's points";
+    }
 }
 
 TEST_P(HistoryArchiveTest, RecognisesTheSameDownloadAddedAgain)

@@ -533,6 +533,89 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     EXPECT_EQ(offered, 1);
     ASSERT_TRUE(window.equipmentOf(other));
     EXPECT_EQ(*window.equipmentOf(other), *window.equipmentOf(motor));
+
+    // Deleted once confirmed: the motor is judged by the advice bands only
+    // again, and the other point keeps its copy.
+    window.selectPoint(motor);
+    auto* deleteButton = window.findChild<QPushButton*>(QStringLiteral("HistoryDeleteEquipment"));
+    ASSERT_TRUE(deleteButton);
+    EXPECT_TRUE(deleteButton->isEnabled());
+    program.prompts.expectMessage(MbNo);
+    deleteButton->click();
+    EXPECT_EQ(program.prompts.messages.back().rfind(text("EqDeleteConfirm_60") + "\r5/1  ", 0), 0u)
+        << program.prompts.messages.back();
+    EXPECT_TRUE(window.equipmentOf(motor)) << "kept when not confirmed";
+    program.prompts.expectMessage(MbYes);
+    deleteButton->click();
+    EXPECT_FALSE(window.equipmentOf(motor));
+    EXPECT_FALSE(window.attentionOf(motor).any());
+    EXPECT_EQ(window.point(), motor);
+    EXPECT_FALSE(deleteButton->isEnabled()) << "nothing left to delete";
+    EXPECT_EQ(window.equipmentLabel()->text(), ctx.decode(text("EqNone_30")));
+    EXPECT_TRUE(window.equipmentOf(other));
+}
+
+// An installation's own correction rule set for an equipment type takes the
+// settings' place in its corrected trends; the choice is kept in the
+// archive, and "as in the settings" gives the settings' rule back.
+TEST_F(HistoryFixture, WindowCorrectsAnInstallationByItsOwnChoiceOfRules)
+{
+    for (const auto& [riso, temperature, date] :
+         {std::tuple{"100", "20", "14.03.2023"}, std::tuple{"60.0", "35", "14.03.2024"}}) {
+        receive({rec(5, 1, 0, coded('R', 1, 7, riso) + coded('M', 19, 19, temperature) + plain('D', date))});
+        ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    }
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
+    ASSERT_EQ(window.points().size(), 1u);
+    const qint64 motor = window.points()[0].id;
+    EquipmentData formWound;
+    formWound.type = EquipmentType::FormWound;
+    ASSERT_TRUE(window.storeEquipment({motor}, formWound));
+    window.selectPoint(motor);
+    window.selectQuantity(1);
+    window.correctedSwitch()->setChecked(true);
+    ASSERT_EQ(window.drawnTrend().samples.size(), 2u);
+    EXPECT_NEAR(window.drawnTrend().samples[0].value.number, 25e6, 1) << "the settings' rule: base 40 °C";
+
+    // Each type offers the settings' rule first, then every correction rule set.
+    auto choose = [&](const char* id) {
+        QString offered;
+        QTimer::singleShot(0, &window, [&] {
+            auto* ask = window.findChild<QDialog*>(QStringLiteral("SiteRulesDialog"));
+            auto* list = ask ? ask->findChild<QComboBox*>(
+                                   QStringLiteral("SiteRulesCorrection%1").arg(int(EquipmentType::FormWound)))
+                             : nullptr;
+            if (!list)
+                return;
+            offered = list->itemText(0);
+            list->setCurrentIndex(list->findData(QString::fromLatin1(id)));
+            ask->findChild<QPushButton*>(QStringLiteral("SiteRulesOK"))->click();
+        });
+        window.chooseSiteRules();
+        return offered;
+    };
+    EXPECT_EQ(choose("halving-20"),
+              ctx.decode(text("SiteRulesAsSettings_30")) + QStringLiteral(": halving rule, base 40 °C"));
+    EXPECT_EQ(window.siteRules().correctionFor[int(EquipmentType::FormWound)], "halving-20");
+    ASSERT_EQ(window.drawnTrend().samples.size(), 2u);
+    EXPECT_NEAR(window.drawnTrend().samples[0].value.number, 100e6, 1) << "corrected to 20 °C now";
+    EXPECT_NEAR(window.drawnTrend().samples[1].value.number, 60e6 * std::pow(2, 1.5), 1);
+    EXPECT_TRUE(window.drawnTrend().quantityName.endsWith(QStringLiteral("(20 °C)")))
+        << window.drawnTrend().quantityName.toStdString();
+
+    HistoryWindow later(ctx);
+    ASSERT_TRUE(later.refresh());
+    EXPECT_EQ(later.judgingChoices().correctionFor[int(EquipmentType::FormWound)], "halving-20")
+        << "kept in the archive";
+    // The values CSV of the open download of the site judges by it too.
+    const CsvJudging judging = archiveCsvJudging(ctx);
+    EXPECT_EQ(judging.choices.correctionFor[int(EquipmentType::FormWound)], "halving-20");
+    EXPECT_TRUE(judging.equipmentOf(5, 1));
+
+    choose("");
+    EXPECT_FALSE(window.siteRules().any());
+    EXPECT_NEAR(window.drawnTrend().samples[0].value.number, 25e6, 1) << "the settings' rule again";
 }
 
 // The window fits a screen 1280 pixels wide, its inspections list shows more

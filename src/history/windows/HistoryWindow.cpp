@@ -31,6 +31,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zentrova {
 
 namespace {
@@ -230,6 +232,9 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     refreshButton_ = new QPushButton(this);
     refreshButton_->setObjectName(QStringLiteral("HistoryRefresh"));
     leftButtons->addWidget(refreshButton_);
+    siteRulesButton_ = new QPushButton(this);
+    siteRulesButton_->setObjectName(QStringLiteral("HistorySiteRules"));
+    leftButtons->addWidget(siteRulesButton_);
     leftButtons->addStretch();
     left->addWidget(captioned(left, installationsLabel_, installations_, leftButtons));
     inspections_ = makeList(this, "HistoryInspections", 5);
@@ -254,6 +259,9 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     copyEquipmentButton_ = new QPushButton(this);
     copyEquipmentButton_->setObjectName(QStringLiteral("HistoryCopyEquipment"));
     pointButtons->addWidget(copyEquipmentButton_);
+    deleteEquipmentButton_ = new QPushButton(this);
+    deleteEquipmentButton_->setObjectName(QStringLiteral("HistoryDeleteEquipment"));
+    pointButtons->addWidget(deleteEquipmentButton_);
     pointButtons->addStretch();
     right->addWidget(captioned(right, pointsLabel_, pointList_, pointButtons));
 
@@ -329,8 +337,10 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     connect(unlinkAction_, &QAction::triggered, this, &HistoryWindow::unlinkSelectedPoint);
     connect(unlinkButton_, &QPushButton::clicked, this, &HistoryWindow::unlinkSelectedPoint);
     connect(refreshButton_, &QPushButton::clicked, this, &HistoryWindow::refresh);
+    connect(siteRulesButton_, &QPushButton::clicked, this, &HistoryWindow::chooseSiteRules);
     connect(equipmentButton_, &QPushButton::clicked, this, &HistoryWindow::editSelectedEquipment);
     connect(copyEquipmentButton_, &QPushButton::clicked, this, &HistoryWindow::copySelectedEquipment);
+    connect(deleteEquipmentButton_, &QPushButton::clicked, this, &HistoryWindow::deleteSelectedEquipment);
     connect(corrected_, &QCheckBox::toggled, this, &HistoryWindow::showCorrected);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
     // Within a screen of 1280 by 800 pixels and its window frame.
@@ -361,8 +371,10 @@ void HistoryWindow::applyTexts()
     unlinkAction_->setText(t("&UnlinkPoint_30"));
     unlinkButton_->setText(t("&UnlinkPoint_30"));
     refreshButton_->setText(t("&Refresh_15"));
+    siteRulesButton_->setText(t("&SiteRules_30"));
     equipmentButton_->setText(t("&EditEquipment_30"));
     copyEquipmentButton_->setText(t("&CopyEquipment_30"));
+    deleteEquipmentButton_->setText(t("&DeleteEquipment_30"));
     corrected_->setText(t("HistCorrected_40"));
     output_->applyTexts();
     closeButton_->setText(t("&Close_11"));
@@ -459,9 +471,13 @@ void HistoryWindow::showInstallation()
     QString error;
     std::vector<InspectionEntry> list;
     points_.clear();
+    siteRules_ = SiteRuleChoice();
     if (installation_ != 0 &&
-        !(archive_.inspections(installation_, list, &error) && archive_.points(installation_, points_, &error)))
+        !(archive_.inspections(installation_, list, &error) && archive_.points(installation_, points_, &error) &&
+          readSiteRules(archive_, installation_, siteRules_, &error)))
         setProblem(error);
+    siteChoices_ = siteChoices(choices_, siteRules_);
+    siteRulesButton_->setEnabled(installation_ != 0);
     judgeInstallation();
     std::stable_sort(list.begin(), list.end(),
                      [](const InspectionEntry& a, const InspectionEntry& b) { return a.takenAt < b.takenAt; });
@@ -551,6 +567,7 @@ void HistoryWindow::showPoint()
     linkAction_->setEnabled(point_ != 0);
     equipmentButton_->setEnabled(point_ != 0);
     copyEquipmentButton_->setEnabled(point_ != 0 && equipmentOf(point_) && points_.size() > 1);
+    deleteEquipmentButton_->setEnabled(point_ != 0 && equipmentOf(point_));
     equipmentLabel_->setText(point_ != 0 ? equipmentSummary(equipmentOf(point_)) : QString());
     PointLink link;
     const bool linked = point_ != 0 && archive_.latestLink(point_, link);
@@ -592,7 +609,7 @@ void HistoryWindow::redraw()
         if (!archive_.sampleTemperatures(trend_, temperatures, &error))
             setProblem(error);
         const EquipmentData* equipment = equipmentOf(point_);
-        const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, choices_);
+        const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, siteChoices_);
         if (corrected.temperaturesApart)
             notes << ctx.decode(ctx.texts.text("HistTemperaturesApart_60"));
         if (corrected_->isChecked()) {
@@ -754,14 +771,8 @@ void HistoryWindow::judgeInstallation()
         setProblem(error);
     for (PointEquipmentEntry& e : entries)
         equipment_.emplace(e.point, std::move(e.data));
-    for (const PointEntry& p : points_) {
-        PointAttention judged;
-        if (!judgePoint(archive_, p.id, equipmentOf(p.id), rules_, choices_, judged, &error)) {
-            setProblem(error);
-            break;
-        }
-        attention_[p.id] = judged;
-    }
+    if (!zentrova::judgeInstallation(archive_, installation_, equipment_, rules_, siteChoices_, attention_, &error))
+        setProblem(error);
     // Those needing attention first, in the archive's order otherwise.
     std::stable_partition(points_.begin(), points_.end(),
                           [this](const PointEntry& p) { return p.needsAttention() || attentionOf(p.id).any(); });
@@ -802,19 +813,102 @@ void HistoryWindow::showCorrected(bool corrected)
         redraw();
 }
 
-bool HistoryWindow::storeEquipment(const std::vector<qint64>& points, const EquipmentData& data)
+bool HistoryWindow::changeArchive(const std::function<bool(HistoryArchive&, QString*)>& change, const char* failedKey)
 {
     QString error;
     HistoryArchive writer;
-    bool stored = writer.open(archive_.location(), ArchiveAccess::Write, &error);
-    for (size_t i = 0; stored && i < points.size(); ++i)
-        stored = writePointEquipment(writer, points[i], data, &error);
-    if (!stored)
-        ctx.prompts->message(MsgType::Error, ctx.texts.text("EqStoreFailed_50") + "\r" + ctx.encode(error), MbOK);
+    const bool changed = writer.open(archive_.location(), ArchiveAccess::Write, &error) && change(writer, &error);
+    if (!changed)
+        ctx.prompts->message(MsgType::Error, ctx.texts.text(failedKey) + "\r" + ctx.encode(error), MbOK);
     writer.close();
     // The window's own connection reads what it read before: read it anew.
     refresh();
-    return stored;
+    return changed;
+}
+
+bool HistoryWindow::storeEquipment(const std::vector<qint64>& points, const EquipmentData& data)
+{
+    return changeArchive(
+        [&](HistoryArchive& writer, QString* error) {
+            return std::all_of(points.begin(), points.end(),
+                               [&](qint64 p) { return writePointEquipment(writer, p, data, error); });
+        },
+        "EqStoreFailed_50");
+}
+
+void HistoryWindow::chooseSiteRules()
+{
+    const auto site = std::find_if(installationEntries_.begin(), installationEntries_.end(),
+                                   [&](const InstallationEntry& e) { return e.id == installation_; });
+    if (site == installationEntries_.end())
+        return;
+    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    QDialog ask(this);
+    ask.setObjectName(QStringLiteral("SiteRulesDialog"));
+    ask.setWindowTitle(t("SiteRules_40"));
+    ask.setMinimumWidth(560);
+    auto* layout = new QVBoxLayout(&ask);
+    // The note wraps: the dialog is as tall as the wrapped note needs.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    layout->addWidget(new QLabel(site->site, &ask));
+    auto* note = new QLabel(t("SiteRulesChoose_60"), &ask);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    auto* form = new QFormLayout;
+    std::vector<QComboBox*> lists;
+    for (int type = 0; type < EquipmentTypeCount; ++type) {
+        auto* list = new QComboBox(&ask);
+        list->setObjectName(QStringLiteral("SiteRulesCorrection%1").arg(type));
+        // First what the settings choose, then every correction rule set by its title.
+        const RuleSet* settings = rules_.correctionFor(EquipmentType(type), choices_);
+        list->addItem(t("SiteRulesAsSettings_30") + QStringLiteral(": ") +
+                          (settings ? QString::fromStdString(settings->title) : t("EqNotSet_20")),
+                      QString());
+        for (const RuleSet* set : rules_.ofKind(RuleKind::Correction))
+            list->addItem(QString::fromStdString(set->title), QString::fromStdString(set->id));
+        // A choice whose rule set is no longer there stays offered, by its id.
+        const QString chosen = QString::fromStdString(siteRules_.correctionFor[type]);
+        if (!chosen.isEmpty() && list->findData(chosen) < 0)
+            list->addItem(chosen, chosen);
+        list->setCurrentIndex(std::max(0, list->findData(chosen)));
+        form->addRow(t(EquipmentTypeKeys[type]), list);
+        lists.push_back(list);
+    }
+    layout->addLayout(form);
+    QPushButton* ok = addOkCancel(ctx, ask, layout, "SiteRulesOK");
+    connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    SiteRuleChoice choice;
+    for (int type = 0; type < EquipmentTypeCount; ++type)
+        choice.correctionFor[type] = lists[size_t(type)]->currentData().toString().toStdString();
+    if (choice == siteRules_)
+        return;
+    const qint64 installation = installation_;
+    changeArchive(
+        [&](HistoryArchive& writer, QString* error) { return writeSiteRules(writer, installation, choice, error); },
+        "SiteRulesFailed_50");
+}
+
+void HistoryWindow::deleteSelectedEquipment()
+{
+    const auto chosen =
+        std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
+    if (chosen == points_.end() || !equipmentOf(point_))
+        return;
+    const QString label = pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName);
+    if (ctx.prompts->message(MsgType::Confirmation,
+                             ctx.texts.text("EqDeleteConfirm_60") + "\r" + ctx.encode(label) + "\r" +
+                                 ctx.encode(equipmentSummary(equipmentOf(point_))),
+                             MbYes | MbNo) != MbYes)
+        return;
+    const qint64 point = point_;
+    changeArchive(
+        [point](HistoryArchive& writer, QString* error) {
+            bool deleted = false;
+            return deletePointEquipment(writer, point, deleted, error);
+        },
+        "EqDeleteFailed_50");
 }
 
 void HistoryWindow::editSelectedEquipment()

@@ -3,8 +3,10 @@
 #pragma once
 #include "history/HistoryArchive.h"
 #include "history/PointJudgement.h"
+#include "history/SiteRules.h"
 #include "structure/RuleSets.h"
 
+#include <functional>
 #include <map>
 
 #include <QDialog>
@@ -56,9 +58,16 @@ public:
     // Asks which other points of the installation take the chosen point's
     // equipment data and stores it for them.
     void copySelectedEquipment();
+    // Deletes the chosen point's equipment data once the user confirms: it
+    // is then judged by the advice bands only.
+    void deleteSelectedEquipment();
     // Stores `data` for each of `points` and shows the installation again;
     // false when the archive cannot be written, after saying why.
     bool storeEquipment(const std::vector<qint64>& points, const EquipmentData& data);
+    // Asks which correction rule set judges the chosen installation's points
+    // of each equipment type, the settings' choice offered first, and keeps
+    // the answer in the archive with the installation.
+    void chooseSiteRules();
     // The trend as measured or corrected to the point's base temperature.
     void showCorrected(bool corrected);
 
@@ -80,6 +89,10 @@ public:
     // What the verdicts and ratings say of a point of the installation shown.
     PointAttention attentionOf(qint64 point) const;
     const EquipmentData* equipmentOf(qint64 point) const;
+    // The installation's choice of rule sets, and the choices its points are
+    // judged by: the settings' with the installation's in their place.
+    const SiteRuleChoice& siteRules() const { return siteRules_; }
+    const EvaluationChoices& judgingChoices() const { return siteChoices_; }
     // The trend as drawn: corrected when the switch is on.
     const Trend& drawnTrend() const { return drawnTrend_; }
 
@@ -91,6 +104,10 @@ private:
     void setProblem(const QString& text);
     void judgeInstallation();
     QString equipmentSummary(const EquipmentData* data) const;
+    // Runs `change` on a connection that writes, then reads the archive
+    // anew; false when it cannot be written, after saying why under the
+    // language key `failedKey`.
+    bool changeArchive(const std::function<bool(HistoryArchive&, QString*)>& change, const char* failedKey);
 
     AppContext& ctx;
     HistoryArchive archive_;
@@ -100,7 +117,8 @@ private:
     long quantity_ = 0;
     Trend trend_, drawnTrend_;
     RuleSets rules_;
-    EvaluationChoices choices_;
+    EvaluationChoices choices_, siteChoices_;
+    SiteRuleChoice siteRules_;
     std::map<qint64, EquipmentData> equipment_;
     std::map<qint64, PointAttention> attention_;
     bool drawn_ = false;
@@ -118,9 +136,9 @@ private:
     QLabel* note_;
     QCheckBox* corrected_;
     QLabel* equipmentLabel_;
-    QPushButton *equipmentButton_, *copyEquipmentButton_;
+    QPushButton *equipmentButton_, *copyEquipmentButton_, *deleteEquipmentButton_;
     ChartOutput* output_;
-    QPushButton *refreshButton_, *linkButton_, *unlinkButton_, *closeButton_;
+    QPushButton *refreshButton_, *siteRulesButton_, *linkButton_, *unlinkButton_, *closeButton_;
 };
 
 } // namespace zentrova

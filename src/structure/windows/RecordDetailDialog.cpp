@@ -150,11 +150,11 @@ void RecordDetailDialog::fillJudgement()
     const ResultReadings result =
         rowReadings(ctx.document.structure, ctx.names, functionTextBase(ctx.document.familyCode), detail_.row);
     const RuleSets rules = loadRuleSets(ruleFolders(ctx.programDir), nullptr);
-    const EvaluationChoices choices = evaluationChoices(ctx.settings);
-    // The point's equipment data, when the history archive has it.
-    const auto equipment = documentEquipment(ctx);
-    const auto found = equipment.find({detail_.block, detail_.element});
-    const EquipmentData* data = found == equipment.end() ? nullptr : &found->second;
+    // The point's equipment data and its installation's rule sets, when the
+    // history archive has them.
+    const DocumentJudgingData archived = documentJudgingData(ctx);
+    const EvaluationChoices choices = siteChoices(evaluationChoices(ctx.settings), archived.rules);
+    const EquipmentData* data = archived.equipmentOf(detail_.block, detail_.element);
     const VerdictTexts texts(ctx.texts, ctx.language.codec());
     const std::optional<CorrectedResistance> c = resultCorrection(result, data, rules, choices);
     if (c) {
