@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,7 +77,7 @@ private:
     std::unique_ptr<PortDirectory> directory_;
     std::unique_ptr<SerialPortComm> serial_;
     std::unique_ptr<TracingComm> traced_;
-    bool busy_ = false;
+    std::atomic<bool> busy_ = false;
 };
 
 struct LanguageContext;

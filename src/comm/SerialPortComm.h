@@ -5,6 +5,7 @@
 
 #include <QSerialPort>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace zentrova {
@@ -18,7 +19,8 @@ std::string portLockHolder(const QString& device);
 // bits, no flow control, DTR and RTS off. Pseudo-terminals (and some USB
 // adapters) refuse the modem-line calls with "inappropriate ioctl"; that is
 // tolerated. The device is also locked with flock, as terminal programs lock
-// it, so that one of them holding the port is told. Everything runs on the calling thread: output is handed to the
+// it, so that one of them holding the port is told. Everything runs on the
+// thread that opened the port, until it is closed: output is handed to the
 // device as soon as it can take it, input is pulled in whenever it is counted.
 class SerialPortComm final : public Port {
 public:
@@ -61,7 +63,7 @@ private:
     bool lineDown() const;
 
     Resolver resolve_;
-    QSerialPort port_;
+    std::unique_ptr<QSerialPort> port_; // while open
     QString name_ = QStringLiteral("COM1");
     QString device_;
     int baud_ = 9600;

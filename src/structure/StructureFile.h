@@ -3,6 +3,7 @@
 #pragma once
 #include "base/FileIO.h"
 #include "base/Prompts.h"
+#include "base/WorkRunner.h"
 #include "structure/Document.h"
 
 #include <QString>
@@ -90,6 +91,9 @@ struct FileEnv {
     StructureContext& ctx;
     Progress& progress;
     StructureView& view;
+    // Runs the reading and composing of a file's bytes (the windows: on a
+    // worker thread); the questions and the model's change stay here.
+    WorkRunner& runner = inPlace();
 };
 
 // ------------------------------------------------------------------ writer

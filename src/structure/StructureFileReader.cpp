@@ -179,7 +179,6 @@ void Reader::gauge(long long done, long long total)
         return;
     lastPercent_ = percent;
     progress_.setPosition(percent);
-    progress_.processEvents();
 }
 
 void Reader::damaged(const std::string& what)
@@ -443,7 +442,6 @@ ReadResult Reader::run()
     progress.show(std::string(), lang_.texts.text("Wait_25"), false);
     progress.setLine2(fileName_);
     progress.setPosition(0);
-    progress.processEvents();
     clearStructure(doc_);
     clearResultTable(doc_);
     doc_.reportPages.clear();
@@ -635,11 +633,13 @@ ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string
     StructureContext& ctx = env.ctx;
     // The previous structure's pages go with it, whatever this file holds.
     ctx.document.reportPages.discard(ctx.settings);
-    DocumentRead read = readDocument(ctx, bytes, env.progress, successorOf(ctx.document), fileName);
-    ctx.document = std::move(read.document);
-    if (read.result.outcome != ReadOutcome::NotStructure)
+    Document start = successorOf(ctx.document);
+    std::optional<DocumentRead> read;
+    env.runner.run([&] { read = readDocument(ctx, bytes, env.progress, std::move(start), fileName); });
+    ctx.document = std::move(read->document);
+    if (read->result.outcome != ReadOutcome::NotStructure)
         applyFamilyProfile(ctx);
-    return read.result;
+    return read->result;
 }
 
 std::optional<Document> readDocumentBeside(const LanguageContext& language, const QString& path, Progress& progress)

@@ -122,7 +122,6 @@ public:
             return;
         last_ = percent;
         p_->setPosition(percent);
-        p_->processEvents();
     }
     void reset() { last_ = -1; }
 
@@ -218,7 +217,6 @@ std::string composeStructureFile(const LanguageContext& language, const Document
         progress->show(std::string(), language.texts.text("Wait_25"), false);
         progress->setLine2(language.encode(document.fileName));
         progress->setPosition(0);
-        progress->processEvents();
     }
     Gauge gauge(progress);
 
@@ -252,10 +250,13 @@ std::string composeStructureFile(const LanguageContext& language, const Document
 bool writeStructureFile(FileEnv& env)
 {
     StructureContext& ctx = env.ctx;
-    const std::string bytes = composeStructureFile(ctx, ctx.document, &env.progress);
     QString error;
-    const bool ok = writeFileSafely(ctx.document.fileName, bytes, &error);
-    env.progress.hide();
+    bool ok = false;
+    env.runner.run([&] {
+        const std::string bytes = composeStructureFile(ctx, ctx.document, &env.progress);
+        ok = writeFileSafely(ctx.document.fileName, bytes, &error);
+        env.progress.hide();
+    });
     if (!ok) {
         ctx.prompts->message(MsgType::Error, ctx.encode(ctx.document.fileName) + "\r" + ctx.encode(error), MbOK);
         return false;
