@@ -31,7 +31,7 @@ inline constexpr std::string_view Comments2 = "*** COMMENTS2";
 inline constexpr std::string_view StructureData = "*** STRUCTURE DATA";
 inline constexpr std::string_view TableData = "*** TABLE DATA";
 inline constexpr std::string_view ProtocolData = "*** PROTOCOL DATA";
-inline constexpr std::string_view Konec = "*** KONEC";
+inline constexpr std::string_view EndMarker = "*** KONEC";
 // "*** STRUCTURE DATA" is always this line of a written file.
 inline constexpr int StructureDataLine = 248;
 // Limits of a result table read from a file. A transfer can fill 65,535

@@ -195,7 +195,7 @@ void Reader::seek(bool anyMarker)
             return;
         }
         read();
-        if (cur_ == sf::Konec) {
+        if (cur_ == sf::EndMarker) {
             end_ = true;
             return;
         }
@@ -407,7 +407,7 @@ void Reader::readPages()
 {
     while (!in_.atEnd()) {
         read();
-        if (cur_ == sf::Konec)
+        if (cur_ == sf::EndMarker)
             end_ = true;
         if (cur_ != sf::ProtocolData)
             continue;
@@ -496,7 +496,7 @@ bool endsWithEndMarker(std::string_view bytes)
         bytes.remove_suffix(1);
     const size_t lineStart = bytes.find_last_of("\r\n");
     const std::string_view last = lineStart == std::string_view::npos ? bytes : bytes.substr(lineStart + 1);
-    return last == structure_file::Konec;
+    return last == structure_file::EndMarker;
 }
 
 std::string readLosses(const InterfaceTexts& texts, const Document& document, const ReadResult& result)

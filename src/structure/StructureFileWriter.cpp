@@ -243,7 +243,7 @@ std::string composeStructureFile(const LanguageContext& language, const Document
         writePageRecord(w, pages, e);
 
     w.empty(25);
-    w.raw(sf::Konec);
+    w.raw(sf::EndMarker);
     return out;
 }
 

@@ -7,7 +7,7 @@
 #include "app/windows/MainWindow.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
-#include "comm/SerialPortComm.h"
+#include "comm/SerialDevicePort.h"
 #include "comm/windows/ProgressDialog.h"
 #include "history/HistoryArchive.h"
 #include "history/HistorySettings.h"
@@ -70,22 +70,22 @@ private:
 struct Window {
     LoadedProgram p{false};
     AppContext& ctx = *p.ctx;
-    std::unique_ptr<MainWindow> form;
-    std::unique_ptr<ProgressDialog> gauge;
-    SerialPortComm serial;
+    std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<ProgressDialog> progress;
+    SerialDevicePort serial;
     InstrumentLink link{serial};
 
     Window()
     {
-        form = std::make_unique<MainWindow>(ctx);
-        gauge = std::make_unique<ProgressDialog>(ctx, form.get());
-        MainWindow::Windows w;
-        w.gauge = gauge.get();
-        form->setWindows(w, &link);
-        form->activated();
+        mainWindow = std::make_unique<MainWindow>(ctx);
+        progress = std::make_unique<ProgressDialog>(ctx, mainWindow.get());
+        MainWindow::Windows windows;
+        windows.progress = progress.get();
+        mainWindow->setWindows(windows, &link);
+        mainWindow->activated();
         p.prompts.allowAnyMessage();
     }
-    void trigger(const char* key) { form->findChild<QAction*>(QString::fromLatin1(key))->trigger(); }
+    void trigger(const char* key) { mainWindow->findChild<QAction*>(QString::fromLatin1(key))->trigger(); }
 };
 
 // A simulated instrument holding `records` generated results.
@@ -139,9 +139,9 @@ TEST(Responsiveness, WindowAnswersThroughATransferAndCancelStopsIt)
     press.setInterval(20);
     QElapsedTimer sincePress;
     QObject::connect(&press, &QTimer::timeout, [&] {
-        if (w.gauge->isVisible() && w.gauge->progressBar()->value() >= 2 && shownAt < 0) {
-            shownAt = w.gauge->progressBar()->value();
-            w.gauge->cancelButton()->click();
+        if (w.progress->isVisible() && w.progress->progressBar()->value() >= 2 && shownAt < 0) {
+            shownAt = w.progress->progressBar()->value();
+            w.progress->cancelButton()->click();
             sincePress.start();
         }
     });
@@ -149,7 +149,7 @@ TEST(Responsiveness, WindowAnswersThroughATransferAndCancelStopsIt)
     EventLoopWatch second;
     w.trigger("&ReceiveResults_30");
     EXPECT_LT(second.longest(), LongestGapMs);
-    ASSERT_GE(shownAt, 0) << "the gauge never moved";
+    ASSERT_GE(shownAt, 0) << "the progress bar never moved";
     EXPECT_LT(sincePress.elapsed(), 2000) << "the transfer went on after Cancel";
     const int kept = w.ctx.document.structure.table.rowCount() - 1;
     EXPECT_GT(kept, 0);
@@ -175,7 +175,7 @@ TEST(Responsiveness, WindowAnswersThroughAHistoryImportOfTheLargestDownload)
     NullProgress quiet;
     buildTreeFromResults(w.ctx, quiet);
     // The command follows the results as the window refreshes; it asks again itself.
-    w.form->findChild<QAction*>(QStringLiteral("&AddToHistory_30"))->setEnabled(true);
+    w.mainWindow->findChild<QAction*>(QStringLiteral("&AddToHistory_30"))->setEnabled(true);
 
     // The installation is typed into the question when it comes.
     QTimer answer;

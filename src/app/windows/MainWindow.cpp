@@ -148,7 +148,7 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
     // The file routines report through the progress dialog from now on.
     files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this, runner_});
     if (w_.preview)
-        w_.preview->setProgress(w_.gauge);
+        w_.preview->setProgress(w_.progress);
     if (link_)
         // A transfer holds the port on a worker thread.
         link_->busyChanged = [this](bool busy) { callOnThreadOf(this, [this, busy] { setSerialBusy(busy); }); };
@@ -156,8 +156,8 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
 
 Progress& MainWindow::progress()
 {
-    if (w_.gauge)
-        return *w_.gauge;
+    if (w_.progress)
+        return *w_.progress;
     return *nullProgress_;
 }
 
@@ -613,20 +613,20 @@ void MainWindow::applyInterfaceTexts()
         if (QToolButton* b = toolButton(h.button))
             b->setToolTip(text(h.key));
     measurementsLabel_->setText(text("Measurements_30"));
-    if (w_.gauge)
-        w_.gauge->applyTexts();
-    if (w_.com)
-        w_.com->applyTexts();
+    if (w_.progress)
+        w_.progress->applyTexts();
+    if (w_.portDialog)
+        w_.portDialog->applyTexts();
     if (w_.preview)
         w_.preview->applyInterfaceTexts();
-    if (w_.exportDlg)
-        w_.exportDlg->applyTexts();
+    if (w_.exportDialog)
+        w_.exportDialog->applyTexts();
     if (w_.instrumentData)
         w_.instrumentData->applyTexts();
     if (w_.language)
         w_.language->applyTexts();
-    if (w_.personal)
-        w_.personal->applyTexts();
+    if (w_.headingDialog)
+        w_.headingDialog->applyTexts();
     if (w_.comments)
         w_.comments->applyTexts();
     if (w_.recordDetail)
@@ -716,14 +716,14 @@ void MainWindow::openRecentFile(const QString& path)
 
 void MainWindow::openStructure()
 {
-    files_->Open();
+    files_->open();
     fillResultsGrid();
     updateMainCaption();
 }
 
 void MainWindow::saveStructure()
 {
-    files_->Save();
+    files_->save();
     updateMainCaption();
 }
 
@@ -735,7 +735,7 @@ void MainWindow::saveStructureAs()
 
 void MainWindow::exportText()
 {
-    if (!w_.exportDlg || !w_.exportDlg->execute())
+    if (!w_.exportDialog || !w_.exportDialog->execute())
         return;
     runner_.run([this] { runExport(ctx, ctx.document, ctx.exportFormat, progress()); });
     updateMainCaption();
@@ -753,8 +753,8 @@ void MainWindow::receiveResults()
         return;
     const int savedHelp = helpContext_;
     helpContext_ = 2000;
-    if (w_.gauge)
-        w_.gauge->setHelpContext(2000);
+    if (w_.progress)
+        w_.progress->setHelpContext(2000);
     // The transfer fills a document of its own while the window goes on
     // showing the open one, and the window takes it when the transfer is
     // over. Its steps are shown then, in the order they came.
@@ -789,8 +789,8 @@ void MainWindow::receiveResults()
     const std::string trace = link_->keptTrace();
     link_->keepTrace(false);
     helpContext_ = savedHelp;
-    if (w_.gauge)
-        w_.gauge->setHelpContext(1);
+    if (w_.progress)
+        w_.progress->setHelpContext(1);
     updateMainCaption();
     if (outcome.status == ReceiveOutcome::Status::Received || outcome.status == ReceiveOutcome::Status::Incomplete)
         statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
@@ -848,13 +848,13 @@ void MainWindow::showInstrumentInfo()
 
 void MainWindow::configurePort()
 {
-    if (w_.com)
-        w_.com->execute();
+    if (w_.portDialog)
+        w_.portDialog->execute();
 }
 
 void MainWindow::editPrintoutHeading()
 {
-    if (w_.personal && w_.personal->execute()) {
+    if (w_.headingDialog && w_.headingDialog->execute()) {
         ctx.document.heading.load(ctx.settings);
         // An open preview shows the new heading.
         if (w_.preview)

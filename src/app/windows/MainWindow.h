@@ -53,13 +53,13 @@ public:
     // The windows the main window calls; created by the program entry in its
     // order. Any of them may be missing (tests build only what they need).
     struct Windows {
-        ProgressDialog* gauge = nullptr;
-        PortDialog* com = nullptr;
+        ProgressDialog* progress = nullptr;
+        PortDialog* portDialog = nullptr;
         PrintPreview* preview = nullptr;
-        PrintoutHeadingDialog* personal = nullptr;
+        PrintoutHeadingDialog* headingDialog = nullptr;
         AboutBox* about = nullptr;
         LanguageDialog* language = nullptr;
-        ExportDialog* exportDlg = nullptr;
+        ExportDialog* exportDialog = nullptr;
         InstrumentInfoDialog* instrumentData = nullptr;
         CommentsDialog* comments = nullptr;
         RecordDetailDialog* recordDetail = nullptr;

@@ -22,13 +22,13 @@ std::string portLockHolder(const QString& device);
 // it, so that one of them holding the port is told. Everything runs on the
 // thread that opened the port, until it is closed: output is handed to the
 // device as soon as it can take it, input is pulled in whenever it is counted.
-class SerialPortComm final : public Port {
+class SerialDevicePort final : public Port {
 public:
     // Turns a port name ("COM3") into the device to open; a path is opened as
     // it is. Without a resolver only paths can be opened.
     using Resolver = std::function<QString(const QString&)>;
-    explicit SerialPortComm(Resolver resolve = {});
-    ~SerialPortComm() override;
+    explicit SerialDevicePort(Resolver resolve = {});
+    ~SerialDevicePort() override;
 
     static constexpr int OutputQueueSize = 2048;
     static constexpr int OutputWaitMs = 1000;

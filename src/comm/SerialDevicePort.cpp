@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
-#include "comm/SerialPortComm.h"
+#include "comm/SerialDevicePort.h"
 
 #include <QFile>
 #include <cerrno>
@@ -74,17 +74,17 @@ std::string portLockHolder(const QString& device)
     return {};
 }
 
-SerialPortComm::SerialPortComm(Resolver resolve) : resolve_(std::move(resolve))
+SerialDevicePort::SerialDevicePort(Resolver resolve) : resolve_(std::move(resolve))
 {
 }
 
-SerialPortComm::~SerialPortComm()
+SerialDevicePort::~SerialDevicePort()
 {
     if (active())
         port_->close();
 }
 
-void SerialPortComm::open()
+void SerialDevicePort::open()
 {
     if (active())
         throw SerialError::portIsOpen();
@@ -123,19 +123,19 @@ void SerialPortComm::open()
     port_->setReadBufferSize(0); // the input queue holds a whole reply and more
 }
 
-bool SerialPortComm::active() const
+bool SerialDevicePort::active() const
 {
     return port_ && port_->isOpen();
 }
 
-void SerialPortComm::close()
+void SerialDevicePort::close()
 {
     if (active())
         port_->close();
     port_.reset();
 }
 
-void SerialPortComm::purge()
+void SerialDevicePort::purge()
 {
     if (!active())
         return;
@@ -143,7 +143,7 @@ void SerialPortComm::purge()
     checkDevice(false);
 }
 
-bool SerialPortComm::lineDown() const
+bool SerialDevicePort::lineDown() const
 {
     // A hung-up terminal (the far end closed, the adapter pulled out) polls
     // as readable with HUP or ERR and reads as end of file.
@@ -154,7 +154,7 @@ bool SerialPortComm::lineDown() const
     return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-void SerialPortComm::checkDevice(bool writing)
+void SerialDevicePort::checkDevice(bool writing)
 {
     const auto e = port_ ? port_->error() : QSerialPort::NoError;
     if (e == QSerialPort::NoError)
@@ -175,7 +175,7 @@ void SerialPortComm::checkDevice(bool writing)
     // Poll time-outs and refused modem-line calls are not failures here.
 }
 
-int SerialPortComm::inputCount()
+int SerialDevicePort::inputCount()
 {
     if (!active())
         return 0;
@@ -185,7 +185,7 @@ int SerialPortComm::inputCount()
     return n > 0x3fffffff ? 0x3fffffff : int(n);
 }
 
-int SerialPortComm::outputCount()
+int SerialDevicePort::outputCount()
 {
     if (!active())
         return 0;
@@ -196,7 +196,7 @@ int SerialPortComm::outputCount()
     return int(port_->bytesToWrite());
 }
 
-int SerialPortComm::read(char* buffer, int n)
+int SerialDevicePort::read(char* buffer, int n)
 {
     if (!active() || n <= 0)
         return 0;
@@ -205,7 +205,7 @@ int SerialPortComm::read(char* buffer, int n)
     return got > 0 ? int(got) : 0;
 }
 
-void SerialPortComm::write(const char* buffer, int n)
+void SerialDevicePort::write(const char* buffer, int n)
 {
     if (n <= 0)
         return;
@@ -227,7 +227,7 @@ void SerialPortComm::write(const char* buffer, int n)
     checkDevice(true);
 }
 
-void SerialPortComm::waitForInput(int ms)
+void SerialDevicePort::waitForInput(int ms)
 {
     if (!active()) {
         systemClock().sleepUs(int64_t(ms) * 1000);
@@ -237,7 +237,7 @@ void SerialPortComm::waitForInput(int ms)
     checkDevice(false);
 }
 
-void SerialPortComm::waitForOutput(int ms)
+void SerialDevicePort::waitForOutput(int ms)
 {
     if (!active() || port_->bytesToWrite() == 0)
         return;
@@ -245,42 +245,42 @@ void SerialPortComm::waitForOutput(int ms)
     checkDevice(true);
 }
 
-void SerialPortComm::setPortName(const QString& name)
+void SerialDevicePort::setPortName(const QString& name)
 {
     if (active())
         throw SerialError::portIsOpen();
     name_ = name;
 }
 
-void SerialPortComm::setBaudRate(int baud)
+void SerialDevicePort::setBaudRate(int baud)
 {
     baud_ = baud;
     if (port_)
         applyLineSettings();
 }
 
-void SerialPortComm::setParity(Parity p)
+void SerialDevicePort::setParity(Parity p)
 {
     parity_ = p;
     if (port_)
         applyLineSettings();
 }
 
-void SerialPortComm::setDataBits(int bits)
+void SerialDevicePort::setDataBits(int bits)
 {
     dataBits_ = bits;
     if (port_)
         applyLineSettings();
 }
 
-void SerialPortComm::setStopBits(int bits)
+void SerialDevicePort::setStopBits(int bits)
 {
     stopBits_ = bits;
     if (port_)
         applyLineSettings();
 }
 
-void SerialPortComm::applyLineSettings()
+void SerialDevicePort::applyLineSettings()
 {
     port_->setBaudRate(baud_);
     port_->setParity(parity_ == Parity::None  ? QSerialPort::NoParity
