@@ -20,6 +20,7 @@
 #include "structure/Evaluation.h"
 #include "structure/StructureContext.h"
 #include "support/PostgresServer.h"
+#include "support/TestSupport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,26 +54,7 @@ public:
 
 std::string record(int block, int element, int i)
 {
-    std::string r;
-    r += char((block >> 8) & 0xff);
-    r += char(block & 0xff);
-    r += char((element >> 8) & 0xff);
-    r += char(element & 0xff);
-    r += char(1); // diagnostic test
-    const std::string riso = std::to_string(10 + i % 90) + ".4";
-    for (const auto& [tag, q, u, text] :
-         {std::tuple{'R', 1, 8, riso.c_str()}, std::tuple{'R', 7, 0, "3.1"}, std::tuple{'R', 6, 0, "1.42"},
-          std::tuple{'M', 4, 7, ">950"}, std::tuple{'M', 10, 2, "5.03"}, std::tuple{'P', 9, 2, "5.00"}}) {
-        r += tag;
-        r += char(q);
-        r += char(u);
-        r += text;
-        r += '\0';
-    }
-    r += 'D';
-    r += "12.03.2024";
-    r += '\0';
-    return r;
+    return test::diagnosticRecord(block, element, std::to_string(10 + i % 90) + ".4", "3.1", "12.03.2024");
 }
 
 // The largest download as a transfer leaves it, decoded from records as the

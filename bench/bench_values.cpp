@@ -17,6 +17,8 @@
 #include "structure/StructureContext.h"
 #include "structure/ValuesCsv.h"
 
+#include "support/TestSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QFile>
@@ -41,24 +43,8 @@ public:
 
 std::string record(int block, int element, bool newer, int i)
 {
-    std::string r;
-    r += char((block >> 8) & 0xff);
-    r += char(block & 0xff);
-    r += char((element >> 8) & 0xff);
-    r += char(element & 0xff);
-    r += char(1); // diagnostic test
-    const char* riso = newer && i % 7 == 0 ? "5.1" : "12.4";
-    const char* pi = newer && i % 11 == 0 ? "1.8" : "3.1";
-    for (const auto& [tag, q, u, text] :
-         {std::tuple{'R', 1, 8, riso}, std::tuple{'R', 7, 0, pi}, std::tuple{'R', 6, 0, "1.42"},
-          std::tuple{'M', 4, 7, ">950"}, std::tuple{'M', 10, 2, "5.03"}, std::tuple{'P', 9, 2, "5.00"}}) {
-        r += tag;
-        r += char(q);
-        r += char(u);
-        r += text;
-        r += '\0';
-    }
-    return r;
+    return test::diagnosticRecord(block, element, newer && i % 7 == 0 ? "5.1" : "12.4",
+                                  newer && i % 11 == 0 ? "1.8" : "3.1");
 }
 
 // An insulation-resistance measurement with its limit, all in block 1.

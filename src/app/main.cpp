@@ -71,51 +71,51 @@ int main(int argc, char* argv[])
     // The program's icon, drawn for it, beside the language files.
     QApplication::setWindowIcon(QIcon(ctx.programDir + QStringLiteral("zentrova.svg")));
 
-    MainWindow form(ctx);
-    prompts.attach(&ctx, &form);
-    ProgressDialog gauge(ctx, &form);
-    PortDialog com(ctx, link, &form);
-    PrintPreview preview(ctx, &form);
-    PrintoutHeadingDialog personal(ctx, &form);
-    AboutBox about(ctx, &form);
-    LanguageDialog language(ctx, &form);
-    ExportDialog exportDlg(ctx, &form);
-    InstrumentInfoDialog instrumentData(ctx, link, gauge, &form);
-    CommentsDialog comments(ctx, &form);
-    RecordDetailDialog recordDetail(ctx, &form);
-    ChartWindow chart(ctx, &form);
-    HistoryWindow history(ctx, &form);
-    HistorySettingsDialog historySettings(ctx, &form);
+    MainWindow mainWindow(ctx);
+    prompts.attach(&ctx, &mainWindow);
+    ProgressDialog progressDialog(ctx, &mainWindow);
+    PortDialog portDialog(ctx, link, &mainWindow);
+    PrintPreview preview(ctx, &mainWindow);
+    PrintoutHeadingDialog headingDialog(ctx, &mainWindow);
+    AboutBox about(ctx, &mainWindow);
+    LanguageDialog language(ctx, &mainWindow);
+    ExportDialog exportDialog(ctx, &mainWindow);
+    InstrumentInfoDialog instrumentData(ctx, link, progressDialog, &mainWindow);
+    CommentsDialog comments(ctx, &mainWindow);
+    RecordDetailDialog recordDetail(ctx, &mainWindow);
+    ChartWindow chart(ctx, &mainWindow);
+    HistoryWindow history(ctx, &mainWindow);
+    HistorySettingsDialog historySettings(ctx, &mainWindow);
 
     MainWindow::Windows w;
-    w.gauge = &gauge;
-    w.com = &com;
+    w.progress = &progressDialog;
+    w.portDialog = &portDialog;
     w.preview = &preview;
-    w.personal = &personal;
+    w.headingDialog = &headingDialog;
     w.about = &about;
     w.language = &language;
-    w.exportDlg = &exportDlg;
+    w.exportDialog = &exportDialog;
     w.instrumentData = &instrumentData;
     w.comments = &comments;
     w.recordDetail = &recordDetail;
     w.chart = &chart;
     w.history = &history;
     w.historySettings = &historySettings;
-    form.setWindows(w, &link);
+    mainWindow.setWindows(w, &link);
 
     // The file name as the system's bytes (QApplication has taken its own
     // options out of argv): a name that is not UTF-8 still opens.
     if (argc > 1)
-        form.commandLineFile = fileNameFromSystem(QByteArray(argv[1]));
+        mainWindow.commandLineFile = fileNameFromSystem(QByteArray(argv[1]));
 
     // The size and place of the last run; the first run fills the screen
     // (without a window manager "maximised" means nothing).
-    if (form.restoreWindowLayout()) {
-        form.show();
+    if (mainWindow.restoreWindowLayout()) {
+        mainWindow.show();
     } else {
         if (QScreen* screen = QGuiApplication::primaryScreen())
-            form.setGeometry(screen->availableGeometry());
-        form.showMaximized();
+            mainWindow.setGeometry(screen->availableGeometry());
+        mainWindow.showMaximized();
     }
     return app.exec();
 }

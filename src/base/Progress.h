@@ -8,6 +8,8 @@ namespace zentrova {
 // The progress dialog seam: a caption, a bold red first line, a second line
 // for the current phase, a gauge 0..100 and a Cancel button. The windows show
 // the dialog, the command-line tool draws on stderr, tests record the calls.
+// The work that reports here never waits for the window: the windows run it
+// off their thread (WorkRunner), and their dialog takes calls from any thread.
 class Progress {
 public:
     virtual ~Progress() = default;
@@ -19,9 +21,6 @@ public:
     virtual void hide() = 0;
     // True once the user pressed Cancel since the dialog was shown.
     virtual bool cancelRequested() const = 0;
-    // Lets pending window messages run (repaint, the Cancel button) for at
-    // most `ms` milliseconds of waiting; 0 only processes what is queued.
-    virtual void processEvents(int ms = 0) = 0;
 };
 
 // Progress that shows nothing: for work done without a person watching.
@@ -32,7 +31,6 @@ public:
     void setPosition(int) override {}
     void hide() override {}
     bool cancelRequested() const override { return false; }
-    void processEvents(int) override {}
 };
 
 } // namespace zentrova

@@ -49,7 +49,6 @@ public:
     void setPosition(int percent) override;
     void hide() override;
     bool cancelRequested() const override { return false; }
-    void processEvents(int) override {}
 
 private:
     bool terminal_ = false;

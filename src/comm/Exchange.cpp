@@ -118,7 +118,6 @@ bool Exchange::receiveBytes(std::string& out, int count, int timeoutMs)
     bool heldBack = false;    // an adapter holds this reply's bytes back
     bool ok = false;
     for (;;) {
-        progress_.processEvents(0);
         const int64_t now = clock_.nowUs();
         bool timedOut = now - t0 > timeoutUs;
         const int n = port_.inputCount();

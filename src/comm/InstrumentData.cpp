@@ -64,7 +64,7 @@ InstrumentDataView instrumentDataFromIdentification(const InstrumentTexts& texts
     return v;
 }
 
-InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLink& link, Progress& progress,
+InstrumentDataOutcome receiveInstrumentData(const TransferTarget& ctx, InstrumentLink& link, Progress& progress,
                                             Clock& clock)
 {
     InstrumentDataOutcome out;
@@ -79,7 +79,7 @@ InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLin
         // The boxes keep what they show. A port that another program holds
         // would fail every try in silence, so that one is told.
         if (e.portBusy()) {
-            ctx.prompts->message(MsgType::Error, commErrorText(ctx, e), MbOK, 0);
+            ctx.language.prompts->message(MsgType::Error, commErrorText(ctx.language, e), MbOK, 0);
             out.errorShown = true;
         }
         return out;
@@ -87,13 +87,12 @@ InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLin
     if (!port.active())
         return out;
 
-    Exchange ex(ctx, port, progress, clock);
+    Exchange ex(ctx.language, port, progress, clock);
     std::string failure;
     try {
-        progress.show(ctx.texts.text("Receiving_30"), std::string(), true);
-        progress.setLine2(ctx.texts.text("Searching_30"));
+        progress.show(ctx.language.texts.text("Receiving_30"), std::string(), true);
+        progress.setLine2(ctx.language.texts.text("Searching_30"));
         progress.setPosition(0);
-        progress.processEvents(0);
         if (ex.startExchange() == Exchange::Started) {
             out.valid = identifyInstrument(ctx, ex, link.instrumentExtraLines, out.texts, &out.typeCode);
             out.exchanged = true;
@@ -116,7 +115,7 @@ InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLin
     }
     port.close();
     if (!failure.empty()) {
-        ctx.prompts->message(MsgType::Error, failure, MbOK, 0);
+        ctx.language.prompts->message(MsgType::Error, failure, MbOK, 0);
         out.errorShown = true;
     }
     return out;

@@ -55,7 +55,7 @@ struct InstrumentDataOutcome {
 // port another program holds is told, with the holder), starts
 // an exchange, identifies the instrument (which sets familyCode and the extra
 // lines), ends the exchange. The result table is not touched.
-InstrumentDataOutcome receiveInstrumentData(StructureContext& ctx, InstrumentLink& link, Progress& progress,
+InstrumentDataOutcome receiveInstrumentData(const TransferTarget& ctx, InstrumentLink& link, Progress& progress,
                                             Clock& clock = systemClock());
 
 } // namespace zentrova

@@ -4,8 +4,8 @@
 
 #include "base/Settings.h"
 #include "comm/PortDirectory.h"
-#include "comm/SerialPortComm.h"
-#include "comm/TracingComm.h"
+#include "comm/SerialDevicePort.h"
+#include "comm/TracingPort.h"
 #include "language/LanguageContext.h"
 
 #include <QFile>
@@ -17,12 +17,12 @@ InstrumentLink::InstrumentLink(const Settings& settings) : directory_(std::make_
     const PortDirectory* dir = directory_.get();
     // The entry is resolved at each open, so an adapter plugged in after the
     // program started is found.
-    serial_ = std::make_unique<SerialPortComm>([dir](const QString& name) { return dir->resolve(name); });
-    traced_ = std::make_unique<TracingComm>(*serial_);
+    serial_ = std::make_unique<SerialDevicePort>([dir](const QString& name) { return dir->resolve(name); });
+    traced_ = std::make_unique<TracingPort>(*serial_);
     applyPortSettings(*traced_, selection);
 }
 
-InstrumentLink::InstrumentLink(Port& port) : traced_(std::make_unique<TracingComm>(port))
+InstrumentLink::InstrumentLink(Port& port) : traced_(std::make_unique<TracingPort>(port))
 {
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,8 +15,8 @@ namespace zentrova {
 class Port;
 class PortDirectory;
 class Settings;
-class TracingComm;
-class SerialPortComm;
+class TracingPort;
+class SerialDevicePort;
 
 // Instrument lines 5..7 of the last valid identification, each at most 50
 // bytes: they outlive a bad identification reply.
@@ -48,7 +49,7 @@ public:
     void setTraceFile(const QString& path);
     QString traceFile() const;
     // Keeps the trace in memory as well, for the log of a transfer that
-    // went wrong (TracingComm::keepTrace); false forgets it.
+    // went wrong (TracingPort::keepTrace); false forgets it.
     void keepTrace(bool keep);
     std::string keptTrace() const;
     // The trace file the settings ask for: [PORTS] Trace.
@@ -74,9 +75,9 @@ public:
 
 private:
     std::unique_ptr<PortDirectory> directory_;
-    std::unique_ptr<SerialPortComm> serial_;
-    std::unique_ptr<TracingComm> traced_;
-    bool busy_ = false;
+    std::unique_ptr<SerialDevicePort> serial_;
+    std::unique_ptr<TracingPort> traced_;
+    std::atomic<bool> busy_ = false;
 };
 
 struct LanguageContext;

@@ -62,7 +62,7 @@ private:
 enum class Parity { None, Odd, Even };
 
 // The serial operations the exchange relies on: the port object `Port`. The
-// real one adapts QSerialPort (SerialPortComm); tests use a scripted port.
+// real one adapts QSerialPort (SerialDevicePort); tests use a scripted port.
 class Port {
 public:
     virtual ~Port() = default;

@@ -29,7 +29,7 @@ constexpr int IdentificationStaleLimit = 390;
 
 // Every stage's failure is shown as a plain message; only the device lost
 // mid-way is an error message (see Transfer::reportLoss).
-void showStageFailure(StructureContext& ctx, ReceiveStage stage, const char* why = "")
+void showStageFailure(const LanguageContext& ctx, ReceiveStage stage, const char* why = "")
 {
     qCInfo(logComm).nospace() << "stage " << int(stage) << " failed" << (*why ? ": " : "") << why;
     ctx.prompts->message(MsgType::Custom, stageMessage(stage), MbOK, 0);
@@ -39,7 +39,7 @@ void showStageFailure(StructureContext& ctx, ReceiveStage stage, const char* why
 
 // ------------------------------------------------------------ identification
 
-bool identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts,
+bool identifyInstrument(const TransferTarget& ctx, Exchange& ex, ExtraLines& extra, InstrumentTexts& texts,
                         unsigned* typeCode)
 {
     for (std::string& t : texts)
@@ -74,11 +74,11 @@ bool identifyInstrument(StructureContext& ctx, Exchange& ex, ExtraLines& extra, 
             valid = false;
         }
     }
-    applyFamilyProfile(ctx);
+    applyFamilyProfile(ctx.language, ctx.document);
     return valid;
 }
 
-void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
+void writeIdentificationRow(const TransferTarget& ctx, const InstrumentTexts& texts, const ExtraLines& extra)
 {
     ResultTable& t = ctx.document.structure.table;
     std::string c1 = texts[0] + '\r' + texts[1] + '\r' + texts[2] + '\r' + texts[3] + '\r' + texts[6];
@@ -91,11 +91,11 @@ void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts,
 
 // ------------------------------------------------------------ records
 
-RecordStatus readRecord(StructureContext& ctx, Exchange& ex, std::string& record, int headerTimeoutMs)
+RecordStatus readRecord(const TransferTarget& ctx, Exchange& ex, std::string& record, int headerTimeoutMs)
 {
     record.clear();
     ex.sendRequest(Request::NextRecord);
-    const int width = ctx.profile.resultLengthWidth;
+    const int width = ctx.language.profile.resultLengthWidth;
     std::string head;
     int length = 0;
     if (!ex.receiveBytes(head, int(recordHeaderSize(width)), headerTimeoutMs) || !recordLengthOf(head, width, length))
@@ -114,7 +114,7 @@ PositionNumbers keyOfRow(const ResultTable& t, int row)
 
 } // namespace
 
-void decodeRecord(StructureContext& ctx, const char* data, size_t length, int row)
+void decodeRecord(const TransferTarget& ctx, const char* data, size_t length, int row)
 {
     if (row < 1)
         return; // row 0 is the identification
@@ -125,11 +125,11 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
     // Reused from record to record: a transfer of thousands of records then
     // allocates nothing per record for its items.
     thread_local Record record;
-    parseRecord(data, length, ctx.profile.positionDepth, record);
+    parseRecord(data, length, ctx.language.profile.positionDepth, record);
     const int base = functionTextBase(ctx.document.familyCode);
     static const std::string noFunction;
     const std::string& functionName =
-        record.hasFunction ? ctx.names.function(base + long(record.function)) : noFunction;
+        record.hasFunction ? ctx.language.names.function(base + long(record.function)) : noFunction;
     ResultTable::Row cells = resultRowOf(record, base, functionName);
     for (int c = 0; c < ResultTable::ColumnCount; ++c)
         t.setCell(c, row, std::move(cells[size_t(c)]));
@@ -139,7 +139,7 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
         order += item.tag;
     t.setItemOrder(row, std::move(order));
 
-    if (ctx.profile.resultsSorted)
+    if (ctx.language.profile.resultsSorted)
         return;
     // Ordered insertion: rows 1..row-1 are in position order. Records mostly
     // come in order, so the row above is looked at first; otherwise a binary
@@ -159,13 +159,13 @@ void decodeRecord(StructureContext& ctx, const char* data, size_t length, int ro
     t.moveRow(row, lo);
 }
 
-void buildTreeFromResults(StructureContext& ctx, Progress& progress)
+void buildTreeFromResults(const TransferTarget& ctx, Progress& progress)
 {
     ResultTable& t = ctx.document.structure.table;
     if (t.rowCount() <= 1 || t.identification(IdentificationColumn::Instrument).empty())
         return;
     clearStructure(ctx.document);
-    progress.setLine2(ctx.texts.text("Wait_25"));
+    progress.setLine2(ctx.language.texts.text("Wait_25"));
     progress.setPosition(0);
     // A Cancel pressed during the transfer must not cut the tree short: only
     // a press during the building ends it.
@@ -195,12 +195,11 @@ void buildTreeFromResults(StructureContext& ctx, Progress& progress)
         prevB = b;
         prevE = e;
         progress.setPosition(int((long long)r * 100 / last));
-        progress.processEvents(0);
         if (!cancelBefore && progress.cancelRequested())
             break;
     }
     if (tree.empty())
-        resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
+        resetToNewStructure(ctx.document, ctx.language, ctx.defaults);
     tree.selected = tree.first();
 }
 
@@ -219,6 +218,16 @@ int receiveExitCode(const ReceiveOutcome& outcome)
     default:
         return 2;
     }
+}
+
+void takeReceivedDocument(Document& open, Document& received, const ReceiveOutcome& outcome)
+{
+    if (outcome.structureReplaced) {
+        open.structure = std::move(received.structure);
+        open.saved = received.saved;
+    }
+    open.familyCode = received.familyCode;
+    open.fileName = received.fileName;
 }
 
 const char* receiveStatusName(ReceiveOutcome::Status status)
@@ -243,7 +252,7 @@ std::string commErrorText(const SerialError& error)
     return text;
 }
 
-std::string portBusyText(const StructureContext& ctx, const SerialError& error)
+std::string portBusyText(const LanguageContext& ctx, const SerialError& error)
 {
     if (!error.portBusy())
         return {};
@@ -251,7 +260,7 @@ std::string portBusyText(const StructureContext& ctx, const SerialError& error)
     return ctx.texts.text("PortBusy_40") + ' ' + who;
 }
 
-std::string commErrorText(const StructureContext& ctx, const SerialError& error)
+std::string commErrorText(const LanguageContext& ctx, const SerialError& error)
 {
     std::string text = commErrorText(error);
     if (const std::string busy = portBusyText(ctx, error); !busy.empty())
@@ -271,9 +280,10 @@ int percentOf(int done, int count)
 
 class Transfer {
 public:
-    Transfer(StructureContext& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks, Clock& clock,
-             ReceiveOutcome& out)
-        : ctx_(ctx), link_(link), progress_(progress), hooks_(hooks), ex_(ctx, link.port(), progress, clock), out_(out)
+    Transfer(const TransferTarget& ctx, InstrumentLink& link, Progress& progress, const ReceiveHooks& hooks,
+             Clock& clock, ReceiveOutcome& out)
+        : ctx_(ctx), link_(link), progress_(progress), hooks_(hooks), ex_(ctx.language, link.port(), progress, clock),
+          out_(out)
     {
     }
 
@@ -295,9 +305,9 @@ private:
                 noteLoss(e);
                 return false;
             }
-            showStageFailure(ctx_, failure, e.what());
+            showStageFailure(ctx_.language, failure, e.what());
         } catch (const std::exception& e) {
-            showStageFailure(ctx_, failure, e.what());
+            showStageFailure(ctx_.language, failure, e.what());
         }
         failedStage_ = true;
         return false;
@@ -314,7 +324,7 @@ private:
     void finish();
     void receiveRecords(int headerTimeoutMs);
 
-    StructureContext& ctx_;
+    TransferTarget ctx_;
     InstrumentLink& link_;
     Progress& progress_;
     const ReceiveHooks& hooks_;
@@ -338,9 +348,9 @@ void Transfer::reportLoss()
         return;
     std::string text = lossText_;
     if (out_.done < out_.count)
-        text += '\r' + ctx_.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" +
+        text += '\r' + ctx_.language.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" +
                 std::to_string(out_.count);
-    ctx_.prompts->message(MsgType::Error, text, MbOK, 1);
+    ctx_.language.prompts->message(MsgType::Error, text, MbOK, 1);
 }
 
 void Transfer::receiveRecords(int headerTimeoutMs)
@@ -360,10 +370,10 @@ void Transfer::receiveRecords(int headerTimeoutMs)
                 status = RecordStatus::Failed;
                 break;
             }
-            showStageFailure(ctx_, ReceiveStage::Rows, e.what());
+            showStageFailure(ctx_.language, ReceiveStage::Rows, e.what());
             status = RecordStatus::Failed; // the transfer ends here; what came stays
         } catch (const std::exception& e) {
-            showStageFailure(ctx_, ReceiveStage::Rows, e.what());
+            showStageFailure(ctx_.language, ReceiveStage::Rows, e.what());
             status = RecordStatus::Failed;
         }
         if (status != RecordStatus::Read)
@@ -383,20 +393,19 @@ void Transfer::receiveRecords(int headerTimeoutMs)
             ++out_.done;
         }
         progress_.setPosition(percentOf(out_.done, out_.count));
-        progress_.processEvents(0);
     } while (!ex_.cancelRequested() && status == RecordStatus::Read);
     lastStatus_ = status;
 
     if (out_.tableFull) {
-        ctx_.prompts->message(MsgType::Warning, ctx_.texts.text("TableFull_50") + ' ' + std::to_string(out_.done), MbOK,
-                              0);
+        ctx_.language.prompts->message(
+            MsgType::Warning, ctx_.language.texts.text("TableFull_50") + ' ' + std::to_string(out_.done), MbOK, 0);
         return;
     }
 
     if (!lost_ && status != RecordStatus::Read && out_.done < out_.count) {
-        const std::string text =
-            ctx_.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) + "/" + std::to_string(out_.count);
-        ctx_.prompts->message(MsgType::Error, text, MbOK, 1);
+        const std::string text = ctx_.language.texts.text("MeasuresMissing_30") + '\r' + std::to_string(out_.done) +
+                                 "/" + std::to_string(out_.count);
+        ctx_.language.prompts->message(MsgType::Error, text, MbOK, 1);
     }
 }
 
@@ -409,10 +418,9 @@ void Transfer::run()
     }
     // 2: the progress dialog.
     stage(ReceiveStage::ShowProgress, [&] {
-        progress_.show(ctx_.texts.text("ReceiveResults_30"), std::string(), true);
-        progress_.setLine2(ctx_.texts.text("Searching_30"));
+        progress_.show(ctx_.language.texts.text("ReceiveResults_30"), std::string(), true);
+        progress_.setLine2(ctx_.language.texts.text("Searching_30"));
         progress_.setPosition(0);
-        progress_.processEvents(0);
     });
 
     // 12: start the exchange.
@@ -428,7 +436,7 @@ void Transfer::run()
     InstrumentTexts texts;
     stage(ReceiveStage::Identify,
           [&] { out_.identified = identifyInstrument(ctx_, ex_, link_.instrumentExtraLines, texts, &out_.typeCode); });
-    progress_.setLine2(ctx_.texts.text("ReceivingResults_30"));
+    progress_.setLine2(ctx_.language.texts.text("ReceivingResults_30"));
     if (lost_) {
         // Nothing was received: the structure stays as it was.
         out_.status = ReceiveOutcome::Status::Failed;
@@ -453,9 +461,10 @@ void Transfer::run()
         headerTimeoutMs = recordHeaderTimeoutMs(out_.count);
         clearStructure(ctx_.document);
         clearResultTable(ctx_.document);
-        ctx_.document.fileName = ctx_.decode(ctx_.texts.defaultFileName);
+        out_.structureReplaced = true;
+        ctx_.document.fileName = ctx_.language.decode(ctx_.language.texts.defaultFileName);
         writeIdentificationRow(ctx_, texts, link_.instrumentExtraLines);
-        applyFamilyProfile(ctx_);
+        applyFamilyProfile(ctx_.language, ctx_.document);
         if (hooks_.refresh)
             hooks_.refresh(ReceiveStep::StructureCleared);
     });
@@ -467,7 +476,7 @@ void Transfer::run()
 
     // 7: the records (each "MRE" is 8), then "MEX". Another family's
     // instrument is only told the exchange is over.
-    const bool typesMatch = ctx_.document.familyCode == ctx_.profileFamily;
+    const bool typesMatch = ctx_.document.familyCode == ctx_.language.profileFamily;
     stage(ReceiveStage::Records, [&] {
         if (typesMatch)
             receiveRecords(headerTimeoutMs);
@@ -487,7 +496,7 @@ void Transfer::run()
         out_.resultsView = 1;
         if (typesMatch && ctx_.document.structure.tree.empty()) {
             ctx_.document.saved = true;
-            resetToNewStructure(ctx_.document, ctx_, ctx_.defaultNames);
+            resetToNewStructure(ctx_.document, ctx_.language, ctx_.defaults);
             out_.resultsView = 0;
         }
         if (!ctx_.document.structure.tree.empty())
@@ -512,7 +521,7 @@ void Transfer::run()
 
 } // namespace
 
-ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progress& progress,
+ReceiveOutcome receiveResults(const TransferTarget& ctx, InstrumentLink& link, Progress& progress,
                               const ReceiveHooks& hooks, Clock& clock)
 {
     ReceiveOutcome out;
@@ -531,7 +540,7 @@ ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progr
         out.error = e.what();
         // 11, shown plainly like every stage's failure; only a device lost
         // mid-way is shown as an error (Transfer::reportLoss).
-        ctx.prompts->message(MsgType::Custom, commErrorText(ctx, e), MbOK, 0);
+        ctx.language.prompts->message(MsgType::Custom, commErrorText(ctx.language, e), MbOK, 0);
         return out;
     }
     Transfer transfer(ctx, link, progress, hooks, clock, out);
@@ -539,7 +548,7 @@ ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progr
         if (port.active())
             transfer.run();
     } catch (const std::exception& e) {
-        showStageFailure(ctx, ReceiveStage::StartExchange, e.what());
+        showStageFailure(ctx.language, ReceiveStage::StartExchange, e.what());
         out.status = ReceiveOutcome::Status::Failed;
         try {
             progress.hide();

@@ -4,6 +4,7 @@
 #include "comm/InstrumentLink.h"
 #include "comm/Port.h"
 #include "comm/Protocol.h"
+#include "structure/StructureContext.h"
 
 #include <array>
 #include <cstdint>
@@ -12,9 +13,25 @@
 
 namespace zentrova {
 
-struct StructureContext;
 class Exchange;
 class Progress;
+
+// What a transfer reads and fills: the language (its texts, and the family
+// profile the identification applies), the default names of new elements,
+// and the document the results go into. The windows give a fresh document and
+// take it when the transfer is over; the command-line tool gives its own.
+struct TransferTarget {
+    LanguageContext& language;
+    const DefaultNames& defaults;
+    Document& document;
+    TransferTarget(LanguageContext& lang, const DefaultNames& names, Document& doc)
+        : language(lang), defaults(names), document(doc)
+    {
+    }
+    // The program's state and its open document.
+    TransferTarget(StructureContext& ctx) : TransferTarget(ctx, ctx.defaultNames, ctx.document) {}
+    NewElementNames newElementNames() const { return {defaults, language.texts}; }
+};
 
 // ------------------------------------------------------------ identification
 
@@ -29,12 +46,12 @@ using InstrumentTexts = std::array<std::string, 7>;
 // for a valid reply, false otherwise (the texts are then empty and familyCode
 // and the extra lines keep their values). Inside an exchange only.
 // `typeCode`, when given, receives the reported type code of a valid reply.
-bool identifyInstrument(StructureContext& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
+bool identifyInstrument(const TransferTarget& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
                         unsigned* typeCode = nullptr);
 
 // Row 0 of the result table: column 1 = texts 1, 2, 3, 4, 7 and the three
 // extra lines joined by CR; column 2 = text 5 and column 3 = text 6, cleaned.
-void writeIdentificationRow(StructureContext& ctx, const InstrumentTexts& texts, const ExtraLines& extra);
+void writeIdentificationRow(const TransferTarget& ctx, const InstrumentTexts& texts, const ExtraLines& extra);
 
 // ------------------------------------------------------------ records
 
@@ -43,7 +60,7 @@ enum class RecordStatus { Read, NoMore, Failed };
 // One "MRE": the record's bytes in `record`. Failed for a wrong or late
 // header or a record that did not arrive whole. The head may take
 // `headerTimeoutMs` (it grows with the announced count).
-RecordStatus readRecord(StructureContext& ctx, Exchange& exchange, std::string& record, int headerTimeoutMs);
+RecordStatus readRecord(const TransferTarget& ctx, Exchange& exchange, std::string& record, int headerTimeoutMs);
 
 // Writes one result row from a record at table row `row` (the table grows to
 // hold it) and moves it to its place in position order: after every row
@@ -51,12 +68,12 @@ RecordStatus readRecord(StructureContext& ctx, Exchange& exchange, std::string& 
 // their arrival order. An item that runs past the record's end ends the
 // decoding of that record; a record too short for its position reads the
 // missing numbers as 0 and one without a function byte gets no function.
-void decodeRecord(StructureContext& ctx, const char* data, size_t length, int row);
+void decodeRecord(const TransferTarget& ctx, const char* data, size_t length, int row);
 
 // Rebuilds the element tree from the result rows: one Object per run of rows
 // with the same block number, under it one Particular per run with the same
 // element number, each named by its number in three digits.
-void buildTreeFromResults(StructureContext& ctx, Progress& progress);
+void buildTreeFromResults(const TransferTarget& ctx, Progress& progress);
 
 // ------------------------------------------------------------ the transfer
 
@@ -121,6 +138,10 @@ struct ReceiveOutcome {
     // The result table reached structure_file::MaxTableRows rows and the
     // instrument had more: receiving stopped with `done` records kept.
     bool tableFull = false;
+    // The structure was cleared for the results: the target's document holds
+    // the transfer's structure. Otherwise only its family code and file name
+    // may have changed.
+    bool structureReplaced = false;
     // The view the transfer ends in: 1 the results, 0 the element view of a
     // new empty structure. Set when the view was shown.
     int resultsView = 0;
@@ -133,8 +154,14 @@ struct ReceiveOutcome {
 // position order, "MEX", the tree and the view. Every stage reports its own
 // failure and the transfer goes on with the next; records received are never
 // dropped. Runs on the calling thread and returns when it is over.
-ReceiveOutcome receiveResults(StructureContext& ctx, InstrumentLink& link, Progress& progress,
+ReceiveOutcome receiveResults(const TransferTarget& ctx, InstrumentLink& link, Progress& progress,
                               const ReceiveHooks& hooks, Clock& clock = systemClock());
+
+// Takes into `open` what a transfer into `received` changed: `received`
+// began as successorOf(open) with open's saved flag; the window keeps
+// showing `open` meanwhile. The structure and the saved flag when the
+// structure was replaced; the family code and file name in every case.
+void takeReceivedDocument(Document& open, Document& received, const ReceiveOutcome& outcome);
 
 // "received", "incomplete", ...: the outcome's status in the log.
 const char* receiveStatusName(ReceiveOutcome::Status status);
@@ -151,10 +178,10 @@ int receiveExitCode(const ReceiveOutcome& outcome);
 // records arrived.
 std::string commErrorText(const SerialError& error);
 // The same, and for a port another program holds, who holds it.
-std::string commErrorText(const StructureContext& ctx, const SerialError& error);
+std::string commErrorText(const LanguageContext& language, const SerialError& error);
 
 // "The port is in use by another program: picocom (pid 1234)" (the holder,
 // or the device when the holder is not known) for a busy port; else empty.
-std::string portBusyText(const StructureContext& ctx, const SerialError& error);
+std::string portBusyText(const LanguageContext& language, const SerialError& error);
 
 } // namespace zentrova

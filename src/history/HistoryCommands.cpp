@@ -132,7 +132,6 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
 
     progress.show(ctx.texts.text("History_30"), ctx.texts.text("HistoryAdding_40"), false);
     progress.setPosition(0);
-    progress.processEvents();
     HistoryArchive archive;
     QString error;
     if (!openConfigured(ctx, archive, ArchiveAccess::Write, &error)) {
@@ -142,7 +141,6 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
     const double total = double(inspection.measurements.size());
     outcome.import = archive.importInspection(inspection, [&](int written) {
         progress.setPosition(int(100 * written / total));
-        progress.processEvents();
         return false;
     });
     progress.setPosition(100);

@@ -15,7 +15,7 @@ namespace zentrova {
 struct LanguageContext : BaseContext {
     using BaseContext::BaseContext;
 
-    uint8_t profileFamily = 4;
+    uint8_t profileFamily = DefaultProfileFamily;
     bool terminateOnMissingText = false;
     std::string structureFileMask;
     Profile profile;

@@ -48,7 +48,7 @@ void loadFamilyProfile(LanguageContext& ctx)
 
     // The defaults.
     p.topLevelSelector = 3;
-    ctx.profileFamily = 4;
+    ctx.profileFamily = DefaultProfileFamily;
     p.resultColumnCount = 7;
     p.treeLabelEditing = false;
     p.resultLengthWidth = 1;

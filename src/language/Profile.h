@@ -29,7 +29,12 @@ struct Profile {
     bool detailPanelShown = false;
 };
 
+// The instrument family this program serves; every family code read or
+// received is shown with its profile.
 constexpr uint8_t SupportedFamily = 14;
+// The family the profile's defaults describe, before the served family's
+// profile is laid over them.
+constexpr uint8_t DefaultProfileFamily = 4;
 // The build's version (the project's version in CMakeLists.txt).
 constexpr const char* ProgramVersion = ZENTROVA_VERSION;
 

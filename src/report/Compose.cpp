@@ -730,7 +730,6 @@ void ResultsComposer::run()
             if (percent != shown) {
                 shown = percent;
                 progress_.setPosition(percent);
-                progress_.processEvents(0);
             }
         }
     }

@@ -56,7 +56,7 @@ void FileCommands::rememberSaved(bool written)
         addRecentFile(env_.ctx.settings, env_.ctx.document.fileName);
 }
 
-ReadResult FileCommands::Open()
+ReadResult FileCommands::open()
 {
     ReadResult r = readStructureFile(env_);
     env_.view.fillResultsGrid();
@@ -88,7 +88,7 @@ ReadResult FileCommands::openRecent(const QString& path)
     return openFile(path);
 }
 
-void FileCommands::Save()
+void FileCommands::save()
 {
     if (!env_.view.structurePanelShown())
         return;

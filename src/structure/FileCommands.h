@@ -25,7 +25,7 @@ public:
 
     // File > Open, tool button IcoOpen: the save question, the open dialog,
     // the reader; the results grid is refilled whatever the outcome.
-    ReadResult Open();
+    ReadResult open();
     // The structure file named on the command line, read at start-up without
     // any question; then the results grid is refilled.
     ReadResult openCommandLineFile(const QString& path);
@@ -38,7 +38,7 @@ public:
     // File > Save, tool button IcoSave: writes at once to a structure's own
     // file, asks for a name when it still has the default one. Nothing
     // happens while no structure is shown.
-    void Save();
+    void save();
     // File > Save As.
     void saveAs();
     // File > Exit and every close request of the main window: false when the

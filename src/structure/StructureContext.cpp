@@ -6,13 +6,18 @@ namespace zentrova {
 
 void applyFamilyProfile(StructureContext& ctx)
 {
-    const QString oldDefault = ctx.decode(ctx.texts.defaultFileName);
-    loadFamilyProfile(ctx);
+    applyFamilyProfile(ctx, ctx.document);
+}
+
+void applyFamilyProfile(LanguageContext& language, Document& document)
+{
+    const QString oldDefault = language.decode(language.texts.defaultFileName);
+    loadFamilyProfile(language);
     // The default name follows the family's extension. A file that was opened
     // or saved keeps its own name: Save writes back where the structure came
     // from, never over another file that merely shares the name's stem.
-    if (ctx.document.fileName == oldDefault)
-        ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
+    if (document.fileName == oldDefault)
+        document.fileName = language.decode(language.texts.defaultFileName);
 }
 
 void followDefaultFileName(StructureContext& ctx, const std::string& oldDefault)

@@ -26,6 +26,8 @@ struct StructureContext : LanguageContext {
 // Loads the family profile, and lets the open document's default name follow: it becomes the new default name. A
 // structure's own file name stays as it is, whatever the family's extension.
 void applyFamilyProfile(StructureContext& ctx);
+// The same for `document`, held apart from the program's state.
+void applyFamilyProfile(LanguageContext& language, Document& document);
 
 // After the interface texts were loaded again: a document that still has the
 // previous default name `oldDefault` (bytes) takes the new one.

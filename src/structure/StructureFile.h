@@ -3,6 +3,7 @@
 #pragma once
 #include "base/FileIO.h"
 #include "base/Prompts.h"
+#include "base/WorkRunner.h"
 #include "structure/Document.h"
 
 #include <QString>
@@ -30,7 +31,7 @@ inline constexpr std::string_view Comments2 = "*** COMMENTS2";
 inline constexpr std::string_view StructureData = "*** STRUCTURE DATA";
 inline constexpr std::string_view TableData = "*** TABLE DATA";
 inline constexpr std::string_view ProtocolData = "*** PROTOCOL DATA";
-inline constexpr std::string_view Konec = "*** KONEC";
+inline constexpr std::string_view EndMarker = "*** KONEC";
 // "*** STRUCTURE DATA" is always this line of a written file.
 inline constexpr int StructureDataLine = 248;
 // Limits of a result table read from a file. A transfer can fill 65,535
@@ -90,6 +91,9 @@ struct FileEnv {
     StructureContext& ctx;
     Progress& progress;
     StructureView& view;
+    // Runs the reading and composing of a file's bytes (the windows: on a
+    // worker thread); the questions and the model's change stay here.
+    WorkRunner& runner = inPlace();
 };
 
 // ------------------------------------------------------------------ writer

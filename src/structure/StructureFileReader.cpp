@@ -179,7 +179,6 @@ void Reader::gauge(long long done, long long total)
         return;
     lastPercent_ = percent;
     progress_.setPosition(percent);
-    progress_.processEvents();
 }
 
 void Reader::damaged(const std::string& what)
@@ -196,7 +195,7 @@ void Reader::seek(bool anyMarker)
             return;
         }
         read();
-        if (cur_ == sf::Konec) {
+        if (cur_ == sf::EndMarker) {
             end_ = true;
             return;
         }
@@ -408,7 +407,7 @@ void Reader::readPages()
 {
     while (!in_.atEnd()) {
         read();
-        if (cur_ == sf::Konec)
+        if (cur_ == sf::EndMarker)
             end_ = true;
         if (cur_ != sf::ProtocolData)
             continue;
@@ -443,7 +442,6 @@ ReadResult Reader::run()
     progress.show(std::string(), lang_.texts.text("Wait_25"), false);
     progress.setLine2(fileName_);
     progress.setPosition(0);
-    progress.processEvents();
     clearStructure(doc_);
     clearResultTable(doc_);
     doc_.reportPages.clear();
@@ -498,7 +496,7 @@ bool endsWithEndMarker(std::string_view bytes)
         bytes.remove_suffix(1);
     const size_t lineStart = bytes.find_last_of("\r\n");
     const std::string_view last = lineStart == std::string_view::npos ? bytes : bytes.substr(lineStart + 1);
-    return last == structure_file::Konec;
+    return last == structure_file::EndMarker;
 }
 
 std::string readLosses(const InterfaceTexts& texts, const Document& document, const ReadResult& result)
@@ -635,11 +633,13 @@ ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string
     StructureContext& ctx = env.ctx;
     // The previous structure's pages go with it, whatever this file holds.
     ctx.document.reportPages.discard(ctx.settings);
-    DocumentRead read = readDocument(ctx, bytes, env.progress, successorOf(ctx.document), fileName);
-    ctx.document = std::move(read.document);
-    if (read.result.outcome != ReadOutcome::NotStructure)
+    Document start = successorOf(ctx.document);
+    std::optional<DocumentRead> read;
+    env.runner.run([&] { read = readDocument(ctx, bytes, env.progress, std::move(start), fileName); });
+    ctx.document = std::move(read->document);
+    if (read->result.outcome != ReadOutcome::NotStructure)
         applyFamilyProfile(ctx);
-    return read.result;
+    return read->result;
 }
 
 std::optional<Document> readDocumentBeside(const LanguageContext& language, const QString& path, Progress& progress)

@@ -123,7 +123,6 @@ public:
             return;
         last_ = percent;
         p_->setPosition(percent);
-        p_->processEvents();
     }
     void reset() { last_ = -1; }
 
@@ -219,7 +218,6 @@ std::string composeStructureFile(const LanguageContext& language, const Document
         progress->show(std::string(), language.texts.text("Wait_25"), false);
         progress->setLine2(language.encode(document.fileName));
         progress->setPosition(0);
-        progress->processEvents();
     }
     Gauge gauge(progress);
 
@@ -246,17 +244,20 @@ std::string composeStructureFile(const LanguageContext& language, const Document
         writePageRecord(w, pages, e);
 
     w.empty(25);
-    w.raw(sf::Konec);
+    w.raw(sf::EndMarker);
     return out;
 }
 
 bool writeStructureFile(FileEnv& env)
 {
     StructureContext& ctx = env.ctx;
-    const std::string bytes = composeStructureFile(ctx, ctx.document, &env.progress);
     QString error;
-    const bool ok = writeFileSafely(ctx.document.fileName, bytes, &error);
-    env.progress.hide();
+    bool ok = false;
+    env.runner.run([&] {
+        const std::string bytes = composeStructureFile(ctx, ctx.document, &env.progress);
+        ok = writeFileSafely(ctx.document.fileName, bytes, &error);
+        env.progress.hide();
+    });
     if (!ok) {
         ctx.prompts->message(MsgType::Error, ctx.encode(ctx.document.fileName) + "\r" + ctx.encode(error), MbOK);
         return false;

@@ -240,14 +240,15 @@ QString proposedValuesCsvName(const QString& currentFileName)
     return (dot < 0 ? currentFileName : currentFileName.left(dot)) + QStringLiteral(".csv");
 }
 
-bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging)
+bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging, WorkRunner& runner)
 {
-    return saveCsvThroughDialog(ctx, "ExportCsvTo_40", proposedValuesCsvName(ctx.document.fileName),
-                                [&ctx, judging] { return judging ? valuesCsv(ctx, *judging) : valuesCsv(ctx); });
+    return saveCsvThroughDialog(
+        ctx, "ExportCsvTo_40", proposedValuesCsvName(ctx.document.fileName),
+        [&ctx, judging] { return judging ? valuesCsv(ctx, *judging) : valuesCsv(ctx); }, runner);
 }
 
 bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,
-                          const std::function<std::string()>& csv)
+                          const std::function<std::string()>& csv, WorkRunner& runner)
 {
     FileDialogRequest r;
     r.title = ctx.texts.text(titleKey);
@@ -256,7 +257,11 @@ bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QSt
     r.proposedName = proposedName;
     const auto path = chooseFileToWrite(
         ctx, r, [](const QString& chosen) { return withExtensionWhenNone(chosen, QStringLiteral("csv")); });
-    return path && writeChosenFile(ctx, *path, csv());
+    if (!path)
+        return false;
+    bool written = false;
+    runner.run([&] { written = writeChosenFile(ctx, *path, csv()); });
+    return written;
 }
 
 } // namespace zentrova

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
+#include "base/WorkRunner.h"
 #include "structure/Evaluation.h"
 
 #include <QString>
@@ -49,14 +50,14 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging);
 QString proposedValuesCsvName(const QString& currentFileName);
 
 // File > Export CSV without its window: asks for the file through
-// ctx.prompts (and whether to replace one), writes it safely. True when a
-// file was written.
-bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging = nullptr);
+// ctx.prompts (and whether to replace one), then composes and writes it
+// safely through `runner`. True when a file was written.
+bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging = nullptr, WorkRunner& runner = inPlace());
 
 // The save steps of a CSV file: the file dialog titled by `titleKey`, ".csv"
 // added to a name without an extension, the question before replacing a
 // file, then `csv()` written safely. True when a file was written.
 bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,
-                          const std::function<std::string()>& csv);
+                          const std::function<std::string()>& csv, WorkRunner& runner = inPlace());
 
 } // namespace zentrova

@@ -58,13 +58,13 @@ struct AllWindows {
 
     AllWindows()
     {
-        form.setWindows({.gauge = &gauge,
-                         .com = &com,
+        form.setWindows({.progress = &gauge,
+                         .portDialog = &com,
                          .preview = &preview,
-                         .personal = &personal,
+                         .headingDialog = &personal,
                          .about = &about,
                          .language = &language,
-                         .exportDlg = &exportDlg,
+                         .exportDialog = &exportDlg,
                          .instrumentData = &instrumentData,
                          .comments = &comments,
                          .recordDetail = &recordDetail,

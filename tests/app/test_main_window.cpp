@@ -61,7 +61,7 @@ struct Gui {
         language = std::make_unique<LanguageDialog>(*p.ctx, form.get());
         comments = std::make_unique<CommentsDialog>(*p.ctx, form.get());
         MainWindow::Windows w;
-        w.personal = personal.get();
+        w.headingDialog = personal.get();
         w.about = about.get();
         w.language = language.get();
         w.comments = comments.get();

@@ -122,21 +122,16 @@ public:
         ++hides;
         shown = false;
     }
-    bool cancelRequested() const override { return cancel; }
-    void processEvents(int) override
-    {
-        ++pumps;
-        if (onPump)
-            onPump();
-    }
+    // Cancel, or a Cancel the test presses once `cancelWhen` holds.
+    bool cancelRequested() const override { return cancel || (cancelWhen && cancelWhen()); }
 
     std::vector<std::string> captions, lines2;
     std::vector<int> positions;
-    int hides = 0, pumps = 0;
+    int hides = 0;
     bool shown = false;
     bool cancel = false;
     int cancelAtPosition = -1; // presses Cancel when the gauge shows this
-    std::function<void()> onPump;
+    std::function<bool()> cancelWhen;
 };
 
 } // namespace zentrova::test

@@ -8,7 +8,7 @@
 #include "comm/InstrumentLink.h"
 #include "comm/PortDirectory.h"
 #include "comm/Receive.h"
-#include "comm/SerialPortComm.h"
+#include "comm/SerialDevicePort.h"
 #include "comm/windows/PortDialog.h"
 #include "support/TestSupport.h"
 
@@ -88,7 +88,7 @@ QStringList set(std::initializer_list<const char*> statements)
 struct EndToEnd : ::testing::Test {
     LoadedProgram program;
     AppContext& ctx = *program.ctx;
-    SerialPortComm serial;
+    SerialDevicePort serial;
     InstrumentLink link{serial};
     RecordingProgress progress;
 
@@ -365,7 +365,7 @@ TEST(EndToEndPorts, DevicePathTypedInTheComDialogIsUsedByTheNextTransfer)
 TEST(EndToEndPorts, DeviceInUseIsRefusedWithTheSystemsReason)
 {
     Sim sim({});
-    SerialPortComm first, second;
+    SerialDevicePort first, second;
     first.setPortName(sim.device);
     second.setPortName(sim.device);
     first.open();
@@ -419,7 +419,7 @@ TEST(EndToEndPorts, PortLockedByAnotherProgramIsRefusedWithItsHolder)
     ASSERT_TRUE(std::getline(self, name));
     const std::string holder = name + " (pid " + std::to_string(::getpid()) + ")";
 
-    SerialPortComm serial;
+    SerialDevicePort serial;
     serial.setPortName(terminal.device);
     try {
         serial.open();

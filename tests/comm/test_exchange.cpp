@@ -89,10 +89,7 @@ TEST_F(ExchangeFixture, LaterBytesStayQueued)
 TEST_F(ExchangeFixture, CancelEndsWaitWithBytesSoFar)
 {
     port.deliver("AB", 10);
-    progress.onPump = [&] {
-        if (port.nowUs() > 200'000)
-            progress.cancel = true;
-    };
+    progress.cancelWhen = [&] { return port.nowUs() > 200'000; };
     std::string got;
     EXPECT_FALSE(ex.receiveBytes(got, 5, 10000));
     EXPECT_EQ(got, "AB");

@@ -38,7 +38,6 @@ struct RecordingProgress : Progress {
     void setPosition(int percent) override { positions.push_back(percent); }
     void hide() override { ++hides; }
     bool cancelRequested() const override { return false; }
-    void processEvents(int) override {}
 
     std::string shownLine1;
     bool shownCancellable = true;

@@ -413,13 +413,14 @@ TEST(Preview, AsksBeforeReplacingAPdfFile)
 
 TEST(Preview, NoSecondCompositionWhileOneRuns)
 {
-    // Window messages run while the progress dialog is shown: a second
-    // Print Preview or a margins click arriving then must not interleave
-    // with the pages being recorded.
+    // A second Print Preview or a margins click arriving while the pages
+    // are being recorded (here: as the gauge moves) must not interleave with
+    // them.
     struct Meddling : RecordingProgress {
         std::function<void()> during;
-        void processEvents(int) override
+        void setPosition(int percent) override
         {
+            RecordingProgress::setPosition(percent);
             if (during) {
                 auto once = std::move(during);
                 during = nullptr;

@@ -50,7 +50,7 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
 {
     receivedStructure();
     f.prompts().expectFile(f.path("site"));
-    commands.Save();
+    commands.save();
     EXPECT_EQ(f.ctx().document.fileName, f.path("site.ZIT"));
     EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_EQ(f.prompts().fileRequests.at(0).proposedName, defaultName());
@@ -62,7 +62,7 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
     // Now the structure has a name of its own: Save writes without a question.
     f.ctx().document.structure.table.setCell(4, 1, "changed");
     f.ctx().document.saved = false;
-    commands.Save();
+    commands.save();
     EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_NE(fileBytes(f.path("site.ZIT")).find("changed"), std::string::npos);
 }
@@ -70,7 +70,7 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
 TEST_F(CommandsTest, SaveAndSaveAsDoNothingWithoutAStructure)
 {
     f.view.panel = false;
-    commands.Save();
+    commands.save();
     commands.saveAs();
     EXPECT_TRUE(f.prompts().fileRequests.empty());
 }
@@ -174,7 +174,7 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     receivedStructure();
     f.prompts().expectMessage(MbNo);
     f.prompts().expectFile(dataFile("full.ZIT"));
-    EXPECT_EQ(commands.Open().outcome, ReadOutcome::Read);
+    EXPECT_EQ(commands.open().outcome, ReadOutcome::Read);
     EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("Open_30"));
     EXPECT_TRUE(f.prompts().fileRequests.at(0).mustExist);
     // A structure saved under a name of its own choice must be found again.
@@ -188,10 +188,10 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
 
     // Cancelled dialog and a file that cannot be opened leave everything.
     f.prompts().expectFile(std::nullopt);
-    EXPECT_EQ(commands.Open().outcome, ReadOutcome::Cancelled);
+    EXPECT_EQ(commands.open().outcome, ReadOutcome::Cancelled);
     f.prompts().expectFile(f.path("missing.ZIT"));
     f.prompts().expectMessage(MbOK);
-    EXPECT_EQ(commands.Open().outcome, ReadOutcome::CannotOpen);
+    EXPECT_EQ(commands.open().outcome, ReadOutcome::CannotOpen);
     EXPECT_EQ(f.prompts().messages.back(),
               f.ctx().encode(f.path("missing.ZIT")) + "\r" + f.ctx().texts.text("FileNotExist_40"));
     EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
@@ -220,7 +220,7 @@ TEST_F(CommandsTest, SaveWritesTheFileThatWasOpened)
 
         f.ctx().document.structure.table.setCell(4, 1, "changed");
         f.ctx().document.saved = false;
-        commands.Save();
+        commands.save();
         EXPECT_TRUE(f.ctx().document.saved);
         EXPECT_NE(fileBytes(opened).find("changed"), std::string::npos);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), familyFileThere ? 2 : 1);
@@ -238,7 +238,7 @@ TEST_F(CommandsTest, FileOfAnotherFamilyHidesTheStructure)
 {
     EXPECT_EQ(commands.openCommandLineFile(dataFile("other_family.ZIT")).outcome, ReadOutcome::FamilyNotServed);
     EXPECT_FALSE(f.view.panel);
-    commands.Save(); // nothing to save: no dialog
+    commands.save(); // nothing to save: no dialog
 }
 
 TEST_F(CommandsTest, DamagedFileShowsItsMessage)
@@ -253,7 +253,7 @@ TEST_F(CommandsTest, DamagedFileShowsItsMessage)
     // overwriting the original.
     EXPECT_EQ(f.ctx().document.fileName, f.ctx().decode(f.ctx().texts.defaultFileName));
     f.prompts().expectFile(std::nullopt);
-    commands.Save();
+    commands.save();
 }
 
 // A complete file whose seal does not match keeps its name; the results go.
@@ -290,7 +290,7 @@ TEST_F(CommandsTest, IncompleteFileIsKeptUnderTheDefaultName)
 
     f.ctx().document.saved = false;
     f.prompts().expectFile(std::nullopt);
-    commands.Save();
+    commands.save();
     EXPECT_EQ(f.prompts().fileRequests.size(), 1u);
     EXPECT_EQ(fileBytes(f.path("cut.ZIT")), cut);
 }
@@ -375,7 +375,7 @@ TEST_F(CommandsTest, FileThatIsNoStructureFileIsRefused)
         f.prompts().expectMessage(MbNo);
         f.prompts().expectFile(path);
         f.prompts().expectMessage(MbOK);
-        EXPECT_EQ(commands.Open().outcome, c.outcome);
+        EXPECT_EQ(commands.open().outcome, c.outcome);
 
         EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
         EXPECT_EQ(f.ctx().document.structure.tree.count(), 5u);
@@ -467,7 +467,7 @@ void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const 
     f.prompts().expectMessage(MbOK); // the system's message
     f.ctx().document.fileName = target;
     f.ctx().document.saved = false;
-    commands.Save();
+    commands.save();
     EXPECT_EQ(fileBytes(target), previous);
     EXPECT_FALSE(f.ctx().document.saved);
     EXPECT_FALSE(f.progress.visible);

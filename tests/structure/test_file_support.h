@@ -28,7 +28,6 @@ public:
     void setPosition(int p) override { positions.push_back(p); }
     void hide() override { visible = false; }
     bool cancelRequested() const override { return false; }
-    void processEvents(int) override {}
 
     bool visible = false;
     bool cancelShown = true;

@@ -18,6 +18,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/statvfs.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace zentrova::test {
@@ -201,6 +202,28 @@ LoadedProgram::LoadedProgram(bool doLoad)
 bool LoadedProgram::load()
 {
     return loadProgramState(*ctx);
+}
+
+std::string diagnosticRecord(int block, int element, const std::string& riso, const std::string& pi,
+                             const std::string& date)
+{
+    std::string r{char((block >> 8) & 0xff), char(block & 0xff), char((element >> 8) & 0xff), char(element & 0xff),
+                  char(1)};
+    for (const auto& [tag, q, u, text] :
+         {std::tuple{'R', 1, 8, riso.c_str()}, std::tuple{'R', 7, 0, pi.c_str()}, std::tuple{'R', 6, 0, "1.42"},
+          std::tuple{'M', 4, 7, ">950"}, std::tuple{'M', 10, 2, "5.03"}, std::tuple{'P', 9, 2, "5.00"}}) {
+        r += tag;
+        r += char(q);
+        r += char(u);
+        r += text;
+        r += '\0';
+    }
+    if (!date.empty()) {
+        r += 'D';
+        r += date;
+        r += '\0';
+    }
+    return r;
 }
 
 } // namespace zentrova::test

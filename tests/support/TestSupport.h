@@ -91,4 +91,10 @@ struct LoadedProgram {
     bool load(); // languages, texts, report labels, profile, settings
 };
 
+// One diagnostic test with six items at (block, element) as the instrument
+// sends it: insulation resistance `riso` (GΩ), PI `pi`, DAR 1.42, the
+// capacitance, the test voltage measured and set; dated when `date` is given.
+std::string diagnosticRecord(int block, int element, const std::string& riso, const std::string& pi = "3.1",
+                             const std::string& date = {});
+
 } // namespace zentrova::test

@@ -132,7 +132,11 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     buildCentre();
     resize(1024, 700);
     setAcceptDrops(true);
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this, runner_});
+    runner_.busyChanged = [this](bool working) {
+        working_ = working;
+        updateBusyCommands();
+    };
 }
 
 MainWindow::~MainWindow() = default;
@@ -142,33 +146,43 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
     w_ = windows;
     link_ = link;
     // The file routines report through the progress dialog from now on.
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this, runner_});
     if (w_.preview)
-        w_.preview->setProgress(w_.gauge);
+        w_.preview->setProgress(w_.progress);
     if (link_)
-        link_->busyChanged = [this](bool busy) { setSerialBusy(busy); };
+        // A transfer holds the port on a worker thread.
+        link_->busyChanged = [this](bool busy) { callOnThreadOf(this, [this, busy] { setSerialBusy(busy); }); };
 }
 
 Progress& MainWindow::progress()
 {
-    if (w_.gauge)
-        return *w_.gauge;
+    if (w_.progress)
+        return *w_.progress;
     return *nullProgress_;
 }
 
 void MainWindow::setSerialBusy(bool busy)
 {
+    serialBusy_ = busy;
+    updateBusyCommands();
+}
+
+void MainWindow::updateBusyCommands()
+{
     // While the port is in use nothing may start a second exchange, nor
-    // replace the structure the transfer is filling.
+    // replace the structure the transfer is filling; while long work runs
+    // nothing may change what it reads.
+    const bool busy = serialBusy_ || working_;
     for (const char* key :
          {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30", "&Save_30", "&SaveAs_30",
-          "&Export_30", "&ExportCsv_30", "&CompareWith_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30"})
+          "&Export_30", "&ExportCsv_30", "&CompareWith_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30",
+          "&New_30", "&PrintoutHeading_30", "&Comments_30", "&History_30", "&HistorySettings_30"})
         if (QAction* a = action(key))
             a->setEnabled(!busy);
     for (QAction* a : recentActions_)
         a->setEnabled(!busy);
     tree_->setEnabled(!busy);
-    serialBusy_ = busy;
+    resultsGrid_->setEnabled(!busy);
     updateHistoryCommand();
 }
 
@@ -179,7 +193,7 @@ void MainWindow::updateHistoryCommand()
     for (int row = 1; row < table.rowCount() && !results; ++row)
         results = functionCodeOf(table, row) != 0;
     if (QAction* a = action("&AddToHistory_30"))
-        a->setEnabled(results && !serialBusy_);
+        a->setEnabled(results && !serialBusy_ && !working_);
 }
 
 QString MainWindow::text(const std::string& key) const
@@ -233,9 +247,9 @@ void MainWindow::buildMenus()
     connect(action("&ExportCsv_30"), &QAction::triggered, this, [this] {
         // The judging columns go by the points' equipment data in the history archive.
         const CsvJudging judging = archiveCsvJudging(ctx);
-        runValuesCsvExport(ctx, &judging);
+        runValuesCsvExport(ctx, &judging, runner_);
     });
-    connect(action("&CompareWith_30"), &QAction::triggered, this, [this] { compareWithFile(ctx, this); });
+    connect(action("&CompareWith_30"), &QAction::triggered, this, [this] { compareWithFile(ctx, this, runner_); });
     connect(action("&PrintPreview_30"), &QAction::triggered, this, &MainWindow::openPrintPreview);
     connect(action("&ReceiveResults_30"), &QAction::triggered, this, &MainWindow::receiveResults);
     connect(action("&InstrumentsData_30"), &QAction::triggered, this, &MainWindow::showInstrumentInfo);
@@ -599,20 +613,20 @@ void MainWindow::applyInterfaceTexts()
         if (QToolButton* b = toolButton(h.button))
             b->setToolTip(text(h.key));
     measurementsLabel_->setText(text("Measurements_30"));
-    if (w_.gauge)
-        w_.gauge->applyTexts();
-    if (w_.com)
-        w_.com->applyTexts();
+    if (w_.progress)
+        w_.progress->applyTexts();
+    if (w_.portDialog)
+        w_.portDialog->applyTexts();
     if (w_.preview)
         w_.preview->applyInterfaceTexts();
-    if (w_.exportDlg)
-        w_.exportDlg->applyTexts();
+    if (w_.exportDialog)
+        w_.exportDialog->applyTexts();
     if (w_.instrumentData)
         w_.instrumentData->applyTexts();
     if (w_.language)
         w_.language->applyTexts();
-    if (w_.personal)
-        w_.personal->applyTexts();
+    if (w_.headingDialog)
+        w_.headingDialog->applyTexts();
     if (w_.comments)
         w_.comments->applyTexts();
     if (w_.recordDetail)
@@ -702,14 +716,14 @@ void MainWindow::openRecentFile(const QString& path)
 
 void MainWindow::openStructure()
 {
-    files_->Open();
+    files_->open();
     fillResultsGrid();
     updateMainCaption();
 }
 
 void MainWindow::saveStructure()
 {
-    files_->Save();
+    files_->save();
     updateMainCaption();
 }
 
@@ -721,9 +735,9 @@ void MainWindow::saveStructureAs()
 
 void MainWindow::exportText()
 {
-    if (!w_.exportDlg || !w_.exportDlg->execute())
+    if (!w_.exportDialog || !w_.exportDialog->execute())
         return;
-    runExport(ctx, ctx.document, ctx.exportFormat, progress());
+    runner_.run([this] { runExport(ctx, ctx.document, ctx.exportFormat, progress()); });
     updateMainCaption();
 }
 
@@ -739,42 +753,44 @@ void MainWindow::receiveResults()
         return;
     const int savedHelp = helpContext_;
     helpContext_ = 2000;
-    if (w_.gauge)
-        w_.gauge->setHelpContext(2000);
+    if (w_.progress)
+        w_.progress->setHelpContext(2000);
+    // The transfer fills a document of its own while the window goes on
+    // showing the open one, and the window takes it when the transfer is
+    // over. Its steps are shown then, in the order they came.
+    Document received = successorOf(ctx.document);
+    received.saved = ctx.document.saved;
+    std::vector<ReceiveStep> steps;
     ReceiveHooks hooks;
-    hooks.querySaveChanges = [this] { return querySaveChanges(files_->env()) != MbCancel; };
-    hooks.refresh = [this](ReceiveStep step) {
-        switch (step) {
-        case ReceiveStep::StructureCleared:
-            profileApplied();
-            tree_->rebuild();
-            fillResultsGrid();
-            break;
-        case ReceiveStep::TreeBuilt:
-            tree_->rebuild();
-            showStructurePanel(true);
-            break;
-        case ReceiveStep::ViewShown:
-        case ReceiveStep::NewStructureShown:
-            setResultsView(step == ReceiveStep::ViewShown ? 1 : 0);
-            tree_->selectNode(ctx.document.structure.tree.selected);
-            fillResultsGrid();
-            break;
-        }
+    hooks.querySaveChanges = [this, &received] {
+        return callOnThreadOf(this, [this, &received] {
+            const bool go = querySaveChanges(files_->env()) != MbCancel;
+            // Saving may have named the file.
+            received.fileName = ctx.document.fileName;
+            received.saved = ctx.document.saved;
+            return go;
+        });
     };
+    hooks.refresh = [&steps](ReceiveStep step) { steps.push_back(step); };
     // The messages and the bytes of this transfer are kept, so that one that
     // goes wrong can be saved as a log and sent.
     const QDateTime started = QDateTime::currentDateTime();
     std::optional<LogRecorder> recorder(std::in_place);
     link_->keepTrace(true);
-    const ReceiveOutcome outcome = zentrova::receiveResults(ctx, *link_, progress(), hooks);
+    ReceiveOutcome outcome;
+    runner_.run([&] {
+        outcome = zentrova::receiveResults(TransferTarget(ctx, ctx.defaultNames, received), *link_, progress(), hooks);
+    });
+    takeReceivedDocument(ctx.document, received, outcome);
+    for (ReceiveStep step : steps)
+        showReceiveStep(step);
     const std::string messages = recorder->text();
     recorder.reset();
     const std::string trace = link_->keptTrace();
     link_->keepTrace(false);
     helpContext_ = savedHelp;
-    if (w_.gauge)
-        w_.gauge->setHelpContext(1);
+    if (w_.progress)
+        w_.progress->setHelpContext(1);
     updateMainCaption();
     if (outcome.status == ReceiveOutcome::Status::Received || outcome.status == ReceiveOutcome::Status::Incomplete)
         statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
@@ -787,8 +803,10 @@ void MainWindow::receiveResults()
     // failure interrupts with a message.
     if (outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
         loadHistorySettings(ctx.settings).addAfterReceive) {
-        const HistoryAddOutcome added =
-            addDocumentToHistory(ctx, progress(), HistoryTelling::FailuresOnly, installationQuestion());
+        HistoryAddOutcome added;
+        runner_.run([&] {
+            added = addDocumentToHistory(ctx, progress(), HistoryTelling::FailuresOnly, installationQuestion());
+        });
         if (added.status == HistoryAddOutcome::Status::Added ||
             added.status == HistoryAddOutcome::Status::AlreadyStored) {
             QString shown = ctx.decode(added.message);
@@ -797,6 +815,27 @@ void MainWindow::receiveResults()
         }
     }
     updateHistoryCommand();
+}
+
+void MainWindow::showReceiveStep(ReceiveStep step)
+{
+    switch (step) {
+    case ReceiveStep::StructureCleared:
+        profileApplied();
+        tree_->rebuild();
+        fillResultsGrid();
+        break;
+    case ReceiveStep::TreeBuilt:
+        tree_->rebuild();
+        showStructurePanel(true);
+        break;
+    case ReceiveStep::ViewShown:
+    case ReceiveStep::NewStructureShown:
+        setResultsView(step == ReceiveStep::ViewShown ? 1 : 0);
+        tree_->selectNode(ctx.document.structure.tree.selected);
+        fillResultsGrid();
+        break;
+    }
 }
 
 void MainWindow::showInstrumentInfo()
@@ -809,13 +848,13 @@ void MainWindow::showInstrumentInfo()
 
 void MainWindow::configurePort()
 {
-    if (w_.com)
-        w_.com->execute();
+    if (w_.portDialog)
+        w_.portDialog->execute();
 }
 
 void MainWindow::editPrintoutHeading()
 {
-    if (w_.personal && w_.personal->execute()) {
+    if (w_.headingDialog && w_.headingDialog->execute()) {
         ctx.document.heading.load(ctx.settings);
         // An open preview shows the new heading.
         if (w_.preview)
@@ -858,19 +897,25 @@ InstallationQuestion MainWindow::installationQuestion()
 {
     // The installation is typed, or one the archive knows is chosen; the file's
     // name is offered first when there is one.
-    return [this](const QStringList& known, const QString& proposed) -> std::optional<QString> {
-        QStringList choices = known;
-        if (!proposed.isEmpty()) {
-            choices.removeAll(proposed);
-            choices.prepend(proposed);
-        }
-        bool ok = false;
-        const QString site =
-            QInputDialog::getItem(this, text("History_30"), text("HistoryWhichSite_60"), choices, 0, true, &ok);
-        if (!ok)
-            return std::nullopt;
-        return site;
+    return [this](const QStringList& known, const QString& proposed) {
+        // Asked while the import runs on a worker thread.
+        return callOnThreadOf(this, [&] { return askInstallation(known, proposed); });
     };
+}
+
+std::optional<QString> MainWindow::askInstallation(const QStringList& known, const QString& proposed)
+{
+    QStringList choices = known;
+    if (!proposed.isEmpty()) {
+        choices.removeAll(proposed);
+        choices.prepend(proposed);
+    }
+    bool ok = false;
+    const QString site =
+        QInputDialog::getItem(this, text("History_30"), text("HistoryWhichSite_60"), choices, 0, true, &ok);
+    if (!ok)
+        return std::nullopt;
+    return site;
 }
 
 void MainWindow::addToHistory()
@@ -878,7 +923,7 @@ void MainWindow::addToHistory()
     updateHistoryCommand();
     if (!action("&AddToHistory_30")->isEnabled())
         return;
-    addDocumentToHistory(ctx, progress(), HistoryTelling::Always, installationQuestion());
+    runner_.run([this] { addDocumentToHistory(ctx, progress(), HistoryTelling::Always, installationQuestion()); });
     // An open history window shows the new inspection.
     if (w_.history && w_.history->isVisible())
         w_.history->refresh();

@@ -3,6 +3,7 @@
 #pragma once
 #include "base/Progress.h"
 #include "history/HistoryCommands.h"
+#include "shell/windows/BackgroundWork.h"
 #include "shell/windows/QtTranslations.h"
 #include "structure/StructureFile.h"
 
@@ -29,6 +30,7 @@ class CommentsDialog;
 class PortDialog;
 class ExportDialog;
 class ProgressDialog;
+enum class ReceiveStep;
 class InstrumentInfoDialog;
 class PrintoutHeadingDialog;
 class PrintPreview;
@@ -51,13 +53,13 @@ public:
     // The windows the main window calls; created by the program entry in its
     // order. Any of them may be missing (tests build only what they need).
     struct Windows {
-        ProgressDialog* gauge = nullptr;
-        PortDialog* com = nullptr;
+        ProgressDialog* progress = nullptr;
+        PortDialog* portDialog = nullptr;
         PrintPreview* preview = nullptr;
-        PrintoutHeadingDialog* personal = nullptr;
+        PrintoutHeadingDialog* headingDialog = nullptr;
         AboutBox* about = nullptr;
         LanguageDialog* language = nullptr;
-        ExportDialog* exportDlg = nullptr;
+        ExportDialog* exportDialog = nullptr;
         InstrumentInfoDialog* instrumentData = nullptr;
         CommentsDialog* comments = nullptr;
         RecordDetailDialog* recordDetail = nullptr;
@@ -175,8 +177,16 @@ private:
     std::unique_ptr<FileCommands> files_;
     bool structureShown_ = false;
     bool serialBusy_ = false;
-    // Commands that would start a second serial operation while one runs.
+    bool working_ = false; // long work runs on a worker thread
+    // Commands that would start a second serial operation while one runs, or
+    // change what long work reads while it runs.
     void setSerialBusy(bool busy);
+    void updateBusyCommands();
+    // What a transfer told while it ran, shown once the window took its document.
+    void showReceiveStep(ReceiveStep step);
+    std::optional<QString> askInstallation(const QStringList& known, const QString& proposed);
+    // Long work (files, export, the history, a transfer) runs here.
+    BackgroundRunner runner_;
     Progress& progress();
 };
 

@@ -5,6 +5,7 @@
 #include "comm/InstrumentData.h"
 #include "comm/InstrumentLink.h"
 #include "shell/AppContext.h"
+#include "shell/windows/BackgroundWork.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -105,7 +106,19 @@ void InstrumentInfoDialog::showEvent(QShowEvent* e)
 void InstrumentInfoDialog::receiveInstrumentData()
 {
     receiveBtn->setEnabled(false);
-    const InstrumentDataOutcome out = zentrova::receiveInstrumentData(ctx, link, progress);
+    // The exchange runs off the window's thread on a document of its own: the
+    // identification may change the family code and the default file name,
+    // which the open document takes when it is over.
+    Document identified;
+    identified.familyCode = ctx.document.familyCode;
+    identified.fileName = ctx.document.fileName;
+    InstrumentDataOutcome out;
+    BackgroundRunner runner;
+    runner.run([&] {
+        out = zentrova::receiveInstrumentData(TransferTarget(ctx, ctx.defaultNames, identified), link, progress);
+    });
+    ctx.document.familyCode = identified.familyCode;
+    ctx.document.fileName = identified.fileName;
     if (out.exchanged)
         showView(out.view);
     receiveBtn->setEnabled(true);

@@ -8,6 +8,7 @@
 #include "comm/InstrumentLink.h"
 #include "comm/PortDirectory.h"
 #include "shell/AppContext.h"
+#include "shell/windows/BackgroundWork.h"
 #include "shell/windows/HelpViewer.h"
 
 #include <QCloseEvent>
@@ -32,13 +33,6 @@ namespace zentrova {
 namespace {
 
 constexpr int DeviceColumn = 1;
-
-// While the search runs the dialog stays responsive (its Cancel button),
-// but nothing cancels a single attempt.
-class SearchPump final : public NullProgress {
-public:
-    void processEvents(int ms) override { QCoreApplication::processEvents(QEventLoop::AllEvents, std::max(ms, 0)); }
-};
 
 // The device column's editor: an editable list of the devices present.
 class DeviceDelegate final : public QStyledItemDelegate {
@@ -423,8 +417,8 @@ void PortDialog::autoFindPort()
     InstrumentLink::BusyScope busy(link);
     if (!busy.acquired())
         return;
-    SearchPump pump;
-    Exchange ex(ctx, link.port(), pump, *clock_);
+    NullProgress quiet;
+    Exchange ex(ctx, link.port(), quiet, *clock_);
     PortChoice before;
     try {
         before = listSelection();
@@ -435,32 +429,39 @@ void PortDialog::autoFindPort()
         ctx.prompts->message(MsgType::Custom, "13: ERROR", MbOK, 0);
     }
 
-    SearchResult result;
-    try {
-        result = searchInstrument(
-            ex, [this] { return searchStopRequested_; },
-            [&](const PortChoice& c) {
-                selectInLists(c);
-                link.select(c);
-                if (onAttempt)
-                    onAttempt(c);
-            });
-    } catch (const std::exception&) {
-        ctx.prompts->message(MsgType::Custom, "14: ERROR", MbOK, 0);
-    }
-
-    try {
-        if (!result.found) {
-            selectInLists(before);
-            link.select(before);
-            ctx.prompts->message(MsgType::Error, ctx.texts.text("CommError_40"), MbOK | MbHelp, 2000);
-        } else {
-            endSearch(ex);
-            showFound(result.choice);
+    // The search runs off the window's thread, so that the dialog answers
+    // (its Cancel) all the way through; what it shows is done on the
+    // window's thread.
+    const auto showChoice = [this](const PortChoice& c, bool attempt) {
+        callOnThreadOf(this, [&] {
+            selectInLists(c);
+            link.select(c);
+            if (attempt && onAttempt)
+                onAttempt(c);
+        });
+    };
+    BackgroundRunner runner;
+    runner.run([&] {
+        SearchResult result;
+        try {
+            result = searchInstrument(
+                ex, [this] { return searchStopRequested_.load(); }, [&](const PortChoice& c) { showChoice(c, true); });
+        } catch (const std::exception&) {
+            ctx.prompts->message(MsgType::Custom, "14: ERROR", MbOK, 0);
         }
-    } catch (const std::exception&) {
-        ctx.prompts->message(MsgType::Custom, "15: ERROR", MbOK, 0);
-    }
+
+        try {
+            if (!result.found) {
+                showChoice(before, false);
+                ctx.prompts->message(MsgType::Error, ctx.texts.text("CommError_40"), MbOK | MbHelp, 2000);
+            } else {
+                endSearch(ex);
+                callOnThreadOf(this, [&] { showFound(result.choice); });
+            }
+        } catch (const std::exception&) {
+            ctx.prompts->message(MsgType::Custom, "15: ERROR", MbOK, 0);
+        }
+    });
     setSearching(false);
 }
 

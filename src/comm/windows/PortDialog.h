@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <atomic>
 #include <map>
 
 class QComboBox;
@@ -109,7 +110,7 @@ private:
 
     PortChoice remembered_;
     std::map<int, QString> editedDevices_; // entry number -> path, written on OK
-    bool searchStopRequested_ = false;
+    std::atomic<bool> searchStopRequested_ = false;
     bool searching_ = false;
     bool filling_ = false;
     Clock* clock_;

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace zentrova {
@@ -59,9 +60,31 @@ void ProgressDialog::applyTexts()
     cancelBtn->setText(ctx.decode(ctx.texts.text("&Cancel_11")));
 }
 
+bool ProgressDialog::onOwnThread() const
+{
+    return QThread::currentThread() == thread();
+}
+
+void ProgressDialog::paintNow()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void ProgressDialog::show(const std::string& caption, const std::string& line1, bool cancellable)
 {
     cancelRequested_ = false;
+    queuedPosition_ = 0;
+    if (!onOwnThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, caption, line1, cancellable] { showNow(caption, line1, cancellable); }, Qt::QueuedConnection);
+        return;
+    }
+    showNow(caption, line1, cancellable);
+    paintNow();
+}
+
+void ProgressDialog::showNow(const std::string& caption, const std::string& line1, bool cancellable)
+{
     setWindowTitle(ctx.decode(caption));
     label1_->setText(ctx.decode(line1));
     label1_->setVisible(!line1.empty());
@@ -78,22 +101,41 @@ void ProgressDialog::show(const std::string& caption, const std::string& line1, 
 
 void ProgressDialog::setLine2(const std::string& text)
 {
+    if (!onOwnThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { label2_->setText(ctx.decode(text)); }, Qt::QueuedConnection);
+        return;
+    }
     label2_->setText(ctx.decode(text));
 }
 
 void ProgressDialog::setPosition(int percent)
 {
-    progressBar_->setValue(std::clamp(percent, 0, 100));
+    const int value = std::clamp(percent, 0, 100);
+    if (!onOwnThread()) {
+        // A transfer reports every record: only a new value crosses over.
+        if (value == queuedPosition_.exchange(value))
+            return;
+        QMetaObject::invokeMethod(
+            this, [this, value] { progressBar_->setValue(value); }, Qt::QueuedConnection);
+        return;
+    }
+    queuedPosition_ = value;
+    if (progressBar_->value() == value)
+        return;
+    progressBar_->setValue(value);
+    if (isVisible())
+        paintNow();
 }
 
 void ProgressDialog::hide()
 {
+    if (!onOwnThread()) {
+        QMetaObject::invokeMethod(
+            this, [this] { QDialog::hide(); }, Qt::QueuedConnection);
+        return;
+    }
     QDialog::hide();
-}
-
-void ProgressDialog::processEvents(int ms)
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents, std::max(ms, 0));
 }
 
 void ProgressDialog::keyPressEvent(QKeyEvent* e)

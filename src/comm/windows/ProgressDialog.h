@@ -4,6 +4,7 @@
 #include "base/Progress.h"
 
 #include <QDialog>
+#include <atomic>
 
 class QLabel;
 class QProgressBar;
@@ -16,7 +17,8 @@ struct AppContext;
 // The progress dialog: a small stay-on-top window with a caption, a bold red
 // first line, a second line for the current phase, a gauge and Cancel. It is
 // shown without blocking the main window; the file, report and export work
-// hide its Cancel button.
+// hide its Cancel button. Work on a worker thread reports here as well: its
+// calls are carried to the window's thread, and Cancel is read from any.
 class ProgressDialog : public QDialog, public Progress {
     Q_OBJECT
 public:
@@ -30,7 +32,6 @@ public:
     void setPosition(int percent) override;
     void hide() override;
     bool cancelRequested() const override { return cancelRequested_; }
-    void processEvents(int ms = 0) override;
 
     // 1 normally; a results transfer sets 2000 for its duration.
     void setHelpContext(int context) { helpContext_ = context; }
@@ -46,12 +47,19 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    void showNow(const std::string& caption, const std::string& line1, bool cancellable);
+    // Work running on the window's own thread (the report's pages): the
+    // dialog and its gauge are painted at once, no input is taken meanwhile.
+    void paintNow();
+    bool onOwnThread() const;
+
     AppContext& ctx;
     QLabel* label1_;
     QLabel* label2_;
     QProgressBar* progressBar_;
     QPushButton* cancelBtn;
-    bool cancelRequested_ = false;
+    std::atomic<bool> cancelRequested_ = false;
+    std::atomic<int> queuedPosition_ = 0; // the gauge's value last sent to it
     int helpContext_ = 1;
 };
 

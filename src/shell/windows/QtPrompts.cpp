@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "shell/windows/QtPrompts.h"
+#include "shell/windows/BackgroundWork.h"
 
 #include "base/FileHistory.h"
 #include "shell/AppContext.h"
@@ -11,6 +12,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 
 #include <algorithm>
 
@@ -109,6 +111,10 @@ unsigned QtPrompts::messageWithCharacters(MsgType type, const std::string& text,
 
 unsigned QtPrompts::showBox(MsgType type, QString body, unsigned buttons, int helpContext)
 {
+    // Asked by work on a worker thread: the box is shown by the window's
+    // thread, and the work waits for the answer.
+    if (QThread::currentThread() != qApp->thread())
+        return callOnThreadOf(qApp, [&] { return showBox(type, body, buttons, helpContext); });
     QWidget* parent = owner();
     QMessageBox box(parent);
     QString title;
@@ -218,6 +224,8 @@ std::optional<QString> QtPrompts::chosen(const QString& path) const
 
 std::optional<QString> QtPrompts::fileName(const FileDialogRequest& r, QFileDialog::AcceptMode mode)
 {
+    if (QThread::currentThread() != qApp->thread())
+        return callOnThreadOf(qApp, [&] { return fileName(r, mode); });
     const QString title = ctx_ ? ctx_->decode(r.title) : QString();
     QFileDialog dialog(owner(), title, startPath(r.proposedName), filterOf(r));
     dialog.setAcceptMode(mode);

@@ -11,6 +11,7 @@
 #include "history/PointJudgement.h"
 #include "report/CellMarkup.h"
 #include "shell/AppContext.h"
+#include "shell/windows/BackgroundWork.h"
 #include "structure/MeasuredValue.h"
 #include "structure/StructureFile.h"
 #include "structure/ValuesCsv.h"
@@ -297,11 +298,13 @@ bool ComparisonDialog::saveCsv()
     QString proposed = proposedValuesCsvName(ctx.document.fileName);
     if (!proposed.isEmpty())
         proposed.insert(proposed.size() - 4, QStringLiteral("-compare"));
-    return saveCsvThroughDialog(ctx, "SaveComparisonCsv_40", proposed,
-                                [this] { return comparisonCsv(ctx, comparison_, &corrections_); });
+    BackgroundRunner runner;
+    return saveCsvThroughDialog(
+        ctx, "SaveComparisonCsv_40", proposed, [this] { return comparisonCsv(ctx, comparison_, &corrections_); },
+        runner);
 }
 
-ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent)
+ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& runner)
 {
     FileDialogRequest request = structureDialog(ctx, "CompareWith_40");
     request.mustExist = true;
@@ -309,16 +312,25 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent)
     if (!chosen || chosen->isEmpty())
         return nullptr;
     // The older file is read into a document of its own, so that the open
-    // structure stays as it is.
-    NullProgress quiet;
-    const std::optional<Document> older = readDocumentBeside(ctx, *chosen, quiet);
+    // structure stays as it is; reading and comparing run off the window.
+    std::optional<Document> older;
+    InspectionComparison comparison;
+    std::vector<ComparedCorrection> corrections;
+    runner.run([&] {
+        NullProgress quiet;
+        older = readDocumentBeside(ctx, *chosen, quiet);
+        if (!older)
+            return;
+        comparison = compareInspections(*older, ctx.document, ctx.names);
+        // Corrected by the points' equipment data in the history archive.
+        const CsvJudging judging = archiveCsvJudging(ctx);
+        corrections = compareCorrections(*older, ctx.document, ctx.names, comparison, judging.equipmentOf,
+                                         judging.rules, judging.choices);
+    });
     if (!older)
         return nullptr;
-    auto* dialog = new ComparisonDialog(ctx, compareInspections(*older, ctx.document, ctx.names), *chosen, parent);
-    // Corrected by the points' equipment data in the history archive.
-    const CsvJudging judging = archiveCsvJudging(ctx);
-    dialog->setCorrections(compareCorrections(*older, ctx.document, ctx.names, dialog->comparison(),
-                                              judging.equipmentOf, judging.rules, judging.choices));
+    auto* dialog = new ComparisonDialog(ctx, std::move(comparison), *chosen, parent);
+    dialog->setCorrections(std::move(corrections));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

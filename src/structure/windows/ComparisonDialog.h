@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
+#include "base/WorkRunner.h"
 #include "structure/ComparisonJudgement.h"
 #include "structure/InspectionComparison.h"
 
@@ -67,6 +68,6 @@ private:
 // the open structure and shows the comparison in a window of its own, which
 // deletes itself when closed. Null when the user cancelled or the file could
 // not be read (the reason was shown).
-ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent);
+ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& runner = inPlace());
 
 } // namespace zentrova

@@ -5,6 +5,7 @@
 
 #include <QSerialPort>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace zentrova {
@@ -18,15 +19,16 @@ std::string portLockHolder(const QString& device);
 // bits, no flow control, DTR and RTS off. Pseudo-terminals (and some USB
 // adapters) refuse the modem-line calls with "inappropriate ioctl"; that is
 // tolerated. The device is also locked with flock, as terminal programs lock
-// it, so that one of them holding the port is told. Everything runs on the calling thread: output is handed to the
+// it, so that one of them holding the port is told. Everything runs on the
+// thread that opened the port, until it is closed: output is handed to the
 // device as soon as it can take it, input is pulled in whenever it is counted.
-class SerialPortComm final : public Port {
+class SerialDevicePort final : public Port {
 public:
     // Turns a port name ("COM3") into the device to open; a path is opened as
     // it is. Without a resolver only paths can be opened.
     using Resolver = std::function<QString(const QString&)>;
-    explicit SerialPortComm(Resolver resolve = {});
-    ~SerialPortComm() override;
+    explicit SerialDevicePort(Resolver resolve = {});
+    ~SerialDevicePort() override;
 
     static constexpr int OutputQueueSize = 2048;
     static constexpr int OutputWaitMs = 1000;
@@ -61,7 +63,7 @@ private:
     bool lineDown() const;
 
     Resolver resolve_;
-    QSerialPort port_;
+    std::unique_ptr<QSerialPort> port_; // while open
     QString name_ = QStringLiteral("COM1");
     QString device_;
     int baud_ = 9600;

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
-#include "comm/TracingComm.h"
+#include "comm/TracingPort.h"
 
 #include <QDateTime>
 #include <cstdio>
 
 namespace zentrova {
 
-TracingComm::~TracingComm()
+TracingPort::~TracingPort()
 {
     if (file_.isOpen())
         file_.close();
 }
 
-std::string TracingComm::hexLine(const char* data, int n)
+std::string TracingPort::hexLine(const char* data, int n)
 {
     static const char digits[] = "0123456789ABCDEF";
     std::string hex, text;
@@ -28,13 +28,13 @@ std::string TracingComm::hexLine(const char* data, int n)
     return hex + " | " + text;
 }
 
-void TracingComm::keepTrace(bool keep)
+void TracingPort::keepTrace(bool keep)
 {
     keeping_ = keep;
     kept_.clear();
 }
 
-void TracingComm::note(const std::string& line)
+void TracingPort::note(const std::string& line)
 {
     if (!tracing())
         return;
@@ -50,7 +50,7 @@ void TracingComm::note(const std::string& line)
     file_.flush();
 }
 
-void TracingComm::bytes(char direction, const char* data, int n)
+void TracingPort::bytes(char direction, const char* data, int n)
 {
     if (!tracing() || n <= 0)
         return;
@@ -59,7 +59,7 @@ void TracingComm::bytes(char direction, const char* data, int n)
         note(std::string(1, direction) + ' ' + hexLine(data + at, std::min(32, n - at)));
 }
 
-void TracingComm::open()
+void TracingPort::open()
 {
     const std::string head = "--- " + QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() + " open " +
                              inner_.portName().toStdString() + " at " + std::to_string(inner_.baudRate()) + " baud";
@@ -84,7 +84,7 @@ void TracingComm::open()
     }
 }
 
-void TracingComm::close()
+void TracingPort::close()
 {
     inner_.close();
     note("closed");
@@ -92,7 +92,7 @@ void TracingComm::close()
         file_.close();
 }
 
-void TracingComm::purge()
+void TracingPort::purge()
 {
     guard([&] {
         inner_.purge();
@@ -101,14 +101,14 @@ void TracingComm::purge()
     note("purge");
 }
 
-int TracingComm::read(char* buffer, int n)
+int TracingPort::read(char* buffer, int n)
 {
     const int got = guard([&] { return inner_.read(buffer, n); });
     bytes('<', buffer, got);
     return got;
 }
 
-void TracingComm::write(const char* buffer, int n)
+void TracingPort::write(const char* buffer, int n)
 {
     bytes('>', buffer, n);
     guard([&] {

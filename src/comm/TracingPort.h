@@ -13,10 +13,10 @@ namespace zentrova {
 // what went over the line to it: one line per read or write with the time
 // since the port was opened, the bytes in hex and as text, and the failures.
 // Meant for looking at what an instrument really sends.
-class TracingComm final : public Port {
+class TracingPort final : public Port {
 public:
-    explicit TracingComm(Port& inner) : inner_(inner) {}
-    ~TracingComm() override;
+    explicit TracingPort(Port& inner) : inner_(inner) {}
+    ~TracingPort() override;
 
     // The file to append to from the next open on; empty stops tracing.
     void setTraceFile(const QString& path) { path_ = path; }

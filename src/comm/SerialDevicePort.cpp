@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
-#include "comm/SerialPortComm.h"
+#include "comm/SerialDevicePort.h"
 
 #include <QFile>
 #include <cerrno>
@@ -74,28 +74,31 @@ std::string portLockHolder(const QString& device)
     return {};
 }
 
-SerialPortComm::SerialPortComm(Resolver resolve) : resolve_(std::move(resolve))
+SerialDevicePort::SerialDevicePort(Resolver resolve) : resolve_(std::move(resolve))
 {
 }
 
-SerialPortComm::~SerialPortComm()
+SerialDevicePort::~SerialDevicePort()
 {
-    if (port_.isOpen())
-        port_.close();
+    if (active())
+        port_->close();
 }
 
-void SerialPortComm::open()
+void SerialDevicePort::open()
 {
-    if (port_.isOpen())
+    if (active())
         throw SerialError::portIsOpen();
     device_ = resolve_ ? resolve_(name_) : name_;
     if (device_.isEmpty())
         throw SerialError::openFailure(device_.isEmpty() ? name_ : device_, ENOENT);
-    port_.setPortName(device_);
+    // The port object belongs to the thread that opens it: a transfer runs
+    // on a worker thread of its own each time.
+    port_ = std::make_unique<QSerialPort>();
+    port_->setPortName(device_);
     applyLineSettings();
-    if (!port_.open(QIODevice::ReadWrite)) {
-        const auto qtError = port_.error();
-        port_.clearError();
+    if (!port_->open(QIODevice::ReadWrite)) {
+        const auto qtError = port_->error();
+        port_->clearError();
         const int err = openErrorNumber(device_, qtError);
         if (err == EBUSY)
             throw SerialError::busy(device_, portLockHolder(device_));
@@ -105,63 +108,63 @@ void SerialPortComm::open()
     // terminal programs (picocom, minicom, screen) lock the device itself
     // with flock, which Qt neither takes nor looks at. Two programs writing
     // to the instrument at once would garble both conversations.
-    if (::flock(int(port_.handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        port_.close();
-        port_.clearError();
+    if (::flock(int(port_->handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        port_->close();
+        port_->clearError();
         throw SerialError::busy(device_, portLockHolder(device_));
     }
     // Any other flock failure (a device without lock support) leaves the port
     // usable as before.
     // Some instruments draw power from these lines; ours must see them low.
     // A pseudo-terminal has no modem lines and refuses both calls.
-    port_.setDataTerminalReady(false);
-    port_.setRequestToSend(false);
-    port_.clearError();
-    port_.setReadBufferSize(0); // the input queue holds a whole reply and more
+    port_->setDataTerminalReady(false);
+    port_->setRequestToSend(false);
+    port_->clearError();
+    port_->setReadBufferSize(0); // the input queue holds a whole reply and more
 }
 
-bool SerialPortComm::active() const
+bool SerialDevicePort::active() const
 {
-    return port_.isOpen();
+    return port_ && port_->isOpen();
 }
 
-void SerialPortComm::close()
+void SerialDevicePort::close()
 {
-    if (port_.isOpen())
-        port_.close();
-    port_.clearError();
+    if (active())
+        port_->close();
+    port_.reset();
 }
 
-void SerialPortComm::purge()
+void SerialDevicePort::purge()
 {
-    if (!port_.isOpen())
+    if (!active())
         return;
-    port_.clear(QSerialPort::AllDirections);
+    port_->clear(QSerialPort::AllDirections);
     checkDevice(false);
 }
 
-bool SerialPortComm::lineDown() const
+bool SerialDevicePort::lineDown() const
 {
     // A hung-up terminal (the far end closed, the adapter pulled out) polls
     // as readable with HUP or ERR and reads as end of file.
-    const auto fd = port_.handle();
+    const auto fd = port_ ? port_->handle() : -1;
     if (fd < 0)
         return true;
     pollfd p{int(fd), POLLIN, 0};
     return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-void SerialPortComm::checkDevice(bool writing)
+void SerialDevicePort::checkDevice(bool writing)
 {
-    const auto e = port_.error();
+    const auto e = port_ ? port_->error() : QSerialPort::NoError;
     if (e == QSerialPort::NoError)
         return;
-    port_.clearError();
+    port_->clearError();
     const bool ioError = e == QSerialPort::ReadError || e == QSerialPort::WriteError;
     if (e == QSerialPort::ResourceError || (ioError && lineDown())) {
         // Nothing more will come from this device, and waiting on it would
         // return at once forever: close it and say so.
-        port_.close();
+        port_->close();
         throw SerialError::lost(device_, EIO, writing);
     }
     if (ioError)
@@ -172,124 +175,124 @@ void SerialPortComm::checkDevice(bool writing)
     // Poll time-outs and refused modem-line calls are not failures here.
 }
 
-int SerialPortComm::inputCount()
+int SerialDevicePort::inputCount()
 {
-    if (!port_.isOpen())
+    if (!active())
         return 0;
-    port_.waitForReadyRead(0); // takes in what the driver holds, without waiting
+    port_->waitForReadyRead(0); // takes in what the driver holds, without waiting
     checkDevice(false);
-    const qint64 n = port_.bytesAvailable();
+    const qint64 n = port_->bytesAvailable();
     return n > 0x3fffffff ? 0x3fffffff : int(n);
 }
 
-int SerialPortComm::outputCount()
+int SerialDevicePort::outputCount()
 {
-    if (!port_.isOpen())
+    if (!active())
         return 0;
-    if (port_.bytesToWrite() > 0) {
-        port_.flush();
+    if (port_->bytesToWrite() > 0) {
+        port_->flush();
         checkDevice(true);
     }
-    return int(port_.bytesToWrite());
+    return int(port_->bytesToWrite());
 }
 
-int SerialPortComm::read(char* buffer, int n)
+int SerialDevicePort::read(char* buffer, int n)
 {
-    if (!port_.isOpen() || n <= 0)
+    if (!active() || n <= 0)
         return 0;
-    const qint64 got = port_.read(buffer, n);
+    const qint64 got = port_->read(buffer, n);
     checkDevice(false);
     return got > 0 ? int(got) : 0;
 }
 
-void SerialPortComm::write(const char* buffer, int n)
+void SerialDevicePort::write(const char* buffer, int n)
 {
     if (n <= 0)
         return;
-    if (!port_.isOpen())
+    if (!active())
         throw SerialError(SerialError::Kind::Write,
                           "Write error (" + std::to_string(EBADF) + "), " + systemErrorText(EBADF), EBADF);
     // Room in the output queue: wait for the device to take what is queued.
-    if (port_.bytesToWrite() + n > OutputQueueSize) {
-        port_.waitForBytesWritten(OutputWaitMs);
+    if (port_->bytesToWrite() + n > OutputQueueSize) {
+        port_->waitForBytesWritten(OutputWaitMs);
         checkDevice(true);
-        if (port_.bytesToWrite() + n > OutputQueueSize)
+        if (port_->bytesToWrite() + n > OutputQueueSize)
             throw SerialError::outputFull();
     }
-    if (port_.write(buffer, n) != n) {
+    if (port_->write(buffer, n) != n) {
         checkDevice(true);
         throw SerialError::outputFull();
     }
-    port_.flush();
+    port_->flush();
     checkDevice(true);
 }
 
-void SerialPortComm::waitForInput(int ms)
+void SerialDevicePort::waitForInput(int ms)
 {
-    if (!port_.isOpen()) {
+    if (!active()) {
         systemClock().sleepUs(int64_t(ms) * 1000);
         return;
     }
-    port_.waitForReadyRead(ms);
+    port_->waitForReadyRead(ms);
     checkDevice(false);
 }
 
-void SerialPortComm::waitForOutput(int ms)
+void SerialDevicePort::waitForOutput(int ms)
 {
-    if (!port_.isOpen() || port_.bytesToWrite() == 0)
+    if (!active() || port_->bytesToWrite() == 0)
         return;
-    port_.waitForBytesWritten(ms);
+    port_->waitForBytesWritten(ms);
     checkDevice(true);
 }
 
-void SerialPortComm::setPortName(const QString& name)
+void SerialDevicePort::setPortName(const QString& name)
 {
-    if (port_.isOpen())
+    if (active())
         throw SerialError::portIsOpen();
     name_ = name;
 }
 
-void SerialPortComm::setBaudRate(int baud)
+void SerialDevicePort::setBaudRate(int baud)
 {
     baud_ = baud;
-    port_.setBaudRate(baud);
-    port_.clearError();
+    if (port_)
+        applyLineSettings();
 }
 
-void SerialPortComm::setParity(Parity p)
+void SerialDevicePort::setParity(Parity p)
 {
     parity_ = p;
-    port_.setParity(p == Parity::None  ? QSerialPort::NoParity
-                    : p == Parity::Odd ? QSerialPort::OddParity
-                                       : QSerialPort::EvenParity);
-    port_.clearError();
+    if (port_)
+        applyLineSettings();
 }
 
-void SerialPortComm::setDataBits(int bits)
+void SerialDevicePort::setDataBits(int bits)
 {
     dataBits_ = bits;
-    port_.setDataBits(bits == 5   ? QSerialPort::Data5
-                      : bits == 6 ? QSerialPort::Data6
-                      : bits == 7 ? QSerialPort::Data7
-                                  : QSerialPort::Data8);
-    port_.clearError();
+    if (port_)
+        applyLineSettings();
 }
 
-void SerialPortComm::setStopBits(int bits)
+void SerialDevicePort::setStopBits(int bits)
 {
     stopBits_ = bits;
-    port_.setStopBits(bits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    port_.clearError();
+    if (port_)
+        applyLineSettings();
 }
 
-void SerialPortComm::applyLineSettings()
+void SerialDevicePort::applyLineSettings()
 {
-    setBaudRate(baud_);
-    setParity(parity_);
-    setDataBits(dataBits_);
-    setStopBits(stopBits_);
-    port_.setFlowControl(QSerialPort::NoFlowControl);
-    port_.clearError();
+    port_->setBaudRate(baud_);
+    port_->setParity(parity_ == Parity::None  ? QSerialPort::NoParity
+                     : parity_ == Parity::Odd ? QSerialPort::OddParity
+                                              : QSerialPort::EvenParity);
+    port_->setDataBits(dataBits_ == 5   ? QSerialPort::Data5
+                       : dataBits_ == 6 ? QSerialPort::Data6
+                       : dataBits_ == 7 ? QSerialPort::Data7
+                                        : QSerialPort::Data8);
+    port_->setStopBits(stopBits_ == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    port_->clearError();
 }
 
 } // namespace zentrova
