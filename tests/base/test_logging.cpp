@@ -35,8 +35,9 @@ TEST(Logging, TheSettingChoosesHowMuchIsSaid)
         SCOPED_TRACE(c.value ? c.value : "(none)");
         ProgramDir dir;
         const Settings settings(dir.file(QStringLiteral("ZENTRO.INI")).toStdString());
-        if (c.value)
+        if (c.value) {
             ASSERT_TRUE(settings.writeSetting("DIAGNOSTICS", "LogLevel", c.value));
+        }
         EXPECT_EQ(logDetailSetting(settings), c.detail);
     }
     if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))

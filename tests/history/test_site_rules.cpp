@@ -43,9 +43,11 @@ protected:
         ASSERT_TRUE(version ? archive.openAtVersion(location, version, &error)
                             : archive.open(location, ArchiveAccess::Write, &error))
             << error.toStdString();
-        for (const char* site : {"North", "South"})
-            if (!archive.findInstallation(QString::fromLatin1(site), nullptr))
+        for (const char* site : {"North", "South"}) {
+            if (!archive.findInstallation(QString::fromLatin1(site), nullptr)) {
                 ASSERT_EQ(archive.importInspection(inspectionAt(site)).status, ImportOutcome::Status::Added);
+            }
+        }
         north = archive.findInstallation(QStringLiteral("North"), &error);
         south = archive.findInstallation(QStringLiteral("South"), &error);
     }

@@ -275,8 +275,9 @@ TEST(Evaluation, TheMinimumPiGoesByThermalClassAndIsNotJudgedAbove5000Megohms)
         const auto v = bySet(judged(r, &e), "ieee43-minimum-pi");
         ASSERT_TRUE(v);
         EXPECT_EQ(v->outcome, c.expected) << v->text;
-        if (c.oneMinuteMegohms > 5000)
+        if (c.oneMinuteMegohms > 5000) {
             EXPECT_EQ(v->detail, "the 1-minute value is 5001 MΩ at 40 °C, above 5000 MΩ: the PI may not be meaningful");
+        }
     }
 }
 

@@ -115,8 +115,9 @@ TEST(VerdictTexts, SlovenianWindowsTranslateTheSentenceButKeepTheRuleFilesNames)
         SCOPED_TRACE(v.text);
         EXPECT_FALSE(line.contains(u'{')) << line.toStdString();
         EXPECT_NE(line.toStdString(), v.text);
-        if (!v.ruleSetId.empty())
+        if (!v.ruleSetId.empty()) {
             EXPECT_TRUE(line.contains(QString::fromStdString(v.rule))) << line.toStdString();
+        }
     }
     const std::vector<Verdict> verdicts = everyKindOfVerdict();
     EXPECT_EQ(texts.line(verdicts.front()).toStdString(),
