@@ -24,8 +24,10 @@ run: build
 demo: build
 	@scripts/demo $(BUILD)
 
+# Every test, then the layout of every source against .clang-format.
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+	@scripts/check-format
 
 # Every test once more in a build with AddressSanitizer, LeakSanitizer and
 # UBSan, in a folder of its own. Debug at -O1: it builds about as fast as

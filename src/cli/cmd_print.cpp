@@ -37,9 +37,9 @@ void printHelp()
 
 namespace {
 
-constexpr int kMaxCopies = 999;
+constexpr int MaxCopies = 999;
 // How long the server may take to answer the connection.
-constexpr int kConnectTimeoutMs = 10000;
+constexpr int ConnectTimeoutMs = 10000;
 
 // The server as libcups finds it (CUPS_SERVER, the user's and the system's
 // client.conf, else the local scheduler), with its port unless it is a
@@ -73,7 +73,7 @@ QString findQueue(const QString& wanted)
 {
     const QString server = serverName();
     http_t* http =
-        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectTimeoutMs, nullptr);
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ConnectTimeoutMs, nullptr);
     if (!http) {
         fail(QStringLiteral("no CUPS server answers at %1").arg(server));
         return {};
@@ -128,9 +128,9 @@ int printCommand(const QStringList& args)
     if (a.has(copiesOption)) {
         bool ok = false;
         copies = a.value(copiesOption).toInt(&ok);
-        if (!ok || copies < 1 || copies > kMaxCopies) {
+        if (!ok || copies < 1 || copies > MaxCopies) {
             fail(QStringLiteral("--copies takes a number from 1 to %1, not \"%2\"")
-                     .arg(kMaxCopies)
+                     .arg(MaxCopies)
                      .arg(a.value(copiesOption)));
             return ExitUsage;
         }

@@ -25,7 +25,7 @@
 namespace zentrova::cli {
 namespace {
 
-const Command kCommands[] = {
+const Command CommandTable[] = {
     {"dump", "FILE", "print a structure file as JSON", dumpCommand, dumpHelp, false, false},
     {"convert", "FILE -o OUT", "read a structure file and write it in the current format", convertCommand, convertHelp,
      false, false},
@@ -54,9 +54,9 @@ void usage(FILE* to)
                      "Commands:\n");
     // One column for the summaries, past the longest synopsis.
     int width = 0;
-    for (const Command& c : kCommands)
+    for (const Command& c : CommandTable)
         width = std::max(width, int(std::strlen(c.name) + 1 + std::strlen(c.synopsis)));
-    for (const Command& c : kCommands) {
+    for (const Command& c : CommandTable) {
         const std::string left = std::string(c.name) + " " + c.synopsis;
         std::fprintf(to, "  %-*s  %s\n", width, left.c_str(), c.summary);
     }
@@ -105,7 +105,7 @@ void hideArchivePasswords(int argc, char* argv[])
 
 const Command* find(const char* name)
 {
-    for (const Command& c : kCommands)
+    for (const Command& c : CommandTable)
         if (std::strcmp(c.name, name) == 0)
             return &c;
     return nullptr;

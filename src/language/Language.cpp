@@ -17,7 +17,7 @@ namespace zentrova {
 
 namespace {
 
-const std::string kEmpty;
+const std::string EmptyText;
 
 std::string cut(const std::string& s, size_t width)
 {
@@ -47,7 +47,7 @@ bool loadIni(CSimpleIniA& ini, const QString& path, QString* error = nullptr)
 const std::string& InterfaceTexts::text(const std::string& key) const
 {
     auto it = slots_.find(key);
-    return it == slots_.end() ? kEmpty : it->second;
+    return it == slots_.end() ? EmptyText : it->second;
 }
 
 void InterfaceTexts::set(const std::string& key, const std::string& value)
@@ -72,7 +72,7 @@ void NameTables::clear()
 
 const std::string& NameTables::at(const std::vector<std::string>& v, long n)
 {
-    return (n >= 0 && size_t(n) < v.size()) ? v[size_t(n)] : kEmpty;
+    return (n >= 0 && size_t(n) < v.size()) ? v[size_t(n)] : EmptyText;
 }
 
 void NameTables::setEntry(const std::string& key, const std::string& value)

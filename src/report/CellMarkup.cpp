@@ -29,7 +29,7 @@ std::string removePass(const std::string& text, char letter, OnParam&& onParam)
     while (i < text.size()) {
         const char ch = text[i];
         if (ch == letter && i + 1 < text.size() && !out.empty() &&
-            static_cast<unsigned char>(out.back()) == kMarkupLead) {
+            static_cast<unsigned char>(out.back()) == MarkupLead) {
             out.pop_back();
             const size_t hide = onParam(static_cast<unsigned char>(text[i + 1]));
             i += 2;
@@ -57,7 +57,7 @@ WholeCell stripWholeCell(const std::string& cell)
     for (char ch : cell)
         if (ch != '\n')
             w.text.push_back(ch);
-    if (w.text.find(static_cast<char>(kMarkupLead)) == std::string::npos)
+    if (w.text.find(static_cast<char>(MarkupLead)) == std::string::npos)
         return w;
     w.text = removePass(w.text, 'H', [](unsigned char n) { return size_t(n); });
     int lastF = 0;
@@ -114,14 +114,14 @@ CellLayout parseCell(const std::string& text, Alignment startAlign, const CellDa
     layout.fontIndex = whole.fontIndex;
 
     const std::string& s = whole.text;
-    const size_t alignCount = data ? std::min(data->lineAlignments.size(), CellData::kMaxLineAlignments) : 0;
+    const size_t alignCount = data ? std::min(data->lineAlignments.size(), CellData::MaxLineAlignments) : 0;
     size_t start = 0;
     for (size_t i = 0;; ++i) {
         const size_t end = std::min(s.find('\r', start), s.size());
         CellLine line;
         line.align = startAlign;
         line.text = s.substr(start, end - start);
-        if (line.text.find(static_cast<char>(kMarkupLead)) != std::string::npos) {
+        if (line.text.find(static_cast<char>(MarkupLead)) != std::string::npos) {
             line.text = removePass(line.text, 'A', [&](unsigned char p) {
                 if (auto a = alignOf(p))
                     line.align = *a;

@@ -27,7 +27,7 @@ namespace zentrova {
 // F and C take the byte values 1..4, A the letters. A sequence counts only
 // where its letter and parameter lie inside the text; a lone 255 at the end
 // stays and is drawn as text.
-constexpr unsigned char kMarkupLead = 255;
+constexpr unsigned char MarkupLead = 255;
 
 enum class LineColour : uint8_t { Red, Blue, Green, Black };
 QColor colourOf(LineColour c);

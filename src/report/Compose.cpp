@@ -22,7 +22,7 @@ namespace zentrova {
 
 QFont reportFont()
 {
-    QFont f(QString::fromLatin1(kReportTypeface));
+    QFont f(QString::fromLatin1(ReportTypeface));
     f.setPointSize(9);
     return f;
 }
@@ -144,7 +144,7 @@ int checkMargins(const InterfaceTexts& texts, const MarginTexts& margins, const 
     const Pair pairs[] = {{MarginTexts::Left, MarginTexts::Right, paper.width()},
                           {MarginTexts::Top, MarginTexts::Bottom, paper.height()}};
     for (const Pair& pair : pairs) {
-        const double room = pair.extent - kMinPrintableMm; // mm the two margins may take
+        const double room = pair.extent - MinPrintableMm; // mm the two margins may take
         if ((cm[pair.first] + cm[pair.second]) * 10 <= room + 1e-6)
             continue;
         const int side = cm[pair.second] > cm[pair.first] ? pair.second : pair.first;
@@ -162,18 +162,18 @@ int checkMargins(const InterfaceTexts& texts, const MarginTexts& margins, const 
 
 namespace {
 
-constexpr QRgb kShade = qRgb(229, 229, 229);
+constexpr QRgb ShadeColour = qRgb(229, 229, 229);
 // The operator block's left edge: 104/3 mm from the printable area's left.
-constexpr double kOperatorOffsetMm = 104.0 / 3.0;
+constexpr double OperatorOffsetMm = 104.0 / 3.0;
 // Each ShrinkStep takes one point off the table font; 16 at most.
-constexpr int kMaxShrinkStep = 16;
+constexpr int MaxShrinkStep = 16;
 // The logo's height in the heading, and the gap kept between the operator
 // block (or logo) and the test-site block.
-constexpr double kLogoHeightMm = 12;
-constexpr double kHeadingGapMm = 4;
+constexpr double LogoHeightMm = 12;
+constexpr double HeadingGapMm = 4;
 // Heading lines too wide for their block are drawn smaller, down to this
 // share of their size; what is still too wide then is cut with an ellipsis.
-constexpr double kMinHeadingScale = 0.6;
+constexpr double MinHeadingScale = 0.6;
 
 // One line of the printout heading: its text and size, and once fitted to
 // its block the font and width it is drawn with.
@@ -255,7 +255,7 @@ private:
     int my(double mm) const { return prn_.mmToPixelsY(mm); }
     QFont reportFont(double points, bool bold = false) const
     {
-        return printerFont(QString::fromLatin1(kReportTypeface), points, dpiY_, bold);
+        return printerFont(QString::fromLatin1(ReportTypeface), points, dpiY_, bold);
     }
     QString text(const char* key) const { return ctx_.decode(ctx_.texts.text(key)); }
 
@@ -320,7 +320,7 @@ void ResultsComposer::newPage()
 void ResultsComposer::pageFrame()
 {
     if (shading_) {
-        const QColor shade(kShade);
+        const QColor shade(ShadeColour);
         // From corner to corner, each corner converted on its own.
         auto fill = [&](int left, int top, int right, int bottom) {
             canvas_.fillRect(QRect(left, top, right - left, bottom - top), shade);
@@ -412,7 +412,7 @@ int ResultsComposer::fitLines(std::vector<HeadingLine>& lines, int width)
     const int natural = naturalWidth(lines);
     if (natural <= width)
         return natural;
-    const double scale = std::max(kMinHeadingScale, double(width) / natural);
+    const double scale = std::max(MinHeadingScale, double(width) / natural);
     int widest = 0;
     for (HeadingLine& l : lines) {
         l.font = reportFont(l.points * scale, l.bold);
@@ -445,9 +445,9 @@ void ResultsComposer::pageHeading()
     // and the inner edge of the right band. When their lines need more, a
     // block that needs no more than half keeps what it needs and the other
     // gets the rest; else each gets half.
-    const int opX = X_ + mx(kOperatorOffsetMm);
+    const int opX = X_ + mx(OperatorOffsetMm);
     const int right = X_ + W_ - mx(2);
-    const int gap = mx(kHeadingGapMm);
+    const int gap = mx(HeadingGapMm);
     const int room = std::max(0, right - opX - gap);
 
     std::vector<HeadingLine> opCaption{{text("Operator_30") + u':', 8}};
@@ -461,7 +461,7 @@ void ResultsComposer::pageHeading()
     if (h.logoMode == 0)
         opNeed = std::max(opNeed, naturalWidth(opLines));
     else if (!source.isNull())
-        opNeed = std::max(opNeed, int(std::lround(double(source.width()) * my(kLogoHeightMm) / source.height())));
+        opNeed = std::max(opNeed, int(std::lround(double(source.width()) * my(LogoHeightMm) / source.height())));
     const int siteNeed = std::max(naturalWidth(siteCaption), naturalWidth(site));
     int opWidth = opNeed, siteWidth = siteNeed;
     if (opNeed + siteNeed > room) {
@@ -494,7 +494,7 @@ void ResultsComposer::pageHeading()
         draw(opLines[1], opX, line2Y);
         draw(opLines[2], opX, line2Y + lineHeight(opLines[1]) + 3);
     } else if (h.logoMode == 1) {
-        const QImage& image = logo(QSize(opWidth, my(kLogoHeightMm)));
+        const QImage& image = logo(QSize(opWidth, my(LogoHeightMm)));
         if (!image.isNull())
             canvas_.drawImage(QRect(QPoint(opX, line1Y), image.size()), image);
     }
@@ -571,7 +571,7 @@ void ResultsComposer::fitWidth()
             w += mx(3);
             total_ += w;
         }
-        if (total_ <= limit || total_ <= a4PortraitLimit || shrink_ >= kMaxShrinkStep)
+        if (total_ <= limit || total_ <= a4PortraitLimit || shrink_ >= MaxShrinkStep)
             break;
     }
     gridFont_ = shrunkPrinterFont(grid_.font(), shrink_, dpiY_);
@@ -638,7 +638,7 @@ void ResultsComposer::drawRow(int r, bool heading)
     for (int c : *band_) {
         const int w = colWidths_[size_t(c)];
         if (heading && shading_)
-            canvas_.fillRect(QRect(x, y_, w, height), QColor(kShade));
+            canvas_.fillRect(QRect(x, y_, w, height), QColor(ShadeColour));
         const bool centred = grid_.bodyColumnAlignment(c) == AlignCenter;
         int ly = y_ + padTop;
         for (const QString& line : cells_[size_t(r) * size_t(cols_) + size_t(c)]) {

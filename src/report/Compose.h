@@ -18,7 +18,7 @@ class Progress;
 class Settings;
 
 // The report's typeface; the program maps it onto an installed face.
-inline constexpr const char* kReportTypeface = "Arial";
+inline constexpr const char* ReportTypeface = "Arial";
 // The report font of the report tables: the report typeface, 9 points.
 QFont reportFont();
 
@@ -50,10 +50,10 @@ std::string marginErrorText(const InterfaceTexts& texts, int side, const std::st
 // The report needs this much of the paper between opposite margins: the
 // frame's 40 mm corner wedge across, the heading's 30 mm above the table and
 // the 10 mm band below it down the page.
-inline constexpr double kMinPrintableMm = 50;
+inline constexpr double MinPrintableMm = 50;
 
 // Checks the margin texts against the paper of `setup`: each must be a
-// number, and each pair of opposite margins must leave kMinPrintableMm of the
+// number, and each pair of opposite margins must leave MinPrintableMm of the
 // page. Returns the side at fault (of a pair that is too wide, the larger
 // margin), or MarginTexts::Count when all fit; `error` then gets the message
 // that names the margin and says why it does not fit (bytes).

@@ -157,9 +157,9 @@ void PageRecorder::setPageSetup(const PageSetup& setup)
 {
     setup_ = setup;
     if (setup_.dpiX <= 0)
-        setup_.dpiX = PageSetup::kDefaultDpi;
+        setup_.dpiX = PageSetup::DefaultDpi;
     if (setup_.dpiY <= 0)
-        setup_.dpiY = PageSetup::kDefaultDpi;
+        setup_.dpiY = PageSetup::DefaultDpi;
 }
 
 void PageRecorder::beginDoc()

@@ -25,11 +25,11 @@ namespace zentrova {
 // The paper the report is composed for: its size, orientation and the
 // printer's resolution. Without a printer the pages are composed at 300 dpi.
 struct PageSetup {
-    static constexpr int kDefaultDpi = 300;
+    static constexpr int DefaultDpi = 300;
     QPageSize pageSize{QPageSize::A4};
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    int dpiX = kDefaultDpi;
-    int dpiY = kDefaultDpi;
+    int dpiX = DefaultDpi;
+    int dpiY = DefaultDpi;
 
     // The whole sheet in printer pixels, oriented.
     QSize pagePixels() const;

@@ -24,21 +24,21 @@ std::optional<int> typedZoom(const QString& text)
 {
     if (!hasDigit(text))
         return std::nullopt;
-    return std::clamp(zoomValue(text), kZoomMin, kZoomMax);
+    return std::clamp(zoomValue(text), ZoomMin, ZoomMax);
 }
 
 int zoomInIndex(int value)
 {
-    for (size_t i = 0; i < kZoomSteps.size(); ++i)
-        if (kZoomSteps[i] > value)
+    for (size_t i = 0; i < ZoomSteps.size(); ++i)
+        if (ZoomSteps[i] > value)
             return int(i);
-    return int(kZoomSteps.size()) - 1;
+    return int(ZoomSteps.size()) - 1;
 }
 
 int zoomOutIndex(int value)
 {
-    for (size_t i = kZoomSteps.size(); i-- > 0;)
-        if (kZoomSteps[i] < value)
+    for (size_t i = ZoomSteps.size(); i-- > 0;)
+        if (ZoomSteps[i] < value)
             return int(i);
     return 0;
 }
@@ -48,8 +48,8 @@ NavigationState navigation(int page, int pageCount, int zoomValue)
     NavigationState s;
     s.first = s.previous = page > 1;
     s.next = s.last = page < pageCount;
-    s.zoomIn = zoomValue < kZoomSteps.back();
-    s.zoomOut = zoomValue > kZoomSteps.front();
+    s.zoomIn = zoomValue < ZoomSteps.back();
+    s.zoomOut = zoomValue > ZoomSteps.front();
     return s;
 }
 

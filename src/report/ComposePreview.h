@@ -12,14 +12,14 @@ namespace zentrova {
 
 // The preview's zoom list: twelve percent steps, then "Page Width" and
 // "Whole Page" (texts from the language file).
-inline constexpr std::array<int, 12> kZoomSteps{25, 50, 75, 100, 125, 150, 175, 200, 250, 300, 350, 400};
-inline constexpr int kZoomPageWidth = 12;
-inline constexpr int kZoomWholePage = 13;
-inline constexpr int kZoomDefaultIndex = 3; // 100%
+inline constexpr std::array<int, 12> ZoomSteps{25, 50, 75, 100, 125, 150, 175, 200, 250, 300, 350, 400};
+inline constexpr int ZoomPageWidth = 12;
+inline constexpr int ZoomWholePage = 13;
+inline constexpr int ZoomDefaultIndex = 3; // 100%
 // A typed zoom is kept within these bounds: at 0 % there is nothing to see,
 // and far beyond 400 % a page is wider than any screen can scroll sensibly.
-inline constexpr int kZoomMin = 10;
-inline constexpr int kZoomMax = 1000;
+inline constexpr int ZoomMin = 10;
+inline constexpr int ZoomMax = 1000;
 
 // The number the zoom box stands for: the digits of its text, 0 when it has
 // none (the two fitting entries).

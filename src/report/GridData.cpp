@@ -7,15 +7,15 @@
 namespace zentrova {
 
 namespace {
-const std::string kEmpty;
-const std::optional<QFont> kNoFont;
+const std::string EmptyText;
+const std::optional<QFont> NoFont;
 // Alignment lists grow up to the column set; a column number past any real
 // grid is ignored rather than allowed to allocate without bound.
-constexpr int kMaxAlignedColumns = 4096;
+constexpr int MaxAlignedColumns = 4096;
 
 void setListEntry(std::vector<std::optional<Alignment>>& list, int c, Alignment a)
 {
-    if (c < 0 || c >= kMaxAlignedColumns)
+    if (c < 0 || c >= MaxAlignedColumns)
         return;
     if (size_t(c) >= list.size())
         list.resize(size_t(c) + 1);
@@ -92,7 +92,7 @@ void GridData::setFixedCols(int n)
 
 const std::string& GridData::cell(int c, int r) const
 {
-    return contains(c, r) ? cells_[index(c, r)] : kEmpty;
+    return contains(c, r) ? cells_[index(c, r)] : EmptyText;
 }
 
 void GridData::setCell(int c, int r, std::string bytes)
@@ -233,7 +233,7 @@ void GridData::setHeadingColumnAlignment(int c, Alignment a)
 
 const std::optional<QFont>& GridData::extraFont(int n) const
 {
-    return n >= 1 && n <= 3 ? extraFonts_[size_t(n - 1)] : kNoFont;
+    return n >= 1 && n <= 3 ? extraFonts_[size_t(n - 1)] : NoFont;
 }
 
 void GridData::setExtraFont(int n, std::optional<QFont> font)

@@ -25,8 +25,8 @@ struct ReportTableTexts; // the two free texts of a report table, kept by the re
 // cell, and for report tables their sub-data.
 struct CellData : CellObject {
     // Character i aligns line i of the cell: "L", "R" or "C"; any other
-    // character leaves the line alone. Only the first kMaxLineAlignments count.
-    static constexpr size_t kMaxLineAlignments = 203;
+    // character leaves the line alone. Only the first MaxLineAlignments count.
+    static constexpr size_t MaxLineAlignments = 203;
     std::string lineAlignments;
     std::optional<QFont> font; // replaces the drawing font of the whole cell
     std::shared_ptr<ReportTableTexts> subData;
@@ -41,8 +41,8 @@ struct CellData : CellObject {
 // writes are ignored (grow the grid with setColCount / setRowCount first).
 class GridData {
 public:
-    static constexpr int kDefaultColWidth = 64;
-    static constexpr int kDefaultRowHeight = 24;
+    static constexpr int DefaultColumnWidth = 64;
+    static constexpr int DefaultRowHeight = 24;
 
     // What a change touched: Content needs a repaint, Geometry also a new
     // layout (counts, widths, heights, fixed rows or columns).
@@ -136,7 +136,7 @@ private:
     // Row-major, cols_ * rows_ entries each.
     std::vector<std::string> cells_;
     std::vector<std::unique_ptr<CellData>> data_;
-    int defaultColWidth_ = kDefaultColWidth, defaultRowHeight_ = kDefaultRowHeight;
+    int defaultColWidth_ = DefaultColumnWidth, defaultRowHeight_ = DefaultRowHeight;
     std::vector<int> colWidths_, rowHeights_;
     Alignment alignment_ = AlignLeft;
     std::vector<std::optional<Alignment>> bodyAlign_, headingAlign_;

@@ -12,7 +12,7 @@ namespace zentrova {
 
 namespace {
 
-const std::string kEmpty;
+const std::string EmptyText;
 
 // Heading and unit keys of the four report tables: kind 5 table A and B,
 // kind 6 table A and B. An empty key leaves the cell empty.
@@ -69,12 +69,12 @@ ReportPage::~ReportPage() = default;
 
 const std::string& ReportPage::label(int n) const
 {
-    return (n >= 1 && n <= labelCount()) ? (*labels_)[size_t(n - 1)] : kEmpty;
+    return (n >= 1 && n <= labelCount()) ? (*labels_)[size_t(n - 1)] : EmptyText;
 }
 
 const std::string& ReportPage::edit(int n) const
 {
-    return (n >= 1 && n <= editCount()) ? edits_[size_t(n - 1)] : kEmpty;
+    return (n >= 1 && n <= editCount()) ? edits_[size_t(n - 1)] : EmptyText;
 }
 
 void ReportPage::setEdit(int n, std::string text)

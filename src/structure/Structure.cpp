@@ -12,26 +12,26 @@ struct KindInfo {
     int image;
     const char* key;
 };
-const KindInfo kKinds[KindCount] = {
+const KindInfo NodeKinds[KindCount] = {
     {0, -1, nullptr},       {1, 0, "Object_20"},      {1, 0, "OBJECTIT_20"}, {2, 1, "BLOCK_20"},
     {2, 2, "STRELOVOD_20"}, {2, 3, "GIP_20"},         {2, 14, "CIRCUIT_20"}, {3, 4, "FUSE_20"},
     {3, 5, "STEBER_20"},    {3, 6, "POVEZAVA_20"},    {3, 7, "POVEZAVA_20"}, {3, 8, "OZEMLJITEV_20"},
     {3, 9, "RCD_20"},       {3, 15, "PARTICULAR_20"},
 };
-const std::string kEmpty;
+const std::string EmptyText;
 } // namespace
 
 int kindLevel(unsigned kind)
 {
-    return kind < KindCount ? kKinds[kind].level : 3;
+    return kind < KindCount ? NodeKinds[kind].level : 3;
 }
 int kindImage(unsigned kind)
 {
-    return kind < KindCount ? kKinds[kind].image : -1;
+    return kind < KindCount ? NodeKinds[kind].image : -1;
 }
 const char* kindLanguageKey(unsigned kind)
 {
-    return kind < KindCount ? kKinds[kind].key : nullptr;
+    return kind < KindCount ? NodeKinds[kind].key : nullptr;
 }
 
 int ElementNode::depth() const
@@ -93,7 +93,7 @@ ElementNode* ElementTree::last() const
 const std::string& ResultTable::cell(int col, int row) const
 {
     if (row < 0 || row >= rowCount() || col < 0 || col >= ColumnCount)
-        return kEmpty;
+        return EmptyText;
     return rows_[size_t(row)].cells[size_t(col)];
 }
 
@@ -129,7 +129,7 @@ void ResultTable::setObject(int col, int row, std::unique_ptr<CellObject> obj)
 const std::string& ResultTable::itemOrder(int row) const
 {
     if (row < 0 || row >= rowCount())
-        return kEmpty;
+        return EmptyText;
     return rows_[size_t(row)].itemOrder;
 }
 

@@ -22,7 +22,7 @@
 namespace zentrova::test {
 namespace {
 
-const std::string kMRD("MRD\0", 4), kMEX("MEX\0", 4);
+const std::string MrdCommand("MRD\0", 4), MexCommand("MEX\0", 4);
 
 struct Flow : ::testing::Test {
     LoadedProgram program;
@@ -110,7 +110,7 @@ TEST_P(TypeCodeFlow, OnlyThisFamilyGetsRecordsRead)
     const ReceiveOutcome out = run();
     EXPECT_EQ(sent("MSS"), GetParam().recordsRead ? 1 : 0);
     EXPECT_EQ(sent("MRE"), GetParam().recordsRead ? 4 : 0);
-    EXPECT_EQ(sent(kMEX), 1);
+    EXPECT_EQ(sent(MexCommand), 1);
     EXPECT_EQ(ctx.document.structure.table.rowCount(), GetParam().recordsRead ? 4 : 1);
     EXPECT_EQ(nthLine(ctx.document.structure.table.cell(1, 0), 1), "Other");
     if (!GetParam().recordsRead) {
@@ -138,7 +138,7 @@ TEST_F(Flow, ErrorInOneReadEndsTransferWithoutRepeatingARecord)
     EXPECT_EQ(program.prompts.messages[1], missingText(2, 5));
     EXPECT_EQ(ctx.document.structure.table.rowCount(), 3); // two records, none decoded twice
     EXPECT_EQ(out.done, 2);
-    EXPECT_EQ(sent(kMEX), 1);
+    EXPECT_EQ(sent(MexCommand), 1);
 }
 
 TEST_F(Flow, DeviceLostMidTransferGivesOneMessageAndKeepsRows)
@@ -154,7 +154,7 @@ TEST_F(Flow, DeviceLostMidTransferGivesOneMessageAndKeepsRows)
     EXPECT_NE(m.find(missingText(3, 5)), std::string::npos) << m;
     EXPECT_EQ(ctx.document.structure.table.rowCount(), 4);
     EXPECT_EQ(ctx.document.structure.tree.roots().size(), 1u);
-    EXPECT_EQ(sent(kMEX), 0);
+    EXPECT_EQ(sent(MexCommand), 0);
     EXPECT_FALSE(port.active());
     EXPECT_EQ(progress.hides, 1);
 }
@@ -179,7 +179,7 @@ TEST_F(Flow, CancelBetweenRecordsEndsQuietlyAndSendsMex)
     EXPECT_EQ(out.status, ReceiveOutcome::Status::Incomplete);
     EXPECT_TRUE(program.prompts.messages.empty());
     EXPECT_EQ(out.done, 20);
-    EXPECT_EQ(sent(kMEX), 1);
+    EXPECT_EQ(sent(MexCommand), 1);
     // The tree covers every row that came, the Cancel notwithstanding.
     EXPECT_EQ(ctx.document.structure.tree.roots().size(), 4u);
 }
@@ -206,7 +206,7 @@ TEST_F(Flow, GivingUpLeavesStructureUntouched)
     ASSERT_EQ(ctx.document.structure.tree.roots().size(), 1u);
     EXPECT_TRUE(steps.empty());
     EXPECT_EQ(progress.hides, 1);
-    EXPECT_EQ(sent(kMEX), 1);
+    EXPECT_EQ(sent(MexCommand), 1);
 }
 
 TEST_F(Flow, DeclinedSaveQuestionSendsNothing)
@@ -399,7 +399,7 @@ TEST_F(Flow, ReceivingStopsWhenTheResultTableIsFull)
         EXPECT_EQ(out.tableFull, full);
         EXPECT_EQ(out.status, full ? ReceiveOutcome::Status::Incomplete : ReceiveOutcome::Status::Received);
         EXPECT_EQ(ctx.document.structure.table.rowCount(), std::min(held, limit) + 1);
-        EXPECT_EQ(port.writes.back(), kMEX);
+        EXPECT_EQ(port.writes.back(), MexCommand);
         if (!full) {
             EXPECT_TRUE(program.prompts.messages.empty());
             continue;

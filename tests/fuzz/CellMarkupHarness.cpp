@@ -33,7 +33,7 @@ std::string removeOneByOne(std::string s, char letter, OnParam&& onParam)
 {
     for (;;) {
         size_t p = 0;
-        while (p + 2 < s.size() && !(static_cast<unsigned char>(s[p]) == kMarkupLead && s[p + 1] == letter))
+        while (p + 2 < s.size() && !(static_cast<unsigned char>(s[p]) == MarkupLead && s[p + 1] == letter))
             ++p;
         if (p + 2 >= s.size())
             return s;
@@ -44,9 +44,12 @@ std::string removeOneByOne(std::string s, char letter, OnParam&& onParam)
 
 std::optional<Alignment> alignOf(char c)
 {
-    if (c == 'L') return AlignLeft;
-    if (c == 'R') return AlignRight;
-    if (c == 'C') return AlignCenter;
+    if (c == 'L')
+        return AlignLeft;
+    if (c == 'R')
+        return AlignRight;
+    if (c == 'C')
+        return AlignCenter;
     return std::nullopt;
 }
 
@@ -63,7 +66,10 @@ CellLayout slowParse(const std::string& text, Alignment startAlign, const CellDa
         return size_t(0);
     });
     s = removeOneByOne(s, 'N', [](unsigned char) { return size_t(0); });
-    s = removeOneByOne(s, 'B', [&](unsigned char) { layout.bold = true; return size_t(0); });
+    s = removeOneByOne(s, 'B', [&](unsigned char) {
+        layout.bold = true;
+        return size_t(0);
+    });
     size_t start = 0;
     for (size_t i = 0;; ++i) {
         const size_t end = std::min(s.find('\r', start), s.size());
@@ -79,7 +85,7 @@ CellLayout slowParse(const std::string& text, Alignment startAlign, const CellDa
                 line.colour = LineColour(p - 1);
             return size_t(0);
         });
-        if (data && i < std::min(data->lineAlignments.size(), CellData::kMaxLineAlignments))
+        if (data && i < std::min(data->lineAlignments.size(), CellData::MaxLineAlignments))
             if (auto a = alignOf(data->lineAlignments[i]))
                 line.align = *a;
         if (data && data->font)
@@ -98,8 +104,8 @@ bool sameLayout(const CellLayout& a, const CellLayout& b)
     if (a.bold != b.bold || a.fontIndex != b.fontIndex || a.lines.size() != b.lines.size())
         return false;
     for (size_t i = 0; i < a.lines.size(); ++i)
-        if (a.lines[i].text != b.lines[i].text || a.lines[i].align != b.lines[i].align
-            || a.lines[i].colour != b.lines[i].colour)
+        if (a.lines[i].text != b.lines[i].text || a.lines[i].align != b.lines[i].align ||
+            a.lines[i].colour != b.lines[i].colour)
             return false;
     return true;
 }

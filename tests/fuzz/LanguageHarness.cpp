@@ -21,7 +21,8 @@ namespace zentrova::fuzz {
 
 namespace {
 
-const QString kFiles[] = {QStringLiteral("LNG_MAIN.INI"), QStringLiteral("english.lng"), QStringLiteral("ZENTRO.INI")};
+const QString LanguageFiles[] = {QStringLiteral("LNG_MAIN.INI"), QStringLiteral("english.lng"),
+                                 QStringLiteral("ZENTRO.INI")};
 
 void checkTextWidths(const AppContext& ctx)
 {
@@ -67,9 +68,9 @@ int fuzzLanguage(const uint8_t* data, size_t size)
     if (size < 1)
         return -1;
     const int which = data[0] % 3;
-    for (const QString& name : kFiles)
+    for (const QString& name : LanguageFiles)
         folder.restore(name);
-    folder.write(kFiles[which], std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    folder.write(LanguageFiles[which], std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
 
     SilentPrompts prompts;
     AppContext ctx(folder.path(), prompts);

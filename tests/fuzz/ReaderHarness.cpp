@@ -6,8 +6,8 @@
 // the same bytes again.
 #include "FuzzHarness.h"
 
-#include "report/ReportPages.h"
 #include "base/Progress.h"
+#include "report/ReportPages.h"
 #include "structure/StructureFile.h"
 
 namespace zentrova::fuzz {

@@ -20,7 +20,7 @@ struct Target {
     int (*run)(const uint8_t*, size_t);
 };
 
-const Target kTargets[] = {
+const Target Targets[] = {
     {"Reader", "corpus", fuzzReader},
     {"Record", "corpus-record", fuzzRecord},
     {"Receive", "corpus-receive", fuzzReceive},
@@ -54,7 +54,7 @@ TEST_P(CorpusReplay, EveryInputKeepsItsProperties)
     setViolationHandler(nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, ::testing::ValuesIn(kTargets),
+INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, ::testing::ValuesIn(Targets),
                          [](const ::testing::TestParamInfo<Target>& info) { return info.param.name; });
 
 } // namespace

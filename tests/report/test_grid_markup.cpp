@@ -28,11 +28,11 @@ struct ParseCase {
     int font = 0;
 };
 
-constexpr auto kRed = LineColour::Red;
-constexpr auto kGreen = LineColour::Green;
-constexpr auto kBlue = LineColour::Blue;
-constexpr auto kBlack = LineColour::Black;
-const std::optional<LineColour> kNone;
+constexpr auto RedLine = LineColour::Red;
+constexpr auto GreenLine = LineColour::Green;
+constexpr auto BlueLine = LineColour::Blue;
+constexpr auto BlackLine = LineColour::Black;
+const std::optional<LineColour> NoLine;
 
 // Cases are named by their name in test output, not dumped as bytes.
 void PrintTo(const ParseCase& c, std::ostream* os)
@@ -58,52 +58,55 @@ TEST_P(ParseCellTest, Lines)
     EXPECT_EQ(got.fontIndex, c.font);
 }
 
-const char kFF = char(255);
+const char ByteFF = char(255);
 
 INSTANTIATE_TEST_SUITE_P(
     Markup, ParseCellTest,
     ::testing::Values(
-        ParseCase{"Empty", "", {{"", AlignLeft, kNone}}},
-        ParseCase{"Lines", "a\rb", {{"a", AlignLeft, kNone}, {"b", AlignLeft, kNone}}},
-        ParseCase{"TrailingCrGivesEmptyLine", "a\r", {{"a", AlignLeft, kNone}, {"", AlignLeft, kNone}}},
-        ParseCase{"LineFeedsDropped", "a\n\rb\n", {{"a", AlignLeft, kNone}, {"b", AlignLeft, kNone}}},
-        ParseCase{"C1Red", M('C', 1) + "Fail", {{"Fail", AlignLeft, kRed}}},
-        ParseCase{"C2Blue", M('C', 2) + "x", {{"x", AlignLeft, kBlue}}},
-        ParseCase{"C3Green", M('C', 3) + "Pass", {{"Pass", AlignLeft, kGreen}}},
-        ParseCase{"C4Black", "x" + M('C', 4), {{"x", AlignLeft, kBlack}}},
-        ParseCase{"CLastWins", M('C', 1) + "x" + M('C', 2), {{"x", AlignLeft, kBlue}}},
-        ParseCase{"CUnknownRemoved", M('C', 5) + M('C', '1') + "x", {{"x", AlignLeft, kNone}}},
-        ParseCase{"CColoursOnlyItsLine", "a\r" + M('C', 1) + "b", {{"a", AlignLeft, kNone}, {"b", AlignLeft, kRed}}},
-        ParseCase{"BangMakesRed", "R < 1.5 MOhm !", {{"R < 1.5 MOhm !", AlignLeft, kRed}}},
-        ParseCase{"BangBeatsC", M('C', 3) + "Pass!", {{"Pass!", AlignLeft, kRed}}},
-        ParseCase{"BangOnlyItsLine", "ok\rbad!", {{"ok", AlignLeft, kNone}, {"bad!", AlignLeft, kRed}}},
+        ParseCase{"Empty", "", {{"", AlignLeft, NoLine}}},
+        ParseCase{"Lines", "a\rb", {{"a", AlignLeft, NoLine}, {"b", AlignLeft, NoLine}}},
+        ParseCase{"TrailingCrGivesEmptyLine", "a\r", {{"a", AlignLeft, NoLine}, {"", AlignLeft, NoLine}}},
+        ParseCase{"LineFeedsDropped", "a\n\rb\n", {{"a", AlignLeft, NoLine}, {"b", AlignLeft, NoLine}}},
+        ParseCase{"C1Red", M('C', 1) + "Fail", {{"Fail", AlignLeft, RedLine}}},
+        ParseCase{"C2Blue", M('C', 2) + "x", {{"x", AlignLeft, BlueLine}}},
+        ParseCase{"C3Green", M('C', 3) + "Pass", {{"Pass", AlignLeft, GreenLine}}},
+        ParseCase{"C4Black", "x" + M('C', 4), {{"x", AlignLeft, BlackLine}}},
+        ParseCase{"CLastWins", M('C', 1) + "x" + M('C', 2), {{"x", AlignLeft, BlueLine}}},
+        ParseCase{"CUnknownRemoved", M('C', 5) + M('C', '1') + "x", {{"x", AlignLeft, NoLine}}},
+        ParseCase{
+            "CColoursOnlyItsLine", "a\r" + M('C', 1) + "b", {{"a", AlignLeft, NoLine}, {"b", AlignLeft, RedLine}}},
+        ParseCase{"BangMakesRed", "R < 1.5 MOhm !", {{"R < 1.5 MOhm !", AlignLeft, RedLine}}},
+        ParseCase{"BangBeatsC", M('C', 3) + "Pass!", {{"Pass!", AlignLeft, RedLine}}},
+        ParseCase{"BangOnlyItsLine", "ok\rbad!", {{"ok", AlignLeft, NoLine}, {"bad!", AlignLeft, RedLine}}},
         ParseCase{"AOnlyItsLine",
                   "one\r" + M('A', 'R') + "two\rthree",
-                  {{"one", AlignLeft, kNone}, {"two", AlignRight, kNone}, {"three", AlignLeft, kNone}}},
-        ParseCase{"ACentreAndC", "x" + M('C', 2) + M('A', 'C'), {{"x", AlignCenter, kBlue}}},
-        ParseCase{"AUnknownRemoved", M('A', 'x') + "y", {{"y", AlignLeft, kNone}}},
+                  {{"one", AlignLeft, NoLine}, {"two", AlignRight, NoLine}, {"three", AlignLeft, NoLine}}},
+        ParseCase{"ACentreAndC", "x" + M('C', 2) + M('A', 'C'), {{"x", AlignCenter, BlueLine}}},
+        ParseCase{"AUnknownRemoved", M('A', 'x') + "y", {{"y", AlignLeft, NoLine}}},
         ParseCase{"AtEndOfLineIsText",
-                  "a" + std::string{kFF, 'A'} + "\rb",
-                  {{"a" + std::string{kFF, 'A'}, AlignLeft, kNone}, {"b", AlignLeft, kNone}}},
-        ParseCase{"HHidesN", "ab" + M('H', 2) + "cdef", {{"abef", AlignLeft, kNone}}},
-        ParseCase{"HZero", "ab" + M('H', 0) + "cd", {{"abcd", AlignLeft, kNone}}},
-        ParseCase{"HPastEnd", "ab" + M('H', 200) + "cd", {{"ab", AlignLeft, kNone}}},
-        ParseCase{"HHidesLineBreak", "a" + M('H', 1) + "\rb", {{"ab", AlignLeft, kNone}}},
-        ParseCase{"HHidesMarkup", "x" + M('H', 3) + M('C', 1) + "y", {{"xy", AlignLeft, kNone}}},
+                  "a" + std::string{ByteFF, 'A'} + "\rb",
+                  {{"a" + std::string{ByteFF, 'A'}, AlignLeft, NoLine}, {"b", AlignLeft, NoLine}}},
+        ParseCase{"HHidesN", "ab" + M('H', 2) + "cdef", {{"abef", AlignLeft, NoLine}}},
+        ParseCase{"HZero", "ab" + M('H', 0) + "cd", {{"abcd", AlignLeft, NoLine}}},
+        ParseCase{"HPastEnd", "ab" + M('H', 200) + "cd", {{"ab", AlignLeft, NoLine}}},
+        ParseCase{"HHidesLineBreak", "a" + M('H', 1) + "\rb", {{"ab", AlignLeft, NoLine}}},
+        ParseCase{"HHidesMarkup", "x" + M('H', 3) + M('C', 1) + "y", {{"xy", AlignLeft, NoLine}}},
         // A CR inside the text is a parameter like any other byte.
-        ParseCase{"HWithCrParameter", "a" + std::string{kFF, 'H', '\r'} + "b", {{"a", AlignLeft, kNone}}},
-        ParseCase{"TrailingLead", "abc" + std::string{kFF}, {{"abc" + std::string{kFF}, AlignLeft, kNone}}},
+        ParseCase{"HWithCrParameter", "a" + std::string{ByteFF, 'H', '\r'} + "b", {{"a", AlignLeft, NoLine}}},
+        ParseCase{"TrailingLead", "abc" + std::string{ByteFF}, {{"abc" + std::string{ByteFF}, AlignLeft, NoLine}}},
         ParseCase{"TrailingLeadAndLetter",
-                  "abc" + std::string{kFF, 'H'},
-                  {{"abc" + std::string{kFF, 'H'}, AlignLeft, kNone}}},
-        ParseCase{"LeadWithoutCommand", std::string{kFF, 'x', 'y'}, {{std::string{kFF, 'x', 'y'}, AlignLeft, kNone}}},
-        ParseCase{"LowercaseIsNoCommand", std::string{kFF, 'c', 1}, {{std::string{kFF, 'c', 1}, AlignLeft, kNone}}},
+                  "abc" + std::string{ByteFF, 'H'},
+                  {{"abc" + std::string{ByteFF, 'H'}, AlignLeft, NoLine}}},
+        ParseCase{
+            "LeadWithoutCommand", std::string{ByteFF, 'x', 'y'}, {{std::string{ByteFF, 'x', 'y'}, AlignLeft, NoLine}}},
+        ParseCase{
+            "LowercaseIsNoCommand", std::string{ByteFF, 'c', 1}, {{std::string{ByteFF, 'c', 1}, AlignLeft, NoLine}}},
         // Removing one sequence joins the 255 before it to what follows.
-        ParseCase{"RemovalJoins", std::string{kFF} + M('N', 'x') + "Nyz", {{"z", AlignLeft, kNone}}},
-        ParseCase{"Bold", M('B', 0) + "Bold", {{"Bold", AlignLeft, kNone}}, true},
-        ParseCase{"Font2", M('F', 2) + "x", {{"x", AlignLeft, kNone}}, false, 2},
-        ParseCase{"FontLastWins", M('F', 2) + "x" + M('F', 7), {{"x", AlignLeft, kNone}}, false, 0},
-        ParseCase{"NRemoved", "a" + M('N', 'q') + "b", {{"ab", AlignLeft, kNone}}}),
+        ParseCase{"RemovalJoins", std::string{ByteFF} + M('N', 'x') + "Nyz", {{"z", AlignLeft, NoLine}}},
+        ParseCase{"Bold", M('B', 0) + "Bold", {{"Bold", AlignLeft, NoLine}}, true},
+        ParseCase{"Font2", M('F', 2) + "x", {{"x", AlignLeft, NoLine}}, false, 2},
+        ParseCase{"FontLastWins", M('F', 2) + "x" + M('F', 7), {{"x", AlignLeft, NoLine}}, false, 0},
+        ParseCase{"NRemoved", "a" + M('N', 'q') + "b", {{"ab", AlignLeft, NoLine}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ParseCell, StartAlignmentAppliesToEveryLine)
@@ -141,8 +144,8 @@ TEST(ParseCell, CellObjectFontDropsColourButKeepsBang)
     CellData data;
     data.font = QFont("DejaVu Sans", 9);
     const CellLayout l = parseCell(M('C', 1) + "Fail\r" + M('C', 3) + "Pass!", AlignLeft, &data);
-    EXPECT_EQ(l.lines[0].colour, kNone);
-    EXPECT_EQ(l.lines[1].colour, kRed);
+    EXPECT_EQ(l.lines[0].colour, NoLine);
+    EXPECT_EQ(l.lines[1].colour, RedLine);
 }
 
 struct VisibleCase {
@@ -155,7 +158,7 @@ TEST(VisibleText, RemovesMarkupAndHiddenText)
         {M('C', 1) + "Fail", "Fail"},
         {"a\n\rb", "a\rb"},
         {M('B', 0) + "R" + M('H', 4) + "xxxx < 1" + M('A', 'C') + "\r" + M('C', 3) + "ok", "R < 1\rok"},
-        {"end" + std::string{kFF}, "end" + std::string{kFF}},
+        {"end" + std::string{ByteFF}, "end" + std::string{ByteFF}},
         {"", ""},
         {"a\r\r", "a\r\r"},
     };
@@ -167,7 +170,7 @@ TEST(ParseCell, ArbitraryBytesStayInside)
 {
     // Texts dense in lead bytes, command letters and line breaks: every line
     // comes from the text, nothing is invented, nothing read past the end.
-    const std::string alphabet = std::string{kFF, kFF, kFF, '\r', '\n', '!', 0, 1, 2, 3} + "HFNBACx";
+    const std::string alphabet = std::string{ByteFF, ByteFF, ByteFF, '\r', '\n', '!', 0, 1, 2, 3} + "HFNBACx";
     std::mt19937 rng(7);
     for (int round = 0; round < 2000; ++round) {
         std::string cell(size_t(rng() % 24), ' ');

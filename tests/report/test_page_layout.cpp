@@ -140,7 +140,7 @@ TEST_P(PaperLayout, WideOrTallLogoFitsItsBoxWithItsProportions)
     }
 }
 
-const Paper kPapers[] = {
+const Paper PaperSizes[] = {
     {QPageSize::A3, QPageLayout::Portrait, "A3_Portrait"},
     {QPageSize::A3, QPageLayout::Landscape, "A3_Landscape"},
     {QPageSize::A4, QPageLayout::Portrait, "A4_Portrait"},
@@ -152,7 +152,7 @@ const Paper kPapers[] = {
     {QPageSize::Legal, QPageLayout::Portrait, "Legal_Portrait"},
     {QPageSize::Legal, QPageLayout::Landscape, "Legal_Landscape"},
 };
-INSTANTIATE_TEST_SUITE_P(Papers, PaperLayout, ::testing::ValuesIn(kPapers),
+INSTANTIATE_TEST_SUITE_P(Papers, PaperLayout, ::testing::ValuesIn(PaperSizes),
                          [](const ::testing::TestParamInfo<Paper>& info) { return std::string(info.param.name); });
 
 TEST(MarginCheck, NamesTheMarginThatLeavesNoRoomOnThisPaper)

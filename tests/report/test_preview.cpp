@@ -155,7 +155,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     ASSERT_EQ(zoom->count(), 14);
     EXPECT_EQ(zoom->currentText(), QStringLiteral("100%"));
     EXPECT_EQ(view->percent(), 100);
-    EXPECT_EQ(zoom->itemText(kZoomWholePage), s.p.ctx->decode(s.p.ctx->texts.text("WholePage_12")));
+    EXPECT_EQ(zoom->itemText(ZoomWholePage), s.p.ctx->decode(s.p.ctx->texts.text("WholePage_12")));
 
     typeInZoom(s.preview, QStringLiteral("130"));
     EXPECT_EQ(view->fit(), PreviewPageView::Fit::Percent);
@@ -174,12 +174,12 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     EXPECT_EQ(view->percent(), 125);
     EXPECT_EQ(zoom->currentText(), QStringLiteral("125%"));
     typeInZoom(s.preview, QStringLiteral("0"));
-    EXPECT_EQ(view->percent(), kZoomMin);
+    EXPECT_EQ(view->percent(), ZoomMin);
 
     // "Whole Page": the page fits the window; its value counts as 0, so zoom
     // in goes to the first step and zoom out has nowhere to go.
     s.preview.resize(900, 700);
-    emit zoom->activated(kZoomWholePage);
+    emit zoom->activated(ZoomWholePage);
     EXPECT_EQ(view->fit(), PreviewPageView::Fit::WholePage);
     const QRect page = view->pageRect();
     EXPECT_LE(page.height(), view->viewport()->height());
@@ -191,7 +191,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     EXPECT_EQ(view->percent(), 25);
     EXPECT_FALSE(s.paging("IcoZoomOut"));
 
-    emit zoom->activated(kZoomPageWidth);
+    emit zoom->activated(ZoomPageWidth);
     EXPECT_NEAR(view->pageRect().width(), view->viewport()->width() - 32, 2);
 
     // 100 % is the paper's size on the screen.
@@ -453,7 +453,7 @@ TEST(PreviewRules, ZoomStepsAndPageRange)
     EXPECT_EQ(zoomOutIndex(100), 2);
     EXPECT_EQ(zoomInIndex(5000), 11);
     EXPECT_EQ(zoomOutIndex(10), 0);
-    EXPECT_EQ(typedZoom(QStringLiteral("99999999999")), kZoomMax);
+    EXPECT_EQ(typedZoom(QStringLiteral("99999999999")), ZoomMax);
 
     EXPECT_EQ(pagesToPrint("", "2", 5), std::nullopt);
     EXPECT_EQ(pagesToPrint("1", "1", 0), std::nullopt);

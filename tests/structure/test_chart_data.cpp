@@ -3,10 +3,10 @@
 // The data of the charts, from records as the instrument sends them: the
 // block at a glance, a diagnostic test's absorption curve and a step voltage
 // test.
-#include "comm/Records.h"
 #include "app/windows/MainWindow.h"
 #include "base/Progress.h"
 #include "comm/Receive.h"
+#include "comm/Records.h"
 #include "structure/ChartData.h"
 #include "structure/StructureFile.h"
 #include "structure/windows/ChartWindow.h"

@@ -3,8 +3,8 @@
 // Two inspections compared with their insulation resistances corrected to
 // the point's base temperature, and a warning for tests far apart in
 // temperature; shown in the comparison window.
-#include "comm/Records.h"
 #include "comm/Receive.h"
+#include "comm/Records.h"
 #include "shell/AppContext.h"
 #include "structure/ComparisonJudgement.h"
 #include "structure/windows/ComparisonDialog.h"

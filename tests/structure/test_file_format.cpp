@@ -87,7 +87,7 @@ struct HandMadeCase {
     int pages;
 };
 
-const char* const kFullTree = "Main/1/1[Outlet 1/13/1,Outlet\r2/13/2],Garage/1/2[Door/13/1]";
+const char* const FullTree = "Main/1/1[Outlet 1/13/1,Outlet\r2/13/2],Garage/1/2[Door/13/1]";
 
 void PrintTo(const HandMadeCase& c, std::ostream* os)
 {
@@ -115,13 +115,13 @@ TEST_P(HandMadeFileTest, ReadsAsWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, HandMadeFileTest,
-    ::testing::Values(HandMadeCase{"full.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
-                      HandMadeCase{"full_lf.ZIT", ReadOutcome::Read, kFullTree, "011", false, 6},
-                      HandMadeCase{"version10.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
-                      HandMadeCase{"no_comments2.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
-                      HandMadeCase{"short_comments.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
-                      HandMadeCase{"short_switch.ZIT", ReadOutcome::Read, kFullTree, "101", false, 0},
-                      HandMadeCase{"changed_serial.ZIT", ReadOutcome::Read, kFullTree, "011", true, 0},
+    ::testing::Values(HandMadeCase{"full.ZIT", ReadOutcome::Read, FullTree, "011", false, 6},
+                      HandMadeCase{"full_lf.ZIT", ReadOutcome::Read, FullTree, "011", false, 6},
+                      HandMadeCase{"version10.ZIT", ReadOutcome::Read, FullTree, "011", false, 0},
+                      HandMadeCase{"no_comments2.ZIT", ReadOutcome::Read, FullTree, "011", false, 0},
+                      HandMadeCase{"short_comments.ZIT", ReadOutcome::Read, FullTree, "101", false, 0},
+                      HandMadeCase{"short_switch.ZIT", ReadOutcome::Read, FullTree, "101", false, 0},
+                      HandMadeCase{"changed_serial.ZIT", ReadOutcome::Read, FullTree, "011", true, 0},
                       // Family 14 keeps two levels: 3, 7 and 7 all go under the first object.
                       HandMadeCase{"kinds.ZIT", ReadOutcome::Read,
                                    "Obj A/1/1[Block/3/1,Fuse 1/7/1,Fuse 2/7/2],Obj B/1/2[Point/13/1]", "011", false, 0},
@@ -129,8 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HandMadeCase{"odd_kinds.ZIT", ReadOutcome::Read, "Top/1/1[Unknown/200/5],Unset/0/0[Below/13/3]",
                                    "011", false, 0},
                       HandMadeCase{"other_family.ZIT", ReadOutcome::FamilyNotServed, "", "", false, 0},
-                      HandMadeCase{"truncated_table.ZIT", ReadOutcome::Read, kFullTree, "011", false, 0},
-                      HandMadeCase{"damaged_page.ZIT", ReadOutcome::Damaged, kFullTree, "011", false, 1}),
+                      HandMadeCase{"truncated_table.ZIT", ReadOutcome::Read, FullTree, "011", false, 0},
+                      HandMadeCase{"damaged_page.ZIT", ReadOutcome::Damaged, FullTree, "011", false, 1}),
     [](const auto& info) {
         std::string n = info.param.file;
         n.resize(n.find('.'));

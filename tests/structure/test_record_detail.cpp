@@ -3,9 +3,9 @@
 // The full record of a measurement: what a received row keeps of its items,
 // what a row read back from a structure file still shows, and the panel the
 // results grid opens.
-#include "comm/Records.h"
 #include "app/windows/MainWindow.h"
 #include "comm/Receive.h"
+#include "comm/Records.h"
 #include "history/EquipmentData.h"
 #include "history/HistoryArchive.h"
 #include "history/HistoryCommands.h"

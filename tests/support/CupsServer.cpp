@@ -28,7 +28,7 @@ namespace {
 // A printer that takes PDF and writes it out through the pdftopdf filter, as
 // a PDF printer does. It makes no copies itself (cupsManualCopies), so the
 // filter writes every copy asked for into the file.
-const char* const kPdfPrinterPpd = R"ppd(*PPD-Adobe: "4.3"
+const char* const PdfPrinterPpd = R"ppd(*PPD-Adobe: "4.3"
 *FormatVersion: "4.3"
 *FileVersion: "1.0"
 *LanguageVersion: English
@@ -68,7 +68,7 @@ const char* const kPdfPrinterPpd = R"ppd(*PPD-Adobe: "4.3"
 *PaperDimension Letter/Letter: "612 792"
 )ppd";
 
-const char* const kPdfFilter = "/usr/lib/cups/filter/pdftopdf";
+const char* const PdfFilter = "/usr/lib/cups/filter/pdftopdf";
 
 QString findProgram(const QString& name)
 {
@@ -136,7 +136,7 @@ bool CupsServer::start(QString* error)
         missing = QStringLiteral("cupsd (Debian package cups)");
     else if (findProgram(QStringLiteral("lpadmin")).isEmpty() || findProgram(QStringLiteral("lpstat")).isEmpty())
         missing = QStringLiteral("lpadmin and lpstat (Debian package cups-client)");
-    else if (!QFile::exists(QString::fromLatin1(kPdfFilter)))
+    else if (!QFile::exists(QString::fromLatin1(PdfFilter)))
         missing = QStringLiteral("the pdftopdf filter (Debian package cups)");
     if (!missing.isEmpty()) {
         *error = missing + QStringLiteral(" is not installed: run scripts/install-deps");
@@ -213,7 +213,7 @@ bool CupsServer::start(QString* error)
     const QString confPath = dir_.filePath(QStringLiteral("cupsd.conf"));
     const QString filesPath = dir_.filePath(QStringLiteral("cups-files.conf"));
     if (!writeText(confPath, conf) || !writeText(filesPath, files) ||
-        !writeText(dir_.filePath(QStringLiteral("pdf-file.ppd")), kPdfPrinterPpd)) {
+        !writeText(dir_.filePath(QStringLiteral("pdf-file.ppd")), PdfPrinterPpd)) {
         *error = QStringLiteral("cannot write the server's configuration into ") + dir_.path();
         return false;
     }

@@ -21,16 +21,16 @@ namespace zentrova::test {
 
 namespace {
 
-const char* const kSuperuser = "zentrova";
-const char* const kDatabase = "zentrova";
-const char* const kHost = "127.0.0.1";
+const char* const Superuser = "zentrova";
+const char* const DatabaseName = "zentrova";
+const char* const Host = "127.0.0.1";
 
 // The programs used, all from one installation.
-const char* const kPrograms[] = {"initdb", "postgres", "pg_isready", "createdb"};
+const char* const ServerPrograms[] = {"initdb", "postgres", "pg_isready", "createdb"};
 
 bool hasPrograms(const QString& binDir)
 {
-    for (const char* program : kPrograms)
+    for (const char* program : ServerPrograms)
         if (!QFileInfo(binDir + u'/' + QLatin1String(program)).isExecutable())
             return false;
     return true;
@@ -90,17 +90,17 @@ PostgresServer::~PostgresServer()
 
 QString PostgresServer::host() const
 {
-    return QString::fromLatin1(kHost);
+    return QString::fromLatin1(Host);
 }
 
 QString PostgresServer::databaseName() const
 {
-    return QString::fromLatin1(kDatabase);
+    return QString::fromLatin1(DatabaseName);
 }
 
 QString PostgresServer::userName() const
 {
-    return QString::fromLatin1(kSuperuser);
+    return QString::fromLatin1(Superuser);
 }
 
 QString PostgresServer::connectionString() const

@@ -36,7 +36,7 @@ QPixmap drawFamilyLogo()
 }
 } // namespace
 
-AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("AboutBox"));
     auto* layout = new QVBoxLayout(this);
@@ -75,20 +75,20 @@ AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx(
 
 void AboutBox::applyTexts()
 {
-    setWindowTitle(ctx.decode(ctx.texts.text("About_30")));
-    credits->setText(QStringLiteral("Zentrova\n") + ctx.decode(ctx.texts.text("AboutCredits_30")) + QLatin1Char('\n')
-                     + ctx.decode(ctx.texts.text("AboutLicence_60")) + QLatin1Char('\n')
-                     + ctx.decode(ctx.texts.text("AboutWarranty_60")));
-    okButton_->setText(ctx.decode(ctx.texts.text("&OK_11")));
+    setWindowTitle(ctx_.decode(ctx_.texts.text("About_30")));
+    credits->setText(QStringLiteral("Zentrova\n") + ctx_.decode(ctx_.texts.text("AboutCredits_30")) +
+                     QLatin1Char('\n') + ctx_.decode(ctx_.texts.text("AboutLicence_60")) + QLatin1Char('\n') +
+                     ctx_.decode(ctx_.texts.text("AboutWarranty_60")));
+    okButton_->setText(ctx_.decode(ctx_.texts.text("&OK_11")));
 }
 
 void AboutBox::applyProfile()
 {
-    productName_->setText(ctx.decode(ctx.profile.aboutProductName));
-    version_->setText(ctx.decode(ctx.profile.aboutVersion));
-    productName_->setVisible(ctx.profile.familyLogoShown);
-    version_->setVisible(ctx.profile.familyLogoShown);
-    familyLogo->setVisible(ctx.profile.familyLogoShown);
+    productName_->setText(ctx_.decode(ctx_.profile.aboutProductName));
+    version_->setText(ctx_.decode(ctx_.profile.aboutVersion));
+    productName_->setVisible(ctx_.profile.familyLogoShown);
+    version_->setVisible(ctx_.profile.familyLogoShown);
+    familyLogo->setVisible(ctx_.profile.familyLogoShown);
 }
 
 } // namespace zentrova

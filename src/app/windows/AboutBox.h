@@ -21,7 +21,7 @@ public:
     QLabel* version() const { return version_; }
 
 private:
-    AppContext& ctx;
+    AppContext& ctx_;
     QLabel* productName_;
     QLabel* version_;
     QLabel* credits;

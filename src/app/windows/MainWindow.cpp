@@ -120,7 +120,7 @@ QString droppedFile(const QMimeData* data)
 } // namespace
 
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), ctx(context), copyBuffer_(std::make_unique<CopyBuffer>()),
+    : QMainWindow(parent), ctx_(context), copyBuffer_(std::make_unique<CopyBuffer>()),
       nullProgress_(std::make_unique<NullProgress>())
 {
     setObjectName(QStringLiteral("Form1"));
@@ -132,7 +132,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     buildCentre();
     resize(1024, 700);
     setAcceptDrops(true);
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this, runner_});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx_, progress(), *this, runner_});
     runner_.busyChanged = [this](bool working) {
         working_ = working;
         updateBusyCommands();
@@ -146,7 +146,7 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
     w_ = windows;
     link_ = link;
     // The file routines report through the progress dialog from now on.
-    files_ = std::make_unique<FileCommands>(FileEnv{ctx, progress(), *this, runner_});
+    files_ = std::make_unique<FileCommands>(FileEnv{ctx_, progress(), *this, runner_});
     if (w_.preview)
         w_.preview->setProgress(w_.progress);
     if (link_)
@@ -188,7 +188,7 @@ void MainWindow::updateBusyCommands()
 
 void MainWindow::updateHistoryCommand()
 {
-    const ResultTable& table = ctx.document.structure.table;
+    const ResultTable& table = ctx_.document.structure.table;
     bool results = false;
     for (int row = 1; row < table.rowCount() && !results; ++row)
         results = functionCodeOf(table, row) != 0;
@@ -198,7 +198,7 @@ void MainWindow::updateHistoryCommand()
 
 QString MainWindow::text(const std::string& key) const
 {
-    return ctx.decode(ctx.texts.text(key));
+    return ctx_.decode(ctx_.texts.text(key));
 }
 
 QAction* MainWindow::action(const std::string& key) const
@@ -246,10 +246,10 @@ void MainWindow::buildMenus()
     connect(action("&Export_30"), &QAction::triggered, this, &MainWindow::exportText);
     connect(action("&ExportCsv_30"), &QAction::triggered, this, [this] {
         // The judging columns go by the points' equipment data in the history archive.
-        const CsvJudging judging = archiveCsvJudging(ctx);
-        runValuesCsvExport(ctx, &judging, runner_);
+        const CsvJudging judging = archiveCsvJudging(ctx_);
+        runValuesCsvExport(ctx_, &judging, runner_);
     });
-    connect(action("&CompareWith_30"), &QAction::triggered, this, [this] { compareWithFile(ctx, this, runner_); });
+    connect(action("&CompareWith_30"), &QAction::triggered, this, [this] { compareWithFile(ctx_, this, runner_); });
     connect(action("&PrintPreview_30"), &QAction::triggered, this, &MainWindow::openPrintPreview);
     connect(action("&ReceiveResults_30"), &QAction::triggered, this, &MainWindow::receiveResults);
     connect(action("&InstrumentsData_30"), &QAction::triggered, this, &MainWindow::showInstrumentInfo);
@@ -286,7 +286,7 @@ void MainWindow::buildRecentFiles()
 
 void MainWindow::refreshRecentFiles()
 {
-    const QStringList files = recentFiles(ctx.settings);
+    const QStringList files = recentFiles(ctx_.settings);
     const QFontMetrics metrics(font());
     for (size_t i = 0; i < recentActions_.size(); ++i) {
         QAction* a = recentActions_[i];
@@ -348,7 +348,7 @@ void MainWindow::buildCentre()
 {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("Splitter1"));
-    tree_ = new ElementTreeView(ctx, splitter_);
+    tree_ = new ElementTreeView(ctx_, splitter_);
     connect(tree_, &ElementTreeView::selectionMoved, this, [this] { fillResultsGrid(); });
     // A rename goes to the model first; the tree_ then shows the model's name.
     connect(tree_, &ElementTreeView::renamed, this, [this](ElementNode* node, const std::string& name) {
@@ -372,7 +372,7 @@ void MainWindow::buildCentre()
     panelCaption_->setWordWrap(true);
     resultsGrid_ = new AnnotatedGrid(resultsPanel_);
     resultsGrid_->setObjectName(QStringLiteral("ResultsGrid"));
-    resultsGrid_->setDecoder([this](const std::string& bytes) { return ctx.decode(bytes); });
+    resultsGrid_->setDecoder([this](const std::string& bytes) { return ctx_.decode(bytes); });
     resultsGrid_->data().setColCount(7);
     resultsGrid_->data().setRowCount(1);
     layout->addWidget(measurementsLabel_);
@@ -411,7 +411,7 @@ void MainWindow::buildCentre()
     gridMenu_->insertAction(gridMenu_->actions().value(2), chart);
     connect(chart, &QAction::triggered, this, [this] {
         if (w_.chart)
-            w_.chart->showElement(ctx.document.structure.tree.selected);
+            w_.chart->showElement(ctx_.document.structure.tree.selected);
     });
     connect(copy, &QAction::triggered, this, &MainWindow::copyRows);
     connect(detail, &QAction::triggered, this, [this] { showRecordDetail(resultsGrid_->row()); });
@@ -420,9 +420,9 @@ void MainWindow::buildCentre()
         for (QAction* a : gridMenu_->actions())
             if (a != copy && a != detail && a != chart)
                 a->setVisible(!gridFocused);
-        chart->setVisible(w_.chart && gridFocused && ctx.document.structure.tree.selected);
+        chart->setVisible(w_.chart && gridFocused && ctx_.document.structure.tree.selected);
         detail->setVisible(w_.recordDetail && gridFocused &&
-                           resultRowOfGridRow(ctx, ctx.document.structure.tree.selected, resultsGrid_->row()) > 0);
+                           resultRowOfGridRow(ctx_, ctx_.document.structure.tree.selected, resultsGrid_->row()) > 0);
     });
     resultsGrid_->setPopupMenu(gridMenu_);
     // A double click on a result row, or Enter on it, opens its record.
@@ -452,58 +452,58 @@ void MainWindow::activated()
     resultsGrid_->data().setColCount(7);
 
     // Languages: list, interface texts, report labels.
-    loadLanguages(ctx);
-    if (!ctx.quitRequested) {
-        qtTexts_.apply(ctx);
+    loadLanguages(ctx_);
+    if (!ctx_.quitRequested) {
+        qtTexts_.apply(ctx_);
         applyInterfaceTexts();
         applyFonts();
     }
 
-    ctx.document.familyCode = 0;
+    ctx_.document.familyCode = 0;
     applyFamilyProfile();
 
-    ctx.document.fileName.clear();
-    ctx.document.saved = true;
+    ctx_.document.fileName.clear();
+    ctx_.document.saved = true;
     updateMainCaption();
 
     resultsView_ = 0;
     treeWidth_ = DefaultTreeWidth;
-    if (const int kept = int(digitsValue(ctx.settings.readSetting(WindowSection, "TreeWidth", ""))); kept > 0)
+    if (const int kept = int(digitsValue(ctx_.settings.readSetting(WindowSection, "TreeWidth", ""))); kept > 0)
         treeWidth_ = kept;
     setResultsView(0);
     writeResultHeadings();
 
     // COM port and baud rate from the settings.
     if (link_)
-        setUpComPort(ctx, *link_);
+        setUpComPort(ctx_, *link_);
     // The preview: zoom list at 100 %, margins, an empty document.
     if (w_.preview)
         w_.preview->initPreview();
 
     // Printout heading, margins, comments, default names.
-    loadReportSettings(ctx);
+    loadReportSettings(ctx_);
 
     helpContext_ = 1;
-    ctx.document.resultsDiscarded = false;
+    ctx_.document.resultsDiscarded = false;
 
     // Results grid font from the settings.
-    const QFont gridFont = reportGridFont(ctx.settings, resultsGrid_->font());
+    const QFont gridFont = reportGridFont(ctx_.settings, resultsGrid_->font());
     resultsGrid_->setFont(gridFont);
     resultsGrid_->data().setFont(gridFont);
 
     // The structure file named on the command line.
-    if (!commandLineFile.isEmpty() && !ctx.quitRequested)
+    if (!commandLineFile.isEmpty() && !ctx_.quitRequested)
         files_->openCommandLineFile(commandLineFile);
     fillResultsGrid();
     firstActivation_ = false;
 
-    if (ctx.quitRequested)
+    if (ctx_.quitRequested)
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
 }
 
 void MainWindow::applyFamilyProfile()
 {
-    zentrova::applyFamilyProfile(ctx);
+    zentrova::applyFamilyProfile(ctx_);
     profileApplied();
 }
 
@@ -511,10 +511,10 @@ void MainWindow::updateMainCaption()
 {
     // "[*]" shows as "*" while the structure has unsaved changes; a "[*]" in
     // the file's own name is doubled so that it shows as written.
-    QString name = ctx.document.fileName;
+    QString name = ctx_.document.fileName;
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(text("MainCaptionTive5kV_20") + QStringLiteral(": ") + name + QStringLiteral("[*]"));
-    setWindowModified(!ctx.document.saved);
+    setWindowModified(!ctx_.document.saved);
 }
 
 void MainWindow::showStructurePanel(bool shown)
@@ -526,7 +526,7 @@ void MainWindow::showStructurePanel(bool shown)
 
 void MainWindow::profileApplied()
 {
-    resultsGrid_->data().setColCount(ctx.profile.resultColumnCount);
+    resultsGrid_->data().setColCount(ctx_.profile.resultColumnCount);
     if (w_.about)
         w_.about->applyProfile();
     updateMainCaption();
@@ -543,14 +543,14 @@ void MainWindow::treeReplaced()
 
 void MainWindow::showRecordDetail(int gridRow)
 {
-    const int row = resultRowOfGridRow(ctx, ctx.document.structure.tree.selected, gridRow);
+    const int row = resultRowOfGridRow(ctx_, ctx_.document.structure.tree.selected, gridRow);
     if (w_.recordDetail && row > 0)
         w_.recordDetail->showRecord(row);
 }
 
 void MainWindow::setResultsView(int flag)
 {
-    if (ctx.profileFamily != 4)
+    if (ctx_.profileFamily != 4)
         flag = 1;
     resultsView_ = flag;
     tree_->show();
@@ -561,18 +561,18 @@ void MainWindow::setResultsView(int flag)
 
 void MainWindow::writeResultHeadings()
 {
-    zentrova::writeResultHeadings(ctx, resultsGrid_->data());
+    zentrova::writeResultHeadings(ctx_, resultsGrid_->data());
     resultsGrid_->contentsChanged();
 }
 
 void MainWindow::fillResultsGrid()
 {
-    ElementNode* selected = ctx.document.structure.tree.selected;
-    const int rows = zentrova::fillResultsGrid(ctx, selected, resultsGrid_->data());
+    ElementNode* selected = ctx_.document.structure.tree.selected;
+    const int rows = zentrova::fillResultsGrid(ctx_, selected, resultsGrid_->data());
     resultsGrid_->resetSizes(30, 10);
     resultsGrid_->contentsChanged();
     resultsGrid_->setVisible(rows > 0);
-    panelCaption_->setText(selected ? ctx.decode(noResultsCaption(ctx, selected)) : QString());
+    panelCaption_->setText(selected ? ctx_.decode(noResultsCaption(ctx_, selected)) : QString());
     panelCaption_->setVisible(rows == 0);
     if (rows > 0)
         resultsGrid_->setCurrentCell(0, 1);
@@ -593,7 +593,7 @@ void MainWindow::copyRows()
         const GridRect sel = resultsGrid_->selection();
         copyBuffer_->append(selectionText(resultsGrid_->data(), sel.Left, sel.Top, sel.Right, sel.Bottom));
     }
-    QGuiApplication::clipboard()->setText(ctx.decode(copyBuffer_->bytes()));
+    QGuiApplication::clipboard()->setText(ctx_.decode(copyBuffer_->bytes()));
 }
 
 void MainWindow::applyInterfaceTexts()
@@ -660,8 +660,8 @@ void MainWindow::closeEvent(QCloseEvent* e)
         e->ignore(); // a transfer is running: Cancel ends it first
         return;
     }
-    if (ctx.quitRequested || files_->closeRequested()) {
-        if (!ctx.quitRequested)
+    if (ctx_.quitRequested || files_->closeRequested()) {
+        if (!ctx_.quitRequested)
             saveWindowLayout();
         e->accept();
     } else {
@@ -672,14 +672,14 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 bool MainWindow::restoreWindowLayout()
 {
-    const std::string kept = ctx.settings.readSetting(WindowSection, "Geometry", "");
+    const std::string kept = ctx_.settings.readSetting(WindowSection, "Geometry", "");
     return !kept.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(kept)));
 }
 
 void MainWindow::saveWindowLayout()
 {
-    ctx.settings.writeSetting(WindowSection, "Geometry", saveGeometry().toBase64().toStdString());
-    ctx.settings.writeSetting(WindowSection, "TreeWidth", std::to_string(treeWidth_));
+    ctx_.settings.writeSetting(WindowSection, "Geometry", saveGeometry().toBase64().toStdString());
+    ctx_.settings.writeSetting(WindowSection, "TreeWidth", std::to_string(treeWidth_));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e)
@@ -737,7 +737,7 @@ void MainWindow::exportText()
 {
     if (!w_.exportDialog || !w_.exportDialog->execute())
         return;
-    runner_.run([this] { runExport(ctx, ctx.document, ctx.exportFormat, progress()); });
+    runner_.run([this] { runExport(ctx_, ctx_.document, ctx_.exportFormat, progress()); });
     updateMainCaption();
 }
 
@@ -758,16 +758,16 @@ void MainWindow::receiveResults()
     // The transfer fills a document of its own while the window goes on
     // showing the open one, and the window takes it when the transfer is
     // over. Its steps are shown then, in the order they came.
-    Document received = successorOf(ctx.document);
-    received.saved = ctx.document.saved;
+    Document received = successorOf(ctx_.document);
+    received.saved = ctx_.document.saved;
     std::vector<ReceiveStep> steps;
     ReceiveHooks hooks;
     hooks.querySaveChanges = [this, &received] {
         return callOnThreadOf(this, [this, &received] {
             const bool go = querySaveChanges(files_->env()) != MbCancel;
             // Saving may have named the file.
-            received.fileName = ctx.document.fileName;
-            received.saved = ctx.document.saved;
+            received.fileName = ctx_.document.fileName;
+            received.saved = ctx_.document.saved;
             return go;
         });
     };
@@ -779,9 +779,10 @@ void MainWindow::receiveResults()
     link_->keepTrace(true);
     ReceiveOutcome outcome;
     runner_.run([&] {
-        outcome = zentrova::receiveResults(TransferTarget(ctx, ctx.defaultNames, received), *link_, progress(), hooks);
+        outcome =
+            zentrova::receiveResults(TransferTarget(ctx_, ctx_.defaultNames, received), *link_, progress(), hooks);
     });
-    takeReceivedDocument(ctx.document, received, outcome);
+    takeReceivedDocument(ctx_.document, received, outcome);
     for (ReceiveStep step : steps)
         showReceiveStep(step);
     const std::string messages = recorder->text();
@@ -796,20 +797,20 @@ void MainWindow::receiveResults()
         statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
     if (transferWentWrong(outcome))
         offerTransferLog(
-            ctx, started,
+            ctx_, started,
             transferLogText(outcome, link_->port().portName(), link_->port().baudRate(), started, messages, trace));
     // A complete download goes into the history when the user asked for it.
     // The results stay in the window whatever the archive answers; only a
     // failure interrupts with a message.
     if (outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
-        loadHistorySettings(ctx.settings).addAfterReceive) {
+        loadHistorySettings(ctx_.settings).addAfterReceive) {
         HistoryAddOutcome added;
         runner_.run([&] {
-            added = addDocumentToHistory(ctx, progress(), HistoryTelling::FailuresOnly, installationQuestion());
+            added = addDocumentToHistory(ctx_, progress(), HistoryTelling::FailuresOnly, installationQuestion());
         });
         if (added.status == HistoryAddOutcome::Status::Added ||
             added.status == HistoryAddOutcome::Status::AlreadyStored) {
-            QString shown = ctx.decode(added.message);
+            QString shown = ctx_.decode(added.message);
             shown.replace(u'\r', QStringLiteral(", "));
             statusBar()->showMessage(shown);
         }
@@ -832,7 +833,7 @@ void MainWindow::showReceiveStep(ReceiveStep step)
     case ReceiveStep::ViewShown:
     case ReceiveStep::NewStructureShown:
         setResultsView(step == ReceiveStep::ViewShown ? 1 : 0);
-        tree_->selectNode(ctx.document.structure.tree.selected);
+        tree_->selectNode(ctx_.document.structure.tree.selected);
         fillResultsGrid();
         break;
     }
@@ -855,7 +856,7 @@ void MainWindow::configurePort()
 void MainWindow::editPrintoutHeading()
 {
     if (w_.headingDialog && w_.headingDialog->execute()) {
-        ctx.document.heading.load(ctx.settings);
+        ctx_.document.heading.load(ctx_.settings);
         // An open preview shows the new heading.
         if (w_.preview)
             w_.preview->refreshIfShown();
@@ -876,21 +877,21 @@ void MainWindow::selectLanguage()
     if (!w_.language || !w_.language->execute())
         return;
     // The language changed: texts, profile, default names and grid follow it.
-    qtTexts_.apply(ctx);
+    qtTexts_.apply(ctx_);
     applyInterfaceTexts();
     applyFonts();
     applyFamilyProfile();
     tree_->relabel();
     fillResultsGrid();
-    if (ctx.quitRequested)
+    if (ctx_.quitRequested)
         QCoreApplication::exit(1);
 }
 
 void MainWindow::showHelpContents()
 {
     // The tree_ has a topic of its own; everything else in the window shares one.
-    const int context = tree_->hasFocus() ? ctx.profile.treeHelpContext : helpContext_;
-    HelpViewer::showTopic(ctx, context, this);
+    const int context = tree_->hasFocus() ? ctx_.profile.treeHelpContext : helpContext_;
+    HelpViewer::showTopic(ctx_, context, this);
 }
 
 InstallationQuestion MainWindow::installationQuestion()
@@ -923,7 +924,7 @@ void MainWindow::addToHistory()
     updateHistoryCommand();
     if (!action("&AddToHistory_30")->isEnabled())
         return;
-    runner_.run([this] { addDocumentToHistory(ctx, progress(), HistoryTelling::Always, installationQuestion()); });
+    runner_.run([this] { addDocumentToHistory(ctx_, progress(), HistoryTelling::Always, installationQuestion()); });
     // An open history window shows the new inspection.
     if (w_.history && w_.history->isVisible())
         w_.history->refresh();

@@ -151,7 +151,7 @@ private:
     // File > Add to history: offered while the structure has results and no transfer runs.
     void updateHistoryCommand();
 
-    AppContext& ctx;
+    AppContext& ctx_;
     std::map<std::string, QAction*> actions_;
     std::map<std::string, QMenu*> menus_;
     QToolBar* toolBar_ = nullptr;

@@ -19,7 +19,7 @@
 namespace zentrova {
 
 InstrumentInfoDialog::InstrumentInfoDialog(AppContext& context, InstrumentLink& l, Progress& p, QWidget* parent)
-    : QDialog(parent), ctx(context), link(l), progress(p)
+    : QDialog(parent), ctx_(context), link(l), progress(p)
 {
     setObjectName(QStringLiteral("InstrumentData"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -64,7 +64,7 @@ InstrumentInfoDialog::InstrumentInfoDialog(AppContext& context, InstrumentLink& 
 
 void InstrumentInfoDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     setWindowTitle(t("InstrumentsData_30"));
     instrLabel->setText(t("Instrument_25"));
     numLabel->setText(t("SerialNumber_25"));
@@ -79,14 +79,14 @@ void InstrumentInfoDialog::showView(const InstrumentDataView& view)
     auto fill = [&](QPlainTextEdit* b, const std::vector<std::string>& lines) {
         QStringList l;
         for (const std::string& s : lines)
-            l << shownInstrumentLine(ctx.decode(s));
+            l << shownInstrumentLine(ctx_.decode(s));
         b->setPlainText(l.join(u'\n'));
         QTextCursor c = b->textCursor();
         c.movePosition(QTextCursor::Start);
         b->setTextCursor(c);
     };
     fill(instrBox_, view.instrument);
-    numBox_->setText(shownInstrumentLine(ctx.decode(view.serialNumber)));
+    numBox_->setText(shownInstrumentLine(ctx_.decode(view.serialNumber)));
     numBox_->setCursorPosition(0);
     fill(firmBox_, view.firm);
     fill(userBox_, view.user);
@@ -94,7 +94,7 @@ void InstrumentInfoDialog::showView(const InstrumentDataView& view)
 
 void InstrumentInfoDialog::fillFromTable()
 {
-    showView(instrumentDataFromTable(ctx.document.structure.table));
+    showView(instrumentDataFromTable(ctx_.document.structure.table));
 }
 
 void InstrumentInfoDialog::showEvent(QShowEvent* e)
@@ -110,15 +110,15 @@ void InstrumentInfoDialog::receiveInstrumentData()
     // identification may change the family code and the default file name,
     // which the open document takes when it is over.
     Document identified;
-    identified.familyCode = ctx.document.familyCode;
-    identified.fileName = ctx.document.fileName;
+    identified.familyCode = ctx_.document.familyCode;
+    identified.fileName = ctx_.document.fileName;
     InstrumentDataOutcome out;
     BackgroundRunner runner;
     runner.run([&] {
-        out = zentrova::receiveInstrumentData(TransferTarget(ctx, ctx.defaultNames, identified), link, progress);
+        out = zentrova::receiveInstrumentData(TransferTarget(ctx_, ctx_.defaultNames, identified), link, progress);
     });
-    ctx.document.familyCode = identified.familyCode;
-    ctx.document.fileName = identified.fileName;
+    ctx_.document.familyCode = identified.familyCode;
+    ctx_.document.fileName = identified.fileName;
     if (out.exchanged)
         showView(out.view);
     receiveBtn->setEnabled(true);

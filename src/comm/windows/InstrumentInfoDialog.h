@@ -41,7 +41,7 @@ protected:
 private:
     void showView(const InstrumentDataView& view);
 
-    AppContext& ctx;
+    AppContext& ctx_;
     InstrumentLink& link;
     Progress& progress;
     QLabel* instrLabel;

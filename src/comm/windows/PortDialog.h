@@ -88,7 +88,7 @@ private:
     // that does not is selected and the user told why.
     bool checkEditedDevices();
 
-    AppContext& ctx;
+    AppContext& ctx_;
     InstrumentLink& link;
     QLabel* portLabel;
     QLabel* baudLabel;

@@ -21,7 +21,7 @@ namespace zentrova {
 
 ProgressDialog::ProgressDialog(AppContext& context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      ctx(context)
+      ctx_(context)
 {
     setObjectName(QStringLiteral("GaugeDlg"));
     setModal(false);
@@ -57,7 +57,7 @@ ProgressDialog::ProgressDialog(AppContext& context, QWidget* parent)
 
 void ProgressDialog::applyTexts()
 {
-    cancelBtn->setText(ctx.decode(ctx.texts.text("&Cancel_11")));
+    cancelBtn->setText(ctx_.decode(ctx_.texts.text("&Cancel_11")));
 }
 
 bool ProgressDialog::onOwnThread() const
@@ -85,8 +85,8 @@ void ProgressDialog::show(const std::string& caption, const std::string& line1, 
 
 void ProgressDialog::showNow(const std::string& caption, const std::string& line1, bool cancellable)
 {
-    setWindowTitle(ctx.decode(caption));
-    label1_->setText(ctx.decode(line1));
+    setWindowTitle(ctx_.decode(caption));
+    label1_->setText(ctx_.decode(line1));
     label1_->setVisible(!line1.empty());
     cancelBtn->setVisible(cancellable);
     progressBar_->setValue(0);
@@ -103,10 +103,10 @@ void ProgressDialog::setLine2(const std::string& text)
 {
     if (!onOwnThread()) {
         QMetaObject::invokeMethod(
-            this, [this, text] { label2_->setText(ctx.decode(text)); }, Qt::QueuedConnection);
+            this, [this, text] { label2_->setText(ctx_.decode(text)); }, Qt::QueuedConnection);
         return;
     }
-    label2_->setText(ctx.decode(text));
+    label2_->setText(ctx_.decode(text));
 }
 
 void ProgressDialog::setPosition(int percent)
@@ -141,7 +141,7 @@ void ProgressDialog::hide()
 void ProgressDialog::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_F1) {
-        HelpViewer::showTopic(ctx, helpContext_, this);
+        HelpViewer::showTopic(ctx_, helpContext_, this);
         return;
     }
     if (e->key() == Qt::Key_Escape) {

@@ -53,7 +53,7 @@ private:
     void paintNow();
     bool onOwnThread() const;
 
-    AppContext& ctx;
+    AppContext& ctx_;
     QLabel* label1_;
     QLabel* label2_;
     QProgressBar* progressBar_;

@@ -32,7 +32,7 @@ public:
     QCheckBox* addAfterReceiveBox() const { return addAfterReceive_; }
 
 private:
-    AppContext& ctx;
+    AppContext& ctx_;
     QLabel* archiveLabel_;
     QLineEdit* archive_;
     QPushButton* browseButton_;

@@ -211,7 +211,7 @@ bool askEquipment(AppContext& ctx, QWidget* parent, const QString& pointText, Eq
 
 } // namespace
 
-HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     auto* layout = new QVBoxLayout(this);
@@ -304,7 +304,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
-    output_ = new ChartOutput(ctx, this);
+    output_ = new ChartOutput(ctx_, this);
     closeButton_ = new QPushButton(this);
     closeButton_->setDefault(true);
     buttons->addWidget(output_);
@@ -346,14 +346,14 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     // Within a screen of 1280 by 800 pixels and its window frame.
     resize(1240, 760);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, HelpContext, this); });
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx_, HelpContext, this); });
     applyTexts();
     redraw();
 }
 
 void HistoryWindow::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     setWindowTitle(t("History_30"));
     installationsLabel_->setText(t("HistInstallations_25"));
     inspectionsLabel_->setText(t("HistInspections_25"));
@@ -403,10 +403,10 @@ bool HistoryWindow::refresh()
     // A server that does not answer keeps the window waiting up to its
     // connection time-out: the pointer says so.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool opened = openConfiguredArchive(ctx.settings, archive_, &error);
+    const bool opened = openConfiguredArchive(ctx_.settings, archive_, &error);
     QGuiApplication::restoreOverrideCursor();
     if (!opened) {
-        setProblem(ctx.decode(ctx.texts.text("HistoryCannotOpen_50")) + QStringLiteral(":\n") + error);
+        setProblem(ctx_.decode(ctx_.texts.text("HistoryCannotOpen_50")) + QStringLiteral(":\n") + error);
         installationEntries_.clear();
         points_.clear();
         installations_->clear();
@@ -419,8 +419,8 @@ bool HistoryWindow::refresh()
     }
     setProblem(QString());
     QStringList problems;
-    rules_ = loadRuleSets(ruleFolders(ctx.programDir), &problems);
-    choices_ = evaluationChoices(ctx.settings);
+    rules_ = loadRuleSets(ruleFolders(ctx_.programDir), &problems);
+    choices_ = evaluationChoices(ctx_.settings);
     if (!problems.isEmpty())
         setProblem(problems.join(u'\n'));
     showInstallations();
@@ -450,7 +450,7 @@ void HistoryWindow::showInstallations()
     selectById(installations_, installation_);
     filling_ = false;
     if (installationEntries_.empty() && read)
-        setProblem(ctx.decode(ctx.texts.text("HistoryEmpty_60")));
+        setProblem(ctx_.decode(ctx_.texts.text("HistoryEmpty_60")));
     installation_ = currentId(installations_);
     showInstallation();
 }
@@ -483,7 +483,7 @@ void HistoryWindow::showInstallation()
                      [](const InspectionEntry& a, const InspectionEntry& b) { return a.takenAt < b.takenAt; });
     filling_ = true;
     inspections_->clear();
-    const QString download = ctx.decode(ctx.texts.text("HistDownload_20"));
+    const QString download = ctx_.decode(ctx_.texts.text("HistDownload_20"));
     for (const InspectionEntry& e : list) {
         auto* item = new QTreeWidgetItem(inspections_);
         item->setText(0, timeText(e.takenAt));
@@ -500,18 +500,18 @@ void HistoryWindow::showInstallation()
         inspections_->resizeColumnToContents(c);
 
     pointList_->clear();
-    const QString fell = ctx.decode(ctx.texts.text("CmpResistanceHalved_60"));
-    const QString below = ctx.decode(ctx.texts.text("ChartBelowLimit_25"));
-    const QString fails = ctx.decode(ctx.texts.text("HistFailsMinimum_40"));
-    const QString ratingFell = ctx.decode(ctx.texts.text("CmpRatingFell_60"));
+    const QString fell = ctx_.decode(ctx_.texts.text("CmpResistanceHalved_60"));
+    const QString below = ctx_.decode(ctx_.texts.text("ChartBelowLimit_25"));
+    const QString fails = ctx_.decode(ctx_.texts.text("HistFailsMinimum_40"));
+    const QString ratingFell = ctx_.decode(ctx_.texts.text("CmpRatingFell_60"));
     for (const PointEntry& p : points_) {
         auto* item = new QTreeWidgetItem(pointList_);
         item->setText(0, QString::number(p.block));
         item->setText(1, p.blockName);
         item->setText(2, QString::number(p.element));
         item->setText(3, p.elementName);
-        item->setText(4, p.hasLast ? resistanceValueText(ctx, p.last) : QString());
-        item->setText(5, p.hasPrevious ? resistanceValueText(ctx, p.previous) : QString());
+        item->setText(4, p.hasLast ? resistanceValueText(ctx_, p.last) : QString());
+        item->setText(5, p.hasPrevious ? resistanceValueText(ctx_, p.previous) : QString());
         QStringList flags;
         if (p.fellByHalf)
             flags << fell;
@@ -611,14 +611,14 @@ void HistoryWindow::redraw()
         const EquipmentData* equipment = equipmentOf(point_);
         const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, siteChoices_);
         if (corrected.temperaturesApart)
-            notes << ctx.decode(ctx.texts.text("HistTemperaturesApart_60"));
+            notes << ctx_.decode(ctx_.texts.text("HistTemperaturesApart_60"));
         if (corrected_->isChecked()) {
             drawnTrend_ = correctedSamples(trend_, corrected);
             const auto left = std::find_if(corrected.why.begin(), corrected.why.end(),
                                            [](VerdictReason r) { return r != VerdictReason::None; });
             if (left != corrected.why.end()) {
-                const VerdictTexts texts(ctx.texts, ctx.language.codec());
-                notes << ctx.decode(ctx.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
+                const VerdictTexts texts(ctx_.texts, ctx_.language.codec());
+                notes << ctx_.decode(ctx_.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
                              (*left == VerdictReason::NoEquipmentData
                                   ? texts.text("VerdictNoEquipment_60")
                                   : texts.correctionReason(*left, std::nullopt, corrected.rule));
@@ -628,14 +628,15 @@ void HistoryWindow::redraw()
     drawn_ = read && std::any_of(drawnTrend_.samples.begin(), drawnTrend_.samples.end(),
                                  [](const TrendSample& s) { return s.value.hasNumber; });
     QChart* old = view_->chart();
-    view_->setChart(drawn_ ? makeTrendChart(ctx, drawnTrend_) : new QChart);
+    view_->setChart(drawn_ ? makeTrendChart(ctx_, drawnTrend_) : new QChart);
     delete old;
     if (!drawn_ && point_ != 0 && notes.isEmpty())
-        notes << ctx.decode(ctx.texts.text("HistNoTrend_60"));
+        notes << ctx_.decode(ctx_.texts.text("HistNoTrend_60"));
     note_->setText(notes.join(u'\n'));
     note_->setVisible(!note_->text().isEmpty());
     if (drawn_)
-        output_->setChart([this, trend = drawnTrend_] { return makeTrendChart(ctx, trend); }, drawnTrend_.quantityName);
+        output_->setChart([this, trend = drawnTrend_] { return makeTrendChart(ctx_, trend); },
+                          drawnTrend_.quantityName);
     else
         output_->clearChart();
 }
@@ -661,7 +662,7 @@ void HistoryWindow::linkSelectedPoint()
     QString error;
     std::vector<qint64> linkable;
     if (!archive_.linkablePoints(point_, linkable, &error)) {
-        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistLinkFailed_50") + "\r" + ctx.encode(error), MbOK);
+        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistLinkFailed_50") + "\r" + ctx_.encode(error), MbOK);
         return;
     }
     QStringList labels;
@@ -671,19 +672,19 @@ void HistoryWindow::linkSelectedPoint()
             continue;
         QString label = pointLabel(p.block, p.element, p.blockName, p.elementName);
         if (p.hasLast)
-            label += QStringLiteral("  (%1)").arg(resistanceValueText(ctx, p.last));
+            label += QStringLiteral("  (%1)").arg(resistanceValueText(ctx_, p.last));
         labels << label;
         ids.push_back(p.id);
     }
     if (ids.empty()) {
-        ctx.prompts->message(MsgType::Information, ctx.texts.text("LinkPointNone_60"), MbOK);
+        ctx_.prompts->message(MsgType::Information, ctx_.texts.text("LinkPointNone_60"), MbOK);
         return;
     }
     const QString chosenLabel = pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName);
-    const QString question = chosenLabel + QStringLiteral("\n\n") + ctx.decode(ctx.texts.text("LinkPointChoose_60"));
+    const QString question = chosenLabel + QStringLiteral("\n\n") + ctx_.decode(ctx_.texts.text("LinkPointChoose_60"));
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("LinkPointDialog"));
-    ask.setWindowTitle(ctx.decode(ctx.texts.text("LinkPoint_40")));
+    ask.setWindowTitle(ctx_.decode(ctx_.texts.text("LinkPoint_40")));
     ask.setMinimumWidth(560);
     auto* layout = new QVBoxLayout(&ask);
     layout->addWidget(new QLabel(question, &ask));
@@ -695,11 +696,11 @@ void HistoryWindow::linkSelectedPoint()
     layout->addWidget(choices);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* ok = new QPushButton(ctx.decode(ctx.texts.text("&OK_11")), &ask);
+    auto* ok = new QPushButton(ctx_.decode(ctx_.texts.text("&OK_11")), &ask);
     ok->setObjectName(QStringLiteral("LinkPointOK"));
     ok->setDefault(true);
     ok->setEnabled(false);
-    auto* cancel = new QPushButton(ctx.decode(ctx.texts.text("&Cancel_11")), &ask);
+    auto* cancel = new QPushButton(ctx_.decode(ctx_.texts.text("&Cancel_11")), &ask);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
@@ -710,17 +711,18 @@ void HistoryWindow::linkSelectedPoint()
         return;
     const qint64 earlier = ids[size_t(choices->currentIndex())];
     const QString earlierLabel = labels[choices->currentIndex()];
-    if (ctx.prompts->message(MsgType::Confirmation,
-                             ctx.texts.text("LinkPointConfirm_60") + "\r" + ctx.encode(chosenLabel) + "\r" +
-                                 ctx.encode(earlierLabel),
-                             MbYes | MbNo) != MbYes)
+    if (ctx_.prompts->message(MsgType::Confirmation,
+                              ctx_.texts.text("LinkPointConfirm_60") + "\r" + ctx_.encode(chosenLabel) + "\r" +
+                                  ctx_.encode(earlierLabel),
+                              MbYes | MbNo) != MbYes)
         return;
     LinkRefusal refusal;
     if (!archive_.linkPoints(point_, earlier, &error, &refusal)) {
         const char* reason = linkRefusalKey(refusal);
-        ctx.prompts->message(
-            MsgType::Error,
-            ctx.texts.text("HistLinkFailed_50") + "\r" + (reason ? ctx.texts.text(reason) : ctx.encode(error)), MbOK);
+        ctx_.prompts->message(MsgType::Error,
+                              ctx_.texts.text("HistLinkFailed_50") + "\r" +
+                                  (reason ? ctx_.texts.text(reason) : ctx_.encode(error)),
+                              MbOK);
         return;
     }
     // The renamed point is gone: its measurements are the earlier point's now.
@@ -737,23 +739,23 @@ void HistoryWindow::unlinkSelectedPoint()
     if (chosen == points_.end())
         return;
     if (!archive_.latestLink(point_, found, &error)) {
-        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistUnlinkFailed_50") + "\r" + ctx.encode(error), MbOK);
+        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistUnlinkFailed_50") + "\r" + ctx_.encode(error), MbOK);
         return;
     }
     if (!found)
         return;
     const PointLink& link = *found;
-    if (ctx.prompts->message(
+    if (ctx_.prompts->message(
             MsgType::Confirmation,
-            ctx.texts.text("UnlinkPointConfirm_60") + "\r" +
-                ctx.encode(link.keptBlock
-                               ? pointLabel(link.keptBlock, link.keptElement, link.keptBlockName, link.keptElementName)
-                               : pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName)) +
-                "\r" + ctx.encode(pointLabel(link.block, link.element, link.blockName, link.elementName)),
+            ctx_.texts.text("UnlinkPointConfirm_60") + "\r" +
+                ctx_.encode(link.keptBlock
+                                ? pointLabel(link.keptBlock, link.keptElement, link.keptBlockName, link.keptElementName)
+                                : pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName)) +
+                "\r" + ctx_.encode(pointLabel(link.block, link.element, link.blockName, link.elementName)),
             MbYes | MbNo) != MbYes)
         return;
     if (!archive_.unlinkPoint(point_, &error)) {
-        ctx.prompts->message(MsgType::Error, ctx.texts.text("HistUnlinkFailed_50") + "\r" + ctx.encode(error), MbOK);
+        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistUnlinkFailed_50") + "\r" + ctx_.encode(error), MbOK);
         return;
     }
     showInstallation();
@@ -792,7 +794,7 @@ const EquipmentData* HistoryWindow::equipmentOf(qint64 point) const
 
 QString HistoryWindow::equipmentSummary(const EquipmentData* data) const
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     if (!data)
         return t("EqNone_30");
     QString text = t("HistEquipment_25") + QStringLiteral(": ") + t(EquipmentTypeKeys[int(data->type)]);
@@ -819,7 +821,7 @@ bool HistoryWindow::changeArchive(const std::function<bool(HistoryArchive&, QStr
     HistoryArchive writer;
     const bool changed = writer.open(archive_.location(), ArchiveAccess::Write, &error) && change(writer, &error);
     if (!changed)
-        ctx.prompts->message(MsgType::Error, ctx.texts.text(failedKey) + "\r" + ctx.encode(error), MbOK);
+        ctx_.prompts->message(MsgType::Error, ctx_.texts.text(failedKey) + "\r" + ctx_.encode(error), MbOK);
     writer.close();
     // The window's own connection reads what it read before: read it anew.
     refresh();
@@ -842,7 +844,7 @@ void HistoryWindow::chooseSiteRules()
                                    [&](const InstallationEntry& e) { return e.id == installation_; });
     if (site == installationEntries_.end())
         return;
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("SiteRulesDialog"));
     ask.setWindowTitle(t("SiteRules_40"));
@@ -875,7 +877,7 @@ void HistoryWindow::chooseSiteRules()
         lists.push_back(list);
     }
     layout->addLayout(form);
-    QPushButton* ok = addOkCancel(ctx, ask, layout, "SiteRulesOK");
+    QPushButton* ok = addOkCancel(ctx_, ask, layout, "SiteRulesOK");
     connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
     if (ask.exec() != QDialog::Accepted)
         return;
@@ -897,10 +899,10 @@ void HistoryWindow::deleteSelectedEquipment()
     if (chosen == points_.end() || !equipmentOf(point_))
         return;
     const QString label = pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName);
-    if (ctx.prompts->message(MsgType::Confirmation,
-                             ctx.texts.text("EqDeleteConfirm_60") + "\r" + ctx.encode(label) + "\r" +
-                                 ctx.encode(equipmentSummary(equipmentOf(point_))),
-                             MbYes | MbNo) != MbYes)
+    if (ctx_.prompts->message(MsgType::Confirmation,
+                              ctx_.texts.text("EqDeleteConfirm_60") + "\r" + ctx_.encode(label) + "\r" +
+                                  ctx_.encode(equipmentSummary(equipmentOf(point_))),
+                              MbYes | MbNo) != MbYes)
         return;
     const qint64 point = point_;
     changeArchive(
@@ -918,7 +920,7 @@ void HistoryWindow::editSelectedEquipment()
     if (chosen == points_.end())
         return;
     EquipmentData data = equipmentOf(point_) ? *equipmentOf(point_) : EquipmentData();
-    if (askEquipment(ctx, this, pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName),
+    if (askEquipment(ctx_, this, pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName),
                      data))
         storeEquipment({point_}, data);
 }
@@ -930,7 +932,7 @@ void HistoryWindow::copySelectedEquipment()
         std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
     if (!data || chosen == points_.end())
         return;
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("CopyEquipmentDialog"));
     ask.setWindowTitle(t("CopyEquipment_40"));
@@ -951,7 +953,7 @@ void HistoryWindow::copySelectedEquipment()
         item->setData(IdRole, p.id);
     }
     layout->addWidget(list);
-    QPushButton* ok = addOkCancel(ctx, ask, layout, "CopyEquipmentOK");
+    QPushButton* ok = addOkCancel(ctx_, ask, layout, "CopyEquipmentOK");
     connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
     if (ask.exec() != QDialog::Accepted)
         return;

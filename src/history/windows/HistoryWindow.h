@@ -109,7 +109,7 @@ private:
     // language key `failedKey`.
     bool changeArchive(const std::function<bool(HistoryArchive&, QString*)>& change, const char* failedKey);
 
-    AppContext& ctx;
+    AppContext& ctx_;
     HistoryArchive archive_;
     std::vector<InstallationEntry> installationEntries_;
     std::vector<PointEntry> points_;

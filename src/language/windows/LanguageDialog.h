@@ -27,7 +27,7 @@ public:
     QPushButton* okButton() const { return okButton_; }
 
 private:
-    AppContext& ctx;
+    AppContext& ctx_;
     QGroupBox* langGroup_;
     QVBoxLayout* listLayout_;
     QButtonGroup* group_;

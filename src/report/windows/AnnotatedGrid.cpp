@@ -19,7 +19,7 @@
 namespace zentrova {
 
 namespace {
-constexpr int kLine = 1; // grid line width
+constexpr int GridLineWidth = 1; // grid line width
 
 int clampInt(int64_t v)
 {
@@ -108,11 +108,11 @@ void AnnotatedGrid::ensureLayout() const
     rowPos_.resize(size_t(g.rowCount()) + 1);
     rowPos_[0] = 0;
     for (int r = 0; r < g.rowCount(); ++r)
-        rowPos_[size_t(r) + 1] = rowPos_[size_t(r)] + g.rowHeight(r) + kLine;
+        rowPos_[size_t(r) + 1] = rowPos_[size_t(r)] + g.rowHeight(r) + GridLineWidth;
     colPos_.resize(size_t(g.colCount()) + 1);
     colPos_[0] = 0;
     for (int c = 0; c < g.colCount(); ++c)
-        colPos_[size_t(c) + 1] = colPos_[size_t(c)] + g.colWidth(c) + kLine;
+        colPos_[size_t(c) + 1] = colPos_[size_t(c)] + g.colWidth(c) + GridLineWidth;
     layoutDirty_ = false;
 }
 
@@ -136,10 +136,10 @@ void AnnotatedGrid::updateScrollBars()
     const int bodyW = std::max(vp.width() - fixedWidth(), 0);
     verticalScrollBar()->setRange(0, std::max(clampInt(rowPos_.back() - vp.height()), 0));
     verticalScrollBar()->setPageStep(std::max(bodyH, 1));
-    verticalScrollBar()->setSingleStep(std::max(data_->defaultRowHeight() + kLine, 1));
+    verticalScrollBar()->setSingleStep(std::max(data_->defaultRowHeight() + GridLineWidth, 1));
     horizontalScrollBar()->setRange(0, std::max(clampInt(colPos_.back() - vp.width()), 0));
     horizontalScrollBar()->setPageStep(std::max(bodyW, 1));
-    horizontalScrollBar()->setSingleStep(std::max(data_->defaultColWidth() + kLine, 1));
+    horizontalScrollBar()->setSingleStep(std::max(data_->defaultColWidth() + GridLineWidth, 1));
 }
 
 bool AnnotatedGrid::clampSelection()
@@ -226,7 +226,7 @@ void AnnotatedGrid::scrollToCell(int c, int r)
             int64_t used = 0;
             for (int k = r; k >= firstSelectableRow() && used < bodyH; --k) {
                 fitRow(k);
-                used += data_->rowHeight(k) + kLine;
+                used += data_->rowHeight(k) + GridLineWidth;
             }
             ensureLayout();
             updateScrollBars();
@@ -474,8 +474,8 @@ void AnnotatedGrid::keyPressEvent(QKeyEvent* event)
         const int64_t bodyH = std::max<int64_t>(viewport()->height() - fixedHeight(), 1);
         int n = 0;
         int64_t used = 0;
-        for (int k = curRow_; k < data_->rowCount() && used + data_->rowHeight(k) + kLine <= bodyH; ++k) {
-            used += data_->rowHeight(k) + kLine;
+        for (int k = curRow_; k < data_->rowCount() && used + data_->rowHeight(k) + GridLineWidth <= bodyH; ++k) {
+            used += data_->rowHeight(k) + GridLineWidth;
             ++n;
         }
         return std::max(n, 1);

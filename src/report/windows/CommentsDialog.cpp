@@ -17,7 +17,7 @@
 
 namespace zentrova {
 
-CommentsDialog::CommentsDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+CommentsDialog::CommentsDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("CommentBox"));
     auto* layout = new QVBoxLayout(this);
@@ -59,7 +59,7 @@ QCheckBox* CommentsDialog::checkBox(int i) const
 
 void CommentsDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     setWindowTitle(t("Comments_30"));
     commentsCheck->setText(t("Comments_30"));
     autotestCheck->setText(t("AutotestComments"));
@@ -86,19 +86,19 @@ void CommentsDialog::fillFromSettings()
     auto join = [&](const auto& lines) {
         QStringList l;
         for (const std::string& s : lines)
-            l << ctx.decode(s);
+            l << ctx_.decode(s);
         // Trailing empty lines carry nothing.
         while (!l.isEmpty() && l.back().isEmpty())
             l.removeLast();
         return l.join(u'\n');
     };
     restoring_ = true;
-    commentBox_->setPlainText(join(ctx.document.comments.lines));
-    autotestBox->setPlainText(join(ctx.document.comments.autotest));
+    commentBox_->setPlainText(join(ctx_.document.comments.lines));
+    autotestBox->setPlainText(join(ctx_.document.comments.autotest));
     restoring_ = false;
     rememberedText_ = commentBox_->toPlainText();
     rememberedAuto_ = autotestBox->toPlainText();
-    const auto boxes = ctx.document.comments.dialogBoxes();
+    const auto boxes = ctx_.document.comments.dialogBoxes();
     commentsCheck->setChecked(boxes[0]);
     autotestCheck->setChecked(boxes[1]);
     pageNumbersCheck->setChecked(boxes[2]);
@@ -150,19 +150,19 @@ void CommentsDialog::boxChanged(QPlainTextEdit* box, int maxLines, QString& reme
 void CommentsDialog::accept()
 {
     // Texts the language's code page cannot hold keep the dialog open, as typed.
-    if (!canStoreTyped(ctx, {commentBox_->toPlainText(), autotestBox->toPlainText()}))
+    if (!canStoreTyped(ctx_, {commentBox_->toPlainText(), autotestBox->toPlainText()}))
         return;
-    Comments& c = ctx.document.comments;
+    Comments& c = ctx_.document.comments;
     const QStringList lines = commentBox_->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::LineCount; ++i)
-        c.lines[size_t(i)] = i < lines.size() ? ctx.encode(lines[i]) : std::string();
+        c.lines[size_t(i)] = i < lines.size() ? ctx_.encode(lines[i]) : std::string();
     const QStringList autoLines = autotestBox->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::AutotestCount; ++i)
-        c.autotest[size_t(i)] = i < autoLines.size() ? ctx.encode(autoLines[i]) : std::string();
+        c.autotest[size_t(i)] = i < autoLines.size() ? ctx_.encode(autoLines[i]) : std::string();
     c.checks = Comments::checksFromBoxes(
         {commentsCheck->isChecked(), autotestCheck->isChecked(), pageNumbersCheck->isChecked()});
-    c.save(ctx.settings);
-    ctx.document.saved = false;
+    c.save(ctx_.settings);
+    ctx_.document.saved = false;
     QDialog::accept();
 }
 

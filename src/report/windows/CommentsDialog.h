@@ -34,7 +34,7 @@ protected:
 private:
     void boxChanged(QPlainTextEdit* box, int maxLines, QString& remembered, int& caret);
 
-    AppContext& ctx;
+    AppContext& ctx_;
     QPlainTextEdit* commentBox_;
     QPlainTextEdit* autotestBox;
     QCheckBox* commentsCheck;

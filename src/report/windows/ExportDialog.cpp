@@ -14,7 +14,7 @@
 
 namespace zentrova {
 
-ExportDialog::ExportDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+ExportDialog::ExportDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("ExportDlg"));
     auto* layout = new QVBoxLayout(this);
@@ -41,12 +41,12 @@ ExportDialog::ExportDialog(AppContext& context, QWidget* parent) : QDialog(paren
     connect(okButton_, &QPushButton::clicked, this, &ExportDialog::accept);
     connect(cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, HelpContext, this); });
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx_, HelpContext, this); });
 }
 
 void ExportDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     setWindowTitle(t("ExportFormat_30"));
     colGroup->setTitle(t("Delimiter_25"));
     rowGroup->setTitle(t("EOLSign_25"));
@@ -65,15 +65,15 @@ void ExportDialog::applyTexts()
 
 bool ExportDialog::execute()
 {
-    colDelimiter->setCurrentIndex(ctx.exportFormat.column);
-    rowDelimiter_->setCurrentIndex(ctx.exportFormat.row);
+    colDelimiter->setCurrentIndex(ctx_.exportFormat.column);
+    rowDelimiter_->setCurrentIndex(ctx_.exportFormat.row);
     return exec() == QDialog::Accepted;
 }
 
 void ExportDialog::accept()
 {
-    ctx.exportFormat.column = std::max(0, colDelimiter->currentIndex());
-    ctx.exportFormat.row = std::max(0, rowDelimiter_->currentIndex());
+    ctx_.exportFormat.column = std::max(0, colDelimiter->currentIndex());
+    ctx_.exportFormat.row = std::max(0, rowDelimiter_->currentIndex());
     QDialog::accept();
 }
 

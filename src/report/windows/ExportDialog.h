@@ -25,7 +25,7 @@ public:
     void accept() override;
 
 private:
-    AppContext& ctx;
+    AppContext& ctx_;
     QGroupBox* colGroup;
     QGroupBox* rowGroup;
     QComboBox* colDelimiter;

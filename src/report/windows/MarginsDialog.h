@@ -39,7 +39,7 @@ public:
     void saveClicked();
 
 private:
-    AppContext& ctx;
+    AppContext& ctx_;
     std::array<QLineEdit*, MarginTexts::Count> fields_{};
     std::array<QLabel*, MarginTexts::Count> labels_{};
     QPushButton* saveBtn;

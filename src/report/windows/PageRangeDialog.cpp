@@ -14,7 +14,7 @@
 
 namespace zentrova {
 
-PageRangeDialog::PageRangeDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+PageRangeDialog::PageRangeDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("SelectPages"));
     auto* layout = new QVBoxLayout(this);
@@ -49,7 +49,7 @@ PageRangeDialog::PageRangeDialog(AppContext& context, QWidget* parent) : QDialog
 
 void PageRangeDialog::applyInterfaceTexts()
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     setWindowTitle(t("SelectPages_25"));
     pagesLabel->setText(t("PagesToPrint_30"));
     printBtn->setText(t("&Print_11"));
@@ -64,8 +64,8 @@ void PageRangeDialog::printClicked()
         accept();
         return;
     }
-    ctx.prompts->message(MsgType::Error, ctx.texts.text("PageRangeInvalid_60") + " " + std::to_string(pageCount_) + ".",
-                         MbOK);
+    ctx_.prompts->message(MsgType::Error,
+                          ctx_.texts.text("PageRangeInvalid_60") + " " + std::to_string(pageCount_) + ".", MbOK);
     fromPage_->setFocus();
     fromPage_->selectAll();
 }

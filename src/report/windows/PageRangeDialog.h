@@ -32,7 +32,7 @@ public:
     void printClicked();
 
 private:
-    AppContext& ctx;
+    AppContext& ctx_;
     QLabel* pagesLabel;
     QLineEdit* fromPage_;
     QLineEdit* toPage_;

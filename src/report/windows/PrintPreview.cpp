@@ -141,7 +141,7 @@ QIcon previewIcon(PreviewIcon which)
     return QIcon(pm);
 }
 
-constexpr int kDeskMargin = 16; // grey around the page, in screen pixels
+constexpr int DeskMargin = 16; // grey around the page, in screen pixels
 
 } // namespace
 
@@ -185,8 +185,8 @@ double PreviewPageView::scale() const
     const QSize px = recorder_ ? recorder_->pagePixels() : QSize();
     if (px.isEmpty())
         return 1.0;
-    const double w = std::max(1, viewport()->width() - 2 * kDeskMargin);
-    const double h = std::max(1, viewport()->height() - 2 * kDeskMargin);
+    const double w = std::max(1, viewport()->width() - 2 * DeskMargin);
+    const double h = std::max(1, viewport()->height() - 2 * DeskMargin);
     switch (fit_) {
     case Fit::PageWidth:
         return w / px.width();
@@ -206,10 +206,10 @@ QRect PreviewPageView::pageRect() const
     const QSize size(std::max(1, int(std::lround(px.width() * s))), std::max(1, int(std::lround(px.height() * s))));
     const QSize vp = viewport()->size();
     // Centred when smaller than the window, else scrolled.
-    const int x = size.width() + 2 * kDeskMargin <= vp.width() + 1 ? (vp.width() - size.width()) / 2
-                                                                   : kDeskMargin - horizontalScrollBar()->value();
-    const int y = size.height() + 2 * kDeskMargin <= vp.height() + 1 ? (vp.height() - size.height()) / 2
-                                                                     : kDeskMargin - verticalScrollBar()->value();
+    const int x = size.width() + 2 * DeskMargin <= vp.width() + 1 ? (vp.width() - size.width()) / 2
+                                                                  : DeskMargin - horizontalScrollBar()->value();
+    const int y = size.height() + 2 * DeskMargin <= vp.height() + 1 ? (vp.height() - size.height()) / 2
+                                                                    : DeskMargin - verticalScrollBar()->value();
     return QRect(QPoint(x, y), size);
 }
 
@@ -217,8 +217,8 @@ void PreviewPageView::updateScrollBars()
 {
     const QSize px = recorder_ ? recorder_->pagePixels() : QSize();
     const double s = scale();
-    const int w = int(std::lround(px.width() * s)) + 2 * kDeskMargin;
-    const int h = int(std::lround(px.height() * s)) + 2 * kDeskMargin;
+    const int w = int(std::lround(px.width() * s)) + 2 * DeskMargin;
+    const int h = int(std::lround(px.height() * s)) + 2 * DeskMargin;
     const QSize vp = viewport()->size();
     // A fitted page needs no scrolling in the direction it was fitted to
     // (rounding must not bring up a scroll bar of one pixel).
@@ -257,7 +257,7 @@ void PreviewPageView::scrollContentsBy(int, int)
 
 // ------------------------------------------------------------------ preview
 
-PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(parent), ctx(context)
+PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("Preview"));
     setWindowFlag(Qt::Window);
@@ -301,7 +301,7 @@ PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(paren
     zoom->setEditable(true);
     zoom->setInsertPolicy(QComboBox::NoInsert);
     zoom->setMaxVisibleItems(15);
-    for (int step : kZoomSteps)
+    for (int step : ZoomSteps)
         zoom->addItem(QString::number(step) + u'%');
     zoom->addItem(QString());
     zoom->addItem(QString());
@@ -332,21 +332,21 @@ PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(paren
     key(QKeySequence(Qt::Key_Escape), &PrintPreview::closePreview);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx, kHelpContext, this); });
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showTopic(ctx_, PreviewHelpContext, this); });
 
-    margins_ = new MarginsDialog(ctx, this);
-    pages_ = new PageRangeDialog(ctx, this);
+    margins_ = new MarginsDialog(ctx_, this);
+    pages_ = new PageRangeDialog(ctx_, this);
     applyInterfaceTexts();
-    marginTexts_.load(ctx.settings);
-    zoom->setCurrentIndex(kZoomDefaultIndex);
-    zoomChanged(kZoomDefaultIndex);
+    marginTexts_.load(ctx_.settings);
+    zoom->setCurrentIndex(ZoomDefaultIndex);
+    zoomChanged(ZoomDefaultIndex);
 }
 
 PrintPreview::~PrintPreview() = default;
 
 QString PrintPreview::text(const char* key) const
 {
-    return ctx.decode(ctx.texts.text(key));
+    return ctx_.decode(ctx_.texts.text(key));
 }
 
 QToolButton* PrintPreview::button(const char* name) const
@@ -372,9 +372,9 @@ void PrintPreview::applyInterfaceTexts()
     page->setToolTip(text("HintTypePage_40"));
     const QString current = zoom->currentText();
     const int index = zoom->currentIndex();
-    zoom->setItemText(kZoomPageWidth, text("PageWidth_12"));
-    zoom->setItemText(kZoomWholePage, text("WholePage_12"));
-    if (index == kZoomPageWidth || index == kZoomWholePage) {
+    zoom->setItemText(ZoomPageWidth, text("PageWidth_12"));
+    zoom->setItemText(ZoomWholePage, text("WholePage_12"));
+    if (index == ZoomPageWidth || index == ZoomWholePage) {
         zoomText_ = zoom->itemText(index);
         zoom->setEditText(zoomText_);
     } else {
@@ -387,13 +387,13 @@ void PrintPreview::applyInterfaceTexts()
 
 void PrintPreview::loadMargins()
 {
-    marginTexts_.load(ctx.settings);
+    marginTexts_.load(ctx_.settings);
 }
 
 void PrintPreview::initPreview()
 {
-    zoom->setCurrentIndex(kZoomDefaultIndex);
-    zoomChanged(kZoomDefaultIndex);
+    zoom->setCurrentIndex(ZoomDefaultIndex);
+    zoomChanged(ZoomDefaultIndex);
     loadMargins();
     prn_.clear();
     grid_ = nullptr;
@@ -432,7 +432,7 @@ PageSetup PrintPreview::currentSetup()
     if (printerAvailable() && p.resolution() > 0) {
         setup.dpiX = setup.dpiY = p.resolution();
     } else {
-        setup.dpiX = setup.dpiY = PageSetup::kDefaultDpi;
+        setup.dpiX = setup.dpiY = PageSetup::DefaultDpi;
     }
     return setup;
 }
@@ -464,12 +464,12 @@ bool PrintPreview::composePages(bool fromFirstPage)
     page->clear();
     prn_.setPageSetup(currentSetup());
     std::string error;
-    const bool ok = composeReport(ctx, {ctx.document.heading, ctx.document.comments}, mode_, *grid_, marginTexts_, prn_,
-                                  *progress_, &error);
+    const bool ok = composeReport(ctx_, {ctx_.document.heading, ctx_.document.comments}, mode_, *grid_, marginTexts_,
+                                  prn_, *progress_, &error);
     toolBar_->setEnabled(true);
     composing_ = false;
     if (!ok) {
-        ctx.prompts->message(MsgType::Error, error, MbOK);
+        ctx_.prompts->message(MsgType::Error, error, MbOK);
         keepInFront();
     } else if (fromFirstPage) {
         view_->setPage(1);
@@ -555,17 +555,17 @@ void PrintPreview::showLastPage()
 
 void PrintPreview::zoomChanged(int index)
 {
-    if (index < 0 || index > kZoomWholePage)
+    if (index < 0 || index > ZoomWholePage)
         return;
     zoom->setCurrentIndex(index);
     zoomText_ = zoom->itemText(index);
     zoom->setEditText(zoomText_);
-    if (index == kZoomPageWidth)
+    if (index == ZoomPageWidth)
         view_->setZoom(PreviewPageView::Fit::PageWidth);
-    else if (index == kZoomWholePage)
+    else if (index == ZoomWholePage)
         view_->setZoom(PreviewPageView::Fit::WholePage);
     else
-        view_->setZoom(PreviewPageView::Fit::Percent, kZoomSteps[size_t(index)]);
+        view_->setZoom(PreviewPageView::Fit::Percent, ZoomSteps[size_t(index)]);
     refreshNavigation();
 }
 
@@ -649,7 +649,7 @@ bool PrintPreview::printToPdf(const QString& path, const std::vector<int>& order
     QString error;
     if (writePdf(prn_, path, &error, order))
         return true;
-    ctx.prompts->message(MsgType::Error, ctx.encode(path + u'\r' + error), MbOK);
+    ctx_.prompts->message(MsgType::Error, ctx_.encode(path + u'\r' + error), MbOK);
     keepInFront();
     return false;
 }
@@ -669,7 +669,7 @@ void PrintPreview::printRange(int from, int to)
         // the pages go to a PDF file the user names here, the file named in
         // Printer setup offered.
         const QString named = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
-        const auto chosen = askPdfPath(ctx.texts.text("PrintToFile_40"), named);
+        const auto chosen = askPdfPath(ctx_.texts.text("PrintToFile_40"), named);
         if (!chosen)
             return;
         const QString path = *chosen;
@@ -686,7 +686,7 @@ void PrintPreview::printRange(int from, int to)
         order = printOrder(from, to, count, p.copyCount(), p.collateCopies());
     }
     if (!replayPages(prn_, p, order))
-        ctx.prompts->message(MsgType::Error, ctx.encode(p.printerName()), MbOK);
+        ctx_.prompts->message(MsgType::Error, ctx_.encode(p.printerName()), MbOK);
 }
 
 std::optional<QString> PrintPreview::askPdfPath(const std::string& title, const QString& proposed)
@@ -695,11 +695,11 @@ std::optional<QString> PrintPreview::askPdfPath(const std::string& title, const 
     r.title = title;
     r.filterName = "PDF";
     r.pattern = QStringLiteral("*.pdf");
-    r.proposedName = proposed.isEmpty() ? proposedPdfName(ctx.document.fileName) : proposed;
+    r.proposedName = proposed.isEmpty() ? proposedPdfName(ctx_.document.fileName) : proposed;
     // A name without an extension gets ".pdf"; a file that is there is
     // replaced only when the user says so.
     const auto chosen = chooseFileToWrite(
-        ctx, r, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("pdf")); });
+        ctx_, r, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("pdf")); });
     keepInFront();
     return chosen;
 }
@@ -710,7 +710,7 @@ void PrintPreview::saveAsPdf()
         return;
     if (prn_.pageCount() == 0 || !grid_)
         return;
-    const auto chosen = askPdfPath(ctx.texts.text("SaveAs_30"));
+    const auto chosen = askPdfPath(ctx_.texts.text("SaveAs_30"));
     if (!chosen)
         return;
     const QString path = *chosen;

@@ -67,7 +67,7 @@ private:
 class PrintPreview : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kHelpContext = 1400;
+    static constexpr int PreviewHelpContext = 1400;
 
     explicit PrintPreview(AppContext& ctx, QWidget* parent = nullptr);
     ~PrintPreview() override;
@@ -151,7 +151,7 @@ private:
     std::optional<QString> askPdfPath(const std::string& title, const QString& proposed = QString());
     bool printToPdf(const QString& path, const std::vector<int>& order);
 
-    AppContext& ctx;
+    AppContext& ctx_;
     PageRecorder prn_;
     NullProgress nullProgress_;
     Progress* progress_ = &nullProgress_;

@@ -17,7 +17,7 @@
 
 namespace zentrova {
 
-PrintoutHeadingDialog::PrintoutHeadingDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+PrintoutHeadingDialog::PrintoutHeadingDialog(AppContext& context, QWidget* parent) : QDialog(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("PersonalData"));
     auto* layout = new QVBoxLayout(this);
@@ -85,7 +85,7 @@ PrintoutHeadingDialog::PrintoutHeadingDialog(AppContext& context, QWidget* paren
 
 void PrintoutHeadingDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     setWindowTitle(t("OperatorTestSite_40"));
     operatorGroup->setTitle(t("Operator_30"));
     footerGroup->setTitle(t("Footer_30"));
@@ -98,11 +98,11 @@ void PrintoutHeadingDialog::applyTexts()
 
 void PrintoutHeadingDialog::fillFromHeading()
 {
-    const PrintoutHeading& h = ctx.document.heading;
+    const PrintoutHeading& h = ctx_.document.heading;
     for (size_t i = 0; i < 3; ++i) {
-        opEdits_[i]->setText(ctx.decode(h.op[i]));
-        footerEdits_[i]->setText(ctx.decode(h.footer[i]));
-        siteEdits_[i]->setText(ctx.decode(h.site[i]));
+        opEdits_[i]->setText(ctx_.decode(h.op[i]));
+        footerEdits_[i]->setText(ctx_.decode(h.footer[i]));
+        siteEdits_[i]->setText(ctx_.decode(h.site[i]));
     }
     logoPath_ = h.logo;
     mode_ = h.logoMode == 1 ? 1 : 0;
@@ -121,7 +121,7 @@ void PrintoutHeadingDialog::layOut()
     textPanel->setVisible(!picture_);
     picturePanel->setVisible(picture_);
     loadBtn->setEnabled(picture_);
-    toggleBtn->setText(ctx.decode(ctx.texts.text(picture_ ? "Text_11" : "Picture_11")));
+    toggleBtn->setText(ctx_.decode(ctx_.texts.text(picture_ ? "Text_11" : "Picture_11")));
     if (picture_)
         loadLogo();
 }
@@ -158,20 +158,21 @@ void PrintoutHeadingDialog::loadLogo()
 void PrintoutHeadingDialog::loadPictureClicked()
 {
     FileDialogRequest r;
-    r.title = ctx.texts.text("LoadLogo_30");
-    r.filterName = ctx.texts.text("ImageFiles_13");
+    r.title = ctx_.texts.text("LoadLogo_30");
+    r.filterName = ctx_.texts.text("ImageFiles_13");
     r.pattern = QStringLiteral("*.BMP *.JPG *.JPEG *.PNG *.SVG");
     r.proposedName = QString::fromLocal8Bit(logoPath_.c_str());
     r.mustExist = true;
-    const auto chosen = ctx.prompts->openFileName(r);
+    const auto chosen = ctx_.prompts->openFileName(r);
     if (!chosen)
         return;
     QImageReader reader(*chosen);
     if (!reader.canRead()) {
         // Say what the system says about the file; keep the previous logo.
-        ctx.prompts->message(
-            MsgType::Error,
-            ctx.texts.text("LoadLogo_30") + "\r" + ctx.encode(*chosen) + "\r" + ctx.encode(reader.errorString()), MbOK);
+        ctx_.prompts->message(MsgType::Error,
+                              ctx_.texts.text("LoadLogo_30") + "\r" + ctx_.encode(*chosen) + "\r" +
+                                  ctx_.encode(reader.errorString()),
+                              MbOK);
         return;
     }
     logoPath_ = QFile::encodeName(*chosen).toStdString();
@@ -184,19 +185,19 @@ void PrintoutHeadingDialog::accept()
     QStringList typed;
     for (size_t i = 0; i < 3; ++i)
         typed << opEdits_[i]->text() << footerEdits_[i]->text() << siteEdits_[i]->text();
-    if (!canStoreTyped(ctx, typed))
+    if (!canStoreTyped(ctx_, typed))
         return;
-    PrintoutHeading h = ctx.document.heading;
+    PrintoutHeading h = ctx_.document.heading;
     for (size_t i = 0; i < 3; ++i) {
-        h.op[i] = ctx.encode(opEdits_[i]->text());
-        h.footer[i] = ctx.encode(footerEdits_[i]->text());
-        h.site[i] = ctx.encode(siteEdits_[i]->text());
+        h.op[i] = ctx_.encode(opEdits_[i]->text());
+        h.footer[i] = ctx_.encode(footerEdits_[i]->text());
+        h.site[i] = ctx_.encode(siteEdits_[i]->text());
     }
     h.logo = logoPath_;
     h.logoMode = mode_;
-    h.save(ctx.settings);
+    h.save(ctx_.settings);
     // The printout heading is saved with the structure.
-    ctx.document.saved = false;
+    ctx_.document.saved = false;
     QDialog::accept();
 }
 

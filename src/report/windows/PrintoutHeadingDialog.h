@@ -41,7 +41,7 @@ private:
     void loadLogo();
     void loadPictureClicked();
 
-    AppContext& ctx;
+    AppContext& ctx_;
     int mode_ = 0;
     std::string logoPath_;
     QGroupBox* operatorGroup;

@@ -33,7 +33,7 @@ public:
 private:
     void enableButtons();
 
-    AppContext& ctx;
+    AppContext& ctx_;
     ChartMaker make_;
     QString title_;
     QPushButton *copyButton_, *saveButton_, *printButton_;

@@ -17,7 +17,7 @@
 
 namespace zentrova {
 
-ChartWindow::ChartWindow(AppContext& context, QWidget* parent) : QDialog(parent), ctx(context)
+ChartWindow::ChartWindow(AppContext& context, QWidget* parent) : QDialog(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("ChartWindow"));
     auto* layout = new QVBoxLayout(this);
@@ -39,7 +39,7 @@ ChartWindow::ChartWindow(AppContext& context, QWidget* parent) : QDialog(parent)
     note_->setAlignment(Qt::AlignCenter);
     layout->addWidget(note_);
     auto* buttons = new QHBoxLayout;
-    output_ = new ChartOutput(ctx, this);
+    output_ = new ChartOutput(ctx_, this);
     closeButton_ = new QPushButton(this);
     closeButton_->setDefault(true);
     buttons->addWidget(output_);
@@ -55,7 +55,7 @@ ChartWindow::ChartWindow(AppContext& context, QWidget* parent) : QDialog(parent)
 
 void ChartWindow::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     QString title = t("&Chart_30");
     title.remove(u'&');
     if (title.endsWith(QLatin1String("...")))
@@ -79,7 +79,7 @@ void ChartWindow::showElement(const ElementNode* node)
 {
     node_ = node;
     if (node_)
-        kinds_->setCurrentIndex(kinds_->findData(int(defaultChartKind(ctx, *node_))));
+        kinds_->setCurrentIndex(kinds_->findData(int(defaultChartKind(ctx_, *node_))));
     redraw();
     show();
     raise();
@@ -95,7 +95,7 @@ void ChartWindow::showKind(ChartKind k)
 bool ChartWindow::elementStillThere() const
 {
     bool found = false;
-    ctx.document.structure.tree.forEach([&](ElementNode& n) { found = found || &n == node_; });
+    ctx_.document.structure.tree.forEach([&](ElementNode& n) { found = found || &n == node_; });
     return found;
 }
 
@@ -105,16 +105,16 @@ void ChartWindow::redraw()
     // The tree may have been replaced since the element was shown.
     if (node_ && !elementStillThere())
         node_ = nullptr;
-    drawn_ = node_ && chartOfElement(ctx, *node_, kind(), data_, &reason);
+    drawn_ = node_ && chartOfElement(ctx_, *node_, kind(), data_, &reason);
     if (!node_)
-        reason = ctx.texts.text("ChartNoData_60");
+        reason = ctx_.texts.text("ChartNoData_60");
     QChart* old = view_->chart();
-    view_->setChart(drawn_ ? makeChart(ctx, data_) : new QChart);
+    view_->setChart(drawn_ ? makeChart(ctx_, data_) : new QChart);
     delete old;
-    note_->setText(drawn_ ? QString() : ctx.decode(reason));
+    note_->setText(drawn_ ? QString() : ctx_.decode(reason));
     note_->setVisible(!drawn_);
     if (drawn_)
-        output_->setChart([this] { return makeChart(ctx, data_); }, ctx.decode(data_.title));
+        output_->setChart([this] { return makeChart(ctx_, data_); }, ctx_.decode(data_.title));
     else
         output_->clearChart();
 }

@@ -42,7 +42,7 @@ private:
     void redraw();
     bool elementStillThere() const;
 
-    AppContext& ctx;
+    AppContext& ctx_;
     const ElementNode* node_ = nullptr;
     ChartData data_;
     bool drawn_ = false;

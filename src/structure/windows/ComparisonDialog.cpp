@@ -98,10 +98,10 @@ QString valueShown(const AppContext& ctx, bool present, const MeasuredValue& v)
 
 ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison comparison, const QString& olderFile,
                                    QWidget* parent)
-    : QDialog(parent), ctx(newer), comparison_(std::move(comparison)), olderFile_(olderFile)
+    : QDialog(parent), ctx_(newer), comparison_(std::move(comparison)), olderFile_(olderFile)
 {
     setObjectName(QStringLiteral("Comparison"));
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
     setWindowTitle(t("Comparison_30"));
     auto* layout = new QVBoxLayout(this);
     files_ = new QLabel(this);
@@ -137,7 +137,7 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     auto* buttons = new QHBoxLayout;
     saveButton_ = new QPushButton(t("&SaveCsv_30"), this);
     saveButton_->setObjectName(QStringLiteral("SaveCsv"));
-    chartOutput_ = new ChartOutput(ctx, this);
+    chartOutput_ = new ChartOutput(ctx_, this);
     closeButton_ = new QPushButton(t("&Close_11"), this);
     closeButton_->setDefault(true);
     buttons->addWidget(saveButton_);
@@ -158,12 +158,12 @@ void ComparisonDialog::showBlockOfRow(int row)
     if (row < 0 || row >= int(rowBlocks_.size()) || rowBlocks_[row] < 0 || rowBlocks_[row] == chartBlock_)
         return;
     chartBlock_ = rowBlocks_[row];
-    ComparisonChart chart = comparisonChart(ctx, comparison_, chartBlock_);
+    ComparisonChart chart = comparisonChart(ctx_, comparison_, chartBlock_);
     QChart* old = chartView_->chart();
-    chartView_->setChart(makeComparisonChart(ctx, chart));
+    chartView_->setChart(makeComparisonChart(ctx_, chart));
     delete old; // the view leaves the chart it showed to its caller
-    const QString title = ctx.decode(chart.title);
-    chartOutput_->setChart([this, chart = std::move(chart)] { return makeComparisonChart(ctx, chart); }, title);
+    const QString title = ctx_.decode(chart.title);
+    chartOutput_->setChart([this, chart = std::move(chart)] { return makeComparisonChart(ctx_, chart); }, title);
 }
 
 namespace {
@@ -187,8 +187,8 @@ QString correctedShown(const VerdictTexts& texts, const ComparedCorrection& c)
 
 void ComparisonDialog::fill()
 {
-    files_->setText(ctx.decode(ctx.texts.text("CmpOld_15")) + QStringLiteral(": ") + olderFile_ + u'\n' +
-                    ctx.decode(ctx.texts.text("CmpNew_15")) + QStringLiteral(": ") + ctx.document.fileName);
+    files_->setText(ctx_.decode(ctx_.texts.text("CmpOld_15")) + QStringLiteral(": ") + olderFile_ + u'\n' +
+                    ctx_.decode(ctx_.texts.text("CmpNew_15")) + QStringLiteral(": ") + ctx_.document.fileName);
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     const QColor red = colourOf(LineColour::Red);
     auto put = [&](int r, int c, const QString& text) {
@@ -204,12 +204,12 @@ void ComparisonDialog::fill()
     table_->setRowCount(rows);
     rowBlocks_.assign(size_t(rows), -1);
     int r = 0;
-    const VerdictTexts texts(ctx.texts, ctx.language.codec());
+    const VerdictTexts texts(ctx_.texts, ctx_.language.codec());
     for (size_t index = 0; index < comparison_.points.size(); ++index) {
         const PointComparison& p = comparison_.points[index];
-        const QString block = numberAndNames(ctx, p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
+        const QString block = numberAndNames(ctx_, p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
         const QString element =
-            numberAndNames(ctx, p.older.element, p.older.elementName, p.newer.element, p.newer.elementName);
+            numberAndNames(ctx_, p.older.element, p.older.elementName, p.newer.element, p.newer.elementName);
         for (size_t i = 0; i < std::max<size_t>(1, p.quantities.size()); ++i)
             rowBlocks_[size_t(r) + i] = p.newer.block;
         if (p.quantities.empty()) {
@@ -219,15 +219,15 @@ void ComparisonDialog::fill()
         for (const QuantityChange& q : p.quantities) {
             put(r, BlockColumn, block);
             put(r, ElementColumn, element);
-            put(r, FunctionColumn, ctx.decode(q.functionName).replace(u'\r', u' '));
-            put(r, QuantityColumn, ctx.decode(q.quantityName));
-            put(r, OldColumn, valueShown(ctx, q.inOld, q.oldValue));
-            put(r, NewColumn, valueShown(ctx, q.inNew, q.newValue));
+            put(r, FunctionColumn, ctx_.decode(q.functionName).replace(u'\r', u' '));
+            put(r, QuantityColumn, ctx_.decode(q.quantityName));
+            put(r, OldColumn, valueShown(ctx_, q.inOld, q.oldValue));
+            put(r, NewColumn, valueShown(ctx_, q.inNew, q.newValue));
             if (q.hasChange)
                 put(r, ChangeColumn,
                     (q.changePercent > 0 ? QStringLiteral("+") : QString()) +
                         QString::fromStdString(changePercentText(q.changePercent)));
-            const std::string w = comparisonWarningText(ctx, q);
+            const std::string w = comparisonWarningText(ctx_, q);
             const auto correction =
                 std::find_if(corrections_.begin(), corrections_.end(), [&](const ComparedCorrection& c) {
                     return c.point == index && c.function == q.function && c.quantity == q.quantity;
@@ -270,9 +270,9 @@ void ComparisonDialog::fill()
     auto onlyIn = [&](const std::vector<PointInOneFile>& points, const char* key, bool old) {
         for (const PointInOneFile& p : points) {
             rowBlocks_[size_t(r)] = old ? newerBlockOf(comparison_, p.block, p.blockName) : p.block;
-            put(r, BlockColumn, numberAndName(ctx, p.block, p.blockName));
-            put(r, ElementColumn, numberAndName(ctx, p.element, p.elementName));
-            put(r, FunctionColumn, ctx.decode(ctx.texts.text(key)))->setForeground(colourOf(LineColour::Blue));
+            put(r, BlockColumn, numberAndName(ctx_, p.block, p.blockName));
+            put(r, ElementColumn, numberAndName(ctx_, p.element, p.elementName));
+            put(r, FunctionColumn, ctx_.decode(ctx_.texts.text(key)))->setForeground(colourOf(LineColour::Blue));
             table_->setSpan(r, FunctionColumn, 1, ColumnCount - FunctionColumn);
             ++r;
         }
@@ -281,7 +281,7 @@ void ComparisonDialog::fill()
     onlyIn(comparison_.onlyNew, "CmpOnlyNew_40", false);
     table_->resizeColumnsToContents();
     const int flags = comparison_.flagCount();
-    summary_->setText(ctx.decode(ctx.texts.text("CmpWarning_20")) + QStringLiteral(": ") + QString::number(flags));
+    summary_->setText(ctx_.decode(ctx_.texts.text("CmpWarning_20")) + QStringLiteral(": ") + QString::number(flags));
     if (flags > 0)
         summary_->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
 }
@@ -295,12 +295,12 @@ void ComparisonDialog::setCorrections(std::vector<ComparedCorrection> correction
 
 bool ComparisonDialog::saveCsv()
 {
-    QString proposed = proposedValuesCsvName(ctx.document.fileName);
+    QString proposed = proposedValuesCsvName(ctx_.document.fileName);
     if (!proposed.isEmpty())
         proposed.insert(proposed.size() - 4, QStringLiteral("-compare"));
     BackgroundRunner runner;
     return saveCsvThroughDialog(
-        ctx, "SaveComparisonCsv_40", proposed, [this] { return comparisonCsv(ctx, comparison_, &corrections_); },
+        ctx_, "SaveComparisonCsv_40", proposed, [this] { return comparisonCsv(ctx_, comparison_, &corrections_); },
         runner);
 }
 

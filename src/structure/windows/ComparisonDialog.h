@@ -49,7 +49,7 @@ private:
     // the chart as it is.
     void showBlockOfRow(int row);
 
-    AppContext& ctx;
+    AppContext& ctx_;
     InspectionComparison comparison_;
     std::vector<ComparedCorrection> corrections_;
     QString olderFile_;

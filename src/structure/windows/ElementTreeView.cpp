@@ -19,7 +19,7 @@ namespace {
 constexpr int NodeRole = Qt::UserRole + 1;
 }
 
-ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWidget(parent), ctx(context)
+ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWidget(parent), ctx_(context)
 {
     setObjectName(QStringLiteral("Tree"));
     setHeaderHidden(true);
@@ -30,7 +30,7 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
         if (rebuilding_)
             return;
         ElementNode* n = nodeOf(current);
-        ctx.document.structure.tree.selected = n;
+        ctx_.document.structure.tree.selected = n;
         emit selectionMoved(n);
     });
     connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
@@ -41,7 +41,7 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
             return;
         QString t = item->text(0);
         t.replace(u'\n', u'\r');
-        if (!canStoreTyped(ctx, t)) {
+        if (!canStoreTyped(ctx_, t)) {
             // Refused: the node keeps its name, and the item shows it again.
             // What was typed goes back into the editor once this edit has
             // closed, so that the user mends it instead of typing it again.
@@ -55,7 +55,7 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
             });
             return;
         }
-        const std::string bytes = ctx.encode(t);
+        const std::string bytes = ctx_.encode(t);
         if (bytes != n->name)
             emit renamed(n, bytes);
     });
@@ -73,7 +73,7 @@ void ElementTreeView::editRefusedText(QTreeWidgetItem* item, const QString& type
         return;
     editor->setText(typed);
     // The refused characters in red, the first of them selected.
-    const QString refused = ctx.language.codec().unencodable(typed);
+    const QString refused = ctx_.language.codec().unencodable(typed);
     QList<QInputMethodEvent::Attribute> marks;
     int first = -1;
     for (int i = 0; i < typed.size(); ++i) {
@@ -101,7 +101,7 @@ void ElementTreeView::editRefusedText(QTreeWidgetItem* item, const QString& type
 
 QString ElementTreeView::itemText(const std::string& name) const
 {
-    QString t = ctx.decode(name);
+    QString t = ctx_.decode(name);
     t.replace(u'\r', u'\n');
     return t;
 }
@@ -111,7 +111,7 @@ void ElementTreeView::rebuild()
     rebuilding_ = true;
     clear();
     const auto& images = treeImages();
-    const bool editable = ctx.profile.treeLabelEditing;
+    const bool editable = ctx_.profile.treeLabelEditing;
     std::function<void(const ElementNode&, QTreeWidgetItem*)> add = [&](const ElementNode& n, QTreeWidgetItem* parent) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
         item->setText(0, itemText(n.name));
@@ -124,11 +124,11 @@ void ElementTreeView::rebuild()
         for (const auto& child : n.children())
             add(*child, item);
     };
-    for (const auto& root : ctx.document.structure.tree.roots())
+    for (const auto& root : ctx_.document.structure.tree.roots())
         add(*root, nullptr);
     expandAll();
     rebuilding_ = false;
-    selectNode(ctx.document.structure.tree.selected);
+    selectNode(ctx_.document.structure.tree.selected);
 }
 
 void ElementTreeView::relabel()
@@ -164,13 +164,13 @@ void ElementTreeView::selectNode(const ElementNode* node)
 {
     QTreeWidgetItem* item = itemOf(node);
     if (item == currentItem()) {
-        ctx.document.structure.tree.selected = nodeOf(item);
+        ctx_.document.structure.tree.selected = nodeOf(item);
         emit selectionMoved(nodeOf(item));
         return;
     }
     setCurrentItem(item); // emits selectionMoved through currentItemChanged
     if (!item) {
-        ctx.document.structure.tree.selected = nullptr;
+        ctx_.document.structure.tree.selected = nullptr;
         emit selectionMoved(nullptr);
     }
 }

@@ -43,7 +43,7 @@ private:
     // for, the characters the language cannot store marked.
     void editRefusedText(QTreeWidgetItem* item, const QString& typed);
 
-    AppContext& ctx;
+    AppContext& ctx_;
     bool rebuilding_ = false;
 };
 

@@ -40,7 +40,7 @@ private:
     void fill();
     void fillJudgement();
 
-    AppContext& ctx;
+    AppContext& ctx_;
     RecordDetail detail_;
     QFormLayout* form_;
     QTableWidget* items_;

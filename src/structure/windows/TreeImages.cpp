@@ -12,11 +12,11 @@ namespace {
 
 using Draw = void (*)(QPainter&);
 
-const QColor kInk(40, 40, 40);
+const QColor InkColour(40, 40, 40);
 
 void hisa(QPainter& p) // an object: a house
 {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(InkColour, 1));
     p.setBrush(QColor(250, 235, 200));
     p.drawRect(QRectF(3.5, 7.5, 9, 7));
     p.setBrush(QColor(200, 60, 40));
@@ -27,7 +27,7 @@ void hisa(QPainter& p) // an object: a house
 
 void blok(QPainter& p) // a distribution block: a cabinet with breakers
 {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(InkColour, 1));
     p.setBrush(QColor(200, 205, 215));
     p.drawRect(QRectF(2.5, 1.5, 11, 13));
     p.setBrush(QColor(40, 40, 40));
@@ -47,7 +47,7 @@ void strela(QPainter& p) // lightning conductor: a bolt
 
 void gip(QPainter& p) // main bonding point: a bar with terminals
 {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(InkColour, 1));
     p.setBrush(QColor(200, 140, 50));
     p.drawRect(QRectF(1.5, 6.5, 13, 4));
     p.setBrush(QColor(230, 230, 230));
@@ -59,7 +59,7 @@ void gip(QPainter& p) // main bonding point: a bar with terminals
 
 void fuse(QPainter& p)
 {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(InkColour, 1));
     p.drawLine(QPointF(8, 0.5), QPointF(8, 3.5));
     p.drawLine(QPointF(8, 12.5), QPointF(8, 15.5));
     p.setBrush(QColor(240, 240, 240));
@@ -71,18 +71,18 @@ void steber(QPainter& p) // a pole
 {
     p.setPen(QPen(QColor(90, 60, 30), 2));
     p.drawLine(QPointF(8, 1.5), QPointF(8, 15));
-    p.setPen(QPen(kInk, 1.5));
+    p.setPen(QPen(InkColour, 1.5));
     p.drawLine(QPointF(3, 4), QPointF(13, 4));
     p.drawLine(QPointF(4, 7), QPointF(12, 7));
 }
 
 void conn(QPainter& p, QColor c)
 {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(InkColour, 1));
     p.setBrush(c);
     p.drawEllipse(QRectF(1.5, 5.5, 5, 5));
     p.drawEllipse(QRectF(9.5, 5.5, 5, 5));
-    p.setPen(QPen(kInk, 1.5));
+    p.setPen(QPen(InkColour, 1.5));
     p.drawLine(QPointF(6.5, 8), QPointF(9.5, 8));
 }
 void conn1(QPainter& p)
@@ -105,7 +105,7 @@ void gnd(QPainter& p) // earthing symbol
 
 void rcd(QPainter& p) // residual-current device: a box with a test button
 {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(InkColour, 1));
     p.setBrush(QColor(235, 235, 235));
     p.drawRect(QRectF(2.5, 1.5, 11, 13));
     p.setBrush(QColor(40, 110, 210));
@@ -149,7 +149,7 @@ void greenSmall(QPainter& p)
 
 void kvadrat(QPainter& p)
 {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(InkColour, 1));
     p.setBrush(QColor(120, 170, 230));
     p.drawRect(QRectF(3.5, 3.5, 9, 9));
 }
