@@ -85,7 +85,7 @@ void writeVerdictJson(JsonWriter& json, const Verdict& v)
     json.endObject();
 }
 
-int writeJson(const Program& program, const QString& site, const RuleSets& rules,
+int writeJson(const Program& program, const QString& site, const RuleSets& rules, const EvaluationChoices& choices,
               const std::vector<PointVerdicts>& verdicts, bool pretty)
 {
     OutputFile out;
@@ -110,6 +110,18 @@ int writeJson(const Program& program, const QString& site, const RuleSets& rules
             json.endObject();
         }
         json.endArray();
+        // The correction each equipment type is corrected by, as the settings
+        // and the installation's own choice in the archive make it.
+        json.key("corrections");
+        json.beginObject();
+        for (int t = 0; t < EquipmentTypeCount; ++t) {
+            json.key(equipmentTypeName(EquipmentType(t)));
+            if (const RuleSet* s = rules.correctionFor(EquipmentType(t), choices))
+                json.string(std::string_view(s->id));
+            else
+                json.null();
+        }
+        json.endObject();
         json.key("points");
         json.beginArray();
         for (const PointVerdicts& p : verdicts) {
@@ -254,10 +266,12 @@ void evaluateHelp()
                 "it). The settings' [EVALUATION] Correction_TYPE=ID chooses a correction\n"
                 "rule set per equipment type, StepVoltageFall=PERCENT the step test's\n"
                 "threshold. An installation's own choice of correction rule sets, made\n"
-                "in the history window and kept in the archive, takes the settings'\n"
-                "place for its points.\n\n"
+                "in the history window or with zentrova-cli history rules and kept in the\n"
+                "archive, takes the settings' place for its points.\n\n"
                 "The verdicts go to stdout as UTF-8 text, or as JSON with --json: compact,\n"
-                "or indented with --pretty or when stdout is a terminal.\n"
+                "or indented with --pretty or when stdout is a terminal. The JSON also\n"
+                "lists the rule sets and, under corrections, the correction rule set each\n"
+                "equipment type was corrected by.\n"
                 "--csv OUT writes them as UTF-8 CSV instead (- for stdout).\n"
                 "Exit code 0 whether or not a verdict fails; 1 usage or no such site,\n"
                 "2 program data, 4 unreadable input, 5 the archive or output cannot be\n"
@@ -307,17 +321,18 @@ int evaluateCommand(const QStringList& args)
     if (const int erc = archiveEquipment(a, *program, true, equipment, siteRules, site); erc != ExitOk)
         return erc;
     const std::vector<PointResults> points = pointResults(*program->ctx);
+    const EvaluationChoices choices = siteChoices(evaluationChoices(program->ctx->settings), siteRules);
     const std::vector<PointVerdicts> verdicts = evaluatePoints(
         points,
         [&](const PointResults& p) -> const EquipmentData* {
             const auto e = equipment.find(PointKey{p.block, p.element});
             return e == equipment.end() ? nullptr : &e->second;
         },
-        rules, siteChoices(evaluationChoices(program->ctx->settings), siteRules));
+        rules, choices);
     if (a.has(QStringLiteral("--csv")))
         return writeCsv(*program, csvOut, verdicts);
     if (json)
-        return writeJson(*program, site, rules, verdicts, pretty);
+        return writeJson(*program, site, rules, choices, verdicts, pretty);
     return writeStandardOutput(pointsText(*program, verdicts));
 }
 

@@ -2,8 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // zentrova-cli history point, history points import and evaluate on the
 // demo substation's inspection of 2023.
-#include "history/HistoryArchive.h"
-#include "history/SiteRules.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -172,21 +170,33 @@ TEST_F(CliEvaluate, AnInstallationsOwnCorrectionRulesJudgeItsPoints)
     ASSERT_EQ(r.code, 0) << r.err.constData();
     EXPECT_TRUE(r.out.contains("at 30 °C by the halving rule, base 40 °C")) << r.out.constData();
 
-    {
-        HistoryArchive archive;
-        QString error;
-        ArchiveLocation where;
-        where.path = db_;
-        ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
-        SiteRuleChoice choice;
-        choice.correctionFor[int(EquipmentType::FormWound)] = "halving-20";
-        ASSERT_TRUE(writeSiteRules(archive, archive.findInstallation(QStringLiteral("Vrhovo"), &error), choice, &error))
-            << error.toStdString();
-    }
+    const QStringList rules{QStringLiteral("rules"), QStringLiteral("--site"), QStringLiteral("Vrhovo")};
+    const QStringList formWound{QStringLiteral("--type"), QStringLiteral("form-wound")};
+    r = history(rules + formWound + QStringList{QStringLiteral("--correction"), QStringLiteral("dd-advice")});
+    EXPECT_EQ(r.code, 1) << "only a correction rule set corrects";
+    EXPECT_TRUE(r.err.contains("halving-20")) << "the refusal lists the ids to choose from: " << r.err.constData();
+    EXPECT_EQ(history(rules + formWound).code, 1) << "--type alone sets nothing";
+    r = history(rules + formWound + QStringList{QStringLiteral("--correction"), QStringLiteral("halving-20")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.startsWith("form-wound: halving-20 (")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("chosen for this installation")) << r.out.constData();
+    r = history(rules);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.out.count('\n'), 6) << "one line per equipment type: " << r.out.constData();
+    EXPECT_TRUE(r.out.contains("cable: halving-20 (")) << r.out.constData();
     r = run(evaluate);
     ASSERT_EQ(r.code, 0) << r.err.constData();
     EXPECT_TRUE(r.out.contains("at 30 °C by the halving rule, base 20 °C")) << r.out.constData();
     EXPECT_FALSE(r.out.contains("base 40 °C")) << r.out.constData();
+    r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--json")});
+    const QJsonObject corrections = QJsonDocument::fromJson(r.out).object().value("corrections").toObject();
+    EXPECT_EQ(corrections.value("form-wound").toString(), "halving-20");
+
+    // Cleared, the settings' choice judges the point again.
+    r = history(rules + formWound + QStringList{QStringLiteral("--clear")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("the default")) << r.out.constData();
+    EXPECT_TRUE(run(evaluate).out.contains("base 40 °C"));
 }
 
 } // namespace
