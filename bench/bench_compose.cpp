@@ -49,10 +49,10 @@ struct Report {
     explicit Report(int rows)
     {
         ensureApplication();
-        ctx.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-        bench::addInsulationNames(ctx.names);
-        ctx.texts.set("Operator_30", "Operator");
-        ctx.texts.set("TestSite_30", "Test site");
+        ctx.language.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
+        bench::addInsulationNames(ctx.language.names);
+        ctx.language.texts.set("Operator_30", "Operator");
+        ctx.language.texts.set("TestSite_30", "Test site");
         ctx.document.heading.op = {"Volta Electric Ltd.", "Testing and inspection", "Licence 2231/7"};
         ctx.document.heading.site = {"Riverside Plant", "Substation 4", "Feeder bay B"};
         ctx.document.heading.footer = {"Inspection report", "", ""};
@@ -85,8 +85,8 @@ struct Report {
     }
     bool compose()
     {
-        return composeReport(ctx, {ctx.document.heading, ctx.document.comments}, PrintResults, grid, margins, prn,
-                             progress);
+        return composeReport(ctx.language, {ctx.document.heading, ctx.document.comments}, PrintResults, grid, margins,
+                             prn, progress);
     }
 };
 

@@ -88,7 +88,7 @@ Download& largestDownload()
         NullProgress progress;
         buildTreeFromResults(ctx, progress);
         made->inspection = std::make_unique<Inspection>(inspectionFromDocument(
-            ctx, ctx.document, QString(), QDateTime::currentDateTime(), QStringLiteral("Bench plant")));
+            ctx.language, ctx.document, QString(), QDateTime::currentDateTime(), QStringLiteral("Bench plant")));
     }
     return *made;
 }
@@ -99,7 +99,8 @@ void BM_InspectionOfLargestDownload(benchmark::State& state)
     const AppContext& ctx = *largestDownload().ctx;
     size_t items = 0;
     for (auto _ : state) {
-        const Inspection in = inspectionFromDocument(ctx, ctx.document, QString(), QDateTime::currentDateTime());
+        const Inspection in =
+            inspectionFromDocument(ctx.language, ctx.document, QString(), QDateTime::currentDateTime());
         items = 0;
         for (const InspectionMeasurement& m : in.measurements)
             items += m.items.size();

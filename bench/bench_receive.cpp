@@ -55,8 +55,8 @@ void decodeAll(benchmark::State& state, bool reverse)
     SilentPrompts prompts;
     AppContext ctx(QDir::tempPath(), prompts);
     ctx.document.familyCode = 14;
-    ctx.profile.positionDepth = 1;
-    ctx.profile.resultsSorted = false;
+    ctx.language.profile.positionDepth = 1;
+    ctx.language.profile.resultsSorted = false;
     const auto& records = recordsInOrder();
     for (auto _ : state) {
         state.PauseTiming();

@@ -18,9 +18,9 @@ void BM_FillResultsGrid(benchmark::State& state)
     SilentPrompts prompts;
     AppContext ctx(QStringLiteral("/tmp/"), prompts);
     ctx.document.familyCode = 14;
-    ctx.profile.positionDepth = 1;
-    ctx.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
-    bench::addInsulationNames(ctx.names);
+    ctx.language.profile.positionDepth = 1;
+    ctx.language.profile.resultColumnMap = {0, 1, 2, 3, 4, 255, 5};
+    bench::addInsulationNames(ctx.language.names);
 
     ElementNode* block = ctx.document.structure.tree.add(nullptr);
     block->name = "001";

@@ -100,7 +100,7 @@ Sample& sample(int rows, int elements)
         fill(*s.program->ctx, rows, elements);
         s.file = s.program->dir.filePath(QStringLiteral("sample.ZIT"));
         s.copy = s.program->dir.filePath(QStringLiteral("copy.ZIT"));
-        s.bytes = composeStructureFile(*s.program->ctx, s.program->ctx->document);
+        s.bytes = composeStructureFile(s.program->ctx->language, s.program->ctx->document);
         writeFileSafely(s.file, s.bytes, nullptr);
     }
     return s;

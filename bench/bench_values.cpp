@@ -135,7 +135,7 @@ void BM_CompareInspections(benchmark::State& state)
     const AppContext &older = *inspection(false, count).ctx, &newer = *inspection(true, count).ctx;
     int warnings = 0;
     for (auto _ : state) {
-        const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
+        const InspectionComparison c = compareInspections(older.document, newer.document, newer.language.names);
         warnings = c.flagCount();
         benchmark::DoNotOptimize(c.points.data());
     }
@@ -153,7 +153,7 @@ BENCHMARK(BM_CompareInspections)
 void BM_CompareInspectionsAsCsv(benchmark::State& state)
 {
     const AppContext &older = *inspection(false).ctx, &newer = *inspection(true).ctx;
-    const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
+    const InspectionComparison c = compareInspections(older.document, newer.document, newer.language.names);
     for (auto _ : state) {
         const std::string csv = comparisonCsv(newer, c);
         benchmark::DoNotOptimize(csv.data());
@@ -167,7 +167,7 @@ BENCHMARK(BM_CompareInspectionsAsCsv)->Unit(benchmark::kMillisecond);
 void BM_CompareInspectionsAsJson(benchmark::State& state)
 {
     const AppContext &older = *inspection(false).ctx, &newer = *inspection(true).ctx;
-    const InspectionComparison c = compareInspections(older.document, newer.document, newer.names);
+    const InspectionComparison c = compareInspections(older.document, newer.document, newer.language.names);
     size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;
@@ -185,7 +185,7 @@ void BM_RecordDetailOfTheLastResult(benchmark::State& state)
 {
     const AppContext& ctx = *inspection(false).ctx;
     for (auto _ : state) {
-        const RecordDetail d = recordDetail(ctx, ctx.document, ResultCount);
+        const RecordDetail d = recordDetail(ctx.language, ctx.document, ResultCount);
         benchmark::DoNotOptimize(d.items.data());
     }
 }

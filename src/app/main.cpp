@@ -62,14 +62,14 @@ int main(int argc, char* argv[])
     const QString executableDir = QApplication::applicationDirPath();
     AppContext ctx(programDataDir(executableDir), prompts, settingsFilePath(executableDir));
     // A settings file that cannot be kept (a read-only folder) is said once.
-    ctx.settings.setWriteFailureHandler([&](const QString& problem) {
-        prompts.message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.encode(problem), MbOK);
+    ctx.language.settings.setWriteFailureHandler([&](const QString& problem) {
+        prompts.message(MsgType::Error, "Error in ZENTRO.INI\r" + ctx.language.encode(problem), MbOK);
     });
     // The diagnostics the settings ask for ([DIAGNOSTICS] LogLevel).
-    setLogDetail(logDetailSetting(ctx.settings));
-    InstrumentLink link(ctx.settings);
+    setLogDetail(logDetailSetting(ctx.language.settings));
+    InstrumentLink link(ctx.language.settings);
     // The program's icon, drawn for it, beside the language files.
-    QApplication::setWindowIcon(QIcon(ctx.programDir + QStringLiteral("zentrova.svg")));
+    QApplication::setWindowIcon(QIcon(ctx.language.programDir + QStringLiteral("zentrova.svg")));
 
     MainWindow mainWindow(ctx);
     prompts.attach(&ctx, &mainWindow);

@@ -86,7 +86,7 @@ int closeStandardOutput(int rc)
 
 unsigned CliPrompts::message(MsgType, const std::string& text, unsigned buttons, int)
 {
-    fail(ctx ? ctx->decode(text) : QString::fromLatin1(text));
+    fail(ctx ? ctx->language.decode(text) : QString::fromLatin1(text));
     if (buttons & MbCancel)
         return MbCancel;
     if (buttons & MbNo)
@@ -128,14 +128,14 @@ std::unique_ptr<Program> loadProgram()
     const QString executableDir = QCoreApplication::applicationDirPath();
     p->ctx = std::make_unique<AppContext>(programDataDir(executableDir), p->prompts, settingsFilePath(executableDir));
     AppContext& c = *p->ctx;
-    c.settings.setWriteFailureHandler([&c](const QString& problem) {
-        c.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + c.encode(problem), MbOK);
+    c.language.settings.setWriteFailureHandler([&c](const QString& problem) {
+        c.language.prompts->message(MsgType::Error, "Error in ZENTRO.INI\r" + c.language.encode(problem), MbOK);
     });
     // A broken language file ends the program, as it does the GUI.
     if (!loadProgramState(c))
         return nullptr;
     p->prompts.ctx = &c;
-    c.document.fileName = c.decode(c.texts.defaultFileName);
+    c.document.fileName = c.language.decode(c.language.texts.defaultFileName);
     return p;
 }
 
@@ -206,7 +206,7 @@ int judgeRead(const Program& program, const QString& path, const Document& docum
                         .arg(document.familyCode));
         return ExitBadInput;
     default:
-        fail(program.ctx->decode(r.message));
+        fail(program.ctx->language.decode(r.message));
         return ExitBadInput;
     }
 }
@@ -222,7 +222,7 @@ int readInput(Program& program, const QString& path, bool tellLosses)
     ctx.document.fileName = path;
     StructureView view;
     FileEnv env{ctx, program.progress, view};
-    program.lastRead = loadStructure(env, bytes, ctx.encode(path));
+    program.lastRead = loadStructure(env, bytes, ctx.language.encode(path));
     return judgeRead(program, path, ctx.document, program.lastRead, tellLosses);
 }
 
@@ -234,7 +234,8 @@ int readInputBeside(Program& program, const QString& path, Document& document)
         return rc;
     Document start;
     start.fileName = path;
-    DocumentRead read = readDocument(ctx, bytes, program.progress, std::move(start), ctx.encode(path));
+    DocumentRead read =
+        readDocument(ctx.language, bytes, program.progress, std::move(start), ctx.language.encode(path));
     document = std::move(read.document);
     return judgeRead(program, path, document, read.result, true);
 }
@@ -243,7 +244,8 @@ void tellReadLosses(const Program& program, const QString& path, const Document&
 {
     // What reading left out goes to stderr; the command still runs.
     const AppContext& ctx = *program.ctx;
-    for (const QString& loss : ctx.decode(readLosses(ctx.texts, document, read)).split(u'\r', Qt::SkipEmptyParts))
+    for (const QString& loss :
+         ctx.language.decode(readLosses(ctx.language.texts, document, read)).split(u'\r', Qt::SkipEmptyParts))
         fail(QStringLiteral("warning: %1: %2").arg(path, loss));
 }
 
@@ -263,7 +265,7 @@ namespace {
 // An element's name as given on the command line: lines joined by spaces.
 QString nameOf(const AppContext& ctx, const ElementNode& node)
 {
-    QString name = ctx.decode(node.name);
+    QString name = ctx.language.decode(node.name);
     name.replace(u'\r', u' ');
     name.replace(u'\n', u' ');
     return name.trimmed();

@@ -119,7 +119,7 @@ int chartCommand(const QStringList& args)
     ChartData data;
     std::string reason;
     if (!chartOfElement(ctx, *node, kind, data, &reason)) {
-        fail(in + QStringLiteral(": ") + ctx.decode(reason));
+        fail(in + QStringLiteral(": ") + ctx.language.decode(reason));
         return ExitBadInput;
     }
     const QByteArray bytes = isSvgFileName(out) ? chartSvg(ctx, data, size) : chartPng(ctx, data, size);

@@ -100,7 +100,7 @@ int compareCommand(const QStringList& args)
         return rc;
     if (const int rc = readInput(*newer, files[1]); rc != ExitOk)
         return rc;
-    const InspectionComparison c = compareInspections(older, newer->ctx->document, newer->ctx->names);
+    const InspectionComparison c = compareInspections(older, newer->ctx->document, newer->ctx->language.names);
     // The points' equipment data are looked up by their numbers in the newer file.
     PointEquipment equipment;
     SiteRuleChoice siteRules;
@@ -111,16 +111,16 @@ int compareCommand(const QStringList& args)
     std::vector<ComparedCorrection> corrections;
     if (!equipment.empty()) {
         QStringList problems;
-        rules = loadRuleSets(ruleFolders(newer->ctx->programDir), &problems);
+        rules = loadRuleSets(ruleFolders(newer->ctx->language.programDir), &problems);
         for (const QString& p : problems)
             fail(QStringLiteral("rule set left out: %1").arg(p));
         corrections = compareCorrections(
-            older, newer->ctx->document, newer->ctx->names, c,
+            older, newer->ctx->document, newer->ctx->language.names, c,
             [&equipment](long block, long element) -> const EquipmentData* {
                 const auto e = equipment.find({block, element});
                 return e == equipment.end() ? nullptr : &e->second;
             },
-            rules, siteChoices(evaluationChoices(newer->ctx->settings), siteRules));
+            rules, siteChoices(evaluationChoices(newer->ctx->language.settings), siteRules));
     }
     if (!csvOut.isEmpty()) {
         QString error;

@@ -49,7 +49,7 @@ int convertCommand(const QStringList& args)
     if (overItself)
         tellReadLosses(*program, in, ctx.document, program->lastRead);
     ctx.document.fileName = out;
-    const std::string bytes = composeStructureFile(ctx, ctx.document, &program->progress);
+    const std::string bytes = composeStructureFile(ctx.language, ctx.document, &program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {

@@ -19,7 +19,7 @@ class Json {
 public:
     explicit Json(const AppContext& ctx) : ctx_(ctx) {}
 
-    QJsonValue text(const std::string& bytes) const { return ctx_.decode(bytes); }
+    QJsonValue text(const std::string& bytes) const { return ctx_.language.decode(bytes); }
 
     QJsonArray node(const ElementNode& n) const;
     QJsonObject table(const ReportTable* t) const;

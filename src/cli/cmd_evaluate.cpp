@@ -131,9 +131,9 @@ int writeJson(const Program& program, const QString& site, const RuleSets& rules
             json.key("element");
             json.integer(p.point->element);
             json.key("blockName");
-            json.string(program.ctx->decode(p.point->blockName));
+            json.string(program.ctx->language.decode(p.point->blockName));
             json.key("elementName");
-            json.string(program.ctx->decode(p.point->elementName));
+            json.string(program.ctx->language.decode(p.point->elementName));
             json.key("equipment");
             writeEquipmentJson(json, p.equipment);
             json.key("verdicts");
@@ -161,8 +161,8 @@ int writeCsv(const Program& program, const QString& path, const std::vector<Poin
         out.write("block,element,block_name,element_name,row,quantity,verdict,value,unit,temperature,corrected,"
                   "minimum,rule,source,detail\r\n");
         for (const PointVerdicts& p : verdicts) {
-            const std::string names = csvField(program.ctx->decode(p.point->blockName).toStdString()) + "," +
-                                      csvField(program.ctx->decode(p.point->elementName).toStdString());
+            const std::string names = csvField(program.ctx->language.decode(p.point->blockName).toStdString()) + "," +
+                                      csvField(program.ctx->language.decode(p.point->elementName).toStdString());
             for (const Verdict& v : p.verdicts) {
                 const std::string line =
                     std::to_string(p.point->block) + "," + std::to_string(p.point->element) + "," + names + "," +
@@ -185,8 +185,8 @@ std::string pointsText(const Program& program, const std::vector<PointVerdicts>&
     std::string text;
     for (const PointVerdicts& p : verdicts) {
         text += std::to_string(p.point->block) + "/" + std::to_string(p.point->element) + " " +
-                shownInstrumentLine(program.ctx->decode(p.point->blockName)).toStdString() + " / " +
-                shownInstrumentLine(program.ctx->decode(p.point->elementName)).toStdString() + ": ";
+                shownInstrumentLine(program.ctx->language.decode(p.point->blockName)).toStdString() + " / " +
+                shownInstrumentLine(program.ctx->language.decode(p.point->elementName)).toStdString() + ": ";
         if (p.equipment) {
             text += equipmentTypeName(p.equipment->type);
             if (p.equipment->ratedKv)
@@ -211,9 +211,10 @@ int archiveEquipment(const FileArgs& a, const Program& program, bool noteWhenUna
     const bool asked = a.has(QStringLiteral("--db")) || a.has(QStringLiteral("--site"));
     site = a.value(QStringLiteral("--site"));
     if (site.isEmpty())
-        site = inspectionFromDocument(*program.ctx, program.ctx->document, QString(), QDateTime(), QString()).site;
+        site = inspectionFromDocument(program.ctx->language, program.ctx->document, QString(), QDateTime(), QString())
+                   .site;
     const QString where = a.has(QStringLiteral("--db")) ? a.value(QStringLiteral("--db"))
-                                                        : loadHistorySettings(program.ctx->settings).database;
+                                                        : loadHistorySettings(program.ctx->language.settings).database;
     auto unavailable = [&](const QString& why) {
         if (asked) {
             fail(why);
@@ -312,7 +313,7 @@ int evaluateCommand(const QStringList& args)
     if (!program)
         return rc;
     QStringList problems;
-    const RuleSets rules = loadRuleSets(ruleFolders(program->ctx->programDir), &problems);
+    const RuleSets rules = loadRuleSets(ruleFolders(program->ctx->language.programDir), &problems);
     for (const QString& p : problems)
         fail(QStringLiteral("rule set left out: %1").arg(p));
     PointEquipment equipment;
@@ -321,7 +322,7 @@ int evaluateCommand(const QStringList& args)
     if (const int erc = archiveEquipment(a, *program, true, equipment, siteRules, site); erc != ExitOk)
         return erc;
     const std::vector<PointResults> points = pointResults(*program->ctx);
-    const EvaluationChoices choices = siteChoices(evaluationChoices(program->ctx->settings), siteRules);
+    const EvaluationChoices choices = siteChoices(evaluationChoices(program->ctx->language.settings), siteRules);
     const std::vector<PointVerdicts> verdicts = evaluatePoints(
         points,
         [&](const PointResults& p) -> const EquipmentData* {

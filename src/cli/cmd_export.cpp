@@ -86,8 +86,8 @@ int exportCommand(const QStringList& args)
         return rc;
     const AppContext& ctx = *program->ctx;
     // The judging columns go by the points' equipment data in the configured archive, when it has them.
-    const std::string bytes =
-        csv ? valuesCsv(ctx, archiveCsvJudging(ctx)) : exportText(ctx, ctx.document, format, program->progress);
+    const std::string bytes = csv ? valuesCsv(ctx, archiveCsvJudging(ctx))
+                                  : exportText(ctx.language, ctx.document, format, program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {

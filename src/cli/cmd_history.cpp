@@ -70,7 +70,7 @@ bool openArchive(const HistoryArgs& a, const Program* program, ArchiveAccess acc
 {
     QString where = a.value("--db");
     if (!a.has("--db") && program)
-        where = loadHistorySettings(program->ctx->settings).database;
+        where = loadHistorySettings(program->ctx->language.settings).database;
     ArchiveLocation location;
     QString error;
     if (!parseArchiveLocation(where, location, &error) || !archive.open(location, access, &error)) {
@@ -211,7 +211,7 @@ int addFiles(const QStringList& args)
             continue;
         }
         const QFileInfo info(file);
-        const Inspection in = inspectionFromDocument(*program->ctx, document, info.absoluteFilePath(),
+        const Inspection in = inspectionFromDocument(program->ctx->language, document, info.absoluteFilePath(),
                                                      info.lastModified(), a.value("--site"));
         if (in.measurements.empty()) {
             fail(QStringLiteral("%1: no measurements, nothing added").arg(file));
@@ -323,7 +323,8 @@ long quantityNamed(const Program& program, HistoryArchive& archive, const QStrin
     const AppContext& ctx = *program.ctx;
     const long base = long(functionTextBase(ctx.document.familyCode));
     for (long q = 1; q < 100; ++q)
-        if (ctx.decode(quantityHeading(ctx.names, base + q, 1)).compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+        if (ctx.language.decode(quantityHeading(ctx.language.names, base + q, 1))
+                .compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return q;
     long quantity = 0; // none, also when the archive cannot be read
     archive.quantityByName(name, quantity, nullptr);
@@ -377,7 +378,8 @@ int trendOfPoint(const QStringList& args)
     }
     const AppContext& ctx = *program->ctx;
     auto ratingName = [&](const TrendSample& s) {
-        return s.rating ? ctx.decode(ctx.texts.text(ratingLanguageKey(t.ratingKind, *s.rating))) : QString();
+        return s.rating ? ctx.language.decode(ctx.language.texts.text(ratingLanguageKey(t.ratingKind, *s.rating)))
+                        : QString();
     };
     const QString name = t.quantityName.isEmpty() ? a.value("--quantity") : t.quantityName;
     if (a.has("--csv")) {
@@ -808,7 +810,7 @@ int siteCorrectionRules(const QStringList& args)
         return ExitUsage;
     }
     QStringList problems;
-    const RuleSets rules = loadRuleSets(ruleFolders(program->ctx->programDir), &problems);
+    const RuleSets rules = loadRuleSets(ruleFolders(program->ctx->language.programDir), &problems);
     for (const QString& p : problems)
         fail(QStringLiteral("rule set left out: %1").arg(p));
     const std::string id = a.value("--correction").toStdString();
@@ -834,7 +836,7 @@ int siteCorrectionRules(const QStringList& args)
             return ExitCannotWrite;
         }
     }
-    const EvaluationChoices settings = evaluationChoices(program->ctx->settings);
+    const EvaluationChoices settings = evaluationChoices(program->ctx->language.settings);
     const EvaluationChoices effective = siteChoices(settings, choice);
     for (int t = 0; t < EquipmentTypeCount; ++t) {
         if (a.has("--type") && t != int(type))

@@ -94,8 +94,8 @@ struct LinkSession {
             return ExitProgramData;
         AppContext& ctx = *program->ctx;
         prompts.ctx = &ctx;
-        ctx.prompts = &prompts;
-        link = std::make_unique<InstrumentLink>(ctx.settings);
+        ctx.language.prompts = &prompts;
+        link = std::make_unique<InstrumentLink>(ctx.language.settings);
         link->port().setPortName(o.port);
         link->port().setBaudRate(o.baud);
         if (!o.trace.isEmpty())
@@ -108,7 +108,7 @@ struct LinkSession {
 // it: escape sequences in it must not reach the terminal.
 void printLine(const char* label, const std::string& line, const AppContext& ctx)
 {
-    std::printf("%s: %s\n", label, shownInstrumentLine(ctx.decode(line)).toUtf8().constData());
+    std::printf("%s: %s\n", label, shownInstrumentLine(ctx.language.decode(line)).toUtf8().constData());
 }
 
 void printLines(const char* label, const std::vector<std::string>& lines, const AppContext& ctx)
@@ -126,7 +126,7 @@ QString otherKindText(const QString& device, unsigned typeCode, const AppContext
         .arg(device)
         .arg(typeCode)
         .arg(unsigned(ctx.document.familyCode))
-        .arg(unsigned(ctx.profileFamily));
+        .arg(unsigned(ctx.language.profileFamily));
 }
 
 // "33 results received into FILE": one line once every record is written.
@@ -206,7 +206,7 @@ int receiveCommand(const QStringList& args)
         fail(QStringLiteral("%1/%2 records received").arg(outcome.done).arg(outcome.count));
 
     ctx.document.fileName = o.out;
-    const std::string bytes = composeStructureFile(ctx, ctx.document, &program->progress);
+    const std::string bytes = composeStructureFile(ctx.language, ctx.document, &program->progress);
     program->progress.hide();
     QString error;
     if (!writeFileSafely(o.out, bytes, &error)) {
@@ -244,7 +244,7 @@ int identifyCommand(const QStringList& args)
     program->progress.hide();
     if (!r.exchanged || !r.valid) {
         if (!r.error.empty() && !r.errorShown)
-            fail(ctx.decode(r.error));
+            fail(ctx.language.decode(r.error));
         if (r.error.empty())
             fail(r.exchanged ? noIdentificationText(o.port) : noAnswerText(o.port));
         return 2;
@@ -253,7 +253,7 @@ int identifyCommand(const QStringList& args)
     printLine("serial", r.view.serialNumber, ctx);
     printLines("firm", r.view.firm, ctx);
     printLines("user", r.view.user, ctx);
-    if (ctx.document.familyCode != ctx.profileFamily) {
+    if (ctx.document.familyCode != ctx.language.profileFamily) {
         fail(otherKindText(o.port, r.typeCode, ctx));
         return 2;
     }

@@ -69,18 +69,18 @@ int composeFileReport(const FileArgs& a, const char* command, PageRecorder& prn)
         if (const int rc = findElement(ctx, in, element, node); rc != ExitOk)
             return rc;
 
-    GridData grid(ctx.profile.resultColumnCount, 1);
-    grid.setFont(reportGridFont(ctx.settings));
+    GridData grid(ctx.language.profile.resultColumnCount, 1);
+    grid.setFont(reportGridFont(ctx.language.settings));
     writeResultHeadings(ctx, grid);
     fillResultsGrid(ctx, node, grid);
 
     prn.setPageSetup(PageSetup{});
     MarginTexts margins;
-    margins.load(ctx.settings);
+    margins.load(ctx.language.settings);
     std::string error;
-    if (!composeReport(ctx, {ctx.document.heading, ctx.document.comments}, PrintResults, grid, margins, prn,
+    if (!composeReport(ctx.language, {ctx.document.heading, ctx.document.comments}, PrintResults, grid, margins, prn,
                        program->progress, &error)) {
-        fail(ctx.decode(error));
+        fail(ctx.language.decode(error));
         return ExitProgramData;
     }
     return ExitOk;

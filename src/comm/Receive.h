@@ -29,7 +29,7 @@ struct TransferTarget {
     {
     }
     // The program's state and its open document.
-    TransferTarget(StructureContext& ctx) : TransferTarget(ctx, ctx.defaultNames, ctx.document) {}
+    TransferTarget(StructureContext& ctx) : TransferTarget(ctx.language, ctx.defaultNames, ctx.document) {}
     NewElementNames newElementNames() const { return {defaults, language.texts}; }
 };
 

@@ -18,7 +18,7 @@ namespace {
 bool openConfigured(const StructureContext& ctx, HistoryArchive& archive, ArchiveAccess access, QString* error)
 {
     ArchiveLocation where;
-    return parseArchiveLocation(loadHistorySettings(ctx.settings).database, where, error) &&
+    return parseArchiveLocation(loadHistorySettings(ctx.language.settings).database, where, error) &&
            archive.open(where, access, error);
 }
 
@@ -96,12 +96,12 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
     auto tell = [&](MsgType type, std::string message) {
         outcome.message = std::move(message);
         if (telling == HistoryTelling::Always || type == MsgType::Error || type == MsgType::Warning)
-            ctx.prompts->message(type, outcome.message, MbOK);
+            ctx.language.prompts->message(type, outcome.message, MbOK);
         return outcome;
     };
     auto failed = [&](const QString& reason) {
         outcome.status = Status::Failed;
-        return tell(MsgType::Error, ctx.texts.text("HistoryNotAdded_50") + "\r" + ctx.encode(reason));
+        return tell(MsgType::Error, ctx.language.texts.text("HistoryNotAdded_50") + "\r" + ctx.language.encode(reason));
     };
 
     // A saved file is known by its name and time; a download by the time it is added.
@@ -114,23 +114,24 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
             time = file.lastModified();
         }
     }
-    Inspection inspection = inspectionFromDocument(ctx, ctx.document, source, time);
+    Inspection inspection = inspectionFromDocument(ctx.language, ctx.document, source, time);
     if (inspection.measurements.empty()) {
         outcome.status = Status::NoMeasurements;
-        return tell(MsgType::Warning, ctx.texts.text("HistoryNoResults_60"));
+        return tell(MsgType::Warning, ctx.language.texts.text("HistoryNoResults_60"));
     }
     if (inspection.site.isEmpty()) {
         outcome.status = Status::NoSite;
         if (!askInstallation)
-            return tell(MsgType::Warning, ctx.texts.text("HistoryNoSite_60"));
-        const std::optional<QString> named = askInstallation(
-            knownInstallations(ctx.settings), source.isEmpty() ? QString() : QFileInfo(source).completeBaseName());
+            return tell(MsgType::Warning, ctx.language.texts.text("HistoryNoSite_60"));
+        const std::optional<QString> named =
+            askInstallation(knownInstallations(ctx.language.settings),
+                            source.isEmpty() ? QString() : QFileInfo(source).completeBaseName());
         if (!named || named->trimmed().isEmpty())
             return outcome;
         inspection.site = boundedSite(named->simplified());
     }
 
-    progress.show(ctx.texts.text("History_30"), ctx.texts.text("HistoryAdding_40"), false);
+    progress.show(ctx.language.texts.text("History_30"), ctx.language.texts.text("HistoryAdding_40"), false);
     progress.setPosition(0);
     HistoryArchive archive;
     QString error;
@@ -149,17 +150,17 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
     switch (outcome.import.status) {
     case ImportOutcome::Status::Added: {
         outcome.status = Status::Added;
-        std::string added = ctx.texts.text("HistoryAdded_50");
+        std::string added = ctx.language.texts.text("HistoryAdded_50");
         if (!inspection.site.isEmpty())
-            added += ": " + ctx.encode(inspection.site);
-        return tell(MsgType::Information, added + "\r" + ctx.texts.text("Measurements_30") + ": " +
+            added += ": " + ctx.language.encode(inspection.site);
+        return tell(MsgType::Information, added + "\r" + ctx.language.texts.text("Measurements_30") + ": " +
                                               std::to_string(outcome.import.measurements) + "\r" +
-                                              ctx.texts.text("HistoryNewPoints_30") + ": " +
+                                              ctx.language.texts.text("HistoryNewPoints_30") + ": " +
                                               std::to_string(outcome.import.newPoints));
     }
     case ImportOutcome::Status::AlreadyStored:
         outcome.status = Status::AlreadyStored;
-        return tell(MsgType::Information, ctx.texts.text("HistoryAlreadyStored_60"));
+        return tell(MsgType::Information, ctx.language.texts.text("HistoryAlreadyStored_60"));
     case ImportOutcome::Status::Failed:
         break;
     }

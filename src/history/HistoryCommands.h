@@ -35,7 +35,7 @@ using InstallationQuestion = std::function<std::optional<QString>(const QStringL
 // File > Add to history: stores the open document in the archive the
 // settings name. A saved structure file is stored with its name and time, a
 // download with no file and the current time. The user hears through
-// ctx.prompts that it was added (with how many measurements and new
+// ctx.language.prompts that it was added (with how many measurements and new
 // measuring points), that it is in the history already, or why nothing was
 // stored; a document without measurements is refused before the archive is
 // opened. A document whose heading names no test site is stored under the

@@ -168,10 +168,10 @@ const EquipmentData* DocumentJudgingData::equipmentOf(long block, long element) 
 DocumentJudgingData documentJudgingData(const StructureContext& ctx)
 {
     DocumentJudgingData out;
-    const QString site = inspectionFromDocument(ctx, ctx.document, QString(), QDateTime(), QString()).site;
+    const QString site = inspectionFromDocument(ctx.language, ctx.document, QString(), QDateTime(), QString()).site;
     HistoryArchive archive;
     QString error;
-    if (site.isEmpty() || !openConfiguredArchive(ctx.settings, archive, &error))
+    if (site.isEmpty() || !openConfiguredArchive(ctx.language.settings, archive, &error))
         return out;
     const qint64 installation = archive.findInstallation(site, &error);
     std::vector<PointEquipmentEntry> entries;

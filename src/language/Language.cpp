@@ -315,7 +315,7 @@ std::string headingText(const std::string& text)
 
 bool loadInterfaceTexts(LanguageContext& ctx)
 {
-    LanguageLoader& lang = ctx.language;
+    LanguageLoader& lang = ctx.languageFiles;
     if (!lang.open(ctx))
         return false;
 
@@ -348,7 +348,7 @@ bool loadInterfaceTexts(LanguageContext& ctx)
 
 bool loadReportTexts(LanguageContext& ctx)
 {
-    LanguageLoader& lang = ctx.language;
+    LanguageLoader& lang = ctx.languageFiles;
     if (!lang.open(ctx))
         return false;
     ctx.reportLabels.clear();

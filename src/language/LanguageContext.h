@@ -20,13 +20,13 @@ struct LanguageContext : BaseContext {
     std::string structureFileMask;
     Profile profile;
 
-    LanguageLoader language;
+    LanguageLoader languageFiles; // the list of languages, the chosen one and its code page
     InterfaceTexts texts;
     NameTables names;
     ReportLabels reportLabels;
 
-    QString decode(const std::string& bytes) const { return language.codec().decode(bytes); }
-    std::string encode(const QString& text) const { return language.codec().encode(text); }
+    QString decode(const std::string& bytes) const { return languageFiles.codec().decode(bytes); }
+    std::string encode(const QString& text) const { return languageFiles.codec().encode(text); }
 };
 
 } // namespace zentrova

@@ -43,7 +43,7 @@ void loadFamilyProfile(LanguageContext& ctx)
     // Every family code is served by the family-14 profile.
     p.familyLogoShown = false;
 
-    LanguageLoader& lang = ctx.language;
+    LanguageLoader& lang = ctx.languageFiles;
     lang.open(ctx);
 
     // The defaults.

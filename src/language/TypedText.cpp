@@ -10,7 +10,7 @@ namespace zentrova {
 bool canStoreTyped(const LanguageContext& ctx, const QStringList& typed)
 {
     // Joined by a line break, which every code page holds.
-    const QString lacking = ctx.language.codec().unencodable(typed.join(u'\n'));
+    const QString lacking = ctx.languageFiles.codec().unencodable(typed.join(u'\n'));
     if (lacking.isEmpty())
         return true;
     ctx.prompts->messageWithCharacters(MsgType::Error, ctx.texts.text("CannotStore_60"), lacking, MbOK);

@@ -7,8 +7,8 @@ namespace zentrova {
 
 // The program-wide state: one instance owns it for the run and is passed by
 // reference; tests make a fresh one for each case. The layers below see only
-// their own part of it: the language context, or the open Document and the
-// language tables a function uses.
+// their own part of it: its language, or the open Document and the language
+// tables a function uses.
 struct AppContext : StructureContext {
     using StructureContext::StructureContext;
 };

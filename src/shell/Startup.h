@@ -11,7 +11,7 @@ struct AppContext;
 
 // The language list, the interface texts and the report labels of the
 // selected language. False when a language file is broken (the error was
-// shown and ctx.quitRequested is set).
+// shown and ctx.language.quitRequested is set).
 bool loadLanguages(AppContext& ctx);
 
 // What the user keeps in the settings file for reports: the printout

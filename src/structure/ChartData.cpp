@@ -60,7 +60,8 @@ long chartFunctionOf(const StructureContext& ctx, int row)
 int lastRowOfFunction(const StructureContext& ctx, const ElementNode& node, long function)
 {
     int last = -1;
-    for (int row : rowsOfElement(ctx.document.structure, node, ctx.profile.positionDepth, ctx.profile.resultsSorted))
+    for (int row : rowsOfElement(ctx.document.structure, node, ctx.language.profile.positionDepth,
+                                 ctx.language.profile.resultsSorted))
         if (chartFunctionOf(ctx, row) == function)
             last = row;
     return last;
@@ -75,7 +76,7 @@ BlockChart blockChart(const StructureContext& ctx, const ElementNode& block)
         const int row = lastRowOfFunction(ctx, *point, FunctionInsulationResistance);
         if (row < 0)
             continue;
-        const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+        const auto items = resultItemValues(ctx.document.structure.table, row, ctx.language.names);
         const ResultItemValue* riso = find(items, b + QuantityRiso);
         if (!riso || !riso->value.hasNumber)
             continue;
@@ -142,8 +143,8 @@ ComparisonChart comparisonChart(const StructureContext& ctx, const InspectionCom
             add(p, *riso);
     }
     // Named as the chart window names its charts, for a saved or printed image.
-    chart.title =
-        ctx.texts.text("Comparison_30") + ": " + (chart.blockName.empty() ? std::to_string(block) : chart.blockName);
+    chart.title = ctx.language.texts.text("Comparison_30") + ": " +
+                  (chart.blockName.empty() ? std::to_string(block) : chart.blockName);
     return chart;
 }
 
@@ -154,7 +155,7 @@ bool absorptionChart(const StructureContext& ctx, int row, AbsorptionChart& out)
     out = AbsorptionChart{};
     out.row = row;
     const long b = base(ctx);
-    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.language.names);
     const std::pair<long, double> readings[] = {
         {QuantityR15s, 15}, {QuantityR30s, 30}, {QuantityR60s, 60}, {QuantityR10min, 600}};
     for (const auto& [quantity, seconds] : readings)
@@ -178,7 +179,7 @@ bool stepChart(const StructureContext& ctx, int row, StepChart& out)
     out = StepChart{};
     out.row = row;
     const long b = base(ctx);
-    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.names);
+    const auto items = resultItemValues(ctx.document.structure.table, row, ctx.language.names);
     for (int step = 1;; ++step) {
         const ResultItemValue* r = find(items, b + QuantityR, step);
         if (!r)
@@ -216,17 +217,17 @@ bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartK
         const ElementNode& block = node.children().empty() && node.parent() ? *node.parent() : node;
         out.block = blockChart(ctx, block);
         name = out.block.blockName;
-        out.title = ctx.texts.text("ChartBlock_30");
+        out.title = ctx.language.texts.text("ChartBlock_30");
         drawn = !out.block.bars.empty();
         break;
     }
     case ChartKind::Absorption:
-        out.title = ctx.texts.text("ChartAbsorption_30");
+        out.title = ctx.language.texts.text("ChartAbsorption_30");
         drawn = absorptionChart(ctx, lastRowOfFunction(ctx, node, FunctionDiagnosticTest), out.absorption) &&
                 !out.absorption.points.empty();
         break;
     case ChartKind::Step:
-        out.title = ctx.texts.text("ChartStep_30");
+        out.title = ctx.language.texts.text("ChartStep_30");
         drawn = stepChart(ctx, lastRowOfFunction(ctx, node, FunctionStepVoltage), out.step) && !out.step.steps.empty();
         break;
     }
@@ -243,7 +244,7 @@ bool chartOfElement(const StructureContext& ctx, const ElementNode& node, ChartK
     }
     out.title += ": " + name;
     if (!drawn && error)
-        *error = ctx.texts.text("ChartNoData_60");
+        *error = ctx.language.texts.text("ChartNoData_60");
     return drawn;
 }
 

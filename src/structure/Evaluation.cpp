@@ -692,7 +692,7 @@ ResultReadings rowReadings(const Structure& structure, const NameTables& names, 
 
 std::vector<PointResults> pointResults(const StructureContext& ctx)
 {
-    return pointResults(ctx.document.structure, ctx.names, functionTextBase(ctx.document.familyCode));
+    return pointResults(ctx.document.structure, ctx.language.names, functionTextBase(ctx.document.familyCode));
 }
 
 std::vector<PointVerdicts> evaluatePoints(const std::vector<PointResults>& points,

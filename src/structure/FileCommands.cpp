@@ -13,7 +13,7 @@ namespace zentrova {
 
 int propagateRename(StructureContext& ctx, const ElementNode& node, const std::string& name)
 {
-    const Position p = positionOf(node, ctx.profile.positionDepth);
+    const Position p = positionOf(node, ctx.language.profile.positionDepth);
     const int d = p.depth;
     if (d < 0 || d > 3)
         return 0;
@@ -46,14 +46,14 @@ ReadResult FileCommands::remember(const ReadResult& r)
     // An incomplete or damaged file is shown under the default name: it is
     // not the file, so it is not offered again either.
     if (r.outcome == ReadOutcome::Read && hasOwnFileName(env_.ctx))
-        addRecentFile(env_.ctx.settings, env_.ctx.document.fileName);
+        addRecentFile(env_.ctx.language.settings, env_.ctx.document.fileName);
     return r;
 }
 
 void FileCommands::rememberSaved(bool written)
 {
     if (written)
-        addRecentFile(env_.ctx.settings, env_.ctx.document.fileName);
+        addRecentFile(env_.ctx.language.settings, env_.ctx.document.fileName);
 }
 
 ReadResult FileCommands::open()
@@ -81,8 +81,9 @@ ReadResult FileCommands::openRecent(const QString& path)
 {
     StructureContext& ctx = env_.ctx;
     if (!QFileInfo::exists(path)) {
-        removeRecentFile(ctx.settings, path);
-        ctx.prompts->message(MsgType::Error, ctx.encode(path) + "\r" + ctx.texts.text("FileNotExist_40"), MbOK, 1);
+        removeRecentFile(ctx.language.settings, path);
+        ctx.language.prompts->message(
+            MsgType::Error, ctx.language.encode(path) + "\r" + ctx.language.texts.text("FileNotExist_40"), MbOK, 1);
         return {ReadOutcome::CannotOpen, {}};
     }
     return openFile(path);
@@ -109,7 +110,7 @@ bool FileCommands::closeRequested()
 {
     if (querySaveChanges(env_) == MbCancel)
         return false;
-    env_.ctx.document.reportPages.discard(env_.ctx.settings);
+    env_.ctx.document.reportPages.discard(env_.ctx.language.settings);
     return true;
 }
 
@@ -118,7 +119,7 @@ bool FileCommands::newStructure()
     if (querySaveChanges(env_) == MbCancel)
         return false;
     StructureContext& ctx = env_.ctx;
-    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
+    resetToNewStructure(ctx.document, ctx.language, ctx.defaultNames);
     env_.view.treeReplaced();
     env_.view.setResultsView(0);
     env_.view.updateMainCaption();
@@ -128,7 +129,7 @@ bool FileCommands::newStructure()
 
 bool FileCommands::canEditLabel() const
 {
-    return env_.ctx.profile.treeLabelEditing;
+    return env_.ctx.language.profile.treeLabelEditing;
 }
 
 void FileCommands::renameElement(ElementNode& node, const std::string& name)

@@ -103,12 +103,12 @@ void compareValues(const Document& older, const Document& newer, const NameTable
 
 std::string utf8(const StructureContext& ctx, const std::string& bytes)
 {
-    return ctx.decode(bytes).toStdString();
+    return ctx.language.decode(bytes).toStdString();
 }
 
 std::string text(const StructureContext& ctx, const char* key)
 {
-    return utf8(ctx, ctx.texts.text(key));
+    return utf8(ctx, ctx.language.texts.text(key));
 }
 
 std::string pointText(const StructureContext& ctx, const MeasuringPoint& p)
@@ -186,7 +186,7 @@ std::optional<double> baseTemperature(const ComparedCorrection& c)
 // temperature (new)"); "" when nothing is missing.
 std::string notCorrectedReasons(const StructureContext& ctx, const ComparedCorrection& c)
 {
-    const VerdictTexts texts(ctx.texts, ctx.language.codec());
+    const VerdictTexts texts(ctx.language.texts, ctx.language.languageFiles.codec());
     auto reason = [&](const std::optional<CorrectedResistance>& side) {
         if (!side || side->corrected)
             return std::string();
@@ -456,11 +456,11 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
         json.key("block");
         json.integer(p.block);
         json.key("blockName");
-        json.string(ctx.decode(p.blockName));
+        json.string(ctx.language.decode(p.blockName));
         json.key("element");
         json.integer(p.element);
         json.key("elementName");
-        json.string(ctx.decode(p.elementName));
+        json.string(ctx.language.decode(p.elementName));
         json.key("object");
         json.integer(p.object);
         json.endObject();
@@ -485,7 +485,7 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
     auto name = [&](const std::string& bytes) {
         auto it = decoded.find(bytes);
         if (it == decoded.end())
-            it = decoded.emplace(bytes, ctx.decode(bytes).toStdString()).first;
+            it = decoded.emplace(bytes, ctx.language.decode(bytes).toStdString()).first;
         json.string(it->second);
     };
     auto optionalNumber = [&](const std::optional<double>& v) { v ? json.number(*v) : json.null(); };
@@ -641,7 +641,8 @@ std::string comparisonText(const StructureContext& ctx, const InspectionComparis
             else if (k)
                 if (const std::string why = notCorrectedReasons(ctx, *k); !why.empty())
                     out += "    " +
-                           fillTemplate(VerdictTexts(ctx.texts, ctx.language.codec()).text("RecordNotCorrected_60"),
+                           fillTemplate(VerdictTexts(ctx.language.texts, ctx.language.languageFiles.codec())
+                                            .text("RecordNotCorrected_60"),
                                         {{"reason", QString::fromStdString(why)}})
                                .toStdString() +
                            '\n';

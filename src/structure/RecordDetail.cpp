@@ -143,8 +143,8 @@ int resultRowOfGridRow(const StructureContext& ctx, const ElementNode* selected,
 {
     if (!selected || gridRow < 1)
         return -1;
-    const std::vector<int> rows =
-        rowsOfElement(ctx.document.structure, *selected, ctx.profile.positionDepth, ctx.profile.resultsSorted);
+    const std::vector<int> rows = rowsOfElement(ctx.document.structure, *selected, ctx.language.profile.positionDepth,
+                                                ctx.language.profile.resultsSorted);
     return gridRow <= int(rows.size()) ? rows[size_t(gridRow - 1)] : -1;
 }
 

@@ -104,12 +104,12 @@ std::string formatResultText(const std::string& text, const NameTables& names)
 
 void writeResultHeadings(const StructureContext& ctx, GridData& grid)
 {
-    const auto& map = ctx.profile.resultColumnMap;
+    const auto& map = ctx.language.profile.resultColumnMap;
     for (int c = 0; c < grid.colCount(); ++c) {
         std::string heading;
         for (int logical = 6; logical >= 0; --logical) {
             if (map[size_t(logical)] == c) {
-                heading = headingText(ctx.texts.text("VGlava" + std::to_string(logical) + "_0"));
+                heading = headingText(ctx.language.texts.text("VGlava" + std::to_string(logical) + "_0"));
                 break;
             }
         }
@@ -144,7 +144,7 @@ int fillResultsGrid(const StructureContext& ctx, const ElementNode* selected, Gr
     if (!selected)
         return 0;
 
-    const Profile& p = ctx.profile;
+    const Profile& p = ctx.language.profile;
     const ResultTable& t = ctx.document.structure.table;
     const std::vector<int> rows = rowsOfElement(ctx.document.structure, *selected, p.positionDepth, p.resultsSorted);
     if (rows.empty())
@@ -173,10 +173,10 @@ int fillResultsGrid(const StructureContext& ctx, const ElementNode* selected, Gr
             break;
         }
         // The row holds the function code with the family's base already added.
-        put(2, k, headingText(ctx.names.function(row.functionCode())));
-        put(3, k, formatResultText(row.results(), ctx.names));
-        put(4, k, formatResultText(row.parameters(), ctx.names));
-        put(5, k, formatResultText(row.subResults(), ctx.names));
+        put(2, k, headingText(ctx.language.names.function(row.functionCode())));
+        put(3, k, formatResultText(row.results(), ctx.language.names));
+        put(4, k, formatResultText(row.parameters(), ctx.language.names));
+        put(5, k, formatResultText(row.subResults(), ctx.language.names));
         if (p.resultColumnMap[6] < 255)
             put(6, k, row.date() + "\r" + row.time());
         ++k;
@@ -186,7 +186,7 @@ int fillResultsGrid(const StructureContext& ctx, const ElementNode* selected, Gr
 
 std::string noResultsCaption(const StructureContext& ctx, const ElementNode* selected)
 {
-    return ctx.texts.text("NoMeasuresIn_30") + " " + (selected ? selected->name : std::string());
+    return ctx.language.texts.text("NoMeasuresIn_30") + " " + (selected ? selected->name : std::string());
 }
 
 std::string selectionText(const GridData& grid, int left, int top, int right, int bottom)

@@ -6,7 +6,7 @@ namespace zentrova {
 
 void applyFamilyProfile(StructureContext& ctx)
 {
-    applyFamilyProfile(ctx, ctx.document);
+    applyFamilyProfile(ctx.language, ctx.document);
 }
 
 void applyFamilyProfile(LanguageContext& language, Document& document)
@@ -22,8 +22,8 @@ void applyFamilyProfile(LanguageContext& language, Document& document)
 
 void followDefaultFileName(StructureContext& ctx, const std::string& oldDefault)
 {
-    if (ctx.document.fileName == ctx.decode(oldDefault))
-        ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
+    if (ctx.document.fileName == ctx.language.decode(oldDefault))
+        ctx.document.fileName = ctx.language.decode(ctx.language.texts.defaultFileName);
 }
 
 } // namespace zentrova

@@ -8,19 +8,25 @@
 
 namespace zentrova {
 
-// The program's state: on the language context (the program's folder,
-// prompts, settings and active language) it holds the default names of new
-// elements, the open document and the export's delimiters, kept between
-// exports. What belongs to one structure file is in the document alone, so a
-// second file is read into a Document of its own.
-struct StructureContext : LanguageContext {
-    using LanguageContext::LanguageContext;
+// The program's state, composed of its parts: the language (with the
+// program's folder, prompts and settings it was loaded with), the default
+// names of new elements, the open document and the export's delimiters, kept
+// between exports. What belongs to one structure file is in the document
+// alone, so a second file is read into a Document of its own; a function that
+// needs only the language is handed `language`.
+struct StructureContext {
+    // `settingsFile` empty: ZENTRO.INI in `programDir`.
+    StructureContext(const QString& programDir, Prompts& prompts, const QString& settingsFile = {})
+        : language(programDir, prompts, settingsFile)
+    {
+    }
 
+    LanguageContext language;
     DefaultNames defaultNames;
     Document document;
     ExportFormat exportFormat;
 
-    NewElementNames newElementNames() const { return {defaultNames, texts}; }
+    NewElementNames newElementNames() const { return {defaultNames, language.texts}; }
 };
 
 // Loads the family profile, and lets the open document's default name follow: it becomes the new default name. A

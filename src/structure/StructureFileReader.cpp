@@ -632,10 +632,10 @@ ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string
 {
     StructureContext& ctx = env.ctx;
     // The previous structure's pages go with it, whatever this file holds.
-    ctx.document.reportPages.discard(ctx.settings);
+    ctx.document.reportPages.discard(ctx.language.settings);
     Document start = successorOf(ctx.document);
     std::optional<DocumentRead> read;
-    env.runner.run([&] { read = readDocument(ctx, bytes, env.progress, std::move(start), fileName); });
+    env.runner.run([&] { read = readDocument(ctx.language, bytes, env.progress, std::move(start), fileName); });
     ctx.document = std::move(read->document);
     if (read->result.outcome != ReadOutcome::NotStructure)
         applyFamilyProfile(ctx);
@@ -661,7 +661,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
     StructureContext& ctx = env.ctx;
     // With no structure shown after all, the panel stays hidden.
     const auto hideWhenNotServed = [&] {
-        if (ctx.document.familyCode != ctx.profileFamily)
+        if (ctx.document.familyCode != ctx.language.profileFamily)
             env.view.showStructurePanel(false);
     };
     QString file;
@@ -672,7 +672,7 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
             return {ReadOutcome::Cancelled, {}};
         FileDialogRequest request = structureDialog(ctx, "Open_30");
         request.mustExist = true;
-        const std::optional<QString> chosen = ctx.prompts->openFileName(request);
+        const std::optional<QString> chosen = ctx.language.prompts->openFileName(request);
         if (!chosen || chosen->isEmpty()) {
             hideWhenNotServed();
             return {ReadOutcome::Cancelled, {}};
@@ -681,14 +681,14 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
     }
 
     std::string bytes;
-    if (const std::optional<ReadResult> refused = readFileBytesTelling(ctx, file, bytes)) {
+    if (const std::optional<ReadResult> refused = readFileBytesTelling(ctx.language, file, bytes)) {
         hideWhenNotServed();
         return *refused;
     }
     ctx.document.fileName = file;
     env.view.updateMainCaption();
 
-    ReadResult result = loadStructure(env, bytes, ctx.encode(file));
+    ReadResult result = loadStructure(env, bytes, ctx.language.encode(file));
     env.view.profileApplied();
     env.view.showStructurePanel(true);
     env.view.treeReplaced();
@@ -697,10 +697,10 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
         // What was read is shown, but it is not the whole file: a plain Save
         // must not write it over the original, so the structure takes the
         // default name and Save asks where to put it.
-        ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
+        ctx.document.fileName = ctx.language.decode(ctx.language.texts.defaultFileName);
         env.view.updateMainCaption();
     }
-    tellReadLosses(ctx, ctx.document, file, result);
+    tellReadLosses(ctx.language, ctx.document, file, result);
     hideWhenNotServed();
     return result;
 }

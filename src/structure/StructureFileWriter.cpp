@@ -254,12 +254,13 @@ bool writeStructureFile(FileEnv& env)
     QString error;
     bool ok = false;
     env.runner.run([&] {
-        const std::string bytes = composeStructureFile(ctx, ctx.document, &env.progress);
+        const std::string bytes = composeStructureFile(ctx.language, ctx.document, &env.progress);
         ok = writeFileSafely(ctx.document.fileName, bytes, &error);
         env.progress.hide();
     });
     if (!ok) {
-        ctx.prompts->message(MsgType::Error, ctx.encode(ctx.document.fileName) + "\r" + ctx.encode(error), MbOK);
+        ctx.language.prompts->message(
+            MsgType::Error, ctx.language.encode(ctx.document.fileName) + "\r" + ctx.language.encode(error), MbOK);
         return false;
     }
     ctx.document.saved = true;
@@ -280,12 +281,12 @@ bool fileNameHasDot(const QString& path)
 FileDialogRequest structureDialog(const StructureContext& ctx, const char* titleKey)
 {
     FileDialogRequest r;
-    r.title = ctx.texts.text(titleKey);
-    r.filterName = ctx.texts.text("StructFiles_13");
-    r.pattern = QStringLiteral("*.") + ctx.decode(ctx.texts.extension);
+    r.title = ctx.language.texts.text(titleKey);
+    r.filterName = ctx.language.texts.text("StructFiles_13");
+    r.pattern = QStringLiteral("*.") + ctx.language.decode(ctx.language.texts.extension);
     // A name with a dot keeps its own extension, so a structure may be kept
     // under any name: the dialogs must be able to show every file.
-    r.allFilesName = ctx.texts.text("AllFiles_13");
+    r.allFilesName = ctx.language.texts.text("AllFiles_13");
     return r;
 }
 
@@ -300,7 +301,8 @@ bool isDefaultName(const StructureContext& ctx)
 
 bool hasOwnFileName(const StructureContext& ctx)
 {
-    return !ctx.document.fileName.isEmpty() && ctx.document.fileName != ctx.decode(ctx.texts.defaultFileName);
+    return !ctx.document.fileName.isEmpty() &&
+           ctx.document.fileName != ctx.language.decode(ctx.language.texts.defaultFileName);
 }
 
 bool saveStructureAs(FileEnv& env, const QString& proposed)
@@ -309,14 +311,14 @@ bool saveStructureAs(FileEnv& env, const QString& proposed)
     FileDialogRequest request = structureDialog(ctx, "SaveAs_30");
     request.proposedName = proposed;
     for (;;) {
-        const std::optional<QString> chosen = ctx.prompts->saveFileName(request);
+        const std::optional<QString> chosen = ctx.language.prompts->saveFileName(request);
         if (!chosen || chosen->isEmpty())
             return false;
         QString name = *chosen;
         if (!fileNameHasDot(name))
-            name += u'.' + ctx.decode(ctx.texts.extension);
+            name += u'.' + ctx.language.decode(ctx.language.texts.extension);
         if (canBeRead(name)) {
-            const unsigned answer = askToReplace(ctx, name);
+            const unsigned answer = askToReplace(ctx.language, name);
             env.view.updateMainCaption();
             if (answer == MbCancel)
                 return false;
@@ -346,10 +348,10 @@ unsigned querySaveChanges(FileEnv& env)
         return result; // nothing to lose
     while (!ctx.document.saved && result != MbNo) {
         // The question mark is part of the text; the file's name goes below it.
-        std::string text = ctx.texts.text("SaveResults_30");
+        std::string text = ctx.language.texts.text("SaveResults_30");
         if (!isDefaultName(ctx))
-            text += "\r" + ctx.encode(ctx.document.fileName);
-        result = ctx.prompts->message(MsgType::Confirmation, text, MbYes | MbNo | MbCancel, 1);
+            text += "\r" + ctx.language.encode(ctx.document.fileName);
+        result = ctx.language.prompts->message(MsgType::Confirmation, text, MbYes | MbNo | MbCancel, 1);
         if (result != MbYes && result != MbNo)
             return MbCancel; // Cancel, or the box was closed
         if (result == MbYes) {

@@ -50,7 +50,7 @@ void forEachStructureText(StructureContext& ctx, Visit&& visit)
                 std::string path = plan->imagePath();
                 visit(path);
                 if (path != plan->imagePath())
-                    plan->setImagePath(path, ctx.decode(path));
+                    plan->setImagePath(path, ctx.language.decode(path));
             }
         }
         if (ReportTables* pair = pages.tablesOfEntry(i)) {
@@ -112,7 +112,7 @@ QStringList structureLinesNotHeldBy(StructureContext& ctx, const TextCodec& from
         }
     };
     forEachStructureText(ctx, check);
-    KeptTexts kept(ctx.settings);
+    KeptTexts kept(ctx.language.settings);
     forEachHeadingText(kept.heading, kept.comments, check);
     return lines;
 }
@@ -137,11 +137,11 @@ bool convertStructureTexts(StructureContext& ctx, const TextCodec& from, const T
         ctx.document.saved = false;
     // The settings file's copies are read in the new language from now on.
     changed = false;
-    KeptTexts kept(ctx.settings);
+    KeptTexts kept(ctx.language.settings);
     forEachHeadingText(kept.heading, kept.comments, convert);
     if (changed) {
-        kept.heading.save(ctx.settings);
-        kept.comments.save(ctx.settings);
+        kept.heading.save(ctx.language.settings);
+        kept.comments.save(ctx.language.settings);
     }
     return structureChanged;
 }

@@ -33,7 +33,7 @@ struct Column {
 
 std::string utf8(const StructureContext& ctx, const std::string& bytes)
 {
-    return ctx.decode(bytes).toStdString();
+    return ctx.language.decode(bytes).toStdString();
 }
 
 std::string oneLine(std::string s)
@@ -88,7 +88,7 @@ std::string judgingFields(const StructureContext& ctx, const ResultReadings* res
 {
     std::string corrected, base, rule, verdict, minimum, ruleName, source;
     if (result) {
-        const VerdictTexts texts(ctx.texts, ctx.language.codec());
+        const VerdictTexts texts(ctx.language.texts, ctx.language.languageFiles.codec());
         if (const auto c = resultCorrection(*result, equipment, judging.rules, judging.choices)) {
             if (c->corrected) {
                 corrected = plainNumber(c->ohms);
@@ -117,8 +117,8 @@ std::string judgingFields(const StructureContext& ctx, const ResultReadings* res
 CsvJudging csvJudging(const StructureContext& ctx)
 {
     CsvJudging j;
-    j.rules = loadRuleSets(ruleFolders(ctx.programDir), nullptr);
-    j.choices = evaluationChoices(ctx.settings);
+    j.rules = loadRuleSets(ruleFolders(ctx.language.programDir), nullptr);
+    j.choices = evaluationChoices(ctx.language.settings);
     return j;
 }
 
@@ -130,7 +130,7 @@ std::string valuesCsv(const StructureContext& ctx)
 std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
 {
     const ResultTable& t = ctx.document.structure.table;
-    const NameTables& names = ctx.names;
+    const NameTables& names = ctx.language.names;
 
     std::vector<int> rows;
     for (int r = 1; r < t.rowCount(); ++r)
@@ -156,9 +156,9 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
         }
     }
 
-    const std::string unitWord = utf8(ctx, ctx.texts.text("CsvUnit_15"));
-    const std::string markWord = utf8(ctx, ctx.texts.text("CsvMark_15"));
-    const std::string ratingWord = utf8(ctx, ctx.texts.text("RatingAdvice_30"));
+    const std::string unitWord = utf8(ctx, ctx.language.texts.text("CsvUnit_15"));
+    const std::string markWord = utf8(ctx, ctx.language.texts.text("CsvMark_15"));
+    const std::string ratingWord = utf8(ctx, ctx.language.texts.text("RatingAdvice_30"));
 
     std::string out = "\xEF\xBB\xBF"; // UTF-8 byte order mark: spreadsheets then read the names right
     // Each row's result as the judging reads it, with its point's data.
@@ -173,7 +173,7 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
     std::string line;
     for (const char* key : {"CsvBlockNumber_20", "CsvBlockName_20", "CsvElementNumber_20", "CsvElementName_20",
                             "CsvFunction_20", "CsvDate_20", "CsvTime_20"})
-        addField(line, utf8(ctx, ctx.texts.text(key)));
+        addField(line, utf8(ctx, ctx.language.texts.text(key)));
     for (const Column& c : columns) {
         const std::string heading = utf8(ctx, quantityHeading(names, c.quantity, c.occurrence));
         addField(line, heading);
@@ -184,7 +184,7 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
     }
     for (const char* key : {"CsvCorrected_20", "CsvBaseTemperature_20", "CsvCorrectionRule_20", "CsvVerdict_15",
                             "CsvMinimum_15", "CsvRule_15", "CsvSource_15"})
-        addField(line, utf8(ctx, ctx.texts.text(key)));
+        addField(line, utf8(ctx, ctx.language.texts.text(key)));
     out += line + "\r\n";
 
     std::vector<const ResultItemValue*> byColumn(columns.size());
@@ -220,7 +220,7 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
                 line += ',';
                 const RatingKind kind = columns[c].kind;
                 if (const auto rating = item ? rateMeasuredValue(kind, item->value) : std::nullopt)
-                    line += csvField(utf8(ctx, ctx.texts.text(ratingLanguageKey(kind, *rating))));
+                    line += csvField(utf8(ctx, ctx.language.texts.text(ratingLanguageKey(kind, *rating))));
             }
         }
         const auto result = judged.find(r);
@@ -251,16 +251,16 @@ bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QSt
                           const std::function<std::string()>& csv, WorkRunner& runner)
 {
     FileDialogRequest r;
-    r.title = ctx.texts.text(titleKey);
-    r.filterName = ctx.texts.text("CsvFiles_12");
+    r.title = ctx.language.texts.text(titleKey);
+    r.filterName = ctx.language.texts.text("CsvFiles_12");
     r.pattern = QStringLiteral("*.csv");
     r.proposedName = proposedName;
     const auto path = chooseFileToWrite(
-        ctx, r, [](const QString& chosen) { return withExtensionWhenNone(chosen, QStringLiteral("csv")); });
+        ctx.language, r, [](const QString& chosen) { return withExtensionWhenNone(chosen, QStringLiteral("csv")); });
     if (!path)
         return false;
     bool written = false;
-    runner.run([&] { written = writeChosenFile(ctx, *path, csv()); });
+    runner.run([&] { written = writeChosenFile(ctx.language, *path, csv()); });
     return written;
 }
 

@@ -50,7 +50,7 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging);
 QString proposedValuesCsvName(const QString& currentFileName);
 
 // File > Export CSV without its window: asks for the file through
-// ctx.prompts (and whether to replace one), then composes and writes it
+// ctx.language.prompts (and whether to replace one), then composes and writes it
 // safely through `runner`. True when a file was written.
 bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging = nullptr, WorkRunner& runner = inPlace());
 

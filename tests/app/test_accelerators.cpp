@@ -40,7 +40,7 @@ namespace {
 // The program's windows as main() creates them.
 struct AllWindows {
     LoadedProgram p{false};
-    InstrumentLink link{p.ctx->settings};
+    InstrumentLink link{p.ctx->language.settings};
     MainWindow form{*p.ctx};
     ProgressDialog gauge{*p.ctx, &form};
     PortDialog com{*p.ctx, link, &form};
@@ -149,9 +149,9 @@ TEST(Accelerators, NoTwoEntriesOfAMenuOrDialogShareOne)
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
     AllWindows all;
-    ASSERT_FALSE(all.p.ctx->quitRequested);
-    for (int language = 0; language < int(all.p.ctx->language.entries().size()); ++language) {
-        SCOPED_TRACE(all.p.ctx->language.entries()[size_t(language)].section);
+    ASSERT_FALSE(all.p.ctx->language.quitRequested);
+    for (int language = 0; language < int(all.p.ctx->language.languageFiles.entries().size()); ++language) {
+        SCOPED_TRACE(all.p.ctx->language.languageFiles.entries()[size_t(language)].section);
         ASSERT_TRUE(changeLanguage(*all.p.ctx, language));
         all.form.applyInterfaceTexts();
         all.form.applyFamilyProfile();

@@ -75,7 +75,7 @@ TEST(MainWindow, FirstActivationShowsEnglishMenusAndFourToolButtons)
 {
     Gui g;
     g.create();
-    EXPECT_FALSE(g.p.ctx->quitRequested);
+    EXPECT_FALSE(g.p.ctx->language.quitRequested);
     EXPECT_FALSE(g.form->firstActivationPending());
     EXPECT_EQ(g.menuTitle(0), QStringLiteral("&File"));
     EXPECT_EQ(g.menuTitle(3), QStringLiteral("&Printout heading"));
@@ -109,11 +109,11 @@ TEST(MainWindow, FirstActivationShowsEnglishMenusAndFourToolButtons)
     EXPECT_FALSE(g.form->toolButton("IcoOpen")->toolTip().isEmpty());
     EXPECT_FALSE(g.form->toolButton("IcoOpen")->icon().isNull());
 
-    EXPECT_EQ(g.form->windowTitle(),
-              g.p.ctx->decode(g.p.ctx->texts.text("MainCaptionTive5kV_20")) + QStringLiteral(": [*]"));
+    EXPECT_EQ(g.form->windowTitle(), g.p.ctx->language.decode(g.p.ctx->language.texts.text("MainCaptionTive5kV_20")) +
+                                         QStringLiteral(": [*]"));
     EXPECT_FALSE(g.form->isWindowModified());
     EXPECT_EQ(g.form->resultsGrid()->data().colCount(), 6);
-    EXPECT_EQ(g.form->resultsGrid()->data().cell(5, 0), headingText(g.p.ctx->texts.text("VGlava6_0")));
+    EXPECT_EQ(g.form->resultsGrid()->data().cell(5, 0), headingText(g.p.ctx->language.texts.text("VGlava6_0")));
     EXPECT_TRUE(g.about->version()->text().endsWith(u"4.02"));
 }
 
@@ -123,7 +123,7 @@ TEST(MainWindow, MissingKeyEndsTheProgramNamingTheKey)
     g.p.dir.editLine("english.lng", "&Comments_30=", "");
     g.p.prompts.expectMessage(MbOK);
     g.create();
-    EXPECT_TRUE(g.p.ctx->quitRequested);
+    EXPECT_TRUE(g.p.ctx->language.quitRequested);
     ASSERT_EQ(g.p.prompts.messages.size(), 1u);
     EXPECT_EQ(g.p.prompts.messages[0], "Error in LANGUAGE.INI\r&Comments_30");
     // The program ends with code 1 once its event loop runs; left pending,
@@ -137,7 +137,7 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     g.create();
     AppContext& c = *g.p.ctx;
     const QString englishFile = g.menuTitle(0);
-    c.document.fileName = c.decode(c.texts.defaultFileName);
+    c.document.fileName = c.language.decode(c.language.texts.defaultFileName);
 
     // Pick the second language in the dialog and press OK.
     QTimer::singleShot(0, [&] {
@@ -149,18 +149,18 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
     g.form->applyFamilyProfile();
 
     EXPECT_NE(g.menuTitle(0), englishFile);
-    EXPECT_EQ(g.menuTitle(0), c.decode(c.texts.text("&File_30")));
-    EXPECT_EQ(c.settings.readSetting("SETUP", "LANGUAGE", ""), "2");
-    EXPECT_EQ(c.document.fileName, c.decode(c.texts.text("Noname_8")) + QStringLiteral(".ZIT"));
-    EXPECT_NE(c.texts.text("Noname_8"), "Noname");
-    EXPECT_EQ(c.structureFileMask, "*.ZIT");
+    EXPECT_EQ(g.menuTitle(0), c.language.decode(c.language.texts.text("&File_30")));
+    EXPECT_EQ(c.language.settings.readSetting("SETUP", "LANGUAGE", ""), "2");
+    EXPECT_EQ(c.document.fileName, c.language.decode(c.language.texts.text("Noname_8")) + QStringLiteral(".ZIT"));
+    EXPECT_NE(c.language.texts.text("Noname_8"), "Noname");
+    EXPECT_EQ(c.language.structureFileMask, "*.ZIT");
     EXPECT_TRUE(g.form->windowTitle().endsWith(c.document.fileName + QStringLiteral("[*]")));
-    EXPECT_EQ(g.language->windowTitle(), c.decode(c.texts.text("SelectLanguage_25")));
+    EXPECT_EQ(g.language->windowTitle(), c.language.decode(c.language.texts.text("SelectLanguage_25")));
     EXPECT_GT(g.language->minimumWidth(), g.language->fontMetrics().horizontalAdvance(g.language->windowTitle()));
-    const QString credits = c.decode(c.texts.text("AboutCredits_30"));
+    const QString credits = c.language.decode(c.language.texts.text("AboutCredits_30"));
     EXPECT_NE(credits, QStringLiteral("Insulation test companion"));
     // The credits name the licence, in the language chosen.
-    const QString licence = c.decode(c.texts.text("AboutLicence_60"));
+    const QString licence = c.language.decode(c.language.texts.text("AboutLicence_60"));
     EXPECT_TRUE(licence.contains(QStringLiteral("GNU GPL")));
     bool creditsShown = false;
     for (QLabel* label : g.about->findChildren<QLabel*>())
@@ -173,7 +173,7 @@ TEST(MainWindow, ChoosingSlovenianChangesCaptionsNameAndMask)
         g.language->reject();
     });
     EXPECT_FALSE(g.language->execute());
-    EXPECT_EQ(c.language.selectedIndex(), 1);
+    EXPECT_EQ(c.language.languageFiles.selectedIndex(), 1);
     EXPECT_TRUE(g.language->buttons()->button(1)->isChecked());
 }
 
@@ -204,7 +204,7 @@ struct TreeGui : Gui {
         form->refreshStructureView();
     }
     QTreeWidgetItem* item() const { return form->tree()->itemOf(point); }
-    QString gridName() const { return p.ctx->decode(form->resultsGrid()->data().cell(1, 1)); }
+    QString gridName() const { return p.ctx->language.decode(form->resultsGrid()->data().cell(1, 1)); }
     void chooseLanguage(int button)
     {
         QTimer::singleShot(0, [this, button] {
@@ -225,7 +225,7 @@ TEST(ElementTree, RenameTheLanguageCannotStoreIsRefused)
     g.p.prompts.expectMessage(MbOK);
     g.item()->setText(0, QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ"));
     ASSERT_EQ(g.p.prompts.messages.size(), 1u);
-    EXPECT_EQ(g.p.prompts.messages[0], c.texts.text("CannotStore_60") + "\rU+010D U+010C");
+    EXPECT_EQ(g.p.prompts.messages[0], c.language.texts.text("CannotStore_60") + "\rU+010D U+010C");
     EXPECT_EQ(g.point->name, "Point 1");
     EXPECT_EQ(g.item()->text(0), QStringLiteral("Point 1"));
     EXPECT_EQ(g.gridName(), QStringLiteral("Point 1"));
@@ -255,7 +255,7 @@ TEST(ElementTree, LabelsFollowTheLanguageAsTheGridDoes)
     TreeGui g;
     AppContext& c = *g.p.ctx;
     g.chooseLanguage(1);
-    ASSERT_EQ(c.language.codec().codePage(), 1250);
+    ASSERT_EQ(c.language.languageFiles.codec().codePage(), 1250);
     g.item()->setText(0, QStringLiteral("Kabel čšž ČŠŽ"));
     ASSERT_EQ(g.point->name, "Kabel \xe8\x9a\x9e \xc8\x8a\x8e");
 
@@ -265,14 +265,14 @@ TEST(ElementTree, LabelsFollowTheLanguageAsTheGridDoes)
     g.chooseLanguage(0);
     ASSERT_EQ(g.p.prompts.messages.size(), 1u);
     EXPECT_NE(g.p.prompts.messages[0].find("\r    Kabel \xe8\x9a\x9e \xc8\x8a\x8e\r"), std::string::npos);
-    ASSERT_EQ(c.language.codec().codePage(), 1250);
+    ASSERT_EQ(c.language.languageFiles.codec().codePage(), 1250);
     EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel čšž ČŠŽ"));
     EXPECT_TRUE(g.language->buttons()->button(1)->isChecked());
 
     // Yes switches; the letters English has stay what they were.
     g.p.prompts.expectMessage(MbYes);
     g.chooseLanguage(0);
-    ASSERT_EQ(c.language.codec().codePage(), 1252);
+    ASSERT_EQ(c.language.languageFiles.codec().codePage(), 1252);
     EXPECT_EQ(g.item()->text(0), QStringLiteral("Kabel ?šž ?ŠŽ"));
     EXPECT_EQ(g.gridName(), g.item()->text(0));
 }
@@ -290,11 +290,11 @@ TEST(MainWindow, QtDialogsFollowTheLanguage)
         g.language->okButton()->click();
     });
     g.form->action("&SelectLanguage_30")->trigger();
-    ASSERT_EQ(g.p.ctx->language.selectedIndex(), 1);
+    ASSERT_EQ(g.p.ctx->language.languageFiles.selectedIndex(), 1);
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), english);
     // Qt's catalogue has no standard buttons in Slovenian: the language file's captions stand in.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
-              g.p.ctx->decode(g.p.ctx->texts.text("&Cancel_11")));
+              g.p.ctx->language.decode(g.p.ctx->language.texts.text("&Cancel_11")));
     // So does the print dialog's PDF printer, and the file dialog's dates
     // are written as the language writes them, not as the system does.
     EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Write PDF file"), QStringLiteral("Zapis v datoteko PDF"));
@@ -341,8 +341,8 @@ TEST(MainWindow, CommandLineFileThatIsNoStructureFileIsRefused)
     g.p.prompts.expectMessage(MbOK);
     g.create(g.p.dir.file(QStringLiteral("photo.ZIT")));
     ASSERT_EQ(g.p.prompts.messages.size(), 1u);
-    EXPECT_EQ(g.p.prompts.messages[0],
-              g.p.ctx->encode(g.p.dir.file(QStringLiteral("photo.ZIT"))) + "\rThis file is not a structure file.");
+    EXPECT_EQ(g.p.prompts.messages[0], g.p.ctx->language.encode(g.p.dir.file(QStringLiteral("photo.ZIT"))) +
+                                           "\rThis file is not a structure file.");
     EXPECT_TRUE(g.p.ctx->document.fileName.isEmpty());
     EXPECT_FALSE(g.form->windowTitle().contains(QStringLiteral("photo")));
 }
@@ -389,12 +389,12 @@ TEST(MainWindow, RemembersLayoutAndRecentFilesAndMarksChanges)
     EXPECT_TRUE(drop.isAccepted());
     QCoreApplication::processEvents();
     EXPECT_EQ(g.p.ctx->document.fileName, g.p.dir.file(QStringLiteral("a.ZIT")));
-    EXPECT_EQ(recentFiles(g.p.ctx->settings).value(0), g.p.dir.file(QStringLiteral("a.ZIT")));
+    EXPECT_EQ(recentFiles(g.p.ctx->language.settings).value(0), g.p.dir.file(QStringLiteral("a.ZIT")));
 
     g.form->resize(700, 500);
     g.form->saveWindowLayout();
     Gui next;
-    next.p.ctx->settings = g.p.ctx->settings;
+    next.p.ctx->language.settings = g.p.ctx->language.settings;
     next.create();
     ASSERT_TRUE(next.form->restoreWindowLayout());
     EXPECT_EQ(next.form->size(), QSize(700, 500));
@@ -435,9 +435,9 @@ TEST(CommentsDialog, KeepsTwoHundredLinesAndWritesChecks)
     c.document.saved = true;
     g.comments->accept();
     EXPECT_FALSE(c.document.saved);
-    EXPECT_EQ(c.settings.readSetting("COMMENTS", "checks", ""), "101");
-    EXPECT_EQ(c.settings.readSetting("COMMENTS", "comm200", ""), "line 200");
-    EXPECT_EQ(c.settings.readSetting("COMMENTS", "comm1", ""), "line 1");
+    EXPECT_EQ(c.language.settings.readSetting("COMMENTS", "checks", ""), "101");
+    EXPECT_EQ(c.language.settings.readSetting("COMMENTS", "comm200", ""), "line 200");
+    EXPECT_EQ(c.language.settings.readSetting("COMMENTS", "comm1", ""), "line 1");
 }
 
 TEST(PrintoutHeadingDialog, TogglesModeAndWritesTheHeading)
@@ -450,19 +450,19 @@ TEST(PrintoutHeadingDialog, TogglesModeAndWritesTheHeading)
     c.document.heading.logo = "/nonexistent/logo.bmp";
     g.personal->fillFromHeading();
     EXPECT_EQ(g.personal->operatorEdit(0)->text(), QStringLiteral("Ana Novak"));
-    EXPECT_EQ(g.personal->toggleButton()->text(), c.decode(c.texts.text("Picture_11")));
+    EXPECT_EQ(g.personal->toggleButton()->text(), c.language.decode(c.language.texts.text("Picture_11")));
     g.personal->toggleMode();
     EXPECT_EQ(g.personal->mode(), 1);
-    EXPECT_EQ(g.personal->toggleButton()->text(), c.decode(c.texts.text("Text_11")));
+    EXPECT_EQ(g.personal->toggleButton()->text(), c.language.decode(c.language.texts.text("Text_11")));
     EXPECT_TRUE(g.personal->picture()->pixmap().isNull()) << "a missing logo shows nothing";
 
     g.personal->siteEdit(2)->setText(QStringLiteral("Substation 3"));
     c.document.saved = true;
     g.personal->accept();
     EXPECT_FALSE(c.document.saved);
-    EXPECT_EQ(c.settings.readSetting("OPERATOR", "LogoText", ""), "1");
-    EXPECT_EQ(c.settings.readSetting("SITE", "site3", ""), "Substation 3");
-    EXPECT_EQ(c.settings.readSetting("OPERATOR", "OP1", ""), "Ana Novak");
+    EXPECT_EQ(c.language.settings.readSetting("OPERATOR", "LogoText", ""), "1");
+    EXPECT_EQ(c.language.settings.readSetting("SITE", "site3", ""), "Substation 3");
+    EXPECT_EQ(c.language.settings.readSetting("OPERATOR", "OP1", ""), "Ana Novak");
 }
 
 // Characters the language's code page lacks keep the dialog open with what was
@@ -473,8 +473,8 @@ TEST(PrintoutHeadingDialog, TextTheLanguageCannotStoreIsRefused)
     g.create();
     AppContext& c = *g.p.ctx;
     c.document.heading.footer[0] = "Footer one";
-    const std::string site = c.settings.readSetting("SITE", "site2", "none");
-    const std::string stored = c.settings.readSetting("OPERATOR", "FOOTER", "none");
+    const std::string site = c.language.settings.readSetting("SITE", "site2", "none");
+    const std::string stored = c.language.settings.readSetting("OPERATOR", "FOOTER", "none");
     g.personal->fillFromHeading();
     const QString typed = QStringLiteral("Trafo T1 - HV winding čšž ČŠŽ");
     g.personal->footerEdit(0)->setText(typed);
@@ -483,18 +483,18 @@ TEST(PrintoutHeadingDialog, TextTheLanguageCannotStoreIsRefused)
     g.p.prompts.expectMessage(MbOK);
     g.personal->accept();
     ASSERT_EQ(g.p.prompts.messages.size(), 1u);
-    EXPECT_EQ(g.p.prompts.messages[0], c.texts.text("CannotStore_60") + "\rU+010D U+010C");
+    EXPECT_EQ(g.p.prompts.messages[0], c.language.texts.text("CannotStore_60") + "\rU+010D U+010C");
     EXPECT_NE(g.personal->result(), QDialog::Accepted);
     EXPECT_EQ(g.personal->footerEdit(0)->text(), typed);
-    EXPECT_EQ(c.settings.readSetting("OPERATOR", "FOOTER", "none"), stored);
-    EXPECT_EQ(c.settings.readSetting("SITE", "site2", "none"), site);
+    EXPECT_EQ(c.language.settings.readSetting("OPERATOR", "FOOTER", "none"), stored);
+    EXPECT_EQ(c.language.settings.readSetting("SITE", "site2", "none"), site);
     EXPECT_TRUE(c.document.saved);
 
     // Without them the heading is taken, in the code page's bytes.
     g.personal->footerEdit(0)->setText(QStringLiteral("HV winding šž ŠŽ"));
     g.personal->accept();
     EXPECT_EQ(g.personal->result(), QDialog::Accepted);
-    EXPECT_EQ(c.settings.readSetting("OPERATOR", "FOOTER", ""), "HV winding \x9a\x9e \x8a\x8e");
+    EXPECT_EQ(c.language.settings.readSetting("OPERATOR", "FOOTER", ""), "HV winding \x9a\x9e \x8a\x8e");
 }
 
 TEST(PrintoutHeadingDialog, LoadsBmpJpegPngAndSvgLogosAndRefusesOtherFiles)
@@ -520,7 +520,7 @@ TEST(PrintoutHeadingDialog, LoadsBmpJpegPngAndSvgLogosAndRefusesOtherFiles)
     g.p.prompts.expectMessage(MbOK);
     QMetaObject::invokeMethod(g.personal.get(), [&] {
         for (QPushButton* b : g.personal->findChildren<QPushButton*>())
-            if (b->text() == c.decode(c.texts.text("Load_11")))
+            if (b->text() == c.language.decode(c.language.texts.text("Load_11")))
                 b->click();
     });
     EXPECT_EQ(g.p.prompts.fileRequests.back().pattern, QStringLiteral("*.BMP *.JPG *.JPEG *.PNG *.SVG"));

@@ -169,10 +169,10 @@ TEST(Responsiveness, WindowAnswersThroughAHistoryImportOfTheLargestDownload)
     QTemporaryDir dir;
     HistorySettings history;
     history.database = dir.filePath(QStringLiteral("history.sqlite"));
-    saveHistorySettings(w.ctx.settings, history);
+    saveHistorySettings(w.ctx.language.settings, history);
 
     constexpr int Results = 65535;
-    resetToNewStructure(w.ctx.document, w.ctx, w.ctx.defaultNames);
+    resetToNewStructure(w.ctx.document, w.ctx.language, w.ctx.defaultNames);
     clearStructure(w.ctx.document);
     for (int i = 0; i < Results; ++i) {
         const std::string r =

@@ -307,7 +307,7 @@ void writeBigStructure(const QString& path)
     LoadedProgram p;
     AppContext& c = *p.ctx;
     c.document.familyCode = 14;
-    resetToNewStructure(c.document, c, c.defaultNames);
+    resetToNewStructure(c.document, c.language, c.defaultNames);
     c.document.structure.table.setCell(1, 0, "Tester\r\r\r123");
     for (int r = 1; r <= 3000; ++r) {
         const std::string element = std::to_string(r / 10);
@@ -317,7 +317,7 @@ void writeBigStructure(const QString& path)
     }
     NullProgress progress;
     buildTreeFromResults(c, progress);
-    ASSERT_TRUE(writeFileSafely(path, composeStructureFile(c, c.document)));
+    ASSERT_TRUE(writeFileSafely(path, composeStructureFile(c.language, c.document)));
 }
 
 // Every writer of the tool onto a disk full to its last block (the output is

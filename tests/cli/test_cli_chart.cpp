@@ -54,7 +54,7 @@ protected:
     void writeStructure(AppContext& ctx, const std::string& blockName)
     {
         ctx.document.structure.tree.roots()[0]->name = blockName;
-        ASSERT_TRUE(writeFileSafely(file_, composeStructureFile(ctx, ctx.document), nullptr));
+        ASSERT_TRUE(writeFileSafely(file_, composeStructureFile(ctx.language, ctx.document), nullptr));
     }
 
     ChartRun run(const QStringList& args)

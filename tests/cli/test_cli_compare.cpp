@@ -94,7 +94,8 @@ TEST(InspectionComparison, MatchesRenamedAndRenumberedPointsAndWarnsOfFalls)
     LoadedProgram older, newer;
     fill(*older.ctx, OldPoints);
     fill(*newer.ctx, NewPoints);
-    const InspectionComparison c = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
+    const InspectionComparison c =
+        compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->language.names);
 
     ASSERT_EQ(c.points.size(), 5u);
     ASSERT_EQ(c.onlyOld.size(), 1u);
@@ -155,7 +156,8 @@ TEST(InspectionComparison, NamesOfAFoundPointFindNoMovedPoint)
     LoadedProgram older, newer;
     fill(*older.ctx, oldPoints);
     fill(*newer.ctx, newPoints);
-    const InspectionComparison c = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
+    const InspectionComparison c =
+        compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->language.names);
     ASSERT_EQ(c.points.size(), 1u);
     EXPECT_EQ(c.points[0].older.element, 1);
     ASSERT_EQ(c.onlyOld.size(), 1u);
@@ -186,7 +188,8 @@ TEST(InspectionComparison, ABoundAtTheHalfSettlesTheFall)
         LoadedProgram older, newer;
         fill(*older.ctx, oldPoint);
         fill(*newer.ctx, newPoint);
-        const InspectionComparison cmp = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
+        const InspectionComparison cmp =
+            compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->language.names);
         ASSERT_EQ(cmp.points.size(), 1u);
         const QuantityChange* q = find(cmp.points[0], "Riso");
         ASSERT_NE(q, nullptr);
@@ -218,7 +221,8 @@ TEST(InspectionComparison, MarkedRatingsOnlyWhereTheBoundSettlesTheClass)
         LoadedProgram older, newer;
         fill(*older.ctx, oldPoint);
         fill(*newer.ctx, newPoint);
-        const InspectionComparison cmp = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
+        const InspectionComparison cmp =
+            compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->language.names);
         ASSERT_EQ(cmp.points.size(), 1u);
         const QuantityChange* q = find(cmp.points[0], "PI");
         ASSERT_NE(q, nullptr);
@@ -238,7 +242,8 @@ TEST(InspectionComparison, ChartOfABlockPairsOldAndNewResistances)
     LoadedProgram older, newer;
     fill(*older.ctx, OldPoints);
     fill(*newer.ctx, NewPoints);
-    const InspectionComparison c = compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names);
+    const InspectionComparison c =
+        compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->language.names);
 
     const ComparisonChart hall = comparisonChart(*newer.ctx, c, 1);
     EXPECT_EQ(hall.blockName, "Hall");
@@ -294,8 +299,8 @@ TEST(InspectionComparison, CsvKeepsFormulaLikeNamesAsTextAndNumbersAsNumbers)
     LoadedProgram older, newer;
     fill(*older.ctx, oldPoints);
     fill(*newer.ctx, newPoints);
-    const std::string csv =
-        comparisonCsv(*newer.ctx, compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->names));
+    const std::string csv = comparisonCsv(
+        *newer.ctx, compareInspections(older.ctx->document, newer.ctx->document, newer.ctx->language.names));
     EXPECT_NE(csv.find("\r\n1,1,1,1,\"'=HYPERLINK(\"\"http://x\"\")\",'@Motor,Insulation resistance,Riso,20000000,,"
                        "15000000,,Ohm,-25,\r\n"),
               std::string::npos)
@@ -317,7 +322,7 @@ TEST(InspectionComparison, CliComparesTwoWrittenFiles)
         NullProgress progress;
         buildTreeFromResults(*p.ctx, progress);
         const QString file = dir.file(which == 0 ? QStringLiteral("old.ZIT") : QStringLiteral("new.ZIT"));
-        ASSERT_TRUE(writeFileSafely(file, composeStructureFile(*p.ctx, p.ctx->document), nullptr));
+        ASSERT_TRUE(writeFileSafely(file, composeStructureFile(p.ctx->language, p.ctx->document), nullptr));
     }
     QProcess run;
     run.start(exe, {QStringLiteral("compare"), dir.file(QStringLiteral("old.ZIT")), dir.file(QStringLiteral("new.ZIT")),
@@ -394,7 +399,7 @@ protected:
             NullProgress progress;
             buildTreeFromResults(*p.ctx, progress);
             ASSERT_TRUE(writeFileSafely(dir_.file(QString::fromLatin1(name)),
-                                        composeStructureFile(*p.ctx, p.ctx->document), nullptr));
+                                        composeStructureFile(p.ctx->language, p.ctx->document), nullptr));
         };
         write("old.ZIT", oldPoints);
         write("new.ZIT", newPoints);
@@ -508,7 +513,7 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
     buildTreeFromResults(*older.ctx, progress);
     LoadedProgram p;
     const QString oldFile = p.dir.file(QStringLiteral("old.ZIT"));
-    ASSERT_TRUE(writeFileSafely(oldFile, composeStructureFile(*older.ctx, older.ctx->document), nullptr));
+    ASSERT_TRUE(writeFileSafely(oldFile, composeStructureFile(older.ctx->language, older.ctx->document), nullptr));
     AppContext& ctx = *p.ctx;
     fill(ctx, NewPoints);
     buildTreeFromResults(ctx, progress);
@@ -524,7 +529,7 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
     auto* dialog = form.findChild<ComparisonDialog*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(p.prompts.fileRequests.back().title, ctx.texts.text("CompareWith_40"));
+    EXPECT_EQ(p.prompts.fileRequests.back().title, ctx.language.texts.text("CompareWith_40"));
     EXPECT_EQ(dialog->comparison().flagCount(), 3);
     ASSERT_EQ(dialog->comparison().onlyOld.size(), 1u) << "the chosen file is the older one";
     EXPECT_EQ(dialog->comparison().onlyOld[0].elementName, "Gate");
@@ -539,9 +544,9 @@ TEST(InspectionComparison, WindowComparesTheChosenFileWithTheOpenStructure)
             EXPECT_EQ(t->item(r, 4)->foreground().color(), QColor(Qt::red)) << r;
         }
         if (const QTableWidgetItem* f = t->item(r, 2)) {
-            if (f->text() == ctx.decode(ctx.texts.text("CmpOnlyOld_40")))
+            if (f->text() == ctx.language.decode(ctx.language.texts.text("CmpOnlyOld_40")))
                 onlyOld = r;
-            if (f->text() == ctx.decode(ctx.texts.text("CmpOnlyNew_40")))
+            if (f->text() == ctx.language.decode(ctx.language.texts.text("CmpOnlyNew_40")))
                 onlyNew = r;
         }
     }

@@ -102,7 +102,7 @@ TEST_F(CliInstrument, ReceiveEverythingThenExportTheSameBytesAsTheProgram)
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
     NullProgress progress;
-    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")), exportText(*p.ctx, p.ctx->document, f, progress));
+    EXPECT_EQ(dir_.readFile(QStringLiteral("memory.txt")), exportText(p.ctx->language, p.ctx->document, f, progress));
 }
 
 TEST_F(CliInstrument, StopAfterSeventeenOfTwentyKeepsThoseReceived)

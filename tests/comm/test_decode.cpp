@@ -48,8 +48,8 @@ TEST_F(DecodeFixture, RecordBytesGiveRowExactly)
     EXPECT_EQ(table.cell(0, 1), "");
     EXPECT_EQ(table.cell(1, 1), "1\r3\r7");
     EXPECT_EQ(table.cell(2, 1), "001\r003\r007\r6,13");
-    EXPECT_EQ(table.cell(3, 1), "505\r" + ctx.names.function(505));
-    EXPECT_EQ(ctx.names.function(505), "Insulation resistance (ramp)");
+    EXPECT_EQ(table.cell(3, 1), "505\r" + ctx.language.names.function(505));
+    EXPECT_EQ(ctx.language.names.function(505), "Insulation resistance (ramp)");
     EXPECT_EQ(table.cell(4, 1), "5125071.5");
     for (int c = 5; c < ResultTable::ColumnCount; ++c)
         EXPECT_EQ(table.cell(c, 1), "") << "column " << c;

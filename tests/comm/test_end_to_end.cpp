@@ -92,7 +92,7 @@ struct EndToEnd : ::testing::Test {
     InstrumentLink link{serial};
     RecordingProgress progress;
 
-    void SetUp() override { resetToNewStructure(ctx.document, ctx, ctx.defaultNames); }
+    void SetUp() override { resetToNewStructure(ctx.document, ctx.language, ctx.defaultNames); }
     ReceiveOutcome receive(const Sim& sim)
     {
         EXPECT_FALSE(sim.device.isEmpty()) << "the simulator did not start";
@@ -104,7 +104,8 @@ struct EndToEnd : ::testing::Test {
     }
     std::string missing(int done, int count) const
     {
-        return ctx.texts.text("MeasuresMissing_30") + "\r" + std::to_string(done) + "/" + std::to_string(count);
+        return ctx.language.texts.text("MeasuresMissing_30") + "\r" + std::to_string(done) + "/" +
+               std::to_string(count);
     }
 };
 
@@ -314,7 +315,7 @@ TEST_P(DeliveryModes, EveryRecordArrivesPacedAsTheAdapterDelivers)
         for (int r = 0; r < ctx.document.structure.table.rowCount(); ++r)
             unpaced.push_back(ctx.document.structure.table.cell(4, r));
     }
-    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
+    resetToNewStructure(ctx.document, ctx.language, ctx.defaultNames);
     Sim sim({QStringLiteral("--baud"), QStringLiteral("115200"), QStringLiteral("--delivery"),
              QString::fromLatin1(GetParam())});
     const ReceiveOutcome out = receive(sim);
@@ -334,8 +335,8 @@ TEST(EndToEndPorts, EntryPointedAtTheDeviceIsUsed)
 {
     LoadedProgram program;
     Sim sim({});
-    PortDirectory(program.ctx->settings).setChosenDevice(3, sim.device);
-    InstrumentLink link(program.ctx->settings);
+    PortDirectory(program.ctx->language.settings).setChosenDevice(3, sim.device);
+    InstrumentLink link(program.ctx->language.settings);
     link.select(PortChoice{2, 0});
     RecordingProgress progress;
     ReceiveHooks hooks;
@@ -347,14 +348,14 @@ TEST(EndToEndPorts, DevicePathTypedInTheComDialogIsUsedByTheNextTransfer)
 {
     LoadedProgram program;
     Sim sim({});
-    InstrumentLink link(program.ctx->settings);
-    setUpComPort(*program.ctx, link);
+    InstrumentLink link(program.ctx->language.settings);
+    setUpComPort(program.ctx->language, link);
     PortDialog dialog(*program.ctx, link);
     dialog.show();
     dialog.portList()->setCurrentItem(dialog.portList()->topLevelItem(6)); // COM7
     dialog.deviceEdit()->setEditText(sim.device);
     dialog.okButton()->click();
-    EXPECT_EQ(program.ctx->settings.readSetting("PORTS", "COM7", ""), sim.device.toStdString());
+    EXPECT_EQ(program.ctx->language.settings.readSetting("PORTS", "COM7", ""), sim.device.toStdString());
     RecordingProgress progress;
     ReceiveHooks hooks;
     hooks.querySaveChanges = [] { return true; };
@@ -427,7 +428,8 @@ TEST(EndToEndPorts, PortLockedByAnotherProgramIsRefusedWithItsHolder)
     } catch (const SerialError& e) {
         EXPECT_TRUE(e.portBusy());
         EXPECT_EQ(e.holder(), holder);
-        EXPECT_EQ(nthLine(commErrorText(*program.ctx, e), 3), program.ctx->texts.text("PortBusy_40") + " " + holder);
+        EXPECT_EQ(nthLine(commErrorText(program.ctx->language, e), 3),
+                  program.ctx->language.texts.text("PortBusy_40") + " " + holder);
     }
     EXPECT_FALSE(serial.active());
 

@@ -15,7 +15,7 @@ struct ExchangeFixture : ::testing::Test {
     LoadedProgram program;
     ScriptedPort port;
     RecordingProgress progress;
-    Exchange ex{*program.ctx, port, progress, port};
+    Exchange ex{program.ctx->language, port, progress, port};
     void SetUp() override { port.open(); }
     int count(const std::string& cmd) const
     {
@@ -156,7 +156,7 @@ TEST_F(ExchangeFixture, SilentInstrumentNoRetriesYesSendsMexAndGivesUp)
     EXPECT_EQ(count(std::string("MRD\0", 4)), 2);
     EXPECT_EQ(count(std::string("MEX\0", 4)), 1);
     ASSERT_EQ(program.prompts.messages.size(), 2u);
-    const auto& texts = program.ctx->texts;
+    const auto& texts = program.ctx->language.texts;
     EXPECT_EQ(program.prompts.messages[0], texts.text("CommError_40") + "\r" + texts.text("TerminateComm_40"));
 }
 
@@ -231,10 +231,10 @@ TEST_P(StoredChoiceTest, SelectsOnlyValidEntries)
     LoadedProgram p;
     const auto& c = GetParam();
     if (c.com)
-        p.ctx->settings.writeSetting("SETUP", "COM", c.com);
+        p.ctx->language.settings.writeSetting("SETUP", "COM", c.com);
     if (c.baud)
-        p.ctx->settings.writeSetting("SETUP", "BAUD", c.baud);
-    const PortChoice choice = loadPortChoice(*p.ctx);
+        p.ctx->language.settings.writeSetting("SETUP", "BAUD", c.baud);
+    const PortChoice choice = loadPortChoice(p.ctx->language);
     EXPECT_EQ(choice.port, c.port);
     EXPECT_EQ(choice.baud, c.baudIndex);
 }
@@ -250,10 +250,10 @@ INSTANTIATE_TEST_SUITE_P(Settings, StoredChoiceTest,
 TEST(PortSettings, OkWritesBothIndexesPlusOne)
 {
     LoadedProgram p;
-    savePortChoice(*p.ctx, PortChoice{2, 0});
-    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "COM", ""), "3");
-    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "BAUD", ""), "1");
-    EXPECT_EQ(loadPortChoice(*p.ctx), (PortChoice{2, 0}));
+    savePortChoice(p.ctx->language, PortChoice{2, 0});
+    EXPECT_EQ(p.ctx->language.settings.readSetting("SETUP", "COM", ""), "3");
+    EXPECT_EQ(p.ctx->language.settings.readSetting("SETUP", "BAUD", ""), "1");
+    EXPECT_EQ(loadPortChoice(p.ctx->language), (PortChoice{2, 0}));
 }
 
 TEST(PortSettings, ApplyMatchesEntriesByTextAndFixesLine)
@@ -276,7 +276,7 @@ TEST(PortSettings, SearchTriesEveryRateOfEachEntryInOrder)
     LoadedProgram p;
     ScriptedPort port;
     RecordingProgress progress;
-    Exchange ex(*p.ctx, port, progress, port);
+    Exchange ex(p.ctx->language, port, progress, port);
     // Only COM3 exists, and the instrument there talks at 19200 baud.
     port.openError = [](const QString& name, int) { return name == QStringLiteral("COM3") ? 0 : 2; };
     port.onWrite = [&](const std::string& w) {
@@ -300,7 +300,7 @@ TEST(PortSettings, SearchStopsBetweenAttempts)
     LoadedProgram p;
     ScriptedPort port;
     RecordingProgress progress;
-    Exchange ex(*p.ctx, port, progress, port);
+    Exchange ex(p.ctx->language, port, progress, port);
     int asked = 0;
     const SearchResult r = searchInstrument(
         ex, [&] { return ++asked > 4; }, [&](const PortChoice& c) { applyPortSettings(port, c); });
@@ -314,7 +314,7 @@ TEST(PortSettings, SearchGivesUpAfterAllCombinations)
     LoadedProgram p;
     ScriptedPort port;
     RecordingProgress progress;
-    Exchange ex(*p.ctx, port, progress, port);
+    Exchange ex(p.ctx->language, port, progress, port);
     port.openError = [](const QString&, int) { return 2; };
     int tried = 0;
     const SearchResult r = searchInstrument(ex, nullptr, [&](const PortChoice&) { ++tried; });

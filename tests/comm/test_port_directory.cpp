@@ -58,9 +58,9 @@ TEST(PortDirectory, ChoicesKeepTheirEntriesAndTheRestFillIn)
 TEST(PortDirectory, ChoicesLiveInTheSettingsAndResolveEntries)
 {
     LoadedProgram p;
-    PortDirectory dir(p.ctx->settings, [] { return std::vector<SerialDevice>{dev("/dev/ttyUSB0")}; });
+    PortDirectory dir(p.ctx->language.settings, [] { return std::vector<SerialDevice>{dev("/dev/ttyUSB0")}; });
     dir.setChosenDevice(3, QStringLiteral("/dev/pts/4"));
-    EXPECT_EQ(p.ctx->settings.readSetting("PORTS", "COM3", ""), "/dev/pts/4");
+    EXPECT_EQ(p.ctx->language.settings.readSetting("PORTS", "COM3", ""), "/dev/pts/4");
     EXPECT_EQ(dir.resolve(QStringLiteral("COM1")), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(dir.resolve(QStringLiteral("COM3")), QStringLiteral("/dev/pts/4"));
     EXPECT_EQ(dir.resolve(QStringLiteral("COM2")), QString());

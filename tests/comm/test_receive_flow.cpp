@@ -40,7 +40,7 @@ struct Flow : ::testing::Test {
             114, {"TeraTester", "5 kV insulation tester", "HW 2.1", "21120345", "Acme\rMain street 1", "Plant 4",
                   "FW 1.07", "Line 5", "Line 6", "Line 7"});
         // A structure that was there before.
-        resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
+        resetToNewStructure(ctx.document, ctx.language, ctx.defaultNames);
     }
     ReceiveOutcome run()
     {
@@ -57,7 +57,8 @@ struct Flow : ::testing::Test {
     }
     std::string missingText(int done, int count) const
     {
-        return ctx.texts.text("MeasuresMissing_30") + "\r" + std::to_string(done) + "/" + std::to_string(count);
+        return ctx.language.texts.text("MeasuresMissing_30") + "\r" + std::to_string(done) + "/" +
+               std::to_string(count);
     }
 };
 
@@ -80,10 +81,10 @@ TEST_F(Flow, NormalTransferFillsTableTreeAndView)
     EXPECT_EQ(ctx.document.structure.tree.roots().size(), 3u);
     EXPECT_EQ(out.resultsView, 1);
     EXPECT_FALSE(ctx.document.saved);
-    EXPECT_EQ(ctx.document.fileName, ctx.decode(ctx.texts.defaultFileName));
+    EXPECT_EQ(ctx.document.fileName, ctx.language.decode(ctx.language.texts.defaultFileName));
     EXPECT_EQ(steps, (std::vector<ReceiveStep>{ReceiveStep::StructureCleared, ReceiveStep::TreeBuilt,
                                                ReceiveStep::ViewShown}));
-    EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.texts.text("ReceiveResults_30")});
+    EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.language.texts.text("ReceiveResults_30")});
     // The records' gauge reaches 100, then the tree's runs from 0 to 100.
     const auto hundred = std::find(progress.positions.begin(), progress.positions.end(), 100);
     ASSERT_NE(hundred, progress.positions.end());
@@ -293,7 +294,7 @@ TEST_F(Flow, ReceiveDataShowsSevenLinesAndLeavesTable)
     EXPECT_EQ(out.view.user, std::vector<std::string>{"User"});
     EXPECT_EQ(ctx.document.structure.table.cell(1, 0), row0Before);
     EXPECT_EQ(instrument.commands, (std::vector<std::string>{"MRD", "MWH", "MEX"}));
-    EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.texts.text("Receiving_30")});
+    EXPECT_EQ(progress.captions, std::vector<std::string>{ctx.language.texts.text("Receiving_30")});
     EXPECT_FALSE(port.active());
 }
 
@@ -324,7 +325,7 @@ struct ReadBack {
 };
 ReadBack writeAndReadBack(const AppContext& ctx)
 {
-    const std::string bytes = composeStructureFile(ctx, ctx.document);
+    const std::string bytes = composeStructureFile(ctx.language, ctx.document);
     LoadedProgram reader;
     reader.prompts.allowAnyMessage();
     NullProgress quiet;
@@ -405,7 +406,7 @@ TEST_F(Flow, ReceivingStopsWhenTheResultTableIsFull)
             continue;
         }
         ASSERT_EQ(program.prompts.messages.size(), 1u);
-        EXPECT_EQ(program.prompts.messages[0], ctx.texts.text("TableFull_50") + " 65535");
+        EXPECT_EQ(program.prompts.messages[0], ctx.language.texts.text("TableFull_50") + " 65535");
         const ReadBack back = writeAndReadBack(ctx);
         EXPECT_EQ(back.outcome, ReadOutcome::Read);
         EXPECT_EQ(back.rows.size(), size_t(structure_file::MaxTableRows));
@@ -428,7 +429,7 @@ TEST_F(Flow, ReceiveDataOnAPortThatWillNotOpenDoesNothingUnlessAnotherProgramHol
             continue;
         }
         ASSERT_EQ(program.prompts.messages.size(), 1u);
-        EXPECT_EQ(nthLine(program.prompts.messages[0], 3), ctx.texts.text("PortBusy_40") + " COM1");
+        EXPECT_EQ(nthLine(program.prompts.messages[0], 3), ctx.language.texts.text("PortBusy_40") + " COM1");
     }
 }
 
@@ -458,7 +459,7 @@ TEST_F(Flow, ATransferCutShortCanBeSavedAsALogWithItsTrace)
 
     program.prompts.expectMessage(MbYes);
     program.prompts.expectFile(program.dir.file(QStringLiteral("cut")));
-    ASSERT_TRUE(offerTransferLog(ctx, started, log));
+    ASSERT_TRUE(offerTransferLog(ctx.language, started, log));
     EXPECT_EQ(program.prompts.fileRequests.back().proposedName, QStringLiteral("transfer-20260312-101500.log"));
     const std::string saved = program.dir.readFile(QStringLiteral("cut.log"));
     EXPECT_EQ(saved, log);
@@ -469,7 +470,7 @@ TEST_F(Flow, ATransferCutShortCanBeSavedAsALogWithItsTrace)
         EXPECT_NE(saved.find(part), std::string::npos) << part << " in\n" << saved;
 
     program.prompts.expectMessage(MbNo);
-    EXPECT_FALSE(offerTransferLog(ctx, started, log));
+    EXPECT_FALSE(offerTransferLog(ctx.language, started, log));
     ReceiveOutcome worked;
     worked.status = ReceiveOutcome::Status::Received;
     EXPECT_FALSE(transferWentWrong(worked));

@@ -39,9 +39,9 @@ struct ComDialog : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.settings.writeSetting("SETUP", "COM", "5");
-        ctx.settings.writeSetting("SETUP", "BAUD", "4");
-        setUpComPort(ctx, link);
+        ctx.language.settings.writeSetting("SETUP", "COM", "5");
+        ctx.language.settings.writeSetting("SETUP", "BAUD", "4");
+        setUpComPort(ctx.language, link);
         // Only COM2 opens, and the instrument there talks at 38400 baud.
         port.openError = [](const QString& name, int) { return name == QStringLiteral("COM2") ? 0 : 2; };
         port.onWrite = [&](const std::string& w) {
@@ -92,8 +92,8 @@ TEST_F(ComDialog, AutoFindThenOkStoresTheFoundEntries)
     // The dialog says what answered: the entry and the rate.
     EXPECT_EQ(dialog->foundLabel()->text(), QStringLiteral("Instrument found: COM2, 38400 Bd"));
     dialog->accept();
-    EXPECT_EQ(ctx.settings.readSetting("SETUP", "COM", ""), "2");
-    EXPECT_EQ(ctx.settings.readSetting("SETUP", "BAUD", ""), "2");
+    EXPECT_EQ(ctx.language.settings.readSetting("SETUP", "COM", ""), "2");
+    EXPECT_EQ(ctx.language.settings.readSetting("SETUP", "BAUD", ""), "2");
     EXPECT_EQ(link.selection, (PortChoice{1, 1}));
     EXPECT_EQ(port.baudRate(), 38400);
 }
@@ -104,7 +104,7 @@ TEST_F(ComDialog, FruitlessSearchSaysSoAndGoesBack)
     program.prompts.expectMessage(MbOK);
     dialog->autoFindPort();
     ASSERT_EQ(program.prompts.messages.size(), 1u);
-    EXPECT_EQ(program.prompts.messages[0], ctx.texts.text("CommError_40"));
+    EXPECT_EQ(program.prompts.messages[0], ctx.language.texts.text("CommError_40"));
     EXPECT_EQ(dialog->listSelection(), (PortChoice{4, 3}));
     EXPECT_TRUE(dialog->foundLabel()->text().isEmpty());
 }
@@ -138,12 +138,12 @@ TEST_F(ComDialog, ChangedSelectionIsForgottenOnCancel)
 struct ComDialogDevices : ::testing::Test {
     LoadedProgram program;
     AppContext& ctx = *program.ctx;
-    InstrumentLink link{ctx.settings};
+    InstrumentLink link{ctx.language.settings};
     std::unique_ptr<PortDialog> dialog;
 
     void SetUp() override
     {
-        setUpComPort(ctx, link);
+        setUpComPort(ctx.language, link);
         dialog = std::make_unique<PortDialog>(ctx, link);
         dialog->show();
         dialog->portList()->setCurrentItem(dialog->portList()->topLevelItem(2)); // COM3
@@ -173,13 +173,13 @@ TEST_P(ComDialogBadPaths, AreRefusedWithTheReasonAndNotStored)
     program.prompts.expectMessage(MbOK);
     dialog->okButton()->click();
     ASSERT_EQ(program.prompts.messages.size(), 1u);
-    EXPECT_EQ(program.prompts.messages[0], ctx.texts.text(GetParam().messageKey) + '\r' + path.toStdString());
+    EXPECT_EQ(program.prompts.messages[0], ctx.language.texts.text(GetParam().messageKey) + '\r' + path.toStdString());
     EXPECT_TRUE(dialog->isVisible());
     // The entry with the bad path is shown for correction.
     EXPECT_EQ(dialog->listSelection().port, 5);
     EXPECT_EQ(dialog->deviceEdit()->currentText(), path);
-    EXPECT_EQ(ctx.settings.readSetting("PORTS", "COM6", "unset"), "unset");
-    EXPECT_EQ(ctx.settings.readSetting("SETUP", "COM", "unset"), "unset");
+    EXPECT_EQ(ctx.language.settings.readSetting("PORTS", "COM6", "unset"), "unset");
+    EXPECT_EQ(ctx.language.settings.readSetting("SETUP", "COM", "unset"), "unset");
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, ComDialogBadPaths,
@@ -242,7 +242,7 @@ TEST_P(TransferMessages, BelongToTheProgressDialog)
     mainWindow.show();
     QtPrompts prompts;
     prompts.attach(&ctx, &mainWindow);
-    ctx.prompts = &prompts;
+    ctx.language.prompts = &prompts;
     ProgressDialog gauge(ctx, &mainWindow);
 
     ScriptedPort port;
@@ -281,7 +281,7 @@ TEST_P(TransferMessages, BelongToTheProgressDialog)
     receiveResults(ctx, link, gauge, hooks, port);
 
     ASSERT_FALSE(seen.empty());
-    EXPECT_TRUE(seen[0].text.startsWith(ctx.decode(ctx.texts.text(GetParam().firstMessageKey))))
+    EXPECT_TRUE(seen[0].text.startsWith(ctx.language.decode(ctx.language.texts.text(GetParam().firstMessageKey))))
         << seen[0].text.toStdString();
     for (const Seen& s : seen)
         EXPECT_EQ(s.owner, &gauge) << s.text.toStdString();
@@ -291,7 +291,7 @@ TEST_P(TransferMessages, BelongToTheProgressDialog)
     prompts.message(MsgType::Information, "done", MbOK);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].owner, &mainWindow);
-    ctx.prompts = &program.prompts;
+    ctx.language.prompts = &program.prompts;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TransferMessages,

@@ -85,7 +85,8 @@ LoadedFuzzProgram::LoadedFuzzProgram()
 {
     ctx = std::make_unique<AppContext>(folder.path(), prompts);
     AppContext& c = *ctx;
-    if (!c.language.loadLanguageList(c) || !loadInterfaceTexts(c) || !loadReportTexts(c))
+    if (!c.language.languageFiles.loadLanguageList(c.language) || !loadInterfaceTexts(c.language) ||
+        !loadReportTexts(c.language))
         fail("fuzz: the shipped language files did not load");
     applyFamilyProfile(c);
 }

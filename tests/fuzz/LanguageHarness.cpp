@@ -28,21 +28,21 @@ void checkTextWidths(const AppContext& ctx)
 {
     for (std::string_view k : interfaceKeys()) {
         const std::string key(k);
-        if (ctx.texts.text(key).size() >
+        if (ctx.language.texts.text(key).size() >
             (isShortSlotKey(key) ? InterfaceTexts::ShortSlotWidth : InterfaceTexts::SlotWidth))
             violated("language", "the text of " + key + " is wider than its slot");
     }
     for (long n = 0; n < 1000; ++n)
-        if (ctx.names.unit(n).size() > size_t(NameTables::UnitWidth) ||
-            ctx.names.function(n).size() > size_t(NameTables::FunctionWidth) ||
-            ctx.names.quantity(n).size() > size_t(NameTables::QuantityWidth) ||
-            ctx.names.textName(n).size() > size_t(NameTables::textWidth))
+        if (ctx.language.names.unit(n).size() > size_t(NameTables::UnitWidth) ||
+            ctx.language.names.function(n).size() > size_t(NameTables::FunctionWidth) ||
+            ctx.language.names.quantity(n).size() > size_t(NameTables::QuantityWidth) ||
+            ctx.language.names.textName(n).size() > size_t(NameTables::textWidth))
             violated("language", "name " + std::to_string(n) + " is wider than its table");
 }
 
 void checkSettingsKeepWhatIsWritten(const AppContext& ctx)
 {
-    const Settings& s = ctx.settings;
+    const Settings& s = ctx.language.settings;
     const std::string language = s.readSetting("SETUP", "Language", "?");
     const std::string com = s.readSetting("SETUP", "COM", "?");
     s.writeSetting("FUZZ", "Probe", "two words");
@@ -74,12 +74,14 @@ int fuzzLanguage(const uint8_t* data, size_t size)
 
     SilentPrompts prompts;
     AppContext ctx(folder.path(), prompts);
-    ctx.terminateOnMissingText = true;
-    const bool loaded = ctx.language.loadLanguageList(ctx) && loadInterfaceTexts(ctx) && loadReportTexts(ctx);
+    ctx.language.terminateOnMissingText = true;
+    const bool loaded = ctx.language.languageFiles.loadLanguageList(ctx.language) && loadInterfaceTexts(ctx.language) &&
+                        loadReportTexts(ctx.language);
     if (loaded) {
-        if (ctx.language.selectedIndex() < 0 || size_t(ctx.language.selectedIndex()) >= ctx.language.entries().size())
+        if (ctx.language.languageFiles.selectedIndex() < 0 ||
+            size_t(ctx.language.languageFiles.selectedIndex()) >= ctx.language.languageFiles.entries().size())
             violated("language", "the selected language is not in the index");
-        if (ctx.quitRequested)
+        if (ctx.language.quitRequested)
             violated("language", "the texts loaded although the program was asked to end");
     }
     applyFamilyProfile(ctx);
@@ -87,12 +89,12 @@ int fuzzLanguage(const uint8_t* data, size_t size)
     if (which != 2)
         return 0;
     // Everything else the settings file holds, read as at start-up.
-    ctx.document.heading.load(ctx.settings);
-    ctx.document.comments.load(ctx.settings);
-    ctx.defaultNames.load(ctx.settings, ctx.texts);
+    ctx.document.heading.load(ctx.language.settings);
+    ctx.document.comments.load(ctx.language.settings);
+    ctx.defaultNames.load(ctx.language.settings, ctx.language.texts);
     MarginTexts margins;
-    margins.load(ctx.settings);
-    const PortDirectory ports(ctx.settings, [] { return std::vector<SerialDevice>{}; });
+    margins.load(ctx.language.settings);
+    const PortDirectory ports(ctx.language.settings, [] { return std::vector<SerialDevice>{}; });
     ports.devices();
     ports.resolve(QStringLiteral("COM3"));
     checkSettingsKeepWhatIsWritten(ctx);

@@ -20,15 +20,15 @@ int fuzzReader(const uint8_t* data, size_t size)
     AppContext& ctx = *program.ctx;
     NullProgress progress;
     const DocumentRead first =
-        readDocument(ctx, std::string_view(reinterpret_cast<const char*>(data), size), progress, Document());
+        readDocument(ctx.language, std::string_view(reinterpret_cast<const char*>(data), size), progress, Document());
     if (first.result.outcome != ReadOutcome::Read)
         return 0;
-    const std::string written = composeStructureFile(ctx, first.document);
+    const std::string written = composeStructureFile(ctx.language, first.document);
 
-    const DocumentRead second = readDocument(ctx, written, progress, Document());
+    const DocumentRead second = readDocument(ctx.language, written, progress, Document());
     if (second.result.outcome != ReadOutcome::Read)
         violated("reader", "a written file does not read back");
-    else if (composeStructureFile(ctx, second.document) != written)
+    else if (composeStructureFile(ctx.language, second.document) != written)
         violated("reader", "a written file does not read back as written");
     return 0;
 }

@@ -63,7 +63,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
     AppContext& ctx = *program.ctx;
     // The transfer applies the profile itself, the same for every family.
     ctx.document.familyCode = 0;
-    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
+    resetToNewStructure(ctx.document, ctx.language, ctx.defaultNames);
     ctx.document.saved = true;
 
     test::ScriptedPort port;
@@ -72,8 +72,8 @@ int fuzzReceive(const uint8_t* data, size_t size)
     size_t pos = 0;
     bool repliesLeft = size >= 2;
     ReceivePrompts prompts(repliesLeft);
-    Prompts* const shared = ctx.prompts;
-    ctx.prompts = &prompts;
+    Prompts* const shared = ctx.language.prompts;
+    ctx.language.prompts = &prompts;
 
     port.onWrite = [&](const std::string&) {
         if (pos + 2 > size)
@@ -100,7 +100,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
             misordered = true;
     };
     const ReceiveOutcome out = receiveResults(ctx, link, progress, hooks, port);
-    ctx.prompts = shared;
+    ctx.language.prompts = shared;
 
     using S = ReceiveOutcome::Status;
     if (port.active())
@@ -121,7 +121,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
             violated("receive", std::to_string(out.done) + " records left " + std::to_string(t.rowCount()) + " rows");
             return 0;
         }
-        if (!ctx.profile.resultsSorted)
+        if (!ctx.language.profile.resultsSorted)
             for (int r = 2; r < t.rowCount(); ++r)
                 if (keyOfRow(t, r) < keyOfRow(t, r - 1))
                     violated("receive", "row " + std::to_string(r) + " is out of position order");

@@ -39,8 +39,8 @@ int fuzzRecord(const uint8_t* data, size_t size)
     static const uint8_t families[] = {14, 0, 7, 11};
     // The profile is the same for every family; only the function-name offset differs.
     ctx.document.familyCode = families[(data[0] >> 2) & 3];
-    ctx.profile.positionDepth = (data[0] & 1) ? 3 : 0;
-    ctx.profile.resultsSorted = (data[0] & 2) != 0;
+    ctx.language.profile.positionDepth = (data[0] & 1) ? 3 : 0;
+    ctx.language.profile.resultsSorted = (data[0] & 2) != 0;
 
     std::vector<std::string> records;
     for (size_t pos = 1; pos < size && records.size() < 200;) {
@@ -60,7 +60,7 @@ int fuzzRecord(const uint8_t* data, size_t size)
         }
         expected.push_back(ctx.document.structure.table.row(1));
     }
-    if (!ctx.profile.resultsSorted)
+    if (!ctx.language.profile.resultsSorted)
         std::stable_sort(expected.begin(), expected.end(),
                          [](const ResultTable::Row& x, const ResultTable::Row& y) { return keyOf(x) < keyOf(y); });
 

@@ -89,7 +89,7 @@ Inspection inspectionOf(const std::vector<Point>& points, const QString& site = 
 {
     LoadedProgram program;
     fill(*program.ctx, points);
-    return inspectionFromDocument(*program.ctx, program.ctx->document, QString(),
+    return inspectionFromDocument(program.ctx->language, program.ctx->document, QString(),
                                   QDateTime(QDate(2025, 1, 1), QTime(8, 0)), site);
 }
 

@@ -64,7 +64,7 @@ struct HistoryFixture : ::testing::Test {
 
     void SetUp() override
     {
-        ctx.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
+        ctx.language.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
         ctx.document.heading.site[0] = "Plant A";
     }
 
@@ -89,10 +89,10 @@ struct HistoryFixture : ::testing::Test {
             decodeRecord(ctx, r.data(), r.size(), row++);
         NullProgress quiet;
         buildTreeFromResults(ctx, quiet);
-        ctx.document.fileName = ctx.decode(ctx.texts.defaultFileName);
+        ctx.document.fileName = ctx.language.decode(ctx.language.texts.defaultFileName);
     }
 
-    std::string text(const char* key) const { return ctx.texts.text(key); }
+    std::string text(const char* key) const { return ctx.language.texts.text(key); }
 
     HistoryAddOutcome add()
     {
@@ -131,13 +131,13 @@ TEST_F(HistoryFixture, AddsADownloadOnceAndRefusesADocumentWithoutResults)
     EXPECT_EQ(program.prompts.messages.back(), text("HistoryAdded_50") + ": Plant A\r" + text("Measurements_30") +
                                                    ": 2\r" + text("HistoryNewPoints_30") + ": 0");
 
-    resetToNewStructure(ctx.document, ctx, ctx.defaultNames);
+    resetToNewStructure(ctx.document, ctx.language, ctx.defaultNames);
     EXPECT_EQ(add().status, HistoryAddOutcome::Status::NoMeasurements);
     EXPECT_EQ(program.prompts.messages.back(), text("HistoryNoResults_60"));
 
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.language.settings, archive, &error)) << error.toStdString();
     const std::vector<InstallationEntry> sites = archive.installations();
     ASSERT_EQ(sites.size(), 1u);
     EXPECT_EQ(sites[0].site, QStringLiteral("Plant A"));
@@ -197,7 +197,7 @@ TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationName
     ASSERT_EQ(named.status, HistoryAddOutcome::Status::Added) << program.prompts.messages.back();
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.language.settings, archive, &error)) << error.toStdString();
     QStringList sites;
     for (const InstallationEntry& e : archive.installations())
         sites << e.site;
@@ -247,7 +247,7 @@ TEST_F(HistoryFixture, AnArchiveThatCannotBeOpenedIsToldAndNothingIsStored)
         const QString database = QString::fromLatin1(c.database).startsWith(QLatin1String("postgresql"))
                                      ? QString::fromLatin1(c.database)
                                      : program.dir.file(QString::fromLatin1(c.database));
-        saveHistorySettings(ctx.settings, {database, false});
+        saveHistorySettings(ctx.language.settings, {database, false});
         program.prompts.expectMessage(MbOK);
         const HistoryAddOutcome outcome = addDocumentToHistory(ctx, progress, HistoryTelling::FailuresOnly);
         EXPECT_EQ(outcome.status, HistoryAddOutcome::Status::Failed);
@@ -266,26 +266,26 @@ TEST_F(HistoryFixture, TheWindowsArchiveIsReadWithoutBeingMade)
 {
     HistoryArchive archive;
     QString error;
-    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.language.settings, archive, &error)) << error.toStdString();
     EXPECT_TRUE(archive.installations(&error).empty()) << error.toStdString();
     EXPECT_FALSE(QFile::exists(archivePath));
     download("5.00", "2.50", "14.03.2023");
     ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
-    ASSERT_TRUE(openConfiguredArchive(ctx.settings, archive, &error)) << error.toStdString();
+    ASSERT_TRUE(openConfiguredArchive(ctx.language.settings, archive, &error)) << error.toStdString();
     EXPECT_EQ(archive.installations().size(), 1u);
 }
 
 TEST_F(HistoryFixture, SettingsKeepTheArchiveAndTheAutomaticAddition)
 {
-    saveHistorySettings(ctx.settings, {});
-    EXPECT_EQ(loadHistorySettings(ctx.settings), HistorySettings());
+    saveHistorySettings(ctx.language.settings, {});
+    EXPECT_EQ(loadHistorySettings(ctx.language.settings), HistorySettings());
     const HistorySettings chosen{QStringLiteral("/srv/mérítés/history.sqlite"), true};
-    saveHistorySettings(ctx.settings, chosen);
-    EXPECT_EQ(loadHistorySettings(ctx.settings), chosen);
-    EXPECT_EQ(ctx.settings.readSetting("HISTORY", "AddAfterReceive", ""), "1");
+    saveHistorySettings(ctx.language.settings, chosen);
+    EXPECT_EQ(loadHistorySettings(ctx.language.settings), chosen);
+    EXPECT_EQ(ctx.language.settings.readSetting("HISTORY", "AddAfterReceive", ""), "1");
     const HistorySettings server{QStringLiteral("postgresql://lab@db.example:5433/history"), false};
-    saveHistorySettings(ctx.settings, server);
-    EXPECT_EQ(loadHistorySettings(ctx.settings), server);
+    saveHistorySettings(ctx.language.settings, server);
+    EXPECT_EQ(loadHistorySettings(ctx.language.settings), server);
 }
 
 TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
@@ -308,13 +308,13 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
     const QTreeWidgetItem* row = window.pointList()->topLevelItem(0);
     EXPECT_EQ(row->text(4), QStringLiteral("800 MOhm"));
     EXPECT_EQ(row->text(5), QStringLiteral("> 5 GOhm"));
-    EXPECT_EQ(row->text(6), ctx.decode(text("CmpResistanceHalved_60")) + QStringLiteral("; ") +
-                                ctx.decode(text("ChartBelowLimit_25")));
+    EXPECT_EQ(row->text(6), ctx.language.decode(text("CmpResistanceHalved_60")) + QStringLiteral("; ") +
+                                ctx.language.decode(text("ChartBelowLimit_25")));
     EXPECT_EQ(row->foreground(0).color(), QColor(200, 30, 30));
     // The other point's PI fell from good to questionable: a fall of a rating class needs attention too.
     const QTreeWidgetItem* second = window.pointList()->topLevelItem(1);
     EXPECT_EQ(second->foreground(0).color(), QColor(200, 30, 30));
-    EXPECT_EQ(second->text(6), ctx.decode(text("CmpRatingFell_60")));
+    EXPECT_EQ(second->text(6), ctx.language.decode(text("CmpRatingFell_60")));
 
     auto series = [&](const QString& name) -> QXYSeries* {
         for (QAbstractSeries* s : window.chartView()->chart()->series())
@@ -339,11 +339,11 @@ TEST_F(HistoryFixture, WindowShowsTheFallenPointFirstAndItsTrend)
             decades += labels->categoriesLabels();
     EXPECT_TRUE(decades.contains(QStringLiteral("1 GOhm"))) << decades.join(u',').toStdString();
     // Beyond the range: drawn at the bound, with a marker on it.
-    QXYSeries* bounds = series(ctx.decode(ctx.texts.text("ChartAtBound_40")).toHtmlEscaped());
+    QXYSeries* bounds = series(ctx.language.decode(ctx.language.texts.text("ChartAtBound_40")).toHtmlEscaped());
     ASSERT_TRUE(bounds);
     ASSERT_EQ(bounds->count(), 1);
     EXPECT_EQ(bounds->at(0), riso->at(0));
-    QXYSeries* limit = series(ctx.decode(ctx.texts.text("ChartLimit_25")));
+    QXYSeries* limit = series(ctx.language.decode(ctx.language.texts.text("ChartLimit_25")));
     ASSERT_TRUE(limit);
     for (const QPointF& p : limit->points())
         EXPECT_DOUBLE_EQ(p.y(), 1e9);
@@ -495,12 +495,12 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     // 60 MΩ at 35 °C is 42 MΩ at 40 °C, below the 100 MΩ of form-wound windings.
     EXPECT_TRUE(window.attentionOf(motor).failsMinimum);
     EXPECT_EQ(window.points().front().id, motor);
-    EXPECT_EQ(window.pointList()->topLevelItem(0)->text(6), ctx.decode(text("HistFailsMinimum_40")));
+    EXPECT_EQ(window.pointList()->topLevelItem(0)->text(6), ctx.language.decode(text("HistFailsMinimum_40")));
     EXPECT_EQ(window.pointList()->topLevelItem(0)->foreground(0).color(), QColor(200, 30, 30));
 
     window.selectPoint(motor);
     window.selectQuantity(1);
-    EXPECT_TRUE(window.noteLabel()->text().contains(ctx.decode(text("HistTemperaturesApart_60"))));
+    EXPECT_TRUE(window.noteLabel()->text().contains(ctx.language.decode(text("HistTemperaturesApart_60"))));
     ASSERT_EQ(window.drawnTrend().samples.size(), 2u);
     EXPECT_DOUBLE_EQ(window.drawnTrend().samples[0].value.number, 100e6) << "as measured";
     ASSERT_TRUE(window.correctedSwitch()->isEnabled());
@@ -513,7 +513,7 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     // The other point has no temperature and no data: nothing to draw corrected, and the reason.
     window.selectPoint(other);
     EXPECT_TRUE(window.drawnTrend().samples.empty());
-    EXPECT_TRUE(window.noteLabel()->text().contains(ctx.decode(text("VerdictNoEquipment_60"))))
+    EXPECT_TRUE(window.noteLabel()->text().contains(ctx.language.decode(text("VerdictNoEquipment_60"))))
         << window.noteLabel()->text().toStdString();
 
     // Copied to the other point.
@@ -550,7 +550,7 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     EXPECT_FALSE(window.attentionOf(motor).any());
     EXPECT_EQ(window.point(), motor);
     EXPECT_FALSE(deleteButton->isEnabled()) << "nothing left to delete";
-    EXPECT_EQ(window.equipmentLabel()->text(), ctx.decode(text("EqNone_30")));
+    EXPECT_EQ(window.equipmentLabel()->text(), ctx.language.decode(text("EqNone_30")));
     EXPECT_TRUE(window.equipmentOf(other));
 }
 
@@ -595,7 +595,7 @@ TEST_F(HistoryFixture, WindowCorrectsAnInstallationByItsOwnChoiceOfRules)
         return offered;
     };
     EXPECT_EQ(choose("halving-20"),
-              ctx.decode(text("SiteRulesAsSettings_30")) + QStringLiteral(": halving rule, base 40 °C"));
+              ctx.language.decode(text("SiteRulesAsSettings_30")) + QStringLiteral(": halving rule, base 40 °C"));
     EXPECT_EQ(window.siteRules().correctionFor[int(EquipmentType::FormWound)], "halving-20");
     ASSERT_EQ(window.drawnTrend().samples.size(), 2u);
     EXPECT_NEAR(window.drawnTrend().samples[0].value.number, 100e6, 1) << "corrected to 20 °C now";
@@ -632,7 +632,7 @@ TEST_F(HistoryFixture, WindowFitsTheScreenShowsItsListsAndHasItsHelpTopic)
     ASSERT_GT(rowHeight, 0);
     EXPECT_GE(window.inspectionList()->viewport()->height() / rowHeight, 8);
     EXPECT_GE(window.pointList()->viewport()->height() / rowHeight, 8);
-    const QString topic = HelpViewer::topicPath(ctx.profile.helpFile, HistoryWindow::HelpContext);
+    const QString topic = HelpViewer::topicPath(ctx.language.profile.helpFile, HistoryWindow::HelpContext);
     EXPECT_TRUE(topic.endsWith(QStringLiteral("/topic1500.html"))) << topic.toStdString();
     EXPECT_TRUE(QFileInfo::exists(QString(topic).replace(QStringLiteral("/en/"), QStringLiteral("/sl/"))))
         << topic.toStdString();
@@ -640,10 +640,11 @@ TEST_F(HistoryFixture, WindowFitsTheScreenShowsItsListsAndHasItsHelpTopic)
 
 TEST_F(HistoryFixture, WindowSaysWhyTheArchiveCannotBeOpened)
 {
-    saveHistorySettings(ctx.settings, {QStringLiteral("postgresql://nobody@/"), false});
+    saveHistorySettings(ctx.language.settings, {QStringLiteral("postgresql://nobody@/"), false});
     HistoryWindow window(ctx);
     EXPECT_FALSE(window.refresh());
-    EXPECT_TRUE(window.problemLabel()->text().startsWith(ctx.decode(ctx.texts.text("HistoryCannotOpen_50"))));
+    EXPECT_TRUE(
+        window.problemLabel()->text().startsWith(ctx.language.decode(ctx.language.texts.text("HistoryCannotOpen_50"))));
     EXPECT_EQ(window.installationList()->topLevelItemCount(), 0);
     EXPECT_FALSE(window.hasTrend());
 }

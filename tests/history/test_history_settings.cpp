@@ -127,27 +127,29 @@ TEST(ArchivePassword, TheDialogOffersThePasswordFileAndKeepsTheAddressWithoutIt)
     AppContext& ctx = *program.ctx;
     HistorySettingsDialog dialog(ctx);
     const QString server = QStringLiteral("postgresql://%1@%2/%3").arg(user, at, database);
-    const std::string question = ctx.texts.text("HistoryPasswordFile_60") + "\r" + ctx.encode(file.path);
+    const std::string question =
+        ctx.language.texts.text("HistoryPasswordFile_60") + "\r" + ctx.language.encode(file.path);
     const auto run = [&](const QString& typed) { return runDialog(dialog, typed); };
     const QByteArray oldLine = QStringLiteral("%1:%2:%3:old\n").arg(at, database, user).toUtf8();
 
     // A password an earlier version kept is not shown, and moves on OK.
-    saveHistorySettings(ctx.settings, {QStringLiteral("postgresql://%1:old@%2/%3").arg(user, at, database), false});
+    saveHistorySettings(ctx.language.settings,
+                        {QStringLiteral("postgresql://%1:old@%2/%3").arg(user, at, database), false});
     program.prompts.expectMessage(MbYes);
     EXPECT_EQ(run({}).toStdString(), server.toStdString());
     EXPECT_EQ(program.prompts.messages.back(), question);
     EXPECT_EQ(file.text(), oldLine);
-    EXPECT_EQ(loadHistorySettings(ctx.settings).database, server);
+    EXPECT_EQ(loadHistorySettings(ctx.language.settings).database, server);
 
     program.prompts.expectMessage(MbNo);
     run(QStringLiteral("postgresql://%1:S3cret@%2/%3").arg(user, at, database));
     EXPECT_EQ(file.text(), oldLine) << "No writes no password file";
-    EXPECT_EQ(loadHistorySettings(ctx.settings).database, server);
+    EXPECT_EQ(loadHistorySettings(ctx.language.settings).database, server);
 
     // Cancel stays in the dialog and keeps nothing.
     program.prompts.expectMessage(MbCancel);
     run(QStringLiteral("postgresql://%1:S3cret@%2/other").arg(user, at));
-    EXPECT_EQ(loadHistorySettings(ctx.settings).database, server);
+    EXPECT_EQ(loadHistorySettings(ctx.language.settings).database, server);
     EXPECT_EQ(program.dir.readFile(QStringLiteral("ZENTRO.INI")).find("S3cret"), std::string::npos);
 }
 
@@ -172,25 +174,25 @@ TEST(ArchiveSetting, AnArchiveThatCannotBeUsedIsRefusedWithTheReason)
     HistorySettingsDialog dialog(ctx);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address.toStdString());
-        saveHistorySettings(ctx.settings, {kept, false});
+        saveHistorySettings(ctx.language.settings, {kept, false});
         program.prompts.expectMessage(MbOK);
         runDialog(dialog, c.address);
         const std::string& told = program.prompts.messages.back();
-        EXPECT_EQ(told.rfind(ctx.texts.text("HistoryBadAddress_50") + "\r", 0), 0u) << told;
+        EXPECT_EQ(told.rfind(ctx.language.texts.text("HistoryBadAddress_50") + "\r", 0), 0u) << told;
         EXPECT_NE(told.find(c.reasonPart), std::string::npos) << told;
-        EXPECT_EQ(loadHistorySettings(ctx.settings).database, kept);
+        EXPECT_EQ(loadHistorySettings(ctx.language.settings).database, kept);
 
         // Kept by hand in the settings file, it is the history window's reason.
-        saveHistorySettings(ctx.settings, {c.address, false});
+        saveHistorySettings(ctx.language.settings, {c.address, false});
         HistoryArchive archive;
         QString error;
-        EXPECT_FALSE(openConfiguredArchive(ctx.settings, archive, &error));
+        EXPECT_FALSE(openConfiguredArchive(ctx.language.settings, archive, &error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.reasonPart))) << error.toStdString();
     }
     // A file not made yet in a folder that is there is kept, and not made.
     const QString fresh = program.dir.file(QStringLiteral("fresh.sqlite"));
     runDialog(dialog, fresh);
-    EXPECT_EQ(loadHistorySettings(ctx.settings).database, fresh);
+    EXPECT_EQ(loadHistorySettings(ctx.language.settings).database, fresh);
     EXPECT_FALSE(QFile::exists(fresh));
 }
 

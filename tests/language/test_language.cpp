@@ -57,10 +57,10 @@ TEST(ShippedLanguages, LoadCompletelyInBothLanguages)
         p.dir.writeFile("ZENTRO.INI", "[SETUP]\r\nLanguage=" + std::to_string(lang) + "\r\n");
         ASSERT_TRUE(p.load()) << lang;
         EXPECT_TRUE(p.prompts.messages.empty());
-        EXPECT_EQ(p.ctx->language.selectedIndex(), lang - 1);
-        EXPECT_FALSE(p.ctx->texts.text("&Open_30").empty());
-        EXPECT_FALSE(p.ctx->names.function(500).empty());
-        EXPECT_FALSE(p.ctx->reportLabels.tlorisLabels[1].empty());
+        EXPECT_EQ(p.ctx->language.languageFiles.selectedIndex(), lang - 1);
+        EXPECT_FALSE(p.ctx->language.texts.text("&Open_30").empty());
+        EXPECT_FALSE(p.ctx->language.names.function(500).empty());
+        EXPECT_FALSE(p.ctx->language.reportLabels.tlorisLabels[1].empty());
     }
 }
 
@@ -93,8 +93,8 @@ TEST_P(StoredLanguage, SelectsByDigitsOnly)
     p.dir.writeFile("LNG_MAIN.INI", indexWith({"A1", "B1", "C1", "D1"}));
     if (GetParam().stored)
         p.dir.writeFile("ZENTRO.INI", std::string("[SETUP]\r\nLANGUAGE=") + GetParam().stored + "\r\n");
-    ASSERT_TRUE(p.ctx->language.loadLanguageList(*p.ctx));
-    EXPECT_EQ(p.ctx->language.selectedIndex(), GetParam().expectedIndex);
+    ASSERT_TRUE(p.ctx->language.languageFiles.loadLanguageList(p.ctx->language));
+    EXPECT_EQ(p.ctx->language.languageFiles.selectedIndex(), GetParam().expectedIndex);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, StoredLanguage,
@@ -116,9 +116,9 @@ TEST(LanguageList, RemovedSectionsAreDroppedWhereverTheyStand)
     const std::string spanish2 = "\x45\x53\x50\x41\xD1\x4F\x4C\x32";
     p.dir.writeFile("LNG_MAIN.INI",
                     indexWith({"ROMANIAN1", "ENGLISH1", "ITALIANO2", spanish2, "ESPANOL1", "DEUTSCH2", "DEUTSCH1"}));
-    ASSERT_TRUE(p.ctx->language.loadLanguageList(*p.ctx));
+    ASSERT_TRUE(p.ctx->language.languageFiles.loadLanguageList(p.ctx->language));
     std::vector<std::string> names;
-    for (const auto& e : p.ctx->language.entries())
+    for (const auto& e : p.ctx->language.languageFiles.entries())
         names.push_back(e.section);
     EXPECT_EQ(names, (std::vector<std::string>{"ENGLISH1", "ESPANOL1", "DEUTSCH1"}));
 }
@@ -128,8 +128,8 @@ TEST(LanguageList, NothingLeftEndsTheProgram)
     LoadedProgram p(false);
     p.dir.writeFile("LNG_MAIN.INI", indexWith({"ROMANIAN1", "SVENSKA2"}));
     p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(p.ctx->language.loadLanguageList(*p.ctx));
-    EXPECT_TRUE(p.ctx->quitRequested);
+    EXPECT_FALSE(p.ctx->language.languageFiles.loadLanguageList(p.ctx->language));
+    EXPECT_TRUE(p.ctx->language.quitRequested);
     EXPECT_EQ(p.prompts.messages.at(0), "Error in LANGUAGE.INI");
 }
 
@@ -139,10 +139,10 @@ TEST(LanguageList, MissingIndexKeyResetsTheLanguageAndEnds)
     p.dir.writeFile("ZENTRO.INI", "[SETUP]\r\nLanguage=2\r\n");
     p.dir.writeFile("LNG_MAIN.INI", "[Languages]\r\nA1=\r\n[A1]\r\nFile=english.lng\r\nlcid=1033\r\n");
     p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(p.ctx->language.loadLanguageList(*p.ctx));
+    EXPECT_FALSE(p.ctx->language.languageFiles.loadLanguageList(p.ctx->language));
     EXPECT_EQ(p.prompts.messages.at(0), "Error in LNG_MAIN.INI\rDispName");
-    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "LANGUAGE", ""), "1");
-    EXPECT_TRUE(p.ctx->quitRequested);
+    EXPECT_EQ(p.ctx->language.settings.readSetting("SETUP", "LANGUAGE", ""), "1");
+    EXPECT_TRUE(p.ctx->language.quitRequested);
 }
 
 TEST(LanguageList, NonIntegerLcidNamesFileAndKey)
@@ -154,7 +154,7 @@ TEST(LanguageList, NonIntegerLcidNamesFileAndKey)
     ASSERT_EQ(p.prompts.messages.size(), 1u);
     EXPECT_NE(p.prompts.messages[0].find("LNG_MAIN.INI"), std::string::npos);
     EXPECT_NE(p.prompts.messages[0].find("lcid"), std::string::npos);
-    EXPECT_TRUE(p.ctx->quitRequested);
+    EXPECT_TRUE(p.ctx->language.quitRequested);
 }
 
 TEST(LanguageFile, MissingKeyEndsWithOneMessageAndResetsTheLanguage)
@@ -168,25 +168,25 @@ TEST(LanguageFile, MissingKeyEndsWithOneMessageAndResetsTheLanguage)
     // Only the first missing key is reported: the program is ending anyway.
     ASSERT_EQ(p.prompts.messages.size(), 1u);
     EXPECT_EQ(p.prompts.messages[0], "Error in LANGUAGE.INI\rStop_11");
-    EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "Language", ""), "1");
+    EXPECT_EQ(p.ctx->language.settings.readSetting("SETUP", "Language", ""), "1");
 
     // The next start uses the first language and works.
     LoadedProgram again(false);
     again.dir.writeFile("ZENTRO.INI", p.dir.readFile("ZENTRO.INI"));
     EXPECT_TRUE(again.load());
-    EXPECT_EQ(again.ctx->language.selectedIndex(), 0);
+    EXPECT_EQ(again.ctx->language.languageFiles.selectedIndex(), 0);
 }
 
 TEST(LanguageFile, MissingKeyBeforeActivationGivesEmptyText)
 {
     LoadedProgram p(false);
     p.dir.editLine("english.lng", "Stop_11=", "");
-    p.ctx->terminateOnMissingText = false;
+    p.ctx->language.terminateOnMissingText = false;
     p.prompts.expectMessage(MbOK);
-    ASSERT_TRUE(p.ctx->language.loadLanguageList(*p.ctx));
-    EXPECT_TRUE(loadInterfaceTexts(*p.ctx));
-    EXPECT_FALSE(p.ctx->quitRequested);
-    EXPECT_EQ(p.ctx->texts.text("Stop_11"), "");
+    ASSERT_TRUE(p.ctx->language.languageFiles.loadLanguageList(p.ctx->language));
+    EXPECT_TRUE(loadInterfaceTexts(p.ctx->language));
+    EXPECT_FALSE(p.ctx->language.quitRequested);
+    EXPECT_EQ(p.ctx->language.texts.text("Stop_11"), "");
 }
 
 TEST(LanguageFile, MissingFileEndsTheProgram)
@@ -222,8 +222,8 @@ TEST(LanguageFile, FoldersInPlaceOfFilesAreNamed)
         EXPECT_NE(p.prompts.messages[0].find(path.toStdString()), std::string::npos) << p.prompts.messages[0];
         if (!c.ends) {
             // Settings read as their defaults; a write leaves the folder alone.
-            EXPECT_EQ(p.ctx->settings.readSetting("SETUP", "Language", "dflt"), "dflt");
-            p.ctx->settings.writeSetting("SETUP", "Language", "2");
+            EXPECT_EQ(p.ctx->language.settings.readSetting("SETUP", "Language", "dflt"), "dflt");
+            p.ctx->language.settings.writeSetting("SETUP", "Language", "2");
             EXPECT_TRUE(QFileInfo(path).isDir());
         }
     }
@@ -258,7 +258,7 @@ TEST(LanguageFile, ReportLabelsLandInTheirPages)
         const size_t start = at + key.size() + 2;
         return s.substr(start, s.find('\r', start) - start);
     };
-    const ReportLabels& r = p.ctx->reportLabels;
+    const ReportLabels& r = p.ctx->language.reportLabels;
     EXPECT_EQ(r.objLabels[20], value("OO_Lab21_0"));
     EXPECT_EQ(r.blokLabels[9], value("BB_CBox1_0"));
     EXPECT_EQ(r.strelaLabels[33], value("SS_CBox1_0"));
@@ -301,7 +301,7 @@ TEST(InterfaceTexts, DollarInHeadingsBreaksTheLine)
     LoadedProgram p(false);
     p.dir.editLine("english.lng", "Glava3_0=", "Glava3_0=Upper$Lower");
     ASSERT_TRUE(p.load());
-    EXPECT_EQ(p.ctx->texts.text("Glava3_0"), "Upper\rLower");
+    EXPECT_EQ(p.ctx->language.texts.text("Glava3_0"), "Upper\rLower");
 }
 
 TEST(Codec, ByLocale)
@@ -352,17 +352,17 @@ TEST(Codec, TypedTextTheLanguageCannotStoreIsRefusedWithOneMessage)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    EXPECT_TRUE(canStoreTyped(c, QStringList{QStringLiteral("Hall B"), QStringLiteral("šž")}));
+    EXPECT_TRUE(canStoreTyped(c.language, QStringList{QStringLiteral("Hall B"), QStringLiteral("šž")}));
     EXPECT_TRUE(p.prompts.messages.empty());
 
     p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(canStoreTyped(c, QStringList{QStringLiteral("Kabel č"), QString(), QStringLiteral("ČŠŽ č")}));
+    EXPECT_FALSE(canStoreTyped(c.language, QStringList{QStringLiteral("Kabel č"), QString(), QStringLiteral("ČŠŽ č")}));
     ASSERT_EQ(p.prompts.messages.size(), 1u);
-    EXPECT_EQ(p.prompts.messages[0], c.texts.text("CannotStore_60") + "\rU+010D U+010C");
+    EXPECT_EQ(p.prompts.messages[0], c.language.texts.text("CannotStore_60") + "\rU+010D U+010C");
 
     // The same text is fine once the language's code page holds it.
     ASSERT_TRUE(changeLanguage(c, 1));
-    EXPECT_TRUE(canStoreTyped(c, QStringLiteral("Kabel čšž ČŠŽ")));
+    EXPECT_TRUE(canStoreTyped(c.language, QStringLiteral("Kabel čšž ČŠŽ")));
     EXPECT_EQ(p.prompts.messages.size(), 1u);
 }
 
@@ -370,19 +370,19 @@ TEST(LanguageChange, TextsProfileAndDefaultNamesFollow)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.document.fileName = c.decode(c.texts.defaultFileName);
-    c.settings.writeSetting("DEFNAMES", "OBJECT", "Plant");
-    c.defaultNames.load(c.settings, c.texts);
+    c.document.fileName = c.language.decode(c.language.texts.defaultFileName);
+    c.language.settings.writeSetting("DEFNAMES", "OBJECT", "Plant");
+    c.defaultNames.load(c.language.settings, c.language.texts);
     ASSERT_EQ(c.defaultNames.names[0], "Plant");
-    const std::string englishOpen = c.texts.text("&Open_30");
+    const std::string englishOpen = c.language.texts.text("&Open_30");
 
     ASSERT_TRUE(changeLanguage(c, 1));
-    EXPECT_EQ(c.settings.readSetting("SETUP", "Language", ""), "2");
-    EXPECT_NE(c.texts.text("&Open_30"), englishOpen);
-    EXPECT_EQ(c.document.fileName, c.decode(c.texts.defaultFileName));
-    EXPECT_EQ(c.texts.defaultFileName, c.texts.text("Noname_8") + "." + c.texts.extension);
-    EXPECT_EQ(c.defaultNames.names[0], c.texts.text("Object_20"));
-    EXPECT_EQ(c.language.codec().codePage(), 1250);
+    EXPECT_EQ(c.language.settings.readSetting("SETUP", "Language", ""), "2");
+    EXPECT_NE(c.language.texts.text("&Open_30"), englishOpen);
+    EXPECT_EQ(c.document.fileName, c.language.decode(c.language.texts.defaultFileName));
+    EXPECT_EQ(c.language.texts.defaultFileName, c.language.texts.text("Noname_8") + "." + c.language.texts.extension);
+    EXPECT_EQ(c.defaultNames.names[0], c.language.texts.text("Object_20"));
+    EXPECT_EQ(c.language.languageFiles.codec().codePage(), 1250);
 }
 
 } // namespace
@@ -412,14 +412,14 @@ TEST(LanguageChange, OpenStructureFollowsTheNewCodePage)
         AppContext& ctx = *p.ctx;
         ASSERT_TRUE(changeLanguage(ctx, 1)); // Slovenian, code page 1250
         ElementNode* node = addElementNode(ctx.document, nullptr);
-        node->name = ctx.encode(c.name);
+        node->name = ctx.language.encode(c.name);
         ctx.document.structure.table.setRowCount(2);
-        ctx.document.structure.table.setCell(1, 1, ctx.encode(QStringLiteral("Hala\r") + c.name));
+        ctx.document.structure.table.setCell(1, 1, ctx.language.encode(QStringLiteral("Hala\r") + c.name));
         ctx.document.saved = true;
         const std::string before = node->name;
         // Asked in the language in force, whose code page holds the line.
-        const std::string question =
-            ctx.texts.text("NamesNotHeld_50") + "\r    " + before + "\r" + ctx.texts.text("SwitchLanguageAnyway_50");
+        const std::string question = ctx.language.texts.text("NamesNotHeld_50") + "\r    " + before + "\r" +
+                                     ctx.language.texts.text("SwitchLanguageAnyway_50");
         if (c.asked)
             p.prompts.expectMessage(c.answer);
 
@@ -430,15 +430,16 @@ TEST(LanguageChange, OpenStructureFollowsTheNewCodePage)
         }
         if (c.nameAfter.isEmpty()) {
             EXPECT_EQ(result, LanguageSwitch::Kept);
-            EXPECT_EQ(ctx.language.selectedIndex(), 1);
-            EXPECT_EQ(ctx.settings.readSetting("SETUP", "Language", ""), "2");
+            EXPECT_EQ(ctx.language.languageFiles.selectedIndex(), 1);
+            EXPECT_EQ(ctx.language.settings.readSetting("SETUP", "Language", ""), "2");
             EXPECT_EQ(node->name, before);
             EXPECT_TRUE(ctx.document.saved);
         } else {
             EXPECT_EQ(result, LanguageSwitch::Switched);
-            EXPECT_EQ(ctx.language.codec().codePage(), 1252);
-            EXPECT_EQ(ctx.decode(node->name), c.nameAfter);
-            EXPECT_EQ(ctx.decode(ctx.document.structure.table.cell(1, 1)), QStringLiteral("Hala\r") + c.nameAfter);
+            EXPECT_EQ(ctx.language.languageFiles.codec().codePage(), 1252);
+            EXPECT_EQ(ctx.language.decode(node->name), c.nameAfter);
+            EXPECT_EQ(ctx.language.decode(ctx.document.structure.table.cell(1, 1)),
+                      QStringLiteral("Hala\r") + c.nameAfter);
             // The file still holds the old code page's bytes.
             EXPECT_EQ(ctx.document.saved, !c.unsaved);
         }
@@ -452,8 +453,8 @@ TEST(LanguageChange, HeadingKeptInTheSettingsFollowsTheNewCodePage)
     LoadedProgram p;
     AppContext& ctx = *p.ctx;
     ASSERT_TRUE(changeLanguage(ctx, 1));
-    ctx.settings.writeSetting("SITE", "site1", ctx.encode(QStringLiteral("Postaja Črnuče")));
-    ctx.settings.writeSetting("COMMENTS", "comm1", ctx.encode(QStringLiteral("Izolacija šž")));
+    ctx.language.settings.writeSetting("SITE", "site1", ctx.language.encode(QStringLiteral("Postaja Črnuče")));
+    ctx.language.settings.writeSetting("COMMENTS", "comm1", ctx.language.encode(QStringLiteral("Izolacija šž")));
     ctx.document.heading.logo = "/tmp/\xc4\x8d.png";
     p.prompts.expectMessage(MbYes);
 
@@ -462,8 +463,10 @@ TEST(LanguageChange, HeadingKeptInTheSettingsFollowsTheNewCodePage)
     EXPECT_NE(p.prompts.messages[0].find("\r    Postaja \xc8rnu\xe8"
                                          "e\r"),
               std::string::npos);
-    EXPECT_EQ(ctx.decode(ctx.settings.readSetting("SITE", "site1", "")), QStringLiteral("Postaja ?rnu?e"));
-    EXPECT_EQ(ctx.decode(ctx.settings.readSetting("COMMENTS", "comm1", "")), QStringLiteral("Izolacija šž"));
+    EXPECT_EQ(ctx.language.decode(ctx.language.settings.readSetting("SITE", "site1", "")),
+              QStringLiteral("Postaja ?rnu?e"));
+    EXPECT_EQ(ctx.language.decode(ctx.language.settings.readSetting("COMMENTS", "comm1", "")),
+              QStringLiteral("Izolacija šž"));
     EXPECT_EQ(ctx.document.heading.logo, "/tmp/\xc4\x8d.png");
 }
 

@@ -84,7 +84,7 @@ TEST(ComposeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
     const int pages = s.prn.pageCount();
     ASSERT_GE(pages, 5);
 
-    const QString heading = s.p.ctx->decode(visibleText(s.grid.cell(0, 0)));
+    const QString heading = s.p.ctx->language.decode(visibleText(s.grid.cell(0, 0)));
     const int tableTop = s.prn.printableOrigin().y() + s.prn.mmToPixelsY(30);
     const int bottom = s.prn.printableOrigin().y() + s.prn.mmToPixelsY(s.prn.printableHeight() - 10);
     std::vector<int> seen;
@@ -118,7 +118,7 @@ TEST(ComposeReport, LongTableGoesOnSeveralPagesEachStartingWithTheHeadingRow)
         EXPECT_EQ(seen[size_t(i)], i + 1);
 
     // Progress went to the dialog as the rows were drawn, without Cancel.
-    EXPECT_EQ(s.progress.shownLine1, s.p.ctx->texts.text("Wait_25"));
+    EXPECT_EQ(s.progress.shownLine1, s.p.ctx->language.texts.text("Wait_25"));
     EXPECT_FALSE(s.progress.shownCancellable);
     ASSERT_FALSE(s.progress.positions.empty());
     EXPECT_EQ(s.progress.positions.back(), 100);
@@ -317,13 +317,13 @@ TEST(ComposeReport, CommentsThatDoNotFitStartOnANewPageWithFrameAndHeading)
             firstPage = n;
     ASSERT_GT(firstPage, 0);
     const RecordedPage& page = s.prn.page(firstPage);
-    EXPECT_NE(findText(page, s.p.ctx->decode(s.p.ctx->texts.text("Operator_30")) + u':'), nullptr);
+    EXPECT_NE(findText(page, s.p.ctx->language.decode(s.p.ctx->language.texts.text("Operator_30")) + u':'), nullptr);
     EXPECT_GT(countOps<FillOp>(page), 0);
     const TextOp* r1 = findText(page, QStringLiteral("Remark 1"));
     const QFontMetrics fm(r1->font);
     EXPECT_EQ(r1->baseline.y(),
               s.prn.printableOrigin().y() + s.prn.mmToPixelsY(30) + s.prn.mmToPixelsY(0.5) + fm.height() + fm.ascent());
-    EXPECT_EQ(findText(page, s.p.ctx->decode(visibleText(s.grid.cell(0, 0)))), nullptr) << "no table here";
+    EXPECT_EQ(findText(page, s.p.ctx->language.decode(visibleText(s.grid.cell(0, 0)))), nullptr) << "no table here";
     int found = 0;
     for (int n = 1; n <= pages; ++n)
         for (int i = 1; i <= 60; ++i)
@@ -336,8 +336,8 @@ TEST(ComposeReport, HeadingTextOrLogo)
     ReportSample s;
     s.addRows(1);
     AppContext& c = *s.p.ctx;
-    const QString operatorCaption = c.decode(c.texts.text("Operator_30")) + u':';
-    const QString siteCaption = c.decode(c.texts.text("TestSite_30")) + u':';
+    const QString operatorCaption = c.language.decode(c.language.texts.text("Operator_30")) + u':';
+    const QString siteCaption = c.language.decode(c.language.texts.text("TestSite_30")) + u':';
 
     ASSERT_TRUE(s.compose());
     QString text = s.pageText(1);
@@ -466,7 +466,7 @@ TEST(ComposeReport, MarginsThatAreNoNumberOrLeaveNoRoomKeepThePreviousPages)
 
     s.margins.text[MarginTexts::Top] = "abc";
     EXPECT_FALSE(s.compose());
-    EXPECT_NE(s.error.find(s.p.ctx->texts.text("Top_7")), std::string::npos);
+    EXPECT_NE(s.error.find(s.p.ctx->language.texts.text("Top_7")), std::string::npos);
     EXPECT_NE(s.error.find("abc"), std::string::npos);
     EXPECT_EQ(s.prn.pageCount(), pages);
     EXPECT_EQ(s.pageText(1), firstPage);
@@ -525,12 +525,12 @@ TEST(MarginText, StoredWithTheLocaleSeparatorAndReadTheSameEverywhere)
     LoadedProgram p;
     MarginTexts m;
     m.text = {"1,5", "2.5", "3", "x"};
-    m.save(p.ctx->settings);
+    m.save(p.ctx->language.settings);
     MarginTexts back;
-    back.load(p.ctx->settings);
+    back.load(p.ctx->language.settings);
     EXPECT_EQ(back.text, m.text);
-    p.ctx->settings.writeSetting("MARGINS", "MarginTop", "");
-    back.load(p.ctx->settings);
+    p.ctx->language.settings.writeSetting("MARGINS", "MarginTop", "");
+    back.load(p.ctx->language.settings);
     EXPECT_EQ(back.text[MarginTexts::Top], "");
 }
 

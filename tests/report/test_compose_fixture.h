@@ -62,7 +62,7 @@ struct ReportSample {
         QFont mono(QStringLiteral("Courier New"));
         mono.setPointSize(10);
         grid.setFont(mono);
-        grid.setColCount(c.profile.resultColumnCount);
+        grid.setColCount(c.language.profile.resultColumnCount);
         writeResultHeadings(c, grid);
         block = c.document.structure.tree.add(nullptr);
         block->name = "001";
@@ -104,8 +104,8 @@ struct ReportSample {
         PageSetup setup = prn.pageSetup();
         setup.dpiX = setup.dpiY = dpi;
         prn.setPageSetup(setup);
-        return composeReport(*p.ctx, {p.ctx->document.heading, p.ctx->document.comments}, PrintResults, grid, margins,
-                             prn, progress, &error);
+        return composeReport(p.ctx->language, {p.ctx->document.heading, p.ctx->document.comments}, PrintResults, grid,
+                             margins, prn, progress, &error);
     }
 
     // Page n (1-based) painted at the recorded resolution on white paper.

@@ -163,25 +163,25 @@ TEST(MarginCheck, NamesTheMarginThatLeavesNoRoomOnThisPaper)
     landscape.orientation = QPageLayout::Landscape;
     MarginTexts m;
     std::string error;
-    EXPECT_EQ(checkMargins(c.texts, m, portrait), MarginTexts::Count);
+    EXPECT_EQ(checkMargins(c.language.texts, m, portrait), MarginTexts::Count);
 
     // 99 cm at the top of 29.7 cm: the top margin, and how large it may be.
     m.text[MarginTexts::Top] = "99";
-    EXPECT_EQ(checkMargins(c.texts, m, portrait, &error), MarginTexts::Top);
-    EXPECT_NE(error.find(c.texts.text("MarginTooLarge_60")), std::string::npos);
-    EXPECT_NE(error.find(c.texts.text("MarginLargest_40") + " " + withSystemDecimalSeparator("22.16") + " cm"),
+    EXPECT_EQ(checkMargins(c.language.texts, m, portrait, &error), MarginTexts::Top);
+    EXPECT_NE(error.find(c.language.texts.text("MarginTooLarge_60")), std::string::npos);
+    EXPECT_NE(error.find(c.language.texts.text("MarginLargest_40") + " " + withSystemDecimalSeparator("22.16") + " cm"),
               std::string::npos)
         << error;
-    EXPECT_EQ(error.find(c.texts.text("Bottom_7")), std::string::npos) << "only the wrong one is named";
+    EXPECT_EQ(error.find(c.language.texts.text("Bottom_7")), std::string::npos) << "only the wrong one is named";
 
     // Of a pair too wide together, the larger one; which pair depends on
     // the orientation.
     m.text = {"8", "9,5", "2.54", "2.54"};
-    EXPECT_EQ(checkMargins(c.texts, m, portrait), MarginTexts::Right);
-    EXPECT_EQ(checkMargins(c.texts, m, landscape), MarginTexts::Count);
+    EXPECT_EQ(checkMargins(c.language.texts, m, portrait), MarginTexts::Right);
+    EXPECT_EQ(checkMargins(c.language.texts, m, landscape), MarginTexts::Count);
     m.text = {"2", "2", "8", "9"};
-    EXPECT_EQ(checkMargins(c.texts, m, portrait), MarginTexts::Count);
-    EXPECT_EQ(checkMargins(c.texts, m, landscape), MarginTexts::Bottom);
+    EXPECT_EQ(checkMargins(c.language.texts, m, portrait), MarginTexts::Count);
+    EXPECT_EQ(checkMargins(c.language.texts, m, landscape), MarginTexts::Bottom);
 }
 
 } // namespace

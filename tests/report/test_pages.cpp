@@ -18,7 +18,7 @@ protected:
     AppContext& ctx() { return *program.ctx; }
     ReportTables* newTables(ReportKind kind)
     {
-        return pages.createTables(kind, pages.countOf(kind) + 1, ctx().texts, reportTableFont());
+        return pages.createTables(kind, pages.countOf(kind) + 1, ctx().language.texts, reportTableFont());
     }
 };
 
@@ -29,7 +29,7 @@ TEST_F(PagesTest, PagesTakeTheirFormAndLabels)
         int labels, edits, checks;
         const std::string* firstLabel;
     };
-    const ReportLabels& l = ctx().reportLabels;
+    const ReportLabels& l = ctx().language.reportLabels;
     for (const Case& c :
          {Case{ReportObject, 21, 14, 0, &l.objLabels[0]}, Case{ReportDistributionBlock, 38, 6, 29, &l.blokLabels[0]},
           Case{ReportLightningProtection, 48, 20, 24, &l.strelaLabels[0]},
@@ -52,7 +52,7 @@ TEST_F(PagesTest, PagesTakeTheirFormAndLabels)
 
 TEST_F(PagesTest, CheckStrings)
 {
-    ReportPage* p = pages.createPage(ReportDistributionBlock, 1, ctx().reportLabels);
+    ReportPage* p = pages.createPage(ReportDistributionBlock, 1, ctx().language.reportLabels);
     p->setCheckString("1x01");
     EXPECT_EQ(p->checkString(), "10010000000000000000000000000");
     p->setCheckString(std::string(40, '1'));
@@ -79,9 +79,9 @@ TEST_F(PagesTest, NewTablesCarryHeadingsUnitsFontsAndSubData)
         EXPECT_EQ(t.rowCount(), 3);
         EXPECT_EQ(t.fixedRows(), 2);
         EXPECT_EQ(t.alignment(), AlignCenter);
-        EXPECT_EQ(t.cell(0, 0), ctx().texts.text(c.heading0));
+        EXPECT_EQ(t.cell(0, 0), ctx().language.texts.text(c.heading0));
         EXPECT_EQ(t.cell(0, 1), "");
-        EXPECT_EQ(t.cell(c.cols - 1, 1), c.unitLast ? ctx().texts.text(c.unitLast) : "");
+        EXPECT_EQ(t.cell(c.cols - 1, 1), c.unitLast ? ctx().language.texts.text(c.unitLast) : "");
         for (int col = 0; col < c.cols; ++col) {
             ASSERT_NE(t.cellData(col, 0), nullptr);
             EXPECT_EQ(t.cellData(col, 0)->font->pointSize(), 9);
@@ -139,9 +139,9 @@ TEST_F(PagesTest, DeletingARowMovesTheRestUp)
 
 TEST_F(PagesTest, EntriesKeepTheirOrderAndIndexes)
 {
-    pages.createPage(ReportObject, 1, ctx().reportLabels);
+    pages.createPage(ReportObject, 1, ctx().language.reportLabels);
     newTables(ReportBlockTables);
-    pages.createPage(ReportObject, 7, ctx().reportLabels)->objectName = "second";
+    pages.createPage(ReportObject, 7, ctx().language.reportLabels)->objectName = "second";
     EXPECT_EQ(pages.count(), 3);
     EXPECT_EQ(pages.entry(3).index, 7);
     EXPECT_EQ(pages.pageOfEntry(3)->objectName, "second");
@@ -152,7 +152,7 @@ TEST_F(PagesTest, EntriesKeepTheirOrderAndIndexes)
 
 TEST_F(PagesTest, DiscardLeavesTheFirstPageOfEachKindInTheSettings)
 {
-    const ReportLabels& l = ctx().reportLabels;
+    const ReportLabels& l = ctx().language.reportLabels;
     ReportPage* o1 = pages.createPage(ReportObject, 1, l);
     ReportPage* o2 = pages.createPage(ReportObject, 2, l);
     for (int e = 4; e <= 11; ++e) {
@@ -165,10 +165,10 @@ TEST_F(PagesTest, DiscardLeavesTheFirstPageOfEachKindInTheSettings)
     pages.createPage(ReportDistributionBlock, 2, l)->setCheckString("0");
     pages.createPage(ReportLightningProtection, 1, l)->setCheckString("0001");
 
-    pages.discard(ctx().settings);
+    pages.discard(ctx().language.settings);
     EXPECT_TRUE(pages.empty());
     EXPECT_EQ(pages.countOf(ReportObject), 0);
-    const Settings& s = ctx().settings;
+    const Settings& s = ctx().language.settings;
     const char* keys[] = {"network",     "distributor",  "InstType", "purpose",
                           "instruments", "traceability", "methods",  "safety"};
     for (int k = 0; k < 8; ++k)
@@ -180,7 +180,7 @@ TEST_F(PagesTest, DiscardLeavesTheFirstPageOfEachKindInTheSettings)
 
 TEST_F(PagesTest, FloorPlanPicture)
 {
-    ReportPage* p = pages.createPage(ReportFloorPlan, 1, ctx().reportLabels);
+    ReportPage* p = pages.createPage(ReportFloorPlan, 1, ctx().language.reportLabels);
     auto* plan = static_cast<FloorPlanPage*>(p);
     QImage img(8, 4, QImage::Format_RGB32);
     img.fill(Qt::green);
@@ -201,8 +201,8 @@ TEST_F(PagesTest, FloorPlanPicture)
 TEST_F(PagesTest, TheSetRefusesEntriesPastItsCapacity)
 {
     for (int i = 0; i < ReportPages::MaxEntries; ++i)
-        ASSERT_NE(pages.createPage(ReportFloorPlan, i + 1, ctx().reportLabels), nullptr);
-    EXPECT_EQ(pages.createPage(ReportObject, 1, ctx().reportLabels), nullptr);
+        ASSERT_NE(pages.createPage(ReportFloorPlan, i + 1, ctx().language.reportLabels), nullptr);
+    EXPECT_EQ(pages.createPage(ReportObject, 1, ctx().language.reportLabels), nullptr);
     EXPECT_EQ(newTables(ReportBlockTables), nullptr);
     EXPECT_EQ(pages.count(), ReportPages::MaxEntries);
 }

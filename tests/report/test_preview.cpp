@@ -76,7 +76,7 @@ TEST(Preview, PagingButtonsAndIndicator)
     ASSERT_EQ(s.preview.prn().pageCount(), 1);
     for (const char* b : {"IcoLeftK", "IcoLeft", "IcoRight", "IcoRightK"})
         EXPECT_FALSE(s.paging(b)) << b;
-    const QString of = s.p.ctx->decode(s.p.ctx->texts.text("of_5"));
+    const QString of = s.p.ctx->language.decode(s.p.ctx->language.texts.text("of_5"));
     EXPECT_EQ(s.preview.pageIndicator()->text(), QStringLiteral("1 ") + of + QStringLiteral(" 1"));
 
     s.addRows(150);
@@ -155,7 +155,7 @@ TEST(Preview, ZoomStepsTypedValuesAndFits)
     ASSERT_EQ(zoom->count(), 14);
     EXPECT_EQ(zoom->currentText(), QStringLiteral("100%"));
     EXPECT_EQ(view->percent(), 100);
-    EXPECT_EQ(zoom->itemText(ZoomWholePage), s.p.ctx->decode(s.p.ctx->texts.text("WholePage_12")));
+    EXPECT_EQ(zoom->itemText(ZoomWholePage), s.p.ctx->language.decode(s.p.ctx->language.texts.text("WholePage_12")));
 
     typeInZoom(s.preview, QStringLiteral("130"));
     EXPECT_EQ(view->fit(), PreviewPageView::Fit::Percent);
@@ -235,7 +235,7 @@ TEST(Preview, PageRangeOutsideTheDocumentIsRefusedAndTheDialogStays)
         ASSERT_EQ(s.p.prompts.messages.size(), messages + (refused ? 1 : 0));
         if (refused) {
             EXPECT_EQ(s.p.prompts.messages.back(),
-                      s.p.ctx->texts.text("PageRangeInvalid_60") + " " + std::to_string(count) + ".");
+                      s.p.ctx->language.texts.text("PageRangeInvalid_60") + " " + std::to_string(count) + ".");
         }
     };
     printWith(QStringLiteral("x"), QString::number(count), true);
@@ -271,7 +271,7 @@ TEST(Preview, MarginsWithCommaOrPointInEitherLocale)
                 d->saveButton()->click();
             });
             s.preview.button("IcoMargins")->click();
-            const std::string stored = s.p.ctx->settings.readSetting("MARGINS", "MarginLeft", "");
+            const std::string stored = s.p.ctx->language.settings.readSetting("MARGINS", "MarginLeft", "");
             EXPECT_EQ(stored, language == QLocale::German ? "3,5" : "3.5") << typed.toStdString();
             EXPECT_DOUBLE_EQ(s.preview.prn().margins().left, 35) << "recomposed with the new margin";
             EXPECT_EQ(s.preview.marginTexts().text[MarginTexts::Left], stored);
@@ -300,13 +300,13 @@ TEST(Preview, MarginWithoutDigitsIsRefusedAndTheReportStays)
     s.preview.editMargins();
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(s.p.prompts.messages.size(), 1u);
-    EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->texts.text("Bottom_7")), std::string::npos);
-    EXPECT_EQ(s.p.ctx->settings.readSetting("MARGINS", "MarginBottom", "unset"), "unset");
+    EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->language.texts.text("Bottom_7")), std::string::npos);
+    EXPECT_EQ(s.p.ctx->language.settings.readSetting("MARGINS", "MarginBottom", "unset"), "unset");
     EXPECT_EQ(s.preview.prn().pageCount(), pages);
 
     // A broken value in the settings file: the composition says so and the
     // previous pages stay on show.
-    s.p.ctx->settings.writeSetting("MARGINS", "MarginTop", "wide");
+    s.p.ctx->language.settings.writeSetting("MARGINS", "MarginTop", "wide");
     s.preview.loadMargins();
     s.p.prompts.expectMessage(MbOK);
     EXPECT_FALSE(s.preview.recompose());
@@ -336,9 +336,9 @@ TEST(Preview, MarginThatDoesNotFitThePaperIsNamedAndNothingIsSaved)
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(focused, s.preview.marginsDialog()->field(MarginTexts::Top)) << "ready for the correction";
     ASSERT_EQ(s.p.prompts.messages.size(), 1u);
-    EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->texts.text("Top_7") + ": 99 cm"), std::string::npos);
+    EXPECT_NE(s.p.prompts.messages[0].find(s.p.ctx->language.texts.text("Top_7") + ": 99 cm"), std::string::npos);
     for (const char* key : {"MarginTop", "MarginLeft"})
-        EXPECT_EQ(s.p.ctx->settings.readSetting("MARGINS", key, "unset"), "unset") << key;
+        EXPECT_EQ(s.p.ctx->language.settings.readSetting("MARGINS", key, "unset"), "unset") << key;
     EXPECT_EQ(s.preview.marginTexts().text[MarginTexts::Top], "2.54");
 }
 
@@ -372,7 +372,7 @@ TEST(Preview, SavesThePagesAsPdfAndPrintsToAFileWithoutAPrinter)
     s.p.prompts.expectFile(printed);
     plain.printRange(2, 3);
     // The file dialog says what it is for.
-    EXPECT_EQ(s.p.prompts.fileRequests.back().title, s.p.ctx->texts.text("PrintToFile_40"));
+    EXPECT_EQ(s.p.prompts.fileRequests.back().title, s.p.ctx->language.texts.text("PrintToFile_40"));
     QFile out(printed + QStringLiteral(".pdf"));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll().count("/Type /Page\n"), 2);
@@ -389,8 +389,8 @@ TEST(Preview, AsksBeforeReplacingAPdfFile)
     const QString path = dir.filePath(QStringLiteral("recv.pdf"));
     ASSERT_TRUE(writeFileSafely(path, "earlier"));
     const AppContext& ctx = *s.p.ctx;
-    const std::string question =
-        ctx.encode(path) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40");
+    const std::string question = ctx.language.encode(path) + "\r" + ctx.language.texts.text("AlreadyExists_40") + "\r" +
+                                 ctx.language.texts.text("ReplaceIt_40");
 
     s.p.prompts.expectFile(path);
     s.p.prompts.expectMessage(MbNo);

@@ -30,15 +30,15 @@ TEST_P(AnyFamily, GetsTheFamily14Profile)
     c.document.familyCode = uint8_t(GetParam());
     applyFamilyProfile(c);
     EXPECT_EQ(c.document.familyCode, GetParam()) << "the profile never changes the reported code";
-    EXPECT_EQ(c.profileFamily, 14);
-    EXPECT_EQ(c.profile.topLevelSelector, 12);
-    EXPECT_EQ(c.profile.resultColumnCount, 6);
-    EXPECT_EQ(c.profile.resultColumnMap, (std::array<int, 7>{0, 1, 2, 3, 4, 255, 5}));
-    EXPECT_EQ(c.profile.positionDepth, 1);
-    EXPECT_TRUE(c.profile.treeLabelEditing);
-    EXPECT_EQ(c.profile.defaultBaudIndex, 3);
-    EXPECT_EQ(c.profile.aboutVersion, c.texts.text("Version_20") + " 4.02");
-    EXPECT_EQ(c.texts.extension, "ZIT");
+    EXPECT_EQ(c.language.profileFamily, 14);
+    EXPECT_EQ(c.language.profile.topLevelSelector, 12);
+    EXPECT_EQ(c.language.profile.resultColumnCount, 6);
+    EXPECT_EQ(c.language.profile.resultColumnMap, (std::array<int, 7>{0, 1, 2, 3, 4, 255, 5}));
+    EXPECT_EQ(c.language.profile.positionDepth, 1);
+    EXPECT_TRUE(c.language.profile.treeLabelEditing);
+    EXPECT_EQ(c.language.profile.defaultBaudIndex, 3);
+    EXPECT_EQ(c.language.profile.aboutVersion, c.language.texts.text("Version_20") + " 4.02");
+    EXPECT_EQ(c.language.texts.extension, "ZIT");
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, AnyFamily, ::testing::Values(0, 4, 14, 19, 200));
@@ -54,8 +54,8 @@ TEST(FunctionTextBase, IndexedByTheRawCode)
 TEST(Profile, MaskAndDefaultName)
 {
     LoadedProgram p;
-    EXPECT_EQ(p.ctx->structureFileMask, "*.ZIT");
-    EXPECT_EQ(p.ctx->texts.defaultFileName, "Noname.ZIT");
+    EXPECT_EQ(p.ctx->language.structureFileMask, "*.ZIT");
+    EXPECT_EQ(p.ctx->language.texts.defaultFileName, "Noname.ZIT");
 }
 
 TEST(Profile, CurrentFileKeepsItsNameTheDefaultFollowsTheFamily)
@@ -68,7 +68,7 @@ TEST(Profile, CurrentFileKeepsItsNameTheDefaultFollowsTheFamily)
     applyFamilyProfile(c);
     EXPECT_EQ(c.document.fileName, QStringLiteral("/home/ana/site.v2/x.old"));
 
-    c.document.fileName = c.decode(c.texts.defaultFileName);
+    c.document.fileName = c.language.decode(c.language.texts.defaultFileName);
     applyFamilyProfile(c);
     EXPECT_EQ(c.document.fileName, QStringLiteral("Noname.ZIT"));
 
@@ -118,18 +118,18 @@ TEST(Settings, FirstStartWithoutAFile)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    EXPECT_FALSE(QFile::exists(c.programDir + "ZENTRO.INI"));
-    EXPECT_EQ(c.language.selectedIndex(), 0);
-    EXPECT_EQ(c.settings.readSetting("SETUP", "COM", "-1"), "-1");
+    EXPECT_FALSE(QFile::exists(c.language.programDir + "ZENTRO.INI"));
+    EXPECT_EQ(c.language.languageFiles.selectedIndex(), 0);
+    EXPECT_EQ(c.language.settings.readSetting("SETUP", "COM", "-1"), "-1");
     MarginTexts margins;
-    margins.load(c.settings);
+    margins.load(c.language.settings);
     EXPECT_EQ(margins.text[MarginTexts::Left], "2.54");
     EXPECT_EQ(margins.text[MarginTexts::Bottom], "2.54");
     EXPECT_EQ(c.document.comments.checks, "101");
     EXPECT_TRUE(c.document.comments.commentsEnabled());
     EXPECT_TRUE(c.document.comments.pageNumbering());
-    EXPECT_EQ(c.defaultNames.names[DefaultNames::Object], c.texts.text("Object_20"));
-    EXPECT_EQ(c.defaultNames.names[DefaultNames::Earthing], c.texts.text("OZEMLJITEV_20"));
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Object], c.language.texts.text("Object_20"));
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Earthing], c.language.texts.text("OZEMLJITEV_20"));
 }
 
 TEST(Settings, WriteCreatesAndKeepsOtherKeys)
@@ -357,14 +357,14 @@ TEST(DefaultNames, StoredNamesWinUntilTheLanguageChanges)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    c.settings.writeSetting("DEFNAMES", "FUSE", "F");
-    c.settings.writeSetting("DEFNAMES", "BLOCK", "");
-    c.defaultNames.load(c.settings, c.texts);
+    c.language.settings.writeSetting("DEFNAMES", "FUSE", "F");
+    c.language.settings.writeSetting("DEFNAMES", "BLOCK", "");
+    c.defaultNames.load(c.language.settings, c.language.texts);
     EXPECT_EQ(c.defaultNames.names[DefaultNames::Fuse], "F");
-    EXPECT_EQ(c.defaultNames.names[DefaultNames::Block], c.texts.text("BLOCK_20"));
-    c.defaultNames.reset(c.settings, c.texts);
-    EXPECT_EQ(c.defaultNames.names[DefaultNames::Fuse], c.texts.text("FUSE_20"));
-    EXPECT_EQ(c.settings.readSetting("DEFNAMES", "FUSE", "x"), "");
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Block], c.language.texts.text("BLOCK_20"));
+    c.defaultNames.reset(c.language.settings, c.language.texts);
+    EXPECT_EQ(c.defaultNames.names[DefaultNames::Fuse], c.language.texts.text("FUSE_20"));
+    EXPECT_EQ(c.language.settings.readSetting("DEFNAMES", "FUSE", "x"), "");
 }
 
 TEST(Margins, PointOrCommaAndNoDigits)

@@ -143,12 +143,12 @@ TEST_F(ChartMemory, EachElementOffersItsOwnChartFirst)
     ChartData data;
     std::string reason;
     ASSERT_TRUE(chartOfElement(ctx, point(1), ChartKind::Block, data, &reason));
-    EXPECT_EQ(data.title, ctx.texts.text("ChartBlock_30") + ": Generator G1") << "a point draws its block";
+    EXPECT_EQ(data.title, ctx.language.texts.text("ChartBlock_30") + ": Generator G1") << "a point draws its block";
     EXPECT_EQ(data.block.bars.size(), 3u);
     ASSERT_TRUE(chartOfElement(ctx, point(0), ChartKind::Absorption, data, &reason));
-    EXPECT_EQ(data.title, ctx.texts.text("ChartAbsorption_30") + ": Generator G1 / 001");
+    EXPECT_EQ(data.title, ctx.language.texts.text("ChartAbsorption_30") + ": Generator G1 / 001");
     EXPECT_FALSE(chartOfElement(ctx, point(1), ChartKind::Step, data, &reason));
-    EXPECT_EQ(reason, ctx.texts.text("ChartNoData_60"));
+    EXPECT_EQ(reason, ctx.language.texts.text("ChartNoData_60"));
 }
 
 // The results grid's menu opens the chart of the selected element; the
@@ -189,8 +189,9 @@ TEST_F(ChartMemory, WindowShowsTheSelectedElementsChartAndSavesIt)
     window.saveChart();
     EXPECT_EQ(program.dir.readFile(QStringLiteral("chart.svg")), "kept");
     ASSERT_FALSE(program.prompts.messages.empty());
-    EXPECT_EQ(program.prompts.messages.back(),
-              ctx.encode(file) + "\r" + ctx.texts.text("AlreadyExists_40") + "\r" + ctx.texts.text("ReplaceIt_40"));
+    EXPECT_EQ(program.prompts.messages.back(), ctx.language.encode(file) + "\r" +
+                                                   ctx.language.texts.text("AlreadyExists_40") + "\r" +
+                                                   ctx.language.texts.text("ReplaceIt_40"));
 
     form.tree()->selectNode(&const_cast<ElementNode&>(point(1)));
     form.action("&Chart_30")->trigger();

@@ -33,16 +33,16 @@ protected:
     {
         AppContext& c = f.ctx();
         c.document.familyCode = 14;
-        resetToNewStructure(c.document, c, c.defaultNames);
+        resetToNewStructure(c.document, c.language, c.defaultNames);
         c.document.structure.table.setCell(3, 1, "501");
         c.document.structure.table.setCell(3, 2, "502");
         c.document.saved = false;
     }
-    QString defaultName() { return f.ctx().decode(f.ctx().texts.defaultFileName); }
+    QString defaultName() { return f.ctx().language.decode(f.ctx().language.texts.defaultFileName); }
     std::string replaceQuestion(const QString& name)
     {
-        return f.ctx().encode(name) + "\r" + f.ctx().texts.text("AlreadyExists_40") + "\r" +
-               f.ctx().texts.text("ReplaceIt_40");
+        return f.ctx().language.encode(name) + "\r" + f.ctx().language.texts.text("AlreadyExists_40") + "\r" +
+               f.ctx().language.texts.text("ReplaceIt_40");
     }
 };
 
@@ -54,10 +54,10 @@ TEST_F(CommandsTest, SaveOnDefaultNameOpensSaveAsAndAddsTheExtension)
     EXPECT_EQ(f.ctx().document.fileName, f.path("site.ZIT"));
     EXPECT_TRUE(f.ctx().document.saved);
     EXPECT_EQ(f.prompts().fileRequests.at(0).proposedName, defaultName());
-    EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("SaveAs_30"));
+    EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().language.texts.text("SaveAs_30"));
     EXPECT_EQ(f.prompts().fileRequests.at(0).pattern, QStringLiteral("*.ZIT"));
     EXPECT_EQ(f.prompts().fileRequests.at(0).allFilesName, "All files");
-    EXPECT_EQ(fileBytes(f.path("site.ZIT")), composeStructureFile(f.ctx(), f.ctx().document));
+    EXPECT_EQ(fileBytes(f.path("site.ZIT")), composeStructureFile(f.ctx().language, f.ctx().document));
 
     // Now the structure has a name of its own: Save writes without a question.
     f.ctx().document.structure.table.setCell(4, 1, "changed");
@@ -117,7 +117,7 @@ TEST_F(CommandsTest, ClosingAsksOnlyWhenSomethingWouldBeLost)
 {
     // A new structure: one element, one row.
     f.ctx().document.familyCode = 14;
-    resetToNewStructure(f.ctx().document, f.ctx(), f.ctx().defaultNames);
+    resetToNewStructure(f.ctx().document, f.ctx().language, f.ctx().defaultNames);
     f.ctx().document.saved = false;
     EXPECT_TRUE(commands.closeRequested());
     EXPECT_TRUE(f.prompts().messages.empty());
@@ -152,16 +152,16 @@ TEST_F(CommandsTest, ClosingWithUnsavedChanges)
     f.ctx().document.saved = false;
     f.prompts().expectMessage(MbYes);
     EXPECT_TRUE(commands.closeRequested());
-    EXPECT_EQ(f.prompts().messages.back(), question + "\r" + f.ctx().encode(f.path("kept.ZIT")));
+    EXPECT_EQ(f.prompts().messages.back(), question + "\r" + f.ctx().language.encode(f.path("kept.ZIT")));
 }
 
 TEST_F(CommandsTest, ClosingRecordsTheFirstPagesInTheSettings)
 {
     ASSERT_EQ(commands.openCommandLineFile(dataFile("full.ZIT")).outcome, ReadOutcome::Read);
-    f.pages.createPage(ReportObject, 2, f.ctx().reportLabels)->setEdit(4, "second page's network");
+    f.pages.createPage(ReportObject, 2, f.ctx().language.reportLabels)->setEdit(4, "second page's network");
     EXPECT_TRUE(commands.closeRequested());
     EXPECT_TRUE(f.pages.empty());
-    const Settings& s = f.ctx().settings;
+    const Settings& s = f.ctx().language.settings;
     EXPECT_EQ(s.readSetting("OBJPAGE", "network", "?"), "TS Vrh");
     EXPECT_EQ(s.readSetting("OBJPAGE", "safety", "?"), "Automatic disconnection");
     EXPECT_EQ(s.readSetting("BLOKPAGE", "regulatives", "?"), "EN 61439");
@@ -175,7 +175,7 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     f.prompts().expectMessage(MbNo);
     f.prompts().expectFile(dataFile("full.ZIT"));
     EXPECT_EQ(commands.open().outcome, ReadOutcome::Read);
-    EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().texts.text("Open_30"));
+    EXPECT_EQ(f.prompts().fileRequests.at(0).title, f.ctx().language.texts.text("Open_30"));
     EXPECT_TRUE(f.prompts().fileRequests.at(0).mustExist);
     // A structure saved under a name of its own choice must be found again.
     EXPECT_EQ(f.prompts().fileRequests.at(0).allFilesName, "All files");
@@ -193,7 +193,7 @@ TEST_F(CommandsTest, OpenAsksFirstThenReadsAndRefillsTheGrid)
     f.prompts().expectMessage(MbOK);
     EXPECT_EQ(commands.open().outcome, ReadOutcome::CannotOpen);
     EXPECT_EQ(f.prompts().messages.back(),
-              f.ctx().encode(f.path("missing.ZIT")) + "\r" + f.ctx().texts.text("FileNotExist_40"));
+              f.ctx().language.encode(f.path("missing.ZIT")) + "\r" + f.ctx().language.texts.text("FileNotExist_40"));
     EXPECT_EQ(f.ctx().document.fileName, dataFile("full.ZIT"));
     EXPECT_EQ(f.ctx().document.structure.tree.count(), 5u);
 }
@@ -216,7 +216,7 @@ TEST_F(CommandsTest, SaveWritesTheFileThatWasOpened)
         }
         ASSERT_EQ(commands.openFile(opened).outcome, ReadOutcome::Read);
         EXPECT_EQ(f.ctx().document.fileName, opened);
-        EXPECT_EQ(recentFiles(f.ctx().settings).front(), opened);
+        EXPECT_EQ(recentFiles(f.ctx().language.settings).front(), opened);
 
         f.ctx().document.structure.table.setCell(4, 1, "changed");
         f.ctx().document.saved = false;
@@ -251,7 +251,7 @@ TEST_F(CommandsTest, DamagedFileShowsItsMessage)
 
     // The partial structure is not the file: Save asks for a name instead of
     // overwriting the original.
-    EXPECT_EQ(f.ctx().document.fileName, f.ctx().decode(f.ctx().texts.defaultFileName));
+    EXPECT_EQ(f.ctx().document.fileName, f.ctx().language.decode(f.ctx().language.texts.defaultFileName));
     f.prompts().expectFile(std::nullopt);
     commands.save();
 }
@@ -262,8 +262,8 @@ TEST_F(CommandsTest, OpeningSaysWhatTheFileLost)
     f.prompts().expectMessage(MbOK);
     EXPECT_EQ(commands.openCommandLineFile(dataFile("changed_serial.ZIT")).outcome, ReadOutcome::Read);
     ASSERT_EQ(f.prompts().messages.size(), 1u);
-    EXPECT_EQ(f.prompts().messages[0],
-              f.ctx().encode(dataFile("changed_serial.ZIT")) + "\r" + f.ctx().texts.text("ResultsDiscarded_50"));
+    EXPECT_EQ(f.prompts().messages[0], f.ctx().language.encode(dataFile("changed_serial.ZIT")) + "\r" +
+                                           f.ctx().language.texts.text("ResultsDiscarded_50"));
     EXPECT_EQ(f.ctx().document.fileName, dataFile("changed_serial.ZIT"));
 }
 
@@ -280,13 +280,16 @@ TEST_F(CommandsTest, IncompleteFileIsKeptUnderTheDefaultName)
     EXPECT_EQ(f.ctx().document.fileName, defaultName());
     ASSERT_EQ(f.prompts().messages.size(), 1u);
     const std::string& m = f.prompts().messages[0];
-    EXPECT_EQ(m.rfind(f.ctx().encode(f.path("cut.ZIT")) + "\r" + f.ctx().texts.text("FileIncomplete_50") + "\r", 0), 0u)
+    EXPECT_EQ(m.rfind(f.ctx().language.encode(f.path("cut.ZIT")) + "\r" +
+                          f.ctx().language.texts.text("FileIncomplete_50") + "\r",
+                      0),
+              0u)
         << m;
     const std::string kept = "Elements kept: " + std::to_string(f.ctx().document.structure.tree.count()) +
                              "\rResults kept: " + std::to_string(f.ctx().document.structure.table.rowCount() - 1) +
                              "\r";
     EXPECT_NE(m.find(kept), std::string::npos) << m;
-    EXPECT_TRUE(recentFiles(f.ctx().settings).isEmpty());
+    EXPECT_TRUE(recentFiles(f.ctx().language.settings).isEmpty());
 
     f.ctx().document.saved = false;
     f.prompts().expectFile(std::nullopt);
@@ -334,7 +337,7 @@ TEST_F(CommandsTest, FileCutInsideTheTableCountsTheResultsRead)
         ASSERT_EQ(f.prompts().messages.size(), 1u);
         const std::string& m = f.prompts().messages[0];
         EXPECT_NE(m.find("\rResults kept: " + std::to_string(c.results) + "\r"), std::string::npos) << m;
-        EXPECT_EQ(m.find(f.ctx().texts.text("LastResultCut_50")) != std::string::npos, c.cut) << m;
+        EXPECT_EQ(m.find(f.ctx().language.texts.text("LastResultCut_50")) != std::string::npos, c.cut) << m;
     }
     // What the broken result holds is kept.
     EXPECT_EQ(f.ctx().document.structure.table.cell(9, 3), "9");
@@ -369,7 +372,7 @@ TEST_F(CommandsTest, FileThatIsNoStructureFileIsRefused)
         f.prompts().expectMessage(MbOK);
         EXPECT_EQ(commands.openCommandLineFile(path).outcome, c.outcome);
         ASSERT_EQ(f.prompts().messages.size(), 1u);
-        EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(path) + "\r" + c.message);
+        EXPECT_EQ(f.prompts().messages[0], f.ctx().language.encode(path) + "\r" + c.message);
 
         // The menu's way: the save question (declined), the dialog, the same refusal.
         f.prompts().expectMessage(MbNo);
@@ -382,7 +385,7 @@ TEST_F(CommandsTest, FileThatIsNoStructureFileIsRefused)
         EXPECT_FALSE(f.ctx().document.saved);
     }
     EXPECT_EQ(fileBytes(f.path("empty.ZIT")), "");
-    EXPECT_EQ(recentFiles(f.ctx().settings), QStringList{dataFile("full.ZIT")});
+    EXPECT_EQ(recentFiles(f.ctx().language.settings), QStringList{dataFile("full.ZIT")});
 }
 
 TEST_F(CommandsTest, RecentFilesHoldTheLatestSixFilesReadOrWritten)
@@ -396,13 +399,14 @@ TEST_F(CommandsTest, RecentFilesHoldTheLatestSixFilesReadOrWritten)
     }
     // Reopening one moves it up instead of listing it twice.
     ASSERT_EQ(commands.openRecent(paths[3]).outcome, ReadOutcome::Read);
-    EXPECT_EQ(recentFiles(f.ctx().settings), (QStringList{paths[3], paths[6], paths[5], paths[4], paths[2], paths[1]}));
+    EXPECT_EQ(recentFiles(f.ctx().language.settings),
+              (QStringList{paths[3], paths[6], paths[5], paths[4], paths[2], paths[1]}));
 
     // Save As puts the new name first.
     f.prompts().expectFile(f.path("copy"));
     commands.saveAs();
-    EXPECT_EQ(recentFiles(f.ctx().settings).front(), f.path("copy.ZIT"));
-    EXPECT_EQ(recentFiles(f.ctx().settings).size(), 6);
+    EXPECT_EQ(recentFiles(f.ctx().language.settings).front(), f.path("copy.ZIT"));
+    EXPECT_EQ(recentFiles(f.ctx().language.settings).size(), 6);
 
     // A file that is gone: a message naming it, no save question, out of the list.
     f.ctx().document.saved = false;
@@ -410,8 +414,10 @@ TEST_F(CommandsTest, RecentFilesHoldTheLatestSixFilesReadOrWritten)
     f.prompts().expectMessage(MbOK);
     EXPECT_EQ(commands.openRecent(paths[6]).outcome, ReadOutcome::CannotOpen);
     ASSERT_EQ(f.prompts().messages.size(), 1u);
-    EXPECT_EQ(f.prompts().messages[0], f.ctx().encode(paths[6]) + "\r" + f.ctx().texts.text("FileNotExist_40"));
-    EXPECT_EQ(recentFiles(f.ctx().settings), (QStringList{f.path("copy.ZIT"), paths[3], paths[5], paths[4], paths[2]}));
+    EXPECT_EQ(f.prompts().messages[0],
+              f.ctx().language.encode(paths[6]) + "\r" + f.ctx().language.texts.text("FileNotExist_40"));
+    EXPECT_EQ(recentFiles(f.ctx().language.settings),
+              (QStringList{f.path("copy.ZIT"), paths[3], paths[5], paths[4], paths[2]}));
     EXPECT_EQ(f.ctx().document.fileName, f.path("copy.ZIT"));
 }
 
@@ -472,14 +478,14 @@ void expectFailedSaveKeepsTheFile(FileFixture& f, FileCommands& commands, const 
     EXPECT_FALSE(f.ctx().document.saved);
     EXPECT_FALSE(f.progress.visible);
     ASSERT_FALSE(f.prompts().messages.empty());
-    EXPECT_NE(f.prompts().messages.back().find(f.ctx().encode(target)), std::string::npos);
+    EXPECT_NE(f.prompts().messages.back().find(f.ctx().language.encode(target)), std::string::npos);
 }
 
 // A structure big enough to fill a small device.
 void bigStructure(AppContext& c)
 {
     c.document.familyCode = 14;
-    resetToNewStructure(c.document, c, c.defaultNames);
+    resetToNewStructure(c.document, c.language, c.defaultNames);
     for (int r = 1; r <= 3000; ++r) {
         c.document.structure.table.setCell(1, r, "1\r1\r" + std::to_string(r));
         c.document.structure.table.setCell(4, r, std::string(60, 'v'));

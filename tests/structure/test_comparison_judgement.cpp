@@ -46,12 +46,12 @@ TEST(ComparisonJudgement, CorrectsBothSidesAndWarnsOfTestsFarApart)
     inspect(*older.ctx, "100", "20");
     inspect(*newer.ctx, "60.0", "35");
     AppContext& ctx = *newer.ctx;
-    const InspectionComparison comparison = compareInspections(older.ctx->document, ctx.document, ctx.names);
+    const InspectionComparison comparison = compareInspections(older.ctx->document, ctx.document, ctx.language.names);
     EquipmentData motor;
     motor.type = EquipmentType::FormWound;
     auto equipmentOf = [&](long, long element) { return element == 1 ? &motor : nullptr; };
-    const std::vector<ComparedCorrection> corrections =
-        compareCorrections(older.ctx->document, ctx.document, ctx.names, comparison, equipmentOf, shippedRules(), {});
+    const std::vector<ComparedCorrection> corrections = compareCorrections(
+        older.ctx->document, ctx.document, ctx.language.names, comparison, equipmentOf, shippedRules(), {});
     ASSERT_EQ(corrections.size(), 2u);
     const ComparedCorrection& judged =
         comparison.points[corrections[0].point].newer.element == 1 ? corrections[0] : corrections[1];
@@ -69,9 +69,9 @@ TEST(ComparisonJudgement, CorrectsBothSidesAndWarnsOfTestsFarApart)
 
     // 9 °C apart is near enough.
     inspect(*newer.ctx, "60.0", "29");
-    const InspectionComparison near = compareInspections(older.ctx->document, ctx.document, ctx.names);
-    for (const ComparedCorrection& c :
-         compareCorrections(older.ctx->document, ctx.document, ctx.names, near, equipmentOf, shippedRules(), {}))
+    const InspectionComparison near = compareInspections(older.ctx->document, ctx.document, ctx.language.names);
+    for (const ComparedCorrection& c : compareCorrections(older.ctx->document, ctx.document, ctx.language.names, near,
+                                                          equipmentOf, shippedRules(), {}))
         EXPECT_FALSE(c.temperaturesApart);
 
     // The window's warning column.
@@ -82,11 +82,11 @@ TEST(ComparisonJudgement, CorrectsBothSidesAndWarnsOfTestsFarApart)
     for (int r = 0; r < dialog.table()->rowCount(); ++r)
         if (const QTableWidgetItem* cell = dialog.table()->item(r, dialog.table()->columnCount() - 1))
             warnings << cell->text();
-    const QString apart = ctx.decode(ctx.texts.text("CmpTemperaturesApart_60"));
+    const QString apart = ctx.language.decode(ctx.language.texts.text("CmpTemperaturesApart_60"));
     EXPECT_TRUE(warnings.contains(apart + QStringLiteral("; corrected: 25 MΩ \u2192 42.4 MΩ (40 °C)")))
         << warnings.join(u'|').toStdString();
     // Without equipment data a point is not corrected, and says so only in the record panel.
-    EXPECT_FALSE(warnings.join(u'|').contains(ctx.decode(ctx.texts.text("VerdictNoEquipment_60"))));
+    EXPECT_FALSE(warnings.join(u'|').contains(ctx.language.decode(ctx.language.texts.text("VerdictNoEquipment_60"))));
 }
 
 } // namespace

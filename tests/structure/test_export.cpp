@@ -69,7 +69,8 @@ struct ExportSample {
     void addTables()
     {
         AppContext& c = *p.ctx;
-        ReportTables* t = c.document.reportPages.createTables(ReportBlockTables, 1, c.texts, reportTableFont());
+        ReportTables* t =
+            c.document.reportPages.createTables(ReportBlockTables, 1, c.language.texts, reportTableFont());
         ASSERT_NE(t, nullptr);
         t->a->objectName = "Plant";
         t->a->blockName = "Board 1";
@@ -80,7 +81,8 @@ struct ExportSample {
         setTableCell(*t->a, 2, 2, "1\r5");
         setTableCell(*t->a, 3, 2, "250\r>999");
         setTableCell(*t->a, 0, 3, "F2");
-        ASSERT_NE(c.document.reportPages.createTables(ReportBlockTables, 2, c.texts, reportTableFont()), nullptr);
+        ASSERT_NE(c.document.reportPages.createTables(ReportBlockTables, 2, c.language.texts, reportTableFont()),
+                  nullptr);
     }
 };
 
@@ -92,7 +94,7 @@ TEST(Export, TabCrLfWithReportTables)
     ExportFormat f;
     f.column = ExportFormat::Tab;
     f.row = ExportFormat::CrLf;
-    const std::string out = exportText(*s.p.ctx, s.p.ctx->document, f, progress);
+    const std::string out = exportText(s.p.ctx->language, s.p.ctx->document, f, progress);
     EXPECT_EQ(out, expected("tab_crlf_pages.txt"));
 }
 
@@ -103,7 +105,7 @@ TEST(Export, SemicolonLfWithoutPages)
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Lf;
-    EXPECT_EQ(exportText(*s.p.ctx, s.p.ctx->document, f, progress), expected("semicolon_lf.txt"));
+    EXPECT_EQ(exportText(s.p.ctx->language, s.p.ctx->document, f, progress), expected("semicolon_lf.txt"));
 }
 
 TEST(Export, RowDelimitersAndSemicolonsInTexts)
@@ -114,7 +116,7 @@ TEST(Export, RowDelimitersAndSemicolonsInTexts)
     ExportFormat f;
     f.column = ExportFormat::Semicolon;
     f.row = ExportFormat::Cr;
-    const std::string out = exportText(*s.p.ctx, s.p.ctx->document, f, progress);
+    const std::string out = exportText(s.p.ctx->language, s.p.ctx->document, f, progress);
     EXPECT_EQ(out.find('\n'), std::string::npos);
     EXPECT_NE(out.find(";a;b, 10:15\r"), std::string::npos) << "written unquoted";
 }
@@ -135,7 +137,7 @@ TEST(Export, LineBreaksInsideACellBecomeSpaces)
         SCOPED_TRACE(row);
         ExportFormat f;
         f.row = row;
-        const std::string out = exportText(c, c.document, f, progress);
+        const std::string out = exportText(c.language, c.document, f, progress);
         const std::string rd = f.rowDelimiter();
         EXPECT_NE(out.find(rd + "1\t001\t"), std::string::npos);
         EXPECT_NE(out.find("\t07.12.2026 08.12.2026, 10:15 10:20 " + rd), std::string::npos);
@@ -174,18 +176,18 @@ TEST(ExportCommand, ReplaceQuestionNoAsksAgainYesWrites)
     s.p.prompts.expectMessage(MbNo);
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbYes);
-    EXPECT_TRUE(runExport(c, c.document, c.exportFormat, progress));
+    EXPECT_TRUE(runExport(c.language, c.document, c.exportFormat, progress));
     EXPECT_NE(s.p.dir.readFile("out.TXT"), "old");
-    EXPECT_EQ(s.p.prompts.fileRequests[0].title, c.texts.text("ExportTo_40"));
+    EXPECT_EQ(s.p.prompts.fileRequests[0].title, c.language.texts.text("ExportTo_40"));
     ASSERT_GE(s.p.prompts.messages.size(), 1u);
-    EXPECT_EQ(s.p.prompts.messages[0],
-              c.encode(target) + "\r" + c.texts.text("AlreadyExists_40") + "\r" + c.texts.text("ReplaceIt_40"));
+    EXPECT_EQ(s.p.prompts.messages[0], c.language.encode(target) + "\r" + c.language.texts.text("AlreadyExists_40") +
+                                           "\r" + c.language.texts.text("ReplaceIt_40"));
 
     // Cancel on the question writes nothing.
     s.p.dir.writeFile("out.TXT", "keep");
     s.p.prompts.expectFile(target);
     s.p.prompts.expectMessage(MbCancel);
-    EXPECT_FALSE(runExport(c, c.document, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c.language, c.document, c.exportFormat, progress));
     EXPECT_EQ(s.p.dir.readFile("out.TXT"), "keep");
 }
 
@@ -196,7 +198,7 @@ TEST(ExportCommand, UnwritableTargetReportsAndKeepsNothingHalfWritten)
     NullProgress progress;
     s.p.prompts.expectFile(QStringLiteral("/nonexistent-folder/out.TXT"));
     s.p.prompts.expectMessage(MbOK);
-    EXPECT_FALSE(runExport(c, c.document, c.exportFormat, progress));
+    EXPECT_FALSE(runExport(c.language, c.document, c.exportFormat, progress));
     EXPECT_NE(s.p.prompts.messages.back().find("/nonexistent-folder/out.TXT"), std::string::npos);
 }
 

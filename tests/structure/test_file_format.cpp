@@ -59,11 +59,11 @@ protected:
 TEST_F(FileFormatTest, NewStructureWritesTheFixedLayout)
 {
     f.ctx().document.familyCode = 14; // as after a transfer, the only way to a new structure
-    resetToNewStructure(f.ctx().document, f.ctx(), f.ctx().defaultNames);
-    const std::string written = composeStructureFile(f.ctx(), f.ctx().document, &f.progress);
+    resetToNewStructure(f.ctx().document, f.ctx().language, f.ctx().defaultNames);
+    const std::string written = composeStructureFile(f.ctx().language, f.ctx().document, &f.progress);
     EXPECT_EQ(written, dataBytes("new_structure.ZIT"));
     EXPECT_EQ(split(written, 248), "*** STRUCTURE DATA");
-    EXPECT_EQ(f.progress.line1, f.ctx().texts.text("Wait_25"));
+    EXPECT_EQ(f.progress.line1, f.ctx().language.texts.text("Wait_25"));
     EXPECT_FALSE(f.progress.cancelShown);
 }
 
@@ -74,7 +74,7 @@ TEST_F(FileFormatTest, CanonicalFilesWriteBackIdentically)
         SCOPED_TRACE(name);
         const std::string original = dataBytes(name);
         ASSERT_EQ(load(original).outcome, ReadOutcome::Read);
-        EXPECT_EQ(composeStructureFile(f.ctx(), f.ctx().document), original);
+        EXPECT_EQ(composeStructureFile(f.ctx().language, f.ctx().document), original);
     }
 }
 
@@ -160,7 +160,7 @@ TEST_F(FileFormatTest, FullFileFillsEveryPartOfTheModel)
         EXPECT_EQ(f.pages.entry(i).kind, kinds[i - 1]);
     const ReportPage* obj = f.pages.page(ReportObject, 1);
     EXPECT_EQ(obj->edit(14), "0.45");
-    EXPECT_EQ(obj->label(1), c.reportLabels.objLabels[0]);
+    EXPECT_EQ(obj->label(1), c.language.reportLabels.objLabels[0]);
     const ReportPage* blok = f.pages.page(ReportDistributionBlock, 1);
     EXPECT_TRUE(blok->checked(1));
     EXPECT_FALSE(blok->checked(18));
@@ -336,7 +336,7 @@ TEST_F(FileFormatTest, ReportTablesGrowToTheFileNeverBelowANewTable)
         ASSERT_EQ(load(withTable(2, 10, page)).outcome, ReadOutcome::Read);
         const ReportTables* t = f.pages.tables(c.kind, 1);
         ASSERT_NE(t, nullptr);
-        const auto fresh = newReportTable(c.kind, 0, f.ctx().texts, reportTableFont());
+        const auto fresh = newReportTable(c.kind, 0, f.ctx().language.texts, reportTableFont());
         for (int which = 0; which < 2; ++which) {
             const ReportTable& read = *t->table(which);
             const Stored& stored = which ? c.b : c.a;
@@ -353,12 +353,12 @@ TEST_F(FileFormatTest, ReportTablesGrowToTheFileNeverBelowANewTable)
             EXPECT_EQ(t->a->cell(fresh->colCount() - 1, 0), fresh->cell(fresh->colCount() - 1, 0));
         }
 
-        const std::string written = composeStructureFile(f.ctx(), f.ctx().document);
+        const std::string written = composeStructureFile(f.ctx().language, f.ctx().document);
         const std::string declared =
             "\r\nObj\r\nBlk\r\n" + std::to_string(c.expectA.rows) + "\r\n" + std::to_string(c.expectA.cols) + "\r\n";
         EXPECT_NE(written.find(declared), std::string::npos) << "written as held";
         ASSERT_EQ(load(written).outcome, ReadOutcome::Read);
-        EXPECT_EQ(composeStructureFile(f.ctx(), f.ctx().document), written);
+        EXPECT_EQ(composeStructureFile(f.ctx().language, f.ctx().document), written);
     }
 }
 
@@ -383,15 +383,15 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     c.document.structure.table.setCell(1, 0, "id\rhw\rfw\r" + std::string(6000, 'z')); // seal wraps below zero
     c.document.structure.table.setCell(2, 1, "a\rb\r\rd");
     c.document.structure.table.setCell(3, 1, "501");
-    ReportPage* p = f.pages.createPage(ReportLightningProtection, 1, c.reportLabels);
+    ReportPage* p = f.pages.createPage(ReportLightningProtection, 1, c.language.reportLabels);
     p->setCheckString("0101");
     p->setEdit(20, "moist");
-    ReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.texts, reportTableFont());
+    ReportTables* t = f.pages.createTables(ReportBlockTables, 1, c.language.texts, reportTableFont());
     setTableCell(*t->a, 3, 4, "x\ry");
     ensureSubData(*t->b)->text2 = "note";
     EXPECT_LT(resultsSeal(c.document), 0);
 
-    const std::string first = composeStructureFile(c, c.document);
+    const std::string first = composeStructureFile(c.language, c.document);
     EXPECT_EQ(split(first, 248), "*** STRUCTURE DATA");
     ASSERT_EQ(loadStructure(f.env, first).outcome, ReadOutcome::Read);
     EXPECT_FALSE(c.document.resultsDiscarded);
@@ -410,7 +410,7 @@ TEST_F(FileFormatTest, RoundTripKeepsEverything)
     EXPECT_EQ(f.pages.page(ReportLightningProtection, 1)->edit(20), "moist");
     EXPECT_EQ(f.pages.tables(ReportBlockTables, 1)->a->cell(3, 4), "x\ry");
     EXPECT_EQ(subDataOf(*f.pages.tables(ReportBlockTables, 1)->b)->text2, "note");
-    EXPECT_EQ(composeStructureFile(c, c.document), first);
+    EXPECT_EQ(composeStructureFile(c.language, c.document), first);
 }
 
 TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
@@ -421,7 +421,7 @@ TEST_F(FileFormatTest, ElementLinesHaveThreeTabsAndCellsOneLine)
     n->name = "two\rlines";
     n->info.kind = KindObject;
     c.document.structure.table.setCell(5, 0, "cell\r\nwith lf");
-    const std::string s = composeStructureFile(c, c.document);
+    const std::string s = composeStructureFile(c.language, c.document);
     EXPECT_EQ(split(s, 250), "two\x02lines\t1\t0\t");
     EXPECT_NE(s.find("\r\ncell\x02with lf\r\n"), std::string::npos);
 }
@@ -447,12 +447,12 @@ TEST_F(FileFormatTest, FileReadBesideLeavesTheOpenDocumentAlone)
     ASSERT_EQ(load(dataBytes("kinds.ZIT")).outcome, ReadOutcome::Read);
     c.document.fileName = f.path(QStringLiteral("open.ZIT"));
     c.document.saved = false;
-    const std::string open = composeStructureFile(c, c.document);
+    const std::string open = composeStructureFile(c.language, c.document);
     for (const Case& k : cases) {
         SCOPED_TRACE(k.file);
         for (int i = 0; i < k.messages; ++i)
             f.prompts().expectMessage(MbOK);
-        const std::optional<Document> read = readDocumentBeside(c, dataFile(k.file), f.progress);
+        const std::optional<Document> read = readDocumentBeside(c.language, dataFile(k.file), f.progress);
         EXPECT_EQ(f.prompts().messages.size(), size_t(k.messages));
         f.prompts().messages.clear();
         ASSERT_EQ(read.has_value(), k.read);
@@ -463,7 +463,7 @@ TEST_F(FileFormatTest, FileReadBesideLeavesTheOpenDocumentAlone)
             EXPECT_EQ(read->familyCode, 14);
             EXPECT_TRUE(read->saved);
         }
-        EXPECT_EQ(composeStructureFile(c, c.document), open);
+        EXPECT_EQ(composeStructureFile(c.language, c.document), open);
         EXPECT_EQ(c.document.fileName, f.path(QStringLiteral("open.ZIT")));
         EXPECT_FALSE(c.document.saved);
     }
@@ -474,11 +474,12 @@ TEST_F(FileFormatTest, FileReadBesideLeavesTheOpenDocumentAlone)
 TEST_F(FileFormatTest, DocumentReadAloneIsTheDocumentOpened)
 {
     const std::string bytes = dataBytes("full.ZIT");
-    const DocumentRead alone = readDocument(f.ctx(), bytes, f.progress, Document());
+    const DocumentRead alone = readDocument(f.ctx().language, bytes, f.progress, Document());
     ASSERT_EQ(alone.result.outcome, ReadOutcome::Read);
     ASSERT_EQ(load(bytes).outcome, ReadOutcome::Read);
-    EXPECT_EQ(composeStructureFile(f.ctx(), alone.document), composeStructureFile(f.ctx(), f.ctx().document));
-    EXPECT_EQ(composeStructureFile(f.ctx(), alone.document), bytes);
+    EXPECT_EQ(composeStructureFile(f.ctx().language, alone.document),
+              composeStructureFile(f.ctx().language, f.ctx().document));
+    EXPECT_EQ(composeStructureFile(f.ctx().language, alone.document), bytes);
 }
 
 // The fuzzer's inputs: whatever the reader makes of them is written so that
@@ -492,9 +493,9 @@ TEST_F(FileFormatTest, FuzzCorpusReadsBackAsWritten)
         SCOPED_TRACE(name.toStdString());
         if (loadStructure(f.env, fileBytes(corpus.filePath(name))).outcome != ReadOutcome::Read)
             continue;
-        const std::string written = composeStructureFile(f.ctx(), f.ctx().document);
+        const std::string written = composeStructureFile(f.ctx().language, f.ctx().document);
         ASSERT_EQ(loadStructure(f.env, written).outcome, ReadOutcome::Read);
-        EXPECT_EQ(composeStructureFile(f.ctx(), f.ctx().document), written);
+        EXPECT_EQ(composeStructureFile(f.ctx().language, f.ctx().document), written);
     }
 }
 

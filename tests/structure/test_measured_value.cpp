@@ -52,7 +52,7 @@ TEST(MeasuredValue, ReadsEveryUnitOfBothLanguageFiles)
         ASSERT_TRUE(p.load()) << lang;
         int seen = 0;
         for (long n = 0; n < NameTables::UnitCount; ++n) {
-            const std::string& name = p.ctx->names.unit(n);
+            const std::string& name = p.ctx->language.names.unit(n);
             if (name.empty())
                 continue;
             ++seen;

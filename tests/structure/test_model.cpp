@@ -104,7 +104,7 @@ TEST(Naming, NumberedNamesContinueFromTheLargest)
 {
     LoadedProgram p;
     AppContext& c = *p.ctx;
-    resetToNewStructure(c.document, c, c.defaultNames);
+    resetToNewStructure(c.document, c.language, c.defaultNames);
     const ElementTree& tree = c.document.structure.tree;
     ASSERT_EQ(tree.roots().size(), 1u);
     EXPECT_EQ(tree.roots()[0]->name, "Object1");

@@ -83,7 +83,7 @@ struct Memory : ::testing::Test {
     }
     void decode(const std::string& r) { decodeRecord(ctx, r.data(), r.size(), next++); }
     ElementNode* block() const { return ctx.document.structure.tree.roots()[0].get(); }
-    std::string text(const char* key) const { return ctx.texts.text(key); }
+    std::string text(const char* key) const { return ctx.language.texts.text(key); }
 
     // The failed test, in the order its items came.
     const std::vector<ShownItem> failedInArrivalOrder{
@@ -101,7 +101,7 @@ TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
     const int row = resultRowOfGridRow(ctx, block(), 3);
     ASSERT_EQ(row, 3);
     ASSERT_EQ(resultRowOfGridRow(ctx, block(), 4), -1);
-    const RecordDetail d = recordDetail(ctx, ctx.document, row);
+    const RecordDetail d = recordDetail(ctx.language, ctx.document, row);
     EXPECT_TRUE(d.arrivalOrder);
     EXPECT_EQ(shown(d), failedInArrivalOrder);
     EXPECT_EQ(d.items[1].kindName, text("Result_20"));
@@ -116,7 +116,7 @@ TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
     EXPECT_EQ(d.heading, heading);
 
     // The grid's lines map to the rows they show, element by element.
-    EXPECT_EQ(recordDetail(ctx, ctx.document, resultRowOfGridRow(ctx, block(), 2)).items[0].value, "< 1");
+    EXPECT_EQ(recordDetail(ctx.language, ctx.document, resultRowOfGridRow(ctx, block(), 2)).items[0].value, "< 1");
     EXPECT_EQ(resultRowOfGridRow(ctx, block()->children()[1].get(), 1), 3);
     EXPECT_EQ(resultRowOfGridRow(ctx, nullptr, 1), -1);
 }
@@ -124,7 +124,7 @@ TEST_F(Memory, ReceivedRowShowsEveryItemInArrivalOrderWithItsPosition)
 TEST_F(Memory, RowReadFromAStructureFileShowsItsItemsByKind)
 {
     // A function name of two lines: the untagged items follow both.
-    ctx.names.setEntry("funkcija500", "Insulation$resistance");
+    ctx.language.names.setEntry("funkcija500", "Insulation$resistance");
     receive();
     ctx.document.fileName = program.dir.file(QStringLiteral("memory.ZIT"));
     NullProgress quiet;
@@ -133,7 +133,7 @@ TEST_F(Memory, RowReadFromAStructureFileShowsItsItemsByKind)
     ASSERT_TRUE(writeStructureFile(env));
     ASSERT_EQ(readStructureFile(env, ctx.document.fileName).outcome, ReadOutcome::Read);
 
-    const RecordDetail d = recordDetail(ctx, ctx.document, 3);
+    const RecordDetail d = recordDetail(ctx.language, ctx.document, 3);
     EXPECT_FALSE(d.arrivalOrder);
     std::vector<ShownItem> byKind = failedInArrivalOrder;
     std::stable_sort(byKind.begin(), byKind.end(),
@@ -153,7 +153,7 @@ TEST_F(Memory, PiAndDarValuesShowTheirRating)
                coded('R', 7, 0, "2.00") + coded('R', 6, 0, "1.6") + coded('M', 6, 0, "0,99") + coded('R', 7, 0, "<1") +
                    coded('R', 7, 0, "<3") + coded('R', 7, 0, "> 4 !") + coded('R', 6, 0, ">1.3") +
                    coded('R', 1, 7, "2.00") + coded('R', 7, 0, "---") + coded('R', 6, 0, "1.2499")));
-    const RecordDetail d = recordDetail(ctx, ctx.document, 1);
+    const RecordDetail d = recordDetail(ctx.language, ctx.document, 1);
     std::vector<std::string> ratings;
     for (const RecordDetailItem& i : d.items)
         ratings.push_back(i.rating);
@@ -176,8 +176,8 @@ TEST_F(Memory, PiAndDarValuesShowTheirRating)
     panel.showRecord(1);
     QTableWidget* items = panel.itemsTable();
     EXPECT_FALSE(items->isColumnHidden(4));
-    EXPECT_EQ(items->item(1, 4)->text(), ctx.decode(text("RatingExcellent_20")));
-    EXPECT_EQ(items->horizontalHeaderItem(4)->text().toLower(), ctx.decode(text("RatingAdvice_30")).toLower());
+    EXPECT_EQ(items->item(1, 4)->text(), ctx.language.decode(text("RatingExcellent_20")));
+    EXPECT_EQ(items->horizontalHeaderItem(4)->text().toLower(), ctx.language.decode(text("RatingAdvice_30")).toLower());
 }
 
 // The panel corrects the insulation resistance by the point's equipment
@@ -187,21 +187,21 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
 {
     int row = 0; // 5/2's, which moved down as 5/1 came
     for (int r = 1; r < ctx.document.structure.table.rowCount(); ++r)
-        if (recordDetail(ctx, ctx.document, r).element == 2)
+        if (recordDetail(ctx.language, ctx.document, r).element == 2)
             row = r;
     ASSERT_GT(row, 0);
     RecordDetailDialog panel(ctx);
     panel.showRecord(row);
-    EXPECT_EQ(panel.correctionLabel()->text(),
-              QStringLiteral("Riso 48.6 MΩ   \u2192   Not corrected: ") + ctx.decode(text("VerdictNoEquipment_60")));
+    EXPECT_EQ(panel.correctionLabel()->text(), QStringLiteral("Riso 48.6 MΩ   \u2192   Not corrected: ") +
+                                                   ctx.language.decode(text("VerdictNoEquipment_60")));
     ASSERT_EQ(panel.verdictList()->count(), 1);
     EXPECT_EQ(panel.verdictList()->item(0)->text(),
               QStringLiteral("Not judged against minimum insulation resistance: ") +
-                  ctx.decode(text("VerdictNoEquipment_60")));
+                  ctx.language.decode(text("VerdictNoEquipment_60")));
 
     // A form-wound winding tested at 24 °C: 48.6 MΩ is 16 MΩ at 40 °C.
     const QString archivePath = program.dir.file(QStringLiteral("archive.sqlite"));
-    ctx.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
+    ctx.language.settings.writeSetting("HISTORY", "Database", archivePath.toStdString());
     ctx.document.heading.site[0] = "Plant A";
     NullProgress quiet;
     program.prompts.expectMessage(MbOK);
@@ -264,7 +264,7 @@ TEST_F(Memory, GridOpensTheRecordOfTheRowDoubleClickedOrEntered)
     EXPECT_EQ(panel.detail().row, 3);
     QTableWidget* items = panel.itemsTable();
     ASSERT_EQ(items->rowCount(), int(failedInArrivalOrder.size()));
-    EXPECT_EQ(items->item(1, 0)->text(), ctx.decode(text("Result_20")));
+    EXPECT_EQ(items->item(1, 0)->text(), ctx.language.decode(text("Result_20")));
     EXPECT_EQ(items->item(1, 1)->text(), QStringLiteral("Riso"));
     EXPECT_EQ(items->item(1, 2)->text(), QStringLiteral("48.6 !"));
     EXPECT_EQ(items->item(1, 3)->text(), QStringLiteral("MOhm"));
@@ -281,7 +281,7 @@ TEST_F(Memory, GridOpensTheRecordOfTheRowDoubleClickedOrEntered)
     EXPECT_EQ(panel.detail().row, 1);
     EXPECT_EQ(panel.itemsTable()->rowCount(), 3);
     EXPECT_EQ(panel.itemsTable()->item(0, 1)->text(), QStringLiteral("DAR"));
-    EXPECT_EQ(panel.itemsTable()->item(0, 4)->text(), ctx.decode(text("RatingGood_20")));
+    EXPECT_EQ(panel.itemsTable()->item(0, 4)->text(), ctx.language.decode(text("RatingGood_20")));
     EXPECT_FALSE(panel.itemsTable()->isColumnHidden(4));
 
     // A new memory may hold another record in that row: the panel closes.

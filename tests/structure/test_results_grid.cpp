@@ -93,21 +93,21 @@ TEST(FillResultsGrid, ShowsTheRowsOfTheSelectionInItsColumns)
     AppContext& c = *s.p.ctx;
     GridData g(6, 1);
     writeResultHeadings(c, g);
-    EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0")));
+    EXPECT_EQ(g.cell(5, 0), headingText(c.language.texts.text("VGlava6_0")));
     EXPECT_EQ(g.bodyColumnAlignment(0), AlignCenter);
     EXPECT_EQ(g.bodyColumnAlignment(1), AlignLeft);
     EXPECT_EQ(g.headingColumnAlignment(5), AlignCenter);
 
     ASSERT_EQ(fillResultsGrid(c, c.document.structure.tree.selected, g), 2);
     EXPECT_EQ(g.rowCount(), 3);
-    EXPECT_EQ(g.cell(5, 0), headingText(c.texts.text("VGlava6_0"))) << "headings survive";
+    EXPECT_EQ(g.cell(5, 0), headingText(c.language.texts.text("VGlava6_0"))) << "headings survive";
     EXPECT_EQ(g.cell(0, 1), "1");
     EXPECT_EQ(g.cell(0, 2), "2");
     EXPECT_EQ(g.cell(1, 1), "Point 1");
-    EXPECT_EQ(g.cell(2, 1), headingText(c.names.function(500)));
-    EXPECT_EQ(g.cell(3, 1), c.names.quantity(507) + " = 250 " + c.names.unit(501) + "\r" + c.names.quantity(508) +
-                                " = 1.2 " + c.names.unit(501));
-    EXPECT_EQ(g.cell(4, 1), c.names.quantity(509) + " = 5.0 " + c.names.unit(502));
+    EXPECT_EQ(g.cell(2, 1), headingText(c.language.names.function(500)));
+    EXPECT_EQ(g.cell(3, 1), c.language.names.quantity(507) + " = 250 " + c.language.names.unit(501) + "\r" +
+                                c.language.names.quantity(508) + " = 1.2 " + c.language.names.unit(501));
+    EXPECT_EQ(g.cell(4, 1), c.language.names.quantity(509) + " = 5.0 " + c.language.names.unit(502));
     EXPECT_EQ(g.cell(5, 1), "07.12.2026\r10:15");
     EXPECT_EQ(g.cell(3, 2), "hidden");
     for (int col = 0; col < 6; ++col)
@@ -193,7 +193,7 @@ TEST(ResultsView, SelectionFillsOrHidesTheGrid)
     EXPECT_FALSE(grid->isVisible());
     EXPECT_TRUE(w.form.panelCaption()->isVisible());
     EXPECT_EQ(w.form.panelCaption()->text(),
-              c.decode(c.texts.text("NoMeasuresIn_30")) + QStringLiteral(" Spare\rfeeder"));
+              c.language.decode(c.language.texts.text("NoMeasuresIn_30")) + QStringLiteral(" Spare\rfeeder"));
 }
 
 TEST(ResultsView, CopyNeedsTheGridsFocus)
@@ -218,9 +218,9 @@ TEST(ResultsView, CopyNeedsTheGridsFocus)
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
     const QStringList lines = QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 2) << "a row of two result lines stays one row";
-    EXPECT_TRUE(lines[0].startsWith(c.decode(c.names.function(500)) + QStringLiteral("\t\"")));
+    EXPECT_TRUE(lines[0].startsWith(c.language.decode(c.language.names.function(500)) + QStringLiteral("\t\"")));
     EXPECT_EQ(lines[0].count(u'\n'), 1);
-    EXPECT_EQ(lines[1], c.decode(c.names.function(501)) + QStringLiteral("\thidden"));
+    EXPECT_EQ(lines[1], c.language.decode(c.language.names.function(501)) + QStringLiteral("\thidden"));
 
     // With the grid focused, the context menu offers Copy alone.
     QMenu* menu = w.form.gridMenu();

@@ -91,7 +91,7 @@ std::vector<Verdict> everyKindOfVerdict()
 TEST(VerdictTexts, EnglishWindowsSayWhatTheOneLineVerdictsSay)
 {
     LoadedProgram p;
-    const VerdictTexts texts(p.ctx->texts, p.ctx->language.codec());
+    const VerdictTexts texts(p.ctx->language.texts, p.ctx->language.languageFiles.codec());
     const std::vector<Verdict> verdicts = everyKindOfVerdict();
     std::set<VerdictReason> reasons;
     for (const Verdict& v : verdicts) {
@@ -109,7 +109,7 @@ TEST(VerdictTexts, SlovenianWindowsTranslateTheSentenceButKeepTheRuleFilesNames)
 {
     LoadedProgram p;
     ASSERT_TRUE(changeLanguage(*p.ctx, 1));
-    const VerdictTexts texts(p.ctx->texts, p.ctx->language.codec());
+    const VerdictTexts texts(p.ctx->language.texts, p.ctx->language.languageFiles.codec());
     for (const Verdict& v : everyKindOfVerdict()) {
         const QString line = texts.line(v);
         SCOPED_TRACE(v.text);
@@ -127,7 +127,7 @@ TEST(VerdictTexts, SlovenianWindowsTranslateTheSentenceButKeepTheRuleFilesNames)
 TEST(VerdictTexts, ACorrectionSaysItsValueBaseAndRuleOrWhyThereIsNone)
 {
     LoadedProgram p;
-    const VerdictTexts texts(p.ctx->texts, p.ctx->language.codec());
+    const VerdictTexts texts(p.ctx->language.texts, p.ctx->language.languageFiles.codec());
     const RuleSet* halving = shippedRules().correctionFor(EquipmentType::FormWound, {});
     ASSERT_TRUE(halving);
     const std::string rule = halving->title;

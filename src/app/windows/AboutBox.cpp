@@ -75,20 +75,20 @@ AboutBox::AboutBox(AppContext& context, QWidget* parent) : QDialog(parent), ctx_
 
 void AboutBox::applyTexts()
 {
-    setWindowTitle(ctx_.decode(ctx_.texts.text("About_30")));
-    credits->setText(QStringLiteral("Zentrova\n") + ctx_.decode(ctx_.texts.text("AboutCredits_30")) +
-                     QLatin1Char('\n') + ctx_.decode(ctx_.texts.text("AboutLicence_60")) + QLatin1Char('\n') +
-                     ctx_.decode(ctx_.texts.text("AboutWarranty_60")));
-    okButton_->setText(ctx_.decode(ctx_.texts.text("&OK_11")));
+    setWindowTitle(ctx_.language.decode(ctx_.language.texts.text("About_30")));
+    credits->setText(QStringLiteral("Zentrova\n") + ctx_.language.decode(ctx_.language.texts.text("AboutCredits_30")) +
+                     QLatin1Char('\n') + ctx_.language.decode(ctx_.language.texts.text("AboutLicence_60")) +
+                     QLatin1Char('\n') + ctx_.language.decode(ctx_.language.texts.text("AboutWarranty_60")));
+    okButton_->setText(ctx_.language.decode(ctx_.language.texts.text("&OK_11")));
 }
 
 void AboutBox::applyProfile()
 {
-    productName_->setText(ctx_.decode(ctx_.profile.aboutProductName));
-    version_->setText(ctx_.decode(ctx_.profile.aboutVersion));
-    productName_->setVisible(ctx_.profile.familyLogoShown);
-    version_->setVisible(ctx_.profile.familyLogoShown);
-    familyLogo->setVisible(ctx_.profile.familyLogoShown);
+    productName_->setText(ctx_.language.decode(ctx_.language.profile.aboutProductName));
+    version_->setText(ctx_.language.decode(ctx_.language.profile.aboutVersion));
+    productName_->setVisible(ctx_.language.profile.familyLogoShown);
+    version_->setVisible(ctx_.language.profile.familyLogoShown);
+    familyLogo->setVisible(ctx_.language.profile.familyLogoShown);
 }
 
 } // namespace zentrova

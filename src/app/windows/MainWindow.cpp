@@ -198,7 +198,7 @@ void MainWindow::updateHistoryCommand()
 
 QString MainWindow::text(const std::string& key) const
 {
-    return ctx_.decode(ctx_.texts.text(key));
+    return ctx_.language.decode(ctx_.language.texts.text(key));
 }
 
 QAction* MainWindow::action(const std::string& key) const
@@ -286,7 +286,7 @@ void MainWindow::buildRecentFiles()
 
 void MainWindow::refreshRecentFiles()
 {
-    const QStringList files = recentFiles(ctx_.settings);
+    const QStringList files = recentFiles(ctx_.language.settings);
     const QFontMetrics metrics(font());
     for (size_t i = 0; i < recentActions_.size(); ++i) {
         QAction* a = recentActions_[i];
@@ -372,7 +372,7 @@ void MainWindow::buildCentre()
     panelCaption_->setWordWrap(true);
     resultsGrid_ = new AnnotatedGrid(resultsPanel_);
     resultsGrid_->setObjectName(QStringLiteral("ResultsGrid"));
-    resultsGrid_->setDecoder([this](const std::string& bytes) { return ctx_.decode(bytes); });
+    resultsGrid_->setDecoder([this](const std::string& bytes) { return ctx_.language.decode(bytes); });
     resultsGrid_->data().setColCount(7);
     resultsGrid_->data().setRowCount(1);
     layout->addWidget(measurementsLabel_);
@@ -453,7 +453,7 @@ void MainWindow::activated()
 
     // Languages: list, interface texts, report labels.
     loadLanguages(ctx_);
-    if (!ctx_.quitRequested) {
+    if (!ctx_.language.quitRequested) {
         qtTexts_.apply(ctx_);
         applyInterfaceTexts();
         applyFonts();
@@ -468,14 +468,14 @@ void MainWindow::activated()
 
     resultsView_ = 0;
     treeWidth_ = DefaultTreeWidth;
-    if (const int kept = int(digitsValue(ctx_.settings.readSetting(WindowSection, "TreeWidth", ""))); kept > 0)
+    if (const int kept = int(digitsValue(ctx_.language.settings.readSetting(WindowSection, "TreeWidth", ""))); kept > 0)
         treeWidth_ = kept;
     setResultsView(0);
     writeResultHeadings();
 
     // COM port and baud rate from the settings.
     if (link_)
-        setUpComPort(ctx_, *link_);
+        setUpComPort(ctx_.language, *link_);
     // The preview: zoom list at 100 %, margins, an empty document.
     if (w_.preview)
         w_.preview->initPreview();
@@ -487,17 +487,17 @@ void MainWindow::activated()
     ctx_.document.resultsDiscarded = false;
 
     // Results grid font from the settings.
-    const QFont gridFont = reportGridFont(ctx_.settings, resultsGrid_->font());
+    const QFont gridFont = reportGridFont(ctx_.language.settings, resultsGrid_->font());
     resultsGrid_->setFont(gridFont);
     resultsGrid_->data().setFont(gridFont);
 
     // The structure file named on the command line.
-    if (!commandLineFile.isEmpty() && !ctx_.quitRequested)
+    if (!commandLineFile.isEmpty() && !ctx_.language.quitRequested)
         files_->openCommandLineFile(commandLineFile);
     fillResultsGrid();
     firstActivation_ = false;
 
-    if (ctx_.quitRequested)
+    if (ctx_.language.quitRequested)
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
 }
 
@@ -526,7 +526,7 @@ void MainWindow::showStructurePanel(bool shown)
 
 void MainWindow::profileApplied()
 {
-    resultsGrid_->data().setColCount(ctx_.profile.resultColumnCount);
+    resultsGrid_->data().setColCount(ctx_.language.profile.resultColumnCount);
     if (w_.about)
         w_.about->applyProfile();
     updateMainCaption();
@@ -550,7 +550,7 @@ void MainWindow::showRecordDetail(int gridRow)
 
 void MainWindow::setResultsView(int flag)
 {
-    if (ctx_.profileFamily != 4)
+    if (ctx_.language.profileFamily != 4)
         flag = 1;
     resultsView_ = flag;
     tree_->show();
@@ -572,7 +572,7 @@ void MainWindow::fillResultsGrid()
     resultsGrid_->resetSizes(30, 10);
     resultsGrid_->contentsChanged();
     resultsGrid_->setVisible(rows > 0);
-    panelCaption_->setText(selected ? ctx_.decode(noResultsCaption(ctx_, selected)) : QString());
+    panelCaption_->setText(selected ? ctx_.language.decode(noResultsCaption(ctx_, selected)) : QString());
     panelCaption_->setVisible(rows == 0);
     if (rows > 0)
         resultsGrid_->setCurrentCell(0, 1);
@@ -593,7 +593,7 @@ void MainWindow::copyRows()
         const GridRect sel = resultsGrid_->selection();
         copyBuffer_->append(selectionText(resultsGrid_->data(), sel.Left, sel.Top, sel.Right, sel.Bottom));
     }
-    QGuiApplication::clipboard()->setText(ctx_.decode(copyBuffer_->bytes()));
+    QGuiApplication::clipboard()->setText(ctx_.language.decode(copyBuffer_->bytes()));
 }
 
 void MainWindow::applyInterfaceTexts()
@@ -660,8 +660,8 @@ void MainWindow::closeEvent(QCloseEvent* e)
         e->ignore(); // a transfer is running: Cancel ends it first
         return;
     }
-    if (ctx_.quitRequested || files_->closeRequested()) {
-        if (!ctx_.quitRequested)
+    if (ctx_.language.quitRequested || files_->closeRequested()) {
+        if (!ctx_.language.quitRequested)
             saveWindowLayout();
         e->accept();
     } else {
@@ -672,14 +672,14 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 bool MainWindow::restoreWindowLayout()
 {
-    const std::string kept = ctx_.settings.readSetting(WindowSection, "Geometry", "");
+    const std::string kept = ctx_.language.settings.readSetting(WindowSection, "Geometry", "");
     return !kept.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(kept)));
 }
 
 void MainWindow::saveWindowLayout()
 {
-    ctx_.settings.writeSetting(WindowSection, "Geometry", saveGeometry().toBase64().toStdString());
-    ctx_.settings.writeSetting(WindowSection, "TreeWidth", std::to_string(treeWidth_));
+    ctx_.language.settings.writeSetting(WindowSection, "Geometry", saveGeometry().toBase64().toStdString());
+    ctx_.language.settings.writeSetting(WindowSection, "TreeWidth", std::to_string(treeWidth_));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e)
@@ -737,7 +737,7 @@ void MainWindow::exportText()
 {
     if (!w_.exportDialog || !w_.exportDialog->execute())
         return;
-    runner_.run([this] { runExport(ctx_, ctx_.document, ctx_.exportFormat, progress()); });
+    runner_.run([this] { runExport(ctx_.language, ctx_.document, ctx_.exportFormat, progress()); });
     updateMainCaption();
 }
 
@@ -779,8 +779,8 @@ void MainWindow::receiveResults()
     link_->keepTrace(true);
     ReceiveOutcome outcome;
     runner_.run([&] {
-        outcome =
-            zentrova::receiveResults(TransferTarget(ctx_, ctx_.defaultNames, received), *link_, progress(), hooks);
+        outcome = zentrova::receiveResults(TransferTarget(ctx_.language, ctx_.defaultNames, received), *link_,
+                                           progress(), hooks);
     });
     takeReceivedDocument(ctx_.document, received, outcome);
     for (ReceiveStep step : steps)
@@ -797,20 +797,20 @@ void MainWindow::receiveResults()
         statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
     if (transferWentWrong(outcome))
         offerTransferLog(
-            ctx_, started,
+            ctx_.language, started,
             transferLogText(outcome, link_->port().portName(), link_->port().baudRate(), started, messages, trace));
     // A complete download goes into the history when the user asked for it.
     // The results stay in the window whatever the archive answers; only a
     // failure interrupts with a message.
     if (outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
-        loadHistorySettings(ctx_.settings).addAfterReceive) {
+        loadHistorySettings(ctx_.language.settings).addAfterReceive) {
         HistoryAddOutcome added;
         runner_.run([&] {
             added = addDocumentToHistory(ctx_, progress(), HistoryTelling::FailuresOnly, installationQuestion());
         });
         if (added.status == HistoryAddOutcome::Status::Added ||
             added.status == HistoryAddOutcome::Status::AlreadyStored) {
-            QString shown = ctx_.decode(added.message);
+            QString shown = ctx_.language.decode(added.message);
             shown.replace(u'\r', QStringLiteral(", "));
             statusBar()->showMessage(shown);
         }
@@ -856,7 +856,7 @@ void MainWindow::configurePort()
 void MainWindow::editPrintoutHeading()
 {
     if (w_.headingDialog && w_.headingDialog->execute()) {
-        ctx_.document.heading.load(ctx_.settings);
+        ctx_.document.heading.load(ctx_.language.settings);
         // An open preview shows the new heading.
         if (w_.preview)
             w_.preview->refreshIfShown();
@@ -883,14 +883,14 @@ void MainWindow::selectLanguage()
     applyFamilyProfile();
     tree_->relabel();
     fillResultsGrid();
-    if (ctx_.quitRequested)
+    if (ctx_.language.quitRequested)
         QCoreApplication::exit(1);
 }
 
 void MainWindow::showHelpContents()
 {
     // The tree_ has a topic of its own; everything else in the window shares one.
-    const int context = tree_->hasFocus() ? ctx_.profile.treeHelpContext : helpContext_;
+    const int context = tree_->hasFocus() ? ctx_.language.profile.treeHelpContext : helpContext_;
     HelpViewer::showTopic(ctx_, context, this);
 }
 

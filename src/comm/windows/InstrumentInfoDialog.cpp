@@ -64,7 +64,7 @@ InstrumentInfoDialog::InstrumentInfoDialog(AppContext& context, InstrumentLink& 
 
 void InstrumentInfoDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("InstrumentsData_30"));
     instrLabel->setText(t("Instrument_25"));
     numLabel->setText(t("SerialNumber_25"));
@@ -79,14 +79,14 @@ void InstrumentInfoDialog::showView(const InstrumentDataView& view)
     auto fill = [&](QPlainTextEdit* b, const std::vector<std::string>& lines) {
         QStringList l;
         for (const std::string& s : lines)
-            l << shownInstrumentLine(ctx_.decode(s));
+            l << shownInstrumentLine(ctx_.language.decode(s));
         b->setPlainText(l.join(u'\n'));
         QTextCursor c = b->textCursor();
         c.movePosition(QTextCursor::Start);
         b->setTextCursor(c);
     };
     fill(instrBox_, view.instrument);
-    numBox_->setText(shownInstrumentLine(ctx_.decode(view.serialNumber)));
+    numBox_->setText(shownInstrumentLine(ctx_.language.decode(view.serialNumber)));
     numBox_->setCursorPosition(0);
     fill(firmBox_, view.firm);
     fill(userBox_, view.user);
@@ -115,7 +115,8 @@ void InstrumentInfoDialog::receiveInstrumentData()
     InstrumentDataOutcome out;
     BackgroundRunner runner;
     runner.run([&] {
-        out = zentrova::receiveInstrumentData(TransferTarget(ctx_, ctx_.defaultNames, identified), link, progress);
+        out = zentrova::receiveInstrumentData(TransferTarget(ctx_.language, ctx_.defaultNames, identified), link,
+                                              progress);
     });
     ctx_.document.familyCode = identified.familyCode;
     ctx_.document.fileName = identified.fileName;

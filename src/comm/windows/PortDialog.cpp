@@ -178,7 +178,7 @@ PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
 
 void PortDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("ConfigureCOMPort_30"));
     portLabel->setText(t("COMPort_20"));
     baudLabel->setText(t("BaudRAte_20"));
@@ -283,7 +283,7 @@ void PortDialog::chooseDevice(const QString& text)
 
 void PortDialog::browseDevice()
 {
-    QFileDialog dialog(this, ctx_.decode(ctx_.texts.text("SelectDevice_30")), QStringLiteral("/dev"));
+    QFileDialog dialog(this, ctx_.language.decode(ctx_.language.texts.text("SelectDevice_30")), QStringLiteral("/dev"));
     dialog.setObjectName(QStringLiteral("DeviceFileDialog"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     // The system's own dialog hides device files; a by-id link is kept as
@@ -311,7 +311,8 @@ bool PortDialog::checkEditedDevices()
             continue;
         portList_->setCurrentItem(portList_->topLevelItem(n - 1), 0);
         const char* key = check == DeviceCheck::Missing ? "NoSuchDevice_40" : "NotSerialDevice_40";
-        ctx_.prompts->message(MsgType::Error, ctx_.texts.text(key) + '\r' + ctx_.encode(path), MbOK, 0);
+        ctx_.language.prompts->message(MsgType::Error,
+                                       ctx_.language.texts.text(key) + '\r' + ctx_.language.encode(path), MbOK, 0);
         deviceEdit_->setFocus();
         deviceEdit_->lineEdit()->selectAll();
         return false;
@@ -342,7 +343,7 @@ void PortDialog::accept()
     if (searching_ || !checkEditedDevices())
         return;
     const PortChoice c = listSelection();
-    savePortChoice(ctx_, c);
+    savePortChoice(ctx_.language, c);
     if (const PortDirectory* dir = link.directory())
         for (const auto& [n, path] : editedDevices_)
             dir->setChosenDevice(n, path);
@@ -405,7 +406,7 @@ void PortDialog::showFound(const PortChoice& c)
     }
     if (const QListWidgetItem* rate = baudList_->item(c.baud))
         found += QStringLiteral(", ") + rate->text() + QStringLiteral(" Bd");
-    foundLabel_->setText(ctx_.decode(ctx_.texts.text("InstrumentFound_25")) + u' ' + found);
+    foundLabel_->setText(ctx_.language.decode(ctx_.language.texts.text("InstrumentFound_25")) + u' ' + found);
     foundLabel_->setToolTip(device.isEmpty() ? foundLabel_->text()
                                              : foundLabel_->text() + QStringLiteral(", ") + device);
 }
@@ -418,7 +419,7 @@ void PortDialog::autoFindPort()
     if (!busy.acquired())
         return;
     NullProgress quiet;
-    Exchange ex(ctx_, link.port(), quiet, *clock_);
+    Exchange ex(ctx_.language, link.port(), quiet, *clock_);
     PortChoice before;
     try {
         before = listSelection();
@@ -426,7 +427,7 @@ void PortDialog::autoFindPort()
         setSearching(true);
         searchStopRequested_ = false;
     } catch (const std::exception&) {
-        ctx_.prompts->message(MsgType::Custom, "13: ERROR", MbOK, 0);
+        ctx_.language.prompts->message(MsgType::Custom, "13: ERROR", MbOK, 0);
     }
 
     // The search runs off the window's thread, so that the dialog answers
@@ -447,19 +448,20 @@ void PortDialog::autoFindPort()
             result = searchInstrument(
                 ex, [this] { return searchStopRequested_.load(); }, [&](const PortChoice& c) { showChoice(c, true); });
         } catch (const std::exception&) {
-            ctx_.prompts->message(MsgType::Custom, "14: ERROR", MbOK, 0);
+            ctx_.language.prompts->message(MsgType::Custom, "14: ERROR", MbOK, 0);
         }
 
         try {
             if (!result.found) {
                 showChoice(before, false);
-                ctx_.prompts->message(MsgType::Error, ctx_.texts.text("CommError_40"), MbOK | MbHelp, 2000);
+                ctx_.language.prompts->message(MsgType::Error, ctx_.language.texts.text("CommError_40"), MbOK | MbHelp,
+                                               2000);
             } else {
                 endSearch(ex);
                 callOnThreadOf(this, [&] { showFound(result.choice); });
             }
         } catch (const std::exception&) {
-            ctx_.prompts->message(MsgType::Custom, "15: ERROR", MbOK, 0);
+            ctx_.language.prompts->message(MsgType::Custom, "15: ERROR", MbOK, 0);
         }
     });
     setSearching(false);

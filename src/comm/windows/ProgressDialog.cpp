@@ -57,7 +57,7 @@ ProgressDialog::ProgressDialog(AppContext& context, QWidget* parent)
 
 void ProgressDialog::applyTexts()
 {
-    cancelBtn->setText(ctx_.decode(ctx_.texts.text("&Cancel_11")));
+    cancelBtn->setText(ctx_.language.decode(ctx_.language.texts.text("&Cancel_11")));
 }
 
 bool ProgressDialog::onOwnThread() const
@@ -85,8 +85,8 @@ void ProgressDialog::show(const std::string& caption, const std::string& line1, 
 
 void ProgressDialog::showNow(const std::string& caption, const std::string& line1, bool cancellable)
 {
-    setWindowTitle(ctx_.decode(caption));
-    label1_->setText(ctx_.decode(line1));
+    setWindowTitle(ctx_.language.decode(caption));
+    label1_->setText(ctx_.language.decode(line1));
     label1_->setVisible(!line1.empty());
     cancelBtn->setVisible(cancellable);
     progressBar_->setValue(0);
@@ -103,10 +103,10 @@ void ProgressDialog::setLine2(const std::string& text)
 {
     if (!onOwnThread()) {
         QMetaObject::invokeMethod(
-            this, [this, text] { label2_->setText(ctx_.decode(text)); }, Qt::QueuedConnection);
+            this, [this, text] { label2_->setText(ctx_.language.decode(text)); }, Qt::QueuedConnection);
         return;
     }
-    label2_->setText(ctx_.decode(text));
+    label2_->setText(ctx_.language.decode(text));
 }
 
 void ProgressDialog::setPosition(int percent)

@@ -56,7 +56,7 @@ HistorySettingsDialog::HistorySettingsDialog(AppContext& context, QWidget* paren
 
 void HistorySettingsDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("HistorySettings_30"));
     archiveLabel_->setText(t("HistoryDatabase_40"));
     // Empty means the default file: the user sees which one.
@@ -69,7 +69,7 @@ void HistorySettingsDialog::applyTexts()
 
 bool HistorySettingsDialog::execute()
 {
-    const HistorySettings kept = loadHistorySettings(ctx_.settings);
+    const HistorySettings kept = loadHistorySettings(ctx_.language.settings);
     // A password kept by an earlier version is not shown; OK offers to move
     // it to the password file.
     archive_->setText(archiveAddressWithoutPassword(kept.database));
@@ -81,16 +81,16 @@ bool HistorySettingsDialog::execute()
 void HistorySettingsDialog::browse()
 {
     FileDialogRequest request;
-    request.title = ctx_.texts.text("HistoryChooseFile_40");
-    request.filterName = ctx_.texts.text("HistoryFiles_12");
+    request.title = ctx_.language.texts.text("HistoryChooseFile_40");
+    request.filterName = ctx_.language.texts.text("HistoryFiles_12");
     request.pattern = QStringLiteral("*.sqlite *.db");
-    request.allFilesName = ctx_.texts.text("AllFiles_13");
+    request.allFilesName = ctx_.language.texts.text("AllFiles_13");
     ArchiveLocation current;
     const bool isFile =
         parseArchiveLocation(archive_->text(), current, nullptr) && current.engine == ArchiveLocation::Engine::SQLite;
     request.proposedName = isFile ? current.path : defaultArchivePath();
     // A new archive is made where the user names it: the file need not exist.
-    if (const std::optional<QString> path = ctx_.prompts->saveFileName(request))
+    if (const std::optional<QString> path = ctx_.language.prompts->saveFileName(request))
         archive_->setText(QDir::toNativeSeparators(*path));
 }
 
@@ -99,8 +99,9 @@ void HistorySettingsDialog::accept()
     ArchiveLocation where;
     QString reason;
     if (!parseArchiveLocation(archive_->text(), where, &reason)) {
-        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistoryBadAddress_50") + "\r" + ctx_.encode(reason),
-                              MbOK);
+        ctx_.language.prompts->message(
+            MsgType::Error, ctx_.language.texts.text("HistoryBadAddress_50") + "\r" + ctx_.language.encode(reason),
+            MbOK);
         archive_->setFocus();
         return;
     }
@@ -121,28 +122,31 @@ void HistorySettingsDialog::accept()
     const bool usable = tryArchiveLocation(tried, &reason);
     QGuiApplication::restoreOverrideCursor();
     if (!usable) {
-        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistoryBadAddress_50") + "\r" + ctx_.encode(reason),
-                              MbOK);
+        ctx_.language.prompts->message(
+            MsgType::Error, ctx_.language.texts.text("HistoryBadAddress_50") + "\r" + ctx_.language.encode(reason),
+            MbOK);
         archive_->setFocus();
         return;
     }
     if (!password.isEmpty()) {
-        const unsigned answer = ctx_.prompts->message(
-            MsgType::Confirmation, ctx_.texts.text("HistoryPasswordFile_60") + "\r" + ctx_.encode(passwordFilePath()),
-            MbYes | MbNo | MbCancel);
+        const unsigned answer = ctx_.language.prompts->message(MsgType::Confirmation,
+                                                               ctx_.language.texts.text("HistoryPasswordFile_60") +
+                                                                   "\r" + ctx_.language.encode(passwordFilePath()),
+                                                               MbYes | MbNo | MbCancel);
         if (answer != MbYes && answer != MbNo)
             return;
         QString error;
         if (answer == MbYes &&
             !storeArchivePassword(where.host, where.port, where.database, where.user, password, &error)) {
-            ctx_.prompts->message(MsgType::Error, ctx_.encode(passwordFilePath() + u'\r' + error), MbOK);
+            ctx_.language.prompts->message(MsgType::Error, ctx_.language.encode(passwordFilePath() + u'\r' + error),
+                                           MbOK);
             return;
         }
     }
     HistorySettings chosen;
     chosen.database = address;
     chosen.addAfterReceive = addAfterReceive_->isChecked();
-    saveHistorySettings(ctx_.settings, chosen);
+    saveHistorySettings(ctx_.language.settings, chosen);
     QDialog::accept();
 }
 

@@ -98,7 +98,7 @@ void selectById(QTreeWidget* list, qint64 id)
 // An insulation resistance with the prefix that keeps its number short.
 QString resistanceValueText(const AppContext& ctx, const MeasuredValue& v)
 {
-    return ctx.decode(prefixedValueText(v));
+    return ctx.language.decode(prefixedValueText(v));
 }
 
 qint64 currentId(const QTreeWidget* list)
@@ -139,10 +139,10 @@ QPushButton* addOkCancel(const AppContext& ctx, QDialog& dialog, QVBoxLayout* la
 {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* ok = new QPushButton(ctx.decode(ctx.texts.text("&OK_11")), &dialog);
+    auto* ok = new QPushButton(ctx.language.decode(ctx.language.texts.text("&OK_11")), &dialog);
     ok->setObjectName(QString::fromLatin1(okName));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(ctx.decode(ctx.texts.text("&Cancel_11")), &dialog);
+    auto* cancel = new QPushButton(ctx.language.decode(ctx.language.texts.text("&Cancel_11")), &dialog);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
@@ -154,7 +154,7 @@ QPushButton* addOkCancel(const AppContext& ctx, QDialog& dialog, QVBoxLayout* la
 // A field that holds no number is named and the dialog stays open.
 bool askEquipment(AppContext& ctx, QWidget* parent, const QString& pointText, EquipmentData& data)
 {
-    auto t = [&](const char* key) { return ctx.decode(ctx.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx.language.decode(ctx.language.texts.text(key)); };
     QDialog ask(parent);
     ask.setObjectName(QStringLiteral("EquipmentDialog"));
     ask.setWindowTitle(t("EquipmentData_40"));
@@ -196,8 +196,9 @@ bool askEquipment(AppContext& ctx, QWidget* parent, const QString& pointText, Eq
                                           std::tuple{temperature, "EqTestTemperature_25", &typed.testTemperature},
                                           std::tuple{ownMinimum, "EqOwnMinimum_25", &typed.ownMinimumMOhm}})
             if (!typedNumber(edit->text(), *value)) {
-                ctx.prompts->message(MsgType::Error, ctx.texts.text("EqBadNumber_60") + "\r" + ctx.texts.text(label),
-                                     MbOK);
+                ctx.language.prompts->message(
+                    MsgType::Error, ctx.language.texts.text("EqBadNumber_60") + "\r" + ctx.language.texts.text(label),
+                    MbOK);
                 edit->setFocus();
                 return;
             }
@@ -353,7 +354,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
 
 void HistoryWindow::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("History_30"));
     installationsLabel_->setText(t("HistInstallations_25"));
     inspectionsLabel_->setText(t("HistInspections_25"));
@@ -403,10 +404,11 @@ bool HistoryWindow::refresh()
     // A server that does not answer keeps the window waiting up to its
     // connection time-out: the pointer says so.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool opened = openConfiguredArchive(ctx_.settings, archive_, &error);
+    const bool opened = openConfiguredArchive(ctx_.language.settings, archive_, &error);
     QGuiApplication::restoreOverrideCursor();
     if (!opened) {
-        setProblem(ctx_.decode(ctx_.texts.text("HistoryCannotOpen_50")) + QStringLiteral(":\n") + error);
+        setProblem(ctx_.language.decode(ctx_.language.texts.text("HistoryCannotOpen_50")) + QStringLiteral(":\n") +
+                   error);
         installationEntries_.clear();
         points_.clear();
         installations_->clear();
@@ -419,8 +421,8 @@ bool HistoryWindow::refresh()
     }
     setProblem(QString());
     QStringList problems;
-    rules_ = loadRuleSets(ruleFolders(ctx_.programDir), &problems);
-    choices_ = evaluationChoices(ctx_.settings);
+    rules_ = loadRuleSets(ruleFolders(ctx_.language.programDir), &problems);
+    choices_ = evaluationChoices(ctx_.language.settings);
     if (!problems.isEmpty())
         setProblem(problems.join(u'\n'));
     showInstallations();
@@ -450,7 +452,7 @@ void HistoryWindow::showInstallations()
     selectById(installations_, installation_);
     filling_ = false;
     if (installationEntries_.empty() && read)
-        setProblem(ctx_.decode(ctx_.texts.text("HistoryEmpty_60")));
+        setProblem(ctx_.language.decode(ctx_.language.texts.text("HistoryEmpty_60")));
     installation_ = currentId(installations_);
     showInstallation();
 }
@@ -483,7 +485,7 @@ void HistoryWindow::showInstallation()
                      [](const InspectionEntry& a, const InspectionEntry& b) { return a.takenAt < b.takenAt; });
     filling_ = true;
     inspections_->clear();
-    const QString download = ctx_.decode(ctx_.texts.text("HistDownload_20"));
+    const QString download = ctx_.language.decode(ctx_.language.texts.text("HistDownload_20"));
     for (const InspectionEntry& e : list) {
         auto* item = new QTreeWidgetItem(inspections_);
         item->setText(0, timeText(e.takenAt));
@@ -500,10 +502,10 @@ void HistoryWindow::showInstallation()
         inspections_->resizeColumnToContents(c);
 
     pointList_->clear();
-    const QString fell = ctx_.decode(ctx_.texts.text("CmpResistanceHalved_60"));
-    const QString below = ctx_.decode(ctx_.texts.text("ChartBelowLimit_25"));
-    const QString fails = ctx_.decode(ctx_.texts.text("HistFailsMinimum_40"));
-    const QString ratingFell = ctx_.decode(ctx_.texts.text("CmpRatingFell_60"));
+    const QString fell = ctx_.language.decode(ctx_.language.texts.text("CmpResistanceHalved_60"));
+    const QString below = ctx_.language.decode(ctx_.language.texts.text("ChartBelowLimit_25"));
+    const QString fails = ctx_.language.decode(ctx_.language.texts.text("HistFailsMinimum_40"));
+    const QString ratingFell = ctx_.language.decode(ctx_.language.texts.text("CmpRatingFell_60"));
     for (const PointEntry& p : points_) {
         auto* item = new QTreeWidgetItem(pointList_);
         item->setText(0, QString::number(p.block));
@@ -611,14 +613,14 @@ void HistoryWindow::redraw()
         const EquipmentData* equipment = equipmentOf(point_);
         const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, siteChoices_);
         if (corrected.temperaturesApart)
-            notes << ctx_.decode(ctx_.texts.text("HistTemperaturesApart_60"));
+            notes << ctx_.language.decode(ctx_.language.texts.text("HistTemperaturesApart_60"));
         if (corrected_->isChecked()) {
             drawnTrend_ = correctedSamples(trend_, corrected);
             const auto left = std::find_if(corrected.why.begin(), corrected.why.end(),
                                            [](VerdictReason r) { return r != VerdictReason::None; });
             if (left != corrected.why.end()) {
-                const VerdictTexts texts(ctx_.texts, ctx_.language.codec());
-                notes << ctx_.decode(ctx_.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
+                const VerdictTexts texts(ctx_.language.texts, ctx_.language.languageFiles.codec());
+                notes << ctx_.language.decode(ctx_.language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
                              (*left == VerdictReason::NoEquipmentData
                                   ? texts.text("VerdictNoEquipment_60")
                                   : texts.correctionReason(*left, std::nullopt, corrected.rule));
@@ -631,7 +633,7 @@ void HistoryWindow::redraw()
     view_->setChart(drawn_ ? makeTrendChart(ctx_, drawnTrend_) : new QChart);
     delete old;
     if (!drawn_ && point_ != 0 && notes.isEmpty())
-        notes << ctx_.decode(ctx_.texts.text("HistNoTrend_60"));
+        notes << ctx_.language.decode(ctx_.language.texts.text("HistNoTrend_60"));
     note_->setText(notes.join(u'\n'));
     note_->setVisible(!note_->text().isEmpty());
     if (drawn_)
@@ -662,7 +664,8 @@ void HistoryWindow::linkSelectedPoint()
     QString error;
     std::vector<qint64> linkable;
     if (!archive_.linkablePoints(point_, linkable, &error)) {
-        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistLinkFailed_50") + "\r" + ctx_.encode(error), MbOK);
+        ctx_.language.prompts->message(
+            MsgType::Error, ctx_.language.texts.text("HistLinkFailed_50") + "\r" + ctx_.language.encode(error), MbOK);
         return;
     }
     QStringList labels;
@@ -677,14 +680,15 @@ void HistoryWindow::linkSelectedPoint()
         ids.push_back(p.id);
     }
     if (ids.empty()) {
-        ctx_.prompts->message(MsgType::Information, ctx_.texts.text("LinkPointNone_60"), MbOK);
+        ctx_.language.prompts->message(MsgType::Information, ctx_.language.texts.text("LinkPointNone_60"), MbOK);
         return;
     }
     const QString chosenLabel = pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName);
-    const QString question = chosenLabel + QStringLiteral("\n\n") + ctx_.decode(ctx_.texts.text("LinkPointChoose_60"));
+    const QString question =
+        chosenLabel + QStringLiteral("\n\n") + ctx_.language.decode(ctx_.language.texts.text("LinkPointChoose_60"));
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("LinkPointDialog"));
-    ask.setWindowTitle(ctx_.decode(ctx_.texts.text("LinkPoint_40")));
+    ask.setWindowTitle(ctx_.language.decode(ctx_.language.texts.text("LinkPoint_40")));
     ask.setMinimumWidth(560);
     auto* layout = new QVBoxLayout(&ask);
     layout->addWidget(new QLabel(question, &ask));
@@ -696,11 +700,11 @@ void HistoryWindow::linkSelectedPoint()
     layout->addWidget(choices);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* ok = new QPushButton(ctx_.decode(ctx_.texts.text("&OK_11")), &ask);
+    auto* ok = new QPushButton(ctx_.language.decode(ctx_.language.texts.text("&OK_11")), &ask);
     ok->setObjectName(QStringLiteral("LinkPointOK"));
     ok->setDefault(true);
     ok->setEnabled(false);
-    auto* cancel = new QPushButton(ctx_.decode(ctx_.texts.text("&Cancel_11")), &ask);
+    auto* cancel = new QPushButton(ctx_.language.decode(ctx_.language.texts.text("&Cancel_11")), &ask);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
@@ -711,18 +715,19 @@ void HistoryWindow::linkSelectedPoint()
         return;
     const qint64 earlier = ids[size_t(choices->currentIndex())];
     const QString earlierLabel = labels[choices->currentIndex()];
-    if (ctx_.prompts->message(MsgType::Confirmation,
-                              ctx_.texts.text("LinkPointConfirm_60") + "\r" + ctx_.encode(chosenLabel) + "\r" +
-                                  ctx_.encode(earlierLabel),
-                              MbYes | MbNo) != MbYes)
+    if (ctx_.language.prompts->message(MsgType::Confirmation,
+                                       ctx_.language.texts.text("LinkPointConfirm_60") + "\r" +
+                                           ctx_.language.encode(chosenLabel) + "\r" +
+                                           ctx_.language.encode(earlierLabel),
+                                       MbYes | MbNo) != MbYes)
         return;
     LinkRefusal refusal;
     if (!archive_.linkPoints(point_, earlier, &error, &refusal)) {
         const char* reason = linkRefusalKey(refusal);
-        ctx_.prompts->message(MsgType::Error,
-                              ctx_.texts.text("HistLinkFailed_50") + "\r" +
-                                  (reason ? ctx_.texts.text(reason) : ctx_.encode(error)),
-                              MbOK);
+        ctx_.language.prompts->message(MsgType::Error,
+                                       ctx_.language.texts.text("HistLinkFailed_50") + "\r" +
+                                           (reason ? ctx_.language.texts.text(reason) : ctx_.language.encode(error)),
+                                       MbOK);
         return;
     }
     // The renamed point is gone: its measurements are the earlier point's now.
@@ -739,23 +744,26 @@ void HistoryWindow::unlinkSelectedPoint()
     if (chosen == points_.end())
         return;
     if (!archive_.latestLink(point_, found, &error)) {
-        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistUnlinkFailed_50") + "\r" + ctx_.encode(error), MbOK);
+        ctx_.language.prompts->message(
+            MsgType::Error, ctx_.language.texts.text("HistUnlinkFailed_50") + "\r" + ctx_.language.encode(error), MbOK);
         return;
     }
     if (!found)
         return;
     const PointLink& link = *found;
-    if (ctx_.prompts->message(
+    if (ctx_.language.prompts->message(
             MsgType::Confirmation,
-            ctx_.texts.text("UnlinkPointConfirm_60") + "\r" +
-                ctx_.encode(link.keptBlock
-                                ? pointLabel(link.keptBlock, link.keptElement, link.keptBlockName, link.keptElementName)
-                                : pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName)) +
-                "\r" + ctx_.encode(pointLabel(link.block, link.element, link.blockName, link.elementName)),
+            ctx_.language.texts.text("UnlinkPointConfirm_60") + "\r" +
+                ctx_.language.encode(
+                    link.keptBlock
+                        ? pointLabel(link.keptBlock, link.keptElement, link.keptBlockName, link.keptElementName)
+                        : pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName)) +
+                "\r" + ctx_.language.encode(pointLabel(link.block, link.element, link.blockName, link.elementName)),
             MbYes | MbNo) != MbYes)
         return;
     if (!archive_.unlinkPoint(point_, &error)) {
-        ctx_.prompts->message(MsgType::Error, ctx_.texts.text("HistUnlinkFailed_50") + "\r" + ctx_.encode(error), MbOK);
+        ctx_.language.prompts->message(
+            MsgType::Error, ctx_.language.texts.text("HistUnlinkFailed_50") + "\r" + ctx_.language.encode(error), MbOK);
         return;
     }
     showInstallation();
@@ -794,7 +802,7 @@ const EquipmentData* HistoryWindow::equipmentOf(qint64 point) const
 
 QString HistoryWindow::equipmentSummary(const EquipmentData* data) const
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     if (!data)
         return t("EqNone_30");
     QString text = t("HistEquipment_25") + QStringLiteral(": ") + t(EquipmentTypeKeys[int(data->type)]);
@@ -821,7 +829,8 @@ bool HistoryWindow::changeArchive(const std::function<bool(HistoryArchive&, QStr
     HistoryArchive writer;
     const bool changed = writer.open(archive_.location(), ArchiveAccess::Write, &error) && change(writer, &error);
     if (!changed)
-        ctx_.prompts->message(MsgType::Error, ctx_.texts.text(failedKey) + "\r" + ctx_.encode(error), MbOK);
+        ctx_.language.prompts->message(MsgType::Error,
+                                       ctx_.language.texts.text(failedKey) + "\r" + ctx_.language.encode(error), MbOK);
     writer.close();
     // The window's own connection reads what it read before: read it anew.
     refresh();
@@ -844,7 +853,7 @@ void HistoryWindow::chooseSiteRules()
                                    [&](const InstallationEntry& e) { return e.id == installation_; });
     if (site == installationEntries_.end())
         return;
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("SiteRulesDialog"));
     ask.setWindowTitle(t("SiteRules_40"));
@@ -899,10 +908,11 @@ void HistoryWindow::deleteSelectedEquipment()
     if (chosen == points_.end() || !equipmentOf(point_))
         return;
     const QString label = pointLabel(chosen->block, chosen->element, chosen->blockName, chosen->elementName);
-    if (ctx_.prompts->message(MsgType::Confirmation,
-                              ctx_.texts.text("EqDeleteConfirm_60") + "\r" + ctx_.encode(label) + "\r" +
-                                  ctx_.encode(equipmentSummary(equipmentOf(point_))),
-                              MbYes | MbNo) != MbYes)
+    if (ctx_.language.prompts->message(MsgType::Confirmation,
+                                       ctx_.language.texts.text("EqDeleteConfirm_60") + "\r" +
+                                           ctx_.language.encode(label) + "\r" +
+                                           ctx_.language.encode(equipmentSummary(equipmentOf(point_))),
+                                       MbYes | MbNo) != MbYes)
         return;
     const qint64 point = point_;
     changeArchive(
@@ -932,7 +942,7 @@ void HistoryWindow::copySelectedEquipment()
         std::find_if(points_.begin(), points_.end(), [&](const PointEntry& p) { return p.id == point_; });
     if (!data || chosen == points_.end())
         return;
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("CopyEquipmentDialog"));
     ask.setWindowTitle(t("CopyEquipment_40"));

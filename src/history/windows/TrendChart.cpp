@@ -36,7 +36,7 @@ constexpr qint64 DayMs = 24 * 3600 * 1000;
 // Texts of legends and axes are read as rich text: "<" must not start a tag.
 QString text(const StructureContext& ctx, const char* key)
 {
-    return ctx.decode(ctx.texts.text(key)).toHtmlEscaped();
+    return ctx.language.decode(ctx.language.texts.text(key)).toHtmlEscaped();
 }
 
 // The archive keeps wall-clock times; the date axis shows local time.

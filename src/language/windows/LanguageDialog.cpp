@@ -40,7 +40,7 @@ LanguageDialog::LanguageDialog(AppContext& context, QWidget* parent) : QDialog(p
 
 void LanguageDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("SelectLanguage_25"));
     langGroup_->setTitle(t("Language_25"));
     okButton_->setText(t("&OK_11"));
@@ -59,7 +59,7 @@ void LanguageDialog::fillList()
         group_->removeButton(b);
         delete b;
     }
-    const auto& entries = ctx_.language.entries();
+    const auto& entries = ctx_.language.languageFiles.entries();
     for (size_t i = 0; i < entries.size(); ++i) {
         // Each display name is written in its own language's code page.
         const TextCodec own(entries[i].lcid);
@@ -67,13 +67,13 @@ void LanguageDialog::fillList()
         group_->addButton(rb, int(i));
         listLayout_->addWidget(rb);
     }
-    if (QAbstractButton* b = group_->button(ctx_.language.selectedIndex()))
+    if (QAbstractButton* b = group_->button(ctx_.language.languageFiles.selectedIndex()))
         b->setChecked(true);
 }
 
 bool LanguageDialog::execute()
 {
-    const int remembered = ctx_.language.selectedIndex();
+    const int remembered = ctx_.language.languageFiles.selectedIndex();
     fillList();
     const bool ok = exec() == QDialog::Accepted;
     const int chosen = group_->checkedId();
@@ -83,7 +83,7 @@ bool LanguageDialog::execute()
         return false;
     }
     // Keeping the current language after all changes nothing; a broken
-    // language file ends the program through ctx_.quitRequested.
+    // language file ends the program through ctx_.language.quitRequested.
     if (switchLanguage(ctx_, chosen) == LanguageSwitch::Kept) {
         if (QAbstractButton* b = group_->button(remembered))
             b->setChecked(true);

@@ -59,7 +59,7 @@ QCheckBox* CommentsDialog::checkBox(int i) const
 
 void CommentsDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("Comments_30"));
     commentsCheck->setText(t("Comments_30"));
     autotestCheck->setText(t("AutotestComments"));
@@ -86,7 +86,7 @@ void CommentsDialog::fillFromSettings()
     auto join = [&](const auto& lines) {
         QStringList l;
         for (const std::string& s : lines)
-            l << ctx_.decode(s);
+            l << ctx_.language.decode(s);
         // Trailing empty lines carry nothing.
         while (!l.isEmpty() && l.back().isEmpty())
             l.removeLast();
@@ -150,18 +150,18 @@ void CommentsDialog::boxChanged(QPlainTextEdit* box, int maxLines, QString& reme
 void CommentsDialog::accept()
 {
     // Texts the language's code page cannot hold keep the dialog open, as typed.
-    if (!canStoreTyped(ctx_, {commentBox_->toPlainText(), autotestBox->toPlainText()}))
+    if (!canStoreTyped(ctx_.language, {commentBox_->toPlainText(), autotestBox->toPlainText()}))
         return;
     Comments& c = ctx_.document.comments;
     const QStringList lines = commentBox_->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::LineCount; ++i)
-        c.lines[size_t(i)] = i < lines.size() ? ctx_.encode(lines[i]) : std::string();
+        c.lines[size_t(i)] = i < lines.size() ? ctx_.language.encode(lines[i]) : std::string();
     const QStringList autoLines = autotestBox->toPlainText().split(u'\n');
     for (int i = 0; i < Comments::AutotestCount; ++i)
-        c.autotest[size_t(i)] = i < autoLines.size() ? ctx_.encode(autoLines[i]) : std::string();
+        c.autotest[size_t(i)] = i < autoLines.size() ? ctx_.language.encode(autoLines[i]) : std::string();
     c.checks = Comments::checksFromBoxes(
         {commentsCheck->isChecked(), autotestCheck->isChecked(), pageNumbersCheck->isChecked()});
-    c.save(ctx_.settings);
+    c.save(ctx_.language.settings);
     ctx_.document.saved = false;
     QDialog::accept();
 }

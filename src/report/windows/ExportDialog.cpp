@@ -46,7 +46,7 @@ ExportDialog::ExportDialog(AppContext& context, QWidget* parent) : QDialog(paren
 
 void ExportDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("ExportFormat_30"));
     colGroup->setTitle(t("Delimiter_25"));
     rowGroup->setTitle(t("EOLSign_25"));

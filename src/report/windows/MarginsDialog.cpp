@@ -47,7 +47,7 @@ MarginsDialog::MarginsDialog(AppContext& context, QWidget* parent) : QDialog(par
 
 void MarginsDialog::applyInterfaceTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("Margins_20"));
     for (int i = 0; i < MarginTexts::Count; ++i)
         labels_[size_t(i)]->setText(t(MarginTexts::languageKey(i)));
@@ -59,25 +59,25 @@ void MarginsDialog::fill(const MarginTexts& margins)
 {
     saved_ = margins;
     for (int i = 0; i < MarginTexts::Count; ++i)
-        fields_[size_t(i)]->setText(ctx_.decode(margins.text[size_t(i)]));
+        fields_[size_t(i)]->setText(ctx_.language.decode(margins.text[size_t(i)]));
 }
 
 void MarginsDialog::saveClicked()
 {
     MarginTexts typed;
     for (int i = 0; i < MarginTexts::Count; ++i)
-        typed.text[size_t(i)] = ctx_.encode(fields_[size_t(i)]->text().trimmed());
+        typed.text[size_t(i)] = ctx_.language.encode(fields_[size_t(i)]->text().trimmed());
     std::string error;
-    const int wrong = checkMargins(ctx_.texts, typed, setup_, &error);
+    const int wrong = checkMargins(ctx_.language.texts, typed, setup_, &error);
     if (wrong != MarginTexts::Count) {
-        ctx_.prompts->message(MsgType::Error, error, MbOK);
+        ctx_.language.prompts->message(MsgType::Error, error, MbOK);
         fields_[size_t(wrong)]->setFocus();
         fields_[size_t(wrong)]->selectAll();
         return;
     }
     for (std::string& text : typed.text)
         text = withSystemDecimalSeparator(text);
-    typed.save(ctx_.settings);
+    typed.save(ctx_.language.settings);
     saved_ = typed;
     accept();
 }

@@ -49,7 +49,7 @@ PageRangeDialog::PageRangeDialog(AppContext& context, QWidget* parent) : QDialog
 
 void PageRangeDialog::applyInterfaceTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("SelectPages_25"));
     pagesLabel->setText(t("PagesToPrint_30"));
     printBtn->setText(t("&Print_11"));
@@ -64,8 +64,8 @@ void PageRangeDialog::printClicked()
         accept();
         return;
     }
-    ctx_.prompts->message(MsgType::Error,
-                          ctx_.texts.text("PageRangeInvalid_60") + " " + std::to_string(pageCount_) + ".", MbOK);
+    ctx_.language.prompts->message(
+        MsgType::Error, ctx_.language.texts.text("PageRangeInvalid_60") + " " + std::to_string(pageCount_) + ".", MbOK);
     fromPage_->setFocus();
     fromPage_->selectAll();
 }

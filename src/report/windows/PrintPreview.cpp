@@ -337,7 +337,7 @@ PrintPreview::PrintPreview(AppContext& context, QWidget* parent) : QWidget(paren
     margins_ = new MarginsDialog(ctx_, this);
     pages_ = new PageRangeDialog(ctx_, this);
     applyInterfaceTexts();
-    marginTexts_.load(ctx_.settings);
+    marginTexts_.load(ctx_.language.settings);
     zoom->setCurrentIndex(ZoomDefaultIndex);
     zoomChanged(ZoomDefaultIndex);
 }
@@ -346,7 +346,7 @@ PrintPreview::~PrintPreview() = default;
 
 QString PrintPreview::text(const char* key) const
 {
-    return ctx_.decode(ctx_.texts.text(key));
+    return ctx_.language.decode(ctx_.language.texts.text(key));
 }
 
 QToolButton* PrintPreview::button(const char* name) const
@@ -387,7 +387,7 @@ void PrintPreview::applyInterfaceTexts()
 
 void PrintPreview::loadMargins()
 {
-    marginTexts_.load(ctx_.settings);
+    marginTexts_.load(ctx_.language.settings);
 }
 
 void PrintPreview::initPreview()
@@ -464,12 +464,12 @@ bool PrintPreview::composePages(bool fromFirstPage)
     page->clear();
     prn_.setPageSetup(currentSetup());
     std::string error;
-    const bool ok = composeReport(ctx_, {ctx_.document.heading, ctx_.document.comments}, mode_, *grid_, marginTexts_,
-                                  prn_, *progress_, &error);
+    const bool ok = composeReport(ctx_.language, {ctx_.document.heading, ctx_.document.comments}, mode_, *grid_,
+                                  marginTexts_, prn_, *progress_, &error);
     toolBar_->setEnabled(true);
     composing_ = false;
     if (!ok) {
-        ctx_.prompts->message(MsgType::Error, error, MbOK);
+        ctx_.language.prompts->message(MsgType::Error, error, MbOK);
         keepInFront();
     } else if (fromFirstPage) {
         view_->setPage(1);
@@ -649,7 +649,7 @@ bool PrintPreview::printToPdf(const QString& path, const std::vector<int>& order
     QString error;
     if (writePdf(prn_, path, &error, order))
         return true;
-    ctx_.prompts->message(MsgType::Error, ctx_.encode(path + u'\r' + error), MbOK);
+    ctx_.language.prompts->message(MsgType::Error, ctx_.language.encode(path + u'\r' + error), MbOK);
     keepInFront();
     return false;
 }
@@ -669,7 +669,7 @@ void PrintPreview::printRange(int from, int to)
         // the pages go to a PDF file the user names here, the file named in
         // Printer setup offered.
         const QString named = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
-        const auto chosen = askPdfPath(ctx_.texts.text("PrintToFile_40"), named);
+        const auto chosen = askPdfPath(ctx_.language.texts.text("PrintToFile_40"), named);
         if (!chosen)
             return;
         const QString path = *chosen;
@@ -686,7 +686,7 @@ void PrintPreview::printRange(int from, int to)
         order = printOrder(from, to, count, p.copyCount(), p.collateCopies());
     }
     if (!replayPages(prn_, p, order))
-        ctx_.prompts->message(MsgType::Error, ctx_.encode(p.printerName()), MbOK);
+        ctx_.language.prompts->message(MsgType::Error, ctx_.language.encode(p.printerName()), MbOK);
 }
 
 std::optional<QString> PrintPreview::askPdfPath(const std::string& title, const QString& proposed)
@@ -699,7 +699,7 @@ std::optional<QString> PrintPreview::askPdfPath(const std::string& title, const 
     // A name without an extension gets ".pdf"; a file that is there is
     // replaced only when the user says so.
     const auto chosen = chooseFileToWrite(
-        ctx_, r, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("pdf")); });
+        ctx_.language, r, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("pdf")); });
     keepInFront();
     return chosen;
 }
@@ -710,7 +710,7 @@ void PrintPreview::saveAsPdf()
         return;
     if (prn_.pageCount() == 0 || !grid_)
         return;
-    const auto chosen = askPdfPath(ctx_.texts.text("SaveAs_30"));
+    const auto chosen = askPdfPath(ctx_.language.texts.text("SaveAs_30"));
     if (!chosen)
         return;
     const QString path = *chosen;

@@ -85,7 +85,7 @@ PrintoutHeadingDialog::PrintoutHeadingDialog(AppContext& context, QWidget* paren
 
 void PrintoutHeadingDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("OperatorTestSite_40"));
     operatorGroup->setTitle(t("Operator_30"));
     footerGroup->setTitle(t("Footer_30"));
@@ -100,9 +100,9 @@ void PrintoutHeadingDialog::fillFromHeading()
 {
     const PrintoutHeading& h = ctx_.document.heading;
     for (size_t i = 0; i < 3; ++i) {
-        opEdits_[i]->setText(ctx_.decode(h.op[i]));
-        footerEdits_[i]->setText(ctx_.decode(h.footer[i]));
-        siteEdits_[i]->setText(ctx_.decode(h.site[i]));
+        opEdits_[i]->setText(ctx_.language.decode(h.op[i]));
+        footerEdits_[i]->setText(ctx_.language.decode(h.footer[i]));
+        siteEdits_[i]->setText(ctx_.language.decode(h.site[i]));
     }
     logoPath_ = h.logo;
     mode_ = h.logoMode == 1 ? 1 : 0;
@@ -121,7 +121,7 @@ void PrintoutHeadingDialog::layOut()
     textPanel->setVisible(!picture_);
     picturePanel->setVisible(picture_);
     loadBtn->setEnabled(picture_);
-    toggleBtn->setText(ctx_.decode(ctx_.texts.text(picture_ ? "Text_11" : "Picture_11")));
+    toggleBtn->setText(ctx_.language.decode(ctx_.language.texts.text(picture_ ? "Text_11" : "Picture_11")));
     if (picture_)
         loadLogo();
 }
@@ -158,21 +158,21 @@ void PrintoutHeadingDialog::loadLogo()
 void PrintoutHeadingDialog::loadPictureClicked()
 {
     FileDialogRequest r;
-    r.title = ctx_.texts.text("LoadLogo_30");
-    r.filterName = ctx_.texts.text("ImageFiles_13");
+    r.title = ctx_.language.texts.text("LoadLogo_30");
+    r.filterName = ctx_.language.texts.text("ImageFiles_13");
     r.pattern = QStringLiteral("*.BMP *.JPG *.JPEG *.PNG *.SVG");
     r.proposedName = QString::fromLocal8Bit(logoPath_.c_str());
     r.mustExist = true;
-    const auto chosen = ctx_.prompts->openFileName(r);
+    const auto chosen = ctx_.language.prompts->openFileName(r);
     if (!chosen)
         return;
     QImageReader reader(*chosen);
     if (!reader.canRead()) {
         // Say what the system says about the file; keep the previous logo.
-        ctx_.prompts->message(MsgType::Error,
-                              ctx_.texts.text("LoadLogo_30") + "\r" + ctx_.encode(*chosen) + "\r" +
-                                  ctx_.encode(reader.errorString()),
-                              MbOK);
+        ctx_.language.prompts->message(MsgType::Error,
+                                       ctx_.language.texts.text("LoadLogo_30") + "\r" + ctx_.language.encode(*chosen) +
+                                           "\r" + ctx_.language.encode(reader.errorString()),
+                                       MbOK);
         return;
     }
     logoPath_ = QFile::encodeName(*chosen).toStdString();
@@ -185,17 +185,17 @@ void PrintoutHeadingDialog::accept()
     QStringList typed;
     for (size_t i = 0; i < 3; ++i)
         typed << opEdits_[i]->text() << footerEdits_[i]->text() << siteEdits_[i]->text();
-    if (!canStoreTyped(ctx_, typed))
+    if (!canStoreTyped(ctx_.language, typed))
         return;
     PrintoutHeading h = ctx_.document.heading;
     for (size_t i = 0; i < 3; ++i) {
-        h.op[i] = ctx_.encode(opEdits_[i]->text());
-        h.footer[i] = ctx_.encode(footerEdits_[i]->text());
-        h.site[i] = ctx_.encode(siteEdits_[i]->text());
+        h.op[i] = ctx_.language.encode(opEdits_[i]->text());
+        h.footer[i] = ctx_.language.encode(footerEdits_[i]->text());
+        h.site[i] = ctx_.language.encode(siteEdits_[i]->text());
     }
     h.logo = logoPath_;
     h.logoMode = mode_;
-    h.save(ctx_.settings);
+    h.save(ctx_.language.settings);
     // The printout heading is saved with the structure.
     ctx_.document.saved = false;
     QDialog::accept();

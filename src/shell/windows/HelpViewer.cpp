@@ -34,10 +34,11 @@ QString HelpViewer::topicPath(const QString& helpFile, int helpContext)
 
 void HelpViewer::showTopic(AppContext& ctx, int helpContext, QWidget* parent)
 {
-    const QString page = topicPath(ctx.profile.helpFile, helpContext);
+    const QString page = topicPath(ctx.language.profile.helpFile, helpContext);
     if (page.isEmpty()) {
-        ctx.prompts->message(MsgType::Error,
-                             ctx.encode(QStringLiteral("Help file not found:\r") + ctx.profile.helpFile), MbOK);
+        ctx.language.prompts->message(
+            MsgType::Error,
+            ctx.language.encode(QStringLiteral("Help file not found:\r") + ctx.language.profile.helpFile), MbOK);
         return;
     }
     static QPointer<HelpViewer> viewer; // one help window at a time

@@ -21,9 +21,9 @@ namespace zentrova {
 QString QtPrompts::tr(const char* key, const char* fallback) const
 {
     if (ctx_) {
-        const std::string& t = ctx_->texts.text(key);
+        const std::string& t = ctx_->language.texts.text(key);
         if (!t.empty())
-            return ctx_->decode(t);
+            return ctx_->language.decode(t);
     }
     return QString::fromLatin1(fallback);
 }
@@ -89,7 +89,7 @@ QWidget* QtPrompts::owner() const
 
 unsigned QtPrompts::message(MsgType type, const std::string& text, unsigned buttons, int helpContext)
 {
-    return showBox(type, ctx_ ? ctx_->decode(text) : QString::fromLatin1(text.c_str()), buttons, helpContext);
+    return showBox(type, ctx_ ? ctx_->language.decode(text) : QString::fromLatin1(text.c_str()), buttons, helpContext);
 }
 
 unsigned QtPrompts::messageWithCharacters(MsgType type, const std::string& text, const QString& characters,
@@ -106,7 +106,8 @@ unsigned QtPrompts::messageWithCharacters(MsgType type, const std::string& text,
         else
             spaced += QStringLiteral("U+%1").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
     }
-    return showBox(type, (ctx_ ? ctx_->decode(text) : QString::fromLatin1(text.c_str())) + u'\n' + spaced, buttons, 0);
+    return showBox(type, (ctx_ ? ctx_->language.decode(text) : QString::fromLatin1(text.c_str())) + u'\n' + spaced,
+                   buttons, 0);
 }
 
 unsigned QtPrompts::showBox(MsgType type, QString body, unsigned buttons, int helpContext)
@@ -196,21 +197,22 @@ unsigned QtPrompts::showBox(MsgType type, QString body, unsigned buttons, int he
 
 QString QtPrompts::filterOf(const FileDialogRequest& r) const
 {
-    const QString name = ctx_ ? ctx_->decode(r.filterName) : QString::fromLatin1(r.filterName.c_str());
+    const QString name = ctx_ ? ctx_->language.decode(r.filterName) : QString::fromLatin1(r.filterName.c_str());
     // The file system is case-sensitive: offer the pattern in both cases.
     QString patterns = r.pattern;
     if (r.pattern.toUpper() != r.pattern.toLower())
         patterns = r.pattern.toLower() + u' ' + r.pattern.toUpper();
     QString filter = name + QStringLiteral(" (") + patterns + u')';
     if (!r.allFilesName.empty())
-        filter += QStringLiteral(";;") + (ctx_ ? ctx_->decode(r.allFilesName) : QString::fromLatin1(r.allFilesName)) +
+        filter += QStringLiteral(";;") +
+                  (ctx_ ? ctx_->language.decode(r.allFilesName) : QString::fromLatin1(r.allFilesName)) +
                   QStringLiteral(" (*)");
     return filter;
 }
 
 QString QtPrompts::startPath(const QString& proposed) const
 {
-    return ctx_ ? dialogStartPath(ctx_->settings, proposed) : proposed;
+    return ctx_ ? dialogStartPath(ctx_->language.settings, proposed) : proposed;
 }
 
 std::optional<QString> QtPrompts::chosen(const QString& path) const
@@ -218,7 +220,7 @@ std::optional<QString> QtPrompts::chosen(const QString& path) const
     if (path.isEmpty())
         return std::nullopt;
     if (ctx_)
-        rememberDialogFolder(ctx_->settings, path);
+        rememberDialogFolder(ctx_->language.settings, path);
     return path;
 }
 
@@ -226,7 +228,7 @@ std::optional<QString> QtPrompts::fileName(const FileDialogRequest& r, QFileDial
 {
     if (QThread::currentThread() != qApp->thread())
         return callOnThreadOf(qApp, [&] { return fileName(r, mode); });
-    const QString title = ctx_ ? ctx_->decode(r.title) : QString();
+    const QString title = ctx_ ? ctx_->language.decode(r.title) : QString();
     QFileDialog dialog(owner(), title, startPath(r.proposedName), filterOf(r));
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen)
@@ -236,7 +238,7 @@ std::optional<QString> QtPrompts::fileName(const FileDialogRequest& r, QFileDial
     // Dates in the program's language; an English program keeps the system's
     // way of writing them. A native dialog ignores the model.
     if (ctx_)
-        if (const QString code = TextCodec::languageCodeForLcid(ctx_->language.codec().lcid());
+        if (const QString code = TextCodec::languageCodeForLcid(ctx_->language.languageFiles.codec().lcid());
             !code.isEmpty() && code != QLatin1String("en"))
             dialog.setProxyModel(new FileDatesModel(QLocale(code), &dialog));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

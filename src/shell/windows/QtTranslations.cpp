@@ -42,8 +42,8 @@ public:
         };
         for (const Caption& c : captions)
             if (qstrcmp(context, c.context) == 0 && qstrcmp(sourceText, c.qt) == 0) {
-                const std::string& text = ctx_.texts.text(c.key);
-                return text.empty() ? QString() : ctx_.decode(text);
+                const std::string& text = ctx_.language.texts.text(c.key);
+                return text.empty() ? QString() : ctx_.language.decode(text);
             }
         return QString();
     }
@@ -65,7 +65,7 @@ QtTranslations::~QtTranslations()
 
 void QtTranslations::apply(const AppContext& ctx)
 {
-    const QString code = TextCodec::languageCodeForLcid(ctx.language.codec().lcid());
+    const QString code = TextCodec::languageCodeForLcid(ctx.language.languageFiles.codec().lcid());
     if (code == installed_)
         return;
     if (translator_)
@@ -81,7 +81,7 @@ void QtTranslations::apply(const AppContext& ctx)
     // Qt's own folder first; a portable copy may bring them beside the program.
     const QString name = QStringLiteral("qt_") + code;
     if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
-        translator->load(name, ctx.programDir + QStringLiteral("translations"))) {
+        translator->load(name, ctx.language.programDir + QStringLiteral("translations"))) {
         QCoreApplication::installTranslator(translator.get());
         translator_ = std::move(translator);
     }

@@ -36,7 +36,7 @@ const QColor Bound(40, 40, 40);
 // Legends and axis labels read their texts as rich text: "<" must not start a tag.
 QString text(const StructureContext& ctx, const char* key)
 {
-    return ctx.decode(ctx.texts.text(key)).toHtmlEscaped();
+    return ctx.language.decode(ctx.language.texts.text(key)).toHtmlEscaped();
 }
 
 // Whole decades around the values, at least one decade high.
@@ -222,7 +222,8 @@ void blockChart(const StructureContext& ctx, const BlockChart& data, QChart* cha
             below->append(at, value);
         if (b.resistance.bound != ValueBound::Exact)
             bound->append(at, value);
-        x->append(ctx.decode(b.elementName) + QStringLiteral("<br>") + ctx.decode(resistanceText(b.resistance)),
+        x->append(ctx.language.decode(b.elementName) + QStringLiteral("<br>") +
+                      ctx.language.decode(resistanceText(b.resistance)),
                   at + 0.5);
     }
     series << bound;
@@ -264,7 +265,7 @@ void comparisonChart(const StructureContext& ctx, const ComparisonChart& data, Q
     for (size_t i = 0; i < data.bars.size(); ++i) {
         const ComparisonChartBar& b = data.bars[i];
         const double at = double(i);
-        QString label = ctx.decode(b.elementName);
+        QString label = ctx.language.decode(b.elementName);
         if (b.inOld) {
             const double value = std::max(b.oldResistance.number, floor);
             QAreaSeries* bar = barSeries(at - 0.4, at - 0.02, value, floor, OldBar);
@@ -283,10 +284,11 @@ void comparisonChart(const StructureContext& ctx, const ComparisonChart& data, Q
             if (b.newResistance.bound != ValueBound::Exact)
                 bound->append(at + 0.21, value);
         }
-        label += QStringLiteral("<br>") +
-                 (b.inOld ? ctx.decode(resistanceText(b.oldResistance)).toHtmlEscaped() : QStringLiteral("-")) +
-                 QStringLiteral(" &rarr; ") +
-                 (b.inNew ? ctx.decode(resistanceText(b.newResistance)).toHtmlEscaped() : QStringLiteral("-"));
+        label +=
+            QStringLiteral("<br>") +
+            (b.inOld ? ctx.language.decode(resistanceText(b.oldResistance)).toHtmlEscaped() : QStringLiteral("-")) +
+            QStringLiteral(" &rarr; ") +
+            (b.inNew ? ctx.language.decode(resistanceText(b.newResistance)).toHtmlEscaped() : QStringLiteral("-"));
         x->append(label, at + 0.5);
     }
     // In the legend: old, new, fallen.
@@ -333,8 +335,9 @@ QString ratingText(const StructureContext& ctx, const char* name, RatingKind kin
 {
     if (!v.hasNumber)
         return {};
-    const QString value = QStringLiteral("%1 %2%3").arg(
-        QLatin1String(name), ctx.decode(markText(v).substr(0, 1)).toHtmlEscaped(), QString::number(v.number, 'g', 3));
+    const QString value = QStringLiteral("%1 %2%3").arg(QLatin1String(name),
+                                                        ctx.language.decode(markText(v).substr(0, 1)).toHtmlEscaped(),
+                                                        QString::number(v.number, 'g', 3));
     if (!rating)
         return value; // a bound that leaves the class open
     return value + QStringLiteral(" (%1)").arg(text(ctx, ratingLanguageKey(kind, *rating)));
@@ -392,7 +395,7 @@ void stepChart(const StructureContext& ctx, const StepChart& data, QChart* chart
 QChart* emptyChart(const StructureContext& ctx, const std::string& title)
 {
     auto* chart = new QChart;
-    chart->setTitle(ctx.decode(title).toHtmlEscaped());
+    chart->setTitle(ctx.language.decode(title).toHtmlEscaped());
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setBackgroundBrush(Qt::white);
@@ -479,7 +482,7 @@ QByteArray chartPng(const StructureContext& ctx, const ChartData& data, QSize si
 
 QByteArray chartSvg(const StructureContext& ctx, const ChartData& data, QSize size)
 {
-    return chartSvg([&] { return makeChart(ctx, data); }, size, ctx.decode(data.title));
+    return chartSvg([&] { return makeChart(ctx, data); }, size, ctx.language.decode(data.title));
 }
 
 void paintChart(const ChartMaker& make, QPainter& painter, const QRectF& target)

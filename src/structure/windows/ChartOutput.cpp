@@ -48,9 +48,9 @@ ChartOutput::ChartOutput(AppContext& context, QWidget* parent) : QWidget(parent)
 
 void ChartOutput::applyTexts()
 {
-    copyButton_->setText(ctx_.decode(ctx_.texts.text("&Copy_30")));
-    saveButton_->setText(ctx_.decode(ctx_.texts.text("&SaveImage_30")));
-    printButton_->setText(ctx_.decode(ctx_.texts.text("&Print_11")));
+    copyButton_->setText(ctx_.language.decode(ctx_.language.texts.text("&Copy_30")));
+    saveButton_->setText(ctx_.language.decode(ctx_.language.texts.text("&SaveImage_30")));
+    printButton_->setText(ctx_.language.decode(ctx_.language.texts.text("&Print_11")));
 }
 
 void ChartOutput::setChart(ChartMaker make, const QString& title)
@@ -86,7 +86,7 @@ void ChartOutput::saveChart()
         return;
     FileDialogRequest request;
     // The button's text, without its accelerator and dots, titles the dialog.
-    std::string title = ctx_.texts.text("&SaveImage_30");
+    std::string title = ctx_.language.texts.text("&SaveImage_30");
     std::erase(title, '&');
     if (title.size() > 3 && title.ends_with("..."))
         title.resize(title.size() - 3);
@@ -95,11 +95,11 @@ void ChartOutput::saveChart()
     request.pattern = QStringLiteral("*.png *.svg");
     request.proposedName = QStringLiteral("chart.png");
     const std::optional<QString> path = chooseFileToWrite(
-        ctx_, request, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("png")); });
+        ctx_.language, request, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("png")); });
     if (!path)
         return;
     const QByteArray bytes = isSvgFileName(*path) ? chartSvg(make_, ImageSize, title_) : chartPng(make_, ImageSize);
-    writeChosenFile(ctx_, *path, std::string_view(bytes.constData(), size_t(bytes.size())));
+    writeChosenFile(ctx_.language, *path, std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
 void ChartOutput::printChart()
@@ -115,12 +115,13 @@ void ChartOutput::printChart()
         // Printing to a PDF file: the file is named in the program's own
         // dialog, which asks before it replaces one that is there.
         FileDialogRequest request;
-        request.title = ctx_.texts.text("PrintToFile_40");
+        request.title = ctx_.language.texts.text("PrintToFile_40");
         request.filterName = "PDF";
         request.pattern = QStringLiteral("*.pdf");
         request.proposedName = printer.outputFileName();
-        const std::optional<QString> path = chooseFileToWrite(
-            ctx_, request, [](const QString& name) { return withExtensionWhenNone(name, QStringLiteral("pdf")); });
+        const std::optional<QString> path = chooseFileToWrite(ctx_.language, request, [](const QString& name) {
+            return withExtensionWhenNone(name, QStringLiteral("pdf"));
+        });
         if (!path)
             return;
         printer.setOutputFileName(*path);

@@ -55,7 +55,7 @@ ChartWindow::ChartWindow(AppContext& context, QWidget* parent) : QDialog(parent)
 
 void ChartWindow::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     QString title = t("&Chart_30");
     title.remove(u'&');
     if (title.endsWith(QLatin1String("...")))
@@ -107,14 +107,14 @@ void ChartWindow::redraw()
         node_ = nullptr;
     drawn_ = node_ && chartOfElement(ctx_, *node_, kind(), data_, &reason);
     if (!node_)
-        reason = ctx_.texts.text("ChartNoData_60");
+        reason = ctx_.language.texts.text("ChartNoData_60");
     QChart* old = view_->chart();
     view_->setChart(drawn_ ? makeChart(ctx_, data_) : new QChart);
     delete old;
-    note_->setText(drawn_ ? QString() : ctx_.decode(reason));
+    note_->setText(drawn_ ? QString() : ctx_.language.decode(reason));
     note_->setVisible(!drawn_);
     if (drawn_)
-        output_->setChart([this] { return makeChart(ctx_, data_); }, ctx_.decode(data_.title));
+        output_->setChart([this] { return makeChart(ctx_, data_); }, ctx_.language.decode(data_.title));
     else
         output_->clearChart();
 }

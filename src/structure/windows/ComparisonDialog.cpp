@@ -49,7 +49,7 @@ enum Column {
 
 QString shownName(const AppContext& ctx, const std::string& name)
 {
-    return ctx.decode(name).replace(u'\r', u' ');
+    return ctx.language.decode(name).replace(u'\r', u' ');
 }
 
 QString numberAndName(const AppContext& ctx, long number, const std::string& name)
@@ -85,10 +85,10 @@ QString valueShown(const AppContext& ctx, bool present, const MeasuredValue& v)
     if (!v.hasNumber) {
         QString s = QString::fromStdString(markText(v)) + u'?';
         if (!v.baseUnit.empty())
-            s += u' ' + ctx.decode(v.baseUnit);
+            s += u' ' + ctx.language.decode(v.baseUnit);
         return s;
     }
-    QString s = ctx.decode(prefixedValueText(v));
+    QString s = ctx.language.decode(prefixedValueText(v));
     if (v.flagged)
         s += QStringLiteral(" !");
     return s;
@@ -101,7 +101,7 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     : QDialog(parent), ctx_(newer), comparison_(std::move(comparison)), olderFile_(olderFile)
 {
     setObjectName(QStringLiteral("Comparison"));
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("Comparison_30"));
     auto* layout = new QVBoxLayout(this);
     files_ = new QLabel(this);
@@ -162,7 +162,7 @@ void ComparisonDialog::showBlockOfRow(int row)
     QChart* old = chartView_->chart();
     chartView_->setChart(makeComparisonChart(ctx_, chart));
     delete old; // the view leaves the chart it showed to its caller
-    const QString title = ctx_.decode(chart.title);
+    const QString title = ctx_.language.decode(chart.title);
     chartOutput_->setChart([this, chart = std::move(chart)] { return makeComparisonChart(ctx_, chart); }, title);
 }
 
@@ -187,8 +187,9 @@ QString correctedShown(const VerdictTexts& texts, const ComparedCorrection& c)
 
 void ComparisonDialog::fill()
 {
-    files_->setText(ctx_.decode(ctx_.texts.text("CmpOld_15")) + QStringLiteral(": ") + olderFile_ + u'\n' +
-                    ctx_.decode(ctx_.texts.text("CmpNew_15")) + QStringLiteral(": ") + ctx_.document.fileName);
+    files_->setText(ctx_.language.decode(ctx_.language.texts.text("CmpOld_15")) + QStringLiteral(": ") + olderFile_ +
+                    u'\n' + ctx_.language.decode(ctx_.language.texts.text("CmpNew_15")) + QStringLiteral(": ") +
+                    ctx_.document.fileName);
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     const QColor red = colourOf(LineColour::Red);
     auto put = [&](int r, int c, const QString& text) {
@@ -204,7 +205,7 @@ void ComparisonDialog::fill()
     table_->setRowCount(rows);
     rowBlocks_.assign(size_t(rows), -1);
     int r = 0;
-    const VerdictTexts texts(ctx_.texts, ctx_.language.codec());
+    const VerdictTexts texts(ctx_.language.texts, ctx_.language.languageFiles.codec());
     for (size_t index = 0; index < comparison_.points.size(); ++index) {
         const PointComparison& p = comparison_.points[index];
         const QString block = numberAndNames(ctx_, p.older.block, p.older.blockName, p.newer.block, p.newer.blockName);
@@ -219,8 +220,8 @@ void ComparisonDialog::fill()
         for (const QuantityChange& q : p.quantities) {
             put(r, BlockColumn, block);
             put(r, ElementColumn, element);
-            put(r, FunctionColumn, ctx_.decode(q.functionName).replace(u'\r', u' '));
-            put(r, QuantityColumn, ctx_.decode(q.quantityName));
+            put(r, FunctionColumn, ctx_.language.decode(q.functionName).replace(u'\r', u' '));
+            put(r, QuantityColumn, ctx_.language.decode(q.quantityName));
             put(r, OldColumn, valueShown(ctx_, q.inOld, q.oldValue));
             put(r, NewColumn, valueShown(ctx_, q.inNew, q.newValue));
             if (q.hasChange)
@@ -272,7 +273,8 @@ void ComparisonDialog::fill()
             rowBlocks_[size_t(r)] = old ? newerBlockOf(comparison_, p.block, p.blockName) : p.block;
             put(r, BlockColumn, numberAndName(ctx_, p.block, p.blockName));
             put(r, ElementColumn, numberAndName(ctx_, p.element, p.elementName));
-            put(r, FunctionColumn, ctx_.decode(ctx_.texts.text(key)))->setForeground(colourOf(LineColour::Blue));
+            put(r, FunctionColumn, ctx_.language.decode(ctx_.language.texts.text(key)))
+                ->setForeground(colourOf(LineColour::Blue));
             table_->setSpan(r, FunctionColumn, 1, ColumnCount - FunctionColumn);
             ++r;
         }
@@ -281,7 +283,8 @@ void ComparisonDialog::fill()
     onlyIn(comparison_.onlyNew, "CmpOnlyNew_40", false);
     table_->resizeColumnsToContents();
     const int flags = comparison_.flagCount();
-    summary_->setText(ctx_.decode(ctx_.texts.text("CmpWarning_20")) + QStringLiteral(": ") + QString::number(flags));
+    summary_->setText(ctx_.language.decode(ctx_.language.texts.text("CmpWarning_20")) + QStringLiteral(": ") +
+                      QString::number(flags));
     if (flags > 0)
         summary_->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
 }
@@ -308,7 +311,7 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& 
 {
     FileDialogRequest request = structureDialog(ctx, "CompareWith_40");
     request.mustExist = true;
-    const std::optional<QString> chosen = ctx.prompts->openFileName(request);
+    const std::optional<QString> chosen = ctx.language.prompts->openFileName(request);
     if (!chosen || chosen->isEmpty())
         return nullptr;
     // The older file is read into a document of its own, so that the open
@@ -318,13 +321,13 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& 
     std::vector<ComparedCorrection> corrections;
     runner.run([&] {
         NullProgress quiet;
-        older = readDocumentBeside(ctx, *chosen, quiet);
+        older = readDocumentBeside(ctx.language, *chosen, quiet);
         if (!older)
             return;
-        comparison = compareInspections(*older, ctx.document, ctx.names);
+        comparison = compareInspections(*older, ctx.document, ctx.language.names);
         // Corrected by the points' equipment data in the history archive.
         const CsvJudging judging = archiveCsvJudging(ctx);
-        corrections = compareCorrections(*older, ctx.document, ctx.names, comparison, judging.equipmentOf,
+        corrections = compareCorrections(*older, ctx.document, ctx.language.names, comparison, judging.equipmentOf,
                                          judging.rules, judging.choices);
     });
     if (!older)

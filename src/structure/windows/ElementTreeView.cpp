@@ -41,7 +41,7 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
             return;
         QString t = item->text(0);
         t.replace(u'\n', u'\r');
-        if (!canStoreTyped(ctx_, t)) {
+        if (!canStoreTyped(ctx_.language, t)) {
             // Refused: the node keeps its name, and the item shows it again.
             // What was typed goes back into the editor once this edit has
             // closed, so that the user mends it instead of typing it again.
@@ -55,7 +55,7 @@ ElementTreeView::ElementTreeView(AppContext& context, QWidget* parent) : QTreeWi
             });
             return;
         }
-        const std::string bytes = ctx_.encode(t);
+        const std::string bytes = ctx_.language.encode(t);
         if (bytes != n->name)
             emit renamed(n, bytes);
     });
@@ -73,7 +73,7 @@ void ElementTreeView::editRefusedText(QTreeWidgetItem* item, const QString& type
         return;
     editor->setText(typed);
     // The refused characters in red, the first of them selected.
-    const QString refused = ctx_.language.codec().unencodable(typed);
+    const QString refused = ctx_.language.languageFiles.codec().unencodable(typed);
     QList<QInputMethodEvent::Attribute> marks;
     int first = -1;
     for (int i = 0; i < typed.size(); ++i) {
@@ -101,7 +101,7 @@ void ElementTreeView::editRefusedText(QTreeWidgetItem* item, const QString& type
 
 QString ElementTreeView::itemText(const std::string& name) const
 {
-    QString t = ctx_.decode(name);
+    QString t = ctx_.language.decode(name);
     t.replace(u'\r', u'\n');
     return t;
 }
@@ -111,7 +111,7 @@ void ElementTreeView::rebuild()
     rebuilding_ = true;
     clear();
     const auto& images = treeImages();
-    const bool editable = ctx_.profile.treeLabelEditing;
+    const bool editable = ctx_.language.profile.treeLabelEditing;
     std::function<void(const ElementNode&, QTreeWidgetItem*)> add = [&](const ElementNode& n, QTreeWidgetItem* parent) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
         item->setText(0, itemText(n.name));

@@ -78,7 +78,7 @@ RecordDetailDialog::RecordDetailDialog(AppContext& context, QWidget* parent) : Q
 
 void RecordDetailDialog::applyTexts()
 {
-    auto t = [&](const char* key) { return ctx_.decode(ctx_.texts.text(key)); };
+    auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     setWindowTitle(t("RecordDetail_30"));
     // The text also heads CSV columns after a quantity's name ("PI rating
     // (advice)"), so it starts small; a column heading starts capitalised.
@@ -111,9 +111,9 @@ QString RecordDetailDialog::headingValue(int i) const
 
 void RecordDetailDialog::fill()
 {
-    detail_ = recordDetail(ctx_, ctx_.document, detail_.row);
+    detail_ = recordDetail(ctx_.language, ctx_.document, detail_.row);
     // A CR separates the lines of names and function texts.
-    auto shown = [&](const std::string& bytes) { return ctx_.decode(bytes).replace(u'\r', u'\n'); };
+    auto shown = [&](const std::string& bytes) { return ctx_.language.decode(bytes).replace(u'\r', u'\n'); };
     while (form_->rowCount() > 0)
         form_->removeRow(0);
     for (const auto& [label, text] : detail_.heading) {
@@ -147,15 +147,15 @@ void RecordDetailDialog::fill()
 
 void RecordDetailDialog::fillJudgement()
 {
-    const ResultReadings result =
-        rowReadings(ctx_.document.structure, ctx_.names, functionTextBase(ctx_.document.familyCode), detail_.row);
-    const RuleSets rules = loadRuleSets(ruleFolders(ctx_.programDir), nullptr);
+    const ResultReadings result = rowReadings(ctx_.document.structure, ctx_.language.names,
+                                              functionTextBase(ctx_.document.familyCode), detail_.row);
+    const RuleSets rules = loadRuleSets(ruleFolders(ctx_.language.programDir), nullptr);
     // The point's equipment data and its installation's rule sets, when the
     // history archive has them.
     const DocumentJudgingData archived = documentJudgingData(ctx_);
-    const EvaluationChoices choices = siteChoices(evaluationChoices(ctx_.settings), archived.rules);
+    const EvaluationChoices choices = siteChoices(evaluationChoices(ctx_.language.settings), archived.rules);
     const EquipmentData* data = archived.equipmentOf(detail_.block, detail_.element);
-    const VerdictTexts texts(ctx_.texts, ctx_.language.codec());
+    const VerdictTexts texts(ctx_.language.texts, ctx_.language.languageFiles.codec());
     const std::optional<CorrectedResistance> c = resultCorrection(result, data, rules, choices);
     if (c) {
         const char* quantity = result.function == 0 ? "Riso" : "R60s";
