@@ -59,7 +59,7 @@ int chartCommand(const QStringList& args)
         fail(QStringLiteral("chart needs FILE and -o OUT.svg or OUT.png (see zentrova-cli chart --help)"));
         return ExitUsage;
     }
-    if (const int rc = refuseOutputOverInput(in, out, "chart"); rc != ExitOk)
+    if (const int rc = refuseOutputOverReadFiles({{in}, {}}, out, "-o", "chart"); rc != ExitOk)
         return rc;
     const QString kindName = a.value(kindOption);
     ChartKind kind = ChartKind::Block;

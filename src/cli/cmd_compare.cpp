@@ -85,16 +85,19 @@ int compareCommand(const QStringList& args)
         fail(QStringLiteral("compare needs OLD and NEW (see zentrova-cli compare --help)"));
         return ExitUsage;
     }
-    if (!csvOut.isEmpty()) {
-        for (const QString& in : files)
-            if (const int rc = refuseOutputOverInput(in, csvOut, "compare"); rc != ExitOk)
-                return rc;
-    }
     // The older file is read into a document beside the program's, the newer
     // one into the program.
     auto newer = loadProgram();
     if (!newer)
         return ExitProgramData;
+    // The CSV, and the list unless the CSV goes to standard output.
+    const ReadFiles reads{files, commandArchiveFiles(archive, *newer)};
+    if (!csvOut.isEmpty())
+        if (const int rc = refuseOutputOverReadFiles(reads, csvOut, "--csv", "compare"); rc != ExitOk)
+            return rc;
+    if (csvOut != QLatin1String("-"))
+        if (const int rc = refuseOutputOverReadFiles(reads, QStringLiteral("-"), nullptr, "compare"); rc != ExitOk)
+            return rc;
     Document older;
     if (const int rc = readInputBeside(*newer, files[0], older); rc != ExitOk)
         return rc;
@@ -132,8 +135,9 @@ int compareCommand(const QStringList& args)
         if (csvOut == QLatin1String("-"))
             return ExitOk;
     }
+    // Names come from the files, where anything may have been typed.
     if (!json)
-        return writeStandardOutput(comparisonText(*newer->ctx, c, &corrections));
+        return writeStandardOutput(shownLines(comparisonText(*newer->ctx, c, &corrections)));
     // The JSON of two large files runs to hundreds of megabytes: it goes out
     // as it is made, indented only where a person reads it.
     OutputFile out;

@@ -5,6 +5,7 @@
 // File > Export CSV writes them.
 #include "cli/Cli.h"
 
+#include "history/HistoryCommands.h"
 #include "history/PointJudgement.h"
 
 #include "report/ReportPages.h"
@@ -78,11 +79,14 @@ int exportCommand(const QStringList& args)
         fail(QStringLiteral("export needs FILE and -o OUT (see zentrova-cli export --help)"));
         return ExitUsage;
     }
-    if (const int rc = refuseOutputOverInput(in, out, "export"); rc != ExitOk)
-        return rc;
-    int rc = ExitOk;
-    auto program = loadProgramWithInput(in, rc);
+    auto program = loadProgram();
     if (!program)
+        return ExitProgramData;
+    // The values CSV is judged by the equipment data of the configured archive.
+    const ReadFiles reads{{in}, csv ? configuredArchiveFiles(program->ctx->language.settings) : QStringList()};
+    if (const int rc = refuseOutputOverReadFiles(reads, out, "-o", "export"); rc != ExitOk)
+        return rc;
+    if (const int rc = readInput(*program, in); rc != ExitOk)
         return rc;
     const AppContext& ctx = *program->ctx;
     // The judging columns go by the points' equipment data in the configured archive, when it has them.
