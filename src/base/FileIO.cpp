@@ -451,7 +451,7 @@ bool OutputFile::openInPlace(const QByteArray& target, QString* error)
         setError(error, errno);
         return false;
     }
-    qCDebug(logFile).noquote() << "written into in place:" << fileNameFromSystem(target);
+    qCDebug(logFile).noquote() << "writing into the file itself:" << fileNameFromSystem(target);
     ownsDescriptor_ = true;
     inPlace_ = true;
     return true;

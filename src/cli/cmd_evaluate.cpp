@@ -291,7 +291,8 @@ void evaluateHelp()
                 "or indented with --pretty or when stdout is a terminal. The JSON also\n"
                 "lists the rule sets and, under corrections, the correction rule set each\n"
                 "equipment type was corrected by.\n"
-                "--csv OUT writes them as UTF-8 CSV instead (- for stdout).\n"
+                "--csv OUT writes them as UTF-8 CSV instead (- for stdout); never over\n"
+                "FILE or the archive and its side files, which is refused.\n"
                 "Exit code 0 whether or not a verdict fails; 1 usage or no such site,\n"
                 "2 program data, 4 unreadable input, 5 the archive or output cannot be\n"
                 "used.\n");

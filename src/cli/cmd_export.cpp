@@ -28,7 +28,9 @@ void exportHelp()
                 "writes them: UTF-8 CSV (RFC 4180, CR LF), one row per measurement with its\n"
                 "block, element, function, date and time, and per quantity its value as a\n"
                 "plain number in the base unit, the base unit and the marks (< > !), with\n"
-                "the PI and DAR ratings as advice. --format text is the default.\n");
+                "the PI and DAR ratings as advice. --format text is the default.\n"
+                "OUT is never FILE, nor, with --format csv, the configured history archive\n"
+                "or its side files, whose equipment data judge the values: that is refused.\n");
 }
 
 int exportCommand(const QStringList& args)

@@ -29,7 +29,7 @@ extern char** environ;
 namespace zentrova::test {
 namespace {
 
-struct Run {
+struct CliRun {
     int code = -1;
     QByteArray out, err;
 };
@@ -63,7 +63,7 @@ protected:
         return env;
     }
 
-    Run run(const QStringList& args)
+    CliRun run(const QStringList& args)
     {
         QProcess p;
         p.setProcessEnvironment(environment());
@@ -74,7 +74,7 @@ protected:
     }
 
     // The program with its standard output on `fd`, or closed when `fd` is -1.
-    Run runInto(int fd, const QStringList& args)
+    CliRun runInto(int fd, const QStringList& args)
     {
         const QByteArray errName = QFile::encodeName(dir_.file(QStringLiteral("stderr.txt")));
         std::vector<QByteArray> words{QFile::encodeName(exe_)};
@@ -127,7 +127,7 @@ TEST_F(CliOutputs, NoWriterWritesOverTheArchiveItReads)
     const QString standard = dir_.file(QStringLiteral("data/zentrova/history.sqlite"));
     for (const QString& db : {named, configured, standard}) {
         ASSERT_TRUE(QDir().mkpath(QFileInfo(db).absolutePath()));
-        const Run r = run({QStringLiteral("history"), QStringLiteral("add"), inspection_, QStringLiteral("--db"), db});
+        const CliRun r = run({QStringLiteral("history"), QStringLiteral("add"), inspection_, QStringLiteral("--db"), db});
         ASSERT_EQ(r.code, 0) << r.err.constData();
     }
     const QString links = dir_.file(QStringLiteral("links/"));
@@ -167,7 +167,7 @@ TEST_F(CliOutputs, NoWriterWritesOverTheArchiveItReads)
                 if (a.viaDb && args[0] == QLatin1String("export"))
                     continue; // export reads the archive the settings name
                 SCOPED_TRACE(args.join(u' ').toStdString());
-                const Run r = run(args);
+                const CliRun r = run(args);
                 EXPECT_EQ(r.code, 1);
                 EXPECT_TRUE(r.err.contains("names the history archive's file")) << r.err.constData();
                 EXPECT_EQ(folderOf(folder), before);
@@ -177,7 +177,7 @@ TEST_F(CliOutputs, NoWriterWritesOverTheArchiveItReads)
     }
     // Elsewhere they write.
     const QString elsewhere = dir_.file(QStringLiteral("verdicts.csv"));
-    const Run r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--csv"), elsewhere});
+    const CliRun r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--csv"), elsewhere});
     EXPECT_EQ(r.code, 0) << r.err.constData();
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
 }
@@ -241,7 +241,7 @@ TEST_F(CliOutputs, NamesAndRuleTitlesReachTheTerminalWithoutControlCharacters)
          {QStringList{QStringLiteral("compare"), file, file}, QStringList{QStringLiteral("evaluate"), file},
           QStringList{QStringLiteral("evaluate"), dir_.file(QStringLiteral("\x1b[2J.ZIT"))}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
-        const Run r = run(args);
+        const CliRun r = run(args);
         EXPECT_TRUE(r.out.contains("Motor  [2J") || r.err.contains(" [2J")) << r.out.constData() << r.err.constData();
         for (const QByteArray& output : {r.out, r.err})
             EXPECT_FALSE(output.contains('\x1b') || output.contains('\x07') || output.contains("\xc2\x9b"))
@@ -268,7 +268,7 @@ TEST_F(CliOutputs, HelpIntoAClosedOutputSaysWhy)
               QStringList{"chart", "--help"}, QStringList{"receive", "--help"}, QStringList{"--help"},
               QStringList{"--version"}}) {
             SCOPED_TRACE(args.join(u' ').toStdString() + " into " + o.reason);
-            const Run r = runInto(o.fd, args);
+            const CliRun r = runInto(o.fd, args);
             EXPECT_EQ(r.code, 5);
             EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
             EXPECT_TRUE(r.err.contains(o.reason)) << r.err.constData();
