@@ -302,7 +302,8 @@ UserWrite writeAsUser(gid_t group, const std::function<bool(QString*)>& write)
         if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(65534) != 0)
             ::_exit(3);
         QString error;
-        const std::string result = (write(&error) ? "1" : "0") + error.toStdString();
+        const bool written = write(&error);
+        const std::string result = (written ? "1" : "0") + error.toStdString();
         ::_exit(::write(ends[1], result.data(), result.size()) == ssize_t(result.size()) ? 0 : 4);
     }
     ::close(ends[1]);
