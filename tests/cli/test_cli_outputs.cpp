@@ -127,7 +127,8 @@ TEST_F(CliOutputs, NoWriterWritesOverTheArchiveItReads)
     const QString standard = dir_.file(QStringLiteral("data/zentrova/history.sqlite"));
     for (const QString& db : {named, configured, standard}) {
         ASSERT_TRUE(QDir().mkpath(QFileInfo(db).absolutePath()));
-        const CliRun r = run({QStringLiteral("history"), QStringLiteral("add"), inspection_, QStringLiteral("--db"), db});
+        const CliRun r =
+            run({QStringLiteral("history"), QStringLiteral("add"), inspection_, QStringLiteral("--db"), db});
         ASSERT_EQ(r.code, 0) << r.err.constData();
     }
     const QString links = dir_.file(QStringLiteral("links/"));
