@@ -41,6 +41,11 @@ void fail(const QString& text)
     std::fprintf(stderr, "zentrova-cli: %s\n", fileNameToSystem(oneLine(text)).constData());
 }
 
+QString outputName(const QString& path)
+{
+    return path == QLatin1String("-") ? QStringLiteral("standard output") : path;
+}
+
 bool outputIsInput(const QString& in, const QString& out)
 {
     // "-" is whatever standard output leads to, which may be the input
@@ -53,7 +58,7 @@ int refuseOutputOverReadFiles(const ReadFiles& reads, const QString& out, const 
     // "OUT: -o names ..."; standard output the command writes by itself
     // ("evaluate F >> F") is named alone.
     const QString named =
-        option ? out + QStringLiteral(": ") + QLatin1String(option) : QStringLiteral("standard output");
+        option ? outputName(out) + QStringLiteral(": ") + QLatin1String(option) : QStringLiteral("standard output");
     QString why;
     if (outputWritesOver(out, reads.inputs))
         why = QStringLiteral("%1 names the input file; %2 would overwrite it").arg(named, QLatin1String(command));

@@ -90,6 +90,9 @@ int readInputBeside(Program& program, const QString& path, Document& document);
 // Prints one line to stderr ("zentrova-cli: " + text).
 void fail(const QString& text);
 
+// An output's name in a message: "standard output" for "-".
+QString outputName(const QString& path);
+
 // True when the output `out` ("-": standard output) is the file `in`.
 bool outputIsInput(const QString& in, const QString& out);
 

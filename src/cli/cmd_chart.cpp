@@ -125,7 +125,7 @@ int chartCommand(const QStringList& args)
     const QByteArray bytes = isSvgFileName(out) ? chartSvg(ctx, data, size) : chartPng(ctx, data, size);
     QString writeError;
     if (!writeFileSafely(out, std::string_view(bytes.constData(), size_t(bytes.size())), &writeError)) {
-        fail(out + QStringLiteral(": ") + writeError);
+        fail(outputName(out) + QStringLiteral(": ") + writeError);
         return ExitCannotWrite;
     }
     return ExitOk;

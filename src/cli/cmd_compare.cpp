@@ -129,7 +129,7 @@ int compareCommand(const QStringList& args)
     if (!csvOut.isEmpty()) {
         QString error;
         if (!writeFileSafely(csvOut, comparisonCsv(*newer->ctx, c, &corrections), &error)) {
-            fail(csvOut + QStringLiteral(": ") + error);
+            fail(outputName(csvOut) + QStringLiteral(": ") + error);
             return ExitCannotWrite;
         }
         // The CSV on standard output is the whole output.

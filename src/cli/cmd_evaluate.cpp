@@ -177,7 +177,7 @@ int writeCsv(const Program& program, const QString& path, const std::vector<Poin
         if (out.commit(&error))
             return ExitOk;
     }
-    fail((path == QLatin1String("-") ? QStringLiteral("standard output") : path) + QStringLiteral(": ") + error);
+    fail(outputName(path) + QStringLiteral(": ") + error);
     return ExitCannotWrite;
 }
 

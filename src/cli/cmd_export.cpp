@@ -97,7 +97,7 @@ int exportCommand(const QStringList& args)
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {
-        fail(out + QStringLiteral(": ") + error);
+        fail(outputName(out) + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
     return ExitOk;

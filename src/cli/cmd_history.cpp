@@ -101,12 +101,6 @@ QByteArray shown(const QString& text)
     return shownInstrumentLine(text).toUtf8();
 }
 
-// The output's name in a message.
-QString outputName(const QString& path)
-{
-    return path == QLatin1String("-") ? QStringLiteral("standard output") : path;
-}
-
 // Writes `bytes` to `path` ("-": standard output) and closes it. False after
 // saying why, with the system's reason.
 bool writeOutput(const QString& path, std::string_view bytes)

@@ -104,7 +104,7 @@ int reportCommand(const QStringList& args)
         return rc;
     QString writeError;
     if (!writePdf(prn, out, &writeError)) {
-        fail(out + QStringLiteral(": ") + writeError);
+        fail(outputName(out) + QStringLiteral(": ") + writeError);
         return ExitCannotWrite;
     }
     return ExitOk;
