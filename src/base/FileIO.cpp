@@ -302,6 +302,7 @@ void OutputFile::discard()
         ::unlink(temporary_.constData());
     fd_ = -1;
     ownsDescriptor_ = false;
+    inPlace_ = false;
     temporary_.clear();
     target_.clear();
     buffer_.clear();
@@ -401,17 +402,26 @@ bool OutputFile::openTarget(const QString& path, QString* error, bool syncToDisk
     QByteArray temporary = folder + "/." + base + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
+        // A folder that takes no new file (not this user's to write) may
+        // still hold a file this user can write: the shell writes into it.
+        if (replacing && (errno == EACCES || errno == EPERM))
+            return openInPlace(target, error);
         setError(error, errno);
         return false;
     }
     mode_t mode;
     if (replacing) {
-        // The replaced file keeps its owner and group as far as the system
-        // lets this user give them; the mode is set after, as a change of
-        // owner clears the set-user-ID bits.
-        // A plain user cannot give the file away: it becomes theirs.
-        [[maybe_unused]] const bool ownerKept =
-            ::fchown(fd, existing.st_uid, existing.st_gid) == 0 || ::fchown(fd, uid_t(-1), existing.st_gid) == 0;
+        // The replaced file keeps its owner and group; the mode is set after,
+        // as a change of owner clears the set-user-ID bits. A plain user
+        // cannot give a file away (another user's file in a shared folder,
+        // or one whose group is not theirs), and the rename would not even
+        // be allowed in a sticky folder: such a file is written into, as the
+        // shell's ">" does, which keeps its owner and group.
+        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+            ::close(fd);
+            ::unlink(temporary.constData());
+            return openInPlace(target, error);
+        }
         mode = existing.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -432,6 +442,21 @@ bool OutputFile::openTarget(const QString& path, QString* error, bool syncToDisk
     return true;
 }
 
+bool OutputFile::openInPlace(const QByteArray& target, QString* error)
+{
+    // Nothing is written before commit, so that a failure while the output is
+    // composed leaves the file as it was.
+    fd_ = ::open(target.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) {
+        setError(error, errno);
+        return false;
+    }
+    qCDebug(logFile).noquote() << "writing into the file itself:" << fileNameFromSystem(target);
+    ownsDescriptor_ = true;
+    inPlace_ = true;
+    return true;
+}
+
 bool OutputFile::flush()
 {
     if (!buffer_.empty() && failure_ == 0 && !writeAll(fd_, buffer_))
@@ -446,6 +471,10 @@ bool OutputFile::write(std::string_view bytes)
         failure_ = EBADF;
     if (failure_ != 0)
         return false;
+    if (inPlace_) {
+        buffer_.append(bytes);
+        return true;
+    }
     if (buffer_.size() + bytes.size() > BufferSize && !flush())
         return false;
     if (bytes.size() >= BufferSize) {
@@ -484,6 +513,14 @@ bool OutputFile::commitTarget(QString* error)
     };
     if (!flush())
         return fail(failure_);
+    // A file written in place ends where the new content ends; what it held
+    // beyond is cut off only after the new content is written over it, so
+    // that the blocks it had are used first.
+    if (inPlace_) {
+        const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+        if (end < 0 || ::ftruncate(fd_, end) != 0)
+            return fail(errno);
+    }
     // The data must be on the disk before the name moves to it, or a crash
     // right after could leave an empty file under the old name. A pipe or a
     // device has no disk to wait for.
@@ -525,6 +562,38 @@ bool sameFile(const QString& a, const QString& b)
     }, sb{};
     return ::stat(fileNameToSystem(a).constData(), &sa) == 0 && ::stat(fileNameToSystem(b).constData(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+namespace {
+
+// The file writing `name` makes or replaces, links followed to their end, in
+// its folder's own name (no link, no ".."); empty when the folder is not there.
+QByteArray writtenFileName(const QByteArray& name)
+{
+    const QByteArray target = danglingLinkTarget(name);
+    if (target.isEmpty())
+        return {};
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    char* resolved = ::realpath(folder.constData(), nullptr);
+    if (!resolved)
+        return {};
+    QByteArray written(resolved);
+    std::free(resolved);
+    return written + (written.endsWith('/') ? "" : "/") + target.mid(slash + 1);
+}
+
+} // namespace
+
+bool outputWritesOver(const QString& output, const QStringList& files)
+{
+    // "-" is whatever standard output leads to ("> FILE", ">> FILE").
+    const QString out = output == QLatin1String("-") ? QStringLiteral("/dev/stdout") : output;
+    const QByteArray written = writtenFileName(fileNameToSystem(out));
+    for (const QString& file : files)
+        if (sameFile(file, out) || (!written.isEmpty() && written == writtenFileName(fileNameToSystem(file))))
+            return true;
+    return false;
 }
 
 QString notARegularFile(const QString& path)

@@ -3,6 +3,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
@@ -40,6 +41,13 @@ bool readFileStart(const QString& path, size_t count, std::string& bytes, qint64
 // target only after every byte was written and reached the disk; a failed or
 // abandoned file leaves the target as it was byte for byte. A new file gets
 // the usual permissions; a replaced one keeps its own mode, owner and group.
+// Where replacing could not keep the owner and group (another user's file
+// in a folder shared with a group, or in a sticky folder; a file whose group
+// is not the user's) or the folder takes no temporary file (a writable file
+// in a folder that is not), the file is written into itself, as the shell's
+// ">" does, but only at commit, once the whole output is there: a failure
+// while it is composed leaves the file as it was, and a failure while it is
+// written in place is reported by commit (the file may then be cut short).
 // A symbolic link is written through: the file it names is replaced, the link
 // stays. A target that is not a regular file (a device, a FIFO, a socket, a
 // terminal, /dev/stdout) is never replaced but written into directly, and
@@ -67,6 +75,7 @@ public:
 
 private:
     bool openTarget(const QString& path, QString* error, bool syncToDisk);
+    bool openInPlace(const QByteArray& target, QString* error);
     bool commitTarget(QString* error);
     bool flush();
     void discard();
@@ -75,6 +84,7 @@ private:
     int fd_ = -1;
     bool ownsDescriptor_ = false; // false for standard output, which stays open
     bool syncToDisk_ = true;
+    bool inPlace_ = false; // the target itself, written whole at commit
     QByteArray temporary_; // empty when written into directly
     QByteArray target_;
     QString name_; // as the caller named it, for the log
@@ -93,6 +103,13 @@ bool canBeRead(const QString& path);
 
 // True when both names lead to the same existing file (links followed).
 bool sameFile(const QString& a, const QString& b);
+
+// True when writing `output` ("-": standard output) would write over one of
+// `files`: the same existing file, reached through a symbolic or a hard link
+// of either name, or, for a name that is not there now, the same name in the
+// same folder once links are followed (a file that is made only while another
+// program writes, such as a database's journal).
+bool outputWritesOver(const QString& output, const QStringList& files);
 
 // Empty when `path` is missing or a regular file; otherwise why it cannot be
 // used as a file of settings or texts ("is a directory", ...).

@@ -5,6 +5,7 @@
 #include "base/ProgramPaths.h"
 
 #include "base/FileIO.h"
+#include "comm/InstrumentData.h"
 #include "language/Language.h"
 #include "language/Profile.h"
 #include "report/ReportPages.h"
@@ -23,10 +24,13 @@
 namespace zentrova::cli {
 
 namespace {
+// One line for the terminal: line breaks and every other control character
+// (an escape sequence in a name from a file) become spaces.
 QString oneLine(QString s)
 {
-    s.replace(u'\r', u' ');
-    s.replace(u'\n', u' ');
+    for (QChar& c : s)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
     return s.trimmed();
 }
 } // namespace
@@ -37,6 +41,11 @@ void fail(const QString& text)
     std::fprintf(stderr, "zentrova-cli: %s\n", fileNameToSystem(oneLine(text)).constData());
 }
 
+QString outputName(const QString& path)
+{
+    return path == QLatin1String("-") ? QStringLiteral("standard output") : path;
+}
+
 bool outputIsInput(const QString& in, const QString& out)
 {
     // "-" is whatever standard output leads to, which may be the input
@@ -44,12 +53,37 @@ bool outputIsInput(const QString& in, const QString& out)
     return sameFile(in, out == QLatin1String("-") ? QStringLiteral("/dev/stdout") : out);
 }
 
-int refuseOutputOverInput(const QString& in, const QString& out, const char* command)
+int refuseOutputOverReadFiles(const ReadFiles& reads, const QString& out, const char* option, const char* command)
 {
-    if (!outputIsInput(in, out))
+    // "OUT: -o names ..."; standard output the command writes by itself
+    // ("evaluate F >> F") is named alone.
+    const QString named =
+        option ? outputName(out) + QStringLiteral(": ") + QLatin1String(option) : QStringLiteral("standard output");
+    QString why;
+    if (outputWritesOver(out, reads.inputs))
+        why = QStringLiteral("%1 names the input file; %2 would overwrite it").arg(named, QLatin1String(command));
+    else if (outputWritesOver(out, reads.archive))
+        why = QStringLiteral("%1 names the history archive's file; writing it would destroy the archive").arg(named);
+    else
         return ExitOk;
-    fail(QStringLiteral("%1: -o names the input file; %2 would overwrite it").arg(out, QString::fromLatin1(command)));
+    fail(why);
     return ExitUsage;
+}
+
+std::string shownLines(std::string_view utf8)
+{
+    std::string shown;
+    shown.reserve(utf8.size());
+    for (size_t at = 0; at <= utf8.size();) {
+        size_t end = utf8.find('\n', at);
+        if (end == std::string_view::npos)
+            end = utf8.size();
+        shown += shownInstrumentLine(QString::fromUtf8(utf8.data() + at, qsizetype(end - at))).toStdString();
+        if (end < utf8.size())
+            shown += '\n';
+        at = end + 1;
+    }
+    return shown;
 }
 
 int writeStandardOutput(std::string_view bytes)

@@ -90,12 +90,30 @@ int readInputBeside(Program& program, const QString& path, Document& document);
 // Prints one line to stderr ("zentrova-cli: " + text).
 void fail(const QString& text);
 
+// An output's name in a message: "standard output" for "-".
+QString outputName(const QString& path);
+
 // True when the output `out` ("-": standard output) is the file `in`.
 bool outputIsInput(const QString& in, const QString& out);
 
-// ExitUsage after saying so when `out` is the input file `in` itself, which
-// a command that writes something else must not overwrite; ExitOk otherwise.
-int refuseOutputOverInput(const QString& in, const QString& out, const char* command);
+// The files a command reads, which its output must not replace.
+struct ReadFiles {
+    QStringList inputs;  // the files named on the command line
+    QStringList archive; // the history archive's, with its side files (archiveFiles)
+};
+
+// ExitUsage after saying so when `out` (given with `option`, or standard
+// output the command writes by itself when `option` is null; "-" is standard
+// output) would write over one of the files the command reads: an input
+// file, or the history archive or a file SQLite keeps beside it, the same
+// file also through a symbolic or hard link (outputWritesOver). ExitOk
+// otherwise. Every command that writes a file calls it before it writes.
+int refuseOutputOverReadFiles(const ReadFiles& reads, const QString& out, const char* option, const char* command);
+
+// `utf8` as a terminal is given it: in every line, control characters (an
+// escape sequence in a name or in a rule set's title) become spaces, as
+// shownInstrumentLine shows them.
+std::string shownLines(std::string_view utf8);
 
 // Writes `bytes` to standard output; ExitOk, or ExitCannotWrite after
 // saying why (a full disk, a reader that went away).
@@ -155,6 +173,10 @@ int parseFileArgs(const QStringList& args, const char* command, const QStringLis
 
 // The measuring points' equipment data by block and element number.
 using PointEquipment = std::map<std::pair<long, long>, EquipmentData>;
+
+// The files of the history archive a command with --db in `args` opens:
+// the one --db names, else the one the settings name, else the default.
+QStringList commandArchiveFiles(const FileArgs& args, const Program& program);
 
 // The equipment data and the chosen correction rules of the installation
 // --site names (else the test site of the program's document) in the archive

@@ -59,7 +59,7 @@ int chartCommand(const QStringList& args)
         fail(QStringLiteral("chart needs FILE and -o OUT.svg or OUT.png (see zentrova-cli chart --help)"));
         return ExitUsage;
     }
-    if (const int rc = refuseOutputOverInput(in, out, "chart"); rc != ExitOk)
+    if (const int rc = refuseOutputOverReadFiles({{in}, {}}, out, "-o", "chart"); rc != ExitOk)
         return rc;
     const QString kindName = a.value(kindOption);
     ChartKind kind = ChartKind::Block;
@@ -125,7 +125,7 @@ int chartCommand(const QStringList& args)
     const QByteArray bytes = isSvgFileName(out) ? chartSvg(ctx, data, size) : chartPng(ctx, data, size);
     QString writeError;
     if (!writeFileSafely(out, std::string_view(bytes.constData(), size_t(bytes.size())), &writeError)) {
-        fail(out + QStringLiteral(": ") + writeError);
+        fail(outputName(out) + QStringLiteral(": ") + writeError);
         return ExitCannotWrite;
     }
     return ExitOk;

@@ -39,7 +39,8 @@ void compareHelp()
                 "The list goes to stdout as UTF-8 text, or as JSON with --json: compact,\n"
                 "or indented for a person to read with --pretty or when stdout is a\n"
                 "terminal.\n"
-                "--csv OUT also writes it as UTF-8 CSV; OUT is replaced without asking.\n"
+                "--csv OUT also writes it as UTF-8 CSV; OUT is replaced without asking,\n"
+                "but never OLD, NEW or the archive and its side files, which is refused.\n"
                 "--csv - writes the CSV to stdout instead of the list. With equipment data\n"
                 "its rows end in the corrected values, the base temperature and the rule.\n"
                 "Exit code 0 whether or not there are warnings; 1 usage or no such site,\n"
@@ -85,16 +86,19 @@ int compareCommand(const QStringList& args)
         fail(QStringLiteral("compare needs OLD and NEW (see zentrova-cli compare --help)"));
         return ExitUsage;
     }
-    if (!csvOut.isEmpty()) {
-        for (const QString& in : files)
-            if (const int rc = refuseOutputOverInput(in, csvOut, "compare"); rc != ExitOk)
-                return rc;
-    }
     // The older file is read into a document beside the program's, the newer
     // one into the program.
     auto newer = loadProgram();
     if (!newer)
         return ExitProgramData;
+    // The CSV, and the list unless the CSV goes to standard output.
+    const ReadFiles reads{files, commandArchiveFiles(archive, *newer)};
+    if (!csvOut.isEmpty())
+        if (const int rc = refuseOutputOverReadFiles(reads, csvOut, "--csv", "compare"); rc != ExitOk)
+            return rc;
+    if (csvOut != QLatin1String("-"))
+        if (const int rc = refuseOutputOverReadFiles(reads, QStringLiteral("-"), nullptr, "compare"); rc != ExitOk)
+            return rc;
     Document older;
     if (const int rc = readInputBeside(*newer, files[0], older); rc != ExitOk)
         return rc;
@@ -125,15 +129,16 @@ int compareCommand(const QStringList& args)
     if (!csvOut.isEmpty()) {
         QString error;
         if (!writeFileSafely(csvOut, comparisonCsv(*newer->ctx, c, &corrections), &error)) {
-            fail(csvOut + QStringLiteral(": ") + error);
+            fail(outputName(csvOut) + QStringLiteral(": ") + error);
             return ExitCannotWrite;
         }
         // The CSV on standard output is the whole output.
         if (csvOut == QLatin1String("-"))
             return ExitOk;
     }
+    // Names come from the files, where anything may have been typed.
     if (!json)
-        return writeStandardOutput(comparisonText(*newer->ctx, c, &corrections));
+        return writeStandardOutput(shownLines(comparisonText(*newer->ctx, c, &corrections)));
     // The JSON of two large files runs to hundreds of megabytes: it goes out
     // as it is made, indented only where a person reads it.
     OutputFile out;

@@ -53,7 +53,7 @@ int convertCommand(const QStringList& args)
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {
-        fail(out + QStringLiteral(": ") + error);
+        fail(outputName(out) + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
     return ExitOk;

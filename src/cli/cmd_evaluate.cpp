@@ -11,6 +11,7 @@
 #include "comm/InstrumentData.h"
 #include "history/EquipmentData.h"
 #include "history/HistoryArchive.h"
+#include "history/HistoryCommands.h"
 #include "history/HistorySettings.h"
 #include "history/Inspection.h"
 #include "history/SiteRules.h"
@@ -176,7 +177,7 @@ int writeCsv(const Program& program, const QString& path, const std::vector<Poin
         if (out.commit(&error))
             return ExitOk;
     }
-    fail((path == QLatin1String("-") ? QStringLiteral("standard output") : path) + QStringLiteral(": ") + error);
+    fail(outputName(path) + QStringLiteral(": ") + error);
     return ExitCannotWrite;
 }
 
@@ -200,10 +201,28 @@ std::string pointsText(const Program& program, const std::vector<PointVerdicts>&
         for (const Verdict& v : p.verdicts)
             text += "  " + std::to_string(v.row) + " " + v.quantity + ": " + v.text + "\n";
     }
-    return text;
+    // Rule titles and texts come from the user's own rule files too.
+    return shownLines(text);
 }
 
 } // namespace
+
+namespace {
+
+// What --db names, else the settings' archive (empty for the default file).
+QString archiveAddress(const FileArgs& a, const Program& program)
+{
+    return a.has(QStringLiteral("--db")) ? a.value(QStringLiteral("--db"))
+                                         : loadHistorySettings(program.ctx->language.settings).database;
+}
+
+} // namespace
+
+QStringList commandArchiveFiles(const FileArgs& a, const Program& program)
+{
+    ArchiveLocation location;
+    return parseArchiveLocation(archiveAddress(a, program), location, nullptr) ? archiveFiles(location) : QStringList();
+}
 
 int archiveEquipment(const FileArgs& a, const Program& program, bool noteWhenUnavailable, PointEquipment& out,
                      SiteRuleChoice& rules, QString& site)
@@ -213,8 +232,7 @@ int archiveEquipment(const FileArgs& a, const Program& program, bool noteWhenUna
     if (site.isEmpty())
         site = inspectionFromDocument(program.ctx->language, program.ctx->document, QString(), QDateTime(), QString())
                    .site;
-    const QString where = a.has(QStringLiteral("--db")) ? a.value(QStringLiteral("--db"))
-                                                        : loadHistorySettings(program.ctx->language.settings).database;
+    const QString where = archiveAddress(a, program);
     auto unavailable = [&](const QString& why) {
         if (asked) {
             fail(why);
@@ -273,7 +291,8 @@ void evaluateHelp()
                 "or indented with --pretty or when stdout is a terminal. The JSON also\n"
                 "lists the rule sets and, under corrections, the correction rule set each\n"
                 "equipment type was corrected by.\n"
-                "--csv OUT writes them as UTF-8 CSV instead (- for stdout).\n"
+                "--csv OUT writes them as UTF-8 CSV instead (- for stdout); never over\n"
+                "FILE or the archive and its side files, which is refused.\n"
                 "Exit code 0 whether or not a verdict fails; 1 usage or no such site,\n"
                 "2 program data, 4 unreadable input, 5 the archive or output cannot be\n"
                 "used.\n");
@@ -305,12 +324,16 @@ int evaluateCommand(const QStringList& args)
         fail(QStringLiteral("--json and --csv cannot go together"));
         return ExitUsage;
     }
-    if (!csvOut.isEmpty())
-        if (const int rc = refuseOutputOverInput(a.file, csvOut, "evaluate"); rc != ExitOk)
-            return rc;
-    int rc = ExitOk;
-    auto program = loadProgramWithInput(a.file, rc);
+    auto program = loadProgram();
     if (!program)
+        return ExitProgramData;
+    // The verdicts go to --csv's file or to standard output (">> FILE").
+    if (const int rc = refuseOutputOverReadFiles({{a.file}, commandArchiveFiles(a, *program)},
+                                                 csvOut.isEmpty() ? QStringLiteral("-") : csvOut,
+                                                 csvOut.isEmpty() ? nullptr : "--csv", "evaluate");
+        rc != ExitOk)
+        return rc;
+    if (const int rc = readInput(*program, a.file); rc != ExitOk)
         return rc;
     QStringList problems;
     const RuleSets rules = loadRuleSets(ruleFolders(program->ctx->language.programDir), &problems);

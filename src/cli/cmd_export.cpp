@@ -5,6 +5,7 @@
 // File > Export CSV writes them.
 #include "cli/Cli.h"
 
+#include "history/HistoryCommands.h"
 #include "history/PointJudgement.h"
 
 #include "report/ReportPages.h"
@@ -27,7 +28,9 @@ void exportHelp()
                 "writes them: UTF-8 CSV (RFC 4180, CR LF), one row per measurement with its\n"
                 "block, element, function, date and time, and per quantity its value as a\n"
                 "plain number in the base unit, the base unit and the marks (< > !), with\n"
-                "the PI and DAR ratings as advice. --format text is the default.\n");
+                "the PI and DAR ratings as advice. --format text is the default.\n"
+                "OUT is never FILE, nor, with --format csv, the configured history archive\n"
+                "or its side files, whose equipment data judge the values: that is refused.\n");
 }
 
 int exportCommand(const QStringList& args)
@@ -78,11 +81,14 @@ int exportCommand(const QStringList& args)
         fail(QStringLiteral("export needs FILE and -o OUT (see zentrova-cli export --help)"));
         return ExitUsage;
     }
-    if (const int rc = refuseOutputOverInput(in, out, "export"); rc != ExitOk)
-        return rc;
-    int rc = ExitOk;
-    auto program = loadProgramWithInput(in, rc);
+    auto program = loadProgram();
     if (!program)
+        return ExitProgramData;
+    // The values CSV is judged by the equipment data of the configured archive.
+    const ReadFiles reads{{in}, csv ? configuredArchiveFiles(program->ctx->language.settings) : QStringList()};
+    if (const int rc = refuseOutputOverReadFiles(reads, out, "-o", "export"); rc != ExitOk)
+        return rc;
+    if (const int rc = readInput(*program, in); rc != ExitOk)
         return rc;
     const AppContext& ctx = *program->ctx;
     // The judging columns go by the points' equipment data in the configured archive, when it has them.
@@ -91,7 +97,7 @@ int exportCommand(const QStringList& args)
     program->progress.hide();
     QString error;
     if (!writeFileSafely(out, bytes, &error)) {
-        fail(out + QStringLiteral(": ") + error);
+        fail(outputName(out) + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
     return ExitOk;

@@ -7,6 +7,7 @@
 #include "comm/InstrumentData.h"
 #include "history/EquipmentData.h"
 #include "history/HistoryArchive.h"
+#include "history/HistoryCommands.h"
 #include "history/HistoryExport.h"
 #include "history/HistorySettings.h"
 #include "history/Inspection.h"
@@ -93,42 +94,11 @@ int openCommandArchive(const HistoryArgs& a, bool needsProgram, ArchiveAccess ac
     return openArchive(a, program.get(), access, archive) ? ExitOk : ExitCannotWrite;
 }
 
-// ExitUsage after saying so when `out` (given with `option`) is the archive's
-// file or one of the files SQLite keeps beside it, which the output would
-// destroy; ExitOk otherwise.
-int refuseOutputOverArchive(const HistoryArchive& archive, const QString& out, const char* option)
-{
-    const ArchiveLocation& where = archive.location();
-    if (where.engine != ArchiveLocation::Engine::SQLite || out == QLatin1String("-"))
-        return ExitOk;
-    // A side file that is not there now may be there while the archive is
-    // written: it is named the same, in the same folder.
-    const QFileInfo output(out);
-    const QString outFolder = QFileInfo(output.absolutePath()).canonicalFilePath();
-    const QString archiveFolder = QFileInfo(QFileInfo(where.path).absolutePath()).canonicalFilePath();
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-        const QString side = where.path + QLatin1String(suffix);
-        if (sameFile(side, out) ||
-            (!outFolder.isEmpty() && outFolder == archiveFolder && output.fileName() == QFileInfo(side).fileName())) {
-            fail(QStringLiteral("%1: %2 names the history archive's file; writing it would destroy the archive")
-                     .arg(out, QLatin1String(option)));
-            return ExitUsage;
-        }
-    }
-    return ExitOk;
-}
-
 // Text as the terminal is given it: control characters (an escape sequence
 // in a name, say) become spaces, as the windows and identify show them.
 QByteArray shown(const QString& text)
 {
     return shownInstrumentLine(text).toUtf8();
-}
-
-// The output's name in a message.
-QString outputName(const QString& path)
-{
-    return path == QLatin1String("-") ? QStringLiteral("standard output") : path;
 }
 
 // Writes `bytes` to `path` ("-": standard output) and closes it. False after
@@ -357,7 +327,9 @@ int trendOfPoint(const QStringList& args)
     if (const int rc = openCommandArchive(a, true, ArchiveAccess::Read, program, archive); rc != ExitOk)
         return rc;
     if (a.has("--csv"))
-        if (const int rc = refuseOutputOverArchive(archive, a.value("--csv"), "--csv"); rc != ExitOk)
+        if (const int rc = refuseOutputOverReadFiles({{}, archiveFiles(archive.location())}, a.value("--csv"), "--csv",
+                                                     "history trend");
+            rc != ExitOk)
             return rc;
     QString error;
     const qint64 site = archive.findInstallation(a.value("--site"), &error);
@@ -463,7 +435,9 @@ int exportArchive(const QStringList& args)
     if (const int rc = openCommandArchive(a, false, ArchiveAccess::Read, program, archive); rc != ExitOk)
         return rc;
     const QString target = a.has("-o") ? a.value("-o") : QStringLiteral("-");
-    if (const int rc = refuseOutputOverArchive(archive, target, "-o"); rc != ExitOk)
+    if (const int rc =
+            refuseOutputOverReadFiles({{}, archiveFiles(archive.location())}, target, "-o", "history export");
+        rc != ExitOk)
         return rc;
     QString error;
     qint64 site = 0;

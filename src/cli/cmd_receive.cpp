@@ -210,7 +210,7 @@ int receiveCommand(const QStringList& args)
     program->progress.hide();
     QString error;
     if (!writeFileSafely(o.out, bytes, &error)) {
-        fail(o.out + QStringLiteral(": ") + error);
+        fail(outputName(o.out) + QStringLiteral(": ") + error);
         return ExitCannotWrite;
     }
     // With the file on stdout, the summary goes beside it to stderr.

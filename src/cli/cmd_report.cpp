@@ -97,14 +97,14 @@ int reportCommand(const QStringList& args)
         fail(QStringLiteral("report needs FILE and -o OUT.pdf (see zentrova-cli report --help)"));
         return ExitUsage;
     }
-    if (const int rc = refuseOutputOverInput(in, out, "report"); rc != ExitOk)
+    if (const int rc = refuseOutputOverReadFiles({{in}, {}}, out, "-o", "report"); rc != ExitOk)
         return rc;
     PageRecorder prn;
     if (const int rc = composeFileReport(a, "report", prn); rc != ExitOk)
         return rc;
     QString writeError;
     if (!writePdf(prn, out, &writeError)) {
-        fail(out + QStringLiteral(": ") + writeError);
+        fail(outputName(out) + QStringLiteral(": ") + writeError);
         return ExitCannotWrite;
     }
     return ExitOk;

@@ -17,9 +17,11 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace zentrova::cli {
@@ -120,10 +122,27 @@ int main(int argc, char* argv[])
     // A reader that went away makes writes fail with EPIPE, which the
     // command reports, instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
+    // A closed standard output or error would be taken by the next file
+    // the program opens, and what is printed would go into that file. /dev/null
+    // opened for reading holds its place: writing there fails with "Bad file
+    // descriptor", which is told.
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int held = ::open("/dev/null", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
     // Standard output is held back in full (not per line) when it is no
     // terminal: a write that fails then fails at the close, with its reason.
+    // The buffer is the program's own, as the C library would give one only
+    // as large as the pipe's blocks, and a longer help text would be written
+    // while it is printed, its failure's reason lost.
+    static char outputBuffer[65536];
     if (!isatty(STDOUT_FILENO))
-        std::setvbuf(stdout, nullptr, _IOFBF, 65536);
+        std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     // -v and -vv before the command turn the diagnostics on.
     int first = 1;
     zentrova::LogDetail verbosity = zentrova::LogDetail::Off;

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "history/HistoryCommands.h"
 
+#include "base/FileIO.h"
 #include "base/Progress.h"
 #include "base/Prompts.h"
 #include "history/HistorySettings.h"
@@ -10,6 +11,8 @@
 #include "structure/StructureFile.h"
 
 #include <QFileInfo>
+
+#include <cstdlib>
 
 namespace zentrova {
 
@@ -165,6 +168,30 @@ HistoryAddOutcome addDocumentToHistory(StructureContext& ctx, Progress& progress
         break;
     }
     return failed(outcome.import.error);
+}
+
+QStringList archiveFiles(const ArchiveLocation& where)
+{
+    if (where.engine != ArchiveLocation::Engine::SQLite || where.path.isEmpty())
+        return {};
+    QStringList names{where.path};
+    // SQLite opens the file a link names, and keeps its journals beside that.
+    if (char* real = ::realpath(fileNameToSystem(where.path).constData(), nullptr)) {
+        names << fileNameFromSystem(QByteArray(real));
+        std::free(real);
+    }
+    QStringList files;
+    for (const QString& name : names)
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            files << name + QLatin1String(suffix);
+    return files;
+}
+
+QStringList configuredArchiveFiles(const Settings& settings)
+{
+    ArchiveLocation where;
+    return parseArchiveLocation(loadHistorySettings(settings).database, where, nullptr) ? archiveFiles(where)
+                                                                                        : QStringList();
 }
 
 } // namespace zentrova

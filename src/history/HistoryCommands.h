@@ -61,4 +61,13 @@ bool tryArchiveLocation(const ArchiveLocation& where, QString* error);
 // written to: then nothing could ever be added there, and that is the reason.
 bool openConfiguredArchive(const Settings& settings, HistoryArchive& archive, QString* error);
 
+// The files an SQLite archive at `where` is kept in, which no output may
+// replace: the file, and those SQLite keeps beside it while it writes
+// ("-wal", "-shm", "-journal"), also beside the file a link names. None for a
+// server.
+QStringList archiveFiles(const ArchiveLocation& where);
+// archiveFiles of the archive the settings name (the default file when they
+// name none); none for a server address, also one that does not read.
+QStringList configuredArchiveFiles(const Settings& settings);
+
 } // namespace zentrova

@@ -190,6 +190,7 @@ CsvJudging archiveCsvJudging(const StructureContext& ctx)
     auto data = std::make_shared<const DocumentJudgingData>(documentJudgingData(ctx));
     judging.choices = siteChoices(judging.choices, data->rules);
     judging.equipmentOf = [data](long block, long element) { return data->equipmentOf(block, element); };
+    judging.readFrom = configuredArchiveFiles(ctx.language.settings);
     return judging;
 }
 

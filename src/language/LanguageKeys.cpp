@@ -337,6 +337,7 @@ const std::vector<std::string_view>& interfaceKeys()
         "HistoryWhichSite_60",
         "HistoryCannotOpen_50",
         "HistoryEmpty_60",
+        "HistoryArchiveNoOutput_60",
         "HistInstallations_25",
         "HistInstallation_25",
         "HistInspections_25",

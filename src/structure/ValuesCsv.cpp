@@ -244,11 +244,12 @@ bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging, WorkRu
 {
     return saveCsvThroughDialog(
         ctx, "ExportCsvTo_40", proposedValuesCsvName(ctx.document.fileName),
-        [&ctx, judging] { return judging ? valuesCsv(ctx, *judging) : valuesCsv(ctx); }, runner);
+        [&ctx, judging] { return judging ? valuesCsv(ctx, *judging) : valuesCsv(ctx); }, runner,
+        judging ? judging->readFrom : QStringList());
 }
 
 bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,
-                          const std::function<std::string()>& csv, WorkRunner& runner)
+                          const std::function<std::string()>& csv, WorkRunner& runner, const QStringList& readFrom)
 {
     FileDialogRequest r;
     r.title = ctx.language.texts.text(titleKey);
@@ -259,6 +260,13 @@ bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QSt
         ctx.language, r, [](const QString& chosen) { return withExtensionWhenNone(chosen, QStringLiteral("csv")); });
     if (!path)
         return false;
+    // The archive the values were judged by would be destroyed.
+    if (outputWritesOver(*path, readFrom)) {
+        ctx.language.prompts->message(
+            MsgType::Error, ctx.language.encode(*path) + '\r' + ctx.language.texts.text("HistoryArchiveNoOutput_60"),
+            MbOK);
+        return false;
+    }
     bool written = false;
     runner.run([&] { written = writeChosenFile(ctx.language, *path, csv()); });
     return written;

@@ -5,6 +5,7 @@
 #include "structure/Evaluation.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 
@@ -40,6 +41,9 @@ struct CsvJudging {
     EvaluationChoices choices;
     // A point's data by block and element number; null (or no function) for none.
     std::function<const EquipmentData*(long block, long element)> equipmentOf;
+    // The files the data were read from (the history archive's), which the
+    // CSV must not replace.
+    QStringList readFrom;
 };
 // The program's rule sets and the settings' choices, no equipment data.
 CsvJudging csvJudging(const StructureContext& ctx);
@@ -51,13 +55,17 @@ QString proposedValuesCsvName(const QString& currentFileName);
 
 // File > Export CSV without its window: asks for the file through
 // ctx.language.prompts (and whether to replace one), then composes and writes it
-// safely through `runner`. True when a file was written.
+// safely through `runner`; a file the judging was read from is refused, with
+// a message. True when a file was written.
 bool runValuesCsvExport(StructureContext& ctx, const CsvJudging* judging = nullptr, WorkRunner& runner = inPlace());
 
 // The save steps of a CSV file: the file dialog titled by `titleKey`, ".csv"
 // added to a name without an extension, the question before replacing a
-// file, then `csv()` written safely. True when a file was written.
+// file, then `csv()` written safely. One of `readFrom` (the files the CSV
+// was composed from) is refused with a message ("HistoryArchiveNoOutput_60").
+// True when a file was written.
 bool saveCsvThroughDialog(StructureContext& ctx, const char* titleKey, const QString& proposedName,
-                          const std::function<std::string()>& csv, WorkRunner& runner = inPlace());
+                          const std::function<std::string()>& csv, WorkRunner& runner = inPlace(),
+                          const QStringList& readFrom = {});
 
 } // namespace zentrova

@@ -10,12 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -276,6 +281,127 @@ TEST(OutputFile, ReadOnlyTargetsAreRefusedAndLinkedOnesKeepTheirOwner)
     }
     ASSERT_EQ(::lstat(fileNameToSystem(dir.file(QStringLiteral("link"))).constData(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// What a plain user's write of a file did, run in a child process that
+// became user 65534 with group `group` as its only group.
+struct UserWrite {
+    bool ran = false; // false: the system would not let the test become that user
+    bool written = false;
+    std::string error;
+};
+
+UserWrite writeAsUser(gid_t group, const std::function<bool(QString*)>& write)
+{
+    int ends[2];
+    if (::pipe(ends) != 0)
+        return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ends[0]);
+        if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        QString error;
+        const bool written = write(&error);
+        const std::string result = (written ? "1" : "0") + error.toStdString();
+        ::_exit(::write(ends[1], result.data(), result.size()) == ssize_t(result.size()) ? 0 : 4);
+    }
+    ::close(ends[1]);
+    std::string result;
+    char buffer[256];
+    ssize_t n;
+    while (child > 0 && (n = ::read(ends[0], buffer, sizeof buffer)) > 0)
+        result.append(buffer, size_t(n));
+    ::close(ends[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        result.empty())
+        return {};
+    return {true, result[0] == '1', result.substr(1)};
+}
+
+// A plain user writes as the shell's ">" would where replacing the file
+// could not keep its owner and group or the folder takes no new file: into
+// the file itself, once the whole output is there. A file of their own in a
+// folder of theirs is still replaced.
+TEST(OutputFile, APlainUserWritesIntoAFileReplacingCouldNotKeep)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "becoming another user needs root";
+    constexpr gid_t Group = 4322;
+    constexpr uid_t User = 65534;
+    QTemporaryDir top(QDir::tempPath() + QStringLiteral("/zentrova-user-XXXXXX"));
+    ASSERT_TRUE(top.isValid());
+    ASSERT_EQ(::chmod(QFile::encodeName(top.path()).constData(), 0755), 0);
+    enum class Step { Write, Abandon, WriteOverLimit };
+    struct Case {
+        const char* name;
+        uid_t folderOwner;
+        gid_t folderGroup;
+        mode_t folderMode;
+        uid_t fileOwner;
+        mode_t fileMode;
+        Step step;
+        bool written;
+        const char* content;
+        bool sameFile; // the file written into, not a new one put in its place
+    };
+    const Case cases[] = {
+        {"group folder", 0, Group, 02775, 0, 0664, Step::Write, true, "new content", true},
+        {"sticky folder", 0, 0, 01777, 0, 0664, Step::Write, true, "new content", true},
+        {"folder not the user's", 0, 0, 0755, 0, 0666, Step::Write, true, "new content", true},
+        {"failure while composing", 0, Group, 02775, 0, 0664, Step::Abandon, false, "old", true},
+        {"failure while writing", 0, Group, 02775, 0, 0664, Step::WriteOverLimit, false, nullptr, true},
+        {"own file", 0, Group, 02775, User, 0644, Step::Write, true, "new content", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray folder = QFile::encodeName(top.path() + u'/' + QLatin1String(c.name));
+        const QByteArray file = folder + "/values.csv";
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+        ASSERT_EQ(::chown(folder.constData(), c.folderOwner, c.folderGroup), 0);
+        ASSERT_EQ(::chmod(folder.constData(), c.folderMode), 0);
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_TRUE(fd >= 0 && ::write(fd, "old", 3) == 3 && ::close(fd) == 0);
+        ASSERT_EQ(::chown(file.constData(), c.fileOwner, Group), 0);
+        ASSERT_EQ(::chmod(file.constData(), c.fileMode), 0);
+        struct stat before {};
+        ASSERT_EQ(::stat(file.constData(), &before), 0);
+
+        const QString target = fileNameFromSystem(file);
+        const UserWrite w = writeAsUser(Group, [&](QString* error) {
+            OutputFile out;
+            if (!out.open(target, error))
+                return false;
+            if (c.step == Step::WriteOverLimit) {
+                // The file may grow to 4 bytes: the write in place fails past them.
+                const rlimit limit{4, 4};
+                std::signal(SIGXFSZ, SIG_IGN);
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            out.write("new ");
+            out.write("content");
+            return c.step != Step::Abandon && out.commit(error);
+        });
+        if (!w.ran)
+            GTEST_SKIP() << "the system does not let the test become user 65534";
+        EXPECT_EQ(w.written, c.written) << w.error;
+        if (c.step == Step::WriteOverLimit) {
+            EXPECT_EQ(w.error, std::strerror(EFBIG));
+        }
+        struct stat after {};
+        ASSERT_EQ(::stat(file.constData(), &after), 0);
+        if (c.content) {
+            QFile f(fileNameFromSystem(file));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll().toStdString(), c.content);
+        }
+        EXPECT_EQ(after.st_uid, c.fileOwner);
+        EXPECT_EQ(after.st_gid, Group);
+        EXPECT_EQ(after.st_mode & 07777, c.fileMode);
+        EXPECT_EQ(after.st_ino == before.st_ino, c.sameFile);
+        EXPECT_EQ(QDir(fileNameFromSystem(folder)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
 }
 
 // The file dialogs start where the user last was, in this run or the next;

@@ -17,6 +17,7 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -72,7 +73,7 @@ protected:
     }
 
     // The program with its standard output on `fd` (a full device, a pipe
-    // without reader), which QProcess cannot give it.
+    // without reader), which QProcess cannot give it; closed for -1.
     CliRun runInto(int fd, const QStringList& args)
     {
         const QByteArray errName = QFile::encodeName(dir_.file(QStringLiteral("stderr.txt")));
@@ -85,7 +86,10 @@ protected:
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fd, STDOUT_FILENO);
+        if (fd >= 0)
+            posix_spawn_file_actions_adddup2(&actions, fd, STDOUT_FILENO);
+        else
+            posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errName.constData(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         pid_t pid = 0;
@@ -491,8 +495,9 @@ TEST_F(CliTest, OutputsThatAreNoRegularFileAreWrittenIntoNotReplaced)
     EXPECT_EQ(dir_.readFile(QStringLiteral("locked.TXT")), "locked");
 }
 
-// Output that does not arrive (a full device, a reader that went away) is
-// said on one line and ends with exit code 5.
+// Output that does not arrive (a full device, a reader that went away, a
+// closed standard output), help text too, is said on one line with its
+// reason and ends with exit code 5.
 TEST_F(CliTest, WriteErrorsOnStandardOutputEndWithCode5)
 {
     const QString full = dataFile("full.ZIT");
@@ -504,13 +509,17 @@ TEST_F(CliTest, WriteErrorsOnStandardOutputEndWithCode5)
         int fd;
         const char* reason;
     };
-    for (const Output& o : {Output{ends[1], "Broken pipe"}, Output{devFull, "No space left on device"}}) {
-        if (o.fd < 0)
+    for (const Output& o :
+         {Output{ends[1], "standard output: Broken pipe"}, Output{devFull, "standard output: No space left on device"},
+          Output{-1, "standard output: Bad file descriptor"}}) {
+        if (o.fd < 0 && std::strstr(o.reason, "space"))
             continue; // no /dev/full here
         for (const QStringList& args :
              {QStringList{"dump", full}, QStringList{"compare", full, full},
               QStringList{"compare", full, full, "--json"}, QStringList{"compare", full, full, "--json", "--pretty"},
-              QStringList{"export", full, "-o", "-"}, QStringList{"dump", "--help"}}) {
+              QStringList{"export", full, "-o", "-"}, QStringList{"dump", "--help"}, QStringList{"history", "--help"},
+              QStringList{"evaluate", "-h"}, QStringList{"chart", "--help"}, QStringList{"--help"},
+              QStringList{"--version"}}) {
             SCOPED_TRACE(args.join(u' ').toStdString() + " into " + o.reason);
             const CliRun r = runInto(o.fd, args);
             EXPECT_EQ(r.code, 5);
