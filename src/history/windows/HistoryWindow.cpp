@@ -995,14 +995,16 @@ void HistoryWindow::copySelectedEquipment()
         return;
     // Data is replaced only once the user has seen whose.
     if (!replaced.isEmpty()) {
+        // A dozen named, and the rest counted; one more is named rather than counted.
         constexpr qsizetype NamedPoints = 12;
+        const qsizetype named = replaced.size() <= NamedPoints + 1 ? replaced.size() : NamedPoints;
         std::string question = ctx_.language.texts.text("EqCopyReplace_60");
-        for (qsizetype i = 0; i < std::min(replaced.size(), NamedPoints); ++i)
+        for (qsizetype i = 0; i < named; ++i)
             question += "\r" + ctx_.language.encode(replaced[i]);
-        if (replaced.size() > NamedPoints)
-            question += "\r" + ctx_.language.encode(t("EqCopyReplaceMore_30")
-                                                        .replace(QStringLiteral("{count}"),
-                                                                 QString::number(replaced.size() - NamedPoints)));
+        if (named < replaced.size())
+            question += "\r" + ctx_.language.encode(
+                                   t("EqCopyReplaceMore_30")
+                                       .replace(QStringLiteral("{count}"), QString::number(replaced.size() - named)));
         if (ctx_.language.prompts->message(MsgType::Confirmation, question, MbYes | MbNo) != MbYes)
             return;
     }
