@@ -9,6 +9,7 @@
 #include "history/PointJudgement.h"
 
 #include "report/ReportPages.h"
+#include "structure/Evaluation.h"
 #include "structure/Export.h"
 #include "structure/ValuesCsv.h"
 
@@ -91,6 +92,13 @@ int exportCommand(const QStringList& args)
     if (const int rc = readInput(*program, in); rc != ExitOk)
         return rc;
     const AppContext& ctx = *program->ctx;
+    if (csv) {
+        // The judging columns go without a rule file that does not read: name it, as evaluate does.
+        QStringList problems;
+        loadRuleSets(ruleFolders(ctx.language.programDir), &problems);
+        for (const QString& p : problems)
+            fail(QStringLiteral("rule set left out: %1").arg(p));
+    }
     // The judging columns go by the points' equipment data in the configured archive, when it has them.
     const std::string bytes = csv ? valuesCsv(ctx, archiveCsvJudging(ctx))
                                   : exportText(ctx.language, ctx.document, format, program->progress);

@@ -715,33 +715,36 @@ int importPoints(const QStringList& args)
         return ExitUsage;
     }
     const QString file = a.files.front();
-    std::string bytes;
+    // A look at the file first: one that cannot be read is named before the archive is opened.
+    std::string start;
+    qint64 size = 0;
     QString error;
-    if (!readWholeFile(file, bytes, &error)) {
-        fail(QStringLiteral("%1: %2").arg(file, error));
+    if (!readFileStart(file, 0, start, size, &error)) {
+        fail(file + QStringLiteral(": ") + error);
         return ExitBadInput;
     }
     std::unique_ptr<Program> program;
     HistoryArchive archive;
     if (const int rc = openCommandArchive(a, false, ArchiveAccess::Write, program, archive); rc != ExitOk)
         return rc;
-    const AssetListImport result = importAssetList(archive, bytes, a.value("--site"));
+    const AssetListImport result = importAssetListFile(archive, file, a.value("--site"));
+    // User texts go in by one multi-argument arg(): a "%1" in a name or a cell stays text.
     for (const AssetListRefusal& r : result.refused)
-        fail(QStringLiteral("%1: line %2 refused: %3").arg(file).arg(r.line).arg(shownInstrumentLine(r.reason)));
-    if (!result.refused.empty()) {
+        fail(QStringLiteral("%1: line %2 refused: %3")
+                 .arg(file, QString::number(r.line), shownInstrumentLine(r.reason)));
+    if (const int unnamed = result.refusedRows - int(result.refused.size()); unnamed > 0)
+        fail(QStringLiteral("%1: and %2 more lines refused").arg(file, QString::number(unnamed)));
+    if (result.fault != AssetListFault::None) {
+        fail(QStringLiteral("%1: nothing stored: %2").arg(file, shownInstrumentLine(result.error)));
+        return result.fault == AssetListFault::List ? ExitBadInput : ExitCannotWrite;
+    }
+    if (result.refusedRows > 0) {
         fail(QStringLiteral("%1: %2 of %3 rows refused; nothing of the file was stored")
-                 .arg(file)
-                 .arg(result.refused.size())
-                 .arg(result.rows));
+                 .arg(file, QString::number(result.refusedRows), QString::number(result.rows)));
         return ExitBadInput;
     }
-    if (!result.stored) {
-        fail(QStringLiteral("%1: nothing stored: %2").arg(file, shownInstrumentLine(result.error)));
-        return result.error.startsWith(QLatin1String("line ")) ? ExitBadInput : ExitCannotWrite;
-    }
     return printLine(QStringLiteral("%1: equipment data of %2 measuring points stored")
-                         .arg(QString::fromUtf8(fileNameToSystem(file)))
-                         .arg(result.rows)
+                         .arg(QString::fromUtf8(fileNameToSystem(file)), QString::number(result.rows))
                          .toUtf8())
                ? ExitOk
                : ExitCannotWrite;
@@ -886,9 +889,9 @@ void historyHelp()
                 "         UTF-8 CSV, comma or semicolon separated, its heading naming the\n"
                 "         columns site, point (B/E), type, rated_kv, class, temp, limit_mohm\n"
                 "         (point and type needed; site unless --site names the installation;\n"
-                "         an empty cell leaves an item unset). Every row is checked first and\n"
-                "         each refused one named by its line; a file with a refused row stores\n"
-                "         nothing.\n"
+                "         an empty cell leaves an item unset). Every row is checked; the\n"
+                "         first 20 refused are named by their line, the rest counted; a file\n"
+                "         with a refused row, or an empty one, stores nothing.\n"
                 "rules    shows, per equipment type, the temperature correction rule set the\n"
                 "         installation's points are corrected by, and whether the installation,\n"
                 "         the settings or the default chose it. --type TYPE --correction ID\n"

@@ -4,12 +4,20 @@
 
 #include "history/HistoryArchive.h"
 
+#include "base/FileIO.h"
+
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zentrova {
 
@@ -52,86 +60,171 @@ bool readRow(const QSqlQuery& q, int first, EquipmentData& data)
 constexpr const char* EquipmentColumns =
     "e.equipment_type, e.rated_kv, e.thermal_class, e.test_temperature, e.own_minimum_mohm";
 
-bool storeEquipment(QSqlDatabase db, qint64 point, const EquipmentData& data, QString* error)
-{
-    QSqlQuery q(db);
-    q.prepare("DELETE FROM point_equipment WHERE point_id = ?");
-    q.addBindValue(point);
-    if (!q.exec())
-        return failed(q, error);
-    q.prepare("INSERT INTO point_equipment (point_id, equipment_type, rated_kv, thermal_class, test_temperature,"
-              " own_minimum_mohm, changed_at) VALUES (?, ?, ?, ?, ?, ?, ?)");
-    q.addBindValue(point);
-    q.addBindValue(QString::fromLatin1(equipmentTypeName(data.type)));
-    q.addBindValue(optionalNumber(data.ratedKv));
-    q.addBindValue(data.thermalClass ? QVariant(QString::fromLatin1(thermalClassName(*data.thermalClass)))
-                                     : QVariant(QMetaType(QMetaType::QString)));
-    q.addBindValue(optionalNumber(data.testTemperature));
-    q.addBindValue(optionalNumber(data.ownMinimumMOhm));
-    q.addBindValue(QDateTime::currentDateTime().toString(Qt::ISODate));
-    return q.exec() || failed(q, error);
-}
+// Replaces the data of points, with its statements prepared once for a
+// whole list.
+class EquipmentWriter {
+public:
+    explicit EquipmentWriter(const QSqlDatabase& db) : remove_(db), insert_(db) {}
 
-// The records of a CSV text, each with the line it starts on: fields may be
-// quoted ("" inside for a quote) and then hold the separator or line ends.
-struct CsvRecord {
-    int line = 0;
-    std::vector<QString> fields;
+    bool store(qint64 point, const EquipmentData& data, QString* error)
+    {
+        if (!prepared_) {
+            if (!remove_.prepare("DELETE FROM point_equipment WHERE point_id = ?"))
+                return failed(remove_, error);
+            if (!insert_.prepare("INSERT INTO point_equipment (point_id, equipment_type, rated_kv, thermal_class,"
+                                 " test_temperature, own_minimum_mohm, changed_at) VALUES (?, ?, ?, ?, ?, ?, ?)"))
+                return failed(insert_, error);
+            prepared_ = true;
+            changedAt_ = QDateTime::currentDateTime().toString(Qt::ISODate);
+        }
+        remove_.bindValue(0, point);
+        if (!remove_.exec())
+            return failed(remove_, error);
+        insert_.bindValue(0, point);
+        insert_.bindValue(1, QString::fromLatin1(equipmentTypeName(data.type)));
+        insert_.bindValue(2, optionalNumber(data.ratedKv));
+        insert_.bindValue(3, data.thermalClass ? QVariant(QString::fromLatin1(thermalClassName(*data.thermalClass)))
+                                               : QVariant(QMetaType(QMetaType::QString)));
+        insert_.bindValue(4, optionalNumber(data.testTemperature));
+        insert_.bindValue(5, optionalNumber(data.ownMinimumMOhm));
+        insert_.bindValue(6, changedAt_);
+        return insert_.exec() || failed(insert_, error);
+    }
+
+private:
+    QSqlQuery remove_, insert_;
+    bool prepared_ = false;
+    QString changedAt_;
 };
 
-std::vector<CsvRecord> csvRecords(std::string_view text, char separator)
-{
-    std::vector<CsvRecord> records;
-    CsvRecord current;
-    std::string field;
-    bool quoted = false, fieldStarted = false;
-    int line = 1;
-    current.line = 1;
-    auto endField = [&] {
-        current.fields.push_back(QString::fromUtf8(field.data(), qsizetype(field.size())));
-        field.clear();
-        fieldStarted = false;
-    };
-    auto endRecord = [&](int nextLine) {
-        endField();
-        const bool blank = current.fields.size() == 1 && current.fields[0].trimmed().isEmpty();
-        if (!blank)
-            records.push_back(std::move(current));
-        current = CsvRecord{};
-        current.line = nextLine;
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"') {
-                if (i + 1 < text.size() && text[i + 1] == '"') {
-                    field += '"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
+// The records of a CSV text fed piece by piece, each with the line it
+// starts on: fields may be quoted ("" inside for a quote) and then hold the
+// separator or line ends. A record keeps at most MaxCells cells of at most
+// MaxCellBytes bytes each, and counts the rest: no cell of a valid list
+// comes near, and a list that is one unclosed quote stays small.
+struct CsvRecord {
+    static constexpr size_t MaxCells = 16;
+    static constexpr size_t MaxCellBytes = 4096;
+    int line = 0;
+    std::vector<QString> fields;
+    size_t cellCount = 0; // cells of the record, those not kept included
+    bool cut = false;     // a kept cell was cut at MaxCellBytes
+};
+
+class CsvRecordReader {
+public:
+    explicit CsvRecordReader(char separator) : separator_(separator) {}
+
+    // Reads `bytes` on from where the last piece ended; `record` is called
+    // with each record completed.
+    template <class RecordHandler>
+    void feed(std::string_view bytes, RecordHandler&& record)
+    {
+        for (const char c : bytes) {
+            if (afterCr_) {
+                afterCr_ = false;
                 if (c == '\n')
-                    ++line;
-                field += c;
+                    continue; // CR LF ends one line
             }
-        } else if (c == '"' && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else if (c == separator) {
-            endField();
-        } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            ++line;
-            endRecord(line);
-        } else {
-            field += c;
-            fieldStarted = true;
+            if (quoted_) {
+                if (quoteInQuoted_) {
+                    quoteInQuoted_ = false;
+                    if (c == '"') {
+                        append('"');
+                        continue;
+                    }
+                    quoted_ = false; // that quote closed the field: c is read as outside it
+                } else if (c == '"') {
+                    quoteInQuoted_ = true;
+                    continue;
+                } else {
+                    if (c == '\n')
+                        ++line_;
+                    append(c);
+                    continue;
+                }
+            }
+            if (c == '"' && !fieldStarted_) {
+                quoted_ = fieldStarted_ = true;
+                quoteLine_ = line_;
+            } else if (c == separator_) {
+                endField();
+            } else if (c == '\n' || c == '\r') {
+                afterCr_ = c == '\r';
+                ++line_;
+                endRecord(record);
+            } else {
+                append(c);
+                fieldStarted_ = true;
+            }
         }
     }
-    if (fieldStarted || !field.empty() || !current.fields.empty())
-        endRecord(line);
-    return records;
+
+    // Ends the text: the last record may lack its line end. False when a
+    // quote was left open (the record it began is dropped).
+    template <class RecordHandler>
+    bool finish(RecordHandler&& record)
+    {
+        if (quoted_ && !quoteInQuoted_)
+            return false;
+        quoted_ = false;
+        if (fieldStarted_ || !field_.empty() || !current_.fields.empty())
+            endRecord(record);
+        return true;
+    }
+
+    // The line a quote left open began on.
+    int quoteLine() const { return quoteLine_; }
+
+private:
+    void append(char c)
+    {
+        if (field_.size() < CsvRecord::MaxCellBytes)
+            field_ += c;
+        else
+            fieldCut_ = true;
+    }
+
+    void endField()
+    {
+        if (current_.fields.size() < CsvRecord::MaxCells) {
+            // A cell cut inside a character loses that character only.
+            current_.fields.push_back(QString::fromUtf8(field_.data(), qsizetype(field_.size())));
+            current_.cut = current_.cut || fieldCut_;
+        }
+        ++current_.cellCount;
+        field_.clear();
+        fieldStarted_ = fieldCut_ = false;
+    }
+
+    template <class RecordHandler>
+    void endRecord(RecordHandler&& record)
+    {
+        endField();
+        const bool blank = current_.cellCount == 1 && current_.fields[0].trimmed().isEmpty();
+        if (!blank)
+            record(current_);
+        current_ = CsvRecord{};
+        current_.line = line_;
+    }
+
+    char separator_;
+    CsvRecord current_{1, {}, 0, false};
+    std::string field_;
+    bool quoted_ = false, quoteInQuoted_ = false, fieldStarted_ = false, fieldCut_ = false, afterCr_ = false;
+    int line_ = 1, quoteLine_ = 0;
+};
+
+// A cell's text inside a message: quoted, and cut to about 80 characters.
+QString quotedCell(const QString& text)
+{
+    constexpr qsizetype Shown = 80;
+    if (text.size() <= Shown)
+        return u'"' + text + u'"';
+    qsizetype end = Shown;
+    if (text[end - 1].isHighSurrogate())
+        --end;
+    return u'"' + text.left(end) + QStringLiteral("\u2026\"");
 }
 
 bool pointNumbers(const QString& text, long& block, long& element)
@@ -144,12 +237,6 @@ bool pointNumbers(const QString& text, long& block, long& element)
     }
     return blockOk && elementOk && block >= 0 && element >= 0;
 }
-
-struct CheckedRow {
-    int line = 0;
-    qint64 point = 0;
-    EquipmentData data;
-};
 
 } // namespace
 
@@ -178,7 +265,7 @@ bool writePointEquipment(HistoryArchive& archive, qint64 point, const EquipmentD
             *error = db.lastError().text().simplified();
         return false;
     }
-    if (!storeEquipment(db, point, data, error)) {
+    if (!EquipmentWriter(db).store(point, data, error)) {
         db.rollback();
         return false;
     }
@@ -228,165 +315,352 @@ bool installationEquipment(HistoryArchive& archive, qint64 installation, std::ve
     return true;
 }
 
-AssetListImport importAssetList(HistoryArchive& archive, std::string_view csv, const QString& defaultSite)
-{
-    AssetListImport result;
-    if (csv.substr(0, 3) == "\xEF\xBB\xBF")
-        csv.remove_prefix(3);
-    const std::string_view firstLine = csv.substr(0, csv.find('\n'));
-    const char separator =
-        firstLine.find(';') != std::string_view::npos && firstLine.find(',') == std::string_view::npos ? ';' : ',';
-    std::vector<CsvRecord> records = csvRecords(csv, separator);
-    if (records.empty()) {
-        result.error = QStringLiteral("the file holds no heading line (site, point, type, rated_kv, class, temp, "
-                                      "limit_mohm)");
-        return result;
-    }
-    // The heading names the columns.
-    std::map<QString, size_t> column;
-    static const QStringList known = {QStringLiteral("site"),      QStringLiteral("point"), QStringLiteral("type"),
-                                      QStringLiteral("rated_kv"),  QStringLiteral("class"), QStringLiteral("temp"),
-                                      QStringLiteral("limit_mohm")};
-    for (size_t i = 0; i < records[0].fields.size(); ++i) {
-        const QString name = records[0].fields[i].trimmed().toLower();
-        if (!known.contains(name)) {
-            result.error = QStringLiteral("line %1: unknown column \"%2\" (site, point, type, rated_kv, class, temp, "
-                                          "limit_mohm)")
-                               .arg(records[0].line)
-                               .arg(records[0].fields[i]);
-            return result;
-        }
-        if (!column.emplace(name, i).second) {
-            result.error = QStringLiteral("line %1: the column \"%2\" is named twice").arg(records[0].line).arg(name);
-            return result;
-        }
-    }
-    for (const char* needed : {"point", "type"})
-        if (!column.count(QString::fromLatin1(needed))) {
-            result.error = QStringLiteral("line %1: the heading has no column \"%2\"")
-                               .arg(records[0].line)
-                               .arg(QLatin1String(needed));
-            return result;
-        }
-    if (!column.count(QStringLiteral("site")) && defaultSite.isEmpty()) {
-        result.error = QStringLiteral("line %1: the heading has no column \"site\"; name the installation with --site")
-                           .arg(records[0].line);
-        return result;
+namespace {
+
+constexpr const char* ColumnList = "(site, point, type, rated_kv, class, temp, limit_mohm)";
+
+// Checks an asset list's rows and stores them, one record after the other.
+class AssetListImporter {
+public:
+    AssetListImporter(HistoryArchive& archive, const QString& defaultSite, AssetListImport& result)
+        : archive_(archive), db_(archive.database()), writer_(db_), defaultSite_(defaultSite), result_(result)
+    {
     }
 
-    std::vector<CheckedRow> rows;
-    std::map<qint64, int> lineOfPoint;
-    std::map<QString, qint64> installations;
-    for (size_t r = 1; r < records.size(); ++r) {
-        const CsvRecord& rec = records[r];
-        ++result.rows;
-        auto cell = [&](const char* name) {
-            const auto c = column.find(QString::fromLatin1(name));
-            return c == column.end() || c->second >= rec.fields.size() ? QString() : rec.fields[c->second].trimmed();
-        };
-        auto refuse = [&](const QString& why) { result.refused.push_back({rec.line, why}); };
-        auto number = [&](const char* name, std::optional<double>& out, double low, double high) {
-            QString text = cell(name);
-            if (text.isEmpty())
-                return true;
-            if (separator == ';')
-                text.replace(u',', u'.');
-            bool ok = false;
-            const double v = text.toDouble(&ok);
-            if (!ok || !(v >= low && v <= high)) {
-                refuse(QStringLiteral("%1 \"%2\" is no number from %3 to %4")
-                           .arg(QLatin1String(name), cell(name))
-                           .arg(low)
-                           .arg(high));
-                return false;
-            }
-            out = v;
-            return true;
-        };
-        if (rec.fields.size() > records[0].fields.size()) {
-            refuse(QStringLiteral("more cells than the heading has columns"));
-            continue;
+    // Reads the heading. False with the reason, for a heading the list cannot go by.
+    bool heading(const CsvRecord& rec)
+    {
+        static const QStringList known = {QStringLiteral("site"),      QStringLiteral("point"), QStringLiteral("type"),
+                                          QStringLiteral("rated_kv"),  QStringLiteral("class"), QStringLiteral("temp"),
+                                          QStringLiteral("limit_mohm")};
+        const QString line = QString::number(rec.line);
+        for (size_t i = 0; i < rec.fields.size(); ++i) {
+            const QString name = rec.fields[i].trimmed().toLower();
+            if (!known.contains(name))
+                return listFault(QStringLiteral("line %1: unknown column %2 %3")
+                                     .arg(line, quotedCell(rec.fields[i]), QLatin1String(ColumnList)));
+            if (!column_.emplace(name, i).second)
+                return listFault(QStringLiteral("line %1: the column %2 is named twice").arg(line, quotedCell(name)));
         }
-        CheckedRow row;
-        row.line = rec.line;
+        for (const char* needed : {"point", "type"})
+            if (!column_.count(QString::fromLatin1(needed)))
+                return listFault(
+                    QStringLiteral("line %1: the heading has no column \"%2\"").arg(line, QLatin1String(needed)));
+        if (!column_.count(QStringLiteral("site")) && defaultSite_.isEmpty())
+            return listFault(
+                QStringLiteral("line %1: the heading has no column \"site\"; name the installation with --site")
+                    .arg(line));
+        columns_ = rec.cellCount;
+        return true;
+    }
+
+    // Checks a row, and stores it while no row was refused. False when the
+    // archive cannot be read or written.
+    bool row(const CsvRecord& rec)
+    {
+        ++result_.rows;
+        if (!begun_) {
+            if (!db_.transaction())
+                return archiveFault(db_.lastError().text().simplified());
+            begun_ = true;
+        }
+        EquipmentData data;
+        qint64 point = 0;
+        if (!check(rec, data, point))
+            return true;
+        QString why;
+        if (result_.refusedRows == 0 && !writer_.store(point, data, &why))
+            return archiveFault(QStringLiteral("line %1: %2").arg(QString::number(rec.line), why));
+        return true;
+    }
+
+    // Commits what was stored, or rolls it back after a refusal or a fault.
+    void finish()
+    {
+        if (!begun_)
+            return;
+        if (result_.fault != AssetListFault::None || result_.refusedRows > 0) {
+            db_.rollback();
+            return;
+        }
+        if (!db_.commit()) {
+            archiveFault(db_.lastError().text().simplified());
+            db_.rollback();
+            return;
+        }
+        result_.stored = true;
+    }
+
+    bool listFault(const QString& why)
+    {
+        result_.fault = AssetListFault::List;
+        result_.error = why;
+        return false;
+    }
+
+private:
+    bool archiveFault(const QString& why)
+    {
+        result_.fault = AssetListFault::Archive;
+        result_.error = why;
+        return false;
+    }
+
+    void refuse(int line, const QString& why)
+    {
+        if (result_.refused.size() < AssetListImport::NamedRefusals)
+            result_.refused.push_back({line, why});
+        ++result_.refusedRows;
+    }
+
+    QString cell(const CsvRecord& rec, const char* name) const
+    {
+        const auto c = column_.find(QString::fromLatin1(name));
+        return c == column_.end() || c->second >= rec.fields.size() ? QString() : rec.fields[c->second].trimmed();
+    }
+
+    bool number(const CsvRecord& rec, const char* name, std::optional<double>& out, double low, double high)
+    {
+        QString text = cell(rec, name);
+        if (text.isEmpty())
+            return true;
+        if (separator == ';')
+            text.replace(u',', u'.');
+        bool ok = false;
+        const double v = text.toDouble(&ok);
+        if (!ok || !(v >= low && v <= high)) {
+            refuse(rec.line, QStringLiteral("%1 %2 is no number from %3 to %4")
+                                 .arg(QLatin1String(name), quotedCell(cell(rec, name)), QString::number(low),
+                                      QString::number(high)));
+            return false;
+        }
+        out = v;
+        return true;
+    }
+
+    // The installation of `site`, found once for each spelling; 0 after refusing the row.
+    qint64 installation(const CsvRecord& rec, const QString& site)
+    {
+        // Bounded: a list of many spellings asks the archive again for those past it.
+        constexpr size_t RememberedSites = 256;
+        auto known = installations_.find(site);
+        if (known == installations_.end()) {
+            QString why;
+            const qint64 id = archive_.findInstallation(site, &why);
+            if (!id && why.isEmpty())
+                why = QStringLiteral("no installation's site is %1").arg(quotedCell(site));
+            // The archive's reason names the site whole; a long one is named cut.
+            if (!id && site.size() > 80)
+                why = QStringLiteral("no installation of the archive is named %1").arg(quotedCell(site));
+            if (installations_.size() >= RememberedSites)
+                installations_.clear();
+            known = installations_.emplace(site, std::pair{id, why}).first;
+        }
+        if (!known->second.first)
+            refuse(rec.line, known->second.second);
+        return known->second.first;
+    }
+
+    // The row's point and data; false after refusing the row.
+    bool check(const CsvRecord& rec, EquipmentData& data, qint64& point)
+    {
+        if (rec.cellCount > columns_) {
+            refuse(rec.line, QStringLiteral("more cells than the heading has columns"));
+            return false;
+        }
+        if (rec.cut) {
+            refuse(rec.line, QStringLiteral("a cell is longer than %1 bytes").arg(CsvRecord::MaxCellBytes));
+            return false;
+        }
         const QString site =
-            column.count(QStringLiteral("site")) && !cell("site").isEmpty() ? cell("site") : defaultSite;
+            column_.count(QStringLiteral("site")) && !cell(rec, "site").isEmpty() ? cell(rec, "site") : defaultSite_;
         long block = 0, element = 0;
         if (site.isEmpty()) {
-            refuse(QStringLiteral("no site"));
-            continue;
+            refuse(rec.line, QStringLiteral("no site"));
+            return false;
         }
-        if (!pointNumbers(cell("point"), block, element)) {
-            refuse(QStringLiteral("point \"%1\" is not B/E (block and element numbers)").arg(cell("point")));
-            continue;
+        if (!pointNumbers(cell(rec, "point"), block, element)) {
+            refuse(
+                rec.line,
+                QStringLiteral("point %1 is not B/E (block and element numbers)").arg(quotedCell(cell(rec, "point"))));
+            return false;
         }
         EquipmentType type;
-        if (!parseEquipmentType(cell("type").toStdString(), type)) {
-            refuse(QStringLiteral("type \"%1\" is none of form-wound, random-wound, pre-1970-or-field, cable, "
-                                  "transformer, other")
-                       .arg(cell("type")));
-            continue;
+        if (!parseEquipmentType(cell(rec, "type").toStdString(), type)) {
+            refuse(rec.line, QStringLiteral("type %1 is none of form-wound, random-wound, pre-1970-or-field, cable, "
+                                            "transformer, other")
+                                 .arg(quotedCell(cell(rec, "type"))));
+            return false;
         }
-        row.data.type = type;
-        if (!cell("class").isEmpty()) {
+        data.type = type;
+        if (!cell(rec, "class").isEmpty()) {
             ThermalClass c;
-            if (!parseThermalClass(cell("class").toStdString(), c)) {
-                refuse(QStringLiteral("class \"%1\" is none of A, B, F, H").arg(cell("class")));
-                continue;
+            if (!parseThermalClass(cell(rec, "class").toStdString(), c)) {
+                refuse(rec.line, QStringLiteral("class %1 is none of A, B, F, H").arg(quotedCell(cell(rec, "class"))));
+                return false;
             }
-            row.data.thermalClass = c;
+            data.thermalClass = c;
         }
-        if (!number("rated_kv", row.data.ratedKv, 0.001, 1000) || !number("temp", row.data.testTemperature, -60, 250) ||
-            !number("limit_mohm", row.data.ownMinimumMOhm, 0, 1e9))
-            continue;
-        auto known = installations.find(site);
-        if (known == installations.end()) {
-            QString why;
-            known = installations.emplace(site, archive.findInstallation(site, &why)).first;
-            if (!known->second) {
-                refuse(why);
-                continue;
-            }
-        }
-        if (!known->second) {
-            refuse(QStringLiteral("no installation's site is \"%1\"").arg(site));
-            continue;
-        }
+        if (!number(rec, "rated_kv", data.ratedKv, 0.001, 1000) ||
+            !number(rec, "temp", data.testTemperature, -60, 250) ||
+            !number(rec, "limit_mohm", data.ownMinimumMOhm, 0, 1e9))
+            return false;
+        const qint64 siteId = installation(rec, site);
+        if (!siteId)
+            return false;
         QString why;
-        row.point = archive.findPoint(known->second, block, element, &why);
-        if (!row.point) {
-            refuse(why);
-            continue;
+        point = archive_.findPoint(siteId, block, element, &why);
+        if (!point) {
+            refuse(rec.line, why);
+            return false;
         }
-        if (const auto [earlier, added] = lineOfPoint.emplace(row.point, rec.line); !added) {
-            refuse(QStringLiteral("point %1/%2 is listed on line %3 already")
-                       .arg(block)
-                       .arg(element)
-                       .arg(earlier->second));
-            continue;
+        if (const auto [earlier, added] = lineOfPoint_.emplace(point, rec.line); !added) {
+            refuse(rec.line,
+                   QStringLiteral("point %1/%2 is listed on line %3 already")
+                       .arg(QString::number(block), QString::number(element), QString::number(earlier->second)));
+            return false;
         }
-        rows.push_back(std::move(row));
+        return true;
     }
-    if (!result.refused.empty())
-        return result;
 
-    QSqlDatabase db = archive.database();
-    if (!db.transaction()) {
-        result.error = db.lastError().text().simplified();
-        return result;
-    }
-    for (const CheckedRow& row : rows)
-        if (!storeEquipment(db, row.point, row.data, &result.error)) {
-            db.rollback();
-            result.error = QStringLiteral("line %1: %2").arg(row.line).arg(result.error);
-            return result;
+public:
+    char separator = ',';
+
+private:
+    HistoryArchive& archive_;
+    QSqlDatabase db_;
+    EquipmentWriter writer_;
+    QString defaultSite_;
+    AssetListImport& result_;
+    std::map<QString, size_t> column_;
+    size_t columns_ = 0;
+    bool begun_ = false;
+    // Keyed by the archive's points: as many as the archive holds at most.
+    std::map<qint64, int> lineOfPoint_;
+    std::map<QString, std::pair<qint64, QString>> installations_;
+};
+
+// The separator of a list whose first line (or its start) is `firstLine`.
+char separatorOf(std::string_view firstLine)
+{
+    return firstLine.find(';') != std::string_view::npos && firstLine.find(',') == std::string_view::npos ? ';' : ',';
+}
+
+} // namespace
+
+AssetListImport importAssetList(HistoryArchive& archive, const AssetListSource& source, const QString& defaultSite)
+{
+    AssetListImport result;
+    AssetListImporter importer(archive, defaultSite, result);
+    // The separator is known once the first line is, or its first 64 KiB.
+    constexpr size_t HeadingBytes = 64 * 1024;
+    std::string start, chunk;
+    std::optional<CsvRecordReader> reader;
+    bool headingRead = false, stop = false, markChecked = false;
+    auto record = [&](const CsvRecord& rec) {
+        if (stop)
+            return;
+        if (!headingRead) {
+            headingRead = true;
+            stop = !importer.heading(rec);
+        } else {
+            stop = !importer.row(rec);
         }
-    if (!db.commit()) {
-        result.error = db.lastError().text().simplified();
-        db.rollback();
+    };
+    bool ended = false;
+    while (!stop) {
+        QString why;
+        chunk.clear();
+        if (!source(chunk, &why)) {
+            importer.listFault(why);
+            break;
+        }
+        ended = chunk.empty();
+        if (!reader) {
+            start += chunk;
+            if (!markChecked && (start.size() >= 3 || ended)) {
+                markChecked = true;
+                if (start.compare(0, 3, "\xEF\xBB\xBF") == 0)
+                    start.erase(0, 3);
+            }
+            const size_t lineEnd = start.find_first_of("\r\n");
+            if (lineEnd == std::string::npos && start.size() < HeadingBytes && !ended)
+                continue;
+            importer.separator = separatorOf(std::string_view(start).substr(0, lineEnd));
+            reader.emplace(importer.separator);
+            chunk = std::move(start);
+            start.clear();
+        }
+        reader->feed(chunk, record);
+        if (ended) {
+            if (!stop && !reader->finish(record))
+                importer.listFault(
+                    QStringLiteral("line %1: the quote that opens here is never closed").arg(reader->quoteLine()));
+            break;
+        }
+    }
+    if (result.fault == AssetListFault::None && !headingRead)
+        importer.listFault(QStringLiteral("the file holds no heading line %1").arg(QLatin1String(ColumnList)));
+    else if (result.fault == AssetListFault::None && result.rows == 0)
+        importer.listFault(QStringLiteral("the file holds no rows below its heading"));
+    importer.finish();
+    return result;
+}
+
+AssetListImport importAssetList(HistoryArchive& archive, std::string_view csv, const QString& defaultSite)
+{
+    constexpr size_t PieceSize = 256 * 1024;
+    size_t at = 0;
+    return importAssetList(
+        archive,
+        [&](std::string& chunk, QString*) {
+            chunk.assign(csv.substr(at, PieceSize));
+            at += chunk.size();
+            return true;
+        },
+        defaultSite);
+}
+
+AssetListImport importAssetListFile(HistoryArchive& archive, const QString& path, const QString& defaultSite)
+{
+    const int fd = ::open(fileNameToSystem(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    QString openError;
+    if (fd < 0)
+        openError = QString::fromLocal8Bit(std::strerror(errno));
+    else if (::fstat(fd, &st) != 0)
+        openError = QString::fromLocal8Bit(std::strerror(errno));
+    else if (!S_ISREG(st.st_mode))
+        openError = QStringLiteral("not a regular file");
+    if (!openError.isEmpty()) {
+        if (fd >= 0)
+            ::close(fd);
+        AssetListImport result;
+        result.fault = AssetListFault::List;
+        result.error = openError;
         return result;
     }
-    result.stored = true;
+    constexpr size_t PieceSize = 256 * 1024;
+    AssetListImport result = importAssetList(
+        archive,
+        [fd](std::string& chunk, QString* error) {
+            chunk.resize(PieceSize);
+            for (;;) {
+                const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+                if (n >= 0) {
+                    chunk.resize(size_t(n));
+                    return true;
+                }
+                if (errno != EINTR) {
+                    if (error)
+                        *error = QString::fromLocal8Bit(std::strerror(errno));
+                    chunk.clear();
+                    return false;
+                }
+            }
+        },
+        defaultSite);
+    ::close(fd);
     return result;
 }
 

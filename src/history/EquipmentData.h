@@ -4,6 +4,7 @@
 #include "structure/Equipment.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -39,18 +40,35 @@ bool installationEquipment(HistoryArchive& archive, qint64 installation, std::ve
 // line is) with the columns site, point ("B/E"), type, rated_kv, class,
 // temp and limit_mohm in any order; point and type are needed, site unless
 // `defaultSite` names the installation. An empty cell leaves that item
-// unset. Every row is checked first; a file with any refused row stores
-// nothing.
+// unset. Every row is checked, and stored as it is checked inside one
+// transaction, which is rolled back once a row is refused: a file with any
+// refused row stores nothing. The list is read piece by piece and no row is
+// kept once checked, so a list of any size takes little memory.
 struct AssetListRefusal {
     int line = 0; // of the file, from 1
     QString reason;
 };
-struct AssetListImport {
-    bool stored = false; // every row was stored
-    int rows = 0;        // rows read
-    std::vector<AssetListRefusal> refused;
-    QString error; // the file or the archive could not be read or written
+enum class AssetListFault {
+    None,
+    List,    // the list cannot be read: empty, a bad heading, an unclosed quote, a read error
+    Archive, // the archive cannot be read or written
 };
+struct AssetListImport {
+    // How many refused rows are named; the rest are counted.
+    static constexpr size_t NamedRefusals = 20;
+    bool stored = false;                   // every row was stored
+    int rows = 0;                          // rows read
+    std::vector<AssetListRefusal> refused; // the first NamedRefusals refused rows
+    int refusedRows = 0;                   // all refused rows
+    AssetListFault fault = AssetListFault::None;
+    QString error; // why, for a fault
+};
+// Puts the list's next bytes into `chunk`, which comes empty at the end;
+// false with the reason when the list cannot be read.
+using AssetListSource = std::function<bool(std::string& chunk, QString* error)>;
+AssetListImport importAssetList(HistoryArchive& archive, const AssetListSource& source, const QString& defaultSite);
 AssetListImport importAssetList(HistoryArchive& archive, std::string_view csv, const QString& defaultSite);
+// The list in the regular file `path`, read piece by piece.
+AssetListImport importAssetListFile(HistoryArchive& archive, const QString& path, const QString& defaultSite);
 
 } // namespace zentrova

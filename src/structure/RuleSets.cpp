@@ -19,6 +19,30 @@ namespace {
 // A rule file is a page of text, never megabytes.
 constexpr qint64 MaxRuleFileSize = 1024 * 1024;
 
+// What a rule may hold, so that no user's file judges by an infinite or
+// absurd figure: a correction that overflows, a minimum every value passes.
+struct Range {
+    double low, high;
+};
+constexpr Range Temperatures{-60, 250};       // °C, as a point's test temperature
+constexpr Range HalvingSteps{1, 100};         // °C over which the resistance halves
+constexpr Range CorrectionFactors{1e-4, 1e4}; // of one table temperature
+constexpr Range Megohms{0, 1e9};              // a minimum resistance, as a point's own
+constexpr Range PiRatios{0, 100};             // a minimum polarisation index
+constexpr Range RatedKv{0, 1000};             // as a point's rated voltage
+constexpr Range TestVolts{1, 1e6};            // a test voltage a table names
+constexpr Range FallPercent{0, 100};          // a step voltage fall
+
+std::string numberText(double v)
+{
+    return QString::number(v).toStdString();
+}
+
+std::string rangeText(const Range& r)
+{
+    return "from " + numberText(r.low) + " to " + numberText(r.high);
+}
+
 struct KindName {
     RuleKind kind;
     const char* name;
@@ -66,6 +90,19 @@ public:
             return fail(std::string("\"") + key + "\" needs a number");
         out = v.toDouble();
         return true;
+    }
+
+    // `value` of the member `key` within `range`.
+    bool within(const char* key, double value, const Range& range)
+    {
+        if (value >= range.low && value <= range.high)
+            return true;
+        return fail(std::string("\"") + key + "\" needs a number " + rangeText(range) + ", not " + numberText(value));
+    }
+
+    bool within(const char* key, const std::optional<double>& value, const Range& range)
+    {
+        return !value || within(key, *value, range);
     }
 
     bool number(const QJsonObject& o, const char* key, double& out, bool required)
@@ -133,6 +170,18 @@ public:
                 return fail("entry " + std::to_string(n) + ": " + (error_ ? *error_ : std::string()));
             if (!minimum && !perKv)
                 return fail("entry " + std::to_string(n) + " needs \"minimum\" or \"perRatedKv\"");
+            if (!within("minimum", minimum, set.kind == RuleKind::MinimumPi ? PiRatios : Megohms) ||
+                !within("perRatedKv", perKv, Megohms) || !within("ratedKvBelow", m.ratedKvBelow, RatedKv) ||
+                !within("ratedKvAtMost", m.ratedKvAtMost, RatedKv) ||
+                !within("ratedKvAbove", m.ratedKvAbove, RatedKv) || !within("testVoltageV", m.testVoltageV, TestVolts))
+                return fail("entry " + std::to_string(n) + ": " + (error_ ? *error_ : std::string()));
+            // An entry whose bounds leave no rated voltage never applies.
+            if (m.ratedKvAbove)
+                for (const auto& [key, upper] :
+                     {std::pair{"ratedKvBelow", m.ratedKvBelow}, std::pair{"ratedKvAtMost", m.ratedKvAtMost}})
+                    if (upper && !(*m.ratedKvAbove < *upper))
+                        return fail("entry " + std::to_string(n) + ": \"ratedKvAbove\" needs to be below \"" + key +
+                                    "\"");
             m.minimum = minimum.value_or(0);
             m.perRatedKv = perKv.value_or(0);
             set.entries.push_back(std::move(m));
@@ -150,6 +199,12 @@ public:
             if (pair.size() != 2 || !pair[0].isDouble() || !pair[1].isDouble() || !(pair[1].toDouble() > 0))
                 return fail("each of \"factors\" needs [temperature, factor], with a factor above 0");
             const double t = pair[0].toDouble();
+            if (!(t >= Temperatures.low && t <= Temperatures.high))
+                return fail("a temperature of \"factors\" needs a number " + rangeText(Temperatures) + ", not " +
+                            numberText(t));
+            if (!(pair[1].toDouble() >= CorrectionFactors.low && pair[1].toDouble() <= CorrectionFactors.high))
+                return fail("a factor of \"factors\" needs a number " + rangeText(CorrectionFactors) + ", not " +
+                            numberText(pair[1].toDouble()));
             if (!set.factors.empty() && !(t > set.factors.back().first))
                 return fail("the temperatures of \"factors\" need to rise from one pair to the next");
             set.factors.emplace_back(t, pair[1].toDouble());
@@ -172,6 +227,20 @@ public:
             const bool last = i + 1 == list.size();
             if (last != (!b.below && !b.atMost))
                 return fail("every band but the last needs \"below\" or \"atMost\"; the last holds the rest");
+            const std::string band = "band " + std::to_string(i + 1) + " (\"" + b.name + "\")";
+            if (b.below && b.atMost)
+                return fail(band + " needs \"below\" or \"atMost\", not both");
+            // A value falls into the first band that holds it: a bound that
+            // does not rise leaves a band that no value reaches.
+            if (!last && !set.bands.empty()) {
+                const AdviceBand& previous = set.bands.back();
+                const double bound = b.below ? *b.below : *b.atMost;
+                const double previousBound = previous.below ? *previous.below : *previous.atMost;
+                const bool rises = bound > previousBound || (bound == previousBound && previous.below && b.atMost);
+                if (!rises)
+                    return fail(band + ": the bounds of \"bands\" need to rise from one band to the next, and " +
+                                numberText(bound) + " does not rise above " + numberText(previousBound));
+            }
             set.bands.push_back(std::move(b));
         }
         return true;
@@ -269,14 +338,14 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
     case RuleKind::Correction: {
         std::string method;
         if (!r.text(o, "method", method, true) || !r.number(o, "baseTemperature", set.baseTemperature, true) ||
+            !r.within("baseTemperature", set.baseTemperature, Temperatures) ||
             !r.types(o, "defaultFor", set.defaultFor))
             return false;
         if (method == "halving") {
             set.method = CorrectionMethod::Halving;
-            if (!r.number(o, "halvingStep", set.halvingStep, true))
+            if (!r.number(o, "halvingStep", set.halvingStep, true) ||
+                !r.within("halvingStep", set.halvingStep, HalvingSteps))
                 return false;
-            if (!(set.halvingStep > 0))
-                return r.fail("\"halvingStep\" needs a number above 0");
         } else if (method == "table") {
             set.method = CorrectionMethod::Table;
             if (!r.factors(o, set))
@@ -288,8 +357,10 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
     }
     case RuleKind::MinimumResistance:
     case RuleKind::MinimumPi:
-        if (!r.number(o, "baseTemperature", set.baseTemperature, true) || !r.entries(o, set) ||
-            !r.number(o, "notJudgedAboveMOhm", set.notJudgedAboveMOhm, false))
+        if (!r.number(o, "baseTemperature", set.baseTemperature, true) ||
+            !r.within("baseTemperature", set.baseTemperature, Temperatures) || !r.entries(o, set) ||
+            !r.number(o, "notJudgedAboveMOhm", set.notJudgedAboveMOhm, false) ||
+            !r.within("notJudgedAboveMOhm", set.notJudgedAboveMOhm, Megohms))
             return false;
         break;
     case RuleKind::AdviceBands:
@@ -299,7 +370,7 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
     case RuleKind::StepVoltage:
         if (!r.number(o, "maximumFallPercent", set.maximumFallPercent, true))
             return false;
-        if (!(set.maximumFallPercent >= 0 && set.maximumFallPercent < 100))
+        if (!(set.maximumFallPercent >= FallPercent.low && set.maximumFallPercent < FallPercent.high))
             return r.fail("\"maximumFallPercent\" needs a number from 0 up to 100");
         break;
     case RuleKind::RatingAdvice:

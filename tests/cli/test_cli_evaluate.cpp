@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -112,6 +113,49 @@ TEST_F(CliEvaluate, EquipmentDataSetByHandAndFromAnAssetListJudgesThePoints)
     r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--site"),
              QStringLiteral("Nowhere")});
     EXPECT_EQ(r.code, 1) << "a site asked for must be there";
+}
+
+// A list of many bad rows names twenty and counts the rest; an empty list
+// is bad input like any other.
+TEST_F(CliEvaluate, AnAssetListNamesTwentyRefusedLinesAndCountsTheRest)
+{
+    std::string csv = "point,type\n";
+    for (int i = 1; i <= 25; ++i)
+        csv += "9/" + std::to_string(i) + ",cable\n";
+    const QString list = dir_.file(QStringLiteral("assets.csv"));
+    dir_.writeFile(QStringLiteral("assets.csv"), csv);
+    const QStringList import{QStringLiteral("points"), QStringLiteral("import"), list, QStringLiteral("--site"),
+                             QStringLiteral("Vrhovo")};
+    CliResult r = history(import);
+    EXPECT_EQ(r.code, 4);
+    EXPECT_EQ(r.err.count(" refused: "), 20) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("line 21 refused: ")) << r.err.constData();
+    EXPECT_FALSE(r.err.contains("line 22 refused: ")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains(": and 5 more lines refused\n")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains(": 25 of 25 rows refused; nothing of the file was stored")) << r.err.constData();
+
+    for (const char* bad : {"", "point,type\n1/1,\"cable\n"}) {
+        dir_.writeFile(QStringLiteral("assets.csv"), bad);
+        r = history(import);
+        EXPECT_EQ(r.code, 4) << "bad input: " << r.err.constData();
+        EXPECT_TRUE(r.err.contains("nothing stored")) << r.err.constData();
+        EXPECT_FALSE(r.err.contains("rows refused")) << r.err.constData();
+    }
+}
+
+// A user's rule file that does not read is named by the CSV export too.
+TEST_F(CliEvaluate, TheCsvExportNamesARuleFileItLeftOut)
+{
+    ASSERT_TRUE(QDir().mkpath(dir_.file(QStringLiteral("config/zentrova/rules"))));
+    dir_.writeFile(QStringLiteral("config/zentrova/rules/absurd.json"),
+                   R"({"id": "mine", "kind": "correction", "title": "t", "source": "s", "method": "halving",
+                       "halvingStep": 1e-300, "baseTemperature": 20})");
+    const CliResult r =
+        run({QStringLiteral("export"), inspection_, QStringLiteral("-o"), dir_.file(QStringLiteral("values.csv")),
+             QStringLiteral("--format"), QStringLiteral("csv")});
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("rule set left out: ")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("absurd.json: \"halvingStep\"")) << r.err.constData();
 }
 
 // Deleting a point's data leaves it judged by the advice bands only; the

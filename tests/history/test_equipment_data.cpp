@@ -159,6 +159,97 @@ TEST_P(EquipmentDataTest, AnAssetListWithARefusedRowStoresNothingAndNamesEveryBa
     EXPECT_EQ(result.error, "line 1: unknown column \"kind\" (site, point, type, rated_kv, class, temp, limit_mohm)");
 }
 
+// A list the import cannot go by stores nothing and says why, as a fault
+// of the list (bad input), never of the archive.
+TEST_P(EquipmentDataTest, AnEmptyListOrAnUnclosedQuoteIsAFaultOfTheList)
+{
+    const struct {
+        const char* name;
+        std::string csv;
+        const char* error;
+    } cases[] = {
+        {"empty", "", "the file holds no heading line"},
+        {"blank lines", "\r\n\n", "the file holds no heading line"},
+        {"heading only", "point,type\n", "the file holds no rows below its heading"},
+        {"unclosed quote", "point,type\n1/1,cable\n1/2,\"cable\n2/1,cable\n", "line 3: the quote that opens here"},
+    };
+    for (const auto& c : cases) {
+        const AssetListImport result = importAssetList(archive, c.csv, QStringLiteral("Plant North"));
+        EXPECT_FALSE(result.stored) << c.name;
+        EXPECT_EQ(result.fault, AssetListFault::List) << c.name;
+        EXPECT_TRUE(result.error.startsWith(QLatin1String(c.error))) << c.name << ": " << result.error.toStdString();
+        EXPECT_TRUE(result.refused.empty()) << c.name;
+    }
+    EXPECT_FALSE(dataOf(point(1, 1))) << "the row before the open quote is not kept";
+}
+
+// Many refused rows: the first twenty are named, the rest counted, each
+// cell cut short in its reason, and a "%1" in a cell stays as typed.
+TEST_P(EquipmentDataTest, ARefusedRowsCellsAreQuotedShortAndVerbatim)
+{
+    std::string csv = "point,type,rated_kv\n1/1,cable,\"%1\"\n";
+    const std::string longType(5000, 'x');
+    for (int i = 0; i < 24; ++i)
+        csv += "1/2," + longType + ",\n";
+    const AssetListImport result = importAssetList(archive, csv, QStringLiteral("Plant North"));
+    EXPECT_FALSE(result.stored);
+    EXPECT_EQ(result.rows, 25);
+    EXPECT_EQ(result.refusedRows, 25);
+    ASSERT_EQ(result.refused.size(), AssetListImport::NamedRefusals);
+    EXPECT_EQ(result.refused[0].reason, "rated_kv \"%1\" is no number from 0.001 to 1000");
+    EXPECT_EQ(result.refused[19].line, 21);
+    EXPECT_EQ(result.refused[1].reason, QStringLiteral("a cell is longer than 4096 bytes"));
+    EXPECT_FALSE(dataOf(point(1, 1)));
+
+    const std::string shorter(300, 'y');
+    const AssetListImport typed =
+        importAssetList(archive, "point,type\n1/2," + shorter + "\n", QStringLiteral("Plant North"));
+    ASSERT_EQ(typed.refused.size(), 1u);
+    EXPECT_TRUE(typed.refused[0].reason.startsWith(QStringLiteral("type \"") + QString(80, u'y') +
+                                                   QStringLiteral("\u2026\" is none of")))
+        << typed.refused[0].reason.toStdString();
+}
+
+// Read piece by piece, a byte at a time, a list reads as it does whole:
+// line ends, doubled quotes and the byte order mark may fall between pieces.
+TEST_P(EquipmentDataTest, AListReadPieceByPieceStoresAsAWholeOne)
+{
+    const std::string csv = "\xEF\xBB\xBFSite;Point;Type;Rated_kV;Class;Temp\r\n"
+                            "\"Plant \"\"North\"\"\";1/1;form-wound;6,3;F;\r\n"
+                            "Plant North;1/1;form-wound;6,3;F;\r\n"
+                            "\"Plant North\";1/2;\"random-wound\";0,4;B;22,5\r\n"
+                            "Plant North;2/1;cable;20;;\r\n";
+    size_t at = 0;
+    AssetListImport result = importAssetList(
+        archive,
+        [&](std::string& chunk, QString*) {
+            if (at < csv.size())
+                chunk.assign(1, csv[at++]);
+            return true;
+        },
+        QString());
+    ASSERT_EQ(result.refused.size(), 1u) << "no installation is named with quotes";
+    EXPECT_EQ(result.refused[0].line, 2);
+    EXPECT_TRUE(result.refused[0].reason.contains(QLatin1String("Plant \"North\"")))
+        << result.refused[0].reason.toStdString();
+    EXPECT_FALSE(dataOf(point(1, 2))) << "a refused row rolls back the rows stored before it";
+
+    const std::string good = csv.substr(0, csv.find("\r\n") + 2) + csv.substr(csv.find("Plant North;1/1"));
+    at = 0;
+    result = importAssetList(
+        archive,
+        [&](std::string& chunk, QString*) {
+            if (at < good.size())
+                chunk.assign(1, good[at++]);
+            return true;
+        },
+        QString());
+    EXPECT_TRUE(result.stored) << result.error.toStdString();
+    EXPECT_EQ(result.rows, 3);
+    EXPECT_EQ(dataOf(point(1, 2))->testTemperature, 22.5);
+    EXPECT_EQ(dataOf(point(2, 1))->ratedKv, 20);
+}
+
 TEST_P(EquipmentDataTest, AnArchiveOfThePreviousSchemaIsUpgradedWithItsPoints)
 {
     archive.close();

@@ -554,6 +554,61 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     EXPECT_TRUE(window.equipmentOf(other));
 }
 
+// Copying equipment data over a point that has its own: the list marks
+// that point with its data, and the question names it; only Yes replaces.
+TEST_F(HistoryFixture, WindowAsksBeforeACopyReplacesAPointsData)
+{
+    receive({rec(5, 1, 0, coded('R', 1, 7, "100") + plain('D', "14.03.2024")),
+             rec(5, 2, 0, coded('R', 1, 7, "900") + plain('D', "14.03.2024")),
+             rec(5, 3, 0, coded('R', 1, 7, "900") + plain('D', "14.03.2024"))});
+    ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
+    ASSERT_EQ(window.points().size(), 3u);
+    std::map<long, qint64> idOf;
+    for (const PointEntry& p : window.points())
+        idOf[p.element] = p.id;
+    EquipmentData motor, pump;
+    motor.type = EquipmentType::FormWound;
+    pump.type = EquipmentType::Cable;
+    pump.ratedKv = 20;
+    ASSERT_TRUE(window.storeEquipment({idOf[1]}, motor));
+    ASSERT_TRUE(window.storeEquipment({idOf[2]}, pump));
+
+    const std::string hasData = text("EqCopyHasData_30");
+    for (const unsigned answer : {unsigned(MbNo), unsigned(MbYes)}) {
+        window.selectPoint(idOf[1]);
+        QStringList offered;
+        QTimer::singleShot(0, &window, [&] {
+            auto* ask = window.findChild<QDialog*>(QStringLiteral("CopyEquipmentDialog"));
+            auto* list = ask ? ask->findChild<QListWidget*>(QStringLiteral("CopyEquipmentPoints")) : nullptr;
+            if (!list)
+                return;
+            for (int i = 0; i < list->count(); ++i) {
+                offered << list->item(i)->text();
+                list->item(i)->setCheckState(Qt::Checked);
+            }
+            ask->findChild<QPushButton*>(QStringLiteral("CopyEquipmentOK"))->click();
+        });
+        program.prompts.expectMessage(answer);
+        const size_t asked = program.prompts.messages.size();
+        window.copySelectedEquipment();
+        ASSERT_EQ(offered.size(), 2);
+        offered.sort();
+        EXPECT_TRUE(offered[0].startsWith(QStringLiteral("5/2")) &&
+                    offered[0].contains(ctx.language.decode(hasData) + QStringLiteral(": ")))
+            << offered[0].toStdString();
+        EXPECT_FALSE(offered[1].contains(ctx.language.decode(hasData))) << offered[1].toStdString();
+        ASSERT_EQ(program.prompts.messages.size(), asked + 1);
+        const std::string& question = program.prompts.messages.back();
+        EXPECT_EQ(question.rfind(text("EqCopyReplace_60") + "\r5/2  ", 0), 0u) << question;
+        EXPECT_EQ(question.find("5/3"), std::string::npos) << "only points with data are named: " << question;
+        ASSERT_TRUE(window.equipmentOf(idOf[2]));
+        EXPECT_EQ(*window.equipmentOf(idOf[2]), answer == MbYes ? motor : pump);
+        EXPECT_EQ(window.equipmentOf(idOf[3]) != nullptr, answer == MbYes) << "No leaves every point as it was";
+    }
+}
+
 // An installation's own correction rule set for an equipment type takes the
 // settings' place in its corrected trends; the choice is kept in the
 // archive, and "as in the settings" gives the settings' rule back.

@@ -383,6 +383,74 @@ TEST(RuleSetFiles, ABrokenFileIsNamedWithItsReasonAndTheRestStillCount)
     EXPECT_EQ(rules.sets.size(), shippedRules().sets.size());
 }
 
+// A user's rule file whose figures would give an infinite or absurd verdict
+// is refused, naming the field; the shipped sets all read.
+TEST(RuleSetFiles, AFileOfAbsurdFiguresIsRefusedNamingTheField)
+{
+    const std::string correction = R"({"id": "x", "kind": "correction", "title": "t", "source": "s", )";
+    const std::string minimum =
+        R"({"id": "x", "kind": "minimum-resistance", "title": "t", "source": "s", "baseTemperature": 20, )";
+    const std::string bands = R"({"id": "x", "kind": "advice-bands", "title": "t", "source": "s", "quantity": "DD", )";
+    const struct {
+        const char* name;
+        std::string json;
+        const char* error;
+    } cases[] = {
+        {"tiny halving step", correction + R"("method": "halving", "halvingStep": 1e-300, "baseTemperature": 20})",
+         "\"halvingStep\" needs a number from 1 to 100"},
+        {"base far below freezing", correction + R"("method": "halving", "halvingStep": 10, "baseTemperature": -1e6})",
+         "\"baseTemperature\" needs a number from -60 to 250"},
+        {"huge factor",
+         correction + R"("method": "table", "baseTemperature": 20, "factors": [[10, 0.5], [20, 1e300]]})",
+         "a factor of \"factors\" needs a number from 0.0001 to 10000"},
+        {"factor temperature",
+         correction + R"("method": "table", "baseTemperature": 20, "factors": [[-1e300, 0.5], [20, 1]]})",
+         "a temperature of \"factors\" needs"},
+        {"negative minimum", minimum + R"("entries": [{"name": "n", "minimum": -1e308}]})",
+         "entry 1: \"minimum\" needs a number from 0 to 1e+09"},
+        {"per kV", minimum + R"("entries": [{"name": "n", "minimum": 1}, {"name": "m", "perRatedKv": 1e300}]})",
+         "entry 2: \"perRatedKv\" needs"},
+        {"rated voltage", minimum + R"("entries": [{"name": "n", "ratedKvAtMost": -3, "minimum": 1}]})",
+         "entry 1: \"ratedKvAtMost\" needs a number from 0 to 1000"},
+        {"empty voltage range",
+         minimum + R"("entries": [{"name": "n", "ratedKvAbove": 5, "ratedKvBelow": 1, "minimum": 1}]})",
+         "entry 1: \"ratedKvAbove\" needs to be below \"ratedKvBelow\""},
+        {"unsorted bands",
+         bands +
+             R"("bands": [{"name": "good", "below": 2}, {"name": "poor", "atMost": 7}, {"name": "questionable", "below": 4}, {"name": "bad"}]})",
+         "band 3 (\"questionable\"): the bounds of \"bands\" need to rise"},
+        {"band of both", bands + R"("bands": [{"name": "good", "below": 2, "atMost": 3}, {"name": "bad"}]})",
+         "band 1 (\"good\") needs \"below\" or \"atMost\", not both"},
+    };
+    for (const auto& c : cases) {
+        RuleSet set;
+        std::string error;
+        EXPECT_FALSE(parseRuleSet(c.json, set, &error)) << c.name;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.name << ": " << error;
+    }
+    // A bound may stay where the previous band's "below" ended, as "atMost": that band holds the bound itself.
+    RuleSet held;
+    std::string error;
+    EXPECT_TRUE(parseRuleSet(
+        bands + R"("bands": [{"name": "a", "below": 2}, {"name": "b", "atMost": 2}, {"name": "c"}]})", held, &error))
+        << error;
+
+    // In a user's folder the refused file is named with its field; the shipped set of that id stays.
+    QTemporaryDir user;
+    QFile own(user.filePath(QStringLiteral("halving.json")));
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    const QByteArray absurd = R"({"id": "halving-40", "kind": "correction", "title": "t", "source": "s",
+        "method": "halving", "halvingStep": 1e-300, "baseTemperature": 40})";
+    ASSERT_EQ(own.write(absurd), absurd.size());
+    own.close();
+    QStringList problems;
+    const RuleSets rules = loadRuleSets({QStringLiteral(ZENTROVA_DATA_DIR "/rules"), user.path()}, &problems);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QLatin1String("halving.json: \"halvingStep\""))) << problems[0].toStdString();
+    EXPECT_EQ(rules.find("halving-40")->halvingStep, 10);
+    EXPECT_EQ(rules.sets.size(), shippedRules().sets.size());
+}
+
 TEST(Evaluation, ADocumentsResultsAreReadPointByPointAndTheSettingsChoose)
 {
     LoadedProgram program;

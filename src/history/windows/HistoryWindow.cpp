@@ -805,13 +805,18 @@ QString HistoryWindow::equipmentSummary(const EquipmentData* data) const
     auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     if (!data)
         return t("EqNone_30");
-    QString text = t("HistEquipment_25") + QStringLiteral(": ") + t(EquipmentTypeKeys[int(data->type)]);
-    if (data->ratedKv)
-        text += QStringLiteral(", %1 kV").arg(*data->ratedKv);
-    if (data->thermalClass)
-        text += QStringLiteral(", %1").arg(QString::fromLatin1(thermalClassName(*data->thermalClass)));
-    if (data->testTemperature)
-        text += QStringLiteral(", %1 °C").arg(*data->testTemperature);
+    return t("HistEquipment_25") + QStringLiteral(": ") + equipmentDetails(*data);
+}
+
+QString HistoryWindow::equipmentDetails(const EquipmentData& data) const
+{
+    QString text = ctx_.language.decode(ctx_.language.texts.text(EquipmentTypeKeys[int(data.type)]));
+    if (data.ratedKv)
+        text += QStringLiteral(", %1 kV").arg(*data.ratedKv);
+    if (data.thermalClass)
+        text += QStringLiteral(", %1").arg(QString::fromLatin1(thermalClassName(*data.thermalClass)));
+    if (data.testTemperature)
+        text += QStringLiteral(", %1 °C").arg(*data.testTemperature);
     return text;
 }
 
@@ -954,10 +959,20 @@ void HistoryWindow::copySelectedEquipment()
                                  &ask));
     auto* list = new QListWidget(&ask);
     list->setObjectName(QStringLiteral("CopyEquipmentPoints"));
+    // A point that has data says so, and what it is: the copy would replace it.
+    QFont marked = list->font();
+    marked.setItalic(true);
     for (const PointEntry& p : points_) {
         if (p.id == point_)
             continue;
-        auto* item = new QListWidgetItem(pointLabel(p.block, p.element, p.blockName, p.elementName), list);
+        QString label = pointLabel(p.block, p.element, p.blockName, p.elementName);
+        const EquipmentData* has = equipmentOf(p.id);
+        if (has)
+            label +=
+                QStringLiteral("    (") + t("EqCopyHasData_30") + QStringLiteral(": ") + equipmentDetails(*has) + u')';
+        auto* item = new QListWidgetItem(label, list);
+        if (has)
+            item->setFont(marked);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         item->setData(IdRole, p.id);
@@ -968,11 +983,32 @@ void HistoryWindow::copySelectedEquipment()
     if (ask.exec() != QDialog::Accepted)
         return;
     std::vector<qint64> targets;
+    QStringList replaced;
     for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->checkState() == Qt::Checked)
-            targets.push_back(list->item(i)->data(IdRole).toLongLong());
-    if (!targets.empty())
-        storeEquipment(targets, EquipmentData(*data)); // the copy: storing shows the installation again
+        if (list->item(i)->checkState() == Qt::Checked) {
+            const qint64 id = list->item(i)->data(IdRole).toLongLong();
+            targets.push_back(id);
+            if (equipmentOf(id))
+                replaced << list->item(i)->text();
+        }
+    if (targets.empty())
+        return;
+    // Data is replaced only once the user has seen whose.
+    if (!replaced.isEmpty()) {
+        // A dozen named, and the rest counted; one more is named rather than counted.
+        constexpr qsizetype NamedPoints = 12;
+        const qsizetype named = replaced.size() <= NamedPoints + 1 ? replaced.size() : NamedPoints;
+        std::string question = ctx_.language.texts.text("EqCopyReplace_60");
+        for (qsizetype i = 0; i < named; ++i)
+            question += "\r" + ctx_.language.encode(replaced[i]);
+        if (named < replaced.size())
+            question += "\r" + ctx_.language.encode(
+                                   t("EqCopyReplaceMore_30")
+                                       .replace(QStringLiteral("{count}"), QString::number(replaced.size() - named)));
+        if (ctx_.language.prompts->message(MsgType::Confirmation, question, MbYes | MbNo) != MbYes)
+            return;
+    }
+    storeEquipment(targets, EquipmentData(*data)); // the copy: storing shows the installation again
 }
 
 } // namespace zentrova

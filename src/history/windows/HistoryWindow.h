@@ -56,7 +56,9 @@ public:
     // Asks for the chosen point's equipment data and stores it.
     void editSelectedEquipment();
     // Asks which other points of the installation take the chosen point's
-    // equipment data and stores it for them.
+    // equipment data (those that have data marked with it) and stores it for
+    // them; points whose data it would replace are named first, and nothing
+    // is stored unless the user answers Yes.
     void copySelectedEquipment();
     // Deletes the chosen point's equipment data once the user confirms: it
     // is then judged by the advice bands only.
@@ -104,6 +106,8 @@ private:
     void setProblem(const QString& text);
     void judgeInstallation();
     QString equipmentSummary(const EquipmentData* data) const;
+    // The type and the items set: "Cable, 20 kV".
+    QString equipmentDetails(const EquipmentData& data) const;
     // Runs `change` on a connection that writes, then reads the archive
     // anew; false when it cannot be written, after saying why under the
     // language key `failedKey`.
