@@ -853,8 +853,8 @@ void MainWindow::receiveResults()
         const bool ran = runner_.run([&] {
             added = addDocumentToHistory(ctx_, progress(), HistoryTelling::FailuresOnly, installationQuestion());
         });
-        if (ran && added.status == HistoryAddOutcome::Status::Added ||
-            added.status == HistoryAddOutcome::Status::AlreadyStored) {
+        if (ran && (added.status == HistoryAddOutcome::Status::Added ||
+                    added.status == HistoryAddOutcome::Status::AlreadyStored)) {
             QString shown = ctx_.language.decode(added.message);
             shown.replace(u'\r', QStringLiteral(", "));
             statusBar()->showMessage(shown);
