@@ -54,14 +54,4 @@ INSTANTIATE_TEST_SUITE_P(Kinds, BackgroundRunnerFailure,
                                            Throw{"NoException", [] { throw 42; }, "unknown exception"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(BackgroundRunner, WorkThatEndsIsTrue)
-{
-    LoadedProgram program;
-    BackgroundRunner runner(program.ctx->language);
-    int ran = 0;
-    EXPECT_TRUE(runner.run([&] { ++ran; }));
-    EXPECT_EQ(ran, 1);
-    EXPECT_TRUE(program.prompts.messages.empty());
-}
-
 } // namespace
