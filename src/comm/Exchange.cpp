@@ -32,7 +32,7 @@ constexpr int TryAgain = 7;
 constexpr int CommErrorHelpContext = 2000;
 } // namespace
 
-Exchange::Exchange(LanguageContext& ctx, Port& port, Progress& progress, Clock& clock)
+Exchange::Exchange(const LanguageContext& ctx, Port& port, Progress& progress, Clock& clock)
     : ctx_(ctx), port_(port), progress_(progress), clock_(clock)
 {
 }

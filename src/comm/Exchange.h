@@ -24,7 +24,7 @@ class Progress;
 // a transfer costs the processor next to nothing.
 class Exchange {
 public:
-    Exchange(LanguageContext& ctx, Port& port, Progress& progress, Clock& clock = systemClock());
+    Exchange(const LanguageContext& ctx, Port& port, Progress& progress, Clock& clock = systemClock());
 
     // startExchange's results.
     enum Start : int { Started = 0, GaveUp = 6 };
@@ -74,7 +74,7 @@ private:
     // Discards what the instrument sent after a failed attempt.
     void drainAfterFailure();
 
-    LanguageContext& ctx_;
+    const LanguageContext& ctx_;
     // The device was seen to bring bytes faster than the line's rate (a USB
     // instrument with a virtual port): wait for its input alone, until it is
     // seen to trickle again.

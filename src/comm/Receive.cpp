@@ -74,7 +74,6 @@ bool identifyInstrument(const TransferTarget& ctx, Exchange& ex, ExtraLines& ext
             valid = false;
         }
     }
-    applyFamilyProfile(ctx.language, ctx.document);
     return valid;
 }
 
@@ -464,7 +463,6 @@ void Transfer::run()
         out_.structureReplaced = true;
         ctx_.document.fileName = ctx_.language.decode(ctx_.language.texts.defaultFileName);
         writeIdentificationRow(ctx_, texts, link_.instrumentExtraLines);
-        applyFamilyProfile(ctx_.language, ctx_.document);
         if (hooks_.refresh)
             hooks_.refresh(ReceiveStep::StructureCleared);
     });
@@ -547,8 +545,16 @@ ReceiveOutcome receiveResults(const TransferTarget& ctx, InstrumentLink& link, P
     try {
         if (port.active())
             transfer.run();
-    } catch (const std::exception& e) {
-        showStageFailure(ctx.language, ReceiveStage::StartExchange, e.what());
+    } catch (...) {
+        // Whatever it was, the port is closed on the thread that opened it.
+        std::string why = "unknown exception";
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            why = e.what();
+        } catch (...) {
+        }
+        showStageFailure(ctx.language, ReceiveStage::StartExchange, why.c_str());
         out.status = ReceiveOutcome::Status::Failed;
         try {
             progress.hide();

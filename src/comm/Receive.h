@@ -16,15 +16,18 @@ namespace zentrova {
 class Exchange;
 class Progress;
 
-// What a transfer reads and fills: the language (its texts, and the family
-// profile the identification applies), the default names of new elements,
-// and the document the results go into. The windows give a fresh document and
-// take it when the transfer is over; the command-line tool gives its own.
+// What a transfer reads and fills: the language (its texts and the family
+// profile in force, read only: the windows' transfer runs on a worker while
+// the window's thread reads them too), the default names of new elements, and
+// the document the results go into. The windows give a fresh document and
+// take it when the transfer is over; the command-line tool gives its own. The
+// family code the instrument reported is the document's; the caller applies
+// the family's profile for it once the transfer is over, on its own thread.
 struct TransferTarget {
-    LanguageContext& language;
+    const LanguageContext& language;
     const DefaultNames& defaults;
     Document& document;
-    TransferTarget(LanguageContext& lang, const DefaultNames& names, Document& doc)
+    TransferTarget(const LanguageContext& lang, const DefaultNames& names, Document& doc)
         : language(lang), defaults(names), document(doc)
     {
     }
@@ -42,9 +45,10 @@ constexpr size_t ExtraLineWidth = 50;
 using InstrumentTexts = std::array<std::string, 7>;
 
 // "MWH": reads the identification, sets familyCode and the extra lines when
-// the reply is valid, applies the family profile in every case. True
-// for a valid reply, false otherwise (the texts are then empty and familyCode
-// and the extra lines keep their values). Inside an exchange only.
+// the reply is valid; the family profile for the code is the caller's to
+// apply afterwards. True for a valid reply, false otherwise (the texts are
+// then empty and familyCode and the extra lines keep their values). Inside an
+// exchange only.
 // `typeCode`, when given, receives the reported type code of a valid reply.
 bool identifyInstrument(const TransferTarget& ctx, Exchange& exchange, ExtraLines& extra, InstrumentTexts& texts,
                         unsigned* typeCode = nullptr);
@@ -99,8 +103,8 @@ std::string stageMessage(ReceiveStage stage);
 
 // What the windows are told while a transfer changes the model.
 enum class ReceiveStep {
-    // The structure was cleared, row 0 written, the profile applied and the
-    // default file name set: refresh the caption, tree and grid columns.
+    // The structure was cleared, row 0 written and the default file name
+    // set: refresh the caption, tree and grid columns.
     StructureCleared,
     // The tree was rebuilt from the rows (an instrument of this family only):
     // mirror it, and show the structure panel.

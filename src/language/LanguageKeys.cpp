@@ -406,6 +406,9 @@ const std::vector<std::string_view>& interfaceKeys()
         "SwitchLanguageAnyway_50",
         "SaveAsksName_50",
         "ResultsReceived_50",
+        // long work that failed, a close that waits for the work to end
+        "WorkFailed_60",
+        "CloseAfterWork_60",
         "AllFiles_13",
         "TableFull_50",
         "PortBusy_40",

@@ -188,7 +188,9 @@ DocumentRead readDocument(const LanguageContext& language, std::string_view byte
 // successorOf the open one): the steps of reading after the file was opened,
 // without the windows. The previous report pages leave their values in the
 // settings, and the family profile of the file is applied. `fileName` names
-// the file in messages and the progress dialog.
+// the file in messages and the progress dialog. When the reading itself
+// failed in the runner (which told the user), the open document stays as it
+// was and the outcome is Cancelled.
 ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName = {});
 
 // Reads the structure file `path` into a document of its own, beside the

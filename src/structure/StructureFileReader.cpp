@@ -631,11 +631,16 @@ DocumentRead readDocument(const LanguageContext& language, std::string_view byte
 ReadResult loadStructure(FileEnv& env, std::string_view bytes, const std::string& fileName)
 {
     StructureContext& ctx = env.ctx;
-    // The previous structure's pages go with it, whatever this file holds.
-    ctx.document.reportPages.discard(ctx.language.settings);
     Document start = successorOf(ctx.document);
     std::optional<DocumentRead> read;
-    env.runner.run([&] { read = readDocument(ctx.language, bytes, env.progress, std::move(start), fileName); });
+    if (!env.runner.run([&] { read = readDocument(ctx.language, bytes, env.progress, std::move(start), fileName); }) ||
+        !read) {
+        // Reading failed in a way the runner told: the open structure stays.
+        env.progress.hide();
+        return {ReadOutcome::Cancelled, {}};
+    }
+    // The previous structure's pages go with it, whatever this file holds.
+    ctx.document.reportPages.discard(ctx.language.settings);
     ctx.document = std::move(read->document);
     if (read->result.outcome != ReadOutcome::NotStructure)
         applyFamilyProfile(ctx);
@@ -685,10 +690,16 @@ ReadResult readStructureFile(FileEnv& env, const std::optional<QString>& path)
         hideWhenNotServed();
         return *refused;
     }
+    const QString previousName = ctx.document.fileName;
     ctx.document.fileName = file;
     env.view.updateMainCaption();
 
     ReadResult result = loadStructure(env, bytes, ctx.language.encode(file));
+    if (result.outcome == ReadOutcome::Cancelled) {
+        ctx.document.fileName = previousName;
+        env.view.updateMainCaption();
+        return result;
+    }
     env.view.profileApplied();
     env.view.showStructurePanel(true);
     env.view.treeReplaced();

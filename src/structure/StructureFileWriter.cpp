@@ -253,11 +253,16 @@ bool writeStructureFile(FileEnv& env)
     StructureContext& ctx = env.ctx;
     QString error;
     bool ok = false;
-    env.runner.run([&] {
+    const bool ran = env.runner.run([&] {
         const std::string bytes = composeStructureFile(ctx.language, ctx.document, &env.progress);
         ok = writeFileSafely(ctx.document.fileName, bytes, &error);
         env.progress.hide();
     });
+    if (!ran) {
+        // The runner told why; the file on disk is as it was.
+        env.progress.hide();
+        return false;
+    }
     if (!ok) {
         ctx.language.prompts->message(
             MsgType::Error, ctx.language.encode(ctx.document.fileName) + "\r" + ctx.language.encode(error), MbOK);

@@ -4,12 +4,14 @@
 // offscreen platform, with a scripted port.
 #include "Records.h"
 #include "ScriptedPort.h"
+#include "app/windows/MainWindow.h"
 #include "comm/InstrumentLink.h"
 #include "comm/Receive.h"
 #include "comm/windows/InstrumentInfoDialog.h"
 #include "comm/windows/PortDialog.h"
 #include "comm/windows/ProgressDialog.h"
 #include "shell/windows/QtPrompts.h"
+#include "structure/windows/ElementTreeView.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +25,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 
 namespace zentrova::test {
 namespace {
@@ -331,6 +335,103 @@ TEST(InstrumentDataDialog, ShowsStoredRowThenFreshIdentification)
     EXPECT_EQ(dialog.numBox()->text(), QStringLiteral("SN4"));
     EXPECT_EQ(dialog.firmBox()->toPlainText(), QStringLiteral("F1\nF2"));
 }
+
+// ------------------------------------------------------------ transfers of the main window
+
+// The progress dialog of the main window; what the transfer reports from the
+// worker is also handed to `fromWorker`.
+class WatchedProgress : public ProgressDialog {
+public:
+    using ProgressDialog::ProgressDialog;
+    using ProgressDialog::show;
+    void setLine2(const std::string& text) override
+    {
+        watch();
+        ProgressDialog::setLine2(text);
+    }
+    void setPosition(int percent) override
+    {
+        watch();
+        ProgressDialog::setPosition(percent);
+    }
+    std::function<void()> fromWorker;
+
+private:
+    void watch()
+    {
+        if (QThread::currentThread() != thread() && fromWorker)
+            fromWorker();
+    }
+};
+
+struct TransferWork {
+    const char* name;
+    void (*start)(MainWindow&, InstrumentInfoDialog&);
+};
+
+void PrintTo(const TransferWork& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class MainWindowTransfer : public ::testing::TestWithParam<TransferWork> {};
+
+// A transfer, and the instrument's-data dialog asking the instrument, run on
+// a worker through the main window's work, which turns its commands off
+// meanwhile. They only read the language, which the window's thread reads
+// at the same time (F1 reads the help file's name and the tree's topic); the
+// window applies the family's profile for what came once they are over.
+TEST_P(MainWindowTransfer, LeavesTheLanguageToTheWindowAndItsCommandsOff)
+{
+    LoadedProgram program;
+    AppContext& ctx = *program.ctx;
+    program.prompts.allowAnyMessage();
+    ScriptedPort port;
+    ScriptedInstrument instrument(port);
+    instrument.identificationPayload = ScriptedInstrument::payload(114, {"TeraTester", "", "", "SN7"});
+    for (int i = 0; i < 5; ++i)
+        instrument.records.push_back(rec(1, 1 + i, 0, coded('R', 1, 7, std::to_string(100 + i))));
+    InstrumentLink link(port);
+    MainWindow form(ctx);
+    WatchedProgress progress(ctx, &form);
+    InstrumentInfoDialog instrumentData(ctx, link, progress, &form);
+    MainWindow::Windows windows;
+    windows.progress = &progress;
+    windows.instrumentData = &instrumentData;
+    form.setWindows(windows, &link);
+
+    // A value the family's profile sets, changed: the work must not set it.
+    constexpr int Marker = 4242;
+    ctx.language.profile.treeHelpContext = Marker;
+    std::vector<int> seenByWork;
+    bool commandsOn = false;
+    progress.fromWorker = [&] {
+        seenByWork.push_back(ctx.language.profile.treeHelpContext);
+        commandsOn |= callOnThreadOf(&form, [&] { return form.action("&Open_30")->isEnabled(); });
+    };
+    GetParam().start(form, instrumentData);
+
+    ASSERT_FALSE(seenByWork.empty());
+    for (int seen : seenByWork)
+        EXPECT_EQ(seen, Marker) << "the work applied the profile to the shared language";
+    EXPECT_FALSE(commandsOn) << "the main window's commands stayed on during the work";
+    EXPECT_EQ(ctx.document.familyCode, 14);
+    EXPECT_EQ(ctx.language.profile.treeHelpContext, 1200) << "the window applies the profile afterwards";
+    EXPECT_TRUE(form.action("&Open_30")->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MainWindowTransfer,
+                         ::testing::Values(TransferWork{"ReceiveResults",
+                                                        [](MainWindow& form, InstrumentInfoDialog&) {
+                                                            form.action("&ReceiveResults_30")->trigger();
+                                                            EXPECT_EQ(form.tree()->topLevelItemCount(), 1);
+                                                        }},
+                                           TransferWork{"InstrumentData",
+                                                        [](MainWindow&, InstrumentInfoDialog& dialog) {
+                                                            dialog.receiveInstrumentData();
+                                                            EXPECT_EQ(dialog.numBox()->text(), QStringLiteral("SN7"));
+                                                        }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zentrova::test

@@ -61,7 +61,7 @@ int fuzzReceive(const uint8_t* data, size_t size)
 {
     static LoadedFuzzProgram program;
     AppContext& ctx = *program.ctx;
-    // The transfer applies the profile itself, the same for every family.
+    // The profile in force is the same for every family.
     ctx.document.familyCode = 0;
     resetToNewStructure(ctx.document, ctx.language, ctx.defaultNames);
     ctx.document.saved = true;

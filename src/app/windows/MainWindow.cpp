@@ -66,43 +66,50 @@ namespace zentrova {
 
 namespace {
 // Menu entries and their keys, in menu order; hidden entries are never shown.
+// An entry that changes or reads what long work reads or writes (the open
+// document, the printout heading, the language, the port, the archive) waits
+// for the work: it is off while work runs.
+enum class WhileWorking { Offered, Waits };
 struct Entry {
     const char* key;
     bool hidden;
     bool separatorBefore;
+    WhileWorking whileWorking;
 };
 struct MenuDef {
     const char* key;
     std::vector<Entry> entries;
 };
 
+constexpr WhileWorking Offered = WhileWorking::Offered, Waits = WhileWorking::Waits;
+
 const std::vector<MenuDef>& menuDefs()
 {
     static const std::vector<MenuDef> defs = {
         {"&File_30",
-         {{"&New_30", true, false},
-          {"&Open_30", false, false},
-          {"&Save_30", false, false},
-          {"&SaveAs_30", false, false},
-          {"&Export_30", false, true},
-          {"&ExportCsv_30", false, false},
-          {"&CompareWith_30", false, false},
-          {"&AddToHistory_30", false, true},
-          {"&HistoryWindow_30", false, false},
-          {"&PrintPreview_30", false, false},
-          {"&Exit_30", false, true}}},
+         {{"&New_30", true, false, Waits},
+          {"&Open_30", false, false, Waits},
+          {"&Save_30", false, false, Waits},
+          {"&SaveAs_30", false, false, Waits},
+          {"&Export_30", false, true, Waits},
+          {"&ExportCsv_30", false, false, Waits},
+          {"&CompareWith_30", false, false, Waits},
+          {"&AddToHistory_30", false, true, Waits},
+          {"&HistoryWindow_30", false, false, Waits},
+          {"&PrintPreview_30", false, false, Waits},
+          {"&Exit_30", false, true, Waits}}},
         {"&Instrument_30",
-         {{"&SendStructure_30", true, false},
-          {"&ReceiveResults_30", false, false},
-          {"&InstrumentsData_30", false, false}}},
+         {{"&SendStructure_30", true, false, Waits},
+          {"&ReceiveResults_30", false, false, Waits},
+          {"&InstrumentsData_30", false, false, Waits}}},
         {"&Configuration_30",
-         {{"&COMPort_30", false, false},
-          {"&SelectLanguage_30", false, false},
-          {"&HistorySettings_30", false, false},
-          {"&SetDefaultNames_30", true, true},
-          {"CalcLength_30", true, true}}},
-        {"&PrintoutHeading_30", {{"&OperatorTestSite_30", false, false}, {"&Comments_30", false, false}}},
-        {"&Help_30", {{"&Contents_30", false, false}, {"&About_30", false, true}}},
+         {{"&COMPort_30", false, false, Waits},
+          {"&SelectLanguage_30", false, false, Waits},
+          {"&HistorySettings_30", false, false, Waits},
+          {"&SetDefaultNames_30", true, true, Waits},
+          {"CalcLength_30", true, true, Waits}}},
+        {"&PrintoutHeading_30", {{"&OperatorTestSite_30", false, false, Waits}, {"&Comments_30", false, false, Waits}}},
+        {"&Help_30", {{"&Contents_30", false, false, Offered}, {"&About_30", false, true, Offered}}},
     };
     return defs;
 }
@@ -121,7 +128,7 @@ QString droppedFile(const QMimeData* data)
 
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), ctx_(context), copyBuffer_(std::make_unique<CopyBuffer>()),
-      nullProgress_(std::make_unique<NullProgress>())
+      nullProgress_(std::make_unique<NullProgress>()), runner_(context.language)
 {
     setObjectName(QStringLiteral("Form1"));
     // Window creation: the first activation is still to come.
@@ -152,6 +159,12 @@ void MainWindow::setWindows(const Windows& windows, InstrumentLink* link)
     if (link_)
         // A transfer holds the port on a worker thread.
         link_->busyChanged = [this](bool busy) { callOnThreadOf(this, [this, busy] { setSerialBusy(busy); }); };
+    // The windows that talk to the instrument run their work through this
+    // window's runner, so that it turns off its commands meanwhile.
+    if (w_.instrumentData)
+        w_.instrumentData->shareRunner(runner_);
+    if (w_.portDialog)
+        w_.portDialog->shareRunner(runner_);
 }
 
 Progress& MainWindow::progress()
@@ -173,17 +186,29 @@ void MainWindow::updateBusyCommands()
     // replace the structure the transfer is filling; while long work runs
     // nothing may change what it reads.
     const bool busy = serialBusy_ || working_;
-    for (const char* key :
-         {"&ReceiveResults_30", "&InstrumentsData_30", "&COMPort_30", "&Open_30", "&Save_30", "&SaveAs_30",
-          "&Export_30", "&ExportCsv_30", "&CompareWith_30", "&PrintPreview_30", "&SelectLanguage_30", "&Exit_30",
-          "&New_30", "&PrintoutHeading_30", "&Comments_30", "&History_30", "&HistorySettings_30"})
-        if (QAction* a = action(key))
-            a->setEnabled(!busy);
-    for (QAction* a : recentActions_)
+    for (QAction* a : waitingCommands_)
         a->setEnabled(!busy);
     tree_->setEnabled(!busy);
     resultsGrid_->setEnabled(!busy);
     updateHistoryCommand();
+    if (!busy && closeAfterWork_)
+        closeOnceIdle();
+}
+
+void MainWindow::closeOnceIdle()
+{
+    // The code that ran the work goes on after it (it takes what the work
+    // made, and may ask a question): the window closes once that is over too.
+    QTimer::singleShot(0, this, [this] {
+        if (!closeAfterWork_ || serialBusy_ || working_)
+            return; // the end of the work closes it
+        if (QApplication::activeModalWidget()) {
+            QTimer::singleShot(100, this, [this] { closeOnceIdle(); });
+            return;
+        }
+        closeAfterWork_ = false;
+        close();
+    });
 }
 
 void MainWindow::updateHistoryCommand()
@@ -226,7 +251,10 @@ void MainWindow::buildMenus()
                 QAction* sep = menu->addSeparator();
                 sep->setVisible(!e.hidden);
             }
-            addEntry(menu, e.key)->setVisible(!e.hidden);
+            QAction* a = addEntry(menu, e.key);
+            a->setVisible(!e.hidden);
+            if (e.whileWorking == Waits)
+                waitingCommands_.push_back(a);
         }
     }
     action("&Contents_30")->setShortcut(QKeySequence(Qt::Key_F1));
@@ -280,6 +308,7 @@ void MainWindow::buildRecentFiles()
         file->insertAction(exitSeparator, a);
         connect(a, &QAction::triggered, this, [this, a] { openRecentFile(a->data().toString()); });
         recentActions_.push_back(a);
+        waitingCommands_.push_back(a); // it opens a structure
     }
     connect(file, &QMenu::aboutToShow, this, &MainWindow::refreshRecentFiles);
 }
@@ -396,6 +425,7 @@ void MainWindow::buildCentre()
         if (key[0] != '-') {
             a->setObjectName(QString::fromLatin1(key));
             actions_[key] = a;
+            waitingCommands_.push_back(a); // they would change a table
         }
     }
     // The measurement record of the current row: offered when the main
@@ -403,11 +433,13 @@ void MainWindow::buildCentre()
     QAction* detail = new QAction(gridMenu_);
     detail->setObjectName(QStringLiteral("&RecordDetail_30"));
     actions_["&RecordDetail_30"] = detail;
+    waitingCommands_.push_back(detail); // it reads the open document
     gridMenu_->insertAction(gridMenu_->actions().value(1), detail);
     // The chart of the selected element's results.
     QAction* chart = new QAction(gridMenu_);
     chart->setObjectName(QStringLiteral("&Chart_30"));
     actions_["&Chart_30"] = chart;
+    waitingCommands_.push_back(chart); // it reads the open document
     gridMenu_->insertAction(gridMenu_->actions().value(2), chart);
     connect(chart, &QAction::triggered, this, [this] {
         if (w_.chart)
@@ -656,8 +688,13 @@ void MainWindow::applyFonts()
 
 void MainWindow::closeEvent(QCloseEvent* e)
 {
-    if (link_ && link_->busy()) {
-        e->ignore(); // a transfer is running: Cancel ends it first
+    if (serialBusy_ || working_ || (link_ && link_->busy())) {
+        // Work is writing a file, composing pages or filling a structure:
+        // nothing is asked or discarded under it. The window closes when it
+        // is over, asking then what a close asks.
+        e->ignore();
+        closeAfterWork_ = true;
+        statusBar()->showMessage(text("CloseAfterWork_60"));
         return;
     }
     if (ctx_.language.quitRequested || files_->closeRequested()) {
@@ -778,13 +815,21 @@ void MainWindow::receiveResults()
     std::optional<LogRecorder> recorder(std::in_place);
     link_->keepTrace(true);
     ReceiveOutcome outcome;
-    runner_.run([&] {
+    // The transfer reads the language and writes only its own document; the
+    // family profile for what it received is applied here, on the window's
+    // thread, once it is over.
+    const bool transferred = runner_.run([&] {
         outcome = zentrova::receiveResults(TransferTarget(ctx_.language, ctx_.defaultNames, received), *link_,
                                            progress(), hooks);
     });
-    takeReceivedDocument(ctx_.document, received, outcome);
-    for (ReceiveStep step : steps)
-        showReceiveStep(step);
+    if (transferred) {
+        takeReceivedDocument(ctx_.document, received, outcome);
+        applyFamilyProfile();
+        for (ReceiveStep step : steps)
+            showReceiveStep(step);
+    } else {
+        progress().hide();
+    }
     const std::string messages = recorder->text();
     recorder.reset();
     const std::string trace = link_->keptTrace();
@@ -795,21 +840,21 @@ void MainWindow::receiveResults()
     updateMainCaption();
     if (outcome.status == ReceiveOutcome::Status::Received || outcome.status == ReceiveOutcome::Status::Incomplete)
         statusBar()->showMessage(text("ResultsReceived_50") + u' ' + QString::number(outcome.done));
-    if (transferWentWrong(outcome))
+    if (transferred && transferWentWrong(outcome))
         offerTransferLog(
             ctx_.language, started,
             transferLogText(outcome, link_->port().portName(), link_->port().baudRate(), started, messages, trace));
     // A complete download goes into the history when the user asked for it.
     // The results stay in the window whatever the archive answers; only a
     // failure interrupts with a message.
-    if (outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
+    if (transferred && outcome.status == ReceiveOutcome::Status::Received && outcome.done > 0 &&
         loadHistorySettings(ctx_.language.settings).addAfterReceive) {
         HistoryAddOutcome added;
-        runner_.run([&] {
+        const bool ran = runner_.run([&] {
             added = addDocumentToHistory(ctx_, progress(), HistoryTelling::FailuresOnly, installationQuestion());
         });
-        if (added.status == HistoryAddOutcome::Status::Added ||
-            added.status == HistoryAddOutcome::Status::AlreadyStored) {
+        if (ran && (added.status == HistoryAddOutcome::Status::Added ||
+                    added.status == HistoryAddOutcome::Status::AlreadyStored)) {
             QString shown = ctx_.language.decode(added.message);
             shown.replace(u'\r', QStringLiteral(", "));
             statusBar()->showMessage(shown);

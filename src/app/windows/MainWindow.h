@@ -89,6 +89,11 @@ public:
     void applyFonts();
 
     QAction* action(const std::string& key) const;
+    // The commands that are off while long work runs (marked so where the
+    // menus are made), the recent-files entries among them.
+    const std::vector<QAction*>& commandsWaitingForWork() const { return waitingCommands_; }
+    // A close asked for while work ran, to be done once it is over.
+    bool closePending() const { return closeAfterWork_; }
     ElementTreeView* tree() const { return tree_; }
     AnnotatedGrid* resultsGrid() const { return resultsGrid_; }
     QLabel* panelCaption() const { return panelCaption_; }
@@ -153,6 +158,7 @@ private:
 
     AppContext& ctx_;
     std::map<std::string, QAction*> actions_;
+    std::vector<QAction*> waitingCommands_;
     std::map<std::string, QMenu*> menus_;
     QToolBar* toolBar_ = nullptr;
     QSplitter* splitter_ = nullptr;
@@ -182,6 +188,10 @@ private:
     // change what long work reads while it runs.
     void setSerialBusy(bool busy);
     void updateBusyCommands();
+    // A close that came while work ran: done once the work and the code
+    // around it are over.
+    bool closeAfterWork_ = false;
+    void closeOnceIdle();
     // What a transfer told while it ran, shown once the window took its document.
     void showReceiveStep(ReceiveStep step);
     std::optional<QString> askInstallation(const QStringList& known, const QString& proposed);

@@ -2,10 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "comm/windows/InstrumentInfoDialog.h"
 
+#include "base/Progress.h"
 #include "comm/InstrumentData.h"
 #include "comm/InstrumentLink.h"
 #include "shell/AppContext.h"
-#include "shell/windows/BackgroundWork.h"
+#include "structure/StructureContext.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,7 +20,7 @@
 namespace zentrova {
 
 InstrumentInfoDialog::InstrumentInfoDialog(AppContext& context, InstrumentLink& l, Progress& p, QWidget* parent)
-    : QDialog(parent), ctx_(context), link(l), progress(p)
+    : QDialog(parent), ctx_(context), link(l), progress(p), ownRunner_(context.language)
 {
     setObjectName(QStringLiteral("InstrumentData"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -106,22 +107,27 @@ void InstrumentInfoDialog::showEvent(QShowEvent* e)
 void InstrumentInfoDialog::receiveInstrumentData()
 {
     receiveBtn->setEnabled(false);
-    // The exchange runs off the window's thread on a document of its own: the
-    // identification may change the family code and the default file name,
-    // which the open document takes when it is over.
+    // The exchange runs off the window's thread on a document of its own and
+    // only reads the language: the identification may change the family code
+    // and the default file name, which the open document takes when it is
+    // over, and the family's profile is applied here then.
     Document identified;
     identified.familyCode = ctx_.document.familyCode;
     identified.fileName = ctx_.document.fileName;
     InstrumentDataOutcome out;
-    BackgroundRunner runner;
-    runner.run([&] {
+    const bool ran = runner_->run([&] {
         out = zentrova::receiveInstrumentData(TransferTarget(ctx_.language, ctx_.defaultNames, identified), link,
                                               progress);
     });
-    ctx_.document.familyCode = identified.familyCode;
-    ctx_.document.fileName = identified.fileName;
-    if (out.exchanged)
-        showView(out.view);
+    if (ran) {
+        ctx_.document.familyCode = identified.familyCode;
+        ctx_.document.fileName = identified.fileName;
+        applyFamilyProfile(ctx_);
+        if (out.exchanged)
+            showView(out.view);
+    } else {
+        progress.hide();
+    }
     receiveBtn->setEnabled(true);
 }
 

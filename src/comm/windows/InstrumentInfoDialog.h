@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
+#include "shell/windows/BackgroundWork.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -24,6 +26,9 @@ public:
     InstrumentInfoDialog(AppContext& ctx, InstrumentLink& link, Progress& progress, QWidget* parent = nullptr);
     void applyTexts();
     void execute() { exec(); }
+    // Runs the exchange through `runner` (the main window's, so that it knows
+    // of it) instead of a runner of its own.
+    void shareRunner(WorkRunner& runner) { runner_ = &runner; }
 
     void receiveInstrumentData();
     // Fills the boxes from row 0 (done each time the dialog opens).
@@ -54,6 +59,8 @@ private:
     QPlainTextEdit* userBox_;
     QPushButton* receiveBtn;
     QPushButton* okButton_;
+    BackgroundRunner ownRunner_;
+    WorkRunner* runner_ = &ownRunner_;
 };
 
 } // namespace zentrova

@@ -62,7 +62,7 @@ public:
 } // namespace
 
 PortDialog::PortDialog(AppContext& context, InstrumentLink& l, QWidget* parent)
-    : QDialog(parent), ctx_(context), link(l), clock_(&systemClock())
+    : QDialog(parent), ctx_(context), link(l), clock_(&systemClock()), ownRunner_(context.language)
 {
     setObjectName(QStringLiteral("ConfigureCOM"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -441,8 +441,7 @@ void PortDialog::autoFindPort()
                 onAttempt(c);
         });
     };
-    BackgroundRunner runner;
-    runner.run([&] {
+    runner_->run([&] {
         SearchResult result;
         try {
             result = searchInstrument(

@@ -3,6 +3,7 @@
 #pragma once
 #include "comm/Port.h"
 #include "comm/PortSettings.h"
+#include "shell/windows/BackgroundWork.h"
 
 #include <QDialog>
 #include <QString>
@@ -41,6 +42,9 @@ public:
 
     // The search behind the Auto Find button (runs to its end).
     void autoFindPort();
+    // Runs the search through `runner` (the main window's, so that it knows
+    // of it) instead of a runner of its own.
+    void shareRunner(WorkRunner& runner) { runner_ = &runner; }
     // The search panel's Cancel: the search stops before its next attempt.
     void cancelSearch() { searchStopRequested_ = true; }
     bool searching() const { return searching_; }
@@ -114,6 +118,8 @@ private:
     bool searching_ = false;
     bool filling_ = false;
     Clock* clock_;
+    BackgroundRunner ownRunner_;
+    WorkRunner* runner_ = &ownRunner_;
 };
 
 } // namespace zentrova

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -97,8 +98,8 @@ QString valueShown(const AppContext& ctx, bool present, const MeasuredValue& v)
 } // namespace
 
 ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison comparison, const QString& olderFile,
-                                   QWidget* parent)
-    : QDialog(parent), ctx_(newer), comparison_(std::move(comparison)), olderFile_(olderFile)
+                                   QWidget* parent, WorkRunner& runner)
+    : QDialog(parent), ctx_(newer), runner_(runner), comparison_(std::move(comparison)), olderFile_(olderFile)
 {
     setObjectName(QStringLiteral("Comparison"));
     auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
@@ -289,22 +290,56 @@ void ComparisonDialog::fill()
         summary_->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
 }
 
-void ComparisonDialog::setCorrections(std::vector<ComparedCorrection> corrections)
+void ComparisonDialog::setCorrections(std::vector<ComparedCorrection> corrections,
+                                      std::shared_ptr<const RuleSets> rules)
 {
     corrections_ = std::move(corrections);
+    rules_ = std::move(rules);
     table_->clearContents();
     fill();
 }
 
 bool ComparisonDialog::saveCsv()
 {
+    if (saving_)
+        return false;
     QString proposed = proposedValuesCsvName(ctx_.document.fileName);
     if (!proposed.isEmpty())
         proposed.insert(proposed.size() - 4, QStringLiteral("-compare"));
-    BackgroundRunner runner;
-    return saveCsvThroughDialog(
-        ctx_, "SaveComparisonCsv_40", proposed, [this] { return comparisonCsv(ctx_, comparison_, &corrections_); },
-        runner);
+    // The worker writes from values of its own: the window may be closed
+    // (and deleted) only after the write, but what it shows is not read off
+    // its thread. The rule sets go along with the corrections that point
+    // into them.
+    saving_ = true;
+    saveButton_->setEnabled(false);
+    closeButton_->setEnabled(false);
+    const bool written = saveCsvThroughDialog(
+        ctx_, "SaveComparisonCsv_40", proposed,
+        [&ctx = ctx_, comparison = comparison_, corrections = corrections_, rules = rules_] {
+            (void)rules; // held while the corrections are read
+            return comparisonCsv(ctx, comparison, &corrections);
+        },
+        runner_);
+    saving_ = false;
+    saveButton_->setEnabled(true);
+    closeButton_->setEnabled(true);
+    return written;
+}
+
+void ComparisonDialog::done(int result)
+{
+    if (saving_)
+        return; // the CSV is being written: the window closes afterwards
+    QDialog::done(result);
+}
+
+void ComparisonDialog::closeEvent(QCloseEvent* e)
+{
+    if (saving_) {
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
 }
 
 ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& runner)
@@ -319,21 +354,23 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& 
     std::optional<Document> older;
     InspectionComparison comparison;
     std::vector<ComparedCorrection> corrections;
-    runner.run([&] {
+    // The corrections point into the rule sets: the window keeps them.
+    std::shared_ptr<CsvJudging> judging;
+    const bool compared = runner.run([&] {
         NullProgress quiet;
         older = readDocumentBeside(ctx.language, *chosen, quiet);
         if (!older)
             return;
         comparison = compareInspections(*older, ctx.document, ctx.language.names);
         // Corrected by the points' equipment data in the history archive.
-        const CsvJudging judging = archiveCsvJudging(ctx);
-        corrections = compareCorrections(*older, ctx.document, ctx.language.names, comparison, judging.equipmentOf,
-                                         judging.rules, judging.choices);
+        judging = std::make_shared<CsvJudging>(archiveCsvJudging(ctx));
+        corrections = compareCorrections(*older, ctx.document, ctx.language.names, comparison, judging->equipmentOf,
+                                         judging->rules, judging->choices);
     });
-    if (!older)
+    if (!compared || !older)
         return nullptr;
-    auto* dialog = new ComparisonDialog(ctx, std::move(comparison), *chosen, parent);
-    dialog->setCorrections(std::move(corrections));
+    auto* dialog = new ComparisonDialog(ctx, std::move(comparison), *chosen, parent, runner);
+    dialog->setCorrections(std::move(corrections), std::shared_ptr<const RuleSets>(judging, &judging->rules));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

@@ -6,6 +6,7 @@
 #include "structure/InspectionComparison.h"
 
 #include <QDialog>
+#include <memory>
 
 class QChartView;
 class QLabel;
@@ -25,9 +26,11 @@ class ChartOutput;
 class ComparisonDialog : public QDialog {
     Q_OBJECT
 public:
-    // `newer` is the open structure's context (its language names the texts).
+    // `newer` is the open structure's context (its language names the texts);
+    // the CSV is written through `runner` (the main window's, so that it
+    // knows of the work).
     ComparisonDialog(AppContext& newer, InspectionComparison comparison, const QString& olderFile,
-                     QWidget* parent = nullptr);
+                     QWidget* parent = nullptr, WorkRunner& runner = inPlace());
 
     const InspectionComparison& comparison() const { return comparison_; }
     QTableWidget* table() const { return table_; }
@@ -35,12 +38,24 @@ public:
     ChartOutput* chartOutput() const { return chartOutput_; }
     // The block (its number in the newer file) the chart shows; -1 for none.
     long chartBlock() const { return chartBlock_; }
-    // Save as CSV: asks for the file and writes comparisonCsv. False when
-    // cancelled or the write failed (the reason was shown).
+    // Save as CSV: asks for the file and writes comparisonCsv of a copy of
+    // the comparison, so that nothing the window owns is read off its
+    // thread. False when cancelled or the write failed (the reason was
+    // shown). The window stays open until the write is over.
     bool saveCsv();
+    bool saving() const { return saving_; }
     // The insulation resistances corrected to their base temperature, shown
-    // in the warning column with a warning for tests far apart in temperature.
-    void setCorrections(std::vector<ComparedCorrection> corrections);
+    // in the warning column with a warning for tests far apart in
+    // temperature. Their correction rules point into `rules`, which the
+    // window keeps as long as it keeps them (null: the caller keeps the rule
+    // sets for the window's life).
+    void setCorrections(std::vector<ComparedCorrection> corrections, std::shared_ptr<const RuleSets> rules = nullptr);
+
+public slots:
+    void done(int result) override;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void fill();
@@ -50,8 +65,11 @@ private:
     void showBlockOfRow(int row);
 
     AppContext& ctx_;
+    WorkRunner& runner_;
     InspectionComparison comparison_;
     std::vector<ComparedCorrection> corrections_;
+    std::shared_ptr<const RuleSets> rules_; // what corrections_ point into
+    bool saving_ = false;
     QString olderFile_;
     QLabel* files_;
     QLabel* summary_;
