@@ -449,6 +449,18 @@ TEST(ComparisonWindow, SavesTheCsvTheToolWritesForTheDemoInspections)
     QFile written(w.file("compare.csv"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll().toStdString(), expected.toStdString());
+
+    // Nor does it ever replace the archive its corrections were read from.
+    QFile archive(db);
+    ASSERT_TRUE(archive.open(QIODevice::ReadOnly));
+    const QByteArray before = archive.readAll();
+    archive.close();
+    w.prompts.expectFile(db);
+    w.prompts.expectMessage(MbYes); // replace it
+    w.prompts.expectMessage(MbOK);
+    dialog->findChild<QPushButton*>(QStringLiteral("SaveCsv"))->click();
+    ASSERT_TRUE(archive.open(QIODevice::ReadOnly));
+    EXPECT_EQ(archive.readAll(), before);
 }
 
 } // namespace

@@ -319,7 +319,7 @@ bool ComparisonDialog::saveCsv()
             (void)rules; // held while the corrections are read
             return comparisonCsv(ctx, comparison, &corrections);
         },
-        runner_);
+        runner_, readFrom_);
     saving_ = false;
     saveButton_->setEnabled(true);
     closeButton_->setEnabled(true);
@@ -371,6 +371,9 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& 
         return nullptr;
     auto* dialog = new ComparisonDialog(ctx, std::move(comparison), *chosen, parent, runner);
     dialog->setCorrections(std::move(corrections), std::shared_ptr<const RuleSets>(judging, &judging->rules));
+    QStringList readFrom = judging->readFrom;
+    readFrom << *chosen << ctx.document.fileName;
+    dialog->setReadFrom(std::move(readFrom));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

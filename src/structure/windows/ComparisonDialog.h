@@ -50,6 +50,9 @@ public:
     // window keeps as long as it keeps them (null: the caller keeps the rule
     // sets for the window's life).
     void setCorrections(std::vector<ComparedCorrection> corrections, std::shared_ptr<const RuleSets> rules = nullptr);
+    // The files the comparison was made from (the two structure files, the
+    // history archive and its side files): its CSV never replaces one.
+    void setReadFrom(QStringList files) { readFrom_ = std::move(files); }
 
 public slots:
     void done(int result) override;
@@ -69,6 +72,7 @@ private:
     InspectionComparison comparison_;
     std::vector<ComparedCorrection> corrections_;
     std::shared_ptr<const RuleSets> rules_; // what corrections_ point into
+    QStringList readFrom_;
     bool saving_ = false;
     QString olderFile_;
     QLabel* files_;
