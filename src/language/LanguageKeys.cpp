@@ -496,6 +496,8 @@ const std::vector<std::string_view>& interfaceKeys()
         "EqCable_30",
         "EqTransformer_30",
         "EqOther_30",
+        "EqTransformerLiquid_30",
+        "EqTransformerDry_30",
         "EqNone_30",
         "EqBadNumber_60",
         "EqStoreFailed_50",

@@ -127,7 +127,7 @@ public:
             if (!t.isString() || !parseEquipmentType(utf8(t.toString()), type))
                 return fail(std::string("\"") + key + "\" names an unknown equipment type \"" +
                             utf8(t.toVariant().toString()) +
-                            "\" (form-wound, random-wound, pre-1970-or-field, cable, transformer, other)");
+                            "\" (" + equipmentTypeNames() + ")");
             out.push_back(type);
         }
         return true;
