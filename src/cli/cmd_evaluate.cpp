@@ -286,7 +286,11 @@ void evaluateHelp()
                 "rule set per equipment type, StepVoltageFall=PERCENT the step test's\n"
                 "threshold. An installation's own choice of correction rule sets, made\n"
                 "in the history window or with zentrova-cli history rules and kept in the\n"
-                "archive, takes the settings' place for its points.\n\n"
+                "archive, takes the settings' place for its points. A threshold that is no\n"
+                "number from 0 up to 100 is refused, and a chosen correction rule set that\n"
+                "is not installed leaves its type's values uncorrected: stderr says each\n"
+                "once. A test voltage outside the range recommended for the rated voltage\n"
+                "is advice.\n\n"
                 "The verdicts go to stdout as UTF-8 text, or as JSON with --json: compact,\n"
                 "or indented with --pretty or when stdout is a terminal. The JSON also\n"
                 "lists the rule sets and, under corrections, the correction rule set each\n"
@@ -346,6 +350,9 @@ int evaluateCommand(const QStringList& args)
         return erc;
     const std::vector<PointResults> points = pointResults(*program->ctx);
     const EvaluationChoices choices = siteChoices(evaluationChoices(program->ctx->language.settings), siteRules);
+    // Said once here, not beside every value it leaves uncorrected.
+    for (const std::string& p : evaluationProblems(rules, choices))
+        fail(QString::fromStdString(p));
     const std::vector<PointVerdicts> verdicts = evaluatePoints(
         points,
         [&](const PointResults& p) -> const EquipmentData* {

@@ -633,8 +633,7 @@ int setPointEquipment(const QStringList& args)
     if (a.has("--type")) {
         EquipmentType t;
         if (!parseEquipmentType(a.value("--type").toStdString(), t)) {
-            fail(QStringLiteral("--type needs form-wound, random-wound, pre-1970-or-field, cable, transformer or "
-                                "other"));
+            fail(QStringLiteral("--type needs one of ") + QString::fromStdString(equipmentTypeNames()));
             return ExitUsage;
         }
         type = t;
@@ -772,7 +771,7 @@ int siteCorrectionRules(const QStringList& args)
     }
     EquipmentType type = EquipmentType::Other;
     if (a.has("--type") && !parseEquipmentType(a.value("--type").toStdString(), type)) {
-        fail(QStringLiteral("--type needs form-wound, random-wound, pre-1970-or-field, cable, transformer or other"));
+        fail(QStringLiteral("--type needs one of ") + QString::fromStdString(equipmentTypeNames()));
         return ExitUsage;
     }
     std::unique_ptr<Program> program;
@@ -878,7 +877,8 @@ void historyHelp()
                 "point    shows, or with any of its options sets, the equipment data of\n"
                 "         measuring point B/E that the evaluation judges it by: --type\n"
                 "         form-wound, random-wound, pre-1970-or-field (a machine winding built\n"
-                "         before about 1970, or a field winding), cable, transformer or other;\n"
+                "         before about 1970, or a field winding), cable, transformer-liquid,\n"
+                "         transformer-dry, transformer (liquid or dry not chosen) or other;\n"
                 "         --rated-kv its rated voltage in kV; --class its thermal class A, B, F\n"
                 "         or H; --temp the test temperature in degC of results the instrument\n"
                 "         sent without one; --limit the point's own minimum in MOhm. Options\n"

@@ -487,9 +487,8 @@ private:
         }
         EquipmentType type;
         if (!parseEquipmentType(cell(rec, "type").toStdString(), type)) {
-            refuse(rec.line, QStringLiteral("type %1 is none of form-wound, random-wound, pre-1970-or-field, cable, "
-                                            "transformer, other")
-                                 .arg(quotedCell(cell(rec, "type"))));
+            refuse(rec.line, QStringLiteral("type %1 is none of %2")
+                                 .arg(quotedCell(cell(rec, "type")), QString::fromStdString(equipmentTypeNames())));
             return false;
         }
         data.type = type;

@@ -4,13 +4,15 @@
 
 #include <array>
 #include <cctype>
+#include <string>
 
 namespace zentrova {
 
 namespace {
 
 constexpr std::array<const char*, EquipmentTypeCount> TypeNames{
-    "form-wound", "random-wound", "pre-1970-or-field", "cable", "transformer", "other",
+    "form-wound", "random-wound", "pre-1970-or-field", "cable", "transformer", "other", "transformer-liquid",
+    "transformer-dry",
 };
 constexpr std::array<const char*, 4> ClassNames{"A", "B", "F", "H"};
 
@@ -55,6 +57,19 @@ bool isRotatingMachine(EquipmentType type)
 {
     return type == EquipmentType::FormWound || type == EquipmentType::RandomWound ||
            type == EquipmentType::OldOrFieldWinding;
+}
+
+bool transformerKindUnchosen(EquipmentType type)
+{
+    return type == EquipmentType::Transformer;
+}
+
+std::string equipmentTypeNames()
+{
+    std::string names;
+    for (const char* name : TypeNames)
+        names.append(names.empty() ? "" : ", ").append(name);
+    return names;
 }
 
 const char* thermalClassName(ThermalClass c)

@@ -14,10 +14,12 @@ enum class EquipmentType {
     RandomWound,       // rotating machine with random-wound coils
     OldOrFieldWinding, // machine winding built before about 1970, or a field winding
     Cable,
-    Transformer,
+    Transformer, // a transformer whose insulation (liquid or dry) was not chosen: judged as before the split
     Other,
+    TransformerLiquid, // liquid-filled (oil-immersed) transformer
+    TransformerDry,    // dry-type transformer: solid insulation
 };
-constexpr int EquipmentTypeCount = 6;
+constexpr int EquipmentTypeCount = 8;
 
 enum class ThermalClass { A, B, F, H };
 
@@ -34,11 +36,17 @@ struct EquipmentData {
 };
 
 // The names rule files, the archive and the command line use: "form-wound",
-// "random-wound", "pre-1970-or-field", "cable", "transformer", "other".
+// "random-wound", "pre-1970-or-field", "cable", "transformer", "other",
+// "transformer-liquid", "transformer-dry". Stored names: never renamed.
 const char* equipmentTypeName(EquipmentType type);
 // Reads a name of equipmentTypeName, ignoring case; false for any other text.
 bool parseEquipmentType(std::string_view text, EquipmentType& type);
 bool isRotatingMachine(EquipmentType type);
+// A point stored as a plain "transformer", before the types told liquid-filled
+// from dry-type: it keeps the judging it had until the user chooses one.
+bool transformerKindUnchosen(EquipmentType type);
+// Every name of equipmentTypeName, joined by ", ", for a message.
+std::string equipmentTypeNames();
 
 // "A", "B", "F", "H".
 const char* thermalClassName(ThermalClass c);

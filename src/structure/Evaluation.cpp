@@ -185,7 +185,9 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
     const double minimum = (entry->minimum + entry->perRatedKv * eq.ratedKv.value_or(0)) * OhmsPerMegohm;
     v.limit = minimum;
     const CorrectedResistance c =
-        correctResistance(value.number, temperature, rules.correctionFor(eq.type, choices), set.baseTemperature);
+        correctForType(value.number, temperature, eq.type, rules, choices, set.baseTemperature);
+    v.transformerKindUnchosen = transformerKindUnchosen(eq.type);
+    v.missingCorrection = c.missingCorrection;
     v.value = c.ohms;
     v.corrected = c.corrected;
     v.measured = value.number;
@@ -218,6 +220,10 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
             v.reason = VerdictReason::CorrectedFrom;
         }
     }
+    // A correction has a source of its own, often not the minimum's: the
+    // verdict names both.
+    if (c.corrected && c.rule)
+        v.correctionSource = c.rule->title + ": " + c.rule->citation();
     v.text = verdictText(v);
     return v;
 }
@@ -328,6 +334,8 @@ void judgeSteps(const ResultReadings& result, const RuleSets& rules, const Evalu
             }
         }
         Verdict v = verdictOf(result, "R", set, set->title);
+        if (choices.stepFallPercent)
+            v.source = StepFallSettingSource;
         v.unit = "%";
         v.value = worstFall;
         v.limit = allowed;
@@ -338,6 +346,46 @@ void judgeSteps(const ResultReadings& result, const RuleSets& rules, const Evalu
         v.detail = worstStep ? "the resistance fell " + shortNumber(worstFall) + " % from step " +
                                    std::to_string(worstFrom) + " to step " + std::to_string(worstStep)
                              : "the resistance did not fall at a higher step";
+        v.text = verdictText(v);
+        out.push_back(std::move(v));
+    }
+}
+
+// The test voltage the instrument sent against the range recommended for
+// the point's rated voltage: advice when outside it, nothing when within.
+// Without a rated voltage the minimum's verdict already asks for one.
+void adviseTestVoltage(const ResultReadings& result, const EquipmentData& eq, const RuleSets& rules,
+                       std::vector<Verdict>& out)
+{
+    const MeasuredValue* sent = result.find("U");
+    if (!sent || !sent->hasNumber || sent->bound != ValueBound::Exact || sent->baseUnit != "V" || !eq.ratedKv)
+        return;
+    for (const RuleSet* set : rules.ofKind(RuleKind::TestVoltage)) {
+        if (!set->appliesTo(eq.type))
+            continue;
+        std::string why;
+        VerdictReason reason = VerdictReason::None;
+        const MinimumEntry* entry = applyingEntry(*set, eq, why, reason);
+        if (!entry || !entry->testVoltageV)
+            continue;
+        const double low = *entry->testVoltageV;
+        const std::optional<double> high = entry->testVoltageMaxV;
+        const double volts = sent->number;
+        if (volts >= low && (!high || volts <= *high))
+            continue;
+        Verdict v = verdictOf(result, "U", set, set->title + " " + entry->name);
+        v.outcome = VerdictOutcome::Advice;
+        v.reason = VerdictReason::TestVoltageOutside;
+        v.unit = "V";
+        v.value = volts;
+        v.limit = volts < low ? low : *high;
+        v.recommendedLowV = low;
+        v.recommendedHighV = high;
+        const std::string range = !high          ? "at least " + shortNumber(low) + " V"
+                                  : *high == low ? shortNumber(low) + " V"
+                                                 : shortNumber(low) + " V to " + shortNumber(*high) + " V";
+        v.detail = "the test voltage " + shortNumber(volts) + " V is " + (volts < low ? "below" : "above") +
+                   " the recommended " + range;
         v.text = verdictText(v);
         out.push_back(std::move(v));
     }
@@ -368,8 +416,8 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
         v.limit = entry->minimum;
         const MeasuredValue* oneMinute = result.find("R60s");
         if (set->notJudgedAboveMOhm && oneMinute && oneMinute->hasNumber && oneMinute->bound != ValueBound::AtMost) {
-            const CorrectedResistance c = correctResistance(
-                oneMinute->number, temperature, rules.correctionFor(eq.type, choices), set->baseTemperature);
+            const CorrectedResistance c =
+                correctForType(oneMinute->number, temperature, eq.type, rules, choices, set->baseTemperature);
             const double ceiling = *set->notJudgedAboveMOhm * OhmsPerMegohm;
             if (c.ohms > ceiling) {
                 v.measured = c.ohms;
@@ -479,8 +527,22 @@ std::optional<CorrectedResistance> resultCorrection(const ResultReadings& result
         c.why = VerdictReason::NoEquipmentData;
         return c;
     }
-    return correctResistance(value->number, resultTemperature(result, equipment),
-                             rules.correctionFor(equipment->type, choices));
+    return correctForType(value->number, resultTemperature(result, equipment), equipment->type, rules, choices);
+}
+
+CorrectedResistance correctForType(double ohms, std::optional<double> testTemperature, EquipmentType type,
+                                   const RuleSets& rules, const EvaluationChoices& choices, std::optional<double> to)
+{
+    std::string missing;
+    const RuleSet* rule = rules.correctionFor(type, choices, &missing);
+    CorrectedResistance c = correctResistance(ohms, testTemperature, rule, to);
+    if (!missing.empty() && c.why == VerdictReason::NoCorrectionRule) {
+        c.reason = "the correction rule set \"" + missing + "\" chosen for " + equipmentTypeName(type) +
+                   " is not installed here";
+        c.why = VerdictReason::ChosenCorrectionMissing;
+        c.missingCorrection = missing;
+    }
+    return c;
 }
 
 std::optional<double> resultTemperature(const ResultReadings& result, const EquipmentData* equipment)
@@ -544,6 +606,8 @@ void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipm
             }
         }
     }
+    if (equipment && (result.function == InsulationResistance || result.function == DiagnosticTest))
+        adviseTestVoltage(result, *equipment, rules, out);
     if (equipment && result.function == DiagnosticTest)
         judgeMinimumPi(result, *equipment, temperature, rules, choices, out);
     adviseRatings(result, rules, out);
@@ -614,8 +678,14 @@ std::string verdictText(const Verdict& v)
         text.append("Not judged against ").append(v.rule).append(": ").append(v.detail);
         break;
     }
-    if (!v.source.empty())
-        text.append(" [").append(v.source).append("]");
+    if (v.transformerKindUnchosen)
+        text.append(" (liquid-filled or dry-type not chosen: judged as a transformer)");
+    if (!v.source.empty()) {
+        text.append(" [").append(v.source);
+        if (!v.correctionSource.empty())
+            text.append("; corrected by the ").append(v.correctionSource);
+        text.append("]");
+    }
     return std::string(text);
 }
 
@@ -627,12 +697,31 @@ EvaluationChoices evaluationChoices(const Settings& settings)
             settings.readSetting("EVALUATION", std::string("Correction_") + equipmentTypeName(EquipmentType(t)), "");
     const std::string fall = settings.readSetting("EVALUATION", "StepVoltageFall", "");
     if (!fall.empty()) {
-        char* end = nullptr;
-        const double v = std::strtod(fall.c_str(), &end);
-        if (end && *end == '\0' && v >= 0 && v < 100)
+        const QString typed = QString::fromStdString(fall).trimmed();
+        bool number = false;
+        const double v = typed.toDouble(&number);
+        if (number && std::isfinite(v) && v >= 0 && v < 100)
             c.stepFallPercent = v;
+        else
+            c.refused.push_back("[EVALUATION] StepVoltageFall=" + fall +
+                                " is refused: it needs a number from 0 up to 100 (per cent); the step voltage "
+                                "rule set's own threshold applies");
     }
     return c;
+}
+
+std::vector<std::string> evaluationProblems(const RuleSets& rules, const EvaluationChoices& choices)
+{
+    std::vector<std::string> out = choices.refused;
+    for (int t = 0; t < EquipmentTypeCount; ++t) {
+        std::string missing;
+        rules.correctionFor(EquipmentType(t), choices, &missing);
+        if (!missing.empty())
+            out.push_back(std::string("the correction rule set \"") + missing + "\" chosen for " +
+                          equipmentTypeName(EquipmentType(t)) + " is not installed here: the values of " +
+                          equipmentTypeName(EquipmentType(t)) + " points are not corrected");
+    }
+    return out;
 }
 
 QStringList ruleFolders(const QString& programDataDir)

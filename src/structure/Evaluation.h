@@ -45,22 +45,24 @@ enum class VerdictOutcome { Pass, Fail, Advice, NotJudged };
 // language: why it was not judged or is only advice, or what it found.
 enum class VerdictReason {
     None,
-    NoEquipmentData,        // only the advice bands apply
-    NoRatedVoltage,         // the rule asks for one
-    NoThermalClass,         // the rule asks for one
-    NoApplyingLine,         // no line of the rule set applies to the point
-    NoTemperature,          // not corrected: the result has no temperature
-    NoCorrectionRule,       // not corrected: no rule for the equipment type
-    OutsideCorrectionTable, // not corrected: the test temperature is outside the table
-    NotOneMinuteReading,    // read after readAfterSeconds, the minimum is of a 1-minute reading
-    OpenBound,              // beyond the instrument's range on the side that leaves it open
-    PiNotMeaningful,        // the 1-minute value (measured) is above the ceiling (limit of the PI set)
-    Band,                   // in the advice band `band`
-    Rating,                 // of the rating class `rating`, or its class open
-    StepFall,               // fell value % from stepFrom to stepTo
-    StepNoFall,             // did not fall at a higher step
-    CorrectedFrom,          // corrected from measured at testTemperature by correctionRule
-    AsMeasured,             // the point's own limit, held against the value as measured
+    NoEquipmentData,         // only the advice bands apply
+    NoRatedVoltage,          // the rule asks for one
+    NoThermalClass,          // the rule asks for one
+    NoApplyingLine,          // no line of the rule set applies to the point
+    NoTemperature,           // not corrected: the result has no temperature
+    NoCorrectionRule,        // not corrected: no rule for the equipment type
+    OutsideCorrectionTable,  // not corrected: the test temperature is outside the table
+    NotOneMinuteReading,     // read after readAfterSeconds, the minimum is of a 1-minute reading
+    OpenBound,               // beyond the instrument's range on the side that leaves it open
+    PiNotMeaningful,         // the 1-minute value (measured) is above the ceiling (limit of the PI set)
+    Band,                    // in the advice band `band`
+    Rating,                  // of the rating class `rating`, or its class open
+    StepFall,                // fell value % from stepFrom to stepTo
+    StepNoFall,              // did not fall at a higher step
+    CorrectedFrom,           // corrected from measured at testTemperature by correctionRule
+    AsMeasured,              // the point's own limit, held against the value as measured
+    ChosenCorrectionMissing, // not corrected: the correction chosen (missingCorrection) is not installed
+    TestVoltageOutside,      // the test voltage (value, V) is outside recommendedLowV..recommendedHighV
 };
 
 struct Verdict {
@@ -89,8 +91,14 @@ struct Verdict {
     std::string band;                      // Band: the band's name as the rule set gives it
     std::optional<RatingClass> rating;     // Rating: the class, none when open
     RatingKind ratingKind = RatingKind::PolarisationIndex;
-    double readAfterSeconds = 0;  // NotOneMinuteReading
-    int stepFrom = 0, stepTo = 0; // StepFall
+    double readAfterSeconds = 0;                             // NotOneMinuteReading
+    int stepFrom = 0, stepTo = 0;                            // StepFall
+    std::string correctionSource;                            // the citation of the correction that corrected the value
+    std::string missingCorrection;                           // ChosenCorrectionMissing: the id of the rule set chosen
+    std::optional<double> recommendedLowV, recommendedHighV; // TestVoltageOutside; no high: open
+    // A point stored as a plain transformer: judged as before liquid-filled and
+    // dry-type were told apart, until the user chooses one.
+    bool transformerKindUnchosen = false;
 };
 
 // A resistance at another temperature.
@@ -102,6 +110,7 @@ struct CorrectedResistance {
     const RuleSet* rule = nullptr;
     std::string reason;                      // why it was not corrected
     VerdictReason why = VerdictReason::None; // the same as a fact
+    std::string missingCorrection;           // ChosenCorrectionMissing: the id chosen
 };
 
 // The factor that takes a resistance measured at `from` to `to` degrees
@@ -122,6 +131,13 @@ CorrectedResistance correctResistance(double ohms, std::optional<double> testTem
 // without equipment data (NoEquipmentData) or a result without a temperature.
 std::optional<CorrectedResistance> resultCorrection(const ResultReadings& result, const EquipmentData* equipment,
                                                     const RuleSets& rules, const EvaluationChoices& choices);
+
+// `ohms` corrected by the correction of an equipment type (rules.correctionFor),
+// to `to` or that rule's base; not corrected (ChosenCorrectionMissing) when the
+// correction chosen for the type is not among the rule sets.
+CorrectedResistance correctForType(double ohms, std::optional<double> testTemperature, EquipmentType type,
+                                   const RuleSets& rules, const EvaluationChoices& choices,
+                                   std::optional<double> to = std::nullopt);
 
 // The temperature of a result: its "Temp" reading in degC, else the point's
 // test temperature.
@@ -147,8 +163,17 @@ std::string megohmText(double ohms);
 std::string degreesText(double celsius);
 
 // What the settings choose ([EVALUATION] Correction_<type>=<rule set id>,
-// StepVoltageFall=<per cent>).
+// StepVoltageFall=<per cent>). A value that is no number from 0 up to 100 is
+// refused, with a message in `refused`, and the rule set's default applies.
 EvaluationChoices evaluationChoices(const Settings& settings);
+
+// What a user must hear once before an evaluation: the settings refused, and
+// every correction chosen for a type that is not among the rule sets (its
+// values are not corrected). One English line each.
+std::vector<std::string> evaluationProblems(const RuleSets& rules, const EvaluationChoices& choices);
+
+// How a verdict names a step voltage fall the settings chose.
+constexpr const char* StepFallSettingSource = "the settings' StepVoltageFall (section EVALUATION)";
 
 // The folders the rule sets are read from: rules/ in the program's data
 // folder, then rules/ in the user's configuration folder.

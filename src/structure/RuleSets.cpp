@@ -51,6 +51,7 @@ constexpr KindName KindNames[] = {
     {RuleKind::Correction, "correction"},      {RuleKind::MinimumResistance, "minimum-resistance"},
     {RuleKind::MinimumPi, "minimum-pi"},       {RuleKind::AdviceBands, "advice-bands"},
     {RuleKind::RatingAdvice, "rating-advice"}, {RuleKind::StepVoltage, "step-voltage"},
+    {RuleKind::TestVoltage, "test-voltage"},
 };
 
 std::string utf8(const QString& s)
@@ -126,8 +127,7 @@ public:
             EquipmentType type;
             if (!t.isString() || !parseEquipmentType(utf8(t.toString()), type))
                 return fail(std::string("\"") + key + "\" names an unknown equipment type \"" +
-                            utf8(t.toVariant().toString()) +
-                            "\" (form-wound, random-wound, pre-1970-or-field, cable, transformer, other)");
+                            utf8(t.toVariant().toString()) + "\" (" + equipmentTypeNames() + ")");
             out.push_back(type);
         }
         return true;
@@ -166,10 +166,20 @@ public:
                 !number(eo, "ratedKvBelow", m.ratedKvBelow, false) ||
                 !number(eo, "ratedKvAtMost", m.ratedKvAtMost, false) ||
                 !number(eo, "ratedKvAbove", m.ratedKvAbove, false) || !number(eo, "minimum", minimum, false) ||
-                !number(eo, "perRatedKv", perKv, false) || !number(eo, "testVoltageV", m.testVoltageV, false))
+                !number(eo, "perRatedKv", perKv, false) || !number(eo, "testVoltageV", m.testVoltageV, false) ||
+                !number(eo, "testVoltageMaxV", m.testVoltageMaxV, false))
                 return fail("entry " + std::to_string(n) + ": " + (error_ ? *error_ : std::string()));
-            if (!minimum && !perKv)
+            if (set.kind == RuleKind::TestVoltage) {
+                if (!m.testVoltageV)
+                    return fail("entry " + std::to_string(n) + " needs \"testVoltageV\"");
+                if (!within("testVoltageMaxV", m.testVoltageMaxV, TestVolts))
+                    return fail("entry " + std::to_string(n) + ": " + (error_ ? *error_ : std::string()));
+                if (m.testVoltageMaxV && *m.testVoltageMaxV < *m.testVoltageV)
+                    return fail("entry " + std::to_string(n) +
+                                ": \"testVoltageMaxV\" needs to be at least \"testVoltageV\"");
+            } else if (!minimum && !perKv) {
                 return fail("entry " + std::to_string(n) + " needs \"minimum\" or \"perRatedKv\"");
+            }
             if (!within("minimum", minimum, set.kind == RuleKind::MinimumPi ? PiRatios : Megohms) ||
                 !within("perRatedKv", perKv, Megohms) || !within("ratedKvBelow", m.ratedKvBelow, RatedKv) ||
                 !within("ratedKvAtMost", m.ratedKvAtMost, RatedKv) ||
@@ -292,12 +302,18 @@ std::vector<const RuleSet*> RuleSets::ofKind(RuleKind kind) const
     return out;
 }
 
-const RuleSet* RuleSets::correctionFor(EquipmentType type, const EvaluationChoices& choices) const
+const RuleSet* RuleSets::correctionFor(EquipmentType type, const EvaluationChoices& choices,
+                                       std::string* missingChoice) const
 {
     const std::string& chosen = choices.correctionFor[size_t(type)];
-    if (!chosen.empty())
+    if (!chosen.empty()) {
         if (const RuleSet* s = find(chosen); s && s->kind == RuleKind::Correction)
             return s;
+        // Another rule would judge the value by a correction nobody chose.
+        if (missingChoice)
+            *missingChoice = chosen;
+        return nullptr;
+    }
     for (const RuleSet& s : sets)
         if (s.kind == RuleKind::Correction &&
             std::find(s.defaultFor.begin(), s.defaultFor.end(), type) != s.defaultFor.end())
@@ -327,7 +343,8 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
         std::find_if(std::begin(KindNames), std::end(KindNames), [&](const KindName& n) { return kind == n.name; });
     if (k == std::end(KindNames))
         return r.fail("unknown \"kind\" \"" + kind +
-                      "\" (correction, minimum-resistance, minimum-pi, advice-bands, rating-advice, step-voltage)");
+                      "\" (correction, minimum-resistance, minimum-pi, advice-bands, rating-advice, step-voltage, "
+                      "test-voltage)");
     set.kind = k->kind;
     if (!r.text(o, "id", set.id, true) || !r.text(o, "title", set.title, true) ||
         !r.text(o, "source", set.source, true) || !r.text(o, "edition", set.edition, false) ||
@@ -355,6 +372,10 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
         }
         break;
     }
+    case RuleKind::TestVoltage:
+        if (!r.entries(o, set))
+            return false;
+        break;
     case RuleKind::MinimumResistance:
     case RuleKind::MinimumPi:
         if (!r.number(o, "baseTemperature", set.baseTemperature, true) ||

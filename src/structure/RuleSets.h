@@ -26,6 +26,7 @@ enum class RuleKind {
     AdviceBands,       // named bands of a quantity's value (DD)
     RatingAdvice,      // the program's PI and DAR ratings: only the source is data
     StepVoltage,       // how far the resistance may fall at a higher step
+    TestVoltage,       // the test voltage recommended for the rated voltage
 };
 
 enum class CorrectionMethod { Halving, Table };
@@ -37,12 +38,13 @@ struct MinimumEntry {
     std::string name; // completes the set's title: "for form-wound windings"
     std::vector<EquipmentType> types;
     std::vector<ThermalClass> classes;
-    std::optional<double> ratedKvBelow;  // applies below this rated voltage (excluded)
-    std::optional<double> ratedKvAtMost; // applies up to this rated voltage (included)
-    std::optional<double> ratedKvAbove;  // applies above this rated voltage (excluded)
-    double minimum = 0;                  // megohms, or the ratio for a minimum PI
-    double perRatedKv = 0;               // megohms per rated kV
-    std::optional<double> testVoltageV;  // the test voltage the table names, for the reader
+    std::optional<double> ratedKvBelow;    // applies below this rated voltage (excluded)
+    std::optional<double> ratedKvAtMost;   // applies up to this rated voltage (included)
+    std::optional<double> ratedKvAbove;    // applies above this rated voltage (excluded)
+    double minimum = 0;                    // megohms, or the ratio for a minimum PI
+    double perRatedKv = 0;                 // megohms per rated kV
+    std::optional<double> testVoltageV;    // the test voltage the table names; a test voltage set: the lowest
+    std::optional<double> testVoltageMaxV; // a test voltage set: the highest recommended, none when open
     bool needsRatedVoltage() const { return ratedKvBelow || ratedKvAtMost || ratedKvAbove || perRatedKv != 0; }
 };
 
@@ -90,6 +92,8 @@ struct EvaluationChoices {
     // The correction rule set's id per equipment type; empty: the set that names the type in defaultFor.
     std::string correctionFor[EquipmentTypeCount];
     std::optional<double> stepFallPercent; // overrides the step-voltage set's default
+    // What the settings held that was refused, one message each: the default then applies.
+    std::vector<std::string> refused;
 };
 
 struct RuleSets {
@@ -97,8 +101,11 @@ struct RuleSets {
     const RuleSet* find(std::string_view id) const;
     // The sets of a kind, in the order read.
     std::vector<const RuleSet*> ofKind(RuleKind kind) const;
-    // The correction for `type`: the one chosen, else the default one; null for none.
-    const RuleSet* correctionFor(EquipmentType type, const EvaluationChoices& choices) const;
+    // The correction for `type`: the one chosen, else the default one; null for none. A chosen
+    // set that is not among these (a colleague's rule file not installed here) gives null, never
+    // another set, and its id in `missingChoice`.
+    const RuleSet* correctionFor(EquipmentType type, const EvaluationChoices& choices,
+                                 std::string* missingChoice = nullptr) const;
 };
 
 // Reads one rule set from a file's bytes. False with the reason ("line 4:

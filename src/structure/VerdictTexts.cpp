@@ -64,6 +64,11 @@ QString VerdictTexts::source(const Verdict& v) const
 {
     if (v.ruleSetId.empty() && v.reason == VerdictReason::AsMeasured)
         return text("VerdictOwnSource_40");
+    if (v.ruleSetId == "step-voltage" && v.source == StepFallSettingSource)
+        return text("VerdictStepSetting_40");
+    if (!v.correctionSource.empty())
+        return fillTemplate(text("VerdictSourceCorrected_40"),
+                            {{"source", utf8(v.source)}, {"correction", utf8(v.correctionSource)}});
     return utf8(v.source);
 }
 
@@ -88,6 +93,10 @@ QString VerdictTexts::correctionReason(VerdictReason why, std::optional<double> 
 
 QString VerdictTexts::correction(const CorrectedResistance& c) const
 {
+    if (!c.corrected && c.why == VerdictReason::ChosenCorrectionMissing)
+        return fillTemplate(
+            text("RecordNotCorrected_60"),
+            {{"reason", fillTemplate(text("CorrChosenMissing_60"), {{"id", utf8(c.missingCorrection)}})}});
     if (!c.corrected)
         return fillTemplate(
             text("RecordNotCorrected_60"),
@@ -156,6 +165,17 @@ QString VerdictTexts::detail(const Verdict& v) const
                              {"rule", utf8(v.correctionRule)}});
     case VerdictReason::AsMeasured:
         return fillTemplate(text("VerdictAsMeasured_30"), {{"value", number(v.value.value_or(0))}});
+    case VerdictReason::ChosenCorrectionMissing:
+        return fillTemplate(
+            text("VerdictNotCorrected_60"),
+            {{"temperature", v.correctionBase ? utf8(degreesText(*v.correctionBase)) : QString()},
+             {"reason", fillTemplate(text("CorrChosenMissing_60"), {{"id", utf8(v.missingCorrection)}})}});
+    case VerdictReason::TestVoltageOutside: {
+        const bool below = v.recommendedLowV && v.value && *v.value < *v.recommendedLowV;
+        return fillTemplate(
+            text(below ? "VerdictTestVoltageLow_60" : "VerdictTestVoltageHigh_60"),
+            {{"value", utf8(verdictNumber(v.value.value_or(0)))}, {"limit", utf8(verdictNumber(v.limit.value_or(0)))}});
+    }
     }
     return QString();
 }
@@ -197,6 +217,8 @@ QString VerdictTexts::line(const Verdict& v) const
         out = fillTemplate(text("VerdictNotJudged_60"), {{"rule", rule(v)}, {"detail", detail(v)}});
         break;
     }
+    if (v.transformerKindUnchosen)
+        out += QLatin1Char(' ') + text("VerdictTransformerUnchosen_60");
     const QString from = source(v);
     if (!from.isEmpty())
         out += QStringLiteral(" [") + from + QLatin1Char(']');

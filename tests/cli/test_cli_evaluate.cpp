@@ -226,7 +226,7 @@ TEST_F(CliEvaluate, AnInstallationsOwnCorrectionRulesJudgeItsPoints)
     EXPECT_TRUE(r.out.contains("chosen for this installation")) << r.out.constData();
     r = history(rules);
     ASSERT_EQ(r.code, 0) << r.err.constData();
-    EXPECT_EQ(r.out.count('\n'), 6) << "one line per equipment type: " << r.out.constData();
+    EXPECT_EQ(r.out.count('\n'), 8) << "one line per equipment type: " << r.out.constData();
     EXPECT_TRUE(r.out.contains("cable: halving-20 (")) << r.out.constData();
     r = run(evaluate);
     ASSERT_EQ(r.code, 0) << r.err.constData();
@@ -241,6 +241,21 @@ TEST_F(CliEvaluate, AnInstallationsOwnCorrectionRulesJudgeItsPoints)
     ASSERT_EQ(r.code, 0) << r.err.constData();
     EXPECT_TRUE(r.out.contains("the default")) << r.out.constData();
     EXPECT_TRUE(run(evaluate).out.contains("base 40 °C"));
+
+    // A rule file chosen on one computer and missing on another corrects
+    // nothing there, and evaluate says so once.
+    QDir().mkpath(dir_.file(QStringLiteral("config/zentrova/rules")));
+    dir_.writeFile(QStringLiteral("config/zentrova/rules/mine.json"),
+                   R"({"id": "mine", "kind": "correction", "title": "my rule", "source": "me", "method": "halving",
+                       "halvingStep": 10, "baseTemperature": 40})");
+    r = history(rules + formWound + QStringList{QStringLiteral("--correction"), QStringLiteral("mine")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_TRUE(QFile::remove(dir_.file(QStringLiteral("config/zentrova/rules/mine.json"))));
+    r = run(evaluate);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.err.count("\"mine\" chosen for form-wound is not installed here"), 1) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("is not installed here")) << r.out.constData();
+    EXPECT_FALSE(r.out.contains("by the halving rule")) << "no other rule stands in: " << r.out.constData();
 }
 
 } // namespace

@@ -190,7 +190,7 @@ TEST(Evaluation, AVerdictNamesItsRuleTheValueHeldAgainstAndTheSource)
     ASSERT_TRUE(v);
     EXPECT_EQ(v->outcome, VerdictOutcome::Fail);
     EXPECT_EQ(v->text, "Fails IEEE 43 minimum for form-wound windings: 62 MΩ at 40 °C < 100 MΩ [IEEE Std 43-2013, "
-                       "12.3]");
+                       "12.3; corrected by the halving rule, base 40 °C: IEEE Std 43-2000, 6.3]");
     EXPECT_TRUE(v->corrected);
     // Rotating machines are not held against the NETA table, which leaves them out.
     EXPECT_FALSE(bySet(judged(insulationResult(248, 20), &e), "neta-mts-100-1"));

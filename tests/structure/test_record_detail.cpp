@@ -229,7 +229,8 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
         lines << panel.verdictList()->item(i)->text();
     ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("Fails IEEE 43 minimum for form-wound windings: 16 MΩ at 40 °C < 100 MΩ "
-                                       "[IEEE Std 43-2013, 12.3]"));
+                                       "[IEEE Std 43-2013, 12.3; corrected by the halving rule, base 40 °C: "
+                                       "IEEE Std 43-2000, 6.3]"));
     EXPECT_EQ(panel.verdictList()->item(0)->foreground().color(), colourOf(LineColour::Red));
 
     ASSERT_TRUE(changeLanguage(ctx, 1));

@@ -230,7 +230,9 @@ TEST(ValuesCsv, TheJudgingColumnsFollowEveryRowsOwnColumns)
     }
     // > 550 GΩ at 20 °C is > 137.5 GΩ at 40 °C: passes the 100 MΩ of form-wound windings.
     EXPECT_EQ(judgedFields[1], ",137500000000,40,\"halving rule, base 40 \xC2\xB0"
-                               "C\",pass,100000000,IEEE 43 minimum for form-wound windings,\"IEEE Std 43-2013, 12.3\"");
+                               "C\",pass,100000000,IEEE 43 minimum for form-wound windings,\"IEEE Std 43-2013, 12.3; "
+                               "corrected by the halving rule, base 40 \xC2\xB0"
+                               "C: IEEE Std 43-2000, 6.3\"");
     EXPECT_EQ(judgedFields[3], ",,,,,,,") << "a step test without steps has no verdict";
 }
 

@@ -121,7 +121,8 @@ TEST(VerdictTexts, SlovenianWindowsTranslateTheSentenceButKeepTheRuleFilesNames)
     }
     const std::vector<Verdict> verdicts = everyKindOfVerdict();
     EXPECT_EQ(texts.line(verdicts.front()).toStdString(),
-              "Ne ustreza IEEE 43 minimum for form-wound windings: 62 MΩ pri 40 °C < 100 MΩ [IEEE Std 43-2013, 12.3]");
+              "Ne ustreza IEEE 43 minimum for form-wound windings: 62 MΩ pri 40 °C < 100 MΩ [IEEE Std 43-2013, 12.3; "
+              "korigirano po pravilu halving rule, base 40 °C: IEEE Std 43-2000, 6.3]");
 }
 
 TEST(VerdictTexts, ACorrectionSaysItsValueBaseAndRuleOrWhyThereIsNone)

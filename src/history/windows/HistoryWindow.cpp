@@ -110,6 +110,7 @@ qint64 currentId(const QTreeWidget* list)
 // The language keys of the equipment types, in the order of EquipmentType.
 constexpr const char* EquipmentTypeKeys[EquipmentTypeCount] = {
     "EqFormWound_60", "EqRandomWound_60", "EqOldOrField_60", "EqCable_30", "EqTransformer_30", "EqOther_30",
+    "EqTransformerLiquid_30", "EqTransformerDry_30",
 };
 constexpr ThermalClass ThermalClasses[] = {ThermalClass::A, ThermalClass::B, ThermalClass::F, ThermalClass::H};
 
