@@ -43,6 +43,9 @@ void compareHelp()
                 "but never OLD, NEW or the archive and its side files, which is refused.\n"
                 "--csv - writes the CSV to stdout instead of the list. With equipment data\n"
                 "its rows end in the corrected values, the base temperature and the rule.\n"
+                "Beside every quantity stand the new inspection's verdicts, as evaluate\n"
+                "gives them (CSV: the last column; JSON: \"verdicts\"); a change from or\n"
+                "to a value beyond the instrument's range is a bound (\"< -99 %%\").\n"
                 "Exit code 0 whether or not there are warnings; 1 usage or no such site,\n"
                 "5 the archive --db names or the output cannot be used.\n");
 }
@@ -104,28 +107,29 @@ int compareCommand(const QStringList& args)
         return rc;
     if (const int rc = readInput(*newer, files[1]); rc != ExitOk)
         return rc;
-    const InspectionComparison c = compareInspections(older, newer->ctx->document, newer->ctx->language.names);
+    InspectionComparison c = compareInspections(older, newer->ctx->document, newer->ctx->language.names);
     // The points' equipment data are looked up by their numbers in the newer file.
     PointEquipment equipment;
     SiteRuleChoice siteRules;
     QString site;
     if (const int rc = archiveEquipment(archive, *newer, false, equipment, siteRules, site); rc != ExitOk)
         return rc;
-    RuleSets rules; // the corrections point into it
+    // The corrections point into the rule sets. Every point is judged, with
+    // its equipment data or by the advice bands only.
+    QStringList problems;
+    const RuleSets rules = loadRuleSets(ruleFolders(newer->ctx->language.programDir), &problems);
+    for (const QString& p : problems)
+        fail(QStringLiteral("rule set left out: %1").arg(p));
+    const auto equipmentOf = [&equipment](long block, long element) -> const EquipmentData* {
+        const auto e = equipment.find({block, element});
+        return e == equipment.end() ? nullptr : &e->second;
+    };
+    const EvaluationChoices choices = siteChoices(evaluationChoices(newer->ctx->language.settings), siteRules);
     std::vector<ComparedCorrection> corrections;
-    if (!equipment.empty()) {
-        QStringList problems;
-        rules = loadRuleSets(ruleFolders(newer->ctx->language.programDir), &problems);
-        for (const QString& p : problems)
-            fail(QStringLiteral("rule set left out: %1").arg(p));
-        corrections = compareCorrections(
-            older, newer->ctx->document, newer->ctx->language.names, c,
-            [&equipment](long block, long element) -> const EquipmentData* {
-                const auto e = equipment.find({block, element});
-                return e == equipment.end() ? nullptr : &e->second;
-            },
-            rules, siteChoices(evaluationChoices(newer->ctx->language.settings), siteRules));
-    }
+    if (!equipment.empty())
+        corrections =
+            compareCorrections(older, newer->ctx->document, newer->ctx->language.names, c, equipmentOf, rules, choices);
+    judgeNewerResults(c, newer->ctx->document, newer->ctx->language.names, equipmentOf, rules, choices);
     if (!csvOut.isEmpty()) {
         QString error;
         if (!writeFileSafely(csvOut, comparisonCsv(*newer->ctx, c, &corrections), &error)) {

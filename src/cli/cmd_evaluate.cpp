@@ -31,6 +31,12 @@ namespace {
 
 using PointKey = std::pair<long, long>; // block, element
 
+// "<" or ">" for a value beyond the instrument's range, "" for an exact one.
+const char* boundMarkText(ValueBound b)
+{
+    return b == ValueBound::AtMost ? "<" : b == ValueBound::AtLeast ? ">" : "";
+}
+
 std::string optionalNumberText(const std::optional<double>& v)
 {
     return v ? plainNumber(*v) : std::string();
@@ -77,6 +83,7 @@ void writeVerdictJson(JsonWriter& json, const Verdict& v)
     text("source", v.source);
     number("value", v.value);
     text("unit", v.unit);
+    text("valueMark", boundMarkText(v.valueBound));
     number("temperature", v.temperature);
     json.key("corrected");
     json.string(std::string_view(v.corrected ? "yes" : "no"));
@@ -159,8 +166,11 @@ int writeCsv(const Program& program, const QString& path, const std::vector<Poin
     OutputFile out;
     QString error;
     if (out.open(path, &error)) {
-        out.write("block,element,block_name,element_name,row,quantity,verdict,value,unit,temperature,corrected,"
-                  "minimum,rule,source,detail\r\n");
+        // With a byte order mark, as every CSV of the program: a spreadsheet
+        // then reads "MΩ" and "°C" as UTF-8.
+        out.write("\xEF\xBB\xBF"
+                  "block,element,block_name,element_name,row,quantity,verdict,value,unit,temperature,corrected,"
+                  "minimum,rule,source,detail,value_mark\r\n");
         for (const PointVerdicts& p : verdicts) {
             const std::string names = csvField(program.ctx->language.decode(p.point->blockName).toStdString()) + "," +
                                       csvField(program.ctx->language.decode(p.point->elementName).toStdString());
@@ -170,7 +180,7 @@ int writeCsv(const Program& program, const QString& path, const std::vector<Poin
                     std::to_string(v.row) + "," + csvField(v.quantity) + "," + outcomeName(v.outcome) + "," +
                     optionalNumberText(v.value) + "," + csvField(v.unit) + "," + optionalNumberText(v.temperature) +
                     "," + (v.corrected ? "yes" : "no") + "," + optionalNumberText(v.limit) + "," + csvField(v.rule) +
-                    "," + csvField(v.source) + "," + csvField(v.detail) + "\r\n";
+                    "," + csvField(v.source) + "," + csvField(v.detail) + "," + boundMarkText(v.valueBound) + "\r\n";
                 out.write(line);
             }
         }

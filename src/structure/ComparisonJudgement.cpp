@@ -7,6 +7,7 @@
 #include "structure/ResultValues.h"
 
 #include <cmath>
+#include <map>
 
 namespace zentrova {
 
@@ -61,6 +62,34 @@ compareCorrections(const Document& older, const Document& newer, const NameTable
         }
     }
     return out;
+}
+
+void judgeNewerResults(InspectionComparison& comparison, const Document& newer, const NameTables& names,
+                       const std::function<const EquipmentData*(long block, long element)>& equipmentOf,
+                       const RuleSets& rules, const EvaluationChoices& choices)
+{
+    const long base = functionTextBase(newer.familyCode);
+    for (PointComparison& p : comparison.points) {
+        const EquipmentData* equipment = equipmentOf ? equipmentOf(p.newer.block, p.newer.element) : nullptr;
+        // A point's results of one function are judged once.
+        std::map<long, std::vector<Verdict>> byFunction;
+        for (QuantityChange& q : p.quantities) {
+            const char* symbol = quantitySymbol(q.quantity - base);
+            if (!q.inNew || !symbol || q.occurrence != 1)
+                continue;
+            auto judged = byFunction.find(q.function);
+            if (judged == byFunction.end()) {
+                std::vector<Verdict> verdicts;
+                if (const auto result = lastOfFunction(newer, names, p.newer.rows, q.function - base))
+                    verdicts = evaluateResult(*result, equipment, rules, choices);
+                judged = byFunction.emplace(q.function, std::move(verdicts)).first;
+            }
+            for (const Verdict& v : judged->second)
+                if (v.quantity == symbol)
+                    q.newVerdicts.push_back(v);
+        }
+    }
+    comparison.judged = true;
 }
 
 } // namespace zentrova

@@ -35,4 +35,11 @@ compareCorrections(const Document& older, const Document& newer, const NameTable
                    const std::function<const EquipmentData*(long block, long element)>& equipmentOf,
                    const RuleSets& rules, const EvaluationChoices& choices);
 
+// The new inspection's verdicts beside each quantity of every compared point:
+// those of the last result of the quantity's function, judged as evaluate
+// judges them (`equipmentOf` as above). Marks the comparison as judged.
+void judgeNewerResults(InspectionComparison& comparison, const Document& newer, const NameTables& names,
+                       const std::function<const EquipmentData*(long block, long element)>& equipmentOf,
+                       const RuleSets& rules, const EvaluationChoices& choices);
+
 } // namespace zentrova

@@ -27,7 +27,7 @@ constexpr double OhmsPerMegohm = 1e6;
 
 // The symbols of the quantities the judging reads, by their number counted
 // from the family's base (as the language files name them at base + number).
-constexpr std::array<std::pair<long, const char*>, 13> QuantitySymbols{{
+constexpr std::array<std::pair<long, const char*>, 14> QuantitySymbols{{
     {1, "Riso"},
     {2, "R15s"},
     {3, "R30s"},
@@ -41,6 +41,7 @@ constexpr std::array<std::pair<long, const char*>, 13> QuantitySymbols{{
     {16, "Rlim"},
     {18, "U"},
     {19, "Temp"},
+    {20, "R20"}, // the instrument's own value at 20 °C
 }};
 
 enum Function : long { InsulationResistance = 0, DiagnosticTest = 1, StepVoltage = 3 };
@@ -63,6 +64,19 @@ std::string verdictNumber(double v)
 std::string megohmText(double ohms)
 {
     return verdictNumber(ohms / OhmsPerMegohm) + " MΩ";
+}
+
+std::string resistanceText(double ohms, ValueBound bound)
+{
+    MeasuredValue v;
+    v.hasNumber = true;
+    v.number = ohms;
+    v.baseUnit = "Ohm";
+    v.bound = bound;
+    std::string text = prefixedValueText(v);
+    if (const size_t unit = text.rfind("Ohm"); unit != std::string::npos)
+        text.replace(unit, 3, "Ω");
+    return text;
 }
 
 std::string degreesText(double t)
@@ -108,6 +122,11 @@ Standing standingOf(ValueBound bound, double scaled, double minimum)
 std::string boundMark(ValueBound b)
 {
     return b == ValueBound::AtMost ? "< " : b == ValueBound::AtLeast ? "> " : "";
+}
+
+std::string openBoundDetail(const std::string& reading)
+{
+    return "cannot be judged: the reading is beyond the instrument's range (" + reading + ")";
 }
 
 Verdict verdictOf(const ResultReadings& result, const std::string& quantity, const RuleSet* set,
@@ -171,8 +190,9 @@ const MinimumEntry* applyingEntry(const RuleSet& set, const EquipmentData& eq, s
 
 // The minimum insulation resistance of one rule set against a 1-minute value.
 Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string& quantity, const MeasuredValue& value,
-                                 std::optional<double> temperature, const std::string& readingNote, const RuleSet& set,
-                                 const EquipmentData& eq, const RuleSets& rules, const EvaluationChoices& choices)
+                                 std::optional<double> temperature, const std::string& readingNote,
+                                 VerdictReason readingReason, const RuleSet& set, const EquipmentData& eq,
+                                 const RuleSets& rules, const EvaluationChoices& choices)
 {
     Verdict v = verdictOf(result, quantity, &set, set.title);
     std::string why;
@@ -189,6 +209,7 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
     v.transformerKindUnchosen = transformerKindUnchosen(eq.type);
     v.missingCorrection = c.missingCorrection;
     v.value = c.ohms;
+    v.valueBound = value.bound;
     v.corrected = c.corrected;
     v.measured = value.number;
     v.measuredBound = value.bound;
@@ -206,11 +227,12 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
     } else if (!readingNote.empty()) {
         v.outcome = VerdictOutcome::Advice;
         v.detail = readingNote;
-        v.reason = VerdictReason::NotOneMinuteReading;
-        v.readAfterSeconds = result.find("t")->number;
+        v.reason = readingReason;
+        if (readingReason == VerdictReason::NotOneMinuteReading)
+            v.readAfterSeconds = result.find("t")->number;
     } else if (s == Standing::Open) {
         v.outcome = VerdictOutcome::Advice;
-        v.detail = "the value is beyond the instrument's range on the side that leaves the verdict open";
+        v.detail = openBoundDetail(boundMark(value.bound) + megohms(value.number));
         v.reason = VerdictReason::OpenBound;
     } else {
         v.outcome = s == Standing::Above ? VerdictOutcome::Pass : VerdictOutcome::Fail;
@@ -298,8 +320,10 @@ void adviseBands(const ResultReadings& result, const RuleSets& rules, std::vecto
     }
 }
 
-void judgeSteps(const ResultReadings& result, const RuleSets& rules, const EvaluationChoices& choices,
-                std::vector<Verdict>& out)
+// Without equipment data a point is judged by the advice bands only: the
+// fall is then advice.
+void judgeSteps(const ResultReadings& result, bool hasEquipment, const RuleSets& rules,
+                const EvaluationChoices& choices, std::vector<Verdict>& out)
 {
     std::vector<std::pair<int, double>> steps; // step number, ohms
     for (int k = 1;; ++k) {
@@ -339,7 +363,9 @@ void judgeSteps(const ResultReadings& result, const RuleSets& rules, const Evalu
         v.unit = "%";
         v.value = worstFall;
         v.limit = allowed;
-        v.outcome = worstFall > allowed ? VerdictOutcome::Fail : VerdictOutcome::Pass;
+        v.outcome = !hasEquipment         ? VerdictOutcome::Advice
+                    : worstFall > allowed ? VerdictOutcome::Fail
+                                          : VerdictOutcome::Pass;
         v.reason = worstStep ? VerdictReason::StepFall : VerdictReason::StepNoFall;
         v.stepFrom = worstFrom;
         v.stepTo = worstStep;
@@ -413,13 +439,29 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
         }
         v.rule = set->title + " " + entry->name;
         v.value = pi->number;
+        v.valueBound = pi->bound;
+        v.measuredBound = pi->bound;
         v.limit = entry->minimum;
         const MeasuredValue* oneMinute = result.find("R60s");
-        if (set->notJudgedAboveMOhm && oneMinute && oneMinute->hasNumber && oneMinute->bound != ValueBound::AtMost) {
+        if (set->notJudgedAboveMOhm && oneMinute && oneMinute->hasNumber) {
             const CorrectedResistance c =
                 correctForType(oneMinute->number, temperature, eq.type, rules, choices, set->baseTemperature);
             const double ceiling = *set->notJudgedAboveMOhm * OhmsPerMegohm;
-            if (c.ohms > ceiling) {
+            if (!c.corrected) {
+                // Whether the 1-minute value at the base is above the
+                // ceiling, where the PI is not judged, is then unknown.
+                v.outcome = VerdictOutcome::Advice;
+                v.reason = c.why;
+                v.testTemperature = temperature;
+                v.correctionBase = set->baseTemperature;
+                if (c.rule)
+                    v.correctionRule = c.rule->title;
+                v.detail = "the 1-minute value is not corrected to " + degrees(set->baseTemperature) + ": " + c.reason;
+                v.text = verdictText(v);
+                out.push_back(std::move(v));
+                continue;
+            }
+            if (oneMinute->bound != ValueBound::AtMost && c.ohms > ceiling) {
                 v.measured = c.ohms;
                 v.corrected = c.corrected;
                 if (c.corrected)
@@ -438,8 +480,9 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
                     : s == Standing::Below ? VerdictOutcome::Fail
                                            : VerdictOutcome::Advice;
         if (s == Standing::Open) {
-            v.detail = "the PI is beyond the instrument's range on the side that leaves the verdict open";
+            v.detail = openBoundDetail(boundMark(pi->bound) + shortNumber(pi->number));
             v.reason = VerdictReason::OpenBound;
+            v.measured = pi->number;
         }
         v.text = verdictText(v);
         out.push_back(std::move(v));
@@ -523,11 +566,15 @@ std::optional<CorrectedResistance> resultCorrection(const ResultReadings& result
     if (!equipment) {
         CorrectedResistance c;
         c.ohms = value->number;
+        c.bound = value->bound;
         c.reason = "the point has no equipment data";
         c.why = VerdictReason::NoEquipmentData;
         return c;
     }
-    return correctForType(value->number, resultTemperature(result, equipment), equipment->type, rules, choices);
+    CorrectedResistance c =
+        correctForType(value->number, resultTemperature(result, equipment), equipment->type, rules, choices);
+    c.bound = value->bound;
+    return c;
 }
 
 CorrectedResistance correctForType(double ohms, std::optional<double> testTemperature, EquipmentType type,
@@ -567,11 +614,22 @@ void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipm
         const char* quantity = result.function == InsulationResistance ? "Riso" : "R60s";
         const MeasuredValue* value = result.find(quantity);
         if (value && value->hasNumber && value->baseUnit == "Ohm") {
-            // The minimums are of a 1-minute reading.
+            // The minimums are of a 1-minute reading. A diagnostic test's
+            // R60s is one whatever the test's length; an insulation-resistance
+            // result is read when the test ends, and without its duration
+            // that may have been any time.
             std::string readingNote;
-            if (const MeasuredValue* t = result.find("t");
-                t && t->hasNumber && t->baseUnit == "s" && std::fabs(t->number - 60) > 0.5)
-                readingNote = "read after " + shortNumber(t->number) + " s; the minimum is for a 1-minute reading";
+            VerdictReason readingReason = VerdictReason::None;
+            if (result.function == InsulationResistance) {
+                const MeasuredValue* t = result.find("t");
+                if (!t || !t->hasNumber || t->baseUnit != "s" || t->bound != ValueBound::Exact) {
+                    readingNote = "the test duration is unknown; the minimum is for a 1-minute reading";
+                    readingReason = VerdictReason::DurationUnknown;
+                } else if (std::fabs(t->number - 60) > 0.5) {
+                    readingNote = "read after " + shortNumber(t->number) + " s; the minimum is for a 1-minute reading";
+                    readingReason = VerdictReason::NotOneMinuteReading;
+                }
+            }
             if (!equipment) {
                 Verdict v = verdictOf(result, quantity, nullptr, "minimum insulation resistance");
                 v.measured = value->number;
@@ -582,13 +640,14 @@ void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipm
             } else {
                 for (const RuleSet* set : rules.ofKind(RuleKind::MinimumResistance))
                     if (set->appliesTo(equipment->type))
-                        out.push_back(minimumResistanceVerdict(result, quantity, *value, temperature, readingNote, *set,
-                                                               *equipment, rules, choices));
+                        out.push_back(minimumResistanceVerdict(result, quantity, *value, temperature, readingNote,
+                                                               readingReason, *set, *equipment, rules, choices));
                 if (equipment->ownMinimumMOhm) {
                     Verdict v = verdictOf(result, quantity, nullptr, "own limit of the point");
                     v.source = "the user's own limit";
                     v.unit = "Ohm";
                     v.value = value->number;
+                    v.valueBound = value->bound;
                     v.temperature = temperature;
                     v.limit = *equipment->ownMinimumMOhm * OhmsPerMegohm;
                     const Standing s = standingOf(value->bound, value->number, *v.limit);
@@ -597,6 +656,10 @@ void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipm
                                                        : VerdictOutcome::Advice;
                     v.detail = "as measured";
                     v.reason = VerdictReason::AsMeasured;
+                    if (s == Standing::Open) {
+                        v.detail = openBoundDetail(boundMark(value->bound) + megohms(value->number));
+                        v.reason = VerdictReason::OpenBound;
+                    }
                     v.measured = value->number;
                     v.measuredBound = value->bound;
                     v.testTemperature = temperature;
@@ -613,7 +676,7 @@ void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipm
     adviseRatings(result, rules, out);
     adviseBands(result, rules, out);
     if (result.function == StepVoltage)
-        judgeSteps(result, rules, choices, out);
+        judgeSteps(result, equipment != nullptr, rules, choices, out);
 }
 
 } // namespace
@@ -649,10 +712,13 @@ std::string verdictText(const Verdict& v)
     std::string text;
     text.reserve(v.rule.size() + v.detail.size() + v.source.size() + 64);
     auto held = [&](const char* relation) {
-        text += valueText(*v.value);
+        text += boundMark(v.valueBound) + valueText(*v.value);
         if (v.temperature)
             text.append(" at ").append(degrees(*v.temperature));
-        text.append(" ").append(relation).append(" ").append(valueText(*v.limit));
+        if (relation)
+            text.append(" ").append(relation).append(" ").append(valueText(*v.limit));
+        else
+            text.append(", the minimum ").append(valueText(*v.limit));
     };
     switch (v.outcome) {
     case VerdictOutcome::Pass:
@@ -667,8 +733,8 @@ std::string verdictText(const Verdict& v)
     }
     case VerdictOutcome::Advice:
         text.append("Advice, ").append(v.rule).append(": ");
-        if (comparable && v.unit == "Ohm") {
-            held(*v.value < *v.limit ? "<" : "≥");
+        if (comparable && v.unit == "Ohm" && v.reason != VerdictReason::OpenBound) {
+            held(relationText(v.valueBound, *v.value, *v.limit));
             text.append(" (").append(v.detail).append(")");
         } else {
             text += v.detail;
@@ -687,6 +753,19 @@ std::string verdictText(const Verdict& v)
         text.append("]");
     }
     return std::string(text);
+}
+
+const char* relationText(ValueBound bound, double value, double limit)
+{
+    switch (standingOf(bound, value, limit)) {
+    case Standing::Above:
+        return "≥";
+    case Standing::Below:
+        return "<";
+    case Standing::Open:
+        break;
+    }
+    return nullptr;
 }
 
 EvaluationChoices evaluationChoices(const Settings& settings)

@@ -53,7 +53,8 @@ enum class VerdictReason {
     NoCorrectionRule,        // not corrected: no rule for the equipment type
     OutsideCorrectionTable,  // not corrected: the test temperature is outside the table
     NotOneMinuteReading,     // read after readAfterSeconds, the minimum is of a 1-minute reading
-    OpenBound,               // beyond the instrument's range on the side that leaves it open
+    DurationUnknown,         // the instrument sent no test duration, the minimum is of a 1-minute reading
+    OpenBound,               // beyond the instrument's range on the side that leaves it open (measured, measuredBound)
     PiNotMeaningful,         // the 1-minute value (measured) is above the ceiling (limit of the PI set)
     Band,                    // in the advice band `band`
     Rating,                  // of the rating class `rating`, or its class open
@@ -74,11 +75,12 @@ struct Verdict {
     std::string ruleSetId;       // empty for the point's own limit
     std::string source;          // the citation: "IEEE Std 43-2013, 12.3, ..."
     std::optional<double> value; // held against the limit: ohms for resistances, else the ratio or DD
-    std::optional<double> temperature; // the value's temperature: the base of a corrected one, else the test's
-    bool corrected = false;            // the value was corrected to `temperature`
-    std::optional<double> limit;       // the value it was held against, in the value's unit
-    std::string detail;                // why not judged, the band's name, the correction's note
-    std::string text;                  // the whole verdict as one English line
+    ValueBound valueBound = ValueBound::Exact; // a reading beyond the range stays a bound when corrected
+    std::optional<double> temperature;         // the value's temperature: the base of a corrected one, else the test's
+    bool corrected = false;                    // the value was corrected to `temperature`
+    std::optional<double> limit;               // the value it was held against, in the value's unit
+    std::string detail;                        // why not judged, the band's name, the correction's note
+    std::string text;                          // the whole verdict as one English line
 
     // The same detail as facts, for texts in the user's language.
     VerdictReason reason = VerdictReason::None;
@@ -104,9 +106,10 @@ struct Verdict {
 // A resistance at another temperature.
 struct CorrectedResistance {
     bool corrected = false;
-    double ohms = 0;            // corrected (or as measured when not)
-    double temperature = 0;     // the base it was corrected to
-    double testTemperature = 0; // when known
+    double ohms = 0;                      // corrected (or as measured when not)
+    ValueBound bound = ValueBound::Exact; // the reading's mark: a corrected bound is a bound
+    double temperature = 0;               // the base it was corrected to
+    double testTemperature = 0;           // when known
     const RuleSet* rule = nullptr;
     std::string reason;                      // why it was not corrected
     VerdictReason why = VerdictReason::None; // the same as a fact
@@ -154,12 +157,19 @@ std::vector<Verdict> evaluateResult(const ResultReadings& result, const Equipmen
 // ...: no rated voltage", in UTF-8.
 std::string verdictText(const Verdict& v);
 const char* outcomeName(VerdictOutcome outcome); // "pass", "fail", "advice", "not judged"
+// How a value with its mark stands against a limit: "≥", "<", or null when
+// its bound leaves that open ("> 50" against 100).
+const char* relationText(ValueBound bound, double value, double limit);
 
 // Numbers as the verdicts write them, the decimal point a point whatever
 // the locale: three significant digits, whole from 100 up ("62", "4.6");
 // ohms as megohms ("62 MΩ"); degrees ("40 °C").
 std::string verdictNumber(double v);
 std::string megohmText(double ohms);
+// A resistance as the results grid scales it, three significant digits with
+// the prefix that keeps the number from 1 to 999 and the bound's mark:
+// "> 3.08 TΩ", "< 12.5 MΩ", "47.3 GΩ".
+std::string resistanceText(double ohms, ValueBound bound = ValueBound::Exact);
 std::string degreesText(double celsius);
 
 // What the settings choose ([EVALUATION] Correction_<type>=<rule set id>,

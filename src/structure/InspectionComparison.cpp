@@ -85,8 +85,20 @@ void compareValues(const Document& older, const Document& newer, const NameTable
         const MeasuredValue &o = q.oldValue, &n = q.newValue;
         const bool numbers = q.inOld && q.inNew && o.hasNumber && n.hasNumber && o.baseUnit == n.baseUnit;
         if (numbers && o.number != 0) {
-            q.hasChange = true;
-            q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100;
+            // The change grows with the new value and, for a positive old
+            // value, falls as the old one grows: each mark bounds it from one
+            // side, and two marks from opposite sides leave it open.
+            const ValueBound fromNew = n.bound;
+            ValueBound fromOld = ValueBound::Exact;
+            if (o.bound != ValueBound::Exact)
+                fromOld = o.bound == ValueBound::AtMost ? ValueBound::AtLeast : ValueBound::AtMost;
+            const bool open = (o.bound != ValueBound::Exact && o.number < 0) ||
+                              (fromNew != ValueBound::Exact && fromOld != ValueBound::Exact && fromNew != fromOld);
+            if (!open) {
+                q.hasChange = true;
+                q.changePercent = (n.number - o.number) / std::fabs(o.number) * 100;
+                q.changeBound = fromNew != ValueBound::Exact ? fromNew : fromOld;
+            }
         }
         q.resistanceHalved = q.inOld && q.inNew && q.fromResults && o.baseUnit == "Ohm" && fellToLessThanHalf(o, n);
         q.rated = ratingKindOfQuantity(quantityHeading(names, q.quantity, 1), q.kind);
@@ -125,6 +137,12 @@ std::string percentText(double v)
 std::string warningsText(const StructureContext& ctx, const QuantityChange& q)
 {
     return comparisonWarningText(ctx, q);
+}
+
+// A corrected value's bound mark as the value texts write it ("<", ">").
+std::string correctedMark(const CorrectedResistance& c)
+{
+    return c.bound == ValueBound::AtMost ? "<" : c.bound == ValueBound::AtLeast ? ">" : "";
 }
 
 std::string valueText(const MeasuredValue& v)
@@ -213,6 +231,11 @@ std::string withTemperatureWarning(const StructureContext& ctx, std::string warn
 }
 
 } // namespace
+
+const char* changeMarkText(const QuantityChange& q)
+{
+    return q.changeBound == ValueBound::AtMost ? "<" : q.changeBound == ValueBound::AtLeast ? ">" : "";
+}
 
 std::string changePercentText(double v)
 {
@@ -378,20 +401,41 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
     if (shown.any())
         head.insert(head.end(), {text(ctx, "CsvCorrected_20") + oldWord, text(ctx, "CsvCorrected_20") + newWord,
                                  text(ctx, "CsvBaseTemperature_20"), text(ctx, "CsvCorrectionRule_20")});
+    // After the columns the CSV had before: the change's mark, then the new
+    // inspection's verdicts when it was judged.
+    head.push_back(text(ctx, "CmpChange_20") + " " + text(ctx, "CsvMark_15"));
+    if (c.judged)
+        head.push_back(text(ctx, "CmpVerdicts_30"));
     // The point numbers, the two values and the change are numbers for the
     // spreadsheet to compute with, and so are the corrected values and the
     // base temperature; csvField is for the texts only (it would turn "-55"
     // into text).
-    static constexpr bool NumberColumn[] = {true, true,  true,  true, false, false, false, false, true, false,
-                                            true, false, false, true, false, true,  true,  true,  false};
+    std::vector<bool> numberColumn{true, true,  true, true,  false, false, false, false,
+                                   true, false, true, false, false, true,  false};
+    if (shown.any())
+        numberColumn.insert(numberColumn.end(), {true, true, true, false});
+    numberColumn.resize(head.size(), false); // the change's mark and the verdicts are texts
     std::string out = "\xEF\xBB\xBF";
-    auto addRow = [&out](const std::vector<std::string>& fields, bool heading) {
+    auto addRow = [&out, &numberColumn](const std::vector<std::string>& fields, bool heading) {
         for (size_t i = 0; i < fields.size(); ++i) {
             if (i)
                 out += ',';
-            out += NumberColumn[i] && !heading ? fields[i] : csvField(fields[i]);
+            out += numberColumn[i] && !heading ? fields[i] : csvField(fields[i]);
         }
         out += "\r\n";
+    };
+    const VerdictTexts verdictTexts(ctx.language.texts, ctx.language.languageFiles.codec());
+    // The change's mark and the verdicts, after the correction's fields.
+    auto withChangeAndVerdicts = [&](std::vector<std::string> fields, const QuantityChange* q) {
+        fields.push_back(q && q->hasChange ? changeMarkText(*q) : "");
+        if (c.judged) {
+            std::string verdicts;
+            if (q)
+                for (const Verdict& v : q->newVerdicts)
+                    verdicts += (verdicts.empty() ? "" : "; ") + verdictTexts.line(v).toStdString();
+            fields.push_back(verdicts);
+        }
+        return fields;
     };
     // The four fields of a correction, empty for none.
     auto withCorrection = [&](std::vector<std::string> fields, const ComparedCorrection* k) {
@@ -420,27 +464,33 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
         for (const QuantityChange& q : p.quantities) {
             const MeasuredValue& unitFrom = q.inNew ? q.newValue : q.oldValue;
             const ComparedCorrection* k = shown.of(index, q);
-            addRow(withCorrection({std::to_string(p.older.block), std::to_string(p.older.element),
-                                   std::to_string(p.newer.block), std::to_string(p.newer.element),
-                                   utf8(ctx, p.newer.blockName), utf8(ctx, p.newer.elementName),
-                                   utf8(ctx, q.functionName), utf8(ctx, q.quantityName),
-                                   q.inOld ? valueText(q.oldValue) : "", q.inOld ? markText(q.oldValue) : "",
-                                   q.inNew ? valueText(q.newValue) : "", q.inNew ? markText(q.newValue) : "",
-                                   utf8(ctx, unitFrom.baseUnit), q.hasChange ? percentText(q.changePercent) : "",
-                                   withTemperatureWarning(ctx, warningsText(ctx, q), k)},
-                                  k),
+            addRow(withChangeAndVerdicts(
+                       withCorrection({std::to_string(p.older.block), std::to_string(p.older.element),
+                                       std::to_string(p.newer.block), std::to_string(p.newer.element),
+                                       utf8(ctx, p.newer.blockName), utf8(ctx, p.newer.elementName),
+                                       utf8(ctx, q.functionName), utf8(ctx, q.quantityName),
+                                       q.inOld ? valueText(q.oldValue) : "", q.inOld ? markText(q.oldValue) : "",
+                                       q.inNew ? valueText(q.newValue) : "", q.inNew ? markText(q.newValue) : "",
+                                       utf8(ctx, unitFrom.baseUnit), q.hasChange ? percentText(q.changePercent) : "",
+                                       withTemperatureWarning(ctx, warningsText(ctx, q), k)},
+                                      k),
+                       &q),
                    false);
         }
     }
     for (const MeasuringPoint& p : c.onlyOld)
-        addRow(withCorrection({std::to_string(p.block), std::to_string(p.element), "", "", utf8(ctx, p.blockName),
-                               utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyOld_40")},
-                              nullptr),
+        addRow(withChangeAndVerdicts(withCorrection({std::to_string(p.block), std::to_string(p.element), "", "",
+                                                     utf8(ctx, p.blockName), utf8(ctx, p.elementName), "", "", "", "",
+                                                     "", "", "", "", text(ctx, "CmpOnlyOld_40")},
+                                                    nullptr),
+                                     nullptr),
                false);
     for (const MeasuringPoint& p : c.onlyNew)
-        addRow(withCorrection({"", "", std::to_string(p.block), std::to_string(p.element), utf8(ctx, p.blockName),
-                               utf8(ctx, p.elementName), "", "", "", "", "", "", "", "", text(ctx, "CmpOnlyNew_40")},
-                              nullptr),
+        addRow(withChangeAndVerdicts(withCorrection({"", "", std::to_string(p.block), std::to_string(p.element),
+                                                     utf8(ctx, p.blockName), utf8(ctx, p.elementName), "", "", "", "",
+                                                     "", "", "", "", text(ctx, "CmpOnlyNew_40")},
+                                                    nullptr),
+                                     nullptr),
                false);
     return out;
 }
@@ -498,6 +548,10 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
             return;
         }
         json.beginObject();
+        if (side->corrected && side->bound != ValueBound::Exact) {
+            json.key("marks");
+            json.string(correctedMark(*side));
+        }
         json.key("reason");
         side->corrected ? json.null() : json.string(std::string_view(side->reason));
         json.key("testTemperature");
@@ -549,6 +603,10 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
         json.beginArray();
         for (const QuantityChange& q : p.quantities) {
             json.beginObject();
+            if (q.hasChange && q.changeBound != ValueBound::Exact) {
+                json.key("changeMark");
+                json.string(std::string_view(changeMarkText(q)));
+            }
             json.key("changePercent");
             if (q.hasChange)
                 json.number(q.changePercent);
@@ -583,6 +641,23 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
             name(q.quantityName);
             json.key("unit");
             name((q.inNew ? q.newValue : q.oldValue).baseUnit);
+            if (c.judged) {
+                json.key("verdicts");
+                json.beginArray();
+                for (const Verdict& v : q.newVerdicts) {
+                    json.beginObject();
+                    json.key("outcome");
+                    json.string(std::string_view(outcomeName(v.outcome)));
+                    json.key("rule");
+                    json.string(std::string_view(v.rule));
+                    json.key("source");
+                    json.string(std::string_view(v.source));
+                    json.key("text");
+                    json.string(std::string_view(v.text));
+                    json.endObject();
+                }
+                json.endArray();
+            }
             json.endObject();
         }
         json.endArray();
@@ -626,7 +701,9 @@ std::string comparisonText(const StructureContext& ctx, const InspectionComparis
             if (!unitFrom.baseUnit.empty())
                 out += " " + utf8(ctx, unitFrom.baseUnit);
             if (q.hasChange)
-                out += "  " + std::string(q.changePercent > 0 ? "+" : "") + percentText(q.changePercent) + " %";
+                out += "  " +
+                       std::string(q.changeBound != ValueBound::Exact ? changeMarkText(q) + std::string(" ") : "") +
+                       (q.changePercent > 0 ? "+" : "") + percentText(q.changePercent) + " %";
             const ComparedCorrection* k = shown.of(index, q);
             const std::string w = withTemperatureWarning(ctx, warningsText(ctx, q), k);
             if (!w.empty())
@@ -635,7 +712,8 @@ std::string comparisonText(const StructureContext& ctx, const InspectionComparis
             // "corrected: 25000000 -> 42426406.87 Ohm (40 °C; halving rule,
             // base 40 °C)", or why a side was not.
             if (k && bothCorrected(*k))
-                out += "    " + text(ctx, "CmpCorrected_20") + ": " + plainNumber(k->oldCorrected->ohms) + " -> " +
+                out += "    " + text(ctx, "CmpCorrected_20") + ": " + correctedMark(*k->oldCorrected) +
+                       plainNumber(k->oldCorrected->ohms) + " -> " + correctedMark(*k->newCorrected) +
                        plainNumber(k->newCorrected->ohms) + " Ohm (" + degreesText(k->newCorrected->temperature) +
                        "; " + correctionRule(*k)->title + ")\n";
             else if (k)
@@ -646,6 +724,8 @@ std::string comparisonText(const StructureContext& ctx, const InspectionComparis
                                         {{"reason", QString::fromStdString(why)}})
                                .toStdString() +
                            '\n';
+            for (const Verdict& v : q.newVerdicts)
+                out += "    " + v.text + '\n';
         }
     }
     for (const MeasuringPoint& p : c.onlyOld)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #pragma once
+#include "structure/Evaluation.h"
 #include "structure/InsulationRating.h"
 #include "structure/MeasuredValue.h"
 #include "structure/PointMatching.h"
@@ -43,7 +44,10 @@ struct QuantityChange {
     MeasuredValue oldValue, newValue;
     bool hasChange = false;
     double changePercent = 0; // (new - old) / |old| * 100, when both are numbers and old is not 0
-    bool rated = false;       // a PI or DAR
+    // A change from or to a value beyond the instrument's range is a bound:
+    // 100 to "< 1" is "< -99 %". None when the two marks leave it open.
+    ValueBound changeBound = ValueBound::Exact;
+    bool rated = false; // a PI or DAR
     RatingKind kind = RatingKind::PolarisationIndex;
     // Each side's class as rateMeasuredValue gives it: none for a marked
     // value whose bound leaves the class open.
@@ -52,6 +56,9 @@ struct QuantityChange {
     // classes settled).
     bool resistanceHalved = false; // an insulation resistance fell to less than half
     bool ratingFell = false;       // PI or DAR fell by at least one rating class
+    // The new inspection's verdicts of this quantity (judgeNewerResults),
+    // of the last result of its function.
+    std::vector<Verdict> newVerdicts;
 };
 
 struct PointComparison {
@@ -70,6 +77,9 @@ struct PointInOneFile : MeasuringPoint {
 struct InspectionComparison {
     std::vector<PointComparison> points; // in the new file's order
     std::vector<PointInOneFile> onlyOld, onlyNew;
+    // The new inspection's verdicts were added (judgeNewerResults): the
+    // outputs then end in them.
+    bool judged = false;
     int flagCount() const;
 };
 
@@ -111,6 +121,8 @@ QByteArray comparisonJson(const StructureContext& ctx, const InspectionCompariso
                           const std::vector<ComparedCorrection>* corrections = nullptr);
 // A change in per cent rounded to one decimal, as the outputs write it.
 std::string changePercentText(double v);
+// The change's bound mark: "<", ">" or "".
+const char* changeMarkText(const QuantityChange& q);
 // The warnings of a quantity in the language of `ctx` as UTF-8, joined by
 // "; " ("" for none); a fallen rating names the old and the new class.
 std::string comparisonWarningText(const StructureContext& ctx, const QuantityChange& q);

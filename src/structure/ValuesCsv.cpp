@@ -15,6 +15,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <string_view>
 
@@ -82,16 +83,34 @@ const Verdict* principalVerdict(const std::vector<Verdict>& verdicts)
     return verdicts.empty() ? nullptr : &verdicts.front();
 }
 
-// The seven judging fields of one result, each after a comma.
+// A corrected value to three significant digits: the correction is not
+// more exact than that.
+double threeSignificantDigits(double v)
+{
+    if (v == 0 || !std::isfinite(v))
+        return v;
+    // Whole powers of ten multiply and divide without a binary remainder.
+    const int magnitude = int(std::floor(std::log10(std::fabs(v))));
+    if (magnitude >= 2) {
+        const double step = std::pow(10.0, magnitude - 2);
+        return std::round(v / step) * step;
+    }
+    const double scale = std::pow(10.0, 2 - magnitude);
+    return std::round(v * scale) / scale;
+}
+
+// The eight judging fields of one result, each after a comma: the mark of
+// the corrected value comes last, after the fields the CSV had before it.
 std::string judgingFields(const StructureContext& ctx, const ResultReadings* result, const EquipmentData* equipment,
                           const CsvJudging& judging)
 {
-    std::string corrected, base, rule, verdict, minimum, ruleName, source;
+    std::string corrected, base, rule, verdict, minimum, ruleName, source, correctedMark;
     if (result) {
         const VerdictTexts texts(ctx.language.texts, ctx.language.languageFiles.codec());
         if (const auto c = resultCorrection(*result, equipment, judging.rules, judging.choices)) {
             if (c->corrected) {
-                corrected = plainNumber(c->ohms);
+                corrected = plainNumber(threeSignificantDigits(c->ohms));
+                correctedMark = c->bound == ValueBound::AtMost ? "<" : c->bound == ValueBound::AtLeast ? ">" : "";
                 base = plainNumber(c->temperature);
                 rule = c->rule->title;
             } else {
@@ -109,7 +128,7 @@ std::string judgingFields(const StructureContext& ctx, const ResultReadings* res
         }
     }
     return "," + corrected + "," + base + "," + csvField(rule) + "," + csvField(verdict) + "," + minimum + "," +
-           csvField(ruleName) + "," + csvField(source);
+           csvField(ruleName) + "," + csvField(source) + "," + correctedMark;
 }
 
 } // namespace
@@ -183,7 +202,7 @@ std::string valuesCsv(const StructureContext& ctx, const CsvJudging& judging)
             addField(line, heading + " " + ratingWord);
     }
     for (const char* key : {"CsvCorrected_20", "CsvBaseTemperature_20", "CsvCorrectionRule_20", "CsvVerdict_15",
-                            "CsvMinimum_15", "CsvRule_15", "CsvSource_15"})
+                            "CsvMinimum_15", "CsvRule_15", "CsvSource_15", "CsvCorrectedMark_20"})
         addField(line, utf8(ctx, ctx.language.texts.text(key)));
     out += line + "\r\n";
 

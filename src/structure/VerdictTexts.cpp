@@ -101,9 +101,10 @@ QString VerdictTexts::correction(const CorrectedResistance& c) const
         return fillTemplate(
             text("RecordNotCorrected_60"),
             {{"reason", correctionReason(c.why, c.testTemperature, c.rule ? c.rule->title : std::string())}});
-    return fillTemplate(text("RecordCorrected_60"), {{"value", utf8(megohmText(c.ohms))},
-                                                     {"temperature", utf8(degreesText(c.temperature))},
-                                                     {"rule", utf8(c.rule ? c.rule->title : std::string())}});
+    return fillTemplate(text("RecordCorrectedFrom_60"), {{"value", utf8(resistanceText(c.ohms, c.bound))},
+                                                         {"base", utf8(degreesText(c.temperature))},
+                                                         {"temperature", utf8(degreesText(c.testTemperature))},
+                                                         {"rule", utf8(c.rule ? c.rule->title : std::string())}});
 }
 
 QString VerdictTexts::detail(const Verdict& v) const
@@ -128,8 +129,11 @@ QString VerdictTexts::detail(const Verdict& v) const
                              {"reason", correctionReason(v.reason, v.testTemperature, v.correctionRule)}});
     case VerdictReason::NotOneMinuteReading:
         return fillTemplate(text("VerdictReadAfter_60"), {{"seconds", utf8(verdictNumber(v.readAfterSeconds))}});
+    case VerdictReason::DurationUnknown:
+        return text("VerdictNoDuration_60");
     case VerdictReason::OpenBound:
-        return text("VerdictOpenBound_60");
+        return fillTemplate(text("VerdictCannotJudge_60"),
+                            {{"value", boundMark(v.measuredBound) + number(v.measured.value_or(0))}});
     case VerdictReason::PiNotMeaningful: {
         const QString value = utf8(megohmText(v.measured.value_or(0)));
         const QString held = v.corrected && v.temperature
@@ -183,12 +187,14 @@ QString VerdictTexts::detail(const Verdict& v) const
 QString VerdictTexts::line(const Verdict& v) const
 {
     auto number = [&](double x) { return utf8(v.unit == "Ohm" ? megohmText(x) : verdictNumber(x)); };
-    auto held = [&](const QString& relation) {
-        QString value = number(*v.value);
+    auto held = [&](const char* relation) {
+        QString value = boundMark(v.valueBound) + number(*v.value);
         if (v.temperature)
             value = fillTemplate(text("VerdictAt_30"),
                                  {{"value", value}, {"temperature", utf8(degreesText(*v.temperature))}});
-        return value + QLatin1Char(' ') + relation + QLatin1Char(' ') + number(*v.limit);
+        if (!relation)
+            return fillTemplate(text("VerdictAgainst_30"), {{"value", value}, {"limit", number(*v.limit)}});
+        return value + QLatin1Char(' ') + QString::fromUtf8(relation) + QLatin1Char(' ') + number(*v.limit);
     };
     const bool comparable = v.value && v.limit;
     QString out;
@@ -201,14 +207,14 @@ QString VerdictTexts::line(const Verdict& v) const
             found = fillTemplate(text(pass ? "VerdictStepWithin_30" : "VerdictStepBeyond_30"),
                                  {{"detail", detail(v)}, {"limit", utf8(verdictNumber(v.limit.value_or(0)))}});
         else if (comparable)
-            found = held(pass ? QStringLiteral("≥") : QStringLiteral("<"));
+            found = held(pass ? "≥" : "<");
         out = fillTemplate(text(pass ? "VerdictPass_60" : "VerdictFail_60"), {{"rule", rule(v)}, {"held", found}});
         break;
     }
     case VerdictOutcome::Advice: {
         QString found = detail(v);
-        if (comparable && v.unit == "Ohm")
-            found = held(*v.value < *v.limit ? QStringLiteral("<") : QStringLiteral("≥")) +
+        if (comparable && v.unit == "Ohm" && v.reason != VerdictReason::OpenBound)
+            found = held(relationText(v.valueBound, *v.value, *v.limit)) +
                     (found.isEmpty() ? QString() : QStringLiteral(" (") + found + QLatin1Char(')'));
         out = fillTemplate(text("VerdictAdvice_60"), {{"rule", rule(v)}, {"detail", found}});
         break;

@@ -103,8 +103,11 @@ TEST_F(CliEvaluate, EquipmentDataSetByHandAndFromAnAssetListJudgesThePoints)
     r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--csv"),
              QStringLiteral("-")});
     ASSERT_EQ(r.code, 0) << r.err.constData();
-    EXPECT_TRUE(r.out.startsWith("block,element,block_name,element_name,row,quantity,verdict,value,unit,temperature,"
-                                 "corrected,minimum,rule,source,detail\r\n"));
+    // With a byte order mark, as every CSV of the program.
+    EXPECT_TRUE(r.out.startsWith("\xEF\xBB\xBF"
+                                 "block,element,block_name,element_name,row,quantity,verdict,value,unit,temperature,"
+                                 "corrected,minimum,rule,source,detail,value_mark\r\n"))
+        << r.out.left(200).constData();
     EXPECT_TRUE(r.out.contains(",R60s,pass,950")) << r.out.constData();
     r = run({QStringLiteral("evaluate"), inspection_});
     EXPECT_EQ(r.code, 0) << r.err.constData();

@@ -455,7 +455,8 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     for (const auto& [riso, temperature, date] :
          {std::tuple{"100", "20", "14.03.2023"}, std::tuple{"60.0", "35", "14.03.2024"}}) {
         receive({
-            rec(5, 1, 0, coded('R', 1, 7, riso) + coded('M', 19, 19, temperature) + plain('D', date)),
+            rec(5, 1, 0,
+                coded('R', 1, 7, riso) + coded('M', 19, 19, temperature) + coded('P', 15, 14, "60") + plain('D', date)),
             rec(5, 2, 0, coded('R', 1, 7, "900") + plain('D', date)),
         });
         ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);

@@ -80,13 +80,66 @@ TEST(ComparisonJudgement, CorrectsBothSidesAndWarnsOfTestsFarApart)
     dialog.setCorrections(corrections);
     QStringList warnings;
     for (int r = 0; r < dialog.table()->rowCount(); ++r)
-        if (const QTableWidgetItem* cell = dialog.table()->item(r, dialog.table()->columnCount() - 1))
+        if (const QTableWidgetItem* cell = dialog.table()->item(r, dialog.table()->columnCount() - 2))
             warnings << cell->text();
     const QString apart = ctx.language.decode(ctx.language.texts.text("CmpTemperaturesApart_60"));
     EXPECT_TRUE(warnings.contains(apart + QStringLiteral("; corrected: 25 MΩ \u2192 42.4 MΩ (40 °C)")))
         << warnings.join(u'|').toStdString();
     // Without equipment data a point is not corrected, and says so only in the record panel.
     EXPECT_FALSE(warnings.join(u'|').contains(ctx.language.decode(ctx.language.texts.text("VerdictNoEquipment_60"))));
+}
+
+TEST(ComparisonJudgement, TheNewVerdictsStandBesideAChangeThatStaysABound)
+{
+    LoadedProgram older, newer;
+    inspect(*older.ctx, "100", "20");
+    inspect(*newer.ctx, "<1", "20");
+    AppContext& ctx = *newer.ctx;
+    InspectionComparison comparison = compareInspections(older.ctx->document, ctx.document, ctx.language.names);
+    EquipmentData motor;
+    motor.type = EquipmentType::FormWound;
+    motor.ratedKv = 6;
+    auto equipmentOf = [&](long, long element) { return element == 1 ? &motor : nullptr; };
+    judgeNewerResults(comparison, ctx.document, ctx.language.names, equipmentOf, shippedRules(), {});
+
+    const auto point = std::find_if(comparison.points.begin(), comparison.points.end(),
+                                    [](const PointComparison& p) { return p.newer.element == 1; });
+    ASSERT_NE(point, comparison.points.end());
+    ASSERT_EQ(point->quantities.size(), 2u); // Riso, Temp
+    const QuantityChange& riso = point->quantities[0];
+    // 100 to "< 1" fell by more than 99 %.
+    EXPECT_EQ(riso.changeBound, ValueBound::AtMost);
+    EXPECT_EQ(changePercentText(riso.changePercent), "-99");
+    ASSERT_FALSE(riso.newVerdicts.empty());
+    // "< 1 MΩ" at 20 °C is "< 0.25 MΩ" at 40 °C; without the test's duration it is advice.
+    const std::string held = "< 0.25 MΩ at 40 °C < 100 MΩ";
+    EXPECT_NE(riso.newVerdicts[0].text.find(held), std::string::npos) << riso.newVerdicts[0].text;
+    EXPECT_TRUE(point->quantities[1].newVerdicts.empty()) << "no verdict is of the temperature";
+
+    const std::string text = comparisonText(ctx, comparison);
+    EXPECT_NE(text.find("  < -99 %"), std::string::npos) << text;
+    EXPECT_NE(text.find("    Advice, IEEE 43 minimum for form-wound windings: " + held), std::string::npos) << text;
+    const std::string csv = comparisonCsv(ctx, comparison);
+    const std::string heading = csv.substr(0, csv.find("\r\n"));
+    EXPECT_TRUE(QString::fromStdString(heading).endsWith(
+        QStringLiteral(",change % mark,Verdicts of the new inspection (advice)")))
+        << heading;
+    EXPECT_NE(csv.find(",<,\"Advice, IEEE 43 minimum for form-wound windings: " + held), std::string::npos) << csv;
+    const QByteArray json = comparisonJson(ctx, comparison);
+    EXPECT_TRUE(json.contains("\"changeMark\": \"<\"")) << json.constData();
+    EXPECT_TRUE(json.contains("\"verdicts\": [")) << json.constData();
+
+    // The window's last column.
+    ComparisonDialog dialog(ctx, comparison, QStringLiteral("older.ZIT"));
+    QStringList verdicts, changes;
+    for (int r = 0; r < dialog.table()->rowCount(); ++r) {
+        if (const QTableWidgetItem* cell = dialog.table()->item(r, dialog.table()->columnCount() - 1))
+            verdicts << cell->text();
+        if (const QTableWidgetItem* cell = dialog.table()->item(r, 6))
+            changes << cell->text();
+    }
+    EXPECT_TRUE(verdicts.join(u'|').contains(QString::fromStdString(held))) << verdicts.join(u'|').toStdString();
+    EXPECT_TRUE(changes.contains(QStringLiteral("< -99"))) << changes.join(u'|').toStdString();
 }
 
 } // namespace

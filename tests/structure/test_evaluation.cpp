@@ -254,6 +254,113 @@ TEST(Evaluation, MarksAndReadingTimesLeaveTheVerdictOpenOnlyWhereTheyMust)
     EXPECT_EQ(v->detail, "read after 30 s; the minimum is for a 1-minute reading");
 }
 
+// A reading beyond the instrument's range stays a bound through the
+// correction, and passes or fails only where the bound settles it.
+struct BoundCase {
+    const char* name;
+    long function; // 0 insulation resistance (1 minute), 1 diagnostic test (10 minutes)
+    ValueBound bound;
+    double megohms, temperature;
+    VerdictOutcome expected;
+    const char* text;
+};
+
+class BoundVerdict : public ::testing::TestWithParam<BoundCase> {};
+
+TEST_P(BoundVerdict, SaysWhatTheMeasurementSettles)
+{
+    const BoundCase& c = GetParam();
+    const EquipmentData e = equipment(EquipmentType::FormWound, 6);
+    ResultReadings r;
+    r.function = c.function;
+    r.readings = {{c.function == 0 ? "Riso" : "R60s", ohms(c.megohms, c.bound)},
+                  {"t", plain(c.function == 0 ? 60 : 600, "s")},
+                  {"Temp", plain(c.temperature, "degC")}};
+    const auto v = bySet(judged(r, &e), "ieee43-minimum-ir");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->outcome, c.expected);
+    EXPECT_EQ(v->text, std::string(c.text) + " [IEEE Std 43-2013, 12.3]");
+}
+
+const BoundCase BoundCases[] = {
+    {"AboveTheMinimumPasses", 0, ValueBound::AtLeast, 150, 40, VerdictOutcome::Pass,
+     "Passes IEEE 43 minimum for form-wound windings: > 150 MΩ at 40 °C ≥ 100 MΩ"},
+    {"AboveLessThanTheMinimumIsOpen", 0, ValueBound::AtLeast, 50, 20, VerdictOutcome::Advice,
+     "Advice, IEEE 43 minimum for form-wound windings: cannot be judged: the reading is beyond the instrument's "
+     "range (> 50 MΩ)"},
+    {"BelowTheMinimumFailsCorrected", 0, ValueBound::AtMost, 50, 20, VerdictOutcome::Fail,
+     "Fails IEEE 43 minimum for form-wound windings: < 12.5 MΩ at 40 °C < 100 MΩ"},
+    {"TheOneMinuteReadingOfAPiTestIsJudged", 1, ValueBound::Exact, 50, 20, VerdictOutcome::Fail,
+     "Fails IEEE 43 minimum for form-wound windings: 12.5 MΩ at 40 °C < 100 MΩ"},
+};
+INSTANTIATE_TEST_SUITE_P(Marks, BoundVerdict, ::testing::ValuesIn(BoundCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Evaluation, ACorrectedBoundIsABoundWithReadableDigits)
+{
+    const EquipmentData e = equipment(EquipmentType::FormWound, 6);
+    ResultReadings r = insulationResult(10000000, 23);
+    r.readings[0].value = ohms(10000000, ValueBound::AtLeast);
+    const auto c = resultCorrection(r, &e, shippedRules(), {});
+    ASSERT_TRUE(c && c->corrected);
+    EXPECT_EQ(c->bound, ValueBound::AtLeast);
+    EXPECT_EQ(resistanceText(c->ohms, c->bound), "> 3.08 TΩ");
+    EXPECT_EQ(resistanceText(12.5e6, ValueBound::AtMost), "< 12.5 MΩ");
+    EXPECT_EQ(resistanceText(47265e6), "47.3 GΩ");
+}
+
+TEST(Evaluation, AReadingOfUnknownDurationIsAdvice)
+{
+    const EquipmentData e = equipment(EquipmentType::FormWound, 6);
+    ResultReadings r = insulationResult(50, 40);
+    r.readings.erase(r.readings.begin() + 1); // no "t"
+    const auto v = bySet(judged(r, &e), "ieee43-minimum-ir");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->outcome, VerdictOutcome::Advice);
+    EXPECT_EQ(v->reason, VerdictReason::DurationUnknown);
+    EXPECT_EQ(v->detail, "the test duration is unknown; the minimum is for a 1-minute reading");
+}
+
+TEST(Evaluation, AMarkedPiIsJudgedOnlyWhereItsBoundSettlesIt)
+{
+    const struct {
+        ValueBound bound;
+        double pi;
+        VerdictOutcome expected;
+    } cases[] = {
+        {ValueBound::AtLeast, 2.5, VerdictOutcome::Pass},
+        {ValueBound::AtLeast, 1.8, VerdictOutcome::Advice},
+        {ValueBound::AtMost, 1.5, VerdictOutcome::Fail},
+    };
+    const EquipmentData e = equipment(EquipmentType::FormWound, 6, ThermalClass::B);
+    for (const auto& c : cases) {
+        MeasuredValue pi = plain(c.pi);
+        pi.bound = c.bound;
+        ResultReadings r;
+        r.function = 1;
+        r.readings = {{"R60s", ohms(1000)}, {"PI", pi}, {"Temp", plain(40, "degC")}};
+        const auto v = bySet(judged(r, &e), "ieee43-minimum-pi");
+        ASSERT_TRUE(v);
+        EXPECT_EQ(v->outcome, c.expected) << v->text;
+        if (c.expected == VerdictOutcome::Advice) {
+            EXPECT_EQ(v->detail, "cannot be judged: the reading is beyond the instrument's range (> 1.8)");
+        }
+    }
+}
+
+TEST(Evaluation, APiWhoseOneMinuteValueHasNoTemperatureIsAdvice)
+{
+    // Whether the 1-minute value is above 5,000 MΩ at 40 °C is unknown.
+    const EquipmentData e = equipment(EquipmentType::FormWound, 6, ThermalClass::B);
+    ResultReadings r;
+    r.function = 1;
+    r.readings = {{"R60s", ohms(1000)}, {"PI", plain(1.2)}};
+    const auto v = bySet(judged(r, &e), "ieee43-minimum-pi");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->outcome, VerdictOutcome::Advice);
+    EXPECT_EQ(v->reason, VerdictReason::NoTemperature);
+}
+
 TEST(Evaluation, TheMinimumPiGoesByThermalClassAndIsNotJudgedAbove5000Megohms)
 {
     struct Case {
@@ -304,15 +411,21 @@ TEST(Evaluation, DischargeBandsAndStepVoltageFallsAtTheirBounds)
         return r;
     };
     // Falls are measured from the highest earlier step.
-    const auto ten = bySet(judged(steps({100, 110, 99}), nullptr), "step-voltage");
+    const EquipmentData e = equipment(EquipmentType::FormWound, 6);
+    const auto ten = bySet(judged(steps({100, 110, 99}), &e), "step-voltage");
     ASSERT_TRUE(ten);
     EXPECT_EQ(ten->outcome, VerdictOutcome::Pass);
     EXPECT_EQ(ten->text, "Passes step voltage fall: the resistance fell 10 % from step 2 to step 3, not more than 10 "
                          "% [Zentrova default (no standard publishes a figure)]");
-    EXPECT_EQ(bySet(judged(steps({110, 100, 98.9}), nullptr), "step-voltage")->outcome, VerdictOutcome::Fail);
+    EXPECT_EQ(bySet(judged(steps({110, 100, 98.9}), &e), "step-voltage")->outcome, VerdictOutcome::Fail);
+    // A point without equipment data is judged by the advice bands only.
+    const auto withoutData = bySet(judged(steps({110, 100, 98.9}), nullptr), "step-voltage");
+    EXPECT_EQ(withoutData->outcome, VerdictOutcome::Advice);
+    EXPECT_EQ(withoutData->text, "Advice, step voltage fall: the resistance fell 10.1 % from step 1 to step 3 "
+                                 "[Zentrova default (no standard publishes a figure)]");
     EvaluationChoices strict;
     strict.stepFallPercent = 5;
-    EXPECT_EQ(bySet(judged(steps({100, 94}), nullptr, strict), "step-voltage")->outcome, VerdictOutcome::Fail);
+    EXPECT_EQ(bySet(judged(steps({100, 94}), &e, strict), "step-voltage")->outcome, VerdictOutcome::Fail);
     EXPECT_EQ(bySet(judged(steps({100, 120, 130}), nullptr), "step-voltage")->detail,
               "the resistance did not fall at a higher step");
 }

@@ -192,8 +192,11 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
     ASSERT_GT(row, 0);
     RecordDetailDialog panel(ctx);
     panel.showRecord(row);
+    // The instrument's own R20 is told apart from the program's correction.
+    const QString instrumentR20 = QStringLiteral(
+        "\nR20 > 55.2 MΩ: the instrument's own value at 20 °C; the corrected value above is the program's");
     EXPECT_EQ(panel.correctionLabel()->text(), QStringLiteral("Riso 48.6 MΩ   \u2192   Not corrected: ") +
-                                                   ctx.language.decode(text("VerdictNoEquipment_60")));
+                                                   ctx.language.decode(text("VerdictNoEquipment_60")) + instrumentR20);
     ASSERT_EQ(panel.verdictList()->count(), 1);
     EXPECT_EQ(panel.verdictList()->item(0)->text(),
               QStringLiteral("Not judged against minimum insulation resistance: ") +
@@ -223,22 +226,27 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
     }
     panel.showRecord(row);
     EXPECT_EQ(panel.correctionLabel()->text(),
-              QStringLiteral("Riso 48.6 MΩ   \u2192   Corrected: 16 MΩ at 40 °C by the halving rule, base 40 °C"));
+              QStringLiteral("Riso 48.6 MΩ   \u2192   Corrected: 16 MΩ at 40 °C (tested at 24 °C) by the halving rule, "
+                             "base 40 °C") +
+                  instrumentR20);
     QStringList lines;
     for (int i = 0; i < panel.verdictList()->count(); ++i)
         lines << panel.verdictList()->item(i)->text();
     ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("Fails IEEE 43 minimum for form-wound windings: 16 MΩ at 40 °C < 100 MΩ "
+    // The record has no test duration: the minimum, of a 1-minute reading, is advice.
+    EXPECT_EQ(lines[0], QStringLiteral("Advice, IEEE 43 minimum for form-wound windings: 16 MΩ at 40 °C < 100 MΩ "
+                                       "(the test duration is unknown; the minimum is for a 1-minute reading) "
                                        "[IEEE Std 43-2013, 12.3; corrected by the halving rule, base 40 °C: "
                                        "IEEE Std 43-2000, 6.3]"));
-    EXPECT_EQ(panel.verdictList()->item(0)->foreground().color(), colourOf(LineColour::Red));
 
     ASSERT_TRUE(changeLanguage(ctx, 1));
     panel.applyTexts();
     EXPECT_EQ(
         panel.correctionLabel()->text(),
-        QStringLiteral("Riso 48.6 MΩ   \u2192   Preračunano: 16 MΩ pri 40 °C po pravilu halving rule, base 40 °C"));
-    EXPECT_TRUE(panel.verdictList()->item(0)->text().startsWith(QStringLiteral("Ne ustreza IEEE 43 minimum")));
+        QStringLiteral("Riso 48.6 MΩ   \u2192   Preračunano: 16 MΩ pri 40 °C (merjeno pri 24 °C) po pravilu halving "
+                       "rule, base 40 °C\nR20 > 55.2 MΩ: instrumentova vrednost pri 20 °C; zgornjo je preračunal "
+                       "program"));
+    EXPECT_TRUE(panel.verdictList()->item(0)->text().startsWith(QStringLiteral("Nasvet, IEEE 43 minimum")));
 }
 
 // The results grid opens the panel on a double click and on Enter.

@@ -133,7 +133,7 @@ TEST(VerdictTexts, ACorrectionSaysItsValueBaseAndRuleOrWhyThereIsNone)
     ASSERT_TRUE(halving);
     const std::string rule = halving->title;
     EXPECT_EQ(texts.correction(correctResistance(100e6, 20.0, halving)).toStdString(),
-              "Corrected: 25 MΩ at 40 °C by the " + rule);
+              "Corrected: 25 MΩ at 40 °C (tested at 20 °C) by the " + rule);
     EXPECT_EQ(texts.correction(correctResistance(100e6, std::nullopt, halving)).toStdString(),
               "Not corrected: no test temperature");
     EXPECT_EQ(texts.correction(correctResistance(100e6, 20.0, nullptr)).toStdString(),

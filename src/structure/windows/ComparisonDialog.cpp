@@ -45,6 +45,7 @@ enum Column {
     NewColumn,
     ChangeColumn,
     WarningColumn,
+    VerdictColumn, // the new inspection's verdicts of the quantity
     ColumnCount
 };
 
@@ -121,7 +122,7 @@ ComparisonDialog::ComparisonDialog(AppContext& newer, InspectionComparison compa
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setHorizontalHeaderLabels({t("CsvBlockName_20"), t("CsvElementName_20"), t("CsvFunction_20"),
                                        t("CmpQuantity_20"), t("CmpOld_15"), t("CmpNew_15"), t("CmpChange_20"),
-                                       t("CmpWarning_20")});
+                                       t("CmpWarning_20"), t("CmpVerdicts_30")});
     chartView_ = new QChartView(this);
     chartView_->setObjectName(QStringLiteral("ComparisonChart"));
     chartView_->setRenderHint(QPainter::Antialiasing);
@@ -178,10 +179,11 @@ QString correctedShown(const VerdictTexts& texts, const ComparedCorrection& c)
             c.oldCorrected && !c.oldCorrected->corrected ? c.oldCorrected : c.newCorrected;
         return failed ? texts.correction(*failed) : QString();
     }
-    return texts.text("CmpCorrected_20") + QStringLiteral(": %1 \u2192 %2 (%3)")
-                                               .arg(QString::fromStdString(megohmText(c.oldCorrected->ohms)),
-                                                    QString::fromStdString(megohmText(c.newCorrected->ohms)),
-                                                    QString::fromStdString(degreesText(c.newCorrected->temperature)));
+    return texts.text("CmpCorrected_20") +
+           QStringLiteral(": %1 \u2192 %2 (%3)")
+               .arg(QString::fromStdString(resistanceText(c.oldCorrected->ohms, c.oldCorrected->bound)),
+                    QString::fromStdString(resistanceText(c.newCorrected->ohms, c.newCorrected->bound)),
+                    QString::fromStdString(degreesText(c.newCorrected->temperature)));
 }
 
 } // namespace
@@ -227,8 +229,21 @@ void ComparisonDialog::fill()
             put(r, NewColumn, valueShown(ctx_, q.inNew, q.newValue));
             if (q.hasChange)
                 put(r, ChangeColumn,
-                    (q.changePercent > 0 ? QStringLiteral("+") : QString()) +
+                    (q.changeBound != ValueBound::Exact ? QLatin1String(changeMarkText(q)) + u' ' : QString()) +
+                        (q.changePercent > 0 ? QStringLiteral("+") : QString()) +
                         QString::fromStdString(changePercentText(q.changePercent)));
+            if (!q.newVerdicts.empty()) {
+                QStringList lines;
+                bool fails = false;
+                for (const Verdict& v : q.newVerdicts) {
+                    lines << texts.line(v);
+                    fails = fails || v.outcome == VerdictOutcome::Fail;
+                }
+                QTableWidgetItem* cell = put(r, VerdictColumn, lines.join(QStringLiteral("; ")));
+                cell->setToolTip(lines.join(u'\n'));
+                if (fails)
+                    cell->setForeground(red);
+            }
             const std::string w = comparisonWarningText(ctx_, q);
             const auto correction =
                 std::find_if(corrections_.begin(), corrections_.end(), [&](const ComparedCorrection& c) {
@@ -366,6 +381,8 @@ ComparisonDialog* compareWithFile(AppContext& ctx, QWidget* parent, WorkRunner& 
         judging = std::make_shared<CsvJudging>(archiveCsvJudging(ctx));
         corrections = compareCorrections(*older, ctx.document, ctx.language.names, comparison, judging->equipmentOf,
                                          judging->rules, judging->choices);
+        judgeNewerResults(comparison, ctx.document, ctx.language.names, judging->equipmentOf, judging->rules,
+                          judging->choices);
     });
     if (!compared || !older)
         return nullptr;

@@ -160,12 +160,14 @@ void RecordDetailDialog::fillJudgement()
     if (c) {
         const char* quantity = result.function == 0 ? "Riso" : "R60s";
         const MeasuredValue* raw = result.find(quantity);
-        correction_->setText(QStringLiteral("%1 %2%3   \u2192   %4")
-                                 .arg(QLatin1String(quantity),
-                                      raw->bound == ValueBound::AtMost    ? QStringLiteral("< ")
-                                      : raw->bound == ValueBound::AtLeast ? QStringLiteral("> ")
-                                                                          : QString(),
-                                      QString::fromStdString(megohmText(raw->number)), texts.correction(*c)));
+        QString text = QStringLiteral("%1 %2   \u2192   %3")
+                           .arg(QLatin1String(quantity),
+                                QString::fromStdString(resistanceText(raw->number, raw->bound)), texts.correction(*c));
+        // The instrument's own value at 20 °C beside the program's.
+        if (const MeasuredValue* r20 = result.find("R20"); r20 && r20->hasNumber && r20->baseUnit == "Ohm")
+            text += u'\n' + fillTemplate(texts.text("RecordInstrumentR20_60"),
+                                         {{"value", QString::fromStdString(resistanceText(r20->number, r20->bound))}});
+        correction_->setText(text);
     }
     correction_->setVisible(c.has_value());
     verdicts_->clear();
