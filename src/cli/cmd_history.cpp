@@ -4,6 +4,8 @@
 #include "cli/Cli.h"
 
 #include "base/FileIO.h"
+#include "base/ProgramPaths.h"
+#include "base/Settings.h"
 #include "comm/InstrumentData.h"
 #include "history/EquipmentData.h"
 #include "history/HistoryArchive.h"
@@ -16,6 +18,7 @@
 #include "structure/ResultValues.h"
 #include "structure/ValuesCsv.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -68,9 +71,12 @@ int parseHistoryArgs(const QStringList& args, const QString& sub, const QStringL
 // The archive --db names, else the one the settings name, else the user's default file.
 bool openArchive(const HistoryArgs& a, const Program* program, ArchiveAccess access, HistoryArchive& archive)
 {
-    QString where = a.value("--db");
-    if (!a.has("--db") && program)
-        where = loadHistorySettings(program->ctx->language.settings).database;
+    // The settings' time-outs hold also for an archive --db names.
+    const HistorySettings history =
+        loadHistorySettings(program ? program->ctx->language.settings
+                                    : Settings(settingsFilePath(QCoreApplication::applicationDirPath()).toStdString()));
+    applyServerTimeouts(history, archive);
+    const QString where = a.has("--db") ? a.value("--db") : history.database;
     ArchiveLocation location;
     QString error;
     if (!parseArchiveLocation(where, location, &error) || !archive.open(location, access, &error)) {
@@ -499,12 +505,13 @@ bool pointNumbers(const QString& text, long& block, long& element)
     return blockOk && elementOk;
 }
 
-// The archive opened for writing, and in it --site's installation and its
-// point B/E. ExitOk, or the exit code after saying why.
+// The archive opened for changing (it must be there, and is written only
+// when a change is), and in it --site's installation and its point B/E.
+// ExitOk, or the exit code after saying why.
 int openArchiveAtPoint(const HistoryArgs& a, long block, long element, std::unique_ptr<Program>& program,
                        HistoryArchive& archive, qint64& site, qint64& point)
 {
-    if (const int rc = openCommandArchive(a, false, ArchiveAccess::Write, program, archive); rc != ExitOk)
+    if (const int rc = openCommandArchive(a, false, ArchiveAccess::Change, program, archive); rc != ExitOk)
         return rc;
     QString error;
     site = archive.findInstallation(a.value("--site"), &error);
@@ -685,7 +692,7 @@ int setPointEquipment(const QStringList& args)
     QString error;
     if (clear) {
         bool deleted = false;
-        if (!deletePointEquipment(archive, point, deleted, &error)) {
+        if (!archive.openForWriting(&error) || !deletePointEquipment(archive, point, deleted, &error)) {
             fail(QStringLiteral("not deleted: %1").arg(error));
             return ExitCannotWrite;
         }
@@ -715,7 +722,7 @@ int setPointEquipment(const QStringList& args)
             updated.testTemperature = temperature;
         if (limit)
             updated.ownMinimumMOhm = limit;
-        if (!writePointEquipment(archive, point, updated, &error)) {
+        if (!archive.openForWriting(&error) || !writePointEquipment(archive, point, updated, &error)) {
             fail(QStringLiteral("not stored: %1").arg(error));
             return ExitCannotWrite;
         }
@@ -749,8 +756,12 @@ int importPoints(const QStringList& args)
     }
     std::unique_ptr<Program> program;
     HistoryArchive archive;
-    if (const int rc = openCommandArchive(a, false, ArchiveAccess::Write, program, archive); rc != ExitOk)
+    if (const int rc = openCommandArchive(a, false, ArchiveAccess::Change, program, archive); rc != ExitOk)
         return rc;
+    if (!archive.openForWriting(&error)) {
+        fail(QStringLiteral("the history archive cannot be used: %1").arg(error));
+        return ExitCannotWrite;
+    }
     const AssetListImport result = importAssetList(archive, bytes, a.value("--site"));
     for (const AssetListRefusal& r : result.refused)
         fail(QStringLiteral("%1: line %2 refused: %3").arg(file).arg(r.line).arg(shownInstrumentLine(r.reason)));
@@ -800,7 +811,7 @@ int siteCorrectionRules(const QStringList& args)
     }
     std::unique_ptr<Program> program;
     HistoryArchive archive;
-    const ArchiveAccess access = choose || clear ? ArchiveAccess::Write : ArchiveAccess::Read;
+    const ArchiveAccess access = choose || clear ? ArchiveAccess::Change : ArchiveAccess::Read;
     if (const int rc = openCommandArchive(a, true, access, program, archive); rc != ExitOk)
         return rc;
     QString error;
@@ -831,7 +842,7 @@ int siteCorrectionRules(const QStringList& args)
     }
     if (choose || clear) {
         choice.correctionFor[int(type)] = clear ? std::string() : id;
-        if (!writeSiteRules(archive, site, choice, &error)) {
+        if (!archive.openForWriting(&error) || !writeSiteRules(archive, site, choice, &error)) {
             fail(QStringLiteral("not stored: %1").arg(error));
             return ExitCannotWrite;
         }
