@@ -17,6 +17,8 @@
 #include <thread>
 #include <utility>
 
+struct pg_conn;
+
 namespace zentrova {
 
 namespace archive {
@@ -135,32 +137,35 @@ QString newerSchema(int version);
 // no time-out of its own, and a server's statement_timeout runs on the
 // server: a server stopped or frozen holds the program for ever, and TCP's
 // keepalives do not help, since a stopped process's kernel still answers
-// them. A thread of its own looks at the connection a few times a second;
-// once a statement has waited longer than `limit` its socket is shut down,
-// and the call that waits returns with an error. A statement waits when
-// the program has sent to the server and heard nothing since (TCP's own
-// account of the socket), or while it is armed: between the rows of a long
-// result read one by one, where a stopped server just sends nothing more.
+// them. A thread of its own looks at the connection a few times a second:
+// once a statement has been under way longer than `limit` and the server
+// has sent nothing for as long (over TCP; a local socket tells nothing of
+// that), the connection's socket is shut down, and the call that waits
+// returns with an error.
 class ServerWatchdog {
 public:
-    ServerWatchdog(int socket, int limitMilliseconds);
+    ServerWatchdog(pg_conn* connection, int limitMilliseconds);
     ~ServerWatchdog();
     ServerWatchdog(const ServerWatchdog&) = delete;
     ServerWatchdog& operator=(const ServerWatchdog&) = delete;
 
-    // From now, the connection must answer within the limit.
-    void arm();
-    void disarm();
+    // While the program itself is busy between the rows of a long result
+    // (a slow reader of an export's output), the server's silence is no
+    // fault; each row must come within the limit again after resume().
+    void pause() { paused_ = true; }
+    void resume() { paused_ = false; }
     // The socket was shut down: the server did not answer.
     bool fired() const { return fired_; }
 
 private:
     void watch();
-    bool waitedTooLong() const;
+    // Milliseconds since the server last sent anything; -1 when not known.
+    std::int64_t silence() const;
 
+    pg_conn* const connection_;
     const int socket_;
     const int limit_;
-    std::atomic<std::int64_t> deadline_{0}; // steady clock, milliseconds; 0: not armed
+    std::atomic<bool> paused_{false};
     std::atomic<bool> fired_{false};
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -195,19 +200,19 @@ struct HistoryArchive::Private {
     // server stopped answering.
     QString reason(const QSqlQuery& q) const
     {
-        return watchdog && watchdog->fired() ? serverGaveNoAnswer()
-                                             : archive::oneLineReason(q.lastError().text());
+        return watchdog && watchdog->fired() ? serverGaveNoAnswer() : archive::oneLineReason(q.lastError().text());
     }
     QString serverGaveNoAnswer() const;
-    void armWatchdog()
+    // Around the program's own work between the rows of a result.
+    void pauseWatchdog()
     {
         if (watchdog)
-            watchdog->arm();
+            watchdog->pause();
     }
-    void disarmWatchdog()
+    void resumeWatchdog()
     {
         if (watchdog)
-            watchdog->disarm();
+            watchdog->resume();
     }
 
     // A new connection; an SQLite file's as `mode` says (a server's reads

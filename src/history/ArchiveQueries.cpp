@@ -564,12 +564,7 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
         // A server sends the rows as they are read: each must come within
         // the time-out, while the time `each` takes (a slow reader of the
         // output) does not count.
-        for (;;) {
-            d->armWatchdog();
-            const bool more = q.next();
-            d->disarmWatchdog();
-            if (!more)
-                break;
+        while (q.next()) {
             if (const QString text = q.value(0).toString(); text != takenAtText || takenAtText.isNull()) {
                 takenAtText = text;
                 e.takenAt = timeOf(text);
@@ -586,7 +581,10 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
             e.unitName = q.value(10).toString();
             e.text = q.value(11).toString();
             e.value = valueOf(q.value(12), q.value(13), q.value(14), q.value(15));
-            if (!each(e))
+            d->pauseWatchdog();
+            const bool taken = each(e);
+            d->resumeWatchdog();
+            if (!taken)
                 return false;
         }
         if (q.lastError().isValid()) {

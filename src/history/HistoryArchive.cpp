@@ -7,8 +7,8 @@
 #include "history/ArchiveInternal.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 
@@ -21,9 +21,9 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace zentrova {
@@ -75,15 +75,14 @@ namespace {
 
 std::int64_t steadyMilliseconds()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 } // namespace
 
-ServerWatchdog::ServerWatchdog(int socket, int limitMilliseconds)
-    : socket_(socket), limit_(limitMilliseconds), thread_([this] { watch(); })
+ServerWatchdog::ServerWatchdog(pg_conn* connection, int limitMilliseconds)
+    : connection_(connection), socket_(PQsocket(connection)), limit_(limitMilliseconds), thread_([this] { watch(); })
 {
 }
 
@@ -97,39 +96,38 @@ ServerWatchdog::~ServerWatchdog()
     thread_.join();
 }
 
-void ServerWatchdog::arm()
+std::int64_t ServerWatchdog::silence() const
 {
-    deadline_.store(steadyMilliseconds() + limit_, std::memory_order_relaxed);
-}
-
-void ServerWatchdog::disarm()
-{
-    deadline_.store(0, std::memory_order_relaxed);
-}
-
-bool ServerWatchdog::waitedTooLong() const
-{
-    const std::int64_t deadline = deadline_.load(std::memory_order_relaxed);
-    if (deadline != 0 && steadyMilliseconds() > deadline)
-        return true;
-    // Sent more lately than heard from, and that long ago: a reply is
-    // overdue. (Not known for a local socket.)
     tcp_info info{};
     socklen_t size = sizeof info;
     if (::getsockopt(socket_, IPPROTO_TCP, TCP_INFO, &info, &size) != 0)
-        return false;
-    return info.tcpi_last_data_recv > info.tcpi_last_data_sent && info.tcpi_last_data_sent > unsigned(limit_);
+        return -1;
+    return info.tcpi_last_data_recv;
 }
 
 void ServerWatchdog::watch()
 {
+    std::int64_t underWaySince = 0;
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stop_) {
         wake_.wait_for(lock, std::chrono::milliseconds(200));
-        if (stop_ || !waitedTooLong())
+        if (stop_)
+            return;
+        // A statement is under way from the moment libpq sends it until
+        // the server says it is ready for the next.
+        if (paused_ || PQtransactionStatus(connection_) != PQTRANS_ACTIVE) {
+            underWaySince = 0;
+            continue;
+        }
+        const std::int64_t now = steadyMilliseconds();
+        if (underWaySince == 0)
+            underWaySince = now;
+        const std::int64_t heardFrom = silence();
+        if (now - underWaySince <= limit_ || (heardFrom >= 0 && heardFrom <= limit_))
             continue;
         ::shutdown(socket_, SHUT_RDWR);
         fired_ = true;
+        qCInfo(logHistory) << "the server did not answer: its connection is shut down";
         return;
     }
 }
@@ -281,9 +279,10 @@ bool HistoryArchive::Private::connect(const ArchiveLocation& where, SqliteConnec
         why = oneLineReason(db.lastError().text());
     if (ok && !sqlite) {
         const QVariant handle = db.driver()->handle();
-        if (qstrcmp(handle.typeName(), "PGconn*") == 0)
+        // The driver names the type by libpq's struct behind PGconn.
+        if (qstrcmp(handle.typeName(), "pg_conn*") == 0 || qstrcmp(handle.typeName(), "PGconn*") == 0)
             if (PGconn* server = *static_cast<PGconn* const*>(handle.data()); server && PQsocket(server) >= 0)
-                watchdog = std::make_unique<ServerWatchdog>(PQsocket(server), statementTimeout + WatchdogMargin);
+                watchdog = std::make_unique<ServerWatchdog>(server, statementTimeout + WatchdogMargin);
     }
     // The server's notices (a table that exists already) are no news; a
     // statement or a lock that takes too long fails rather than waits.

@@ -140,7 +140,8 @@ std::vector<PasswordSpan> passwordSpans(std::string_view address)
             const size_t hostEnd = std::min(address.find_first_of("/?#", authority), address.size());
             const size_t bracket = address.substr(0, hostEnd).rfind(']');
             const size_t colon = address.substr(0, hostEnd).rfind(':');
-            if (colon != std::string_view::npos && colon >= authority &&
+            const bool userPart = address.substr(authority, hostEnd - authority).find('@') != std::string_view::npos;
+            if (!userPart && colon != std::string_view::npos && colon >= authority &&
                 (bracket == std::string_view::npos || bracket < authority || colon > bracket)) {
                 const std::string_view port = address.substr(colon + 1, hostEnd - colon - 1);
                 if (!port.empty() && port.find_first_not_of("0123456789,") != std::string_view::npos) {

@@ -13,12 +13,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -31,6 +31,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zentrova::test {
@@ -113,7 +114,7 @@ QString integrityOf(const QString& file)
         db.setDatabaseName(file);
         QSqlQuery q(db);
         answer = db.open() && q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() ? q.value(0).toString()
-                                                                                            : QStringLiteral("unread");
+                                                                                           : QStringLiteral("unread");
     }
     QSqlDatabase::removeDatabase(name);
     return answer;
@@ -126,8 +127,8 @@ QString integrityOf(const QString& file)
 TEST_F(CliHistory, TheFileAloneHoldsEverythingOnceEveryProgramHasEnded)
 {
     const QString site = QStringLiteral("Plant");
-    ASSERT_EQ(run({QStringLiteral("add"), largeDownload(QStringLiteral("first.zit"), 20000, 1), QStringLiteral("--site"),
-                   site})
+    ASSERT_EQ(run({QStringLiteral("add"), largeDownload(QStringLiteral("first.zit"), 20000, 1),
+                   QStringLiteral("--site"), site})
                   .code,
               0);
     QStringList more{QStringLiteral("add"), QStringLiteral("--site"), site};
@@ -172,8 +173,8 @@ TEST_F(CliHistory, TheFileAloneHoldsEverythingOnceEveryProgramHasEnded)
 TEST_F(CliHistory, ReadingBesideAWriterSeesAConsistentArchive)
 {
     const QString site = QStringLiteral("Plant");
-    ASSERT_EQ(run({QStringLiteral("add"), largeDownload(QStringLiteral("first.zit"), 20000, 1), QStringLiteral("--site"),
-                   site})
+    ASSERT_EQ(run({QStringLiteral("add"), largeDownload(QStringLiteral("first.zit"), 20000, 1),
+                   QStringLiteral("--site"), site})
                   .code,
               0);
     QStringList files;
@@ -188,7 +189,8 @@ TEST_F(CliHistory, ReadingBesideAWriterSeesAConsistentArchive)
             p.start(exe_, {QStringLiteral("history"), QStringLiteral("export"), QStringLiteral("--format"),
                            QStringLiteral("csv"), QStringLiteral("--db"), db_});
             p.waitForFinished(120000);
-            exports.push_back({p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, {}, p.readAllStandardError()});
+            exports.push_back(
+                {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, {}, p.readAllStandardError()});
         }
     }));
     reader->start();
@@ -389,7 +391,7 @@ TEST_F(CliHistory, AServerThatStopsAnsweringIsGivenUp)
     QString error;
     ASSERT_TRUE(pg.start(&error)) << error.toStdString();
     ASSERT_EQ(run({QStringLiteral("add"), years_[0], QStringLiteral("--db"), pg.connectionString()}, false).code, 0);
-    dir_.writeFile(QStringLiteral("ZENTRO.INI"), "[HISTORY]\r\nStatementTimeout=2\r\n");
+    dir_.writeFile(QStringLiteral("ZENTRO.INI"), "[HISTORY]\r\nStatementTimeout=4\r\n");
     // The list waits for a lock another connection holds, then the server stops.
     const QString holder = QStringLiteral("lock-holder");
     {
@@ -402,15 +404,17 @@ TEST_F(CliHistory, AServerThatStopsAnsweringIsGivenUp)
         QSqlQuery q(db);
         ASSERT_TRUE(q.exec("BEGIN") && q.exec("LOCK TABLE installations IN ACCESS EXCLUSIVE MODE"));
         QProcess listing;
-        listing.start(exe_, {QStringLiteral("history"), QStringLiteral("list"), QStringLiteral("--db"),
-                             pg.connectionString()});
+        listing.start(
+            exe_, {QStringLiteral("history"), QStringLiteral("list"), QStringLiteral("--db"), pg.connectionString()});
         ASSERT_TRUE(listing.waitForStarted());
         QElapsedTimer waited;
         waited.start();
         bool waiting = false;
         while (!waiting && waited.elapsed() < 20000) {
             QSqlQuery lock(db);
-            waiting = lock.exec("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'") &&
+            // A transaction sees one snapshot of the activity unless told otherwise.
+            waiting = lock.exec("SELECT pg_stat_clear_snapshot()") &&
+                      lock.exec("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'") &&
                       lock.next() && lock.value(0).toInt() > 0;
             QThread::msleep(20);
         }
@@ -423,10 +427,12 @@ TEST_F(CliHistory, AServerThatStopsAnsweringIsGivenUp)
         const qint64 took = waited.elapsed();
         for (qint64 pid : stopped)
             ::kill(pid_t(pid), SIGCONT);
-        if (!ended)
+        if (!ended) {
             listing.kill();
-        ASSERT_TRUE(ended) << "the list still waits";
+            listing.waitForFinished();
+        }
         const QByteArray told = listing.readAllStandardError();
+        ASSERT_TRUE(ended) << "the list still waits: " << told.constData();
         EXPECT_EQ(listing.exitCode(), 5);
         EXPECT_LT(took, 20000);
         EXPECT_EQ(told.count('\n'), 1) << told.constData();
@@ -448,8 +454,8 @@ TEST_F(CliHistory, OnlyAddingMakesAnArchive)
     const QStringList site{QStringLiteral("--site"), QStringLiteral("Vrhovo")};
     const QStringList commands[] = {
         QStringList{QStringLiteral("point"), QStringLiteral("--point"), QStringLiteral("5/2")} + site,
-        QStringList{QStringLiteral("point"), QStringLiteral("--point"), QStringLiteral("5/2"),
-                    QStringLiteral("--type"), QStringLiteral("cable")} +
+        QStringList{QStringLiteral("point"), QStringLiteral("--point"), QStringLiteral("5/2"), QStringLiteral("--type"),
+                    QStringLiteral("cable")} +
             site,
         QStringList{QStringLiteral("unlink"), QStringLiteral("--point"), QStringLiteral("5/2")} + site,
         QStringList{QStringLiteral("link"), QStringLiteral("--point"), QStringLiteral("5/2"), QStringLiteral("--to"),
@@ -468,6 +474,27 @@ TEST_F(CliHistory, OnlyAddingMakesAnArchive)
         EXPECT_TRUE(r.err.contains(typo.toUtf8())) << r.err.constData();
         EXPECT_FALSE(QFileInfo::exists(dir_.file(QStringLiteral("archiv"))));
     }
+
+    // Shown, a point's data is read from an archive in a folder the user
+    // cannot write to (as root, the command runs as nobody).
+    ASSERT_EQ(run({QStringLiteral("add"), years_[0]}).code, 0);
+    const QString folder = QFileInfo(db_).absolutePath();
+    ASSERT_EQ(::chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(db_).constData(), 0444), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    QProcess p;
+    if (::geteuid() == 0)
+        p.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+    p.start(exe_,
+            {QStringLiteral("history"), QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"),
+             QStringLiteral("--point"), QStringLiteral("5/2"), QStringLiteral("--db"), db_});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    EXPECT_TRUE(p.readAllStandardOutput().contains("5/2: no equipment data"));
 }
 
 // The archive's folder, file by file: what reading must leave as it was.

@@ -814,6 +814,25 @@ TEST(HistoryArchiveSQLite, ReadingOpensTheFileReadOnlyAndMakesNothing)
     EXPECT_EQ(archive.inspectionCount(), 2);
 }
 
+// The empty archive shown before the first inspection is added lives in
+// memory: nothing is made on the disk for it, not even in the working folder.
+TEST(HistoryArchiveSQLite, TheEmptyArchiveInMemoryMakesNothingOnTheDisk)
+{
+    ProgramDir dir;
+    const QString folder = scratchFolder(dir);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    ArchiveLocation memory;
+    memory.path = QStringLiteral(":memory:");
+    HistoryArchive archive;
+    QString error;
+    EXPECT_TRUE(archive.open(memory, ArchiveAccess::Write, &error)) << error.toStdString();
+    EXPECT_EQ(archive.inspectionCount(), 0);
+    archive.close();
+    QDir::setCurrent(before);
+    EXPECT_TRUE(folderContents(folder).empty());
+}
+
 TEST(HistoryArchiveSQLite, FilesThatAreNoArchiveAreRefusedUnchanged)
 {
     ProgramDir dir;
