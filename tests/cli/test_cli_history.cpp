@@ -4,6 +4,7 @@
 // the simulated tester sent and the program received into structure files.
 #include "base/Progress.h"
 #include "comm/Receive.h"
+#include "history/HistoryArchive.h"
 #include "structure/StructureContext.h"
 #include "structure/StructureFile.h"
 #include "support/PostgresServer.h"
@@ -177,20 +178,36 @@ TEST_F(CliHistory, ReadingBesideAWriterSeesAConsistentArchive)
                    QStringLiteral("--site"), site})
                   .code,
               0);
+    const QStringList exportArgs{QStringLiteral("history"), QStringLiteral("export"), QStringLiteral("--format"),
+                                 QStringLiteral("csv"),     QStringLiteral("--db"),   db_};
+    // The lines an export of one inspection writes beside its heading: a
+    // consistent export writes a whole number of inspections.
+    QProcess one;
+    one.start(exe_, exportArgs);
+    ASSERT_TRUE(one.waitForFinished(60000));
+    const qint64 perInspection = one.readAllStandardOutput().count('\n') - 1;
+    ASSERT_GT(perInspection, 0);
     QStringList files;
-    for (int day = 2; day <= 4; ++day)
+    for (int day = 2; day <= 5; ++day)
         files << largeDownload(QStringLiteral("day%1.zit").arg(day), 20000, day);
-    std::vector<HistoryRun> exports;
+    struct Export {
+        int code;
+        qint64 lines;
+        QByteArray err;
+    };
+    std::vector<Export> exports;
     std::atomic<bool> adding{true};
     std::unique_ptr<QThread> reader(QThread::create([&] {
         while (adding) {
             QProcess p;
-            p.setStandardOutputFile(QProcess::nullDevice());
-            p.start(exe_, {QStringLiteral("history"), QStringLiteral("export"), QStringLiteral("--format"),
-                           QStringLiteral("csv"), QStringLiteral("--db"), db_});
-            p.waitForFinished(120000);
+            p.start(exe_, exportArgs);
+            qint64 lines = 0;
+            while (p.state() != QProcess::NotRunning || p.bytesAvailable() > 0) {
+                p.waitForReadyRead(50);
+                lines += p.readAllStandardOutput().count('\n');
+            }
             exports.push_back(
-                {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, {}, p.readAllStandardError()});
+                {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, lines, p.readAllStandardError()});
         }
     }));
     reader->start();
@@ -202,8 +219,52 @@ TEST_F(CliHistory, ReadingBesideAWriterSeesAConsistentArchive)
     adding = false;
     reader->wait();
     ASSERT_FALSE(exports.empty());
-    for (const HistoryRun& e : exports)
+    for (const Export& e : exports) {
         EXPECT_EQ(e.code, 0) << e.err.constData();
+        if (e.code == 0)
+            EXPECT_EQ((e.lines - 1) % perInspection, 0) << e.lines << " lines";
+    }
+    EXPECT_EQ(integrityOf(db_), QStringLiteral("ok"));
+}
+
+// A program reading the archive while another adds to it reads the archive
+// as it was when the reading began, whole, or the adding waits for it: the
+// reader stops after its first row until the adding has ended (or a few
+// seconds have passed), then reads on.
+TEST_F(CliHistory, AReaderSeesTheArchiveAsItWasWhenItBegan)
+{
+    const QString site = QStringLiteral("Plant");
+    ASSERT_EQ(run({QStringLiteral("add"), largeDownload(QStringLiteral("first.zit"), 20000, 1),
+                   QStringLiteral("--site"), site})
+                  .code,
+              0);
+    const QString second = largeDownload(QStringLiteral("second.zit"), 20000, 2);
+    ArchiveLocation where;
+    where.path = db_;
+    HistoryArchive archive;
+    QString error;
+    ASSERT_TRUE(archive.open(where, ArchiveAccess::Read, &error)) << error.toStdString();
+    QProcess adding;
+    qint64 rows = 0;
+    const bool read = archive.exportItems(
+        0,
+        [&](const ExportedItem&) {
+            if (rows++ == 0) {
+                start(adding, {QStringLiteral("add"), second, QStringLiteral("--site"), site});
+                adding.waitForFinished(5000);
+            }
+            return true;
+        },
+        &error);
+    archive.close();
+    EXPECT_TRUE(read) << error.toStdString();
+    ASSERT_TRUE(adding.waitForFinished(60000));
+    EXPECT_EQ(adding.exitCode(), 0) << adding.readAllStandardError().constData();
+    ASSERT_TRUE(archive.open(where, ArchiveAccess::Read, &error)) << error.toStdString();
+    qint64 after = 0;
+    ASSERT_TRUE(archive.exportItems(
+        0, [&](const ExportedItem&) { return ++after > 0; }, &error));
+    EXPECT_EQ(rows * 2, after) << "the first reading saw " << rows << " rows";
     EXPECT_EQ(integrityOf(db_), QStringLiteral("ok"));
 }
 
