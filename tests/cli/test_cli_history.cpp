@@ -26,7 +26,6 @@
 #include <QThread>
 
 #include <arpa/inet.h>
-#include <atomic>
 #include <map>
 #include <netinet/in.h>
 #include <poll.h>
@@ -167,64 +166,6 @@ TEST_F(CliHistory, TheFileAloneHoldsEverythingOnceEveryProgramHasEnded)
     const QJsonArray sites = QJsonDocument::fromJson(listed.out).object().value("installations").toArray();
     ASSERT_EQ(sites.size(), 1);
     EXPECT_EQ(sites[0].toObject().value("inspections").toArray().size(), 4);
-}
-
-// Exports one after another beside programs adding large downloads: each
-// reads a consistent archive, or waits for it, and none finds it damaged.
-TEST_F(CliHistory, ReadingBesideAWriterSeesAConsistentArchive)
-{
-    const QString site = QStringLiteral("Plant");
-    ASSERT_EQ(run({QStringLiteral("add"), largeDownload(QStringLiteral("first.zit"), 20000, 1),
-                   QStringLiteral("--site"), site})
-                  .code,
-              0);
-    const QStringList exportArgs{QStringLiteral("history"), QStringLiteral("export"), QStringLiteral("--format"),
-                                 QStringLiteral("csv"),     QStringLiteral("--db"),   db_};
-    // The lines an export of one inspection writes beside its heading: a
-    // consistent export writes a whole number of inspections.
-    QProcess one;
-    one.start(exe_, exportArgs);
-    ASSERT_TRUE(one.waitForFinished(60000));
-    const qint64 perInspection = one.readAllStandardOutput().count('\n') - 1;
-    ASSERT_GT(perInspection, 0);
-    QStringList files;
-    for (int day = 2; day <= 5; ++day)
-        files << largeDownload(QStringLiteral("day%1.zit").arg(day), 20000, day);
-    struct Export {
-        int code;
-        qint64 lines;
-        QByteArray err;
-    };
-    std::vector<Export> exports;
-    std::atomic<bool> adding{true};
-    std::unique_ptr<QThread> reader(QThread::create([&] {
-        while (adding) {
-            QProcess p;
-            p.start(exe_, exportArgs);
-            qint64 lines = 0;
-            while (p.state() != QProcess::NotRunning || p.bytesAvailable() > 0) {
-                p.waitForReadyRead(50);
-                lines += p.readAllStandardOutput().count('\n');
-            }
-            exports.push_back(
-                {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, lines, p.readAllStandardError()});
-        }
-    }));
-    reader->start();
-    // Each its own program, so that the archive is closed between them.
-    for (const QString& file : files) {
-        const HistoryRun added = run({QStringLiteral("add"), file, QStringLiteral("--site"), site});
-        EXPECT_EQ(added.code, 0) << added.err.constData();
-    }
-    adding = false;
-    reader->wait();
-    ASSERT_FALSE(exports.empty());
-    for (const Export& e : exports) {
-        EXPECT_EQ(e.code, 0) << e.err.constData();
-        if (e.code == 0)
-            EXPECT_EQ((e.lines - 1) % perInspection, 0) << e.lines << " lines";
-    }
-    EXPECT_EQ(integrityOf(db_), QStringLiteral("ok"));
 }
 
 // A program reading the archive while another adds to it reads the archive
