@@ -99,10 +99,9 @@ void dropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
 // runs. The arguments were copied before.
 void hideArchivePasswords(int argc, char* argv[])
 {
-    for (int i = 1; i < argc; ++i) {
-        const PasswordSpan p = passwordSpan(std::string_view(argv[i]));
-        std::memset(argv[i] + p.at, '*', p.length);
-    }
+    for (int i = 1; i < argc; ++i)
+        for (const PasswordSpan& p : passwordSpans(std::string_view(argv[i])))
+            std::memset(argv[i] + p.at, '*', p.length);
 }
 
 const Command* find(const char* name)

@@ -432,11 +432,11 @@ ImportOutcome HistoryArchive::importInspection(const Inspection& in, const std::
         out.error = QStringLiteral("the inspection names no installation (test site)");
         return out;
     }
-    if (!writableNow(&out.error))
+    if (!openForWriting(&out.error))
         return out;
     auto failedWith = [&](const QString& why) {
         out = ImportOutcome();
-        out.error = why;
+        out.error = d->watchdog && d->watchdog->fired() ? d->serverGaveNoAnswer() : why;
         return out;
     };
     auto failed = [&](const QString& why) {

@@ -8,8 +8,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <atomic>
 #include <compare>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
+
+struct pg_conn;
 
 namespace zentrova {
 
@@ -89,6 +97,29 @@ inline QString oneLineReason(const QString& text)
     return line;
 }
 
+// How a connection to an SQLite file is opened.
+enum class SqliteConnection {
+    // Reads and writes; the archive keeps a rollback journal, so that after
+    // every commit the file alone holds everything.
+    ReadWrite,
+    // Reads only, under SQLite's shared lock: a writer's commit waits for
+    // it, and it waits for a commit (busy time-out). Makes nothing beside
+    // the file.
+    ReadOnly,
+    // An archive an earlier version left in write-ahead-log mode, in a
+    // folder that can be written: opened for writing, with writing turned
+    // off, so that the last program to close it moves the log into the file
+    // and deletes it, as a read-only connection cannot.
+    QueryOnly,
+    // The same in a folder this user cannot write: the file read as one
+    // that does not change, which needs no side files.
+    Immutable,
+};
+
+// How an SQLite file that exists is read: by its journal mode (the file's
+// header) and whether its folder can be written.
+SqliteConnection sqliteReadingOf(const QString& path);
+
 // What a first, read-only look at an SQLite file found.
 enum class SqliteContent { Archive, Empty, Foreign };
 
@@ -101,6 +132,46 @@ using Names = std::pair<QString, QString>;
 
 // Why an archive of a later schema is left alone.
 QString newerSchema(int version);
+
+// Gives up on a server that stopped answering. libpq waits for a reply with
+// no time-out of its own, and a server's statement_timeout runs on the
+// server: a server stopped or frozen holds the program for ever, and TCP's
+// keepalives do not help, since a stopped process's kernel still answers
+// them. A thread of its own looks at the connection a few times a second:
+// once a statement has been under way longer than `limit` and the server
+// has sent nothing for as long (over TCP; a local socket tells nothing of
+// that), the connection's socket is shut down, and the call that waits
+// returns with an error.
+class ServerWatchdog {
+public:
+    ServerWatchdog(pg_conn* connection, int limitMilliseconds);
+    ~ServerWatchdog();
+    ServerWatchdog(const ServerWatchdog&) = delete;
+    ServerWatchdog& operator=(const ServerWatchdog&) = delete;
+
+    // While the program itself is busy between the rows of a long result
+    // (a slow reader of an export's output), the server's silence is no
+    // fault; each row must come within the limit again after resume().
+    void pause() { paused_ = true; }
+    void resume() { paused_ = false; }
+    // The socket was shut down: the server did not answer.
+    bool fired() const { return fired_; }
+
+private:
+    void watch();
+    // Milliseconds since the server last sent anything; -1 when not known.
+    std::int64_t silence() const;
+
+    pg_conn* const connection_;
+    const int socket_;
+    const int limit_;
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> fired_{false};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    std::thread thread_;
+};
 
 } // namespace archive
 
@@ -120,12 +191,35 @@ struct HistoryArchive::Private {
     QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
     bool sqlite() const { return location.engine == ArchiveLocation::Engine::SQLite; }
 
-    // A query that failed: the reason, with the engine's words.
-    static QString reason(const QSqlQuery& q) { return archive::oneLineReason(q.lastError().text()); }
+    // Set while connected to a server.
+    std::unique_ptr<archive::ServerWatchdog> watchdog;
+    // How long past its time-out a statement may wait for the server.
+    static constexpr int WatchdogMargin = 5000;
 
-    // A new connection; for reading an SQLite file, read-only, and as a file
-    // that does not change when `immutable`.
-    bool connect(const ArchiveLocation& where, bool readOnly, bool immutable, QString* error);
+    // A query that failed: the reason, with the engine's words, or that the
+    // server stopped answering.
+    QString reason(const QSqlQuery& q) const
+    {
+        return watchdog && watchdog->fired() ? serverGaveNoAnswer() : archive::oneLineReason(q.lastError().text());
+    }
+    QString serverGaveNoAnswer() const;
+    // Around the program's own work between the rows of a result.
+    void pauseWatchdog()
+    {
+        if (watchdog)
+            watchdog->pause();
+    }
+    void resumeWatchdog()
+    {
+        if (watchdog)
+            watchdog->resume();
+    }
+
+    // A new connection; an SQLite file's as `mode` says (a server's reads
+    // and writes).
+    bool connect(const ArchiveLocation& where, archive::SqliteConnection mode, QString* error);
+    // The journal a writer keeps: a rollback journal (see SqliteConnection).
+    bool useRollbackJournal(QString* error);
     void disconnect();
     // Whose tables an SQLite file holds, and the schema version of ours.
     bool lookAtSqliteFile(archive::SqliteContent& content, QString* error);

@@ -77,7 +77,7 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error, 
             *refusal = reason;
         return fail(text);
     };
-    if (!writableNow(error))
+    if (!openForWriting(error))
         return false;
     if (!d->begin(&why))
         return fail(why);
@@ -87,7 +87,7 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error, 
     q.addBindValue(renamed);
     q.addBindValue(earlier);
     if (!q.exec() || !q.next())
-        return fail(Private::reason(q));
+        return fail(d->reason(q));
     if (q.value(1).toInt() != 2)
         return refuse(LinkRefusal::NoSuchPoint, QStringLiteral("no such measuring point"));
     if (q.value(0).toInt() != 1)
@@ -98,7 +98,7 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error, 
     q.addBindValue(renamed);
     q.addBindValue(earlier);
     if (!q.exec() || !q.next())
-        return fail(Private::reason(q));
+        return fail(d->reason(q));
     if (q.value(0).toInt() > 0)
         return refuse(
             LinkRefusal::MeasuredTogether,
@@ -108,7 +108,7 @@ bool HistoryArchive::linkPoints(qint64 renamed, qint64 earlier, QString* error, 
     added.addBindValue(earlier);
     added.addBindValue(timeText(QDateTime::currentDateTime()));
     if (!added.exec() || !added.next())
-        return fail(Private::reason(added));
+        return fail(d->reason(added));
     const qint64 link = added.value(0).toLongLong();
     added.finish();
     // What the renamed point brought with an earlier link stays undoable on its own.
@@ -142,7 +142,7 @@ bool HistoryArchive::linkablePoints(qint64 point, std::vector<qint64>& ids, QStr
         q.addBindValue(point);
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     while (q.next())
@@ -161,7 +161,7 @@ bool HistoryArchive::latestLink(qint64 point, std::optional<PointLink>& link, QS
     q.addBindValue(point);
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     if (!q.next())
@@ -182,7 +182,7 @@ bool HistoryArchive::latestLink(qint64 point, std::optional<PointLink>& link, QS
     kept.addBindValue(out.id);
     if (!kept.exec()) {
         if (error)
-            *error = Private::reason(kept);
+            *error = d->reason(kept);
         return false;
     }
     if (kept.next()) {
@@ -204,7 +204,7 @@ qint64 HistoryArchive::unlinkPoint(qint64 point, QString* error)
             *error = reason;
         return qint64(0);
     };
-    if (!writableNow(error))
+    if (!openForWriting(error))
         return 0;
     if (!d->begin(&why))
         return fail(why);
@@ -219,7 +219,7 @@ qint64 HistoryArchive::unlinkPoint(qint64 point, QString* error)
                  " last_taken_at) SELECT installation_id, 0, 0, 0, '', '', '' FROM points WHERE id = ? RETURNING id");
     made.addBindValue(point);
     if (!made.exec() || !made.next())
-        return fail(Private::reason(made));
+        return fail(d->reason(made));
     const qint64 separated = made.value(0).toLongLong();
     made.finish();
     const char* steps[] = {

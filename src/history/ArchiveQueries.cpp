@@ -21,7 +21,7 @@ bool HistoryArchive::installations(std::vector<InstallationEntry>& list, QString
     if (!q.exec("SELECT s.id, s.site, COUNT(i.id), MIN(i.taken_at), MAX(i.taken_at) FROM installations s"
                 " LEFT JOIN inspections i ON i.installation_id = s.id GROUP BY s.id, s.site ORDER BY s.site")) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     while (q.next())
@@ -42,7 +42,7 @@ bool HistoryArchive::inspections(qint64 installation, std::vector<InspectionEntr
     q.addBindValue(installation);
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     while (q.next()) {
@@ -67,7 +67,7 @@ int HistoryArchive::inspectionCount(QString* error)
     QSqlQuery q(d->db());
     if (!q.exec("SELECT COUNT(*) FROM inspections") || !q.next()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return -1;
     }
     return q.value(0).toInt();
@@ -107,7 +107,7 @@ bool HistoryArchive::points(qint64 installation, std::vector<PointEntry>& list, 
         q.addBindValue(installation);
         if (!q.exec()) {
             if (error)
-                *error = Private::reason(q);
+                *error = d->reason(q);
             return false;
         }
         while (q.next()) {
@@ -140,7 +140,7 @@ bool HistoryArchive::points(qint64 installation, std::vector<PointEntry>& list, 
         q.addBindValue(qint64(QuantityRlim));
         if (!q.exec()) {
             if (error)
-                *error = Private::reason(q);
+                *error = d->reason(q);
             list.clear();
             return false;
         }
@@ -265,7 +265,7 @@ qint64 HistoryArchive::findPoint(qint64 installation, long block, long element, 
     }
     if (q.lastError().isValid()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return 0;
     }
     if (found.size() == 1)
@@ -286,7 +286,7 @@ bool HistoryArchive::quantitiesOfPoint(qint64 point, std::vector<std::pair<long,
     q.addBindValue(point);
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     while (q.next())
@@ -302,7 +302,7 @@ bool HistoryArchive::quantityByName(const QString& name, long& quantity, QString
     q.addBindValue(name.trimmed());
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     if (q.next())
@@ -439,7 +439,7 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
         q.addBindValue(point);
         if (!q.exec() || !q.next()) {
             if (error)
-                *error = q.lastError().isValid() ? Private::reason(q) : QStringLiteral("no such measuring point");
+                *error = q.lastError().isValid() ? d->reason(q) : QStringLiteral("no such measuring point");
             return false;
         }
         out.point.id = point;
@@ -456,7 +456,7 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
     q.addBindValue(qint64(QuantityRlim));
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     TrendBuilder::TimeCache times;
@@ -485,7 +485,7 @@ bool HistoryArchive::installationTrends(qint64 installation, long quantity, std:
     q.addBindValue(qint64(QuantityRlim));
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     // The rows of a point come together.
@@ -508,7 +508,7 @@ bool HistoryArchive::installationTrends(qint64 installation, long quantity, std:
         samples->finish();
     if (q.lastError().isValid()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         out.clear();
         return false;
     }
@@ -530,7 +530,7 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
         q.addBindValue(installation);
         if (!q.exec()) {
             if (error)
-                *error = Private::reason(q);
+                *error = d->reason(q);
             return false;
         }
         while (q.next())
@@ -554,13 +554,16 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
         q.addBindValue(id);
         if (!q.exec()) {
             if (error)
-                *error = Private::reason(q);
+                *error = d->reason(q);
             return false;
         }
         ExportedItem e;
         e.site = site;
         // Reading a time is costly; an inspection's rows share theirs.
         QString takenAtText;
+        // A server sends the rows as they are read: each must come within
+        // the time-out, while the time `each` takes (a slow reader of the
+        // output) does not count.
         while (q.next()) {
             if (const QString text = q.value(0).toString(); text != takenAtText || takenAtText.isNull()) {
                 takenAtText = text;
@@ -578,12 +581,15 @@ bool HistoryArchive::exportItems(qint64 installation, const std::function<bool(c
             e.unitName = q.value(10).toString();
             e.text = q.value(11).toString();
             e.value = valueOf(q.value(12), q.value(13), q.value(14), q.value(15));
-            if (!each(e))
+            d->pauseWatchdog();
+            const bool taken = each(e);
+            d->resumeWatchdog();
+            if (!taken)
                 return false;
         }
         if (q.lastError().isValid()) {
             if (error)
-                *error = Private::reason(q);
+                *error = d->reason(q);
             return false;
         }
     }
@@ -629,7 +635,7 @@ bool HistoryArchive::latestReadings(qint64 point, std::vector<ResultReadings>& o
     q.addBindValue(point);
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     while (q.next())
@@ -657,7 +663,7 @@ bool HistoryArchive::installationLatestReadings(qint64 installation, std::map<qi
     q.addBindValue(installation);
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     std::vector<ResultReadings>* readings = nullptr;
@@ -671,7 +677,7 @@ bool HistoryArchive::installationLatestReadings(qint64 installation, std::map<qi
     }
     if (q.lastError().isValid()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         out.clear();
         return false;
     }
@@ -693,7 +699,7 @@ bool HistoryArchive::sampleTemperatures(const Trend& trend, std::vector<std::opt
     q.addBindValue(qint64(QuantityTemperature));
     if (!q.exec()) {
         if (error)
-            *error = Private::reason(q);
+            *error = d->reason(q);
         return false;
     }
     std::map<std::pair<qint64, int>, double> measured;

@@ -21,8 +21,9 @@ namespace {
 bool openConfigured(const StructureContext& ctx, HistoryArchive& archive, ArchiveAccess access, QString* error)
 {
     ArchiveLocation where;
-    return parseArchiveLocation(loadHistorySettings(ctx.language.settings).database, where, error) &&
-           archive.open(where, access, error);
+    const HistorySettings history = loadHistorySettings(ctx.language.settings);
+    applyServerTimeouts(history, archive);
+    return parseArchiveLocation(history.database, where, error) && archive.open(where, access, error);
 }
 
 // Whether an archive file not made yet could be made at `path`.
@@ -61,7 +62,9 @@ bool tryArchiveLocation(const ArchiveLocation& where, QString* error)
 bool openConfiguredArchive(const Settings& settings, HistoryArchive& archive, QString* error)
 {
     ArchiveLocation where;
-    if (!parseArchiveLocation(loadHistorySettings(settings).database, where, error))
+    const HistorySettings history = loadHistorySettings(settings);
+    applyServerTimeouts(history, archive);
+    if (!parseArchiveLocation(history.database, where, error))
         return false;
     // Before the first inspection is added there is no file yet: the history
     // is shown empty, and nothing is made on the disk for it.

@@ -814,6 +814,69 @@ TEST(HistoryArchiveSQLite, ReadingOpensTheFileReadOnlyAndMakesNothing)
     EXPECT_EQ(archive.inspectionCount(), 2);
 }
 
+// Byte 18 of an SQLite file's header: 1 with a rollback journal, 2 in
+// write-ahead-log mode.
+int journalModeByte(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? int(f.read(20).at(18)) : -1;
+}
+
+// An archive an earlier version left in write-ahead-log mode is read with
+// nothing left beside it, and keeps a rollback journal from its next write
+// on, so that the file alone holds everything after every commit.
+TEST(HistoryArchiveSQLite, AnArchiveInWriteAheadLogModeTakesARollbackJournalOnItsNextWrite)
+{
+    ProgramDir dir;
+    const QString folder = scratchFolder(dir);
+    ArchiveLocation where;
+    where.path = folder + QStringLiteral("history.sqlite");
+    QString error;
+    {
+        HistoryArchive archive;
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Write, &error)) << error.toStdString();
+        ASSERT_EQ(archive.importInspection(inspectionOf(Year2022)).status, ImportOutcome::Status::Added);
+    }
+    EXPECT_EQ(journalModeByte(where.path), 1);
+    ASSERT_TRUE(runSql(where, QStringLiteral("PRAGMA journal_mode = WAL"), &error)) << error.toStdString();
+    ASSERT_EQ(journalModeByte(where.path), 2);
+    const std::map<QString, QByteArray> before = folderContents(folder);
+    {
+        HistoryArchive archive;
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Read, &error)) << error.toStdString();
+        EXPECT_EQ(archive.inspectionCount(), 1);
+    }
+    EXPECT_EQ(folderContents(folder), before) << "reading leaves nothing beside the file";
+    {
+        HistoryArchive archive;
+        ASSERT_TRUE(archive.open(where, ArchiveAccess::Change, &error)) << error.toStdString();
+        EXPECT_EQ(journalModeByte(where.path), 2) << "opened for changing, nothing is written yet";
+        ASSERT_TRUE(archive.openForWriting(&error)) << error.toStdString();
+        EXPECT_EQ(archive.importInspection(inspectionOf(Year2023)).status, ImportOutcome::Status::Added);
+    }
+    EXPECT_EQ(journalModeByte(where.path), 1);
+    EXPECT_EQ(folderContents(folder).size(), 1u);
+}
+
+// The empty archive shown before the first inspection is added lives in
+// memory: nothing is made on the disk for it, not even in the working folder.
+TEST(HistoryArchiveSQLite, TheEmptyArchiveInMemoryMakesNothingOnTheDisk)
+{
+    ProgramDir dir;
+    const QString folder = scratchFolder(dir);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    ArchiveLocation memory;
+    memory.path = QStringLiteral(":memory:");
+    HistoryArchive archive;
+    QString error;
+    EXPECT_TRUE(archive.open(memory, ArchiveAccess::Write, &error)) << error.toStdString();
+    EXPECT_EQ(archive.inspectionCount(), 0);
+    archive.close();
+    QDir::setCurrent(before);
+    EXPECT_TRUE(folderContents(folder).empty());
+}
+
 TEST(HistoryArchiveSQLite, FilesThatAreNoArchiveAreRefusedUnchanged)
 {
     ProgramDir dir;

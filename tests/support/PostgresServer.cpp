@@ -320,4 +320,26 @@ QString PostgresServer::logTail() const
     return u'\n' + lines.mid(std::max<qsizetype>(0, lines.size() - 20)).join(u'\n');
 }
 
+std::vector<qint64> PostgresServer::processIds() const
+{
+    std::vector<qint64> ids;
+    const qint64 postmaster = postgres_.processId();
+    if (postgres_.state() != QProcess::Running || postmaster <= 0)
+        return ids;
+    ids.push_back(postmaster);
+    // Field 4 of /proc/PID/stat is the parent's id; the name before it is in parentheses.
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == postmaster)
+            ids.push_back(pid);
+    }
+    return ids;
+}
+
 } // namespace zentrova::test

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <vector>
+
 namespace zentrova::test {
 
 // A PostgreSQL server of the test's own: a fresh cluster in a temporary
@@ -43,6 +45,10 @@ public:
     bool createDatabase(const QString& name, QString* error);
     // The end of the server's log, for a failure message.
     QString logTail() const;
+    // The server's processes: the postmaster and its children (to stop
+    // and continue them, as a frozen machine would be). Empty when it is
+    // not running.
+    std::vector<qint64> processIds() const;
 
 private:
     bool runTool(const QString& program, const QStringList& args, bool asServerUser, int timeoutMs,

@@ -109,8 +109,8 @@ qint64 currentId(const QTreeWidget* list)
 
 // The language keys of the equipment types, in the order of EquipmentType.
 constexpr const char* EquipmentTypeKeys[EquipmentTypeCount] = {
-    "EqFormWound_60", "EqRandomWound_60", "EqOldOrField_60", "EqCable_30", "EqTransformer_30", "EqOther_30",
-    "EqTransformerLiquid_30", "EqTransformerDry_30",
+    "EqFormWound_60",   "EqRandomWound_60", "EqOldOrField_60",        "EqCable_30",
+    "EqTransformer_30", "EqOther_30",       "EqTransformerLiquid_30", "EqTransformerDry_30",
 };
 constexpr ThermalClass ThermalClasses[] = {ThermalClass::A, ThermalClass::B, ThermalClass::F, ThermalClass::H};
 
@@ -833,7 +833,9 @@ bool HistoryWindow::changeArchive(const std::function<bool(HistoryArchive&, QStr
 {
     QString error;
     HistoryArchive writer;
-    const bool changed = writer.open(archive_.location(), ArchiveAccess::Write, &error) && change(writer, &error);
+    // The archive the window reads is changed, never made anew where it went missing.
+    const bool changed = writer.open(archive_.location(), ArchiveAccess::Change, &error) &&
+                         writer.openForWriting(&error) && change(writer, &error);
     if (!changed)
         ctx_.language.prompts->message(MsgType::Error,
                                        ctx_.language.texts.text(failedKey) + "\r" + ctx_.language.encode(error), MbOK);
