@@ -11,8 +11,8 @@ namespace zentrova {
 namespace {
 
 constexpr std::array<const char*, EquipmentTypeCount> TypeNames{
-    "form-wound", "random-wound", "pre-1970-or-field", "cable", "transformer", "other", "transformer-liquid",
-    "transformer-dry",
+    "form-wound",  "random-wound", "pre-1970-or-field",  "cable",
+    "transformer", "other",        "transformer-liquid", "transformer-dry",
 };
 constexpr std::array<const char*, 4> ClassNames{"A", "B", "F", "H"};
 
