@@ -738,6 +738,9 @@ int importPoints(const QStringList& args)
         return ExitCannotWrite;
     }
     const AssetListImport result = importAssetListFile(archive, file, a.value("--site"));
+    if (!result.leftOutColumns.isEmpty())
+        fail(QStringLiteral("%1: columns left out: %2")
+                 .arg(file, shownInstrumentLine(result.leftOutColumns.join(QStringLiteral(", ")))));
     // User texts go in by one multi-argument arg(): a "%1" in a name or a cell stays text.
     for (const AssetListRefusal& r : result.refused)
         fail(QStringLiteral("%1: line %2 refused: %3")
