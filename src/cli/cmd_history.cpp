@@ -13,6 +13,7 @@
 #include "history/HistoryExport.h"
 #include "history/HistorySettings.h"
 #include "history/Inspection.h"
+#include "history/PointJudgement.h"
 #include "history/SiteRules.h"
 #include "structure/Evaluation.h"
 #include "structure/MeasuredValue.h"
@@ -310,17 +311,17 @@ long quantityNamed(const Program& program, HistoryArchive& archive, const QStrin
 int trendOfPoint(const QStringList& args)
 {
     HistoryArgs a;
-    if (const int rc =
-            parseHistoryArgs(args, QStringLiteral("trend"),
-                             {QStringLiteral("--db"), QStringLiteral("--site"), QStringLiteral("--block"),
-                              QStringLiteral("--element"), QStringLiteral("--quantity"), QStringLiteral("--csv")},
-                             {QStringLiteral("--json")}, false, a);
+    if (const int rc = parseHistoryArgs(args, QStringLiteral("trend"),
+                                        {QStringLiteral("--db"), QStringLiteral("--site"), QStringLiteral("--block"),
+                                         QStringLiteral("--element"), QStringLiteral("--quantity"),
+                                         QStringLiteral("--function"), QStringLiteral("--csv")},
+                                        {QStringLiteral("--json")}, false, a);
         rc != ExitOk)
         return rc;
     bool blockOk = false, elementOk = false;
     const long block = a.value("--block").toLong(&blockOk), element = a.value("--element").toLong(&elementOk);
-    if (!a.has("--site") || !blockOk || !elementOk || !a.has("--quantity")) {
-        fail(QStringLiteral("history trend needs --site S --block B --element E --quantity NAME (B and E numbers)"));
+    if (!a.has("--site") || !blockOk || !elementOk) {
+        fail(QStringLiteral("history trend needs --site S --block B --element E (B and E numbers)"));
         return ExitUsage;
     }
     const bool json = a.switches.contains(QStringLiteral("--json"));
@@ -344,17 +345,78 @@ int trendOfPoint(const QStringList& args)
         fail(shownInstrumentLine(error));
         return ExitUsage;
     }
-    const long quantity = quantityNamed(*program, archive, a.value("--quantity"));
-    if (quantity == 0) {
-        fail(QStringLiteral("no quantity is named \"%1\"").arg(a.value("--quantity")));
-        return ExitUsage;
-    }
-    Trend t;
-    if (!archive.trend(point, quantity, t, &error)) {
+    // Without a test named, the 1-minute insulation resistance; a quantity
+    // named alone is followed in every test.
+    TrendChoice choice;
+    if (!insulationTrendChoice(archive, point, choice, &error)) {
         fail(error);
         return ExitCannotWrite;
     }
+    if (a.has("--quantity")) {
+        const long quantity = quantityNamed(*program, archive, a.value("--quantity"));
+        if (quantity == 0) {
+            fail(QStringLiteral("no quantity is named \"%1\"").arg(a.value("--quantity")));
+            return ExitUsage;
+        }
+        if (quantity != choice.quantity)
+            choice = TrendChoice{AnyFunction, quantity};
+    }
+    if (a.has("--function")) {
+        std::vector<std::pair<long, QString>> tests;
+        if (!archive.testsOfPoint(point, tests, &error)) {
+            fail(error);
+            return ExitCannotWrite;
+        }
+        const QString wanted = a.value("--function").trimmed();
+        bool number = false;
+        const long code = wanted.toLong(&number);
+        const auto found = std::find_if(tests.begin(), tests.end(), [&](const auto& t) {
+            return number ? t.first == code : t.second.compare(wanted, Qt::CaseInsensitive) == 0;
+        });
+        if (wanted.compare(QLatin1String("any"), Qt::CaseInsensitive) == 0) {
+            choice.function = AnyFunction;
+        } else if (found == tests.end()) {
+            QStringList known;
+            for (const auto& [function, name] : tests)
+                known << QStringLiteral("%1 (%2)").arg(function).arg(name);
+            fail(QStringLiteral("the measuring point was measured with no test \"%1\"; it has: %2, any")
+                     .arg(wanted, known.join(QStringLiteral(", "))));
+            return ExitUsage;
+        } else {
+            choice.function = found->first;
+            // The test's 1-minute reading unless a quantity was named.
+            if (!a.has("--quantity"))
+                choice.quantity = choice.function == 1 ? 4 : 1;
+        }
+    }
     const AppContext& ctx = *program->ctx;
+    // Corrected as the history window corrects it: by the point's equipment
+    // data and its installation's choice of rule sets.
+    std::optional<EquipmentData> equipment;
+    SiteRuleChoice siteRules;
+    if (!readPointEquipment(archive, point, equipment, &error) || !readSiteRules(archive, site, siteRules, &error)) {
+        fail(QStringLiteral("the history archive cannot be read: %1").arg(error));
+        return ExitCannotWrite;
+    }
+    const RuleSets rules = loadRuleSets(ruleFolders(ctx.language.programDir), nullptr);
+    const EvaluationChoices choices = siteChoices(evaluationChoices(ctx.language.settings), siteRules);
+    PointTrend pointTrend;
+    if (!readPointTrend(archive, point, choice, equipment ? &*equipment : nullptr, rules, choices, pointTrend,
+                        &error)) {
+        fail(error);
+        return ExitCannotWrite;
+    }
+    const Trend& t = pointTrend.measured;
+    const QString testName = t.function == AnyFunction ? QStringLiteral("any test") : t.functionName;
+    // The corrected value of sample i, and the warnings, as the window shows them.
+    auto correctedOf = [&](size_t i) -> std::optional<double> {
+        return i < pointTrend.corrected.ohms.size() ? pointTrend.corrected.ohms[i] : std::nullopt;
+    };
+    const QStringList notes = trendNotes(ctx.language, pointTrend, pointTrend.resistance);
+    for (const QString& note : notes)
+        fail(QStringLiteral("note: %1").arg(note));
+    const QString base =
+        pointTrend.corrected.base ? QString::fromStdString(degreesText(*pointTrend.corrected.base)) : QString();
     auto ratingName = [&](const TrendSample& s) {
         return s.rating ? ctx.language.decode(ctx.language.texts.text(ratingLanguageKey(t.ratingKind, *s.rating)))
                         : QString();
@@ -363,8 +425,10 @@ int trendOfPoint(const QStringList& args)
     if (a.has("--csv")) {
         std::string csv = "\xEF\xBB\xBF";
         csv += "inspection,measured,value,unit,marks,as written,limit";
-        csv += t.rated ? ",rating (advice)\r\n" : "\r\n";
-        for (const TrendSample& s : t.samples) {
+        csv += t.rated ? ",rating (advice)" : "";
+        csv += pointTrend.resistance ? ",corrected,base temperature,test\r\n" : ",test\r\n";
+        for (size_t i = 0; i < t.samples.size(); ++i) {
+            const TrendSample& s = t.samples[i];
             csv += csvText(isoText(s.takenAt)) + ',' + csvText(isoText(s.measuredAt)) + ',' +
                    (s.value.hasNumber ? plainNumber(s.value.number) : std::string()) + ',' +
                    csvField(s.value.baseUnit) + ',' + csvField(markText(s.value)) + ',' +
@@ -372,13 +436,17 @@ int trendOfPoint(const QStringList& args)
                    (s.hasLimit ? plainNumber(s.limit) : std::string());
             if (t.rated)
                 csv += ',' + csvText(ratingName(s));
-            csv += "\r\n";
+            if (pointTrend.resistance)
+                csv += ',' + (correctedOf(i) ? plainNumber(*correctedOf(i)) : std::string()) + ',' +
+                       (correctedOf(i) ? csvText(base) : std::string());
+            csv += ',' + csvText(testName) + "\r\n";
         }
         return writeOutput(a.value("--csv"), csv) ? ExitOk : ExitCannotWrite;
     }
     if (json) {
         QJsonArray samples;
-        for (const TrendSample& s : t.samples) {
+        for (size_t i = 0; i < t.samples.size(); ++i) {
+            const TrendSample& s = t.samples[i];
             QJsonObject o{{"inspection", isoText(s.takenAt)},
                           {"measured", isoText(s.measuredAt)},
                           {"text", s.text},
@@ -390,15 +458,23 @@ int trendOfPoint(const QStringList& args)
                 o.insert("limit", s.limit);
             if (t.rated)
                 o.insert("rating", ratingName(s));
+            if (correctedOf(i))
+                o.insert("corrected", *correctedOf(i));
             samples.append(o);
         }
-        const QJsonObject out{{"site", a.value("--site")},
-                              {"block", qint64(t.point.block)},
-                              {"element", qint64(t.point.element)},
-                              {"blockName", t.point.blockName},
-                              {"elementName", t.point.elementName},
-                              {"quantity", name},
-                              {"samples", samples}};
+        const QJsonObject out{
+            {"site", a.value("--site")},
+            {"block", qint64(t.point.block)},
+            {"element", qint64(t.point.element)},
+            {"blockName", t.point.blockName},
+            {"elementName", t.point.elementName},
+            {"quantity", name},
+            {"function", t.function == AnyFunction ? QJsonValue() : QJsonValue(qint64(t.function))},
+            {"test", testName},
+            {"baseTemperature", pointTrend.corrected.base ? QJsonValue(*pointTrend.corrected.base) : QJsonValue()},
+            {"temperaturesApart", pointTrend.corrected.temperaturesApart},
+            {"notes", QJsonArray::fromStringList(notes)},
+            {"samples", samples}};
         return writeOut(QJsonDocument(out).toJson()) ? ExitOk : ExitCannotWrite;
     }
     QByteArray text = shown(QStringLiteral("block %1 %2, element %3 %4: %5")
@@ -406,8 +482,9 @@ int trendOfPoint(const QStringList& args)
                                 .arg(t.point.blockName)
                                 .arg(t.point.element)
                                 .arg(t.point.elementName, name)) +
-                      '\n';
-    for (const TrendSample& s : t.samples) {
+                      '\n' + shown(QStringLiteral("  test: %1").arg(testName)) + '\n';
+    for (size_t i = 0; i < t.samples.size(); ++i) {
+        const TrendSample& s = t.samples[i];
         QString line = QStringLiteral("  %1  %2").arg(dateText(s.takenAt)).arg(writtenValue(s.text, s.unitName), -16);
         if (s.hasLimit) {
             MeasuredValue limit;
@@ -418,6 +495,9 @@ int trendOfPoint(const QStringList& args)
         }
         if (s.rating)
             line += QStringLiteral("  %1 (advice)").arg(ratingName(s));
+        if (correctedOf(i))
+            line += QStringLiteral("  corrected %1 at %2")
+                        .arg(QString::fromStdString(resistanceText(*correctedOf(i), s.value.bound)), base);
         text += shown(line) + '\n';
     }
     return writeOut(text) ? ExitOk : ExitCannotWrite;
@@ -738,6 +818,9 @@ int importPoints(const QStringList& args)
         return ExitCannotWrite;
     }
     const AssetListImport result = importAssetListFile(archive, file, a.value("--site"));
+    if (!result.leftOutColumns.isEmpty())
+        fail(QStringLiteral("%1: columns left out: %2")
+                 .arg(file, shownInstrumentLine(result.leftOutColumns.join(QStringLiteral(", ")))));
     // User texts go in by one multi-argument arg(): a "%1" in a name or a cell stays text.
     for (const AssetListRefusal& r : result.refused)
         fail(QStringLiteral("%1: line %2 refused: %3")
@@ -853,8 +936,9 @@ void historyHelp()
 {
     std::printf("Usage: zentrova-cli history add FILE... [--site S] [--db DB]\n"
                 "       zentrova-cli history list [--site S] [--json] [--db DB]\n"
-                "       zentrova-cli history trend --site S --block B --element E --quantity NAME\n"
-                "                                  [--csv OUT | --json] [--db DB]\n"
+                "       zentrova-cli history trend --site S --block B --element E [--quantity NAME]\n"
+                "                                  [--function CODE|NAME|any] [--csv OUT | --json]\n"
+                "                                  [--db DB]\n"
                 "       zentrova-cli history export --format csv [--site S] [-o OUT] [--db DB]\n"
                 "       zentrova-cli history link --site S --point B/E --to B/E [--db DB]\n"
                 "       zentrova-cli history unlink --site S --point B/E [--db DB]\n"
@@ -877,7 +961,13 @@ void historyHelp()
                 "list     the installations and their inspections, oldest first.\n"
                 "trend    one quantity (Riso, PI, DAR, R60s, ... or its number) of measuring\n"
                 "         point B/E over the inspections, with the limit Rlim and the PI or DAR\n"
-                "         rating (advice); as text, as JSON, or as UTF-8 CSV into OUT.\n"
+                "         rating (advice); as text, as JSON, or as UTF-8 CSV into OUT. It names\n"
+                "         the test it follows: without --quantity and --function the 1-minute\n"
+                "         insulation resistance (the insulation-resistance test's Riso read at\n"
+                "         60 s, else the diagnostic test's R60s); --function chooses a test by\n"
+                "         its number (0, 1, ...) or name, or any. Resistances are corrected to\n"
+                "         the base temperature as the history window corrects them; tests more\n"
+                "         than 10 degC apart are noted on stderr.\n"
                 "export   every stored value as UTF-8 CSV, one row per item, to OUT or stdout,\n"
                 "         written as it is read.\n"
                 "link     makes measuring point B/E (renamed and renumbered, so that it was\n"

@@ -27,6 +27,7 @@ namespace archive {
 inline constexpr long QuantityRiso = 1;
 inline constexpr long QuantityRlim = 16;
 inline constexpr long QuantityTemperature = 19;
+inline constexpr long QuantityDuration = 15; // the test's, in s
 
 // Text times: ISO 8601 wall-clock time without a zone, so that they sort as text.
 inline QString timeText(const QDateTime& t)

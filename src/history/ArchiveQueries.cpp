@@ -241,6 +241,24 @@ qint64 HistoryArchive::findInstallation(const QString& site, QString* error)
     return 0;
 }
 
+qint64 HistoryArchive::installationOfDocument(const QByteArray& fingerprint, const QString& source, QString* error)
+{
+    QSqlQuery q(d->db());
+    // The same download first: the file may have been moved or renamed since.
+    q.prepare("SELECT installation_id FROM inspections WHERE fingerprint = ? OR (? <> '' AND source = ?)"
+              " ORDER BY CASE WHEN fingerprint = ? THEN 0 ELSE 1 END, imported_at DESC, id DESC");
+    q.addBindValue(QString::fromLatin1(fingerprint));
+    q.addBindValue(source);
+    q.addBindValue(source);
+    q.addBindValue(QString::fromLatin1(fingerprint));
+    if (!q.exec()) {
+        if (error)
+            *error = d->reason(q);
+        return 0;
+    }
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
 qint64 HistoryArchive::findPoint(qint64 installation, long block, long element, QString* error)
 {
     QSqlQuery q(d->db());
@@ -276,13 +294,34 @@ qint64 HistoryArchive::findPoint(qint64 installation, long block, long element, 
     return 0;
 }
 
-bool HistoryArchive::quantitiesOfPoint(qint64 point, std::vector<std::pair<long, QString>>& list, QString* error)
+bool HistoryArchive::quantitiesOfPoint(qint64 point, std::vector<std::pair<long, QString>>& list, QString* error,
+                                       long function)
 {
     list.clear();
     QSqlQuery q(d->db());
     q.prepare("SELECT it.quantity, MAX(it.quantity_name) FROM measurements m"
               " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-              " WHERE m.point_id = ? AND it.quantity <> 0 GROUP BY it.quantity ORDER BY it.quantity");
+              " WHERE m.point_id = ? AND (? < 0 OR m.function_no = ?) AND it.quantity <> 0"
+              " GROUP BY it.quantity ORDER BY it.quantity");
+    q.addBindValue(point);
+    q.addBindValue(qint64(function));
+    q.addBindValue(qint64(function));
+    if (!q.exec()) {
+        if (error)
+            *error = d->reason(q);
+        return false;
+    }
+    while (q.next())
+        list.emplace_back(long(q.value(0).toLongLong()), q.value(1).toString());
+    return true;
+}
+
+bool HistoryArchive::testsOfPoint(qint64 point, std::vector<std::pair<long, QString>>& list, QString* error)
+{
+    list.clear();
+    QSqlQuery q(d->db());
+    q.prepare("SELECT function_no, MAX(function_name) FROM measurements WHERE point_id = ?"
+              " GROUP BY function_no ORDER BY function_no");
     q.addBindValue(point);
     if (!q.exec()) {
         if (error)
@@ -316,13 +355,14 @@ namespace {
 // measurement by measurement, their items in order.
 constexpr const char* TrendColumns =
     "m.inspection_id, i.taken_at, m.measured_at, m.row_no, it.quantity, it.text, it.unit_name,"
-    " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name, it.kind";
+    " it.value, it.base_unit, it.bound, it.flagged, it.quantity_name, it.kind, m.function_name";
 constexpr const char* TrendOrder = "i.taken_at, i.id, m.row_no, it.seq";
 
 // Builds a trend from the rows of its value query. Per measurement the
-// quantity's item and its limit; per inspection the last measurement
-// holding the quantity as a result counts, else the last holding it as a
-// sub-result, else as a test parameter.
+// quantity's item, its limit and the test's duration; per inspection the
+// last measurement holding the quantity as a result counts, else the last
+// holding it as a sub-result, else as a test parameter; of those alike, one
+// read after a minute (the reading the minimums are of) before the others.
 class TrendBuilder {
 public:
     // Reading a time is costly, and the points of an installation share
@@ -349,6 +389,12 @@ public:
             current_.limitSeen = true;
             current_.limit = q.value(first + 7).toDouble();
         }
+        if (itemQuantity == QuantityDuration && quantity_ != QuantityDuration) {
+            const MeasuredValue t =
+                valueOf(q.value(first + 7), q.value(first + 8), q.value(first + 9), q.value(first + 10));
+            current_.oneMinute =
+                t.hasNumber && t.baseUnit == "s" && t.bound == ValueBound::Exact && t.number > 59.5 && t.number < 60.5;
+        }
         if (itemQuantity == quantity_ && !current_.has) {
             current_.has = true;
             current_.rank = itemRank(q.value(first + 12).toInt());
@@ -366,6 +412,8 @@ public:
             s.value = valueOf(q.value(first + 7), q.value(first + 8), q.value(first + 9), q.value(first + 10));
             if (out_.quantityName.isEmpty())
                 out_.quantityName = q.value(first + 11).toString();
+            if (out_.function != AnyFunction && out_.functionName.isEmpty())
+                out_.functionName = q.value(first + 13).toString();
         }
     }
 
@@ -389,6 +437,9 @@ private:
         TrendSample sample;
         bool limitSeen = false;
         double limit = 0;
+        bool oneMinute = false;
+        // Lower counts first: the item's rank, then a 1-minute reading.
+        int order() const { return rank * 2 + (oneMinute ? 0 : 1); }
     };
 
     void finishMeasurement()
@@ -399,10 +450,10 @@ private:
         current_.sample.limit = current_.limit;
         if (out_.samples.empty() || out_.samples.back().inspection != current_.sample.inspection) {
             out_.samples.push_back(current_.sample);
-            sampleRank_ = current_.rank;
-        } else if (current_.rank <= sampleRank_) {
+            sampleOrder_ = current_.order();
+        } else if (current_.order() <= sampleOrder_) {
             out_.samples.back() = current_.sample;
-            sampleRank_ = current_.rank;
+            sampleOrder_ = current_.order();
         }
     }
 
@@ -410,7 +461,7 @@ private:
     long quantity_;
     TimeCache& times_;
     Pending current_;
-    int sampleRank_ = 3; // of the last sample
+    int sampleOrder_ = 8; // of the last sample
 };
 
 // A point's numbers and names from the columns installation_id, object_no,
@@ -427,10 +478,11 @@ void readPointColumns(const QSqlQuery& q, int first, PointEntry& point)
 
 } // namespace
 
-bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* error)
+bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* error, long function)
 {
     out = Trend();
     out.quantity = quantity;
+    out.function = function;
     QSqlDatabase db = d->db();
     {
         QSqlQuery q(db);
@@ -449,11 +501,15 @@ bool HistoryArchive::trend(qint64 point, long quantity, Trend& out, QString* err
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT %1 FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
                              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-                             " WHERE m.point_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 ORDER BY %2")
+                             " WHERE m.point_id = ? AND (? < 0 OR m.function_no = ?) AND it.quantity IN (?, ?, ?)"
+                             " AND it.occurrence = 1 ORDER BY %2")
                   .arg(QLatin1String(TrendColumns), QLatin1String(TrendOrder)));
     q.addBindValue(point);
+    q.addBindValue(qint64(function));
+    q.addBindValue(qint64(function));
     q.addBindValue(qint64(quantity));
     q.addBindValue(qint64(QuantityRlim));
+    q.addBindValue(qint64(QuantityDuration));
     if (!q.exec()) {
         if (error)
             *error = d->reason(q);
@@ -477,12 +533,13 @@ bool HistoryArchive::installationTrends(qint64 installation, long quantity, std:
                              " p.block_name, p.element_name, %1 FROM measurements m"
                              " JOIN inspections i ON i.id = m.inspection_id JOIN points p ON p.id = m.point_id"
                              " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
-                             " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1"
+                             " WHERE i.installation_id = ? AND it.quantity IN (?, ?, ?) AND it.occurrence = 1"
                              " ORDER BY m.point_id, %2")
                   .arg(QLatin1String(TrendColumns), QLatin1String(TrendOrder)));
     q.addBindValue(installation);
     q.addBindValue(qint64(quantity));
     q.addBindValue(qint64(QuantityRlim));
+    q.addBindValue(qint64(QuantityDuration));
     if (!q.exec()) {
         if (error)
             *error = d->reason(q);

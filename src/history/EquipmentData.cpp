@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -103,12 +104,13 @@ private:
 // MaxCellBytes bytes each, and counts the rest: no cell of a valid list
 // comes near, and a list that is one unclosed quote stays small.
 struct CsvRecord {
-    static constexpr size_t MaxCells = 16;
+    // Asset lists kept for other purposes run to a hundred columns and more.
+    static constexpr size_t MaxCells = 256;
     static constexpr size_t MaxCellBytes = 4096;
     int line = 0;
     std::vector<QString> fields;
-    size_t cellCount = 0; // cells of the record, those not kept included
-    bool cut = false;     // a kept cell was cut at MaxCellBytes
+    size_t cellCount = 0;         // cells of the record, those not kept included
+    std::vector<size_t> cutCells; // kept cells cut at MaxCellBytes, by index
 };
 
 class CsvRecordReader {
@@ -190,7 +192,8 @@ private:
         if (current_.fields.size() < CsvRecord::MaxCells) {
             // A cell cut inside a character loses that character only.
             current_.fields.push_back(QString::fromUtf8(field_.data(), qsizetype(field_.size())));
-            current_.cut = current_.cut || fieldCut_;
+            if (fieldCut_)
+                current_.cutCells.push_back(current_.fields.size() - 1);
         }
         ++current_.cellCount;
         field_.clear();
@@ -209,7 +212,7 @@ private:
     }
 
     char separator_;
-    CsvRecord current_{1, {}, 0, false};
+    CsvRecord current_{1, {}, 0, {}};
     std::string field_;
     bool quoted_ = false, quoteInQuoted_ = false, fieldStarted_ = false, fieldCut_ = false, afterCr_ = false;
     int line_ = 1, quoteLine_ = 0;
@@ -336,20 +339,27 @@ public:
         const QString line = QString::number(rec.line);
         for (size_t i = 0; i < rec.fields.size(); ++i) {
             const QString name = rec.fields[i].trimmed().toLower();
-            if (!known.contains(name))
-                return listFault(QStringLiteral("line %1: unknown column %2 %3")
-                                     .arg(line, quotedCell(rec.fields[i]), QLatin1String(ColumnList)));
+            // Asset lists kept for other purposes carry many more columns:
+            // those the import does not know are left out, and named once.
+            if (!known.contains(name)) {
+                const QString shown = name.isEmpty() ? QStringLiteral("column %1").arg(i + 1) : rec.fields[i].trimmed();
+                if (!result_.leftOutColumns.contains(shown, Qt::CaseInsensitive))
+                    result_.leftOutColumns << shown;
+                continue;
+            }
             if (!column_.emplace(name, i).second)
                 return listFault(QStringLiteral("line %1: the column %2 is named twice").arg(line, quotedCell(name)));
         }
         for (const char* needed : {"point", "type"})
             if (!column_.count(QString::fromLatin1(needed)))
-                return listFault(
-                    QStringLiteral("line %1: the heading has no column \"%2\"").arg(line, QLatin1String(needed)));
+                return listFault(QStringLiteral("line %1: the heading has no column \"%2\" %3")
+                                     .arg(line, QLatin1String(needed), QLatin1String(ColumnList)));
         if (!column_.count(QStringLiteral("site")) && defaultSite_.isEmpty())
             return listFault(
                 QStringLiteral("line %1: the heading has no column \"site\"; name the installation with --site")
                     .arg(line));
+        if (rec.cellCount > rec.fields.size())
+            result_.leftOutColumns << QStringLiteral("columns %1 to %2").arg(rec.fields.size() + 1).arg(rec.cellCount);
         columns_ = rec.cellCount;
         return true;
     }
@@ -413,6 +423,11 @@ private:
         ++result_.refusedRows;
     }
 
+    bool readColumn(size_t index) const
+    {
+        return std::any_of(column_.begin(), column_.end(), [index](const auto& c) { return c.second == index; });
+    }
+
     QString cell(const CsvRecord& rec, const char* name) const
     {
         const auto c = column_.find(QString::fromLatin1(name));
@@ -468,7 +483,7 @@ private:
             refuse(rec.line, QStringLiteral("more cells than the heading has columns"));
             return false;
         }
-        if (rec.cut) {
+        if (std::any_of(rec.cutCells.begin(), rec.cutCells.end(), [this](size_t i) { return readColumn(i); })) {
             refuse(rec.line, QStringLiteral("a cell is longer than %1 bytes").arg(CsvRecord::MaxCellBytes));
             return false;
         }

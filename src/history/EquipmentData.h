@@ -4,6 +4,7 @@
 #include "structure/Equipment.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -38,8 +39,9 @@ bool installationEquipment(HistoryArchive& archive, qint64 installation, std::ve
 
 // An asset list: UTF-8 CSV (comma or semicolon separated, as its heading
 // line is) with the columns site, point ("B/E"), type, rated_kv, class,
-// temp and limit_mohm in any order; point and type are needed, site unless
-// `defaultSite` names the installation. An empty cell leaves that item
+// temp and limit_mohm found by their heading in any order; point and type
+// are needed, site unless `defaultSite` names the installation. Columns of
+// any other heading are left out, and named in leftOutColumns. An empty cell leaves that item
 // unset. Every row is checked, and stored as it is checked inside one
 // transaction, which is rolled back once a row is refused: a file with any
 // refused row stores nothing. The list is read piece by piece and no row is
@@ -60,6 +62,7 @@ struct AssetListImport {
     int rows = 0;                          // rows read
     std::vector<AssetListRefusal> refused; // the first NamedRefusals refused rows
     int refusedRows = 0;                   // all refused rows
+    QStringList leftOutColumns;            // headings of the columns not read, once each, in order
     AssetListFault fault = AssetListFault::None;
     QString error; // why, for a fault
 };

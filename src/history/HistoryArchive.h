@@ -113,11 +113,18 @@ struct TrendSample {
     std::optional<RatingClass> rating; // PI and DAR
 };
 
+// What a trend follows: a quantity in the measurements of one test (its
+// function, counted from the family's base: 0 the insulation-resistance
+// test, 1 the diagnostic test, ...), or in those of any test.
+constexpr long AnyFunction = -1;
+
 struct Trend {
     PointEntry point;
     long quantity = 0;
     QString quantityName;
-    bool rated = false; // a PI or DAR: samples carry ratings
+    long function = AnyFunction; // the test followed
+    QString functionName;        // its name as the archive keeps it; empty for any test
+    bool rated = false;          // a PI or DAR: samples carry ratings
     RatingKind ratingKind = RatingKind::PolarisationIndex;
     std::vector<TrendSample> samples; // oldest first
 };
@@ -227,18 +234,29 @@ public:
     // The installation whose site is `site` (exactly, else the only one whose
     // site contains it, ignoring case); 0 with the reason otherwise.
     qint64 findInstallation(const QString& site, QString* error);
+    // The installation a document was added under, for one whose heading
+    // names no test site: the installation of the inspection holding the
+    // same download (`fingerprint`), else of the latest added from the file
+    // `source`; 0 for none (`error` empty) or with the reason.
+    qint64 installationOfDocument(const QByteArray& fingerprint, const QString& source, QString* error);
     // The point of `installation` numbered `block`/`element` in its latest
     // inspection; 0 with the reason when there is none.
     qint64 findPoint(qint64 installation, long block, long element, QString* error);
-    // The quantities stored for a point: code and name, by code.
-    bool quantitiesOfPoint(qint64 point, std::vector<std::pair<long, QString>>& out, QString* error);
+    // The quantities stored for a point (in its measurements of `function`):
+    // code and name, by code.
+    bool quantitiesOfPoint(qint64 point, std::vector<std::pair<long, QString>>& out, QString* error,
+                           long function = AnyFunction);
+    // The tests a point was measured with: function and name, by function.
+    bool testsOfPoint(qint64 point, std::vector<std::pair<long, QString>>& out, QString* error);
     // The quantity code of a name as the archive's items name it, ignoring
     // case, in `quantity`; 0 for none.
     bool quantityByName(const QString& name, long& quantity, QString* error);
 
     // The values of `quantity` (first occurrence in a measurement) of a point
-    // over the inspections, oldest first.
-    bool trend(qint64 point, long quantity, Trend& out, QString* error);
+    // over the inspections, oldest first; of its measurements of `function`
+    // only, unless AnyFunction. Within an inspection a measurement read after
+    // one minute counts before one read after another time.
+    bool trend(qint64 point, long quantity, Trend& out, QString* error, long function = AnyFunction);
     // The measurements of `point` in the latest inspection that measured it,
     // as the judging reads them (history/PointJudgement).
     bool latestReadings(qint64 point, std::vector<ResultReadings>& out, QString* error);

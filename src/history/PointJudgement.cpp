@@ -2,10 +2,15 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 #include "history/PointJudgement.h"
 
+#include "history/ArchiveInternal.h"
 #include "history/EquipmentData.h"
 #include "history/HistoryCommands.h"
 #include "history/Inspection.h"
+#include "language/LanguageContext.h"
 #include "structure/StructureContext.h"
+#include "structure/VerdictTexts.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <memory>
@@ -159,6 +164,74 @@ Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected)
     return out;
 }
 
+namespace {
+
+// The tests the insulation-resistance trend follows, first found first, and
+// the quantity each is read by.
+constexpr std::pair<long, long> OneMinuteTests[] = {{0, 1}, {1, 4}}; // Riso, R60s
+
+} // namespace
+
+bool insulationTrendChoice(HistoryArchive& archive, qint64 point, TrendChoice& out, QString* error)
+{
+    out = TrendChoice{AnyFunction, archive::QuantityRiso};
+    std::vector<std::pair<long, QString>> tests;
+    if (!archive.testsOfPoint(point, tests, error))
+        return false;
+    for (const auto& [function, quantity] : OneMinuteTests) {
+        if (std::none_of(tests.begin(), tests.end(), [f = function](const auto& t) { return t.first == f; }))
+            continue;
+        std::vector<std::pair<long, QString>> quantities;
+        if (!archive.quantitiesOfPoint(point, quantities, error, function))
+            return false;
+        if (std::any_of(quantities.begin(), quantities.end(), [q = quantity](const auto& e) { return e.first == q; })) {
+            out = TrendChoice{function, quantity};
+            return true;
+        }
+    }
+    return true;
+}
+
+bool readPointTrend(HistoryArchive& archive, qint64 point, const TrendChoice& choice, const EquipmentData* equipment,
+                    const RuleSets& rules, const EvaluationChoices& choices, PointTrend& out, QString* error)
+{
+    out = PointTrend();
+    if (!archive.trend(point, choice.quantity, out.measured, error, choice.function))
+        return false;
+    const std::vector<TrendSample>& samples = out.measured.samples;
+    out.resistance = std::any_of(samples.begin(), samples.end(),
+                                 [](const TrendSample& s) { return s.value.hasNumber && s.value.baseUnit == "Ohm"; });
+    if (!out.resistance)
+        return true;
+    std::vector<std::optional<double>> temperatures;
+    if (!archive.sampleTemperatures(out.measured, temperatures, error))
+        return false;
+    out.corrected = correctTrend(out.measured, temperatures, equipment, rules, choices);
+    out.correctedTrend = correctedSamples(out.measured, out.corrected);
+    return true;
+}
+
+QStringList trendNotes(const LanguageContext& language, const PointTrend& trend, bool corrected)
+{
+    QStringList notes;
+    if (!trend.resistance)
+        return notes;
+    if (trend.corrected.temperaturesApart)
+        notes << language.decode(language.texts.text("HistTemperaturesApart_60"));
+    if (!corrected)
+        return notes;
+    const std::vector<VerdictReason>& why = trend.corrected.why;
+    const auto left = std::find_if(why.begin(), why.end(), [](VerdictReason r) { return r != VerdictReason::None; });
+    if (left != why.end()) {
+        const VerdictTexts texts(language.texts, language.languageFiles.codec());
+        notes << language.decode(language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
+                     (*left == VerdictReason::NoEquipmentData
+                          ? texts.text("VerdictNoEquipment_60")
+                          : texts.correctionReason(*left, std::nullopt, trend.corrected.rule));
+    }
+    return notes;
+}
+
 const EquipmentData* DocumentJudgingData::equipmentOf(long block, long element) const
 {
     const auto found = equipment.find({block, element});
@@ -168,12 +241,23 @@ const EquipmentData* DocumentJudgingData::equipmentOf(long block, long element) 
 DocumentJudgingData documentJudgingData(const StructureContext& ctx)
 {
     DocumentJudgingData out;
-    const QString site = inspectionFromDocument(ctx.language, ctx.document, QString(), QDateTime(), QString()).site;
+    const Inspection document = inspectionFromDocument(ctx.language, ctx.document, QString(), QDateTime(), QString());
     HistoryArchive archive;
     QString error;
-    if (site.isEmpty() || !openConfiguredArchive(ctx.language.settings, archive, &error))
+    if (!openConfiguredArchive(ctx.language.settings, archive, &error)) {
+        out.noInstallationChosen = document.site.isEmpty();
         return out;
-    const qint64 installation = archive.findInstallation(site, &error);
+    }
+    qint64 installation = 0;
+    if (!document.site.isEmpty()) {
+        installation = archive.findInstallation(document.site, &error);
+    } else {
+        // Stored as Add to history stores it: by its absolute file name.
+        const QFileInfo file(ctx.document.fileName);
+        installation = archive.installationOfDocument(document.fingerprint,
+                                                      file.isFile() ? file.absoluteFilePath() : QString(), &error);
+        out.noInstallationChosen = installation == 0;
+    }
     std::vector<PointEquipmentEntry> entries;
     if (!installation || !installationEquipment(archive, installation, entries, &error))
         return out;

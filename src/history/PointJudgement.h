@@ -14,6 +14,7 @@
 namespace zentrova {
 
 struct StructureContext;
+struct LanguageContext;
 
 // A measuring point of the archive judged as the history window shows it:
 // whether it needs attention for a verdict or a rating, and its trend
@@ -67,14 +68,50 @@ CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<
 // out, and no limit or rating, which belong to the values as measured.
 Trend correctedSamples(const Trend& trend, const CorrectedTrend& corrected);
 
+// What a point's trend follows: a quantity of one test, or of any test.
+struct TrendChoice {
+    long function = AnyFunction;
+    long quantity = 0;
+};
+
+// The insulation resistance read after one minute, which the history
+// trends unless the user chooses another test: the insulation-resistance
+// test's Riso (each inspection's reading after 60 s where it has one), else
+// the diagnostic (PI/DAR) test's R60s; Riso of any test for a point
+// measured with neither.
+bool insulationTrendChoice(HistoryArchive& archive, qint64 point, TrendChoice& out, QString* error);
+
+// A point's trend as the history shows it: as measured, and corrected to the
+// base temperature of the point's correction rule.
+struct PointTrend {
+    Trend measured;
+    bool resistance = false; // it has resistances, which can be corrected
+    CorrectedTrend corrected;
+    Trend correctedTrend; // correctedSamples
+};
+bool readPointTrend(HistoryArchive& archive, qint64 point, const TrendChoice& choice, const EquipmentData* equipment,
+                    const RuleSets& rules, const EvaluationChoices& choices, PointTrend& out, QString* error);
+
+// The notes beside a point's trend in the language of `language`: the
+// inspections tested more than TemperatureSpreadWarning apart, and, for the
+// corrected trend, why values were left out of it.
+QStringList trendNotes(const LanguageContext& language, const PointTrend& trend, bool corrected);
+
 // What the archive the settings name keeps of the installation the open
 // document's test site names: its points' equipment data by block and
 // element number, and its choice of rule sets. Empty when there is none to
 // be had: no site, no archive, no such installation (the exports then judge
 // by the advice bands and the settings only).
+// A document whose heading names no test site is judged with the
+// installation it was added to the history under (the question Add to
+// history asks), found again by its download or its file.
 struct DocumentJudgingData {
     std::map<std::pair<long, long>, EquipmentData> equipment;
     SiteRuleChoice rules;
+    // The document names no test site and was never added to the history
+    // under an installation: no installation is chosen for it, which is why
+    // its points have no equipment data.
+    bool noInstallationChosen = false;
     const EquipmentData* equipmentOf(long block, long element) const;
 };
 DocumentJudgingData documentJudgingData(const StructureContext& ctx);

@@ -156,7 +156,44 @@ TEST_P(EquipmentDataTest, AnAssetListWithARefusedRowStoresNothingAndNamesEveryBa
 
     result = importAssetList(archive, "point,kind\n1/1,cable\n", QStringLiteral("Plant North"));
     EXPECT_FALSE(result.stored);
-    EXPECT_EQ(result.error, "line 1: unknown column \"kind\" (site, point, type, rated_kv, class, temp, limit_mohm)");
+    EXPECT_EQ(result.error,
+              "line 1: the heading has no column \"type\" (site, point, type, rated_kv, class, temp, limit_mohm)");
+}
+
+// A real asset list holds many columns the import does not read: they are
+// left out and named once, wherever they stand, and the columns it reads
+// are found by their heading among them.
+TEST_P(EquipmentDataTest, AnAssetListsOtherColumnsAreLeftOutAndNamedOnce)
+{
+    const struct {
+        const char* name;
+        std::string csv;
+        QStringList leftOut;
+    } cases[] = {
+        {"between and around",
+         "Tag,point,Manufacturer,type,Serial,temp,Tag\nM-1,1/1,ACME,cable,S1,21,x\n",
+         {"Tag", "Manufacturer", "Serial"}},
+        {"an unnamed one", "point,,type\n1/1,note,cable\n", {"column 2"}},
+        {"past column sixteen",
+         "a1,a2,a3,a4,a5,a6,a7,a8,a9,a10,a11,a12,a13,a14,a15,a16,a17,type,point\n"
+         ",,,,,,,,,,,,,,,,,cable,1/1\n",
+         {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a9", "a10", "a11", "a12", "a13", "a14", "a15", "a16",
+          "a17"}},
+        {"a long note", "point,type,note\n1/1,cable," + std::string(5000, 'n') + "\n", {"note"}},
+    };
+    for (const auto& c : cases) {
+        const AssetListImport result = importAssetList(archive, c.csv, QStringLiteral("Plant North"));
+        EXPECT_TRUE(result.stored) << c.name << ": " << result.error.toStdString();
+        EXPECT_TRUE(result.refused.empty()) << c.name;
+        EXPECT_EQ(result.leftOutColumns, c.leftOut) << c.name;
+        ASSERT_TRUE(dataOf(point(1, 1))) << c.name;
+        EXPECT_EQ(dataOf(point(1, 1))->type, EquipmentType::Cable) << c.name;
+    }
+    const AssetListImport missing =
+        importAssetList(archive, "Tag,type,Serial\nM-1,cable,S1\n", QStringLiteral("Plant North"));
+    EXPECT_EQ(missing.fault, AssetListFault::List);
+    EXPECT_TRUE(missing.error.startsWith(QLatin1String("line 1: the heading has no column \"point\"")))
+        << missing.error.toStdString();
 }
 
 // A list the import cannot go by stores nothing and says why, as a fault

@@ -4,6 +4,7 @@
 // the years, matched, trended, added twice, cut off half-way and upgraded.
 #include "history/HistoryArchive.h"
 #include "history/Inspection.h"
+#include "history/PointJudgement.h"
 #include "structure/Evaluation.h"
 #include "structure/MeasurementTime.h"
 #include "structure/StructureContext.h"
@@ -248,6 +249,63 @@ std::string described(const std::vector<ResultReadings>& results)
 // The whole installation read at once gives each point what reading it
 // alone gives: the trends of a resistance, a rated PI and the limit, and the
 // latest inspection's readings; points of another installation stay out.
+// A generator winding measured with the 1-minute insulation-resistance test
+// (read at 60 s, with its temperature) and then a ramp test, whose Riso has
+// neither: the trend follows the 1-minute test, names it, and corrects it.
+TEST_P(HistoryArchiveTest, TheInsulationTrendFollowsTheOneMinuteTestAndNamesIt)
+{
+    // t 515 in s 514, Temp 519 in degC 519; GOhm 508, TOhm 509.
+    const char* ramp = "505\rRamp test";
+    const char* spot = "500\rInsulation resistance";
+    add(inspectionOf({{5, 1, "G1", "W1", spot, "50150820", "14.03.2023", "51551460\r51951935"},
+                      {5, 1, "G1", "W1", ramp, "50150826.3", "14.03.2023"}}));
+    add(inspectionOf({{5, 1, "G1", "W1", spot, "501509>10.0", "14.03.2024", "51551460\r51951923"},
+                      {5, 1, "G1", "W1", spot, "50150815", "14.03.2024", "515514300\r51951923"},
+                      {5, 1, "G1", "W1", ramp, "50150826.3", "14.03.2024"}}));
+    QString error;
+    const qint64 site = archive.findInstallation(QStringLiteral("Plant North"), &error);
+    const qint64 point = archive.findPoint(site, 5, 1, &error);
+    ASSERT_NE(point, 0) << error.toStdString();
+
+    TrendChoice choice;
+    ASSERT_TRUE(insulationTrendChoice(archive, point, choice, &error)) << error.toStdString();
+    EXPECT_EQ(choice.function, 0);
+    EXPECT_EQ(choice.quantity, 1);
+
+    EquipmentData winding;
+    winding.type = EquipmentType::FormWound;
+    winding.ratedKv = 10.5;
+    const RuleSets rules = loadRuleSets(ruleFolders(QStringLiteral(ZENTROVA_DATA_DIR)), nullptr);
+    PointTrend shown;
+    ASSERT_TRUE(readPointTrend(archive, point, choice, &winding, rules, EvaluationChoices(), shown, &error))
+        << error.toStdString();
+    const Trend& t = shown.measured;
+    EXPECT_EQ(t.functionName, QStringLiteral("Insulation resistance"));
+    // The reading after 60 s, not the later one after 300 s.
+    EXPECT_EQ(values(t), (std::vector<double>{20e9, 10e12}));
+    ASSERT_EQ(shown.correctedTrend.samples.size(), 2u) << "both have a temperature";
+    EXPECT_EQ(shown.correctedTrend.samples[1].value.bound, ValueBound::AtLeast) << "a bound stays a bound";
+    EXPECT_TRUE(shown.corrected.temperaturesApart) << "35 and 23 degC";
+    LoadedProgram program;
+    const QStringList notes = trendNotes(program.ctx->language, shown, true);
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_EQ(notes[0], program.ctx->language.decode(program.ctx->language.texts.text("HistTemperaturesApart_60")));
+
+    // Any test: the 1-minute reading still counts before the ramp's.
+    Trend any;
+    ASSERT_TRUE(archive.trend(point, 1, any, &error));
+    EXPECT_EQ(values(any), (std::vector<double>{20e9, 10e12}));
+    // The ramp test, chosen: its own values, named.
+    Trend ramped;
+    ASSERT_TRUE(archive.trend(point, 1, ramped, &error, 5));
+    EXPECT_EQ(values(ramped), (std::vector<double>{26.3e9, 26.3e9}));
+    EXPECT_EQ(ramped.functionName, QStringLiteral("Insulation resistance (ramp)"));
+    std::vector<std::pair<long, QString>> tests;
+    ASSERT_TRUE(archive.testsOfPoint(point, tests, &error));
+    ASSERT_EQ(tests.size(), 2u);
+    EXPECT_EQ(tests[1], std::pair(5L, QStringLiteral("Insulation resistance (ramp)")));
+}
+
 TEST_P(HistoryArchiveTest, AnInstallationReadAtOnceGivesEachPointWhatItsOwnQueriesGive)
 {
     add(inspectionOf(Year2022));

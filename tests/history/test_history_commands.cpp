@@ -9,6 +9,7 @@
 #include "history/HistoryArchive.h"
 #include "history/HistoryCommands.h"
 #include "history/HistorySettings.h"
+#include "history/PointJudgement.h"
 #include "history/windows/HistoryWindow.h"
 #include "shell/windows/HelpViewer.h"
 #include "structure/StructureContext.h"
@@ -203,6 +204,27 @@ TEST_F(HistoryFixture, ADocumentWithoutATestSiteIsStoredUnderTheInstallationName
         sites << e.site;
     sites.sort();
     EXPECT_EQ(sites, QStringList({QStringLiteral("North hall"), QStringLiteral("Plant A")}));
+
+    // Judged afterwards, the file finds the installation it was added under,
+    // and so its points' equipment data.
+    EquipmentData winding;
+    winding.type = EquipmentType::FormWound;
+    const qint64 hall = archive.findInstallation(QStringLiteral("North hall"), &error);
+    ASSERT_TRUE(archive.openForWriting(&error)) << error.toStdString();
+    ASSERT_TRUE(writePointEquipment(archive, archive.findPoint(hall, 5, 1, &error), winding, &error))
+        << error.toStdString();
+    archive.close();
+    DocumentJudgingData judged = documentJudgingData(ctx);
+    EXPECT_FALSE(judged.noInstallationChosen);
+    ASSERT_TRUE(judged.equipmentOf(5, 1));
+    EXPECT_EQ(judged.equipmentOf(5, 1)->type, EquipmentType::FormWound);
+
+    // A file never added under an installation is told so, not "no data".
+    download("3.00", "2.00", "14.03.2025");
+    ctx.document.heading.site[0].clear();
+    judged = documentJudgingData(ctx);
+    EXPECT_TRUE(judged.noInstallationChosen);
+    EXPECT_FALSE(judged.equipmentOf(5, 1));
 }
 
 // More items than one write of the archive takes, in fewer measurements

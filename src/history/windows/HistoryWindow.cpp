@@ -41,6 +41,8 @@ const QColor Attention(200, 30, 30);
 constexpr int IdRole = Qt::UserRole;
 // The instrument's number of the insulation resistance Riso, shown first.
 constexpr long InsulationResistance = 1;
+// R60s, the diagnostic test's 1-minute reading.
+constexpr long OneMinuteReading = 4;
 
 QString dayText(const QDateTime& t)
 {
@@ -271,6 +273,14 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     auto* chartLayout = new QVBoxLayout(chartBox);
     chartLayout->setContentsMargins(2, 2, 2, 2);
     auto* quantityRow = new QHBoxLayout;
+    // The test the trend follows, named beside the chart.
+    testLabel_ = new QLabel(chartBox);
+    tests_ = new QComboBox(chartBox);
+    tests_->setObjectName(QStringLiteral("HistoryTest"));
+    tests_->setMinimumContentsLength(16);
+    testLabel_->setBuddy(tests_);
+    quantityRow->addWidget(testLabel_);
+    quantityRow->addWidget(tests_);
     quantityLabel_ = new QLabel(chartBox);
     quantities_ = new QComboBox(chartBox);
     quantities_->setObjectName(QStringLiteral("HistoryQuantity"));
@@ -330,6 +340,8 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : QDialog(par
     });
     connect(quantities_, &QComboBox::activated, this,
             [this](int index) { selectQuantity(long(quantities_->itemData(index).toLongLong())); });
+    connect(tests_, &QComboBox::activated, this,
+            [this](int index) { selectTest(long(tests_->itemData(index).toLongLong())); });
     connect(pointList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (pointList_->itemAt(at))
             pointMenu_->popup(pointList_->viewport()->mapToGlobal(at));
@@ -361,6 +373,7 @@ void HistoryWindow::applyTexts()
     inspectionsLabel_->setText(t("HistInspections_25"));
     pointsLabel_->setText(t("HistPoints_25"));
     quantityLabel_->setText(t("CmpQuantity_20"));
+    testLabel_->setText(t("HistTest_20"));
     installations_->setHeaderLabels(
         {t("HistInstallation_25"), t("HistInspections_25"), t("HistFirst_20"), t("HistLast_20")});
     inspections_->setHeaderLabels(
@@ -416,6 +429,7 @@ bool HistoryWindow::refresh()
         inspections_->clear();
         pointList_->clear();
         quantities_->clear();
+        tests_->clear();
         point_ = 0;
         redraw();
         return false;
@@ -553,19 +567,24 @@ void HistoryWindow::selectPoint(qint64 point)
 void HistoryWindow::showPoint()
 {
     QString error;
-    std::vector<std::pair<long, QString>> list;
-    if (point_ != 0 && !archive_.quantitiesOfPoint(point_, list, &error))
+    std::vector<std::pair<long, QString>> tests;
+    if (point_ != 0 && !archive_.testsOfPoint(point_, tests, &error))
         setProblem(error);
-    quantities_->clear();
-    for (const auto& [code, name] : list)
-        quantities_->addItem(name, qlonglong(code));
-    // The quantity chosen before, else the insulation resistance, else the first.
-    int index = quantities_->findData(qlonglong(quantity_));
-    if (index < 0)
-        index = quantities_->findData(qlonglong(InsulationResistance));
-    quantities_->setCurrentIndex(index < 0 ? 0 : index);
-    if (quantities_->count() > 0)
-        quantity_ = long(quantities_->currentData().toLongLong());
+    tests_->clear();
+    for (const auto& [function, name] : tests)
+        tests_->addItem(name, qlonglong(function));
+    if (!tests.empty())
+        tests_->addItem(ctx_.language.decode(ctx_.language.texts.text("HistAnyTest_30")), qlonglong(AnyFunction));
+    // The test and quantity the user chose where the point has them, else
+    // the 1-minute insulation resistance.
+    TrendChoice choice{function_, quantity_};
+    if (!trendChosen_ || tests_->findData(qlonglong(function_)) < 0) {
+        if (point_ != 0 && !insulationTrendChoice(archive_, point_, choice, &error))
+            setProblem(error);
+    }
+    function_ = choice.function;
+    tests_->setCurrentIndex(tests_->findData(qlonglong(function_)));
+    showQuantities(choice.quantity);
     linkButton_->setEnabled(point_ != 0);
     linkAction_->setEnabled(point_ != 0);
     equipmentButton_->setEnabled(point_ != 0);
@@ -579,6 +598,42 @@ void HistoryWindow::showPoint()
     redraw();
 }
 
+void HistoryWindow::showQuantities(long preferred)
+{
+    QString error;
+    std::vector<std::pair<long, QString>> list;
+    if (point_ != 0 && !archive_.quantitiesOfPoint(point_, list, &error, function_))
+        setProblem(error);
+    quantities_->clear();
+    for (const auto& [code, name] : list)
+        quantities_->addItem(name, qlonglong(code));
+    // The quantity preferred, else the insulation resistance, else the first.
+    int index = quantities_->findData(qlonglong(preferred));
+    if (index < 0)
+        index = quantities_->findData(qlonglong(InsulationResistance));
+    quantities_->setCurrentIndex(index < 0 ? 0 : index);
+    if (quantities_->count() > 0)
+        quantity_ = long(quantities_->currentData().toLongLong());
+}
+
+void HistoryWindow::selectTest(long function)
+{
+    const int index = tests_->findData(qlonglong(function));
+    if (index < 0)
+        return;
+    tests_->setCurrentIndex(index);
+    function_ = function;
+    trendChosen_ = true;
+    // The quantity shown where the test has it, else its 1-minute reading.
+    long preferred = quantity_;
+    std::vector<std::pair<long, QString>> list;
+    if (archive_.quantitiesOfPoint(point_, list, nullptr, function) &&
+        std::none_of(list.begin(), list.end(), [this](const auto& e) { return e.first == quantity_; }))
+        preferred = function == 1 ? OneMinuteReading : InsulationResistance;
+    showQuantities(preferred);
+    redraw();
+}
+
 void HistoryWindow::selectQuantity(long quantity)
 {
     const int index = quantities_->findData(qlonglong(quantity));
@@ -586,6 +641,7 @@ void HistoryWindow::selectQuantity(long quantity)
         return;
     quantities_->setCurrentIndex(index);
     quantity_ = quantity;
+    trendChosen_ = true;
     redraw();
 }
 
@@ -594,40 +650,20 @@ void HistoryWindow::redraw()
     trend_ = Trend();
     QString error;
     bool read = false;
+    PointTrend shown;
     if (archive_.isOpen() && point_ != 0 && quantities_->count() > 0) {
-        read = archive_.trend(point_, quantity_, trend_, &error);
+        read = readPointTrend(archive_, point_, TrendChoice{function_, quantity_}, equipmentOf(point_), rules_,
+                              siteChoices_, shown, &error);
         if (!read)
             setProblem(error);
     }
     // A resistance trend can be corrected to the point's base temperature;
     // inspections tested far apart are warned of either way.
-    const bool resistance = read && std::any_of(trend_.samples.begin(), trend_.samples.end(), [](const TrendSample& s) {
-                                return s.value.hasNumber && s.value.baseUnit == "Ohm";
-                            });
-    corrected_->setEnabled(resistance);
-    QStringList notes;
-    drawnTrend_ = trend_;
-    if (resistance) {
-        std::vector<std::optional<double>> temperatures;
-        if (!archive_.sampleTemperatures(trend_, temperatures, &error))
-            setProblem(error);
-        const EquipmentData* equipment = equipmentOf(point_);
-        const CorrectedTrend corrected = correctTrend(trend_, temperatures, equipment, rules_, siteChoices_);
-        if (corrected.temperaturesApart)
-            notes << ctx_.language.decode(ctx_.language.texts.text("HistTemperaturesApart_60"));
-        if (corrected_->isChecked()) {
-            drawnTrend_ = correctedSamples(trend_, corrected);
-            const auto left = std::find_if(corrected.why.begin(), corrected.why.end(),
-                                           [](VerdictReason r) { return r != VerdictReason::None; });
-            if (left != corrected.why.end()) {
-                const VerdictTexts texts(ctx_.language.texts, ctx_.language.languageFiles.codec());
-                notes << ctx_.language.decode(ctx_.language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
-                             (*left == VerdictReason::NoEquipmentData
-                                  ? texts.text("VerdictNoEquipment_60")
-                                  : texts.correctionReason(*left, std::nullopt, corrected.rule));
-            }
-        }
-    }
+    trend_ = shown.measured;
+    corrected_->setEnabled(read && shown.resistance);
+    const bool corrected = read && shown.resistance && corrected_->isChecked();
+    drawnTrend_ = corrected ? shown.correctedTrend : trend_;
+    QStringList notes = read ? trendNotes(ctx_.language, shown, corrected) : QStringList();
     drawn_ = read && std::any_of(drawnTrend_.samples.begin(), drawnTrend_.samples.end(),
                                  [](const TrendSample& s) { return s.value.hasNumber; });
     QChart* old = view_->chart();

@@ -46,6 +46,9 @@ public:
 
     void selectInstallation(qint64 installation);
     void selectPoint(qint64 point);
+    // The test the trend follows (AnyFunction: every test), with its
+    // quantity chosen before where it has it, else its 1-minute reading.
+    void selectTest(long function);
     void selectQuantity(long quantity);
     // Asks for the earlier point the chosen one is the same as (only points
     // it can be linked to are offered, none chosen) and links them once the
@@ -82,6 +85,7 @@ public:
     QTreeWidget* inspectionList() const { return inspections_; }
     QTreeWidget* pointList() const { return pointList_; }
     QComboBox* quantityList() const { return quantities_; }
+    QComboBox* testList() const { return tests_; }
     QChartView* chartView() const { return view_; }
     QLabel* problemLabel() const { return problem_; }
     ChartOutput* chartOutput() const { return output_; }
@@ -102,6 +106,9 @@ private:
     void showInstallations();
     void showInstallation();
     void showPoint();
+    // Fills the quantity list with the quantities of the test followed, and
+    // chooses `preferred` among them, else the first.
+    void showQuantities(long preferred);
     void redraw();
     void setProblem(const QString& text);
     void judgeInstallation();
@@ -118,7 +125,8 @@ private:
     std::vector<InstallationEntry> installationEntries_;
     std::vector<PointEntry> points_;
     qint64 installation_ = 0, point_ = 0;
-    long quantity_ = 0;
+    long quantity_ = 0, function_ = AnyFunction;
+    bool trendChosen_ = false; // the user chose the test or quantity: kept for the next point that has it
     Trend trend_, drawnTrend_;
     RuleSets rules_;
     EvaluationChoices choices_, siteChoices_;
@@ -129,13 +137,13 @@ private:
     bool filling_ = false; // lists being filled: their selection signals mean nothing
 
     QLabel* problem_;
-    QLabel *installationsLabel_, *inspectionsLabel_, *pointsLabel_, *quantityLabel_;
+    QLabel *installationsLabel_, *inspectionsLabel_, *pointsLabel_, *quantityLabel_, *testLabel_;
     QTreeWidget* installations_;
     QTreeWidget* inspections_;
     QTreeWidget* pointList_;
     QMenu* pointMenu_;
     QAction *linkAction_, *unlinkAction_;
-    QComboBox* quantities_;
+    QComboBox *quantities_, *tests_;
     QChartView* view_;
     QLabel* note_;
     QCheckBox* corrected_;

@@ -171,6 +171,11 @@ void RecordDetailDialog::fillJudgement()
     }
     correction_->setVisible(c.has_value());
     verdicts_->clear();
+    // The real reason a point of a file without a test site has no data.
+    if (archived.noInstallationChosen) {
+        auto* item = new QListWidgetItem(texts.text("RecordNoInstallation_60"), verdicts_);
+        item->setToolTip(item->text());
+    }
     for (const Verdict& v : evaluateResult(result, data, rules, choices)) {
         auto* item = new QListWidgetItem(texts.line(v), verdicts_);
         item->setToolTip(item->text());
