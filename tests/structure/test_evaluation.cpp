@@ -5,6 +5,7 @@
 // data or without a temperature.
 #include "structure/Evaluation.h"
 
+#include "ShippedRules.h"
 #include "base/Settings.h"
 #include "structure/StructureContext.h"
 #include "support/TestSupport.h"
@@ -20,17 +21,6 @@ using namespace zentrova;
 using namespace zentrova::test;
 
 namespace {
-
-const RuleSets& shippedRules()
-{
-    static const RuleSets rules = [] {
-        QStringList problems;
-        RuleSets r = loadRuleSets({QStringLiteral(ZENTROVA_DATA_DIR "/rules")}, &problems);
-        EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
-        return r;
-    }();
-    return rules;
-}
 
 MeasuredValue ohms(double megohms, ValueBound bound = ValueBound::Exact)
 {
@@ -279,7 +269,8 @@ TEST_P(BoundVerdict, SaysWhatTheMeasurementSettles)
     const auto v = bySet(judged(r, &e), "ieee43-minimum-ir");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->outcome, c.expected);
-    EXPECT_EQ(v->text, std::string(c.text) + " [IEEE Std 43-2013, 12.3]");
+    EXPECT_EQ(v->text, std::string(c.text) + " [IEEE Std 43-2013, 12.3; corrected by the halving rule, base 40 °C: "
+                                             "IEEE Std 43-2000, 6.3]");
 }
 
 const BoundCase BoundCases[] = {

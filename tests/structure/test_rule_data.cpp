@@ -5,6 +5,7 @@
 // voltages, the sources the corrections name, and the user's own choices.
 #include "structure/Evaluation.h"
 
+#include "ShippedRules.h"
 #include "base/Settings.h"
 #include "support/TestSupport.h"
 
@@ -14,17 +15,6 @@ using namespace zentrova;
 using namespace zentrova::test;
 
 namespace {
-
-const RuleSets& shippedRules()
-{
-    static const RuleSets rules = [] {
-        QStringList problems;
-        RuleSets r = loadRuleSets({QStringLiteral(ZENTROVA_DATA_DIR "/rules")}, &problems);
-        EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
-        return r;
-    }();
-    return rules;
-}
 
 MeasuredValue number(double x, const char* unit)
 {
