@@ -426,7 +426,7 @@ int trendOfPoint(const QStringList& args)
         std::string csv = "\xEF\xBB\xBF";
         csv += "inspection,measured,value,unit,marks,as written,limit";
         csv += t.rated ? ",rating (advice)" : "";
-        csv += pointTrend.resistance ? ",corrected,base temperature,test\r\n" : ",test\r\n";
+        csv += pointTrend.resistance ? ",corrected,corrected marks,base temperature,test\r\n" : ",test\r\n";
         for (size_t i = 0; i < t.samples.size(); ++i) {
             const TrendSample& s = t.samples[i];
             csv += csvText(isoText(s.takenAt)) + ',' + csvText(isoText(s.measuredAt)) + ',' +
@@ -437,7 +437,9 @@ int trendOfPoint(const QStringList& args)
             if (t.rated)
                 csv += ',' + csvText(ratingName(s));
             if (pointTrend.resistance)
-                csv += ',' + (correctedOf(i) ? plainNumber(*correctedOf(i)) : std::string()) + ',' +
+                // A corrected bound stays the bound the reading was.
+                csv += ',' + (correctedOf(i) ? plainNumber(threeSignificantDigits(*correctedOf(i))) : std::string()) +
+                       ',' + (correctedOf(i) ? csvField(markText(s.value)) : std::string()) + ',' +
                        (correctedOf(i) ? csvText(base) : std::string());
             csv += ',' + csvText(testName) + "\r\n";
         }

@@ -83,22 +83,6 @@ const Verdict* principalVerdict(const std::vector<Verdict>& verdicts)
     return verdicts.empty() ? nullptr : &verdicts.front();
 }
 
-// A corrected value to three significant digits: the correction is not
-// more exact than that.
-double threeSignificantDigits(double v)
-{
-    if (v == 0 || !std::isfinite(v))
-        return v;
-    // Whole powers of ten multiply and divide without a binary remainder.
-    const int magnitude = int(std::floor(std::log10(std::fabs(v))));
-    if (magnitude >= 2) {
-        const double step = std::pow(10.0, magnitude - 2);
-        return std::round(v / step) * step;
-    }
-    const double scale = std::pow(10.0, 2 - magnitude);
-    return std::round(v * scale) / scale;
-}
-
 // The eight judging fields of one result, each after a comma: the mark of
 // the corrected value comes last, after the fields the CSV had before it.
 std::string judgingFields(const StructureContext& ctx, const ResultReadings* result, const EquipmentData* equipment,
@@ -132,6 +116,20 @@ std::string judgingFields(const StructureContext& ctx, const ResultReadings* res
 }
 
 } // namespace
+
+double threeSignificantDigits(double v)
+{
+    if (v == 0 || !std::isfinite(v))
+        return v;
+    // Whole powers of ten multiply and divide without a binary remainder.
+    const int magnitude = int(std::floor(std::log10(std::fabs(v))));
+    if (magnitude >= 2) {
+        const double step = std::pow(10.0, magnitude - 2);
+        return std::round(v / step) * step;
+    }
+    const double scale = std::pow(10.0, 2 - magnitude);
+    return std::round(v * scale) / scale;
+}
 
 CsvJudging csvJudging(const StructureContext& ctx)
 {

@@ -21,6 +21,10 @@ struct StructureContext;
 // in as plainNumber writes them, so that -5 stays a number.
 std::string csvField(const std::string& utf8);
 
+// A corrected value to three significant digits, as the CSVs write it: the
+// correction is not more exact than that.
+double threeSignificantDigits(double v);
+
 // The results of the open structure as CSV for spreadsheets, in UTF-8 with a
 // byte order mark, rows ended by CR LF. A heading row, then one row per
 // result: block number and name, element number and name, function, date

@@ -197,8 +197,10 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
         "\nR20 > 55.2 MΩ: the instrument's own value at 20 °C; the corrected value above is the program's");
     EXPECT_EQ(panel.correctionLabel()->text(), QStringLiteral("Riso 48.6 MΩ   \u2192   Not corrected: ") +
                                                    ctx.language.decode(text("VerdictNoEquipment_60")) + instrumentR20);
-    ASSERT_EQ(panel.verdictList()->count(), 1);
-    EXPECT_EQ(panel.verdictList()->item(0)->text(),
+    // The file has no test site and was never added: no installation is chosen for it.
+    ASSERT_EQ(panel.verdictList()->count(), 2);
+    EXPECT_EQ(panel.verdictList()->item(0)->text(), ctx.language.decode(text("RecordNoInstallation_60")));
+    EXPECT_EQ(panel.verdictList()->item(1)->text(),
               QStringLiteral("Not judged against minimum insulation resistance: ") +
                   ctx.language.decode(text("VerdictNoEquipment_60")));
 
