@@ -3,6 +3,7 @@
 #include "history/HistoryArchive.h"
 
 #include "history/ArchiveInternal.h"
+#include "structure/ChartData.h"
 #include "structure/Evaluation.h"
 
 #include <algorithm>
@@ -130,7 +131,7 @@ bool HistoryArchive::points(qint64 installation, std::vector<PointEntry>& list, 
         q.setForwardOnly(true);
         q.prepare(
             "SELECT m.point_id, m.inspection_id, m.row_no, it.quantity, it.value, it.base_unit, it.bound,"
-            " it.flagged, it.kind FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
+            " it.flagged, it.kind, m.function_no FROM measurements m JOIN inspections i ON i.id = m.inspection_id"
             " JOIN items it ON it.inspection_id = m.inspection_id AND it.row_no = m.row_no"
             // The instrument sends the limit Rlim as a test parameter.
             " WHERE i.installation_id = ? AND it.quantity IN (?, ?) AND it.occurrence = 1 AND it.kind IN (4, 5, 6)"
@@ -146,20 +147,23 @@ bool HistoryArchive::points(qint64 installation, std::vector<PointEntry>& list, 
         }
         // The rows of one measurement come together. Per point the newest
         // inspection gives the last value and its limit, the next one the
-        // previous value; within an inspection a result counts before a
-        // sub-result (the resistance a discharge test also reports), and a
-        // later measurement before an earlier one.
+        // previous value; within an inspection the insulation-resistance
+        // test counts before any other (a ramp or step test also reports a
+        // Riso, but the minimums and the trend are of the 1-minute test), a
+        // result before a sub-result (the resistance a discharge test also
+        // reports), and a later measurement before an earlier one.
+        constexpr int Unranked = 100;
         struct Group {
             qint64 point = -1, inspection = -1;
             int row = -1;
-            int rank = 3;
+            int rank = Unranked;
             bool hasLimit = false;
             MeasuredValue resistance;
             double limit = 0;
         } group;
         std::map<qint64, std::vector<Group>> chosen; // per point, up to two inspections, newest first
         auto finishGroup = [&]() {
-            if (group.rank > 2)
+            if (group.rank == Unranked)
                 return;
             std::vector<Group>& seen = chosen[group.point];
             if (seen.empty() || seen.back().inspection != group.inspection) {
@@ -184,8 +188,9 @@ bool HistoryArchive::points(qint64 installation, std::vector<PointEntry>& list, 
                     group.hasLimit = true;
                     group.limit = q.value(4).toDouble();
                 }
-            } else if (group.rank > 2) {
-                group.rank = itemRank(q.value(8).toInt());
+            } else if (group.rank == Unranked) {
+                const bool insulationTest = q.value(9).toLongLong() == FunctionInsulationResistance;
+                group.rank = (insulationTest ? 0 : 3) + itemRank(q.value(8).toInt());
                 group.resistance = valueOf(q.value(4), q.value(5), q.value(6), q.value(7));
             }
         }

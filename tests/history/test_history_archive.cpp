@@ -272,6 +272,13 @@ TEST_P(HistoryArchiveTest, TheInsulationTrendFollowsTheOneMinuteTestAndNamesIt)
     EXPECT_EQ(choice.function, 0);
     EXPECT_EQ(choice.quantity, 1);
 
+    // The points list, too, shows the insulation-resistance test's Riso, not
+    // the ramp test's that came after it.
+    const std::vector<PointEntry> points = archive.points(site, &error);
+    ASSERT_EQ(points.size(), 1u) << error.toStdString();
+    EXPECT_EQ(points[0].last.number, 15e9);
+    EXPECT_EQ(points[0].previous.number, 20e9);
+
     EquipmentData winding;
     winding.type = EquipmentType::FormWound;
     winding.ratedKv = 10.5;
