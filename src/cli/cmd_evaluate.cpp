@@ -124,10 +124,20 @@ int writeJson(const Program& program, const QString& site, const RuleSets& rules
         json.beginObject();
         for (int t = 0; t < EquipmentTypeCount; ++t) {
             json.key(equipmentTypeName(EquipmentType(t)));
-            if (const RuleSet* s = rules.correctionFor(EquipmentType(t), choices))
+            // A chosen set not installed here is named, marked missing: its values are not corrected.
+            std::string missing;
+            if (const RuleSet* s = rules.correctionFor(EquipmentType(t), choices, &missing)) {
                 json.string(std::string_view(s->id));
-            else
+            } else if (!missing.empty()) {
+                json.beginObject();
+                json.key("id");
+                json.string(std::string_view(missing));
+                json.key("missing");
+                json.boolean(true);
+                json.endObject();
+            } else {
                 json.null();
+            }
         }
         json.endObject();
         json.key("points");
