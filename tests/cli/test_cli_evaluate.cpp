@@ -274,6 +274,13 @@ TEST_F(CliEvaluate, AnInstallationsOwnCorrectionRulesJudgeItsPoints)
     ASSERT_EQ(r.code, 0) << r.err.constData();
     EXPECT_TRUE(r.err.contains("the correction rule set \"mine\" chosen for form-wound is not installed here"))
         << r.err.constData();
+    // The settings' own choice, not installed, is named by history rules too.
+    dir_.writeFile(QStringLiteral("ZENTRO.INI"), "[EVALUATION]\r\nCorrection_cable=gone\r\n");
+    r = history(rules);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("cable: the correction rule set \"gone\" chosen in the settings is not installed "
+                               "here: not corrected\n"))
+        << r.out.constData();
 }
 
 } // namespace
