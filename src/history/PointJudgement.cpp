@@ -140,7 +140,8 @@ CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<
         if (c.corrected)
             out.ohms[i] = c.ohms;
         else
-            out.why[i] = c.why;
+            // A chosen rule set that is not installed is why, whatever else a sample lacks.
+            out.why[i] = out.missingCorrection.empty() ? c.why : VerdictReason::ChosenCorrectionMissing;
     }
     out.temperaturesApart = temperaturesApart(used);
     return out;

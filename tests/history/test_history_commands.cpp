@@ -770,6 +770,28 @@ TEST_F(HistoryFixture, WindowNamesAnUnchosenTransformerKindAndAMissingCorrection
     EXPECT_EQ(problems[1], missing);
 }
 
+// Without the chosen rule set nothing is corrected, and that is the reason
+// given, also for a sample that lacks a test temperature besides.
+TEST(CorrectedTrend, AChosenRuleSetNotInstalledIsTheReasonForEverySample)
+{
+    Trend trend;
+    for (const double ohms : {100e6, 60e6}) {
+        TrendSample s;
+        s.value.hasNumber = true;
+        s.value.number = ohms;
+        s.value.baseUnit = "Ohm";
+        trend.samples.push_back(s);
+    }
+    EquipmentData cable;
+    cable.type = EquipmentType::Cable;
+    EvaluationChoices choices;
+    choices.correctionFor[int(EquipmentType::Cable)] = "gone";
+    const CorrectedTrend corrected = correctTrend(trend, {20.0, std::nullopt}, &cable, RuleSets(), choices);
+    EXPECT_EQ(corrected.corrected(), 0);
+    EXPECT_EQ(corrected.missingCorrection, "gone");
+    EXPECT_EQ(corrected.why, std::vector<VerdictReason>(2, VerdictReason::ChosenCorrectionMissing));
+}
+
 // The window fits a screen 1280 pixels wide, its inspections list shows more
 // than a handful of rows, and F1 has a page of its own in both languages.
 TEST_F(HistoryFixture, WindowFitsTheScreenShowsItsListsAndHasItsHelpTopic)
