@@ -227,14 +227,17 @@ QStringList trendNotes(const LanguageContext& language, const PointTrend& trend,
     const auto left = std::find_if(why.begin(), why.end(), [](VerdictReason r) { return r != VerdictReason::None; });
     if (left != why.end()) {
         const VerdictTexts texts(language.texts, language.languageFiles.codec());
-        QString reason;
-        if (*left == VerdictReason::NoEquipmentData)
-            reason = texts.text("VerdictNoEquipment_60");
-        else if (*left == VerdictReason::ChosenCorrectionMissing)
-            reason = missingCorrectionText(language, trend.corrected.missingCorrection, trend.corrected.type);
-        else
-            reason = texts.correctionReason(*left, std::nullopt, trend.corrected.rule);
-        notes << language.decode(language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") + reason;
+        if (*left == VerdictReason::ChosenCorrectionMissing) {
+            // Nothing is corrected, whatever the temperatures: the rule set is named alone.
+            notes << fillTemplate(
+                language.decode(language.texts.text("RecordNotCorrected_60")),
+                {{"reason", missingCorrectionText(language, trend.corrected.missingCorrection, trend.corrected.type)}});
+        } else {
+            notes << language.decode(language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
+                         (*left == VerdictReason::NoEquipmentData
+                              ? texts.text("VerdictNoEquipment_60")
+                              : texts.correctionReason(*left, std::nullopt, trend.corrected.rule));
+        }
     }
     return notes;
 }

@@ -718,8 +718,8 @@ TEST_F(HistoryFixture, WindowNamesAnUnchosenTransformerKindAndAMissingCorrection
     ASSERT_TRUE(window.storeEquipment({point}, transformer));
     window.selectPoint(point);
     const QString unchosen = QStringLiteral(" (") + t("EqTransformerUnchosen_60") + u')';
-    EXPECT_EQ(window.equipmentLabel()->text(),
-              t("HistEquipment_25") + QStringLiteral(": ") + t("EqTransformer_30") + unchosen);
+    EXPECT_EQ(window.equipmentLabel()->text(), t("HistEquipment_25") + QStringLiteral(": ") + t("EqTransformer_30") +
+                                                   QStringLiteral("\n(") + t("EqTransformerUnchosen_60") + u')');
 
     QStringList offered;
     QString current;

@@ -845,16 +845,17 @@ QString HistoryWindow::equipmentSummary(const EquipmentData* data) const
     auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     if (!data)
         return t("EqNone_30");
-    return t("HistEquipment_25") + QStringLiteral(": ") + equipmentDetails(*data);
+    QString summary = t("HistEquipment_25") + QStringLiteral(": ") + equipmentDetails(*data);
+    // A transformer stored before liquid-filled and dry-type were told apart,
+    // on a line of its own so that the window keeps its width.
+    if (transformerKindUnchosen(data->type))
+        summary += QStringLiteral("\n(") + t("EqTransformerUnchosen_60") + u')';
+    return summary;
 }
 
 QString HistoryWindow::equipmentDetails(const EquipmentData& data) const
 {
     QString text = ctx_.language.decode(ctx_.language.texts.text(EquipmentTypeKeys[int(data.type)]));
-    // A transformer stored before liquid-filled and dry-type were told apart.
-    if (transformerKindUnchosen(data.type))
-        text +=
-            QStringLiteral(" (") + ctx_.language.decode(ctx_.language.texts.text("EqTransformerUnchosen_60")) + u')';
     if (data.ratedKv)
         text += QStringLiteral(", %1 kV").arg(*data.ratedKv);
     if (data.thermalClass)
