@@ -124,10 +124,20 @@ int writeJson(const Program& program, const QString& site, const RuleSets& rules
         json.beginObject();
         for (int t = 0; t < EquipmentTypeCount; ++t) {
             json.key(equipmentTypeName(EquipmentType(t)));
-            if (const RuleSet* s = rules.correctionFor(EquipmentType(t), choices))
+            // A chosen set not installed here is named, marked missing: its values are not corrected.
+            std::string missing;
+            if (const RuleSet* s = rules.correctionFor(EquipmentType(t), choices, &missing)) {
                 json.string(std::string_view(s->id));
-            else
+            } else if (!missing.empty()) {
+                json.beginObject();
+                json.key("id");
+                json.string(std::string_view(missing));
+                json.key("missing");
+                json.boolean(true);
+                json.endObject();
+            } else {
                 json.null();
+            }
         }
         json.endObject();
         json.key("points");
@@ -304,7 +314,8 @@ void evaluateHelp()
                 "The verdicts go to stdout as UTF-8 text, or as JSON with --json: compact,\n"
                 "or indented with --pretty or when stdout is a terminal. The JSON also\n"
                 "lists the rule sets and, under corrections, the correction rule set each\n"
-                "equipment type was corrected by.\n"
+                "equipment type was corrected by; one chosen but not installed is\n"
+                "{\"id\": ID, \"missing\": true}.\n"
                 "--csv OUT writes them as UTF-8 CSV instead (- for stdout); never over\n"
                 "FILE or the archive and its side files, which is refused.\n"
                 "Exit code 0 whether or not a verdict fails; 1 usage or no such site,\n"

@@ -664,6 +664,8 @@ int unlinkPoint(const QStringList& args)
 QString equipmentLine(const EquipmentData& e)
 {
     QStringList parts{QString::fromLatin1(equipmentTypeName(e.type))};
+    if (transformerKindUnchosen(e.type))
+        parts.back() += QStringLiteral(" (liquid-filled or dry-type not chosen: judged as before)");
     if (e.ratedKv)
         parts << QStringLiteral("%1 kV").arg(*e.ratedKv);
     if (e.thermalClass)
@@ -914,10 +916,15 @@ int siteCorrectionRules(const QStringList& args)
         if (a.has("--type") && t != int(type))
             continue;
         const auto each = EquipmentType(t);
-        const RuleSet* used = rules.correctionFor(each, effective);
+        std::string missing;
+        const RuleSet* used = rules.correctionFor(each, effective, &missing);
         const std::string& ownChoice = choice.correctionFor[t];
         std::string line = std::string(equipmentTypeName(each)) + ": ";
-        if (!used)
+        if (!used && !missing.empty() && missing != ownChoice)
+            line += "the correction rule set \"" + missing +
+                    "\" chosen in the settings is not installed here: not "
+                    "corrected";
+        else if (!used)
             line += "no correction rule set: not corrected";
         else if (used->id == ownChoice)
             line += used->id + " (" + used->title + ", " + used->citation() + "), chosen for this installation";

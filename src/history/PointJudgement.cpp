@@ -117,7 +117,9 @@ CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<
     out.ohms.assign(n, std::nullopt);
     out.why.assign(n, VerdictReason::None);
     std::vector<std::optional<double>> used(n);
-    const RuleSet* rule = equipment ? rules.correctionFor(equipment->type, choices) : nullptr;
+    const RuleSet* rule = equipment ? rules.correctionFor(equipment->type, choices, &out.missingCorrection) : nullptr;
+    if (equipment)
+        out.type = equipment->type;
     if (rule) {
         out.base = rule->baseTemperature;
         out.rule = rule->title;
@@ -134,11 +136,12 @@ CorrectedTrend correctTrend(const Trend& trend, const std::vector<std::optional<
             out.why[i] = VerdictReason::NoEquipmentData;
             continue;
         }
-        const CorrectedResistance c = correctResistance(v.number, used[i], rule);
+        const CorrectedResistance c = correctForType(v.number, used[i], equipment->type, rules, choices);
         if (c.corrected)
             out.ohms[i] = c.ohms;
         else
-            out.why[i] = c.why;
+            // A chosen rule set that is not installed is why, whatever else a sample lacks.
+            out.why[i] = out.missingCorrection.empty() ? c.why : VerdictReason::ChosenCorrectionMissing;
     }
     out.temperaturesApart = temperaturesApart(used);
     return out;
@@ -224,12 +227,46 @@ QStringList trendNotes(const LanguageContext& language, const PointTrend& trend,
     const auto left = std::find_if(why.begin(), why.end(), [](VerdictReason r) { return r != VerdictReason::None; });
     if (left != why.end()) {
         const VerdictTexts texts(language.texts, language.languageFiles.codec());
-        notes << language.decode(language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
-                     (*left == VerdictReason::NoEquipmentData
-                          ? texts.text("VerdictNoEquipment_60")
-                          : texts.correctionReason(*left, std::nullopt, trend.corrected.rule));
+        if (*left == VerdictReason::ChosenCorrectionMissing) {
+            // Nothing is corrected, whatever the temperatures: the rule set is named alone.
+            notes << fillTemplate(
+                language.decode(language.texts.text("RecordNotCorrected_60")),
+                {{"reason", missingCorrectionText(language, trend.corrected.missingCorrection, trend.corrected.type)}});
+        } else {
+            notes << language.decode(language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
+                         (*left == VerdictReason::NoEquipmentData
+                              ? texts.text("VerdictNoEquipment_60")
+                              : texts.correctionReason(*left, std::nullopt, trend.corrected.rule));
+        }
     }
     return notes;
+}
+
+QString missingCorrectionText(const LanguageContext& language, const std::string& id, EquipmentType type)
+{
+    return fillTemplate(language.decode(language.texts.text("CorrChosenMissingFor_60")),
+                        {{"id", QString::fromStdString(id)}, {"type", QString::fromLatin1(equipmentTypeName(type))}});
+}
+
+QStringList judgingProblems(const LanguageContext& language, const RuleSets& rules, const EvaluationChoices& choices)
+{
+    QStringList out;
+    for (const std::string& refused : choices.refused)
+        out << fillTemplate(language.decode(language.texts.text("JudgingRefused_60")),
+                            {{"reason", QString::fromStdString(refused)}});
+    for (int t = 0; t < EquipmentTypeCount; ++t) {
+        std::string missing;
+        rules.correctionFor(EquipmentType(t), choices, &missing);
+        if (!missing.empty())
+            out << missingCorrectionText(language, missing, EquipmentType(t));
+    }
+    return out;
+}
+
+QStringList judgingProblems(const LanguageContext& language)
+{
+    return judgingProblems(language, loadRuleSets(ruleFolders(language.programDir), nullptr),
+                           evaluationChoices(language.settings));
 }
 
 const EquipmentData* DocumentJudgingData::equipmentOf(long block, long element) const

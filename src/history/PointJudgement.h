@@ -55,6 +55,8 @@ struct CorrectedTrend {
     std::optional<double> base;              // the base temperature
     std::string rule;                        // the correction rule's title
     bool temperaturesApart = false;          // known test temperatures more than 10 °C apart
+    EquipmentType type = EquipmentType::Other;
+    std::string missingCorrection; // ChosenCorrectionMissing: the id of the rule set chosen for `type`
     int corrected() const;
 };
 
@@ -120,6 +122,19 @@ DocumentJudgingData documentJudgingData(const StructureContext& ctx);
 // with the points' equipment data and the installation's rule sets of
 // documentJudgingData.
 CsvJudging archiveCsvJudging(const StructureContext& ctx);
+
+// "the correction rule set "X" chosen for cable is not installed here", in
+// the language of `language`.
+QString missingCorrectionText(const LanguageContext& language, const std::string& id, EquipmentType type);
+
+// What the user must hear once before judging, in the language of
+// `language`: each setting refused and each chosen correction rule set that
+// is not installed (evaluationProblems).
+QStringList judgingProblems(const LanguageContext& language, const RuleSets& rules, const EvaluationChoices& choices);
+
+// The same for the settings and rule folders of `language`, as the record
+// panel, the values CSV and the history window read them.
+QStringList judgingProblems(const LanguageContext& language);
 
 // Known temperatures further apart than TemperatureSpreadWarning.
 bool temperaturesApart(const std::vector<std::optional<double>>& temperatures);

@@ -6,6 +6,7 @@
 #include "app/windows/MainWindow.h"
 #include "base/FileHistory.h"
 #include "base/FileIO.h"
+#include "history/windows/HistoryWindow.h"
 #include "language/windows/LanguageDialog.h"
 #include "report/windows/CommentsDialog.h"
 #include "report/windows/PrintoutHeadingDialog.h"
@@ -31,6 +32,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -46,6 +48,7 @@ struct Gui {
     std::unique_ptr<AboutBox> about;
     std::unique_ptr<LanguageDialog> language;
     std::unique_ptr<CommentsDialog> comments;
+    HistoryWindow* history = nullptr;
 
     void create(const QString& commandLineFile = {})
     {
@@ -65,6 +68,7 @@ struct Gui {
         w.about = about.get();
         w.language = language.get();
         w.comments = comments.get();
+        w.history = history;
         form->setWindows(w, nullptr);
         form->activated();
     }
@@ -525,6 +529,31 @@ TEST(PrintoutHeadingDialog, LoadsBmpJpegPngAndSvgLogosAndRefusesOtherFiles)
     });
     EXPECT_EQ(g.p.prompts.fileRequests.back().pattern, QStringLiteral("*.BMP *.JPG *.JPEG *.PNG *.SVG"));
     EXPECT_FALSE(g.personal->picture()->pixmap().isNull()) << "the previous logo stays";
+}
+
+// A correction rule set the settings chose that is not installed here, and
+// a setting refused, are told once per run in the status bar when the
+// judging is first used: the history window opened a second time says
+// nothing more.
+TEST(MainWindow, JudgingProblemsAreToldOnceInTheStatusBar)
+{
+    Gui g;
+    auto history = std::make_unique<HistoryWindow>(*g.p.ctx);
+    g.history = history.get();
+    g.create();
+    Settings& settings = g.p.ctx->language.settings;
+    settings.writeSetting("EVALUATION", "Correction_cable", "gone");
+    settings.writeSetting("EVALUATION", "StepVoltageFall", "much");
+    settings.writeSetting("HISTORY", "Database", g.p.dir.file("archive.sqlite").toStdString());
+    g.form->action("&HistoryWindow_30")->trigger();
+    const QString told = g.form->statusBar()->currentMessage();
+    EXPECT_TRUE(told.contains(QStringLiteral("\"gone\" chosen for cable is not installed here"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("StepVoltageFall=much"))) << told.toStdString();
+    history->hide();
+    g.form->statusBar()->clearMessage();
+    g.form->action("&HistoryWindow_30")->trigger();
+    EXPECT_TRUE(g.form->statusBar()->currentMessage().isEmpty()) << "once per run";
+    history->hide();
 }
 
 } // namespace

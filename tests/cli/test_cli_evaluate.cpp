@@ -80,6 +80,10 @@ TEST_F(CliEvaluate, EquipmentDataSetByHandAndFromAnAssetListJudgesThePoints)
     r = history(
         {QStringLiteral("points"), QStringLiteral("import"), list, QStringLiteral("--site"), QStringLiteral("Vrhovo")});
     ASSERT_EQ(r.code, 0) << r.err.constData();
+    // A plain transformer says that its kind was not chosen.
+    r = history({QStringLiteral("point"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--point"),
+                 QStringLiteral("1/1")});
+    EXPECT_EQ(r.out, "1/1: transformer (liquid-filled or dry-type not chosen: judged as before), 20 kV\n");
 
     r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--json")});
     ASSERT_EQ(r.code, 0) << r.err.constData();
@@ -259,6 +263,24 @@ TEST_F(CliEvaluate, AnInstallationsOwnCorrectionRulesJudgeItsPoints)
     EXPECT_EQ(r.err.count("\"mine\" chosen for form-wound is not installed here"), 1) << r.err.constData();
     EXPECT_TRUE(r.out.contains("is not installed here")) << r.out.constData();
     EXPECT_FALSE(r.out.contains("by the halving rule")) << "no other rule stands in: " << r.out.constData();
+    // Named everywhere: among the corrections, marked missing, and beside the corrected trend.
+    r = run({QStringLiteral("evaluate"), inspection_, QStringLiteral("--db"), db_, QStringLiteral("--json")});
+    const QJsonObject missing =
+        QJsonDocument::fromJson(r.out).object().value("corrections").toObject().value("form-wound").toObject();
+    EXPECT_EQ(missing.value("id").toString(), "mine") << r.out.left(2000).constData();
+    EXPECT_TRUE(missing.value("missing").toBool());
+    r = history({QStringLiteral("trend"), QStringLiteral("--site"), QStringLiteral("Vrhovo"), QStringLiteral("--block"),
+                 QStringLiteral("2"), QStringLiteral("--element"), QStringLiteral("1")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("the correction rule set \"mine\" chosen for form-wound is not installed here"))
+        << r.err.constData();
+    // The settings' own choice, not installed, is named by history rules too.
+    dir_.writeFile(QStringLiteral("ZENTRO.INI"), "[EVALUATION]\r\nCorrection_cable=gone\r\n");
+    r = history(rules);
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("cable: the correction rule set \"gone\" chosen in the settings is not installed "
+                               "here: not corrected\n"))
+        << r.out.constData();
 }
 
 } // namespace

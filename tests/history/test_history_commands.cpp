@@ -695,6 +695,97 @@ TEST_F(HistoryFixture, WindowCorrectsAnInstallationByItsOwnChoiceOfRules)
     EXPECT_NEAR(window.drawnTrend().samples[0].value.number, 25e6, 1) << "the settings' rule again";
 }
 
+// A plain transformer says that its kind was not chosen, in the point's
+// data and in the type choice, which offers both kinds; a correction rule set
+// the settings chose that is not installed is named in the trend's note and
+// the installation's rules.
+TEST_F(HistoryFixture, WindowNamesAnUnchosenTransformerKindAndAMissingCorrection)
+{
+    ctx.language.settings.writeSetting("EVALUATION", "Correction_form-wound", "gone");
+    for (const auto& [riso, temperature, date] :
+         {std::tuple{"100", "20", "14.03.2023"}, std::tuple{"60.0", "35", "14.03.2024"}}) {
+        receive({rec(5, 1, 0, coded('R', 1, 7, riso) + coded('M', 19, 19, temperature) + plain('D', date))});
+        ASSERT_EQ(add().status, HistoryAddOutcome::Status::Added);
+    }
+    auto t = [&](const char* key) { return ctx.language.decode(text(key)); };
+    HistoryWindow window(ctx);
+    ASSERT_TRUE(window.refresh()) << window.problemLabel()->text().toStdString();
+    ASSERT_EQ(window.points().size(), 1u);
+    const qint64 point = window.points()[0].id;
+    EquipmentData transformer;
+    transformer.type = EquipmentType::Transformer;
+    ASSERT_TRUE(window.storeEquipment({point}, transformer));
+    window.selectPoint(point);
+    const QString unchosen = QStringLiteral(" (") + t("EqTransformerUnchosen_60") + u')';
+    EXPECT_EQ(window.equipmentLabel()->text(), t("HistEquipment_25") + QStringLiteral(": ") + t("EqTransformer_30") +
+                                                   QStringLiteral("\n(") + t("EqTransformerUnchosen_60") + u')');
+
+    QStringList offered;
+    QString current;
+    QTimer::singleShot(0, &window, [&] {
+        auto* ask = window.findChild<QDialog*>(QStringLiteral("EquipmentDialog"));
+        auto* type = ask ? ask->findChild<QComboBox*>(QStringLiteral("EquipmentType")) : nullptr;
+        if (!type)
+            return;
+        for (int i = 0; i < type->count(); ++i)
+            offered << type->itemText(i);
+        current = type->currentText();
+        ask->reject();
+    });
+    window.editSelectedEquipment();
+    EXPECT_TRUE(offered.contains(t("EqTransformerLiquid_30"))) << offered.join(u'|').toStdString();
+    EXPECT_TRUE(offered.contains(t("EqTransformerDry_30"))) << offered.join(u'|').toStdString();
+    EXPECT_EQ(current, t("EqTransformer_30") + unchosen) << "a stored plain transformer stays what it is";
+    EXPECT_EQ(window.equipmentOf(point)->type, EquipmentType::Transformer);
+
+    EquipmentData formWound;
+    formWound.type = EquipmentType::FormWound;
+    ASSERT_TRUE(window.storeEquipment({point}, formWound));
+    window.selectPoint(point);
+    window.selectQuantity(1);
+    window.correctedSwitch()->setChecked(true);
+    EXPECT_TRUE(window.drawnTrend().samples.empty()) << "no other rule stands in";
+    const QString missing = missingCorrectionText(ctx.language, "gone", EquipmentType::FormWound);
+    EXPECT_EQ(missing, QStringLiteral("the correction rule set \"gone\" chosen for form-wound is not installed here"));
+    EXPECT_TRUE(window.noteLabel()->text().contains(missing)) << window.noteLabel()->text().toStdString();
+
+    QString asSettings;
+    QTimer::singleShot(0, &window, [&] {
+        auto* ask = window.findChild<QDialog*>(QStringLiteral("SiteRulesDialog"));
+        auto* list =
+            ask ? ask->findChild<QComboBox*>(QStringLiteral("SiteRulesCorrection%1").arg(int(EquipmentType::FormWound)))
+                : nullptr;
+        if (!list)
+            return;
+        asSettings = list->itemText(0);
+        ask->reject();
+    });
+    window.chooseSiteRules();
+    EXPECT_EQ(asSettings, t("SiteRulesAsSettings_30") + QStringLiteral(": \"gone\" (not installed here)"));
+}
+
+// Without the chosen rule set nothing is corrected, and that is the reason
+// given, also for a sample that lacks a test temperature besides.
+TEST(CorrectedTrend, AChosenRuleSetNotInstalledIsTheReasonForEverySample)
+{
+    Trend trend;
+    for (const double ohms : {100e6, 60e6}) {
+        TrendSample s;
+        s.value.hasNumber = true;
+        s.value.number = ohms;
+        s.value.baseUnit = "Ohm";
+        trend.samples.push_back(s);
+    }
+    EquipmentData cable;
+    cable.type = EquipmentType::Cable;
+    EvaluationChoices choices;
+    choices.correctionFor[int(EquipmentType::Cable)] = "gone";
+    const CorrectedTrend corrected = correctTrend(trend, {20.0, std::nullopt}, &cable, RuleSets(), choices);
+    EXPECT_EQ(corrected.corrected(), 0);
+    EXPECT_EQ(corrected.missingCorrection, "gone");
+    EXPECT_EQ(corrected.why, std::vector<VerdictReason>(2, VerdictReason::ChosenCorrectionMissing));
+}
+
 // The window fits a screen 1280 pixels wide, its inspections list shows more
 // than a handful of rows, and F1 has a page of its own in both languages.
 TEST_F(HistoryFixture, WindowFitsTheScreenShowsItsListsAndHasItsHelpTopic)

@@ -274,6 +274,7 @@ void MainWindow::buildMenus()
     connect(action("&Export_30"), &QAction::triggered, this, &MainWindow::exportText);
     connect(action("&ExportCsv_30"), &QAction::triggered, this, [this] {
         // The judging columns go by the points' equipment data in the history archive.
+        tellJudgingProblemsOnce();
         const CsvJudging judging = archiveCsvJudging(ctx_);
         runValuesCsvExport(ctx_, &judging, runner_);
     });
@@ -576,8 +577,21 @@ void MainWindow::treeReplaced()
 void MainWindow::showRecordDetail(int gridRow)
 {
     const int row = resultRowOfGridRow(ctx_, ctx_.document.structure.tree.selected, gridRow);
-    if (w_.recordDetail && row > 0)
+    if (w_.recordDetail && row > 0) {
+        tellJudgingProblemsOnce();
         w_.recordDetail->showRecord(row);
+    }
+}
+
+void MainWindow::tellJudgingProblemsOnce()
+{
+    if (judgingProblemsTold_)
+        return;
+    judgingProblemsTold_ = true;
+    // The status bar keeps it until another message: the judging goes on by the defaults.
+    const QStringList problems = judgingProblems(ctx_.language);
+    if (!problems.isEmpty())
+        statusBar()->showMessage(problems.join(QStringLiteral("; ")));
 }
 
 void MainWindow::setResultsView(int flag)
@@ -977,8 +991,10 @@ void MainWindow::addToHistory()
 
 void MainWindow::showHistory()
 {
-    if (w_.history)
+    if (w_.history) {
+        tellJudgingProblemsOnce();
         w_.history->showHistory();
+    }
 }
 
 void MainWindow::configureHistory()

@@ -152,6 +152,9 @@ private:
     // Asks which installation a document that names no test site belongs to.
     InstallationQuestion installationQuestion();
     void showHistory();
+    // Refused evaluation settings and chosen rule sets not installed, said
+    // once per run in the status bar when the judging is first used.
+    void tellJudgingProblemsOnce();
     void configureHistory();
     // File > Add to history: offered while the structure has results and no transfer runs.
     void updateHistoryCommand();
@@ -191,6 +194,7 @@ private:
     // A close that came while work ran: done once the work and the code
     // around it are over.
     bool closeAfterWork_ = false;
+    bool judgingProblemsTold_ = false;
     void closeOnceIdle();
     // What a transfer told while it ran, shown once the window took its document.
     void showReceiveStep(ReceiveStep step);

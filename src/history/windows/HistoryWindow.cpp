@@ -167,8 +167,11 @@ bool askEquipment(AppContext& ctx, QWidget* parent, const QString& pointText, Eq
     auto* form = new QFormLayout;
     auto* type = new QComboBox(&ask);
     type->setObjectName(QStringLiteral("EquipmentType"));
-    for (const char* key : EquipmentTypeKeys)
-        type->addItem(t(key));
+    // The plain transformer stays offered, for points stored before the two kinds, and says so.
+    for (int each = 0; each < EquipmentTypeCount; ++each)
+        type->addItem(transformerKindUnchosen(EquipmentType(each))
+                          ? t(EquipmentTypeKeys[each]) + QStringLiteral(" (") + t("EqTransformerUnchosen_60") + u')'
+                          : t(EquipmentTypeKeys[each]));
     type->setCurrentIndex(int(data.type));
     form->addRow(t("EqType_25"), type);
     auto field = [&](const char* name, const char* label, const std::optional<double>& value) {
@@ -842,7 +845,12 @@ QString HistoryWindow::equipmentSummary(const EquipmentData* data) const
     auto t = [&](const char* key) { return ctx_.language.decode(ctx_.language.texts.text(key)); };
     if (!data)
         return t("EqNone_30");
-    return t("HistEquipment_25") + QStringLiteral(": ") + equipmentDetails(*data);
+    QString summary = t("HistEquipment_25") + QStringLiteral(": ") + equipmentDetails(*data);
+    // A transformer stored before liquid-filled and dry-type were told apart,
+    // on a line of its own so that the window keeps its width.
+    if (transformerKindUnchosen(data->type))
+        summary += QStringLiteral("\n(") + t("EqTransformerUnchosen_60") + u')';
+    return summary;
 }
 
 QString HistoryWindow::equipmentDetails(const EquipmentData& data) const
@@ -915,10 +923,13 @@ void HistoryWindow::chooseSiteRules()
         auto* list = new QComboBox(&ask);
         list->setObjectName(QStringLiteral("SiteRulesCorrection%1").arg(type));
         // First what the settings choose, then every correction rule set by its title.
-        const RuleSet* settings = rules_.correctionFor(EquipmentType(type), choices_);
-        list->addItem(t("SiteRulesAsSettings_30") + QStringLiteral(": ") +
-                          (settings ? QString::fromStdString(settings->title) : t("EqNotSet_20")),
-                      QString());
+        // A rule set the settings chose that is not installed here is named as missing.
+        std::string missing;
+        const RuleSet* settings = rules_.correctionFor(EquipmentType(type), choices_, &missing);
+        QString asSettings = settings ? QString::fromStdString(settings->title) : t("EqNotSet_20");
+        if (!missing.empty())
+            asSettings = fillTemplate(t("SiteRulesNotInstalled_30"), {{"id", QString::fromStdString(missing)}});
+        list->addItem(t("SiteRulesAsSettings_30") + QStringLiteral(": ") + asSettings, QString());
         for (const RuleSet* set : rules_.ofKind(RuleKind::Correction))
             list->addItem(QString::fromStdString(set->title), QString::fromStdString(set->id));
         // A choice whose rule set is no longer there stays offered, by its id.
