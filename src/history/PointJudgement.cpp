@@ -232,11 +232,13 @@ QStringList trendNotes(const LanguageContext& language, const PointTrend& trend,
             notes << fillTemplate(
                 language.decode(language.texts.text("RecordNotCorrected_60")),
                 {{"reason", missingCorrectionText(language, trend.corrected.missingCorrection, trend.corrected.type)}});
+        } else if (*left == VerdictReason::NoEquipmentData) {
+            // Nothing is corrected either: no value is left out for its temperature.
+            notes << fillTemplate(language.decode(language.texts.text("RecordNotCorrected_60")),
+                                  {{"reason", texts.text("VerdictNoEquipment_60")}});
         } else {
             notes << language.decode(language.texts.text("HistNotCorrected_60")) + QStringLiteral(": ") +
-                         (*left == VerdictReason::NoEquipmentData
-                              ? texts.text("VerdictNoEquipment_60")
-                              : texts.correctionReason(*left, std::nullopt, trend.corrected.rule));
+                         texts.correctionReason(*left, std::nullopt, trend.corrected.rule);
         }
     }
     return notes;

@@ -538,6 +538,8 @@ TEST_F(HistoryFixture, WindowJudgesCorrectsAndKeepsEquipmentData)
     EXPECT_TRUE(window.drawnTrend().samples.empty());
     EXPECT_TRUE(window.noteLabel()->text().contains(ctx.language.decode(text("VerdictNoEquipment_60"))))
         << window.noteLabel()->text().toStdString();
+    EXPECT_FALSE(window.noteLabel()->text().contains(ctx.language.decode(text("HistNotCorrected_60"))))
+        << "nothing is left out for its temperature: " << window.noteLabel()->text().toStdString();
 
     // Copied to the other point.
     window.selectPoint(motor);
