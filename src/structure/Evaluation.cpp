@@ -137,7 +137,7 @@ Verdict verdictOf(const ResultReadings& result, const std::string& quantity, con
     v.rule = std::move(rule);
     if (set) {
         v.ruleSetId = set->id;
-        v.source = set->citation();
+        v.source = set->cited.empty() ? set->citation() : set->cited;
     }
     return v;
 }
@@ -149,6 +149,12 @@ Verdict notJudged(Verdict v, std::string why, VerdictReason reason)
     v.reason = reason;
     v.text = verdictText(v);
     return v;
+}
+
+// How a verdict names a line of a rule set: "IEEE 43 minimum for form-wound windings".
+RuleText entryRuleName(const RuleSet& set, const MinimumEntry& e)
+{
+    return e.fullName.empty() ? joinedRuleText(set.title, " ", e.name) : e.fullName;
 }
 
 bool entryApplies(const MinimumEntry& e, const EquipmentData& eq)
@@ -199,7 +205,7 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
     const MinimumEntry* entry = applyingEntry(set, eq, why, reason);
     if (!entry)
         return notJudged(std::move(v), why, reason);
-    v.rule = joinedRuleText(set.title, " ", entry->name);
+    v.rule = entryRuleName(set, *entry);
     v.unit = "Ohm";
     const double minimum = (entry->minimum + entry->perRatedKv * eq.ratedKv.value_or(0)) * OhmsPerMegohm;
     v.limit = minimum;
@@ -244,7 +250,8 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
     // A correction has a source of its own, often not the minimum's: the
     // verdict names both.
     if (c.corrected && c.rule)
-        v.correctionSource = joinedRuleText(c.rule->title, ": ", c.rule->citation());
+        v.correctionSource =
+            c.rule->credit.empty() ? joinedRuleText(c.rule->title, ": ", c.rule->citation()) : c.rule->credit;
     v.text = verdictText(v);
     return v;
 }
@@ -398,7 +405,7 @@ void adviseTestVoltage(const ResultReadings& result, const EquipmentData& eq, co
         const double volts = sent->number;
         if (volts >= low && (!high || volts <= *high))
             continue;
-        Verdict v = verdictOf(result, "U", set, joinedRuleText(set->title, " ", entry->name));
+        Verdict v = verdictOf(result, "U", set, entryRuleName(*set, *entry));
         v.outcome = VerdictOutcome::Advice;
         v.reason = VerdictReason::TestVoltageOutside;
         v.unit = "V";
@@ -436,7 +443,7 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
             out.push_back(notJudged(std::move(v), why, reason));
             continue;
         }
-        v.rule = joinedRuleText(set->title, " ", entry->name);
+        v.rule = entryRuleName(*set, *entry);
         v.value = pi->number;
         v.valueBound = pi->bound;
         v.measuredBound = pi->bound;

@@ -92,18 +92,19 @@ public:
         const std::string needs = std::string("\"") + key + "\" needs a text, or an object of texts by language";
         if (byLanguage.isEmpty())
             return fail(needs);
-        out = RuleText();
+        RuleText::Translations translations;
         for (auto it = byLanguage.begin(); it != byLanguage.end(); ++it) {
             if (!it.value().isString() || it.key().trimmed().isEmpty())
                 return fail(needs + " (\"en\": \"...\")");
             if (required && it.value().toString().trimmed().isEmpty())
                 return fail(needs + ", and \"" + utf8(it.key()) + "\" has none");
-            out.translations.emplace_back(utf8(it.key()), utf8(it.value().toString()));
+            translations.emplace_back(utf8(it.key()), utf8(it.value().toString()));
         }
         // English stands in for a language the file leaves out; without it, the first given.
-        const auto english = std::find_if(out.translations.begin(), out.translations.end(),
-                                          [](const auto& t) { return t.first == "en"; });
-        out.english = english != out.translations.end() ? english->second : out.translations.front().second;
+        const auto english =
+            std::find_if(translations.begin(), translations.end(), [](const auto& t) { return t.first == "en"; });
+        out.english = english != translations.end() ? english->second : translations.front().second;
+        out.translations = std::make_shared<const RuleText::Translations>(std::move(translations));
         return true;
     }
 
@@ -295,9 +296,10 @@ int lineOfOffset(std::string_view bytes, int offset)
 
 const std::string& RuleText::in(std::string_view language) const
 {
-    for (const auto& [code, text] : translations)
-        if (code == language)
-            return text;
+    if (translations)
+        for (const auto& [code, text] : *translations)
+            if (code == language)
+                return text;
     return english;
 }
 
@@ -306,15 +308,18 @@ RuleText joinedRuleText(const RuleText& first, std::string_view separator, const
     RuleText out;
     out.english.reserve(first.english.size() + separator.size() + second.english.size());
     out.english.append(first.english).append(separator).append(second.english);
+    if (!first.translated() && !second.translated())
+        return out;
+    RuleText::Translations translations;
     auto add = [&](const std::string& code) {
-        if (std::none_of(out.translations.begin(), out.translations.end(),
-                         [&](const auto& t) { return t.first == code; }))
-            out.translations.emplace_back(code, first.in(code) + std::string(separator) + second.in(code));
+        if (std::none_of(translations.begin(), translations.end(), [&](const auto& t) { return t.first == code; }))
+            translations.emplace_back(code, first.in(code) + std::string(separator) + second.in(code));
     };
-    for (const auto& t : first.translations)
-        add(t.first);
-    for (const auto& t : second.translations)
-        add(t.first);
+    for (const RuleText* side : {&first, &second})
+        if (side->translations)
+            for (const auto& t : *side->translations)
+                add(t.first);
+    out.translations = std::make_shared<const RuleText::Translations>(std::move(translations));
     return out;
 }
 
@@ -441,6 +446,10 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
     case RuleKind::RatingAdvice:
         break;
     }
+    set.cited = set.citation();
+    set.credit = joinedRuleText(set.title, ": ", set.cited);
+    for (MinimumEntry& e : set.entries)
+        e.fullName = joinedRuleText(set.title, " ", e.name);
     out = std::move(set);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,12 +37,16 @@ enum class CorrectionMethod { Halving, Table };
 // ({"en": "...", "sl": "..."}), its "en" (else its first) standing in for
 // a language it leaves out.
 struct RuleText {
-    std::string english;                                           // English, or every language's
-    std::vector<std::pair<std::string, std::string>> translations; // language code, text
+    using Translations = std::vector<std::pair<std::string, std::string>>; // language code, text
+    std::string english;                                                   // English, or every language's
+    // Shared, never changed: every verdict carries its rule's names, and a
+    // copy costs no more than the English one.
+    std::shared_ptr<const Translations> translations;
 
     // The text in `language` ("sl"), English when the file does not give it.
     const std::string& in(std::string_view language) const;
     bool empty() const { return english.empty(); }
+    bool translated() const { return translations && !translations->empty(); }
 };
 
 // `first`, `separator` and `second` joined in every language either gives.
@@ -51,7 +56,8 @@ RuleText joinedRuleText(const RuleText& first, std::string_view separator, const
 // when empty) or of one of `classes`, within the rated voltage bounds; the
 // minimum is minimumMOhm + perRatedKvMOhm * rated kV.
 struct MinimumEntry {
-    RuleText name; // completes the set's title: "for form-wound windings"
+    RuleText name;     // completes the set's title: "for form-wound windings"
+    RuleText fullName; // the set's title and `name`, as a verdict names the line; filled when read
     std::vector<EquipmentType> types;
     std::vector<ThermalClass> classes;
     std::optional<double> ratedKvBelow;    // applies below this rated voltage (excluded)
@@ -103,6 +109,9 @@ struct RuleSet {
 
     // "IEEE Std 43-2013, 12.3": the source, its edition and the clause.
     RuleText citation() const;
+    // The citation, and the title with it ("halving rule, base 40 °C: IEEE Std
+    // 43-2000, 6.3") as a verdict credits a correction; filled when read.
+    RuleText cited, credit;
     bool appliesTo(EquipmentType type) const;
 };
 
