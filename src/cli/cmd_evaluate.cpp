@@ -78,9 +78,9 @@ void writeVerdictJson(JsonWriter& json, const Verdict& v)
     json.integer(v.row);
     text("outcome", outcomeName(v.outcome));
     text("quantity", v.quantity);
-    text("rule", v.rule);
+    text("rule", v.rule.english);
     text("ruleSet", v.ruleSetId);
-    text("source", v.source);
+    text("source", v.source.english);
     number("value", v.value);
     text("unit", v.unit);
     text("valueMark", boundMarkText(v.valueBound));
@@ -110,9 +110,9 @@ int writeJson(const Program& program, const QString& site, const RuleSets& rules
             json.key("id");
             json.string(std::string_view(s.id));
             json.key("title");
-            json.string(std::string_view(s.title));
+            json.string(std::string_view(s.title.english));
             json.key("source");
-            json.string(std::string_view(s.citation()));
+            json.string(std::string_view(s.citation().english));
             json.key("file");
             json.string(s.file);
             json.endObject();
@@ -185,12 +185,13 @@ int writeCsv(const Program& program, const QString& path, const std::vector<Poin
             const std::string names = csvField(program.ctx->language.decode(p.point->blockName).toStdString()) + "," +
                                       csvField(program.ctx->language.decode(p.point->elementName).toStdString());
             for (const Verdict& v : p.verdicts) {
-                const std::string line =
-                    std::to_string(p.point->block) + "," + std::to_string(p.point->element) + "," + names + "," +
-                    std::to_string(v.row) + "," + csvField(v.quantity) + "," + outcomeName(v.outcome) + "," +
-                    optionalNumberText(v.value) + "," + csvField(v.unit) + "," + optionalNumberText(v.temperature) +
-                    "," + (v.corrected ? "yes" : "no") + "," + optionalNumberText(v.limit) + "," + csvField(v.rule) +
-                    "," + csvField(v.source) + "," + csvField(v.detail) + "," + boundMarkText(v.valueBound) + "\r\n";
+                const std::string line = std::to_string(p.point->block) + "," + std::to_string(p.point->element) + "," +
+                                         names + "," + std::to_string(v.row) + "," + csvField(v.quantity) + "," +
+                                         outcomeName(v.outcome) + "," + optionalNumberText(v.value) + "," +
+                                         csvField(v.unit) + "," + optionalNumberText(v.temperature) + "," +
+                                         (v.corrected ? "yes" : "no") + "," + optionalNumberText(v.limit) + "," +
+                                         csvField(v.rule.english) + "," + csvField(v.source.english) + "," +
+                                         csvField(v.detail) + "," + boundMarkText(v.valueBound) + "\r\n";
                 out.write(line);
             }
         }

@@ -927,11 +927,13 @@ int siteCorrectionRules(const QStringList& args)
         else if (!used)
             line += "no correction rule set: not corrected";
         else if (used->id == ownChoice)
-            line += used->id + " (" + used->title + ", " + used->citation() + "), chosen for this installation";
+            line += used->id + " (" + used->title.english + ", " + used->citation().english +
+                    "), chosen for this installation";
         else if (used->id == settings.correctionFor[t])
-            line += used->id + " (" + used->title + ", " + used->citation() + "), chosen in the settings";
+            line +=
+                used->id + " (" + used->title.english + ", " + used->citation().english + "), chosen in the settings";
         else
-            line += used->id + " (" + used->title + ", " + used->citation() + "), the default";
+            line += used->id + " (" + used->title.english + ", " + used->citation().english + "), the default";
         // A rule set since removed from the program's folder leaves its id behind.
         if (!ownChoice.empty() && (!used || used->id != ownChoice))
             line += "; the installation's choice " + ownChoice + " is not among the rule sets";

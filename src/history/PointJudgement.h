@@ -53,7 +53,7 @@ struct CorrectedTrend {
     std::vector<std::optional<double>> ohms; // per sample; none where it was not corrected
     std::vector<VerdictReason> why;          // per sample: why not (None where corrected)
     std::optional<double> base;              // the base temperature
-    std::string rule;                        // the correction rule's title
+    RuleText rule;                           // the correction rule's title
     bool temperaturesApart = false;          // known test temperatures more than 10 °C apart
     EquipmentType type = EquipmentType::Other;
     std::string missingCorrection; // ChosenCorrectionMissing: the id of the rule set chosen for `type`

@@ -476,6 +476,7 @@ const std::vector<std::string_view>& interfaceKeys()
         "VerdictTransformerUnchosen_60",
         "VerdictSourceCorrected_40",
         "VerdictStepSetting_40",
+        "RuleLanguage_5",
         "RecordCorrected_60",
         "RecordNotCorrected_60",
         "RecordCorrectedFrom_60",

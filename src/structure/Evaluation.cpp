@@ -129,16 +129,15 @@ std::string openBoundDetail(const std::string& reading)
     return "cannot be judged: the reading is beyond the instrument's range (" + reading + ")";
 }
 
-Verdict verdictOf(const ResultReadings& result, const std::string& quantity, const RuleSet* set,
-                  const std::string& rule)
+Verdict verdictOf(const ResultReadings& result, const std::string& quantity, const RuleSet* set, RuleText rule)
 {
     Verdict v;
     v.row = result.row;
     v.quantity = quantity;
-    v.rule = rule;
+    v.rule = std::move(rule);
     if (set) {
         v.ruleSetId = set->id;
-        v.source = set->citation();
+        v.source = set->cited.empty() ? set->citation() : set->cited;
     }
     return v;
 }
@@ -150,6 +149,12 @@ Verdict notJudged(Verdict v, std::string why, VerdictReason reason)
     v.reason = reason;
     v.text = verdictText(v);
     return v;
+}
+
+// How a verdict names a line of a rule set: "IEEE 43 minimum for form-wound windings".
+RuleText entryRuleName(const RuleSet& set, const MinimumEntry& e)
+{
+    return e.fullName.empty() ? joinedRuleText(set.title, " ", e.name) : e.fullName;
 }
 
 bool entryApplies(const MinimumEntry& e, const EquipmentData& eq)
@@ -200,7 +205,7 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
     const MinimumEntry* entry = applyingEntry(set, eq, why, reason);
     if (!entry)
         return notJudged(std::move(v), why, reason);
-    v.rule = set.title + " " + entry->name;
+    v.rule = entryRuleName(set, *entry);
     v.unit = "Ohm";
     const double minimum = (entry->minimum + entry->perRatedKv * eq.ratedKv.value_or(0)) * OhmsPerMegohm;
     v.limit = minimum;
@@ -238,14 +243,15 @@ Verdict minimumResistanceVerdict(const ResultReadings& result, const std::string
         v.outcome = s == Standing::Above ? VerdictOutcome::Pass : VerdictOutcome::Fail;
         if (c.rule) {
             v.detail = "corrected from " + boundMark(value.bound) + megohms(value.number) + " at " +
-                       degrees(c.testTemperature) + " by the " + c.rule->title;
+                       degrees(c.testTemperature) + " by the " + c.rule->title.english;
             v.reason = VerdictReason::CorrectedFrom;
         }
     }
     // A correction has a source of its own, often not the minimum's: the
     // verdict names both.
     if (c.corrected && c.rule)
-        v.correctionSource = c.rule->title + ": " + c.rule->citation();
+        v.correctionSource =
+            c.rule->credit.empty() ? joinedRuleText(c.rule->title, ": ", c.rule->citation()) : c.rule->credit;
     v.text = verdictText(v);
     return v;
 }
@@ -314,7 +320,7 @@ void adviseBands(const ResultReadings& result, const RuleSets& rules, std::vecto
         v.measuredBound = value->bound;
         v.reason = VerdictReason::Band;
         v.band = band->name;
-        v.detail = set->quantity + " " + boundMark(value->bound) + shortNumber(x) + " is " + band->name;
+        v.detail = set->quantity + " " + boundMark(value->bound) + shortNumber(x) + " is " + band->name.english;
         v.text = verdictText(v);
         out.push_back(std::move(v));
     }
@@ -359,7 +365,7 @@ void judgeSteps(const ResultReadings& result, bool hasEquipment, const RuleSets&
         }
         Verdict v = verdictOf(result, "R", set, set->title);
         if (choices.stepFallPercent)
-            v.source = StepFallSettingSource;
+            v.source = RuleText{StepFallSettingSource, {}};
         v.unit = "%";
         v.value = worstFall;
         v.limit = allowed;
@@ -399,7 +405,7 @@ void adviseTestVoltage(const ResultReadings& result, const EquipmentData& eq, co
         const double volts = sent->number;
         if (volts >= low && (!high || volts <= *high))
             continue;
-        Verdict v = verdictOf(result, "U", set, set->title + " " + entry->name);
+        Verdict v = verdictOf(result, "U", set, entryRuleName(*set, *entry));
         v.outcome = VerdictOutcome::Advice;
         v.reason = VerdictReason::TestVoltageOutside;
         v.unit = "V";
@@ -437,7 +443,7 @@ void judgeMinimumPi(const ResultReadings& result, const EquipmentData& eq, std::
             out.push_back(notJudged(std::move(v), why, reason));
             continue;
         }
-        v.rule = set->title + " " + entry->name;
+        v.rule = entryRuleName(*set, *entry);
         v.value = pi->number;
         v.valueBound = pi->bound;
         v.measuredBound = pi->bound;
@@ -520,7 +526,7 @@ std::optional<double> correctionFactor(const RuleSet& rule, double from, double 
     const std::optional<double> a = factorAt(from), b = factorAt(to);
     if (!a || !b) {
         if (reason)
-            *reason = degrees(a ? to : from) + " is outside the " + rule.title + " (" +
+            *reason = degrees(a ? to : from) + " is outside the " + rule.title.english + " (" +
                       degrees(rule.factors.front().first) + " to " + degrees(rule.factors.back().first) + ")";
         return std::nullopt;
     }
@@ -631,7 +637,7 @@ void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipm
                 }
             }
             if (!equipment) {
-                Verdict v = verdictOf(result, quantity, nullptr, "minimum insulation resistance");
+                Verdict v = verdictOf(result, quantity, nullptr, RuleText{"minimum insulation resistance", {}});
                 v.measured = value->number;
                 v.measuredBound = value->bound;
                 v.testTemperature = temperature;
@@ -643,8 +649,8 @@ void addResultVerdicts(const ResultReadings& result, const EquipmentData* equipm
                         out.push_back(minimumResistanceVerdict(result, quantity, *value, temperature, readingNote,
                                                                readingReason, *set, *equipment, rules, choices));
                 if (equipment->ownMinimumMOhm) {
-                    Verdict v = verdictOf(result, quantity, nullptr, "own limit of the point");
-                    v.source = "the user's own limit";
+                    Verdict v = verdictOf(result, quantity, nullptr, RuleText{"own limit of the point", {}});
+                    v.source = RuleText{"the user's own limit", {}};
                     v.unit = "Ohm";
                     v.value = value->number;
                     v.valueBound = value->bound;
@@ -710,7 +716,7 @@ std::string verdictText(const Verdict& v)
     const bool comparable = v.value && v.limit;
     // Made in room for the longest line, kept in a string of its own size.
     std::string text;
-    text.reserve(v.rule.size() + v.detail.size() + v.source.size() + 64);
+    text.reserve(v.rule.english.size() + v.detail.size() + v.source.english.size() + 64);
     auto held = [&](const char* relation) {
         text += boundMark(v.valueBound) + valueText(*v.value);
         if (v.temperature)
@@ -724,7 +730,7 @@ std::string verdictText(const Verdict& v)
     case VerdictOutcome::Pass:
     case VerdictOutcome::Fail: {
         const bool pass = v.outcome == VerdictOutcome::Pass;
-        text.append(pass ? "Passes " : "Fails ").append(v.rule).append(": ");
+        text.append(pass ? "Passes " : "Fails ").append(v.rule.english).append(": ");
         if (v.unit == "%")
             text += v.detail + (pass ? ", not more than " : ", more than ") + shortNumber(v.limit.value_or(0)) + " %";
         else if (comparable)
@@ -732,7 +738,7 @@ std::string verdictText(const Verdict& v)
         break;
     }
     case VerdictOutcome::Advice:
-        text.append("Advice, ").append(v.rule).append(": ");
+        text.append("Advice, ").append(v.rule.english).append(": ");
         if (comparable && v.unit == "Ohm" && v.reason != VerdictReason::OpenBound) {
             held(relationText(v.valueBound, *v.value, *v.limit));
             text.append(" (").append(v.detail).append(")");
@@ -741,15 +747,15 @@ std::string verdictText(const Verdict& v)
         }
         break;
     case VerdictOutcome::NotJudged:
-        text.append("Not judged against ").append(v.rule).append(": ").append(v.detail);
+        text.append("Not judged against ").append(v.rule.english).append(": ").append(v.detail);
         break;
     }
     if (v.transformerKindUnchosen)
         text.append(" (liquid-filled or dry-type not chosen: judged as a transformer)");
     if (!v.source.empty()) {
-        text.append(" [").append(v.source);
+        text.append(" [").append(v.source.english);
         if (!v.correctionSource.empty())
-            text.append("; corrected by the ").append(v.correctionSource);
+            text.append("; corrected by the ").append(v.correctionSource.english);
         text.append("]");
     }
     return std::string(text);

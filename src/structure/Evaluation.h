@@ -71,9 +71,9 @@ struct Verdict {
     int row = 0;
     std::string quantity;        // the value judged: "Riso", "R60s", "PI", "DAR", "DD", "R"
     std::string unit;            // of value and limit: "Ohm", "%" (a fall of the step voltage test), "" for a ratio
-    std::string rule;            // "IEEE 43 minimum for form-wound windings"
+    RuleText rule;               // "IEEE 43 minimum for form-wound windings"
     std::string ruleSetId;       // empty for the point's own limit
-    std::string source;          // the citation: "IEEE Std 43-2013, 12.3, ..."
+    RuleText source;             // the citation: "IEEE Std 43-2013, 12.3, ..."
     std::optional<double> value; // held against the limit: ohms for resistances, else the ratio or DD
     ValueBound valueBound = ValueBound::Exact; // a reading beyond the range stays a bound when corrected
     std::optional<double> temperature;         // the value's temperature: the base of a corrected one, else the test's
@@ -87,15 +87,15 @@ struct Verdict {
     std::optional<double> measured; // the resistance as measured, before a correction (ohms)
     ValueBound measuredBound = ValueBound::Exact;
     std::optional<double> testTemperature; // the measurement's, when known
-    std::string correctionRule;            // the title of the rule that corrected it, or would have
+    RuleText correctionRule;               // the title of the rule that corrected it, or would have
     std::optional<double> correctionBase;  // the temperature it was to be corrected to
     std::optional<double> ceiling;         // PiNotMeaningful: the 1-minute value's ceiling (ohms)
-    std::string band;                      // Band: the band's name as the rule set gives it
+    RuleText band;                         // Band: the band's name as the rule set gives it
     std::optional<RatingClass> rating;     // Rating: the class, none when open
     RatingKind ratingKind = RatingKind::PolarisationIndex;
     double readAfterSeconds = 0;                             // NotOneMinuteReading
     int stepFrom = 0, stepTo = 0;                            // StepFall
-    std::string correctionSource;                            // the citation of the correction that corrected the value
+    RuleText correctionSource;                               // the correction's title and citation: "halving rule: ..."
     std::string missingCorrection;                           // ChosenCorrectionMissing: the id of the rule set chosen
     std::optional<double> recommendedLowV, recommendedHighV; // TestVoltageOutside; no high: open
     // A point stored as a plain transformer: judged as before liquid-filled and

@@ -208,7 +208,7 @@ std::string notCorrectedReasons(const StructureContext& ctx, const ComparedCorre
     auto reason = [&](const std::optional<CorrectedResistance>& side) {
         if (!side || side->corrected)
             return std::string();
-        return texts.correctionReason(side->why, side->testTemperature, side->rule ? side->rule->title : std::string())
+        return texts.correctionReason(side->why, side->testTemperature, side->rule ? side->rule->title : RuleText())
             .toStdString();
     };
     const std::string older = reason(c.oldCorrected), newer = reason(c.newCorrected);
@@ -450,7 +450,7 @@ std::string comparisonCsv(const StructureContext& ctx, const InspectionCompariso
             newOhms = ohms(k->newCorrected);
             if (const std::optional<double> t = baseTemperature(*k)) {
                 base = plainNumber(*t);
-                rule = correctionRule(*k)->title;
+                rule = verdictTexts.ruleText(correctionRule(*k)->title).toStdString();
             }
             if (const std::string why = notCorrectedReasons(ctx, *k); !why.empty())
                 rule += (rule.empty() ? "" : "; ") + why;
@@ -570,7 +570,7 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
         correctedSide(k.oldCorrected, k.oldTemperature);
         json.key("rule");
         const RuleSet* rule = correctionRule(k);
-        rule ? json.string(std::string_view(rule->title)) : json.null();
+        rule ? json.string(std::string_view(rule->title.english)) : json.null();
         json.key("temperaturesApart");
         json.boolean(k.temperaturesApart);
         json.endObject();
@@ -649,9 +649,9 @@ void writeComparisonJson(const StructureContext& ctx, const InspectionComparison
                     json.key("outcome");
                     json.string(std::string_view(outcomeName(v.outcome)));
                     json.key("rule");
-                    json.string(std::string_view(v.rule));
+                    json.string(std::string_view(v.rule.english));
                     json.key("source");
-                    json.string(std::string_view(v.source));
+                    json.string(std::string_view(v.source.english));
                     json.key("text");
                     json.string(std::string_view(v.text));
                     json.endObject();
@@ -715,7 +715,11 @@ std::string comparisonText(const StructureContext& ctx, const InspectionComparis
                 out += "    " + text(ctx, "CmpCorrected_20") + ": " + correctedMark(*k->oldCorrected) +
                        plainNumber(k->oldCorrected->ohms) + " -> " + correctedMark(*k->newCorrected) +
                        plainNumber(k->newCorrected->ohms) + " Ohm (" + degreesText(k->newCorrected->temperature) +
-                       "; " + correctionRule(*k)->title + ")\n";
+                       "; " +
+                       VerdictTexts(ctx.language.texts, ctx.language.languageFiles.codec())
+                           .ruleText(correctionRule(*k)->title)
+                           .toStdString() +
+                       ")\n";
             else if (k)
                 if (const std::string why = notCorrectedReasons(ctx, *k); !why.empty())
                     out += "    " +

@@ -82,6 +82,32 @@ public:
         return true;
     }
 
+    // A plain text, or an object of texts by language code.
+    bool ruleText(const QJsonObject& o, const char* key, RuleText& out, bool required)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (!v.isObject())
+            return text(o, key, out.english, required);
+        const QJsonObject byLanguage = v.toObject();
+        const std::string needs = std::string("\"") + key + "\" needs a text, or an object of texts by language";
+        if (byLanguage.isEmpty())
+            return fail(needs);
+        RuleText::Translations translations;
+        for (auto it = byLanguage.begin(); it != byLanguage.end(); ++it) {
+            if (!it.value().isString() || it.key().trimmed().isEmpty())
+                return fail(needs + " (\"en\": \"...\")");
+            if (required && it.value().toString().trimmed().isEmpty())
+                return fail(needs + ", and \"" + utf8(it.key()) + "\" has none");
+            translations.emplace_back(utf8(it.key()), utf8(it.value().toString()));
+        }
+        // English stands in for a language the file leaves out; without it, the first given.
+        const auto english =
+            std::find_if(translations.begin(), translations.end(), [](const auto& t) { return t.first == "en"; });
+        out.english = english != translations.end() ? english->second : translations.front().second;
+        out.translations = std::make_shared<const RuleText::Translations>(std::move(translations));
+        return true;
+    }
+
     bool number(const QJsonObject& o, const char* key, std::optional<double>& out, bool required)
     {
         const QJsonValue v = o.value(QLatin1String(key));
@@ -162,7 +188,7 @@ public:
             const QJsonObject eo = e.toObject();
             MinimumEntry m;
             std::optional<double> minimum, perKv;
-            if (!text(eo, "name", m.name, true) || !types(eo, "types", m.types) || !classes(eo, m.classes) ||
+            if (!ruleText(eo, "name", m.name, true) || !types(eo, "types", m.types) || !classes(eo, m.classes) ||
                 !number(eo, "ratedKvBelow", m.ratedKvBelow, false) ||
                 !number(eo, "ratedKvAtMost", m.ratedKvAtMost, false) ||
                 !number(eo, "ratedKvAbove", m.ratedKvAbove, false) || !number(eo, "minimum", minimum, false) ||
@@ -231,13 +257,13 @@ public:
         for (qsizetype i = 0; i < list.size(); ++i) {
             const QJsonObject bo = list[i].toObject();
             AdviceBand b;
-            if (!text(bo, "name", b.name, true) || !number(bo, "below", b.below, false) ||
+            if (!ruleText(bo, "name", b.name, true) || !number(bo, "below", b.below, false) ||
                 !number(bo, "atMost", b.atMost, false))
                 return false;
             const bool last = i + 1 == list.size();
             if (last != (!b.below && !b.atMost))
                 return fail("every band but the last needs \"below\" or \"atMost\"; the last holds the rest");
-            const std::string band = "band " + std::to_string(i + 1) + " (\"" + b.name + "\")";
+            const std::string band = "band " + std::to_string(i + 1) + " (\"" + b.name.english + "\")";
             if (b.below && b.atMost)
                 return fail(band + " needs \"below\" or \"atMost\", not both");
             // A value falls into the first band that holds it: a bound that
@@ -268,16 +294,39 @@ int lineOfOffset(std::string_view bytes, int offset)
 
 } // namespace
 
-std::string RuleSet::citation() const
+const std::string& RuleText::in(std::string_view language) const
 {
-    std::string c;
-    c.reserve(source.size() + edition.size() + clause.size() + 3);
-    c += source;
-    if (!edition.empty())
-        c += "-" + edition;
-    if (!clause.empty())
-        c += ", " + clause;
-    return c;
+    if (translations)
+        for (const auto& [code, text] : *translations)
+            if (code == language)
+                return text;
+    return english;
+}
+
+RuleText joinedRuleText(const RuleText& first, std::string_view separator, const RuleText& second)
+{
+    RuleText out;
+    out.english.reserve(first.english.size() + separator.size() + second.english.size());
+    out.english.append(first.english).append(separator).append(second.english);
+    if (!first.translated() && !second.translated())
+        return out;
+    RuleText::Translations translations;
+    auto add = [&](const std::string& code) {
+        if (std::none_of(translations.begin(), translations.end(), [&](const auto& t) { return t.first == code; }))
+            translations.emplace_back(code, first.in(code) + std::string(separator) + second.in(code));
+    };
+    for (const RuleText* side : {&first, &second})
+        if (side->translations)
+            for (const auto& t : *side->translations)
+                add(t.first);
+    out.translations = std::make_shared<const RuleText::Translations>(std::move(translations));
+    return out;
+}
+
+RuleText RuleSet::citation() const
+{
+    RuleText c = edition.empty() ? source : joinedRuleText(source, "-", RuleText{edition, {}});
+    return clause.empty() ? c : joinedRuleText(c, ", ", clause);
 }
 
 bool RuleSet::appliesTo(EquipmentType type) const
@@ -346,9 +395,9 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
                       "\" (correction, minimum-resistance, minimum-pi, advice-bands, rating-advice, step-voltage, "
                       "test-voltage)");
     set.kind = k->kind;
-    if (!r.text(o, "id", set.id, true) || !r.text(o, "title", set.title, true) ||
-        !r.text(o, "source", set.source, true) || !r.text(o, "edition", set.edition, false) ||
-        !r.text(o, "clause", set.clause, false) || !r.text(o, "note", set.note, false) ||
+    if (!r.text(o, "id", set.id, true) || !r.ruleText(o, "title", set.title, true) ||
+        !r.ruleText(o, "source", set.source, true) || !r.text(o, "edition", set.edition, false) ||
+        !r.ruleText(o, "clause", set.clause, false) || !r.text(o, "note", set.note, false) ||
         !r.types(o, "types", set.types))
         return false;
     switch (set.kind) {
@@ -397,6 +446,10 @@ bool parseRuleSet(std::string_view bytes, RuleSet& out, std::string* error)
     case RuleKind::RatingAdvice:
         break;
     }
+    set.cited = set.citation();
+    set.credit = joinedRuleText(set.title, ": ", set.cited);
+    for (MinimumEntry& e : set.entries)
+        e.fullName = joinedRuleText(set.title, " ", e.name);
     out = std::move(set);
     return true;
 }

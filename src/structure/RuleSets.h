@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,11 +32,32 @@ enum class RuleKind {
 
 enum class CorrectionMethod { Halving, Table };
 
+// A name or source a rule file gives in the user's language: a plain string
+// is the text in every language; an object gives it per language code
+// ({"en": "...", "sl": "..."}), its "en" (else its first) standing in for
+// a language it leaves out.
+struct RuleText {
+    using Translations = std::vector<std::pair<std::string, std::string>>; // language code, text
+    std::string english;                                                   // English, or every language's
+    // Shared, never changed: every verdict carries its rule's names, and a
+    // copy costs no more than the English one.
+    std::shared_ptr<const Translations> translations;
+
+    // The text in `language` ("sl"), English when the file does not give it.
+    const std::string& in(std::string_view language) const;
+    bool empty() const { return english.empty(); }
+    bool translated() const { return translations && !translations->empty(); }
+};
+
+// `first`, `separator` and `second` joined in every language either gives.
+RuleText joinedRuleText(const RuleText& first, std::string_view separator, const RuleText& second);
+
 // One line of a minimum table: it applies to a point of one of `types` (all
 // when empty) or of one of `classes`, within the rated voltage bounds; the
 // minimum is minimumMOhm + perRatedKvMOhm * rated kV.
 struct MinimumEntry {
-    std::string name; // completes the set's title: "for form-wound windings"
+    RuleText name;     // completes the set's title: "for form-wound windings"
+    RuleText fullName; // the set's title and `name`, as a verdict names the line; filled when read
     std::vector<EquipmentType> types;
     std::vector<ThermalClass> classes;
     std::optional<double> ratedKvBelow;    // applies below this rated voltage (excluded)
@@ -52,14 +74,17 @@ struct MinimumEntry {
 // last band has neither and holds the rest.
 struct AdviceBand {
     std::optional<double> below, atMost;
-    std::string name;
+    RuleText name;
 };
 
 struct RuleSet {
     RuleKind kind = RuleKind::Correction;
-    std::string id;    // how settings and other files name it
-    std::string title; // how a verdict names it: "IEEE 43 minimum"
-    std::string source, edition, clause, note;
+    std::string id;  // how settings and other files name it
+    RuleText title;  // how a verdict names it: "IEEE 43 minimum"
+    RuleText source; // "IEEE Std 43"
+    std::string edition;
+    RuleText clause; // "12.3", "Table 1"
+    std::string note;
     QString file; // where it was read from
 
     // Correction: R_base = R_T * factor(T). Halving: factor 0.5^((base - T) / halvingStep);
@@ -83,7 +108,10 @@ struct RuleSet {
     double maximumFallPercent = 0;
 
     // "IEEE Std 43-2013, 12.3": the source, its edition and the clause.
-    std::string citation() const;
+    RuleText citation() const;
+    // The citation, and the title with it ("halving rule, base 40 °C: IEEE Std
+    // 43-2000, 6.3") as a verdict credits a correction; filled when read.
+    RuleText cited, credit;
     bool appliesTo(EquipmentType type) const;
 };
 

@@ -96,9 +96,9 @@ std::string judgingFields(const StructureContext& ctx, const ResultReadings* res
                 corrected = plainNumber(threeSignificantDigits(c->ohms));
                 correctedMark = c->bound == ValueBound::AtMost ? "<" : c->bound == ValueBound::AtLeast ? ">" : "";
                 base = plainNumber(c->temperature);
-                rule = c->rule->title;
+                rule = texts.ruleText(c->rule->title).toStdString();
             } else {
-                rule = texts.correctionReason(c->why, c->testTemperature, c->rule ? c->rule->title : std::string())
+                rule = texts.correctionReason(c->why, c->testTemperature, c->rule ? c->rule->title : RuleText())
                            .toStdString();
             }
         }

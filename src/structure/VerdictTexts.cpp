@@ -44,6 +44,16 @@ QString fillTemplate(QString pattern, std::initializer_list<std::pair<const char
     return out + pattern.mid(at);
 }
 
+VerdictTexts::VerdictTexts(const InterfaceTexts& texts, const TextCodec& codec)
+    : texts_(texts), codec_(codec), language_(texts.text("RuleLanguage_5"))
+{
+}
+
+QString VerdictTexts::ruleText(const RuleText& t) const
+{
+    return utf8(t.in(language_));
+}
+
 QString VerdictTexts::text(const char* key) const
 {
     return codec_.decode(texts_.text(key));
@@ -57,23 +67,23 @@ QString VerdictTexts::rule(const Verdict& v) const
         if (v.reason == VerdictReason::AsMeasured)
             return text("VerdictOwnLimit_40");
     }
-    return utf8(v.rule);
+    return ruleText(v.rule);
 }
 
 QString VerdictTexts::source(const Verdict& v) const
 {
     if (v.ruleSetId.empty() && v.reason == VerdictReason::AsMeasured)
         return text("VerdictOwnSource_40");
-    if (v.ruleSetId == "step-voltage" && v.source == StepFallSettingSource)
+    if (v.ruleSetId == "step-voltage" && v.source.english == StepFallSettingSource)
         return text("VerdictStepSetting_40");
     if (!v.correctionSource.empty())
         return fillTemplate(text("VerdictSourceCorrected_40"),
-                            {{"source", utf8(v.source)}, {"correction", utf8(v.correctionSource)}});
-    return utf8(v.source);
+                            {{"source", ruleText(v.source)}, {"correction", ruleText(v.correctionSource)}});
+    return ruleText(v.source);
 }
 
 QString VerdictTexts::correctionReason(VerdictReason why, std::optional<double> testTemperature,
-                                       const std::string& rule) const
+                                       const RuleText& rule) const
 {
     switch (why) {
     case VerdictReason::NoEquipmentData:
@@ -83,9 +93,9 @@ QString VerdictTexts::correctionReason(VerdictReason why, std::optional<double> 
     case VerdictReason::NoCorrectionRule:
         return text("CorrNoRule_60");
     case VerdictReason::OutsideCorrectionTable:
-        return fillTemplate(
-            text("CorrOutsideTable_60"),
-            {{"temperature", testTemperature ? utf8(degreesText(*testTemperature)) : QString()}, {"rule", utf8(rule)}});
+        return fillTemplate(text("CorrOutsideTable_60"),
+                            {{"temperature", testTemperature ? utf8(degreesText(*testTemperature)) : QString()},
+                             {"rule", ruleText(rule)}});
     default:
         return QString();
     }
@@ -100,11 +110,11 @@ QString VerdictTexts::correction(const CorrectedResistance& c) const
     if (!c.corrected)
         return fillTemplate(
             text("RecordNotCorrected_60"),
-            {{"reason", correctionReason(c.why, c.testTemperature, c.rule ? c.rule->title : std::string())}});
+            {{"reason", correctionReason(c.why, c.testTemperature, c.rule ? c.rule->title : RuleText())}});
     return fillTemplate(text("RecordCorrectedFrom_60"), {{"value", utf8(resistanceText(c.ohms, c.bound))},
                                                          {"base", utf8(degreesText(c.temperature))},
                                                          {"temperature", utf8(degreesText(c.testTemperature))},
-                                                         {"rule", utf8(c.rule ? c.rule->title : std::string())}});
+                                                         {"rule", c.rule ? ruleText(c.rule->title) : QString()}});
 }
 
 QString VerdictTexts::detail(const Verdict& v) const
@@ -147,7 +157,7 @@ QString VerdictTexts::detail(const Verdict& v) const
         return fillTemplate(text("VerdictBand_40"),
                             {{"quantity", utf8(v.quantity)},
                              {"value", boundMark(v.measuredBound) + utf8(verdictNumber(v.value.value_or(0)))},
-                             {"band", utf8(v.band)}});
+                             {"band", ruleText(v.band)}});
     case VerdictReason::Rating: {
         const QString value = boundMark(v.measuredBound) + utf8(verdictNumber(v.value.value_or(0)));
         if (!v.rating)
@@ -166,7 +176,7 @@ QString VerdictTexts::detail(const Verdict& v) const
         return fillTemplate(text("VerdictCorrectedFrom_60"),
                             {{"value", boundMark(v.measuredBound) + number(v.measured.value_or(0))},
                              {"temperature", utf8(degreesText(v.testTemperature.value_or(0)))},
-                             {"rule", utf8(v.correctionRule)}});
+                             {"rule", ruleText(v.correctionRule)}});
     case VerdictReason::AsMeasured:
         return fillTemplate(text("VerdictAsMeasured_30"), {{"value", number(v.value.value_or(0))}});
     case VerdictReason::ChosenCorrectionMissing:

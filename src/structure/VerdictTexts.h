@@ -12,10 +12,11 @@ class TextCodec;
 
 // The verdicts in the user's language, for the windows: the sentences come
 // from the language file's templates ({rule}, {value}, ... filled in), the
-// names of rules, sources and bands stay as the rule files give them.
+// names of rules, sources and bands from the rule files in the language the
+// language file names (RuleLanguage_5: "en", "sl"), else in English.
 class VerdictTexts {
 public:
-    VerdictTexts(const InterfaceTexts& texts, const TextCodec& codec) : texts_(texts), codec_(codec) {}
+    VerdictTexts(const InterfaceTexts& texts, const TextCodec& codec);
 
     // "Fails IEEE 43 minimum for form-wound windings: 62 MΩ at 40 °C < 100 MΩ [IEEE Std 43-2013, 12.3]".
     QString line(const Verdict& v) const;
@@ -29,13 +30,16 @@ public:
     // result has no test temperature".
     QString correction(const CorrectedResistance& c) const;
     // Why a resistance was not corrected.
-    QString correctionReason(VerdictReason why, std::optional<double> testTemperature, const std::string& rule) const;
+    QString correctionReason(VerdictReason why, std::optional<double> testTemperature, const RuleText& rule) const;
 
     QString text(const char* key) const;
+    // A rule file's name or source in the user's language.
+    QString ruleText(const RuleText& t) const;
 
 private:
     const InterfaceTexts& texts_;
     const TextCodec& codec_;
+    std::string language_; // the rule files' code of the language
 };
 
 // `pattern` with each "{name}" replaced by its value.

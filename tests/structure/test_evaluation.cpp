@@ -429,7 +429,7 @@ TEST(Evaluation, ThePointsOwnLimitAndTheChosenCorrectionCount)
     const auto own = std::find_if(v.begin(), v.end(), [](const Verdict& x) { return x.ruleSetId.empty(); });
     ASSERT_NE(own, v.end());
     EXPECT_EQ(own->outcome, VerdictOutcome::Fail);
-    EXPECT_EQ(own->source, "the user's own limit");
+    EXPECT_EQ(own->source.english, "the user's own limit");
 
     // A correction chosen for cables replaces the default: halving to 40 °C
     // first, then to the NETA table's 20 °C, which is the same value.
@@ -438,6 +438,31 @@ TEST(Evaluation, ThePointsOwnLimitAndTheChosenCorrectionCount)
     EXPECT_EQ(shippedRules().correctionFor(EquipmentType::Cable, choices)->id, "halving-40");
     EXPECT_EQ(shippedRules().correctionFor(EquipmentType::Cable, {})->id, "halving-20");
     EXPECT_EQ(shippedRules().correctionFor(EquipmentType::FormWound, {})->id, "halving-40");
+}
+
+TEST(RuleSetFiles, NamesComeInEachLanguageTheFileGivesAndAPlainOneInEvery)
+{
+    RuleSet set;
+    ASSERT_TRUE(parseRuleSet(R"({"id": "x", "kind": "advice-bands", "title": {"sl": "pasovi", "en": "bands"},
+        "source": "plant practice", "quantity": "DD",
+        "bands": [{"name": {"en": "good", "de": "gut"}, "below": 2}, {"name": "bad"}]})",
+                             set, nullptr));
+    const RuleText citation = set.citation();
+    struct Case {
+        const RuleText& text;
+        const char* language;
+        const char* expected;
+    } cases[] = {
+        {set.title, "sl", "pasovi"},          {set.title, "en", "bands"},         {set.title, "de", "bands"},
+        {set.source, "sl", "plant practice"}, {set.bands[0].name, "de", "gut"},   {set.bands[0].name, "sl", "good"},
+        {set.bands[1].name, "sl", "bad"},     {citation, "sl", "plant practice"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.text.in(c.language), c.expected) << c.text.english << " in " << c.language;
+    // Without English the first language given stands in.
+    ASSERT_TRUE(
+        parseRuleSet(R"({"id": "y", "kind": "rating-advice", "title": {"sl": "ocene"}, "source": "s"})", set, nullptr));
+    EXPECT_EQ(set.title.in("en"), "ocene");
 }
 
 TEST(RuleSetFiles, ABrokenFileIsNamedWithItsReasonAndTheRestStillCount)
@@ -457,6 +482,10 @@ TEST(RuleSetFiles, ABrokenFileIsNamedWithItsReasonAndTheRestStillCount)
         {R"({"id": "x", "kind": "advice-bands", "title": "t", "source": "s", "quantity": "DD",
              "bands": [{"name": "a"}, {"name": "b", "below": 2}]})",
          "the last holds the rest"},
+        {R"({"id": "x", "kind": "rating-advice", "title": {"en": 5}, "source": "s"})", "\"title\" needs a text"},
+        {R"({"id": "x", "kind": "rating-advice", "title": {}, "source": "s"})", "\"title\" needs a text"},
+        {R"({"id": "x", "kind": "rating-advice", "title": {"en": "t", "sl": " "}, "source": "s"})",
+         "\"title\" needs a text, or an object of texts by language, and \"sl\" has none"},
     };
     for (const Case& c : cases) {
         RuleSet set;
@@ -483,7 +512,7 @@ TEST(RuleSetFiles, ABrokenFileIsNamedWithItsReasonAndTheRestStillCount)
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems[0].contains(QLatin1String("broken.json: line 1"))) << problems[0].toStdString();
     EXPECT_EQ(rules.ofKind(RuleKind::StepVoltage).size(), 1u);
-    EXPECT_EQ(rules.find("step-voltage")->citation(), "Plant standard-2024");
+    EXPECT_EQ(rules.find("step-voltage")->citation().english, "Plant standard-2024");
     EXPECT_EQ(rules.sets.size(), shippedRules().sets.size());
 }
 

@@ -245,10 +245,11 @@ TEST_F(Memory, PanelShowsTheCorrectedValueAndTheVerdictsOfThePoint)
     panel.applyTexts();
     EXPECT_EQ(
         panel.correctionLabel()->text(),
-        QStringLiteral("Riso 48.6 MΩ   \u2192   Preračunano: 16 MΩ pri 40 °C (merjeno pri 24 °C) po pravilu halving "
-                       "rule, base 40 °C\nR20 > 55.2 MΩ: instrumentova vrednost pri 20 °C; zgornjo je preračunal "
-                       "program"));
-    EXPECT_TRUE(panel.verdictList()->item(0)->text().startsWith(QStringLiteral("Nasvet, IEEE 43 minimum")));
+        QStringLiteral("Riso 48.6 MΩ   \u2192   Preračunano: 16 MΩ pri 40 °C (merjeno pri 24 °C; korekcija: pravilo "
+                       "razpolovitve, osnova 40 °C)\nR20 > 55.2 MΩ: instrumentova vrednost pri 20 °C; zgornjo je "
+                       "preračunal program"));
+    EXPECT_TRUE(panel.verdictList()->item(0)->text().startsWith(
+        QStringLiteral("Nasvet – najmanjša vrednost po IEEE 43 za oblikovana navitja")));
 }
 
 // The results grid opens the panel on a double click and on Enter.

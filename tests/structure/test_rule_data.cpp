@@ -132,13 +132,14 @@ TEST(RuleData, ACorrectionIsCreditedToItsOwnSourceAndEdition)
     const RuleSet* halving20 = shippedRules().find("halving-20");
     ASSERT_TRUE(halving20);
     // IEEE 43 covers rotating machines: the 20 °C rule for other equipment is not its.
-    EXPECT_EQ(halving20->citation().find("IEEE"), std::string::npos) << halving20->citation();
-    EXPECT_EQ(shippedRules().find("halving-40")->citation(), "IEEE Std 43-2000, 6.3");
+    EXPECT_EQ(halving20->citation().english.find("IEEE"), std::string::npos) << halving20->citation().english;
+    EXPECT_EQ(shippedRules().find("halving-40")->citation().english, "IEEE Std 43-2000, 6.3");
     // The minimum is the 2013 edition's, the correction the 2000 edition's: both are named.
     const auto v =
         bySet(judged(insulationResult(248, 20), equipment(EquipmentType::FormWound, 6)), "ieee43-minimum-ir");
     ASSERT_TRUE(v);
-    EXPECT_EQ(v->correctionSource, "halving rule, base 40 °C: IEEE Std 43-2000, 6.3");
+    EXPECT_EQ(v->correctionSource.english, "halving rule, base 40 °C: IEEE Std 43-2000, 6.3");
+    EXPECT_EQ(v->correctionSource.in("sl"), "pravilo razpolovitve, osnova 40 °C: IEEE Std 43-2000, 6.3");
     EXPECT_NE(v->text.find("[IEEE Std 43-2013, 12.3; corrected by the halving rule, base 40 °C: IEEE Std 43-2000, "
                            "6.3]"),
               std::string::npos)
@@ -223,7 +224,7 @@ TEST(RuleData, TheUsersChoicesAreNamedAndRefusedOnesSaidOnce)
     steps.readings = {{"R", number(100e6, "Ohm")}, {"R", number(97e6, "Ohm")}};
     const auto step = bySet(evaluateResult(steps, nullptr, shippedRules(), five), "step-voltage");
     ASSERT_TRUE(step);
-    EXPECT_EQ(step->source, StepFallSettingSource);
+    EXPECT_EQ(step->source.english, StepFallSettingSource);
     EXPECT_EQ(step->text.find("Zentrova default"), std::string::npos) << step->text;
 
     for (const char* typed : {"abc", "-5", "100", "5 %"}) {

@@ -105,7 +105,7 @@ TEST(VerdictTexts, EnglishWindowsSayWhatTheOneLineVerdictsSay)
     EXPECT_GE(reasons.size(), 14u);
 }
 
-TEST(VerdictTexts, SlovenianWindowsTranslateTheSentenceButKeepTheRuleFilesNames)
+TEST(VerdictTexts, SlovenianWindowsSayTheSentenceAndTheRuleFilesNamesInSlovenian)
 {
     LoadedProgram p;
     ASSERT_TRUE(changeLanguage(*p.ctx, 1));
@@ -116,13 +116,24 @@ TEST(VerdictTexts, SlovenianWindowsTranslateTheSentenceButKeepTheRuleFilesNames)
         EXPECT_FALSE(line.contains(u'{')) << line.toStdString();
         EXPECT_NE(line.toStdString(), v.text);
         if (!v.ruleSetId.empty()) {
-            EXPECT_TRUE(line.contains(QString::fromStdString(v.rule))) << line.toStdString();
+            EXPECT_TRUE(line.contains(QString::fromStdString(v.rule.in("sl")))) << line.toStdString();
         }
+        // The shipped files name every rule, band and correction in Slovenian.
+        for (const RuleText* english : {&v.rule, &v.band, &v.correctionRule})
+            if (english->translated()) {
+                EXPECT_FALSE(line.contains(QString::fromStdString(english->english))) << line.toStdString();
+            }
     }
     const std::vector<Verdict> verdicts = everyKindOfVerdict();
     EXPECT_EQ(texts.line(verdicts.front()).toStdString(),
-              "Ne ustreza IEEE 43 minimum for form-wound windings: 62 MΩ pri 40 °C < 100 MΩ [IEEE Std 43-2013, 12.3; "
-              "korigirano po pravilu halving rule, base 40 °C: IEEE Std 43-2000, 6.3]");
+              "Ne ustreza – najmanjša vrednost po IEEE 43 za oblikovana navitja: 62 MΩ pri 40 °C < 100 MΩ [IEEE Std "
+              "43-2013, 12.3; korekcija: pravilo razpolovitve, osnova 40 °C: IEEE Std 43-2000, 6.3]");
+    // A verdict that is advice never reads as a fail, in either language.
+    for (int language : {1, 0}) {
+        ASSERT_TRUE(changeLanguage(*p.ctx, language));
+        const QString fail = texts.text("VerdictFail_60").section(u' ', 0, 0);
+        EXPECT_FALSE(texts.text("HistFailsMinimum_40").startsWith(fail)) << fail.toStdString();
+    }
 }
 
 TEST(VerdictTexts, ACorrectionSaysItsValueBaseAndRuleOrWhyThereIsNone)
@@ -131,7 +142,7 @@ TEST(VerdictTexts, ACorrectionSaysItsValueBaseAndRuleOrWhyThereIsNone)
     const VerdictTexts texts(p.ctx->language.texts, p.ctx->language.languageFiles.codec());
     const RuleSet* halving = shippedRules().correctionFor(EquipmentType::FormWound, {});
     ASSERT_TRUE(halving);
-    const std::string rule = halving->title;
+    const std::string rule = halving->title.english;
     EXPECT_EQ(texts.correction(correctResistance(100e6, 20.0, halving)).toStdString(),
               "Corrected: 25 MΩ at 40 °C (tested at 20 °C) by the " + rule);
     EXPECT_EQ(texts.correction(correctResistance(100e6, std::nullopt, halving)).toStdString(),
@@ -139,7 +150,7 @@ TEST(VerdictTexts, ACorrectionSaysItsValueBaseAndRuleOrWhyThereIsNone)
     EXPECT_EQ(texts.correction(correctResistance(100e6, 20.0, nullptr)).toStdString(),
               "Not corrected: no temperature correction rule for the equipment type");
     RuleSet table;
-    table.title = "maker's oil table";
+    table.title = RuleText{"maker's oil table", {}};
     table.method = CorrectionMethod::Table;
     table.factors = {{10, 0.5}, {20, 1}, {30, 2}};
     EXPECT_EQ(texts.correction(correctResistance(100e6, 45.0, &table, 20.0)).toStdString(),

@@ -919,6 +919,7 @@ void HistoryWindow::chooseSiteRules()
     layout->addWidget(note);
     auto* form = new QFormLayout;
     std::vector<QComboBox*> lists;
+    const VerdictTexts ruleTexts(ctx_.language.texts, ctx_.language.languageFiles.codec());
     for (int type = 0; type < EquipmentTypeCount; ++type) {
         auto* list = new QComboBox(&ask);
         list->setObjectName(QStringLiteral("SiteRulesCorrection%1").arg(type));
@@ -926,12 +927,12 @@ void HistoryWindow::chooseSiteRules()
         // A rule set the settings chose that is not installed here is named as missing.
         std::string missing;
         const RuleSet* settings = rules_.correctionFor(EquipmentType(type), choices_, &missing);
-        QString asSettings = settings ? QString::fromStdString(settings->title) : t("EqNotSet_20");
+        QString asSettings = settings ? ruleTexts.ruleText(settings->title) : t("EqNotSet_20");
         if (!missing.empty())
             asSettings = fillTemplate(t("SiteRulesNotInstalled_30"), {{"id", QString::fromStdString(missing)}});
         list->addItem(t("SiteRulesAsSettings_30") + QStringLiteral(": ") + asSettings, QString());
         for (const RuleSet* set : rules_.ofKind(RuleKind::Correction))
-            list->addItem(QString::fromStdString(set->title), QString::fromStdString(set->id));
+            list->addItem(ruleTexts.ruleText(set->title), QString::fromStdString(set->id));
         // A choice whose rule set is no longer there stays offered, by its id.
         const QString chosen = QString::fromStdString(siteRules_.correctionFor[type]);
         if (!chosen.isEmpty() && list->findData(chosen) < 0)
