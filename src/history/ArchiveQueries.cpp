@@ -78,6 +78,20 @@ namespace {
 
 // Which item of an inspection speaks for a quantity: a result (0) before a
 // sub-result (1) before a test parameter (2).
+// Runs `q`, whose rows are a code and its name, into `list`; false with the
+// engine's reason.
+bool readCodesAndNames(QSqlQuery& q, std::vector<std::pair<long, QString>>& list, QString* error)
+{
+    if (!q.exec()) {
+        if (error)
+            *error = oneLineReason(q.lastError().text());
+        return false;
+    }
+    while (q.next())
+        list.emplace_back(long(q.value(0).toLongLong()), q.value(1).toString());
+    return true;
+}
+
 int itemRank(int kind)
 {
     return kind == int(StoredItemKind::Result) ? 0 : kind == int(StoredItemKind::SubResult) ? 1 : 2;
@@ -311,14 +325,7 @@ bool HistoryArchive::quantitiesOfPoint(qint64 point, std::vector<std::pair<long,
     q.addBindValue(point);
     q.addBindValue(qint64(function));
     q.addBindValue(qint64(function));
-    if (!q.exec()) {
-        if (error)
-            *error = d->reason(q);
-        return false;
-    }
-    while (q.next())
-        list.emplace_back(long(q.value(0).toLongLong()), q.value(1).toString());
-    return true;
+    return readCodesAndNames(q, list, error);
 }
 
 bool HistoryArchive::testsOfPoint(qint64 point, std::vector<std::pair<long, QString>>& list, QString* error)
@@ -328,14 +335,7 @@ bool HistoryArchive::testsOfPoint(qint64 point, std::vector<std::pair<long, QStr
     q.prepare("SELECT function_no, MAX(function_name) FROM measurements WHERE point_id = ?"
               " GROUP BY function_no ORDER BY function_no");
     q.addBindValue(point);
-    if (!q.exec()) {
-        if (error)
-            *error = d->reason(q);
-        return false;
-    }
-    while (q.next())
-        list.emplace_back(long(q.value(0).toLongLong()), q.value(1).toString());
-    return true;
+    return readCodesAndNames(q, list, error);
 }
 
 bool HistoryArchive::quantityByName(const QString& name, long& quantity, QString* error)

@@ -125,8 +125,9 @@ void ServerWatchdog::watch()
         const std::int64_t heardFrom = silence();
         if (now - underWaySince <= limit_ || (heardFrom >= 0 && heardFrom <= limit_))
             continue;
-        ::shutdown(socket_, SHUT_RDWR);
+        // Marked before the socket goes: the call it frees asks at once why.
         fired_ = true;
+        ::shutdown(socket_, SHUT_RDWR);
         qCInfo(logHistory) << "the server did not answer: its connection is shut down";
         return;
     }
