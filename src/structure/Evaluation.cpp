@@ -63,6 +63,10 @@ std::string verdictNumber(double v)
 
 std::string megohmText(double ohms)
 {
+    // Limits are megohms; a reading of a teraohm or more would be a row of
+    // digits there, and is scaled as the results grid scales it.
+    if (std::fabs(ohms) >= 1e6 * OhmsPerMegohm)
+        return resistanceText(ohms);
     return verdictNumber(ohms / OhmsPerMegohm) + " MΩ";
 }
 

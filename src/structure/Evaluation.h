@@ -163,7 +163,8 @@ const char* relationText(ValueBound bound, double value, double limit);
 
 // Numbers as the verdicts write them, the decimal point a point whatever
 // the locale: three significant digits, whole from 100 up ("62", "4.6");
-// ohms as megohms ("62 MΩ"); degrees ("40 °C").
+// ohms as megohms ("62 MΩ"), from a teraohm up as resistanceText scales
+// them ("3.92 TΩ"); degrees ("40 °C").
 std::string verdictNumber(double v);
 std::string megohmText(double ohms);
 // A resistance as the results grid scales it, three significant digits with

@@ -298,6 +298,11 @@ TEST(Evaluation, ACorrectedBoundIsABoundWithReadableDigits)
     EXPECT_EQ(resistanceText(c->ohms, c->bound), "> 3.08 TΩ");
     EXPECT_EQ(resistanceText(12.5e6, ValueBound::AtMost), "< 12.5 MΩ");
     EXPECT_EQ(resistanceText(47265e6), "47.3 GΩ");
+    // The verdict writes it so too, beside its limit in megohms.
+    const auto v = bySet(judged(r, &e), "ieee43-minimum-ir");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->outcome, VerdictOutcome::Pass);
+    EXPECT_NE(v->text.find(": > 3.08 TΩ at 40 °C ≥ 100 MΩ"), std::string::npos) << v->text;
 }
 
 TEST(Evaluation, AReadingOfUnknownDurationIsAdvice)

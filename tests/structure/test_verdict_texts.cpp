@@ -128,11 +128,14 @@ TEST(VerdictTexts, SlovenianWindowsSayTheSentenceAndTheRuleFilesNamesInSlovenian
     EXPECT_EQ(texts.line(verdicts.front()).toStdString(),
               "Ne ustreza – najmanjša vrednost po IEEE 43 za oblikovana navitja: 62 MΩ pri 40 °C < 100 MΩ [IEEE Std "
               "43-2013, 12.3; korekcija: pravilo razpolovitve, osnova 40 °C: IEEE Std 43-2000, 6.3]");
-    // A verdict that is advice never reads as a fail, in either language.
+    // The history's mark of a point whose verdict fails says so, and never
+    // calls that fail advice, in either language.
     for (int language : {1, 0}) {
         ASSERT_TRUE(changeLanguage(*p.ctx, language));
         const QString fail = texts.text("VerdictFail_60").section(u' ', 0, 0);
-        EXPECT_FALSE(texts.text("HistFailsMinimum_40").startsWith(fail)) << fail.toStdString();
+        const QString advice = texts.text("VerdictAdvice_60").section(u' ', 0, 0).remove(u',');
+        EXPECT_TRUE(texts.text("HistFailsMinimum_40").startsWith(fail)) << fail.toStdString();
+        EXPECT_FALSE(texts.text("HistFailsMinimum_40").contains(advice, Qt::CaseInsensitive)) << advice.toStdString();
     }
 }
 
